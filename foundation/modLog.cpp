@@ -1,0 +1,35 @@
+#include "foundation/modLog.h"
+
+#include "platform/Cp1252.h"
+#include "platform/OleDate.h"
+#include "platform/ProgramFolder.h"
+
+#include <QFile>
+
+QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName)
+{
+    const QChar tab(u'\t');
+    const QString date = QStringLiteral("%1-%2-%3")
+                             .arg(Year(oleDate), 4, 10, QChar(u'0'))
+                             .arg(Month(oleDate), 2, 10, QChar(u'0'))
+                             .arg(Day(oleDate), 2, 10, QChar(u'0'));
+    const QString time = QStringLiteral("%1:%2:%3")
+                             .arg(Hour(oleDate), 2, 10, QChar(u'0'))
+                             .arg(Minute(oleDate), 2, 10, QChar(u'0'))
+                             .arg(Second(oleDate), 2, 10, QChar(u'0'));
+    const QString name = procName.left(20).leftJustified(20, u' ');
+    return date + tab + time + tab + name + tab + QString::fromLatin1(ProgramVersion) + tab
+        + QString::number(errNumber) + tab + errText;
+}
+
+void WriteLog(int32_t errNumber, const QString& errText, const QString& procName)
+{
+    const QString folder = ProgramFolder();
+    if (folder.isEmpty())
+        return;
+    QFile log(folder + QStringLiteral("/QUINTARA.LOG"));
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    const std::string line = ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";
+    log.write(line.data(), static_cast<qint64>(line.size()));
+}

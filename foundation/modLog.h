@@ -1,0 +1,15 @@
+#pragma once
+// QUINTARA.LOG in the program folder: one line per error that was caught and
+// not shown to the user. Nothing reads it back.
+#include <QString>
+#include <cstdint>
+
+inline const char* const ProgramVersion = "8.0";
+
+// Appends date, time, the procedure name fitted to 20 characters, the
+// version, the error number and the error text, separated by tabs and ended
+// by CR LF. A failing write is ignored.
+void WriteLog(int32_t errNumber, const QString& errText, const QString& procName);
+
+// The text of the line WriteLog would append at the given date (without CR LF).
+QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName);

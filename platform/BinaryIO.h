@@ -1,0 +1,72 @@
+#pragma once
+// Little-endian packing of records, field by field with no padding: Integer 2
+// bytes, Long 4, Single 4, Double and Date 8, a String as a 2-byte length and
+// its Windows-1252 bytes, a dynamic array as a header of dimension count,
+// element count and lower bound, flags as -1/0.
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class BinaryWriter {
+public:
+    void PutInteger(int16_t value);
+    void PutLong(int32_t value);
+    void PutSingle(float value);
+    void PutDouble(double value);
+    void PutDate(double value) { PutDouble(value); }
+    // True is written as -1, False as 0.
+    void PutFlag(bool value) { PutInteger(value ? int16_t(-1) : int16_t(0)); }
+    void PutChar1(char value);
+    // A byte string with its 2-byte length; longer than 65535 bytes is cut.
+    void PutString(const std::string& bytes);
+    // A text, written as Windows-1252.
+    void PutString(const QString& text);
+    // Header of a one-dimensional dynamic array with lower bound 0.
+    void PutArrayHeader(int32_t elementCount);
+    void PutBytes(const std::string& bytes) { m_bytes += bytes; }
+
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+// Reads what BinaryWriter writes. Every count and length is checked against
+// what remains before it is used; after the first failure the reader is
+// failed, nothing more is consumed, and every later read gives zero or empty.
+class BinaryReader {
+public:
+    BinaryReader(const char* data, std::size_t size) : m_data(data), m_size(size) {}
+    explicit BinaryReader(const std::string& bytes) : BinaryReader(bytes.data(), bytes.size()) {}
+
+    int16_t GetInteger();
+    int32_t GetLong();
+    float GetSingle();
+    double GetDouble();
+    double GetDate() { return GetDouble(); }
+    // Any non-zero value reads as True.
+    bool GetFlag() { return GetInteger() != 0; }
+    char GetChar1();
+    std::string GetBytesString();
+    QString GetText();
+    // Reads a dynamic array header. A dimension count other than 1, a lower
+    // bound other than 0, or more elements than minElementSize bytes each
+    // could fill of what remains, fails the reader and gives 0.
+    int32_t GetArrayHeader(std::size_t minElementSize);
+    std::string GetBytes(std::size_t count);
+
+    bool Ok() const { return m_ok; }
+    std::size_t Position() const { return m_pos; }
+    std::size_t Remaining() const { return m_ok ? m_size - m_pos : 0; }
+    bool AtEnd() const { return m_pos >= m_size; }
+    void Fail() { m_ok = false; }
+
+private:
+    bool Take(void* out, std::size_t count);
+
+    const char* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+    bool m_ok = true;
+};
