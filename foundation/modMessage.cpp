@@ -1,0 +1,474 @@
+#include "foundation/modMessage.h"
+
+#include "foundation/modGlobals.h"
+#include "platform/Conversions.h"
+#include "platform/MousePointer.h"
+
+#include <array>
+#include <map>
+
+namespace {
+
+// One row of the catalogue. The texts are templates: {0}, {1}, {2} stand for
+// the arguments as plain text, {n0} for argument 0 formatted "#,##0", {min}
+// and {max} for the bounds of an accepted test result.
+struct MessageEntry {
+    int16_t Icon;
+    int16_t Buttons;
+    int16_t DefaultButton;
+    std::array<const char*, 5> Texts;   // German, English, French, Italian, Spanish
+    const char* Slot6;                  // the whole text of language 6
+};
+
+// Messages 1 and 4 show all five languages at once, whatever the setting.
+const std::array<const char*, 5> Message1Lines = {
+    "QUINTARA III läuft bereits auf dem Computer.",
+    "QUINTARA III is already running on the computer.",
+    "QUINTARA III est déjà en cours d'exécution.",
+    "QUINTARA III è già sul piano di lavoro.",
+    "QUINTARA III està ya accionado.",
+};
+
+const std::array<const char*, 5> Message4Lines = {
+    "Das Dezimaltrennzeichen muss in der Systemsteuerung auf den Dezimalpunkt ('{0}') gesetzt werden.",
+    "The decimal separator has to be set to the deciam point ('{0}') in the control panels.",
+    "Choisir le point ('{0}') comme signe de séparation décimale dans le système de commande.",
+    "Il segno di separazione nel sistema di comando, deve essere un punto ('{0}').",
+    "En el sistema de comando, definir la separación decimal con un punto ('{0}').",
+};
+
+const std::map<int16_t, MessageEntry>& Catalogue()
+{
+    static const std::map<int16_t, MessageEntry> table = {
+        {3, {IconCritical, ButtonsOK, DefaultFirst,
+             {"Falsches Passwort.",
+              "Wrong password.",
+              "Mot de passe incorrect.",
+              "Codice errato.",
+              "Santo y seña incorrecto."},
+             "."}},
+        {5, {IconExclamation, ButtonsOK, DefaultFirst,
+             {"Ungültige Konfiguration.",
+              "Invalid configuration.",
+              "Configuration non valable.",
+              "Configurazione non valida.",
+              "Configuración no válida."},
+             "."}},
+        {6, {IconExclamation, ButtonsOK, DefaultFirst,
+             {"Ungültige Eingabe.",
+              "Invalid entry.",
+              "Saisie non valable.",
+              "Immissione non valida.",
+              "Entrada no válida."},
+             "."}},
+        {7, {IconInformation, ButtonsOK, DefaultFirst,
+             {"Dieser Eintrag ist bereits vorhanden.",
+              "Duplicate entry.",
+              "Cette entrée existe déjà.",
+              "Questa voce esiste già.",
+              "Esta entrada ya existe."},
+             "."}},
+        {8, {IconQuestion, ButtonsYesNo, DefaultFirst,
+             {"Ihre Eingabe enthält einen 'JOKER' ('*', '?'), der in der Langzeitauswertung eine besondere "
+              "Bedeutung hat und deshalb nicht verwendet werden sollte. Trotzdem verwenden?",
+              "Your entry comprises a 'JOKER' ('*', '?') which has a special meaning in the long-term analysis "
+              "and should therefore not be used. Use anyway?",
+              "Votre saisie contient un 'JOKER' ('*', '?') qui a une signification particulière dans "
+              "l'évaluation de longue durée et ne devrait donc pas être utilisé. L'utiliser quand même?",
+              "L'immissione contiene un 'JOKER' ('*', '?') che ha un significato particolare nella valutazione "
+              "di lunga durata e quindi non dovrebbe essere utilizzato. Utilizzare comunque?",
+              "Su entrada contiene un 'JOKER' ('*', '?') que tiene un significado especial en la evaluación "
+              "de larga duración y por eso no debería utilizarse. ¿Utilizar de todos modos?"},
+             "?"}},
+        {9, {IconInformation, ButtonsOK, DefaultFirst,
+             {"Die Liste kann höchstens {n0} Einträge aufnehmen.",
+              "The list can hold a maximum of {n0} entries.",
+              "La liste peut contenir au maximum {n0} entrées.",
+              "La lista può contenere al massimo {n0} voci.",
+              "La lista puede contener como máximo {n0} entradas."},
+             "{n0}."}},
+        {10, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Laufwerk nicht verfügbar!",
+               "Drive not available!",
+               "Lecteur non disponible!",
+               "Unità non disponibile!",
+               "¡Unidad no disponible!"},
+              "."}},
+        {11, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Pro Formular sind höchstens {n0} Eigenschaften möglich!",
+               "There is a maximum of {n0} properties per form!",
+               "Un formulaire peut contenir au maximum {n0} propriétés!",
+               "Un formolare può contenere al massimo {n0} proprietà!",
+               "¡Un formulario puede contener como máximo {n0} propiedades!"},
+              "!"}},
+        {12, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Pro Artikel sind höchstens {n0} Formulare möglich!",
+               "There is a maximum of {n0} forms per style!",
+               "Un article peut avoir au maximum {n0} formulaires!",
+               "Un articolo può avere al massimo {n0} formolari!",
+               "¡Un articulo puede tener como máximo {n0} formularios!"},
+              "!"}},
+        {13, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Die gewählte Datenschnittstelle ist nicht verfügbar. Bitte wählen Sie eine andere!",
+               "The selected data port is not available. Please select another one!",
+               "Le port de données choisi n'est pas disponible. Veuillez en choisir un autre!",
+               "La porta dati scelta non è disponibile. Sceglierne un'altra, per favore!",
+               "El puerto de datos seleccionado no está disponible. ¡Por favor, seleccione otro!"},
+              "."}},
+        {14, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Ungültige Daten vom Instrument empfangen!\r\n({0})",
+               "Invalid data received from instrument!\r\n({0})",
+               "Données non valables reçues de l'instrument!\r\n({0})",
+               "Ricevuti dati non validi dallo strumento!\r\n({0})",
+               "¡Datos no válidos recibidos del aparato!\r\n({0})"},
+              "!\r\n({0})"}},
+        {15, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Keine Daten vom Instrument empfangen!",
+               "No data received from instrument!",
+               "Aucune donnée reçue de l'instrument!",
+               "Nessun dato ricevuto dallo strumento!",
+               "¡Ningún dato recibido del aparato!"},
+              "!"}},
+        {16, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Das vorliegende Messresultat wurde bereits übertragen. Nochmals lesen?",
+               "The present test result has already been transmitted. Read again?",
+               "Le résultat de mesure actuel a déjà été transmis. Le relire?",
+               "Il risultato di misura attuale è già stato trasmesso. Leggere di nuovo?",
+               "El resultado de medida actual ya ha sido transmitido. ¿Leer de nuevo?"},
+              "?"}},
+        {17, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Es ist kein Standarddrucker definiert!",
+               "There is no default printer defined!",
+               "Aucune imprimante par défaut n'est définie!",
+               "Non è definita nessuna stampante predefinita!",
+               "¡No hay ninguna impresora predeterminada definida!"},
+              "!"}},
+        {18, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Es ist kein Instrument angeschlossen, das diese Eigenschaft messen kann!",
+               "There is no instrument connected to measure this property!",
+               "Aucun instrument pour mesurer cette propriété n'est raccordé!",
+               "Non è collegato nessuno strumento per misurare questa proprietà!",
+               "¡No hay ningún aparato conectado para medir esta propiedad!"},
+              "!"}},
+        {19, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Das empfangene Messresultat stammt vom falschen Instrument!",
+               "The test result received comes from the wrong instrument!",
+               "Le résultat de mesure reçu provient du mauvais instrument!",
+               "Il risultato di misura ricevuto proviene dallo strumento sbagliato!",
+               "¡El resultado de medida recibido proviene del aparato equivocado!"},
+              "!"}},
+        {20, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Das Instrument lieferte eine falsche Instrumentenkennung:\r\n{1} statt {2}.\r\n\r\n"
+               "Das Messresultat kann nicht gelesen werden!",
+               "The instrument supplied an erroraneous instrument identification:\r\n{1} instead of {2}.\r\n\r\n"
+               "The test result cannot be read!",
+               "L'instrument a fourni une identification erronée:\r\n{1} au lieu de {2}.\r\n\r\n"
+               "Le résultat de mesure ne peut pas être lu!",
+               "Lo strumento ha fornito un'identificazione errata:\r\n{1} invece di {2}.\r\n\r\n"
+               "Il risultato di misura non può essere letto!",
+               "El aparato ha suministrado una identificación errónea:\r\n{1} en lugar de {2}.\r\n\r\n"
+               "¡El resultado de medida no se puede leer!"},
+              "!"}},
+        {21, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Das Instrument ist auf eine falsche Eigenschaft eingestellt.\r\n\r\n"
+               "Das Messresultat kann nicht gelesen werden!",
+               "The instrument is set to measure a wrong property.\r\n\r\n"
+               "The test result cannot be read!",
+               "L'instrument est réglé pour mesurer une mauvaise propriété.\r\n\r\n"
+               "Le résultat de mesure ne peut pas être lu!",
+               "Lo strumento è impostato per misurare una proprietà sbagliata.\r\n\r\n"
+               "Il risultato di misura non può essere letto!",
+               "El aparato está ajustado para medir una propiedad equivocada.\r\n\r\n"
+               "¡El resultado de medida no se puede leer!"},
+              "!"}},
+        {22, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Das Instrument ist auf eine falsche Masseinheit eingestellt:\r\n{1} statt {2}.\r\n\r\n"
+               "Das Messresultat kann nicht gelesen werden!",
+               "The instrument is set to a wrong unit of measurement:\r\n{1} instead of {2}.\r\n\r\n"
+               "The test result cannot be read!",
+               "L'instrument est réglé sur une mauvaise unité de mesure:\r\n{1} au lieu de {2}.\r\n\r\n"
+               "Le résultat de mesure ne peut pas être lu!",
+               "Lo strumento è impostato su un'unità di misura sbagliata:\r\n{1} invece di {2}.\r\n\r\n"
+               "Il risultato di misura non può essere letto!",
+               "El aparato está ajustado a una unidad de medida equivocada:\r\n{1} en lugar de {2}.\r\n\r\n"
+               "¡El resultado de medida no se puede leer!"},
+              "!"}},
+        {23, {IconQuestion, ButtonsYesNo, DefaultSecond,
+              {"Das Instrument lieferte eine falsche Seriennummer:\r\n{1} statt {2}.\r\n\r\n"
+               "Trotzdem übernehmen?",
+               "The instrument supplied an erroraneous serial number:\r\n{1} instead of {2}.\r\n\r\n"
+               "Accept anyway?",
+               "L'instrument a fourni un numéro de série erroné:\r\n{1} au lieu de {2}.\r\n\r\n"
+               "Accepter quand même?",
+               "Lo strumento ha fornito un numero di serie errato:\r\n{1} invece di {2}.\r\n\r\n"
+               "Accettare comunque?",
+               "El aparato ha suministrado un número de serie erróneo:\r\n{1} en lugar de {2}.\r\n\r\n"
+               "¿Aceptar de todos modos?"},
+              "?"}},
+        {24, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Das Instrument ist auf einen falschen Prüfparameter eingestellt:\r\n{0} {1} statt {2}.\r\n\r\n"
+               "Das Messresultat kann nicht gelesen werden!",
+               "The instrument is set to a wrong test parameter:\r\n{0} {1} instead of {2}.\r\n\r\n"
+               "The test result cannot be read!",
+               "L'instrument est réglé sur un mauvais paramètre de mesure:\r\n{0} {1} au lieu de {2}.\r\n\r\n"
+               "Le résultat de mesure ne peut pas être lu!",
+               "Lo strumento è impostato su un parametro di misura sbagliato:\r\n{0} {1} invece di {2}.\r\n\r\n"
+               "Il risultato di misura non può essere letto!",
+               "El aparato está ajustado a un parámetro de medida equivocado:\r\n{0} {1} en lugar de {2}.\r\n\r\n"
+               "¡El resultado de medida no se puede leer!"},
+              "!"}},
+        {25, {IconQuestion, ButtonsYesNo, DefaultSecond,
+              {"Das Instrument ist auf einen falschen Prüfparameter eingestellt:\r\n{0} {1} statt {2}.\r\n\r\n"
+               "Trotzdem übernehmen?",
+               "The instrument is set to a wrong test parameter:\r\n{0} {1} instead of {2}.\r\n\r\n"
+               "Accept anyway?",
+               "L'instrument est réglé sur un mauvais paramètre de mesure:\r\n{0} {1} au lieu de {2}.\r\n\r\n"
+               "Accepter quand même?",
+               "Lo strumento è impostato su un parametro di misura sbagliato:\r\n{0} {1} invece di {2}.\r\n\r\n"
+               "Accettare comunque?",
+               "El aparato está ajustado a un parámetro de medida equivocado:\r\n{0} {1} en lugar de {2}.\r\n\r\n"
+               "¿Aceptar de todos modos?"},
+              "?"}},
+        {26, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Das Messresultat liegt ausserhalb des zulässigen Bereichs ({min} - {max})!",
+               "The test result lies outside of the allowed range ({min} - {max})!",
+               "Le résultat de mesure est en dehors de la plage admise ({min} - {max})!",
+               "Il risultato di misura è fuori dal campo ammesso ({min} - {max})!",
+               "¡El resultado de medida está fuera del rango admitido ({min} - {max})!"},
+              "!"}},
+        {27, {IconQuestion, ButtonsYesNo, DefaultSecond,
+              {"Die Messresultate werden nicht gedruckt. Trotzdem drucken?",
+               "The test results will not be printed. Print anyway?",
+               "Les résultats de mesure ne seront pas imprimés. Imprimer quand même?",
+               "I risultati di misura non verranno stampati. Stampare comunque?",
+               "Los resultados de medida no se imprimirán. ¿Imprimir de todos modos?"},
+              "."}},
+        {28, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Die Messresultate werden nicht gespeichert. Trotzdem speichern?",
+               "The test results will not be saved. Save anyway?",
+               "Les résultats de mesure ne seront pas enregistrés. Enregistrer quand même?",
+               "I risultati di misura non verranno memorizzati. Memorizzare comunque?",
+               "Los resultados de medida no se guardarán. ¿Guardar de todos modos?"},
+              "."}},
+        {30, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Sind Sie sicher?",
+               "Are you sure?",
+               "Êtes-vous sûr?",
+               "È sicuro?",
+               "¿Está seguro?"},
+              "!"}},
+        {31, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Beim Schreiben der Datei ist ein Fehler aufgetreten. Stellen Sie sicher, dass auf dem "
+               "Datenträger genügend Platz vorhanden ist.\r\nNochmals versuchen?",
+               "An error occurred while writing the file. Ensure that there is enough space on the disk."
+               "\r\nTry again?",
+               "Une erreur s'est produite lors de l'écriture du fichier. Assurez-vous qu'il y a assez de "
+               "place sur le disque.\r\nRéessayer?",
+               "Si è verificato un errore durante la scrittura del file. Assicurarsi che ci sia abbastanza "
+               "spazio sul disco.\r\nRiprovare?",
+               "Se ha producido un error al escribir el fichero. Asegúrese de que haya suficiente espacio "
+               "en el disco.\r\n¿Intentar de nuevo?"},
+              "?"}},
+        {32, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Beim Lesen der Datei ist ein Fehler aufgetreten!",
+               "An error occurred while reading the file!",
+               "Une erreur s'est produite lors de la lecture du fichier!",
+               "Si è verificato un errore durante la lettura del file!",
+               "¡Se ha producido un error al leer el fichero!"},
+              "!"}},
+        {33, {IconInformation, ButtonsOK, DefaultFirst,
+              {"Keine passenden Daten gefunden!",
+               "No matching data found!",
+               "Aucune donnée correspondante trouvée!",
+               "Nessun dato corrispondente trovato!",
+               "¡No se han encontrado datos correspondientes!"},
+              "!"}},
+        {34, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Es sind noch {n0} unvollendete Messreihen offen. Programm beenden und die Messreihen "
+               "später abschliessen?",
+               "There are {n0} unfinished test series left. End the application and finish the test "
+               "series later?",
+               "Il reste {n0} séries de mesures inachevées. Terminer le logiciel et finir les séries de "
+               "mesures plus tard?",
+               "Restano {n0} serie di misure non terminate. Terminare il programma e completare le serie "
+               "di misure più tardi?",
+               "Quedan {n0} series de medidas sin terminar. ¿Terminar el programa y completar las series "
+               "de medidas más tarde?"},
+              "!"}},
+        {35, {IconInformation, ButtonsOK, DefaultFirst,
+              {"Für dieses Messresultat sind keine Kurvendaten vorhanden.",
+               "No curve data available for this test result.",
+               "Aucune donnée de courbe n'est disponible pour ce résultat de mesure.",
+               "Per questo risultato di misura non sono disponibili dati della curva.",
+               "No hay datos de curva disponibles para este resultado de medida."},
+              "!"}},
+        {36, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Die vorgegebene Anzahl Messungen ist erreicht. Messreihe beenden?",
+               "The preset number of tests has been reached. Terminate test series?",
+               "Le nombre de mesures prévu est atteint. Terminer la série de mesures?",
+               "Il numero di misure previsto è stato raggiunto. Terminare la serie di misure?",
+               "Se ha alcanzado el número de medidas previsto. ¿Terminar la serie de medidas?"},
+              "?"}},
+        {37, {IconQuestion, ButtonsYesNo, DefaultFirst,
+              {"Der vorgegebene Vertrauensbereich ist erreicht. Messreihe beenden?",
+               "The preset confidence interval has been reached. Terminate test series?",
+               "L'intervalle de confiance prévu est atteint. Terminer la série de mesures?",
+               "L'intervallo di confidenza previsto è stato raggiunto. Terminare la serie di misure?",
+               "Se ha alcanzado el intervalo de confianza previsto. ¿Terminar la serie de medidas?"},
+              "?"}},
+        {38, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Dieses Formular kann nicht gelöscht werden, weil es mit einem Artikel verknüpft ist!",
+               "This form cannot be deleted because it is linked to a style!",
+               "Ce formulaire ne peut pas être effacé, car il est lié à un article!",
+               "Questo formolare non può essere cancellato, perché è collegato a un articolo!",
+               "¡Este formulario no se puede eliminar porque está vinculado a un articulo!"},
+              "!"}},
+        {39, {IconInformation, ButtonsOK, DefaultFirst,
+              {"Anzahl importierter Dateien:\t{0}\r\nAnzahl importierter Artikel:\t{1}",
+               "Number of imported files:\t{0}\r\nNumber of imported styles:\t{1}",
+               "Nombre de fichiers repris:\t{0}\r\nNombre d'articles repris:\t{1}",
+               "Numero di file ripresi:\t{0}\r\nNumero di articoli ripresi:\t{1}",
+               "Número de ficheros importados:\t{0}\r\nNúmero de articulos importados:\t{1}"},
+              "."}},
+    };
+    return table;
+}
+
+bool IsNumberVariant(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The plain text conversion of one argument.
+QString PlainText(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        return CStr(value.toDouble());
+    case QMetaType::Float:
+        return CStr(value.toFloat());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        if (IsNumberVariant(value))
+            return QString::number(value.toLongLong());
+        return value.toString();
+    }
+}
+
+// Argument formatted as a whole number with the locale's thousands grouping.
+QString GroupedNumber(const QVariant& value)
+{
+    if (IsNumberVariant(value))
+        return Format(value.toDouble(), QStringLiteral("#,##0"));
+    const QString text = PlainText(value);
+    if (IsNumeric(text))
+        return Format(CDbl(text), QStringLiteral("#,##0"));
+    return text;
+}
+
+QString Expand(const char* pattern, const QVariantList& arguments)
+{
+    const QString source = QString::fromUtf8(pattern);
+    QString result;
+    qsizetype i = 0;
+    while (i < source.size()) {
+        const QChar c = source.at(i);
+        if (c == u'{') {
+            const qsizetype end = source.indexOf(u'}', i);
+            if (end > i) {
+                const QString token = source.mid(i + 1, end - i - 1);
+                if (token == QStringLiteral("min")) {
+                    result += CStr(0.0001f);
+                } else if (token == QStringLiteral("max")) {
+                    result += CStr(999999.0f);
+                } else {
+                    const bool grouped = token.startsWith(u'n');
+                    const int index = (grouped ? token.mid(1) : token).toInt();
+                    // A caller that passed fewer arguments gets empty texts.
+                    if (index >= 0 && index < arguments.size())
+                        result += grouped ? GroupedNumber(arguments.at(index)) : PlainText(arguments.at(index));
+                }
+                i = end + 1;
+                continue;
+            }
+        }
+        result += c;
+        ++i;
+    }
+    return result;
+}
+
+QString AllLanguages(const std::array<const char*, 5>& lines, const QVariantList& arguments)
+{
+    QString text;
+    for (const char* line : lines)
+        text += Expand(line, arguments) + QStringLiteral("\r\n");
+    // The sixth language slot has no text: an empty line.
+    text += QStringLiteral("\r\n");
+    return text;
+}
+
+} // namespace
+
+MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int16_t language)
+{
+    MessageRequest request;
+    request.Title = QString::fromUtf8(ProductTitle);
+    request.Icon = IconCritical;
+    request.Buttons = ButtonsOK;
+    request.DefaultButton = DefaultFirst;
+
+    if (number == 1) {
+        request.Text = AllLanguages(Message1Lines, arguments);
+        return request;
+    }
+    if (number == 4) {
+        request.Text = AllLanguages(Message4Lines, arguments);
+        return request;
+    }
+    const auto& table = Catalogue();
+    const auto found = table.find(number);
+    if (found == table.end()) {
+        request.Text = QStringLiteral("Unknown error (") + QString::number(number) + QStringLiteral(").");
+        return request;
+    }
+    const MessageEntry& entry = found->second;
+    request.Icon = entry.Icon;
+    request.Buttons = entry.Buttons;
+    request.DefaultButton = entry.DefaultButton;
+    if (language >= 1 && language <= 5)
+        request.Text = Expand(entry.Texts[static_cast<size_t>(language - 1)], arguments);
+    else if (language == 6)
+        request.Text = Expand(entry.Slot6, arguments);
+    return request;
+}
+
+int16_t ShowMessage(int16_t number, const QVariantList& arguments)
+{
+    const MessageRequest request = ComposeMessage(number, arguments, Language);
+    int16_t answer;
+    {
+        // The box shows the normal pointer; an hourglass of the caller comes back afterwards.
+        MousePointerGuard pointer(PointerDefault);
+        answer = CurrentMessagePresenter().Present(request);
+    }
+    MsgResult = answer;
+    return answer;
+}

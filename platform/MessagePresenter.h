@@ -1,0 +1,55 @@
+#pragma once
+// Message boxes are composed as plain data and shown through a presenter.
+// The program shows them with QMessageBox; tests install a scripted presenter
+// that records each box and answers it, so no test ever blocks on a box.
+#include <QString>
+#include <cstdint>
+
+// Style flags of a box, added together as the design does.
+inline constexpr int16_t IconCritical = 16;
+inline constexpr int16_t IconQuestion = 32;
+inline constexpr int16_t IconExclamation = 48;
+inline constexpr int16_t IconInformation = 64;
+inline constexpr int16_t ButtonsOK = 0;
+inline constexpr int16_t ButtonsYesNo = 4;
+inline constexpr int16_t DefaultFirst = 0;
+inline constexpr int16_t DefaultSecond = 256;
+inline constexpr int32_t BoxForeground = 65536;
+
+// Answers of a box.
+inline constexpr int16_t AnswerOK = 1;
+inline constexpr int16_t AnswerYes = 6;
+inline constexpr int16_t AnswerNo = 7;
+
+struct MessageRequest {
+    QString Text;
+    QString Title;
+    int16_t Icon = IconCritical;        // 16, 32, 48 or 64
+    int16_t Buttons = ButtonsOK;        // 0 OK, 4 Yes and No
+    int16_t DefaultButton = DefaultFirst;   // 0 first, 256 second
+
+    // The summed style flags: icon + buttons + default + foreground.
+    int32_t Style() const { return Icon + Buttons + DefaultButton + BoxForeground; }
+    // The answer of the button that Enter presses.
+    int16_t DefaultAnswer() const;
+
+    bool operator==(const MessageRequest&) const = default;
+};
+
+class MessagePresenter {
+public:
+    virtual ~MessagePresenter() = default;
+    // Shows the box modally and returns the answer: 1 OK, 6 Yes, 7 No.
+    virtual int16_t Present(const MessageRequest& request) = 0;
+};
+
+// The presenter of the program: an application-modal QMessageBox.
+class QMessageBoxPresenter : public MessagePresenter {
+public:
+    int16_t Present(const MessageRequest& request) override;
+};
+
+// The presenter in force; the QMessageBox one unless a test installed another.
+MessagePresenter& CurrentMessagePresenter();
+// Installs a presenter (not owned); nullptr goes back to the QMessageBox one.
+void SetMessagePresenter(MessagePresenter* presenter);

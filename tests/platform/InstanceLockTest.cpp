@@ -1,0 +1,45 @@
+#include "platform/InstanceLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(InstanceLockTest, ASecondCopyIsRefusedUntilTheFirstEnds)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    {
+        InstanceLock first(folder.path());
+        ASSERT_TRUE(first.TryLock());
+        EXPECT_TRUE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("QUINTARA.LCK"))));
+
+        InstanceLock second(folder.path());
+        EXPECT_FALSE(second.TryLock());
+        EXPECT_FALSE(second.IsLocked());
+    }
+    // The first copy ended: the lock is free again and the file gone.
+    EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("QUINTARA.LCK"))));
+    InstanceLock third(folder.path());
+    EXPECT_TRUE(third.TryLock());
+}
+
+TEST(InstanceLockTest, ALockLeftByACrashedCopyIsTakenOver)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    // A lock file whose process does not run (PID far beyond any real one).
+    QFile stale(QDir(folder.path()).filePath(QStringLiteral("QUINTARA.LCK")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("999999999\nquintara\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.close();
+
+    InstanceLock lock(folder.path());
+    EXPECT_TRUE(lock.TryLock());
+}
+
+TEST(InstanceLockTest, AFolderThatCannotHoldTheLockRefuses)
+{
+    InstanceLock lock(QStringLiteral("/nonexistent/quintara/folder"));
+    EXPECT_FALSE(lock.TryLock());
+}

@@ -1,0 +1,76 @@
+#include "platform/MousePointer.h"
+#include "platform/Twips.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <vector>
+#include <gtest/gtest.h>
+
+namespace {
+int OverrideDepth()
+{
+    // Counts the override cursors on the stack, then puts them back.
+    int depth = 0;
+    std::vector<QCursor> cursors;
+    while (QGuiApplication::overrideCursor()) {
+        cursors.push_back(*QGuiApplication::overrideCursor());
+        QGuiApplication::restoreOverrideCursor();
+        ++depth;
+    }
+    for (auto it = cursors.rbegin(); it != cursors.rend(); ++it)
+        QGuiApplication::setOverrideCursor(*it);
+    return depth;
+}
+}
+
+TEST(MousePointerTest, HourglassAndDefaultAreAbsolute)
+{
+    SetMousePointer(PointerHourglass);
+    SetMousePointer(PointerHourglass);
+    EXPECT_EQ(MousePointer(), PointerHourglass);
+    ASSERT_EQ(OverrideDepth(), 1);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+    // One 0 removes it, however often 11 was set.
+    SetMousePointer(PointerDefault);
+    EXPECT_EQ(MousePointer(), PointerDefault);
+    EXPECT_EQ(OverrideDepth(), 0);
+    SetMousePointer(PointerDefault);
+    EXPECT_EQ(OverrideDepth(), 0);
+}
+
+TEST(MousePointerTest, TheGuardRestoresThePreviousPointerOnEveryPath)
+{
+    {
+        MousePointerGuard wait;
+        EXPECT_EQ(MousePointer(), PointerHourglass);
+        {
+            MousePointerGuard normal(PointerDefault);
+            EXPECT_EQ(MousePointer(), PointerDefault);
+            EXPECT_EQ(OverrideDepth(), 0);
+        }
+        EXPECT_EQ(MousePointer(), PointerHourglass);
+        EXPECT_EQ(OverrideDepth(), 1);
+    }
+    EXPECT_EQ(MousePointer(), PointerDefault);
+    EXPECT_EQ(OverrideDepth(), 0);
+
+    auto leaveEarly = [](bool early) {
+        MousePointerGuard wait;
+        if (early)
+            return 1;
+        return 2;
+    };
+    leaveEarly(true);
+    EXPECT_EQ(OverrideDepth(), 0);
+}
+
+TEST(TwipsTest, FifteenTwipsMakeOnePixel)
+{
+    EXPECT_EQ(TwipsToPixels(15), 1);
+    EXPECT_EQ(TwipsToPixels(12120), 808);
+    EXPECT_EQ(TwipsToPixels(9150), 610);
+    EXPECT_EQ(TwipsToPixels(22), 1);
+    EXPECT_EQ(TwipsToPixels(23), 2);
+    EXPECT_EQ(PixelsToTwips(800), 12000.0);
+}
