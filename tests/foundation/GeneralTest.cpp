@@ -1,0 +1,379 @@
+#include "foundation/modGeneral.h"
+#include "foundation/modGlobals.h"
+#include "platform/Conversions.h"
+#include "platform/OleDate.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Runs each test once under en_US and once under de_DE, with the decimal
+// separator pinned as the start-up would read it.
+class GeneralTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        savedSeparator_ = DecimalSeparator;
+        DecimalSeparator = German() ? QStringLiteral(",") : QStringLiteral(".");
+    }
+    void TearDown() override { DecimalSeparator = savedSeparator_; }
+    static bool German() { return QString::fromLatin1(GetParam()) == QLatin1String("de_DE"); }
+    // The English text of a number with its separators swapped under de_DE.
+    static QString Local(const char* english)
+    {
+        QString text = QString::fromLatin1(english);
+        if (German()) {
+            text.replace(u',', u'#');
+            text.replace(u'.', u',');
+            text.replace(u'#', u'.');
+        }
+        return text;
+    }
+
+private:
+    QString savedSeparator_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Locales, GeneralTest, ::testing::Values("en_US", "de_DE"));
+
+TEST_P(GeneralTest, FormatNumberTextRoundsToSignificantDigits)
+{
+    EXPECT_EQ(FormatNumberText(12.345f, 3), Local("12.3"));
+    EXPECT_EQ(FormatNumberText(0.012345f, 3), Local("0.0123"));
+    EXPECT_EQ(FormatNumberText(99.96f, 3), Local("100"));
+    EXPECT_EQ(FormatNumberText(123456.0f, 3), Local("123,000"));
+    EXPECT_EQ(FormatNumberText(-1.5f, 1), Local("-2"));
+    EXPECT_EQ(FormatNumberText(0.0f, 3), QStringLiteral("0"));
+    EXPECT_EQ(FormatNumberText(-0.0f, 3), QStringLiteral("0"));
+    EXPECT_EQ(FormatNumberText(0.5f, 3), Local("0.500"));
+    EXPECT_EQ(FormatNumberText(1234.5f, 3), Local("1,230"));
+    EXPECT_EQ(FormatNumberText(1234.5f, 5), Local("1,234.5"));
+    EXPECT_EQ(FormatNumberText(-9.996f, 3), Local("-10.0"));
+    EXPECT_EQ(FormatNumberText(100.0f, 3), Local("100"));
+    EXPECT_EQ(FormatNumberText(1000.0f, 3), Local("1,000"));
+    EXPECT_EQ(FormatNumberText(0.001f, 2), Local("0.0010"));
+    EXPECT_EQ(FormatNumberText(2.25f, 2), Local("2.3"));   // half up
+}
+
+TEST_P(GeneralTest, FormatNumberTextGuardsItsArguments)
+{
+    EXPECT_EQ(FormatNumberText(std::numeric_limits<float>::quiet_NaN(), 3), QString());
+    EXPECT_EQ(FormatNumberText(std::numeric_limits<float>::infinity(), 3), QString());
+    EXPECT_EQ(FormatNumberText(-std::numeric_limits<float>::infinity(), 3), QString());
+    // Fewer than 1 digit counts as 1.
+    EXPECT_EQ(FormatNumberText(12.345f, 0), Local("10"));
+    EXPECT_EQ(FormatNumberText(12.345f, -4), Local("10"));
+    EXPECT_EQ(FormatNumberText(NoValue, 3),
+              Local("-340,000,000,000,000,000,000,000,000,000,000,000,000"));
+}
+
+TEST_P(GeneralTest, NiceAxisMaximumTakesTheNextStep)
+{
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(7.0f), 8.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(8.1f), 10.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(1.19f), 1.2f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(0.35f), 0.4f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(-7.0f), 8.0f);
+    EXPECT_EQ(NiceAxisMaximum(0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(12345.0f), 15000.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(100.0f), 100.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(1.0f), 1.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(1000.0f), 1000.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(2.6f), 3.0f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(0.0011f), 0.0012f);
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(55.0f), 60.0f);
+    // One tenth held as a float lies just above 0.1.
+    EXPECT_FLOAT_EQ(NiceAxisMaximum(0.1f), 0.12f);
+    EXPECT_EQ(NiceAxisMaximum(NoValue), -NoValue);
+    // Near the top of the range the step stays a finite float.
+    EXPECT_EQ(NiceAxisMaximum(-NoValue), std::numeric_limits<float>::max());
+}
+
+TEST_P(GeneralTest, LimitSignMarksValuesOutsideTheLimits)
+{
+    TestDefinition t;
+    t.Lower1 = 10.0f;
+    t.Upper1 = 20.0f;
+    t.Lower2 = 100.0f;
+    t.Upper2 = 200.0f;
+    EXPECT_EQ(LimitSign(9.9f, t, 1), QStringLiteral("-"));
+    EXPECT_EQ(LimitSign(10.0f, t, 1), QString());
+    EXPECT_EQ(LimitSign(20.0f, t, 1), QString());
+    EXPECT_EQ(LimitSign(20.1f, t, 1), QStringLiteral("+"));
+    EXPECT_EQ(LimitSign(50.0f, t, 2), QStringLiteral("-"));
+    EXPECT_EQ(LimitSign(250.0f, t, 2), QStringLiteral("+"));
+    EXPECT_EQ(LimitSign(150.0f, t, 2), QString());
+    // Limits the wrong way round: both hold, "+" wins.
+    t.Lower1 = 20.0f;
+    t.Upper1 = 10.0f;
+    EXPECT_EQ(LimitSign(15.0f, t, 1), QStringLiteral("+"));
+}
+
+TEST_P(GeneralTest, LimitSignWithMissingLimitsOrValue)
+{
+    TestDefinition t;
+    t.Lower1 = NoValue;
+    t.Upper1 = NoValue;
+    EXPECT_EQ(LimitSign(5.0f, t, 1), QString());
+    EXPECT_EQ(LimitSign(-1e30f, t, 1), QString());
+    EXPECT_EQ(LimitSign(-std::numeric_limits<float>::max(), t, 1), QString());
+    t.Lower1 = 10.0f;
+    EXPECT_EQ(LimitSign(5.0f, t, 1), QStringLiteral("-"));
+    EXPECT_EQ(LimitSign(1e30f, t, 1), QString());
+    t.Lower1 = NoValue;
+    t.Upper1 = 20.0f;
+    EXPECT_EQ(LimitSign(25.0f, t, 1), QStringLiteral("+"));
+    EXPECT_EQ(LimitSign(-1e30f, t, 1), QString());
+    t.Lower1 = 10.0f;
+    EXPECT_EQ(LimitSign(NoValue, t, 1), QString());
+}
+
+TEST_P(GeneralTest, ComparisonsOfNumbersAndVariants)
+{
+    EXPECT_TRUE(IsBetween(1.0, 1.0, 8.0));
+    EXPECT_TRUE(IsBetween(8.0, 1.0, 8.0));
+    EXPECT_FALSE(IsBetween(9.0, 1.0, 8.0));
+    EXPECT_FALSE(IsBetween(0.0, 1.0, 8.0));
+    EXPECT_TRUE(IsBetween(0.0001f, 0.0001f, 999999.0f));
+    EXPECT_TRUE(IsBetween(QVariant(QStringLiteral("b")), QVariant(QStringLiteral("a")), QVariant(QStringLiteral("c"))));
+    EXPECT_FALSE(IsBetween(QVariant(QStringLiteral("B")), QVariant(QStringLiteral("a")), QVariant(QStringLiteral("c"))));
+    EXPECT_EQ(MaxOf(3, 5), 5);
+    EXPECT_EQ(MinOf(3, 5), 3);
+    EXPECT_EQ(MaxOf(2.5, -1.0), 2.5);
+    EXPECT_EQ(MinOf(2.5, -1.0), -1.0);
+    // On equality both give the second value.
+    EXPECT_EQ(MaxOf(QVariant(2), QVariant(2.0)).typeId(), QMetaType::Double);
+    EXPECT_EQ(MinOf(QVariant(2), QVariant(2.0)).typeId(), QMetaType::Double);
+    EXPECT_EQ(MaxOf(QVariant(10), QVariant(9.5)).toInt(), 10);
+    // Numbers compare numerically, texts by character codes, numbers below texts.
+    EXPECT_EQ(CompareVariants(QVariant(10), QVariant(9)), 1);
+    EXPECT_EQ(CompareVariants(QVariant(QStringLiteral("10")), QVariant(QStringLiteral("9"))), -1);
+    EXPECT_EQ(CompareVariants(QVariant(1000), QVariant(QStringLiteral("1"))), -1);
+    EXPECT_EQ(CompareVariants(QVariant(), QVariant(0)), 0);
+    EXPECT_EQ(CompareVariants(QVariant(), QVariant(QString())), 0);
+    EXPECT_EQ(CompareVariants(QVariant(), QVariant(-1)), 1);
+}
+
+TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
+{
+    QVariantList numbers{3, 1, 2};
+    EXPECT_EQ(SortCollection(numbers), (QVariantList{3, 2, 1}));
+    EXPECT_TRUE(numbers.isEmpty());
+
+    QVariantList empty;
+    EXPECT_TRUE(SortCollection(empty).isEmpty());
+
+    // Among equal values the first one comes first.
+    QVariantList equal{QVariant(2), QVariant(7), QVariant(2.0)};
+    const QVariantList sortedEqual = SortCollection(equal);
+    ASSERT_EQ(sortedEqual.size(), 3);
+    EXPECT_EQ(sortedEqual[1].typeId(), QMetaType::Int);
+    EXPECT_EQ(sortedEqual[2].typeId(), QMetaType::Double);
+
+    QStringList names{QStringLiteral("2011.12.08, 10.15.00.QTA"), QStringLiteral("2012.01.02, 08.00.00.QTA"),
+                      QStringLiteral("2010.05.05, 23.59.59.QTA")};
+    EXPECT_EQ(SortCollection(names),
+              (QStringList{QStringLiteral("2012.01.02, 08.00.00.QTA"), QStringLiteral("2011.12.08, 10.15.00.QTA"),
+                           QStringLiteral("2010.05.05, 23.59.59.QTA")}));
+    EXPECT_TRUE(names.isEmpty());
+
+    QStringList cased{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("a")};
+    EXPECT_EQ(SortCollection(cased), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("A")}));
+}
+
+TEST_P(GeneralTest, MembershipOfArrays)
+{
+    EXPECT_TRUE(IsInVariantArray(QVariant(3), QVariantList{1, 2.0, 3.0}));
+    EXPECT_FALSE(IsInVariantArray(QVariant(QStringLiteral("3")), QVariantList{1, 2, 3}));
+    EXPECT_TRUE(IsInVariantArray(QVariant(QStringLiteral("ab")), QVariantList{QStringLiteral("AB"), QStringLiteral("ab")}));
+    EXPECT_FALSE(IsInVariantArray(QVariant(QStringLiteral("Ab")), QVariantList{QStringLiteral("AB"), QStringLiteral("ab")}));
+    EXPECT_TRUE(IsInVariantArray(15, {2, 15}));
+    EXPECT_FALSE(IsInVariantArray(3, {2, 15}));
+    EXPECT_TRUE(IsInVariantArray(17, std::vector<int16_t>{16, 17}));
+    EXPECT_FALSE(IsInVariantArray(1, std::vector<int16_t>{}));
+    EXPECT_TRUE(IsInVariantArray(6, std::array<int16_t, 6>{0, 0, 0, 0, 0, 6}));
+
+    const std::vector<QString> texts{QStringLiteral("abc"), QStringLiteral("Mueller"), QStringLiteral("MÜLLER"),
+                                     QStringLiteral("müller")};
+    EXPECT_EQ(IsInStringArray(QStringLiteral("MUELLER"), texts), 1);
+    EXPECT_EQ(IsInStringArray(QStringLiteral("Müller"), texts), 2);
+    // A match at index 0 is no match.
+    EXPECT_EQ(IsInStringArray(QStringLiteral("ABC"), texts), 0);
+    EXPECT_EQ(IsInStringArray(QStringLiteral("x"), texts), 0);
+    EXPECT_EQ(IsInStringArray(QStringLiteral("x"), QStringList{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("X")}), 2);
+}
+
+TEST_P(GeneralTest, LookUpsByNameIgnoreCaseAndSkipElementZero)
+{
+    std::vector<Style> styles(4);
+    styles[0].Name = QStringLiteral("Denim");
+    styles[1].Name = QStringLiteral("Airbag");
+    styles[2].Name = QStringLiteral("denim");
+    styles[3].Name = QStringLiteral("DENIM");
+    EXPECT_EQ(FindStyleIndex(QStringLiteral("DeNiM"), styles), 2);
+    EXPECT_EQ(FindStyleIndex(QStringLiteral("airbag"), styles), 1);
+    EXPECT_EQ(FindStyleIndex(QStringLiteral("Canvas"), styles), 0);
+    styles.resize(1);
+    EXPECT_EQ(FindStyleIndex(QStringLiteral("Denim"), styles), 0);
+
+    std::vector<ReportForm> forms(3);
+    forms[0].Name = QStringLiteral("Standard");
+    forms[2].Name = QStringLiteral("STANDARD");
+    EXPECT_EQ(FindReportFormIndex(QStringLiteral("standard"), forms), 2);
+    EXPECT_EQ(FindReportFormIndex(QString(), forms), 1);   // element 1 has an empty name
+
+    QComboBox combo;
+    combo.addItems({QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("BETA")});
+    EXPECT_EQ(FindInList(QStringLiteral("Beta"), &combo), 2);
+    EXPECT_EQ(FindInList(QStringLiteral("alpha"), &combo), 1);
+    EXPECT_EQ(FindInList(QStringLiteral("gamma"), &combo), 0);
+    QListWidget list;
+    list.addItems({QStringLiteral("10"), QStringLiteral("20")});
+    EXPECT_EQ(FindInList(QStringLiteral("20"), &list), 2);
+    EXPECT_EQ(FindInList(QStringLiteral("2"), &list), 0);
+    EXPECT_EQ(FindInList(QStringLiteral("x"), static_cast<QListWidget*>(nullptr)), 0);
+    EXPECT_EQ(FindInList(QStringLiteral("B"), QStringList{QStringLiteral("a"), QStringLiteral("b")}), 2);
+}
+
+TEST_P(GeneralTest, TestTypeFacts)
+{
+    EXPECT_EQ(ResultCountByTestType(0), 0);
+    for (const int t : {9, 10, 14, 17, 18})
+        EXPECT_EQ(ResultCountByTestType(t), 2) << t;
+    for (const int t : {1, 2, 8, 11, 13, 15, 16, 19, 20, 21, -1})
+        EXPECT_EQ(ResultCountByTestType(t), 1) << t;
+    for (int t = -1; t <= 21; ++t)
+        EXPECT_EQ(IsCurveTestType(t), t == 14 || t == 17 || t == 18) << t;
+}
+
+TEST_P(GeneralTest, PadTextCutsAndAligns)
+{
+    const QString t = QStringLiteral("ab");
+    EXPECT_EQ(PadText(QStringLiteral("abcde"), 3), QStringLiteral("abc"));
+    EXPECT_EQ(PadText(QStringLiteral("abcde"), 3, 0), QStringLiteral("abc"));
+    EXPECT_EQ(PadText(t, 6), QStringLiteral("    ab"));
+    EXPECT_EQ(PadText(t, 6, 1), QStringLiteral("    ab"));
+    EXPECT_EQ(PadText(t, 6, 2), QStringLiteral("  ab  "));
+    EXPECT_EQ(PadText(t, 6, 0), QStringLiteral("ab    "));
+    EXPECT_EQ(PadText(t, 6, 3), QStringLiteral("ab    "));
+    EXPECT_EQ(PadText(t, 5, 2), QStringLiteral(" ab  "));
+    EXPECT_EQ(PadText(t, 0), QString());
+    EXPECT_EQ(PadText(t, -3), QString());
+    EXPECT_EQ(PadText(QString(), 2, 2), QStringLiteral("  "));
+    EXPECT_EQ(PadText(std::string("12.5"), 6), std::string("  12.5"));
+    EXPECT_EQ(PadText(std::string("1234567"), 6), std::string("123456"));
+    EXPECT_EQ(PadText(std::string("x"), 4, 2), std::string(" x  "));
+    EXPECT_EQ(PadText(std::string("x"), 4, 0), std::string("x   "));
+    EXPECT_EQ(PadText(std::string("x"), -1), std::string());
+}
+
+TEST_P(GeneralTest, TextHelpers)
+{
+    EXPECT_EQ(AppendColon(QStringLiteral("Ref: :")), QStringLiteral("Ref: "));
+    EXPECT_EQ(AppendColon(QStringLiteral("  Operator::  ")), QStringLiteral("Operator"));
+    EXPECT_EQ(AppendColon(QStringLiteral("Lot")), QStringLiteral("Lot"));
+    EXPECT_EQ(AppendColon(QStringLiteral(":::")), QString());
+    EXPECT_EQ(AppendColon(QString()), QString());
+    EXPECT_EQ(AppendColon(QStringLiteral("\tTab:")), QStringLiteral("\tTab"));
+
+    EXPECT_EQ(EscapeAmpersand(QStringLiteral("A&B C&&D")), QStringLiteral("A&&B C&&&&D"));
+    EXPECT_EQ(EscapeAmpersand(QStringLiteral("plain")), QStringLiteral("plain"));
+    EXPECT_EQ(EscapeAmpersand(QStringLiteral("&")), QStringLiteral("&&"));
+
+    EXPECT_TRUE(HasWildcard(QStringLiteral("AB*")));
+    EXPECT_TRUE(HasWildcard(QStringLiteral("?")));
+    EXPECT_FALSE(HasWildcard(QStringLiteral("AB-C")));
+    EXPECT_FALSE(HasWildcard(QString()));
+}
+
+TEST_P(GeneralTest, IsKeyAllowedFiltersNumericEntry)
+{
+    const QString sep = DecimalSeparator;
+    const QString other = German() ? QStringLiteral(".") : QStringLiteral(",");
+    for (const char c : std::string("0123456789\b\t\r"))
+        EXPECT_TRUE(IsKeyAllowed(QStringLiteral("12"), QString(QChar(c)), false)) << int(c);
+    EXPECT_TRUE(IsKeyAllowed(QStringLiteral("12"), sep, true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), sep, false));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("1") + sep + QStringLiteral("2"), sep, true));
+    EXPECT_TRUE(IsKeyAllowed(QStringLiteral("1") + sep + QStringLiteral("2"), QStringLiteral("\b"), true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), other, true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("-"), true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("a"), true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("E"), true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QString(), true));
+    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("12"), true));
+}
+
+TEST_P(GeneralTest, ReferenceTitlesBySlot)
+{
+    const ReferenceTitles saved = RefTitles;
+    for (int i = 0; i < 18; ++i)
+        RefTitles.Titles[static_cast<size_t>(i)] = QStringLiteral("T%1").arg(i);
+    EXPECT_EQ(GetReferenceTitle(2, 1), QStringLiteral("T0"));
+    EXPECT_EQ(GetReferenceTitle(4, 1), QStringLiteral("T2"));
+    EXPECT_EQ(GetReferenceTitle(3, 2), QStringLiteral("T4"));
+    EXPECT_EQ(GetReferenceTitle(4, 6), QStringLiteral("T17"));
+    EXPECT_EQ(GetReferenceTitle(1, 1), QString());
+    EXPECT_EQ(GetReferenceTitle(5, 1), QString());
+    EXPECT_EQ(GetReferenceTitle(2, 0), QString());
+    EXPECT_EQ(GetReferenceTitle(2, 7), QString());
+    RefTitles = saved;
+}
+
+TEST_P(GeneralTest, StandardButtonCaptions)
+{
+    const char* cancel[] = {"&Abbrechen", "&Cancel", "&Annuler", "&Annulla", "&Finalizar", "&"};
+    const char* close[] = {"&Schliessen", "&Close", "&Fermer", "&Chiudere", "&Cerrar", "&"};
+    const char* save[] = {"&Speichern", "&Save", "&Enregistrer", "&Memorizzare", "&Guardar", "&"};
+    const char* del[] = {"&Löschen", "&Delete", "&Effacer", "&Cancellare", "&Eliminar", "&"};
+    const char* add[] = {"&Hinzufügen", "&Add", "&Ajouter", "&Aggiungere", "&Adicionar", "&"};
+    const char* copy[] = {"&Kopieren", "&Copy", "&Copier", "&Copiare", "&Copiar", "&"};
+    const char* paste[] = {"&Einfügen", "&Paste", "&", "&", "&", "&"};
+    for (int l = 1; l <= 6; ++l) {
+        const size_t i = static_cast<size_t>(l - 1);
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), l), QStringLiteral("&OK"));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdCancel"), l), QString::fromUtf8(cancel[i]));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdClose"), l), QString::fromUtf8(close[i]));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdSave"), l), QString::fromUtf8(save[i]));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdDelete"), l), QString::fromUtf8(del[i]));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdAdd"), l), QString::fromUtf8(add[i]));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdCopy"), l), QString::fromUtf8(copy[i]));
+        EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdPaste"), l), QString::fromUtf8(paste[i]));
+    }
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 0), QString());
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 7), QString());
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdok"), 2), QString());
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdMeasure"), 2), QString());
+
+    QPushButton button;
+    button.setObjectName(QStringLiteral("cmdCancel"));
+    EXPECT_EQ(SetStandardButtonCaptions(&button, 3), QStringLiteral("&Annuler"));
+    EXPECT_EQ(SetStandardButtonCaptions(static_cast<QObject*>(nullptr), 3), QString());
+}
+
+TEST_P(GeneralTest, DateAndTimeTexts)
+{
+    const double date = DateSerial(2001, 3, 5);
+    EXPECT_EQ(FormatDateText(date, 1), QStringLiteral("05.03.2001"));
+    EXPECT_EQ(FormatDateText(date, 2), QStringLiteral("03/05/2001"));
+    EXPECT_EQ(FormatDateText(date, 3), QStringLiteral("2001-03-05"));
+    EXPECT_EQ(FormatDateText(date, 0), QString());
+    EXPECT_EQ(FormatDateText(date, 4), QString());
+
+    const double time = date + TimeSerial(9, 5, 7);
+    EXPECT_EQ(FormatTimeText(time), QStringLiteral("09:05"));
+    EXPECT_EQ(FormatTimeText(time, true), QStringLiteral("09:05:07"));
+    EXPECT_EQ(FormatTimeText(date), QStringLiteral("00:00"));
+    // Splitting rounds to the nearest second first, so the parts agree.
+    const double late = DateSerial(2001, 12, 31) + TimeSerial(23, 59, 59) + 0.6 / 86400.0;
+    EXPECT_EQ(FormatTimeText(late, true), QStringLiteral("00:00:00"));
+    EXPECT_EQ(FormatDateText(late, 3), QStringLiteral("2002-01-01"));
+}
+
+} // namespace
