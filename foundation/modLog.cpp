@@ -1,5 +1,6 @@
 #include "foundation/modLog.h"
 
+#include "foundation/modGeneral.h"
 #include "platform/Cp1252.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
@@ -9,14 +10,8 @@
 QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName)
 {
     const QChar tab(u'\t');
-    const QString date = QStringLiteral("%1-%2-%3")
-                             .arg(Year(oleDate), 4, 10, QChar(u'0'))
-                             .arg(Month(oleDate), 2, 10, QChar(u'0'))
-                             .arg(Day(oleDate), 2, 10, QChar(u'0'));
-    const QString time = QStringLiteral("%1:%2:%3")
-                             .arg(Hour(oleDate), 2, 10, QChar(u'0'))
-                             .arg(Minute(oleDate), 2, 10, QChar(u'0'))
-                             .arg(Second(oleDate), 2, 10, QChar(u'0'));
+    const QString date = FormatDateText(oleDate, 3);
+    const QString time = FormatTimeText(oleDate, true);
     const QString name = procName.left(20).leftJustified(20, u' ');
     return date + tab + time + tab + name + tab + QString::fromLatin1(ProgramVersion) + tab
         + QString::number(errNumber) + tab + errText;
