@@ -1,0 +1,206 @@
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "instrument/modStatistic.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TestValue Entry(float value1, float value2 = NoValue, const char* unit1 = "8", bool deleted = false)
+{
+    TestValue t = MakeEmptyTestValue();
+    t.Value1 = value1;
+    t.Unit1 = unit1;
+    t.Value2 = value2;
+    t.Unit2 = "\"";
+    t.Deleted = deleted;
+    return t;
+}
+
+// Element 0 is the empty test; the tests follow from element 1.
+std::vector<TestValue> Tests(std::initializer_list<TestValue> tests)
+{
+    std::vector<TestValue> values{MakeEmptyTestValue()};
+    values.insert(values.end(), tests);
+    return values;
+}
+
+// ---------------------------------------------------------------------------
+// CalcMeanSdCvCi
+
+TEST(CalcMeanSdCvCiTest, WorkedExampleOfThreeTests)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10), Entry(12), Entry(14)}));
+    EXPECT_EQ(s.Count, 3);
+    EXPECT_EQ(s.Sum1, 36.0);
+    EXPECT_EQ(s.SumSq1, 440.0);
+    EXPECT_EQ(s.Mean1, 12.0f);
+    EXPECT_EQ(s.Min1, 10.0f);
+    EXPECT_EQ(s.Max1, 14.0f);
+    // variance |440 - 12 x 36| / 2 = 4, SD 2, CV 2 x 100 / 12.
+    EXPECT_FLOAT_EQ(s.CV1, 16.666666f);
+    // CI = t(3) x CV / sqrt(3) = 4.3 x 16.666... / 1.7320508.
+    EXPECT_NEAR(s.CI1, 41.38, 0.005);
+    EXPECT_FLOAT_EQ(s.CI1, static_cast<float>(4.3f * static_cast<double>(s.CV1) / std::sqrt(3.0)));
+    EXPECT_EQ(s.Sum2, 0.0);
+    EXPECT_EQ(s.SumSq2, 0.0);
+    EXPECT_EQ(s.Mean2, NoValue);
+    EXPECT_EQ(s.Min2, NoValue);
+    EXPECT_EQ(s.Max2, NoValue);
+    EXPECT_EQ(s.CV2, NoValue);
+    EXPECT_EQ(s.CI2, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, DeletedTestsAndElementZeroChangeNothing)
+{
+    const Statistics plain = CalcMeanSdCvCi(Tests({Entry(10, 5), Entry(12, 6), Entry(14, 7)}));
+    std::vector<TestValue> values =
+        Tests({Entry(1000, 1000, "8", true), Entry(10, 5), Entry(12, 6), Entry(-3, 2, "8", true), Entry(14, 7)});
+    values[0].Value1 = 5000;
+    values[0].Value2 = 5000;
+    EXPECT_EQ(CalcMeanSdCvCi(values), plain);
+    EXPECT_EQ(plain.Count, 3);
+    EXPECT_EQ(plain.Mean2, 6.0f);
+    EXPECT_FLOAT_EQ(plain.CV2, 100.0f / 6.0f);
+}
+
+TEST(CalcMeanSdCvCiTest, NoTestsGiveTheEmptyStatistics)
+{
+    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi(Tests({}))));
+    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi({})));
+    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi(Tests({Entry(5, 5, "8", true)}))));
+}
+
+TEST(CalcMeanSdCvCiTest, MissingValuesCountButStayOutOfTheirResult)
+{
+    // The middle test has no result 1 and the last no result 2.
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10, 5), Entry(NoValue, 7), Entry(14, NoValue)}));
+    EXPECT_EQ(s.Count, 3);
+    EXPECT_EQ(s.Sum1, 24.0);
+    EXPECT_EQ(s.Mean1, 12.0f);
+    EXPECT_EQ(s.Min1, 10.0f);
+    EXPECT_EQ(s.Max1, 14.0f);
+    // Two values 10 and 14: SD 2.828..., t for two values 12.71.
+    const double sd1 = std::sqrt(8.0);
+    EXPECT_FLOAT_EQ(s.CV1, static_cast<float>(sd1 * 100.0 / 12.0));
+    EXPECT_FLOAT_EQ(s.CI1, static_cast<float>(12.71f * static_cast<double>(s.CV1) / std::sqrt(2.0)));
+    EXPECT_EQ(s.Mean2, 6.0f);
+    EXPECT_FLOAT_EQ(s.CV2, static_cast<float>(std::sqrt(2.0) * 100.0 / 6.0));
+    EXPECT_FLOAT_EQ(s.CI2, static_cast<float>(12.71f * static_cast<double>(s.CV2) / std::sqrt(2.0)));
+}
+
+TEST(CalcMeanSdCvCiTest, AResultWithOnlyOneValuePresentHasNoSpread)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10, NoValue), Entry(NoValue, NoValue), Entry(NoValue, 3)}));
+    EXPECT_EQ(s.Count, 3);
+    EXPECT_EQ(s.Mean1, 10.0f);
+    EXPECT_EQ(s.CV1, NoValue);
+    EXPECT_EQ(s.CI1, NoValue);
+    EXPECT_EQ(s.Mean2, 3.0f);
+    EXPECT_EQ(s.CV2, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, PassFailResultIsOnlySummed)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(1, 10, "y"), Entry(0, 12, "y"), Entry(1, 14, "y")}));
+    EXPECT_EQ(s.Count, 3);
+    EXPECT_EQ(s.Sum1, 2.0);
+    EXPECT_EQ(s.SumSq1, 0.0);
+    EXPECT_FLOAT_EQ(s.Mean1, 2.0f / 3.0f);
+    EXPECT_EQ(s.Min1, NoValue);
+    EXPECT_EQ(s.Max1, NoValue);
+    EXPECT_EQ(s.CV1, NoValue);
+    EXPECT_EQ(s.CI1, NoValue);
+    // Result 2 keeps its mean and extremes but gets no spread either.
+    EXPECT_EQ(s.Mean2, 12.0f);
+    EXPECT_EQ(s.Min2, 10.0f);
+    EXPECT_EQ(s.Max2, 14.0f);
+    EXPECT_EQ(s.CV2, NoValue);
+    EXPECT_EQ(s.CI2, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, PassFailWhereEveryTestFailedHasMeanZero)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(0, NoValue, "y"), Entry(0, NoValue, "y")}));
+    EXPECT_EQ(s.Count, 2);
+    EXPECT_EQ(s.Mean1, 0.0f);
+    EXPECT_EQ(s.CV1, NoValue);
+    EXPECT_EQ(s.Mean2, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, APassFailTestAmongOthersResetsTheExtremes)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10, NoValue, "8"), Entry(1, NoValue, "y"), Entry(12, NoValue, "8")}));
+    EXPECT_EQ(s.Count, 3);
+    EXPECT_EQ(s.Sum1, 23.0);
+    EXPECT_EQ(s.SumSq1, 244.0);
+    EXPECT_EQ(s.Min1, 12.0f);
+    EXPECT_EQ(s.Max1, 12.0f);
+    EXPECT_FLOAT_EQ(s.Mean1, 23.0f / 3.0f);
+    EXPECT_EQ(s.CV1, NoValue);
+    EXPECT_EQ(s.CI1, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, NoMeanWhenTheSumIsNotPositive)
+{
+    const Statistics zero = CalcMeanSdCvCi(Tests({Entry(0, -1), Entry(0, -2)}));
+    EXPECT_EQ(zero.Mean1, NoValue);
+    EXPECT_EQ(zero.CV1, NoValue);
+    EXPECT_EQ(zero.CI1, NoValue);
+    EXPECT_EQ(zero.Min1, 0.0f);
+    EXPECT_EQ(zero.Mean2, NoValue);
+    EXPECT_EQ(zero.Min2, -2.0f);
+    EXPECT_EQ(zero.Max2, -1.0f);
+    const Statistics mixed = CalcMeanSdCvCi(Tests({Entry(-5), Entry(3)}));
+    EXPECT_EQ(mixed.Sum1, -2.0);
+    EXPECT_EQ(mixed.Mean1, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, ASingleTestHasAMeanButNoSpread)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(7.5f, 2)}));
+    EXPECT_EQ(s.Count, 1);
+    EXPECT_EQ(s.Mean1, 7.5f);
+    EXPECT_EQ(s.Min1, 7.5f);
+    EXPECT_EQ(s.Max1, 7.5f);
+    EXPECT_EQ(s.CV1, NoValue);
+    EXPECT_EQ(s.CI1, NoValue);
+    EXPECT_EQ(s.Mean2, 2.0f);
+    EXPECT_EQ(s.CV2, NoValue);
+}
+
+TEST(CalcMeanSdCvCiTest, EqualValuesHaveNoSpreadButACi)
+{
+    const Statistics s = CalcMeanSdCvCi(Tests({Entry(0.1f), Entry(0.1f), Entry(0.1f), Entry(0.1f)}));
+    EXPECT_EQ(s.Count, 4);
+    EXPECT_FLOAT_EQ(s.Mean1, 0.1f);
+    // Rounding of the sums leaves at most a trace of spread, never a negative variance.
+    EXPECT_GE(s.CV1, 0.0f);
+    EXPECT_LT(s.CV1, 1e-3f);
+    EXPECT_GE(s.CI1, 0.0f);
+}
+
+// ---------------------------------------------------------------------------
+// StudentT95
+
+TEST(StudentT95Test, EveryStepOfTheTable)
+{
+    const struct {
+        int n;
+        float t;
+    } cases[] = {
+        {-5, 1.96f},  {0, 1.96f},    {1, 1.96f},    {2, 12.71f},  {3, 4.3f},    {4, 3.18f},    {5, 2.78f},
+        {6, 2.57f},   {7, 2.45f},    {8, 2.36f},    {9, 2.31f},   {10, 2.26f},  {11, 2.23f},   {12, 2.2f},
+        {13, 2.18f},  {14, 2.16f},   {15, 2.14f},   {16, 2.13f},  {17, 2.12f},  {18, 2.11f},   {19, 2.1f},
+        {20, 2.09f},  {21, 2.09f},   {22, 2.08f},   {23, 2.07f},  {24, 2.07f},  {25, 2.06f},   {27, 2.06f},
+        {28, 2.05f},  {29, 2.05f},   {30, 2.04f},   {34, 2.04f},  {35, 2.03f},  {39, 2.03f},   {40, 2.02f},
+        {44, 2.02f},  {45, 2.01f},   {59, 2.01f},   {60, 2.0f},   {69, 2.0f},   {70, 1.99f},   {99, 1.99f},
+        {100, 1.98f}, {159, 1.98f},  {160, 1.97f},  {999, 1.97f}, {1000, 1.96f}, {32767, 1.96f},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StudentT95(c.n), c.t) << c.n;
+}
+
+} // namespace
