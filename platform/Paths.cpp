@@ -1,0 +1,102 @@
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+QString StoredNameToPath(const QString& storedName)
+{
+    QString path = storedName;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    QString base = folder;
+    while (!base.isEmpty() && (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))))
+        base.chop(1);
+    QString rest = StoredNameToPath(name);
+    while (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    return base + QLatin1Char('/') + rest;
+}
+
+namespace {
+
+// The entry of the folder whose name equals part ignoring case; the exact
+// spelling wins, then the first match in name order so the choice is stable.
+QString MatchEntry(const QString& folder, const QString& part)
+{
+    if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+        return part;
+    if (QFileInfo::exists(folder + QLatin1Char('/') + part))
+        return part;
+    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                  | QDir::NoDotAndDotDot,
+                                              QDir::Name);
+    for (const QString& entry : entries)
+        if (entry.compare(part, Qt::CaseInsensitive) == 0)
+            return entry;
+    return part;
+}
+
+} // namespace
+
+QString FindExistingPath(const QString& folder, const QString& name)
+{
+    const QString joined = JoinPath(folder, name);
+    if (name.isEmpty() || QFileInfo::exists(joined))
+        return joined;
+    QString path = JoinPath(folder, QString());
+    path.chop(1);   // the folder without its separator; "" for the root
+    const QStringList parts = StoredNameToPath(name).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    bool found = true;
+    for (const QString& part : parts) {
+        const QString entry = found ? MatchEntry(path, part) : part;
+        path += QLatin1Char('/') + entry;
+        found = found && QFileInfo::exists(path);
+    }
+    return path;
+}
+
+bool IsExistingFolder(const QString& folder)
+{
+    if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/')) || folder.contains(QLatin1Char('\\')))
+        return false;
+    return QFileInfo(folder).isDir();
+}
+
+bool HasExtension(const QString& fileName, const QString& extension)
+{
+    QString ext = extension;
+    if (ext.startsWith(QLatin1Char('.')))
+        ext.remove(0, 1);
+    return fileName.endsWith(QLatin1Char('.') + ext, Qt::CaseInsensitive);
+}
+
+bool SetAttr(const QString& path, int attributes)
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    QFileDevice::Permissions permissions = QFile::permissions(path);
+    const QFileDevice::Permissions writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser
+        | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (attributes & AttrReadOnly)
+        permissions &= ~writeBits;
+    else
+        permissions |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    return QFile::setPermissions(path, permissions);
+}
+
+int GetAttr(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return -1;
+    const QFileDevice::Permissions writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser
+        | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return (info.permissions() & writeBits) ? AttrNormal : AttrReadOnly;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Paths on Linux for a program designed with Windows paths: folder and name
+// are joined with exactly one "/", a relative name stored with "\" is read
+// with "/", a folder the user chose keeps its case, and data copied from
+// Windows is found whatever the case of its names.
+#include <QString>
+
+// A relative name as stored in a record ("QTA123\2011.12.08, 10.15.00.QTA")
+// with every "\" read as "/".
+QString StoredNameToPath(const QString& storedName);
+
+// The folder without trailing separators ("/" and "\"), one "/", and the
+// name with "\" read as "/". An empty name gives the folder ending in "/";
+// the root folder "/" stays "/". Nothing is looked up and no case changes.
+QString JoinPath(const QString& folder, const QString& name);
+
+// The path of folder and name as it exists on disk: each part of the name
+// that is missing under its exact spelling is matched, ignoring case, against
+// the entries of its folder. Parts that match nothing are kept as given, so
+// the result is also the path a new file is created at.
+QString FindExistingPath(const QString& folder, const QString& name);
+
+// True when the folder is an absolute path of an existing directory. A
+// drive letter or another Windows path read from an old settings file is
+// never one.
+bool IsExistingFolder(const QString& folder);
+
+// True when the file name ends in "." and the extension, ignoring case
+// ("report.qta" has the extension "QTA").
+bool HasExtension(const QString& fileName, const QString& extension);
+
+// File attributes of the design: 0 normal, 1 read-only, 32 archive (which
+// has no equivalent and changes nothing), 33 read-only and archive.
+// Read-only clears every write bit; normal gives the owner the write bit
+// back. Root ignores write bits, so nothing may rely on them to stop an
+// overwrite. True on success.
+inline constexpr int AttrNormal = 0;
+inline constexpr int AttrReadOnly = 1;
+inline constexpr int AttrArchive = 32;
+bool SetAttr(const QString& path, int attributes);
+// 1 when no write bit is set, else 0; -1 when the file is missing.
+int GetAttr(const QString& path);

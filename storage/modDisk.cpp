@@ -1,0 +1,200 @@
+#include "storage/modDisk.h"
+
+#include "foundation/Records.h"
+#include "foundation/modLog.h"
+#include "platform/Conversions.h"
+#include "platform/Cp1252.h"
+#include "platform/ErrorCodes.h"
+#include "platform/MousePointer.h"
+#include "platform/OleDate.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QStorageInfo>
+
+#include <cerrno>
+
+QString dskBuildPath(const QString& folder, const QString& name)
+{
+    return FindExistingPath(folder, name);
+}
+
+bool dskFileExists(const QString& folder, const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    const QFileInfo info(dskBuildPath(folder, name));
+    return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
+}
+
+QString dskFileNameFromDate(double date, const QString& extension)
+{
+    const QChar zero(u'0');
+    QString name = QStringLiteral("%1.%2.%3, %4.%5.%6")
+                       .arg(Year(date), 4, 10, zero)
+                       .arg(Month(date), 2, 10, zero)
+                       .arg(Day(date), 2, 10, zero)
+                       .arg(Hour(date), 2, 10, zero)
+                       .arg(Minute(date), 2, 10, zero)
+                       .arg(Second(date), 2, 10, zero);
+    if (!extension.startsWith(QLatin1Char('.')))
+        name += QLatin1Char('.');
+    return name + extension;
+}
+
+bool dskEnsureFolder(const QString& root, const QString& sub)
+{
+    if (!IsExistingFolder(root))
+        return false;
+    const QString path = dskBuildPath(root, sub);
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists())
+        return false;
+    return QDir().mkdir(path);
+}
+
+// ---- Common header of the binary data files --------------------------------------
+
+bool dskIsVersionText(const std::string& text)
+{
+    // Optional blanks and sign, digits with at most one ".", optional exponent.
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && text[i] == ' ')
+        ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    int digits = 0;
+    while (i < n && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        int expDigits = 0;
+        while (i < n && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return false;
+    }
+    while (i < n && text[i] == ' ')
+        ++i;
+    return i == n;
+}
+
+QString dskReadMagic(const std::string& bytes)
+{
+    return bytes.size() >= 3 ? FromCp1252(bytes.substr(0, 3)) : QString();
+}
+
+float dskReadVersion(BinaryReader& in)
+{
+    const std::string text = in.GetBytesString();
+    if (!in.Ok() || !dskIsVersionText(text))
+        return NoValue;
+    return static_cast<float>(Val(text));
+}
+
+QString dskReadMagic(QIODevice& file)
+{
+    if (file.size() < 3 || !file.seek(0))
+        return QString();
+    const QByteArray magic = file.read(3);
+    if (magic.size() != 3)
+        return QString();
+    return FromCp1252(magic.toStdString());
+}
+
+float dskReadVersion(QIODevice& file)
+{
+    if (file.size() <= 3 || !file.seek(3))
+        return NoValue;
+    const QByteArray lengthBytes = file.read(2);
+    if (lengthBytes.size() != 2)
+        return NoValue;
+    const int length = static_cast<unsigned char>(lengthBytes[0])
+        | (static_cast<unsigned char>(lengthBytes[1]) << 8);
+    const QByteArray text = file.read(length);
+    if (text.size() != length)
+        return NoValue;
+    const std::string version = text.toStdString();
+    if (!dskIsVersionText(version))
+        return NoValue;
+    return static_cast<float>(Val(version));
+}
+
+void dskPutHeader(BinaryWriter& out, const char* magic)
+{
+    out.PutBytes(std::string(magic, 3));
+    out.PutString(std::string(FileVersionText));
+}
+
+// ---- Listing, deleting, free space --------------------------------------------------
+
+QStringList dskListFiles(const QString& folder)
+{
+    if (!IsExistingFolder(folder))
+        return QStringList();
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+}
+
+bool dskDeleteFiles(const QString& folder, const QStringList& names)
+{
+    QStringList paths;
+    QList<QFileDevice::Permissions> permissions;
+    {
+        const MousePointerGuard hourglass(PointerHourglass);
+        for (const QString& name : names) {
+            // The settings file is never deleted, whatever case it is asked for in.
+            if (name == QLatin1String("QUINTARA.DAT"))
+                continue;
+            if (!dskFileExists(folder, name))
+                continue;
+            const QString path = dskBuildPath(folder, name);
+            if (QFileInfo(path).fileName().compare(QLatin1String("QUINTARA.DAT"), Qt::CaseInsensitive) == 0)
+                continue;
+            permissions.append(QFile::permissions(path));
+            SetAttr(path, AttrNormal);
+            paths.append(path);
+        }
+    }
+    bool allMoved = true;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        QFile file(paths.at(i));
+        if (file.moveToTrash())
+            continue;
+        allMoved = false;
+        const SystemError error = ErrorFromFile(file);
+        QFile::setPermissions(paths.at(i), permissions.at(i));
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + paths.at(i), QStringLiteral("dskDeleteFiles"));
+    }
+    return allMoved;
+}
+
+float dskFreeSpaceMB(const QString& root)
+{
+    if (!IsExistingFolder(root))
+        return -1.0f;
+    const QStorageInfo storage(root);
+    if (!storage.isValid() || !storage.isReady())
+        return -1.0f;
+    return static_cast<float>(static_cast<double>(storage.bytesAvailable()) / 1048576.0);
+}

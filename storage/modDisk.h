@@ -1,0 +1,61 @@
+#pragma once
+// Small disk services around the program's files: paths, existence, names
+// made from dates, style subfolders, the common header of the binary data
+// files, folder listings, deleting to the trash and free space.
+#include "platform/BinaryIO.h"
+
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+// The magic and version text every binary data file starts with.
+inline const char* const SettingsMagic = "QTA";
+inline const char* const FileVersionText = "8.0";
+
+// The folder without trailing separators, one "/", and the name ("\" in a
+// stored relative name read as "/"). The folder keeps its case; when the
+// exact name is missing, an existing file or folder whose name differs only
+// in case is found instead. An empty name gives the folder ending in "/".
+QString dskBuildPath(const QString& folder, const QString& name);
+
+// True when a regular, not hidden file dskBuildPath(folder, name) exists
+// (read-only files are found too).
+bool dskFileExists(const QString& folder, const QString& name);
+
+// "yyyy.mm.dd, hh.nn.ss" of the date and the extension, which is appended as
+// it stands when it begins with "." and after a "." otherwise.
+QString dskFileNameFromDate(double date, const QString& extension);
+
+// True when the root folder exists and its subfolder (the name as given)
+// exists or was created. A subfolder that exists under another case counts.
+bool dskEnsureFolder(const QString& root, const QString& sub);
+
+// The first three bytes of an open file as text; "" when it is shorter.
+QString dskReadMagic(QIODevice& file);
+// The numeric value of the version text behind the magic, read with "." as
+// the decimal point whatever the locale; NoValue for a file of 3 bytes or
+// less or a text that is not a number. Leaves the position behind the text.
+float dskReadVersion(QIODevice& file);
+// The same two on a file image in memory; version reading leaves the reader
+// behind the version text.
+QString dskReadMagic(const std::string& bytes);
+float dskReadVersion(BinaryReader& in);
+// True when a version text is a number with "." as the decimal point.
+bool dskIsVersionText(const std::string& text);
+// Writes the common header: the magic without a length, then "8.0" with its length.
+void dskPutHeader(BinaryWriter& out, const char* magic);
+
+// The names of the files in the folder, hidden files included, in the order
+// the system lists them. A missing folder gives an empty list.
+QStringList dskListFiles(const QString& folder);
+
+// Moves the listed files of the folder to the trash, skipping names that do
+// not exist and the settings file. A file the trash refuses stays where it is
+// with its attributes, and a log line names it. True when every existing
+// listed file went to the trash.
+bool dskDeleteFiles(const QString& folder, const QStringList& names);
+
+// Free space of the file system holding the folder, in megabytes; -1 when
+// it cannot be read (a missing folder, a drive letter).
+float dskFreeSpaceMB(const QString& root);

@@ -1,0 +1,662 @@
+#include "support/Bytes.h"
+#include "support/ReadOnlyFolder.h"
+#include "foundation/modConvert.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
+#include "platform/BinaryIO.h"
+#include "platform/OleDate.h"
+#include "platform/ProgramFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+enum class Layout { Before26, Before60, Current };
+
+// ---- Files built by hand with the binary writer ------------------------------------
+
+TestDefinition Definition(float nominal, bool defined)
+{
+    TestDefinition d = BlankTestDefinition;
+    d.Defined1 = defined;
+    d.Nominal1 = nominal;
+    d.TestCount = 5;
+    d.HeaderImage = "H" + std::to_string(static_cast<int>(nominal));
+    return d;
+}
+
+ReportForm Form(const QString& name)
+{
+    ReportForm f = BlankReportForm;
+    f.Name = name;
+    f.Items[1] = ReportFormItem{17, true, false};
+    f.Items[2] = ReportFormItem{16, false, true};
+    f.Items[3] = ReportFormItem{0, false, false};
+    return f;
+}
+
+// Test type t carries the nominal value t; in the old layout test type 16 is
+// the last one before the insertion.
+StyleBefore26 OldStyle(const QString& name)
+{
+    StyleBefore26 s;
+    s.Name = name;
+    for (int t = 1; t <= OldTestTypeCount; ++t)
+        s.Tests[t] = Definition(static_cast<float>(t), t == 16);
+    for (int f = 1; f <= StyleFormCount; ++f)
+        s.Forms[f] = BlankReportForm;
+    s.Forms[1] = Form(QStringLiteral("F1"));
+    return s;
+}
+
+Style NewStyle(const QString& name)
+{
+    Style s = BlankStyle;
+    s.Name = name;
+    for (int t = 1; t <= TestTypeCount; ++t)
+        s.Tests[t] = Definition(static_cast<float>(t), t == 16);
+    s.Forms[1] = Form(QStringLiteral("F1"));
+    return s;
+}
+
+void PutStyle(BinaryWriter& out, Layout layout, const QString& name)
+{
+    if (layout == Layout::Before26)
+        PutRecord(out, OldStyle(name));
+    else
+        PutRecord(out, NewStyle(name));
+}
+
+void PutWorkingSeries(BinaryWriter& out, Layout layout)
+{
+    if (layout == Layout::Current) {
+        Protocol p = EmptyProtocol;
+        p.Style = NewStyle(QStringLiteral("Alpha"));
+        p.Reference2 = QStringLiteral("Ref-2");
+        p.K0006 = QStringLiteral("K6");
+        p.Operator = QStringLiteral("Op");
+        p.FormIndex = 3;
+        p.CurrentProperty = 2;
+        TestValue v = EmptyTestValue;
+        v.Value1 = 5;
+        p.Blocks[1].Values.push_back(v);
+        p.Blocks[1].Header = "header";
+        PutRecord(out, p);
+        return;
+    }
+    PropertyBlockBefore60 block;
+    block.Values.resize(2);
+    block.Values[1].Value1 = 5;
+    block.Header = "header";
+    block.LateralAir = NoValue;
+    if (layout == Layout::Before60) {
+        ProtocolBefore60 p;
+        p.Style = NewStyle(QStringLiteral("Alpha"));
+        p.Reference2 = QStringLiteral("Ref-2");
+        p.Operator = QStringLiteral("Op");
+        p.FormIndex = 3;
+        p.CurrentProperty = 2;
+        for (int b = 1; b <= PropertyCount; ++b)
+            p.Blocks[b] = block;
+        PutRecord(out, p);
+    } else {
+        ProtocolBefore26 p;
+        p.Style = OldStyle(QStringLiteral("Alpha"));
+        p.Reference2 = QStringLiteral("Ref-2");
+        p.Operator = QStringLiteral("Op");
+        p.FormIndex = 3;
+        p.CurrentProperty = 2;
+        for (int b = 1; b <= PropertyCount; ++b)
+            p.Blocks[b] = block;
+        PutRecord(out, p);
+    }
+}
+
+void PutText(BinaryWriter& out, const char* text) { out.PutString(std::string(text)); }
+
+// Items 1 to 14 of a settings file with the given version text.
+void PutItemsTo14(BinaryWriter& out, const std::string& version, Layout layout)
+{
+    out.PutBytes("QTA");
+    out.PutString(version);
+    for (int i = 0; i < 18; ++i)
+        out.PutString("T" + std::to_string(i));
+    out.PutInteger(2);      // reference 2 values
+    PutText(out, "R2a");
+    PutText(out, "R2b");
+    out.PutInteger(0);      // reference 3 values
+    out.PutInteger(1);      // reference 4 values
+    PutText(out, "R4\xE4");
+    out.PutInteger(1);      // operators
+    PutText(out, "Meier");
+    out.PutInteger(1);      // styles
+    PutStyle(out, layout, QStringLiteral("Alpha"));
+    out.PutInteger(1);      // report forms
+    PutRecord(out, Form(QStringLiteral("Form A")));
+    out.PutInteger(1);      // search patterns 0 to 1
+    SearchPattern last = EmptySearchPattern;
+    last.TestType = 3;
+    last.Style = QStringLiteral("A*");
+    PutRecord(out, last);
+    SearchPattern saved = EmptySearchPattern;
+    saved.Operator = QStringLiteral("B?");
+    PutRecord(out, saved);
+    KeyboardDefinition keyboard = EmptyKeyboardDefinition;
+    keyboard.Instrument = QStringLiteral("KB");
+    PutRecord(out, keyboard);
+    SystemSettings settings;
+    settings.Language = 3;
+    settings.DateFormat = 2;
+    settings.ComPort = 5;
+    settings.DataFolder = QStringLiteral("/data/x");
+    settings.AutoSave = false;
+    settings.AutoPrint = true;
+    settings.SwitchBoxUsed = true;
+    settings.PortDevice = {2, 3, 0, 4, 0, 5};
+    PutRecord(out, settings);
+    out.PutInteger(2);      // current series
+    PutWorkingSeries(out, layout);
+}
+
+// A whole file; the Q-DAS folder is written for every version, so that the
+// reader has to leave it alone below 6.0.
+std::string SettingsFile(const std::string& version, Layout layout)
+{
+    BinaryWriter out;
+    PutItemsTo14(out, version, layout);
+    PutStyle(out, layout, QStringLiteral("Beta"));
+    PutRecord(out, Passwords{QStringLiteral("user1"), QStringLiteral("super1")});
+    PutText(out, "/qdas");
+    return out.Bytes();
+}
+
+// ---- Fixture ---------------------------------------------------------------------------
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        SetProgramFolder(m_dir.path());
+        SetFixedClock(DateSerial(2024, 1, 5) + TimeSerial(9, 7, 3));
+    }
+    void TearDown() override
+    {
+        SetClock({});
+        SetProgramFolder(QString());
+    }
+
+    QString Path(const char* name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    QString DatPath() const { return Path("QUINTARA.DAT"); }
+
+    void WriteFile(const QString& path, const std::string& bytes) const
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    static std::string ReadFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+    }
+    QStringList LogLines() const
+    {
+        const QString text = QString::fromLatin1(ReadFile(Path("QUINTARA.LOG")));
+        QStringList lines = text.split(QStringLiteral("\r\n"));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
+    // Every setting changed from its default.
+    void ChangeEveryItem()
+    {
+        for (int i = 0; i < 18; ++i)
+            RefTitles.Titles[static_cast<std::size_t>(i)] = QStringLiteral("Title %1").arg(i);
+        Reference2Values = {QString(), QStringLiteral("a"), QStringLiteral("b")};
+        Reference3Values = {QString(), QString::fromUtf8("ü")};
+        Reference4Values = {QString(), QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
+        Operators = {QString(), QStringLiteral("Meier"), QStringLiteral("Huber")};
+        Styles.assign(3, BlankStyle);
+        Styles[0] = Style{};
+        Styles[1] = NewStyle(QStringLiteral("One"));
+        Styles[2] = NewStyle(QStringLiteral("Two"));
+        ReportForms.assign(2, Form(QStringLiteral("RF")));
+        ReportForms[0] = ReportForm{};
+        SearchPatterns.assign(3, EmptySearchPattern);
+        SearchPatterns[0].Style = QStringLiteral("last");
+        SearchPatterns[2].TestType = 7;
+        SearchPatterns[2].Reference4 = QStringLiteral("R?");
+        KeyboardDef.Instrument = QStringLiteral("Hand");
+        KeyboardDef.Parameter4 = QStringLiteral("P4");
+        Language = 5;
+        DateFormat = 3;
+        ComPort = 7;
+        DataFolder = QStringLiteral("/somewhere/data");
+        AutoSave = false;
+        AutoPrint = false;
+        SwitchBoxUsed = true;
+        PortDevice = {1, 2, 3, 4, 5, 6};
+        CurrentProtocol = 4;
+        Protocols[0].Reference3 = QStringLiteral("prepared");
+        Protocols[0].K1087 = QStringLiteral("k");
+        Protocols[0].Style = NewStyle(QStringLiteral("Copy"));
+        Protocols[0].Blocks[2].Commentary = QStringLiteral("tests are not kept");
+        CurrentStyle = NewStyle(QStringLiteral("Editing"));
+        UserPasswords = Passwords{QStringLiteral("user"), QStringLiteral("boss")};
+        QDASFolder = QStringLiteral("/qdas/out");
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// ---- First start, save and read ------------------------------------------------------
+
+TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndLeavesAnEmptyFile)
+{
+    ChangeEveryItem();
+    EXPECT_TRUE(InitSettings());
+    EXPECT_EQ(Language, 2);
+    EXPECT_EQ(DateFormat, 1);
+    EXPECT_EQ(ComPort, 2);
+    EXPECT_EQ(DataFolder, m_dir.path());
+    EXPECT_TRUE(AutoSave);
+    EXPECT_TRUE(AutoPrint);
+    EXPECT_FALSE(SwitchBoxUsed);
+    EXPECT_EQ(PortDevice, (std::array<int16_t, 6>{}));
+    EXPECT_EQ(StoredSettings, DefaultSystemSettings(m_dir.path()));
+    EXPECT_EQ(QDASFolder, m_dir.path());
+    EXPECT_EQ(CurrentProtocol, 0);
+    ASSERT_EQ(Protocols.size(), 1u);
+    EXPECT_EQ(Protocols[0], EmptyProtocol);
+    ASSERT_EQ(Styles.size(), 1u);
+    EXPECT_EQ(Styles[0], BlankStyle);
+    ASSERT_EQ(ReportForms.size(), 1u);
+    EXPECT_EQ(ReportForms[0], BlankReportForm);
+    EXPECT_EQ(SearchPatterns.size(), 1u);
+    EXPECT_EQ(Reference2Values.size(), 1u);
+    EXPECT_EQ(Reference3Values.size(), 1u);
+    EXPECT_EQ(Reference4Values.size(), 1u);
+    EXPECT_EQ(Operators.size(), 1u);
+    EXPECT_EQ(RefTitles, DefaultReferenceTitles);
+    EXPECT_EQ(RefTitles.Titles[9], QStringLiteral("Referenz 2:"));   // Italian slot
+    EXPECT_EQ(KeyboardDef, EmptyKeyboardDefinition);
+    EXPECT_EQ(CurrentStyle, BlankStyle);
+    EXPECT_EQ(UserPasswords, Passwords{});
+
+    ASSERT_TRUE(QFileInfo(DatPath()).isFile());
+    EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 2);
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(SettingsTest, EveryItemIsSavedAndReadBack)
+{
+    InitSettings();
+    ChangeEveryItem();
+    SaveSettings();
+    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
+
+    const std::string bytes = ReadFile(DatPath());
+    EXPECT_EQ(ToHex(bytes.substr(0, 8)), ToHex(Hex("51 54 41 03 00 38 2E 30")));
+    // The end of the file: current style, then the passwords and the Q-DAS folder.
+    const std::string tail = Hex("04 00 75 73 65 72  04 00 62 6F 73 73"
+                                 "09 00 2F 71 64 61 73 2F 6F 75 74");
+    ASSERT_GT(bytes.size(), tail.size());
+    EXPECT_EQ(ToHex(bytes.substr(bytes.size() - tail.size())), ToHex(tail));
+    EXPECT_EQ(bytes, SettingsFileBytes());
+
+    const std::vector<QString> ref2 = Reference2Values, ref3 = Reference3Values, ref4 = Reference4Values;
+    const std::vector<QString> operators = Operators;
+    const std::vector<Style> styles = Styles;
+    const std::vector<ReportForm> forms = ReportForms;
+    const std::vector<SearchPattern> patterns = SearchPatterns;
+    const ReferenceTitles titles = RefTitles;
+    const KeyboardDefinition keyboard = KeyboardDef;
+    const SystemSettings stored = StoredSettings;
+    const Style current = CurrentStyle;
+    const Passwords passwords = UserPasswords;
+    Protocol prepared = Protocols[0];
+
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(RefTitles, titles);
+    EXPECT_EQ(Reference2Values, ref2);
+    EXPECT_EQ(Reference3Values, ref3);
+    EXPECT_EQ(Reference4Values, ref4);
+    EXPECT_EQ(Operators, operators);
+    EXPECT_EQ(Styles, styles);
+    EXPECT_EQ(ReportForms, forms);
+    EXPECT_EQ(SearchPatterns, patterns);
+    EXPECT_EQ(KeyboardDef, keyboard);
+    EXPECT_EQ(StoredSettings, stored);
+    EXPECT_EQ(Language, 5);
+    EXPECT_EQ(DateFormat, 3);
+    EXPECT_EQ(ComPort, 7);
+    EXPECT_EQ(DataFolder, QStringLiteral("/somewhere/data"));
+    EXPECT_FALSE(AutoSave);
+    EXPECT_FALSE(AutoPrint);
+    EXPECT_TRUE(SwitchBoxUsed);
+    EXPECT_EQ(PortDevice, (std::array<int16_t, 6>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(CurrentProtocol, 4);
+    EXPECT_EQ(CurrentStyle, current);
+    EXPECT_EQ(UserPasswords, passwords);
+    EXPECT_EQ(QDASFolder, QStringLiteral("/qdas/out"));
+    // The prepared series comes back with six empty blocks.
+    for (int b = 1; b <= PropertyCount; ++b)
+        prepared.Blocks[b] = EmptyPropertyBlock;
+    ASSERT_EQ(Protocols.size(), 1u);
+    EXPECT_EQ(Protocols[0], prepared);
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(SettingsTest, ListsAreWrittenFromElementOneAndPatternsFromElementZero)
+{
+    InitSettings();
+    for (QString& title : RefTitles.Titles)
+        title.clear();
+    Reference2Values = {QStringLiteral("never stored"), QStringLiteral("A"), QStringLiteral("Bc")};
+    Reference4Values = {QString(), QString::fromUtf8("ä")};
+    SearchPatterns.assign(1, EmptySearchPattern);
+    SearchPatterns[0].TestType = 2;
+    SearchPatterns[0].Style = QStringLiteral("S");
+    const std::string bytes = SettingsFileBytes();
+    const std::string expected = Hex("51 54 41 03 00 38 2E 30")
+        + std::string(36, '\0')                                 // 18 empty captions
+        + Hex("02 00  01 00 41  02 00 42 63")                   // reference 2: n = 2, "A", "Bc"
+        + Hex("00 00")                                          // reference 3: none
+        + Hex("01 00  01 00 E4")                                // reference 4: "ä"
+        + Hex("00 00")                                          // operators
+        + Hex("00 00")                                          // styles
+        + Hex("00 00")                                          // report forms
+        + Hex("00 00  02 00 01 00 53 00 00 00 00 00 00 00 00"); // patterns 0 to 0
+    EXPECT_EQ(ToHex(bytes.substr(0, expected.size())), ToHex(expected));
+}
+
+// ---- Older versions --------------------------------------------------------------------
+
+struct VersionCase {
+    const char* version;
+    Layout layout;
+    bool readsQdasFolder;
+};
+
+class SettingsVersionTest : public SettingsTest, public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(SettingsVersionTest, EachVersionIsReadInItsLayout)
+{
+    const VersionCase c = GetParam();
+    WriteFile(DatPath(), SettingsFile(c.version, c.layout));
+    EXPECT_FALSE(InitSettings());
+
+    EXPECT_EQ(RefTitles.Titles[17], QStringLiteral("T17"));
+    EXPECT_EQ(Reference2Values, (std::vector<QString>{QString(), QStringLiteral("R2a"), QStringLiteral("R2b")}));
+    EXPECT_EQ(Reference3Values, std::vector<QString>(1));
+    EXPECT_EQ(Reference4Values, (std::vector<QString>{QString(), QString::fromUtf8("R4ä")}));
+    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Meier")}));
+
+    ASSERT_EQ(Styles.size(), 2u);
+    const Style& style = Styles[1];
+    EXPECT_EQ(style.Name, QStringLiteral("Alpha"));
+    EXPECT_EQ(style.Tests[16], Definition(16, true));
+    const int16_t movedProperty = c.layout == Layout::Before26 ? 18 : 17;
+    if (c.layout == Layout::Before26) {
+        // 19 test types become 20: type 17 starts as a copy of 16, 17 to 19 move up.
+        EXPECT_EQ(style.Tests[17], Definition(16, true));
+        EXPECT_EQ(style.Tests[18], Definition(17, false));
+        EXPECT_EQ(style.Tests[20], Definition(19, false));
+    } else {
+        EXPECT_EQ(style.Tests[17], Definition(17, false));
+        EXPECT_EQ(style.Tests[20], Definition(20, false));
+    }
+    EXPECT_EQ(style.Forms[1].Items[1].Property, movedProperty);
+    EXPECT_EQ(style.Forms[1].Items[2].Property, 16);
+
+    ASSERT_EQ(ReportForms.size(), 2u);
+    EXPECT_EQ(ReportForms[1].Name, QStringLiteral("Form A"));
+    EXPECT_EQ(ReportForms[1].Items[1].Property, movedProperty);
+    EXPECT_EQ(ReportForms[1].Items[2].Property, 16);
+    EXPECT_EQ(ReportForms[1].Items[3].Property, 0);
+
+    ASSERT_EQ(SearchPatterns.size(), 2u);
+    EXPECT_EQ(SearchPatterns[0].TestType, 3);
+    EXPECT_EQ(SearchPatterns[0].Style, QStringLiteral("A*"));
+    EXPECT_EQ(SearchPatterns[1].Operator, QStringLiteral("B?"));
+    EXPECT_EQ(KeyboardDef.Instrument, QStringLiteral("KB"));
+
+    EXPECT_EQ(Language, 3);
+    EXPECT_EQ(DateFormat, 2);
+    EXPECT_EQ(ComPort, 5);
+    EXPECT_EQ(DataFolder, QStringLiteral("/data/x"));
+    EXPECT_FALSE(AutoSave);
+    EXPECT_TRUE(AutoPrint);
+    EXPECT_TRUE(SwitchBoxUsed);
+    EXPECT_EQ(PortDevice, (std::array<int16_t, 6>{2, 3, 0, 4, 0, 5}));
+    EXPECT_EQ(CurrentProtocol, 2);
+
+    ASSERT_EQ(Protocols.size(), 1u);
+    const Protocol& prepared = Protocols[0];
+    EXPECT_EQ(prepared.Style, style);
+    EXPECT_EQ(prepared.Reference2, QStringLiteral("Ref-2"));
+    EXPECT_EQ(prepared.Operator, QStringLiteral("Op"));
+    EXPECT_EQ(prepared.K0006, c.layout == Layout::Current ? QStringLiteral("K6") : QString());
+    EXPECT_EQ(prepared.FormIndex, 3);
+    EXPECT_EQ(prepared.CurrentProperty, 2);
+    for (int b = 1; b <= PropertyCount; ++b)
+        EXPECT_EQ(prepared.Blocks[b], EmptyPropertyBlock) << "block " << b;
+
+    EXPECT_EQ(CurrentStyle.Name, QStringLiteral("Beta"));
+    EXPECT_EQ(CurrentStyle.Tests[18].Nominal1, c.layout == Layout::Before26 ? 17.0f : 18.0f);
+    // Only an exact reading of the working series finds the passwords behind it.
+    EXPECT_EQ(UserPasswords, (Passwords{QStringLiteral("user1"), QStringLiteral("super1")}));
+    EXPECT_EQ(QDASFolder, c.readsQdasFolder ? QStringLiteral("/qdas") : m_dir.path());
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, SettingsVersionTest,
+                         ::testing::Values(VersionCase{"2.5", Layout::Before26, false},
+                                           VersionCase{"2.6", Layout::Before60, false},
+                                           VersionCase{"5.9", Layout::Before60, false},
+                                           VersionCase{"6.0", Layout::Current, true},
+                                           VersionCase{"8.0", Layout::Current, true},
+                                           VersionCase{"", Layout::Before26, false},
+                                           VersionCase{"x", Layout::Before26, false}));
+
+TEST_F(SettingsTest, AFileEndingAfterTheWorkingSeriesGivesABlankStyleAndEmptyPasswords)
+{
+    BinaryWriter out;
+    PutItemsTo14(out, "8.0", Layout::Current);
+    WriteFile(DatPath(), out.Bytes());
+    CurrentStyle = NewStyle(QStringLiteral("left over"));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Language, 3);
+    EXPECT_EQ(CurrentProtocol, 2);
+    EXPECT_EQ(Protocols[0].Reference2, QStringLiteral("Ref-2"));
+    EXPECT_EQ(CurrentStyle, BlankStyle);
+    EXPECT_EQ(UserPasswords, Passwords{});
+    EXPECT_EQ(QDASFolder, m_dir.path());
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(SettingsTest, AFileCutAnywhereKeepsTheDefaultsOfWhatIsMissing)
+{
+    const std::string whole = SettingsFile("8.0", Layout::Current);
+    int logged = 0;
+    for (std::size_t cut = 0; cut < whole.size(); cut += 11) {
+        WriteFile(DatPath(), whole.substr(0, cut));
+        InitSettings();
+        SCOPED_TRACE(cut);
+        ASSERT_TRUE(Language == 2 || Language == 3);
+        ASSERT_TRUE(DateFormat == 1 || DateFormat == 2);
+        ASSERT_FALSE(DataFolder.isEmpty());
+        ASSERT_TRUE(UserPasswords == Passwords{}
+                    || UserPasswords == (Passwords{QStringLiteral("user1"), QStringLiteral("super1")}));
+        ASSERT_TRUE(Styles.size() == 1u || Styles[1].Name == QStringLiteral("Alpha"));
+        ASSERT_EQ(QDASFolder, m_dir.path());
+        logged = static_cast<int>(LogLines().size());
+    }
+    EXPECT_GT(logged, 0);
+    for (const QString& line : LogLines())
+        EXPECT_TRUE(line.contains(QStringLiteral("\tReadSettingsFile    \t8.0\t"))) << line.toStdString();
+}
+
+TEST_F(SettingsTest, AFileCutInsideTheStylesKeepsTheItemsBeforeAndLogsOneLine)
+{
+    const std::string whole = SettingsFile("8.0", Layout::Current);
+    // Cut in the middle of the one style: find it behind the operators.
+    const std::size_t styleStart = whole.find(std::string("\x05\x00" "Alpha", 7));
+    ASSERT_NE(styleStart, std::string::npos);
+    WriteFile(DatPath(), whole.substr(0, styleStart + 100));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Meier")}));
+    EXPECT_EQ(Styles, std::vector<Style>(1, BlankStyle));
+    EXPECT_EQ(ReportForms.size(), 1u);
+    EXPECT_EQ(Language, 2);
+    EXPECT_EQ(DataFolder, m_dir.path());
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t")));
+}
+
+TEST_F(SettingsTest, NegativeCountsReadAsNone)
+{
+    BinaryWriter out;
+    out.PutBytes("QTA");
+    PutText(out, "8.0");
+    PutRecord(out, DefaultReferenceTitles);
+    out.PutInteger(-3);     // reference 2
+    out.PutInteger(-1);     // reference 3
+    out.PutInteger(1);      // reference 4
+    PutText(out, "kept");
+    out.PutInteger(-32768); // operators
+    out.PutInteger(-2);     // styles
+    out.PutInteger(-1);     // report forms
+    out.PutInteger(-1);     // search patterns: not even element 0
+    KeyboardDefinition keyboard;
+    keyboard.Property = QStringLiteral("after");
+    PutRecord(out, keyboard);
+    WriteFile(DatPath(), out.Bytes());
+
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Reference2Values.size(), 1u);
+    EXPECT_EQ(Reference3Values.size(), 1u);
+    EXPECT_EQ(Reference4Values, (std::vector<QString>{QString(), QStringLiteral("kept")}));
+    EXPECT_EQ(Operators.size(), 1u);
+    EXPECT_EQ(Styles.size(), 1u);
+    EXPECT_EQ(ReportForms.size(), 1u);
+    EXPECT_EQ(SearchPatterns, std::vector<SearchPattern>(1));
+    EXPECT_EQ(KeyboardDef.Property, QStringLiteral("after"));
+    EXPECT_EQ(Language, 2);
+}
+
+TEST_F(SettingsTest, DamagedLanguageAndDateFormatKeepTheirDefaults)
+{
+    InitSettings();
+    Language = 0;
+    DateFormat = 9;
+    ComPort = 3;
+    SaveSettings();
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 2);
+    EXPECT_EQ(DateFormat, 1);
+    EXPECT_EQ(ComPort, 3);
+}
+
+// ---- Safe rewriting -----------------------------------------------------------------------
+
+TEST_F(SettingsTest, ASaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile)
+{
+    InitSettings();
+    ChangeEveryItem();
+    SaveSettings();
+    const std::string before = ReadFile(DatPath());
+    WriteFile(Path("QUINTARA.LOG"), std::string());     // the log can still be appended to
+    {
+        ReadOnlyFolder locked(m_dir.path());
+        if (!locked.Active())
+            GTEST_SKIP() << "this file system lets every folder be written";
+        Language = 1;
+        Styles.resize(1);
+        SaveSettings();
+        EXPECT_EQ(ReadFile(DatPath()), before);
+        EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
+        // Memory keeps what the user set.
+        EXPECT_EQ(Language, 1);
+        EXPECT_EQ(Styles.size(), 1u);
+        const QStringList lines = LogLines();
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t70\t")))
+            << lines[0].toStdString();
+    }
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 5);
+}
+
+TEST_F(SettingsTest, AStaleBackupIsGoneAfterAGoodSave)
+{
+    InitSettings();
+    WriteFile(Path("QUINTARA.DAT.BAK"), "left over");
+    Operators = {QString(), QStringLiteral("Neu")};
+    SaveSettings();
+    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Neu")}));
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(SettingsTest, AMissingFileIsRestoredFromAGoodBackup)
+{
+    WriteFile(Path("QUINTARA.DAT.BAK"), SettingsFile("8.0", Layout::Current));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 3);
+    EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("super1"));
+    EXPECT_EQ(ReadFile(DatPath()), SettingsFile("8.0", Layout::Current));
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t0\t")));
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("restored")));
+}
+
+TEST_F(SettingsTest, AnEmptyFileIsRestoredFromAGoodBackupButNotFromABadOne)
+{
+    WriteFile(DatPath(), std::string());
+    WriteFile(Path("QUINTARA.DAT.BAK"), "QT");
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 2);
+    EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
+    EXPECT_TRUE(LogLines().isEmpty());
+
+    WriteFile(Path("QUINTARA.DAT.BAK"), SettingsFile("5.9", Layout::Before60));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 3);
+    EXPECT_EQ(LogLines().size(), 1);
+}
+
+TEST_F(SettingsTest, AFileWithAnotherMagicIsKeptAside)
+{
+    const std::string foreign = "ABC\x03\x00" "8.0 something the user may need";
+    WriteFile(DatPath(), foreign);
+    EXPECT_TRUE(InitSettings());
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), foreign);
+    EXPECT_EQ(Language, 2);
+    EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("QUINTARA.DAT.BAD")));
+
+    // With a good backup beside it, the backup is taken as well.
+    WriteFile(DatPath(), foreign);
+    WriteFile(Path("QUINTARA.DAT.BAK"), SettingsFile("6.0", Layout::Current));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), foreign);
+    EXPECT_EQ(Language, 3);
+    EXPECT_EQ(LogLines().size(), 3);
+}
+
+} // namespace
