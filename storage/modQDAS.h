@@ -1,0 +1,45 @@
+#pragma once
+// The Q-DAS export: every property of a terminated series that has
+// statistics and no lateral-air correction becomes one DFQ transfer file in
+// the Q-DAS folder. DFQ files are Windows-1252 text with CR LF line ends, and
+// their numbers always use "." whatever the locale.
+#include "foundation/Records.h"
+#include "storage/QdasRecords.h"
+
+#include <QString>
+#include <cstdint>
+
+// Exports every property of the series that has statistics, no lateral-air
+// correction and a test type. True when every file was written (also when
+// nothing was exported). Failures are logged by the writer; no message.
+bool qdasExportTestReport(const Protocol& protocol);
+
+// The file of property 1 to 6 of the series; K0100 is 0 (and nothing is
+// exported) when the property has no statistics, carries a lateral-air
+// correction or has no test type in the series' report form.
+QdasFile qdasFileOfProperty(const Protocol& protocol, int property);
+
+// One characteristic: result 1 or 2 of the property's test type, with one
+// value per test that is not deleted, in stored order.
+QdasCharacteristic qdasFillCharacteristic(int16_t testType, int16_t resultNumber,
+                                          const Protocol& protocol, const PropertyBlock& block);
+
+// "yyyymmdd_hhnnss" of the date and the extension, appended as it stands when
+// it begins with "." and after a "." otherwise: 20240105_130709.DFQ.
+QString qdasFileName(double date, const QString& extension);
+
+// qdasFileName of the date, the time moved on by one second at a time while a
+// file or folder of that name exists in the folder, so that two properties started in
+// the same second do not overwrite each other.
+QString qdasFreeFileName(const QString& folder, double date, const QString& extension);
+
+// The text of the file, lines ended by CR LF. A nominal value or limit that
+// is not set (NoValue) leaves its line out, and so does the value group of a
+// test whose value is NoValue: no stand-in number reaches the receiver.
+QString qdasFileText(const QdasFile& file);
+
+// Writes the file into the folder (an existing file is replaced). A folder
+// that does not exist is replaced by the program folder, which becomes
+// QDASFolder. False, with one log line under "qdasPutTestReportAction", when
+// the file cannot be written.
+bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file);
