@@ -1,0 +1,757 @@
+#include "platform/DrawingSurface.h"
+#include "platform/PictureBox.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontInfo>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+int32_t PixelAt(const QImage& image, int x, int y)
+{
+    return FromQColor(QColor(image.pixel(x, y)));
+}
+
+// Pixels of one colour within a rectangle (inclusive).
+int CountColour(const QImage& image, int32_t colour, int left, int top, int right, int bottom)
+{
+    int n = 0;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (image.valid(x, y) && PixelAt(image, x, y) == colour)
+                ++n;
+    return n;
+}
+
+struct InkBounds
+{
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    bool Empty() const { return right < 0; }
+};
+
+// Bounds of every pixel that is not the background.
+InkBounds Ink(const QImage& image, int32_t background = vbWhite)
+{
+    InkBounds b;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (PixelAt(image, x, y) != background) {
+                b.left = std::min(b.left, x);
+                b.right = std::max(b.right, x);
+                b.top = std::min(b.top, y);
+                b.bottom = std::max(b.bottom, y);
+            }
+    return b;
+}
+
+bool HaveTool(const char* name)
+{
+    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+}
+
+QString RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<failed: ") + QString::fromLocal8Bit(process.readAllStandardError()) + QStringLiteral(">");
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// QUINTARA_KEEP_TEST_FILES=1 keeps the rendered files for a look.
+void KeepWhenAsked(QTemporaryDir& dir)
+{
+    if (qEnvironmentVariableIsSet("QUINTARA_KEEP_TEST_FILES")) {
+        dir.setAutoRemove(false);
+        std::printf("rendered files kept in %s\n", qPrintable(dir.path()));
+    }
+}
+
+}  // namespace
+
+TEST(ColoursTest, ValuesKeepRedInTheLowByte)
+{
+    EXPECT_EQ(RGB(255, 0, 0), 255);
+    EXPECT_EQ(RGB(0, 255, 0), 65280);
+    EXPECT_EQ(RGB(0, 0, 255), 16711680);
+    EXPECT_EQ(RGB(128, 128, 128), 8421504);
+    EXPECT_EQ(RGB(192, 192, 192), 12632256);
+    EXPECT_EQ(RGB(300, -5, 0), 255);
+    EXPECT_EQ(QBColor(0), 0);
+    EXPECT_EQ(QBColor(4), 0x000080);
+    EXPECT_EQ(QBColor(9), 0xFF0000);
+    EXPECT_EQ(QBColor(12), 0x0000FF);
+    EXPECT_EQ(QBColor(15), 0xFFFFFF);
+    EXPECT_EQ(QBColor(16), 0);
+    EXPECT_EQ(ToQColor(RGB(1, 2, 3)), QColor(1, 2, 3));
+    EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGB(10, 20, 30));
+}
+
+TEST(DrawingSurfaceTest, StartsInTwipsAndKeepsAUserScaleOnResize)
+{
+    DrawingSurface s(100, 50);
+    EXPECT_EQ(s.ScaleMode(), vbTwips);
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 1500);
+    EXPECT_DOUBLE_EQ(s.ScaleHeight(), 750);
+    s.Resize(200, 50);
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 3000);
+
+    ASSERT_TRUE(s.Scale(0, 10, 100, 0));
+    EXPECT_EQ(s.ScaleMode(), vbUser);
+    EXPECT_DOUBLE_EQ(s.ScaleLeft(), 0);
+    EXPECT_DOUBLE_EQ(s.ScaleTop(), 10);
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 100);
+    EXPECT_DOUBLE_EQ(s.ScaleHeight(), -10);
+    s.Resize(400, 100);
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 100);
+    EXPECT_DOUBLE_EQ(s.ScaleHeight(), -10);
+    EXPECT_DOUBLE_EQ(s.PixelFromX(50), 200);
+    EXPECT_DOUBLE_EQ(s.PixelFromY(0), 100);
+
+    // A scale that cannot be drawn is refused and the old one stays.
+    EXPECT_FALSE(s.Scale(0, 5, 0, 1));
+    EXPECT_FALSE(s.Scale(0, 5, 10, 5));
+    EXPECT_FALSE(s.Scale(0, std::nan(""), 10, 1));
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 100);
+
+    s.SetScaleMode(vbPixels);
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 400);
+    EXPECT_DOUBLE_EQ(s.ScaleTop(), 0);
+    s.ResetScale();
+    EXPECT_DOUBLE_EQ(s.ScaleHeight(), 1500);
+}
+
+TEST(DrawingSurfaceTest, PixelsLandWhereAnUpwardScaleSays)
+{
+    // 100 x 100 pixels, x 0..100 to the right, y 0..10 upward: one x unit is
+    // one pixel, one y unit ten pixels, y = 10 on the top row.
+    DrawingSurface s(100, 100);
+    ASSERT_TRUE(s.Scale(0, 10, 100, 0));
+    s.BoxFilled(0, 2, 100, 4, RGB(128, 128, 128));
+    s.Line(0, 8, 100, 8, vbRed);
+    s.PSet(25, 7.5, vbBlue);
+    const QImage& img = s.Image();
+
+    // The band from y 2 to 4 is rows 60 to 80.
+    EXPECT_EQ(PixelAt(img, 50, 70), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(img, 0, 61), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(img, 99, 79), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(img, 50, 58), vbWhite);
+    EXPECT_EQ(PixelAt(img, 50, 82), vbWhite);
+    // y = 8 is row 20, near the top.
+    EXPECT_EQ(PixelAt(img, 40, 20), vbRed);
+    EXPECT_EQ(PixelAt(img, 40, 19), vbWhite);
+    EXPECT_EQ(PixelAt(img, 40, 21), vbWhite);
+    EXPECT_EQ(PixelAt(img, 25, 25), vbBlue);
+    EXPECT_EQ(CountColour(img, vbBlue, 0, 0, 99, 99), 1);
+
+    // Reading back at the drawing coordinates finds the drawn colours.
+    EXPECT_EQ(s.Point(25, 7.5), vbBlue);
+    EXPECT_EQ(s.Point(60, 8), vbRed);
+    EXPECT_EQ(s.Point(60, 3), RGB(128, 128, 128));
+    EXPECT_EQ(s.Point(60, 9.5), vbWhite);
+    EXPECT_EQ(s.Point(-1, 5), -1);
+    EXPECT_EQ(s.Point(50, 10.5), -1);
+    EXPECT_EQ(s.Point(100.5, 5), -1);
+    // Every pixel maps back to a coordinate that reads that pixel.
+    for (int p = 0; p < 100; p += 7)
+        EXPECT_EQ(s.Point(s.XFromPixel(p), s.YFromPixel(20)), vbRed) << p;
+}
+
+TEST(DrawingSurfaceTest, PixelsLandWhereADownwardScaleSays)
+{
+    // A page-like scale: 0..100 across 200 pixels, 0..141 down 282 pixels.
+    DrawingSurface s(200, 282);
+    ASSERT_TRUE(s.Scale(0, 0, 100, 141));
+    s.BoxFilled(10, 3, 20, 13, vbGreen);
+    s.PSet(50, 100, vbRed);
+    const QImage& img = s.Image();
+    EXPECT_EQ(PixelAt(img, 30, 16), vbGreen);
+    EXPECT_EQ(PixelAt(img, 20, 6), vbGreen);   // corner pixels belong to the box
+    EXPECT_EQ(PixelAt(img, 40, 26), vbGreen);
+    EXPECT_EQ(PixelAt(img, 19, 16), vbWhite);
+    EXPECT_EQ(PixelAt(img, 41, 16), vbWhite);
+    EXPECT_EQ(PixelAt(img, 30, 5), vbWhite);
+    EXPECT_EQ(PixelAt(img, 30, 27), vbWhite);
+    EXPECT_EQ(PixelAt(img, 100, 200), vbRed);
+    EXPECT_EQ(s.Point(50, 100), vbRed);
+    EXPECT_EQ(s.Point(15, 8), vbGreen);
+}
+
+TEST(DrawingSurfaceTest, LinesFollowWidthAndStyleAndMoveTheCurrentPosition)
+{
+    DrawingSurface s(100, 100);
+    s.SetScaleMode(vbPixels);
+    s.Line(10, 10, 90, 10);  // ForeColor black
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 90);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 10);
+    s.LineTo(90, 50, vbBlue);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 50);
+    const QImage& img = s.Image();
+    EXPECT_EQ(CountColour(img, vbBlack, 10, 10, 89, 10), 80);
+    EXPECT_EQ(CountColour(img, vbBlack, 10, 9, 90, 9) + CountColour(img, vbBlack, 10, 11, 90, 11), 0);
+    EXPECT_EQ(PixelAt(img, 90, 30), vbBlue);
+    EXPECT_EQ(PixelAt(img, 89, 30), vbWhite);
+
+    // A diagonal runs through its middle.
+    s.Line(0, 99, 99, 0, vbRed);
+    EXPECT_EQ(PixelAt(img, 50, 49) == vbRed || PixelAt(img, 49, 50) == vbRed || PixelAt(img, 50, 50) == vbRed,
+              true);
+
+    // Width 3 covers the rows on both sides.
+    s.SetDrawWidth(3);
+    s.Line(10, 70, 90, 70, vbGreen);
+    EXPECT_EQ(PixelAt(img, 50, 69), vbGreen);
+    EXPECT_EQ(PixelAt(img, 50, 70), vbGreen);
+    EXPECT_EQ(PixelAt(img, 50, 71), vbGreen);
+    EXPECT_EQ(PixelAt(img, 50, 73), vbWhite);
+
+    // Dotted: one pixel wide with gaps; with a wider pen the style is solid.
+    s.SetDrawWidth(1);
+    s.SetDrawStyle(vbDot);
+    s.Line(0, 90, 99, 90, vbBlue);
+    const int dots = CountColour(img, vbBlue, 0, 90, 99, 90);
+    EXPECT_GT(dots, 30);
+    EXPECT_LT(dots, 70);
+    s.SetDrawStyle(vbSolid);
+
+    // Nothing but the exact colours drawn (no antialiasing).
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const int32_t c = PixelAt(img, x, y);
+            ASSERT_TRUE(c == vbWhite || c == vbBlack || c == vbBlue || c == vbRed || c == vbGreen) << x << "," << y;
+        }
+}
+
+TEST(DrawingSurfaceTest, FarCoordinatesAreClippedNotLost)
+{
+    // A missing value (the most negative single) as an end point: the line
+    // still runs from its visible end to the edge.
+    const double noValue = -3.402823e38;
+    DrawingSurface s(50, 100);
+    ASSERT_TRUE(s.Scale(0, 10, 50, 0));
+    s.Line(25, 5, 25, noValue, vbBlack);
+    EXPECT_EQ(PixelAt(s.Image(), 25, 50), vbBlack);
+    EXPECT_EQ(PixelAt(s.Image(), 25, 99), vbBlack);
+    EXPECT_EQ(PixelAt(s.Image(), 25, 40), vbWhite);
+    s.BoxFilled(0, noValue, 10, 2, vbRed);
+    EXPECT_EQ(PixelAt(s.Image(), 5, 99), vbRed);
+    EXPECT_EQ(PixelAt(s.Image(), 5, 79), vbWhite);
+    s.PSet(10, noValue, vbGreen);
+    s.Circle(10, 1e30, 3, vbGreen);
+    s.Line(std::nan(""), 0, 1, 1, vbGreen);
+    EXPECT_EQ(CountColour(s.Image(), vbGreen, 0, 0, 49, 99), 0);
+}
+
+TEST(DrawingSurfaceTest, BoxesAreOutlinedFilledOrHatched)
+{
+    DrawingSurface s(120, 60);
+    s.SetScaleMode(vbPixels);
+    // Outline only (fill transparent by default).
+    s.Box(10, 10, 30, 30, vbRed);
+    const QImage& img = s.Image();
+    EXPECT_EQ(PixelAt(img, 10, 20), vbRed);
+    EXPECT_EQ(PixelAt(img, 30, 20), vbRed);
+    EXPECT_EQ(PixelAt(img, 20, 10), vbRed);
+    EXPECT_EQ(PixelAt(img, 20, 30), vbRed);
+    EXPECT_EQ(PixelAt(img, 20, 20), vbWhite);
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 30);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 30);
+
+    // Outline with a solid fill of another colour.
+    s.SetFillStyle(vbFSSolid);
+    s.SetFillColor(vbBlue);
+    s.Box(40, 10, 60, 30, vbBlack);
+    EXPECT_EQ(PixelAt(img, 40, 20), vbBlack);
+    EXPECT_EQ(PixelAt(img, 50, 20), vbBlue);
+
+    // Filled box: one colour, whatever the fill style.
+    s.BoxFilled(70, 10, 80, 20, vbGreen);
+    EXPECT_EQ(CountColour(img, vbGreen, 70, 10, 80, 20), 121);
+
+    // Hatched: an upward diagonal pattern "/" in the fill colour on the background.
+    s.SetFillStyle(vbUpwardDiagonal);
+    s.SetFillColor(vbRed);
+    s.Box(85, 10, 115, 50, vbBlack);
+    const int red = CountColour(img, vbRed, 86, 11, 114, 49);
+    EXPECT_GT(red, 40);
+    EXPECT_GT(CountColour(img, vbWhite, 86, 11, 114, 49), red);
+    int rising = 0, falling = 0;
+    for (int y = 12; y < 48; ++y)
+        for (int x = 87; x < 113; ++x)
+            if (PixelAt(img, x, y) == vbRed) {
+                rising += PixelAt(img, x + 1, y - 1) == vbRed;
+                falling += PixelAt(img, x + 1, y + 1) == vbRed;
+            }
+    EXPECT_GT(rising, falling);
+
+    // Diagonal cross hatching differs from the single diagonal.
+    s.SetFillStyle(vbDiagonalCross);
+    s.Box(10, 40, 40, 58, vbBlue);
+    falling = 0;
+    for (int y = 42; y < 56; ++y)
+        for (int x = 12; x < 38; ++x)
+            if (PixelAt(img, x, y) == vbRed && PixelAt(img, x + 1, y + 1) == vbRed)
+                ++falling;
+    EXPECT_GT(falling, 5);
+}
+
+TEST(DrawingSurfaceTest, CirclesAreRoundInHorizontalUnitsAndFilledByFillStyle)
+{
+    // x 0..10 over 100 pixels, y 0..100 over 100 pixels: a radius of 2 is 20
+    // pixels in both directions.
+    DrawingSurface s(100, 100);
+    ASSERT_TRUE(s.Scale(0, 100, 10, 0));
+    s.Circle(5, 50, 2, vbRed);
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 5);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 50);
+    const QImage& img = s.Image();
+    EXPECT_EQ(PixelAt(img, 50, 50), vbWhite);
+    EXPECT_GT(CountColour(img, vbRed, 69, 48, 71, 52), 0);  // right
+    EXPECT_GT(CountColour(img, vbRed, 29, 48, 31, 52), 0);  // left
+    EXPECT_GT(CountColour(img, vbRed, 48, 29, 52, 31), 0);  // top
+    EXPECT_GT(CountColour(img, vbRed, 48, 69, 52, 71), 0);  // bottom
+    EXPECT_EQ(CountColour(img, vbRed, 0, 0, 99, 27), 0);
+    EXPECT_EQ(CountColour(img, vbRed, 73, 0, 99, 99), 0);
+
+    s.SetFillStyle(vbFSSolid);
+    s.SetFillColor(vbBlue);
+    s.Circle(5, 50, 1, vbBlack);
+    EXPECT_EQ(PixelAt(img, 50, 50), vbBlue);
+    EXPECT_EQ(PixelAt(img, 60, 50) == vbBlack || PixelAt(img, 61, 50) == vbBlack, true);
+}
+
+TEST(DrawingSurfaceTest, PointsAreOnePixelOrADotOfTheLineWidth)
+{
+    DrawingSurface s(40, 40);
+    s.SetScaleMode(vbPixels);
+    s.PSet(10, 10, vbRed);
+    EXPECT_EQ(CountColour(s.Image(), vbRed, 0, 0, 39, 39), 1);
+    s.SetDrawWidth(4);
+    s.SetForeColor(vbBlue);
+    s.PSet(25, 25);
+    EXPECT_EQ(PixelAt(s.Image(), 25, 25), vbBlue);
+    const int dot = CountColour(s.Image(), vbBlue, 0, 0, 39, 39);
+    EXPECT_GE(dot, 9);
+    EXPECT_LE(dot, 20);
+    const InkBounds b = Ink(s.Image());
+    EXPECT_LE(b.right, 28);
+    EXPECT_GE(b.left, 10);
+}
+
+TEST(DrawingSurfaceTest, ClsClearsToTheBackColourAndResetsThePosition)
+{
+    DrawingSurface s(20, 20);
+    s.SetScaleMode(vbPixels);
+    s.BoxFilled(0, 0, 19, 19, vbRed);
+    s.SetCurrentX(5);
+    s.SetBackColor(RGB(1, 2, 3));
+    s.Cls();
+    EXPECT_EQ(CountColour(s.Image(), RGB(1, 2, 3), 0, 0, 19, 19), 400);
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 0);
+    // Growing keeps the drawing and clears the new area.
+    s.PSet(3, 3, vbGreen);
+    s.Resize(30, 30);
+    EXPECT_EQ(PixelAt(s.Image(), 3, 3), vbGreen);
+    EXPECT_EQ(PixelAt(s.Image(), 25, 25), RGB(1, 2, 3));
+}
+
+TEST(DrawingSurfaceTest, ArialIsLiberationSansAndOtherFontsFallBackToDejaVu)
+{
+    DrawingSurface s(10, 10);
+    EXPECT_EQ(s.FontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(QFontInfo(s.Font()).family(), QStringLiteral("Liberation Sans"));
+    s.SetFontBold(true);
+    s.SetFontItalic(true);
+    EXPECT_TRUE(QFontInfo(s.Font()).bold());
+    EXPECT_TRUE(QFontInfo(s.Font()).italic());
+    EXPECT_EQ(QFontInfo(s.Font()).family(), QStringLiteral("Liberation Sans"));
+    s.SetFontName(QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(QFontInfo(s.Font()).family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(ResolveFontFamily(QStringLiteral("Courier New")), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(ResolveFontFamily(QStringLiteral("Times New Roman")), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(ResolveFontFamily(QStringLiteral("arial")), QStringLiteral("Liberation Sans"));
+}
+
+TEST(DrawingSurfaceTest, TextExtentsAreInUserUnitsWithTheScalesSign)
+{
+    DrawingSurface s(300, 200);
+    s.SetFontSize(12);
+    const double twipsWidth = s.TextWidth(QStringLiteral("Test"));
+    const double twipsHeight = s.TextHeight(QStringLiteral("Test"));
+    s.SetScaleMode(vbPixels);
+    const double pixelWidth = s.TextWidth(QStringLiteral("Test"));
+    const double pixelHeight = s.TextHeight(QStringLiteral("Test"));
+    EXPECT_NEAR(twipsWidth, 15 * pixelWidth, 1e-9);
+    EXPECT_NEAR(twipsHeight, 15 * pixelHeight, 1e-9);
+    // Arial's advance widths (units of 2048 per em): T 1251, e 1139, s 1024,
+    // t 569; at 12 pt and 96 dpi "Test" is 3983 / 2048 * 16 = 31.1 pixels.
+    EXPECT_NEAR(pixelWidth, 31.1, 1.2);
+    // One line of Arial is 2288 / 2048 em high: 17.9 pixels at 12 pt.
+    EXPECT_NEAR(pixelHeight, 17.9, 1.2);
+
+    ASSERT_TRUE(s.Scale(0, 20, 300, 0));  // y upward, 10 pixels per unit
+    EXPECT_NEAR(s.TextHeight(QStringLiteral("A")), -pixelHeight / 10, 1e-9);
+    EXPECT_NEAR(s.TextHeight(QStringLiteral("A\r\nB")), -2 * pixelHeight / 10, 1e-9);
+    EXPECT_NEAR(s.TextWidth(QStringLiteral("Test\nTe")), pixelWidth, 1e-9);
+    ASSERT_TRUE(s.Scale(300, 0, 0, 20));  // x leftward
+    EXPECT_LT(s.TextWidth(QStringLiteral("Test")), 0);
+}
+
+TEST(DrawingSurfaceTest, PrintPutsTheTopAtCurrentYAndMovesThePosition)
+{
+    DrawingSurface s(300, 200);
+    s.SetScaleMode(vbPixels);
+    s.SetFontSize(12);
+    s.SetCurrentX(20);
+    s.SetCurrentY(40);
+    const double w = s.TextWidth(QStringLiteral("Hello"));
+    const double h = s.TextHeight(QStringLiteral("Hello"));
+    s.Print(QStringLiteral("Hello"), PrintEnd::SameLine);
+    EXPECT_NEAR(s.CurrentX(), 20 + w, 1e-9);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 40);
+    const InkBounds b = Ink(s.Image());
+    ASSERT_FALSE(b.Empty());
+    EXPECT_GE(b.top, 40);
+    EXPECT_LE(b.top, 40 + h / 3);
+    EXPECT_LT(b.bottom, 40 + h);
+    EXPECT_GE(b.left, 20);
+    EXPECT_LE(b.left, 23);
+    EXPECT_LE(b.right, 20 + w);
+    // Text pixels are the exact fore colour.
+    EXPECT_EQ(CountColour(s.Image(), vbBlack, 0, 0, 299, 199) + CountColour(s.Image(), vbWhite, 0, 0, 299, 199),
+              300 * 200);
+
+    s.Print(QStringLiteral(" world"));
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 0);
+    EXPECT_NEAR(s.CurrentY(), 40 + h, 1e-9);
+    s.Print(QStringLiteral("a\r\nb"), PrintEnd::SameLine);
+    EXPECT_NEAR(s.CurrentY(), 40 + 2 * h, 1e-9);
+    EXPECT_NEAR(s.CurrentX(), s.TextWidth(QStringLiteral("b")), 1e-9);
+
+    // With y upward the next line is still further down the picture.
+    DrawingSurface up(300, 200);
+    ASSERT_TRUE(up.Scale(0, 100, 300, 0));
+    up.SetCurrentY(80);
+    up.Print(QStringLiteral("Line"));
+    EXPECT_LT(up.CurrentY(), 80);
+    const InkBounds u = Ink(up.Image());
+    EXPECT_GE(u.top, 40);  // y 80 is row 40
+    EXPECT_LE(u.top, 46);
+}
+
+TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
+{
+    DrawingSurface s(400, 100);
+    ASSERT_TRUE(s.Scale(0, 0, 200, 50));  // two pixels per unit
+    s.SetFontSize(10);
+    const QString text = QStringLiteral("1.25 mm");
+    const double w = s.TextWidth(text);
+    ASSERT_GT(w, 10);
+
+    s.PrintAligned(text, AlignLeft, 50, 10);
+    EXPECT_NEAR(s.CurrentX(), 50 + w, 1e-9);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 10);
+    InkBounds b = Ink(s.Image());
+    EXPECT_GE(b.left, 100);
+    EXPECT_LE(b.left, 104);
+    EXPECT_GE(b.top, 20);
+
+    s.Cls();
+    s.PrintAligned(text, AlignRight, 150, 10);
+    EXPECT_NEAR(s.CurrentX(), 150, 1e-9);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 10);
+    b = Ink(s.Image());
+    EXPECT_LE(b.right, 300);
+    EXPECT_GE(b.right, 294);
+    EXPECT_NEAR(b.left, 2 * (150 - w), 4);
+
+    s.Cls();
+    s.PrintAligned(text, AlignCentre, 100, 30);
+    EXPECT_NEAR(s.CurrentX(), 100 + w / 2, 1e-9);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 30);
+    b = Ink(s.Image());
+    EXPECT_NEAR((b.left + b.right) / 2.0, 200, 3);
+    EXPECT_GE(b.top, 60);
+
+    // Any other alignment starts at x.
+    s.Cls();
+    s.PrintAligned(text, 3, 50, 10);
+    EXPECT_NEAR(s.CurrentX(), 50 + w, 1e-9);
+
+    // With y upward, "y - half the text height" centres the text on y.
+    DrawingSurface up(200, 200);
+    ASSERT_TRUE(up.Scale(0, 100, 100, 0));
+    up.SetFontSize(10);
+    const double h = up.TextHeight(text);
+    ASSERT_LT(h, 0);
+    up.PrintAligned(text, AlignRight, 100, 50 - h / 2);
+    EXPECT_DOUBLE_EQ(up.CurrentX(), 100);
+    const InkBounds c = Ink(up.Image());
+    EXPECT_NEAR((c.top + c.bottom) / 2.0, 100, 4);
+    EXPECT_LE(c.right, 199);
+}
+
+TEST(DrawingSurfaceTest, PicturesAtNaturalSizeOrStretched)
+{
+    QImage red(10, 5, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    DrawingSurface s(100, 100);
+    ASSERT_TRUE(s.Scale(0, 0, 50, 50));  // two pixels per unit
+    s.PaintPicture(red, 10, 10);
+    EXPECT_EQ(CountColour(s.Image(), vbRed, 0, 0, 99, 99), 50);
+    EXPECT_EQ(PixelAt(s.Image(), 20, 20), vbRed);
+    EXPECT_EQ(PixelAt(s.Image(), 29, 24), vbRed);
+    EXPECT_EQ(PixelAt(s.Image(), 30, 20), vbWhite);
+    s.Cls();
+    s.PaintPicture(QPixmap::fromImage(red), 20, 20, 10, 20);
+    EXPECT_EQ(CountColour(s.Image(), vbRed, 0, 0, 99, 99), 20 * 40);
+    EXPECT_EQ(PixelAt(s.Image(), 40, 40), vbRed);
+    EXPECT_EQ(PixelAt(s.Image(), 59, 79), vbRed);
+}
+
+TEST(DrawingSurfaceTest, AChartDrawnAsTheWindowsDoReadsBackItsColours)
+{
+    // A vertical deviation chart: nominal 10, limits 8 and 12, so lo = 6,
+    // hi = 14, pad = 0.4; then a hatched histogram beside it with labels.
+    QTemporaryDir dir;
+    KeepWhenAsked(dir);
+    DrawingSurface chart(40, 168);
+    const double lo = 6, hi = 14, pad = 0.4;
+    ASSERT_TRUE(chart.Scale(0, hi + pad, 100, lo - pad));
+    chart.SetDrawWidth(1);
+    chart.BoxFilled(0, 8, 100, 12, RGB(128, 128, 128));
+    chart.Line(0, 10, 100, 10, RGB(192, 192, 192));
+    chart.BoxFilled(0, lo - pad, 100, lo, vbRed);
+    chart.BoxFilled(0, hi, 100, hi + pad, vbRed);
+    chart.Line(50, 9, 50, 11.5, vbBlack);
+    chart.SetDrawWidth(4);
+    chart.PSet(50, 10.5, vbBlack);
+    chart.SetDrawWidth(1);
+    const double v = 11, d = (hi - lo) / 50;
+    chart.Line(20, v - d, 80, v + d, vbWhite);
+    chart.Line(20, v + d, 80, v - d, vbWhite);
+    // 168 rows for 8.8 units: 19.09 rows per unit from y 14.4 at the top.
+    EXPECT_EQ(chart.Point(10, 9), RGB(128, 128, 128));
+    EXPECT_EQ(chart.Point(10, 10), RGB(192, 192, 192));
+    EXPECT_EQ(chart.Point(10, 6.8), vbWhite);
+    EXPECT_EQ(chart.Point(10, 14.2), vbRed);
+    EXPECT_EQ(chart.Point(10, 5.8), vbRed);
+    EXPECT_EQ(chart.Point(50, 9.5), vbBlack);
+    EXPECT_EQ(chart.Point(50, 10.5), vbBlack);
+    EXPECT_EQ(chart.Point(49, 10.5), vbBlack);  // the dot is 4 pixels across
+    EXPECT_EQ(chart.Point(50, 11), vbWhite);    // the cross over the value
+    EXPECT_EQ(chart.Point(50, 12.5), vbWhite);
+
+    DrawingSurface hist(246, 120);
+    ASSERT_TRUE(hist.Scale(-0.5, 6, 40.5, 0));
+    hist.BoxFilled(14.5, 0, 25.5, 6, RGB(128, 128, 128));
+    hist.Line(20, 0, 20, 6, RGB(192, 192, 192));
+    hist.SetDrawStyle(vbDot);
+    for (int y = 1; y < 6; ++y)
+        hist.Line(-0.5, y, 40.5, y, vbBlue);
+    hist.SetDrawStyle(vbSolid);
+    hist.SetFillStyle(vbUpwardDiagonal);
+    const int counts[5] = {1, 3, 5, 2, 1};
+    for (int i = 0; i < 5; ++i) {
+        const int c = 12 + 4 * i;
+        const int32_t colour = c > 25 ? vbRed : (c >= 14 ? vbBlack : vbBlue);
+        hist.SetFillColor(colour);
+        hist.Box(c - 0.5, 0, c + 0.5, counts[i], colour);
+    }
+    hist.SetForeColor(vbBlue);
+    hist.SetFontSize(7);
+    hist.PrintAligned(QStringLiteral("5"), AlignLeft, -0.4, 6);
+    hist.PrintAligned(QStringLiteral("10.0"), AlignCentre, 20, 1.0);
+    hist.PrintAligned(QStringLiteral("14.0"), AlignRight, 40.5, 6);
+    EXPECT_EQ(hist.Point(20.0, 3), vbBlack);      // outline of the middle bar
+    EXPECT_EQ(hist.Point(12, 0.5) == vbBlue || hist.Point(12, 0.5) == vbWhite, true);
+    EXPECT_EQ(hist.Point(28, 1), vbRed);           // outline top of the last bar
+    EXPECT_EQ(hist.Point(5, 3.5), vbWhite);
+    if (qEnvironmentVariableIsSet("QUINTARA_KEEP_TEST_FILES")) {
+        chart.Image().save(dir.filePath(QStringLiteral("deviation.png")));
+        hist.Image().save(dir.filePath(QStringLiteral("histogram.png")));
+    }
+}
+
+TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
+{
+    if (!HaveTool("pdftoppm") || !HaveTool("pdftotext"))
+        GTEST_SKIP() << "poppler-utils not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    KeepWhenAsked(dir);
+    const QString pdf = dir.filePath(QStringLiteral("two.pdf"));
+    {
+        DrawingSurface s;
+        s.SetPdfTarget(pdf);
+        ASSERT_TRUE(s.IsPaged());
+        ASSERT_TRUE(s.Scale(0, 0, 100, 141));
+        ASSERT_TRUE(s.Begin());
+        EXPECT_EQ(s.Page(), 1);
+        s.BoxFilled(10, 10, 50, 40, vbBlue);
+        s.SetDrawWidth(3);
+        s.Box(9, 9, 51, 41, vbBlack);
+        s.SetDrawWidth(1);
+        s.SetFontSize(12);
+        s.SetFontBold(true);
+        s.PrintAligned(QStringLiteral("Test Report"), AlignCentre, 53.5, 3);
+        s.SetFontBold(false);
+        s.SetFontSize(8);
+        s.PrintAligned(QStringLiteral("Page 1"), AlignRight, 96, 130);
+        s.NewPage();
+        EXPECT_EQ(s.Page(), 2);
+        EXPECT_DOUBLE_EQ(s.ScaleHeight(), 141);  // the scale stays for the next sheet
+        s.BoxFilled(50, 100, 90, 130, vbRed);
+        s.SetFillStyle(vbUpwardDiagonal);
+        s.SetFillColor(vbBlue);
+        s.Box(10, 100, 40, 130, vbBlue);
+        s.SetDrawStyle(vbDot);
+        s.Line(10, 95, 90, 95, vbBlack);
+        s.SetDrawStyle(vbSolid);
+        s.SetFillStyle(vbFSTransparent);
+        s.SetCurrentX(12);
+        s.SetCurrentY(20);
+        s.SetFontItalic(true);
+        s.Print(QStringLiteral("Commentary: second sheet"));
+        s.PrintAligned(QStringLiteral("Page 2"), AlignRight, 96, 130);
+        s.EndDoc();
+        EXPECT_FALSE(s.IsActive());
+    }
+    ASSERT_TRUE(QFile::exists(pdf));
+
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-aa"), QStringLiteral("no"),
+                                         QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-png"), pdf, prefix});
+    const QImage page1(prefix + QStringLiteral("-1.png"));
+    const QImage page2(prefix + QStringLiteral("-2.png"));
+    ASSERT_FALSE(page1.isNull());
+    ASSERT_FALSE(page2.isNull());
+    EXPECT_FALSE(QFile::exists(prefix + QStringLiteral("-3.png")));
+    // A4 at 60 dpi: 496 x 702 pixels.
+    EXPECT_NEAR(page1.width(), 496, 2);
+    EXPECT_NEAR(page1.height(), 702, 2);
+
+    // The page's drawing area is the sheet less 5 mm on every side.
+    const double mm = 60 / 25.4;
+    auto sheetX = [&](double x) { return int(std::lround((5 + x * 2.0) * mm)); };    // 200 mm / 100 units
+    auto sheetY = [&](double y) { return int(std::lround((5 + y * 287.0 / 141) * mm)); };
+    EXPECT_EQ(PixelAt(page1, sheetX(30), sheetY(25)), vbBlue);
+    EXPECT_EQ(PixelAt(page1, sheetX(70), sheetY(115)), vbWhite);
+    EXPECT_EQ(PixelAt(page2, sheetX(70), sheetY(115)), vbRed);
+    EXPECT_EQ(PixelAt(page2, sheetX(30), sheetY(25)), vbWhite);
+    // Hatched box: some blue inside, mostly white.
+    int blue = 0, white = 0;
+    for (int y = sheetY(102); y < sheetY(128); ++y)
+        for (int x = sheetX(12); x < sheetX(38); ++x) {
+            const QColor c(page2.pixel(x, y));
+            blue += c == QColor(Qt::blue);
+            white += c == QColor(Qt::white);
+        }
+    EXPECT_GT(blue, 100);
+    EXPECT_GT(white, blue);
+
+    const QString text1 = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                                QStringLiteral("1"), pdf, QStringLiteral("-")});
+    const QString text2 = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"),
+                                                                QStringLiteral("2"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text1.contains(QStringLiteral("Test Report"))) << text1.toStdString();
+    EXPECT_TRUE(text1.contains(QStringLiteral("Page 1"))) << text1.toStdString();
+    EXPECT_FALSE(text1.contains(QStringLiteral("Page 2")));
+    EXPECT_TRUE(text2.contains(QStringLiteral("Commentary: second sheet"))) << text2.toStdString();
+    EXPECT_TRUE(text2.contains(QStringLiteral("Page 2"))) << text2.toStdString();
+
+    // The fonts in the file are Liberation Sans.
+    const QString fonts = RunTool(QStringLiteral("pdffonts"), {pdf});
+    if (!fonts.startsWith(QLatin1Char('<'))) {
+        EXPECT_TRUE(fonts.contains(QStringLiteral("LiberationSans"))) << fonts.toStdString();
+    }
+}
+
+TEST(DrawingSurfaceTest, TextOnThePageHasArialMetrics)
+{
+    // Page breaks depend on text extents in page units: 8 pt "Test" on a
+    // 200 mm wide drawing area scaled 0..100 is 15.56 pt = 5.49 mm = 2.74 units.
+    QTemporaryDir dir;
+    DrawingSurface s;
+    s.SetPdfTarget(dir.filePath(QStringLiteral("metrics.pdf")));
+    ASSERT_TRUE(s.Scale(0, 0, 100, 141));
+    EXPECT_NEAR(s.TextWidth(QStringLiteral("Test")), 2.745, 0.03);
+    // One 8 pt line, 8.94 pt = 3.15 mm, on 287 mm for 141 units.
+    EXPECT_NEAR(s.TextHeight(QStringLiteral("Test")), 1.55, 0.05);
+    EXPECT_FALSE(s.IsActive());  // measuring opens no document
+    s.EndDoc();
+}
+
+TEST(DrawingSurfaceTest, ProgramPrinterWritesToAFileWhenTold)
+{
+    if (!HaveTool("pdftotext"))
+        GTEST_SKIP() << "poppler-utils not installed";
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("printer.pdf"));
+    SetPrinterOutputFile(pdf);
+    EXPECT_TRUE(PrinterAvailable());
+    DrawingSurface& printer = Printer();
+    EXPECT_EQ(&printer, &Printer());
+    ASSERT_NE(printer.PrinterDevice(), nullptr);
+    ASSERT_TRUE(printer.Scale(0, 0, 100, 141));
+    printer.PrintAligned(QStringLiteral("First sheet"), AlignLeft, 12, 10);
+    printer.NewPage();
+    printer.PrintAligned(QStringLiteral("Second sheet"), AlignLeft, 12, 10);
+    printer.EndDoc();
+    SetPrinterOutputFile(QString());
+    ASSERT_TRUE(QFile::exists(pdf));
+    const QString all = RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(all.contains(QStringLiteral("First sheet"))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("Second sheet")));
+    EXPECT_EQ(all.count(QChar(u'\f')), 2);  // one form feed per page
+}
+
+TEST(PictureBoxTest, ItsSurfaceFollowsTheControlAndMouseEventsUseTheScale)
+{
+    PictureBox box;
+    box.setFrameStyle(QFrame::Box | QFrame::Plain);
+    box.setLineWidth(1);
+    box.resize(102, 52);
+    EXPECT_EQ(box.Surface().Image().size(), QSize(100, 50));
+    int changes = 0;
+    box.Surface().Changed = [&] { ++changes; };
+    ASSERT_TRUE(box.Surface().Scale(0, 5, 10, 0));
+    box.Surface().PSet(5, 2.5, vbRed);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(box.Surface().Point(5, 2.5), vbRed);
+
+    box.show();
+    box.resize(202, 102);
+    EXPECT_EQ(box.Surface().Image().size(), QSize(200, 100));
+    EXPECT_DOUBLE_EQ(box.Surface().ScaleWidth(), 10);  // the user scale stays
+    EXPECT_EQ(PixelAt(box.Surface().Image(), 50, 25), vbRed);  // the drawing stays
+
+    const QImage shown = box.grab().toImage();
+    EXPECT_EQ(FromQColor(QColor(shown.pixel(51, 26))), vbRed);
+
+    int button = -1, shift = -1;
+    double x = -1, y = -1;
+    QObject::connect(&box, &PictureBox::mouseUp, [&](int b, int s, double ex, double ey) {
+        button = b;
+        shift = s;
+        x = ex;
+        y = ey;
+    });
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(101, 51), box.mapToGlobal(QPointF(101, 51)), Qt::RightButton,
+                        Qt::NoButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(&box, &release);
+    EXPECT_EQ(button, 2);
+    EXPECT_EQ(shift, 1);
+    EXPECT_DOUBLE_EQ(x, 5);    // pixel 100 of 200 across 0..10
+    EXPECT_DOUBLE_EQ(y, 2.5);  // pixel 50 of 100 down 5..0
+}
