@@ -1,0 +1,437 @@
+#include "DataStringFixture.h"
+
+#include "support/Bytes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ConvertOldDataStringTest = DataStringFixture;
+
+#define EXPECT_BYTES(actual, expected) EXPECT_EQ(ToHex(actual), ToHex(expected))
+
+// The expected string of a "D 7041" test definition: code letter, test
+// length or area in parameter 1, result unit.
+std::string WeighingHeader(const std::string& letter, const std::string& p1, const std::string& u1,
+                           const std::string& resultUnit)
+{
+    Fields e;
+    e.Id = "D  7041";
+    e.Letter = letter;
+    e.P1 = p1;
+    e.U1 = u1;
+    e.RU1 = resultUnit;
+    e.Flag = " ";
+    return Build(e);
+}
+
+// A "D 7041" reply: the weight at 5-10, its unit at 12.
+std::string Weighing(const std::string& weight, const std::string& unit = "g")
+{
+    return "\x1E" "   " + weight + " " + unit + "\r\n";
+}
+
+// What a converted "D 7041" string holds: the expected string's fields 12 to
+// 40, the warning, the value and its unit.
+std::string Weighed(const std::string& header, const std::string& warning, const std::string& value,
+                    const std::string& unit)
+{
+    const std::string head = "\x1E" "D  7041" "   " + header.substr(11, 29) + warning + value + unit
+                             + std::string(8, ' ') + "0";
+    EXPECT_EQ(head.size(), 57u);
+    return head + DataStringChecksum(head) + "\r\n";
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Keyboard entry
+
+TEST_F(ConvertOldDataStringTest, KeyboardEntryWithoutExpectedStringIsBlank)
+{
+    // Worked out by hand: its checksum is RS (see the validity test).
+    const std::string expected = "\x1E" "0000000" + std::string(48, ' ') + "0" "\x1E" "\r\n";
+    EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n"), expected);
+    EXPECT_TRUE(IsValidDataString(expected));
+}
+
+TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboardSerialNumber)
+{
+    KeyboardDef.Instrument = QStringLiteral("Scale");
+    KeyboardDef.SerialNumber = QStringLiteral("7");
+    KeyboardDef.Property = QStringLiteral("Mass");
+    Fields e;
+    e.Letter = "Q";
+    e.P1 = "   100";
+    e.U1 = "$";
+    e.P2 = "abc   ";
+    e.RU1 = ":";
+    e.RU2 = "%";
+    e.Spare = "x";
+    e.Flag = " ";
+    const std::string header = Build(e);
+
+    Fields expected = e;
+    expected.Serial = "  7";
+    expected.R1 = "  12.5";
+    expected.Flag = "0";
+    EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
+
+    // Not a number: everything after the identifier is blank.
+    Fields blank;
+    EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "   abc" "\r\n", header), Build(blank));
+    // A serial number longer than its field is cut.
+    KeyboardDef.SerialNumber = QStringLiteral("12345");
+    expected.Serial = "123";
+    EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
+}
+
+// ---------------------------------------------------------------------------
+// "D 7041"
+
+TEST_F(ConvertOldDataStringTest, WeighingConvertsByCodeLetterAndResultUnit)
+{
+    struct Case {
+        const char* Letter;
+        const char* P1;
+        const char* U1;
+        const char* ResultUnit;
+        const char* Value;
+    };
+    // Weight 12.345 g.
+    const Case cases[] = {
+        {"F", "   100", "$", "f", "123.45"},   // 12.345 / 100 m * 1000 tex
+        {"F", "   100", "&", "e", "1350.0"},   // 12.345 / (100 * 0.914398) yd * 10000 dtex
+        {"F", "   100", "$", "g", "1111.0"},   // 1111.05 den, decimals cut
+        {"F", "   100", "$", "$", "0.1234"},   // another unit keeps the quotient
+        {"N", "   100", "$", "h", "8.1004"},   // 100 m / 12.345 Nm
+        {"N", "   100", "$", "i", "4.7836"},   // times 0.590541 Ne
+        {"N", "   100", "&", "h", "7.4070"},   // yards
+        {"A", "   100", ")", "k", "1234.5"},   // g/m²
+        {"A", "   100", ")", "l", "36.409"},   // oz/yd²
+        {"P", "     4", " ", "k", "197.52"},   // DIN A4 punch: 625 cm²
+        {"W", "      ", " ", ":", "12.345"},   // g
+        {"W", "      ", " ", ";", "0.0123"},   // kg
+        {"W", "      ", " ", "<", "0.4354"},   // oz
+        {"W", "      ", " ", "=", "0.0272"},   // lbs
+        {"X", "   100", "$", "f", "12.345"},   // unknown letter: unchanged
+    };
+    for (const Case& c : cases) {
+        const std::string header = WeighingHeader(c.Letter, c.P1, c.U1, c.ResultUnit);
+        EXPECT_BYTES(ConvertOldDataString(Weighing("12.345"), header), Weighed(header, " ", c.Value, c.ResultUnit))
+            << c.Letter << " " << c.ResultUnit;
+    }
+}
+
+TEST_F(ConvertOldDataStringTest, WeighingInGermanLocaleReadsTheLengthOfTheExpectedString)
+{
+    Pin(QStringLiteral("de_DE"));
+    Language = 1;
+    const std::string header = WeighingHeader("F", "  12.5", "$", "f");
+    // 12.345 / 12.5 m * 1000 = 987.6 tex
+    EXPECT_BYTES(ConvertOldDataString(Weighing("12.345"), header), Weighed(header, " ", " 987.6", "f"));
+}
+
+TEST_F(ConvertOldDataStringTest, WeighingMarksOtherUnitsAndKeepsAZeroWeight)
+{
+    const std::string header = WeighingHeader("F", "   100", "$", "f");
+    EXPECT_BYTES(ConvertOldDataString(Weighing("12.345", "k"), header), Weighed(header, "*", "123.45", "f"));
+    EXPECT_BYTES(ConvertOldDataString(Weighing("     0"), header), Weighed(header, " ", "     0", "f"));
+    // No division happens for a zero weight, so a zero length does no harm.
+    const std::string zeroLength = WeighingHeader("N", "     0", "$", "h");
+    EXPECT_BYTES(ConvertOldDataString(Weighing("  0.00"), zeroLength), Weighed(zeroLength, " ", "     0", "h"));
+}
+
+TEST_F(ConvertOldDataStringTest, WeighingWithoutExpectedStringIsBlank)
+{
+    const std::string head = "\x1E" "D  7041" + std::string(48, ' ') + "0";
+    EXPECT_BYTES(ConvertOldDataString(Weighing("12.345")), head + DataStringChecksum(head) + "\r\n");
+}
+
+TEST_F(ConvertOldDataStringTest, WeighingThatCannotGiveASoundValueGivesNothing)
+{
+    // Division by a zero or missing length.
+    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("F", "     0", "$", "f")), "");
+    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("F", "   abc", "$", "f")), "");
+    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("A", "      ", ")", "k")), "");
+    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("N", "   abc", "$", "h")), "");
+    // An empty expected string has no code letter: the value passes, but the
+    // string lacks the expected fields and fails validation.
+    EXPECT_FALSE(IsValidDataString(ConvertOldDataString(Weighing("12.345"), "")));
+    // 100000 m / 0.001 g is 1E+08 Nm: eight whole digits do not fit six.
+    EXPECT_EQ(ConvertOldDataString(Weighing(" 0.001"), WeighingHeader("N", "100000", "$", "h")), "");
+    // Tiny values are written in plain notation and cut in the decimals.
+    const std::string header = WeighingHeader("W", "      ", " ", ";");
+    EXPECT_BYTES(ConvertOldDataString(Weighing(" 0.001"), header), Weighed(header, " ", "0.0000", ";"));
+}
+
+// ---------------------------------------------------------------------------
+// "MP 4300-II"
+
+TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
+{
+    auto header = [](const std::string& letter, const std::string& lengthUnit, const std::string& resultUnit,
+                     const std::string& length = "   500") {
+        Fields e;
+        e.Id = "MP 4300";
+        e.Letter = letter;
+        e.P1 = length;
+        e.U1 = lengthUnit;
+        e.RU1 = resultUnit;
+        e.Flag = " ";
+        return Build(e);
+    };
+    // Counted turns at 12-17, warning sign at 18.
+    const std::string reply = "\x1E" "43" "        " "   250" "+" "\r\n";
+    auto converted = [](const std::string& e, const std::string& value, const std::string& unit) {
+        const std::string head = "\x1E" "MP 4300" "   " + e.substr(11, 29) + "+" + value + unit
+                                 + std::string(8, ' ') + "0";
+        return head + DataStringChecksum(head) + "\r\n";
+    };
+
+    std::string e = header("D", "\"", "t");
+    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "   500", "t"));     // 250 / 500 mm * 1000
+    e = header("U", "\"", "t");
+    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "   250", "t"));     // counted twice
+    e = header("D", "\"", "s");
+    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "12.699", "s"));     // per inch
+    e = header("D", "%", "t", "    10");
+    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "984.25", "t"));     // 10 in
+
+    EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "     0")), "");
+    EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "   abc")), "");
+
+    const std::string head = "\x1E" "MP 4300" + std::string(48, ' ') + "0";
+    EXPECT_BYTES(ConvertOldDataString(reply), head + DataStringChecksum(head) + "\r\n");
+}
+
+// ---------------------------------------------------------------------------
+// "MP 4800"
+
+TEST_F(ConvertOldDataStringTest, TensileTesterYarnMode)
+{
+    // 4-7 elongation, 8 unit system, 9 mode, 10 warning, 12-17 force, 18 its
+    // unit, 25-28 test length, 29-33 speed.
+    const std::string reply = "\x1E" "48" "12.5" "m" "y" " " " " " 234.5" "N" "      " " 500" "  100"
+                              "    " "   " "      " "\r\n";
+    Fields f;
+    f.Id = "MP 4800";
+    f.Letter = "y";
+    f.P1 = "   500";
+    f.U1 = "\"";
+    f.P2 = "   100";
+    f.U2 = "N";
+    f.R1 = " 234.5";
+    f.RU1 = "8";
+    f.R2 = "  12.5";
+    f.RU2 = "n";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+
+    std::string inches = reply;
+    inches[7] = 'i';
+    inches[17] = 'L';
+    f.U1 = "%";
+    f.U2 = "Q";
+    f.RU1 = "=";
+    EXPECT_BYTES(ConvertOldDataString(inches), Build(f));
+}
+
+TEST_F(ConvertOldDataStringTest, TensileTesterSkeinMode)
+{
+    // 34-37 yarn count, 38-40 warps, 41-46 result 2.
+    const std::string reply = "\x1E" "48" "    " "m" "S" "!" " " " 234.5" "g" "      " "    " "     "
+                              "  20" " 80" " 45.67" "\r\n";
+    Fields f;
+    f.Id = "MP 4800";
+    f.Letter = "S";
+    f.P1 = "    20";
+    f.U1 = "i";
+    f.P2 = "    80";
+    f.Warning = "!";
+    f.R1 = " 234.5";
+    f.RU1 = ";";
+    f.R2 = " 45.67";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+}
+
+// ---------------------------------------------------------------------------
+// "KR 6100-II"
+
+TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith22CharactersCarriesSerialAndFlag)
+{
+    // 4-8 pressure, 9 mode, 10 area, 11 warning, 12-17 result, 18 unit,
+    // 19 flag, 20-22 serial number.
+    const std::string reply = "\x1E" "61" " 20.0" "K" "H" "-" "  45.6" "B" "1" "123";
+    ASSERT_EQ(reply.size(), 22u);
+    Fields f;
+    f.Id = "KR 6101";
+    f.Serial = "123";
+    f.Letter = "K";
+    f.P1 = "  20.0";
+    f.U1 = "C";
+    f.P2 = "   100";
+    f.U2 = ")";
+    f.Warning = "-";
+    f.R1 = "  45.6";
+    f.RU1 = "C";
+    f.Flag = "1";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+    EXPECT_BYTES(ConvertOldDataString(reply + "\r\n"), Build(f));
+}
+
+TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith21CharactersHasNoSerialAndFlag0)
+{
+    const std::string reply = "\x1E" "61" "    2" "G" "I" " " "  45.6" "M" "1" "\r\n";
+    ASSERT_EQ(reply.size(), 21u);
+    Fields f;
+    f.Id = "KR 6101";
+    f.Letter = "G";
+    f.P1 = "  2/10";
+    f.U1 = "\\";
+    f.P2 = " 26/28";
+    f.U2 = ")";
+    f.R1 = "  45.6";
+    f.RU1 = "a";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+
+    std::string other = reply;
+    other[9] = 'X';         // any other area is 10 cm²
+    other[8] = 'H';         // "2" is "2/10" only in mode G
+    f.Letter = "H";
+    f.P1 = "     2";
+    f.P2 = "    10";
+    EXPECT_BYTES(ConvertOldDataString(other), Build(f));
+}
+
+// ---------------------------------------------------------------------------
+// "KR 6400-II" and "KR 6410"
+
+TEST_F(ConvertOldDataStringTest, AirPermeabilityWorkedOutByHand)
+{
+    // Area letter B (50 cm²), unit letter O (mm/s); checksum 24.
+    const std::string reply = "\x1E" "64" "  100" "x" "B" " " " 123.4" "O" "0" "A12" "\r\n";
+    const std::string expected = "\x1E" "KR 6401" "A12" " " "   100" "?" "    50" ")" + std::string(14, ' ') + " "
+                                 " 123.4" "H" + std::string(8, ' ') + "0" "\x18" "\r\n";
+    EXPECT_BYTES(ConvertOldDataString(reply), expected);
+    EXPECT_TRUE(IsValidDataString(expected));
+}
+
+TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
+{
+    const char* const areas[] = {"   100", "    50", "    38", "    20", "    10", "     5", "     3"};
+    const char* const units = "HUVWXZ)Y";
+    for (int i = 0; i < 7; ++i) {
+        std::string reply = "\x1E" "65" "  100" "x" "A" "+" " 123.4" "O" "1" "\r\n";
+        reply[9] = static_cast<char>('A' + i);
+        reply[17] = static_cast<char>('O' + i);
+        Fields f;
+        f.Id = "KR 6410";
+        f.P1 = "   100";
+        f.U1 = "?";
+        f.P2 = areas[i];
+        f.U2 = ")";
+        f.Warning = "+";
+        f.R1 = " 123.4";
+        f.RU1 = std::string(1, units[i]);
+        EXPECT_BYTES(ConvertOldDataString(reply), Build(f)) << i;
+    }
+    std::string lastUnit = "\x1E" "65" "  100" "x" "A" " " " 123.4" "V" "1" "\r\n";
+    EXPECT_EQ(ConvertOldDataString(lastUnit).substr(47, 1), "Y");
+
+    // An unknown area or unit letter leaves its field out: the string is too short.
+    const std::string badArea = ConvertOldDataString("\x1E" "64" "  100" "x" "H" " " " 123.4" "O" "0" "\r\n");
+    EXPECT_EQ(badArea.size(), 54u);
+    EXPECT_FALSE(IsValidDataString(badArea));
+    const std::string badUnit = ConvertOldDataString("\x1E" "64" "  100" "x" "A" " " " 123.4" "Z" "0" "\r\n");
+    EXPECT_EQ(badUnit.size(), 59u);
+    EXPECT_FALSE(IsValidDataString(badUnit));
+}
+
+// ---------------------------------------------------------------------------
+// "KR 6450", "KR 6800", "Lister"
+
+TEST_F(ConvertOldDataStringTest, DynamicAirPermeability)
+{
+    // 4-8 start pressure in 0.1 kPa, 11 warning, 12-15 volume, 16-19 lower and
+    // 20-23 upper pressure limit in 0.1 kPa, 24-29 result, 31-35 exponent,
+    // 36 flag, 37-39 serial number.
+    const std::string reply = "\x1E" "66" " 1234" "xx" " " " 400" " 500" "1500" " 123.4" " " "0.512" "1" "B12";
+    Fields f;
+    f.Id = "KR 6450";
+    f.Serial = "B12";
+    f.P1 = "   400";
+    f.U1 = "/";
+    f.P2 = "   123";
+    f.U2 = "A";
+    f.P3 = "150/50";
+    f.U3 = "A";
+    f.P4 = "    50";
+    f.U4 = ")";
+    f.R1 = " 123.4";
+    f.RU1 = "H";
+    f.R2 = " 0.512";
+    f.Flag = "1";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+}
+
+TEST_F(ConvertOldDataStringTest, TearingStrength)
+{
+    // 4-8 measuring range, 9-10 specimens, 11 warning, 12-17 result, 18 unit.
+    const std::string reply = "\x1E" "68" " 1600" "16" " " " 123.4" "c" "1" "C45" "\r\n";
+    Fields f;
+    f.Id = "KR 6801";
+    f.Serial = "C45";
+    f.P1 = "    16";
+    f.P2 = "  1600";
+    f.U2 = "7";
+    f.R1 = " 123.4";
+    f.RU1 = "7";
+    f.Flag = "1";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+
+    const std::string shortReply = "\x1E" "68" " 1600" "16" " " " 123.4" "m" "1" "\r\n";
+    f.Serial = "   ";
+    f.RU1 = "6";
+    f.Flag = "0";
+    EXPECT_BYTES(ConvertOldDataString(shortReply), Build(f));
+}
+
+TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
+{
+    // 9 sign, 11-16 time, 18 flag.
+    const std::string reply = "\x1E" "LI" "     " " " " " " 12.34" " " "1" "\r\n";
+    Fields f;
+    f.Id = "LLISTER";
+    f.Serial = "   ";
+    f.R1 = " 12.34";
+    f.RU1 = "`";
+    f.Flag = "1";
+    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+
+    std::string failed = reply;
+    failed[8] = '*';
+    f.Warning = "*";
+    f.R1 = "     0";
+    EXPECT_BYTES(ConvertOldDataString(failed), Build(f));
+}
+
+// ---------------------------------------------------------------------------
+// Current strings
+
+TEST_F(ConvertOldDataStringTest, CurrentStringComesBackByteForByte)
+{
+    Fields f;
+    f.Id = "KR 6400";
+    f.Serial = "1234";
+    f.Letter = "";
+    f.R1 = "  12.5";
+    f.RU1 = "H";
+    const std::string text = Build(f);
+    EXPECT_BYTES(ConvertOldDataString(text), text);
+    EXPECT_BYTES(ConvertOldDataString(text, text), text);
+
+    // Whatever ends it, a string of another code ends in CR LF.
+    EXPECT_BYTES(ConvertOldDataString("\x1E" "KR 6420 abc" "xy"), "\x1E" "KR 6420 abc" "\r\n");
+    EXPECT_EQ(ConvertOldDataString(""), "");
+    EXPECT_EQ(ConvertOldDataString("\x1E"), "\x1E");
+}

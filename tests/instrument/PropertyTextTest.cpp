@@ -1,0 +1,236 @@
+#include "DataStringFixture.h"
+
+#include "instrument/modPropertyText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using PropertyTextTest = DataStringFixture;
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void FillKeyboardDefinition()
+{
+    KeyboardDef.Instrument = QStringLiteral("Balance X");
+    KeyboardDef.SerialNumber = QStringLiteral("42");
+    KeyboardDef.Property = QStringLiteral("Moisture");
+    KeyboardDef.Parameter1 = QStringLiteral("Oven");
+    KeyboardDef.Parameter2 = QString();
+    KeyboardDef.Parameter3 = QStringLiteral("Duration");
+    KeyboardDef.Parameter4 = QStringLiteral("Sample");
+}
+
+} // namespace
+
+TEST_F(PropertyTextTest, PropertyNamesInEnglish)
+{
+    const char* const english[21] = {"",
+                                     "Keyboard",
+                                     "Yarn Fineness",
+                                     "Yarn Count",
+                                     "Area Weight",
+                                     "Paper Area Weight",
+                                     "Weight",
+                                     "Yarn twist - Untwist/Retwist Method",
+                                     "Yarn twist - Direct Counting Method",
+                                     "Tensile Strength",
+                                     "Skein Strength",
+                                     "Hydrostatic Head - Static Test Method",
+                                     "Hydrostatic Head - Dynamic Test Method",
+                                     "Hydrostatic Head - Program Method",
+                                     "Bursting Strength",
+                                     "Thread Density",
+                                     "Static Air Permeability",
+                                     "Pressure Drop",
+                                     "Dynamic Air Permeability",
+                                     "Tearing Strength - Elmendorf Method",
+                                     "Liquid Strike Through Time"};
+    for (int16_t t = 0; t <= 20; ++t)
+        EXPECT_EQ(PropertyName(t, 2), english[t]) << t;
+    EXPECT_EQ(PropertyName(21, 2), "");
+    EXPECT_EQ(PropertyName(-1, 2), "");
+}
+
+TEST_F(PropertyTextTest, PropertyNamesInEveryLanguage)
+{
+    struct Case {
+        int16_t TestType;
+        const char* Texts[5];
+    };
+    const Case cases[] = {
+        {1, {"Tastatur", "Keyboard", "Clavier", "Tastiera", "Teclado"}},
+        {5, {"Papierflächengewicht", "Paper Area Weight", "Grammage du papier", "Grammatura del la carta",
+             "Peso especifico del papel"}},
+        {7, {"Garndrehung - Spannungsfühlerverfahren", "Yarn twist - Untwist/Retwist Method",
+             "Torsion - Dé-/retorsion", "Torsione - De-/ritorsione", "Torsión - Procedimiento de tensión"}},
+        {10, {"Strang-Reissfestigkeit", "Skein Strength", "Résistance à la rupture d'écheveaux de fils",
+              "Resistenza alla rottura di filato in matassa", "Resistencia a la rotura de hilo en madejas"}},
+        {13, {"Wasserdichtheit - Programm-Methode", "Hydrostatic Head - Program Method",
+              "Imperméabilité à l'eau - méthode programmée", "Impermeabilità all'acqua - metodo con programma",
+              "Impermeabilidad al agua - método programado"}},
+        {14, {"Berstdruck", "Bursting Strength", "Résistance à l'éclatement", "Indice di scoppio",
+              "Resitencia al estallido"}},
+        {16, {"Statische Luftdurchlässigkeit", "Static Air Permeability", "Perméabilité à l'air statique",
+              "Permeabilità all'aria statica", "Permeabilidad al aire estática"}},
+        {19, {"Weiterreissfestigkeit - Methode Elmendorf", "Tearing Strength - Elmendorf Method",
+              "Déchirure amorcée - méthode Elmendorf", "Lacerazione - metodo Elmendorf",
+              "Desgarro contínuo - método Elmendorf"}},
+        {20, {"Wasserdurchdringungszeit", "Liquid Strike Through Time", "Temps de pénetration du liquide",
+              "Tempo di penetrazione del liquido", "Tiempo de penetración del liquido"}},
+    };
+    for (const Case& c : cases) {
+        for (int16_t language = 1; language <= 5; ++language)
+            EXPECT_EQ(PropertyName(c.TestType, language), U(c.Texts[language - 1])) << c.TestType;
+        EXPECT_EQ(PropertyName(c.TestType, 6), "") << c.TestType;
+        EXPECT_EQ(PropertyName(c.TestType, 0), "") << c.TestType;
+    }
+    for (int16_t t = 1; t <= 20; ++t)
+        EXPECT_EQ(PropertyName(t, 6), "");
+}
+
+TEST_F(PropertyTextTest, KeyboardDefinitionNamesTestType1InEveryLanguage)
+{
+    FillKeyboardDefinition();
+    for (int16_t language = 0; language <= 7; ++language) {
+        EXPECT_EQ(PropertyName(1, language), "Moisture") << language;
+        EXPECT_EQ(ParameterNames(1, 1, language), "Oven");
+        EXPECT_EQ(ParameterNames(1, 2, language), "");
+        EXPECT_EQ(ParameterNames(1, 3, language), "Duration");
+        EXPECT_EQ(ParameterNames(1, 4, language), "Sample");
+        EXPECT_EQ(ParameterNames(1, 5, language), "");
+    }
+    EXPECT_EQ(PropertyName(2, 2), "Yarn Fineness");
+
+    KeyboardDef = KeyboardDefinition();
+    for (int16_t k = 1; k <= 4; ++k)
+        EXPECT_EQ(ParameterNames(1, k, 2), "");
+}
+
+TEST_F(PropertyTextTest, ParameterNamesPerTestType)
+{
+    const char* const english[21][4] = {
+        {"", "", "", ""},
+        {"", "", "", ""},
+        {"Test length", "", "", ""},
+        {"Test length", "", "", ""},
+        {"Test area", "", "", ""},
+        {"Size (DIN A)", "", "", ""},
+        {"", "", "", ""},
+        {"Test length", "", "", ""},
+        {"Test length", "", "", ""},
+        {"Test length", "Test speed", "", ""},
+        {"Yarn count", "Warps", "", ""},
+        {"Test pressure", "Test area", "", ""},
+        {"Rate of rise", "Test area", "", ""},
+        {"Pressure sequence", "Test area", "Maximum pressure", "Holding time"},
+        {"Test area", "Test speed", "", ""},
+        {"Test length", "Test mode", "Measuring range", ""},
+        {"Test pressure", "Test area", "", ""},
+        {"Pressure 1", "Pressure 2", "Test area", "Velocity"},
+        {"Start volume", "Start pressure", "Pressure limits", "Test area"},
+        {"Specimens", "Measuring range", "", ""},
+        {"", "", "", ""},
+    };
+    for (int16_t t = 0; t <= 20; ++t) {
+        for (int16_t k = 1; k <= 4; ++k)
+            EXPECT_EQ(ParameterNames(t, k, 2), english[t][k - 1]) << t << "/" << k;
+        EXPECT_EQ(ParameterNames(t, 0, 2), "");
+        EXPECT_EQ(ParameterNames(t, 5, 2), "");
+    }
+    EXPECT_EQ(ParameterNames(21, 1, 2), "");
+}
+
+TEST_F(PropertyTextTest, ParameterNamesInEveryLanguage)
+{
+    struct Case {
+        int16_t TestType;
+        int16_t Number;
+        const char* Texts[5];
+    };
+    const Case cases[] = {
+        {2, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
+        {4, 1, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
+        {5, 1, {"Format (DIN A)", "Size (DIN A)", "Format (DIN A)", "Formato (DIN A)", "Formato (DIN A)"}},
+        {14, 2, {"Geschwindigkeit", "Test speed", "Vitesse", "Velocità", "Velocidad"}},
+        {10, 2, {"Windungen", "Warps", "Spires", "Spire", "Alabeos"}},
+        {12, 1, {"Gradient", "Rate of rise", "Gradient", "Incremento", "Gradiente"}},
+        {13, 3, {"Maximaldruck", "Maximum pressure", "Pression maximale", "Pressione massima", "Presión maxima"}},
+        {13, 4, {"Haltezeit", "Holding time", "Temps de maintien", "Mantenimento", "Mantenimiento"}},
+        {15, 2, {"Betriebsart", "Test mode", "Mode de mesure", "Modo di misura", "Modo de med."}},
+        {15, 3, {"Messbereich", "Measuring range", "Champ de mesure", "Campo di misura", "Campo de med."}},
+        {16, 1, {"Prüfdruck", "Test pressure", "Pression", "Pressione", "Presión"}},
+        {17, 4, {"Geschwindigkeit", "Velocity", "Vitesse", "Velocità", "Velocidad"}},
+        {18, 3, {"Grenzdrücke", "Pressure limits", "Pressions limites", "Pressione limite", "Presión límite"}},
+        {19, 1, {"Anzahl Prüfmuster", "Specimens", "Échantillons", "Campioni", "Muestras"}},
+    };
+    for (const Case& c : cases) {
+        for (int16_t language = 1; language <= 5; ++language)
+            EXPECT_EQ(ParameterNames(c.TestType, c.Number, language), U(c.Texts[language - 1]))
+                << c.TestType << "/" << c.Number << " in " << language;
+        EXPECT_EQ(ParameterNames(c.TestType, c.Number, 6), "");
+        EXPECT_EQ(ParameterNames(c.TestType, c.Number, 0), "");
+    }
+}
+
+TEST_F(PropertyTextTest, ResultLabelsInEveryLanguage)
+{
+    struct Case {
+        int16_t TestType;
+        int16_t Number;
+        const char* Texts[5];
+    };
+    const Case cases[] = {
+        {11, 1, {"1. Tropfen", "1st drop", "1ère goutte", "1a goccia", "1a gota"}},
+        {12, 2, {"3. Tropfen", "3rd drop", "3ième goutte", "3a goccia", "3a gota"}},
+        {17, 1, {"DA", "PD", "PP", "CP", "PD"}},
+        {17, 2, {"Exponent", "Exponent", "Indice", "Esponente", "Exponente"}},
+        {18, 1, {"MDLD", "ADAP", "PADM", "PADM", "PADM"}},
+        {18, 2, {"Exponent", "Exponent", "Indice", "Esponente", "Exponente"}},
+    };
+    for (const Case& c : cases) {
+        for (int16_t language = 1; language <= 5; ++language)
+            EXPECT_EQ(ResultLabels(c.TestType, c.Number, language), U(c.Texts[language - 1]))
+                << c.TestType << "/" << c.Number << " in " << language;
+        EXPECT_EQ(ResultLabels(c.TestType, c.Number, 6), "");
+        EXPECT_EQ(ResultLabels(c.TestType, c.Number, 0), "");
+        EXPECT_EQ(ResultLabels(c.TestType, 3, 2), "");
+    }
+    for (const int16_t t : {1, 9, 13, 14, 16, 20})
+        EXPECT_EQ(ResultLabels(t, 1, 2) + ResultLabels(t, 2, 2), "") << t;
+}
+
+TEST_F(PropertyTextTest, DropCaptionsVanishWhileAKR6100IIIsConfigured)
+{
+    EXPECT_EQ(ResultLabels(11, 1, 2), "1st drop");
+    EXPECT_EQ(ResultLabels(12, 2, 2), "3rd drop");
+    for (int position = 0; position < 6; ++position) {
+        PortDevice = {0, 0, 0, 0, 0, 0};
+        PortDevice[static_cast<size_t>(position)] = 5;
+        EXPECT_EQ(ResultLabels(11, 1, 2), "") << position;
+        EXPECT_EQ(ResultLabels(11, 2, 2), "") << position;
+        EXPECT_EQ(ResultLabels(12, 1, 1), "") << position;
+        EXPECT_EQ(ResultLabels(17, 1, 2), "PD");
+        EXPECT_EQ(ResultLabels(18, 2, 2), "Exponent");
+    }
+    PortDevice = {6, 0, 0, 0, 0, 0};        // the KR 6100-III reports its drops
+    EXPECT_EQ(ResultLabels(11, 1, 2), "1st drop");
+}
+
+TEST_F(PropertyTextTest, PassFailTexts)
+{
+    const char* const passed[5] = {"bestanden", "passed", "passé", "passato", "cumple"};
+    const char* const failed[5] = {"nicht bestanden", "failed", "pas passé", "fallito", "no cumple"};
+    for (int16_t language = 1; language <= 5; ++language) {
+        EXPECT_EQ(PassFailText(1.0f, language), U(passed[language - 1]));
+        EXPECT_EQ(PassFailText(0.0f, language), U(failed[language - 1]));
+        EXPECT_EQ(PassFailText(0.5f, language), "");
+        EXPECT_EQ(PassFailText(NoValue, language), "");
+    }
+    EXPECT_EQ(PassFailText(1.0f, 6), "");
+    EXPECT_EQ(PassFailText(0.0f, 6), "");
+    EXPECT_EQ(PassFailText(1.0f, 0), "");
+}
