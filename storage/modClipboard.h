@@ -1,0 +1,64 @@
+#pragma once
+// Reports copied to the clipboard as plain text for a spreadsheet or a word
+// processor: cells separated by TAB, lines ended by CR LF. The text is built
+// from blocks, each a function returning its part. Row labels are the
+// captions of the main window in the current language, taken from its
+// caption table, so no window needs to be open.
+#include "foundation/Records.h"
+
+#include <QString>
+#include <cstdint>
+
+// The report texts of one language (clpSetTexts).
+struct ClipboardTexts {
+    QString ReportTitle;
+    QString DeletedMark;
+    QString LongTermTitle;
+    QString CurveTitleWord;
+    QString CurveTitle;     // the airbag instrument's name, a blank and the title word
+};
+
+// Sets the report texts for the language (1 to 5; any other has none, but
+// the deleted mark keeps its arrows and a blank).
+void clpSetTexts(int16_t language);
+// The texts set last.
+const ClipboardTexts& clpTexts();
+
+// Empties the clipboard, then puts the text on it (tabs and CR LF kept).
+void clpPutText(const QString& text);
+
+// 65 "=", "-" or "." characters and CR LF.
+QString clpRule(char ruleCharacter);
+// The label fitted to 20 characters, left-aligned, and a TAB.
+QString clpLabelCell(const QString& label);
+// A number with 3 significant digits in the locale's notation; "" for NoValue.
+QString clpNumber(float value);
+// Date and time "date, hh:mm:ss" in the user's date format.
+QString clpDateTime(double date);
+
+// The test type of property p of the series (0 when none).
+int16_t clpTestType(const Protocol& protocol, int property);
+// Whether a property shows a second result column: a test type with two
+// results, or hydrostatic head (11, 12) while a KR 6100-III is configured.
+bool clpTwoResults(int16_t testType);
+
+// The customer's name, CR LF, "-" rule.
+QString clpTitleLines();
+// The text, CR LF, CR LF.
+QString clpLine(const QString& text);
+// Style, references, dates and operator of the series.
+QString clpStyleBlock(const Protocol& protocol);
+// The property name and an empty line.
+QString clpParameterLine(const Protocol& protocol, int property);
+// Test parameters, dates and instrument of the property.
+QString clpInfoBlock(const Protocol& protocol, int property);
+// One line per stored test and the property's commentary.
+QString clpSingleValues(const Protocol& protocol, int property);
+// Statistics, nominal values and limits of the property.
+QString clpStatistics(const Protocol& protocol, int property);
+
+// The test report text of the series' current property in the current
+// Language (sets the report texts).
+QString clpTestReportText(const Protocol& protocol);
+// Puts that text on the clipboard.
+void clpCopyTestReport(const Protocol& protocol);

@@ -1,0 +1,333 @@
+#include "SeriesBuilder.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modInstrument.h"
+#include "foundation/modRecords.h"
+#include "platform/Conversions.h"
+#include "platform/Installation.h"
+#include "platform/OleDate.h"
+#include "storage/modClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+// Readable failure messages.
+static void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+double At(int hour, int minute, int second)
+{
+    return DateSerial(2024, 1, 5) + TimeSerial(hour, minute, second);
+}
+
+// Lines written by hand, each ended by CR LF.
+QString Lines(std::initializer_list<const char*> lines)
+{
+    QString text;
+    for (const char* line : lines)
+        text += QString::fromUtf8(line) + QStringLiteral("\r\n");
+    return text;
+}
+
+const char* const EqualRule = "=================================================================";
+const char* const DashRule = "-----------------------------------------------------------------";
+
+// Style "abc" (folder QTA199); property 1 static air permeability with a
+// deleted test, property 2 a pass/fail property, property 3 hydrostatic head.
+Protocol Series()
+{
+    Protocol p = MakeEmptyProtocol();
+    p.Style.Name = QStringLiteral("abc");
+    p.Reference2 = QStringLiteral("Lot 7");
+    p.Reference4 = QStringLiteral("R4");
+    p.Operator = QStringLiteral("Smith");
+    p.Date = At(13, 7, 9);
+    p.LastTestDate = At(13, 20, 0);
+    p.FormIndex = 1;
+    p.CurrentProperty = 1;
+    p.Style.Forms[1].Name = QStringLiteral("Form");
+    p.Style.Forms[1].Items[1].Property = 16;
+    p.Style.Forms[1].Items[2].Property = 20;
+    p.Style.Forms[1].Items[3].Property = 11;
+
+    TestDefinition& air = p.Style.Tests[16];
+    air.Nominal1 = 100;
+    air.Lower1 = 90;
+    air.Upper1 = 110;
+    air.CI1 = 5;
+    air.TestCount = 5;
+    PropertyBlock& b1 = p.Blocks[1];
+    b1.Header = MakeDataString("KR 6420", "123", "A", "   100?    20)" + std::string(14, ' '), " ",
+                               " 101.2", "U", "      ", " ");
+    b1.StartDate = At(13, 7, 9);
+    b1.LastTestDate = At(13, 20, 0);
+    b1.Commentary = QStringLiteral("dry sample");
+    TestValue t2 = MakeTest(85, "U", NoValue, " ", At(13, 10, 0));
+    t2.Deleted = true;
+    t2.Commentary = QStringLiteral("torn");
+    TestValue t3 = MakeTest(112.5f, "U", NoValue, " ", At(13, 20, 0));
+    t3.Warning = '*';
+    b1.Values = { MakeEmptyTestValue(), MakeTest(101.25f, "U", NoValue, " ", At(13, 8, 0)), t2, t3 };
+    b1.Stats = MakeEmptyStatistics();
+    b1.Stats.Count = 2;
+    b1.Stats.Mean1 = 106.875f;
+    b1.Stats.Min1 = 101.25f;
+    b1.Stats.Max1 = 112.5f;
+    b1.Stats.CV1 = 7.3f;
+
+    TestDefinition& strike = p.Style.Tests[20];
+    strike.Nominal1 = 1;
+    strike.TestCount = 2;
+    PropertyBlock& b2 = p.Blocks[2];
+    b2.Header = MakeDataString("KR 6850", "321", "y", " ");
+    b2.Values = { MakeEmptyTestValue(), MakeTest(1, "y", NoValue, " ", At(14, 0, 0)),
+                  MakeTest(0, "y", NoValue, " ", At(14, 1, 0)) };
+    b2.Stats = MakeEmptyStatistics();
+    b2.Stats.Count = 2;
+    b2.Stats.Mean1 = 0.5f;
+    b2.Stats.Min1 = 0;
+    b2.Stats.Max1 = 1;
+
+    TestDefinition& head = p.Style.Tests[11];
+    head.Nominal1 = 30;
+    head.Lower1 = 20;
+    head.Lower2 = 35;
+    head.Upper2 = 50;
+    head.CI2 = 4;
+    head.TestCount = 3;
+    PropertyBlock& b3 = p.Blocks[3];
+    b3.Header = MakeDataString("KR 6100", "555", "G", "G");
+    b3.Values = { MakeEmptyTestValue(), MakeTest(25.5f, "G", 40, "G", At(15, 0, 0)),
+                  MakeTest(25.5f, "G", NoValue, "G", At(15, 1, 0)) };
+    b3.Stats = MakeEmptyStatistics();
+    b3.Stats.Count = 2;
+    b3.Stats.Mean1 = 25.5f;
+    b3.Stats.Mean2 = 40;
+    b3.Stats.Min1 = 25.5f;
+    b3.Stats.Max1 = 25.5f;
+    b3.Stats.Max2 = 40;
+    b3.Stats.CV2 = 2.25f;
+    return p;
+}
+
+class ClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_language = Language;
+        m_dateFormat = DateFormat;
+        m_separator = DecimalSeparator;
+        m_ports = PortDevice;
+        m_titles = RefTitles;
+        Language = 2;
+        DateFormat = 1;
+        DecimalSeparator = QStringLiteral(".");
+        PortDevice = { 7, 0, 0, 0, 0, 0 };
+        RefTitles = MakeDefaultReferenceTitles();
+        InitConstants();
+        SetInstallationCustomer(QStringLiteral("Textile Lab Ltd"));
+    }
+    void TearDown() override
+    {
+        Language = m_language;
+        DateFormat = m_dateFormat;
+        DecimalSeparator = m_separator;
+        PortDevice = m_ports;
+        RefTitles = m_titles;
+        ResetInstallation();
+    }
+    int16_t m_language = 0;
+    int16_t m_dateFormat = 0;
+    QString m_separator;
+    std::array<int16_t, 6> m_ports{};
+    ReferenceTitles m_titles;
+};
+
+const QString ReportOfProperty1 = Lines({
+    EqualRule,
+    "Textile Lab Ltd",
+    DashRule,
+    "Test Report (QTA199)",
+    "",
+    "Style:              \tabc",
+    "Reference 2:        \tLot 7",
+    "Reference 3:        \t",
+    "Reference 4:        \tR4",
+    "",
+    "Date/time:          \t05.01.2024, 13:07:09 - 05.01.2024, 13:20:00",
+    "Operator:           \tSmith",
+    EqualRule,
+    "Static Air Permeability",
+    "",
+    "Test pressure:      \t100 Pa",
+    "Test area:          \t20 cm²",
+    "",
+    "Date/time:          \t05.01.2024, 13:07:09 - 05.01.2024, 13:20:00",
+    "Instrument:         \tZolvera KR 6420, s/n: 123",
+    DashRule,
+    "\t\t\t",
+    DashRule,
+    "1  \t101\tl/m²/s\t\t \t               \t",
+    "2  \t85.0\tl/m²/s\t-\t \t««« deleted    \ttorn",
+    "2  \t113\tl/m²/s\t+\t*\t               \t",
+    "",
+    "Commentary:         \tdry sample",
+    DashRule,
+    "Avg:                \t107\tl/m²/s\t",
+    "Min:                \t101\tl/m²/s\t",
+    "Max:                \t113\tl/m²/s\t+",
+    "CV:                 \t7.3\t%               ",
+    "CI:                 \t                    ",
+    "",
+    "Nominal:            \t100\tl/m²/s",
+    "Min:                \t90.0\tl/m²/s",
+    "Max:                \t110\tl/m²/s",
+    "Tests:              \t5",
+    "CI:                 \t5.0\t%",
+    EqualRule,
+});
+
+TEST_F(ClipboardTest, TestReportOfAOneResultProperty)
+{
+    EXPECT_EQ(clpTestReportText(Series()), ReportOfProperty1);
+}
+
+TEST_F(ClipboardTest, TheTextIsOnTheClipboardAfterwards)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    ASSERT_NE(clipboard, nullptr);
+    clipboard->setText(QStringLiteral("something else"));
+    clpCopyTestReport(Series());
+    EXPECT_EQ(clipboard->text(), ReportOfProperty1);
+}
+
+TEST_F(ClipboardTest, PassFailProperty)
+{
+    const Protocol p = Series();
+    EXPECT_EQ(clpParameterLine(p, 2), Lines({ "Liquid Strike Through Time", "" }));
+    EXPECT_EQ(clpSingleValues(p, 2), Lines({
+        "\t\t\t",
+        DashRule,
+        "1  \tpassed\t\t\t \t               \t",
+        "2  \tfailed\t\t\t \t               \t",
+        "",
+        "Commentary:         \t",
+        DashRule,
+    }));
+    EXPECT_EQ(clpStatistics(p, 2), Lines({
+        "Avg:                \t50.0\t%\t",
+        "Min:                \t0\t1/0\t",
+        "Max:                \t1.00\t1/0\t",
+        "CV:                 \t                    ",
+        "CI:                 \t                    ",
+        "",
+        "Nominal:            \t1.00\t%",
+        "Min:                \t\t",
+        "Max:                \t\t",
+        "Tests:              \t2",
+        "CI:                 \t",
+        EqualRule,
+    }));
+}
+
+TEST_F(ClipboardTest, SecondResultColumnWithAKR6100III)
+{
+    Protocol p = Series();
+    // One result while no KR 6100-III is configured: the heading still names both drops.
+    EXPECT_EQ(clpSingleValues(p, 3).section(QStringLiteral("\r\n"), 0, 3),
+              QStringLiteral("\t1st drop\t\t3rd drop\r\n") + QLatin1String(DashRule)
+                  + QStringLiteral("\r\n1  \t25.5\tmm w.c.\t\t \t               \t\r\n"
+                                   "2  \t25.5\tmm w.c.\t\t \t               \t"));
+
+    PortDevice = { 0, 0, 6, 0, 0, 0 };
+    EXPECT_TRUE(clpTwoResults(11));
+    EXPECT_EQ(clpSingleValues(p, 3), Lines({
+        "\t1st drop\t\t3rd drop",
+        DashRule,
+        "1  \t25.5\tmm w.c.\t\t40.0\tmm w.c.\t\t \t               \t",
+        "2  \t25.5\tmm w.c.\t\t \t               \t",
+        "",
+        "Commentary:         \t",
+        DashRule,
+    }));
+    EXPECT_EQ(clpStatistics(p, 3), Lines({
+        "Avg:                \t25.5\tmm w.c.\t\t40.0\tmm w.c.\t",
+        "Min:                \t25.5\tmm w.c.\t\t\t",
+        "Max:                \t25.5\tmm w.c.\t\t40.0\tmm w.c.\t",
+        "CV:                 \t                    \t\t2.3\t%",
+        "CI:                 \t                    \t\t",
+        "",
+        "Nominal:            \t30.0\tmm w.c.\t\t",
+        "Min:                \t20.0\tmm w.c.\t\t35.0\tmm w.c.",
+        "Max:                \t\t\t\t50.0\tmm w.c.",
+        "Tests:              \t3",
+        "CI:                 \t\t\t4.0\t%",
+        EqualRule,
+    }));
+}
+
+TEST_F(ClipboardTest, StyleBlockInGermanWithALongTitle)
+{
+    Language = 1;
+    DateFormat = 3;
+    RefTitles.Titles[1] = QStringLiteral("Kundenauftragsnummer extern:");   // German reference 3
+    EXPECT_EQ(clpStyleBlock(Series()), Lines({
+        "Artikel:            \tabc",
+        "Referenz 2:         \tLot 7",
+        "Kundenauftragsnummer\t",
+        "Referenz 4:         \tR4",
+        "",
+        "Datum/Zeit:         \t2024-01-05, 13:07:09 - 2024-01-05, 13:20:00",
+        "Bed. Person:        \tSmith",
+        EqualRule,
+    }));
+}
+
+TEST_F(ClipboardTest, ReportTextsByLanguage)
+{
+    clpSetTexts(1);
+    EXPECT_EQ(clpTexts().ReportTitle, QString::fromUtf8("Prüfprotokoll"));
+    EXPECT_EQ(clpTexts().DeletedMark, QString::fromUtf8("««« gelöscht"));
+    EXPECT_EQ(clpTexts().CurveTitle, QStringLiteral("Zolvera KR 6450 Kurvenanalyse"));
+    clpSetTexts(3);
+    EXPECT_EQ(clpTexts().ReportTitle, QStringLiteral("Protocole d'essai"));
+    EXPECT_EQ(clpTexts().DeletedMark, QString::fromUtf8("««« annulée"));
+    EXPECT_EQ(clpTexts().LongTermTitle, QString::fromUtf8("Évaluation de longue durée"));
+    EXPECT_EQ(clpTexts().CurveTitle, QStringLiteral("Zolvera KR 6450 "));
+    clpSetTexts(5);
+    EXPECT_EQ(clpTexts().ReportTitle, QStringLiteral("Informe del ensayo"));
+    EXPECT_EQ(clpTexts().LongTermTitle, QString::fromUtf8("Evaluación de larga duración"));
+    clpSetTexts(6);
+    EXPECT_EQ(clpTexts().ReportTitle, QString());
+    EXPECT_EQ(clpTexts().DeletedMark, QString::fromUtf8("««« "));
+    EXPECT_EQ(clpTexts().CurveTitle, QStringLiteral("Zolvera KR 6450 "));
+}
+
+TEST_F(ClipboardTest, AMissingValueShowsAnEmptyCell)
+{
+    // A pressure-drop test waiting for its second reading has no first value yet.
+    Protocol p = Series();
+    p.Blocks[1].Values.resize(2);
+    p.Blocks[1].Values[1].Value1 = NoValue;
+    p.Blocks[1].Stats = MakeEmptyStatistics();
+    const QString values = clpSingleValues(p, 1);
+    EXPECT_TRUE(values.contains(QString::fromUtf8("\r\n1  \t\tl/m²/s\t\t \t"))) << values.toStdString();
+    const QString stats = clpStatistics(p, 1);
+    EXPECT_TRUE(stats.startsWith(QString::fromUtf8("Avg:                \t\tl/m²/s\t\r\n"
+                                                   "Min:                \t\t\t\r\n")))
+        << stats.toStdString();
+}
+
+TEST_F(ClipboardTest, DeletedMarkInLanguageSix)
+{
+    Language = 6;
+    const QString text = clpSingleValues(Series(), 1);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("\t«««            \ttorn"))) << text.toStdString();
+}
+
+} // namespace
