@@ -1,21 +1,20 @@
 #include "instrument/modStatistic.h"
 
+#include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "instrument/modDataString.h"
+#include "platform/Conversions.h"
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <string>
 
 namespace {
 
 // The start of a running minimum: the largest value a Single test can hold,
 // mirrored from NoValue.
 constexpr float TopValue = std::bit_cast<float>(0x7F7FFFFDu);
-
-// Unit code "1/0": result 1 is 1 (passed) or 0 (failed).
-const std::string PassFailUnitCode = "y";
 
 void TakeExtremes(float value, float& min, float& max)
 {
@@ -36,6 +35,67 @@ void SpreadOf(double sum, double sumSq, float mean, int32_t present, float& cv, 
     const double variance = std::fabs(sumSq - static_cast<double>(mean) * sum) / (present - 1);
     cv = static_cast<float>(std::sqrt(variance) * 100.0 / mean);
     ci = static_cast<float>(StudentT95(present) * static_cast<double>(cv) / std::sqrt(static_cast<double>(present)));
+}
+
+// The definition of the test type that item p of the protocol's report form
+// names; the blank definition where the form, the item or the test type lies
+// outside its range.
+TestDefinition DefinitionOfProperty(const Protocol& protocol, int property)
+{
+    const int form = protocol.FormIndex;
+    if (form < 1 || form > StyleFormCount || property < 1 || property > ReportFormItemCount)
+        return MakeBlankTestDefinition();
+    const int testType = protocol.Style.Forms[static_cast<size_t>(form)].Items[static_cast<size_t>(property)].Property;
+    if (testType < 1 || testType > TestTypeCount)
+        return MakeBlankTestDefinition();
+    return protocol.Style.Tests[static_cast<size_t>(testType)];
+}
+
+// A property whose expected data string gives result 1 the unit "1/0".
+bool IsPassFailProperty(const DataStringRecord& header)
+{
+    const QString passFail = UnitText(PassFailUnitCode, Language);
+    return !passFail.isEmpty() && header.ResultUnit == passFail;
+}
+
+const PropertyBlock* BlockOf(const Protocol& protocol, int property)
+{
+    if (property < 1 || property > PropertyCount)
+        return nullptr;
+    return &protocol.Blocks[static_cast<size_t>(property)];
+}
+
+float Nominal(const TestDefinition& d, int result)
+{
+    return result == 1 ? d.Nominal1 : d.Nominal2;
+}
+
+float Lower(const TestDefinition& d, int result)
+{
+    return result == 1 ? d.Lower1 : d.Lower2;
+}
+
+float Upper(const TestDefinition& d, int result)
+{
+    return result == 1 ? d.Upper1 : d.Upper2;
+}
+
+float ValueOf(const TestValue& test, int result)
+{
+    return result == 1 ? test.Value1 : test.Value2;
+}
+
+QString UnitOf(const DataStringRecord& header, int result)
+{
+    return result == 1 ? header.ResultUnit : header.Result2Unit;
+}
+
+void Raise(int16_t& count, int16_t& maxCount)
+{
+    if (count < std::numeric_limits<int16_t>::max())
+        ++count;
+    if (count > maxCount)
+        maxCount = count;
 }
 
 } // namespace
@@ -104,4 +164,167 @@ float StudentT95(int n)
             return step.t;
     }
     return 1.96f;
+}
+
+// ---------------------------------------------------------------------------
+// Chart data
+
+Histogram ComputeHistogram(const Protocol& protocol, int property, int result)
+{
+    const int r = result == 1 ? 1 : 2;
+    const TestDefinition definition = DefinitionOfProperty(protocol, property);
+    const DataStringRecord header = ParseDataString(definition.HeaderImage);
+    if (IsPassFailProperty(header))
+        return MakeEmptyHistogram();
+    const float nominal = Nominal(definition, r);
+    const float lower = Lower(definition, r);
+    const float upper = Upper(definition, r);
+    // The classes are laid out from the nominal value and both limits; without
+    // a band there is nothing to lay out.
+    if (nominal == NoValue || lower == NoValue || upper == NoValue || !(upper > lower)
+        || !std::isfinite(nominal) || !std::isfinite(lower) || !std::isfinite(upper))
+        return MakeEmptyHistogram();
+
+    Histogram h = MakeEmptyHistogram();
+    h.Nominal = nominal;
+    h.Lower = lower;
+    h.Upper = upper;
+    h.Unit = UnitOf(header, r);
+    const double start = 2.0 * lower - nominal;
+    const double width = 2.0 * (static_cast<double>(upper) - lower) / 40.0;
+    h.NominalClass = CInt((nominal - start) / width);
+    h.LowerClass = CInt((lower - start) / width);
+    h.UpperClass = CInt((upper - start) / width);
+
+    const PropertyBlock* block = BlockOf(protocol, property);
+    if (block) {
+        for (size_t i = 1; i < block->Values.size(); ++i) {
+            const TestValue& test = block->Values[i];
+            const float value = ValueOf(test, r);
+            if (test.Deleted || value == NoValue)
+                continue;
+            const double k = RoundHalfEven((value - start) / width);
+            if (k < 0)
+                Raise(h.BelowCount, h.MaxCount);
+            else if (k > 40)
+                Raise(h.AboveCount, h.MaxCount);
+            else
+                Raise(h.Counts[static_cast<size_t>(k)], h.MaxCount);
+        }
+    }
+    if (h.MaxCount < 1)
+        h.MaxCount = 1;
+    return h;
+}
+
+Profile ComputeProfile(const Protocol& protocol, int property, int result)
+{
+    const int r = result == 1 ? 1 : 2;
+    const TestDefinition definition = DefinitionOfProperty(protocol, property);
+    const DataStringRecord header = ParseDataString(definition.HeaderImage);
+    if (IsPassFailProperty(header))
+        return MakeEmptyProfile();
+    const float nominal = Nominal(definition, r);
+    if (nominal == NoValue)
+        return MakeEmptyProfile();
+
+    Profile profile = MakeEmptyProfile();
+    profile.Nominal = nominal;
+    profile.Lower = Lower(definition, r);
+    profile.Upper = Upper(definition, r);
+    profile.Unit = UnitOf(header, r);
+    const PropertyBlock* block = BlockOf(protocol, property);
+    if (block) {
+        for (size_t i = 1; i < block->Values.size(); ++i) {
+            if (!block->Values[i].Deleted)
+                profile.Values.push_back(ValueOf(block->Values[i], r));
+        }
+    }
+    return profile;
+}
+
+Profile ReduceProfile(const Profile& profile)
+{
+    if (IsEmptyProfile(profile) || profile.Values.empty())
+        return MakeEmptyProfile();
+    const int n = static_cast<int>(profile.Values.size()) - 1;
+    if (n < 101)
+        return profile;
+
+    Profile reduced = MakeEmptyProfile();
+    reduced.Nominal = profile.Nominal;
+    reduced.Lower = profile.Lower;
+    reduced.Upper = profile.Upper;
+    reduced.Unit = profile.Unit;
+    // step = 2 to the power (integer part of log2(n / 100)) + 1, in whole
+    // numbers so that exact powers of two take their own step.
+    int step = 2;
+    while (100 * step <= n)
+        step *= 2;
+    const int run = 2 * step;
+    int end = run;
+    for (; end <= n; end += run) {
+        float min = 0;
+        float max = 0;
+        MinMaxInRange(profile, step, end, min, max);
+        reduced.Values.push_back(min);
+        reduced.Values.push_back(max);
+    }
+    for (int i = (n / run) * run + 1; i <= n; ++i)
+        reduced.Values.push_back(profile.Values[static_cast<size_t>(i)]);
+    return reduced;
+}
+
+void MinMaxInRange(const Profile& profile, int step, int end, float& min, float& max)
+{
+    min = TopValue;
+    max = NoValue;
+    const int size = static_cast<int>(profile.Values.size());
+    for (int i = end - 2 * step + 1; i <= end; ++i) {
+        if (i < 0 || i >= size)
+            continue;
+        const float value = profile.Values[static_cast<size_t>(i)];
+        if (value < min)
+            min = value;
+        if (value > max)
+            max = value;
+    }
+}
+
+DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue, int result)
+{
+    const int r = result == 1 ? 1 : 2;
+    const int property = protocol.CurrentProperty;
+    const TestDefinition definition = DefinitionOfProperty(protocol, property);
+    if (IsPassFailProperty(ParseDataString(definition.HeaderImage)) || selectedValue == NoValue)
+        return MakeEmptyDeviationData();
+
+    DeviationData d = MakeEmptyDeviationData();
+    d.Nominal = Nominal(definition, r);
+    d.Lower = Lower(definition, r);
+    d.Upper = Upper(definition, r);
+    if (const PropertyBlock* block = BlockOf(protocol, property)) {
+        const Statistics& s = block->Stats;
+        d.Min = r == 1 ? s.Min1 : s.Min2;
+        d.Max = r == 1 ? s.Max1 : s.Max2;
+        d.Mean = r == 1 ? s.Mean1 : s.Mean2;
+    }
+    d.Value = selectedValue;
+    return d;
+}
+
+void DefaultLimitsFromMean(const Statistics& statistics, TestDefinition& definition)
+{
+    if (statistics.Mean1 != NoValue && !definition.Defined1) {
+        const float d = statistics.Mean1 / 100.0f * 10.0f;
+        definition.Nominal1 = statistics.Mean1;
+        definition.Lower1 = statistics.Mean1 - d;
+        definition.Upper1 = d + statistics.Mean1;
+    }
+    if (statistics.Mean2 != NoValue && !definition.Defined2) {
+        const float d = statistics.Mean2 / 100.0f * 10.0f;
+        definition.Nominal2 = statistics.Mean2;
+        definition.Lower2 = statistics.Mean2 - d;
+        definition.Upper2 = d + statistics.Mean2;
+    }
 }

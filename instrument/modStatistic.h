@@ -1,8 +1,10 @@
 #pragma once
 // The statistics of a property's tests (mean, extremes, CV and the half width
-// of the 95 % confidence interval, both in % of the mean) and the two-sided
-// 95 % Student t table.
+// of the 95 % confidence interval, both in % of the mean), the two-sided 95 %
+// Student t table, and the data the charts draw: histogram, profile and
+// deviation of one result of one property.
 #include "foundation/Records.h"
+#include "instrument/ChartRecords.h"
 
 #include <cstdint>
 #include <vector>
@@ -18,3 +20,37 @@ Statistics CalcMeanSdCvCi(const std::vector<TestValue>& values);
 // The two-sided 95 % quantile of Student's t for n values (n - 1 degrees of
 // freedom), as the table rounds it; 1.96 below 2 and from 1000 on.
 float StudentT95(int n);
+
+// The test definition of property p (1 to 6) of the protocol: the style's
+// definition of the test type that item p of the protocol's report form
+// names. A property that names no test type gives the blank definition.
+TestDefinition PropertyTestDefinition(const Protocol& protocol, int property);
+
+// Classes of 41 around the nominal value of result r (1 or 2; any other value
+// means 2) of property p: class 20 holds the nominal, 10 and 30 the limits of a
+// symmetric band. A pass/fail property, a missing nominal value, a missing
+// limit or an upper limit not above the lower one give the empty histogram.
+Histogram ComputeHistogram(const Protocol& protocol, int property, int result);
+
+// The values of result r of property p in test order from element 1 (deleted
+// tests left out, missing values kept as NoValue). A pass/fail property or a
+// missing nominal value gives the empty profile.
+Profile ComputeProfile(const Protocol& protocol, int property, int result);
+
+// A profile of more than 100 values thinned to a minimum and maximum per run
+// of 2 x step values, the remainder kept as it is: about 50 to 100 values.
+Profile ReduceProfile(const Profile& profile);
+
+// The minimum and maximum of the 2 x step values ending at element `end`.
+// min starts at +3.402823E+38 (bits 0x7F7FFFFD), max at NoValue; a NoValue
+// element becomes the minimum. Elements outside the profile are passed over.
+void MinMaxInRange(const Profile& profile, int step, int end, float& min, float& max);
+
+// Limits and nominal of result r of the current property, its block's
+// minimum, maximum and mean, and the selected value. A pass/fail property or
+// a missing selected value gives the empty record.
+DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue, int result);
+
+// For a result without a defined nominal, shows the mean as nominal with
+// limits 10 % either side. Only those fields are changed.
+void DefaultLimitsFromMean(const Statistics& statistics, TestDefinition& definition);
