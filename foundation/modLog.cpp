@@ -4,6 +4,7 @@
 #include "platform/Cp1252.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "storage/modDisk.h"
 
 #include <QFile>
 
@@ -22,7 +23,7 @@ void WriteLog(int32_t errNumber, const QString& errText, const QString& procName
     const QString folder = ProgramFolder();
     if (folder.isEmpty())
         return;
-    QFile log(folder + QStringLiteral("/QUINTARA.LOG"));
+    QFile log(dskBuildPath(folder, QStringLiteral("QUINTARA.LOG")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     const std::string line = ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";

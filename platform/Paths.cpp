@@ -81,13 +81,13 @@ bool SetAttr(const QString& path, int attributes)
 {
     if (!QFileInfo::exists(path))
         return false;
-    QFileDevice::Permissions permissions = QFile::permissions(path);
-    const QFileDevice::Permissions writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser
-        | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    // The mode bits only: the "user" flags tell what the running user may do.
+    QFileDevice::Permissions permissions = QFile::permissions(path)
+        & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
     if (attributes & AttrReadOnly)
-        permissions &= ~writeBits;
+        permissions &= ~(QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
     else
-        permissions |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+        permissions |= QFileDevice::WriteOwner;
     return QFile::setPermissions(path, permissions);
 }
 
@@ -96,7 +96,9 @@ int GetAttr(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return -1;
-    const QFileDevice::Permissions writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser
-        | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    // The "user" flags tell what the running user may do, which for root is
+    // everything; only the mode bits count.
+    const QFileDevice::Permissions writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup
+        | QFileDevice::WriteOther;
     return (info.permissions() & writeBits) ? AttrNormal : AttrReadOnly;
 }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <cerrno>
@@ -156,6 +157,29 @@ QStringList dskListFiles(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
 }
 
+namespace {
+
+// The trash in the user's data folder, made when missing. QFile::moveToTrash
+// falls back to it for every file; when it cannot be made, Qt (6.4) moves
+// the file into "files" below the working folder instead of failing, so no
+// file is handed to it then.
+bool HomeTrashReady()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome))
+        return false;
+    const QString trash = dataHome + QStringLiteral("/Trash");
+    const bool existed = QFileInfo(trash).isDir();
+    if (!QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info")))
+        return false;
+    if (!existed)
+        QFile::setPermissions(trash, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                         | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    return QFileInfo(trash + QStringLiteral("/files")).isDir() && QFileInfo(trash + QStringLiteral("/info")).isDir();
+}
+
+} // namespace
+
 bool dskDeleteFiles(const QString& folder, const QStringList& names)
 {
     QStringList paths;
@@ -171,20 +195,35 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
             const QString path = dskBuildPath(folder, name);
             if (QFileInfo(path).fileName().compare(QLatin1String("QUINTARA.DAT"), Qt::CaseInsensitive) == 0)
                 continue;
-            permissions.append(QFile::permissions(path));
+            // The mode bits only: the "user" flags say what the running user may do.
+            permissions.append(QFile::permissions(path)
+                               & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser));
             SetAttr(path, AttrNormal);
             paths.append(path);
         }
     }
+    if (paths.isEmpty())
+        return true;
+    const bool trashReady = HomeTrashReady();
     bool allMoved = true;
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        QFile file(paths.at(i));
-        if (file.moveToTrash())
-            continue;
+        const QString& path = paths.at(i);
+        QFile file(path);
+        SystemError error = ErrorFromErrno(EACCES, path);
+        if (trashReady) {
+            if (file.moveToTrash()) {
+                if (QDir::isAbsolutePath(file.fileName()))
+                    continue;
+                // Moved somewhere that is no trash: put it back.
+                QFile::rename(QFileInfo(file.fileName()).absoluteFilePath(), path);
+            } else {
+                error = ErrorFromFile(file);
+            }
+        }
         allMoved = false;
-        const SystemError error = ErrorFromFile(file);
-        QFile::setPermissions(paths.at(i), permissions.at(i));
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + paths.at(i), QStringLiteral("dskDeleteFiles"));
+        QFile::setPermissions(path, permissions.at(i));
+        WriteLog(error.Number, QStringLiteral("%1 (not moved to the trash: %2)").arg(error.Text, path),
+                 QStringLiteral("dskDeleteFiles"));
     }
     return allMoved;
 }

@@ -1,0 +1,66 @@
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PathsTest, StoredNamesAreJoinedWithOneSlash)
+{
+    EXPECT_EQ(StoredNameToPath(QStringLiteral("QTA123\\2011.12.08, 10.15.00.QTA")),
+              QStringLiteral("QTA123/2011.12.08, 10.15.00.QTA"));
+    EXPECT_EQ(JoinPath(QStringLiteral("/Data/Mixed"), QStringLiteral("a\\b")), QStringLiteral("/Data/Mixed/a/b"));
+    EXPECT_EQ(JoinPath(QStringLiteral("/Data/"), QStringLiteral("/x")), QStringLiteral("/Data/x"));
+    EXPECT_EQ(JoinPath(QStringLiteral("/Data\\\\"), QString()), QStringLiteral("/Data/"));
+    EXPECT_EQ(JoinPath(QStringLiteral("/"), QStringLiteral("x")), QStringLiteral("/x"));
+}
+
+TEST(PathsTest, ExtensionsCompareIgnoringCase)
+{
+    EXPECT_TRUE(HasExtension(QStringLiteral("2011.12.08, 10.15.00.qta"), QStringLiteral("QTA")));
+    EXPECT_TRUE(HasExtension(QStringLiteral("X.Abt"), QStringLiteral(".ABT")));
+    EXPECT_FALSE(HasExtension(QStringLiteral("XQTA"), QStringLiteral("QTA")));
+    EXPECT_FALSE(HasExtension(QStringLiteral("X.QTA.BAK"), QStringLiteral("QTA")));
+}
+
+TEST(PathsTest, OnlyAbsoluteExistingFoldersExist)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EXPECT_TRUE(IsExistingFolder(dir.path()));
+    EXPECT_TRUE(IsExistingFolder(dir.path() + QLatin1Char('/')));
+    EXPECT_FALSE(IsExistingFolder(dir.path() + QStringLiteral("/missing")));
+    EXPECT_FALSE(IsExistingFolder(QStringLiteral("C:\\DATA")));
+    EXPECT_FALSE(IsExistingFolder(QStringLiteral("C:")));
+    EXPECT_FALSE(IsExistingFolder(QStringLiteral(".")));
+    EXPECT_FALSE(IsExistingFolder(QString()));
+}
+
+TEST(PathsTest, ReadOnlyClearsEveryWriteBitAndNormalGivesTheOwnerOneBack)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.path() + QStringLiteral("/F.QTA");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                                | QFileDevice::ReadOther | QFileDevice::WriteOther));
+    EXPECT_EQ(GetAttr(path), AttrNormal);
+    ASSERT_TRUE(SetAttr(path, AttrReadOnly + AttrArchive));
+    EXPECT_EQ(GetAttr(path), AttrReadOnly);
+    const QFileDevice::Permissions modeBits = QFile::permissions(path)
+        & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    EXPECT_EQ(modeBits, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    ASSERT_TRUE(SetAttr(path, AttrNormal));
+    EXPECT_EQ(GetAttr(path), AttrNormal);
+    EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
+    EXPECT_FALSE(QFile::permissions(path) & QFileDevice::WriteOther);
+    EXPECT_FALSE(SetAttr(dir.path() + QStringLiteral("/missing"), AttrNormal));
+    EXPECT_EQ(GetAttr(dir.path() + QStringLiteral("/missing")), -1);
+}
+
+} // namespace
