@@ -92,8 +92,9 @@ TEST(MainTexts, TableNumbering)
     EXPECT_TRUE(german[0].isEmpty());
     EXPECT_TRUE(german[3].isEmpty());
     for (int entry = 1; entry <= MainTextCount; ++entry) {
-        if (entry != 3)
+        if (entry != 3) {
             EXPECT_FALSE(german[static_cast<size_t>(entry)].isEmpty()) << entry;
+        }
     }
     EXPECT_EQ(german[1], U("&Datei"));
     EXPECT_EQ(german[30], U("Werte"));

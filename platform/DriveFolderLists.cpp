@@ -1,0 +1,132 @@
+#include "platform/DriveFolderLists.h"
+
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
+
+namespace {
+
+QString CleanFolder(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent)
+{
+    Refresh();
+}
+
+void DriveListBox::Refresh()
+{
+    const QString shown = Drive();
+    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
+    std::sort(volumes.begin(), volumes.end(),
+              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
+    const QSignalBlocker block(this);
+    clear();
+    for (const QStorageInfo& volume : volumes) {
+        if (volume.isValid() && volume.isReady())
+            AddDrive(volume.rootPath(), volume.displayName());
+    }
+    const int index = findData(shown);
+    setCurrentIndex(index);
+}
+
+void DriveListBox::AddDrive(const QString& rootPath, const QString& label)
+{
+    if (findData(rootPath) >= 0)
+        return;
+    QString text = rootPath;
+    if (!label.isEmpty() && label != rootPath)
+        text += QStringLiteral("  [") + label + u']';
+    const QSignalBlocker block(this);
+    addItem(text, rootPath);
+}
+
+QString DriveListBox::Drive() const
+{
+    return currentIndex() >= 0 ? currentData().toString() : QString();
+}
+
+bool DriveListBox::SetDrive(const QString& rootPath)
+{
+    if (rootPath.isEmpty())
+        return false;
+    int index = findData(rootPath);
+    if (index < 0) {
+        Refresh();
+        index = findData(rootPath);
+    }
+    if (index < 0)
+        return false;
+    const QSignalBlocker block(this);
+    setCurrentIndex(index);
+    return true;
+}
+
+QString DriveListBox::DriveOfPath(const QString& path)
+{
+    if (!IsExistingFolder(path))
+        return QString();
+    const QStorageInfo volume(path);
+    return volume.isValid() ? volume.rootPath() : QString();
+}
+
+DirListBox::DirListBox(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        const QString path = item ? item->data(Qt::UserRole).toString() : QString();
+        if (!path.isEmpty() && path != m_path && SetPath(path))
+            emit PathChanged(m_path);
+    });
+}
+
+bool DirListBox::SetPath(const QString& path)
+{
+    if (!IsExistingFolder(path))
+        return false;
+    m_path = CleanFolder(path);
+    Fill();
+    return true;
+}
+
+QString DirListBox::PathOfRow(int row) const
+{
+    const QListWidgetItem* it = item(row);
+    return it ? it->data(Qt::UserRole).toString() : QString();
+}
+
+void DirListBox::Fill()
+{
+    const QSignalBlocker block(this);
+    clear();
+    // The chain of folders from the root down to the current one.
+    QStringList chain;
+    QDir dir(m_path);
+    chain.prepend(dir.absolutePath());
+    while (dir.cdUp())
+        chain.prepend(dir.absolutePath());
+    int depth = 0;
+    for (const QString& folder : chain) {
+        const QString name = folder == QLatin1String("/") ? folder : QFileInfo(folder).fileName();
+        auto* row = new QListWidgetItem(QString(depth * 2, u' ') + name, this);
+        row->setData(Qt::UserRole, folder);
+        ++depth;
+    }
+    setCurrentRow(static_cast<int>(chain.size()) - 1);
+
+    // The folders inside it, hidden ones too, names ignoring case.
+    QDir current(m_path);
+    const QStringList subfolders = current.entryList(
+        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : subfolders) {
+        auto* row = new QListWidgetItem(QString(depth * 2, u' ') + name, this);
+        row->setData(Qt::UserRole, current.absoluteFilePath(name));
+    }
+}

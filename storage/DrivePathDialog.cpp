@@ -1,0 +1,113 @@
+#include "storage/DrivePathDialog.h"
+
+#include "foundation/modLog.h"
+#include "foundation/modMessage.h"
+#include "platform/ErrorCodes.h"
+#include "platform/MousePointer.h"
+#include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
+#include "storage/modDisk.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QVBoxLayout>
+
+#include <cerrno>
+
+namespace {
+
+constexpr int16_t MsgDriveNotAvailable = 10;
+
+// The error of a folder that cannot be shown, as a folder list reports it:
+// "path not found".
+SystemError FolderError(const QString& folder)
+{
+    const int e = QFileInfo::exists(folder) ? ENOTDIR : ENOENT;
+    return SystemError{76, ErrorFromErrno(e, folder).Text};
+}
+
+} // namespace
+
+DrivePathDialog::DrivePathDialog(QWidget* parent) : QDialog(parent)
+{
+    RememberedDrive = QStringLiteral("/");
+
+    fraPath = new QGroupBox(this);
+    fraPath->setObjectName(QStringLiteral("fraPath"));
+    drvDrive = new DriveListBox(fraPath);
+    drvDrive->setObjectName(QStringLiteral("drvDrive"));
+    dirDirectory = new DirListBox(fraPath);
+    dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
+    auto* pathLayout = new QVBoxLayout(fraPath);
+    pathLayout->addWidget(drvDrive);
+    pathLayout->addWidget(dirDirectory);
+
+    cmdOK = new QPushButton(this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    drvDrive->installEventFilter(this);
+    connect(drvDrive, &QComboBox::activated, this, [this](int) { drvDrive_Change(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+bool DrivePathDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == drvDrive && event->type() == QEvent::FocusIn)
+        drvDrive_GotFocus();
+    return QDialog::eventFilter(watched, event);
+}
+
+void DrivePathDialog::drvDrive_GotFocus()
+{
+    RememberedDrive = drvDrive->Drive();
+}
+
+void DrivePathDialog::drvDrive_Change()
+{
+    MousePointerGuard hourglass(PointerHourglass);
+    const QString drive = drvDrive->Drive();
+    const float freeSpace = dskFreeSpaceMB(drive);
+    if (freeSpace == -1.0f) {
+        ShowMessage(MsgDriveNotAvailable);
+        drvDrive->SetDrive(RememberedDrive);
+        return;
+    }
+    // Any readable amount, none included, makes the drive usable.
+    dirDirectory->SetPath(drive);
+}
+
+void DrivePathDialog::SetDrive(const QString& folder)
+{
+    bool failed = false;
+    SystemError last;
+    if (!drvDrive->SetDrive(DriveListBox::DriveOfPath(folder))) {
+        failed = true;
+        last = FolderError(folder);
+    }
+    if (!dirDirectory->SetPath(folder)) {
+        failed = true;
+        last = FolderError(folder);
+    }
+    if (failed) {
+        const QString home = ProgramFolder();
+        if (!drvDrive->SetDrive(DriveListBox::DriveOfPath(home)))
+            last = FolderError(home);
+        if (!dirDirectory->SetPath(home))
+            last = FolderError(home);
+        WriteLog(last.Number, last.Text, QStringLiteral("SetDrive"));
+    }
+}
+
+void DrivePathDialog::cmdCancel_Click()
+{
+    reject();
+}
+
+void DrivePathDialog::done(int result)
+{
+    QDialog::done(result);
+    Form_Unload();
+}

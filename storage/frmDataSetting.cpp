@@ -1,0 +1,167 @@
+#include "storage/frmDataSetting.h"
+
+#include "foundation/modGeneral.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modMessage.h"
+#include "foundation/modSettings.h"
+#include "instrument/modCommunication.h"
+#include "platform/ModalDialog.h"
+#include "platform/MousePointer.h"
+#include "platform/SerialDevices.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+frmDataSetting* g_instance = nullptr;
+constexpr int16_t MsgPortNotAvailable = 13;
+constexpr int16_t DefaultPort = 2;
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+frmDataSetting* frmDataSetting::Instance()
+{
+    if (!g_instance) {
+        g_instance = new frmDataSetting();
+        g_instance->Form_Load();
+    }
+    return g_instance;
+}
+
+bool frmDataSetting::IsLoaded()
+{
+    return g_instance != nullptr;
+}
+
+int frmDataSetting::ShowForm()
+{
+    return ShowModal(*Instance());
+}
+
+frmDataSetting::frmDataSetting()
+{
+    setObjectName(QStringLiteral("frmDataSetting"));
+    fraPort = new QGroupBox(this);
+    fraPort->setObjectName(QStringLiteral("fraPort"));
+    auto* ports = new QGridLayout(fraPort);
+    for (int n = 1; n <= 8; ++n) {
+        auto* button = new QRadioButton(QStringLiteral("COM &%1").arg(n), fraPort);
+        button->setObjectName(QStringLiteral("optPort%1").arg(n));
+        button->installEventFilter(this);
+        ports->addWidget(button, (n - 1) % 4, (n - 1) / 4);
+        optPort[static_cast<size_t>(n)] = button;
+    }
+
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraPort);
+    layout->addWidget(fraPath, 1);
+    layout->addLayout(buttons);
+    resize(360, 420);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+}
+
+frmDataSetting::~frmDataSetting()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+void frmDataSetting::Form_Load()
+{
+    RememberedDrive = QStringLiteral("/");
+    InitForm();
+}
+
+void frmDataSetting::InitForm()
+{
+    MousePointerGuard hourglass(PointerHourglass);
+    SetCaptions(Language);
+    ProbePorts();
+    const int16_t port = IsBetween(ComPort, 1, 8) ? ComPort : DefaultPort;
+    optPort[static_cast<size_t>(port)]->setChecked(true);
+    SetDrive(DataFolder);
+}
+
+void frmDataSetting::ProbePorts()
+{
+    for (int16_t n = 1; n <= 8; ++n) {
+        QRadioButton* button = optPort[static_cast<size_t>(n)];
+        button->setEnabled(commOpen(n));
+        const QString device = SerialDeviceForPort(n);
+        button->setToolTip(device);
+        commClose();
+    }
+}
+
+void frmDataSetting::SetCaptions(int16_t language)
+{
+    static const char* const texts[5][3] = {
+        { "Dateneinstellungen", "Schnittstelle", "Datenverzeichnis" },
+        { "Data settings", "Data port", "Data path" },
+        { "Réglages pour les données", "Jonction", "Chemin d'accès" },
+        { "Definizione dei dati", "Presa dati", "Percorso" },
+        { "Definición de los datos", "Puerto de los datos", "Ruta de los datos" },
+    };
+    const bool known = language >= 1 && language <= 5;
+    setWindowTitle(known ? U(texts[language - 1][0]) : QString());
+    fraPort->setTitle(known ? U(texts[language - 1][1]) : QString());
+    fraPath->setTitle(known ? U(texts[language - 1][2]) : QString());
+    cmdOK->setText(SetStandardButtonCaptions(cmdOK, language));
+    cmdCancel->setText(SetStandardButtonCaptions(cmdCancel, language));
+}
+
+void frmDataSetting::cmdOK_Click()
+{
+    for (int16_t n = 1; n <= 8; ++n) {
+        const QRadioButton* button = optPort[static_cast<size_t>(n)];
+        if (!button->isChecked())
+            continue;
+        if (!button->isEnabled()) {
+            ShowMessage(MsgPortNotAvailable);
+            return;
+        }
+        ComPort = n;
+    }
+    DataFolder = dirDirectory->Path();
+    SaveSettings();
+    accept();
+}
+
+void frmDataSetting::optPort_DblClick(int index)
+{
+    (void)index;
+    cmdOK_Click();
+}
+
+bool frmDataSetting::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int n = 1; n <= 8; ++n) {
+            if (watched == optPort[static_cast<size_t>(n)]) {
+                optPort_DblClick(n);
+                return true;
+            }
+        }
+    }
+    return DrivePathDialog::eventFilter(watched, event);
+}
+
+void frmDataSetting::Form_Unload()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+    deleteLater();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The modal dialog in which the supervisor chooses the serial port of the
+// instruments and the data folder. Its caller closes the port before and
+// opens it again afterwards; the dialog probes the eight ports itself.
+#include "storage/DrivePathDialog.h"
+
+#include <QGroupBox>
+#include <QRadioButton>
+#include <array>
+#include <cstdint>
+
+class frmDataSetting : public DrivePathDialog {
+    Q_OBJECT
+public:
+    // The single instance, created (and loaded) on first use.
+    static frmDataSetting* Instance();
+    static bool IsLoaded();
+    // Shows the dialog modally; it unloads itself when it closes.
+    static int ShowForm();
+
+    QGroupBox* fraPort = nullptr;
+    std::array<QRadioButton*, 9> optPort{};   // 1 to 8 = port number
+
+    void Form_Load();
+    void InitForm();
+    // Enables each port button that can be opened now.
+    void ProbePorts();
+    void SetCaptions(int16_t language);
+    // Stores the selected port and the folder shown, saves the settings and
+    // closes; a port that is not available gives message 13 and stays open.
+    void cmdOK_Click();
+    void optPort_DblClick(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Form_Unload() override;
+
+private:
+    frmDataSetting();
+    ~frmDataSetting() override;
+};
