@@ -1,10 +1,557 @@
-// Placeholder until the simulated instrument is built; it answers --help only.
+// quintara-instrument-sim: a simulated instrument on a pseudo-terminal, for
+// the tests and for anyone without an instrument at hand. It plays one model
+// of the instrument table: it waits for the model's request, answers with the
+// next data string of a replies file, and sends a curve in numbered blocks
+// when asked. Fault modes make it misbehave the way real lines do.
+//
+// A program of its own on plain POSIX: it does not link the program's library.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: quintara-instrument-sim --model N [options]\n"
+    "\n"
+    "Opens a pseudo-terminal, sets it raw and prints its device path on the first\n"
+    "line of standard output. Then it plays the instrument of row N (2 to 16) of the\n"
+    "instrument table until it is terminated. Point a port number at it with\n"
+    "QUINTARA_COM<n>=<device path> (or the --link path).\n"
+    "\n"
+    "The instrument waits for its model's request: row 2 ESC \"P\" CR LF, rows 3 to 14\n"
+    "and 16 CR, row 15 the byte 166. It answers each request with the next line of\n"
+    "the replies file (from the first again after the last), followed by CR LF.\n"
+    "After a data string, when a curve file is given, it answers the receiver's NAK\n"
+    "with the curve in blocks of 132 bytes: SOH, block number (1, 2, ...), 255 minus\n"
+    "the block number, 128 data bytes (the last block padded with 0), and the sum of\n"
+    "the data bytes modulo 256. ACK brings the next block, NAK the same block again;\n"
+    "after the last block it sends EOT and expects two ACKs.\n"
+    "\n"
+    "Options:\n"
+    "  --model N          the instrument-table row to play, 2 to 16 (required)\n"
+    "  --replies FILE     data strings, one per line, without CR LF. A line of 57\n"
+    "                     characters gets its checksum character appended (sum of\n"
+    "                     the bytes modulo 256, less 128 when above 128); other lines\n"
+    "                     are sent as they stand (Windows-1252 bytes). An empty line\n"
+    "                     means no answer to that request. Without a file, a valid\n"
+    "                     data string of the model is sent.\n"
+    "  --curve FILE       the curve: the bytes of the file, 128 per block\n"
+    "  --channel C        behind a switch box on channel C (0 to 9): answer only\n"
+    "                     while the last digit received was C\n"
+    "  --link PATH        also make PATH a symbolic link to the device (removed at\n"
+    "                     exit)\n"
+    "  --delay MS         turnaround before each answer, in milliseconds (default\n"
+    "                     20): a real instrument takes a few milliseconds, and the\n"
+    "                     program empties its input right after it sends\n"
+    "  --transcript FILE  append every byte received to FILE as it comes\n"
+    "\n"
+    "Fault modes:\n"
+    "  --silent           never answer\n"
+    "  --no-crlf          send replies without CR LF\n"
+    "  --cut-short N      send only the first N bytes of each reply (then CR LF)\n"
+    "  --bad-checksum     send data strings with a wrong checksum character\n"
+    "  --garble-block K   send block K garbled (wrong start byte and complement)\n"
+    "  --wrong-block K    send block K with the number of the block before it\n"
+    "  --silent-block K   stay silent when block K is due\n"
+    "  --bad-times N      how many times in a row the three modes above strike\n"
+    "                     before block K goes out right (default 1; 0 = always)\n"
+    "  --hangup-block K   send half of block K, then hang up and exit\n"
+    "  --help             this text\n";
+
+// Request bytes of each row of the instrument table.
+std::string RequestOfModel(int model)
+{
+    if (model == 2)
+        return std::string("\x1B" "P\r\n");
+    if (model == 15)
+        return std::string(1, static_cast<char>(166));
+    return std::string("\r");
+}
+
+// The identifier a model writes at positions 2 to 8 of its data string.
+const char* IdentifierOfModel(int model)
+{
+    static const char* const ids[17] = {
+        "0000000", "0000000", "D  7041", "MP 4300", "MP 4800", "KR 6101", "KR 6100", "KR 6420", "KR 6250",
+        "KR 6401", "KR 6400", "KR 6410", "KR 6450", "KR 6801", "KR 6850", "LLISTER", "KR 6404"};
+    return (model >= 0 && model <= 16) ? ids[model] : ids[0];
+}
+
+// The checksum character of a data string, computed over its first 57
+// characters: the byte sum modulo 256, less 128 when above 128. The program's
+// own data-string module has the same rule; this test tool keeps its own copy
+// because it is built without the program's library.
+char Checksum(const std::string& first57)
+{
+    unsigned sum = 0;
+    for (char c : first57)
+        sum += static_cast<unsigned char>(c);
+    sum %= 256;
+    if (sum > 128)
+        sum -= 128;
+    return static_cast<char>(sum);
+}
+
+std::string DefaultReply(int model)
+{
+    std::string s = "\x1E";
+    s += IdentifierOfModel(model);
+    s += "001A  20.0#   100$      !      !   12.5%      & 0";
+    return s;   // 57 characters; the checksum is added like a line of the file
+}
+
+struct Options {
+    int model = 0;
+    std::string repliesFile;
+    std::string curveFile;
+    int channel = -1;
+    std::string link;
+    int delayMs = 20;
+    std::string transcript;
+    bool silent = false;
+    bool noCrLf = false;
+    int cutShort = -1;
+    bool badChecksum = false;
+    int garbleBlock = 0;
+    int wrongBlock = 0;
+    int silentBlock = 0;
+    int badTimes = 1;
+    int hangupBlock = 0;
+};
+
+volatile sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    char buf[4096];
+    size_t got = 0;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, got);
+    std::fclose(f);
+    return true;
+}
+
+bool ParseInt(const char* text, int& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < -1000000 || v > 1000000)
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        }
+        if (a == "--silent") {
+            o.silent = true;
+            continue;
+        }
+        if (a == "--no-crlf") {
+            o.noCrLf = true;
+            continue;
+        }
+        if (a == "--bad-checksum") {
+            o.badChecksum = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "quintara-instrument-sim: %s needs a value\n", a.c_str());
+            return false;
+        }
+        const char* v = argv[++i];
+        bool ok = true;
+        if (a == "--model")
+            ok = ParseInt(v, o.model);
+        else if (a == "--replies")
+            o.repliesFile = v;
+        else if (a == "--curve")
+            o.curveFile = v;
+        else if (a == "--channel")
+            ok = ParseInt(v, o.channel) && o.channel >= 0 && o.channel <= 9;
+        else if (a == "--link")
+            o.link = v;
+        else if (a == "--delay")
+            ok = ParseInt(v, o.delayMs) && o.delayMs >= 0;
+        else if (a == "--transcript")
+            o.transcript = v;
+        else if (a == "--cut-short")
+            ok = ParseInt(v, o.cutShort) && o.cutShort >= 0;
+        else if (a == "--garble-block")
+            ok = ParseInt(v, o.garbleBlock) && o.garbleBlock >= 1;
+        else if (a == "--wrong-block")
+            ok = ParseInt(v, o.wrongBlock) && o.wrongBlock >= 1;
+        else if (a == "--silent-block")
+            ok = ParseInt(v, o.silentBlock) && o.silentBlock >= 1;
+        else if (a == "--bad-times")
+            ok = ParseInt(v, o.badTimes) && o.badTimes >= 0;
+        else if (a == "--hangup-block")
+            ok = ParseInt(v, o.hangupBlock) && o.hangupBlock >= 1;
+        else {
+            std::fprintf(stderr, "quintara-instrument-sim: unknown option %s (see --help)\n", a.c_str());
+            return false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "quintara-instrument-sim: bad value for %s: %s\n", a.c_str(), v);
+            return false;
+        }
+    }
+    if (o.model < 2 || o.model > 16) {
+        std::fprintf(stderr, "quintara-instrument-sim: --model must be 2 to 16 (see --help)\n");
+        return false;
+    }
+    return true;
+}
+
+void SetRaw(int fd)
+{
+    termios t {};
+    if (tcgetattr(fd, &t) != 0)
+        return;
+    cfmakeraw(&t);
+    cfsetispeed(&t, B9600);
+    cfsetospeed(&t, B9600);
+    tcsetattr(fd, TCSANOW, &t);
+}
+
+class Instrument {
+public:
+    Instrument(const Options& o, int master)
+        : m_o(o)
+        , m_master(master)
+        , m_request(RequestOfModel(o.model))
+    {
+    }
+
+    bool Load()
+    {
+        if (!m_o.repliesFile.empty()) {
+            std::string all;
+            if (!ReadWholeFile(m_o.repliesFile, all)) {
+                std::fprintf(stderr, "quintara-instrument-sim: cannot read %s\n", m_o.repliesFile.c_str());
+                return false;
+            }
+            size_t start = 0;
+            while (start < all.size()) {
+                size_t end = all.find('\n', start);
+                if (end == std::string::npos)
+                    end = all.size();
+                std::string line = all.substr(start, end - start);
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                m_replies.push_back(line);
+                start = end + 1;
+            }
+        }
+        if (m_replies.empty())
+            m_replies.push_back(DefaultReply(m_o.model));
+        if (!m_o.curveFile.empty()) {
+            std::string curve;
+            if (!ReadWholeFile(m_o.curveFile, curve)) {
+                std::fprintf(stderr, "quintara-instrument-sim: cannot read %s\n", m_o.curveFile.c_str());
+                return false;
+            }
+            for (size_t at = 0; at < curve.size(); at += 128) {
+                std::string block = curve.substr(at, 128);
+                block.resize(128, '\0');
+                m_blocks.push_back(block);
+            }
+            m_hasCurve = true;   // an empty file: EOT at once
+        }
+        if (!m_o.transcript.empty()) {
+            m_transcript = ::open(m_o.transcript.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+            if (m_transcript < 0) {
+                std::fprintf(stderr, "quintara-instrument-sim: cannot write %s\n", m_o.transcript.c_str());
+                return false;
+            }
+        }
+        return true;
+    }
+
+    ~Instrument()
+    {
+        if (m_transcript >= 0)
+            ::close(m_transcript);
+    }
+
+    // Takes the bytes the receiver sent. False when the instrument hung up.
+    bool Receive(const char* bytes, size_t count)
+    {
+        if (m_transcript >= 0)
+            (void)!::write(m_transcript, bytes, count);
+        for (size_t i = 0; i < count; ++i) {
+            if (!Byte(bytes[i]))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    enum class State { Idle, Curve };
+
+    bool Byte(char c)
+    {
+        if (m_state == State::Curve) {
+            if (c == '\x15')
+                return SendBlock();
+            if (c == '\x06') {
+                if (m_eotSent) {
+                    if (++m_acksAfterEot >= 2)
+                        m_state = State::Idle;
+                    return true;
+                }
+                if (!m_blockSent)
+                    return true;
+                ++m_block;
+                return SendBlock();
+            }
+            m_state = State::Idle;   // the receiver gave up the curve
+        }
+        if (c >= '0' && c <= '9')
+            m_selected = c - '0';
+        m_heard.push_back(c);
+        if (m_heard.size() > 16)
+            m_heard.erase(0, m_heard.size() - 16);
+        if (m_heard.size() >= m_request.size()
+            && m_heard.compare(m_heard.size() - m_request.size(), m_request.size(), m_request) == 0) {
+            m_heard.clear();
+            if (m_o.channel < 0 || m_selected == m_o.channel)
+                Answer();
+        }
+        return true;
+    }
+
+    void Answer()
+    {
+        if (m_o.silent)
+            return;
+        std::string reply = m_replies[m_next];
+        m_next = (m_next + 1) % m_replies.size();
+        if (reply.empty())
+            return;   // this request goes unanswered
+        if (reply.size() == 57)
+            reply.push_back(Checksum(reply));
+        if (m_o.badChecksum && reply.size() >= 58) {
+            const unsigned char good = static_cast<unsigned char>(reply[57]);
+            reply[57] = static_cast<char>((good + 1) % 129);
+        }
+        if (m_o.cutShort >= 0 && static_cast<size_t>(m_o.cutShort) < reply.size())
+            reply.resize(static_cast<size_t>(m_o.cutShort));
+        if (!m_o.noCrLf)
+            reply += "\r\n";
+        Send(reply);
+        if (m_hasCurve) {
+            m_state = State::Curve;
+            m_block = 0;
+            m_blockSent = false;
+            m_eotSent = false;
+            m_acksAfterEot = 0;
+            m_badSent.assign(m_blocks.size() + 1, 0);
+        }
+    }
+
+    // Whether a fault mode aimed at this block strikes this time.
+    bool Strikes(int mode, int number)
+    {
+        if (mode != number)
+            return false;
+        if (m_o.badTimes != 0 && m_badSent[static_cast<size_t>(number)] >= m_o.badTimes)
+            return false;
+        ++m_badSent[static_cast<size_t>(number)];
+        return true;
+    }
+
+    // Sends the block due (number m_block + 1), or EOT after the last one.
+    bool SendBlock()
+    {
+        if (m_block >= static_cast<int>(m_blocks.size())) {
+            Send(std::string(1, '\x04'));
+            m_eotSent = true;
+            m_acksAfterEot = 0;
+            return true;
+        }
+        const int number = m_block + 1;
+        m_blockSent = true;
+        if (Strikes(m_o.silentBlock, number))
+            return true;
+        const std::string& data = m_blocks[static_cast<size_t>(m_block)];
+        unsigned sum = 0;
+        for (char c : data)
+            sum += static_cast<unsigned char>(c);
+        std::string packet;
+        packet.push_back('\x01');
+        packet.push_back(static_cast<char>(number & 0xFF));
+        packet.push_back(static_cast<char>((255 - number) & 0xFF));
+        packet += data;
+        packet.push_back(static_cast<char>(sum & 0xFF));
+        if (Strikes(m_o.garbleBlock, number)) {
+            packet[0] = '\x7F';
+            packet[2] = static_cast<char>(packet[2] ^ 0x55);
+        } else if (Strikes(m_o.wrongBlock, number)) {
+            packet[1] = static_cast<char>((number - 1) & 0xFF);
+            packet[2] = static_cast<char>((255 - (number - 1)) & 0xFF);
+        }
+        if (number == m_o.hangupBlock) {
+            Send(packet.substr(0, packet.size() / 2));
+            return false;
+        }
+        Send(packet);
+        return true;
+    }
+
+    void Send(const std::string& bytes)
+    {
+        if (m_o.delayMs > 0)
+            ::usleep(static_cast<useconds_t>(m_o.delayMs) * 1000);
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno == EAGAIN) {
+                    pollfd p {m_master, POLLOUT, 0};
+                    ::poll(&p, 1, 100);
+                    continue;
+                }
+                return;
+            }
+            done += static_cast<size_t>(n);
+        }
+    }
+
+    const Options& m_o;
+    int m_master;
+    std::string m_request;
+    std::vector<std::string> m_replies;
+    size_t m_next = 0;
+    std::vector<std::string> m_blocks;
+    bool m_hasCurve = false;
+    std::vector<int> m_badSent;
+    int m_transcript = -1;
+    State m_state = State::Idle;
+    std::string m_heard;
+    int m_selected = -1;
+    int m_block = 0;
+    bool m_blockSent = false;
+    bool m_eotSent = false;
+    int m_acksAfterEot = 0;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    (void)argc;
-    (void)argv;
-    std::puts("quintara-instrument-sim: not built yet");
-    return 0;
+    Options o;
+    if (!ParseOptions(argc, argv, o))
+        return 2;
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::perror("quintara-instrument-sim: pseudo-terminal");
+        return 1;
+    }
+    const char* name = ::ptsname(master);
+    if (!name) {
+        std::perror("quintara-instrument-sim: ptsname");
+        return 1;
+    }
+    const std::string device = name;
+    // The instrument keeps the device open itself, so the line stays up while
+    // the program closes and reopens its port.
+    const int slave = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) {
+        std::perror("quintara-instrument-sim: open device");
+        return 1;
+    }
+    SetRaw(slave);
+    SetRaw(master);
+
+    Instrument instrument(o, master);
+    if (!instrument.Load())
+        return 2;
+
+    if (!o.link.empty()) {
+        struct stat st {};
+        if (::lstat(o.link.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            ::unlink(o.link.c_str());
+        if (::symlink(device.c_str(), o.link.c_str()) != 0) {
+            std::perror("quintara-instrument-sim: --link");
+            return 1;
+        }
+    }
+
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::printf("%s\n", device.c_str());
+    std::fflush(stdout);
+
+    int status = 0;
+    bool up = true;
+    char buf[512];
+    while (up) {
+        pollfd p {master, POLLIN, 0};
+        // When asked to stop, what the receiver has already sent is still
+        // taken into the transcript: until the line has been quiet a moment.
+        const int r = ::poll(&p, 1, g_stop ? 50 : 1000);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            status = 1;
+            break;
+        }
+        if (r == 0) {
+            if (g_stop)
+                break;
+            continue;
+        }
+        const ssize_t n = ::read(master, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            // No reader left on the device side: only with our own end closed.
+            ::usleep(10000);
+            continue;
+        }
+        if (n == 0)
+            continue;
+        up = instrument.Receive(buf, static_cast<size_t>(n));
+    }
+
+    if (!o.link.empty())
+        ::unlink(o.link.c_str());
+    ::close(master);
+    ::close(slave);
+    return status;
 }

@@ -1,0 +1,435 @@
+// The serial port over a real pseudo-terminal, with the simulated instrument
+// on the other end.
+#include "instrument/modCommunication.h"
+
+#include "support/Bytes.h"
+#include "support/SimInstrument.h"
+#include "foundation/frmResource.h"
+#include "platform/ProgramFolder.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressBar>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int16_t kPort = 3;
+
+// The data string the simulator sends for model 6 when it has no replies
+// file; its checksum character (the byte sum 239 less 128) is "o".
+const std::string kDefaultReply6 =
+    "\x1E" "KR 6100001A  20.0#   100$      !      !   12.5%      & 0o\r\n";
+
+// A curve file of `blocks` blocks whose bytes run through every value.
+std::string CurveBytes(int blocks)
+{
+    std::string bytes;
+    for (int i = 0; i < blocks * 128; ++i)
+        bytes.push_back(static_cast<char>((i * 7 + i / 128) & 0xFF));
+    return bytes;
+}
+
+// Line k of the raw lines as the block transfer stores block k + 1.
+std::string ExpectedLine(const std::string& curve, int k)
+{
+    std::string markers;
+    std::string data;
+    for (int j = 0; j < 128; ++j) {
+        const int b = static_cast<unsigned char>(curve[static_cast<size_t>(k * 128 + j)]);
+        markers.push_back(static_cast<char>(b > 128 ? 1 : 0));
+        data.push_back(static_cast<char>(b > 128 ? b - 128 : b));
+    }
+    return markers + data;
+}
+
+class CommunicationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetProgramFolder(m_home.path());
+        commInit(kPort);
+    }
+    void TearDown() override
+    {
+        commClose();
+        SetProgramFolder(QString());
+    }
+
+    // Starts the simulator on port 3 and opens the port.
+    void Connect(QStringList arguments)
+    {
+        ASSERT_TRUE(m_sim.Start(arguments, kPort));
+        ASSERT_TRUE(commOpen(kPort));
+    }
+
+    QByteArray Log() const
+    {
+        QFile f(m_home.filePath(QStringLiteral("QUINTARA.LOG")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Sends the request of a model and receives its reply.
+    static std::string Measure(int16_t model)
+    {
+        std::string request;
+        int16_t length = -1;
+        commRequestForModel(model, request, length);
+        commSendString(request);
+        return commGetDataString();
+    }
+
+    QTemporaryDir m_home;
+    SimInstrument m_sim;
+};
+
+TEST(CommunicationTable, RequestAndReplyLengthOfEveryModel)
+{
+    struct Row {
+        int16_t model;
+        std::string request;
+        int16_t length;
+    };
+    const Row rows[] = {
+        {0, "", 0}, {1, "", 11}, {2, Hex("1B 50 0D 0A"), 16}, {3, "\r", 20}, {4, "\r", 48},
+        {5, "\r", 20}, {6, "\r", 60}, {7, "\r", 60}, {8, "\r", 60}, {9, "\r", 20}, {10, "\r", 60},
+        {11, "\r", 20}, {12, "\r", 41}, {13, "\r", 20}, {14, "\r", 60}, {15, Hex("A6"), 20},
+        {16, "\r", 60}};
+    for (const Row& row : rows) {
+        std::string request = "unchanged";
+        int16_t length = -1;
+        commRequestForModel(row.model, request, length);
+        EXPECT_EQ(ToHex(request), ToHex(row.request)) << "model " << row.model;
+        EXPECT_EQ(length, row.length) << "model " << row.model;
+    }
+    for (int16_t outside : {int16_t(-1), int16_t(17), int16_t(99)}) {
+        std::string request = "as set";
+        int16_t length = 123;
+        commRequestForModel(outside, request, length);
+        EXPECT_EQ(request, "as set");
+        EXPECT_EQ(length, 123);
+    }
+}
+
+TEST(CommunicationTable, HexText)
+{
+    EXPECT_EQ(commHexText(""), "");
+    EXPECT_EQ(commHexText("\r\n"), "0D 0A");
+    EXPECT_EQ(commHexText("A"), "41");
+    EXPECT_EQ(commHexText(Hex("00 0F 10 80 FF")), "00 0F 10 80 FF");
+}
+
+// Each model answers its own request only; rows 0 and 1 send nothing at all.
+TEST_F(CommunicationTest, EachModelIsAskedWithItsOwnRequest)
+{
+    for (int16_t model = 2; model <= 16; ++model) {
+        SCOPED_TRACE(model);
+        const std::string line = "reply of model " + std::to_string(model);
+        Connect({"--model", QString::number(model), "--replies",
+                 m_sim.WriteFile(QStringLiteral("r.txt"), line + "\n")});
+        EXPECT_EQ(Measure(model), line + "\r\n");
+        std::string request;
+        int16_t length = 0;
+        commRequestForModel(model, request, length);
+        m_sim.Stop();
+        EXPECT_EQ(ToHex(m_sim.Transcript()), ToHex(request));
+        commClose();
+    }
+}
+
+TEST_F(CommunicationTest, RowsZeroAndOneSendNothing)
+{
+    Connect({"--model", "6"});
+    EXPECT_EQ(Measure(0), "");
+    EXPECT_EQ(Measure(1), "");
+    m_sim.Stop();
+    EXPECT_EQ(m_sim.Transcript(), "");
+}
+
+TEST_F(CommunicationTest, AnotherModelsRequestGoesUnanswered)
+{
+    Connect({"--model", "15"});
+    EXPECT_EQ(Measure(6), "");
+}
+
+TEST_F(CommunicationTest, AReplyEndedByCrLfReturnsAtOnce)
+{
+    Connect({"--model", "6"});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Measure(6), kDefaultReply6);
+    EXPECT_LT(clock.elapsed(), 900);   // well before the one-second time-out
+}
+
+TEST_F(CommunicationTest, RepliesComeInTurnAndAnEmptyLineIsSilence)
+{
+    Connect({"--model", "12", "--replies",
+             m_sim.WriteFile(QStringLiteral("r.txt"), "first\r\n\nthird\n")});
+    EXPECT_EQ(Measure(12), "first\r\n");
+    EXPECT_EQ(Measure(12), "");
+    EXPECT_EQ(Measure(12), "third\r\n");
+    EXPECT_EQ(Measure(12), "first\r\n");
+}
+
+TEST_F(CommunicationTest, AReplyWithoutCrLfIsReturnedAfterTheTimeOut)
+{
+    Connect({"--model", "6", "--no-crlf"});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Measure(6), kDefaultReply6.substr(0, 58));
+    EXPECT_GT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST_F(CommunicationTest, ACutShortReplyAndABadChecksumComeAsSent)
+{
+    Connect({"--model", "6", "--cut-short", "20"});
+    EXPECT_EQ(Measure(6), kDefaultReply6.substr(0, 20) + "\r\n");
+    commClose();
+    Connect({"--model", "6", "--bad-checksum"});
+    const std::string reply = Measure(6);
+    ASSERT_EQ(reply.size(), 60u);
+    EXPECT_EQ(reply.substr(0, 57), kDefaultReply6.substr(0, 57));
+    EXPECT_EQ(reply[57], 'p');   // the checksum "o" (111) one higher
+}
+
+// The byte before CR LF loses its top bit; the same byte elsewhere stays.
+TEST_F(CommunicationTest, TheChecksumPositionLosesItsTopBit)
+{
+    std::string line = kDefaultReply6.substr(0, 58);
+    line[9] = static_cast<char>(200);
+    line[57] = static_cast<char>(200);
+    Connect({"--model", "6", "--replies", m_sim.WriteFile(QStringLiteral("r.txt"), line + "\n")});
+    std::string expected = line + "\r\n";
+    expected[57] = static_cast<char>(72);
+    EXPECT_EQ(ToHex(Measure(6)), ToHex(expected));
+}
+
+TEST_F(CommunicationTest, AReplyOfTwoBytesIsNeverChanged)
+{
+    Connect({"--model", "6", "--no-crlf", "--replies",
+             m_sim.WriteFile(QStringLiteral("r.txt"), Hex("C8 C8") + "\n")});
+    EXPECT_EQ(ToHex(Measure(6)), "C8 C8");
+}
+
+TEST_F(CommunicationTest, TheSwitchBoxChannelSelectsTheInstrument)
+{
+    Connect({"--model", "6", "--channel", "3"});
+    EXPECT_EQ(Measure(6), "");   // no channel chosen yet
+    commSendString("3");
+    EXPECT_EQ(Measure(6), kDefaultReply6);
+    commSendString("2");
+    EXPECT_EQ(Measure(6), "");
+}
+
+TEST_F(CommunicationTest, ReadBytesGivesMarkersThenData)
+{
+    // Ten bytes, then silence: 132 markers (122 of them fill) and 10 data.
+    const std::string sent = Hex("00 01 7F 80 81 C8 FF 41 0D 7E");
+    Connect({"--model", "6", "--no-crlf", "--replies", m_sim.WriteFile(QStringLiteral("r.txt"), sent + "\n")});
+    commSendString("\r");
+    const std::string got = commReadBytes(132);
+    ASSERT_EQ(got.size(), 142u);
+    EXPECT_EQ(ToHex(got.substr(0, 10)), "00 00 00 00 01 01 01 00 00 00");
+    EXPECT_EQ(got.substr(10, 122), std::string(122, '\0'));
+    EXPECT_EQ(ToHex(got.substr(132)), "00 01 7F 80 01 48 7F 41 0D 7E");
+    // The byte at i is 128 * marker i + data i.
+    for (size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(128 * got[i] + static_cast<unsigned char>(got[132 + i]), static_cast<unsigned char>(sent[i]));
+}
+
+TEST_F(CommunicationTest, ReadBytesReturnsOnceTheCountHasCome)
+{
+    Connect({"--model", "6"});
+    commSendString("\r");
+    QElapsedTimer clock;
+    clock.start();
+    const std::string got = commReadBytes(60);
+    EXPECT_LT(clock.elapsed(), 900);
+    ASSERT_EQ(got.size(), 120u);
+    EXPECT_EQ(got.substr(0, 60), std::string(60, '\0'));
+    EXPECT_EQ(got.substr(60), kDefaultReply6);
+    commSendString("\r");
+    EXPECT_EQ(commReadBytes(0), "");
+}
+
+TEST_F(CommunicationTest, OpenOnAMissingDeviceFailsAndLogs)
+{
+    qputenv("QUINTARA_COM7", m_home.filePath(QStringLiteral("no-such-tty")).toLocal8Bit());
+    EXPECT_FALSE(commOpen(7));
+    qunsetenv("QUINTARA_COM7");
+    EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
+    const QByteArray log = Log();
+    EXPECT_TRUE(log.contains("\tcommOpen            \t8.0\t53\t")) << log.constData();
+    EXPECT_TRUE(log.contains("no-such-tty")) << log.constData();
+
+    // A port number without any device.
+    EXPECT_FALSE(commOpen(9));
+    EXPECT_EQ(Log().count("commOpen"), 2);
+}
+
+TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumber)
+{
+    Connect({"--model", "6"});
+    QSerialPort* port = frmResource::Instance()->comData;
+    const qintptr handle = port->handle();
+    EXPECT_TRUE(commOpen(kPort));
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_EQ(port->handle(), handle);
+    EXPECT_EQ(commPortNumber(), kPort);
+    EXPECT_EQ(Measure(6), kDefaultReply6);
+}
+
+TEST_F(CommunicationTest, OpenOnAnotherNumberClosesTheFirst)
+{
+    Connect({"--model", "6"});
+    SimInstrument second;
+    ASSERT_TRUE(second.Start({"--model", "15", "--link", second.Folder() + QStringLiteral("/COM5")}));
+    qputenv("QUINTARA_COM5", (second.Folder() + QStringLiteral("/COM5")).toLocal8Bit());
+    EXPECT_TRUE(commOpen(5));
+    qunsetenv("QUINTARA_COM5");
+    EXPECT_EQ(commPortNumber(), 5);
+    EXPECT_EQ(Measure(6), "");
+    EXPECT_EQ(Measure(15).substr(1, 7), "LLISTER");
+    // The first device is free again.
+    commClose();
+    EXPECT_TRUE(commOpen(kPort));
+}
+
+TEST_F(CommunicationTest, AClosedPortSendsNothingAndReceivesNothing)
+{
+    Connect({"--model", "6"});
+    commClose();
+    commClose();
+    EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
+    EXPECT_EQ(Measure(6), "");
+    EXPECT_EQ(commReadBytes(10), "");
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), AbtRawLines());
+    m_sim.Stop();
+    EXPECT_EQ(m_sim.Transcript(), "");
+}
+
+class CurveTransferTest : public CommunicationTest {
+protected:
+    // Starts a model 12 with this curve and fault arguments and receives the
+    // data string that precedes the curve.
+    void StartCurve(const std::string& curve, QStringList faults = {})
+    {
+        m_curve = curve;
+        QStringList arguments = {"--model", "12", "--curve", m_sim.WriteFile(QStringLiteral("c.bin"), curve)};
+        arguments += faults;
+        Connect(arguments);
+        ASSERT_EQ(Measure(12).size(), 60u);
+    }
+
+    // The receiver's bytes after the request: what it said in the transfer.
+    std::string Answers()
+    {
+        m_sim.Stop();
+        const std::string all = m_sim.Transcript();
+        return all.empty() ? all : all.substr(1);
+    }
+
+    static std::string Repeat(const char* token, int times)
+    {
+        std::string s;
+        for (int i = 0; i < times; ++i)
+            s += token;
+        return s;
+    }
+
+    std::string m_curve;
+};
+
+TEST_F(CurveTransferTest, TwentySixBlocksFillTheLines)
+{
+    StartCurve(CurveBytes(26));
+    QProgressBar bar;
+    bar.setRange(0, 100);
+    const AbtRawLines raw = commReceiveCurveBlocks(&bar);
+    for (int k = 0; k < 26; ++k)
+        EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
+    EXPECT_EQ(bar.value(), 100);
+    // The first NAK, one ACK per block, two ACKs for the EOT.
+    EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 26) + "\x06\x06"));
+}
+
+TEST_F(CurveTransferTest, AShortCurveLeavesTheLaterLinesEmpty)
+{
+    StartCurve(CurveBytes(3));
+    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(raw.Lines[static_cast<size_t>(k)], ExpectedLine(m_curve, k));
+    for (int k = 3; k < 26; ++k)
+        EXPECT_EQ(raw.Lines[static_cast<size_t>(k)], "");
+    EXPECT_EQ(ToHex(Answers()), "15 06 06 06 06 06");
+}
+
+TEST_F(CurveTransferTest, EotAtOnceGivesEmptyLinesAfterTwoAcks)
+{
+    StartCurve("");
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), AbtRawLines());
+    EXPECT_EQ(ToHex(Answers()), "15 06 06");
+}
+
+TEST_F(CurveTransferTest, AWrongBlockNumberIsAskedForAgain)
+{
+    StartCurve(CurveBytes(4), {"--wrong-block", "3"});
+    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(raw.Lines[static_cast<size_t>(k)], ExpectedLine(m_curve, k));
+    EXPECT_EQ(ToHex(Answers()), "15 06 06 15 06 06 06 06");
+}
+
+TEST_F(CurveTransferTest, AGarbledBlockIsAskedForAgain)
+{
+    StartCurve(CurveBytes(2), {"--garble-block", "1", "--bad-times", "2"});
+    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
+    EXPECT_EQ(raw.Lines[0], ExpectedLine(m_curve, 0));
+    EXPECT_EQ(raw.Lines[1], ExpectedLine(m_curve, 1));
+    EXPECT_EQ(ToHex(Answers()), "15 15 15 06 06 06 06");
+}
+
+TEST_F(CurveTransferTest, SilenceInTheMiddleGivesTheEmptyResult)
+{
+    StartCurve(CurveBytes(5), {"--silent-block", "3"});
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), AbtRawLines());
+    EXPECT_EQ(ToHex(Answers()), "15 06 06");
+}
+
+TEST_F(CurveTransferTest, TenBadPacketsInARowEndTheTransfer)
+{
+    StartCurve(CurveBytes(5), {"--garble-block", "2", "--bad-times", "0"});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), AbtRawLines());
+    EXPECT_LT(clock.elapsed(), 10000);
+    // Block 1 accepted, then nine NAKs after the first nine bad packets.
+    EXPECT_EQ(ToHex(Answers()), ToHex("\x15\x06" + Repeat("\x15", 9)));
+    EXPECT_TRUE(Log().contains("\tcommReceiveCurveBloc\t8.0\t57\tCurve block 2 refused 10 times"))
+        << Log().constData();
+}
+
+TEST_F(CurveTransferTest, AHangUpGivesNoCurve)
+{
+    StartCurve(CurveBytes(5), {"--hangup-block", "3"});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), AbtRawLines());
+    EXPECT_LT(clock.elapsed(), 5000);
+    // The next reception on the dead line ends at once as well.
+    EXPECT_EQ(commGetDataString(), "");
+}
+
+TEST_F(CurveTransferTest, BlocksBeyondTheTwentySixthAreAcknowledgedAndDropped)
+{
+    StartCurve(CurveBytes(28));
+    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
+    for (int k = 0; k < 26; ++k)
+        EXPECT_EQ(raw.Lines[static_cast<size_t>(k)], ExpectedLine(m_curve, k)) << "line " << k;
+    EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 28) + "\x06\x06"));
+}
+
+} // namespace
