@@ -1,5 +1,8 @@
 #include "foundation/frmResource.h"
 
+#include <QIcon>
+#include <string>
+
 namespace {
 frmResource* g_resource = nullptr;
 }
@@ -31,13 +34,42 @@ void frmResource::Unload()
     g_resource = nullptr;
 }
 
+namespace {
+QPixmap Picture(const char* name)
+{
+    return QPixmap(QStringLiteral(":/images/") + QString::fromLatin1(name) + QStringLiteral(".png"));
+}
+}
+
 void frmResource::LoadPictures()
 {
-    // The artwork is loaded from the program's resources once they exist.
+    // The program's own artwork, compiled into the executable (resources/).
+    setWindowIcon(QIcon(Picture("quintara")));
+    for (size_t i = 0; i < imgInstrument.size(); ++i)
+        imgInstrument[i] = Picture(("instrument" + std::to_string(i)).c_str());
+    for (size_t i = 1; i < imgLanguage.size(); ++i)
+        imgLanguage[i] = Picture(("flag" + std::to_string(i)).c_str());
+    for (size_t i = 1; i < imgAnimation.size(); ++i)
+        imgAnimation[i] = Picture(("animation" + std::to_string(i)).c_str());
+    imgQUINTARA = Picture("quintara");
+    imgZOLVERA = Picture("zolvera");
+    imgSplash = Picture("splash");
+    imgFolder = Picture("folder");
+    imgFlip = Picture("flip");
+    imgAnalyzeCurve = Picture("analyzecurve");
+    imgDetail = Picture("detail");
+    imgLongTermEvaluation = Picture("longterm");
+    imgNoConnection = Picture("noconnection");
+    imgTerminated = Picture("terminated");
+    imgCross = Picture("cross");
+    imgSwitchbox = Picture("switchbox");
+    imgPC = Picture("pc");
+    imgPrint = Picture("print");
 }
 
 void frmResource::FreeResources()
 {
+    setWindowIcon(QIcon());
     for (QPixmap& p : imgInstrument)
         p = QPixmap();
     for (QPixmap& p : imgLanguage)

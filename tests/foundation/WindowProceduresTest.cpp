@@ -1,0 +1,146 @@
+#include "foundation/modWindow.h"
+#include "platform/PictureBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WindowProceduresTest, ListsShowElementsOneToTheEndWithoutACurrentItem)
+{
+    QComboBox combo;
+    combo.addItem(QStringLiteral("old"));
+    FillListFromArray({QStringLiteral("never shown"), QStringLiteral("A"), QStringLiteral("B")}, &combo);
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.itemText(0), QStringLiteral("A"));
+    EXPECT_EQ(combo.itemText(1), QStringLiteral("B"));
+    EXPECT_EQ(combo.currentIndex(), -1);
+
+    FillListFromArray({QStringLiteral("only element 0")}, &combo);
+    EXPECT_EQ(combo.count(), 0);
+
+    QListWidget list;
+    std::vector<Style> styles(3);
+    styles[1].Name = QStringLiteral("Airbag 470");
+    styles[2].Name = QStringLiteral("Denim");
+    FillListWithStyles(styles, &list);
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.item(0)->text(), QStringLiteral("Airbag 470"));
+    EXPECT_EQ(list.item(1)->text(), QStringLiteral("Denim"));
+    EXPECT_EQ(list.currentRow(), -1);
+}
+
+TEST(WindowProceduresTest, TypedTextIsCutToItsLimitWithTheCaretKept)
+{
+    QLineEdit field;
+    const QString text35(35, u'x');
+    field.setText(text35);
+    field.setCursorPosition(10);
+    LimitTextLength(&field, 35);
+    EXPECT_EQ(field.text(), text35);
+    EXPECT_EQ(field.cursorPosition(), 10);
+
+    field.setText(QStringLiteral("abcdefghij") + QString(26, u'y'));   // 36 characters
+    field.setCursorPosition(4);
+    LimitTextLength(&field, 35);
+    EXPECT_EQ(field.text().size(), 35);
+    EXPECT_EQ(field.text().left(10), QStringLiteral("abcdefghij"));
+    EXPECT_EQ(field.cursorPosition(), 4);
+
+    // A caret behind the cut goes to the new end.
+    field.setText(QString(36, u'z'));
+    field.setCursorPosition(36);
+    LimitTextLength(&field, 35);
+    EXPECT_EQ(field.cursorPosition(), 35);
+
+    SelectAllText(&field);
+    EXPECT_EQ(field.selectedText(), field.text());
+}
+
+class ReadOutLabelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        box.setFrameStyle(QFrame::NoFrame);
+        box.resize(200, 100);
+        label = new QLabel(&box);
+    }
+    PictureBox box;
+    QLabel* label = nullptr;
+};
+
+TEST_F(ReadOutLabelTest, TheLabelIsCentredAboveThePoint)
+{
+    box.Surface().Scale(0, 0, 200, 100);   // one unit per pixel, y down
+    ShowLabelAt(100, 80, QStringLiteral("12.3"), label);
+    EXPECT_EQ(label->text(), QStringLiteral(" 12.3 "));
+    EXPECT_TRUE(label->isVisibleTo(&box));
+    const int w = label->width();
+    const int h = label->height();
+    EXPECT_NEAR(label->x(), 100 - w / 2.0, 1.0);
+    EXPECT_NEAR(label->y(), 80 - 1.5 * h, 1.0);
+}
+
+TEST_F(ReadOutLabelTest, AScaleWithYGrowingUpwardPlacesTheLabelAboveThePointOnScreen)
+{
+    box.Surface().Scale(0, 10, 20, 0);   // 10 pixels per unit, y up
+    ShowLabelAt(10, 2, QStringLiteral("x"), label);
+    const int h = label->height();
+    // y = 2 is 80 pixels from the top.
+    EXPECT_NEAR(label->y(), 80 - 1.5 * h, 1.0);
+    EXPECT_NEAR(label->x() + label->width() / 2.0, 100, 1.0);
+}
+
+TEST_F(ReadOutLabelTest, NearTheTopTheLabelGoesBelowThePoint)
+{
+    box.Surface().Scale(0, 0, 200, 100);
+    ShowLabelAt(100, 5, QStringLiteral("7"), label);
+    EXPECT_GT(label->y(), 5);
+    EXPECT_NEAR(label->y(), 5 + 0.5 * label->height(), 1.0);
+}
+
+TEST_F(ReadOutLabelTest, TheLabelStaysWithinThePicturesWidth)
+{
+    box.Surface().Scale(0, 0, 200, 100);
+    ShowLabelAt(0, 80, QStringLiteral("left edge"), label);
+    EXPECT_EQ(label->x(), 0);
+    ShowLabelAt(200, 80, QStringLiteral("right edge"), label);
+    EXPECT_EQ(label->x() + label->width(), 200);
+}
+
+TEST_F(ReadOutLabelTest, HidingLeavesAHiddenLabelWithoutCaption)
+{
+    HideLabel(label);
+    EXPECT_FALSE(label->isVisibleTo(&box));
+    EXPECT_TRUE(label->text().isEmpty());
+    ShowLabelAt(50, 50, QStringLiteral("5"), label);
+    HideLabel(label);
+    EXPECT_FALSE(label->isVisibleTo(&box));
+    EXPECT_TRUE(label->text().isEmpty());
+}
+
+TEST(WindowProceduresTest, PrintAlignedLeavesTheCurrentPositionAtTheEndOfTheText)
+{
+    DrawingSurface surface(400, 100);
+    surface.Scale(0, 0, 400, 100);
+    const double w = surface.TextWidth(QStringLiteral("Total"));
+    PrintAligned(surface, QStringLiteral("Total"), 1, 300, 20);
+    EXPECT_NEAR(surface.CurrentX(), 300, 0.5);
+    EXPECT_DOUBLE_EQ(surface.CurrentY(), 20);
+    PrintAligned(surface, QStringLiteral("Total"), 3, 50, 40);
+    EXPECT_NEAR(surface.CurrentX(), 50 + w, 0.5);
+}
+
+TEST(WindowProceduresTest, SwapVariantsExchangesTwoValues)
+{
+    QString a = QStringLiteral("a");
+    QString b = QStringLiteral("b");
+    SwapVariants(a, b);
+    EXPECT_EQ(a, QStringLiteral("b"));
+    EXPECT_EQ(b, QStringLiteral("a"));
+}
+
+} // namespace
