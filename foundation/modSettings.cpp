@@ -401,8 +401,10 @@ bool InitSettings()
         StoredSettingsToGlobals();
         return true;
     }
+    // A file kept aside as not being a settings file still means this is no first start.
+    const bool existedBefore = QFileInfo(SettingsFilePath()).isFile();
     RecoverSettingsFile();
-    const bool existed = QFileInfo(SettingsFilePath()).isFile();
+    const bool existed = existedBefore || QFileInfo(SettingsFilePath()).isFile();
     ReadSettingsFile();
     StoredSettingsToGlobals();
     return !existed;

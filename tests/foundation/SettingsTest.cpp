@@ -642,7 +642,7 @@ TEST_F(SettingsTest, AFileWithAnotherMagicIsKeptAside)
 {
     const std::string foreign = "ABC\x03\x00" "8.0 something the user may need";
     WriteFile(DatPath(), foreign);
-    EXPECT_TRUE(InitSettings());
+    EXPECT_FALSE(InitSettings());
     EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), foreign);
     EXPECT_EQ(Language, 2);
     EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
