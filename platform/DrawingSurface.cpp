@@ -451,8 +451,10 @@ void DrawingSurface::SetDrawStyle(int style)
 
 void DrawingSurface::SetFontName(const QString& name)
 {
-    if (!name.trimmed().isEmpty())
-        fontName_ = name;
+    if (name.trimmed().isEmpty())
+        return;
+    fontName_ = name;
+    fontFamily_ = ResolveFontFamily(name);
 }
 
 void DrawingSurface::SetFontSize(double points)
@@ -463,7 +465,7 @@ void DrawingSurface::SetFontSize(double points)
 
 QFont DrawingSurface::Font() const
 {
-    QFont font(ResolveFontFamily(fontName_));
+    QFont font(fontFamily_);
     font.setPointSizeF(fontSize_);
     font.setBold(fontBold_);
     font.setItalic(fontItalic_);
@@ -579,20 +581,27 @@ void DrawingSurface::FillShape(QPainter* painter, const QRectF& rect, bool ellip
     painter->restore();
 }
 
-bool DrawingSurface::EnsurePainter()
+bool DrawingSurface::EnsurePainter(bool retry)
 {
     if (kind_ == Kind::Image)
         return false;
     if (painter_ && painter_->isActive())
         return true;
+    // After a device that would not open, drawing stays silent until the
+    // document is ended or begun again explicitly.
+    if (beginFailed_ && !retry)
+        return false;
+    beginFailed_ = false;
     if (BeforeBegin)
         BeforeBegin();
     QPaintDevice* device = Device();
     if (!device)
         return false;
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(device))
+    if (!painter->begin(device)) {
+        beginFailed_ = true;
         return false;
+    }
     painter_ = std::move(painter);
     page_ = 1;
     RetargetScale();
@@ -601,6 +610,7 @@ bool DrawingSurface::EnsurePainter()
 
 void DrawingSurface::EndPainter()
 {
+    beginFailed_ = false;
     if (painter_) {
         if (painter_->isActive())
             painter_->end();
@@ -888,8 +898,8 @@ void DrawingSurface::Print(const QString& text, PrintEnd end)
 void DrawingSurface::PrintAligned(const QString& text, int alignment, double x, double y)
 {
     switch (alignment) {
-    case AlignRight: currentX_ = x - TextWidth(text); break;
-    case AlignCentre: currentX_ = x - TextWidth(text) / 2.0; break;
+    case vbRightJustify: currentX_ = x - TextWidth(text); break;
+    case vbCenter: currentX_ = x - TextWidth(text) / 2.0; break;
     default: currentX_ = x; break;
     }
     currentY_ = y;
@@ -971,7 +981,7 @@ bool DrawingSurface::Begin()
 {
     if (kind_ == Kind::Image)
         return !image_.isNull();
-    return EnsurePainter();
+    return EnsurePainter(true);
 }
 
 bool DrawingSurface::IsActive() const
@@ -1007,6 +1017,7 @@ namespace {
 struct ProgramPrinter
 {
     QPrinter* printer = nullptr;
+    QPageLayout nativeLayout;
     DrawingSurface* surface = nullptr;
     QString outputFile;
 };
@@ -1018,6 +1029,7 @@ ProgramPrinter& TheProgramPrinter()
     static ProgramPrinter holder = [] {
         ProgramPrinter h;
         h.printer = new QPrinter(QPrinter::HighResolution);
+        h.nativeLayout = h.printer->pageLayout();
         h.surface = new DrawingSurface(h.printer);
         h.surface->BeforeBegin = [] {
             ProgramPrinter& self = TheProgramPrinter();
@@ -1050,6 +1062,7 @@ void SetPrinterOutputFile(const QString& path)
         const QPrinterInfo current = QPrinterInfo::defaultPrinter();
         if (!current.isNull())
             p.printer->setPrinterName(current.printerName());
+        p.printer->setPageLayout(p.nativeLayout);
     } else {
         p.printer->setOutputFormat(QPrinter::PdfFormat);
         p.printer->setOutputFileName(path);

@@ -75,9 +75,9 @@ constexpr int vbInvisible = 5;
 constexpr int vbInsideSolid = 6;
 
 // Text alignment of PrintAligned.
-constexpr int AlignLeft = 0;
-constexpr int AlignRight = 1;
-constexpr int AlignCentre = 2;
+constexpr int vbLeftJustify = 0;
+constexpr int vbRightJustify = 1;
+constexpr int vbCenter = 2;
 
 // Whether Print ends its line (the original's "Print text" against "Print text;").
 enum class PrintEnd { NewLine, SameLine };
@@ -273,7 +273,7 @@ private:
     double UnitsPerPixelY(int mode) const;
     QPaintDevice* Device() const;
     QPagedPaintDevice* PagedDevice() const;
-    bool EnsurePainter();
+    bool EnsurePainter(bool retry = false);
     void EndPainter();
     void NotifyChanged();
     QPen MakePen(int32_t colour) const;
@@ -291,6 +291,7 @@ private:
     std::unique_ptr<QPdfWriter> pdf_;
     std::unique_ptr<QPainter> painter_;  // paged targets: open while the document is
     int page_ = 0;
+    bool beginFailed_ = false;
 
     int scaleMode_ = vbTwips;
     double scaleLeft_ = 0;
@@ -306,6 +307,7 @@ private:
     int drawWidth_ = 1;
     int drawStyle_ = vbSolid;
     QString fontName_ = QStringLiteral("Arial");
+    QString fontFamily_ = QStringLiteral("Liberation Sans");
     double fontSize_ = 8;
     bool fontBold_ = false;
     bool fontItalic_ = false;

@@ -458,7 +458,7 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
     const double w = s.TextWidth(text);
     ASSERT_GT(w, 10);
 
-    s.PrintAligned(text, AlignLeft, 50, 10);
+    s.PrintAligned(text, vbLeftJustify, 50, 10);
     EXPECT_NEAR(s.CurrentX(), 50 + w, 1e-9);
     EXPECT_DOUBLE_EQ(s.CurrentY(), 10);
     InkBounds b = Ink(s.Image());
@@ -467,7 +467,7 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
     EXPECT_GE(b.top, 20);
 
     s.Cls();
-    s.PrintAligned(text, AlignRight, 150, 10);
+    s.PrintAligned(text, vbRightJustify, 150, 10);
     EXPECT_NEAR(s.CurrentX(), 150, 1e-9);
     EXPECT_DOUBLE_EQ(s.CurrentY(), 10);
     b = Ink(s.Image());
@@ -476,12 +476,22 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
     EXPECT_NEAR(b.left, 2 * (150 - w), 4);
 
     s.Cls();
-    s.PrintAligned(text, AlignCentre, 100, 30);
+    s.PrintAligned(text, vbCenter, 100, 30);
     EXPECT_NEAR(s.CurrentX(), 100 + w / 2, 1e-9);
     EXPECT_DOUBLE_EQ(s.CurrentY(), 30);
     b = Ink(s.Image());
     EXPECT_NEAR((b.left + b.right) / 2.0, 200, 3);
     EXPECT_GE(b.top, 60);
+
+    if (qEnvironmentVariableIsSet("QUINTARA_KEEP_TEST_FILES")) {
+        QTemporaryDir dir;
+        KeepWhenAsked(dir);
+        s.PrintAligned(text, vbLeftJustify, 100, 5);
+        s.PrintAligned(text, vbRightJustify, 100, 40);
+        s.Line(100, 0, 100, 50, vbRed);
+        s.Line(0, 30, 200, 30, vbRed);
+        s.Image().save(dir.filePath(QStringLiteral("aligned.png")));
+    }
 
     // Any other alignment starts at x.
     s.Cls();
@@ -494,7 +504,7 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
     up.SetFontSize(10);
     const double h = up.TextHeight(text);
     ASSERT_LT(h, 0);
-    up.PrintAligned(text, AlignRight, 100, 50 - h / 2);
+    up.PrintAligned(text, vbRightJustify, 100, 50 - h / 2);
     EXPECT_DOUBLE_EQ(up.CurrentX(), 100);
     const InkBounds c = Ink(up.Image());
     EXPECT_NEAR((c.top + c.bottom) / 2.0, 100, 4);
@@ -570,9 +580,9 @@ TEST(DrawingSurfaceTest, AChartDrawnAsTheWindowsDoReadsBackItsColours)
     }
     hist.SetForeColor(vbBlue);
     hist.SetFontSize(7);
-    hist.PrintAligned(QStringLiteral("5"), AlignLeft, -0.4, 6);
-    hist.PrintAligned(QStringLiteral("10.0"), AlignCentre, 20, 1.0);
-    hist.PrintAligned(QStringLiteral("14.0"), AlignRight, 40.5, 6);
+    hist.PrintAligned(QStringLiteral("5"), vbLeftJustify, -0.4, 6);
+    hist.PrintAligned(QStringLiteral("10.0"), vbCenter, 20, 1.0);
+    hist.PrintAligned(QStringLiteral("14.0"), vbRightJustify, 40.5, 6);
     EXPECT_EQ(hist.Point(20.0, 3), vbBlack);      // outline of the middle bar
     EXPECT_EQ(hist.Point(12, 0.5) == vbBlue || hist.Point(12, 0.5) == vbWhite, true);
     EXPECT_EQ(hist.Point(28, 1), vbRed);           // outline top of the last bar
@@ -604,10 +614,10 @@ TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
         s.SetDrawWidth(1);
         s.SetFontSize(12);
         s.SetFontBold(true);
-        s.PrintAligned(QStringLiteral("Test Report"), AlignCentre, 53.5, 3);
+        s.PrintAligned(QStringLiteral("Test Report"), vbCenter, 53.5, 3);
         s.SetFontBold(false);
         s.SetFontSize(8);
-        s.PrintAligned(QStringLiteral("Page 1"), AlignRight, 96, 130);
+        s.PrintAligned(QStringLiteral("Page 1"), vbRightJustify, 96, 130);
         s.NewPage();
         EXPECT_EQ(s.Page(), 2);
         EXPECT_DOUBLE_EQ(s.ScaleHeight(), 141);  // the scale stays for the next sheet
@@ -623,7 +633,7 @@ TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
         s.SetCurrentY(20);
         s.SetFontItalic(true);
         s.Print(QStringLiteral("Commentary: second sheet"));
-        s.PrintAligned(QStringLiteral("Page 2"), AlignRight, 96, 130);
+        s.PrintAligned(QStringLiteral("Page 2"), vbRightJustify, 96, 130);
         s.EndDoc();
         EXPECT_FALSE(s.IsActive());
     }
@@ -704,9 +714,9 @@ TEST(DrawingSurfaceTest, ProgramPrinterWritesToAFileWhenTold)
     EXPECT_EQ(&printer, &Printer());
     ASSERT_NE(printer.PrinterDevice(), nullptr);
     ASSERT_TRUE(printer.Scale(0, 0, 100, 141));
-    printer.PrintAligned(QStringLiteral("First sheet"), AlignLeft, 12, 10);
+    printer.PrintAligned(QStringLiteral("First sheet"), vbLeftJustify, 12, 10);
     printer.NewPage();
-    printer.PrintAligned(QStringLiteral("Second sheet"), AlignLeft, 12, 10);
+    printer.PrintAligned(QStringLiteral("Second sheet"), vbLeftJustify, 12, 10);
     printer.EndDoc();
     SetPrinterOutputFile(QString());
     ASSERT_TRUE(QFile::exists(pdf));
@@ -754,4 +764,16 @@ TEST(PictureBoxTest, ItsSurfaceFollowsTheControlAndMouseEventsUseTheScale)
     EXPECT_EQ(shift, 1);
     EXPECT_DOUBLE_EQ(x, 5);    // pixel 100 of 200 across 0..10
     EXPECT_DOUBLE_EQ(y, 2.5);  // pixel 50 of 100 down 5..0
+}
+
+TEST(DrawingSurfaceTest, WithoutAnyPrinterTheDocumentDoesNotBegin)
+{
+    SetPrinterOutputFile(QString());
+    if (PrinterAvailable())
+        GTEST_SKIP() << "a default printer is installed; nothing is sent to it from a test";
+    DrawingSurface& printer = Printer();
+    EXPECT_FALSE(printer.Begin());
+    printer.Line(0, 0, 100, 100);  // drawing without a document is harmless
+    EXPECT_FALSE(printer.IsActive());
+    printer.EndDoc();
 }
