@@ -933,8 +933,11 @@ std::array<int16_t, 14> CompareDataStringParameters(const std::string& newText,
     if (groupDiffers)
         refuse(1, FieldIdentifier);
 
-    // 2. The code letter; the KR 6400-IV has none (its serial number covers it).
-    if (n.InstrumentCode != 16 && r.InstrumentCode != 16 && Mid(newText, 12, 1) != Mid(referenceText, 12, 1))
+    // 2. The code letter. Models with a four-character serial number have
+    // none: their position 12 is the last digit of the serial number, which
+    // a style's expected string leaves blank.
+    if (!HasFourDigitSerial(n.InstrumentCode) && !HasFourDigitSerial(r.InstrumentCode)
+        && Mid(newText, 12, 1) != Mid(referenceText, 12, 1))
         refuse(2, FieldCodeLetter);
 
     // 3. and 4. The result units; the KR 6100-III sends no second one.

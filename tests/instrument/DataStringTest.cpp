@@ -546,24 +546,33 @@ TEST_F(DataStringTest, CodeLetterAndResultUnitsRefuseAndTheLastOneCountsInSlotZe
     EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[2], 3);
 }
 
-TEST_F(DataStringTest, KR6400IVHasNoCodeLetterToCompare)
+TEST_F(DataStringTest, FourDigitSerialModelsHaveNoCodeLetterToCompare)
 {
+    // The style's expected string for air permeability: "KR 6400", blank 9-12.
     Fields reference;
     reference.Id = "KR 6400";
     reference.Serial = "    ";
     reference.Letter = "";
-    Fields received = AirPermeability();
-    received.Id = "KR 6404";
+    reference.RU1 = "H";
+    Fields received = AirPermeability();        // serial 1234: position 12 is "4"
     received.P1 = "      ";
     received.U1 = " ";
     received.P2 = "      ";
     received.U2 = " ";
-    reference.RU1 = "H";
-    std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[2], 0);
-    EXPECT_EQ(result[0], 0);
-    received.Id = "KR 6400";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[2], 3);
+    for (const char* id : {"KR 6400", "KR 6404"}) {
+        received.Id = id;
+        const std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
+        EXPECT_EQ(result[2], 0) << id;
+        EXPECT_EQ(result[0], 0) << id;
+    }
+    // A three-character model with a code letter still compares it.
+    Fields kr6401 = received;
+    kr6401.Id = "KR 6401";
+    kr6401.Serial = "123";
+    kr6401.Letter = "X";
+    Fields reference6401 = kr6401;
+    reference6401.Letter = " ";
+    EXPECT_EQ(CompareDataStringParameters(Build(kr6401), Build(reference6401))[2], 3);
 }
 
 TEST_F(DataStringTest, SerialNumberAndParametersDeviateOnlyAgainstAFilledReference)
