@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -513,6 +514,8 @@ int main(int argc, char** argv)
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // A test that dies without ending its instrument must not leave it behind.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 
     std::printf("%s\n", device.c_str());
     std::fflush(stdout);
