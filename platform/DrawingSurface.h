@@ -14,8 +14,8 @@
 // on the top-left and (x2, y2) on the bottom-right corner, so y grows upward
 // when y1 > y2. Without a user scale the surface measures in twips (ScaleMode
 // 1) from its top-left corner. Widths and heights in user units carry the
-// scale's sign: TextHeight is negative when y grows upward, so "y -
-// TextHeight" is always one line further down the page.
+// scale's sign: TextHeight is negative when y grows upward, so "y +
+// TextHeight" is always one line further down the picture or page.
 //
 // Drawing is never antialiased, and colours are exact (0x00BBGGRR values,
 // platform/Colors.h). DrawWidth is in device pixels, as the original's line
@@ -267,7 +267,6 @@ private:
     class PainterScope;
     friend class PainterScope;
 
-    void InitState();
     void RetargetScale();
     double UnitsPerPixelX(int mode) const;
     double UnitsPerPixelY(int mode) const;
