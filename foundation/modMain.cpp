@@ -1,0 +1,138 @@
+#include "foundation/modMain.h"
+
+#include "foundation/frmLogin.h"
+#include "foundation/frmSplash.h"
+#include "foundation/frmWelcome.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modInstrument.h"
+#include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
+#include "instrument/modCommunication.h"
+#include "main_window/frmMain.h"
+#include "platform/Conversions.h"
+#include "platform/InstanceLock.h"
+#include "platform/ModalDialog.h"
+#include "platform/MousePointer.h"
+#include "platform/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<InstanceLock> g_instanceLock;
+
+bool LockProgramFolder()
+{
+    if (g_instanceLock && g_instanceLock->IsLocked())
+        return true;
+    g_instanceLock = std::make_unique<InstanceLock>(ProgramFolder());
+    return g_instanceLock->TryLock();
+}
+
+int64_t MonotonicMilliseconds()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
+// Paints what is pending (the splash) without taking user input.
+void PaintPending()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void PaintAndPause()
+{
+    PaintPending();
+    QThread::msleep(10);
+}
+
+} // namespace
+
+StartupHooks DefaultStartupHooks()
+{
+    StartupHooks hooks;
+    hooks.AcquireInstanceLock = LockProgramFolder;
+    hooks.ReadDecimalSeparator = ReadLocaleDecimalSeparator;
+    hooks.InitSettings = [] { return ::InitSettings(); };
+    hooks.CommInit = [](int16_t port) { commInit(port); };
+    hooks.CommOpen = [](int16_t port) { return commOpen(port); };
+    hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
+    hooks.Milliseconds = MonotonicMilliseconds;
+    hooks.WaitSlice = PaintAndPause;
+    return hooks;
+}
+
+void ReleaseInstanceLock() { g_instanceLock.reset(); }
+
+int Main(const StartupHooks& hooks)
+{
+    // 1. One copy at a time; nothing is read or written by a second one.
+    if (!hooks.AcquireInstanceLock()) {
+        MsgResult = ShowMessage(1);
+        return ExitSecondCopy;
+    }
+
+    // 2. The locale's decimal separator, read once for the whole run.
+    DecimalSeparator = hooks.ReadDecimalSeparator();
+
+    // 3. Constant tables and the empty records.
+    InitConstants();
+    InitDefaultRecords();
+
+    // 4. Settings; a first start greets the user and lets them pick the language.
+    if (hooks.InitSettings())
+        ShowModal(*frmWelcome::Instance());
+
+    // 5. Login; a failed one ends the program before anything is written.
+    LoginLevel = 0;
+    ShowModal(*frmLogin::Instance());
+    if (LoginLevel == 0) {
+        MsgResult = ShowMessage(3);
+        return ExitLoginFailed;
+    }
+
+    // 6. and 7. The splash is painted before the work goes on.
+    const int64_t started = hooks.Milliseconds();
+    frmSplash* splash = frmSplash::Instance();
+    splash->repaint();
+    PaintPending();
+
+    // 8. A filled-in keyboard definition names the keyboard pseudo-instrument.
+    if (!KeyboardDef.Instrument.isEmpty()) {
+        ModelShortName[KeyboardInstrumentCode] = KeyboardDef.Instrument;
+        ModelLongName[KeyboardInstrumentCode] = KeyboardDef.Instrument;
+    }
+
+    QWidget* mainWindow = nullptr;
+    {
+        // 9. to 12. Port and main window, under the hourglass.
+        hooks.CommInit(ComPort);
+        MousePointerGuard hourglass(PointerHourglass);
+        PortOpen = hooks.CommOpen(ComPort);
+        mainWindow = hooks.LoadMainWindow();
+
+        // 13. The splash stays at least its time; a longer load adds no wait.
+        while (hooks.Milliseconds() - started <= hooks.SplashMilliseconds)
+            hooks.WaitSlice();
+
+        // 14. and 15.
+        frmSplash::Unload();
+    }
+
+    // 16. A missing port does not stop the start.
+    if (!PortOpen)
+        MsgResult = ShowMessage(13);
+
+    // 17.
+    if (mainWindow)
+        mainWindow->show();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The start of the program: refuses a second copy, prepares the global state,
+// welcomes the user on a first start, logs the user in, shows the splash
+// window for at least five seconds while the serial port opens and the main
+// window loads, and shows the main window. Afterwards the program lives in
+// the main window's events.
+//
+// The collaborators come through hooks with the real ones as defaults, so
+// tests can fake the port, the settings, the main window and the clock.
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+struct StartupHooks {
+    // True when this copy may run (holds the single-instance lock).
+    std::function<bool()> AcquireInstanceLock;
+    // The locale's decimal separator.
+    std::function<QString()> ReadDecimalSeparator;
+    // Reads the settings; True on a first start (no settings file existed).
+    std::function<bool()> InitSettings;
+    std::function<void(int16_t port)> CommInit;
+    std::function<bool(int16_t port)> CommOpen;
+    // Loads the main window without showing it.
+    std::function<QWidget*()> LoadMainWindow;
+    // Milliseconds on a monotonic clock.
+    std::function<int64_t()> Milliseconds;
+    // One pass of the splash wait: keeps the splash painted (paint events
+    // only, no user input) and yields the processor for a moment.
+    std::function<void()> WaitSlice;
+    // The least time the splash window stays up.
+    int64_t SplashMilliseconds = 5000;
+};
+
+// The real collaborators: the lock file in the program folder, the system
+// locale, the settings file, the serial port, the main window, the system's
+// monotonic clock.
+StartupHooks DefaultStartupHooks();
+
+// Exit statuses of a start that was refused.
+inline constexpr int ExitSecondCopy = 1;
+inline constexpr int ExitLoginFailed = 2;
+
+// Runs the start-up. 0 when the main window is shown (the caller then runs
+// the event loop); otherwise the exit status of a refused start (second copy:
+// message 1; failed login: message 3, no settings written).
+int Main(const StartupHooks& hooks = DefaultStartupHooks());
+
+// Gives up the single-instance lock taken by the default hook (at the very
+// end of the run; tests that run Main more than once).
+void ReleaseInstanceLock();

@@ -1,0 +1,329 @@
+#include "foundation/frmLogin.h"
+#include "foundation/frmSplash.h"
+#include "foundation/frmWelcome.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modInstrument.h"
+#include "foundation/modMain.h"
+#include "foundation/modSettings.h"
+#include "platform/Conversions.h"
+#include "platform/InstanceLock.h"
+#include "platform/MousePointer.h"
+#include "platform/ProgramFolder.h"
+#include "support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QString Message1Text = QString::fromUtf8(
+    "QUINTARA III läuft bereits auf dem Computer.\r\n"
+    "QUINTARA III is already running on the computer.\r\n"
+    "QUINTARA III est déjà en cours d'exécution.\r\n"
+    "QUINTARA III è già sul piano di lavoro.\r\n"
+    "QUINTARA III està ya accionado.\r\n"
+    "\r\n");
+
+// The start-up with a fake port, a fake main window and a fake clock that
+// only moves when loading or waiting moves it.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        savedFolder_ = ProgramFolder();
+        savedSeparator_ = DecimalSeparator;
+        SetProgramFolder(folder_.path());
+        ResetSettingsGlobals(folder_.path());
+
+        hooks_ = DefaultStartupHooks();
+        hooks_.ReadDecimalSeparator = [] { return QStringLiteral("."); };
+        hooks_.CommInit = [this](int16_t port) { initPort_ = port; };
+        hooks_.CommOpen = [this](int16_t port) {
+            openPort_ = port;
+            pointerAtOpen_ = MousePointer();
+            return portOpens_;
+        };
+        hooks_.LoadMainWindow = [this]() -> QWidget* {
+            mainWindow_ = std::make_unique<QWidget>();
+            mainWindow_->setObjectName(QStringLiteral("fakeMain"));
+            splashWhileLoading_ = frmSplash::IsLoaded() && frmSplash::Instance()->isVisible();
+            pointerWhileLoading_ = MousePointer();
+            now_ += loadMilliseconds_;
+            return mainWindow_.get();
+        };
+        hooks_.Milliseconds = [this] { return now_; };
+        hooks_.WaitSlice = [this] {
+            ++waitSlices_;
+            if (!frmSplash::IsLoaded())
+                splashGoneDuringWait_ = true;
+            now_ += 100;
+        };
+        presenter_.OnPresent = [this](const MessageRequest&) {
+            splashAtMessage_.push_back(frmSplash::IsLoaded());
+            mainShownAtMessage_.push_back(mainWindow_ && mainWindow_->isVisible());
+        };
+    }
+
+    void TearDown() override
+    {
+        ReleaseInstanceLock();
+        frmSplash::Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetMousePointer(PointerDefault);
+        SetProgramFolder(savedFolder_);
+        ResetSettingsGlobals(savedFolder_);
+        InitConstants();
+        DecimalSeparator = savedSeparator_;
+        LoginLevel = 0;
+        PortOpen = false;
+    }
+
+    QString SettingsFile() const { return folder_.filePath(QStringLiteral("QUINTARA.DAT")); }
+
+    QByteArray SettingsBytes() const
+    {
+        QFile file(SettingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // A settings file as a previous run left it.
+    void WriteSettings()
+    {
+        SaveSettings();
+        ASSERT_TRUE(QFile::exists(SettingsFile()));
+        ResetSettingsGlobals(folder_.path());
+    }
+
+    // The login window's action: choose the option and type the entry, then OK.
+    static ScriptedDialogRunner::Action LogIn(int option, const QString& entry)
+    {
+        return [option, entry](QDialog& dialog) {
+            auto* login = qobject_cast<frmLogin*>(&dialog);
+            ASSERT_NE(login, nullptr);
+            login->optUser[static_cast<size_t>(option)]->click();
+            login->txtPassword->setText(entry);
+            login->cmdOK->click();
+        };
+    }
+
+    static ScriptedDialogRunner::Action ChooseLanguage(int flag)
+    {
+        return [flag](QDialog& dialog) {
+            auto* welcome = qobject_cast<frmWelcome*>(&dialog);
+            ASSERT_NE(welcome, nullptr);
+            QLabel* label = welcome->imgLanguage[static_cast<size_t>(flag)];
+            const QPointF at(4, 4);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, label->mapToGlobal(at), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(label, &release);
+            welcome->cmdOK->click();
+        };
+    }
+
+    QTemporaryDir folder_;
+    StartupHooks hooks_;
+    ScriptedPresenter presenter_;
+    ScriptedDialogRunner dialogs_;
+
+    std::unique_ptr<QWidget> mainWindow_;
+    int64_t now_ = 1000;
+    int64_t loadMilliseconds_ = 0;
+    bool portOpens_ = true;
+    int16_t initPort_ = -1;
+    int16_t openPort_ = -1;
+    int16_t pointerAtOpen_ = -1;
+    int16_t pointerWhileLoading_ = -1;
+    bool splashWhileLoading_ = false;
+    bool splashGoneDuringWait_ = false;
+    int waitSlices_ = 0;
+    std::vector<bool> splashAtMessage_;
+    std::vector<bool> mainShownAtMessage_;
+
+private:
+    QString savedFolder_;
+    QString savedSeparator_;
+};
+
+TEST_F(StartupTest, ASecondCopyShowsMessageOneAndEndsWithoutTouchingAnything)
+{
+    InstanceLock firstCopy(folder_.path());
+    ASSERT_TRUE(firstCopy.TryLock());
+
+    const int status = Main(hooks_);
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(status, ExitSecondCopy);
+    ASSERT_EQ(presenter_.Shown.size(), 1u);
+    EXPECT_EQ(presenter_.Shown[0].Text, Message1Text);
+    EXPECT_EQ(presenter_.Shown[0].Icon, IconCritical);
+    EXPECT_TRUE(dialogs_.Ran.empty());
+    EXPECT_FALSE(QFile::exists(SettingsFile()));
+    EXPECT_EQ(mainWindow_, nullptr);
+}
+
+TEST_F(StartupTest, AFirstStartWelcomesThenLogsInAndShowsTheMainWindow)
+{
+    dialogs_.Then(ChooseLanguage(5));
+    dialogs_.Then(LogIn(2, QString()));   // no supervisor password yet
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(dialogs_.Ran, (std::vector<QString>{QStringLiteral("frmWelcome"), QStringLiteral("frmLogin")}));
+    EXPECT_EQ(Language, 5);
+    EXPECT_EQ(LoginLevel, 2);
+    EXPECT_TRUE(presenter_.Shown.empty());
+    ASSERT_NE(mainWindow_, nullptr);
+    EXPECT_TRUE(mainWindow_->isVisible());
+    EXPECT_FALSE(frmSplash::IsLoaded());
+    EXPECT_EQ(MousePointer(), PointerDefault);
+}
+
+TEST_F(StartupTest, ALaterStartOnlyLogsIn)
+{
+    UserPasswords.UserPassword = QStringLiteral("weave");
+    UserPasswords.SupervisorPassword = QStringLiteral("boss");
+    WriteSettings();
+    dialogs_.Then(LogIn(1, QStringLiteral("WEAVE")));
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(dialogs_.Ran, (std::vector<QString>{QStringLiteral("frmLogin")}));
+    EXPECT_EQ(LoginLevel, 1);
+    ASSERT_NE(mainWindow_, nullptr);
+    EXPECT_TRUE(mainWindow_->isVisible());
+}
+
+TEST_F(StartupTest, AFailedLoginShowsMessageThreeAndWritesNoSettings)
+{
+    UserPasswords.SupervisorPassword = QStringLiteral("boss");
+    Language = 1;
+    WriteSettings();
+    const QByteArray before = SettingsBytes();
+    ASSERT_FALSE(before.isEmpty());
+    dialogs_.Then(LogIn(2, QStringLiteral("guess")));
+
+    const int status = Main(hooks_);
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(status, ExitLoginFailed);
+    ASSERT_EQ(presenter_.Shown.size(), 1u);
+    EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("Falsches Passwort."));
+    EXPECT_EQ(SettingsBytes(), before);
+    EXPECT_FALSE(QFile::exists(folder_.filePath(QStringLiteral("QUINTARA.DAT.BAK"))));
+    EXPECT_EQ(mainWindow_, nullptr);
+    EXPECT_EQ(openPort_, -1);
+    EXPECT_FALSE(frmSplash::IsLoaded());
+}
+
+TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesTheSettingsFileEmpty)
+{
+    dialogs_.Then([](QDialog&) {});   // welcome: closed without a choice
+    dialogs_.Then([](QDialog& dialog) { qobject_cast<frmLogin*>(&dialog)->cmdCancel->click(); });
+
+    EXPECT_EQ(Main(hooks_), ExitLoginFailed);
+    ASSERT_EQ(presenter_.Shown.size(), 1u);
+    EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("Wrong password."));
+    EXPECT_TRUE(SettingsBytes().isEmpty());
+}
+
+TEST_F(StartupTest, TheSplashStaysFiveSecondsWhileTheWindowLoadsQuickly)
+{
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    loadMilliseconds_ = 300;
+    const int64_t started = now_;
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_TRUE(splashWhileLoading_);
+    EXPECT_FALSE(splashGoneDuringWait_);
+    // The wait ends on the first reading beyond five seconds.
+    EXPECT_GT(now_ - started, 5000);
+    EXPECT_LE(now_ - started, 5100);
+    EXPECT_EQ(waitSlices_, 48);
+    EXPECT_FALSE(frmSplash::IsLoaded());
+}
+
+TEST_F(StartupTest, ALoadLongerThanFiveSecondsAddsNoWait)
+{
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    loadMilliseconds_ = 7000;
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_TRUE(splashWhileLoading_);
+    EXPECT_EQ(waitSlices_, 0);
+    EXPECT_FALSE(frmSplash::IsLoaded());
+    EXPECT_TRUE(mainWindow_->isVisible());
+}
+
+TEST_F(StartupTest, APortThatFailsToOpenGivesMessageThirteenAfterTheSplashAndTheWindowStillOpens)
+{
+    ComPort = 4;
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    portOpens_ = false;
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(initPort_, 4);
+    EXPECT_EQ(openPort_, 4);
+    EXPECT_FALSE(PortOpen);
+    ASSERT_EQ(presenter_.Shown.size(), 1u);
+    EXPECT_EQ(presenter_.Shown[0].Text,
+              QStringLiteral("The selected data port is not available. Please select another one!"));
+    EXPECT_EQ(presenter_.Shown[0].Icon, IconCritical);
+    EXPECT_FALSE(splashAtMessage_[0]);
+    EXPECT_FALSE(mainShownAtMessage_[0]);
+    EXPECT_EQ(presenter_.PointerWhileShown[0], PointerDefault);
+    ASSERT_NE(mainWindow_, nullptr);
+    EXPECT_TRUE(mainWindow_->isVisible());
+}
+
+TEST_F(StartupTest, AnOpenPortGivesNoMessageAndTheWorkRunsUnderTheHourglass)
+{
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_TRUE(PortOpen);
+    EXPECT_TRUE(presenter_.Shown.empty());
+    EXPECT_EQ(pointerAtOpen_, PointerHourglass);
+    EXPECT_EQ(pointerWhileLoading_, PointerHourglass);
+    EXPECT_EQ(MousePointer(), PointerDefault);
+}
+
+TEST_F(StartupTest, TheDecimalSeparatorIsReadOnceAtTheStart)
+{
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    hooks_.ReadDecimalSeparator = [] { return QStringLiteral(","); };
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(DecimalSeparator, QStringLiteral(","));
+}
+
+TEST_F(StartupTest, AKeyboardDefinitionNamesTheKeyboardPseudoInstrument)
+{
+    KeyboardDef.Instrument = QStringLiteral("Handmessung");
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(ModelShortName[1], QStringLiteral("Handmessung"));
+    EXPECT_EQ(ModelLongName[1], QStringLiteral("Handmessung"));
+}
+
+TEST_F(StartupTest, WithoutAnInstrumentTextTheKeyboardKeepsItsBuiltInName)
+{
+    KeyboardDef.SerialNumber = QStringLiteral("0001");   // filled in, but no instrument text
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(ModelShortName[1], QStringLiteral("Tastatur"));
+    EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
+}
+
+} // namespace
