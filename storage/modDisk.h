@@ -59,3 +59,6 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names);
 // Free space of the file system holding the folder, in megabytes; -1 when
 // it cannot be read (a missing folder, a drive letter).
 float dskFreeSpaceMB(const QString& root);
+
+// The test report files belong to this module too.
+#include "storage/modTestReport.h"

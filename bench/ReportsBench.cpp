@@ -1,0 +1,139 @@
+// One style folder full of test reports: how long listing it and reading every
+// report with dskGetTestReport takes, beside reading the same files' bytes
+// raw. The argument is the number of report files (run a smaller one with
+// --benchmark_filter=Reports.*/100).
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "platform/BinaryIO.h"
+#include "platform/OleDate.h"
+#include "platform/ProgramFolder.h"
+#include "storage/modDisk.h"
+#include "storage/modTestReport.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+// A series of 6 properties with 20 tests each, as a full day's work leaves it.
+Protocol FullSeries(double date)
+{
+    Protocol p = EmptyProtocol;
+    p.Style.Name = QStringLiteral("Airbag 470 dtex");
+    p.Reference2 = QStringLiteral("Lot 2024-117");
+    p.Reference3 = QStringLiteral("Roll 12");
+    p.Operator = QStringLiteral("Operator");
+    p.Date = date;
+    p.LastTestDate = date + 0.05;
+    for (int b = 1; b <= PropertyCount; ++b) {
+        PropertyBlock& block = p.Blocks[b];
+        block.Header = std::string(58, 'H') + "\r\n";
+        for (int t = 1; t <= 20; ++t) {
+            TestValue v = EmptyTestValue;
+            v.Value1 = 100.0f + static_cast<float>(t) / 10.0f;
+            v.Unit1 = "a";
+            v.Value2 = 2.5f;
+            v.Unit2 = "b";
+            v.DataString = std::string(58, static_cast<char>('0' + t % 10)) + "\r\n";
+            v.TestTime = date + t / 1440.0;
+            block.Values.push_back(v);
+        }
+        block.Stats.Count = 20;
+        block.StartDate = date;
+        block.LastTestDate = date + 0.05;
+    }
+    return p;
+}
+
+struct ReportFolder {
+    QTemporaryDir Temp;
+    QString Folder;
+    qint64 Bytes = 0;
+};
+
+// Made once per file count and kept for all runs of that count.
+ReportFolder& Reports(int count)
+{
+    static std::map<int, std::unique_ptr<ReportFolder>> folders;
+    std::unique_ptr<ReportFolder>& entry = folders[count];
+    if (!entry) {
+        entry = std::make_unique<ReportFolder>();
+        SetProgramFolder(entry->Temp.path());
+        ResetSettingsGlobals(entry->Temp.path());
+        DataFolder = entry->Temp.path();
+        // The files are written directly: saving each through dskSaveNewTestReport
+        // would look through the growing folder for a name of any case every time.
+        const QString style = QStringLiteral("Airbag 470 dtex");
+        entry->Folder = DataFolder + QLatin1Char('/') + dskStyleFolderName(style);
+        QDir().mkpath(entry->Folder);
+        const double start = DateSerial(2024, 1, 5) + TimeSerial(6, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            const Protocol p = FullSeries(start + i / 86400.0);
+            BinaryWriter out;
+            dskPutHeader(out, "QTA");
+            PutRecord(out, p);
+            QFile file(entry->Folder + QLatin1Char('/') + dskFileNameFromDate(p.Date, QStringLiteral("QTA")));
+            if (!file.open(QIODevice::WriteOnly))
+                break;
+            file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
+        }
+        for (const QFileInfo& info : QDir(entry->Folder).entryInfoList(QDir::Files))
+            entry->Bytes += info.size();
+    }
+    return *entry;
+}
+
+void Reports_ListAndRead(benchmark::State& state)
+{
+    const ReportFolder& reports = Reports(static_cast<int>(state.range(0)));
+    int64_t files = 0;
+    for (auto _ : state) {
+        for (const QString& name : dskListFiles(reports.Folder)) {
+            Protocol p = dskGetTestReport(reports.Folder, name);
+            benchmark::DoNotOptimize(p);
+            ++files;
+        }
+    }
+    state.SetItemsProcessed(files);
+    state.SetBytesProcessed(reports.Bytes * state.iterations());
+    state.counters["files"] = static_cast<double>(files) / static_cast<double>(state.iterations());
+}
+
+void Reports_ListAndReadRaw(benchmark::State& state)
+{
+    const ReportFolder& reports = Reports(static_cast<int>(state.range(0)));
+    int64_t files = 0;
+    for (auto _ : state) {
+        for (const QString& name : dskListFiles(reports.Folder)) {
+            QFile file(reports.Folder + QLatin1Char('/') + name);
+            if (file.open(QIODevice::ReadOnly)) {
+                QByteArray bytes = file.readAll();
+                benchmark::DoNotOptimize(bytes);
+            }
+            ++files;
+        }
+    }
+    state.SetItemsProcessed(files);
+    state.SetBytesProcessed(reports.Bytes * state.iterations());
+    state.counters["files"] = static_cast<double>(files) / static_cast<double>(state.iterations());
+}
+
+}  // namespace
+
+// Each file count reads through dskGetTestReport and then raw, one beside the other.
+static const bool ReportsRegistered = [] {
+    for (const int count : {100, 10000}) {
+        benchmark::RegisterBenchmark("Reports_ListAndRead", Reports_ListAndRead)
+            ->Arg(count)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("Reports_ListAndReadRaw", Reports_ListAndReadRaw)
+            ->Arg(count)->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();

@@ -1,0 +1,262 @@
+#include "storage/modTestReport.h"
+
+#include "foundation/modConvert.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
+#include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
+#include "platform/BinaryIO.h"
+#include "platform/Cp1252.h"
+#include "platform/ErrorCodes.h"
+#include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
+#include "storage/modDisk.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+
+namespace {
+
+const char* const ReportMagic = "QTA";
+const char* const ReportExtension = "QTA";
+
+// Path/file access error: the number the log carries for a report that must
+// not be replaced because one of that name exists.
+constexpr int32_t ErrPathFileAccess = 75;
+// Input past end of file: the record ends before the file does not hold it.
+constexpr int32_t ErrInputPastEnd = 62;
+
+QString TrimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+// Trailing "/" and "\" do not make a folder different.
+QString FolderKey(const QString& folder)
+{
+    QString key = folder;
+    while (key.size() > 1 && (key.endsWith(u'/') || key.endsWith(u'\\')))
+        key.chop(1);
+    return key;
+}
+
+std::string ReportFileBytes(const Protocol& record)
+{
+    BinaryWriter out;
+    dskPutHeader(out, ReportMagic);
+    PutRecord(out, record);
+    return out.Bytes();
+}
+
+// Replaces the file at path with the report, whole and at once: the new
+// content goes to a temporary file beside it that takes the name only when
+// complete, so a failed write leaves the earlier file as it was.
+bool WriteReportFile(const QString& path, const Protocol& record)
+{
+    const std::string bytes = ReportFileBytes(record);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)
+        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
+        && file.commit())
+        return true;
+    const SystemError error = ErrorFromFile(file);
+    file.cancelWriting();
+    WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+    return false;
+}
+
+enum class Existing {
+    Replace,        // a file of that name, whatever its case, is replaced
+    ReplaceExact,   // only the exact name is written; case variants stay alone
+    Refuse,         // a file of that name, whatever its case, makes the write fail
+};
+
+// The writer behind dskPutTestReportAction. Refusing must be decided here:
+// root ignores write bits, so they cannot keep an earlier report.
+bool PutTestReport(const QString& folder, const QString& name, const Protocol& record,
+                   bool useStyleFolder, Existing existing, QString* writtenPath)
+{
+    QString target = folder;
+    if (!IsExistingFolder(folder)) {
+        target = ProgramFolder();
+        if (FolderKey(folder) == FolderKey(DataFolder))
+            DataFolder = target;
+    }
+    QString directory = target;
+    if (useStyleFolder) {
+        const QString styleFolder = dskStyleFolderName(record.Style.Name);
+        if (!dskEnsureFolder(target, styleFolder)) {
+            const SystemError error = ErrorFromErrno(ENOENT, dskBuildPath(dskBuildPath(target, styleFolder), name));
+            WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+            return false;
+        }
+        directory = dskBuildPath(target, styleFolder);
+    }
+    if (existing == Existing::Refuse && dskFileExists(directory, name)) {
+        WriteLog(ErrPathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + name,
+                 QStringLiteral("dskPutTestReportAction"));
+        return false;
+    }
+    // Only a replacement looks for a file of that name in another case; the
+    // other two write the exact name.
+    const QString path =
+        existing == Existing::Replace ? dskBuildPath(directory, name) : JoinPath(directory, name);
+    if (!WriteReportFile(path, record))
+        return false;
+    if (writtenPath)
+        *writtenPath = path;
+    return true;
+}
+
+// Reads the report at path; false when the file cannot be read or its record
+// is damaged (then the log has one line and record is untouched).
+bool ReadReport(const QString& path, Protocol& record, bool& converted)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const SystemError error = ErrorFromFile(file);
+        WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
+        return false;
+    }
+    const qint64 size = file.size();
+    QByteArray copy;
+    const char* data = reinterpret_cast<const char*>(file.map(0, size));
+    if (!data) {
+        copy = file.readAll();
+        if (copy.size() != size) {
+            const SystemError error = ErrorFromFile(file);
+            WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
+            return false;
+        }
+        data = copy.constData();
+    }
+    BinaryReader in(data, static_cast<std::size_t>(size));
+    in.GetBytes(3);
+    const QString versionText = in.GetText();
+    Protocol result;
+    converted = false;
+    if (VersionBefore(versionText, 2.6f)) {
+        ProtocolBefore26 old;
+        GetRecord(in, old);
+        if (in.Ok())
+            ConvertProtocolBefore26(result, old);
+        converted = true;
+    } else if (VersionBefore(versionText, 6.0f)) {
+        ProtocolBefore60 old;
+        GetRecord(in, old);
+        if (in.Ok())
+            ConvertProtocolBefore60(result, old);
+        converted = true;
+    } else {
+        GetRecord(in, result);
+    }
+    if (!in.Ok()) {
+        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + path,
+                 QStringLiteral("dskGetTestReport"));
+        return false;
+    }
+    record = std::move(result);
+    return true;
+}
+
+}  // namespace
+
+QString dskStyleFolderName(const QString& styleName)
+{
+    uint32_t sum = 0;
+    for (const char32_t code : TrimBlanks(styleName).toUcs4()) {
+        char byte = '?';
+        if (code <= 0xFFFF) {
+            const QChar ch(static_cast<char16_t>(code));
+            const QChar upper = ch.toUpper();
+            // Only an upper-case form the code page holds replaces the
+            // character, so names keep the number they had on Windows.
+            byte = ToCp1252Char(IsCp1252Char(upper) ? upper : ch);
+        }
+        sum += static_cast<unsigned char>(byte);
+    }
+    return QStringLiteral("QTA%1").arg((sum & 255u) + 1u, 3, 10, QChar(u'0'));
+}
+
+bool dskIsTestReportFile(const QString& folder, const QString& name)
+{
+    if (name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) != 0)
+        return false;
+    if (!dskFileExists(folder, name))
+        return false;
+    QFile file(dskBuildPath(folder, name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        const SystemError error = ErrorFromFile(file);
+        WriteLog(error.Number, error.Text, QStringLiteral("dskIsTestReportFile"));
+        return false;
+    }
+    if (file.size() <= 3)
+        return false;
+    if (dskReadMagic(file) != QLatin1String(ReportMagic))
+        return false;
+    return dskReadVersion(file) != NoValue;
+}
+
+Protocol dskGetTestReport(const QString& folder, const QString& name)
+{
+    if (!dskIsTestReportFile(folder, name))
+        return EmptyProtocol;
+    const QString path = dskBuildPath(folder, name);
+    Protocol record;
+    bool converted = false;
+    if (!ReadReport(path, record, converted))
+        return EmptyProtocol;
+    if (converted) {
+        // Written back at once in the current layout, to the file that was
+        // read whatever the case of its name, and read-only again afterwards.
+        SetAttr(path, AttrArchive);
+        const bool written = WriteReportFile(path, record);
+        SetAttr(path, AttrReadOnly + AttrArchive);
+        if (!written)
+            ShowMessage(32);
+    }
+    return record;
+}
+
+bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
+                            bool useStyleFolder)
+{
+    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, nullptr);
+}
+
+bool dskSaveNewTestReport(const Protocol& record)
+{
+    const QString name = dskFileNameFromDate(record.Date, QString::fromLatin1(ReportExtension));
+    QString path;
+    if (!PutTestReport(DataFolder, name, record, true, Existing::Refuse, &path))
+        return false;
+    SetAttr(path, AttrReadOnly + AttrArchive);
+    return true;
+}
+
+QStringList dskCurveFileNames(const Protocol& record)
+{
+    QStringList names;
+    for (int b = 1; b <= PropertyCount; ++b) {
+        const std::vector<TestValue>& values = record.Blocks[b].Values;
+        for (std::size_t i = 1; i < values.size(); ++i) {
+            const std::string& curveFile = values[i].CurveFile;
+            if (!curveFile.empty() && curveFile.find("KR") == std::string::npos)
+                names.append(FromCp1252(curveFile));
+        }
+    }
+    return names;
+}
+
+bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record)
+{
+    return PutTestReport(folder, name, record, false, Existing::ReplaceExact, nullptr);
+}

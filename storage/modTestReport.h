@@ -1,0 +1,56 @@
+#pragma once
+// Test report files: one binary file per finished series, "QTA" and the
+// version text "8.0" followed by the packed Protocol, named after the series'
+// start date and kept in a folder of its style ("QTA001" to "QTA256") below
+// the data folder. Reports of older versions are converted when read and
+// written back in the current layout at once.
+//
+// These procedures belong to the disk module; modDisk.h includes this header.
+#include "foundation/Records.h"
+
+#include <QString>
+#include <QStringList>
+
+// "QTA" and three digits 001 to 256 from the trimmed, upper-cased style name:
+// the sum of its Windows-1252 bytes, low eight bits, plus one. Styles whose
+// names give the same number share a folder.
+QString dskStyleFolderName(const QString& styleName);
+
+// True when the file exists (case ignored), its name ends in "QTA" (case
+// ignored), it is longer than 3 bytes, begins with "QTA" and carries a
+// numeric version. An error while reading it is logged and gives False.
+bool dskIsTestReportFile(const QString& folder, const QString& name);
+
+// The series in a report file, in the current layout. A file of an older
+// version is converted and written back as "8.0" at once (message 32 when
+// that fails; the converted series is returned all the same). A file that is
+// not a test report gives the empty Protocol; a damaged one gives the empty
+// Protocol and one log line, never a partial record.
+Protocol dskGetTestReport(const QString& folder, const QString& name);
+
+// Writes a whole report file: "QTA", the version "8.0", the packed series.
+// With useStyleFolder the file goes into the style folder of the series'
+// style below the folder (created when missing), else into the folder itself
+// (the name may hold a subfolder, "\" or "/"). A folder that does not exist
+// is replaced by the program folder, and when it was DataFolder, DataFolder
+// becomes the program folder. An existing file is replaced whole. Errors are
+// logged; the result is True when the file was written. File permissions are
+// left to the caller.
+bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
+                            bool useStyleFolder);
+
+// As dskPutTestReportAction into the folder itself, but always under the
+// exact name given: a file whose name differs only in case is left alone.
+// For the program's fixed names, which must not land on a file that their
+// readers would not take for theirs.
+bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record);
+
+// Stores a terminated series as a new report in its style folder below
+// DataFolder, named after its start date, and makes it read-only. Fails, and
+// leaves the earlier file untouched, when a report of that name exists.
+bool dskSaveNewTestReport(const Protocol& record);
+
+// The curve file names the tests of the six blocks refer to, in block and
+// test order; empty names and pressure-drop half readings (holding "KR") are
+// left out.
+QStringList dskCurveFileNames(const Protocol& record);

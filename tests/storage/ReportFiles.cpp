@@ -1,0 +1,116 @@
+#include "storage/ReportFiles.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "platform/OleDate.h"
+#include "platform/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+void ReportFilesTest::SetUp()
+{
+    ASSERT_TRUE(Temp.isValid());
+    Program = Temp.path() + QStringLiteral("/Program");
+    Data = Temp.path() + QStringLiteral("/Data");
+    ASSERT_TRUE(QDir().mkpath(Program));
+    ASSERT_TRUE(QDir().mkpath(Data));
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
+    Language = 2;
+}
+
+void ReportFilesTest::TearDown()
+{
+    SetFixedClock(0);
+    SetClock({});
+    ResetSettingsGlobals(Program);
+}
+
+QStringList ReportFilesTest::LogLines() const
+{
+    QFile log(Program + QStringLiteral("/QUINTARA.LOG"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLatin1(log.readAll()).split(QStringLiteral("\r\n"));
+    lines.removeAll(QString());
+    return lines;
+}
+
+std::string ReadFileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void WriteFileBytes(const QString& path, const std::string& bytes)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
+}
+
+bool IsReadOnly(const QString& path)
+{
+    // The "User" bits say what the running user may do, and root may always write.
+    const QFileDevice::Permissions writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return QFile::exists(path) && (QFile::permissions(path) & writeBits) == 0;
+}
+
+std::string Repeat(const std::string& bytes, int n)
+{
+    std::string result;
+    for (int i = 0; i < n; ++i)
+        result += bytes;
+    return result;
+}
+
+Protocol SampleProtocol(const QString& styleName, double date)
+{
+    Protocol p = EmptyProtocol;
+    p.Style.Name = styleName;
+    p.Style.Tests[3].Defined1 = true;
+    p.Style.Tests[3].Nominal1 = 120.0f;
+    p.Style.Forms[1].Name = QStringLiteral("Air");
+    p.Style.Forms[1].Items[1].Property = 3;
+    p.Reference2 = QStringLiteral("Lot 7");
+    p.K1031 = QStringLiteral("Weaving");
+    p.Operator = QStringLiteral("Müller");
+    p.Date = date;
+    p.LastTestDate = date + 0.01;
+    for (int b = 1; b <= 2; ++b) {
+        PropertyBlock& block = p.Blocks[b];
+        block.Header = std::string(58, 'H') + "\r\n";
+        for (int t = 1; t <= 5; ++t) {
+            TestValue v = EmptyTestValue;
+            v.Value1 = 100.0f + static_cast<float>(t);
+            v.Unit1 = "a";
+            v.Warning = ' ';
+            v.Commentary = t == 2 ? QStringLiteral("Fleck") : QString();
+            v.DataString = std::string(58, static_cast<char>('0' + t)) + "\r\n";
+            v.CurveFile = t == 3 ? "2024.01.05, 13.08.00.ABT" : "";
+            v.TestTime = date + t / 1440.0;
+            v.K0006 = QStringLiteral("Nest %1").arg(t);
+            block.Values.push_back(v);
+        }
+        block.Commentary = QStringLiteral("Blockkommentar");
+        block.Stats.Count = 5;
+        block.StartDate = date;
+        block.LastTestDate = date + 0.01;
+    }
+    p.CurrentProperty = 2;
+    return p;
+}
+
+std::string ReportHeader(const std::string& version)
+{
+    std::string header = "QTA";
+    header += static_cast<char>(version.size());
+    header += '\0';
+    return header + version;
+}

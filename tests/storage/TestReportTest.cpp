@@ -1,0 +1,467 @@
+// Test report files: the bytes on disk, the names, reading older versions
+// with their write-back, the validity test, saving without ever replacing an
+// earlier report, and damaged files.
+#include "support/Bytes.h"
+#include "storage/ReportFiles.h"
+
+#include "foundation/OldRecords.h"
+#include "foundation/modConvert.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "platform/BinaryIO.h"
+#include "platform/OleDate.h"
+#include "storage/modDisk.h"
+#include "storage/modTestReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+// 2024-01-05 13:07:09
+double SampleDate() { return DateSerial(2024, 1, 5) + TimeSerial(13, 7, 9); }
+
+const char* const SampleName = "2024.01.05, 13.07.09.QTA";
+
+// The report file of the empty series, worked out field by field.
+std::string EmptyReportFileByHand()
+{
+    const std::string noValue = Hex("FD FF 7F FF");
+    const std::string noText = Hex("00 00");
+    std::string bytes = Hex("51 54 41  03 00  38 2E 30");   // "QTA", 3, "8.0"
+    // The blank style: no name, 20 test definitions, 10 report forms.
+    bytes += noText;
+    bytes += Repeat(Hex("00 00 00 00") + Repeat(noValue, 8) + Hex("00 00  00 00"), 20);
+    bytes += Repeat(noText + std::string(6 * 6, '\0'), 10);
+    // Eleven empty texts, Date and LastTestDate.
+    bytes += Repeat(noText, 11) + std::string(16, '\0');
+    // Six empty blocks, each holding the empty test as element 0.
+    const std::string emptyTest = noValue + noText + noValue + noText + Hex("20") + noText + Hex("00 00")
+        + noText + noText + std::string(8, '\0') + Repeat(noText, 3);
+    const std::string emptyStats = std::string(4 + 4 * 8, '\0') + Repeat(noValue, 10);
+    const std::string emptyBlock = noText + Hex("01 00  01 00 00 00  00 00 00 00") + emptyTest + Hex("00 00")
+        + noValue + noText + emptyStats + std::string(16, '\0') + Hex("00 00");
+    bytes += Repeat(emptyBlock, 6);
+    bytes += Hex("00 00  01 00  01 00");   // Finished, FormIndex 1, CurrentProperty 1
+    return bytes;
+}
+
+std::string Packed(const Protocol& p)
+{
+    BinaryWriter out;
+    PutRecord(out, p);
+    return out.Bytes();
+}
+
+template <typename Record>
+std::string OldReportFile(const std::string& version, const Record& old)
+{
+    BinaryWriter out;
+    PutRecord(out, old);
+    return ReportHeader(version) + out.Bytes();
+}
+
+TestValueBefore60 OldTest(float value, const char* curveFile)
+{
+    TestValueBefore60 v;
+    v.Value1 = value;
+    v.Unit1 = "a";
+    v.Value2 = NoValue;
+    v.Warning = ' ';
+    v.Commentary = QStringLiteral("alt");
+    v.DataString = std::string(58, '7') + "\r\n";
+    v.CurveFile = curveFile;
+    return v;
+}
+
+PropertyBlockBefore60 OldBlock()
+{
+    PropertyBlockBefore60 b;
+    b.Header = std::string(58, 'H') + "\r\n";
+    TestValueBefore60 empty;
+    empty.Value1 = empty.Value2 = NoValue;
+    empty.Warning = ' ';
+    b.Values = {empty, OldTest(11.5f, "2011.12.08, 10.16.00.ABT"), OldTest(12.5f, "")};
+    b.LateralAir = NoValue;
+    b.Stats = EmptyStatistics;
+    b.Stats.Count = 2;
+    b.StartDate = DateSerial(2011, 12, 8);
+    return b;
+}
+
+ProtocolBefore26 Old25Protocol()
+{
+    ProtocolBefore26 p;
+    p.Style.Name = QStringLiteral("abc");
+    for (int t = 1; t <= OldTestTypeCount; ++t)
+        p.Style.Tests[t] = BlankTestDefinition;
+    p.Style.Tests[18].Defined1 = true;   // a test type that moves up in 2.6
+    p.Style.Forms[1].Items[1].Property = 18;
+    p.Reference2 = QStringLiteral("Lot 1");
+    p.Operator = QStringLiteral("Meier");
+    p.Date = DateSerial(2011, 12, 8) + TimeSerial(10, 15, 0);
+    p.Blocks[1] = OldBlock();
+    for (int b = 2; b <= PropertyCount; ++b) {
+        p.Blocks[b] = PropertyBlockBefore60{};
+        p.Blocks[b].Values.resize(1);
+    }
+    p.FormIndex = 1;
+    p.CurrentProperty = 1;
+    return p;
+}
+
+ProtocolBefore60 Old26Protocol()
+{
+    ProtocolBefore60 p;
+    p.Style = BlankStyle;
+    p.Style.Name = QStringLiteral("abc");
+    p.Reference3 = QStringLiteral("Rolle 4");
+    p.Operator = QStringLiteral("Meier");
+    p.Date = DateSerial(2011, 12, 8) + TimeSerial(10, 15, 0);
+    p.Blocks[1] = OldBlock();
+    p.Blocks[2] = OldBlock();
+    for (int b = 3; b <= PropertyCount; ++b)
+        p.Blocks[b].Values.resize(1);
+    p.FormIndex = 2;
+    p.CurrentProperty = 2;
+    return p;
+}
+
+bool AllTestTimesZeroAndQdasEmpty(const Protocol& p)
+{
+    if (!p.K0006.isEmpty() || !p.K0016.isEmpty() || !p.K0053.isEmpty() || !p.K1031.isEmpty()
+        || !p.K1032.isEmpty() || !p.K1086.isEmpty() || !p.K1087.isEmpty())
+        return false;
+    for (int b = 1; b <= PropertyCount; ++b)
+        for (const TestValue& v : p.Blocks[b].Values)
+            if (v.TestTime != 0 || !v.K0006.isEmpty() || !v.K0016.isEmpty() || !v.K0053.isEmpty())
+                return false;
+    return true;
+}
+
+}  // namespace
+
+using TestReport = ReportFilesTest;
+
+TEST(StyleFolderName, SumsTheUpperCasedTrimmedName)
+{
+    EXPECT_EQ(dskStyleFolderName(QString()), QStringLiteral("QTA001"));
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("    ")), QStringLiteral("QTA001"));
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("abc")), QStringLiteral("QTA199"));      // 65+66+67+1
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral(" ABC ")), QStringLiteral("QTA199"));
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ZZZ")), QStringLiteral("QTA015"));      // 270 and 255 = 14
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("€€")), QStringLiteral("QTA001"));       // 2 * 0x80 = 256
+    // Only blanks are trimmed: a tab counts (9 + 1).
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("\t")), QStringLiteral("QTA010"));
+}
+
+TEST(StyleFolderName, UpperCasesOnlyIntoTheCodePage)
+{
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("Ä")), QStringLiteral("QTA197"));   // 196
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ä")), QStringLiteral("QTA197"));
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ß")), QStringLiteral("QTA224"));   // stays 223
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("µ")), QStringLiteral("QTA182"));   // stays 181
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ÿ")), QStringLiteral("QTA160"));   // "Ÿ" is 0x9F
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("š")), QStringLiteral("QTA139"));   // "Š" is 0x8A
+    // Outside the code page a character counts as "?" (63), once per character.
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("中")), QStringLiteral("QTA064"));
+    EXPECT_EQ(dskStyleFolderName(QString::fromUcs4(U"\U0001F600")), QStringLiteral("QTA064"));
+}
+
+TEST_F(TestReport, EmptySeriesFileByteForByte)
+{
+    ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("EMPTY.QTA"), EmptyProtocol, false));
+    const std::string bytes = ReadFileBytes(Data + QStringLiteral("/EMPTY.QTA"));
+    EXPECT_EQ(bytes.size(), 2128u);
+    EXPECT_EQ(ToHex(bytes), ToHex(EmptyReportFileByHand()));
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("EMPTY.QTA")), EmptyProtocol);
+}
+
+TEST_F(TestReport, SaveNewWritesIntoTheStyleFolderReadOnly)
+{
+    const Protocol p = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    ASSERT_TRUE(dskSaveNewTestReport(p));
+    const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(IsReadOnly(path));
+    const std::string bytes = ReadFileBytes(path);
+    // Header, then the style name as written (not upper-cased).
+    EXPECT_EQ(ToHex(bytes.substr(0, 13)), ToHex(Hex("51 54 41 03 00 38 2E 30  03 00 61 62 63")));
+    // After the style (1182 bytes, the names "abc" and "Air") and ten texts:
+    // Operator "Müller" in Windows-1252, then Date.
+    const std::size_t op = 8 + 1182 + 3 + 3 + 2 * 5 + (2 + 5) + (2 + 7) + 2 * 3;
+    EXPECT_EQ(ToHex(bytes.substr(op, 8)), ToHex(Hex("06 00 4D FC 6C 6C 65 72")));
+    double date = 0;
+    std::memcpy(&date, bytes.data() + op + 8, 8);
+    EXPECT_EQ(date, SampleDate());
+    EXPECT_EQ(bytes, ReportHeader("8.0") + Packed(p));
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName)), p);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(TestReport, SecondSaveWithTheSameDateFailsAndKeepsTheFirst)
+{
+    const Protocol first = SampleProtocol(QStringLiteral(" ABC "), SampleDate());
+    ASSERT_TRUE(dskSaveNewTestReport(first));
+    const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    const std::string before = ReadFileBytes(path);
+
+    Protocol second = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    second.Operator = QStringLiteral("Somebody else");
+    EXPECT_FALSE(dskSaveNewTestReport(second));
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_TRUE(IsReadOnly(path));
+    ASSERT_EQ(LogLines().size(), 1);
+    EXPECT_TRUE(LogLines().at(0).contains(QStringLiteral("\tdskPutTestReportActi\t")));   // the name fitted to 20
+
+    // A copy from Windows under a lower-case name is an earlier report too.
+    const QString lower = Data + QStringLiteral("/QTA199/2024.01.06, 13.07.09.qta");
+    WriteFileBytes(lower, "keep me");
+    EXPECT_FALSE(dskSaveNewTestReport(SampleProtocol(QStringLiteral("abc"), SampleDate() + 1)));
+    EXPECT_EQ(ReadFileBytes(lower), "keep me");
+    EXPECT_EQ(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(TestReport, PutReplacesAWholeFileAndTruncatesIt)
+{
+    const QString path = Data + QStringLiteral("/X.QTA");
+    ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("X.QTA"), SampleProtocol(QStringLiteral("abc"), 1), false));
+    ASSERT_GT(QFileInfo(path).size(), 2128);
+    ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("X.QTA"), EmptyProtocol, false));
+    EXPECT_EQ(QFileInfo(path).size(), 2128);
+    EXPECT_EQ(ReadFileBytes(path), EmptyReportFileByHand());
+}
+
+TEST_F(TestReport, PutWithAStoredRelativeName)
+{
+    ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/QTA199")));
+    ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("QTA199\\2011.12.08, 10.15.00.QTA"), EmptyProtocol, false));
+    EXPECT_TRUE(QFile::exists(Data + QStringLiteral("/QTA199/2011.12.08, 10.15.00.QTA")));
+    // A missing subfolder is a failed write, logged.
+    EXPECT_FALSE(dskPutTestReportAction(Data, QStringLiteral("QTA005\\X.QTA"), EmptyProtocol, false));
+    EXPECT_EQ(LogLines().size(), 1);
+}
+
+TEST_F(TestReport, MissingDataFolderFallsBackToTheProgramFolder)
+{
+    // Another folder that is missing: written to the program folder, DataFolder kept.
+    EXPECT_TRUE(dskPutTestReportAction(QStringLiteral("C:\\QUINTARA\\DATA"), QStringLiteral("A.QTA"), EmptyProtocol, false));
+    EXPECT_TRUE(QFile::exists(Program + QStringLiteral("/A.QTA")));
+    EXPECT_EQ(DataFolder, Data);
+
+    // DataFolder itself missing: it becomes the program folder.
+    DataFolder = Temp.path() + QStringLiteral("/Gone");
+    ASSERT_TRUE(dskSaveNewTestReport(SampleProtocol(QStringLiteral("abc"), SampleDate())));
+    EXPECT_EQ(DataFolder, Program);
+    EXPECT_TRUE(IsReadOnly(Program + QStringLiteral("/QTA199/") + QLatin1String(SampleName)));
+}
+
+TEST_F(TestReport, IsTestReportFile)
+{
+    const std::string good = ReportHeader("8.0") + Packed(EmptyProtocol);
+    WriteFileBytes(Data + QStringLiteral("/GOOD.QTA"), good);
+    WriteFileBytes(Data + QStringLiteral("/REPORT.qta"), good);
+    WriteFileBytes(Data + QStringLiteral("/X.QTA.BAK"), good);
+    WriteFileBytes(Data + QStringLiteral("/SHORT.QTA"), "QTA");
+    WriteFileBytes(Data + QStringLiteral("/TEXT.QTA"), ReportHeader("abc") + Packed(EmptyProtocol));
+    WriteFileBytes(Data + QStringLiteral("/MAGIC.QTA"), ReportHeader("8.0").replace(0, 3, "ABT") + Packed(EmptyProtocol));
+    WriteFileBytes(Data + QStringLiteral("/HEADER.QTA"), ReportHeader("8.0"));
+
+    EXPECT_TRUE(dskIsTestReportFile(Data, QStringLiteral("GOOD.QTA")));
+    EXPECT_TRUE(dskIsTestReportFile(Data + QStringLiteral("/"), QStringLiteral("good.qta")));
+    EXPECT_TRUE(dskIsTestReportFile(Data, QStringLiteral("REPORT.qta")));
+    EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("X.QTA.BAK")));
+    EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("SHORT.QTA")));
+    EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("TEXT.QTA")));
+    EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("MAGIC.QTA")));
+    EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("MISSING.QTA")));
+    // The validity test looks at the header only; the reader finds the record missing.
+    EXPECT_TRUE(dskIsTestReportFile(Data, QStringLiteral("HEADER.QTA")));
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("X.QTA.BAK")), EmptyProtocol);
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("REPORT.qta")), EmptyProtocol);
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(TestReport, Version25IsConvertedAndWrittenBack)
+{
+    const ProtocolBefore26 old = Old25Protocol();
+    ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/QTA199")));
+    const QString path = Data + QStringLiteral("/QTA199/2011.12.08, 10.15.00.QTA");
+    WriteFileBytes(path, OldReportFile("2.5", old));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+
+    Protocol expected;
+    ConvertProtocolBefore26(expected, old);
+    const Protocol read = dskGetTestReport(Data, QStringLiteral("QTA199\\2011.12.08, 10.15.00.QTA"));
+    EXPECT_EQ(read, expected);
+    EXPECT_EQ(read.Operator, QStringLiteral("Meier"));
+    EXPECT_EQ(read.Blocks[1].Values.size(), 3u);
+    EXPECT_EQ(read.Blocks[1].Values[2].Value1, 12.5f);
+    EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(read));
+    EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(expected));
+    EXPECT_TRUE(IsReadOnly(path));
+    EXPECT_TRUE(Presenter.Shown.empty());
+    // Read again, it is a current file and stays as it is.
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("QTA199\\2011.12.08, 10.15.00.QTA")), expected);
+}
+
+TEST_F(TestReport, Version26IsReadAsTheMiddleLayout)
+{
+    const ProtocolBefore60 old = Old26Protocol();
+    const QString path = Data + QStringLiteral("/OLD.QTA");
+    WriteFileBytes(path, OldReportFile("2.6", old));
+
+    Protocol expected;
+    ConvertProtocolBefore60(expected, old);
+    const Protocol read = dskGetTestReport(Data, QStringLiteral("OLD.QTA"));
+    EXPECT_EQ(read, expected);
+    EXPECT_EQ(read.Reference3, QStringLiteral("Rolle 4"));
+    EXPECT_EQ(read.FormIndex, 2);
+    EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(read));
+    EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(expected));
+    EXPECT_TRUE(IsReadOnly(path));
+
+    // "5.9" is still the middle layout.
+    WriteFileBytes(path, OldReportFile("5.9", old));
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("OLD.QTA")), expected);
+}
+
+TEST_F(TestReport, WriteBackGoesToTheFileThatWasRead)
+{
+    // A report copied from Windows with lower-case names.
+    ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/qta199")));
+    const QString path = Data + QStringLiteral("/qta199/2011.12.08, 10.15.00.qta");
+    WriteFileBytes(path, OldReportFile("2.6", Old26Protocol()));
+    const Protocol read = dskGetTestReport(Data, QStringLiteral("QTA199\\2011.12.08, 10.15.00.QTA"));
+    EXPECT_FALSE(IsEmptyProtocol(read));
+    EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(read));
+    EXPECT_EQ(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("qta199")});
+    EXPECT_EQ(QDir(Data + QStringLiteral("/qta199")).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(TestReport, Version60IsReadAsItIsAndLeftUnchanged)
+{
+    const Protocol p = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    const QString path = Data + QStringLiteral("/SIX.QTA");
+    const std::string bytes = ReportHeader("6.0") + Packed(p) + "tail";   // bytes beyond the record are never read
+    WriteFileBytes(path, bytes);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    const QDateTime modified = QFileInfo(path).lastModified();
+
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("SIX.QTA")), p);
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    const QFileDevice::Permissions modeBits(0x7077);   // owner, group and others, not the running user's
+    EXPECT_EQ(QFile::permissions(path) & modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+}
+
+TEST_F(TestReport, FailedWriteBackShowsMessage32AndKeepsTheFile)
+{
+    // A name so long that no temporary file can be made beside it.
+    const QString name = QString(252, u'A') + QStringLiteral("QTA");
+    const QString path = Data + u'/' + name;
+    const ProtocolBefore60 old = Old26Protocol();
+    const std::string bytes = OldReportFile("2.6", old);
+    WriteFileBytes(path, bytes);
+
+    Protocol expected;
+    ConvertProtocolBefore60(expected, old);
+    EXPECT_EQ(dskGetTestReport(Data, name), expected);
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    EXPECT_EQ(LogLines().size(), 1);
+}
+
+TEST_F(TestReport, CurveFileNames)
+{
+    Protocol p = EmptyProtocol;
+    EXPECT_TRUE(dskCurveFileNames(p).isEmpty());
+    p.Blocks[1].Values[0].CurveFile = "UNUSED.ABT";   // element 0 is never a test
+    TestValue v = EmptyTestValue;
+    v.CurveFile = "2024.01.05, 13.08.00.ABT";
+    p.Blocks[1].Values.push_back(v);
+    v.CurveFile = "";
+    p.Blocks[1].Values.push_back(v);
+    v.CurveFile = "KR 0012.3";   // a pressure-drop half reading
+    p.Blocks[4].Values.push_back(v);
+    v.CurveFile = "2024.01.05, 14.00.00.ABT";
+    p.Blocks[6].Values.push_back(v);
+    EXPECT_EQ(dskCurveFileNames(p),
+              (QStringList{QStringLiteral("2024.01.05, 13.08.00.ABT"), QStringLiteral("2024.01.05, 14.00.00.ABT")}));
+}
+
+TEST_F(TestReport, CutFilesGiveTheEmptySeries)
+{
+    const std::string current = ReportHeader("8.0") + Packed(SampleProtocol(QStringLiteral("abc"), SampleDate()));
+    BinaryWriter old;
+    PutRecord(old, Old26Protocol());
+    const std::string older = ReportHeader("2.6") + old.Bytes();
+    int cuts = 0;
+    for (const std::string* whole : {&current, &older}) {
+        for (std::size_t length = 100; length < whole->size(); length += 100) {
+            const std::string cut = whole->substr(0, length);
+            WriteFileBytes(Data + QStringLiteral("/CUT.QTA"), cut);
+            EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("CUT.QTA")), EmptyProtocol) << "cut at " << length;
+            EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/CUT.QTA")), cut);
+            ++cuts;
+        }
+    }
+    // One log line per damaged file, no message.
+    EXPECT_EQ(LogLines().size(), cuts);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(TestReport, HugeCountsAndLengthsGiveTheEmptySeries)
+{
+    // Block 1 of the empty series starts after the header, the style, eleven texts and two dates.
+    const std::size_t block1 = 8 + 1182 + 22 + 16;
+    const std::string good = EmptyReportFileByHand();
+    ASSERT_EQ(good.substr(block1, 6), Hex("00 00  01 00  01 00"));
+    const std::size_t count = block1 + 4;
+
+    const std::string patches[] = {Hex("00 00 00 80"), Hex("FF FF FF 7F"), Hex("FF FF FF FF")};
+    for (const std::string& patch : patches) {
+        std::string bad = good;
+        bad.replace(count, 4, patch);
+        WriteFileBytes(Data + QStringLiteral("/BAD.QTA"), bad);
+        EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("BAD.QTA")), EmptyProtocol) << ToHex(patch);
+    }
+    // A text length beyond the end: the Header of block 1.
+    std::string bad = good;
+    bad.replace(block1, 2, Hex("FF FF"));
+    WriteFileBytes(Data + QStringLiteral("/BAD.QTA"), bad);
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("BAD.QTA")), EmptyProtocol);
+    // The same in an old file.
+    BinaryWriter old;
+    PutRecord(old, Old25Protocol());
+    std::string older = ReportHeader("2.5") + old.Bytes();
+    const std::size_t oldCount = 8 + (2 + 3) + 19 * 40 + 10 * 38 + (2 + 5) + 2 * 2 + (2 + 5) + 16 + (2 + 60) + 2;
+    ASSERT_EQ(older.substr(oldCount, 4), Hex("03 00 00 00"));
+    older.replace(oldCount, 4, Hex("00 00 00 80"));
+    WriteFileBytes(Data + QStringLiteral("/OLD.QTA"), older);
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("OLD.QTA")), EmptyProtocol);
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), older);
+    EXPECT_EQ(LogLines().size(), 5);
+}
+
+TEST_F(TestReport, RandomBytesNeverCrash)
+{
+    std::mt19937 random(20240105);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> length(0, 6000);
+    const std::string headers[] = {"", ReportHeader("8.0"), ReportHeader("2.5"), ReportHeader("2.6"), ReportHeader("6.0")};
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = headers[round % 5];
+        const int n = length(random);
+        for (int i = 0; i < n; ++i)
+            bytes += static_cast<char>(byte(random));
+        WriteFileBytes(Data + QStringLiteral("/RANDOM.QTA"), bytes);
+        EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("RANDOM.QTA")), EmptyProtocol) << "round " << round;
+    }
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
