@@ -2,7 +2,6 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
-#include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
 
 #include <QDir>
@@ -23,8 +22,6 @@ void ReportFilesTest::SetUp()
 
 void ReportFilesTest::TearDown()
 {
-    SetFixedClock(0);
-    SetClock({});
     ResetSettingsGlobals(Program);
 }
 
