@@ -81,7 +81,7 @@ frmWelcome::frmWelcome()
     lblIntro = new QLabel(this);
     lblIntro->setObjectName(QStringLiteral("lblIntro"));
     lblIntro->setWordWrap(true);
-    lblIntro->setMinimumHeight(120);
+    lblIntro->setMinimumHeight(90);
     lblIntro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     cmdOK = new QPushButton(this);
@@ -109,7 +109,7 @@ frmWelcome::frmWelcome()
     layout->addWidget(lblWelcome);
     layout->addWidget(lblIntro, 1);
     layout->addLayout(flags);
-    setFixedSize(520, 300);
+    setFixedSize(520, 250);
 
     Form_Load();
 }

@@ -12,6 +12,7 @@
 #include "main_window/frmMain.h"
 #include "platform/Conversions.h"
 #include "platform/InstanceLock.h"
+#include "platform/Installation.h"
 #include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
@@ -83,9 +84,11 @@ int Main(const StartupHooks& hooks)
     // 2. The locale's decimal separator, read once for the whole run.
     DecimalSeparator = hooks.ReadDecimalSeparator();
 
-    // 3. Constant tables and the empty records.
+    // 3. Constant tables and the empty records; the installation's own
+    // constants (customer name, test-area variant) from QUINTARA.INI.
     InitConstants();
     InitDefaultRecords();
+    LoadInstallation(ProgramFolder());
 
     // 4. Settings; a first start greets the user and lets them pick the language.
     if (hooks.InitSettings())

@@ -7,6 +7,7 @@
 #include "foundation/modSettings.h"
 #include "platform/Conversions.h"
 #include "platform/InstanceLock.h"
+#include "platform/Installation.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
 #include "support/ScriptedPresenter.h"
@@ -304,6 +305,21 @@ TEST_F(StartupTest, TheDecimalSeparatorIsReadOnceAtTheStart)
 
     EXPECT_EQ(Main(hooks_), 0);
     EXPECT_EQ(DecimalSeparator, QStringLiteral(","));
+}
+
+TEST_F(StartupTest, TheInstallationConstantsAreReadFromTheProgramFolder)
+{
+    WriteSettings();
+    QFile ini(folder_.filePath(QStringLiteral("QUINTARA.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Installation]\r\nCustomer=Weberei Muster AG\r\nTestArea44Variant=1\r\n");
+    ini.close();
+    dialogs_.Then(LogIn(2, QString()));
+
+    EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(InstallationCustomer(), QStringLiteral("Weberei Muster AG"));
+    EXPECT_TRUE(InstallationTestArea44Variant());
+    ResetInstallation();
 }
 
 TEST_F(StartupTest, AKeyboardDefinitionNamesTheKeyboardPseudoInstrument)
