@@ -326,6 +326,7 @@ TEST_F(ClipboardTest, AMissingValueShowsAnEmptyCell)
 TEST_F(ClipboardTest, DeletedMarkInLanguageSix)
 {
     Language = 6;
+    clpSetTexts(Language);
     const QString text = clpSingleValues(Series(), 1);
     EXPECT_TRUE(text.contains(QString::fromUtf8("\t«««            \ttorn"))) << text.toStdString();
 }
