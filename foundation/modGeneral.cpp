@@ -3,6 +3,7 @@
 #include "foundation/modGlobals.h"
 #include "platform/Conversions.h"
 #include "platform/OleDate.h"
+#include "platform/Text.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -62,17 +63,6 @@ int Sign(const QString& a, const QString& b)
 double DecadeOf(double y)
 {
     return std::floor(std::log(y) / 2.30258509299405 + 1e-14);
-}
-
-QString TrimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
 }
 
 QString TwoDigits(int value)
@@ -415,7 +405,7 @@ std::string PadText(const std::string& text, int width, int alignment)
 
 QString AppendColon(const QString& text)
 {
-    QString result = TrimBlanks(text);
+    QString result = Trim(text);
     while (result.endsWith(u':'))
         result.chop(1);
     return result;

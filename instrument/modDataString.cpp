@@ -8,6 +8,7 @@
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "platform/Installation.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -35,26 +36,6 @@ std::string Right(const std::string& text, size_t length)
 std::string Blanks(int count)
 {
     return std::string(static_cast<size_t>(count > 0 ? count : 0), ' ');
-}
-
-std::string TrimBlanks(const std::string& text)
-{
-    const size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos)
-        return std::string();
-    const size_t end = text.find_last_not_of(' ');
-    return text.substr(begin, end - begin + 1);
-}
-
-QString TrimBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 QString Text(const std::string& bytes)
@@ -248,7 +229,7 @@ bool HasFourDigitSerial(int16_t instrumentCode)
 
 QString NormalisedParameter(const std::string& field)
 {
-    const QString text = TrimBlanks(Text(field));
+    const QString text = Trim(Text(field));
     if (IsNumberText(text))
         return CStr(Val(text));
     return text;
@@ -346,7 +327,7 @@ bool ResultField(double value, std::string& field)
 // Parameter 1 of the expected string as a number; False when it is none.
 bool ExpectedParameter1(const DataStringRecord& expected, double& value)
 {
-    const QString text = TrimBlanks(expected.Parameter1);
+    const QString text = Trim(expected.Parameter1);
     if (!IsNumberText(text))
         return false;
     value = ParameterValue(text);
@@ -360,7 +341,7 @@ std::string Pad(const std::string& text, int width)
 
 std::string PadTrimmed(const std::string& text, int width)
 {
-    return PadText(TrimBlanks(text), width);
+    return PadText(Trim(text), width);
 }
 
 std::string Finish(const std::string& first57)
@@ -377,7 +358,7 @@ std::string ConvertKeyboard(const std::string& s, const std::string* e)
 {
     std::string out = RS + Identifiers[1];
     const std::string value = Mid(s, 4, 6);
-    if (e && IsNumberText(Text(TrimBlanks(value)))) {
+    if (e && IsNumberText(Text(Trim(value)))) {
         out += Pad(ToCp1252(KeyboardDef.SerialNumber), 3);
         out += Mid(*e, 12, 30);
         out += Pad(value, 6);
@@ -530,7 +511,7 @@ std::string ConvertKR6100(const std::string& s)
     std::string out = RS + Identifiers[5];
     out += full ? Mid(s, 20, 3) : Blanks(3);
     out += mode;
-    const std::string pressure = TrimBlanks(Mid(s, 4, 5));
+    const std::string pressure = Trim(Mid(s, 4, 5));
     if (mode == "G" && IsNumberText(Text(pressure)) && Val(pressure) == 2.0)
         out += Pad("2/10", 6);
     else
@@ -679,7 +660,7 @@ QString UnitText(const std::string& code, int16_t language)
 
 std::string UnitCode(const QString& unitText, int16_t language)
 {
-    const QString wanted = WithPlainDigits(TrimBlanks(unitText));
+    const QString wanted = WithPlainDigits(Trim(unitText));
     for (int code = 32; code <= 127; ++code) {
         if (WithPlainDigits(UnitTextOfCode(code, language)) == wanted)
             return std::string(1, static_cast<char>(code));
@@ -712,7 +693,7 @@ bool IsValidDataString(const std::string& text)
 
 int16_t DataStringInstrumentCode(const std::string& text)
 {
-    const std::string identifier = TrimBlanks(Mid(text, 2, 7));
+    const std::string identifier = Trim(Mid(text, 2, 7));
     for (int16_t code = 1; code < InstrumentCodeCount; ++code) {
         if (identifier == Identifiers[code])
             return code;
@@ -734,9 +715,9 @@ QString DataStringSerialNumber(const std::string& text, int16_t instrumentCode)
     if (!field.isEmpty() && field.at(0) >= QLatin1Char('A') && field.at(0) <= QLatin1Char('J')) {
         // Serial numbers from 1000 on are sent as a letter and two digits.
         const int thousands = 10 + (field.at(0).unicode() - u'A');
-        return TrimBlanks(QString::number(thousands) + field.right(2));
+        return Trim(QString::number(thousands) + field.right(2));
     }
-    return TrimBlanks(field);
+    return Trim(field);
 }
 
 QString DataStringParameter1(const std::string& text)
@@ -748,7 +729,7 @@ QString DataStringParameter2(const std::string& text)
 {
     QString parameter = NormalisedParameter(Mid(text, 20, 6));
     const int16_t code = DataStringInstrumentCode(text);
-    if (code == 8 && IsNumberText(TrimBlanks(Text(Mid(text, 20, 6)))))
+    if (code == 8 && IsNumberText(Trim(Text(Mid(text, 20, 6)))))
         parameter = QStringLiteral("R=") + parameter;
     // Some installations know the 10 cm² test area of the hydrostatic-head
     // testers as 44.
@@ -762,7 +743,7 @@ QString DataStringParameter3(const std::string& text)
     if (DataStringInstrumentCode(text) == 8) {
         // The KR 6250 sends its measuring range as two numbers.
         const std::string lower = Mid(text, 27, 6);
-        if (TrimBlanks(lower).empty())
+        if (Trim(lower).empty())
             return QString();
         QString range = RangeEnd(lower) + QLatin1Char('-') + RangeEnd(Mid(text, 34, 6));
         range.remove(QLatin1Char(' '));
@@ -953,7 +934,7 @@ std::array<int16_t, 14> CompareDataStringParameters(const std::string& newText,
     // 6. Parameter 1; the KR 6450 may deviate by 15 % from its test volume.
     if (differs(r.Parameter1, n.Parameter1)) {
         bool deviates = true;
-        const QString reference = TrimBlanks(r.Parameter1);
+        const QString reference = Trim(r.Parameter1);
         if (n.InstrumentCode == 12 && IsNumberText(reference) && ParameterValue(reference) != 0.0) {
             const float ratio = static_cast<float>(ParameterValue(n.Parameter1))
                                 / static_cast<float>(ParameterValue(reference));
@@ -982,11 +963,11 @@ std::array<int16_t, 14> CompareDataStringParameters(const std::string& newText,
     // 10. The air-permeability testers do not always send parameters 1 and 2.
     const int16_t code = n.InstrumentCode;
     if (code == 9 || code == 10 || code == 16 || code == 11 || code == 7) {
-        if (TrimBlanks(n.Parameter1).isEmpty() && TrimBlanks(n.Parameter1Unit).isEmpty()) {
+        if (Trim(n.Parameter1).isEmpty() && Trim(n.Parameter1Unit).isEmpty()) {
             deviations[6] = 0;
             deviations[7] = 0;
         }
-        if (TrimBlanks(n.Parameter2).isEmpty() && TrimBlanks(n.Parameter2Unit).isEmpty()) {
+        if (Trim(n.Parameter2).isEmpty() && Trim(n.Parameter2Unit).isEmpty()) {
             deviations[8] = 0;
             deviations[9] = 0;
         }

@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "storage/modDisk.h"
+#include "platform/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,21 +23,9 @@ namespace {
 
 const char* const WriterName = "qdasPutTestReportAction";
 
-// Blanks only, as the rest of the program trims.
-QString TrimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString Field(const QString& text, int maxLength)
 {
-    return TrimBlanks(text).left(maxLength);
+    return Trim(text).left(maxLength);
 }
 
 // "#0.00" with "." whatever the locale: the receiver reads a point.
@@ -62,7 +51,7 @@ QString DfqTime(double date)
 // The operator as a number when the text is one of fewer than 10 characters.
 int32_t OperatorNumber(const QString& operatorText)
 {
-    const QString text = TrimBlanks(operatorText);
+    const QString text = Trim(operatorText);
     if (text.size() >= 10 || !IsNumeric(text))
         return 0;
     return CLng(CDbl(text));

@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "storage/modDisk.h"
+#include "platform/Text.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -27,17 +28,6 @@ const char* const ReportExtension = "QTA";
 constexpr int32_t ErrPathFileAccess = 75;
 // Input past end of file: the record ends before the file does not hold it.
 constexpr int32_t ErrInputPastEnd = 62;
-
-QString TrimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -172,7 +162,7 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
 QString dskStyleFolderName(const QString& styleName)
 {
     uint32_t sum = 0;
-    for (const char32_t code : TrimBlanks(styleName).toUcs4()) {
+    for (const char32_t code : Trim(styleName).toUcs4()) {
         char byte = '?';
         if (code <= 0xFFFF) {
             const QChar ch(static_cast<char16_t>(code));
