@@ -37,20 +37,6 @@ void SpreadOf(double sum, double sumSq, float mean, int32_t present, float& cv, 
     ci = static_cast<float>(StudentT95(present) * static_cast<double>(cv) / std::sqrt(static_cast<double>(present)));
 }
 
-// The definition of the test type that item p of the protocol's report form
-// names; the blank definition where the form, the item or the test type lies
-// outside its range.
-TestDefinition DefinitionOfProperty(const Protocol& protocol, int property)
-{
-    const int form = protocol.FormIndex;
-    if (form < 1 || form > StyleFormCount || property < 1 || property > ReportFormItemCount)
-        return MakeBlankTestDefinition();
-    const int testType = protocol.Style.Forms[static_cast<size_t>(form)].Items[static_cast<size_t>(property)].Property;
-    if (testType < 1 || testType > TestTypeCount)
-        return MakeBlankTestDefinition();
-    return protocol.Style.Tests[static_cast<size_t>(testType)];
-}
-
 // A property whose expected data string gives result 1 the unit "1/0".
 bool IsPassFailProperty(const DataStringRecord& header)
 {
@@ -169,10 +155,23 @@ float StudentT95(int n)
 // ---------------------------------------------------------------------------
 // Chart data
 
+// The blank definition where the form, the item or the test type lies outside
+// its range.
+TestDefinition PropertyTestDefinition(const Protocol& protocol, int property)
+{
+    const int form = protocol.FormIndex;
+    if (form < 1 || form > StyleFormCount || property < 1 || property > ReportFormItemCount)
+        return MakeBlankTestDefinition();
+    const int testType = protocol.Style.Forms[static_cast<size_t>(form)].Items[static_cast<size_t>(property)].Property;
+    if (testType < 1 || testType > TestTypeCount)
+        return MakeBlankTestDefinition();
+    return protocol.Style.Tests[static_cast<size_t>(testType)];
+}
+
 Histogram ComputeHistogram(const Protocol& protocol, int property, int result)
 {
     const int r = result == 1 ? 1 : 2;
-    const TestDefinition definition = DefinitionOfProperty(protocol, property);
+    const TestDefinition definition = PropertyTestDefinition(protocol, property);
     const DataStringRecord header = ParseDataString(definition.HeaderImage);
     if (IsPassFailProperty(header))
         return MakeEmptyHistogram();
@@ -220,7 +219,7 @@ Histogram ComputeHistogram(const Protocol& protocol, int property, int result)
 Profile ComputeProfile(const Protocol& protocol, int property, int result)
 {
     const int r = result == 1 ? 1 : 2;
-    const TestDefinition definition = DefinitionOfProperty(protocol, property);
+    const TestDefinition definition = PropertyTestDefinition(protocol, property);
     const DataStringRecord header = ParseDataString(definition.HeaderImage);
     if (IsPassFailProperty(header))
         return MakeEmptyProfile();
@@ -295,7 +294,7 @@ DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue
 {
     const int r = result == 1 ? 1 : 2;
     const int property = protocol.CurrentProperty;
-    const TestDefinition definition = DefinitionOfProperty(protocol, property);
+    const TestDefinition definition = PropertyTestDefinition(protocol, property);
     if (IsPassFailProperty(ParseDataString(definition.HeaderImage)) || selectedValue == NoValue)
         return MakeEmptyDeviationData();
 

@@ -1,34 +1,15 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "instrument/modStatistic.h"
+#include "support/SeriesTests.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 
 namespace {
 
 const float TopValue = std::bit_cast<float>(0x7F7FFFFDu);
-
-TestValue Entry(float value1, float value2 = NoValue, const char* unit1 = "8", bool deleted = false)
-{
-    TestValue t = MakeEmptyTestValue();
-    t.Value1 = value1;
-    t.Unit1 = unit1;
-    t.Value2 = value2;
-    t.Unit2 = "\"";
-    t.Deleted = deleted;
-    return t;
-}
-
-// Element 0 is the empty test; the tests follow from element 1.
-std::vector<TestValue> Tests(std::initializer_list<TestValue> tests)
-{
-    std::vector<TestValue> values{MakeEmptyTestValue()};
-    values.insert(values.end(), tests);
-    return values;
-}
 
 // ---------------------------------------------------------------------------
 // Chart data
@@ -76,7 +57,7 @@ protected:
 
     void SetValues(int property, const std::vector<TestValue>& tests)
     {
-        p_.Blocks[static_cast<size_t>(property)].Values = Tests({});
+        p_.Blocks[static_cast<size_t>(property)].Values = SeriesValues({});
         for (const TestValue& t : tests)
             p_.Blocks[static_cast<size_t>(property)].Values.push_back(t);
     }
@@ -92,7 +73,7 @@ protected:
     {
         std::vector<TestValue> tests;
         for (int i = 1; i <= count; ++i)
-            tests.push_back(Entry(static_cast<float>(i), static_cast<float>(-i)));
+            tests.push_back(SeriesTest(static_cast<float>(i), static_cast<float>(-i)));
         SetValues(1, tests);
     }
 
@@ -104,8 +85,9 @@ private:
 
 TEST_F(ChartDataTest, HistogramAroundNominalAndLimits)
 {
-    SetValues(1, {Entry(95), Entry(80.4f), Entry(79.4f), Entry(120.6f), Entry(92.5f), Entry(93.5f), Entry(95),
-                  Entry(95, NoValue, "8", true), Entry(NoValue, 20), Entry(100), Entry(79.6f), Entry(120.4f)});
+    SetValues(1, {SeriesTest(95), SeriesTest(80.4f), SeriesTest(79.4f), SeriesTest(120.6f), SeriesTest(92.5f),
+                  SeriesTest(93.5f), SeriesTest(95), SeriesTest(95, NoValue, "8", true), SeriesTest(NoValue, 20),
+                  SeriesTest(100), SeriesTest(79.6f), SeriesTest(120.4f)});
     const Histogram h = ComputeHistogram(p_, 1, 1);
     EXPECT_EQ(h.Nominal, 100.0f);
     EXPECT_EQ(h.Lower, 90.0f);
@@ -127,9 +109,40 @@ TEST_F(ChartDataTest, HistogramAroundNominalAndLimits)
     EXPECT_EQ(h.MaxCount, 2);
 }
 
+TEST_F(ChartDataTest, HistogramHalvesAtBothEndsOfTheAxis)
+{
+    // Classes -1.5, -0.5, 0, 40, 40.5 and 41.5: halves go to the even class.
+    SetValues(1, {SeriesTest(78.5f), SeriesTest(79.5f), SeriesTest(80), SeriesTest(120), SeriesTest(120.5f),
+                  SeriesTest(121.5f)});
+    const Histogram h = ComputeHistogram(p_, 1, 1);
+    EXPECT_EQ(h.BelowCount, 1);
+    EXPECT_EQ(h.Counts[0], 2);
+    EXPECT_EQ(h.Counts[40], 2);
+    EXPECT_EQ(h.AboveCount, 1);
+    EXPECT_EQ(h.MaxCount, 2);
+}
+
+TEST_F(ChartDataTest, PropertyTestDefinitionFollowsTheReportForm)
+{
+    // Form 2, item 1 names test type 9, item 2 test type 14.
+    EXPECT_EQ(PropertyTestDefinition(p_, 1), p_.Style.Tests[9]);
+    EXPECT_EQ(PropertyTestDefinition(p_, 2), p_.Style.Tests[14]);
+    // Item 3 names no test type; properties, forms and test types out of range.
+    EXPECT_EQ(PropertyTestDefinition(p_, 3), MakeBlankTestDefinition());
+    EXPECT_EQ(PropertyTestDefinition(p_, 0), MakeBlankTestDefinition());
+    EXPECT_EQ(PropertyTestDefinition(p_, 7), MakeBlankTestDefinition());
+    p_.Style.Forms[2].Items[3].Property = 21;
+    EXPECT_EQ(PropertyTestDefinition(p_, 3), MakeBlankTestDefinition());
+    p_.FormIndex = 0;
+    EXPECT_EQ(PropertyTestDefinition(p_, 1), MakeBlankTestDefinition());
+    p_.FormIndex = 11;
+    EXPECT_EQ(PropertyTestDefinition(p_, 1), MakeBlankTestDefinition());
+}
+
 TEST_F(ChartDataTest, HistogramOfResultTwo)
 {
-    SetValues(1, {Entry(100, 20), Entry(100, 17.8f), Entry(100, 14), Entry(100, 26.2f), Entry(100, NoValue)});
+    SetValues(1, {SeriesTest(100, 20), SeriesTest(100, 17.8f), SeriesTest(100, 14), SeriesTest(100, 26.2f),
+                  SeriesTest(100, NoValue)});
     for (const int r : {2, 0, 3}) {
         const Histogram h = ComputeHistogram(p_, 1, r);
         // start 2 x 18 - 20 = 16, width 0.2.
@@ -162,7 +175,7 @@ TEST_F(ChartDataTest, HistogramWithAnAsymmetricBand)
 
 TEST_F(ChartDataTest, HistogramWithoutAUsableBandIsEmpty)
 {
-    SetValues(1, {Entry(95), Entry(105)});
+    SetValues(1, {SeriesTest(95), SeriesTest(105)});
     TestDefinition& d = p_.Style.Tests[9];
     d.Nominal1 = NoValue;
     EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 1, 1)));
@@ -189,8 +202,8 @@ TEST_F(ChartDataTest, HistogramWithoutAUsableBandIsEmpty)
 TEST_F(ChartDataTest, PassFailLooksAtThePropertyDrawn)
 {
     MakePassFail(14);
-    SetValues(1, {Entry(95)});
-    SetValues(2, {Entry(1, NoValue, "y")});
+    SetValues(1, {SeriesTest(95)});
+    SetValues(2, {SeriesTest(1, NoValue, "y")});
     // Property 2 is pass/fail: no chart, whichever property is current.
     p_.CurrentProperty = 1;
     EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 2, 1)));
@@ -203,7 +216,8 @@ TEST_F(ChartDataTest, PassFailLooksAtThePropertyDrawn)
 
 TEST_F(ChartDataTest, ProfileListsTheValuesInTestOrder)
 {
-    SetValues(1, {Entry(95, 19), Entry(101, NoValue, "8", true), Entry(NoValue, 21), Entry(103, 22)});
+    SetValues(1,
+              {SeriesTest(95, 19), SeriesTest(101, NoValue, "8", true), SeriesTest(NoValue, 21), SeriesTest(103, 22)});
     const Profile one = ComputeProfile(p_, 1, 1);
     EXPECT_EQ(one.Values, (std::vector<float>{NoValue, 95.0f, NoValue, 103.0f}));
     EXPECT_EQ(one.Nominal, 100.0f);
@@ -281,6 +295,22 @@ TEST_F(ChartDataTest, ReduceProfileStepsAtPowersOfTwo)
     }
 }
 
+TEST_F(ChartDataTest, ReduceProfileOf250ValuesPairsEveryRunOfEight)
+{
+    FillProfile(250);
+    const Profile reduced = ReduceProfile(ComputeProfile(p_, 1, 1));
+    // 250 / 100 = 2.5, log2 1.32, step 2^(1 + 1) = 4, runs of 8: 31 runs end
+    // at 248, and 249 and 250 follow as they are.
+    ASSERT_EQ(reduced.Values.size(), 65u);
+    for (int run = 0; run < 31; ++run) {
+        EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * run + 1)], static_cast<float>(8 * run + 1)) << run;
+        EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * run + 2)], static_cast<float>(8 * run + 8)) << run;
+    }
+    EXPECT_EQ(reduced.Values[62], 248.0f);
+    EXPECT_EQ(reduced.Values[63], 249.0f);
+    EXPECT_EQ(reduced.Values[64], 250.0f);
+}
+
 TEST_F(ChartDataTest, ReduceProfileOfResultTwoTakesMinimumThenMaximum)
 {
     FillProfile(250);
@@ -316,7 +346,7 @@ TEST_F(ChartDataTest, MinMaxInRange)
 
 TEST_F(ChartDataTest, DeviationDataOfTheCurrentProperty)
 {
-    SetValues(1, {Entry(95, 19), Entry(104, 21), Entry(99, 20)});
+    SetValues(1, {SeriesTest(95, 19), SeriesTest(104, 21), SeriesTest(99, 20)});
     PropertyBlock& block = p_.Blocks[1];
     block.Stats = CalcMeanSdCvCi(block.Values);
     const DeviationData d = ComputeDeviationData(p_, 104, 1);
@@ -378,6 +408,22 @@ TEST(DefaultLimitsFromMeanTest, FillsOnlyUndefinedResults)
     const TestDefinition before = defined;
     DefaultLimitsFromMean(s, defined);
     EXPECT_EQ(defined, before);
+
+    // Result 2 defined, result 1 not: only result 1 takes the mean.
+    TestDefinition second = MakeBlankTestDefinition();
+    second.Defined2 = true;
+    second.Nominal2 = 9;
+    second.Lower2 = 8;
+    second.Upper2 = 10;
+    s.Mean1 = 20;
+    s.Mean2 = 12;
+    DefaultLimitsFromMean(s, second);
+    EXPECT_EQ(second.Nominal1, 20.0f);
+    EXPECT_EQ(second.Lower1, 18.0f);
+    EXPECT_EQ(second.Upper1, 22.0f);
+    EXPECT_EQ(second.Nominal2, 9.0f);
+    EXPECT_EQ(second.Lower2, 8.0f);
+    EXPECT_EQ(second.Upper2, 10.0f);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "instrument/modStatistic.h"
+#include "support/SeriesTests.h"
 
 #include <gtest/gtest.h>
 
@@ -8,31 +9,12 @@
 
 namespace {
 
-TestValue Entry(float value1, float value2 = NoValue, const char* unit1 = "8", bool deleted = false)
-{
-    TestValue t = MakeEmptyTestValue();
-    t.Value1 = value1;
-    t.Unit1 = unit1;
-    t.Value2 = value2;
-    t.Unit2 = "\"";
-    t.Deleted = deleted;
-    return t;
-}
-
-// Element 0 is the empty test; the tests follow from element 1.
-std::vector<TestValue> Tests(std::initializer_list<TestValue> tests)
-{
-    std::vector<TestValue> values{MakeEmptyTestValue()};
-    values.insert(values.end(), tests);
-    return values;
-}
-
 // ---------------------------------------------------------------------------
 // CalcMeanSdCvCi
 
 TEST(CalcMeanSdCvCiTest, WorkedExampleOfThreeTests)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10), Entry(12), Entry(14)}));
+    const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(10), SeriesTest(12), SeriesTest(14)}));
     EXPECT_EQ(s.Count, 3);
     EXPECT_EQ(s.Sum1, 36.0);
     EXPECT_EQ(s.SumSq1, 440.0);
@@ -53,11 +35,27 @@ TEST(CalcMeanSdCvCiTest, WorkedExampleOfThreeTests)
     EXPECT_EQ(s.CI2, NoValue);
 }
 
+TEST(CalcMeanSdCvCiTest, VarianceTakesTheMeanAsStoredSingle)
+{
+    // 10.1, 10.2 and 10.3 as Singles: Sum1 30.600000381469727, SumSq1
+    // 312.14000774383567; Mean1 is stored as the Single 10.199999809265137,
+    // so the variance is |312.14000774383567 - 10.199999809265137 x
+    // 30.600000381469727| / 2 = 0.0100048447, SD 0.1000242, CV1 0.98062962
+    // (with the unrounded mean 10.2000001272 it would be 0.98039120).
+    const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(10.1f), SeriesTest(10.2f), SeriesTest(10.3f)}));
+    EXPECT_EQ(s.Sum1, 30.600000381469727);
+    EXPECT_EQ(s.Mean1, 10.2f);
+    EXPECT_FLOAT_EQ(s.CV1, 0.98062962f);
+    // CI1 = 4.3 x 0.98062962 / 1.7320508 = 2.4345171.
+    EXPECT_FLOAT_EQ(s.CI1, 2.4345171f);
+}
+
 TEST(CalcMeanSdCvCiTest, DeletedTestsAndElementZeroChangeNothing)
 {
-    const Statistics plain = CalcMeanSdCvCi(Tests({Entry(10, 5), Entry(12, 6), Entry(14, 7)}));
+    const Statistics plain = CalcMeanSdCvCi(SeriesValues({SeriesTest(10, 5), SeriesTest(12, 6), SeriesTest(14, 7)}));
     std::vector<TestValue> values =
-        Tests({Entry(1000, 1000, "8", true), Entry(10, 5), Entry(12, 6), Entry(-3, 2, "8", true), Entry(14, 7)});
+        SeriesValues({SeriesTest(1000, 1000, "8", true), SeriesTest(10, 5), SeriesTest(12, 6),
+                      SeriesTest(-3, 2, "8", true), SeriesTest(14, 7)});
     values[0].Value1 = 5000;
     values[0].Value2 = 5000;
     EXPECT_EQ(CalcMeanSdCvCi(values), plain);
@@ -68,15 +66,16 @@ TEST(CalcMeanSdCvCiTest, DeletedTestsAndElementZeroChangeNothing)
 
 TEST(CalcMeanSdCvCiTest, NoTestsGiveTheEmptyStatistics)
 {
-    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi(Tests({}))));
+    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi(SeriesValues({}))));
     EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi({})));
-    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi(Tests({Entry(5, 5, "8", true)}))));
+    EXPECT_TRUE(IsEmptyStatistics(CalcMeanSdCvCi(SeriesValues({SeriesTest(5, 5, "8", true)}))));
 }
 
 TEST(CalcMeanSdCvCiTest, MissingValuesCountButStayOutOfTheirResult)
 {
     // The middle test has no result 1 and the last no result 2.
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10, 5), Entry(NoValue, 7), Entry(14, NoValue)}));
+    const Statistics s =
+        CalcMeanSdCvCi(SeriesValues({SeriesTest(10, 5), SeriesTest(NoValue, 7), SeriesTest(14, NoValue)}));
     EXPECT_EQ(s.Count, 3);
     EXPECT_EQ(s.Sum1, 24.0);
     EXPECT_EQ(s.Mean1, 12.0f);
@@ -93,7 +92,8 @@ TEST(CalcMeanSdCvCiTest, MissingValuesCountButStayOutOfTheirResult)
 
 TEST(CalcMeanSdCvCiTest, AResultWithOnlyOneValuePresentHasNoSpread)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10, NoValue), Entry(NoValue, NoValue), Entry(NoValue, 3)}));
+    const Statistics s = CalcMeanSdCvCi(
+        SeriesValues({SeriesTest(10, NoValue), SeriesTest(NoValue, NoValue), SeriesTest(NoValue, 3)}));
     EXPECT_EQ(s.Count, 3);
     EXPECT_EQ(s.Mean1, 10.0f);
     EXPECT_EQ(s.CV1, NoValue);
@@ -104,7 +104,8 @@ TEST(CalcMeanSdCvCiTest, AResultWithOnlyOneValuePresentHasNoSpread)
 
 TEST(CalcMeanSdCvCiTest, PassFailResultIsOnlySummed)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(1, 10, "y"), Entry(0, 12, "y"), Entry(1, 14, "y")}));
+    const Statistics s =
+        CalcMeanSdCvCi(SeriesValues({SeriesTest(1, 10, "y"), SeriesTest(0, 12, "y"), SeriesTest(1, 14, "y")}));
     EXPECT_EQ(s.Count, 3);
     EXPECT_EQ(s.Sum1, 2.0);
     EXPECT_EQ(s.SumSq1, 0.0);
@@ -123,7 +124,7 @@ TEST(CalcMeanSdCvCiTest, PassFailResultIsOnlySummed)
 
 TEST(CalcMeanSdCvCiTest, PassFailWhereEveryTestFailedHasMeanZero)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(0, NoValue, "y"), Entry(0, NoValue, "y")}));
+    const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(0, NoValue, "y"), SeriesTest(0, NoValue, "y")}));
     EXPECT_EQ(s.Count, 2);
     EXPECT_EQ(s.Mean1, 0.0f);
     EXPECT_EQ(s.CV1, NoValue);
@@ -132,7 +133,8 @@ TEST(CalcMeanSdCvCiTest, PassFailWhereEveryTestFailedHasMeanZero)
 
 TEST(CalcMeanSdCvCiTest, APassFailTestAmongOthersResetsTheExtremes)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(10, NoValue, "8"), Entry(1, NoValue, "y"), Entry(12, NoValue, "8")}));
+    const Statistics s = CalcMeanSdCvCi(
+        SeriesValues({SeriesTest(10, NoValue, "8"), SeriesTest(1, NoValue, "y"), SeriesTest(12, NoValue, "8")}));
     EXPECT_EQ(s.Count, 3);
     EXPECT_EQ(s.Sum1, 23.0);
     EXPECT_EQ(s.SumSq1, 244.0);
@@ -145,7 +147,7 @@ TEST(CalcMeanSdCvCiTest, APassFailTestAmongOthersResetsTheExtremes)
 
 TEST(CalcMeanSdCvCiTest, NoMeanWhenTheSumIsNotPositive)
 {
-    const Statistics zero = CalcMeanSdCvCi(Tests({Entry(0, -1), Entry(0, -2)}));
+    const Statistics zero = CalcMeanSdCvCi(SeriesValues({SeriesTest(0, -1), SeriesTest(0, -2)}));
     EXPECT_EQ(zero.Mean1, NoValue);
     EXPECT_EQ(zero.CV1, NoValue);
     EXPECT_EQ(zero.CI1, NoValue);
@@ -153,14 +155,14 @@ TEST(CalcMeanSdCvCiTest, NoMeanWhenTheSumIsNotPositive)
     EXPECT_EQ(zero.Mean2, NoValue);
     EXPECT_EQ(zero.Min2, -2.0f);
     EXPECT_EQ(zero.Max2, -1.0f);
-    const Statistics mixed = CalcMeanSdCvCi(Tests({Entry(-5), Entry(3)}));
+    const Statistics mixed = CalcMeanSdCvCi(SeriesValues({SeriesTest(-5), SeriesTest(3)}));
     EXPECT_EQ(mixed.Sum1, -2.0);
     EXPECT_EQ(mixed.Mean1, NoValue);
 }
 
 TEST(CalcMeanSdCvCiTest, ASingleTestHasAMeanButNoSpread)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(7.5f, 2)}));
+    const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(7.5f, 2)}));
     EXPECT_EQ(s.Count, 1);
     EXPECT_EQ(s.Mean1, 7.5f);
     EXPECT_EQ(s.Min1, 7.5f);
@@ -173,7 +175,8 @@ TEST(CalcMeanSdCvCiTest, ASingleTestHasAMeanButNoSpread)
 
 TEST(CalcMeanSdCvCiTest, EqualValuesHaveNoSpreadButACi)
 {
-    const Statistics s = CalcMeanSdCvCi(Tests({Entry(0.1f), Entry(0.1f), Entry(0.1f), Entry(0.1f)}));
+    const Statistics s =
+        CalcMeanSdCvCi(SeriesValues({SeriesTest(0.1f), SeriesTest(0.1f), SeriesTest(0.1f), SeriesTest(0.1f)}));
     EXPECT_EQ(s.Count, 4);
     EXPECT_FLOAT_EQ(s.Mean1, 0.1f);
     // Rounding of the sums leaves at most a trace of spread, never a negative variance.
