@@ -62,6 +62,15 @@ bool DriveListBox::SetDrive(const QString& rootPath)
         Refresh();
         index = findData(rootPath);
     }
+    if (index < 0) {
+        // The system leaves some volumes out of its list (a tmpfs below /dev,
+        // for one), yet they hold folders the user may have chosen.
+        const QStorageInfo volume(rootPath);
+        if (volume.isValid() && volume.isReady() && volume.rootPath() == rootPath) {
+            AddDrive(rootPath, volume.displayName());
+            index = findData(rootPath);
+        }
+    }
     if (index < 0)
         return false;
     const QSignalBlocker block(this);

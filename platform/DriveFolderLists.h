@@ -23,7 +23,8 @@ public:
     // The root path of the volume shown; empty when none is.
     QString Drive() const;
     // Shows the volume with that root path (looked for again among the
-    // mounted volumes when it is not listed). False when there is none.
+    // mounted volumes when it is not listed, and added when it is a ready
+    // volume the system does not list). False when there is none.
     bool SetDrive(const QString& rootPath);
 
     // The root path of the volume that holds the folder; empty when the

@@ -150,7 +150,9 @@ bool frmDataSetting::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         for (int n = 1; n <= 8; ++n) {
-            if (watched == optPort[static_cast<size_t>(n)]) {
+            // A disabled port answers no click: accepting here would store
+            // whichever other port happens to be selected.
+            if (watched == optPort[static_cast<size_t>(n)] && optPort[static_cast<size_t>(n)]->isEnabled()) {
                 optPort_DblClick(n);
                 return true;
             }

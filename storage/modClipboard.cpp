@@ -23,8 +23,6 @@ constexpr int LeftAligned = 0;
 constexpr int16_t AirbagInstrumentCode = 12;   // the KR 6450 measures the airbag curves
 constexpr int16_t KR6100III = 6;
 
-ClipboardTexts CurrentTexts;
-
 QString U(const char* utf8)
 {
     return QString::fromUtf8(utf8);
@@ -96,7 +94,7 @@ QString SecondSetValueCells(float value, const QString& unit)
 
 } // namespace
 
-void clpSetTexts(int16_t language)
+ClipboardTexts clpSetTexts(int16_t language)
 {
     static const char* const titles[5] = { "Prüfprotokoll", "Test Report", "Protocole d'essai",
                                            "Protocollo di prova", "Informe del ensayo" };
@@ -119,12 +117,7 @@ void clpSetTexts(int16_t language)
         texts.DeletedMark = U("««« ");
     }
     texts.CurveTitle = ModelLongNameOf(AirbagInstrumentCode) + u' ' + texts.CurveTitleWord;
-    CurrentTexts = texts;
-}
-
-const ClipboardTexts& clpTexts()
-{
-    return CurrentTexts;
+    return texts;
 }
 
 void clpPutText(const QString& text)
@@ -235,6 +228,7 @@ QString clpSingleValues(const Protocol& protocol, int property)
     const PropertyBlock& block = BlockOf(protocol, property);
     const TestDefinition& definition = DefinitionOf(protocol, testType);
     const bool two = clpTwoResults(testType);
+    const QString deletedMark = PadText(clpSetTexts(Language).DeletedMark, 15, LeftAligned);
 
     QString text = Tab + ResultLabels(testType, 1, Language) + Tab + Tab
         + ResultLabels(testType, 2, Language) + CrLf;
@@ -256,7 +250,7 @@ QString clpSingleValues(const Protocol& protocol, int property)
         line += Tab;
         if (test.Warning != 0)
             line += Cp1252ToChar(static_cast<unsigned char>(test.Warning));
-        line += Tab + (test.Deleted ? PadText(clpTexts().DeletedMark, 15, LeftAligned) : QString(15, u' '));
+        line += Tab + (test.Deleted ? deletedMark : QString(15, u' '));
         line += Tab + test.Commentary + CrLf;
         text += line;
         // A deleted test gives its number to the test after it.
@@ -335,9 +329,9 @@ QString clpStatistics(const Protocol& protocol, int property)
 QString clpTestReportText(const Protocol& protocol)
 {
     const int p = protocol.CurrentProperty;
-    clpSetTexts(Language);
+    const ClipboardTexts texts = clpSetTexts(Language);
     QString text = clpRule('=') + clpTitleLines();
-    text += clpLine(clpTexts().ReportTitle + QStringLiteral(" (") + dskStyleFolderName(protocol.Style.Name)
+    text += clpLine(texts.ReportTitle + QStringLiteral(" (") + dskStyleFolderName(protocol.Style.Name)
                     + u')');
     text += clpStyleBlock(protocol);
     text += clpParameterLine(protocol, p);

@@ -18,11 +18,11 @@ struct ClipboardTexts {
     QString CurveTitle;     // the airbag instrument's name, a blank and the title word
 };
 
-// Sets the report texts for the language (1 to 5; any other has none, but
-// the deleted mark keeps its arrows and a blank).
-void clpSetTexts(int16_t language);
-// The texts set last.
-const ClipboardTexts& clpTexts();
+// The report texts of the language (1 to 5; any other has none, but the
+// deleted mark keeps its arrows and a blank). Nothing is kept between calls:
+// every block asks for the texts of the current Language when it is built,
+// so no block depends on an earlier call.
+ClipboardTexts clpSetTexts(int16_t language);
 
 // Empties the clipboard, then puts the text on it (tabs and CR LF kept).
 void clpPutText(const QString& text);
@@ -58,7 +58,7 @@ QString clpSingleValues(const Protocol& protocol, int property);
 QString clpStatistics(const Protocol& protocol, int property);
 
 // The test report text of the series' current property in the current
-// Language (sets the report texts).
+// Language.
 QString clpTestReportText(const Protocol& protocol);
 // Puts that text on the clipboard.
 void clpCopyTestReport(const Protocol& protocol);

@@ -12,8 +12,8 @@
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
-#include "storage/modDisk.h"
 #include "platform/Text.h"
+#include "storage/modDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,15 +37,21 @@ QString DfqNumber(float value)
     return text;
 }
 
-QString DfqTime(double date)
+// Year "0000", month, day, hours, minutes and seconds "00" of the date, put
+// into a pattern of six places %1 to %6.
+QString DateStamp(double date, const QString& pattern)
 {
-    return QStringLiteral("%1-%2-%3/%4:%5:%6")
-        .arg(Year(date), 4, 10, QChar(u'0'))
+    return pattern.arg(Year(date), 4, 10, QChar(u'0'))
         .arg(Month(date), 2, 10, QChar(u'0'))
         .arg(Day(date), 2, 10, QChar(u'0'))
         .arg(Hour(date), 2, 10, QChar(u'0'))
         .arg(Minute(date), 2, 10, QChar(u'0'))
         .arg(Second(date), 2, 10, QChar(u'0'));
+}
+
+QString DfqTime(double date)
+{
+    return DateStamp(date, QStringLiteral("%1-%2-%3/%4:%5:%6"));
 }
 
 // The operator as a number when the text is one of fewer than 10 characters.
@@ -100,13 +106,7 @@ void AddKeyLine(QStringList& lines, const char* key, int index, const QString& v
 
 QString qdasFileName(double date, const QString& extension)
 {
-    QString name = QStringLiteral("%1%2%3_%4%5%6")
-                       .arg(Year(date), 4, 10, QChar(u'0'))
-                       .arg(Month(date), 2, 10, QChar(u'0'))
-                       .arg(Day(date), 2, 10, QChar(u'0'))
-                       .arg(Hour(date), 2, 10, QChar(u'0'))
-                       .arg(Minute(date), 2, 10, QChar(u'0'))
-                       .arg(Second(date), 2, 10, QChar(u'0'));
+    QString name = DateStamp(date, QStringLiteral("%1%2%3_%4%5%6"));
     if (!extension.startsWith(u'.'))
         name += u'.';
     return name + extension;

@@ -290,22 +290,28 @@ TEST_F(ClipboardTest, StyleBlockInGermanWithALongTitle)
 
 TEST_F(ClipboardTest, ReportTextsByLanguage)
 {
-    clpSetTexts(1);
-    EXPECT_EQ(clpTexts().ReportTitle, QString::fromUtf8("Prüfprotokoll"));
-    EXPECT_EQ(clpTexts().DeletedMark, QString::fromUtf8("««« gelöscht"));
-    EXPECT_EQ(clpTexts().CurveTitle, QStringLiteral("Zolvera KR 6450 Kurvenanalyse"));
-    clpSetTexts(3);
-    EXPECT_EQ(clpTexts().ReportTitle, QStringLiteral("Protocole d'essai"));
-    EXPECT_EQ(clpTexts().DeletedMark, QString::fromUtf8("««« annulée"));
-    EXPECT_EQ(clpTexts().LongTermTitle, QString::fromUtf8("Évaluation de longue durée"));
-    EXPECT_EQ(clpTexts().CurveTitle, QStringLiteral("Zolvera KR 6450 "));
-    clpSetTexts(5);
-    EXPECT_EQ(clpTexts().ReportTitle, QStringLiteral("Informe del ensayo"));
-    EXPECT_EQ(clpTexts().LongTermTitle, QString::fromUtf8("Evaluación de larga duración"));
-    clpSetTexts(6);
-    EXPECT_EQ(clpTexts().ReportTitle, QString());
-    EXPECT_EQ(clpTexts().DeletedMark, QString::fromUtf8("««« "));
-    EXPECT_EQ(clpTexts().CurveTitle, QStringLiteral("Zolvera KR 6450 "));
+    const struct {
+        int16_t language;
+        const char* reportTitle;
+        const char* deletedMark;
+        const char* longTermTitle;
+        const char* curveTitle;
+    } cases[] = {
+        { 1, "Prüfprotokoll", "««« gelöscht", "Langzeitstatistik", "Zolvera KR 6450 Kurvenanalyse" },
+        { 2, "Test Report", "««« deleted", "Long term analysis", "Zolvera KR 6450 Curve analysis" },
+        { 3, "Protocole d'essai", "««« annulée", "Évaluation de longue durée", "Zolvera KR 6450 " },
+        { 4, "Protocollo di prova", "««« annullato", "Valutazione di lunga durata", "Zolvera KR 6450 " },
+        { 5, "Informe del ensayo", "««« cancelado", "Evaluación de larga duración", "Zolvera KR 6450 " },
+        { 6, "", "««« ", "", "Zolvera KR 6450 " },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        const ClipboardTexts texts = clpSetTexts(c.language);
+        EXPECT_EQ(texts.ReportTitle, QString::fromUtf8(c.reportTitle));
+        EXPECT_EQ(texts.DeletedMark, QString::fromUtf8(c.deletedMark));
+        EXPECT_EQ(texts.LongTermTitle, QString::fromUtf8(c.longTermTitle));
+        EXPECT_EQ(texts.CurveTitle, QString::fromUtf8(c.curveTitle));
+    }
 }
 
 TEST_F(ClipboardTest, AMissingValueShowsAnEmptyCell)
@@ -323,12 +329,17 @@ TEST_F(ClipboardTest, AMissingValueShowsAnEmptyCell)
         << stats.toStdString();
 }
 
-TEST_F(ClipboardTest, DeletedMarkInLanguageSix)
+TEST_F(ClipboardTest, EachBlockTakesTheTextsOfTheCurrentLanguage)
 {
+    // No call order matters: asking for another language's texts first
+    // changes nothing, and the blocks follow Language alone.
+    clpSetTexts(1);
     Language = 6;
-    clpSetTexts(Language);
-    const QString text = clpSingleValues(Series(), 1);
-    EXPECT_TRUE(text.contains(QString::fromUtf8("\t«««            \ttorn"))) << text.toStdString();
+    EXPECT_TRUE(clpSingleValues(Series(), 1).contains(QString::fromUtf8("\t«««            \ttorn")));
+    Language = 4;
+    clpSetTexts(2);
+    EXPECT_TRUE(clpSingleValues(Series(), 1).contains(QString::fromUtf8("\t««« annullato  \ttorn")));
+    EXPECT_TRUE(clpTestReportText(Series()).contains(QStringLiteral("\r\nProtocollo di prova (QTA199)\r\n")));
 }
 
 } // namespace

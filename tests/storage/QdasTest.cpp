@@ -328,6 +328,18 @@ TEST_F(QdasTest, AllTestsDeletedGivesHeaderAndCharacteristicOnly)
     EXPECT_EQ(ToCp1252(qdasFileText(file)), FileA3.substr(0, FileA3.find("K0001/1")));
 }
 
+TEST_F(QdasTest, AMissingFirstValueLeavesOnlyTheSecondGroup)
+{
+    Protocol p = SeriesA();
+    p.Blocks[2].Values.resize(2);
+    p.Blocks[2].Values[1].Value1 = NoValue;
+    const std::string text = ToCp1252(qdasFileText(qdasFileOfProperty(p, 2)));
+    // The value lines are the second group of the first test in FileA2 alone.
+    const size_t group2 = FileA2.find("K0001/2");
+    const std::string expected = FileA2.substr(group2, FileA2.find("K0001/1 28.00") - group2);
+    EXPECT_EQ(text.substr(text.find("K0001/")), expected);
+}
+
 TEST_F(QdasTest, NothingToExportWritesNothing)
 {
     Protocol p = MakeEmptyProtocol();

@@ -132,10 +132,17 @@ TEST_F(SettingsDialogsTest, PortOutsideOneToEightSelectsCom2)
         ComPort = stored;
         frmDataSetting* form = frmDataSetting::Instance();
         EXPECT_TRUE(form->optPort[2]->isChecked()) << stored;
-        EXPECT_FALSE(form->optPort[2]->isEnabled());
+        // No port can be opened: all eight are listed, all disabled, and OK
+        // is refused until Cancel.
+        for (int n = 1; n <= 8; ++n)
+            EXPECT_FALSE(form->optPort[n]->isEnabled()) << n;
+        form->cmdOK_Click();
+        EXPECT_TRUE(frmDataSetting::IsLoaded());
         form->cmdCancel_Click();
         EXPECT_EQ(ComPort, stored);
     }
+    EXPECT_EQ(m_presenter.Shown, std::vector<MessageRequest>(2, ComposeMessage(13, {}, 2)));
+    EXPECT_FALSE(SettingsWritten());
 }
 
 TEST_F(SettingsDialogsTest, OkOnAPortThatIsNotAvailable)
@@ -173,6 +180,13 @@ TEST_F(SettingsDialogsTest, DoubleClickOnAPortAccepts)
     form->optPort[3]->setChecked(true);
     QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                             Qt::LeftButton, Qt::NoModifier);
+    // A disabled port does not answer: nothing is stored, the dialog stays.
+    QApplication::sendEvent(form->optPort[5], &doubleClick);
+    EXPECT_TRUE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 7);
+    EXPECT_FALSE(SettingsWritten());
+    EXPECT_TRUE(m_presenter.Shown.empty());
+
     QApplication::sendEvent(form->optPort[3], &doubleClick);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_EQ(ComPort, 3);
@@ -207,6 +221,20 @@ TEST_F(SettingsDialogsTest, VanishedDataFolderFallsBackToTheProgramFolder)
     form = frmDataSetting::Instance();
     EXPECT_EQ(form->dirDirectory->Path(), m_home.path());
     EXPECT_EQ(LogLinesWith("SetDrive"), 2);
+    form->cmdCancel_Click();
+}
+
+TEST_F(SettingsDialogsTest, AFolderOnAnUnlistedVolumeIsShown)
+{
+    // /dev/shm is a tmpfs that the list of mounted volumes leaves out.
+    QTemporaryDir shm(QStringLiteral("/dev/shm/quintara-XXXXXX"));
+    if (!shm.isValid())
+        GTEST_SKIP() << "no /dev/shm here";
+    DataFolder = shm.path();
+    frmDataSetting* form = frmDataSetting::Instance();
+    EXPECT_EQ(form->dirDirectory->Path(), shm.path());
+    EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(shm.path()));
+    EXPECT_EQ(LogLinesWith("SetDrive"), 0);
     form->cmdCancel_Click();
 }
 
