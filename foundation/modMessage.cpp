@@ -1,5 +1,6 @@
 #include "foundation/modMessage.h"
 
+#include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "platform/Conversions.h"
 #include "platform/MousePointer.h"
@@ -415,6 +416,22 @@ QString Expand(const char* pattern, const QVariantList& arguments)
     return result;
 }
 
+// Yes and No in the languages 1 to 5.
+const std::array<const char*, 5> YesCaptions = {"&Ja", "&Yes", "&Oui", "&Sì", "&Sí"};
+const std::array<const char*, 5> NoCaptions = {"&Nein", "&No", "&Non", "&No", "&No"};
+
+// The buttons speak the program's language. The sixth slot and unknown
+// languages have no words of their own: Yes and No keep the toolkit's
+// captions there, so the two buttons can still be told apart.
+void SetButtonCaptions(MessageRequest& request, int16_t language)
+{
+    request.OKCaption = SetStandardButtonCaptions(QStringLiteral("cmdOK"), language);
+    if (language >= 1 && language <= 5) {
+        request.YesCaption = QString::fromUtf8(YesCaptions[static_cast<size_t>(language - 1)]);
+        request.NoCaption = QString::fromUtf8(NoCaptions[static_cast<size_t>(language - 1)]);
+    }
+}
+
 QString AllLanguages(const std::array<const char*, 5>& lines, const QVariantList& arguments)
 {
     QString text;
@@ -434,6 +451,7 @@ MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int
     request.Icon = IconCritical;
     request.Buttons = ButtonsOK;
     request.DefaultButton = DefaultFirst;
+    SetButtonCaptions(request, language);
 
     if (number == 1) {
         request.Text = AllLanguages(Message1Lines, arguments);

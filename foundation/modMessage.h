@@ -15,7 +15,7 @@ inline const char* const ProductTitle = "ZOLVERA D 7110 QUINTARA III";
 // The box of message `number` with the arguments, in the language given
 // (1 German, 2 English, 3 French, 4 Italian, 5 Spanish, 6 the slot without
 // texts). Unknown numbers give "Unknown error (n).". Arguments the caller did
-// not pass show as empty texts.
+// not pass show as empty texts. The buttons are captioned in that language.
 MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int16_t language);
 
 // Shows message `number` in the current Language through the presenter in

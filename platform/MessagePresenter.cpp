@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -25,32 +26,54 @@ int16_t MessageRequest::DefaultAnswer() const
     return AnswerOK;
 }
 
-int16_t QMessageBoxPresenter::Present(const MessageRequest& request)
+std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest& request, QWidget* parent)
 {
-    QMessageBox box(IconOf(request.Icon), request.Title, request.Text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    auto box = std::make_unique<QMessageBox>(IconOf(request.Icon), request.Title, QString(), QMessageBox::NoButton,
+                                             parent);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // Line breaks in the texts are CR LF; the box wants plain line feeds.
     QString text = request.Text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    box.setText(text);
-    box.setTextFormat(Qt::PlainText);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    auto caption = [&box](QMessageBox::StandardButton which, const QString& label) {
+        if (!label.isEmpty())
+            box->button(which)->setText(label);
+    };
     if (request.Buttons == ButtonsYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(request.DefaultButton == DefaultSecond ? QMessageBox::No : QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        caption(QMessageBox::Yes, request.YesCaption);
+        caption(QMessageBox::No, request.NoCaption);
+        box->setDefaultButton(request.DefaultButton == DefaultSecond ? QMessageBox::No : QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
     } else {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Ok);
+        box->setStandardButtons(QMessageBox::Ok);
+        caption(QMessageBox::Ok, request.OKCaption);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
     }
-    box.raise();
-    box.activateWindow();
-    const int answer = box.exec();
+    return box;
+}
+
+int16_t AnswerOfBox(const MessageRequest& request, int result)
+{
     if (request.Buttons == ButtonsYesNo)
-        return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
+        return result == QMessageBox::Yes ? AnswerYes : AnswerNo;
     return AnswerOK;
+}
+
+int16_t QMessageBoxPresenter::Present(const MessageRequest& request)
+{
+    std::unique_ptr<QMessageBox> box = BuildMessageBox(request, QApplication::activeWindow());
+    const QPointer<QMessageBox> alive(box.get());
+    box->raise();
+    box->activateWindow();
+    const int result = box->exec();
+    // A parent window that went away while the box was up took the box with it.
+    if (!alive)
+        (void)box.release();
+    return AnswerOfBox(request, result);
 }
 
 MessagePresenter& CurrentMessagePresenter()

@@ -4,6 +4,10 @@
 // that records each box and answers it, so no test ever blocks on a box.
 #include <QString>
 #include <cstdint>
+#include <memory>
+
+class QMessageBox;
+class QWidget;
 
 // Style flags of a box, added together as the design does.
 inline constexpr int16_t IconCritical = 16;
@@ -27,6 +31,11 @@ struct MessageRequest {
     int16_t Icon = IconCritical;        // 16, 32, 48 or 64
     int16_t Buttons = ButtonsOK;        // 0 OK, 4 Yes and No
     int16_t DefaultButton = DefaultFirst;   // 0 first, 256 second
+    // Button captions in the program's language ("&" marks the access key);
+    // an empty caption leaves the toolkit's own.
+    QString OKCaption;
+    QString YesCaption;
+    QString NoCaption;
 
     // The summed style flags: icon + buttons + default + foreground.
     int32_t Style() const { return Icon + Buttons + DefaultButton + BoxForeground; }
@@ -48,6 +57,12 @@ class QMessageBoxPresenter : public MessagePresenter {
 public:
     int16_t Present(const MessageRequest& request) override;
 };
+
+// The box the program shows for a request: icon, title, text with plain line
+// feeds, buttons with their captions, default and escape buttons; not shown yet.
+std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest& request, QWidget* parent = nullptr);
+// The answer of the request's box for the result of its exec() (a standard button).
+int16_t AnswerOfBox(const MessageRequest& request, int result);
 
 // The presenter in force; the QMessageBox one unless a test installed another.
 MessagePresenter& CurrentMessagePresenter();

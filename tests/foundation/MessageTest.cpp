@@ -5,6 +5,8 @@
 #include "support/ScriptedPresenter.h"
 
 #include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -161,24 +163,82 @@ TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumber)
         int16_t buttons;
         int16_t defaultButton;
     };
+    const int16_t C = IconCritical, Q = IconQuestion, E = IconExclamation, I = IconInformation;
+    const int16_t OK = ButtonsOK, YN = ButtonsYesNo, D1 = DefaultFirst, D2 = DefaultSecond;
+    // The whole catalogue, row by row.
     const Row rows[] = {
-        {3, IconCritical, ButtonsOK, DefaultFirst},      {5, IconExclamation, ButtonsOK, DefaultFirst},
-        {7, IconInformation, ButtonsOK, DefaultFirst},   {8, IconQuestion, ButtonsYesNo, DefaultFirst},
-        {9, IconInformation, ButtonsOK, DefaultFirst},   {13, IconCritical, ButtonsOK, DefaultFirst},
-        {16, IconQuestion, ButtonsYesNo, DefaultFirst},  {18, IconExclamation, ButtonsOK, DefaultFirst},
-        {23, IconQuestion, ButtonsYesNo, DefaultSecond}, {25, IconQuestion, ButtonsYesNo, DefaultSecond},
-        {27, IconQuestion, ButtonsYesNo, DefaultSecond}, {28, IconQuestion, ButtonsYesNo, DefaultFirst},
-        {33, IconInformation, ButtonsOK, DefaultFirst},  {34, IconQuestion, ButtonsYesNo, DefaultFirst},
-        {38, IconExclamation, ButtonsOK, DefaultFirst},  {39, IconInformation, ButtonsOK, DefaultFirst},
+        {1, C, OK, D1},  {3, C, OK, D1},  {4, C, OK, D1},  {5, E, OK, D1},  {6, E, OK, D1},  {7, I, OK, D1},
+        {8, Q, YN, D1},  {9, I, OK, D1},  {10, C, OK, D1}, {11, E, OK, D1}, {12, E, OK, D1}, {13, C, OK, D1},
+        {14, C, OK, D1}, {15, C, OK, D1}, {16, Q, YN, D1}, {17, C, OK, D1}, {18, E, OK, D1}, {19, C, OK, D1},
+        {20, C, OK, D1}, {21, C, OK, D1}, {22, C, OK, D1}, {23, Q, YN, D2}, {24, C, OK, D1}, {25, Q, YN, D2},
+        {26, C, OK, D1}, {27, Q, YN, D2}, {28, Q, YN, D1}, {30, Q, YN, D1}, {31, Q, YN, D1}, {32, C, OK, D1},
+        {33, I, OK, D1}, {34, Q, YN, D1}, {35, I, OK, D1}, {36, Q, YN, D1}, {37, Q, YN, D1}, {38, E, OK, D1},
+        {39, I, OK, D1},
     };
     for (const Row& row : rows) {
-        const MessageRequest box = ComposeMessage(row.number, {}, 2);
-        EXPECT_EQ(box.Icon, row.icon) << row.number;
-        EXPECT_EQ(box.Buttons, row.buttons) << row.number;
-        EXPECT_EQ(box.DefaultButton, row.defaultButton) << row.number;
-        EXPECT_EQ(box.Style(), row.icon + row.buttons + row.defaultButton + 65536) << row.number;
-        EXPECT_EQ(box.Title, QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
+        for (int16_t language : {int16_t(1), int16_t(2), int16_t(6), int16_t(0)}) {
+            const MessageRequest box = ComposeMessage(row.number, {}, language);
+            EXPECT_EQ(box.Icon, row.icon) << row.number;
+            EXPECT_EQ(box.Buttons, row.buttons) << row.number;
+            EXPECT_EQ(box.DefaultButton, row.defaultButton) << row.number;
+            EXPECT_EQ(box.Style(), row.icon + row.buttons + row.defaultButton + 65536) << row.number;
+            EXPECT_EQ(box.Title, QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
+        }
     }
+}
+
+TEST_F(MessageTest, MoreTextsAsQuoted)
+{
+    const QVariantList args = {QStringLiteral("Test length"), QStringLiteral("B"), QStringLiteral("C")};
+    EXPECT_EQ(Text(22, 2, args), QStringLiteral("The instrument is set to a wrong unit of measurement:\r\n"
+                                                "B instead of C.\r\n\r\nThe test result cannot be read!"));
+    EXPECT_EQ(Text(23, 2, args), QStringLiteral("The instrument supplied an erroraneous serial number:\r\n"
+                                                "B instead of C.\r\n\r\nAccept anyway?"));
+    EXPECT_EQ(Text(21, 2, args), QStringLiteral("The instrument is set to measure a wrong property.\r\n\r\n"
+                                                "The test result cannot be read!"));
+    EXPECT_EQ(Text(23, 6, args), QStringLiteral("?"));
+    EXPECT_EQ(Text(27, 2), QStringLiteral("The test results will not be printed. Print anyway?"));
+    EXPECT_EQ(Text(27, 6), QStringLiteral("."));
+    EXPECT_EQ(Text(35, 2), QStringLiteral("No curve data available for this test result."));
+    EXPECT_EQ(Text(35, 6), QStringLiteral("!"));
+    EXPECT_EQ(Text(38, 2), QStringLiteral("This form cannot be deleted because it is linked to a style!"));
+    EXPECT_EQ(Text(12, 2, {10}), QStringLiteral("There is a maximum of 10 forms per style!"));
+    EXPECT_EQ(Text(37, 2), QStringLiteral("The preset confidence interval has been reached. Terminate test series?"));
+    EXPECT_EQ(Text(13, 1),
+              QString::fromUtf8("Die gewählte Datenschnittstelle ist nicht verfügbar. Bitte wählen Sie eine andere!"));
+    EXPECT_EQ(Text(3, 3), QStringLiteral("Mot de passe incorrect."));
+    EXPECT_EQ(Text(3, 4), QStringLiteral("Codice errato."));
+    EXPECT_EQ(Text(3, 5), QString::fromUtf8("Santo y seña incorrecto."));
+}
+
+TEST_F(MessageTest, TheButtonsSpeakTheProgramsLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* yes;
+        const char* no;
+    } rows[] = {{1, "&Ja", "&Nein"}, {2, "&Yes", "&No"}, {3, "&Oui", "&Non"}, {4, "&Sì", "&No"}, {5, "&Sí", "&No"}};
+    for (const auto& row : rows) {
+        const MessageRequest question = ComposeMessage(16, {}, row.language);
+        EXPECT_EQ(question.YesCaption, QString::fromUtf8(row.yes)) << row.language;
+        EXPECT_EQ(question.NoCaption, QString::fromUtf8(row.no)) << row.language;
+        EXPECT_EQ(ComposeMessage(3, {}, row.language).OKCaption, QStringLiteral("&OK"));
+    }
+    // Messages 1 and 4 and the unknown numbers have their OK button captioned too.
+    EXPECT_EQ(ComposeMessage(1, {}, 1).OKCaption, QStringLiteral("&OK"));
+    EXPECT_EQ(ComposeMessage(29, {}, 3).OKCaption, QStringLiteral("&OK"));
+    // Without words of its own, the sixth slot keeps the toolkit's Yes and No.
+    EXPECT_TRUE(ComposeMessage(16, {}, 6).YesCaption.isEmpty());
+    EXPECT_TRUE(ComposeMessage(16, {}, 6).NoCaption.isEmpty());
+    EXPECT_EQ(ComposeMessage(3, {}, 6).OKCaption, QStringLiteral("&OK"));
+    EXPECT_TRUE(ComposeMessage(16, {}, 0).YesCaption.isEmpty());
+
+    // The box the program shows carries them, Enter on "&Nein" for message 23.
+    const auto box = BuildMessageBox(ComposeMessage(23, {QString(), QStringLiteral("1"), QStringLiteral("2")}, 1));
+    EXPECT_EQ(box->button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("&Nein"));
+    EXPECT_EQ(box->text(), QString::fromUtf8("Das Instrument lieferte eine falsche Seriennummer:\n1 statt 2.\n\n"
+                                             "Trotzdem übernehmen?"));
 }
 
 // Every language of a message shows the same arguments as the English text.
