@@ -5,12 +5,14 @@
 #include "foundation/frmWelcome.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modInstrument.h"
+#include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmMain.h"
 #include "platform/Conversions.h"
+#include "platform/ErrorCodes.h"
 #include "platform/InstanceLock.h"
 #include "platform/Installation.h"
 #include "platform/ModalDialog.h"
@@ -21,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -32,7 +35,18 @@ bool LockProgramFolder()
     if (g_instanceLock && g_instanceLock->IsLocked())
         return true;
     g_instanceLock = std::make_unique<InstanceLock>(ProgramFolder());
-    return g_instanceLock->TryLock();
+    if (g_instanceLock->TryLock())
+        return true;
+    if (g_instanceLock->HeldByAnotherCopy())
+        return false;
+    // A folder that cannot hold the lock file says nothing about another
+    // copy: telling the user one runs would be wrong, so the start goes on.
+    const SystemError error = g_instanceLock->RefusedForPermission()
+        ? ErrorFromErrno(EACCES)
+        : SystemError{75, QStringLiteral("Path/File access error")};
+    WriteLog(error.Number, error.Text + QStringLiteral(" (") + g_instanceLock->FilePath() + QStringLiteral(")"),
+             QStringLiteral("Main"));
+    return true;
 }
 
 int64_t MonotonicMilliseconds()

@@ -43,7 +43,9 @@ void frmMain::Form_Load()
 {
     setWindowTitle(QString::fromUtf8(ProductTitle));
     setWindowIcon(frmResource::Instance()->windowIcon());
-    resize(TwipsToPixels(12000), TwipsToPixels(9000));
+    // The window's design size, 12120 x 9150 twips, is also its least size.
+    setMinimumSize(TwipsToPixels(12120), TwipsToPixels(9150));
+    resize(minimumSize());
     CentreWindow(this);
 
     auto* central = new QWidget(this);

@@ -3,7 +3,8 @@
 #include <QDir>
 
 InstanceLock::InstanceLock(const QString& folder)
-    : m_lock(std::make_unique<QLockFile>(QDir(folder).filePath(QString::fromLatin1(InstanceLockFileName))))
+    : m_path(QDir(folder).filePath(QString::fromLatin1(InstanceLockFileName)))
+    , m_lock(std::make_unique<QLockFile>(m_path))
 {
     // A running copy keeps its lock however long it runs; only a lock whose
     // process is gone counts as stale.
@@ -20,6 +21,10 @@ bool InstanceLock::TryLock()
 }
 
 bool InstanceLock::IsLocked() const { return m_lock->isLocked(); }
+
+bool InstanceLock::HeldByAnotherCopy() const { return m_lock->error() == QLockFile::LockFailedError; }
+
+bool InstanceLock::RefusedForPermission() const { return m_lock->error() == QLockFile::PermissionError; }
 
 void InstanceLock::Unlock()
 {

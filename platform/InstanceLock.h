@@ -20,8 +20,17 @@ public:
     // holds it or the folder cannot hold a lock file.
     bool TryLock();
     bool IsLocked() const;
+    // After a refused TryLock: True when another running copy holds the lock,
+    // False when the lock file could not be made at all (a folder that cannot
+    // be written), which says nothing about another copy.
+    bool HeldByAnotherCopy() const;
+    // After a refused TryLock: True when the folder refused the lock file for
+    // want of permission.
+    bool RefusedForPermission() const;
+    QString FilePath() const { return m_path; }
     void Unlock();
 
 private:
+    QString m_path;
     std::unique_ptr<QLockFile> m_lock;
 };

@@ -4,12 +4,14 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modInstrument.h"
 #include "foundation/modMain.h"
+#include "foundation/modMessage.h"
 #include "foundation/modSettings.h"
 #include "platform/Conversions.h"
 #include "platform/InstanceLock.h"
 #include "platform/Installation.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/ScriptedPresenter.h"
 
 #include <QApplication>
@@ -24,14 +26,6 @@
 #include <memory>
 
 namespace {
-
-const QString Message1Text = QString::fromUtf8(
-    "QUINTARA III läuft bereits auf dem Computer.\r\n"
-    "QUINTARA III is already running on the computer.\r\n"
-    "QUINTARA III est déjà en cours d'exécution.\r\n"
-    "QUINTARA III è già sul piano di lavoro.\r\n"
-    "QUINTARA III està ya accionado.\r\n"
-    "\r\n");
 
 // The start-up with a fake port, a fake main window and a fake clock that
 // only moves when loading or waiting moves it.
@@ -163,11 +157,38 @@ TEST_F(StartupTest, ASecondCopyShowsMessageOneAndEndsWithoutTouchingAnything)
     EXPECT_NE(status, 0);
     EXPECT_EQ(status, ExitSecondCopy);
     ASSERT_EQ(presenter_.Shown.size(), 1u);
-    EXPECT_EQ(presenter_.Shown[0].Text, Message1Text);
-    EXPECT_EQ(presenter_.Shown[0].Icon, IconCritical);
+    // Message 1 (its texts are checked with the catalogue).
+    EXPECT_EQ(presenter_.Shown[0], ComposeMessage(1, {}, Language));
     EXPECT_TRUE(dialogs_.Ran.empty());
     EXPECT_FALSE(QFile::exists(SettingsFile()));
     EXPECT_EQ(mainWindow_, nullptr);
+}
+
+TEST_F(StartupTest, AFolderThatCannotHoldTheLockIsNoSecondCopy)
+{
+    WriteSettings();
+    QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.close();
+    dialogs_.Then(LogIn(2, QString()));
+    int status = -1;
+    {
+        ReadOnlyFolder readOnly(folder_.path());
+        if (!readOnly.Active())
+            GTEST_SKIP() << "the folder cannot be made read-only here";
+        status = Main(hooks_);
+    }
+    // No message 1: the start goes on, and the log says why there is no lock.
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(presenter_.Shown.empty());
+    ASSERT_NE(mainWindow_, nullptr);
+    EXPECT_TRUE(mainWindow_->isVisible());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray line = log.readAll();
+    // 70 when the folder refuses for want of permission, else 75.
+    EXPECT_TRUE(line.contains("\tMain                \t8.0\t70\t") || line.contains("\tMain                \t8.0\t75\t"))
+        << line.toStdString();
+    EXPECT_TRUE(line.contains("QUINTARA.LCK")) << line.toStdString();
 }
 
 TEST_F(StartupTest, AFirstStartWelcomesThenLogsInAndShowsTheMainWindow)

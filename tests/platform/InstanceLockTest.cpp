@@ -17,6 +17,7 @@ TEST(InstanceLockTest, ASecondCopyIsRefusedUntilTheFirstEnds)
         InstanceLock second(folder.path());
         EXPECT_FALSE(second.TryLock());
         EXPECT_FALSE(second.IsLocked());
+        EXPECT_TRUE(second.HeldByAnotherCopy());
     }
     // The first copy ended: the lock is free again and the file gone.
     EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("QUINTARA.LCK"))));
@@ -42,4 +43,6 @@ TEST(InstanceLockTest, AFolderThatCannotHoldTheLockRefuses)
 {
     InstanceLock lock(QStringLiteral("/nonexistent/quintara/folder"));
     EXPECT_FALSE(lock.TryLock());
+    // No other copy holds it: the file could not be made.
+    EXPECT_FALSE(lock.HeldByAnotherCopy());
 }
