@@ -15,9 +15,6 @@
 
 namespace {
 
-// Subscript out of range: what an index beyond its array is.
-constexpr int32_t ErrSubscriptOutOfRange = 9;
-
 bool IsPendingName(const QString& name)
 {
     return name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING "));
@@ -35,11 +32,9 @@ void SavePendingProtocols(bool& ok)
     ok = true;
     QSet<QString> written;
     for (std::size_t i = 1; i < Protocols.size(); ++i) {
+        // Replaces a pending file of an earlier run even when reading it
+        // left it read-only.
         const QString name = PendingFileName(static_cast<int>(i));
-        // A pending file of an earlier run may have lost its write bit.
-        const QString path = JoinPath(DataFolder, name);
-        if (QFile::exists(path))
-            SetAttr(path, AttrNormal);
         ok = dskPutTestReportExact(DataFolder, name, Protocols[i]) && ok;
         written.insert(name);
     }
@@ -70,19 +65,11 @@ void LoadPendingProtocols()
     for (const QString& name : dskListFiles(folder)) {
         if (!IsPendingName(name))
             continue;
+        // The reader gives the empty series for a damaged file, and for one
+        // whose report form or current property is out of range (logged).
         Protocol record = dskGetTestReport(folder, name);
         if (IsEmptyProtocol(record))
             continue;
-        if (record.FormIndex < 1 || record.FormIndex > StyleFormCount || record.CurrentProperty < 1
-            || record.CurrentProperty > PropertyCount) {
-            WriteLog(ErrSubscriptOutOfRange,
-                     QStringLiteral("Report form %1 or property %2 out of range in %3")
-                         .arg(record.FormIndex)
-                         .arg(record.CurrentProperty)
-                         .arg(name),
-                     QStringLiteral("LoadPendingProtocols"));
-            continue;
-        }
         Protocols.push_back(std::move(record));
     }
     // By creation date, exchanging elements as the design does.

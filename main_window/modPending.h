@@ -15,7 +15,8 @@ void SavePendingProtocols(bool& ok);
 
 // Appends the series of the pending files in DataFolder to Protocols and
 // sorts the open series by their creation date. Files whose name does not
-// hold "PENDING " and end in "QTA" (exact case), that are not readable test
-// reports, or whose report form or current property is out of range are
-// left out. The files stay on disk.
+// hold "PENDING " and end in "QTA" (exact case), and files that are not
+// readable test reports (dskGetTestReport also refuses a series whose report
+// form or current property is out of range) are left out. The files stay on
+// disk.
 void LoadPendingProtocols();

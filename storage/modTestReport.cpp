@@ -10,10 +10,11 @@
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
-#include "storage/modDisk.h"
 #include "platform/Text.h"
+#include "storage/modDisk.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -26,8 +27,10 @@ const char* const ReportExtension = "QTA";
 // Path/file access error: the number the log carries for a report that must
 // not be replaced because one of that name exists.
 constexpr int32_t ErrPathFileAccess = 75;
-// Input past end of file: the record ends before the file does not hold it.
+// Input past end of file: the file ends before its record does.
 constexpr int32_t ErrInputPastEnd = 62;
+// Subscript out of range: an index the record carries lies outside its array.
+constexpr int32_t ErrSubscriptOutOfRange = 9;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -64,8 +67,8 @@ bool WriteReportFile(const QString& path, const Protocol& record)
 }
 
 enum class Existing {
-    Replace,        // a file of that name, whatever its case, is replaced
-    ReplaceExact,   // only the exact name is written; case variants stay alone
+    Replace,        // a file of that name, whatever its case, is replaced unless read-only
+    ReplaceExact,   // only the exact name is written, read-only or not; case variants stay alone
     Refuse,         // a file of that name, whatever its case, makes the write fail
 };
 
@@ -99,11 +102,44 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     // other two write the exact name.
     const QString path =
         existing == Existing::Replace ? dskBuildPath(directory, name) : JoinPath(directory, name);
+    if (existing == Existing::ReplaceExact) {
+        // The program's own fixed names: reading an older layout may have
+        // left the earlier file of the name read-only.
+        if (QFileInfo::exists(path))
+            SetAttr(path, AttrNormal);
+    } else if (GetAttr(path) == AttrReadOnly) {
+        // A stored report is read-only, and whoever means to rewrite one
+        // clears that first; any other write onto it (an import of a series
+        // with the same date) fails, for root too.
+        const SystemError error = ErrorFromErrno(EACCES, path);
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("dskPutTestReportAction"));
+        return false;
+    }
     if (!WriteReportFile(path, record))
         return false;
     if (writtenPath)
         *writtenPath = path;
     return true;
+}
+
+// The indexes a series carries into its own arrays: the report form in use,
+// the current property and the test type of every report-form item (0 for an
+// unused item). The program never writes one outside its range, so such a
+// value comes from a damaged file and would index past an array later. Empty
+// when all are in range, else what is out of it.
+QString IndexOutOfRange(const Protocol& record)
+{
+    if (record.FormIndex < 1 || record.FormIndex > StyleFormCount)
+        return QStringLiteral("report form %1").arg(record.FormIndex);
+    if (record.CurrentProperty < 1 || record.CurrentProperty > PropertyCount)
+        return QStringLiteral("current property %1").arg(record.CurrentProperty);
+    for (int f = 1; f <= StyleFormCount; ++f)
+        for (int i = 1; i <= ReportFormItemCount; ++i) {
+            const int testType = record.Style.Forms[f].Items[i].Property;
+            if (testType < 0 || testType > TestTypeCount)
+                return QStringLiteral("test type %1 in item %2 of report form %3").arg(testType).arg(i).arg(f);
+        }
+    return QString();
 }
 
 // Reads the report at path; false when the file cannot be read or its record
@@ -153,6 +189,13 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
                  QStringLiteral("dskGetTestReport"));
         return false;
     }
+    const QString outOfRange = IndexOutOfRange(result);
+    if (!outOfRange.isEmpty()) {
+        WriteLog(ErrSubscriptOutOfRange,
+                 QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
+                 QStringLiteral("dskGetTestReport"));
+        return false;
+    }
     record = std::move(result);
     return true;
 }
@@ -163,8 +206,11 @@ QString dskStyleFolderName(const QString& styleName)
 {
     uint32_t sum = 0;
     for (const char32_t code : Trim(styleName).toUcs4()) {
+        // A character outside the code page is stored as "?" and counts as
+        // one, whatever its upper-case form, so a name gives the same folder
+        // before and after it went through the settings file.
         char byte = '?';
-        if (code <= 0xFFFF) {
+        if (code <= 0xFFFF && IsCp1252Char(QChar(static_cast<char16_t>(code)))) {
             const QChar ch(static_cast<char16_t>(code));
             const QChar upper = ch.toUpper();
             // Only an upper-case form the code page holds replaces the

@@ -33,16 +33,19 @@ Protocol dskGetTestReport(const QString& folder, const QString& name);
 // style below the folder (created when missing), else into the folder itself
 // (the name may hold a subfolder, "\" or "/"). A folder that does not exist
 // is replaced by the program folder, and when it was DataFolder, DataFolder
-// becomes the program folder. An existing file is replaced whole. Errors are
+// becomes the program folder. An existing file is replaced whole; a
+// read-only one (a stored report) is not, whoever runs the program: the
+// caller clears read-only first when it means to rewrite it. Errors are
 // logged; the result is True when the file was written. File permissions are
 // left to the caller.
 bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
                             bool useStyleFolder);
 
 // As dskPutTestReportAction into the folder itself, but always under the
-// exact name given: a file whose name differs only in case is left alone.
-// For the program's fixed names, which must not land on a file that their
-// readers would not take for theirs.
+// exact name given: a file whose name differs only in case is left alone,
+// and a file of the exact name is replaced even when read-only. For the
+// program's fixed names, which must not land on a file that their readers
+// would not take for theirs.
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record);
 
 // Stores a terminated series as a new report in its style folder below

@@ -149,6 +149,18 @@ TEST_F(PendingSeries, AReadOnlyPendingFileIsReplaced)
     EXPECT_TRUE(ok);
     EXPECT_EQ(ReadFileBytes(path), ReportBytes(Protocols[1]));
     EXPECT_FALSE(IsReadOnly(path));
+
+    // The same in the program folder, where the pending files go while the
+    // data folder is missing.
+    const QString inProgram = Program + QStringLiteral("/PENDING 1.QTA");
+    WriteFileBytes(inProgram, ReportBytes(SampleProtocol(QStringLiteral("s"), At(6))));
+    QFile::setPermissions(inProgram, QFileDevice::ReadOwner);
+    DataFolder = Temp.path() + QStringLiteral("/Gone");
+    SavePendingProtocols(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(DataFolder, Program);
+    EXPECT_EQ(ReadFileBytes(inProgram), ReportBytes(Protocols[1]));
+    EXPECT_FALSE(IsReadOnly(inProgram));
 }
 
 TEST_F(PendingSeries, AFailedWriteKeepsTheEarlierFiles)

@@ -10,6 +10,7 @@
 #include "foundation/modRecords.h"
 #include "platform/BinaryIO.h"
 #include "platform/OleDate.h"
+#include "platform/Paths.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <iterator>
 #include <random>
 
 namespace {
@@ -170,6 +172,11 @@ TEST(StyleFolderName, UpperCasesOnlyIntoTheCodePage)
     // Outside the code page a character counts as "?" (63), once per character.
     EXPECT_EQ(dskStyleFolderName(QStringLiteral("中")), QStringLiteral("QTA064"));
     EXPECT_EQ(dskStyleFolderName(QString::fromUcs4(U"\U0001F600")), QStringLiteral("QTA064"));
+    // Also when its upper-case form lies in the code page ("ı" and "ſ" upper-case
+    // to "I" and "S"): the settings file keeps the name as "?".
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ı")), QStringLiteral("QTA064"));
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ſ")), QStringLiteral("QTA064"));
+    EXPECT_EQ(dskStyleFolderName(QStringLiteral("ı")), dskStyleFolderName(QStringLiteral("?")));
 }
 
 TEST_F(TestReport, EmptySeriesFileByteForByte)
@@ -201,6 +208,10 @@ TEST_F(TestReport, SaveNewWritesIntoTheStyleFolderReadOnly)
     EXPECT_EQ(bytes, ReportHeader("8.0") + Packed(p));
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName)), p);
     EXPECT_TRUE(Presenter.Shown.empty());
+
+    // A style without a name goes to the first folder.
+    ASSERT_TRUE(dskSaveNewTestReport(SampleProtocol(QString(), SampleDate())));
+    EXPECT_TRUE(IsReadOnly(Data + QStringLiteral("/QTA001/") + QLatin1String(SampleName)));
 }
 
 TEST_F(TestReport, SecondSaveWithTheSameDateFailsAndKeepsTheFirst)
@@ -234,6 +245,29 @@ TEST_F(TestReport, PutReplacesAWholeFileAndTruncatesIt)
     ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("X.QTA"), EmptyProtocol, false));
     EXPECT_EQ(QFileInfo(path).size(), 2128);
     EXPECT_EQ(ReadFileBytes(path), EmptyReportFileByHand());
+}
+
+TEST_F(TestReport, PutLeavesAReadOnlyReportAlone)
+{
+    const Protocol first = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    ASSERT_TRUE(dskSaveNewTestReport(first));
+    const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    const std::string before = ReadFileBytes(path);
+
+    // An import of a series with the same date writes with the style folder or
+    // with the stored relative name, in any case: the stored report stays.
+    const Protocol other = SampleProtocol(QStringLiteral("abc"), SampleDate() + 1.0 / 86400);
+    EXPECT_FALSE(dskPutTestReportAction(Data, QLatin1String(SampleName), other, true));
+    EXPECT_FALSE(dskPutTestReportAction(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName), other, false));
+    EXPECT_FALSE(dskPutTestReportAction(Data, QStringLiteral("qta199\\2024.01.05, 13.07.09.qta"), other, false));
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_TRUE(IsReadOnly(path));
+    EXPECT_EQ(LogLines().size(), 3);
+
+    // Cleared first, as a rewrite of the report does, it is replaced.
+    ASSERT_TRUE(SetAttr(path, AttrNormal));
+    EXPECT_TRUE(dskPutTestReportAction(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName), other, false));
+    EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(other));
 }
 
 TEST_F(TestReport, PutWithAStoredRelativeName)
@@ -301,6 +335,11 @@ TEST_F(TestReport, Version25IsConvertedAndWrittenBack)
     EXPECT_EQ(read.Operator, QStringLiteral("Meier"));
     EXPECT_EQ(read.Blocks[1].Values.size(), 3u);
     EXPECT_EQ(read.Blocks[1].Values[2].Value1, 12.5f);
+    // Test type 17 came in with 2.6: the old type 18 is now 19, in the
+    // definitions and in the report form.
+    EXPECT_TRUE(read.Style.Tests[19].Defined1);
+    EXPECT_FALSE(read.Style.Tests[18].Defined1);
+    EXPECT_EQ(read.Style.Forms[1].Items[1].Property, 19);
     EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(read));
     EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(expected));
     EXPECT_TRUE(IsReadOnly(path));
@@ -325,9 +364,14 @@ TEST_F(TestReport, Version26IsReadAsTheMiddleLayout)
     EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(expected));
     EXPECT_TRUE(IsReadOnly(path));
 
-    // "5.9" is still the middle layout.
-    WriteFileBytes(path, OldReportFile("5.9", old));
-    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("OLD.QTA")), expected);
+    // "5.9" is still the middle layout, and so is "2.59999999", which is
+    // 2.6 in single precision.
+    for (const char* version : {"5.9", "2.59999999"}) {
+        WriteFileBytes(path, OldReportFile(version, old));
+        EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("OLD.QTA")), expected) << version;
+        EXPECT_EQ(ReadFileBytes(path), ReportHeader("8.0") + Packed(expected)) << version;
+    }
+    EXPECT_TRUE(LogLines().isEmpty());
 }
 
 TEST_F(TestReport, WriteBackGoesToTheFileThatWasRead)
@@ -398,11 +442,14 @@ TEST_F(TestReport, CurveFileNames)
 TEST_F(TestReport, CutFilesGiveTheEmptySeries)
 {
     const std::string current = ReportHeader("8.0") + Packed(SampleProtocol(QStringLiteral("abc"), SampleDate()));
-    BinaryWriter old;
-    PutRecord(old, Old26Protocol());
-    const std::string older = ReportHeader("2.6") + old.Bytes();
+    BinaryWriter old26;
+    PutRecord(old26, Old26Protocol());
+    const std::string older = ReportHeader("2.6") + old26.Bytes();
+    BinaryWriter old25;
+    PutRecord(old25, Old25Protocol());
+    const std::string oldest = ReportHeader("2.5") + old25.Bytes();
     int cuts = 0;
-    for (const std::string* whole : {&current, &older}) {
+    for (const std::string* whole : {&current, &older, &oldest}) {
         for (std::size_t length = 100; length < whole->size(); length += 100) {
             const std::string cut = whole->substr(0, length);
             WriteFileBytes(Data + QStringLiteral("/CUT.QTA"), cut);
@@ -447,6 +494,61 @@ TEST_F(TestReport, HugeCountsAndLengthsGiveTheEmptySeries)
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("OLD.QTA")), EmptyProtocol);
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), older);
     EXPECT_EQ(LogLines().size(), 5);
+}
+
+TEST_F(TestReport, IndexesOutOfRangeAreAFailedRead)
+{
+    // The file of the empty series ends in Finished, FormIndex, CurrentProperty.
+    const std::string good = EmptyReportFileByHand();
+    const std::size_t formIndex = good.size() - 4;
+    ASSERT_EQ(good.substr(formIndex), Hex("01 00  01 00"));
+    // The test type of item 1 of report form 10: behind the style's empty name,
+    // its 20 definitions of 40 bytes, nine forms of 38 and form 10's empty name.
+    const std::size_t item = 8 + 2 + 20 * 40 + 9 * 38 + 2;
+    ASSERT_EQ(good.substr(item, 6), Hex("00 00  00 00  00 00"));
+
+    struct Patch {
+        std::size_t at;
+        const char* bytes;
+    };
+    const Patch bad[] = {
+        {formIndex, "00 00"}, {formIndex, "0B 00"}, {formIndex, "FF FF"},   // report form 0, 11, -1
+        {formIndex + 2, "00 00"}, {formIndex + 2, "07 00"},                 // current property 0, 7
+        {item, "15 00"}, {item, "FF FF"},                                   // test type 21, -1
+    };
+    for (const Patch& patch : bad) {
+        std::string bytes = good;
+        bytes.replace(patch.at, 2, Hex(patch.bytes));
+        WriteFileBytes(Data + QStringLiteral("/BAD.QTA"), bytes);
+        EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("BAD.QTA")), EmptyProtocol) << patch.at << " " << patch.bytes;
+        EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/BAD.QTA")), bytes);
+    }
+    EXPECT_EQ(LogLines().size(), static_cast<qsizetype>(std::size(bad)));
+    for (const QString& line : LogLines())
+        EXPECT_TRUE(line.contains(QStringLiteral("\tdskGetTestReport")) && line.contains(QStringLiteral("\t9\t")))
+            << line.toStdString();
+
+    // The ends of every range are read.
+    std::string edges = good;
+    edges.replace(formIndex, 4, Hex("0A 00  06 00"));
+    edges.replace(item, 2, Hex("14 00"));
+    WriteFileBytes(Data + QStringLiteral("/EDGES.QTA"), edges);
+    Protocol expected = EmptyProtocol;
+    expected.FormIndex = 10;
+    expected.CurrentProperty = 6;
+    expected.Style.Forms[10].Items[1].Property = 20;
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("EDGES.QTA")), expected);
+
+    // An old file out of range is neither converted nor written back.
+    ProtocolBefore60 old = Old26Protocol();
+    old.FormIndex = 11;
+    const std::string oldBytes = OldReportFile("2.6", old);
+    WriteFileBytes(Data + QStringLiteral("/OLD.QTA"), oldBytes);
+    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("OLD.QTA")), EmptyProtocol);
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), oldBytes);
+    EXPECT_FALSE(IsReadOnly(Data + QStringLiteral("/OLD.QTA")));
+    EXPECT_EQ(LogLines().size(), static_cast<qsizetype>(std::size(bad)) + 1);
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(TestReport, RandomBytesNeverCrash)
