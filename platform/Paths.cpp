@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -25,22 +26,27 @@ QString JoinPath(const QString& folder, const QString& name)
 
 namespace {
 
-// The entry of the folder whose name equals part ignoring case; the exact
-// spelling wins, then the first match in name order so the choice is stable.
+// The entry of the folder whose name equals part ignoring case. The exact
+// spelling wins at the cost of one check; otherwise one pass over the folder,
+// unsorted, keeps the match that comes first in code order, so the choice does
+// not depend on the order the system lists the folder in.
 QString MatchEntry(const QString& folder, const QString& part)
 {
     if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
         return part;
     if (QFileInfo::exists(folder + QLatin1Char('/') + part))
         return part;
-    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                  | QDir::NoDotAndDotDot,
-                                              QDir::Name);
-    for (const QString& entry : entries)
-        if (entry.compare(part, Qt::CaseInsensitive) == 0)
-            return entry;
-    return part;
+    QString match;
+    QDirIterator entries(folder.isEmpty() ? QStringLiteral("/") : folder,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString entry = entries.fileName();
+        if (entry.size() == part.size() && entry.compare(part, Qt::CaseInsensitive) == 0
+            && (match.isEmpty() || entry < match))
+            match = entry;
+    }
+    return match.isEmpty() ? part : match;
 }
 
 } // namespace

@@ -17,6 +17,31 @@ TEST(PathsTest, StoredNamesAreJoinedWithOneSlash)
     EXPECT_EQ(JoinPath(QStringLiteral("/"), QStringLiteral("x")), QStringLiteral("/x"));
 }
 
+TEST(PathsTest, ANameInAnotherCaseIsFoundTheSameWayEveryTime)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.path();
+    // Listed by the system in whatever order: among several spellings the one
+    // first in code order is taken.
+    for (const char* name : {"report.qta", "Report.QTA", "rEPORT.qta", ".Hidden.QTA"}) {
+        QFile f(root + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name;
+    }
+    ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("Qta001/Sub")));
+    EXPECT_EQ(FindExistingPath(root, QStringLiteral("REPORT.QTA")), root + QStringLiteral("/Report.QTA"));
+    EXPECT_EQ(FindExistingPath(root, QStringLiteral("report.qta")), root + QStringLiteral("/report.qta"));
+    EXPECT_EQ(FindExistingPath(root, QStringLiteral(".hidden.qta")), root + QStringLiteral("/.Hidden.QTA"));
+    EXPECT_EQ(FindExistingPath(root + QStringLiteral("//"), QStringLiteral("QTA001\\SUB")),
+              root + QStringLiteral("/Qta001/Sub"));
+    // A name that differs by more than case, or by length, is not taken.
+    EXPECT_EQ(FindExistingPath(root, QStringLiteral("REPORT.QT")), root + QStringLiteral("/REPORT.QT"));
+    EXPECT_EQ(FindExistingPath(root, QStringLiteral("REPORT.QTA ")), root + QStringLiteral("/REPORT.QTA "));
+    // The folder keeps the case it was given in, even where it does not exist.
+    EXPECT_EQ(FindExistingPath(root + QStringLiteral("/QTA001"), QStringLiteral("sub")),
+              root + QStringLiteral("/QTA001/sub"));
+}
+
 TEST(PathsTest, ExtensionsCompareIgnoringCase)
 {
     EXPECT_TRUE(HasExtension(QStringLiteral("2011.12.08, 10.15.00.qta"), QStringLiteral("QTA")));
