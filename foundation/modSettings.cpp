@@ -283,6 +283,30 @@ bool GetSettingsItems(BinaryReader& in, float version)
     return true;
 }
 
+// A whole file image with the magic, from behind the magic, into the globals.
+// False when the file is damaged: an item, or the version, ends inside it.
+bool GetSettingsImage(const std::string& bytes)
+{
+    BinaryReader in(bytes);
+    in.GetBytes(3);
+    float version = NoValue;
+    if (!in.AtEnd()) {
+        version = dskReadVersion(in);
+        if (!in.Ok())
+            return false;
+    }
+    return GetSettingsItems(in, version);
+}
+
+// Every settings global at its value before the file is read: the lists at
+// bounds 0 to 0, the records blank, the passwords empty (the first login is
+// the supervisor's with an empty entry), both folders the program folder.
+void SetSettingsDefaults(const QString& folder)
+{
+    ResetSettingsGlobals(folder);
+    SearchPatterns.assign(1, EmptySearchPattern);
+}
+
 // ---- Files ---------------------------------------------------------------------------
 
 std::optional<std::string> ReadWholeFile(const QString& path, SystemError& error)
@@ -330,40 +354,73 @@ bool IsGoodSettingsImage(const std::string& bytes)
     return dskReadVersion(in) != NoValue;
 }
 
+// True when a settings image reads to its end with no item cut short. It is
+// read into the globals, so this runs only before the file is read, and the
+// defaults are put back afterwards.
+bool ReadsWhole(const std::string& bytes)
+{
+    const bool whole = IsGoodSettingsImage(bytes) && GetSettingsImage(bytes);
+    SetSettingsDefaults(ProgramFolder());
+    return whole;
+}
+
+// Moves QUINTARA.DAT to QUINTARA.DAT.BAD (in place of an older one) and logs
+// why; False, with the failure logged, when it cannot be moved.
+bool KeepSettingsFileAside(const QString& reason)
+{
+    const QString bad = SettingsBadPath();
+    if (QFileInfo::exists(bad))
+        QFile::remove(bad);
+    QFile file(SettingsFilePath());
+    if (!file.rename(bad)) {
+        const SystemError error = ErrorFromFile(file);
+        WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
+        return false;
+    }
+    WriteLog(0, QStringLiteral("QUINTARA.DAT %1; kept as QUINTARA.DAT.BAD").arg(reason),
+             QStringLiteral("ReadSettingsFile"));
+    return true;
+}
+
 // Before the settings are read: a file that is not a settings file is kept
 // aside, and a missing, empty or unusable file is replaced by a good backup.
+// A settings file cut short inside an item is replaced too, when the backup
+// reads whole: an earlier version renamed the file to the backup before
+// writing it anew, so a write it did not finish left the whole settings in
+// the backup only.
 void RecoverSettingsFile()
 {
-    const QString path = SettingsFilePath();
     const QString backup = SettingsBackupPath();
     SystemError error;
+    std::optional<std::string> saved;
 
-    if (QFileInfo(path).isFile()) {
-        const std::optional<std::string> bytes = ReadWholeFile(path, error);
+    if (QFileInfo(SettingsFilePath()).isFile()) {
+        const std::optional<std::string> bytes = ReadWholeFile(SettingsFilePath(), error);
         if (!bytes)
             return;     // the read reports it
         if (!bytes->empty() && dskReadMagic(*bytes) != QLatin1String(SettingsMagic)) {
-            const QString bad = SettingsBadPath();
-            if (QFileInfo::exists(bad))
-                QFile::remove(bad);
-            QFile file(path);
-            if (!file.rename(bad)) {
-                const SystemError renameError = ErrorFromFile(file);
-                WriteLog(renameError.Number, renameError.Text, QStringLiteral("ReadSettingsFile"));
+            if (!KeepSettingsFileAside(QStringLiteral("is not a settings file")))
                 return;
-            }
-            WriteLog(0, QStringLiteral("QUINTARA.DAT is not a settings file; kept as QUINTARA.DAT.BAD"),
-                     QStringLiteral("ReadSettingsFile"));
         } else if (!bytes->empty()) {
-            return;     // a settings file; the read takes it from here
+            // A settings file: the read takes it from here unless it is damaged
+            // and a backup holds the whole settings.
+            if (!QFileInfo(backup).isFile())
+                return;
+            saved = ReadWholeFile(backup, error);
+            if (!saved || ReadsWhole(*bytes) || !ReadsWhole(*saved))
+                return;
+            if (!KeepSettingsFileAside(QStringLiteral("is damaged")))
+                return;
         }
     }
 
-    if (!QFileInfo(backup).isFile())
-        return;
-    const std::optional<std::string> saved = ReadWholeFile(backup, error);
-    if (!saved || !IsGoodSettingsImage(*saved))
-        return;
+    if (!saved) {
+        if (!QFileInfo(backup).isFile())
+            return;
+        saved = ReadWholeFile(backup, error);
+        if (!saved || !IsGoodSettingsImage(*saved))
+            return;
+    }
     if (!WriteWholeFile(SettingsFilePath(), *saved, error)) {
         WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
         return;
@@ -381,26 +438,9 @@ QString SettingsBadPath() { return dskBuildPath(ProgramFolder(), BadFileName); }
 bool InitSettings()
 {
     const QString folder = ProgramFolder();
-    Protocols.assign(1, EmptyProtocol);
-    Styles.assign(1, BlankStyle);
-    ReportForms.assign(1, BlankReportForm);
-    SearchPatterns.assign(1, EmptySearchPattern);
-    Reference2Values.assign(1, QString());
-    Reference3Values.assign(1, QString());
-    Reference4Values.assign(1, QString());
-    Operators.assign(1, QString());
-    RefTitles = DefaultReferenceTitles;
-    KeyboardDef = EmptyKeyboardDefinition;
-    CurrentStyle = BlankStyle;
-    UserPasswords = Passwords{};    // empty: the first login is the supervisor's with an empty entry
-    QDASFolder = folder;
-    StoredSettings = DefaultSystemSettings(folder);
-    CurrentProtocol = 0;
-
-    if (folder.isEmpty()) {
-        StoredSettingsToGlobals();
+    SetSettingsDefaults(folder);
+    if (folder.isEmpty())
         return true;
-    }
     // A file kept aside as not being a settings file still means this is no first start.
     const bool existedBefore = QFileInfo(SettingsFilePath()).isFile();
     RecoverSettingsFile();
@@ -433,17 +473,7 @@ void ReadSettingsFile()
     }
     if (dskReadMagic(*bytes) != QLatin1String(SettingsMagic))
         return;
-    BinaryReader in(*bytes);
-    in.GetBytes(3);
-    float version = NoValue;
-    if (!in.AtEnd()) {
-        version = dskReadVersion(in);
-        if (!in.Ok()) {
-            WriteLog(InputPastEndOfFile, QStringLiteral("Input past end of file"), QStringLiteral("ReadSettingsFile"));
-            return;
-        }
-    }
-    if (!GetSettingsItems(in, version))
+    if (!GetSettingsImage(*bytes))
         WriteLog(InputPastEndOfFile, QStringLiteral("Input past end of file"), QStringLiteral("ReadSettingsFile"));
 }
 

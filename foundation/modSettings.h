@@ -7,9 +7,10 @@
 #include <string>
 
 // Puts every settings global to its default, restores the file from its
-// backup when the file is missing or unusable, reads it, and copies the
-// stored system settings into the working globals. True when no settings
-// file existed (first start).
+// backup when the file is missing, empty, not a settings file (kept as
+// QUINTARA.DAT.BAD) or cut short where the backup is whole, reads it, and
+// copies the stored system settings into the working globals. True when no
+// settings file existed (first start).
 bool InitSettings();
 
 // Reads QUINTARA.DAT into the globals; a missing file is created empty. A

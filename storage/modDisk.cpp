@@ -101,6 +101,16 @@ bool dskIsVersionText(const std::string& text)
     return i == n;
 }
 
+namespace {
+
+// The value of a version text; NoValue when it is not a number.
+float VersionValue(const std::string& text)
+{
+    return dskIsVersionText(text) ? static_cast<float>(Val(text)) : NoValue;
+}
+
+} // namespace
+
 QString dskReadMagic(const std::string& bytes)
 {
     return bytes.size() >= 3 ? FromCp1252(bytes.substr(0, 3)) : QString();
@@ -109,9 +119,7 @@ QString dskReadMagic(const std::string& bytes)
 float dskReadVersion(BinaryReader& in)
 {
     const std::string text = in.GetBytesString();
-    if (!in.Ok() || !dskIsVersionText(text))
-        return NoValue;
-    return static_cast<float>(Val(text));
+    return in.Ok() ? VersionValue(text) : NoValue;
 }
 
 QString dskReadMagic(QIODevice& file)
@@ -134,12 +142,7 @@ float dskReadVersion(QIODevice& file)
     const int length = static_cast<unsigned char>(lengthBytes[0])
         | (static_cast<unsigned char>(lengthBytes[1]) << 8);
     const QByteArray text = file.read(length);
-    if (text.size() != length)
-        return NoValue;
-    const std::string version = text.toStdString();
-    if (!dskIsVersionText(version))
-        return NoValue;
-    return static_cast<float>(Val(version));
+    return text.size() == length ? VersionValue(text.toStdString()) : NoValue;
 }
 
 void dskPutHeader(BinaryWriter& out, const char* magic)

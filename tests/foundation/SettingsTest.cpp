@@ -232,6 +232,10 @@ protected:
         SearchPatterns[0].Style = QStringLiteral("last");
         SearchPatterns[2].TestType = 7;
         SearchPatterns[2].Reference4 = QStringLiteral("R?");
+        SearchPatterns[2].DateFrom = DateSerial(2023, 1, 1);
+        SearchPatterns[2].DateTo = DateSerial(2023, 12, 31);
+        SearchPatterns[2].TimeFrom = TimeSerial(6, 0, 0);
+        SearchPatterns[2].TimeTo = TimeSerial(22, 0, 0);
         KeyboardDef.Instrument = QStringLiteral("Hand");
         KeyboardDef.Parameter4 = QStringLiteral("P4");
         Language = 5;
@@ -316,7 +320,9 @@ TEST_F(SettingsTest, EveryItemIsSavedAndReadBack)
     const std::vector<QString> operators = Operators;
     const std::vector<Style> styles = Styles;
     const std::vector<ReportForm> forms = ReportForms;
-    const std::vector<SearchPattern> patterns = SearchPatterns;
+    // Search patterns are stored without their dates, which come back as 0.
+    std::vector<SearchPattern> patterns = SearchPatterns;
+    patterns[2].DateFrom = patterns[2].DateTo = patterns[2].TimeFrom = patterns[2].TimeTo = 0;
     const ReferenceTitles titles = RefTitles;
     const KeyboardDefinition keyboard = KeyboardDef;
     const SystemSettings stored = StoredSettings;
@@ -636,6 +642,55 @@ TEST_F(SettingsTest, AnEmptyFileIsRestoredFromAGoodBackupButNotFromABadOne)
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 3);
     EXPECT_EQ(LogLines().size(), 1);
+}
+
+TEST_F(SettingsTest, AFileCutShortIsReplacedByABackupThatReadsWhole)
+{
+    // A write of an earlier version that did not finish: the file cut inside
+    // the styles, the whole settings in the backup.
+    const std::string whole = SettingsFile("8.0", Layout::Current);
+    const std::size_t styleStart = whole.find(std::string("\x05\x00" "Alpha", 7));
+    ASSERT_NE(styleStart, std::string::npos);
+    const std::string cut = whole.substr(0, styleStart + 100);
+    WriteFile(DatPath(), cut);
+    WriteFile(Path("QUINTARA.DAT.BAK"), whole);
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(ReadFile(DatPath()), whole);
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), cut);
+    ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[1].Name, QStringLiteral("Alpha"));
+    EXPECT_EQ(Language, 3);
+    EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("super1"));
+    QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\t0\tQUINTARA.DAT is damaged; kept as QUINTARA.DAT.BAD")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0\tQUINTARA.DAT restored from QUINTARA.DAT.BAK")));
+
+    // A backup cut short as well replaces nothing, and trying it leaves no
+    // trace in the settings: what the file does not hold keeps its default.
+    QFile::remove(Path("QUINTARA.DAT.BAD"));
+    WriteFile(DatPath(), cut);
+    WriteFile(Path("QUINTARA.DAT.BAK"), whole.substr(0, whole.size() - 3));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(ReadFile(DatPath()), cut);
+    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAD")));
+    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Meier")}));
+    EXPECT_EQ(Styles.size(), 1u);
+    EXPECT_EQ(Language, 2);
+    EXPECT_EQ(UserPasswords, Passwords{});
+    EXPECT_EQ(QDASFolder, m_dir.path());
+    lines = LogLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("\tReadSettingsFile    \t8.0\t62\t")));
+
+    // A whole file, even of an older version, keeps its place beside a backup.
+    const std::string older = SettingsFile("5.9", Layout::Before60);
+    WriteFile(DatPath(), older);
+    WriteFile(Path("QUINTARA.DAT.BAK"), whole);
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(ReadFile(DatPath()), older);
+    EXPECT_EQ(QDASFolder, m_dir.path());
+    EXPECT_EQ(LogLines().size(), 3);
 }
 
 TEST_F(SettingsTest, AFileWithAnotherMagicIsKeptAside)
