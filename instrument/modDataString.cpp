@@ -11,9 +11,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -264,45 +262,6 @@ QString UnitAt(const std::string& text, int position)
 // ---------------------------------------------------------------------------
 // Older formats
 
-// A number in plain notation with "." and up to 15 significant digits, no
-// exponent and no leading blank.
-std::string PlainNumberText(double value)
-{
-    if (value == 0.0 || !std::isfinite(value))
-        return "0";
-    char buffer[64];
-    const std::to_chars_result result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
-    const std::string text(buffer, result.ptr);
-    const size_t e = text.find('e');
-    std::string digits;
-    for (size_t i = 0; i < e; ++i) {
-        if (text[i] != '.')
-            digits.push_back(text[i]);
-    }
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const int exponent = std::atoi(text.c_str() + e + 1);
-
-    std::string out = value < 0 ? "-" : "";
-    if (exponent < 0) {
-        out += "0.";
-        out += std::string(static_cast<size_t>(-exponent - 1), '0');
-        out += digits;
-    } else {
-        const size_t whole = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= whole) {
-            out += digits;
-            out += std::string(whole - digits.size(), '0');
-        } else {
-            out += digits.substr(0, whole);
-            out += '.';
-            out += digits.substr(whole);
-        }
-    }
-    return out;
-}
-
 // The value as a 6-character result field. Decimals that do not fit are cut;
 // a value whose whole part does not fit gives False, since a cut there would
 // write a different number.
@@ -321,6 +280,16 @@ bool ResultField(double value, std::string& field)
             text.pop_back();
     }
     field = PadText(text, 6);
+    return true;
+}
+
+// A reading of the older instruments ("." as decimal point); False when the
+// field holds no number, which is no reading of 0 either.
+bool ReadingValue(const std::string& field, double& value)
+{
+    if (!IsNumberText(Text(Trim(field))))
+        return false;
+    value = Val(field);
     return true;
 }
 
@@ -349,40 +318,66 @@ std::string Finish(const std::string& first57)
     return first57 + DataStringChecksum(first57) + "\r\n";
 }
 
+// A converted string with nothing but its identifier and the flag "0".
+std::string BlankConversion(const std::string& identifier)
+{
+    return Finish(RS + identifier + Blanks(48) + "0");
+}
+
+// The scale and the twist counter send a bare reading: code letter and
+// parameters come from the expected string, the value is written in its
+// result unit, there is no second result.
+std::string ReadingConversion(const std::string& identifier, const std::string& expected,
+                              const std::string& warning, double value, const std::string& unit)
+{
+    std::string field;
+    if (!ResultField(value, field))
+        return std::string();
+    return Finish(RS + identifier + Blanks(3) + Mid(expected, 12, 29) + warning + field + unit + Blanks(8) + "0");
+}
+
+// A reply of the KR 6100-II, KR 6400-II, KR 6410 or KR 6800 with 22
+// characters or more carries the flag (19) and the serial number (20 to 22);
+// a shorter one has neither.
 bool HasSerialAndFlag(const std::string& text)
 {
     return text.size() >= 22;
 }
 
+std::string AppendedSerial(const std::string& s)
+{
+    return HasSerialAndFlag(s) ? Mid(s, 20, 3) : Blanks(3);
+}
+
+// Positions 27 to 57 of these models: no parameters 3 and 4, the warning sign
+// at 11 and the reading at 12 to 17 of the reply, its unit code, no second
+// result, the flag.
+std::string ReadingAndFlag(const std::string& s, const std::string& unit)
+{
+    return Blanks(14) + Mid(s, 11, 1) + PadTrimmed(Mid(s, 12, 6), 6) + unit + Blanks(8)
+           + (HasSerialAndFlag(s) ? Mid(s, 19, 1) : "0");
+}
+
 std::string ConvertKeyboard(const std::string& s, const std::string* e)
 {
-    std::string out = RS + Identifiers[1];
     const std::string value = Mid(s, 4, 6);
-    if (e && IsNumberText(Text(Trim(value)))) {
-        out += Pad(ToCp1252(KeyboardDef.SerialNumber), 3);
-        out += Mid(*e, 12, 30);
-        out += Pad(value, 6);
-        out += Mid(*e, 48, 9);
-    } else {
-        out += Blanks(48);
-    }
-    out += "0";
-    return Finish(out);
+    if (!e || !IsNumberText(Text(Trim(value))))
+        return BlankConversion(Identifiers[1]);
+    return Finish(RS + Identifiers[1] + Pad(ToCp1252(KeyboardDef.SerialNumber), 3) + Mid(*e, 12, 30) + Pad(value, 6)
+                  + Mid(*e, 48, 9) + "0");
 }
 
 // "D 7041": a weight in grams, turned into the property the expected string
 // asks for (fineness, count, area weight, weight) in its result unit.
 std::string ConvertD7041(const std::string& s, const std::string* e)
 {
-    std::string out = RS + Identifiers[2] + Blanks(3);
     if (!e)
-        return Finish(out + Blanks(45) + "0");
+        return BlankConversion(Identifiers[2]);
     const DataStringRecord h = ParseDataString(*e);
     const std::string unit = UnitCode(h.ResultUnit, Language);
-    out += Mid(*e, 12, 29);
-    out += Mid(s, 12, 1) == "g" ? " " : "*";
-
-    double value = Val(Mid(s, 5, 6));
+    double value = 0.0;
+    if (!ReadingValue(Mid(s, 5, 6), value))
+        return std::string();
     if (value != 0.0) {
         const std::string letter = Mid(*e, 12, 1);
         double p = 0.0;
@@ -406,16 +401,10 @@ std::string ConvertD7041(const std::string& s, const std::string* e)
             if (unit == "i")            // Ne
                 value *= 0.590541;
         } else if (letter == "A" || letter == "P") {
-            if (letter == "A") {
-                if (!hasP || p == 0.0)
-                    return std::string();
-                value = value / p;
-            } else {
-                // The punch of paper size DIN A p covers 10000 / 2^p cm².
-                if (!hasP)
-                    return std::string();
-                value = value / (10000.0 / std::pow(2.0, static_cast<double>(CInt(p))));
-            }
+            if (!hasP || (letter == "A" && p == 0.0))
+                return std::string();
+            // The punch of paper size DIN A p covers 10000 / 2^p cm².
+            value /= letter == "A" ? p : 10000.0 / std::pow(2.0, static_cast<double>(CInt(p)));
             if (unit == "k")            // g/m²
                 value *= 10000.0;
             else if (unit == "l")       // oz/yd²
@@ -429,47 +418,30 @@ std::string ConvertD7041(const std::string& s, const std::string* e)
                 value /= 453.59237;
         }
     }
-    std::string field;
-    if (!ResultField(value, field))
-        return std::string();
-    out += field;
-    out += unit;
-    out += Blanks(8);
-    out += "0";
-    return Finish(out);
+    return ReadingConversion(Identifiers[2], *e, Mid(s, 12, 1) == "g" ? " " : "*", value, unit);
 }
 
 // "MP 4300-II": counted turns over the test length, as turns per metre or
 // per inch; the untwist/retwist method counts every turn twice.
 std::string ConvertMP4300(const std::string& s, const std::string* e)
 {
-    std::string out = RS + Identifiers[3] + Blanks(3);
     if (!e)
-        return Finish(out + Blanks(45) + "0");
+        return BlankConversion(Identifiers[3]);
     const DataStringRecord h = ParseDataString(*e);
     const std::string unit = UnitCode(h.ResultUnit, Language);
-    out += Mid(*e, 12, 29);
-    out += Mid(s, 18, 1);
-
     double p = 0.0;
-    if (!ExpectedParameter1(h, p) || p == 0.0)
+    double turns = 0.0;
+    if (!ExpectedParameter1(h, p) || p == 0.0 || !ReadingValue(Mid(s, 12, 6), turns))
         return std::string();
     const double g = h.Parameter1Unit == QLatin1String("mm") ? 1000.0 : 39.3702;
-    double value = Val(Mid(s, 12, 6)) / p * g;
+    double value = turns / p * g;
     if (value != 0.0) {
         if (unit == "s")                // per inch
             value /= 39.3702;
         if (Mid(*e, 12, 1) == "U")
             value *= 0.5;
     }
-    std::string field;
-    if (!ResultField(value, field))
-        return std::string();
-    out += field;
-    out += unit;
-    out += Blanks(8);
-    out += "0";
-    return Finish(out);
+    return ReadingConversion(Identifiers[3], *e, Mid(s, 18, 1), value, unit);
 }
 
 std::string ConvertMP4800(const std::string& s)
@@ -506,11 +478,8 @@ std::string ConvertMP4800(const std::string& s)
 
 std::string ConvertKR6100(const std::string& s)
 {
-    const bool full = HasSerialAndFlag(s);
     const std::string mode = Mid(s, 9, 1);
-    std::string out = RS + Identifiers[5];
-    out += full ? Mid(s, 20, 3) : Blanks(3);
-    out += mode;
+    std::string out = RS + Identifiers[5] + AppendedSerial(s) + mode;
     const std::string pressure = Trim(Mid(s, 4, 5));
     if (mode == "G" && IsNumberText(Text(pressure)) && Val(pressure) == 2.0)
         out += Pad("2/10", 6);
@@ -520,21 +489,13 @@ std::string ConvertKR6100(const std::string& s)
     const std::string area = Mid(s, 10, 1);
     out += Pad(area == "H" ? "100" : (area == "I" ? "26/28" : "10"), 6);
     out += ")";                         // cm²
-    out += Blanks(14);
-    out += Mid(s, 11, 1);
-    out += PadTrimmed(Mid(s, 12, 6), 6);
-    out += Mid(s, 18, 1) == "B" ? "C" : "a";    // mbar, min
-    out += Blanks(8);
-    out += full ? Mid(s, 19, 1) : "0";
+    out += ReadingAndFlag(s, Mid(s, 18, 1) == "B" ? "C" : "a");    // mbar, min
     return Finish(out);
 }
 
 std::string ConvertKR6400(const std::string& s, const std::string& identifier)
 {
-    const bool full = HasSerialAndFlag(s);
-    std::string out = RS + identifier;
-    out += full ? Mid(s, 20, 3) : Blanks(3);
-    out += " ";
+    std::string out = RS + identifier + AppendedSerial(s) + " ";
     out += PadTrimmed(Mid(s, 4, 5), 6);
     out += "?";                         // Pa
     const std::string areaLetter = Mid(s, 10, 1);
@@ -542,25 +503,21 @@ std::string ConvertKR6400(const std::string& s, const std::string& identifier)
     if (areaLetter.size() == 1 && areaLetter[0] >= 'A' && areaLetter[0] <= 'G')
         out += Pad(Areas[areaLetter[0] - 'A'], 6);
     out += ")";                         // cm²
-    out += Blanks(14);
-    out += Mid(s, 11, 1);
-    out += PadTrimmed(Mid(s, 12, 6), 6);
-    // mm/s, l/m²/s, l/dm²/min, cm³/cm²/s, m³/m²/min, cfm, cm², m³/m²/h
-    static const char UnitLetters[] = "OPQRSTUV";
-    static const char UnitCodes[] = "HUVWXZ)Y";
+    // mm/s, l/m²/s, l/dm²/min, cm³/cm²/s, m³/m²/min, cfm, cm², m³/m²/h; an
+    // unknown letter writes none.
+    static const std::string UnitLetters = "OPQRSTUV";
+    static const std::string UnitCodes = "HUVWXZ)Y";
     const std::string unitLetter = Mid(s, 18, 1);
-    for (int i = 0; i < 8; ++i) {
-        if (unitLetter.size() == 1 && unitLetter[0] == UnitLetters[i])
-            out += UnitCodes[i];
-    }
-    out += Blanks(8);
-    out += full ? Mid(s, 19, 1) : "0";
+    const size_t unit = unitLetter.size() == 1 ? UnitLetters.find(unitLetter[0]) : std::string::npos;
+    out += ReadingAndFlag(s, unit == std::string::npos ? std::string() : UnitCodes.substr(unit, 1));
     return Finish(out);
 }
 
+// The KR 6450 sends its pressures in tenths of a kilopascal.
 std::string TenthsText(const std::string& field)
 {
-    const double tenths = std::trunc(Val(field) / 10.0);
+    // Adding 0 turns a truncated -0 into 0.
+    const double tenths = std::trunc(Val(field) / 10.0) + 0.0;
     return QString::number(tenths, 'f', 0).toStdString();
 }
 
@@ -588,20 +545,12 @@ std::string ConvertKR6450(const std::string& s)
 
 std::string ConvertKR6800(const std::string& s)
 {
-    const bool full = HasSerialAndFlag(s);
-    std::string out = RS + Identifiers[13];
-    out += full ? Mid(s, 20, 3) : Blanks(3);
-    out += " ";
+    std::string out = RS + Identifiers[13] + AppendedSerial(s) + " ";
     out += PadTrimmed(Mid(s, 9, 2), 6);
     out += " ";
     out += PadTrimmed(Mid(s, 4, 5), 6);
     out += "7";                         // cN
-    out += Blanks(14);
-    out += Mid(s, 11, 1);
-    out += PadTrimmed(Mid(s, 12, 6), 6);
-    out += Mid(s, 18, 1) == "c" ? "7" : "6";    // cN, mN
-    out += Blanks(8);
-    out += full ? Mid(s, 19, 1) : "0";
+    out += ReadingAndFlag(s, Mid(s, 18, 1) == "c" ? "7" : "6");    // cN, mN
     return Finish(out);
 }
 

@@ -133,7 +133,8 @@ std::array<int16_t, 14> CompareDataStringParameters(const std::string& newText,
 // as a current data string; a string of any other device code (every current
 // string) comes back without its last two characters and with CR LF. The
 // expected string supplies the fields the old format lacks. A conversion that
-// cannot give a sound value (a division by a missing test length, a number
-// too long for its field) gives "", which fails validation.
+// cannot give a sound value (a reading that is no number, a division by a
+// missing test length, a number too long for its field) gives "", which fails
+// validation.
 std::string ConvertOldDataString(const std::string& text);
 std::string ConvertOldDataString(const std::string& text, const std::string& expected);

@@ -152,6 +152,44 @@ DecimalDigits ToDecimalDigits(double value)
     return number;
 }
 
+// |value| rounded to `significant` significant digits: the digits without
+// trailing zeros and the power of ten of the first one (1234.5 gives "12345"
+// and 3, 0.05 gives "5" and -2). Zero and values that are not finite give "0"
+// and 0.
+void SignificantDigits(double value, int significant, std::string& digits, int& exponent)
+{
+    digits = "0";
+    exponent = 0;
+    if (value == 0.0 || !std::isfinite(value))
+        return;
+    const int precision = std::clamp(significant, 1, 17) - 1;
+    char buffer[64];
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, precision);
+    const std::string text(buffer, result.ptr);
+    const size_t e = text.find('e');
+    digits.clear();
+    for (size_t i = 0; i < e; ++i) {
+        if (text[i] != '.')
+            digits.push_back(text[i]);
+    }
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    exponent = std::atoi(text.c_str() + e + 1);
+}
+
+// Digits and exponent as SignificantDigits gives them, written without an
+// exponent and with "." as decimal point.
+std::string PlainDigits(const std::string& digits, int exponent)
+{
+    if (exponent < 0)
+        return "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    const size_t whole = static_cast<size_t>(exponent) + 1;
+    if (digits.size() <= whole)
+        return digits + std::string(whole - digits.size(), '0');
+    return digits.substr(0, whole) + '.' + digits.substr(whole);
+}
+
 // The text CStr writes: 15 significant digits for a Double, 7 for a Single,
 // scientific notation below 1E-04 and from 1E+15 (1E+07 for a Single) on.
 // Infinities and NaN cannot arise on the original platform; they are written
@@ -165,24 +203,10 @@ QString GeneralText(double value, bool isSingle)
     if (value == 0.0)
         return QStringLiteral("0");
     const int significant = isSingle ? 7 : 15;
-    char buffer[64];
-    std::to_chars_result result;
-    if (isSingle)
-        result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(static_cast<float>(value)),
-                               std::chars_format::scientific, significant - 1);
-    else
-        result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                               std::chars_format::scientific, significant - 1);
-    const std::string text(buffer, result.ptr);
-    const size_t e = text.find('e');
     std::string digits;
-    for (size_t i = 0; i < e; ++i) {
-        if (text[i] != '.')
-            digits.push_back(text[i]);
-    }
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const int exponent = std::atoi(text.c_str() + e + 1);
+    int exponent = 0;
+    SignificantDigits(isSingle ? static_cast<double>(static_cast<float>(value)) : value, significant, digits,
+                      exponent);
 
     QString out;
     if (value < 0)
@@ -198,21 +222,10 @@ QString GeneralText(double value, bool isSingle)
         if (magnitude < 10)
             out += QLatin1Char('0');
         out += QString::number(magnitude);
-    } else if (exponent < 0) {
-        out += QLatin1Char('0');
-        out += DecimalSep();
-        out += QString(-exponent - 1, QLatin1Char('0'));
-        out += QString::fromLatin1(digits.c_str());
     } else {
-        const size_t whole = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= whole) {
-            out += QString::fromLatin1(digits.c_str());
-            out += QString(static_cast<qsizetype>(whole - digits.size()), QLatin1Char('0'));
-        } else {
-            out += QString::fromLatin1(digits.substr(0, whole).c_str());
-            out += DecimalSep();
-            out += QString::fromLatin1(digits.substr(whole).c_str());
-        }
+        QString plain = QString::fromLatin1(PlainDigits(digits, exponent).c_str());
+        plain.replace(QLatin1Char('.'), DecimalSep());
+        out += plain;
     }
     return out;
 }
@@ -644,6 +657,16 @@ QString CStr(float value)
 QString CStr(int value)
 {
     return QString::number(value);
+}
+
+std::string PlainNumberText(double value, int significant)
+{
+    std::string digits;
+    int exponent = 0;
+    SignificantDigits(value, significant, digits, exponent);
+    if (digits == "0")
+        return "0";
+    return (value < 0 ? "-" : "") + PlainDigits(digits, exponent);
 }
 
 double RoundHalfEven(double value)

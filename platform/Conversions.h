@@ -29,6 +29,12 @@ QString CStr(double value);
 QString CStr(float value);
 QString CStr(int value);
 
+// A number in plain notation, never with an exponent: up to `significant`
+// significant digits, "." as decimal point, no leading blank ("-0.000125",
+// "1234.5", 1E+20 with all its zeros). Zero and values that are not finite
+// give "0". For fixed-width fields that instruments read.
+std::string PlainNumberText(double value, int significant = 15);
+
 // Converts a text to a number in the locale's notation (what IsNumeric accepts); 0 otherwise.
 double CDbl(const QString& text);
 

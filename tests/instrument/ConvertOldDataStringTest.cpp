@@ -155,6 +155,11 @@ TEST_F(ConvertOldDataStringTest, WeighingThatCannotGiveASoundValueGivesNothing)
     EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("F", "   abc", "$", "f")), "");
     EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("A", "      ", ")", "k")), "");
     EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("N", "   abc", "$", "h")), "");
+    // A weight that is no number is no reading of 0 either.
+    for (const char* weight : {"   abc", "      ", "12-345"}) {
+        EXPECT_EQ(ConvertOldDataString(Weighing(weight), WeighingHeader("W", "      ", " ", ":")), "") << weight;
+        EXPECT_EQ(ConvertOldDataString(Weighing(weight), WeighingHeader("N", "   100", "$", "h")), "") << weight;
+    }
     // An empty expected string has no code letter: the value passes, but the
     // string lacks the expected fields and fails validation.
     EXPECT_FALSE(IsValidDataString(ConvertOldDataString(Weighing("12.345"), "")));
@@ -200,6 +205,9 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
 
     EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "     0")), "");
     EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "   abc")), "");
+    // Turns that are no number give nothing, not 0 turns.
+    EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        " "  n.a." "+" "\r\n", e), "");
+    EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        ", e), "");
 
     const std::string head = "\x1E" "MP 4300" + std::string(48, ' ') + "0";
     EXPECT_BYTES(ConvertOldDataString(reply), head + DataStringChecksum(head) + "\r\n");
@@ -356,22 +364,17 @@ TEST_F(ConvertOldDataStringTest, DynamicAirPermeability)
     // 20-23 upper pressure limit in 0.1 kPa, 24-29 result, 31-35 exponent,
     // 36 flag, 37-39 serial number.
     const std::string reply = "\x1E" "66" " 1234" "xx" " " " 400" " 500" "1500" " 123.4" " " "0.512" "1" "B12";
-    Fields f;
-    f.Id = "KR 6450";
-    f.Serial = "B12";
-    f.P1 = "   400";
-    f.U1 = "/";
-    f.P2 = "   123";
-    f.U2 = "A";
-    f.P3 = "150/50";
-    f.U3 = "A";
-    f.P4 = "    50";
-    f.U4 = ")";
-    f.R1 = " 123.4";
-    f.RU1 = "H";
-    f.R2 = " 0.512";
-    f.Flag = "1";
+    Fields f = KR6450Reading();
+    f.Warning = " ";
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+
+    // Tenths are cut toward zero: 1239 is 123, -5 is 0 (never "-0").
+    std::string other = reply;
+    other.replace(3, 5, " 1239");
+    EXPECT_BYTES(ConvertOldDataString(other), Build(f));
+    other.replace(3, 5, "   -5");
+    f.P2 = "     0";
+    EXPECT_BYTES(ConvertOldDataString(other), Build(f));
 }
 
 TEST_F(ConvertOldDataStringTest, TearingStrength)

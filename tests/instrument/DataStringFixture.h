@@ -90,3 +90,27 @@ inline std::string Build(const Fields& f)
     const std::string head = Head(f);
     return head + DataStringChecksum(head) + "\r\n";
 }
+
+// A KR 6450 dynamic air-permeability reading with two results: serial B12,
+// 400 cm³ at 12.3 kPa, limits 150/50 kPa on 50 cm², warning "-", 123.4 mm/s
+// and the exponent 0.512, sent before.
+inline Fields KR6450Reading()
+{
+    Fields f;
+    f.Id = "KR 6450";
+    f.Serial = "B12";
+    f.P1 = "   400";
+    f.U1 = "/";
+    f.P2 = "   123";
+    f.U2 = "A";
+    f.P3 = "150/50";
+    f.U3 = "A";
+    f.P4 = "    50";
+    f.U4 = ")";
+    f.Warning = "-";
+    f.R1 = " 123.4";
+    f.RU1 = "H";
+    f.R2 = " 0.512";
+    f.Flag = "1";
+    return f;
+}

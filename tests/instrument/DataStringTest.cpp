@@ -26,28 +26,6 @@ Fields AirPermeability()
     return f;
 }
 
-// A KR 6450 dynamic air-permeability reading with two results.
-Fields DynamicAirPermeability()
-{
-    Fields f;
-    f.Id = "KR 6450";
-    f.Serial = "B12";
-    f.P1 = "   400";
-    f.U1 = "/";
-    f.P2 = "   123";
-    f.U2 = "A";
-    f.P3 = "150/50";
-    f.U3 = "A";
-    f.P4 = "    50";
-    f.U4 = ")";
-    f.Warning = "-";
-    f.R1 = " 123.4";
-    f.RU1 = "H";
-    f.R2 = " 0.512";
-    f.Flag = "1";
-    return f;
-}
-
 // A KR 6250 thread-density reading: test length, mode, measuring range.
 Fields ThreadDensity()
 {
@@ -344,7 +322,7 @@ TEST_F(DataStringTest, FlagIsTrueForOne)
 
 TEST_F(DataStringTest, ParseReadsEveryField)
 {
-    const std::string text = Build(DynamicAirPermeability());
+    const std::string text = Build(KR6450Reading());
     const DataStringRecord r = ParseDataString(text);
     EXPECT_EQ(r.InstrumentCode, 12);
     EXPECT_EQ(r.SerialNumber, "1112");
@@ -396,7 +374,7 @@ TEST_F(DataStringTest, ShortStringsGiveEmptyFields)
 
 TEST_F(DataStringTest, SetFieldWritesEachFieldRightAlignedAndRenewsTheChecksum)
 {
-    Fields f = DynamicAirPermeability();
+    Fields f = KR6450Reading();
     std::string text = Build(f);
     text[57] = '!';                            // a stale checksum is renewed in every case
 
@@ -477,7 +455,7 @@ TEST_F(DataStringTest, SetFieldOnAShortStringDoesNotGrowIt)
 TEST_F(DataStringTest, AStringAgainstItselfDoesNotDeviate)
 {
     const std::array<int16_t, 14> none{};
-    for (const Fields& f : {AirPermeability(), DynamicAirPermeability(), ThreadDensity()})
+    for (const Fields& f : {AirPermeability(), KR6450Reading(), ThreadDensity()})
         EXPECT_EQ(CompareDataStringParameters(Build(f), Build(f)), none);
     EXPECT_EQ(CompareDataStringParameters("", ""), none);
 }
@@ -577,7 +555,7 @@ TEST_F(DataStringTest, FourDigitSerialModelsHaveNoCodeLetterToCompare)
 
 TEST_F(DataStringTest, SerialNumberAndParametersDeviateOnlyAgainstAFilledReference)
 {
-    const Fields received = DynamicAirPermeability();
+    const Fields received = KR6450Reading();
     Fields reference;
     reference.Id = received.Id;
     reference.RU1 = received.RU1;
@@ -600,7 +578,7 @@ TEST_F(DataStringTest, SerialNumberAndParametersDeviateOnlyAgainstAFilledReferen
 
 TEST_F(DataStringTest, KR6450TestVolumeMayDeviateByFifteenPercent)
 {
-    Fields reference = DynamicAirPermeability();
+    Fields reference = KR6450Reading();
     reference.P1 = "   100";
     Fields received = reference;
     for (const char* volume : {"   115", "    85", "   100", " 115.0"}) {
@@ -635,7 +613,7 @@ TEST_F(DataStringTest, KR6450TestVolumeMayDeviateByFifteenPercent)
 TEST_F(DataStringTest, KR6450RatioReadsLocaleNumbers)
 {
     Pin(QStringLiteral("de_DE"));
-    Fields reference = DynamicAirPermeability();
+    Fields reference = KR6450Reading();
     reference.P1 = "   1.5";
     Fields received = reference;
     received.P1 = "   1.6";

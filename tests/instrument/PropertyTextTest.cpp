@@ -26,35 +26,6 @@ void FillKeyboardDefinition()
 
 } // namespace
 
-TEST_F(PropertyTextTest, PropertyNamesInEnglish)
-{
-    const char* const english[21] = {"",
-                                     "Keyboard",
-                                     "Yarn Fineness",
-                                     "Yarn Count",
-                                     "Area Weight",
-                                     "Paper Area Weight",
-                                     "Weight",
-                                     "Yarn twist - Untwist/Retwist Method",
-                                     "Yarn twist - Direct Counting Method",
-                                     "Tensile Strength",
-                                     "Skein Strength",
-                                     "Hydrostatic Head - Static Test Method",
-                                     "Hydrostatic Head - Dynamic Test Method",
-                                     "Hydrostatic Head - Program Method",
-                                     "Bursting Strength",
-                                     "Thread Density",
-                                     "Static Air Permeability",
-                                     "Pressure Drop",
-                                     "Dynamic Air Permeability",
-                                     "Tearing Strength - Elmendorf Method",
-                                     "Liquid Strike Through Time"};
-    for (int16_t t = 0; t <= 20; ++t)
-        EXPECT_EQ(PropertyName(t, 2), english[t]) << t;
-    EXPECT_EQ(PropertyName(21, 2), "");
-    EXPECT_EQ(PropertyName(-1, 2), "");
-}
-
 TEST_F(PropertyTextTest, PropertyNamesInEveryLanguage)
 {
     struct Case {
@@ -63,33 +34,52 @@ TEST_F(PropertyTextTest, PropertyNamesInEveryLanguage)
     };
     const Case cases[] = {
         {1, {"Tastatur", "Keyboard", "Clavier", "Tastiera", "Teclado"}},
+        {2, {"Garnfeinheit", "Yarn Fineness", "Finesse du fil", "Finezza del filo", "Finura del hilo"}},
+        {3, {"Garnnummer", "Yarn Count", "Titre du fil", "Titolo del filo", "Titulo del hilo"}},
+        {4, {"Flächengewicht", "Area Weight", "Grammage", "Grammatura", "Peso especifico"}},
         {5, {"Papierflächengewicht", "Paper Area Weight", "Grammage du papier", "Grammatura del la carta",
-             "Peso especifico del papel"}},
+         "Peso especifico del papel"}},
+        {6, {"Gewicht", "Weight", "Poids", "Peso", "Peso"}},
         {7, {"Garndrehung - Spannungsfühlerverfahren", "Yarn twist - Untwist/Retwist Method",
-             "Torsion - Dé-/retorsion", "Torsione - De-/ritorsione", "Torsión - Procedimiento de tensión"}},
+         "Torsion - Dé-/retorsion", "Torsione - De-/ritorsione", "Torsión - Procedimiento de tensión"}},
+        {8, {"Garndrehung - Parallellageverfahren", "Yarn twist - Direct Counting Method",
+         "Torsion - Détorsion simple", "Torsione - Detorsione semplice", "Torsión - Procedimiento de destorcer"}},
+        {9, {"Reissfestigkeit", "Tensile Strength", "Résistance à la rupture", "Resistenza alla rottura",
+         "Resistencia a la ruptura"}},
         {10, {"Strang-Reissfestigkeit", "Skein Strength", "Résistance à la rupture d'écheveaux de fils",
-              "Resistenza alla rottura di filato in matassa", "Resistencia a la rotura de hilo en madejas"}},
+         "Resistenza alla rottura di filato in matassa", "Resistencia a la rotura de hilo en madejas"}},
+        {11, {"Wasserdichtheit - Konstantdruckmethode", "Hydrostatic Head - Static Test Method",
+         "Imperméabilité à l'eau - méthode statique", "Impermeabilità all'acqua - metodo statico",
+         "Impermeabilidad al agua - método estático"}},
+        {12, {"Wasserdichtheit - Gradientenmethode", "Hydrostatic Head - Dynamic Test Method",
+         "Imperméabilité à l'eau - méthode dynamique", "Impermeabilità all'acqua - metodo dinamico",
+         "Impermeabilidad al agua - método dinámico"}},
         {13, {"Wasserdichtheit - Programm-Methode", "Hydrostatic Head - Program Method",
-              "Imperméabilité à l'eau - méthode programmée", "Impermeabilità all'acqua - metodo con programma",
-              "Impermeabilidad al agua - método programado"}},
+         "Imperméabilité à l'eau - méthode programmée", "Impermeabilità all'acqua - metodo con programma",
+         "Impermeabilidad al agua - método programado"}},
         {14, {"Berstdruck", "Bursting Strength", "Résistance à l'éclatement", "Indice di scoppio",
-              "Resitencia al estallido"}},
+         "Resitencia al estallido"}},
+        {15, {"Fadendichte", "Thread Density", "Densité des fils", "Densità dei fili", "Densidad de los hilos"}},
         {16, {"Statische Luftdurchlässigkeit", "Static Air Permeability", "Perméabilité à l'air statique",
-              "Permeabilità all'aria statica", "Permeabilidad al aire estática"}},
+         "Permeabilità all'aria statica", "Permeabilidad al aire estática"}},
+        {17, {"Druckabfall", "Pressure Drop", "Perte de pression", "Calo di pressione", "Presión diferencial"}},
+        {18, {"Dynamische Luftdurchlässigkeit", "Dynamic Air Permeability", "Perméabilité à l'air dynamique",
+         "Permeabilità all'aria dinamica", "Permeabilidad al aire dinámica"}},
         {19, {"Weiterreissfestigkeit - Methode Elmendorf", "Tearing Strength - Elmendorf Method",
-              "Déchirure amorcée - méthode Elmendorf", "Lacerazione - metodo Elmendorf",
-              "Desgarro contínuo - método Elmendorf"}},
+         "Déchirure amorcée - méthode Elmendorf", "Lacerazione - metodo Elmendorf",
+         "Desgarro contínuo - método Elmendorf"}},
         {20, {"Wasserdurchdringungszeit", "Liquid Strike Through Time", "Temps de pénetration du liquide",
-              "Tempo di penetrazione del liquido", "Tiempo de penetración del liquido"}},
+         "Tempo di penetrazione del liquido", "Tiempo de penetración del liquido"}},
     };
     for (const Case& c : cases) {
         for (int16_t language = 1; language <= 5; ++language)
             EXPECT_EQ(PropertyName(c.TestType, language), U(c.Texts[language - 1])) << c.TestType;
         EXPECT_EQ(PropertyName(c.TestType, 6), "") << c.TestType;
         EXPECT_EQ(PropertyName(c.TestType, 0), "") << c.TestType;
+        EXPECT_EQ(PropertyName(c.TestType, 7), "") << c.TestType;
     }
-    for (int16_t t = 1; t <= 20; ++t)
-        EXPECT_EQ(PropertyName(t, 6), "");
+    for (const int16_t t : {0, 21, -1})
+        EXPECT_EQ(PropertyName(t, 2), "") << t;
 }
 
 TEST_F(PropertyTextTest, KeyboardDefinitionNamesTestType1InEveryLanguage)
@@ -151,21 +141,43 @@ TEST_F(PropertyTextTest, ParameterNamesInEveryLanguage)
         int16_t Number;
         const char* Texts[5];
     };
+    // Every row of the table; ParameterNamesPerTestType shows that the rest are empty.
     const Case cases[] = {
         {2, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
+        {3, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
+        {7, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
+        {8, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
+        {9, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
+        {15, 1, {"Prüflänge", "Test length", "Long. de mesure", "Lung. di misura", "Long. de med."}},
         {4, 1, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
+        {14, 1, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
         {5, 1, {"Format (DIN A)", "Size (DIN A)", "Format (DIN A)", "Formato (DIN A)", "Formato (DIN A)"}},
+        {9, 2, {"Geschwindigkeit", "Test speed", "Vitesse", "Velocità", "Velocidad"}},
         {14, 2, {"Geschwindigkeit", "Test speed", "Vitesse", "Velocità", "Velocidad"}},
+        {10, 1, {"Garnnummer", "Yarn count", "Titre du fil", "Titolo del filo", "Titulo del hilo"}},
         {10, 2, {"Windungen", "Warps", "Spires", "Spire", "Alabeos"}},
+        {11, 1, {"Prüfdruck", "Test pressure", "Pression", "Pressione", "Presión"}},
+        {16, 1, {"Prüfdruck", "Test pressure", "Pression", "Pressione", "Presión"}},
+        {11, 2, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
+        {12, 2, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
+        {13, 2, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
+        {16, 2, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
         {12, 1, {"Gradient", "Rate of rise", "Gradient", "Incremento", "Gradiente"}},
+        {13, 1, {"Druckfolge", "Pressure sequence", "Séquence", "Sequenza", "Secuencia"}},
         {13, 3, {"Maximaldruck", "Maximum pressure", "Pression maximale", "Pressione massima", "Presión maxima"}},
         {13, 4, {"Haltezeit", "Holding time", "Temps de maintien", "Mantenimento", "Mantenimiento"}},
         {15, 2, {"Betriebsart", "Test mode", "Mode de mesure", "Modo di misura", "Modo de med."}},
         {15, 3, {"Messbereich", "Measuring range", "Champ de mesure", "Campo di misura", "Campo de med."}},
-        {16, 1, {"Prüfdruck", "Test pressure", "Pression", "Pressione", "Presión"}},
+        {17, 1, {"Druck 1", "Pressure 1", "Pression 1", "Pressione 1", "Presión 1"}},
+        {17, 2, {"Druck 2", "Pressure 2", "Pression 2", "Pressione 2", "Presión 2"}},
+        {17, 3, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
         {17, 4, {"Geschwindigkeit", "Velocity", "Vitesse", "Velocità", "Velocidad"}},
+        {18, 1, {"Startvolumen", "Start volume", "Volume initial", "Volume iniziale", "Volumen inicial"}},
+        {18, 2, {"Startdruck", "Start pressure", "Pression initiale", "Pressione iniziale", "Presión inicial"}},
         {18, 3, {"Grenzdrücke", "Pressure limits", "Pressions limites", "Pressione limite", "Presión límite"}},
+        {18, 4, {"Prüffläche", "Test area", "Surface", "Superficie", "Superficie"}},
         {19, 1, {"Anzahl Prüfmuster", "Specimens", "Échantillons", "Campioni", "Muestras"}},
+        {19, 2, {"Messbereich", "Measuring range", "Champ de mesure", "Campo di misura", "Campo de med."}},
     };
     for (const Case& c : cases) {
         for (int16_t language = 1; language <= 5; ++language)
