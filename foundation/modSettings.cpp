@@ -526,13 +526,14 @@ void WriteSettingsFile()
     // The backup is a copy, so the settings file itself is never missing.
     bool backedUp = false;
     if (QFileInfo(path).isFile()) {
-        const std::optional<std::string> old = ReadWholeFile(path, error);
-        if (!old)
-            failure = error;
-        else if (WriteWholeFile(backup, *old, error))
+        // A backup left over from an earlier write gives way to the copy.
+        if (QFileInfo::exists(backup))
+            QFile::remove(backup);
+        QFile file(path);
+        if (file.copy(backup))
             backedUp = true;
         else
-            failure = error;
+            failure = ErrorFromFile(file);
     }
 
     const bool written = WriteWholeFile(path, bytes, error);

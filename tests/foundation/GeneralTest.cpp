@@ -69,6 +69,9 @@ TEST_P(GeneralTest, FormatNumberTextGuardsItsArguments)
     // Fewer than 1 digit counts as 1.
     EXPECT_EQ(FormatNumberText(12.345f, 0), Local("10"));
     EXPECT_EQ(FormatNumberText(12.345f, -4), Local("10"));
+    // Tiny and huge magnitudes keep every digit the pattern asks for.
+    EXPECT_EQ(FormatNumberText(1e-30f, 3), Local("0.00000000000000000000000000000100"));
+    EXPECT_EQ(FormatNumberText(-1.5e-7f, 2), Local("-0.00000015"));
     EXPECT_EQ(FormatNumberText(NoValue, 3),
               Local("-340,000,000,000,000,000,000,000,000,000,000,000,000"));
 }
