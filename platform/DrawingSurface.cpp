@@ -1017,10 +1017,39 @@ namespace {
 struct ProgramPrinter
 {
     QPrinter* printer = nullptr;
-    QPageLayout nativeLayout;
     DrawingSurface* surface = nullptr;
     QString outputFile;
 };
+
+// A printer for the output in force: the system's default printer, or the
+// PDF file.
+QPrinter* MakePrinter(const QString& outputFile)
+{
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    if (outputFile.isEmpty()) {
+        const QPrinterInfo current = QPrinterInfo::defaultPrinter();
+        if (!current.isNull())
+            printer->setPrinterName(current.printerName());
+    } else {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(outputFile);
+        printer->setResolution(600);
+        printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
+                                           QPageLayout::Millimeter));
+    }
+    return printer;
+}
+
+// A QPrinter whose document would not begin (no printer at that moment)
+// stays "active" for good and refuses every later document and setting, so
+// the program's printer is made anew rather than set again.
+void RenewPrinter(ProgramPrinter& p)
+{
+    QPrinter* old = p.printer;
+    p.printer = MakePrinter(p.outputFile);
+    p.surface->SetPrinterTarget(p.printer);
+    delete old;
+}
 
 ProgramPrinter& TheProgramPrinter()
 {
@@ -1028,11 +1057,15 @@ ProgramPrinter& TheProgramPrinter()
     // whole run; never destroyed, so no print job outlives the application.
     static ProgramPrinter holder = [] {
         ProgramPrinter h;
-        h.printer = new QPrinter(QPrinter::HighResolution);
-        h.nativeLayout = h.printer->pageLayout();
+        h.printer = MakePrinter(QString());
         h.surface = new DrawingSurface(h.printer);
         h.surface->BeforeBegin = [] {
             ProgramPrinter& self = TheProgramPrinter();
+            // No document is open here: a printer that is not idle is stuck.
+            if (self.printer->printerState() != QPrinter::Idle) {
+                RenewPrinter(self);
+                return;
+            }
             if (!self.outputFile.isEmpty())
                 return;
             const QPrinterInfo current = QPrinterInfo::defaultPrinter();
@@ -1056,21 +1089,7 @@ void SetPrinterOutputFile(const QString& path)
     ProgramPrinter& p = TheProgramPrinter();
     p.surface->EndDoc();
     p.outputFile = path;
-    if (path.isEmpty()) {
-        p.printer->setOutputFileName(QString());
-        p.printer->setOutputFormat(QPrinter::NativeFormat);
-        const QPrinterInfo current = QPrinterInfo::defaultPrinter();
-        if (!current.isNull())
-            p.printer->setPrinterName(current.printerName());
-        p.printer->setPageLayout(p.nativeLayout);
-    } else {
-        p.printer->setOutputFormat(QPrinter::PdfFormat);
-        p.printer->setOutputFileName(path);
-        p.printer->setResolution(600);
-        p.printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
-                                             QPageLayout::Millimeter));
-    }
-    p.surface->SetPrinterTarget(p.printer);
+    RenewPrinter(p);
 }
 
 bool PrinterAvailable()

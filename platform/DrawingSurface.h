@@ -316,7 +316,8 @@ private:
 
 // The program's printer: the system's default printer (followed anew for
 // every document), or a PDF file while SetPrinterOutputFile names one. The
-// same object for the whole run, so callers may compare addresses.
+// same object for the whole run, so callers may compare addresses; its
+// QPrinter is made anew after a document that would not begin.
 DrawingSurface& Printer();
 // A non-empty path sends the printer's documents to that PDF file; an empty
 // one goes back to the default printer.

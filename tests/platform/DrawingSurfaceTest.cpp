@@ -2,6 +2,7 @@
 #include "platform/PictureBox.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontInfo>
 #include <QMouseEvent>
@@ -669,6 +670,18 @@ TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
         }
     EXPECT_GT(blue, 100);
     EXPECT_GT(white, blue);
+    // The text is on the rendered pages: ink below the top of each line, none above.
+    auto ink = [](const QImage& page, int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                n += QColor(page.pixel(x, y)).lightness() < 128;
+        return n;
+    };
+    EXPECT_GT(ink(page2, sheetX(12), sheetY(20), sheetX(40), sheetY(21.6)), 20);   // "Commentary: ..."
+    EXPECT_EQ(ink(page2, sheetX(12), sheetY(17), sheetX(40), sheetY(19.8)), 0);
+    EXPECT_GT(ink(page1, sheetX(35), sheetY(3), sheetX(72), sheetY(5.3)), 20);     // "Test Report"
+    EXPECT_GT(ink(page1, sheetX(85), sheetY(130), sheetX(96), sheetY(131.6)), 5);  // "Page 1"
 
     const QString text1 = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
                                                                 QStringLiteral("1"), pdf, QStringLiteral("-")});
@@ -776,4 +789,37 @@ TEST(DrawingSurfaceTest, WithoutAnyPrinterTheDocumentDoesNotBegin)
     printer.Line(0, 0, 100, 100);  // drawing without a document is harmless
     EXPECT_FALSE(printer.IsActive());
     printer.EndDoc();
+    // A printer whose document failed is not tried again: the next document
+    // gets a fresh one, which follows a default printer set up meanwhile.
+    const QPrinter* failed = printer.PrinterDevice();
+    EXPECT_FALSE(printer.Begin());
+    EXPECT_NE(printer.PrinterDevice(), failed);
+    printer.EndDoc();
+
+    // A failed document leaves nothing stuck: the next output still prints.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("after.pdf"));
+    SetPrinterOutputFile(pdf);
+    EXPECT_TRUE(printer.Begin());
+    printer.PrintAligned(QStringLiteral("After all"), vbLeftJustify, 100, 100);
+    printer.EndDoc();
+    SetPrinterOutputFile(QString());
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST(DrawingSurfaceTest, ThePrinterPrintsAgainOnceItsOutputCanBeOpened)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("later"));
+    const QString pdf = folder + QStringLiteral("/report.pdf");
+    SetPrinterOutputFile(pdf);
+    DrawingSurface& printer = Printer();
+    EXPECT_FALSE(printer.Begin());  // the folder does not exist yet
+    printer.EndDoc();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(printer.Begin());
+    printer.PrintAligned(QStringLiteral("Now"), vbLeftJustify, 100, 100);
+    printer.EndDoc();
+    SetPrinterOutputFile(QString());
+    EXPECT_TRUE(QFile::exists(pdf));
 }
