@@ -2,9 +2,12 @@
 #include "platform/PictureBox.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,6 +135,20 @@ TEST(WindowProceduresTest, PrintAlignedLeavesTheCurrentPositionAtTheEndOfTheText
     EXPECT_DOUBLE_EQ(surface.CurrentY(), 20);
     PrintAligned(surface, QStringLiteral("Total"), 3, 50, 40);
     EXPECT_NEAR(surface.CurrentX(), 50 + w, 0.5);
+}
+
+TEST(WindowProceduresTest, DelayWaitsItsTimeWithoutHandlingEvents)
+{
+    bool handled = false;
+    QTimer::singleShot(0, [&handled] { handled = true; });
+    QElapsedTimer clock;
+    clock.start();
+    Delay(30);
+    EXPECT_GT(clock.elapsed(), 30);
+    // The timer was due all the time, but no event was handled during the wait.
+    EXPECT_FALSE(handled);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(handled);
 }
 
 TEST(WindowProceduresTest, SwapVariantsExchangesTwoValues)

@@ -1,8 +1,7 @@
 // Draws the program's own simple pictures (flags, instrument icons, splash,
 // status and button pictures) into resources/images/. The PNG files are
 // committed; run this only to change the artwork:
-//   g++ -std=c++20 -fPIC tools/artwork/MakeArtwork.cpp -o /tmp/make-artwork \
-//       $(pkg-config --cflags --libs Qt6Gui)
+//   g++ -std=c++20 -fPIC tools/artwork/MakeArtwork.cpp -o /tmp/make-artwork $(pkg-config --cflags --libs Qt6Gui)
 //   QT_QPA_PLATFORM=offscreen /tmp/make-artwork resources/images
 #include <QDir>
 #include <QFont>
