@@ -148,7 +148,7 @@ float dskReadVersion(QIODevice& file)
 void dskPutHeader(BinaryWriter& out, const char* magic)
 {
     out.PutBytes(std::string(magic, 3));
-    out.PutString(std::string(FileVersionText));
+    out.PutString(std::string(ProgramVersion));
 }
 
 // ---- Listing, deleting, free space --------------------------------------------------

@@ -9,9 +9,9 @@
 
 class QIODevice;
 
-// The magic and version text every binary data file starts with.
+// The magic of the settings file and the test report files. Behind the magic
+// every binary data file carries the program's version text (ProgramVersion).
 inline const char* const SettingsMagic = "QTA";
-inline const char* const FileVersionText = "8.0";
 
 // The folder without trailing separators, one "/", and the name ("\" in a
 // stored relative name read as "/"). The folder keeps its case; when the
