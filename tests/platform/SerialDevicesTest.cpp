@@ -17,7 +17,11 @@ TEST(SerialDevices, PortNumbersMapToDevices)
     EXPECT_EQ(SerialDeviceForPort(9), "");
     qputenv("QUINTARA_COM8", "/tmp/some/pty");
     EXPECT_EQ(SerialDeviceForPort(8), "/tmp/some/pty");
+    // Set but empty names no device: the usual one stands.
+    qputenv("QUINTARA_COM8", "");
+    EXPECT_EQ(SerialDeviceForPort(8), "/dev/ttyUSB3");
     qunsetenv("QUINTARA_COM8");
+    EXPECT_EQ(SerialPortEnvironmentName(3), "QUINTARA_COM3");
     qputenv("QUINTARA_COM12", "/dev/pts/7");
     EXPECT_EQ(SerialDeviceForPort(12), "/dev/pts/7");
     qunsetenv("QUINTARA_COM12");

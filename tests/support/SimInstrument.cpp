@@ -80,11 +80,6 @@ void SimInstrument::Stop()
     }
 }
 
-bool SimInstrument::IsRunning() const
-{
-    return m_process.state() == QProcess::Running;
-}
-
 QString SimInstrument::WriteFile(const QString& name, const std::string& bytes)
 {
     const QString path = m_dir.filePath(name);

@@ -22,7 +22,7 @@ public:
     SimInstrument& operator=(const SimInstrument&) = delete;
 
     // Starts the simulator with these arguments (a transcript of what it
-    // receives is added) and, for a port number 1 to 8, sets QUINTARA_COM<port>
+    // receives is added) and, for a port number of 1 or more, sets QUINTARA_COM<port>
     // to its device. False when it did not come up within a few seconds.
     bool Start(const QStringList& arguments, int port = 0);
 
@@ -30,7 +30,6 @@ public:
     // transcript. Called by the destructor; harmless twice.
     void Stop();
 
-    bool IsRunning() const;
     QString DevicePath() const { return m_device; }
 
     // A file in the simulator's private folder, for --replies and --curve.
@@ -43,9 +42,9 @@ public:
     // The folder of WriteFile and the transcript.
     QString Folder() const { return m_dir.path(); }
 
+private:
     static QString Program();
 
-private:
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_device;

@@ -13,9 +13,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -26,48 +28,79 @@ const char* const kUsage =
     "\n"
     "Opens a pseudo-terminal, sets it raw and prints its device path on the first\n"
     "line of standard output. Then it plays the instrument of row N (2 to 16) of the\n"
-    "instrument table until it is terminated. Point a port number at it with\n"
-    "QUINTARA_COM<n>=<device path> (or the --link path).\n"
+    "instrument table. Point a port number of the program at it with\n"
+    "QUINTARA_COM<n>=<device path> (or the --link path), for example\n"
+    "  quintara-instrument-sim --model 6 --link /tmp/COM2 &\n"
+    "  QUINTARA_COM2=/tmp/COM2 quintara\n"
     "\n"
-    "The instrument waits for its model's request: row 2 ESC \"P\" CR LF, rows 3 to 14\n"
-    "and 16 CR, row 15 the byte 166. It answers each request with the next line of\n"
-    "the replies file (from the first again after the last), followed by CR LF.\n"
-    "After a data string, when a curve file is given, it answers the receiver's NAK\n"
-    "with the curve in blocks of 132 bytes: SOH, block number (1, 2, ...), 255 minus\n"
-    "the block number, 128 data bytes (the last block padded with 0), and the sum of\n"
-    "the data bytes modulo 256. ACK brings the next block, NAK the same block again;\n"
-    "after the last block it sends EOT and expects two ACKs.\n"
+    "Requests. The instrument waits for its model's request: row 2 ESC \"P\" CR LF\n"
+    "(1B 50 0D 0A), rows 3 to 14 and 16 CR (0D), row 15 the single byte 166 (A6).\n"
+    "Other bytes, and other models' requests, go unanswered. It answers each request\n"
+    "with the next line of the replies file (from the first again after the last),\n"
+    "followed by CR LF.\n"
+    "\n"
+    "Turnaround. The program empties its input right after it sends, and drops what\n"
+    "came before. So the instrument answers only once the receiver has emptied its\n"
+    "input (seen on the pseudo-terminal), then after the --delay turnaround; a\n"
+    "receiver that never empties its input (a terminal program) is answered after\n"
+    "0.3 s.\n"
+    "\n"
+    "Curves. When a curve file is given, every data string is followed by a curve\n"
+    "transfer: the receiver's NAK brings block 1. A block is 132 bytes: SOH (01), the\n"
+    "block number (1, 2, ... as one byte), 255 minus the block number, 128 bytes of\n"
+    "the file (the last block padded with 00), and the sum of those 128 bytes modulo\n"
+    "256. ACK brings the next block, NAK the same block again. After the last block\n"
+    "the next ACK brings EOT (04); two ACKs after it end the transfer (NAK repeats\n"
+    "the EOT). Any other byte during a transfer ends it and counts as a request\n"
+    "byte. The receiver keeps each block as a line of 128 markers (01 where a byte\n"
+    "was above 128, else 00) and 128 data characters (the byte, less 128 where its\n"
+    "marker is 01); 26 lines hold 26 blocks (3328 bytes of the file).\n"
     "\n"
     "Options:\n"
     "  --model N          the instrument-table row to play, 2 to 16 (required)\n"
-    "  --replies FILE     data strings, one per line, without CR LF. A line of 57\n"
-    "                     characters gets its checksum character appended (sum of\n"
-    "                     the bytes modulo 256, less 128 when above 128); other lines\n"
-    "                     are sent as they stand (Windows-1252 bytes). An empty line\n"
+    "  --replies FILE     data strings, one per line, without CR LF (a CR before the\n"
+    "                     LF that ends a line is dropped). A line of 57 characters\n"
+    "                     gets its checksum character appended (the byte sum modulo\n"
+    "                     256, less 128 when above 128) and so makes a whole 60-byte\n"
+    "                     data string; other lines are sent as they stand\n"
+    "                     (Windows-1252 bytes; a checksum byte of 129 or more stands\n"
+    "                     for an instrument that sets its top bit). An empty line\n"
     "                     means no answer to that request. Without a file, a valid\n"
-    "                     data string of the model is sent.\n"
-    "  --curve FILE       the curve: the bytes of the file, 128 per block\n"
+    "                     data string of the model is sent: its identifier\n"
+    "                     (\"KR 6100\" for row 6), serial number 001, code letter\n"
+    "                     A, four parameters, result 12.5, its checksum.\n"
+    "  --curve FILE       the curve: the bytes of the file, 128 per block; an empty\n"
+    "                     file gives EOT at once\n"
     "  --channel C        behind a switch box on channel C (0 to 9): answer only\n"
-    "                     while the last digit received was C\n"
-    "  --link PATH        also make PATH a symbolic link to the device (removed at\n"
-    "                     exit)\n"
-    "  --delay MS         turnaround before each answer, in milliseconds (default\n"
-    "                     20): a real instrument takes a few milliseconds, and the\n"
-    "                     program empties its input right after it sends\n"
+    "                     while the last digit received was C (no digit yet: no\n"
+    "                     answer)\n"
+    "  --link PATH        also make PATH a symbolic link to the device (an old link\n"
+    "                     there is replaced; the link is removed at exit)\n"
+    "  --delay MS         turnaround before each answer, in milliseconds, counted\n"
+    "                     from the moment the receiver listens (default 5)\n"
     "  --transcript FILE  append every byte received to FILE as it comes\n"
     "\n"
     "Fault modes:\n"
     "  --silent           never answer\n"
     "  --no-crlf          send replies without CR LF\n"
-    "  --cut-short N      send only the first N bytes of each reply (then CR LF)\n"
-    "  --bad-checksum     send data strings with a wrong checksum character\n"
-    "  --garble-block K   send block K garbled (wrong start byte and complement)\n"
-    "  --wrong-block K    send block K with the number of the block before it\n"
+    "  --cut-short N      send only the first N bytes of each reply (then CR LF;\n"
+    "                     N = 0 sends a bare CR LF)\n"
+    "  --bad-checksum     send data strings (58 characters or more) with the\n"
+    "                     checksum character one higher (128 becomes 0)\n"
+    "  --garble-block K   send block K garbled (start byte 7F, number complement\n"
+    "                     XOR 55)\n"
+    "  --wrong-block K    send block K with the number (and complement) of the block\n"
+    "                     before it\n"
     "  --silent-block K   stay silent when block K is due\n"
     "  --bad-times N      how many times in a row the three modes above strike\n"
     "                     before block K goes out right (default 1; 0 = always)\n"
-    "  --hangup-block K   send half of block K, then hang up and exit\n"
-    "  --help             this text\n";
+    "  --hangup-block K   send the first half of block K, then hang up and exit\n"
+    "  --help             this text\n"
+    "\n"
+    "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
+    "started it ends, or until a hang-up (--hangup-block). Exit status: 0 when it\n"
+    "ended so, 1 when the pseudo-terminal failed, 2 for a bad option or a file\n"
+    "that cannot be read.\n";
 
 // Request bytes of each row of the instrument table.
 std::string RequestOfModel(int model)
@@ -117,7 +150,7 @@ struct Options {
     std::string curveFile;
     int channel = -1;
     std::string link;
-    int delayMs = 20;
+    int delayMs = 5;
     std::string transcript;
     bool silent = false;
     bool noCrLf = false;
@@ -181,6 +214,16 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.badChecksum = true;
             continue;
         }
+        static const char* const valueOptions[] = {"--model", "--replies", "--curve", "--channel",
+            "--link", "--delay", "--transcript", "--cut-short", "--garble-block", "--wrong-block",
+            "--silent-block", "--bad-times", "--hangup-block"};
+        bool known = false;
+        for (const char* name : valueOptions)
+            known = known || a == name;
+        if (!known) {
+            std::fprintf(stderr, "quintara-instrument-sim: unknown option %s (see --help)\n", a.c_str());
+            return false;
+        }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "quintara-instrument-sim: %s needs a value\n", a.c_str());
             return false;
@@ -211,12 +254,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
             ok = ParseInt(v, o.silentBlock) && o.silentBlock >= 1;
         else if (a == "--bad-times")
             ok = ParseInt(v, o.badTimes) && o.badTimes >= 0;
-        else if (a == "--hangup-block")
-            ok = ParseInt(v, o.hangupBlock) && o.hangupBlock >= 1;
-        else {
-            std::fprintf(stderr, "quintara-instrument-sim: unknown option %s (see --help)\n", a.c_str());
-            return false;
-        }
+        else
+            ok = ParseInt(v, o.hangupBlock) && o.hangupBlock >= 1;   // --hangup-block
         if (!ok) {
             std::fprintf(stderr, "quintara-instrument-sim: bad value for %s: %s\n", a.c_str(), v);
             return false;
@@ -240,8 +279,28 @@ void SetRaw(int fd)
     tcsetattr(fd, TCSANOW, &t);
 }
 
+// How long an answer waits for a receiver that never empties its input.
+constexpr int kListenCapMs = 300;
+
+int MillisecondsSince(const timespec& start)
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000);
+}
+
+void SleepMs(int ms)
+{
+    timespec t {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+    while (::nanosleep(&t, &t) != 0 && errno == EINTR && !g_stop) {
+    }
+}
+
 class Instrument {
 public:
+    // The master side of the pseudo-terminal runs in packet mode: each read
+    // brings either data or a status byte, and the status tells when the
+    // receiver has emptied its input.
     Instrument(const Options& o, int master)
         : m_o(o)
         , m_master(master)
@@ -291,6 +350,11 @@ public:
                 return false;
             }
         }
+        int on = 1;
+        if (::ioctl(m_master, TIOCPKT, &on) != 0) {
+            std::perror("quintara-instrument-sim: packet mode");
+            return false;
+        }
         return true;
     }
 
@@ -300,21 +364,101 @@ public:
             ::close(m_transcript);
     }
 
-    // Takes the bytes the receiver sent. False when the instrument hung up.
-    bool Receive(const char* bytes, size_t count)
+    Instrument(const Instrument&) = delete;
+    Instrument& operator=(const Instrument&) = delete;
+
+    // Plays the instrument until asked to stop (what the receiver has already
+    // sent is still taken in, until the line has been quiet a moment) or until
+    // it hangs up. False when the pseudo-terminal failed.
+    bool Run()
     {
-        if (m_transcript >= 0)
-            (void)!::write(m_transcript, bytes, count);
-        for (size_t i = 0; i < count; ++i) {
-            if (!Byte(bytes[i]))
+        for (;;) {
+            const bool handled = !m_input.empty();
+            while (!m_input.empty()) {
+                const char c = m_input.front();
+                m_input.erase(0, 1);
+                if (!Byte(c))
+                    return true;   // hung up
+            }
+            // The receiver emptied its input around bytes that were no request
+            // of ours: that belongs to no answer to come.
+            if (handled)
+                m_listening = false;
+            const Read r = ReadLine(g_stop ? 50 : 1000);
+            if (r == Read::Failed)
                 return false;
+            if (r == Read::Quiet && g_stop)
+                return true;
         }
-        return true;
     }
 
 private:
     enum class State { Idle, Curve };
+    enum class Read { Quiet, Got, Failed };
 
+    // Waits up to timeoutMs for the receiver: its bytes are queued (and go to
+    // the transcript), and the moment it empties its input is noted.
+    Read ReadLine(int timeoutMs)
+    {
+        pollfd p {m_master, POLLIN | POLLPRI, 0};
+        const int r = ::poll(&p, 1, timeoutMs);
+        if (r < 0)
+            return errno == EINTR ? Read::Quiet : Read::Failed;
+        if (r == 0)
+            return Read::Quiet;
+        char buf[513];
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                return Read::Quiet;
+            // No one on the device side: only with our own end closed.
+            SleepMs(10);
+            return Read::Quiet;
+        }
+        if (n == 0)
+            return Read::Quiet;
+        if (buf[0] != TIOCPKT_DATA) {
+            if (buf[0] & TIOCPKT_FLUSHREAD) {
+                // A status read after a request's bytes tells of a flush after
+                // them: the receiver now listens for the answer. One read while
+                // a request is still queued counts only when it emptied the
+                // input alone, as a reception does: emptying both directions is
+                // what opening the port does, before its first request.
+                int queued = 0;
+                ::ioctl(m_master, FIONREAD, &queued);
+                const bool inputOnly = (buf[0] & TIOCPKT_FLUSHWRITE) == 0;
+                if (m_awaitingListener || !m_input.empty() || (inputOnly && queued > 0))
+                    m_listening = true;
+            }
+            return Read::Got;
+        }
+        if (m_transcript >= 0)
+            (void)!::write(m_transcript, buf + 1, static_cast<size_t>(n - 1));
+        m_input.append(buf + 1, static_cast<size_t>(n - 1));
+        return Read::Got;
+    }
+
+    // Holds an answer back until the receiver listens (or kListenCapMs has
+    // passed), then for the turnaround.
+    void WaitUntilListening()
+    {
+        timespec start {};
+        ::clock_gettime(CLOCK_MONOTONIC, &start);
+        m_awaitingListener = true;
+        while (!m_listening && !g_stop) {
+            const int left = kListenCapMs - MillisecondsSince(start);
+            if (left <= 0)
+                break;
+            if (ReadLine(left) == Read::Failed)
+                break;
+        }
+        m_awaitingListener = false;
+        m_listening = false;
+        if (m_o.delayMs > 0)
+            SleepMs(m_o.delayMs);
+    }
+
+    // Takes one byte of the receiver. False when the instrument hung up.
     bool Byte(char c)
     {
         if (m_state == State::Curve) {
@@ -388,6 +532,7 @@ private:
     }
 
     // Sends the block due (number m_block + 1), or EOT after the last one.
+    // False when the instrument hangs up.
     bool SendBlock()
     {
         if (m_block >= static_cast<int>(m_blocks.size())) {
@@ -427,8 +572,7 @@ private:
 
     void Send(const std::string& bytes)
     {
-        if (m_o.delayMs > 0)
-            ::usleep(static_cast<useconds_t>(m_o.delayMs) * 1000);
+        WaitUntilListening();
         size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
@@ -455,6 +599,9 @@ private:
     bool m_hasCurve = false;
     std::vector<int> m_badSent;
     int m_transcript = -1;
+    std::string m_input;
+    bool m_listening = false;
+    bool m_awaitingListener = false;
     State m_state = State::Idle;
     std::string m_heard;
     int m_selected = -1;
@@ -520,37 +667,7 @@ int main(int argc, char** argv)
     std::printf("%s\n", device.c_str());
     std::fflush(stdout);
 
-    int status = 0;
-    bool up = true;
-    char buf[512];
-    while (up) {
-        pollfd p {master, POLLIN, 0};
-        // When asked to stop, what the receiver has already sent is still
-        // taken into the transcript: until the line has been quiet a moment.
-        const int r = ::poll(&p, 1, g_stop ? 50 : 1000);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            status = 1;
-            break;
-        }
-        if (r == 0) {
-            if (g_stop)
-                break;
-            continue;
-        }
-        const ssize_t n = ::read(master, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            // No reader left on the device side: only with our own end closed.
-            ::usleep(10000);
-            continue;
-        }
-        if (n == 0)
-            continue;
-        up = instrument.Receive(buf, static_cast<size_t>(n));
-    }
+    const int status = instrument.Run() ? 0 : 1;
 
     if (!o.link.empty())
         ::unlink(o.link.c_str());
