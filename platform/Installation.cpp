@@ -2,31 +2,16 @@
 
 #include "platform/Conversions.h"
 #include "platform/IniFile.h"
+#include "platform/Paths.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 
 QString Customer;
 bool TestArea44Variant = false;
 
+// Found whatever its case: the file may have been copied from Windows.
 const char* const IniName = "QUINTARA.INI";
-
-// The exact name first; a file copied from Windows may differ in case.
-QString FindIniFile(const QString& folder)
-{
-    QDir dir(folder);
-    const QString exact = dir.filePath(QLatin1String(IniName));
-    if (QFileInfo(exact).isFile())
-        return exact;
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        if (name.compare(QLatin1String(IniName), Qt::CaseInsensitive) == 0)
-            return dir.filePath(name);
-    }
-    return QString();
-}
 
 } // namespace
 
@@ -43,7 +28,7 @@ bool InstallationTestArea44Variant()
 bool LoadInstallation(const QString& folder)
 {
     ResetInstallation();
-    const QString path = FindIniFile(folder);
+    const QString path = FindExistingPath(folder, QLatin1String(IniName));
     if (path.isEmpty())
         return false;
     IniFile ini;
