@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -29,13 +30,12 @@ QStringList L(std::initializer_list<const char*> utf8)
 
 TEST(MainTexts, EnglishMenusAndButtons)
 {
-    QStringList menus;
-    for (const char* name : { "mnuFile", "mnuFunction", "mnuSettings", "mnuStandard", "mnuInfo" })
-        menus << MainCaption(QString::fromLatin1(name), 2);
-    EXPECT_EQ(menus, L({ "&File", "F&unction", "&System settings", "&Test settings", "&Info" }));
-    EXPECT_EQ(MainCaption(QStringLiteral("cmdMeasure"), 2), U("&Measure"));
-    EXPECT_EQ(MainCaption(QStringLiteral("cmdTerminateProtocol"), 2), U("&Terminate test report"));
-    EXPECT_EQ(MainCaption(QStringLiteral("cmdPreview"), 2), U("&Show test report"));
+    QStringList texts;
+    for (const char* name : { "mnuFile", "mnuFunction", "mnuSettings", "mnuStandard", "mnuInfo", "cmdMeasure",
+                              "cmdTerminateProtocol", "cmdPreview" })
+        texts << MainCaption(QString::fromLatin1(name), 2);
+    EXPECT_EQ(texts, L({ "&File", "F&unction", "&System settings", "&Test settings", "&Info", "&Measure",
+                         "&Terminate test report", "&Show test report" }));
 }
 
 TEST(MainTexts, RowsInAllFiveLanguages)
@@ -71,31 +71,28 @@ TEST(MainTexts, RowsInAllFiveLanguages)
 TEST(MainTexts, SharedAndLanguageIndependentTexts)
 {
     for (int language = 1; language <= 5; ++language) {
+        SCOPED_TRACE(language);
         EXPECT_EQ(MainCaption(QStringLiteral("tabDisplay"), 7, language), U("Q-DAS"));
         EXPECT_EQ(MainCaption(QStringLiteral("lblK0016"), language), U("Prüfauftragsnummer (K0016):"));
         EXPECT_EQ(MainCaption(QStringLiteral("lblK1031"), language), U("Stücklistenversion (K1031):"));
         EXPECT_EQ(MainCaption(QStringLiteral("lblK0053"), language), U("Fa Nummer (K0053):"));
-        EXPECT_EQ(MainCaption(QStringLiteral("lblMin"), language),
-                  MainCaption(QStringLiteral("lblLLimit"), language));
-        EXPECT_EQ(MainCaption(QStringLiteral("lblMax"), language),
-                  MainCaption(QStringLiteral("lblULimit"), language));
-        EXPECT_EQ(MainCaption(QStringLiteral("lblCI"), language),
-                  MainCaption(QStringLiteral("lblNominalCI"), language));
+        for (const auto& [a, b] : { std::pair("lblMin", "lblLLimit"), std::pair("lblMax", "lblULimit"),
+                                    std::pair("lblCI", "lblNominalCI") })
+            EXPECT_EQ(MainCaption(QLatin1String(a), language), MainCaption(QLatin1String(b), language)) << a;
     }
     EXPECT_EQ(MainCaption(QStringLiteral("lblULimit"), 4), U("Mas:"));
     EXPECT_EQ(MainCaption(QStringLiteral("lblCI"), 1), U("VB:"));
+    EXPECT_EQ(MainCaption(QStringLiteral("mnuFile_Exit"), 1), U("&Beenden\tAlt+F4"));
+    EXPECT_EQ(MainCaption(QStringLiteral("mnuFile_Exit"), 5), U("&Terminar\tAlt+F4"));
+    for (int language : { 1, 2, 6, 0, 9 })
+        EXPECT_EQ(MainCaption(QStringLiteral("frmMain"), language), U("ZOLVERA D 7110 QUINTARA III"));
 }
 
 TEST(MainTexts, TableNumbering)
 {
     const auto german = MainTextTable(1);
-    EXPECT_TRUE(german[0].isEmpty());
-    EXPECT_TRUE(german[3].isEmpty());
-    for (int entry = 1; entry <= MainTextCount; ++entry) {
-        if (entry != 3) {
-            EXPECT_FALSE(german[static_cast<size_t>(entry)].isEmpty()) << entry;
-        }
-    }
+    for (int entry = 0; entry <= MainTextCount; ++entry)
+        EXPECT_EQ(german[static_cast<size_t>(entry)].isEmpty(), entry == 0 || entry == 3) << entry;
     EXPECT_EQ(german[1], U("&Datei"));
     EXPECT_EQ(german[30], U("Werte"));
     EXPECT_EQ(german[44], U("Arbeitsplan (K1087):"));
@@ -105,14 +102,6 @@ TEST(MainTexts, TableNumbering)
     EXPECT_EQ(MainTextEntry(QStringLiteral("tabDisplay"), 0), 30);
     EXPECT_EQ(MainTextEntry(QStringLiteral("lblLateralAir"), 6), 47);
     EXPECT_EQ(MainTextEntry(QStringLiteral("lblNominalCI"), -1), 57);
-}
-
-TEST(MainTexts, ExitItemAndTitle)
-{
-    EXPECT_EQ(MainCaption(QStringLiteral("mnuFile_Exit"), 1), U("&Beenden\tAlt+F4"));
-    EXPECT_EQ(MainCaption(QStringLiteral("mnuFile_Exit"), 5), U("&Terminar\tAlt+F4"));
-    for (int language : { 1, 2, 6, 0, 9 })
-        EXPECT_EQ(MainCaption(QStringLiteral("frmMain"), language), U("ZOLVERA D 7110 QUINTARA III"));
 }
 
 TEST(MainTexts, LanguagesWithoutTextsGiveEmptyCaptions)

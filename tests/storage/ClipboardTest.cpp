@@ -1,4 +1,4 @@
-#include "SeriesBuilder.h"
+#include "StorageTest.h"
 
 #include "foundation/modGlobals.h"
 #include "foundation/modInstrument.h"
@@ -20,11 +20,6 @@ static void PrintTo(const QString& text, std::ostream* os)
 
 namespace {
 
-double At(int hour, int minute, int second)
-{
-    return DateSerial(2024, 1, 5) + TimeSerial(hour, minute, second);
-}
-
 // Lines written by hand, each ended by CR LF.
 QString Lines(std::initializer_list<const char*> lines)
 {
@@ -36,6 +31,16 @@ QString Lines(std::initializer_list<const char*> lines)
 
 const char* const EqualRule = "=================================================================";
 const char* const DashRule = "-----------------------------------------------------------------";
+
+// Statistics of two tests, the first result given.
+Statistics TwoTests(float mean1, float min1, float max1)
+{
+    Statistics s = MakeStatistics(2);
+    s.Mean1 = mean1;
+    s.Min1 = min1;
+    s.Max1 = max1;
+    return s;
+}
 
 // Style "abc" (folder QTA199); property 1 static air permeability with a
 // deleted test, property 2 a pass/fail property, property 3 hydrostatic head.
@@ -56,96 +61,54 @@ Protocol Series()
     p.Style.Forms[1].Items[3].Property = 11;
 
     TestDefinition& air = p.Style.Tests[16];
-    air.Nominal1 = 100;
-    air.Lower1 = 90;
-    air.Upper1 = 110;
+    SetResult1(air, 100, 90, 110, 5);
     air.CI1 = 5;
-    air.TestCount = 5;
-    PropertyBlock& b1 = p.Blocks[1];
-    b1.Header = MakeDataString("KR 6420", "123", "A", "   100?    20)" + std::string(14, ' '), " ",
-                               " 101.2", "U", "      ", " ");
-    b1.StartDate = At(13, 7, 9);
-    b1.LastTestDate = At(13, 20, 0);
-    b1.Commentary = QStringLiteral("dry sample");
-    TestValue t2 = MakeTest(85, "U", NoValue, " ", At(13, 10, 0));
+    TestValue t2 = MakeTest(85, "U", At(13, 10, 0));
     t2.Deleted = true;
     t2.Commentary = QStringLiteral("torn");
-    TestValue t3 = MakeTest(112.5f, "U", NoValue, " ", At(13, 20, 0));
+    TestValue t3 = MakeTest(112.5f, "U", At(13, 20, 0));
     t3.Warning = '*';
-    b1.Values = { MakeEmptyTestValue(), MakeTest(101.25f, "U", NoValue, " ", At(13, 8, 0)), t2, t3 };
-    b1.Stats = MakeEmptyStatistics();
-    b1.Stats.Count = 2;
-    b1.Stats.Mean1 = 106.875f;
-    b1.Stats.Min1 = 101.25f;
-    b1.Stats.Max1 = 112.5f;
+    PropertyBlock& b1 = p.Blocks[1] = MakeBlock(
+        MakeDataString("KR 6420", "123", "A", "   100?    20)" + std::string(14, ' '), " ", " 101.2", "U", "      ", " "),
+        At(13, 7, 9), { MakeTest(101.25f, "U", At(13, 8, 0)), t2, t3 });
+    b1.LastTestDate = At(13, 20, 0);
+    b1.Commentary = QStringLiteral("dry sample");
+    b1.Stats = TwoTests(106.875f, 101.25f, 112.5f);
     b1.Stats.CV1 = 7.3f;
 
-    TestDefinition& strike = p.Style.Tests[20];
-    strike.Nominal1 = 1;
-    strike.TestCount = 2;
-    PropertyBlock& b2 = p.Blocks[2];
-    b2.Header = MakeDataString("KR 6850", "321", "y", " ");
-    b2.Values = { MakeEmptyTestValue(), MakeTest(1, "y", NoValue, " ", At(14, 0, 0)),
-                  MakeTest(0, "y", NoValue, " ", At(14, 1, 0)) };
-    b2.Stats = MakeEmptyStatistics();
-    b2.Stats.Count = 2;
-    b2.Stats.Mean1 = 0.5f;
-    b2.Stats.Min1 = 0;
-    b2.Stats.Max1 = 1;
+    SetResult1(p.Style.Tests[20], 1, NoValue, NoValue, 2);
+    p.Blocks[2] = MakeBlock(MakeDataString("KR 6850", "321", "y", " "), 0,
+                            { MakeTest(1, "y", At(14, 0, 0)), MakeTest(0, "y", At(14, 1, 0)) });
+    p.Blocks[2].Stats = TwoTests(0.5f, 0, 1);
 
     TestDefinition& head = p.Style.Tests[11];
-    head.Nominal1 = 30;
-    head.Lower1 = 20;
+    SetResult1(head, 30, 20, NoValue, 3);
     head.Lower2 = 35;
     head.Upper2 = 50;
     head.CI2 = 4;
-    head.TestCount = 3;
-    PropertyBlock& b3 = p.Blocks[3];
-    b3.Header = MakeDataString("KR 6100", "555", "G", "G");
-    b3.Values = { MakeEmptyTestValue(), MakeTest(25.5f, "G", 40, "G", At(15, 0, 0)),
-                  MakeTest(25.5f, "G", NoValue, "G", At(15, 1, 0)) };
-    b3.Stats = MakeEmptyStatistics();
-    b3.Stats.Count = 2;
-    b3.Stats.Mean1 = 25.5f;
+    PropertyBlock& b3 = p.Blocks[3] = MakeBlock(MakeDataString("KR 6100", "555", "G", "G"), 0,
+        { MakeTest(25.5f, "G", At(15, 0, 0), 40, "G"), MakeTest(25.5f, "G", At(15, 1, 0), NoValue, "G") });
+    b3.Stats = TwoTests(25.5f, 25.5f, 25.5f);
     b3.Stats.Mean2 = 40;
-    b3.Stats.Min1 = 25.5f;
-    b3.Stats.Max1 = 25.5f;
     b3.Stats.Max2 = 40;
     b3.Stats.CV2 = 2.25f;
     return p;
 }
 
-class ClipboardTest : public ::testing::Test {
+class ClipboardTest : public StorageTest {
 protected:
     void SetUp() override
     {
-        m_language = Language;
-        m_dateFormat = DateFormat;
-        m_separator = DecimalSeparator;
-        m_ports = PortDevice;
-        m_titles = RefTitles;
-        Language = 2;
-        DateFormat = 1;
-        DecimalSeparator = QStringLiteral(".");
+        StorageTest::SetUp();
         PortDevice = { 7, 0, 0, 0, 0, 0 };
-        RefTitles = MakeDefaultReferenceTitles();
         InitConstants();
         SetInstallationCustomer(QStringLiteral("Textile Lab Ltd"));
     }
     void TearDown() override
     {
-        Language = m_language;
-        DateFormat = m_dateFormat;
-        DecimalSeparator = m_separator;
-        PortDevice = m_ports;
-        RefTitles = m_titles;
         ResetInstallation();
+        StorageTest::TearDown();
     }
-    int16_t m_language = 0;
-    int16_t m_dateFormat = 0;
-    QString m_separator;
-    std::array<int16_t, 6> m_ports{};
-    ReferenceTitles m_titles;
 };
 
 const QString ReportOfProperty1 = Lines({
@@ -192,13 +155,9 @@ const QString ReportOfProperty1 = Lines({
     EqualRule,
 });
 
-TEST_F(ClipboardTest, TestReportOfAOneResultProperty)
+TEST_F(ClipboardTest, TestReportOfAOneResultPropertyIsOnTheClipboardAfterwards)
 {
     EXPECT_EQ(clpTestReportText(Series()), ReportOfProperty1);
-}
-
-TEST_F(ClipboardTest, TheTextIsOnTheClipboardAfterwards)
-{
     QClipboard* clipboard = QGuiApplication::clipboard();
     ASSERT_NE(clipboard, nullptr);
     clipboard->setText(QStringLiteral("something else"));

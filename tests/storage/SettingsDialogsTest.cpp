@@ -1,3 +1,5 @@
+#include "StorageTest.h"
+
 #include "foundation/frmResource.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
@@ -8,7 +10,6 @@
 #include "platform/SerialDevices.h"
 #include "storage/frmDataSetting.h"
 #include "storage/frmQDASSetting.h"
-#include "support/ScriptedPresenter.h"
 #include "support/SimInstrument.h"
 
 #include <QApplication>
@@ -16,9 +17,9 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -29,77 +30,47 @@ public:
     MissingPorts()
     {
         for (int n = 1; n <= 8; ++n) {
-            const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
-            m_had[n] = qEnvironmentVariableIsSet(name.constData());
-            m_saved[n] = qgetenv(name.constData());
-            qputenv(name.constData(), Missing(n).toLocal8Bit());
+            if (qEnvironmentVariableIsSet(Name(n).constData()))
+                m_saved[n] = qgetenv(Name(n).constData());
+            qputenv(Name(n).constData(), Missing(n).toLocal8Bit());
         }
     }
     ~MissingPorts()
     {
-        for (int n = 1; n <= 8; ++n) {
-            const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
-            if (m_had[n])
-                qputenv(name.constData(), m_saved[n]);
-            else
-                qunsetenv(name.constData());
-        }
+        for (int n = 1; n <= 8; ++n)
+            m_saved[n] ? qputenv(Name(n).constData(), *m_saved[n]) : qunsetenv(Name(n).constData());
     }
     static QString Missing(int n) { return QStringLiteral("/nonexistent/ttyQ%1").arg(n); }
 
 private:
-    std::array<bool, 9> m_had{};
-    std::array<QByteArray, 9> m_saved;
+    static QByteArray Name(int n) { return SerialPortEnvironmentName(n).toLatin1(); }
+    std::array<std::optional<QByteArray>, 9> m_saved;
 };
 
-void FlushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-class SettingsDialogsTest : public ::testing::Test {
+class SettingsDialogsTest : public StorageTest {
 protected:
     void SetUp() override
     {
-        SetProgramFolder(m_home.path());
-        ResetSettingsGlobals(m_home.path());
-        Language = 2;
+        StorageTest::SetUp();
         ComPort = 3;
-        DataFolder = m_data.path();
-        QDASFolder = m_data.path();
-        ASSERT_TRUE(QDir(m_data.path()).mkdir(QStringLiteral("sub")));
+        QDASFolder = Data;
+        ASSERT_TRUE(QDir(Data).mkdir(QStringLiteral("sub")));
     }
     void TearDown() override
     {
         commClose();
-        FlushDeletes();
-        SetProgramFolder(QString());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);   // dialogs closed by the test
+        StorageTest::TearDown();
     }
     bool SettingsWritten() const { return QFile::exists(SettingsFilePath()); }
-    int LogLinesWith(const char* name) const
-    {
-        QFile f(m_home.path() + QStringLiteral("/QUINTARA.LOG"));
-        if (!f.open(QIODevice::ReadOnly))
-            return 0;
-        int count = 0;
-        for (const QByteArray& line : f.readAll().split('\n'))
-            count += line.contains(QByteArray("\t") + name) ? 1 : 0;
-        return count;
-    }
     // Starts the simulated instrument on port 3.
-    void StartInstrument()
-    {
-        ASSERT_TRUE(m_sim.Start({ QStringLiteral("--model"), QStringLiteral("6") }, 3));
-    }
+    void StartInstrument() { ASSERT_TRUE(m_sim.Start({ QStringLiteral("--model"), QStringLiteral("6") }, 3)); }
 
-    QTemporaryDir m_home;
-    QTemporaryDir m_data;
     MissingPorts m_ports;
     SimInstrument m_sim;
-    ScriptedPresenter m_presenter;
 };
 
-TEST_F(SettingsDialogsTest, PortsAreProbedAndTheStoredOneSelected)
+TEST_F(SettingsDialogsTest, PortsAreProbedAndTheStoredOneSelectedAndCancelChangesNothing)
 {
     StartInstrument();
     frmDataSetting* form = frmDataSetting::Instance();
@@ -111,19 +82,25 @@ TEST_F(SettingsDialogsTest, PortsAreProbedAndTheStoredOneSelected)
     }
     // The probe leaves the port closed; the missing devices were logged by the open.
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
-    EXPECT_EQ(LogLinesWith("commOpen"), 7);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("commOpen")), 7);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Data settings"));
     EXPECT_EQ(form->fraPort->title(), QStringLiteral("Data port"));
     EXPECT_EQ(form->fraPath->title(), QStringLiteral("Data path"));
     EXPECT_EQ(form->cmdOK->text(), QStringLiteral("&OK"));
     EXPECT_EQ(form->cmdCancel->text(), QStringLiteral("&Cancel"));
-    EXPECT_EQ(form->dirDirectory->Path(), m_data.path());
-    EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(m_data.path()));
-    EXPECT_EQ(form->objectName(), QStringLiteral("frmDataSetting"));
-    EXPECT_EQ(form->optPort[5]->objectName(), QStringLiteral("optPort5"));
-    EXPECT_EQ(LogLinesWith("SetDrive"), 0);
+    EXPECT_EQ(form->dirDirectory->Path(), Data);
+    EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(Data));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 0);
+
+    // Cancel after changes changes nothing and writes nothing.
+    form->optPort[3]->setChecked(false);
+    form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
     form->cmdCancel_Click();
     EXPECT_FALSE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 3);
+    EXPECT_EQ(DataFolder, Data);
+    EXPECT_FALSE(SettingsWritten());
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(SettingsDialogsTest, PortOutsideOneToEightSelectsCom2)
@@ -141,100 +118,76 @@ TEST_F(SettingsDialogsTest, PortOutsideOneToEightSelectsCom2)
         form->cmdCancel_Click();
         EXPECT_EQ(ComPort, stored);
     }
-    EXPECT_EQ(m_presenter.Shown, std::vector<MessageRequest>(2, ComposeMessage(13, {}, 2)));
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>(2, ComposeMessage(13, {}, 2)));
     EXPECT_FALSE(SettingsWritten());
 }
 
-TEST_F(SettingsDialogsTest, OkOnAPortThatIsNotAvailable)
+TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
 {
     StartInstrument();
     ComPort = 5;
     frmDataSetting* form = frmDataSetting::Instance();
     ASSERT_TRUE(form->optPort[5]->isChecked());
-    form->dirDirectory->SetPath(m_data.path() + QStringLiteral("/sub"));
+    form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
+    // OK on it gives message 13 and keeps the dialog; a double click on it does nothing.
     form->cmdOK_Click();
-    ASSERT_EQ(m_presenter.Shown.size(), 1u);
-    EXPECT_EQ(m_presenter.Shown[0], ComposeMessage(13, {}, 2));
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->optPort[5], &doubleClick);
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{ ComposeMessage(13, {}, 2) });
     EXPECT_TRUE(frmDataSetting::IsLoaded());
     EXPECT_EQ(ComPort, 5);
-    EXPECT_EQ(DataFolder, m_data.path());
+    EXPECT_EQ(DataFolder, Data);
     EXPECT_FALSE(SettingsWritten());
 
     // Another, available port is accepted: both settings stored and saved.
     form->optPort[3]->setChecked(true);
     form->cmdOK_Click();
-    EXPECT_EQ(m_presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_EQ(ComPort, 3);
-    EXPECT_EQ(DataFolder, m_data.path() + QStringLiteral("/sub"));
+    EXPECT_EQ(DataFolder, Data + QStringLiteral("/sub"));
     EXPECT_TRUE(SettingsWritten());
     EXPECT_EQ(StoredSettings.ComPort, 3);
-    EXPECT_EQ(StoredSettings.DataFolder, m_data.path() + QStringLiteral("/sub"));
-}
+    EXPECT_EQ(StoredSettings.DataFolder, Data + QStringLiteral("/sub"));
 
-TEST_F(SettingsDialogsTest, DoubleClickOnAPortAccepts)
-{
-    StartInstrument();
+    // A double click on an available port accepts as well.
+    ASSERT_TRUE(QFile::remove(SettingsFilePath()));
     ComPort = 7;
-    frmDataSetting* form = frmDataSetting::Instance();
+    form = frmDataSetting::Instance();
     form->optPort[3]->setChecked(true);
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
-                            Qt::LeftButton, Qt::NoModifier);
-    // A disabled port does not answer: nothing is stored, the dialog stays.
-    QApplication::sendEvent(form->optPort[5], &doubleClick);
-    EXPECT_TRUE(frmDataSetting::IsLoaded());
-    EXPECT_EQ(ComPort, 7);
-    EXPECT_FALSE(SettingsWritten());
-    EXPECT_TRUE(m_presenter.Shown.empty());
-
     QApplication::sendEvent(form->optPort[3], &doubleClick);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_EQ(ComPort, 3);
     EXPECT_TRUE(SettingsWritten());
 }
 
-TEST_F(SettingsDialogsTest, CancelChangesNothing)
-{
-    StartInstrument();
-    frmDataSetting* form = frmDataSetting::Instance();
-    form->optPort[3]->setChecked(false);
-    form->dirDirectory->SetPath(m_data.path() + QStringLiteral("/sub"));
-    form->cmdCancel_Click();
-    EXPECT_EQ(ComPort, 3);
-    EXPECT_EQ(DataFolder, m_data.path());
-    EXPECT_FALSE(SettingsWritten());
-    EXPECT_TRUE(m_presenter.Shown.empty());
-}
-
 TEST_F(SettingsDialogsTest, VanishedDataFolderFallsBackToTheProgramFolder)
 {
-    DataFolder = m_data.path() + QStringLiteral("/gone");
+    DataFolder = Data + QStringLiteral("/gone");
     frmDataSetting* form = frmDataSetting::Instance();
-    EXPECT_EQ(form->dirDirectory->Path(), m_home.path());
-    EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(m_home.path()));
-    EXPECT_EQ(LogLinesWith("SetDrive"), 1);
-    EXPECT_EQ(DataFolder, m_data.path() + QStringLiteral("/gone"));
+    EXPECT_EQ(form->dirDirectory->Path(), Program);
+    EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(Program));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 1);
+    EXPECT_EQ(DataFolder, Data + QStringLiteral("/gone"));
     form->cmdCancel_Click();
 
     // A drive letter from an old settings file is a folder that does not exist.
     DataFolder = QStringLiteral("D:\\QUINTARA");
     form = frmDataSetting::Instance();
-    EXPECT_EQ(form->dirDirectory->Path(), m_home.path());
-    EXPECT_EQ(LogLinesWith("SetDrive"), 2);
+    EXPECT_EQ(form->dirDirectory->Path(), Program);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 2);
     form->cmdCancel_Click();
-}
 
-TEST_F(SettingsDialogsTest, AFolderOnAnUnlistedVolumeIsShown)
-{
-    // /dev/shm is a tmpfs that the list of mounted volumes leaves out.
+    // A folder on /dev/shm, a tmpfs that the list of mounted volumes leaves out, is shown.
     QTemporaryDir shm(QStringLiteral("/dev/shm/quintara-XXXXXX"));
     if (!shm.isValid())
         GTEST_SKIP() << "no /dev/shm here";
     DataFolder = shm.path();
-    frmDataSetting* form = frmDataSetting::Instance();
+    form = frmDataSetting::Instance();
     EXPECT_EQ(form->dirDirectory->Path(), shm.path());
     EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(shm.path()));
-    EXPECT_EQ(LogLinesWith("SetDrive"), 0);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 2);
     form->cmdCancel_Click();
 }
 
@@ -253,7 +206,7 @@ TEST_F(SettingsDialogsTest, ShownThroughTheModalSeam)
     // Closed without an action: nothing stored.
     QFile::remove(SettingsFilePath());
     ComPort = 3;
-    DataFolder = m_data.path();
+    DataFolder = Data;
     EXPECT_EQ(frmDataSetting::ShowForm(), QDialog::Rejected);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_FALSE(SettingsWritten());
@@ -262,7 +215,7 @@ TEST_F(SettingsDialogsTest, ShownThroughTheModalSeam)
 TEST_F(SettingsDialogsTest, DriveCheck)
 {
     frmDataSetting* form = frmDataSetting::Instance();
-    const QString dataDrive = DriveListBox::DriveOfPath(m_data.path());
+    const QString dataDrive = DriveListBox::DriveOfPath(Data);
     EXPECT_EQ(form->RememberedDrive, QStringLiteral("/"));
     form->drvDrive_GotFocus();
     EXPECT_EQ(form->RememberedDrive, dataDrive);
@@ -271,14 +224,14 @@ TEST_F(SettingsDialogsTest, DriveCheck)
     form->drvDrive->AddDrive(QStringLiteral("/nonexistent-volume"));
     form->drvDrive->setCurrentIndex(form->drvDrive->findData(QStringLiteral("/nonexistent-volume")));
     form->drvDrive_Change();
-    ASSERT_EQ(m_presenter.Shown.size(), 1u);
-    EXPECT_EQ(m_presenter.Shown[0], ComposeMessage(10, {}, 2));
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(10, {}, 2));
     EXPECT_EQ(form->drvDrive->Drive(), dataDrive);
-    EXPECT_EQ(form->dirDirectory->Path(), m_data.path());
+    EXPECT_EQ(form->dirDirectory->Path(), Data);
 
     // An available volume opens its root in the folder list.
     form->drvDrive_Change();   // the drive shown is available
-    EXPECT_EQ(m_presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(form->dirDirectory->Path(), dataDrive);
     form->cmdCancel_Click();
 }
@@ -286,61 +239,58 @@ TEST_F(SettingsDialogsTest, DriveCheck)
 TEST_F(SettingsDialogsTest, FolderListBrowses)
 {
     DirListBox list;
-    ASSERT_TRUE(list.SetPath(m_data.path()));
-    int subRow = -1;
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.PathOfRow(row) == m_data.path() + QStringLiteral("/sub"))
-            subRow = row;
-    }
+    ASSERT_TRUE(list.SetPath(Data));
+    const auto rowOf = [&list](const QString& path) {
+        for (int row = 0; row < list.count(); ++row)
+            if (list.PathOfRow(row) == path)
+                return row;
+        return -1;
+    };
+    const int subRow = rowOf(Data + QStringLiteral("/sub"));
     ASSERT_GE(subRow, 0);
     EXPECT_EQ(list.PathOfRow(0), QStringLiteral("/"));
     QString changed;
     QObject::connect(&list, &DirListBox::PathChanged, [&](const QString& path) { changed = path; });
     emit list.itemActivated(list.item(subRow));
-    EXPECT_EQ(list.Path(), m_data.path() + QStringLiteral("/sub"));
+    EXPECT_EQ(list.Path(), Data + QStringLiteral("/sub"));
     EXPECT_EQ(changed, list.Path());
     // Up again through the chain of folders above.
-    int dataRow = -1;
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.PathOfRow(row) == m_data.path())
-            dataRow = row;
-    }
+    const int dataRow = rowOf(Data);
     ASSERT_GE(dataRow, 0);
     emit list.itemActivated(list.item(dataRow));
-    EXPECT_EQ(list.Path(), m_data.path());
-    EXPECT_FALSE(list.SetPath(m_data.path() + QStringLiteral("/missing")));
-    EXPECT_EQ(list.Path(), m_data.path());
+    EXPECT_EQ(list.Path(), Data);
+    EXPECT_FALSE(list.SetPath(Data + QStringLiteral("/missing")));
+    EXPECT_EQ(list.Path(), Data);
 }
 
-TEST_F(SettingsDialogsTest, QdasDialogStoresTheFolderShown)
+TEST_F(SettingsDialogsTest, QdasDialogStoresTheFolderShownOnOkOnly)
 {
     frmQDASSetting* form = frmQDASSetting::Instance();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Q-DAS settings"));
     EXPECT_EQ(form->fraPath->title(), QStringLiteral("Q-DAS data path"));
-    EXPECT_EQ(form->dirDirectory->Path(), m_data.path());
-    form->dirDirectory->SetPath(m_data.path() + QStringLiteral("/sub"));
+    EXPECT_EQ(form->dirDirectory->Path(), Data);
+    form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
     form->cmdOK_Click();
     EXPECT_FALSE(frmQDASSetting::IsLoaded());
-    EXPECT_EQ(QDASFolder, m_data.path() + QStringLiteral("/sub"));
+    EXPECT_EQ(QDASFolder, Data + QStringLiteral("/sub"));
     EXPECT_TRUE(SettingsWritten());
-    EXPECT_TRUE(m_presenter.Shown.empty());
-}
+    EXPECT_TRUE(Presenter.Shown.empty());
 
-TEST_F(SettingsDialogsTest, QdasDialogFallsBackAndCancelKeepsEverything)
-{
-    QDASFolder = m_data.path() + QStringLiteral("/gone");
-    frmQDASSetting* form = frmQDASSetting::Instance();
-    EXPECT_EQ(form->dirDirectory->Path(), m_home.path());
-    EXPECT_EQ(LogLinesWith("SetDrive"), 1);
-    form->dirDirectory->SetPath(m_data.path());
+    // A vanished folder falls back to the program folder; Cancel keeps everything.
+    ASSERT_TRUE(QFile::remove(SettingsFilePath()));
+    QDASFolder = Data + QStringLiteral("/gone");
+    form = frmQDASSetting::Instance();
+    EXPECT_EQ(form->dirDirectory->Path(), Program);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 1);
+    form->dirDirectory->SetPath(Data);
     form->cmdCancel_Click();
-    EXPECT_EQ(QDASFolder, m_data.path() + QStringLiteral("/gone"));
+    EXPECT_EQ(QDASFolder, Data + QStringLiteral("/gone"));
     EXPECT_FALSE(SettingsWritten());
 
     form = frmQDASSetting::Instance();
-    EXPECT_EQ(LogLinesWith("SetDrive"), 2);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 2);
     form->cmdOK_Click();
-    EXPECT_EQ(QDASFolder, m_home.path());
+    EXPECT_EQ(QDASFolder, Program);
     EXPECT_TRUE(SettingsWritten());
 }
 

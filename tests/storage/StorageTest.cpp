@@ -1,13 +1,17 @@
-#include "storage/ReportFiles.h"
+#include "StorageTest.h"
 
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "instrument/modDataString.h"
+#include "platform/BinaryIO.h"
+#include "platform/Conversions.h"
+#include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 
-void ReportFilesTest::SetUp()
+void StorageTest::SetUp()
 {
     ASSERT_TRUE(Temp.isValid());
     Program = Temp.path() + QStringLiteral("/Program");
@@ -17,15 +21,17 @@ void ReportFilesTest::SetUp()
     SetProgramFolder(Program);
     ResetSettingsGlobals(Program);
     DataFolder = Data;
-    Language = 2;
+    DecimalSeparator = QStringLiteral(".");
 }
 
-void ReportFilesTest::TearDown()
+void StorageTest::TearDown()
 {
     ResetSettingsGlobals(Program);
+    DecimalSeparator = QStringLiteral(".");
+    SetProgramFolder(QString());
 }
 
-QStringList ReportFilesTest::LogLines() const
+QStringList StorageTest::LogLines() const
 {
     QFile log(Program + QStringLiteral("/QUINTARA.LOG"));
     if (!log.open(QIODevice::ReadOnly))
@@ -33,6 +39,16 @@ QStringList ReportFilesTest::LogLines() const
     QStringList lines = QString::fromLatin1(log.readAll()).split(QStringLiteral("\r\n"));
     lines.removeAll(QString());
     return lines;
+}
+
+int StorageTest::LogLinesWith(const QString& text) const
+{
+    return static_cast<int>(LogLines().filter(u'\t' + text).size());
+}
+
+double At(int hour, int minute, int second)
+{
+    return DateSerial(2024, 1, 5) + TimeSerial(hour, minute, second);
 }
 
 std::string ReadFileBytes(const QString& path)
@@ -110,4 +126,68 @@ std::string ReportHeader(const std::string& version)
     header += static_cast<char>(version.size());
     header += '\0';
     return header + version;
+}
+
+std::string ReportFileBytes(const Protocol& p)
+{
+    BinaryWriter out;
+    PutRecord(out, p);
+    return ReportHeader("8.0") + out.Bytes();
+}
+
+std::string MakeDataString(const std::string& identifier, const std::string& serial,
+                           const std::string& codeLetter, const std::string& parameters28,
+                           const std::string& warning, const std::string& result1,
+                           const std::string& unit1, const std::string& result2,
+                           const std::string& unit2)
+{
+    std::string s = "\x1E" + identifier + serial + codeLetter + parameters28 + warning + result1
+        + unit1 + result2 + unit2 + " " + "0";
+    s.resize(57, ' ');
+    return s + DataStringChecksum(s) + "\r\n";
+}
+
+std::string MakeDataString(const std::string& identifier, const std::string& serial,
+                           const std::string& unit1, const std::string& unit2)
+{
+    return MakeDataString(identifier, serial, "A", std::string(28, ' '), " ", "  12.5", unit1,
+                          "      ", unit2);
+}
+
+TestValue MakeTest(float value1, const std::string& unit1, double testTime, float value2,
+                   const std::string& unit2)
+{
+    TestValue t = MakeEmptyTestValue();
+    t.Value1 = value1;
+    t.Unit1 = unit1;
+    t.Value2 = value2;
+    t.Unit2 = unit2;
+    t.Warning = ' ';
+    t.TestTime = testTime;
+    return t;
+}
+
+Statistics MakeStatistics(int count)
+{
+    Statistics s = MakeEmptyStatistics();
+    s.Count = count;
+    return s;
+}
+
+PropertyBlock MakeBlock(const std::string& header, double startDate, std::initializer_list<TestValue> tests)
+{
+    PropertyBlock b = MakeEmptyPropertyBlock();
+    b.Header = header;
+    b.StartDate = startDate;
+    b.Values.insert(b.Values.end(), tests);
+    b.Stats = MakeStatistics(2);
+    return b;
+}
+
+void SetResult1(TestDefinition& d, float nominal, float lower, float upper, int16_t testCount)
+{
+    d.Nominal1 = nominal;
+    d.Lower1 = lower;
+    d.Upper1 = upper;
+    d.TestCount = testCount;
 }

@@ -1,0 +1,69 @@
+#pragma once
+// Shared by the storage tests: a fresh program folder (where the log goes) and
+// data folder per test with the settings at their defaults, message boxes
+// answered by script, small file helpers, and test series built by hand.
+#include "support/ScriptedPresenter.h"
+#include "foundation/Records.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <string>
+
+class StorageTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Lines of QUINTARA.LOG in the program folder; how many hold the text
+    // right behind a tab (a procedure name, for instance).
+    QStringList LogLines() const;
+    int LogLinesWith(const QString& text) const;
+
+    QTemporaryDir Temp;
+    QString Program;    // program folder
+    QString Data;       // DataFolder
+    ScriptedPresenter Presenter;
+};
+
+// 5 January 2024 at the given time.
+double At(int hour, int minute = 0, int second = 0);
+
+std::string ReadFileBytes(const QString& path);
+void WriteFileBytes(const QString& path, const std::string& bytes);
+// True when no write bit of the file is set.
+bool IsReadOnly(const QString& path);
+// n copies of the bytes.
+std::string Repeat(const std::string& bytes, int n);
+
+// A series with texts, dates and tests in two blocks.
+Protocol SampleProtocol(const QString& styleName, double date);
+// The header of a report file of the given version text.
+std::string ReportHeader(const std::string& version);
+// A current report file: the header of "8.0", then the packed series.
+std::string ReportFileBytes(const Protocol& p);
+
+// A 60-character data string with a valid checksum. Each parameter is its
+// 6-character field followed by its unit code (7 characters in all).
+std::string MakeDataString(const std::string& identifier, const std::string& serial,
+                           const std::string& codeLetter, const std::string& parameters28,
+                           const std::string& warning, const std::string& result1,
+                           const std::string& unit1, const std::string& result2,
+                           const std::string& unit2);
+// A short form: no parameters, results "  12.5", the given units.
+std::string MakeDataString(const std::string& identifier, const std::string& serial,
+                           const std::string& unit1, const std::string& unit2);
+
+// A test with its first value and unit code, no second value, at the given time.
+TestValue MakeTest(float value1, const std::string& unit1, double testTime, float value2 = NoValue,
+                   const std::string& unit2 = " ");
+// Statistics of the given count, the rest empty.
+Statistics MakeStatistics(int count);
+// Result 1 of a test definition: nominal value, limits (NoValue where not
+// set) and number of tests.
+void SetResult1(TestDefinition& d, float nominal, float lower, float upper, int16_t testCount);
+// A property block: its header, start, the empty test as element 0 and then
+// the tests, and statistics of two tests.
+PropertyBlock MakeBlock(const std::string& header, double startDate, std::initializer_list<TestValue> tests);
