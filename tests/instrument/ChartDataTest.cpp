@@ -1,4 +1,5 @@
-#include "foundation/modGlobals.h"
+#include "DataStringFixture.h"
+
 #include "foundation/modRecords.h"
 #include "instrument/modStatistic.h"
 #include "support/SeriesTests.h"
@@ -14,29 +15,19 @@ const float TopValue = std::bit_cast<float>(0x7F7FFFFDu);
 // ---------------------------------------------------------------------------
 // Chart data
 
-// A 60-character expected data string whose results carry the given unit codes.
-std::string Header(char unit1, char unit2)
+// An expected data string whose results carry the given unit codes.
+std::string Header(const char* unit1, const char* unit2)
 {
-    std::string s(60, ' ');
-    s[0] = '\x1E';
-    s.replace(1, 7, "MP 4800");
-    s.replace(8, 3, "123");
-    s.replace(41, 6, " 100.0");
-    s[47] = unit1;
-    s.replace(48, 6, "  20.0");
-    s[54] = unit2;
-    s[56] = '0';
-    s[58] = '\r';
-    s[59] = '\n';
-    return s;
+    return Build({.Id = "MP 4800", .Serial = "123", .R1 = " 100.0", .RU1 = unit1, .R2 = "  20.0", .RU2 = unit2});
 }
 
-class ChartDataTest : public ::testing::Test {
+// Language 2; report form 2 makes test type 9 (results in N and mm) property 1
+// and test type 14 property 2.
+class ChartDataTest : public DataStringFixture {
 protected:
     void SetUp() override
     {
-        savedLanguage_ = Language;
-        Language = 2;
+        DataStringFixture::SetUp();
         p_ = MakeEmptyProtocol();
         p_.FormIndex = 2;
         p_.CurrentProperty = 1;
@@ -51,15 +42,14 @@ protected:
         d.Nominal2 = 20;
         d.Lower2 = 18;
         d.Upper2 = 22;
-        d.HeaderImage = Header('8', '"');   // N and mm
+        d.HeaderImage = Header("8", "\"");   // N and mm
     }
-    void TearDown() override { Language = savedLanguage_; }
 
     void SetValues(int property, const std::vector<TestValue>& tests)
     {
-        p_.Blocks[static_cast<size_t>(property)].Values = SeriesValues({});
-        for (const TestValue& t : tests)
-            p_.Blocks[static_cast<size_t>(property)].Values.push_back(t);
+        std::vector<TestValue>& values = p_.Blocks[static_cast<size_t>(property)].Values;
+        values = SeriesValues({});
+        values.insert(values.end(), tests.begin(), tests.end());
     }
     void MakePassFail(int testType)
     {
@@ -67,7 +57,7 @@ protected:
         d.Nominal1 = 1;
         d.Lower1 = 0;
         d.Upper1 = 1;
-        d.HeaderImage = Header('y', ' ');
+        d.HeaderImage = Header("y", " ");
     }
     void FillProfile(int count)
     {
@@ -78,9 +68,6 @@ protected:
     }
 
     Protocol p_;
-
-private:
-    int16_t savedLanguage_ = 0;
 };
 
 TEST_F(ChartDataTest, HistogramAroundNominalAndLimits)
@@ -128,9 +115,8 @@ TEST_F(ChartDataTest, PropertyTestDefinitionFollowsTheReportForm)
     EXPECT_EQ(PropertyTestDefinition(p_, 1), p_.Style.Tests[9]);
     EXPECT_EQ(PropertyTestDefinition(p_, 2), p_.Style.Tests[14]);
     // Item 3 names no test type; properties, forms and test types out of range.
-    EXPECT_EQ(PropertyTestDefinition(p_, 3), MakeBlankTestDefinition());
-    EXPECT_EQ(PropertyTestDefinition(p_, 0), MakeBlankTestDefinition());
-    EXPECT_EQ(PropertyTestDefinition(p_, 7), MakeBlankTestDefinition());
+    for (const int property : {3, 0, 7})
+        EXPECT_EQ(PropertyTestDefinition(p_, property), MakeBlankTestDefinition()) << property;
     p_.Style.Forms[2].Items[3].Property = 21;
     EXPECT_EQ(PropertyTestDefinition(p_, 3), MakeBlankTestDefinition());
     p_.FormIndex = 0;
@@ -191,9 +177,8 @@ TEST_F(ChartDataTest, HistogramWithoutAUsableBandIsEmpty)
     EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 1, 1)));
     // A property whose report-form item names no test type, and properties
     // or forms out of range.
-    EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 3, 1)));
-    EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 0, 1)));
-    EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 7, 1)));
+    for (const int property : {3, 0, 7})
+        EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, property, 1))) << property;
     d.Upper1 = 110;
     p_.FormIndex = 11;
     EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(p_, 1, 1)));
@@ -238,88 +223,52 @@ TEST_F(ChartDataTest, ProfileListsTheValuesInTestOrder)
     EXPECT_EQ(ComputeProfile(p_, 1, 1).Values.size(), 4u);
 }
 
-TEST_F(ChartDataTest, ReduceProfileKeepsUpToAHundredValues)
+TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
 {
     FillProfile(100);
-    const Profile profile = ComputeProfile(p_, 1, 1);
-    ASSERT_EQ(profile.Values.size(), 101u);
-    EXPECT_EQ(ReduceProfile(profile), profile);
+    const Profile hundred = ComputeProfile(p_, 1, 1);
+    ASSERT_EQ(hundred.Values.size(), 101u);
+    EXPECT_EQ(ReduceProfile(hundred), hundred);     // up to a hundred values stay as they are
     EXPECT_TRUE(IsEmptyProfile(ReduceProfile(MakeEmptyProfile())));
-}
 
-TEST_F(ChartDataTest, ReduceProfileOf101Values)
-{
-    FillProfile(101);
-    const Profile reduced = ReduceProfile(ComputeProfile(p_, 1, 1));
-    // 25 runs of 4 as min/max pairs and the single value 101.
-    ASSERT_EQ(reduced.Values.size(), 52u);
-    EXPECT_EQ(reduced.Values[0], NoValue);
-    EXPECT_EQ(reduced.Values[1], 1.0f);
-    EXPECT_EQ(reduced.Values[2], 4.0f);
-    EXPECT_EQ(reduced.Values[3], 5.0f);
-    EXPECT_EQ(reduced.Values[4], 8.0f);
-    EXPECT_EQ(reduced.Values[49], 97.0f);
-    EXPECT_EQ(reduced.Values[50], 100.0f);
-    EXPECT_EQ(reduced.Values[51], 101.0f);
-    EXPECT_EQ(reduced.Nominal, 100.0f);
-    EXPECT_EQ(reduced.Lower, 90.0f);
-    EXPECT_EQ(reduced.Upper, 110.0f);
-    EXPECT_EQ(reduced.Unit, QStringLiteral("N"));
-}
-
-TEST_F(ChartDataTest, ReduceProfileStepsAtPowersOfTwo)
-{
-    // n values: expected step, pairs and remainder.
+    // The values 1 to n: each run becomes its minimum and maximum, the values
+    // after the last whole run follow as they are. 250 / 100 = 2.5, log2 1.32,
+    // step 2^(1 + 1) = 4, runs of 8; the step is exact at powers of two.
     const struct {
         int n;
         int run;
-        size_t size;
+        int pairs;
+        int rest;
     } cases[] = {
-        {199, 4, 1 + 49 * 2 + 3},
-        {200, 8, 1 + 25 * 2},
-        {250, 8, 1 + 31 * 2 + 2},
-        {399, 8, 1 + 49 * 2 + 7},
-        {400, 16, 1 + 25 * 2},
-        {800, 32, 1 + 25 * 2},
-        {999, 32, 1 + 31 * 2 + 7},
+        {101, 4, 25, 1}, {199, 4, 49, 3}, {200, 8, 25, 0},  {250, 8, 31, 2},
+        {399, 8, 49, 7}, {400, 16, 25, 0}, {800, 32, 25, 0}, {999, 32, 31, 7},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.n);
         FillProfile(c.n);
         const Profile reduced = ReduceProfile(ComputeProfile(p_, 1, 1));
-        ASSERT_EQ(reduced.Values.size(), c.size) << c.n;
-        // The first pair spans the first run, the second pair the next.
-        EXPECT_EQ(reduced.Values[1], 1.0f) << c.n;
-        EXPECT_EQ(reduced.Values[2], static_cast<float>(c.run)) << c.n;
-        EXPECT_EQ(reduced.Values[3], static_cast<float>(c.run + 1)) << c.n;
-        EXPECT_EQ(reduced.Values.back(), static_cast<float>(c.n)) << c.n;
+        ASSERT_EQ(reduced.Values.size(), static_cast<size_t>(1 + 2 * c.pairs + c.rest));
+        EXPECT_EQ(reduced.Values[0], NoValue);
+        for (int i = 0; i < c.pairs; ++i) {
+            EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * i + 1)], static_cast<float>(i * c.run + 1)) << i;
+            EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * i + 2)], static_cast<float>((i + 1) * c.run)) << i;
+        }
+        for (int j = 1; j <= c.rest; ++j)
+            EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * c.pairs + j)], static_cast<float>(c.pairs * c.run + j));
+        EXPECT_EQ(reduced.Nominal, 100.0f);
+        EXPECT_EQ(reduced.Lower, 90.0f);
+        EXPECT_EQ(reduced.Upper, 110.0f);
+        EXPECT_EQ(reduced.Unit, QStringLiteral("N"));
     }
-}
 
-TEST_F(ChartDataTest, ReduceProfileOf250ValuesPairsEveryRunOfEight)
-{
+    // Result 2 runs from -1 down: the minimum still comes first.
     FillProfile(250);
-    const Profile reduced = ReduceProfile(ComputeProfile(p_, 1, 1));
-    // 250 / 100 = 2.5, log2 1.32, step 2^(1 + 1) = 4, runs of 8: 31 runs end
-    // at 248, and 249 and 250 follow as they are.
-    ASSERT_EQ(reduced.Values.size(), 65u);
-    for (int run = 0; run < 31; ++run) {
-        EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * run + 1)], static_cast<float>(8 * run + 1)) << run;
-        EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * run + 2)], static_cast<float>(8 * run + 8)) << run;
-    }
-    EXPECT_EQ(reduced.Values[62], 248.0f);
-    EXPECT_EQ(reduced.Values[63], 249.0f);
-    EXPECT_EQ(reduced.Values[64], 250.0f);
-}
-
-TEST_F(ChartDataTest, ReduceProfileOfResultTwoTakesMinimumThenMaximum)
-{
-    FillProfile(250);
-    const Profile reduced = ReduceProfile(ComputeProfile(p_, 1, 2));
-    ASSERT_EQ(reduced.Values.size(), 65u);
-    EXPECT_EQ(reduced.Values[1], -8.0f);
-    EXPECT_EQ(reduced.Values[2], -1.0f);
-    EXPECT_EQ(reduced.Values[63], -249.0f);
-    EXPECT_EQ(reduced.Values[64], -250.0f);
+    const Profile two = ReduceProfile(ComputeProfile(p_, 1, 2));
+    ASSERT_EQ(two.Values.size(), 65u);
+    EXPECT_EQ(two.Values[1], -8.0f);
+    EXPECT_EQ(two.Values[2], -1.0f);
+    EXPECT_EQ(two.Values[63], -249.0f);
+    EXPECT_EQ(two.Values[64], -250.0f);
 }
 
 TEST_F(ChartDataTest, MinMaxInRange)
@@ -349,22 +298,11 @@ TEST_F(ChartDataTest, DeviationDataOfTheCurrentProperty)
     SetValues(1, {SeriesTest(95, 19), SeriesTest(104, 21), SeriesTest(99, 20)});
     PropertyBlock& block = p_.Blocks[1];
     block.Stats = CalcMeanSdCvCi(block.Values);
+    // Nominal, limits, minimum, maximum, mean and the value given, of each result.
     const DeviationData d = ComputeDeviationData(p_, 104, 1);
-    EXPECT_EQ(d.Nominal, 100.0f);
-    EXPECT_EQ(d.Lower, 90.0f);
-    EXPECT_EQ(d.Upper, 110.0f);
-    EXPECT_EQ(d.Min, 95.0f);
-    EXPECT_EQ(d.Max, 104.0f);
     EXPECT_FLOAT_EQ(d.Mean, 298.0f / 3.0f);
-    EXPECT_EQ(d.Value, 104.0f);
-    const DeviationData d2 = ComputeDeviationData(p_, 21, 2);
-    EXPECT_EQ(d2.Nominal, 20.0f);
-    EXPECT_EQ(d2.Lower, 18.0f);
-    EXPECT_EQ(d2.Upper, 22.0f);
-    EXPECT_EQ(d2.Min, 19.0f);
-    EXPECT_EQ(d2.Max, 21.0f);
-    EXPECT_EQ(d2.Mean, 20.0f);
-    EXPECT_EQ(d2.Value, 21.0f);
+    EXPECT_EQ(d, (DeviationData{100, 90, 110, 95, 104, d.Mean, 104}));
+    EXPECT_EQ(ComputeDeviationData(p_, 21, 2), (DeviationData{20, 18, 22, 19, 21, 20, 21}));
 
     EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p_, NoValue, 1)));
     MakePassFail(14);
@@ -415,15 +353,14 @@ TEST(DefaultLimitsFromMeanTest, FillsOnlyUndefinedResults)
     second.Nominal2 = 9;
     second.Lower2 = 8;
     second.Upper2 = 10;
+    TestDefinition expected = second;
+    expected.Nominal1 = 20;
+    expected.Lower1 = 18;
+    expected.Upper1 = 22;
     s.Mean1 = 20;
     s.Mean2 = 12;
     DefaultLimitsFromMean(s, second);
-    EXPECT_EQ(second.Nominal1, 20.0f);
-    EXPECT_EQ(second.Lower1, 18.0f);
-    EXPECT_EQ(second.Upper1, 22.0f);
-    EXPECT_EQ(second.Nominal2, 9.0f);
-    EXPECT_EQ(second.Lower2, 8.0f);
-    EXPECT_EQ(second.Upper2, 10.0f);
+    EXPECT_EQ(second, expected);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 using ConvertOldDataStringTest = DataStringFixture;
@@ -15,14 +17,7 @@ using ConvertOldDataStringTest = DataStringFixture;
 std::string WeighingHeader(const std::string& letter, const std::string& p1, const std::string& u1,
                            const std::string& resultUnit)
 {
-    Fields e;
-    e.Id = "D  7041";
-    e.Letter = letter;
-    e.P1 = p1;
-    e.U1 = u1;
-    e.RU1 = resultUnit;
-    e.Flag = " ";
-    return Build(e);
+    return Build({.Id = "D  7041", .Letter = letter, .P1 = p1, .U1 = u1, .RU1 = resultUnit, .Flag = " "});
 }
 
 // A "D 7041" reply: the weight at 5-10, its unit at 12.
@@ -45,14 +40,21 @@ std::string Weighed(const std::string& header, const std::string& warning, const
 } // namespace
 
 // ---------------------------------------------------------------------------
-// Keyboard entry
+// Without an expected string; keyboard entry
 
-TEST_F(ConvertOldDataStringTest, KeyboardEntryWithoutExpectedStringIsBlank)
+TEST_F(ConvertOldDataStringTest, WithoutExpectedStringOnlyTheIdentifierIsWritten)
 {
-    // Worked out by hand: its checksum is RS (see the validity test).
+    // Keyboard entry, worked out by hand: its checksum is RS (see the validity test).
     const std::string expected = "\x1E" "0000000" + std::string(48, ' ') + "0" "\x1E" "\r\n";
     EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n"), expected);
     EXPECT_TRUE(IsValidDataString(expected));
+
+    const std::pair<std::string, std::string> others[] = {{Weighing("12.345"), "D  7041"},
+                                                          {"\x1E" "43" "        " "   250" "+" "\r\n", "MP 4300"}};
+    for (const auto& [reply, identifier] : others) {
+        const std::string head = "\x1E" + identifier + std::string(48, ' ') + "0";
+        EXPECT_BYTES(ConvertOldDataString(reply), head + DataStringChecksum(head) + "\r\n");
+    }
 }
 
 TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboardSerialNumber)
@@ -60,15 +62,8 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
     KeyboardDef.Instrument = QStringLiteral("Scale");
     KeyboardDef.SerialNumber = QStringLiteral("7");
     KeyboardDef.Property = QStringLiteral("Mass");
-    Fields e;
-    e.Letter = "Q";
-    e.P1 = "   100";
-    e.U1 = "$";
-    e.P2 = "abc   ";
-    e.RU1 = ":";
-    e.RU2 = "%";
-    e.Spare = "x";
-    e.Flag = " ";
+    const Fields e{.Letter = "Q", .P1 = "   100", .U1 = "$", .P2 = "abc   ", .RU1 = ":", .RU2 = "%", .Spare = "x",
+                   .Flag = " "};
     const std::string header = Build(e);
 
     Fields expected = e;
@@ -78,8 +73,7 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
     EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
 
     // Not a number: everything after the identifier is blank.
-    Fields blank;
-    EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "   abc" "\r\n", header), Build(blank));
+    EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "   abc" "\r\n", header), Build({}));
     // A serial number longer than its field is cut.
     KeyboardDef.SerialNumber = QStringLiteral("12345");
     expected.Serial = "123";
@@ -89,7 +83,7 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
 // ---------------------------------------------------------------------------
 // "D 7041"
 
-TEST_F(ConvertOldDataStringTest, WeighingConvertsByCodeLetterAndResultUnit)
+TEST_F(ConvertOldDataStringTest, WeighingConvertsByCodeLetterAndResultUnitInEveryLocale)
 {
     struct Case {
         const char* Letter;
@@ -121,10 +115,9 @@ TEST_F(ConvertOldDataStringTest, WeighingConvertsByCodeLetterAndResultUnit)
         EXPECT_BYTES(ConvertOldDataString(Weighing("12.345"), header), Weighed(header, " ", c.Value, c.ResultUnit))
             << c.Letter << " " << c.ResultUnit;
     }
-}
 
-TEST_F(ConvertOldDataStringTest, WeighingInGermanLocaleReadsTheLengthOfTheExpectedString)
-{
+    // Under de_DE the length of the expected string is read, and the value
+    // written, with a point all the same.
     Pin(QStringLiteral("de_DE"));
     Language = 1;
     const std::string header = WeighingHeader("F", "  12.5", "$", "f");
@@ -140,12 +133,6 @@ TEST_F(ConvertOldDataStringTest, WeighingMarksOtherUnitsAndKeepsAZeroWeight)
     // No division happens for a zero weight, so a zero length does no harm.
     const std::string zeroLength = WeighingHeader("N", "     0", "$", "h");
     EXPECT_BYTES(ConvertOldDataString(Weighing("  0.00"), zeroLength), Weighed(zeroLength, " ", "     0", "h"));
-}
-
-TEST_F(ConvertOldDataStringTest, WeighingWithoutExpectedStringIsBlank)
-{
-    const std::string head = "\x1E" "D  7041" + std::string(48, ' ') + "0";
-    EXPECT_BYTES(ConvertOldDataString(Weighing("12.345")), head + DataStringChecksum(head) + "\r\n");
 }
 
 TEST_F(ConvertOldDataStringTest, WeighingThatCannotGiveASoundValueGivesNothing)
@@ -177,14 +164,8 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
 {
     auto header = [](const std::string& letter, const std::string& lengthUnit, const std::string& resultUnit,
                      const std::string& length = "   500") {
-        Fields e;
-        e.Id = "MP 4300";
-        e.Letter = letter;
-        e.P1 = length;
-        e.U1 = lengthUnit;
-        e.RU1 = resultUnit;
-        e.Flag = " ";
-        return Build(e);
+        return Build(
+            {.Id = "MP 4300", .Letter = letter, .P1 = length, .U1 = lengthUnit, .RU1 = resultUnit, .Flag = " "});
     };
     // Counted turns at 12-17, warning sign at 18.
     const std::string reply = "\x1E" "43" "        " "   250" "+" "\r\n";
@@ -208,9 +189,6 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
     // Turns that are no number give nothing, not 0 turns.
     EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        " "  n.a." "+" "\r\n", e), "");
     EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        ", e), "");
-
-    const std::string head = "\x1E" "MP 4300" + std::string(48, ' ') + "0";
-    EXPECT_BYTES(ConvertOldDataString(reply), head + DataStringChecksum(head) + "\r\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -222,17 +200,8 @@ TEST_F(ConvertOldDataStringTest, TensileTesterYarnMode)
     // unit, 25-28 test length, 29-33 speed.
     const std::string reply = "\x1E" "48" "12.5" "m" "y" " " " " " 234.5" "N" "      " " 500" "  100"
                               "    " "   " "      " "\r\n";
-    Fields f;
-    f.Id = "MP 4800";
-    f.Letter = "y";
-    f.P1 = "   500";
-    f.U1 = "\"";
-    f.P2 = "   100";
-    f.U2 = "N";
-    f.R1 = " 234.5";
-    f.RU1 = "8";
-    f.R2 = "  12.5";
-    f.RU2 = "n";
+    Fields f{.Id = "MP 4800", .Letter = "y", .P1 = "   500", .U1 = "\"", .P2 = "   100", .U2 = "N", .R1 = " 234.5",
+             .RU1 = "8", .R2 = "  12.5", .RU2 = "n"};
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
 
     std::string inches = reply;
@@ -249,17 +218,9 @@ TEST_F(ConvertOldDataStringTest, TensileTesterSkeinMode)
     // 34-37 yarn count, 38-40 warps, 41-46 result 2.
     const std::string reply = "\x1E" "48" "    " "m" "S" "!" " " " 234.5" "g" "      " "    " "     "
                               "  20" " 80" " 45.67" "\r\n";
-    Fields f;
-    f.Id = "MP 4800";
-    f.Letter = "S";
-    f.P1 = "    20";
-    f.U1 = "i";
-    f.P2 = "    80";
-    f.Warning = "!";
-    f.R1 = " 234.5";
-    f.RU1 = ";";
-    f.R2 = " 45.67";
-    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
+    EXPECT_BYTES(ConvertOldDataString(reply), Build({.Id = "MP 4800", .Letter = "S", .P1 = "    20", .U1 = "i",
+                                                      .P2 = "    80", .Warning = "!", .R1 = " 234.5", .RU1 = ";",
+                                                      .R2 = " 45.67"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -271,18 +232,8 @@ TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith22CharactersCarriesSerialAnd
     // 19 flag, 20-22 serial number.
     const std::string reply = "\x1E" "61" " 20.0" "K" "H" "-" "  45.6" "B" "1" "123";
     ASSERT_EQ(reply.size(), 22u);
-    Fields f;
-    f.Id = "KR 6101";
-    f.Serial = "123";
-    f.Letter = "K";
-    f.P1 = "  20.0";
-    f.U1 = "C";
-    f.P2 = "   100";
-    f.U2 = ")";
-    f.Warning = "-";
-    f.R1 = "  45.6";
-    f.RU1 = "C";
-    f.Flag = "1";
+    const Fields f{.Id = "KR 6101", .Serial = "123", .Letter = "K", .P1 = "  20.0", .U1 = "C", .P2 = "   100",
+                   .U2 = ")", .Warning = "-", .R1 = "  45.6", .RU1 = "C", .Flag = "1"};
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
     EXPECT_BYTES(ConvertOldDataString(reply + "\r\n"), Build(f));
 }
@@ -291,15 +242,8 @@ TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith21CharactersHasNoSerialAndFl
 {
     const std::string reply = "\x1E" "61" "    2" "G" "I" " " "  45.6" "M" "1" "\r\n";
     ASSERT_EQ(reply.size(), 21u);
-    Fields f;
-    f.Id = "KR 6101";
-    f.Letter = "G";
-    f.P1 = "  2/10";
-    f.U1 = "\\";
-    f.P2 = " 26/28";
-    f.U2 = ")";
-    f.R1 = "  45.6";
-    f.RU1 = "a";
+    Fields f{.Id = "KR 6101", .Letter = "G", .P1 = "  2/10", .U1 = "\\", .P2 = " 26/28", .U2 = ")", .R1 = "  45.6",
+             .RU1 = "a"};
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
 
     std::string other = reply;
@@ -332,15 +276,8 @@ TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
         std::string reply = "\x1E" "65" "  100" "x" "A" "+" " 123.4" "O" "1" "\r\n";
         reply[9] = static_cast<char>('A' + i);
         reply[17] = static_cast<char>('O' + i);
-        Fields f;
-        f.Id = "KR 6410";
-        f.P1 = "   100";
-        f.U1 = "?";
-        f.P2 = areas[i];
-        f.U2 = ")";
-        f.Warning = "+";
-        f.R1 = " 123.4";
-        f.RU1 = std::string(1, units[i]);
+        const Fields f{.Id = "KR 6410", .P1 = "   100", .U1 = "?", .P2 = areas[i], .U2 = ")", .Warning = "+",
+                       .R1 = " 123.4", .RU1 = std::string(1, units[i])};
         EXPECT_BYTES(ConvertOldDataString(reply), Build(f)) << i;
     }
     std::string lastUnit = "\x1E" "65" "  100" "x" "A" " " " 123.4" "V" "1" "\r\n";
@@ -381,15 +318,8 @@ TEST_F(ConvertOldDataStringTest, TearingStrength)
 {
     // 4-8 measuring range, 9-10 specimens, 11 warning, 12-17 result, 18 unit.
     const std::string reply = "\x1E" "68" " 1600" "16" " " " 123.4" "c" "1" "C45" "\r\n";
-    Fields f;
-    f.Id = "KR 6801";
-    f.Serial = "C45";
-    f.P1 = "    16";
-    f.P2 = "  1600";
-    f.U2 = "7";
-    f.R1 = " 123.4";
-    f.RU1 = "7";
-    f.Flag = "1";
+    Fields f{.Id = "KR 6801", .Serial = "C45", .P1 = "    16", .P2 = "  1600", .U2 = "7", .R1 = " 123.4", .RU1 = "7",
+             .Flag = "1"};
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
 
     const std::string shortReply = "\x1E" "68" " 1600" "16" " " " 123.4" "m" "1" "\r\n";
@@ -403,12 +333,7 @@ TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
 {
     // 9 sign, 11-16 time, 18 flag.
     const std::string reply = "\x1E" "LI" "     " " " " " " 12.34" " " "1" "\r\n";
-    Fields f;
-    f.Id = "LLISTER";
-    f.Serial = "   ";
-    f.R1 = " 12.34";
-    f.RU1 = "`";
-    f.Flag = "1";
+    Fields f{.Id = "LLISTER", .R1 = " 12.34", .RU1 = "`", .Flag = "1"};
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
 
     std::string failed = reply;
@@ -423,13 +348,7 @@ TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
 
 TEST_F(ConvertOldDataStringTest, CurrentStringComesBackByteForByte)
 {
-    Fields f;
-    f.Id = "KR 6400";
-    f.Serial = "1234";
-    f.Letter = "";
-    f.R1 = "  12.5";
-    f.RU1 = "H";
-    const std::string text = Build(f);
+    const std::string text = Build({.Id = "KR 6400", .Serial = "1234", .Letter = "", .R1 = "  12.5", .RU1 = "H"});
     EXPECT_BYTES(ConvertOldDataString(text), text);
     EXPECT_BYTES(ConvertOldDataString(text, text), text);
 

@@ -52,8 +52,9 @@ private:
     std::array<int16_t, 6> savedPorts_{};
 };
 
-// The fields of positions 2 to 57, each of its layout width. A four-character
-// serial number (codes 10 and 16) leaves the code letter empty.
+// The fields of positions 2 to 57, each of its layout width, written with
+// designated initializers in this order. A four-character serial number
+// (codes 10 and 16) leaves the code letter empty.
 struct Fields {
     std::string Id = "0000000";
     std::string Serial = "   ";
@@ -96,21 +97,7 @@ inline std::string Build(const Fields& f)
 // and the exponent 0.512, sent before.
 inline Fields KR6450Reading()
 {
-    Fields f;
-    f.Id = "KR 6450";
-    f.Serial = "B12";
-    f.P1 = "   400";
-    f.U1 = "/";
-    f.P2 = "   123";
-    f.U2 = "A";
-    f.P3 = "150/50";
-    f.U3 = "A";
-    f.P4 = "    50";
-    f.U4 = ")";
-    f.Warning = "-";
-    f.R1 = " 123.4";
-    f.RU1 = "H";
-    f.R2 = " 0.512";
-    f.Flag = "1";
-    return f;
+    return {.Id = "KR 6450", .Serial = "B12", .P1 = "   400", .U1 = "/", .P2 = "   123", .U2 = "A", .P3 = "150/50",
+            .U3 = "A", .P4 = "    50", .U4 = ")", .Warning = "-", .R1 = " 123.4", .RU1 = "H", .R2 = " 0.512",
+            .Flag = "1"};
 }

@@ -5,42 +5,28 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using DataStringTest = DataStringFixture;
+using Deviations = std::array<int16_t, 14>;
 
 // A KR 6400-III air-permeability reading: serial 1234 over positions 9-12,
 // 200 Pa on 20 cm², 12.5 mm/s.
-Fields AirPermeability()
-{
-    Fields f;
-    f.Id = "KR 6400";
-    f.Serial = "1234";
-    f.Letter = "";
-    f.P1 = "   200";
-    f.U1 = "?";
-    f.P2 = "    20";
-    f.U2 = ")";
-    f.R1 = "  12.5";
-    f.RU1 = "H";
-    return f;
-}
+const Fields AirPermeability{.Id = "KR 6400", .Serial = "1234", .Letter = "", .P1 = "   200", .U1 = "?",
+                             .P2 = "    20", .U2 = ")", .R1 = "  12.5", .RU1 = "H"};
+
+// The same without parameters 1 and 2, as some air-permeability testers send it.
+const Fields AirPermeabilityBare{.Id = "KR 6400", .Serial = "1234", .Letter = "", .R1 = "  12.5", .RU1 = "H"};
 
 // A KR 6250 thread-density reading: test length, mode, measuring range.
-Fields ThreadDensity()
+const Fields ThreadDensity{.Id = "KR 6250", .Serial = "345", .Letter = "D", .P1 = "  10.0", .U1 = "#",
+                           .P2 = "     3", .P3 = "   1.5", .P4 = "    10", .R1 = "  24.0", .RU1 = "p"};
+
+Deviations Compare(const Fields& received, const Fields& reference)
 {
-    Fields f;
-    f.Id = "KR 6250";
-    f.Serial = "345";
-    f.Letter = "D";
-    f.P1 = "  10.0";
-    f.U1 = "#";
-    f.P2 = "     3";
-    f.P3 = "   1.5";
-    f.P4 = "    10";
-    f.R1 = "  24.0";
-    f.RU1 = "p";
-    return f;
+    return CompareDataStringParameters(Build(received), Build(reference));
 }
 
 } // namespace
@@ -79,9 +65,7 @@ TEST_F(DataStringTest, ValidityChecksLengthStartChecksumAndTerminator)
 
 TEST_F(DataStringTest, ValidityAcceptsTheChecksumCharacter128)
 {
-    Fields f;
-    f.Id = "KR 6420";
-    std::string head = Head(f);
+    std::string head = Head({.Id = "KR 6420"});
     // Adjust the flag so that the sum is 128 modulo 256.
     unsigned sum = 0;
     for (char c : head)
@@ -89,8 +73,7 @@ TEST_F(DataStringTest, ValidityAcceptsTheChecksumCharacter128)
     const int flag = static_cast<int>('0') + static_cast<int>((128u + 256u - (sum & 0xFFu)) & 0xFFu);
     ASSERT_LT(flag, 256);
     head[56] = static_cast<char>(flag);
-    const std::string text = head + "\x80\r\n";
-    EXPECT_TRUE(IsValidDataString(text));
+    EXPECT_TRUE(IsValidDataString(head + "\x80\r\n"));
 }
 
 // ---------------------------------------------------------------------------
@@ -102,19 +85,14 @@ TEST_F(DataStringTest, EveryIdentifierGivesItsInstrumentCodeAndBack)
                                          "KR 6100", "KR 6420", "KR 6250", "KR 6401", "KR 6400", "KR 6410",
                                          "KR 6450", "KR 6801", "KR 6850", "LLISTER", "KR 6404"};
     for (int16_t code = 1; code <= 16; ++code) {
-        Fields f;
-        f.Id = identifiers[code];
-        EXPECT_EQ(DataStringInstrumentCode(Build(f)), code) << identifiers[code];
+        EXPECT_EQ(DataStringInstrumentCode(Build({.Id = identifiers[code]})), code) << identifiers[code];
         EXPECT_EQ(InstrumentIdentifier(code), identifiers[code]);
     }
     EXPECT_EQ(InstrumentIdentifier(0), "");
     EXPECT_EQ(InstrumentIdentifier(17), "");
 
-    Fields unknown;
-    unknown.Id = "KR 6999";
-    EXPECT_EQ(DataStringInstrumentCode(Build(unknown)), 0);
-    unknown.Id = "kr 6400";
-    EXPECT_EQ(DataStringInstrumentCode(Build(unknown)), 0);
+    EXPECT_EQ(DataStringInstrumentCode(Build({.Id = "KR 6999"})), 0);
+    EXPECT_EQ(DataStringInstrumentCode(Build({.Id = "kr 6400"})), 0);
     // An identifier out of place, or with other blanks, is unknown.
     EXPECT_EQ(DataStringInstrumentCode("\x1E" "  LLISTER"), 0);
     EXPECT_EQ(DataStringInstrumentCode("\x1E" "D 7041 "), 0);
@@ -123,29 +101,25 @@ TEST_F(DataStringTest, EveryIdentifierGivesItsInstrumentCodeAndBack)
 
 TEST_F(DataStringTest, SerialNumbersReadTheirLetterForm)
 {
-    Fields f;
-    f.Id = "KR 6401";
-    f.Serial = "A23";
-    f.Letter = "X";
-    EXPECT_EQ(DataStringSerialNumber(Build(f), 9), "1023");
-    f.Serial = "j99";
-    EXPECT_EQ(DataStringSerialNumber(Build(f), 9), "1999");
-    f.Serial = "123";
-    EXPECT_EQ(DataStringSerialNumber(Build(f), 9), "123");      // the code letter is not read
-    f.Serial = " 12";
-    EXPECT_EQ(DataStringSerialNumber(Build(f), 9), "12");
-    f.Serial = "K12";
-    EXPECT_EQ(DataStringSerialNumber(Build(f), 9), "K12");
-
-    // Codes 10 and 16 read four characters.
-    EXPECT_EQ(DataStringSerialNumber(Build(f), 10), "K12X");
-    Fields four = AirPermeability();
-    EXPECT_EQ(DataStringSerialNumber(Build(four), 10), "1234");
-    four.Id = "KR 6404";
-    four.Serial = "A023";
-    EXPECT_EQ(DataStringSerialNumber(Build(four), 16), "1023");
-    four.Serial = "B045";
-    EXPECT_EQ(DataStringSerialNumber(Build(four), 16), "1145");
+    struct Case {
+        const char* Id;
+        const char* Serial;
+        const char* Letter;
+        int16_t Code;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"KR 6401", "A23", "X", 9, "1023"}, {"KR 6401", "j99", "X", 9, "1999"},
+        {"KR 6401", "123", "X", 9, "123"},      // the code letter is not read
+        {"KR 6401", " 12", "X", 9, "12"},       {"KR 6401", "K12", "X", 9, "K12"},
+        // Codes 10 and 16 read four characters.
+        {"KR 6401", "K12", "X", 10, "K12X"},    {"KR 6400", "1234", "", 10, "1234"},
+        {"KR 6404", "A023", "", 16, "1023"},    {"KR 6404", "B045", "", 16, "1145"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = Build({.Id = c.Id, .Serial = c.Serial, .Letter = c.Letter});
+        EXPECT_EQ(DataStringSerialNumber(text, c.Code), c.Expected) << c.Serial << " as code " << c.Code;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -153,37 +127,27 @@ TEST_F(DataStringTest, SerialNumbersReadTheirLetterForm)
 
 TEST_F(DataStringTest, ParametersAreTrimmedAndNumbersWrittenInTheLocale)
 {
-    Fields f;
-    f.Id = "KR 6100";
-    f.P1 = " 020.0";
-    f.P2 = "  1.50";
-    f.P3 = "26/28 ";
-    f.P4 = "  0.05";
-    const std::string text = Build(f);
-    EXPECT_EQ(DataStringParameter1(text), "20");
-    EXPECT_EQ(DataStringParameter2(text), "1.5");
-    EXPECT_EQ(DataStringParameter3(text), "26/28");
-    EXPECT_EQ(DataStringParameter4(text), "0.05");
+    const std::string text = Build({.Id = "KR 6100", .P1 = " 020.0", .P2 = "  1.50", .P3 = "26/28 ", .P4 = "  0.05"});
+    for (const auto& [locale, p2, p4] : {std::tuple{"en_US", "1.5", "0.05"}, std::tuple{"de_DE", "1,5", "0,05"}}) {
+        Pin(QString::fromLatin1(locale));
+        EXPECT_EQ(DataStringParameter1(text), "20") << locale;
+        EXPECT_EQ(DataStringParameter2(text), p2) << locale;
+        EXPECT_EQ(DataStringParameter3(text), "26/28") << locale;
+        EXPECT_EQ(DataStringParameter4(text), p4) << locale;
+    }
 
-    Pin(QStringLiteral("de_DE"));
-    EXPECT_EQ(DataStringParameter1(text), "20");
-    EXPECT_EQ(DataStringParameter2(text), "1,5");
-    EXPECT_EQ(DataStringParameter3(text), "26/28");
-    EXPECT_EQ(DataStringParameter4(text), "0,05");
-
-    Fields blank;
-    EXPECT_EQ(DataStringParameter1(Build(blank)), "");
+    EXPECT_EQ(DataStringParameter1(Build({})), "");
 }
 
 TEST_F(DataStringTest, KR6250JoinsItsMeasuringRange)
 {
-    const std::string text = Build(ThreadDensity());
+    const std::string text = Build(ThreadDensity);
     EXPECT_EQ(DataStringParameter1(text), "10");
     EXPECT_EQ(DataStringParameter2(text), "R=3");
     EXPECT_EQ(DataStringParameter3(text), "1.5-10");
     EXPECT_EQ(DataStringParameter4(text), "");
 
-    Fields f = ThreadDensity();
+    Fields f = ThreadDensity;
     f.P2 = "   abc";
     f.P3 = "     5";
     f.P4 = "    20";
@@ -198,15 +162,9 @@ TEST_F(DataStringTest, KR6250JoinsItsMeasuringRange)
 
 TEST_F(DataStringTest, TestArea10Reads44ForTheHydrostaticHeadTestersOfThatInstallation)
 {
-    Fields f;
-    f.Id = "KR 6101";
-    f.P2 = "    10";
-    const std::string code5 = Build(f);
-    f.Id = "KR 6100";
-    f.P2 = " 010.0";
-    const std::string code6 = Build(f);
-    f.Id = "KR 6401";
-    const std::string code9 = Build(f);
+    const std::string code5 = Build({.Id = "KR 6101", .P2 = "    10"});
+    const std::string code6 = Build({.Id = "KR 6100", .P2 = " 010.0"});
+    const std::string code9 = Build({.Id = "KR 6401", .P2 = " 010.0"});
 
     EXPECT_EQ(DataStringParameter2(code5), "10");
     EXPECT_EQ(DataStringParameter2(code6), "10");
@@ -219,14 +177,7 @@ TEST_F(DataStringTest, TestArea10Reads44ForTheHydrostaticHeadTestersOfThatInstal
 
 TEST_F(DataStringTest, UnitsAreTextsInTheCurrentLanguage)
 {
-    Fields f;
-    f.U1 = "N";
-    f.U2 = "F";
-    f.U3 = "$";
-    f.U4 = "-";
-    f.RU1 = "a";
-    f.RU2 = "s";
-    const std::string text = Build(f);
+    const std::string text = Build({.U1 = "N", .U2 = "F", .U3 = "$", .U4 = "-", .RU1 = "a", .RU2 = "s"});
     EXPECT_EQ(DataStringParameterUnit1(text), "mm/min");
     EXPECT_EQ(DataStringParameterUnit2(text), "cm w.c.");
     EXPECT_EQ(DataStringParameterUnit3(text), "m");
@@ -245,7 +196,7 @@ TEST_F(DataStringTest, UnitsAreTextsInTheCurrentLanguage)
 
 TEST_F(DataStringTest, ResultsReadWithAPointInEveryLocale)
 {
-    Fields f = AirPermeability();
+    Fields f = AirPermeability;
     f.R2 = "------";
     const std::string text = Build(f);
     EXPECT_FLOAT_EQ(DataStringResult(text), 12.5f);
@@ -264,12 +215,7 @@ TEST_F(DataStringTest, ResultsReadWithAPointInEveryLocale)
 
 TEST_F(DataStringTest, PassFailResultIsOneOrZero)
 {
-    Fields f;
-    f.Id = "KR 6100";
-    f.RU1 = "y";
-    f.R1 = "   1.0";
-    f.R2 = "   3.0";
-    f.RU2 = "y";
+    Fields f{.Id = "KR 6100", .R1 = "   1.0", .RU1 = "y", .R2 = "   3.0", .RU2 = "y"};
     EXPECT_EQ(DataStringResult(Build(f)), 1.0f);
     EXPECT_EQ(DataStringResult2(Build(f)), 3.0f);   // only result 1 is folded
     f.R1 = "   3.0";
@@ -281,7 +227,7 @@ TEST_F(DataStringTest, PassFailResultIsOneOrZero)
     EXPECT_EQ(DataStringResult(Build(f)), 1.0f);
 }
 
-TEST_F(DataStringTest, WarningSignsAreRemappedPerModel)
+TEST_F(DataStringTest, WarningSignsAreRemappedPerModelAndTheFlagIsTrueForOne)
 {
     struct Case {
         const char* Id;
@@ -295,26 +241,13 @@ TEST_F(DataStringTest, WarningSignsAreRemappedPerModel)
         {"KR 6400", " ", ""},
     };
     for (const Case& c : cases) {
-        Fields f;
-        f.Id = c.Id;
-        if (f.Id == "KR 6400" || f.Id == "KR 6404") {
-            f.Serial = "1234";
-            f.Letter = "";
-        }
-        f.Warning = c.Sign;
-        EXPECT_EQ(DataStringWarningSign(Build(f)), c.Expected) << c.Id << " '" << c.Sign << "'";
+        EXPECT_EQ(DataStringWarningSign(Build({.Id = c.Id, .Warning = c.Sign})), c.Expected)
+            << c.Id << " '" << c.Sign << "'";
     }
-}
 
-TEST_F(DataStringTest, FlagIsTrueForOne)
-{
-    Fields f;
-    f.Flag = "1";
-    EXPECT_TRUE(DataStringFlag(Build(f)));
-    f.Flag = "0";
-    EXPECT_FALSE(DataStringFlag(Build(f)));
-    f.Flag = " ";
-    EXPECT_FALSE(DataStringFlag(Build(f)));
+    EXPECT_TRUE(DataStringFlag(Build({.Flag = "1"})));
+    EXPECT_FALSE(DataStringFlag(Build({.Flag = "0"})));
+    EXPECT_FALSE(DataStringFlag(Build({.Flag = " "})));
 }
 
 // ---------------------------------------------------------------------------
@@ -343,16 +276,13 @@ TEST_F(DataStringTest, ParseReadsEveryField)
     EXPECT_EQ(r.Text, text);
 }
 
-TEST_F(DataStringTest, ParseOfTheEmptyTextIsTheEmptyRecord)
+TEST_F(DataStringTest, EmptyAndShortStringsGiveEmptyFields)
 {
-    const DataStringRecord r = ParseDataString("");
-    EXPECT_TRUE(IsEmptyDataStringRecord(r));
-    EXPECT_EQ(r.Result, NoValue);
-    EXPECT_EQ(r.Result2, NoValue);
-}
+    const DataStringRecord empty = ParseDataString("");
+    EXPECT_TRUE(IsEmptyDataStringRecord(empty));
+    EXPECT_EQ(empty.Result, NoValue);
+    EXPECT_EQ(empty.Result2, NoValue);
 
-TEST_F(DataStringTest, ShortStringsGiveEmptyFields)
-{
     for (const std::string& text : {std::string("\x1E" "KR 6400"), std::string("\x1E" "KR 6400" "12"),
                                     std::string("\x1E"), std::string("\x1E" "KR 6450   ab 12")}) {
         const DataStringRecord r = ParseDataString(text);
@@ -385,21 +315,11 @@ TEST_F(DataStringTest, SetFieldWritesEachFieldRightAlignedAndRenewsTheChecksum)
         const char* Written;
     };
     const Case cases[] = {
-        {2, "7", &Fields::Serial, "  7"},
-        {2, "1023", &Fields::Serial, "A23"},
-        {2, "1999", &Fields::Serial, "J99"},
-        {2, "", &Fields::Serial, "   "},
-        {4, "12.5", &Fields::P1, "  12.5"},
-        {4, "1234567", &Fields::P1, "123456"},
-        {5, "(", &Fields::U1, "("},
-        {6, "", &Fields::P2, "      "},
-        {7, "", &Fields::U2, " "},
-        {8, "26/28", &Fields::P3, " 26/28"},
-        {9, "?", &Fields::U3, "?"},
-        {10, "3", &Fields::P4, "     3"},
-        {11, "Pa", &Fields::U4, "P"},
-        {14, " ", &Fields::Warning, " "},
-        {14, "*", &Fields::Warning, "*"},
+        {2, "7", &Fields::Serial, "  7"},     {2, "1023", &Fields::Serial, "A23"}, {2, "1999", &Fields::Serial, "J99"},
+        {2, "", &Fields::Serial, "   "},      {4, "12.5", &Fields::P1, "  12.5"},  {4, "1234567", &Fields::P1, "123456"},
+        {5, "(", &Fields::U1, "("},           {6, "", &Fields::P2, "      "},      {7, "", &Fields::U2, " "},
+        {8, "26/28", &Fields::P3, " 26/28"},  {9, "?", &Fields::U3, "?"},          {10, "3", &Fields::P4, "     3"},
+        {11, "Pa", &Fields::U4, "P"},         {14, " ", &Fields::Warning, " "},    {14, "*", &Fields::Warning, "*"},
     };
     for (const Case& c : cases) {
         Fields expected = f;
@@ -416,29 +336,20 @@ TEST_F(DataStringTest, SetFieldWritesEachFieldRightAlignedAndRenewsTheChecksum)
 
 TEST_F(DataStringTest, SetFieldWritesTheFourCharacterSerialOfCodes10And16)
 {
-    const Fields f = AirPermeability();
-    Fields blanked = f;
+    Fields blanked = AirPermeability;
     blanked.Serial = "    ";
-    EXPECT_EQ(ToHex(SetDataStringField(Build(f), 2, QString())), ToHex(Build(blanked)));
-    EXPECT_EQ(DataStringSerialNumber(SetDataStringField(Build(f), 2, QString()), 10), "");
+    EXPECT_EQ(ToHex(SetDataStringField(Build(AirPermeability), 2, QString())), ToHex(Build(blanked)));
+    EXPECT_EQ(DataStringSerialNumber(SetDataStringField(Build(AirPermeability), 2, QString()), 10), "");
 
     // Whatever the reader gives, written back, reads the same again.
-    Fields other = f;
+    Fields other = AirPermeability;
     other.Serial = "5678";
-    const std::string rewritten = SetDataStringField(Build(other), 2, QStringLiteral("1234"));
-    EXPECT_EQ(ToHex(rewritten), ToHex(Build(f)));
-    Fields letter = f;
-    letter.Id = "KR 6404";
-    letter.Serial = "B045";
-    const QString read = DataStringSerialNumber(Build(letter), 16);
+    EXPECT_EQ(ToHex(SetDataStringField(Build(other), 2, QStringLiteral("1234"))), ToHex(Build(AirPermeability)));
+    const QString read = DataStringSerialNumber(Build({.Id = "KR 6404", .Serial = "B045", .Letter = ""}), 16);
     EXPECT_EQ(DataStringSerialNumber(SetDataStringField(Build(other), 2, read), 10), read);
 
-    Fields three = f;
-    three.Id = "KR 6401";
-    three.Serial = "123";
-    three.Letter = "4";
-    const std::string code9 = SetDataStringField(Build(three), 2, QString());
-    EXPECT_EQ(code9.substr(8, 4), "   4");     // position 12 is the code letter there
+    const std::string code9 = Build({.Id = "KR 6401", .Serial = "123", .Letter = "4"});
+    EXPECT_EQ(SetDataStringField(code9, 2, QString()).substr(8, 4), "   4");   // position 12 is the code letter there
 }
 
 TEST_F(DataStringTest, SetFieldOnAShortStringDoesNotGrowIt)
@@ -454,55 +365,42 @@ TEST_F(DataStringTest, SetFieldOnAShortStringDoesNotGrowIt)
 
 TEST_F(DataStringTest, AStringAgainstItselfDoesNotDeviate)
 {
-    const std::array<int16_t, 14> none{};
-    for (const Fields& f : {AirPermeability(), KR6450Reading(), ThreadDensity()})
-        EXPECT_EQ(CompareDataStringParameters(Build(f), Build(f)), none);
-    EXPECT_EQ(CompareDataStringParameters("", ""), none);
+    for (const Fields& f : {AirPermeability, KR6450Reading(), ThreadDensity})
+        EXPECT_EQ(Compare(f, f), Deviations{});
+    EXPECT_EQ(CompareDataStringParameters("", ""), Deviations{});
 }
 
 TEST_F(DataStringTest, InstrumentGroupComparesTheTestTypesMeasured)
 {
-    Fields reference = AirPermeability();       // code 10: test types 16, 17
+    Fields reference = AirPermeability;         // code 10: test types 16, 17
     reference.Serial = "    ";                  // as the style editor writes it
     Fields received = reference;
     received.Id = "KR 6401";                    // code 9: 16, 17
     received.Serial = "123";
     received.Letter = " ";
-    std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[0], 0);
-    EXPECT_EQ(result[1], 0);
+    EXPECT_EQ(Compare(received, reference)[0], 0);
+    EXPECT_EQ(Compare(received, reference)[1], 0);
 
     received.Id = "KR 6450";                    // code 12: 18
-    result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[0], 1);
-    EXPECT_EQ(result[1], 1);
+    EXPECT_EQ(Compare(received, reference)[0], 1);
+    EXPECT_EQ(Compare(received, reference)[1], 1);
 
     received.Id = "XX 0000";                    // unknown: nothing to compare
-    result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[1], 0);
+    EXPECT_EQ(Compare(received, reference)[1], 0);
 
-    Fields kr6100iii;
-    kr6100iii.Id = "KR 6100";
-    Fields kr6100ii = kr6100iii;
-    kr6100ii.Id = "KR 6101";
-    EXPECT_EQ(CompareDataStringParameters(Build(kr6100ii), Build(kr6100iii))[1], 0);
+    EXPECT_EQ(Compare({.Id = "KR 6101"}, {.Id = "KR 6100"})[1], 0);
 }
 
 TEST_F(DataStringTest, CodeLetterAndResultUnitsRefuseAndTheLastOneCountsInSlotZero)
 {
-    Fields reference;
-    reference.Id = "KR 6100";
-    reference.Letter = "K";
-    reference.RU1 = "C";
-    reference.RU2 = "C";
+    Fields reference{.Id = "KR 6100", .Letter = "K", .RU1 = "C", .RU2 = "C"};
     Fields received = reference;
     received.Letter = "G";
-    std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[0], 3);
-    EXPECT_EQ(result[2], 3);
+    EXPECT_EQ(Compare(received, reference)[0], 3);
+    EXPECT_EQ(Compare(received, reference)[2], 3);
 
     received.RU1 = "a";
-    result = CompareDataStringParameters(Build(received), Build(reference));
+    const Deviations result = Compare(received, reference);
     EXPECT_EQ(result[0], 12);
     EXPECT_EQ(result[2], 3);
     EXPECT_EQ(result[3], 12);
@@ -510,38 +408,27 @@ TEST_F(DataStringTest, CodeLetterAndResultUnitsRefuseAndTheLastOneCountsInSlotZe
     // The KR 6100-III sends no second result unit; the KR 6100-II does.
     received = reference;
     received.RU2 = " ";
-    result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[4], 0);
-    EXPECT_EQ(result[0], 0);
+    EXPECT_EQ(Compare(received, reference)[4], 0);
+    EXPECT_EQ(Compare(received, reference)[0], 0);
     received.Id = "KR 6101";
-    result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[4], 13);
-    EXPECT_EQ(result[0], 13);
+    EXPECT_EQ(Compare(received, reference)[4], 13);
+    EXPECT_EQ(Compare(received, reference)[0], 13);
 
     // A blank code letter in the reference is a letter like any other.
     received = reference;
     reference.Letter = " ";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[2], 3);
+    EXPECT_EQ(Compare(received, reference)[2], 3);
 }
 
 TEST_F(DataStringTest, FourDigitSerialModelsHaveNoCodeLetterToCompare)
 {
     // The style's expected string for air permeability: "KR 6400", blank 9-12.
-    Fields reference;
-    reference.Id = "KR 6400";
-    reference.Serial = "    ";
-    reference.Letter = "";
-    reference.RU1 = "H";
-    Fields received = AirPermeability();        // serial 1234: position 12 is "4"
-    received.P1 = "      ";
-    received.U1 = " ";
-    received.P2 = "      ";
-    received.U2 = " ";
+    const Fields reference{.Id = "KR 6400", .Serial = "    ", .Letter = "", .RU1 = "H"};
+    Fields received = AirPermeabilityBare;      // serial 1234: position 12 is "4"
     for (const char* id : {"KR 6400", "KR 6404"}) {
         received.Id = id;
-        const std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
-        EXPECT_EQ(result[2], 0) << id;
-        EXPECT_EQ(result[0], 0) << id;
+        EXPECT_EQ(Compare(received, reference)[2], 0) << id;
+        EXPECT_EQ(Compare(received, reference)[0], 0) << id;
     }
     // A three-character model with a code letter still compares it.
     Fields kr6401 = received;
@@ -550,111 +437,80 @@ TEST_F(DataStringTest, FourDigitSerialModelsHaveNoCodeLetterToCompare)
     kr6401.Letter = "X";
     Fields reference6401 = kr6401;
     reference6401.Letter = " ";
-    EXPECT_EQ(CompareDataStringParameters(Build(kr6401), Build(reference6401))[2], 3);
+    EXPECT_EQ(Compare(kr6401, reference6401)[2], 3);
 }
 
 TEST_F(DataStringTest, SerialNumberAndParametersDeviateOnlyAgainstAFilledReference)
 {
     const Fields received = KR6450Reading();
-    Fields reference;
-    reference.Id = received.Id;
-    reference.RU1 = received.RU1;
-    const std::array<int16_t, 14> none{};
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference)), none);
+    EXPECT_EQ(Compare(received, {.Id = received.Id, .RU1 = received.RU1}), Deviations{});
 
-    Fields other = received;
-    other.Serial = "B13";
-    other.P2 = "   124";
-    other.U2 = "?";
-    other.P3 = "150/60";
-    other.U3 = "?";
-    other.P4 = "    51";
-    other.U4 = "(";
-    other.U1 = ".";
-    const std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(other));
-    const std::array<int16_t, 14> expected = {0, 0, 0, 0, 0, 2, 0, 5, 6, 7, 8, 9, 10, 11};
-    EXPECT_EQ(result, expected);
+    // Another serial number, every parameter and every parameter unit.
+    const Fields other{.Id = "KR 6450", .Serial = "B13", .P1 = "   400", .U1 = ".", .P2 = "   124", .U2 = "?",
+                       .P3 = "150/60", .U3 = "?", .P4 = "    51", .U4 = "(", .Warning = "-", .R1 = " 123.4", .RU1 = "H",
+                       .R2 = " 0.512", .Flag = "1"};
+    EXPECT_EQ(Compare(received, other), (Deviations{0, 0, 0, 0, 0, 2, 0, 5, 6, 7, 8, 9, 10, 11}));
 }
 
 TEST_F(DataStringTest, KR6450TestVolumeMayDeviateByFifteenPercent)
 {
-    Fields reference = KR6450Reading();
-    reference.P1 = "   100";
-    Fields received = reference;
-    for (const char* volume : {"   115", "    85", "   100", " 115.0"}) {
-        received.P1 = volume;
-        EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 0) << volume;
+    struct Case {
+        const char* Locale;
+        const char* Id;
+        const char* Reference;
+        const char* Received;
+        int16_t Expected;
+    };
+    const Case cases[] = {
+        {"en_US", "KR 6450", "   100", "   115", 0}, {"en_US", "KR 6450", "   100", "    85", 0},
+        {"en_US", "KR 6450", "   100", "   100", 0}, {"en_US", "KR 6450", "   100", " 115.0", 0},
+        {"en_US", "KR 6450", "   100", "   116", 4}, {"en_US", "KR 6450", "   100", "    84", 4},
+        {"en_US", "KR 6450", "   100", "   abc", 4},
+        {"en_US", "KR 6801", "   100", "   115", 4},     // another model compares the texts
+        // A reference of 0 or no number compares the texts, without dividing.
+        {"en_US", "KR 6450", "     0", "   115", 4}, {"en_US", "KR 6450", "     0", "     0", 0},
+        {"en_US", "KR 6450", "   abc", "   abd", 4}, {"en_US", "KR 6450", "   abc", "   abc", 0},
+        // The ratio reads numbers written in the locale's notation.
+        {"de_DE", "KR 6450", "   1.5", "   1.6", 0},
+        {"de_DE", "KR 6450", "   1.5", "   1.8", 4},     // 1.2 times the reference
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Locale) + " " + c.Id + " '" + c.Received + "' against '" + c.Reference + "'");
+        Pin(QString::fromLatin1(c.Locale));
+        Fields reference = KR6450Reading();
+        reference.Id = c.Id;
+        reference.P1 = c.Reference;
+        Fields received = reference;
+        received.P1 = c.Received;
+        EXPECT_EQ(Compare(received, reference)[6], c.Expected);
     }
-    for (const char* volume : {"   116", "    84", "   abc"}) {
-        received.P1 = volume;
-        EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 4) << volume;
-    }
-
-    // Another model compares the texts.
-    reference.Id = "KR 6801";
-    received.Id = "KR 6801";
-    received.P1 = "   115";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 4);
-
-    // A reference of 0 or no number compares the texts, without dividing.
-    reference.Id = "KR 6450";
-    received.Id = "KR 6450";
-    reference.P1 = "     0";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 4);
-    received.P1 = "     0";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 0);
-    reference.P1 = "   abc";
-    received.P1 = "   abd";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 4);
-    received.P1 = "   abc";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 0);
-}
-
-TEST_F(DataStringTest, KR6450RatioReadsLocaleNumbers)
-{
-    Pin(QStringLiteral("de_DE"));
-    Fields reference = KR6450Reading();
-    reference.P1 = "   1.5";
-    Fields received = reference;
-    received.P1 = "   1.6";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 0);
-    received.P1 = "   1.8";      // 1.2 times the reference
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[6], 4);
 }
 
 TEST_F(DataStringTest, KR6100IIArea2628FitsAReferenceOf26Or28)
 {
-    Fields reference;
-    reference.Id = "KR 6100";
-    reference.U2 = ")";
-    Fields received = reference;
-    received.Id = "KR 6101";
-    received.P2 = " 26/28";
-    for (const char* area : {"    26", "    28", "  28.0"}) {
-        reference.P2 = area;
-        EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[8], 0) << area;
+    const struct {
+        const char* ReceivedId;
+        const char* ReferenceArea;
+        int16_t Expected;
+    } cases[] = {
+        {"KR 6101", "    26", 0}, {"KR 6101", "    28", 0}, {"KR 6101", "  28.0", 0},
+        {"KR 6101", "   100", 6}, {"KR 6100", "    26", 6},
+    };
+    for (const auto& c : cases) {
+        const Fields received{.Id = c.ReceivedId, .P2 = " 26/28", .U2 = ")"};
+        EXPECT_EQ(Compare(received, {.Id = "KR 6100", .P2 = c.ReferenceArea, .U2 = ")"})[8], c.Expected)
+            << c.ReceivedId << " against '" << c.ReferenceArea << "'";
     }
-    reference.P2 = "   100";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[8], 6);
-    reference.P2 = "    26";
-    received.Id = "KR 6100";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[8], 6);
 }
 
 TEST_F(DataStringTest, AirPermeabilityTestersMayOmitParameters1And2)
 {
-    Fields reference = AirPermeability();
-    Fields received = reference;
-    received.P1 = "      ";
-    received.U1 = " ";
-    received.P2 = "      ";
-    received.U2 = " ";
+    Fields reference = AirPermeability;
+    Fields received = AirPermeabilityBare;
+    // Serial "1234" reads as serial 123 and code letter 4 on the three-character models.
     for (const char* id : {"KR 6420", "KR 6401", "KR 6400", "KR 6410", "KR 6404"}) {
         received.Id = id;
-        const bool four = received.Id == "KR 6400" || received.Id == "KR 6404";
-        received.Serial = four ? "1234" : "123";
-        received.Letter = four ? "" : "4";
-        const std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
+        const Deviations result = Compare(received, reference);
         EXPECT_EQ(result[6], 0) << id;
         EXPECT_EQ(result[7], 0) << id;
         EXPECT_EQ(result[8], 0) << id;
@@ -662,12 +518,9 @@ TEST_F(DataStringTest, AirPermeabilityTestersMayOmitParameters1And2)
     }
     // Only both empty together are forgiven.
     received.Id = "KR 6400";
-    received.Serial = "1234";
-    received.Letter = "";
     received.U1 = "?";
-    std::array<int16_t, 14> result = CompareDataStringParameters(Build(received), Build(reference));
-    EXPECT_EQ(result[6], 4);
-    EXPECT_EQ(result[8], 0);
+    EXPECT_EQ(Compare(received, reference)[6], 4);
+    EXPECT_EQ(Compare(received, reference)[8], 0);
 
     // Other models are not forgiven.
     received.U1 = " ";
@@ -677,7 +530,7 @@ TEST_F(DataStringTest, AirPermeabilityTestersMayOmitParameters1And2)
     reference.Id = "KR 6450";
     reference.Serial = "123";
     reference.Letter = " ";
-    result = CompareDataStringParameters(Build(received), Build(reference));
+    const Deviations result = Compare(received, reference);
     EXPECT_EQ(result[6], 4);
     EXPECT_EQ(result[7], 5);
     EXPECT_EQ(result[8], 6);
@@ -686,25 +539,30 @@ TEST_F(DataStringTest, AirPermeabilityTestersMayOmitParameters1And2)
 
 TEST_F(DataStringTest, KR6250MeasuringRangeComparesItsEnds)
 {
-    Fields reference = ThreadDensity();         // 1.5-10
-    Fields received = reference;
-    received.P3 = "  1.50";
-    received.P4 = "  10.0";                     // reads 1.5-10.0: other text, same ends
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[10], 0);
-    received.P3 = "   2.0";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[10], 8);
-    received.P3 = "  1.50";
-    received.P4 = "    12";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[10], 8);
-    reference.P3 = "      ";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[10], 0);
-
-    Pin(QStringLiteral("de_DE"));
-    reference = ThreadDensity();
-    received = reference;
-    received.P3 = "  1.50";
-    received.P4 = "  10.0";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[10], 0);
-    received.P3 = "  1.60";
-    EXPECT_EQ(CompareDataStringParameters(Build(received), Build(reference))[10], 8);
+    struct Case {
+        const char* Locale;
+        const char* ReferenceFrom;
+        const char* From;
+        const char* To;
+        int16_t Expected;
+    };
+    // The reference reads 1.5-10.
+    const Case cases[] = {
+        {"en_US", "   1.5", "  1.50", "  10.0", 0},     // reads 1.5-10.0: other text, same ends
+        {"en_US", "   1.5", "   2.0", "  10.0", 8},
+        {"en_US", "   1.5", "  1.50", "    12", 8},
+        {"en_US", "      ", "  1.50", "    12", 0},
+        {"de_DE", "   1.5", "  1.50", "  10.0", 0},
+        {"de_DE", "   1.5", "  1.60", "  10.0", 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Locale) + " '" + c.From + "-" + c.To + "' against '" + c.ReferenceFrom + "'");
+        Pin(QString::fromLatin1(c.Locale));
+        Fields reference = ThreadDensity;
+        reference.P3 = c.ReferenceFrom;
+        Fields received = ThreadDensity;
+        received.P3 = c.From;
+        received.P4 = c.To;
+        EXPECT_EQ(Compare(received, reference)[10], c.Expected);
+    }
 }

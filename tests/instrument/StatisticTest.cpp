@@ -90,16 +90,35 @@ TEST(CalcMeanSdCvCiTest, MissingValuesCountButStayOutOfTheirResult)
     EXPECT_FLOAT_EQ(s.CI2, static_cast<float>(12.71f * static_cast<double>(s.CV2) / std::sqrt(2.0)));
 }
 
-TEST(CalcMeanSdCvCiTest, AResultWithOnlyOneValuePresentHasNoSpread)
+TEST(CalcMeanSdCvCiTest, OneValueOrAllFailedGiveAMeanButNoSpread)
 {
-    const Statistics s = CalcMeanSdCvCi(
-        SeriesValues({SeriesTest(10, NoValue), SeriesTest(NoValue, NoValue), SeriesTest(NoValue, 3)}));
-    EXPECT_EQ(s.Count, 3);
-    EXPECT_EQ(s.Mean1, 10.0f);
-    EXPECT_EQ(s.CV1, NoValue);
-    EXPECT_EQ(s.CI1, NoValue);
-    EXPECT_EQ(s.Mean2, 3.0f);
-    EXPECT_EQ(s.CV2, NoValue);
+    const struct {
+        const char* Name;
+        std::vector<TestValue> Values;
+        int32_t Count;
+        float Mean1;
+        float Mean2;
+    } cases[] = {
+        {"a single test", SeriesValues({SeriesTest(7.5f, 2)}), 1, 7.5f, 2.0f},
+        {"one value of each result present",
+         SeriesValues({SeriesTest(10, NoValue), SeriesTest(NoValue, NoValue), SeriesTest(NoValue, 3)}), 3, 10.0f, 3.0f},
+        {"pass/fail with every test failed: 0 %",
+         SeriesValues({SeriesTest(0, NoValue, "y"), SeriesTest(0, NoValue, "y")}), 2, 0.0f, NoValue},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Statistics s = CalcMeanSdCvCi(c.Values);
+        EXPECT_EQ(s.Count, c.Count);
+        EXPECT_EQ(s.Mean1, c.Mean1);
+        EXPECT_EQ(s.Mean2, c.Mean2);
+        EXPECT_EQ(s.CV1, NoValue);
+        EXPECT_EQ(s.CI1, NoValue);
+        EXPECT_EQ(s.CV2, NoValue);
+        EXPECT_EQ(s.CI2, NoValue);
+    }
+    const Statistics single = CalcMeanSdCvCi(SeriesValues({SeriesTest(7.5f, 2)}));
+    EXPECT_EQ(single.Min1, 7.5f);
+    EXPECT_EQ(single.Max1, 7.5f);
 }
 
 TEST(CalcMeanSdCvCiTest, PassFailResultIsOnlySummed)
@@ -120,15 +139,6 @@ TEST(CalcMeanSdCvCiTest, PassFailResultIsOnlySummed)
     EXPECT_EQ(s.Max2, 14.0f);
     EXPECT_EQ(s.CV2, NoValue);
     EXPECT_EQ(s.CI2, NoValue);
-}
-
-TEST(CalcMeanSdCvCiTest, PassFailWhereEveryTestFailedHasMeanZero)
-{
-    const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(0, NoValue, "y"), SeriesTest(0, NoValue, "y")}));
-    EXPECT_EQ(s.Count, 2);
-    EXPECT_EQ(s.Mean1, 0.0f);
-    EXPECT_EQ(s.CV1, NoValue);
-    EXPECT_EQ(s.Mean2, NoValue);
 }
 
 TEST(CalcMeanSdCvCiTest, APassFailTestAmongOthersResetsTheExtremes)
@@ -158,19 +168,6 @@ TEST(CalcMeanSdCvCiTest, NoMeanWhenTheSumIsNotPositive)
     const Statistics mixed = CalcMeanSdCvCi(SeriesValues({SeriesTest(-5), SeriesTest(3)}));
     EXPECT_EQ(mixed.Sum1, -2.0);
     EXPECT_EQ(mixed.Mean1, NoValue);
-}
-
-TEST(CalcMeanSdCvCiTest, ASingleTestHasAMeanButNoSpread)
-{
-    const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(7.5f, 2)}));
-    EXPECT_EQ(s.Count, 1);
-    EXPECT_EQ(s.Mean1, 7.5f);
-    EXPECT_EQ(s.Min1, 7.5f);
-    EXPECT_EQ(s.Max1, 7.5f);
-    EXPECT_EQ(s.CV1, NoValue);
-    EXPECT_EQ(s.CI1, NoValue);
-    EXPECT_EQ(s.Mean2, 2.0f);
-    EXPECT_EQ(s.CV2, NoValue);
 }
 
 TEST(CalcMeanSdCvCiTest, EqualValuesHaveNoSpreadButACi)

@@ -9,93 +9,29 @@ using UnitCodeTest = DataStringFixture;
 struct UnitCase {
     int Code;
     const char* German;
-    const char* Other;      // English, French, Italian, Spanish, slot 6
-    const char* Prefix;     // what a language outside 1 to 6 gives
+    const char* Other = nullptr;    // English, French, Italian, Spanish, slot 6; none: as German
+    const char* Prefix = nullptr;   // what a language outside 1 to 6 gives; none: as German
 };
 
-// Codes 32 to 127 with their texts; codes not listed have none.
+// Codes 32 to 127 with their texts; codes not listed have none. The texts of
+// the first rows are the same in every language.
 const UnitCase Units[] = {
-    {33, "µm", "µm", "µm"},
-    {34, "mm", "mm", "mm"},
-    {35, "cm", "cm", "cm"},
-    {36, "m", "m", "m"},
-    {37, "in", "in", "in"},
-    {38, "yd", "yd", "yd"},
-    {39, "pm", "pm", "pm"},
-    {40, "mm²", "mm²", "mm²"},
-    {41, "cm²", "cm²", "cm²"},
-    {42, "m²", "m²", "m²"},
-    {43, "in²", "in²", "in²"},
-    {44, "yd²", "yd²", "yd²"},
-    {46, "mm³", "mm³", "mm³"},
-    {47, "cm³", "cm³", "cm³"},
-    {48, "dm³", "dm³", "dm³"},
-    {49, "l", "l", "l"},
-    {50, "m³", "m³", "m³"},
-    {51, "in³", "in³", "in³"},
-    {52, "yd³", "yd³", "yd³"},
-    {54, "mN", "mN", "mN"},
-    {55, "cN", "cN", "cN"},
-    {56, "N", "N", "N"},
-    {57, "kN", "kN", "kN"},
-    {58, "g", "g", "g"},
-    {59, "kg", "kg", "kg"},
-    {60, "oz", "oz", "oz"},
-    {61, "lbs", "lbs", "lbs"},
-    {63, "Pa", "Pa", "Pa"},
-    {64, "hPa", "hPa", "hPa"},
-    {65, "kPa", "kPa", "kPa"},
-    {66, "MPa", "MPa", "MPa"},
-    {67, "mbar", "mbar", "mbar"},
-    {68, "bar", "bar", "bar"},
-    {69, "psi", "psi", "psi"},
-    {70, "cm WS", "cm w.c.", "cm "},
-    {71, "mm WS", "mm w.c.", "mm "},
-    {72, "mm/s", "mm/s", "mm/s"},
-    {73, "cm/s", "cm/s", "cm/s"},
-    {74, "m/s", "m/s", "m/s"},
-    {75, "in/s", "in/s", "in/s"},
-    {76, "yd/s", "yd/s", "yd/s"},
-    {78, "mm/Min", "mm/min", "mm/"},
-    {79, "cm/Min", "cm/min", "cm/"},
-    {80, "m/Min", "m/min", "m/"},
-    {81, "in/Min", "in/min", "in/"},
-    {82, "yd/Min", "yd/min", "yd/"},
-    {83, "ft³/ft²/Min", "ft³/ft²/min", "ft³/ft²/"},
-    {84, "dm³/s", "dm³/s", "dm³/s"},
-    {85, "l/m²/s", "l/m²/s", "l/m²/s"},
-    {86, "l/dm²/Min", "l/dm²/min", "l/dm²/"},
-    {87, "cm³/cm²/s", "cm³/cm²/s", "cm³/cm²/s"},
-    {88, "m³/m²/Min", "m³/m²/min", "m³/m²/"},
-    {89, "m³/m²/h", "m³/m²/h", "m³/m²/h"},
-    {90, "cfm", "cfm", "cfm"},
-    {91, "mm WS/Min", "mm w.c./min", "mm "},
-    {92, "mbar/Min", "mbar/min", "mbar/"},
-    {93, "hPa/Min", "hPa/min", "hPa/"},
-    {94, "cm WS/Min", "cm w.c./min", "cm "},
-    {95, "ms", "ms", "ms"},
-    {96, "s", "s", "s"},
-    {97, "Min", "min", ""},
-    {98, "h", "h", "h"},
-    {99, "d", "d", "d"},
-    {100, "m³/m²/s", "m³/m²/s", "m³/m²/s"},
-    {101, "dtex", "dtex", "dtex"},
-    {102, "tex", "tex", "tex"},
-    {103, "den", "den", "den"},
-    {104, "Nm", "Nm", "Nm"},
-    {105, "Ne", "Ne", "Ne"},
-    {107, "g/m²", "g/m²", "g/m²"},
-    {108, "oz/yd²", "oz/yd²", "oz/yd²"},
-    {110, "%", "%", "%"},
-    {111, "°", "°", "°"},
-    {112, "/cm", "/cm", "/cm"},
-    {113, "/in", "/in", "/in"},
-    {114, "/pm", "/pm", "/pm"},
-    {115, "Dr/in", "tpi", ""},
-    {116, "Dr/m", "tpm", ""},
-    {118, "°C", "°C", "°C"},
-    {119, "°F", "°F", "°F"},
-    {121, "1/0", "1/0", "1/0"},
+    {33, "µm"}, {34, "mm"}, {35, "cm"}, {36, "m"}, {37, "in"}, {38, "yd"}, {39, "pm"}, {40, "mm²"}, {41, "cm²"},
+    {42, "m²"}, {43, "in²"}, {44, "yd²"}, {46, "mm³"}, {47, "cm³"}, {48, "dm³"}, {49, "l"}, {50, "m³"}, {51, "in³"},
+    {52, "yd³"}, {54, "mN"}, {55, "cN"}, {56, "N"}, {57, "kN"}, {58, "g"}, {59, "kg"}, {60, "oz"}, {61, "lbs"},
+    {63, "Pa"}, {64, "hPa"}, {65, "kPa"}, {66, "MPa"}, {67, "mbar"}, {68, "bar"}, {69, "psi"}, {72, "mm/s"},
+    {73, "cm/s"}, {74, "m/s"}, {75, "in/s"}, {76, "yd/s"}, {84, "dm³/s"}, {85, "l/m²/s"}, {87, "cm³/cm²/s"},
+    {89, "m³/m²/h"}, {90, "cfm"}, {95, "ms"}, {96, "s"}, {98, "h"}, {99, "d"}, {100, "m³/m²/s"}, {101, "dtex"},
+    {102, "tex"}, {103, "den"}, {104, "Nm"}, {105, "Ne"}, {107, "g/m²"}, {108, "oz/yd²"}, {110, "%"}, {111, "°"},
+    {112, "/cm"}, {113, "/in"}, {114, "/pm"}, {118, "°C"}, {119, "°F"}, {121, "1/0"},
+    // These differ between German and the other languages.
+    {70, "cm WS", "cm w.c.", "cm "}, {71, "mm WS", "mm w.c.", "mm "}, {78, "mm/Min", "mm/min", "mm/"},
+    {79, "cm/Min", "cm/min", "cm/"}, {80, "m/Min", "m/min", "m/"}, {81, "in/Min", "in/min", "in/"},
+    {82, "yd/Min", "yd/min", "yd/"}, {83, "ft³/ft²/Min", "ft³/ft²/min", "ft³/ft²/"},
+    {86, "l/dm²/Min", "l/dm²/min", "l/dm²/"}, {88, "m³/m²/Min", "m³/m²/min", "m³/m²/"},
+    {91, "mm WS/Min", "mm w.c./min", "mm "}, {92, "mbar/Min", "mbar/min", "mbar/"},
+    {93, "hPa/Min", "hPa/min", "hPa/"}, {94, "cm WS/Min", "cm w.c./min", "cm "}, {97, "Min", "min", ""},
+    {115, "Dr/in", "tpi", ""}, {116, "Dr/m", "tpm", ""},
 };
 
 std::string Code(int code)
@@ -120,13 +56,13 @@ TEST_F(UnitCodeTest, EveryCodeHasItsTextInEachLanguageAndBack)
         const UnitCase* unit = Find(code);
         for (int16_t language = 1; language <= 6; ++language) {
             const QString expected =
-                unit ? QString::fromUtf8(language == 1 ? unit->German : unit->Other) : QString();
+                unit ? QString::fromUtf8(language == 1 || !unit->Other ? unit->German : unit->Other) : QString();
             EXPECT_EQ(UnitText(Code(code), language), expected) << code << " in " << language;
             if (unit) {
                 EXPECT_EQ(UnitCode(expected, language), Code(code)) << code << " in " << language;
             }
         }
-        const QString prefix = unit ? QString::fromUtf8(unit->Prefix) : QString();
+        const QString prefix = unit ? QString::fromUtf8(unit->Prefix ? unit->Prefix : unit->German) : QString();
         EXPECT_EQ(UnitText(Code(code), 0), prefix) << code;
         EXPECT_EQ(UnitText(Code(code), 7), prefix) << code;
     }
