@@ -44,55 +44,35 @@ INSTANTIATE_TEST_SUITE_P(Locales, GeneralTest, ::testing::Values("en_US", "de_DE
 
 TEST_P(GeneralTest, FormatNumberTextRoundsToSignificantDigits)
 {
-    EXPECT_EQ(FormatNumberText(12.345f, 3), Local("12.3"));
-    EXPECT_EQ(FormatNumberText(0.012345f, 3), Local("0.0123"));
-    EXPECT_EQ(FormatNumberText(99.96f, 3), Local("100"));
-    EXPECT_EQ(FormatNumberText(123456.0f, 3), Local("123,000"));
-    EXPECT_EQ(FormatNumberText(-1.5f, 1), Local("-2"));
-    EXPECT_EQ(FormatNumberText(0.0f, 3), QStringLiteral("0"));
-    EXPECT_EQ(FormatNumberText(-0.0f, 3), QStringLiteral("0"));
-    EXPECT_EQ(FormatNumberText(0.5f, 3), Local("0.500"));
-    EXPECT_EQ(FormatNumberText(1234.5f, 3), Local("1,230"));
-    EXPECT_EQ(FormatNumberText(1234.5f, 5), Local("1,234.5"));
-    EXPECT_EQ(FormatNumberText(-9.996f, 3), Local("-10.0"));
-    EXPECT_EQ(FormatNumberText(100.0f, 3), Local("100"));
-    EXPECT_EQ(FormatNumberText(1000.0f, 3), Local("1,000"));
-    EXPECT_EQ(FormatNumberText(0.001f, 2), Local("0.0010"));
-    EXPECT_EQ(FormatNumberText(2.25f, 2), Local("2.3"));   // half up
-}
-
-TEST_P(GeneralTest, FormatNumberTextGuardsItsArguments)
-{
-    EXPECT_EQ(FormatNumberText(std::numeric_limits<float>::quiet_NaN(), 3), QString());
-    EXPECT_EQ(FormatNumberText(std::numeric_limits<float>::infinity(), 3), QString());
-    EXPECT_EQ(FormatNumberText(-std::numeric_limits<float>::infinity(), 3), QString());
-    // Fewer than 1 digit counts as 1.
-    EXPECT_EQ(FormatNumberText(12.345f, 0), Local("10"));
-    EXPECT_EQ(FormatNumberText(12.345f, -4), Local("10"));
-    // Tiny and huge magnitudes keep every digit the pattern asks for.
-    EXPECT_EQ(FormatNumberText(1e-30f, 3), Local("0.00000000000000000000000000000100"));
-    EXPECT_EQ(FormatNumberText(-1.5e-7f, 2), Local("-0.00000015"));
-    EXPECT_EQ(FormatNumberText(NoValue, 3),
-              Local("-340,000,000,000,000,000,000,000,000,000,000,000,000"));
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float value;
+        int digits;
+        const char* english;
+    } cases[] = {
+        {12.345f, 3, "12.3"}, {0.012345f, 3, "0.0123"}, {99.96f, 3, "100"}, {123456.0f, 3, "123,000"},
+        {-1.5f, 1, "-2"}, {0.0f, 3, "0"}, {-0.0f, 3, "0"}, {0.5f, 3, "0.500"}, {1234.5f, 3, "1,230"},
+        {1234.5f, 5, "1,234.5"}, {-9.996f, 3, "-10.0"}, {100.0f, 3, "100"}, {1000.0f, 3, "1,000"},
+        {0.001f, 2, "0.0010"}, {2.25f, 2, "2.3"},  // half up
+        // A value that is not finite gives no text; fewer than 1 digit counts as 1.
+        {nan, 3, ""}, {inf, 3, ""}, {-inf, 3, ""}, {12.345f, 0, "10"}, {12.345f, -4, "10"},
+        // Tiny and huge magnitudes keep every digit the pattern asks for.
+        {1e-30f, 3, "0.00000000000000000000000000000100"}, {-1.5e-7f, 2, "-0.00000015"},
+        {NoValue, 3, "-340,000,000,000,000,000,000,000,000,000,000,000,000"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatNumberText(c.value, c.digits), Local(c.english)) << c.value << " to " << c.digits;
 }
 
 TEST_P(GeneralTest, NiceAxisMaximumTakesTheNextStep)
 {
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(7.0f), 8.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(8.1f), 10.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(1.19f), 1.2f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(0.35f), 0.4f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(-7.0f), 8.0f);
-    EXPECT_EQ(NiceAxisMaximum(0.0f), 0.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(12345.0f), 15000.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(100.0f), 100.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(1.0f), 1.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(1000.0f), 1000.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(2.6f), 3.0f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(0.0011f), 0.0012f);
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(55.0f), 60.0f);
     // One tenth held as a float lies just above 0.1.
-    EXPECT_FLOAT_EQ(NiceAxisMaximum(0.1f), 0.12f);
+    const std::pair<float, float> cases[] = {
+        {7.0f, 8.0f}, {8.1f, 10.0f}, {1.19f, 1.2f}, {0.35f, 0.4f}, {-7.0f, 8.0f}, {12345.0f, 15000.0f},
+        {100.0f, 100.0f}, {1.0f, 1.0f}, {1000.0f, 1000.0f}, {2.6f, 3.0f}, {0.0011f, 0.0012f}, {55.0f, 60.0f},
+        {0.1f, 0.12f}};
+    for (const auto& [value, maximum] : cases)
+        EXPECT_FLOAT_EQ(NiceAxisMaximum(value), maximum) << value;
+    EXPECT_EQ(NiceAxisMaximum(0.0f), 0.0f);
     EXPECT_EQ(NiceAxisMaximum(NoValue), -NoValue);
     // Near the top of the range the step stays a finite float.
     EXPECT_EQ(NiceAxisMaximum(-NoValue), std::numeric_limits<float>::max());
@@ -100,41 +80,33 @@ TEST_P(GeneralTest, NiceAxisMaximumTakesTheNextStep)
 
 TEST_P(GeneralTest, LimitSignMarksValuesOutsideTheLimits)
 {
+    // Limits the wrong way round (20, 10): both hold, "+" wins. A missing
+    // limit marks nothing on its side, a missing value nothing at all.
+    const float max = std::numeric_limits<float>::max();
+    const struct {
+        float value, lower, upper;
+        const char* sign;
+    } cases[] = {
+        {9.9f, 10, 20, "-"}, {10, 10, 20, ""}, {20, 10, 20, ""}, {20.1f, 10, 20, "+"}, {15, 20, 10, "+"},
+        {5, NoValue, NoValue, ""}, {-1e30f, NoValue, NoValue, ""}, {-max, NoValue, NoValue, ""},
+        {5, 10, NoValue, "-"}, {1e30f, 10, NoValue, ""}, {25, NoValue, 20, "+"}, {-1e30f, NoValue, 20, ""},
+        {NoValue, 10, 20, ""}};
+    for (const auto& c : cases) {
+        TestDefinition t;
+        t.Lower1 = c.lower;
+        t.Upper1 = c.upper;
+        EXPECT_EQ(LimitSign(c.value, t, 1), QString::fromLatin1(c.sign))
+            << c.value << " in " << c.lower << " to " << c.upper;
+    }
+    // Result 2 uses its own limits.
     TestDefinition t;
     t.Lower1 = 10.0f;
     t.Upper1 = 20.0f;
     t.Lower2 = 100.0f;
     t.Upper2 = 200.0f;
-    EXPECT_EQ(LimitSign(9.9f, t, 1), QStringLiteral("-"));
-    EXPECT_EQ(LimitSign(10.0f, t, 1), QString());
-    EXPECT_EQ(LimitSign(20.0f, t, 1), QString());
-    EXPECT_EQ(LimitSign(20.1f, t, 1), QStringLiteral("+"));
     EXPECT_EQ(LimitSign(50.0f, t, 2), QStringLiteral("-"));
     EXPECT_EQ(LimitSign(250.0f, t, 2), QStringLiteral("+"));
     EXPECT_EQ(LimitSign(150.0f, t, 2), QString());
-    // Limits the wrong way round: both hold, "+" wins.
-    t.Lower1 = 20.0f;
-    t.Upper1 = 10.0f;
-    EXPECT_EQ(LimitSign(15.0f, t, 1), QStringLiteral("+"));
-}
-
-TEST_P(GeneralTest, LimitSignWithMissingLimitsOrValue)
-{
-    TestDefinition t;
-    t.Lower1 = NoValue;
-    t.Upper1 = NoValue;
-    EXPECT_EQ(LimitSign(5.0f, t, 1), QString());
-    EXPECT_EQ(LimitSign(-1e30f, t, 1), QString());
-    EXPECT_EQ(LimitSign(-std::numeric_limits<float>::max(), t, 1), QString());
-    t.Lower1 = 10.0f;
-    EXPECT_EQ(LimitSign(5.0f, t, 1), QStringLiteral("-"));
-    EXPECT_EQ(LimitSign(1e30f, t, 1), QString());
-    t.Lower1 = NoValue;
-    t.Upper1 = 20.0f;
-    EXPECT_EQ(LimitSign(25.0f, t, 1), QStringLiteral("+"));
-    EXPECT_EQ(LimitSign(-1e30f, t, 1), QString());
-    t.Lower1 = 10.0f;
-    EXPECT_EQ(LimitSign(NoValue, t, 1), QString());
 }
 
 TEST_P(GeneralTest, ComparisonsOfNumbersAndVariants)
@@ -278,12 +250,10 @@ TEST_P(GeneralTest, PadTextCutsAndAligns)
 
 TEST_P(GeneralTest, TextHelpers)
 {
-    EXPECT_EQ(AppendColon(QStringLiteral("Ref: :")), QStringLiteral("Ref: "));
-    EXPECT_EQ(AppendColon(QStringLiteral("  Operator::  ")), QStringLiteral("Operator"));
-    EXPECT_EQ(AppendColon(QStringLiteral("Lot")), QStringLiteral("Lot"));
-    EXPECT_EQ(AppendColon(QStringLiteral(":::")), QString());
-    EXPECT_EQ(AppendColon(QString()), QString());
-    EXPECT_EQ(AppendColon(QStringLiteral("\tTab:")), QStringLiteral("\tTab"));
+    const std::pair<const char*, const char*> colons[] = {
+        {"Ref: :", "Ref: "}, {"  Operator::  ", "Operator"}, {"Lot", "Lot"}, {":::", ""}, {"", ""}, {"\tTab:", "\tTab"}};
+    for (const auto& [text, trimmed] : colons)
+        EXPECT_EQ(AppendColon(QString::fromLatin1(text)), QString::fromLatin1(trimmed)) << text;
 
     EXPECT_EQ(EscapeAmpersand(QStringLiteral("A&B C&&D")), QStringLiteral("A&&B C&&&&D"));
     EXPECT_EQ(EscapeAmpersand(QStringLiteral("plain")), QStringLiteral("plain"));
@@ -305,12 +275,9 @@ TEST_P(GeneralTest, IsKeyAllowedFiltersNumericEntry)
     EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), sep, false));
     EXPECT_FALSE(IsKeyAllowed(QStringLiteral("1") + sep + QStringLiteral("2"), sep, true));
     EXPECT_TRUE(IsKeyAllowed(QStringLiteral("1") + sep + QStringLiteral("2"), QStringLiteral("\b"), true));
-    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), other, true));
-    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("-"), true));
-    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("a"), true));
-    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("E"), true));
-    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QString(), true));
-    EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), QStringLiteral("12"), true));
+    for (const QString& key : {other, QStringLiteral("-"), QStringLiteral("a"), QStringLiteral("E"), QString(),
+                               QStringLiteral("12")})
+        EXPECT_FALSE(IsKeyAllowed(QStringLiteral("12"), key, true)) << key.toStdString();
 }
 
 TEST_P(GeneralTest, ReferenceTitlesBySlot)
@@ -322,10 +289,8 @@ TEST_P(GeneralTest, ReferenceTitlesBySlot)
     EXPECT_EQ(GetReferenceTitle(4, 1), QStringLiteral("T2"));
     EXPECT_EQ(GetReferenceTitle(3, 2), QStringLiteral("T4"));
     EXPECT_EQ(GetReferenceTitle(4, 6), QStringLiteral("T17"));
-    EXPECT_EQ(GetReferenceTitle(1, 1), QString());
-    EXPECT_EQ(GetReferenceTitle(5, 1), QString());
-    EXPECT_EQ(GetReferenceTitle(2, 0), QString());
-    EXPECT_EQ(GetReferenceTitle(2, 7), QString());
+    for (const auto& [reference, language] : {std::pair{1, 1}, std::pair{5, 1}, std::pair{2, 0}, std::pair{2, 7}})
+        EXPECT_EQ(GetReferenceTitle(reference, language), QString()) << reference << " " << language;
     RefTitles = saved;
 }
 

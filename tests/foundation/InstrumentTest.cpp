@@ -27,6 +27,12 @@ protected:
         PortDevice = devices;
         SwitchBoxUsed = switchBox;
     }
+    // Pairs of test type and the position that measures it.
+    static void ExpectSlots(std::initializer_list<std::pair<int16_t, int16_t>> positions)
+    {
+        for (const auto& [testType, slot] : positions)
+            EXPECT_EQ(PortSlotForTestType(testType), slot) << "test type " << testType;
+    }
 
 private:
     std::array<int16_t, 6> savedDevices_{};
@@ -35,18 +41,17 @@ private:
 
 TEST_F(InstrumentTest, ControlCharactersAreSingleBytes)
 {
-    EXPECT_EQ(CR, std::string(1, '\x0D'));
-    EXPECT_EQ(LF, std::string(1, '\x0A'));
-    EXPECT_EQ(ESC, std::string(1, '\x1B'));
-    EXPECT_EQ(RS, std::string(1, '\x1E'));
-    EXPECT_EQ(SOH, std::string(1, '\x01'));
-    EXPECT_EQ(ACK, std::string(1, '\x06'));
-    EXPECT_EQ(NAK, std::string(1, '\x15'));
-    EXPECT_EQ(EOT, std::string(1, '\x04'));
+    const std::pair<std::string, char> controls[] = {{CR, '\x0D'},  {LF, '\x0A'},  {ESC, '\x1B'}, {RS, '\x1E'},
+                                                     {SOH, '\x01'}, {ACK, '\x06'}, {NAK, '\x15'}, {EOT, '\x04'}};
+    for (const auto& [text, byte] : controls)
+        EXPECT_EQ(text, std::string(1, byte)) << int(byte);
 }
 
-TEST_F(InstrumentTest, TableRowsHoldTheirNames)
+TEST_F(InstrumentTest, TableRowsHoldTheirNamesAndInitConstantsPutsTheKeyboardRowBack)
 {
+    ModelShortName[1] = QStringLiteral("Handwaage");
+    ModelLongName[1] = QStringLiteral("Handwaage");
+    InitConstants();
     const char* shortNames[] = {"---", "Tastatur", "D 7041", "MP 4300-II", "MP 4800", "KR 6100-II",
                                 "KR 6100-III", "KR 6420", "KR 6250", "KR 6400-II", "KR 6400-III",
                                 "KR 6410", "KR 6450", "KR 6800", "KR 6850", "Lister", "KR 6400-IV"};
@@ -62,15 +67,6 @@ TEST_F(InstrumentTest, TableRowsHoldTheirNames)
     }
 }
 
-TEST_F(InstrumentTest, InitConstantsPutsTheKeyboardRowBack)
-{
-    ModelShortName[1] = QStringLiteral("Handwaage");
-    ModelLongName[1] = QStringLiteral("Handwaage");
-    InitConstants();
-    EXPECT_EQ(ModelShortName[1], QStringLiteral("Tastatur"));
-    EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
-}
-
 TEST_F(InstrumentTest, CodesOutsideTheTableReadAsRowZero)
 {
     EXPECT_EQ(ModelShortNameOf(17), QStringLiteral("---"));
@@ -84,51 +80,41 @@ TEST_F(InstrumentTest, CodesOutsideTheTableReadAsRowZero)
 
 TEST_F(InstrumentTest, TestTypesOfEachModel)
 {
-    EXPECT_EQ(TestTypesOfInstrument(0), Codes{});
-    EXPECT_EQ(TestTypesOfInstrument(1), Codes{1});
-    EXPECT_EQ(TestTypesOfInstrument(2), (Codes{2, 3, 4, 5, 6}));
-    EXPECT_EQ(TestTypesOfInstrument(3), (Codes{7, 8}));
-    EXPECT_EQ(TestTypesOfInstrument(4), (Codes{9, 10}));
-    EXPECT_EQ(TestTypesOfInstrument(5), (Codes{11, 12, 13}));
-    EXPECT_EQ(TestTypesOfInstrument(6), (Codes{11, 12, 13}));
-    EXPECT_EQ(TestTypesOfInstrument(8), Codes{15});
-    EXPECT_EQ(TestTypesOfInstrument(12), Codes{18});
-    EXPECT_EQ(TestTypesOfInstrument(13), Codes{19});
-    EXPECT_EQ(TestTypesOfInstrument(14), Codes{19});
-    EXPECT_EQ(TestTypesOfInstrument(15), Codes{20});
-    for (const int16_t code : {7, 9, 10, 11, 16})
-        EXPECT_EQ(TestTypesOfInstrument(code), (Codes{16, 17})) << code;
-    EXPECT_EQ(TestTypesOfInstrument(17), Codes{});
-    EXPECT_EQ(TestTypesOfInstrument(-1), Codes{});
     // No model measures test type 14.
-    for (int16_t code = 0; code <= 16; ++code) {
-        for (const int16_t t : TestTypesOfInstrument(code))
-            EXPECT_NE(t, 14);
-    }
+    const std::pair<int16_t, Codes> models[] = {
+        {0, {}},          {1, {1}},       {2, {2, 3, 4, 5, 6}}, {3, {7, 8}},   {4, {9, 10}},   {5, {11, 12, 13}},
+        {6, {11, 12, 13}}, {7, {16, 17}}, {8, {15}},            {9, {16, 17}}, {10, {16, 17}}, {11, {16, 17}},
+        {12, {18}},       {13, {19}},     {14, {19}},           {15, {20}},    {16, {16, 17}}, {17, {}},
+        {-1, {}}};
+    for (const auto& [code, testTypes] : models)
+        EXPECT_EQ(TestTypesOfInstrument(code), testTypes) << code;
 }
 
 TEST_F(InstrumentTest, FamiliesInTheirOrder)
 {
-    EXPECT_EQ(CompatibleInstruments(5), (Codes{5, 6}));
-    EXPECT_EQ(CompatibleInstruments(6), (Codes{5, 6}));
-    for (const int16_t code : {7, 9, 10, 11, 16})
-        EXPECT_EQ(CompatibleInstruments(code), (Codes{9, 10, 16, 11, 7})) << code;
-    EXPECT_EQ(CompatibleInstruments(13), (Codes{13, 14}));
-    EXPECT_EQ(CompatibleInstruments(14), (Codes{13, 14}));
-    EXPECT_EQ(CompatibleInstruments(1), Codes{1});
-    EXPECT_EQ(CompatibleInstruments(15), Codes{15});
-    EXPECT_EQ(CompatibleInstruments(0), Codes{0});
-    EXPECT_EQ(CompatibleInstruments(99), Codes{0});
-    EXPECT_EQ(CompatibleInstruments(-2), Codes{0});
+    const Codes group = {9, 10, 16, 11, 7};
+    const std::pair<int16_t, Codes> families[] = {
+        {5, {5, 6}}, {6, {5, 6}}, {7, group}, {9, group}, {10, group}, {11, group}, {16, group}, {13, {13, 14}},
+        {14, {13, 14}}, {1, {1}}, {15, {15}}, {0, {0}}, {99, {0}}, {-2, {0}}};
+    for (const auto& [code, family] : families)
+        EXPECT_EQ(CompatibleInstruments(code), family) << code;
 }
 
 TEST_F(InstrumentTest, PortSlotTakesTheHighestMatchingPosition)
 {
-    Configure({9, 16, 0, 0, 0, 0});
-    EXPECT_EQ(PortSlotForTestType(16), 1);
-    EXPECT_EQ(PortSlotForTestType(17), 1);
-    EXPECT_EQ(PortSlotForTestType(18), NoPortSlot);
     EXPECT_EQ(NoPortSlot, 32767);
+    EXPECT_EQ(PortSlotForTestType(1), 0);   // keyboard, nothing configured
+    Configure({9, 16, 0, 0, 0, 0});
+    ExpectSlots({{16, 1}, {17, 1}, {18, NoPortSlot}});
+    Configure({2, 3, 4, 5, 8, 15});
+    ExpectSlots({{14, NoPortSlot}, {1, 0}, {20, 5}, {0, NoPortSlot}, {21, NoPortSlot}});
+    // Only keyboards, or codes from a damaged settings file, which are skipped.
+    for (const std::array<int16_t, 6>& devices :
+         {std::array<int16_t, 6>{1, 0, 1, 0, 1, 0}, std::array<int16_t, 6>{-1, 17, 99, 32767, 0, 0}}) {
+        Configure(devices);
+        for (int16_t t = 2; t <= 20; ++t)
+            EXPECT_EQ(PortSlotForTestType(t), NoPortSlot) << t;
+    }
 }
 
 TEST_F(InstrumentTest, PortSlotWithASwitchBoxConfiguration)
@@ -136,36 +122,10 @@ TEST_F(InstrumentTest, PortSlotWithASwitchBoxConfiguration)
     // Port itself: D 7041; switch-box channels 1 to 5: MP 4800, KR 6100-III,
     // nothing, KR 6450, KR 6850.
     Configure({2, 4, 6, 0, 12, 14}, true);
-    EXPECT_EQ(PortSlotForTestType(2), 0);
-    EXPECT_EQ(PortSlotForTestType(6), 0);
-    EXPECT_EQ(PortSlotForTestType(9), 1);
-    EXPECT_EQ(PortSlotForTestType(10), 1);
-    EXPECT_EQ(PortSlotForTestType(12), 2);
-    EXPECT_EQ(PortSlotForTestType(18), 4);
-    EXPECT_EQ(PortSlotForTestType(19), 5);
-    EXPECT_EQ(PortSlotForTestType(16), NoPortSlot);
-    EXPECT_EQ(PortSlotForTestType(1), 0);
+    ExpectSlots({{2, 0}, {6, 0}, {9, 1}, {10, 1}, {12, 2}, {18, 4}, {19, 5}, {16, NoPortSlot}, {1, 0}});
     // The same configuration without the switch box gives the same positions.
     SwitchBoxUsed = false;
     EXPECT_EQ(PortSlotForTestType(19), 5);
-}
-
-TEST_F(InstrumentTest, PortSlotEdgeCases)
-{
-    EXPECT_EQ(PortSlotForTestType(1), 0);   // keyboard, nothing configured
-    Configure({1, 0, 1, 0, 1, 0});
-    for (int16_t t = 2; t <= 20; ++t)
-        EXPECT_EQ(PortSlotForTestType(t), NoPortSlot) << t;
-    Configure({2, 3, 4, 5, 8, 15});
-    EXPECT_EQ(PortSlotForTestType(14), NoPortSlot);
-    EXPECT_EQ(PortSlotForTestType(1), 0);
-    EXPECT_EQ(PortSlotForTestType(20), 5);
-    // Codes from a damaged settings file are skipped.
-    Configure({-1, 17, 99, 32767, 0, 0});
-    for (int16_t t = 2; t <= 20; ++t)
-        EXPECT_EQ(PortSlotForTestType(t), NoPortSlot) << t;
-    EXPECT_EQ(PortSlotForTestType(0), NoPortSlot);
-    EXPECT_EQ(PortSlotForTestType(21), NoPortSlot);
 }
 
 TEST_F(InstrumentTest, FindConfiguredInstrumentTakesTheFamilyMember)
@@ -180,10 +140,7 @@ TEST_F(InstrumentTest, FindConfiguredInstrumentTakesTheFamilyMember)
     EXPECT_EQ(FindConfiguredInstrument(5), 6);
     Configure({14, 13, 0, 0, 0, 0});
     EXPECT_EQ(FindConfiguredInstrument(14), 13);
-}
-
-TEST_F(InstrumentTest, FindConfiguredInstrumentReadsUnknownCodesAsRowZero)
-{
+    // Unknown codes read as row 0.
     Configure({2, 3, 4, 5, 8, 15});
     EXPECT_EQ(FindConfiguredInstrument(99), 0);
     EXPECT_EQ(FindConfiguredInstrument(-3), 0);

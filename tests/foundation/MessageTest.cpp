@@ -78,7 +78,7 @@ TEST_F(MessageTest, MessageFourPutsItsArgumentIntoEveryLanguage)
     EXPECT_EQ(text.count(QStringLiteral("\r\n")), 6);
 }
 
-TEST_F(MessageTest, TextsFollowTheLanguage)
+TEST_F(MessageTest, TextsAsQuotedFollowTheLanguage)
 {
     EXPECT_EQ(Text(3, 2), QStringLiteral("Wrong password."));
     EXPECT_EQ(Text(3, 1), QStringLiteral("Falsches Passwort."));
@@ -94,6 +94,27 @@ TEST_F(MessageTest, TextsFollowTheLanguage)
     // Outside 1 to 6 the box comes without text.
     EXPECT_EQ(Text(3, 0), QString());
     EXPECT_EQ(Text(13, 7), QString());
+
+    const QVariantList args = {QStringLiteral("Test length"), QStringLiteral("B"), QStringLiteral("C")};
+    EXPECT_EQ(Text(22, 2, args), QStringLiteral("The instrument is set to a wrong unit of measurement:\r\n"
+                                                "B instead of C.\r\n\r\nThe test result cannot be read!"));
+    EXPECT_EQ(Text(23, 2, args), QStringLiteral("The instrument supplied an erroraneous serial number:\r\n"
+                                                "B instead of C.\r\n\r\nAccept anyway?"));
+    EXPECT_EQ(Text(21, 2, args), QStringLiteral("The instrument is set to measure a wrong property.\r\n\r\n"
+                                                "The test result cannot be read!"));
+    EXPECT_EQ(Text(23, 6, args), QStringLiteral("?"));
+    EXPECT_EQ(Text(27, 2), QStringLiteral("The test results will not be printed. Print anyway?"));
+    EXPECT_EQ(Text(27, 6), QStringLiteral("."));
+    EXPECT_EQ(Text(35, 2), QStringLiteral("No curve data available for this test result."));
+    EXPECT_EQ(Text(35, 6), QStringLiteral("!"));
+    EXPECT_EQ(Text(38, 2), QStringLiteral("This form cannot be deleted because it is linked to a style!"));
+    EXPECT_EQ(Text(12, 2, {10}), QStringLiteral("There is a maximum of 10 forms per style!"));
+    EXPECT_EQ(Text(37, 2), QStringLiteral("The preset confidence interval has been reached. Terminate test series?"));
+    EXPECT_EQ(Text(13, 1),
+              QString::fromUtf8("Die gewählte Datenschnittstelle ist nicht verfügbar. Bitte wählen Sie eine andere!"));
+    EXPECT_EQ(Text(3, 3), QStringLiteral("Mot de passe incorrect."));
+    EXPECT_EQ(Text(3, 4), QStringLiteral("Codice errato."));
+    EXPECT_EQ(Text(3, 5), QString::fromUtf8("Santo y seña incorrecto."));
 }
 
 TEST_F(MessageTest, ArgumentsGoWhereTheRowNamesThem)
@@ -114,8 +135,9 @@ TEST_F(MessageTest, ArgumentsGoWhereTheRowNamesThem)
     EXPECT_EQ(Text(39, 6, {12, 3}), QStringLiteral("."));
 }
 
-TEST_F(MessageTest, WholeNumbersAreGroupedByTheLocale)
+TEST_F(MessageTest, NumbersFollowTheLocale)
 {
+    EXPECT_EQ(Text(26, 2), QStringLiteral("The test result lies outside of the allowed range (0.0001 - 999999)!"));
     EXPECT_EQ(Text(9, 2, {30000}), QStringLiteral("The list can hold a maximum of 30,000 entries."));
     EXPECT_EQ(Text(9, 6, {30000}), QStringLiteral("30,000."));
     EXPECT_EQ(Text(11, 2, {6}), QStringLiteral("There is a maximum of 6 properties per form!"));
@@ -125,12 +147,6 @@ TEST_F(MessageTest, WholeNumbersAreGroupedByTheLocale)
     EXPECT_EQ(Text(34, 6, {3}), QStringLiteral("!"));
     Pin(QStringLiteral("de_DE"));
     EXPECT_EQ(Text(9, 1, {30000}), QString::fromUtf8("Die Liste kann höchstens 30.000 Einträge aufnehmen."));
-}
-
-TEST_F(MessageTest, RangeMessageShowsItsFixedBoundsWithTheLocaleSeparator)
-{
-    EXPECT_EQ(Text(26, 2), QStringLiteral("The test result lies outside of the allowed range (0.0001 - 999999)!"));
-    Pin(QStringLiteral("de_DE"));
     EXPECT_EQ(Text(26, 2), QStringLiteral("The test result lies outside of the allowed range (0,0001 - 999999)!"));
 }
 
@@ -185,30 +201,6 @@ TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumber)
             EXPECT_EQ(box.Title, QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
         }
     }
-}
-
-TEST_F(MessageTest, MoreTextsAsQuoted)
-{
-    const QVariantList args = {QStringLiteral("Test length"), QStringLiteral("B"), QStringLiteral("C")};
-    EXPECT_EQ(Text(22, 2, args), QStringLiteral("The instrument is set to a wrong unit of measurement:\r\n"
-                                                "B instead of C.\r\n\r\nThe test result cannot be read!"));
-    EXPECT_EQ(Text(23, 2, args), QStringLiteral("The instrument supplied an erroraneous serial number:\r\n"
-                                                "B instead of C.\r\n\r\nAccept anyway?"));
-    EXPECT_EQ(Text(21, 2, args), QStringLiteral("The instrument is set to measure a wrong property.\r\n\r\n"
-                                                "The test result cannot be read!"));
-    EXPECT_EQ(Text(23, 6, args), QStringLiteral("?"));
-    EXPECT_EQ(Text(27, 2), QStringLiteral("The test results will not be printed. Print anyway?"));
-    EXPECT_EQ(Text(27, 6), QStringLiteral("."));
-    EXPECT_EQ(Text(35, 2), QStringLiteral("No curve data available for this test result."));
-    EXPECT_EQ(Text(35, 6), QStringLiteral("!"));
-    EXPECT_EQ(Text(38, 2), QStringLiteral("This form cannot be deleted because it is linked to a style!"));
-    EXPECT_EQ(Text(12, 2, {10}), QStringLiteral("There is a maximum of 10 forms per style!"));
-    EXPECT_EQ(Text(37, 2), QStringLiteral("The preset confidence interval has been reached. Terminate test series?"));
-    EXPECT_EQ(Text(13, 1),
-              QString::fromUtf8("Die gewählte Datenschnittstelle ist nicht verfügbar. Bitte wählen Sie eine andere!"));
-    EXPECT_EQ(Text(3, 3), QStringLiteral("Mot de passe incorrect."));
-    EXPECT_EQ(Text(3, 4), QStringLiteral("Codice errato."));
-    EXPECT_EQ(Text(3, 5), QString::fromUtf8("Santo y seña incorrecto."));
 }
 
 TEST_F(MessageTest, TheButtonsSpeakTheProgramsLanguage)

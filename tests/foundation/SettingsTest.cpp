@@ -71,16 +71,23 @@ void PutStyle(BinaryWriter& out, Layout layout, const QString& name)
         PutRecord(out, NewStyle(name));
 }
 
+// The same working series in each layout.
+template <typename Series, typename SeriesStyle>
+void FillWorkingSeries(Series& p, const SeriesStyle& style)
+{
+    p.Style = style;
+    p.Reference2 = QStringLiteral("Ref-2");
+    p.Operator = QStringLiteral("Op");
+    p.FormIndex = 3;
+    p.CurrentProperty = 2;
+}
+
 void PutWorkingSeries(BinaryWriter& out, Layout layout)
 {
     if (layout == Layout::Current) {
         Protocol p = EmptyProtocol;
-        p.Style = NewStyle(QStringLiteral("Alpha"));
-        p.Reference2 = QStringLiteral("Ref-2");
+        FillWorkingSeries(p, NewStyle(QStringLiteral("Alpha")));
         p.K0006 = QStringLiteral("K6");
-        p.Operator = QStringLiteral("Op");
-        p.FormIndex = 3;
-        p.CurrentProperty = 2;
         TestValue v = EmptyTestValue;
         v.Value1 = 5;
         p.Blocks[1].Values.push_back(v);
@@ -95,21 +102,13 @@ void PutWorkingSeries(BinaryWriter& out, Layout layout)
     block.LateralAir = NoValue;
     if (layout == Layout::Before60) {
         ProtocolBefore60 p;
-        p.Style = NewStyle(QStringLiteral("Alpha"));
-        p.Reference2 = QStringLiteral("Ref-2");
-        p.Operator = QStringLiteral("Op");
-        p.FormIndex = 3;
-        p.CurrentProperty = 2;
+        FillWorkingSeries(p, NewStyle(QStringLiteral("Alpha")));
         for (int b = 1; b <= PropertyCount; ++b)
             p.Blocks[b] = block;
         PutRecord(out, p);
     } else {
         ProtocolBefore26 p;
-        p.Style = OldStyle(QStringLiteral("Alpha"));
-        p.Reference2 = QStringLiteral("Ref-2");
-        p.Operator = QStringLiteral("Op");
-        p.FormIndex = 3;
-        p.CurrentProperty = 2;
+        FillWorkingSeries(p, OldStyle(QStringLiteral("Alpha")));
         for (int b = 1; b <= PropertyCount; ++b)
             p.Blocks[b] = block;
         PutRecord(out, p);
@@ -117,6 +116,14 @@ void PutWorkingSeries(BinaryWriter& out, Layout layout)
 }
 
 void PutText(BinaryWriter& out, const char* text) { out.PutString(std::string(text)); }
+
+const SystemSettings WrittenSettings{3, 2, 5, QStringLiteral("/data/x"), false, true, true, {2, 3, 0, 4, 0, 5}};
+
+// The system settings as the globals hold them.
+SystemSettings GlobalSettings()
+{
+    return SystemSettings{Language, DateFormat, ComPort, DataFolder, AutoSave, AutoPrint, SwitchBoxUsed, PortDevice};
+}
 
 // Items 1 to 14 of a settings file with the given version text.
 void PutItemsTo14(BinaryWriter& out, const std::string& version, Layout layout)
@@ -148,16 +155,7 @@ void PutItemsTo14(BinaryWriter& out, const std::string& version, Layout layout)
     KeyboardDefinition keyboard = EmptyKeyboardDefinition;
     keyboard.Instrument = QStringLiteral("KB");
     PutRecord(out, keyboard);
-    SystemSettings settings;
-    settings.Language = 3;
-    settings.DateFormat = 2;
-    settings.ComPort = 5;
-    settings.DataFolder = QStringLiteral("/data/x");
-    settings.AutoSave = false;
-    settings.AutoPrint = true;
-    settings.SwitchBoxUsed = true;
-    settings.PortDevice = {2, 3, 0, 4, 0, 5};
-    PutRecord(out, settings);
+    PutRecord(out, WrittenSettings);
     out.PutInteger(2);      // current series
     PutWorkingSeries(out, layout);
 }
@@ -212,6 +210,13 @@ protected:
             lines.removeLast();
         return lines;
     }
+    // The log holds one line, which starts with the given text.
+    void ExpectOneLogLine(const char* start) const
+    {
+        const QStringList lines = LogLines();
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].startsWith(QString::fromLatin1(start))) << lines[0].toStdString();
+    }
 
     // Every setting changed from its default.
     void ChangeEveryItem()
@@ -265,15 +270,9 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndLeavesAnEmptyFile)
 {
     ChangeEveryItem();
     EXPECT_TRUE(InitSettings());
-    EXPECT_EQ(Language, 2);
-    EXPECT_EQ(DateFormat, 1);
-    EXPECT_EQ(ComPort, 2);
-    EXPECT_EQ(DataFolder, m_dir.path());
-    EXPECT_TRUE(AutoSave);
-    EXPECT_TRUE(AutoPrint);
-    EXPECT_FALSE(SwitchBoxUsed);
-    EXPECT_EQ(PortDevice, (std::array<int16_t, 6>{}));
-    EXPECT_EQ(StoredSettings, DefaultSystemSettings(m_dir.path()));
+    const SystemSettings defaults{2, 1, 2, m_dir.path(), true, true, false, {}};
+    EXPECT_EQ(GlobalSettings(), defaults);
+    EXPECT_EQ(StoredSettings, defaults);
     EXPECT_EQ(QDASFolder, m_dir.path());
     EXPECT_EQ(CurrentProtocol, 0);
     ASSERT_EQ(Protocols.size(), 1u);
@@ -326,6 +325,8 @@ TEST_F(SettingsTest, EveryItemIsSavedAndReadBack)
     const ReferenceTitles titles = RefTitles;
     const KeyboardDefinition keyboard = KeyboardDef;
     const SystemSettings stored = StoredSettings;
+    ASSERT_EQ(stored,
+              (SystemSettings{5, 3, 7, QStringLiteral("/somewhere/data"), false, false, true, {1, 2, 3, 4, 5, 6}}));
     const Style current = CurrentStyle;
     const Passwords passwords = UserPasswords;
     Protocol prepared = Protocols[0];
@@ -341,14 +342,7 @@ TEST_F(SettingsTest, EveryItemIsSavedAndReadBack)
     EXPECT_EQ(SearchPatterns, patterns);
     EXPECT_EQ(KeyboardDef, keyboard);
     EXPECT_EQ(StoredSettings, stored);
-    EXPECT_EQ(Language, 5);
-    EXPECT_EQ(DateFormat, 3);
-    EXPECT_EQ(ComPort, 7);
-    EXPECT_EQ(DataFolder, QStringLiteral("/somewhere/data"));
-    EXPECT_FALSE(AutoSave);
-    EXPECT_FALSE(AutoPrint);
-    EXPECT_TRUE(SwitchBoxUsed);
-    EXPECT_EQ(PortDevice, (std::array<int16_t, 6>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(GlobalSettings(), stored);
     EXPECT_EQ(CurrentProtocol, 4);
     EXPECT_EQ(CurrentStyle, current);
     EXPECT_EQ(UserPasswords, passwords);
@@ -435,14 +429,7 @@ TEST_P(SettingsVersionTest, EachVersionIsReadInItsLayout)
     EXPECT_EQ(SearchPatterns[1].Operator, QStringLiteral("B?"));
     EXPECT_EQ(KeyboardDef.Instrument, QStringLiteral("KB"));
 
-    EXPECT_EQ(Language, 3);
-    EXPECT_EQ(DateFormat, 2);
-    EXPECT_EQ(ComPort, 5);
-    EXPECT_EQ(DataFolder, QStringLiteral("/data/x"));
-    EXPECT_FALSE(AutoSave);
-    EXPECT_TRUE(AutoPrint);
-    EXPECT_TRUE(SwitchBoxUsed);
-    EXPECT_EQ(PortDevice, (std::array<int16_t, 6>{2, 3, 0, 4, 0, 5}));
+    EXPECT_EQ(GlobalSettings(), WrittenSettings);
     EXPECT_EQ(CurrentProtocol, 2);
 
     ASSERT_EQ(Protocols.size(), 1u);
@@ -512,24 +499,6 @@ TEST_F(SettingsTest, AFileCutAnywhereKeepsTheDefaultsOfWhatIsMissing)
         EXPECT_TRUE(line.contains(QStringLiteral("\tReadSettingsFile    \t8.0\t"))) << line.toStdString();
 }
 
-TEST_F(SettingsTest, AFileCutInsideTheStylesKeepsTheItemsBeforeAndLogsOneLine)
-{
-    const std::string whole = SettingsFile("8.0", Layout::Current);
-    // Cut in the middle of the one style: find it behind the operators.
-    const std::size_t styleStart = whole.find(std::string("\x05\x00" "Alpha", 7));
-    ASSERT_NE(styleStart, std::string::npos);
-    WriteFile(DatPath(), whole.substr(0, styleStart + 100));
-    EXPECT_FALSE(InitSettings());
-    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Meier")}));
-    EXPECT_EQ(Styles, std::vector<Style>(1, BlankStyle));
-    EXPECT_EQ(ReportForms.size(), 1u);
-    EXPECT_EQ(Language, 2);
-    EXPECT_EQ(DataFolder, m_dir.path());
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t")));
-}
-
 TEST_F(SettingsTest, NegativeCountsReadAsNone)
 {
     BinaryWriter out;
@@ -595,10 +564,7 @@ TEST_F(SettingsTest, ASaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile)
         // Memory keeps what the user set.
         EXPECT_EQ(Language, 1);
         EXPECT_EQ(Styles.size(), 1u);
-        const QStringList lines = LogLines();
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t70\t")))
-            << lines[0].toStdString();
+        ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t70\t");
     }
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 5);
@@ -616,32 +582,27 @@ TEST_F(SettingsTest, AStaleBackupIsGoneAfterAGoodSave)
     EXPECT_TRUE(LogLines().isEmpty());
 }
 
-TEST_F(SettingsTest, AMissingFileIsRestoredFromAGoodBackup)
+TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadOne)
 {
     WriteFile(Path("QUINTARA.DAT.BAK"), SettingsFile("8.0", Layout::Current));
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 3);
     EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("super1"));
     EXPECT_EQ(ReadFile(DatPath()), SettingsFile("8.0", Layout::Current));
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t0\t")));
-    EXPECT_TRUE(lines[0].contains(QStringLiteral("restored")));
-}
+    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t0\t");
+    EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("restored")));
 
-TEST_F(SettingsTest, AnEmptyFileIsRestoredFromAGoodBackupButNotFromABadOne)
-{
     WriteFile(DatPath(), std::string());
     WriteFile(Path("QUINTARA.DAT.BAK"), "QT");
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 2);
     EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
-    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_EQ(LogLines().size(), 1);
 
     WriteFile(Path("QUINTARA.DAT.BAK"), SettingsFile("5.9", Layout::Before60));
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 3);
-    EXPECT_EQ(LogLines().size(), 1);
+    EXPECT_EQ(LogLines().size(), 2);
 }
 
 TEST_F(SettingsTest, AFileCutShortIsReplacedByABackupThatReadsWhole)
@@ -667,7 +628,8 @@ TEST_F(SettingsTest, AFileCutShortIsReplacedByABackupThatReadsWhole)
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0\tQUINTARA.DAT restored from QUINTARA.DAT.BAK")));
 
     // A backup cut short as well replaces nothing, and trying it leaves no
-    // trace in the settings: what the file does not hold keeps its default.
+    // trace in the settings: the file is read up to the cut, and what it
+    // does not hold keeps its default.
     QFile::remove(Path("QUINTARA.DAT.BAD"));
     WriteFile(DatPath(), cut);
     WriteFile(Path("QUINTARA.DAT.BAK"), whole.substr(0, whole.size() - 3));
@@ -675,13 +637,15 @@ TEST_F(SettingsTest, AFileCutShortIsReplacedByABackupThatReadsWhole)
     EXPECT_EQ(ReadFile(DatPath()), cut);
     EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAD")));
     EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Meier")}));
-    EXPECT_EQ(Styles.size(), 1u);
+    EXPECT_EQ(Styles, std::vector<Style>(1, BlankStyle));
+    EXPECT_EQ(ReportForms.size(), 1u);
     EXPECT_EQ(Language, 2);
+    EXPECT_EQ(DataFolder, m_dir.path());
     EXPECT_EQ(UserPasswords, Passwords{});
     EXPECT_EQ(QDASFolder, m_dir.path());
     lines = LogLines();
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[2].contains(QStringLiteral("\tReadSettingsFile    \t8.0\t62\t")));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t")));
 
     // A whole file, even of an older version, keeps its place beside a backup.
     const std::string older = SettingsFile("5.9", Layout::Before60);

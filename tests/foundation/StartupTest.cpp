@@ -71,6 +71,7 @@ protected:
     void TearDown() override
     {
         ReleaseInstanceLock();
+        ResetInstallation();
         frmSplash::Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetMousePointer(PointerDefault);
@@ -207,18 +208,38 @@ TEST_F(StartupTest, AFirstStartWelcomesThenLogsInAndShowsTheMainWindow)
     EXPECT_EQ(MousePointer(), PointerDefault);
 }
 
-TEST_F(StartupTest, ALaterStartOnlyLogsIn)
+// A later start with an open port, the installation file and a keyboard
+// definition: only the login, no message, the work under the hourglass.
+TEST_F(StartupTest, ALaterStartOnlyLogsInAndTakesWhatTheFilesSay)
 {
     UserPasswords.UserPassword = QStringLiteral("weave");
     UserPasswords.SupervisorPassword = QStringLiteral("boss");
+    KeyboardDef.Instrument = QStringLiteral("Handmessung");
     WriteSettings();
+    QFile ini(folder_.filePath(QStringLiteral("QUINTARA.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Installation]\r\nCustomer=Weberei Muster AG\r\nTestArea44Variant=1\r\n");
+    ini.close();
     dialogs_.Then(LogIn(1, QStringLiteral("WEAVE")));
+    hooks_.ReadDecimalSeparator = [] { return QStringLiteral(","); };
 
     EXPECT_EQ(Main(hooks_), 0);
     EXPECT_EQ(dialogs_.Ran, (std::vector<QString>{QStringLiteral("frmLogin")}));
     EXPECT_EQ(LoginLevel, 1);
     ASSERT_NE(mainWindow_, nullptr);
     EXPECT_TRUE(mainWindow_->isVisible());
+    EXPECT_TRUE(PortOpen);
+    EXPECT_TRUE(presenter_.Shown.empty());
+    EXPECT_EQ(pointerAtOpen_, PointerHourglass);
+    EXPECT_EQ(pointerWhileLoading_, PointerHourglass);
+    EXPECT_EQ(MousePointer(), PointerDefault);
+    // The decimal separator is read once at the start.
+    EXPECT_EQ(DecimalSeparator, QStringLiteral(","));
+    EXPECT_EQ(InstallationCustomer(), QStringLiteral("Weberei Muster AG"));
+    EXPECT_TRUE(InstallationTestArea44Variant());
+    // The keyboard definition names the keyboard pseudo-instrument.
+    EXPECT_EQ(ModelShortName[1], QStringLiteral("Handmessung"));
+    EXPECT_EQ(ModelLongName[1], QStringLiteral("Handmessung"));
 }
 
 TEST_F(StartupTest, AFailedLoginShowsMessageThreeAndWritesNoSettings)
@@ -272,6 +293,7 @@ TEST_F(StartupTest, TheSplashStaysFiveSecondsWhileTheWindowLoadsQuickly)
 
 TEST_F(StartupTest, ALoadLongerThanFiveSecondsAddsNoWait)
 {
+    KeyboardDef.SerialNumber = QStringLiteral("0001");   // filled in, but no instrument text
     WriteSettings();
     dialogs_.Then(LogIn(2, QString()));
     loadMilliseconds_ = 7000;
@@ -281,6 +303,9 @@ TEST_F(StartupTest, ALoadLongerThanFiveSecondsAddsNoWait)
     EXPECT_EQ(waitSlices_, 0);
     EXPECT_FALSE(frmSplash::IsLoaded());
     EXPECT_TRUE(mainWindow_->isVisible());
+    // Without an instrument text the keyboard keeps its built-in name.
+    EXPECT_EQ(ModelShortName[1], QStringLiteral("Tastatur"));
+    EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
 }
 
 TEST_F(StartupTest, APortThatFailsToOpenGivesMessageThirteenAfterTheSplashAndTheWindowStillOpens)
@@ -303,64 +328,6 @@ TEST_F(StartupTest, APortThatFailsToOpenGivesMessageThirteenAfterTheSplashAndThe
     EXPECT_EQ(presenter_.PointerWhileShown[0], PointerDefault);
     ASSERT_NE(mainWindow_, nullptr);
     EXPECT_TRUE(mainWindow_->isVisible());
-}
-
-TEST_F(StartupTest, AnOpenPortGivesNoMessageAndTheWorkRunsUnderTheHourglass)
-{
-    WriteSettings();
-    dialogs_.Then(LogIn(2, QString()));
-
-    EXPECT_EQ(Main(hooks_), 0);
-    EXPECT_TRUE(PortOpen);
-    EXPECT_TRUE(presenter_.Shown.empty());
-    EXPECT_EQ(pointerAtOpen_, PointerHourglass);
-    EXPECT_EQ(pointerWhileLoading_, PointerHourglass);
-    EXPECT_EQ(MousePointer(), PointerDefault);
-}
-
-TEST_F(StartupTest, TheDecimalSeparatorIsReadOnceAtTheStart)
-{
-    WriteSettings();
-    dialogs_.Then(LogIn(2, QString()));
-    hooks_.ReadDecimalSeparator = [] { return QStringLiteral(","); };
-
-    EXPECT_EQ(Main(hooks_), 0);
-    EXPECT_EQ(DecimalSeparator, QStringLiteral(","));
-}
-
-TEST_F(StartupTest, TheInstallationConstantsAreReadFromTheProgramFolder)
-{
-    WriteSettings();
-    QFile ini(folder_.filePath(QStringLiteral("QUINTARA.INI")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Installation]\r\nCustomer=Weberei Muster AG\r\nTestArea44Variant=1\r\n");
-    ini.close();
-    dialogs_.Then(LogIn(2, QString()));
-
-    EXPECT_EQ(Main(hooks_), 0);
-    EXPECT_EQ(InstallationCustomer(), QStringLiteral("Weberei Muster AG"));
-    EXPECT_TRUE(InstallationTestArea44Variant());
-    ResetInstallation();
-}
-
-TEST_F(StartupTest, AKeyboardDefinitionNamesTheKeyboardPseudoInstrument)
-{
-    KeyboardDef.Instrument = QStringLiteral("Handmessung");
-    WriteSettings();
-    dialogs_.Then(LogIn(2, QString()));
-    EXPECT_EQ(Main(hooks_), 0);
-    EXPECT_EQ(ModelShortName[1], QStringLiteral("Handmessung"));
-    EXPECT_EQ(ModelLongName[1], QStringLiteral("Handmessung"));
-}
-
-TEST_F(StartupTest, WithoutAnInstrumentTextTheKeyboardKeepsItsBuiltInName)
-{
-    KeyboardDef.SerialNumber = QStringLiteral("0001");   // filled in, but no instrument text
-    WriteSettings();
-    dialogs_.Then(LogIn(2, QString()));
-    EXPECT_EQ(Main(hooks_), 0);
-    EXPECT_EQ(ModelShortName[1], QStringLiteral("Tastatur"));
-    EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
 }
 
 } // namespace

@@ -75,43 +75,31 @@ protected:
     QLabel* label = nullptr;
 };
 
-TEST_F(ReadOutLabelTest, TheLabelIsCentredAboveThePoint)
+TEST_F(ReadOutLabelTest, TheLabelIsCentredAboveThePointBelowNearTheTopAndWithinThePicture)
 {
     box.Surface().Scale(0, 0, 200, 100);   // one unit per pixel, y down
     ShowLabelAt(100, 80, QStringLiteral("12.3"), label);
     EXPECT_EQ(label->text(), QStringLiteral(" 12.3 "));
     EXPECT_TRUE(label->isVisibleTo(&box));
-    const int w = label->width();
-    const int h = label->height();
-    EXPECT_NEAR(label->x(), 100 - w / 2.0, 1.0);
-    EXPECT_NEAR(label->y(), 80 - 1.5 * h, 1.0);
+    EXPECT_NEAR(label->x(), 100 - label->width() / 2.0, 1.0);
+    EXPECT_NEAR(label->y(), 80 - 1.5 * label->height(), 1.0);
+
+    ShowLabelAt(100, 5, QStringLiteral("7"), label);
+    EXPECT_GT(label->y(), 5);
+    EXPECT_NEAR(label->y(), 5 + 0.5 * label->height(), 1.0);
+    ShowLabelAt(0, 80, QStringLiteral("left edge"), label);
+    EXPECT_EQ(label->x(), 0);
+    ShowLabelAt(200, 80, QStringLiteral("right edge"), label);
+    EXPECT_EQ(label->x() + label->width(), 200);
 }
 
 TEST_F(ReadOutLabelTest, AScaleWithYGrowingUpwardPlacesTheLabelAboveThePointOnScreen)
 {
     box.Surface().Scale(0, 10, 20, 0);   // 10 pixels per unit, y up
     ShowLabelAt(10, 2, QStringLiteral("x"), label);
-    const int h = label->height();
     // y = 2 is 80 pixels from the top.
-    EXPECT_NEAR(label->y(), 80 - 1.5 * h, 1.0);
+    EXPECT_NEAR(label->y(), 80 - 1.5 * label->height(), 1.0);
     EXPECT_NEAR(label->x() + label->width() / 2.0, 100, 1.0);
-}
-
-TEST_F(ReadOutLabelTest, NearTheTopTheLabelGoesBelowThePoint)
-{
-    box.Surface().Scale(0, 0, 200, 100);
-    ShowLabelAt(100, 5, QStringLiteral("7"), label);
-    EXPECT_GT(label->y(), 5);
-    EXPECT_NEAR(label->y(), 5 + 0.5 * label->height(), 1.0);
-}
-
-TEST_F(ReadOutLabelTest, TheLabelStaysWithinThePicturesWidth)
-{
-    box.Surface().Scale(0, 0, 200, 100);
-    ShowLabelAt(0, 80, QStringLiteral("left edge"), label);
-    EXPECT_EQ(label->x(), 0);
-    ShowLabelAt(200, 80, QStringLiteral("right edge"), label);
-    EXPECT_EQ(label->x() + label->width(), 200);
 }
 
 TEST_F(ReadOutLabelTest, HidingLeavesAHiddenLabelWithoutCaption)
@@ -149,15 +137,6 @@ TEST(WindowProceduresTest, DelayWaitsItsTimeWithoutHandlingEvents)
     EXPECT_FALSE(handled);
     QCoreApplication::processEvents();
     EXPECT_TRUE(handled);
-}
-
-TEST(WindowProceduresTest, SwapVariantsExchangesTwoValues)
-{
-    QString a = QStringLiteral("a");
-    QString b = QStringLiteral("b");
-    SwapVariants(a, b);
-    EXPECT_EQ(a, QStringLiteral("b"));
-    EXPECT_EQ(b, QStringLiteral("a"));
 }
 
 } // namespace

@@ -35,20 +35,15 @@ private:
 
 using ConversionsTest = LocaleFixture;
 
-TEST_F(ConversionsTest, ValReadsTheLeadingNumber)
+TEST_F(ConversionsTest, ValReadsTheLeadingNumberInDecimalHexadecimalOrOctal)
 {
-    EXPECT_EQ(Val(QStringLiteral("12abc")), 12.0);
+    const std::pair<const char*, double> cases[] = {
+        {"12abc", 12.0}, {" 1 2", 12.0}, {"\t1\n2.5", 12.5}, {"-3.5e2", -350.0}, {"1.5D3", 1500.0}, {"2e", 2.0},
+        {"1.2.3", 1.2}, {".5", 0.5}, {"- 7", -7.0}, {"abc", 0.0}, {"\r5", 0.0}, {"&H1F", 31.0}, {"&hff", 255.0},
+        {"&HFFFF", -1.0}, {"&H10000", 65536.0}, {"&HFFFFFFFF", -1.0}, {"&O17", 15.0}, {"&H", 0.0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(Val(QString::fromUtf8(text)), value) << text;
     EXPECT_EQ(Val(QString()), 0.0);
-    EXPECT_EQ(Val(QStringLiteral(" 1 2")), 12.0);
-    EXPECT_EQ(Val(QStringLiteral("\t1\n2.5")), 12.5);
-    EXPECT_EQ(Val(QStringLiteral("-3.5e2")), -350.0);
-    EXPECT_EQ(Val(QStringLiteral("1.5D3")), 1500.0);
-    EXPECT_EQ(Val(QStringLiteral("2e")), 2.0);
-    EXPECT_EQ(Val(QStringLiteral("1.2.3")), 1.2);
-    EXPECT_EQ(Val(QStringLiteral(".5")), 0.5);
-    EXPECT_EQ(Val(QStringLiteral("- 7")), -7.0);
-    EXPECT_EQ(Val(QStringLiteral("abc")), 0.0);
-    EXPECT_EQ(Val(QStringLiteral("\r5")), 0.0);
     EXPECT_EQ(Val(std::string(" 42\xB0" "C")), 42.0);
 }
 
@@ -59,35 +54,13 @@ TEST_F(ConversionsTest, ValReadsOnlyTheDotEvenUnderAGermanLocale)
     EXPECT_EQ(Val(QStringLiteral("3.5")), 3.5);
 }
 
-TEST_F(ConversionsTest, ValReadsHexadecimalAndOctal)
-{
-    EXPECT_EQ(Val(QStringLiteral("&H1F")), 31.0);
-    EXPECT_EQ(Val(QStringLiteral("&hff")), 255.0);
-    EXPECT_EQ(Val(QStringLiteral("&HFFFF")), -1.0);
-    EXPECT_EQ(Val(QStringLiteral("&H10000")), 65536.0);
-    EXPECT_EQ(Val(QStringLiteral("&HFFFFFFFF")), -1.0);
-    EXPECT_EQ(Val(QStringLiteral("&O17")), 15.0);
-    EXPECT_EQ(Val(QStringLiteral("&H")), 0.0);
-}
-
 TEST_F(ConversionsTest, IsNumericAndCDblUnderEnglishLocale)
 {
-    EXPECT_TRUE(IsNumeric(QStringLiteral("12")));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("  -1.5  ")));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("+.5")));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("1,234.5")));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("1.5E-3")));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("5.")));
+    for (const char* text : {"12", "  -1.5  ", "+.5", "1,234.5", "1.5E-3", "5."})
+        EXPECT_TRUE(IsNumeric(QString::fromUtf8(text))) << text;
+    for (const char* text : {".", "-", "   ", "1,5,", ",5", "12abc", "1E", "1.2.3", "\t1"})
+        EXPECT_FALSE(IsNumeric(QString::fromUtf8(text))) << text;
     EXPECT_FALSE(IsNumeric(QString()));
-    EXPECT_FALSE(IsNumeric(QStringLiteral(".")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("-")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("   ")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("1,5,")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral(",5")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("12abc")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("1E")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("1.2.3")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("\t1")));
 
     EXPECT_EQ(CDbl(QStringLiteral(" -1,234.5 ")), -1234.5);
     EXPECT_EQ(CDbl(QStringLiteral("2.5e2")), 250.0);
@@ -109,19 +82,12 @@ TEST_F(ConversionsTest, IsNumericAndCDblUnderGermanLocale)
 
 TEST_F(ConversionsTest, CStrWritesDoublesWithFifteenDigits)
 {
-    EXPECT_EQ(CStr(0.0), QStringLiteral("0"));
-    EXPECT_EQ(CStr(-0.0), QStringLiteral("0"));
-    EXPECT_EQ(CStr(12.0), QStringLiteral("12"));
-    EXPECT_EQ(CStr(-12.5), QStringLiteral("-12.5"));
-    EXPECT_EQ(CStr(0.1), QStringLiteral("0.1"));
-    EXPECT_EQ(CStr(0.1 + 0.2), QStringLiteral("0.3"));
-    EXPECT_EQ(CStr(1.0 / 3.0), QStringLiteral("0.333333333333333"));
-    EXPECT_EQ(CStr(-0.0001), QStringLiteral("-0.0001"));
-    EXPECT_EQ(CStr(0.000015), QStringLiteral("1.5E-05"));
-    EXPECT_EQ(CStr(1e15), QStringLiteral("1E+15"));
-    EXPECT_EQ(CStr(123456789012345.0), QStringLiteral("123456789012345"));
-    EXPECT_EQ(CStr(999999999999999.9), QStringLiteral("1E+15"));
-    EXPECT_EQ(CStr(-1.25e100), QStringLiteral("-1.25E+100"));
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "0"}, {-0.0, "0"}, {12.0, "12"}, {-12.5, "-12.5"}, {0.1, "0.1"}, {0.1 + 0.2, "0.3"},
+        {1.0 / 3.0, "0.333333333333333"}, {-0.0001, "-0.0001"}, {0.000015, "1.5E-05"}, {1e15, "1E+15"},
+        {123456789012345.0, "123456789012345"}, {999999999999999.9, "1E+15"}, {-1.25e100, "-1.25E+100"}};
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(CStr(value), QString::fromUtf8(text)) << text;
     EXPECT_EQ(CStr(42), QStringLiteral("42"));
 }
 
@@ -144,12 +110,10 @@ TEST_F(ConversionsTest, CStrUsesTheLocaleSeparator)
 
 TEST_F(ConversionsTest, WholeNumbersRoundHalfToEven)
 {
-    EXPECT_EQ(RoundHalfEven(2.5), 2.0);
-    EXPECT_EQ(RoundHalfEven(3.5), 4.0);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
-    EXPECT_EQ(RoundHalfEven(-3.5), -4.0);
-    EXPECT_EQ(RoundHalfEven(2.4999), 2.0);
-    EXPECT_EQ(RoundHalfEven(-2.6), -3.0);
+    const std::pair<double, double> cases[] = {{2.5, 2.0}, {3.5, 4.0}, {-2.5, -2.0}, {-3.5, -4.0}, {2.4999, 2.0},
+                                               {-2.6, -3.0}};
+    for (const auto& [value, rounded] : cases)
+        EXPECT_EQ(RoundHalfEven(value), rounded) << value;
     EXPECT_EQ(CInt(2.5), 2);
     EXPECT_EQ(CInt(3.5), 4);
     EXPECT_EQ(CInt(-2.5), -2);
@@ -169,90 +133,56 @@ TEST_F(ConversionsTest, WholeNumberConversionsClampOutOfRange)
     EXPECT_EQ(CLng(-3e9), -2147483647 - 1);
 }
 
-TEST_F(ConversionsTest, FormatRoundsHalfAwayFromZero)
+namespace {
+
+struct FormatCase {
+    double value;
+    const char* pattern;
+    const char* text;
+};
+
+void ExpectFormats(std::initializer_list<FormatCase> cases)
 {
-    EXPECT_EQ(Format(2.5, QStringLiteral("0")), QStringLiteral("3"));
-    EXPECT_EQ(Format(-2.5, QStringLiteral("0")), QStringLiteral("-3"));
-    EXPECT_EQ(Format(0.125, QStringLiteral("0.00")), QStringLiteral("0.13"));
-    EXPECT_EQ(Format(2.675, QStringLiteral("0.00")), QStringLiteral("2.68"));
-    EXPECT_EQ(Format(1.005, QStringLiteral("0.00")), QStringLiteral("1.01"));
-    EXPECT_EQ(Format(0.15, QStringLiteral("0.0")), QStringLiteral("0.2"));
-    EXPECT_EQ(Format(9.96, QStringLiteral("0.0")), QStringLiteral("10.0"));
-    EXPECT_EQ(Format(0.0005, QStringLiteral("0.000")), QStringLiteral("0.001"));
-    EXPECT_EQ(Format(0.00049, QStringLiteral("0.000")), QStringLiteral("0.000"));
+    for (const FormatCase& c : cases)
+        EXPECT_EQ(Format(c.value, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.text))
+            << c.value << " with \"" << c.pattern << "\"";
 }
 
-TEST_F(ConversionsTest, FormatDigitPlaceholders)
-{
-    EXPECT_EQ(Format(12.345, QStringLiteral("0.0")), QStringLiteral("12.3"));
-    EXPECT_EQ(Format(0.5, QStringLiteral("#0.0")), QStringLiteral("0.5"));
-    EXPECT_EQ(Format(123.456, QStringLiteral("#0.00")), QStringLiteral("123.46"));
-    EXPECT_EQ(Format(7.0, QStringLiteral("0.000")), QStringLiteral("7.000"));
-    EXPECT_EQ(Format(5.0, QStringLiteral("00")), QStringLiteral("05"));
-    EXPECT_EQ(Format(123.0, QStringLiteral("00")), QStringLiteral("123"));
-    EXPECT_EQ(Format(5.0, QStringLiteral("0#")), QStringLiteral("05"));
-    EXPECT_EQ(Format(25.0, QStringLiteral("0#")), QStringLiteral("25"));
-    EXPECT_EQ(Format(42.0, QStringLiteral("0000000")), QStringLiteral("0000042"));
-    EXPECT_EQ(Format(0.0, QStringLiteral("#")), QStringLiteral(""));
-    EXPECT_EQ(Format(7.0, QStringLiteral("#")), QStringLiteral("7"));
-    EXPECT_EQ(Format(0.5, QStringLiteral("#.##")), QStringLiteral(".5"));
-    EXPECT_EQ(Format(1.5, QStringLiteral("0.0#")), QStringLiteral("1.5"));
-    EXPECT_EQ(Format(1.25, QStringLiteral("0.0#")), QStringLiteral("1.25"));
-    EXPECT_EQ(Format(12.5, QStringLiteral(".00")), QStringLiteral("12.50"));
-    EXPECT_EQ(Format(0.125, QStringLiteral("0%")), QStringLiteral("13%"));
-    EXPECT_EQ(Format(1234.0, QStringLiteral("00-00")), QStringLiteral("12-34"));
-    EXPECT_EQ(Format(5.0, QStringLiteral("\"R=\"0 mm")), QStringLiteral("R=5 mm"));
-    EXPECT_EQ(Format(-5.0, QStringLiteral("$0")), QStringLiteral("-$5"));
-}
+} // namespace
 
-TEST_F(ConversionsTest, FormatGroupsThousands)
+TEST_F(ConversionsTest, FormatPatterns)
 {
-    EXPECT_EQ(Format(1234567.0, QStringLiteral("#,##0")), QStringLiteral("1,234,567"));
-    EXPECT_EQ(Format(123.0, QStringLiteral("#,##0")), QStringLiteral("123"));
-    EXPECT_EQ(Format(0.0, QStringLiteral("#,##0")), QStringLiteral("0"));
-    EXPECT_EQ(Format(-1234.5, QStringLiteral("#,##0.00")), QStringLiteral("-1,234.50"));
-    EXPECT_EQ(Format(999999.5, QStringLiteral("##,##0")), QStringLiteral("1,000,000"));
-    EXPECT_EQ(Format(1500.0, QStringLiteral("0,")), QStringLiteral("2"));
+    // Halves round away from zero.
+    ExpectFormats({{2.5, "0", "3"}, {-2.5, "0", "-3"}, {0.125, "0.00", "0.13"}, {2.675, "0.00", "2.68"},
+                   {1.005, "0.00", "1.01"}, {0.15, "0.0", "0.2"}, {9.96, "0.0", "10.0"}, {0.0005, "0.000", "0.001"},
+                   {0.00049, "0.000", "0.000"}});
+    // Digit placeholders, literals and percent.
+    ExpectFormats({{12.345, "0.0", "12.3"}, {0.5, "#0.0", "0.5"}, {123.456, "#0.00", "123.46"},
+                   {7.0, "0.000", "7.000"}, {5.0, "00", "05"}, {123.0, "00", "123"}, {5.0, "0#", "05"},
+                   {25.0, "0#", "25"}, {42.0, "0000000", "0000042"}, {0.0, "#", ""}, {7.0, "#", "7"},
+                   {0.5, "#.##", ".5"}, {1.5, "0.0#", "1.5"}, {1.25, "0.0#", "1.25"}, {12.5, ".00", "12.50"},
+                   {0.125, "0%", "13%"}, {1234.0, "00-00", "12-34"}, {5.0, "\"R=\"0 mm", "R=5 mm"},
+                   {-5.0, "$0", "-$5"}});
+    // Thousands.
+    ExpectFormats({{1234567.0, "#,##0", "1,234,567"}, {123.0, "#,##0", "123"}, {0.0, "#,##0", "0"},
+                   {-1234.5, "#,##0.00", "-1,234.50"}, {999999.5, "##,##0", "1,000,000"}, {1500.0, "0,", "2"}});
+    // Scientific.
+    ExpectFormats({{12345.0, "0.00E+00", "1.23E+04"}, {0.000123, "0.00E+00", "1.23E-04"},
+                   {9.999, "0.00E+00", "1.00E+01"}, {0.0, "0.00E+00", "0.00E+00"}, {-12345.0, "0.0E-00", "-1.2E04"},
+                   {1.5e-120, "0.0E+00", "1.5E-120"}});
+    // Sections: an empty one takes the positive one; a ";" inside quotes starts none.
+    ExpectFormats({{1.25, "0.0;(0.0);\"zero\"", "1.3"}, {-1.25, "0.0;(0.0);\"zero\"", "(1.3)"},
+                   {0.0, "0.0;(0.0);\"zero\"", "zero"}, {-5.0, "0;;\"zero\"", "-5"}, {0.0, "0;-0;", "0"},
+                   {-2.0, "0\";\"", "-2;"}});
+    // Never a negative zero.
+    ExpectFormats({{-0.001, "0.00", "0.00"}, {-0.4, "0", "0"}, {-0.001, "0.00;(0.00)", "0.00"}, {-0.0, "0.0", "0.0"}});
 }
 
 TEST_F(ConversionsTest, FormatUsesTheGermanSeparators)
 {
     Pin(QStringLiteral("de_DE"));
-    EXPECT_EQ(Format(1234567.0, QStringLiteral("#,##0")), QStringLiteral("1.234.567"));
-    EXPECT_EQ(Format(1234.5, QStringLiteral("#,##0.00")), QStringLiteral("1.234,50"));
-    EXPECT_EQ(Format(12.345, QStringLiteral("#0.00")), QStringLiteral("12,35"));
-    EXPECT_EQ(Format(1234.5, QStringLiteral("0.00E+00")), QStringLiteral("1,23E+03"));
-}
-
-TEST_F(ConversionsTest, FormatScientific)
-{
-    EXPECT_EQ(Format(12345.0, QStringLiteral("0.00E+00")), QStringLiteral("1.23E+04"));
-    EXPECT_EQ(Format(0.000123, QStringLiteral("0.00E+00")), QStringLiteral("1.23E-04"));
-    EXPECT_EQ(Format(9.999, QStringLiteral("0.00E+00")), QStringLiteral("1.00E+01"));
-    EXPECT_EQ(Format(0.0, QStringLiteral("0.00E+00")), QStringLiteral("0.00E+00"));
-    EXPECT_EQ(Format(-12345.0, QStringLiteral("0.0E-00")), QStringLiteral("-1.2E04"));
-    EXPECT_EQ(Format(1.5e-120, QStringLiteral("0.0E+00")), QStringLiteral("1.5E-120"));
-}
-
-TEST_F(ConversionsTest, FormatSections)
-{
-    const QString pattern = QStringLiteral("0.0;(0.0);\"zero\"");
-    EXPECT_EQ(Format(1.25, pattern), QStringLiteral("1.3"));
-    EXPECT_EQ(Format(-1.25, pattern), QStringLiteral("(1.3)"));
-    EXPECT_EQ(Format(0.0, pattern), QStringLiteral("zero"));
-    // An empty section takes the positive one.
-    EXPECT_EQ(Format(-5.0, QStringLiteral("0;;\"zero\"")), QStringLiteral("-5"));
-    EXPECT_EQ(Format(0.0, QStringLiteral("0;-0;")), QStringLiteral("0"));
-    // A ";" inside quotes does not start a section.
-    EXPECT_EQ(Format(-2.0, QStringLiteral("0\";\"")), QStringLiteral("-2;"));
-}
-
-TEST_F(ConversionsTest, FormatNeverShowsANegativeZero)
-{
-    EXPECT_EQ(Format(-0.001, QStringLiteral("0.00")), QStringLiteral("0.00"));
-    EXPECT_EQ(Format(-0.4, QStringLiteral("0")), QStringLiteral("0"));
-    EXPECT_EQ(Format(-0.001, QStringLiteral("0.00;(0.00)")), QStringLiteral("0.00"));
-    EXPECT_EQ(Format(-0.0, QStringLiteral("0.0")), QStringLiteral("0.0"));
+    ExpectFormats({{1234567.0, "#,##0", "1.234.567"}, {1234.5, "#,##0.00", "1.234,50"}, {12.345, "#0.00", "12,35"},
+                   {1234.5, "0.00E+00", "1,23E+03"}});
 }
 
 TEST_F(ConversionsTest, FormatOfTheEmptyFloatMarker)
@@ -263,9 +193,4 @@ TEST_F(ConversionsTest, FormatOfTheEmptyFloatMarker)
               QStringLiteral("-340282346638529000000000000000000000000.00"));
     EXPECT_EQ(Format(std::numeric_limits<double>::infinity(), QStringLiteral("0.00")), QStringLiteral("1.#INF"));
     EXPECT_EQ(Format(12.5, QString()), QStringLiteral("12.5"));
-}
-
-TEST(ConversionsLocaleTest, ReadsTheSystemSeparator)
-{
-    EXPECT_EQ(ReadLocaleDecimalSeparator(), QLocale::system().decimalPoint());
 }

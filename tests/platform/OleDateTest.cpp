@@ -23,10 +23,6 @@ TEST(OleDateTest, TimeSerialIsTheFractionOfTheDay)
     EXPECT_DOUBLE_EQ(TimeSerial(12, 0, 0), 0.5);
     EXPECT_DOUBLE_EQ(TimeSerial(6, 0, 0), 0.25);
     EXPECT_DOUBLE_EQ(TimeSerial(25, 0, 0), 1.0 + 1.0 / 24.0);
-    const double date = DateSerial(2001, 3, 5) + TimeSerial(9, 5, 7);
-    EXPECT_EQ(Hour(date), 9);
-    EXPECT_EQ(Minute(date), 5);
-    EXPECT_EQ(Second(date), 7);
 }
 
 TEST(OleDateTest, PartsRoundToTheNearestSecond)

@@ -27,8 +27,6 @@ TEST(PlainNumberTextTest, IgnoresTheLocaleSeparator)
     const QString saved = DecimalSeparator;
     DecimalSeparator = QStringLiteral(",");
     EXPECT_EQ(PlainNumberText(1.5), "1.5");
-    EXPECT_EQ(CStr(1.5), "1,5");
-    EXPECT_EQ(CStr(1.5e-5), "1,5E-05");
     EXPECT_EQ(CStr(0.000125f), "0,000125");
     DecimalSeparator = saved;
 }
