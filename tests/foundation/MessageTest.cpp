@@ -2,6 +2,7 @@
 #include "foundation/modMessage.h"
 #include "platform/Conversions.h"
 #include "platform/MousePointer.h"
+#include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
 
 #include <QLocale>
@@ -11,29 +12,20 @@
 
 namespace {
 
-class MessageTest : public ::testing::Test {
+class MessageTest : public LocaleFixture {
 protected:
     void SetUp() override
     {
+        LocaleFixture::SetUp();
         savedLanguage_ = Language;
-        savedSeparator_ = DecimalSeparator;
-        savedLocale_ = QLocale();
-        Pin(QStringLiteral("en_US"));
         Language = 2;
         MsgResult = 0;
     }
     void TearDown() override
     {
         Language = savedLanguage_;
-        DecimalSeparator = savedSeparator_;
-        QLocale::setDefault(savedLocale_);
         SetMousePointer(PointerDefault);
-    }
-    void Pin(const QString& name)
-    {
-        const QLocale locale(name);
-        QLocale::setDefault(locale);
-        DecimalSeparator = locale.decimalPoint();
+        LocaleFixture::TearDown();
     }
     static QString Text(int16_t number, int16_t language, const QVariantList& args = {})
     {
@@ -44,8 +36,6 @@ protected:
 
 private:
     int16_t savedLanguage_ = 2;
-    QString savedSeparator_;
-    QLocale savedLocale_;
 };
 
 const QString Message1 = QString::fromUtf8(

@@ -7,28 +7,21 @@
 #include "instrument/modDataString.h"
 #include "platform/Conversions.h"
 #include "platform/Installation.h"
+#include "support/LocaleFixture.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
 
 #include <string>
 
-class DataStringFixture : public ::testing::Test {
+class DataStringFixture : public LocaleFixture {
 protected:
-    void Pin(const QString& localeName)
-    {
-        const QLocale locale(localeName);
-        QLocale::setDefault(locale);
-        DecimalSeparator = locale.decimalPoint();
-    }
     void SetUp() override
     {
-        savedSeparator_ = DecimalSeparator;
-        savedLocale_ = QLocale();
+        LocaleFixture::SetUp();
         savedLanguage_ = Language;
         savedKeyboard_ = KeyboardDef;
         savedPorts_ = PortDevice;
-        Pin(QStringLiteral("en_US"));
         Language = 2;
         KeyboardDef = KeyboardDefinition();
         PortDevice = {0, 0, 0, 0, 0, 0};
@@ -36,8 +29,7 @@ protected:
     }
     void TearDown() override
     {
-        DecimalSeparator = savedSeparator_;
-        QLocale::setDefault(savedLocale_);
+        LocaleFixture::TearDown();
         Language = savedLanguage_;
         KeyboardDef = savedKeyboard_;
         PortDevice = savedPorts_;
@@ -45,8 +37,6 @@ protected:
     }
 
 private:
-    QString savedSeparator_;
-    QLocale savedLocale_;
     int16_t savedLanguage_ = 0;
     KeyboardDefinition savedKeyboard_;
     std::array<int16_t, 6> savedPorts_{};

@@ -1,37 +1,11 @@
 #include "platform/Conversions.h"
+#include "support/LocaleFixture.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-// Pins the decimal separator (and Qt's default locale) for one test and
-// restores both afterwards.
-class LocaleFixture : public ::testing::Test {
-protected:
-    void Pin(const QString& localeName)
-    {
-        const QLocale locale(localeName);
-        QLocale::setDefault(locale);
-        DecimalSeparator = locale.decimalPoint();
-    }
-    void SetUp() override
-    {
-        savedSeparator_ = DecimalSeparator;
-        savedLocale_ = QLocale();
-        Pin(QStringLiteral("en_US"));
-    }
-    void TearDown() override
-    {
-        DecimalSeparator = savedSeparator_;
-        QLocale::setDefault(savedLocale_);
-    }
-
-private:
-    QString savedSeparator_;
-    QLocale savedLocale_;
-};
 
 using ConversionsTest = LocaleFixture;
 
