@@ -491,6 +491,21 @@ QString FormatDateText(double date, int dateFormat)
     }
 }
 
+bool IsPassFail(const std::string& unitCode)
+{
+    return unitCode == "y";
+}
+
+int EffectiveTestCount(const TestDefinition& definition)
+{
+    return definition.TestCount >= 1 && definition.TestCount <= 999 ? definition.TestCount : 999;
+}
+
+bool IsPresentValue(float value)
+{
+    return value != NoValue && std::isfinite(value);
+}
+
 QString FormatTimeText(double date, bool withSeconds)
 {
     QString text = TwoDigits(Hour(date)) + u':' + TwoDigits(Minute(date));

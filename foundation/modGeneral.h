@@ -94,6 +94,19 @@ int16_t ResultCountByTestType(int testType);
 // True for the test types that carry a curve: 14, 17 and 18.
 bool IsCurveTestType(int testType);
 
+// True for the unit code of a pass/fail result ("y", shown "1/0"): its values
+// are 1 or 0, and only their share is a statistic.
+bool IsPassFail(const std::string& unitCode);
+
+// The number of tests a definition asks for: TestCount when it is 1 to 999,
+// else 999 (the blank definition's 0 means "no preset", shown as 999).
+int EffectiveTestCount(const TestDefinition& definition);
+
+// A value that is there: neither NoValue nor a NaN or infinity read from a
+// damaged or foreign file. Everything that computes with, draws or formats a
+// stored value asks this first.
+bool IsPresentValue(float value);
+
 // ---------------------------------------------------------------------------
 // Texts
 

@@ -168,6 +168,24 @@ TestDefinition PropertyTestDefinition(const Protocol& protocol, int property)
     return protocol.Style.Tests[static_cast<size_t>(testType)];
 }
 
+ReportForm CurrentReportForm(const Protocol& protocol)
+{
+    if (protocol.FormIndex < 1 || protocol.FormIndex > StyleFormCount)
+        return ReportForm{};
+    return protocol.Style.Forms[static_cast<size_t>(protocol.FormIndex)];
+}
+
+ReportFormItem CurrentFormItem(const Protocol& protocol)
+{
+    if (protocol.CurrentProperty < 1 || protocol.CurrentProperty > ReportFormItemCount)
+        return ReportFormItem{};
+    const ReportFormItem item =
+        CurrentReportForm(protocol).Items[static_cast<size_t>(protocol.CurrentProperty)];
+    if (item.Property < 0 || item.Property > TestTypeCount)
+        return ReportFormItem{};
+    return item;
+}
+
 Histogram ComputeHistogram(const Protocol& protocol, int property, int result)
 {
     const int r = result == 1 ? 1 : 2;

@@ -26,6 +26,15 @@ float StudentT95(int n);
 // names. A property that names no test type gives the blank definition.
 TestDefinition PropertyTestDefinition(const Protocol& protocol, int property);
 
+// The protocol's report form (FormIndex 1 to 10), else the empty form.
+ReportForm CurrentReportForm(const Protocol& protocol);
+
+// Item CurrentProperty of the current report form: {test type, histogram
+// flag, curve flag}. The blank item (all 0) when FormIndex is outside 1..10,
+// CurrentProperty outside 1..6 or the item's test type outside 0..20, so no
+// caller indexes an array with a value read from a damaged file.
+ReportFormItem CurrentFormItem(const Protocol& protocol);
+
 // Classes of 41 around the nominal value of result r (1 or 2; any other value
 // means 2) of property p: class 20 holds the nominal, 10 and 30 the limits of a
 // symmetric band. A pass/fail property, a missing nominal value, a missing

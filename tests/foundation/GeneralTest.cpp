@@ -225,6 +225,22 @@ TEST_P(GeneralTest, TestTypeFacts)
         EXPECT_EQ(ResultCountByTestType(t), 1) << t;
     for (int t = -1; t <= 21; ++t)
         EXPECT_EQ(IsCurveTestType(t), t == 14 || t == 17 || t == 18) << t;
+
+    EXPECT_TRUE(IsPassFail("y"));
+    for (const char* code : {"Y", "", "x", "yy"})
+        EXPECT_FALSE(IsPassFail(code)) << code;
+
+    TestDefinition d;
+    for (const auto& [count, effective] : {std::pair{1, 1}, {5, 5}, {999, 999}, {0, 999}, {-1, 999}, {1000, 999}}) {
+        d.TestCount = static_cast<int16_t>(count);
+        EXPECT_EQ(EffectiveTestCount(d), effective) << count;
+    }
+
+    for (const float v : {0.0f, -1.0f, 3.4e38f, -3.4e38f})
+        EXPECT_TRUE(IsPresentValue(v)) << v;
+    for (const float v : {NoValue, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity()})
+        EXPECT_FALSE(IsPresentValue(v)) << v;
 }
 
 TEST_P(GeneralTest, PadTextCutsAndAligns)

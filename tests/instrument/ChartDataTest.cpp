@@ -125,6 +125,26 @@ TEST_F(ChartDataTest, PropertyTestDefinitionFollowsTheReportForm)
     EXPECT_EQ(PropertyTestDefinition(p_, 1), MakeBlankTestDefinition());
 }
 
+TEST_F(ChartDataTest, CurrentFormItemIsBlankForEveryIndexOutOfRange)
+{
+    p_.CurrentProperty = 2;
+    EXPECT_EQ(CurrentReportForm(p_), p_.Style.Forms[2]);
+    EXPECT_EQ(CurrentFormItem(p_), p_.Style.Forms[2].Items[2]);
+    const ReportFormItem blank{};
+    const struct { int16_t form, property, testType; } rows[] = {
+        {0, 2, 14}, {11, 2, 14}, {-1, 2, 14}, {2, 0, 14}, {2, 7, 14}, {2, 2, 21}, {2, 2, -1}};
+    for (const auto& row : rows) {
+        Protocol p = p_;
+        p.FormIndex = row.form;
+        p.CurrentProperty = row.property;
+        p.Style.Forms[2].Items[2].Property = row.testType;
+        EXPECT_EQ(CurrentFormItem(p), blank) << row.form << " " << row.property << " " << row.testType;
+    }
+    Protocol p = p_;
+    p.FormIndex = 11;
+    EXPECT_EQ(CurrentReportForm(p), ReportForm{});
+}
+
 TEST_F(ChartDataTest, HistogramOfResultTwo)
 {
     SetValues(1, {SeriesTest(100, 20), SeriesTest(100, 17.8f), SeriesTest(100, 14), SeriesTest(100, 26.2f),
