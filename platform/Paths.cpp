@@ -108,3 +108,69 @@ int GetAttr(const QString& path)
         | QFileDevice::WriteOther;
     return (info.permissions() & writeBits) ? AttrNormal : AttrReadOnly;
 }
+
+namespace {
+
+bool IsBareName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || u == u'/' || u == u'\\')
+            return false;
+    }
+    return true;
+}
+
+// "QTAnnn" with three digits, any case.
+bool IsStyleFolderPart(const QString& part)
+{
+    if (part.size() != 6 || part.left(3).compare(QLatin1String("QTA"), Qt::CaseInsensitive) != 0)
+        return false;
+    for (int i = 3; i < 6; ++i)
+        if (part[i] < u'0' || part[i] > u'9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool IsBareStoredName(const QString& name, bool allowStyleFolder)
+{
+    if (allowStyleFolder && name.size() > 7 && (name[6] == u'\\' || name[6] == u'/')
+        && IsStyleFolderPart(name.left(6)))
+        return IsBareName(name.mid(7));
+    return IsBareName(name);
+}
+
+QString StoredNamePath(const QString& folder, const QString& name, bool allowStyleFolder)
+{
+    if (!IsBareStoredName(name, allowStyleFolder))
+        return QString();
+    const QString path = FindExistingPath(folder, name);
+    const QString base = QDir::cleanPath(JoinPath(folder, QString()));
+    const QString clean = QDir::cleanPath(path);
+    if (!clean.startsWith(base == QLatin1String("/") ? base : base + u'/'))
+        return QString();
+    return path;
+}
+
+bool IsProgramOwnFileName(const QString& fileName)
+{
+    const QString name = fileName.toUpper();
+    if (name == QLatin1String("QUINTARA.DAT") || name.startsWith(QLatin1String("QUINTARA.DAT."))
+        || name == QLatin1String("QUINTARA.LOG") || name == QLatin1String("QUINTARA.LCK")
+        || name == QLatin1String("TEMP.QTA"))
+        return true;
+    if (!name.startsWith(QLatin1String("PENDING ")))
+        return false;
+    int i = 8;
+    const int digitsFrom = i;
+    while (i < name.size() && name[i].isDigit())
+        ++i;
+    if (i == digitsFrom)
+        return false;
+    const QString rest = name.mid(i);
+    return rest == QLatin1String(".QTA") || rest.startsWith(QLatin1String(".QTA."));
+}

@@ -42,3 +42,21 @@ inline constexpr int AttrArchive = 32;
 bool SetAttr(const QString& path, int attributes);
 // 1 when no write bit is set, else 0; -1 when the file is missing.
 int GetAttr(const QString& path);
+
+// Names read from a file (a report's stored relative path, a curve file
+// name) are used as paths only when they cannot reach outside their folder.
+// A bare name: not empty, not "." or "..", no control character, no "/" or
+// "\". With allowStyleFolder, one leading style-folder part "QTAnnn\" (or
+// "QTAnnn/", any case) may stand before the bare name.
+bool IsBareStoredName(const QString& name, bool allowStyleFolder = false);
+
+// The path of the stored name inside the folder (as FindExistingPath gives
+// it), or "" when the name is not a bare stored name or its path would not
+// lie inside the folder.
+QString StoredNamePath(const QString& folder, const QString& name, bool allowStyleFolder = false);
+
+// True for the program's own files in its folder, which nothing may delete
+// or move to the trash: QUINTARA.DAT and every QUINTARA.DAT.* copy,
+// QUINTARA.LOG, QUINTARA.LCK, PENDING n.QTA (and its .BAD copies) and
+// TEMP.QTA; any case.
+bool IsProgramOwnFileName(const QString& fileName);

@@ -1,0 +1,28 @@
+#pragma once
+// The one writer of whole files that must survive a crash or a full disk.
+// Qt 6.4's QSaveFile keeps up to 16 KiB in its buffer and "commits" such a
+// file even when the final flush hit a full disk, replacing the old file by an
+// empty one; so every write and a flush are checked before the rename, and any
+// failure cancels the write and leaves the old file byte-identical.
+#include "platform/ErrorCodes.h"
+
+#include <QFileDevice>
+#include <QString>
+#include <string>
+
+// Writes the bytes to a temporary file beside path, then renames it over
+// path. With permissions given, the temporary file gets them before the
+// rename, so the new file never exists with other ones (a kill between the
+// two steps leaves either the old file or the new one, each with its mode).
+// Without, the new file takes the old file's permissions, or the default
+// ones for a new file. False with the error filled in on any failure; the
+// old file, if any, is then untouched.
+bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
+                         QFileDevice::Permissions permissions = QFileDevice::Permissions());
+
+// Read-only for everyone (a written report or curve file).
+inline constexpr QFileDevice::Permissions ReadOnlyPermissions =
+    QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+// Read and write for the owner alone (files that hold passwords).
+inline constexpr QFileDevice::Permissions OwnerOnlyPermissions =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
