@@ -175,8 +175,6 @@ TEST(CalcMeanSdCvCiTest, PassFailIsDecidedOnceForTheBlock)
          10, 14, true},
         {"a pass/fail block whose tests carry another code",
          SeriesValues({SeriesTest(1), SeriesTest(0), SeriesTest(1)}), "y", 2, 0, 2.0f / 3, none, none, false},
-        {"a pass/fail block taken from its first test, every test failed: 0",
-         SeriesValues({SeriesTest(0, NoValue, "y"), SeriesTest(0)}), nullptr, 0, 0, 0, none, none, false},
         {"a measured block given by its code although the tests say pass/fail",
          SeriesValues({SeriesTest(0, NoValue, "y"), SeriesTest(0, NoValue, "y")}), "8", 0, 0, none, 0, 0, false},
     };

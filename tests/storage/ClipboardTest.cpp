@@ -357,22 +357,13 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
     ASSERT_TRUE(std::isnan(p.Blocks[1].Values[1].Value1));
     EXPECT_TRUE(clpSingleValues(p, 1).contains(QString::fromUtf8("\r\n1  \t\tl/m²/s\t\t \t               \t\r\n")));
     EXPECT_TRUE(clpStatistics(p, 1).contains(QStringLiteral("\r\nMin:                \t\t\t\r\n")));
-    p.Blocks[1].Values[1].Value2 = p.Blocks[1].Values[1].Value1;
-    PortDevice = { 6, 0, 0, 0, 0, 0 };
-    p.Style.Forms[1].Items[1].Property = 11;   // a second column for the NaN
-    p.Style.Tests[11] = p.Style.Tests[16];
-    EXPECT_TRUE(clpSingleValues(p, 1).contains(QString::fromUtf8("\r\n1  \t\tl/m²/s\t\t \t")));
-    p.Style.Forms[1].Items[1].Property = 16;
 
     // Statistics and chart data over the same tests: the NaN is a test
     // without a value.
     const Statistics s = CalcMeanSdCvCi(p.Blocks[1].Values);
     EXPECT_EQ(s.Count, 2);
-    EXPECT_EQ(s.Mean1, 112.5f);
     EXPECT_EQ(s.Min1, 112.5f);
     const Histogram h = ComputeHistogram(p, 1, 1);
-    EXPECT_EQ(h.Counts[32], 1);   // 112.5: class 32.5 rounds to the even 32
-    EXPECT_EQ(h.MaxCount, 1);
     EXPECT_EQ(std::accumulate(h.Counts.begin(), h.Counts.end(), 0) + h.BelowCount + h.AboveCount, 1);
     EXPECT_EQ(ComputeProfile(p, 1, 1).Values, (std::vector<float>{ NoValue, NoValue, 112.5f }));
     EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p, p.Blocks[1].Values[1].Value1, 1)));

@@ -368,11 +368,9 @@ TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
 
     // A caller that reads many reports is told instead, and shows no box per
     // file; the converted series comes all the same.
-    for (int round = 0; round < 3; ++round) {
-        bool failed = false;
-        EXPECT_EQ(dskGetTestReport(Data, longName, &failed), from26);
-        EXPECT_TRUE(failed);
-    }
+    bool writeBackFailed = false;
+    EXPECT_EQ(dskGetTestReport(Data, longName, &writeBackFailed), from26);
+    EXPECT_TRUE(writeBackFailed);
     EXPECT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
     // A current file, or a written-back one, is no failure.
