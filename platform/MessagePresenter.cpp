@@ -62,8 +62,10 @@ int MessageBoxTitleWidth(const QString& title)
     QFont font = QApplication::font("QMdiSubWindowTitleBar");
     font.setBold(true);
     const QFontMetrics metrics(font);
-    // The window icon and three buttons of a title bar, with their gaps.
-    return metrics.horizontalAdvance(title) + 6 * metrics.height();
+    // Window managers draw the title in a font of their own, often larger,
+    // beside the window icon and three buttons with their gaps, and some
+    // centre it between them.
+    return metrics.horizontalAdvance(title) * 5 / 4 + 8 * metrics.height();
 }
 
 int16_t MessageRequest::DefaultAnswer() const
