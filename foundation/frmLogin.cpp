@@ -5,6 +5,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
+#include "platform/TextInput.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -74,6 +75,10 @@ frmLogin::frmLogin()
     lblPassword->setObjectName(QStringLiteral("lblPassword"));
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    // A password is compared with the stored one, which holds Windows-1252
+    // only: a character the file cannot hold could never match. No length of
+    // its own, so that any stored password can be typed.
+    InstallTextInput(txtPassword, 0);
     txtPassword->installEventFilter(this);
     lblPassword->setBuddy(txtPassword);
 

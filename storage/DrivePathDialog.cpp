@@ -6,6 +6,7 @@
 #include "platform/MousePointer.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TextInput.h"
 #include "storage/modDisk.h"
 
 #include <QEvent>
@@ -16,6 +17,7 @@
 
 namespace {
 
+constexpr int16_t MsgInvalidEntry = 6;
 constexpr int16_t MsgDriveNotAvailable = 10;
 
 // The error of a folder that cannot be shown, as a folder list reports it:
@@ -58,6 +60,15 @@ bool DrivePathDialog::eventFilter(QObject* watched, QEvent* event)
     if (watched == drvDrive && event->type() == QEvent::FocusIn)
         drvDrive_GotFocus();
     return QDialog::eventFilter(watched, event);
+}
+
+bool DrivePathDialog::ShownFolderIsStorable()
+{
+    if (IsStorableText(dirDirectory->Path()))
+        return true;
+    InputBeep();
+    ShowMessage(MsgInvalidEntry);
+    return false;
 }
 
 void DrivePathDialog::drvDrive_GotFocus()
