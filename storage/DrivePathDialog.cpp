@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "storage/modDisk.h"
+#include "platform/LoadedForms.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -31,6 +32,8 @@ SystemError FolderError(const QString& folder)
 DrivePathDialog::DrivePathDialog(QWidget* parent) : QDialog(parent)
 {
     RememberedDrive = QStringLiteral("/");
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
 
     fraPath = new QGroupBox(this);
     fraPath->setObjectName(QStringLiteral("fraPath"));
