@@ -169,6 +169,11 @@ void TabControl::LayOut()
     const int barHeight = m_bar->sizeHint().height();
     m_bar->setGeometry(0, 0, width(), barHeight);
     m_pages->setGeometry(0, barHeight, width(), std::max(height() - barHeight, 0));
+    // The stack sizes only the page on show; the others follow here, so that
+    // a control on a hidden page is already where it will be shown.
+    const QRect inside = m_pages->contentsRect();
+    for (int i = 0; i < m_pages->count(); ++i)
+        m_pages->widget(i)->setGeometry(inside);
 }
 
 void TabControl::resizeEvent(QResizeEvent* event)
