@@ -154,25 +154,25 @@ const DesignPlace DesignPlaces[] = {
     {"cmdTerminateProtocol", -1, 9795, 6420, 2040, 495},
 
     // Statistics and nominal values: five rows of 240 twips per frame.
-    {"lblAvg", -1, 120, 7020, 660, 195},
+    {"lblAvg", -1, 120, 7020, 720, 195},
     {"grdAvg", -1, 840, 6990, 3495, 240},
-    {"lblMin", -1, 120, 7260, 660, 195},
+    {"lblMin", -1, 120, 7260, 720, 195},
     {"grdMin", -1, 840, 7230, 3495, 240},
-    {"lblMax", -1, 120, 7500, 660, 195},
+    {"lblMax", -1, 120, 7500, 720, 195},
     {"grdMax", -1, 840, 7470, 3495, 240},
-    {"lblCV", -1, 120, 7740, 660, 195},
+    {"lblCV", -1, 120, 7740, 720, 195},
     {"grdCV", -1, 840, 7710, 3495, 240},
-    {"lblCI", -1, 120, 7980, 660, 195},
+    {"lblCI", -1, 120, 7980, 720, 195},
     {"grdCI", -1, 840, 7950, 3495, 240},
-    {"lblNominal", -1, 4500, 7020, 660, 195},
+    {"lblNominal", -1, 4500, 7020, 720, 195},
     {"grdNominal", -1, 5220, 6990, 3495, 240},
-    {"lblLLimit", -1, 4500, 7260, 660, 195},
+    {"lblLLimit", -1, 4500, 7260, 720, 195},
     {"grdLLimit", -1, 5220, 7230, 3495, 240},
-    {"lblULimit", -1, 4500, 7500, 660, 195},
+    {"lblULimit", -1, 4500, 7500, 720, 195},
     {"grdULimit", -1, 5220, 7470, 3495, 240},
-    {"lblTest", -1, 4500, 7740, 660, 195},
+    {"lblTest", -1, 4500, 7740, 720, 195},
     {"grdTest", -1, 5220, 7710, 3495, 240},
-    {"lblNominalCI", -1, 4500, 7980, 660, 195},
+    {"lblNominalCI", -1, 4500, 7980, 720, 195},
     {"grdNominalCI", -1, 5220, 7950, 3495, 240},
 
     // Status pictures and measuring controls.
@@ -185,28 +185,28 @@ const DesignPlace DesignPlaces[] = {
 
     // Results page: the result names over the value columns, the tests and
     // the two deviation charts at the right.
-    {"lblResult", 1, 525, 345, 1575, 195},
-    {"lblResult", 2, 2115, 345, 1575, 195},
-    {"grdResult", -1, 120, 540, 7035, 4320},
-    {"picCell", -1, 120, 540, 6915, 240},
-    {"picDeviation", 1, 7215, 540, 240, 2115},
-    {"picDeviation", 2, 7215, 2745, 240, 2115},
+    {"lblResult", 1, 525, 375, 1575, 195},
+    {"lblResult", 2, 2115, 375, 1575, 195},
+    {"grdResult", -1, 120, 570, 7035, 4320},
+    {"picCell", -1, 120, 570, 6915, 240},
+    {"picDeviation", 1, 7215, 570, 240, 2115},
+    {"picDeviation", 2, 7215, 2775, 240, 2115},
 
     // Commentary page.
     {"txtCommentary", -1, 90, 480, 7335, 315},
 
     // Profile pages: value axis at the left, strips for values beyond the
     // scale above and below the points.
-    {"lblProfileYUnit", 1, 60, 345, 780, 195},
-    {"picProfileU", 1, 900, 420, 6495, 135},
-    {"picProfile", 1, 900, 540, 6495, 4215},
-    {"picProfileL", 1, 900, 4740, 6495, 135},
-    {"picProfileY", 1, 60, 540, 780, 4215},
-    {"lblProfileYUnit", 2, 60, 345, 780, 195},
-    {"picProfileU", 2, 900, 420, 6495, 135},
-    {"picProfile", 2, 900, 540, 6495, 4215},
-    {"picProfileL", 2, 900, 4740, 6495, 135},
-    {"picProfileY", 2, 60, 540, 780, 4215},
+    {"lblProfileYUnit", 1, 60, 375, 780, 195},
+    {"picProfileU", 1, 900, 465, 6495, 135},
+    {"picProfile", 1, 900, 585, 6495, 4215},
+    {"picProfileL", 1, 900, 4785, 6495, 135},
+    {"picProfileY", 1, 60, 585, 780, 4215},
+    {"lblProfileYUnit", 2, 60, 375, 780, 195},
+    {"picProfileU", 2, 900, 465, 6495, 135},
+    {"picProfile", 2, 900, 585, 6495, 4215},
+    {"picProfileL", 2, 900, 4785, 6495, 135},
+    {"picProfileY", 2, 60, 585, 780, 4215},
 
     // Histogram pages: count axis at the left, the bars of values below and
     // above the classes beside the class bars, the value axis below.

@@ -19,9 +19,9 @@ namespace {
 constexpr int ForeColourRole = Qt::UserRole + 1;
 constexpr int BackColourRole = Qt::UserRole + 2;
 
-// Text two pixels from the cell's left edge, as the design's grid draws it,
-// so a column as wide as its widest text still shows all of it.
-constexpr int TextMargin = 2;
+// Text one pixel from the cell's left edge: a column measured as wide as its
+// widest text still shows all of it.
+constexpr int TextMargin = 1;
 
 Qt::Alignment AlignmentOfCode(int code)
 {

@@ -356,8 +356,8 @@ TEST_F(MainWindowTest, AtTheLeastSizeEveryRuleGivesBackTheDesignPlace)
     EXPECT_EQ(main_->shpStatistic.Top, 6960);
     EXPECT_EQ(main_->shpNominal.Left, 4440);
     EXPECT_EQ(main_->shpNominal.Width, 4335);
-    EXPECT_EQ(Shown(main_->grdResult), QRect(120, 540, 7035, 4320));
-    EXPECT_EQ(Shown(main_->picProfileL[2]).top(), 4740);
+    EXPECT_EQ(Shown(main_->grdResult), QRect(120, 570, 7035, 4320));
+    EXPECT_EQ(Shown(main_->picProfileL[2]).top(), 4785);
 }
 
 TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
