@@ -754,7 +754,7 @@ void frmMain::Form_Resize()
     if (WindowState() == 1)
         return;
 
-    // 2. The least size.
+    // 2. The least size (the toolkit keeps the inside at it; see resizeEvent).
     const double W = std::max(static_cast<double>(Width()), DesignWidth);
     const double H = std::max(static_cast<double>(Height()), DesignHeight);
 
@@ -889,6 +889,15 @@ void frmMain::Form_Resize()
     grdResult->SetColWidth(6, CommentaryColumnWidth(*grdResult, result.Width));
 
     ApplyPlaces();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A window manager that made the window smaller than its least size all
+    // the same is asked once for that size; the inside never shrinks below it.
+    if (!isMinimized() && (width() < minimumWidth() || height() < minimumHeight()))
+        QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
 }
 
 void frmMain::changeEvent(QEvent* event)
