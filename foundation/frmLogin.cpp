@@ -5,6 +5,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
+#include "platform/LoadedForms.h"
 #include "platform/TextInput.h"
 
 #include <QEvent>
@@ -61,6 +62,7 @@ bool frmLogin::IsLoaded() { return g_login != nullptr; }
 frmLogin::frmLogin()
 {
     setObjectName(QStringLiteral("frmLogin"));
+    RegisterForm(this, [this] { Unload(); });
     setAttribute(Qt::WA_DeleteOnClose, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowIcon(frmResource::Instance()->windowIcon());

@@ -8,6 +8,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/TextInput.h"
 #include "storage/modDisk.h"
+#include "platform/LoadedForms.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -33,6 +34,8 @@ SystemError FolderError(const QString& folder)
 DrivePathDialog::DrivePathDialog(QWidget* parent) : QDialog(parent)
 {
     RememberedDrive = QStringLiteral("/");
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
 
     fraPath = new QGroupBox(this);
     fraPath->setObjectName(QStringLiteral("fraPath"));
