@@ -14,13 +14,14 @@
 #include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <unordered_set>
 #include <cmath>
 #include <limits>
 
@@ -147,6 +148,32 @@ bool ReadAcceptedFile(const QString& folder, const QString& name, std::string& b
         return false;
     bytes = std::move(content);
     return true;
+}
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The entries of the folder that could be a curve name made from a date
+// ("2024.01.05, 13.07.09.ABT", plain ASCII), upper-cased. A data folder holds
+// a file per airbag test, so this is one plain pass over it.
+std::unordered_set<std::string> TakenDateNames(const QString& folder)
+{
+    std::unordered_set<std::string> taken;
+    const std::size_t length = dskFileNameFromDate(0, QString::fromLatin1(CurveExtension)).size();
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return taken;
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strlen(entry->d_name) == length)
+            taken.insert(UpperAscii(entry->d_name));
+    }
+    closedir(dir);
+    return taken;
 }
 
 // ---- Drawing ----------------------------------------------------------------
@@ -293,20 +320,17 @@ QString abtFilePut(const ABTCurve& curve, double when)
 
     // Names are by the second, and an import stamps curves with times of old
     // files: a name that is taken, in any case, moves the stamp on.
-    QSet<QString> taken;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries)
-        taken.insert(entry.toCaseFolded());
+    const std::unordered_set<std::string> taken = TakenDateNames(folder);
     QString name;
     for (int move = 0; move <= MaxStampMoves; ++move) {
         const QString candidate = dskFileNameFromDate(when + move / 86400.0, QString::fromLatin1(CurveExtension));
-        if (!taken.contains(candidate.toCaseFolded())) {
+        if (!taken.contains(UpperAscii(candidate.toStdString()))) {
             name = candidate;
             break;
         }
     }
-    const QString path = name.isEmpty() ? QString() : StoredNamePath(folder, name);
+    // The name is free in every case, so its path is the plain join.
+    const QString path = IsBareStoredName(name) ? JoinPath(folder, name) : QString();
     if (path.isEmpty() || QFileInfo::exists(path)) {
         const SystemError error = ErrorFromErrno(EEXIST);
         WriteLog(ErrPathFileAccess,

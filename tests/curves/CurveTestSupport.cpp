@@ -40,14 +40,6 @@ int CurveTest::LogLinesOf(const QString& procName) const
     return static_cast<int>(QString::fromLatin1(log.readAll()).split(QStringLiteral("\r\n")).filter(u'\t' + procName).size());
 }
 
-int CurveTest::LogLineCount() const
-{
-    QFile log(Program + QStringLiteral("/QUINTARA.LOG"));
-    if (!log.open(QIODevice::ReadOnly))
-        return 0;
-    return static_cast<int>(log.readAll().count("\r\n"));
-}
-
 std::string HeaderWithVolume(const std::string& field6)
 {
     // Positions 1-12, parameters 1 to 4 with units, warning, results, flag.

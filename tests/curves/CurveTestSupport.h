@@ -17,9 +17,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Lines of QUINTARA.LOG that name the procedure.
+    // Lines of QUINTARA.LOG that name the procedure (all lines for "").
     int LogLinesOf(const QString& procName) const;
-    int LogLineCount() const;
 
     QTemporaryDir Temp;
     QString Program;    // program folder (the log goes there)
