@@ -314,9 +314,14 @@ QString abtFilePut(const ABTCurve& curve, double when)
     const QString procName = QStringLiteral("abtFilePut");
     // As the report writer does: the program folder stands in for a data
     // folder that is gone, and the setting follows it.
-    if (!IsExistingFolder(DataFolder))
+    if (!IsExistingFolder(DataFolder) && IsExistingFolder(ProgramFolder()))
         DataFolder = ProgramFolder();
     const QString folder = DataFolder;
+    if (!IsExistingFolder(folder)) {
+        const SystemError error = ErrorFromErrno(ENOENT, JoinPath(folder, QString()));
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + folder, procName);
+        return QString();
+    }
 
     // Names are by the second, and an import stamps curves with times of old
     // files: a name that is taken, in any case, moves the stamp on.
