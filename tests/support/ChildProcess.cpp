@@ -4,7 +4,9 @@
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +29,85 @@ pid_t StartChild(const std::function<int()>& work)
 }
 
 int RunInChild(const std::function<int()>& work) { return WaitForChild(StartChild(work)); }
+
+namespace {
+
+bool ChangesFiles(unsigned long long number)
+{
+    switch (number) {
+    case SYS_openat:
+    case SYS_write:
+    case SYS_pwrite64:
+    case SYS_writev:
+    case SYS_fsync:
+    case SYS_fdatasync:
+    case SYS_linkat:
+    case SYS_renameat:
+    case SYS_renameat2:
+    case SYS_unlinkat:
+    case SYS_fchmod:
+    case SYS_fchmodat:
+    case SYS_ftruncate:
+    case SYS_mkdirat:
+#ifdef SYS_open
+    case SYS_open:
+    case SYS_creat:
+    case SYS_link:
+    case SYS_rename:
+    case SYS_unlink:
+    case SYS_chmod:
+    case SYS_mkdir:
+#endif
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            ::_exit(ChildSetupFailed);
+        ::raise(SIGSTOP);
+        ::_exit(work());
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) < 0 || !WIFSTOPPED(status)) {
+        // Tracing refused: the child ended by itself.
+        return WIFEXITED(status) && WEXITSTATUS(status) == ChildSetupFailed ? ChildSetupFailed : 0;
+    }
+    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    int count = 0;
+    int passOn = 0;
+    for (;;) {
+        if (::ptrace(PTRACE_SYSCALL, pid, nullptr, passOn) != 0)
+            break;
+        passOn = 0;
+        if (::waitpid(pid, &status, 0) < 0 || WIFEXITED(status) || WIFSIGNALED(status))
+            return 0;
+        if (!WIFSTOPPED(status))
+            continue;
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+            passOn = WSTOPSIG(status);
+            continue;
+        }
+        __ptrace_syscall_info info{};
+        if (::ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof info, &info) <= 0)
+            continue;
+        if (info.op != PTRACE_SYSCALL_INFO_ENTRY || !ChangesFiles(info.entry.nr) || ++count < k)
+            continue;
+        ::kill(pid, SIGKILL);
+        WaitForChild(pid);
+        return 1;
+    }
+    ::kill(pid, SIGKILL);
+    WaitForChild(pid);
+    return 0;
+}
 
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work)
 {

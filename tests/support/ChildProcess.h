@@ -24,6 +24,13 @@ pid_t StartChild(const std::function<int()>& work);
 // Runs the work in a child and waits for it.
 int RunInChild(const std::function<int()>& work);
 
+// Runs the work in a child traced by this process and kills it (SIGKILL)
+// on entry to its k-th system call (k from 1) that can change a file:
+// creating or opening, writing, syncing, linking, renaming, removing,
+// changing a mode or a length. 1 when it was killed there, 0 when the work
+// ended before that call, ChildSetupFailed where tracing is not allowed.
+int RunKilledBeforeFileCall(int k, const std::function<int()>& work);
+
 // Runs it with writes limited to files of the given size, SIGXFSZ ignored.
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
 
