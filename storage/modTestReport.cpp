@@ -31,6 +31,8 @@ constexpr int32_t ErrPathFileAccess = 75;
 constexpr int32_t ErrInputPastEnd = 62;
 // Subscript out of range: an index the record carries lies outside its array.
 constexpr int32_t ErrSubscriptOutOfRange = 9;
+// Bad file name: a name read from a file that cannot be used as one.
+constexpr int32_t ErrBadFileName = 64;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -72,6 +74,10 @@ enum class Existing {
 bool PutTestReport(const QString& folder, const QString& name, const Protocol& record,
                    bool useStyleFolder, Existing existing, QFileDevice::Permissions permissions)
 {
+    // A stored relative name may carry its style folder; one that goes into
+    // the style folder is a bare file name.
+    if (!dskCheckStoredName(name, !useStyleFolder, QStringLiteral("dskPutTestReportAction")))
+        return false;
     QString target = folder;
     if (!IsExistingFolder(folder)) {
         target = ProgramFolder();
@@ -99,8 +105,12 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     }
     // Only a replacement looks for a file of that name in another case; the
     // other two write the exact name.
-    const QString path =
-        existing == Existing::Replace ? dskBuildPath(directory, name) : JoinPath(directory, name);
+    const QString path = existing == Existing::Replace ? StoredNamePath(directory, name, !useStyleFolder)
+                                                       : JoinPath(directory, name);
+    if (path.isEmpty()) {
+        WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, QStringLiteral("dskPutTestReportAction"));
+        return false;
+    }
     if (existing == Existing::ReplaceExact) {
         // The program's own fixed names: reading an older layout may have
         // left the earlier file of the name read-only.
@@ -204,15 +214,18 @@ QString dskStyleFolderName(const QString& styleName)
         // A character outside the code page is stored as "?" and counts as
         // one, whatever its upper-case form, so a name gives the same folder
         // before and after it went through the settings file.
-        char byte = '?';
+        char16_t unit = u'?';
         if (code <= 0xFFFF && IsCp1252Char(QChar(static_cast<char16_t>(code)))) {
             const QChar ch(static_cast<char16_t>(code));
             const QChar upper = ch.toUpper();
             // Only an upper-case form the code page holds replaces the
             // character, so names keep the number they had on Windows.
-            byte = ToCp1252Char(IsCp1252Char(upper) ? upper : ch);
+            unit = (IsCp1252Char(upper) ? upper : ch).unicode();
         }
-        sum += static_cast<unsigned char>(byte);
+        // The low byte of the 16-bit character code, not the code-page byte:
+        // "’" (U+2019) adds 0x19, "€" (U+20AC) 0xAC, so the reports of an
+        // existing installation are found in the folder they were stored in.
+        sum += unit & 0xFFu;
     }
     return QStringLiteral("QTA%1").arg((sum & 255u) + 1u, 3, 10, QChar(u'0'));
 }
@@ -220,6 +233,9 @@ QString dskStyleFolderName(const QString& styleName)
 bool dskIsTestReportFile(const QString& folder, const QString& name)
 {
     if (name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) != 0)
+        return false;
+    // A stored relative name ("QTA123\...") must not reach outside the folder.
+    if (!dskCheckStoredName(name, true, QStringLiteral("dskIsTestReportFile")))
         return false;
     if (!dskFileExists(folder, name))
         return false;
@@ -236,11 +252,15 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
     return dskReadVersion(file) != NoValue;
 }
 
-Protocol dskGetTestReport(const QString& folder, const QString& name)
+Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed)
 {
+    if (writeBackFailed)
+        *writeBackFailed = false;
     if (!dskIsTestReportFile(folder, name))
         return EmptyProtocol;
-    const QString path = dskBuildPath(folder, name);
+    const QString path = StoredNamePath(folder, name, true);
+    if (path.isEmpty())
+        return EmptyProtocol;
     Protocol record;
     bool converted = false;
     if (!ReadReport(path, record, converted))
@@ -251,8 +271,13 @@ Protocol dskGetTestReport(const QString& folder, const QString& name)
         SetAttr(path, AttrArchive);
         const bool written = WriteReportFile(path, record, ReadOnlyPermissions);
         SetAttr(path, AttrReadOnly + AttrArchive);
-        if (!written)
-            ShowMessage(32);
+        // A caller that reads many reports says so once for all of them.
+        if (!written) {
+            if (writeBackFailed)
+                *writeBackFailed = true;
+            else
+                ShowMessage(32);
+        }
     }
     return record;
 }
@@ -277,8 +302,18 @@ QStringList dskCurveFileNames(const Protocol& record)
         const std::vector<TestValue>& values = record.Blocks[b].Values;
         for (std::size_t i = 1; i < values.size(); ++i) {
             const std::string& curveFile = values[i].CurveFile;
-            if (!curveFile.empty() && curveFile.find("KR") == std::string::npos)
-                names.append(FromCp1252(curveFile));
+            if (curveFile.empty() || curveFile.find("KR") != std::string::npos)
+                continue;
+            // The names are read, rewritten and deleted in the data folder:
+            // one that reaches outside it, or names one of the program's own
+            // files, is no curve.
+            const QString name = FromCp1252(curveFile);
+            if (!IsBareStoredName(name) || IsProgramOwnFileName(name)) {
+                WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name,
+                         QStringLiteral("dskCurveFileNames"));
+                continue;
+            }
+            names.append(name);
         }
     }
     return names;
