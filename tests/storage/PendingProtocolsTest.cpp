@@ -185,6 +185,21 @@ TEST_F(PendingSeries, AReadOnlyPendingFileIsReplaced)
     EXPECT_EQ(DataFolder, Program);
 }
 
+TEST_F(PendingSeries, AnotherDataFolderTakesTheOpenSeriesAlong)
+{
+    Protocols = {EmptyProtocol, Series(9, "a"), Series(10, "b")};
+    ASSERT_TRUE(Save());
+    ASSERT_EQ(NextStart().size(), 3u);
+    // The data settings changed the folder during the run.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    DataFolder = other;
+    EXPECT_TRUE(Save());
+    EXPECT_TRUE(DataFiles(Data).isEmpty());
+    EXPECT_EQ(DataFiles(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(9, "a"), Series(10, "b")}));
+}
+
 TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWrite)
 {
     // The last run left A and B; in this run A is terminated and B gets a

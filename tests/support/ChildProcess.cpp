@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <cerrno>
 #include <csignal>
 #include <grp.h>
 #include <sched.h>
@@ -12,9 +13,12 @@
 
 int WaitForChild(pid_t pid)
 {
+    if (pid <= 0)
+        return ChildSetupFailed;   // no child was started
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return -1;
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
@@ -69,6 +73,8 @@ bool ChangesFiles(unsigned long long number)
 int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
 {
     const pid_t pid = ::fork();
+    if (pid < 0)
+        return ChildSetupFailed;
     if (pid == 0) {
         if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
             ::_exit(ChildSetupFailed);
