@@ -203,6 +203,19 @@ QImage frmPreview::PageImage(int index)
     return expanded_;
 }
 
+void frmPreview::PackPages()
+{
+    PackPage(picSourceCount() - 1);
+}
+
+qint64 frmPreview::PageBytes() const
+{
+    qint64 bytes = expanded_.sizeInBytes();
+    for (size_t i = 0; i < sources_.size(); ++i)
+        bytes += sources_[i]->Image().sizeInBytes() + packed_[i].size();
+    return bytes;
+}
+
 void frmPreview::ScrollImage(int x, int y)
 {
     DrawingSurface& view = picPreview->Surface();

@@ -46,6 +46,10 @@ public:
     bool IsPageSource(const DrawingSurface* surface) const;
     // The drawing of a page picture; a null image outside the pages.
     QImage PageImage(int index);
+    // Packs the page drawn last, once the report is complete.
+    void PackPages();
+    // Bytes the page pictures hold: raw images and packed pages.
+    qint64 PageBytes() const;
 
     // Shows the current page shifted x units to the left (plus the 4 units of
     // the design) and scrolled to position y of the scroll bar.

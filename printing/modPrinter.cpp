@@ -812,6 +812,7 @@ void ptrPreviewTestReport(const Protocol& protocol)
         form = frmPreview::Instance();
         if (DrawingSurface* first = form->picSource(0))
             ptrTestReport(*first, protocol);
+        form->PackPages();
         form->ScrollImage(0, form->scrY->value());
     }
     ShowModal(*form);
