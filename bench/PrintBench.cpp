@@ -47,7 +47,7 @@ Protocol SixProperties(int tests)
     p.LastTestDate = p.Date + 0.3;
     const std::string tensile =
         DataString("MP 4800A23    200\"   100N              " " 1234.58  23.4n 0");
-    const std::string area = DataString("D  7041       100)                      " "  215.3k       0");
+    const std::string area = DataString("D  7041       100)                      " " 215.3k        0");
     for (int b = 1; b <= PropertyCount; ++b) {
         const bool two = b % 2 == 1;
         const int16_t testType = two ? 9 : 4;

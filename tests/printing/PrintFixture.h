@@ -1,9 +1,8 @@
 #pragma once
-// Shared by the printing tests: a fixture that pins the locale, the language,
-// the date format, the program folder and the customer, and routes the
-// printer into a PDF; builders of realistic series; and readers of printed
-// PDF files (text, word boxes, grey pages) through poppler's tools.
-#include "foundation/Records.h"
+// Shared by the printing tests: a fixture that pins locale, language, date
+// format, program folder and customer and answers every message box; builders
+// of realistic series; readers of printed PDF files (poppler's tools) and of
+// page pictures.
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
@@ -16,7 +15,6 @@
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
 
-#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -28,64 +26,22 @@
 #include <string>
 #include <vector>
 
-// ---------------------------------------------------------------------------
-// Data strings
-
-// The fields of positions 2 to 57, each of its layout width.
-struct StringFields {
-    std::string Id = "0000000";
-    std::string Serial = "   ";
-    std::string Letter = " ";
-    std::string P1 = "      ";
-    std::string U1 = " ";
-    std::string P2 = "      ";
-    std::string U2 = " ";
-    std::string P3 = "      ";
-    std::string U3 = " ";
-    std::string P4 = "      ";
-    std::string U4 = " ";
-    std::string Warning = " ";
-    std::string R1 = "      ";
-    std::string RU1 = " ";
-    std::string R2 = "      ";
-    std::string RU2 = " ";
-    std::string Spare = " ";
-    std::string Flag = "0";
-};
-
-inline std::string BuildString(const StringFields& f)
+// A data string of the 56 characters of positions 2 to 57.
+inline std::string DataString(const std::string& fields)
 {
-    const std::string head = "\x1E" + f.Id + f.Serial + f.Letter + f.P1 + f.U1 + f.P2 + f.U2 + f.P3 + f.U3 + f.P4
-        + f.U4 + f.Warning + f.R1 + f.RU1 + f.R2 + f.RU2 + f.Spare + f.Flag;
-    EXPECT_EQ(head.size(), 57u) << "a field of the test string has the wrong width";
+    EXPECT_EQ(fields.size(), 56u) << "a field of the test string has the wrong width";
+    const std::string head = "\x1E" + fields;
     return head + DataStringChecksum(head) + "\r\n";
 }
 
-// Tensile strength on an MP 4800, serial A23: 200 mm at 100 mm/min, force in
-// N and elongation in %.
-inline StringFields TensileFields()
-{
-    return {.Id = "MP 4800", .Serial = "A23", .P1 = "   200", .U1 = "\"", .P2 = "   100", .U2 = "N",
-            .R1 = "1234.5", .RU1 = "8", .R2 = "  23.4", .RU2 = "n"};
-}
-
-// Area weight on a D 7041 without serial number: 100 cm², g/m².
-inline StringFields AreaWeightFields()
-{
-    return {.Id = "D  7041", .P1 = "   100", .U1 = ")", .R1 = " 215.3", .RU1 = "k"};
-}
-
-// Typed-in pass/fail results.
-inline StringFields PassFailFields()
-{
-    return {.R1 = "     1", .RU1 = "y"};
-}
-
-// ---------------------------------------------------------------------------
-// Series
+// Tensile strength, MP 4800 serial A23: 200 mm at 100 mm/min, N and %.
+// Area weight, D 7041 without serial number: 100 cm², g/m². Typed-in pass/fail.
+inline const std::string TensileFields = "MP 4800A23    200\"   100N              " " 1234.58  23.4n 0";
+inline const std::string AreaWeightFields = "D  7041       100)                      " " 215.3k        0";
+inline const std::string PassFailFields = "0000000                                 " "     1y        0";
 
 inline TestValue Reading(float value1, const char* unit1, float value2 = NoValue, const char* unit2 = "",
-                      const char* commentary = "", bool deleted = false, char warning = 0)
+                         const char* commentary = "", bool deleted = false, char warning = 0)
 {
     TestValue t = MakeEmptyTestValue();
     t.Value1 = value1;
@@ -98,29 +54,26 @@ inline TestValue Reading(float value1, const char* unit1, float value2 = NoValue
     return t;
 }
 
-// A definition with nominal value and limits of both results, defined or
-// left to the measurement (derived from the mean, as the measurement writes them).
-inline TestDefinition Definition(const std::string& headerImage, float nominal1, float lower1, float upper1,
-                                 bool defined1 = true, float nominal2 = NoValue, float lower2 = NoValue,
-                                 float upper2 = NoValue, bool defined2 = true)
+// Nominal value and limits of result 1, and of result 2 when given; both
+// defined by the style or left open (then the measurement derives them).
+inline TestDefinition Definition(const std::string& headerImage, std::array<float, 3> result1,
+                                 std::array<float, 3> result2 = {NoValue, NoValue, NoValue}, bool defined = true)
 {
     TestDefinition d = MakeBlankTestDefinition();
     d.HeaderImage = headerImage;
-    d.Defined1 = defined1;
-    d.Nominal1 = nominal1;
-    d.Lower1 = lower1;
-    d.Upper1 = upper1;
-    d.Defined2 = defined2;
-    d.Nominal2 = nominal2;
-    d.Lower2 = lower2;
-    d.Upper2 = upper2;
+    d.Defined1 = d.Defined2 = defined;
+    d.Nominal1 = result1[0];
+    d.Lower1 = result1[1];
+    d.Upper1 = result1[2];
+    d.Nominal2 = result2[0];
+    d.Lower2 = result2[1];
+    d.Upper2 = result2[2];
     d.CI1 = 5;
     d.TestCount = 10;
     return d;
 }
 
-// Style "abc" (folder QTA199), report form 1, started 5 December 2011 at
-// 14:30:22; nothing in its six slots yet.
+// Style "abc" (folder QTA199), report form 1, started 5 December 2011 at 14:30:22.
 inline Protocol EmptySeries()
 {
     Protocol p = MakeEmptyProtocol();
@@ -137,16 +90,16 @@ inline Protocol EmptySeries()
     return p;
 }
 
-// Puts a property into slot p: test type, definition, tests and their statistics.
+// Slot p gets the test type, its definition, the tests and their statistics.
 inline void AddProperty(Protocol& series, int p, int16_t testType, const TestDefinition& definition,
-                        const std::string& header, std::vector<TestValue> tests, bool histogram = false)
+                        const std::vector<TestValue>& tests, bool histogram = false)
 {
     ReportFormItem& item = series.Style.Forms[1].Items[static_cast<size_t>(p)];
     item.Property = testType;
     item.Histogram = histogram;
     series.Style.Tests[static_cast<size_t>(testType)] = definition;
     PropertyBlock& block = series.Blocks[static_cast<size_t>(p)];
-    block.Header = header;
+    block.Header = definition.HeaderImage;
     block.Values = {MakeEmptyTestValue()};
     block.Values.insert(block.Values.end(), tests.begin(), tests.end());
     block.Stats = CalcMeanSdCvCi(block.Values);
@@ -154,19 +107,30 @@ inline void AddProperty(Protocol& series, int p, int16_t testType, const TestDef
     block.LastTestDate = series.LastTestDate;
 }
 
-// Tensile strength with nominal values for both results and the histogram;
-// the given tests, or four tests with one deleted.
-inline void AddTensile(Protocol& series, int p, std::vector<TestValue> tests = {}, bool defined = true)
+// Tensile strength with both results and the histogram: four tests, the
+// second deleted, the third above the limit with a warning.
+inline void AddTensile(Protocol& series, int p, bool defined = true)
 {
-    const std::string header = BuildString(TensileFields());
-    if (tests.empty())
-        tests = {Reading(1200, "8", 22, "n", "first"), Reading(1300, "8", 25, "n", "", true),
-                 Reading(1500, "8", 24, "n", "too strong", false, '*'), Reading(1100, "8", 21, "n")};
-    AddProperty(series, p, 9, Definition(header, 1250, 1000, 1400, defined, 23, 20, 26, defined), header, tests, true);
+    AddProperty(series, p, 9, Definition(DataString(TensileFields), {1250, 1000, 1400}, {23, 20, 26}, defined),
+                {Reading(1200, "8", 22, "n", "first"), Reading(1300, "8", 25, "n", "", true),
+                 Reading(1500, "8", 24, "n", "too strong", false, '*'), Reading(1100, "8", 21, "n")},
+                true);
 }
 
-// ---------------------------------------------------------------------------
-// The fixture
+// Area weight, nominal 210 g/m² between 200 and 220 (or the limits given).
+inline void AddAreaWeight(Protocol& series, int p, const std::vector<TestValue>& tests, float lower = 200,
+                          float upper = 220)
+{
+    AddProperty(series, p, 4, Definition(DataString(AreaWeightFields), {210, lower, upper}), tests);
+}
+
+inline std::vector<TestValue> AreaWeights(int count)
+{
+    std::vector<TestValue> tests;
+    for (int i = 0; i < count; ++i)
+        tests.push_back(Reading(205.0f + static_cast<float>(i % 10), "k"));
+    return tests;
+}
 
 class PrintFixture : public LocaleFixture {
 protected:
@@ -174,39 +138,30 @@ protected:
     {
         LocaleFixture::SetUp();
         ASSERT_TRUE(dir_.isValid());
-        savedLanguage_ = Language;
-        savedDateFormat_ = DateFormat;
-        savedTitles_ = RefTitles;
-        savedFolder_ = ProgramFolder();
-        savedPorts_ = PortDevice;
-        savedOutput_ = OutputObject;
+        saved_ = {Language, DateFormat, RefTitles, ProgramFolder(), OutputObject};
         Language = 2;
         DateFormat = 1;
         RefTitles = MakeDefaultReferenceTitles();
-        PortDevice = {0, 0, 0, 0, 0, 0};
         SetProgramFolder(dir_.path());
-        ResetInstallation();
         SetInstallationCustomer(QStringLiteral("Weberei Brückner & Söhne"));
-        if (qEnvironmentVariableIsSet("QUINTARA_KEEP_TEST_FILES"))
-            dir_.setAutoRemove(false);
+        dir_.setAutoRemove(!qEnvironmentVariableIsSet("QUINTARA_KEEP_TEST_FILES"));
     }
     void TearDown() override
     {
         SetPrinterOutputFile(QString());
-        OutputObject = savedOutput_;
-        Language = savedLanguage_;
-        DateFormat = savedDateFormat_;
-        RefTitles = savedTitles_;
-        PortDevice = savedPorts_;
-        SetProgramFolder(savedFolder_);
+        Language = saved_.language;
+        DateFormat = saved_.dateFormat;
+        RefTitles = saved_.titles;
+        SetProgramFolder(saved_.folder);
+        OutputObject = saved_.output;
         ResetInstallation();
-        ptrSetPrinterTexts(Language >= 1 && Language <= 6 ? Language : 2);
+        ptrSetPrinterTexts(2);
         LocaleFixture::TearDown();
     }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
-    // Prints the series into a PDF of that name through the program's printer.
+    // The series printed through the program's printer into a PDF.
     QString PrintToPdf(const Protocol& series, const QString& name = QStringLiteral("report.pdf"))
     {
         const QString pdf = Path(name);
@@ -217,20 +172,20 @@ protected:
     }
 
     QTemporaryDir dir_;
-    // No message box ever waits for an answer.
-    ScriptedPresenter presenter_;
+    ScriptedPresenter presenter_;   // no message box ever waits
 
 private:
-    int16_t savedLanguage_ = 0;
-    int16_t savedDateFormat_ = 0;
-    ReferenceTitles savedTitles_;
-    QString savedFolder_;
-    std::array<int16_t, 6> savedPorts_{};
-    DrawingSurface* savedOutput_ = nullptr;
+    struct Saved {
+        int16_t language;
+        int16_t dateFormat;
+        ReferenceTitles titles;
+        QString folder;
+        DrawingSurface* output;
+    } saved_{};
 };
 
 // ---------------------------------------------------------------------------
-// Reading the PDF
+// Printed PDF files
 
 inline bool HavePoppler()
 {
@@ -243,11 +198,11 @@ inline QString RunTool(const QString& program, const QStringList& arguments)
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QStringLiteral("<failed>");
+        return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// The text of all pages laid out as printed; pages end with a form feed.
+// The text of each page laid out as printed.
 inline QStringList PdfPages(const QString& pdf)
 {
     QStringList pages = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
@@ -257,8 +212,8 @@ inline QStringList PdfPages(const QString& pdf)
     return pages;
 }
 
-// One word as pdftotext -bbox places it, in page units of the printed area
-// (x 0 to 100, y 0 to 141; the PDF printer leaves 5 mm on every side).
+// A word where pdftotext -bbox finds it, in page units: the PDF printer's
+// drawing area is A4 less 5 mm on every side, 200 x 287 mm for 100 x 141.
 struct WordBox {
     int Page = 0;
     QString Word;
@@ -267,47 +222,47 @@ struct WordBox {
 
 inline std::vector<WordBox> PdfWords(const QString& pdf)
 {
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    std::vector<WordBox> words;
-    // A4 in points; 5 mm margins; 200 x 287 mm for 100 x 141 units.
-    const double mm = 72.0 / 25.4;
-    const QRegularExpression page(QStringLiteral("<page "));
     const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
-    int pageNumber = 0;
-    for (const QString& line : html.split(u'\n')) {
-        if (line.contains(page))
-            ++pageNumber;
+    const double mm = 72.0 / 25.4;
+    auto x = [&](const QString& points) { return (points.toDouble() / mm - 5) / 2.0; };
+    auto y = [&](const QString& points) { return (points.toDouble() / mm - 5) * 141.0 / 287.0; };
+    std::vector<WordBox> words;
+    int page = 0;
+    for (const QString& line :
+         RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).split(u'\n')) {
+        page += line.contains(QStringLiteral("<page "));
         const QRegularExpressionMatch m = word.match(line);
-        if (!m.hasMatch())
-            continue;
-        WordBox w;
-        w.Page = pageNumber;
-        w.Word = m.captured(5);
-        w.Left = (m.captured(1).toDouble() / mm - 5) / 2.0;
-        w.Top = (m.captured(2).toDouble() / mm - 5) * 141.0 / 287.0;
-        w.Right = (m.captured(3).toDouble() / mm - 5) / 2.0;
-        w.Bottom = (m.captured(4).toDouble() / mm - 5) * 141.0 / 287.0;
-        words.push_back(w);
+        if (m.hasMatch())
+            words.push_back({page, m.captured(5), x(m.captured(1)), y(m.captured(2)), x(m.captured(3)), y(m.captured(4))});
     }
     return words;
 }
 
-// Page n (from 1) rendered in grey at 72 dpi without smoothing, so that
-// only the drawing's own greys are grey; a null image when missing.
+// Page n (from 1) in grey at 72 dpi without smoothing, so that only the
+// drawing's own greys are grey.
 inline QImage PdfGreyPage(const QString& pdf, int page, const QString& prefix)
 {
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-gray"),
-                                         QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
-                                         QStringLiteral("no"),
-                                         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                         QString::number(page), QStringLiteral("-png"), pdf, prefix});
-    QImage image(prefix + QStringLiteral("-%1.png").arg(page));
-    if (image.isNull())
-        image = QImage(prefix + QStringLiteral("-0%1.png").arg(page));
-    if (image.isNull())
-        image = QImage(prefix + QStringLiteral("-00%1.png").arg(page));
-    return image;
+    const QString n = QString::number(page);
+    RunTool(QStringLiteral("pdftoppm"), {"-r", "72", "-gray", "-aa", "no", "-aaVector", "no", "-f", n, "-l", n,
+                                         "-png", pdf, prefix});
+    for (const QString& number : {n, n.rightJustified(2, u'0'), n.rightJustified(3, u'0')}) {
+        const QImage image(prefix + u'-' + number + QStringLiteral(".png"));
+        if (!image.isNull())
+            return image;
+    }
+    return QImage();
+}
+
+// Pixel x, y of a page unit on a page rendered at 72 dpi.
+inline int PaperX(double x)
+{
+    return static_cast<int>((5 + 2 * x) * 72 / 25.4);
+}
+
+inline int PaperY(double y)
+{
+    return static_cast<int>((5 + y * 287 / 141) * 72 / 25.4);
 }
 
 // ---------------------------------------------------------------------------
@@ -329,13 +284,11 @@ inline bool ColourNear(const DrawingSurface& s, double x, double y, int32_t colo
     const int py = static_cast<int>(std::floor(s.PixelFromY(y)));
     for (int dy = -radius; dy <= radius; ++dy)
         for (int dx = -radius; dx <= radius; ++dx)
-            if (s.Image().valid(px + dx, py + dy)
-                && FromQColor(QColor(s.Image().pixel(px + dx, py + dy))) == colour)
+            if (s.Image().valid(px + dx, py + dy) && FromQColor(QColor(s.Image().pixel(px + dx, py + dy))) == colour)
                 return true;
     return false;
 }
 
-// Pixels of one colour in an image.
 inline int CountColour(const QImage& image, int32_t colour)
 {
     int n = 0;

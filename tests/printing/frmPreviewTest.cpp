@@ -13,11 +13,7 @@ namespace {
 Protocol AreaWeightSeries(int tests)
 {
     Protocol series = EmptySeries();
-    const std::string header = BuildString(AreaWeightFields());
-    std::vector<TestValue> values;
-    for (int i = 0; i < tests; ++i)
-        values.push_back(Reading(200.0f + static_cast<float>(i % 20), "k"));
-    AddProperty(series, 1, 4, Definition(header, 210, 200, 220), header, values);
+    AddAreaWeight(series, 1, AreaWeights(tests));
     return series;
 }
 
