@@ -2,6 +2,7 @@
 
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
+#include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
@@ -51,6 +52,11 @@ frmPreview* frmPreview::Instance()
 bool frmPreview::IsLoaded()
 {
     return g_instance != nullptr;
+}
+
+int frmPreview::ShowForm()
+{
+    return ShowModal(*Instance());
 }
 
 void frmPreview::Unload()

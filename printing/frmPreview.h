@@ -27,6 +27,8 @@ public:
     // The one instance, created (and loaded, not shown) on first use.
     static frmPreview* Instance();
     static bool IsLoaded();
+    // Shows the window modally until the user closes it.
+    static int ShowForm();
     // Deletes the window (after it has been closed).
     static void Unload();
 

@@ -14,7 +14,6 @@
 #include "platform/Cp1252.h"
 #include "platform/DrawingSurface.h"
 #include "platform/Installation.h"
-#include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Text.h"
@@ -220,6 +219,12 @@ QImage ReadLogo()
         return QImage();
     QImageReader reader(dskBuildPath(folder, name));
     reader.setDecideFormatFromContent(true);
+    // The logo is 5.1 units (about 10 mm) high: a photograph of many
+    // megapixels is read at a height that still suits a 600 dpi printer.
+    constexpr int EnoughHeight = 600;
+    const QSize size = reader.size();
+    if (size.isValid() && size.height() > EnoughHeight)
+        reader.setScaledSize(size.scaled(size.width(), EnoughHeight, Qt::KeepAspectRatio));
     return reader.read();
 }
 
@@ -806,16 +811,15 @@ void ptrPreviewTestReport(const Protocol& protocol)
 {
     // Each preview starts from a fresh window holding one blank page.
     frmPreview::Unload();
-    frmPreview* form = nullptr;
     {
         MousePointerGuard hourglass(PointerHourglass);
-        form = frmPreview::Instance();
+        frmPreview* form = frmPreview::Instance();
         if (DrawingSurface* first = form->picSource(0))
             ptrTestReport(*first, protocol);
         form->PackPages();
         form->ScrollImage(0, form->scrY->value());
     }
-    ShowModal(*form);
+    frmPreview::ShowForm();
     frmPreview::Unload();
 }
 
