@@ -105,6 +105,27 @@ TEST_F(PasswordTest, OkStoresMatchingPairsAndMarksEachMismatch)
     }
 }
 
+TEST_F(PasswordTest, AStoredPasswordLongerThanTheBoxesTakeIsShownWholeAndKeptByOk)
+{
+    // An older or hand-made settings file may hold a longer password; the
+    // login takes it, so OK without typing must not cut it to 15 characters.
+    UserPasswords.SupervisorPassword = QStringLiteral("Twenty-characters-20");
+    frmPassword* form = frmPassword::Instance();
+    EXPECT_EQ(form->txtSupervisorPassword->text(), UserPasswords.SupervisorPassword);
+    EXPECT_EQ(form->txtSupervisorConfirm->text(), UserPasswords.SupervisorPassword);
+    // A full box takes no more characters.
+    const int beeps = InputBeepCount();
+    form->txtSupervisorConfirm->end(false);
+    Type(form->txtSupervisorConfirm, QStringLiteral("x"));
+    EXPECT_EQ(form->txtSupervisorConfirm->text(), UserPasswords.SupervisorPassword);
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
+    form->cmdOK_Click();
+    EXPECT_TRUE(Presenter.Shown.empty());
+    EXPECT_FALSE(frmPassword::IsLoaded());
+    EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("Twenty-characters-20"));
+    EXPECT_EQ(UserPasswords.UserPassword, QStringLiteral("abc"));
+}
+
 TEST_F(PasswordTest, BoxesShowStarsAndRefuseTheSixteenthAndForeignCharacters)
 {
     frmPassword* form = frmPassword::Instance();
