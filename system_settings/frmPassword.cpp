@@ -65,14 +65,18 @@ QLineEdit* NewPasswordBox(QWidget* frame, const QString& name, int top)
     // never be typed again at the login.
     InstallTextInput(box, PasswordMaxLength);
     SetBackColor(box, BoxWhite);
+    // A longer stored password shown in the box (below) can be shortened,
+    // never lengthened: the limit follows the text down to 15.
+    QObject::connect(box, &QLineEdit::textEdited, box, [box] {
+        box->setMaxLength(std::max(PasswordMaxLength, static_cast<int>(box->text().size())));
+    });
     return box;
 }
 
 // A stored password is shown whole even when it is longer than a new one
 // may be typed (an older settings file may hold one, and the login takes
 // it): the box would otherwise cut it, and OK without typing would store the
-// cut password, which the supervisor does not know. Such a box takes no more
-// characters than the stored password has.
+// cut password, which the supervisor does not know.
 void ShowStoredPassword(QLineEdit* box, const QString& password)
 {
     box->setMaxLength(std::max(PasswordMaxLength, static_cast<int>(password.size())));
