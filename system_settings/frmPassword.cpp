@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -64,7 +65,22 @@ QLineEdit* NewPasswordBox(QWidget* frame, const QString& name, int top)
     // never be typed again at the login.
     InstallTextInput(box, PasswordMaxLength);
     SetBackColor(box, BoxWhite);
+    // A longer stored password shown in the box (below) can be shortened,
+    // never lengthened: the limit follows the text down to 15.
+    QObject::connect(box, &QLineEdit::textEdited, box, [box] {
+        box->setMaxLength(std::max(PasswordMaxLength, static_cast<int>(box->text().size())));
+    });
     return box;
+}
+
+// A stored password is shown whole even when it is longer than a new one
+// may be typed (an older settings file may hold one, and the login takes
+// it): the box would otherwise cut it, and OK without typing would store the
+// cut password, which the supervisor does not know.
+void ShowStoredPassword(QLineEdit* box, const QString& password)
+{
+    box->setMaxLength(std::max(PasswordMaxLength, static_cast<int>(password.size())));
+    box->setText(password);
 }
 
 QGroupBox* NewFrame(QWidget* parent, const QString& name, int left)
@@ -153,10 +169,10 @@ void frmPassword::Form_Load()
 {
     InitForm();
     // Both boxes of a level start equal, so OK without typing keeps both.
-    txtUserPassword->setText(UserPasswords.UserPassword);
-    txtUserConfirm->setText(UserPasswords.UserPassword);
-    txtSupervisorPassword->setText(UserPasswords.SupervisorPassword);
-    txtSupervisorConfirm->setText(UserPasswords.SupervisorPassword);
+    ShowStoredPassword(txtUserPassword, UserPasswords.UserPassword);
+    ShowStoredPassword(txtUserConfirm, UserPasswords.UserPassword);
+    ShowStoredPassword(txtSupervisorPassword, UserPasswords.SupervisorPassword);
+    ShowStoredPassword(txtSupervisorConfirm, UserPasswords.SupervisorPassword);
 }
 
 void frmPassword::InitForm()
