@@ -3,7 +3,11 @@
 //   into the one-second time-out (the wait must sleep, not spin: goal under
 //   5 % of a core);
 // - the time to receive the 26 blocks of a curve, beside the time the
-//   pseudo-terminal itself needs to carry the same bytes and handshakes.
+//   pseudo-terminal itself needs to carry the same bytes and handshakes;
+// - the time from the EOT to the end of the transfer (a curve without
+//   blocks), which must not wait for the 132 bytes of a packet (goal under
+//   50 ms);
+// - the cost of one stray byte on a line at its real pace (9600 baud).
 //
 // The simulator is found beside the build's tools (or through
 // $QUINTARA_SIM_PATH). Its turnaround delay is set to 2 ms, which the block
@@ -132,8 +136,8 @@ void BM_SilentInstrumentTimeOut(benchmark::State& state)
 }
 BENCHMARK(BM_SilentInstrumentTimeOut)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The whole transfer routine: 26 blocks, then the EOT, which (one byte where
-// a packet is read) ends only with the one-second time-out.
+// The whole transfer routine: 26 blocks, then the EOT, which ends the wait
+// for a packet at once.
 void BM_ReceiveCurveBlocks(benchmark::State& state)
 {
     Simulator sim;
@@ -150,6 +154,54 @@ void BM_ReceiveCurveBlocks(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ReceiveCurveBlocks)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// NAK, EOT, two ACKs: the time from the request of the first block to the
+// end of a transfer that has no block.
+void BM_CurveEndsAfterEot(benchmark::State& state)
+{
+    Simulator sim;
+    if (!sim.Start({QStringLiteral("--model"), QStringLiteral("12"), QStringLiteral("--curve"),
+                    sim.File(QStringLiteral("empty.bin"), QByteArray())})) {
+        state.SkipWithError("simulator did not start");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        commSendString("\r");
+        commGetDataString();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(commReceiveCurveBlocks(nullptr));
+    }
+}
+BENCHMARK(BM_CurveEndsAfterEot)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 26 blocks at 9600 baud, with and without one stray byte after block 4: the
+// difference is what the stray byte costs (the wait for a quiet line and one
+// repeat of block 5).
+void BM_PacedCurve(benchmark::State& state)
+{
+    Simulator sim;
+    QStringList arguments = {QStringLiteral("--model"), QStringLiteral("12"), QStringLiteral("--curve"),
+                             sim.File(QStringLiteral("c.bin"), Curve26()), QStringLiteral("--baud"),
+                             QStringLiteral("9600")};
+    if (state.range(0) != 0)
+        arguments << QStringLiteral("--stray-byte-after") << QStringLiteral("4");
+    if (!sim.Start(arguments)) {
+        state.SkipWithError("simulator did not start");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        commSendString("\r");
+        commGetDataString();
+        state.ResumeTiming();
+        const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
+        if (raw.Lines[25].empty())
+            state.SkipWithError("curve lost");
+    }
+}
+// The simulator strikes once per run, so one iteration each.
+BENCHMARK(BM_PacedCurve)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The 26 packets alone through the same reception routine: NAK, then a
 // 132-byte read and an ACK per block.

@@ -5,6 +5,8 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
+#include "platform/LoadedForms.h"
+#include "platform/TextInput.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -60,6 +62,7 @@ bool frmLogin::IsLoaded() { return g_login != nullptr; }
 frmLogin::frmLogin()
 {
     setObjectName(QStringLiteral("frmLogin"));
+    RegisterForm(this, [this] { Unload(); });
     setAttribute(Qt::WA_DeleteOnClose, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowIcon(frmResource::Instance()->windowIcon());
@@ -74,6 +77,10 @@ frmLogin::frmLogin()
     lblPassword->setObjectName(QStringLiteral("lblPassword"));
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    // A password is compared with the stored one, which holds Windows-1252
+    // only: a character the file cannot hold could never match. No length of
+    // its own, so that any stored password can be typed.
+    InstallTextInput(txtPassword, 0);
     txtPassword->installEventFilter(this);
     lblPassword->setBuddy(txtPassword);
 

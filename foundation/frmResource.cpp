@@ -1,4 +1,5 @@
 #include "foundation/frmResource.h"
+#include "platform/LoadedForms.h"
 
 #include <QIcon>
 #include <string>
@@ -10,6 +11,7 @@ frmResource* g_resource = nullptr;
 frmResource::frmResource()
 {
     setObjectName(QStringLiteral("frmResource"));
+    RegisterForm(this, [] { frmResource::Unload(); });
     comData = new QSerialPort(this);
     comData->setObjectName(QStringLiteral("comData"));
     LoadPictures();

@@ -4,6 +4,7 @@
 #include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
+#include "platform/LoadedForms.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -33,6 +34,7 @@ frmSplash::frmSplash()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
+    RegisterForm(this, [] { frmSplash::Unload(); });
     setAttribute(Qt::WA_DeleteOnClose, true);
     setWindowTitle(QString::fromUtf8(ProductTitle));
 

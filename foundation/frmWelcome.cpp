@@ -5,6 +5,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
+#include "platform/LoadedForms.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -64,6 +65,7 @@ bool frmWelcome::IsLoaded() { return g_welcome != nullptr; }
 frmWelcome::frmWelcome()
 {
     setObjectName(QStringLiteral("frmWelcome"));
+    RegisterForm(this, [this] { Unload(); });
     setAttribute(Qt::WA_DeleteOnClose, true);
     setWindowTitle(QString::fromUtf8(ProductTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

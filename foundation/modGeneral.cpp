@@ -299,11 +299,11 @@ QString LimitSign(float value, const TestDefinition& definition, int resultNumbe
     const float lower = resultNumber == 1 ? definition.Lower1 : definition.Lower2;
     const float upper = resultNumber == 1 ? definition.Upper1 : definition.Upper2;
     QString sign;
-    if (value == NoValue)
+    if (!IsPresentValue(value))
         return sign;
-    if (lower != NoValue && value < lower)
+    if (IsPresentValue(lower) && value < lower)
         sign = QStringLiteral("-");
-    if (upper != NoValue && value > upper)
+    if (IsPresentValue(upper) && value > upper)
         sign = QStringLiteral("+");
     return sign;
 }

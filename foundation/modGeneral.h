@@ -70,8 +70,8 @@ QString FormatNumberText(float value, int digits);
 float NiceAxisMaximum(float value);
 
 // "-" below the lower limit, "+" above the upper limit (the latter wins),
-// else empty, for result 1 or 2 of the definition. A missing limit (NoValue)
-// never gives a sign, and a missing value gives "".
+// else empty, for result 1 or 2 of the definition. A missing limit (NoValue,
+// or not finite) never gives a sign, and a missing value gives "".
 QString LimitSign(float value, const TestDefinition& definition, int resultNumber);
 
 // lower <= value <= upper.

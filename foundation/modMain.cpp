@@ -76,6 +76,7 @@ StartupHooks DefaultStartupHooks()
     StartupHooks hooks;
     hooks.AcquireInstanceLock = LockProgramFolder;
     hooks.ReadDecimalSeparator = ReadLocaleDecimalSeparator;
+    hooks.ReadGroupSeparator = ReadLocaleGroupSeparator;
     hooks.InitSettings = [] { return ::InitSettings(); };
     hooks.CommInit = [](int16_t port) { commInit(port); };
     hooks.CommOpen = [](int16_t port) { return commOpen(port); };
@@ -95,8 +96,10 @@ int Main(const StartupHooks& hooks)
         return ExitSecondCopy;
     }
 
-    // 2. The locale's decimal separator, read once for the whole run.
+    // 2. The locale's decimal separator, read once for the whole run, and
+    // its thousands separator beside it.
     DecimalSeparator = hooks.ReadDecimalSeparator();
+    GroupSeparator = hooks.ReadGroupSeparator ? hooks.ReadGroupSeparator() : QString();
 
     // 3. Constant tables and the empty records; the installation's own
     // constants (customer name, test-area variant) from QUINTARA.INI.

@@ -17,6 +17,9 @@ struct StartupHooks {
     std::function<bool()> AcquireInstanceLock;
     // The locale's decimal separator.
     std::function<QString()> ReadDecimalSeparator;
+    // The locale's thousands separator (none: the one that follows from the
+    // decimal separator).
+    std::function<QString()> ReadGroupSeparator;
     // Reads the settings; True on a first start (no settings file existed).
     std::function<bool()> InitSettings;
     std::function<void(int16_t port)> CommInit;

@@ -1,8 +1,8 @@
 #include "foundation/modWindow.h"
 
 #include "platform/PictureBox.h"
+#include "platform/TextInput.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -134,7 +134,7 @@ void LimitTextLength(QLineEdit* field, int maxLength)
     if (text.size() <= maxLength)
         return;
     const int caret = field->cursorPosition();
-    QApplication::beep();
+    InputBeep();
     field->setText(text.left(maxLength));
     field->setCursorPosition(std::min(caret, maxLength));
 }

@@ -52,7 +52,9 @@ void SelectAllText(QComboBox* field);
 
 // When the text is longer than maxLength: beeps, cuts it to its first
 // maxLength characters and puts the caret back where it was (at most at the
-// end). Otherwise nothing happens.
+// end). Otherwise nothing happens. A box with the text-input helper
+// (platform/TextInput) and the same limit never gets that long: its own limit
+// cuts what was inserted first, with the same beep.
 void LimitTextLength(QLineEdit* field, int maxLength);
 void LimitTextLength(QComboBox* field, int maxLength);
 

@@ -22,6 +22,11 @@ constexpr int kWaitSliceMs = 10;
 // a driver that takes none.
 constexpr int kWriteTimeoutMs = 1000;
 
+// After a bad curve packet the line must have been quiet this long before the
+// packet is asked for again, so that the rest of a packet that came late or
+// started late is not taken for the start of the next one.
+constexpr qint64 kQuietMs = 100;
+
 // The packet of one curve block and the lines of one curve.
 constexpr int kPacketLength = 132;
 constexpr int kBlockDataLength = 128;
@@ -117,6 +122,81 @@ void SetProgress(QProgressBar* progress, int k)
 int Code(char c)
 {
     return static_cast<unsigned char>(c);
+}
+
+// Receives up to n bytes in the two-part form of commReadBytes. With
+// endAtEot, a first byte EOT ends the wait at once: that is the whole answer
+// of an instrument that has no further block.
+std::string ReadBytes(int16_t n, bool endAtEot)
+{
+    QSerialPort* serial = Port();
+    if (!BeginReception(serial))
+        return std::string();
+    if (n <= 0)
+        return std::string();
+    QElapsedTimer clock;
+    clock.start();
+    while (serial->bytesAvailable() < n && !TimedOut(clock)) {
+        if (endAtEot && serial->bytesAvailable() > 0 && serial->peek(1) == QByteArray(EOT.data(), 1))
+            break;
+        if (!WaitSlice(serial, clock))
+            break;
+    }
+    const QByteArray bytes = serial->read(n);
+    if (bytes.isEmpty())
+        return std::string();
+    std::string markers;
+    std::string data;
+    markers.reserve(static_cast<size_t>(n));
+    data.reserve(static_cast<size_t>(bytes.size()));
+    for (char b : bytes) {
+        const int code = Code(b);
+        if (code > 128) {
+            markers.push_back(static_cast<char>(1));
+            data.push_back(static_cast<char>(code - 128));
+        } else {
+            markers.push_back(static_cast<char>(0));
+            data.push_back(b);
+        }
+    }
+    markers.resize(static_cast<size_t>(n), static_cast<char>(0));
+    return markers + data;
+}
+
+// Drops what the line still carries after a bad packet: reads until no byte
+// has come for kQuietMs, and never longer than the reply time-out. A stray
+// byte on the line makes every later packet start one byte late; asking again
+// before the line is quiet would have the rest of the bad packet taken for
+// the start of the next one, over and over.
+void DiscardUntilQuiet()
+{
+    QSerialPort* serial = Port();
+    if (!serial->isOpen())
+        return;
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer quiet;
+    quiet.start();
+    for (;;) {
+        if (serial->bytesAvailable() > 0) {
+            serial->readAll();
+            quiet.restart();
+        }
+        const qint64 left = std::min(kQuietMs - quiet.elapsed(), kReplyTimeoutMs - total.elapsed());
+        if (left <= 0)
+            return;
+        const int slice = static_cast<int>(std::min<qint64>(left, kWaitSliceMs));
+        QElapsedTimer sliceClock;
+        sliceClock.start();
+        if (serial->waitForReadyRead(slice))
+            continue;
+        const QSerialPort::SerialPortError error = serial->error();
+        if (!serial->isOpen() || error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+            return;   // the line is gone: the next read finds that out
+        const qint64 spent = sliceClock.elapsed();
+        if (spent < slice)
+            QThread::msleep(static_cast<unsigned long>(slice - spent));
+    }
 }
 
 } // namespace
@@ -242,36 +322,7 @@ std::string commGetDataString()
 
 std::string commReadBytes(int16_t n)
 {
-    QSerialPort* serial = Port();
-    if (!BeginReception(serial))
-        return std::string();
-    if (n <= 0)
-        return std::string();
-    QElapsedTimer clock;
-    clock.start();
-    while (serial->bytesAvailable() < n && !TimedOut(clock)) {
-        if (!WaitSlice(serial, clock))
-            break;
-    }
-    const QByteArray bytes = serial->read(n);
-    if (bytes.isEmpty())
-        return std::string();
-    std::string markers;
-    std::string data;
-    markers.reserve(static_cast<size_t>(n));
-    data.reserve(static_cast<size_t>(bytes.size()));
-    for (char b : bytes) {
-        const int code = Code(b);
-        if (code > 128) {
-            markers.push_back(static_cast<char>(1));
-            data.push_back(static_cast<char>(code - 128));
-        } else {
-            markers.push_back(static_cast<char>(0));
-            data.push_back(b);
-        }
-    }
-    markers.resize(static_cast<size_t>(n), static_cast<char>(0));
-    return markers + data;
+    return ReadBytes(n, false);
 }
 
 AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
@@ -287,7 +338,7 @@ AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
         std::string markers;
         std::string data;
         for (;;) {
-            const std::string packet = commReadBytes(kPacketLength);
+            const std::string packet = ReadBytes(kPacketLength, true);
             markers = packet.substr(0, std::min<size_t>(packet.size(), kPacketLength));
             data = packet.size() > kPacketLength ? packet.substr(kPacketLength) : std::string();
             if (data.empty())
@@ -310,6 +361,7 @@ AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
                          QStringLiteral("commReceiveCurveBlocks"));
                 return AbtRawLines();
             }
+            DiscardUntilQuiet();
             commSendString(NAK);
         }
         nakDue = false;

@@ -58,8 +58,11 @@ inline constexpr int CurveBlockRetryLimit = 10;
 
 // Receives a curve in numbered 132-byte blocks (SOH, number, 255 - number, 128
 // data bytes, one ignored byte), asking with NAK and acknowledging with ACK,
-// until the instrument sends EOT. Line k holds block k + 1 as 128 markers and
-// 128 data characters. Silence of more than 1.0 s, a lost line or
+// until the instrument sends EOT (a packet that starts with EOT is not waited
+// for further). After a bad packet the line is left to fall quiet for 100 ms
+// (at most 1.0 s) before the NAK, so that a stray byte costs one repeat and
+// not the curve. Line k holds block k + 1 as 128 markers and 128 data
+// characters. Silence of more than 1.0 s, a lost line or
 // CurveBlockRetryLimit bad packets in a row give the empty result. Blocks
 // beyond the 26th are acknowledged and dropped. The progress bar (may be null)
 // shows k * 100 / 26.

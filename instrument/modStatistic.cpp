@@ -1,5 +1,6 @@
 #include "instrument/modStatistic.h"
 
+#include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
@@ -76,6 +77,12 @@ QString UnitOf(const DataStringRecord& header, int result)
     return result == 1 ? header.ResultUnit : header.Result2Unit;
 }
 
+// NoValue for a value that is not there, a NaN or infinity included.
+float PresentOrNoValue(float value)
+{
+    return IsPresentValue(value) ? value : NoValue;
+}
+
 void Raise(int16_t& count, int16_t& maxCount)
 {
     if (count < std::numeric_limits<int16_t>::max())
@@ -91,8 +98,22 @@ void Raise(int16_t& count, int16_t& maxCount)
 
 Statistics CalcMeanSdCvCi(const std::vector<TestValue>& values)
 {
+    // Every test of a block carries the block's units; the first test that
+    // counts speaks for all.
+    for (size_t i = 1; i < values.size(); ++i) {
+        if (!values[i].Deleted)
+            return CalcMeanSdCvCi(values, values[i].Unit1);
+    }
+    return CalcMeanSdCvCi(values, std::string());
+}
+
+Statistics CalcMeanSdCvCi(const std::vector<TestValue>& values, const std::string& resultUnitCode)
+{
     Statistics s = MakeEmptyStatistics();
-    bool passFail = false;
+    // One decision for the whole result: a test of another unit among them
+    // (from a damaged or foreign file) must not turn a measured result into
+    // a share of passes, or the other way round.
+    const bool passFail = IsPassFail(resultUnitCode);
     int32_t present1 = 0;
     int32_t present2 = 0;
     for (size_t i = 1; i < values.size(); ++i) {
@@ -100,28 +121,24 @@ Statistics CalcMeanSdCvCi(const std::vector<TestValue>& values)
         if (test.Deleted)
             continue;
         ++s.Count;
-        if (test.Value1 != NoValue) {
+        if (IsPresentValue(test.Value1)) {
             ++present1;
             s.Sum1 += test.Value1;
-            if (test.Unit1 == PassFailUnitCode) {
-                passFail = true;
-                s.Min1 = NoValue;
-                s.Max1 = NoValue;
-            } else {
+            if (!passFail) {
                 s.SumSq1 += static_cast<double>(test.Value1) * test.Value1;
                 TakeExtremes(test.Value1, s.Min1, s.Max1);
             }
         }
-        if (test.Value2 != NoValue) {
+        if (IsPresentValue(test.Value2)) {
             ++present2;
             s.Sum2 += test.Value2;
             s.SumSq2 += static_cast<double>(test.Value2) * test.Value2;
             TakeExtremes(test.Value2, s.Min2, s.Max2);
         }
     }
-    // A pass/fail result where every test failed still has its share of
-    // passes: 0.
-    if (present1 > 0 && (s.Sum1 > 0 || passFail))
+    // A measured result has a mean only when its sum is above 0; a pass/fail
+    // result has its share of passes, 0 when every test failed.
+    if (present1 > 0 && (s.Sum1 > 0 || (passFail && s.Sum1 >= 0)))
         s.Mean1 = static_cast<float>(s.Sum1 / present1);
     if (present2 > 0 && s.Sum2 > 0)
         s.Mean2 = static_cast<float>(s.Sum2 / present2);
@@ -198,8 +215,7 @@ Histogram ComputeHistogram(const Protocol& protocol, int property, int result)
     const float upper = Upper(definition, r);
     // The classes are laid out from the nominal value and both limits; without
     // a band there is nothing to lay out.
-    if (nominal == NoValue || lower == NoValue || upper == NoValue || !(upper > lower)
-        || !std::isfinite(nominal) || !std::isfinite(lower) || !std::isfinite(upper))
+    if (!IsPresentValue(nominal) || !IsPresentValue(lower) || !IsPresentValue(upper) || !(upper > lower))
         return MakeEmptyHistogram();
 
     Histogram h = MakeEmptyHistogram();
@@ -218,7 +234,9 @@ Histogram ComputeHistogram(const Protocol& protocol, int property, int result)
         for (size_t i = 1; i < block->Values.size(); ++i) {
             const TestValue& test = block->Values[i];
             const float value = ValueOf(test, r);
-            if (test.Deleted || value == NoValue)
+            // A NaN or infinity from a damaged file is as missing as NoValue;
+            // as a class index it would be undefined.
+            if (test.Deleted || !IsPresentValue(value))
                 continue;
             const double k = RoundHalfEven((value - start) / width);
             if (k < 0)
@@ -242,19 +260,19 @@ Profile ComputeProfile(const Protocol& protocol, int property, int result)
     if (IsPassFailProperty(header))
         return MakeEmptyProfile();
     const float nominal = Nominal(definition, r);
-    if (nominal == NoValue)
+    if (!IsPresentValue(nominal))
         return MakeEmptyProfile();
 
     Profile profile = MakeEmptyProfile();
     profile.Nominal = nominal;
-    profile.Lower = Lower(definition, r);
-    profile.Upper = Upper(definition, r);
+    profile.Lower = PresentOrNoValue(Lower(definition, r));
+    profile.Upper = PresentOrNoValue(Upper(definition, r));
     profile.Unit = UnitOf(header, r);
     const PropertyBlock* block = BlockOf(protocol, property);
     if (block) {
         for (size_t i = 1; i < block->Values.size(); ++i) {
             if (!block->Values[i].Deleted)
-                profile.Values.push_back(ValueOf(block->Values[i], r));
+                profile.Values.push_back(PresentOrNoValue(ValueOf(block->Values[i], r)));
         }
     }
     return profile;
@@ -313,18 +331,20 @@ DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue
     const int r = result == 1 ? 1 : 2;
     const int property = protocol.CurrentProperty;
     const TestDefinition definition = PropertyTestDefinition(protocol, property);
-    if (IsPassFailProperty(ParseDataString(definition.HeaderImage)) || selectedValue == NoValue)
+    if (IsPassFailProperty(ParseDataString(definition.HeaderImage)) || !IsPresentValue(selectedValue))
         return MakeEmptyDeviationData();
 
+    // The statistics come from the file as stored; what is not finite there
+    // is drawn as missing.
     DeviationData d = MakeEmptyDeviationData();
-    d.Nominal = Nominal(definition, r);
-    d.Lower = Lower(definition, r);
-    d.Upper = Upper(definition, r);
+    d.Nominal = PresentOrNoValue(Nominal(definition, r));
+    d.Lower = PresentOrNoValue(Lower(definition, r));
+    d.Upper = PresentOrNoValue(Upper(definition, r));
     if (const PropertyBlock* block = BlockOf(protocol, property)) {
         const Statistics& s = block->Stats;
-        d.Min = r == 1 ? s.Min1 : s.Min2;
-        d.Max = r == 1 ? s.Max1 : s.Max2;
-        d.Mean = r == 1 ? s.Mean1 : s.Mean2;
+        d.Min = PresentOrNoValue(r == 1 ? s.Min1 : s.Min2);
+        d.Max = PresentOrNoValue(r == 1 ? s.Max1 : s.Max2);
+        d.Mean = PresentOrNoValue(r == 1 ? s.Mean1 : s.Mean2);
     }
     d.Value = selectedValue;
     return d;
@@ -332,13 +352,13 @@ DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue
 
 void DefaultLimitsFromMean(const Statistics& statistics, TestDefinition& definition)
 {
-    if (statistics.Mean1 != NoValue && !definition.Defined1) {
+    if (IsPresentValue(statistics.Mean1) && !definition.Defined1) {
         const float d = statistics.Mean1 / 100.0f * 10.0f;
         definition.Nominal1 = statistics.Mean1;
         definition.Lower1 = statistics.Mean1 - d;
         definition.Upper1 = d + statistics.Mean1;
     }
-    if (statistics.Mean2 != NoValue && !definition.Defined2) {
+    if (IsPresentValue(statistics.Mean2) && !definition.Defined2) {
         const float d = statistics.Mean2 / 100.0f * 10.0f;
         definition.Nominal2 = statistics.Mean2;
         definition.Lower2 = statistics.Mean2 - d;

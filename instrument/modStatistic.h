@@ -7,15 +7,21 @@
 #include "instrument/ChartRecords.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The statistics of the tests 1 to n of a block (element 0 is never read).
 // Deleted tests are left out. Count is the number of tests not deleted,
 // whether or not their values are present; the mean, CV and CI of each result
-// are taken over the values present. A pass/fail result 1 (unit code "y") is
-// only summed: its mean is the share of passes, and neither result gets a CV
-// or CI then. Whatever is not computed is NoValue.
+// are taken over the values present (a NaN or infinity counts as missing). A
+// measured result has a mean only when its sum is above 0. Whether result 1
+// is pass/fail is decided once for the block by its unit code ("y"), not test
+// by test: a pass/fail result is only summed, its mean is the share of passes
+// (0 when every test failed), it has no minimum or maximum, and neither
+// result gets a CV or CI then. Whatever is not computed is NoValue.
+// Without a unit code, the block's is that of its first test not deleted.
 Statistics CalcMeanSdCvCi(const std::vector<TestValue>& values);
+Statistics CalcMeanSdCvCi(const std::vector<TestValue>& values, const std::string& resultUnitCode);
 
 // The two-sided 95 % quantile of Student's t for n values (n - 1 degrees of
 // freedom), as the table rounds it; 1.96 below 2 and from 1000 on.
@@ -39,11 +45,13 @@ ReportFormItem CurrentFormItem(const Protocol& protocol);
 // means 2) of property p: class 20 holds the nominal, 10 and 30 the limits of a
 // symmetric band. A pass/fail property, a missing nominal value, a missing
 // limit or an upper limit not above the lower one give the empty histogram.
+// Missing values (NoValue, NaN, infinity) are not counted.
 Histogram ComputeHistogram(const Protocol& protocol, int property, int result);
 
 // The values of result r of property p in test order from element 1 (deleted
-// tests left out, missing values kept as NoValue). A pass/fail property or a
-// missing nominal value gives the empty profile.
+// tests left out, missing values, NaN and infinity included, kept as
+// NoValue). A pass/fail property or a missing nominal value gives the empty
+// profile.
 Profile ComputeProfile(const Protocol& protocol, int property, int result);
 
 // A profile of more than 100 values thinned to a minimum and maximum per run
@@ -56,8 +64,9 @@ Profile ReduceProfile(const Profile& profile);
 void MinMaxInRange(const Profile& profile, int step, int end, float& min, float& max);
 
 // Limits and nominal of result r of the current property, its block's
-// minimum, maximum and mean, and the selected value. A pass/fail property or
-// a missing selected value gives the empty record.
+// minimum, maximum and mean, and the selected value; any of them that is not
+// finite is NoValue. A pass/fail property or a missing selected value gives
+// the empty record.
 DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue, int result);
 
 // For a result without a defined nominal, shows the mean as nominal with

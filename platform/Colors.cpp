@@ -33,6 +33,11 @@ QColor ToQColor(int32_t colour)
         case 0x08: return palette.color(QPalette::Text);
         case 0x0F: return palette.color(QPalette::Button);
         case 0x12: return palette.color(QPalette::ButtonText);
+        case 0x0D: return palette.color(QPalette::Highlight);
+        case 0x0E: return palette.color(QPalette::HighlightedText);
+        case 0x10: return palette.color(QPalette::Dark);
+        case 0x17: return palette.color(QPalette::ToolTipText);
+        case 0x18: return palette.color(QPalette::ToolTipBase);
         default: return QColor(0, 0, 0);
         }
     }

@@ -19,6 +19,11 @@ constexpr int32_t vbWindowBackground = static_cast<int32_t>(0x80000005u);
 constexpr int32_t vbWindowText = static_cast<int32_t>(0x80000008u);
 constexpr int32_t vbButtonFace = static_cast<int32_t>(0x8000000Fu);
 constexpr int32_t vbButtonText = static_cast<int32_t>(0x80000012u);
+constexpr int32_t vbHighlight = static_cast<int32_t>(0x8000000Du);
+constexpr int32_t vbHighlightText = static_cast<int32_t>(0x8000000Eu);
+constexpr int32_t vbButtonShadow = static_cast<int32_t>(0x80000010u);
+constexpr int32_t vbInfoText = static_cast<int32_t>(0x80000017u);
+constexpr int32_t vbInfoBackground = static_cast<int32_t>(0x80000018u);
 
 // The colour value of red, green and blue; each part is limited to 0..255.
 int32_t RGB(int red, int green, int blue);

@@ -13,10 +13,16 @@
 #include <vector>
 
 QString DecimalSeparator = QStringLiteral(".");
+QString GroupSeparator;
 
 QString ReadLocaleDecimalSeparator()
 {
     return QLocale::system().decimalPoint();
+}
+
+QString ReadLocaleGroupSeparator()
+{
+    return QLocale::system().groupSeparator();
 }
 
 namespace {
@@ -26,14 +32,26 @@ QString DecimalSep()
     return DecimalSeparator.isEmpty() ? QStringLiteral(".") : DecimalSeparator;
 }
 
-// The group separator follows from the decimal separator rather than from the
-// locale's own data: with "." it is ",", with anything else it is ".". Tests
-// that pin DecimalSeparator thus get a consistent pair, and a locale whose
-// own group separator is a blank (fr_FR) still reads and writes numbers that
-// the user can type on the keyboard.
+// The locale's own group separator; without one (or with one that clashes
+// with the decimal separator, as when only that was pinned) it follows from
+// the decimal separator: with "." it is ",", with anything else it is ".".
 QString GroupSep()
 {
+    if (!GroupSeparator.isEmpty() && GroupSeparator != DecimalSep())
+        return GroupSeparator;
     return DecimalSep() == QLatin1String(".") ? QStringLiteral(",") : QStringLiteral(".");
+}
+
+// The length of a group separator at the start of the text, or 0. A separator
+// that is a kind of blank is also typed as a blank or a no-break space.
+qsizetype GroupSeparatorAt(QStringView text, const QString& groupSep)
+{
+    if (text.startsWith(groupSep))
+        return groupSep.size();
+    const bool blankLike = groupSep.size() == 1 && groupSep.front().category() == QChar::Separator_Space;
+    if (blankLike && !text.isEmpty() && (text.front() == u' ' || text.front() == u'\u00A0'))
+        return 1;
+    return 0;
 }
 
 // Reads a plain ASCII number ("-12.5e3") without regard to the C library's
@@ -260,9 +278,9 @@ bool ParseLocaleNumber(const QString& text, double& value)
             ascii.push_back(static_cast<char>(c));
             ++mantissaDigits;
             ++i;
-        } else if (mantissaDigits > 0 && view.mid(i).startsWith(groupSep) && i + groupSep.size() < n
-                   && IsDigit(view[i + groupSep.size()].unicode())) {
-            i += groupSep.size();
+        } else if (const qsizetype g = mantissaDigits > 0 ? GroupSeparatorAt(view.mid(i), groupSep) : 0;
+                   g > 0 && i + g < n && IsDigit(view[i + g].unicode())) {
+            i += g;
         } else {
             break;
         }

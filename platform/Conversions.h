@@ -10,6 +10,12 @@
 extern QString DecimalSeparator;
 // Reads the separator of QLocale::system().
 QString ReadLocaleDecimalSeparator();
+// The locale's own thousands separator (fr_FR a narrow no-break space, de_CH
+// "’"), read once at start-up beside the decimal separator. While it is empty,
+// or when it equals the decimal separator (a test pinned only that one), the
+// pair follows from the decimal separator: "," beside ".", else ".".
+extern QString GroupSeparator;
+QString ReadLocaleGroupSeparator();
 
 // The leading number of a text: blanks, tabs and line feeds are skipped
 // anywhere, "." is the only decimal point, "E" or "D" start an exponent,
@@ -19,7 +25,8 @@ double Val(const std::string& text);
 
 // True when the whole text (blanks around it allowed) is a number in the
 // locale's notation: optional sign, digits with group separators, one decimal
-// separator, optional exponent.
+// separator, optional exponent. Where the group separator is a kind of blank
+// (fr_FR), a blank or a no-break space between digits groups as well.
 bool IsNumeric(const QString& text);
 
 // The shortest text of a number as the original platform writes it: up to 15
@@ -49,6 +56,7 @@ double RoundHalfEven(double value);
 // "," for thousands grouping, an exponent part "E+00"/"E-00", literal
 // characters, and up to three sections separated by ";" (positive, negative,
 // zero). Rounding is half away from zero, as the original Format does.
-// The output uses DecimalSeparator and "," grouping becomes the locale's group separator.
+// The output uses DecimalSeparator and "," grouping becomes the locale's own
+// group separator (see GroupSeparator).
 // A negative value that shows as zero is written without its sign ("0.00").
 QString Format(double value, const QString& pattern);

@@ -35,7 +35,11 @@ QChar Cp1252ToChar(unsigned char byte)
 char ToCp1252Char(QChar ch)
 {
     const int byte = ByteOf(ch.unicode());
-    return static_cast<char>(byte < 0 ? '?' : byte);
+    if (byte >= 0)
+        return static_cast<char>(byte);
+    // A blank the code page lacks (the narrow no-break space that groups
+    // thousands in fr_FR) stays a blank.
+    return ch.category() == QChar::Separator_Space ? ' ' : '?';
 }
 
 bool IsCp1252Char(QChar ch)

@@ -59,8 +59,15 @@ public:
 };
 
 // The box the program shows for a request: icon, title, text with plain line
-// feeds, buttons with their captions, default and escape buttons; not shown yet.
+// feeds, buttons with their captions, default button; not shown yet. It is at
+// least MessageBoxTitleWidth wide, so that the title bar shows the whole title.
+// Escape and the close box answer an OK box with OK; a Yes/No box has no
+// close box and is closed only by its buttons (a question is never answered
+// by a key that does not say which answer it means).
 std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest& request, QWidget* parent = nullptr);
+// The width a box needs for its whole title in the title bar: the title in a
+// bold title-bar font and room for the window icon and the title bar's buttons.
+int MessageBoxTitleWidth(const QString& title);
 // The answer of the request's box for the result of its exec() (a standard button).
 int16_t AnswerOfBox(const MessageRequest& request, int result);
 

@@ -6,51 +6,83 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QValidator>
 
 namespace {
 
 int beepCount = 0;
 
-// Refuses an edit whose text fails the rule and cuts one that runs past the
-// limit. Qt takes the text a validator hands back, so the cut removes what
-// was just inserted before the caret, as a box's own maxLength would.
+// The box's own limit when no length is given.
+constexpr int kNoLimit = 32767;
+
+QChar NumberSeparator()
+{
+    return DecimalSeparator.isEmpty() ? QChar(u'.') : DecimalSeparator.front();
+}
+
+// Judges what one edit of the user puts into the box: the characters it
+// inserts, not the text as a whole, so that a text the program put there
+// (an older file may hold what cannot be typed now) does not block every
+// later edit, and deleting is always possible. A text the program sets is
+// taken as it stands. The length is kept by the box's own maxLength, which
+// cuts a paste to the limit and keeps the undo history whole; the beep comes
+// from the box's inputRejected signal, which both a refusal here and that cut
+// raise.
 class InputValidator : public QValidator {
 public:
-    InputValidator(bool numbers, int maxLength, QObject* parent)
-        : QValidator(parent), numbers_(numbers), maxLength_(maxLength)
+    InputValidator(bool numbers, QLineEdit* box)
+        : QValidator(box), numbers_(numbers), box_(box), last_(box->text())
     {
+        QObject::connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { last_ = text; });
+        QObject::connect(box, &QLineEdit::inputRejected, this, [] { InputBeep(); });
     }
 
     State validate(QString& input, int& pos) const override
     {
-        if (!(numbers_ ? IsNumberInputText(input) : IsStorableText(input))) {
-            InputBeep();
-            return Invalid;
+        (void)pos;
+        // A text set by the program resets the modified flag before it is
+        // checked; every edit of the user (typing, pasting, dropping, undo
+        // and redo of them) sets it.
+        if (!box_ || !box_->isModified())
+            return Acceptable;
+        const QString inserted = InsertedPart(last_, input);
+        if (!numbers_)
+            return IsStorableText(inserted) ? Acceptable : Invalid;
+        for (const QChar c : inserted) {
+            if (!(c >= u'0' && c <= u'9') && c != NumberSeparator())
+                return Invalid;
         }
-        if (maxLength_ >= 0 && input.size() > maxLength_) {
-            InputBeep();
-            const int excess = static_cast<int>(input.size()) - maxLength_;
-            const int from = pos >= excess ? pos - excess : 0;
-            input.remove(from, excess);
-            pos = from;
-            if (input.size() > maxLength_)
-                input.truncate(maxLength_);
-        }
-        return Acceptable;
+        const qsizetype separators = input.count(NumberSeparator());
+        return separators <= std::max<qsizetype>(1, last_.count(NumberSeparator())) ? Acceptable : Invalid;
     }
 
 private:
+    // The characters an edit put in place of others: what lies between the
+    // common start and the common end of the texts before and after it.
+    static QString InsertedPart(const QString& before, const QString& after)
+    {
+        const qsizetype shorter = std::min(before.size(), after.size());
+        qsizetype head = 0;
+        while (head < shorter && before.at(head) == after.at(head))
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+            ++tail;
+        return after.mid(head, after.size() - head - tail);
+    }
+
     bool numbers_;
-    int maxLength_;
+    QPointer<QLineEdit> box_;
+    QString last_;
 };
 
 void Install(QLineEdit* box, bool numbers, int maxLength)
 {
     if (!box)
         return;
-    box->setMaxLength(32767);
-    box->setValidator(new InputValidator(numbers, maxLength, box));
+    box->setMaxLength(maxLength > 0 ? maxLength : kNoLimit);
+    box->setValidator(new InputValidator(numbers, box));
 }
 
 } // namespace
@@ -83,7 +115,7 @@ bool IsStorableText(const QString& text)
 
 bool IsNumberInputText(const QString& text)
 {
-    const QChar separator = DecimalSeparator.isEmpty() ? QChar(u'.') : DecimalSeparator.front();
+    const QChar separator = NumberSeparator();
     bool seenSeparator = false;
     for (const QChar c : text) {
         if (c >= u'0' && c <= u'9')

@@ -8,10 +8,13 @@
 // outside Windows-1252 (it would be stored as "?"). Number boxes take digits
 // and one decimal separator of the locale, without grouping.
 //
-// Both refuse such an edit whole, typed or pasted, with a beep; an edit that
-// makes the text longer than the box's limit is cut to the limit, also with a
-// beep. The limit is the maxLength given here (the box's own maxLength is
-// lifted, since Qt would cut silently).
+// Both refuse such an edit whole, typed, pasted or dropped, with a beep; an
+// edit that makes the text longer than the box's limit is cut to the limit,
+// also with a beep. The limit is the maxLength given here, kept as the box's
+// own maxLength, so a cut paste keeps what stands before the caret and undo
+// and redo work as usual; 0 or less means no limit of its own. Only what an
+// edit inserts is judged: a text the program sets is taken as it stands (cut
+// to the limit, without a beep), and deleting is always possible.
 #include <QString>
 
 class QComboBox;

@@ -6,7 +6,9 @@
 #include "platform/MousePointer.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TextInput.h"
 #include "storage/modDisk.h"
+#include "platform/LoadedForms.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -16,6 +18,7 @@
 
 namespace {
 
+constexpr int16_t MsgInvalidEntry = 6;
 constexpr int16_t MsgDriveNotAvailable = 10;
 
 // The error of a folder that cannot be shown, as a folder list reports it:
@@ -31,6 +34,8 @@ SystemError FolderError(const QString& folder)
 DrivePathDialog::DrivePathDialog(QWidget* parent) : QDialog(parent)
 {
     RememberedDrive = QStringLiteral("/");
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
 
     fraPath = new QGroupBox(this);
     fraPath->setObjectName(QStringLiteral("fraPath"));
@@ -58,6 +63,15 @@ bool DrivePathDialog::eventFilter(QObject* watched, QEvent* event)
     if (watched == drvDrive && event->type() == QEvent::FocusIn)
         drvDrive_GotFocus();
     return QDialog::eventFilter(watched, event);
+}
+
+bool DrivePathDialog::ShownFolderIsStorable()
+{
+    if (IsStorableText(dirDirectory->Path()))
+        return true;
+    InputBeep();
+    ShowMessage(MsgInvalidEntry);
+    return false;
 }
 
 void DrivePathDialog::drvDrive_GotFocus()

@@ -33,6 +33,12 @@ public:
     void SetDrive(const QString& folder);
     void cmdCancel_Click();
 
+    // True when the folder shown can be stored in the settings file. The file
+    // holds Windows-1252: a folder whose path has other characters (or control
+    // characters) would come back as another folder at the next start, so it
+    // is refused with a beep and message 6, and the dialog stays open.
+    bool ShownFolderIsStorable();
+
     // Closing in any way unloads the dialog.
     void done(int result) override;
 

@@ -125,6 +125,7 @@ void frmDataSetting::SetCaptions(int16_t language)
 
 void frmDataSetting::cmdOK_Click()
 {
+    int16_t chosen = 0;
     for (int16_t n = 1; n <= 8; ++n) {
         const QRadioButton* button = optPort[static_cast<size_t>(n)];
         if (!button->isChecked())
@@ -133,8 +134,13 @@ void frmDataSetting::cmdOK_Click()
             ShowMessage(MsgPortNotAvailable);
             return;
         }
-        ComPort = n;
+        chosen = n;
     }
+    // Nothing is taken over while the folder is refused.
+    if (!ShownFolderIsStorable())
+        return;
+    if (chosen != 0)
+        ComPort = chosen;
     DataFolder = dirDirectory->Path();
     SaveSettings();
     accept();

@@ -90,6 +90,8 @@ void frmQDASSetting::SetCaptions(int16_t language)
 
 void frmQDASSetting::cmdOK_Click()
 {
+    if (!ShownFolderIsStorable())
+        return;
     QDASFolder = dirDirectory->Path();
     SaveSettings();
     accept();

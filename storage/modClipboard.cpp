@@ -42,18 +42,32 @@ const PropertyBlock& BlockOf(const Protocol& protocol, int property)
     return protocol.Blocks[static_cast<size_t>(property)];
 }
 
-const TestDefinition& DefinitionOf(const Protocol& protocol, int16_t testType)
+// The nominal values and limits the style prescribes for the test type:
+// those of a result whose Defined flag is off are NoValue, for a series'
+// style copy may carry a band derived from the mean for display. A value
+// that is not finite (a damaged file) is NoValue too.
+TestDefinition DefinitionOf(const Protocol& protocol, int16_t testType)
 {
-    static const TestDefinition none = MakeBlankTestDefinition();
     if (testType < 1 || testType > TestTypeCount)
-        return none;
-    return protocol.Style.Tests[static_cast<size_t>(testType)];
+        return MakeBlankTestDefinition();
+    TestDefinition definition = protocol.Style.Tests[static_cast<size_t>(testType)];
+    const auto prescribed = [](bool defined, float& value) {
+        if (!defined || !IsPresentValue(value))
+            value = NoValue;
+    };
+    prescribed(definition.Defined1, definition.Nominal1);
+    prescribed(definition.Defined1, definition.Lower1);
+    prescribed(definition.Defined1, definition.Upper1);
+    prescribed(definition.Defined2, definition.Nominal2);
+    prescribed(definition.Defined2, definition.Lower2);
+    prescribed(definition.Defined2, definition.Upper2);
+    return definition;
 }
 
 // "0.0" of a percentage, a TAB and "%"; empty for NoValue.
 QString PercentText(float value)
 {
-    if (value == NoValue)
+    if (!IsPresentValue(value))
         return QString();
     return Format(static_cast<double>(value), QStringLiteral("0.0")) + Tab + u'%';
 }
@@ -62,7 +76,7 @@ QString PercentText(float value)
 // value is missing.
 QString ValueCells(float value, const QString& unit, const TestDefinition& definition, int result)
 {
-    if (value == NoValue)
+    if (!IsPresentValue(value))
         return QString(Tab) + Tab;
     return clpNumber(value) + Tab + unit + Tab + LimitSign(value, definition, result);
 }
@@ -71,7 +85,7 @@ QString ValueCells(float value, const QString& unit, const TestDefinition& defin
 QString SecondValueCells(float value, const QString& unit, const TestDefinition& definition)
 {
     QString text(Tab);
-    if (value != NoValue)
+    if (IsPresentValue(value))
         text += clpNumber(value) + Tab + unit;
     return text + Tab + LimitSign(value, definition, 2);
 }
@@ -79,7 +93,7 @@ QString SecondValueCells(float value, const QString& unit, const TestDefinition&
 // The nominal value and limits: value and unit, or an empty pair.
 QString SetValueCells(float value, const QString& unit)
 {
-    if (value == NoValue)
+    if (!IsPresentValue(value))
         return QString(Tab);
     return clpNumber(value) + Tab + unit;
 }
@@ -87,7 +101,7 @@ QString SetValueCells(float value, const QString& unit)
 QString SecondSetValueCells(float value, const QString& unit)
 {
     QString text = QString(Tab) + Tab;
-    if (value != NoValue)
+    if (IsPresentValue(value))
         text += clpNumber(value) + Tab + unit;
     return text;
 }
@@ -141,8 +155,9 @@ QString clpLabelCell(const QString& label)
 
 QString clpNumber(float value)
 {
-    // An unset value is shown as an empty cell, not as the marker's magnitude.
-    if (value == NoValue)
+    // An unset value is shown as an empty cell, not as the marker's
+    // magnitude; so is a NaN or infinity from a damaged file.
+    if (!IsPresentValue(value))
         return QString();
     return FormatNumberText(value, 3);
 }
@@ -226,7 +241,7 @@ QString clpSingleValues(const Protocol& protocol, int property)
 {
     const int16_t testType = clpTestType(protocol, property);
     const PropertyBlock& block = BlockOf(protocol, property);
-    const TestDefinition& definition = DefinitionOf(protocol, testType);
+    const TestDefinition definition = DefinitionOf(protocol, testType);
     const bool two = clpTwoResults(testType);
     const QString deletedMark = PadText(clpSetTexts(Language).DeletedMark, 15, LeftAligned);
 
@@ -244,7 +259,7 @@ QString clpSingleValues(const Protocol& protocol, int property)
         else
             line += clpNumber(test.Value1) + Tab + UnitText(test.Unit1, Language) + Tab
                 + LimitSign(test.Value1, definition, 1);
-        if (two && test.Value2 != NoValue)
+        if (two && IsPresentValue(test.Value2))
             line += Tab + clpNumber(test.Value2) + Tab + UnitText(test.Unit2, Language) + Tab
                 + LimitSign(test.Value2, definition, 2);
         line += Tab;
@@ -268,7 +283,7 @@ QString clpStatistics(const Protocol& protocol, int property)
     const int16_t testType = clpTestType(protocol, property);
     const PropertyBlock& block = BlockOf(protocol, property);
     const Statistics& stats = block.Stats;
-    const TestDefinition& definition = DefinitionOf(protocol, testType);
+    const TestDefinition definition = DefinitionOf(protocol, testType);
     const bool two = clpTwoResults(testType);
     const DataStringRecord header = ParseDataString(block.Header);
     const QString unit1 = header.ResultUnit;
@@ -278,7 +293,7 @@ QString clpStatistics(const Protocol& protocol, int property)
 
     QString text = clpLabelCell(Caption("lblAvg"));
     if (passFail)
-        text += clpNumber(stats.Mean1 == NoValue ? NoValue : stats.Mean1 * 100) + Tab + percent + Tab;
+        text += clpNumber(IsPresentValue(stats.Mean1) ? stats.Mean1 * 100 : NoValue) + Tab + percent + Tab;
     else
         text += clpNumber(stats.Mean1) + Tab + unit1 + Tab + LimitSign(stats.Mean1, definition, 1);
     if (two)

@@ -31,7 +31,8 @@ void clpPutText(const QString& text);
 QString clpRule(char ruleCharacter);
 // The label fitted to 20 characters, left-aligned, and a TAB.
 QString clpLabelCell(const QString& label);
-// A number with 3 significant digits in the locale's notation; "" for NoValue.
+// A number with 3 significant digits in the locale's notation; "" for NoValue,
+// a NaN or an infinity.
 QString clpNumber(float value);
 // Date and time "date, hh:mm:ss" in the user's date format.
 QString clpDateTime(double date);
@@ -52,9 +53,13 @@ QString clpStyleBlock(const Protocol& protocol);
 QString clpParameterLine(const Protocol& protocol, int property);
 // Test parameters, dates and instrument of the property.
 QString clpInfoBlock(const Protocol& protocol, int property);
-// One line per stored test and the property's commentary.
+// One line per stored test and the property's commentary. Limit signs come
+// only from limits the style defines (Defined1, Defined2), never from a band
+// derived from the mean; a value that is missing or not finite is an empty
+// cell without a sign.
 QString clpSingleValues(const Protocol& protocol, int property);
-// Statistics, nominal values and limits of the property.
+// Statistics, nominal values and limits of the property; the nominal and
+// limit cells of a result the style does not define stay empty.
 QString clpStatistics(const Protocol& protocol, int property);
 
 // The test report text of the series' current property in the current

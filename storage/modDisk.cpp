@@ -18,6 +18,13 @@
 
 #include <cerrno>
 
+namespace {
+
+// The classic number of a file name that cannot be used.
+constexpr int32_t ErrBadFileName = 64;
+
+} // namespace
+
 QString dskBuildPath(const QString& folder, const QString& name)
 {
     return FindExistingPath(folder, name);
@@ -48,14 +55,19 @@ QString dskFileNameFromDate(double date, const QString& extension)
 
 bool dskEnsureFolder(const QString& root, const QString& sub)
 {
-    if (!IsExistingFolder(root))
+    // A failure leaves its reason in errno for a caller that logs it.
+    if (!IsExistingFolder(root)) {
+        errno = ENOENT;
         return false;
+    }
     const QString path = dskBuildPath(root, sub);
     const QFileInfo info(path);
     if (info.isDir())
         return true;
-    if (info.exists())
+    if (info.exists()) {
+        errno = EEXIST;
         return false;
+    }
     return QDir().mkdir(path);
 }
 
@@ -183,6 +195,14 @@ bool HomeTrashReady()
 
 } // namespace
 
+bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure)
+{
+    if (IsBareStoredName(name, allowStyleFolder))
+        return true;
+    WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, procedure);
+    return false;
+}
+
 bool dskDeleteFiles(const QString& folder, const QStringList& names)
 {
     QStringList paths;
@@ -190,13 +210,14 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
     {
         const MousePointerGuard hourglass(PointerHourglass);
         for (const QString& name : names) {
-            // The settings file is never deleted, whatever case it is asked for in.
-            if (name == QLatin1String("QUINTARA.DAT"))
+            // The program's own files are never deleted, whatever case they
+            // are asked for in; a name reaching outside the folder is refused.
+            if (IsProgramOwnFileName(name) || !dskCheckStoredName(name, true, QStringLiteral("dskDeleteFiles")))
                 continue;
             if (!dskFileExists(folder, name))
                 continue;
-            const QString path = dskBuildPath(folder, name);
-            if (QFileInfo(path).fileName().compare(QLatin1String("QUINTARA.DAT"), Qt::CaseInsensitive) == 0)
+            const QString path = StoredNamePath(folder, name, true);
+            if (path.isEmpty() || IsProgramOwnFileName(QFileInfo(path).fileName()))
                 continue;
             // The mode bits only: the "user" flags say what the running user may do.
             permissions.append(QFile::permissions(path)

@@ -29,6 +29,7 @@ QString dskFileNameFromDate(double date, const QString& extension);
 
 // True when the root folder exists and its subfolder (the name as given)
 // exists or was created. A subfolder that exists under another case counts.
+// On failure errno holds the reason.
 bool dskEnsureFolder(const QString& root, const QString& sub);
 
 // The first three bytes of an open file as text; "" when it is shorter.
@@ -51,10 +52,19 @@ void dskPutHeader(BinaryWriter& out, const char* magic);
 QStringList dskListFiles(const QString& folder);
 
 // Moves the listed files of the folder to the trash, skipping names that do
-// not exist and the settings file. A file the trash refuses stays where it is
-// with its attributes, and a log line names it. True when every existing
-// listed file went to the trash.
+// not exist and the program's own files (settings file and its copies, log,
+// lock, pending files, TEMP.QTA), whatever case they are asked for in. A
+// name may carry one style-folder part ("QTA123\"); any other name that is
+// not a bare file name is skipped with a log line. A file the trash refuses
+// stays where it is with its attributes, and a log line names it. True when
+// every existing listed file that may be deleted went to the trash.
 bool dskDeleteFiles(const QString& folder, const QStringList& names);
+
+// True when a name read from a file may be used as a path below its folder
+// (IsBareStoredName: a bare file name, with one style-folder part where
+// allowed); otherwise false and one log line (64, bad file name) under the
+// procedure's name.
+bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure);
 
 // Free space of the file system holding the folder, in megabytes; -1 when
 // it cannot be read (a missing folder, a drive letter).

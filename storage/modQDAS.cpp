@@ -23,6 +23,14 @@ namespace {
 
 const char* const WriterName = "qdasPutTestReportAction";
 
+// The K0002 attribute of a value that is not there.
+constexpr int MissingValueAttribute = 256;
+
+float PresentOrNoValue(float value)
+{
+    return IsPresentValue(value) ? value : NoValue;
+}
+
 QString Field(const QString& text, int maxLength)
 {
     return Trim(text).left(maxLength);
@@ -140,9 +148,13 @@ QdasCharacteristic qdasFillCharacteristic(int16_t testType, int16_t resultNumber
     const QString caption = ResultLabels(testType, resultNumber, Language);
     if (!caption.isEmpty())
         characteristic.K2090 += QStringLiteral(" - ") + caption;
-    characteristic.K2101 = first ? definition.Nominal1 : definition.Nominal2;
-    characteristic.K2110 = first ? definition.Lower1 : definition.Lower2;
-    characteristic.K2111 = first ? definition.Upper1 : definition.Upper2;
+    // Only tolerances the style prescribes are sent: a series' style copy may
+    // carry nominal and limits derived from the mean for display, with the
+    // result still undefined.
+    const bool defined = first ? definition.Defined1 : definition.Defined2;
+    characteristic.K2101 = defined ? PresentOrNoValue(first ? definition.Nominal1 : definition.Nominal2) : NoValue;
+    characteristic.K2110 = defined ? PresentOrNoValue(first ? definition.Lower1 : definition.Lower2) : NoValue;
+    characteristic.K2111 = defined ? PresentOrNoValue(first ? definition.Upper1 : definition.Upper2) : NoValue;
     const DataStringRecord expected = ParseDataString(definition.HeaderImage);
     characteristic.K2142 = first ? expected.ResultUnit : expected.Result2Unit;
     characteristic.K8500 = definition.TestCount;
@@ -154,7 +166,7 @@ QdasCharacteristic qdasFillCharacteristic(int16_t testType, int16_t resultNumber
         if (test.Deleted)
             continue;
         QdasValue value;
-        value.K0001 = first ? test.Value1 : test.Value2;
+        value.K0001 = PresentOrNoValue(first ? test.Value1 : test.Value2);
         value.K0004 = test.TestTime;
         value.K0006 = test.K0006;
         value.K0008 = operatorNumber;
@@ -214,11 +226,11 @@ QString qdasFileText(const QdasFile& file)
         const QdasCharacteristic& ch = file.Characteristics[static_cast<size_t>(c)];
         AddKeyLine(lines, "K2090", c, Field(ch.K2090, 40));
         // An unset nominal or limit is left out rather than sent as a number.
-        if (ch.K2101 != NoValue)
+        if (IsPresentValue(ch.K2101))
             AddKeyLine(lines, "K2101", c, DfqNumber(ch.K2101));
-        if (ch.K2110 != NoValue)
+        if (IsPresentValue(ch.K2110))
             AddKeyLine(lines, "K2110", c, DfqNumber(ch.K2110));
-        if (ch.K2111 != NoValue)
+        if (IsPresentValue(ch.K2111))
             AddKeyLine(lines, "K2111", c, DfqNumber(ch.K2111));
         AddKeyLine(lines, "K2142", c, Field(ch.K2142, 20));
         AddKeyLine(lines, "K8500", c, QString::number(ch.K8500));
@@ -232,10 +244,15 @@ QString qdasFileText(const QdasFile& file)
             if (v >= ch.Values.size())
                 continue;
             const QdasValue& value = ch.Values[v];
-            // A missing value is no measurement; its group is left out.
-            if (value.K0001 == NoValue)
-                continue;
-            AddKeyLine(lines, "K0001", c, DfqNumber(value.K0001));
+            // A missing value keeps its group, so that the n-th groups of all
+            // characteristics stay one test; the attribute 256 tells the
+            // receiver to pass the value over, and no stand-in number is sent.
+            if (IsPresentValue(value.K0001)) {
+                AddKeyLine(lines, "K0001", c, DfqNumber(value.K0001));
+            } else {
+                AddKeyLine(lines, "K0001", c, DfqNumber(0));
+                AddKeyLine(lines, "K0002", c, QString::number(MissingValueAttribute));
+            }
             AddKeyLine(lines, "K0004", c, DfqTime(value.K0004));
             AddKeyLine(lines, "K0006", c, Field(value.K0006, 14));
             AddKeyLine(lines, "K0008", c, QString::number(value.K0008));

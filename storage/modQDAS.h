@@ -20,7 +20,10 @@ bool qdasExportTestReport(const Protocol& protocol);
 QdasFile qdasFileOfProperty(const Protocol& protocol, int property);
 
 // One characteristic: result 1 or 2 of the property's test type, with one
-// value per test that is not deleted, in stored order.
+// value per test that is not deleted, in stored order. Nominal value and
+// limits are those the style defines for the result (NoValue when its
+// Defined flag is not set, whatever the series' style copy holds); a value
+// that is missing or not finite is NoValue.
 QdasCharacteristic qdasFillCharacteristic(int16_t testType, int16_t resultNumber,
                                           const Protocol& protocol, const PropertyBlock& block);
 
@@ -34,8 +37,10 @@ QString qdasFileName(double date, const QString& extension);
 QString qdasFreeFileName(const QString& folder, double date, const QString& extension);
 
 // The text of the file, lines ended by CR LF. A nominal value or limit that
-// is not set (NoValue) leaves its line out, and so does the value group of a
-// test whose value is NoValue: no stand-in number reaches the receiver.
+// is not set (NoValue) leaves its line out. A test whose value is missing
+// keeps its value group, with "K0001/c 0.00" followed by "K0002/c 256" (the
+// attribute by which receivers pass the value over), so the n-th groups of
+// all characteristics belong to one test and no stand-in number is read.
 QString qdasFileText(const QdasFile& file);
 
 // Writes the file into the folder (an existing file is replaced). A folder

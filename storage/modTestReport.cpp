@@ -10,12 +10,12 @@
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -31,6 +31,8 @@ constexpr int32_t ErrPathFileAccess = 75;
 constexpr int32_t ErrInputPastEnd = 62;
 // Subscript out of range: an index the record carries lies outside its array.
 constexpr int32_t ErrSubscriptOutOfRange = 9;
+// Bad file name: a name read from a file that cannot be used as one.
+constexpr int32_t ErrBadFileName = 64;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -41,29 +43,24 @@ QString FolderKey(const QString& folder)
     return key;
 }
 
-std::string ReportFileBytes(const Protocol& record)
+// Replaces the file at path with the report, whole and at once: a failed
+// write (a full disk included) leaves the earlier file as it was. With
+// permissions, the new file has them from the moment it takes the name.
+bool WriteReportFile(const QString& path, const Protocol& record,
+                     QFileDevice::Permissions permissions = QFileDevice::Permissions())
 {
     BinaryWriter out;
     dskPutHeader(out, ReportMagic);
     PutRecord(out, record);
-    return out.Bytes();
-}
-
-// Replaces the file at path with the report, whole and at once: the new
-// content goes to a temporary file beside it that takes the name only when
-// complete, so a failed write leaves the earlier file as it was.
-bool WriteReportFile(const QString& path, const Protocol& record)
-{
-    const std::string bytes = ReportFileBytes(record);
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)
-        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
-        && file.commit())
-        return true;
-    const SystemError error = ErrorFromFile(file);
-    file.cancelWriting();
-    WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
-    return false;
+    SystemError error;
+    if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
+        WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+        return false;
+    }
+    if (out.TextsCut() > 0)
+        WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(out.TextsCut()).arg(path),
+                 QStringLiteral("dskPutTestReportAction"));
+    return true;
 }
 
 enum class Existing {
@@ -75,8 +72,12 @@ enum class Existing {
 // The writer behind dskPutTestReportAction. Refusing must be decided here:
 // root ignores write bits, so they cannot keep an earlier report.
 bool PutTestReport(const QString& folder, const QString& name, const Protocol& record,
-                   bool useStyleFolder, Existing existing, QString* writtenPath)
+                   bool useStyleFolder, Existing existing, QFileDevice::Permissions permissions)
 {
+    // A stored relative name may carry its style folder; one that goes into
+    // the style folder is a bare file name.
+    if (!dskCheckStoredName(name, !useStyleFolder, QStringLiteral("dskPutTestReportAction")))
+        return false;
     QString target = folder;
     if (!IsExistingFolder(folder)) {
         target = ProgramFolder();
@@ -86,8 +87,12 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     QString directory = target;
     if (useStyleFolder) {
         const QString styleFolder = dskStyleFolderName(record.Style.Name);
+        errno = 0;
         if (!dskEnsureFolder(target, styleFolder)) {
-            const SystemError error = ErrorFromErrno(ENOENT, dskBuildPath(dskBuildPath(target, styleFolder), name));
+            // The reason the folder could not be made (a read-only mount, a
+            // file of that name); a missing path when none is known.
+            const int reason = errno != 0 ? errno : ENOENT;
+            const SystemError error = ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name));
             WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
             return false;
         }
@@ -100,8 +105,12 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     }
     // Only a replacement looks for a file of that name in another case; the
     // other two write the exact name.
-    const QString path =
-        existing == Existing::Replace ? dskBuildPath(directory, name) : JoinPath(directory, name);
+    const QString path = existing == Existing::Replace ? StoredNamePath(directory, name, !useStyleFolder)
+                                                       : JoinPath(directory, name);
+    if (path.isEmpty()) {
+        WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, QStringLiteral("dskPutTestReportAction"));
+        return false;
+    }
     if (existing == Existing::ReplaceExact) {
         // The program's own fixed names: reading an older layout may have
         // left the earlier file of the name read-only.
@@ -115,11 +124,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("dskPutTestReportAction"));
         return false;
     }
-    if (!WriteReportFile(path, record))
-        return false;
-    if (writtenPath)
-        *writtenPath = path;
-    return true;
+    return WriteReportFile(path, record, permissions);
 }
 
 // The indexes a series carries into its own arrays: the report form in use,
@@ -209,15 +214,18 @@ QString dskStyleFolderName(const QString& styleName)
         // A character outside the code page is stored as "?" and counts as
         // one, whatever its upper-case form, so a name gives the same folder
         // before and after it went through the settings file.
-        char byte = '?';
+        char16_t unit = u'?';
         if (code <= 0xFFFF && IsCp1252Char(QChar(static_cast<char16_t>(code)))) {
             const QChar ch(static_cast<char16_t>(code));
             const QChar upper = ch.toUpper();
             // Only an upper-case form the code page holds replaces the
             // character, so names keep the number they had on Windows.
-            byte = ToCp1252Char(IsCp1252Char(upper) ? upper : ch);
+            unit = (IsCp1252Char(upper) ? upper : ch).unicode();
         }
-        sum += static_cast<unsigned char>(byte);
+        // The low byte of the 16-bit character code, not the code-page byte:
+        // "’" (U+2019) adds 0x19, "€" (U+20AC) 0xAC, so the reports of an
+        // existing installation are found in the folder they were stored in.
+        sum += unit & 0xFFu;
     }
     return QStringLiteral("QTA%1").arg((sum & 255u) + 1u, 3, 10, QChar(u'0'));
 }
@@ -225,6 +233,9 @@ QString dskStyleFolderName(const QString& styleName)
 bool dskIsTestReportFile(const QString& folder, const QString& name)
 {
     if (name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) != 0)
+        return false;
+    // A stored relative name ("QTA123\...") must not reach outside the folder.
+    if (!dskCheckStoredName(name, true, QStringLiteral("dskIsTestReportFile")))
         return false;
     if (!dskFileExists(folder, name))
         return false;
@@ -241,11 +252,15 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
     return dskReadVersion(file) != NoValue;
 }
 
-Protocol dskGetTestReport(const QString& folder, const QString& name)
+Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed)
 {
+    if (writeBackFailed)
+        *writeBackFailed = false;
     if (!dskIsTestReportFile(folder, name))
         return EmptyProtocol;
-    const QString path = dskBuildPath(folder, name);
+    const QString path = StoredNamePath(folder, name, true);
+    if (path.isEmpty())
+        return EmptyProtocol;
     Protocol record;
     bool converted = false;
     if (!ReadReport(path, record, converted))
@@ -254,10 +269,15 @@ Protocol dskGetTestReport(const QString& folder, const QString& name)
         // Written back at once in the current layout, to the file that was
         // read whatever the case of its name, and read-only again afterwards.
         SetAttr(path, AttrArchive);
-        const bool written = WriteReportFile(path, record);
+        const bool written = WriteReportFile(path, record, ReadOnlyPermissions);
         SetAttr(path, AttrReadOnly + AttrArchive);
-        if (!written)
-            ShowMessage(32);
+        // A caller that reads many reports says so once for all of them.
+        if (!written) {
+            if (writeBackFailed)
+                *writeBackFailed = true;
+            else
+                ShowMessage(32);
+        }
     }
     return record;
 }
@@ -265,17 +285,14 @@ Protocol dskGetTestReport(const QString& folder, const QString& name)
 bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
                             bool useStyleFolder)
 {
-    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, nullptr);
+    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, QFileDevice::Permissions());
 }
 
 bool dskSaveNewTestReport(const Protocol& record)
 {
     const QString name = dskFileNameFromDate(record.Date, QString::fromLatin1(ReportExtension));
-    QString path;
-    if (!PutTestReport(DataFolder, name, record, true, Existing::Refuse, &path))
-        return false;
-    SetAttr(path, AttrReadOnly + AttrArchive);
-    return true;
+    // Read-only from the moment it has its name, so no kill leaves it writable.
+    return PutTestReport(DataFolder, name, record, true, Existing::Refuse, ReadOnlyPermissions);
 }
 
 QStringList dskCurveFileNames(const Protocol& record)
@@ -285,8 +302,18 @@ QStringList dskCurveFileNames(const Protocol& record)
         const std::vector<TestValue>& values = record.Blocks[b].Values;
         for (std::size_t i = 1; i < values.size(); ++i) {
             const std::string& curveFile = values[i].CurveFile;
-            if (!curveFile.empty() && curveFile.find("KR") == std::string::npos)
-                names.append(FromCp1252(curveFile));
+            if (curveFile.empty() || curveFile.find("KR") != std::string::npos)
+                continue;
+            // The names are read, rewritten and deleted in the data folder:
+            // one that reaches outside it, or names one of the program's own
+            // files, is no curve.
+            const QString name = FromCp1252(curveFile);
+            if (!IsBareStoredName(name) || IsProgramOwnFileName(name)) {
+                WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name,
+                         QStringLiteral("dskCurveFileNames"));
+                continue;
+            }
+            names.append(name);
         }
     }
     return names;
@@ -294,5 +321,5 @@ QStringList dskCurveFileNames(const Protocol& record)
 
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record)
 {
-    return PutTestReport(folder, name, record, false, Existing::ReplaceExact, nullptr);
+    return PutTestReport(folder, name, record, false, Existing::ReplaceExact, QFileDevice::Permissions());
 }

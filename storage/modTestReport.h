@@ -12,26 +12,35 @@
 #include <QStringList>
 
 // "QTA" and three digits 001 to 256 from the trimmed, upper-cased style name:
-// the sum of its Windows-1252 bytes, low eight bits, plus one. Styles whose
-// names give the same number share a folder.
+// the sum of the low bytes of its 16-bit character codes ("Ä" 196, "’"
+// U+2019 0x19), low eight bits, plus one. A character outside Windows-1252
+// counts as "?", and a character keeps its own code where its upper-case form
+// lies outside Windows-1252. Styles whose names give the same number share a
+// folder.
 QString dskStyleFolderName(const QString& styleName);
 
 // True when the file exists (case ignored), its name ends in "QTA" (case
 // ignored), it is longer than 3 bytes, begins with "QTA" and carries a
-// numeric version. An error while reading it is logged and gives False.
+// numeric version. An error while reading it, or a name that is no bare file
+// name (one style-folder part allowed), is logged and gives False.
 bool dskIsTestReportFile(const QString& folder, const QString& name);
 
-// The series in a report file, in the current layout. A file of an older
-// version is converted and written back as "8.0" at once (message 32 when
-// that fails; the converted series is returned all the same). A file that is
-// not a test report gives the empty Protocol; a damaged one gives the empty
+// The series in a report file, in the current layout; the name may carry one
+// style-folder part ("QTA123\name.QTA"). A file of an older version is
+// converted and written back as "8.0" at once; when that write-back fails,
+// the converted series is returned all the same and the failure is reported
+// through writeBackFailed, or, without it, by message 32 (a caller that reads
+// one report). A caller that reads many passes writeBackFailed and shows the
+// message once. A file that is not a test report gives the empty Protocol; a
+// damaged one, or a name that reaches outside the folder, gives the empty
 // Protocol and one log line, never a partial record.
-Protocol dskGetTestReport(const QString& folder, const QString& name);
+Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed = nullptr);
 
 // Writes a whole report file: "QTA", the version "8.0", the packed series.
 // With useStyleFolder the file goes into the style folder of the series'
 // style below the folder (created when missing), else into the folder itself
-// (the name may hold a subfolder, "\" or "/"). A folder that does not exist
+// (the name may hold its style folder, "\" or "/"; any other name that is
+// not a bare file name is refused and logged). A folder that does not exist
 // is replaced by the program folder, and when it was DataFolder, DataFolder
 // becomes the program folder. An existing file is replaced whole; a
 // read-only one (a stored report) is not, whoever runs the program: the
@@ -55,5 +64,6 @@ bool dskSaveNewTestReport(const Protocol& record);
 
 // The curve file names the tests of the six blocks refer to, in block and
 // test order; empty names and pressure-drop half readings (holding "KR") are
-// left out.
+// left out, and so are names that are no bare file name or name one of the
+// program's own files (each with a log line).
 QStringList dskCurveFileNames(const Protocol& record);

@@ -63,6 +63,28 @@ TEST_P(GeneralTest, FormatNumberTextRoundsToSignificantDigits)
         EXPECT_EQ(FormatNumberText(c.value, c.digits), Local(c.english)) << c.value << " to " << c.digits;
 }
 
+// The locale's own thousands separator, as the start-up reads it.
+TEST(GeneralGroupingTest, FormatNumberTextGroupsWithTheLocalesSeparator)
+{
+    const QString savedDecimal = DecimalSeparator, savedGroup = GroupSeparator;
+    const struct {
+        const char* decimal;
+        const char* group;
+        const char* text;   // 123456 and -1234.5 to 3 and 5 digits
+    } rows[] = {
+        {",", "\u202F", "123\u202F000 -1\u202F234,5"},   // fr_FR
+        {".", "\u2019", "123\u2019000 -1\u2019234.5"},   // de_CH
+        {",", ".", "123.000 -1.234,5"},                     // de_DE
+    };
+    for (const auto& row : rows) {
+        DecimalSeparator = QString::fromUtf8(row.decimal);
+        GroupSeparator = QString::fromUtf8(row.group);
+        EXPECT_EQ(FormatNumberText(123456.0f, 3) + u' ' + FormatNumberText(-1234.5f, 5), QString::fromUtf8(row.text));
+    }
+    DecimalSeparator = savedDecimal;
+    GroupSeparator = savedGroup;
+}
+
 TEST_P(GeneralTest, NiceAxisMaximumTakesTheNextStep)
 {
     // One tenth held as a float lies just above 0.1.

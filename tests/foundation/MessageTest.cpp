@@ -135,9 +135,32 @@ TEST_F(MessageTest, NumbersFollowTheLocale)
               QStringLiteral("There are 3 unfinished test series left. End the application and finish the test "
                              "series later?"));
     EXPECT_EQ(Text(34, 6, {3}), QStringLiteral("!"));
+    Pin(QStringLiteral("fr_FR"));
+    EXPECT_TRUE(Text(9, 3, {30000}).contains(QString::fromUtf8("30\u202F000 "))) << Text(9, 3, {30000}).toStdString();
+    Pin(QStringLiteral("de_CH"));
+    EXPECT_EQ(Text(9, 6, {30000}), QString::fromUtf8("30\u2019000."));
     Pin(QStringLiteral("de_DE"));
     EXPECT_EQ(Text(9, 1, {30000}), QString::fromUtf8("Die Liste kann höchstens 30.000 Einträge aufnehmen."));
     EXPECT_EQ(Text(26, 2), QStringLiteral("The test result lies outside of the allowed range (0,0001 - 999999)!"));
+}
+
+// Our own Italian and Spanish: "modulo" for a report form, "artículo" for a style.
+TEST_F(MessageTest, ItalianAndSpanishTextsOfFormsAndStyles)
+{
+    const struct {
+        int16_t number;
+        int16_t language;
+        const char* text;
+    } rows[] = {
+        {11, 4, "Un modulo può contenere al massimo 6 proprietà!"},
+        {12, 4, "Un articolo può avere al massimo 6 moduli!"},
+        {12, 5, "¡Un artículo puede tener como máximo 6 formularios!"},
+        {38, 4, "Questo modulo non può essere cancellato, perché è collegato a un articolo!"},
+        {38, 5, "¡Este formulario no se puede eliminar porque está vinculado a un artículo!"},
+        {39, 5, "Número de ficheros importados:\t6\r\nNúmero de artículos importados:\t6"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Text(row.number, row.language, {6, 6}), QString::fromUtf8(row.text)) << row.number;
 }
 
 TEST_F(MessageTest, MissingArgumentsShowAsEmptyTexts)

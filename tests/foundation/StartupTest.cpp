@@ -36,11 +36,13 @@ protected:
         ASSERT_TRUE(folder_.isValid());
         savedFolder_ = ProgramFolder();
         savedSeparator_ = DecimalSeparator;
+        savedGroupSeparator_ = GroupSeparator;
         SetProgramFolder(folder_.path());
         ResetSettingsGlobals(folder_.path());
 
         hooks_ = DefaultStartupHooks();
         hooks_.ReadDecimalSeparator = [] { return QStringLiteral("."); };
+        hooks_.ReadGroupSeparator = [] { return QString(); };
         hooks_.CommInit = [this](int16_t port) { initPort_ = port; };
         hooks_.CommOpen = [this](int16_t port) {
             openPort_ = port;
@@ -79,6 +81,7 @@ protected:
         ResetSettingsGlobals(savedFolder_);
         InitConstants();
         DecimalSeparator = savedSeparator_;
+        GroupSeparator = savedGroupSeparator_;
         LoginLevel = 0;
         PortOpen = false;
     }
@@ -147,6 +150,7 @@ protected:
 private:
     QString savedFolder_;
     QString savedSeparator_;
+    QString savedGroupSeparator_;
 };
 
 TEST_F(StartupTest, ASecondCopyShowsMessageOneAndEndsWithoutTouchingAnything)

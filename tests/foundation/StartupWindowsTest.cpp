@@ -4,7 +4,10 @@
 #include "foundation/frmWelcome.h"
 #include "foundation/modGlobals.h"
 
+#include "platform/TextInput.h"
+
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -12,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,6 +96,31 @@ TEST_F(StartupWindowsTest, LoginMatrix)
     UserPasswords.UserPassword.clear();
     EXPECT_EQ(LogIn(1, QString()), 1);
     EXPECT_EQ(LogIn(1, QStringLiteral("x")), 0);
+}
+
+// The password box takes only what the settings file can hold: a pasted
+// "Łódź1" or line break is refused with a beep, so what is typed can match
+// what was stored.
+TEST_F(StartupWindowsTest, ThePasswordBoxTakesWhatTheSettingsFileHolds)
+{
+    UserPasswords.SupervisorPassword = QString::fromUtf8("Größe1");
+    frmLogin* login = frmLogin::Instance();
+    login->show();
+    login->optUser[2]->click();
+    QLineEdit* box = login->txtPassword;
+    const int beeps = InputBeepCount();
+    for (const char* refused : {"Łódź1", "Größe1\r\n", "\tGröße1"}) {
+        QApplication::clipboard()->setText(QString::fromUtf8(refused));
+        box->paste();
+        EXPECT_EQ(box->text(), QString()) << refused;
+    }
+    EXPECT_EQ(InputBeepCount(), beeps + 3);
+    QTest::keyClicks(box, "Gr");
+    QApplication::clipboard()->setText(QString::fromUtf8("öße1"));
+    box->paste();
+    EXPECT_EQ(box->text(), QString::fromUtf8("Größe1"));
+    login->cmdOK->click();
+    EXPECT_EQ(LoginLevel, 2);
 }
 
 TEST_F(StartupWindowsTest, CancelGivesLevelZeroWhateverWasTyped)

@@ -1,4 +1,5 @@
 #include "foundation/modWindow.h"
+#include "platform/TextInput.h"
 #include "platform/PictureBox.h"
 
 #include <QComboBox>
@@ -48,7 +49,9 @@ TEST(WindowProceduresTest, TypedTextIsCutToItsLimitWithTheCaretKept)
 
     field.setText(QStringLiteral("abcdefghij") + QString(26, u'y'));   // 36 characters
     field.setCursorPosition(4);
+    const int beeps = InputBeepCount();
     LimitTextLength(&field, 35);
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
     EXPECT_EQ(field.text().size(), 35);
     EXPECT_EQ(field.text().left(10), QStringLiteral("abcdefghij"));
     EXPECT_EQ(field.cursorPosition(), 4);
@@ -61,6 +64,17 @@ TEST(WindowProceduresTest, TypedTextIsCutToItsLimitWithTheCaretKept)
 
     SelectAllText(&field);
     EXPECT_EQ(field.selectedText(), field.text());
+
+    // With the text-input helper on the box, typing never gets past the limit,
+    // so the procedure finds nothing to cut and does not beep a second time.
+    QLineEdit helped;
+    InstallTextInput(&helped, 35);
+    helped.setText(QString(35, u'x'));
+    helped.insert(QStringLiteral("y"));
+    const int afterTyping = InputBeepCount();
+    LimitTextLength(&helped, 35);
+    EXPECT_EQ(helped.text(), QString(35, u'x'));
+    EXPECT_EQ(InputBeepCount(), afterTyping);
 }
 
 class ReadOutLabelTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <limits>
 
 namespace {
 
@@ -334,6 +335,42 @@ TEST_F(ChartDataTest, DeviationDataOfTheCurrentProperty)
     EXPECT_EQ(none.Nominal, NoValue);
     EXPECT_EQ(none.Mean, NoValue);
     EXPECT_EQ(none.Value, 5.0f);
+}
+
+TEST_F(ChartDataTest, ValuesThatAreNotFiniteAreDrawnAsMissing)
+{
+    // The bytes 00 00 C0 7F of a stored Single are a NaN; infinities come
+    // from damaged files too. None may become a class index or a point.
+    const float nan = std::bit_cast<float>(0x7FC00000u);
+    const float inf = std::numeric_limits<float>::infinity();
+    SetValues(1, {SeriesTest(95, 19), SeriesTest(103, 21)});
+    const Histogram clean = ComputeHistogram(p_, 1, 1);
+    for (const float bad : {nan, inf, -inf}) {
+        SCOPED_TRACE(bad);
+        SetValues(1, {SeriesTest(95, 19), SeriesTest(bad, bad), SeriesTest(103, 21)});
+        EXPECT_EQ(ComputeHistogram(p_, 1, 1), clean);
+        EXPECT_EQ(ComputeProfile(p_, 1, 1).Values, (std::vector<float>{NoValue, 95.0f, NoValue, 103.0f}));
+        EXPECT_EQ(ComputeProfile(p_, 1, 2).Values, (std::vector<float>{NoValue, 19.0f, NoValue, 21.0f}));
+
+        // Statistics and limits as a damaged file may hold them.
+        PropertyBlock& block = p_.Blocks[1];
+        block.Stats = CalcMeanSdCvCi(block.Values);
+        EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p_, bad, 1)));
+        Protocol damaged = p_;
+        damaged.Blocks[1].Stats.Min1 = bad;
+        damaged.Blocks[1].Stats.Mean1 = bad;
+        damaged.Style.Tests[9].Upper1 = bad;
+        EXPECT_EQ(ComputeDeviationData(damaged, 95, 1), (DeviationData{100, 90, NoValue, NoValue, 103, NoValue, 95}));
+        EXPECT_TRUE(IsEmptyHistogram(ComputeHistogram(damaged, 1, 1)));
+        EXPECT_EQ(ComputeProfile(damaged, 1, 1).Upper, NoValue);
+        damaged.Style.Tests[9].Nominal1 = bad;
+        EXPECT_TRUE(IsEmptyProfile(ComputeProfile(damaged, 1, 1)));
+
+        TestDefinition shown = MakeBlankTestDefinition();
+        DefaultLimitsFromMean(damaged.Blocks[1].Stats, shown);
+        EXPECT_EQ(shown.Nominal1, MakeBlankTestDefinition().Nominal1);
+        EXPECT_EQ(shown.Nominal2, 20.0f);
+    }
 }
 
 TEST(DefaultLimitsFromMeanTest, FillsOnlyUndefinedResults)

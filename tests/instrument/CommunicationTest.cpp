@@ -412,6 +412,8 @@ TEST_F(CurveTransferTest, RepeatedSkippedAndMissingBlocks)
         {"wrong block number", 4, {"--wrong-block", "3"}, 4, "15 06 06 15 06 06 06 06"},
         {"garbled block", 2, {"--garble-block", "1", "--bad-times", "2"}, 2, "15 15 15 06 06 06 06"},
         {"silence in the middle", 5, {"--silent-block", "3"}, 0, "15 06 06"},
+        // The EOT comes one byte late: one repeat of it.
+        {"stray byte before the EOT", 3, {"--stray-byte-after", "3"}, 3, "15 06 06 06 15 06 06"},
         // Blocks beyond the 26th are acknowledged and dropped.
         {"28 blocks", 28, {}, 26, ToHex("\x15" + Repeat("\x06", 28) + "\x06\x06")},
     };
@@ -425,6 +427,20 @@ TEST_F(CurveTransferTest, RepeatedSkippedAndMissingBlocks)
         EXPECT_EQ(ToHex(Answers()), c.Answers);
         commClose();
     }
+}
+
+// A relay that adds one byte between two blocks of a line at its real pace:
+// block 5 comes one byte late and its last byte only after the receiver has
+// read 132 bytes. The receiver waits for the line to fall quiet before it asks
+// again, so that one late byte is not taken for the start of every later
+// packet.
+TEST_F(CurveTransferTest, OneStrayByteOnAPacedLineCostsOneRepeatNotTheCurve)
+{
+    StartCurve(CurveBytes(26), {"--baud", "9600", "--stray-byte-after", "4"});
+    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
+    for (int k = 0; k < 26; ++k)
+        EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
+    EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 4) + "\x15" + Repeat("\x06", 22) + "\x06\x06"));
 }
 
 TEST_F(CurveTransferTest, TenBadPacketsInARowEndTheTransfer)

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -141,18 +143,74 @@ TEST(CalcMeanSdCvCiTest, PassFailResultIsOnlySummed)
     EXPECT_EQ(s.CI2, NoValue);
 }
 
-TEST(CalcMeanSdCvCiTest, APassFailTestAmongOthersResetsTheExtremes)
+TEST(CalcMeanSdCvCiTest, PassFailIsDecidedOnceForTheBlock)
 {
-    const Statistics s = CalcMeanSdCvCi(
-        SeriesValues({SeriesTest(10, NoValue, "8"), SeriesTest(1, NoValue, "y"), SeriesTest(12, NoValue, "8")}));
-    EXPECT_EQ(s.Count, 3);
-    EXPECT_EQ(s.Sum1, 23.0);
-    EXPECT_EQ(s.SumSq1, 244.0);
-    EXPECT_EQ(s.Min1, 12.0f);
-    EXPECT_EQ(s.Max1, 12.0f);
-    EXPECT_FLOAT_EQ(s.Mean1, 23.0f / 3.0f);
-    EXPECT_EQ(s.CV1, NoValue);
-    EXPECT_EQ(s.CI1, NoValue);
+    // Tests of two units in one block (a damaged or foreign file): the unit
+    // of the block decides, given or taken from its first test not deleted;
+    // a measured result never gets a mean from a sum not above 0, and a
+    // pass/fail result never a negative share.
+    const float none = NoValue;
+    const struct {
+        const char* Name;
+        std::vector<TestValue> Values;
+        const char* Unit;   // nullptr: the block's unit is taken from its tests
+        double Sum1;
+        double SumSq1;
+        float Mean1;
+        float Min1;
+        float Max1;
+        bool Spread;
+    } cases[] = {
+        {"-5 and -3 measured, a pass/fail 0: measured, sum -8, no mean",
+         SeriesValues({SeriesTest(-5), SeriesTest(-3), SeriesTest(0, NoValue, "y")}), nullptr, -8, 34, none, -5, 0,
+         false},
+        {"the same block given as pass/fail: no negative share",
+         SeriesValues({SeriesTest(-5), SeriesTest(-3), SeriesTest(0, NoValue, "y")}), "y", -8, 0, none, none, none,
+         false},
+        {"a pass/fail 1 among measured values is one more value",
+         SeriesValues({SeriesTest(10), SeriesTest(1, NoValue, "y"), SeriesTest(12)}), nullptr, 23, 245, 23.0f / 3,
+         1, 12, true},
+        {"a first test that is deleted does not decide",
+         SeriesValues({SeriesTest(1, NoValue, "y", true), SeriesTest(10), SeriesTest(14)}), nullptr, 24, 296, 12,
+         10, 14, true},
+        {"a pass/fail block whose tests carry another code",
+         SeriesValues({SeriesTest(1), SeriesTest(0), SeriesTest(1)}), "y", 2, 0, 2.0f / 3, none, none, false},
+        {"a measured block given by its code although the tests say pass/fail",
+         SeriesValues({SeriesTest(0, NoValue, "y"), SeriesTest(0, NoValue, "y")}), "8", 0, 0, none, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Statistics s = c.Unit ? CalcMeanSdCvCi(c.Values, c.Unit) : CalcMeanSdCvCi(c.Values);
+        EXPECT_EQ(s.Sum1, c.Sum1);
+        EXPECT_EQ(s.SumSq1, c.SumSq1);
+        EXPECT_FLOAT_EQ(s.Mean1, c.Mean1);
+        EXPECT_EQ(s.Min1, c.Min1);
+        EXPECT_EQ(s.Max1, c.Max1);
+        EXPECT_EQ(s.CV1 != NoValue, c.Spread);
+        EXPECT_EQ(s.CI1 != NoValue, c.Spread);
+    }
+}
+
+TEST(CalcMeanSdCvCiTest, ValuesThatAreNotFiniteAreMissing)
+{
+    // A stored Single with the bytes 00 00 C0 7F is a NaN; infinities come
+    // from damaged files too. Each counts as a test without its value.
+    const float nan = std::bit_cast<float>(0x7FC00000u);
+    const float inf = std::numeric_limits<float>::infinity();
+    const Statistics clean =
+        CalcMeanSdCvCi(SeriesValues({SeriesTest(10, 5), SeriesTest(NoValue, NoValue), SeriesTest(14, 7)}));
+    for (const float bad : {nan, inf, -inf}) {
+        SCOPED_TRACE(bad);
+        const Statistics s = CalcMeanSdCvCi(SeriesValues({SeriesTest(10, 5), SeriesTest(bad, bad), SeriesTest(14, 7)}));
+        EXPECT_EQ(s, clean);
+        EXPECT_EQ(s.Count, 3);
+        EXPECT_EQ(s.Mean1, 12.0f);
+        EXPECT_EQ(s.Max2, 7.0f);
+        const Statistics passFail = CalcMeanSdCvCi(
+            SeriesValues({SeriesTest(1, NoValue, "y"), SeriesTest(bad, NoValue, "y"), SeriesTest(0, NoValue, "y")}));
+        EXPECT_EQ(passFail.Sum1, 1.0);
+        EXPECT_EQ(passFail.Mean1, 0.5f);
+    }
 }
 
 TEST(CalcMeanSdCvCiTest, NoMeanWhenTheSumIsNotPositive)

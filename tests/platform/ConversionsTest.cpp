@@ -159,6 +159,37 @@ TEST_F(ConversionsTest, FormatUsesTheGermanSeparators)
                    {1234.5, "0.00E+00", "1,23E+03"}});
 }
 
+// Each locale groups with its own separator, and reads back what it wrote; a
+// separator that is a kind of blank is also read as a typed blank.
+TEST_F(ConversionsTest, ThousandsAreGroupedWithTheLocalesOwnSeparator)
+{
+    const struct {
+        const char* locale;
+        const char* grouped;     // 1234567.5 as "#,##0.0"
+        const char* typed;       // what a user types for it
+    } rows[] = {
+        {"en_US", "1,234,567.5", "1,234,567.5"},
+        {"de_DE", "1.234.567,5", "1.234.567,5"},
+        {"fr_FR", "1\u202F234\u202F567,5", "1 234 567,5"},
+        {"de_CH", "1\u2019234\u2019567.5", "1\u2019234\u2019567.5"},
+    };
+    for (const auto& row : rows) {
+        Pin(QString::fromLatin1(row.locale));
+        const QString grouped = QString::fromUtf8(row.grouped);
+        EXPECT_EQ(Format(1234567.5, QStringLiteral("#,##0.0")), grouped) << row.locale;
+        EXPECT_EQ(CDbl(grouped), 1234567.5) << row.locale;
+        EXPECT_EQ(CDbl(QString::fromUtf8(row.typed)), 1234567.5) << row.locale;
+    }
+    // Under fr_FR a blank groups only between digits.
+    Pin(QStringLiteral("fr_FR"));
+    for (const char* text : {"1 2,5 3", "1 ,5", "- 1"})
+        EXPECT_FALSE(IsNumeric(QString::fromUtf8(text))) << text;
+    // A pinned decimal separator alone keeps a consistent pair.
+    GroupSeparator = QStringLiteral(",");
+    DecimalSeparator = QStringLiteral(",");
+    EXPECT_EQ(Format(1234.5, QStringLiteral("#,##0.0")), QStringLiteral("1.234,5"));
+}
+
 TEST_F(ConversionsTest, FormatOfTheEmptyFloatMarker)
 {
     // The most negative float, as unset limits are stored, written with "#0.00".

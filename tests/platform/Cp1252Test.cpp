@@ -42,6 +42,10 @@ TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeQuestionMarks)
     // C1 controls that Windows-1252 puts other characters on have no byte.
     EXPECT_EQ(ToCp1252Char(QChar(char16_t(0x0080))), '?');
     EXPECT_EQ(ToCp1252Char(QChar(char16_t(0x0081))), '\x81');
+    // A blank outside the code page (the fr_FR thousands separator) stays a
+    // blank; the no-break space has its own byte.
+    EXPECT_EQ(ToCp1252(QString::fromUtf8("123\u202F000 1\u2009000 1\u00A0000")), std::string("123 000 1 000 1\xA0" "000"));
+    EXPECT_EQ(ToCp1252(QString::fromUtf8("123\u2019000")), std::string("123\x92" "000"));
     // A character outside the Basic Multilingual Plane is one "?".
     EXPECT_EQ(ToCp1252(QString::fromUtf8("x\xF0\x9F\x98\x80y")), std::string("x?y"));
 }

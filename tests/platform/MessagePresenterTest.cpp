@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,7 +18,7 @@ MessageRequest Request(int16_t icon, int16_t buttons, int16_t defaultButton)
     return request;
 }
 
-TEST(MessagePresenterTest, AYesNoBoxCarriesItsCaptionsDefaultAndEscape)
+TEST(MessagePresenterTest, AYesNoBoxCarriesItsCaptionsAndDefault)
 {
     MessageRequest request = Request(IconQuestion, ButtonsYesNo, DefaultSecond);
     request.YesCaption = QStringLiteral("&Ja");
@@ -31,7 +32,7 @@ TEST(MessagePresenterTest, AYesNoBoxCarriesItsCaptionsDefaultAndEscape)
     EXPECT_EQ(box->button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
     EXPECT_EQ(box->button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
-    EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::No));
+    EXPECT_FALSE(box->windowFlags() & Qt::WindowCloseButtonHint);
 
     EXPECT_EQ(AnswerOfBox(request, QMessageBox::Yes), AnswerYes);
     EXPECT_EQ(AnswerOfBox(request, QMessageBox::No), AnswerNo);
@@ -60,6 +61,50 @@ TEST(MessagePresenterTest, AnOkBoxAnswersOneAndEmptyCaptionsKeepTheToolkitsOwn)
     EXPECT_EQ(BuildMessageBox(captioned)->icon(), QMessageBox::Critical);
     captioned.Icon = IconInformation;
     EXPECT_EQ(BuildMessageBox(captioned)->icon(), QMessageBox::Information);
+}
+
+} // namespace
+
+namespace {
+
+// Escape and closing the window: an OK box takes them for OK; a Yes/No box
+// stays open until one of its buttons is pressed.
+TEST(MessagePresenterTest, OnlyItsButtonsAnswerAYesNoBox)
+{
+    for (const int16_t buttons : {ButtonsYesNo, ButtonsOK}) {
+        SCOPED_TRACE(buttons);
+        const auto box = BuildMessageBox(Request(IconQuestion, buttons, DefaultFirst));
+        box->show();
+        QTest::keyClick(box.get(), Qt::Key_Escape);
+        EXPECT_EQ(box->isVisible(), buttons == ButtonsYesNo);
+        if (buttons == ButtonsOK) {
+            EXPECT_EQ(box->clickedButton(), box->button(QMessageBox::Ok));
+            continue;
+        }
+        EXPECT_FALSE(box->close());
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_EQ(box->clickedButton(), nullptr);
+        box->button(QMessageBox::No)->click();
+        EXPECT_FALSE(box->isVisible());
+        EXPECT_EQ(AnswerOfBox(Request(IconQuestion, buttons, DefaultFirst), box->result()), AnswerNo);
+    }
+}
+
+// A one-character text still leaves the whole title room in the title bar.
+TEST(MessagePresenterTest, TheBoxIsAsWideAsItsTitle)
+{
+    MessageRequest request = Request(IconExclamation, ButtonsOK, DefaultFirst);
+    request.Text = QStringLiteral("!");
+    const auto box = BuildMessageBox(request);
+    box->show();
+    const int needed = MessageBoxTitleWidth(request.Title);
+    EXPECT_GE(box->width(), needed);
+    EXPECT_GT(needed, QFontMetrics(box->font()).horizontalAdvance(request.Title));
+    // A long text keeps its own width.
+    request.Text = QString(400, u'x');
+    const auto wide = BuildMessageBox(request);
+    wide->show();
+    EXPECT_GT(wide->width(), needed);
 }
 
 } // namespace

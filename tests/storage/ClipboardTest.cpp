@@ -3,6 +3,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modInstrument.h"
 #include "foundation/modRecords.h"
+#include "instrument/modStatistic.h"
 #include "platform/Conversions.h"
 #include "platform/Installation.h"
 #include "platform/OleDate.h"
@@ -11,6 +12,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
 
 // Readable failure messages.
 static void PrintTo(const QString& text, std::ostream* os)
@@ -83,6 +87,7 @@ Protocol Series()
 
     TestDefinition& head = p.Style.Tests[11];
     SetResult1(head, 30, 20, NoValue, 3);
+    head.Defined2 = true;
     head.Lower2 = 35;
     head.Upper2 = 50;
     head.CI2 = 4;
@@ -299,6 +304,70 @@ TEST_F(ClipboardTest, EachBlockTakesTheTextsOfTheCurrentLanguage)
     clpSetTexts(2);
     EXPECT_TRUE(clpSingleValues(Series(), 1).contains(QString::fromUtf8("\t««« annullato  \ttorn")));
     EXPECT_TRUE(clpTestReportText(Series()).contains(QStringLiteral("\r\nProtocollo di prova (QTA199)\r\n")));
+}
+
+TEST_F(ClipboardTest, DerivedLimitsAreNeitherShownNorSigned)
+{
+    // A style without limits: the series' copy carries the band the main
+    // window derives from the mean (96.2 to 118 about 107), but the results
+    // stay undefined, so the report shows no nominal, no limits, no signs.
+    Protocol p = Series();
+    TestDefinition& air = p.Style.Tests[16];
+    air = MakeBlankTestDefinition();
+    air.TestCount = 5;
+    DefaultLimitsFromMean(p.Blocks[1].Stats, air);
+    ASSERT_EQ(air.Lower1, 96.1875f);
+    EXPECT_EQ(clpSingleValues(p, 1).section(QStringLiteral("\r\n"), 2, 4), QString::fromUtf8(
+        "1  \t101\tl/m²/s\t\t \t               \t\r\n"
+        "2  \t85.0\tl/m²/s\t\t \t««« deleted    \ttorn\r\n"
+        "2  \t113\tl/m²/s\t\t*\t               \t"));
+    EXPECT_EQ(clpStatistics(p, 1), Lines({
+        "Avg:                \t107\tl/m²/s\t",
+        "Min:                \t101\tl/m²/s\t",
+        "Max:                \t113\tl/m²/s\t",
+        "CV:                 \t7.3\t%               ",
+        "CI:                 \t                    ",
+        "",
+        "Nominal:            \t\t",
+        "Min:                \t\t",
+        "Max:                \t\t",
+        "Tests:              \t5",
+        "CI:                 \t",
+        EqualRule,
+    }));
+
+    // Result 2 of the hydrostatic head undefined while result 1 is defined.
+    PortDevice = { 0, 0, 6, 0, 0, 0 };
+    p.Style.Tests[11].Defined2 = false;
+    p.Blocks[3].Values[1].Value2 = 60;
+    EXPECT_TRUE(clpSingleValues(p, 3).contains(QStringLiteral("\t60.0\tmm w.c.\t\t \t")));
+    const QStringList lines = clpStatistics(p, 3).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.mid(6, 3), QStringList({ QStringLiteral("Nominal:            \t30.0\tmm w.c.\t\t"),
+                                             QStringLiteral("Min:                \t20.0\tmm w.c.\t\t"),
+                                             QStringLiteral("Max:                \t\t\t\t") }));
+}
+
+TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
+{
+    // 101.25 is the first test's value and the stored minimum; as the bytes
+    // 00 00 C0 7F both read back as a NaN.
+    int replaced = 0;
+    Protocol p = StoredWithNaN(Series(), 101.25f, Data, replaced);
+    ASSERT_EQ(replaced, 2);
+    ASSERT_TRUE(std::isnan(p.Blocks[1].Values[1].Value1));
+    EXPECT_TRUE(clpSingleValues(p, 1).contains(QString::fromUtf8("\r\n1  \t\tl/m²/s\t\t \t               \t\r\n")));
+    EXPECT_TRUE(clpStatistics(p, 1).contains(QStringLiteral("\r\nMin:                \t\t\t\r\n")));
+
+    // Statistics and chart data over the same tests: the NaN is a test
+    // without a value.
+    const Statistics s = CalcMeanSdCvCi(p.Blocks[1].Values);
+    EXPECT_EQ(s.Count, 2);
+    EXPECT_EQ(s.Min1, 112.5f);
+    const Histogram h = ComputeHistogram(p, 1, 1);
+    EXPECT_EQ(std::accumulate(h.Counts.begin(), h.Counts.end(), 0) + h.BelowCount + h.AboveCount, 1);
+    EXPECT_EQ(ComputeProfile(p, 1, 1).Values, (std::vector<float>{ NoValue, NoValue, 112.5f }));
+    EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p, p.Blocks[1].Values[1].Value1, 1)));
+    EXPECT_EQ(ComputeDeviationData(p, 112.5f, 1).Min, NoValue);
 }
 
 } // namespace

@@ -236,6 +236,35 @@ TEST_F(TrashTest, FilesGoToTheTrashButNeverTheSettingsFile)
     EXPECT_TRUE(LogLines().isEmpty());
 }
 
+TEST_F(TrashTest, TheProgramsOwnFilesAndNamesOutsideTheFolderAreNeverDeleted)
+{
+    // Names as a damaged or foreign report may carry them as curve files.
+    const char* const own[] = {"QUINTARA.DAT", "QUINTARA.DAT.BAK", "QUINTARA.DAT.BAD2", "QUINTARA.LOG",
+                               "QUINTARA.LCK", "PENDING 1.QTA", "pending 12.qta", "PENDING 3.QTA.BAD", "TEMP.QTA"};
+    for (const char* name : own)
+        MakeFile(QString::fromUtf8(name), name);
+    WriteFileBytes(Temp.path() + QStringLiteral("/x.QTA"), "outside");
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("QTA199"))));
+    MakeFile(QStringLiteral("QTA199/R.QTA"), "report");
+    MakeFile(QStringLiteral("C.ABT"), "curve");
+
+    QStringList names = {QStringLiteral("..\\x.QTA"), QStringLiteral("../x.QTA"), QStringLiteral("QTA199\\..\\..\\x.QTA"),
+                         QStringLiteral("quintara.log"), QStringLiteral("Pending 1.qta"), QStringLiteral("Temp.qta"),
+                         QStringLiteral("QTA199\\R.QTA"), QStringLiteral("C.ABT")};
+    for (const char* name : own)
+        names << QString::fromUtf8(name);
+    EXPECT_TRUE(dskDeleteFiles(Data, names));
+    for (const char* name : own)
+        EXPECT_EQ(ReadFileBytes(Path(QString::fromUtf8(name))), name);
+    EXPECT_EQ(ReadFileBytes(Temp.path() + QStringLiteral("/x.QTA")), "outside");
+    // Only the report in its style folder and the curve went to the trash.
+    EXPECT_EQ(ReadFileBytes(Trashed(QStringLiteral("R.QTA"))), "report");
+    EXPECT_EQ(ReadFileBytes(Trashed(QStringLiteral("C.ABT"))), "curve");
+    EXPECT_EQ(QDir(DataHome() + QStringLiteral("/Trash/files")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    // One log line per name that reaches outside the folder.
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t8.0\t64\tBad file name: ")), 3);
+}
+
 TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
 {
     // A trash that cannot be made: its place is taken by a plain file.

@@ -6,10 +6,14 @@
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "platform/OleDate.h"
+#include "instrument/modStatistic.h"
 #include "storage/modQDAS.h"
 #include "support/ReadOnlyFolder.h"
 
 #include <QDir>
+
+#include <bit>
+#include <limits>
 
 namespace {
 
@@ -67,6 +71,7 @@ Protocol SeriesA()
 
     TestDefinition& drop = p.Style.Tests[17];
     SetResult1(drop, 30, NoValue, NoValue, 10);
+    drop.Defined2 = true;
     drop.Lower2 = 0.5f;
     drop.Upper2 = 0.75f;
     drop.HeaderImage = MakeDataString("KR 6420", "123", "?", " ");
@@ -97,7 +102,8 @@ const std::string FileA1 = HeaderLines(1) + Lines({
         "K0012/1 18", "K0016/1 ", "K0053/1 ", "",
 });
 
-// Unset nominal and limits are left out; the second test has no second value.
+// Unset nominal and limits are left out; the second test has no second value
+// and keeps its group, marked as missing.
 const std::string FileA2 = HeaderLines(2) + Lines({
     "K2090/1 Airbag - PD", "K2101/1 30.00", "K2142/1 Pa", "K8500/1 10", "",
     "K2090/2 Airbag - Exponent", "K2110/2 0.50", "K2111/2 0.75", "K2142/2 ", "K8500/2 10", "",
@@ -107,6 +113,8 @@ const std::string FileA2 = HeaderLines(2) + Lines({
         "K0012/2 0", "K0016/2 ", "K0053/2 ", "",
     "K0001/1 28.00", "K0004/1 2024-01-05/13:10:00", "K0006/1 ", "K0008/1 12", "K0009/1 ",
         "K0012/1 0", "K0016/1 ", "K0053/1 ", "",
+    "K0001/2 0.00", "K0002/2 256", "K0004/2 2024-01-05/13:10:00", "K0006/2 ", "K0008/2 12", "K0009/2 ",
+        "K0012/2 0", "K0016/2 ", "K0053/2 ", "",
 });
 
 const std::string FileA3 = HeaderLines(1) + Lines({
@@ -180,21 +188,84 @@ TEST_F(QdasTest, OperatorAndInstrumentNumbers)
     }
 }
 
-TEST_F(QdasTest, TestsWithoutAValueAreLeftOut)
+// One value group of the pressure-drop property of series A: operator 12,
+// instrument number 0, the other fields empty. A missing value is marked by
+// K0002 256 behind a K0001 of 0.00.
+std::string Group(const char* c, const char* value, const char* time)
 {
-    // All tests deleted: the header and the characteristic only.
+    const std::string k = std::string("/") + c + " ";
+    std::string lines = value ? "K0001" + k + value + "\r\n" : "K0001" + k + "0.00\r\nK0002" + k + "256\r\n";
+    return lines + "K0004" + k + "2024-01-05/" + time + "\r\nK0006" + k + "\r\nK0008" + k + "12\r\nK0009" + k
+        + "\r\nK0012" + k + "0\r\nK0016" + k + "\r\nK0053" + k + "\r\n\r\n";
+}
+
+TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
+{
+    // Result 1 or result 2 missing (NoValue, a NaN stored as 00 00 C0 7F, an
+    // infinity): every test keeps its place in both characteristics.
+    const float nan = std::bit_cast<float>(0x7FC00000u);
     Protocol p = SeriesA();
+    p.Blocks[2].Values.resize(1);
+    const std::pair<float, float> values[] = {
+        {31.5f, 0.625f}, {NoValue, 0.5f}, {28, NoValue}, {nan, 0.75f}, {27, std::numeric_limits<float>::infinity()}};
+    int minute = 9;
+    for (const auto& [value1, value2] : values)
+        p.Blocks[2].Values.push_back(MakeTest(value1, "?", At(13, minute++, 0), value2, " "));
+    const std::string expected = HeaderLines(2) + Lines({
+        "K2090/1 Airbag - PD", "K2101/1 30.00", "K2142/1 Pa", "K8500/1 10", "",
+        "K2090/2 Airbag - Exponent", "K2110/2 0.50", "K2111/2 0.75", "K2142/2 ", "K8500/2 10", "" })
+        + Group("1", "31.50", "13:09:00") + Group("2", "0.63", "13:09:00")
+        + Group("1", nullptr, "13:10:00") + Group("2", "0.50", "13:10:00")
+        + Group("1", "28.00", "13:11:00") + Group("2", nullptr, "13:11:00")
+        + Group("1", nullptr, "13:12:00") + Group("2", "0.75", "13:12:00")
+        + Group("1", "27.00", "13:13:00") + Group("2", nullptr, "13:13:00");
+    ASSERT_TRUE(qdasPutTestReportAction(Data, QStringLiteral("PAIRS.DFQ"), qdasFileOfProperty(p, 2)));
+    const std::string written = Dfq("PAIRS.DFQ");
+    EXPECT_EQ(written, expected);
+    for (const char* stray : {"-3.4", "nan", "inf", "340282"})
+        EXPECT_EQ(written.find(stray), std::string::npos) << stray;
+
+    // The same from a stored report whose first value reads back as a NaN.
+    int replaced = 0;
+    const Protocol stored = StoredWithNaN(SeriesA(), 101.25f, Data, replaced);
+    ASSERT_EQ(replaced, 1);
+    std::string expectedA1 = FileA1;
+    expectedA1.replace(expectedA1.find("K0001/1 101.25\r\n"), 16, "K0001/1 0.00\r\nK0002/1 256\r\n");
+    EXPECT_EQ(ToCp1252(qdasFileText(qdasFileOfProperty(stored, 1))), expectedA1);
+
+    // All tests deleted: the header and the characteristic only.
     for (size_t i = 1; i < p.Blocks[3].Values.size(); ++i)
         p.Blocks[3].Values[i].Deleted = true;
     EXPECT_EQ(ToCp1252(qdasFileText(qdasFileOfProperty(p, 3))), FileA3.substr(0, FileA3.find("K0001/1")));
+}
 
-    // A missing first value: the value lines are the second group of the
-    // first test in FileA2 alone.
-    p.Blocks[2].Values.resize(2);
-    p.Blocks[2].Values[1].Value1 = NoValue;
-    const std::string text = ToCp1252(qdasFileText(qdasFileOfProperty(p, 2)));
-    const size_t group2 = FileA2.find("K0001/2");
-    EXPECT_EQ(text.substr(text.find("K0001/")), FileA2.substr(group2, FileA2.find("K0001/1 28.00") - group2));
+TEST_F(QdasTest, OnlyTheLimitsTheStyleDefinesAreExported)
+{
+    // A style without limits: the main window shows a band derived from the
+    // mean in the series' copy of the style, but its Defined flags stay off.
+    Protocol p = SeriesA();
+    TestDefinition& air = p.Style.Tests[16];
+    air = MakeBlankTestDefinition();
+    air.TestCount = 5;
+    air.HeaderImage = MakeDataString("KR 6420", "123", "U", " ");
+    Statistics mean = MakeStatistics(2);
+    mean.Mean1 = 100.1875f;
+    DefaultLimitsFromMean(mean, air);
+    ASSERT_EQ(air.Nominal1, 100.1875f);
+    ASSERT_FALSE(air.Defined1);
+    // Result 1 of the pressure drop defined with a damaged upper limit,
+    // result 2 carrying limits without its flag.
+    TestDefinition& drop = p.Style.Tests[17];
+    drop.Upper1 = std::bit_cast<float>(0x7FC00000u);
+    drop.Defined2 = false;
+    const std::string expected1 = HeaderLines(1)
+        + Lines({ "K2090/1 Airbag", "K2142/1 l/m\xB2/s", "K8500/1 5", "" }) + FileA1.substr(FileA1.find("K0001/1"));
+    EXPECT_EQ(ToCp1252(qdasFileText(qdasFileOfProperty(p, 1))), expected1);
+    const std::string text2 = ToCp1252(qdasFileText(qdasFileOfProperty(p, 2)));
+    const std::string expected2 = HeaderLines(2) + Lines({ "K2090/1 Airbag - PD", "K2101/1 30.00", "K2142/1 Pa",
+        "K8500/1 10", "", "K2090/2 Airbag - Exponent", "K2142/2 ", "K8500/2 10", "" });
+    EXPECT_EQ(text2.substr(0, text2.find("K0001/1")), expected2);
+    EXPECT_EQ(qdasFillCharacteristic(17, 2, p, p.Blocks[2]).K2110, NoValue);
 }
 
 TEST_F(QdasTest, NothingToExportWritesNothing)

@@ -8,6 +8,7 @@
 #include "platform/DriveFolderLists.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SerialDevices.h"
+#include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
 #include "storage/frmQDASSetting.h"
 #include "support/SimInstrument.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <array>
@@ -292,6 +294,33 @@ TEST_F(SettingsDialogsTest, QdasDialogStoresTheFolderShownOnOkOnly)
     form->cmdOK_Click();
     EXPECT_EQ(QDASFolder, Program);
     EXPECT_TRUE(SettingsWritten());
+}
+
+// A folder whose path the settings file cannot hold (it would come back as
+// "?ukasz") is refused by both dialogs: beep, message 6, nothing stored.
+TEST_F(SettingsDialogsTest, AFolderThatCannotBeStoredIsRefused)
+{
+    StartInstrument();
+    for (const char* name : {"Łukasz", "tab\there"}) {
+        SCOPED_TRACE(name);
+        const QString folder = Data + u'/' + QString::fromUtf8(name);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        DrivePathDialog* forms[] = {frmDataSetting::Instance(), frmQDASSetting::Instance()};
+        for (DrivePathDialog* form : forms) {
+            Presenter.Shown.clear();
+            ComPort = 3;
+            const int beeps = InputBeepCount();
+            ASSERT_TRUE(form->dirDirectory->SetPath(folder));
+            form->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{ComposeMessage(6, {}, 2)});
+            EXPECT_EQ(InputBeepCount(), beeps + 1);
+            EXPECT_EQ(DataFolder, Data);
+            EXPECT_EQ(QDASFolder, Data);
+            EXPECT_EQ(ComPort, 3);
+            EXPECT_FALSE(SettingsWritten());
+            form->cmdCancel_Click();
+        }
+    }
 }
 
 TEST_F(SettingsDialogsTest, CaptionsByLanguage)

@@ -7,9 +7,12 @@
 #include "platform/Conversions.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "storage/modTestReport.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <cstring>
 
 void StorageTest::SetUp()
 {
@@ -186,8 +189,25 @@ PropertyBlock MakeBlock(const std::string& header, double startDate, std::initia
 
 void SetResult1(TestDefinition& d, float nominal, float lower, float upper, int16_t testCount)
 {
+    d.Defined1 = true;
     d.Nominal1 = nominal;
     d.Lower1 = lower;
     d.Upper1 = upper;
     d.TestCount = testCount;
+}
+
+Protocol StoredWithNaN(const Protocol& p, float value, const QString& folder, int& replaced)
+{
+    std::string bytes = ReportFileBytes(p);
+    char pattern[4];
+    std::memcpy(pattern, &value, 4);
+    const std::string from(pattern, 4);
+    const std::string nan("\x00\x00\xC0\x7F", 4);
+    replaced = 0;
+    for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 4)) {
+        bytes.replace(at, 4, nan);
+        ++replaced;
+    }
+    WriteFileBytes(folder + QStringLiteral("/NAN.QTA"), bytes);
+    return dskGetTestReport(folder, QStringLiteral("NAN.QTA"));
 }

@@ -61,9 +61,14 @@ TestValue MakeTest(float value1, const std::string& unit1, double testTime, floa
                    const std::string& unit2 = " ");
 // Statistics of the given count, the rest empty.
 Statistics MakeStatistics(int count);
-// Result 1 of a test definition: nominal value, limits (NoValue where not
-// set) and number of tests.
+// Result 1 of a test definition as the style editor defines it: the Defined1
+// flag, nominal value, limits (NoValue where not set) and number of tests.
 void SetResult1(TestDefinition& d, float nominal, float lower, float upper, int16_t testCount);
+// The series as stored in a report file "NAN.QTA" in the folder, with the
+// four bytes of every Single equal to value replaced by 00 00 C0 7F (a NaN),
+// read back; replaced counts the Singles so replaced.
+Protocol StoredWithNaN(const Protocol& p, float value, const QString& folder, int& replaced);
+
 // A property block: its header, start, the empty test as element 0 and then
 // the tests, and statistics of two tests.
 PropertyBlock MakeBlock(const std::string& header, double startDate, std::initializer_list<TestValue> tests);

@@ -3,6 +3,7 @@
 // earlier report, and damaged files.
 #include "StorageTest.h"
 #include "support/Bytes.h"
+#include "support/ChildProcess.h"
 
 #include "foundation/OldRecords.h"
 #include "foundation/modConvert.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <utility>
@@ -148,7 +150,7 @@ protected:
     }
 };
 
-TEST(StyleFolderName, SumsTheUpperCasedTrimmedNameInTheCodePage)
+TEST(StyleFolderName, SumsTheLowBytesOfTheUpperCasedTrimmedName)
 {
     const struct {
         QString name;
@@ -158,13 +160,27 @@ TEST(StyleFolderName, SumsTheUpperCasedTrimmedNameInTheCodePage)
         {QStringLiteral("abc"), "QTA199"},   // 65+66+67+1
         {QStringLiteral(" ABC "), "QTA199"},
         {QStringLiteral("ZZZ"), "QTA015"},   // 270 and 255 = 14
-        {QStringLiteral("€€"), "QTA001"},    // 2 * 0x80 = 256
         {QStringLiteral("\t"), "QTA010"},    // only blanks are trimmed: 9 + 1
         {QStringLiteral("Ä"), "QTA197"}, {QStringLiteral("ä"), "QTA197"},   // 196
         {QStringLiteral("ß"), "QTA224"},     // stays 223
-        {QStringLiteral("µ"), "QTA182"},     // stays 181
-        {QStringLiteral("ÿ"), "QTA160"},     // "Ÿ" is 0x9F
-        {QStringLiteral("š"), "QTA139"},     // "Š" is 0x8A
+        {QStringLiteral("µ"), "QTA182"},     // its upper case (U+039C) lies outside the code page: 181
+        {QString(QChar(0x81)), "QTA130"},    // a byte the code page leaves undefined
+        // Characters whose 16-bit code differs from their Windows-1252 byte
+        // count with the code's low byte (the byte in brackets would be the
+        // code-page one).
+        {QStringLiteral("Denim 12’ oz"), "QTA211"},   // DENIM 12’ OZ: 697 + 0x19 = 722, and 255 = 210
+        {QStringLiteral("’"), "QTA026"},     // U+2019 (0x92)
+        {QStringLiteral("“"), "QTA029"},     // U+201C (0x93)
+        {QStringLiteral("”"), "QTA030"},     // U+201D (0x94)
+        {QStringLiteral("–"), "QTA020"},     // U+2013 (0x96)
+        {QStringLiteral("—"), "QTA021"},     // U+2014 (0x97)
+        {QStringLiteral("€"), "QTA173"},     // U+20AC (0x80)
+        {QStringLiteral("€€"), "QTA089"},    // 2 * 0xAC = 344, and 255 = 88
+        {QStringLiteral("…"), "QTA039"},     // U+2026 (0x85)
+        {QStringLiteral("Š"), "QTA097"}, {QStringLiteral("š"), "QTA097"},   // U+0160 (0x8A)
+        {QStringLiteral("Œ"), "QTA083"}, {QStringLiteral("œ"), "QTA083"},   // U+0152 (0x8C)
+        {QStringLiteral("Ÿ"), "QTA121"}, {QStringLiteral("ÿ"), "QTA121"},   // U+0178 (0x9F)
+        {QStringLiteral("™"), "QTA035"},     // U+2122 (0x99)
         // Outside the code page a character counts as "?" (63), once per
         // character, also when its upper-case form lies in the code page ("ı"
         // and "ſ" upper-case to "I" and "S"): the settings file keeps it as "?".
@@ -351,6 +367,57 @@ TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
     EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
     EXPECT_EQ(LogLines().size(), 1);
+
+    // A caller that reads many reports is told instead, and shows no box per
+    // file; the converted series comes all the same.
+    bool writeBackFailed = false;
+    EXPECT_EQ(dskGetTestReport(Data, longName, &writeBackFailed), from26);
+    EXPECT_TRUE(writeBackFailed);
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
+    // A current file, or a written-back one, is no failure.
+    bool failed = true;
+    EXPECT_EQ(dskGetTestReport(Data, name, &failed), from26);
+    EXPECT_FALSE(failed);
+    WriteFileBytes(path, OldReportFile("2.5", Old25Protocol()));
+    failed = true;
+    EXPECT_EQ(dskGetTestReport(Data, name, &failed), from25);
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(from25));
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
+}
+
+TEST_F(TestReport, StoredNamesReachingOutsideTheFolderAreRefused)
+{
+    // An older report beside the data folder that a crafted name points at:
+    // it is neither read nor written back.
+    const std::string outside = OldReportFile("2.6", Old26Protocol());
+    WriteFileBytes(Temp.path() + QStringLiteral("/x.QTA"), outside);
+    ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/QTA199/sub")));
+    const QString refused[] = {QStringLiteral("..\\x.QTA"), QStringLiteral("../x.QTA"), QStringLiteral("QTA199\\..\\..\\x.QTA"),
+                               QStringLiteral("QTA199\\sub\\x.QTA"), QStringLiteral("/x.QTA")};
+    for (const QString& name : refused) {
+        SCOPED_TRACE(name.toStdString());
+        bool failed = true;
+        EXPECT_FALSE(dskIsTestReportFile(Data, name));
+        EXPECT_EQ(dskGetTestReport(Data, name, &failed), EmptyProtocol);
+        EXPECT_FALSE(failed);
+        EXPECT_FALSE(dskPutTestReportAction(Data, name, EmptyProtocol, false));
+    }
+    // Into a style folder only a bare name goes.
+    EXPECT_FALSE(dskPutTestReportAction(Data, QStringLiteral("QTA199\\y.QTA"), EmptyProtocol, true));
+    EXPECT_EQ(ReadFileBytes(Temp.path() + QStringLiteral("/x.QTA")), outside);
+    EXPECT_EQ(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files).size(), 0);
+    EXPECT_EQ(QDir(Data + QStringLiteral("/QTA199/sub")).entryList(QDir::Files).size(), 0);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskIsTestReportFile \t8.0\t64\t")), 10);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t64\t")), 6);
+    EXPECT_TRUE(Presenter.Shown.empty());
+
+    // The names the program stores itself still work.
+    ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("QTA199\\A.QTA"), EmptyProtocol, false));
+    ASSERT_TRUE(dskPutTestReportAction(Data, QStringLiteral("PENDING 1.QTA"), EmptyProtocol, false));
+    EXPECT_TRUE(dskIsTestReportFile(Data, QStringLiteral("qta199/a.qta")));
+    EXPECT_TRUE(dskIsTestReportFile(Data, QStringLiteral("PENDING 1.QTA")));
 }
 
 TEST_F(TestReport, Version60IsReadAsItIsAndLeftUnchanged)
@@ -385,6 +452,22 @@ TEST(TestReportCurves, CurveFileNamesOfTheTestsInBlockOrder)
     }
     EXPECT_EQ(dskCurveFileNames(p),
               (QStringList{QStringLiteral("2024.01.05, 13.08.00.ABT"), QStringLiteral("2024.01.05, 14.00.00.ABT")}));
+}
+
+TEST_F(TestReport, CurveFileNamesThatAreNoCurveFilesAreLeftOutAndLogged)
+{
+    // Curve files lie in the data folder: a name that reaches outside it or
+    // names one of the program's own files comes from a damaged or crafted
+    // report, and would otherwise be read, rewritten or moved to the trash.
+    Protocol p = EmptyProtocol;
+    for (const char* curveFile : {"../x", "..\\..\\x.ABT", "QTA001\\x.ABT", "QUINTARA.LOG", "PENDING 1.QTA",
+                                  "quintara.dat", "a\tb.ABT", "..", "C.ABT"}) {
+        TestValue v = EmptyTestValue;
+        v.CurveFile = curveFile;
+        p.Blocks[2].Values.push_back(v);
+    }
+    EXPECT_EQ(dskCurveFileNames(p), QStringList{QStringLiteral("C.ABT")});
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskCurveFileNames   \t8.0\t64\tBad file name: ")), 8);
 }
 
 TEST_F(TestReport, CutFilesGiveTheEmptySeries)
@@ -476,4 +559,102 @@ TEST_F(TestReport, RandomBytesNeverCrash)
         ExpectFailedRead(bytes, "round " + std::to_string(round));
     }
     EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+// ---- Writers where they fail ---------------------------------------------------------
+
+TEST_F(TestReport, AFullDiskKeepsEveryEarlierFileAndReportsTheFailure)
+{
+    // Writes past 1024 bytes fail (EFBIG) as on a full disk: each writer
+    // returns failure, leaves the earlier file byte-identical (or none), and
+    // logs one line with the number of a full disk.
+    const QString reportPath = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    const QString oldPath = Data + QStringLiteral("/OLD.QTA");
+    const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    Protocol from26;
+    ConvertProtocolBefore60(from26, Old26Protocol());
+    const struct {
+        const char* what;
+        QString path;
+        std::string before;   // "<missing>" for no file
+        std::function<bool()> write;
+    } writers[] = {
+        {"a new report", reportPath, "<missing>", [&] { return dskSaveNewTestReport(series); }},
+        {"a replaced report", oldPath, "short but whole",
+         [&] { return dskPutTestReportAction(Data, QStringLiteral("OLD.QTA"), series, false); }},
+        {"an older report written back", oldPath, OldReportFile("2.6", Old26Protocol()),
+         [&] { return !(dskGetTestReport(Data, QStringLiteral("OLD.QTA")) == from26); }},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.what);
+        QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
+        if (w.before != "<missing>")
+            WriteFileBytes(w.path, w.before);
+        const int result = RunWithFileSizeLimit(1024, [&] { return w.write() ? 1 : 0; });
+        if (result == ChildSetupFailed)
+            GTEST_SKIP() << "no file size limit";
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(ReadFileBytes(w.path), w.before);
+        ASSERT_EQ(LogLines().size(), 1);
+        EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\tdskPutTestReportActi\t8.0\t61\t"))) << LogLines()[0].toStdString();
+        QFile::remove(w.path);
+    }
+    // Nothing was left behind that would refuse a later save.
+    EXPECT_TRUE(QDir(Data + QStringLiteral("/QTA199")).isEmpty());
+    EXPECT_TRUE(dskSaveNewTestReport(series));
+}
+
+TEST_F(TestReport, AReadOnlyMountIsPermissionDenied)
+{
+    // The data folder mounted read-only: a new style folder, a new report in
+    // an existing one and a replaced report all fail with number 70.
+    ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/QTA199")));
+    WriteFileBytes(Data + QStringLiteral("/OLD.QTA"), "old");
+    const int result = RunWithReadOnlyFolder(QFile::encodeName(Data).constData(), [] {
+        const bool anyWritten = dskSaveNewTestReport(SampleProtocol(QStringLiteral("abc"), SampleDate()))
+            || dskSaveNewTestReport(SampleProtocol(QStringLiteral("xyz"), SampleDate()))
+            || dskPutTestReportAction(DataFolder, QStringLiteral("OLD.QTA"), EmptyProtocol, false);
+        return anyWritten ? 1 : 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no read-only mount";
+    EXPECT_EQ(result, 0);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 3);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.contains(QStringLiteral("\t8.0\t70\t"))) << line.toStdString();
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), "old");
+}
+
+TEST_F(TestReport, ANewReportIsWholeAndReadOnlyWhereverItsSaveIsKilled)
+{
+    const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        const int killed = RunKilledBeforeFileCall(k, [&] { return dskSaveNewTestReport(series) ? 0 : 1; });
+        if (killed == ChildSetupFailed)
+            GTEST_SKIP() << "no tracing of a child";
+        if (QFile::exists(path)) {
+            ASSERT_EQ(ReadFileBytes(path), ReportFileBytes(series));
+            ASSERT_TRUE(IsReadOnly(path));
+        }
+        ASSERT_LE(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        if (killed == 0)
+            break;
+    }
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(TestReport, ATextCutToItsLargestLengthIsLogged)
+{
+    Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    series.Blocks[1].Commentary = QString(70000, u'c');
+    ASSERT_TRUE(dskSaveNewTestReport(series));
+    ASSERT_EQ(LogLines().size(), 1);
+    EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\t0\t1 text(s) cut to 65535 bytes: "))) << LogLines()[0].toStdString();
+    const Protocol back = dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName));
+    EXPECT_EQ(back.Blocks[1].Commentary, QString(65535, u'c'));
 }

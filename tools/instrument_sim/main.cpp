@@ -79,6 +79,9 @@ const char* const kUsage =
     "  --delay MS         turnaround before each answer, in milliseconds, counted\n"
     "                     from the moment the receiver listens (default 5)\n"
     "  --transcript FILE  append every byte received to FILE as it comes\n"
+    "  --baud B           send at the pace of a real line of B baud (11 bits a\n"
+    "                     byte: start, 8 data, 2 stop), not as fast as the\n"
+    "                     pseudo-terminal takes them (default 0: no pacing)\n"
     "\n"
     "Fault modes:\n"
     "  --silent           never answer\n"
@@ -95,6 +98,12 @@ const char* const kUsage =
     "  --bad-times N      how many times in a row the three modes above strike\n"
     "                     before block K goes out right (default 1; 0 = always)\n"
     "  --hangup-block K   send the first half of block K, then hang up and exit\n"
+    "  --stray-byte-after K\n"
+    "                     one extra byte (00) on the line after block K, just\n"
+    "                     before the block (or EOT) that follows it, once: the\n"
+    "                     glitch of a relay. Over a paced line (--baud) the last\n"
+    "                     byte of that packet then comes after the receiver has\n"
+    "                     read 132 bytes\n"
     "  --help             this text\n"
     "\n"
     "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
@@ -161,6 +170,8 @@ struct Options {
     int silentBlock = 0;
     int badTimes = 1;
     int hangupBlock = 0;
+    int baud = 0;
+    int strayAfter = 0;
 };
 
 volatile sig_atomic_t g_stop = 0;
@@ -216,7 +227,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
         }
         static const char* const valueOptions[] = {"--model", "--replies", "--curve", "--channel",
             "--link", "--delay", "--transcript", "--cut-short", "--garble-block", "--wrong-block",
-            "--silent-block", "--bad-times", "--hangup-block"};
+            "--silent-block", "--bad-times", "--hangup-block", "--baud", "--stray-byte-after"};
         bool known = false;
         for (const char* name : valueOptions)
             known = known || a == name;
@@ -254,6 +265,10 @@ bool ParseOptions(int argc, char** argv, Options& o)
             ok = ParseInt(v, o.silentBlock) && o.silentBlock >= 1;
         else if (a == "--bad-times")
             ok = ParseInt(v, o.badTimes) && o.badTimes >= 0;
+        else if (a == "--baud")
+            ok = ParseInt(v, o.baud) && o.baud >= 0;
+        else if (a == "--stray-byte-after")
+            ok = ParseInt(v, o.strayAfter) && o.strayAfter >= 1;
         else
             ok = ParseInt(v, o.hangupBlock) && o.hangupBlock >= 1;   // --hangup-block
         if (!ok) {
@@ -536,7 +551,7 @@ private:
     bool SendBlock()
     {
         if (m_block >= static_cast<int>(m_blocks.size())) {
-            Send(std::string(1, '\x04'));
+            Send(TakeStrayByte() + std::string(1, '\x04'));
             m_eotSent = true;
             m_acksAfterEot = 0;
             return true;
@@ -566,13 +581,29 @@ private:
             Send(packet.substr(0, packet.size() / 2));
             return false;
         }
-        Send(packet);
+        Send(TakeStrayByte() + packet);
+        if (number == m_o.strayAfter && !m_strayDone)
+            m_strayDue = true;
         return true;
+    }
+
+    // The stray byte when one is due before this packet (once per run).
+    std::string TakeStrayByte()
+    {
+        if (!m_strayDue)
+            return std::string();
+        m_strayDue = false;
+        m_strayDone = true;
+        return std::string(1, '\0');
     }
 
     void Send(const std::string& bytes)
     {
         WaitUntilListening();
+        if (m_o.baud > 0) {
+            SendPaced(bytes);
+            return;
+        }
         size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
@@ -587,6 +618,32 @@ private:
                 return;
             }
             done += static_cast<size_t>(n);
+        }
+    }
+
+    // One byte at a time, each at its moment on a line of m_o.baud baud.
+    void SendPaced(const std::string& bytes)
+    {
+        const long byteNs = 11L * 1000000000L / m_o.baud;
+        timespec due {};
+        ::clock_gettime(CLOCK_MONOTONIC, &due);
+        for (const char c : bytes) {
+            for (;;) {
+                const ssize_t n = ::write(m_master, &c, 1);
+                if (n == 1)
+                    break;
+                if (n < 0 && errno != EINTR && errno != EAGAIN)
+                    return;
+                pollfd p {m_master, POLLOUT, 0};
+                ::poll(&p, 1, 100);
+            }
+            due.tv_nsec += byteNs;
+            while (due.tv_nsec >= 1000000000L) {
+                due.tv_nsec -= 1000000000L;
+                ++due.tv_sec;
+            }
+            while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR && !g_stop) {
+            }
         }
     }
 
@@ -609,6 +666,8 @@ private:
     bool m_blockSent = false;
     bool m_eotSent = false;
     int m_acksAfterEot = 0;
+    bool m_strayDue = false;
+    bool m_strayDone = false;
 };
 
 } // namespace

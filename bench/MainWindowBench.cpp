@@ -1,0 +1,102 @@
+// Main window speed with the largest series, 999 tests: refilling the test
+// grid and marking its last row (after every edit of a test), and one resize
+// of the whole window with those rows shown. The baseline writes the same
+// texts into a plain table of the toolkit.
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "main_window/frmMain.h"
+#include "main_window/modGrid.h"
+#include "platform/FlexGrid.h"
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int SeriesSize = 999;
+
+Protocol LargestSeries()
+{
+    Protocol p = MakeEmptyProtocol();
+    p.Style.Forms[1].Items[1].Property = 3;
+    p.Style.Tests[3].Lower1 = 100;
+    p.Style.Tests[3].Upper1 = 900;
+    for (int i = 1; i <= SeriesSize; ++i) {
+        TestValue t = MakeEmptyTestValue();
+        t.Value1 = static_cast<float>(i);
+        t.Unit1 = "8";
+        t.Value2 = static_cast<float>(i) / 7.0f;
+        t.Unit2 = "\"";
+        t.Commentary = QStringLiteral("specimen %1").arg(i);
+        p.Blocks[1].Values.push_back(t);
+    }
+    return p;
+}
+
+} // namespace
+
+static void BM_PlainTableOf999Rows(benchmark::State& state)
+{
+    QTableWidget table;
+    table.resize(469, 288);
+    table.show();
+    for (auto _ : state) {
+        table.setRowCount(0);
+        table.setColumnCount(7);
+        table.setRowCount(SeriesSize);
+        for (int r = 0; r < SeriesSize; ++r) {
+            for (int c = 0; c < 7; ++c)
+                table.setItem(r, c, new QTableWidgetItem(QStringLiteral("%1").arg(r * 7 + c)));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * SeriesSize);
+}
+BENCHMARK(BM_PlainTableOf999Rows)->Unit(benchmark::kMillisecond);
+
+static void BM_FillTestGridAndMarkLastRow999(benchmark::State& state)
+{
+    Language = 2;
+    const Protocol series = LargestSeries();
+    FlexGrid grid;
+    grid.resize(469, 288);
+    SetupStatGrid(grid);
+    grid.show();
+    for (auto _ : state) {
+        FillTestGrid(grid, series);
+        int row = 0;
+        MarkCurrentRow(grid, row);
+        benchmark::DoNotOptimize(row);
+    }
+    state.SetItemsProcessed(state.iterations() * SeriesSize);
+}
+BENCHMARK(BM_FillTestGridAndMarkLastRow999)->Unit(benchmark::kMillisecond);
+
+static void BM_ResizeMainWindowWith999Rows(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString savedFolder = ProgramFolder();
+    SetProgramFolder(folder.path());
+    ResetSettingsGlobals(folder.path());
+    Language = 2;
+    frmMain* window = frmMain::Instance();
+    const Protocol series = LargestSeries();
+    FillTestGrid(*window->grdResult, series);
+    int row = 0;
+    MarkCurrentRow(*window->grdResult, row);
+    window->show();
+    QApplication::processEvents();
+    const QSize least = window->size();
+    bool wide = false;
+    for (auto _ : state) {
+        wide = !wide;
+        window->resize(wide ? least + QSize(200, 120) : least);
+        QApplication::processEvents();
+    }
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetProgramFolder(savedFolder);
+}
+BENCHMARK(BM_ResizeMainWindowWith999Rows)->Unit(benchmark::kMillisecond);

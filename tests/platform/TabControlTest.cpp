@@ -1,0 +1,120 @@
+#include "platform/TabControl.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+class TabControlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tabs_ = new TabControl(&window_);
+        tabs_->setGeometry(10, 10, 500, 300);
+        for (const char* caption : {"Results", "Commentary", "Profile 1", "Histogram 1"})
+            tabs_->AddTab(QString::fromLatin1(caption));
+        window_.resize(600, 400);
+        window_.show();
+        QApplication::processEvents();
+        QObject::connect(tabs_, &TabControl::Click, [this](int previous) { clicks_.push_back(previous); });
+        bar_ = tabs_->findChild<QTabBar*>();
+    }
+
+    void Press(QWidget* target, QPoint at)
+    {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        }
+    }
+
+    void Move(QWidget* target, QPoint at)
+    {
+        QMouseEvent event(QEvent::MouseMove, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+
+    QWidget window_;
+    TabControl* tabs_ = nullptr;
+    QTabBar* bar_ = nullptr;
+    std::vector<int> clicks_;
+};
+
+TEST_F(TabControlTest, OnlyTheUsersChoiceRaisesClickWithThePreviousTab)
+{
+    ASSERT_NE(bar_, nullptr);
+    EXPECT_EQ(tabs_->Tab(), 0);
+    tabs_->SetTab(2);
+    EXPECT_EQ(tabs_->Tab(), 2);
+    EXPECT_TRUE(tabs_->Page(2)->isVisible());
+    EXPECT_FALSE(tabs_->Page(0)->isVisible());
+    tabs_->SetTab(9);
+    EXPECT_EQ(tabs_->Tab(), 2);
+    EXPECT_TRUE(clicks_.empty());
+
+    Press(bar_, bar_->tabRect(3).center());
+    EXPECT_EQ(clicks_, std::vector<int>{2});
+    EXPECT_EQ(tabs_->Tab(), 3);
+    EXPECT_TRUE(tabs_->Page(3)->isVisible());
+}
+
+TEST_F(TabControlTest, DisablingTheCurrentTabKeepsItCurrent)
+{
+    tabs_->SetTab(1);
+    tabs_->SetTabEnabled(1, false);
+    EXPECT_EQ(tabs_->Tab(), 1);
+    EXPECT_EQ(bar_->currentIndex(), 1);
+    EXPECT_FALSE(tabs_->TabEnabled(1));
+    EXPECT_TRUE(tabs_->Page(1)->isVisible());
+    for (int i = 0; i < tabs_->Tabs(); ++i)
+        tabs_->SetTabEnabled(i, false);
+    EXPECT_EQ(tabs_->Tab(), 1);
+    tabs_->SetTabEnabled(3, true);
+    EXPECT_EQ(tabs_->Tab(), 1);
+    EXPECT_TRUE(clicks_.empty());
+
+    // A disabled tab cannot be chosen.
+    Press(bar_, bar_->tabRect(0).center());
+    EXPECT_EQ(tabs_->Tab(), 1);
+    EXPECT_TRUE(clicks_.empty());
+}
+
+TEST_F(TabControlTest, CaptionsAndPagesByIndex)
+{
+    tabs_->SetTabCaption(1, QStringLiteral("Kommentar"));
+    EXPECT_EQ(tabs_->TabCaption(1), QStringLiteral("Kommentar"));
+    tabs_->SetTabCaption(7, QStringLiteral("none"));
+    EXPECT_EQ(tabs_->Tabs(), 4);
+    EXPECT_EQ(tabs_->Page(4), nullptr);
+    EXPECT_EQ(tabs_->Page(-1), nullptr);
+    // Every tab shows in full, side by side.
+    EXPECT_LE(bar_->tabRect(3).right(), tabs_->width());
+    // Pages begin below the tabs, where the controls' places are measured from.
+    // Hidden pages too, so that their controls are placed before they show.
+    const QPoint origin = tabs_->PageOrigin();
+    tabs_->resize(520, 320);
+    for (int i = 0; i < tabs_->Tabs(); ++i)
+        EXPECT_EQ(tabs_->Page(i)->mapTo(tabs_, QPoint(0, 0)), origin) << i;
+    EXPECT_GE(origin.y(), bar_->height());
+}
+
+TEST_F(TabControlTest, MovesOverTheTabsAndAPageAreRaisedOnceInTwips)
+{
+    std::vector<std::pair<double, double>> moves;
+    QObject::connect(tabs_, &TabControl::MouseMove,
+                     [&moves](int, int, double x, double y) { moves.emplace_back(x, y); });
+    Move(bar_, QPoint(5, 6));
+    QWidget* page = tabs_->Page(0);
+    Move(page, QPoint(20, 30));
+    const QPoint onPage = page->mapTo(tabs_, QPoint(20, 30));
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0], std::make_pair(75.0, 90.0));
+    EXPECT_EQ(moves[1], std::make_pair(onPage.x() * 15.0, onPage.y() * 15.0));
+}
+
+} // namespace
