@@ -9,6 +9,7 @@
 #include "foundation/modWindow.h"
 #include "instrument/modPropertyText.h"
 #include "main_window/modMainTexts.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/Text.h"
 #include "platform/TextInput.h"
@@ -97,6 +98,8 @@ int frmKeyboardDefinition::ParameterGap(const std::array<QString, 5>& texts)
 frmKeyboardDefinition::frmKeyboardDefinition()
 {
     setObjectName(QStringLiteral("frmKeyboardDefinition"));
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     lblInstrument = MakeLabel(this, QStringLiteral("lblInstrument"));
     txtInstrument = MakeBox(this, QStringLiteral("txtInstrument"), InstrumentLength);
     lblSerialNumber = MakeLabel(this, QStringLiteral("lblSerialNumber"));

@@ -5,6 +5,7 @@
 #include "foundation/modSettings.h"
 #include "foundation/modWindow.h"
 #include "platform/ListClick.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/SortedList.h"
@@ -59,6 +60,8 @@ int frmOperator::ShowForm()
 frmOperator::frmOperator()
 {
     setObjectName(QStringLiteral("frmOperator"));
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     fraOperator = new QGroupBox(this);
     fraOperator->setObjectName(QStringLiteral("fraOperator"));
     txtOperator = new QLineEdit(fraOperator);

@@ -5,6 +5,7 @@
 #include "foundation/modSettings.h"
 #include "foundation/modWindow.h"
 #include "platform/ListClick.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/SortedList.h"
 #include "platform/Text.h"
@@ -75,6 +76,8 @@ int frmReference::ShowForm()
 frmReference::frmReference()
 {
     setObjectName(QStringLiteral("frmReference"));
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     auto* groups = new QHBoxLayout();
     for (int i = First; i <= Last; ++i) {
         auto* frame = new QGroupBox(this);

@@ -7,6 +7,7 @@
 #include "foundation/modWindow.h"
 #include "instrument/modPropertyText.h"
 #include "platform/ListClick.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/SortedList.h"
 #include "platform/TextInput.h"
@@ -72,6 +73,8 @@ int frmReportForm::ShowForm()
 frmReportForm::frmReportForm()
 {
     setObjectName(QStringLiteral("frmReportForm"));
+    // Unloading from outside ends the dialog as Cancel does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     fraProtocol = new QGroupBox(this);
     fraProtocol->setObjectName(QStringLiteral("fraProtocol"));
     txtName = new QLineEdit(fraProtocol);

@@ -2,6 +2,7 @@
 
 #include "StylesTest.h"
 #include "foundation/modGeneral.h"
+#include "platform/LoadedForms.h"
 #include "platform/SortedList.h"
 
 #include <QListWidget>
@@ -135,7 +136,15 @@ TEST_F(frmOperatorTest, OkStoresTheListInOrderAndCancelChangesNothing)
     EXPECT_EQ(Operators, Array("ähnlich Alpha alpha2 beta Zeta"));
     EXPECT_NE(SettingsBytes(), before);
 
+    // Unloaded from outside (the main window closing), the dialog stores nothing.
     frmOperator* form = frmOperator::Instance();
+    form->lstOperator->selectAll();
+    form->cmdDelete_Click();
+    UnloadFormsExcept(QStringLiteral("frmMain"));
+    EXPECT_FALSE(frmOperator::IsLoaded());
+    EXPECT_EQ(Operators.size(), 6u);
+
+    form = frmOperator::Instance();
     form->lstOperator->selectAll();
     form->cmdDelete_Click();
     form->cmdOK_Click();
