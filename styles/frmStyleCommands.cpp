@@ -112,8 +112,12 @@ void frmStyle::lstProtocol_Click()
         if (SwitchTest(CurrentTestType, target)) {
             CurrentTestType = static_cast<int16_t>(target);
         } else {
-            // The page in front stays, open to correct its entry.
+            // The page in front stays, open to correct its entry; the box to
+            // correct may have been disabled when the focus was to go to it.
             EnableTestArea(1);
+            QWidget* invalid = ControlWidget(CurrentTestType, ValidateTest(CurrentTestType));
+            if (invalid && invalid->isVisibleTo(this))
+                invalid->setFocus();
             ReturnToCurrentTab();
         }
     }
