@@ -889,6 +889,9 @@ void frmMain::Form_Resize()
     grdResult->SetColWidth(6, CommentaryColumnWidth(*grdResult, result.Width));
 
     ApplyPlaces();
+
+    // 10. and 11. The charts in their new sizes.
+    RedrawAfterResize();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event)
@@ -974,6 +977,11 @@ void frmMain::InitControls()
 
     // 7. The present date and time.
     ShowDateTime(0);
+
+    // The clock runs as long as the window; the charts answer the pointer.
+    connect(timDateTime, &QTimer::timeout, this, &frmMain::timDateTime_Timer);
+    timDateTime->start();
+    InitCharts();
 }
 
 void frmMain::Form_Load()
@@ -981,6 +989,7 @@ void frmMain::Form_Load()
     InitControls();
     SetReferenceTitles(RefTitles, Language);
     imgNoConnection->setVisible(!PortOpen);
+    RefreshEnabling();
 }
 
 void frmMain::ReleaseForms()
