@@ -17,19 +17,16 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 #include <functional>
 #include <limits>
 #include <set>
@@ -71,6 +68,7 @@ protected:
         SetProgramFolder(folder_.path());
         ResetSettingsGlobals(folder_.path());
         DateFormat = 1;
+        savedLoginLevel_ = LoginLevel;
         LoginLevel = 2;
         PortOpen = false;
         SetFixedClock(DateSerial(2011, 12, 24) + TimeSerial(14, 5, 9));
@@ -84,7 +82,7 @@ protected:
         SetClock({});
         SetProgramFolder(savedFolder_);
         ResetSettingsGlobals(savedFolder_);
-        LoginLevel = 0;
+        LoginLevel = savedLoginLevel_;
         DataStringFixture::TearDown();
     }
     // The series as open series 1 (or as the working record).
@@ -135,6 +133,7 @@ protected:
 
     QTemporaryDir folder_;
     QString savedFolder_;
+    int16_t savedLoginLevel_ = 0;
     frmMain* main_ = nullptr;
 };
 
@@ -191,11 +190,12 @@ TEST_F(ChartsWindowTest, DeviationChartPlacesBandStripsRangeMeanAndValue)
     EXPECT_EQ(chart->Surface().ScaleTop() + chart->Surface().ScaleHeight(), -6) << "lo raised to 0";
 
     // What gives no window leaves the chart cleared after a valid one.
-    for (const DeviationData& bad : {DeviationData{90, 90, 90, 90, 90, 90, 90}, DeviationData{100, 110, 90, 95, 105, 100, 100},
-                                     DeviationData{100, NoValue, 110, 95, 105, 100, 100}, EmptyDeviationData}) {
+    const DeviationData bad[] = {{90, 90, 90, 90, 90, 90, 90}, {100, 110, 90, 95, 105, 100, 100},
+                                 {100, NoValue, 110, 95, 105, 100, 100}, EmptyDeviationData};
+    for (const DeviationData& b : bad) {
         main_->DrawDeviationChart({100, 90, 110, 92, 108, 101, 104}, 2);
-        main_->DrawDeviationChart(bad, 2);
-        EXPECT_TRUE(Blank(main_->picDeviation[2])) << bad.Lower << " " << bad.Upper;
+        main_->DrawDeviationChart(b, 2);
+        EXPECT_TRUE(Blank(main_->picDeviation[2])) << b.Lower << " " << b.Upper;
     }
 }
 
@@ -438,7 +438,8 @@ TEST_F(ChartsWindowTest, TabsDrawTheirPagesAndFallBackToResultsWhenDisabled)
         main_->cboProtocol->setEnabled(true);
         main_->cboProtocol->setFocus();
         Select(1);
-        EXPECT_EQ(QApplication::focusWidget(), enabled ? static_cast<QWidget*>(main_->txtCommentary) : main_->cboProtocol);
+        QWidget* expected = enabled ? static_cast<QWidget*>(main_->txtCommentary) : main_->cboProtocol;
+        EXPECT_EQ(QApplication::focusWidget(), expected);
     }
 }
 
@@ -467,8 +468,8 @@ TEST_F(ChartsWindowTest, ClockShowsTheSeriesDateAndBlinksTheNotPrintedSymbol)
     Protocol dated = MakeEmptyProtocol();
     dated.Date = DateSerial(2009, 3, 7) + TimeSerial(8, 0, 1);
     Protocols = {MakeEmptyProtocol(), dated};
-    const std::pair<int, const char*> cases[] = {
-        {0, "24.12.2011, 14:05:09"}, {1, "07.03.2009, 08:00:01"}, {2, "24.12.2011, 14:05:09"}, {-1, "24.12.2011, 14:05:09"}};
+    const std::pair<int, const char*> cases[] = {{0, "24.12.2011, 14:05:09"}, {1, "07.03.2009, 08:00:01"},
+                                                 {2, "24.12.2011, 14:05:09"}, {-1, "24.12.2011, 14:05:09"}};
     for (const auto& [current, text] : cases) {
         CurrentProtocol = static_cast<int16_t>(current);
         main_->timDateTime_Timer();
@@ -507,17 +508,21 @@ std::vector<std::pair<std::string, Rule>> Expectations()
 {
     auto in = [](int s, int a, int b) { return s >= a && s <= b; };
     auto results = [](int t) { return t == 0 ? 0 : (t == 9 || t == 10 || t == 14 || t == 17 || t == 18) ? 2 : 1; };
-    auto curveItem = [](const Situation& s) { return (s.testType == 14 || s.testType == 17 || s.testType == 18) && s.curve; };
+    auto curveItem = [](const Situation& s) {
+        return (s.testType == 14 || s.testType == 17 || s.testType == 18) && s.curve;
+    };
     const Rule always = [](const Situation&) { return true; };
     const Rule supervisor = [](const Situation& s) { return s.level == 2; };
     const Rule setup = [in](const Situation& s) { return in(s.state, 1, 4); };
     const Rule supervisorSetup = [in](const Situation& s) { return s.level == 2 && in(s.state, 1, 4); };
     const Rule tests = [](const Situation& s) { return s.state == 5; };
     const Rule started = [in](const Situation& s) { return in(s.state, 5, 7); };
+    const Rule prepared = [in](const Situation& s) { return in(s.state, 4, 7); };
+    const Rule reportable = [](const Situation& s) { return s.state == 5 || s.state == 7; };
     std::vector<std::pair<std::string, Rule>> e = {
         {"mnuFile", always}, {"mnuFile_Exit", always}, {"mnuFunction", always}, {"mnuSettings", always},
         {"mnuStandard", always}, {"mnuInfo", always}, {"mnuInfo_About", always},
-        {"mnuFile_Copy", [](const Situation& s) { return s.state == 5 || s.state == 7; }},
+        {"mnuFile_Copy", reportable},
         {"mnuFile_Import", supervisor}, {"mnuFile_Password", supervisor}, {"mnuFunction_LongTermAnalysis", supervisor},
         {"mnuStandard_Reference2to4", supervisor}, {"mnuStandard_Operator", supervisor},
         {"mnuFunction_Measure", [](const Situation&) { return false; }},
@@ -535,12 +540,12 @@ std::vector<std::pair<std::string, Rule>> Expectations()
         {"picProfileU_1", tests}, {"picHistogram_2", tests}, {"picHistogramL_1", tests}, {"picHistogramU_2", tests},
         {"picCurve", tests},
         {"tab 0", always}, {"tab 1", always}, {"tab 7", always},
-        {"tab 2", [in, results](const Situation& s) { return in(s.state, 4, 7) && results(s.testType) > 0; }},
-        {"tab 3", [in, results](const Situation& s) { return in(s.state, 4, 7) && results(s.testType) > 1; }},
-        {"tab 4", [in, results](const Situation& s) { return in(s.state, 4, 7) && s.histogram && results(s.testType) > 0; }},
-        {"tab 5", [in, results](const Situation& s) { return in(s.state, 4, 7) && s.histogram && results(s.testType) > 1; }},
-        {"tab 6", [in, curveItem](const Situation& s) { return in(s.state, 4, 7) && curveItem(s); }},
-        {"cmdAnalyzeCurve", [curveItem](const Situation& s) { return s.testType != 17 && (s.state == 5 || s.state == 7) && curveItem(s); }},
+        {"tab 2", [=](const Situation& s) { return prepared(s) && results(s.testType) > 0; }},
+        {"tab 3", [=](const Situation& s) { return prepared(s) && results(s.testType) > 1; }},
+        {"tab 4", [=](const Situation& s) { return prepared(s) && s.histogram && results(s.testType) > 0; }},
+        {"tab 5", [=](const Situation& s) { return prepared(s) && s.histogram && results(s.testType) > 1; }},
+        {"tab 6", [=](const Situation& s) { return prepared(s) && curveItem(s); }},
+        {"cmdAnalyzeCurve", [=](const Situation& s) { return s.testType != 17 && reportable(s) && curveItem(s); }},
         {"cmdTerminateProtocol", started}, {"cmdPreview", started},
         {"cmdMeasure", [in](const Situation& s) { return in(s.state, 4, 6) && s.port; }},
         {"txtKeyboard", [in](const Situation& s) { return s.testType == 1 && in(s.state, 4, 6); }},
@@ -593,7 +598,8 @@ TEST_F(EnablingTest, EveryRuleNamesAControlOfTheWindow)
 {
     for (const EnablingRule& rule : EnablingTable())
         for (int i = rule.First; i <= rule.Last; ++i)
-            EXPECT_TRUE(std::string(rule.Control) == "tabDisplay" || main_->findChild<QObject*>(ControlObjectName(rule.Control, i)))
+            EXPECT_TRUE(std::string(rule.Control) == "tabDisplay"
+                        || main_->findChild<QObject*>(ControlObjectName(rule.Control, i)))
                 << rule.Control << " " << i;
 }
 
@@ -636,11 +642,13 @@ TEST_F(EnablingTest, EdgeCasesOfTheRules)
         {"first test, lateral air off", {2, 5, 3, true, false, true, false, true},
          {{"cboStyle", false}, {"cboOperator", false}, {"txtK1087", false}, {"txtCommentary", true},
           {"picHistogram_2", true}, {"grdResult", true}, {"chkLateralAir_3", false}}},
-        {"lateral air on", {2, 5, 3, true, false, true, true, true}, {{"chkLateralAir_3", true}, {"chkLateralAir_2", false}}},
+        {"lateral air on", {2, 5, 3, true, false, true, true, true},
+         {{"chkLateralAir_3", true}, {"chkLateralAir_2", false}}},
         {"one result, no histogram", {2, 6, 3, false, false, true, false, true},
          {{"tab 2", true}, {"tab 3", false}, {"tab 4", false}, {"tab 5", false}}},
         {"pressure drop", {2, 5, 17, true, true, true, false, true}, {{"tab 6", true}, {"cmdAnalyzeCurve", false}}},
-        {"typed values, port closed", {2, 5, 1, false, false, false, false, true}, {{"cmdMeasure", false}, {"txtKeyboard", true}}},
+        {"typed values, port closed", {2, 5, 1, false, false, false, false, true},
+         {{"cmdMeasure", false}, {"txtKeyboard", true}}},
         {"measure menu", {2, 4, 1, false, false, true, false, false}, {{"mnuFunction_Measure", false}}},
     };
     for (const Case& c : cases) {
