@@ -15,6 +15,7 @@
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
+#include "platform/TextInput.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
@@ -49,6 +50,9 @@ constexpr double OuterExtraHeight = 855;
 // The size the window is given at loading, raised to the least size at once.
 constexpr double LoadWidth = 12000;
 constexpr double LoadHeight = 9000;
+
+// Operator and reference texts are stored with at most this many characters.
+constexpr int NameMaxLength = 35;
 
 constexpr int ResultTab = 0;
 constexpr int CommentaryTab = 1;
@@ -454,7 +458,8 @@ QLineEdit* frmMain::NewTextBox(QWidget* parent, const char* name, int maxLength)
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QString::fromLatin1(name));
-    box->setMaxLength(maxLength);
+    // Its text is stored: only what a file can keep goes in.
+    InstallTextInput(box, maxLength);
     return box;
 }
 
@@ -487,6 +492,7 @@ void frmMain::CreateControls()
     for (QComboBox* box : {cboOperator, cboReference[2], cboReference[3], cboReference[4]}) {
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
+        InstallTextInput(box, NameMaxLength);
     }
 
     // Date and time, instrument, serial number, parameters, folder.
@@ -564,7 +570,11 @@ void frmMain::CreateControls()
     pgbProgress->setTextVisible(false);
     // Shown only while a curve is being received.
     pgbProgress->hide();
-    txtKeyboard = NewTextBox(form, "txtKeyboard", 6);
+    // A typed value: digits and one decimal separator, as many characters
+    // as an instrument's result field holds.
+    txtKeyboard = new QLineEdit(form);
+    txtKeyboard->setObjectName(QStringLiteral("txtKeyboard"));
+    InstallNumberInput(txtKeyboard, 6);
     cmdMeasure = new QPushButton(form);
     cmdMeasure->setObjectName(QStringLiteral("cmdMeasure"));
     AddCaptioned(cmdMeasure, "cmdMeasure");

@@ -11,6 +11,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SerialDevices.h"
 #include "platform/TabControl.h"
+#include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -201,6 +203,44 @@ TEST_F(MainWindowTest, MenuBarHoldsTheTreeWithItsSeparatorsAndOnlyItsShortcuts)
     EXPECT_EQ(main_->mnuStandard_Operator->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
     EXPECT_EQ(main_->mnuFile_Exit->text(), U("&Exit\tAlt+F4"));
     EXPECT_TRUE(main_->mnuFile_Exit->shortcut().isEmpty()) << "Alt+F4 is only shown";
+}
+
+TEST_F(MainWindowTest, StoredBoxesTakeOnlyWhatCanBeKeptAndTheValueBoxOnlyANumber)
+{
+    struct Box {
+        QLineEdit* box;
+        int limit;
+        bool number;
+    } const boxes[] = {
+        {main_->txtCommentary, 255, false}, {main_->txtK0006, 14, false}, {main_->txtK0016, 32, false},
+        {main_->txtK0053, 20, false},       {main_->txtK1031, 20, false}, {main_->txtK1032, 40, false},
+        {main_->txtK1086, 40, false},       {main_->txtK1087, 40, false},
+        {main_->cboOperator->lineEdit(), 35, false},   {main_->cboReference[2]->lineEdit(), 35, false},
+        {main_->cboReference[3]->lineEdit(), 35, false}, {main_->cboReference[4]->lineEdit(), 35, false},
+        {main_->txtKeyboard, 6, true},
+    };
+    auto paste = [](QLineEdit* box, const QString& text) {
+        QApplication::clipboard()->setText(text);
+        box->paste();
+    };
+    for (const Box& b : boxes) {
+        SCOPED_TRACE(b.box->objectName().isEmpty() ? b.box->parentWidget()->objectName().toStdString()
+                                                   : b.box->objectName().toStdString());
+        EXPECT_EQ(b.box->maxLength(), b.limit);
+        const QString good = b.number ? U("12.5") : U("Müller & Söhne");
+        b.box->clear();
+        paste(b.box, good);
+        EXPECT_EQ(b.box->text(), good);
+
+        const int beeps = InputBeepCount();
+        paste(b.box, b.number ? U("1a") : U("A\tB"));
+        EXPECT_EQ(b.box->text(), good) << "refused whole";
+        EXPECT_EQ(InputBeepCount(), beeps + 1);
+
+        b.box->clear();
+        paste(b.box, QString(b.limit + 5, u'7'));
+        EXPECT_EQ(b.box->text(), QString(b.limit, u'7')) << "cut at the limit";
+    }
 }
 
 // ---------------------------------------------------------------------------
