@@ -13,6 +13,12 @@
 #include "platform/TabControl.h"
 #include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
+#include "storage/frmQDASSetting.h"
+#include "system_settings/frmAbout.h"
+#include "system_settings/frmCountrySetting.h"
+#include "system_settings/frmPassword.h"
+#include "system_settings/frmReferenceTitle.h"
+#include "system_settings/frmSystemSettings.h"
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
 
@@ -554,16 +560,36 @@ TEST_F(MainWindowTest, ClosingUnloadsEveryOtherWindowThroughItsOwnUnload)
         names.push_back(SerialPortEnvironmentName(n).toLatin1());
         qputenv(names.back().constData(), QByteArray("/nonexistent/ttyQ"));
     }
-    frmDataSetting::Instance();
-    ASSERT_TRUE(frmDataSetting::IsLoaded());
+    // Dialogs loaded but not shown, as a window left behind at exit is.
+    struct Dialog {
+        const char* name;
+        QWidget* (*load)();
+        bool (*isLoaded)();
+    } const dialogs[] = {
+        {"frmDataSetting", [] { return static_cast<QWidget*>(frmDataSetting::Instance()); }, &frmDataSetting::IsLoaded},
+        {"frmQDASSetting", [] { return static_cast<QWidget*>(frmQDASSetting::Instance()); }, &frmQDASSetting::IsLoaded},
+        {"frmAbout", [] { return static_cast<QWidget*>(frmAbout::Instance()); }, &frmAbout::IsLoaded},
+        {"frmCountrySetting", [] { return static_cast<QWidget*>(frmCountrySetting::Instance()); },
+         &frmCountrySetting::IsLoaded},
+        {"frmPassword", [] { return static_cast<QWidget*>(frmPassword::Instance()); }, &frmPassword::IsLoaded},
+        {"frmReferenceTitle", [] { return static_cast<QWidget*>(frmReferenceTitle::Instance()); },
+         &frmReferenceTitle::IsLoaded},
+        {"frmSystemSettings", [] { return static_cast<QWidget*>(frmSystemSettings::Instance()); },
+         &frmSystemSettings::IsLoaded},
+    };
+    for (const Dialog& d : dialogs) {
+        QWidget* dialog = d.load();
+        const std::vector<QWidget*> loaded = LoadedForms();
+        EXPECT_NE(std::find(loaded.begin(), loaded.end(), dialog), loaded.end()) << d.name << " is listed";
+    }
     ASSERT_TRUE(frmResource::IsLoaded());
     const std::vector<QWidget*> loaded = LoadedForms();
-    EXPECT_GE(loaded.size(), 3u);
     EXPECT_NE(std::find(loaded.begin(), loaded.end(), main_), loaded.end());
 
     Close();
     EXPECT_FALSE(frmMain::IsLoaded());
-    EXPECT_FALSE(frmDataSetting::IsLoaded());
+    for (const Dialog& d : dialogs)
+        EXPECT_FALSE(d.isLoaded()) << d.name;
     EXPECT_FALSE(frmResource::IsLoaded());
     EXPECT_TRUE(LoadedForms().empty());
     EXPECT_TRUE(QFile::exists(folder_.filePath(QStringLiteral("QUINTARA.DAT")))) << "settings saved";
