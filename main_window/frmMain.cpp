@@ -676,8 +676,9 @@ void frmMain::CreateMenus()
         }
         QAction* item = nullptr;
         if (IsSeparatorName(entry.Name)) {
+            // A separator is a plain line: a text of its own ("-" in the
+            // design) would be drawn beside the line.
             item = menu->addSeparator();
-            item->setText(QStringLiteral("-"));
         } else {
             item = menu->addAction(QString());
             // Exit shows the system's key in its caption; no key is bound to it.
