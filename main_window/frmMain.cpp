@@ -895,6 +895,11 @@ void frmMain::Form_Resize()
     At(txtKeyboard).Top = H - 2010;
     At(cmdMeasure).Left = At(cmdTerminateProtocol).Left;
     At(cmdMeasure).Top = H - 1530;
+    // The curve transfer's bar keeps to the gap between the terminate button
+    // and the value box; left where it was designed it would lie over the
+    // buttons of a larger window.
+    At(pgbProgress).Left = At(cmdTerminateProtocol).Left;
+    At(pgbProgress).Top = H - 2175;
 
     // 9. The commentary column of the tests takes what the grid has left.
     grdResult->SetColWidth(6, CommentaryColumnWidth(*grdResult, result.Width));

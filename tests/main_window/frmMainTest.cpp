@@ -452,6 +452,7 @@ TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
         {main_->imgNotPrint, {1500, 600, 0, 0}},
         {main_->txtKeyboard, {1500, 600, 0, 0}},
         {main_->cmdMeasure, {1500, 600, 0, 0}},
+        {main_->pgbProgress, {1500, 600, 0, 0}},
         {main_->grdResult, {0, 0, 1500, 600}},
         {main_->picDeviation[1], {1500, 0, 0, 300}},
         {main_->picDeviation[2], {1500, 300, 0, 300}},
