@@ -1,6 +1,6 @@
 #pragma once
-// The airbag-fabric curve, its evaluation work record and the plot window of
-// a curve chart. -32768 and NoValue are the "no value" markers of the Integer
+// The airbag-fabric curve, its evaluation work record, the two points of a
+// pressure-drop test and the plot window of a curve chart. -32768 and NoValue are the "no value" markers of the Integer
 // and Single fields.
 #include <QString>
 #include <array>
@@ -55,6 +55,20 @@ struct AbtRawLines {
     std::array<std::string, 26> Lines;
 
     bool operator==(const AbtRawLines&) const = default;
+};
+
+// The two measured points of one completed pressure-drop test, as the
+// power-law diagram needs them. Flows are in the unit of Unit except Result,
+// which the completed data string holds in mm/s.
+struct PdrPoint {
+    float Exponent = 0;     // n of flow = k * pressure^n; NoValue when it cannot be formed
+    float Result = 0;       // flow at the first pressure, mm/s
+    float P1 = 0;           // first test pressure, Pa
+    float P2 = 0;           // second test pressure, Pa
+    float P4 = 0;           // nominal flow in its own unit
+    std::string Unit;       // unit code character of the nominal flow
+
+    bool operator==(const PdrPoint&) const = default;
 };
 
 // Lower-left and upper-right corner of a chart in its own units; 0 in x2 or

@@ -5,7 +5,7 @@
 std::vector<Style> Styles(1, MakeBlankStyle());
 Style CurrentStyle = MakeBlankStyle();
 std::vector<ReportForm> ReportForms(1, MakeBlankReportForm());
-std::vector<SearchPattern> SearchPatterns(10, SearchPattern{});
+std::vector<SearchPattern> SearchPatterns(1, SearchPattern{});
 std::vector<QString> Reference2Values(1);
 std::vector<QString> Reference3Values(1);
 std::vector<QString> Reference4Values(1);
@@ -37,7 +37,7 @@ void ResetSettingsGlobals(const QString& programFolder)
     Styles.assign(1, BlankStyle);
     CurrentStyle = BlankStyle;
     ReportForms.assign(1, BlankReportForm);
-    SearchPatterns.assign(10, EmptySearchPattern);
+    SearchPatterns.assign(1, EmptySearchPattern);
     Reference2Values.assign(1, QString());
     Reference3Values.assign(1, QString());
     Reference4Values.assign(1, QString());

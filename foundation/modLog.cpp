@@ -3,8 +3,8 @@
 #include "foundation/modGeneral.h"
 #include "platform/Cp1252.h"
 #include "platform/OleDate.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
-#include "storage/modDisk.h"
 
 #include <QFile>
 
@@ -23,7 +23,8 @@ void WriteLog(int32_t errNumber, const QString& errText, const QString& procName
     const QString folder = ProgramFolder();
     if (folder.isEmpty())
         return;
-    QFile log(dskBuildPath(folder, QStringLiteral("QUINTARA.LOG")));
+    // Joined in the platform layer: the disk module logs through here.
+    QFile log(FindExistingPath(folder, QStringLiteral("QUINTARA.LOG")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     const std::string line = ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";

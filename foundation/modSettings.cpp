@@ -7,11 +7,11 @@
 #include "platform/BinaryIO.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -26,126 +26,173 @@ const QString BadFileName = QStringLiteral("QUINTARA.DAT.BAD");
 constexpr std::size_t MaxCount = 32767;
 constexpr std::size_t PackedStringMinSize = 2;
 
-// Classic number of a record that ends inside the file.
+// Classic numbers of the log: a record that ends inside the file, an index
+// outside its array, a file that may not be replaced.
 constexpr int32_t InputPastEndOfFile = 62;
+constexpr int32_t SubscriptOutOfRange = 9;
+constexpr int32_t PathFileAccessError = 75;
+
+// Set when QUINTARA.DAT could not be read whole and could not be kept aside
+// either: nothing in this run may replace it then.
+bool g_keepSettingsFile = false;
 
 // ---- Writing ----------------------------------------------------------------------
 
-// The upper bound of a list whose element 0 is not stored, as written.
-int16_t StoredUpperBound(std::size_t size)
+struct SettingsImage {
+    std::string Bytes;
+    QStringList Cuts;   // what did not fit the file's counts and lengths
+};
+
+// The upper bound written for a list whose element 0 is not stored. A list
+// longer than an Integer count can say is written up to that count.
+std::size_t StoredUpperBound(std::size_t size, const char* list, QStringList& cuts)
 {
-    return static_cast<int16_t>(std::min(size > 0 ? size - 1 : 0, MaxCount));
+    const std::size_t upper = size > 0 ? size - 1 : 0;
+    if (upper <= MaxCount)
+        return upper;
+    cuts.append(QStringLiteral("%1: %2 entries, %3 written").arg(QLatin1String(list)).arg(upper).arg(MaxCount));
+    return MaxCount;
 }
 
-void PutStringList(BinaryWriter& out, const std::vector<QString>& list)
+void PutStringList(BinaryWriter& out, const std::vector<QString>& list, const char* name, QStringList& cuts)
 {
-    const int16_t n = StoredUpperBound(list.size());
-    out.PutInteger(n);
-    for (int16_t i = 1; i <= n; ++i)
-        PutRecord(out, StringRecord{list[static_cast<std::size_t>(i)]});
+    const std::size_t n = StoredUpperBound(list.size(), name, cuts);
+    out.PutInteger(static_cast<int16_t>(n));
+    for (std::size_t i = 1; i <= n; ++i)
+        PutRecord(out, StringRecord{list[i]});
 }
 
 template <typename Record>
-void PutListFrom1(BinaryWriter& out, const std::vector<Record>& list)
+void PutListFrom1(BinaryWriter& out, const std::vector<Record>& list, const char* name, QStringList& cuts)
 {
-    const int16_t n = StoredUpperBound(list.size());
-    out.PutInteger(n);
-    for (int16_t i = 1; i <= n; ++i)
-        PutRecord(out, list[static_cast<std::size_t>(i)]);
+    const std::size_t n = StoredUpperBound(list.size(), name, cuts);
+    out.PutInteger(static_cast<int16_t>(n));
+    for (std::size_t i = 1; i <= n; ++i)
+        PutRecord(out, list[i]);
+}
+
+SettingsImage BuildSettingsImage()
+{
+    SettingsImage image;
+    QStringList& cuts = image.Cuts;
+    BinaryWriter out;
+    dskPutHeader(out, SettingsMagic);
+    PutRecord(out, RefTitles);
+    PutStringList(out, Reference2Values, "Reference2Values", cuts);
+    PutStringList(out, Reference3Values, "Reference3Values", cuts);
+    PutStringList(out, Reference4Values, "Reference4Values", cuts);
+    PutStringList(out, Operators, "Operators", cuts);
+    PutListFrom1(out, Styles, "Styles", cuts);
+    PutListFrom1(out, ReportForms, "ReportForms", cuts);
+    // Stored with element 0 (the criteria last used): the upper bound, then elements 0 to n.
+    if (SearchPatterns.empty()) {
+        out.PutInteger(0);
+        PutRecord(out, EmptySearchPattern);
+    } else {
+        const std::size_t n = StoredUpperBound(SearchPatterns.size(), "SearchPatterns", cuts);
+        out.PutInteger(static_cast<int16_t>(n));
+        for (std::size_t i = 0; i <= n; ++i)
+            PutRecord(out, SearchPatterns[i]);
+    }
+    PutRecord(out, KeyboardDef);
+    PutRecord(out, StoredSettings);
+    out.PutInteger(CurrentProtocol);
+    PutRecord(out, Protocols.empty() ? EmptyProtocol : Protocols[0]);
+    PutRecord(out, CurrentStyle);
+    PutRecord(out, UserPasswords);
+    PutRecord(out, StringRecord{QDASFolder});
+    if (out.TextsCut() > 0)
+        cuts.append(QStringLiteral("%1 text(s) cut to 65535 bytes").arg(out.TextsCut()));
+    image.Bytes = out.Bytes();
+    return image;
 }
 
 // ---- Reading ----------------------------------------------------------------------
 
-// A count read from the file; a negative one reads as 0. Fails the reader
-// when that many elements of at least minSize bytes cannot follow.
-std::size_t GetCount(BinaryReader& in, std::size_t minSize)
+// How far a settings image reads.
+enum class ImageRead {
+    Whole,        // every item its version holds
+    Incomplete,   // it ends between two items, before its last one
+    Cut,          // an item, or the version text, ends inside it
+};
+
+// A list stored with its upper bound n and elements 1 to n, read element by
+// element: the elements read whole before a cut stay in the list. Element 0
+// is fresh. False when the file ends inside the list.
+template <typename Element, typename ReadOne>
+bool GetListFrom1(BinaryReader& in, std::vector<Element>& list, std::size_t minSize, ReadOne readOne)
 {
-    const int16_t n = in.GetInteger();
-    if (!in.Ok() || n <= 0)
-        return 0;
-    const std::size_t count = static_cast<std::size_t>(n);
-    if (count * minSize > in.Remaining()) {
-        in.Fail();
-        return 0;
+    const int16_t stored = in.GetInteger();
+    if (!in.Ok())
+        return false;
+    const std::size_t n = stored > 0 ? static_cast<std::size_t>(stored) : 0;
+    std::vector<Element> values(1);
+    values.reserve(std::min(n, in.Remaining() / minSize) + 1);
+    for (std::size_t i = 1; i <= n; ++i) {
+        Element value{};
+        readOne(value);
+        if (!in.Ok())
+            break;
+        values.push_back(std::move(value));
     }
-    return count;
+    list = std::move(values);
+    return in.Ok();
 }
 
-// A list stored from element 1: bounds 0 to n, element 0 fresh.
 bool GetStringList(BinaryReader& in, std::vector<QString>& list)
 {
-    const std::size_t n = GetCount(in, PackedStringMinSize);
-    if (!in.Ok())
-        return false;
-    std::vector<QString> values(n + 1);
-    for (std::size_t i = 1; i <= n; ++i) {
+    return GetListFrom1(in, list, PackedStringMinSize, [&in](QString& value) {
         StringRecord text;
         GetRecord(in, text);
-        values[i] = text.Text;
-    }
-    if (!in.Ok())
-        return false;
-    list = std::move(values);
-    return true;
+        value = std::move(text.Text);
+    });
 }
 
 bool GetStyles(BinaryReader& in, bool before26, std::vector<Style>& styles)
 {
-    const std::size_t n = GetCount(in, before26 ? PackedStyleBefore26MinSize : PackedStyleMinSize);
-    if (!in.Ok())
-        return false;
-    std::vector<Style> values(n + 1);
-    for (std::size_t i = 1; i <= n && in.Ok(); ++i) {
-        if (before26) {
-            StyleBefore26 old;
-            GetRecord(in, old);
-            ConvertStyleBefore26(values[i], old);
-        } else {
-            GetRecord(in, values[i]);
+    const std::size_t minSize = before26 ? PackedStyleBefore26MinSize : PackedStyleMinSize;
+    return GetListFrom1(in, styles, minSize, [&in, before26](Style& style) {
+        if (!before26) {
+            GetRecord(in, style);
+            return;
         }
-    }
-    if (!in.Ok())
-        return false;
-    styles = std::move(values);
-    return true;
+        StyleBefore26 old;
+        GetRecord(in, old);
+        if (in.Ok())
+            ConvertStyleBefore26(style, old);
+    });
 }
 
 bool GetReportForms(BinaryReader& in, bool before26, std::vector<ReportForm>& forms)
 {
-    const std::size_t n = GetCount(in, PackedReportFormMinSize);
-    if (!in.Ok())
-        return false;
-    std::vector<ReportForm> values(n + 1);
-    for (std::size_t i = 1; i <= n && in.Ok(); ++i) {
-        GetRecord(in, values[i]);
-        if (before26)
-            RenumberReportFormBefore26(values[i]);
-    }
-    if (!in.Ok())
-        return false;
-    forms = std::move(values);
-    return true;
+    return GetListFrom1(in, forms, PackedReportFormMinSize, [&in, before26](ReportForm& form) {
+        GetRecord(in, form);
+        if (in.Ok() && before26)
+            RenumberReportFormBefore26(form);
+    });
 }
 
-// Stored with element 0 (the criteria last used): the upper bound, then
-// elements 0 to n.
+// Stored with element 0: the upper bound, then elements 0 to n. The
+// patterns read whole before a cut are kept; at least element 0 remains.
 bool GetSearchPatterns(BinaryReader& in, std::vector<SearchPattern>& patterns)
 {
     const int16_t upper = in.GetInteger();
     if (!in.Ok())
         return false;
     const std::size_t count = upper < 0 ? 0 : static_cast<std::size_t>(upper) + 1;
-    if (count * PackedSearchPatternMinSize > in.Remaining()) {
-        in.Fail();
-        return false;
+    std::vector<SearchPattern> values;
+    values.reserve(std::min(count, in.Remaining() / PackedSearchPatternMinSize) + 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        SearchPattern pattern;
+        GetRecord(in, pattern);
+        if (!in.Ok())
+            break;
+        values.push_back(std::move(pattern));
     }
-    std::vector<SearchPattern> values(std::max<std::size_t>(count, 1), SearchPattern{});
-    for (std::size_t i = 0; i < count && in.Ok(); ++i)
-        GetRecord(in, values[i]);
-    if (!in.Ok())
-        return false;
+    if (values.empty())
+        values.assign(1, SearchPattern{});
     patterns = std::move(values);
-    return true;
+    return in.Ok();
 }
 
 template <typename Record>
@@ -201,111 +248,171 @@ bool GetCurrentStyle(BinaryReader& in, float version, Style& target)
     return true;
 }
 
-// Items 3 to 17 of the file, from behind the version text. Each item goes
-// to its global only when it was read whole; the first one that is not ends
-// the reading. False when an item ended inside the file's last bytes, that
-// is, the file is damaged rather than written by a version without the
-// later items.
-bool GetSettingsItems(BinaryReader& in, float version)
+// Item 3 to 17 of the file into its global; false when the file ends inside it.
+bool GetSettingsItem(BinaryReader& in, int item, float version)
 {
     const bool before26 = !(version >= 2.6f);   // NoValue counts as the oldest layout
-    bool cut = false;
-    auto step = [&](bool ok) {
-        if (!ok)
-            cut = true;
-        return ok;
-    };
-    // An item that starts at the end of the file is missing, not damaged.
-    auto present = [&]() { return in.Ok() && !in.AtEnd(); };
-
-    if (!present() || !step(GetWhole(in, RefTitles)))
-        return !cut;
-    if (!present() || !step(GetStringList(in, Reference2Values)))
-        return !cut;
-    if (!present() || !step(GetStringList(in, Reference3Values)))
-        return !cut;
-    if (!present() || !step(GetStringList(in, Reference4Values)))
-        return !cut;
-    if (!present() || !step(GetStringList(in, Operators)))
-        return !cut;
-    if (!present() || !step(GetStyles(in, before26, Styles)))
-        return !cut;
-    if (!present() || !step(GetReportForms(in, before26, ReportForms)))
-        return !cut;
-    if (!present() || !step(GetSearchPatterns(in, SearchPatterns)))
-        return !cut;
-    if (!present() || !step(GetWhole(in, KeyboardDef)))
-        return !cut;
-
-    if (!present())
-        return true;
-    SystemSettings settings;
-    GetRecord(in, settings);
-    if (!step(in.Ok()))
-        return false;
-    // A damaged value would select no text table.
-    if (settings.Language < 1 || settings.Language > 6)
-        settings.Language = StoredSettings.Language;
-    if (settings.DateFormat < 1 || settings.DateFormat > 3)
-        settings.DateFormat = StoredSettings.DateFormat;
-    StoredSettings = settings;
-
-    if (!present())
-        return true;
-    const int16_t current = in.GetInteger();
-    if (!step(in.Ok()))
-        return false;
-    CurrentProtocol = std::max<int16_t>(current, 0);
-
-    if (!present())
-        return true;
-    if (Protocols.empty())
-        Protocols.assign(1, EmptyProtocol);
-    if (!step(GetWorkingSeries(in, version, Protocols[0])))
-        return false;
-
-    if (!present()) {
-        CurrentStyle = BlankStyle;
+    switch (item) {
+    case 3:
+        return GetWhole(in, RefTitles);
+    case 4:
+        return GetStringList(in, Reference2Values);
+    case 5:
+        return GetStringList(in, Reference3Values);
+    case 6:
+        return GetStringList(in, Reference4Values);
+    case 7:
+        return GetStringList(in, Operators);
+    case 8:
+        return GetStyles(in, before26, Styles);
+    case 9:
+        return GetReportForms(in, before26, ReportForms);
+    case 10:
+        return GetSearchPatterns(in, SearchPatterns);
+    case 11:
+        return GetWhole(in, KeyboardDef);
+    case 12:
+        return GetWhole(in, StoredSettings);
+    case 13: {
+        const int16_t current = in.GetInteger();
+        if (!in.Ok())
+            return false;
+        CurrentProtocol = std::max<int16_t>(current, 0);
         return true;
     }
-    if (!step(GetCurrentStyle(in, version, CurrentStyle)))
-        return false;
-
-    if (!present() || !step(GetWhole(in, UserPasswords)))
-        return !cut;
-
-    if (version >= 6.0f && present()) {
+    case 14:
+        if (Protocols.empty())
+            Protocols.assign(1, EmptyProtocol);
+        return GetWorkingSeries(in, version, Protocols[0]);
+    case 15:
+        return GetCurrentStyle(in, version, CurrentStyle);
+    case 16:
+        return GetWhole(in, UserPasswords);
+    case 17: {
         StringRecord folder;
-        if (!step(GetWhole(in, folder)))
+        if (!GetWhole(in, folder))
             return false;
         QDASFolder = folder.Text;
+        return true;
     }
-    return true;
+    default:
+        return true;
+    }
 }
 
-// A whole file image with the magic, from behind the magic, into the globals.
-// False when the file is damaged: an item, or the version, ends inside it.
-bool GetSettingsImage(const std::string& bytes)
+// Items 3 to 17, from behind the version text, each into its global as far
+// as it reads: a list keeps the elements read whole before a cut, a record
+// is taken only whole, and the first item that is cut ends the reading.
+ImageRead GetSettingsItems(BinaryReader& in, float version)
+{
+    // The Q-DAS folder exists from 6.0 on. This version's writer writes
+    // every item, and its file is whole only with all of them; a file of an
+    // older version may end after the working series.
+    const int items = version >= 6.0f ? 17 : 16;
+    const int lastNeeded = version >= 8.0f ? 17 : 14;
+    for (int item = 3; item <= items; ++item) {
+        if (in.AtEnd()) {
+            if (item == 15)
+                CurrentStyle = BlankStyle;
+            return item > lastNeeded ? ImageRead::Whole : ImageRead::Incomplete;
+        }
+        if (!GetSettingsItem(in, item, version))
+            return ImageRead::Cut;
+    }
+    return ImageRead::Whole;
+}
+
+// Values out of range that were read as their defaults: how many, and the first.
+struct OutOfRange {
+    int Count = 0;
+    QString First;
+
+    void Note(const QString& what)
+    {
+        if (Count++ == 0)
+            First = what;
+    }
+};
+
+// Resets the test types of the form's items that lie outside 0 to 20 to 0
+// (unused); the number of the first such item, 0 when there is none.
+int DefaultFormTestTypes(ReportForm& form)
+{
+    int first = 0;
+    for (int k = 1; k <= ReportFormItemCount; ++k) {
+        int16_t& testType = form.Items[k].Property;
+        if (testType >= 0 && testType <= TestTypeCount)
+            continue;
+        testType = 0;
+        if (first == 0)
+            first = k;
+    }
+    return first;
+}
+
+void DefaultStyleTestTypes(Style& style, const QString& where, OutOfRange& found)
+{
+    for (int f = 1; f <= StyleFormCount; ++f)
+        if (const int k = DefaultFormTestTypes(style.Forms[f]))
+            found.Note(QStringLiteral("test type in item %1 of report form %2 of %3").arg(k).arg(f).arg(where));
+}
+
+// The indexes the settings carry into arrays (the report form and property
+// of the working series, the test type of each report-form item) and the
+// language and date format, which select text tables: a damaged file could
+// hold any value, and each one outside its range reads as its default.
+OutOfRange DefaultOutOfRangeValues()
+{
+    OutOfRange found;
+    const SystemSettings defaults = DefaultSystemSettings(QString());
+    if (StoredSettings.Language < 1 || StoredSettings.Language > 6) {
+        found.Note(QStringLiteral("language %1").arg(StoredSettings.Language));
+        StoredSettings.Language = defaults.Language;
+    }
+    if (StoredSettings.DateFormat < 1 || StoredSettings.DateFormat > 3) {
+        found.Note(QStringLiteral("date format %1").arg(StoredSettings.DateFormat));
+        StoredSettings.DateFormat = defaults.DateFormat;
+    }
+    for (std::size_t i = 1; i < Styles.size(); ++i)
+        DefaultStyleTestTypes(Styles[i], QStringLiteral("style %1").arg(i), found);
+    for (std::size_t i = 1; i < ReportForms.size(); ++i)
+        if (const int k = DefaultFormTestTypes(ReportForms[i]))
+            found.Note(QStringLiteral("test type in item %1 of report form %2").arg(k).arg(i));
+    if (!Protocols.empty()) {
+        Protocol& working = Protocols[0];
+        if (working.FormIndex < 1 || working.FormIndex > StyleFormCount) {
+            found.Note(QStringLiteral("report form %1 of the working series").arg(working.FormIndex));
+            working.FormIndex = 1;
+        }
+        if (working.CurrentProperty < 1 || working.CurrentProperty > PropertyCount) {
+            found.Note(QStringLiteral("current property %1 of the working series").arg(working.CurrentProperty));
+            working.CurrentProperty = 1;
+        }
+        DefaultStyleTestTypes(working.Style, QStringLiteral("the working series"), found);
+    }
+    DefaultStyleTestTypes(CurrentStyle, QStringLiteral("the style in the editor"), found);
+    return found;
+}
+
+// A whole file image with the magic, from behind the magic, into the
+// globals; values out of range read as their defaults and are noted.
+ImageRead ReadSettingsImage(const std::string& bytes, OutOfRange& found)
 {
     BinaryReader in(bytes);
     in.GetBytes(3);
-    float version = NoValue;
+    ImageRead state = ImageRead::Incomplete;
     if (!in.AtEnd()) {
-        version = dskReadVersion(in);
-        if (!in.Ok())
-            return false;
+        const float version = dskReadVersion(in);
+        state = in.Ok() ? GetSettingsItems(in, version) : ImageRead::Cut;
     }
-    return GetSettingsItems(in, version);
+    found = DefaultOutOfRangeValues();
+    return state;
 }
 
 // Every settings global at its value before the file is read: the lists at
 // bounds 0 to 0, the records blank, the passwords empty (the first login is
 // the supervisor's with an empty entry), both folders the program folder.
-void SetSettingsDefaults(const QString& folder)
-{
-    ResetSettingsGlobals(folder);
-    SearchPatterns.assign(1, EmptySearchPattern);
-}
+void SetSettingsDefaults(const QString& folder) { ResetSettingsGlobals(folder); }
 
 // ---- Files ---------------------------------------------------------------------------
 
@@ -324,26 +431,6 @@ std::optional<std::string> ReadWholeFile(const QString& path, SystemError& error
     return bytes.toStdString();
 }
 
-// Writes the bytes through a temporary file and an atomic rename.
-bool WriteWholeFile(const QString& path, const std::string& bytes, SystemError& error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = ErrorFromFile(file);
-        return false;
-    }
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        error = ErrorFromFile(file);
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = ErrorFromFile(file);
-        return false;
-    }
-    return true;
-}
-
 // A file the settings can be taken from: the magic and a readable version.
 bool IsGoodSettingsImage(const std::string& bytes)
 {
@@ -354,86 +441,202 @@ bool IsGoodSettingsImage(const std::string& bytes)
     return dskReadVersion(in) != NoValue;
 }
 
-// True when a settings image reads to its end with no item cut short. It is
-// read into the globals, so this runs only before the file is read, and the
-// defaults are put back afterwards.
-bool ReadsWhole(const std::string& bytes)
-{
-    const bool whole = IsGoodSettingsImage(bytes) && GetSettingsImage(bytes);
-    SetSettingsDefaults(ProgramFolder());
-    return whole;
-}
-
-// Moves QUINTARA.DAT to QUINTARA.DAT.BAD (in place of an older one) and logs
-// why; False, with the failure logged, when it cannot be moved.
-bool KeepSettingsFileAside(const QString& reason)
-{
-    const QString bad = SettingsBadPath();
-    if (QFileInfo::exists(bad))
-        QFile::remove(bad);
-    QFile file(SettingsFilePath());
-    if (!file.rename(bad)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
-        return false;
-    }
-    WriteLog(0, QStringLiteral("QUINTARA.DAT %1; kept as QUINTARA.DAT.BAD").arg(reason),
-             QStringLiteral("ReadSettingsFile"));
-    return true;
-}
-
-// Before the settings are read: a file that is not a settings file is kept
-// aside, and a missing, empty or unusable file is replaced by a good backup.
-// A settings file cut short inside an item is replaced too, when the backup
-// reads whole: an earlier version renamed the file to the backup before
-// writing it anew, so a write it did not finish left the whole settings in
-// the backup only.
-void RecoverSettingsFile()
+// The backup's bytes when it exists, reads and is a settings file.
+std::optional<std::string> GoodBackupImage()
 {
     const QString backup = SettingsBackupPath();
+    if (!QFileInfo(backup).isFile())
+        return std::nullopt;
     SystemError error;
-    std::optional<std::string> saved;
+    std::optional<std::string> bytes = ReadWholeFile(backup, error);
+    if (!bytes || !IsGoodSettingsImage(*bytes))
+        return std::nullopt;
+    return bytes;
+}
 
-    if (QFileInfo(SettingsFilePath()).isFile()) {
-        const std::optional<std::string> bytes = ReadWholeFile(SettingsFilePath(), error);
-        if (!bytes)
-            return;     // the read reports it
-        if (!bytes->empty() && dskReadMagic(*bytes) != QLatin1String(SettingsMagic)) {
-            if (!KeepSettingsFileAside(QStringLiteral("is not a settings file")))
-                return;
-        } else if (!bytes->empty()) {
-            // A settings file: the read takes it from here unless it is damaged
-            // and a backup holds the whole settings.
-            if (!QFileInfo(backup).isFile())
-                return;
-            saved = ReadWholeFile(backup, error);
-            if (!saved || ReadsWhole(*bytes) || !ReadsWhole(*saved))
-                return;
-            if (!KeepSettingsFileAside(QStringLiteral("is damaged")))
-                return;
+// The files that hold the passwords are the owner's alone, also when an
+// earlier version left them readable for others.
+void KeepPrivate(const QString& path)
+{
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (QFileInfo(path).isFile() && (QFile::permissions(path) & others))
+        QFile::setPermissions(path, OwnerOnlyPermissions);
+}
+
+// The first free name of QUINTARA.DAT.BAD, .BAD2, .BAD3, ..., or the one
+// that already holds these very bytes (same set), so a damaged file read at
+// several starts is kept once.
+QString BadFilePath(const std::string* bytes, bool& same)
+{
+    same = false;
+    for (int n = 1;; ++n) {
+        const QString path = SettingsBadPath(n);
+        const QFileInfo info(path);
+        if (!info.exists())
+            return path;
+        if (!bytes || !info.isFile() || info.size() != static_cast<qint64>(bytes->size()))
+            continue;
+        SystemError error;
+        const std::optional<std::string> kept = ReadWholeFile(path, error);
+        if (kept && *kept == *bytes) {
+            same = true;
+            return path;
         }
     }
+}
 
-    if (!saved) {
-        if (!QFileInfo(backup).isFile())
-            return;
-        saved = ReadWholeFile(backup, error);
-        if (!saved || !IsGoodSettingsImage(*saved))
-            return;
+enum class Aside {
+    Copy,   // QUINTARA.DAT stays where it is as well (it is read as far as it goes)
+    Move,   // QUINTARA.DAT leaves its place
+};
+
+// Keeps QUINTARA.DAT as a .BAD file before anything can replace it, and
+// writes the one log line that says why and where. bytes: its content when
+// it could be read. A copy that cannot be written falls back to moving the
+// file; when neither works the file is kept from every write of this run.
+void KeepSettingsFileAside(const std::string* bytes, Aside how, int32_t number, const QString& reason)
+{
+    const QString path = SettingsFilePath();
+    bool same = false;
+    const QString bad = BadFilePath(bytes, same);
+    SystemError error;
+    bool kept = same;
+    if (same && how == Aside::Move) {
+        QFile file(path);
+        kept = file.remove();
+        if (!kept)
+            error = ErrorFromFile(file);
     }
-    if (!WriteWholeFile(SettingsFilePath(), *saved, error)) {
+    if (!kept && how == Aside::Copy && bytes)
+        kept = WriteFileAtomically(bad, *bytes, error, OwnerOnlyPermissions);
+    if (!kept) {
+        QFile file(path);
+        kept = file.rename(bad);
+        if (kept)
+            QFile::setPermissions(bad, OwnerOnlyPermissions);
+        else
+            error = ErrorFromFile(file);
+    }
+    const QString what = reason.isEmpty() ? QString() : reason + QStringLiteral("; ");
+    if (kept) {
+        WriteLog(number, what + QStringLiteral("QUINTARA.DAT kept as ") + QFileInfo(bad).fileName(),
+                 QStringLiteral("ReadSettingsFile"));
+        return;
+    }
+    g_keepSettingsFile = true;
+    WriteLog(number, what + QStringLiteral("QUINTARA.DAT not kept aside (%1), so it is not replaced").arg(error.Text),
+             QStringLiteral("ReadSettingsFile"));
+}
+
+void KeepSettingsFileAside(const std::string* bytes, Aside how, ImageRead state)
+{
+    if (state == ImageRead::Cut)
+        KeepSettingsFileAside(bytes, how, InputPastEndOfFile, QStringLiteral("Input past end of file"));
+    else
+        KeepSettingsFileAside(bytes, how, InputPastEndOfFile, QStringLiteral("The file ends before its last item"));
+}
+
+// Writes the backup's bytes as QUINTARA.DAT.
+void RestoreFromBackup(const std::string& saved)
+{
+    if (g_keepSettingsFile)
+        return;
+    SystemError error;
+    if (!WriteFileAtomically(SettingsFilePath(), saved, error, OwnerOnlyPermissions)) {
         WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
         return;
     }
-    WriteLog(0, QStringLiteral("QUINTARA.DAT restored from QUINTARA.DAT.BAK"),
+    WriteLog(0, QStringLiteral("QUINTARA.DAT restored from QUINTARA.DAT.BAK"), QStringLiteral("ReadSettingsFile"));
+}
+
+void LogOutOfRange(const OutOfRange& found)
+{
+    if (found.Count == 0)
+        return;
+    WriteLog(SubscriptOutOfRange,
+             QStringLiteral("Subscript out of range: %1 value(s) read as their defaults, the first %2")
+                 .arg(found.Count)
+                 .arg(found.First),
              QStringLiteral("ReadSettingsFile"));
+}
+
+// ReadSettingsFile behind its name; true when the settings came from a file
+// or its backup, that is, this is no first start.
+//
+// A file that reads whole is read. One that does not read whole (cut inside
+// an item, or ending before its last item) is kept as QUINTARA.DAT.BAD (or
+// .BAD2, ...) before anything can replace it; a backup that reads whole is
+// then preferred (an earlier version renamed the file to the backup before
+// it wrote it anew, so a write it did not finish left the whole settings in
+// the backup only), else the file is read as far as it goes. A file that
+// cannot be read at all, or is no settings file, is moved aside; a missing
+// or empty one is restored from a backup that is a settings file.
+bool TakeSettingsFile()
+{
+    g_keepSettingsFile = false;
+    const QString path = SettingsFilePath();
+    KeepPrivate(path);
+    KeepPrivate(SettingsBackupPath());
+    OutOfRange found;
+    bool foundFile = false;
+
+    if (QFileInfo::exists(path)) {
+        foundFile = true;
+        SystemError error;
+        const std::optional<std::string> bytes = ReadWholeFile(path, error);
+        if (!bytes) {
+            KeepSettingsFileAside(nullptr, Aside::Move, error.Number, error.Text);
+        } else if (!bytes->empty() && dskReadMagic(*bytes) != QLatin1String(SettingsMagic)) {
+            KeepSettingsFileAside(&*bytes, Aside::Move, 0, QStringLiteral("Not a settings file"));
+        } else if (!bytes->empty()) {
+            const ImageRead state = ReadSettingsImage(*bytes, found);
+            if (state != ImageRead::Whole) {
+                std::optional<std::string> saved = GoodBackupImage();
+                bool restored = false;
+                if (saved) {
+                    SetSettingsDefaults(ProgramFolder());
+                    restored = ReadSettingsImage(*saved, found) == ImageRead::Whole;
+                    if (!restored) {
+                        SetSettingsDefaults(ProgramFolder());
+                        ReadSettingsImage(*bytes, found);
+                    }
+                }
+                KeepSettingsFileAside(&*bytes, restored ? Aside::Move : Aside::Copy, state);
+                if (restored)
+                    RestoreFromBackup(*saved);
+            }
+            LogOutOfRange(found);
+            return true;
+        }
+    }
+
+    // No settings file to read: missing, empty, or just kept aside.
+    if (const std::optional<std::string> saved = GoodBackupImage()) {
+        ReadSettingsImage(*saved, found);
+        RestoreFromBackup(*saved);
+        LogOutOfRange(found);
+        return true;
+    }
+    // The first start leaves an empty file, so the next start is not a first one.
+    if (!QFileInfo::exists(path) && !g_keepSettingsFile) {
+        SystemError error;
+        if (!WriteFileAtomically(path, std::string(), error, OwnerOnlyPermissions))
+            WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
+    }
+    return foundFile;
 }
 
 } // namespace
 
 QString SettingsFilePath() { return dskBuildPath(ProgramFolder(), SettingsFileName); }
 QString SettingsBackupPath() { return dskBuildPath(ProgramFolder(), BackupFileName); }
-QString SettingsBadPath() { return dskBuildPath(ProgramFolder(), BadFileName); }
+
+QString SettingsBadPath(int number)
+{
+    const QString name = number <= 1 ? BadFileName : BadFileName + QString::number(number);
+    return dskBuildPath(ProgramFolder(), name);
+}
 
 bool InitSettings()
 {
@@ -441,71 +644,19 @@ bool InitSettings()
     SetSettingsDefaults(folder);
     if (folder.isEmpty())
         return true;
-    // A file kept aside as not being a settings file still means this is no first start.
-    const bool existedBefore = QFileInfo(SettingsFilePath()).isFile();
-    RecoverSettingsFile();
-    const bool existed = existedBefore || QFileInfo(SettingsFilePath()).isFile();
-    ReadSettingsFile();
+    const bool found = TakeSettingsFile();
     StoredSettingsToGlobals();
-    return !existed;
+    return !found;
 }
 
 void ReadSettingsFile()
 {
     if (ProgramFolder().isEmpty())
         return;
-    const QString path = SettingsFilePath();
-    SystemError error;
-    if (!QFileInfo::exists(path)) {
-        // The first start leaves an empty file, so the next start is not a first one.
-        QFile create(path);
-        if (!create.open(QIODevice::WriteOnly)) {
-            error = ErrorFromFile(create);
-            WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
-            return;
-        }
-        create.close();
-    }
-    const std::optional<std::string> bytes = ReadWholeFile(path, error);
-    if (!bytes) {
-        WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
-        return;
-    }
-    if (dskReadMagic(*bytes) != QLatin1String(SettingsMagic))
-        return;
-    if (!GetSettingsImage(*bytes))
-        WriteLog(InputPastEndOfFile, QStringLiteral("Input past end of file"), QStringLiteral("ReadSettingsFile"));
+    TakeSettingsFile();
 }
 
-std::string SettingsFileBytes()
-{
-    BinaryWriter out;
-    dskPutHeader(out, SettingsMagic);
-    PutRecord(out, RefTitles);
-    PutStringList(out, Reference2Values);
-    PutStringList(out, Reference3Values);
-    PutStringList(out, Reference4Values);
-    PutStringList(out, Operators);
-    PutListFrom1(out, Styles);
-    PutListFrom1(out, ReportForms);
-    if (SearchPatterns.empty()) {
-        out.PutInteger(0);
-        PutRecord(out, EmptySearchPattern);
-    } else {
-        const int16_t n = StoredUpperBound(SearchPatterns.size());
-        out.PutInteger(n);
-        for (int16_t i = 0; i <= n; ++i)
-            PutRecord(out, SearchPatterns[static_cast<std::size_t>(i)]);
-    }
-    PutRecord(out, KeyboardDef);
-    PutRecord(out, StoredSettings);
-    out.PutInteger(CurrentProtocol);
-    PutRecord(out, Protocols.empty() ? EmptyProtocol : Protocols[0]);
-    PutRecord(out, CurrentStyle);
-    PutRecord(out, UserPasswords);
-    PutRecord(out, StringRecord{QDASFolder});
-    return out.Bytes();
-}
+std::string SettingsFileBytes() { return BuildSettingsImage().Bytes; }
 
 void SaveSettings()
 {
@@ -517,36 +668,43 @@ void WriteSettingsFile()
 {
     if (ProgramFolder().isEmpty())
         return;
+    if (g_keepSettingsFile) {
+        WriteLog(PathFileAccessError, QStringLiteral("QUINTARA.DAT could not be kept aside; it is not replaced"),
+                 QStringLiteral("WriteSettingsFile"));
+        return;
+    }
     const QString path = SettingsFilePath();
     const QString backup = SettingsBackupPath();
-    const std::string bytes = SettingsFileBytes();
+    const SettingsImage image = BuildSettingsImage();
     std::optional<SystemError> failure;
     SystemError error;
 
-    // The backup is a copy, so the settings file itself is never missing.
+    // The backup holds the old file while the new one is written; the
+    // settings file itself is replaced at once and is never missing.
     bool backedUp = false;
     if (QFileInfo(path).isFile()) {
-        // A backup left over from an earlier write gives way to the copy.
+        // A backup left over from an earlier write gives way.
         if (QFileInfo::exists(backup))
             QFile::remove(backup);
-        QFile file(path);
-        if (file.copy(backup))
+        if (LinkOrCopyFile(path, backup, error, OwnerOnlyPermissions))
             backedUp = true;
         else
-            failure = ErrorFromFile(file);
+            failure = error;
     }
 
-    const bool written = WriteWholeFile(path, bytes, error);
+    const bool written = WriteFileAtomically(path, image.Bytes, error, OwnerOnlyPermissions);
     if (!written)
         failure = error;
 
     // After a good write the backup is no longer needed; after a failed one
-    // the settings file is the old one and the copy of it adds nothing.
+    // the settings file is the old one and the backup adds nothing.
     if (backedUp || (written && QFileInfo::exists(backup))) {
         QFile file(backup);
         if (!file.remove() && written)
             failure = ErrorFromFile(file);
     }
+    if (written && !image.Cuts.isEmpty())
+        WriteLog(0, image.Cuts.join(QStringLiteral("; ")), QStringLiteral("WriteSettingsFile"));
     if (failure)
         WriteLog(failure->Number, failure->Text, QStringLiteral("WriteSettingsFile"));
 }

@@ -6,31 +6,39 @@
 #include <QString>
 #include <string>
 
-// Puts every settings global to its default, restores the file from its
-// backup when the file is missing, empty, not a settings file (kept as
-// QUINTARA.DAT.BAD) or cut short where the backup is whole, reads it, and
-// copies the stored system settings into the working globals. True when no
-// settings file existed (first start).
+// Puts every settings global to its default, reads the settings file (see
+// ReadSettingsFile) and copies the stored system settings into the working
+// globals. True when neither a settings file nor a usable backup existed
+// (first start); a file kept aside as damaged still counts as existing.
 bool InitSettings();
 
-// Reads QUINTARA.DAT into the globals; a missing file is created empty. A
-// file without the magic "QTA" is left unread. Reading stops at the first
-// item that fails; the items not read keep their values.
+// Reads QUINTARA.DAT into the globals. A file that does not read whole (cut
+// inside an item, or ending before its last item) is first kept as
+// QUINTARA.DAT.BAD (.BAD2, .BAD3, ... beside earlier ones), with one log
+// line; a backup QUINTARA.DAT.BAK that reads whole then takes its place,
+// else what reads whole before the damage is kept (list elements included)
+// and the rest keeps its defaults. A file that cannot be read, or has another
+// magic, is moved aside the same way and never overwritten. A missing or
+// empty file is restored from a backup that is a settings file; with none, a
+// missing file is created empty. Values out of range read as their defaults
+// (one log line). The files are kept with mode 0600: they hold the passwords.
 void ReadSettingsFile();
 
 // Copies the working settings into StoredSettings and writes the file.
 void SaveSettings();
 
-// Writes the whole file anew through an atomic replace, with a backup copy
-// QUINTARA.DAT.BAK that exists only while the write runs. On failure the old
-// file stays as it was and one log line is written.
+// Writes the whole file anew through an atomic replace (mode 0600), with a
+// backup QUINTARA.DAT.BAK of the old file that exists only while the write
+// runs. On failure the old file stays byte-identical and one log line is
+// written. A list longer than the file's 16-bit count is written up to 32767
+// entries and a text longer than 65535 bytes is cut; both are logged.
 void WriteSettingsFile();
 
 // The bytes WriteSettingsFile writes, from the globals as they stand.
 std::string SettingsFileBytes();
 
-// Paths of the settings file, its backup, and the place a file that is not a
-// settings file is kept aside.
+// Paths of the settings file, its backup, and the n-th copy kept aside
+// (QUINTARA.DAT.BAD for 1, QUINTARA.DAT.BAD2 for 2, ...).
 QString SettingsFilePath();
 QString SettingsBackupPath();
-QString SettingsBadPath();
+QString SettingsBadPath(int number = 1);

@@ -161,6 +161,11 @@ QString PropertyName(int16_t testType, int16_t language)
     return Pick(PropertyNames[testType], language);
 }
 
+QString KeyboardWord(int16_t language)
+{
+    return Pick(PropertyNames[1], language);
+}
+
 QString ParameterNames(int16_t testType, int16_t parameterNumber, int16_t language)
 {
     if (testType == 1) {

@@ -10,6 +10,9 @@
 
 // The property measured by the test type (1 to 20).
 QString PropertyName(int16_t testType, int16_t language);
+// The built-in word for the keyboard input ("Tastatur", "Keyboard", ...): the
+// name of test type 1 while no keyboard definition is filled in.
+QString KeyboardWord(int16_t language);
 // The name of test parameter 1 to 4 of the test type; empty where the test
 // type has no such parameter.
 QString ParameterNames(int16_t testType, int16_t parameterNumber, int16_t language);

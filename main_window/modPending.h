@@ -7,16 +7,21 @@
 // "PENDING " & index & ".QTA".
 QString PendingFileName(int index);
 
-// Writes Protocols(1..n) to PENDING 1.QTA .. PENDING n.QTA, each replacing
-// its file whole, then deletes the pending files of an earlier run that were
-// not rewritten. ok is True when every file was written; after a failed
-// write no pending file is deleted, so nothing of the earlier run is lost.
+// Writes the open series Protocols(1..n) as PENDING 1.QTA .. PENDING n.QTA.
+// The pending files of series that are no longer open (terminated in this
+// run) are removed first; then each open series replaces its own file whole
+// (a new one gets a free number), so it keeps its old file until the new one
+// is written; then the files are renamed into order one at a time. A kill at
+// any point leaves every open series in exactly one file. Pending files this
+// run did not load or write are left alone. ok is True when every file was
+// written and every file of a closed series removed.
 void SavePendingProtocols(bool& ok);
 
 // Appends the series of the pending files in DataFolder to Protocols and
-// sorts the open series by their creation date. Files whose name does not
-// hold "PENDING " and end in "QTA" (exact case), and files that are not
-// readable test reports (dskGetTestReport also refuses a series whose report
-// form or current property is out of range) are left out. The files stay on
-// disk.
+// sorts the open series by their creation date; the files loaded are the
+// ones the next save replaces. Files whose name does not hold "PENDING " and
+// end in "QTA" (exact case), and files that are no test reports at all, are
+// left out and alone. A pending file that cannot be loaded (damaged,
+// unreadable, an index out of range) is renamed aside as "PENDING n.QTA.BAD"
+// (".BAD2", ... beside earlier ones) with one log line. The files stay on disk.
 void LoadPendingProtocols();

@@ -29,6 +29,8 @@ void BinaryWriter::PutChar1(char value) { m_bytes.push_back(value); }
 void BinaryWriter::PutString(const std::string& bytes)
 {
     const std::size_t length = bytes.size() > 65535 ? 65535 : bytes.size();
+    if (length < bytes.size())
+        ++m_textsCut;
     Append(m_bytes, static_cast<uint16_t>(length));
     m_bytes.append(bytes, 0, length);
 }

@@ -18,7 +18,8 @@ public:
     // True is written as -1, False as 0.
     void PutFlag(bool value) { PutInteger(value ? int16_t(-1) : int16_t(0)); }
     void PutChar1(char value);
-    // A byte string with its 2-byte length; longer than 65535 bytes is cut.
+    // A byte string with its 2-byte length; longer than 65535 bytes is cut
+    // (counted in TextsCut, for the writer of the file to log).
     void PutString(const std::string& bytes);
     // A text, written as Windows-1252.
     void PutString(const QString& text);
@@ -27,9 +28,12 @@ public:
     void PutBytes(const std::string& bytes) { m_bytes += bytes; }
 
     const std::string& Bytes() const { return m_bytes; }
+    // How many strings were cut to 65535 bytes.
+    int TextsCut() const { return m_textsCut; }
 
 private:
     std::string m_bytes;
+    int m_textsCut = 0;
 };
 
 // Reads what BinaryWriter writes. Every count and length is checked against

@@ -1,27 +1,119 @@
 #include "platform/SafeFile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+// Qt reports an existing file it may not replace only as "not writable";
+// the system says why (a read-only mount, a missing permission).
+SystemError OpenError(const QSaveFile& file, const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
+        return ErrorFromErrno(errno, path);
+    return ErrorFromFile(file);
+}
+
+// Every byte onto the descriptor, then onto the disk. False with errno set by
+// the call that failed: a full disk shows here (ENOSPC, EFBIG under a file
+// size limit, EDQUOT), where Qt's buffer would report it late or not at all.
+bool WriteAll(int fd, const std::string& bytes)
+{
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // Some file systems (network ones) report a full disk only here. One
+    // that cannot sync says so with EINVAL, which is no failure of the data.
+    if (::fdatasync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        return false;
+    return true;
+}
+
+} // namespace
 
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        error = ErrorFromFile(file);
+        error = OpenError(file, path);
         return false;
     }
-    const qint64 size = static_cast<qint64>(bytes.size());
-    // write() only fills Qt's buffer for a small file; flush() is where a full
-    // disk shows, and commit() would not report it.
-    if (file.write(bytes.data(), size) != size || !file.flush()
-        || (permissions != QFileDevice::Permissions() && !file.setPermissions(permissions))) {
+    if (permissions != QFileDevice::Permissions() && !file.setPermissions(permissions)) {
         error = ErrorFromFile(file);
         file.cancelWriting();
         return false;
+    }
+    const int fd = file.handle();
+    if (fd >= 0) {
+        if (!WriteAll(fd, bytes)) {
+            error = ErrorFromErrno(errno, path);
+            file.cancelWriting();
+            return false;
+        }
+    } else {
+        // No descriptor to write to: through Qt, with its buffer flushed
+        // before the commit, which would not report a failed final flush.
+        const qint64 size = static_cast<qint64>(bytes.size());
+        if (file.write(bytes.data(), size) != size || !file.flush()) {
+            error = ErrorFromFile(file);
+            file.cancelWriting();
+            return false;
+        }
     }
     if (!file.commit()) {
         error = ErrorFromFile(file);
         return false;
     }
     return true;
+}
+
+bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
+                    QFileDevice::Permissions permissions)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::link(source.constData(), target.constData()) == 0)
+        return true;
+    const int linkError = errno;
+    // The second name must be new, and a missing source has nothing to keep.
+    if (linkError == EEXIST || linkError == ENOENT) {
+        error = ErrorFromErrno(linkError, linkError == EEXIST ? to : from);
+        return false;
+    }
+    // A file system without hard links (or a link refused for another
+    // reason): a copy of the bytes, written as every other file is.
+    QFile file(from);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = ErrorFromFile(file);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = ErrorFromFile(file);
+        return false;
+    }
+    if (QFileInfo::exists(to)) {
+        error = ErrorFromErrno(EEXIST, to);
+        return false;
+    }
+    return WriteFileAtomically(to, bytes.toStdString(), error, permissions);
 }

@@ -20,6 +20,15 @@
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions = QFileDevice::Permissions());
 
+// Gives a file's present content a second, new name: a hard link where the
+// file system has them (no bytes written, the same mode), else a copy written
+// as above with the given permissions. Meant for a backup taken before the
+// file is replaced through WriteFileAtomically, which gives the file a new
+// inode and so leaves the link holding the old content. False with the error
+// filled in when the second name exists or nothing could be made.
+bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
+                    QFileDevice::Permissions permissions = QFileDevice::Permissions());
+
 // Read-only for everyone (a written report or curve file).
 inline constexpr QFileDevice::Permissions ReadOnlyPermissions =
     QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;

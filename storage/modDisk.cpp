@@ -55,14 +55,19 @@ QString dskFileNameFromDate(double date, const QString& extension)
 
 bool dskEnsureFolder(const QString& root, const QString& sub)
 {
-    if (!IsExistingFolder(root))
+    // A failure leaves its reason in errno for a caller that logs it.
+    if (!IsExistingFolder(root)) {
+        errno = ENOENT;
         return false;
+    }
     const QString path = dskBuildPath(root, sub);
     const QFileInfo info(path);
     if (info.isDir())
         return true;
-    if (info.exists())
+    if (info.exists()) {
+        errno = EEXIST;
         return false;
+    }
     return QDir().mkdir(path);
 }
 

@@ -29,6 +29,7 @@ QString dskFileNameFromDate(double date, const QString& extension);
 
 // True when the root folder exists and its subfolder (the name as given)
 // exists or was created. A subfolder that exists under another case counts.
+// On failure errno holds the reason.
 bool dskEnsureFolder(const QString& root, const QString& sub);
 
 // The first three bytes of an open file as text; "" when it is shorter.

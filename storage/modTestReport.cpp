@@ -10,12 +10,12 @@
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -43,29 +43,24 @@ QString FolderKey(const QString& folder)
     return key;
 }
 
-std::string ReportFileBytes(const Protocol& record)
+// Replaces the file at path with the report, whole and at once: a failed
+// write (a full disk included) leaves the earlier file as it was. With
+// permissions, the new file has them from the moment it takes the name.
+bool WriteReportFile(const QString& path, const Protocol& record,
+                     QFileDevice::Permissions permissions = QFileDevice::Permissions())
 {
     BinaryWriter out;
     dskPutHeader(out, ReportMagic);
     PutRecord(out, record);
-    return out.Bytes();
-}
-
-// Replaces the file at path with the report, whole and at once: the new
-// content goes to a temporary file beside it that takes the name only when
-// complete, so a failed write leaves the earlier file as it was.
-bool WriteReportFile(const QString& path, const Protocol& record)
-{
-    const std::string bytes = ReportFileBytes(record);
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)
-        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
-        && file.commit())
-        return true;
-    const SystemError error = ErrorFromFile(file);
-    file.cancelWriting();
-    WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
-    return false;
+    SystemError error;
+    if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
+        WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+        return false;
+    }
+    if (out.TextsCut() > 0)
+        WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(out.TextsCut()).arg(path),
+                 QStringLiteral("dskPutTestReportAction"));
+    return true;
 }
 
 enum class Existing {
@@ -77,7 +72,7 @@ enum class Existing {
 // The writer behind dskPutTestReportAction. Refusing must be decided here:
 // root ignores write bits, so they cannot keep an earlier report.
 bool PutTestReport(const QString& folder, const QString& name, const Protocol& record,
-                   bool useStyleFolder, Existing existing, QString* writtenPath)
+                   bool useStyleFolder, Existing existing, QFileDevice::Permissions permissions)
 {
     // A stored relative name may carry its style folder; one that goes into
     // the style folder is a bare file name.
@@ -92,8 +87,12 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     QString directory = target;
     if (useStyleFolder) {
         const QString styleFolder = dskStyleFolderName(record.Style.Name);
+        errno = 0;
         if (!dskEnsureFolder(target, styleFolder)) {
-            const SystemError error = ErrorFromErrno(ENOENT, dskBuildPath(dskBuildPath(target, styleFolder), name));
+            // The reason the folder could not be made (a read-only mount, a
+            // file of that name); a missing path when none is known.
+            const int reason = errno != 0 ? errno : ENOENT;
+            const SystemError error = ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name));
             WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
             return false;
         }
@@ -125,11 +124,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("dskPutTestReportAction"));
         return false;
     }
-    if (!WriteReportFile(path, record))
-        return false;
-    if (writtenPath)
-        *writtenPath = path;
-    return true;
+    return WriteReportFile(path, record, permissions);
 }
 
 // The indexes a series carries into its own arrays: the report form in use,
@@ -274,7 +269,7 @@ Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writ
         // Written back at once in the current layout, to the file that was
         // read whatever the case of its name, and read-only again afterwards.
         SetAttr(path, AttrArchive);
-        const bool written = WriteReportFile(path, record);
+        const bool written = WriteReportFile(path, record, ReadOnlyPermissions);
         SetAttr(path, AttrReadOnly + AttrArchive);
         // A caller that reads many reports says so once for all of them.
         if (!written) {
@@ -290,17 +285,14 @@ Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writ
 bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
                             bool useStyleFolder)
 {
-    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, nullptr);
+    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, QFileDevice::Permissions());
 }
 
 bool dskSaveNewTestReport(const Protocol& record)
 {
     const QString name = dskFileNameFromDate(record.Date, QString::fromLatin1(ReportExtension));
-    QString path;
-    if (!PutTestReport(DataFolder, name, record, true, Existing::Refuse, &path))
-        return false;
-    SetAttr(path, AttrReadOnly + AttrArchive);
-    return true;
+    // Read-only from the moment it has its name, so no kill leaves it writable.
+    return PutTestReport(DataFolder, name, record, true, Existing::Refuse, ReadOnlyPermissions);
 }
 
 QStringList dskCurveFileNames(const Protocol& record)
@@ -329,5 +321,5 @@ QStringList dskCurveFileNames(const Protocol& record)
 
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record)
 {
-    return PutTestReport(folder, name, record, false, Existing::ReplaceExact, nullptr);
+    return PutTestReport(folder, name, record, false, Existing::ReplaceExact, QFileDevice::Permissions());
 }

@@ -4,6 +4,7 @@
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modSettings.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/OleDate.h"
 #include "platform/Twips.h"
@@ -72,6 +73,8 @@ int frmCountrySetting::ShowForm()
 frmCountrySetting::frmCountrySetting()
 {
     setObjectName(QStringLiteral("frmCountrySetting"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 
@@ -149,7 +152,12 @@ void frmCountrySetting::InitForm()
     const double today = Today();
     for (int j = 1; j <= 3; ++j)
         lblDateFormat[At(j)]->setText(FormatDateText(today, j));
-    optLanguage[At(IsBetween(Language, 1, 6) ? Language : EnglishLanguage)]->setChecked(true);
+    const int16_t selected = IsBetween(Language, 1, 6) ? Language : EnglishLanguage;
+    optLanguage[At(selected)]->setChecked(true);
+    // Selecting the option is a click in the design: the dialog takes the
+    // texts of the selected language, English for a language it does not
+    // know (which would leave even the buttons blank).
+    optLanguage_Click(selected);
     optDateFormat[At(IsBetween(DateFormat, 1, 3) ? DateFormat : 1)]->setChecked(true);
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
 #include "platform/Colors.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/TextInput.h"
 #include "platform/Twips.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -64,7 +66,22 @@ QLineEdit* NewPasswordBox(QWidget* frame, const QString& name, int top)
     // never be typed again at the login.
     InstallTextInput(box, PasswordMaxLength);
     SetBackColor(box, BoxWhite);
+    // A longer stored password shown in the box (below) can be shortened,
+    // never lengthened: the limit follows the text down to 15.
+    QObject::connect(box, &QLineEdit::textEdited, box, [box] {
+        box->setMaxLength(std::max(PasswordMaxLength, static_cast<int>(box->text().size())));
+    });
     return box;
+}
+
+// A stored password is shown whole even when it is longer than a new one
+// may be typed (an older settings file may hold one, and the login takes
+// it): the box would otherwise cut it, and OK without typing would store the
+// cut password, which the supervisor does not know.
+void ShowStoredPassword(QLineEdit* box, const QString& password)
+{
+    box->setMaxLength(std::max(PasswordMaxLength, static_cast<int>(password.size())));
+    box->setText(password);
 }
 
 QGroupBox* NewFrame(QWidget* parent, const QString& name, int left)
@@ -107,6 +124,8 @@ int frmPassword::ShowForm()
 frmPassword::frmPassword()
 {
     setObjectName(QStringLiteral("frmPassword"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 
@@ -153,10 +172,10 @@ void frmPassword::Form_Load()
 {
     InitForm();
     // Both boxes of a level start equal, so OK without typing keeps both.
-    txtUserPassword->setText(UserPasswords.UserPassword);
-    txtUserConfirm->setText(UserPasswords.UserPassword);
-    txtSupervisorPassword->setText(UserPasswords.SupervisorPassword);
-    txtSupervisorConfirm->setText(UserPasswords.SupervisorPassword);
+    ShowStoredPassword(txtUserPassword, UserPasswords.UserPassword);
+    ShowStoredPassword(txtUserConfirm, UserPasswords.UserPassword);
+    ShowStoredPassword(txtSupervisorPassword, UserPasswords.SupervisorPassword);
+    ShowStoredPassword(txtSupervisorConfirm, UserPasswords.SupervisorPassword);
 }
 
 void frmPassword::InitForm()

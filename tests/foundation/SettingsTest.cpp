@@ -1,4 +1,5 @@
 #include "support/Bytes.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "foundation/modConvert.h"
 #include "foundation/modGlobals.h"
@@ -8,10 +9,18 @@
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -460,43 +469,42 @@ INSTANTIATE_TEST_SUITE_P(Versions, SettingsVersionTest,
                                            VersionCase{"", Layout::Before26, false},
                                            VersionCase{"x", Layout::Before26, false}));
 
-TEST_F(SettingsTest, AFileEndingAfterTheWorkingSeriesGivesABlankStyleAndEmptyPasswords)
+TEST_F(SettingsTest, AFileEndingAfterTheWorkingSeriesIsWholeOnlyForAnOlderVersion)
 {
-    BinaryWriter out;
-    PutItemsTo14(out, "8.0", Layout::Current);
-    WriteFile(DatPath(), out.Bytes());
-    CurrentStyle = NewStyle(QStringLiteral("left over"));
-    EXPECT_FALSE(InitSettings());
-    EXPECT_EQ(Styles.size(), 2u);
-    EXPECT_EQ(Language, 3);
-    EXPECT_EQ(CurrentProtocol, 2);
-    EXPECT_EQ(Protocols[0].Reference2, QStringLiteral("Ref-2"));
-    EXPECT_EQ(CurrentStyle, BlankStyle);
-    EXPECT_EQ(UserPasswords, Passwords{});
-    EXPECT_EQ(QDASFolder, m_dir.path());
-    EXPECT_TRUE(LogLines().isEmpty());
-}
-
-TEST_F(SettingsTest, AFileCutAnywhereKeepsTheDefaultsOfWhatIsMissing)
-{
-    const std::string whole = SettingsFile("8.0", Layout::Current);
-    int logged = 0;
-    for (std::size_t cut = 0; cut < whole.size(); cut += 11) {
-        WriteFile(DatPath(), whole.substr(0, cut));
-        InitSettings();
-        SCOPED_TRACE(cut);
-        ASSERT_TRUE(Language == 2 || Language == 3);
-        ASSERT_TRUE(DateFormat == 1 || DateFormat == 2);
-        ASSERT_FALSE(DataFolder.isEmpty());
-        ASSERT_TRUE(UserPasswords == Passwords{}
-                    || UserPasswords == (Passwords{QStringLiteral("user1"), QStringLiteral("super1")}));
-        ASSERT_TRUE(Styles.size() == 1u || Styles[1].Name == QStringLiteral("Alpha"));
-        ASSERT_EQ(QDASFolder, m_dir.path());
-        logged = static_cast<int>(LogLines().size());
+    // An older version may have written no current style and no passwords;
+    // this version always writes all 17 items, so its file is incomplete
+    // without them: it is read all the same, and kept aside as well.
+    const struct {
+        const char* version;
+        Layout layout;
+        bool whole;
+    } cases[] = {{"5.9", Layout::Before60, true}, {"8.0", Layout::Current, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        QFile::remove(Path("QUINTARA.LOG"));
+        QFile::remove(Path("QUINTARA.DAT.BAD"));
+        BinaryWriter out;
+        PutItemsTo14(out, c.version, c.layout);
+        WriteFile(DatPath(), out.Bytes());
+        CurrentStyle = NewStyle(QStringLiteral("left over"));
+        EXPECT_FALSE(InitSettings());
+        EXPECT_EQ(Styles.size(), 2u);
+        EXPECT_EQ(Language, 3);
+        EXPECT_EQ(CurrentProtocol, 2);
+        EXPECT_EQ(Protocols[0].Reference2, QStringLiteral("Ref-2"));
+        EXPECT_EQ(CurrentStyle, BlankStyle);
+        EXPECT_EQ(UserPasswords, Passwords{});
+        EXPECT_EQ(QDASFolder, m_dir.path());
+        EXPECT_EQ(ReadFile(DatPath()), out.Bytes());
+        if (c.whole) {
+            EXPECT_TRUE(LogLines().isEmpty());
+            EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAD")));
+        } else {
+            ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t"
+                             "The file ends before its last item; QUINTARA.DAT kept as QUINTARA.DAT.BAD");
+            EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), out.Bytes());
+        }
     }
-    EXPECT_GT(logged, 0);
-    for (const QString& line : LogLines())
-        EXPECT_TRUE(line.contains(QStringLiteral("\tReadSettingsFile    \t8.0\t"))) << line.toStdString();
 }
 
 TEST_F(SettingsTest, NegativeCountsReadAsNone)
@@ -530,17 +538,74 @@ TEST_F(SettingsTest, NegativeCountsReadAsNone)
     EXPECT_EQ(Language, 2);
 }
 
-TEST_F(SettingsTest, DamagedLanguageAndDateFormatKeepTheirDefaults)
+TEST_F(SettingsTest, ValuesOutOfRangeReadAsTheirDefaultsWithOneLogLine)
 {
+    // Indexes into arrays and the selectors of text tables: a damaged file
+    // could hold anything there.
+    const struct {
+        const char* what;
+        std::function<int16_t&()> field;
+        int16_t outside;
+        int16_t edge;
+        int16_t standard;
+    } values[] = {
+        {"language", [] () -> int16_t& { return Language; }, 0, 6, 2},
+        {"date format", [] () -> int16_t& { return DateFormat; }, 4, 3, 1},
+        {"report form of the working series", [] () -> int16_t& { return Protocols[0].FormIndex; }, 11, 10, 1},
+        {"its current property", [] () -> int16_t& { return Protocols[0].CurrentProperty; }, 0, 6, 1},
+        {"test type of its style's form",
+         [] () -> int16_t& { return Protocols[0].Style.Forms[10].Items[6].Property; }, 21, 20, 0},
+        {"test type of a style's form", [] () -> int16_t& { return Styles[2].Forms[3].Items[2].Property; }, -1, 20, 0},
+        {"test type of a report form", [] () -> int16_t& { return ReportForms[1].Items[4].Property; }, 300, 20, 0},
+        {"test type of the edited style",
+         [] () -> int16_t& { return CurrentStyle.Forms[1].Items[1].Property; }, -32768, 1, 0},
+    };
+    for (const bool outside : {true, false}) {
+        SCOPED_TRACE(outside ? "outside" : "at the edge");
+        InitSettings();
+        QFile::remove(Path("QUINTARA.LOG"));
+        ChangeEveryItem();
+        for (const auto& v : values)
+            v.field() = outside ? v.outside : v.edge;
+        SaveSettings();
+        EXPECT_FALSE(InitSettings());
+        for (const auto& v : values)
+            EXPECT_EQ(v.field(), outside ? v.standard : v.edge) << v.what;
+        // The rest of the file is read as it stands.
+        EXPECT_EQ(ComPort, 7);
+        EXPECT_EQ(Styles[2].Forms[1].Items[1].Property, 17);
+        EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("boss"));
+        if (outside)
+            ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t9\tSubscript out of range: "
+                             "8 value(s) read as their defaults, the first language 0");
+        else
+            EXPECT_TRUE(LogLines().isEmpty());
+    }
+}
+
+TEST_F(SettingsTest, ListsAtAndBeyondTheLargestCountAndLongTextsAreSaved)
+{
+    // An upper bound of 32767 is the largest an Integer count holds; a
+    // longer list is written up to it, a text up to 65535 bytes, both logged.
     InitSettings();
-    Language = 0;
-    DateFormat = 9;
-    ComPort = 3;
+    Styles.assign(32768, BlankStyle);
+    Styles[32767].Name = QStringLiteral("last");
+    SearchPatterns.assign(32768, EmptySearchPattern);
+    SearchPatterns[32767].Operator = QStringLiteral("last");
+    Reference2Values.assign(40001, QStringLiteral("v"));
+    Operators = {QString(), QString(70000, u'o')};
     SaveSettings();
+    ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t0\t"
+                     "Reference2Values: 40000 entries, 32767 written; 1 text(s) cut to 65535 bytes");
+
     EXPECT_FALSE(InitSettings());
-    EXPECT_EQ(Language, 2);
-    EXPECT_EQ(DateFormat, 1);
-    EXPECT_EQ(ComPort, 3);
+    ASSERT_EQ(Styles.size(), 32768u);
+    EXPECT_EQ(Styles[32767].Name, QStringLiteral("last"));
+    ASSERT_EQ(SearchPatterns.size(), 32768u);
+    EXPECT_EQ(SearchPatterns[32767].Operator, QStringLiteral("last"));
+    EXPECT_EQ(Reference2Values.size(), 32768u);
+    ASSERT_EQ(Operators.size(), 2u);
+    EXPECT_EQ(Operators[1], QString(65535, u'o'));
 }
 
 // ---- Safe rewriting -----------------------------------------------------------------------
@@ -568,6 +633,122 @@ TEST_F(SettingsTest, ASaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile)
     }
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 5);
+}
+
+TEST_F(SettingsTest, AFullDiskKeepsTheOldFileByteForByte)
+{
+    // Writes past 4096 bytes fail (EFBIG), as on a full disk: a new file that
+    // fits Qt's 16 KiB buffer and one beyond it.
+    for (const int styles : {4, 40}) {
+        SCOPED_TRACE(styles);
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(m_dir.filePath(name));
+        InitSettings();
+        ChangeEveryItem();
+        SaveSettings();
+        const std::string before = ReadFile(DatPath());
+        QFile::remove(Path("QUINTARA.LOG"));
+        for (int i = 0; i < styles; ++i)
+            Styles.push_back(NewStyle(QStringLiteral("Style %1").arg(i)));
+        ASSERT_GT(SettingsFileBytes().size(), 4096u);
+        const int result = RunWithFileSizeLimit(4096, [] {
+            SaveSettings();
+            return 0;
+        });
+        if (result == ChildSetupFailed)
+            GTEST_SKIP() << "no file size limit";
+        ASSERT_EQ(result, 0);
+        EXPECT_EQ(ReadFile(DatPath()), before);
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{QStringLiteral("QUINTARA.DAT"), QStringLiteral("QUINTARA.LOG")}));
+        ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t61\t");
+    }
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverOverwritten)
+{
+    // The user the program runs as may not read the file (root may), in a
+    // folder that user owns: the file is moved aside, and the start is no
+    // first start.
+    const std::string whole = SettingsFile("8.0", Layout::Current);
+    WriteFile(DatPath(), whole);
+    ChownToNobody(QFile::encodeName(m_dir.path()).constData());
+    ::chmod(QFile::encodeName(DatPath()).constData(), ::geteuid() == 0 ? 0600 : 0);
+    int result = RunUnprivileged([] {
+        const bool first = InitSettings();
+        SaveSettings();
+        return first ? 1 : 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "cannot run as another user";
+    EXPECT_EQ(result, 0);
+    ::chmod(QFile::encodeName(Path("QUINTARA.DAT.BAD")).constData(), 0600);
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), whole);
+    EXPECT_NE(ReadFile(DatPath()), whole);
+    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t70\t");
+    EXPECT_TRUE(LogLines()[0].endsWith(QStringLiteral("; QUINTARA.DAT kept as QUINTARA.DAT.BAD")));
+
+    // Where it cannot even be moved (root's file in a shared folder with the
+    // sticky bit), no save of the run replaces it.
+    if (::geteuid() != 0)
+        return;
+    for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
+        QFile::remove(m_dir.filePath(name));
+    WriteFile(DatPath(), whole);
+    ::chmod(QFile::encodeName(DatPath()).constData(), 0600);
+    ASSERT_EQ(::chown(QFile::encodeName(m_dir.path()).constData(), 0, 0), 0);
+    ::chmod(QFile::encodeName(m_dir.path()).constData(), 01777);
+    result = RunUnprivileged([] {
+        InitSettings();
+        Language = 4;
+        SaveSettings();
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFile(DatPath()), whole);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("\t70\tPermission denied; QUINTARA.DAT not kept aside")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("\tWriteSettingsFile   \t8.0\t75\t"))) << lines[1].toStdString();
+    ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
+}
+
+TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)
+{
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+    };
+    const auto openToAll = [](const QString& path) { ::chmod(QFile::encodeName(path).constData(), 0644); };
+    const std::string whole = SettingsFile("8.0", Layout::Current);
+
+    InitSettings();   // the first start's empty file
+    EXPECT_EQ(mode(DatPath()), 0600);
+    openToAll(DatPath());   // as an earlier version left it
+    InitSettings();
+    EXPECT_EQ(mode(DatPath()), 0600);
+    QFile::remove(DatPath());
+    SaveSettings();
+    EXPECT_EQ(mode(DatPath()), 0600);
+
+    QFile::remove(DatPath());
+    WriteFile(Path("QUINTARA.DAT.BAK"), whole);
+    openToAll(Path("QUINTARA.DAT.BAK"));
+    InitSettings();   // restored from the backup
+    EXPECT_EQ(mode(DatPath()), 0600);
+    EXPECT_EQ(mode(Path("QUINTARA.DAT.BAK")), 0600);
+    QFile::remove(Path("QUINTARA.DAT.BAK"));
+
+    WriteFile(DatPath(), whole.substr(0, 100));
+    openToAll(DatPath());
+    InitSettings();   // kept aside as a copy
+    EXPECT_EQ(mode(Path("QUINTARA.DAT.BAD")), 0600);
+    WriteFile(DatPath(), "XYZ");
+    openToAll(DatPath());
+    InitSettings();   // moved aside, a new empty file in its place
+    EXPECT_EQ(mode(Path("QUINTARA.DAT.BAD2")), 0600);
+    EXPECT_EQ(mode(DatPath()), 0600);
 }
 
 TEST_F(SettingsTest, AStaleBackupIsGoneAfterAGoodSave)
@@ -605,56 +786,157 @@ TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadO
     EXPECT_EQ(LogLines().size(), 2);
 }
 
-TEST_F(SettingsTest, AFileCutShortIsReplacedByABackupThatReadsWhole)
+// A whole "8.0" file with three reference values and three styles, and the
+// offsets at which each of them, the system settings and the passwords end.
+struct MarkedFile {
+    std::string Bytes;
+    std::vector<std::size_t> ReferenceEnds;
+    std::vector<std::size_t> StyleEnds;
+    std::size_t SettingsEnd = 0;
+    std::size_t PasswordsEnd = 0;
+};
+
+MarkedFile ThreeStyleFile()
 {
-    // A write of an earlier version that did not finish: the file cut inside
-    // the styles, the whole settings in the backup.
-    const std::string whole = SettingsFile("8.0", Layout::Current);
-    const std::size_t styleStart = whole.find(std::string("\x05\x00" "Alpha", 7));
-    ASSERT_NE(styleStart, std::string::npos);
-    const std::string cut = whole.substr(0, styleStart + 100);
-    WriteFile(DatPath(), cut);
-    WriteFile(Path("QUINTARA.DAT.BAK"), whole);
-    EXPECT_FALSE(InitSettings());
-    EXPECT_EQ(ReadFile(DatPath()), whole);
-    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), cut);
-    ASSERT_EQ(Styles.size(), 2u);
-    EXPECT_EQ(Styles[1].Name, QStringLiteral("Alpha"));
-    EXPECT_EQ(Language, 3);
-    EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("super1"));
-    QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\t0\tQUINTARA.DAT is damaged; kept as QUINTARA.DAT.BAD")));
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0\tQUINTARA.DAT restored from QUINTARA.DAT.BAK")));
+    MarkedFile file;
+    BinaryWriter out;
+    out.PutBytes("QTA");
+    PutText(out, "8.0");
+    PutRecord(out, DefaultReferenceTitles);
+    out.PutInteger(3);
+    for (const char* value : {"R2a", "R2b", "R2c"}) {
+        PutText(out, value);
+        file.ReferenceEnds.push_back(out.Bytes().size());
+    }
+    for (int list = 0; list < 3; ++list)   // reference 3 and 4 values, operators
+        out.PutInteger(0);
+    out.PutInteger(3);
+    for (const char* name : {"One", "Two", "Three"}) {
+        PutRecord(out, NewStyle(QLatin1String(name)));
+        file.StyleEnds.push_back(out.Bytes().size());
+    }
+    out.PutInteger(0);   // report forms
+    out.PutInteger(0);   // search pattern 0 only
+    PutRecord(out, EmptySearchPattern);
+    PutRecord(out, EmptyKeyboardDefinition);
+    PutRecord(out, WrittenSettings);
+    file.SettingsEnd = out.Bytes().size();
+    out.PutInteger(0);
+    PutRecord(out, EmptyProtocol);
+    PutRecord(out, BlankStyle);
+    PutRecord(out, Passwords{QStringLiteral("user1"), QStringLiteral("super1")});
+    file.PasswordsEnd = out.Bytes().size();
+    PutText(out, "/qdas");
+    file.Bytes = out.Bytes();
+    return file;
+}
+
+std::size_t EndsWithin(const std::vector<std::size_t>& ends, std::size_t cut)
+{
+    return static_cast<std::size_t>(std::count_if(ends.begin(), ends.end(), [cut](std::size_t end) { return end <= cut; }));
+}
+
+TEST_F(SettingsTest, AFileCutAnywhereIsKeptAsideAndReadAsFarAsItGoes)
+{
+    const MarkedFile whole = ThreeStyleFile();
+    int kept = 0;
+    for (std::size_t cut = 0; cut < whole.Bytes.size(); cut += 50) {
+        SCOPED_TRACE(cut);
+        QFile::remove(Path("QUINTARA.LOG"));
+        const std::string bytes = whole.Bytes.substr(0, cut);
+        WriteFile(DatPath(), bytes);
+        // Never a first start while a settings file exists, even an empty one.
+        ASSERT_FALSE(InitSettings());
+
+        // What reads whole before the cut is kept, list elements included.
+        EXPECT_EQ(Reference2Values.size() - 1, EndsWithin(whole.ReferenceEnds, cut));
+        ASSERT_EQ(Styles.size() - 1, EndsWithin(whole.StyleEnds, cut));
+        for (std::size_t i = 1; i < Styles.size(); ++i)
+            EXPECT_EQ(Styles[i], NewStyle(QLatin1String(std::array{"One", "Two", "Three"}[i - 1])));
+        EXPECT_EQ(Language, cut >= whole.SettingsEnd ? 3 : 2);
+        EXPECT_EQ(UserPasswords.SupervisorPassword,
+                  cut >= whole.PasswordsEnd ? QStringLiteral("super1") : QString());
+
+        // The file that does not read whole is kept, next to the earlier ones;
+        // an empty file is what a first start leaves and says nothing.
+        if (cut == 0) {
+            EXPECT_TRUE(LogLines().isEmpty());
+            continue;
+        }
+        ++kept;
+        const QString bad = SettingsBadPath(kept);
+        EXPECT_EQ(ReadFile(bad), bytes);
+        const QStringList lines = LogLines();
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t")));
+        EXPECT_TRUE(lines[0].endsWith(QStringLiteral("kept as ") + QFileInfo(bad).fileName())) << lines[0].toStdString();
+        // The next save writes what was read; the copy stays.
+        SaveSettings();
+        EXPECT_EQ(ReadFile(bad), bytes);
+        EXPECT_EQ(ReadFile(DatPath()), SettingsFileBytes());
+    }
+    EXPECT_TRUE(QFile::exists(Path("QUINTARA.DAT.BAD2")));
+
+    // The same damaged file at two starts is kept once.
+    const std::size_t at = whole.StyleEnds[1] + (whole.StyleEnds[1] % 50 == 49 ? 2 : 1);
+    const std::string cut = whole.Bytes.substr(0, at);
+    for (int start = 0; start < 2; ++start) {
+        WriteFile(DatPath(), cut);
+        EXPECT_FALSE(InitSettings());
+        EXPECT_EQ(Styles.size(), 3u);
+    }
+    EXPECT_EQ(ReadFile(SettingsBadPath(kept + 1)), cut);
+    EXPECT_FALSE(QFile::exists(SettingsBadPath(kept + 2)));
+}
+
+TEST_F(SettingsTest, AFileCutAnywhereGivesWayToABackupThatReadsWhole)
+{
+    // The backup an earlier version left when a write did not finish.
+    const MarkedFile whole = ThreeStyleFile();
+    for (std::size_t cut = 0; cut < whole.Bytes.size(); cut += 50) {
+        SCOPED_TRACE(cut);
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(m_dir.filePath(name));
+        const std::string bytes = whole.Bytes.substr(0, cut);
+        WriteFile(DatPath(), bytes);
+        WriteFile(Path("QUINTARA.DAT.BAK"), whole.Bytes);
+        ASSERT_FALSE(InitSettings());
+        EXPECT_EQ(Styles.size(), 4u);
+        EXPECT_EQ(Language, 3);
+        EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("super1"));
+        EXPECT_EQ(ReadFile(DatPath()), whole.Bytes);
+        EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAK")), whole.Bytes);
+        const QStringList lines = LogLines();
+        ASSERT_EQ(lines.size(), cut == 0 ? 1 : 2);
+        EXPECT_TRUE(lines.last().endsWith(QStringLiteral("\t0\tQUINTARA.DAT restored from QUINTARA.DAT.BAK")));
+        if (cut > 0) {
+            EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), bytes);
+            EXPECT_TRUE(lines[0].endsWith(QStringLiteral("; QUINTARA.DAT kept as QUINTARA.DAT.BAD")));
+        }
+    }
 
     // A backup cut short as well replaces nothing, and trying it leaves no
-    // trace in the settings: the file is read up to the cut, and what it
-    // does not hold keeps its default.
-    QFile::remove(Path("QUINTARA.DAT.BAD"));
+    // trace in the settings.
+    const std::string cut = whole.Bytes.substr(0, whole.StyleEnds[0] + 100);
     WriteFile(DatPath(), cut);
-    WriteFile(Path("QUINTARA.DAT.BAK"), whole.substr(0, whole.size() - 3));
+    WriteFile(Path("QUINTARA.DAT.BAK"), whole.Bytes.substr(0, whole.Bytes.size() - 3));
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(ReadFile(DatPath()), cut);
-    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAD")));
-    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Meier")}));
-    EXPECT_EQ(Styles, std::vector<Style>(1, BlankStyle));
-    EXPECT_EQ(ReportForms.size(), 1u);
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD2")), cut);
+    EXPECT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Reference2Values.size(), 4u);
     EXPECT_EQ(Language, 2);
-    EXPECT_EQ(DataFolder, m_dir.path());
     EXPECT_EQ(UserPasswords, Passwords{});
-    EXPECT_EQ(QDASFolder, m_dir.path());
-    lines = LogLines();
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t")));
 
     // A whole file, even of an older version, keeps its place beside a backup.
     const std::string older = SettingsFile("5.9", Layout::Before60);
     WriteFile(DatPath(), older);
-    WriteFile(Path("QUINTARA.DAT.BAK"), whole);
+    WriteFile(Path("QUINTARA.DAT.BAK"), whole.Bytes);
+    QFile::remove(Path("QUINTARA.LOG"));
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(ReadFile(DatPath()), older);
     EXPECT_EQ(QDASFolder, m_dir.path());
-    EXPECT_EQ(LogLines().size(), 3);
+    EXPECT_TRUE(LogLines().isEmpty());
 }
 
 TEST_F(SettingsTest, AFileWithAnotherMagicIsKeptAside)

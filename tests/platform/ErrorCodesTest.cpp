@@ -19,7 +19,7 @@ TEST(ErrorCodesTest, ErrnoValuesGetTheirClassicNumbers)
     EXPECT_EQ(ClassicErrorNumber(ENOENT, dir.path() + QStringLiteral("/no/missing.dat")), 76);
     // Without a classic code the number stays errno.
     const std::pair<int, int> numbers[] = {{ENOENT, 53}, {ENOTDIR, 76}, {EIO, 57},    {ENOSPC, 61},
-                                           {EDQUOT, 61}, {EACCES, 70},  {EPERM, 70},  {EROFS, 70},
+                                           {EDQUOT, 61}, {EFBIG, 61},  {EACCES, 70},  {EPERM, 70},  {EROFS, 70},
                                            {EISDIR, 75}, {EBUSY, 75},   {EINVAL, EINVAL}, {EMFILE, EMFILE}};
     for (const auto& [error, number] : numbers)
         EXPECT_EQ(ClassicErrorNumber(error), number) << std::strerror(error);

@@ -28,6 +28,25 @@ TEST(SafeFileTest, WritesWithTheGivenModeAndKeepsTheOldFileOnFailure)
     EXPECT_NE(error.Number, 0);
 }
 
+TEST(SafeFileTest, ASecondNameKeepsTheOldContentWhenTheFileIsReplaced)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.bin"));
+    const QString backup = dir.filePath(QStringLiteral("a.bak"));
+    SystemError error;
+    ASSERT_TRUE(WriteFileAtomically(path, "old", error, OwnerOnlyPermissions));
+    ASSERT_TRUE(LinkOrCopyFile(path, backup, error, OwnerOnlyPermissions));
+    ASSERT_TRUE(WriteFileAtomically(path, "new", error, OwnerOnlyPermissions));
+    QFile kept(backup);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old"));
+    // The second name must be new, and the file must exist.
+    EXPECT_FALSE(LinkOrCopyFile(path, backup, error));
+    EXPECT_EQ(error.Number, 75);
+    EXPECT_FALSE(LinkOrCopyFile(dir.filePath(QStringLiteral("none")), dir.filePath(QStringLiteral("b")), error));
+    EXPECT_EQ(error.Number, 53);
+}
+
 TEST(StoredNameTest, OnlyBareNamesInsideTheFolder)
 {
     const struct { const char* name; bool prefix; bool bare; } rows[] = {

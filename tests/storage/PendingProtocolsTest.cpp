@@ -1,5 +1,6 @@
 // Open series kept across a restart as "PENDING n.QTA" in the data folder.
 #include "StorageTest.h"
+#include "support/ChildProcess.h"
 
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
@@ -29,6 +30,13 @@ QStringList DataFiles(const QString& folder)
 
 class PendingSeries : public StorageTest {
 protected:
+    void SetUp() override
+    {
+        StorageTest::SetUp();
+        // The start of the run, with no pending file yet.
+        LoadPendingProtocols();
+    }
+
     QString Pending(int n, const char* name = "PENDING %1.QTA") const
     {
         return Data + u'/' + QString::fromLatin1(name).arg(n);
@@ -40,6 +48,13 @@ protected:
         bool ok = before;
         SavePendingProtocols(ok);
         return ok;
+    }
+    // The next start: the series the pending files give.
+    static std::vector<Protocol> NextStart()
+    {
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        return Protocols;
     }
 };
 
@@ -55,9 +70,7 @@ TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)
         EXPECT_FALSE(IsReadOnly(Pending(i)));
     }
     // Loaded at the next start, in the order of their dates.
-    Protocols = {EmptyProtocol};
-    LoadPendingProtocols();
-    EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, saved[2], saved[1], saved[3]}));
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, saved[2], saved[1], saved[3]}));
 
     // The next end of the program with one series left.
     Protocols = {EmptyProtocol, saved[3]};
@@ -69,6 +82,7 @@ TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)
     Protocols = {EmptyProtocol};
     EXPECT_TRUE(Save());
     EXPECT_TRUE(DataFiles(Data).isEmpty());
+    EXPECT_TRUE(LogLines().isEmpty());
 }
 
 TEST_F(PendingSeries, LoadingSortsByDateWhateverTheListingOrder)
@@ -82,67 +96,88 @@ TEST_F(PendingSeries, LoadingSortsByDateWhateverTheListingOrder)
         // that order, so the listing order differs from run to run too.
         for (int n = 0; n < 3; ++n)
             WriteFileBytes(Pending(order[n] + 1), ReportFileBytes(Series(hours[n])));
-        Protocols = {EmptyProtocol};
-        LoadPendingProtocols();
-        EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, Series(9), Series(10), Series(11)}));
+        EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(9), Series(10), Series(11)}));
     } while (std::next_permutation(order.begin(), order.end()));
     // The files stay on disk after loading.
     EXPECT_EQ(DataFiles(Data).size(), 3);
 }
 
-TEST_F(PendingSeries, OnlyWellFormedPendingFilesAreLoaded)
+TEST_F(PendingSeries, AFileThatCannotBeLoadedIsKeptAsideAndOneThatIsNoReportLeftAlone)
 {
-    WriteFileBytes(Pending(1), ReportFileBytes(Series(8)));
-    WriteFileBytes(Pending(2, "pending %1.QTA"), ReportFileBytes(Series(7)));
-    WriteFileBytes(Pending(3, "PENDING %1.qta"), ReportFileBytes(Series(6)));
-    WriteFileBytes(Pending(4), ReportFileBytes(Series(5)).replace(0, 3, "XYZ"));
-    const std::string cut = ReportFileBytes(Series(4));
-    WriteFileBytes(Pending(5), cut.substr(0, cut.size() / 2));
+    const std::string cut = ReportFileBytes(Series(4)).substr(0, 3000);
     Protocol badForm = Series(3);
     badForm.FormIndex = 11;
-    WriteFileBytes(Pending(6), ReportFileBytes(badForm));
     Protocol badProperty = Series(2);
     badProperty.CurrentProperty = 0;
-    WriteFileBytes(Pending(7), ReportFileBytes(badProperty));
-    WriteFileBytes(Data + QStringLiteral("/2024.01.05, 01.00.00.QTA"), ReportFileBytes(Series(1)));
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* afterwards;   // its name after the load
+    } files[] = {
+        {"PENDING 1.QTA", ReportFileBytes(Series(8)), "PENDING 1.QTA"},
+        // Not pending files by their names.
+        {"pending 2.QTA", ReportFileBytes(Series(7)), "pending 2.QTA"},
+        {"PENDING 3.qta", ReportFileBytes(Series(6)), "PENDING 3.qta"},
+        {"2024.01.05, 01.00.00.QTA", ReportFileBytes(Series(1)), "2024.01.05, 01.00.00.QTA"},
+        // No test report at all.
+        {"PENDING 4.QTA", "XYZ not a report", "PENDING 4.QTA"},
+        // Pending reports that do not load: damaged, an index out of range.
+        {"PENDING 5.QTA", cut, "PENDING 5.QTA.BAD"},
+        {"PENDING 6.QTA", ReportFileBytes(badForm), "PENDING 6.QTA.BAD2"},
+        {"PENDING 7.QTA", ReportFileBytes(badProperty), "PENDING 7.QTA.BAD"},
+    };
+    WriteFileBytes(Data + QStringLiteral("/PENDING 6.QTA.BAD"), "an earlier one");
+    for (const auto& f : files)
+        WriteFileBytes(Data + u'/' + QLatin1String(f.name), f.bytes);
 
-    Protocols = {EmptyProtocol};
-    LoadPendingProtocols();
-    EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, Series(8)}));
-    // The cut file and the two out-of-range series are logged.
-    EXPECT_EQ(LogLines().size(), 3);
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(8)}));
+    for (const auto& f : files)
+        EXPECT_EQ(ReadFileBytes(Data + u'/' + QLatin1String(f.afterwards)), f.bytes) << f.afterwards;
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 6.QTA.BAD")), "an earlier one");
+    // Each one kept aside: the reader's line why, and one line where it went.
+    const QStringList lines = LogLines();
+    EXPECT_EQ(lines.size(), 6);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols")), 3);
+    EXPECT_EQ(lines.filter(QStringLiteral("\t0\tPENDING 6.QTA could not be loaded; kept as PENDING 6.QTA.BAD2")).size(), 1);
     EXPECT_TRUE(Presenter.Shown.empty());
+
+    // The next save keeps every one of them.
+    EXPECT_TRUE(Save());
+    for (const auto& f : files)
+        EXPECT_EQ(ReadFileBytes(Data + u'/' + QLatin1String(f.afterwards)), f.bytes) << f.afterwards;
 }
 
-TEST_F(PendingSeries, SavingLeavesFilesThatAreNotPendingReportsAlone)
+TEST_F(PendingSeries, FilesThisRunDidNotLoadAreLeftAlone)
 {
     const std::string lower = ReportFileBytes(Series(7));
     WriteFileBytes(Pending(1, "pending %1.QTA"), lower);
     WriteFileBytes(Pending(9), "XYZ not a report");
-    WriteFileBytes(Pending(8), ReportFileBytes(Series(8)));
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(8)));   // appeared during the run
 
     Protocols = {EmptyProtocol, Series(12, "t")};
     EXPECT_TRUE(Save());
-    // The lower-case file is not taken for PENDING 1.QTA, the damaged one is
-    // not deleted, the stale pending report is.
-    EXPECT_EQ(DataFiles(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 9.QTA"),
-                                            QStringLiteral("pending 1.QTA")}));
+    // The series takes the next free number; nothing else is touched.
+    EXPECT_EQ(DataFiles(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                            QStringLiteral("PENDING 9.QTA"), QStringLiteral("pending 1.QTA")}));
     EXPECT_EQ(ReadFileBytes(Pending(1, "pending %1.QTA")), lower);
-    EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(Protocols[1]));
+    EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(Series(8)));
+    EXPECT_EQ(ReadFileBytes(Pending(2)), ReportFileBytes(Protocols[1]));
 }
 
 TEST_F(PendingSeries, AReadOnlyPendingFileIsReplaced)
 {
     // Reading an old pending file writes it back read-only. The same in the
     // program folder, where the pending files go while the data folder is missing.
-    const QString inProgram = Program + QStringLiteral("/PENDING 1.QTA");
-    for (const QString& path : {Pending(1), inProgram}) {
-        SCOPED_TRACE(path.toStdString());
+    for (const QString& folder : {Data, Program}) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString path = folder + QStringLiteral("/PENDING 1.QTA");
         WriteFileBytes(path, ReportFileBytes(Series(7)));
         QFile::setPermissions(path, QFileDevice::ReadOwner);
-        if (path == inProgram)
+        DataFolder = folder;
+        ASSERT_EQ(NextStart().size(), 2u);
+        Protocols[1].Operator = QStringLiteral("changed");
+        if (folder == Program)
             DataFolder = Temp.path() + QStringLiteral("/Gone");
-        Protocols = {EmptyProtocol, Series(12, "t")};
         EXPECT_TRUE(Save());
         EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(Protocols[1]));
         EXPECT_FALSE(IsReadOnly(path));
@@ -150,28 +185,128 @@ TEST_F(PendingSeries, AReadOnlyPendingFileIsReplaced)
     EXPECT_EQ(DataFolder, Program);
 }
 
-TEST_F(PendingSeries, AFailedWriteKeepsTheEarlierFiles)
+TEST_F(PendingSeries, AnotherDataFolderTakesTheOpenSeriesAlong)
 {
-    // The pending files of the last run: four series.
-    std::vector<std::string> earlier;
-    for (int i = 1; i <= 4; ++i) {
-        earlier.push_back(ReportFileBytes(Series(i)));
-        WriteFileBytes(Pending(i), earlier.back());
-    }
-    // Something that cannot be replaced by a file holds the second name.
-    ASSERT_TRUE(QFile::remove(Pending(2)));
-    ASSERT_TRUE(QDir().mkdir(Pending(2)));
-
-    Protocols = {EmptyProtocol, Series(20, "t"), Series(21, "t")};
-    EXPECT_FALSE(Save(true));
-    EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(Protocols[1]));
-    EXPECT_EQ(ReadFileBytes(Pending(3)), earlier[2]);
-    EXPECT_EQ(ReadFileBytes(Pending(4)), earlier[3]);
-    EXPECT_EQ(LogLines().size(), 1);
-
-    // Retried once the obstacle is gone, the files are replaced and the rest removed.
-    ASSERT_TRUE(QDir().rmdir(Pending(2)));
+    Protocols = {EmptyProtocol, Series(9, "a"), Series(10, "b")};
+    ASSERT_TRUE(Save());
+    ASSERT_EQ(NextStart().size(), 3u);
+    // The data settings changed the folder during the run.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    DataFolder = other;
     EXPECT_TRUE(Save());
-    EXPECT_EQ(DataFiles(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
-    EXPECT_EQ(ReadFileBytes(Pending(2)), ReportFileBytes(Protocols[2]));
+    EXPECT_TRUE(DataFiles(Data).isEmpty());
+    EXPECT_EQ(DataFiles(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(9, "a"), Series(10, "b")}));
+}
+
+TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWrite)
+{
+    // The last run left A and B; in this run A is terminated and B gets a
+    // test, and writing B fails on a full disk: answered No, nothing more.
+    Protocols = {EmptyProtocol, Series(9, "A"), Series(10, "B")};
+    ASSERT_TRUE(Save());
+    const std::string earlierB = ReadFileBytes(Pending(2));
+    ASSERT_EQ(NextStart().size(), 3u);
+    Protocols.erase(Protocols.begin() + 1);
+    Protocols[1].Blocks[3].Values.push_back(Protocols[1].Blocks[1].Values[1]);
+    const int result = RunWithFileSizeLimit(2048, [] {
+        bool ok = true;
+        SavePendingProtocols(ok);
+        return ok ? 1 : 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit";
+    EXPECT_EQ(result, 0);   // failure returned
+    // B's file as it was (now under its new number), A's gone, one line in the log.
+    EXPECT_EQ(DataFiles(Data), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_EQ(ReadFileBytes(Pending(1)), earlierB);
+    ASSERT_EQ(LogLines().size(), 1);
+    EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\tdskPutTestReportActi\t8.0\t61\t")));
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(10, "B")}));
+}
+
+TEST_F(PendingSeries, AKillAtAnyFileCallLeavesEachOpenSeriesExactlyOnce)
+{
+    // The last run left five series whose numbers are not in date order
+    // (the clock was set back), two of them started in the same second. In
+    // this run one of the twins and the first series are terminated, the
+    // others get a test, and a new series is started: every open series
+    // moves to another number.
+    Protocol twinA = Series(3, "twin");
+    twinA.Reference2 = QStringLiteral("A");
+    Protocol twinB = Series(3, "twin");
+    twinB.Reference2 = QStringLiteral("B");
+    const std::vector<Protocol> earlier = {Series(5, "e"), Series(1, "a"), twinA, Series(2, "b"), twinB};
+    const std::vector<Protocol> terminated = {Series(1, "a"), twinA};
+    struct Open {
+        Protocol Before;
+        Protocol Now;
+        bool New = false;
+    };
+    const auto prepare = [&]() {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        for (std::size_t n = 0; n < earlier.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(earlier[n]));
+        NextStart();
+        for (const Protocol& gone : terminated)
+            Protocols.erase(std::find(Protocols.begin(), Protocols.end(), gone));
+        std::vector<Open> open;
+        for (std::size_t i = 1; i < Protocols.size(); ++i) {
+            const Protocol before = Protocols[i];
+            Protocols[i].Blocks[2].Values.push_back(Protocols[i].Blocks[1].Values[1]);
+            open.push_back(Open{before, Protocols[i], false});
+        }
+        Protocols.push_back(Series(0, "new"));
+        open.push_back(Open{Protocols.back(), Protocols.back(), true});
+        return open;
+    };
+
+    int kills = 0;
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        const std::vector<Open> open = prepare();
+        ASSERT_EQ(open.size(), 4u);
+        const int killed = RunKilledBeforeFileCall(k, [] {
+            bool ok = false;
+            SavePendingProtocols(ok);
+            return 0;
+        });
+        if (killed == ChildSetupFailed)
+            GTEST_SKIP() << "no tracing of a child";
+        const QStringList files = DataFiles(Data);
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_FALSE(files.join(u' ').contains(QStringLiteral(".BAD"))) << files.join(u',').toStdString();
+        // Each series open at the start of the run comes back once, as it
+        // was or as it is now; the new one at most once.
+        std::size_t found = 0;
+        bool written = false;
+        for (const Open& series : open) {
+            auto count = std::count(back.begin(), back.end(), series.Now);
+            if (!series.New)
+                count += std::count(back.begin(), back.end(), series.Before);
+            ASSERT_EQ(count, series.New ? count : 1) << series.Now.Style.Name.toStdString() << ": "
+                                                     << files.join(u',').toStdString();
+            ASSERT_LE(count, 1);
+            found += static_cast<std::size_t>(count);
+            written = written || std::count(back.begin(), back.end(), series.Now) > 0;
+        }
+        // A terminated series only while nothing of this save is on disk.
+        std::size_t closed = 0;
+        for (const Protocol& gone : terminated)
+            closed += static_cast<std::size_t>(std::count(back.begin(), back.end(), gone));
+        if (written) {
+            ASSERT_EQ(closed, 0u);
+        }
+        ASSERT_EQ(back.size(), 1 + found + closed);
+        if (killed == 0)
+            break;
+        ++kills;
+    }
+    // Killed before every one of the save's file calls; the save that ran
+    // through left the open series in PENDING 1 to 4, in order.
+    EXPECT_GT(kills, 10);
+    EXPECT_EQ(DataFiles(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                            QStringLiteral("PENDING 3.QTA"), QStringLiteral("PENDING 4.QTA")}));
 }

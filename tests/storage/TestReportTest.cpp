@@ -3,6 +3,7 @@
 // earlier report, and damaged files.
 #include "StorageTest.h"
 #include "support/Bytes.h"
+#include "support/ChildProcess.h"
 
 #include "foundation/OldRecords.h"
 #include "foundation/modConvert.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <utility>
@@ -557,4 +559,102 @@ TEST_F(TestReport, RandomBytesNeverCrash)
         ExpectFailedRead(bytes, "round " + std::to_string(round));
     }
     EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+// ---- Writers where they fail ---------------------------------------------------------
+
+TEST_F(TestReport, AFullDiskKeepsEveryEarlierFileAndReportsTheFailure)
+{
+    // Writes past 1024 bytes fail (EFBIG) as on a full disk: each writer
+    // returns failure, leaves the earlier file byte-identical (or none), and
+    // logs one line with the number of a full disk.
+    const QString reportPath = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    const QString oldPath = Data + QStringLiteral("/OLD.QTA");
+    const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    Protocol from26;
+    ConvertProtocolBefore60(from26, Old26Protocol());
+    const struct {
+        const char* what;
+        QString path;
+        std::string before;   // "<missing>" for no file
+        std::function<bool()> write;
+    } writers[] = {
+        {"a new report", reportPath, "<missing>", [&] { return dskSaveNewTestReport(series); }},
+        {"a replaced report", oldPath, "short but whole",
+         [&] { return dskPutTestReportAction(Data, QStringLiteral("OLD.QTA"), series, false); }},
+        {"an older report written back", oldPath, OldReportFile("2.6", Old26Protocol()),
+         [&] { return !(dskGetTestReport(Data, QStringLiteral("OLD.QTA")) == from26); }},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.what);
+        QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
+        if (w.before != "<missing>")
+            WriteFileBytes(w.path, w.before);
+        const int result = RunWithFileSizeLimit(1024, [&] { return w.write() ? 1 : 0; });
+        if (result == ChildSetupFailed)
+            GTEST_SKIP() << "no file size limit";
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(ReadFileBytes(w.path), w.before);
+        ASSERT_EQ(LogLines().size(), 1);
+        EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\tdskPutTestReportActi\t8.0\t61\t"))) << LogLines()[0].toStdString();
+        QFile::remove(w.path);
+    }
+    // Nothing was left behind that would refuse a later save.
+    EXPECT_TRUE(QDir(Data + QStringLiteral("/QTA199")).isEmpty());
+    EXPECT_TRUE(dskSaveNewTestReport(series));
+}
+
+TEST_F(TestReport, AReadOnlyMountIsPermissionDenied)
+{
+    // The data folder mounted read-only: a new style folder, a new report in
+    // an existing one and a replaced report all fail with number 70.
+    ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/QTA199")));
+    WriteFileBytes(Data + QStringLiteral("/OLD.QTA"), "old");
+    const int result = RunWithReadOnlyFolder(QFile::encodeName(Data).constData(), [] {
+        const bool anyWritten = dskSaveNewTestReport(SampleProtocol(QStringLiteral("abc"), SampleDate()))
+            || dskSaveNewTestReport(SampleProtocol(QStringLiteral("xyz"), SampleDate()))
+            || dskPutTestReportAction(DataFolder, QStringLiteral("OLD.QTA"), EmptyProtocol, false);
+        return anyWritten ? 1 : 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no read-only mount";
+    EXPECT_EQ(result, 0);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 3);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.contains(QStringLiteral("\t8.0\t70\t"))) << line.toStdString();
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), "old");
+}
+
+TEST_F(TestReport, ANewReportIsWholeAndReadOnlyWhereverItsSaveIsKilled)
+{
+    const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        const int killed = RunKilledBeforeFileCall(k, [&] { return dskSaveNewTestReport(series) ? 0 : 1; });
+        if (killed == ChildSetupFailed)
+            GTEST_SKIP() << "no tracing of a child";
+        if (QFile::exists(path)) {
+            ASSERT_EQ(ReadFileBytes(path), ReportFileBytes(series));
+            ASSERT_TRUE(IsReadOnly(path));
+        }
+        ASSERT_LE(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        if (killed == 0)
+            break;
+    }
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(TestReport, ATextCutToItsLargestLengthIsLogged)
+{
+    Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    series.Blocks[1].Commentary = QString(70000, u'c');
+    ASSERT_TRUE(dskSaveNewTestReport(series));
+    ASSERT_EQ(LogLines().size(), 1);
+    EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\t0\t1 text(s) cut to 65535 bytes: "))) << LogLines()[0].toStdString();
+    const Protocol back = dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName));
+    EXPECT_EQ(back.Blocks[1].Commentary, QString(65535, u'c'));
 }

@@ -27,10 +27,17 @@ TEST_F(CountrySettingTest, StoredValuesSelectTheirOptionsOrTheFallBacks)
     const struct {
         int16_t language, dateFormat;
         int shownLanguage, shownFormat;
+        const char* window;   // the dialog speaks the selected language
+        const char* cancel;
     } rows[] = {
-        {1, 1, 1, 1}, {3, 2, 3, 2}, {5, 3, 5, 3}, {6, 3, 6, 3},
+        {1, 1, 1, 1, "Ländereinstellungen", "&Abbrechen"},
+        {3, 2, 3, 2, "Réglages pour le pays", "&Annuler"},
+        {5, 3, 5, 3, "Configuración para el pais", "&Finalizar"},
+        {6, 3, 6, 3, "", "&"},
         // Outside the ranges: English and the first format.
-        {9, 0, 2, 1}, {0, 4, 2, 1}, {-1, -1, 2, 1},
+        {9, 0, 2, 1, "Country settings", "&Cancel"},
+        {0, 4, 2, 1, "Country settings", "&Cancel"},
+        {-1, -1, 2, 1, "Country settings", "&Cancel"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.language << " " << row.dateFormat);
@@ -41,6 +48,9 @@ TEST_F(CountrySettingTest, StoredValuesSelectTheirOptionsOrTheFallBacks)
             EXPECT_EQ(form->optLanguage[i]->isChecked(), i == row.shownLanguage) << i;
         for (int j = 1; j <= 3; ++j)
             EXPECT_EQ(form->optDateFormat[j]->isChecked(), j == row.shownFormat) << j;
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(row.window));
+        EXPECT_EQ(form->cmdCancel->text(), QString::fromUtf8(row.cancel));
+        EXPECT_EQ(form->cmdOK->text(), QStringLiteral("&OK"));
         // Today in the three formats, whatever the language.
         EXPECT_EQ(form->lblDateFormat[1]->text(), QStringLiteral("08.12.2011"));
         EXPECT_EQ(form->lblDateFormat[2]->text(), QStringLiteral("12/08/2011"));

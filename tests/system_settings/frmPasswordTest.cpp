@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -103,6 +104,41 @@ TEST_F(PasswordTest, OkStoresMatchingPairsAndMarksEachMismatch)
         EXPECT_EQ(UserPasswords, before);
         EXPECT_EQ(SettingsBytes(), fileBefore);
     }
+}
+
+TEST_F(PasswordTest, AStoredPasswordLongerThanTheBoxesTakeIsShownWholeAndKeptByOk)
+{
+    // An older or hand-made settings file may hold a longer password; the
+    // login takes it, so OK without typing must not cut it to 15 characters.
+    const QString stored = QStringLiteral("Twenty-characters-20");
+    UserPasswords.SupervisorPassword = stored;
+    frmPassword* form = frmPassword::Instance();
+    EXPECT_EQ(form->txtSupervisorPassword->text(), stored);
+    EXPECT_EQ(form->txtSupervisorConfirm->text(), stored);
+    // A full box takes no more characters.
+    const int beeps = InputBeepCount();
+    form->txtSupervisorConfirm->end(false);
+    Type(form->txtSupervisorConfirm, QStringLiteral("x"));
+    EXPECT_EQ(form->txtSupervisorConfirm->text(), stored);
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
+    form->cmdOK_Click();
+    EXPECT_TRUE(Presenter.Shown.empty());
+    EXPECT_FALSE(frmPassword::IsLoaded());
+    EXPECT_EQ(UserPasswords.SupervisorPassword, stored);
+    EXPECT_EQ(UserPasswords.UserPassword, QStringLiteral("abc"));
+
+    // Shortened, it takes no more than it has, down to the 15 of a new one.
+    form = frmPassword::Instance();
+    QLineEdit* box = form->txtSupervisorPassword;
+    box->end(false);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    Type(box, QStringLiteral("y"));
+    EXPECT_EQ(box->text(), stored.left(19));
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("A123456789012345678"));
+    EXPECT_EQ(box->text(), QStringLiteral("A12345678901234"));
+    form->cmdCancel_Click();
+    EXPECT_EQ(UserPasswords.SupervisorPassword, stored);
 }
 
 TEST_F(PasswordTest, BoxesShowStarsAndRefuseTheSixteenthAndForeignCharacters)

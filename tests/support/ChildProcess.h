@@ -1,0 +1,47 @@
+#pragma once
+// Work done in a forked child, for what a test cannot do to its own process:
+// a full disk (a file size limit, under which writes fail with EFBIG), a user
+// without root's rights, a kill at an arbitrary moment, a private read-only
+// mount. The child ends with _exit, so nothing of the test program runs
+// twice; it reports through its exit code and the files it leaves.
+#include <functional>
+#include <sys/types.h>
+
+// The uid and gid of "nobody", which the unprivileged child takes when the
+// tests run as root.
+inline constexpr unsigned NobodyId = 65534;
+
+// What the child is told when the work could not even be set up (the
+// system refused the limit, the user or the mount): the test skips.
+inline constexpr int ChildSetupFailed = 125;
+
+// Exit code of the child, or 128 plus the signal that ended it.
+int WaitForChild(pid_t pid);
+
+// Starts the work in a child and returns at once (for kill tests).
+pid_t StartChild(const std::function<int()>& work);
+
+// Runs the work in a child and waits for it.
+int RunInChild(const std::function<int()>& work);
+
+// Runs the work in a child traced by this process and kills it (SIGKILL)
+// on entry to its k-th system call (k from 1) that can change a file:
+// creating or opening, writing, syncing, linking, renaming, removing,
+// changing a mode or a length. 1 when it was killed there, 0 when the work
+// ended before that call, ChildSetupFailed where tracing is not allowed.
+int RunKilledBeforeFileCall(int k, const std::function<int()>& work);
+
+// Runs it with writes limited to files of the given size, SIGXFSZ ignored.
+int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
+
+// Runs it as nobody when the tests run as root, else as the running user;
+// permission bits then hold for the work. The folders it needs must be
+// given to it first (ChownToNobody).
+int RunUnprivileged(const std::function<int()>& work);
+// Hands a file or folder to the user RunUnprivileged runs as (nothing when
+// the tests do not run as root).
+void ChownToNobody(const char* path);
+
+// Runs it with the folder mounted read-only in a mount namespace of the
+// child's own; ChildSetupFailed where the system allows no such mount.
+int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work);
