@@ -55,6 +55,10 @@ public:
     // could fill of what remains, fails the reader and gives 0.
     int32_t GetArrayHeader(std::size_t minElementSize);
     std::string GetBytes(std::size_t count);
+    // Pass over bytes or a String without decoding them, with the same checks
+    // as reading them.
+    void Skip(std::size_t count);
+    void SkipString();
 
     bool Ok() const { return m_ok; }
     std::size_t Position() const { return m_pos; }

@@ -152,62 +152,178 @@ QString IndexOutOfRange(const Protocol& record)
     return QString();
 }
 
+// The whole file into buffer, whose earlier content goes and whose capacity
+// is kept for the next file; false with one log line when it cannot be read.
+bool ReadWholeFile(QFile& file, std::string& buffer, const QString& procedure)
+{
+    const qint64 size = file.size();
+    buffer.resize(static_cast<std::size_t>(size < 0 ? 0 : size));
+    if (size < 0 || file.read(buffer.data(), size) != size) {
+        const SystemError error = ErrorFromFile(file);
+        WriteLog(error.Number, error.Text, procedure);
+        return false;
+    }
+    return true;
+}
+
+enum class ReportLayout { Before26, Before60, Current };
+
+// The packed layout a report's version text stands for.
+ReportLayout LayoutOf(const QString& versionText)
+{
+    if (VersionBefore(versionText, 2.6f))
+        return ReportLayout::Before26;
+    if (VersionBefore(versionText, 6.0f))
+        return ReportLayout::Before60;
+    return ReportLayout::Current;
+}
+
+// After a series has been read: false, with one log line, when the file
+// ended before the series did or an index of the series lies outside its
+// array. Both readers decide a damaged file by this.
+bool ReadWhole(const BinaryReader& in, const Protocol& record, const QString& path, const QString& procedure)
+{
+    if (!in.Ok()) {
+        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + path, procedure);
+        return false;
+    }
+    const QString outOfRange = IndexOutOfRange(record);
+    if (!outOfRange.isEmpty()) {
+        WriteLog(ErrSubscriptOutOfRange, QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
+                 procedure);
+        return false;
+    }
+    return true;
+}
+
 // Reads the report at path; false when the file cannot be read or its record
 // is damaged (then the log has one line and record is untouched).
 bool ReadReport(const QString& path, Protocol& record, bool& converted)
 {
+    const QString procedure = QStringLiteral("dskGetTestReport");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
+        WriteLog(error.Number, error.Text, procedure);
         return false;
     }
-    const qint64 size = file.size();
-    QByteArray copy;
-    const char* data = reinterpret_cast<const char*>(file.map(0, size));
-    if (!data) {
-        copy = file.readAll();
-        if (copy.size() != size) {
-            const SystemError error = ErrorFromFile(file);
-            WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
-            return false;
-        }
-        data = copy.constData();
-    }
-    BinaryReader in(data, static_cast<std::size_t>(size));
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes, procedure))
+        return false;
+    BinaryReader in(bytes);
     in.GetBytes(3);
     const QString versionText = in.GetText();
     Protocol result;
     converted = false;
-    if (VersionBefore(versionText, 2.6f)) {
+    switch (LayoutOf(versionText)) {
+    case ReportLayout::Before26: {
         ProtocolBefore26 old;
         GetRecord(in, old);
         if (in.Ok())
             ConvertProtocolBefore26(result, old);
         converted = true;
-    } else if (VersionBefore(versionText, 6.0f)) {
+        break;
+    }
+    case ReportLayout::Before60: {
         ProtocolBefore60 old;
         GetRecord(in, old);
         if (in.Ok())
             ConvertProtocolBefore60(result, old);
         converted = true;
-    } else {
+        break;
+    }
+    case ReportLayout::Current:
         GetRecord(in, result);
+        break;
     }
-    if (!in.Ok()) {
-        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + path,
-                 QStringLiteral("dskGetTestReport"));
+    if (!ReadWhole(in, result, path, procedure))
         return false;
-    }
-    const QString outOfRange = IndexOutOfRange(result);
-    if (!outOfRange.isEmpty()) {
-        WriteLog(ErrSubscriptOutOfRange,
-                 QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
-                 QStringLiteral("dskGetTestReport"));
-        return false;
-    }
     record = std::move(result);
     return true;
+}
+
+bool HasReportExtension(const QString& name)
+{
+    return name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) == 0;
+}
+
+// ---- The search reader: the packed series walked, most of it not decoded ----
+
+void SkipTestDefinition(BinaryReader& in)
+{
+    in.Skip(38);
+    in.SkipString();
+}
+
+void SkipTestValue(BinaryReader& in)
+{
+    in.Skip(4);         // Value1
+    in.SkipString();    // Unit1
+    in.Skip(4);         // Value2
+    in.SkipString();    // Unit2
+    in.Skip(1);         // Warning
+    in.SkipString();    // Commentary
+    in.Skip(2);         // Deleted
+    in.SkipString();    // DataString
+    in.SkipString();    // CurveFile
+    in.Skip(8);         // TestTime
+    in.SkipString();    // K0006
+    in.SkipString();    // K0016
+    in.SkipString();    // K0053
+}
+
+void SkipPropertyBlock(BinaryReader& in)
+{
+    in.SkipString();    // Header
+    const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
+    for (int32_t i = 0; i < count && in.Ok(); ++i)
+        SkipTestValue(in);
+    in.Skip(2 + 4);     // LateralAirOn, LateralAir
+    in.SkipString();    // Commentary
+    in.Skip(PackedStatisticsSize + 8 + 8 + 2);   // Stats, StartDate, LastTestDate, Terminated
+}
+
+// The series with what a search decodes: the blocks hold nothing yet.
+const Protocol& ScanTemplate()
+{
+    static const Protocol record = [] {
+        Protocol p = MakeEmptyProtocol();
+        for (PropertyBlock& block : p.Blocks)
+            block.Values.clear();
+        return p;
+    }();
+    return record;
+}
+
+// Walks a current-layout series behind the version text: the style name and
+// forms, references, operator, dates, Finished, FormIndex and
+// CurrentProperty are decoded, every block's place is noted, the rest is
+// passed over with the checks of the full reader.
+void ScanProtocol(BinaryReader& in, ReportScan& scan)
+{
+    const std::size_t base = in.Position();
+    Protocol& p = scan.Record;
+    p.Style.Name = in.GetText();
+    for (int t = 1; t <= TestTypeCount; ++t)
+        SkipTestDefinition(in);
+    for (int f = 1; f <= StyleFormCount; ++f)
+        GetRecord(in, p.Style.Forms[f]);
+    p.Reference2 = in.GetText();
+    p.Reference3 = in.GetText();
+    p.Reference4 = in.GetText();
+    for (int k = 0; k < 7; ++k)     // the Q-DAS fields K0006 to K1087
+        in.SkipString();
+    p.Operator = in.GetText();
+    p.Date = in.GetDate();
+    p.LastTestDate = in.GetDate();
+    for (int b = 1; b <= PropertyCount; ++b) {
+        scan.BlockAt[b] = in.Position() - base;
+        SkipPropertyBlock(in);
+    }
+    p.Finished = in.GetFlag();
+    p.FormIndex = in.GetInteger();
+    p.CurrentProperty = in.GetInteger();
+    scan.SeriesAt = base;
 }
 
 }  // namespace
@@ -237,7 +353,7 @@ QString dskStyleFolderName(const QString& styleName)
 
 bool dskIsTestReportFile(const QString& folder, const QString& name)
 {
-    if (name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) != 0)
+    if (!HasReportExtension(name))
         return false;
     // A stored relative name ("QTA123\...") must not reach outside the folder.
     if (!dskCheckStoredName(name, true, QStringLiteral("dskIsTestReportFile")))
@@ -330,4 +446,77 @@ QStringList dskCurveFileNames(const Protocol& record)
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record)
 {
     return PutTestReport(folder, name, record, false, Existing::ReplaceExact, nullptr);
+}
+
+bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& scan, bool& writeBackFailed)
+{
+    const QString procedure = QStringLiteral("dskScanTestReport");
+    writeBackFailed = false;
+    scan.Whole = false;
+    // A listed name is a bare file name; one holding a separator or a control
+    // character would be read as a path to somewhere else, so it is never
+    // opened. Hidden files and other extensions are no reports, as for
+    // dskIsTestReportFile.
+    if (!dskCheckStoredName(name, false, procedure))
+        return false;
+    if (!HasReportExtension(name) || name.startsWith(QLatin1Char('.')))
+        return false;
+    const QString path = JoinPath(folder, name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const SystemError error = ErrorFromFile(file);
+        WriteLog(error.Number, error.Text, procedure);
+        return false;
+    }
+    if (!ReadWholeFile(file, scan.Bytes, procedure))
+        return false;
+    file.close();
+    if (scan.Bytes.size() <= 3 || dskReadMagic(scan.Bytes) != QLatin1String(ReportMagic))
+        return false;
+    BinaryReader in(scan.Bytes);
+    in.Skip(3);
+    const std::string versionText = in.GetBytesString();
+    if (!in.Ok() || !dskIsVersionText(versionText))
+        return false;
+    if (LayoutOf(FromCp1252(versionText)) != ReportLayout::Current) {
+        // An older report is converted and written back as the full reader
+        // does it; a failed write-back is the caller's to tell, once.
+        scan.Record = dskGetTestReport(folder, name, &writeBackFailed);
+        scan.Whole = true;
+        return !IsEmptyProtocol(scan.Record);
+    }
+    scan.Record = ScanTemplate();
+    ScanProtocol(in, scan);
+    return ReadWhole(in, scan.Record, path, procedure);
+}
+
+void dskScanBlock(ReportScan& scan, int b)
+{
+    if (scan.Whole || b < 1 || b > PropertyCount)
+        return;
+    BinaryReader in(scan.Bytes);
+    in.Skip(scan.SeriesAt + scan.BlockAt[b]);
+    PropertyBlock& block = scan.Record.Blocks[b];
+    block.Header = in.GetBytesString();
+    const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
+    block.Values.assign(count > 0 ? static_cast<std::size_t>(count) : 1u, EmptyTestValue);
+    for (int32_t i = 0; i < count && in.Ok(); ++i) {
+        TestValue& v = block.Values[static_cast<std::size_t>(i)];
+        v.Value1 = in.GetSingle();
+        in.SkipString();
+        v.Value2 = in.GetSingle();
+        in.SkipString();
+        in.Skip(1);
+        in.SkipString();
+        v.Deleted = in.GetFlag();
+        in.SkipString();
+        in.SkipString();
+        in.Skip(8);
+        in.SkipString();
+        in.SkipString();
+        in.SkipString();
+    }
+    in.Skip(2 + 4);
+    in.SkipString();
+    GetRecord(in, block.Stats);
 }
