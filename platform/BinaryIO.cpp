@@ -100,22 +100,6 @@ std::string BinaryReader::GetBytes(std::size_t count)
     return bytes;
 }
 
-void BinaryReader::Skip(std::size_t count)
-{
-    if (!m_ok || m_size - m_pos < count) {
-        m_ok = false;
-        return;
-    }
-    m_pos += count;
-}
-
-void BinaryReader::SkipString()
-{
-    uint16_t length;
-    if (Take(&length, sizeof length))
-        Skip(length);
-}
-
 std::string BinaryReader::GetBytesString()
 {
     uint16_t length;

@@ -18,6 +18,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -255,29 +256,52 @@ void SkipTestDefinition(BinaryReader& in)
     in.SkipString();
 }
 
-void SkipTestValue(BinaryReader& in)
+// The Integer at pos of an image long enough to hold it.
+inline int16_t Int16At(const std::string& image, std::size_t pos)
 {
-    in.Skip(4);         // Value1
-    in.SkipString();    // Unit1
-    in.Skip(4);         // Value2
-    in.SkipString();    // Unit2
-    in.Skip(1);         // Warning
-    in.SkipString();    // Commentary
-    in.Skip(2);         // Deleted
-    in.SkipString();    // DataString
-    in.SkipString();    // CurveFile
-    in.Skip(8);         // TestTime
-    in.SkipString();    // K0006
-    in.SkipString();    // K0016
-    in.SkipString();    // K0053
+    int16_t value;
+    std::memcpy(&value, image.data() + pos, sizeof value);
+    return value;
 }
 
-void SkipPropertyBlock(BinaryReader& in)
+// Passes over a String that follows `before` fixed bytes, on the raw image:
+// false when the image ends first, as reading it would fail.
+inline bool SkipStringAt(const unsigned char* data, std::size_t size, std::size_t& pos, std::size_t before)
+{
+    pos += before;
+    if (pos + 2 > size)
+        return false;
+    pos += 2 + (data[pos] | (static_cast<std::size_t>(data[pos + 1]) << 8));
+    return pos <= size;
+}
+
+// Passes over count packed tests from the reader's position: Value1, Unit1,
+// Value2, Unit2, Warning, Commentary, Deleted, DataString, CurveFile,
+// TestTime, K0006, K0016, K0053. The hundreds of tests of a report are most
+// of its bytes, so this runs on the raw image with the same bounds as
+// reading them.
+void SkipTestValues(BinaryReader& in, const std::string& image, int32_t count)
+{
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(image.data());
+    const std::size_t size = image.size();
+    std::size_t pos = in.Position();
+    for (int32_t i = 0; i < count; ++i) {
+        if (!SkipStringAt(data, size, pos, 4) || !SkipStringAt(data, size, pos, 4)
+            || !SkipStringAt(data, size, pos, 1) || !SkipStringAt(data, size, pos, 2)
+            || !SkipStringAt(data, size, pos, 0) || !SkipStringAt(data, size, pos, 8)
+            || !SkipStringAt(data, size, pos, 0) || !SkipStringAt(data, size, pos, 0)) {
+            in.Fail();
+            return;
+        }
+    }
+    in.Skip(pos - in.Position());
+}
+
+void SkipPropertyBlock(BinaryReader& in, const std::string& image)
 {
     in.SkipString();    // Header
     const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
-    for (int32_t i = 0; i < count && in.Ok(); ++i)
-        SkipTestValue(in);
+    SkipTestValues(in, image, count);
     in.Skip(2 + 4);     // LateralAirOn, LateralAir
     in.SkipString();    // Commentary
     in.Skip(PackedStatisticsSize + 8 + 8 + 2);   // Stats, StartDate, LastTestDate, Terminated
@@ -306,8 +330,24 @@ void ScanProtocol(BinaryReader& in, ReportScan& scan)
     p.Style.Name = in.GetText();
     for (int t = 1; t <= TestTypeCount; ++t)
         SkipTestDefinition(in);
-    for (int f = 1; f <= StyleFormCount; ++f)
-        GetRecord(in, p.Style.Forms[f]);
+    // The forms' items now, their names only for a hit (dskScanBlock).
+    scan.FormsAt = in.Position() - base;
+    for (int f = 1; f <= StyleFormCount; ++f) {
+        in.SkipString();
+        if (in.Remaining() < ReportFormItemCount * 6) {
+            in.Fail();
+            break;
+        }
+        for (int i = 1; i <= ReportFormItemCount; ++i) {
+            const std::size_t at = in.Position() + static_cast<std::size_t>(i - 1) * 6;
+            ReportFormItem& item = p.Style.Forms[f].Items[i];
+            item.Property = Int16At(scan.Bytes, at);
+            item.Histogram = Int16At(scan.Bytes, at + 2) != 0;
+            item.Curve = Int16At(scan.Bytes, at + 4) != 0;
+        }
+        in.Skip(ReportFormItemCount * 6);
+    }
+    scan.FormsEnd = in.Position() - base;
     p.Reference2 = in.GetText();
     p.Reference3 = in.GetText();
     p.Reference4 = in.GetText();
@@ -318,7 +358,7 @@ void ScanProtocol(BinaryReader& in, ReportScan& scan)
     p.LastTestDate = in.GetDate();
     for (int b = 1; b <= PropertyCount; ++b) {
         scan.BlockAt[b] = in.Position() - base;
-        SkipPropertyBlock(in);
+        SkipPropertyBlock(in, scan.Bytes);
     }
     p.Finished = in.GetFlag();
     p.FormIndex = in.GetInteger();
@@ -463,7 +503,7 @@ bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& s
         return false;
     const QString path = JoinPath(folder, name);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         const SystemError error = ErrorFromFile(file);
         WriteLog(error.Number, error.Text, procedure);
         return false;
@@ -471,21 +511,44 @@ bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& s
     if (!ReadWholeFile(file, scan.Bytes, procedure))
         return false;
     file.close();
-    if (scan.Bytes.size() <= 3 || dskReadMagic(scan.Bytes) != QLatin1String(ReportMagic))
+    if (scan.Bytes.size() <= 3 || scan.Bytes.compare(0, 3, ReportMagic) != 0)
         return false;
     BinaryReader in(scan.Bytes);
     in.Skip(3);
     const std::string versionText = in.GetBytesString();
-    if (!in.Ok() || !dskIsVersionText(versionText))
+    if (!in.Ok())
         return false;
-    if (LayoutOf(FromCp1252(versionText)) != ReportLayout::Current) {
+    // The files of a folder mostly carry one version text: its layout is
+    // worked out once.
+    if (versionText != scan.VersionText || scan.VersionText.empty()) {
+        scan.VersionText = versionText;
+        scan.VersionLayout = !dskIsVersionText(versionText) ? -1 : static_cast<int>(LayoutOf(FromCp1252(versionText)));
+    }
+    if (scan.VersionLayout < 0)
+        return false;
+    if (scan.VersionLayout != static_cast<int>(ReportLayout::Current)) {
         // An older report is converted and written back as the full reader
         // does it; a failed write-back is the caller's to tell, once.
         scan.Record = dskGetTestReport(folder, name, &writeBackFailed);
         scan.Whole = true;
+        scan.Shaped = false;
         return !IsEmptyProtocol(scan.Record);
     }
-    scan.Record = ScanTemplate();
+    // The record is refilled in place: every field the walk decodes is
+    // overwritten, and what dskScanBlock filled is emptied.
+    if (!scan.Shaped) {
+        scan.Record = ScanTemplate();
+        scan.FormsImage.clear();
+        scan.Shaped = true;
+    } else {
+        for (PropertyBlock& block : scan.Record.Blocks) {
+            block.Header.clear();
+            if (!block.Values.empty())
+                block.Values.swap(scan.SpareValues);
+            block.Values.clear();
+            block.Stats = EmptyStatistics;
+        }
+    }
     ScanProtocol(in, scan);
     return ReadWhole(in, scan.Record, path, procedure);
 }
@@ -494,12 +557,30 @@ void dskScanBlock(ReportScan& scan, int b)
 {
     if (scan.Whole || b < 1 || b > PropertyCount)
         return;
+    // The names of the forms; reports of one style mostly carry the same
+    // forms, whose names then stand from the hit before.
+    const std::size_t formsAt = scan.SeriesAt + scan.FormsAt;
+    const std::size_t formsLength = scan.FormsEnd - scan.FormsAt;
+    if (scan.FormsImage.size() != formsLength || scan.Bytes.compare(formsAt, formsLength, scan.FormsImage) != 0) {
+        BinaryReader names(scan.Bytes);
+        names.Skip(formsAt);
+        for (int f = 1; f <= StyleFormCount; ++f) {
+            scan.Record.Style.Forms[f].Name = names.GetText();
+            names.Skip(ReportFormItemCount * 6);
+        }
+        scan.FormsImage.assign(scan.Bytes, formsAt, formsLength);
+    }
     BinaryReader in(scan.Bytes);
     in.Skip(scan.SeriesAt + scan.BlockAt[b]);
     PropertyBlock& block = scan.Record.Blocks[b];
     block.Header = in.GetBytesString();
     const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
-    block.Values.assign(count > 0 ? static_cast<std::size_t>(count) : 1u, EmptyTestValue);
+    // The tests of the last hit are reused: of each only Value1, Value2 and
+    // Deleted ever change, and those are read anew.
+    block.Values.swap(scan.SpareValues);
+    block.Values.resize(count > 0 ? static_cast<std::size_t>(count) : 1u, EmptyTestValue);
+    if (count <= 0)
+        block.Values[0] = EmptyTestValue;
     for (int32_t i = 0; i < count && in.Ok(); ++i) {
         TestValue& v = block.Values[static_cast<std::size_t>(i)];
         v.Value1 = in.GetSingle();
