@@ -6,7 +6,6 @@
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "instrument/modStatistic.h"
-#include "platform/MemoryAdvice.h"
 #include "platform/OleDate.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
@@ -257,17 +256,13 @@ void SortKeys(std::vector<double>& keys, std::vector<int32_t>& index, int32_t lo
     }
 }
 
-// The order of found[low..high] by date, as indexes relative to low.
-std::vector<int32_t> DateOrder(const std::vector<FoundProtocol>& found, int32_t low, int32_t high)
+// The order of dates[0..n-1] by the scheme, as indexes into dates.
+std::vector<int32_t> DateOrder(std::vector<double> dates)
 {
-    const std::size_t count = static_cast<std::size_t>(high - low + 1);
-    std::vector<double> keys(count);
-    std::vector<int32_t> index(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        keys[k] = found[static_cast<std::size_t>(low) + k].Protocol.Date;
+    std::vector<int32_t> index(dates.size());
+    for (std::size_t k = 0; k < index.size(); ++k)
         index[k] = static_cast<int32_t>(k);
-    }
-    SortKeys(keys, index, 0, static_cast<int32_t>(count) - 1);
+    SortKeys(dates, index, 0, static_cast<int32_t>(dates.size()) - 1);
     return index;
 }
 
@@ -360,27 +355,26 @@ private:
     Statistics m_stats = MakeEmptyStatistics();
 };
 
-// Makes the last element of found, a copy of the blank hit, the hit as the
-// list keeps it: what the chart, the detail window, the printed report and
-// the clipboard copy read, and nothing of its tests. Filled in place, as
-// copying whole records is what a search over many hits spends its time on.
-void FillHit(std::vector<FoundProtocol>& found, const Protocol& protocol, int b, const QString& path)
-{
-    Protocol& p = found.back().Protocol;
-    // Reports of one style mostly carry the same forms: share the texts.
-    const Protocol* previous = found.size() > 2 ? &found[found.size() - 2].Protocol : nullptr;
-    const bool sameStyle = previous && previous->Style.Name == protocol.Style.Name
-        && previous->Style.Forms == protocol.Style.Forms;
-    p.Style.Name = sameStyle ? previous->Style.Name : protocol.Style.Name;
-    p.Style.Forms = sameStyle ? previous->Style.Forms : protocol.Style.Forms;
-    p.FormIndex = protocol.FormIndex;
-    p.Finished = protocol.Finished;
-    p.Date = protocol.Date;
-    p.LastTestDate = protocol.LastTestDate;
-    p.Blocks[static_cast<std::size_t>(b)].Header = protocol.Blocks[static_cast<std::size_t>(b)].Header;
-    p.Blocks[static_cast<std::size_t>(b)].Stats = protocol.Blocks[static_cast<std::size_t>(b)].Stats;
-    found.back().Path = path;
-}
+// What a hit keeps while the search runs; the list of hits is built from
+// these once their order is known, so no whole record is ever moved.
+struct HitPart {
+    double Date = 0;
+    double LastTestDate = 0;
+    int16_t FormIndex = 0;
+    int Block = 0;
+    std::size_t Style = 0;          // its style name and forms in the search's table
+    std::string Header;
+    Statistics Stats;
+    QString Path;
+    std::size_t ValuesFrom = 0;     // its tests in the search's list of values
+};
+
+// The style name and report forms of hits; reports of one style mostly
+// carry the same, which are then kept, and their texts shared, once.
+struct HitStyle {
+    QString Name;
+    std::array<ReportForm, StyleFormCount + 1> Forms{};
+};
 
 // The serial number of a data string as ParseDataString gives it.
 QString SerialNumberOf(const std::string& header)
@@ -388,6 +382,16 @@ QString SerialNumberOf(const std::string& header)
     if (header.empty())
         return QString();
     return DataStringSerialNumber(header, DataStringInstrumentCode(header));
+}
+
+// The common serial number after a hit with that serial number.
+QString NarrowedSerial(const QString& serial, const QString& current)
+{
+    if (current == NoHitSerial)
+        return serial;
+    if (current.isEmpty())
+        return current;
+    return current.compare(serial, Qt::CaseInsensitive) == 0 ? current : QString();
 }
 
 } // namespace
@@ -492,18 +496,17 @@ bool MatchesSearchPattern(const Protocol& protocol, const SearchPattern& criteri
 
 QString CommonSerialNumber(const PropertyBlock& block, const QString& current)
 {
-    if (current == NoHitSerial)
-        return SerialNumberOf(block.Header);
-    if (current.isEmpty())
-        return current;
-    return current.compare(SerialNumberOf(block.Header), Qt::CaseInsensitive) == 0 ? current : QString();
+    return NarrowedSerial(SerialNumberOf(block.Header), current);
 }
 
 void SortFoundProtocols(std::vector<FoundProtocol>& found, int32_t low, int32_t high)
 {
     if (!ClampBounds(found, low, high))
         return;
-    Permute(found, low, DateOrder(found, low, high));
+    std::vector<double> dates;
+    for (int32_t k = low; k <= high; ++k)
+        dates.push_back(found[static_cast<std::size_t>(k)].Protocol.Date);
+    Permute(found, low, DateOrder(std::move(dates)));
 }
 
 Statistics ComputeLongTermStatistics(const std::vector<FoundProtocol>& found, int testType, bool passFail)
@@ -554,24 +557,17 @@ LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const 
     const int64_t n = names.size();
     const CompiledCriteria compiled(criteria);
 
-    FoundProtocol blank = EmptyFoundProtocol;
-    for (PropertyBlock& block : blank.Protocol.Blocks)
-        block.Values.clear();
-
     // The hits keep no tests: the values that count go to one list, each
-    // hit's run of it starting at valueStart[hit], until the statistics are
-    // done. The list of hits takes room for every file at once, so no hit is
-    // ever moved while it grows; only what the hits fill is ever used, and
-    // each hit is about 4 KB, so large pages spare a page fault per hit.
+    // hit's run of it noted, until the statistics are done.
     struct ValuePair {
         float Value1;
         float Value2;
     };
     std::vector<ValuePair> values;
-    std::vector<std::size_t> valueStart{0, 0};
-    result.Found.reserve(static_cast<std::size_t>(n) + 1);
-    AdviseLargePages(result.Found.data(), result.Found.capacity() * sizeof(FoundProtocol));
-    result.Found.push_back(EmptyFoundProtocol);
+    std::vector<HitPart> parts(1);      // element 0 stands for the empty hit
+    std::vector<HitStyle> styles;
+    std::string serialHeader;   // the serial number of the last header, read once
+    QString headerSerial;
 
     ReportScan scan;
     bool anyWriteBackFailed = false;
@@ -590,37 +586,75 @@ LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const 
             continue;
         // The tests of a hit have no side effect, so the block is read only
         // for a report that passed all the others.
-        const int b = FindPropertyBlock(scan.Record, criteria.TestType);
-        if (b == 0 || !MatchesFilters(scan.Record, compiled))
+        const Protocol& protocol = scan.Record;
+        const int b = FindPropertyBlock(protocol, criteria.TestType);
+        if (b == 0 || !MatchesFilters(protocol, compiled))
             continue;
         dskScanBlock(scan, b);
-        const PropertyBlock& block = scan.Record.Blocks[static_cast<std::size_t>(b)];
+        const PropertyBlock& block = protocol.Blocks[static_cast<std::size_t>(b)];
         if (block.Stats.Count <= 0)
             continue;
-        result.CommonSerial = CommonSerialNumber(block, result.CommonSerial);
-        result.Found.push_back(blank);
-        FillHit(result.Found, scan.Record, b, styleFolder + u'\\' + name);
+        if (parts.size() == 1 || block.Header != serialHeader) {
+            serialHeader = block.Header;
+            headerSerial = SerialNumberOf(block.Header);
+        }
+        result.CommonSerial = NarrowedSerial(headerSerial, result.CommonSerial);
+        if (styles.empty() || styles.back().Name != protocol.Style.Name || styles.back().Forms != protocol.Style.Forms)
+            styles.push_back({protocol.Style.Name, protocol.Style.Forms});
+        HitPart part;
+        part.Date = protocol.Date;
+        part.LastTestDate = protocol.LastTestDate;
+        part.FormIndex = protocol.FormIndex;
+        part.Block = b;
+        part.Style = styles.size() - 1;
+        part.Header = block.Header;
+        part.Stats = block.Stats;
+        part.Path = styleFolder + u'\\' + name;
+        part.ValuesFrom = values.size();
+        parts.push_back(std::move(part));
         for (std::size_t t = 1; t < block.Values.size(); ++t)
             if (!block.Values[t].Deleted)
                 values.push_back({block.Values[t].Value1, block.Values[t].Value2});
-        valueStart.push_back(values.size());
     }
 
     // Sorted over the whole list, the empty element 0 included, which being
-    // earliest stays first; the statistics then run in the sorted order.
-    const int32_t high = static_cast<int32_t>(result.Found.size()) - 1;
+    // earliest stays first; the hits are then made in their places and the
+    // statistics run in the sorted order.
+    std::vector<double> dates;
+    dates.reserve(parts.size());
+    for (const HitPart& part : parts)
+        dates.push_back(part.Date);
+    const std::vector<int32_t> order = DateOrder(std::move(dates));
+    FoundProtocol blank = EmptyFoundProtocol;
+    for (PropertyBlock& block : blank.Protocol.Blocks)
+        block.Values.clear();
+    blank.Protocol.Finished = true;
+    result.Found.reserve(parts.size());
     LongTermSums sums;
-    if (high >= 1) {
-        const std::vector<int32_t> order = DateOrder(result.Found, 0, high);
-        Permute(result.Found, 0, order);
-        for (int32_t k = 1; k <= high; ++k) {
-            const std::size_t hit = static_cast<std::size_t>(order[static_cast<std::size_t>(k)]);
-            for (std::size_t v = valueStart[hit]; v < valueStart[hit + 1]; ++v)
-                sums.Add(values[v].Value1, values[v].Value2);
+    for (const int32_t k : order) {
+        if (k == 0) {
+            result.Found.push_back(EmptyFoundProtocol);
+            continue;
         }
+        const HitPart& part = parts[static_cast<std::size_t>(k)];
+        result.Found.push_back(blank);
+        FoundProtocol& hit = result.Found.back();
+        Protocol& p = hit.Protocol;
+        p.Style.Name = styles[part.Style].Name;
+        p.Style.Forms = styles[part.Style].Forms;
+        p.FormIndex = part.FormIndex;
+        p.Date = part.Date;
+        p.LastTestDate = part.LastTestDate;
+        p.Blocks[static_cast<std::size_t>(part.Block)].Header = part.Header;
+        p.Blocks[static_cast<std::size_t>(part.Block)].Stats = part.Stats;
+        hit.Path = part.Path;
+        const std::size_t to = static_cast<std::size_t>(k) + 1 < parts.size()
+            ? parts[static_cast<std::size_t>(k) + 1].ValuesFrom
+            : values.size();
+        for (std::size_t v = part.ValuesFrom; v < to; ++v)
+            sums.Add(values[v].Value1, values[v].Value2);
     }
     result.Statistics = sums.Result(IsPassFailDefinition(definition));
-    result.Found.shrink_to_fit();
 
     // Reports that could not be written back were used all the same; the
     // user hears of it once.
