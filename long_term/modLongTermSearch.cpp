@@ -6,6 +6,7 @@
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "instrument/modStatistic.h"
+#include "platform/Conversions.h"
 #include "platform/OleDate.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
@@ -573,7 +574,8 @@ LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const 
     bool anyWriteBackFailed = false;
     int shownPercent = 0;
     for (int64_t i = 1; i <= n; ++i) {
-        const int percent = static_cast<int>(std::min<int64_t>(i * 100 / n, 100));
+        // The whole percent as the progress bar takes it, halves to even.
+        const int percent = static_cast<int>(std::min(RoundHalfEven(static_cast<double>(i) * 100.0 / static_cast<double>(n)), 100.0));
         if (percent != shownPercent && progress) {
             shownPercent = percent;
             progress(percent);

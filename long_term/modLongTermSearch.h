@@ -132,7 +132,8 @@ struct LongTermSearchResult {
     QString CommonSerial = NoHitSerial;
 };
 
-// Called with the whole percent of the files read, each time it changes.
+// Called with the whole percent of the files read (rounded, halves to even),
+// each time it changes; not at all for an empty folder.
 using SearchProgress = std::function<void(int percent)>;
 
 // Lists the style folder of criteria.Style below DataFolder, reads every
