@@ -319,10 +319,11 @@ const Protocol& ScanTemplate()
     return record;
 }
 
-// Walks a current-layout series behind the version text: the style name and
-// forms, references, operator, dates, Finished, FormIndex and
-// CurrentProperty are decoded, every block's place is noted, the rest is
-// passed over with the checks of the full reader.
+// Walks a current-layout series behind the version text: the style name,
+// the items of its forms, references, operator, dates, Finished, FormIndex
+// and CurrentProperty are decoded, the places of the forms and of every
+// block are noted, the rest is passed over with the checks of the full
+// reader.
 void ScanProtocol(BinaryReader& in, ReportScan& scan)
 {
     const std::size_t base = in.Position();
