@@ -174,14 +174,14 @@ TEST_F(frmReportFormTest, CaptionsAndInput)
     KeyboardDef.Property = QStringLiteral("Hand & scale");
     frmReportForm* form = frmReportForm::Instance();
     for (int16_t language = 1; language <= 6; ++language) {
-        const auto& row = rows[language - 1];
         form->SetCaptions(language);
-        const QStringList shown{form->windowTitle(), form->chkHistogram[20]->text(), form->chkCurve[18]->text(),
-                                form->chkProperty[2]->text(), form->chkProperty[1]->text(), form->cmdSave->text()};
-        const QStringList expected{QString::fromUtf8(row[0]), QString::fromUtf8(row[1]), QString::fromUtf8(row[2]),
-                                   QString::fromUtf8(row[3]), QStringLiteral("Hand && scale"),
-                                   SetStandardButtonCaptions(QStringLiteral("cmdSave"), language)};
-        EXPECT_EQ(shown, expected) << language;
+        QStringList expected;
+        for (const char* text : rows[language - 1])
+            expected.append(QString::fromUtf8(text));
+        expected << QStringLiteral("Hand && scale") << SetStandardButtonCaptions(QStringLiteral("cmdSave"), language);
+        EXPECT_EQ(QStringList({form->windowTitle(), form->chkHistogram[20]->text(), form->chkCurve[18]->text(),
+                               form->chkProperty[2]->text(), form->chkProperty[1]->text(), form->cmdSave->text()}),
+                  expected);
     }
     ExpectStoredTextInput(form->txtName, 35);
     EXPECT_TRUE(form->cmdSave->isDefault());
