@@ -1,13 +1,16 @@
 // Main window speed with the largest series, 999 tests: refilling the test
-// grid and marking its last row (after every edit of a test), and one resize
-// of the whole window with those rows shown. The baseline writes the same
-// texts into a plain table of the toolkit.
+// grid and marking its last row (after every edit of a test), one resize of
+// the whole window with those rows shown, choosing the profile and the
+// histogram page (compute, reduce, draw), and one pass of the enabling
+// rules. The baseline writes the same texts into a plain table of the
+// toolkit.
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
 #include "platform/FlexGrid.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TabControl.h"
 
 #include <QApplication>
 #include <QTableWidget>
@@ -100,3 +103,75 @@ static void BM_ResizeMainWindowWith999Rows(benchmark::State& state)
     SetProgramFolder(savedFolder);
 }
 BENCHMARK(BM_ResizeMainWindowWith999Rows)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The main window loaded over a temporary program folder, showing the
+// largest series as open series 1 with nominal 500 in 100..900.
+class LoadedMainWindow {
+public:
+    LoadedMainWindow()
+    {
+        savedFolder_ = ProgramFolder();
+        SetProgramFolder(folder_.path());
+        ResetSettingsGlobals(folder_.path());
+        Language = 2;
+        LoginLevel = 2;
+        Protocol series = LargestSeries();
+        series.Style.Tests[3].Nominal1 = 500;
+        series.Style.Forms[1].Items[1].Histogram = true;
+        Protocols.push_back(series);
+        CurrentProtocol = 1;
+        window_ = frmMain::Instance();
+        window_->show();
+        QApplication::processEvents();
+    }
+    ~LoadedMainWindow()
+    {
+        window_->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetProgramFolder(savedFolder_);
+        ResetSettingsGlobals(savedFolder_);
+    }
+    frmMain& Window() { return *window_; }
+
+private:
+    QTemporaryDir folder_;
+    QString savedFolder_;
+    frmMain* window_ = nullptr;
+};
+
+void ChoosePage(benchmark::State& state, int page)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    window.tabDisplay->SetTab(page);
+    for (auto _ : state)
+        window.tabDisplay_Click(page);
+    state.SetItemsProcessed(state.iterations() * SeriesSize);
+}
+
+} // namespace
+
+static void BM_ProfilePageOf999Tests(benchmark::State& state)
+{
+    ChoosePage(state, 2);
+}
+BENCHMARK(BM_ProfilePageOf999Tests)->Unit(benchmark::kMillisecond);
+
+static void BM_HistogramPageOf999Tests(benchmark::State& state)
+{
+    ChoosePage(state, 4);
+}
+BENCHMARK(BM_HistogramPageOf999Tests)->Unit(benchmark::kMillisecond);
+
+static void BM_EnableControls(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    // Alternating states change most flags on every pass.
+    int pass = 0;
+    for (auto _ : state)
+        window.EnableControls(++pass % 2 == 0 ? 5 : 3);
+}
+BENCHMARK(BM_EnableControls)->Unit(benchmark::kMicrosecond);

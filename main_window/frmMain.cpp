@@ -15,6 +15,7 @@
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
+#include "platform/TextInput.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
@@ -49,6 +50,9 @@ constexpr double OuterExtraHeight = 855;
 // The size the window is given at loading, raised to the least size at once.
 constexpr double LoadWidth = 12000;
 constexpr double LoadHeight = 9000;
+
+// Operator and reference texts are stored with at most this many characters.
+constexpr int NameMaxLength = 35;
 
 constexpr int ResultTab = 0;
 constexpr int CommentaryTab = 1;
@@ -454,7 +458,8 @@ QLineEdit* frmMain::NewTextBox(QWidget* parent, const char* name, int maxLength)
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QString::fromLatin1(name));
-    box->setMaxLength(maxLength);
+    // Its text is stored: only what a file can keep goes in.
+    InstallTextInput(box, maxLength);
     return box;
 }
 
@@ -487,6 +492,7 @@ void frmMain::CreateControls()
     for (QComboBox* box : {cboOperator, cboReference[2], cboReference[3], cboReference[4]}) {
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
+        InstallTextInput(box, NameMaxLength);
     }
 
     // Date and time, instrument, serial number, parameters, folder.
@@ -564,7 +570,11 @@ void frmMain::CreateControls()
     pgbProgress->setTextVisible(false);
     // Shown only while a curve is being received.
     pgbProgress->hide();
-    txtKeyboard = NewTextBox(form, "txtKeyboard", 6);
+    // A typed value: digits and one decimal separator, as many characters
+    // as an instrument's result field holds.
+    txtKeyboard = new QLineEdit(form);
+    txtKeyboard->setObjectName(QStringLiteral("txtKeyboard"));
+    InstallNumberInput(txtKeyboard, 6);
     cmdMeasure = new QPushButton(form);
     cmdMeasure->setObjectName(QStringLiteral("cmdMeasure"));
     AddCaptioned(cmdMeasure, "cmdMeasure");
@@ -666,8 +676,9 @@ void frmMain::CreateMenus()
         }
         QAction* item = nullptr;
         if (IsSeparatorName(entry.Name)) {
+            // A separator is a plain line: a text of its own ("-" in the
+            // design) would be drawn beside the line.
             item = menu->addSeparator();
-            item->setText(QStringLiteral("-"));
         } else {
             item = menu->addAction(QString());
             // Exit shows the system's key in its caption; no key is bound to it.
@@ -884,11 +895,19 @@ void frmMain::Form_Resize()
     At(txtKeyboard).Top = H - 2010;
     At(cmdMeasure).Left = At(cmdTerminateProtocol).Left;
     At(cmdMeasure).Top = H - 1530;
+    // The curve transfer's bar keeps to the gap between the terminate button
+    // and the value box; left where it was designed it would lie over the
+    // buttons of a larger window.
+    At(pgbProgress).Left = At(cmdTerminateProtocol).Left;
+    At(pgbProgress).Top = H - 2175;
 
     // 9. The commentary column of the tests takes what the grid has left.
     grdResult->SetColWidth(6, CommentaryColumnWidth(*grdResult, result.Width));
 
     ApplyPlaces();
+
+    // 10. and 11. The charts in their new sizes.
+    RedrawAfterResize();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event)
@@ -974,6 +993,11 @@ void frmMain::InitControls()
 
     // 7. The present date and time.
     ShowDateTime(0);
+
+    // The clock runs as long as the window; the charts answer the pointer.
+    connect(timDateTime, &QTimer::timeout, this, &frmMain::timDateTime_Timer);
+    timDateTime->start();
+    InitCharts();
 }
 
 void frmMain::Form_Load()
@@ -981,6 +1005,7 @@ void frmMain::Form_Load()
     InitControls();
     SetReferenceTitles(RefTitles, Language);
     imgNoConnection->setVisible(!PortOpen);
+    RefreshEnabling();
 }
 
 void frmMain::ReleaseForms()

@@ -31,6 +31,13 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class QMouseEvent;
+struct DeviationData;
+struct Histogram;
+struct PointerRoute;
+struct EnablingRule;
+struct Profile;
+struct Protocol;
 struct ReferenceTitles;
 
 // A control's place in twips.
@@ -92,6 +99,48 @@ public:
 
     // The place of a control in twips, as the layout last set it.
     TwipsRect Place(const QWidget* control) const;
+
+    // ---- Charts, read-outs, display tabs, clock, enabling (frmMainCharts.cpp)
+
+    // Draws deviation chart `result` (1 or 2): the tolerance band, the range
+    // and mean of the series and a cross on the selected value. An empty
+    // record, or nominal and limits that give no window, leave it cleared.
+    void DrawDeviationChart(const DeviationData& data, int result);
+    // Draws histogram or profile `element` (1 or 2) with its strips, axis and
+    // labels; what gives no window leaves them cleared with empty labels and
+    // no read-out. storedValues is the number of values the profile held
+    // before ReduceProfile (-1: as many as it holds); the read-out scales
+    // its position by it.
+    void DrawHistogram(const Histogram& histogram, int element);
+    void DrawProfile(const Profile& profile, int element, int storedValues = -1);
+
+    // The state 1 to 7 of the series from cboStyle, cboProtocol and
+    // CurrentProtocol (modProtocolState).
+    int16_t GetProtocolState(const Protocol& protocol) const;
+    // Enables (and shows) menus, boxes, buttons, pictures and tabs for the
+    // state, LoginLevel and PortOpen; tabs are written only on a change.
+    void EnableControls(int state);
+    // GetProtocolState of the series shown into ProtocolState, then
+    // EnableControls with it: every change of the series ends with this.
+    void RefreshEnabling();
+    // Redraws the tab shown for the series shown; when the enabling has made
+    // that tab unavailable, tab 0 is selected and drawn instead.
+    void TabRefresh();
+    // The page now selected is brought up to date: the deviation charts show
+    // only on page 0, the commentary takes the focus on page 1, pages 2 to 5
+    // compute and draw their profile or histogram.
+    void tabDisplay_Click(int previousTab);
+    // Every 500 ms: the date of the series shown (the present moment for the
+    // working record), and the not-printed symbol blinks while automatic
+    // printing is off.
+    void timDateTime_Timer();
+    // Read-outs: the chart coordinates under the pointer (x, y in the
+    // chart's scale) next to it; index is the element 1 or 2.
+    void picHistogram_MouseMove(int index, int button, int shift, double x, double y);
+    void picProfile_MouseMove(int index, int button, int shift, double x, double y);
+    // True when the pixel at (x, y), in the picture's scale, has one of the
+    // colours profile points are drawn in: black, blue, red or green.
+    static bool GetPointColour(PictureBox* picture, double x, double y);
 
     // Combo boxes.
     QComboBox* cboStyle = nullptr;
@@ -248,6 +297,7 @@ public:
     QAction* mnuInfo_About = nullptr;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -285,6 +335,37 @@ private:
         QString Name;
         int Index = -1;
     };
+
+    // Charts and enabling (frmMainCharts.cpp).
+    void InitCharts();
+    void RedrawAfterResize();
+    void ResolveEnablingTargets();
+    void RoutePointerMove(QWidget* watched, QMouseEvent* event);
+
+    // A control that an enabling rule sets: a menu item or header, a widget
+    // (a grid through its own enabling) or a tab.
+    struct EnablingTarget {
+        const EnablingRule* Rule = nullptr;
+        int Index = -1;
+        QAction* Action = nullptr;
+        QWidget* Widget = nullptr;
+        FlexGrid* Grid = nullptr;
+        int Tab = -1;
+    };
+    // A control of the pointer-move table.
+    struct RouteTarget {
+        const PointerRoute* Route = nullptr;
+        int Index = -1;
+        QWidget* Control = nullptr;
+    };
+
+    std::vector<EnablingTarget> m_enablingTargets;
+    std::map<const QObject*, RouteTarget> m_routes;
+    // What each chart element last drew: whether it has a window to read
+    // out, and a profile's number of values before reduction.
+    std::array<bool, 3> m_histogramDrawn{};
+    std::array<bool, 3> m_profileDrawn{};
+    std::array<int, 3> m_profileValues{};
 
     FormSurface* m_surface = nullptr;
     std::vector<CaptionedControl> m_captioned;

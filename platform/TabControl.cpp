@@ -204,5 +204,12 @@ bool TabControl::eventFilter(QObject* watched, QEvent* event)
         event->accept();
         return true;
     }
+    // The wheel would step through the tabs and redraw a page each time,
+    // as the pointer merely passes the tab row; tabs change by a click or
+    // the keyboard only.
+    if (watched == m_bar && event->type() == QEvent::Wheel) {
+        event->ignore();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }

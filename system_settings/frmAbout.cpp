@@ -6,6 +6,7 @@
 #include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "platform/Colors.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
@@ -93,6 +94,8 @@ int frmAbout::ShowForm()
 frmAbout::frmAbout()
 {
     setObjectName(QStringLiteral("frmAbout"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 

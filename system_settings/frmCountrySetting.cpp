@@ -4,6 +4,7 @@
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modSettings.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/OleDate.h"
 #include "platform/Twips.h"
@@ -72,6 +73,8 @@ int frmCountrySetting::ShowForm()
 frmCountrySetting::frmCountrySetting()
 {
     setObjectName(QStringLiteral("frmCountrySetting"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 

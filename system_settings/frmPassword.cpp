@@ -5,6 +5,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
 #include "platform/Colors.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/TextInput.h"
 #include "platform/Twips.h"
@@ -123,6 +124,8 @@ int frmPassword::ShowForm()
 frmPassword::frmPassword()
 {
     setObjectName(QStringLiteral("frmPassword"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 

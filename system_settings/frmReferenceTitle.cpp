@@ -5,6 +5,7 @@
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "foundation/modWindow.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/TextInput.h"
 #include "platform/Twips.h"
@@ -81,6 +82,8 @@ int frmReferenceTitle::ShowForm()
 frmReferenceTitle::frmReferenceTitle()
 {
     setObjectName(QStringLiteral("frmReferenceTitle"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 

@@ -7,6 +7,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modSettings.h"
 #include "platform/Colors.h"
+#include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
@@ -110,6 +111,8 @@ int frmSystemSettings::ShowForm()
 frmSystemSettings::frmSystemSettings()
 {
     setObjectName(QStringLiteral("frmSystemSettings"));
+    // Unloading from outside ends the dialog as closing it does.
+    RegisterForm(this, [this] { done(QDialog::Rejected); });
     setWindowTitle(QStringLiteral("System configuration"));
     SetDesignFont(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));

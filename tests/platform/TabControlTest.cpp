@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTabBar>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -81,6 +82,20 @@ TEST_F(TabControlTest, DisablingTheCurrentTabKeepsItCurrent)
     // A disabled tab cannot be chosen.
     Press(bar_, bar_->tabRect(0).center());
     EXPECT_EQ(tabs_->Tab(), 1);
+    EXPECT_TRUE(clicks_.empty());
+}
+
+TEST_F(TabControlTest, TheWheelOverTheTabsChangesNoTab)
+{
+    tabs_->SetTab(1);
+    for (const int delta : {120, -120, -120}) {
+        const QPointF at = QPointF(bar_->tabRect(1).center());
+        QWheelEvent wheel(at, bar_->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar_, &wheel);
+    }
+    EXPECT_EQ(tabs_->Tab(), 1);
+    EXPECT_EQ(bar_->currentIndex(), 1);
     EXPECT_TRUE(clicks_.empty());
 }
 

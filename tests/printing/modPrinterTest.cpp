@@ -140,8 +140,17 @@ TEST_F(PrintReportTest, PrintedTextsOfSeries)
              series.Blocks[2].LateralAir = 12.5f;
              return series;
          },
+         // The share 0.75 is printed as 75 to three significant digits: "75.0".
          {"1:\\s+passed\\n", "3:\\s+failed\\n", "Avg:\\s+75\\.0\\s+%\\s+Nominal:\\s+80\\.0\\s+%", "Lateral air:\\s+12\\.5 N\\n"},
-         {"passed[ \\t]+\\S", "failed[ \\t]+\\S", "0\\.75"}},
+         {"passed[ \\t]+\\S", "failed[ \\t]+\\S", "0\\.75", "75\\s+%"}},
+        {"mean on the limit", 2,
+         [] {
+             Protocol series = EmptySeries();
+             AddAreaWeight(series, 1, {Reading(215, "k"), Reading(225, "k")});
+             return series;
+         },
+         {"Avg:\\s+220\\s+g/m²\\s+Nominal:", "Max:\\s+225\\s+g/m² ?\\+\\s+Max:\\s+220\\s+g/m²"},
+         {"Avg:\\s+220\\s+g/m² ?\\+"}},
         {"German", 1, TwoProperties,
          {"Prüfprotokoll Nr\\. 2011\\.12\\.05, 14\\.30\\.22\\.QTA\\s+QTA199", "Reissfestigkeit\\n", "««« gelöscht",
           "Kommentar:", "Seite 1\\n", "Datum/Zeit:\\s+05\\.12\\.2011, 14:30:22"},
@@ -435,7 +444,7 @@ TEST_F(PrintReportTest, ProfileMarksValuesByTheLimitsAndLeavesGapsForMissingValu
     profile.Lower = 90;
     profile.Upper = 110;
     profile.Unit = QStringLiteral("N");
-    profile.Values = {NoValue, 100, 115, 95, NoValue, 105, 130, 70, 100};
+    profile.Values = {NoValue, 100, 115, 85, NoValue, 105, 130, 70, 100};
     const auto yOf = [](double v) { return 39 - (v - 80) * 18 / 40; };
     for (const bool prescribed : {true, false}) {
         SCOPED_TRACE(prescribed);
@@ -444,8 +453,10 @@ TEST_F(PrintReportTest, ProfileMarksValuesByTheLimitsAndLeavesGapsForMissingValu
         const double dx = (96 - xa) / 9;
         ptrProfile(profile, {58, 20, 96, 40}, 9, prescribed);
         EXPECT_DOUBLE_EQ(page->CurrentY(), 40);
-        // 115 above the limit, 130 above the axis (top margin), 70 below it (bottom margin).
+        // 115 above the upper limit, 85 below the lower one, 130 above the axis
+        // (top margin), 70 below it (bottom margin).
         EXPECT_TRUE(ColourNear(*page, xa + 2 * dx, yOf(115) - 0.15, prescribed ? vbRed : vbBlack));
+        EXPECT_TRUE(ColourNear(*page, xa + 3 * dx, yOf(85) + 0.15, prescribed ? vbBlue : vbBlack));
         EXPECT_TRUE(ColourNear(*page, xa + 6 * dx, 20.5, prescribed ? vbRed : vbBlack));
         EXPECT_TRUE(ColourNear(*page, xa + 7 * dx, 39.5, prescribed ? vbBlue : vbBlack));
         // The missing value: no mark in the bottom margin, no line down to it.

@@ -1,0 +1,682 @@
+#include "main_window/frmMain.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "instrument/DataStringFixture.h"
+#include "instrument/modStatistic.h"
+#include "main_window/modGrid.h"
+#include "main_window/modPointerRouting.h"
+#include "main_window/modProtocolState.h"
+#include "platform/FlexGrid.h"
+#include "platform/OleDate.h"
+#include "platform/PictureBox.h"
+#include "platform/ProgramFolder.h"
+#include "platform/TabControl.h"
+#include "support/ScriptedPresenter.h"
+#include "support/SeriesTests.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <limits>
+#include <set>
+#include <tuple>
+
+namespace {
+
+constexpr int32_t Grey = 0x808080;
+constexpr int32_t LightGrey = 0xC0C0C0;
+const float Infinity = std::numeric_limits<float>::infinity();
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+// Test type 9 (results in N and mm) as property 1 of report form 1, with the
+// histogram flag: nominal 100 within 90..110 and 20 within 18..22.
+Protocol Series(int tests, int deleted = 0)
+{
+    Protocol p = MakeEmptyProtocol();
+    p.FormIndex = 1;
+    p.CurrentProperty = 1;
+    p.Style.Forms[1].Items[1] = ReportFormItem{9, true, false};
+    TestDefinition& d = p.Style.Tests[9];
+    d.Nominal1 = 100, d.Lower1 = 90, d.Upper1 = 110;
+    d.Nominal2 = 20, d.Lower2 = 18, d.Upper2 = 22;
+    d.HeaderImage = Build({.Id = "MP 4800", .Serial = "123", .R1 = " 100.0", .RU1 = "8", .R2 = "  20.0", .RU2 = "\""});
+    for (int i = 1; i <= tests; ++i)
+        p.Blocks[1].Values.push_back(SeriesTest(100.0f + static_cast<float>(i % 9), 20, "8", i <= deleted));
+    p.Blocks[1].Stats = CalcMeanSdCvCi(p.Blocks[1].Values);
+    return p;
+}
+
+class ChartsWindowTest : public DataStringFixture {
+protected:
+    void SetUp() override
+    {
+        DataStringFixture::SetUp();
+        ASSERT_TRUE(folder_.isValid());
+        savedFolder_ = ProgramFolder();
+        SetProgramFolder(folder_.path());
+        ResetSettingsGlobals(folder_.path());
+        DateFormat = 1;
+        savedLoginLevel_ = LoginLevel;
+        LoginLevel = 2;
+        PortOpen = false;
+        SetFixedClock(DateSerial(2011, 12, 24) + TimeSerial(14, 5, 9));
+        main_ = frmMain::Instance();
+    }
+    void TearDown() override
+    {
+        ScriptedPresenter presenter;
+        main_->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetClock({});
+        SetProgramFolder(savedFolder_);
+        ResetSettingsGlobals(savedFolder_);
+        LoginLevel = savedLoginLevel_;
+        DataStringFixture::TearDown();
+    }
+    // The series as open series 1 (or as the working record).
+    void Open(const Protocol& series, bool open = true)
+    {
+        Protocols.assign(1, MakeEmptyProtocol());
+        if (open)
+            Protocols.push_back(series);
+        else
+            Protocols[0] = series;
+        CurrentProtocol = open ? 1 : 0;
+    }
+    void Select(int tab)
+    {
+        main_->tabDisplay->SetTab(tab);
+        main_->tabDisplay_Click(0);
+    }
+    static int32_t At(PictureBox* picture, double x, double y) { return picture->Surface().Point(x, y); }
+    // The colour within one pixel of (x, y).
+    static bool Near(PictureBox* picture, double x, double y, int32_t colour)
+    {
+        const DrawingSurface& s = picture->Surface();
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (s.Point(s.XFromPixel(s.PixelFromX(x) + dx), s.YFromPixel(s.PixelFromY(y) + dy)) == colour)
+                    return true;
+        return false;
+    }
+    static int Count(PictureBox* picture, int32_t colour)
+    {
+        const QImage& image = picture->Surface().Image();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += FromQColor(QColor(image.pixel(x, y))) == colour ? 1 : 0;
+        return n;
+    }
+    static bool Blank(PictureBox* picture)
+    {
+        const QImage& image = picture->Surface().Image();
+        return Count(picture, vbWhite) == image.width() * image.height();
+    }
+    std::vector<QLabel*> ReadOuts() const
+    {
+        return {main_->lblHistogramCoordinate[1], main_->lblHistogramCoordinate[2], main_->lblProfileCoordinate[1],
+                main_->lblProfileCoordinate[2], main_->lblCurveCoordinate};
+    }
+
+    QTemporaryDir folder_;
+    QString savedFolder_;
+    int16_t savedLoginLevel_ = 0;
+    frmMain* main_ = nullptr;
+};
+
+Histogram Classes(int16_t maxCount, std::initializer_list<std::pair<int, int16_t>> counts)
+{
+    Histogram h = MakeEmptyHistogram();
+    h.Counts.fill(IntegerNoValue);
+    for (const auto& [c, n] : counts)
+        h.Counts[static_cast<size_t>(c)] = n;
+    h.BelowCount = 1, h.AboveCount = 2, h.MaxCount = maxCount;
+    h.NominalClass = 20, h.LowerClass = 10, h.UpperClass = 30;
+    h.Nominal = 100, h.Lower = 90, h.Upper = 110;
+    h.Unit = U("N");
+    return h;
+}
+
+Profile Points(std::initializer_list<float> values, float nominal = 100, float lower = 90, float upper = 110)
+{
+    Profile p = MakeEmptyProfile();
+    p.Values.insert(p.Values.end(), values);
+    p.Nominal = nominal, p.Lower = lower, p.Upper = upper;
+    p.Unit = U("N");
+    return p;
+}
+
+// ---------------------------------------------------------------------------
+// Charts
+
+TEST_F(ChartsWindowTest, DeviationChartPlacesBandStripsRangeMeanAndValue)
+{
+    PictureBox* chart = main_->picDeviation[1];
+    struct Case {
+        DeviationData data;
+        std::vector<std::tuple<double, double, int32_t>> pixels;   // x, y, colour
+    } const cases[] = {
+        {{100, 90, 110, 92, 108, 101, 104},
+         {{10, 95, Grey}, {10, 105, Grey}, {10, 100, LightGrey}, {10, 85, vbWhite}, {10, 115, vbWhite},
+          {10, 79, vbRed}, {10, 121, vbRed}, {50, 95, vbBlack}, {50, 104, vbWhite}, {50, 101, vbBlack}}},
+        // Beyond hi: in the middle of the upper strip.
+        {{100, 90, 110, 95, 130, 101, 130}, {{50, 121, vbWhite}, {10, 121, vbRed}, {50, 118, vbBlack}}},
+        // Missing statistics draw no mark in the lower strip and no range.
+        {{100, 90, 110, NoValue, 105, NoValue, 104}, {{50, 79, vbRed}, {50, 95, Grey}, {50, 104, vbWhite}}},
+    };
+    for (const Case& c : cases) {
+        main_->DrawDeviationChart(c.data, 1);
+        const DrawingSurface& s = chart->Surface();
+        EXPECT_EQ(s.ScaleTop(), 122);
+        EXPECT_EQ(s.ScaleTop() + s.ScaleHeight(), 78);
+        EXPECT_EQ(s.ScaleWidth(), 100);
+        for (const auto& [x, y, colour] : c.pixels)
+            EXPECT_EQ(At(chart, x, y), colour) << c.data.Value << " at " << x << ", " << y;
+    }
+    main_->DrawDeviationChart({100, 40, 110, 92, 108, 101, 104}, 1);
+    EXPECT_EQ(chart->Surface().ScaleTop() + chart->Surface().ScaleHeight(), -6) << "lo raised to 0";
+
+    // What gives no window leaves the chart cleared after a valid one.
+    const DeviationData bad[] = {{90, 90, 90, 90, 90, 90, 90}, {100, 110, 90, 95, 105, 100, 100},
+                                 {100, NoValue, 110, 95, 105, 100, 100}, EmptyDeviationData};
+    for (const DeviationData& b : bad) {
+        main_->DrawDeviationChart({100, 90, 110, 92, 108, 101, 104}, 2);
+        main_->DrawDeviationChart(b, 2);
+        EXPECT_TRUE(Blank(main_->picDeviation[2])) << b.Lower << " " << b.Upper;
+    }
+}
+
+TEST_F(ChartsWindowTest, HistogramColoursBarsByClassAndDrawsTheCountGrid)
+{
+    PictureBox* bars = main_->picHistogram[1];
+    main_->DrawHistogram(Classes(4, {{5, 2}, {9, 2}, {10, 3}, {20, 4}, {30, 1}, {31, 2}}), 1);
+    EXPECT_EQ(bars->Surface().ScaleLeft(), -0.5);
+    EXPECT_EQ(bars->Surface().ScaleWidth(), 41);
+    EXPECT_EQ(bars->Surface().ScaleTop(), 4);
+    // The top edge of each bar: below the lower-limit class blue, within black, above red.
+    const std::tuple<int, int, int32_t> tops[] = {{5, 2, vbBlue},   {9, 2, vbBlue},  {10, 3, vbBlack},
+                                                  {20, 4, vbBlack}, {30, 1, vbBlack}, {31, 2, vbRed}};
+    for (const auto& [c, count, colour] : tops)
+        EXPECT_EQ(At(bars, c, count), colour) << c;
+    EXPECT_EQ(At(main_->picHistogramL[1], 0, 0.5), vbBlue);
+    EXPECT_EQ(At(main_->picHistogramU[1], 0, 1), vbRed);
+    const int hatch = Count(main_->picHistogramL[1], vbBlue);
+    EXPECT_GT(hatch, 0);
+    EXPECT_LT(hatch, Count(main_->picHistogramL[1], vbWhite)) << "hatched, not solid";
+    EXPECT_EQ(main_->lblHistogramYMax[1]->text(), U("4"));
+    EXPECT_EQ(main_->lblHistogramYMin[1]->text(), U("0"));
+    EXPECT_EQ(main_->lblHistogramXUnit[1]->text(), U("N"));
+    EXPECT_EQ(main_->lblHistogramXUnit[1]->palette().color(QPalette::WindowText), QColor(Qt::blue));
+
+    const std::pair<int16_t, std::set<int>> grids[] = {{1, {}}, {4, {1, 2, 3}}, {12, {2, 4, 6, 8, 10}}};
+    for (const auto& [top, lines] : grids) {
+        Histogram h = Classes(top, {});
+        h.BelowCount = h.AboveCount = IntegerNoValue;
+        main_->DrawHistogram(h, 1);
+        for (int y = 1; y < top; ++y) {
+            bool blue = false;
+            for (double x = -0.5; x < 40.5; x += 0.05)
+                blue = blue || At(bars, x, y) == vbBlue;
+            EXPECT_EQ(blue, lines.count(y) == 1) << "maximum " << top << ", line " << y;
+        }
+        EXPECT_EQ(Count(main_->picHistogramL[1], vbBlue), 0);
+    }
+}
+
+TEST_F(ChartsWindowTest, ProfileMarksValuesBeyondTheScaleInTheStripsAndBreaksAtGaps)
+{
+    PictureBox* points = main_->picProfile[1];
+    main_->DrawProfile(Points({100, 110, 125, 95, NoValue, 100, 70, 115, 85}), 1);
+    const DrawingSurface& s = points->Surface();
+    EXPECT_EQ(s.ScaleWidth(), 10);
+    EXPECT_EQ(s.ScaleTop(), 120);
+    EXPECT_EQ(s.ScaleTop() + s.ScaleHeight(), 80);
+    EXPECT_TRUE(Near(points, 2, 110, vbBlack));
+    EXPECT_FALSE(Near(points, 2, 110, vbRed)) << "a point on a limit is black";
+    EXPECT_EQ(At(main_->picProfileU[1], 3, 1), vbRed);
+    EXPECT_TRUE(Near(points, 2.5, 115.2, vbBlack)) << "the line runs on to the edge";
+    EXPECT_EQ(At(main_->picProfileL[1], 7, 1), vbBlue);
+    EXPECT_TRUE(Near(points, 6.5, 89.8, vbBlack));
+    EXPECT_FALSE(Near(points, 5, 97.5, vbBlack)) << "a missing value breaks the line";
+    EXPECT_NE(At(main_->picProfileL[1], 5, 1), vbBlue) << "and is not drawn as a low value";
+    EXPECT_TRUE(Near(points, 8, 115, vbRed));
+    EXPECT_TRUE(Near(points, 9, 85, vbBlue));
+    EXPECT_EQ(main_->lblProfileYUnit[1]->text(), U("N"));
+
+    main_->DrawProfile(Points({104}), 1);
+    EXPECT_GT(Count(points, vbBlack), 0);
+    EXPECT_LE(Count(points, vbBlack), 9) << "one point, no line";
+    main_->DrawProfile(Points({NoValue, NoValue}), 1);
+    EXPECT_EQ(Count(points, vbBlack) + Count(points, vbBlue) + Count(points, vbRed), 0);
+    EXPECT_EQ(Count(main_->picProfileL[1], vbBlue), 0);
+    EXPECT_GT(Count(points, Grey), 0) << "the band only";
+
+    // Reduced above 100 values.
+    for (const auto& [tests, width] : {std::pair{100, 101.0}, std::pair{101, 52.0}}) {
+        Open(Series(tests));
+        Select(2);
+        EXPECT_EQ(points->Surface().ScaleWidth(), width) << tests;
+    }
+}
+
+TEST_F(ChartsWindowTest, ChartsWithoutAWindowStayClearedWithoutReadOut)
+{
+    struct Limits {
+        float nominal, lower, upper;
+    } const bad[] = {{100, 90, 90}, {100, 110, 90}, {100, NoValue, 110}, {100, 90, Infinity}, {NoValue, 90, 110}};
+    for (const Limits& l : bad) {
+        SCOPED_TRACE(testing::Message() << l.nominal << " " << l.lower << " " << l.upper);
+        Histogram h = Classes(4, {{20, 4}});
+        main_->DrawHistogram(h, 2);
+        h.Nominal = l.nominal, h.Lower = l.lower, h.Upper = l.upper;
+        main_->DrawHistogram(h, 2);
+        EXPECT_TRUE(Blank(main_->picHistogram[2]));
+        EXPECT_EQ(main_->lblHistogramYMax[2]->text(), QString());
+        main_->picHistogram_MouseMove(2, 0, 0, 20, 1);
+        EXPECT_TRUE(main_->lblHistogramCoordinate[2]->isHidden());
+
+        main_->DrawProfile(Points({100, 104}), 2);
+        main_->DrawProfile(Points({100, 104}, l.nominal, l.lower, l.upper), 2);
+        EXPECT_TRUE(Blank(main_->picProfile[2]));
+        EXPECT_EQ(main_->lblProfileYUnit[2]->text(), QString());
+        main_->picProfile_MouseMove(2, 0, 0, 1, 100);
+        EXPECT_TRUE(main_->lblProfileCoordinate[2]->isHidden());
+    }
+}
+
+TEST_F(ChartsWindowTest, PointColoursAreBlackBlueRedAndGreenOnly)
+{
+    PictureBox* picture = main_->picProfile[1];
+    const std::pair<int32_t, bool> colours[] = {{vbBlack, true}, {vbBlue, true}, {vbRed, true}, {vbGreen, true},
+                                                {vbWhite, false}, {Grey, false}, {LightGrey, false}};
+    DrawingSurface& s = picture->Surface();
+    s.Scale(0, 1, 7, 0);
+    for (size_t i = 0; i < 7; ++i)
+        s.BoxFilled(static_cast<double>(i), 0, static_cast<double>(i) + 1, 1, colours[i].first);
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(frmMain::GetPointColour(picture, static_cast<double>(i) + 0.5, 0.5), colours[i].second) << i;
+    EXPECT_FALSE(frmMain::GetPointColour(picture, -5, 0.5));
+    EXPECT_FALSE(frmMain::GetPointColour(nullptr, 1, 1));
+}
+
+// ---------------------------------------------------------------------------
+// Read-outs and pointer routing
+
+TEST_F(ChartsWindowTest, ReadOutsShowClassesAndTestPositions)
+{
+    main_->DrawHistogram(Classes(4, {{20, 4}}), 1);
+    const std::tuple<double, double, const char*> histogram[] = {{22.5, 2.4, " 2 / 2 "}, {-0.4, 3.5, " -20 / 4 "}};
+    for (const auto& [x, y, text] : histogram) {
+        main_->picHistogram_MouseMove(1, 0, 0, x, y);
+        EXPECT_EQ(main_->lblHistogramCoordinate[1]->text(), U(text));
+        EXPECT_FALSE(main_->lblHistogramCoordinate[1]->isHidden());
+    }
+    // Stored tests (deleted ones among them) against what the profile drew.
+    const std::tuple<int, int, double, const char*> profile[] = {
+        {100, 0, 37.4, " 37 / 104 N "}, {101, 0, 10, " 19 / 104 N "}, {105, 10, 37.4, " 37 / 104 N "}};
+    for (const auto& [tests, deleted, x, text] : profile) {
+        Open(Series(tests, deleted));
+        Select(2);
+        main_->picProfile_MouseMove(1, 0, 0, x, 104.2);
+        EXPECT_EQ(main_->lblProfileCoordinate[1]->text(), U(text)) << tests;
+    }
+    main_->picProfile_MouseMove(1, 1, 0, -1e30, 1e30);   // beyond every border
+    main_->picHistogram_MouseMove(3, 0, 0, 1, 1);         // no such element
+    main_->DrawProfile(EmptyProfile, 1);
+    main_->picProfile_MouseMove(1, 0, 0, 1, 100);
+    EXPECT_TRUE(main_->lblProfileCoordinate[1]->isHidden()) << "an empty chart shows no read-out";
+}
+
+TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
+{
+    for (const PointerRoute& route : PointerRoutes())
+        for (int i = route.First; i <= route.Last; ++i)
+            EXPECT_TRUE(std::string(route.Control) == "frmMain"
+                        || main_->findChild<QWidget*>(ControlObjectName(route.Control, i)))
+                << route.Control << " " << i;
+
+    main_->show();
+    main_->DrawHistogram(Classes(4, {{20, 4}}), 1);
+    const auto all = std::vector<bool>(5, true);
+    const auto none = std::vector<bool>(5, false);
+    struct Case {
+        const char* what;
+        int tab;
+        QWidget* control;
+        std::function<void()> prepare;
+        std::vector<bool> hidden;   // histogram 1, 2, profile 1, 2, curve
+    } const cases[] = {
+        {"value grid", 0, main_->grdAvg->viewport(), [] {}, all},
+        {"histogram strip", 4, main_->picHistogramL[1], [this] { main_->picHistogramL[1]->setEnabled(true); },
+         {true, false, false, false, false}},
+        {"count label", 4, main_->lblHistogramYMin[1], [] {}, {true, false, false, false, false}},
+        {"profile strip 2", 3, main_->picProfileU[2], [this] { main_->picProfileU[2]->setEnabled(true); },
+         {false, false, false, true, false}},
+        {"lateral-air label", 0, main_->lblLateralAir[1], [] {}, none},
+        {"style box", 0, main_->cboStyle, [] {}, none},
+        {"disabled test grid", 0, main_->grdResult->viewport(), [this] { main_->grdResult->SetEnabled(false); }, all},
+        {"disabled histogram", 4, main_->picHistogram[1], [this] { main_->picHistogram[1]->setEnabled(false); }, all},
+        {"free page area", 4, main_->tabDisplay->Page(4), [] {}, all},
+        {"measure button", 0, main_->cmdMeasure, [] {}, all},
+    };
+    for (const Case& c : cases) {
+        main_->tabDisplay->SetTab(c.tab);
+        c.prepare();
+        for (QLabel* label : ReadOuts()) {
+            label->setText(U("1 / 2"));
+            label->show();
+        }
+        QApplication::processEvents();
+        const QPoint at = c.control == main_->tabDisplay->Page(4) ? QPoint(2, c.control->height() - 2)
+                                                                   : c.control->rect().center();
+        QTest::mouseMove(c.control, at);
+        for (size_t k = 0; k < 5; ++k)
+            EXPECT_EQ(ReadOuts()[k]->isHidden(), c.hidden[k]) << c.what << ", read-out " << k;
+    }
+    // An enabled histogram shows its own read-out where the pointer is.
+    main_->tabDisplay->SetTab(4);
+    main_->picHistogram[1]->setEnabled(true);
+    QApplication::processEvents();
+    QTest::mouseMove(main_->picHistogram[1], QPoint(3, 3));
+    EXPECT_FALSE(main_->lblHistogramCoordinate[1]->isHidden());
+    EXPECT_TRUE(main_->lblHistogramCoordinate[1]->text().endsWith(U(" / 4 "))) << "the top count";
+}
+
+// ---------------------------------------------------------------------------
+// Tabs, resize, clock
+
+TEST_F(ChartsWindowTest, TabsDrawTheirPagesAndFallBackToResultsWhenDisabled)
+{
+    Open(Series(12));
+    main_->cboProtocol->addItem(U("series"));
+    main_->cboProtocol->setCurrentIndex(0);
+    main_->RefreshEnabling();
+    ASSERT_EQ(main_->ProtocolState, 5);
+
+    // The user's choice of a tab draws it.
+    main_->tabDisplay->findChild<QTabBar*>()->setCurrentIndex(4);
+    EXPECT_EQ(At(main_->picHistogram[1], 20, 0.5), LightGrey);
+    EXPECT_TRUE(main_->picDeviation[1]->isHidden());
+
+    // Shown tab still available: redrawn with the new data.
+    Protocols[1].Blocks[1].Values.resize(1);
+    main_->RefreshEnabling();
+    main_->TabRefresh();
+    EXPECT_EQ(main_->tabDisplay->Tab(), 4);
+    EXPECT_EQ(main_->lblHistogramYMax[1]->text(), U("1"));
+
+    // No histogram for the property any more: tab 0, with its charts.
+    Protocols[1].Style.Forms[1].Items[1].Histogram = false;
+    main_->RefreshEnabling();
+    EXPECT_FALSE(main_->tabDisplay->TabEnabled(4));
+    EXPECT_EQ(main_->tabDisplay->Tab(), 4) << "disabling keeps the tab until the refresh";
+    main_->TabRefresh();
+    EXPECT_EQ(main_->tabDisplay->Tab(), 0);
+    EXPECT_FALSE(main_->picDeviation[2]->isHidden());
+    Select(6);
+    EXPECT_TRUE(main_->picDeviation[1]->isHidden() && main_->picDeviation[2]->isHidden());
+
+    // The commentary takes the focus only when it is enabled.
+    main_->show();
+    QApplication::setActiveWindow(main_);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main_));
+    for (bool enabled : {false, true}) {
+        main_->txtCommentary->setEnabled(enabled);
+        main_->cboProtocol->setEnabled(true);
+        main_->cboProtocol->setFocus();
+        Select(1);
+        QWidget* expected = enabled ? static_cast<QWidget*>(main_->txtCommentary) : main_->cboProtocol;
+        EXPECT_EQ(QApplication::focusWidget(), expected);
+    }
+}
+
+TEST_F(ChartsWindowTest, ResizeRedrawsDeviationChartsOnlyWithAnOpenSeriesAndAlwaysTheShownTab)
+{
+    for (bool open : {true, false}) {
+        Open(Series(5), open);
+        FillTestGrid(*main_->grdResult, Protocols[static_cast<size_t>(CurrentProtocol)]);
+        main_->grdResult->SetRow(2);   // the third test: 103 and 20
+        Select(2);
+        for (PictureBox* picture : {main_->picDeviation[1], main_->picDeviation[2], main_->picProfile[1]})
+            picture->Surface().Cls();
+        main_->Form_Resize();
+        EXPECT_EQ(Blank(main_->picDeviation[1]) || Blank(main_->picDeviation[2]), !open);
+        if (open) {
+            EXPECT_EQ(At(main_->picDeviation[1], 50, 103), vbWhite) << "the cross on the selected test";
+            EXPECT_EQ(At(main_->picDeviation[2], 50, 20), vbWhite);
+        }
+        EXPECT_GT(Count(main_->picProfile[1], Grey), 0);
+    }
+}
+
+TEST_F(ChartsWindowTest, ClockShowsTheSeriesDateAndBlinksTheNotPrintedSymbol)
+{
+    EXPECT_TRUE(main_->timDateTime->isActive());
+    Protocol dated = MakeEmptyProtocol();
+    dated.Date = DateSerial(2009, 3, 7) + TimeSerial(8, 0, 1);
+    Protocols = {MakeEmptyProtocol(), dated};
+    const std::pair<int, const char*> cases[] = {{0, "24.12.2011, 14:05:09"}, {1, "07.03.2009, 08:00:01"},
+                                                 {2, "24.12.2011, 14:05:09"}, {-1, "24.12.2011, 14:05:09"}};
+    for (const auto& [current, text] : cases) {
+        CurrentProtocol = static_cast<int16_t>(current);
+        main_->timDateTime_Timer();
+        EXPECT_EQ(main_->lblDateTimeE->text(), U(text)) << current;
+    }
+    for (bool autoPrint : {false, true}) {
+        AutoPrint = autoPrint;
+        main_->imgNotPrint->show();
+        for (bool hidden : {true, false, true}) {
+            main_->timDateTime_Timer();
+            EXPECT_EQ(main_->imgNotPrint->isHidden(), autoPrint || hidden) << autoPrint;
+        }
+    }
+    // The timer itself ticks.
+    CurrentProtocol = 0;
+    SetFixedClock(DateSerial(2012, 1, 2) + TimeSerial(3, 4, 5));
+    QElapsedTimer waited;
+    waited.start();
+    while (main_->lblDateTimeE->text() != U("02.01.2012, 03:04:05") && waited.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_EQ(main_->lblDateTimeE->text(), U("02.01.2012, 03:04:05"));
+}
+
+// ---------------------------------------------------------------------------
+// Protocol state and enabling
+
+struct Situation {
+    int level, state, testType;
+    bool histogram, curve, port, lateralAir, openSeries;
+};
+using Rule = std::function<bool(const Situation&)>;
+
+// The enabling rules written out control by control ("tab n" is a tab,
+// "... shown" the visible flag).
+std::vector<std::pair<std::string, Rule>> Expectations()
+{
+    auto in = [](int s, int a, int b) { return s >= a && s <= b; };
+    auto results = [](int t) { return t == 0 ? 0 : (t == 9 || t == 10 || t == 14 || t == 17 || t == 18) ? 2 : 1; };
+    auto curveItem = [](const Situation& s) {
+        return (s.testType == 14 || s.testType == 17 || s.testType == 18) && s.curve;
+    };
+    const Rule always = [](const Situation&) { return true; };
+    const Rule supervisor = [](const Situation& s) { return s.level == 2; };
+    const Rule setup = [in](const Situation& s) { return in(s.state, 1, 4); };
+    const Rule supervisorSetup = [in](const Situation& s) { return s.level == 2 && in(s.state, 1, 4); };
+    const Rule tests = [](const Situation& s) { return s.state == 5; };
+    const Rule started = [in](const Situation& s) { return in(s.state, 5, 7); };
+    const Rule prepared = [in](const Situation& s) { return in(s.state, 4, 7); };
+    const Rule reportable = [](const Situation& s) { return s.state == 5 || s.state == 7; };
+    std::vector<std::pair<std::string, Rule>> e = {
+        {"mnuFile", always}, {"mnuFile_Exit", always}, {"mnuFunction", always}, {"mnuSettings", always},
+        {"mnuStandard", always}, {"mnuInfo", always}, {"mnuInfo_About", always},
+        {"mnuFile_Copy", reportable},
+        {"mnuFile_Import", supervisor}, {"mnuFile_Password", supervisor}, {"mnuFunction_LongTermAnalysis", supervisor},
+        {"mnuStandard_Reference2to4", supervisor}, {"mnuStandard_Operator", supervisor},
+        {"mnuFunction_Measure", [](const Situation&) { return false; }},
+        {"mnuSettings_CountrySettings", supervisorSetup}, {"mnuSettings_SystemSettings", supervisorSetup},
+        {"mnuSettings_ReferenceTitle", supervisorSetup}, {"mnuSettings_DataSettings", supervisorSetup},
+        {"mnuSettings_QDASSettings", supervisorSetup}, {"mnuSettings_QDASSettings shown", always},
+        {"mnuStandard_Style", supervisorSetup}, {"mnuStandard_ReportForm", supervisorSetup},
+        {"mnuStandard_KeyboardSettings", supervisorSetup},
+        {"cboStyle", setup}, {"cboReference_2", setup}, {"cboReference_4", setup}, {"cboOperator", setup},
+        {"txtK0016", setup}, {"lblK0016", setup}, {"txtK1087", setup}, {"lblK1087", setup},
+        {"txtK0053 shown", always}, {"lblK1086 shown", always},
+        {"optProtocol_1", always}, {"optProtocol_2", [](const Situation& s) { return s.openSeries; }},
+        {"cboProtocol", [in](const Situation& s) { return in(s.state, 3, 7); }},
+        {"grdResult", tests}, {"txtCommentary", tests}, {"picProfile_1", tests}, {"picProfileL_2", tests},
+        {"picProfileU_1", tests}, {"picHistogram_2", tests}, {"picHistogramL_1", tests}, {"picHistogramU_2", tests},
+        {"picCurve", tests},
+        {"tab 0", always}, {"tab 1", always}, {"tab 7", always},
+        {"tab 2", [=](const Situation& s) { return prepared(s) && results(s.testType) > 0; }},
+        {"tab 3", [=](const Situation& s) { return prepared(s) && results(s.testType) > 1; }},
+        {"tab 4", [=](const Situation& s) { return prepared(s) && s.histogram && results(s.testType) > 0; }},
+        {"tab 5", [=](const Situation& s) { return prepared(s) && s.histogram && results(s.testType) > 1; }},
+        {"tab 6", [=](const Situation& s) { return prepared(s) && curveItem(s); }},
+        {"cmdAnalyzeCurve", [=](const Situation& s) { return s.testType != 17 && reportable(s) && curveItem(s); }},
+        {"cmdTerminateProtocol", started}, {"cmdPreview", started},
+        {"cmdMeasure", [in](const Situation& s) { return in(s.state, 4, 6) && s.port; }},
+        {"txtKeyboard", [in](const Situation& s) { return s.testType == 1 && in(s.state, 4, 6); }},
+        {"txtKeyboard shown", [](const Situation& s) { return s.testType == 1; }},
+        {"imgPrint", always}, {"imgNotPrint", always},
+    };
+    for (int i = 1; i <= 6; ++i) {
+        e.push_back({ControlObjectName("chkLateralAir", i).toStdString(), [i](const Situation& s) {
+                         return s.state == 4 || s.state == 6 || (s.state == 5 && i == 3 && s.lateralAir);
+                     }});
+        e.push_back({ControlObjectName("imgTerminated", i).toStdString(), started});
+    }
+    return e;
+}
+
+// What the window shows of one of those names.
+bool Shown(frmMain& w, const std::string& name)
+{
+    if (name.rfind("tab ", 0) == 0)
+        return w.tabDisplay->TabEnabled(std::stoi(name.substr(4)));
+    const bool visible = name.ends_with(" shown");
+    QObject* o = w.findChild<QObject*>(QString::fromStdString(name.substr(0, name.find(' '))));
+    if (auto* menu = qobject_cast<QMenu*>(o))
+        o = menu->menuAction();
+    if (auto* action = qobject_cast<QAction*>(o))
+        return visible ? action->isVisible() : action->isEnabled();
+    if (auto* grid = qobject_cast<FlexGrid*>(o))
+        return grid->Enabled();
+    auto* widget = qobject_cast<QWidget*>(o);
+    return visible ? !widget->isHidden() : widget->isEnabled();
+}
+
+class EnablingTest : public ChartsWindowTest {
+protected:
+    void Apply(const Situation& s)
+    {
+        Protocol p = MakeEmptyProtocol();
+        p.FormIndex = 1;
+        p.CurrentProperty = 3;
+        p.Style.Forms[1].Items[3] = ReportFormItem{static_cast<int16_t>(s.testType), s.histogram, s.curve};
+        p.Blocks[3].LateralAirOn = s.lateralAir;
+        Open(p, s.openSeries);
+        LoginLevel = static_cast<int16_t>(s.level);
+        PortOpen = s.port;
+        main_->EnableControls(s.state);
+    }
+};
+
+TEST_F(EnablingTest, EveryRuleNamesAControlOfTheWindow)
+{
+    for (const EnablingRule& rule : EnablingTable())
+        for (int i = rule.First; i <= rule.Last; ++i)
+            EXPECT_TRUE(std::string(rule.Control) == "tabDisplay"
+                        || main_->findChild<QObject*>(ControlObjectName(rule.Control, i)))
+                << rule.Control << " " << i;
+}
+
+TEST_F(EnablingTest, ControlsFollowStateLoginLevelTestTypeFlagsAndPort)
+{
+    const auto expectations = Expectations();
+    const std::pair<bool, bool> flags[] = {{false, false}, {true, true}, {true, false}, {false, true}};
+    std::vector<std::string> wrong;
+    int n = 0;
+    for (int level = 0; level <= 2; ++level)
+        for (int state = 1; state <= 7; ++state)
+            for (int type : {0, 1, 14, 16, 17, 18})
+                for (const auto& [h, c] : flags)
+                    for (bool port : {false, true}) {
+                        const bool odd = ++n % 2 == 1;
+                        const Situation s{level, state, type, h, c, port, odd, odd};
+                        Apply(s);
+                        for (const auto& [name, rule] : expectations)
+                            if (Shown(*main_, name) != rule(s) && wrong.size() < 20)
+                                wrong.push_back(name + ": " + testing::PrintToString(std::vector<int>{
+                                    level, state, type, h, c, port, odd}));
+                    }
+    EXPECT_TRUE(wrong.empty()) << testing::PrintToString(wrong);
+}
+
+TEST_F(EnablingTest, EdgeCasesOfTheRules)
+{
+    struct Case {
+        const char* what;
+        Situation situation;
+        std::vector<std::pair<std::string, bool>> shown;
+    } const cases[] = {
+        {"supervisor, fresh series, port closed", {2, 4, 3, true, false, false, false, false},
+         {{"mnuSettings_DataSettings", true}, {"mnuStandard_Style", true}, {"mnuFile_Copy", false},
+          {"cmdMeasure", false}, {"txtK0016", true}, {"cmdTerminateProtocol", false}, {"cmdPreview", false}}},
+        {"user level", {1, 4, 3, true, false, true, false, true},
+         {{"mnuFile_Import", false}, {"mnuFunction_LongTermAnalysis", false}, {"mnuSettings_CountrySettings", false},
+          {"mnuStandard_Operator", false}, {"mnuStandard_KeyboardSettings", false}, {"mnuFile_Exit", true},
+          {"mnuInfo_About", true}, {"mnuSettings", true}}},
+        {"first test, lateral air off", {2, 5, 3, true, false, true, false, true},
+         {{"cboStyle", false}, {"cboOperator", false}, {"txtK1087", false}, {"txtCommentary", true},
+          {"picHistogram_2", true}, {"grdResult", true}, {"chkLateralAir_3", false}}},
+        {"lateral air on", {2, 5, 3, true, false, true, true, true},
+         {{"chkLateralAir_3", true}, {"chkLateralAir_2", false}}},
+        {"one result, no histogram", {2, 6, 3, false, false, true, false, true},
+         {{"tab 2", true}, {"tab 3", false}, {"tab 4", false}, {"tab 5", false}}},
+        {"pressure drop", {2, 5, 17, true, true, true, false, true}, {{"tab 6", true}, {"cmdAnalyzeCurve", false}}},
+        {"typed values, port closed", {2, 5, 1, false, false, false, false, true},
+         {{"cmdMeasure", false}, {"txtKeyboard", true}}},
+        {"measure menu", {2, 4, 1, false, false, true, false, false}, {{"mnuFunction_Measure", false}}},
+    };
+    for (const Case& c : cases) {
+        Apply(c.situation);
+        for (const auto& [name, shown] : c.shown)
+            EXPECT_EQ(Shown(*main_, name), shown) << c.what << ": " << name;
+    }
+    // A damaged series counts as test type 0.
+    Apply({2, 5, 1, true, true, true, false, true});
+    Protocols[1].FormIndex = 12;
+    main_->EnableControls(5);
+    EXPECT_FALSE(Shown(*main_, "tab 2"));
+    EXPECT_FALSE(Shown(*main_, "txtKeyboard shown"));
+}
+
+TEST_F(EnablingTest, StateComesFromTheCombosAndTheSeries)
+{
+    Open(Series(3));
+    const Protocol& shown = Protocols[1];
+    EXPECT_EQ(main_->GetProtocolState(shown), 3) << "an open series has its style";
+    main_->cboProtocol->addItem(U("series"));
+    main_->cboProtocol->setCurrentIndex(0);
+    EXPECT_EQ(main_->GetProtocolState(shown), 5);
+    CurrentProtocol = 0;
+    EXPECT_EQ(main_->GetProtocolState(shown), 2);
+    main_->cboStyle->addItem(U("style"));
+    main_->cboStyle->setCurrentIndex(0);
+    EXPECT_EQ(main_->GetProtocolState(shown), 5);
+}
+
+} // namespace
