@@ -118,6 +118,11 @@ protected:
         form->txtLLimit1->setText(QString::fromLatin1(lower));
         form->txtULimit1->setText(QString::fromLatin1(upper));
     }
+    static void Paste(QLineEdit* box, const QString& text)
+    {
+        QGuiApplication::clipboard()->setText(text);
+        box->paste();
+    }
     static void SaveAs(frmStyle* form, const char* name)
     {
         form->txtName->setText(QString::fromUtf8(name));
