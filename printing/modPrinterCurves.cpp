@@ -70,6 +70,20 @@ void Put(const QString& text, int alignment, double x, double y)
     Out().PrintAligned(text, alignment, x, y);
 }
 
+// A label placed as the alignment says, moved sideways as far as needed to
+// stay between left and right.
+void PutBetween(const QString& text, int alignment, double x, double y, double left, double right)
+{
+    const double width = Out().TextWidth(text);
+    double start = x;
+    if (alignment == vbRightJustify)
+        start = x - width;
+    else if (alignment == vbCenter)
+        start = x - width / 2;
+    start = std::max(left, std::min(start, right - width));
+    Put(text, vbLeftJustify, start, y);
+}
+
 double TextHeightNow()
 {
     return Out().TextHeight(QStringLiteral("A"));
@@ -289,7 +303,7 @@ void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const Print
         const double x = X(g);
         s.Line(x, ay1, x, ay2, vbBlack);
         const int alignment = g == window.x1 ? vbLeftJustify : (g == window.x2 ? vbRightJustify : vbCenter);
-        Put(FormatNumberText(g, 1) + u' ' + flowUnit, alignment, x, ay2 + 0.1);
+        PutBetween(FormatNumberText(g, 1) + u' ' + flowUnit, alignment, x, ay2 + 0.1, box.x1, box.x2);
     }
     for (const float g : GridValues()) {
         if (g < window.y1 || g > window.y2)
@@ -319,7 +333,7 @@ void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const Print
         s.Line(x, ay1, x, ay2, DarkGreen);
         s.SetFontSize(ChartSize);
         s.SetForeColor(DarkGreen);
-        Put(FormatNumberText(point.P4, 3) + u' ' + flowUnit, vbCenter, x, ay2 + th);
+        PutBetween(FormatNumberText(point.P4, 3) + u' ' + flowUnit, vbCenter, x, ay2 + th, box.x1, box.x2);
         s.SetForeColor(vbBlack);
         s.SetFontSize(NormalSize);
     }
