@@ -284,6 +284,7 @@ void frmABTCurve::CreateControls()
         auto* yList = new QListWidget(page);
         yList->setObjectName(Name("lstYMax", i));
         yList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        yList->setTextElideMode(Qt::ElideNone);
         Place(yList, 60, 60 + pictureOuterHeight - YListHeight, YListWidth, YListHeight);
         lstYMax[At(i)] = yList;
 

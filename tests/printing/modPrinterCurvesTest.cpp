@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int32_t DarkGreen = 32768;
-
 // A printed page as pixels, addressed in page units.
 struct Paper {
     QImage Image;
@@ -57,27 +55,19 @@ struct Paper {
             }
         return n;
     }
-    // The share of the pixels from x1 to x2 that are dark on the darkest row
-    // within a pixel of y.
-    double RowShare(double x1, double x2, double y) const
+    // The share of dark pixels along a level or upright line, on the darkest
+    // of the three pixel lines around it.
+    double Share(double x1, double y1, double x2, double y2) const
     {
+        const bool level = y1 == y2;
         double best = 0;
-        for (int py = Y(y) - 1; py <= Y(y) + 1; ++py) {
+        for (int off = -1; off <= 1; ++off) {
             int dark = 0;
+            int all = 0;
             for (int px = X(x1); px <= X(x2); ++px)
-                dark += Dark(Image.pixel(px, py));
-            best = std::max(best, static_cast<double>(dark) / (X(x2) - X(x1) + 1));
-        }
-        return best;
-    }
-    double ColumnShare(double x, double y1, double y2) const
-    {
-        double best = 0;
-        for (int px = X(x) - 1; px <= X(x) + 1; ++px) {
-            int dark = 0;
-            for (int py = Y(y1); py <= Y(y2); ++py)
-                dark += Dark(Image.pixel(px, py));
-            best = std::max(best, static_cast<double>(dark) / (Y(y2) - Y(y1) + 1));
+                for (int py = Y(y1); py <= Y(y2); ++py, ++all)
+                    dark += Dark(Image.pixel(px + (level ? 0 : off), py + (level ? off : 0)));
+            best = std::max(best, static_cast<double>(dark) / std::max(all, 1));
         }
         return best;
     }
@@ -328,9 +318,9 @@ TEST_F(CurvePrintTest, ReportShowsTheBoxUnderTheSingleValuesOfCurveTypesWithTheF
         EXPECT_GT(mean.Top, yLabel.Top + 30);
         const Paper paper = Page(pdf);
         const double top = commentary.Top + 2.55 + 0.85;
-        EXPECT_GT(paper.RowShare(12.5, 95.5, top), 0.95);
-        EXPECT_GT(paper.RowShare(12.5, 95.5, top + 30), 0.95);
-        EXPECT_GT(paper.ColumnShare(12, top + 0.5, top + 29.5), 0.95);
+        EXPECT_GT(paper.Share(12.5, top, 95.5, top), 0.95);
+        EXPECT_GT(paper.Share(12.5, top + 30, 95.5, top + 30), 0.95);
+        EXPECT_GT(paper.Share(12, top + 0.5, 12, top + 29.5), 0.95);
     }
 }
 
@@ -363,12 +353,12 @@ TEST_F(CurvePrintTest, BoxesWithoutADrawableCurveAreFramedAndEmpty)
         });
         EXPECT_NEAR(endY, Box.y2 + 0.85, 1e-4) << c.what;
         for (const double y : {Box.y1, Box.y2})
-            EXPECT_GT(paper.RowShare(Box.x1 + 0.5, Box.x2 - 0.5, y), 0.95) << c.what;
+            EXPECT_GT(paper.Share(Box.x1 + 0.5, y, Box.x2 - 0.5, y), 0.95) << c.what;
         for (const double x : {Box.x1, Box.x2})
-            EXPECT_GT(paper.ColumnShare(x, Box.y1 + 0.5, Box.y2 - 0.5), 0.95) << c.what;
+            EXPECT_GT(paper.Share(x, Box.y1 + 0.5, x, Box.y2 - 0.5), 0.95) << c.what;
         EXPECT_EQ(paper.Count(Box.x1 + 0.4, Box.y1 + 0.4, Box.x2 - 0.4, Box.y2 - 0.4), 0) << c.what;
         // The dotted rule across the frame's width.
-        const double dots = paper.RowShare(10.5, 96.5, Box.y2 + 0.85);
+        const double dots = paper.Share(10.5, Box.y2 + 0.85, 96.5, Box.y2 + 0.85);
         EXPECT_GT(dots, 0.2) << c.what;
         EXPECT_LT(dots, 0.8) << c.what;
     }
@@ -395,13 +385,13 @@ TEST_F(CurvePrintTest, AirbagCurveRunsAlongTheFrameAndBreaksAtMissingValues)
                 e.SmoothedFlow[i] = NoValue;
         const Paper paper = Drawn([&] { ptrABTCurveBox(curve, e, AbtOptions{}, window, Box); });
         // Along the top edge from 556 kPa·10 on; nothing above it or right of it.
-        EXPECT_GT(paper.RowShare(pageX(570), Box.x2 - 0.2, Box.y1), 0.9) << gap;
+        EXPECT_GT(paper.Share(pageX(570), Box.y1, Box.x2 - 0.2, Box.y1), 0.9) << gap;
         EXPECT_EQ(paper.Count(Box.x1, Box.y1 - 3, Box.x2 + 3, Box.y1 - 0.3), 0) << gap;
         EXPECT_EQ(paper.Count(Box.x2 + 0.3, Box.y1, Box.x2 + 3, Box.y2), 0) << gap;
         // A missing value leaves a gap, not a line to the frame.
         const int atGap = paper.Count(pageX(190) - 0.3, pageY(1900) - 0.3, pageX(190) + 0.3, pageY(1900) + 0.3);
         EXPECT_EQ(atGap > 0, !gap);
-        EXPECT_EQ(paper.RowShare(pageX(180), pageX(200), Box.y2), 0) << "no line along the bottom";
+        EXPECT_EQ(paper.Share(pageX(180), Box.y2, pageX(200), Box.y2), 0) << "no line along the bottom";
     }
 }
 
@@ -423,11 +413,13 @@ TEST_F(CurvePrintTest, GridStepsThatRoundToZeroDrawNoLines)
         const Paper paper = Drawn([&] { ptrABTCurveBox(curve, e, AbtOptions{}, c.window, Box); });
         int fullRows = 0;
         for (double y = Box.y1 + 0.3; y < Box.y2 - 0.3; y += 0.1)
-            fullRows += paper.RowShare(Box.x1 + 0.3, Box.x2 - 0.3, y) > 0.8;
+            fullRows += paper.Share(Box.x1 + 0.3, y, Box.x2 - 0.3, y) > 0.8;
         EXPECT_EQ(fullRows, 0) << c.window.x2;
         int columns = 0;
-        for (int k = 1; k <= 7; ++k)
-            columns += paper.ColumnShare(Box.x1 + k * (Box.x2 - Box.x1) / 8, Box.y1 + 0.3, Box.y2 - 0.3) > 0.9;
+        for (int k = 1; k <= 7; ++k) {
+            const double x = Box.x1 + k * (Box.x2 - Box.x1) / 8;
+            columns += paper.Share(x, Box.y1 + 0.3, x, Box.y2 - 0.3) > 0.9;
+        }
         EXPECT_EQ(columns, c.verticalLines) << c.window.x2;
         EXPECT_GT(paper.Count(Box.x1, Box.y1, Box.x2, Box.y2), 50) << "the curve";
     }
