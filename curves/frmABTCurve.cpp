@@ -404,8 +404,6 @@ void frmABTCurve::CreateControls()
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-
-    m_surface->setFixedSize(TwipsToPixels(FormWidth), TwipsToPixels(FormHeight - 330));
 }
 
 void frmABTCurve::CreateMenus()
