@@ -5,7 +5,6 @@
 #include "foundation/modRecords.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -55,8 +54,7 @@ QString FolderOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).a
 
 bool LogFailure(const QFile& file)
 {
-    const SystemError error = ErrorFromFile(file);
-    WriteLog(error.Number, error.Text + QStringLiteral(": ") + file.fileName(), QStringLiteral("SavePendingProtocols"));
+    WriteLog(ErrorFromFile(file), QStringLiteral("SavePendingProtocols"), file.fileName());
     return false;
 }
 
@@ -184,13 +182,8 @@ void SavePendingProtocols(bool& ok)
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
     // Where the report writer puts them: the data folder, or the program
     // folder while that is missing.
-    QString folder = DataFolder;
-    if (!IsExistingFolder(folder)) {
-        folder = ProgramFolder();
-        if (n > 0)
-            DataFolder = folder;
-    }
-    folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString folder =
+        QDir::cleanPath(QFileInfo(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr)).absoluteFilePath());
     const std::vector<int> match = MatchFiles();
 
     // First the files of series that are no longer open (terminated, or

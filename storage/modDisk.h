@@ -66,6 +66,11 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names);
 // procedure's name.
 bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure);
 
+// The folder a file is written into: the folder itself when it exists, else
+// the program's own folder. With a setting (the DataFolder or QDASFolder that
+// named the missing folder), the setting then becomes the program folder too.
+QString dskWriteFolder(const QString& folder, QString* setting = nullptr);
+
 // Free space of the file system holding the folder, in megabytes; -1 when
 // it cannot be read (a missing folder, a drive letter).
 float dskFreeSpaceMB(const QString& root);

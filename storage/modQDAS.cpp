@@ -8,14 +8,11 @@
 #include "instrument/modPropertyText.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
-#include "platform/ErrorCodes.h"
 #include "platform/OleDate.h"
-#include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -272,28 +269,15 @@ QString qdasFileText(const QdasFile& file)
 
 bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file)
 {
-    QString target = folder;
-    if (!IsExistingFolder(target)) {
-        target = ProgramFolder();
-        QDASFolder = target;
-    }
-
-    const std::string bytes = ToCp1252(qdasFileText(file));
-    QFile out(dskBuildPath(target, fileName));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const SystemError error = ErrorFromFile(out);
-        WriteLog(error.Number, error.Text, QString::fromLatin1(WriterName));
+    const QString target = dskWriteFolder(folder, &QDASFolder);
+    // Whole or not at all: a receiver that watches the folder never meets
+    // a file cut short by a full disk.
+    SystemError error;
+    if (!WriteFileAtomically(dskBuildPath(target, fileName), ToCp1252(qdasFileText(file)), error)) {
+        WriteLog(error, QString::fromLatin1(WriterName));
         return false;
     }
-    bool ok = out.write(bytes.data(), static_cast<qint64>(bytes.size()))
-        == static_cast<qint64>(bytes.size());
-    ok = out.flush() && ok;
-    if (!ok) {
-        const SystemError error = ErrorFromFile(out);
-        WriteLog(error.Number, error.Text, QString::fromLatin1(WriterName));
-    }
-    out.close();
-    return ok;
+    return true;
 }
 
 bool qdasExportTestReport(const Protocol& protocol)
@@ -305,12 +289,10 @@ bool qdasExportTestReport(const Protocol& protocol)
             continue;
         // The writer falls back to the program folder the same way; the free
         // name must be looked for where the file will be written.
-        if (!IsExistingFolder(QDASFolder))
-            QDASFolder = ProgramFolder();
+        const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
         const QString name =
-            qdasFreeFileName(QDASFolder, protocol.Blocks[static_cast<size_t>(i)].StartDate,
-                             QStringLiteral("DFQ"));
-        ok = qdasPutTestReportAction(QDASFolder, name, file) && ok;
+            qdasFreeFileName(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, QStringLiteral("DFQ"));
+        ok = qdasPutTestReportAction(folder, name, file) && ok;
     }
     return ok;
 }

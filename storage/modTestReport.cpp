@@ -9,7 +9,6 @@
 #include "platform/Cp1252.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
@@ -23,16 +22,6 @@ namespace {
 
 const char* const ReportMagic = "QTA";
 const char* const ReportExtension = "QTA";
-
-// Path/file access error: the number the log carries for a report that must
-// not be replaced because one of that name exists.
-constexpr int32_t ErrPathFileAccess = 75;
-// Input past end of file: the file ends before its record does.
-constexpr int32_t ErrInputPastEnd = 62;
-// Subscript out of range: an index the record carries lies outside its array.
-constexpr int32_t ErrSubscriptOutOfRange = 9;
-// Bad file name: a name read from a file that cannot be used as one.
-constexpr int32_t ErrBadFileName = 64;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -54,7 +43,7 @@ bool WriteReportFile(const QString& path, const Protocol& record,
     PutRecord(out, record);
     SystemError error;
     if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
-        WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(error, QStringLiteral("dskPutTestReportAction"));
         return false;
     }
     if (out.TextsCut() > 0)
@@ -78,12 +67,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     // the style folder is a bare file name.
     if (!dskCheckStoredName(name, !useStyleFolder, QStringLiteral("dskPutTestReportAction")))
         return false;
-    QString target = folder;
-    if (!IsExistingFolder(folder)) {
-        target = ProgramFolder();
-        if (FolderKey(folder) == FolderKey(DataFolder))
-            DataFolder = target;
-    }
+    const QString target = dskWriteFolder(folder, FolderKey(folder) == FolderKey(DataFolder) ? &DataFolder : nullptr);
     QString directory = target;
     if (useStyleFolder) {
         const QString styleFolder = dskStyleFolderName(record.Style.Name);
@@ -92,15 +76,15 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
             // The reason the folder could not be made (a read-only mount, a
             // file of that name); a missing path when none is known.
             const int reason = errno != 0 ? errno : ENOENT;
-            const SystemError error = ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name));
-            WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+            WriteLog(ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name)),
+                     QStringLiteral("dskPutTestReportAction"));
             return false;
         }
         directory = dskBuildPath(target, styleFolder);
     }
     if (existing == Existing::Refuse && dskFileExists(directory, name)) {
-        WriteLog(ErrPathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + name,
-                 QStringLiteral("dskPutTestReportAction"));
+        WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text},
+                 QStringLiteral("dskPutTestReportAction"), name);
         return false;
     }
     // Only a replacement looks for a file of that name in another case; the
@@ -108,7 +92,8 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     const QString path = existing == Existing::Replace ? StoredNamePath(directory, name, !useStyleFolder)
                                                        : JoinPath(directory, name);
     if (path.isEmpty()) {
-        WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name,
+                 QStringLiteral("dskPutTestReportAction"));
         return false;
     }
     if (existing == Existing::ReplaceExact) {
@@ -120,8 +105,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
         // A stored report is read-only, and whoever means to rewrite one
         // clears that first; any other write onto it (an import of a series
         // with the same date) fails, for root too.
-        const SystemError error = ErrorFromErrno(EACCES, path);
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(ErrorFromErrno(EACCES, path), QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
     return WriteReportFile(path, record, permissions);
@@ -153,8 +137,7 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
+        WriteLog(ErrorFromFile(file), QStringLiteral("dskGetTestReport"));
         return false;
     }
     const qint64 size = file.size();
@@ -163,8 +146,7 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
     if (!data) {
         copy = file.readAll();
         if (copy.size() != size) {
-            const SystemError error = ErrorFromFile(file);
-            WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
+            WriteLog(ErrorFromFile(file), QStringLiteral("dskGetTestReport"));
             return false;
         }
         data = copy.constData();
@@ -190,13 +172,13 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
         GetRecord(in, result);
     }
     if (!in.Ok()) {
-        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + path,
+        WriteLog(ClassicError::InputPastEndOfFile, QStringLiteral("Input past end of file: ") + path,
                  QStringLiteral("dskGetTestReport"));
         return false;
     }
     const QString outOfRange = IndexOutOfRange(result);
     if (!outOfRange.isEmpty()) {
-        WriteLog(ErrSubscriptOutOfRange,
+        WriteLog(ClassicError::SubscriptOutOfRange,
                  QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
                  QStringLiteral("dskGetTestReport"));
         return false;
@@ -241,8 +223,7 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
         return false;
     QFile file(dskBuildPath(folder, name));
     if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("dskIsTestReportFile"));
+        WriteLog(ErrorFromFile(file), QStringLiteral("dskIsTestReportFile"));
         return false;
     }
     if (file.size() <= 3)
@@ -309,7 +290,7 @@ QStringList dskCurveFileNames(const Protocol& record)
             // files, is no curve.
             const QString name = FromCp1252(curveFile);
             if (!IsBareStoredName(name) || IsProgramOwnFileName(name)) {
-                WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name,
+                WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name,
                          QStringLiteral("dskCurveFileNames"));
                 continue;
             }
