@@ -2,6 +2,7 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
+#include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
@@ -240,16 +241,21 @@ void LoadPendingProtocols()
     const QString folder = DataFolder;
     // The file each series came from, by its place in Protocols.
     std::vector<QString> origin(Protocols.size());
+    bool writeBackFailed = false;
     for (const QString& name : dskListFiles(folder)) {
         if (!IsPendingName(name))
             continue;
         const QString path = JoinPath(folder, name);
-        // A file that is no test report at all is neither loaded nor touched.
-        if (!dskIsTestReportFile(folder, name) && CanBeOpened(path))
+        // A file that is no test report at all is neither loaded nor touched;
+        // one that cannot even be opened (logged by the check) is not loaded.
+        const bool isReport = dskIsTestReportFile(folder, name);
+        if (!isReport && CanBeOpened(path))
             continue;
         // The reader gives the empty series for a damaged file, and for one
         // whose report form or current property is out of range (logged).
-        Protocol record = dskGetTestReport(folder, name);
+        bool failed = false;
+        Protocol record = isReport ? dskGetTestReport(folder, name, &failed) : EmptyProtocol;
+        writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
             continue;
@@ -268,4 +274,8 @@ void LoadPendingProtocols()
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].isEmpty())
             g_files.push_back(FileOf(QDir::cleanPath(QFileInfo(origin[i]).absoluteFilePath()), Protocols[i]));
+    // Older files that could not be written back in the current layout are
+    // told once, however many there were; their series are loaded all the same.
+    if (writeBackFailed)
+        ShowMessage(32);
 }
