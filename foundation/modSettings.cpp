@@ -515,6 +515,23 @@ void KeepSettingsFileAside(const std::string* bytes, Aside how, ImageRead state)
     KeepSettingsFileAside(bytes, how, ClassicError::InputPastEndOfFile, reason);
 }
 
+// A backup that does not read whole beside a settings file that does not
+// either: the next save would remove it, and it may hold what the settings
+// file lost, so it goes to the next .BAD name with one log line.
+void KeepBackupAside()
+{
+    bool same = false;
+    const QString bad = BadFilePath(nullptr, same);
+    QFile file(SettingsBackupPath());
+    if (!file.rename(bad)) {
+        WriteLog(ErrorFromFile(file), QStringLiteral("ReadSettingsFile"), QStringLiteral("QUINTARA.DAT.BAK"));
+        return;
+    }
+    WriteLog(ClassicError::InputPastEndOfFile,
+             QStringLiteral("QUINTARA.DAT.BAK does not read whole either; kept as ") + QFileInfo(bad).fileName(),
+             QStringLiteral("ReadSettingsFile"));
+}
+
 // Writes the backup's bytes as QUINTARA.DAT.
 void RestoreFromBackup(const std::string& saved)
 {
@@ -583,6 +600,8 @@ bool TakeSettingsFile()
                 KeepSettingsFileAside(&*bytes, restored ? Aside::Move : Aside::Copy, state);
                 if (restored)
                     RestoreFromBackup(*saved);
+                else if (saved)
+                    KeepBackupAside();
             }
             LogOutOfRange(found);
             return true;
