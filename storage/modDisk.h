@@ -52,8 +52,9 @@ void dskPutHeader(BinaryWriter& out, const char* magic);
 QStringList dskListFiles(const QString& folder);
 
 // Moves the listed files of the folder to the trash, skipping names that do
-// not exist and the program's own files (settings file and its copies, log,
-// lock, pending files, TEMP.QTA), whatever case they are asked for in. A
+// not exist and the program's own files (every QUINTARA.*: the settings file
+// and its copies, log, lock, QUINTARA.INI and the logo; pending files,
+// TEMP.QTA), whatever case they are asked for in. A
 // name may carry one style-folder part ("QTA123\"); any other name that is
 // not a bare file name is skipped with a log line. A file the trash refuses
 // stays where it is with its attributes, and a log line names it. True when

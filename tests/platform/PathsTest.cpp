@@ -114,9 +114,11 @@ TEST(PathsTest, OnlyBareNamesInsideTheFolder)
     EXPECT_EQ(StoredNamePath(QStringLiteral("/data/"), QStringLiteral("QTA001\\a.QTA"), true),
               QStringLiteral("/data/QTA001/a.QTA"));
     for (const char* own : {"QUINTARA.DAT", "quintara.dat.bak", "QUINTARA.DAT.BAD2", "QUINTARA.LOG", "QUINTARA.LCK",
-                            "PENDING 1.QTA", "pending 12.qta", "PENDING 3.QTA.BAD", "TEMP.QTA"})
+                            "QUINTARA.INI", "Quintara.jpg", "PENDING 1.QTA", "pending 12.qta", "PENDING 3.QTA.BAD",
+                            "TEMP.QTA"})
         EXPECT_TRUE(IsProgramOwnFileName(QString::fromUtf8(own))) << own;
-    for (const char* other : {"PENDING.QTA", "PENDING x.QTA", "2011.12.08, 10.15.00.QTA", "QUINTARA.JPG", "QUINTARA.INI"})
+    for (const char* other : {"PENDING.QTA", "PENDING x.QTA", "2011.12.08, 10.15.00.QTA", "QUINTARA", "QUINTARAX.DAT",
+                              "TEMP.QTA.BAK"})
         EXPECT_FALSE(IsProgramOwnFileName(QString::fromUtf8(other))) << other;
 }
 
