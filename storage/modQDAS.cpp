@@ -6,6 +6,7 @@
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "instrument/modPropertyText.h"
+#include "instrument/modStatistic.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
 #include "platform/OleDate.h"
@@ -22,11 +23,6 @@ const char* const WriterName = "qdasPutTestReportAction";
 
 // The K0002 attribute of a value that is not there.
 constexpr int MissingValueAttribute = 256;
-
-float PresentOrNoValue(float value)
-{
-    return IsPresentValue(value) ? value : NoValue;
-}
 
 QString Field(const QString& text, int maxLength)
 {
@@ -139,19 +135,18 @@ QdasCharacteristic qdasFillCharacteristic(int16_t testType, int16_t resultNumber
     if (testType < 1 || testType > TestTypeCount)
         return characteristic;
     const TestDefinition& definition = protocol.Style.Tests[static_cast<size_t>(testType)];
+    // Only tolerances the style prescribes are sent, not a band derived from
+    // the mean that a series' copy of the style may carry for display.
+    const TestDefinition prescribed = PrescribedDefinition(definition);
     const bool first = resultNumber == 1;
 
     characteristic.K2090 = ReportFormName(protocol);
     const QString caption = ResultLabels(testType, resultNumber, Language);
     if (!caption.isEmpty())
         characteristic.K2090 += QStringLiteral(" - ") + caption;
-    // Only tolerances the style prescribes are sent: a series' style copy may
-    // carry nominal and limits derived from the mean for display, with the
-    // result still undefined.
-    const bool defined = first ? definition.Defined1 : definition.Defined2;
-    characteristic.K2101 = defined ? PresentOrNoValue(first ? definition.Nominal1 : definition.Nominal2) : NoValue;
-    characteristic.K2110 = defined ? PresentOrNoValue(first ? definition.Lower1 : definition.Lower2) : NoValue;
-    characteristic.K2111 = defined ? PresentOrNoValue(first ? definition.Upper1 : definition.Upper2) : NoValue;
+    characteristic.K2101 = first ? prescribed.Nominal1 : prescribed.Nominal2;
+    characteristic.K2110 = first ? prescribed.Lower1 : prescribed.Lower2;
+    characteristic.K2111 = first ? prescribed.Upper1 : prescribed.Upper2;
     const DataStringRecord expected = ParseDataString(definition.HeaderImage);
     characteristic.K2142 = first ? expected.ResultUnit : expected.Result2Unit;
     characteristic.K8500 = definition.TestCount;
