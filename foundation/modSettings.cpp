@@ -20,7 +20,6 @@ namespace {
 
 const QString SettingsFileName = QStringLiteral("QUINTARA.DAT");
 const QString BackupFileName = QStringLiteral("QUINTARA.DAT.BAK");
-const QString BadFileName = QStringLiteral("QUINTARA.DAT.BAD");
 
 // Counts on file are Integers.
 constexpr std::size_t MaxCount = 32767;
@@ -631,8 +630,7 @@ QString SettingsBackupPath() { return dskBuildPath(ProgramFolder(), BackupFileNa
 
 QString SettingsBadPath(int number)
 {
-    const QString name = number <= 1 ? BadFileName : BadFileName + QString::number(number);
-    return dskBuildPath(ProgramFolder(), name);
+    return dskBuildPath(ProgramFolder(), dskAsideName(SettingsFileName, number));
 }
 
 bool InitSettings()

@@ -150,9 +150,9 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
 // ".BAD2", ... beside earlier ones), so no later save can remove it.
 void SetPendingFileAside(const QString& folder, const QString& name)
 {
-    QString aside = name + QStringLiteral(".BAD");
+    QString aside = dskAsideName(name, 1);
     for (int n = 2; QFileInfo::exists(JoinPath(folder, aside)); ++n)
-        aside = name + QStringLiteral(".BAD") + QString::number(n);
+        aside = dskAsideName(name, n);
     QFile file(JoinPath(folder, name));
     if (!file.rename(JoinPath(folder, aside))) {
         const SystemError error = ErrorFromFile(file);

@@ -246,6 +246,11 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
     return allMoved;
 }
 
+QString dskAsideName(const QString& name, int number)
+{
+    return name + QStringLiteral(".BAD") + (number <= 1 ? QString() : QString::number(number));
+}
+
 QString dskWriteFolder(const QString& folder, QString* setting)
 {
     if (IsExistingFolder(folder))

@@ -67,6 +67,10 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names);
 // procedure's name.
 bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure);
 
+// The name a file that does not load is kept aside under, the n-th beside
+// the earlier ones: "name.BAD" for 1, then "name.BAD2", "name.BAD3", ...
+QString dskAsideName(const QString& name, int number);
+
 // The folder a file is written into: the folder itself when it exists, else
 // the program's own folder. With a setting (the DataFolder or QDASFolder that
 // named the missing folder), the setting then becomes the program folder too.
