@@ -134,6 +134,14 @@ public:
     // working record), and the not-printed symbol blinks while automatic
     // printing is off.
     void timDateTime_Timer();
+    // Pointer moves over the tab control and the four command buttons hide
+    // the five read-outs, as over the window itself; the arguments are not
+    // used.
+    void tabDisplay_MouseMove(int button, int shift, double x, double y);
+    void cmdMeasure_MouseMove(int button, int shift, double x, double y);
+    void cmdPreview_MouseMove(int button, int shift, double x, double y);
+    void cmdTerminateProtocol_MouseMove(int button, int shift, double x, double y);
+    void cmdAnalyzeCurve_MouseMove(int button, int shift, double x, double y);
     // Read-outs: the chart coordinates under the pointer (x, y in the
     // chart's scale) next to it; index is the element 1 or 2.
     void picHistogram_MouseMove(int index, int button, int shift, double x, double y);
@@ -352,11 +360,14 @@ private:
         FlexGrid* Grid = nullptr;
         int Tab = -1;
     };
-    // A control of the pointer-move table.
+    // A control of the pointer-move table, with the handler that hides all
+    // read-outs for it (the window's own unless it has one of its name).
+    using MoveHandler = void (frmMain::*)(int button, int shift, double x, double y);
     struct RouteTarget {
         const PointerRoute* Route = nullptr;
         int Index = -1;
         QWidget* Control = nullptr;
+        MoveHandler HideAll = &frmMain::Form_MouseMove;
     };
 
     std::vector<EnablingTarget> m_enablingTargets;
