@@ -128,7 +128,8 @@ public:
     void TabRefresh();
     // The page now selected is brought up to date: the deviation charts show
     // only on page 0, the commentary takes the focus on page 1, pages 2 to 5
-    // compute and draw their profile or histogram.
+    // compute and draw their profile or histogram, page 6 draws the curve
+    // thumbnail anew.
     void tabDisplay_Click(int previousTab);
     // Every 500 ms: the date of the series shown (the present moment for the
     // working record), and the not-printed symbol blinks while automatic
@@ -149,6 +150,18 @@ public:
     // True when the pixel at (x, y), in the picture's scale, has one of the
     // colours profile points are drawn in: black, blue, red or green.
     static bool GetPointColour(PictureBox* picture, double x, double y);
+
+    // ---- Curve thumbnail (frmMainCurve.cpp)
+
+    // Draws the curves of the shown series' current property into picCurve,
+    // without clearing it, all on the scale of the first curve that can be
+    // drawn, and writes that scale's maxima into lblCurveXMax and
+    // lblCurveYMax. A curve that cannot be drawn is skipped.
+    void DrawCurveThumbnail();
+    // The curve read-out under the pointer (x, y in picCurve's scale):
+    // pressure and flow of an airbag curve (test type 18), flow and pressure
+    // of a pressure-drop diagram (17); hidden while no thumbnail is drawn.
+    void picCurve_MouseMove(int button, int shift, double x, double y);
 
     // Combo boxes.
     QComboBox* cboStyle = nullptr;
@@ -377,6 +390,12 @@ private:
     std::array<bool, 3> m_histogramDrawn{};
     std::array<bool, 3> m_profileDrawn{};
     std::array<int, 3> m_profileValues{};
+    // The kind of curve whose scale picCurve is in, as the thumbnail last
+    // drew it; None while the thumbnail has drawn nothing.
+    enum class CurveScale { None, Airbag, PressureDrop };
+    CurveScale m_curveScale = CurveScale::None;
+    // The text of the curve read-out at (x, y); empty for none.
+    QString CurveReadOut(double x, double y) const;
 
     FormSurface* m_surface = nullptr;
     std::vector<CaptionedControl> m_captioned;

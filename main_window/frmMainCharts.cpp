@@ -37,6 +37,7 @@ constexpr int ResultPage = 0;
 constexpr int CommentaryPage = 1;
 constexpr int FirstProfilePage = 2;     // and 3
 constexpr int FirstHistogramPage = 4;   // and 5
+constexpr int CurvePage = 6;
 
 // Grid lines are counted, never looped on a value: at most this many.
 constexpr int MostGridLines = 1000;
@@ -401,6 +402,14 @@ void frmMain::tabDisplay_Click(int)
         DrawHistogram(ComputeHistogram(series, series.CurrentProperty, result), result);
         break;
     }
+    case CurvePage:
+        // Drawn anew: a resized picture keeps its old drawing stretched.
+        HideLabel(lblCurveCoordinate);
+        picCurve->Surface().Cls();
+        lblCurveXMax->setText(QString());
+        lblCurveYMax->setText(QString());
+        DrawCurveThumbnail();
+        break;
     default:
         break;
     }
@@ -640,8 +649,8 @@ void frmMain::RoutePointerMove(QWidget* watched, QMouseEvent* event)
         break;
     case PointerMove::ReadOut: {
         auto* picture = qobject_cast<PictureBox*>(target->Control);
-        // The curve thumbnail's read-out comes with the thumbnail itself.
-        if (!picture || i == 0)
+        const bool curve = target->Route->Chart == ReadOutChart::Curve;
+        if (!picture || (i == 0 && !curve))
             break;
         // The pointer in the picture's own scale, as the picture reports it.
         QPointF at = event->position();
@@ -651,7 +660,9 @@ void frmMain::RoutePointerMove(QWidget* watched, QMouseEvent* event)
         const DrawingSurface& surface = picture->Surface();
         const double x = surface.XFromPixel(std::floor(at.x()));
         const double y = surface.YFromPixel(std::floor(at.y()));
-        if (target->Route->Chart == ReadOutChart::Histogram)
+        if (curve)
+            picCurve_MouseMove(button, shift, x, y);
+        else if (target->Route->Chart == ReadOutChart::Histogram)
             picHistogram_MouseMove(target->Index, button, shift, x, y);
         else if (target->Route->Chart == ReadOutChart::Profile)
             picProfile_MouseMove(target->Index, button, shift, x, y);
