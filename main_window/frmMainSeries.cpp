@@ -181,7 +181,9 @@ bool frmMain::SeriesEvent(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        const bool release = event->type() == QEvent::MouseButtonRelease;
+        // A disabled mark or picture answers no click, whatever reaches a filter.
+        const bool release = event->type() == QEvent::MouseButtonRelease
+                             && static_cast<QWidget*>(watched)->isEnabled();
         const int button = MouseButtonCode(mouse->button());
         const int shift = ShiftCode(mouse->modifiers());
         const double x = mouse->position().x() * 15;

@@ -475,6 +475,27 @@ TEST_F(SeriesWindowTest, TheMarkClosesAndReopensBelowTheMostTests)
         EXPECT_EQ(w_->ProtocolState, c.closed ? 7 : 5);
         Close();
     }
+    // While the working record is prepared the marks are out of use.
+    Load({}, 0);
+    Prepare();
+    ShowActive();
+    ASSERT_FALSE(w_->imgTerminated[1]->isEnabled());
+    QTest::mouseClick(w_->imgTerminated[1], Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_FALSE(Shown().Blocks[1].Terminated);
+}
+
+TEST_F(SeriesWindowTest, TheStyleListIsInTheLocalesOrderIgnoringCase)
+{
+    Styles = {MakeBlankStyle(), Fabric(), Fabric(), Fabric(), Fabric()};
+    const char* names[] = {"yarn", "Zeta", "Ärmel", "alpha"};
+    for (size_t k = 0; k < 4; ++k)
+        Styles[k + 1].Name = QString::fromUtf8(names[k]);
+    Load();
+    QStringList shown;
+    for (int i = 0; i < w_->cboStyle->count(); ++i)
+        shown << w_->cboStyle->itemText(i);
+    EXPECT_EQ(S(shown.join(u',')), "alpha,Ärmel,yarn,Zeta");
+    EXPECT_EQ(w_->cboStyle->currentIndex(), -1);
 }
 
 TEST_F(SeriesWindowTest, AGridPressMarksItsRowAndTheClickDrawsItsTest)
