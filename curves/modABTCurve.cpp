@@ -24,6 +24,7 @@
 #include <unordered_set>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -189,13 +190,22 @@ struct PagePoint {
     double y = 0;
 };
 
+// The segments from sample i - 1 to i for i = first to last, in one batch;
+// those with an end that is not finite are left out.
 void DrawSeries(DrawingSurface& picture, const std::array<PagePoint, AbtSampleCount>& points, int first, int last,
                 int peakIndex, bool redToPeak, int32_t colour)
 {
+    std::vector<DrawingSurface::LineSegment> segments;
+    segments.reserve(static_cast<std::size_t>(std::max(last - first + 1, 0)));
     for (int i = first; i <= last; ++i) {
+        const PagePoint& a = points[i - 1];
+        const PagePoint& b = points[i];
+        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y))
+            continue;
         const int32_t c = redToPeak ? (i <= peakIndex ? vbRed : vbBlack) : colour;
-        Segment(picture, points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, c);
+        segments.push_back({a.x, a.y, b.x, b.y, c});
     }
+    picture.Lines(segments);
 }
 
 // v = Factor * p^Exponent in green, between p = 40, 80, ..., 2000; the first
@@ -377,13 +387,17 @@ ABTCurve abtFileGet(const QString& folder, const QString& name)
         WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + name, procName);
         return EmptyABTCurve;
     }
-    auto finite = [](const std::array<float, AbtSampleCount>& samples) {
-        return std::all_of(samples.begin(), samples.end(), [](float v) { return std::isfinite(v); });
-    };
-    if (!finite(curve.P1) || !finite(curve.P2) || !finite(curve.S)) {
-        WriteLog(ErrTypeMismatch, QStringLiteral("Sample is not a number: ") + name, procName);
-        return EmptyABTCurve;
-    }
+    // A damaged sample is a missing one: the curve keeps a gap there, and
+    // the damage is logged once.
+    int damaged = 0;
+    for (auto* samples : {&curve.P1, &curve.P2, &curve.S})
+        for (float& v : *samples)
+            if (!std::isfinite(v)) {
+                v = NoValue;
+                ++damaged;
+            }
+    if (damaged > 0)
+        WriteLog(ErrTypeMismatch, QStringLiteral("%1 samples are not numbers: ").arg(damaged) + name, procName);
     return curve;
 }
 

@@ -29,9 +29,9 @@ class QObject;
 // -1, 0 or 1 as a is below, equal to or above b (see above).
 int CompareVariants(const QVariant& a, const QVariant& b);
 
-// A new collection with the values of the source, largest first; equal
-// values keep their order. The source is emptied.
-QVariantList SortCollection(QVariantList& source);
+// A new collection with the values of the source, largest first (smallest
+// first when ascending); equal values keep their order. The source is emptied.
+QVariantList SortCollection(QVariantList& source, bool ascending = false);
 QStringList SortCollection(QStringList& source);
 
 // True when an element equals the value.
@@ -106,6 +106,8 @@ int EffectiveTestCount(const TestDefinition& definition);
 // damaged or foreign file. Everything that computes with, draws or formats a
 // stored value asks this first.
 bool IsPresentValue(float value);
+// The value when it is there, else NoValue (a NaN or infinity included).
+float PresentOrNoValue(float value);
 
 // ---------------------------------------------------------------------------
 // Texts

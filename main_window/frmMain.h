@@ -132,12 +132,21 @@ public:
     void TabRefresh();
     // The page now selected is brought up to date: the deviation charts show
     // only on page 0, the commentary takes the focus on page 1, pages 2 to 5
-    // compute and draw their profile or histogram.
+    // compute and draw their profile or histogram, page 6 draws the curve
+    // thumbnail anew.
     void tabDisplay_Click(int previousTab);
     // Every 500 ms: the date of the series shown (the present moment for the
     // working record), and the not-printed symbol blinks while automatic
     // printing is off.
     void timDateTime_Timer();
+    // Pointer moves over the tab control and the four command buttons hide
+    // the five read-outs, as over the window itself; the arguments are not
+    // used.
+    void tabDisplay_MouseMove(int button, int shift, double x, double y);
+    void cmdMeasure_MouseMove(int button, int shift, double x, double y);
+    void cmdPreview_MouseMove(int button, int shift, double x, double y);
+    void cmdTerminateProtocol_MouseMove(int button, int shift, double x, double y);
+    void cmdAnalyzeCurve_MouseMove(int button, int shift, double x, double y);
     // Read-outs: the chart coordinates under the pointer (x, y in the
     // chart's scale) next to it; index is the element 1 or 2.
     void picHistogram_MouseMove(int index, int button, int shift, double x, double y);
@@ -165,8 +174,6 @@ public:
     void ShowInstrumentInfo(const std::string& dataString);
     void ShowPropertyNames(const ReportForm& form);
     void ShowPropertyStates(const Protocol& protocol);
-    // Drawn by the curve page's own procedures (frmMainCurve.cpp).
-    void DrawCurveThumbnail();
 
     // cboStyle is a sorted list: every refill of it goes through here (the
     // names of Styles in the locale's order, case ignored, none selected).
@@ -206,6 +213,18 @@ public:
     // A typed character (0 when it is dropped, with a beep): digits, one
     // decimal separator and the editing keys.
     void txtKeyboard_KeyPress(int& keyAscii);
+
+    // ---- Curve thumbnail (frmMainCurve.cpp)
+
+    // Draws the curves of the shown series' current property into picCurve,
+    // without clearing it, all on the scale of the first curve that can be
+    // drawn, and writes that scale's maxima into lblCurveXMax and
+    // lblCurveYMax. A curve that cannot be drawn is skipped.
+    void DrawCurveThumbnail();
+    // The curve read-out under the pointer (x, y in picCurve's scale):
+    // pressure and flow of an airbag curve (test type 18), flow and pressure
+    // of a pressure-drop diagram (17); hidden while no thumbnail is drawn.
+    void picCurve_MouseMove(int button, int shift, double x, double y);
 
     // Combo boxes.
     QComboBox* cboStyle = nullptr;
@@ -418,11 +437,14 @@ private:
         FlexGrid* Grid = nullptr;
         int Tab = -1;
     };
-    // A control of the pointer-move table.
+    // A control of the pointer-move table, with the handler that hides all
+    // read-outs for it (the window's own unless it has one of its name).
+    using MoveHandler = void (frmMain::*)(int button, int shift, double x, double y);
     struct RouteTarget {
         const PointerRoute* Route = nullptr;
         int Index = -1;
         QWidget* Control = nullptr;
+        MoveHandler HideAll = &frmMain::Form_MouseMove;
     };
 
     // Series (frmMainSeries.cpp).
@@ -448,6 +470,12 @@ private:
     std::array<bool, 3> m_histogramDrawn{};
     std::array<bool, 3> m_profileDrawn{};
     std::array<int, 3> m_profileValues{};
+    // The kind of curve whose scale picCurve is in, as the thumbnail last
+    // drew it; None while the thumbnail has drawn nothing.
+    enum class CurveScale { None, Airbag, PressureDrop };
+    CurveScale m_curveScale = CurveScale::None;
+    // The text of the curve read-out at (x, y); empty for none.
+    QString CurveReadOut(double x, double y) const;
 
     FormSurface* m_surface = nullptr;
     std::vector<CaptionedControl> m_captioned;

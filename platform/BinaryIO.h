@@ -59,6 +59,26 @@ public:
     // could fill of what remains, fails the reader and gives 0.
     int32_t GetArrayHeader(std::size_t minElementSize);
     std::string GetBytes(std::size_t count);
+    // Pass over bytes or a String without decoding them, with the same checks
+    // as reading them. Inline: a search walks thousands of fields per file.
+    void Skip(std::size_t count)
+    {
+        if (m_ok && m_size - m_pos >= count)
+            m_pos += count;
+        else
+            m_ok = false;
+    }
+    void SkipString()
+    {
+        if (!m_ok || m_size - m_pos < 2) {
+            m_ok = false;
+            return;
+        }
+        const std::size_t length = static_cast<unsigned char>(m_data[m_pos])
+            | (static_cast<std::size_t>(static_cast<unsigned char>(m_data[m_pos + 1])) << 8);
+        m_pos += 2;
+        Skip(length);
+    }
 
     bool Ok() const { return m_ok; }
     std::size_t Position() const { return m_pos; }

@@ -159,6 +159,15 @@ int Second(double oleDate)
     return SplitOleDate(oleDate, date, seconds) ? seconds % 60 : 0;
 }
 
+bool OleDayAndSecond(double oleDate, int64_t& day, int& secondsOfDay)
+{
+    QDate date;
+    if (!SplitOleDate(oleDate, date, secondsOfDay))
+        return false;
+    day = OleEpoch.daysTo(date);
+    return true;
+}
+
 double Now()
 {
     if (ClockFixed) {

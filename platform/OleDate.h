@@ -3,6 +3,7 @@
 // of day as the fraction. "Now" comes from one injectable clock so that tests
 // can set it.
 #include <QDateTime>
+#include <cstdint>
 #include <functional>
 
 // Days of 1899-12-30.
@@ -22,6 +23,12 @@ int Day(double oleDate);
 int Hour(double oleDate);
 int Minute(double oleDate);
 int Second(double oleDate);
+
+// The calendar day (days since 1899-12-30) and the second of that day of a
+// date, after rounding to the nearest second, so 23:59:59.6 is 00:00:00 of the
+// next day. False for a date that is not finite or lies outside the years 100
+// to 9999.
+bool OleDayAndSecond(double oleDate, int64_t& day, int& secondsOfDay);
 
 // Local time truncated to whole seconds, from the clock below.
 double Now();

@@ -8,6 +8,7 @@
 #include "platform/MousePointer.h"
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,13 +18,6 @@
 #include <QStorageInfo>
 
 #include <cerrno>
-
-namespace {
-
-// The classic number of a file name that cannot be used.
-constexpr int32_t ErrBadFileName = 64;
-
-} // namespace
 
 QString dskBuildPath(const QString& folder, const QString& name)
 {
@@ -199,7 +193,7 @@ bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QStrin
 {
     if (IsBareStoredName(name, allowStyleFolder))
         return true;
-    WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, procedure);
+    WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name, procedure);
     return false;
 }
 
@@ -250,6 +244,21 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
                  QStringLiteral("dskDeleteFiles"));
     }
     return allMoved;
+}
+
+QString dskAsideName(const QString& name, int number)
+{
+    return name + QStringLiteral(".BAD") + (number <= 1 ? QString() : QString::number(number));
+}
+
+QString dskWriteFolder(const QString& folder, QString* setting)
+{
+    if (IsExistingFolder(folder))
+        return folder;
+    const QString program = ProgramFolder();
+    if (setting)
+        *setting = program;
+    return program;
 }
 
 float dskFreeSpaceMB(const QString& root)

@@ -52,8 +52,9 @@ void dskPutHeader(BinaryWriter& out, const char* magic);
 QStringList dskListFiles(const QString& folder);
 
 // Moves the listed files of the folder to the trash, skipping names that do
-// not exist and the program's own files (settings file and its copies, log,
-// lock, pending files, TEMP.QTA), whatever case they are asked for in. A
+// not exist and the program's own files (every QUINTARA.*: the settings file
+// and its copies, log, lock, QUINTARA.INI and the logo; pending files,
+// TEMP.QTA), whatever case they are asked for in. A
 // name may carry one style-folder part ("QTA123\"); any other name that is
 // not a bare file name is skipped with a log line. A file the trash refuses
 // stays where it is with its attributes, and a log line names it. True when
@@ -65,6 +66,15 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names);
 // allowed); otherwise false and one log line (64, bad file name) under the
 // procedure's name.
 bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure);
+
+// The name a file that does not load is kept aside under, the n-th beside
+// the earlier ones: "name.BAD" for 1, then "name.BAD2", "name.BAD3", ...
+QString dskAsideName(const QString& name, int number);
+
+// The folder a file is written into: the folder itself when it exists, else
+// the program's own folder. With a setting (the DataFolder or QDASFolder that
+// named the missing folder), the setting then becomes the program folder too.
+QString dskWriteFolder(const QString& folder, QString* setting = nullptr);
 
 // Free space of the file system holding the folder, in megabytes; -1 when
 // it cannot be read (a missing folder, a drive letter).

@@ -9,7 +9,6 @@
 #include "platform/Cp1252.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
@@ -18,21 +17,12 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
 const char* const ReportMagic = "QTA";
 const char* const ReportExtension = "QTA";
-
-// Path/file access error: the number the log carries for a report that must
-// not be replaced because one of that name exists.
-constexpr int32_t ErrPathFileAccess = 75;
-// Input past end of file: the file ends before its record does.
-constexpr int32_t ErrInputPastEnd = 62;
-// Subscript out of range: an index the record carries lies outside its array.
-constexpr int32_t ErrSubscriptOutOfRange = 9;
-// Bad file name: a name read from a file that cannot be used as one.
-constexpr int32_t ErrBadFileName = 64;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -54,7 +44,7 @@ bool WriteReportFile(const QString& path, const Protocol& record,
     PutRecord(out, record);
     SystemError error;
     if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
-        WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(error, QStringLiteral("dskPutTestReportAction"));
         return false;
     }
     if (out.TextsCut() > 0)
@@ -78,12 +68,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     // the style folder is a bare file name.
     if (!dskCheckStoredName(name, !useStyleFolder, QStringLiteral("dskPutTestReportAction")))
         return false;
-    QString target = folder;
-    if (!IsExistingFolder(folder)) {
-        target = ProgramFolder();
-        if (FolderKey(folder) == FolderKey(DataFolder))
-            DataFolder = target;
-    }
+    const QString target = dskWriteFolder(folder, FolderKey(folder) == FolderKey(DataFolder) ? &DataFolder : nullptr);
     QString directory = target;
     if (useStyleFolder) {
         const QString styleFolder = dskStyleFolderName(record.Style.Name);
@@ -92,15 +77,15 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
             // The reason the folder could not be made (a read-only mount, a
             // file of that name); a missing path when none is known.
             const int reason = errno != 0 ? errno : ENOENT;
-            const SystemError error = ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name));
-            WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+            WriteLog(ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name)),
+                     QStringLiteral("dskPutTestReportAction"));
             return false;
         }
         directory = dskBuildPath(target, styleFolder);
     }
     if (existing == Existing::Refuse && dskFileExists(directory, name)) {
-        WriteLog(ErrPathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + name,
-                 QStringLiteral("dskPutTestReportAction"));
+        WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text},
+                 QStringLiteral("dskPutTestReportAction"), name);
         return false;
     }
     // Only a replacement looks for a file of that name in another case; the
@@ -108,7 +93,8 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     const QString path = existing == Existing::Replace ? StoredNamePath(directory, name, !useStyleFolder)
                                                        : JoinPath(directory, name);
     if (path.isEmpty()) {
-        WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name,
+                 QStringLiteral("dskPutTestReportAction"));
         return false;
     }
     if (existing == Existing::ReplaceExact) {
@@ -120,8 +106,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
         // A stored report is read-only, and whoever means to rewrite one
         // clears that first; any other write onto it (an import of a series
         // with the same date) fails, for root too.
-        const SystemError error = ErrorFromErrno(EACCES, path);
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(ErrorFromErrno(EACCES, path), QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
     return WriteReportFile(path, record, permissions);
@@ -147,62 +132,216 @@ QString IndexOutOfRange(const Protocol& record)
     return QString();
 }
 
+// The whole file into buffer, whose earlier content goes and whose capacity
+// is kept for the next file; false with one log line when it cannot be read.
+bool ReadWholeFile(QFile& file, std::string& buffer, const QString& procedure)
+{
+    const qint64 size = file.size();
+    buffer.resize(static_cast<std::size_t>(size < 0 ? 0 : size));
+    if (size < 0 || file.read(buffer.data(), size) != size) {
+        WriteLog(ErrorFromFile(file), procedure);
+        return false;
+    }
+    return true;
+}
+
+enum class ReportLayout { Before26, Before60, Current };
+
+// The packed layout a report's version text stands for.
+ReportLayout LayoutOf(const QString& versionText)
+{
+    if (VersionBefore(versionText, 2.6f))
+        return ReportLayout::Before26;
+    if (VersionBefore(versionText, 6.0f))
+        return ReportLayout::Before60;
+    return ReportLayout::Current;
+}
+
+// After a series has been read: false, with one log line, when the file
+// ended before the series did or an index of the series lies outside its
+// array. Both readers decide a damaged file by this.
+bool ReadWhole(const BinaryReader& in, const Protocol& record, const QString& path, const QString& procedure)
+{
+    if (!in.Ok()) {
+        WriteLog(ClassicError::InputPastEndOfFile, QStringLiteral("Input past end of file: ") + path, procedure);
+        return false;
+    }
+    const QString outOfRange = IndexOutOfRange(record);
+    if (!outOfRange.isEmpty()) {
+        WriteLog(ClassicError::SubscriptOutOfRange, QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
+                 procedure);
+        return false;
+    }
+    return true;
+}
+
 // Reads the report at path; false when the file cannot be read or its record
 // is damaged (then the log has one line and record is untouched).
 bool ReadReport(const QString& path, Protocol& record, bool& converted)
 {
+    const QString procedure = QStringLiteral("dskGetTestReport");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
+        WriteLog(ErrorFromFile(file), procedure);
         return false;
     }
-    const qint64 size = file.size();
-    QByteArray copy;
-    const char* data = reinterpret_cast<const char*>(file.map(0, size));
-    if (!data) {
-        copy = file.readAll();
-        if (copy.size() != size) {
-            const SystemError error = ErrorFromFile(file);
-            WriteLog(error.Number, error.Text, QStringLiteral("dskGetTestReport"));
-            return false;
-        }
-        data = copy.constData();
-    }
-    BinaryReader in(data, static_cast<std::size_t>(size));
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes, procedure))
+        return false;
+    BinaryReader in(bytes);
     in.GetBytes(3);
     const QString versionText = in.GetText();
     Protocol result;
     converted = false;
-    if (VersionBefore(versionText, 2.6f)) {
+    switch (LayoutOf(versionText)) {
+    case ReportLayout::Before26: {
         ProtocolBefore26 old;
         GetRecord(in, old);
         if (in.Ok())
             ConvertProtocolBefore26(result, old);
         converted = true;
-    } else if (VersionBefore(versionText, 6.0f)) {
+        break;
+    }
+    case ReportLayout::Before60: {
         ProtocolBefore60 old;
         GetRecord(in, old);
         if (in.Ok())
             ConvertProtocolBefore60(result, old);
         converted = true;
-    } else {
+        break;
+    }
+    case ReportLayout::Current:
         GetRecord(in, result);
+        break;
     }
-    if (!in.Ok()) {
-        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + path,
-                 QStringLiteral("dskGetTestReport"));
+    if (!ReadWhole(in, result, path, procedure))
         return false;
-    }
-    const QString outOfRange = IndexOutOfRange(result);
-    if (!outOfRange.isEmpty()) {
-        WriteLog(ErrSubscriptOutOfRange,
-                 QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
-                 QStringLiteral("dskGetTestReport"));
-        return false;
-    }
     record = std::move(result);
     return true;
+}
+
+bool HasReportExtension(const QString& name)
+{
+    return name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) == 0;
+}
+
+// ---- The search reader: the packed series walked, most of it not decoded ----
+
+void SkipTestDefinition(BinaryReader& in)
+{
+    in.Skip(38);
+    in.SkipString();
+}
+
+// The Integer at pos of an image long enough to hold it.
+inline int16_t Int16At(const std::string& image, std::size_t pos)
+{
+    int16_t value;
+    std::memcpy(&value, image.data() + pos, sizeof value);
+    return value;
+}
+
+// Passes over a String that follows `before` fixed bytes, on the raw image:
+// false when the image ends first, as reading it would fail.
+inline bool SkipStringAt(const unsigned char* data, std::size_t size, std::size_t& pos, std::size_t before)
+{
+    pos += before;
+    if (pos + 2 > size)
+        return false;
+    pos += 2 + (data[pos] | (static_cast<std::size_t>(data[pos + 1]) << 8));
+    return pos <= size;
+}
+
+// Passes over count packed tests from the reader's position: Value1, Unit1,
+// Value2, Unit2, Warning, Commentary, Deleted, DataString, CurveFile,
+// TestTime, K0006, K0016, K0053. The hundreds of tests of a report are most
+// of its bytes, so this runs on the raw image with the same bounds as
+// reading them.
+void SkipTestValues(BinaryReader& in, const std::string& image, int32_t count)
+{
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(image.data());
+    const std::size_t size = image.size();
+    std::size_t pos = in.Position();
+    for (int32_t i = 0; i < count; ++i) {
+        if (!SkipStringAt(data, size, pos, 4) || !SkipStringAt(data, size, pos, 4)
+            || !SkipStringAt(data, size, pos, 1) || !SkipStringAt(data, size, pos, 2)
+            || !SkipStringAt(data, size, pos, 0) || !SkipStringAt(data, size, pos, 8)
+            || !SkipStringAt(data, size, pos, 0) || !SkipStringAt(data, size, pos, 0)) {
+            in.Fail();
+            return;
+        }
+    }
+    in.Skip(pos - in.Position());
+}
+
+void SkipPropertyBlock(BinaryReader& in, const std::string& image)
+{
+    in.SkipString();    // Header
+    const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
+    SkipTestValues(in, image, count);
+    in.Skip(2 + 4);     // LateralAirOn, LateralAir
+    in.SkipString();    // Commentary
+    in.Skip(PackedStatisticsSize + 8 + 8 + 2);   // Stats, StartDate, LastTestDate, Terminated
+}
+
+// The series with what a search decodes: the blocks hold nothing yet.
+const Protocol& ScanTemplate()
+{
+    static const Protocol record = [] {
+        Protocol p = MakeEmptyProtocol();
+        for (PropertyBlock& block : p.Blocks)
+            block.Values.clear();
+        return p;
+    }();
+    return record;
+}
+
+// Walks a current-layout series behind the version text: the style name,
+// the items of its forms, references, operator, dates, Finished, FormIndex
+// and CurrentProperty are decoded, the places of the forms and of every
+// block are noted, the rest is passed over with the checks of the full
+// reader.
+void ScanProtocol(BinaryReader& in, ReportScan& scan)
+{
+    const std::size_t base = in.Position();
+    Protocol& p = scan.Record;
+    p.Style.Name = in.GetText();
+    for (int t = 1; t <= TestTypeCount; ++t)
+        SkipTestDefinition(in);
+    // The forms' items now, their names only for a hit (dskScanBlock).
+    scan.FormsAt = in.Position() - base;
+    for (int f = 1; f <= StyleFormCount; ++f) {
+        in.SkipString();
+        if (in.Remaining() < ReportFormItemCount * 6) {
+            in.Fail();
+            break;
+        }
+        for (int i = 1; i <= ReportFormItemCount; ++i) {
+            const std::size_t at = in.Position() + static_cast<std::size_t>(i - 1) * 6;
+            ReportFormItem& item = p.Style.Forms[f].Items[i];
+            item.Property = Int16At(scan.Bytes, at);
+            item.Histogram = Int16At(scan.Bytes, at + 2) != 0;
+            item.Curve = Int16At(scan.Bytes, at + 4) != 0;
+        }
+        in.Skip(ReportFormItemCount * 6);
+    }
+    scan.FormsEnd = in.Position() - base;
+    p.Reference2 = in.GetText();
+    p.Reference3 = in.GetText();
+    p.Reference4 = in.GetText();
+    for (int k = 0; k < 7; ++k)     // the Q-DAS fields K0006 to K1087
+        in.SkipString();
+    p.Operator = in.GetText();
+    p.Date = in.GetDate();
+    p.LastTestDate = in.GetDate();
+    for (int b = 1; b <= PropertyCount; ++b) {
+        scan.BlockAt[b] = in.Position() - base;
+        SkipPropertyBlock(in, scan.Bytes);
+    }
+    p.Finished = in.GetFlag();
+    p.FormIndex = in.GetInteger();
+    p.CurrentProperty = in.GetInteger();
+    scan.SeriesAt = base;
 }
 
 }  // namespace
@@ -232,7 +371,7 @@ QString dskStyleFolderName(const QString& styleName)
 
 bool dskIsTestReportFile(const QString& folder, const QString& name)
 {
-    if (name.right(3).compare(QLatin1String(ReportExtension), Qt::CaseInsensitive) != 0)
+    if (!HasReportExtension(name))
         return false;
     // A stored relative name ("QTA123\...") must not reach outside the folder.
     if (!dskCheckStoredName(name, true, QStringLiteral("dskIsTestReportFile")))
@@ -241,8 +380,7 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
         return false;
     QFile file(dskBuildPath(folder, name));
     if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("dskIsTestReportFile"));
+        WriteLog(ErrorFromFile(file), QStringLiteral("dskIsTestReportFile"));
         return false;
     }
     if (file.size() <= 3)
@@ -309,7 +447,7 @@ QStringList dskCurveFileNames(const Protocol& record)
             // files, is no curve.
             const QString name = FromCp1252(curveFile);
             if (!IsBareStoredName(name) || IsProgramOwnFileName(name)) {
-                WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name,
+                WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name,
                          QStringLiteral("dskCurveFileNames"));
                 continue;
             }
@@ -322,4 +460,117 @@ QStringList dskCurveFileNames(const Protocol& record)
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record)
 {
     return PutTestReport(folder, name, record, false, Existing::ReplaceExact, QFileDevice::Permissions());
+}
+
+bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& scan, bool& writeBackFailed)
+{
+    const QString procedure = QStringLiteral("dskScanTestReport");
+    writeBackFailed = false;
+    scan.Whole = false;
+    // A listed name is a bare file name; one holding a separator or a control
+    // character would be read as a path to somewhere else, so it is never
+    // opened. Hidden files and other extensions are no reports, as for
+    // dskIsTestReportFile.
+    if (!dskCheckStoredName(name, false, procedure))
+        return false;
+    if (!HasReportExtension(name) || name.startsWith(QLatin1Char('.')))
+        return false;
+    const QString path = JoinPath(folder, name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        WriteLog(ErrorFromFile(file), procedure);
+        return false;
+    }
+    if (!ReadWholeFile(file, scan.Bytes, procedure))
+        return false;
+    file.close();
+    if (scan.Bytes.size() <= 3 || scan.Bytes.compare(0, 3, ReportMagic) != 0)
+        return false;
+    BinaryReader in(scan.Bytes);
+    in.Skip(3);
+    const std::string versionText = in.GetBytesString();
+    if (!in.Ok())
+        return false;
+    // The files of a folder mostly carry one version text: its layout is
+    // worked out once.
+    if (versionText != scan.VersionText || scan.VersionText.empty()) {
+        scan.VersionText = versionText;
+        scan.VersionLayout = !dskIsVersionText(versionText) ? -1 : static_cast<int>(LayoutOf(FromCp1252(versionText)));
+    }
+    if (scan.VersionLayout < 0)
+        return false;
+    if (scan.VersionLayout != static_cast<int>(ReportLayout::Current)) {
+        // An older report is converted and written back as the full reader
+        // does it; a failed write-back is the caller's to tell, once.
+        scan.Record = dskGetTestReport(folder, name, &writeBackFailed);
+        scan.Whole = true;
+        scan.Shaped = false;
+        return !IsEmptyProtocol(scan.Record);
+    }
+    // The record is refilled in place: every field the walk decodes is
+    // overwritten, and what dskScanBlock filled is emptied.
+    if (!scan.Shaped) {
+        scan.Record = ScanTemplate();
+        scan.FormsImage.clear();
+        scan.Shaped = true;
+    } else {
+        for (PropertyBlock& block : scan.Record.Blocks) {
+            block.Header.clear();
+            if (!block.Values.empty())
+                block.Values.swap(scan.SpareValues);
+            block.Values.clear();
+            block.Stats = EmptyStatistics;
+        }
+    }
+    ScanProtocol(in, scan);
+    return ReadWhole(in, scan.Record, path, procedure);
+}
+
+void dskScanBlock(ReportScan& scan, int b)
+{
+    if (scan.Whole || b < 1 || b > PropertyCount)
+        return;
+    // The names of the forms; reports of one style mostly carry the same
+    // forms, whose names then stand from the hit before.
+    const std::size_t formsAt = scan.SeriesAt + scan.FormsAt;
+    const std::size_t formsLength = scan.FormsEnd - scan.FormsAt;
+    if (scan.FormsImage.size() != formsLength || scan.Bytes.compare(formsAt, formsLength, scan.FormsImage) != 0) {
+        BinaryReader names(scan.Bytes);
+        names.Skip(formsAt);
+        for (int f = 1; f <= StyleFormCount; ++f) {
+            scan.Record.Style.Forms[f].Name = names.GetText();
+            names.Skip(ReportFormItemCount * 6);
+        }
+        scan.FormsImage.assign(scan.Bytes, formsAt, formsLength);
+    }
+    BinaryReader in(scan.Bytes);
+    in.Skip(scan.SeriesAt + scan.BlockAt[b]);
+    PropertyBlock& block = scan.Record.Blocks[b];
+    block.Header = in.GetBytesString();
+    const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
+    // The tests of the last hit are reused: of each only Value1, Value2 and
+    // Deleted ever change, and those are read anew.
+    block.Values.swap(scan.SpareValues);
+    block.Values.resize(count > 0 ? static_cast<std::size_t>(count) : 1u, EmptyTestValue);
+    if (count <= 0)
+        block.Values[0] = EmptyTestValue;
+    for (int32_t i = 0; i < count && in.Ok(); ++i) {
+        TestValue& v = block.Values[static_cast<std::size_t>(i)];
+        v.Value1 = in.GetSingle();
+        in.SkipString();
+        v.Value2 = in.GetSingle();
+        in.SkipString();
+        in.Skip(1);
+        in.SkipString();
+        v.Deleted = in.GetFlag();
+        in.SkipString();
+        in.SkipString();
+        in.Skip(8);
+        in.SkipString();
+        in.SkipString();
+        in.SkipString();
+    }
+    in.Skip(2 + 4);
+    in.SkipString();
+    GetRecord(in, block.Stats);
 }

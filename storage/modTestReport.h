@@ -11,6 +11,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
 // "QTA" and three digits 001 to 256 from the trimmed, upper-cased style name:
 // the sum of the low bytes of its 16-bit character codes ("Ä" 196, "’"
 // U+2019 0x19), low eight bits, plus one. A character outside Windows-1252
@@ -35,6 +40,46 @@ bool dskIsTestReportFile(const QString& folder, const QString& name);
 // damaged one, or a name that reaches outside the folder, gives the empty
 // Protocol and one log line, never a partial record.
 Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed = nullptr);
+
+// A report file as a search reads it: opened once and walked with the
+// checks of dskGetTestReport, decoding only what a search looks at.
+struct ReportScan {
+    // The style name, the items of the report forms, the references, the
+    // operator, Date, LastTestDate, Finished, FormIndex and CurrentProperty;
+    // the names of the forms and one block come with dskScanBlock. For a
+    // report of an older layout (Whole) the entire converted series.
+    Protocol Record;
+    bool Whole = false;
+    // The file as read; its memory is reused from one file to the next, and
+    // so is Record's while it keeps the shape of a scan (Shaped).
+    std::string Bytes;
+    bool Shaped = false;
+    std::size_t SeriesAt = 0;                               // the packed series in Bytes
+    std::size_t FormsAt = 0;                                // the report forms, from SeriesAt
+    std::size_t FormsEnd = 0;
+    std::string FormsImage;                                 // the forms whose names Record holds
+    std::vector<TestValue> SpareValues;                     // tests kept for the next block
+    std::array<std::size_t, PropertyCount + 1> BlockAt{};   // each block, from SeriesAt
+    std::string VersionText;                                // the last version text seen
+    int VersionLayout = -1;                                 // its layout; -1 no version
+};
+
+// Reads the listed file name of the folder for a search: true when it is a
+// test report, neither damaged nor holding an index out of range (the same
+// verdict as dskGetTestReport). A name with "/", "\" or a control character
+// is logged and never opened; a damaged report gives one log line; a file
+// that is no report (another extension, a hidden file, another magic, no
+// version) is passed over quietly. A report of a layout below 6.0 goes
+// through dskGetTestReport, which converts and writes it back; a failed
+// write-back sets writeBackFailed and shows nothing, so that the caller
+// tells it once.
+bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& scan, bool& writeBackFailed);
+
+// Fills what a hit keeps of scan.Record after dskScanTestReport: the names
+// of the report forms, and of block b (1 to 6) Header, Stats, and Value1,
+// Value2 and Deleted of each test (the rest of each test stays as in the
+// empty test). Nothing to do for a whole report.
+void dskScanBlock(ReportScan& scan, int b);
 
 // Writes a whole report file: "QTA", the version "8.0", the packed series.
 // With useStyleFolder the file goes into the style folder of the series'

@@ -371,3 +371,133 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// The curve analysis
+
+namespace {
+
+// Samples worked out by hand: p1 from 100 kPa, p2 rising 1.5 kPa per ms, the
+// bulge 1.234 mm per ms; the flow 12.345 mm/s everywhere but at 100 ms.
+ABTCurve HandCurve()
+{
+    ABTCurve c = EmptyABTCurve;
+    c.Factor1 = c.Factor2 = 5;
+    for (int t = 0; t < AbtSampleCount; ++t) {
+        c.P1[t] = 1000.0f + 234.0f * t;
+        c.P2[t] = 15.0f * t;
+        c.S[t] = 0.1234f * t;
+    }
+    return c;
+}
+
+AbtEvaluation HandEvaluation()
+{
+    AbtEvaluation e{};
+    e.SmoothedFlow.fill(12.345f);
+    e.SmoothedFlow[100] = NoValue;
+    e.PeakPressure = 800;
+    e.StartIndex = 1;
+    e.PeakIndex = 40;
+    e.FallTime = IntegerNoValue;
+    e.ADAP = NoValue;
+    e.Exponent = 1.80626f;
+    return e;
+}
+
+QStringList TableLines(const QString& values)
+{
+    return values.split(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+TEST_F(ClipboardTest, CurveTableOfEachPage)
+{
+    const Protocol p = Series();
+    const ABTCurve curve = HandCurve();
+    const AbtEvaluation e = HandEvaluation();
+    const QString dotRule = QString(65, u'.');
+    const struct {
+        int page;
+        int16_t smoothing;
+        float thickness;
+        const char* heading;
+        std::vector<std::pair<int, const char*>> lines;   // line of sample t
+    } pages[] = {
+        {0, 0, 0.4f, "t [ms]\tp1 [kPa]\tp2 [kPa]\ts [mm]",
+         {{0, "0\t100\t0\t0"}, {1, "1\t123\t1.50\t1.23"}, {499, "499\t11,800\t749\t616"}}},
+        {1, 0, 0.4f, "t [ms]\tp2 [kPa]\ts [mm]", {{0, "0\t0\t0"}, {1, "1\t1.50\t1.23"}}},
+        // No strain or stress of a bulge that is not above 0; the TABs stay.
+        {2, 0, 0.4f, "t [ms]\tEpsilon [%]\tSigma [MPa]", {{0, "0\t\t"}}},
+        {2, 0, 0, "t [ms]\tEpsilon [%]\tSigma [MPa]", {{0, "0\t\t"}}},
+        // The flow as drawn: not at 0, not outside the smoothed range, not where it is missing.
+        {3, 0, 0.4f, "t [ms]\tp2 [kPa]\tv [mm/s]",
+         {{0, "0\t0\t"}, {1, "1\t1.50\t12.3"}, {100, "100\t150\t"}, {499, "499\t749\t12.3"}}},
+        {4, 4, 0.4f, "t [ms]\tp2 [kPa]\tv [mm/s]",
+         {{3, "3\t4.50\t"}, {4, "4\t6.00\t12.3"}, {496, "496\t744\t12.3"}, {497, "497\t746\t"}}},
+    };
+    for (const auto& c : pages) {
+        SCOPED_TRACE(c.page);
+        const QStringList lines =
+            TableLines(clpCurveValues(p, 1, curve, e, AbtOptions{0, 0, 0, c.smoothing}, c.page, c.thickness));
+        ASSERT_GT(lines.size(), 502);
+        EXPECT_EQ(lines[0], QString::fromLatin1(c.heading));
+        EXPECT_EQ(lines[1], dotRule);
+        for (const auto& [t, text] : c.lines)
+            EXPECT_EQ(lines[t + 2], QString::fromUtf8(text)) << t;
+        EXPECT_TRUE(lines[501].startsWith(QStringLiteral("499\t")));
+        EXPECT_EQ(lines[502], QLatin1String(DashRule));
+    }
+    // Strain and stress where the bulge is there; stress only with a thickness.
+    const QStringList withThickness = TableLines(clpCurveValues(p, 1, curve, e, AbtOptions{}, 2, 0.4f));
+    const QStringList without = TableLines(clpCurveValues(p, 1, curve, e, AbtOptions{}, 2, 0));
+    EXPECT_EQ(withThickness[12].count(u'\t'), 2);
+    EXPECT_FALSE(withThickness[12].endsWith(u'\t'));
+    EXPECT_TRUE(without[12].endsWith(u'\t'));
+    EXPECT_EQ(without[12].section(u'\t', 1, 1), withThickness[12].section(u'\t', 1, 1));
+
+    // Results with the curve window's titles; another page has no table.
+    EXPECT_EQ(clpCurveValues(p, 1, curve, e, AbtOptions{}, 7, 0.4f), Lines({
+        DashRule,
+        "Max. pressure:      \t80.0\tkPa",
+        "Rise time:          \t39\tms",
+        "Fall time:          \t>500\tms",
+        "",
+        "ADAP:               \t",
+        "Exponent:           \t1.81",
+        DashRule,
+    }));
+    Language = 1;
+    AbtEvaluation found = e;
+    found.FallTime = 228;
+    found.ADAP = 378.44f;
+    EXPECT_TRUE(clpCurveValues(p, 1, curve, found, AbtOptions{}, 7, 0.4f).endsWith(Lines({
+        "Abfallzeit:         \t228\tms",
+        "",
+        "MDLD:               \t378\tmm/s",
+        "Exponent:           \t1.81",
+        DashRule,
+    })));
+}
+
+TEST_F(ClipboardTest, CurveAnalysisTextIsOnTheClipboardAfterwards)
+{
+    const Protocol p = Series();
+    const ABTCurve curve = HandCurve();
+    const AbtEvaluation e = HandEvaluation();
+    const QString text = clpCurveAnalysisText(p, curve, e, AbtOptions{}, 3, 0.4f);
+    EXPECT_EQ(text, QString(Lines({EqualRule, "Textile Lab Ltd", DashRule, "Zolvera KR 6450 Curve analysis", ""}))
+                        + clpStyleBlock(p) + clpParameterLine(p, 1) + clpInfoBlock(p, 1)
+                        + clpCurveValues(p, 1, curve, e, AbtOptions{}, 3, 0.4f) + clpStatistics(p, 1));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("something else"));
+    clpCopyCurveAnalysis(p, curve, e, AbtOptions{}, 3, 0.4f);
+    EXPECT_EQ(clipboard->text(), text);
+    EXPECT_EQ(text.count(QStringLiteral("\r\n")), text.count(u'\n'));
+
+    // The title word is left out in French, Italian and Spanish.
+    Language = 3;
+    EXPECT_TRUE(clpCurveAnalysisText(p, curve, e, AbtOptions{}, 3, 0.4f)
+                    .contains(QStringLiteral("\r\nZolvera KR 6450 \r\n\r\n")));
+}

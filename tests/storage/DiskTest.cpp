@@ -240,7 +240,8 @@ TEST_F(TrashTest, TheProgramsOwnFilesAndNamesOutsideTheFolderAreNeverDeleted)
 {
     // Names as a damaged or foreign report may carry them as curve files.
     const char* const own[] = {"QUINTARA.DAT", "QUINTARA.DAT.BAK", "QUINTARA.DAT.BAD2", "QUINTARA.LOG",
-                               "QUINTARA.LCK", "PENDING 1.QTA", "pending 12.qta", "PENDING 3.QTA.BAD", "TEMP.QTA"};
+                               "QUINTARA.LCK", "QUINTARA.INI", "QUINTARA.JPG", "PENDING 1.QTA", "pending 12.qta",
+                               "PENDING 3.QTA.BAD", "TEMP.QTA"};
     for (const char* name : own)
         MakeFile(QString::fromUtf8(name), name);
     WriteFileBytes(Temp.path() + QStringLiteral("/x.QTA"), "outside");

@@ -1,0 +1,698 @@
+#include "long_term/modLongTermSearch.h"
+
+#include "foundation/modGeneral.h"
+#include "foundation/modGlobals.h"
+#include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
+#include "instrument/modDataString.h"
+#include "instrument/modStatistic.h"
+#include "platform/Conversions.h"
+#include "platform/OleDate.h"
+#include "platform/Text.h"
+#include "storage/modDisk.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Wildcard patterns
+
+char16_t Folded(char16_t c)
+{
+    return static_cast<char16_t>(QChar::toCaseFolded(static_cast<char32_t>(c)));
+}
+
+// A pattern taken apart once, then matched against many values.
+class LikePattern {
+public:
+    explicit LikePattern(const QString& pattern);
+    bool Matches(const QString& value) const;
+
+private:
+    enum class Kind { Literal, AnyChar, Digit, List, Star };
+    struct Token {
+        Kind kind = Kind::Literal;
+        char16_t folded = 0;        // Literal: the character, case folded
+        bool negated = false;       // List: "[!...]"
+        std::size_t first = 0;      // List: its ranges in m_ranges
+        std::size_t count = 0;
+    };
+    struct Range {
+        char16_t low;
+        char16_t high;
+        char16_t foldedLow;
+        char16_t foldedHigh;
+    };
+
+    bool TokenMatches(const Token& token, char16_t raw, char16_t folded) const;
+
+    std::vector<Token> m_tokens;
+    std::vector<Range> m_ranges;
+};
+
+LikePattern::LikePattern(const QString& pattern)
+{
+    const qsizetype n = pattern.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = pattern[i].unicode();
+        Token token;
+        if (c == u'*') {
+            // A run of stars is one star.
+            if (m_tokens.empty() || m_tokens.back().kind != Kind::Star) {
+                token.kind = Kind::Star;
+                m_tokens.push_back(token);
+            }
+            continue;
+        }
+        if (c == u'?') {
+            token.kind = Kind::AnyChar;
+        } else if (c == u'#') {
+            token.kind = Kind::Digit;
+        } else if (c == u'[') {
+            // The list runs to the next "]"; one right after "[" or "[!"
+            // belongs to it. Without a closing "]" the "[" is itself.
+            qsizetype start = i + 1;
+            const bool negated = start < n && pattern[start] == u'!';
+            if (negated)
+                ++start;
+            const qsizetype close = pattern.indexOf(u']', start < n && pattern[start] == u']' ? start + 1 : start);
+            if (close < 0) {
+                token.folded = Folded(c);
+                m_tokens.push_back(token);
+                continue;
+            }
+            token.kind = Kind::List;
+            token.negated = negated;
+            token.first = m_ranges.size();
+            for (qsizetype k = start; k < close; ++k) {
+                char16_t low = pattern[k].unicode();
+                char16_t high = low;
+                if (k + 2 < close && pattern[k + 1] == u'-') {
+                    high = pattern[k + 2].unicode();
+                    k += 2;
+                }
+                m_ranges.push_back({low, high, Folded(low), Folded(high)});
+            }
+            token.count = m_ranges.size() - token.first;
+            m_tokens.push_back(token);
+            i = close;
+            continue;
+        } else {
+            token.folded = Folded(c);
+        }
+        m_tokens.push_back(token);
+    }
+}
+
+bool LikePattern::TokenMatches(const Token& token, char16_t raw, char16_t folded) const
+{
+    switch (token.kind) {
+    case Kind::Literal:
+        return token.folded == folded;
+    case Kind::AnyChar:
+        return true;
+    case Kind::Digit:
+        return raw >= u'0' && raw <= u'9';
+    case Kind::List: {
+        bool inList = false;
+        for (std::size_t r = token.first; r < token.first + token.count && !inList; ++r) {
+            const Range& range = m_ranges[r];
+            inList = (raw >= range.low && raw <= range.high)
+                || (folded >= range.foldedLow && folded <= range.foldedHigh);
+        }
+        return inList != token.negated;
+    }
+    case Kind::Star:
+        break;
+    }
+    return false;
+}
+
+bool LikePattern::Matches(const QString& value) const
+{
+    // Every token but the star takes exactly one character, so one way back
+    // is enough: to the last star, which then takes one character more.
+    const std::size_t n = static_cast<std::size_t>(value.size());
+    const std::size_t m = m_tokens.size();
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
+    std::size_t p = 0;
+    std::size_t v = 0;
+    std::size_t star = None;
+    std::size_t starValue = 0;
+    while (v < n) {
+        if (p < m && m_tokens[p].kind == Kind::Star) {
+            star = p++;
+            starValue = v;
+            continue;
+        }
+        const char16_t raw = value[static_cast<qsizetype>(v)].unicode();
+        if (p < m && TokenMatches(m_tokens[p], raw, Folded(raw))) {
+            ++p;
+            ++v;
+            continue;
+        }
+        if (star == None)
+            return false;
+        p = star + 1;
+        v = ++starValue;
+    }
+    while (p < m && m_tokens[p].kind == Kind::Star)
+        ++p;
+    return p == m;
+}
+
+// ---------------------------------------------------------------------------
+// Criteria, ready to test many reports
+
+struct CompiledCriteria {
+    explicit CompiledCriteria(const SearchPattern& criteria)
+        : TestType(criteria.TestType),
+          Style(criteria.Style.toLower()),
+          Reference2(criteria.Reference2),
+          Reference3(criteria.Reference3),
+          Reference4(criteria.Reference4),
+          Operator(criteria.Operator)
+    {
+        int64_t unused = 0;
+        int second = 0;
+        WindowValid = OleDayAndSecond(criteria.DateFrom, DayFrom, second)
+            && OleDayAndSecond(criteria.DateTo, DayTo, second)
+            && OleDayAndSecond(criteria.TimeFrom, unused, SecondFrom)
+            && OleDayAndSecond(criteria.TimeTo, unused, SecondTo);
+    }
+
+    int TestType;
+    QString Style;
+    LikePattern Reference2;
+    LikePattern Reference3;
+    LikePattern Reference4;
+    LikePattern Operator;
+    bool WindowValid = false;
+    int64_t DayFrom = 0;
+    int64_t DayTo = 0;
+    int SecondFrom = 0;
+    int SecondTo = 0;
+};
+
+// The tests of a hit that need no block: finished, style, references,
+// operator, date and time windows.
+bool MatchesFilters(const Protocol& protocol, const CompiledCriteria& criteria)
+{
+    if (!protocol.Finished)
+        return false;
+    if (protocol.Style.Name.toLower() != criteria.Style)
+        return false;
+    if (!criteria.Reference2.Matches(protocol.Reference2) || !criteria.Reference3.Matches(protocol.Reference3)
+        || !criteria.Reference4.Matches(protocol.Reference4) || !criteria.Operator.Matches(protocol.Operator))
+        return false;
+    // Only a real series date: 0 is the empty date, and a date before it
+    // would also sort ahead of the empty element 0 of the found list.
+    int64_t day = 0;
+    int second = 0;
+    if (!criteria.WindowValid || !(protocol.Date > 0.0) || !OleDayAndSecond(protocol.Date, day, second))
+        return false;
+    return day >= criteria.DayFrom && day <= criteria.DayTo && second >= criteria.SecondFrom
+        && second <= criteria.SecondTo;
+}
+
+// ---------------------------------------------------------------------------
+// Sort
+
+// The order the partition scheme leaves keys[0..n-1] in: position k of the
+// result holds the index the element at k came from. Equal keys end where
+// the scheme puts them; the smaller part is sorted by recursion, the larger
+// by the loop.
+void SortKeys(std::vector<double>& keys, std::vector<int32_t>& index, int32_t low, int32_t high)
+{
+    while (low < high) {
+        int32_t i = low;
+        int32_t j = high;
+        const double pivot = keys[static_cast<std::size_t>(low + (high - low) / 2)];
+        do {
+            while (i < high && keys[static_cast<std::size_t>(i)] < pivot)
+                ++i;
+            while (j > low && keys[static_cast<std::size_t>(j)] > pivot)
+                --j;
+            if (i <= j) {
+                std::swap(keys[static_cast<std::size_t>(i)], keys[static_cast<std::size_t>(j)]);
+                std::swap(index[static_cast<std::size_t>(i)], index[static_cast<std::size_t>(j)]);
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        if (j - low < high - i) {
+            if (low < j)
+                SortKeys(keys, index, low, j);
+            low = i;
+        } else {
+            if (i < high)
+                SortKeys(keys, index, i, high);
+            high = j;
+        }
+    }
+}
+
+// The order of dates[0..n-1] by the scheme, as indexes into dates.
+std::vector<int32_t> DateOrder(std::vector<double> dates)
+{
+    std::vector<int32_t> index(dates.size());
+    for (std::size_t k = 0; k < index.size(); ++k)
+        index[k] = static_cast<int32_t>(k);
+    SortKeys(dates, index, 0, static_cast<int32_t>(dates.size()) - 1);
+    return index;
+}
+
+// Moves found[low + k] to take the element from found[low + order[k]], one
+// cycle at a time, so no second list of whole records is needed.
+void Permute(std::vector<FoundProtocol>& found, int32_t low, const std::vector<int32_t>& order)
+{
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || order[start] == static_cast<int32_t>(start)) {
+            placed[start] = true;
+            continue;
+        }
+        FoundProtocol held = std::move(found[static_cast<std::size_t>(low) + start]);
+        std::size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const std::size_t from = static_cast<std::size_t>(order[at]);
+            if (from == start) {
+                found[static_cast<std::size_t>(low) + at] = std::move(held);
+                break;
+            }
+            found[static_cast<std::size_t>(low) + at] = std::move(found[static_cast<std::size_t>(low) + from]);
+            at = from;
+        }
+    }
+}
+
+bool ClampBounds(const std::vector<FoundProtocol>& found, int32_t& low, int32_t& high)
+{
+    if (found.empty())
+        return false;
+    low = std::max<int32_t>(low, 0);
+    high = static_cast<int32_t>(std::min<int64_t>(high, static_cast<int64_t>(found.size()) - 1));
+    return low < high;
+}
+
+// ---------------------------------------------------------------------------
+// Statistics
+
+// The running sums of the long-term statistics; one test at a time.
+class LongTermSums {
+public:
+    void Add(float value1, float value2)
+    {
+        ++m_stats.Count;
+        Take(value1, m_stats.Sum1, m_stats.SumSq1, m_stats.Min1, m_stats.Max1);
+        Take(value2, m_stats.Sum2, m_stats.SumSq2, m_stats.Min2, m_stats.Max2);
+    }
+
+    Statistics Result(bool passFail) const
+    {
+        if (m_stats.Count == 0)
+            return MakeEmptyStatistics();
+        Statistics s = m_stats;
+        const double count = static_cast<double>(s.Count);
+        // A pass/fail result always has its share of passes; nothing else
+        // has a mean from a sum that is not above 0.
+        if (passFail || s.Sum1 > 0)
+            s.Mean1 = static_cast<float>(s.Sum1 / count);
+        if (s.Sum2 > 0)
+            s.Mean2 = static_cast<float>(s.Sum2 / count);
+        Spread(s.Count, s.Sum1, s.SumSq1, s.Mean1, s.CV1, s.CI1);
+        Spread(s.Count, s.Sum2, s.SumSq2, s.Mean2, s.CV2, s.CI2);
+        return s;
+    }
+
+private:
+    static void Take(float value, double& sum, double& sumSq, float& min, float& max)
+    {
+        if (!IsPresentValue(value))
+            return;
+        sum += value;
+        sumSq += static_cast<double>(value) * static_cast<double>(value);
+        if (min == NoValue || value < min)
+            min = value;
+        if (max == NoValue || value > max)
+            max = value;
+    }
+
+    static void Spread(int32_t count, double sum, double sumSq, float mean, float& cv, float& ci)
+    {
+        if (!(mean > 0.0f) || count < 2)
+            return;
+        const double sd = std::sqrt(std::fabs(sumSq - static_cast<double>(mean) * sum) / (count - 1));
+        cv = static_cast<float>(sd * 100.0 / mean);
+        ci = static_cast<float>(static_cast<double>(cv) * StudentT95(count) / std::sqrt(static_cast<double>(count)));
+    }
+
+    Statistics m_stats = MakeEmptyStatistics();
+};
+
+// What a hit keeps while the search runs; the list of hits is built from
+// these once their order is known, so no whole record is ever moved.
+struct HitPart {
+    double Date = 0;
+    double LastTestDate = 0;
+    int16_t FormIndex = 0;
+    int Block = 0;
+    std::size_t Style = 0;          // its style name and forms in the search's table
+    std::string Header;
+    Statistics Stats;
+    QString Path;
+    std::size_t ValuesFrom = 0;     // its tests in the search's list of values
+};
+
+// The style name and report forms of hits; reports of one style mostly
+// carry the same, which are then kept, and their texts shared, once.
+struct HitStyle {
+    QString Name;
+    std::array<ReportForm, StyleFormCount + 1> Forms{};
+};
+
+// The serial number of a data string as ParseDataString gives it.
+QString SerialNumberOf(const std::string& header)
+{
+    if (header.empty())
+        return QString();
+    return DataStringSerialNumber(header, DataStringInstrumentCode(header));
+}
+
+// The common serial number after a hit with that serial number.
+QString NarrowedSerial(const QString& serial, const QString& current)
+{
+    if (current == NoHitSerial)
+        return serial;
+    if (current.isEmpty())
+        return current;
+    return current.compare(serial, Qt::CaseInsensitive) == 0 ? current : QString();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Filter texts and the wildcard match
+
+QString EscapeLikePattern(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'#' || c == u'[' || c == u']') {
+            result += u'[';
+            result += c;
+            result += u']';
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+QString UnescapeLikePattern(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'[' && i + 2 < text.size() && text[i + 2] == u']'
+            && (text[i + 1] == u'#' || text[i + 1] == u'[' || text[i + 1] == u']')) {
+            result += text[i + 1];
+            i += 2;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+bool MatchesLikePattern(const QString& value, const QString& pattern)
+{
+    return LikePattern(pattern).Matches(value);
+}
+
+// ---------------------------------------------------------------------------
+// Criteria
+
+SearchPattern BuildSearchCriteria(const SearchFilterValues& filters)
+{
+    SearchPattern c;
+    c.TestType = filters.PropertyCode;
+    c.Style = filters.StyleName;
+    c.Reference2 = EscapeLikePattern(Trim(filters.Reference2));
+    c.Reference3 = EscapeLikePattern(Trim(filters.Reference3));
+    c.Reference4 = EscapeLikePattern(Trim(filters.Reference4));
+    c.Operator = EscapeLikePattern(Trim(filters.Operator));
+    c.DateFrom = DateSerial(filters.YearFrom, filters.MonthFrom, filters.DayFrom);
+    c.DateTo = DateSerial(filters.YearTo, filters.MonthTo, filters.DayTo);
+    if (c.DateFrom > c.DateTo)
+        std::swap(c.DateFrom, c.DateTo);
+    // The two ends are put in order by hour and minute before the seconds
+    // are added, so the window holds both end minutes whole.
+    int hourFrom = filters.HourFrom;
+    int minuteFrom = filters.MinuteFrom;
+    int hourTo = filters.HourTo;
+    int minuteTo = filters.MinuteTo;
+    if (static_cast<int64_t>(hourFrom) * 60 + minuteFrom > static_cast<int64_t>(hourTo) * 60 + minuteTo) {
+        std::swap(hourFrom, hourTo);
+        std::swap(minuteFrom, minuteTo);
+    }
+    c.TimeFrom = TimeSerial(hourFrom, minuteFrom, 0);
+    c.TimeTo = TimeSerial(hourTo, minuteTo, 59);
+    return c;
+}
+
+// ---------------------------------------------------------------------------
+// One stored report
+
+int FindPropertyBlock(const Protocol& protocol, int testType)
+{
+    if (testType < 1 || testType > TestTypeCount || protocol.FormIndex < 1 || protocol.FormIndex > StyleFormCount)
+        return 0;
+    const ReportForm& form = protocol.Style.Forms[static_cast<std::size_t>(protocol.FormIndex)];
+    int position = 0;
+    for (int i = 1; i <= ReportFormItemCount; ++i)
+        if (form.Items[static_cast<std::size_t>(i)].Property == testType)
+            position = i;
+    return position;
+}
+
+bool MatchesSearchPattern(const Protocol& protocol, const SearchPattern& criteria, QString& commonSerial)
+{
+    const int b = FindPropertyBlock(protocol, criteria.TestType);
+    if (b == 0 || protocol.Blocks[static_cast<std::size_t>(b)].Stats.Count <= 0)
+        return false;
+    if (!MatchesFilters(protocol, CompiledCriteria(criteria)))
+        return false;
+    commonSerial = CommonSerialNumber(protocol.Blocks[static_cast<std::size_t>(b)], commonSerial);
+    return true;
+}
+
+QString CommonSerialNumber(const PropertyBlock& block, const QString& current)
+{
+    return NarrowedSerial(SerialNumberOf(block.Header), current);
+}
+
+void SortFoundProtocols(std::vector<FoundProtocol>& found, int32_t low, int32_t high)
+{
+    if (!ClampBounds(found, low, high))
+        return;
+    std::vector<double> dates;
+    for (int32_t k = low; k <= high; ++k)
+        dates.push_back(found[static_cast<std::size_t>(k)].Protocol.Date);
+    Permute(found, low, DateOrder(std::move(dates)));
+}
+
+Statistics ComputeLongTermStatistics(const std::vector<FoundProtocol>& found, int testType, bool passFail)
+{
+    LongTermSums sums;
+    for (std::size_t i = 1; i < found.size(); ++i) {
+        const Protocol& protocol = found[i].Protocol;
+        const int b = FindPropertyBlock(protocol, testType);
+        if (b == 0)
+            continue;
+        const PropertyBlock& block = protocol.Blocks[static_cast<std::size_t>(b)];
+        if (block.Stats.Count <= 0)
+            continue;
+        for (std::size_t t = 1; t < block.Values.size(); ++t)
+            if (!block.Values[t].Deleted)
+                sums.Add(block.Values[t].Value1, block.Values[t].Value2);
+    }
+    return sums.Result(passFail);
+}
+
+bool TestParametersMatch(const std::string& header, const std::string& expected)
+{
+    // The block's header is what the instrument sent, the style's string the
+    // reference: an empty field of the style never deviates, and the
+    // tolerances of the models read the received string.
+    for (const int16_t code : CompareDataStringParameters(header, expected))
+        if (code != 0 && code != FieldSerialNumber)
+            return false;
+    return true;
+}
+
+bool IsPassFailDefinition(const TestDefinition& definition)
+{
+    // Result 1's unit code is position 48 of the data string.
+    return definition.HeaderImage.size() >= 48 && IsPassFail(definition.HeaderImage.substr(47, 1));
+}
+
+// ---------------------------------------------------------------------------
+// The search
+
+LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const TestDefinition& definition,
+                                           const SearchProgress& progress)
+{
+    LongTermSearchResult result;
+    const QString styleFolder = dskStyleFolderName(criteria.Style);
+    const QString folder = dskBuildPath(DataFolder, styleFolder);
+    const QStringList names = dskListFiles(folder);
+    const int64_t n = names.size();
+    const CompiledCriteria compiled(criteria);
+
+    // The hits keep no tests: the values that count go to one list, each
+    // hit's run of it noted, until the statistics are done.
+    struct ValuePair {
+        float Value1;
+        float Value2;
+    };
+    std::vector<ValuePair> values;
+    std::vector<HitPart> parts(1);      // element 0 stands for the empty hit
+    std::vector<HitStyle> styles;
+    std::string serialHeader;   // the serial number of the last header, read once
+    QString headerSerial;
+
+    ReportScan scan;
+    bool anyWriteBackFailed = false;
+    int shownPercent = 0;
+    for (int64_t i = 1; i <= n; ++i) {
+        // The whole percent as the progress bar takes it, halves to even.
+        const int percent = static_cast<int>(std::min(RoundHalfEven(static_cast<double>(i) * 100.0 / static_cast<double>(n)), 100.0));
+        if (percent != shownPercent && progress) {
+            shownPercent = percent;
+            progress(percent);
+        }
+        const QString& name = names[static_cast<qsizetype>(i - 1)];
+        bool writeBackFailed = false;
+        const bool read = dskScanTestReport(folder, name, scan, writeBackFailed);
+        anyWriteBackFailed = anyWriteBackFailed || writeBackFailed;
+        if (!read)
+            continue;
+        // The tests of a hit have no side effect, so the block is read only
+        // for a report that passed all the others.
+        const Protocol& protocol = scan.Record;
+        const int b = FindPropertyBlock(protocol, criteria.TestType);
+        if (b == 0 || !MatchesFilters(protocol, compiled))
+            continue;
+        dskScanBlock(scan, b);
+        const PropertyBlock& block = protocol.Blocks[static_cast<std::size_t>(b)];
+        if (block.Stats.Count <= 0)
+            continue;
+        if (parts.size() == 1 || block.Header != serialHeader) {
+            serialHeader = block.Header;
+            headerSerial = SerialNumberOf(block.Header);
+        }
+        result.CommonSerial = NarrowedSerial(headerSerial, result.CommonSerial);
+        if (styles.empty() || styles.back().Name != protocol.Style.Name || styles.back().Forms != protocol.Style.Forms)
+            styles.push_back({protocol.Style.Name, protocol.Style.Forms});
+        HitPart part;
+        part.Date = protocol.Date;
+        part.LastTestDate = protocol.LastTestDate;
+        part.FormIndex = protocol.FormIndex;
+        part.Block = b;
+        part.Style = styles.size() - 1;
+        part.Header = block.Header;
+        part.Stats = block.Stats;
+        part.Path = styleFolder + u'\\' + name;
+        part.ValuesFrom = values.size();
+        parts.push_back(std::move(part));
+        for (std::size_t t = 1; t < block.Values.size(); ++t)
+            if (!block.Values[t].Deleted)
+                values.push_back({block.Values[t].Value1, block.Values[t].Value2});
+    }
+
+    // Sorted over the whole list, the empty element 0 included, which being
+    // earliest stays first; the hits are then made in their places and the
+    // statistics run in the sorted order.
+    std::vector<double> dates;
+    dates.reserve(parts.size());
+    for (const HitPart& part : parts)
+        dates.push_back(part.Date);
+    const std::vector<int32_t> order = DateOrder(std::move(dates));
+    FoundProtocol blank = EmptyFoundProtocol;
+    for (PropertyBlock& block : blank.Protocol.Blocks)
+        block.Values.clear();
+    blank.Protocol.Finished = true;
+    result.Found.reserve(parts.size());
+    LongTermSums sums;
+    for (const int32_t k : order) {
+        if (k == 0) {
+            result.Found.push_back(EmptyFoundProtocol);
+            continue;
+        }
+        const HitPart& part = parts[static_cast<std::size_t>(k)];
+        result.Found.push_back(blank);
+        FoundProtocol& hit = result.Found.back();
+        Protocol& p = hit.Protocol;
+        p.Style.Name = styles[part.Style].Name;
+        p.Style.Forms = styles[part.Style].Forms;
+        p.FormIndex = part.FormIndex;
+        p.Date = part.Date;
+        p.LastTestDate = part.LastTestDate;
+        p.Blocks[static_cast<std::size_t>(part.Block)].Header = part.Header;
+        p.Blocks[static_cast<std::size_t>(part.Block)].Stats = part.Stats;
+        hit.Path = part.Path;
+        const std::size_t to = static_cast<std::size_t>(k) + 1 < parts.size()
+            ? parts[static_cast<std::size_t>(k) + 1].ValuesFrom
+            : values.size();
+        for (std::size_t v = part.ValuesFrom; v < to; ++v)
+            sums.Add(values[v].Value1, values[v].Value2);
+    }
+    result.Statistics = sums.Result(IsPassFailDefinition(definition));
+
+    // Reports that could not be written back were used all the same; the
+    // user hears of it once.
+    if (anyWriteBackFailed)
+        ShowMessage(32);
+    return result;
+}
+
+TestDefinition LongTermDefinition(const Style& selectedStyle, int propertyCode, const Statistics& statistics)
+{
+    TestDefinition definition = propertyCode >= 1 && propertyCode <= TestTypeCount
+        ? selectedStyle.Tests[static_cast<std::size_t>(propertyCode)]
+        : MakeBlankTestDefinition();
+    DefaultLimitsFromMean(statistics, definition);
+    return definition;
+}
+
+void PreparePassFailScale(TestDefinition& definition, Statistics& statistics)
+{
+    // Keyed on the unit, not the test type: type 13 is pass/fail only on
+    // one instrument and measures minutes on the others.
+    if (!IsPassFailDefinition(definition))
+        return;
+    if (definition.Nominal1 == NoValue && IsPresentValue(statistics.Mean1))
+        definition.Nominal1 = statistics.Mean1 * 100.0f;
+    definition.Upper1 = 100.0f;
+    definition.Lower1 = definition.Nominal1;
+    statistics.Min1 = NoValue;
+    statistics.Max1 = NoValue;
+    statistics.CV1 = NoValue;
+    statistics.CI1 = NoValue;
+}
+
+void ApplyCommonSerial(TestDefinition& definition, const QString& commonSerial)
+{
+    if (definition.HeaderImage.empty())
+        return;
+    definition.HeaderImage = SetDataStringField(definition.HeaderImage, FieldSerialNumber, commonSerial);
+}
