@@ -1,10 +1,11 @@
 // Main window speed with the largest series, 999 tests: refilling the test
 // grid and marking its last row (after every edit of a test), one resize of
 // the whole window with those rows shown, choosing the profile and the
-// histogram page (compute, reduce, draw), and one pass of the enabling
-// rules. The baseline writes the same texts into a plain table of the
-// toolkit. The curve thumbnail, drawn after every measurement, with 50 and
-// 999 airbag curves.
+// histogram page (compute, reduce, draw), showing the series again when the
+// operator switches to that property, and one pass of the enabling rules.
+// The baseline writes the same texts into a plain table of the toolkit. The
+// curve thumbnail, drawn after every measurement, with 50 and 999 airbag
+// curves.
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
@@ -12,6 +13,7 @@
 #include "main_window/modGrid.h"
 #include "instrument/modDataString.h"
 #include "platform/FlexGrid.h"
+#include "platform/MessagePresenter.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/ProgramFolder.h"
@@ -113,12 +115,20 @@ BENCHMARK(BM_ResizeMainWindowWith999Rows)->Unit(benchmark::kMillisecond);
 
 namespace {
 
+// Closing the window with the series open asks whether to keep them: yes.
+class KeepSeriesPresenter : public MessagePresenter {
+public:
+    int16_t Present(const MessageRequest&) override { return AnswerYes; }
+};
+
 // The main window loaded over a temporary program folder, showing the
-// largest series as open series 1 with nominal 500 in 100..900.
+// largest series as open series 1 with nominal 500 in 100..900; its
+// property 2 holds no test.
 class LoadedMainWindow {
 public:
     LoadedMainWindow()
     {
+        SetMessagePresenter(&presenter_);
         savedFolder_ = ProgramFolder();
         SetProgramFolder(folder_.path());
         ResetSettingsGlobals(folder_.path());
@@ -127,6 +137,7 @@ public:
         Protocol series = LargestSeries();
         series.Style.Tests[3].Nominal1 = 500;
         series.Style.Forms[1].Items[1].Histogram = true;
+        series.Style.Forms[1].Items[2].Property = 3;
         Protocols.push_back(series);
         CurrentProtocol = 1;
         window_ = frmMain::Instance();
@@ -139,10 +150,12 @@ public:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetProgramFolder(savedFolder_);
         ResetSettingsGlobals(savedFolder_);
+        SetMessagePresenter(nullptr);
     }
     frmMain& Window() { return *window_; }
 
 private:
+    KeepSeriesPresenter presenter_;
     QTemporaryDir folder_;
     QString savedFolder_;
     frmMain* window_ = nullptr;
@@ -182,6 +195,25 @@ static void BM_EnableControls(benchmark::State& state)
         window.EnableControls(++pass % 2 == 0 ? 5 : 3);
 }
 BENCHMARK(BM_EnableControls)->Unit(benchmark::kMicrosecond);
+
+// The operator chooses the property holding 999 tests after another one:
+// the whole window is brought in line with it.
+static void BM_ShowProtocolSwitchingTo999Tests(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    Protocol& series = Protocols[1];
+    for (auto _ : state) {
+        state.PauseTiming();
+        series.CurrentProperty = 2;
+        window.ShowProtocol();
+        state.ResumeTiming();
+        series.CurrentProperty = 1;
+        window.ShowProtocol();
+    }
+    state.SetItemsProcessed(state.iterations() * SeriesSize);
+}
+BENCHMARK(BM_ShowProtocolSwitchingTo999Tests)->Unit(benchmark::kMillisecond);
 
 namespace {
 
@@ -229,6 +261,8 @@ static void BM_CurveThumbnailOfAirbagCurves(benchmark::State& state)
     }
     Protocols = {MakeEmptyProtocol(), series};
     CurrentProtocol = 1;
+    KeepSeriesPresenter presenter;
+    SetMessagePresenter(&presenter);
     frmMain* window = frmMain::Instance();
     window->show();
     QApplication::processEvents();
@@ -240,6 +274,7 @@ static void BM_CurveThumbnailOfAirbagCurves(benchmark::State& state)
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Protocols.clear();
+    SetMessagePresenter(nullptr);
     SetProgramFolder(savedFolder);
     ResetSettingsGlobals(savedFolder);
 }

@@ -16,6 +16,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class FlexGrid;
@@ -39,6 +40,9 @@ struct EnablingRule;
 struct Profile;
 struct Protocol;
 struct ReferenceTitles;
+struct ReportForm;
+struct ReportFormItem;
+struct TestDefinition;
 
 // A control's place in twips.
 struct TwipsRect {
@@ -150,6 +154,65 @@ public:
     // True when the pixel at (x, y), in the picture's scale, has one of the
     // colours profile points are drawn in: black, blue, red or green.
     static bool GetPointColour(PictureBox* picture, double x, double y);
+
+    // ---- Series: display, life cycle, selection, text fields (frmMainSeries.cpp)
+
+    // The once-flags of the stop questions (number of tests, confidence
+    // interval) for the series shown; every ShowProtocol clears them.
+    bool TestCountAsked = false;
+    bool ConfidenceAsked = false;
+
+    // Brings every control in line with the series shown (Protocols
+    // (CurrentProtocol) and its current property). A series whose current
+    // report-form item names no test type leaves the controls as they are.
+    // The state and enabling are the caller's.
+    void ShowProtocol();
+    // Its parts, also called after smaller changes.
+    void FillNominalGrids(const TestDefinition& definition);
+    void FillStatisticsGrids(const Protocol& protocol, int property);
+    void ShowParameterCaptions(const ReportFormItem& item);
+    void ShowInstrumentInfo(const std::string& dataString);
+    void ShowPropertyNames(const ReportForm& form);
+    void ShowPropertyStates(const Protocol& protocol);
+
+    // cboStyle is a sorted list: every refill of it goes through here (the
+    // names of Styles in the locale's order, case ignored, none selected).
+    void FillStyleCombo();
+
+    // Life cycle of a series.
+    void NewProtocol();
+    void InitPropertyBlock(Protocol& protocol, int property);
+    void FillProtocolCombo(const Protocol& protocol);
+    void RemoveProtocolFromCombo(int index);
+    void TogglePropertyTerminated(int index, int property);
+
+    // Handlers of the selection controls and text boxes. None acts while the
+    // window is refreshing, except the length limits.
+    void cboStyle_Click();
+    void cboProtocol_Click();
+    void cboOperator_Change();
+    void cboOperator_Click();
+    void cboOperator_GotFocus();
+    void cboReference_Change(int index);
+    void cboReference_Click(int index);
+    void cboReference_GotFocus(int index);
+    void chkLateralAir_Click(int index);
+    void optProtocol_Click(int index);
+    void lblProperty_MouseUp(int index, int button, int shift, double x, double y);
+    void lblPropertyStatus_MouseUp(int index, int button, int shift, double x, double y);
+    void lblLateralAir_MouseUp(int index, int button, int shift, double x, double y);
+    void lblLateralAirE_MouseUp(int index, int button, int shift, double x, double y);
+    void imgTerminated_MouseUp(int index, int button, int shift, double x, double y);
+    void grdResult_MouseDown(int button, int shift, double x, double y);
+    void grdResult_Click();
+    void imgPrint_MouseUp(int button, int shift, double x, double y);
+    void imgNotPrint_MouseUp(int button, int shift, double x, double y);
+    void txtCommentary_Change();
+    // The seven Q-DAS boxes: a typed text goes into the working record.
+    void txtQdas_Change(QLineEdit* box);
+    // A typed character (0 when it is dropped, with a beep): digits, one
+    // decimal separator and the editing keys.
+    void txtKeyboard_KeyPress(int& keyAscii);
 
     // ---- Curve thumbnail (frmMainCurve.cpp)
 
@@ -328,7 +391,8 @@ private:
     ~frmMain() override;
 
     void Form_Load();
-    void Form_Unload();
+    // Cancel true keeps the window and the program running.
+    void Form_Unload(bool& cancel);
     void InitControls();
     void ReleaseForms();
 
@@ -382,6 +446,22 @@ private:
         QWidget* Control = nullptr;
         MoveHandler HideAll = &frmMain::Form_MouseMove;
     };
+
+    // Series (frmMainSeries.cpp).
+    void ConnectSeriesHandlers();
+    // The series shown, or null while CurrentProtocol is outside Protocols.
+    Protocol* ShownProtocol();
+    // What ends every change of the series or property shown: state,
+    // enabling and the page on show.
+    void EndSelection();
+    // Pointer, focus and key events of the series controls.
+    bool SeriesEvent(QObject* watched, QEvent* event);
+    // Enter that the focused control leaves unused.
+    bool PressDefaultButton();
+
+    QObject* m_seriesFilter = nullptr;
+    // cboProtocol lists the open series (else the working record's forms).
+    bool m_protocolListsSeries = false;
 
     std::vector<EnablingTarget> m_enablingTargets;
     std::map<const QObject*, RouteTarget> m_routes;
