@@ -33,6 +33,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class QMouseEvent;
+struct DataStringRecord;
 struct DeviationData;
 struct Histogram;
 struct PointerRoute;
@@ -225,6 +226,30 @@ public:
     // pressure and flow of an airbag curve (test type 18), flow and pressure
     // of a pressure-drop diagram (17); hidden while no thumbnail is drawn.
     void picCurve_MouseMove(int button, int shift, double x, double y);
+
+    // ---- Measurement (frmMainMeasure.cpp)
+
+    // Takes one test for the current property of the series shown: asks the
+    // instrument of its position (or takes the typed value), checks the
+    // reply, starts the series and the property block when needed, stores
+    // the test with its curve, refreshes what shows it and applies the stop
+    // criteria. Every refusal shows its message; the state and enabling are
+    // recomputed at the end in every case.
+    void cmdMeasure_Click();
+    // The right button pops up the settings menu, the data settings in bold,
+    // while that menu is enabled.
+    void cmdMeasure_MouseUp(int button, int shift, double x, double y);
+    // Appends the test of a reply to the current property's block.
+    void AddTestEntry(const DataStringRecord& rec, const std::string& curve);
+    // Receives and stores the instrument's curve where the item asks for
+    // one; the name of the curve file, or "" (the test is kept without).
+    std::string TransferCurveData(const ReportFormItem& item);
+    // The questions about the reply's test parameters (modMeasure) with the
+    // parameter captions of this window.
+    bool CheckDataStringValues(const std::string& s, std::string& header, const ReportFormItem& item);
+    // The stop criteria for the current property with this window's
+    // once-flags; true when the property is to be terminated.
+    bool CheckProtocolComplete(const Protocol& protocol);
 
     // Combo boxes.
     QComboBox* cboStyle = nullptr;
@@ -446,6 +471,11 @@ private:
         QWidget* Control = nullptr;
         MoveHandler HideAll = &frmMain::Form_MouseMove;
     };
+
+    // Measurement (frmMainMeasure.cpp): the button's clicks and right button.
+    void ConnectMeasureHandlers();
+    // Steps 1 to 22 of a measurement; a refusal returns early.
+    void Measure();
 
     // Series (frmMainSeries.cpp).
     void ConnectSeriesHandlers();
