@@ -741,6 +741,8 @@ TEST_F(SeriesWindowTest, EnterMeasuresUnlessTheFocusedControlTakesIt)
 {
     Load({Series(QStringLiteral("Miller"), {100})});
     ShowActive();
+    // Each Enter that measures asks the (absent) instrument and says so.
+    ScriptedPresenter presenter;
     int measured = 0;
     int previewed = 0;
     QObject::connect(w_->cmdMeasure, &QPushButton::clicked, w_, [&] { ++measured; });
