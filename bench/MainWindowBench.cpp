@@ -12,6 +12,7 @@
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
 #include "instrument/modDataString.h"
+#include "instrument/modStatistic.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessagePresenter.h"
 #include "platform/OleDate.h"
@@ -20,6 +21,7 @@
 #include "platform/TabControl.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -214,6 +216,36 @@ static void BM_ShowProtocolSwitchingTo999Tests(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * SeriesSize);
 }
 BENCHMARK(BM_ShowProtocolSwitchingTo999Tests)->Unit(benchmark::kMillisecond);
+
+// The operator types the 999th value of a property while its profile is
+// shown: the test is checked, stored and drawn, and the property closes.
+static void BM_TypedTest999ClosesTheProperty(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    Protocol& series = Protocols[1];
+    series.Style.Forms[1].Items[1].Property = 1;
+    series.Style.Tests[1] = series.Style.Tests[3];
+    const std::string head = "\x1E" "0000000" + std::string(33, ' ') + "      8" + std::string(6, ' ') + "  0";
+    series.Style.Tests[1].HeaderImage = head + DataStringChecksum(head) + "\r\n";
+    PropertyBlock& block = series.Blocks[1];
+    block.Header = series.Style.Tests[1].HeaderImage;
+    block.Values.pop_back();
+    window.tabDisplay->SetTab(2);
+    window.ShowProtocol();
+    for (auto _ : state) {
+        state.PauseTiming();
+        block.Values.resize(SeriesSize);
+        block.Terminated = false;
+        block.Stats = CalcMeanSdCvCi(block.Values);
+        window.txtKeyboard->setText(QStringLiteral("500"));
+        state.ResumeTiming();
+        window.cmdMeasure_Click();
+    }
+    if (!block.Terminated || block.Values.size() != SeriesSize + 1)
+        state.SkipWithError("the 999th test did not close the property");
+}
+BENCHMARK(BM_TypedTest999ClosesTheProperty)->Unit(benchmark::kMillisecond);
 
 namespace {
 
