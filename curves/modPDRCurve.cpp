@@ -169,7 +169,11 @@ bool pdrIsLastTestComplete(const PropertyBlock& block)
     if (block.Values.empty())
         return true;
     const TestValue& last = block.Values.back();
-    return !(!last.Deleted && last.Value1 == NoValue && last.Value2 != NoValue);
+    // A completed test whose pressure drop could not be written has no
+    // result 1 either, but its exponent has no unit, where a waiting half
+    // keeps the unit of its flow.
+    const bool exponent = last.Unit2 == std::string(1, ' ');
+    return !(!last.Deleted && last.Value1 == NoValue && last.Value2 != NoValue && !exponent);
 }
 
 std::string pdrMergeDataString(const std::string& received, PropertyBlock& block)

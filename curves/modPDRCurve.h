@@ -32,8 +32,9 @@ float pdrPowerLawValue(float r1, float p1, float n, float r);
 float pdrUnitFactor(const std::string& code);
 
 // False when the block's newest test waits for its second reading (not
-// deleted, Value1 NoValue, Value2 present); True otherwise, also for a block
-// without tests.
+// deleted, Value1 NoValue, Value2 present with the unit of a flow); True
+// otherwise, also for a block without tests and for a completed test whose
+// pressure drop is missing (its exponent has the blank unit code).
 bool pdrIsLastTestComplete(const PropertyBlock& block);
 
 // The merged data string of a received reading. A first reading is put into

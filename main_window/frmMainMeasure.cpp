@@ -185,8 +185,9 @@ void frmMain::Measure()
     // 21.
     const int last = static_cast<int>(block.Values.size()) - 1;
     int marked = 0;
-    if (t == PressureDropTestType && block.Values.back().Value1 == NoValue) {
+    if (t == PressureDropTestType && !pdrIsLastTestComplete(block)) {
         // A first half: its row and the curve, statistics after the second.
+        // (A completed test may lack its pressure drop: it still counts.)
         FillTestRow(*grdResult, protocol, last, grdResult->Rows() + 1);
         MarkCurrentRow(*grdResult, marked);
         DrawCurveThumbnail();

@@ -122,15 +122,18 @@ TEST_F(PdrTest, FlowsInOtherUnitsAndTheSecondSlot)
     EXPECT_TRUE(pdrIsLastTestComplete(deleted));
     EXPECT_EQ(pdrMergeDataString(Reading("   100?", "   100", "H"), deleted).substr(41, 14), "      ?   100H");
 
-    const struct { float v1, v2; bool deleted; bool complete; } lasts[] = {
+    // A completed test without its pressure drop keeps the exponent with
+    // the blank unit: it waits for nothing.
+    const struct { float v1, v2; bool deleted; bool complete; std::string unit2 = "H"; } lasts[] = {
         {NoValue, 100, false, false}, {NoValue, 100, true, true}, {327, 0.58f, false, true},
-        {NoValue, NoValue, false, true}, {5, NoValue, false, true},
+        {NoValue, NoValue, false, true}, {5, NoValue, false, true}, {NoValue, 0.0143f, false, true, " "},
     };
     for (const auto& row : lasts) {
         PropertyBlock b = BlockWith("");
         TestValue t = EmptyTestValue;
         t.Value1 = row.v1;
         t.Value2 = row.v2;
+        t.Unit2 = row.unit2;
         t.Deleted = row.deleted;
         b.Values.push_back(t);
         EXPECT_EQ(pdrIsLastTestComplete(b), row.complete) << row.v1 << " " << row.v2;

@@ -363,6 +363,29 @@ TEST_F(MeasureWindowTest, APressureDropTestTakesTwoReadings)
     EXPECT_EQ(b.Stats.Count, 1);
 }
 
+TEST_F(MeasureWindowTest, ACompletedTestWithoutAPressureDropWaitsForNothing)
+{
+    // 100 and 101 mm/s: the pressure drop cannot be written, the exponent
+    // can. The test counts, and the next reading starts a new test.
+    Connect(10, {Line(Reading("   100", "   100")), Line(Reading("   200", "   101")), Line(Reading("   100", "   100"))});
+    EXPECT_EQ(Measure(kPressureDrop), std::vector<QString>{});
+    EXPECT_EQ(Measure(kPressureDrop), std::vector<QString>{});
+    PropertyBlock& b = Block(kPressureDrop);
+    ASSERT_EQ(b.Values.size(), 2u);
+    EXPECT_EQ(b.Values[1].DataString.substr(41, 14), "      ?0.0143 ");
+    EXPECT_EQ(b.Stats.Count, 1);
+    const TestValue completed = b.Values[1];
+    EXPECT_EQ(Measure(kPressureDrop), std::vector<QString>{});
+    ASSERT_EQ(b.Values.size(), 3u);
+    EXPECT_EQ(b.Values[1], completed);
+    EXPECT_EQ(w_->grdResult->Rows(), 2);
+
+    // Closing the property drops the waiting half only.
+    w_->TogglePropertyTerminated(CurrentProtocol, kPressureDrop);
+    ASSERT_EQ(b.Values.size(), 2u);
+    EXPECT_EQ(b.Values[1], completed);
+}
+
 TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)
 {
     Connect(12, {Kr6450Old}, {"--curve", sim_.WriteFile(QStringLiteral("curve.bin"), CurveBlocks())});
