@@ -3,15 +3,22 @@
 // 29,999, storing the lists on OK without the settings write), and the report
 // form editor's OK putting a saved form into 30,000 styles. Loading is shown
 // beside three list boxes filled plainly, the least a load could cost.
+// The style editor with 30,000 styles of twenty test types each and 100
+// report forms: opening it, one Save into the list, OK without the settings
+// write, and the memory the open editor takes beside the stored styles.
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "styles/ExpectedDataString.h"
 #include "styles/ReportFormRules.h"
 #include "styles/frmReference.h"
+#include "styles/frmStyle.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
+
+#include <malloc.h>
 
 #include <benchmark/benchmark.h>
 
@@ -125,5 +132,108 @@ void Styles_ApplySavedForm(benchmark::State& state)
     state.counters["styles"] = ListSize;
 }
 BENCHMARK(Styles_ApplySavedForm)->Unit(benchmark::kMillisecond);
+
+// ---------------------------------------------------------------------------
+// The style editor
+
+// Bytes handed out by the allocator now, large blocks of their own included.
+double AllocatedBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// 30,000 styles with every test type defined and two forms each, and 100
+// forms; returns the bytes they took.
+double FillStyles(int count)
+{
+    Styles.assign(1, BlankStyle);
+    Styles.shrink_to_fit();
+    const double before = AllocatedBytes();
+    ReportForms.assign(1, BlankReportForm);
+    for (int f = 1; f <= MaxReportForms; ++f) {
+        ReportForm form = BlankReportForm;
+        form.Name = QStringLiteral("Form %1").arg(f, 3, 10, QChar(u'0'));
+        form.Items[1] = ReportFormItem{static_cast<int16_t>(f % 20 + 1), true, false};
+        ReportForms.push_back(form);
+    }
+    TestDefinition definition{true, false, 10, NoValue, 8, NoValue, 12, NoValue, 5, NoValue, 20, {}};
+    Styles.reserve(static_cast<size_t>(count) + 1);
+    for (int s = 1; s <= count; ++s) {
+        Style style = BlankStyle;
+        style.Name = QStringLiteral("Style %1").arg(s * 2, 5, 10, QChar(u'0'));
+        for (int t = 1; t <= TestTypeCount; ++t) {
+            definition.HeaderImage = BuildExpectedDataString({"KR 6400", "", {QString::number(s % 999)}, {"?"}, "H", ""});
+            style.Tests[static_cast<size_t>(t)] = definition;
+        }
+        style.Forms[1] = ReportForms[static_cast<size_t>(s % 100 + 1)];
+        style.Forms[2] = ReportForms[static_cast<size_t>((s + 7) % 100 + 1)];
+        Styles.push_back(style);
+    }
+    CurrentStyle = Styles[1];
+    return AllocatedBytes() - before;
+}
+
+void CloseStyleEditor(frmStyle* form)
+{
+    form->cmdCancel_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void Styles_StyleEditorOpen(benchmark::State& state)
+{
+    const double stored = FillStyles(ListSize);
+    double working = 0;
+    for (auto _ : state) {
+        const double before = AllocatedBytes();
+        frmStyle* form = frmStyle::Instance();
+        working = AllocatedBytes() - before;
+        benchmark::DoNotOptimize(form->lstStyle->count());
+        state.PauseTiming();
+        CloseStyleEditor(form);
+        state.ResumeTiming();
+    }
+    state.counters["styles"] = ListSize;
+    // About 1: the open editor holds one working copy of the stored styles.
+    state.counters["open/stored bytes"] = working / stored;
+}
+BENCHMARK(Styles_StyleEditorOpen)->Unit(benchmark::kMillisecond);
+
+void Styles_StyleEditorSave(benchmark::State& state)
+{
+    FillStyles(ListSize - 1);
+    frmStyle* form = frmStyle::Instance();
+    form->lstProtocol->item(0)->setSelected(true);
+    // An odd number falls between the listed even ones, in the middle.
+    const QString name = QStringLiteral("Style 30001");
+    for (auto _ : state) {
+        form->txtName->setText(name);
+        form->cmdSave_Click();
+        state.PauseTiming();
+        if (form->lstStyle->count() != ListSize)
+            state.SkipWithError("not saved");
+        form->lstStyle->setCurrentRow(FindInList(name, form->lstStyle) - 1);
+        form->cmdDelete_Click();
+        state.ResumeTiming();
+    }
+    CloseStyleEditor(form);
+}
+BENCHMARK(Styles_StyleEditorSave)->Unit(benchmark::kMillisecond);
+
+void Styles_StyleEditorStore(benchmark::State& state)
+{
+    FillStyles(ListSize);
+    frmStyle* form = frmStyle::Instance();
+    for (auto _ : state) {
+        state.PauseTiming();
+        form->WorkingStyles = Styles;
+        state.ResumeTiming();
+        form->StoreStyles();
+        benchmark::DoNotOptimize(Styles.data());
+    }
+    CloseStyleEditor(form);
+    state.counters["styles"] = ListSize;
+}
+BENCHMARK(Styles_StyleEditorStore)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -102,18 +102,19 @@ int CompareVariants(const QVariant& a, const QVariant& b)
     return Sign(a.toString(), b.toString());
 }
 
-QVariantList SortCollection(QVariantList& source)
+QVariantList SortCollection(QVariantList& source, bool ascending)
 {
     QVariantList sorted;
     const qsizetype n = source.size();
     sorted.reserve(n);
+    const int before = ascending ? -1 : 1;
     for (qsizetype round = 0; round < n; ++round) {
-        qsizetype largest = 0;
+        qsizetype next = 0;
         for (qsizetype i = 1; i < source.size(); ++i) {
-            if (CompareVariants(source[i], source[largest]) > 0)
-                largest = i;
+            if (CompareVariants(source[i], source[next]) == before)
+                next = i;
         }
-        sorted.append(source.takeAt(largest));
+        sorted.append(source.takeAt(next));
     }
     return sorted;
 }

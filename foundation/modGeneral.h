@@ -29,9 +29,9 @@ class QObject;
 // -1, 0 or 1 as a is below, equal to or above b (see above).
 int CompareVariants(const QVariant& a, const QVariant& b);
 
-// A new collection with the values of the source, largest first; equal
-// values keep their order. The source is emptied.
-QVariantList SortCollection(QVariantList& source);
+// A new collection with the values of the source, largest first (smallest
+// first when ascending); equal values keep their order. The source is emptied.
+QVariantList SortCollection(QVariantList& source, bool ascending = false);
 QStringList SortCollection(QStringList& source);
 
 // True when an element equals the value.

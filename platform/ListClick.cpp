@@ -1,7 +1,9 @@
 #include "platform/ListClick.h"
 
 #include <QEvent>
+#include <QItemSelection>
 #include <QListWidget>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -11,6 +13,7 @@ public:
         : QObject(list), m_handler(std::move(handler))
     {
         list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
         QObject::connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
             if (row < 0)
                 return;
@@ -31,10 +34,27 @@ protected:
         // seen before the click completes.
         if (event->type() == QEvent::MouseButtonPress)
             m_changedByPress = false;
+        if (event->type() == QEvent::FocusIn && watched == parent())
+            KeepNoCurrentEntry(static_cast<QListWidget*>(parent()));
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    // A list without a current entry that gets the focus by key or by
+    // program: Qt would make its first entry current, which is a Click nobody
+    // made (the handler would fill the entry and move the focus on). Setting
+    // "no current entry" through the view itself tells Qt it was chosen; the
+    // selection stays as it is.
+    static void KeepNoCurrentEntry(QListWidget* list)
+    {
+        if (list->currentRow() >= 0)
+            return;
+        const QSignalBlocker blocker(list);
+        const QItemSelection selected = list->selectionModel()->selection();
+        static_cast<QAbstractItemView*>(list)->setCurrentIndex(QModelIndex());
+        list->selectionModel()->select(selected, QItemSelectionModel::Select);
+    }
+
     std::function<void()> m_handler;
     bool m_changedByPress = false;
 };

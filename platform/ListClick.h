@@ -10,5 +10,6 @@ class QListWidget;
 
 // Calls the handler on each such click of the list. Program changes of the
 // list raise it only when they change the current row with signals on, so
-// callers block signals around fills, inserts and removals.
+// callers block signals around fills, inserts and removals. Getting the
+// focus raises none: a list without a current entry keeps none.
 void ConnectListClick(QListWidget* list, std::function<void()> handler);

@@ -31,8 +31,8 @@ QChar NumberSeparator()
 // raise.
 class InputValidator : public QValidator {
 public:
-    InputValidator(bool numbers, QLineEdit* box)
-        : QValidator(box), numbers_(numbers), box_(box), last_(box->text())
+    InputValidator(bool numbers, bool decimals, QLineEdit* box)
+        : QValidator(box), numbers_(numbers), decimals_(decimals), box_(box), last_(box->text())
     {
         QObject::connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { last_ = text; });
         QObject::connect(box, &QLineEdit::inputRejected, this, [] { InputBeep(); });
@@ -50,7 +50,7 @@ public:
         if (!numbers_)
             return IsStorableText(inserted) ? Acceptable : Invalid;
         for (const QChar c : inserted) {
-            if (!(c >= u'0' && c <= u'9') && c != NumberSeparator())
+            if (!(c >= u'0' && c <= u'9') && !(decimals_ && c == NumberSeparator()))
                 return Invalid;
         }
         const qsizetype separators = input.count(NumberSeparator());
@@ -73,34 +73,35 @@ private:
     }
 
     bool numbers_;
+    bool decimals_;
     QPointer<QLineEdit> box_;
     QString last_;
 };
 
-void Install(QLineEdit* box, bool numbers, int maxLength)
+void Install(QLineEdit* box, bool numbers, bool decimals, int maxLength)
 {
     if (!box)
         return;
     box->setMaxLength(maxLength > 0 ? maxLength : kNoLimit);
-    box->setValidator(new InputValidator(numbers, box));
+    box->setValidator(new InputValidator(numbers, decimals, box));
 }
 
 } // namespace
 
 void InstallTextInput(QLineEdit* box, int maxLength)
 {
-    Install(box, false, maxLength);
+    Install(box, false, false, maxLength);
 }
 
 void InstallTextInput(QComboBox* editableBox, int maxLength)
 {
     if (editableBox)
-        Install(editableBox->lineEdit(), false, maxLength);
+        Install(editableBox->lineEdit(), false, false, maxLength);
 }
 
-void InstallNumberInput(QLineEdit* box, int maxLength)
+void InstallNumberInput(QLineEdit* box, int maxLength, bool decimals)
 {
-    Install(box, true, maxLength);
+    Install(box, true, decimals, maxLength);
 }
 
 bool IsStorableText(const QString& text)
@@ -113,10 +114,10 @@ bool IsStorableText(const QString& text)
     return true;
 }
 
-bool IsNumberInputText(const QString& text)
+bool IsNumberInputText(const QString& text, bool decimals)
 {
     const QChar separator = NumberSeparator();
-    bool seenSeparator = false;
+    bool seenSeparator = !decimals;
     for (const QChar c : text) {
         if (c >= u'0' && c <= u'9')
             continue;

@@ -22,15 +22,16 @@ class QLineEdit;
 
 void InstallTextInput(QLineEdit* box, int maxLength);
 void InstallTextInput(QComboBox* editableBox, int maxLength);
-void InstallNumberInput(QLineEdit* box, int maxLength);
+// Without decimals the box takes digits only.
+void InstallNumberInput(QLineEdit* box, int maxLength, bool decimals = true);
 
 // True when every character may be stored: no control character (below
 // U+0020, U+007F to U+009F) and each one in Windows-1252.
 bool IsStorableText(const QString& text);
 
 // True when the text is digits with at most one decimal separator (the
-// locale's); an empty text is one.
-bool IsNumberInputText(const QString& text);
+// locale's; none without decimals); an empty text is one.
+bool IsNumberInputText(const QString& text, bool decimals = true);
 
 // The beep of refused input. Every refusal calls it; tests count the beeps.
 void InputBeep();

@@ -85,8 +85,6 @@ frmReportForm::frmReportForm()
     lstProtocol->setSelectionMode(QAbstractItemView::SingleSelection);
     cmdSave = MakeButton(fraProtocol, "cmdSave");
     cmdDelete = MakeButton(fraProtocol, "cmdDelete");
-    cmdOK = MakeButton(this, "cmdOK");
-    cmdCancel = MakeButton(this, "cmdCancel");
     cmdSave->setDefault(true);
     cmdSave->setEnabled(false);
 
@@ -111,6 +109,9 @@ frmReportForm::frmReportForm()
         }
         connect(chkProperty[At(t)], &QCheckBox::clicked, this, [this, t] { chkProperty_Click(t); });
     }
+    // Created after the boxes, so that Tab reaches the boxes before them.
+    cmdOK = MakeButton(this, "cmdOK");
+    cmdCancel = MakeButton(this, "cmdCancel");
     properties->setHorizontalSpacing(16);
     properties->setColumnStretch(3, 1);
 

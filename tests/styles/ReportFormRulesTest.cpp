@@ -1,10 +1,6 @@
 #include "styles/ReportFormRules.h"
 
-#include "foundation/modRecords.h"
-
-#include <gtest/gtest.h>
-
-#include <initializer_list>
+#include "StylesTest.h"
 
 namespace {
 
@@ -14,25 +10,6 @@ TestTypeFlags Flags(std::initializer_list<int> testTypes)
     for (const int t : testTypes)
         flags[static_cast<size_t>(t)] = true;
     return flags;
-}
-
-ReportForm Form(const char* name, std::initializer_list<ReportFormItem> items)
-{
-    ReportForm form = BlankReportForm;
-    form.Name = QString::fromUtf8(name);
-    size_t k = 0;
-    for (const ReportFormItem& item : items)
-        form.Items[++k] = item;
-    return form;
-}
-
-Style StyleWith(std::initializer_list<ReportForm> forms)
-{
-    Style style = BlankStyle;
-    size_t k = 0;
-    for (const ReportForm& form : forms)
-        style.Forms[++k] = form;
-    return style;
 }
 
 TEST(ReportFormRulesTest, EnablingFollowsTheConfiguredInstruments)
@@ -58,52 +35,16 @@ TEST(ReportFormRulesTest, EnablingFollowsTheConfiguredInstruments)
         EXPECT_EQ(EnabledPropertyBoxes(row.checked, row.devices), row.enabled) << row.what;
 }
 
-TEST(ReportFormRulesTest, EntriesStandInTestTypeOrderWithTheFlagsOfCheckedProperties)
-{
-    PropertyBoxStates states;
-    states.Property = Flags({9, 5, 2, 17});
-    states.Histogram = Flags({2, 3, 17});   // 3 is not checked
-    states.Curve = Flags({9, 17, 18});      // 9 has no curve box, 18 is not checked
-    EXPECT_EQ(ReadEntry(QStringLiteral("  Yarn lab  "), states),
-              Form("Yarn lab", {{2, true, false}, {5, false, false}, {9, false, false}, {17, true, true}}));
-    states.Property = Flags({1, 2, 7, 9, 11, 15, 18});
-    EXPECT_EQ(ReadEntry(QStringLiteral("x"), states).Items[6].Property, 15);
-
-    // Shown, items outside 1 to 20 leave no trace.
-    PropertyBoxStates shown;
-    shown.Property = Flags({14});
-    shown.Curve = Flags({14});
-    EXPECT_EQ(EntryStates(Form("Odd", {{0, true, true}, {21, true, false}, {-3, true, false}, {14, false, true}})), shown);
-}
-
-TEST(ReportFormRulesTest, SaveReplacesAnyCaseAndRefusesTheHundredAndFirstName)
-{
-    std::vector<ReportForm> copy{BlankReportForm};
-    for (int i = 1; i <= MaxReportForms; ++i)
-        ASSERT_EQ(SaveReportForm(copy, Form(QByteArray::number(i).constData(), {{1, false, false}})).Index, i);
-    const FormSaveResult refused = SaveReportForm(copy, Form("new", {{1, false, false}}));
-    EXPECT_TRUE(refused.Refused);
-    EXPECT_EQ(copy.size(), 101u);
-    const ReportForm renamed = Form("50", {{4, true, false}});
-    const FormSaveResult replaced = SaveReportForm(copy, renamed);
-    EXPECT_EQ(replaced.Index, 50);
-    EXPECT_FALSE(replaced.Added || replaced.Refused);
-    EXPECT_EQ(copy[50], renamed);
-}
-
-TEST(ReportFormRulesTest, DeleteWaitsForTheLastStyleAndSavedFormsReachEveryStyle)
+// Each saved form, in order, replaces the first form of its name (any case)
+// in every stored style; element 0 is no stored style, and an unused slot or
+// a blank saved form links to nothing.
+TEST(ReportFormRulesTest, SavedFormsReachEveryStyleHoldingThem)
 {
     const ReportForm a = Form("Alpha", {{2, false, false}});
-    const ReportForm b = Form("Beta", {{3, false, false}});
-    // Element 0 of the styles is no stored style.
     std::vector<Style> styles{StyleWith({a}), StyleWith({Form("BETA", {})})};
-    std::vector<ReportForm> copy{BlankReportForm, a, b};
-    EXPECT_EQ(DeleteReportForm(copy, QStringLiteral("beta"), styles), FormDeleteResult::LinkedToStyle);
-    EXPECT_EQ(DeleteReportForm(copy, QStringLiteral("Gamma"), styles), FormDeleteResult::NotFound);
-    EXPECT_EQ(DeleteReportForm(copy, QStringLiteral("ALPHA"), styles), FormDeleteResult::Deleted);
-    EXPECT_EQ(copy, (std::vector<ReportForm>{BlankReportForm, b}));
-    EXPECT_FALSE(IsFormLinkedToStyle(QString(), styles));   // an unused slot
-
+    EXPECT_TRUE(IsFormLinkedToStyle(QStringLiteral("beta"), styles));
+    EXPECT_FALSE(IsFormLinkedToStyle(QStringLiteral("alpha"), styles));
+    EXPECT_FALSE(IsFormLinkedToStyle(QString(), styles));
     const ReportForm first = Form("beta", {{2, true, false}});
     const ReportForm second = Form("Beta", {{3, true, false}, {17, true, true}});
     styles.push_back(StyleWith({a, Form("Beta", {}), Form("beta", {})}));

@@ -1,0 +1,501 @@
+#include "styles/frmStyle.h"
+
+#include "StylesTest.h"
+#include "foundation/modGeneral.h"
+#include "foundation/modRecords.h"
+#include "platform/SortedList.h"
+#include "storage/modTestReport.h"
+#include "support/Bytes.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+
+#include <functional>
+#include <initializer_list>
+
+namespace {
+
+using P = PageControl;
+
+constexpr float No = NoValue;
+
+std::string Blanks(size_t n)
+{
+    return std::string(n, ' ');
+}
+
+// Expected data strings worked out by hand.
+const std::string YarnFinenessDefaults =
+    "\x1E" "D  7041" "   " "F" "100   " "$" + Blanks(28) + "f" + Blanks(9) + "/\r\n";
+const std::string YarnFiftyYards =   // sum 2085
+    "\x1E" "D  7041" "   " "F" "50    " "&" + Blanks(28) + "f" + Blanks(9) + "%\r\n";
+const std::string StrikeThroughDefaults = "\x1E" "LLISTER" + Blanks(39) + "`" + Blanks(9) + "\x1D\r\n";
+const std::string KeyboardUnfilled = "\x1E" "0000000" + Blanks(49) + "\x0E\r\n";
+
+// Definitions as a page reads them back.
+const TestDefinition Yarn{true, false, 10, No, 8, No, 12, No, 5, No, 20, YarnFiftyYards};
+const TestDefinition StrikeThrough{true, false, 30, No, 25, No, 35, No, No, No, 12, StrikeThroughDefaults};
+
+ReportForm Form(const QString& name, std::initializer_list<int16_t> testTypes)
+{
+    ReportForm form = BlankReportForm;
+    form.Name = name;
+    size_t k = 0;
+    for (const int16_t t : testTypes)
+        form.Items[++k] = ReportFormItem{t, false, false};
+    return form;
+}
+
+Style NamedStyle(const QString& name, std::initializer_list<ReportForm> forms = {})
+{
+    Style style = BlankStyle;
+    style.Name = name;
+    size_t k = 0;
+    for (const ReportForm& form : forms)
+        style.Forms[++k] = form;
+    return style;
+}
+
+class frmStyleTest : public StylesTest {
+protected:
+    void SetUp() override
+    {
+        StylesTest::SetUp();
+        ReportForms.push_back(Form(QStringLiteral("Yarn"), {2}));
+        ReportForms.push_back(Form(QStringLiteral("Time"), {20}));
+        ReportForms.push_back(Form(QStringLiteral("Both"), {20, 2}));
+    }
+
+    // A style whose yarn fineness and strike-through time are set.
+    static Style BaseStyle()
+    {
+        Style style = NamedStyle(QStringLiteral("Base"));
+        style.Tests[2] = Yarn;
+        style.Tests[20] = StrikeThrough;
+        return style;
+    }
+
+    // The user's choices: a form selected or deselected in the list (as a
+    // Ctrl+click does), a style, a tab.
+    static void ChooseForm(frmStyle* form, const QString& name, bool selected = true)
+    {
+        const int position = FindInList(name, form->lstProtocol);
+        ASSERT_GT(position, 0) << name.toStdString();
+        form->lstProtocol->item(position - 1)->setSelected(selected);
+    }
+    static void ChooseStyle(frmStyle* form, const QString& name)
+    {
+        form->lstStyle->setCurrentRow(FindInList(name, form->lstStyle) - 1);
+    }
+    static void ClickTab(frmStyle* form, int testType)
+    {
+        for (int tab = 0; tab < form->tabStyle->count(); ++tab) {
+            if (form->tabStyle->tabData(tab).toString() == QString::number(testType))
+                form->tabStyle->setCurrentIndex(tab);
+        }
+    }
+    static std::vector<int> Tabs(frmStyle* form)
+    {
+        std::vector<int> types;
+        for (int tab = 0; tab < form->tabStyle->count(); ++tab)
+            types.push_back(form->tabStyle->tabData(tab).toString().toInt());
+        return types;
+    }
+    static int TabInFront(frmStyle* form)
+    {
+        return form->tabStyle->tabData(form->tabStyle->currentIndex()).toString().toInt();
+    }
+    static void SetNominals(frmStyle* form, const char* nominal, const char* lower, const char* upper)
+    {
+        form->txtNominal1->setText(QString::fromLatin1(nominal));
+        form->txtLLimit1->setText(QString::fromLatin1(lower));
+        form->txtULimit1->setText(QString::fromLatin1(upper));
+    }
+    static void Paste(QLineEdit* box, const QString& text)
+    {
+        QGuiApplication::clipboard()->setText(text);
+        box->paste();
+    }
+    static void SaveAs(frmStyle* form, const char* name)
+    {
+        form->txtName->setText(QString::fromUtf8(name));
+        form->cmdSave_Click();
+    }
+    // Opens the dialog, runs the steps and ends them with OK.
+    static int RunAndAccept(const std::function<void(frmStyle*)>& steps)
+    {
+        ScriptedDialogRunner runner;
+        runner.Then([&steps](QDialog& dialog) {
+            auto* form = static_cast<frmStyle*>(&dialog);
+            steps(form);
+            form->cmdOK_Click();
+        });
+        return frmStyle::ShowForm();
+    }
+};
+
+TEST_F(frmStyleTest, LoadingShowsNothingChosenAndGivesAFirstStyleTheDefaults)
+{
+    Styles.push_back(NamedStyle(QStringLiteral("Wool")));
+    Styles.push_back(NamedStyle(QStringLiteral("cotton")));
+    frmStyle* form = frmStyle::Instance();
+    EXPECT_EQ(ListEntries(form->lstStyle), (QStringList{"cotton", "Wool"}));
+    EXPECT_EQ(ListEntries(form->lstProtocol), (QStringList{"Both", "Time", "Yarn"}));
+    EXPECT_EQ(form->lstStyle->currentRow(), -1);
+    EXPECT_TRUE(form->lstProtocol->selectedItems().isEmpty());
+    EXPECT_EQ(form->txtName->text(), QString());
+    EXPECT_EQ(form->CurrentTestType, 1);
+    EXPECT_FALSE(form->fraProperty[1]->isVisibleTo(form));
+    EXPECT_FALSE(form->tabStyle->isEnabled());
+    EXPECT_FALSE(form->txtNominal1->isEnabled());
+    EXPECT_FALSE(form->cmdSave->isEnabled());
+    EXPECT_EQ(form->cboTest->count(), 999);
+    EXPECT_EQ(form->cboTest->currentText(), QStringLiteral("999"));
+    EXPECT_FALSE(form->imgFolder->pixmap().isNull());
+    form->cmdCancel_Click();
+
+    // Even on Cancel the blank current style keeps the page defaults.
+    EXPECT_EQ(CurrentStyle.Name, QString());
+    const std::pair<int, std::string> defaults[] = {
+        {1, KeyboardUnfilled}, {2, YarnFinenessDefaults}, {20, StrikeThroughDefaults}};
+    for (const auto& [t, header] : defaults) {
+        const TestDefinition& definition = CurrentStyle.Tests[static_cast<size_t>(t)];
+        EXPECT_EQ(ToHex(definition.HeaderImage), ToHex(header)) << t;
+        EXPECT_EQ(definition.TestCount, 999) << t;
+        EXPECT_FALSE(definition.Defined1) << t;
+        EXPECT_EQ(definition.Nominal1, No) << t;
+    }
+    EXPECT_EQ(Styles.size(), 3u);
+}
+
+TEST_F(frmStyleTest, ChoosingAFormReadsBackThePageInFrontNotTheNominalsOfAnother)
+{
+    CurrentStyle = BaseStyle();
+    const Style before = CurrentStyle;
+    EXPECT_EQ(RunAndAccept([](frmStyle* form) {
+                  // The boxes belong to the page in front, test type 1.
+                  EXPECT_EQ(form->txtNominal1->text(), QString());
+                  ChooseForm(form, QStringLiteral("Yarn"));
+                  EXPECT_EQ(form->CurrentTestType, 2);
+                  EXPECT_EQ(form->txtNominal1->text(), QStringLiteral("10"));
+                  EXPECT_EQ(form->txtSample1[2]->text(), QStringLiteral("50"));
+                  SaveAs(form, "New");
+              }),
+              QDialog::Accepted);
+    EXPECT_TRUE(Presenter.Shown.empty());
+    ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[0], BlankStyle);
+    EXPECT_EQ(Styles[1].Name, QStringLiteral("New"));
+    EXPECT_EQ(Styles[1].Tests[2], before.Tests[2]);
+    EXPECT_EQ(Styles[1].Tests[20], before.Tests[20]);
+    EXPECT_EQ(Styles[1].Forms[1], ReportForms[1]);
+    EXPECT_EQ(Styles[1].Forms[2], BlankReportForm);
+    EXPECT_EQ(CurrentStyle, Styles[1]);
+    EXPECT_NE(SettingsBytes(), "<missing>");
+}
+
+TEST_F(frmStyleTest, SavingKeepsTheNominalsOfThePageInFront)
+{
+    frmStyle* form = frmStyle::Instance();
+    ChooseForm(form, QStringLiteral("Both"));
+    EXPECT_EQ(Tabs(form), (std::vector<int>{2, 20}));
+    SetNominals(form, "10", "8", "12");
+    SaveAs(form, "A");
+    EXPECT_EQ(form->txtName->text(), QString());
+    EXPECT_FALSE(form->cmdSave->isEnabled());
+    EXPECT_EQ(form->txtNominal1->text(), QStringLiteral("10"));
+    ClickTab(form, 20);
+    SetNominals(form, "40", "30", "50");
+    SaveAs(form, "a");
+    ClickTab(form, 2);
+    EXPECT_EQ(form->txtLLimit1->text(), QStringLiteral("8"));
+    form->StoreStyles();
+    form->cmdCancel_Click();
+    ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[1].Name, QStringLiteral("a"));
+    const TestDefinition& yarn = Styles[1].Tests[2];
+    EXPECT_EQ((std::array<float, 3>{yarn.Nominal1, yarn.Lower1, yarn.Upper1}), (std::array<float, 3>{10, 8, 12}));
+    EXPECT_TRUE(yarn.Defined1);
+    EXPECT_EQ(yarn.TestCount, 999);
+    EXPECT_EQ(Styles[1].Tests[20].Nominal1, 40);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(frmStyleTest, ARefusedFormChoiceLeavesThePageInFrontAndTheHiddenPageAlone)
+{
+    CurrentStyle = BaseStyle();
+    frmStyle* form = frmStyle::Instance();
+    ChooseForm(form, QStringLiteral("Time"));
+    EXPECT_EQ(form->txtULimit1->text(), QStringLiteral("35"));
+    form->txtLLimit1->clear();
+    ChooseForm(form, QStringLiteral("Yarn"));
+    ASSERT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Invalid entry."));
+    EXPECT_EQ(Tabs(form), (std::vector<int>{2, 20}));
+    EXPECT_EQ(TabInFront(form), 20);
+    EXPECT_EQ(form->CurrentTestType, 20);
+    EXPECT_TRUE(form->fraProperty[20]->isVisibleTo(form));
+    EXPECT_FALSE(form->fraProperty[2]->isVisibleTo(form));
+    EXPECT_TRUE(form->txtLLimit1->isEnabled());
+
+    form->txtLLimit1->setText(QStringLiteral("20"));
+    SaveAs(form, "S");
+    form->StoreStyles();
+    form->cmdCancel_Click();
+    ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[1].Tests[2], Yarn);
+    EXPECT_EQ(Styles[1].Tests[20].Lower1, 20);
+    EXPECT_EQ(Styles[1].Tests[20].Nominal1, 30);
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
+}
+
+TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
+{
+    frmStyle* form = frmStyle::Instance();
+    ChooseForm(form, QStringLiteral("Both"));
+    form->txtSample1[2]->setText(QStringLiteral("0"));
+    ClickTab(form, 20);
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
+    EXPECT_EQ(TabInFront(form), 2);
+    EXPECT_EQ(form->CurrentTestType, 2);
+    EXPECT_TRUE(form->fraProperty[2]->isVisibleTo(form));
+    EXPECT_FALSE(form->fraProperty[20]->isVisibleTo(form));
+    // Saving is refused the same way; corrected, the move takes place.
+    SaveAs(form, "X");
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(form->WorkingStyles.size(), 1u);
+    form->txtSample1[2]->setText(QStringLiteral("1"));
+    ClickTab(form, 20);
+    EXPECT_EQ(form->CurrentTestType, 20);
+    EXPECT_EQ(form->WorkingStyles[0].Tests[2].HeaderImage.substr(12, 7), "1     $");
+    form->cmdCancel_Click();
+}
+
+TEST_F(frmStyleTest, TabsFollowTheChosenFormsAndNoFormDisablesTheArea)
+{
+    ReportForms.push_back(Form(QStringLiteral("Mixed"), {20, 9, 1, 2}));
+    Language = 1;
+    frmStyle* form = frmStyle::Instance();
+    ChooseForm(form, QStringLiteral("Mixed"));
+    ChooseForm(form, QStringLiteral("Yarn"));
+    EXPECT_EQ(Tabs(form), (std::vector<int>{1, 2, 9, 20}));
+    EXPECT_EQ(form->tabStyle->tabText(1), QStringLiteral("Garnfeinheit"));
+    EXPECT_EQ(form->CurrentTestType, 1);
+    EXPECT_TRUE(form->fraProperty[1]->isVisibleTo(form));
+    EXPECT_TRUE(form->tabStyle->isEnabled() && form->cboTest->isEnabled());
+    form->txtName->setText(QStringLiteral("   "));
+    EXPECT_FALSE(form->cmdSave->isEnabled());
+    form->txtName->setText(QStringLiteral(" x "));
+    EXPECT_TRUE(form->cmdSave->isEnabled());
+
+    ClickTab(form, 2);
+    ChooseForm(form, QStringLiteral("Mixed"), false);
+    ChooseForm(form, QStringLiteral("Yarn"), false);
+    EXPECT_EQ(form->tabStyle->count(), 0);
+    EXPECT_EQ(form->CurrentTestType, 1);
+    EXPECT_FALSE(form->tabStyle->isEnabled());
+    EXPECT_FALSE(form->txtNominal1->isEnabled() || form->txtCI1->isEnabled() || form->cboTest->isEnabled());
+    EXPECT_EQ(form->stkProperty->currentWidget(), form->fraProperty[1]);
+    EXPECT_TRUE(form->fraProperty[1]->isVisibleTo(form));
+    EXPECT_FALSE(form->fraProperty[2]->isVisibleTo(form));
+    EXPECT_FALSE(form->cmdSave->isEnabled());
+    EXPECT_TRUE(Presenter.Shown.empty());
+    form->cmdCancel_Click();
+}
+
+TEST_F(frmStyleTest, TenFormsAreSavedElevenAreNot)
+{
+    for (int n = 1; n <= 11; ++n)
+        ReportForms.push_back(Form(QStringLiteral("Form %1").arg(n, 2, 10, QChar(u'0')), {2}));
+    frmStyle* form = frmStyle::Instance();
+    for (int n = 1; n <= 10; ++n)
+        ChooseForm(form, QStringLiteral("Form %1").arg(n, 2, 10, QChar(u'0')));
+    SaveAs(form, "Ten");
+    ASSERT_EQ(form->WorkingStyles.size(), 2u);
+    EXPECT_EQ(form->WorkingStyles[1].Forms[10].Name, QStringLiteral("Form 10"));
+    ChooseForm(form, QStringLiteral("Form 11"));
+    SaveAs(form, "Eleven");
+    ASSERT_EQ(Presenter.Shown, (std::vector<MessageRequest>{Message(12, {10})}));
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("There is a maximum of 10 forms per style!"));
+    EXPECT_EQ(form->WorkingStyles.size(), 2u);
+    EXPECT_EQ(ListEntries(form->lstStyle), QStringList{QStringLiteral("Ten")});
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Eleven"));
+    form->cmdCancel_Click();
+}
+
+TEST_F(frmStyleTest, AFullListTakesNoNewNameButStillReplaces)
+{
+    const struct {
+        const char* locale;
+        int16_t language;
+        const char* text;
+    } rows[] = {
+        {"en_US", 2, "The list can hold a maximum of 30,000 entries."},
+        {"de_DE", 1, "Die Liste kann höchstens 30.000 Einträge aufnehmen."},
+    };
+    for (const auto& row : rows) {
+        Pin(QString::fromLatin1(row.locale));
+        Language = row.language;
+        Styles.assign(1, BlankStyle);
+        for (int n = 1; n <= 30000; ++n)
+            Styles.push_back(NamedStyle(QStringLiteral("Style %1").arg(n, 5, 10, QChar(u'0'))));
+        Presenter.Shown.clear();
+        frmStyle* form = frmStyle::Instance();
+        ChooseForm(form, QStringLiteral("Time"));
+        SaveAs(form, "Extra");
+        ASSERT_EQ(Presenter.Shown.size(), 1u);
+        EXPECT_EQ(Presenter.Shown[0].Text, QString::fromUtf8(row.text));
+        EXPECT_EQ(form->txtName->text(), QStringLiteral("Extra"));
+        SaveAs(form, "STYLE 00007");
+        EXPECT_EQ(Presenter.Shown.size(), 1u);
+        EXPECT_EQ(form->WorkingStyles.size(), 30001u);
+        EXPECT_EQ(form->WorkingStyles[7].Name, QStringLiteral("STYLE 00007"));
+        EXPECT_EQ(form->WorkingStyles[7].Forms[1].Name, QStringLiteral("Time"));
+        EXPECT_EQ(form->lstStyle->count(), 30000);
+        EXPECT_EQ(form->lstStyle->item(6)->text(), QStringLiteral("STYLE 00007"));
+        form->cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(frmStyleTest, AnotherCaseReplacesTheStyleAndItsEntry)
+{
+    Styles.push_back(NamedStyle(QStringLiteral("Cotton"), {ReportForms[1]}));
+    Styles.back().Tests[2] = Yarn;
+    Styles.push_back(NamedStyle(QStringLiteral("Wool"), {ReportForms[2]}));
+    frmStyle* form = frmStyle::Instance();
+    ChooseStyle(form, QStringLiteral("Cotton"));
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Cotton"));
+    EXPECT_EQ(form->lblDirectoryE->text(), dskStyleFolderName(QStringLiteral("Cotton")));
+    EXPECT_EQ(form->lstProtocol->selectedItems().size(), 1);
+    EXPECT_EQ(form->CurrentTestType, 2);
+    EXPECT_TRUE(form->tabStyle->isEnabled());
+    SaveAs(form, "COTTON");
+    EXPECT_EQ(ListEntries(form->lstStyle), (QStringList{"COTTON", "Wool"}));
+    ASSERT_EQ(form->WorkingStyles.size(), 3u);
+    EXPECT_EQ(form->WorkingStyles[1].Name, QStringLiteral("COTTON"));
+    EXPECT_EQ(form->WorkingStyles[1].Tests[2], Yarn);
+    EXPECT_TRUE(Presenter.Shown.empty());
+    // The replaced entry is not chosen any more, nor is the one after it.
+    const int beeps = InputBeepCount();
+    form->cmdDelete_Click();
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
+    EXPECT_EQ(form->WorkingStyles.size(), 3u);
+    form->cmdCancel_Click();
+}
+
+TEST_F(frmStyleTest, DeleteAndSaveThenCancelChangeNothing)
+{
+    CurrentStyle = BaseStyle();
+    Styles.push_back(NamedStyle(QStringLiteral("Cotton"), {ReportForms[1]}));
+    Styles.push_back(NamedStyle(QStringLiteral("Wool"), {ReportForms[2]}));
+    SaveSettings();
+    const std::string file = SettingsBytes();
+    const std::vector<Style> stored = Styles;
+    const Style current = CurrentStyle;
+
+    frmStyle* form = frmStyle::Instance();
+    ChooseStyle(form, QStringLiteral("Wool"));
+    form->cmdDelete_Click();
+    EXPECT_EQ(ListEntries(form->lstStyle), QStringList{QStringLiteral("Cotton")});
+    EXPECT_EQ(form->lstStyle->currentRow(), -1);
+    const int beeps = InputBeepCount();
+    form->cmdDelete_Click();
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
+    EXPECT_EQ(ListEntries(form->lstStyle), QStringList{QStringLiteral("Cotton")});
+    SaveAs(form, "New");
+    EXPECT_EQ(form->WorkingStyles.size(), 3u);
+    form->cmdCancel_Click();
+
+    EXPECT_EQ(Styles, stored);
+    EXPECT_EQ(CurrentStyle, current);
+    EXPECT_EQ(SettingsBytes(), file);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
+{
+    const struct {
+        const char* locale;
+        std::function<QLineEdit*(frmStyle*)> box;
+        bool paste;
+        const char* input;
+        const char* expected;
+        int beeps;
+    } rows[] = {
+        {"en_US", [](frmStyle* f) { return f->txtNominal1; }, false, "12-3", "123", 1},
+        {"en_US", [](frmStyle* f) { return f->txtNominal1; }, false, "1.5.5", "1.55", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtCI2; }, false, "1.5", "15", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtNominal1; }, false, "1,5,5", "1,55", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtNominal1; }, true, "12.5", "", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtULimit1; }, true, "12,5", "12,5", 0},
+        {"en_US", [](frmStyle* f) { return f->txtLLimit1; }, true, "0,0001", "", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[2]; }, true, "12.5", "", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[2]; }, false, "5,5", "5,5", 0},
+        {"en_US", [](frmStyle* f) { return f->txtSample1[2]; }, false, "a-1", "1", 2},
+        {"en_US", [](frmStyle* f) { return f->txtSample1[1]; }, false, "Ab-1.5,x", "Ab-1.5,x", 0},
+        {"en_US", [](frmStyle* f) { return f->txtSample3[1]; }, true, "a\tb", "", 1},
+    };
+    for (const auto& row : rows) {
+        Pin(QString::fromLatin1(row.locale));
+        frmStyle* form = frmStyle::Instance();
+        ChooseForm(form, QStringLiteral("Both"));
+        QLineEdit* box = row.box(form);
+        box->clear();
+        const int beeps = InputBeepCount();
+        if (row.paste)
+            Paste(box, QString::fromLatin1(row.input));
+        else
+            TypeText(box, QString::fromLatin1(row.input));
+        EXPECT_EQ(box->text(), QString::fromLatin1(row.expected)) << row.locale << " " << row.input;
+        EXPECT_EQ(InputBeepCount() - beeps, row.beeps) << row.locale << " " << row.input;
+        form->cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    ExpectStoredTextInput(frmStyle::Instance()->txtName, 35);
+    frmStyle::Instance()->cmdCancel_Click();
+}
+
+TEST_F(frmStyleTest, CaptionsAndTipsInTheLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* locale;
+        const char* title;
+        const char* ci;
+        const char* unit;
+        const char* save;
+        const char* tip;
+    } rows[] = {
+        {1, "de_DE", "Artikel", "VB:", "Einheit", "&Speichern", "0,0001 - 999999 tex"},
+        {2, "en_US", "Styles", "CI:", "Unit", "&Save", "0.0001 - 999999 tex"},
+        {6, "en_US", "", "", "", "&", "0.0001 - 999999 tex"},
+    };
+    for (const auto& row : rows) {
+        Language = row.language;
+        Pin(QString::fromLatin1(row.locale));
+        frmStyle* form = frmStyle::Instance();
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(row.title));
+        EXPECT_EQ(form->lblCI->text(), QString::fromUtf8(row.ci));
+        EXPECT_EQ(form->fraUnit[2]->title(), QString::fromUtf8(row.unit));
+        EXPECT_EQ(form->cmdSave->text(), QString::fromUtf8(row.save));
+        ChooseForm(form, QStringLiteral("Yarn"));
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), form->txtNominal1->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(form->txtNominal1, &help);
+        EXPECT_EQ(form->txtNominal1->toolTip(), QString::fromUtf8(row.tip)) << row.language;
+        EXPECT_EQ(form->TipOf(2, P::txtCI1), QStringLiteral("0.0 - 100.0%"));
+        form->optSample1Unit2[2]->click();
+        EXPECT_EQ(form->TipOf(2, P::txtSample1).right(3), QStringLiteral(" yd")) << row.language;
+        form->cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+} // namespace
