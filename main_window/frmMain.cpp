@@ -366,6 +366,7 @@ frmMain::frmMain()
     connect(m_surface, &FormSurface::Resized, this, [this] { Form_Resize(); });
     connect(m_surface, &FormSurface::MouseMove, this,
             [this](int button, int shift, double x, double y) { Form_MouseMove(button, shift, x, y); });
+    connect(mnuFunction_LongTermAnalysis, &QAction::triggered, this, [this] { mnuFunction_LongTermAnalysis_Click(); });
     Form_Load();
 }
 

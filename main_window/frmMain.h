@@ -142,6 +142,10 @@ public:
     // colours profile points are drawn in: black, blue, red or green.
     static bool GetPointColour(PictureBox* picture, double x, double y);
 
+    // Shows the long-term analysis window and hides this one until that
+    // window closes (frmMainLongTerm.cpp).
+    void mnuFunction_LongTermAnalysis_Click();
+
     // Combo boxes.
     QComboBox* cboStyle = nullptr;
     QComboBox* cboProtocol = nullptr;
