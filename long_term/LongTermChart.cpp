@@ -182,6 +182,10 @@ void DrawLongTermChart(const LongTermAnalysis& analysis, int testType, int resul
         s->SetDrawWidth(1);
         s->SetDrawStyle(vbSolid);
     }
+    // Thousands of marks: one painter per picture, one repaint at the end.
+    const DrawingSurface::Batch upperBatch(upperStrip);
+    const DrawingSurface::Batch chartBatch(chart);
+    const DrawingSurface::Batch lowerBatch(lowerStrip);
 
     if (IsPresentValue(scale.Lower) && IsPresentValue(scale.Upper))
         chart.BoxFilled(0, scale.Lower, right, scale.Upper, LongTermBandColour);

@@ -125,8 +125,12 @@ public:
         if (surface.kind_ == Kind::Image) {
             if (surface.image_.isNull())
                 return;
-            local_.emplace(&surface.image_);
-            painter_ = &*local_;
+            if (surface.batchPainter_) {
+                painter_ = surface.batchPainter_.get();
+            } else {
+                local_.emplace(&surface.image_);
+                painter_ = &*local_;
+            }
         } else if (surface.EnsurePainter()) {
             painter_ = surface.painter_.get();
         }
@@ -140,10 +144,10 @@ public:
     }
     ~PainterScope()
     {
-        if (local_) {
+        if (local_)
             local_->end();
+        if (painter_ && surface_.kind_ == Kind::Image)
             surface_.NotifyChanged();
-        }
     }
     PainterScope(const PainterScope&) = delete;
     PainterScope& operator=(const PainterScope&) = delete;
@@ -175,6 +179,7 @@ DrawingSurface::~DrawingSurface()
 
 void DrawingSurface::SetImageTarget(int width, int height)
 {
+    EndBatchPainter();
     EndPainter();
     kind_ = Kind::Image;
     printer_ = nullptr;
@@ -191,6 +196,7 @@ void DrawingSurface::SetImageTarget(int width, int height)
 
 void DrawingSurface::SetPrinterTarget(QPrinter* printer)
 {
+    EndBatchPainter();
     EndPainter();
     kind_ = Kind::Printer;
     printer_ = printer;
@@ -202,6 +208,7 @@ void DrawingSurface::SetPrinterTarget(QPrinter* printer)
 void DrawingSurface::SetPdfTarget(const QString& path, const QPageSize& pageSize, const QMarginsF& marginsMillimetres,
                                   int resolution)
 {
+    EndBatchPainter();
     EndPainter();
     kind_ = Kind::Pdf;
     printer_ = nullptr;
@@ -241,6 +248,7 @@ void DrawingSurface::Resize(int width, int height)
     height = std::max(height, 0);
     if (width == image_.width() && height == image_.height())
         return;
+    EndBatchPainter();
     QImage resized;
     if (width > 0 && height > 0) {
         resized = QImage(width, height, QImage::Format_RGB32);
@@ -621,8 +629,37 @@ void DrawingSurface::EndPainter()
 
 void DrawingSurface::NotifyChanged()
 {
+    if (batchDepth_ > 0) {
+        batchChanged_ = true;
+        return;
+    }
     if (kind_ == Kind::Image && Changed)
         Changed();
+}
+
+void DrawingSurface::EndBatchPainter()
+{
+    if (!batchPainter_)
+        return;
+    batchPainter_->end();
+    batchPainter_.reset();
+}
+
+DrawingSurface::Batch::Batch(DrawingSurface& surface) : surface_(surface)
+{
+    if (surface_.batchDepth_++ == 0 && surface_.kind_ == Kind::Image && !surface_.image_.isNull())
+        surface_.batchPainter_ = std::make_unique<QPainter>(&surface_.image_);
+}
+
+DrawingSurface::Batch::~Batch()
+{
+    if (--surface_.batchDepth_ > 0)
+        return;
+    surface_.EndBatchPainter();
+    if (surface_.batchChanged_) {
+        surface_.batchChanged_ = false;
+        surface_.NotifyChanged();
+    }
 }
 
 // ---- Drawing ----

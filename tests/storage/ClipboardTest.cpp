@@ -371,3 +371,146 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// The long-term analysis
+
+namespace {
+
+// A found report measuring the test type in item 1, with its statistics.
+FoundProtocol FoundReport(int16_t testType, float mean1, float min1, float max1, float mean2 = NoValue,
+                          float min2 = NoValue, float max2 = NoValue)
+{
+    FoundProtocol f;
+    f.Protocol = MakeEmptyProtocol();
+    f.Protocol.FormIndex = 1;
+    f.Protocol.Style.Forms[1].Items[1].Property = testType;
+    Statistics& s = f.Protocol.Blocks[1].Stats = MakeStatistics(2);
+    s.Mean1 = mean1, s.Min1 = min1, s.Max1 = max1;
+    s.Mean2 = mean2, s.Min2 = min2, s.Max2 = max2;
+    return f;
+}
+
+// Tensile strength (two results) of style "abc", result 1 defined (12 N
+// between 10 and 14), result 2 with a nominal and limits derived from the
+// mean; two reports found, the second without result 2.
+LongTermAnalysis TensileAnalysis()
+{
+    LongTermAnalysis a = MakeEmptyLongTermAnalysis();
+    a.Pattern = {9, QStringLiteral("abc"), QStringLiteral("A[#]1"), QStringLiteral("*"), QString(),
+                 QStringLiteral("M?ller"), DateSerial(2024, 1, 5), DateSerial(2024, 1, 6), TimeSerial(6, 0, 0),
+                 TimeSerial(18, 0, 59)};
+    a.Definition = MakeBlankTestDefinition();
+    a.Definition.HeaderImage = MakeDataString("MP 4800", "123", "8", "\"");
+    SetResult1(a.Definition, 12, 10, 14, 10);
+    a.Definition.CI1 = 5;
+    a.Definition.Nominal2 = 2, a.Definition.Lower2 = 1.8f, a.Definition.Upper2 = 2.2f;
+    a.Found.push_back(FoundReport(9, 12.5f, 11, 14, 2, 1.5f, 2.5f));
+    a.Found.push_back(FoundReport(9, 13.25f, 12, 14.5f));
+    a.Statistics = MakeStatistics(4);
+    a.Statistics.Mean1 = 12.875f, a.Statistics.Min1 = 11, a.Statistics.Max1 = 14.5f;
+    a.Statistics.CV1 = 10, a.Statistics.CI1 = 15;
+    a.Statistics.Mean2 = 2, a.Statistics.Min2 = 1.5f, a.Statistics.Max2 = 2.5f;
+    return a;
+}
+
+const QString TensileLongTermText = Lines({
+    EqualRule,
+    "Textile Lab Ltd",
+    DashRule,
+    "Long term analysis",
+    "",
+    "Style:              \tabc",
+    "Reference 2:        \tA#1",
+    "Reference 3:        \t*",
+    "Reference 4:        \t",
+    "",
+    "Date/time:          \t05.01.2024, 06:00:00 - 06.01.2024, 18:00:59",
+    "Operator:           \tM?ller",
+    EqualRule,
+    "Tensile Strength",
+    "",
+    "Test length:        \t ",
+    "Test speed:         \t ",
+    "",
+    "Date/time:          \t05.01.2024, 06:00:00 - 06.01.2024, 18:00:59",
+    "Instrument:         \tZolvera MP 4800, s/n: 123",
+    DashRule,
+    "12.5\tN\t11.0\tN\t14.0\tN\t2.00\tmm\t1.50\tmm\t2.50\tmm",
+    "13.3\tN\t12.0\tN\t14.5\tN",
+    DashRule,
+    "Avg:                \t12.9\tN\t\t2.00\tmm\t",
+    "Min:                \t11.0\tN\t\t1.50\tmm\t",
+    "Max:                \t14.5\tN\t+\t2.50\tmm\t",
+    "CV:                 \t10.0\t%              \t\t",
+    "CI:                 \t15.0\t%              \t\t",
+    "",
+    "Nominal:            \t12.0\tN\t\t",
+    "Min:                \t10.0\tN\t\t",
+    "Max:                \t14.0\tN\t\t",
+    "Tests:              \t10",
+    "CI:                 \t5.0\t%\t\t",
+    EqualRule,
+});
+
+} // namespace
+
+TEST_F(ClipboardTest, LongTermAnalysisText)
+{
+    const LongTermAnalysis a = TensileAnalysis();
+    EXPECT_EQ(clpLongTermAnalysisText(a), TensileLongTermText);
+    clpCopyLongTermAnalysis(a);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), TensileLongTermText);
+
+    // German in a German locale.
+    const QString separator = DecimalSeparator;
+    const QString grouping = GroupSeparator;
+    DecimalSeparator = QStringLiteral(",");
+    GroupSeparator = QStringLiteral(".");
+    Language = 1;
+    const QString german = clpLongTermAnalysisText(a);
+    DecimalSeparator = separator;
+    GroupSeparator = grouping;
+    Language = 2;
+    for (const char* line : {"Langzeitstatistik\r\n", "Reissfestigkeit\r\n",
+                             "\r\n12,5\tN\t11,0\tN\t14,0\tN\t2,00\tmm\t1,50\tmm\t2,50\tmm\r\n13,3\tN\t12,0\tN\t14,5\tN\r\n"})
+        EXPECT_TRUE(german.contains(QString::fromUtf8(line))) << line;
+
+    // Nothing found: only the rule where the reports stand.
+    LongTermAnalysis none = a;
+    none.Found.resize(1);
+    EXPECT_EQ(clpLongTermValues(none), Lines({DashRule}));
+}
+
+TEST_F(ClipboardTest, LongTermPassFailHasNoExtremesOrLimits)
+{
+    // The search prepared the percent scale: lower limit the nominal, upper
+    // 100, extremes gone.
+    LongTermAnalysis a = TensileAnalysis();
+    a.Pattern.TestType = 20;
+    a.Definition.HeaderImage = MakeDataString("KR 6850", "321", "y", " ");
+    SetResult1(a.Definition, 80, 80, 100, 5);
+    a.Found = {MakeEmptyFoundProtocol(), FoundReport(20, 0.5f, NoValue, NoValue), FoundReport(20, NoValue, NoValue, NoValue)};
+    a.Statistics.Mean1 = 0.25f, a.Statistics.Min1 = a.Statistics.Max1 = NoValue;
+    a.Statistics.CV1 = a.Statistics.CI1 = NoValue;
+    const QString text = clpLongTermAnalysisText(a);
+    const QString expected = Lines({
+        DashRule,
+        "50.0\t%\t\t\t\t",
+        "0\t%\t\t\t\t",
+        DashRule,
+        "Avg:                \t25.0\t%\t",
+        "Min:                \t\t\t",
+        "Max:                \t\t\t",
+        "CV:                 \t                    ",
+        "CI:                 \t                    ",
+        "",
+        "Nominal:            \t80.0\t%",
+        "Min:                \t\t",
+        "Max:                \t\t",
+        "Tests:              \t5",
+        "CI:                 \t5.0\t%",
+        EqualRule,
+    });
+    EXPECT_TRUE(text.endsWith(expected)) << text.toStdString();
+}
