@@ -247,6 +247,9 @@ public:
     QMenu* mnuInfo = nullptr;
     QAction* mnuInfo_About = nullptr;
 
+    // Menu commands.
+    void mnuFile_Import_Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
