@@ -22,6 +22,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -184,15 +185,23 @@ void SetSeriesDate(Protocol& p, double date)
     p.Blocks[1].LastTestDate = date;
 }
 
-// The date of a name "yyyy.mm.dd, hh.nn.ss.EXT"; 0 when it is none.
+// The date of a name "yyyy.mm.dd, hh.nn.ss.EXT"; 0 when it is none. Read
+// by its digits: a local time that a clock change skips is still a name.
 double DateOfStampName(const QString& name)
 {
-    const QDateTime stamp = QDateTime::fromString(name.left(20), QStringLiteral("yyyy.MM.dd, HH.mm.ss"));
-    if (!stamp.isValid())
+    bool ok[6] = {};
+    const int year = name.mid(0, 4).toInt(&ok[0]);
+    const int month = name.mid(5, 2).toInt(&ok[1]);
+    const int day = name.mid(8, 2).toInt(&ok[2]);
+    const int hour = name.mid(12, 2).toInt(&ok[3]);
+    const int minute = name.mid(15, 2).toInt(&ok[4]);
+    const int second = name.mid(18, 2).toInt(&ok[5]);
+    for (const bool b : ok)
+        if (!b)
+            return 0;
+    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second))
         return 0;
-    const QDate d = stamp.date();
-    const QTime t = stamp.time();
-    return DateSerial(d.year(), d.month(), d.day()) + TimeSerial(t.hour(), t.minute(), t.second());
+    return DateSerial(year, month, day) + TimeSerial(hour, minute, second);
 }
 
 // Reads a text file line by line in pieces, so that no line is held longer
@@ -280,7 +289,8 @@ void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run
         if (move > MaxStampMoves)
             return;
         // The dates of the series are those its name says.
-        SetSeriesDate(protocol, DateOfStampName(name));
+        const double moved = DateOfStampName(name);
+        SetSeriesDate(protocol, moved != 0 ? moved : protocol.Date + move * OneSecond);
     }
     // A name that was there before the run: this line was converted before.
     if (run.SourceKeys.contains(dskNameKey(name)))
@@ -648,7 +658,6 @@ ABTCurve ReadOldCurve(const std::string& bytes)
 ImportRun BeginImportRun(const QString& folder)
 {
     ImportRun run;
-    run.Folder = folder;
     run.SourceKeys = dskFolderNameKeys(folder);
     run.DataKeysBefore = dskFolderNameKeys(DataFolder);
     return run;
@@ -683,6 +692,8 @@ void ImportInstrumentFile(int16_t instrumentCode, const QString& folder, const Q
 void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
 {
     const QString procName = QStringLiteral("ImportCurveFile");
+    if (!IsOldCurveFile(folder, name))
+        return;
     const QString path = dskBuildPath(folder, name);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -720,6 +731,9 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     r.Reference3 = OldText(head.substr(96, 20));
     r.Operator = OldText(head.substr(116, 20));
     r.Unit = UnitCode(parsed.ResultUnit, Language);
+    // Language 6 has no unit texts to look the code up by: the string's own.
+    if (r.Unit == " " && converted.size() >= 48)
+        r.Unit = converted.substr(47, 1);
     r.Mean1 = r.Min1 = r.Max1 = parsed.Result;
     r.Values1 = {NoValue, parsed.Result};
     r.Mean2 = r.Min2 = r.Max2 = parsed.Result2;
@@ -744,7 +758,7 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     // A report that cannot join the list of styles is not stored at all,
     // where no search would find it.
     if (FindStyleIndex(p.Style.Name, Styles) == 0 && Styles.size() > MaxStyles) {
-        run.StyleListFull = true;
+        run.StyleLimitReached = true;
         return;
     }
 
@@ -782,7 +796,7 @@ int MergeStyleOfReport(const Protocol& report, ImportRun& run)
         return StyleKnown;
     // Element 0 of the list is no style.
     if (Styles.size() > MaxStyles) {
-        run.StyleListFull = true;
+        run.StyleLimitReached = true;
         return StyleListFull;
     }
     Styles.push_back(report.Style);
@@ -792,7 +806,7 @@ int MergeStyleOfReport(const Protocol& report, ImportRun& run)
             continue;
         // A form the list cannot take stays in the style's own copy.
         if (ReportForms.size() > MaxReportForms) {
-            run.FormListFull = true;
+            run.FormLimitReached = true;
             continue;
         }
         ReportForms.push_back(form);
@@ -881,9 +895,9 @@ ImportCounts RunImport(const QString& folder, const std::function<void(int)>& pr
 
     if (run.WriteBackFailed)
         ShowMessage(32);
-    if (run.StyleListFull)
+    if (run.StyleLimitReached)
         ShowMessage(9, {static_cast<int>(MaxStyles)});
-    if (run.FormListFull)
+    if (run.FormLimitReached)
         ShowMessage(9, {static_cast<int>(MaxReportForms)});
     ShowMessage(39, {run.Files, run.Styles});
     SaveSettings();

@@ -129,7 +129,6 @@ ABTCurve ReadOldCurve(const std::string& bytes);
 // source and data folders when it began, the names it wrote, one listing per
 // style folder, its counts and the messages it owes.
 struct ImportRun {
-    QString Folder;                     // the source folder
     QSet<QString> SourceKeys;           // names in the source folder (dskNameKey), kept up to date
     QSet<QString> SourceWritten;        // names this run wrote there
     QSet<QString> DataKeysBefore;       // names in the data folder when the run began
@@ -137,8 +136,8 @@ struct ImportRun {
     int Files = 0;                      // reports taken over
     int Styles = 0;                     // styles added
     bool WriteBackFailed = false;       // an older report could not be rewritten (message 32)
-    bool StyleListFull = false;         // a new style found the list full (message 9)
-    bool FormListFull = false;          // a new report form found the list full (message 9)
+    bool StyleLimitReached = false;     // a new style found the list full (message 9)
+    bool FormLimitReached = false;      // a new report form found the list full (message 9)
 };
 
 // A run for the source folder, with its listings taken now.
