@@ -370,6 +370,7 @@ frmMain::frmMain()
     connect(m_surface, &FormSurface::Resized, this, [this] { Form_Resize(); });
     connect(m_surface, &FormSurface::MouseMove, this,
             [this](int button, int shift, double x, double y) { Form_MouseMove(button, shift, x, y); });
+    connect(mnuFile_Import, &QAction::triggered, this, [this] { mnuFile_Import_Click(); });
     Form_Load();
 }
 

@@ -380,6 +380,9 @@ public:
     QMenu* mnuInfo = nullptr;
     QAction* mnuInfo_About = nullptr;
 
+    // Menu commands.
+    void mnuFile_Import_Click();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
