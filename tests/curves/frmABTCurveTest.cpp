@@ -17,7 +17,7 @@
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
-#include "storage/modClipboard.h"
+#include "curves/modABTCurveClipboard.h"
 
 #include <QAction>
 #include <QApplication>

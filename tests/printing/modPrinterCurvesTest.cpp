@@ -443,7 +443,7 @@ TEST_F(CurvePrintTest, PressureDropDiagramStaysInsideItsPlotArea)
         {"line above", PressureDrop(), {20, 1, 2000, 5}, false, true, true},
         {"line below", PressureDrop(), {20, 20000, 2000, 100000}, false, true, true},
         {"nominal outside", PressureDrop(0.5849625f, 5000), own, true, false, true},
-        {"falling", PressureDrop(-0.5f), own, false, false, false},
+        {"falling", PressureDrop(-0.5f), own, true, true, true},
         {"no exponent", PressureDrop(NoValue), own, false, false, false},
         {"nominal flow 0", PressureDrop(0.5849625f, 0), own, false, false, false},
         {"window upside down", PressureDrop(), {20, 20000, 2000, 5}, false, false, false},
