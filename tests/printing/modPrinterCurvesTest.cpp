@@ -144,18 +144,6 @@ protected:
         return paper;
     }
 
-    // Frame drawn, inside empty, the dotted rule 0.85 below.
-    static void ExpectFramedEmptyBox(const Paper& paper, const char* what)
-    {
-        for (const double y : {Box.y1, Box.y2})
-            EXPECT_GT(paper.Share(Box.x1 + 0.5, y, Box.x2 - 0.5, y), 0.95) << what;
-        for (const double x : {Box.x1, Box.x2})
-            EXPECT_GT(paper.Share(x, Box.y1 + 0.5, x, Box.y2 - 0.5), 0.95) << what;
-        EXPECT_EQ(paper.Count(Box.x1 + 0.4, Box.y1 + 0.4, Box.x2 - 0.4, Box.y2 - 0.4), 0) << what;
-        const double dots = paper.Share(10.5, Box.y2 + 0.85, 96.5, Box.y2 + 0.85);
-        EXPECT_TRUE(dots > 0.2 && dots < 0.8) << what << ": dotted rule " << dots;
-    }
-
     QString lastPdf_;
 
 private:
@@ -307,7 +295,14 @@ TEST_F(CurvePrintTest, BoxesWithoutADrawableCurveAreFramedAndEmpty)
             endY = OutputObject->CurrentY();
         });
         EXPECT_NEAR(endY, Box.y2 + 0.85, 1e-4) << c.what;
-        ExpectFramedEmptyBox(paper, c.what);
+        // Frame drawn, inside empty, the dotted rule 0.85 below.
+        for (const double y : {Box.y1, Box.y2})
+            EXPECT_GT(paper.Share(Box.x1 + 0.5, y, Box.x2 - 0.5, y), 0.95) << c.what;
+        for (const double x : {Box.x1, Box.x2})
+            EXPECT_GT(paper.Share(x, Box.y1 + 0.5, x, Box.y2 - 0.5), 0.95) << c.what;
+        EXPECT_EQ(paper.Count(Box.x1 + 0.4, Box.y1 + 0.4, Box.x2 - 0.4, Box.y2 - 0.4), 0) << c.what;
+        const double dots = paper.Share(10.5, Box.y2 + 0.85, 96.5, Box.y2 + 0.85);
+        EXPECT_TRUE(dots > 0.2 && dots < 0.8) << c.what << ": dotted rule " << dots;
     }
 }
 
