@@ -142,10 +142,11 @@ void ptrCurves(const Protocol& protocol, int property, const PrintRect& box);
 void ptrABTCurveBox(const ABTCurve& curve, const AbtEvaluation& evaluation, const AbtOptions& options,
                     const PlotWindow& window, const PrintRect& box);
 // One pressure-drop diagram on logarithmic axes: grid and labels, the power
-// law clipped to the plot area, the nominal flow in green where it lies in
-// the window, the two measured points when both lie in the plot area. A
-// window, nominal flow, flow, first pressure or exponent that is not above 0
-// draws nothing.
+// law clipped to the plot area (falling for a negative exponent), the nominal
+// flow in green where it lies in the window, the two measured points when
+// both lie in the plot area. Draws nothing where the screen diagram draws
+// nothing (pdrIsUsableCurve): a window, nominal flow, flow or first pressure
+// not above 0, an exponent 0 or missing.
 void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const PrintRect& box);
 
 // The page of a curve analysis: the report head of the series, its current
