@@ -209,11 +209,14 @@ TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTh
     const std::array<double, 4> goodWindow = Window();
     const QString goodY = main_->lblCurveYMax->text();
 
-    // A curve file cut short.
+    // A curve file cut short, and one whose samples are not numbers.
     const std::string cut = Stored(Pulse(240));
     const QString cutPath = DataFolder + U("/") + QString::fromStdString(cut);
     QFile::setPermissions(cutPath, QFile::ReadOwner | QFile::WriteOwner);
     QFile::resize(cutPath, 3000);
+    ABTCurve damaged = Pulse(240);
+    damaged.P2[100] = std::nanf("");
+    const std::string notNumbers = Stored(damaged);
 
     const struct {
         const char* what;
@@ -224,6 +227,7 @@ TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTh
         {"missing file", WithCurve("2001.01.01, 00.00.00.ABT")},
         {"name outside the data folder", WithCurve("../x.ABT")},
         {"file cut short", WithCurve(cut)},
+        {"samples that are not numbers", WithCurve(notNumbers)},
         {"deleted test", WithCurve(Stored(Pulse(800)), true)},
         {"pressure drop without nominal flow", WithCurve(PressureDrop("   100", "   200", "      ", "    50", "    80"))},
         {"pressure drop at equal pressures", WithCurve(PressureDrop("   100", "   100", "   100", "    50", "    80"))},
