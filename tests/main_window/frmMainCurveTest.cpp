@@ -273,13 +273,20 @@ TEST_F(CurveThumbnailTest, PressureDropDiagramIsDrawnOnLogarithmicAxes)
     EXPECT_TRUE(Near(std::log(100.0), std::log(1000.0), DarkGreen)) << "the nominal flow";
 
     // A curve text of the pressure-drop family is a reading whatever the
-    // test type; an airbag curve after it does not take over the labels'
-    // unit of flow, and a reading after an airbag curve cannot be drawn
-    // on its linear axes.
+    // test type. The two kinds do not share axes (logarithmic and linear):
+    // whichever comes first keeps the picture, its scale and the labels.
     const std::string airbag = Stored(Pulse(240));
+    const QImage diagram = Picture().Image();
+    Open(17, {WithCurve(PressureDrop("   100", "   200", "   100", "    50", "    80")), WithCurve(airbag)});
+    Show();
+    EXPECT_EQ(Window(), w);
+    EXPECT_EQ(Picture().Image(), diagram);
+    EXPECT_EQ(main_->lblCurveXMax->text(), U("1,000 mm/s"));
+    EXPECT_EQ(main_->lblCurveYMax->text(), U("10,000 Pa"));
     Open(18, {WithCurve(airbag), WithCurve(PressureDrop("   100", "   200", "   100", "    50", "    80"))});
     Show();
     EXPECT_EQ(Window()[2], 250);
+    EXPECT_EQ(Count(DarkGreen), 0);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("25 kPa"));
 }
 
