@@ -277,13 +277,15 @@ TEST_F(CurveThumbnailTest, PressureDropDiagramIsDrawnOnLogarithmicAxes)
     // whichever comes first keeps the picture, its scale and the labels.
     const std::string airbag = Stored(Pulse(240));
     const QImage diagram = Picture().Image();
-    Open(17, {WithCurve(PressureDrop("   100", "   200", "   100", "    50", "    80")), WithCurve(airbag)});
+    const std::string reading = PressureDrop("   100", "   200", "   100", "    50", "    80");
+    Open(17, {WithCurve(reading), WithCurve(airbag), WithCurve(reading)});
     Show();
     EXPECT_EQ(Window(), w);
     EXPECT_EQ(Picture().Image(), diagram);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("1,000 mm/s"));
     EXPECT_EQ(main_->lblCurveYMax->text(), U("10,000 Pa"));
-    Open(18, {WithCurve(airbag), WithCurve(PressureDrop("   100", "   200", "   100", "    50", "    80"))});
+    EXPECT_EQ(ReadOut(std::log(100.0), std::log(1000.0)), U(" 100 mm/s / 1,000 Pa "));
+    Open(18, {WithCurve(airbag), WithCurve(reading)});
     Show();
     EXPECT_EQ(Window()[2], 250);
     EXPECT_EQ(Count(DarkGreen), 0);
