@@ -837,6 +837,12 @@ void frmMain::Form_Resize()
     At(picCurve).Height = T.Height - 1350;
     At(lblCurveXMax).Width = T.Width - 120;
     At(cmdAnalyzeCurve).Width = T.Width - 120;
+    // The curve picture grows with the page; the axis label and the button
+    // under it follow its bottom at their design distances, or a taller
+    // window would lay them over the curves.
+    const TwipsRect& curves = At(picCurve);
+    At(lblCurveXMax).Top = curves.Top + curves.Height + 15;
+    At(cmdAnalyzeCurve).Top = At(lblCurveXMax).Top + 240;
 
     // 6. Property area, and the two buttons under it level with the tabs' bottom.
     At(optProtocol[1]).Left = W - 4440;
