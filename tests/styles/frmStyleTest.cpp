@@ -443,11 +443,16 @@ TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
         {"en_US", [](frmStyle* f) { return f->txtSample1[2]; }, false, "a-1", "1", 2},
         {"en_US", [](frmStyle* f) { return f->txtSample1[1]; }, false, "Ab-1.5,x", "Ab-1.5,x", 0},
         {"en_US", [](frmStyle* f) { return f->txtSample3[1]; }, true, "a\tb", "", 1},
+        // Digits only: the skein's yarn count and warps.
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[10]; }, false, "1,5", "15", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample2[10]; }, true, "8,0", "", 1},
     };
+    ReportForms.push_back(Form(QStringLiteral("Skein"), {10}));
     for (const auto& row : rows) {
         Pin(QString::fromLatin1(row.locale));
         frmStyle* form = frmStyle::Instance();
         ChooseForm(form, QStringLiteral("Both"));
+        ChooseForm(form, QStringLiteral("Skein"));
         QLineEdit* box = row.box(form);
         box->clear();
         const int beeps = InputBeepCount();
@@ -583,34 +588,6 @@ TEST_F(frmStyleTest, APressureSequenceKeepsItsUnitAfterAMoveAndOK)
     // 0-2-0, 100 cm², the result in cm w.c. (sum 2266)
     EXPECT_EQ(ToHex(Styles[1].Tests[13].HeaderImage),
               ToHex("\x1E" "KR 6100" "   " "P" "0-2-0 " "\\" "100   " ")" + Blanks(21) + "F" + Blanks(9) + "Z\r\n"));
-}
-
-TEST_F(frmStyleTest, DigitsOnlyBoxesTakeNoSeparator)
-{
-    Pin(QStringLiteral("de_DE"));
-    ReportForms.push_back(Form(QStringLiteral("Skein"), {10, 2}));
-    frmStyle* form = frmStyle::Instance();
-    ChooseForm(form, QStringLiteral("Skein"));
-    const struct {
-        QLineEdit* box;
-        bool paste;
-        const char* input;
-        const char* expected;
-    } rows[] = {
-        {form->txtSample1[10], false, "1,5", "15"},
-        {form->txtSample1[10], true, "1,5", ""},
-        {form->txtSample2[10], false, "8,0", "80"},
-        {form->txtSample1[2], false, "1,5,5", "1,55"},
-    };
-    for (const auto& row : rows) {
-        row.box->clear();
-        if (row.paste)
-            Paste(row.box, QString::fromUtf8(row.input));
-        else
-            TypeText(row.box, QString::fromUtf8(row.input));
-        EXPECT_EQ(row.box->text(), QString::fromUtf8(row.expected)) << row.input;
-    }
-    form->cmdCancel_Click();
 }
 
 } // namespace
