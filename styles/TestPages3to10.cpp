@@ -17,7 +17,7 @@ struct Range {
     double Upper = 0;
 };
 
-struct PageSpec {
+struct PageRow {
     int TestType;
     const char* Identifier;
     const char* CodeLetter;
@@ -34,9 +34,9 @@ constexpr int InchPerMinute = 81;
 constexpr int Percent = 110;
 constexpr int Blank = 32;
 
-const std::vector<PageSpec>& Specs()
+const std::vector<PageRow>& PageRows()
 {
-    static const std::vector<PageSpec> specs = {
+    static const std::vector<PageRow> rows = {
         {3, "D  7041", "N", {104, 105}, 105, "100", nullptr, {{1, 10000}, {1, 10000}}, {}},
         {4, "D  7041", "A", {107, 108}, 107, "100", nullptr, {{1, 10000}, {1, 10000}}, {}},
         {5, "D  7041", "P", {107, 108}, 107, nullptr, nullptr, {}, {}},
@@ -46,16 +46,16 @@ const std::vector<PageSpec>& Specs()
         {9, "MP 4800", "y", {56, 59, 61}, 56, "100", "10", {{100, 999}, {4, 40}}, {{0.1, 999.9}, {0.01, 40}}},
         {10, "MP 4800", "s", {56, 59, 61}, 56, "10", "80", {{1, 400}, {1, 400}}, {{1, 10000}, {1, 10000}}},
     };
-    return specs;
+    return rows;
 }
 
-const PageSpec& SpecOf(int testType)
+const PageRow& RowOf(int testType)
 {
-    for (const PageSpec& spec : Specs()) {
-        if (spec.TestType == testType)
-            return spec;
+    for (const PageRow& row : PageRows()) {
+        if (row.TestType == testType)
+            return row;
     }
-    return Specs().front();
+    return PageRows().front();
 }
 
 // ---------------------------------------------------------------------------
@@ -134,13 +134,13 @@ const Range& RangeOf(const TestPage& page, const Range (&ranges)[2])
 
 void InitPage(TestPage& page, const PageContext&)
 {
-    const PageSpec& spec = SpecOf(page.TestType);
+    const PageRow& row = RowOf(page.TestType);
     PageControlState& results = page[P::cboUnit1];
     QStringList units;
-    for (const int code : spec.ResultUnits)
+    for (const int code : row.ResultUnits)
         units.append(UnitTextOf(code));
     FillList(results, units);
-    SelectText(results, UnitTextOf(spec.DefaultResultUnit));
+    SelectText(results, UnitTextOf(row.DefaultResultUnit));
     if (page.TestType == 9 || page.TestType == 10) {
         // The elongation in %; the skein strength has no second unit, its
         // list one blank entry.
@@ -154,10 +154,10 @@ void InitPage(TestPage& page, const PageContext&)
         FillList(page[P::cboSample1], sizes);
         SelectText(page[P::cboSample1], QStringLiteral("4"));
     }
-    if (spec.Parameter1)
-        page[P::txtSample1].Text = QString::fromLatin1(spec.Parameter1);
-    if (spec.Parameter2)
-        page[P::txtSample2].Text = QString::fromLatin1(spec.Parameter2);
+    if (row.Parameter1)
+        page[P::txtSample1].Text = QString::fromLatin1(row.Parameter1);
+    if (row.Parameter2)
+        page[P::txtSample2].Text = QString::fromLatin1(row.Parameter2);
     if (HasOptions(page)) {
         SetOption(page, P::optSample1Unit1);
         optSample1Unit1_Click(page);
@@ -187,10 +187,10 @@ void ShowPage(TestPage& page, const DataStringRecord& record, const PageContext&
 
 ExpectedDataStringInput ReadPage(const TestPage& page, const PageContext&)
 {
-    const PageSpec& spec = SpecOf(page.TestType);
+    const PageRow& row = RowOf(page.TestType);
     ExpectedDataStringInput input;
-    input.Identifier = spec.Identifier;
-    input.CodeLetter = spec.CodeLetter;
+    input.Identifier = row.Identifier;
+    input.CodeLetter = row.CodeLetter;
     if (page[P::txtSample1].Present) {
         input.Parameters[0] = ParameterText(page[P::txtSample1].Text);
         input.ParameterUnits[0] = UnitCodeOf(HasOptions(page)
@@ -213,15 +213,15 @@ ExpectedDataStringInput ReadPage(const TestPage& page, const PageContext&)
 
 PageControl ValidatePage(const TestPage& page, const PageContext&)
 {
-    const PageSpec& spec = SpecOf(page.TestType);
+    const PageRow& row = RowOf(page.TestType);
     PageControl result = P::None;
     if (page[P::txtSample1].Present) {
-        const Range& range = RangeOf(page, spec.Parameter1Ranges);
+        const Range& range = RangeOf(page, row.Parameter1Ranges);
         if (!IsParameterInRange(page[P::txtSample1].Text, range.Lower, range.Upper))
             result = P::txtSample1;
     }
     if (page[P::txtSample2].Present) {
-        const Range& range = RangeOf(page, spec.Parameter2Ranges);
+        const Range& range = RangeOf(page, row.Parameter2Ranges);
         if (!IsParameterInRange(page[P::txtSample2].Text, range.Lower, range.Upper))
             result = P::txtSample2;
     }
