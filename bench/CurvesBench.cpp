@@ -1,7 +1,10 @@
 // The airbag curve after a measurement: decoding the transfer, writing the
 // curve file and reading it back (beside writing and reading the same bytes
 // plainly), the evaluation chain of the curve window, and what the main
-// window's thumbnail does per curve (read, evaluate, draw page 3).
+// window's thumbnail does per curve (read, evaluate, draw page 3); the curve
+// analysis window opened on a stored curve and redrawn per option change, and
+// the report's curve box of a property with 50 airbag curves.
+#include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
@@ -9,7 +12,12 @@
 #include "platform/DrawingSurface.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "printing/modPrinter.h"
 #include "storage/modDisk.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +32,10 @@ namespace {
 
 // A pulse as the instrument records it: the reservoir empties into the
 // chamber, the chamber pressure peaks at 40 ms and decays, the fabric bulges.
-ABTCurve Pulse()
+ABTCurve Pulse(const std::string& limits = "150/50")
 {
     ABTCurve c = EmptyABTCurve;
-    const std::string s = "\x1E" "KR 6450" "123" " " "   400" "/" "   123" "A" "150/50" "A" "    50" ")" " "
+    const std::string s = "\x1E" "KR 6450" "123" " " "   400" "/" "   123" "A" + limits + "A" "    50" ")" " "
                           " 123.4" "H" " 0.512" " " " " "0";
     c.Header = s + DataStringChecksum(s) + "\r\n";
     c.Factor1 = 3;
@@ -156,5 +164,80 @@ void ThumbnailCurves(benchmark::State& state)
     }
 }
 BENCHMARK(ThumbnailCurves)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// The curve window opened on a stored curve: its controls, the file read,
+// the evaluation chain and the first drawing of page 3.
+void CurveWindowOpen(benchmark::State& state)
+{
+    const std::unique_ptr<Folder> folder = DataFolderWith(0);
+    AbtFileName = abtFilePut(Pulse(" 60/20"), DateSerial(2024, 1, 5));
+    AbtProtocol = MakeEmptyProtocol();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(frmABTCurve::Instance());
+        state.PauseTiming();
+        frmABTCurve::Unload();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(CurveWindowOpen)->Unit(benchmark::kMillisecond);
+
+// What one option change costs, each back and forth: 0 an axis maximum, 1 the
+// smoothing, 2 a pressure limit with the computed curve shown, 3 the form factor.
+void CurveWindowOptionChange(benchmark::State& state)
+{
+    const std::unique_ptr<Folder> folder = DataFolderWith(0);
+    AbtFileName = abtFilePut(Pulse(" 60/20"), DateSerial(2024, 1, 5));
+    AbtProtocol = MakeEmptyProtocol();
+    frmABTCurve& w = *frmABTCurve::Instance();
+    w.chkComputedCurve->setChecked(true);
+    const int option = static_cast<int>(state.range(0));
+    int flip = 0;
+    for (auto _ : state) {
+        flip ^= 1;
+        switch (option) {
+        case 0: w.lstXMax[3]->setCurrentRow(flip ? 10 : 21); break;
+        case 1:
+            w.chkSmoothing->setChecked(flip != 0);
+            w.chkSmoothing_Click();
+            break;
+        case 2:
+            w.cboLimit[1]->setCurrentIndex(flip ? 29 : 19);
+            w.cboLimit_Click(1);
+            break;
+        default:
+            w.cboFormFactor->setCurrentIndex(flip ? 25 : 20);
+            w.cboFormFactor_Click();
+            break;
+        }
+    }
+    frmABTCurve::Unload();
+}
+BENCHMARK(CurveWindowOptionChange)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+// The report's curve box of one property holding 50 airbag curves, drawn on
+// a preview page.
+void ReportCurveBox(benchmark::State& state)
+{
+    const std::unique_ptr<Folder> folder = DataFolderWith(0);
+    Protocol series = MakeEmptyProtocol();
+    series.FormIndex = 1;
+    series.Style.Forms[1].Items[1].Property = 18;
+    series.Style.Forms[1].Items[1].Curve = true;
+    series.Blocks[1].Values = {EmptyTestValue};
+    for (int i = 0; i < state.range(0); ++i) {
+        TestValue t = EmptyTestValue;
+        t.CurveFile = abtFilePut(Pulse(), DateSerial(2024, 1, 5) + i / 86400.0).toStdString();
+        series.Blocks[1].Values.push_back(t);
+    }
+    DrawingSurface page(794, 1123);
+    OutputObject = &page;
+    for (auto _ : state) {
+        page.Cls();
+        ptrInitPage();
+        ptrCurves(series, 1, PrintRect{12, 40, 96, 70});
+    }
+    OutputObject = nullptr;
+}
+BENCHMARK(ReportCurveBox)->Arg(50)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,14 +1,21 @@
 // Main window speed with the largest series, 999 tests: refilling the test
 // grid and marking its last row (after every edit of a test), one resize of
 // the whole window with those rows shown, choosing the profile and the
-// histogram page (compute, reduce, draw), and one pass of the enabling
-// rules. The baseline writes the same texts into a plain table of the
-// toolkit.
+// histogram page (compute, reduce, draw), showing the series again when the
+// operator switches to that property, and one pass of the enabling rules.
+// The baseline writes the same texts into a plain table of the toolkit. The
+// curve thumbnail, drawn after every measurement, with 50 and 999 airbag
+// curves.
+#include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
+#include "instrument/modDataString.h"
 #include "platform/FlexGrid.h"
+#include "platform/MessagePresenter.h"
+#include "platform/OleDate.h"
+#include "platform/PictureBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TabControl.h"
 
@@ -16,6 +23,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+#include <cmath>
 
 namespace {
 
@@ -106,12 +115,20 @@ BENCHMARK(BM_ResizeMainWindowWith999Rows)->Unit(benchmark::kMillisecond);
 
 namespace {
 
+// Closing the window with the series open asks whether to keep them: yes.
+class KeepSeriesPresenter : public MessagePresenter {
+public:
+    int16_t Present(const MessageRequest&) override { return AnswerYes; }
+};
+
 // The main window loaded over a temporary program folder, showing the
-// largest series as open series 1 with nominal 500 in 100..900.
+// largest series as open series 1 with nominal 500 in 100..900; its
+// property 2 holds no test.
 class LoadedMainWindow {
 public:
     LoadedMainWindow()
     {
+        SetMessagePresenter(&presenter_);
         savedFolder_ = ProgramFolder();
         SetProgramFolder(folder_.path());
         ResetSettingsGlobals(folder_.path());
@@ -120,6 +137,7 @@ public:
         Protocol series = LargestSeries();
         series.Style.Tests[3].Nominal1 = 500;
         series.Style.Forms[1].Items[1].Histogram = true;
+        series.Style.Forms[1].Items[2].Property = 3;
         Protocols.push_back(series);
         CurrentProtocol = 1;
         window_ = frmMain::Instance();
@@ -132,10 +150,12 @@ public:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetProgramFolder(savedFolder_);
         ResetSettingsGlobals(savedFolder_);
+        SetMessagePresenter(nullptr);
     }
     frmMain& Window() { return *window_; }
 
 private:
+    KeepSeriesPresenter presenter_;
     QTemporaryDir folder_;
     QString savedFolder_;
     frmMain* window_ = nullptr;
@@ -175,3 +195,87 @@ static void BM_EnableControls(benchmark::State& state)
         window.EnableControls(++pass % 2 == 0 ? 5 : 3);
 }
 BENCHMARK(BM_EnableControls)->Unit(benchmark::kMicrosecond);
+
+// The operator chooses the property holding 999 tests after another one:
+// the whole window is brought in line with it.
+static void BM_ShowProtocolSwitchingTo999Tests(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    Protocol& series = Protocols[1];
+    for (auto _ : state) {
+        state.PauseTiming();
+        series.CurrentProperty = 2;
+        window.ShowProtocol();
+        state.ResumeTiming();
+        series.CurrentProperty = 1;
+        window.ShowProtocol();
+    }
+    state.SetItemsProcessed(state.iterations() * SeriesSize);
+}
+BENCHMARK(BM_ShowProtocolSwitchingTo999Tests)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// A pulse as the instrument records it: the chamber pressure peaks at 40 ms
+// and decays, the reservoir empties into it, the fabric bulges.
+ABTCurve AirbagPulse(float peak)
+{
+    ABTCurve c = EmptyABTCurve;
+    const std::string s = "\x1E" "KR 6450" "123" " " "   400" "/" "   123" "A" "150/50" "A" "    50" ")" " "
+                          " 123.4" "H" " 0.512" " " " " "0";
+    c.Header = s + DataStringChecksum(s) + "\r\n";
+    c.Factor1 = 3;
+    c.Factor2 = 2;
+    for (int i = 0; i < AbtSampleCount; ++i) {
+        const double t = i;
+        c.P1[i] = static_cast<float>(1000 + 2000 * std::exp(-t / 30));
+        c.P2[i] = static_cast<float>(i < 40 ? peak * t / 40 : peak * std::exp(-(t - 40) / 120));
+        c.S[i] = static_cast<float>(3.0 * (1 - std::exp(-t / 25)) * (i < 40 ? 1 : std::exp(-(t - 40) / 400)));
+    }
+    return c;
+}
+
+} // namespace
+
+// The current property holds `curves` airbag tests, each with its own file.
+static void BM_CurveThumbnailOfAirbagCurves(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString savedFolder = ProgramFolder();
+    SetProgramFolder(folder.path());
+    ResetSettingsGlobals(folder.path());
+    DataFolder = folder.path();
+    Language = 2;
+    Protocol series = MakeEmptyProtocol();
+    series.FormIndex = 1;
+    series.CurrentProperty = 1;
+    series.Style.Forms[1].Items[1] = ReportFormItem{18, false, true};
+    const int curves = static_cast<int>(state.range(0));
+    for (int i = 0; i < curves; ++i) {
+        TestValue test = MakeEmptyTestValue();
+        const QString name = abtFilePut(AirbagPulse(static_cast<float>(200 + i % 50)),
+                                        DateSerial(2024, 1, 5) + i / 86400.0);
+        test.CurveFile = name.toStdString();
+        series.Blocks[1].Values.push_back(test);
+    }
+    Protocols = {MakeEmptyProtocol(), series};
+    CurrentProtocol = 1;
+    KeepSeriesPresenter presenter;
+    SetMessagePresenter(&presenter);
+    frmMain* window = frmMain::Instance();
+    window->show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window->picCurve->Surface().Cls();
+        window->DrawCurveThumbnail();
+    }
+    state.SetItemsProcessed(state.iterations() * curves);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Protocols.clear();
+    SetMessagePresenter(nullptr);
+    SetProgramFolder(savedFolder);
+    ResetSettingsGlobals(savedFolder);
+}
+BENCHMARK(BM_CurveThumbnailOfAirbagCurves)->Arg(50)->Arg(999)->Unit(benchmark::kMillisecond);

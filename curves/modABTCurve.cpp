@@ -24,6 +24,7 @@
 #include <unordered_set>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -189,13 +190,22 @@ struct PagePoint {
     double y = 0;
 };
 
+// The segments from sample i - 1 to i for i = first to last, in one batch;
+// those with an end that is not finite are left out.
 void DrawSeries(DrawingSurface& picture, const std::array<PagePoint, AbtSampleCount>& points, int first, int last,
                 int peakIndex, bool redToPeak, int32_t colour)
 {
+    std::vector<DrawingSurface::LineSegment> segments;
+    segments.reserve(static_cast<std::size_t>(std::max(last - first + 1, 0)));
     for (int i = first; i <= last; ++i) {
+        const PagePoint& a = points[i - 1];
+        const PagePoint& b = points[i];
+        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y))
+            continue;
         const int32_t c = redToPeak ? (i <= peakIndex ? vbRed : vbBlack) : colour;
-        Segment(picture, points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, c);
+        segments.push_back({a.x, a.y, b.x, b.y, c});
     }
+    picture.Lines(segments);
 }
 
 // v = Factor * p^Exponent in green, between p = 40, 80, ..., 2000; the first

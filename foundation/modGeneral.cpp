@@ -507,6 +507,11 @@ bool IsPresentValue(float value)
     return value != NoValue && std::isfinite(value);
 }
 
+float PresentOrNoValue(float value)
+{
+    return IsPresentValue(value) ? value : NoValue;
+}
+
 QString FormatTimeText(double date, bool withSeconds)
 {
     QString text = TwoDigits(Hour(date)) + u':' + TwoDigits(Minute(date));

@@ -106,6 +106,8 @@ int EffectiveTestCount(const TestDefinition& definition);
 // damaged or foreign file. Everything that computes with, draws or formats a
 // stored value asks this first.
 bool IsPresentValue(float value);
+// The value when it is there, else NoValue (a NaN or infinity included).
+float PresentOrNoValue(float value);
 
 // ---------------------------------------------------------------------------
 // Texts

@@ -30,3 +30,9 @@ void WriteLog(int32_t errNumber, const QString& errText, const QString& procName
     const std::string line = ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";
     log.write(line.data(), static_cast<qint64>(line.size()));
 }
+
+void WriteLog(const SystemError& error, const QString& procName, const QString& concerning)
+{
+    WriteLog(error.Number, concerning.isEmpty() ? error.Text : error.Text + QStringLiteral(": ") + concerning,
+             procName);
+}

@@ -1,6 +1,8 @@
 #pragma once
 // QUINTARA.LOG in the program folder: one line per error that was caught and
 // not shown to the user. Nothing reads it back.
+#include "platform/ErrorCodes.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -10,6 +12,10 @@ inline const char* const ProgramVersion = "8.0";
 // version, the error number and the error text, separated by tabs and ended
 // by CR LF. A failing write is ignored.
 void WriteLog(int32_t errNumber, const QString& errText, const QString& procName);
+
+// The line of a failed file or system call: its number and the system's
+// text, followed by ": " and what it concerned (a path, a name) when given.
+void WriteLog(const SystemError& error, const QString& procName, const QString& concerning = QString());
 
 // The text of the line WriteLog would append at the given date (without CR LF).
 QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName);

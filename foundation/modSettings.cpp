@@ -20,17 +20,10 @@ namespace {
 
 const QString SettingsFileName = QStringLiteral("QUINTARA.DAT");
 const QString BackupFileName = QStringLiteral("QUINTARA.DAT.BAK");
-const QString BadFileName = QStringLiteral("QUINTARA.DAT.BAD");
 
 // Counts on file are Integers.
 constexpr std::size_t MaxCount = 32767;
 constexpr std::size_t PackedStringMinSize = 2;
-
-// Classic numbers of the log: a record that ends inside the file, an index
-// outside its array, a file that may not be replaced.
-constexpr int32_t InputPastEndOfFile = 62;
-constexpr int32_t SubscriptOutOfRange = 9;
-constexpr int32_t PathFileAccessError = 75;
 
 // Set when QUINTARA.DAT could not be read whole and could not be kept aside
 // either: nothing in this run may replace it then.
@@ -416,21 +409,6 @@ void SetSettingsDefaults(const QString& folder) { ResetSettingsGlobals(folder); 
 
 // ---- Files ---------------------------------------------------------------------------
 
-std::optional<std::string> ReadWholeFile(const QString& path, SystemError& error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = ErrorFromFile(file);
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = ErrorFromFile(file);
-        return std::nullopt;
-    }
-    return bytes.toStdString();
-}
-
 // A file the settings can be taken from: the magic and a readable version.
 bool IsGoodSettingsImage(const std::string& bytes)
 {
@@ -448,7 +426,7 @@ std::optional<std::string> GoodBackupImage()
     if (!QFileInfo(backup).isFile())
         return std::nullopt;
     SystemError error;
-    std::optional<std::string> bytes = ReadWholeFile(backup, error);
+    std::optional<std::string> bytes = ReadFileWhole(backup, error);
     if (!bytes || !IsGoodSettingsImage(*bytes))
         return std::nullopt;
     return bytes;
@@ -478,7 +456,7 @@ QString BadFilePath(const std::string* bytes, bool& same)
         if (!bytes || !info.isFile() || info.size() != static_cast<qint64>(bytes->size()))
             continue;
         SystemError error;
-        const std::optional<std::string> kept = ReadWholeFile(path, error);
+        const std::optional<std::string> kept = ReadFileWhole(path, error);
         if (kept && *kept == *bytes) {
             same = true;
             return path;
@@ -531,10 +509,26 @@ void KeepSettingsFileAside(const std::string* bytes, Aside how, int32_t number, 
 
 void KeepSettingsFileAside(const std::string* bytes, Aside how, ImageRead state)
 {
-    if (state == ImageRead::Cut)
-        KeepSettingsFileAside(bytes, how, InputPastEndOfFile, QStringLiteral("Input past end of file"));
-    else
-        KeepSettingsFileAside(bytes, how, InputPastEndOfFile, QStringLiteral("The file ends before its last item"));
+    const QString reason = state == ImageRead::Cut ? QStringLiteral("Input past end of file")
+                                                   : QStringLiteral("The file ends before its last item");
+    KeepSettingsFileAside(bytes, how, ClassicError::InputPastEndOfFile, reason);
+}
+
+// A backup that does not read whole beside a settings file that does not
+// either: the next save would remove it, and it may hold what the settings
+// file lost, so it goes to the next .BAD name with one log line.
+void KeepBackupAside()
+{
+    bool same = false;
+    const QString bad = BadFilePath(nullptr, same);
+    QFile file(SettingsBackupPath());
+    if (!file.rename(bad)) {
+        WriteLog(ErrorFromFile(file), QStringLiteral("ReadSettingsFile"), QStringLiteral("QUINTARA.DAT.BAK"));
+        return;
+    }
+    WriteLog(ClassicError::InputPastEndOfFile,
+             QStringLiteral("QUINTARA.DAT.BAK does not read whole either; kept as ") + QFileInfo(bad).fileName(),
+             QStringLiteral("ReadSettingsFile"));
 }
 
 // Writes the backup's bytes as QUINTARA.DAT.
@@ -544,7 +538,7 @@ void RestoreFromBackup(const std::string& saved)
         return;
     SystemError error;
     if (!WriteFileAtomically(SettingsFilePath(), saved, error, OwnerOnlyPermissions)) {
-        WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
+        WriteLog(error, QStringLiteral("ReadSettingsFile"));
         return;
     }
     WriteLog(0, QStringLiteral("QUINTARA.DAT restored from QUINTARA.DAT.BAK"), QStringLiteral("ReadSettingsFile"));
@@ -554,7 +548,7 @@ void LogOutOfRange(const OutOfRange& found)
 {
     if (found.Count == 0)
         return;
-    WriteLog(SubscriptOutOfRange,
+    WriteLog(ClassicError::SubscriptOutOfRange,
              QStringLiteral("Subscript out of range: %1 value(s) read as their defaults, the first %2")
                  .arg(found.Count)
                  .arg(found.First),
@@ -584,7 +578,7 @@ bool TakeSettingsFile()
     if (QFileInfo::exists(path)) {
         foundFile = true;
         SystemError error;
-        const std::optional<std::string> bytes = ReadWholeFile(path, error);
+        const std::optional<std::string> bytes = ReadFileWhole(path, error);
         if (!bytes) {
             KeepSettingsFileAside(nullptr, Aside::Move, error.Number, error.Text);
         } else if (!bytes->empty() && dskReadMagic(*bytes) != QLatin1String(SettingsMagic)) {
@@ -605,6 +599,8 @@ bool TakeSettingsFile()
                 KeepSettingsFileAside(&*bytes, restored ? Aside::Move : Aside::Copy, state);
                 if (restored)
                     RestoreFromBackup(*saved);
+                else if (saved)
+                    KeepBackupAside();
             }
             LogOutOfRange(found);
             return true;
@@ -622,7 +618,7 @@ bool TakeSettingsFile()
     if (!QFileInfo::exists(path) && !g_keepSettingsFile) {
         SystemError error;
         if (!WriteFileAtomically(path, std::string(), error, OwnerOnlyPermissions))
-            WriteLog(error.Number, error.Text, QStringLiteral("ReadSettingsFile"));
+            WriteLog(error, QStringLiteral("ReadSettingsFile"));
     }
     return foundFile;
 }
@@ -634,8 +630,7 @@ QString SettingsBackupPath() { return dskBuildPath(ProgramFolder(), BackupFileNa
 
 QString SettingsBadPath(int number)
 {
-    const QString name = number <= 1 ? BadFileName : BadFileName + QString::number(number);
-    return dskBuildPath(ProgramFolder(), name);
+    return dskBuildPath(ProgramFolder(), dskAsideName(SettingsFileName, number));
 }
 
 bool InitSettings()
@@ -669,7 +664,7 @@ void WriteSettingsFile()
     if (ProgramFolder().isEmpty())
         return;
     if (g_keepSettingsFile) {
-        WriteLog(PathFileAccessError, QStringLiteral("QUINTARA.DAT could not be kept aside; it is not replaced"),
+        WriteLog(ClassicError::PathFileAccess, QStringLiteral("QUINTARA.DAT could not be kept aside; it is not replaced"),
                  QStringLiteral("WriteSettingsFile"));
         return;
     }
@@ -706,5 +701,5 @@ void WriteSettingsFile()
     if (written && !image.Cuts.isEmpty())
         WriteLog(0, image.Cuts.join(QStringLiteral("; ")), QStringLiteral("WriteSettingsFile"));
     if (failure)
-        WriteLog(failure->Number, failure->Text, QStringLiteral("WriteSettingsFile"));
+        WriteLog(*failure, QStringLiteral("WriteSettingsFile"));
 }

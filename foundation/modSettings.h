@@ -17,7 +17,8 @@ bool InitSettings();
 // QUINTARA.DAT.BAD (.BAD2, .BAD3, ... beside earlier ones), with one log
 // line; a backup QUINTARA.DAT.BAK that reads whole then takes its place,
 // else what reads whole before the damage is kept (list elements included)
-// and the rest keeps its defaults. A file that cannot be read, or has another
+// and the rest keeps its defaults, and a backup that does not read whole
+// either goes to the next .BAD name, so no save removes it. A file that cannot be read, or has another
 // magic, is moved aside the same way and never overwritten. A missing or
 // empty file is restored from a backup that is a settings file; with none, a
 // missing file is created empty. Values out of range read as their defaults

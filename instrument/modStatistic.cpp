@@ -77,12 +77,6 @@ QString UnitOf(const DataStringRecord& header, int result)
     return result == 1 ? header.ResultUnit : header.Result2Unit;
 }
 
-// NoValue for a value that is not there, a NaN or infinity included.
-float PresentOrNoValue(float value)
-{
-    return IsPresentValue(value) ? value : NoValue;
-}
-
 void Raise(int16_t& count, int16_t& maxCount)
 {
     if (count < std::numeric_limits<int16_t>::max())
@@ -364,4 +358,21 @@ void DefaultLimitsFromMean(const Statistics& statistics, TestDefinition& definit
         definition.Lower2 = statistics.Mean2 - d;
         definition.Upper2 = d + statistics.Mean2;
     }
+}
+
+TestDefinition PrescribedDefinition(const TestDefinition& definition)
+{
+    TestDefinition prescribed = definition;
+    const auto keep = [](bool defined, float& value) {
+        if (!defined)
+            value = NoValue;
+        value = PresentOrNoValue(value);
+    };
+    keep(prescribed.Defined1, prescribed.Nominal1);
+    keep(prescribed.Defined1, prescribed.Lower1);
+    keep(prescribed.Defined1, prescribed.Upper1);
+    keep(prescribed.Defined2, prescribed.Nominal2);
+    keep(prescribed.Defined2, prescribed.Lower2);
+    keep(prescribed.Defined2, prescribed.Upper2);
+    return prescribed;
 }

@@ -72,3 +72,10 @@ DeviationData ComputeDeviationData(const Protocol& protocol, float selectedValue
 // For a result without a defined nominal, shows the mean as nominal with
 // limits 10 % either side. Only those fields are changed.
 void DefaultLimitsFromMean(const Statistics& statistics, TestDefinition& definition);
+
+// The definition with only the nominal values and limits the style
+// prescribes: those of a result whose Defined flag is off are NoValue, for a
+// series' copy of the style may carry a band derived from the mean for
+// display (above); so is a value that is not finite. What exports and
+// reports present as the style's tolerances.
+TestDefinition PrescribedDefinition(const TestDefinition& definition);

@@ -1,5 +1,6 @@
 #include "long_term/frmDetail.h"
 
+#include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
 #include "foundation/frmResource.h"
 #include "foundation/modGeneral.h"
@@ -14,6 +15,7 @@
 #include "long_term/modLongTermDisplay.h"
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
+#include "main_window/modSeries.h"
 #include "main_window/modMainTexts.h"
 #include "platform/Colors.h"
 #include "platform/DrawingSurface.h"
@@ -40,8 +42,6 @@
 #include <QPushButton>
 #include <QTextCursor>
 #include <QVBoxLayout>
-
-std::function<void(const Protocol&, const QString&)> frmDetail::OpenCurveWindow;
 
 namespace {
 
@@ -479,8 +479,10 @@ void frmDetail::ShowTestReport(const Protocol& report, int16_t testType)
     style.WarningSign = header.WarningSign;
     const bool passFail = !header.ResultUnit.isEmpty() && header.ResultUnit == UnitText(PassFailUnitCode, Language);
     FillRows({grdAvg, grdMin, grdMax, grdCV, grdCI},
-             StatisticsGridRows(stats, definition, header.ResultUnit, header.Result2Unit, passFail, style));
-    FillRows({grdNominal, grdLLimit, grdULimit, grdTest, grdNominalCI}, NominalGridRows(definition));
+             LongTermStatisticsRows(stats, definition, header.ResultUnit, header.Result2Unit, passFail, style));
+    const NominalRows nominal = NominalGridRows(definition);
+    FillRows({grdNominal, grdLLimit, grdULimit, grdTest, grdNominalCI},
+             {nominal.Nominal, nominal.LLimit, nominal.ULimit, nominal.Test, nominal.NominalCI});
     const int stored = std::max(0, static_cast<int>(block.Values.size()) - 1);
     lblStatusE->setText(QStringLiteral("%1/%2 (%3)")
                             .arg(stats.Count)
@@ -652,9 +654,11 @@ void frmDetail::grdResult_DblClick()
         ShowMessage(MsgNoCurveData);
         return;
     }
-    MousePointerGuard hourglass(PointerHourglass);
-    if (OpenCurveWindow)
-        OpenCurveWindow(Report, name);
+    AbtProtocol = Report;
+    AbtFileName = name;
+    SetMousePointer(PointerHourglass);
+    frmABTCurve::ShowForm();
+    SetMousePointer(PointerDefault);
 }
 
 void frmDetail::grdResult_MouseDown(int button)

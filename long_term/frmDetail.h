@@ -17,7 +17,6 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 class FlexGrid;
 class QComboBox;
@@ -33,11 +32,6 @@ public:
     // Loads the window for the hand-over text, shows it modally and returns
     // its answer; the window is unloaded afterwards.
     static QString ShowForm(const QString& handOver);
-
-    // Opens the curve window for a copy of the report and a curve file of
-    // the data folder. The program sets it where the curve window is built
-    // in; while it is not set, a curve that passed its checks opens nothing.
-    static std::function<void(const Protocol& report, const QString& curveFile)> OpenCurveWindow;
 
     // State.
     int16_t ReportTestType = 0;

@@ -14,6 +14,7 @@
 #include "long_term/modLongTermDisplay.h"
 #include "long_term/modLongTermSearch.h"
 #include "main_window/modGrid.h"
+#include "main_window/modSeries.h"
 #include "platform/DrawingSurface.h"
 #include "platform/FlexGrid.h"
 #include "platform/MousePointer.h"
@@ -115,7 +116,9 @@ void frmLongTermAnalysis::ClearResults()
 
 void frmLongTermAnalysis::ShowNominalGrids(const TestDefinition& definition)
 {
-    FillRows({grdNominal, grdLLimit, grdULimit, grdTest, grdNominalCI}, NominalGridRows(definition));
+    const NominalRows rows = NominalGridRows(definition);
+    FillRows({grdNominal, grdLLimit, grdULimit, grdTest, grdNominalCI},
+             {rows.Nominal, rows.LLimit, rows.ULimit, rows.Test, rows.NominalCI});
 }
 
 void frmLongTermAnalysis::ShowSerialNumber(const QString& text)
@@ -127,7 +130,7 @@ void frmLongTermAnalysis::ShowSerialNumber(const QString& text)
 void frmLongTermAnalysis::ShowStatisticsGrids(const Statistics& stats)
 {
     const DataStringRecord image = ParseDataString(Analysis.Definition.HeaderImage);
-    const ValueGridRows rows = StatisticsGridRows(stats, Analysis.Definition, image.ResultUnit, image.Result2Unit,
+    const ValueGridRows rows = LongTermStatisticsRows(stats, Analysis.Definition, image.ResultUnit, image.Result2Unit,
                                                   IsPassFailResult(Analysis.Definition, 1), StatisticsGridStyle{});
     FillRows({grdAvg, grdMin, grdMax, grdCV, grdCI}, rows);
 }

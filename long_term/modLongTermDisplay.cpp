@@ -76,15 +76,6 @@ GridInfoRow PercentRow(float value1, float value2)
     return row;
 }
 
-// The value of the style with its unit; nothing when it is missing.
-void SetCells(QString& valueText, QString& unitText, float value, const QString& unit)
-{
-    if (!IsPresentValue(value))
-        return;
-    valueText = Number(value);
-    unitText = unit;
-}
-
 const std::vector<LongTermEnablingRule> EnablingRules = {
     {LongTermControl::FileCopy, true, false, 0},
     {LongTermControl::Search, false, true, 0},
@@ -107,8 +98,8 @@ bool IsStyleFolderPart(const QString& part)
 // ---------------------------------------------------------------------------
 // Value grids
 
-ValueGridRows StatisticsGridRows(const Statistics& stats, const TestDefinition& definition, const QString& unit1,
-                                 const QString& unit2, bool passFail, const StatisticsGridStyle& style)
+ValueGridRows LongTermStatisticsRows(const Statistics& stats, const TestDefinition& definition, const QString& unit1,
+                                     const QString& unit2, bool passFail, const StatisticsGridStyle& style)
 {
     ValueGridRows rows{};
     if (IsEmptyStatistics(stats))
@@ -137,38 +128,6 @@ ValueGridRows StatisticsGridRows(const Statistics& stats, const TestDefinition& 
     Result2Cells(rows[RowMax], stats.Max2, unit2, definition);
     rows[RowCV] = PercentRow(stats.CV1, stats.CV2);
     rows[RowCI] = PercentRow(stats.CI1, stats.CI2);
-    return rows;
-}
-
-ValueGridRows NominalGridRows(const TestDefinition& definition)
-{
-    ValueGridRows rows{};
-    if (IsEmptyTestDefinition(definition))
-        return rows;
-    const DataStringRecord image = ParseDataString(definition.HeaderImage);
-    const QString unit1 = image.ResultUnit;
-    const QString unit2 = image.Result2Unit;
-    const bool passFail = IsPassFailResult(definition, 1);
-
-    GridInfoRow& nominal = rows[RowNominal];
-    SetCells(nominal.Value1Text, nominal.Unit1Text, definition.Nominal1, passFail ? PercentUnit() : unit1);
-    SetCells(nominal.Value2Text, nominal.Unit2Text, definition.Nominal2, unit2);
-    GridInfoRow& lower = rows[RowLLimit];
-    SetCells(lower.Value1Text, lower.Unit1Text, definition.Lower1, unit1);
-    SetCells(lower.Value2Text, lower.Unit2Text, definition.Lower2, unit2);
-    GridInfoRow& upper = rows[RowULimit];
-    SetCells(upper.Value1Text, upper.Unit1Text, definition.Upper1, unit1);
-    SetCells(upper.Value2Text, upper.Unit2Text, definition.Upper2, unit2);
-    rows[RowTest].Value1Text = QString::number(EffectiveTestCount(definition));
-    GridInfoRow& ci = rows[RowNominalCI];
-    if (IsPresentValue(definition.CI1)) {
-        ci.Value1Text = OneDecimal(definition.CI1);
-        ci.Unit1Text = PercentUnit();
-    }
-    if (IsPresentValue(definition.CI2)) {
-        ci.Value2Text = OneDecimal(definition.CI2);
-        ci.Unit2Text = PercentUnit();
-    }
     return rows;
 }
 

@@ -14,12 +14,10 @@
 // ---------------------------------------------------------------------------
 // Value grids
 
-// The five statistics rows (mean, minimum, maximum, CV, CI) and the five rows
-// of the style's values (nominal, lower limit, upper limit, number of tests,
-// CI limit).
+// The five statistics rows: mean, minimum, maximum, CV, CI. The rows of the
+// style's values are the main window's (NominalGridRows, modSeries).
 using ValueGridRows = std::array<GridInfoRow, 5>;
 enum StatisticsRow { RowAvg = 0, RowMin, RowMax, RowCV, RowCI };
-enum NominalRow { RowNominal = 0, RowLLimit, RowULimit, RowTest, RowNominalCI };
 
 // How the statistics rows of a window read.
 struct StatisticsGridStyle {
@@ -36,14 +34,8 @@ struct StatisticsGridStyle {
 // result 2 empty where missing. A pass/fail result 1 shows the share of
 // passes in percent with "%" and no sign (0 % for tests without a mean). A
 // missing value is never written as a number. Empty statistics give empty rows.
-ValueGridRows StatisticsGridRows(const Statistics& stats, const TestDefinition& definition, const QString& unit1,
-                                 const QString& unit2, bool passFail, const StatisticsGridStyle& style);
-
-// The style's values of the definition with the units of its expected data
-// string; a pass/fail nominal takes "%" (not multiplied); the number of tests
-// in the first cell. Every missing value leaves its cells empty; the empty
-// definition empties all rows.
-ValueGridRows NominalGridRows(const TestDefinition& definition);
+ValueGridRows LongTermStatisticsRows(const Statistics& stats, const TestDefinition& definition, const QString& unit1,
+                                     const QString& unit2, bool passFail, const StatisticsGridStyle& style);
 
 // ---------------------------------------------------------------------------
 // Filters

@@ -3,15 +3,19 @@
 #include "foundation/frmResource.h"
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "foundation/modWindow.h"
 #include "instrument/modCommunication.h"
 #include "main_window/modGrid.h"
 #include "main_window/modMainTexts.h"
+#include "main_window/modPending.h"
 #include "platform/Colors.h"
 #include "platform/Conversions.h"
 #include "platform/FlexGrid.h"
 #include "platform/LoadedForms.h"
+#include "platform/MousePointer.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
@@ -366,6 +370,7 @@ frmMain::frmMain()
     connect(m_surface, &FormSurface::Resized, this, [this] { Form_Resize(); });
     connect(m_surface, &FormSurface::MouseMove, this,
             [this](int button, int shift, double x, double y) { Form_MouseMove(button, shift, x, y); });
+    connect(mnuFile_Import, &QAction::triggered, this, [this] { mnuFile_Import_Click(); });
     connect(mnuFunction_LongTermAnalysis, &QAction::triggered, this, [this] { mnuFunction_LongTermAnalysis_Click(); });
     Form_Load();
 }
@@ -833,6 +838,12 @@ void frmMain::Form_Resize()
     At(picCurve).Height = T.Height - 1350;
     At(lblCurveXMax).Width = T.Width - 120;
     At(cmdAnalyzeCurve).Width = T.Width - 120;
+    // The curve picture grows with the page; the axis label and the button
+    // under it follow its bottom at their design distances, or a taller
+    // window would lay them over the curves.
+    const TwipsRect& curves = At(picCurve);
+    At(lblCurveXMax).Top = curves.Top + curves.Height + 15;
+    At(cmdAnalyzeCurve).Top = At(lblCurveXMax).Top + 240;
 
     // 6. Property area, and the two buttons under it level with the tabs' bottom.
     At(optProtocol[1]).Left = W - 4440;
@@ -1003,9 +1014,50 @@ void frmMain::InitControls()
 
 void frmMain::Form_Load()
 {
+    // 1. Controls, captions, pictures, grids, clock; then the handlers of
+    // the series controls.
     InitControls();
-    SetReferenceTitles(RefTitles, Language);
-    imgNoConnection->setVisible(!PortOpen);
+    ConnectSeriesHandlers();
+    {
+        // 2. Nothing filled or selected below starts a handler's action.
+        RefreshGuard refreshing(*this);
+
+        // 3. The lists.
+        FillStyleCombo();
+        FillListFromArray(Reference2Values, cboReference[2]);
+        FillListFromArray(Reference3Values, cboReference[3]);
+        FillListFromArray(Reference4Values, cboReference[4]);
+        FillListFromArray(Operators, cboOperator);
+
+        // 4. Reference captions.
+        SetReferenceTitles(RefTitles, Language);
+
+        // 5. The series left open by the last run.
+        LoadPendingProtocols();
+        if (Protocols.empty())
+            Protocols.push_back(EmptyProtocol);
+
+        // 6. Every tab starts disabled; the enabling below opens those that apply.
+        for (int tab = 0; tab < tabDisplay->Tabs(); ++tab)
+            tabDisplay->SetTabEnabled(tab, false);
+        TabEnabledCache.fill(false);
+
+        // 7. The no-connection picture.
+        imgNoConnection->setVisible(!PortOpen);
+
+        // 8. The index remembered in the settings file, cut to the series
+        // that came back.
+        const int upper = static_cast<int>(Protocols.size()) - 1;
+        CurrentProtocol = static_cast<int16_t>(std::max(MinOf(upper, static_cast<int>(CurrentProtocol)), 0));
+
+        // 9. and 10. The view and its list.
+        optProtocol[CurrentProtocol == 0 ? 1 : 2]->setChecked(true);
+        FillProtocolCombo(Protocols[static_cast<size_t>(CurrentProtocol)]);
+    }
+    // 12. A working record never prepared has nothing to show.
+    if (!IsEmptyProtocol(Protocols[static_cast<size_t>(CurrentProtocol)]))
+        ShowProtocol();
+    // 13. State and enabling.
     RefreshEnabling();
 }
 
@@ -1023,17 +1075,48 @@ void frmMain::ReleaseForms()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    Form_Unload();
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
 }
 
-// Closing the main window ends the program: the port is closed, the settings
-// are saved and the other windows are released.
-void frmMain::Form_Unload()
+// Closing the main window ends the program: the open series are kept as
+// pending files, the port is closed, the settings are saved and the other
+// windows are released.
+void frmMain::Form_Unload(bool& cancel)
 {
     if (g_main != this)
         return;
+    // 1. Open series are left for later only when the operator says so.
+    const int open = static_cast<int>(Protocols.size()) - 1;
+    if (open > 0 && ShowMessage(34, {open}) == AnswerNo)
+        cancel = true;
+    // 2.
+    if (cancel)
+        return;
+    // 3. Until the pending series are written. A No keeps the window open,
+    // so that no open series is lost: the operator can make room and close
+    // again.
+    for (;;) {
+        bool ok = false;
+        {
+            MousePointerGuard hourglass(PointerHourglass);
+            SavePendingProtocols(ok);
+        }
+        if (ok)
+            break;
+        if (ShowMessage(31) != AnswerYes) {
+            cancel = true;
+            return;
+        }
+    }
+    // 4. and 5. Files are closed where they are used; the port when open.
     commClose();
+    // 6. to 8.
     SaveSettings();
     ReleaseForms();
     g_main = nullptr;

@@ -16,6 +16,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class FlexGrid;
@@ -39,6 +40,9 @@ struct EnablingRule;
 struct Profile;
 struct Protocol;
 struct ReferenceTitles;
+struct ReportForm;
+struct ReportFormItem;
+struct TestDefinition;
 
 // A control's place in twips.
 struct TwipsRect {
@@ -128,12 +132,21 @@ public:
     void TabRefresh();
     // The page now selected is brought up to date: the deviation charts show
     // only on page 0, the commentary takes the focus on page 1, pages 2 to 5
-    // compute and draw their profile or histogram.
+    // compute and draw their profile or histogram, page 6 draws the curve
+    // thumbnail anew.
     void tabDisplay_Click(int previousTab);
     // Every 500 ms: the date of the series shown (the present moment for the
     // working record), and the not-printed symbol blinks while automatic
     // printing is off.
     void timDateTime_Timer();
+    // Pointer moves over the tab control and the four command buttons hide
+    // the five read-outs, as over the window itself; the arguments are not
+    // used.
+    void tabDisplay_MouseMove(int button, int shift, double x, double y);
+    void cmdMeasure_MouseMove(int button, int shift, double x, double y);
+    void cmdPreview_MouseMove(int button, int shift, double x, double y);
+    void cmdTerminateProtocol_MouseMove(int button, int shift, double x, double y);
+    void cmdAnalyzeCurve_MouseMove(int button, int shift, double x, double y);
     // Read-outs: the chart coordinates under the pointer (x, y in the
     // chart's scale) next to it; index is the element 1 or 2.
     void picHistogram_MouseMove(int index, int button, int shift, double x, double y);
@@ -141,6 +154,77 @@ public:
     // True when the pixel at (x, y), in the picture's scale, has one of the
     // colours profile points are drawn in: black, blue, red or green.
     static bool GetPointColour(PictureBox* picture, double x, double y);
+
+    // ---- Series: display, life cycle, selection, text fields (frmMainSeries.cpp)
+
+    // The once-flags of the stop questions (number of tests, confidence
+    // interval) for the series shown; every ShowProtocol clears them.
+    bool TestCountAsked = false;
+    bool ConfidenceAsked = false;
+
+    // Brings every control in line with the series shown (Protocols
+    // (CurrentProtocol) and its current property). A series whose current
+    // report-form item names no test type leaves the controls as they are.
+    // The state and enabling are the caller's.
+    void ShowProtocol();
+    // Its parts, also called after smaller changes.
+    void FillNominalGrids(const TestDefinition& definition);
+    void FillStatisticsGrids(const Protocol& protocol, int property);
+    void ShowParameterCaptions(const ReportFormItem& item);
+    void ShowInstrumentInfo(const std::string& dataString);
+    void ShowPropertyNames(const ReportForm& form);
+    void ShowPropertyStates(const Protocol& protocol);
+
+    // cboStyle is a sorted list: every refill of it goes through here (the
+    // names of Styles in the locale's order, case ignored, none selected).
+    void FillStyleCombo();
+
+    // Life cycle of a series.
+    void NewProtocol();
+    void InitPropertyBlock(Protocol& protocol, int property);
+    void FillProtocolCombo(const Protocol& protocol);
+    void RemoveProtocolFromCombo(int index);
+    void TogglePropertyTerminated(int index, int property);
+
+    // Handlers of the selection controls and text boxes. None acts while the
+    // window is refreshing, except the length limits.
+    void cboStyle_Click();
+    void cboProtocol_Click();
+    void cboOperator_Change();
+    void cboOperator_Click();
+    void cboOperator_GotFocus();
+    void cboReference_Change(int index);
+    void cboReference_Click(int index);
+    void cboReference_GotFocus(int index);
+    void chkLateralAir_Click(int index);
+    void optProtocol_Click(int index);
+    void lblProperty_MouseUp(int index, int button, int shift, double x, double y);
+    void lblPropertyStatus_MouseUp(int index, int button, int shift, double x, double y);
+    void lblLateralAir_MouseUp(int index, int button, int shift, double x, double y);
+    void lblLateralAirE_MouseUp(int index, int button, int shift, double x, double y);
+    void imgTerminated_MouseUp(int index, int button, int shift, double x, double y);
+    void grdResult_MouseDown(int button, int shift, double x, double y);
+    void grdResult_Click();
+    void imgPrint_MouseUp(int button, int shift, double x, double y);
+    void imgNotPrint_MouseUp(int button, int shift, double x, double y);
+    void txtCommentary_Change();
+    // The seven Q-DAS boxes: a typed text goes into the working record.
+    void txtQdas_Change(QLineEdit* box);
+    // A typed character (0 when it is dropped, with a beep): digits, one
+    // decimal separator and the editing keys.
+    void txtKeyboard_KeyPress(int& keyAscii);
+
+    // ---- Curve thumbnail (frmMainCurve.cpp)
+
+    // Draws the curves of the shown series' current property into picCurve,
+    // without clearing it, all on the scale of the first curve that can be
+    // drawn, and writes that scale's maxima into lblCurveXMax and
+    // lblCurveYMax. A curve that cannot be drawn is skipped.
+    void DrawCurveThumbnail();
+    // The curve read-out under the pointer (x, y in picCurve's scale):
+    // pressure and flow of an airbag curve (test type 18), flow and pressure
+    // of a pressure-drop diagram (17); hidden while no thumbnail is drawn.
+    void picCurve_MouseMove(int button, int shift, double x, double y);
 
     // Shows the long-term analysis window and hides this one until that
     // window closes (frmMainLongTerm.cpp).
@@ -300,6 +384,9 @@ public:
     QMenu* mnuInfo = nullptr;
     QAction* mnuInfo_About = nullptr;
 
+    // Menu commands.
+    void mnuFile_Import_Click();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -311,7 +398,8 @@ private:
     ~frmMain() override;
 
     void Form_Load();
-    void Form_Unload();
+    // Cancel true keeps the window and the program running.
+    void Form_Unload(bool& cancel);
     void InitControls();
     void ReleaseForms();
 
@@ -356,12 +444,31 @@ private:
         FlexGrid* Grid = nullptr;
         int Tab = -1;
     };
-    // A control of the pointer-move table.
+    // A control of the pointer-move table, with the handler that hides all
+    // read-outs for it (the window's own unless it has one of its name).
+    using MoveHandler = void (frmMain::*)(int button, int shift, double x, double y);
     struct RouteTarget {
         const PointerRoute* Route = nullptr;
         int Index = -1;
         QWidget* Control = nullptr;
+        MoveHandler HideAll = &frmMain::Form_MouseMove;
     };
+
+    // Series (frmMainSeries.cpp).
+    void ConnectSeriesHandlers();
+    // The series shown, or null while CurrentProtocol is outside Protocols.
+    Protocol* ShownProtocol();
+    // What ends every change of the series or property shown: state,
+    // enabling and the page on show.
+    void EndSelection();
+    // Pointer, focus and key events of the series controls.
+    bool SeriesEvent(QObject* watched, QEvent* event);
+    // Enter that the focused control leaves unused.
+    bool PressDefaultButton();
+
+    QObject* m_seriesFilter = nullptr;
+    // cboProtocol lists the open series (else the working record's forms).
+    bool m_protocolListsSeries = false;
 
     std::vector<EnablingTarget> m_enablingTargets;
     std::map<const QObject*, RouteTarget> m_routes;
@@ -370,6 +477,12 @@ private:
     std::array<bool, 3> m_histogramDrawn{};
     std::array<bool, 3> m_profileDrawn{};
     std::array<int, 3> m_profileValues{};
+    // The kind of curve whose scale picCurve is in, as the thumbnail last
+    // drew it; None while the thumbnail has drawn nothing.
+    enum class CurveScale { None, Airbag, PressureDrop };
+    CurveScale m_curveScale = CurveScale::None;
+    // The text of the curve read-out at (x, y); empty for none.
+    QString CurveReadOut(double x, double y) const;
 
     FormSurface* m_surface = nullptr;
     std::vector<CaptionedControl> m_captioned;

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -36,6 +37,7 @@ constexpr int ResultPage = 0;
 constexpr int CommentaryPage = 1;
 constexpr int FirstProfilePage = 2;     // and 3
 constexpr int FirstHistogramPage = 4;   // and 5
+constexpr int CurvePage = 6;
 
 // Grid lines are counted, never looped on a value: at most this many.
 constexpr int MostGridLines = 1000;
@@ -400,6 +402,14 @@ void frmMain::tabDisplay_Click(int)
         DrawHistogram(ComputeHistogram(series, series.CurrentProperty, result), result);
         break;
     }
+    case CurvePage:
+        // Drawn anew: a resized picture keeps its old drawing stretched.
+        HideLabel(lblCurveCoordinate);
+        picCurve->Surface().Cls();
+        lblCurveXMax->setText(QString());
+        lblCurveYMax->setText(QString());
+        DrawCurveThumbnail();
+        break;
     default:
         break;
     }
@@ -530,6 +540,31 @@ void frmMain::EnableControls(int state)
 // ---------------------------------------------------------------------------
 // Pointer routing
 
+void frmMain::tabDisplay_MouseMove(int button, int shift, double x, double y)
+{
+    Form_MouseMove(button, shift, x, y);
+}
+
+void frmMain::cmdMeasure_MouseMove(int button, int shift, double x, double y)
+{
+    Form_MouseMove(button, shift, x, y);
+}
+
+void frmMain::cmdPreview_MouseMove(int button, int shift, double x, double y)
+{
+    Form_MouseMove(button, shift, x, y);
+}
+
+void frmMain::cmdTerminateProtocol_MouseMove(int button, int shift, double x, double y)
+{
+    Form_MouseMove(button, shift, x, y);
+}
+
+void frmMain::cmdAnalyzeCurve_MouseMove(int button, int shift, double x, double y)
+{
+    Form_MouseMove(button, shift, x, y);
+}
+
 void frmMain::InitCharts()
 {
     connect(tabDisplay, &TabControl::Click, this, &frmMain::tabDisplay_Click);
@@ -554,6 +589,19 @@ void frmMain::InitCharts()
             m_routes[control] = RouteTarget{&route, index, control};
         }
     }
+    // The members that have a move handler of their own name.
+    const std::pair<QWidget*, MoveHandler> named[] = {
+        {tabDisplay, &frmMain::tabDisplay_MouseMove},
+        {cmdMeasure, &frmMain::cmdMeasure_MouseMove},
+        {cmdPreview, &frmMain::cmdPreview_MouseMove},
+        {cmdTerminateProtocol, &frmMain::cmdTerminateProtocol_MouseMove},
+        {cmdAnalyzeCurve, &frmMain::cmdAnalyzeCurve_MouseMove},
+    };
+    for (const auto& [control, handler] : named) {
+        const auto found = m_routes.find(control);
+        if (found != m_routes.end())
+            found->second.HideAll = handler;
+    }
     // One filter over the window's inside: a move over a part of a control
     // (a grid's cells, a page of the tab control) counts for the control.
     m_surface->installEventFilter(this);
@@ -570,10 +618,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 
 void frmMain::RoutePointerMove(QWidget* watched, QMouseEvent* event)
 {
+    // The control under the pointer. A disabled one handles nothing: the
+    // move counts for what it sits on (its page, the tab control, or the
+    // window), and there every read-out is hidden.
     const RouteTarget* target = nullptr;
     for (QWidget* w = watched; w && w != this; w = w->parentWidget()) {
         const auto found = m_routes.find(w);
-        if (found != m_routes.end()) {
+        if (found != m_routes.end() && w->isEnabled()) {
             target = &found->second;
             break;
         }
@@ -584,14 +635,9 @@ void frmMain::RoutePointerMove(QWidget* watched, QMouseEvent* event)
     const int shift = ShiftCode(event->modifiers());
     const size_t i = target->Index >= 1 && target->Index <= 2 ? static_cast<size_t>(target->Index) : 0;
 
-    // A disabled control handles nothing: the move is one over what it
-    // sits on, and there every read-out is hidden.
-    PointerMove move = target->Route->Move;
-    if (!target->Control->isEnabled())
-        move = PointerMove::HideAll;
-    switch (move) {
+    switch (target->Route->Move) {
     case PointerMove::HideAll:
-        Form_MouseMove(button, shift, 0, 0);
+        (this->*target->HideAll)(button, shift, 0, 0);
         break;
     case PointerMove::HideOwn:
         if (target->Route->Chart == ReadOutChart::Histogram && i != 0)
@@ -603,8 +649,8 @@ void frmMain::RoutePointerMove(QWidget* watched, QMouseEvent* event)
         break;
     case PointerMove::ReadOut: {
         auto* picture = qobject_cast<PictureBox*>(target->Control);
-        // The curve thumbnail's read-out comes with the thumbnail itself.
-        if (!picture || i == 0)
+        const bool curve = target->Route->Chart == ReadOutChart::Curve;
+        if (!picture || (i == 0 && !curve))
             break;
         // The pointer in the picture's own scale, as the picture reports it.
         QPointF at = event->position();
@@ -614,7 +660,9 @@ void frmMain::RoutePointerMove(QWidget* watched, QMouseEvent* event)
         const DrawingSurface& surface = picture->Surface();
         const double x = surface.XFromPixel(std::floor(at.x()));
         const double y = surface.YFromPixel(std::floor(at.y()));
-        if (target->Route->Chart == ReadOutChart::Histogram)
+        if (curve)
+            picCurve_MouseMove(button, shift, x, y);
+        else if (target->Route->Chart == ReadOutChart::Histogram)
             picHistogram_MouseMove(target->Index, button, shift, x, y);
         else if (target->Route->Chart == ReadOutChart::Profile)
             picProfile_MouseMove(target->Index, button, shift, x, y);

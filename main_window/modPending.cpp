@@ -2,10 +2,10 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
+#include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -55,8 +55,7 @@ QString FolderOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).a
 
 bool LogFailure(const QFile& file)
 {
-    const SystemError error = ErrorFromFile(file);
-    WriteLog(error.Number, error.Text + QStringLiteral(": ") + file.fileName(), QStringLiteral("SavePendingProtocols"));
+    WriteLog(ErrorFromFile(file), QStringLiteral("SavePendingProtocols"), file.fileName());
     return false;
 }
 
@@ -151,9 +150,9 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
 // ".BAD2", ... beside earlier ones), so no later save can remove it.
 void SetPendingFileAside(const QString& folder, const QString& name)
 {
-    QString aside = name + QStringLiteral(".BAD");
+    QString aside = dskAsideName(name, 1);
     for (int n = 2; QFileInfo::exists(JoinPath(folder, aside)); ++n)
-        aside = name + QStringLiteral(".BAD") + QString::number(n);
+        aside = dskAsideName(name, n);
     QFile file(JoinPath(folder, name));
     if (!file.rename(JoinPath(folder, aside))) {
         const SystemError error = ErrorFromFile(file);
@@ -184,13 +183,8 @@ void SavePendingProtocols(bool& ok)
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
     // Where the report writer puts them: the data folder, or the program
     // folder while that is missing.
-    QString folder = DataFolder;
-    if (!IsExistingFolder(folder)) {
-        folder = ProgramFolder();
-        if (n > 0)
-            DataFolder = folder;
-    }
-    folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString folder =
+        QDir::cleanPath(QFileInfo(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr)).absoluteFilePath());
     const std::vector<int> match = MatchFiles();
 
     // First the files of series that are no longer open (terminated, or
@@ -247,16 +241,21 @@ void LoadPendingProtocols()
     const QString folder = DataFolder;
     // The file each series came from, by its place in Protocols.
     std::vector<QString> origin(Protocols.size());
+    bool writeBackFailed = false;
     for (const QString& name : dskListFiles(folder)) {
         if (!IsPendingName(name))
             continue;
         const QString path = JoinPath(folder, name);
-        // A file that is no test report at all is neither loaded nor touched.
-        if (!dskIsTestReportFile(folder, name) && CanBeOpened(path))
+        // A file that is no test report at all is neither loaded nor touched;
+        // one that cannot even be opened (logged by the check) is not loaded.
+        const bool isReport = dskIsTestReportFile(folder, name);
+        if (!isReport && CanBeOpened(path))
             continue;
         // The reader gives the empty series for a damaged file, and for one
         // whose report form or current property is out of range (logged).
-        Protocol record = dskGetTestReport(folder, name);
+        bool failed = false;
+        Protocol record = isReport ? dskGetTestReport(folder, name, &failed) : EmptyProtocol;
+        writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
             continue;
@@ -275,4 +274,8 @@ void LoadPendingProtocols()
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].isEmpty())
             g_files.push_back(FileOf(QDir::cleanPath(QFileInfo(origin[i]).absoluteFilePath()), Protocols[i]));
+    // Older files that could not be written back in the current layout are
+    // told once, however many there were; their series are loaded all the same.
+    if (writeBackFailed)
+        ShowMessage(32);
 }

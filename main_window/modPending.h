@@ -23,5 +23,7 @@ void SavePendingProtocols(bool& ok);
 // end in "QTA" (exact case), and files that are no test reports at all, are
 // left out and alone. A pending file that cannot be loaded (damaged,
 // unreadable, an index out of range) is renamed aside as "PENDING n.QTA.BAD"
-// (".BAD2", ... beside earlier ones) with one log line. The files stay on disk.
+// (".BAD2", ... beside earlier ones) with one log line. Files of an older
+// layout that cannot be written back are loaded, and message 32 says so once.
+// The files stay on disk.
 void LoadPendingProtocols();

@@ -6,7 +6,10 @@
 // labels of one chart hide only that chart's, the charts show their own, and
 // the combo boxes and the lateral-air boxes and labels leave them alone.
 //
-// The table is data; the main window applies it in one event filter.
+// The table is data; the main window applies it in one event filter. A
+// hide-all member with a move handler of its own name (the tab control, the
+// four command buttons) goes through that handler, the others through the
+// window's. A disabled control handles no move: it counts for what it sits on.
 // Double-click and right-button columns are meant to be added to the same
 // rows.
 #include <vector>

@@ -674,19 +674,20 @@ void DrawingSurface::Cls()
     }
 }
 
-void DrawingSurface::DrawLineDevice(double x1, double y1, double x2, double y2, int32_t colour)
+// A segment in device pixels kept to what can show: false when nothing of it
+// can (an end not finite, an invisible style, wholly outside).
+bool DrawingSurface::ClipLineDevice(double& x1, double& y1, double& x2, double& y2) const
 {
     if (!Finite(x1, y1) || !Finite(x2, y2) || drawStyle_ == vbInvisible)
-        return;
+        return false;
     const double w = PixelWidth();
     const double h = PixelHeight();
     const double margin = std::max(w, h) + 2.0 * drawWidth_ + 16.0;
-    if (!ClipSegment(x1, y1, x2, y2, -margin, -margin, w + margin, h + margin))
-        return;
-    PainterScope painter(*this);
-    if (!painter)
-        return;
-    painter->setPen(MakePen(colour));
+    return ClipSegment(x1, y1, x2, y2, -margin, -margin, w + margin, h + margin);
+}
+
+void DrawingSurface::PaintLineDevice(QPainter* painter, double x1, double y1, double x2, double y2) const
+{
     if (kind_ == Kind::Image) {
         const QPoint a(SnapPixel(x1), SnapPixel(y1));
         const QPoint b(SnapPixel(x2), SnapPixel(y2));
@@ -697,6 +698,46 @@ void DrawingSurface::DrawLineDevice(double x1, double y1, double x2, double y2, 
     } else {
         painter->drawLine(QPointF(x1, y1), QPointF(x2, y2));
     }
+}
+
+void DrawingSurface::DrawLineDevice(double x1, double y1, double x2, double y2, int32_t colour)
+{
+    if (!ClipLineDevice(x1, y1, x2, y2))
+        return;
+    PainterScope painter(*this);
+    if (!painter)
+        return;
+    painter->setPen(MakePen(colour));
+    PaintLineDevice(painter.get(), x1, y1, x2, y2);
+}
+
+void DrawingSurface::Lines(const std::vector<LineSegment>& segments)
+{
+    if (segments.empty())
+        return;
+    {
+        PainterScope painter(*this);
+        bool penSet = false;
+        int32_t penColour = 0;
+        for (const LineSegment& segment : segments) {
+            if (!painter)
+                break;
+            double x1 = PixelFromX(segment.X1);
+            double y1 = PixelFromY(segment.Y1);
+            double x2 = PixelFromX(segment.X2);
+            double y2 = PixelFromY(segment.Y2);
+            if (!ClipLineDevice(x1, y1, x2, y2))
+                continue;
+            if (!penSet || segment.Colour != penColour) {
+                painter->setPen(MakePen(segment.Colour));
+                penSet = true;
+                penColour = segment.Colour;
+            }
+            PaintLineDevice(painter.get(), x1, y1, x2, y2);
+        }
+    }
+    currentX_ = segments.back().X2;
+    currentY_ = segments.back().Y2;
 }
 
 void DrawingSurface::Line(double x1, double y1, double x2, double y2)

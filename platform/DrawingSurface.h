@@ -35,6 +35,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QBrush;
 class QPagedPaintDevice;
@@ -206,6 +207,18 @@ public:
     // A line from the current position.
     void LineTo(double x2, double y2);
     void LineTo(double x2, double y2, int32_t colour);
+    // Many lines at once, each drawn as Line draws it, through one painter:
+    // a curve of hundreds of segments draws several times faster. A segment
+    // with an end that is not finite is left out. CurrentX/CurrentY move to
+    // the end of the last segment given.
+    struct LineSegment {
+        double X1 = 0;
+        double Y1 = 0;
+        double X2 = 0;
+        double Y2 = 0;
+        int32_t Colour = 0;
+    };
+    void Lines(const std::vector<LineSegment>& segments);
     // The original's "Line ..., B": the outline in ForeColor or the given
     // colour, the inside filled by FillStyle and FillColor.
     void Box(double x1, double y1, double x2, double y2);
@@ -297,6 +310,8 @@ private:
     QBrush MakeFillBrush() const;
     void FillShape(QPainter* painter, const QRectF& rect, bool ellipse, const QBrush& brush) const;
     void DrawLineDevice(double x1, double y1, double x2, double y2, int32_t colour);
+    bool ClipLineDevice(double& x1, double& y1, double& x2, double& y2) const;
+    void PaintLineDevice(QPainter* painter, double x1, double y1, double x2, double y2) const;
     void DrawBoxDevice(double x1, double y1, double x2, double y2, int32_t colour, bool filled);
     void PrintLine(const QString& text);
     double PatternScale() const;

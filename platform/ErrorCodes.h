@@ -9,6 +9,15 @@
 
 class QFileDevice;
 
+// Classic numbers of failures the program finds itself, with no errno
+// behind them.
+namespace ClassicError {
+inline constexpr int32_t SubscriptOutOfRange = 9;   // an index read from a file lies outside its array
+inline constexpr int32_t InputPastEndOfFile = 62;   // a file ends inside its record
+inline constexpr int32_t BadFileName = 64;          // a name read from a file cannot be used as one
+inline constexpr int32_t PathFileAccess = 75;       // a file that may not be replaced
+} // namespace ClassicError
+
 struct SystemError {
     int32_t Number = 0;
     QString Text;

@@ -159,9 +159,9 @@ QString StoredNamePath(const QString& folder, const QString& name, bool allowSty
 bool IsProgramOwnFileName(const QString& fileName)
 {
     const QString name = fileName.toUpper();
-    if (name == QLatin1String("QUINTARA.DAT") || name.startsWith(QLatin1String("QUINTARA.DAT."))
-        || name == QLatin1String("QUINTARA.LOG") || name == QLatin1String("QUINTARA.LCK")
-        || name == QLatin1String("TEMP.QTA"))
+    // Every QUINTARA.* beside the program: the settings and their copies,
+    // the log, the lock, and the installation's QUINTARA.INI and logo.
+    if (name.startsWith(QLatin1String("QUINTARA.")) || name == QLatin1String("TEMP.QTA"))
         return true;
     if (!name.startsWith(QLatin1String("PENDING ")))
         return false;

@@ -56,7 +56,8 @@ bool IsBareStoredName(const QString& name, bool allowStyleFolder = false);
 QString StoredNamePath(const QString& folder, const QString& name, bool allowStyleFolder = false);
 
 // True for the program's own files in its folder, which nothing may delete
-// or move to the trash: QUINTARA.DAT and every QUINTARA.DAT.* copy,
-// QUINTARA.LOG, QUINTARA.LCK, PENDING n.QTA (and its .BAD copies) and
-// TEMP.QTA; any case.
+// or move to the trash: every QUINTARA.* (the settings file QUINTARA.DAT and
+// its copies, QUINTARA.LOG, QUINTARA.LCK, the installation's QUINTARA.INI
+// and logo QUINTARA.JPG), PENDING n.QTA (and its .BAD copies) and TEMP.QTA;
+// any case. The program folder is also the data folder until one is chosen.
 bool IsProgramOwnFileName(const QString& fileName);

@@ -101,19 +101,27 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
     }
     // A file system without hard links (or a link refused for another
     // reason): a copy of the bytes, written as every other file is.
-    QFile file(from);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = ErrorFromFile(file);
+    const std::optional<std::string> bytes = ReadFileWhole(from, error);
+    if (!bytes)
         return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = ErrorFromFile(file);
-        return false;
-    }
     if (QFileInfo::exists(to)) {
         error = ErrorFromErrno(EEXIST, to);
         return false;
     }
-    return WriteFileAtomically(to, bytes.toStdString(), error, permissions);
+    return WriteFileAtomically(to, *bytes, error, permissions);
+}
+
+std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = ErrorFromFile(file);
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = ErrorFromFile(file);
+        return std::nullopt;
+    }
+    return bytes.toStdString();
 }

@@ -8,6 +8,7 @@
 
 #include <QFileDevice>
 #include <QString>
+#include <optional>
 #include <string>
 
 // Writes the bytes to a temporary file beside path, then renames it over
@@ -28,6 +29,10 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
 // filled in when the second name exists or nothing could be made.
 bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
                     QFileDevice::Permissions permissions = QFileDevice::Permissions());
+
+// The whole content of a file; nothing, with the error filled in, when it
+// cannot be opened or read to its end.
+std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error);
 
 // Read-only for everyone (a written report or curve file).
 inline constexpr QFileDevice::Permissions ReadOnlyPermissions =

@@ -50,6 +50,8 @@ constexpr double SmallSpace = 0.85;
 constexpr double PropertyRoom = 12 + 15;
 constexpr double StatisticsRoom = 10 + 15;
 constexpr double SingleValueRoom = 15;
+constexpr double CurveBoxHeight = 30;
+constexpr double CurveRoom = CurveBoxHeight + 2 + 15;
 // What follows the last single value before a page can end: the commentary
 // line, the dotted rule and the footer and frame of a page break.
 constexpr double CommentaryEndRoom = 12.3;
@@ -534,6 +536,15 @@ bool ptrTestReport(DrawingSurface& output, const Protocol& protocol)
             ptrParameterName(protocol, p);
             ptrHeaderBlock(protocol, p);
             ptrSingleValues(protocol, p, pageNumber);
+
+            if (IsCurveTestType(testType) && item.Curve) {
+                if (Y() + CurveRoom > PageBottom)
+                    ptrPageBreak(protocol, p, pageNumber);
+                const double y = Y();
+                ptrCurves(protocol, p,
+                          {static_cast<float>(TextLeft), static_cast<float>(y + SmallSpace),
+                           static_cast<float>(TextRight), static_cast<float>(y + SmallSpace + CurveBoxHeight)});
+            }
 
             const int results = (ResultCountByTestType(testType) == 2 || IsPresentValue(block.Stats.Mean2)) ? 2 : 1;
             double boxHeight = 0;

@@ -6,11 +6,13 @@
 // the next. The test report: head with customer header and report name,
 // series header, and per property its title, parameter block, single values,
 // statistics tables with profile charts and the histograms.
+#include "curves/CurveRecords.h"
 #include "foundation/Records.h"
 #include "instrument/ChartRecords.h"
 #include "long_term/LongTermRecords.h"
 #include "printing/PrintRecords.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -143,3 +145,39 @@ void ptrProfile(const Profile& profile, const PrintRect& box, int testCount, boo
 // a dotted count grid. Without prescribed limits as for the profile. An empty
 // or unscalable histogram draws nothing. CurrentY ends at box y2.
 void ptrHistogram(const Histogram& histogram, const PrintRect& box, bool limitsPrescribed = true);
+
+// ---------------------------------------------------------------------------
+// Curves
+
+// All curves of the property's tests in one box under its single values,
+// then the box frame and a dotted rule 0.85 below it, where CurrentY ends.
+// Tests that are deleted, without a curve or whose file is missing or not a
+// curve file add nothing. A curve text whose characters 2 to 6 are "KR 64"
+// is a pressure-drop test; every other one names an airbag curve file in
+// DataFolder. All curves share the scale of the first one that can be drawn.
+void ptrCurves(const Protocol& protocol, int property, const PrintRect& box);
+// One airbag curve, flow over test-chamber pressure: black grid lines at the
+// grid steps taken to whole numbers, the curve clamped to the box (a missing
+// value breaks it), the two axis maxima in the corners. A window that cannot
+// be scaled draws nothing.
+void ptrABTCurveBox(const ABTCurve& curve, const AbtEvaluation& evaluation, const AbtOptions& options,
+                    const PlotWindow& window, const PrintRect& box);
+// One pressure-drop diagram on logarithmic axes: grid and labels, the power
+// law clipped to the plot area (falling for a negative exponent), the nominal
+// flow in green where it lies in the window, the two measured points when
+// both lie in the plot area. Draws nothing where the screen diagram draws
+// nothing (pdrIsUsableCurve): a window, nominal flow, flow or first pressure
+// not above 0, an exponent 0 or missing.
+void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const PrintRect& box);
+
+// The page of a curve analysis: the report head of the series, its current
+// property's title and parameters, the picture of the curve view stretched
+// into 84 x 30 units with the page's axis captions, and the results table;
+// one page, number 1. On the printer the document is ended. False (after
+// message 17) when the output could not be prepared; nothing is drawn then.
+bool ptrABTCurvePage(DrawingSurface& output, const Protocol& protocol, const CurvePageTexts& texts,
+                     const QImage& picture);
+// The six lines of results at CurrentY: peak pressure, rise and fall time;
+// nominal value and limits of both results; ADAP and exponent. Ends under a
+// solid rule.
+void ptrABTCurveResults(const CurvePageTexts& texts);

@@ -6,6 +6,7 @@
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "instrument/modPropertyText.h"
+#include "instrument/modStatistic.h"
 #include "long_term/LongTermChart.h"
 #include "long_term/modLongTermReport.h"
 #include "main_window/modMainTexts.h"
@@ -16,6 +17,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+
 
 namespace {
 
@@ -44,26 +46,13 @@ const PropertyBlock& BlockOf(const Protocol& protocol, int property)
     return protocol.Blocks[static_cast<size_t>(property)];
 }
 
-// The nominal values and limits the style prescribes for the test type:
-// those of a result whose Defined flag is off are NoValue, for a series'
-// style copy may carry a band derived from the mean for display. A value
-// that is not finite (a damaged file) is NoValue too.
+// The nominal values and limits the style prescribes for the test type, not
+// a band derived from the mean.
 TestDefinition DefinitionOf(const Protocol& protocol, int16_t testType)
 {
     if (testType < 1 || testType > TestTypeCount)
         return MakeBlankTestDefinition();
-    TestDefinition definition = protocol.Style.Tests[static_cast<size_t>(testType)];
-    const auto prescribed = [](bool defined, float& value) {
-        if (!defined || !IsPresentValue(value))
-            value = NoValue;
-    };
-    prescribed(definition.Defined1, definition.Nominal1);
-    prescribed(definition.Defined1, definition.Lower1);
-    prescribed(definition.Defined1, definition.Upper1);
-    prescribed(definition.Defined2, definition.Nominal2);
-    prescribed(definition.Defined2, definition.Lower2);
-    prescribed(definition.Defined2, definition.Upper2);
-    return definition;
+    return PrescribedDefinition(protocol.Style.Tests[static_cast<size_t>(testType)]);
 }
 
 // "0.0" of a percentage, a TAB and "%"; empty for NoValue.

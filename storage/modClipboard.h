@@ -69,6 +69,10 @@ QString clpTestReportText(const Protocol& protocol);
 // Puts that text on the clipboard.
 void clpCopyTestReport(const Protocol& protocol);
 
+// The copy of a curve analysis (clpCurveValues, clpCurveAnalysisText,
+// clpCopyCurveAnalysis) is built from these blocks in curves/modABTCurveClipboard,
+// beside the curve calculations it needs.
+
 // ---------------------------------------------------------------------------
 // The long-term analysis
 

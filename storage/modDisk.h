@@ -3,6 +3,9 @@
 // made from dates, style subfolders, the common header of the binary data
 // files, folder listings, deleting to the trash and free space.
 #include "platform/BinaryIO.h"
+#include "platform/ErrorCodes.h"
+
+#include <QSet>
 
 #include <QString>
 #include <QStringList>
@@ -52,8 +55,9 @@ void dskPutHeader(BinaryWriter& out, const char* magic);
 QStringList dskListFiles(const QString& folder);
 
 // Moves the listed files of the folder to the trash, skipping names that do
-// not exist and the program's own files (settings file and its copies, log,
-// lock, pending files, TEMP.QTA), whatever case they are asked for in. A
+// not exist and the program's own files (every QUINTARA.*: the settings file
+// and its copies, log, lock, QUINTARA.INI and the logo; pending files,
+// TEMP.QTA), whatever case they are asked for in. A
 // name may carry one style-folder part ("QTA123\"); any other name that is
 // not a bare file name is skipped with a log line. A file the trash refuses
 // stays where it is with its attributes, and a log line names it. True when
@@ -66,9 +70,34 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names);
 // procedure's name.
 bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure);
 
+// The name a file that does not load is kept aside under, the n-th beside
+// the earlier ones: "name.BAD" for 1, then "name.BAD2", "name.BAD3", ...
+QString dskAsideName(const QString& name, int number);
+
+// The folder a file is written into: the folder itself when it exists, else
+// the program's own folder. With a setting (the DataFolder or QDASFolder that
+// named the missing folder), the setting then becomes the program folder too.
+QString dskWriteFolder(const QString& folder, QString* setting = nullptr);
+
 // Free space of the file system holding the folder, in megabytes; -1 when
 // it cannot be read (a missing folder, a drive letter).
 float dskFreeSpaceMB(const QString& root);
+
+// The key under which names that differ only in case are one name.
+QString dskNameKey(const QString& name);
+// The keys of every entry of the folder (files and folders, hidden ones
+// included), from one listing; empty for a missing folder. A caller that
+// asks "does this name exist in any case" for many files of one folder keeps
+// this set instead of searching the folder for each file.
+QSet<QString> dskFolderNameKeys(const QString& folder);
+
+// Gives the file the new path, whole or not at all: an existing file at the
+// new path is never replaced (EEXIST), and on another file system the file
+// is copied and the original removed, the copy taken back when the original
+// cannot be removed, so no second copy is left. The file keeps its mode.
+// False with the error filled in on any failure; both files are then as
+// they were.
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error);
 
 // The test report files belong to this module too.
 #include "storage/modTestReport.h"

@@ -6,16 +6,14 @@
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "instrument/modPropertyText.h"
+#include "instrument/modStatistic.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
-#include "platform/ErrorCodes.h"
 #include "platform/OleDate.h"
-#include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -25,11 +23,6 @@ const char* const WriterName = "qdasPutTestReportAction";
 
 // The K0002 attribute of a value that is not there.
 constexpr int MissingValueAttribute = 256;
-
-float PresentOrNoValue(float value)
-{
-    return IsPresentValue(value) ? value : NoValue;
-}
 
 QString Field(const QString& text, int maxLength)
 {
@@ -142,19 +135,18 @@ QdasCharacteristic qdasFillCharacteristic(int16_t testType, int16_t resultNumber
     if (testType < 1 || testType > TestTypeCount)
         return characteristic;
     const TestDefinition& definition = protocol.Style.Tests[static_cast<size_t>(testType)];
+    // Only tolerances the style prescribes are sent, not a band derived from
+    // the mean that a series' copy of the style may carry for display.
+    const TestDefinition prescribed = PrescribedDefinition(definition);
     const bool first = resultNumber == 1;
 
     characteristic.K2090 = ReportFormName(protocol);
     const QString caption = ResultLabels(testType, resultNumber, Language);
     if (!caption.isEmpty())
         characteristic.K2090 += QStringLiteral(" - ") + caption;
-    // Only tolerances the style prescribes are sent: a series' style copy may
-    // carry nominal and limits derived from the mean for display, with the
-    // result still undefined.
-    const bool defined = first ? definition.Defined1 : definition.Defined2;
-    characteristic.K2101 = defined ? PresentOrNoValue(first ? definition.Nominal1 : definition.Nominal2) : NoValue;
-    characteristic.K2110 = defined ? PresentOrNoValue(first ? definition.Lower1 : definition.Lower2) : NoValue;
-    characteristic.K2111 = defined ? PresentOrNoValue(first ? definition.Upper1 : definition.Upper2) : NoValue;
+    characteristic.K2101 = first ? prescribed.Nominal1 : prescribed.Nominal2;
+    characteristic.K2110 = first ? prescribed.Lower1 : prescribed.Lower2;
+    characteristic.K2111 = first ? prescribed.Upper1 : prescribed.Upper2;
     const DataStringRecord expected = ParseDataString(definition.HeaderImage);
     characteristic.K2142 = first ? expected.ResultUnit : expected.Result2Unit;
     characteristic.K8500 = definition.TestCount;
@@ -272,28 +264,15 @@ QString qdasFileText(const QdasFile& file)
 
 bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file)
 {
-    QString target = folder;
-    if (!IsExistingFolder(target)) {
-        target = ProgramFolder();
-        QDASFolder = target;
-    }
-
-    const std::string bytes = ToCp1252(qdasFileText(file));
-    QFile out(dskBuildPath(target, fileName));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const SystemError error = ErrorFromFile(out);
-        WriteLog(error.Number, error.Text, QString::fromLatin1(WriterName));
+    const QString target = dskWriteFolder(folder, &QDASFolder);
+    // Whole or not at all: a receiver that watches the folder never meets
+    // a file cut short by a full disk.
+    SystemError error;
+    if (!WriteFileAtomically(dskBuildPath(target, fileName), ToCp1252(qdasFileText(file)), error)) {
+        WriteLog(error, QString::fromLatin1(WriterName));
         return false;
     }
-    bool ok = out.write(bytes.data(), static_cast<qint64>(bytes.size()))
-        == static_cast<qint64>(bytes.size());
-    ok = out.flush() && ok;
-    if (!ok) {
-        const SystemError error = ErrorFromFile(out);
-        WriteLog(error.Number, error.Text, QString::fromLatin1(WriterName));
-    }
-    out.close();
-    return ok;
+    return true;
 }
 
 bool qdasExportTestReport(const Protocol& protocol)
@@ -305,12 +284,10 @@ bool qdasExportTestReport(const Protocol& protocol)
             continue;
         // The writer falls back to the program folder the same way; the free
         // name must be looked for where the file will be written.
-        if (!IsExistingFolder(QDASFolder))
-            QDASFolder = ProgramFolder();
+        const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
         const QString name =
-            qdasFreeFileName(QDASFolder, protocol.Blocks[static_cast<size_t>(i)].StartDate,
-                             QStringLiteral("DFQ"));
-        ok = qdasPutTestReportAction(QDASFolder, name, file) && ok;
+            qdasFreeFileName(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, QStringLiteral("DFQ"));
+        ok = qdasPutTestReportAction(folder, name, file) && ok;
     }
     return ok;
 }

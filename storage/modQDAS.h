@@ -43,8 +43,9 @@ QString qdasFreeFileName(const QString& folder, double date, const QString& exte
 // all characteristics belong to one test and no stand-in number is read.
 QString qdasFileText(const QdasFile& file);
 
-// Writes the file into the folder (an existing file is replaced). A folder
-// that does not exist is replaced by the program folder, which becomes
-// QDASFolder. False, with one log line under "qdasPutTestReportAction", when
-// the file cannot be written.
+// Writes the file into the folder (an existing file is replaced), whole or
+// not at all. A folder that does not exist is replaced by the program
+// folder, which becomes QDASFolder. False, with one log line under
+// "qdasPutTestReportAction", when the file cannot be written; no part of it
+// is then left under its name, and an earlier file of the name stays as it was.
 bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file);

@@ -9,7 +9,6 @@
 #include "platform/Cp1252.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
@@ -24,16 +23,6 @@ namespace {
 
 const char* const ReportMagic = "QTA";
 const char* const ReportExtension = "QTA";
-
-// Path/file access error: the number the log carries for a report that must
-// not be replaced because one of that name exists.
-constexpr int32_t ErrPathFileAccess = 75;
-// Input past end of file: the file ends before its record does.
-constexpr int32_t ErrInputPastEnd = 62;
-// Subscript out of range: an index the record carries lies outside its array.
-constexpr int32_t ErrSubscriptOutOfRange = 9;
-// Bad file name: a name read from a file that cannot be used as one.
-constexpr int32_t ErrBadFileName = 64;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -55,7 +44,7 @@ bool WriteReportFile(const QString& path, const Protocol& record,
     PutRecord(out, record);
     SystemError error;
     if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
-        WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(error, QStringLiteral("dskPutTestReportAction"));
         return false;
     }
     if (out.TextsCut() > 0)
@@ -79,12 +68,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     // the style folder is a bare file name.
     if (!dskCheckStoredName(name, !useStyleFolder, QStringLiteral("dskPutTestReportAction")))
         return false;
-    QString target = folder;
-    if (!IsExistingFolder(folder)) {
-        target = ProgramFolder();
-        if (FolderKey(folder) == FolderKey(DataFolder))
-            DataFolder = target;
-    }
+    const QString target = dskWriteFolder(folder, FolderKey(folder) == FolderKey(DataFolder) ? &DataFolder : nullptr);
     QString directory = target;
     if (useStyleFolder) {
         const QString styleFolder = dskStyleFolderName(record.Style.Name);
@@ -93,15 +77,15 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
             // The reason the folder could not be made (a read-only mount, a
             // file of that name); a missing path when none is known.
             const int reason = errno != 0 ? errno : ENOENT;
-            const SystemError error = ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name));
-            WriteLog(error.Number, error.Text, QStringLiteral("dskPutTestReportAction"));
+            WriteLog(ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name)),
+                     QStringLiteral("dskPutTestReportAction"));
             return false;
         }
         directory = dskBuildPath(target, styleFolder);
     }
     if (existing == Existing::Refuse && dskFileExists(directory, name)) {
-        WriteLog(ErrPathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + name,
-                 QStringLiteral("dskPutTestReportAction"));
+        WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text},
+                 QStringLiteral("dskPutTestReportAction"), name);
         return false;
     }
     // Only a replacement looks for a file of that name in another case; the
@@ -109,7 +93,8 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     const QString path = existing == Existing::Replace ? StoredNamePath(directory, name, !useStyleFolder)
                                                        : JoinPath(directory, name);
     if (path.isEmpty()) {
-        WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name,
+                 QStringLiteral("dskPutTestReportAction"));
         return false;
     }
     if (existing == Existing::ReplaceExact) {
@@ -121,8 +106,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
         // A stored report is read-only, and whoever means to rewrite one
         // clears that first; any other write onto it (an import of a series
         // with the same date) fails, for root too.
-        const SystemError error = ErrorFromErrno(EACCES, path);
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(ErrorFromErrno(EACCES, path), QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
     return WriteReportFile(path, record, permissions);
@@ -155,8 +139,7 @@ bool ReadWholeFile(QFile& file, std::string& buffer, const QString& procedure)
     const qint64 size = file.size();
     buffer.resize(static_cast<std::size_t>(size < 0 ? 0 : size));
     if (size < 0 || file.read(buffer.data(), size) != size) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, procedure);
+        WriteLog(ErrorFromFile(file), procedure);
         return false;
     }
     return true;
@@ -180,12 +163,12 @@ ReportLayout LayoutOf(const QString& versionText)
 bool ReadWhole(const BinaryReader& in, const Protocol& record, const QString& path, const QString& procedure)
 {
     if (!in.Ok()) {
-        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + path, procedure);
+        WriteLog(ClassicError::InputPastEndOfFile, QStringLiteral("Input past end of file: ") + path, procedure);
         return false;
     }
     const QString outOfRange = IndexOutOfRange(record);
     if (!outOfRange.isEmpty()) {
-        WriteLog(ErrSubscriptOutOfRange, QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
+        WriteLog(ClassicError::SubscriptOutOfRange, QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
                  procedure);
         return false;
     }
@@ -199,8 +182,7 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
     const QString procedure = QStringLiteral("dskGetTestReport");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, procedure);
+        WriteLog(ErrorFromFile(file), procedure);
         return false;
     }
     std::string bytes;
@@ -398,8 +380,7 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
         return false;
     QFile file(dskBuildPath(folder, name));
     if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, QStringLiteral("dskIsTestReportFile"));
+        WriteLog(ErrorFromFile(file), QStringLiteral("dskIsTestReportFile"));
         return false;
     }
     if (file.size() <= 3)
@@ -466,7 +447,7 @@ QStringList dskCurveFileNames(const Protocol& record)
             // files, is no curve.
             const QString name = FromCp1252(curveFile);
             if (!IsBareStoredName(name) || IsProgramOwnFileName(name)) {
-                WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name,
+                WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name,
                          QStringLiteral("dskCurveFileNames"));
                 continue;
             }
@@ -497,8 +478,7 @@ bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& s
     const QString path = JoinPath(folder, name);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text, procedure);
+        WriteLog(ErrorFromFile(file), procedure);
         return false;
     }
     if (!ReadWholeFile(file, scan.Bytes, procedure))
@@ -593,4 +573,30 @@ void dskScanBlock(ReportScan& scan, int b)
     in.Skip(2 + 4);
     in.SkipString();
     GetRecord(in, block.Stats);
+}
+
+bool dskPutNewTestReport(const QString& folder, const QString& name, const Protocol& record, QSet<QString>* keys)
+{
+    const QString procName = QStringLiteral("dskPutTestReportAction");
+    if (!dskCheckStoredName(name, false, procName))
+        return false;
+    if (!IsExistingFolder(folder)) {
+        const SystemError error = ErrorFromErrno(ENOENT, JoinPath(folder, name));
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + folder, procName);
+        return false;
+    }
+    const QString path = JoinPath(folder, name);
+    // The exact name costs one check; the name in another case is looked up
+    // in the caller's listing, else in the folder.
+    const bool exists = QFileInfo::exists(path)
+        || (keys ? keys->contains(dskNameKey(name)) : dskFolderNameKeys(folder).contains(dskNameKey(name)));
+    if (exists) {
+        WriteLog(ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + path, procName);
+        return false;
+    }
+    if (!WriteReportFile(path, record, ReadOnlyPermissions))
+        return false;
+    if (keys)
+        keys->insert(dskNameKey(name));
+    return true;
 }

@@ -258,11 +258,15 @@ TEST_P(GeneralTest, TestTypeFacts)
         EXPECT_EQ(EffectiveTestCount(d), effective) << count;
     }
 
-    for (const float v : {0.0f, -1.0f, 3.4e38f, -3.4e38f})
+    for (const float v : {0.0f, -1.0f, 3.4e38f, -3.4e38f}) {
         EXPECT_TRUE(IsPresentValue(v)) << v;
+        EXPECT_EQ(PresentOrNoValue(v), v);
+    }
     for (const float v : {NoValue, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                          -std::numeric_limits<float>::infinity()})
+                          -std::numeric_limits<float>::infinity()}) {
         EXPECT_FALSE(IsPresentValue(v)) << v;
+        EXPECT_EQ(PresentOrNoValue(v), NoValue) << v;
+    }
 }
 
 TEST_P(GeneralTest, PadTextCutsAndAligns)

@@ -916,10 +916,13 @@ TEST_F(SettingsTest, AFileCutAnywhereGivesWayToABackupThatReadsWhole)
     }
 
     // A backup cut short as well replaces nothing, and trying it leaves no
-    // trace in the settings.
+    // trace in the settings; it is kept aside too, for the next save would
+    // remove it while it holds more than the file.
     const std::string cut = whole.Bytes.substr(0, whole.StyleEnds[0] + 100);
+    const std::string cutBackup = whole.Bytes.substr(0, whole.Bytes.size() - 3);
     WriteFile(DatPath(), cut);
-    WriteFile(Path("QUINTARA.DAT.BAK"), whole.Bytes.substr(0, whole.Bytes.size() - 3));
+    WriteFile(Path("QUINTARA.DAT.BAK"), cutBackup);
+    QFile::remove(Path("QUINTARA.LOG"));
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(ReadFile(DatPath()), cut);
     EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD2")), cut);
@@ -927,6 +930,11 @@ TEST_F(SettingsTest, AFileCutAnywhereGivesWayToABackupThatReadsWhole)
     EXPECT_EQ(Reference2Values.size(), 4u);
     EXPECT_EQ(Language, 2);
     EXPECT_EQ(UserPasswords, Passwords{});
+    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
+    EXPECT_EQ(LogLines().size(), 2);
+    EXPECT_TRUE(LogLines().last().endsWith(QStringLiteral("\t62\tQUINTARA.DAT.BAK does not read whole either; kept as QUINTARA.DAT.BAD3")));
+    SaveSettings();
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD3")), cutBackup);
 
     // A whole file, even of an older version, keeps its place beside a backup.
     const std::string older = SettingsFile("5.9", Layout::Before60);

@@ -418,6 +418,15 @@ TEST(DefaultLimitsFromMeanTest, FillsOnlyUndefinedResults)
     s.Mean2 = 12;
     DefaultLimitsFromMean(s, second);
     EXPECT_EQ(second, expected);
+
+    // What the style prescribes leaves the derived band out, and a value
+    // that is not finite; everything else stays.
+    second.Upper2 = std::numeric_limits<float>::quiet_NaN();
+    TestDefinition prescribed = expected;
+    prescribed.Nominal1 = prescribed.Lower1 = prescribed.Upper1 = NoValue;
+    prescribed.Upper2 = NoValue;
+    EXPECT_EQ(PrescribedDefinition(second), prescribed);
+    EXPECT_EQ(PrescribedDefinition(defined), defined);
 }
 
 } // namespace

@@ -63,7 +63,6 @@ protected:
         if (frmMain::IsLoaded())
             frmMain::Instance()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmDetail::OpenCurveWindow = nullptr;
         if (savedDataHome_.isNull())
             qunsetenv("XDG_DATA_HOME");
         else

@@ -1,5 +1,6 @@
 #include "LongTermWindowFixture.h"
 
+#include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
 #include "long_term/modLongTermDisplay.h"
 #include "platform/TextInput.h"
@@ -200,10 +201,9 @@ TEST_F(DetailWindowTest, CurveOfAnAirbagTest)
     airbag.Blocks[2].Values[4].CurveFile = stored.toStdString();
     Path = Store(QStringLiteral("a.QTA"), airbag);
     std::vector<QString> opened;
-    frmDetail::OpenCurveWindow = [&opened](const Protocol& p, const QString& name) {
-        opened.push_back(name + QString::number(p.CurrentProperty));
-    };
-    Run(MakeHandOver(18, 2, Path), [](frmDetail& d) {
+    Run(MakeHandOver(18, 2, Path), [this, &opened](frmDetail& d) {
+        // The curve window gets a copy of the report and the curve's name.
+        Dialogs.Then([&opened](QDialog&) { opened.push_back(AbtFileName + QString::number(AbtProtocol.CurrentProperty)); });
         d.grdResult->SetRow(0);
         d.grdResult_DblClick();
         d.grdResult->SetRow(1);
@@ -214,6 +214,7 @@ TEST_F(DetailWindowTest, CurveOfAnAirbagTest)
     });
     EXPECT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_EQ(opened, std::vector<QString>{stored + QStringLiteral("2")});
+    EXPECT_EQ(Dialogs.Ran, (std::vector<QString>{QStringLiteral("frmDetail"), QStringLiteral("frmABTCurve")}));
     Run(MakeHandOver(9, 2, Path), [](frmDetail& d) {
         d.grdResult_DblClick();
         d.cmdCancel_Click();

@@ -39,7 +39,7 @@ TestDefinition Defined(const std::string& header, float nominal, float lower, fl
     return d;
 }
 
-TEST_F(LongTermFixture, StatisticsAndNominalGrids)
+TEST_F(LongTermFixture, StatisticsGrids)
 {
     const StatisticsGridStyle longTerm;
     StatisticsGridStyle detail;
@@ -69,23 +69,12 @@ TEST_F(LongTermFixture, StatisticsAndNominalGrids)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Cells(StatisticsGridRows(c.stats, c.definition, c.unit1, QStringLiteral("mm"), c.passFail, c.style)),
+        EXPECT_EQ(Cells(LongTermStatisticsRows(c.stats, c.definition, c.unit1, QStringLiteral("mm"), c.passFail, c.style)),
                   c.cells);
     }
-    EXPECT_EQ(Cells(StatisticsGridRows(EmptyStatistics, tensile, "N", "mm", false, longTerm)),
+    EXPECT_EQ(Cells(LongTermStatisticsRows(EmptyStatistics, tensile, "N", "mm", false, longTerm)),
               QStringList(5, QStringLiteral("||||")));
 
-    // The style's values with the units of its expected string; a pass/fail
-    // nominal in percent as it stands; missing values leave nothing.
-    TestDefinition d = tensile;
-    d.Nominal2 = 2, d.Lower2 = NoValue, d.Upper2 = 3;
-    EXPECT_EQ(Cells(NominalGridRows(d)), (QStringList{"12.0|N|2.00|mm|", "10.0|N|||", "14.0|N|3.00|mm|", "10||||",
-                                                       "5.0|%|||"}));
-    d = Defined(Header("123", "y", "KR 6100"), 80, NoValue, NoValue);
-    d.CI1 = NoValue;
-    d.TestCount = 0;
-    EXPECT_EQ(Cells(NominalGridRows(d)), (QStringList{"80.0|%|||", "||||", "||||", "999||||", "||||"}));
-    EXPECT_EQ(Cells(NominalGridRows(BlankTestDefinition)), QStringList(5, QStringLiteral("||||")));
 }
 
 TEST_F(LongTermFixture, PropertyListYearsDateBoxesAndEnabling)

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -252,6 +253,39 @@ TEST(DrawingSurfaceTest, FarCoordinatesAreClippedNotLost)
     s.Circle(10, 1e30, 3, vbGreen);
     s.Line(std::nan(""), 0, 1, 1, vbGreen);
     EXPECT_EQ(CountColour(s.Image(), vbGreen, 0, 0, 49, 99), 0);
+}
+
+TEST(DrawingSurfaceTest, ABatchOfLinesDrawsWhatLineDrawsSegmentBySegment)
+{
+    const double noValue = -3.402823e38;
+    const std::vector<DrawingSurface::LineSegment> segments = {
+        {0, 0, 10, 8, vbRed},     {10, 8, 20, 3, vbRed},       {20, 3, 30, 9, vbBlack},
+        {30, 9, std::nan(""), 5, vbBlue},                     {35, 5, 40, noValue, vbBlue},
+        {40, 2, 40, 2, vbGreen},  {41, 1, 49, 9.5, vbBlack},
+    };
+    for (const auto& [width, style] : {std::pair{1, vbSolid}, std::pair{3, vbSolid}, std::pair{1, vbDot}}) {
+        SCOPED_TRACE(testing::Message() << "width " << width << ", style " << style);
+        DrawingSurface one(60, 50);
+        DrawingSurface batch(60, 50);
+        int changes = 0;
+        batch.Changed = [&changes] { ++changes; };
+        for (DrawingSurface* s : {&one, &batch}) {
+            ASSERT_TRUE(s->Scale(0, 10, 50, 0));
+            s->SetDrawWidth(width);
+            s->SetDrawStyle(style);
+        }
+        for (const DrawingSurface::LineSegment& l : segments)
+            one.Line(l.X1, l.Y1, l.X2, l.Y2, l.Colour);
+        batch.Lines(segments);
+        EXPECT_EQ(batch.Image(), one.Image());
+        EXPECT_GT(CountColour(batch.Image(), vbBlue, 0, 0, 59, 49), 0) << "the far end clipped, not lost";
+        EXPECT_EQ(changes, 1) << "one repaint for the batch";
+        EXPECT_EQ(batch.CurrentX(), 49);
+        EXPECT_EQ(batch.CurrentY(), 9.5);
+    }
+    DrawingSurface empty(10, 10);
+    empty.Lines({});
+    EXPECT_EQ(CountColour(empty.Image(), vbWhite, 0, 0, 9, 9), 100);
 }
 
 TEST(DrawingSurfaceTest, BoxesAreOutlinedFilledOrHatched)

@@ -88,4 +88,38 @@ TEST(PathsTest, ReadOnlyClearsEveryWriteBitAndNormalGivesTheOwnerOneBack)
     EXPECT_EQ(GetAttr(dir.path() + QStringLiteral("/missing")), -1);
 }
 
+TEST(PathsTest, OnlyBareNamesInsideTheFolder)
+{
+    const struct { const char* name; bool prefix; bool bare; } rows[] = {
+        {"2011.12.08, 10.15.00.QTA", false, true},
+        {"QTA123\\2011.12.08, 10.15.00.QTA", true, true},
+        {"qta123/x.QTA", true, true},
+        {"QTA123\\x.QTA", false, false},
+        {"QTA12\\x.QTA", true, false},
+        {"QTA123\\..", true, false},
+        {"..\\..\\x.QTA", true, false},
+        {"../x", false, false},
+        {"a/b.ABT", false, false},
+        {"/etc/passwd", false, false},
+        {"..", false, false},
+        {"", false, false},
+        {"a\tb", false, false},
+        {"QTA123\\QTA124\\x", true, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(IsBareStoredName(QString::fromUtf8(row.name), row.prefix), row.bare) << row.name;
+        EXPECT_EQ(StoredNamePath(QStringLiteral("/data"), QString::fromUtf8(row.name), row.prefix).isEmpty(), !row.bare)
+            << row.name;
+    }
+    EXPECT_EQ(StoredNamePath(QStringLiteral("/data/"), QStringLiteral("QTA001\\a.QTA"), true),
+              QStringLiteral("/data/QTA001/a.QTA"));
+    for (const char* own : {"QUINTARA.DAT", "quintara.dat.bak", "QUINTARA.DAT.BAD2", "QUINTARA.LOG", "QUINTARA.LCK",
+                            "QUINTARA.INI", "Quintara.jpg", "PENDING 1.QTA", "pending 12.qta", "PENDING 3.QTA.BAD",
+                            "TEMP.QTA"})
+        EXPECT_TRUE(IsProgramOwnFileName(QString::fromUtf8(own))) << own;
+    for (const char* other : {"PENDING.QTA", "PENDING x.QTA", "2011.12.08, 10.15.00.QTA", "QUINTARA", "QUINTARAX.DAT",
+                              "TEMP.QTA.BAK"})
+        EXPECT_FALSE(IsProgramOwnFileName(QString::fromUtf8(other))) << other;
+}
+
 } // namespace

@@ -164,6 +164,8 @@ TEST_F(TextInputBoxTest, NumberBoxTakesDigitsAndOneSeparatorOfTheLocale)
         {"second separator", "12,5", 4, 0, Act::Type, ",", "12,5", 4, 1},
         {"separator moved", "12,5", 2, 1, Act::Paste, ",5", "12,55", 4, 0},
         {"pasted sign", "", 0, 0, Act::Paste, "-3", "", 0, 1},
+        {"pasted letter", "", 0, 0, Act::Paste, "1a", "", 0, 1},
+        {"pasted blank-grouped", "", 0, 0, Act::Paste, "1 000", "", 0, 1},
         {"pasted TAB", "", 0, 0, Act::Paste, "3\t", "", 0, 1},
         {"pasted too long", "", 0, 0, Act::Paste, "1234567", "123456", 6, 1},
     };
@@ -188,12 +190,24 @@ TEST_F(TextInputBoxTest, AnEditableComboBoxKeepsTheRuleAndItsItems)
     EXPECT_EQ(InputBeepCount(), beeps);
 }
 
-TEST(TextInputRuleTest, StorableTextAndNumberText)
+TEST(TextInputRuleTest, StorableText)
 {
     for (const char* text : {"", "Anna Müller", "12,5 €", "a\xC2\xA0" "b", "Œuvre ‰"})
         EXPECT_TRUE(IsStorableText(QString::fromUtf8(text))) << text;
     for (const char* text : {"a\tb", "a\r\n", "\x7f", "a\xC2\x81", "Łódź1", "x\xF0\x9F\x98\x80"})
         EXPECT_FALSE(IsStorableText(QString::fromUtf8(text))) << text;
+}
+
+TEST_F(TextInputBoxTest, NumberTextIsDigitsWithOneSeparatorOfTheLocale)
+{
+    Pin(QStringLiteral("de_DE"));
+    for (const char* text : {"", "12", "12,5", ",5", "12,"})
+        EXPECT_TRUE(IsNumberInputText(QString::fromUtf8(text))) << text;
+    for (const char* text : {"12.5", "1.000", "1,2,3", "-1", "1a", "1 000", "1e3", "\t1"})
+        EXPECT_FALSE(IsNumberInputText(QString::fromUtf8(text))) << text;
+    Pin(QStringLiteral("en_US"));
+    EXPECT_TRUE(IsNumberInputText(QStringLiteral("12.5")));
+    EXPECT_FALSE(IsNumberInputText(QStringLiteral("12,5")));
 }
 
 } // namespace

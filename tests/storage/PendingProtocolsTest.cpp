@@ -2,6 +2,7 @@
 #include "StorageTest.h"
 #include "support/ChildProcess.h"
 
+#include "foundation/modConvert.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
@@ -11,6 +12,9 @@
 
 #include <algorithm>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -145,6 +149,57 @@ TEST_F(PendingSeries, AFileThatCannotBeLoadedIsKeptAsideAndOneThatIsNoReportLeft
     EXPECT_TRUE(Save());
     for (const auto& f : files)
         EXPECT_EQ(ReadFileBytes(Data + u'/' + QLatin1String(f.afterwards)), f.bytes) << f.afterwards;
+}
+
+TEST_F(PendingSeries, AnUnreadableFileIsKeptAsideWithItsReason)
+{
+    // An I/O error as the user the program runs as meets it: the file cannot
+    // be opened. It is not loaded and not left where the next save would
+    // take its number.
+    const std::string bytes = ReportFileBytes(Series(8));
+    WriteFileBytes(Pending(1), bytes);
+    ::chmod(QFile::encodeName(Pending(1)).constData(), 0);
+    for (const QString& folder : {Temp.path(), Program, Data})
+        ChownToNobody(QFile::encodeName(folder).constData());
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(Pending(1)).constData(), 0, 0), 0);
+    }
+    const int loaded = RunUnprivileged([] {
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        return static_cast<int>(Protocols.size()) - 1;
+    });
+    if (loaded == ChildSetupFailed)
+        GTEST_SKIP() << "cannot run as another user";
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(DataFiles(Data), QStringList{QStringLiteral("PENDING 1.QTA.BAD")});
+    ::chmod(QFile::encodeName(Pending(1, "PENDING %1.QTA.BAD")).constData(), 0600);
+    EXPECT_EQ(ReadFileBytes(Pending(1, "PENDING %1.QTA.BAD")), bytes);
+    // Why (the failed open, 70) and where it went.
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("\tdskIsTestReportFile \t8.0\t70\t")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0\tPENDING 1.QTA could not be loaded; kept as PENDING 1.QTA.BAD")));
+}
+
+TEST_F(PendingSeries, OlderFilesThatCannotBeWrittenBackAreLoadedWithOneMessage)
+{
+    // Two pending files of the layout before 6.0 whose names leave no room
+    // for the temporary file of the write-back, and one that is written
+    // back: all three series load, and message 32 is shown once.
+    Protocol converted;
+    ConvertProtocolBefore60(converted, Old26Protocol());
+    const std::string old = OldReportFile("2.6", Old26Protocol());
+    const QString longName = QStringLiteral("PENDING ") + QString(243, u'A');
+    for (const QString& name : {longName + QStringLiteral("1QTA"), longName + QStringLiteral("2QTA")})
+        WriteFileBytes(Data + u'/' + name, old);
+    WriteFileBytes(Pending(3), old);
+
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, converted, converted, converted}));
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
+    EXPECT_EQ(ReadFileBytes(Pending(3)), ReportFileBytes(converted));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi")), 2);
 }
 
 TEST_F(PendingSeries, FilesThisRunDidNotLoadAreLeftAlone)

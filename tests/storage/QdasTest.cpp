@@ -8,10 +8,12 @@
 #include "platform/OleDate.h"
 #include "instrument/modStatistic.h"
 #include "storage/modQDAS.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 
 #include <QDir>
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 
@@ -312,6 +314,31 @@ TEST_F(QdasTest, AFailedWriteIsLoggedForEachFile)
     // Each of the three files was tried and logged.
     EXPECT_EQ(LogLines().size(), 3);
     EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t70\t")), 3);
+}
+
+TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
+{
+    // Writes past one byte less than the smallest of the three files fail
+    // (EFBIG) as on a full disk; the log lines still fit.
+    const long limit = static_cast<long>(std::min({FileA1.size(), FileA2.size(), FileA3.size()})) - 1;
+    ASSERT_GT(limit, 300);
+    int result = RunWithFileSizeLimit(limit, [] { return qdasExportTestReport(SeriesA()) ? 1 : 0; });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit";
+    EXPECT_EQ(result, 0);
+    // No file cut short for a receiver to take, no temporary file either.
+    EXPECT_TRUE(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t61\t")), 3);
+    EXPECT_EQ(LogLines().size(), 3);
+
+    // A file of the name that is there already stays as it was.
+    WriteFileBytes(Data + QStringLiteral("/X.DFQ"), "earlier");
+    result = RunWithFileSizeLimit(limit, [&] {
+        return qdasPutTestReportAction(Data, QStringLiteral("X.DFQ"), qdasFileOfProperty(SeriesA(), 3)) ? 1 : 0;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(DfqNames(), QStringList{QStringLiteral("X.DFQ")});
+    EXPECT_EQ(Dfq("X.DFQ"), "earlier");
 }
 
 } // namespace

@@ -211,3 +211,51 @@ Protocol StoredWithNaN(const Protocol& p, float value, const QString& folder, in
     WriteFileBytes(folder + QStringLiteral("/NAN.QTA"), bytes);
     return dskGetTestReport(folder, QStringLiteral("NAN.QTA"));
 }
+
+namespace {
+
+TestValueBefore60 OldTest(float value, const char* curveFile)
+{
+    TestValueBefore60 v;
+    v.Value1 = value;
+    v.Unit1 = "a";
+    v.Value2 = NoValue;
+    v.Warning = ' ';
+    v.Commentary = QStringLiteral("alt");
+    v.DataString = std::string(58, '7') + "\r\n";
+    v.CurveFile = curveFile;
+    return v;
+}
+
+} // namespace
+
+PropertyBlockBefore60 OldBlock()
+{
+    PropertyBlockBefore60 b;
+    b.Header = std::string(58, 'H') + "\r\n";
+    TestValueBefore60 empty;
+    empty.Value1 = empty.Value2 = NoValue;
+    empty.Warning = ' ';
+    b.Values = {empty, OldTest(11.5f, "2011.12.08, 10.16.00.ABT"), OldTest(12.5f, "")};
+    b.LateralAir = NoValue;
+    b.Stats = MakeStatistics(2);
+    b.StartDate = DateSerial(2011, 12, 8);
+    return b;
+}
+
+ProtocolBefore60 Old26Protocol()
+{
+    ProtocolBefore60 p;
+    p.Style = BlankStyle;
+    p.Style.Name = QStringLiteral("abc");
+    p.Reference3 = QStringLiteral("Rolle 4");
+    p.Operator = QStringLiteral("Meier");
+    p.Date = DateSerial(2011, 12, 8) + TimeSerial(10, 15, 0);
+    p.Blocks[1] = OldBlock();
+    p.Blocks[2] = OldBlock();
+    for (int b = 3; b <= PropertyCount; ++b)
+        p.Blocks[b].Values.resize(1);
+    p.FormIndex = 2;
+    p.CurrentProperty = 2;
+    return p;
+}

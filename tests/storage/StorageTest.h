@@ -3,7 +3,9 @@
 // data folder per test with the settings at their defaults, message boxes
 // answered by script, small file helpers, and test series built by hand.
 #include "support/ScriptedPresenter.h"
+#include "foundation/OldRecords.h"
 #include "foundation/Records.h"
+#include "platform/BinaryIO.h"
 
 #include <QString>
 #include <QStringList>
@@ -44,6 +46,19 @@ Protocol SampleProtocol(const QString& styleName, double date);
 std::string ReportHeader(const std::string& version);
 // A current report file: the header of "8.0", then the packed series.
 std::string ReportFileBytes(const Protocol& p);
+// A report file of an older version: the header of its version text, then
+// the older record packed.
+template <typename Record>
+std::string OldReportFile(const std::string& version, const Record& old)
+{
+    BinaryWriter out;
+    PutRecord(out, old);
+    return ReportHeader(version) + out.Bytes();
+}
+// A block of the layout before 6.0 with two tests (the first with a curve file).
+PropertyBlockBefore60 OldBlock();
+// A series of the layout of 2.6 to 5.9: style "abc", two such blocks, form 2.
+ProtocolBefore60 Old26Protocol();
 
 // A 60-character data string with a valid checksum. Each parameter is its
 // 6-character field followed by its unit code (7 characters in all).

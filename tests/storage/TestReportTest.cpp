@@ -54,41 +54,6 @@ std::string EmptyReportFileByHand()
     return bytes;
 }
 
-template <typename Record>
-std::string OldReportFile(const std::string& version, const Record& old)
-{
-    BinaryWriter out;
-    PutRecord(out, old);
-    return ReportHeader(version) + out.Bytes();
-}
-
-TestValueBefore60 OldTest(float value, const char* curveFile)
-{
-    TestValueBefore60 v;
-    v.Value1 = value;
-    v.Unit1 = "a";
-    v.Value2 = NoValue;
-    v.Warning = ' ';
-    v.Commentary = QStringLiteral("alt");
-    v.DataString = std::string(58, '7') + "\r\n";
-    v.CurveFile = curveFile;
-    return v;
-}
-
-PropertyBlockBefore60 OldBlock()
-{
-    PropertyBlockBefore60 b;
-    b.Header = std::string(58, 'H') + "\r\n";
-    TestValueBefore60 empty;
-    empty.Value1 = empty.Value2 = NoValue;
-    empty.Warning = ' ';
-    b.Values = {empty, OldTest(11.5f, "2011.12.08, 10.16.00.ABT"), OldTest(12.5f, "")};
-    b.LateralAir = NoValue;
-    b.Stats = MakeStatistics(2);
-    b.StartDate = DateSerial(2011, 12, 8);
-    return b;
-}
-
 ProtocolBefore26 Old25Protocol()
 {
     ProtocolBefore26 p;
@@ -105,23 +70,6 @@ ProtocolBefore26 Old25Protocol()
         p.Blocks[b].Values.resize(1);
     p.FormIndex = 1;
     p.CurrentProperty = 1;
-    return p;
-}
-
-ProtocolBefore60 Old26Protocol()
-{
-    ProtocolBefore60 p;
-    p.Style = BlankStyle;
-    p.Style.Name = QStringLiteral("abc");
-    p.Reference3 = QStringLiteral("Rolle 4");
-    p.Operator = QStringLiteral("Meier");
-    p.Date = DateSerial(2011, 12, 8) + TimeSerial(10, 15, 0);
-    p.Blocks[1] = OldBlock();
-    p.Blocks[2] = OldBlock();
-    for (int b = 3; b <= PropertyCount; ++b)
-        p.Blocks[b].Values.resize(1);
-    p.FormIndex = 2;
-    p.CurrentProperty = 2;
     return p;
 }
 
@@ -657,4 +605,37 @@ TEST_F(TestReport, ATextCutToItsLargestLengthIsLogged)
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\t0\t1 text(s) cut to 65535 bytes: "))) << LogLines()[0].toStdString();
     const Protocol back = dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName));
     EXPECT_EQ(back.Blocks[1].Commentary, QString(65535, u'c'));
+}
+
+TEST_F(TestReport, ANewReportInAFolderNeverReplacesOneOfItsName)
+{
+    const Protocol p = SampleProtocol(QStringLiteral("abc"), At(10, 15));
+    const QString name = QStringLiteral("2024.01.05, 10.15.00.QTA");
+    ASSERT_TRUE(dskPutNewTestReport(Data, name, p));
+    EXPECT_EQ(ReadFileBytes(Data + QLatin1Char('/') + name), ReportFileBytes(p));
+    EXPECT_TRUE(IsReadOnly(Data + QLatin1Char('/') + name));
+
+    // The same name in any case, writable or not, stays as it was.
+    WriteFileBytes(Data + QStringLiteral("/2024.01.05, 11.00.00.qta"), "earlier");
+    const Protocol other = SampleProtocol(QStringLiteral("xyz"), At(11));
+    EXPECT_FALSE(dskPutNewTestReport(Data, name, other));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("2024.01.05, 11.00.00.QTA"), other));
+    EXPECT_EQ(ReadFileBytes(Data + QLatin1Char('/') + name), ReportFileBytes(p));
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/2024.01.05, 11.00.00.qta")), "earlier");
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t75\t")), 2);
+
+    // No stand-in for a missing folder, and no name reaching outside it.
+    EXPECT_FALSE(dskPutNewTestReport(Data + QStringLiteral("/gone"), name, other));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("QTA001\\x.QTA"), other));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("../x.QTA"), other));
+    EXPECT_EQ(QDir(Program).entryList(QDir::Files), QStringList{QStringLiteral("QUINTARA.LOG")});
+
+    // A listing given by the caller stands for the folder, and learns the new name.
+    QSet<QString> keys = dskFolderNameKeys(Data);
+    keys.insert(dskNameKey(QStringLiteral("listed.qta")));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("LISTED.QTA"), other, &keys));
+    EXPECT_FALSE(QFile::exists(Data + QStringLiteral("/LISTED.QTA")));
+    EXPECT_TRUE(dskPutNewTestReport(Data, QStringLiteral("NEW.QTA"), other, &keys));
+    EXPECT_TRUE(keys.contains(dskNameKey(QStringLiteral("new.qta"))));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("new.qta"), other, &keys));
 }

@@ -1,5 +1,8 @@
 #include "ScriptedPresenter.h"
 
+#include <QAction>
+#include <QMenu>
+
 #include "platform/MousePointer.h"
 
 #include <QApplication>
@@ -41,4 +44,30 @@ int ScriptedDialogRunner::Run(QDialog& dialog)
     if (guard && dialog.isVisible())
         dialog.reject();
     return guard ? dialog.result() : QDialog::Rejected;
+}
+
+RecordingPopupRunner::RecordingPopupRunner()
+{
+    SetPopupMenuRunner(this);
+}
+
+RecordingPopupRunner::~RecordingPopupRunner()
+{
+    SetPopupMenuRunner(nullptr);
+}
+
+void RecordingPopupRunner::Run(QMenu& menu, QAction* defaultItem)
+{
+    Popped.push_back({menu.objectName(), defaultItem ? defaultItem->objectName() : QString()});
+    if (m_choices.empty())
+        return;
+    const QString choice = m_choices.front();
+    m_choices.pop_front();
+    if (choice.isEmpty())
+        return;
+    for (QAction* action : menu.actions())
+        if (action->objectName() == choice && action->isEnabled()) {
+            action->trigger();
+            return;
+        }
 }

@@ -5,6 +5,7 @@
 // closed, so no test ever blocks.
 #include "platform/MessagePresenter.h"
 #include "platform/ModalDialog.h"
+#include "platform/PopupMenu.h"
 
 #include <QString>
 #include <deque>
@@ -53,4 +54,28 @@ public:
 
 private:
     std::deque<Action> m_actions;
+};
+
+// Records each pop-up menu (its object name and that of its bold default
+// item, "" for none) and triggers the scripted item, if any, as a choice.
+class RecordingPopupRunner : public PopupMenuRunner {
+public:
+    // Installs itself; the destructor goes back to showing menus.
+    RecordingPopupRunner();
+    ~RecordingPopupRunner() override;
+
+    void Run(QMenu& menu, QAction* defaultItem) override;
+
+    // Object name of the item to choose at the next pop-ups, in order; an
+    // empty name (or none left) closes the menu without a choice.
+    void Choose(const QString& itemName) { m_choices.push_back(itemName); }
+
+    struct Shown {
+        QString Menu;
+        QString DefaultItem;
+    };
+    std::vector<Shown> Popped;
+
+private:
+    std::deque<QString> m_choices;
 };
