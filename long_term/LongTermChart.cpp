@@ -16,6 +16,8 @@ namespace {
 
 constexpr double PercentTop = 100.0;
 
+LongTermMark MarkOfStatistics(const Statistics& s, int result, bool percent);
+
 float ResultValue(int result, float value1, float value2)
 {
     return result == 1 ? value1 : value2;
@@ -134,12 +136,18 @@ LongTermScale LongTermChartScale(const LongTermAnalysis& analysis, int testType,
 
 LongTermMark LongTermMarkOf(const Protocol& report, int testType, int result, bool percent)
 {
-    LongTermMark mark;
     const int b = FindPropertyBlock(report, testType);
     if (b == 0)
-        return mark;
+        return LongTermMark{};
+    return MarkOfStatistics(report.Blocks[static_cast<size_t>(b)].Stats, result, percent);
+}
+
+namespace {
+
+LongTermMark MarkOfStatistics(const Statistics& s, int result, bool percent)
+{
+    LongTermMark mark;
     mark.Shown = true;
-    const Statistics& s = report.Blocks[static_cast<size_t>(b)].Stats;
     if (percent) {
         mark.Mean = PassFailPercent(s);
         return mark;
@@ -149,6 +157,8 @@ LongTermMark LongTermMarkOf(const Protocol& report, int testType, int result, bo
     mark.Max = Present(ResultValue(result, s.Max1, s.Max2));
     return mark;
 }
+
+} // namespace
 
 int32_t LongTermMarkColour(const LongTermMark& mark, const LongTermScale& scale, bool parametersDiffer)
 {
@@ -198,12 +208,14 @@ void DrawLongTermChart(const LongTermAnalysis& analysis, int testType, int resul
     bool compared = false;
     for (int32_t i = 1; i <= n; ++i) {
         const Protocol& report = analysis.Found[static_cast<size_t>(i)].Protocol;
-        const LongTermMark mark = LongTermMarkOf(report, testType, result, scale.Percent);
-        if (!mark.Shown)
+        const int b = FindPropertyBlock(report, testType);
+        if (b == 0)
             continue;
+        const PropertyBlock& block = report.Blocks[static_cast<size_t>(b)];
+        const LongTermMark mark = MarkOfStatistics(block.Stats, result, scale.Percent);
         bool differs = false;
         if (!scale.Percent) {
-            const std::string& header = report.Blocks[static_cast<size_t>(FindPropertyBlock(report, testType))].Header;
+            const std::string& header = block.Header;
             if (!compared || header != lastHeader) {
                 lastHeader = header;
                 lastDiffers = !TestParametersMatch(header, styleHeader);

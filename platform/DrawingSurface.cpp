@@ -12,7 +12,9 @@
 #include <QPrinterInfo>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -90,6 +92,37 @@ const QImage& MetricsImage()
     return image;
 }
 
+
+// Dots up to this many pixels across are set pixel by pixel.
+constexpr int DotMaskMaxWidth = 16;
+
+// The pixels a dot `width` pixels across covers around the pixel it is set
+// at, as the painter fills it at that pixel's centre: the same everywhere, so
+// worked out once per width and then set directly, many times faster.
+const std::vector<QPoint>& DotPixels(int width)
+{
+    static std::map<int, std::vector<QPoint>> cache;
+    const auto found = cache.find(width);
+    if (found != cache.end())
+        return found->second;
+    const int c = width + 2;
+    QImage scratch(2 * c + 1, 2 * c + 1, QImage::Format_RGB32);
+    scratch.fill(Qt::white);
+    {
+        QPainter painter(&scratch);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QPointF(c + 0.5, c + 0.5), width / 2.0, width / 2.0);
+    }
+    std::vector<QPoint> pixels;
+    for (int y = 0; y < scratch.height(); ++y)
+        for (int x = 0; x < scratch.width(); ++x)
+            if (scratch.pixel(x, y) != QColor(Qt::white).rgb())
+                pixels.emplace_back(x - c, y - c);
+    return cache.emplace(width, std::move(pixels)).first->second;
+}
+
 }  // namespace
 
 QString ResolveFontFamily(const QString& name)
@@ -135,12 +168,18 @@ public:
             painter_ = surface.painter_.get();
         }
         if (painter_) {
-            painter_->setRenderHint(QPainter::Antialiasing, false);
-            painter_->setRenderHint(QPainter::TextAntialiasing, false);
-            painter_->setRenderHint(QPainter::SmoothPixmapTransform, surface.kind_ != Kind::Image);
+            // A batch's painter has its hints from the start of the batch.
+            if (painter_ != surface.batchPainter_.get())
+                SetHints(*painter_, surface.kind_ == Kind::Image);
             painter_->setPen(Qt::NoPen);
             painter_->setBrush(Qt::NoBrush);
         }
+    }
+    static void SetHints(QPainter& painter, bool image)
+    {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, !image);
     }
     ~PainterScope()
     {
@@ -647,8 +686,10 @@ void DrawingSurface::EndBatchPainter()
 
 DrawingSurface::Batch::Batch(DrawingSurface& surface) : surface_(surface)
 {
-    if (surface_.batchDepth_++ == 0 && surface_.kind_ == Kind::Image && !surface_.image_.isNull())
+    if (surface_.batchDepth_++ == 0 && surface_.kind_ == Kind::Image && !surface_.image_.isNull()) {
         surface_.batchPainter_ = std::make_unique<QPainter>(&surface_.image_);
+        PainterScope::SetHints(*surface_.batchPainter_, true);
+    }
 }
 
 DrawingSurface::Batch::~Batch()
@@ -899,6 +940,14 @@ void DrawingSurface::PSet(double x, double y, int32_t colour)
                 image_.setPixel(px, py, ToQColor(colour).rgb());
                 NotifyChanged();
             }
+            return;
+        }
+        if (drawWidth_ <= DotMaskMaxWidth) {
+            const QRgb rgb = ToQColor(colour).rgb();
+            for (const QPoint& d : DotPixels(drawWidth_))
+                if (image_.valid(px + d.x(), py + d.y()))
+                    image_.setPixel(px + d.x(), py + d.y(), rgb);
+            NotifyChanged();
             return;
         }
         PainterScope painter(*this);

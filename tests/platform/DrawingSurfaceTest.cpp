@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -611,6 +612,28 @@ TEST(DrawingSurfaceTest, ABatchDrawsTheSamePixelsAndTellsTheChangeOnce)
     EXPECT_EQ(batched.Image().width(), 80);
     EXPECT_EQ(batched.Point(5, 1), vbRed);
     EXPECT_EQ(changes, 2);
+}
+
+TEST(DrawingSurfaceTest, DotsAreTheEllipsesThePainterFills)
+{
+    // Every width, at pixel centres inside and across each edge.
+    for (int width = 2; width <= 20; width += 3) {
+        DrawingSurface dots(40, 30);
+        QImage painted(40, 30, QImage::Format_RGB32);
+        painted.fill(Qt::white);
+        dots.SetScaleMode(vbPixels);
+        dots.SetDrawWidth(width);
+        QPainter painter(&painted);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(Qt::red));
+        for (const QPoint at : {QPoint(20, 15), QPoint(0, 0), QPoint(39, 29), QPoint(-2, 10), QPoint(10, 31)}) {
+            dots.PSet(at.x() + 0.5, at.y() + 0.5, vbRed);
+            painter.drawEllipse(QPointF(at.x() + 0.5, at.y() + 0.5), width / 2.0, width / 2.0);
+        }
+        painter.end();
+        EXPECT_EQ(dots.Image(), painted) << width;
+    }
 }
 
 TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
