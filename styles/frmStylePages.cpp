@@ -320,6 +320,9 @@ void frmStyle::ArrangeTestPage(int testType)
 
 void frmStyle::PageControl_Click(int testType, PageControl control)
 {
+    // The handlers are public; an index without a page returns at once.
+    if (testType < 1 || testType > TestTypeCount)
+        return;
     ChoosePageControl(Pages[static_cast<size_t>(testType)], control, Context());
     ApplyPage(testType);
 }
