@@ -7,6 +7,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
+#include "instrument/ExpectedDataString.h"
 #include "instrument/modDataString.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
@@ -18,7 +19,6 @@
 #include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
-#include "styles/ExpectedDataString.h"
 
 #include <QDate>
 #include <QDateTime>
