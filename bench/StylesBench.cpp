@@ -11,7 +11,7 @@
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
-#include "styles/ExpectedDataString.h"
+#include "instrument/ExpectedDataString.h"
 #include "styles/ReportFormRules.h"
 #include "styles/TestPage.h"
 #include "styles/frmReference.h"

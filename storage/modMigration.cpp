@@ -7,6 +7,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
+#include "instrument/ExpectedDataString.h"
 #include "instrument/modDataString.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
@@ -18,7 +19,6 @@
 #include "platform/SafeFile.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
-#include "styles/ExpectedDataString.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -28,10 +28,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <charconv>
 #include <initializer_list>
 #include <cmath>
 #include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -269,9 +274,115 @@ void LogError(const SystemError& error, const QString& what, const QString& proc
     WriteLog(error.Number, error.Text + QStringLiteral(": ") + what, procName);
 }
 
+// Converted lines are reports written only to be moved into their style
+// folders a moment later. Waiting for the disk after each of them would cost
+// more than all else the import does, so they are written under hidden
+// temporary names without it, the disk is waited for once per batch, and
+// only then do they take their names (never replacing one). A crash leaves
+// at most hidden temporary files, never a report whose bytes are missing.
+constexpr std::size_t StagedBatchSize = 500;
+const char* const StagedNamePattern = "/.QTA-import-XXXXXX";
+
+struct StagedReport {
+    QString TempPath;
+    QString Name;
+};
+
+void RemoveStaged(const QString& tempPath)
+{
+    ::unlink(QFile::encodeName(tempPath).constData());
+}
+
+// The report's bytes in a new read-only file under a hidden temporary name
+// in the folder; "" after one log line.
+QString WriteStagedReport(const QString& folder, const QString& name, const Protocol& record)
+{
+    const QString procName = QStringLiteral("ImportInstrumentFile");
+    BinaryWriter out;
+    dskPutHeader(out, "QTA");
+    PutRecord(out, record);
+    const std::string& bytes = out.Bytes();
+    QByteArray pattern = QFile::encodeName(folder + QString::fromLatin1(StagedNamePattern));
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        LogError(ErrorFromErrno(errno), JoinPath(folder, name), procName);
+        return QString();
+    }
+    const QString tempPath = QFile::decodeName(pattern);
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    int reason = ::fchmod(fd, S_IRUSR | S_IRGRP | S_IROTH) == 0 ? 0 : errno;
+    while (reason == 0 && left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            reason = written == 0 ? ENOSPC : errno;
+            break;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // A network file system may report a full disk only here.
+    if (::close(fd) != 0 && reason == 0)
+        reason = errno;
+    if (reason != 0) {
+        LogError(ErrorFromErrno(reason), JoinPath(folder, name), procName);
+        RemoveStaged(tempPath);
+        return QString();
+    }
+    return tempPath;
+}
+
+// True when everything written to the file system holding the folder is on
+// the disk.
+bool SyncFileSystemOf(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::syncfs(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// One file onto the disk, where the whole file system could not be.
+bool SyncFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fdatasync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    ::close(fd);
+    return synced;
+}
+
+// Waits for the disk once, then gives every staged report its name. A
+// report that cannot be synced or named is removed, with one log line, and
+// its name is free again.
+void CommitStaged(const QString& folder, std::vector<StagedReport>& staged, ImportRun& run)
+{
+    if (staged.empty())
+        return;
+    const bool synced = SyncFileSystemOf(folder);
+    for (const StagedReport& report : staged) {
+        const QString path = JoinPath(folder, report.Name);
+        SystemError error;
+        if (!synced && !SyncFile(report.TempPath))
+            error = ErrorFromErrno(errno, path);
+        else if (dskMoveFileNew(report.TempPath, path, error))
+            continue;
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("ImportInstrumentFile"));
+        RemoveStaged(report.TempPath);
+        run.SourceKeys.remove(dskNameKey(report.Name));
+    }
+    staged.clear();
+}
+
 // Writes one converted line into the source folder under a name free in
-// this run.
-void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run)
+// this run; the name is taken when the batch is committed.
+void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run,
+                        std::vector<StagedReport>& staged)
 {
     const QString extension = QStringLiteral("QTA");
     QString name = dskFileNameFromDate(protocol.Date, extension);
@@ -289,10 +400,17 @@ void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run
         SetSeriesDate(protocol, moved != 0 ? moved : protocol.Date + move * OneSecond);
     }
     // A name that was there before the run: this line was converted before.
-    if (run.SourceKeys.contains(dskNameKey(name)))
+    const QString key = dskNameKey(name);
+    if (run.SourceKeys.contains(key))
         return;
-    if (dskPutNewTestReport(folder, name, protocol, &run.SourceKeys))
-        run.SourceWritten.insert(dskNameKey(name));
+    const QString tempPath = WriteStagedReport(folder, name, protocol);
+    if (tempPath.isEmpty())
+        return;
+    run.SourceKeys.insert(key);
+    run.SourceWritten.insert(key);
+    staged.push_back(StagedReport{tempPath, name});
+    if (staged.size() >= StagedBatchSize)
+        CommitStaged(folder, staged, run);
 }
 
 } // namespace
@@ -669,6 +787,7 @@ void ImportInstrumentFile(int16_t instrumentCode, const QString& folder, const Q
         return;
     }
     OldTextReader reader(file);
+    std::vector<StagedReport> staged;
     std::string line;
     bool tooLong = false;
     while (reader.Next(line, tooLong)) {
@@ -681,8 +800,9 @@ void ImportInstrumentFile(int16_t instrumentCode, const QString& folder, const Q
         const Protocol protocol = ConvertOldRecord(record);
         if (IsEmptyProtocol(protocol))
             continue;
-        StoreConvertedLine(protocol, folder, run);
+        StoreConvertedLine(protocol, folder, run, staged);
     }
+    CommitStaged(folder, staged, run);
 }
 
 void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)

@@ -147,7 +147,8 @@ ImportRun BeginImportRun(const QString& folder);
 // that gives a name written before in this run moves its dates on one second
 // until the name is free; a name that was in the folder before the run is
 // skipped (converted before). Lines over 64 KiB are skipped without being
-// held whole.
+// held whole. A report takes its name only once its bytes are on the disk,
+// the disk being waited for once per few hundred reports.
 void ImportInstrumentFile(int16_t instrumentCode, const QString& folder, const QString& name, ImportRun& run);
 
 // Turns an old curve file into a curve file and a stored report, and adds

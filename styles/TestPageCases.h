@@ -5,7 +5,7 @@
 // dependent lists. Each group of test types keeps its cases in a file of its
 // own; FindTestPageCase asks them in turn.
 #include "instrument/DataStringRecord.h"
-#include "styles/ExpectedDataString.h"
+#include "instrument/ExpectedDataString.h"
 #include "styles/TestPage.h"
 
 #include <vector>

@@ -1,4 +1,5 @@
 #include "StorageTest.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 
 #include "curves/modABTCurve.h"
@@ -636,7 +637,37 @@ TEST_F(MigrationTest, TextLinesBecomeReportsThatMoveIntoTheStyleFolder)
     const auto source = Snapshot(Source);
     EXPECT_EQ(Run(), (ImportCounts{0, 0}));
     EXPECT_EQ(Snapshot(Source), source);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi")), 0);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("ImportInstrumentFile")), 0);
+}
+
+TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
+{
+    // The converted reports are written without waiting for the disk each
+    // time; a write that fails must leave neither a report nor its
+    // temporary file. Under a limit below one report's size, none is written.
+    Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5"),
+                                              TestLine("1103151011", "Denim", " 5", "1", "12.5"),
+                                              TestLine("1103151012", "Denim", " 5", "1", "12.5")}));
+    const QString source = Source;
+    const int written = RunWithFileSizeLimit(1024, [&] {
+        ImportRun run = BeginImportRun(source);
+        ImportInstrumentFile(2, source, QStringLiteral("BAL.DAT"), run);
+        return static_cast<int>(QDir(source).entryList(QDir::Files | QDir::Hidden).size());
+    });
+    if (written == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit here";
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(Names(Source), QStringList{QStringLiteral("BAL.DAT")});
+
+    // Without the limit all three take their names, none left hidden.
+    ImportRun run = BeginImportRun(Source);
+    ImportInstrumentFile(2, Source, QStringLiteral("BAL.DAT"), run);
+    EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"),
+                                          QStringLiteral("2011.03.15, 10.11.00.QTA"),
+                                          QStringLiteral("2011.03.15, 10.12.00.QTA"), QStringLiteral("BAL.DAT")}));
+    EXPECT_TRUE(IsReadOnly(Source + QStringLiteral("/2011.03.15, 10.12.00.QTA")));
+    EXPECT_EQ(dskGetTestReport(Source, QStringLiteral("2011.03.15, 10.11.00.QTA")).Date,
+              DateSerial(2011, 3, 15) + TimeSerial(10, 11, 0));
 }
 
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)
