@@ -70,6 +70,8 @@ TEST_F(MeasureChecks, RepliesAreRefusedInTheirOrder)
          "E2: Checksum error: " + QString::fromStdString(commHexText(twice.substr(0, 118) + "\r\n"))},
         {"checksum", WithChecksumOff(good), 60, 6, 11, "", 14,
          "E2: Checksum error: " + QString::fromStdString(commHexText(WithChecksumOff(good)))},
+        {"a byte above 128", std::string(good).replace(20, 1, "\xE9"), 60, 6, 11, "", 14,
+         "E2: Checksum error: " + QString::fromStdString(commHexText(std::string(good).replace(20, 1, "\xE9")))},
         {"unconvertible: the received bytes", dashes, 16, 2, 2, expected, 14,
          "E2: Checksum error: " + QString::fromStdString(commHexText(dashes))},
         {"another model", Build(Kr6100()), 60, 5, 11, "", 19, ""},
