@@ -375,6 +375,12 @@ TEST_F(SeriesWindowTest, LateralAirActsOnTheRowOfItsBox)
     w_->InitPropertyBlock(Shown(), 3);
     EXPECT_TRUE(Shown().Blocks[3].LateralAirOn);
     EXPECT_EQ(Shown().Blocks[3].Header, Fabric().Tests[16].HeaderImage);
+
+    // The choice made before the first test goes into the new series.
+    w_->NewProtocol();
+    w_->ShowProtocol();
+    EXPECT_TRUE(Shown().Blocks[3].LateralAirOn);
+    EXPECT_TRUE(w_->chkLateralAir[3]->isChecked());
 }
 
 TEST_F(SeriesWindowTest, SwitchingLateralAirOffKeepsTheMeanAndTheSeriesHeader)

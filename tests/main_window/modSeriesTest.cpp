@@ -189,6 +189,10 @@ TEST_F(SeriesRulesTest, StartingABlockKeepsItsLateralAirAndEndingLateralAirKeeps
     EXPECT_EQ(b.Header, p.Style.Tests[16].HeaderImage);
     EXPECT_EQ(b.StartDate, Created());
     EXPECT_TRUE(BlockHasStarted(b));
+    // A tick left from another report form means nothing to other properties:
+    // a block marked so would be left out of reports and exports.
+    StartPropertyBlock(p, 1, true, Created());
+    EXPECT_FALSE(p.Blocks[1].LateralAirOn);
 
     b.Values = SeriesValues({SeriesTest(1, NoValue), SeriesTest(2, NoValue), SeriesTest(3, NoValue)});
     b.Stats = CalcMeanSdCvCi(b.Values);
