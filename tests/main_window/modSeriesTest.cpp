@@ -133,26 +133,4 @@ TEST_F(SeriesRulesTest, AStartedBlockKeepsItsLateralAirValueAndOnlyType16TakesTh
     EXPECT_EQ(p.Blocks[3].LateralAir, 2.0f) << "a lateral-air value goes on being subtracted";
 }
 
-TEST_F(SeriesRulesTest, RemovingASeriesKeepsTheShownIndexOnAnExistingSeries)
-{
-    struct Case {
-        int remove;
-        int16_t current;
-        int16_t after;
-        const char* left;   // the operators of the series left, by index
-    } const cases[] = {{2, 3, 2, "013"}, {3, 3, 2, "012"}, {2, 1, 1, "013"}, {4, 3, 3, "0123"}, {0, 3, 3, "0123"}};
-    for (const Case& c : cases) {
-        std::vector<Protocol> list(4, MakeEmptyProtocol());
-        for (size_t k = 0; k < list.size(); ++k)
-            list[k].Operator = QString::number(k);
-        int16_t current = c.current;
-        RemoveSeries(list, c.remove, current);
-        QString left;
-        for (const Protocol& p : list)
-            left += p.Operator;
-        EXPECT_EQ(left.toStdString(), c.left) << c.remove;
-        EXPECT_EQ(current, c.after) << c.remove << "/" << c.current;
-    }
-}
-
 } // namespace
