@@ -171,6 +171,7 @@ TEST_F(SeriesWindowTest, ShowProtocolPutsTheSeriesIntoEveryControl)
     p.Blocks[1].Stats = CalcMeanSdCvCi(p.Blocks[1].Values);
     p.Reference3 = QStringLiteral("lot 7");
     p.K1031 = QStringLiteral("K 1031");
+    p.Blocks[1].Commentary = QStringLiteral("seam");
     DateFormat = 1;   // the title keeps year-month-day
     Load({p});
     const std::pair<QString, std::string> texts[] = {
@@ -180,7 +181,8 @@ TEST_F(SeriesWindowTest, ShowProtocolPutsTheSeriesIntoEveryControl)
         {w_->cboOperator->currentText(), "Miller"}, {w_->cboReference[3]->currentText(), "lot 7"},
         {w_->txtK1031->text(), "K 1031"}, {w_->lblDateTimeE->text(), "08.12.2011, 10:15:00"},
         {w_->lblInstrumentE->text(), "Zolvera MP 4800"}, {w_->lblSerialNumberE->text(), "777"},
-        {w_->lblProperty[1]->text(), S(PropertyName(9, 2))},
+        {w_->lblProperty[1]->text(), S(PropertyName(9, 2))}, {w_->lblParameter[1]->text(), S(ParameterNames(9, 1, 2)) + ":"},
+        {w_->txtCommentary->text(), "seam"},
     };
     for (const auto& [shown, expected] : texts)
         EXPECT_EQ(S(shown), expected);
