@@ -741,6 +741,7 @@ TEST_F(SeriesWindowTest, EnterMeasuresUnlessTheFocusedControlTakesIt)
 {
     Load({Series(QStringLiteral("Miller"), {100})});
     ShowActive();
+    ScriptedDialogRunner preview;   // the preview button opens the preview
     int measured = 0;
     int previewed = 0;
     QObject::connect(w_->cmdMeasure, &QPushButton::clicked, w_, [&] { ++measured; });
