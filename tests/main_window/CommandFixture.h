@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <initializer_list>
@@ -83,11 +84,7 @@ protected:
     }
     void TearDown() override
     {
-        if (frmMain::IsLoaded()) {
-            ScriptedPresenter presenter;
-            frmMain::Instance()->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Close();
         SetPrinterOutputFile(QString());
         SetClock({});
         SetProgramFolder(savedFolder_);
@@ -107,9 +104,23 @@ protected:
         pdf_ = base + QStringLiteral("/print.pdf");
         SetPrinterOutputFile(pdf_);
     }
-    // Loads the window over these open series (the working record first).
+    void Close()
+    {
+        if (frmMain::IsLoaded()) {
+            ScriptedPresenter presenter;
+            frmMain::Instance()->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        w_ = nullptr;
+    }
+    // Loads the window anew over these open series (the working record
+    // first); series kept at an earlier closing do not come back.
     frmMain* Load(std::vector<Protocol> series, int16_t current = 1)
     {
+        Close();
+        const QDir data(DataFolder);
+        for (const QString& name : data.entryList({QStringLiteral("PENDING*")}, QDir::Files))
+            QFile::remove(data.filePath(name));
         Protocols.assign(1, MakeEmptyProtocol());
         Protocols.insert(Protocols.end(), series.begin(), series.end());
         CurrentProtocol = current;
