@@ -1,8 +1,8 @@
 #pragma once
 // Shared by the tests of the main window's commands and of the commentary
 // dialog: the window loaded over open series of a style "Fabric" in a
-// temporary program folder with data, Q-DAS and printer output below it,
-// the clock fixed, and the numbers of the messages shown.
+// temporary program folder, data, Q-DAS and printer output below it, the
+// clock fixed; and the numbers of the messages shown.
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
@@ -19,25 +19,24 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <initializer_list>
 #include <vector>
 
 class CommandFixture : public DataStringFixture {
 protected:
-    // Form 1 "Form A": tensile strength (9, two results, nominal 100 within
-    // 90..110 and 20 within 18..22), burst (3), an airbag curve (18), a
-    // pressure drop (17), a slot without test type and a flow curve (14).
+    // Form "Form A": types 9, 3, 18, 17, none, 14; each result 1 within
+    // 90..110 around 100, result 2 within 18..22 around 20.
     static Style Fabric()
     {
         Style s = MakeBlankStyle();
         s.Name = QStringLiteral("Fabric");
         s.Forms[1].Name = QStringLiteral("Form A");
         const int16_t types[] = {9, 3, 18, 17, 0, 14};
-        for (size_t i = 1; i <= 6; ++i)
+        for (size_t i = 1; i <= 6; ++i) {
             s.Forms[1].Items[i] = ReportFormItem{types[i - 1], true, true};
-        for (int t : {9, 3, 18, 17, 14}) {
-            TestDefinition& d = s.Tests[static_cast<size_t>(t)];
+            if (types[i - 1] == 0)
+                continue;
+            TestDefinition& d = s.Tests[static_cast<size_t>(types[i - 1])];
             d.Nominal1 = 100, d.Lower1 = 90, d.Upper1 = 110, d.Nominal2 = 20, d.Lower2 = 18, d.Upper2 = 22;
             d.Defined1 = d.Defined2 = true;
             d.TestCount = 10;
@@ -45,14 +44,12 @@ protected:
         }
         return s;
     }
-    // A series of Fabric whose property `property` holds tests of these
-    // values (result 2 is 20), started and last tested on 2011-12-08.
+    // A series of Fabric with tests of these values (result 2: 20) in one property.
     static Protocol Series(std::initializer_list<float> values, int property = 1)
     {
         Protocol p = MakeEmptyProtocol();
         p.Style = Fabric();
-        p.Date = DateSerial(2011, 12, 8) + TimeSerial(10, 15, 0);
-        p.LastTestDate = p.Date;
+        p.Date = p.LastTestDate = DateSerial(2011, 12, 8) + TimeSerial(10, 15, 0);
         p.CurrentProperty = static_cast<int16_t>(property);
         PropertyBlock& b = p.Blocks[static_cast<size_t>(property)];
         for (float v : values)
@@ -69,14 +66,11 @@ protected:
         DataStringFixture::SetUp();
         ASSERT_TRUE(folder_.isValid());
         savedFolder_ = ProgramFolder();
-        savedLogin_ = LoginLevel;
         SetProgramFolder(folder_.path());
         ResetSettingsGlobals(folder_.path());
-        Language = 2;
         DateFormat = 3;
         LoginLevel = 2;
         PortOpen = true;
-        AutoPrint = AutoSave = true;
         PortDevice = {4, 12, 2, 9, 0, 0};
         Styles = {MakeBlankStyle(), Fabric()};
         SetFixedClock(Moment());
@@ -89,7 +83,7 @@ protected:
         SetClock({});
         SetProgramFolder(savedFolder_);
         ResetSettingsGlobals(savedFolder_);
-        LoginLevel = savedLogin_;
+        LoginLevel = 0;
         PortOpen = false;
         DataStringFixture::TearDown();
     }
@@ -97,10 +91,10 @@ protected:
     void UseFolders(const QString& name)
     {
         const QString base = folder_.filePath(name);
-        QDir().mkpath(base + QStringLiteral("/data"));
-        QDir().mkpath(base + QStringLiteral("/qdas"));
         DataFolder = base + QStringLiteral("/data");
         QDASFolder = base + QStringLiteral("/qdas");
+        QDir().mkpath(DataFolder);
+        QDir().mkpath(QDASFolder);
         pdf_ = base + QStringLiteral("/print.pdf");
         SetPrinterOutputFile(pdf_);
     }
@@ -111,10 +105,8 @@ protected:
             frmMain::Instance()->close();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        w_ = nullptr;
     }
-    // Loads the window anew over these open series (the working record
-    // first); series kept at an earlier closing do not come back.
+    // Loads the window anew over these open series; none kept from before.
     frmMain* Load(std::vector<Protocol> series, int16_t current = 1)
     {
         Close();
@@ -124,20 +116,18 @@ protected:
         Protocols.assign(1, MakeEmptyProtocol());
         Protocols.insert(Protocols.end(), series.begin(), series.end());
         CurrentProtocol = current;
-        w_ = frmMain::Instance();
-        return w_;
+        return w_ = frmMain::Instance();
     }
     Protocol& Shown() { return Protocols[static_cast<size_t>(CurrentProtocol)]; }
 
-    // The numbers of the messages the presenter showed, in order.
     static std::vector<int> Numbers(const ScriptedPresenter& presenter)
     {
         std::vector<int> numbers;
         for (const MessageRequest& shown : presenter.Shown) {
-            int number = 0;
-            for (int16_t n = 1; n <= 39 && number == 0; ++n)
-                number = ComposeMessage(n, {}, Language).Text == shown.Text ? n : 0;
-            numbers.push_back(number);
+            int16_t n = 1;
+            while (n < 40 && ComposeMessage(n, {}, Language).Text != shown.Text)
+                ++n;
+            numbers.push_back(n);
         }
         return numbers;
     }
@@ -145,6 +135,5 @@ protected:
     QTemporaryDir folder_;
     QString savedFolder_;
     QString pdf_;
-    int16_t savedLogin_ = 0;
     frmMain* w_ = nullptr;
 };

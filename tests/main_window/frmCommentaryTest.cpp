@@ -9,128 +9,83 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <functional>
 
 namespace {
 
 class CommentaryTest : public CommandFixture {
 protected:
-    // Opens the dialog on the test the tag names, with test 2 of three
-    // commented "kept".
-    frmCommentary* Open(const char* tag = "2")
+    // The dialog on the test the tag names; test 2 of three is commented "kept".
+    frmCommentary* Open(const char* tag)
     {
         Protocol p = Series({100, 104, 108});
         p.Blocks[1].Values[2].Commentary = QStringLiteral("kept");
-        Load({p});
-        w_->Tag = QString::fromLatin1(tag);
+        Load({p})->Tag = QString::fromLatin1(tag);
         return frmCommentary::Instance();
     }
-    const TestValue& Test(int k) { return Shown().Blocks[1].Values[static_cast<size_t>(k)]; }
 };
-
-TEST_F(CommentaryTest, DeleteNeedsAReasonThatIsNotBlank)
-{
-    const struct {
-        const char* tag;
-        const char* typed;
-        bool atLoad;
-        bool afterTyping;
-    } cases[] = {{"1", " ", false, false}, {"1", " x", false, true}, {"2", "", true, false}, {"2", "  ", true, false}};
-    for (const auto& c : cases) {
-        frmCommentary* d = Open(c.tag);
-        EXPECT_EQ(d->cmdDelete->isEnabled(), c.atLoad) << c.tag;
-        EXPECT_FALSE(d->Changed);
-        d->txtCommentary->setText(QString::fromLatin1(c.typed));
-        EXPECT_EQ(d->cmdDelete->isEnabled(), c.afterTyping) << c.typed;
-        d->cmdCancel->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 TEST_F(CommentaryTest, EachWayOutWritesWhatItShouldAndLeavesTheTagOnlyForAChange)
 {
-    using Act = std::function<void(frmCommentary&)>;
+    using Button = QPushButton* frmCommentary::*;
+    const Button OK = &frmCommentary::cmdOK, Cancel = &frmCommentary::cmdCancel, Delete = &frmCommentary::cmdDelete;
     const struct {
-        const char* what;
         const char* tag;
-        Act act;
+        std::vector<const char*> typed;
+        Button button;   // null: Esc
+        bool deleteAtLoad, deleteBefore;
         const char* tagAfter;
-        const char* comment;
+        const char* comment;   // of test 2
         bool deleted;
     } cases[] = {
-        {"OK untouched", "2", [](frmCommentary& d) { d.cmdOK->click(); }, "", "kept", false},
-        {"typed and restored", "2",
-         [](frmCommentary& d) {
-             d.txtCommentary->setText(QStringLiteral("x"));
-             d.txtCommentary->setText(QStringLiteral("kept"));
-             d.cmdOK->click();
-         },
-         "2", "kept", false},
-        {"blanks trimmed", "2",
-         [](frmCommentary& d) {
-             d.txtCommentary->setText(QStringLiteral("  torn  "));
-             d.cmdOK->click();
-         },
-         "2", "torn", false},
-        {"Cancel", "2",
-         [](frmCommentary& d) {
-             d.txtCommentary->setText(QStringLiteral("torn"));
-             d.cmdCancel->click();
-         },
-         "", "kept", false},
-        {"Esc", "2",
-         [](frmCommentary& d) {
-             d.txtCommentary->setText(QStringLiteral("torn"));
-             QTest::keyClick(d.txtCommentary, Qt::Key_Escape);
-         },
-         "", "kept", false},
-        {"Delete", "2",
-         [](frmCommentary& d) {
-             d.txtCommentary->setText(QStringLiteral(" torn "));
-             d.cmdDelete->click();
-         },
-         "2", "torn", true},
+        {"2", {}, OK, true, true, "", "kept", false},
+        {"2", {"x", "kept"}, OK, true, true, "2", "kept", false},   // restored: still a change
+        {"2", {"  torn  "}, OK, true, true, "2", "torn", false},
+        {"2", {"  "}, Cancel, true, false, "", "kept", false},
+        {"2", {"torn"}, nullptr, true, true, "", "kept", false},
+        {"2", {" torn "}, Delete, true, true, "2", "torn", true},
+        {"1", {" x"}, Cancel, false, true, "", "kept", false},
+        // A tag that names no test acts as Cancel.
+        {"0", {"x"}, Delete, false, true, "", "kept", false},
+        {"x", {"x"}, OK, false, true, "", "kept", false},
+        {"99", {"x"}, Delete, false, true, "", "kept", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(std::to_string(&c - cases));
         frmCommentary* d = Open(c.tag);
+        const Protocol before = Shown();
+        EXPECT_EQ(d->cmdDelete->isEnabled(), c.deleteAtLoad);
+        EXPECT_FALSE(d->Changed);
         d->show();
-        c.act(*d);
+        for (const char* text : c.typed)
+            d->txtCommentary->setText(QString::fromLatin1(text));
+        EXPECT_EQ(d->cmdDelete->isEnabled(), c.deleteBefore);
+        if (c.button)
+            (d->*c.button)->click();
+        else
+            QTest::keyClick(d->txtCommentary, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(frmCommentary::IsLoaded());
         EXPECT_EQ(w_->Tag, QString::fromLatin1(c.tagAfter));
-        EXPECT_EQ(Test(2).Commentary, QString::fromLatin1(c.comment));
-        EXPECT_EQ(Test(2).Deleted, c.deleted);
-    }
-    // A tag that names no test acts as Cancel, whatever is pressed.
-    for (const char* tag : {"0", "x", "99"}) {
-        frmCommentary* d = Open(tag);
-        const Protocol before = Shown();
-        d->txtCommentary->setText(QStringLiteral("torn"));
-        d->cmdDelete->click();
-        EXPECT_EQ(w_->Tag, QString()) << tag;
-        EXPECT_EQ(Shown(), before) << tag;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const TestValue& test = Shown().Blocks[1].Values[2];
+        EXPECT_EQ(test.Commentary, QString::fromLatin1(c.comment));
+        EXPECT_EQ(test.Deleted, c.deleted);
+        if (c.tagAfter[0] == '\0') {
+            EXPECT_EQ(Shown(), before);
+        }
     }
 }
 
-TEST_F(CommentaryTest, TheBoxKeepsOnlyWhatTheFileCanHold)
+TEST_F(CommentaryTest, TheBoxTakesTwentyFiveStorableCharactersAndOKIsTheDefault)
 {
-    frmCommentary* d = Open();
-    QLineEdit* box = d->txtCommentary;
-    box->clear();
+    frmCommentary* d = Open("1");
     const int beeps = InputBeepCount();
-    QTest::keyClicks(box, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
-    EXPECT_EQ(box->text(), QStringLiteral("abcdefghijklmnopqrstuvwxy"));
-    box->clear();
-    for (const char* pasted : {"a\tb", "a\nb", "a\rb"}) {
-        QApplication::clipboard()->setText(QString::fromLatin1(pasted));
-        box->paste();
-    }
-    QApplication::clipboard()->setText(QStringLiteral("\u4E2D"));
-    box->paste();
-    EXPECT_EQ(box->text(), QString());
-    EXPECT_EQ(InputBeepCount() - beeps, 5);
+    QTest::keyClicks(d->txtCommentary, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    EXPECT_EQ(d->txtCommentary->text(), QStringLiteral("abcdefghijklmnopqrstuvwxy"));
+    d->txtCommentary->clear();
+    QApplication::clipboard()->setText(QStringLiteral("a\tb"));
+    d->txtCommentary->paste();
+    EXPECT_EQ(d->txtCommentary->text(), QString());
+    EXPECT_EQ(InputBeepCount() - beeps, 2);
     EXPECT_TRUE(d->cmdOK->isDefault());
     EXPECT_FALSE(d->cmdCancel->autoDefault() || d->cmdDelete->autoDefault());
 }
@@ -142,17 +97,15 @@ TEST_F(CommentaryTest, CaptionsOfEachLanguage)
         {"Commentaire", "&Annuler le résultat", "&Annuler"},  {"Commento", "&Annullare il risultato", "&Annulla"},
         {"Comentario", "&Cancelar el resultado", "&Finalizar"}, {"", "", "&"},
     };
-    for (int language = 1; language <= 6; ++language) {
-        Language = static_cast<int16_t>(language);
-        frmCommentary* d = Open();
-        const auto& texts = expected[language - 1];
-        EXPECT_EQ(d->windowTitle(), QString::fromUtf8(texts[0]));
-        EXPECT_EQ(d->lblCommentary->text(), QString::fromUtf8(texts[0]) + QStringLiteral(":"));
-        EXPECT_EQ(d->cmdDelete->text(), QString::fromUtf8(texts[1]));
-        EXPECT_EQ(d->cmdCancel->text(), QString::fromUtf8(texts[2]));
-        EXPECT_EQ(d->cmdOK->text(), QStringLiteral("&OK"));
-        d->cmdCancel->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (int16_t language = 1; language <= 6; ++language) {
+        Language = language;
+        const frmCommentary* d = Open("1");
+        const QStringList shown = {d->windowTitle(), d->lblCommentary->text(), d->cmdDelete->text(),
+                                   d->cmdCancel->text(), d->cmdOK->text()};
+        const auto& t = expected[language - 1];
+        EXPECT_EQ(shown, (QStringList{QString::fromUtf8(t[0]), QString::fromUtf8(t[0]) + QStringLiteral(":"),
+                                      QString::fromUtf8(t[1]), QString::fromUtf8(t[2]), QStringLiteral("&OK")}));
+        frmCommentary::Instance()->reject();
     }
 }
 
