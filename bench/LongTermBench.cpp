@@ -9,9 +9,17 @@
 // 10,000 reports by default; QUINTARA_LONGTERM_REPORTS=100000 asks for more.
 // Last, untimed, both readers are checked to find the same hits on 1,000
 // of the files.
+//
+// The long-term charts: a redraw of both results of 100,000 found reports
+// at 1,200 x 400 pixels (target: at most 0.5 s), and the printed page of
+// them into a PDF (target: at most 5 s; pdf_kb is the file's size).
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "instrument/modDataString.h"
+#include "long_term/LongTermChart.h"
 #include "long_term/modLongTermSearch.h"
+#include "platform/DrawingSurface.h"
+#include "printing/modPrinter.h"
 #include "platform/BinaryIO.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
@@ -70,6 +78,15 @@ Protocol FullSeries(double date, bool marked)
     }
     p.Finished = true;
     return p;
+}
+
+// A tensile tester's expected data string with the parameters given (28
+// characters), serial number 123, results in N and mm.
+std::string Header(const std::string& parameters)
+{
+    std::string s = "\x1E" "MP 4800" "123" "A" + parameters + " " + "  12.5" + "8" + "   2.0" + "\"" + " " + "0";
+    s.resize(57, ' ');
+    return s + DataStringChecksum(s) + "\r\n";
 }
 
 int ReportCount()
@@ -254,6 +271,83 @@ void LongTerm_StatisticsAlone(benchmark::State& state)
     state.counters["hits"] = count;
 }
 
+// An analysis of 100,000 found reports of tensile strength (two results), as
+// the search leaves them: style name, forms, dates, block header and
+// statistics. Means spread over the scale and beyond it; every
+// hundredth report has other test parameters.
+const LongTermAnalysis& ChartAnalysis()
+{
+    static const LongTermAnalysis analysis = [] {
+        constexpr int Hits = 100000;
+        const std::string style = Header(std::string(14, ' ') + "   200\"" + std::string(7, ' '));
+        const std::string other = Header(std::string(14, ' ') + "   100\"" + std::string(7, ' '));
+        LongTermAnalysis a = MakeEmptyLongTermAnalysis();
+        a.Pattern.TestType = SearchedType;
+        a.Pattern.Style = StyleName;
+        a.Pattern.DateFrom = DateSerial(2024, 1, 1);
+        a.Pattern.DateTo = DateSerial(2024, 12, 31);
+        a.Definition.Defined1 = a.Definition.Defined2 = true;
+        a.Definition.Nominal1 = 100, a.Definition.Lower1 = 95, a.Definition.Upper1 = 105;
+        a.Definition.Nominal2 = 2.5f, a.Definition.Lower2 = 2, a.Definition.Upper2 = 3;
+        a.Definition.HeaderImage = style;
+        FoundProtocol hit;
+        hit.Protocol.Style.Name = StyleName;
+        hit.Protocol.FormIndex = 1;
+        for (int b = 1; b <= PropertyCount; ++b)
+            hit.Protocol.Style.Forms[1].Items[b].Property = static_cast<int16_t>(b == 2 ? SearchedType : b + 10);
+        a.Found.reserve(Hits + 1);
+        for (int i = 0; i < Hits; ++i) {
+            const float mean = 100.0f + static_cast<float>((i * 37) % 250 - 125) / 10.0f;   // 87.5 to 112.4
+            hit.Protocol.Date = hit.Protocol.LastTestDate = a.Pattern.DateFrom + i * (365.0 / Hits);
+            PropertyBlock& block = hit.Protocol.Blocks[2];
+            block.Header = i % 100 == 0 ? other : style;
+            block.Stats = MakeEmptyStatistics();
+            block.Stats.Count = 20;
+            block.Stats.Mean1 = mean, block.Stats.Min1 = mean - 3, block.Stats.Max1 = mean + 3;
+            block.Stats.Mean2 = 2.5f, block.Stats.Min2 = 2.2f, block.Stats.Max2 = 2.8f;
+            a.Found.push_back(hit);
+        }
+        a.Statistics = MakeEmptyStatistics();
+        a.Statistics.Count = Hits * 20;
+        a.Statistics.Mean1 = 100, a.Statistics.Min1 = 84.5f, a.Statistics.Max1 = 115.4f;
+        a.Statistics.Mean2 = 2.5f, a.Statistics.Min2 = 2.2f, a.Statistics.Max2 = 2.8f;
+        return a;
+    }();
+    return analysis;
+}
+
+// The long-term window's redraw of both charts, 1,200 x 400 pixels each,
+// with the strips above and below.
+void LongTerm_DrawChart(benchmark::State& state)
+{
+    const LongTermAnalysis& a = ChartAnalysis();
+    DrawingSurface upper(1200, 9);
+    DrawingSurface chart(1200, 400);
+    DrawingSurface lower(1200, 9);
+    for (auto _ : state) {
+        for (int r = 1; r <= 2; ++r)
+            DrawLongTermChart(a, SearchedType, r, a.Definition.HeaderImage, upper, chart, lower);
+        benchmark::DoNotOptimize(chart.Image());
+    }
+    state.counters["hits"] = static_cast<double>(a.Found.size() - 1);
+}
+
+// The printed long-term page of 100,000 reports, into a PDF file.
+void LongTerm_PrintPage(benchmark::State& state)
+{
+    const LongTermAnalysis& a = ChartAnalysis();
+    Reports();   // the program folder and settings of the other cases
+    const QString pdf = DataFolder + QStringLiteral("/longterm.pdf");
+    for (auto _ : state) {
+        SetPrinterOutputFile(pdf);
+        if (!ptrLongTermAnalysis(Printer(), a))
+            state.SkipWithError("the page could not be printed");
+        SetPrinterOutputFile(QString());
+    }
+    state.counters["pdf_kb"] = static_cast<double>(QFile(pdf).size()) / 1024.0;
+    state.counters["hits"] = static_cast<double>(a.Found.size() - 1);
+}
+
 // Untimed: the check that both readers agree, run once after the rest.
 void LongTerm_ReadersAgree(benchmark::State& state)
 {
@@ -277,6 +371,8 @@ static const bool LongTermRegistered = [] {
     benchmark::RegisterBenchmark("LongTerm_RawRead", LongTerm_RawRead)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("LongTerm_SortAlone", LongTerm_SortAlone)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("LongTerm_StatisticsAlone", LongTerm_StatisticsAlone)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("LongTerm_DrawChart", LongTerm_DrawChart)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("LongTerm_PrintPage", LongTerm_PrintPage)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("LongTerm_ReadersAgree", LongTerm_ReadersAgree)->Iterations(1);
     return true;
 }();

@@ -5,12 +5,15 @@
 // beside three list boxes filled plainly, the least a load could cost.
 // The style editor with 30,000 styles of twenty test types each and 100
 // report forms: opening it, one Save into the list, OK without the settings
-// write, and the memory the open editor takes beside the stored styles.
+// write, and the memory the open editor takes beside the stored styles; and
+// the twenty pages filled and shown as the editor does when it opens, in its
+// controls and, beside it, on the page states alone.
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
-#include "styles/ExpectedDataString.h"
+#include "instrument/ExpectedDataString.h"
 #include "styles/ReportFormRules.h"
+#include "styles/TestPage.h"
 #include "styles/frmReference.h"
 #include "styles/frmStyle.h"
 
@@ -235,5 +238,38 @@ void Styles_StyleEditorStore(benchmark::State& state)
     state.counters["styles"] = ListSize;
 }
 BENCHMARK(Styles_StyleEditorStore)->Unit(benchmark::kMillisecond);
+
+void Styles_StyleEditorPages(benchmark::State& state)
+{
+    Styles.assign(1, BlankStyle);
+    ReportForms.assign(1, BlankReportForm);
+    CurrentStyle = BlankStyle;
+    // Opening with a blank current style gives it the page defaults.
+    frmStyle* form = frmStyle::Instance();
+    for (auto _ : state) {
+        for (int t = 1; t <= TestTypeCount; ++t) {
+            form->InitTestControls(t);
+            form->ShowTest(t, CurrentStyle.Tests[static_cast<size_t>(t)]);
+        }
+    }
+    CloseStyleEditor(form);
+}
+BENCHMARK(Styles_StyleEditorPages)->Unit(benchmark::kMillisecond);
+
+void Styles_PageStates(benchmark::State& state)
+{
+    TestPages pages = MakeTestPages();
+    NominalArea area;
+    const PageContext context;
+    for (auto _ : state) {
+        for (int t = 1; t <= TestTypeCount; ++t) {
+            TestPage& page = pages[static_cast<size_t>(t)];
+            InitTestControls(page, context);
+            ShowTest(page, area, CurrentStyle.Tests[static_cast<size_t>(t)], context);
+        }
+        benchmark::DoNotOptimize(pages.data());
+    }
+}
+BENCHMARK(Styles_PageStates)->Unit(benchmark::kMillisecond);
 
 } // namespace

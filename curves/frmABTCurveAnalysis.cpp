@@ -18,7 +18,7 @@
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
 #include "printing/modPrinter.h"
-#include "storage/modClipboard.h"
+#include "curves/modABTCurveClipboard.h"
 
 #include <QCheckBox>
 #include <QComboBox>

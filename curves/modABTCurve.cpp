@@ -387,17 +387,13 @@ ABTCurve abtFileGet(const QString& folder, const QString& name)
         WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + name, procName);
         return EmptyABTCurve;
     }
-    // A damaged sample is a missing one: the curve keeps a gap there, and
-    // the damage is logged once.
-    int damaged = 0;
-    for (auto* samples : {&curve.P1, &curve.P2, &curve.S})
-        for (float& v : *samples)
-            if (!std::isfinite(v)) {
-                v = NoValue;
-                ++damaged;
-            }
-    if (damaged > 0)
-        WriteLog(ErrTypeMismatch, QStringLiteral("%1 samples are not numbers: ").arg(damaged) + name, procName);
+    auto finite = [](const std::array<float, AbtSampleCount>& samples) {
+        return std::all_of(samples.begin(), samples.end(), [](float v) { return std::isfinite(v); });
+    };
+    if (!finite(curve.P1) || !finite(curve.P2) || !finite(curve.S)) {
+        WriteLog(ErrTypeMismatch, QStringLiteral("Sample is not a number: ") + name, procName);
+        return EmptyABTCurve;
+    }
     return curve;
 }
 

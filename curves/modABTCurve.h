@@ -68,7 +68,7 @@ bool abtIsAirbagFile(const QString& folder, const QString& name);
 
 // The curve stored in the file, or the empty curve when abtIsAirbagFile
 // refuses it; also empty, with one log line, when the record does not read
-// whole. A sample that is not finite is read as NoValue, with one log line.
+// whole or a sample is not finite.
 ABTCurve abtFileGet(const QString& folder, const QString& name);
 
 // ---------------------------------------------------------------------------

@@ -331,6 +331,14 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Numero di file ripresi:\t{0}\r\nNumero di articoli ripresi:\t{1}",
                "Número de ficheros importados:\t{0}\r\nNúmero de artículos importados:\t{1}"},
               "."}},
+        // A stored report that the trash would not take.
+        {40, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Das Prüfprotokoll konnte nicht gelöscht werden.",
+               "The test report could not be deleted.",
+               "Le protocole d'essai n'a pas pu être effacé.",
+               "Non è stato possibile cancellare il protocollo di prova.",
+               "No se ha podido eliminar el informe del ensayo."},
+              "."}},
     };
     return table;
 }

@@ -670,7 +670,17 @@ TestDefinition LongTermDefinition(const Style& selectedStyle, int propertyCode, 
     TestDefinition definition = propertyCode >= 1 && propertyCode <= TestTypeCount
         ? selectedStyle.Tests[static_cast<std::size_t>(propertyCode)]
         : MakeBlankTestDefinition();
+    const bool passFailUndefined = IsPassFailDefinition(definition) && !definition.Defined1;
     DefaultLimitsFromMean(statistics, definition);
+    // A pass/fail nominal is a percentage of passed tests, and its limits
+    // have no meaning (the style editor keeps none): one the style leaves
+    // open is the share of passes in percent, with no limits, and never the
+    // bare share, which the chart's 0 to 100 band would read as a percent.
+    if (passFailUndefined) {
+        definition.Nominal1 = IsPresentValue(statistics.Mean1) ? statistics.Mean1 * 100.0f : NoValue;
+        definition.Lower1 = NoValue;
+        definition.Upper1 = NoValue;
+    }
     return definition;
 }
 

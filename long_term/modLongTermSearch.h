@@ -148,7 +148,9 @@ LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const 
 
 // After a search with statistics, in this order:
 // The style's definition of the property, with the mean as nominal and
-// limits 10 % either side for each result the style does not define.
+// limits 10 % either side for each result the style does not define; an
+// undefined pass/fail result 1 gets the share of passes in percent as its
+// nominal and no limits.
 TestDefinition LongTermDefinition(const Style& selectedStyle, int propertyCode, const Statistics& statistics);
 // A pass/fail property is charted as a percentage: a missing nominal becomes
 // the mean times 100 where there is a mean, the upper limit 100, the lower

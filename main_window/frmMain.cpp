@@ -370,6 +370,8 @@ frmMain::frmMain()
     connect(m_surface, &FormSurface::Resized, this, [this] { Form_Resize(); });
     connect(m_surface, &FormSurface::MouseMove, this,
             [this](int button, int shift, double x, double y) { Form_MouseMove(button, shift, x, y); });
+    connect(mnuFile_Import, &QAction::triggered, this, [this] { mnuFile_Import_Click(); });
+    connect(mnuFunction_LongTermAnalysis, &QAction::triggered, this, [this] { mnuFunction_LongTermAnalysis_Click(); });
     Form_Load();
 }
 
@@ -836,6 +838,12 @@ void frmMain::Form_Resize()
     At(picCurve).Height = T.Height - 1350;
     At(lblCurveXMax).Width = T.Width - 120;
     At(cmdAnalyzeCurve).Width = T.Width - 120;
+    // The curve picture grows with the page; the axis label and the button
+    // under it follow its bottom at their design distances, or a taller
+    // window would lay them over the curves.
+    const TwipsRect& curves = At(picCurve);
+    At(lblCurveXMax).Top = curves.Top + curves.Height + 15;
+    At(cmdAnalyzeCurve).Top = At(lblCurveXMax).Top + 240;
 
     // 6. Property area, and the two buttons under it level with the tabs' bottom.
     At(optProtocol[1]).Left = W - 4440;

@@ -270,6 +270,10 @@ public:
     // of a pressure-drop diagram (17); hidden while no thumbnail is drawn.
     void picCurve_MouseMove(int button, int shift, double x, double y);
 
+    // Shows the long-term analysis window and hides this one until that
+    // window closes (frmMainLongTerm.cpp).
+    void mnuFunction_LongTermAnalysis_Click();
+
     // Combo boxes.
     QComboBox* cboStyle = nullptr;
     QComboBox* cboProtocol = nullptr;
@@ -423,6 +427,9 @@ public:
     QAction* mnuStandard_KeyboardSettings = nullptr;
     QMenu* mnuInfo = nullptr;
     QAction* mnuInfo_About = nullptr;
+
+    // Menu commands.
+    void mnuFile_Import_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

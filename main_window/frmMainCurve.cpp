@@ -85,14 +85,20 @@ void frmMain::DrawCurveThumbnail()
 
     // Set by the first curve that can be drawn in it; every later curve is
     // drawn in the same window, so all share the first one's scale. A curve
-    // that gives no usable window leaves it open for the next.
+    // that gives no usable window leaves it open for the next. The diagram's
+    // axes are logarithmic, the airbag curve's linear: a curve of the other
+    // kind than the first would rescale the picture under the drawing
+    // already there, so it is left out.
     PlotWindow window;
     for (size_t i = 1; i < block->Values.size(); ++i) {
         const TestValue& test = block->Values[i];
         if (test.Deleted || test.CurveFile.empty())
             continue;
+        const CurveScale kind = IsPressureDropText(test.CurveFile) ? CurveScale::PressureDrop : CurveScale::Airbag;
+        if (m_curveScale != CurveScale::None && kind != m_curveScale)
+            continue;
 
-        if (IsPressureDropText(test.CurveFile)) {
+        if (kind == CurveScale::PressureDrop) {
             const PdrPoint point = pdrFromDataString(ParseDataString(test.CurveFile));
             const PlotWindow candidate = IsEmptyPlotWindow(window) ? pdrComputeCurve(point, window) : window;
             if (!pdrIsUsableCurve(point, candidate))

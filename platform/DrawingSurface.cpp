@@ -12,7 +12,9 @@
 #include <QPrinterInfo>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -90,6 +92,37 @@ const QImage& MetricsImage()
     return image;
 }
 
+
+// Dots up to this many pixels across are set pixel by pixel.
+constexpr int DotMaskMaxWidth = 16;
+
+// The pixels a dot `width` pixels across covers around the pixel it is set
+// at, as the painter fills it at that pixel's centre: the same everywhere, so
+// worked out once per width and then set directly, many times faster.
+const std::vector<QPoint>& DotPixels(int width)
+{
+    static std::map<int, std::vector<QPoint>> cache;
+    const auto found = cache.find(width);
+    if (found != cache.end())
+        return found->second;
+    const int c = width + 2;
+    QImage scratch(2 * c + 1, 2 * c + 1, QImage::Format_RGB32);
+    scratch.fill(Qt::white);
+    {
+        QPainter painter(&scratch);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QPointF(c + 0.5, c + 0.5), width / 2.0, width / 2.0);
+    }
+    std::vector<QPoint> pixels;
+    for (int y = 0; y < scratch.height(); ++y)
+        for (int x = 0; x < scratch.width(); ++x)
+            if (scratch.pixel(x, y) != QColor(Qt::white).rgb())
+                pixels.emplace_back(x - c, y - c);
+    return cache.emplace(width, std::move(pixels)).first->second;
+}
+
 }  // namespace
 
 QString ResolveFontFamily(const QString& name)
@@ -125,25 +158,35 @@ public:
         if (surface.kind_ == Kind::Image) {
             if (surface.image_.isNull())
                 return;
-            local_.emplace(&surface.image_);
-            painter_ = &*local_;
+            if (surface.batchPainter_) {
+                painter_ = surface.batchPainter_.get();
+            } else {
+                local_.emplace(&surface.image_);
+                painter_ = &*local_;
+            }
         } else if (surface.EnsurePainter()) {
             painter_ = surface.painter_.get();
         }
         if (painter_) {
-            painter_->setRenderHint(QPainter::Antialiasing, false);
-            painter_->setRenderHint(QPainter::TextAntialiasing, false);
-            painter_->setRenderHint(QPainter::SmoothPixmapTransform, surface.kind_ != Kind::Image);
+            // A batch's painter has its hints from the start of the batch.
+            if (painter_ != surface.batchPainter_.get())
+                SetHints(*painter_, surface.kind_ == Kind::Image);
             painter_->setPen(Qt::NoPen);
             painter_->setBrush(Qt::NoBrush);
         }
     }
+    static void SetHints(QPainter& painter, bool image)
+    {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, !image);
+    }
     ~PainterScope()
     {
-        if (local_) {
+        if (local_)
             local_->end();
+        if (painter_ && surface_.kind_ == Kind::Image)
             surface_.NotifyChanged();
-        }
     }
     PainterScope(const PainterScope&) = delete;
     PainterScope& operator=(const PainterScope&) = delete;
@@ -175,6 +218,7 @@ DrawingSurface::~DrawingSurface()
 
 void DrawingSurface::SetImageTarget(int width, int height)
 {
+    EndBatchPainter();
     EndPainter();
     kind_ = Kind::Image;
     printer_ = nullptr;
@@ -191,6 +235,7 @@ void DrawingSurface::SetImageTarget(int width, int height)
 
 void DrawingSurface::SetPrinterTarget(QPrinter* printer)
 {
+    EndBatchPainter();
     EndPainter();
     kind_ = Kind::Printer;
     printer_ = printer;
@@ -202,6 +247,7 @@ void DrawingSurface::SetPrinterTarget(QPrinter* printer)
 void DrawingSurface::SetPdfTarget(const QString& path, const QPageSize& pageSize, const QMarginsF& marginsMillimetres,
                                   int resolution)
 {
+    EndBatchPainter();
     EndPainter();
     kind_ = Kind::Pdf;
     printer_ = nullptr;
@@ -241,6 +287,7 @@ void DrawingSurface::Resize(int width, int height)
     height = std::max(height, 0);
     if (width == image_.width() && height == image_.height())
         return;
+    EndBatchPainter();
     QImage resized;
     if (width > 0 && height > 0) {
         resized = QImage(width, height, QImage::Format_RGB32);
@@ -621,8 +668,39 @@ void DrawingSurface::EndPainter()
 
 void DrawingSurface::NotifyChanged()
 {
+    if (batchDepth_ > 0) {
+        batchChanged_ = true;
+        return;
+    }
     if (kind_ == Kind::Image && Changed)
         Changed();
+}
+
+void DrawingSurface::EndBatchPainter()
+{
+    if (!batchPainter_)
+        return;
+    batchPainter_->end();
+    batchPainter_.reset();
+}
+
+DrawingSurface::Batch::Batch(DrawingSurface& surface) : surface_(surface)
+{
+    if (surface_.batchDepth_++ == 0 && surface_.kind_ == Kind::Image && !surface_.image_.isNull()) {
+        surface_.batchPainter_ = std::make_unique<QPainter>(&surface_.image_);
+        PainterScope::SetHints(*surface_.batchPainter_, true);
+    }
+}
+
+DrawingSurface::Batch::~Batch()
+{
+    if (--surface_.batchDepth_ > 0)
+        return;
+    surface_.EndBatchPainter();
+    if (surface_.batchChanged_) {
+        surface_.batchChanged_ = false;
+        surface_.NotifyChanged();
+    }
 }
 
 // ---- Drawing ----
@@ -862,6 +940,14 @@ void DrawingSurface::PSet(double x, double y, int32_t colour)
                 image_.setPixel(px, py, ToQColor(colour).rgb());
                 NotifyChanged();
             }
+            return;
+        }
+        if (drawWidth_ <= DotMaskMaxWidth) {
+            const QRgb rgb = ToQColor(colour).rgb();
+            for (const QPoint& d : DotPixels(drawWidth_))
+                if (image_.valid(px + d.x(), py + d.y()))
+                    image_.setPixel(px + d.x(), py + d.y(), rgb);
+            NotifyChanged();
             return;
         }
         PainterScope painter(*this);

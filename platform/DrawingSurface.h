@@ -276,6 +276,24 @@ public:
     // The page number within the open document (1 on the first sheet).
     int Page() const { return page_; }
 
+    // ---- Batches (image targets) ----
+    // While a batch lives, the drawing on an image target goes through one
+    // painter kept open, and Changed is called once, when the batch ends: a
+    // chart of many thousand marks draws several times faster. The pixels are
+    // the same as without a batch, and Point reads them meanwhile. Batches
+    // nest; retargeting or resizing ends the batch's painter early. Other
+    // targets are not affected.
+    class Batch {
+    public:
+        explicit Batch(DrawingSurface& surface);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        DrawingSurface& surface_;
+    };
+
 private:
     class PainterScope;
     friend class PainterScope;
@@ -297,6 +315,7 @@ private:
     void DrawBoxDevice(double x1, double y1, double x2, double y2, int32_t colour, bool filled);
     void PrintLine(const QString& text);
     double PatternScale() const;
+    void EndBatchPainter();
 
     enum class Kind { Image, Printer, Pdf };
     Kind kind_ = Kind::Image;
@@ -304,6 +323,9 @@ private:
     QPrinter* printer_ = nullptr;
     std::unique_ptr<QPdfWriter> pdf_;
     std::unique_ptr<QPainter> painter_;  // paged targets: open while the document is
+    std::unique_ptr<QPainter> batchPainter_;  // image targets: open while a batch lives
+    int batchDepth_ = 0;
+    bool batchChanged_ = false;
     int page_ = 0;
     bool beginFailed_ = false;
 

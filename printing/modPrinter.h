@@ -9,6 +9,7 @@
 #include "curves/CurveRecords.h"
 #include "foundation/Records.h"
 #include "instrument/ChartRecords.h"
+#include "long_term/LongTermRecords.h"
 #include "printing/PrintRecords.h"
 
 #include <QImage>
@@ -113,6 +114,26 @@ void ptrHeaderBlock(const Protocol& protocol, int property);
 // until the user closes it.
 void ptrPreviewTestReport(const Protocol& protocol);
 
+// ---------------------------------------------------------------------------
+// The long-term report (modPrinterLongTerm.cpp)
+
+// One page: customer header, the long-term title, the search criteria as a
+// report header, the property's title and parameter block, then per result
+// of the property a trend chart with one mark per found report and the
+// long-term statistics table; footer and frame. When the output is the
+// printer the document is ended. False (after message 17) when the output
+// could not be prepared; nothing is drawn then.
+bool ptrLongTermAnalysis(DrawingSurface& output, const LongTermAnalysis& analysis);
+// The trend chart of result 1 or 2 in the box: value axis labels, the band
+// of the limits and the nominal line (for a result the style defines), one
+// mark per found report at its mean with its range clipped to the scale, a
+// mean beyond the scale in the top or bottom margin; the dates of the first
+// and last report below. An analysis without found reports draws nothing.
+// CurrentY ends at box y2.
+void ptrLongTermChart(const LongTermAnalysis& analysis, int result, const PrintRect& box);
+// The series record the header, parameter and statistics parts print.
+Protocol ptrInitLongTermPrintRecord(const LongTermAnalysis& analysis);
+
 // The values in test order in the box, the band of the limits filling the
 // middle half; values beyond the limits red (above) or blue (below), beyond
 // the axis in the margins; missing values leave a gap. Without prescribed
@@ -142,10 +163,11 @@ void ptrCurves(const Protocol& protocol, int property, const PrintRect& box);
 void ptrABTCurveBox(const ABTCurve& curve, const AbtEvaluation& evaluation, const AbtOptions& options,
                     const PlotWindow& window, const PrintRect& box);
 // One pressure-drop diagram on logarithmic axes: grid and labels, the power
-// law clipped to the plot area, the nominal flow in green where it lies in
-// the window, the two measured points when both lie in the plot area. A
-// window, nominal flow, flow, first pressure or exponent that is not above 0
-// draws nothing.
+// law clipped to the plot area (falling for a negative exponent), the nominal
+// flow in green where it lies in the window, the two measured points when
+// both lie in the plot area. Draws nothing where the screen diagram draws
+// nothing (pdrIsUsableCurve): a window, nominal flow, flow or first pressure
+// not above 0, an exponent 0 or missing.
 void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const PrintRect& box);
 
 // The page of a curve analysis: the report head of the series, its current

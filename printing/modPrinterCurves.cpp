@@ -118,11 +118,6 @@ bool LogWindowUsable(const PlotWindow& w)
     return w.x2 > w.x1 && w.y2 > w.y1;
 }
 
-bool PositivePresent(float v)
-{
-    return IsPresentValue(v) && v > 0;
-}
-
 // The 1-2-5 grid values from 1E-05 to 1E+06.
 const std::array<float, 34>& GridValues()
 {
@@ -268,12 +263,11 @@ void ptrABTCurveBox(const ABTCurve& curve, const AbtEvaluation& evaluation, cons
 
 void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const PrintRect& box)
 {
-    if (!OutputObject || !BoxDrawable(box) || !LogWindowUsable(window))
+    // As on screen: logarithmic scales need the window, the nominal flow, the
+    // flow and the first pressure above 0; the law needs an exponent other
+    // than 0. A negative one is a falling line, cut to the plot area below.
+    if (!OutputObject || !BoxDrawable(box) || !pdrIsUsableCurve(point, window))
         return;
-    // Logarithmic scales need every one of these above 0.
-    for (const float v : {point.P4, point.Result, point.P1, point.Exponent})
-        if (!PositivePresent(v))
-            return;
     DrawingSurface& s = Out();
     s.SetFontSize(NormalSize);
     const double ax1 = box.x1;

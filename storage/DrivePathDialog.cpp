@@ -93,7 +93,7 @@ void DrivePathDialog::drvDrive_Change()
     dirDirectory->SetPath(drive);
 }
 
-void DrivePathDialog::SetDrive(const QString& folder)
+void DrivePathDialog::SetDrive(const QString& folder, bool logFailure)
 {
     bool failed = false;
     SystemError last;
@@ -111,7 +111,8 @@ void DrivePathDialog::SetDrive(const QString& folder)
             last = FolderError(home);
         if (!dirDirectory->SetPath(home))
             last = FolderError(home);
-        WriteLog(last.Number, last.Text, QStringLiteral("SetDrive"));
+        if (logFailure)
+            WriteLog(last.Number, last.Text, QStringLiteral("SetDrive"));
     }
 }
 

@@ -29,8 +29,9 @@ public:
     // read, else message 10 and back to RememberedDrive.
     void drvDrive_Change();
     // Shows a stored folder in both lists; when it or its volume cannot be
-    // shown, the program folder is shown and one line is logged under "SetDrive".
-    void SetDrive(const QString& folder);
+    // shown, the program folder is shown and one line is logged under
+    // "SetDrive" (without logFailure, nothing is logged).
+    void SetDrive(const QString& folder, bool logFailure = true);
     void cmdCancel_Click();
 
     // True when the folder shown can be stored in the settings file. The file

@@ -4,7 +4,6 @@
 // from blocks, each a function returning its part. Row labels are the
 // captions of the main window in the current language, taken from its
 // caption table, so no window needs to be open.
-#include "curves/CurveRecords.h"
 #include "foundation/Records.h"
 
 #include <QString>
@@ -69,20 +68,8 @@ QString clpTestReportText(const Protocol& protocol);
 // Puts that text on the clipboard.
 void clpCopyTestReport(const Protocol& protocol);
 
-// The samples of the curve page shown (0 to 4), one line per millisecond 0
-// to 499 under a heading and a dot rule, then peak pressure, rise and fall
-// time, ADAP and exponent with the curve window's result titles. Page 2
-// computes strain and stress with the thickness (mm) given; pages 3 and 4
-// show the flow as the window draws it, smoothed by options.Smoothing, and
-// leave the cells of samples it does not draw empty. A missing value is an
-// empty cell; another page gives the results without a table.
-QString clpCurveValues(const Protocol& protocol, int property, const ABTCurve& curve, const AbtEvaluation& evaluation,
-                       const AbtOptions& options, int page, float thickness);
-// The curve analysis text of the series' current property in the current
-// Language: title lines with the airbag instrument's name, style block,
-// property, parameters, the curve values and the statistics.
-QString clpCurveAnalysisText(const Protocol& protocol, const ABTCurve& curve, const AbtEvaluation& evaluation,
-                             const AbtOptions& options, int page, float thickness);
-// Puts that text on the clipboard.
-void clpCopyCurveAnalysis(const Protocol& protocol, const ABTCurve& curve, const AbtEvaluation& evaluation,
-                          const AbtOptions& options, int page, float thickness);
+// The copy of a curve analysis (clpCurveValues, clpCurveAnalysisText,
+// clpCopyCurveAnalysis) is built from these blocks in curves/modABTCurveClipboard,
+// beside the curve calculations it needs, and that of a long-term analysis
+// (clpLongTermRecord, clpLongTermValues, clpCopyLongTermAnalysis) in
+// long_term/modLongTermClipboard.

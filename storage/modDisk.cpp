@@ -18,6 +18,10 @@
 #include <QStorageInfo>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 QString dskBuildPath(const QString& folder, const QString& name)
 {
@@ -269,4 +273,138 @@ float dskFreeSpaceMB(const QString& root)
     if (!storage.isValid() || !storage.isReady())
         return -1.0f;
     return static_cast<float>(static_cast<double>(storage.bytesAvailable()) / 1048576.0);
+}
+
+// ---- Names in any case, moving without replacing -------------------------------------
+
+QString dskNameKey(const QString& name)
+{
+    return name.toCaseFolded();
+}
+
+QSet<QString> dskFolderNameKeys(const QString& folder)
+{
+    QSet<QString> keys;
+    if (!IsExistingFolder(folder))
+        return keys;
+    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                         | QDir::NoDotAndDotDot,
+                                                     QDir::Unsorted);
+    keys.reserve(names.size());
+    for (const QString& name : names)
+        keys.insert(dskNameKey(name));
+    return keys;
+}
+
+namespace {
+
+// Writes every byte to the descriptor and onto the disk; false with errno set.
+bool WriteWhole(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<std::size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return ::fdatasync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+}
+
+// The move across file systems: a copy under a temporary name beside the
+// target, linked to the target name (which fails rather than replaces), then
+// the original removed; when it cannot be, the copy goes again.
+bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        error = ErrorFromFile(source);
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        error = ErrorFromFile(source);
+        return false;
+    }
+    const QFileDevice::Permissions mode = source.permissions()
+        & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    source.close();
+
+    const QFileInfo target(to);
+    QByteArray temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                                        + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        error = ErrorFromErrno(errno, to);
+        return false;
+    }
+    const QString tempPath = QFile::decodeName(temp);
+    bool ok = WriteWhole(fd, bytes);
+    int failure = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        failure = errno;
+    }
+    if (ok && !QFile::setPermissions(tempPath, mode)) {
+        ok = false;
+        failure = EPERM;
+    }
+    const QByteArray targetName = QFile::encodeName(to);
+    if (ok && ::link(temp.constData(), targetName.constData()) != 0) {
+        ok = false;
+        failure = errno;
+    }
+    ::unlink(temp.constData());
+    if (!ok) {
+        error = ErrorFromErrno(failure, failure == EEXIST ? to : tempPath);
+        return false;
+    }
+    const QByteArray sourceName = QFile::encodeName(from);
+    if (::unlink(sourceName.constData()) != 0) {
+        const int reason = errno;
+        ::unlink(targetName.constData());
+        error = ErrorFromErrno(reason, from);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    int reason = errno;
+    if (reason == EINVAL || reason == ENOSYS || reason == ENOTSUP) {
+        // A file system that cannot rename without replacing: a second name,
+        // which refuses an existing one, then the first name removed.
+        if (::link(source.constData(), target.constData()) == 0) {
+            if (::unlink(source.constData()) == 0)
+                return true;
+            reason = errno;
+            ::unlink(target.constData());
+            error = ErrorFromErrno(reason, from);
+            return false;
+        }
+        reason = errno;
+        // Without hard links the file is copied as across file systems.
+        if (reason == EPERM)
+            reason = EXDEV;
+    }
+    if (reason == EXDEV)
+        return CopyThenRemove(from, to, error);
+    error = ErrorFromErrno(reason, reason == EEXIST ? to : from);
+    return false;
 }

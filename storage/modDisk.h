@@ -3,6 +3,9 @@
 // made from dates, style subfolders, the common header of the binary data
 // files, folder listings, deleting to the trash and free space.
 #include "platform/BinaryIO.h"
+#include "platform/ErrorCodes.h"
+
+#include <QSet>
 
 #include <QString>
 #include <QStringList>
@@ -79,6 +82,22 @@ QString dskWriteFolder(const QString& folder, QString* setting = nullptr);
 // Free space of the file system holding the folder, in megabytes; -1 when
 // it cannot be read (a missing folder, a drive letter).
 float dskFreeSpaceMB(const QString& root);
+
+// The key under which names that differ only in case are one name.
+QString dskNameKey(const QString& name);
+// The keys of every entry of the folder (files and folders, hidden ones
+// included), from one listing; empty for a missing folder. A caller that
+// asks "does this name exist in any case" for many files of one folder keeps
+// this set instead of searching the folder for each file.
+QSet<QString> dskFolderNameKeys(const QString& folder);
+
+// Gives the file the new path, whole or not at all: an existing file at the
+// new path is never replaced (EEXIST), and on another file system the file
+// is copied and the original removed, the copy taken back when the original
+// cannot be removed, so no second copy is left. The file keeps its mode.
+// False with the error filled in on any failure; both files are then as
+// they were.
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error);
 
 // The test report files belong to this module too.
 #include "storage/modTestReport.h"

@@ -574,3 +574,29 @@ void dskScanBlock(ReportScan& scan, int b)
     in.SkipString();
     GetRecord(in, block.Stats);
 }
+
+bool dskPutNewTestReport(const QString& folder, const QString& name, const Protocol& record, QSet<QString>* keys)
+{
+    const QString procName = QStringLiteral("dskPutTestReportAction");
+    if (!dskCheckStoredName(name, false, procName))
+        return false;
+    if (!IsExistingFolder(folder)) {
+        const SystemError error = ErrorFromErrno(ENOENT, JoinPath(folder, name));
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + folder, procName);
+        return false;
+    }
+    const QString path = JoinPath(folder, name);
+    // The exact name costs one check; the name in another case is looked up
+    // in the caller's listing, else in the folder.
+    const bool exists = QFileInfo::exists(path)
+        || (keys ? keys->contains(dskNameKey(name)) : dskFolderNameKeys(folder).contains(dskNameKey(name)));
+    if (exists) {
+        WriteLog(ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + path, procName);
+        return false;
+    }
+    if (!WriteReportFile(path, record, ReadOnlyPermissions))
+        return false;
+    if (keys)
+        keys->insert(dskNameKey(name));
+    return true;
+}

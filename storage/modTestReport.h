@@ -8,6 +8,7 @@
 // These procedures belong to the disk module; modDisk.h includes this header.
 #include "foundation/Records.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -101,6 +102,17 @@ bool dskPutTestReportAction(const QString& folder, const QString& name, const Pr
 // program's fixed names, which must not land on a file that their readers
 // would not take for theirs.
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record);
+
+// Writes the series as a new report file into the folder itself (never
+// into a stand-in: the folder must exist), read-only from the moment it has
+// its name. Refused, with one log line, for a name that is not a bare file
+// name and for a name that exists in the folder in any case: nothing is ever
+// replaced, whoever runs the program. keys, when given, are the folder's
+// names as dskFolderNameKeys lists them and stand in for a search of the
+// folder on every call (a caller writing many files keeps one listing); the
+// written name is added to them.
+bool dskPutNewTestReport(const QString& folder, const QString& name, const Protocol& record,
+                         QSet<QString>* keys = nullptr);
 
 // Stores a terminated series as a new report in its style folder below
 // DataFolder, named after its start date, and makes it read-only. Fails, and

@@ -30,6 +30,23 @@ bool InRange(PageControl control, PageControl first, PageControl last)
     return static_cast<int>(control) >= static_cast<int>(first) && static_cast<int>(control) <= static_cast<int>(last);
 }
 
+// Digits with at most one "." between or after them: how the lists write
+// their decimal values.
+bool IsDottedNumber(const QString& text)
+{
+    bool digit = false;
+    bool point = false;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (c == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
 // The options of one parameter are set one at a time.
 std::vector<PageControl> OptionGroup(PageControl option)
 {
@@ -188,13 +205,31 @@ void FillUnitList(PageControlState& list, std::initializer_list<int> codes)
 
 void SelectText(PageControlState& list, const QString& text)
 {
-    list.ListIndex = FindInList(text, list.Items) - 1;
+    int position = FindInList(text, list.Items);
+    if (position == 0 && IsNumeric(text)) {
+        const double value = CDbl(text);
+        for (qsizetype i = 0; i < list.Items.size(); ++i) {
+            if (IsDottedNumber(list.Items.at(i)) && Val(list.Items.at(i)) == value) {
+                position = static_cast<int>(i) + 1;
+                break;
+            }
+        }
+    }
+    list.ListIndex = position - 1;
 }
 
 void SetOption(TestPage& page, PageControl option)
 {
     for (const PageControl member : OptionGroup(option))
         page[member].Value = member == option;
+}
+
+void SetOptionByCaption(TestPage& page, std::initializer_list<PageControl> options, const QString& unitText)
+{
+    for (const PageControl option : options) {
+        if (page[option].Text == unitText)
+            SetOption(page, option);
+    }
 }
 
 std::string UnitCodeOf(const QString& unitText)

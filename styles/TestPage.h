@@ -132,11 +132,17 @@ void FillList(PageControlState& list, const QStringList& items);
 // The same with the unit texts of the codes (character numbers) in the
 // current language.
 void FillUnitList(PageControlState& list, std::initializer_list<int> codes);
-// Selects the first entry equal to the text, letter case ignored; an absent
-// text selects nothing.
+// Selects the first entry equal to the text, letter case ignored. A stored
+// parameter that is a number reads in the locale's notation ("0,5") while
+// the lists hold the instruments' texts ("0.5"): without an equal entry, the
+// first entry that is a number written with "." and equals it is selected.
+// Otherwise an absent text selects nothing.
 void SelectText(PageControlState& list, const QString& text);
 // Sets the option and clears the other options of its parameter.
 void SetOption(TestPage& page, PageControl option);
+// Sets each of the options whose caption equals the unit text; when none
+// does, the options keep their state.
+void SetOptionByCaption(TestPage& page, std::initializer_list<PageControl> options, const QString& unitText);
 
 // The unit code (one character, a blank for none) of a unit text in the
 // current language.

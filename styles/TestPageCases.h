@@ -5,7 +5,7 @@
 // dependent lists. Each group of test types keeps its cases in a file of its
 // own; FindTestPageCase asks them in turn.
 #include "instrument/DataStringRecord.h"
-#include "styles/ExpectedDataString.h"
+#include "instrument/ExpectedDataString.h"
 #include "styles/TestPage.h"
 
 #include <vector>
@@ -44,9 +44,55 @@ const TestPageCase* FindTestPageCase(int testType);
 // The groups, each in a file of its own (TestPages1to2.cpp ...); nullptr for
 // a test type outside the group.
 const TestPageCase* TestPageCaseOf1to2(int testType);
+const TestPageCase* TestPageCaseOf3to10(int testType);
+const TestPageCase* TestPageCaseOf11to15(int testType);
+const TestPageCase* TestPageCaseOf16to19(int testType);
 const TestPageCase* TestPageCaseOf20(int testType);
+
+// The rules of the dependent lists, run after a list entry or an option was
+// chosen, by the user or by the page procedures, also when the entry was
+// already the chosen one; each returns at once on a page it has no rule for.
+// The result unit of page 12 decides the unit and list of the rate of rise,
+// that of page 15 the test length and the units beside it.
+void cboUnit1_Click(TestPage& page, const PageContext& context);
+// The pressure sequence of page 13 decides the result units, the sequence's
+// unit and whether maximum pressure and holding time are shown.
+void cboSample1_Click(TestPage& page, const PageContext& context);
+// The length unit of page 9 decides the unit of the test speed.
+void optSample1Unit1_Click(TestPage& page);
+void optSample1Unit2_Click(TestPage& page);
 
 // The size of a page (fraProperty) in twips; the controls of every layout
 // stay within it.
 inline constexpr int PageWidth = 4200;
 inline constexpr int PageHeight = 6180;
+
+// Where the layouts put things, in twips: the unit frame at the top of the
+// page, the parameter frames below it one under the other, and inside a
+// frame the value at the left and its unit to the right of it.
+inline constexpr int FrameLeft = 120;
+inline constexpr int FrameWidth = PageWidth - 2 * FrameLeft;
+inline constexpr int UnitFrameTop = 60;
+inline constexpr int UnitFrameHeight = 780;
+inline constexpr int ParameterFrameTop = 960;
+inline constexpr int ParameterFrameHeight = 1140;
+inline constexpr int ParameterFrameStep = 1260;
+inline constexpr int BoxHeight = 315;
+inline constexpr int OptionHeight = 285;
+inline constexpr int ValueLeft = 240;
+inline constexpr int ValueTop = 420;
+inline constexpr int ValueWidth = 1200;
+inline constexpr int UnitLeft = 1680;
+inline constexpr int UnitWidth = 2160;
+
+// The places of the usual controls: the unit frame with the result-unit
+// lists (cboUnit1 at the left, cboUnit2 beside it); the frame of parameter k,
+// the k-th from the top unless a top is given; inside it the value (a box or
+// a list), the unit label or the n-th unit option to the right of it.
+PageControlPlace UnitFramePlace();
+PageControlPlace ResultUnitPlace(PageControl list);
+PageControlPlace ParameterFramePlace(int parameter, const char* caption, int top = -1,
+                                     int height = ParameterFrameHeight);
+PageControlPlace ValuePlace(int parameter, PageControl control, int width = ValueWidth);
+PageControlPlace UnitLabelPlace(int parameter, PageControl label, const char* caption = "");
+PageControlPlace OptionPlace(int parameter, PageControl option, int row, const char* caption);

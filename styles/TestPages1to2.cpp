@@ -6,16 +6,6 @@ namespace {
 
 using P = PageControl;
 
-// The unit frame stands at the top of every page, the parameter frames below it.
-constexpr int FrameLeft = 120;
-constexpr int FrameWidth = PageWidth - 2 * FrameLeft;
-constexpr int UnitFrameTop = 60;
-constexpr int UnitFrameHeight = 780;
-constexpr int ParameterFrameTop = 960;
-constexpr int ParameterFrameHeight = 1140;
-constexpr int ParameterFrameStep = 1260;
-constexpr int BoxHeight = 315;
-
 // The first and last character codes that may be unit codes.
 constexpr int FirstUnitCode = 32;
 constexpr int LastUnitCode = 127;
@@ -106,11 +96,7 @@ void ShowYarnFineness(TestPage& page, const DataStringRecord& record, const Page
 {
     SelectText(page[P::cboUnit1], record.ResultUnit);
     page[P::txtSample1].Text = record.Parameter1;
-    // A unit no option shows leaves the options as they are.
-    for (const P option : {P::optSample1Unit1, P::optSample1Unit2}) {
-        if (page[option].Text == record.Parameter1Unit)
-            SetOption(page, option);
-    }
+    SetOptionByCaption(page, {P::optSample1Unit1, P::optSample1Unit2}, record.Parameter1Unit);
 }
 
 ExpectedDataStringInput ReadYarnFineness(const TestPage& page, const PageContext&)

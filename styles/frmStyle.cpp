@@ -42,7 +42,6 @@ constexpr int NominalRowTop = 4560;
 constexpr int NominalRowStep = 480;
 constexpr int NominalLabelWidth = 900;
 constexpr int NominalBoxWidth = 960;
-constexpr int BoxHeight = 315;
 constexpr int ButtonWidth = 1335;
 constexpr int ButtonHeight = 375;
 

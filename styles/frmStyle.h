@@ -115,6 +115,10 @@ public:
     void cmdCancel_Click();
     void optSample1Unit1_Click(int index);
     void optSample1Unit2_Click(int index);
+    // The dependent lists: the result unit of pages 12 and 15, the pressure
+    // sequence of page 13; other indexes change nothing else.
+    void cboUnit1_Click(int index);
+    void cboSample1_Click(int index);
 
     // Procedures.
     void InitForm();

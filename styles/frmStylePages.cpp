@@ -177,8 +177,16 @@ void frmStyle::ConnectControl(int testType, PageControl control, QWidget* widget
             else
                 Pages[static_cast<size_t>(testType)][control].ListIndex = index;
         });
-        if (!nominal)
-            connect(list, &QComboBox::activated, this, [this, testType, control] { PageControl_Click(testType, control); });
+        if (!nominal) {
+            connect(list, &QComboBox::activated, this, [this, testType, control] {
+                if (control == P::cboUnit1)
+                    cboUnit1_Click(testType);
+                else if (control == P::cboSample1)
+                    cboSample1_Click(testType);
+                else
+                    PageControl_Click(testType, control);
+            });
+        }
     } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
         connect(option, &QRadioButton::toggled, this, [this, testType, control](bool checked) {
             Pages[static_cast<size_t>(testType)][control].Value = checked;
@@ -312,6 +320,9 @@ void frmStyle::ArrangeTestPage(int testType)
 
 void frmStyle::PageControl_Click(int testType, PageControl control)
 {
+    // The handlers are public; an index without a page returns at once.
+    if (testType < 1 || testType > TestTypeCount)
+        return;
     ChoosePageControl(Pages[static_cast<size_t>(testType)], control, Context());
     ApplyPage(testType);
 }
@@ -324,6 +335,16 @@ void frmStyle::optSample1Unit1_Click(int index)
 void frmStyle::optSample1Unit2_Click(int index)
 {
     PageControl_Click(index, P::optSample1Unit2);
+}
+
+void frmStyle::cboUnit1_Click(int index)
+{
+    PageControl_Click(index, P::cboUnit1);
+}
+
+void frmStyle::cboSample1_Click(int index)
+{
+    PageControl_Click(index, P::cboSample1);
 }
 
 QString frmStyle::TipOf(int testType, PageControl control) const

@@ -259,7 +259,7 @@ TEST_F(CurveTest, DamagedForeignAndOutsideCurveFilesAreRefused)
         {"magic QTA", "QTA" + good.substr(3), false, false},
         {"version x", good.substr(0, 3) + Hex("01 00") + "x" + good.substr(8) + "..", false, false},
         {"header length 65535", hugeHeader, false, false},
-        {"a NaN sample", nanSample, true, true},
+        {"a NaN sample", nanSample, true, false},
     };
     for (const auto& row : rows) {
         QFile::remove(Data + QStringLiteral("/x.abt"));   // the extension in any case
@@ -268,13 +268,6 @@ TEST_F(CurveTest, DamagedForeignAndOutsideCurveFilesAreRefused)
         EXPECT_EQ(!abtIsEmptyCurve(abtFileGet(Data, QStringLiteral("x.abt"))), row.read) << row.what;
     }
     EXPECT_EQ(LogLinesOf(QStringLiteral("abtFileGet")), 1);   // the NaN sample
-    // It is read as a missing sample: P2(10), behind the 60-character
-    // header and P1, is the sample at offset 2122 + 40.
-    const ABTCurve gap = abtFileGet(Data, QStringLiteral("x.abt"));
-    const ABTCurve whole = abtFileGet(Data, StampName);
-    EXPECT_EQ(gap.P2[10], NoValue);
-    EXPECT_EQ(gap.P2[11], whole.P2[11]);
-    EXPECT_EQ(gap.S, whole.S);
 
     for (const std::size_t length : {0, 3, 4, 9, 70, 2000, 5597, 6000, 6157, 6217}) {
         QFile::remove(Data + QStringLiteral("/cut.ABT"));

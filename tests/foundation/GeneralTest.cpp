@@ -182,6 +182,15 @@ TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
 
     QStringList cased{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("a")};
     EXPECT_EQ(SortCollection(cased), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("A")}));
+
+    // A folder's worth of names with repeats, in an order no sort starts from.
+    QStringList many;
+    QStringList descending;
+    for (int i = 0; i < 3000; ++i)
+        many.append(QString::number((i * 7919) % 1000 + 1000));
+    for (int v = 1999; v >= 1000; --v)
+        descending << QString::number(v) << QString::number(v) << QString::number(v);
+    EXPECT_EQ(SortCollection(many), descending);
 }
 
 TEST_P(GeneralTest, MembershipOfArrays)

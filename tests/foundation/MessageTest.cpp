@@ -173,7 +173,7 @@ TEST_F(MessageTest, MissingArgumentsShowAsEmptyTexts)
 
 TEST_F(MessageTest, UnknownNumbersAreCriticalWithTheirNumber)
 {
-    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(40), int16_t(-1)}) {
+    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(41), int16_t(-1)}) {
         for (int16_t language : {int16_t(1), int16_t(2), int16_t(6)}) {
             const MessageRequest box = ComposeMessage(number, {}, language);
             EXPECT_EQ(box.Text, QStringLiteral("Unknown error (%1).").arg(number));

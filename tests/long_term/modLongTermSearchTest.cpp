@@ -207,6 +207,38 @@ TEST_F(LongTermFixture, DefinitionForTheGridsAndChart)
     PreparePassFailScale(d, s);
     EXPECT_EQ(d.Lower1, NoValue);
 
+    // The nominal of pass/fail is a percentage: one the style leaves open
+    // (not defined) is the share of passes in percent with no limits, so
+    // the 0 to 100 band starts at 80, not at 0.8; a defined one stays.
+    const struct {
+        bool defined;
+        float nominal;
+        float mean;
+        float gridNominal;   // after the mean is applied, as the grids show it
+        float chartLower;    // after the percent scale
+    } passFail[] = {
+        {false, NoValue, 0.8f, 80.0f, 80.0f}, {false, 95.0f, 0.8f, 80.0f, 80.0f}, {false, NoValue, 0.0f, 0.0f, 0.0f},
+        {true, 90.0f, 0.8f, 90.0f, 90.0f},    {true, NoValue, 0.8f, NoValue, 80.0f},
+    };
+    for (const auto& c : passFail) {
+        SCOPED_TRACE(testing::Message() << c.defined << " " << c.nominal << " " << c.mean);
+        style.Tests[13].Defined1 = c.defined;
+        style.Tests[13].Nominal1 = c.nominal;
+        style.Tests[13].Lower1 = 3.0f;
+        style.Tests[13].Upper1 = 4.0f;
+        s = EmptyStatistics;
+        s.Count = 5, s.Sum1 = c.mean * 5, s.Mean1 = c.mean;
+        d = LongTermDefinition(style, 13, s);
+        EXPECT_FLOAT_EQ(d.Nominal1, c.gridNominal);
+        EXPECT_EQ(d.Lower1, c.defined ? 3.0f : NoValue);
+        EXPECT_EQ(d.Upper1, c.defined ? 4.0f : NoValue);
+        PreparePassFailScale(d, s);
+        EXPECT_FLOAT_EQ(d.Lower1, c.chartLower);
+        EXPECT_EQ(d.Upper1, 100.0f);
+    }
+    style.Tests[13].Defined1 = true;
+    style.Tests[13].Lower1 = style.Tests[13].Upper1 = NoValue;
+
     // Type 13 in minutes keeps its limits and statistics; a result the
     // style does not define gets the mean and 10 % either side.
     style.Tests[13].HeaderImage = Header("123", "a", "KR 6101");

@@ -209,11 +209,14 @@ TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTh
     const std::array<double, 4> goodWindow = Window();
     const QString goodY = main_->lblCurveYMax->text();
 
-    // A curve file cut short.
+    // A curve file cut short, and one whose samples are not numbers.
     const std::string cut = Stored(Pulse(240));
     const QString cutPath = DataFolder + U("/") + QString::fromStdString(cut);
     QFile::setPermissions(cutPath, QFile::ReadOwner | QFile::WriteOwner);
     QFile::resize(cutPath, 3000);
+    ABTCurve damaged = Pulse(240);
+    damaged.P2[100] = std::nanf("");
+    const std::string notNumbers = Stored(damaged);
 
     const struct {
         const char* what;
@@ -224,6 +227,7 @@ TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTh
         {"missing file", WithCurve("2001.01.01, 00.00.00.ABT")},
         {"name outside the data folder", WithCurve("../x.ABT")},
         {"file cut short", WithCurve(cut)},
+        {"samples that are not numbers", WithCurve(notNumbers)},
         {"deleted test", WithCurve(Stored(Pulse(800)), true)},
         {"pressure drop without nominal flow", WithCurve(PressureDrop("   100", "   200", "      ", "    50", "    80"))},
         {"pressure drop at equal pressures", WithCurve(PressureDrop("   100", "   100", "   100", "    50", "    80"))},
@@ -269,13 +273,22 @@ TEST_F(CurveThumbnailTest, PressureDropDiagramIsDrawnOnLogarithmicAxes)
     EXPECT_TRUE(Near(std::log(100.0), std::log(1000.0), DarkGreen)) << "the nominal flow";
 
     // A curve text of the pressure-drop family is a reading whatever the
-    // test type; an airbag curve after it does not take over the labels'
-    // unit of flow, and a reading after an airbag curve cannot be drawn
-    // on its linear axes.
+    // test type. The two kinds do not share axes (logarithmic and linear):
+    // whichever comes first keeps the picture, its scale and the labels.
     const std::string airbag = Stored(Pulse(240));
-    Open(18, {WithCurve(airbag), WithCurve(PressureDrop("   100", "   200", "   100", "    50", "    80"))});
+    const QImage diagram = Picture().Image();
+    const std::string reading = PressureDrop("   100", "   200", "   100", "    50", "    80");
+    Open(17, {WithCurve(reading), WithCurve(airbag), WithCurve(reading)});
+    Show();
+    EXPECT_EQ(Window(), w);
+    EXPECT_EQ(Picture().Image(), diagram);
+    EXPECT_EQ(main_->lblCurveXMax->text(), U("1,000 mm/s"));
+    EXPECT_EQ(main_->lblCurveYMax->text(), U("10,000 Pa"));
+    EXPECT_EQ(ReadOut(std::log(100.0), std::log(1000.0)), U(" 100 mm/s / 1,000 Pa "));
+    Open(18, {WithCurve(airbag), WithCurve(reading)});
     Show();
     EXPECT_EQ(Window()[2], 250);
+    EXPECT_EQ(Count(DarkGreen), 0);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("25 kPa"));
 }
 

@@ -462,6 +462,8 @@ TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
         {main_->picHistogramX[2], {0, 600, 1500, 0}},
         {main_->lblHistogramYMin[1], {0, 600, 0, 0}},
         {main_->picCurve, {0, 0, 1500, 600}},
+        {main_->lblCurveXMax, {0, 600, 1500, 0}},
+        {main_->cmdAnalyzeCurve, {0, 600, 1500, 0}},
         {main_->txtCommentary, {0, 0, 1500, 0}},
         {main_->lblAvg, {0, 600, 0, 0}},
         {main_->grdCI, {0, 600, 0, 0}},

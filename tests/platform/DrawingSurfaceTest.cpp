@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -569,6 +570,70 @@ TEST(DrawingSurfaceTest, AChartDrawnAsTheWindowsDoReadsBackItsColours)
     ExpectPoints(chart, {{10, 9, RGB(128, 128, 128)}, {10, 10, RGB(192, 192, 192)}, {10, 6.8, vbWhite},
                          {10, 14.2, vbRed}, {10, 5.8, vbRed}, {50, 9.5, vbBlack}, {50, 10.5, vbBlack},
                          {49, 10.5, vbBlack}, {50, 11, vbWhite}, {50, 12.5, vbWhite}});
+}
+
+TEST(DrawingSurfaceTest, ABatchDrawsTheSamePixelsAndTellsTheChangeOnce)
+{
+    // Every kind of drawing, once alone and once in a batch.
+    const auto draw = [](DrawingSurface& s) {
+        ASSERT_TRUE(s.Scale(0, 10, 10, 0));
+        s.BoxFilled(0, 4, 10, 6, RGB(128, 128, 128));
+        s.Line(0, 5, 10, 5, RGB(192, 192, 192));
+        s.Line(3, 1, 3, 9, vbRed);
+        s.SetDrawWidth(3);
+        s.PSet(3, 8, vbBlue);
+        s.SetDrawWidth(1);
+        s.PSet(7, 7, vbGreen);
+        s.SetFillStyle(vbFSSolid);
+        s.Circle(6, 3, 1, vbBlack);
+        s.Print(QStringLiteral("Ab"));
+    };
+    DrawingSurface alone(60, 40);
+    draw(alone);
+    DrawingSurface batched(60, 40);
+    int changes = 0;
+    batched.Changed = [&changes] { ++changes; };
+    {
+        const DrawingSurface::Batch batch(batched);
+        const DrawingSurface::Batch nested(batched);
+        draw(batched);
+        EXPECT_EQ(batched.Point(3, 8), vbBlue);   // readable meanwhile
+        EXPECT_EQ(changes, 0);
+    }
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(batched.Image(), alone.Image());
+
+    // Resizing ends the batch's painter; drawing goes on in the new image.
+    {
+        const DrawingSurface::Batch batch(batched);
+        batched.Resize(80, 40);
+        batched.Line(0, 1, 10, 1, vbRed);
+    }
+    EXPECT_EQ(batched.Image().width(), 80);
+    EXPECT_EQ(batched.Point(5, 1), vbRed);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(DrawingSurfaceTest, DotsAreTheEllipsesThePainterFills)
+{
+    // Every width, at pixel centres inside and across each edge.
+    for (int width = 2; width <= 20; width += 3) {
+        DrawingSurface dots(40, 30);
+        QImage painted(40, 30, QImage::Format_RGB32);
+        painted.fill(Qt::white);
+        dots.SetScaleMode(vbPixels);
+        dots.SetDrawWidth(width);
+        QPainter painter(&painted);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(Qt::red));
+        for (const QPoint at : {QPoint(20, 15), QPoint(0, 0), QPoint(39, 29), QPoint(-2, 10), QPoint(10, 31)}) {
+            dots.PSet(at.x() + 0.5, at.y() + 0.5, vbRed);
+            painter.drawEllipse(QPointF(at.x() + 0.5, at.y() + 0.5), width / 2.0, width / 2.0);
+        }
+        painter.end();
+        EXPECT_EQ(dots.Image(), painted) << width;
+    }
 }
 
 TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)

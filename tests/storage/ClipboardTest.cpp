@@ -7,6 +7,7 @@
 #include "platform/Conversions.h"
 #include "platform/Installation.h"
 #include "platform/OleDate.h"
+#include "long_term/modLongTermClipboard.h"
 #include "storage/modClipboard.h"
 
 #include <QClipboard>
@@ -373,131 +374,144 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
 } // namespace
 
 // ---------------------------------------------------------------------------
-// The curve analysis
+// The long-term analysis
 
 namespace {
 
-// Samples worked out by hand: p1 from 100 kPa, p2 rising 1.5 kPa per ms, the
-// bulge 1.234 mm per ms; the flow 12.345 mm/s everywhere but at 100 ms.
-ABTCurve HandCurve()
+// A found report measuring the test type in item 1, with its statistics.
+FoundProtocol FoundReport(int16_t testType, float mean1, float min1, float max1, float mean2 = NoValue,
+                          float min2 = NoValue, float max2 = NoValue)
 {
-    ABTCurve c = EmptyABTCurve;
-    c.Factor1 = c.Factor2 = 5;
-    for (int t = 0; t < AbtSampleCount; ++t) {
-        c.P1[t] = 1000.0f + 234.0f * t;
-        c.P2[t] = 15.0f * t;
-        c.S[t] = 0.1234f * t;
-    }
-    return c;
+    FoundProtocol f;
+    f.Protocol = MakeEmptyProtocol();
+    f.Protocol.FormIndex = 1;
+    f.Protocol.Style.Forms[1].Items[1].Property = testType;
+    Statistics& s = f.Protocol.Blocks[1].Stats = MakeStatistics(2);
+    s.Mean1 = mean1, s.Min1 = min1, s.Max1 = max1;
+    s.Mean2 = mean2, s.Min2 = min2, s.Max2 = max2;
+    return f;
 }
 
-AbtEvaluation HandEvaluation()
+// Tensile strength (two results) of style "abc", result 1 defined (12 N
+// between 10 and 14), result 2 with a nominal and limits derived from the
+// mean; two reports found, the second without result 2.
+LongTermAnalysis TensileAnalysis()
 {
-    AbtEvaluation e{};
-    e.SmoothedFlow.fill(12.345f);
-    e.SmoothedFlow[100] = NoValue;
-    e.PeakPressure = 800;
-    e.StartIndex = 1;
-    e.PeakIndex = 40;
-    e.FallTime = IntegerNoValue;
-    e.ADAP = NoValue;
-    e.Exponent = 1.80626f;
-    return e;
+    LongTermAnalysis a = MakeEmptyLongTermAnalysis();
+    a.Pattern = {9, QStringLiteral("abc"), QStringLiteral("A[#]1"), QStringLiteral("*"), QString(),
+                 QStringLiteral("M?ller"), DateSerial(2024, 1, 5), DateSerial(2024, 1, 6), TimeSerial(6, 0, 0),
+                 TimeSerial(18, 0, 59)};
+    a.Definition = MakeBlankTestDefinition();
+    a.Definition.HeaderImage = MakeDataString("MP 4800", "123", "8", "\"");
+    SetResult1(a.Definition, 12, 10, 14, 10);
+    a.Definition.CI1 = 5;
+    a.Definition.Nominal2 = 2, a.Definition.Lower2 = 1.8f, a.Definition.Upper2 = 2.2f;
+    a.Found.push_back(FoundReport(9, 12.5f, 11, 14, 2, 1.5f, 2.5f));
+    a.Found.push_back(FoundReport(9, 13.25f, 12, 14.5f));
+    a.Statistics = MakeStatistics(4);
+    a.Statistics.Mean1 = 12.875f, a.Statistics.Min1 = 11, a.Statistics.Max1 = 14.5f;
+    a.Statistics.CV1 = 10, a.Statistics.CI1 = 15;
+    a.Statistics.Mean2 = 2, a.Statistics.Min2 = 1.5f, a.Statistics.Max2 = 2.5f;
+    return a;
 }
 
-QStringList TableLines(const QString& values)
-{
-    return values.split(QStringLiteral("\r\n"));
-}
+const QString TensileLongTermText = Lines({
+    EqualRule,
+    "Textile Lab Ltd",
+    DashRule,
+    "Long term analysis",
+    "",
+    "Style:              \tabc",
+    "Reference 2:        \tA#1",
+    "Reference 3:        \t*",
+    "Reference 4:        \t",
+    "",
+    "Date/time:          \t05.01.2024, 06:00:00 - 06.01.2024, 18:00:59",
+    "Operator:           \tM?ller",
+    EqualRule,
+    "Tensile Strength",
+    "",
+    "Test length:        \t ",
+    "Test speed:         \t ",
+    "",
+    "Date/time:          \t05.01.2024, 06:00:00 - 06.01.2024, 18:00:59",
+    "Instrument:         \tZolvera MP 4800, s/n: 123",
+    DashRule,
+    "12.5\tN\t11.0\tN\t14.0\tN\t2.00\tmm\t1.50\tmm\t2.50\tmm",
+    "13.3\tN\t12.0\tN\t14.5\tN",
+    DashRule,
+    "Avg:                \t12.9\tN\t\t2.00\tmm\t",
+    "Min:                \t11.0\tN\t\t1.50\tmm\t",
+    "Max:                \t14.5\tN\t+\t2.50\tmm\t",
+    "CV:                 \t10.0\t%              \t\t",
+    "CI:                 \t15.0\t%              \t\t",
+    "",
+    "Nominal:            \t12.0\tN\t\t",
+    "Min:                \t10.0\tN\t\t",
+    "Max:                \t14.0\tN\t\t",
+    "Tests:              \t10",
+    "CI:                 \t5.0\t%\t\t",
+    EqualRule,
+});
 
 } // namespace
 
-TEST_F(ClipboardTest, CurveTableOfEachPage)
+TEST_F(ClipboardTest, LongTermAnalysisText)
 {
-    const Protocol p = Series();
-    const ABTCurve curve = HandCurve();
-    const AbtEvaluation e = HandEvaluation();
-    const QString dotRule = QString(65, u'.');
-    const struct {
-        int page;
-        int16_t smoothing;
-        float thickness;
-        const char* heading;
-        std::vector<std::pair<int, const char*>> lines;   // line of sample t
-    } pages[] = {
-        {0, 0, 0.4f, "t [ms]\tp1 [kPa]\tp2 [kPa]\ts [mm]",
-         {{0, "0\t100\t0\t0"}, {1, "1\t123\t1.50\t1.23"}, {499, "499\t11,800\t749\t616"}}},
-        {1, 0, 0.4f, "t [ms]\tp2 [kPa]\ts [mm]", {{0, "0\t0\t0"}, {1, "1\t1.50\t1.23"}}},
-        // No strain or stress of a bulge that is not above 0; the TABs stay.
-        {2, 0, 0.4f, "t [ms]\tEpsilon [%]\tSigma [MPa]", {{0, "0\t\t"}}},
-        {2, 0, 0, "t [ms]\tEpsilon [%]\tSigma [MPa]", {{0, "0\t\t"}}},
-        // The flow as drawn: not at 0, not outside the smoothed range, not where it is missing.
-        {3, 0, 0.4f, "t [ms]\tp2 [kPa]\tv [mm/s]",
-         {{0, "0\t0\t"}, {1, "1\t1.50\t12.3"}, {100, "100\t150\t"}, {499, "499\t749\t12.3"}}},
-        {4, 4, 0.4f, "t [ms]\tp2 [kPa]\tv [mm/s]",
-         {{3, "3\t4.50\t"}, {4, "4\t6.00\t12.3"}, {496, "496\t744\t12.3"}, {497, "497\t746\t"}}},
-    };
-    for (const auto& c : pages) {
-        SCOPED_TRACE(c.page);
-        const QStringList lines =
-            TableLines(clpCurveValues(p, 1, curve, e, AbtOptions{0, 0, 0, c.smoothing}, c.page, c.thickness));
-        ASSERT_GT(lines.size(), 502);
-        EXPECT_EQ(lines[0], QString::fromLatin1(c.heading));
-        EXPECT_EQ(lines[1], dotRule);
-        for (const auto& [t, text] : c.lines)
-            EXPECT_EQ(lines[t + 2], QString::fromUtf8(text)) << t;
-        EXPECT_TRUE(lines[501].startsWith(QStringLiteral("499\t")));
-        EXPECT_EQ(lines[502], QLatin1String(DashRule));
-    }
-    // Strain and stress where the bulge is there; stress only with a thickness.
-    const QStringList withThickness = TableLines(clpCurveValues(p, 1, curve, e, AbtOptions{}, 2, 0.4f));
-    const QStringList without = TableLines(clpCurveValues(p, 1, curve, e, AbtOptions{}, 2, 0));
-    EXPECT_EQ(withThickness[12].count(u'\t'), 2);
-    EXPECT_FALSE(withThickness[12].endsWith(u'\t'));
-    EXPECT_TRUE(without[12].endsWith(u'\t'));
-    EXPECT_EQ(without[12].section(u'\t', 1, 1), withThickness[12].section(u'\t', 1, 1));
+    const LongTermAnalysis a = TensileAnalysis();
+    EXPECT_EQ(clpLongTermAnalysisText(a), TensileLongTermText);
+    clpCopyLongTermAnalysis(a);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), TensileLongTermText);
 
-    // Results with the curve window's titles; another page has no table.
-    EXPECT_EQ(clpCurveValues(p, 1, curve, e, AbtOptions{}, 7, 0.4f), Lines({
-        DashRule,
-        "Max. pressure:      \t80.0\tkPa",
-        "Rise time:          \t39\tms",
-        "Fall time:          \t>500\tms",
-        "",
-        "ADAP:               \t",
-        "Exponent:           \t1.81",
-        DashRule,
-    }));
+    // German in a German locale.
+    const QString separator = DecimalSeparator;
+    const QString grouping = GroupSeparator;
+    DecimalSeparator = QStringLiteral(",");
+    GroupSeparator = QStringLiteral(".");
     Language = 1;
-    AbtEvaluation found = e;
-    found.FallTime = 228;
-    found.ADAP = 378.44f;
-    EXPECT_TRUE(clpCurveValues(p, 1, curve, found, AbtOptions{}, 7, 0.4f).endsWith(Lines({
-        "Abfallzeit:         \t228\tms",
-        "",
-        "MDLD:               \t378\tmm/s",
-        "Exponent:           \t1.81",
-        DashRule,
-    })));
+    const QString german = clpLongTermAnalysisText(a);
+    DecimalSeparator = separator;
+    GroupSeparator = grouping;
+    Language = 2;
+    for (const char* line : {"Langzeitstatistik\r\n", "Reissfestigkeit\r\n",
+                             "\r\n12,5\tN\t11,0\tN\t14,0\tN\t2,00\tmm\t1,50\tmm\t2,50\tmm\r\n13,3\tN\t12,0\tN\t14,5\tN\r\n"})
+        EXPECT_TRUE(german.contains(QString::fromUtf8(line))) << line;
+
+    // Nothing found: only the rule where the reports stand.
+    LongTermAnalysis none = a;
+    none.Found.resize(1);
+    EXPECT_EQ(clpLongTermValues(none), Lines({DashRule}));
 }
 
-TEST_F(ClipboardTest, CurveAnalysisTextIsOnTheClipboardAfterwards)
+TEST_F(ClipboardTest, LongTermPassFailHasNoExtremesOrLimits)
 {
-    const Protocol p = Series();
-    const ABTCurve curve = HandCurve();
-    const AbtEvaluation e = HandEvaluation();
-    const QString text = clpCurveAnalysisText(p, curve, e, AbtOptions{}, 3, 0.4f);
-    EXPECT_EQ(text, QString(Lines({EqualRule, "Textile Lab Ltd", DashRule, "Zolvera KR 6450 Curve analysis", ""}))
-                        + clpStyleBlock(p) + clpParameterLine(p, 1) + clpInfoBlock(p, 1)
-                        + clpCurveValues(p, 1, curve, e, AbtOptions{}, 3, 0.4f) + clpStatistics(p, 1));
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setText(QStringLiteral("something else"));
-    clpCopyCurveAnalysis(p, curve, e, AbtOptions{}, 3, 0.4f);
-    EXPECT_EQ(clipboard->text(), text);
-    EXPECT_EQ(text.count(QStringLiteral("\r\n")), text.count(u'\n'));
-
-    // The title word is left out in French, Italian and Spanish.
-    Language = 3;
-    EXPECT_TRUE(clpCurveAnalysisText(p, curve, e, AbtOptions{}, 3, 0.4f)
-                    .contains(QStringLiteral("\r\nZolvera KR 6450 \r\n\r\n")));
+    // The search prepared the percent scale: lower limit the nominal, upper
+    // 100, extremes gone.
+    LongTermAnalysis a = TensileAnalysis();
+    a.Pattern.TestType = 20;
+    a.Definition.HeaderImage = MakeDataString("KR 6850", "321", "y", " ");
+    SetResult1(a.Definition, 80, 80, 100, 5);
+    a.Found = {MakeEmptyFoundProtocol(), FoundReport(20, 0.5f, NoValue, NoValue), FoundReport(20, NoValue, NoValue, NoValue)};
+    a.Statistics.Mean1 = 0.25f, a.Statistics.Min1 = a.Statistics.Max1 = NoValue;
+    a.Statistics.CV1 = a.Statistics.CI1 = NoValue;
+    const QString text = clpLongTermAnalysisText(a);
+    const QString expected = Lines({
+        DashRule,
+        "50.0\t%\t\t\t\t",
+        "0\t%\t\t\t\t",
+        DashRule,
+        "Avg:                \t25.0\t%\t",
+        "Min:                \t\t\t",
+        "Max:                \t\t\t",
+        "CV:                 \t                    ",
+        "CI:                 \t                    ",
+        "",
+        "Nominal:            \t80.0\t%",
+        "Min:                \t\t",
+        "Max:                \t\t",
+        "Tests:              \t5",
+        "CI:                 \t5.0\t%",
+        EqualRule,
+    });
+    EXPECT_TRUE(text.endsWith(expected)) << text.toStdString();
 }

@@ -1,5 +1,6 @@
 #include "StorageTest.h"
 #include "support/Bytes.h"
+#include "support/ReadOnlyFolder.h"
 
 #include "foundation/Records.h"
 #include "platform/OleDate.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <QTemporaryDir>
 
 #include <initializer_list>
 #include <utility>
@@ -291,6 +293,60 @@ TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)
     EXPECT_EQ(dskFreeSpaceMB(Path(QStringLiteral("missing"))), -1.0f);
     EXPECT_EQ(dskFreeSpaceMB(QStringLiteral("C:\\")), -1.0f);
     EXPECT_EQ(dskFreeSpaceMB(QString()), -1.0f);
+}
+
+TEST_F(DiskTest, NameKeysListEveryEntryOnceIgnoringCase)
+{
+    MakeFiles({"A.qta", ".hidden"});
+    ASSERT_TRUE(QDir(Data).mkdir(QStringLiteral("QTA001")));
+    const QSet<QString> keys = dskFolderNameKeys(Data);
+    EXPECT_EQ(keys, (QSet<QString>{dskNameKey(QStringLiteral("a.QTA")), dskNameKey(QStringLiteral(".HIDDEN")),
+                                   dskNameKey(QStringLiteral("qta001"))}));
+    EXPECT_EQ(dskNameKey(QStringLiteral("Ä.QTA")), dskNameKey(QStringLiteral("ä.qta")));
+    EXPECT_TRUE(dskFolderNameKeys(Path(QStringLiteral("missing"))).isEmpty());
+}
+
+TEST_F(DiskTest, AMoveNeverReplacesAndLeavesNoSecondCopy)
+{
+    ASSERT_TRUE(QDir(Data).mkdir(QStringLiteral("to")));
+    MakeFile(QStringLiteral("A.QTA"), "report");
+    ASSERT_TRUE(SetAttr(Path(QStringLiteral("A.QTA")), AttrReadOnly));
+    SystemError error;
+    ASSERT_TRUE(dskMoveFileNew(Path(QStringLiteral("A.QTA")), Path(QStringLiteral("to/A.QTA")), error));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("A.QTA"))));
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("to/A.QTA"))), "report");
+    EXPECT_TRUE(IsReadOnly(Path(QStringLiteral("to/A.QTA"))));
+
+    // An existing target, read-only or not, stays; so does the file.
+    MakeFile(QStringLiteral("B.QTA"), "new");
+    MakeFile(QStringLiteral("to/B.QTA"), "earlier");
+    EXPECT_FALSE(dskMoveFileNew(Path(QStringLiteral("B.QTA")), Path(QStringLiteral("to/B.QTA")), error));
+    EXPECT_EQ(error.Number, 75);
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("B.QTA"))), "new");
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("to/B.QTA"))), "earlier");
+
+    // To another file system: copied with its mode, the original gone; a
+    // source folder that keeps its files leaves no copy behind.
+    QTemporaryDir shm(QStringLiteral("/dev/shm/quintara-XXXXXX"));
+    if (!shm.isValid() || QStorageInfo(shm.path()).device() == QStorageInfo(Data).device())
+        GTEST_SKIP() << "no second file system here";
+    const QString far = shm.path() + QStringLiteral("/A.QTA");
+    ASSERT_TRUE(dskMoveFileNew(Path(QStringLiteral("to/A.QTA")), far, error));
+    EXPECT_EQ(ReadFileBytes(far), "report");
+    EXPECT_TRUE(IsReadOnly(far));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("to/A.QTA"))));
+    EXPECT_FALSE(dskMoveFileNew(Path(QStringLiteral("B.QTA")), far, error));
+    EXPECT_EQ(ReadFileBytes(far), "report");
+    {
+        ReadOnlyFolder readOnly(Path(QStringLiteral("to")));
+        if (!readOnly.Active())
+            GTEST_SKIP() << "the folder cannot be made read-only here";
+        EXPECT_FALSE(dskMoveFileNew(Path(QStringLiteral("to/B.QTA")), shm.path() + QStringLiteral("/B.QTA"), error));
+        EXPECT_FALSE(dskMoveFileNew(Path(QStringLiteral("to/B.QTA")), Path(QStringLiteral("C.QTA")), error));
+    }
+    EXPECT_EQ(QDir(shm.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("A.QTA")});
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("to/B.QTA"))), "earlier");
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("C.QTA"))));
 }
 
 } // namespace

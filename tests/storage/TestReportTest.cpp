@@ -606,3 +606,36 @@ TEST_F(TestReport, ATextCutToItsLargestLengthIsLogged)
     const Protocol back = dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName));
     EXPECT_EQ(back.Blocks[1].Commentary, QString(65535, u'c'));
 }
+
+TEST_F(TestReport, ANewReportInAFolderNeverReplacesOneOfItsName)
+{
+    const Protocol p = SampleProtocol(QStringLiteral("abc"), At(10, 15));
+    const QString name = QStringLiteral("2024.01.05, 10.15.00.QTA");
+    ASSERT_TRUE(dskPutNewTestReport(Data, name, p));
+    EXPECT_EQ(ReadFileBytes(Data + QLatin1Char('/') + name), ReportFileBytes(p));
+    EXPECT_TRUE(IsReadOnly(Data + QLatin1Char('/') + name));
+
+    // The same name in any case, writable or not, stays as it was.
+    WriteFileBytes(Data + QStringLiteral("/2024.01.05, 11.00.00.qta"), "earlier");
+    const Protocol other = SampleProtocol(QStringLiteral("xyz"), At(11));
+    EXPECT_FALSE(dskPutNewTestReport(Data, name, other));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("2024.01.05, 11.00.00.QTA"), other));
+    EXPECT_EQ(ReadFileBytes(Data + QLatin1Char('/') + name), ReportFileBytes(p));
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/2024.01.05, 11.00.00.qta")), "earlier");
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t75\t")), 2);
+
+    // No stand-in for a missing folder, and no name reaching outside it.
+    EXPECT_FALSE(dskPutNewTestReport(Data + QStringLiteral("/gone"), name, other));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("QTA001\\x.QTA"), other));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("../x.QTA"), other));
+    EXPECT_EQ(QDir(Program).entryList(QDir::Files), QStringList{QStringLiteral("QUINTARA.LOG")});
+
+    // A listing given by the caller stands for the folder, and learns the new name.
+    QSet<QString> keys = dskFolderNameKeys(Data);
+    keys.insert(dskNameKey(QStringLiteral("listed.qta")));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("LISTED.QTA"), other, &keys));
+    EXPECT_FALSE(QFile::exists(Data + QStringLiteral("/LISTED.QTA")));
+    EXPECT_TRUE(dskPutNewTestReport(Data, QStringLiteral("NEW.QTA"), other, &keys));
+    EXPECT_TRUE(keys.contains(dskNameKey(QStringLiteral("new.qta"))));
+    EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("new.qta"), other, &keys));
+}

@@ -5,6 +5,7 @@
 #include "foundation/modRecords.h"
 #include "platform/SortedList.h"
 #include "storage/modTestReport.h"
+#include "platform/Twips.h"
 #include "support/Bytes.h"
 
 #include <QComboBox>
@@ -442,11 +443,16 @@ TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
         {"en_US", [](frmStyle* f) { return f->txtSample1[2]; }, false, "a-1", "1", 2},
         {"en_US", [](frmStyle* f) { return f->txtSample1[1]; }, false, "Ab-1.5,x", "Ab-1.5,x", 0},
         {"en_US", [](frmStyle* f) { return f->txtSample3[1]; }, true, "a\tb", "", 1},
+        // Digits only: the skein's yarn count and warps.
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[10]; }, false, "1,5", "15", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample2[10]; }, true, "8,0", "", 1},
     };
+    ReportForms.push_back(Form(QStringLiteral("Skein"), {10}));
     for (const auto& row : rows) {
         Pin(QString::fromLatin1(row.locale));
         frmStyle* form = frmStyle::Instance();
         ChooseForm(form, QStringLiteral("Both"));
+        ChooseForm(form, QStringLiteral("Skein"));
         QLineEdit* box = row.box(form);
         box->clear();
         const int beeps = InputBeepCount();
@@ -496,6 +502,92 @@ TEST_F(frmStyleTest, CaptionsAndTipsInTheLanguage)
         form->cmdCancel_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+// The user's choice of a list entry: Qt reports it as activated.
+void Pick(QComboBox* list, const char* text)
+{
+    const int index = list->findText(QString::fromUtf8(text));
+    ASSERT_GE(index, 0) << text;
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+QStringList ComboItems(const QComboBox* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(list->itemText(i));
+    return items;
+}
+
+TEST_F(frmStyleTest, ChoicesOnThePagesRebuildWhatDependsOnThem)
+{
+    ReportForms.push_back(Form(QStringLiteral("Hydro"), {9, 12, 13}));
+    PortDevice[3] = 6;   // a KR 6100-III
+    frmStyle* form = frmStyle::Instance();
+    ChooseForm(form, QStringLiteral("Hydro"));
+
+    EXPECT_EQ(form->lblSample2Unit[9]->text(), QStringLiteral("mm/min"));
+    form->optSample1Unit2[9]->click();
+    form->txtSample1[9]->setText(QStringLiteral("10"));
+    EXPECT_EQ(form->lblSample2Unit[9]->text(), QStringLiteral("in/min"));
+    EXPECT_EQ(form->TipOf(9, P::txtSample2), QStringLiteral("0.01 - 40.00 in/min"));
+
+    ClickTab(form, 12);
+    Pick(form->cboUnit1[12], "mm w.c.");
+    EXPECT_EQ(ComboItems(form->cboSample1[12]).front(), QStringLiteral("20/100"));
+    EXPECT_EQ(form->cboSample1[12]->currentText(), QStringLiteral("20/100"));
+    EXPECT_EQ(form->lblSample1Unit[12]->text(), QStringLiteral("mm w.c./min"));
+    EXPECT_TRUE(form->txtNominal2->isVisibleTo(form));   // the third drop
+
+    // The pass/fail page: no unit frame, the parameter frames moved up, the
+    // holding frames only with 33.
+    ClickTab(form, 13);
+    EXPECT_FALSE(form->fraUnit[13]->isVisibleTo(form));
+    EXPECT_FALSE(form->txtLLimit1->isVisibleTo(form));
+    const int tops[4] = {60, 1860, 3300, 5100};
+    const std::array<QGroupBox*, 4> frames{form->fraSample1[13], form->fraSample2[13], form->fraSample3[13],
+                                           form->fraSample4[13]};
+    for (size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(frames[k]->y(), TwipsToPixels(tops[k])) << k;
+    EXPECT_FALSE(form->fraSample3[13]->isVisibleTo(form));
+    Pick(form->cboSample1[13], "33");
+    EXPECT_TRUE(form->fraSample3[13]->isVisibleTo(form));
+    EXPECT_EQ(form->cboUnit1[13]->count(), 0);
+    form->txtSample3[13]->setText(QStringLiteral("500"));
+    form->txtSample4[13]->setText(QStringLiteral("6"));
+    ClickTab(form, 9);
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
+    EXPECT_EQ(form->CurrentTestType, 13);
+    Pick(form->cboSample1[13], "0-2-0");
+    EXPECT_FALSE(form->fraSample4[13]->isVisibleTo(form));
+    ClickTab(form, 9);
+    EXPECT_EQ(form->CurrentTestType, 9);
+    EXPECT_EQ(form->WorkingStyles[0].Tests[13].HeaderImage.substr(12, 28),
+              "0-2-0 " " " "100   " ")" + Blanks(14));
+    EXPECT_EQ(form->WorkingStyles[0].Tests[9].HeaderImage.substr(18, 8), "%10    Q");
+    form->cmdCancel_Click();
+}
+
+TEST_F(frmStyleTest, APressureSequenceKeepsItsUnitAfterAMoveAndOK)
+{
+    ReportForms.push_back(Form(QStringLiteral("Program"), {13, 20}));
+    EXPECT_EQ(RunAndAccept([](frmStyle* form) {
+                  ChooseForm(form, QStringLiteral("Program"));
+                  Pick(form->cboSample1[13], "0-2-0");
+                  EXPECT_EQ(ComboItems(form->cboUnit1[13]), (QStringList{"cm w.c.", "mbar", "mm w.c."}));
+                  Pick(form->cboUnit1[13], "cm w.c.");
+                  ClickTab(form, 20);
+                  ClickTab(form, 13);
+                  EXPECT_EQ(form->cboUnit1[13]->currentText(), QStringLiteral("cm w.c."));
+                  SaveAs(form, "Program");
+              }),
+              QDialog::Accepted);
+    ASSERT_EQ(Styles.size(), 2u);
+    // 0-2-0, 100 cm², the result in cm w.c. (sum 2266)
+    EXPECT_EQ(ToHex(Styles[1].Tests[13].HeaderImage),
+              ToHex("\x1E" "KR 6100" "   " "P" "0-2-0 " "\\" "100   " ")" + Blanks(21) + "F" + Blanks(9) + "Z\r\n"));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "styles/ExpectedDataString.h"
+#include "instrument/ExpectedDataString.h"
 
 #include "foundation/modGeneral.h"
 #include "instrument/modDataString.h"

@@ -1,0 +1,225 @@
+#include "LongTermWindowFixture.h"
+
+#include "curves/frmABTCurve.h"
+#include "curves/modABTCurve.h"
+#include "long_term/modLongTermDisplay.h"
+#include "platform/TextInput.h"
+#include "storage/modTestReport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+namespace {
+
+class DetailWindowTest : public LongTermWindowFixture {
+protected:
+    void SetUp() override
+    {
+        LongTermWindowFixture::SetUp();
+        Report = Denim(1, {11, 12, 13});
+        Report.Blocks[2].Values[2].Deleted = true;
+        Report.Blocks[2].Stats = CalcMeanSdCvCi(Report.Blocks[2].Values);
+        Report.Blocks[2].Commentary = QStringLiteral(" dry ");
+        Path = Store(QStringLiteral("r.QTA"), Report);
+        File = StyleFolder(QStringLiteral("Denim")) + QStringLiteral("/r.QTA");
+    }
+
+    // Opens the window for the hand-over text, lets the action work on it
+    // and returns its answer.
+    QString Run(const QString& handOver, const std::function<void(frmDetail&)>& action)
+    {
+        Dialogs.Then([&action](QDialog& d) { action(static_cast<frmDetail&>(d)); });
+        return frmDetail::ShowForm(handOver);
+    }
+    QString HandOver(int block = 2) const { return MakeHandOver(9, block, Path); }
+
+    Protocol Report;
+    QString Path;
+    QString File;
+};
+
+TEST_F(DetailWindowTest, ShowsTheStoredReport)
+{
+    Styles[1].Name = QStringLiteral("Denim old");   // no such style now
+    const QString answer = Run(HandOver(), [](frmDetail& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Detail"));
+        EXPECT_EQ(d.lblProperty->text(), QStringLiteral("Tensile Strength"));
+        EXPECT_EQ(d.lblStyleE->text(), QStringLiteral("Denim"));
+        EXPECT_EQ(d.lblFolderE->text(), dskStyleFolderName(QStringLiteral("Denim")));
+        EXPECT_EQ(d.lblReferenceE[2]->text(), QStringLiteral("Lot 7"));
+        EXPECT_EQ(d.lblDateTimeE->text(), QStringLiteral("05.01.2011, 12:00:00 - 05.01.2011, 12:30:15"));
+        EXPECT_EQ(d.lblSerialNumberE->text(), QStringLiteral("123"));
+        EXPECT_TRUE(d.lblSerialNumber->isVisibleTo(&d));
+        EXPECT_EQ(d.lblStatusE->text(), QStringLiteral("2/10 (1)"));
+        EXPECT_EQ(d.grdAvg->TextMatrix(0, 0), QStringLiteral("12.0"));
+        EXPECT_EQ(d.grdNominal->TextMatrix(0, 1), QStringLiteral("N"));
+        EXPECT_EQ(d.grdResult->Rows(), 2);
+        EXPECT_EQ(d.grdResult->TextMatrix(1, 1), QStringLiteral("13.0"));
+        EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("dry"));
+        EXPECT_EQ(d.cmdDelete->text(), QStringLiteral("&Delete..."));
+        // A style of the report's name is gone: only "original" prints.
+        EXPECT_FALSE(d.cmdPrintCurrent->isEnabled());
+        EXPECT_FALSE(d.cmdPreviewCurrent->isEnabled());
+        EXPECT_TRUE(d.cmdPrintOriginal->isEnabled());
+        EXPECT_FALSE(d.cmdOK->isEnabled());
+        d.cmdCopy_Click();
+        EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("Tensile Strength")));
+    });
+    EXPECT_EQ(answer, QStringLiteral("False"));
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(DetailWindowTest, UnreadableReportsAndHandOvers)
+{
+    WriteBytes(Data + QStringLiteral("/x"), CurrentReportBytes(Report));
+    const QString cases[] = {
+        MakeHandOver(9, 2, dskStyleFolderName(QStringLiteral("Denim")) + QStringLiteral("\\missing.QTA")),
+        MakeHandOver(9, 2, QStringLiteral("QTA001\\..\\x")),
+        MakeHandOver(9, 2, QStringLiteral("../x")),
+        MakeHandOver(9, 9, Path),
+    };
+    for (const QString& handOver : cases) {
+        Presenter.Shown.clear();
+        const QString answer = Run(handOver, [](frmDetail& d) {
+            for (QPushButton* b : {d.cmdModify, d.cmdDelete, d.cmdPrintOriginal, d.cmdPreviewOriginal,
+                                   d.cmdPrintCurrent, d.cmdPreviewCurrent, d.cmdCopy, d.cmdOK})
+                EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+            EXPECT_TRUE(d.cmdCancel->isEnabled());
+            EXPECT_FALSE(d.txtCommentary->isEnabled());
+            d.grdResult_DblClick();
+            d.cmdCancel_Click();
+        });
+        EXPECT_EQ(answer, QStringLiteral("False"));
+        ASSERT_EQ(Presenter.Shown.size(), 1u) << handOver.mid(2).toStdString();
+        EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
+    }
+    EXPECT_TRUE(QFileInfo::exists(Data + QStringLiteral("/x")));
+}
+
+TEST_F(DetailWindowTest, ModifyAndWriteBack)
+{
+    const std::string stored = ReadBytes(File);
+    // Modify without a change writes nothing.
+    EXPECT_EQ(Run(HandOver(), [](frmDetail& d) {
+                  d.cmdModify_Click();
+                  EXPECT_TRUE(d.cmdOK->isEnabled());
+                  EXPECT_FALSE(d.cmdCopy->isEnabled());
+                  EXPECT_TRUE(d.cboReference[2]->isVisibleTo(&d));
+                  EXPECT_EQ(d.cboReference[2]->currentText(), QStringLiteral("Lot 7"));
+                  d.cmdOK_Click();
+              }),
+              QStringLiteral("False"));
+    EXPECT_EQ(ReadBytes(File), stored);
+
+    // Changed: written whole, trimmed, with the block of the hand-over as
+    // current property, read-only again.
+    EXPECT_EQ(Run(HandOver(), [](frmDetail& d) {
+                  d.cmdModify_Click();
+                  d.cboOperator->setEditText(QStringLiteral("  Weber "));
+                  d.cboOperator_Change();
+                  d.txtCommentary->setPlainText(QStringLiteral(" wet "));
+                  d.cmdOK_Click();
+              }),
+              QStringLiteral("True"));
+    const Protocol written = dskGetTestReport(Data, Path);
+    EXPECT_EQ(written.Operator, QStringLiteral("Weber"));
+    EXPECT_EQ(written.Blocks[2].Commentary, QStringLiteral("wet"));
+    EXPECT_EQ(written.CurrentProperty, 2);
+    EXPECT_EQ(written.Blocks[2].Values, Report.Blocks[2].Values);
+    EXPECT_EQ(GetAttr(File), AttrReadOnly);
+
+    // Cancel answers "False", the close box nothing.
+    EXPECT_EQ(Run(HandOver(), [](frmDetail& d) { d.cmdCancel_Click(); }), QStringLiteral("False"));
+    EXPECT_EQ(Run(HandOver(), [](frmDetail& d) { d.close(); }), HandOver());
+    QTest::qWait(0);
+}
+
+TEST_F(DetailWindowTest, BoxesKeepWhatAReportCanStore)
+{
+    Run(HandOver(), [](frmDetail& d) {
+        d.cmdModify_Click();
+        const int beeps = InputBeepCount();
+        QLineEdit* reference = d.cboReference[3]->lineEdit();
+        reference->clear();
+        QTest::keyClicks(reference, QString(36, u'r'));
+        EXPECT_EQ(reference->text(), QString(35, u'r'));
+        EXPECT_EQ(InputBeepCount(), beeps + 1);
+        d.txtCommentary->setPlainText(QStringLiteral("ok"));
+        d.txtCommentary->insertPlainText(QStringLiteral("\tTAB"));
+        EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("ok"));
+        d.txtCommentary->insertPlainText(QString::fromUtf8("Ω"));
+        EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("ok"));
+        d.txtCommentary->setPlainText(QString(300, u'c'));
+        EXPECT_EQ(d.txtCommentary->toPlainText().size(), 255);
+        EXPECT_EQ(InputBeepCount(), beeps + 4);
+        EXPECT_TRUE(d.Changed);
+        d.cmdCancel_Click();
+    });
+}
+
+TEST_F(DetailWindowTest, DeleteAsksFirst)
+{
+    const std::string stored = ReadBytes(File);
+    Presenter.Answer(AnswerNo);
+    Presenter.Answer(AnswerYes);
+    const QString answer = Run(HandOver(), [this, stored](frmDetail& d) {
+        d.cmdDelete_Click();
+        EXPECT_TRUE(frmDetail::IsLoaded());
+        EXPECT_EQ(ReadBytes(File), stored);
+        d.cmdDelete_Click();
+        EXPECT_FALSE(frmDetail::IsLoaded());
+    });
+    EXPECT_EQ(answer, QStringLiteral("True"));
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Are you sure?"));
+    EXPECT_FALSE(QFileInfo::exists(File));
+    EXPECT_EQ(ReadBytes(Temp.path() + QStringLiteral("/share/Trash/files/r.QTA")), stored);
+}
+
+TEST_F(DetailWindowTest, CurveOfAnAirbagTest)
+{
+    // The airbag test (18) with a curve file: a good one opens the curve
+    // window, a missing or unusable one shows message 35; other test types
+    // do nothing.
+    ABTCurve curve = EmptyABTCurve;
+    curve.Header = std::string(58, 'H') + "\r\n";
+    const QString stored = abtFilePut(curve, DateSerial(2011, 1, 5) + TimeSerial(12, 1, 0));
+    ASSERT_FALSE(stored.isEmpty());
+    Protocol airbag = Report;
+    airbag.Style.Forms[1].Items[2].Property = 18;
+    airbag.Blocks[2].Values[1].CurveFile = "missing.ABT";
+    airbag.Blocks[2].Values[3].CurveFile = "../x.ABT";
+    airbag.Blocks[2].Values.push_back(Measured(14));
+    airbag.Blocks[2].Values[4].CurveFile = stored.toStdString();
+    Path = Store(QStringLiteral("a.QTA"), airbag);
+    std::vector<QString> opened;
+    Run(MakeHandOver(18, 2, Path), [this, &opened](frmDetail& d) {
+        // The curve window gets a copy of the report and the curve's name.
+        Dialogs.Then([&opened](QDialog&) { opened.push_back(AbtFileName + QString::number(AbtProtocol.CurrentProperty)); });
+        d.grdResult->SetRow(0);
+        d.grdResult_DblClick();
+        d.grdResult->SetRow(1);
+        d.grdResult_DblClick();
+        d.grdResult->SetRow(2);
+        d.grdResult_DblClick();
+        d.cmdCancel_Click();
+    });
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(opened, std::vector<QString>{stored + QStringLiteral("2")});
+    EXPECT_EQ(Dialogs.Ran, (std::vector<QString>{QStringLiteral("frmDetail"), QStringLiteral("frmABTCurve")}));
+    Run(MakeHandOver(9, 2, Path), [](frmDetail& d) {
+        d.grdResult_DblClick();
+        d.cmdCancel_Click();
+    });
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
+}
+
+}  // namespace
