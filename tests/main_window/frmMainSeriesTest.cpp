@@ -593,6 +593,7 @@ TEST_F(SeriesWindowTest, KeysOfTheValueBoxFocusAndEnter)
     }
 
     // Enter measures unless the focused control takes it.
+    ScriptedDialogRunner preview;   // the preview button opens the preview
     QString pressed;
     QObject::connect(w_->cmdMeasure, &QPushButton::clicked, w_, [&] { pressed += QStringLiteral("measure"); });
     QObject::connect(w_->cmdPreview, &QPushButton::clicked, w_, [&] { pressed += QStringLiteral("preview"); });
