@@ -5,23 +5,30 @@
 // operator switches to that property, and one pass of the enabling rules.
 // The baseline writes the same texts into a plain table of the toolkit. The
 // curve thumbnail, drawn after every measurement, with 50 and 999 airbag
-// curves.
+// curves. Deleting one of 999 tests with the profile page on show, and
+// terminating a series of six properties of 999 tests (saved and exported,
+// not printed).
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "foundation/modMessage.h"
+#include "main_window/frmCommentary.h"
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
 #include "instrument/modDataString.h"
 #include "instrument/modStatistic.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessagePresenter.h"
+#include "platform/ModalDialog.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TabControl.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -246,6 +253,90 @@ static void BM_TypedTest999ClosesTheProperty(benchmark::State& state)
         state.SkipWithError("the 999th test did not close the property");
 }
 BENCHMARK(BM_TypedTest999ClosesTheProperty)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The commentary dialog answered with Delete, and the questions of
+// terminating: yes to all but printing.
+class DeletingRunner : public ModalDialogRunner {
+public:
+    int Run(QDialog& dialog) override
+    {
+        auto& commentary = static_cast<frmCommentary&>(dialog);
+        commentary.txtCommentary->setText(QStringLiteral("torn"));
+        commentary.cmdDelete->click();
+        return dialog.result();
+    }
+};
+
+class NoPrintPresenter : public MessagePresenter {
+public:
+    int16_t Present(const MessageRequest& request) override
+    {
+        return request.Text == ComposeMessage(27, {}, Language).Text ? AnswerNo : AnswerYes;
+    }
+};
+
+} // namespace
+
+static void BM_EditTestDeletingOneOf999WithTheProfileShown(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    DeletingRunner runner;
+    SetModalDialogRunner(&runner);
+    window.tabDisplay->SetTab(2);
+    const Protocol series = Protocols[1];
+    int k = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Protocols[1] = series;
+        k = k % 999 + 1;
+        state.ResumeTiming();
+        window.EditTest(k);
+    }
+    SetModalDialogRunner(nullptr);
+}
+BENCHMARK(BM_EditTestDeletingOneOf999WithTheProfileShown)->Unit(benchmark::kMillisecond);
+
+static void BM_TerminateSixPropertiesOf999Tests(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    NoPrintPresenter presenter;
+    SetMessagePresenter(&presenter);
+    Protocol series = Protocols[1];
+    for (size_t p = 1; p <= 6; ++p) {
+        series.Style.Forms[1].Items[p].Property = 3;
+        series.Blocks[p] = series.Blocks[1];
+        series.Blocks[p].Stats = CalcMeanSdCvCi(series.Blocks[p].Values);
+        series.Blocks[p].StartDate = series.Date + static_cast<double>(p) / 86400;
+    }
+    const QString data = DataFolder + QStringLiteral("/data");
+    const QString qdas = DataFolder + QStringLiteral("/qdas");
+    AutoSave = true;
+    AutoPrint = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(data).removeRecursively();
+        QDir(qdas).removeRecursively();
+        QDir().mkpath(data);
+        QDir().mkpath(qdas);
+        DataFolder = data;
+        QDASFolder = qdas;
+        Protocols.resize(1);
+        Protocols.push_back(series);
+        CurrentProtocol = 1;
+        state.ResumeTiming();
+        window.cmdTerminateProtocol_Click();
+    }
+    state.SetItemsProcessed(state.iterations() * 6 * SeriesSize);
+    const int written = static_cast<int>(QDir(qdas).entryList(QDir::Files).size());
+    if (written != 6 || Protocols.size() != 1)
+        state.SkipWithError("the series was not saved and exported whole");
+    SetMessagePresenter(nullptr);
+}
+BENCHMARK(BM_TerminateSixPropertiesOf999Tests)->Unit(benchmark::kMillisecond);
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "platform/TabControl.h"
 #include "platform/Text.h"
 #include "printing/modPrinter.h"
+#include "long_term/modLongTermClipboard.h"
 #include "storage/modClipboard.h"
 
 #include <QAction>

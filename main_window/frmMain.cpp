@@ -1018,6 +1018,7 @@ void frmMain::Form_Load()
     // the series controls.
     InitControls();
     ConnectSeriesHandlers();
+    ConnectCommands();
     ConnectMeasureHandlers();
     {
         // 2. Nothing filled or selected below starts a handler's action.

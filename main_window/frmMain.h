@@ -156,6 +156,50 @@ public:
     // colours profile points are drawn in: black, blue, red or green.
     static bool GetPointColour(PictureBox* picture, double x, double y);
 
+    // ---- Menu commands, editing, terminating, pointer buttons (frmMainCommands.cpp)
+
+    // Hands test k (index into Values of the current property's block) to
+    // the commentary dialog through Tag. When the dialog changed or deleted
+    // it, the test grid, statistics, nominal values, the page on show and
+    // the dates follow; a property left without tests redisplays the whole
+    // window. Tag is empty afterwards.
+    void EditTest(int k);
+    // Edits the test of the grid's current row while the grid is enabled.
+    void grdResult_DblClick();
+    // After message 30: the series shown is stored, printed and exported and
+    // leaves the list, and the working record is shown. A series whose
+    // report could not be written (and the operator gave up) stays open.
+    void cmdTerminateProtocol_Click();
+    // Terminates series `index`: every used property closed, the report
+    // saved, printed and exported, each as the settings say or after a
+    // question. False (and the series not Finished) when its report could
+    // not be written and the operator gave up: it must stay open.
+    bool SaveTestReport(int index);
+    void cmdPreview_Click();
+    // The curve analysis of the test selected, for airbag-fabric curves.
+    void cmdAnalyzeCurve_Click();
+    // The menu commands.
+    void mnuFile_Copy_Click();
+    void mnuFile_Password_Click();
+    void mnuFile_Exit_Click();
+    void mnuSettings_CountrySettings_Click();
+    void mnuSettings_SystemSettings_Click();
+    void mnuSettings_ReferenceTitle_Click();
+    void mnuSettings_DataSettings_Click();
+    void mnuSettings_QDASSettings_Click();
+    void mnuStandard_Style_Click();
+    void mnuStandard_Reference2to4_Click();
+    void mnuStandard_Operator_Click();
+    void mnuStandard_ReportForm_Click();
+    void mnuStandard_KeyboardSettings_Click();
+    void mnuInfo_About_Click();
+    // A button released over profile `index` (1 or 2) or its strips (x, y in
+    // the picture's scale): the right one pops up the test settings while
+    // the style editor may be opened; the left one on a point opens its test.
+    void picProfile_MouseUp(int index, int button, int shift, double x, double y);
+    void picProfileL_MouseUp(int index, int button, int shift, double x, double y);
+    void picProfileU_MouseUp(int index, int button, int shift, double x, double y);
+
     // ---- Series: display, life cycle, selection, text fields (frmMainSeries.cpp)
 
     // The once-flags of the stop questions (number of tests, confidence
@@ -458,6 +502,14 @@ private:
     void RedrawAfterResize();
     void ResolveEnablingTargets();
     void RoutePointerMove(QWidget* watched, QMouseEvent* event);
+
+    // Menu commands and pointer buttons (frmMainCommands.cpp).
+    void ConnectCommands();
+    // Double-clicks and button releases over the members of the routing
+    // table; true when the event was used.
+    bool RoutePointerButton(QObject* watched, QEvent* event);
+    void ProfileMouseUp(PictureBox* picture, int index, int button, double x, double y);
+    QObject* m_commandFilter = nullptr;
 
     // A control that an enabling rule sets: a menu item or header, a widget
     // (a grid through its own enabling) or a tab.

@@ -12,6 +12,7 @@
 
 namespace {
 
+constexpr int LateralAirTestType = 16;
 constexpr int PressureDropTestType = 17;
 // Position of the unit code of result 2 in a data string (counted from 1).
 constexpr size_t Result2UnitPosition = 55;
@@ -221,8 +222,14 @@ Protocol NewSeriesFrom(const Protocol& working, double now)
     Protocol r = working;
     r.Date = now;
     r.LastTestDate = r.Date;
-    for (size_t p = 1; p <= PropertyCount; ++p)
-        r.Blocks[p] = EmptyPropertyBlock;
+    for (int p = 1; p <= PropertyCount; ++p) {
+        PropertyBlock& b = r.Blocks[static_cast<size_t>(p)];
+        // Lateral air ticked before the first test is the operator's choice
+        // for that property; the box shows it, so the series keeps it.
+        const bool lateralAir = b.LateralAirOn && PropertyTestType(working, p) == LateralAirTestType;
+        b = EmptyPropertyBlock;
+        b.LateralAirOn = lateralAir;
+    }
     return r;
 }
 
@@ -234,7 +241,9 @@ void StartPropertyBlock(Protocol& protocol, int property, bool lateralAirOn, dou
     const int16_t type = PropertyTestType(protocol, property);
     b->Values.assign(1, EmptyTestValue);
     b->Header = type == 0 ? std::string() : protocol.Style.Tests[static_cast<size_t>(type)].HeaderImage;
-    b->LateralAirOn = lateralAirOn;
+    // Only the property with the lateral-air correction takes the choice: a
+    // block marked so is left out of reports and exports.
+    b->LateralAirOn = lateralAirOn && type == LateralAirTestType;
     // A value kept from lateral-air tests goes on being subtracted.
     if (!IsPresentValue(b->LateralAir))
         b->LateralAir = NoValue;

@@ -76,12 +76,14 @@ QString LateralAirText(const Protocol& protocol, int property);
 // Changes
 
 // A new open series from the working record: created and last tested now,
-// every block empty. The Q-DAS fields are the caller's.
+// every block empty but for lateral air ticked on a property of test type
+// 16. The Q-DAS fields are the caller's.
 Protocol NewSeriesFrom(const Protocol& working, double now);
 
 // Block `property` started now for its first test: the header the style copy
 // expects, no tests, statistics empty, open. A lateral-air value already in
-// the block stays; the lateral-air choice is given.
+// the block stays; the lateral-air choice is given, and taken only by test
+// type 16.
 void StartPropertyBlock(Protocol& protocol, int property, bool lateralAirOn, double now);
 
 // Closes or reopens block `property` and stamps it and the series with now.

@@ -1,4 +1,5 @@
 #include "printing/modPrinter.h"
+#include "printing/PrintOutput.h"
 
 #include "foundation/frmResource.h"
 #include "foundation/modGeneral.h"
@@ -29,6 +30,8 @@
 
 DrawingSurface* OutputObject = nullptr;
 PrinterTexts PrintTexts;
+
+using namespace PrintOutput;
 
 namespace {
 
@@ -67,36 +70,6 @@ constexpr int LightGrey = 12632256;
 QString U(const char* utf8)
 {
     return QString::fromUtf8(utf8);
-}
-
-DrawingSurface& Out()
-{
-    return *OutputObject;
-}
-
-bool IsPrinterOutput()
-{
-    return OutputObject != nullptr && OutputObject == &Printer();
-}
-
-double Y()
-{
-    return Out().CurrentY();
-}
-
-void SetY(double y)
-{
-    Out().SetCurrentY(y);
-}
-
-void AddY(double dy)
-{
-    Out().SetCurrentY(Out().CurrentY() + dy);
-}
-
-void Put(const QString& text, int alignment, double x, double y)
-{
-    Out().PrintAligned(text, alignment, x, y);
 }
 
 // Left-aligned at x on the current line.

@@ -1,5 +1,6 @@
 // The curve boxes of the test report and the page of a curve analysis.
 #include "printing/modPrinter.h"
+#include "printing/PrintOutput.h"
 
 #include "curves/modABTCurve.h"
 #include "curves/modPDRCurve.h"
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+
+using namespace PrintOutput;
 
 namespace {
 
@@ -39,36 +42,6 @@ constexpr int MaxGridLines = 1000;
 constexpr int32_t DarkGreen = 32768;
 // Room the pressure-drop diagram keeps at the right of its plot area.
 constexpr double PdrLabelRoom = 8;
-
-DrawingSurface& Out()
-{
-    return *OutputObject;
-}
-
-bool IsPrinterOutput()
-{
-    return OutputObject != nullptr && OutputObject == &Printer();
-}
-
-double Y()
-{
-    return Out().CurrentY();
-}
-
-void SetY(double y)
-{
-    Out().SetCurrentY(y);
-}
-
-void AddY(double dy)
-{
-    Out().SetCurrentY(Out().CurrentY() + dy);
-}
-
-void Put(const QString& text, int alignment, double x, double y)
-{
-    Out().PrintAligned(text, alignment, x, y);
-}
 
 // A label placed as the alignment says, moved sideways as far as needed to
 // stay between left and right.

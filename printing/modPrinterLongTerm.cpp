@@ -1,6 +1,7 @@
 // The printed long-term report: one page with the search criteria, the
 // trend chart and the long-term statistics of each result of the property.
 #include "printing/modPrinter.h"
+#include "printing/PrintOutput.h"
 
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+using namespace PrintOutput;
 
 namespace {
 
@@ -28,21 +31,6 @@ constexpr double NormalSize = 8;
 constexpr double ChartSize = 6;
 constexpr double MarkRadius = 0.1;
 constexpr int32_t LightGrey = 12632256;
-
-DrawingSurface& Out()
-{
-    return *OutputObject;
-}
-
-double Y()
-{
-    return Out().CurrentY();
-}
-
-void AddY(double dy)
-{
-    Out().SetCurrentY(Out().CurrentY() + dy);
-}
 
 QString Label(double value, const QString& unit)
 {

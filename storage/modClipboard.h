@@ -5,7 +5,6 @@
 // captions of the main window in the current language, taken from its
 // caption table, so no window needs to be open.
 #include "foundation/Records.h"
-#include "long_term/LongTermRecords.h"
 
 #include <QString>
 #include <cstdint>
@@ -71,22 +70,6 @@ void clpCopyTestReport(const Protocol& protocol);
 
 // The copy of a curve analysis (clpCurveValues, clpCurveAnalysisText,
 // clpCopyCurveAnalysis) is built from these blocks in curves/modABTCurveClipboard,
-// beside the curve calculations it needs.
-
-// ---------------------------------------------------------------------------
-// The long-term analysis
-
-// The series record of the analysis that the style, parameter, information
-// and statistics blocks read (the same record the printed report prints).
-Protocol clpLongTermRecord(const LongTermAnalysis& analysis);
-// One line per found report in list order: mean, minimum and maximum of
-// result 1, each with unit 1 (a pass/fail result: the share of passes in
-// percent with "%", no minimum or maximum), and of result 2 when all three
-// are there; a missing value leaves its two cells empty. Then a "-" rule;
-// only the rule when nothing was found.
-QString clpLongTermValues(const LongTermAnalysis& analysis);
-// The long-term text: title lines, the long-term title, criteria, property,
-// information block, the found reports and the long-term statistics.
-QString clpLongTermAnalysisText(const LongTermAnalysis& analysis);
-// Puts that text on the clipboard.
-void clpCopyLongTermAnalysis(const LongTermAnalysis& analysis);
+// beside the curve calculations it needs, and that of a long-term analysis
+// (clpLongTermRecord, clpLongTermValues, clpCopyLongTermAnalysis) in
+// long_term/modLongTermClipboard.

@@ -7,6 +7,7 @@
 #include "platform/Conversions.h"
 #include "platform/Installation.h"
 #include "platform/OleDate.h"
+#include "long_term/modLongTermClipboard.h"
 #include "storage/modClipboard.h"
 
 #include <QClipboard>

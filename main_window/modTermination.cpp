@@ -1,0 +1,54 @@
+#include "main_window/modTermination.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modMessage.h"
+#include "platform/MousePointer.h"
+#include "storage/modDisk.h"
+#include "storage/modQDAS.h"
+
+#include <vector>
+
+namespace {
+
+constexpr int16_t MsgWriteError = 31;
+
+} // namespace
+
+bool SeriesHoldsTest(const Protocol& protocol)
+{
+    for (int p = 1; p <= PropertyCount; ++p) {
+        if (protocol.Blocks[static_cast<size_t>(p)].Values.size() >= 2)
+            return true;
+    }
+    return false;
+}
+
+bool ExportToQdasAsking(const Protocol& protocol)
+{
+    std::vector<int> pending;
+    for (int p = 1; p <= PropertyCount; ++p)
+        pending.push_back(p);
+    for (;;) {
+        std::vector<int> failed;
+        {
+            MousePointerGuard hourglass(PointerHourglass);
+            for (int p : pending) {
+                const QdasFile file = qdasFileOfProperty(protocol, p);
+                if (file.K0100 == 0)
+                    continue;
+                // The free name is looked for where the writer will write:
+                // a missing folder falls back to the program folder.
+                const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
+                const QString name = qdasFreeFileName(folder, protocol.Blocks[static_cast<size_t>(p)].StartDate,
+                                                      QStringLiteral("DFQ"));
+                if (!qdasPutTestReportAction(folder, name, file))
+                    failed.push_back(p);
+            }
+        }
+        if (failed.empty())
+            return true;
+        if (ShowMessage(MsgWriteError) != AnswerYes)
+            return false;
+        pending = failed;
+    }
+}

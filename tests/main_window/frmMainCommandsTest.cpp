@@ -1,0 +1,396 @@
+#include "main_window/CommandFixture.h"
+
+#include "curves/frmABTCurve.h"
+#include "curves/modABTCurve.h"
+#include "instrument/modPropertyText.h"
+#include "main_window/frmCommentary.h"
+#include "main_window/modMainTexts.h"
+#include "platform/Cp1252.h"
+#include "platform/FlexGrid.h"
+#include "platform/PictureBox.h"
+#include "platform/TabControl.h"
+#include "storage/modClipboard.h"
+#include "support/AirbagCurves.h"
+#include "support/ReadOnlyFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <functional>
+#include <optional>
+
+namespace {
+
+using Act = std::function<void(QDialog&)>;
+constexpr int16_t Yes = AnswerYes, No = AnswerNo;
+
+class CommandsTest : public CommandFixture {
+protected:
+    static int Files(const QString& folder, const char* pattern)
+    {
+        int n = 0;
+        for (QDirIterator it(folder, {QString::fromLatin1(pattern)}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext(); it.next())
+            ++n;
+        return n;
+    }
+    // Reports, PDF, Q-DAS files written.
+    std::vector<int> Written() { return {Files(DataFolder, "*.QTA"), QFile::exists(pdf_), Files(QDASFolder, "*.DFQ")}; }
+    // Tests in properties 1 and 2; property 2 was closed before.
+    static Protocol TwoProperties()
+    {
+        Protocol p = Series({100, 104, 108});
+        p.Blocks[2] = Series({50, 60}, 2).Blocks[2];
+        p.Blocks[2].Terminated = true;
+        p.Blocks[2].LastTestDate = 1;
+        return p;
+    }
+    void Terminate(ScriptedPresenter& presenter, std::initializer_list<int16_t> answers)
+    {
+        for (int16_t a : answers)
+            presenter.Answer(a);
+        w_->cmdTerminateProtocol_Click();
+    }
+    // Makes the folder writable again while the second message is up.
+    static void UnlockAtSecondMessage(ScriptedPresenter& presenter, std::optional<ReadOnlyFolder>& locked)
+    {
+        presenter.OnPresent = [&locked, n = 0](const MessageRequest&) mutable {
+            if (++n == 2)
+                locked.reset();
+        };
+    }
+};
+
+TEST_F(CommandsTest, EditingRecomputesAfterAChangeOnly)
+{
+    const auto remove = [](int k) {
+        return Act([k](QDialog& d) {
+            auto& c = static_cast<frmCommentary&>(d);
+            ASSERT_EQ(c.TestIndex, k);
+            c.txtCommentary->setText(QStringLiteral("torn"));
+            c.cmdDelete->click();
+        });
+    };
+    const struct {
+        std::initializer_list<float> values;
+        bool open;
+        int row;
+        Act act;
+        int count;
+        float mean1;
+        int rows, state;
+        bool dated;
+    } cases[] = {
+        {{100, 104, 108}, true, 1, [](QDialog&) {}, 3, 104, 3, 5, false},
+        {{100, 104, 108}, true, 0, remove(1), 2, 106, 2, 5, true},
+        {{100}, true, 0, remove(1), 0, 0, 1, 6, false},
+        {{100}, false, 0, remove(1), 0, 0, 1, 4, false},   // the working record
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(&c - cases));
+        const Protocol p = Series(c.values);
+        Load(c.open ? std::vector<Protocol>{p} : std::vector<Protocol>{}, c.open ? 1 : 0);
+        if (!c.open) {
+            w_->cboStyle->setCurrentIndex(0);
+            w_->cboStyle_Click();
+            Protocols[0].Blocks[1] = p.Blocks[1];
+            w_->ShowProtocol();
+            w_->RefreshEnabling();
+        }
+        ScriptedDialogRunner dialogs;
+        dialogs.Then(c.act);
+        SetFixedClock(Moment() + 1);
+        w_->grdResult->SetRow(c.row);
+        w_->grdResult_DblClick();
+        const PropertyBlock& b = Shown().Blocks[1];
+        EXPECT_EQ(b.Stats.Count, c.count);
+        EXPECT_FLOAT_EQ(c.count ? b.Stats.Mean1 : 0, c.mean1);
+        EXPECT_EQ(w_->grdResult->Rows(), c.rows);
+        EXPECT_EQ(w_->ProtocolState, c.state);
+        EXPECT_EQ(Shown().LastTestDate == Moment() + 1 && b.LastTestDate == Moment() + 1, c.dated);
+        EXPECT_TRUE(w_->Tag.isEmpty());
+    }
+}
+
+TEST_F(CommandsTest, AClickOnAProfilePointOpensItsTest)
+{
+    // Listed: 101, 103, 104, 104 at 1 to 4, joined by black lines.
+    Protocol p = Series({101, 102, 103, 104, 104});
+    p.Blocks[1].Values[2].Deleted = true;
+    Load({p})->tabDisplay->SetTab(2);
+    w_->tabDisplay_Click(0);
+    w_->picProfile[1]->Surface().PSet(4.8, 85, 0x000000);   // black beyond the last point
+    const struct {
+        double x, y;
+        int test;
+    } cases[] = {{2, 85, 0}, {2, 95, 0}, {2, 103, 3}, {3.4, 104, 4}, {4.8, 85, 5}};
+    for (const auto& c : cases) {
+        ScriptedDialogRunner dialogs;
+        int opened = 0;
+        dialogs.Then([&opened](QDialog& d) { opened = static_cast<frmCommentary&>(d).TestIndex; });
+        w_->picProfile_MouseUp(1, 1, 0, c.x, c.y);
+        EXPECT_EQ(opened, c.test) << c.x << " " << c.y;
+    }
+}
+
+TEST_F(CommandsTest, TerminatingSavesPrintsAndExportsAsTheSettingsAndAnswersSay)
+{
+    const struct {
+        bool autoSave, autoPrint, tests;
+        std::initializer_list<int16_t> answers;
+        std::vector<int> asked, written;   // reports, PDF, Q-DAS files
+        bool removed;
+    } cases[] = {
+        {true, true, true, {Yes}, {30}, {1, 1, 2}, true},
+        {false, true, true, {Yes, No}, {30, 28}, {0, 1, 2}, true},
+        {true, false, true, {Yes, Yes}, {30, 27}, {1, 1, 2}, true},
+        {false, false, true, {Yes, No, No}, {30, 28, 27}, {0, 0, 2}, true},
+        {true, true, true, {No}, {30}, {0, 0, 0}, false},
+        {true, true, false, {Yes}, {30}, {0, 0, 0}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(&c - cases));
+        UseFolders(QString::number(&c - cases));
+        AutoSave = c.autoSave;
+        AutoPrint = c.autoPrint;
+        Load({c.tests ? TwoProperties() : Series({})});
+        ScriptedPresenter presenter;
+        Terminate(presenter, c.answers);
+        EXPECT_EQ(Numbers(presenter), c.asked);
+        EXPECT_EQ(Written(), c.written);
+        EXPECT_EQ(Protocols.size(), c.removed ? 1u : 2u);
+        EXPECT_EQ(w_->optProtocol[1]->isChecked(), c.removed);
+    }
+}
+
+TEST_F(CommandsTest, AFailedWriteIsAskedAboutAndTriedAgainOnlyForWhatFailed)
+{
+    // The report: No keeps the series open and unprinted, Yes after the
+    // folder became writable saves it once.
+    std::optional<ReadOnlyFolder> locked(std::in_place, DataFolder);
+    if (!locked->Active())
+        GTEST_SKIP() << "the folder cannot be made read-only here";
+    Load({TwoProperties()});
+    ScriptedPresenter presenter;
+    Terminate(presenter, {Yes, No});
+    ASSERT_EQ(Protocols.size(), 2u);
+    EXPECT_FALSE(Shown().Finished);
+    EXPECT_TRUE(Shown().Blocks[1].Terminated && Shown().Blocks[2].Terminated);
+    EXPECT_EQ(Shown().Blocks[2].LastTestDate, 1) << "a closed property is not reopened";
+    EXPECT_EQ(w_->ProtocolState, 7);
+    EXPECT_EQ(Written(), (std::vector<int>{0, 0, 0}));
+    UnlockAtSecondMessage(presenter, locked);
+    Terminate(presenter, {Yes, Yes});
+    EXPECT_EQ(Numbers(presenter), (std::vector<int>{30, 31, 30, 31}));
+    EXPECT_EQ(Written(), (std::vector<int>{1, 1, 2}));
+    EXPECT_EQ(Protocols.size(), 1u);
+
+    // The Q-DAS files: one question for both, each written once.
+    UseFolders(QStringLiteral("qdas"));
+    locked.emplace(QDASFolder);
+    Load({TwoProperties()});
+    ScriptedPresenter asked;
+    UnlockAtSecondMessage(asked, locked);
+    Terminate(asked, {Yes, Yes});
+    EXPECT_EQ(Numbers(asked), (std::vector<int>{30, 31}));
+    EXPECT_EQ(Written(), (std::vector<int>{1, 1, 2}));
+}
+
+TEST_F(CommandsTest, CurveAnalysisOpensOnlyAGoodCurveFileOfTheSelectedTest)
+{
+    const QString good = abtFilePut(AirbagPulse(), Moment());
+    ASSERT_FALSE(good.isEmpty());
+    const struct {
+        int property;
+        QString file;
+        bool test;
+        std::vector<int> asked;
+    } cases[] = {{6, good, true, {}},
+                 {3, QString(), true, {35}},
+                 {3, QStringLiteral("MISSING.ABT"), true, {35}},
+                 {3, QStringLiteral("QUINTARA.LOG"), true, {35}},
+                 {3, QStringLiteral("../") + good, true, {35}},
+                 {3, good, false, {35}},   // closed by its mark without a test
+                 {3, good, true, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        Protocol p = Series({100}, c.property);
+        p.Blocks[static_cast<size_t>(c.property)].Values[1].CurveFile = ToCp1252(c.file);
+        p.Blocks[static_cast<size_t>(c.property)].Values.resize(c.test ? 2 : 1);
+        Load({p});
+        ScriptedPresenter presenter;
+        ScriptedDialogRunner dialogs;
+        AbtFileName.clear();
+        w_->cmdAnalyzeCurve_Click();
+        EXPECT_EQ(Numbers(presenter), c.asked);
+        const bool opened = c.property == 3 && c.asked.empty();
+        EXPECT_EQ(dialogs.Ran.size(), opened ? 1u : 0u);
+        EXPECT_EQ(opened, AbtFileName == good && AbtProtocol == Shown());
+    }
+}
+
+TEST_F(CommandsTest, MenuCommandsRefreshWhatTheirDialogsChanged)
+{
+    Load({Series({100})});
+    ScriptedDialogRunner dialogs;
+    // Another date format redraws the date only; a new language every caption.
+    dialogs.Then([](QDialog& d) { DateFormat = 1, d.accept(); });
+    w_->mnuSettings_CountrySettings_Click();
+    EXPECT_EQ(w_->mnuFile->title(), MainCaption(QStringLiteral("mnuFile"), 2));
+    EXPECT_EQ(w_->lblDateTimeE->text(), QStringLiteral("08.12.2011, 10:15:00")) << "the series' date";
+    RefTitles.Titles[0] = QStringLiteral("Los");
+    dialogs.Then([](QDialog& d) { Language = 1, d.accept(); });
+    w_->mnuSettings_CountrySettings_Click();
+    EXPECT_EQ(w_->mnuFile->title(), MainCaption(QStringLiteral("mnuFile"), 1));
+    EXPECT_EQ(w_->lblProperty[1]->text(), PropertyName(9, 1));
+    EXPECT_EQ(w_->lblParameter[1]->text(), ParameterNames(9, 1, 1) + QStringLiteral(":"));
+    EXPECT_EQ(w_->lblReference[2]->text(), QStringLiteral("Los"));
+    Language = 2;
+
+    // The port is opened again after Cancel too; Measure follows the port.
+    qputenv("QUINTARA_COM8", "/nonexistent/tty");
+    ComPort = 8;
+    ScriptedPresenter presenter;
+    w_->mnuSettings_DataSettings_Click();
+    qunsetenv("QUINTARA_COM8");
+    EXPECT_EQ(Numbers(presenter), std::vector<int>{13});
+    EXPECT_TRUE(!PortOpen && !w_->imgNoConnection->isHidden() && !w_->cmdMeasure->isEnabled());
+
+    // Typed texts survive the list editors, which renew the lists.
+    w_->cboOperator->setEditText(QStringLiteral("Typed"));
+    w_->cboReference[3]->setEditText(QStringLiteral("lot 9"));
+    dialogs.Then([](QDialog& d) { Operators = {QString(), QStringLiteral("Ann"), QStringLiteral("Bob")}, d.accept(); });
+    dialogs.Then([](QDialog& d) { Reference3Values = {QString(), QStringLiteral("lot 1")}, d.accept(); });
+    w_->mnuStandard_Operator_Click();
+    w_->mnuStandard_Reference2to4_Click();
+    EXPECT_EQ(w_->cboOperator->count(), 2);
+    EXPECT_EQ(w_->cboOperator->currentText(), QStringLiteral("Typed"));
+    EXPECT_EQ(w_->cboReference[3]->count(), 1);
+    EXPECT_EQ(w_->cboReference[3]->currentText(), QStringLiteral("lot 9"));
+    EXPECT_EQ(Shown().Operator, QString());
+
+    // Report forms are not re-applied to an open series.
+    dialogs.Then([](QDialog& d) { Styles[1].Forms[1].Name = QStringLiteral("Form Z"), d.accept(); });
+    w_->mnuStandard_ReportForm_Click();
+    EXPECT_EQ(Shown().Style.Forms[1].Name, QStringLiteral("Form A"));
+
+    w_->mnuFile_Copy_Click();
+    EXPECT_EQ(QApplication::clipboard()->text(), clpTestReportText(Shown()));
+}
+
+TEST_F(CommandsTest, TheStyleEditorReselectsTheStyleByNameAndReappliesItToTheWorkingRecord)
+{
+    for (const auto& [name, selected, state] : {std::tuple{"Cloth", -1, 2}, {"FABRIC", 0, 4}}) {
+        Styles = {MakeBlankStyle(), Fabric()};
+        Load({}, 0)->cboStyle->setCurrentIndex(0);
+        w_->cboStyle_Click();
+        w_->cboProtocol->setCurrentIndex(0);
+        w_->cboProtocol_Click();
+        ScriptedDialogRunner dialogs;
+        dialogs.Then([name = name](QDialog& d) {
+            Styles[1].Name = QString::fromLatin1(name);
+            Styles[1].Tests[9].Nominal1 = 200;
+            d.done(QDialog::Accepted);
+        });
+        w_->mnuStandard_Style_Click();
+        EXPECT_EQ(w_->cboStyle->currentIndex(), selected) << name;
+        EXPECT_EQ(w_->ProtocolState, state) << name;
+        EXPECT_EQ(Protocols[0].Style.Tests[9].Nominal1 == 200, selected == 0) << name;
+    }
+}
+
+TEST_F(CommandsTest, DoubleClicksAndRightButtonsLeadToTheCommandsOfTheDisplays)
+{
+    const char *Style = "frmStyle", *Standard = "mnuStandard", *StyleItem = "mnuStandard_Style";
+    const struct {
+        const char* control;
+        int first, last;
+        const char* dialog;   // opened by a double-click
+        const char* menu;     // popped up by the right button, with this item in bold
+        const char* item;
+    } members[] = {
+        {"grdTest", -1, -1, Style, Standard, StyleItem},
+        {"lblStyle", -1, -1, Style, Standard, StyleItem},
+        {"lblParameterE", 1, 4, Style, Standard, StyleItem},
+        {"picHistogramU", 1, 2, Style, Standard, StyleItem},
+        {"picProfile", 1, 2, Style, Standard, StyleItem},
+        {"picProfileL", 2, 2, Style, Standard, StyleItem},
+        {"lblSerialNumberE", -1, -1, "frmSystemSettings", "mnuSettings", "mnuSettings_SystemSettings"},
+        {"lblDateTime", -1, -1, "frmCountrySetting", "mnuSettings", "mnuSettings_CountrySettings"},
+        {"imgNoConnection", -1, -1, "frmDataSetting", "mnuSettings", "mnuSettings_DataSettings"},
+        {"lblOperator", -1, -1, "frmOperator", Standard, "mnuStandard_Operator"},
+        {"lblReference", 2, 4, "frmReference", Standard, "mnuStandard_Reference2to4"},
+        {"optProtocol", 1, 2, nullptr, Standard, "mnuStandard_ReportForm"},
+        {"grdAvg", -1, -1, nullptr, nullptr, nullptr},
+        {"lblHistogramYMin", 1, 1, nullptr, nullptr, nullptr},
+        {"picCurve", -1, -1, nullptr, nullptr, nullptr},
+        {"lblProperty", 1, 1, nullptr, nullptr, nullptr},
+    };
+    Load({Series({100})});
+    const auto send = [](QWidget* target, QEvent::Type type, Qt::MouseButton button) {
+        if (auto* grid = qobject_cast<FlexGrid*>(target))
+            target = grid->viewport();
+        QMouseEvent event(type, QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    };
+    const std::pair<QEvent::Type, Qt::MouseButton> events[] = {{QEvent::MouseButtonDblClick, Qt::LeftButton},
+                                                               {QEvent::MouseButtonRelease, Qt::MiddleButton},
+                                                               {QEvent::MouseButtonRelease, Qt::LeftButton},
+                                                               {QEvent::MouseButtonRelease, Qt::RightButton}};
+    for (const auto& m : members) {
+        for (int i = m.first; i <= m.last; ++i) {
+            const QString name = i < 0 ? QString::fromLatin1(m.control) : QStringLiteral("%1_%2").arg(m.control).arg(i);
+            SCOPED_TRACE(name.toStdString());
+            auto* control = w_->findChild<QWidget*>(name);
+            ASSERT_TRUE(control);
+            // Items enabled or not, the control enabled or not; the menus
+            // themselves are always enabled.
+            for (const auto& [items, enabled] : {std::pair{true, true}, {false, true}, {true, false}}) {
+                ScriptedPresenter presenter;
+                ScriptedDialogRunner dialogs;
+                RecordingPopupRunner popups;
+                for (const auto& [type, button] : events) {
+                    for (QAction* item : w_->findChildren<QAction*>())
+                        item->setEnabled(items);
+                    for (QMenu* menu : w_->findChildren<QMenu*>())
+                        menu->menuAction()->setEnabled(true);
+                    control->setEnabled(enabled);
+                    send(control, type, button);
+                }
+                const bool runs = m.dialog && items && enabled;
+                EXPECT_EQ(dialogs.Ran, runs ? std::vector<QString>{QString::fromLatin1(m.dialog)} : std::vector<QString>{});
+                // The menu of the report forms pops up whatever its item.
+                const bool pops = m.menu && (items || !m.dialog) && enabled;
+                ASSERT_EQ(popups.Popped.size(), pops ? 1u : 0u);
+                if (pops) {
+                    EXPECT_EQ(popups.Popped[0].Menu, QString::fromLatin1(m.menu));
+                    EXPECT_EQ(popups.Popped[0].DefaultItem, QString::fromLatin1(m.item));
+                }
+            }
+            control->setEnabled(true);
+        }
+    }
+
+    // Shortcuts run only enabled items: with tests, styles may not be edited.
+    w_->RefreshEnabling();
+    w_->show();
+    w_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w_));
+    ScriptedPresenter presenter;
+    ScriptedDialogRunner dialogs;
+    for (Qt::Key key : {Qt::Key_M, Qt::Key_S, Qt::Key_R})
+        QTest::keyClick(w_, key, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.Ran, std::vector<QString>{QStringLiteral("frmOperator")});
+}
+
+} // namespace
