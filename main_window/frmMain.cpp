@@ -532,6 +532,11 @@ void frmMain::CreateControls()
         chkLateralAir[i]->setObjectName(ControlName("chkLateralAir", index));
         lblLateralAir[i] = NewLabel(form, "lblLateralAir", index);
         lblLateralAirE[i] = NewLabel(form, "lblLateralAirE", index);
+        // Lateral air belongs to a property of its own test type only; the
+        // series display shows it there.
+        chkLateralAir[i]->setVisible(false);
+        lblLateralAir[i]->setVisible(false);
+        lblLateralAirE[i]->setVisible(false);
         imgTerminated[i] = NewImage(form, "imgTerminated", index);
     }
     cmdPreview = new QPushButton(form);

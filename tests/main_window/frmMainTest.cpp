@@ -160,6 +160,10 @@ TEST_F(MainWindowTest, EveryControlOfTheWindowIsThereByItsName)
     // single controls are reached by the layout and caption tests.
     EXPECT_EQ(main_->lblReference[3]->objectName(), U("lblReference_3"));
     EXPECT_EQ(main_->chkLateralAir[6]->objectName(), U("chkLateralAir_6"));
+    // No property is shown yet, so no lateral-air row either.
+    for (size_t i = 1; i <= 6; ++i)
+        EXPECT_TRUE(main_->chkLateralAir[i]->isHidden() && main_->lblLateralAir[i]->isHidden()
+                    && main_->lblLateralAirE[i]->isHidden()) << i;
     EXPECT_EQ(main_->picHistogramU[2]->objectName(), U("picHistogramU_2"));
     EXPECT_EQ(main_->lblCurveCoordinate->parentWidget(), main_->picCurve);
     EXPECT_EQ(main_->lblProfileCoordinate[2]->parentWidget(), main_->picProfile[2]);
