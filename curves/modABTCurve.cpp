@@ -35,8 +35,6 @@ const char* const CurveExtension = "ABT";
 constexpr int32_t ErrOverflow = 6;
 constexpr int32_t ErrDivisionByZero = 11;
 constexpr int32_t ErrTypeMismatch = 13;
-constexpr int32_t ErrInputPastEnd = 62;
-constexpr int32_t ErrPathFileAccess = 75;
 
 constexpr int RawLineLength = 256;
 constexpr int RawHalf = 128;
@@ -279,7 +277,7 @@ ABTCurve abtParseRawData(const AbtRawLines& raw)
     for (int k = 0; k < SampledLines; ++k) {
         const std::size_t length = raw.Lines[k].size();
         if (length != RawLineLength) {
-            WriteLog(ErrInputPastEnd,
+            WriteLog(ClassicError::InputPastEndOfFile,
                      QStringLiteral("Curve transfer incomplete: line %1 holds %2 characters").arg(k).arg(length),
                      QStringLiteral("abtParseRawData"));
             return EmptyABTCurve;
@@ -348,7 +346,7 @@ QString abtFilePut(const ABTCurve& curve, double when)
     const QString path = IsBareStoredName(name) ? JoinPath(folder, name) : QString();
     if (path.isEmpty() || QFileInfo::exists(path)) {
         const SystemError error = ErrorFromErrno(EEXIST);
-        WriteLog(ErrPathFileAccess,
+        WriteLog(ClassicError::PathFileAccess,
                  error.Text + QStringLiteral(": ") + dskFileNameFromDate(when, QString::fromLatin1(CurveExtension)),
                  procName);
         return QString();
@@ -384,7 +382,7 @@ ABTCurve abtFileGet(const QString& folder, const QString& name)
     ABTCurve curve = EmptyABTCurve;
     GetRecord(in, curve);
     if (!in.Ok()) {
-        WriteLog(ErrInputPastEnd, QStringLiteral("Input past end of file: ") + name, procName);
+        WriteLog(ClassicError::InputPastEndOfFile, QStringLiteral("Input past end of file: ") + name, procName);
         return EmptyABTCurve;
     }
     auto finite = [](const std::array<float, AbtSampleCount>& samples) {

@@ -1,5 +1,7 @@
 #include "long_term/modDetailReport.h"
 
+#include "platform/ErrorCodes.h"
+
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
@@ -13,7 +15,6 @@
 
 namespace {
 
-constexpr int32_t ErrBadFileName = 64;
 constexpr int16_t MsgWriteFailed = 31;
 
 bool IsCurveFileName(const QString& name)
@@ -23,7 +24,7 @@ bool IsCurveFileName(const QString& name)
 
 void LogBadName(const QString& name, const QString& procedure)
 {
-    WriteLog(ErrBadFileName, QStringLiteral("Bad file name: ") + name, procedure);
+    WriteLog(ClassicError::BadFileName, QStringLiteral("Bad file name: ") + name, procedure);
 }
 
 } // namespace
