@@ -233,9 +233,9 @@ void frmMain::EditTest(int k)
     MarkCurrentRow(*grdResult, marked);
 
     // 6. and 7. A first reading still waiting for its second counts nowhere.
-    block.Stats = EditedStatistics(block);
-    FillStatisticsGrids(p, property);
     const int16_t type = PropertyTestType(p, property);
+    block.Stats = EditedStatistics(block, type);
+    FillStatisticsGrids(p, property);
     if (type >= 1) {
         TestDefinition& definition = p.Style.Tests[static_cast<size_t>(type)];
         DefaultLimitsFromMean(block.Stats, definition);

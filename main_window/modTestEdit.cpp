@@ -17,6 +17,8 @@ namespace {
 constexpr int16_t WarningField = 14;
 // Profiles of up to this many values are drawn one point per value.
 constexpr int MostUnreducedValues = 100;
+// The test type measured in two readings, the first waiting for the second.
+constexpr int PressureDropTestType = 17;
 
 int UpperBound(const PropertyBlock& block)
 {
@@ -82,9 +84,9 @@ bool DeleteTest(PropertyBlock& block, int index, const QString& commentary)
     return true;
 }
 
-Statistics EditedStatistics(const PropertyBlock& block)
+Statistics EditedStatistics(const PropertyBlock& block, int testType)
 {
-    if (pdrIsLastTestComplete(block))
+    if (testType != PressureDropTestType || block.Values.size() < 2 || pdrIsLastTestComplete(block))
         return CalcMeanSdCvCi(block.Values);
     std::vector<TestValue> complete(block.Values.begin(), block.Values.end() - 1);
     return CalcMeanSdCvCi(complete);

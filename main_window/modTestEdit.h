@@ -26,10 +26,11 @@ int ListedTestCount(const PropertyBlock& block);
 // no test changes nothing.
 bool DeleteTest(PropertyBlock& block, int index, const QString& commentary);
 
-// The statistics of the block after an edit. A pressure-drop first reading
-// that waits for its second (the newest test) is not counted: its flow is no
-// result yet.
-Statistics EditedStatistics(const PropertyBlock& block);
+// The statistics of the block after an edit. In a pressure-drop property
+// (test type 17) a first reading that waits for its second (the newest test)
+// is not counted: its flow is no result yet. Other test types count every
+// test not deleted, also one that lacks its first result.
+Statistics EditedStatistics(const PropertyBlock& block, int testType);
 
 // The test (index into Values of the current property's block) that a left
 // click at horizontal chart coordinate x of profile `result` (1 or 2) opens;

@@ -66,10 +66,15 @@ TEST_F(TestEditTest, DeletingBlanksTheWarningWithTheLastWarnedTestAndAnEmptyBloc
 TEST_F(TestEditTest, AWaitingPressureDropHalfIsNotCounted)
 {
     const Protocol p = Series({SeriesTest(100, 20), SeriesTest(110, 30), SeriesTest(NoValue, 80)});
-    const Statistics s = EditedStatistics(p.Blocks[1]);
+    const Statistics s = EditedStatistics(p.Blocks[1], 17);
     EXPECT_EQ(s.Count, 2);
     EXPECT_FLOAT_EQ(s.Mean2, 25);
-    EXPECT_EQ(EditedStatistics(Series({SeriesTest(100, 20), SeriesTest(90, 80)}).Blocks[1]).Count, 2);
+    EXPECT_EQ(EditedStatistics(Series({SeriesTest(100, 20), SeriesTest(90, 80)}).Blocks[1], 17).Count, 2);
+    // In any other test type a test without its first result still counts,
+    // as it did when it was measured.
+    const Statistics other = EditedStatistics(p.Blocks[1], 9);
+    EXPECT_EQ(other.Count, 3);
+    EXPECT_FLOAT_EQ(other.Mean2, (20.0f + 30.0f + 80.0f) / 3);
 }
 
 TEST_F(TestEditTest, APointOfAReducedProfileOpensTheTestItStandsFor)
