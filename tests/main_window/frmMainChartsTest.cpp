@@ -342,7 +342,7 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
         {"count label", 4, main_->lblHistogramYMin[1], [] {}, {true, false, false, false, false}},
         {"profile strip 2", 3, main_->picProfileU[2], [this] { main_->picProfileU[2]->setEnabled(true); },
          {false, false, false, true, false}},
-        {"lateral-air label", 0, main_->lblLateralAir[1], [] {}, none},
+        {"lateral-air label", 0, main_->lblLateralAir[1], [this] { main_->lblLateralAir[1]->show(); }, none},
         {"style box", 0, main_->cboStyle, [this] { main_->cboStyle->setEnabled(true); }, none},
         {"disabled test grid", 0, main_->grdResult->viewport(), [this] { main_->grdResult->SetEnabled(false); }, all},
         {"disabled histogram", 4, main_->picHistogram[1], [this] { main_->picHistogram[1]->setEnabled(false); }, all},
