@@ -13,6 +13,7 @@
 // The long-term charts: a redraw of both results of 100,000 found reports
 // at 1,200 x 400 pixels (target: at most 0.5 s), and the printed page of
 // them into a PDF (target: at most 5 s; pdf_kb is the file's size).
+#include "bench/BenchSeries.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
@@ -49,33 +50,12 @@ constexpr int16_t SearchedType = 9;
 // six properties. Every hundredth carries the reference "Lot X".
 Protocol FullSeries(double date, bool marked)
 {
-    Protocol p = EmptyProtocol;
+    Protocol p = BenchFullSeries(date);
     p.Style.Name = StyleName;
     p.Style.Forms[1].Name = QStringLiteral("Airbag");
     for (int b = 1; b <= PropertyCount; ++b)
         p.Style.Forms[1].Items[b].Property = static_cast<int16_t>(b == 2 ? SearchedType : b + 10);
     p.Reference2 = marked ? QStringLiteral("Lot X") : QStringLiteral("Lot Y");
-    p.Reference3 = QStringLiteral("Roll 12");
-    p.Operator = QStringLiteral("Operator");
-    p.Date = date;
-    p.LastTestDate = date + 0.05;
-    for (int b = 1; b <= PropertyCount; ++b) {
-        PropertyBlock& block = p.Blocks[b];
-        block.Header = std::string(58, 'H') + "\r\n";
-        for (int t = 1; t <= 20; ++t) {
-            TestValue v = EmptyTestValue;
-            v.Value1 = 100.0f + static_cast<float>(t) / 10.0f;
-            v.Unit1 = "a";
-            v.Value2 = 2.5f;
-            v.Unit2 = "b";
-            v.DataString = std::string(58, static_cast<char>('0' + t % 10)) + "\r\n";
-            v.TestTime = date + t / 1440.0;
-            block.Values.push_back(v);
-        }
-        block.Stats.Count = 20;
-        block.StartDate = date;
-        block.LastTestDate = date + 0.05;
-    }
     p.Finished = true;
     return p;
 }
