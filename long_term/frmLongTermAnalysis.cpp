@@ -421,7 +421,7 @@ bool frmLongTermAnalysis::eventFilter(QObject* watched, QEvent* event)
 // ---------------------------------------------------------------------------
 // Layout
 
-frmLongTermAnalysis::Twips& frmLongTermAnalysis::At(QWidget* control)
+TwipsRect& frmLongTermAnalysis::At(QWidget* control)
 {
     if (m_places.find(control) == m_places.end())
         m_placed.push_back(control);
@@ -501,14 +501,7 @@ void frmLongTermAnalysis::PlaceAtDesign()
 
 void frmLongTermAnalysis::ApplyPlaces()
 {
-    const QPoint pageOrigin = tabDisplay->PageOrigin();
-    for (QWidget* control : m_placed) {
-        const Twips& place = m_places[control];
-        const bool onPage = control != tabDisplay && tabDisplay->isAncestorOf(control);
-        const QPoint origin = onPage ? pageOrigin : QPoint(0, 0);
-        control->setGeometry(TwipsToPixels(place.Left) - origin.x(), TwipsToPixels(place.Top) - origin.y(),
-                             TwipsToPixels(place.Width), TwipsToPixels(place.Height));
-    }
+    ApplyTwipsPlaces(m_placed, m_places, tabDisplay);
     m_surface->update();
 }
 
@@ -558,11 +551,11 @@ void frmLongTermAnalysis::Form_Resize()
     At(lblSerialNumberE).Left = P + 4200;
 
     // 3. The tab control and its charts.
-    Twips& T = At(tabDisplay);
+    TwipsRect& T = At(tabDisplay);
     T.Width = W - 345;
     T.Height = H - 4575;
     for (size_t r = 1; r <= 2; ++r) {
-        Twips& chart = At(picCurve[r]);
+        TwipsRect& chart = At(picCurve[r]);
         chart.Width = T.Width - 120;
         chart.Height = T.Height - 780;
         At(picUCatchAll[r]).Width = chart.Width;
@@ -571,7 +564,7 @@ void frmLongTermAnalysis::Form_Resize()
     }
 
     // 4. Progress bar.
-    Twips& bar = At(pgbProgress);
+    TwipsRect& bar = At(pgbProgress);
     bar.Width = W - 345;
     bar.Top = H - bar.Height - 2235;
 

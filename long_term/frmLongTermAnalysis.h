@@ -18,6 +18,7 @@
 #include "foundation/Records.h"
 #include "long_term/LongTermRecords.h"
 #include "platform/FormSurface.h"
+#include "platform/Twips.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -208,20 +209,13 @@ private:
     frmLongTermAnalysis();
     ~frmLongTermAnalysis() override;
 
-    struct Twips {
-        double Left = 0;
-        double Top = 0;
-        double Width = 0;
-        double Height = 0;
-    };
-
     void CreateControls();
     void CreateChartControls();
     void CreateMenus();
     void ConnectHandlers();
     void PlaceAtDesign();
     void WatchPointerMoves();
-    Twips& At(QWidget* control);
+    TwipsRect& At(QWidget* control);
     void ApplyPlaces();
     void SetOuterSize(double width, double height);
     void ScheduleRedraw();
@@ -234,7 +228,7 @@ private:
     void StripMouseMove(PictureBox* strip, int index, double x, double y);
 
     FormSurface* m_surface = nullptr;
-    std::map<const QWidget*, Twips> m_places;
+    std::map<const QWidget*, TwipsRect> m_places;
     std::vector<QWidget*> m_placed;
     // Each date box's left edge within the parameter frame, as arranged.
     std::map<const QWidget*, double> m_dateOffsets;

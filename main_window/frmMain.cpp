@@ -745,15 +745,7 @@ TwipsRect& frmMain::At(QWidget* control)
 
 void frmMain::ApplyPlaces()
 {
-    const QPoint pageOrigin = tabDisplay->PageOrigin();
-    for (QWidget* control : m_placed) {
-        const TwipsRect& place = m_places[control];
-        // Page controls are placed in the tab control's coordinates.
-        const bool onPage = control != tabDisplay && tabDisplay->isAncestorOf(control);
-        const QPoint origin = onPage ? pageOrigin : QPoint(0, 0);
-        control->setGeometry(TwipsToPixels(place.Left) - origin.x(), TwipsToPixels(place.Top) - origin.y(),
-                             TwipsToPixels(place.Width), TwipsToPixels(place.Height));
-    }
+    ApplyTwipsPlaces(m_placed, m_places, tabDisplay);
     m_surface->update();
 }
 

@@ -9,6 +9,7 @@
 // coordinates. Width and Height are the window's outer size in twips:
 // the inside plus 225 twips across and 855 twips down.
 #include "platform/FormSurface.h"
+#include "platform/Twips.h"
 
 #include <QFont>
 #include <map>
@@ -44,16 +45,6 @@ struct ReferenceTitles;
 struct ReportForm;
 struct ReportFormItem;
 struct TestDefinition;
-
-// A control's place in twips.
-struct TwipsRect {
-    double Left = 0;
-    double Top = 0;
-    double Width = 0;
-    double Height = 0;
-
-    bool operator==(const TwipsRect&) const = default;
-};
 
 class frmMain : public QMainWindow {
     Q_OBJECT

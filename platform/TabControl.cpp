@@ -213,3 +213,19 @@ bool TabControl::eventFilter(QObject* watched, QEvent* event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+void ApplyTwipsPlaces(const std::vector<QWidget*>& controls, const std::map<const QWidget*, TwipsRect>& places,
+                      const TabControl* tabs)
+{
+    const QPoint pageOrigin = tabs ? tabs->PageOrigin() : QPoint(0, 0);
+    for (QWidget* control : controls) {
+        const auto found = places.find(control);
+        if (found == places.end())
+            continue;
+        const TwipsRect& place = found->second;
+        const bool onPage = tabs && control != tabs && tabs->isAncestorOf(control);
+        const QPoint origin = onPage ? pageOrigin : QPoint(0, 0);
+        control->setGeometry(TwipsToPixels(place.Left) - origin.x(), TwipsToPixels(place.Top) - origin.y(),
+                             TwipsToPixels(place.Width), TwipsToPixels(place.Height));
+    }
+}

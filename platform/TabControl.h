@@ -8,9 +8,13 @@
 // Controls on a page are placed in the control's own coordinates: a page
 // starts at PageOrigin() inside the control, and a control's place on its
 // page is its place in the control less that origin.
+#include "platform/Twips.h"
+
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <map>
+#include <vector>
 
 class QStackedWidget;
 class QTabBar;
@@ -63,3 +67,9 @@ private:
     QStackedWidget* m_pages = nullptr;
     int m_current = -1;
 };
+
+// Sets each control's geometry from its place in twips. A control on a page
+// of the tab control is placed in the tab control's coordinates, as the
+// design gives page controls.
+void ApplyTwipsPlaces(const std::vector<QWidget*>& controls, const std::map<const QWidget*, TwipsRect>& places,
+                      const TabControl* tabs);

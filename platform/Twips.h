@@ -15,3 +15,13 @@ inline double PixelsToTwips(double pixels)
 {
     return pixels * TwipsPerPixel;
 }
+
+// A control's place in twips.
+struct TwipsRect {
+    double Left = 0;
+    double Top = 0;
+    double Width = 0;
+    double Height = 0;
+
+    bool operator==(const TwipsRect&) const = default;
+};
