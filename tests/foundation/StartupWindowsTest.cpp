@@ -66,18 +66,11 @@ private:
     int16_t savedLevel_ = 0;
 };
 
-TEST_F(StartupWindowsTest, WithoutASupervisorPasswordTheSupervisorIsPreselectedAndAnEmptyEntryLogsIn)
-{
-    frmLogin* login = frmLogin::Instance();
-    EXPECT_TRUE(login->optUser[2]->isChecked());
-    EXPECT_FALSE(login->optUser[1]->isChecked());
-    login->cmdOK->click();
-    EXPECT_EQ(LoginLevel, 2);
-    EXPECT_FALSE(frmLogin::IsLoaded());
-}
-
 TEST_F(StartupWindowsTest, LoginMatrix)
 {
+    // Without a supervisor password the supervisor is preselected and an empty entry logs in.
+    EXPECT_TRUE(frmLogin::Instance()->optUser[2]->isChecked());
+    EXPECT_EQ(LogIn(2, QString()), 2);
     UserPasswords.UserPassword = QStringLiteral("Weave");
     UserPasswords.SupervisorPassword = QStringLiteral("Boss");
     // With a supervisor password the user is preselected.
