@@ -636,6 +636,19 @@ TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
         }
     EXPECT_GT(blue, 100);
     EXPECT_GT(white, blue);
+    // The text is on the rendered pages: ink below the top of each line, none above.
+    auto ink = [](const QImage& page, int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                n += QColor(page.pixel(x, y)).lightness() < 128;
+        return n;
+    };
+    EXPECT_GT(ink(page2, sheetX(12), sheetY(20), sheetX(40), sheetY(21.6)), 20);   // "Commentary: ..."
+    EXPECT_EQ(ink(page2, sheetX(12), sheetY(17), sheetX(40), sheetY(19.8)), 0);
+    EXPECT_GT(ink(page1, sheetX(35), sheetY(3), sheetX(72), sheetY(5.3)), 20);     // "Test Report"
+    EXPECT_GT(ink(page1, sheetX(85), sheetY(130), sheetX(96), sheetY(131.6)), 5);  // "Page 1"
+
     const QString text1 = PdfText(pdf, 1);
     const QString text2 = PdfText(pdf, 2);
     EXPECT_TRUE(text1.contains(QStringLiteral("Test Report"))) << text1.toStdString();
