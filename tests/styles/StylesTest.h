@@ -6,6 +6,9 @@
 
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
+#include "styles/NominalArea.h"
+#include "styles/StyleEditorTexts.h"
+#include "styles/TestPage.h"
 #include "platform/SortedList.h"
 #include "platform/TextInput.h"
 
@@ -144,4 +147,34 @@ protected:
         EXPECT_EQ(c.List->currentRow(), -1);
         c.Text->setText(QString());
     }
+};
+
+inline std::string Blanks(size_t n)
+{
+    return std::string(n, ' ');
+}
+
+// The strings of the pages' defaults, worked out by hand.
+inline const std::string YarnFinenessDefaults =
+    "\x1E" "D  7041" "   " "F" "100   " "$" + Blanks(28) + "f" + Blanks(9) + "/\r\n";
+inline const std::string StrikeThroughDefaults = "\x1E" "LLISTER" + Blanks(39) + "`" + Blanks(9) + "\x1D\r\n";
+inline const std::string KeyboardUnfilled = "\x1E" "0000000" + Blanks(49) + "\x0E\r\n";
+
+// The pages without the window: a page as the editor fills it when it loads,
+// with the nominal area arranged for it.
+class TestPageFixture : public StylesTest {
+protected:
+    TestPage Page(int t)
+    {
+        TestPage page = MakeTestPage(static_cast<int16_t>(t));
+        SetPageCaptions(page, Language);
+        InitTestControls(page, Context);
+        TestPages pages = MakeTestPages();
+        ArrangeTestPage(t, Nominals, pages, Context);
+        return page;
+    }
+    TestDefinition Read(const TestPage& page) { return ReadTest(page, Nominals, Context); }
+
+    PageContext Context;
+    NominalArea Nominals;
 };

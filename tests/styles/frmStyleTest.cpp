@@ -27,18 +27,8 @@ using P = PageControl;
 
 constexpr float No = NoValue;
 
-std::string Blanks(size_t n)
-{
-    return std::string(n, ' ');
-}
-
-// Expected data strings worked out by hand.
-const std::string YarnFinenessDefaults =
-    "\x1E" "D  7041" "   " "F" "100   " "$" + Blanks(28) + "f" + Blanks(9) + "/\r\n";
 const std::string YarnFiftyYards =   // sum 2085
     "\x1E" "D  7041" "   " "F" "50    " "&" + Blanks(28) + "f" + Blanks(9) + "%\r\n";
-const std::string StrikeThroughDefaults = "\x1E" "LLISTER" + Blanks(39) + "`" + Blanks(9) + "\x1D\r\n";
-const std::string KeyboardUnfilled = "\x1E" "0000000" + Blanks(49) + "\x0E\r\n";
 
 // Definitions as a page reads them back.
 const TestDefinition Yarn{true, false, 10, No, 8, No, 12, No, 5, No, 20, YarnFiftyYards};
