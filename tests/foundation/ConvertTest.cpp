@@ -63,24 +63,6 @@ PropertyBlockBefore60 OldBlock(int tests)
     return b;
 }
 
-TEST(ConvertStyleBefore26, InsertsTestType17AsACopyOf16)
-{
-    Style s;
-    ConvertStyleBefore26(s, OldStyle());
-    EXPECT_EQ(s.Name, QStringLiteral("Old"));
-    EXPECT_EQ(s.Tests[15].Nominal1, 15.0f);
-    EXPECT_EQ(s.Tests[16], OldStyle().Tests[16]);
-    EXPECT_EQ(s.Tests[17], OldStyle().Tests[16]);
-    EXPECT_EQ(s.Tests[18].Nominal1, 17.0f);
-    EXPECT_EQ(s.Tests[20].Nominal1, 19.0f);
-    EXPECT_EQ(s.Forms[1].Items[1].Property, 16);
-    EXPECT_EQ(s.Forms[1].Items[2].Property, 18);
-    EXPECT_EQ(s.Forms[1].Items[3].Property, 20);
-    EXPECT_EQ(s.Forms[1].Items[4].Property, 0);
-    EXPECT_TRUE(s.Forms[1].Items[1].Histogram);
-    EXPECT_TRUE(s.Forms[1].Items[2].Curve);
-}
-
 TEST(ConvertSubRecordArray, KeepsBoundsAndClearsNewFields)
 {
     PropertyBlockBefore60 old = OldBlock(5);
@@ -162,8 +144,14 @@ TEST(ConvertProtocolBefore26, OldFileFollowedByFurtherDataReadsIntact)
 
     Protocol p;
     ConvertProtocolBefore26(p, read);
+    // Test type 17 is inserted as a copy of 16; 17 to 19 move up by one.
+    EXPECT_EQ(p.Style.Tests[16], old.Style.Tests[16]);
     EXPECT_EQ(p.Style.Tests[17], old.Style.Tests[16]);
+    EXPECT_EQ(p.Style.Tests[20].Nominal1, 19.0f);
+    EXPECT_EQ(p.Style.Forms[1].Items[1].Property, 16);
     EXPECT_EQ(p.Style.Forms[1].Items[2].Property, 18);
+    EXPECT_EQ(p.Style.Forms[1].Items[3].Property, 20);
+    EXPECT_TRUE(p.Style.Forms[1].Items[2].Curve);
     EXPECT_EQ(p.Operator, QString::fromUtf8("Bär"));
     EXPECT_EQ(p.Date, 36955.5);
     EXPECT_EQ(p.CurrentProperty, 4);

@@ -109,29 +109,6 @@ TEST(PackedLayout, SettingsRecordsMatchBytesWorkedOutByHand)
     EXPECT_EQ(ToHex(Pack(item)), "11 00 FF FF 00 00");
 }
 
-TEST(PackedLayout, SearchPatternReadBackLosesItsDates)
-{
-    SearchPattern p;
-    p.TestType = 5;
-    p.Style = QStringLiteral("A?");
-    p.Reference2 = QStringLiteral("r2");
-    p.Reference3 = QStringLiteral("r3");
-    p.Reference4 = QStringLiteral("r4");
-    p.Operator = QStringLiteral("op");
-    p.DateFrom = 1;
-    p.DateTo = 2;
-    p.TimeFrom = 0.25;
-    p.TimeTo = 0.75;
-    const std::string bytes = Pack(p);
-    BinaryReader in(bytes);
-    SearchPattern back;
-    back.DateFrom = 99;
-    GetRecord(in, back);
-    ASSERT_TRUE(in.Ok());
-    p.DateFrom = p.DateTo = p.TimeFrom = p.TimeTo = 0;
-    EXPECT_EQ(back, p);
-}
-
 Protocol FilledProtocol()
 {
     Protocol p = EmptyProtocol;
@@ -270,55 +247,6 @@ TEST(Emptiness, ProfileComparesBoundsNotElements)
     EXPECT_TRUE(IsEmptyProfile(p));
     p.Values.push_back(NoValue);
     EXPECT_FALSE(IsEmptyProfile(p));
-}
-
-TEST(Emptiness, EveryEmptyInstancePassesItsOwnTest)
-{
-    InitDefaultRecords();
-    EXPECT_TRUE(IsEmptyTestValue(EmptyTestValue));
-    EXPECT_TRUE(IsEmptyStatistics(EmptyStatistics));
-    EXPECT_TRUE(IsEmptyProtocol(EmptyProtocol));
-    EXPECT_TRUE(IsEmptyFoundProtocol(EmptyFoundProtocol));
-    EXPECT_TRUE(IsEmptyStyle(BlankStyle));
-    EXPECT_TRUE(IsEmptySearchPattern(EmptySearchPattern));
-    EXPECT_TRUE(IsEmptyKeyboardDefinition(EmptyKeyboardDefinition));
-    EXPECT_TRUE(IsEmptyDataStringRecord(EmptyDataStringRecord));
-    EXPECT_TRUE(IsEmptyPlotWindow(EmptyPlotWindow));
-    EXPECT_TRUE(IsEmptyHistogram(EmptyHistogram));
-    EXPECT_TRUE(IsEmptyDeviationData(EmptyDeviationData));
-    EXPECT_TRUE(IsEmptyLongTermAnalysis(EmptyLongTermAnalysis));
-
-    EXPECT_FALSE(IsEmptyTestValue(TestValue{}));
-    EXPECT_FALSE(IsEmptyStatistics(Statistics{}));
-    EXPECT_FALSE(IsEmptyProtocol(Protocol{}));
-    EXPECT_FALSE(IsEmptyStyle(Style{}));
-
-    Protocol p = EmptyProtocol;
-    p.CurrentProperty = 2;
-    EXPECT_FALSE(IsEmptyProtocol(p));
-    LongTermAnalysis a = EmptyLongTermAnalysis;
-    a.Found.push_back(EmptyFoundProtocol);
-    EXPECT_FALSE(IsEmptyLongTermAnalysis(a));
-}
-
-TEST(DefaultRecords, CurveRecordsUseTheirNoValueMarkers)
-{
-    EXPECT_EQ(EmptyABTCurve.Factor1, -32768);
-    EXPECT_EQ(EmptyABTCurve.P2[511], NoValue);
-    EXPECT_EQ(EmptyAbtEvaluation.FallTime, -32768);
-    EXPECT_EQ(EmptyAbtEvaluation.Volume[0], NoValue);
-    EXPECT_EQ(EmptyAbtOptions.Smoothing, -32768);
-    EXPECT_TRUE(EmptyAbtRawLines.Lines[25].empty());
-}
-
-TEST(DefaultRecords, ReferenceCaptionsBySlot)
-{
-    // Italian shows the German captions until the user changes them.
-    EXPECT_EQ(DefaultReferenceTitles.Titles[(4 - 1) * 3 + 0], QStringLiteral("Referenz 2:"));
-    EXPECT_EQ(DefaultReferenceTitles.Titles[(3 - 1) * 3 + 2], QString::fromUtf8("Référence 4:"));
-    EXPECT_EQ(DefaultReferenceTitles.Titles[(5 - 1) * 3 + 1], QStringLiteral("Referencia 3:"));
-    EXPECT_EQ(DefaultReferenceTitles.Titles[(6 - 1) * 3 + 0], QStringLiteral("Ref. 2:"));
-    EXPECT_EQ(DefaultReferenceTitles.Titles[(2 - 1) * 3 + 2], QStringLiteral("Reference 4:"));
 }
 
 } // namespace

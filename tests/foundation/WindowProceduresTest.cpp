@@ -127,18 +127,6 @@ TEST_F(ReadOutLabelTest, HidingLeavesAHiddenLabelWithoutCaption)
     EXPECT_TRUE(label->text().isEmpty());
 }
 
-TEST(WindowProceduresTest, PrintAlignedLeavesTheCurrentPositionAtTheEndOfTheText)
-{
-    DrawingSurface surface(400, 100);
-    surface.Scale(0, 0, 400, 100);
-    const double w = surface.TextWidth(QStringLiteral("Total"));
-    PrintAligned(surface, QStringLiteral("Total"), 1, 300, 20);
-    EXPECT_NEAR(surface.CurrentX(), 300, 0.5);
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 20);
-    PrintAligned(surface, QStringLiteral("Total"), 3, 50, 40);
-    EXPECT_NEAR(surface.CurrentX(), 50 + w, 0.5);
-}
-
 TEST(WindowProceduresTest, DelayWaitsItsTimeWithoutHandlingEvents)
 {
     bool handled = false;

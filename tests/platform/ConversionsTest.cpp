@@ -82,29 +82,21 @@ TEST_F(ConversionsTest, CStrUsesTheLocaleSeparator)
     EXPECT_EQ(CStr(2.5f), QStringLiteral("2,5"));
 }
 
-TEST_F(ConversionsTest, WholeNumbersRoundHalfToEven)
+TEST_F(ConversionsTest, WholeNumbersRoundHalfToEvenAndClampOutOfRange)
 {
     const std::pair<double, double> cases[] = {{2.5, 2.0}, {3.5, 4.0}, {-2.5, -2.0}, {-3.5, -4.0}, {2.4999, 2.0},
                                                {-2.6, -3.0}};
     for (const auto& [value, rounded] : cases)
         EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-    EXPECT_EQ(CInt(2.5), 2);
-    EXPECT_EQ(CInt(3.5), 4);
-    EXPECT_EQ(CInt(-2.5), -2);
-    EXPECT_EQ(CLng(0.5), 0);
-    EXPECT_EQ(CLng(1.5), 2);
-    EXPECT_EQ(CLng(-100000.5), -100000);
-}
-
-TEST_F(ConversionsTest, WholeNumberConversionsClampOutOfRange)
-{
-    EXPECT_EQ(CInt(32767.4), 32767);
-    EXPECT_EQ(CInt(40000.0), 32767);
-    EXPECT_EQ(CInt(-32768.0), -32768);
-    EXPECT_EQ(CInt(-1e9), -32768);
-    EXPECT_EQ(CInt(std::nan("")), 0);
-    EXPECT_EQ(CLng(3e9), 2147483647);
-    EXPECT_EQ(CLng(-3e9), -2147483647 - 1);
+    const std::pair<double, int16_t> integers[] = {{2.5, 2},         {3.5, 4},         {-2.5, -2},
+                                                   {32767.4, 32767}, {40000.0, 32767}, {-32768.0, -32768},
+                                                   {-1e9, -32768},   {std::nan(""), 0}};
+    for (const auto& [value, whole] : integers)
+        EXPECT_EQ(CInt(value), whole) << value;
+    const std::pair<double, int32_t> longs[] = {
+        {0.5, 0}, {1.5, 2}, {-100000.5, -100000}, {3e9, 2147483647}, {-3e9, -2147483647 - 1}};
+    for (const auto& [value, whole] : longs)
+        EXPECT_EQ(CLng(value), whole) << value;
 }
 
 namespace {

@@ -42,25 +42,20 @@ TEST(PathsTest, ANameInAnotherCaseIsFoundTheSameWayEveryTime)
               root + QStringLiteral("/QTA001/sub"));
 }
 
-TEST(PathsTest, ExtensionsCompareIgnoringCase)
+TEST(PathsTest, ExtensionsIgnoreCaseAndOnlyAbsoluteExistingFoldersExist)
 {
     EXPECT_TRUE(HasExtension(QStringLiteral("2011.12.08, 10.15.00.qta"), QStringLiteral("QTA")));
     EXPECT_TRUE(HasExtension(QStringLiteral("X.Abt"), QStringLiteral(".ABT")));
     EXPECT_FALSE(HasExtension(QStringLiteral("XQTA"), QStringLiteral("QTA")));
     EXPECT_FALSE(HasExtension(QStringLiteral("X.QTA.BAK"), QStringLiteral("QTA")));
-}
 
-TEST(PathsTest, OnlyAbsoluteExistingFoldersExist)
-{
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     EXPECT_TRUE(IsExistingFolder(dir.path()));
     EXPECT_TRUE(IsExistingFolder(dir.path() + QLatin1Char('/')));
-    EXPECT_FALSE(IsExistingFolder(dir.path() + QStringLiteral("/missing")));
-    EXPECT_FALSE(IsExistingFolder(QStringLiteral("C:\\DATA")));
-    EXPECT_FALSE(IsExistingFolder(QStringLiteral("C:")));
-    EXPECT_FALSE(IsExistingFolder(QStringLiteral(".")));
-    EXPECT_FALSE(IsExistingFolder(QString()));
+    for (const QString& folder : {dir.path() + QStringLiteral("/missing"), QStringLiteral("C:\\DATA"),
+                                  QStringLiteral("C:"), QStringLiteral("."), QString()})
+        EXPECT_FALSE(IsExistingFolder(folder)) << folder.toStdString();
 }
 
 TEST(PathsTest, ReadOnlyClearsEveryWriteBitAndNormalGivesTheOwnerOneBack)

@@ -20,27 +20,6 @@ protected:
     }
 };
 
-TEST_F(StyleEditorTextsTest, CaptionsInEveryLanguage)
-{
-    const struct {
-        int16_t language;
-        const char* title;
-        const char* ci;
-        const char* tests;
-    } rows[] = {
-        {1, "Artikel", "VB:", "Anzahl:"},   {2, "Styles", "CI:", "Tests:"},     {3, "Articles", "IC:", "Nb. mes.:"},
-        {4, "Articolo", "IC:", "No. mis.:"}, {5, "Articulos", "IC:", "No. med.:"}, {6, "", "", ""},
-        {0, "", "", ""},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(StyleEditorCaption(StyleCaption::Title, row.language), QString::fromUtf8(row.title));
-        EXPECT_EQ(StyleEditorCaption(StyleCaption::CI, row.language), QString::fromUtf8(row.ci));
-        EXPECT_EQ(StyleEditorCaption(StyleCaption::Tests, row.language), QString::fromUtf8(row.tests));
-    }
-    EXPECT_EQ(StyleEditorCaption(StyleCaption::UpperLimit, 4), QStringLiteral("Mas:"));
-    EXPECT_EQ(UnitCaptions().size(), 35u);
-}
-
 TEST_F(StyleEditorTextsTest, PageCaptionsComeFromTheParameterAndUnitTexts)
 {
     KeyboardDef.Parameter1 = QStringLiteral("Length");
@@ -99,23 +78,6 @@ TEST_F(StyleEditorTextsTest, TipsFollowTheUnitChosen)
     EXPECT_EQ(ParameterTip(page10, P::txtSample2), QStringLiteral("1 - 10000 "));
     TestPage page17 = FullPage(17);
     EXPECT_EQ(ParameterTip(page17, P::txtSample1), QStringLiteral("98 - 2500 Pa"));
-}
-
-TEST_F(StyleEditorTextsTest, KeyFilterByBoxAndTestType)
-{
-    const struct {
-        PageControl box;
-        int t;
-        KeyFilter expected;
-    } rows[] = {
-        {P::txtSample1, 1, KeyFilter::FreeText}, {P::txtSample4, 1, KeyFilter::FreeText},
-        {P::txtSample1, 2, KeyFilter::Decimals}, {P::txtSample1, 9, KeyFilter::Decimals},
-        {P::txtSample1, 10, KeyFilter::Digits},  {P::txtSample2, 9, KeyFilter::Decimals},
-        {P::txtSample2, 18, KeyFilter::Digits},  {P::txtSample3, 13, KeyFilter::Digits},
-        {P::txtSample3, 15, KeyFilter::Decimals}, {P::txtSample4, 17, KeyFilter::Decimals},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(ParameterKeyFilter(row.box, row.t), row.expected) << PageControlName(row.box).toStdString() << row.t;
 }
 
 } // namespace

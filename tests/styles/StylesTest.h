@@ -1,28 +1,23 @@
 #pragma once
-// Shared by the tests of the list and form editors: a fresh program folder
-// with the settings at their defaults, English texts, the locale pinned,
-// message boxes answered by script, records and lists written briefly, and
-// the steps every list of a list editor must pass.
-#include "support/LocaleFixture.h"
-#include "support/ScriptedPresenter.h"
+// Shared by the tests of the list and form editors: the settings folder
+// fixture, records and lists written briefly, and the steps every list of a
+// list editor must pass.
+#include "support/SettingsFolderFixture.h"
 
-#include "foundation/modGlobals.h"
-#include "foundation/modInstrument.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
-#include "foundation/modSettings.h"
-#include "platform/ProgramFolder.h"
+#include "styles/NominalArea.h"
+#include "styles/StyleEditorTexts.h"
+#include "styles/TestPage.h"
 #include "platform/SortedList.h"
 #include "platform/TextInput.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <initializer_list>
@@ -68,36 +63,14 @@ inline QStringList Words(const char* spaced)
     return QStringList(values.begin() + 1, values.end());
 }
 
-class StylesTest : public LocaleFixture {
+class StylesTest : public SettingsFolderFixture {
 protected:
     void SetUp() override
     {
-        LocaleFixture::SetUp();
-        ASSERT_TRUE(Temp.isValid());
-        SetProgramFolder(Temp.path());
-        ResetSettingsGlobals(Temp.path());
-        Language = 2;
+        SettingsFolderFixture::SetUp();
         PortDevice.fill(0);
-        InitConstants();
-    }
-    void TearDown() override
-    {
-        // Dialogs closed by the test are deleted now, not in a later test.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ResetSettingsGlobals(Temp.path());
-        InitConstants();
-        SetProgramFolder(QString());
-        LocaleFixture::TearDown();
     }
 
-    // The settings file as it stands ("<missing>" when there is none).
-    static std::string SettingsBytes()
-    {
-        QFile file(SettingsFilePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return "<missing>";
-        return file.readAll().toStdString();
-    }
     static MessageRequest Message(int16_t number, const QVariantList& arguments = {})
     {
         return ComposeMessage(number, arguments, 2);
@@ -174,7 +147,34 @@ protected:
         EXPECT_EQ(c.List->currentRow(), -1);
         c.Text->setText(QString());
     }
+};
 
-    QTemporaryDir Temp;
-    ScriptedPresenter Presenter;
+inline std::string Blanks(size_t n)
+{
+    return std::string(n, ' ');
+}
+
+// The strings of the pages' defaults, worked out by hand.
+inline const std::string YarnFinenessDefaults =
+    "\x1E" "D  7041" "   " "F" "100   " "$" + Blanks(28) + "f" + Blanks(9) + "/\r\n";
+inline const std::string StrikeThroughDefaults = "\x1E" "LLISTER" + Blanks(39) + "`" + Blanks(9) + "\x1D\r\n";
+inline const std::string KeyboardUnfilled = "\x1E" "0000000" + Blanks(49) + "\x0E\r\n";
+
+// The pages without the window: a page as the editor fills it when it loads,
+// with the nominal area arranged for it.
+class TestPageFixture : public StylesTest {
+protected:
+    TestPage Page(int t)
+    {
+        TestPage page = MakeTestPage(static_cast<int16_t>(t));
+        SetPageCaptions(page, Language);
+        InitTestControls(page, Context);
+        TestPages pages = MakeTestPages();
+        ArrangeTestPage(t, Nominals, pages, Context);
+        return page;
+    }
+    TestDefinition Read(const TestPage& page) { return ReadTest(page, Nominals, Context); }
+
+    PageContext Context;
+    NominalArea Nominals;
 };

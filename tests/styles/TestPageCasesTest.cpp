@@ -17,11 +17,6 @@ using P = PageControl;
 // A change of the page as the user makes it, with the editor's flags.
 using Edit = std::function<void(TestPage&, const PageContext&)>;
 
-std::string Blanks(size_t n)
-{
-    return std::string(n, ' ');
-}
-
 // A stored string: the 57 characters, then the checksum worked out by hand
 // (the character sum And 255, less 128 above 128) and CR LF.
 std::string Stored(const std::string& first57, char checksum)
@@ -63,7 +58,7 @@ Edit Choose(PageControl list, const char* text, Edit then = Nothing)
     };
 }
 
-class TestPageCasesTest : public StylesTest {
+class TestPageCasesTest : public TestPageFixture {
 protected:
     void TearDown() override
     {
@@ -71,17 +66,6 @@ protected:
         StylesTest::TearDown();
     }
 
-    // A page as the editor fills it when it loads, with the nominal area
-    // arranged for it.
-    TestPage Page(int t)
-    {
-        TestPage page = MakeTestPage(static_cast<int16_t>(t));
-        SetPageCaptions(page, Language);
-        InitTestControls(page, Context);
-        TestPages pages = MakeTestPages();
-        ArrangeTestPage(t, Nominals, pages, Context);
-        return page;
-    }
     TestPage Shown(int t, const std::string& header)
     {
         TestPage page = Page(t);
@@ -97,9 +81,6 @@ protected:
         Context.TestArea44Variant = area44;
         SetInstallationTestArea44Variant(area44);
     }
-
-    PageContext Context;
-    NominalArea Nominals;
 };
 
 // Positions 2 to 12 of the hydrostatic-head pages.

@@ -27,18 +27,8 @@ using P = PageControl;
 
 constexpr float No = NoValue;
 
-std::string Blanks(size_t n)
-{
-    return std::string(n, ' ');
-}
-
-// Expected data strings worked out by hand.
-const std::string YarnFinenessDefaults =
-    "\x1E" "D  7041" "   " "F" "100   " "$" + Blanks(28) + "f" + Blanks(9) + "/\r\n";
 const std::string YarnFiftyYards =   // sum 2085
     "\x1E" "D  7041" "   " "F" "50    " "&" + Blanks(28) + "f" + Blanks(9) + "%\r\n";
-const std::string StrikeThroughDefaults = "\x1E" "LLISTER" + Blanks(39) + "`" + Blanks(9) + "\x1D\r\n";
-const std::string KeyboardUnfilled = "\x1E" "0000000" + Blanks(49) + "\x0E\r\n";
 
 // Definitions as a page reads them back.
 const TestDefinition Yarn{true, false, 10, No, 8, No, 12, No, 5, No, 20, YarnFiftyYards};
@@ -333,37 +323,22 @@ TEST_F(frmStyleTest, TenFormsAreSavedElevenAreNot)
 
 TEST_F(frmStyleTest, AFullListTakesNoNewNameButStillReplaces)
 {
-    const struct {
-        const char* locale;
-        int16_t language;
-        const char* text;
-    } rows[] = {
-        {"en_US", 2, "The list can hold a maximum of 30,000 entries."},
-        {"de_DE", 1, "Die Liste kann höchstens 30.000 Einträge aufnehmen."},
-    };
-    for (const auto& row : rows) {
-        Pin(QString::fromLatin1(row.locale));
-        Language = row.language;
-        Styles.assign(1, BlankStyle);
-        for (int n = 1; n <= 30000; ++n)
-            Styles.push_back(NamedStyle(QStringLiteral("Style %1").arg(n, 5, 10, QChar(u'0'))));
-        Presenter.Shown.clear();
-        frmStyle* form = frmStyle::Instance();
-        ChooseForm(form, QStringLiteral("Time"));
-        SaveAs(form, "Extra");
-        ASSERT_EQ(Presenter.Shown.size(), 1u);
-        EXPECT_EQ(Presenter.Shown[0].Text, QString::fromUtf8(row.text));
-        EXPECT_EQ(form->txtName->text(), QStringLiteral("Extra"));
-        SaveAs(form, "STYLE 00007");
-        EXPECT_EQ(Presenter.Shown.size(), 1u);
-        EXPECT_EQ(form->WorkingStyles.size(), 30001u);
-        EXPECT_EQ(form->WorkingStyles[7].Name, QStringLiteral("STYLE 00007"));
-        EXPECT_EQ(form->WorkingStyles[7].Forms[1].Name, QStringLiteral("Time"));
-        EXPECT_EQ(form->lstStyle->count(), 30000);
-        EXPECT_EQ(form->lstStyle->item(6)->text(), QStringLiteral("STYLE 00007"));
-        form->cmdCancel_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    for (int n = 1; n <= 30000; ++n)
+        Styles.push_back(NamedStyle(QStringLiteral("Style %1").arg(n, 5, 10, QChar(u'0'))));
+    frmStyle* form = frmStyle::Instance();
+    ChooseForm(form, QStringLiteral("Time"));
+    SaveAs(form, "Extra");
+    ASSERT_EQ(Presenter.Shown, (std::vector<MessageRequest>{Message(9, {30000})}));
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("The list can hold a maximum of 30,000 entries."));
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Extra"));
+    SaveAs(form, "STYLE 00007");
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(form->WorkingStyles.size(), 30001u);
+    EXPECT_EQ(form->WorkingStyles[7].Name, QStringLiteral("STYLE 00007"));
+    EXPECT_EQ(form->WorkingStyles[7].Forms[1].Name, QStringLiteral("Time"));
+    EXPECT_EQ(form->lstStyle->count(), 30000);
+    EXPECT_EQ(form->lstStyle->item(6)->text(), QStringLiteral("STYLE 00007"));
+    form->cmdCancel_Click();
 }
 
 TEST_F(frmStyleTest, AnotherCaseReplacesTheStyleAndItsEntry)
@@ -588,6 +563,120 @@ TEST_F(frmStyleTest, APressureSequenceKeepsItsUnitAfterAMoveAndOK)
     // 0-2-0, 100 cm², the result in cm w.c. (sum 2266)
     EXPECT_EQ(ToHex(Styles[1].Tests[13].HeaderImage),
               ToHex("\x1E" "KR 6100" "   " "P" "0-2-0 " "\\" "100   " ")" + Blanks(21) + "F" + Blanks(9) + "Z\r\n"));
+}
+
+// What the editor shows of every page of the chosen forms, control by control.
+QStringList ShownFields(frmStyle* form)
+{
+    QStringList fields;
+    for (int tab = 0; tab < form->tabStyle->count(); ++tab) {
+        form->tabStyle->setCurrentIndex(tab);
+        const int t = form->CurrentTestType;
+        for (int c = 1; c < PageControlCount; ++c) {
+            const QWidget* widget = form->ControlWidget(t, static_cast<P>(c));
+            if (!widget || !widget->isVisibleTo(form))
+                continue;
+            QString value;
+            if (const auto* box = qobject_cast<const QLineEdit*>(widget))
+                value = box->text();
+            else if (const auto* list = qobject_cast<const QComboBox*>(widget))
+                value = list->currentText();
+            else if (const auto* option = qobject_cast<const QRadioButton*>(widget))
+                value = option->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
+            else
+                continue;
+            fields << QStringLiteral("%1 %2 = %3").arg(t).arg(PageControlName(static_cast<P>(c)), value);
+        }
+    }
+    return fields;
+}
+
+TEST_F(frmStyleTest, AStyleWithEveryFieldSetComesBackFromTheSettingsFileAsItWasShown)
+{
+    ReportForms.push_back(Form(QStringLiteral("P1"), {1, 2, 3, 4, 5, 6}));
+    ReportForms.push_back(Form(QStringLiteral("P2"), {7, 8, 9, 10, 11, 12}));
+    ReportForms.push_back(Form(QStringLiteral("P3"), {13, 14, 15, 16, 17, 18}));
+    ReportForms.push_back(Form(QStringLiteral("P4"), {19, 20}));
+    PortDevice[3] = 6;   // a KR 6100-III shows the most fields
+    frmStyle* form = frmStyle::Instance();
+    for (const char* name : {"P1", "P2", "P3", "P4"})
+        ChooseForm(form, QString::fromLatin1(name));
+    ASSERT_EQ(form->tabStyle->count(), 20);
+    for (int t = 1; t <= 20; ++t) {
+        SCOPED_TRACE(t);
+        ClickTab(form, t);
+        ASSERT_EQ(form->CurrentTestType, t);
+        // Every list takes another entry than its default, as far as the page accepts it.
+        for (int c = 1; c < PageControlCount; ++c) {
+            auto* list = qobject_cast<QComboBox*>(form->ControlWidget(t, static_cast<P>(c)));
+            if (!list || !list->isVisibleTo(form) || static_cast<P>(c) == P::cboTest)
+                continue;
+            const int before = list->currentIndex();
+            for (int index = list->count() - 1; index >= 0; --index) {
+                list->setCurrentIndex(index);
+                emit list->activated(index);
+                if (index != before && form->ValidateTest(t) == P::None)
+                    break;
+            }
+            if (form->ValidateTest(t) != P::None) {
+                list->setCurrentIndex(before);
+                emit list->activated(before);
+            }
+        }
+        // Nominal t + 1.5 between t + 1 and t + 2, result 2 ten above, CI 40 + t.
+        for (const int r : {1, 2}) {
+            QLineEdit* nominal = r == 1 ? form->txtNominal1 : form->txtNominal2;
+            QLineEdit* lower = r == 1 ? form->txtLLimit1 : form->txtLLimit2;
+            QLineEdit* upper = r == 1 ? form->txtULimit1 : form->txtULimit2;
+            QLineEdit* ci = r == 1 ? form->txtCI1 : form->txtCI2;
+            const int base = t + 1 + (r - 1) * 10;
+            if (nominal->isVisibleTo(form))
+                nominal->setText(QStringLiteral("%1.5").arg(base));
+            if (lower->isVisibleTo(form)) {
+                lower->setText(QString::number(base));
+                upper->setText(QString::number(base + 1));
+                ci->setText(QString::number(40 + t));
+            }
+        }
+        form->cboTest->setCurrentIndex(t);
+        EXPECT_EQ(form->ValidateTest(t), P::None);
+    }
+    SaveAs(form, "Every field");
+    const QStringList shown = ShownFields(form);
+    form->cmdOK_Click();
+    EXPECT_TRUE(Presenter.Shown.empty());
+    ASSERT_EQ(Styles.size(), 2u);
+    const Style saved = Styles[1];
+
+    ResetSettingsGlobals(Temp.path());
+    ASSERT_FALSE(InitSettings());
+    ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[1].Name, QStringLiteral("Every field"));
+    for (size_t t = 1; t <= 20; ++t) {
+        const TestDefinition& read = Styles[1].Tests[t];
+        const TestDefinition& written = saved.Tests[t];
+        EXPECT_EQ(read.Nominal1, static_cast<float>(t) + 1.5f) << t;
+        EXPECT_EQ(read.TestCount, static_cast<int16_t>(t + 1)) << t;
+        EXPECT_EQ(read.HeaderImage.size(), 60u) << t;
+        EXPECT_EQ((std::array<bool, 2>{read.Defined1, read.Defined2}),
+                  (std::array<bool, 2>{written.Defined1, written.Defined2})) << t;
+        EXPECT_EQ((std::array<float, 8>{read.Nominal1, read.Nominal2, read.Lower1, read.Lower2, read.Upper1,
+                                        read.Upper2, read.CI1, read.CI2}),
+                  (std::array<float, 8>{written.Nominal1, written.Nominal2, written.Lower1, written.Lower2,
+                                        written.Upper1, written.Upper2, written.CI1, written.CI2})) << t;
+        EXPECT_EQ(ToHex(read.HeaderImage), ToHex(written.HeaderImage)) << t;
+    }
+    EXPECT_EQ(Styles[1].Tests[9].Nominal2, 20.5f);
+    EXPECT_EQ(Styles[1].Tests[2].CI1, 42.0f);
+    EXPECT_EQ(Styles[1].Tests[2].HeaderImage.substr(47, 1), "e");   // dtex, not the default tex
+    EXPECT_EQ(Styles[1].Forms, saved.Forms);
+
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    PortDevice[3] = 6;
+    form = frmStyle::Instance();
+    ChooseStyle(form, QStringLiteral("Every field"));
+    EXPECT_EQ(ShownFields(form), shown);
+    form->cmdCancel_Click();
 }
 
 } // namespace

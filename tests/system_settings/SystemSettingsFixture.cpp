@@ -1,45 +1,9 @@
 #include "SystemSettingsFixture.h"
 
-#include "foundation/modGlobals.h"
-#include "foundation/modInstrument.h"
-#include "foundation/modSettings.h"
-#include "platform/OleDate.h"
-#include "platform/ProgramFolder.h"
-
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
-
-void SystemSettingsFixture::SetUp()
-{
-    ASSERT_TRUE(Temp.isValid());
-    Program = Temp.path();
-    SetProgramFolder(Program);
-    InitConstants();
-    ResetSettingsGlobals(Program);
-    Language = 2;
-    DateFormat = 1;
-}
-
-void SystemSettingsFixture::TearDown()
-{
-    // Dialogs closed by a test are deleted here, not in the next test.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetClock({});
-    ResetSettingsGlobals(Program);
-    SetProgramFolder(QString());
-}
-
-std::string SystemSettingsFixture::SettingsBytes() const
-{
-    QFile file(SettingsFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 std::string SystemSettingsFixture::SaveBaseline()
 {
@@ -49,7 +13,7 @@ std::string SystemSettingsFixture::SaveBaseline()
 
 void SystemSettingsFixture::ReloadSettings()
 {
-    ResetSettingsGlobals(Program);
+    ResetSettingsGlobals(Temp.path());
     ReadSettingsFile();
     StoredSettingsToGlobals();
 }

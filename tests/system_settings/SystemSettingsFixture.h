@@ -1,24 +1,15 @@
 #pragma once
-// Shared by the tests of the settings dialogs: a program folder of its own
-// per test (the settings file and the log go there), the settings globals at
-// their defaults with English texts and the first date format, message boxes
-// answered by script, and the settings file's bytes for comparison.
-#include "support/ScriptedPresenter.h"
+// Shared by the tests of the settings dialogs: the settings folder fixture,
+// the settings file written and read back, and mouse and key events.
+#include "support/SettingsFolderFixture.h"
 
 #include <QString>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <string>
 
 class QWidget;
 
-class SystemSettingsFixture : public ::testing::Test {
+class SystemSettingsFixture : public SettingsFolderFixture {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // The bytes of QUINTARA.DAT, "<missing>" when there is none.
-    std::string SettingsBytes() const;
     // Writes the settings as they stand and answers the file's bytes, so that
     // a later write (or none) shows.
     std::string SaveBaseline();
@@ -31,8 +22,4 @@ protected:
     static void DoubleClick(QWidget* target);
     // One typed character.
     static void Type(QWidget* target, const QString& character);
-
-    QTemporaryDir Temp;
-    QString Program;
-    ScriptedPresenter Presenter;
 };
