@@ -185,4 +185,7 @@ private:
     // nominal area.
     std::array<std::array<QWidget*, PageControlCount>, TestTypeCount + 1> m_controls{};
     bool m_unloaded = false;
+    // The test type of a tab kept for the page in front after a refused move,
+    // although no chosen form lists it; 0 when there is none.
+    int m_keptTab = 0;
 };
