@@ -568,9 +568,12 @@ void frmMain::TogglePropertyTerminated(int index, int property)
         // A waiting reading that was dropped leaves the grid, the status and
         // the charts too: a row left behind would lead its double-click to
         // another test.
-        if (block.Values.size() < tests && property == series.CurrentProperty) {
+        const bool dropped = block.Values.size() < tests;
+        if (dropped && property == series.CurrentProperty) {
             ShowProtocol();
             EndSelection();
+        } else if (dropped) {
+            ShowPropertyStates(series);
         }
     }
 }
