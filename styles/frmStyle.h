@@ -178,7 +178,8 @@ private:
     QString SelectedStyleName() const;
     int SelectedFormCount() const;
     int TabOfTestType(int testType) const;
-    // The tab strip back on the tab of the page in front, without a click.
+    // The tab strip back on the tab of the page in front, without a click; a
+    // page that no chosen form lists gets a tab of its own until it is left.
     void ReturnToCurrentTab();
 
     // Every control of the pages by test type and name; row 0 holds the
