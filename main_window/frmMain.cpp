@@ -58,6 +58,23 @@ constexpr double LoadHeight = 9000;
 // Operator and reference texts are stored with at most this many characters.
 constexpr int NameMaxLength = 35;
 
+// The labels of the two bottom frames have 720 twips before their grids. A
+// translation that would not leave a gap of three pixels there is drawn
+// condensed as far as it must, so that it neither touches its grid nor is
+// cut by it; the grids keep their places.
+constexpr double FrameLabelRoom = 720 - 45;
+
+void FitFrameCaption(QLabel* label, const QFont& font)
+{
+    QFont fitted = font;
+    for (int stretch = 100; stretch > 70; stretch -= 5) {
+        fitted.setStretch(stretch);
+        if (PixelsToTwips(QFontMetricsF(fitted).horizontalAdvance(label->text())) <= FrameLabelRoom)
+            break;
+    }
+    label->setFont(fitted);
+}
+
 constexpr int ResultTab = 0;
 constexpr int CommentaryTab = 1;
 constexpr int ProfileTab1 = 2;      // and 3
@@ -944,6 +961,8 @@ void frmMain::SetLanguageCaptions(int language)
     setWindowTitle(MainCaption(QStringLiteral("frmMain"), language));
     for (const CaptionedControl& control : m_captioned)
         SetCaption(control.Control, control.Index, MainCaption(control.Name, control.Index, language));
+    for (QLabel* label : {lblAvg, lblMin, lblMax, lblCV, lblCI, lblNominal, lblLLimit, lblULimit, lblTest, lblNominalCI})
+        FitFrameCaption(label, WindowFont());
 }
 
 void frmMain::SetReferenceTitles(const ReferenceTitles& titles, int language)

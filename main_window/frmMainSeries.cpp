@@ -15,6 +15,7 @@
 #include "instrument/modStatistic.h"
 #include "main_window/modGrid.h"
 #include "main_window/modSeries.h"
+#include "main_window/modTestEdit.h"
 #include "platform/Colors.h"
 #include "platform/FlexGrid.h"
 #include "platform/MousePointer.h"
@@ -352,8 +353,10 @@ void frmMain::ShowProtocol()
         MarkCurrentRow(*grdResult, marked);
         txtCommentary->setText(block.Commentary);
 
-        // 16. and 17. The newest test in the deviation charts.
-        const TestValue& last = block.Values.empty() ? EmptyTestValue : block.Values.back();
+        // 16. and 17. The newest test the grid lists; a deleted one is gone
+        // from the charts as from the grid.
+        const int newest = TestEntryIndex(p, ListedTestCount(block) - 1);
+        const TestValue& last = newest >= 1 ? block.Values[static_cast<size_t>(newest)] : EmptyTestValue;
         DrawDeviationChart(ComputeDeviationData(p, last.Value1, 1), 1);
         DrawDeviationChart(ComputeDeviationData(p, last.Value2, 2), 2);
 
@@ -556,11 +559,22 @@ void frmMain::TogglePropertyTerminated(int index, int property)
     if (index < 0 || static_cast<size_t>(index) >= Protocols.size() || !IsProperty(property))
         return;
     Protocol& series = Protocols[static_cast<size_t>(index)];
+    const PropertyBlock& block = series.Blocks[static_cast<size_t>(property)];
+    const size_t tests = block.Values.size();
     ToggleTerminated(series, property, Now());
     if (index == CurrentProtocol) {
-        const bool closed = series.Blocks[static_cast<size_t>(property)].Terminated;
-        imgTerminated[static_cast<size_t>(property)]->setPixmap(closed ? frmResource::Instance()->imgTerminated
-                                                                       : QPixmap());
+        imgTerminated[static_cast<size_t>(property)]->setPixmap(
+            block.Terminated ? frmResource::Instance()->imgTerminated : QPixmap());
+        // A waiting reading that was dropped leaves the grid, the status and
+        // the charts too: a row left behind would lead its double-click to
+        // another test.
+        const bool dropped = block.Values.size() < tests;
+        if (dropped && property == series.CurrentProperty) {
+            ShowProtocol();
+            EndSelection();
+        } else if (dropped) {
+            ShowPropertyStates(series);
+        }
     }
 }
 

@@ -178,11 +178,15 @@ private:
     QString SelectedStyleName() const;
     int SelectedFormCount() const;
     int TabOfTestType(int testType) const;
-    // The tab strip back on the tab of the page in front, without a click.
+    // The tab strip back on the tab of the page in front, without a click; a
+    // page that no chosen form lists gets a tab of its own until it is left.
     void ReturnToCurrentTab();
 
     // Every control of the pages by test type and name; row 0 holds the
     // nominal area.
     std::array<std::array<QWidget*, PageControlCount>, TestTypeCount + 1> m_controls{};
     bool m_unloaded = false;
+    // The test type of a tab kept for the page in front after a refused move,
+    // although no chosen form lists it; 0 when there is none.
+    int m_keptTab = 0;
 };

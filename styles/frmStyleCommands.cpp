@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <algorithm>
 
 namespace {
 
@@ -129,6 +130,7 @@ void frmStyle::FillTestTabs(QVariantList testTypes)
     const QSignalBlocker blocker(tabStyle);
     while (tabStyle->count() > 0)
         tabStyle->removeTab(tabStyle->count() - 1);
+    m_keptTab = 0;
     for (const QVariant& value : SortCollection(testTypes, true)) {
         const int t = value.toInt();
         const int tab = tabStyle->addTab(EscapeAmpersand(PropertyName(static_cast<int16_t>(t), Language)));
@@ -143,7 +145,7 @@ int frmStyle::TabOfTestType(int testType) const
         if (tabStyle->tabData(tab).toString() == QString::number(testType))
             found = tab;
     }
-    return found < 0 ? 0 : found;
+    return found;
 }
 
 void frmStyle::SelectTestTab(int testType)
@@ -152,17 +154,27 @@ void frmStyle::SelectTestTab(int testType)
         return;
     {
         const QSignalBlocker blocker(tabStyle);
-        tabStyle->setCurrentIndex(TabOfTestType(testType));
+        tabStyle->setCurrentIndex(std::max(TabOfTestType(testType), 0));
     }
     tabStyle_Click();
 }
 
 void frmStyle::ReturnToCurrentTab()
 {
-    if (tabStyle->count() == 0)
-        return;
     const QSignalBlocker blocker(tabStyle);
-    tabStyle->setCurrentIndex(TabOfTestType(CurrentTestType));
+    int tab = TabOfTestType(CurrentTestType);
+    if (tab < 0) {
+        // The page stays in front although no chosen form lists it any more.
+        // Its tab stays with it until the page is left: the strip shows what
+        // is in front, and every other tab still answers a click.
+        tab = 0;
+        while (tab < tabStyle->count() && tabStyle->tabData(tab).toString().toInt() < CurrentTestType)
+            ++tab;
+        tabStyle->insertTab(tab, EscapeAmpersand(PropertyName(CurrentTestType, Language)));
+        tabStyle->setTabData(tab, QString::number(CurrentTestType));
+        m_keptTab = CurrentTestType;
+    }
+    tabStyle->setCurrentIndex(tab);
 }
 
 void frmStyle::tabStyle_Click()
@@ -177,10 +189,17 @@ void frmStyle::tabStyle_Click()
     if (value < 1 || value > TestTypeCount || value != static_cast<int>(value))
         return;
     const int t = static_cast<int>(value);
-    if (SwitchTest(CurrentTestType, t))
-        CurrentTestType = static_cast<int16_t>(t);
-    else
+    if (!SwitchTest(CurrentTestType, t)) {
         ReturnToCurrentTab();
+        return;
+    }
+    CurrentTestType = static_cast<int16_t>(t);
+    // The page that no chosen form lists is left: its tab goes with it.
+    if (const int kept = m_keptTab != t ? TabOfTestType(m_keptTab) : -1; kept >= 0) {
+        const QSignalBlocker blocker(tabStyle);
+        tabStyle->removeTab(kept);
+    }
+    m_keptTab = 0;
 }
 
 void frmStyle::EnableTestArea(int on)

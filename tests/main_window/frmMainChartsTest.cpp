@@ -441,6 +441,45 @@ TEST_F(ChartsWindowTest, ResizeRedrawsDeviationChartsOnlyWithAnOpenSeriesAndAlwa
     }
 }
 
+TEST_F(ChartsWindowTest, TheSeriesChartsItsNewestTestLeftUndeleted)
+{
+    // Tests 101, 102 and 103 (result 2: 20), shown as they are and as taken
+    // back from the pending files at the next start.
+    const struct {
+        std::vector<size_t> deleted;
+        double cross;   // 0: no test left, nothing drawn
+    } cases[] = {{{3}, 102}, {{1, 2, 3}, 0}};
+    for (const auto& c : cases) {
+        Protocol p = Series(3);
+        for (size_t k : c.deleted)
+            p.Blocks[1].Values[k].Deleted = true;
+        p.Blocks[1].Stats = CalcMeanSdCvCi(p.Blocks[1].Values);
+        Open(p);
+        main_->ShowProtocol();
+        for (bool reopened : {false, true}) {
+            SCOPED_TRACE(c.cross + reopened);
+            if (reopened) {
+                {
+                    ScriptedPresenter presenter;
+                    main_->close();
+                }
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                Protocols.assign(1, MakeEmptyProtocol());
+                CurrentProtocol = 1;
+                main_ = frmMain::Instance();
+                ASSERT_EQ(Protocols.size(), 2u);
+            }
+            if (c.cross == 0) {
+                EXPECT_TRUE(Blank(main_->picDeviation[1]) && Blank(main_->picDeviation[2]));
+                continue;
+            }
+            for (double v : {101.0, 102.0, 103.0})
+                EXPECT_EQ(At(main_->picDeviation[1], 50, v) == vbWhite, v == c.cross) << v;
+            EXPECT_EQ(At(main_->picDeviation[2], 50, 20), vbWhite);
+        }
+    }
+}
+
 TEST_F(ChartsWindowTest, ClockShowsTheSeriesDateAndBlinksTheNotPrintedSymbol)
 {
     Protocol dated = MakeEmptyProtocol();

@@ -10,6 +10,7 @@
 #include "foundation/modRecords.h"
 #include "instrument/DataStringFixture.h"
 #include "instrument/modCommunication.h"
+#include "main_window/frmCommentary.h"
 #include "main_window/modSeries.h"
 #include "platform/FlexGrid.h"
 #include "platform/OleDate.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -274,7 +276,8 @@ TEST_F(MeasureWindowTest, APressureDropTestTakesTwoReadings)
     // a waiting half that is deleted, so the next reading starts anew.
     Connect(10, {Drop("   200", "   150"), Drop("   100", "   100"), Drop("   200", "   150"), Drop("   200", "   150"),
                  // 100 and 101 mm/s: a pressure drop that cannot be written.
-                 Drop("   100", "   100"), Drop("   200", "   101"), Drop("   100", "   100")});
+                 Drop("   100", "   100"), Drop("   200", "   101"), Drop("   100", "   100"), Drop("   200", "   150")});
+    Protocols[0].Style.Tests[17].TestCount = 10;
     EXPECT_EQ(Measure(kDrop), Boxes{});
     PropertyBlock& b = Block(kDrop);
     EXPECT_EQ(b.Values.back().DataString.substr(12, 14), "          200?");
@@ -306,9 +309,24 @@ TEST_F(MeasureWindowTest, APressureDropTestTakesTwoReadings)
     const TestValue completed = b.Values[2];
     EXPECT_EQ(Measure(kDrop), Boxes{});
     ASSERT_EQ(b.Values.size(), 4u);
-    w_->TogglePropertyTerminated(CurrentProtocol, kDrop);
+    w_->imgTerminated_MouseUp(kDrop, 1, 0, 0, 0);
     ASSERT_EQ(b.Values.size(), 3u);
     EXPECT_EQ(b.Values[2], completed);
+    // The dropped reading leaves the screen too: reopened, the next reading
+    // takes the next row, and each row opens its own test.
+    EXPECT_EQ(w_->grdResult->Rows(), 2);
+    EXPECT_EQ(w_->lblPropertyStatus[kDrop]->text(), QStringLiteral("2/10 (0)"));
+    w_->imgTerminated_MouseUp(kDrop, 1, 0, 0, 0);
+    EXPECT_EQ(Measure(kDrop), Boxes{});
+    ASSERT_EQ(w_->grdResult->Rows(), 3);
+    for (int row = 0; row < 3; ++row) {
+        ScriptedDialogRunner dialogs;
+        int opened = 0;
+        dialogs.Then([&opened](QDialog& d) { opened = static_cast<frmCommentary&>(d).TestIndex; });
+        w_->grdResult->SetRow(row);
+        w_->grdResult_DblClick();
+        EXPECT_EQ(opened, row + 1);
+    }
 }
 
 TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)

@@ -29,6 +29,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -295,6 +296,14 @@ TEST_F(MainWindowTest, CaptionsFollowTheLanguageForEveryControlAndMenuItem)
             EXPECT_EQ(line->text(), QString()) << "a plain line, no text beside it";
         }
         EXPECT_EQ(main_->lblReference[2]->text(), U("kept")) << "reference captions are not fixed texts";
+        // A frame label ends at least two pixels before its grid ("Nominale:", "No. med.:").
+        const std::pair<QLabel*, FlexGrid*> rows[] = {
+            {main_->lblAvg, main_->grdAvg},         {main_->lblCI, main_->grdCI},
+            {main_->lblNominal, main_->grdNominal}, {main_->lblTest, main_->grdTest},
+            {main_->lblNominalCI, main_->grdNominalCI}};
+        for (const auto& [label, grid] : rows)
+            EXPECT_LE(label->x() + QFontMetricsF(label->font()).horizontalAdvance(label->text()), grid->x() - 2)
+                << label->text().toStdString();
     }
     main_->SetLanguageCaptions(1);
     EXPECT_EQ(main_->mnuSettings->title(), U("&System-Einstellungen"));

@@ -250,7 +250,8 @@ TEST_F(frmStyleTest, ARefusedFormChoiceLeavesThePageInFrontAndTheHiddenPageAlone
 TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
 {
     frmStyle* form = frmStyle::Instance();
-    ChooseForm(form, QStringLiteral("Both"));
+    ChooseForm(form, QStringLiteral("Yarn"));
+    ChooseForm(form, QStringLiteral("Time"));
     form->txtSample1[2]->setText(QStringLiteral("0"));
     ClickTab(form, 20);
     EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
@@ -258,13 +259,25 @@ TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
     EXPECT_EQ(form->CurrentTestType, 2);
     EXPECT_TRUE(form->fraProperty[2]->isVisibleTo(form));
     EXPECT_FALSE(form->fraProperty[20]->isVisibleTo(form));
-    // Saving is refused the same way; corrected, the move takes place.
+    // Saving is refused the same way.
     SaveAs(form, "X");
     EXPECT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_EQ(form->WorkingStyles.size(), 1u);
+    // The form of the page in front deselected: the page stays and so does
+    // its tab, in front, until the other tab is clicked with the entry mended.
+    ChooseForm(form, QStringLiteral("Yarn"), false);
+    EXPECT_EQ(Presenter.Shown.size(), 3u);
+    EXPECT_EQ(Tabs(form), (std::vector<int>{2, 20}));
+    EXPECT_EQ(TabInFront(form), 2);
+    ClickTab(form, 20);
+    EXPECT_EQ(Presenter.Shown.size(), 4u);
+    EXPECT_EQ(TabInFront(form), 2);
     form->txtSample1[2]->setText(QStringLiteral("1"));
     ClickTab(form, 20);
     EXPECT_EQ(form->CurrentTestType, 20);
+    EXPECT_EQ(Tabs(form), std::vector<int>{20});
+    EXPECT_EQ(TabInFront(form), 20);
+    EXPECT_TRUE(form->fraProperty[20]->isVisibleTo(form));
     EXPECT_EQ(form->WorkingStyles[0].Tests[2].HeaderImage.substr(12, 7), "1     $");
     form->cmdCancel_Click();
 }
