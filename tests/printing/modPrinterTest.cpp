@@ -311,6 +311,55 @@ TEST_F(PrintReportTest, CommentaryIsJustifiedAndStaysWithinTheFrame)
     EXPECT_GE(pieces, 4);
 }
 
+// A name wider than its column is cut at the column's edge; the periods of
+// the series and of each property are printed whole from the column's start.
+// The job carries the series' style and date as its name.
+TEST_F(PrintReportTest, TextsStayInTheirColumnsAndTheJobIsNamed)
+{
+    if (!HavePoppler())
+        GTEST_SKIP() << "poppler-utils not installed";
+    Protocol series = TwoProperties();
+    const QString wide = QStringLiteral("WM").repeated(17) + u'W';   // 35 wide letters
+    series.Operator = wide;
+    series.Reference2 = wide;
+    const QString pdf = PrintToPdf(series);
+    EXPECT_EQ(PdfTitle(pdf), QStringLiteral("ZOLVERA D 7110 QUINTARA III - abc - 05.12.2011, 14:30:22"));
+
+    const std::vector<WordBox> words = PdfWords(pdf);
+    const auto rightOf = [&](const WordBox& caption) {
+        std::vector<WordBox> row;
+        for (const WordBox& w : words)
+            if (w.Page == caption.Page && std::fabs(w.Top - caption.Top) < 0.5 && w.Left > caption.Right)
+                row.push_back(w);
+        return row;
+    };
+    int periods = 0;
+    int names = 0;
+    for (const WordBox& w : words) {
+        if (w.Word == QStringLiteral("Date/time:")) {
+            const std::vector<WordBox> period = rightOf(w);
+            ASSERT_EQ(period.size(), 5u);
+            EXPECT_NEAR(period.front().Left, 71, 0.3);
+            EXPECT_LE(period.back().Right, 96.2);
+            EXPECT_EQ(period[4].Word, QStringLiteral("15:02:09"));
+            ++periods;
+        }
+        if (w.Word.startsWith(QStringLiteral("WMWM"))) {
+            EXPECT_LT(w.Word.size(), wide.size());
+            EXPECT_TRUE(wide.startsWith(w.Word));
+            const bool operatorColumn = w.Left > 58;
+            EXPECT_NEAR(w.Left, operatorColumn ? 71 : 25, 0.3);
+            EXPECT_LE(w.Right, operatorColumn ? 96.2 : 57.5);
+            ++names;
+        }
+        if (w.Word == QStringLiteral("Operator:")) {
+            EXPECT_NEAR(w.Left, 58, 0.3);
+        }
+    }
+    EXPECT_EQ(periods, 3);
+    EXPECT_EQ(names, 2);
+}
+
 TEST_F(PrintReportTest, WithoutPrinterMessage17OnceAndThePreviewStillWorks)
 {
     SetPrinterOutputFile(QString());
