@@ -19,8 +19,9 @@
 //
 // Drawing is never antialiased, and colours are exact (0x00BBGGRR values,
 // platform/Colors.h). DrawWidth is in device pixels, as the original's line
-// width: 1 is one pixel of the image or of the printer. Coordinates far
-// outside the surface (NoValue among them) are clipped, never a fault.
+// width: 1 is one pixel of the image or of the printer (points and circles
+// excepted, see PSet). Coordinates far outside the surface (NoValue among
+// them) are clipped, never a fault.
 //
 // Fonts: "Arial" is Liberation Sans (metrically the same); other families
 // fall back to DejaVu (Sans, Serif or Sans Mono).
