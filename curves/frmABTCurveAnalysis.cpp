@@ -153,6 +153,7 @@ CurvePageTexts frmABTCurve::PageTexts() const
     texts.UpperLimit = CellOf(lblULimit, grdULimit);
     texts.ADAP = CellOf(lblADAP, grdADAP);
     texts.Exponent = CellOf(lblExponent, grdExponent);
+    texts.Test = AbtFileName;
     return texts;
 }
 

@@ -216,7 +216,11 @@ int16_t commPortNumber()
     return static_cast<int16_t>(Port()->property(kPortNumberProperty).toInt());
 }
 
-bool commOpen(int16_t port)
+namespace {
+
+// A dialog asking which ports exist opens every port number: the absent ones
+// are no failure worth a log line there.
+bool OpenPort(int16_t port, bool logFailure)
 {
     QSerialPort* serial = Port();
     if (serial->isOpen()) {
@@ -227,16 +231,18 @@ bool commOpen(int16_t port)
     SetPortNumber(serial, port);
     const QString device = SerialDeviceForPort(port);
     if (device.isEmpty()) {
-        WriteLog(53, QStringLiteral("No serial device for port ") + QString::number(port),
-                 QStringLiteral("commOpen"));
+        if (logFailure)
+            WriteLog(53, QStringLiteral("No serial device for port ") + QString::number(port),
+                     QStringLiteral("commOpen"));
         return false;
     }
     SetLineSettings(serial);
     serial->clearError();
     if (!serial->open(QIODevice::ReadWrite)) {
-        WriteLog(OpenErrorNumber(serial->error()),
-                 serial->errorString() + QStringLiteral(" (") + device + QStringLiteral(")"),
-                 QStringLiteral("commOpen"));
+        if (logFailure)
+            WriteLog(OpenErrorNumber(serial->error()),
+                     serial->errorString() + QStringLiteral(" (") + device + QStringLiteral(")"),
+                     QStringLiteral("commOpen"));
         serial->clearError();
         return false;
     }
@@ -246,6 +252,20 @@ bool commOpen(int16_t port)
     serial->clear(QSerialPort::AllDirections);
     serial->clearError();
     return true;
+}
+
+} // namespace
+
+bool commOpen(int16_t port)
+{
+    return OpenPort(port, true);
+}
+
+bool commProbe(int16_t port)
+{
+    const bool opened = OpenPort(port, false);
+    commClose();
+    return opened;
 }
 
 void commClose()

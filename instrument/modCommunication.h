@@ -25,6 +25,10 @@ void commInit(int16_t port);
 // under "commOpen".
 bool commOpen(int16_t port);
 
+// Whether the port on that number can be opened, as commOpen would; the port
+// is left closed, and a failure is not logged.
+bool commProbe(int16_t port);
+
 // Closes the port when it is open.
 void commClose();
 

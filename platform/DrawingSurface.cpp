@@ -532,6 +532,11 @@ double DrawingSurface::PatternScale() const
     return kind_ == Kind::Image ? 1.0 : std::max(1.0, Dpi() / ImageDpi);
 }
 
+double DrawingSurface::MarkWidth() const
+{
+    return drawWidth_ * PatternScale();
+}
+
 QPen DrawingSurface::MakePen(int32_t colour) const
 {
     if (drawStyle_ == vbInvisible)
@@ -644,6 +649,10 @@ bool DrawingSurface::EnsurePainter(bool retry)
     QPaintDevice* device = Device();
     if (!device)
         return false;
+    if (printer_)
+        printer_->setDocName(docName_);
+    if (pdf_)
+        pdf_->setTitle(docName_);
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(device)) {
         beginFailed_ = true;
@@ -895,7 +904,8 @@ void DrawingSurface::Circle(double x, double y, double radius, int32_t colour)
         return;
     const double w = PixelWidth();
     const double h = PixelHeight();
-    if (cx + r < -drawWidth_ || cy + r < -drawWidth_ || cx - r > w + drawWidth_ || cy - r > h + drawWidth_)
+    const double m = MarkWidth();
+    if (cx + r < -m || cy + r < -m || cx - r > w + m || cy - r > h + m)
         return;
     if (r > 4.0 * (w + h) + 1000.0)
         return;  // a circle that large has nothing of itself on the surface but a far arc
@@ -912,7 +922,10 @@ void DrawingSurface::Circle(double x, double y, double radius, int32_t colour)
         FillShape(painter.get(), QRectF(cx - r, cy - r, 2 * r, 2 * r), true, MakeFillBrush());
         painter->setBrush(Qt::NoBrush);
     }
-    painter->setPen(MakePen(colour));
+    QPen pen = MakePen(colour);
+    if (pen.style() == Qt::SolidLine)
+        pen.setWidthF(MarkWidth());
+    painter->setPen(pen);
     painter->drawEllipse(QPointF(cx, cy), r, r);
 }
 
@@ -929,7 +942,7 @@ void DrawingSurface::PSet(double x, double y, int32_t colour)
     const double dy = PixelFromY(y);
     if (!Finite(dx, dy))
         return;
-    const double half = drawWidth_ / 2.0 + 1.0;
+    const double half = MarkWidth() / 2.0 + 1.0;
     if (dx < -half || dy < -half || dx > PixelWidth() + half || dy > PixelHeight() + half)
         return;
     if (kind_ == Kind::Image) {
@@ -961,7 +974,7 @@ void DrawingSurface::PSet(double x, double y, int32_t colour)
     if (!painter)
         return;
     painter->setBrush(ToQColor(colour));
-    const double radius = std::max(drawWidth_, 1) / 2.0;
+    const double radius = MarkWidth() / 2.0;
     painter->drawEllipse(QPointF(dx, dy), radius, radius);
 }
 

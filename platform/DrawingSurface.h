@@ -19,8 +19,9 @@
 //
 // Drawing is never antialiased, and colours are exact (0x00BBGGRR values,
 // platform/Colors.h). DrawWidth is in device pixels, as the original's line
-// width: 1 is one pixel of the image or of the printer. Coordinates far
-// outside the surface (NoValue among them) are clipped, never a fault.
+// width: 1 is one pixel of the image or of the printer (points and circles
+// excepted, see PSet). Coordinates far outside the surface (NoValue among
+// them) are clipped, never a fault.
 //
 // Fonts: "Arial" is Liberation Sans (metrically the same); other families
 // fall back to DejaVu (Sans, Serif or Sans Mono).
@@ -232,6 +233,9 @@ public:
     void Circle(double x, double y, double radius, int32_t colour);
     // A point: one pixel, or a round dot DrawWidth pixels across.
     // CurrentX/CurrentY move to it.
+    // Points and circles are marks: on a printer or PDF their DrawWidth counts
+    // in screen pixels (15 twips), so a mark is as large on paper as on the
+    // screen; lines keep DrawWidth in device pixels.
     void PSet(double x, double y);
     void PSet(double x, double y, int32_t colour);
 
@@ -261,6 +265,10 @@ public:
     int32_t Point(double x, double y) const;
 
     // ---- Documents (paged targets) ----
+    // The name of the documents begun from now on: the print queue's title
+    // of the job, the title of a PDF.
+    void SetDocName(const QString& name) { docName_ = name; }
+    QString DocName() const { return docName_; }
     // Begins the document now; false when the device cannot be opened
     // (no printer, unwritable file). Drawing begins it on its own.
     bool Begin();
@@ -315,6 +323,7 @@ private:
     void DrawBoxDevice(double x1, double y1, double x2, double y2, int32_t colour, bool filled);
     void PrintLine(const QString& text);
     double PatternScale() const;
+    double MarkWidth() const;
     void EndBatchPainter();
 
     enum class Kind { Image, Printer, Pdf };
@@ -349,6 +358,7 @@ private:
     bool fontItalic_ = false;
     bool fontUnderline_ = false;
     bool fontStrikethru_ = false;
+    QString docName_;
 };
 
 // The program's printer: the system's default printer (followed anew for

@@ -135,6 +135,10 @@ void DirListBox::Fill()
     const QStringList subfolders = current.entryList(
         QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : subfolders) {
+        // Qt lists a link to a device among the folders; only what resolves
+        // to a directory is one.
+        if (!QFileInfo(current.absoluteFilePath(name)).isDir())
+            continue;
         auto* row = new QListWidgetItem(QString(depth * 2, u' ') + name, this);
         row->setData(Qt::UserRole, current.absoluteFilePath(name));
     }

@@ -38,6 +38,8 @@ struct CurvePageTexts {
     CurveResultCell UpperLimit;
     CurveResultCell ADAP;
     CurveResultCell Exponent;
+    // The curve file of the test shown; it names the print job.
+    QString Test;
 
     bool operator==(const CurvePageTexts&) const = default;
 };

@@ -6,6 +6,7 @@
 #include "platform/MousePointer.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
+#include "platform/WindowCaption.h"
 #include "printing/modPrinter.h"
 
 #include <QBuffer>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace {
@@ -68,6 +70,9 @@ void frmPreview::Unload()
 frmPreview::frmPreview()
 {
     setObjectName(QStringLiteral("frmPreview"));
+    // The window has a fixed size: nothing to maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     picPreview = new PictureBox(this);
     picPreview->setObjectName(QStringLiteral("picPreview"));
@@ -76,6 +81,9 @@ frmPreview::frmPreview()
 
     scrY = new QScrollBar(Qt::Vertical, this);
     scrY->setObjectName(QStringLiteral("scrY"));
+    // The scroll bar's own wheel handling moves three small steps a notch.
+    scrY->installEventFilter(this);
+    picPreview->installEventFilter(this);
 
     for (int index = 1; index <= 2; ++index) {
         auto* button = new QPushButton(index == 1 ? QStringLiteral("<<") : QStringLiteral(">>"), this);
@@ -143,7 +151,7 @@ void frmPreview::InitForm()
 void frmPreview::SetCaptions(int16_t language)
 {
     static const char* const titles[5] = {"Vorschau", "Preview", "Prévision", "Previsione", "Vista previa"};
-    setWindowTitle(language >= 1 && language <= 5 ? U(titles[language - 1]) : QString());
+    SetWindowCaption(*this, language >= 1 && language <= 5 ? U(titles[language - 1]) : QString());
     cmdClose->setText(SetStandardButtonCaptions(cmdClose, language));
 }
 
@@ -277,6 +285,25 @@ void frmPreview::scrY_Change()
 void frmPreview::cmdClose_Click()
 {
     reject();
+}
+
+void frmPreview::wheelEvent(QWheelEvent* event)
+{
+    wheelDelta_ += event->angleDelta().y();
+    const int notches = wheelDelta_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelDelta_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0)
+        scrY->setValue(scrY->value() - notches * scrY->singleStep());
+    event->accept();
+}
+
+bool frmPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == scrY || watched == picPreview) && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmPreview::done(int result)

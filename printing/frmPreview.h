@@ -20,6 +20,7 @@
 class PictureBox;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 
 class frmPreview : public QDialog {
     Q_OBJECT
@@ -71,6 +72,12 @@ public:
     // Closing in any way unloads the pages.
     void done(int result) override;
 
+protected:
+    // One notch of the wheel, over the page or the scroll bar, moves the
+    // scroll bar by its small step.
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     frmPreview();
     ~frmPreview() override;
@@ -81,4 +88,5 @@ private:
     std::vector<QByteArray> packed_;   // PNG of each finished page
     int expandedIndex_ = -1;           // page whose image `expanded_` holds
     QImage expanded_;
+    int wheelDelta_ = 0;               // wheel turned since the last whole notch
 };

@@ -45,6 +45,12 @@ constexpr double FrameGap = 0.4;
 constexpr double TextLeft = 12;
 constexpr double TextRight = 96;
 constexpr double PageCentre = 53.5;
+// The value columns of the header rows, and the end of the left one, a small
+// space before the captions of the right one.
+constexpr double LeftValue = 25;
+constexpr double RightCaption = 58;
+constexpr double RightValue = 71;
+constexpr double LeftValueEdge = RightCaption - 0.85;
 constexpr double LineStep = 1.7;
 constexpr double WideSpace = 2.55;
 constexpr double SmallSpace = 0.85;
@@ -78,15 +84,14 @@ void PutAt(const QString& text, double x)
     Out().PrintAligned(text, vbLeftJustify, x, Y());
 }
 
-// Left-aligned at x on the current line, unless the text would run over the
-// right margin: then it ends at the margin. The series period with seconds
-// does not fit the right-hand column otherwise.
-void PutWithin(const QString& text, double x)
+// Left-aligned at x on the current line and cut at the column's edge, so that
+// a long name never runs into the next column or over the margin.
+void PutWithin(const QString& text, double x, double edge = TextRight)
 {
-    if (x + Out().TextWidth(text) > TextRight)
-        Out().PrintAligned(text, vbRightJustify, TextRight, Y());
-    else
-        Out().PrintAligned(text, vbLeftJustify, x, Y());
+    QString shown = text;
+    while (!shown.isEmpty() && x + Out().TextWidth(shown) > edge)
+        shown.chop(1);
+    PutAt(shown, x);
 }
 
 void SetFont(double size, bool bold = false)
@@ -108,6 +113,21 @@ QString DateTimeText(double date)
 QString PeriodText(double from, double to)
 {
     return DateTimeText(from) + QStringLiteral(" - ") + DateTimeText(to);
+}
+
+// The period with seconds at both ends is a little wider than the right-hand
+// column; cut, it would lose the end of the last time. It is printed whole,
+// as large as fits.
+void PutPeriod(double from, double to)
+{
+    const QString text = PeriodText(from, to);
+    const double size = Out().FontSize();
+    for (double smaller = size; smaller > ChartSize && RightValue + Out().TextWidth(text) > TextRight;) {
+        smaller -= 0.5;
+        Out().SetFontSize(smaller);
+    }
+    PutWithin(text, RightValue);
+    Out().SetFontSize(size);
 }
 
 const PropertyBlock& BlockOf(const Protocol& protocol, int property)
@@ -485,8 +505,14 @@ int16_t ptrTestType(const Protocol& protocol, int property)
     return (testType >= 1 && testType <= TestTypeCount) ? testType : int16_t{0};
 }
 
+QString ptrDocName(const QString& subject)
+{
+    return QString::fromUtf8(ProductTitle) + QStringLiteral(" - ") + subject;
+}
+
 bool ptrTestReport(DrawingSurface& output, const Protocol& protocol)
 {
+    output.SetDocName(ptrDocName(protocol.Style.Name + QStringLiteral(" - ") + DateTimeText(protocol.Date)));
     OutputObject = &output;
     int pageNumber = 1;
     const bool ready = ptrInit();
@@ -563,20 +589,20 @@ void ptrReportHeader(const Protocol& protocol)
         return;
     AddY(SmallSpace);
     PutAt(Caption("lblStyle"), 12);
-    PutAt(protocol.Style.Name, 25);
-    PutAt(Caption("lblDateTime"), 58);
-    PutWithin(PeriodText(protocol.Date, protocol.LastTestDate), 71);
+    PutWithin(protocol.Style.Name, LeftValue, LeftValueEdge);
+    PutAt(Caption("lblDateTime"), RightCaption);
+    PutPeriod(protocol.Date, protocol.LastTestDate);
     AddY(LineStep);
     PutAt(GetReferenceTitle(2, Language), 12);
-    PutAt(protocol.Reference2, 25);
-    PutAt(Caption("lblOperator"), 58);
-    PutWithin(protocol.Operator, 71);
+    PutWithin(protocol.Reference2, LeftValue, LeftValueEdge);
+    PutAt(Caption("lblOperator"), RightCaption);
+    PutWithin(protocol.Operator, RightValue);
     AddY(LineStep);
     PutAt(GetReferenceTitle(3, Language), 12);
-    PutAt(protocol.Reference3, 25);
+    PutWithin(protocol.Reference3, LeftValue);
     AddY(LineStep);
     PutAt(GetReferenceTitle(4, Language), 12);
-    PutAt(protocol.Reference4, 25);
+    PutWithin(protocol.Reference4, LeftValue);
     AddY(WideSpace);
     ptrDrawLine(FrameLeft, Y(), FrameRight, Y());
     AddY(FrameGap);
@@ -750,27 +776,28 @@ void ptrHeaderBlock(const Protocol& protocol, int property)
     const QString units[5] = {QString(), header.Parameter1Unit, header.Parameter2Unit, header.Parameter3Unit,
                               header.Parameter4Unit};
     auto name = [&](int16_t n) { return ParameterNames(testType, n, Language); };
+    // Rows 1 and 2 share the line with the right-hand column.
     auto parameterRow = [&](int16_t n) {
         PutAt(name(n) + u':', 12);
         if (!values[n].isEmpty())
-            PutAt(values[n] + u' ' + units[n], 25);
+            PutWithin(values[n] + u' ' + units[n], LeftValue, n <= 2 ? LeftValueEdge : TextRight);
     };
 
     AddY(SmallSpace);
     if (!name(1).isEmpty())
         parameterRow(1);
-    PutAt(Caption("lblDateTime"), 58);
-    PutWithin(PeriodText(block.StartDate, block.LastTestDate), 71);
+    PutAt(Caption("lblDateTime"), RightCaption);
+    PutPeriod(block.StartDate, block.LastTestDate);
 
     AddY(LineStep);
     if (!name(2).isEmpty())
         parameterRow(2);
-    PutAt(Caption("lblInstrument"), 58);
+    PutAt(Caption("lblInstrument"), RightCaption);
     const int code = header.InstrumentCode;
     QString instrument = (code >= 0 && code < InstrumentCodeCount) ? ModelLongNameOf(code) : QString();
     if (!header.SerialNumber.isEmpty())
         instrument += QStringLiteral(", ") + Caption("lblSerialNumber") + u' ' + header.SerialNumber;
-    PutWithin(instrument, 71);
+    PutWithin(instrument, RightValue);
 
     if (!name(3).isEmpty()) {
         AddY(LineStep);

@@ -90,6 +90,9 @@ double ptrUnitColumnWidth(int language);
 // "Test Report no. 2011.12.05, 14.30.22.QTA": title, number word and the
 // upper-cased report file name of the series' date.
 QString ptrReportName(const Protocol& protocol);
+// The name of a print job: the product title, a dash and what is printed
+// ("ZOLVERA D 7110 QUINTARA III - abc - 05.12.2011, 14:30:22").
+QString ptrDocName(const QString& subject);
 // The test type of property p: item p of the series' report form, or 0 when
 // the form index, the property or the test type is out of range.
 int16_t ptrTestType(const Protocol& protocol, int property);

@@ -327,6 +327,7 @@ void ptrPDRCurveBox(const PdrPoint& point, const PlotWindow& window, const Print
 bool ptrABTCurvePage(DrawingSurface& output, const Protocol& protocol, const CurvePageTexts& texts,
                      const QImage& picture)
 {
+    output.SetDocName(ptrDocName(texts.Test));
     OutputObject = &output;
     const bool ready = ptrInit();
     if (ready) {

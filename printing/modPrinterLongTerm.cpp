@@ -61,6 +61,7 @@ Protocol ptrInitLongTermPrintRecord(const LongTermAnalysis& analysis)
 bool ptrLongTermAnalysis(DrawingSurface& output, const LongTermAnalysis& analysis)
 {
     const Protocol record = ptrInitLongTermPrintRecord(analysis);
+    output.SetDocName(ptrDocName(record.Style.Name));
     OutputObject = &output;
     const bool ready = ptrInit();
     if (ready) {

@@ -99,10 +99,8 @@ void frmDataSetting::ProbePorts()
 {
     for (int16_t n = 1; n <= 8; ++n) {
         QRadioButton* button = optPort[static_cast<size_t>(n)];
-        button->setEnabled(commOpen(n));
-        const QString device = SerialDeviceForPort(n);
-        button->setToolTip(device);
-        commClose();
+        button->setEnabled(commProbe(n));
+        button->setToolTip(SerialDeviceForPort(n));
     }
 }
 

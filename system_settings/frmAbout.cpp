@@ -10,6 +10,7 @@
 #include "platform/ModalDialog.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
+#include "platform/WindowCaption.h"
 #include "system_settings/DesignControls.h"
 #include "system_settings/modVersionHistory.h"
 
@@ -94,6 +95,7 @@ int frmAbout::ShowForm()
 frmAbout::frmAbout()
 {
     setObjectName(QStringLiteral("frmAbout"));
+    SetWindowCaption(*this, QString());
     // Unloading from outside ends the dialog as closing it does.
     RegisterForm(this, [this] { done(QDialog::Rejected); });
     SetDesignFont(this);

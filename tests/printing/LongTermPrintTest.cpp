@@ -168,6 +168,7 @@ TEST_F(LongTermPrintTest, PrintedPage)
         for (const char* pattern : absent)
             EXPECT_FALSE(text.contains(QRegularExpression(QString::fromUtf8(pattern)))) << "found " << pattern;
     }
+    EXPECT_EQ(PdfTitle(Path(QStringLiteral("pass-fail.pdf"))), QStringLiteral("ZOLVERA D 7110 QUINTARA III - abc"));
 }
 
 TEST_F(LongTermPrintTest, WithoutPrinterMessage17)

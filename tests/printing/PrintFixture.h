@@ -212,6 +212,13 @@ inline QStringList PdfPages(const QString& pdf)
     return pages;
 }
 
+// The document's name, as the print queue and a PDF reader show it.
+inline QString PdfTitle(const QString& pdf)
+{
+    const QRegularExpression title(QStringLiteral("^Title:\\s*(.*)$"), QRegularExpression::MultilineOption);
+    return title.match(RunTool(QStringLiteral("pdfinfo"), {pdf})).captured(1).trimmed();
+}
+
 // A word where pdftotext -bbox finds it, in page units: the PDF printer's
 // drawing area is A4 less 5 mm on every side, 200 x 287 mm for 100 x 141.
 struct WordBox {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -150,7 +151,7 @@ TEST_F(PreviewTest, CaptionsByLanguageAndButtonsWithoutDefault)
         const char* close;
     };
     const Row rows[] = {{1, "Vorschau", "&Schliessen"}, {2, "Preview", "&Close"}, {3, "Prévision", "&Fermer"},
-                        {4, "Previsione", "&Chiudere"}, {5, "Vista previa", "&Cerrar"}, {6, "", "&"}};
+                        {4, "Previsione", "&Chiudere"}, {5, "Vista previa", "&Cerrar"}, {6, " ", "&"}};
     frmPreview* f = frmPreview::Instance();
     for (const Row& row : rows) {
         f->SetCaptions(row.language);
@@ -164,5 +165,19 @@ TEST_F(PreviewTest, CaptionsByLanguageAndButtonsWithoutDefault)
     EXPECT_EQ(f->scrY->singleStep(), 2);
     EXPECT_EQ(f->scrY->pageStep(), 10);
     EXPECT_EQ(f->scrY->maximum(), 100);
+    // A fixed size and nothing to maximise; a notch of the wheel, over the
+    // page or the scroll bar, is one small step.
+    f->show();
+    EXPECT_EQ(f->minimumSize(), f->maximumSize());
+    EXPECT_FALSE(f->windowFlags() & Qt::WindowMaximizeButtonHint);
+    for (QWidget* target : {static_cast<QWidget*>(f->picPreview), static_cast<QWidget*>(f->scrY)}) {
+        f->scrY->setValue(10);
+        for (const int delta : {-120, -120, 120}) {
+            QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(target, &wheel);
+        }
+        EXPECT_EQ(f->scrY->value(), 12) << target->objectName().toStdString();
+    }
     frmPreview::Unload();
 }

@@ -311,6 +311,44 @@ TEST_F(PrintReportTest, CommentaryIsJustifiedAndStaysWithinTheFrame)
     EXPECT_GE(pieces, 4);
 }
 
+// A name wider than its column is cut at the column's edge; the periods of
+// the series and of each property are printed whole from the column's start.
+// The job carries the series' style and date as its name.
+TEST_F(PrintReportTest, TextsStayInTheirColumnsAndTheJobIsNamed)
+{
+    if (!HavePoppler())
+        GTEST_SKIP() << "poppler-utils not installed";
+    Protocol series = TwoProperties();
+    const QString wide = QStringLiteral("WM").repeated(17) + u'W';   // 35 wide letters
+    series.Operator = wide;
+    series.Reference2 = wide;
+    const QString pdf = PrintToPdf(series);
+    EXPECT_EQ(PdfTitle(pdf), QStringLiteral("ZOLVERA D 7110 QUINTARA III - abc - 05.12.2011, 14:30:22"));
+
+    // Each period (series, two properties) starts at 71 and ends whole before 96.
+    int starts = 0, ends = 0, names = 0;
+    for (const WordBox& w : PdfWords(pdf)) {
+        if (w.Word == QStringLiteral("05.12.2011,") && w.Left > 60 && w.Left < 80) {
+            EXPECT_NEAR(w.Left, 71, 0.3);
+            ++starts;
+        }
+        if (w.Word == QStringLiteral("15:02:09")) {
+            EXPECT_LE(w.Right, 96.2);
+            ++ends;
+        }
+        if (w.Word.startsWith(QStringLiteral("WMWM"))) {
+            EXPECT_LT(w.Word.size(), wide.size());
+            const bool operatorColumn = w.Left > 58;
+            EXPECT_NEAR(w.Left, operatorColumn ? 71 : 25, 0.3);
+            EXPECT_LE(w.Right, operatorColumn ? 96.2 : 57.5);
+            ++names;
+        }
+    }
+    EXPECT_EQ(starts, 3);
+    EXPECT_EQ(ends, 3);
+    EXPECT_EQ(names, 2);
+}
+
 TEST_F(PrintReportTest, WithoutPrinterMessage17OnceAndThePreviewStillWorks)
 {
     SetPrinterOutputFile(QString());

@@ -82,9 +82,9 @@ TEST_F(SettingsDialogsTest, PortsAreProbedAndTheStoredOneSelectedAndCancelChange
         EXPECT_EQ(form->optPort[n]->isChecked(), n == 3);
         EXPECT_EQ(form->optPort[n]->toolTip(), n == 3 ? m_sim.DevicePath() : MissingPorts::Missing(n));
     }
-    // The probe leaves the port closed; the missing devices were logged by the open.
+    // The probe leaves the port closed and logs none of the missing devices.
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
-    EXPECT_EQ(LogLinesWith(QStringLiteral("commOpen")), 7);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("commOpen")), 0);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Data settings"));
     EXPECT_EQ(form->fraPort->title(), QStringLiteral("Data port"));
     EXPECT_EQ(form->fraPath->title(), QStringLiteral("Data path"));
@@ -240,6 +240,10 @@ TEST_F(SettingsDialogsTest, DriveCheck)
 
 TEST_F(SettingsDialogsTest, FolderListBrowses)
 {
+    // Links to a folder are folders; links to a device or to nothing are not.
+    ASSERT_TRUE(QFile::link(Data + QStringLiteral("/sub"), Data + QStringLiteral("/toSub")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), Data + QStringLiteral("/toDevice")));
+    ASSERT_TRUE(QFile::link(Data + QStringLiteral("/missing"), Data + QStringLiteral("/toNothing")));
     DirListBox list;
     ASSERT_TRUE(list.SetPath(Data));
     const auto rowOf = [&list](const QString& path) {
@@ -250,6 +254,9 @@ TEST_F(SettingsDialogsTest, FolderListBrowses)
     };
     const int subRow = rowOf(Data + QStringLiteral("/sub"));
     ASSERT_GE(subRow, 0);
+    EXPECT_GE(rowOf(Data + QStringLiteral("/toSub")), 0);
+    EXPECT_EQ(rowOf(Data + QStringLiteral("/toDevice")), -1);
+    EXPECT_EQ(rowOf(Data + QStringLiteral("/toNothing")), -1);
     EXPECT_EQ(list.PathOfRow(0), QStringLiteral("/"));
     QString changed;
     QObject::connect(&list, &DirListBox::PathChanged, [&](const QString& path) { changed = path; });
