@@ -1,6 +1,7 @@
 #include "foundation/modWindow.h"
 
 #include "platform/PictureBox.h"
+#include "platform/SortedList.h"
 #include "platform/TextInput.h"
 
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
@@ -31,19 +33,29 @@ void FillListFromArray(const std::vector<QString>& values, QListWidget* control)
     control->setCurrentRow(-1);
 }
 
+namespace {
+
+QStringList StyleNames(const std::vector<Style>& styles)
+{
+    QStringList names;
+    for (size_t i = 1; i < styles.size(); ++i)
+        names << styles[i].Name;
+    return SortCollated(names);
+}
+
+} // namespace
+
 void FillListWithStyles(const std::vector<Style>& styles, QComboBox* control)
 {
     control->clear();
-    for (size_t i = 1; i < styles.size(); ++i)
-        control->addItem(styles[i].Name);
+    control->addItems(StyleNames(styles));
     control->setCurrentIndex(-1);
 }
 
 void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control)
 {
     control->clear();
-    for (size_t i = 1; i < styles.size(); ++i)
-        control->addItem(styles[i].Name);
+    control->addItems(StyleNames(styles));
     control->setCurrentRow(-1);
 }
 
@@ -126,6 +138,11 @@ void SelectAllText(QComboBox* field)
 {
     if (field->lineEdit())
         SelectAllText(field->lineEdit());
+}
+
+void SelectAllText(QPlainTextEdit* field)
+{
+    field->selectAll();
 }
 
 void LimitTextLength(QLineEdit* field, int maxLength)

@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QWidget;
 
 // Clears the control and adds elements 1 to the upper bound (element 0 is
@@ -21,7 +22,8 @@ class QWidget;
 void FillListFromArray(const std::vector<QString>& values, QComboBox* control);
 void FillListFromArray(const std::vector<QString>& values, QListWidget* control);
 
-// The same with the names of styles 1 to the upper bound.
+// The same with the names of styles 1 to the upper bound, in the collated
+// order of the locale (letter case ignored), as every style list shows them.
 void FillListWithStyles(const std::vector<Style>& styles, QComboBox* control);
 void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control);
 
@@ -49,6 +51,7 @@ void HideLabel(QLabel* label);
 // Selects the whole text of the field.
 void SelectAllText(QLineEdit* field);
 void SelectAllText(QComboBox* field);
+void SelectAllText(QPlainTextEdit* field);
 
 // When the text is longer than maxLength: beeps, cuts it to its first
 // maxLength characters and puts the caret back where it was (at most at the

@@ -14,6 +14,7 @@
 #include "platform/Colors.h"
 #include "platform/Conversions.h"
 #include "platform/FlexGrid.h"
+#include "platform/GotFocus.h"
 #include "platform/LoadedForms.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
@@ -345,6 +346,9 @@ void frmLongTermAnalysis::ConnectHandlers()
     }
     connect(cboOperator, &QComboBox::activated, this, [this] { cboOperator_Click(); });
     connect(cboOperator->lineEdit(), &QLineEdit::textEdited, this, [this] { cboOperator_Change(); });
+    for (int i = 2; i <= 4; ++i)
+        ConnectGotFocus(cboReference[static_cast<size_t>(i)], [this, i] { cboReference_GotFocus(i); });
+    ConnectGotFocus(cboOperator, [this] { cboOperator_GotFocus(); });
     for (size_t k = 1; k <= 2; ++k)
         for (QComboBox* box : {cboDay[k], cboMonth[k], cboYear[k], cboHour[k], cboMinute[k]})
             connect(box, &QComboBox::activated, this, [this] { DateTimeBox_Click(); });
@@ -784,6 +788,17 @@ void frmLongTermAnalysis::cboOperator_Change()
 void frmLongTermAnalysis::cboOperator_Click()
 {
     ClearResults();
+}
+
+void frmLongTermAnalysis::cboReference_GotFocus(int index)
+{
+    if (index >= 2 && index <= 4)
+        SelectAllText(cboReference[static_cast<size_t>(index)]);
+}
+
+void frmLongTermAnalysis::cboOperator_GotFocus()
+{
+    SelectAllText(cboOperator);
 }
 
 void frmLongTermAnalysis::DateTimeBox_Click()

@@ -83,6 +83,8 @@ public:
     void cboReference_Click(int index);
     void cboOperator_Change();
     void cboOperator_Click();
+    void cboReference_GotFocus(int index);
+    void cboOperator_GotFocus();
     // The day, month, year, hour and minute boxes.
     void DateTimeBox_Click();
 
