@@ -6,12 +6,10 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QThread>
 #include <QWidget>
 #include <algorithm>
@@ -62,18 +60,6 @@ void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control)
 void PrintAligned(DrawingSurface& target, const QString& text, int alignment, double x, double y)
 {
     target.PrintAligned(text, alignment, x, y);
-}
-
-void CentreWindow(QWidget* window)
-{
-    QScreen* screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    window->move(area.left() + (area.width() - window->width()) / 2,
-                 area.top() + (area.height() - window->height()) / 2);
 }
 
 void SetTopMost(QWidget* window)

@@ -1,6 +1,6 @@
 #pragma once
 // Small procedures that many windows share: filling lists from the settings
-// arrays, centring and keeping a window on top, the read-out label of the
+// arrays, keeping a window on top, the read-out label of the
 // charts, selecting and limiting typed text, a blocking wait, and exchanging
 // two values.
 #include "foundation/Records.h"
@@ -31,9 +31,6 @@ void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control);
 // printer: alignment 1 ends it at x, 2 centres it on x, any other value
 // starts it at x. CurrentX ends at the end of the text, CurrentY at y.
 void PrintAligned(DrawingSurface& target, const QString& text, int alignment, double x, double y);
-
-// Moves the window to the middle of its screen (or the primary screen).
-void CentreWindow(QWidget* window);
 
 // Keeps the window above all others and shows it, without taking the focus.
 void SetTopMost(QWidget* window);

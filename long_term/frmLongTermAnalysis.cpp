@@ -22,6 +22,7 @@
 #include "platform/TextInput.h"
 #include "platform/Text.h"
 #include "platform/Twips.h"
+#include "platform/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -34,7 +35,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionComplex>
 #include <QTimer>
 #include <algorithm>
 
@@ -85,6 +88,23 @@ void SetReadOutColours(QLabel* label)
     label->setAutoFillBackground(true);
 }
 
+// The design gives the date and time lists just the width of their numbers:
+// the platform's own button and arrow, narrower, and the number beside it.
+class NumberListStyle : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override
+    {
+        if (control != CC_ComboBox || (part != SC_ComboBoxArrow && part != SC_ComboBoxEditField))
+            return QProxyStyle::subControlRect(control, option, part, widget);
+        constexpr int Button = 11;
+        const QRect r = option->rect;
+        if (part == SC_ComboBoxArrow)
+            return QRect(r.right() - Button, r.top() + 1, Button, r.height() - 2);
+        return QRect(r.left() + 3, r.top() + 2, r.width() - Button - 4, r.height() - 4);
+    }
+};
+
 int NumberOf(const QComboBox* box)
 {
     return static_cast<int>(Val(box->currentText()));
@@ -112,6 +132,9 @@ bool frmLongTermAnalysis::IsLoaded()
 void frmLongTermAnalysis::ShowForm()
 {
     frmLongTermAnalysis* form = Instance();
+    // Over the main window it replaces, whole on the screen.
+    if (!form->isVisible())
+        PlaceWindow(form, frmMain::IsLoaded() ? frmMain::Instance() : nullptr);
     form->show();
     form->raise();
     form->activateWindow();
@@ -189,6 +212,8 @@ FlexGrid* frmLongTermAnalysis::NewGrid(const char* name)
 
 void frmLongTermAnalysis::CreateControls()
 {
+    m_numberListStyle = new NumberListStyle();
+    m_numberListStyle->setParent(this);
     lblStyle = NewLabel("lblStyle");
     cboStyle = NewList("cboStyle");
     cboProperty = NewList("cboProperty");
@@ -215,13 +240,8 @@ void frmLongTermAnalysis::CreateControls()
         cboYear[i] = NewList("cboYear", k);
         cboHour[i] = NewList("cboHour", k);
         cboMinute[i] = NewList("cboMinute", k);
-        // The design gives these lists just the width of their numbers.
         for (QComboBox* box : {cboDay[i], cboMonth[i], cboYear[i], cboHour[i], cboMinute[i]})
-            box->setStyleSheet(QStringLiteral("QComboBox { padding: 0px 1px 0px 3px; }"
-                                              "QComboBox::drop-down { width: 10px; border: none; }"
-                                              "QComboBox::down-arrow { width: 0px; height: 0px; border-style: solid;"
-                                              " border-width: 4px 3px 0px 3px;"
-                                              " border-color: palette(text) transparent transparent transparent; }"));
+            box->setStyle(m_numberListStyle);
     }
     lblInstrument = NewLabel("lblInstrument");
     lblInstrumentE = NewLabel("lblInstrumentE");

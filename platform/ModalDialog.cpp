@@ -1,5 +1,8 @@
 #include "platform/ModalDialog.h"
 
+#include "platform/WindowPlacement.h"
+
+#include <QApplication>
 #include <QDialog>
 
 namespace {
@@ -11,6 +14,8 @@ int ShowModal(QDialog& dialog)
     if (g_runner)
         return g_runner->Run(dialog);
     dialog.setWindowModality(Qt::ApplicationModal);
+    const QWidget* owner = dialog.parentWidget() ? dialog.parentWidget()->window() : QApplication::activeWindow();
+    PlaceWindow(&dialog, owner);
     return dialog.exec();
 }
 
