@@ -44,6 +44,9 @@ void PlaceWindow(QWidget* window, const QWidget* owner)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
+    // The size the first showing would give it.
+    if (!window->isVisible() && !window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
 
     // A window not shown yet has no frame of its own.
     QMargins frame = FrameMargins(window);
