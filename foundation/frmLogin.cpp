@@ -7,6 +7,7 @@
 #include "foundation/modWindow.h"
 #include "platform/LoadedForms.h"
 #include "platform/TextInput.h"
+#include "platform/WindowPlacement.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -125,7 +126,7 @@ frmLogin::~frmLogin()
 void frmLogin::Form_Load()
 {
     m_loading = true;
-    CentreWindow(this);
+    PlaceWindow(this, nullptr);
     SetCaptions(Language);
     txtPassword->setEchoMode(QLineEdit::Password);
     auto* style = new StarPasswordStyle;

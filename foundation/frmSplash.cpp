@@ -5,6 +5,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
 #include "platform/LoadedForms.h"
+#include "platform/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -83,7 +84,7 @@ frmSplash::~frmSplash()
 
 void frmSplash::Form_Load()
 {
-    CentreWindow(this);
+    PlaceWindow(this, nullptr);
     imgSplash->setPixmap(frmResource::Instance()->imgSplash);
     lblQUINTARA->setText(QString::fromUtf8(ProductTitle));
     lblVersion->setText(QString::fromLatin1(ProgramVersion));

@@ -6,6 +6,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modWindow.h"
 #include "platform/LoadedForms.h"
+#include "platform/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -124,7 +125,7 @@ frmWelcome::~frmWelcome()
 
 void frmWelcome::Form_Load()
 {
-    CentreWindow(this);
+    PlaceWindow(this, nullptr);
     SetCaptions(Language);
     frmResource* resource = frmResource::Instance();
     for (size_t i = 1; i <= 6; ++i)

@@ -1,15 +1,15 @@
 #include "foundation/modWindow.h"
 
 #include "platform/PictureBox.h"
+#include "platform/SortedList.h"
 #include "platform/TextInput.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScreen>
+#include <QPlainTextEdit>
 #include <QThread>
 #include <QWidget>
 #include <algorithm>
@@ -31,37 +31,35 @@ void FillListFromArray(const std::vector<QString>& values, QListWidget* control)
     control->setCurrentRow(-1);
 }
 
+namespace {
+
+QStringList StyleNames(const std::vector<Style>& styles)
+{
+    QStringList names;
+    for (size_t i = 1; i < styles.size(); ++i)
+        names << styles[i].Name;
+    return SortCollated(names);
+}
+
+} // namespace
+
 void FillListWithStyles(const std::vector<Style>& styles, QComboBox* control)
 {
     control->clear();
-    for (size_t i = 1; i < styles.size(); ++i)
-        control->addItem(styles[i].Name);
+    control->addItems(StyleNames(styles));
     control->setCurrentIndex(-1);
 }
 
 void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control)
 {
     control->clear();
-    for (size_t i = 1; i < styles.size(); ++i)
-        control->addItem(styles[i].Name);
+    control->addItems(StyleNames(styles));
     control->setCurrentRow(-1);
 }
 
 void PrintAligned(DrawingSurface& target, const QString& text, int alignment, double x, double y)
 {
     target.PrintAligned(text, alignment, x, y);
-}
-
-void CentreWindow(QWidget* window)
-{
-    QScreen* screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    window->move(area.left() + (area.width() - window->width()) / 2,
-                 area.top() + (area.height() - window->height()) / 2);
 }
 
 void SetTopMost(QWidget* window)
@@ -126,6 +124,11 @@ void SelectAllText(QComboBox* field)
 {
     if (field->lineEdit())
         SelectAllText(field->lineEdit());
+}
+
+void SelectAllText(QPlainTextEdit* field)
+{
+    field->selectAll();
 }
 
 void LimitTextLength(QLineEdit* field, int maxLength)

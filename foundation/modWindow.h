@@ -1,6 +1,6 @@
 #pragma once
 // Small procedures that many windows share: filling lists from the settings
-// arrays, centring and keeping a window on top, the read-out label of the
+// arrays, keeping a window on top, the read-out label of the
 // charts, selecting and limiting typed text, a blocking wait, and exchanging
 // two values.
 #include "foundation/Records.h"
@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QWidget;
 
 // Clears the control and adds elements 1 to the upper bound (element 0 is
@@ -21,7 +22,8 @@ class QWidget;
 void FillListFromArray(const std::vector<QString>& values, QComboBox* control);
 void FillListFromArray(const std::vector<QString>& values, QListWidget* control);
 
-// The same with the names of styles 1 to the upper bound.
+// The same with the names of styles 1 to the upper bound, in the collated
+// order of the locale (letter case ignored), as every style list shows them.
 void FillListWithStyles(const std::vector<Style>& styles, QComboBox* control);
 void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control);
 
@@ -29,9 +31,6 @@ void FillListWithStyles(const std::vector<Style>& styles, QListWidget* control);
 // printer: alignment 1 ends it at x, 2 centres it on x, any other value
 // starts it at x. CurrentX ends at the end of the text, CurrentY at y.
 void PrintAligned(DrawingSurface& target, const QString& text, int alignment, double x, double y);
-
-// Moves the window to the middle of its screen (or the primary screen).
-void CentreWindow(QWidget* window);
 
 // Keeps the window above all others and shows it, without taking the focus.
 void SetTopMost(QWidget* window);
@@ -49,6 +48,7 @@ void HideLabel(QLabel* label);
 // Selects the whole text of the field.
 void SelectAllText(QLineEdit* field);
 void SelectAllText(QComboBox* field);
+void SelectAllText(QPlainTextEdit* field);
 
 // When the text is longer than maxLength: beeps, cuts it to its first
 // maxLength characters and puts the caret back where it was (at most at the

@@ -20,6 +20,7 @@
 #include "platform/Colors.h"
 #include "platform/DrawingSurface.h"
 #include "platform/FlexGrid.h"
+#include "platform/GotFocus.h"
 #include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
@@ -186,8 +187,14 @@ void frmDetail::CreateControls()
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         InstallTextInput(box, NameMaxLength);
+        // The box lies over its label's value while changing: it takes the
+        // label's width and the label's row has the box's height already, so
+        // the window keeps its size when the boxes appear.
+        box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         box->hide();
     }
+    for (QLabel* value : {lblReferenceE[2], lblReferenceE[3], lblReferenceE[4], lblOperatorE})
+        value->setMinimumHeight(cboOperator->sizeHint().height());
     lblDateTime = label("lblDateTime");
     lblDateTimeE = label("lblDateTimeE");
     lblInstrument = label("lblInstrument");
@@ -338,6 +345,10 @@ void frmDetail::ConnectHandlers()
         CheckCommentary();
         txtCommentary_Change();
     });
+    for (int i = 2; i <= 4; ++i)
+        ConnectGotFocus(cboReference[static_cast<size_t>(i)], [this, i] { cboReference_GotFocus(i); });
+    ConnectGotFocus(cboOperator, [this] { cboOperator_GotFocus(); });
+    ConnectGotFocus(txtCommentary, [this] { txtCommentary_GotFocus(); });
     connect(grdResult, &FlexGrid::MouseDown, this, [this](int button, int, double, double) { grdResult_MouseDown(button); });
     connect(grdResult, &FlexGrid::DblClick, this, [this] { grdResult_DblClick(); });
 
@@ -552,6 +563,22 @@ void frmDetail::txtCommentary_Change()
 {
     if (!m_checking)
         Changed = true;
+}
+
+void frmDetail::cboReference_GotFocus(int index)
+{
+    if (index >= 2 && index <= 4)
+        SelectAllText(cboReference[static_cast<size_t>(index)]);
+}
+
+void frmDetail::cboOperator_GotFocus()
+{
+    SelectAllText(cboOperator);
+}
+
+void frmDetail::txtCommentary_GotFocus()
+{
+    SelectAllText(txtCommentary);
 }
 
 void frmDetail::CheckCommentary()

@@ -61,6 +61,9 @@ public:
     void cboReference_Change(int index);
     void cboOperator_Change();
     void txtCommentary_Change();
+    void cboReference_GotFocus(int index);
+    void cboOperator_GotFocus();
+    void txtCommentary_GotFocus();
 
     // Controls; arrays indexed as designed.
     QLabel* imgDetail = nullptr;

@@ -14,6 +14,7 @@
 #include "platform/Colors.h"
 #include "platform/Conversions.h"
 #include "platform/FlexGrid.h"
+#include "platform/GotFocus.h"
 #include "platform/LoadedForms.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
@@ -21,6 +22,7 @@
 #include "platform/TextInput.h"
 #include "platform/Text.h"
 #include "platform/Twips.h"
+#include "platform/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -33,7 +35,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionComplex>
 #include <QTimer>
 #include <algorithm>
 
@@ -84,6 +88,23 @@ void SetReadOutColours(QLabel* label)
     label->setAutoFillBackground(true);
 }
 
+// The design gives the date and time lists just the width of their numbers:
+// the platform's own button and arrow, narrower, and the number beside it.
+class NumberListStyle : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override
+    {
+        if (control != CC_ComboBox || (part != SC_ComboBoxArrow && part != SC_ComboBoxEditField))
+            return QProxyStyle::subControlRect(control, option, part, widget);
+        constexpr int Button = 11;
+        const QRect r = option->rect;
+        if (part == SC_ComboBoxArrow)
+            return QRect(r.right() - Button, r.top() + 1, Button, r.height() - 2);
+        return QRect(r.left() + 3, r.top() + 2, r.width() - Button - 4, r.height() - 4);
+    }
+};
+
 int NumberOf(const QComboBox* box)
 {
     return static_cast<int>(Val(box->currentText()));
@@ -111,6 +132,9 @@ bool frmLongTermAnalysis::IsLoaded()
 void frmLongTermAnalysis::ShowForm()
 {
     frmLongTermAnalysis* form = Instance();
+    // Over the main window it replaces, whole on the screen.
+    if (!form->isVisible())
+        PlaceWindow(form, frmMain::IsLoaded() ? frmMain::Instance() : nullptr);
     form->show();
     form->raise();
     form->activateWindow();
@@ -188,6 +212,8 @@ FlexGrid* frmLongTermAnalysis::NewGrid(const char* name)
 
 void frmLongTermAnalysis::CreateControls()
 {
+    m_numberListStyle = new NumberListStyle();
+    m_numberListStyle->setParent(this);
     lblStyle = NewLabel("lblStyle");
     cboStyle = NewList("cboStyle");
     cboProperty = NewList("cboProperty");
@@ -214,13 +240,8 @@ void frmLongTermAnalysis::CreateControls()
         cboYear[i] = NewList("cboYear", k);
         cboHour[i] = NewList("cboHour", k);
         cboMinute[i] = NewList("cboMinute", k);
-        // The design gives these lists just the width of their numbers.
         for (QComboBox* box : {cboDay[i], cboMonth[i], cboYear[i], cboHour[i], cboMinute[i]})
-            box->setStyleSheet(QStringLiteral("QComboBox { padding: 0px 1px 0px 3px; }"
-                                              "QComboBox::drop-down { width: 10px; border: none; }"
-                                              "QComboBox::down-arrow { width: 0px; height: 0px; border-style: solid;"
-                                              " border-width: 4px 3px 0px 3px;"
-                                              " border-color: palette(text) transparent transparent transparent; }"));
+            box->setStyle(m_numberListStyle);
     }
     lblInstrument = NewLabel("lblInstrument");
     lblInstrumentE = NewLabel("lblInstrumentE");
@@ -345,6 +366,9 @@ void frmLongTermAnalysis::ConnectHandlers()
     }
     connect(cboOperator, &QComboBox::activated, this, [this] { cboOperator_Click(); });
     connect(cboOperator->lineEdit(), &QLineEdit::textEdited, this, [this] { cboOperator_Change(); });
+    for (int i = 2; i <= 4; ++i)
+        ConnectGotFocus(cboReference[static_cast<size_t>(i)], [this, i] { cboReference_GotFocus(i); });
+    ConnectGotFocus(cboOperator, [this] { cboOperator_GotFocus(); });
     for (size_t k = 1; k <= 2; ++k)
         for (QComboBox* box : {cboDay[k], cboMonth[k], cboYear[k], cboHour[k], cboMinute[k]})
             connect(box, &QComboBox::activated, this, [this] { DateTimeBox_Click(); });
@@ -784,6 +808,17 @@ void frmLongTermAnalysis::cboOperator_Change()
 void frmLongTermAnalysis::cboOperator_Click()
 {
     ClearResults();
+}
+
+void frmLongTermAnalysis::cboReference_GotFocus(int index)
+{
+    if (index >= 2 && index <= 4)
+        SelectAllText(cboReference[static_cast<size_t>(index)]);
+}
+
+void frmLongTermAnalysis::cboOperator_GotFocus()
+{
+    SelectAllText(cboOperator);
 }
 
 void frmLongTermAnalysis::DateTimeBox_Click()

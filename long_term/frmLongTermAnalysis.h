@@ -37,6 +37,7 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QStyle;
 class QTimer;
 
 class frmLongTermAnalysis : public QMainWindow {
@@ -83,6 +84,8 @@ public:
     void cboReference_Click(int index);
     void cboOperator_Change();
     void cboOperator_Click();
+    void cboReference_GotFocus(int index);
+    void cboOperator_GotFocus();
     // The day, month, year, hour and minute boxes.
     void DateTimeBox_Click();
 
@@ -233,5 +236,6 @@ private:
     // Each date box's left edge within the parameter frame, as arranged.
     std::map<const QWidget*, double> m_dateOffsets;
     QTimer* m_redraw = nullptr;
+    QStyle* m_numberListStyle = nullptr;
     bool m_unloaded = false;
 };

@@ -5,17 +5,16 @@
 #include "foundation/modWindow.h"
 #include "main_window/frmMain.h"
 #include "main_window/modTestEdit.h"
+#include "platform/GotFocus.h"
 #include "platform/LoadedForms.h"
 #include "platform/ModalDialog.h"
 #include "platform/Text.h"
 #include "platform/TextInput.h"
 #include "platform/Twips.h"
 
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -104,7 +103,7 @@ frmCommentary::frmCommentary()
 
     // A text the program sets counts as a change too: loading resets the flag.
     connect(txtCommentary, &QLineEdit::textChanged, this, [this] { txtCommentary_Change(); });
-    txtCommentary->installEventFilter(this);
+    ConnectGotFocus(txtCommentary, [this] { txtCommentary_GotFocus(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
@@ -218,12 +217,4 @@ void frmCommentary::Form_Unload()
     if (g_instance == this)
         g_instance = nullptr;
     deleteLater();
-}
-
-bool frmCommentary::eventFilter(QObject* watched, QEvent* event)
-{
-    // After the click that gave the focus has placed the caret.
-    if (watched == txtCommentary && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, this, [this] { txtCommentary_GotFocus(); });
-    return QDialog::eventFilter(watched, event);
 }

@@ -48,9 +48,6 @@ public:
     // Closing in any way unloads the dialog.
     void done(int result) override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     frmCommentary();
     ~frmCommentary() override;

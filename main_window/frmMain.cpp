@@ -21,6 +21,7 @@
 #include "platform/TabControl.h"
 #include "platform/TextInput.h"
 #include "platform/Twips.h"
+#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -996,7 +997,7 @@ void frmMain::InitControls()
 {
     // 1. The loading size, raised to the least size, in the middle of the screen.
     SetOuterSize(LoadWidth, LoadHeight);
-    CentreWindow(this);
+    PlaceWindow(this, nullptr);
 
     // 2. to 4. Captions, icon and pictures.
     SetLanguageCaptions(Language);

@@ -18,10 +18,10 @@
 #include "main_window/modTestEdit.h"
 #include "platform/Colors.h"
 #include "platform/FlexGrid.h"
+#include "platform/GotFocus.h"
 #include "platform/MousePointer.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
-#include "platform/SortedList.h"
 #include "platform/TabControl.h"
 #include "platform/Text.h"
 #include "platform/TextInput.h"
@@ -36,7 +36,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <functional>
 #include <utility>
 
@@ -153,8 +152,8 @@ void frmMain::ConnectSeriesHandlers()
         connect(box, &QLineEdit::textEdited, this, [this, box] { txtQdas_Change(box); });
     }
 
-    // Clicks on labels and pictures, focus of the text boxes, the keys of
-    // the value box, and Enter that reaches the window.
+    // Clicks on labels and pictures, the keys of the value box, and Enter
+    // that reaches the window.
     m_seriesFilter = new SeriesFilter(this, [this](QObject* watched, QEvent* event) {
         return SeriesEvent(watched, event);
     });
@@ -166,14 +165,15 @@ void frmMain::ConnectSeriesHandlers()
     }
     imgPrint->installEventFilter(m_seriesFilter);
     imgNotPrint->installEventFilter(m_seriesFilter);
+    txtKeyboard->installEventFilter(m_seriesFilter);
+    installEventFilter(m_seriesFilter);
+
     for (QLineEdit* box : {txtCommentary, txtK0006, txtK0016, txtK0053, txtK1031, txtK1032, txtK1086, txtK1087,
                            txtKeyboard})
-        box->installEventFilter(m_seriesFilter);
-    for (QComboBox* box : {cboOperator, cboReference[2], cboReference[3], cboReference[4]}) {
-        box->installEventFilter(m_seriesFilter);
-        box->lineEdit()->installEventFilter(m_seriesFilter);
-    }
-    installEventFilter(m_seriesFilter);
+        ConnectGotFocus(box, [box] { SelectAllText(box); });
+    ConnectGotFocus(cboOperator, [this] { cboOperator_GotFocus(); });
+    for (int i = 2; i <= 4; ++i)
+        ConnectGotFocus(cboReference[static_cast<size_t>(i)], [this, i] { cboReference_GotFocus(i); });
 }
 
 bool frmMain::SeriesEvent(QObject* watched, QEvent* event)
@@ -217,24 +217,6 @@ bool frmMain::SeriesEvent(QObject* watched, QEvent* event)
                 (this->*handler)(i, button, shift, x, y);
             return true;
         }
-        return false;
-    }
-    case QEvent::FocusIn: {
-        // The press that gave the focus places the caret afterwards, so the
-        // whole text is selected once the events of this moment are done.
-        if (watched == cboOperator || watched == cboOperator->lineEdit()) {
-            QTimer::singleShot(0, cboOperator, [this] { cboOperator_GotFocus(); });
-            return false;
-        }
-        for (int i = 2; i <= 4; ++i) {
-            QComboBox* box = cboReference[static_cast<size_t>(i)];
-            if (watched == box || watched == box->lineEdit()) {
-                QTimer::singleShot(0, box, [this, i] { cboReference_GotFocus(i); });
-                return false;
-            }
-        }
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            QTimer::singleShot(0, box, [box] { SelectAllText(box); });
         return false;
     }
     case QEvent::KeyPress: {
@@ -494,12 +476,7 @@ void frmMain::ShowPropertyStates(const Protocol& protocol)
 
 void frmMain::FillStyleCombo()
 {
-    QStringList names;
-    for (size_t k = 1; k < Styles.size(); ++k)
-        names << Styles[k].Name;
-    cboStyle->clear();
-    cboStyle->addItems(SortCollated(names));
-    cboStyle->setCurrentIndex(-1);
+    FillListWithStyles(Styles, cboStyle);
 }
 
 // ---------------------------------------------------------------------------

@@ -11,8 +11,8 @@ public:
     virtual int Run(QDialog& dialog) = 0;
 };
 
-// Shows the dialog modally through the runner in force (exec() by default)
-// and returns its result code.
+// Shows the dialog modally through the runner in force (exec() by default,
+// placed over its owner or the active window) and returns its result code.
 int ShowModal(QDialog& dialog);
 // Installs a runner (not owned); nullptr goes back to exec().
 void SetModalDialogRunner(ModalDialogRunner* runner);

@@ -379,6 +379,16 @@ void CommitStaged(const QString& folder, std::vector<StagedReport>& staged, Impo
     staged.clear();
 }
 
+// The names in a style folder below the data folder, listed once per run.
+QSet<QString>& StyleFolderKeys(const QString& styleFolder, ImportRun& run)
+{
+    const QString target = dskBuildPath(DataFolder, styleFolder);
+    auto listed = run.TargetKeys.find(target);
+    if (listed == run.TargetKeys.end())
+        listed = run.TargetKeys.emplace(target, dskFolderNameKeys(target)).first;
+    return listed->second;
+}
+
 // Writes one converted line into the source folder under a name free in
 // this run; the name is taken when the batch is committed.
 void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run,
@@ -399,10 +409,15 @@ void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run
         const double moved = DateOfStampName(name);
         SetSeriesDate(protocol, moved != 0 ? moved : protocol.Date + move * OneSecond);
     }
-    // A name that was there before the run: this line was converted before.
+    // A report of that name in the source folder or in its style folder:
+    // this line was converted before. Its name stays taken, so that the next
+    // line of the same minute finds its own report of the earlier run.
     const QString key = dskNameKey(name);
-    if (run.SourceKeys.contains(key))
+    if (run.SourceKeys.contains(key)
+        || StyleFolderKeys(dskStyleFolderName(protocol.Style.Name), run).contains(key)) {
+        run.SourceWritten.insert(key);
         return;
+    }
     const QString tempPath = WriteStagedReport(folder, name, protocol);
     if (tempPath.isEmpty())
         return;
@@ -943,12 +958,10 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
         return NoStyleFolder;
     }
     const QString target = dskBuildPath(DataFolder, styleFolder);
-    auto listed = run.TargetKeys.find(target);
-    if (listed == run.TargetKeys.end())
-        listed = run.TargetKeys.emplace(target, dskFolderNameKeys(target)).first;
+    QSet<QString>& listed = StyleFolderKeys(styleFolder, run);
     const QString key = dskNameKey(name);
     const QString targetPath = JoinPath(target, name);
-    if (listed->second.contains(key)) {
+    if (listed.contains(key)) {
         LogError(ErrorFromErrno(EEXIST), targetPath, procName);
         return MoveFailed;
     }
@@ -957,7 +970,7 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + JoinPath(folder, name), procName);
         return MoveFailed;
     }
-    listed->second.insert(key);
+    listed.insert(key);
     run.SourceKeys.remove(key);
     return ImportDone;
 }

@@ -28,11 +28,11 @@ TEST(WindowProceduresTest, ListsShowElementsOneToTheEndWithoutACurrentItem)
 
     QListWidget list;
     std::vector<Style> styles(3);
-    styles[1].Name = QStringLiteral("Airbag 470");
-    styles[2].Name = QStringLiteral("Denim");
+    styles[1].Name = QStringLiteral("Denim");
+    styles[2].Name = QStringLiteral("airbag 470");
     FillListWithStyles(styles, &list);
     ASSERT_EQ(list.count(), 2);
-    EXPECT_EQ(list.item(0)->text(), QStringLiteral("Airbag 470"));
+    EXPECT_EQ(list.item(0)->text(), QStringLiteral("airbag 470"));
     EXPECT_EQ(list.item(1)->text(), QStringLiteral("Denim"));
     EXPECT_EQ(list.currentRow(), -1);
 }

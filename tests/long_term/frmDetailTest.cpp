@@ -145,7 +145,22 @@ TEST_F(DetailWindowTest, ModifyAndWriteBack)
 TEST_F(DetailWindowTest, BoxesKeepWhatAReportCanStore)
 {
     Run(HandOver(), [](frmDetail& d) {
+        d.show();
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        const QSize size = d.size();
+        // Modify keeps the window's size and leaves the first reference's
+        // text selected; a click into the commentary selects it too.
         d.cmdModify_Click();
+        QApplication::processEvents();
+        EXPECT_EQ(d.size(), size);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("z"));
+        EXPECT_EQ(d.cboReference[2]->currentText(), QStringLiteral("z"));
+        QTest::mouseClick(d.txtCommentary->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+        QApplication::processEvents();
+        QTest::keyClicks(d.txtCommentary, QStringLiteral("w"));
+        EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("w"));
+
         const int beeps = InputBeepCount();
         QLineEdit* reference = d.cboReference[3]->lineEdit();
         reference->clear();

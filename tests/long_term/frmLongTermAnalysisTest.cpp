@@ -90,6 +90,21 @@ TEST_F(LongTermWindowTest, OpensInPlaceOfTheMainWindowAndClosesBackToIt)
     EXPECT_TRUE(Main->isHidden());
 }
 
+TEST_F(LongTermWindowTest, AClickIntoAReferenceOrOperatorBoxSelectsItsText)
+{
+    frmLongTermAnalysis* w = Open();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    for (QComboBox* box : {w->cboReference[2], w->cboReference[4], w->cboOperator}) {
+        w->cboStyle->setFocus();
+        QLineEdit* text = box->lineEdit();
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->width() - 3, text->height() / 2));
+        QApplication::processEvents();
+        QTest::keyClicks(text, QStringLiteral("z"));
+        EXPECT_EQ(box->currentText(), QStringLiteral("z")) << box->objectName().toStdString();
+    }
+}
+
 TEST_F(LongTermWindowTest, YearListsFollowTheClock)
 {
     SetFixedClock(DateSerial(1995, 3, 15) + TimeSerial(9, 0, 0));

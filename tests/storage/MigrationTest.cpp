@@ -569,8 +569,10 @@ TEST_F(MigrationTest, CurrentReportsMoveIntoTheirStyleFoldersAndNewStylesAreCoun
     Write(QStringLiteral("notes.txt"), "x");
 
     EXPECT_EQ(Run(), (ImportCounts{3, 2}));
-    EXPECT_EQ(Texts(), QStringList{Msg(39, {3, 2})});
-    EXPECT_EQ(Msg(39, {3, 2}), QStringLiteral("Number of imported files:\t3\r\nNumber of imported styles:\t2"));
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("Number of imported files:\t3\r\nNumber of imported styles:\t2")});
+    // Counts are grouped by thousands.
+    EXPECT_EQ(Msg(39, {1200, 30000}),
+              QStringLiteral("Number of imported files:\t1,200\r\nNumber of imported styles:\t30,000"));
     EXPECT_EQ(Names(Source), QStringList{QStringLiteral("notes.txt")});
     EXPECT_EQ(Names(StyleFolder(QStringLiteral("Denim"))),
               QStringList({QStringLiteral("2024.01.05, 10.15.00.QTA"), QStringLiteral("2024.01.05, 11.00.00.QTA")}));
@@ -620,23 +622,24 @@ TEST_F(MigrationTest, TextLinesBecomeReportsThatMoveIntoTheStyleFolder)
     EXPECT_EQ(ReportForms.size(), 2u);
     EXPECT_EQ(ReportForms[1].Name, QStringLiteral("QUINTARA II Migration 2"));
 
-    // A second run converts the lines again into the source folder; their
-    // reports find their names taken in the style folder and stay.
-    const auto before = Snapshot(Data + QStringLiteral("/") + dskStyleFolderName(QStringLiteral("Denim")));
+    // A second run finds each line's report in the style folder, the second
+    // of one minute under its moved name too: nothing is written or moved.
+    const QString denimFolder = StyleFolder(QStringLiteral("Denim"));
+    const auto before = Snapshot(denimFolder);
     Presenter.Shown.clear();
     EXPECT_EQ(Run(), (ImportCounts{0, 0}));
-    EXPECT_EQ(Snapshot(Data + QStringLiteral("/") + dskStyleFolderName(QStringLiteral("Denim"))), before);
-    EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.15.00.QTA"),
-                                          QStringLiteral("2011.03.15, 10.15.01.QTA"),
-                                          QStringLiteral("2011.03.15, 10.16.00.QTA"), QStringLiteral("bal.dat")}));
+    EXPECT_EQ(Snapshot(denimFolder), before);
+    EXPECT_EQ(Names(Source), QStringList{QStringLiteral("bal.dat")});
     EXPECT_EQ(Styles.size(), 2u);
-    EXPECT_EQ(Texts(), QStringList{Msg(39, {0, 0})});
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("Number of imported files:\t0\r\nNumber of imported styles:\t0")});
 
-    // A third: the leftover reports were converted before; their lines are
-    // passed over without an attempt to write.
-    const auto source = Snapshot(Source);
-    EXPECT_EQ(Run(), (ImportCounts{0, 0}));
-    EXPECT_EQ(Snapshot(Source), source);
+    // A report left in the source folder by an earlier run is moved, and its
+    // line is not converted a second time.
+    const QString left = QStringLiteral("/2011.03.15, 10.15.01.QTA");
+    ASSERT_TRUE(QFile::rename(denimFolder + left, Source + left));
+    EXPECT_EQ(Run(), (ImportCounts{1, 0}));
+    EXPECT_EQ(Snapshot(denimFolder), before);
+    EXPECT_EQ(Names(Source), QStringList{QStringLiteral("bal.dat")});
     EXPECT_EQ(LogLinesWith(QStringLiteral("ImportInstrumentFile")), 0);
 }
 
