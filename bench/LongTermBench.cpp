@@ -23,6 +23,7 @@
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "long_term/LongTermChart.h"
+#include "instrument/modStatistic.h"
 #include "long_term/modLongTermSearch.h"
 #include "platform/DrawingSurface.h"
 #include "printing/modPrinter.h"
@@ -44,6 +45,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -312,27 +314,64 @@ void LongTerm_Search(benchmark::State& state)
     state.counters["held_per_hit"] = heldPerHit;
 }
 
-// Untimed: the full reader and the match find on 1,000 reports what the
-// search finds.
+// Untimed: the full reader and the match find on 1,000 reports the hits the
+// search finds, in the same order, and the statistics summed over them in
+// date order show what the search's, summed as the files are read, show.
+// sums_equal tells whether the double sums agree to the last bit too.
 void LongTerm_ReadersAgree(benchmark::State& state)
 {
     const Folder folder = Reports(1000);
     const SearchPattern criteria = Criteria();
-    QSet<QString> full;
+    std::vector<std::pair<double, QString>> dated;
+    std::map<QString, PropertyBlock> blocks;
     for (const QString& name : dskListFiles(folder.Path)) {
+        const Protocol p = dskGetTestReport(folder.Path, name);
         QString serial = NoHitSerial;
-        if (MatchesSearchPattern(dskGetTestReport(folder.Path, name), criteria, serial))
-            full.insert(name);
+        if (!MatchesSearchPattern(p, criteria, serial))
+            continue;
+        dated.push_back({p.Date, dskStyleFolderName(StyleName) + u'\\' + name});
+        blocks[dated.back().second] = p.Blocks[static_cast<std::size_t>(FindPropertyBlock(p, SearchedType))];
     }
-    QSet<QString> searched;
-    for (const FoundProtocol& hit : SearchLongTermReports(criteria, BlankTestDefinition).Found)
-        if (!hit.Path.isEmpty())
-            searched.insert(hit.Path.mid(hit.Path.indexOf(u'\\') + 1));
+    std::sort(dated.begin(), dated.end());
+    Statistics s = MakeEmptyStatistics();
+    for (const auto& hit : dated)
+        for (const TestValue& v : blocks[hit.second].Values)
+            if (&v != &blocks[hit.second].Values[0] && !v.Deleted) {
+                ++s.Count;
+                s.Sum1 += v.Value1, s.Sum2 += v.Value2;
+                s.SumSq1 += static_cast<double>(v.Value1) * v.Value1;
+                s.SumSq2 += static_cast<double>(v.Value2) * v.Value2;
+                s.Min1 = s.Min1 == NoValue ? v.Value1 : std::min(s.Min1, v.Value1);
+                s.Max1 = s.Max1 == NoValue ? v.Value1 : std::max(s.Max1, v.Value1);
+                s.Min2 = s.Min2 == NoValue ? v.Value2 : std::min(s.Min2, v.Value2);
+                s.Max2 = s.Max2 == NoValue ? v.Value2 : std::max(s.Max2, v.Value2);
+            }
+    s.Mean1 = static_cast<float>(s.Sum1 / s.Count);
+    s.Mean2 = static_cast<float>(s.Sum2 / s.Count);
+    auto spread = [&s](double sum, double sumSq, float mean, float& cv, float& ci) {
+        const double sd = std::sqrt(std::fabs(sumSq - static_cast<double>(mean) * sum) / (s.Count - 1));
+        cv = static_cast<float>(sd * 100.0 / mean);
+        ci = static_cast<float>(static_cast<double>(cv) * StudentT95(s.Count) / std::sqrt(static_cast<double>(s.Count)));
+    };
+    spread(s.Sum1, s.SumSq1, s.Mean1, s.CV1, s.CI1);
+    spread(s.Sum2, s.SumSq2, s.Mean2, s.CV2, s.CI2);
+
+    const LongTermSearchResult result = SearchLongTermReports(criteria, BlankTestDefinition);
+    bool same = result.Found.size() == dated.size() + 1 && static_cast<int>(dated.size()) == folder.Count;
+    for (std::size_t k = 0; same && k < dated.size(); ++k)
+        same = result.Found[k + 1].Path == dated[k].second;
+    const Statistics& r = result.Statistics;
+    const bool shown = r.Count == s.Count && r.Mean1 == s.Mean1 && r.Mean2 == s.Mean2 && r.Min1 == s.Min1
+        && r.Max1 == s.Max1 && r.Min2 == s.Min2 && r.Max2 == s.Max2 && r.CV1 == s.CV1 && r.CV2 == s.CV2
+        && r.CI1 == s.CI1 && r.CI2 == s.CI2;
     for (auto _ : state) {
-        if (full != searched || full.size() != folder.Count)
-            state.SkipWithError("the two readers disagree");
+        if (!same)
+            state.SkipWithError("the two readers disagree on the hits");
+        else if (!shown)
+            state.SkipWithError("the statistics differ");
     }
     state.counters["sample"] = folder.Count;
+    state.counters["sums_equal"] = r.Sum1 == s.Sum1 && r.Sum2 == s.Sum2 && r.SumSq1 == s.SumSq1 && r.SumSq2 == s.SumSq2;
 }
 
 // An analysis of 100,000 found reports of tensile strength (two results), as
