@@ -11,7 +11,9 @@
 // over raw times, ratio_min the best. bytes_per_hit is the resident memory
 // the search adds at its peak (VmHWM after it over VmRSS before it, with the
 // free heap given back first), over the hits: what the hits and everything
-// the search keeps while it runs cost.
+// the search keeps while it runs cost; held_per_hit what stays resident
+// with the result once the search is done. Both include the search's fixed
+// costs (its buffers, the file list), which weigh on 1,000 reports.
 //
 // Last, untimed, the search's hits are checked against the full reader and
 // the match on 1,000 reports.
