@@ -147,10 +147,17 @@ struct Protocol {
     bool operator==(const Protocol&) const = default;
 };
 
-// A series found by the long-term search, with the path of its report file.
+// A series found by the long-term search: what the chart, its read-out, the
+// grids, the printed page and the copy show of it, and the path of its report
+// file, from which the detail window reads the rest. Tens of thousands are
+// held at once, so nothing else of the series is kept.
 struct FoundProtocol {
-    ::Protocol Protocol;
-    QString Path;
+    double Date = 0;
+    double LastTestDate = 0;
+    int16_t Block = 0;          // the block of the searched property, 1 to 6; 0 in the empty hit
+    std::string Header;         // that block's Header and Stats
+    Statistics Stats;
+    QString Path;               // the style folder, "\" and the file name
 
     bool operator==(const FoundProtocol&) const = default;
 };

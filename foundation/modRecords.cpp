@@ -74,7 +74,7 @@ Protocol MakeEmptyProtocol()
 FoundProtocol MakeEmptyFoundProtocol()
 {
     FoundProtocol f;
-    f.Protocol = MakeEmptyProtocol();
+    f.Stats = MakeEmptyStatistics();
     return f;
 }
 
@@ -279,7 +279,9 @@ bool IsEmptyProtocol(const Protocol& p)
 
 bool IsEmptyFoundProtocol(const FoundProtocol& found)
 {
-    return IsEmptyProtocol(found.Protocol) && found.Path == EmptyFoundProtocol.Path;
+    const FoundProtocol& e = EmptyFoundProtocol;
+    return found.Date == e.Date && found.LastTestDate == e.LastTestDate && found.Block == e.Block
+        && found.Header == e.Header && IsEmptyStatistics(found.Stats) && found.Path == e.Path;
 }
 
 bool IsEmptyStyle(const Style& style)

@@ -46,14 +46,14 @@ bool IsUsable(double bottom, double top)
 
 // The scale from the hits: lowest minimum or mean to highest maximum or mean,
 // a tenth of the span beyond each end, one either side of a single value.
-void ScaleFromHits(const LongTermAnalysis& analysis, int testType, int result, bool notBelowZero,
+void ScaleFromHits(const LongTermAnalysis& analysis, int result, bool notBelowZero,
                    double& bottom, double& top)
 {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     const int32_t n = HitCount(analysis);
     for (int32_t i = 1; i <= n; ++i) {
-        const LongTermMark mark = LongTermMarkOf(analysis.Found[static_cast<size_t>(i)].Protocol, testType, result, false);
+        const LongTermMark mark = LongTermMarkOf(analysis.Found[static_cast<size_t>(i)], result, false);
         for (const float v : {mark.Min, mark.Mean, mark.Max}) {
             if (!IsPresentValue(v))
                 continue;
@@ -96,7 +96,7 @@ float PassFailPercent(const Statistics& stats)
     return stats.Count > 0 ? 0.0f : NoValue;
 }
 
-LongTermScale LongTermChartScale(const LongTermAnalysis& analysis, int testType, int result, LongTermMedium medium)
+LongTermScale LongTermChartScale(const LongTermAnalysis& analysis, int result, LongTermMedium medium)
 {
     const TestDefinition& d = analysis.Definition;
     const bool paper = medium == LongTermMedium::Paper;
@@ -130,16 +130,15 @@ LongTermScale LongTermChartScale(const LongTermAnalysis& analysis, int testType,
             return scale;
         }
     }
-    ScaleFromHits(analysis, testType, result, !paper, scale.Bottom, scale.Top);
+    ScaleFromHits(analysis, result, !paper, scale.Bottom, scale.Top);
     return scale;
 }
 
-LongTermMark LongTermMarkOf(const Protocol& report, int testType, int result, bool percent)
+LongTermMark LongTermMarkOf(const FoundProtocol& hit, int result, bool percent)
 {
-    const int b = FindPropertyBlock(report, testType);
-    if (b == 0)
+    if (hit.Block == 0)
         return LongTermMark{};
-    return MarkOfStatistics(report.Blocks[static_cast<size_t>(b)].Stats, result, percent);
+    return MarkOfStatistics(hit.Stats, result, percent);
 }
 
 namespace {
@@ -176,7 +175,7 @@ int32_t LongTermMarkColour(const LongTermMark& mark, const LongTermScale& scale,
     return colour;
 }
 
-void DrawLongTermChart(const LongTermAnalysis& analysis, int testType, int result, const std::string& styleHeader,
+void DrawLongTermChart(const LongTermAnalysis& analysis, int result, const std::string& styleHeader,
                        DrawingSurface& upperStrip, DrawingSurface& chart, DrawingSurface& lowerStrip)
 {
     upperStrip.Cls();
@@ -184,7 +183,7 @@ void DrawLongTermChart(const LongTermAnalysis& analysis, int testType, int resul
     lowerStrip.Cls();
     const int32_t n = HitCount(analysis);
     const double right = static_cast<double>(n) + 1.0;
-    const LongTermScale scale = LongTermChartScale(analysis, testType, result, LongTermMedium::Screen);
+    const LongTermScale scale = LongTermChartScale(analysis, result, LongTermMedium::Screen);
     if (!upperStrip.Scale(0, 2, right, 0) || !lowerStrip.Scale(0, 2, right, 0)
         || !chart.Scale(0, scale.Top, right, scale.Bottom))
         return;
@@ -207,15 +206,13 @@ void DrawLongTermChart(const LongTermAnalysis& analysis, int testType, int resul
     bool lastDiffers = false;
     bool compared = false;
     for (int32_t i = 1; i <= n; ++i) {
-        const Protocol& report = analysis.Found[static_cast<size_t>(i)].Protocol;
-        const int b = FindPropertyBlock(report, testType);
-        if (b == 0)
+        const FoundProtocol& hit = analysis.Found[static_cast<size_t>(i)];
+        if (hit.Block == 0)
             continue;
-        const PropertyBlock& block = report.Blocks[static_cast<size_t>(b)];
-        const LongTermMark mark = MarkOfStatistics(block.Stats, result, scale.Percent);
+        const LongTermMark mark = MarkOfStatistics(hit.Stats, result, scale.Percent);
         bool differs = false;
         if (!scale.Percent) {
-            const std::string& header = block.Header;
+            const std::string& header = hit.Header;
             if (!compared || header != lastHeader) {
                 lastHeader = header;
                 lastDiffers = !TestParametersMatch(header, styleHeader);

@@ -43,26 +43,26 @@ struct LongTermScale {
     bool operator==(const LongTermScale&) const = default;
 };
 
-// The scale of result r for a search of the test type. From the limits:
+// The scale of result r of the search. From the limits:
 // bottom 2 x lower - nominal (not below 0 on the screen), top 2 x upper -
 // nominal, so the band fills the middle half. When one of the three is
 // missing, or the top would not lie above the bottom, the scale comes from
 // the hits: their lowest minimum or mean to their highest maximum or mean,
 // with 10 % of the span added at each end (1 when they are all equal; on the
 // screen not below 0). Always finite with the top above the bottom.
-LongTermScale LongTermChartScale(const LongTermAnalysis& analysis, int testType, int result, LongTermMedium medium);
+LongTermScale LongTermChartScale(const LongTermAnalysis& analysis, int result, LongTermMedium medium);
 
 // What one found report shows of result r: the mean (in percent for a
 // pass/fail result, where a report with tests and no mean counts as 0 %),
-// minimum and maximum; NoValue for what is missing. Shown is false for a
-// report whose report form lacks the test type.
+// minimum and maximum; NoValue for what is missing. Shown is false for the
+// empty hit, which has no block.
 struct LongTermMark {
     bool Shown = false;
     float Mean = NoValue;
     float Min = NoValue;
     float Max = NoValue;
 };
-LongTermMark LongTermMarkOf(const Protocol& report, int testType, int result, bool percent);
+LongTermMark LongTermMarkOf(const FoundProtocol& hit, int result, bool percent);
 
 // The colour of a mark on the screen: red above the upper limit, blue below
 // the lower limit (a missing limit colours nothing), green when the block's
@@ -74,13 +74,13 @@ int32_t LongTermMarkColour(const LongTermMark& mark, const LongTermScale& scale,
 // 100, 0 when there are tests but no mean; NoValue without tests.
 float PassFailPercent(const Statistics& stats);
 
-// Draws result r of the analysis for the test type into the three surfaces
+// Draws result r of the analysis into the three surfaces
 // of the window, clearing them first: the band and nominal line, then per
 // report its bar and its point, a point beyond the scale in the middle of
 // the strip above or below. styleHeader is the expected data string of the
-// test type in the style chosen now, against which each report's parameters
+// searched test type in the style chosen now, against which each report's parameters
 // are compared.
-void DrawLongTermChart(const LongTermAnalysis& analysis, int testType, int result, const std::string& styleHeader,
+void DrawLongTermChart(const LongTermAnalysis& analysis, int result, const std::string& styleHeader,
                        DrawingSurface& upperStrip, DrawingSurface& chart, DrawingSurface& lowerStrip);
 
 // True when the pixel at (x, y), in the surface's scale, has a point colour.

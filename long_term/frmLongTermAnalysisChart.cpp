@@ -30,7 +30,7 @@ void frmLongTermAnalysis::DrawCurve(const LongTermAnalysis& analysis, int result
     const size_t r = static_cast<size_t>(result);
     const std::string& styleHeader =
         SelectedStyle.Tests[static_cast<size_t>(std::max<int16_t>(PropertyCode, 1))].HeaderImage;
-    DrawLongTermChart(analysis, PropertyCode, result, styleHeader, picUCatchAll[r]->Surface(),
+    DrawLongTermChart(analysis, result, styleHeader, picUCatchAll[r]->Surface(),
                       picCurve[r]->Surface(), picLCatchAll[r]->Surface());
 }
 
@@ -54,7 +54,7 @@ void frmLongTermAnalysis::picCurve_MouseMove(int index, int, int, double x, doub
     const std::string& styleHeader =
         SelectedStyle.Tests[static_cast<size_t>(std::max<int16_t>(PropertyCode, 1))].HeaderImage;
     const QString unit = LongTermReadOutUnit(styleHeader, index, IsPassFailResult(Analysis.Definition, index));
-    ShowLabelAt(x, y, LongTermReadOutText(Analysis.Found[static_cast<size_t>(k)].Protocol.Date, y, unit),
+    ShowLabelAt(x, y, LongTermReadOutText(Analysis.Found[static_cast<size_t>(k)].Date, y, unit),
                 lblCoordinate[r]);
     if (HitTestCurvePoint(picCurve[r]->Surface(), x, y))
         picCurve[r]->setCursor(Qt::UpArrowCursor);
@@ -113,8 +113,7 @@ void frmLongTermAnalysis::ShowTestDetail(int32_t position)
     if (position < 1 || position > HitCount())
         return;
     const FoundProtocol& found = Analysis.Found[static_cast<size_t>(position)];
-    const int b = FindPropertyBlock(found.Protocol, PropertyCode);
-    Tag = MakeHandOver(PropertyCode, b, found.Path);
+    Tag = MakeHandOver(PropertyCode, found.Block, found.Path);
     HideReadOuts();
     Tag = frmDetail::ShowForm(Tag);
     repaint();

@@ -37,17 +37,16 @@ QString clpLongTermValues(const LongTermAnalysis& analysis)
     const bool passFail = IsPassFailResult(analysis.Definition, 1);
     const QString unit1 = passFail ? UnitText("n", Language) : image.ResultUnit;
     const QString unit2 = image.Result2Unit;
-    const int testType = analysis.Pattern.TestType;
 
     QString text;
     for (size_t i = 1; i < analysis.Found.size(); ++i) {
-        const Protocol& report = analysis.Found[i].Protocol;
-        const LongTermMark first = LongTermMarkOf(report, testType, 1, passFail);
+        const FoundProtocol& hit = analysis.Found[i];
+        const LongTermMark first = LongTermMarkOf(hit, 1, passFail);
         if (!first.Shown)
             continue;
         text += ValueAndUnit(first.Mean, unit1) + Tab + ValueAndUnit(first.Min, unit1) + Tab
             + ValueAndUnit(first.Max, unit1);
-        const LongTermMark second = LongTermMarkOf(report, testType, 2, false);
+        const LongTermMark second = LongTermMarkOf(hit, 2, false);
         if (IsPresentValue(second.Mean) && IsPresentValue(second.Min) && IsPresentValue(second.Max))
             text += Tab + ValueAndUnit(second.Mean, unit2) + Tab + ValueAndUnit(second.Min, unit2) + Tab
                 + ValueAndUnit(second.Max, unit2);

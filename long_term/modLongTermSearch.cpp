@@ -7,6 +7,7 @@
 #include "instrument/modDataString.h"
 #include "instrument/modStatistic.h"
 #include "platform/Conversions.h"
+#include "platform/Cp1252.h"
 #include "platform/OleDate.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
@@ -14,6 +15,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -32,6 +34,8 @@ class LikePattern {
 public:
     explicit LikePattern(const QString& pattern);
     bool Matches(const QString& value) const;
+    // True for a pattern of stars alone, which takes any value.
+    bool MatchesAny() const { return m_tokens.size() == 1 && m_tokens[0].kind == Kind::Star; }
 
 private:
     enum class Kind { Literal, AnyChar, Digit, List, Star };
@@ -199,6 +203,19 @@ struct CompiledCriteria {
     int SecondTo = 0;
 };
 
+// Whether the series date lies in the date and time windows. Only a real
+// series date: 0 is the empty date, and a date before it would also sort
+// ahead of the empty element 0 of the found list.
+bool InWindows(double date, const CompiledCriteria& criteria)
+{
+    int64_t day = 0;
+    int second = 0;
+    if (!criteria.WindowValid || !(date > 0.0) || !OleDayAndSecond(date, day, second))
+        return false;
+    return day >= criteria.DayFrom && day <= criteria.DayTo && second >= criteria.SecondFrom
+        && second <= criteria.SecondTo;
+}
+
 // The tests of a hit that need no block: finished, style, references,
 // operator, date and time windows.
 bool MatchesFilters(const Protocol& protocol, const CompiledCriteria& criteria)
@@ -210,15 +227,63 @@ bool MatchesFilters(const Protocol& protocol, const CompiledCriteria& criteria)
     if (!criteria.Reference2.Matches(protocol.Reference2) || !criteria.Reference3.Matches(protocol.Reference3)
         || !criteria.Reference4.Matches(protocol.Reference4) || !criteria.Operator.Matches(protocol.Operator))
         return false;
-    // Only a real series date: 0 is the empty date, and a date before it
-    // would also sort ahead of the empty element 0 of the found list.
-    int64_t day = 0;
-    int second = 0;
-    if (!criteria.WindowValid || !(protocol.Date > 0.0) || !OleDayAndSecond(protocol.Date, day, second))
-        return false;
-    return day >= criteria.DayFrom && day <= criteria.DayTo && second >= criteria.SecondFrom
-        && second <= criteria.SecondTo;
+    return InWindows(protocol.Date, criteria);
 }
+
+// The same tests on a scanned report, whose texts are still bytes as stored.
+// A pattern of stars takes any text unread; the reports of a folder mostly
+// repeat a text (always the style name), whose verdict then stands.
+class ScanFilter {
+public:
+    explicit ScanFilter(const CompiledCriteria& criteria) : m_criteria(criteria) {}
+
+    bool Matches(const ReportScan& scan)
+    {
+        if (!scan.Finished)
+            return false;
+        const CompiledCriteria& c = m_criteria;
+        if (!Repeated(m_style, scan.StyleName))
+            m_style.Result = FromCp1252(scan.StyleName).toLower() == c.Style;
+        if (!m_style.Result)
+            return false;
+        return Matches(m_reference2, c.Reference2, scan.Reference2) && Matches(m_reference3, c.Reference3, scan.Reference3)
+            && Matches(m_reference4, c.Reference4, scan.Reference4) && Matches(m_operator, c.Operator, scan.Operator)
+            && InWindows(scan.Date, c);
+    }
+
+private:
+    struct LastText {
+        std::string Stored;
+        bool Known = false;
+        bool Result = false;
+    };
+
+    // Whether the text is the one seen last; if not, it becomes that one.
+    static bool Repeated(LastText& last, const std::string& stored)
+    {
+        if (last.Known && stored == last.Stored)
+            return true;
+        last.Stored = stored;
+        last.Known = true;
+        return false;
+    }
+
+    static bool Matches(LastText& last, const LikePattern& pattern, const std::string& stored)
+    {
+        if (pattern.MatchesAny())
+            return true;
+        if (!Repeated(last, stored))
+            last.Result = pattern.Matches(FromCp1252(stored));
+        return last.Result;
+    }
+
+    const CompiledCriteria& m_criteria;
+    LastText m_style;
+    LastText m_reference2;
+    LastText m_reference3;
+    LastText m_reference4;
+    LastText m_operator;
+};
 
 // ---------------------------------------------------------------------------
 // Sort
@@ -356,26 +421,19 @@ private:
     Statistics m_stats = MakeEmptyStatistics();
 };
 
-// What a hit keeps while the search runs; the list of hits is built from
-// these once their order is known, so no whole record is ever moved.
-struct HitPart {
-    double Date = 0;
-    double LastTestDate = 0;
-    int16_t FormIndex = 0;
-    int Block = 0;
-    std::size_t Style = 0;          // its style name and forms in the search's table
-    std::string Header;
-    Statistics Stats;
-    QString Path;
-    std::size_t ValuesFrom = 0;     // its tests in the search's list of values
-};
-
-// The style name and report forms of hits; reports of one style mostly
-// carry the same, which are then kept, and their texts shared, once.
-struct HitStyle {
-    QString Name;
-    std::array<ReportForm, StyleFormCount + 1> Forms{};
-};
+// The position of the last item of the report form in use naming the test
+// type; 0 when none.
+int PropertyBlockOf(const std::array<ReportForm, StyleFormCount + 1>& forms, int formIndex, int testType)
+{
+    if (testType < 1 || testType > TestTypeCount || formIndex < 1 || formIndex > StyleFormCount)
+        return 0;
+    const ReportForm& form = forms[static_cast<std::size_t>(formIndex)];
+    int position = 0;
+    for (int i = 1; i <= ReportFormItemCount; ++i)
+        if (form.Items[static_cast<std::size_t>(i)].Property == testType)
+            position = i;
+    return position;
+}
 
 // The serial number of a data string as ParseDataString gives it.
 QString SerialNumberOf(const std::string& header)
@@ -474,14 +532,7 @@ SearchPattern BuildSearchCriteria(const SearchFilterValues& filters)
 
 int FindPropertyBlock(const Protocol& protocol, int testType)
 {
-    if (testType < 1 || testType > TestTypeCount || protocol.FormIndex < 1 || protocol.FormIndex > StyleFormCount)
-        return 0;
-    const ReportForm& form = protocol.Style.Forms[static_cast<std::size_t>(protocol.FormIndex)];
-    int position = 0;
-    for (int i = 1; i <= ReportFormItemCount; ++i)
-        if (form.Items[static_cast<std::size_t>(i)].Property == testType)
-            position = i;
-    return position;
+    return PropertyBlockOf(protocol.Style.Forms, protocol.FormIndex, testType);
 }
 
 bool MatchesSearchPattern(const Protocol& protocol, const SearchPattern& criteria, QString& commonSerial)
@@ -506,26 +557,8 @@ void SortFoundProtocols(std::vector<FoundProtocol>& found, int32_t low, int32_t 
         return;
     std::vector<double> dates;
     for (int32_t k = low; k <= high; ++k)
-        dates.push_back(found[static_cast<std::size_t>(k)].Protocol.Date);
+        dates.push_back(found[static_cast<std::size_t>(k)].Date);
     Permute(found, low, DateOrder(std::move(dates)));
-}
-
-Statistics ComputeLongTermStatistics(const std::vector<FoundProtocol>& found, int testType, bool passFail)
-{
-    LongTermSums sums;
-    for (std::size_t i = 1; i < found.size(); ++i) {
-        const Protocol& protocol = found[i].Protocol;
-        const int b = FindPropertyBlock(protocol, testType);
-        if (b == 0)
-            continue;
-        const PropertyBlock& block = protocol.Blocks[static_cast<std::size_t>(b)];
-        if (block.Stats.Count <= 0)
-            continue;
-        for (std::size_t t = 1; t < block.Values.size(); ++t)
-            if (!block.Values[t].Deleted)
-                sums.Add(block.Values[t].Value1, block.Values[t].Value2);
-    }
-    return sums.Result(passFail);
 }
 
 bool TestParametersMatch(const std::string& header, const std::string& expected)
@@ -557,16 +590,14 @@ LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const 
     const QStringList names = dskListFiles(folder);
     const int64_t n = names.size();
     const CompiledCriteria compiled(criteria);
+    ScanFilter filter(compiled);
 
-    // The hits keep no tests: the values that count go to one list, each
-    // hit's run of it noted, until the statistics are done.
-    struct ValuePair {
-        float Value1;
-        float Value2;
-    };
-    std::vector<ValuePair> values;
-    std::vector<HitPart> parts(1);      // element 0 stands for the empty hit
-    std::vector<HitStyle> styles;
+    // A search mostly finds most of the folder: room for all at once, so
+    // the list is never copied while it grows.
+    result.Found.reserve(static_cast<std::size_t>(n) + 1);
+    result.Found.push_back(EmptyFoundProtocol);
+    // The hits keep no tests: the statistics take them as they are read.
+    LongTermSums sums;
     std::string serialHeader;   // the serial number of the last header, read once
     QString headerSerial;
 
@@ -588,74 +619,33 @@ LongTermSearchResult SearchLongTermReports(const SearchPattern& criteria, const 
             continue;
         // The tests of a hit have no side effect, so the block is read only
         // for a report that passed all the others.
-        const Protocol& protocol = scan.Record;
-        const int b = FindPropertyBlock(protocol, criteria.TestType);
-        if (b == 0 || !MatchesFilters(protocol, compiled))
+        const int b = PropertyBlockOf(scan.Forms, scan.FormIndex, criteria.TestType);
+        if (b == 0 || !filter.Matches(scan))
             continue;
         dskScanBlock(scan, b);
-        const PropertyBlock& block = protocol.Blocks[static_cast<std::size_t>(b)];
-        if (block.Stats.Count <= 0)
+        if (scan.Stats.Count <= 0)
             continue;
-        if (parts.size() == 1 || block.Header != serialHeader) {
-            serialHeader = block.Header;
-            headerSerial = SerialNumberOf(block.Header);
+        if (result.Found.size() == 1 || scan.Header != serialHeader) {
+            serialHeader = scan.Header;
+            headerSerial = SerialNumberOf(scan.Header);
         }
         result.CommonSerial = NarrowedSerial(headerSerial, result.CommonSerial);
-        if (styles.empty() || styles.back().Name != protocol.Style.Name || styles.back().Forms != protocol.Style.Forms)
-            styles.push_back({protocol.Style.Name, protocol.Style.Forms});
-        HitPart part;
-        part.Date = protocol.Date;
-        part.LastTestDate = protocol.LastTestDate;
-        part.FormIndex = protocol.FormIndex;
-        part.Block = b;
-        part.Style = styles.size() - 1;
-        part.Header = block.Header;
-        part.Stats = block.Stats;
-        part.Path = styleFolder + u'\\' + name;
-        part.ValuesFrom = values.size();
-        parts.push_back(std::move(part));
-        for (std::size_t t = 1; t < block.Values.size(); ++t)
-            if (!block.Values[t].Deleted)
-                values.push_back({block.Values[t].Value1, block.Values[t].Value2});
+        FoundProtocol hit;
+        hit.Date = scan.Date;
+        hit.LastTestDate = scan.LastTestDate;
+        hit.Block = static_cast<int16_t>(b);
+        hit.Header = scan.Header;
+        hit.Stats = scan.Stats;
+        hit.Path = styleFolder + u'\\' + name;
+        result.Found.push_back(std::move(hit));
+        for (const ReportScan::Values& test : scan.Tests)
+            sums.Add(test.Value1, test.Value2);
     }
-
-    // Sorted over the whole list, the empty element 0 included, which being
-    // earliest stays first; the hits are then made in their places and the
-    // statistics run in the sorted order.
-    std::vector<double> dates;
-    dates.reserve(parts.size());
-    for (const HitPart& part : parts)
-        dates.push_back(part.Date);
-    const std::vector<int32_t> order = DateOrder(std::move(dates));
-    FoundProtocol blank = EmptyFoundProtocol;
-    for (PropertyBlock& block : blank.Protocol.Blocks)
-        block.Values.clear();
-    blank.Protocol.Finished = true;
-    result.Found.reserve(parts.size());
-    LongTermSums sums;
-    for (const int32_t k : order) {
-        if (k == 0) {
-            result.Found.push_back(EmptyFoundProtocol);
-            continue;
-        }
-        const HitPart& part = parts[static_cast<std::size_t>(k)];
-        result.Found.push_back(blank);
-        FoundProtocol& hit = result.Found.back();
-        Protocol& p = hit.Protocol;
-        p.Style.Name = styles[part.Style].Name;
-        p.Style.Forms = styles[part.Style].Forms;
-        p.FormIndex = part.FormIndex;
-        p.Date = part.Date;
-        p.LastTestDate = part.LastTestDate;
-        p.Blocks[static_cast<std::size_t>(part.Block)].Header = part.Header;
-        p.Blocks[static_cast<std::size_t>(part.Block)].Stats = part.Stats;
-        hit.Path = part.Path;
-        const std::size_t to = static_cast<std::size_t>(k) + 1 < parts.size()
-            ? parts[static_cast<std::size_t>(k) + 1].ValuesFrom
-            : values.size();
-        for (std::size_t v = part.ValuesFrom; v < to; ++v)
-            sums.Add(values[v].Value1, values[v].Value2);
-    }
+    if (result.Found.capacity() > 2 * result.Found.size())
+        result.Found.shrink_to_fit();
+    // Over the whole list, the empty element 0 included, which being
+    // earliest stays first.
+    SortFoundProtocols(result.Found, 0, static_cast<int32_t>(result.Found.size()) - 1);
     result.Statistics = sums.Result(IsPassFailDefinition(definition));
 
     // Reports that could not be written back were used all the same; the

@@ -100,16 +100,6 @@ QString CommonSerialNumber(const PropertyBlock& block, const QString& current);
 // Bounds outside the array are cut to it.
 void SortFoundProtocols(std::vector<FoundProtocol>& found, int32_t low, int32_t high);
 
-// Statistics over the tests of the hits found[1..n] that are not deleted
-// (only blocks whose own Count is above 0): Count counts each such test,
-// present values or not; sums and extremes take the present values (a NaN or
-// infinity counts as missing); each mean is its sum over Count, as a Single,
-// CV and CI use Count and StudentT95(Count). A measured result has a mean
-// only when its sum is above 0, and a CV and CI only with a mean above 0 and
-// Count 2 or more; a pass/fail result 1 (passFail) has the share of passes,
-// 0 when all failed. Count 0 gives the empty statistics.
-Statistics ComputeLongTermStatistics(const std::vector<FoundProtocol>& found, int testType, bool passFail);
-
 // Whether a block's header fits the expected data string of the style: no
 // deviation but the serial number, the block's header taken as the string
 // received and the style's as the reference (an empty field of the style
@@ -123,11 +113,18 @@ bool IsPassFailDefinition(const TestDefinition& definition);
 // The search
 
 struct LongTermSearchResult {
-    // Element 0 the empty hit, the hits from 1, sorted by date. A hit keeps
-    // the style name and forms, FormIndex, Date, LastTestDate and its block's
-    // Header and Stats; Path is the style folder name, "\" and the file name
-    // as listed.
+    // Element 0 the empty hit, the hits from 1, sorted by date; a hit's
+    // Path is the style folder name, "\" and the file name as listed.
     std::vector<FoundProtocol> Found;
+    // Over the tests of the hits that are not deleted (only blocks whose own
+    // Count is above 0): Count counts each such test, present values or
+    // not; sums and extremes take the present values (a NaN or infinity
+    // counts as missing); each mean is its sum over Count, as a Single, CV
+    // and CI use Count and StudentT95(Count). A measured result has a mean
+    // only when its sum is above 0, and a CV and CI only with a mean above 0
+    // and Count 2 or more; a pass/fail result 1 has the share of passes, 0
+    // when all failed. No test gives the empty statistics. The sums run in
+    // the order the files are read.
     ::Statistics Statistics;
     QString CommonSerial = NoHitSerial;
 };

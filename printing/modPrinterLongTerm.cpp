@@ -101,8 +101,7 @@ void ptrLongTermChart(const LongTermAnalysis& analysis, int result, const PrintR
         return;
     }
     const int r = result == 2 ? 2 : 1;
-    const int testType = analysis.Pattern.TestType;
-    const LongTermScale scale = LongTermChartScale(analysis, testType, r, LongTermMedium::Paper);
+    const LongTermScale scale = LongTermChartScale(analysis, r, LongTermMedium::Paper);
     const double bottom = scale.Bottom;
     const double top = scale.Top;
     const double m = (box.y2 - box.y1) / 20.0;
@@ -136,8 +135,7 @@ void ptrLongTermChart(const LongTermAnalysis& analysis, int result, const PrintR
         ptrDrawLine(xa, yOf(scale.Nominal), box.x2, yOf(scale.Nominal));
 
     for (int32_t i = 1; i <= n; ++i) {
-        const LongTermMark mark =
-            LongTermMarkOf(analysis.Found[static_cast<size_t>(i)].Protocol, testType, r, scale.Percent);
+        const LongTermMark mark = LongTermMarkOf(analysis.Found[static_cast<size_t>(i)], r, scale.Percent);
         if (!mark.Shown)
             continue;
         const double x = xa + i * dx;
@@ -177,8 +175,8 @@ void ptrLongTermChart(const LongTermAnalysis& analysis, int result, const PrintR
 
     s.SetFontSize(ChartSize);
     const double dateTop = box.y2 - m - th - 0.1;
-    const QString first = FormatDateText(analysis.Found[1].Protocol.LastTestDate, DateFormat);
-    const QString last = FormatDateText(analysis.Found[static_cast<size_t>(n)].Protocol.LastTestDate, DateFormat);
+    const QString first = FormatDateText(analysis.Found[1].LastTestDate, DateFormat);
+    const QString last = FormatDateText(analysis.Found[static_cast<size_t>(n)].LastTestDate, DateFormat);
     s.PrintAligned(first, vbLeftJustify, xa + 0.1, dateTop);
     s.PrintAligned(last, vbRightJustify, box.x2 - 0.1, dateTop);
     s.SetFontSize(NormalSize);

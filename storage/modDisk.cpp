@@ -11,6 +11,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -167,7 +168,15 @@ QStringList dskListFiles(const QString& folder)
 {
     if (!IsExistingFolder(folder))
         return QStringList();
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+    // Names only, one at a time: a listing of the folder's file details
+    // would hold hundreds of bytes a file at once in a folder of 100,000.
+    QStringList names;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        names.append(it.fileName());
+    }
+    return names;
 }
 
 namespace {

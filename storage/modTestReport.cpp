@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -117,15 +118,16 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
 // unused item). The program never writes one outside its range, so such a
 // value comes from a damaged file and would index past an array later. Empty
 // when all are in range, else what is out of it.
-QString IndexOutOfRange(const Protocol& record)
+QString IndexOutOfRange(const std::array<ReportForm, StyleFormCount + 1>& forms, int16_t formIndex,
+                        int16_t currentProperty)
 {
-    if (record.FormIndex < 1 || record.FormIndex > StyleFormCount)
-        return QStringLiteral("report form %1").arg(record.FormIndex);
-    if (record.CurrentProperty < 1 || record.CurrentProperty > PropertyCount)
-        return QStringLiteral("current property %1").arg(record.CurrentProperty);
+    if (formIndex < 1 || formIndex > StyleFormCount)
+        return QStringLiteral("report form %1").arg(formIndex);
+    if (currentProperty < 1 || currentProperty > PropertyCount)
+        return QStringLiteral("current property %1").arg(currentProperty);
     for (int f = 1; f <= StyleFormCount; ++f)
         for (int i = 1; i <= ReportFormItemCount; ++i) {
-            const int testType = record.Style.Forms[f].Items[i].Property;
+            const int testType = forms[f].Items[i].Property;
             if (testType < 0 || testType > TestTypeCount)
                 return QStringLiteral("test type %1 in item %2 of report form %3").arg(testType).arg(i).arg(f);
         }
@@ -160,13 +162,14 @@ ReportLayout LayoutOf(const QString& versionText)
 // After a series has been read: false, with one log line, when the file
 // ended before the series did or an index of the series lies outside its
 // array. Both readers decide a damaged file by this.
-bool ReadWhole(const BinaryReader& in, const Protocol& record, const QString& path, const QString& procedure)
+bool ReadWhole(const BinaryReader& in, const std::array<ReportForm, StyleFormCount + 1>& forms, int16_t formIndex,
+               int16_t currentProperty, const QString& path, const QString& procedure)
 {
     if (!in.Ok()) {
         WriteLog(ClassicError::InputPastEndOfFile, QStringLiteral("Input past end of file: ") + path, procedure);
         return false;
     }
-    const QString outOfRange = IndexOutOfRange(record);
+    const QString outOfRange = IndexOutOfRange(forms, formIndex, currentProperty);
     if (!outOfRange.isEmpty()) {
         WriteLog(ClassicError::SubscriptOutOfRange, QStringLiteral("Subscript out of range (%1): %2").arg(outOfRange, path),
                  procedure);
@@ -214,7 +217,7 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
         GetRecord(in, result);
         break;
     }
-    if (!ReadWhole(in, result, path, procedure))
+    if (!ReadWhole(in, result.Style.Forms, result.FormIndex, result.CurrentProperty, path, procedure))
         return false;
     record = std::move(result);
     return true;
@@ -241,32 +244,78 @@ inline int16_t Int16At(const std::string& image, std::size_t pos)
     return value;
 }
 
-// Passes over a String that follows `before` fixed bytes, on the raw image:
-// false when the image ends first, as reading it would fail.
-inline bool SkipStringAt(const unsigned char* data, std::size_t size, std::size_t& pos, std::size_t before)
+// The Single at pos of an image long enough to hold it.
+inline float SingleAt(const std::string& image, std::size_t pos)
 {
-    pos += before;
-    if (pos + 2 > size)
-        return false;
-    pos += 2 + (data[pos] | (static_cast<std::size_t>(data[pos + 1]) << 8));
-    return pos <= size;
+    float value;
+    std::memcpy(&value, image.data() + pos, sizeof value);
+    return value;
 }
 
-// Passes over count packed tests from the reader's position: Value1, Unit1,
-// Value2, Unit2, Warning, Commentary, Deleted, DataString, CurveFile,
-// TestTime, K0006, K0016, K0053. The hundreds of tests of a report are most
-// of its bytes, so this runs on the raw image with the same bounds as
-// reading them.
+// The layout of one packed test: Value1, Unit1, Value2, Unit2, Warning,
+// Commentary, Deleted, DataString, CurveFile, TestTime, K0006, K0016, K0053,
+// that is eight Strings behind fixed bytes. The hundreds of tests of a
+// report are most of its bytes, and the tests of a block mostly have the same
+// layout (the same units, no commentary, data strings of one length): the
+// last one is tried first, and when each length field holds what it held
+// there, the test is passed over at once; else it is walked string by
+// string, with the same bounds as reading it.
+class TestLayout {
+public:
+    // Passes over the test at pos of the image; false when the image ends
+    // first, as reading it would fail.
+    bool Skip(const unsigned char* data, std::size_t size, std::size_t& pos)
+    {
+        if (m_size != 0 && m_size <= size - pos) {
+            bool same = true;
+            for (std::size_t k = 0; k < StringCount; ++k)
+                same &= LengthAt(data + pos + m_at[k]) == m_length[k];
+            if (same) {
+                pos += m_size;
+                return true;
+            }
+        }
+        m_size = 0;
+        std::size_t at = pos;
+        for (std::size_t k = 0; k < StringCount; ++k) {
+            at += Before[k];
+            if (at + 2 > size)
+                return false;
+            m_at[k] = at - pos;
+            m_length[k] = LengthAt(data + at);
+            at += 2 + m_length[k];
+            if (at > size)
+                return false;
+        }
+        m_size = at - pos;
+        pos = at;
+        return true;
+    }
+
+    // From the start of the test last passed over.
+    std::size_t Value2At() const { return m_at[0] + 2 + m_length[0]; }
+    std::size_t DeletedAt() const { return m_at[2] + 2 + m_length[2]; }
+
+private:
+    static constexpr std::size_t StringCount = 8;
+    // The fixed bytes before each String.
+    static constexpr std::size_t Before[StringCount] = {4, 4, 1, 2, 0, 8, 0, 0};
+
+    static std::size_t LengthAt(const unsigned char* at) { return at[0] | (static_cast<std::size_t>(at[1]) << 8); }
+
+    std::array<std::size_t, StringCount> m_at{};       // each length field, from the test's start
+    std::array<std::size_t, StringCount> m_length{};
+    std::size_t m_size = 0;                             // the whole test; 0 when none is known
+};
+
+// Passes over count packed tests from the reader's position.
 void SkipTestValues(BinaryReader& in, const std::string& image, int32_t count)
 {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(image.data());
-    const std::size_t size = image.size();
     std::size_t pos = in.Position();
+    TestLayout layout;
     for (int32_t i = 0; i < count; ++i) {
-        if (!SkipStringAt(data, size, pos, 4) || !SkipStringAt(data, size, pos, 4)
-            || !SkipStringAt(data, size, pos, 1) || !SkipStringAt(data, size, pos, 2)
-            || !SkipStringAt(data, size, pos, 0) || !SkipStringAt(data, size, pos, 8)
-            || !SkipStringAt(data, size, pos, 0) || !SkipStringAt(data, size, pos, 0)) {
+        if (!layout.Skip(data, image.size(), pos)) {
             in.Fail();
             return;
         }
@@ -284,32 +333,17 @@ void SkipPropertyBlock(BinaryReader& in, const std::string& image)
     in.Skip(PackedStatisticsSize + 8 + 8 + 2);   // Stats, StartDate, LastTestDate, Terminated
 }
 
-// The series with what a search decodes: the blocks hold nothing yet.
-const Protocol& ScanTemplate()
-{
-    static const Protocol record = [] {
-        Protocol p = MakeEmptyProtocol();
-        for (PropertyBlock& block : p.Blocks)
-            block.Values.clear();
-        return p;
-    }();
-    return record;
-}
-
 // Walks a current-layout series behind the version text: the style name,
-// the items of its forms, references, operator, dates, Finished, FormIndex
-// and CurrentProperty are decoded, the places of the forms and of every
-// block are noted, the rest is passed over with the checks of the full
-// reader.
-void ScanProtocol(BinaryReader& in, ReportScan& scan)
+// the items of its forms, references, operator, dates, Finished and
+// FormIndex are taken, the place of every block is noted, the rest is passed
+// over with the checks of the full reader. Returns CurrentProperty, which
+// only the check of the indexes needs.
+int16_t ScanProtocol(BinaryReader& in, ReportScan& scan)
 {
     const std::size_t base = in.Position();
-    Protocol& p = scan.Record;
-    p.Style.Name = in.GetText();
+    scan.StyleName = in.GetBytesString();
     for (int t = 1; t <= TestTypeCount; ++t)
         SkipTestDefinition(in);
-    // The forms' items now, their names only for a hit (dskScanBlock).
-    scan.FormsAt = in.Position() - base;
     for (int f = 1; f <= StyleFormCount; ++f) {
         in.SkipString();
         if (in.Remaining() < ReportFormItemCount * 6) {
@@ -318,30 +352,46 @@ void ScanProtocol(BinaryReader& in, ReportScan& scan)
         }
         for (int i = 1; i <= ReportFormItemCount; ++i) {
             const std::size_t at = in.Position() + static_cast<std::size_t>(i - 1) * 6;
-            ReportFormItem& item = p.Style.Forms[f].Items[i];
+            ReportFormItem& item = scan.Forms[f].Items[i];
             item.Property = Int16At(scan.Bytes, at);
             item.Histogram = Int16At(scan.Bytes, at + 2) != 0;
             item.Curve = Int16At(scan.Bytes, at + 4) != 0;
         }
         in.Skip(ReportFormItemCount * 6);
     }
-    scan.FormsEnd = in.Position() - base;
-    p.Reference2 = in.GetText();
-    p.Reference3 = in.GetText();
-    p.Reference4 = in.GetText();
+    scan.Reference2 = in.GetBytesString();
+    scan.Reference3 = in.GetBytesString();
+    scan.Reference4 = in.GetBytesString();
     for (int k = 0; k < 7; ++k)     // the Q-DAS fields K0006 to K1087
         in.SkipString();
-    p.Operator = in.GetText();
-    p.Date = in.GetDate();
-    p.LastTestDate = in.GetDate();
+    scan.Operator = in.GetBytesString();
+    scan.Date = in.GetDate();
+    scan.LastTestDate = in.GetDate();
     for (int b = 1; b <= PropertyCount; ++b) {
         scan.BlockAt[b] = in.Position() - base;
         SkipPropertyBlock(in, scan.Bytes);
     }
-    p.Finished = in.GetFlag();
-    p.FormIndex = in.GetInteger();
-    p.CurrentProperty = in.GetInteger();
+    scan.Finished = in.GetFlag();
+    scan.FormIndex = in.GetInteger();
     scan.SeriesAt = base;
+    return in.GetInteger();
+}
+
+// The fields a search reads of a converted older report, as the walk takes
+// them from a current one.
+void TakeWholeRecord(ReportScan& scan)
+{
+    const Protocol& p = scan.Record;
+    scan.StyleName = ToCp1252(p.Style.Name);
+    scan.Reference2 = ToCp1252(p.Reference2);
+    scan.Reference3 = ToCp1252(p.Reference3);
+    scan.Reference4 = ToCp1252(p.Reference4);
+    scan.Operator = ToCp1252(p.Operator);
+    scan.Date = p.Date;
+    scan.LastTestDate = p.LastTestDate;
+    scan.Finished = p.Finished;
+    scan.FormIndex = p.FormIndex;
+    scan.Forms = p.Style.Forms;
 }
 
 }  // namespace
@@ -504,75 +554,47 @@ bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& s
         // does it; a failed write-back is the caller's to tell, once.
         scan.Record = dskGetTestReport(folder, name, &writeBackFailed);
         scan.Whole = true;
-        scan.Shaped = false;
+        TakeWholeRecord(scan);
         return !IsEmptyProtocol(scan.Record);
     }
-    // The record is refilled in place: every field the walk decodes is
-    // overwritten, and what dskScanBlock filled is emptied.
-    if (!scan.Shaped) {
-        scan.Record = ScanTemplate();
-        scan.FormsImage.clear();
-        scan.Shaped = true;
-    } else {
-        for (PropertyBlock& block : scan.Record.Blocks) {
-            block.Header.clear();
-            if (!block.Values.empty())
-                block.Values.swap(scan.SpareValues);
-            block.Values.clear();
-            block.Stats = EmptyStatistics;
-        }
-    }
-    ScanProtocol(in, scan);
-    return ReadWhole(in, scan.Record, path, procedure);
+    const int16_t currentProperty = ScanProtocol(in, scan);
+    return ReadWhole(in, scan.Forms, scan.FormIndex, currentProperty, path, procedure);
 }
 
 void dskScanBlock(ReportScan& scan, int b)
 {
-    if (scan.Whole || b < 1 || b > PropertyCount)
+    scan.Tests.clear();
+    if (b < 1 || b > PropertyCount)
         return;
-    // The names of the forms; reports of one style mostly carry the same
-    // forms, whose names then stand from the hit before.
-    const std::size_t formsAt = scan.SeriesAt + scan.FormsAt;
-    const std::size_t formsLength = scan.FormsEnd - scan.FormsAt;
-    if (scan.FormsImage.size() != formsLength || scan.Bytes.compare(formsAt, formsLength, scan.FormsImage) != 0) {
-        BinaryReader names(scan.Bytes);
-        names.Skip(formsAt);
-        for (int f = 1; f <= StyleFormCount; ++f) {
-            scan.Record.Style.Forms[f].Name = names.GetText();
-            names.Skip(ReportFormItemCount * 6);
-        }
-        scan.FormsImage.assign(scan.Bytes, formsAt, formsLength);
+    if (scan.Whole) {
+        const PropertyBlock& block = scan.Record.Blocks[b];
+        scan.Header = block.Header;
+        scan.Stats = block.Stats;
+        for (std::size_t t = 1; t < block.Values.size(); ++t)
+            if (!block.Values[t].Deleted)
+                scan.Tests.push_back({block.Values[t].Value1, block.Values[t].Value2});
+        return;
     }
+    // The walk has proved the block whole: only its values are read.
     BinaryReader in(scan.Bytes);
     in.Skip(scan.SeriesAt + scan.BlockAt[b]);
-    PropertyBlock& block = scan.Record.Blocks[b];
-    block.Header = in.GetBytesString();
+    scan.Header = in.GetBytesString();
     const int32_t count = in.GetArrayHeader(PackedTestValueMinSize);
-    // The tests of the last hit are reused: of each only Value1, Value2 and
-    // Deleted ever change, and those are read anew.
-    block.Values.swap(scan.SpareValues);
-    block.Values.resize(count > 0 ? static_cast<std::size_t>(count) : 1u, EmptyTestValue);
-    if (count <= 0)
-        block.Values[0] = EmptyTestValue;
-    for (int32_t i = 0; i < count && in.Ok(); ++i) {
-        TestValue& v = block.Values[static_cast<std::size_t>(i)];
-        v.Value1 = in.GetSingle();
-        in.SkipString();
-        v.Value2 = in.GetSingle();
-        in.SkipString();
-        in.Skip(1);
-        in.SkipString();
-        v.Deleted = in.GetFlag();
-        in.SkipString();
-        in.SkipString();
-        in.Skip(8);
-        in.SkipString();
-        in.SkipString();
-        in.SkipString();
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(scan.Bytes.data());
+    std::size_t pos = in.Position();
+    TestLayout layout;
+    for (int32_t i = 0; i < count; ++i) {
+        const std::size_t start = pos;
+        if (!layout.Skip(data, scan.Bytes.size(), pos))
+            break;
+        // Element 0 is the empty test.
+        if (i > 0 && Int16At(scan.Bytes, start + layout.DeletedAt()) == 0)
+            scan.Tests.push_back({SingleAt(scan.Bytes, start), SingleAt(scan.Bytes, start + layout.Value2At())});
     }
+    in.Skip(pos - in.Position());
     in.Skip(2 + 4);
     in.SkipString();
-    GetRecord(in, block.Stats);
+    GetRecord(in, scan.Stats);
 }
 
 bool dskPutNewTestReport(const QString& folder, const QString& name, const Protocol& record, QSet<QString>* keys)

@@ -42,27 +42,42 @@ bool dskIsTestReportFile(const QString& folder, const QString& name);
 // Protocol and one log line, never a partial record.
 Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed = nullptr);
 
-// A report file as a search reads it: opened once and walked with the
-// checks of dskGetTestReport, decoding only what a search looks at.
+// A report file as a search reads it: read whole at once and walked with
+// the checks of dskGetTestReport, decoding only what a search looks at. Its
+// memory is reused from one file to the next.
 struct ReportScan {
-    // The style name, the items of the report forms, the references, the
-    // operator, Date, LastTestDate, Finished, FormIndex and CurrentProperty;
-    // the names of the forms and one block come with dskScanBlock. For a
-    // report of an older layout (Whole) the entire converted series.
+    // The texts as stored (Windows-1252): a search converts only those its
+    // criteria ask for.
+    std::string StyleName;
+    std::string Reference2;
+    std::string Reference3;
+    std::string Reference4;
+    std::string Operator;
+    double Date = 0;
+    double LastTestDate = 0;
+    bool Finished = false;
+    int16_t FormIndex = 0;
+    std::array<ReportForm, StyleFormCount + 1> Forms{};    // the items only, no names
+
+    // One block, after dskScanBlock: its Header and Stats, and Value1 and
+    // Value2 of each of its tests that is not deleted, in order.
+    struct Values {
+        float Value1;
+        float Value2;
+    };
+    std::string Header;
+    ::Statistics Stats;
+    std::vector<Values> Tests;
+
+    // The file as read, the packed series in it and each block from there;
+    // for a report of an older layout (Whole) the converted series instead.
+    std::string Bytes;
+    std::size_t SeriesAt = 0;
+    std::array<std::size_t, PropertyCount + 1> BlockAt{};
     Protocol Record;
     bool Whole = false;
-    // The file as read; its memory is reused from one file to the next, and
-    // so is Record's while it keeps the shape of a scan (Shaped).
-    std::string Bytes;
-    bool Shaped = false;
-    std::size_t SeriesAt = 0;                               // the packed series in Bytes
-    std::size_t FormsAt = 0;                                // the report forms, from SeriesAt
-    std::size_t FormsEnd = 0;
-    std::string FormsImage;                                 // the forms whose names Record holds
-    std::vector<TestValue> SpareValues;                     // tests kept for the next block
-    std::array<std::size_t, PropertyCount + 1> BlockAt{};   // each block, from SeriesAt
-    std::string VersionText;                                // the last version text seen
-    int VersionLayout = -1;                                 // its layout; -1 no version
+    std::string VersionText;    // the last version text seen
+    int VersionLayout = -1;     // its layout; -1 no version
 };
 
 // Reads the listed file name of the folder for a search: true when it is a
@@ -76,10 +91,8 @@ struct ReportScan {
 // tells it once.
 bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& scan, bool& writeBackFailed);
 
-// Fills what a hit keeps of scan.Record after dskScanTestReport: the names
-// of the report forms, and of block b (1 to 6) Header, Stats, and Value1,
-// Value2 and Deleted of each test (the rest of each test stays as in the
-// empty test). Nothing to do for a whole report.
+// Fills Header, Stats and Tests of the scan from block b (1 to 6) of the
+// report dskScanTestReport read last.
 void dskScanBlock(ReportScan& scan, int b);
 
 // Writes a whole report file: "QTA", the version "8.0", the packed series.

@@ -28,10 +28,12 @@ struct HitStats {
 // statistics of result 1 given (result 2: mean 2, 1 to 3).
 FoundProtocol Hit(const HitStats& h, double date = 40550.5)
 {
-    FoundProtocol f;
-    f.Protocol = Series(QStringLiteral("Denim"), date, {}, h.hasType ? 9 : 4, 2, h.header);
-    Statistics& s = f.Protocol.Blocks[2].Stats;
-    s = EmptyStatistics;
+    FoundProtocol f = EmptyFoundProtocol;
+    f.Date = date;
+    f.LastTestDate = date + 0.01;
+    f.Block = h.hasType ? 2 : 0;
+    f.Header = h.header;
+    Statistics& s = f.Stats;
     s.Count = 3;
     s.Mean1 = h.mean, s.Min1 = h.min, s.Max1 = h.max;
     s.Mean2 = 2, s.Min2 = 1, s.Max2 = 3;
@@ -63,7 +65,7 @@ LongTermAnalysis PassFail(std::initializer_list<float> shares, float nominal)
 
 struct Chart {
     Chart(int width = 300) : upper(width, 9), chart(width, 100), lower(width, 9) {}
-    void Draw(const LongTermAnalysis& a, int result = 1) { DrawLongTermChart(a, 9, result, Tensile("123"), upper, chart, lower); }
+    void Draw(const LongTermAnalysis& a, int result = 1) { DrawLongTermChart(a, result, Tensile("123"), upper, chart, lower); }
     DrawingSurface upper;
     DrawingSurface chart;
     DrawingSurface lower;
@@ -103,7 +105,7 @@ TEST_F(LongTermFixture, ScaleForScreenAndPaper)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         LongTermAnalysis a = Analysis({hits[0], hits[1]}, c.nominal, c.lower, c.upper, c.defined);
-        const LongTermScale s = LongTermChartScale(a, 9, 1, c.medium);
+        const LongTermScale s = LongTermChartScale(a, 1, c.medium);
         EXPECT_FALSE(s.Percent);
         EXPECT_NEAR(s.Bottom, c.bottom, 1e-4);
         EXPECT_NEAR(s.Top, c.top, 1e-4);
@@ -112,27 +114,27 @@ TEST_F(LongTermFixture, ScaleForScreenAndPaper)
     // Hits all below 0 on the screen: from 0, the points in the lower strip;
     // one value alone: one either side; nothing present: 0 to 1.
     LongTermAnalysis a = Analysis({{-5, -6, -4}}, NoValue, NoValue, NoValue);
-    EXPECT_EQ(LongTermChartScale(a, 9, 1, LongTermMedium::Screen), (LongTermScale{false, 0, 1}));
+    EXPECT_EQ(LongTermChartScale(a, 1, LongTermMedium::Screen), (LongTermScale{false, 0, 1}));
     a = Analysis({{10, 10, 10}}, NoValue, NoValue, NoValue);
-    EXPECT_EQ(LongTermChartScale(a, 9, 1, LongTermMedium::Paper), (LongTermScale{false, 9, 11}));
+    EXPECT_EQ(LongTermChartScale(a, 1, LongTermMedium::Paper), (LongTermScale{false, 9, 11}));
     a = Analysis({{NoValue, NoValue, NoValue}, {std::nanf(""), NoValue, NoValue}}, NoValue, NoValue, NoValue);
-    EXPECT_EQ(LongTermChartScale(a, 9, 1, LongTermMedium::Screen), (LongTermScale{false, 0, 1}));
+    EXPECT_EQ(LongTermChartScale(a, 1, LongTermMedium::Screen), (LongTermScale{false, 0, 1}));
 
     // Pass/fail: 0 to 100 %, the band from the nominal to 100; on paper
     // only for a defined result.
     a = PassFail({0.5f}, 80);
-    EXPECT_EQ(LongTermChartScale(a, 9, 1, LongTermMedium::Screen), (LongTermScale{true, 0, 100, 80, 80, 100}));
+    EXPECT_EQ(LongTermChartScale(a, 1, LongTermMedium::Screen), (LongTermScale{true, 0, 100, 80, 80, 100}));
     a.Definition.Defined1 = false;
-    EXPECT_EQ(LongTermChartScale(a, 9, 1, LongTermMedium::Paper), (LongTermScale{true, 0, 100}));
-    EXPECT_FALSE(LongTermChartScale(a, 9, 2, LongTermMedium::Screen).Percent);
+    EXPECT_EQ(LongTermChartScale(a, 1, LongTermMedium::Paper), (LongTermScale{true, 0, 100}));
+    EXPECT_FALSE(LongTermChartScale(a, 2, LongTermMedium::Screen).Percent);
 }
 
 TEST_F(LongTermFixture, MarksOfTheFoundReports)
 {
     const FoundProtocol lacking = Hit({12, 11, 13, Tensile("123"), false});
-    EXPECT_FALSE(LongTermMarkOf(lacking.Protocol, 9, 1, false).Shown);
+    EXPECT_FALSE(LongTermMarkOf(lacking, 1, false).Shown);
     FoundProtocol damaged = Hit({std::nanf(""), INFINITY, 13});
-    const LongTermMark mark = LongTermMarkOf(damaged.Protocol, 9, 1, false);
+    const LongTermMark mark = LongTermMarkOf(damaged, 1, false);
     EXPECT_TRUE(mark.Shown);
     EXPECT_EQ(mark.Mean, NoValue);
     EXPECT_EQ(mark.Min, NoValue);
@@ -140,12 +142,12 @@ TEST_F(LongTermFixture, MarksOfTheFoundReports)
     // A pass/fail report in percent: a report with tests and no mean (an
     // older one where every test failed) is 0 %, none without tests.
     FoundProtocol share = Hit({0.75f, 0, 1});
-    EXPECT_EQ(LongTermMarkOf(share.Protocol, 9, 1, true).Mean, 75.0f);
-    EXPECT_EQ(LongTermMarkOf(share.Protocol, 9, 1, true).Min, NoValue);
-    share.Protocol.Blocks[2].Stats.Mean1 = NoValue;
-    EXPECT_EQ(LongTermMarkOf(share.Protocol, 9, 1, true).Mean, 0.0f);
-    share.Protocol.Blocks[2].Stats.Count = 0;
-    EXPECT_EQ(LongTermMarkOf(share.Protocol, 9, 1, true).Mean, NoValue);
+    EXPECT_EQ(LongTermMarkOf(share, 1, true).Mean, 75.0f);
+    EXPECT_EQ(LongTermMarkOf(share, 1, true).Min, NoValue);
+    share.Stats.Mean1 = NoValue;
+    EXPECT_EQ(LongTermMarkOf(share, 1, true).Mean, 0.0f);
+    share.Stats.Count = 0;
+    EXPECT_EQ(LongTermMarkOf(share, 1, true).Mean, NoValue);
 }
 
 TEST_F(LongTermFixture, ChartPixels)
@@ -199,7 +201,7 @@ TEST_F(LongTermFixture, ChartPixels)
 
     // Pass/fail: black points at the share in percent, no bars, on 0 to 100.
     Chart p;
-    DrawLongTermChart(PassFail({0.8f, 0.3f}, 50), 9, 1, Header("123", "y", "KR 6100"), p.upper, p.chart, p.lower);
+    DrawLongTermChart(PassFail({0.8f, 0.3f}, 50), 1, Header("123", "y", "KR 6100"), p.upper, p.chart, p.lower);
     EXPECT_EQ(p.chart.Point(1, 80), vbBlack);
     EXPECT_EQ(p.chart.Point(2, 30), vbBlack);
     EXPECT_EQ(p.chart.Point(2, 60), LongTermBandColour);

@@ -47,7 +47,7 @@ protected:
     // The pixel of report k's point on chart 1, in the chart's scale.
     static QPointF PointOf(frmLongTermAnalysis* w, int k)
     {
-        const LongTermMark mark = LongTermMarkOf(w->Analysis.Found[static_cast<size_t>(k)].Protocol, 9, 1, false);
+        const LongTermMark mark = LongTermMarkOf(w->Analysis.Found[static_cast<size_t>(k)], 1, false);
         return QPointF(k, mark.Mean);
     }
 };
@@ -265,7 +265,7 @@ TEST_F(LongTermWindowTest, ReadOutPointerAndClick)
     w->Analysis = many;
     w->DrawCurve(many, 1);
     const DrawingSurface& chart = w->picCurve[1]->Surface();
-    const double y = many.Found[1000].Protocol.Blocks[2].Stats.Mean1;
+    const double y = many.Found[1000].Stats.Mean1;
     const int row = static_cast<int>(std::floor(chart.PixelFromY(y)));
     int last = 0;
     for (int x = 0; x < chart.Image().width(); ++x)

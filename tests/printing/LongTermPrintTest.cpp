@@ -12,15 +12,13 @@ constexpr int32_t PaperGrey = 12632256;   // the band of the limits
 // of result 1 (result 2: 20 to 24 %, mean 22) and last test date.
 FoundProtocol Found(float mean, float min, float max, double lastTest)
 {
-    FoundProtocol f;
-    f.Protocol = EmptySeries();
-    f.Protocol.Style.Forms[1].Items[1].Property = 9;
-    Statistics& s = f.Protocol.Blocks[1].Stats;
-    s = MakeEmptyStatistics();
+    FoundProtocol f = MakeEmptyFoundProtocol();
+    f.Block = 1;
+    Statistics& s = f.Stats;
     s.Count = 2;
     s.Mean1 = mean, s.Min1 = min, s.Max1 = max;
     s.Mean2 = 22, s.Min2 = 20, s.Max2 = 24;
-    f.Protocol.LastTestDate = lastTest;
+    f.LastTestDate = lastTest;
     f.Path = QStringLiteral("QTA199\\r.QTA");
     return f;
 }
@@ -48,9 +46,7 @@ LongTermAnalysis PassFail(std::initializer_list<float> shares)
     a.Pattern.TestType = 13;
     a.Definition = Definition(DataString(PassFailFields), {50, 50, 100});
     for (const float share : shares) {
-        FoundProtocol f = Found(share, NoValue, NoValue, DateSerial(2011, 12, 5));
-        f.Protocol.Style.Forms[1].Items[1].Property = 13;
-        a.Found.push_back(f);
+        a.Found.push_back(Found(share, NoValue, NoValue, DateSerial(2011, 12, 5)));
     }
     a.Statistics.Mean1 = 0.6f, a.Statistics.Min1 = NoValue, a.Statistics.Max1 = NoValue;
     return a;

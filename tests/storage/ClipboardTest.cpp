@@ -378,15 +378,14 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
 
 namespace {
 
-// A found report measuring the test type in item 1, with its statistics.
-FoundProtocol FoundReport(int16_t testType, float mean1, float min1, float max1, float mean2 = NoValue,
-                          float min2 = NoValue, float max2 = NoValue)
+// A found report measuring the searched test type in item 1, with its
+// statistics.
+FoundProtocol FoundReport(float mean1, float min1, float max1, float mean2 = NoValue, float min2 = NoValue,
+                          float max2 = NoValue)
 {
-    FoundProtocol f;
-    f.Protocol = MakeEmptyProtocol();
-    f.Protocol.FormIndex = 1;
-    f.Protocol.Style.Forms[1].Items[1].Property = testType;
-    Statistics& s = f.Protocol.Blocks[1].Stats = MakeStatistics(2);
+    FoundProtocol f = MakeEmptyFoundProtocol();
+    f.Block = 1;
+    Statistics& s = f.Stats = MakeStatistics(2);
     s.Mean1 = mean1, s.Min1 = min1, s.Max1 = max1;
     s.Mean2 = mean2, s.Min2 = min2, s.Max2 = max2;
     return f;
@@ -406,8 +405,8 @@ LongTermAnalysis TensileAnalysis()
     SetResult1(a.Definition, 12, 10, 14, 10);
     a.Definition.CI1 = 5;
     a.Definition.Nominal2 = 2, a.Definition.Lower2 = 1.8f, a.Definition.Upper2 = 2.2f;
-    a.Found.push_back(FoundReport(9, 12.5f, 11, 14, 2, 1.5f, 2.5f));
-    a.Found.push_back(FoundReport(9, 13.25f, 12, 14.5f));
+    a.Found.push_back(FoundReport(12.5f, 11, 14, 2, 1.5f, 2.5f));
+    a.Found.push_back(FoundReport(13.25f, 12, 14.5f));
     a.Statistics = MakeStatistics(4);
     a.Statistics.Mean1 = 12.875f, a.Statistics.Min1 = 11, a.Statistics.Max1 = 14.5f;
     a.Statistics.CV1 = 10, a.Statistics.CI1 = 15;
@@ -491,7 +490,7 @@ TEST_F(ClipboardTest, LongTermPassFailHasNoExtremesOrLimits)
     a.Pattern.TestType = 20;
     a.Definition.HeaderImage = MakeDataString("KR 6850", "321", "y", " ");
     SetResult1(a.Definition, 80, 80, 100, 5);
-    a.Found = {MakeEmptyFoundProtocol(), FoundReport(20, 0.5f, NoValue, NoValue), FoundReport(20, NoValue, NoValue, NoValue)};
+    a.Found = {MakeEmptyFoundProtocol(), FoundReport(0.5f, NoValue, NoValue), FoundReport(NoValue, NoValue, NoValue)};
     a.Statistics.Mean1 = 0.25f, a.Statistics.Min1 = a.Statistics.Max1 = NoValue;
     a.Statistics.CV1 = a.Statistics.CI1 = NoValue;
     const QString text = clpLongTermAnalysisText(a);
