@@ -175,14 +175,10 @@ TEST_F(ChartDataTest, ProfileListsTheValuesInTestOrder)
               {SeriesTest(95, 19), SeriesTest(101, NoValue, "8", true), SeriesTest(NoValue, 21), SeriesTest(103, 22)});
     const Profile one = ComputeProfile(p_, 1, 1);
     EXPECT_EQ(one.Values, (std::vector<float>{NoValue, 95.0f, NoValue, 103.0f}));
-    EXPECT_EQ(one.Nominal, 100.0f);
-    EXPECT_EQ(one.Lower, 90.0f);
-    EXPECT_EQ(one.Upper, 110.0f);
-    EXPECT_EQ(one.Unit, QStringLiteral("N"));
+    EXPECT_EQ(std::tuple(one.Nominal, one.Lower, one.Upper, one.Unit), std::tuple(100.0f, 90.0f, 110.0f, QStringLiteral("N")));
     const Profile two = ComputeProfile(p_, 1, 2);
     EXPECT_EQ(two.Values, (std::vector<float>{NoValue, 19.0f, 21.0f, 22.0f}));
-    EXPECT_EQ(two.Nominal, 20.0f);
-    EXPECT_EQ(two.Unit, QStringLiteral("mm"));
+    EXPECT_EQ(std::tuple(two.Nominal, two.Unit), std::tuple(20.0f, QStringLiteral("mm")));
 
     p_.Style.Tests[9].Nominal1 = NoValue;
     EXPECT_TRUE(IsEmptyProfile(ComputeProfile(p_, 1, 1)));
@@ -204,12 +200,7 @@ TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
     // The values 1 to n: each run becomes its minimum and maximum, the values
     // after the last whole run follow as they are. 250 / 100 = 2.5, log2 1.32,
     // step 2^(1 + 1) = 4, runs of 8; the step is exact at powers of two.
-    const struct {
-        int n;
-        int run;
-        int pairs;
-        int rest;
-    } cases[] = {
+    const struct { int n, run, pairs, rest; } cases[] = {
         {101, 4, 25, 1}, {199, 4, 49, 3}, {200, 8, 25, 0},  {250, 8, 31, 2},
         {399, 8, 49, 7}, {400, 16, 25, 0}, {800, 32, 25, 0}, {999, 32, 31, 7},
     };
@@ -225,20 +216,15 @@ TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
         }
         for (int j = 1; j <= c.rest; ++j)
             EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * c.pairs + j)], static_cast<float>(c.pairs * c.run + j));
-        EXPECT_EQ(reduced.Nominal, 100.0f);
-        EXPECT_EQ(reduced.Lower, 90.0f);
-        EXPECT_EQ(reduced.Upper, 110.0f);
-        EXPECT_EQ(reduced.Unit, QStringLiteral("N"));
+        EXPECT_EQ(std::tuple(reduced.Nominal, reduced.Lower, reduced.Upper, reduced.Unit),
+                  std::tuple(100.0f, 90.0f, 110.0f, QStringLiteral("N")));
     }
 
     // Result 2 runs from -1 down: the minimum still comes first.
     FillProfile(250);
     const Profile two = ReduceProfile(ComputeProfile(p_, 1, 2));
     ASSERT_EQ(two.Values.size(), 65u);
-    EXPECT_EQ(two.Values[1], -8.0f);
-    EXPECT_EQ(two.Values[2], -1.0f);
-    EXPECT_EQ(two.Values[63], -249.0f);
-    EXPECT_EQ(two.Values[64], -250.0f);
+    EXPECT_EQ(std::tuple(two.Values[1], two.Values[2], two.Values[63], two.Values[64]), std::tuple(-8, -1, -249, -250));
 }
 
 TEST_F(ChartDataTest, MinMaxInRange)
@@ -274,15 +260,12 @@ TEST_F(ChartDataTest, DeviationDataOfTheCurrentProperty)
     // A current property out of range has neither definition nor statistics.
     p_.CurrentProperty = 9;
     const DeviationData none = ComputeDeviationData(p_, 5, 1);
-    EXPECT_EQ(none.Nominal, NoValue);
-    EXPECT_EQ(none.Mean, NoValue);
-    EXPECT_EQ(none.Value, 5.0f);
+    EXPECT_EQ(std::tuple(none.Nominal, none.Mean, none.Value), std::tuple(NoValue, NoValue, 5.0f));
 }
 
 TEST_F(ChartDataTest, ValuesThatAreNotFiniteAreDrawnAsMissing)
 {
-    // The bytes 00 00 C0 7F of a stored Single are a NaN; infinities come
-    // from damaged files too. None may become a class index or a point.
+    // A stored NaN or infinity (damaged files) may become no class index or point.
     const float nan = std::bit_cast<float>(0x7FC00000u);
     const float inf = std::numeric_limits<float>::infinity();
     SetValues(1, {SeriesTest(95, 19), SeriesTest(103, 21)});
