@@ -7,6 +7,8 @@
 #include "foundation/modRecords.h"
 
 #include <cmath>
+#include <string>
+#include <utility>
 
 namespace {
 

@@ -458,9 +458,9 @@ TEST_F(CurveTest, StrainAndStress)
     EXPECT_EQ(LogLinesOf(QStringLiteral("abtBiaxialSigma")), 1);
 }
 
-// ---- Windows, steps, units ------------------------------------------------------
+// ---- Windows and steps ------------------------------------------------------------
 
-TEST(AbtPages, WindowsStepsAndUnits)
+TEST(AbtPages, WindowsAndSteps)
 {
     AbtEvaluation e{};
     e.PeakPressure = 240;
@@ -490,13 +490,6 @@ TEST(AbtPages, WindowsStepsAndUnits)
     };
     for (const auto& row : steps)
         EXPECT_FLOAT_EQ(abtGridStep(row.maximum), row.step) << row.maximum;
-
-    const char* const units[][2] = {{"ms", "kPa"}, {"kPa", "mm"}, {"%", "MPa"}, {"kPa", "mm/s"}, {"kPa", "mm/s"}, {"", ""}};
-    const int16_t saved = Language;
-    Language = 2;
-    for (int page = 0; page <= 5; ++page)
-        EXPECT_EQ(abtXAxisUnit(page) + u'|' + abtYAxisUnit(page), QString::fromUtf8(units[page][0]) + u'|' + units[page][1]);
-    Language = saved;
 }
 
 // ---- Pixels ---------------------------------------------------------------------

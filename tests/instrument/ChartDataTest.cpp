@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -35,14 +36,8 @@ protected:
         p_.Style.Forms[2].Items[1].Property = 9;
         p_.Style.Forms[2].Items[2].Property = 14;
         TestDefinition& d = p_.Style.Tests[9];
-        d.Defined1 = true;
-        d.Nominal1 = 100;
-        d.Lower1 = 90;
-        d.Upper1 = 110;
-        d.Defined2 = true;
-        d.Nominal2 = 20;
-        d.Lower2 = 18;
-        d.Upper2 = 22;
+        std::tie(d.Defined1, d.Nominal1, d.Lower1, d.Upper1) = std::tuple(true, 100.0f, 90.0f, 110.0f);
+        std::tie(d.Defined2, d.Nominal2, d.Lower2, d.Upper2) = std::tuple(true, 20.0f, 18.0f, 22.0f);
         d.HeaderImage = Header("8", "\"");   // N and mm
     }
 
@@ -55,9 +50,7 @@ protected:
     void MakePassFail(int testType)
     {
         TestDefinition& d = p_.Style.Tests[static_cast<size_t>(testType)];
-        d.Nominal1 = 1;
-        d.Lower1 = 0;
-        d.Upper1 = 1;
+        std::tie(d.Nominal1, d.Lower1, d.Upper1) = std::tuple(1.0f, 0.0f, 1.0f);
         d.HeaderImage = Header("y", " ");
     }
     void FillProfile(int count)

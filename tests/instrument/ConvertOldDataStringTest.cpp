@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -67,9 +68,7 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
     const std::string header = Build(e);
 
     Fields expected = e;
-    expected.Serial = "  7";
-    expected.R1 = "  12.5";
-    expected.Flag = "0";
+    std::tie(expected.Serial, expected.R1, expected.Flag) = std::tuple("  7", "  12.5", "0");
     EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
 
     // Not a number: everything after the identifier is blank.
@@ -274,12 +273,11 @@ TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
     EXPECT_EQ(ConvertOldDataString(lastUnit).substr(47, 1), "Y");
 
     // An unknown area or unit letter leaves its field out: the string is too short.
-    const std::string badArea = ConvertOldDataString("\x1E" "64" "  100" "x" "H" " " " 123.4" "O" "0" "\r\n");
-    EXPECT_EQ(badArea.size(), 54u);
-    EXPECT_FALSE(IsValidDataString(badArea));
-    const std::string badUnit = ConvertOldDataString("\x1E" "64" "  100" "x" "A" " " " 123.4" "Z" "0" "\r\n");
-    EXPECT_EQ(badUnit.size(), 59u);
-    EXPECT_FALSE(IsValidDataString(badUnit));
+    for (const auto& [bad, size] : {std::pair("\x1E" "64" "  100" "x" "H" " " " 123.4" "O" "0" "\r\n", 54u),
+                                    std::pair("\x1E" "64" "  100" "x" "A" " " " 123.4" "Z" "0" "\r\n", 59u)}) {
+        EXPECT_EQ(ConvertOldDataString(bad).size(), size);
+        EXPECT_FALSE(IsValidDataString(ConvertOldDataString(bad)));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -313,9 +311,7 @@ TEST_F(ConvertOldDataStringTest, TearingStrength)
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
 
     const std::string shortReply = "\x1E" "68" " 1600" "16" " " " 123.4" "m" "1" "\r\n";
-    f.Serial = "   ";
-    f.RU1 = "6";
-    f.Flag = "0";
+    std::tie(f.Serial, f.RU1, f.Flag) = std::tuple("   ", "6", "0");
     EXPECT_BYTES(ConvertOldDataString(shortReply), Build(f));
 }
 
@@ -328,8 +324,7 @@ TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
 
     std::string failed = reply;
     failed[8] = '*';
-    f.Warning = "*";
-    f.R1 = "     0";
+    std::tie(f.Warning, f.R1) = std::tuple("*", "     0");
     EXPECT_BYTES(ConvertOldDataString(failed), Build(f));
 }
 

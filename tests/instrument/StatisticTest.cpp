@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 #include <limits>
+#include <tuple>
+#include <vector>
 
 namespace {
 
