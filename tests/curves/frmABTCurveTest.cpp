@@ -8,7 +8,6 @@
 
 #include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
-#include "curves/modABTCurveClipboard.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modInstrument.h"
 #include "foundation/modRecords.h"
@@ -213,14 +212,9 @@ TEST_F(CurveWindowTest, OpensOnTheAirPermeabilityPageWithHeaderResultsAndBlueCap
 
 TEST_F(CurveWindowTest, LimitsFromTheHeaderAndFromTheBoxes)
 {
-    const struct {
-        const char* field;     // parameter 3, six characters
-        const char* boxes;     // lower|upper
-        AbtOptions options;
-        const char* adap;
-    } cases[] = {
-        {" 60/20", "20|60", {200, 600, 0, 0}, "378"},
-        {"   abc", "|", {0, 0, 0, 0}, "---"},
+    // Parameter 3 (six characters), the boxes lower|upper, the options, the ADAP.
+    const struct { const char* field; const char* boxes; AbtOptions options; const char* adap; } cases[] = {
+        {" 60/20", "20|60", {200, 600, 0, 0}, "378"}, {"   abc", "|", {0, 0, 0, 0}, "---"},
         {"150/20", "|20", {0, 0, 0, 0}, "---"},
     };
     for (const auto& c : cases) {
@@ -308,11 +302,9 @@ TEST_F(CurveWindowTest, EachChangeRedrawsOnlyWhatDependsOnIt)
 TEST_F(CurveWindowTest, EnablingPerPage)
 {
     frmABTCurve& w = Open();
-    const struct {
-        int page;
-        bool thickness, fraction, formFactor;
-    } pages[] = {{0, false, false, false}, {1, false, false, false}, {2, true, false, false},
-                 {3, false, false, true},  {4, false, true, true}};
+    const struct { int page; bool thickness, fraction, formFactor; } pages[] = {
+        {0, false, false, false}, {1, false, false, false}, {2, true, false, false}, {3, false, false, true},
+        {4, false, true, true}};
     for (const auto& p : pages) {
         ClickTab(w, p.page);
         const std::pair<QWidget*, bool> expected[] = {
@@ -421,27 +413,18 @@ TEST_F(CurveWindowTest, SensorRangesBeyond16BitsAPulseThatDoesNotEndAndUnscalabl
 
 TEST_F(CurveWindowTest, TextsByLanguage)
 {
-    const struct {
-        int16_t language;
-        const char* title;
-        const char* tab3;
-        const char* fallTime;
-        const char* style;
-        const char* reference2;
-    } cases[] = {
-        {1, "ZOLVERA D 7110 QUINTARA III - Kurve analysieren", "LD: LD = f (p)", "Abfallzeit:", "Artikel:", "Referenz 2:"},
-        {5, "ZOLVERA D 7110 QUINTARA III - Analizar la curva", "PA: PA = f (p)", "Tiempo de disminución:",
-         "Articulo:", "Referencia 2:"},
-        {6, "ZOLVERA D 7110 QUINTARA III - ", "", "", "", "Ref. 2:"},
+    // Title, tab 3, fall time, style, reference 2.
+    const struct { int16_t language; const char* texts; } cases[] = {
+        {1, "ZOLVERA D 7110 QUINTARA III - Kurve analysieren|LD: LD = f (p)|Abfallzeit:|Artikel:|Referenz 2:"},
+        {5, "ZOLVERA D 7110 QUINTARA III - Analizar la curva|PA: PA = f (p)|Tiempo de disminución:|Articulo:|Referencia 2:"},
+        {6, "ZOLVERA D 7110 QUINTARA III - ||||Ref. 2:"},
     };
     for (const auto& c : cases) {
         Language = c.language;
         frmABTCurve& w = Open();
-        const QString got[] = {w.windowTitle(), w.tabCurve->TabCaption(3), w.lblFallTime->text(), w.lblStyle->text(),
-                               w.lblReference[2]->text()};
-        const char* const expected[] = {c.title, c.tab3, c.fallTime, c.style, c.reference2};
-        for (int k = 0; k < 5; ++k)
-            EXPECT_EQ(got[k], QString::fromUtf8(expected[k])) << c.language;
+        EXPECT_EQ(QStringList({w.windowTitle(), w.tabCurve->TabCaption(3), w.lblFallTime->text(), w.lblStyle->text(),
+                               w.lblReference[2]->text()}).join(u'|'),
+                  QString::fromUtf8(c.texts));
     }
 }
 
@@ -468,8 +451,12 @@ TEST_F(CurveWindowTest, PrintAndCopyHandTheWindowsTextsOver)
     Choose(w.cboThickness, "0.80");
     QGuiApplication::clipboard()->clear();
     w.mnuFile_Copy->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              clpCurveAnalysisText(AbtProtocol, w.Curve, w.Evaluation, w.Options, 2, 0.8f));
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.contains(QStringLiteral("\r\nt [ms]\tEpsilon [%]\tSigma [MPa]\r\n")));
+    EXPECT_TRUE(copied.contains(QStringLiteral("\r\nADAP:               \t378\tmm/s\r\n")));
+    Choose(w.cboThickness, "0.40");   // the stress follows the thickness
+    w.mnuFile_Copy->trigger();
+    EXPECT_NE(QGuiApplication::clipboard()->text(), copied);
 
     const CurvePageTexts texts = w.PageTexts();
     EXPECT_EQ(texts.XCaption + u'|' + texts.YCaption, w.lblXCoordinate[2]->text() + u'|' + w.lblYCoordinate[2]->text());

@@ -7,6 +7,8 @@
 #include "foundation/modRecords.h"
 
 #include <cmath>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -14,49 +16,31 @@ class CurveDisplayTest : public CurveTest {};
 
 TEST(CurveDisplay, LimitsFromTheHeader)
 {
-    const struct {
-        const char* parameter3;
-        AbtHeaderLimits expected;
-    } cases[] = {
-        {"60/20", {200, 600, 20, 60}},       // exchanged, the boxes in order
-        {"20/60", {200, 600, 20, 60}},
-        {" 5 / 7 ", {50, 70, 5, 7}},
-        {"1/99", {10, 990, 1, 99}},
-        {"abc", {0, 0, 0, 0}},
-        {"", {0, 0, 0, 0}},
-        {"20", {0, 0, 0, 0}},                // no "/": neither part
-        {"0/60", {0, 0, 0, 60}},             // a part that does not count keeps its box empty
-        {"150/20", {0, 0, 0, 20}},
-        {"9999/20", {0, 0, 0, 20}},          // would overflow 16 bits as tenths
-        {"20/100", {0, 0, 20, 0}},
-        {"20.5/60", {0, 0, 0, 60}},
+    // Exchanged limits come in order; no "/" gives neither part; a part that
+    // does not count (9999 would overflow 16 bits as tenths) keeps its box empty.
+    const struct { const char* parameter3; AbtHeaderLimits expected; } cases[] = {
+        {"60/20", {200, 600, 20, 60}}, {"20/60", {200, 600, 20, 60}}, {" 5 / 7 ", {50, 70, 5, 7}},
+        {"1/99", {10, 990, 1, 99}},    {"abc", {0, 0, 0, 0}},         {"", {0, 0, 0, 0}},
+        {"20", {0, 0, 0, 0}},          {"0/60", {0, 0, 0, 60}},       {"150/20", {0, 0, 0, 20}},
+        {"9999/20", {0, 0, 0, 20}},    {"20/100", {0, 0, 20, 0}},     {"20.5/60", {0, 0, 0, 60}},
         {"20/10/5", {0, 0, 20, 0}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(AbtLimitsFromHeader(QString::fromLatin1(c.parameter3)), c.expected) << c.parameter3;
 
-    const struct {
-        int lower, upper;
-        int16_t expectedLower, expectedUpper;
-    } boxes[] = {{80, 30, 300, 800}, {20, 70, 200, 700}, {0, 30, 0, 0}, {30, 0, 0, 0}, {50, 50, 500, 500}};
+    const struct { int lower, upper; int16_t expectedLower, expectedUpper; } boxes[] = {{80, 30, 300, 800}, {20, 70, 200, 700}, {0, 30, 0, 0}, {30, 0, 0, 0}, {50, 50, 500, 500}};
     for (const auto& b : boxes) {
         int16_t lower = -1;
         int16_t upper = -1;
         AbtLimitsFromBoxes(b.lower, b.upper, lower, upper);
-        EXPECT_EQ(lower, b.expectedLower) << b.lower << "/" << b.upper;
-        EXPECT_EQ(upper, b.expectedUpper) << b.lower << "/" << b.upper;
+        EXPECT_EQ(std::pair(lower, upper), std::pair(b.expectedLower, b.expectedUpper)) << b.lower << "/" << b.upper;
     }
 }
 
 TEST(CurveDisplay, AxisMaximumListsOfEachPage)
 {
     EXPECT_EQ(AbtAxisMaximumSeries(1, true), (std::vector<int>{2, 3, 4, 5, 6, 8, 10, 12, 15, 18, 20, 25}));
-    const struct {
-        int page;
-        bool y;
-        size_t count;
-        int first, last;
-    } lists[] = {
+    const struct { int page; bool y; size_t count; int first, last; } lists[] = {
         {0, false, 9, 100, 500}, {0, true, 16, 10, 200},   {1, false, 16, 10, 200}, {2, false, 8, 5, 20},
         {2, true, 19, 20, 1000}, {3, false, 21, 3, 200},   {3, true, 40, 30, 120000}, {4, true, 40, 30, 120000},
         {5, false, 0, 0, 0},     {-1, true, 0, 0, 0},
@@ -73,12 +57,7 @@ TEST(CurveDisplay, AxisMaximumListsOfEachPage)
 
 TEST_F(CurveDisplayTest, AxisCaptionsAndReadOutOfEachPage)
 {
-    const struct {
-        int page;
-        PlotWindow window;
-        const char* x;
-        const char* y;
-    } captions[] = {
+    const struct { int page; PlotWindow window; const char* x; const char* y; } captions[] = {
         {0, {0, 0, 500, 800}, "500 ms", "80 kPa"},
         {1, {0, 0, 300, 25}, "30 kPa", "25 mm"},
         {2, {0, 0, 20, 250}, "20 %", "250 MPa"},
@@ -91,15 +70,10 @@ TEST_F(CurveDisplayTest, AxisCaptionsAndReadOutOfEachPage)
     };
     for (const auto& c : captions) {
         const AbtAxisCaptions got = AbtAxisCaptionsOf(c.window, c.page);
-        EXPECT_EQ(got.X.toStdString(), c.x) << c.page;
-        EXPECT_EQ(got.Y.toStdString(), c.y) << c.page;
+        EXPECT_EQ(got.X.toStdString() + '|' + got.Y.toStdString(), std::string(c.x) + '|' + c.y) << c.page;
     }
 
-    const struct {
-        int page;
-        double x, y;
-        const char* text;
-    } readOuts[] = {
+    const struct { int page; double x, y; const char* text; } readOuts[] = {
         {4, std::log(500.0), std::log(1000.0), "50.0 kPa / 1,000 mm/s"},
         {0, 100, 505, "100 ms / 50.5 kPa"},
         {1, 300, 12.34, "30.0 kPa / 12.3 mm"},

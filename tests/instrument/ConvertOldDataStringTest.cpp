@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -67,9 +68,7 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
     const std::string header = Build(e);
 
     Fields expected = e;
-    expected.Serial = "  7";
-    expected.R1 = "  12.5";
-    expected.Flag = "0";
+    std::tie(expected.Serial, expected.R1, expected.Flag) = std::tuple("  7", "  12.5", "0");
     EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
 
     // Not a number: everything after the identifier is blank.
@@ -137,21 +136,21 @@ TEST_F(ConvertOldDataStringTest, WeighingMarksOtherUnitsAndKeepsAZeroWeight)
 
 TEST_F(ConvertOldDataStringTest, WeighingThatCannotGiveASoundValueGivesNothing)
 {
-    // Division by a zero or missing length.
-    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("F", "     0", "$", "f")), "");
-    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("F", "   abc", "$", "f")), "");
-    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("A", "      ", ")", "k")), "");
-    EXPECT_EQ(ConvertOldDataString(Weighing("12.345"), WeighingHeader("N", "   abc", "$", "h")), "");
-    // A weight that is no number is no reading of 0 either.
-    for (const char* weight : {"   abc", "      ", "12-345"}) {
-        EXPECT_EQ(ConvertOldDataString(Weighing(weight), WeighingHeader("W", "      ", " ", ":")), "") << weight;
-        EXPECT_EQ(ConvertOldDataString(Weighing(weight), WeighingHeader("N", "   100", "$", "h")), "") << weight;
+    // Division by a zero or missing length; a weight that is no number is no
+    // reading of 0 either; 100000 m / 0.001 g is 1E+08 Nm: eight whole digits do not fit six.
+    const struct { const char* weight; const char* letter; const char* p1; const char* u1; const char* unit; } rows[] = {
+        {"12.345", "F", "     0", "$", "f"}, {"12.345", "F", "   abc", "$", "f"}, {"12.345", "A", "      ", ")", "k"},
+        {"12.345", "N", "   abc", "$", "h"}, {"   abc", "W", "      ", " ", ":"}, {"      ", "W", "      ", " ", ":"},
+        {"12-345", "W", "      ", " ", ":"}, {"   abc", "N", "   100", "$", "h"}, {"12-345", "N", "   100", "$", "h"},
+        {" 0.001", "N", "100000", "$", "h"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ConvertOldDataString(Weighing(row.weight), WeighingHeader(row.letter, row.p1, row.u1, row.unit)), "")
+            << row.weight << " " << row.letter << " '" << row.p1 << "'";
     }
     // An empty expected string has no code letter: the value passes, but the
     // string lacks the expected fields and fails validation.
     EXPECT_FALSE(IsValidDataString(ConvertOldDataString(Weighing("12.345"), "")));
-    // 100000 m / 0.001 g is 1E+08 Nm: eight whole digits do not fit six.
-    EXPECT_EQ(ConvertOldDataString(Weighing(" 0.001"), WeighingHeader("N", "100000", "$", "h")), "");
     // Tiny values are written in plain notation and cut in the decimals.
     const std::string header = WeighingHeader("W", "      ", " ", ";");
     EXPECT_BYTES(ConvertOldDataString(Weighing(" 0.001"), header), Weighed(header, " ", "0.0000", ";"));
@@ -175,14 +174,15 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
         return head + DataStringChecksum(head) + "\r\n";
     };
 
-    std::string e = header("D", "\"", "t");
-    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "   500", "t"));     // 250 / 500 mm * 1000
-    e = header("U", "\"", "t");
-    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "   250", "t"));     // counted twice
-    e = header("D", "\"", "s");
-    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "12.699", "s"));     // per inch
-    e = header("D", "%", "t", "    10");
-    EXPECT_BYTES(ConvertOldDataString(reply, e), converted(e, "984.25", "t"));     // 10 in
+    const struct { std::string e; const char* value; const char* unit; } rows[] = {
+        {header("D", "\"", "t"), "   500", "t"},            // 250 / 500 mm * 1000
+        {header("U", "\"", "t"), "   250", "t"},            // counted twice
+        {header("D", "\"", "s"), "12.699", "s"},            // per inch
+        {header("D", "%", "t", "    10"), "984.25", "t"},    // 10 in
+    };
+    for (const auto& row : rows)
+        EXPECT_BYTES(ConvertOldDataString(reply, row.e), converted(row.e, row.value, row.unit)) << row.value;
+    const std::string e = rows[3].e;
 
     EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "     0")), "");
     EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "   abc")), "");
@@ -194,7 +194,7 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
 // ---------------------------------------------------------------------------
 // "MP 4800"
 
-TEST_F(ConvertOldDataStringTest, TensileTesterYarnMode)
+TEST_F(ConvertOldDataStringTest, TensileTesterYarnAndSkeinMode)
 {
     // 4-7 elongation, 8 unit system, 9 mode, 10 warning, 12-17 force, 18 its
     // unit, 25-28 test length, 29-33 speed.
@@ -211,14 +211,11 @@ TEST_F(ConvertOldDataStringTest, TensileTesterYarnMode)
     f.U2 = "Q";
     f.RU1 = "=";
     EXPECT_BYTES(ConvertOldDataString(inches), Build(f));
-}
 
-TEST_F(ConvertOldDataStringTest, TensileTesterSkeinMode)
-{
-    // 34-37 yarn count, 38-40 warps, 41-46 result 2.
-    const std::string reply = "\x1E" "48" "    " "m" "S" "!" " " " 234.5" "g" "      " "    " "     "
+    // Skein mode: 34-37 yarn count, 38-40 warps, 41-46 result 2.
+    const std::string skein = "\x1E" "48" "    " "m" "S" "!" " " " 234.5" "g" "      " "    " "     "
                               "  20" " 80" " 45.67" "\r\n";
-    EXPECT_BYTES(ConvertOldDataString(reply), Build({.Id = "MP 4800", .Letter = "S", .P1 = "    20", .U1 = "i",
+    EXPECT_BYTES(ConvertOldDataString(skein), Build({.Id = "MP 4800", .Letter = "S", .P1 = "    20", .U1 = "i",
                                                       .P2 = "    80", .Warning = "!", .R1 = " 234.5", .RU1 = ";",
                                                       .R2 = " 45.67"}));
 }
@@ -226,7 +223,7 @@ TEST_F(ConvertOldDataStringTest, TensileTesterSkeinMode)
 // ---------------------------------------------------------------------------
 // "KR 6100-II"
 
-TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith22CharactersCarriesSerialAndFlag)
+TEST_F(ConvertOldDataStringTest, HydrostaticHeadWithAndWithoutSerialAndFlag)
 {
     // 4-8 pressure, 9 mode, 10 area, 11 warning, 12-17 result, 18 unit,
     // 19 flag, 20-22 serial number.
@@ -236,29 +233,24 @@ TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith22CharactersCarriesSerialAnd
                    .U2 = ")", .Warning = "-", .R1 = "  45.6", .RU1 = "C", .Flag = "1"};
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
     EXPECT_BYTES(ConvertOldDataString(reply + "\r\n"), Build(f));
-}
 
-TEST_F(ConvertOldDataStringTest, HydrostaticHeadWith21CharactersHasNoSerialAndFlag0)
-{
-    const std::string reply = "\x1E" "61" "    2" "G" "I" " " "  45.6" "M" "1" "\r\n";
-    ASSERT_EQ(reply.size(), 21u);
-    Fields f{.Id = "KR 6101", .Letter = "G", .P1 = "  2/10", .U1 = "\\", .P2 = " 26/28", .U2 = ")", .R1 = "  45.6",
+    // 21 characters: no serial number, flag 0.
+    const std::string reply21 = "\x1E" "61" "    2" "G" "I" " " "  45.6" "M" "1" "\r\n";
+    ASSERT_EQ(reply21.size(), 21u);
+    Fields g{.Id = "KR 6101", .Letter = "G", .P1 = "  2/10", .U1 = "\\", .P2 = " 26/28", .U2 = ")", .R1 = "  45.6",
              .RU1 = "a"};
-    EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
-
-    std::string other = reply;
+    EXPECT_BYTES(ConvertOldDataString(reply21), Build(g));
+    std::string other = reply21;
     other[9] = 'X';         // any other area is 10 cm²
     other[8] = 'H';         // "2" is "2/10" only in mode G
-    f.Letter = "H";
-    f.P1 = "     2";
-    f.P2 = "    10";
-    EXPECT_BYTES(ConvertOldDataString(other), Build(f));
+    std::tie(g.Letter, g.P1, g.P2) = std::tuple("H", "     2", "    10");
+    EXPECT_BYTES(ConvertOldDataString(other), Build(g));
 }
 
 // ---------------------------------------------------------------------------
 // "KR 6400-II" and "KR 6410"
 
-TEST_F(ConvertOldDataStringTest, AirPermeabilityWorkedOutByHand)
+TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
 {
     // Area letter B (50 cm²), unit letter O (mm/s); checksum 24.
     const std::string reply = "\x1E" "64" "  100" "x" "B" " " " 123.4" "O" "0" "A12" "\r\n";
@@ -266,10 +258,7 @@ TEST_F(ConvertOldDataStringTest, AirPermeabilityWorkedOutByHand)
                                  " 123.4" "H" + std::string(8, ' ') + "0" "\x18" "\r\n";
     EXPECT_BYTES(ConvertOldDataString(reply), expected);
     EXPECT_TRUE(IsValidDataString(expected));
-}
 
-TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
-{
     const char* const areas[] = {"   100", "    50", "    38", "    20", "    10", "     5", "     3"};
     const char* const units = "HUVWXZ)Y";
     for (int i = 0; i < 7; ++i) {
@@ -284,12 +273,11 @@ TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
     EXPECT_EQ(ConvertOldDataString(lastUnit).substr(47, 1), "Y");
 
     // An unknown area or unit letter leaves its field out: the string is too short.
-    const std::string badArea = ConvertOldDataString("\x1E" "64" "  100" "x" "H" " " " 123.4" "O" "0" "\r\n");
-    EXPECT_EQ(badArea.size(), 54u);
-    EXPECT_FALSE(IsValidDataString(badArea));
-    const std::string badUnit = ConvertOldDataString("\x1E" "64" "  100" "x" "A" " " " 123.4" "Z" "0" "\r\n");
-    EXPECT_EQ(badUnit.size(), 59u);
-    EXPECT_FALSE(IsValidDataString(badUnit));
+    for (const auto& [bad, size] : {std::pair("\x1E" "64" "  100" "x" "H" " " " 123.4" "O" "0" "\r\n", 54u),
+                                    std::pair("\x1E" "64" "  100" "x" "A" " " " 123.4" "Z" "0" "\r\n", 59u)}) {
+        EXPECT_EQ(ConvertOldDataString(bad).size(), size);
+        EXPECT_FALSE(IsValidDataString(ConvertOldDataString(bad)));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -323,9 +311,7 @@ TEST_F(ConvertOldDataStringTest, TearingStrength)
     EXPECT_BYTES(ConvertOldDataString(reply), Build(f));
 
     const std::string shortReply = "\x1E" "68" " 1600" "16" " " " 123.4" "m" "1" "\r\n";
-    f.Serial = "   ";
-    f.RU1 = "6";
-    f.Flag = "0";
+    std::tie(f.Serial, f.RU1, f.Flag) = std::tuple("   ", "6", "0");
     EXPECT_BYTES(ConvertOldDataString(shortReply), Build(f));
 }
 
@@ -338,8 +324,7 @@ TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
 
     std::string failed = reply;
     failed[8] = '*';
-    f.Warning = "*";
-    f.R1 = "     0";
+    std::tie(f.Warning, f.R1) = std::tuple("*", "     0");
     EXPECT_BYTES(ConvertOldDataString(failed), Build(f));
 }
 
