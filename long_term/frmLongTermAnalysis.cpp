@@ -3,6 +3,7 @@
 #include "foundation/frmResource.h"
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modMainTexts.h"
 #include "foundation/modRecords.h"
 #include "foundation/modWindow.h"
 #include "long_term/modLongTermDisplay.h"
@@ -10,7 +11,6 @@
 #include "long_term/modSearchPatterns.h"
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
-#include "main_window/modMainTexts.h"
 #include "platform/Colors.h"
 #include "platform/Conversions.h"
 #include "platform/FlexGrid.h"
@@ -18,8 +18,8 @@
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
-#include "platform/TextInput.h"
 #include "platform/Text.h"
+#include "platform/TextInput.h"
 #include "platform/Twips.h"
 
 #include <QAction>
