@@ -1,7 +1,10 @@
 // The program's entry point: the application object, the program folder, then
-// the start-up sequence; afterwards the program lives in the main window's
-// events and ends when the main window closes.
+// the start-up sequence with the real port and main window; afterwards the
+// program lives in the main window's events and ends when the main window
+// closes.
 #include "foundation/modMain.h"
+#include "instrument/modCommunication.h"
+#include "main_window/frmMain.h"
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
@@ -15,7 +18,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     ResolveProgramFolder(QApplication::arguments());
 
-    const int refused = Main();
+    StartupHooks hooks = DefaultStartupHooks();
+    hooks.CommInit = [](int16_t port) { commInit(port); };
+    hooks.CommOpen = [](int16_t port) { return commOpen(port); };
+    hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
+    const int refused = Main(hooks);
     if (refused != 0)
         return refused;
     const int status = QApplication::exec();

@@ -14,8 +14,8 @@
 // Controls are placed in twips in the window's inside below its menu bar;
 // those on the pages of tabCurve in the page's own coordinates. Each opening
 // builds a new window, deleted when it closes.
-#include "curves/CurveRecords.h"
 #include "curves/modABTCurveDisplay.h"
+#include "foundation/CurveRecords.h"
 #include "foundation/Records.h"
 #include "printing/PrintRecords.h"
 

@@ -10,41 +10,25 @@
 #include "platform/DrawingSurface.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
-#include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <dirent.h>
-#include <unordered_set>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 namespace {
 
-const char* const CurveMagic = "ABT";
-const char* const CurveExtension = "ABT";
-
 // Log numbers of the failures that are not system errors.
 constexpr int32_t ErrOverflow = 6;
 constexpr int32_t ErrDivisionByZero = 11;
-constexpr int32_t ErrTypeMismatch = 13;
 
 constexpr int RawLineLength = 256;
 constexpr int RawHalf = 128;
 constexpr int SampledLines = 25;                 // lines 0 to 24 carry the curve
-constexpr int StoredCurveLength = 6218;          // file of a curve with a 60-character header
-constexpr std::size_t SampleBytes = 3 * AbtSampleCount * 4;
-// What follows the header text in the file: two factors and the samples.
-constexpr std::size_t RecordTail = 4 + SampleBytes;
-// A name made from a date is taken: the next second is tried, up to an hour on.
-constexpr int MaxStampMoves = 3600;
 constexpr int MaxGridLines = 1000;
 constexpr int LastSample = 500;                  // evaluation and drawing stop at 500 ms
 constexpr int LastFitSample = 492;
@@ -100,81 +84,6 @@ int SmoothingWidth(const AbtOptions& options)
     return std::clamp<int>(options.Smoothing, 0, MaxSmoothing);
 }
 
-// ---- Curve file -------------------------------------------------------------
-
-// The whole file when it is an acceptable curve file, else false. Only a
-// failing open or read is a fault worth a log line; the other refusals are
-// what the routine is asked about.
-bool ReadAcceptedFile(const QString& folder, const QString& name, std::string& bytes, const QString& procName)
-{
-    if (!IsBareStoredName(name) || !HasExtension(name, QString::fromLatin1(CurveExtension)))
-        return false;
-    if (!dskFileExists(folder, name))
-        return false;
-    const QString path = StoredNamePath(folder, name);
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, procName);
-        return false;
-    }
-    const qint64 size = file.size();
-    if (size <= 3)
-        return false;
-    // Within a tenth of the stored length, bounds formed in single precision.
-    const float ratio = static_cast<float>(size) / static_cast<float>(StoredCurveLength);
-    if (ratio < 1.0f - 0.1f || ratio > 1.0f + 0.1f)
-        return false;
-    const QByteArray all = file.readAll();
-    if (all.size() != size) {
-        const SystemError error = ErrorFromFile(file);
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, procName);
-        return false;
-    }
-    std::string content(all.constData(), static_cast<std::size_t>(all.size()));
-    if (dskReadMagic(content) != QLatin1String(CurveMagic))
-        return false;
-    BinaryReader in(content);
-    in.GetBytes(3);
-    if (dskReadVersion(in) == NoValue)
-        return false;
-    // The stored header length must leave room for the whole record: a file
-    // cut short would otherwise read its missing samples as zeros.
-    const auto headerLength = static_cast<uint16_t>(in.GetInteger());
-    if (!in.Ok() || in.Remaining() < headerLength + RecordTail)
-        return false;
-    bytes = std::move(content);
-    return true;
-}
-
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-// The entries of the folder that could be a curve name made from a date
-// ("2024.01.05, 13.07.09.ABT", plain ASCII), upper-cased. A data folder holds
-// a file per airbag test, so this is one plain pass over it.
-std::unordered_set<std::string> TakenDateNames(const QString& folder)
-{
-    std::unordered_set<std::string> taken;
-    const std::size_t length = dskFileNameFromDate(0, QString::fromLatin1(CurveExtension)).size();
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return taken;
-    while (const dirent* entry = readdir(dir)) {
-        if (std::strlen(entry->d_name) == length)
-            taken.insert(UpperAscii(entry->d_name));
-    }
-    closedir(dir);
-    return taken;
-}
-
 // ---- Drawing ----------------------------------------------------------------
 
 void Segment(DrawingSurface& picture, double xa, double ya, double xb, double yb, int32_t colour)
@@ -227,33 +136,7 @@ void DrawComputedCurve(const AbtEvaluation& eval, int page, DrawingSurface& pict
 } // namespace
 
 // ---------------------------------------------------------------------------
-// Record, raw data and file
-
-void PutRecord(BinaryWriter& out, const ABTCurve& curve)
-{
-    out.PutString(curve.Header);
-    out.PutInteger(curve.Factor1);
-    out.PutInteger(curve.Factor2);
-    for (const float v : curve.P1)
-        out.PutSingle(v);
-    for (const float v : curve.P2)
-        out.PutSingle(v);
-    for (const float v : curve.S)
-        out.PutSingle(v);
-}
-
-void GetRecord(BinaryReader& in, ABTCurve& curve)
-{
-    curve.Header = in.GetBytesString();
-    curve.Factor1 = in.GetInteger();
-    curve.Factor2 = in.GetInteger();
-    for (float& v : curve.P1)
-        v = in.GetSingle();
-    for (float& v : curve.P2)
-        v = in.GetSingle();
-    for (float& v : curve.S)
-        v = in.GetSingle();
-}
+// Raw data
 
 int16_t abtDecodeWord(const std::string& fourCharacters)
 {
@@ -315,84 +198,6 @@ bool abtIsEmptyCurve(const ABTCurve& curve)
         return true;
     };
     return same(curve.P1, empty.P1) && same(curve.P2, empty.P2) && same(curve.S, empty.S);
-}
-
-QString abtFilePut(const ABTCurve& curve, double when)
-{
-    const QString procName = QStringLiteral("abtFilePut");
-    // As the report writer does: the program folder stands in for a data
-    // folder that is gone, and the setting follows it.
-    if (!IsExistingFolder(DataFolder) && IsExistingFolder(ProgramFolder()))
-        DataFolder = ProgramFolder();
-    const QString folder = DataFolder;
-    if (!IsExistingFolder(folder)) {
-        const SystemError error = ErrorFromErrno(ENOENT, JoinPath(folder, QString()));
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + folder, procName);
-        return QString();
-    }
-
-    // Names are by the second, and an import stamps curves with times of old
-    // files: a name that is taken, in any case, moves the stamp on.
-    const std::unordered_set<std::string> taken = TakenDateNames(folder);
-    QString name;
-    for (int move = 0; move <= MaxStampMoves; ++move) {
-        const QString candidate = dskFileNameFromDate(when + move / 86400.0, QString::fromLatin1(CurveExtension));
-        if (!taken.contains(UpperAscii(candidate.toStdString()))) {
-            name = candidate;
-            break;
-        }
-    }
-    // The name is free in every case, so its path is the plain join.
-    const QString path = IsBareStoredName(name) ? JoinPath(folder, name) : QString();
-    if (path.isEmpty() || QFileInfo::exists(path)) {
-        const SystemError error = ErrorFromErrno(EEXIST);
-        WriteLog(ClassicError::PathFileAccess,
-                 error.Text + QStringLiteral(": ") + dskFileNameFromDate(when, QString::fromLatin1(CurveExtension)),
-                 procName);
-        return QString();
-    }
-
-    BinaryWriter out;
-    dskPutHeader(out, CurveMagic);
-    PutRecord(out, curve);
-    SystemError error;
-    // Read-only from the moment the file has its name; a failure leaves none.
-    if (!WriteFileAtomically(path, out.Bytes(), error, ReadOnlyPermissions)) {
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, procName);
-        return QString();
-    }
-    return name;
-}
-
-bool abtIsAirbagFile(const QString& folder, const QString& name)
-{
-    std::string bytes;
-    return ReadAcceptedFile(folder, name, bytes, QStringLiteral("abtIsAirbagFile"));
-}
-
-ABTCurve abtFileGet(const QString& folder, const QString& name)
-{
-    const QString procName = QStringLiteral("abtFileGet");
-    std::string bytes;
-    if (!ReadAcceptedFile(folder, name, bytes, procName))
-        return EmptyABTCurve;
-    BinaryReader in(bytes);
-    in.GetBytes(3);
-    in.GetBytesString();
-    ABTCurve curve = EmptyABTCurve;
-    GetRecord(in, curve);
-    if (!in.Ok()) {
-        WriteLog(ClassicError::InputPastEndOfFile, QStringLiteral("Input past end of file: ") + name, procName);
-        return EmptyABTCurve;
-    }
-    auto finite = [](const std::array<float, AbtSampleCount>& samples) {
-        return std::all_of(samples.begin(), samples.end(), [](float v) { return std::isfinite(v); });
-    };
-    if (!finite(curve.P1) || !finite(curve.P2) || !finite(curve.S)) {
-        WriteLog(ErrTypeMismatch, QStringLiteral("Sample is not a number: ") + name, procName);
-        return EmptyABTCurve;
-    }
-    return curve;
 }
 
 // ---------------------------------------------------------------------------

@@ -9,11 +9,11 @@
 // computed is NoValue (-32768 for the fall time); nothing here shows a
 // message or touches a widget.
 //
-// Curve file: "ABT", the version text "8.0" with its 16-bit length, then the
-// packed ABTCurve: Header with its length, Factor1, Factor2 (16-bit), P1, P2,
-// S (512 little-endian singles each). 6218 bytes with a 60-character header.
-#include "curves/CurveRecords.h"
+// The curve file itself is read and written by the storage subsystem
+// (storage/modABTFile.h), which the import shares.
+#include "foundation/CurveRecords.h"
 #include "platform/BinaryIO.h"
+#include "storage/modABTFile.h"
 
 #include <QString>
 #include <cstdint>
@@ -22,13 +22,7 @@
 class DrawingSurface;
 
 // ---------------------------------------------------------------------------
-// Record, raw data and file
-
-// Packed layout of the curve record, as it lies in the curve file behind
-// the version text. GetRecord replaces the record; after a short read the
-// reader is failed.
-void PutRecord(BinaryWriter& out, const ABTCurve& curve);
-void GetRecord(BinaryReader& in, ABTCurve& curve);
+// Raw data
 
 // A 16-bit word from four raw-line characters: the high-half markers of its
 // high and low byte, then the low-half codes of its high and low byte. Codes
@@ -50,26 +44,6 @@ ABTCurve abtParseRawData(const AbtRawLines& raw);
 // True when the curve equals the empty curve; samples compare as "neither
 // less nor greater" than NoValue, so a NaN sample counts as missing too.
 bool abtIsEmptyCurve(const ABTCurve& curve);
-
-// Writes the curve as a new read-only file in DataFolder and returns its bare
-// name ("2024.01.05, 13.07.09.ABT"), or "" after one log line. The name is
-// made from `when`; while a file or folder of that name exists (in any case)
-// the stamp moves on one second, at most 3600 times. Never replaces a file: a
-// failed write leaves no file behind. A DataFolder that does not exist is
-// replaced by the program folder, and DataFolder follows.
-QString abtFilePut(const ABTCurve& curve, double when);
-
-// True for an acceptable curve file: a bare name (no folder part, no ".."),
-// the extension "ABT" in any case, an existing file of 5597 to 6839 bytes
-// with the magic "ABT", a numeric version text, and room for the whole record
-// behind its stored header length. Names that could reach outside the folder
-// are refused without touching the disk.
-bool abtIsAirbagFile(const QString& folder, const QString& name);
-
-// The curve stored in the file, or the empty curve when abtIsAirbagFile
-// refuses it; also empty, with one log line, when the record does not read
-// whole or a sample is not finite.
-ABTCurve abtFileGet(const QString& folder, const QString& name);
 
 // ---------------------------------------------------------------------------
 // Evaluation. Every evaluation starts from AbtEvaluation{} (zeros): the

@@ -3,7 +3,7 @@
 // (storage/modClipboard) with the curve's samples and results in place of
 // the single values. Row titles come from the curve window's text table and
 // the thickness is handed in, so no window needs to be open.
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
 #include "foundation/Records.h"
 
 #include <QString>

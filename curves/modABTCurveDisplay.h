@@ -4,9 +4,9 @@
 // page, the texts of the result, nominal and limit grids, the axis captions,
 // the pointer read-out, the sensor ranges and the enabling rules of the
 // window's controls. The window only puts these into its controls.
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
+#include "foundation/GridInfoRow.h"
 #include "foundation/Records.h"
-#include "main_window/GridInfoRow.h"
 
 #include <QString>
 #include <cstdint>

@@ -8,9 +8,9 @@
 // warning 41, results 42-47 / 48 and 49-54 / 55, flag 57, checksum 58).
 // Characters missing from a short string read as blanks; a field that is not
 // a number reads 0. Nothing here touches a widget.
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
+#include "foundation/DataStringRecord.h"
 #include "foundation/Records.h"
-#include "instrument/DataStringRecord.h"
 
 #include <QString>
 #include <string>

@@ -9,12 +9,10 @@
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
-#include "instrument/modCommunication.h"
-#include "main_window/frmMain.h"
 #include "platform/Conversions.h"
 #include "platform/ErrorCodes.h"
-#include "platform/InstanceLock.h"
 #include "platform/Installation.h"
+#include "platform/InstanceLock.h"
 #include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
@@ -78,9 +76,6 @@ StartupHooks DefaultStartupHooks()
     hooks.ReadDecimalSeparator = ReadLocaleDecimalSeparator;
     hooks.ReadGroupSeparator = ReadLocaleGroupSeparator;
     hooks.InitSettings = [] { return ::InitSettings(); };
-    hooks.CommInit = [](int16_t port) { commInit(port); };
-    hooks.CommOpen = [](int16_t port) { return commOpen(port); };
-    hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
     hooks.Milliseconds = MonotonicMilliseconds;
     hooks.WaitSlice = PaintAndPause;
     return hooks;

@@ -5,8 +5,8 @@
 // window loads, and shows the main window. Afterwards the program lives in
 // the main window's events.
 //
-// The collaborators come through hooks with the real ones as defaults, so
-// tests can fake the port, the settings, the main window and the clock.
+// The collaborators come through hooks, so tests can fake the port, the
+// settings, the main window and the clock.
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -35,9 +35,10 @@ struct StartupHooks {
     int64_t SplashMilliseconds = 5000;
 };
 
-// The real collaborators: the lock file in the program folder, the system
-// locale, the settings file, the serial port, the main window, the system's
-// monotonic clock.
+// The real collaborators that live at this level: the lock file in the
+// program folder, the system locale, the settings file and the system's
+// monotonic clock. The serial port and the main window sit higher up, so the
+// program's entry point fills CommInit, CommOpen and LoadMainWindow.
 StartupHooks DefaultStartupHooks();
 
 // Exit statuses of a start that was refused.
@@ -47,7 +48,7 @@ inline constexpr int ExitLoginFailed = 2;
 // Runs the start-up. 0 when the main window is shown (the caller then runs
 // the event loop); otherwise the exit status of a refused start (second copy:
 // message 1; failed login: message 3, no settings written).
-int Main(const StartupHooks& hooks = DefaultStartupHooks());
+int Main(const StartupHooks& hooks);
 
 // Gives up the single-instance lock taken by the default hook (at the very
 // end of the run; tests that run Main more than once).

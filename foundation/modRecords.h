@@ -1,12 +1,12 @@
 #pragma once
 // Empty and blank instances of every record, the emptiness tests, and the
 // packed file layout of each record.
-#include "curves/CurveRecords.h"
+#include "foundation/ChartRecords.h"
+#include "foundation/CurveRecords.h"
+#include "foundation/DataStringRecord.h"
+#include "foundation/GridInfoRow.h"
+#include "foundation/LongTermRecords.h"
 #include "foundation/Records.h"
-#include "instrument/ChartRecords.h"
-#include "instrument/DataStringRecord.h"
-#include "long_term/LongTermRecords.h"
-#include "main_window/GridInfoRow.h"
 #include "platform/BinaryIO.h"
 
 // The instances new records start from and emptiness tests compare with.

@@ -1,6 +1,7 @@
 #include "foundation/modSettings.h"
 
 #include "foundation/modConvert.h"
+#include "foundation/modDiskBasics.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
 #include "foundation/modRecords.h"
@@ -8,7 +9,6 @@
 #include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
-#include "storage/modDisk.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 // never returns to the event loop and never spins a core.
 //
 // Every text that crosses the line is a std::string of Windows-1252 bytes.
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
 
 #include <cstdint>
 #include <string>

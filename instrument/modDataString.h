@@ -13,7 +13,7 @@
 //   its unit code, 49-54/55 result 2 and its unit code, 56 unused, 57 flag,
 //   58 checksum, 59 CR, 60 LF.
 // Reading past the end of a short string gives empty fields, never a fault.
-#include "instrument/DataStringRecord.h"
+#include "foundation/DataStringRecord.h"
 
 #include <QString>
 #include <array>

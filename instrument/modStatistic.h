@@ -3,8 +3,8 @@
 // of the 95 % confidence interval, both in % of the mean), the two-sided 95 %
 // Student t table, and the data the charts draw: histogram, profile and
 // deviation of one result of one property.
+#include "foundation/ChartRecords.h"
 #include "foundation/Records.h"
-#include "instrument/ChartRecords.h"
 
 #include <cstdint>
 #include <string>

@@ -8,8 +8,8 @@
 // list (x runs from 0 to n + 1), with the bar from its smallest to its
 // largest test value. A pass/fail result is charted as the share of passed
 // tests in percent on a fixed scale from 0 to 100, black, without bars.
+#include "foundation/LongTermRecords.h"
 #include "foundation/Records.h"
-#include "long_term/LongTermRecords.h"
 
 #include <QString>
 #include <cstdint>

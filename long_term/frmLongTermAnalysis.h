@@ -15,8 +15,8 @@
 // frmLongTermAnalysisResults.cpp (search, grids, enabling, print and copy),
 // frmLongTermAnalysisChart.cpp (charts, read-outs, the detail window) and
 // frmLongTermAnalysisPatterns.cpp (the Pattern menu).
+#include "foundation/LongTermRecords.h"
 #include "foundation/Records.h"
-#include "long_term/LongTermRecords.h"
 #include "platform/FormSurface.h"
 #include "platform/Twips.h"
 

@@ -11,8 +11,10 @@
 #include "instrument/modDataString.h"
 #include "instrument/modPropertyText.h"
 #include "long_term/LongTermChart.h"
+#include "long_term/modLongTermClipboard.h"
 #include "long_term/modLongTermDisplay.h"
 #include "long_term/modLongTermSearch.h"
+#include "long_term/modPrinterLongTerm.h"
 #include "main_window/modGrid.h"
 #include "main_window/modSeries.h"
 #include "platform/DrawingSurface.h"
@@ -22,7 +24,6 @@
 #include "platform/TabControl.h"
 #include "platform/Text.h"
 #include "printing/modPrinter.h"
-#include "long_term/modLongTermClipboard.h"
 #include "storage/modClipboard.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 // The clipboard copy of a long-term analysis: the blocks of the test report
 // text (storage/modClipboard) filled from the analysis' series record, with
 // one line per found report in place of the single values.
+#include "foundation/LongTermRecords.h"
 #include "foundation/Records.h"
-#include "long_term/LongTermRecords.h"
 
 #include <QString>
 

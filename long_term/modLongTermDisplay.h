@@ -3,8 +3,8 @@
 // widgets: the texts of the value grids, the property list of a style, the
 // enabling rules as a table, the captions, the arrangement of the date boxes
 // and the year list, and the hand-over text between the two windows.
+#include "foundation/GridInfoRow.h"
 #include "foundation/Records.h"
-#include "main_window/GridInfoRow.h"
 
 #include <QString>
 #include <array>

@@ -2,8 +2,8 @@
 // The long-term analysis as the series record that the printed long-term
 // report and the clipboard text are made from, so that the header, parameter
 // and statistics parts of a test report can show it.
+#include "foundation/LongTermRecords.h"
 #include "foundation/Records.h"
-#include "long_term/LongTermRecords.h"
 
 // Report form 1 with the analysed test type in item 1 as the current
 // property; the style name, the references and the operator as the user

@@ -7,8 +7,8 @@
 //
 // The window reads its controls into plain values and calls these; the
 // progress bar is repainted from the search's progress callback.
+#include "foundation/LongTermRecords.h"
 #include "foundation/Records.h"
-#include "long_term/LongTermRecords.h"
 
 #include <QString>
 #include <cstdint>

@@ -4,8 +4,8 @@
 // nominal values, limits, test count; five columns). They are laid out,
 // filled and marked here for every window that shows them. Column widths are
 // texts measured in the main window's font.
+#include "foundation/GridInfoRow.h"
 #include "foundation/Records.h"
-#include "main_window/GridInfoRow.h"
 
 class FlexGrid;
 

@@ -5,8 +5,8 @@
 // differ from the property's header, the new test entry, and the stop
 // criteria of a property. The main window's Measure calls them in turn and
 // shows the numbered messages they choose.
+#include "foundation/DataStringRecord.h"
 #include "foundation/Records.h"
-#include "instrument/DataStringRecord.h"
 
 #include <QString>
 #include <array>

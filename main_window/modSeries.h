@@ -5,8 +5,8 @@
 // through (created from the working record, a block started, a property
 // closed or reopened, lateral air ended, a series removed from the list).
 // The main window shows and edits through these.
+#include "foundation/GridInfoRow.h"
 #include "foundation/Records.h"
-#include "main_window/GridInfoRow.h"
 
 #include <QString>
 #include <QStringList>

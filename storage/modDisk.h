@@ -1,26 +1,17 @@
 #pragma once
-// Small disk services around the program's files: paths, existence, names
-// made from dates, style subfolders, the common header of the binary data
-// files, folder listings, deleting to the trash and free space.
+// Small disk services around the program's files: existence, names made
+// from dates, style subfolders, folder listings, deleting to the trash and
+// free space; paths and the common header of the binary data files come
+// from the basics the settings file shares.
+#include "foundation/modDiskBasics.h"
 #include "platform/BinaryIO.h"
 #include "platform/ErrorCodes.h"
 
 #include <QSet>
-
 #include <QString>
 #include <QStringList>
 
 class QIODevice;
-
-// The magic of the settings file and the test report files. Behind the magic
-// every binary data file carries the program's version text (ProgramVersion).
-inline const char* const SettingsMagic = "QTA";
-
-// The folder without trailing separators, one "/", and the name ("\" in a
-// stored relative name read as "/"). The folder keeps its case; when the
-// exact name is missing, an existing file or folder whose name differs only
-// in case is found instead. An empty name gives the folder ending in "/".
-QString dskBuildPath(const QString& folder, const QString& name);
 
 // True when a regular, not hidden file dskBuildPath(folder, name) exists
 // (read-only files are found too).
@@ -34,21 +25,6 @@ QString dskFileNameFromDate(double date, const QString& extension);
 // exists or was created. A subfolder that exists under another case counts.
 // On failure errno holds the reason.
 bool dskEnsureFolder(const QString& root, const QString& sub);
-
-// The first three bytes of an open file as text; "" when it is shorter.
-QString dskReadMagic(QIODevice& file);
-// The numeric value of the version text behind the magic, read with "." as
-// the decimal point whatever the locale; NoValue for a file of 3 bytes or
-// less or a text that is not a number. Leaves the position behind the text.
-float dskReadVersion(QIODevice& file);
-// The same two on a file image in memory; version reading leaves the reader
-// behind the version text.
-QString dskReadMagic(const std::string& bytes);
-float dskReadVersion(BinaryReader& in);
-// True when a version text is a number with "." as the decimal point.
-bool dskIsVersionText(const std::string& text);
-// Writes the common header: the magic without a length, then "8.0" with its length.
-void dskPutHeader(BinaryWriter& out, const char* magic);
 
 // The names of the files in the folder, hidden files included, in the order
 // the system lists them. A missing folder gives an empty list.
@@ -69,10 +45,6 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names);
 // allowed); otherwise false and one log line (64, bad file name) under the
 // procedure's name.
 bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure);
-
-// The name a file that does not load is kept aside under, the n-th beside
-// the earlier ones: "name.BAD" for 1, then "name.BAD2", "name.BAD3", ...
-QString dskAsideName(const QString& name, int number);
 
 // The folder a file is written into: the folder itself when it exists, else
 // the program's own folder. With a setting (the DataFolder or QDASFolder that

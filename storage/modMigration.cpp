@@ -1,6 +1,5 @@
 #include "storage/modMigration.h"
 
-#include "curves/modABTCurve.h"
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
@@ -18,6 +17,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Text.h"
+#include "storage/modABTFile.h"
 #include "storage/modDisk.h"
 
 #include <QDate>

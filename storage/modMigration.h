@@ -15,9 +15,9 @@
 //      are saved.
 // Old text is Windows-1252, one byte one position counted from 1; lines end
 // at CR LF, LF or CR.
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
+#include "foundation/DataStringRecord.h"
 #include "foundation/Records.h"
-#include "instrument/DataStringRecord.h"
 
 #include <QSet>
 #include <QString>

@@ -11,8 +11,8 @@
 // The rules that every page shares live here; what differs per test type is
 // a TestPageCase (TestPageCases.h), found by FindTestPageCase. The window
 // mirrors the state in its controls and writes the user's edits back into it.
+#include "foundation/DataStringRecord.h"
 #include "foundation/Records.h"
-#include "instrument/DataStringRecord.h"
 
 #include <QString>
 #include <QStringList>

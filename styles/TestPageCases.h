@@ -4,7 +4,7 @@
 // data string is read and written, its range checks, and the rules of its
 // dependent lists. Each group of test types keeps its cases in a file of its
 // own; FindTestPageCase asks them in turn.
-#include "instrument/DataStringRecord.h"
+#include "foundation/DataStringRecord.h"
 #include "instrument/ExpectedDataString.h"
 #include "styles/TestPage.h"
 

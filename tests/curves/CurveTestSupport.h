@@ -4,7 +4,7 @@
 // curves and data strings built by hand, and pixels counted on an image.
 #include "support/LocaleFixture.h"
 
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
 #include "platform/DrawingSurface.h"
 
 #include <QString>

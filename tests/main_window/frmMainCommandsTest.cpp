@@ -2,9 +2,9 @@
 
 #include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
+#include "foundation/modMainTexts.h"
 #include "instrument/modPropertyText.h"
 #include "main_window/frmCommentary.h"
-#include "main_window/modMainTexts.h"
 #include "platform/Cp1252.h"
 #include "platform/FlexGrid.h"
 #include "platform/PictureBox.h"

@@ -2,7 +2,7 @@
 
 #include "foundation/frmResource.h"
 #include "foundation/modGlobals.h"
-#include "main_window/modMainTexts.h"
+#include "foundation/modMainTexts.h"
 #include "platform/Colors.h"
 #include "platform/FlexGrid.h"
 #include "platform/LoadedForms.h"
@@ -14,13 +14,13 @@
 #include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
 #include "storage/frmQDASSetting.h"
+#include "support/LocaleFixture.h"
+#include "support/ScriptedPresenter.h"
 #include "system_settings/frmAbout.h"
 #include "system_settings/frmCountrySetting.h"
 #include "system_settings/frmPassword.h"
 #include "system_settings/frmReferenceTitle.h"
 #include "system_settings/frmSystemSettings.h"
-#include "support/LocaleFixture.h"
-#include "support/ScriptedPresenter.h"
 
 #include <QAbstractButton>
 #include <QAction>

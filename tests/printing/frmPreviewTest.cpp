@@ -1,6 +1,6 @@
 #include "printing/frmPreview.h"
 
-#include "PrintFixture.h"
+#include "support/PrintFixture.h"
 #include "platform/PictureBox.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // printed to PDF and read back as words and as pixels.
 #include "printing/modPrinter.h"
 
-#include "PrintFixture.h"
+#include "support/PrintFixture.h"
 #include "support/AirbagCurves.h"
 
 #include "curves/modABTCurve.h"

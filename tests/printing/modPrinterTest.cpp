@@ -1,6 +1,6 @@
 #include "printing/modPrinter.h"
 
-#include "PrintFixture.h"
+#include "support/PrintFixture.h"
 #include "foundation/modInstrument.h"
 #include "printing/frmPreview.h"
 

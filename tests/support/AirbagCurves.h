@@ -2,7 +2,7 @@
 // Airbag-fabric curves for the tests of the curve window, the printed curve
 // boxes and the clipboard copy: a curve header with the fields the window
 // shows, and a pulse as the instrument records it.
-#include "curves/CurveRecords.h"
+#include "foundation/CurveRecords.h"
 
 #include <string>
 

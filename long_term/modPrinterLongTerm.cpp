@@ -1,7 +1,9 @@
 // The printed long-term report: one page with the search criteria, the
 // trend chart and the long-term statistics of each result of the property.
-#include "printing/modPrinter.h"
+#include "long_term/modPrinterLongTerm.h"
+
 #include "printing/PrintOutput.h"
+#include "printing/modPrinter.h"
 
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"

@@ -1,4 +1,6 @@
-#include "PrintFixture.h"
+#include "support/PrintFixture.h"
+
+#include "long_term/modPrinterLongTerm.h"
 
 #include "platform/Colors.h"
 

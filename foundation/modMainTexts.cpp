@@ -1,4 +1,4 @@
-#include "main_window/modMainTexts.h"
+#include "foundation/modMainTexts.h"
 
 namespace {
 
