@@ -1,10 +1,15 @@
 // The program's entry point: the application object, the program folder, then
 // the start-up sequence; afterwards the program lives in the main window's
 // events and ends when the main window closes.
+#include "foundation/modLog.h"
 #include "foundation/modMain.h"
+#include "main_window/frmMain.h"
+#include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SystemEnd.h"
 
 #include <QApplication>
+#include <cerrno>
 
 int main(int argc, char** argv)
 {
@@ -18,6 +23,10 @@ int main(int argc, char** argv)
     const int refused = Main();
     if (refused != 0)
         return refused;
+    // A logout, a shutdown or a signal closes the main window as the user
+    // would, without its questions; the run then ends as after that.
+    if (!InstallSystemEnd(frmMain::EndBySystem))
+        WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
     const int status = QApplication::exec();
     ReleaseInstanceLock();
     return status;

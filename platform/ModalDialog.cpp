@@ -1,5 +1,7 @@
 #include "platform/ModalDialog.h"
 
+#include "platform/SystemEnd.h"
+
 #include <QDialog>
 
 namespace {
@@ -10,6 +12,8 @@ int ShowModal(QDialog& dialog)
 {
     if (g_runner)
         return g_runner->Run(dialog);
+    if (SystemEndRequested())
+        return QDialog::Rejected;
     dialog.setWindowModality(Qt::ApplicationModal);
     return dialog.exec();
 }
