@@ -170,10 +170,10 @@ protected:
         return Protocols[static_cast<size_t>(CurrentProtocol)].Blocks[static_cast<size_t>(property)];
     }
 
-    void Type(const char* value, const std::vector<int16_t>& answers = {})
+    void Type(const char* value)
     {
         w_->txtKeyboard->setText(QString::fromLatin1(value));
-        EXPECT_EQ(Measure(kTyped, answers), Boxes{}) << value;
+        EXPECT_EQ(Measure(kTyped), Boxes{}) << value;
     }
     // The open series the pending files give at the next start, beside the
     // working record as it is.
