@@ -2,12 +2,16 @@
 // the start-up sequence with the real port and main window; afterwards the
 // program lives in the main window's events and ends when the main window
 // closes.
+#include "foundation/modLog.h"
 #include "foundation/modMain.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmMain.h"
+#include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SystemEnd.h"
 
 #include <QApplication>
+#include <cerrno>
 
 int main(int argc, char** argv)
 {
@@ -25,6 +29,10 @@ int main(int argc, char** argv)
     const int refused = Main(hooks);
     if (refused != 0)
         return refused;
+    // A logout, a shutdown or a signal closes the main window as the user
+    // would, without its questions; the run then ends as after that.
+    if (!InstallSystemEnd(frmMain::EndBySystem))
+        WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
     const int status = QApplication::exec();
     ReleaseInstanceLock();
     return status;

@@ -7,7 +7,9 @@
 // curve thumbnail, drawn after every measurement, with 50 and 999 airbag
 // curves. Deleting one of 999 tests with the profile page on show, and
 // terminating a series of six properties of 999 tests (saved and exported,
-// not printed).
+// not printed). Keeping nine open series of six properties of 999 tests on
+// disk: the write after one accepted test, and the orderly end on SIGTERM.
+#include "BenchSeries.h"
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
@@ -15,6 +17,7 @@
 #include "main_window/frmCommentary.h"
 #include "main_window/frmMain.h"
 #include "main_window/modGrid.h"
+#include "main_window/modPending.h"
 #include "instrument/modDataString.h"
 #include "instrument/modStatistic.h"
 #include "platform/FlexGrid.h"
@@ -23,17 +26,25 @@
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
+#include "platform/SystemEnd.h"
 #include "platform/TabControl.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <optional>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -402,3 +413,120 @@ static void BM_CurveThumbnailOfAirbagCurves(benchmark::State& state)
     ResetSettingsGlobals(savedFolder);
 }
 BENCHMARK(BM_CurveThumbnailOfAirbagCurves)->Arg(50)->Arg(999)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// Nine open series of six properties with 999 tests each, as a busy lab
+// leaves them, started an hour apart.
+std::vector<Protocol> NineFullSeries()
+{
+    std::vector<Protocol> all;
+    for (int s = 0; s < 9; ++s) {
+        Protocol p = BenchFullSeries(DateSerial(2024, 3, 4) + s / 24.0);
+        for (size_t b = 1; b <= 6; ++b) {
+            std::vector<TestValue>& values = p.Blocks[b].Values;
+            const size_t built = values.size() - 1;
+            while (values.size() <= SeriesSize)
+                values.push_back(values[1 + (values.size() - 1) % built]);
+            p.Blocks[b].Stats.Count = SeriesSize;
+        }
+        all.push_back(p);
+    }
+    return all;
+}
+
+} // namespace
+
+// One accepted test of the fifth of nine open series: its pending file is
+// written again, the other eight are left as they are. The counter compares
+// it with one atomic write of the same bytes.
+static void BM_PendingWriteAfterOneTestOfNineSeries(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString savedData = DataFolder;
+    DataFolder = folder.path();
+    Protocols.assign(1, MakeEmptyProtocol());
+    for (const Protocol& p : NineFullSeries())
+        Protocols.push_back(p);
+    LoadPendingProtocols();
+    bool ok = false;
+    SavePendingProtocols(ok);
+    const QString pending = folder.filePath(QStringLiteral("PENDING 5.QTA"));
+    const QString reference = folder.filePath(QStringLiteral("REFERENCE.QTA"));
+    PropertyBlock& block = Protocols[5].Blocks[3];
+    QElapsedTimer clock;
+    qint64 keepNs = 0;
+    qint64 atomicNs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        block.Values.push_back(block.Values[1]);
+        state.ResumeTiming();
+        clock.start();
+        ok = KeepPendingSeries(5) && ok;
+        keepNs += clock.nsecsElapsed();
+        state.PauseTiming();
+        SystemError error;
+        const std::optional<std::string> bytes = ReadFileWhole(pending, error);
+        clock.start();
+        ok = bytes && WriteFileAtomically(reference, *bytes, error) && ok;
+        atomicNs += clock.nsecsElapsed();
+        block.Values.pop_back();
+        state.ResumeTiming();
+    }
+    state.counters["ratio_to_atomic_write"] = static_cast<double>(keepNs) / static_cast<double>(std::max<qint64>(atomicNs, 1));
+    if (!ok || QDir(folder.path()).entryList({QStringLiteral("PENDING*")}).size() != 9)
+        state.SkipWithError("the pending files were not written");
+    Protocols.assign(1, MakeEmptyProtocol());
+    LoadPendingProtocols();
+    DataFolder = savedData;
+}
+BENCHMARK(BM_PendingWriteAfterOneTestOfNineSeries)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The system ends the program (SIGTERM) while the window shows the first of
+// nine open series: from the signal until the process is gone, with the
+// pending files, the port and the settings done. Each round is a child of
+// this process, so the time is measured from outside.
+static void BM_OrderlyEndOnSigtermWithNineSeries(benchmark::State& state)
+{
+    LoadedMainWindow loaded;
+    frmMain& window = loaded.Window();
+    Protocols.resize(1);
+    for (const Protocol& p : NineFullSeries())
+        Protocols.push_back(p);
+    CurrentProtocol = 1;
+    window.ShowProtocol();
+    LoadPendingProtocols();
+    bool ok = false;
+    SavePendingProtocols(ok);
+    for (auto _ : state) {
+        int ready[2];
+        if (::pipe(ready) != 0) {
+            state.SkipWithError("no pipe");
+            break;
+        }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            InstallSystemEnd(frmMain::EndBySystem);
+            (void)!::write(ready[1], "r", 1);
+            ::_exit(QApplication::exec());
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid, SIGTERM);
+        int status = -1;
+        ::waitpid(pid, &status, 0);
+        state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the program did not end with status 0");
+            break;
+        }
+    }
+    Protocols.resize(2);
+    CurrentProtocol = 1;
+}
+BENCHMARK(BM_OrderlyEndOnSigtermWithNineSeries)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);

@@ -18,6 +18,7 @@
 #include "platform/MousePointer.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
+#include "platform/SystemEnd.h"
 #include "platform/TabControl.h"
 #include "platform/TextInput.h"
 #include "platform/Twips.h"
@@ -367,6 +368,13 @@ frmMain* frmMain::Instance()
 }
 
 bool frmMain::IsLoaded() { return g_main != nullptr; }
+
+void frmMain::EndBySystem()
+{
+    if (g_main)
+        g_main->close();
+    QCoreApplication::exit(0);
+}
 
 frmMain::frmMain()
 {
@@ -1110,9 +1118,12 @@ void frmMain::Form_Unload(bool& cancel)
 {
     if (g_main != this)
         return;
+    // The system's end (logout, shutdown, a signal) asks nothing: the open
+    // series are kept, in one attempt whose failures the log holds.
+    const bool asking = !SystemEndRequested();
     // 1. Open series are left for later only when the operator says so.
     const int open = static_cast<int>(Protocols.size()) - 1;
-    if (open > 0 && ShowMessage(34, {open}) == AnswerNo)
+    if (asking && open > 0 && ShowMessage(34, {open}) == AnswerNo)
         cancel = true;
     // 2.
     if (cancel)
@@ -1126,7 +1137,7 @@ void frmMain::Form_Unload(bool& cancel)
             MousePointerGuard hourglass(PointerHourglass);
             SavePendingProtocols(ok);
         }
-        if (ok)
+        if (ok || !asking)
             break;
         if (ShowMessage(31) != AnswerYes) {
             cancel = true;

@@ -52,6 +52,9 @@ public:
     // The one instance, created (loaded, not shown) on first use.
     static frmMain* Instance();
     static bool IsLoaded();
+    // The system's end of the run (a logout, a shutdown, a signal): the
+    // window closes without its questions and the event loop ends with 0.
+    static void EndBySystem();
 
     // The window's font ("Arial" 8 pt) and the width of a text in it, in
     // twips; the grids of every window measure their columns with it.

@@ -8,11 +8,13 @@
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
+#include "foundation/modSettings.h"
 #include "foundation/modWindow.h"
 #include "instrument/modCommunication.h"
 #include "instrument/modStatistic.h"
 #include "main_window/frmCommentary.h"
 #include "main_window/modGrid.h"
+#include "main_window/modPending.h"
 #include "main_window/modPointerRouting.h"
 #include "main_window/modSeries.h"
 #include "main_window/modTermination.h"
@@ -24,6 +26,7 @@
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/PopupMenu.h"
+#include "platform/SystemEnd.h"
 #include "platform/TabControl.h"
 #include "printing/modPrinter.h"
 #include "storage/frmDataSetting.h"
@@ -247,6 +250,7 @@ void frmMain::EditTest(int k)
 
     // 9. A property left without a test that counts is shown anew as a whole.
     if (ListedTestCount(block) == 0) {
+        KeepPendingSeries(CurrentProtocol);
         ShowProtocol();
         EndSelection();
         return;
@@ -254,6 +258,7 @@ void frmMain::EditTest(int k)
     grdResult_Click();
     p.LastTestDate = Now();
     block.LastTestDate = p.LastTestDate;
+    KeepPendingSeries(CurrentProtocol);
 }
 
 void frmMain::grdResult_DblClick()
@@ -364,6 +369,7 @@ bool frmMain::SaveTestReport(int index)
 
     // 4. Saving: a No to message 28 leaves the series unsaved on purpose; a
     // write given up after message 31 must not lose it.
+    bool declined = false;
     if (AutoSave || ShowMessage(MsgSaveReport) == AnswerYes) {
         for (;;) {
             bool ok = false;
@@ -378,6 +384,14 @@ bool frmMain::SaveTestReport(int index)
                 return false;
             }
         }
+    } else {
+        declined = true;
+    }
+    // A No that the system's end gave, not the operator: the series stays
+    // open and is kept with the others.
+    if (declined && SystemEndRequested()) {
+        series.Finished = false;
+        return false;
     }
 
     // 5. Printing.
@@ -474,7 +488,15 @@ void frmMain::mnuSettings_DataSettings_Click()
     // The dialog tries the ports itself; ours is opened again afterwards,
     // after Cancel too.
     commClose();
+    const QString dataFolder = DataFolder;
     frmDataSetting::ShowForm();
+    // The open series move along to the new data folder at once, and the
+    // settings name it, so that the next start finds them whatever happens.
+    if (DataFolder != dataFolder && Protocols.size() > 1) {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        SaveSettings();
+    }
     PortOpen = commOpen(ComPort);
     if (!PortOpen)
         ShowMessage(MsgPortNotAvailable);

@@ -15,6 +15,7 @@
 #include "instrument/modStatistic.h"
 #include "main_window/modGrid.h"
 #include "main_window/modMeasure.h"
+#include "main_window/modPending.h"
 #include "main_window/modSeries.h"
 #include "platform/Cp1252.h"
 #include "platform/FlexGrid.h"
@@ -220,6 +221,8 @@ void frmMain::Measure()
     // 22.
     protocol.LastTestDate = Now();
     block.LastTestDate = protocol.LastTestDate;
+    // The accepted test is on disk before the next one is asked for.
+    KeepPendingSeries(CurrentProtocol);
 }
 
 void frmMain::AddTestEntry(const DataStringRecord& rec, const std::string& curve)

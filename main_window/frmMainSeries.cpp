@@ -14,6 +14,7 @@
 #include "instrument/modPropertyText.h"
 #include "instrument/modStatistic.h"
 #include "main_window/modGrid.h"
+#include "main_window/modPending.h"
 #include "main_window/modSeries.h"
 #include "main_window/modTestEdit.h"
 #include "platform/Colors.h"
@@ -529,6 +530,8 @@ void frmMain::RemoveProtocolFromCombo(int index)
     if (m_protocolListsSeries && index - 1 < cboProtocol->count())
         cboProtocol->removeItem(index - 1);
     RemoveSeries(Protocols, index, CurrentProtocol);
+    // Saved or not, the series must not come back at the next start.
+    DropPendingSeries(index);
 }
 
 void frmMain::TogglePropertyTerminated(int index, int property)
@@ -606,14 +609,15 @@ void frmMain::cboProtocol_Click()
 void frmMain::cboOperator_Change()
 {
     LimitTextLength(cboOperator, NameLength);
-    if (Protocol* shown = ShownProtocol(); shown && !Refreshing())
-        shown->Operator = Trim(cboOperator->currentText());
+    cboOperator_Click();
 }
 
 void frmMain::cboOperator_Click()
 {
-    if (Protocol* shown = ShownProtocol(); shown && !Refreshing())
+    if (Protocol* shown = ShownProtocol(); shown && !Refreshing()) {
         shown->Operator = Trim(cboOperator->currentText());
+        KeepPendingSeries(CurrentProtocol);
+    }
 }
 
 void frmMain::cboOperator_GotFocus()
@@ -635,8 +639,10 @@ void frmMain::cboReference_Click(int index)
     Protocol* shown = ShownProtocol();
     if (index < 2 || index > 4 || !shown || Refreshing())
         return;
-    if (QString* field = ReferenceField(*shown, index))
+    if (QString* field = ReferenceField(*shown, index)) {
         *field = Trim(cboReference[static_cast<size_t>(index)]->currentText());
+        KeepPendingSeries(CurrentProtocol);
+    }
 }
 
 void frmMain::cboReference_GotFocus(int index)
@@ -663,6 +669,7 @@ void frmMain::chkLateralAir_Click(int index)
     if (!BlockHoldsTest(block)) {
         block.LateralAirOn = chkLateralAir[k]->isChecked();
         block.LateralAir = NoValue;
+        KeepPendingSeries(CurrentProtocol);
         ShowPropertyStates(p);
         RefreshEnabling();
         return;
@@ -673,6 +680,7 @@ void frmMain::chkLateralAir_Click(int index)
         return;
     }
     EndLateralAir(p, index, Now());
+    KeepPendingSeries(CurrentProtocol);
     ShowProtocol();
     RefreshEnabling();
 }
@@ -704,6 +712,7 @@ void frmMain::lblProperty_MouseUp(int index, int button, int, double, double)
     if (PropertyTestType(*shown, index) == 0)
         return;
     shown->CurrentProperty = static_cast<int16_t>(index);
+    KeepPendingSeries(CurrentProtocol);
     ShowProtocol();
     EndSelection();
 }
@@ -735,6 +744,7 @@ void frmMain::imgTerminated_MouseUp(int index, int button, int shift, double x, 
         return;
     lblProperty_MouseUp(index, button, shift, x, y);
     TogglePropertyTerminated(CurrentProtocol, Protocols[static_cast<size_t>(CurrentProtocol)].CurrentProperty);
+    KeepPendingSeries(CurrentProtocol);
     RefreshEnabling();
 }
 
@@ -784,6 +794,7 @@ void frmMain::txtCommentary_Change()
     if (Refreshing() || !shown || !IsProperty(shown->CurrentProperty))
         return;
     shown->Blocks[static_cast<size_t>(shown->CurrentProperty)].Commentary = Trim(txtCommentary->text());
+    KeepPendingSeries(CurrentProtocol);
 }
 
 void frmMain::txtQdas_Change(QLineEdit* box)

@@ -14,25 +14,32 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <limits>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// A pending file this run knows: loaded at the start or written since, and
-// what tells its series from the others. Series are told apart by their
-// start date, which no edit changes; two series started in the same second
-// by the texts that name them, then by their order, which the run keeps
-// (series are only appended and removed).
+// The file that holds an open series, and what tells its series from the
+// others should the list change without a word (see Align). Series are told
+// apart by their start date, which no edit changes; two series started in
+// the same second by the texts that name them.
 struct PendingFile {
-    QString Path;
+    QString Path;             // empty while the series has no file
     double Date = 0;
     QString Identity;
+    bool Stale = false;       // the file holds an older state: a write failed
 };
 
-// In the order of their series in Protocols, then files still to be removed.
-std::vector<PendingFile> g_files;
+// One per element of Protocols, in step with it (element 0, the working
+// record, has none): series are only appended and removed during a run, and
+// each removal is told (DropPendingSeries).
+std::vector<PendingFile> g_open(1);
+// Files of series that left the list and could not be removed yet.
+QStringList g_gone;
+// Message 31 was shown for a failed write and not answered by a success
+// since: it is not shown again while writes keep failing.
+bool g_failureTold = false;
 
 bool IsPendingName(const QString& name)
 {
@@ -44,11 +51,6 @@ QString SeriesIdentity(const Protocol& p)
     const QChar separator(u'\n');
     return p.Style.Name + separator + QString::number(p.FormIndex) + separator + p.Reference2 + separator
         + p.Reference3 + separator + p.Reference4 + separator + p.Operator;
-}
-
-PendingFile FileOf(const QString& path, const Protocol& series)
-{
-    return PendingFile{path, series.Date, SeriesIdentity(series)};
 }
 
 QString FolderOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absolutePath()); }
@@ -68,20 +70,20 @@ bool RemoveFile(const QString& path)
     return file.remove() || LogFailure(file);
 }
 
-// For each open series 1 to n the index of its file in g_files, or -1 for
-// a series that has none yet.
-std::vector<int> MatchFiles()
+// For each open series 1 to n the index of its file among the known ones,
+// or -1 for a series that has none.
+std::vector<int> MatchFiles(const std::vector<PendingFile>& known)
 {
     std::vector<int> match(Protocols.size(), -1);
-    std::vector<bool> taken(g_files.size(), false);
+    std::vector<bool> taken(known.size(), false);
     for (std::size_t i = 1; i < Protocols.size(); ++i) {
         const QString identity = SeriesIdentity(Protocols[i]);
         int best = -1;
         int bestScore = 0;
-        for (std::size_t k = 0; k < g_files.size(); ++k) {
-            if (taken[k] || g_files[k].Date != Protocols[i].Date)
+        for (std::size_t k = 0; k < known.size(); ++k) {
+            if (taken[k] || known[k].Date != Protocols[i].Date)
                 continue;
-            const int score = g_files[k].Identity == identity ? 2 : 1;
+            const int score = known[k].Identity == identity ? 2 : 1;
             if (score > bestScore) {
                 best = static_cast<int>(k);
                 bestScore = score;
@@ -93,6 +95,38 @@ std::vector<int> MatchFiles()
         }
     }
     return match;
+}
+
+// Brings g_open in step with Protocols: series appended since get no file
+// yet. When the list changed otherwise (a caller that set Protocols itself),
+// the files are matched to the series by date and identity, and the files
+// of series no longer open are to be removed.
+void Align()
+{
+    const std::size_t size = std::max<std::size_t>(Protocols.size(), 1);
+    bool inStep = g_open.size() <= size;
+    for (std::size_t i = 1; inStep && i < g_open.size(); ++i)
+        inStep = g_open[i].Path.isEmpty() || g_open[i].Date == Protocols[i].Date;
+    if (inStep) {
+        g_open.resize(size);
+        return;
+    }
+    std::vector<PendingFile> known;
+    for (std::size_t i = 1; i < g_open.size(); ++i)
+        if (!g_open[i].Path.isEmpty())
+            known.push_back(g_open[i]);
+    const std::vector<int> match = MatchFiles(known);
+    std::vector<bool> matched(known.size(), false);
+    g_open.assign(size, PendingFile{});
+    for (std::size_t i = 1; i < Protocols.size(); ++i) {
+        if (match[i] < 0)
+            continue;
+        matched[static_cast<std::size_t>(match[i])] = true;
+        g_open[i] = known[static_cast<std::size_t>(match[i])];
+    }
+    for (std::size_t k = 0; k < known.size(); ++k)
+        if (!matched[k])
+            g_gone << known[k].Path;
 }
 
 // The name for series i when it needs a new file: its own number when no
@@ -146,6 +180,73 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
     }
 }
 
+// Brings the pending files up to the open series: the files of series no
+// longer open are removed first (whatever fails later, such a series must
+// not come back); then series `changed` (every series with all) is written,
+// and with it every series without a file of its own in the folder or whose
+// last write failed; each replaces its own file whole, so it keeps its old
+// file until the new one is written. Then the numbers follow the order.
+bool Save(std::size_t changed, bool all)
+{
+    Align();
+    bool ok = true;
+    const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
+    // Where the report writer puts them: the data folder, or the program
+    // folder while that is missing.
+    const QString folder =
+        QDir::cleanPath(QFileInfo(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr)).absoluteFilePath());
+
+    QStringList left;
+    for (const QString& path : std::as_const(g_gone))
+        if (!RemoveFile(path))
+            left << path;
+    ok = left.isEmpty();
+    g_gone = left;
+
+    QSet<QString> held;
+    for (std::size_t i = 1; i <= n; ++i)
+        if (!g_open[i].Path.isEmpty())
+            held.insert(g_open[i].Path);
+    for (std::size_t i = 1; i <= n; ++i) {
+        PendingFile& file = g_open[i];
+        file.Date = Protocols[i].Date;
+        file.Identity = SeriesIdentity(Protocols[i]);
+        const bool inPlace = !file.Path.isEmpty() && FolderOf(file.Path) == folder;
+        if (!all && i != changed && inPlace && !file.Stale)
+            continue;
+        const QString name = inPlace ? QFileInfo(file.Path).fileName() : FreePendingName(folder, i, held);
+        if (!dskPutTestReportExact(folder, name, Protocols[i])) {
+            ok = false;
+            file.Stale = !file.Path.isEmpty();
+            continue;
+        }
+        if (!inPlace && !file.Path.isEmpty() && !RemoveFile(file.Path)) {
+            g_gone << file.Path;
+            ok = false;
+        }
+        file.Path = JoinPath(folder, name);
+        file.Stale = false;
+        held.insert(file.Path);
+    }
+    NumberInOrder(folder, g_open);
+    return ok;
+}
+
+// Saves after a change during the run. The first failure asks message 31,
+// whose Yes tries once more at once; while writes keep failing it is not
+// asked again: the next change and the end try anyway.
+bool SaveTelling(std::size_t changed)
+{
+    if (Save(changed, false)) {
+        g_failureTold = false;
+        return true;
+    }
+    if (g_failureTold)
+        return false;
+    g_failureTold = true;
+    return ShowMessage(31) == AnswerYes && Save(changed, false);
+}
+
 // A pending file that cannot be loaded is renamed aside ("PENDING 3.QTA.BAD",
 // ".BAD2", ... beside earlier ones), so no later save can remove it.
 void SetPendingFileAside(const QString& folder, const QString& name)
@@ -179,65 +280,35 @@ QString PendingFileName(int index)
 
 void SavePendingProtocols(bool& ok)
 {
-    ok = true;
-    const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
-    // Where the report writer puts them: the data folder, or the program
-    // folder while that is missing.
-    const QString folder =
-        QDir::cleanPath(QFileInfo(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr)).absoluteFilePath());
-    const std::vector<int> match = MatchFiles();
+    ok = Save(0, true);
+    if (ok)
+        g_failureTold = false;
+}
 
-    // First the files of series that are no longer open (terminated, or
-    // removed): whatever fails later, such a series must not come back.
-    std::vector<bool> matched(g_files.size(), false);
-    for (std::size_t i = 1; i <= n; ++i)
-        if (match[i] >= 0)
-            matched[static_cast<std::size_t>(match[i])] = true;
-    std::vector<PendingFile> toRemove;
-    for (std::size_t k = 0; k < g_files.size(); ++k) {
-        if (matched[k] || RemoveFile(g_files[k].Path))
-            continue;
-        ok = false;
-        toRemove.push_back(g_files[k]);
+bool KeepPendingSeries(int index)
+{
+    if (index < 1 || static_cast<std::size_t>(index) >= Protocols.size())
+        return true;
+    return SaveTelling(static_cast<std::size_t>(index));
+}
+
+bool DropPendingSeries(int index)
+{
+    if (index >= 1 && static_cast<std::size_t>(index) < g_open.size()) {
+        if (!g_open[static_cast<std::size_t>(index)].Path.isEmpty())
+            g_gone << g_open[static_cast<std::size_t>(index)].Path;
+        g_open.erase(g_open.begin() + index);
     }
-
-    // Each open series replaces its own file whole, so it keeps its old file
-    // until the new one is written; a series without a file (or with one in
-    // another folder) gets a new one.
-    QSet<QString> held;
-    for (std::size_t i = 1; i <= n; ++i)
-        if (match[i] >= 0)
-            held.insert(g_files[static_cast<std::size_t>(match[i])].Path);
-    std::vector<PendingFile> files(n + 1);
-    for (std::size_t i = 1; i <= n; ++i) {
-        PendingFile file = match[i] >= 0 ? g_files[static_cast<std::size_t>(match[i])] : PendingFile{};
-        const bool inPlace = !file.Path.isEmpty() && FolderOf(file.Path) == folder;
-        const QString name = inPlace ? QFileInfo(file.Path).fileName() : FreePendingName(folder, i, held);
-        if (dskPutTestReportExact(folder, name, Protocols[i])) {
-            if (!inPlace && !file.Path.isEmpty() && !RemoveFile(file.Path))
-                toRemove.push_back(file);
-            file = FileOf(JoinPath(folder, name), Protocols[i]);
-            held.insert(file.Path);
-        } else {
-            ok = false;
-        }
-        files[i] = file;
-    }
-    NumberInOrder(folder, files);
-
-    g_files.clear();
-    for (std::size_t i = 1; i <= n; ++i)
-        if (!files[i].Path.isEmpty())
-            g_files.push_back(files[i]);
-    for (const PendingFile& file : toRemove)
-        g_files.push_back(PendingFile{file.Path, std::numeric_limits<double>::quiet_NaN(), QString()});
+    return SaveTelling(0);
 }
 
 void LoadPendingProtocols()
 {
     if (Protocols.empty())
         Protocols.push_back(EmptyProtocol);
-    g_files.clear();
+    g_open.assign(1, PendingFile{});
+    g_gone.clear();
+    g_failureTold = false;
     const QString folder = DataFolder;
     // The file each series came from, by its place in Protocols.
     std::vector<QString> origin(Protocols.size());
@@ -271,9 +342,11 @@ void LoadPendingProtocols()
                 std::swap(Protocols[i], Protocols[j]);
                 std::swap(origin[i], origin[j]);
             }
+    g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].isEmpty())
-            g_files.push_back(FileOf(QDir::cleanPath(QFileInfo(origin[i]).absoluteFilePath()), Protocols[i]));
+            g_open[i] = PendingFile{QDir::cleanPath(QFileInfo(origin[i]).absoluteFilePath()), Protocols[i].Date,
+                                    SeriesIdentity(Protocols[i])};
     // Older files that could not be written back in the current layout are
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)

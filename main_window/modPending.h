@@ -17,6 +17,21 @@ QString PendingFileName(int index);
 // written and every file of a closed series removed.
 void SavePendingProtocols(bool& ok);
 
+// The same during the run, after open series `index` changed (a new series
+// that took its first test included), so that a kill or a power cut loses
+// nothing but the change in flight: only that series is written, together
+// with any whose last write failed; nothing for the working record (0). A
+// write that fails is logged and message 31 asks whether to try again (Yes
+// tries once more at once); while writes keep failing it is not asked again,
+// and the series stays in memory until the next change or the end writes it.
+// True when all is on disk.
+bool KeepPendingSeries(int index);
+
+// The same after the series at `index` left Protocols (already removed from
+// it, its report saved or not): its file is removed and the files of the
+// series behind it move up one number by renames.
+bool DropPendingSeries(int index);
+
 // Appends the series of the pending files in DataFolder to Protocols and
 // sorts the open series by their creation date; the files loaded are the
 // ones the next save replaces. Files whose name does not hold "PENDING " and

@@ -1,5 +1,7 @@
 #include "platform/MessagePresenter.h"
 
+#include "platform/SystemEnd.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -126,6 +128,9 @@ int16_t AnswerOfBox(const MessageRequest& request, int result)
 
 int16_t QMessageBoxPresenter::Present(const MessageRequest& request)
 {
+    // The system is ending the program: nobody is there to answer.
+    if (SystemEndRequested())
+        return request.Buttons == ButtonsYesNo ? AnswerNo : AnswerOK;
     std::unique_ptr<QMessageBox> box = BuildMessageBox(request, QApplication::activeWindow());
     const QPointer<QMessageBox> alive(box.get());
     box->raise();

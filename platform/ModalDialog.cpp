@@ -1,5 +1,6 @@
 #include "platform/ModalDialog.h"
 
+#include "platform/SystemEnd.h"
 #include "platform/WindowPlacement.h"
 
 #include <QApplication>
@@ -31,6 +32,8 @@ int ShowModal(QDialog& dialog)
 {
     if (g_runner)
         return g_runner->Run(dialog);
+    if (SystemEndRequested())
+        return QDialog::Rejected;
     dialog.setWindowModality(Qt::ApplicationModal);
     PlaceWindow(&dialog, OwnerOf(dialog));
     return dialog.exec();

@@ -11,10 +11,14 @@
 #include "instrument/DataStringFixture.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmCommentary.h"
+#include "main_window/modPending.h"
 #include "main_window/modSeries.h"
 #include "platform/FlexGrid.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SystemEnd.h"
+#include "storage/modTestReport.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/ScriptedPresenter.h"
 #include "support/SeriesTests.h"
@@ -30,6 +34,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -163,6 +170,55 @@ protected:
     PropertyBlock& Block(int property)
     {
         return Protocols[static_cast<size_t>(CurrentProtocol)].Blocks[static_cast<size_t>(property)];
+    }
+
+    void Type(const char* value)
+    {
+        w_->txtKeyboard->setText(QString::fromLatin1(value));
+        EXPECT_EQ(Measure(kTyped), Boxes{}) << value;
+    }
+    // The open series the pending files give at the next start, beside the
+    // working record as it is.
+    static std::vector<Protocol> NextStart()
+    {
+        Protocols.resize(1);
+        CurrentProtocol = 0;
+        LoadPendingProtocols();
+        return Protocols;
+    }
+    static std::vector<float> TypedValues(const Protocol& series)
+    {
+        std::vector<float> values;
+        for (size_t k = 1; k < series.Blocks[kTyped].Values.size(); ++k)
+            values.push_back(series.Blocks[kTyped].Values[k].Value1);
+        return values;
+    }
+    // The window of a child process that did the work and then waits in the
+    // event loop, ended by the system as the program is, for what the test
+    // does to it. A message box there ends it with 3; after 20 s it dies.
+    static pid_t ChildWindow(const std::function<void()>& work)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return -1;
+        const pid_t pid = StartChild([&] {
+            ::alarm(20);
+            work();
+            ScriptedPresenter presenter;
+            presenter.OnPresent = [](const MessageRequest&) { ::_exit(3); };
+            InstallSystemEnd(frmMain::EndBySystem);
+            (void)!::write(ready[1], "r", 1);
+            return QApplication::exec();
+        });
+        ::close(ready[1]);
+        char byte = 0;
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        return pid;
+    }
+    QStringList DataFiles(const QString& under = QString()) const
+    {
+        return QDir(DataFolder + under).entryList(QDir::Files);
     }
 
     QTemporaryDir folder_;
@@ -349,11 +405,12 @@ TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)
     EXPECT_EQ(Measure(kAirbag), Boxes{});
     EXPECT_EQ(b.Values[2].CurveFile, "2024.01.05, 13.07.10.ABT");
 
-    // A folder that takes no file: 31, Yes tries again, No keeps the test.
+    // A folder that takes no file: 31, Yes tries again, No keeps the test;
+    // then the series cannot be kept on disk either: 31 once more.
     {
         ReadOnlyFolder locked(DataFolder);
         if (locked.Active()) {
-            EXPECT_EQ(Measure(kAirbag, {AnswerYes, AnswerNo}), (Boxes{Box(31), Box(31)}));
+            EXPECT_EQ(Measure(kAirbag, {AnswerYes, AnswerNo, AnswerNo}), (Boxes{Box(31), Box(31), Box(31)}));
             EXPECT_EQ(b.Values.back().CurveFile, "");
         }
     }
@@ -396,6 +453,75 @@ TEST_F(MeasureWindowTest, TheRightButtonPopsUpTheSettingsMenu)
     w_->cmdMeasure->setEnabled(false);
     QTest::mouseClick(w_->cmdMeasure, Qt::RightButton);
     EXPECT_EQ(runner.Popped.size(), 1u);
+}
+
+// Every accepted test is on disk at once: a kill loses nothing, the system's
+// end asks nothing and exits with 0, and a terminated series stays away.
+TEST_F(MeasureWindowTest, AcceptedTestsOutliveAKillAndTheSystemsEnd)
+{
+    const QString settings = folder_.filePath(QStringLiteral("QUINTARA.DAT"));
+    for (const auto& [signal, status] : {std::pair{SIGKILL, 128 + SIGKILL}, std::pair{SIGTERM, 0}}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(settings);
+        const pid_t child = ChildWindow([this] {
+            for (const char* value : {"1", "2", "3"})
+                Type(value);
+        });
+        ::kill(child, signal);
+        EXPECT_EQ(WaitForChild(child), status);
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 2u);
+        EXPECT_EQ(TypedValues(back[1]), (std::vector<float>{1, 2, 3}));
+        EXPECT_EQ(QFile::exists(settings), signal == SIGTERM);
+        EXPECT_EQ(DataFiles(), QStringList{QStringLiteral("PENDING 1.QTA")});
+        QFile::remove(DataFolder + QStringLiteral("/PENDING 1.QTA"));
+        NextStart();
+    }
+
+    // Two series started in the same second; the first is terminated, and
+    // the second moves up to its number.
+    AutoPrint = false;
+    const pid_t child = ChildWindow([this] {
+        for (const char* value : {"1", "2", "3"})
+            Type(value);
+        CurrentProtocol = 0;
+        Type("4");
+        CurrentProtocol = 1;
+        ScriptedPresenter presenter;
+        presenter.Answer(AnswerYes);
+        presenter.Answer(AnswerNo);
+        w_->cmdTerminateProtocol_Click();
+    });
+    ::kill(child, SIGKILL);
+    EXPECT_EQ(WaitForChild(child), 128 + SIGKILL);
+    const std::vector<Protocol> back = NextStart();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(TypedValues(back[1]), std::vector<float>{4});
+    EXPECT_EQ(DataFiles(), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_EQ(DataFiles(u'/' + dskStyleFolderName(QStringLiteral("Lab"))),
+              QStringList{QStringLiteral("2024.01.05, 13.07.09.QTA")});
+}
+
+TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnce)
+{
+    const QString log = folder_.filePath(QStringLiteral("QUINTARA.LOG"));
+    {
+        ReadOnlyFolder locked(DataFolder);
+        if (!locked.Active())
+            GTEST_SKIP() << "the folder cannot be made read-only here";
+        w_->txtKeyboard->setText(QStringLiteral("1"));
+        EXPECT_EQ(Measure(kTyped, {AnswerYes}), Boxes{Box(31)});
+        Type("2");
+        EXPECT_EQ(TypedValues(Protocols[1]), (std::vector<float>{1, 2}));
+        EXPECT_TRUE(DataFiles().isEmpty());
+    }
+    // One line for each failed write: the first, its Yes, the second test.
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("\tdskPutTestReportActi\t"), 3);
+    // The next change writes it, with all it holds.
+    Type("3");
+    EXPECT_EQ(TypedValues(NextStart()[1]), (std::vector<float>{1, 2, 3}));
 }
 
 } // namespace

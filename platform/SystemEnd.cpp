@@ -1,0 +1,115 @@
+#include "platform/SystemEnd.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+std::function<void()> g_end;
+bool g_requested = false;
+bool g_ended = false;
+
+extern "C" void OnEndSignal(int)
+{
+    // Only what is safe in a signal handler; a full pipe already holds a
+    // request.
+    const int saved = errno;
+    const char byte = 1;
+    (void)!::write(g_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+// A message box closes as the answer that gives nothing up: No for a
+// question, OK for a notice; any other dialog is rejected.
+void CloseAsCancel(QWidget* widget)
+{
+    if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+        for (QMessageBox::StandardButton which : {QMessageBox::No, QMessageBox::Cancel, QMessageBox::Ok}) {
+            if (QAbstractButton* button = box->button(which)) {
+                button->click();
+                return;
+            }
+        }
+        box->done(QMessageBox::Cancel);
+    } else if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+        dialog->reject();
+    } else {
+        widget->close();
+    }
+}
+
+void CloseModalWindows()
+{
+    while (QWidget* popup = QApplication::activePopupWidget())
+        if (!popup->close())
+            break;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->isModal())
+            CloseAsCancel(widget);
+}
+
+// Waits until the loops of the closed dialogs have returned, so that their
+// callers have seen Cancel before the end runs.
+void EndWhenOutermost()
+{
+    if (g_ended)
+        return;
+    if (QThread::currentThread()->loopLevel() > 1) {
+        CloseModalWindows();
+        QTimer::singleShot(10, qApp, EndWhenOutermost);
+        return;
+    }
+    g_ended = true;
+    if (g_end)
+        g_end();
+}
+
+} // namespace
+
+void RequestSystemEnd()
+{
+    if (g_requested)
+        return;
+    g_requested = true;
+    CloseModalWindows();
+    QTimer::singleShot(0, qApp, EndWhenOutermost);
+}
+
+bool SystemEndRequested() { return g_requested; }
+
+bool InstallSystemEnd(std::function<void()> end)
+{
+    g_end = std::move(end);
+    if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char bytes[16];
+        while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
+        }
+        RequestSystemEnd();
+    });
+#ifndef QT_NO_SESSIONMANAGER
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [](QSessionManager&) { RequestSystemEnd(); });
+#endif
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The system's request to end the program: SIGTERM (a desktop's logout or
+// shutdown, kill), SIGHUP (the terminal went away), SIGINT (Ctrl+C) and the
+// session manager's end of the session. None of them asks the user anything:
+// the program ends in order, as if its window had been closed and every
+// question answered so that nothing is given up.
+//
+// The signal handler only writes a byte into a pipe; a socket notifier on the
+// pipe carries the request into the event loop, where nothing else runs at
+// the same time.
+#include <functional>
+
+// Installs the handlers; `end` runs once per run, in the outermost event loop,
+// after every modal dialog, message box and pop-up menu open at the request
+// has been closed as Cancel (the code that opened one sees its Cancel, or No
+// for a question, before `end` runs). False with a log-worthy reason left in
+// errno when the pipe could not be made; the signals then keep their default.
+bool InstallSystemEnd(std::function<void()> end);
+
+// True from the moment the system asked the program to end: a message box is
+// then answered as Cancel without being shown (No for a question, OK for a
+// notice) and a modal dialog is rejected without being shown.
+bool SystemEndRequested();
+
+// The request as the signal handler makes it, for a caller in the event loop
+// (a test, the session manager's signal).
+void RequestSystemEnd();

@@ -1,0 +1,50 @@
+// The system's end of the program, in a child process: a signal becomes one
+// call in the outermost event loop, after the question on screen was closed
+// as No, and a question asked afterwards is answered No unseen.
+#include "platform/MessagePresenter.h"
+#include "platform/SystemEnd.h"
+#include "support/ChildProcess.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+TEST(SystemEndTest, EachSignalClosesTheQuestionOnScreenAndEndsInTheOutermostLoop)
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signal);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = StartChild([&] {
+            ::alarm(20);
+            MessageRequest question;
+            question.Text = QStringLiteral("Are you sure?");
+            question.Buttons = ButtonsYesNo;
+            int16_t first = 0;
+            int16_t later = 0;
+            // The exit code tells what the end saw: 0 when both questions
+            // were answered No before it ran.
+            InstallSystemEnd([&] { QCoreApplication::exit(first == AnswerNo && later == AnswerNo ? 0 : 4); });
+            QTimer::singleShot(0, [&] {
+                // Ready once the box's own loop runs.
+                QTimer::singleShot(0, [&] { (void)!::write(ready[1], "r", 1); });
+                first = CurrentMessagePresenter().Present(question);
+                later = CurrentMessagePresenter().Present(question);
+            });
+            return QApplication::exec();
+        });
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::kill(child, signal);
+        EXPECT_EQ(WaitForChild(child), 0);
+    }
+}
+
+} // namespace
