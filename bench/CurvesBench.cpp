@@ -1,7 +1,7 @@
 // The airbag curve after a measurement: decoding the transfer, writing the
 // curve file and reading it back (beside writing and reading the same bytes
-// plainly), the evaluation chain of the curve window, and what the main
-// window's thumbnail does per curve (read, evaluate, draw page 3); the curve
+// as safely with no checks), in an empty data folder and beside 10,000 and
+// 100,000 others; the evaluation chain of the curve window; the curve
 // analysis window opened on a stored curve and redrawn per option change, and
 // the report's curve box of a property with 50 airbag curves.
 #include "curves/frmABTCurve.h"
@@ -14,6 +14,8 @@
 #include "platform/ProgramFolder.h"
 #include "printing/modPrinter.h"
 #include "storage/modDisk.h"
+#include "bench/BenchCache.h"
+#include "platform/BinaryIO.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,8 +27,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -71,50 +78,114 @@ struct Folder {
     QTemporaryDir Temp;
 };
 
-// A data folder holding `others` curve files of other days.
-std::unique_ptr<Folder> DataFolderWith(int others)
+// An empty data folder with the settings pointed at it.
+std::unique_ptr<Folder> EmptyDataFolder()
 {
     auto folder = std::make_unique<Folder>();
     SetProgramFolder(folder->Temp.path());
     ResetSettingsGlobals(folder->Temp.path());
     DataFolder = folder->Temp.path();
-    const double day = DateSerial(2023, 3, 1);
-    for (int i = 0; i < others; ++i)
-        abtFilePut(Pulse(), day + i / 1440.0);
     return folder;
 }
 
+// A data folder holding `others` curve files of other days, one a minute
+// from 1 March 2023, written plainly once into the cache.
+QString CachedCurveFolder(int others)
+{
+    return BenchCacheFolder(QStringLiteral("curves-%1").arg(others), [others](const QString& folder) {
+        BinaryWriter out;
+        dskPutHeader(out, "ABT");
+        PutRecord(out, Pulse());
+        const double day = DateSerial(2023, 3, 1);
+        for (int i = 0; i < others; ++i) {
+            QFile file(folder + QLatin1Char('/') + dskFileNameFromDate(day + i / 1440.0, QStringLiteral("ABT")));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
+        }
+    });
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A curve stored from its transfer and read back; the seconds it took.
+double StoreAndRead(const AbtRawLines& raw, double stamp)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const ABTCurve curve = abtParseRawData(raw);
+    const QString name = abtFilePut(curve, stamp);
+    benchmark::DoNotOptimize(abtFileGet(DataFolder, name));
+    const double seconds = SecondsSince(start);
+    QFile::remove(DataFolder + QLatin1Char('/') + name);
+    return seconds;
+}
+
+// The same bytes written as the program writes a file that must survive a
+// crash (a temporary file, synced, renamed) and read back, with no checks;
+// the seconds it took.
+double PlainStoreAndRead(const QString& folder)
+{
+    static const std::string bytes(6218, 'x');
+    const QString path = folder + QStringLiteral("/plain.ABT");
+    const QString temp = path + QStringLiteral(".tmp");
+    const auto start = std::chrono::steady_clock::now();
+    QFile out(temp);
+    out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    out.flush();
+    ::fsync(out.handle());
+    out.close();
+    ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData());
+    QFile in(path);
+    in.open(QIODevice::ReadOnly);
+    benchmark::DoNotOptimize(in.readAll());
+    const double seconds = SecondsSince(start);
+    QFile::remove(path);
+    return seconds;
+}
+
+// Beside `others` curve files of other days; each round also stores one in
+// an empty folder and writes the same bytes plainly, so the ratios compare
+// medians of one run.
 void CurveStoreAndRead(benchmark::State& state)
 {
-    const std::unique_ptr<Folder> folder = DataFolderWith(static_cast<int>(state.range(0)));
+    const std::unique_ptr<Folder> empty = EmptyDataFolder();
+    const int others = static_cast<int>(state.range(0));
+    const QString crowded = others > 0 ? CachedCurveFolder(others) : empty->Temp.path();
     const AbtRawLines raw = Transfer();
     const double stamp = DateSerial(2024, 1, 5) + TimeSerial(13, 7, 9);
+    std::vector<double> stores, emptyStores, plain;
     for (auto _ : state) {
-        const ABTCurve curve = abtParseRawData(raw);
-        const QString name = abtFilePut(curve, stamp);
-        benchmark::DoNotOptimize(abtFileGet(DataFolder, name));
+        DataFolder = crowded;
+        stores.push_back(StoreAndRead(raw, stamp));
         state.PauseTiming();
-        QFile::remove(DataFolder + QLatin1Char('/') + name);
+        DataFolder = empty->Temp.path();
+        emptyStores.push_back(StoreAndRead(raw, stamp));
+        plain.push_back(PlainStoreAndRead(empty->Temp.path()));
         state.ResumeTiming();
     }
+    state.counters["ratio_to_empty_folder"] = Median(stores) / Median(emptyStores);
+    state.counters["ratio_to_plain"] = Median(stores) / Median(plain);
 }
-BENCHMARK(CurveStoreAndRead)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(CurveStoreAndRead)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-// Baseline: the same bytes written and read back with no checks.
+// Baseline: the same bytes written as safely (synced, renamed) and read
+// back with no checks.
 void CurveStoreAndReadPlain(benchmark::State& state)
 {
-    const std::unique_ptr<Folder> folder = DataFolderWith(0);
-    const std::string bytes(6218, 'x');
-    const QString path = DataFolder + QStringLiteral("/plain.ABT");
-    for (auto _ : state) {
-        QFile out(path);
-        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        out.close();
-        QFile in(path);
-        in.open(QIODevice::ReadOnly);
-        benchmark::DoNotOptimize(in.readAll());
-    }
+    const std::unique_ptr<Folder> folder = EmptyDataFolder();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlainStoreAndRead(DataFolder));
 }
 BENCHMARK(CurveStoreAndReadPlain)->Unit(benchmark::kMicrosecond);
 
@@ -136,40 +207,11 @@ void CurveEvaluationChain(benchmark::State& state)
 }
 BENCHMARK(CurveEvaluationChain)->Unit(benchmark::kMicrosecond);
 
-// The thumbnail's work per curve, for 50 curves on one picture.
-void ThumbnailCurves(benchmark::State& state)
-{
-    const std::unique_ptr<Folder> folder = DataFolderWith(0);
-    const int count = static_cast<int>(state.range(0));
-    QStringList names;
-    for (int i = 0; i < count; ++i)
-        names.append(abtFilePut(Pulse(), DateSerial(2024, 1, 5) + i / 86400.0));
-    DrawingSurface picture(300, 200);
-    for (auto _ : state) {
-        picture.Cls();
-        PlotWindow window;
-        for (const QString& name : names) {
-            if (!abtIsAirbagFile(DataFolder, name))
-                continue;
-            const ABTCurve curve = abtFileGet(DataFolder, name);
-            AbtEvaluation e{};
-            const AbtOptions o{50, 150, 0, 0};
-            abtEvaluatePulse(curve, e, o);
-            abtCalcFlow(curve, e, o);
-            abtSmoothCurve(e, o);
-            if (!abtIsUsableWindow(window, 3))
-                window = abtPlotWindow(PlotWindow{}, e, 3);
-            abtDrawCurve(curve, e, o, window, 3, false, picture);
-        }
-    }
-}
-BENCHMARK(ThumbnailCurves)->Arg(50)->Unit(benchmark::kMillisecond);
-
 // The curve window opened on a stored curve: its controls, the file read,
 // the evaluation chain and the first drawing of page 3.
 void CurveWindowOpen(benchmark::State& state)
 {
-    const std::unique_ptr<Folder> folder = DataFolderWith(0);
+    const std::unique_ptr<Folder> folder = EmptyDataFolder();
     AbtFileName = abtFilePut(Pulse(" 60/20"), DateSerial(2024, 1, 5));
     AbtProtocol = MakeEmptyProtocol();
     for (auto _ : state) {
@@ -185,7 +227,7 @@ BENCHMARK(CurveWindowOpen)->Unit(benchmark::kMillisecond);
 // smoothing, 2 a pressure limit with the computed curve shown, 3 the form factor.
 void CurveWindowOptionChange(benchmark::State& state)
 {
-    const std::unique_ptr<Folder> folder = DataFolderWith(0);
+    const std::unique_ptr<Folder> folder = EmptyDataFolder();
     AbtFileName = abtFilePut(Pulse(" 60/20"), DateSerial(2024, 1, 5));
     AbtProtocol = MakeEmptyProtocol();
     frmABTCurve& w = *frmABTCurve::Instance();
@@ -218,7 +260,7 @@ BENCHMARK(CurveWindowOptionChange)->DenseRange(0, 3)->Unit(benchmark::kMilliseco
 // a preview page.
 void ReportCurveBox(benchmark::State& state)
 {
-    const std::unique_ptr<Folder> folder = DataFolderWith(0);
+    const std::unique_ptr<Folder> folder = EmptyDataFolder();
     Protocol series = MakeEmptyProtocol();
     series.FormIndex = 1;
     series.Style.Forms[1].Items[1].Property = 18;

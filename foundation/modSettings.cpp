@@ -64,11 +64,13 @@ void PutListFrom1(BinaryWriter& out, const std::vector<Record>& list, const char
         PutRecord(out, list[i]);
 }
 
-SettingsImage BuildSettingsImage()
+SettingsImage BuildSettingsImage(std::size_t expectedSize = 0)
 {
     SettingsImage image;
     QStringList& cuts = image.Cuts;
     BinaryWriter out;
+    // A large file grows in one step: the size of the file it replaces and a little more.
+    out.Reserve(expectedSize + expectedSize / 16 + 4096);
     dskPutHeader(out, SettingsMagic);
     PutRecord(out, RefTitles);
     PutStringList(out, Reference2Values, "Reference2Values", cuts);
@@ -96,7 +98,7 @@ SettingsImage BuildSettingsImage()
     PutRecord(out, StringRecord{QDASFolder});
     if (out.TextsCut() > 0)
         cuts.append(QStringLiteral("%1 text(s) cut to 65535 bytes").arg(out.TextsCut()));
-    image.Bytes = out.Bytes();
+    image.Bytes = out.TakeBytes();
     return image;
 }
 
@@ -121,12 +123,13 @@ bool GetListFrom1(BinaryReader& in, std::vector<Element>& list, std::size_t minS
     const std::size_t n = stored > 0 ? static_cast<std::size_t>(stored) : 0;
     std::vector<Element> values(1);
     values.reserve(std::min(n, in.Remaining() / minSize) + 1);
+    // Each element is read where it stays: a style is large to move.
     for (std::size_t i = 1; i <= n; ++i) {
-        Element value{};
-        readOne(value);
-        if (!in.Ok())
+        readOne(values.emplace_back());
+        if (!in.Ok()) {
+            values.pop_back();
             break;
-        values.push_back(std::move(value));
+        }
     }
     list = std::move(values);
     return in.Ok();
@@ -670,7 +673,7 @@ void WriteSettingsFile()
     }
     const QString path = SettingsFilePath();
     const QString backup = SettingsBackupPath();
-    const SettingsImage image = BuildSettingsImage();
+    const SettingsImage image = BuildSettingsImage(static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0)));
     std::optional<SystemError> failure;
     SystemError error;
 

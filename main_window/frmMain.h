@@ -13,6 +13,7 @@
 
 #include <QFont>
 #include <map>
+#include <memory>
 #include <QMainWindow>
 #include <QString>
 #include <array>
@@ -557,6 +558,10 @@ private:
     // drew it; None while the thumbnail has drawn nothing.
     enum class CurveScale { None, Airbag, PressureDrop };
     CurveScale m_curveScale = CurveScale::None;
+    // The airbag curves the thumbnail evaluated, kept for the property shown
+    // (frmMainCurve.cpp).
+    struct ThumbnailCache;
+    std::shared_ptr<ThumbnailCache> m_thumbnailCache;
     // The text of the curve read-out at (x, y); empty for none.
     QString CurveReadOut(double x, double y) const;
 

@@ -13,11 +13,19 @@
 #include "instrument/modStatistic.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "platform/PictureBox.h"
+
+#include <QFile>
+#include <QImage>
 
 #include <QLabel>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <vector>
+#include <set>
+#include <sys/stat.h>
 
 namespace {
 
@@ -72,7 +80,90 @@ QString Joined(const QString& number, const QString& unit)
     return number + QStringLiteral(" ") + unit;
 }
 
+// What tells one file from another under the same name: a curve file is
+// written once, so a change means it was replaced or removed.
+struct FileStamp {
+    bool Exists = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    int64_t Modified = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileStamp{};
+    return FileStamp{true, info.st_dev, info.st_ino, info.st_size,
+                     static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+// One airbag curve file read and evaluated as the thumbnail draws it.
+struct ThumbnailCurve {
+    FileStamp Stamp;
+    bool Drawable = false;   // a valid curve file
+    ABTCurve Curve;
+    AbtEvaluation Evaluation{};
+    AbtOptions Range;
+    uint64_t Serial = 0;     // which evaluation of the cache this is
+};
+
 } // namespace
+
+// Reading and evaluating every curve again made each redraw cost as much as
+// the first; the evaluations depend on nothing but the files, so they are
+// kept for the property shown, by name, and checked against the file.
+struct frmMain::ThumbnailCache {
+    QString Folder;
+    const Protocol* Series = nullptr;
+    double SeriesDate = 0;
+    int Property = 0;
+    std::map<std::string, ThumbnailCurve> Curves;
+    uint64_t NextSerial = 1;
+    // Drawing a thousand curves costs as much as evaluating them, so the
+    // airbag picture is kept as well: the picture before and after the
+    // drawing, and the evaluations drawn, in order. The same picture before
+    // and the same curves show it again; curves added after them (a new
+    // test) are drawn on top of it, as they would be after the others.
+    QImage Before;
+    QImage After;
+    std::vector<uint64_t> Drawn;
+    double EndX = 0;   // CurrentX and CurrentY after the drawing
+    double EndY = 0;
+};
+
+namespace {
+
+// The evaluated curve of the file, from the cache while its file is the one
+// evaluated; otherwise read and evaluated anew.
+const ThumbnailCurve& EvaluatedCurve(std::map<std::string, ThumbnailCurve>& curves, const std::string& fileName,
+                                     uint64_t& nextSerial)
+{
+    const QString name = FromCp1252(fileName);
+    const FileStamp stamp = StampOf(JoinPath(DataFolder, name));
+    auto found = curves.find(fileName);
+    if (found != curves.end() && found->second.Stamp == stamp && stamp.Exists)
+        return found->second;
+    ThumbnailCurve& entry = curves[fileName];
+    entry = ThumbnailCurve{};
+    entry.Stamp = stamp;
+    entry.Serial = nextSerial++;
+    if (!abtIsAirbagFile(DataFolder, name))
+        return entry;
+    entry.Drawable = true;
+    entry.Curve = abtFileGet(DataFolder, name);
+    entry.Range = EvaluationRange(ParseDataString(entry.Curve.Header));
+    abtEvaluatePulse(entry.Curve, entry.Evaluation, entry.Range);
+    abtCalcFlow(entry.Curve, entry.Evaluation, entry.Range);
+    abtSmoothCurve(entry.Evaluation, entry.Range);
+    return entry;
+}
+
+} // namespace
+
 
 void frmMain::DrawCurveThumbnail()
 {
@@ -83,13 +174,34 @@ void frmMain::DrawCurveThumbnail()
         return;
     DrawingSurface& picture = picCurve->Surface();
 
+    // Another property, series or data folder: the curves kept are of no use.
+    ThumbnailCache* cache = m_thumbnailCache.get();
+    if (!cache || cache->Folder != DataFolder || cache->Series != series || cache->SeriesDate != series->Date
+        || cache->Property != series->CurrentProperty) {
+        m_thumbnailCache = std::make_shared<ThumbnailCache>();
+        cache = m_thumbnailCache.get();
+        cache->Folder = DataFolder;
+        cache->Series = series;
+        cache->SeriesDate = series->Date;
+        cache->Property = series->CurrentProperty;
+    }
+    // The curves of tests deleted or edited away go.
+    std::set<std::string> present;
+    for (size_t i = 1; i < block->Values.size(); ++i)
+        if (!block->Values[i].Deleted && !block->Values[i].CurveFile.empty())
+            present.insert(block->Values[i].CurveFile);
+    std::erase_if(cache->Curves, [&](const auto& kept) { return !present.contains(kept.first); });
+
     // Set by the first curve that can be drawn in it; every later curve is
     // drawn in the same window, so all share the first one's scale. A curve
     // that gives no usable window leaves it open for the next. The diagram's
     // axes are logarithmic, the airbag curve's linear: a curve of the other
     // kind than the first would rescale the picture under the drawing
     // already there, so it is left out.
+    // The airbag curves are drawn after the choice, all in the window of the
+    // first.
     PlotWindow window;
+    std::vector<const ThumbnailCurve*> airbag;
     for (size_t i = 1; i < block->Values.size(); ++i) {
         const TestValue& test = block->Values[i];
         if (test.Deleted || test.CurveFile.empty())
@@ -111,28 +223,49 @@ void frmMain::DrawCurveThumbnail()
             continue;
         }
 
-        const QString name = FromCp1252(test.CurveFile);
-        if (!abtIsAirbagFile(DataFolder, name))
+        const ThumbnailCurve& evaluated = EvaluatedCurve(cache->Curves, test.CurveFile, cache->NextSerial);
+        if (!evaluated.Drawable)
             continue;
-        const ABTCurve curve = abtFileGet(DataFolder, name);
-        const AbtOptions range = EvaluationRange(ParseDataString(curve.Header));
-        AbtEvaluation evaluation{};
-        abtEvaluatePulse(curve, evaluation, range);
-        abtCalcFlow(curve, evaluation, range);
-        abtSmoothCurve(evaluation, range);
         const PlotWindow candidate =
-            IsEmptyPlotWindow(window) ? abtPlotWindow(window, evaluation, ThumbnailPage) : window;
+            IsEmptyPlotWindow(window) ? abtPlotWindow(window, evaluated.Evaluation, ThumbnailPage) : window;
         if (!abtIsUsableWindow(candidate, ThumbnailPage))
             continue;
         window = candidate;
-        abtDrawCurve(curve, evaluation, range, window, ThumbnailPage, false, picture);
+        airbag.push_back(&evaluated);
         m_curveScale = CurveScale::Airbag;
-        // The pressure axis runs in tenths of a kilopascal.
-        lblCurveXMax->setText(Joined(Format(RoundHalfEven(window.x2 / 10.0), QStringLiteral("#,##0")),
-                                     abtXAxisUnit(ThumbnailPage)));
-        lblCurveYMax->setText(
-            Joined(Format(RoundHalfEven(window.y2), QStringLiteral("#,##0")), abtYAxisUnit(ThumbnailPage)));
     }
+    if (airbag.empty())
+        return;
+
+    // The picture kept shows the same curves drawn onto the same picture.
+    std::vector<uint64_t> serials;
+    serials.reserve(airbag.size());
+    for (const ThumbnailCurve* curve : airbag)
+        serials.push_back(curve->Serial);
+    std::size_t kept = 0;
+    if (!cache->After.isNull() && cache->Drawn.size() <= serials.size()
+        && std::equal(cache->Drawn.begin(), cache->Drawn.end(), serials.begin()) && picture.Image() == cache->Before
+        && picture.PutImage(cache->After)) {
+        kept = cache->Drawn.size();
+        picture.Scale(window.x1, window.y2, window.x2, window.y1);
+        picture.SetCurrentX(cache->EndX);
+        picture.SetCurrentY(cache->EndY);
+    } else {
+        cache->Before = picture.Image();
+    }
+    for (std::size_t k = kept; k < airbag.size(); ++k) {
+        const ThumbnailCurve& curve = *airbag[k];
+        abtDrawCurve(curve.Curve, curve.Evaluation, curve.Range, window, ThumbnailPage, false, picture);
+    }
+    cache->After = picture.Image();
+    cache->Drawn = std::move(serials);
+    cache->EndX = picture.CurrentX();
+    cache->EndY = picture.CurrentY();
+    // The pressure axis runs in tenths of a kilopascal.
+    lblCurveXMax->setText(Joined(Format(RoundHalfEven(window.x2 / 10.0), QStringLiteral("#,##0")),
+                                 abtXAxisUnit(ThumbnailPage)));
+    lblCurveYMax->setText(
+        Joined(Format(RoundHalfEven(window.y2), QStringLiteral("#,##0")), abtYAxisUnit(ThumbnailPage)));
 }
 
 void frmMain::picCurve_MouseMove(int, int, double x, double y)

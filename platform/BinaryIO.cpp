@@ -2,37 +2,41 @@
 
 #include "platform/Cp1252.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
 static_assert(std::endian::native == std::endian::little,
               "the packed layouts are written in the machine's byte order");
 
-namespace {
-
-template <typename T>
-void Append(std::string& bytes, T value)
+void BinaryWriter::Grow(std::size_t size)
 {
-    char raw[sizeof(T)];
-    std::memcpy(raw, &value, sizeof(T));
-    bytes.append(raw, sizeof(T));
+    m_bytes.resize(std::max({m_used + size, 2 * m_bytes.size(), std::size_t(256)}));
 }
 
-} // namespace
+void BinaryWriter::Reserve(std::size_t bytes)
+{
+    if (bytes > m_bytes.size())
+        m_bytes.resize(bytes);
+}
 
-void BinaryWriter::PutInteger(int16_t value) { Append(m_bytes, value); }
-void BinaryWriter::PutLong(int32_t value) { Append(m_bytes, value); }
-void BinaryWriter::PutSingle(float value) { Append(m_bytes, value); }
-void BinaryWriter::PutDouble(double value) { Append(m_bytes, value); }
-void BinaryWriter::PutChar1(char value) { m_bytes.push_back(value); }
+std::string BinaryWriter::TakeBytes()
+{
+    m_bytes.resize(m_used);
+    m_used = 0;
+    return std::move(m_bytes);
+}
+
+void BinaryWriter::PutChar1(char value) { Append(&value, 1); }
 
 void BinaryWriter::PutString(const std::string& bytes)
 {
     const std::size_t length = bytes.size() > 65535 ? 65535 : bytes.size();
     if (length < bytes.size())
         ++m_textsCut;
-    Append(m_bytes, static_cast<uint16_t>(length));
-    m_bytes.append(bytes, 0, length);
+    const uint16_t stored = static_cast<uint16_t>(length);
+    Append(&stored, sizeof stored);
+    Append(bytes.data(), length);
 }
 
 void BinaryWriter::PutString(const QString& text) { PutString(ToCp1252(text)); }
@@ -42,46 +46,6 @@ void BinaryWriter::PutArrayHeader(int32_t elementCount)
     PutInteger(1);
     PutLong(elementCount);
     PutLong(0);
-}
-
-bool BinaryReader::Take(void* out, std::size_t count)
-{
-    if (!m_ok || m_size - m_pos < count) {
-        m_ok = false;
-        std::memset(out, 0, count);
-        return false;
-    }
-    std::memcpy(out, m_data + m_pos, count);
-    m_pos += count;
-    return true;
-}
-
-int16_t BinaryReader::GetInteger()
-{
-    int16_t value;
-    Take(&value, sizeof value);
-    return value;
-}
-
-int32_t BinaryReader::GetLong()
-{
-    int32_t value;
-    Take(&value, sizeof value);
-    return value;
-}
-
-float BinaryReader::GetSingle()
-{
-    float value;
-    Take(&value, sizeof value);
-    return value;
-}
-
-double BinaryReader::GetDouble()
-{
-    double value;
-    Take(&value, sizeof value);
-    return value;
 }
 
 char BinaryReader::GetChar1()

@@ -6,14 +6,18 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <utility>
 
 class BinaryWriter {
 public:
-    void PutInteger(int16_t value);
-    void PutLong(int32_t value);
-    void PutSingle(float value);
-    void PutDouble(double value);
+    // The fields are written inline: a settings file of 30,000 styles holds
+    // millions of them.
+    void PutInteger(int16_t value) { Append(&value, sizeof value); }
+    void PutLong(int32_t value) { Append(&value, sizeof value); }
+    void PutSingle(float value) { Append(&value, sizeof value); }
+    void PutDouble(double value) { Append(&value, sizeof value); }
     void PutDate(double value) { PutDouble(value); }
     // True is written as -1, False as 0.
     void PutFlag(bool value) { PutInteger(value ? int16_t(-1) : int16_t(0)); }
@@ -25,14 +29,35 @@ public:
     void PutString(const QString& text);
     // Header of a one-dimensional dynamic array with lower bound 0.
     void PutArrayHeader(int32_t elementCount);
-    void PutBytes(const std::string& bytes) { m_bytes += bytes; }
+    void PutBytes(const std::string& bytes) { Append(bytes.data(), bytes.size()); }
 
-    const std::string& Bytes() const { return m_bytes; }
+    // Room for this many bytes in all, so that a large file grows once.
+    void Reserve(std::size_t bytes);
+
+    const std::string& Bytes() const
+    {
+        m_bytes.resize(m_used);
+        return m_bytes;
+    }
+    // The bytes written, handed over; the writer is empty afterwards.
+    std::string TakeBytes();
     // How many strings were cut to 65535 bytes.
     int TextsCut() const { return m_textsCut; }
 
 private:
-    std::string m_bytes;
+    // The buffer runs ahead of what is written (m_used), so a field is one
+    // copy of its bytes; Bytes() cuts it to what was written.
+    void Append(const void* value, std::size_t size)
+    {
+        if (m_bytes.size() - m_used < size)
+            Grow(size);
+        std::memcpy(m_bytes.data() + m_used, value, size);
+        m_used += size;
+    }
+    void Grow(std::size_t size);
+
+    mutable std::string m_bytes;
+    std::size_t m_used = 0;
     int m_textsCut = 0;
 };
 
@@ -44,10 +69,10 @@ public:
     BinaryReader(const char* data, std::size_t size) : m_data(data), m_size(size) {}
     explicit BinaryReader(const std::string& bytes) : BinaryReader(bytes.data(), bytes.size()) {}
 
-    int16_t GetInteger();
-    int32_t GetLong();
-    float GetSingle();
-    double GetDouble();
+    int16_t GetInteger() { return Get<int16_t>(); }
+    int32_t GetLong() { return Get<int32_t>(); }
+    float GetSingle() { return Get<float>(); }
+    double GetDouble() { return Get<double>(); }
     double GetDate() { return GetDouble(); }
     // Any non-zero value reads as True.
     bool GetFlag() { return GetInteger() != 0; }
@@ -87,7 +112,25 @@ public:
     void Fail() { m_ok = false; }
 
 private:
-    bool Take(void* out, std::size_t count);
+    bool Take(void* out, std::size_t count)
+    {
+        if (!m_ok || m_size - m_pos < count) {
+            m_ok = false;
+            std::memset(out, 0, count);
+            return false;
+        }
+        std::memcpy(out, m_data + m_pos, count);
+        m_pos += count;
+        return true;
+    }
+    // A field of fixed size, inline as the writer's.
+    template <typename T>
+    T Get()
+    {
+        T value;
+        Take(&value, sizeof value);
+        return value;
+    }
 
     const char* m_data;
     std::size_t m_size;

@@ -49,6 +49,17 @@ bool IsCp1252Char(QChar ch)
 
 QString FromCp1252(const std::string& bytes)
 {
+    // Outside 0x80 to 0x9F the code page is Latin-1, which Qt converts fast.
+    bool latin1 = true;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte <= 0x9F) {
+            latin1 = false;
+            break;
+        }
+    }
+    if (latin1)
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
     for (const char c : bytes)

@@ -304,6 +304,16 @@ void DrawingSurface::Resize(int width, int height)
     NotifyChanged();
 }
 
+bool DrawingSurface::PutImage(const QImage& image)
+{
+    if (kind_ != Kind::Image || image.size() != image_.size() || image.format() != image_.format())
+        return false;
+    EndBatchPainter();
+    image_ = image;
+    NotifyChanged();
+    return true;
+}
+
 QPaintDevice* DrawingSurface::Device() const
 {
     switch (kind_) {

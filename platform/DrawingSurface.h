@@ -121,6 +121,10 @@ public:
     // (the drawing's coordinates stretch), the other modes follow the size.
     const QImage& Image() const;
     void Resize(int width, int height);
+    // Image target: the pixels of an earlier drawing of the same size and
+    // format put back whole (a drawing kept to be shown again). False, and
+    // nothing changed, for another size, format or target.
+    bool PutImage(const QImage& image);
 
     // Called after every change of an image target's pixels (a picture box
     // repaints on it).

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <sys/stat.h>
+#include <vector>
+
 QString StoredNameToPath(const QString& storedName)
 {
     QString path = storedName;
@@ -26,6 +29,43 @@ QString JoinPath(const QString& folder, const QString& name)
 
 namespace {
 
+// Few enough case forms to look each up instead of listing the folder.
+constexpr int MaxCaseLetters = 3;
+
+} // namespace
+
+std::optional<QStringList> EntriesInAnyCase(const QString& folder, const QString& name)
+{
+    std::vector<int> letters;
+    for (int i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 0x80 || c == u'/')
+            return std::nullopt;
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+            letters.push_back(i);
+    }
+    if (letters.size() > static_cast<std::size_t>(MaxCaseLetters))
+        return std::nullopt;
+    // Every form, in code order (upper case sorts first), whatever the folder holds.
+    QStringList found;
+    const QString base = JoinPath(folder, QString());
+    const unsigned formCount = 1u << letters.size();
+    for (unsigned form = 0; form < formCount; ++form) {
+        QString candidate = name;
+        for (std::size_t k = 0; k < letters.size(); ++k) {
+            const bool lower = (form >> (letters.size() - 1 - k)) & 1u;
+            const QChar c = candidate[letters[k]];
+            candidate[letters[k]] = lower ? c.toLower() : c.toUpper();
+        }
+        struct stat info {};
+        if (::lstat(QFile::encodeName(base + candidate).constData(), &info) == 0)
+            found.append(candidate);
+    }
+    return found;
+}
+
+namespace {
+
 // The entry of the folder whose name equals part ignoring case. The exact
 // spelling wins at the cost of one check; otherwise one pass over the folder,
 // unsorted, keeps the match that comes first in code order, so the choice does
@@ -36,6 +76,9 @@ QString MatchEntry(const QString& folder, const QString& part)
         return part;
     if (QFileInfo::exists(folder + QLatin1Char('/') + part))
         return part;
+    std::optional<QStringList> forms = EntriesInAnyCase(folder.isEmpty() ? QStringLiteral("/") : folder, part);
+    if (forms)
+        return forms->isEmpty() ? part : forms->first();
     QString match;
     QDirIterator entries(folder.isEmpty() ? QStringLiteral("/") : folder,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);

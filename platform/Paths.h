@@ -4,6 +4,9 @@
 // with "/", a folder the user chose keeps its case, and data copied from
 // Windows is found whatever the case of its names.
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 // A relative name as stored in a record ("QTA123\2011.12.08, 10.15.00.QTA")
 // with every "\" read as "/".
@@ -21,6 +24,14 @@ QString JoinPath(const QString& folder, const QString& name);
 // file is created at. A path that exists as given costs one check; a missing
 // one at most one unsorted pass over the folder of each missing part.
 QString FindExistingPath(const QString& folder, const QString& name);
+
+// The entries of the folder (files, folders, links, hidden or not) whose name
+// is the name in any case, in code order, found by looking up each case form
+// of a name with at most three letters, all of them ASCII (the names the
+// program makes from dates: digits, blanks, dots, commas and a three-letter
+// extension), so the cost does not grow with the folder. Nothing for any
+// other name, whose forms are too many: the caller lists the folder.
+std::optional<QStringList> EntriesInAnyCase(const QString& folder, const QString& name);
 
 // True when the folder is an absolute path of an existing directory. A
 // drive letter or another Windows path read from an old settings file is

@@ -118,10 +118,27 @@ std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error
         error = ErrorFromFile(file);
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    // Read straight into the string: a copy from a QByteArray would cost a
+    // large file its size in memory and time once more.
+    std::string bytes;
+    const qint64 size = file.size();
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 got = file.read(bytes.data() + done, size - done);
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        bytes.resize(static_cast<std::size_t>(done));
+    }
+    // A file that grew meanwhile, or reports no size (a device), is read to its end.
+    const QByteArray rest = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = ErrorFromFile(file);
         return std::nullopt;
     }
-    return bytes.toStdString();
+    bytes.append(rest.constData(), static_cast<std::size_t>(rest.size()));
+    return bytes;
 }

@@ -17,9 +17,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <dirent.h>
-#include <unordered_set>
 
 namespace {
 
@@ -83,32 +80,6 @@ bool ReadAcceptedFile(const QString& folder, const QString& name, std::string& b
     return true;
 }
 
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-// The entries of the folder that could be a curve name made from a date
-// ("2024.01.05, 13.07.09.ABT", plain ASCII), upper-cased. A data folder holds
-// a file per airbag test, so this is one plain pass over it.
-std::unordered_set<std::string> TakenDateNames(const QString& folder)
-{
-    std::unordered_set<std::string> taken;
-    const std::size_t length = dskFileNameFromDate(0, QString::fromLatin1(CurveExtension)).size();
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return taken;
-    while (const dirent* entry = readdir(dir)) {
-        if (std::strlen(entry->d_name) == length)
-            taken.insert(UpperAscii(entry->d_name));
-    }
-    closedir(dir);
-    return taken;
-}
-
 } // namespace
 
 void PutRecord(BinaryWriter& out, const ABTCurve& curve)
@@ -153,11 +124,10 @@ QString abtFilePut(const ABTCurve& curve, double when)
 
     // Names are by the second, and an import stamps curves with times of old
     // files: a name that is taken, in any case, moves the stamp on.
-    const std::unordered_set<std::string> taken = TakenDateNames(folder);
     QString name;
     for (int move = 0; move <= MaxStampMoves; ++move) {
         const QString candidate = dskFileNameFromDate(when + move / 86400.0, QString::fromLatin1(CurveExtension));
-        if (!taken.contains(UpperAscii(candidate.toStdString()))) {
+        if (dskNamesInAnyCase(folder, candidate).isEmpty()) {
             name = candidate;
             break;
         }

@@ -203,6 +203,24 @@ QSet<QString> dskFolderNameKeys(const QString& folder)
     return keys;
 }
 
+QStringList dskNamesInAnyCase(const QString& folder, const QString& name)
+{
+    if (name.isEmpty() || !IsExistingFolder(folder))
+        return QStringList();
+    if (std::optional<QStringList> forms = EntriesInAnyCase(folder, name))
+        return *forms;
+    QStringList found;
+    const QString key = dskNameKey(name);
+    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                         | QDir::NoDotAndDotDot,
+                                                     QDir::Unsorted);
+    for (const QString& entry : names)
+        if (dskNameKey(entry) == key)
+            found.append(entry);
+    found.sort();
+    return found;
+}
+
 namespace {
 
 // Writes every byte to the descriptor and onto the disk; false with errno set.

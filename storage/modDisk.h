@@ -63,6 +63,12 @@ QString dskNameKey(const QString& name);
 // this set instead of searching the folder for each file.
 QSet<QString> dskFolderNameKeys(const QString& folder);
 
+// The names of the folder's entries that equal the name in any case, in
+// code order: for the names the program makes from dates one lookup per case
+// form of the extension, so the cost does not grow with the folder; any other
+// name takes one listing of the folder.
+QStringList dskNamesInAnyCase(const QString& folder, const QString& name);
+
 // Gives the file the new path, whole or not at all: an existing file at the
 // new path is never replaced (EEXIST), and on another file system the file
 // is copied and the original removed, the copy taken back when the original

@@ -24,6 +24,8 @@ namespace {
 
 const char* const ReportMagic = "QTA";
 const char* const ReportExtension = "QTA";
+// An hour of series started in one second is more than a lab ever has.
+constexpr int MaxReportNameMoves = 3600;
 
 // Trailing "/" and "\" do not make a folder different.
 QString FolderKey(const QString& folder)
@@ -37,12 +39,17 @@ QString FolderKey(const QString& folder)
 // Replaces the file at path with the report, whole and at once: a failed
 // write (a full disk included) leaves the earlier file as it was. With
 // permissions, the new file has them from the moment it takes the name.
-bool WriteReportFile(const QString& path, const Protocol& record,
-                     QFileDevice::Permissions permissions = QFileDevice::Permissions())
+// The bytes of the report file of the series.
+BinaryWriter ReportFileImage(const Protocol& record)
 {
     BinaryWriter out;
     dskPutHeader(out, ReportMagic);
     PutRecord(out, record);
+    return out;
+}
+
+bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice::Permissions permissions)
+{
     SystemError error;
     if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
         WriteLog(error, QStringLiteral("dskPutTestReportAction"));
@@ -54,10 +61,32 @@ bool WriteReportFile(const QString& path, const Protocol& record,
     return true;
 }
 
+bool WriteReportFile(const QString& path, const Protocol& record,
+                     QFileDevice::Permissions permissions = QFileDevice::Permissions())
+{
+    return WriteReportImage(path, ReportFileImage(record), permissions);
+}
+
+// The style folder of the series below the folder, made when missing; ""
+// with a log line naming the file when it cannot be made.
+QString StyleDirectory(const QString& folder, const Protocol& record, const QString& name)
+{
+    const QString styleFolder = dskStyleFolderName(record.Style.Name);
+    errno = 0;
+    if (!dskEnsureFolder(folder, styleFolder)) {
+        // The reason the folder could not be made (a read-only mount, a
+        // file of that name); a missing path when none is known.
+        const int reason = errno != 0 ? errno : ENOENT;
+        WriteLog(ErrorFromErrno(reason, dskBuildPath(dskBuildPath(folder, styleFolder), name)),
+                 QStringLiteral("dskPutTestReportAction"));
+        return QString();
+    }
+    return dskBuildPath(folder, styleFolder);
+}
+
 enum class Existing {
     Replace,        // a file of that name, whatever its case, is replaced unless read-only
     ReplaceExact,   // only the exact name is written, read-only or not; case variants stay alone
-    Refuse,         // a file of that name, whatever its case, makes the write fail
 };
 
 // The writer behind dskPutTestReportAction. Refusing must be decided here:
@@ -72,25 +101,12 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
     const QString target = dskWriteFolder(folder, FolderKey(folder) == FolderKey(DataFolder) ? &DataFolder : nullptr);
     QString directory = target;
     if (useStyleFolder) {
-        const QString styleFolder = dskStyleFolderName(record.Style.Name);
-        errno = 0;
-        if (!dskEnsureFolder(target, styleFolder)) {
-            // The reason the folder could not be made (a read-only mount, a
-            // file of that name); a missing path when none is known.
-            const int reason = errno != 0 ? errno : ENOENT;
-            WriteLog(ErrorFromErrno(reason, dskBuildPath(dskBuildPath(target, styleFolder), name)),
-                     QStringLiteral("dskPutTestReportAction"));
+        directory = StyleDirectory(target, record, name);
+        if (directory.isEmpty())
             return false;
-        }
-        directory = dskBuildPath(target, styleFolder);
-    }
-    if (existing == Existing::Refuse && dskFileExists(directory, name)) {
-        WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text},
-                 QStringLiteral("dskPutTestReportAction"), name);
-        return false;
     }
     // Only a replacement looks for a file of that name in another case; the
-    // other two write the exact name.
+    // other writes the exact name.
     const QString path = existing == Existing::Replace ? StoredNamePath(directory, name, !useStyleFolder)
                                                        : JoinPath(directory, name);
     if (path.isEmpty()) {
@@ -476,11 +492,43 @@ bool dskPutTestReportAction(const QString& folder, const QString& name, const Pr
     return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, QFileDevice::Permissions());
 }
 
-bool dskSaveNewTestReport(const Protocol& record)
+bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
 {
-    const QString name = dskFileNameFromDate(record.Date, QString::fromLatin1(ReportExtension));
-    // Read-only from the moment it has its name, so no kill leaves it writable.
-    return PutTestReport(DataFolder, name, record, true, Existing::Refuse, ReadOnlyPermissions);
+    const QString procName = QStringLiteral("dskPutTestReportAction");
+    const QString extension = QString::fromLatin1(ReportExtension);
+    const QString first = dskFileNameFromDate(record.Date, extension);
+    const QString directory = StyleDirectory(dskWriteFolder(DataFolder, &DataFolder), record, first);
+    if (directory.isEmpty())
+        return false;
+    const BinaryWriter image = ReportFileImage(record);
+    // A name taken in any case is an earlier save of this very series when
+    // it holds the same bytes (a save the program could not tell of before
+    // it ended); else another series of the same second, and the name moves
+    // on a second at a time while the dates inside stay.
+    for (int move = 0; move <= MaxReportNameMoves; ++move) {
+        const QString name = move == 0 ? first : dskFileNameFromDate(record.Date + move / 86400.0, extension);
+        const QStringList taken = dskNamesInAnyCase(directory, name);
+        if (taken.isEmpty()) {
+            // Read-only from the moment it has its name, so no kill leaves it writable.
+            if (!WriteReportImage(JoinPath(directory, name), image, ReadOnlyPermissions))
+                return false;
+            if (savedName)
+                *savedName = name;
+            return true;
+        }
+        for (const QString& earlier : taken) {
+            SystemError error;
+            const std::optional<std::string> bytes = ReadFileWhole(JoinPath(directory, earlier), error);
+            if (bytes && *bytes == image.Bytes()) {
+                if (savedName)
+                    *savedName = earlier;
+                return true;
+            }
+        }
+    }
+    WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text}, procName,
+             JoinPath(directory, first));
+    return false;
 }
 
 QStringList dskCurveFileNames(const Protocol& record)
@@ -611,7 +659,7 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
     // The exact name costs one check; the name in another case is looked up
     // in the caller's listing, else in the folder.
     const bool exists = QFileInfo::exists(path)
-        || (keys ? keys->contains(dskNameKey(name)) : dskFolderNameKeys(folder).contains(dskNameKey(name)));
+        || (keys ? keys->contains(dskNameKey(name)) : !dskNamesInAnyCase(folder, name).isEmpty());
     if (exists) {
         WriteLog(ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + path, procName);
         return false;

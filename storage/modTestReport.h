@@ -128,9 +128,13 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
                          QSet<QString>* keys = nullptr);
 
 // Stores a terminated series as a new report in its style folder below
-// DataFolder, named after its start date, and makes it read-only. Fails, and
-// leaves the earlier file untouched, when a report of that name exists.
-bool dskSaveNewTestReport(const Protocol& record);
+// DataFolder, named after its start date, read-only. A name that exists in
+// any case is never replaced: when that file holds the very bytes of the
+// report, the series counts as saved (true, nothing written); otherwise the
+// name moves on one second at a time until it is free, the dates inside the
+// report staying as they are. False, with a log line, only when nothing could
+// be written. savedName, when given, receives the file name of the report.
+bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr);
 
 // The curve file names the tests of the six blocks refer to, in block and
 // test order; empty names and pressure-drop half readings (holding "KR") are

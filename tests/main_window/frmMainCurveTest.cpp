@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -199,6 +200,61 @@ TEST_F(CurveThumbnailTest, AirbagCurvesShareTheFirstCurvesScaleAndMaxima)
     Show();
     EXPECT_EQ(Window()[2], 800);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("80 kPa"));
+}
+
+TEST_F(CurveThumbnailTest, ARedrawNeverShowsACurveItsTestPropertySeriesOrFileNoLongerHas)
+{
+    // The first curve drawn sets the scale: 250 for the small pulse, 800 for
+    // the large one. The large one's name in another folder holds a small pulse.
+    const std::string small = Stored(Pulse(240));
+    const std::string large = Stored(Pulse(800, "  1500", "400/90"));
+    QTemporaryDir other;
+    const QString data = DataFolder;
+    DataFolder = other.path();
+    stamp_ = 1;
+    ASSERT_EQ(Stored(Pulse(240)), large);
+    DataFolder = data;
+    Open(18, {WithCurve(small), WithCurve(large)});
+    Protocols[1].Style.Forms[1].Items[3] = ReportFormItem{18, false, true};
+    Protocols[1].Blocks[3].Values.push_back(WithCurve(large));
+    auto tests = []() -> std::vector<TestValue>& { return Protocols[1].Blocks[2].Values; };
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        double scale;
+    } steps[] = {
+        {"first drawing", [] {}, 250},
+        {"test 1 deleted", [&] { tests()[1].Deleted = true; }, 800},
+        {"test 1 back", [&] { tests()[1].Deleted = false; }, 250},
+        {"test 1 edited to the large curve", [&] { tests()[1].CurveFile = large; }, 800},
+        {"test 1 edited back", [&] { tests()[1].CurveFile = small; }, 250},
+        {"property 3 shown", [] { Protocols[1].CurrentProperty = 3; }, 800},
+        {"property 2 again", [] { Protocols[1].CurrentProperty = 2; }, 250},
+        {"another series", [&] { Open(18, {WithCurve(large), WithCurve(small)}); }, 800},
+        {"another data folder", [&] { DataFolder = other.path(); }, 250},
+        {"the data folder again", [&] { DataFolder = data; }, 800},
+        {"the file replaced", [&] {
+             const QString path = data + U("/") + QString::fromStdString(large);
+             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+             QFile::remove(path);
+             QFile::copy(other.filePath(QString::fromStdString(large)), path);
+         }, 250},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        step.apply();
+        Show();
+        EXPECT_EQ(Window()[2], step.scale);
+        // The same as drawn from nothing kept (another spelling of the
+        // folder); then drawn again, kept for the next change.
+        const QImage shown = Picture().Image();
+        const QString folder = DataFolder;
+        DataFolder += U("/");
+        Show();
+        EXPECT_EQ(shown, Picture().Image());
+        DataFolder = folder;
+        Show();
+    }
 }
 
 TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTheNext)
