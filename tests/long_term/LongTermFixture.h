@@ -38,9 +38,16 @@ protected:
         DataFolder = Data;
         Language = 2;
         SetFixedClock(DateSerial(2024, 6, 1) + TimeSerial(12, 0, 0));
+        // The trash goes below the test's folder.
+        savedDataHome_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(Temp.path() + QStringLiteral("/share")));
     }
     void TearDown() override
     {
+        if (savedDataHome_.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", savedDataHome_);
         ResetSettingsGlobals(Program);
         SetProgramFolder(QString());
         SetClock(nullptr);
@@ -69,6 +76,9 @@ protected:
     QString Program;
     QString Data;
     ScriptedPresenter Presenter;
+
+private:
+    QByteArray savedDataHome_;
 };
 
 // A tensile tester's data string (types 9 and 10) with the serial number, the
