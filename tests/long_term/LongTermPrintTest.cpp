@@ -138,14 +138,4 @@ TEST_F(LongTermPrintTest, PrintedPage)
     EXPECT_EQ(PdfTitle(Path(QStringLiteral("pass-fail.pdf"))), QStringLiteral("ZOLVERA D 7110 QUINTARA III - abc"));
 }
 
-TEST_F(LongTermPrintTest, WithoutPrinterMessage17)
-{
-    SetPrinterOutputFile(QString());
-    if (PrinterAvailable())
-        GTEST_SKIP() << "a default printer is installed; nothing is sent to it from a test";
-    EXPECT_FALSE(ptrLongTermAnalysis(Printer(), Analysis({})));
-    ASSERT_EQ(presenter_.Shown.size(), 1u);
-    EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("There is no default printer defined!"));
-}
-
 }  // namespace

@@ -231,16 +231,6 @@ TEST_F(CurvePrintTest, CurvePageHasThePictureTheCaptionsAndThreeResultColumns)
     EXPECT_EQ(paper.Count(50, y1 + 21.8, 52, y1 + 23), 0);
 }
 
-TEST_F(CurvePrintTest, CurvePageWithoutPrinterShowsMessage17AndPrintsNothing)
-{
-    if (PrinterAvailable())
-        GTEST_SKIP() << "a default printer is installed; nothing is sent to it from a test";
-    EXPECT_FALSE(ptrABTCurvePage(Printer(), Series(18, {}), CurvePageTexts{}, QImage()));
-    ASSERT_EQ(presenter_.Shown.size(), 1u);
-    EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("There is no default printer defined!"));
-    EXPECT_FALSE(Printer().IsActive());
-}
-
 TEST_F(CurvePrintTest, ReportShowsTheBoxUnderTheSingleValuesOfCurveTypesWithTheFlag)
 {
     const std::string file = Store(AirbagPulse());

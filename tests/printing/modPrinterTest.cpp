@@ -357,6 +357,8 @@ TEST_F(PrintReportTest, WithoutPrinterMessage17OnceAndThePreviewStillWorks)
     EXPECT_FALSE(ptrTestReport(Printer(), TwoProperties()));
     ASSERT_EQ(presenter_.Shown.size(), 1u);
     EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("There is no default printer defined!"));
+    EXPECT_FALSE(ptrABTCurvePage(Printer(), TwoProperties(), CurvePageTexts{}, QImage()));   // the curve page alike
+    EXPECT_EQ(presenter_.Shown.size(), 2u);
     EXPECT_FALSE(Printer().IsActive());
 
     int pages = 0;
@@ -364,7 +366,7 @@ TEST_F(PrintReportTest, WithoutPrinterMessage17OnceAndThePreviewStillWorks)
     runner.Then([&](QDialog& dialog) { pages = static_cast<frmPreview&>(dialog).picSourceCount(); });
     ptrPreviewTestReport(TwoProperties());
     EXPECT_EQ(pages, 1);
-    EXPECT_EQ(presenter_.Shown.size(), 1u);
+    EXPECT_EQ(presenter_.Shown.size(), 2u);
 }
 
 TEST_F(PrintReportTest, DegenerateSeriesCompleteWithTheirFrames)
