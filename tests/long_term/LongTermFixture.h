@@ -3,6 +3,7 @@
 // with the settings at their defaults, English texts, the locale pinned, a
 // fixed clock and message boxes answered by script; series and report files
 // built by hand.
+#include "support/Bytes.h"
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
 #include "foundation/OldRecords.h"
@@ -175,19 +176,4 @@ inline std::string OlderReportBytes(const Protocol& p)
     out.PutString(std::string("5.9"));
     PutRecord(out, old);
     return out.Bytes();
-}
-
-inline void WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
-}
-
-inline std::string ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll().toStdString();
 }
