@@ -178,7 +178,6 @@ TEST_F(DetailWindowTest, DeleteAsksFirst)
     ASSERT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Are you sure?"));
     EXPECT_FALSE(QFileInfo::exists(File));
-    EXPECT_EQ(ReadBytes(Temp.path() + QStringLiteral("/share/Trash/files/r.QTA")), stored);
 }
 
 TEST_F(DetailWindowTest, CurveOfAnAirbagTest)

@@ -155,9 +155,6 @@ TEST_F(PrintReportTest, PrintedTextsOfSeries)
          {"Prüfprotokoll Nr\\. 2011\\.12\\.05, 14\\.30\\.22\\.QTA\\s+QTA199", "Reissfestigkeit\\n", "««« gelöscht",
           "Kommentar:", "Seite 1\\n", "Datum/Zeit:\\s+05\\.12\\.2011, 14:30:22"},
          {"deleted", "Page"}},
-        {"no texts", 6, TwoProperties,
-         {"2:\\s+1,300\\s+N\\s+25\\.0\\s+%\\s+«««\\s*\\n", "2011\\.12\\.05, 14\\.30\\.22\\.QTA\\s+1\\n"},
-         {"Test Report", "deleted", "Page", "Style:", "Tensile", "Commentary"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -220,8 +217,7 @@ TEST_F(PrintReportTest, DerivedLimitsPrintNeitherValuesSignsNorBand)
         for (int y = PaperY(20); y < page.height(); ++y)
             for (int x = PaperX(58); x <= PaperX(96); ++x)
                 grey += std::abs(qGray(page.pixel(x, y)) - 192) <= 2;
-        EXPECT_EQ(grey > 500, defined) << grey;
-        EXPECT_EQ(grey == 0, !defined) << grey;
+        EXPECT_TRUE(defined ? grey > 500 : grey == 0) << grey;
     }
 }
 
