@@ -83,19 +83,3 @@ int InkedPixels(const DrawingSurface& picture)
             count += FromQColor(image.pixelColor(px, py)) != vbWhite ? 1 : 0;
     return count;
 }
-
-std::string ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-void WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
-}

@@ -2,6 +2,7 @@
 // Shared by the curve tests: a fresh program and data folder per test with
 // the settings at their defaults and the locale pinned, the log read back,
 // curves and data strings built by hand, and pixels counted on an image.
+#include "support/Bytes.h"
 #include "support/LocaleFixture.h"
 
 #include "foundation/CurveRecords.h"
@@ -38,6 +39,3 @@ int CountPixels(const DrawingSurface& picture, double xa, double ya, double xb, 
 
 // Pixels of the whole image that are not white (grid lines count).
 int InkedPixels(const DrawingSurface& picture);
-
-std::string ReadBytes(const QString& path);
-void WriteBytes(const QString& path, const std::string& bytes);

@@ -3,8 +3,6 @@
 #include "CurveTestSupport.h"
 #include "support/AirbagCurves.h"
 #include "support/Bytes.h"
-#include "support/ChildProcess.h"
-#include "support/ReadOnlyFolder.h"
 
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
@@ -15,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cmath>
 #include <functional>
@@ -163,33 +160,6 @@ ABTCurve SampleCurve(std::string header = std::string(58, 'H') + "\r\n")
     return c;
 }
 
-TEST_F(CurveTest, CurveFileBytesAtTheirOffsets)
-{
-    ASSERT_EQ(abtFilePut(SampleCurve(), Stamp()), StampName);
-    const QString path = Data + u'/' + StampName;
-    const std::string bytes = ReadBytes(path);
-    ASSERT_EQ(bytes.size(), 6218u);
-    const struct { std::size_t offset; std::string expected; } fields[] = {
-        {0, "ABT" "\x03\x00" "8.0" "\x3C\x00"s}, {10, std::string(58, 'H') + "\r\n"}, {70, Hex("02 01 FE FF")},
-        {74, Hex("00 00 C0 3F")},                // P1(0) 1.5
-        {74 + 511 * 4, Hex("FD FF 7F FF")},      // P1(511) NoValue
-        {2122, Hex("00 00 80 BE")},              // P2(0) -0.25
-        {4170, Hex("00 00 00 40")},              // S(0) 2
-        {4170 + 511 * 4, Hex("00 00 00 3F")},    // S(511) 0.5
-    };
-    for (const auto& f : fields)
-        EXPECT_EQ(ToHex(bytes.substr(f.offset, f.expected.size())), ToHex(f.expected)) << "offset " << f.offset;
-    EXPECT_FALSE(QFileInfo(path).permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
-    EXPECT_EQ(abtFileGet(Data, StampName), SampleCurve());
-
-    // An empty header gives 6158 bytes, still a curve file; the same second
-    // again moves the stamp on.
-    const QString empty = abtFilePut(SampleCurve(""), Stamp());
-    EXPECT_EQ(empty, "2024.01.05, 13.07.10.ABT");
-    EXPECT_EQ(ReadBytes(Data + u'/' + empty).size(), 6158u);
-    EXPECT_EQ(abtFileGet(Data, empty), SampleCurve(""));
-}
-
 TEST_F(CurveTest, CurveFileNeverReplacesANameInAnyCase)
 {
     WriteBytes(Data + QStringLiteral("/2024.01.05, 13.07.10.abt"), "not a curve");
@@ -212,69 +182,6 @@ TEST_F(CurveTest, CurveFileNeverReplacesANameInAnyCase)
     EXPECT_EQ(abtFilePut(SampleCurve(), Stamp()), StampName);
     EXPECT_EQ(DataFolder, Program);
     EXPECT_TRUE(abtIsAirbagFile(Program, StampName));
-}
-
-TEST_F(CurveTest, FailedCurveWriteLeavesNoFile)
-{
-    auto empty = [&] { return QDir(Data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty(); };
-    {
-        ReadOnlyFolder locked(Data);
-        if (locked.Active()) {
-            EXPECT_EQ(abtFilePut(SampleCurve(), Stamp()), "");
-        }
-    }
-    EXPECT_TRUE(empty());
-    const int logged = LogLinesOf(QStringLiteral("abtFilePut"));
-
-    // A full disk: a child may write only 4096 bytes per file.
-    EXPECT_EQ(RunWithFileSizeLimit(4096, [] { return abtFilePut(SampleCurve(), Stamp()).isEmpty() ? 0 : 1; }), 0);
-    EXPECT_TRUE(empty());
-    EXPECT_EQ(LogLinesOf(QStringLiteral("abtFilePut")), logged + 1);
-}
-
-TEST_F(CurveTest, DamagedForeignAndOutsideCurveFilesAreRefused)
-{
-    ASSERT_EQ(abtFilePut(SampleCurve(), Stamp()), StampName);
-    const std::string good = ReadBytes(Data + u'/' + StampName);
-    std::string nanSample = good;
-    nanSample.replace(2122 + 40, 4, Hex("00 00 C0 7F"));
-    std::string hugeHeader = good;
-    hugeHeader.replace(8, 2, Hex("FF FF"));
-    const struct { const char* what; std::string bytes; bool accepted; bool read; } rows[] = {
-        {"whole", good, true, true},
-        {"padded to 6839", good + std::string(621, '\0'), true, true},
-        {"padded to 6840", good + std::string(622, '\0'), false, false},
-        {"magic QTA", "QTA" + good.substr(3), false, false},
-        {"version x", good.substr(0, 3) + Hex("01 00") + "x" + good.substr(8) + "..", false, false},
-        {"header length 65535", hugeHeader, false, false},
-        {"a NaN sample", nanSample, true, false},
-    };
-    for (const auto& row : rows) {
-        QFile::remove(Data + QStringLiteral("/x.abt"));   // the extension in any case
-        WriteBytes(Data + QStringLiteral("/x.abt"), row.bytes);
-        EXPECT_EQ(abtIsAirbagFile(Data, QStringLiteral("x.abt")), row.accepted) << row.what;
-        EXPECT_EQ(!abtIsEmptyCurve(abtFileGet(Data, QStringLiteral("x.abt"))), row.read) << row.what;
-    }
-    EXPECT_EQ(LogLinesOf(QStringLiteral("abtFileGet")), 1);   // the NaN sample
-
-    for (const std::size_t length : {0, 3, 4, 9, 70, 2000, 5597, 6000, 6157, 6217}) {
-        QFile::remove(Data + QStringLiteral("/cut.ABT"));
-        WriteBytes(Data + QStringLiteral("/cut.ABT"), good.substr(0, length));
-        EXPECT_FALSE(abtIsAirbagFile(Data, QStringLiteral("cut.ABT"))) << length;
-        EXPECT_TRUE(abtIsEmptyCurve(abtFileGet(Data, QStringLiteral("cut.ABT")))) << length;
-    }
-
-    // Good curves outside the folder, named from inside it.
-    WriteBytes(Temp.path() + QStringLiteral("/x.ABT"), good);
-    ASSERT_TRUE(QDir(Data).mkdir(QStringLiteral("a")));
-    WriteBytes(Data + QStringLiteral("/a/b.ABT"), good);
-    for (const QString& name : {QStringLiteral("../x.ABT"), QStringLiteral("..\\x.ABT"), QStringLiteral("a/b.ABT"),
-                                QStringLiteral("a\\b.ABT"), Temp.path() + QStringLiteral("/x.ABT"),
-                                QStringLiteral("QTA001\\b.ABT"), QString(), QStringLiteral("missing.ABT")}) {
-        EXPECT_FALSE(abtIsAirbagFile(Data, name)) << name.toStdString();
-        EXPECT_TRUE(abtIsEmptyCurve(abtFileGet(Data, name))) << name.toStdString();
-    }
-    EXPECT_EQ(LogLinesOf(QStringLiteral("abtIsAirbagFile")), 0);
 }
 
 // ---- Evaluation ---------------------------------------------------------------

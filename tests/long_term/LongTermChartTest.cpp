@@ -136,9 +136,7 @@ TEST_F(LongTermFixture, MarksOfTheFoundReports)
     FoundProtocol damaged = Hit({std::nanf(""), INFINITY, 13});
     const LongTermMark mark = LongTermMarkOf(damaged, 1, false);
     EXPECT_TRUE(mark.Shown);
-    EXPECT_EQ(mark.Mean, NoValue);
-    EXPECT_EQ(mark.Min, NoValue);
-    EXPECT_EQ(mark.Max, 13.0f);
+    EXPECT_EQ(std::tuple(mark.Mean, mark.Min, mark.Max), std::tuple(NoValue, NoValue, 13.0f));
     // A pass/fail report in percent: a report with tests and no mean (an
     // older one where every test failed) is 0 %, none without tests.
     FoundProtocol share = Hit({0.75f, 0, 1});

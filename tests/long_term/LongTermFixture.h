@@ -3,6 +3,7 @@
 // with the settings at their defaults, English texts, the locale pinned, a
 // fixed clock and message boxes answered by script; series and report files
 // built by hand.
+#include "support/Bytes.h"
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
 #include "foundation/OldRecords.h"
@@ -38,9 +39,16 @@ protected:
         DataFolder = Data;
         Language = 2;
         SetFixedClock(DateSerial(2024, 6, 1) + TimeSerial(12, 0, 0));
+        // The trash goes below the test's folder.
+        savedDataHome_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(Temp.path() + QStringLiteral("/share")));
     }
     void TearDown() override
     {
+        if (savedDataHome_.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", savedDataHome_);
         ResetSettingsGlobals(Program);
         SetProgramFolder(QString());
         SetClock(nullptr);
@@ -69,6 +77,9 @@ protected:
     QString Program;
     QString Data;
     ScriptedPresenter Presenter;
+
+private:
+    QByteArray savedDataHome_;
 };
 
 // A tensile tester's data string (types 9 and 10) with the serial number, the
@@ -165,19 +176,4 @@ inline std::string OlderReportBytes(const Protocol& p)
     out.PutString(std::string("5.9"));
     PutRecord(out, old);
     return out.Bytes();
-}
-
-inline void WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
-}
-
-inline std::string ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll().toStdString();
 }

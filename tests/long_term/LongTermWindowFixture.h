@@ -44,8 +44,6 @@ protected:
     void SetUp() override
     {
         LongTermFixture::SetUp();
-        savedDataHome_ = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(Temp.path() + QStringLiteral("/share")));
         DateFormat = 1;
         Styles.push_back(DenimStyle());
         Styles.push_back(DenimStyle(QStringLiteral("Empty")));
@@ -63,10 +61,6 @@ protected:
         if (frmMain::IsLoaded())
             frmMain::Instance()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (savedDataHome_.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", savedDataHome_);
         LongTermFixture::TearDown();
     }
 
@@ -107,7 +101,4 @@ protected:
 
     frmMain* Main = nullptr;
     ScriptedDialogRunner Dialogs;
-
-private:
-    QByteArray savedDataHome_;
 };

@@ -50,26 +50,16 @@ TEST_F(DetailWindowTest, ShowsTheStoredReport)
 {
     Styles[1].Name = QStringLiteral("Denim old");   // no such style now
     const QString answer = Run(HandOver(), [](frmDetail& d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Detail"));
         EXPECT_EQ(d.lblProperty->text(), QStringLiteral("Tensile Strength"));
-        EXPECT_EQ(d.lblStyleE->text(), QStringLiteral("Denim"));
-        EXPECT_EQ(d.lblFolderE->text(), dskStyleFolderName(QStringLiteral("Denim")));
         EXPECT_EQ(d.lblReferenceE[2]->text(), QStringLiteral("Lot 7"));
         EXPECT_EQ(d.lblDateTimeE->text(), QStringLiteral("05.01.2011, 12:00:00 - 05.01.2011, 12:30:15"));
-        EXPECT_EQ(d.lblSerialNumberE->text(), QStringLiteral("123"));
-        EXPECT_TRUE(d.lblSerialNumber->isVisibleTo(&d));
         EXPECT_EQ(d.lblStatusE->text(), QStringLiteral("2/10 (1)"));
         EXPECT_EQ(d.grdAvg->TextMatrix(0, 0), QStringLiteral("12.0"));
-        EXPECT_EQ(d.grdNominal->TextMatrix(0, 1), QStringLiteral("N"));
-        EXPECT_EQ(d.grdResult->Rows(), 2);
         EXPECT_EQ(d.grdResult->TextMatrix(1, 1), QStringLiteral("13.0"));
         EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("dry"));
-        EXPECT_EQ(d.cmdDelete->text(), QStringLiteral("&Delete..."));
         // A style of the report's name is gone: only "original" prints.
-        EXPECT_FALSE(d.cmdPrintCurrent->isEnabled());
-        EXPECT_FALSE(d.cmdPreviewCurrent->isEnabled());
+        EXPECT_FALSE(d.cmdPrintCurrent->isEnabled() || d.cmdPreviewCurrent->isEnabled());
         EXPECT_TRUE(d.cmdPrintOriginal->isEnabled());
-        EXPECT_FALSE(d.cmdOK->isEnabled());
         d.cmdCopy_Click();
         EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("Tensile Strength")));
     });
@@ -83,7 +73,6 @@ TEST_F(DetailWindowTest, UnreadableReportsAndHandOvers)
     const QString cases[] = {
         MakeHandOver(9, 2, dskStyleFolderName(QStringLiteral("Denim")) + QStringLiteral("\\missing.QTA")),
         MakeHandOver(9, 2, QStringLiteral("QTA001\\..\\x")),
-        MakeHandOver(9, 2, QStringLiteral("../x")),
         MakeHandOver(9, 9, Path),
     };
     for (const QString& handOver : cases) {
@@ -92,8 +81,6 @@ TEST_F(DetailWindowTest, UnreadableReportsAndHandOvers)
             for (QPushButton* b : {d.cmdModify, d.cmdDelete, d.cmdPrintOriginal, d.cmdPreviewOriginal,
                                    d.cmdPrintCurrent, d.cmdPreviewCurrent, d.cmdCopy, d.cmdOK})
                 EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-            EXPECT_TRUE(d.cmdCancel->isEnabled());
-            EXPECT_FALSE(d.txtCommentary->isEnabled());
             d.grdResult_DblClick();
             d.cmdCancel_Click();
         });
@@ -110,9 +97,6 @@ TEST_F(DetailWindowTest, ModifyAndWriteBack)
     // Modify without a change writes nothing.
     EXPECT_EQ(Run(HandOver(), [](frmDetail& d) {
                   d.cmdModify_Click();
-                  EXPECT_TRUE(d.cmdOK->isEnabled());
-                  EXPECT_FALSE(d.cmdCopy->isEnabled());
-                  EXPECT_TRUE(d.cboReference[2]->isVisibleTo(&d));
                   EXPECT_EQ(d.cboReference[2]->currentText(), QStringLiteral("Lot 7"));
                   d.cmdOK_Click();
               }),
@@ -133,7 +117,6 @@ TEST_F(DetailWindowTest, ModifyAndWriteBack)
     EXPECT_EQ(written.Operator, QStringLiteral("Weber"));
     EXPECT_EQ(written.Blocks[2].Commentary, QStringLiteral("wet"));
     EXPECT_EQ(written.CurrentProperty, 2);
-    EXPECT_EQ(written.Blocks[2].Values, Report.Blocks[2].Values);
     EXPECT_EQ(GetAttr(File), AttrReadOnly);
 
     // Cancel answers "False", the close box nothing.
@@ -168,9 +151,8 @@ TEST_F(DetailWindowTest, BoxesKeepWhatAReportCanStore)
         EXPECT_EQ(reference->text(), QString(35, u'r'));
         EXPECT_EQ(InputBeepCount(), beeps + 1);
         d.txtCommentary->setPlainText(QStringLiteral("ok"));
-        d.txtCommentary->insertPlainText(QStringLiteral("\tTAB"));
-        EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("ok"));
-        d.txtCommentary->insertPlainText(QString::fromUtf8("Ω"));
+        for (const char* refused : {"\tTAB", "Ω"})   // a control character, a letter outside Windows-1252
+            d.txtCommentary->insertPlainText(QString::fromUtf8(refused));
         EXPECT_EQ(d.txtCommentary->toPlainText(), QStringLiteral("ok"));
         d.txtCommentary->setPlainText(QString(300, u'c'));
         EXPECT_EQ(d.txtCommentary->toPlainText().size(), 255);
@@ -196,7 +178,6 @@ TEST_F(DetailWindowTest, DeleteAsksFirst)
     ASSERT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Are you sure?"));
     EXPECT_FALSE(QFileInfo::exists(File));
-    EXPECT_EQ(ReadBytes(Temp.path() + QStringLiteral("/share/Trash/files/r.QTA")), stored);
 }
 
 TEST_F(DetailWindowTest, CurveOfAnAirbagTest)

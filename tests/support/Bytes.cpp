@@ -1,5 +1,8 @@
 #include "Bytes.h"
 
+#include <QFile>
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdio>
 
@@ -37,4 +40,19 @@ std::string ToHex(const std::string& bytes)
     if (!text.empty())
         text.pop_back();
     return text;
+}
+
+std::string ReadBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll().toStdString();
+}
+
+void WriteBytes(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
 }
