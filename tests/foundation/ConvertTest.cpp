@@ -35,8 +35,6 @@ TestValueBefore60 OldTest(float value, bool deleted)
     TestValueBefore60 v;
     v.Value1 = value;
     v.Unit1 = "N";
-    v.Value2 = NoValue;
-    v.Warning = ' ';
     v.Commentary = QString::fromUtf8("ä");
     v.Deleted = deleted;
     v.DataString = "ds";
@@ -51,15 +49,9 @@ PropertyBlockBefore60 OldBlock(int tests)
     b.Values.push_back(OldTest(NoValue, false));
     for (int t = 1; t <= tests; ++t)
         b.Values.push_back(OldTest(static_cast<float>(t), t == 2));
-    b.LateralAirOn = true;
-    b.LateralAir = 2.5f;
-    b.Commentary = QStringLiteral("block");
     b.Stats = EmptyStatistics;
-    b.Stats.Count = tests;
     b.Stats.Sum1 = 99.5;
-    b.StartDate = 40000.25;
     b.LastTestDate = 40000.5;
-    b.Terminated = true;
     return b;
 }
 
@@ -82,16 +74,11 @@ TEST(ConvertProtocolBefore26, OldFileFollowedByFurtherDataReadsIntact)
 {
     ProtocolBefore26 old;
     old.Style = OldStyle();
-    old.Reference2 = QStringLiteral("a");
-    old.Reference3 = QStringLiteral("b");
     old.Reference4 = QStringLiteral("c");
     old.Operator = QString::fromUtf8("Bär");
-    old.Date = 36955.5;
     old.LastTestDate = 36955.75;
     for (int b = 1; b <= PropertyCount; ++b)
         old.Blocks[b] = OldBlock(b % 3 + 1);
-    old.Finished = true;
-    old.FormIndex = 1;
     old.CurrentProperty = 4;
 
     BinaryWriter out;

@@ -114,14 +114,11 @@ Protocol FilledProtocol()
     p.Style.Tests[3].Nominal1 = 100;
     p.Style.Tests[3].TestCount = 5;
     p.Style.Tests[3].HeaderImage = std::string("\x1E") + "KR6450 ";
-    p.Style.Forms[2].Name = QStringLiteral("Form B");
-    p.Style.Forms[2].Items[1] = ReportFormItem{3, true, false};
     p.Style.Forms[2].Items[2] = ReportFormItem{18, false, true};
     p.Reference2 = QStringLiteral("Lot 7");
     p.K1086 = QStringLiteral("K-1086");
     p.Operator = QString::fromUtf8("Müller");
     p.Date = 45296.546631944444;
-    p.LastTestDate = 45296.6;
     for (int b = 1; b <= 3; ++b) {
         PropertyBlock& block = p.Blocks[b];
         block.Header = "header " + std::to_string(b);
@@ -136,16 +133,10 @@ Protocol FilledProtocol()
             v.TestTime = 45296.5 + t / 1440.0;
             block.Values.push_back(v);
         }
-        block.LateralAirOn = b == 3;
         block.LateralAir = 1.25f;
-        block.Stats.Count = b + 1;
         block.Stats.Sum1 = 42.5;
-        block.Stats.Mean1 = 21.25f;
-        block.StartDate = 45296.5;
         block.Terminated = true;
     }
-    p.Finished = true;
-    p.FormIndex = 2;
     p.CurrentProperty = 3;
     return p;
 }
