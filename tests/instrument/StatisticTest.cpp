@@ -71,11 +71,9 @@ TEST(CalcMeanSdCvCiTest, WorkedExamples)
         const Result* expected[] = {&c.One, &c.Two};
         for (int r = 0; r < 2; ++r) {
             SCOPED_TRACE(r + 1);
-            EXPECT_EQ(got[r].Sum, expected[r]->Sum);
-            EXPECT_EQ(got[r].SumSq, expected[r]->SumSq);
+            EXPECT_EQ(std::tuple(got[r].Sum, got[r].SumSq, got[r].Min, got[r].Max),
+                      std::tuple(expected[r]->Sum, expected[r]->SumSq, expected[r]->Min, expected[r]->Max));
             EXPECT_FLOAT_EQ(got[r].Mean, expected[r]->Mean);
-            EXPECT_EQ(got[r].Min, expected[r]->Min);
-            EXPECT_EQ(got[r].Max, expected[r]->Max);
             EXPECT_FLOAT_EQ(got[r].CV, expected[r]->CV);
             EXPECT_FLOAT_EQ(got[r].CI, expected[r]->CI);
         }
