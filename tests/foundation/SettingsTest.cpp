@@ -310,8 +310,6 @@ TEST_F(SettingsTest, EveryItemIsSavedAndReadBack)
     InitSettings();
     ChangeEveryItem();
     SaveSettings();
-    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
-
     const std::string bytes = ReadFile(DatPath());
     EXPECT_EQ(ToHex(bytes.substr(0, 8)), ToHex(Hex("51 54 41 03 00 38 2E 30")));
     // The end of the file: current style, then the passwords and the Q-DAS folder.

@@ -208,7 +208,8 @@ TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
     FillProfile(250);
     const Profile two = ReduceProfile(ComputeProfile(p_, 1, 2));
     ASSERT_EQ(two.Values.size(), 65u);
-    EXPECT_EQ(std::tuple(two.Nominal, two.Lower, two.Upper, two.Unit), std::tuple(20.0f, 18.0f, 22.0f, QStringLiteral("mm")));
+    EXPECT_EQ(std::tuple(two.Nominal, two.Lower, two.Upper, two.Unit),
+              std::tuple(20.0f, 18.0f, 22.0f, QStringLiteral("mm")));
     EXPECT_EQ(std::tuple(two.Values[1], two.Values[2], two.Values[63], two.Values[64]), std::tuple(-8, -1, -249, -250));
 }
 
