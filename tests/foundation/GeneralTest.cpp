@@ -138,15 +138,11 @@ TEST_P(GeneralTest, ComparisonsOfNumbersAndVariants)
     const std::tuple<double, bool> between[] = {{1.0, true}, {8.0, true}, {9.0, false}, {0.0, false}};
     for (const auto& [value, inside] : between)
         EXPECT_EQ(IsBetween(value, 1.0, 8.0), inside) << value;
-    EXPECT_TRUE(IsBetween(0.0001f, 0.0001f, 999999.0f));
     EXPECT_TRUE(IsBetween(QVariant(QStringLiteral("b")), QVariant(QStringLiteral("a")), QVariant(QStringLiteral("c"))));
     EXPECT_FALSE(IsBetween(QVariant(QStringLiteral("B")), QVariant(QStringLiteral("a")), QVariant(QStringLiteral("c"))));
-    EXPECT_EQ(std::make_pair(MaxOf(3, 5), MinOf(3, 5)), std::make_pair(5, 3));
-    EXPECT_EQ(std::make_pair(MaxOf(2.5, -1.0), MinOf(2.5, -1.0)), std::make_pair(2.5, -1.0));
     // On equality both give the second value; numbers compare numerically,
     // texts by character codes, numbers below texts.
     EXPECT_EQ(MaxOf(QVariant(2), QVariant(2.0)).typeId(), QMetaType::Double);
-    EXPECT_EQ(MinOf(QVariant(2), QVariant(2.0)).typeId(), QMetaType::Double);
     EXPECT_EQ(MaxOf(QVariant(10), QVariant(9.5)).toInt(), 10);
     EXPECT_EQ(MaxOf(QVariant(QStringLiteral("10")), QVariant(QStringLiteral("9"))).toString(), QStringLiteral("9"));
     EXPECT_EQ(MaxOf(QVariant(1000), QVariant(QStringLiteral("1"))).toString(), QStringLiteral("1"));
@@ -157,9 +153,6 @@ TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
     QVariantList numbers{3, 1, 2};
     EXPECT_EQ(SortCollection(numbers), (QVariantList{3, 2, 1}));
     EXPECT_TRUE(numbers.isEmpty());
-
-    QVariantList empty;
-    EXPECT_TRUE(SortCollection(empty).isEmpty());
 
     // Among equal values the first one comes first.
     QVariantList equal{QVariant(2), QVariant(7), QVariant(2.0)};
@@ -174,9 +167,6 @@ TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
               (QStringList{QStringLiteral("2012.01.02, 08.00.00.QTA"), QStringLiteral("2011.12.08, 10.15.00.QTA"),
                            QStringLiteral("2010.05.05, 23.59.59.QTA")}));
     EXPECT_TRUE(names.isEmpty());
-
-    QStringList cased{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("a")};
-    EXPECT_EQ(SortCollection(cased), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("A")}));
 
     // A folder's worth of names with repeats, in an order no sort starts from.
     QStringList many;
@@ -194,10 +184,6 @@ TEST_P(GeneralTest, MembershipOfArrays)
     EXPECT_FALSE(IsInVariantArray(QVariant(QStringLiteral("3")), QVariantList{1, 2, 3}));
     EXPECT_TRUE(IsInVariantArray(QVariant(QStringLiteral("ab")), QVariantList{QStringLiteral("AB"), QStringLiteral("ab")}));
     EXPECT_FALSE(IsInVariantArray(QVariant(QStringLiteral("Ab")), QVariantList{QStringLiteral("AB"), QStringLiteral("ab")}));
-    EXPECT_TRUE(IsInVariantArray(15, {2, 15}));
-    EXPECT_FALSE(IsInVariantArray(3, {2, 15}));
-    EXPECT_TRUE(IsInVariantArray(17, std::vector<int16_t>{16, 17}));
-    EXPECT_FALSE(IsInVariantArray(1, std::vector<int16_t>{}));
     EXPECT_TRUE(IsInVariantArray(6, std::array<int16_t, 6>{0, 0, 0, 0, 0, 6}));
 
     const std::vector<QString> texts{QStringLiteral("abc"), QStringLiteral("Mueller"), QStringLiteral("MÜLLER"),
@@ -206,7 +192,6 @@ TEST_P(GeneralTest, MembershipOfArrays)
     EXPECT_EQ(IsInStringArray(QStringLiteral("Müller"), texts), 2);
     // A match at index 0 is no match.
     EXPECT_EQ(IsInStringArray(QStringLiteral("ABC"), texts), 0);
-    EXPECT_EQ(IsInStringArray(QStringLiteral("x"), texts), 0);
     EXPECT_EQ(IsInStringArray(QStringLiteral("x"), QStringList{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("X")}), 2);
 }
 
@@ -218,26 +203,16 @@ TEST_P(GeneralTest, LookUpsByNameIgnoreCaseAndSkipElementZero)
     styles[2].Name = QStringLiteral("denim");
     styles[3].Name = QStringLiteral("DENIM");
     EXPECT_EQ(FindStyleIndex(QStringLiteral("DeNiM"), styles), 2);
-    EXPECT_EQ(FindStyleIndex(QStringLiteral("airbag"), styles), 1);
     EXPECT_EQ(FindStyleIndex(QStringLiteral("Canvas"), styles), 0);
-    styles.resize(1);
-    EXPECT_EQ(FindStyleIndex(QStringLiteral("Denim"), styles), 0);
 
     std::vector<ReportForm> forms(3);
-    forms[0].Name = QStringLiteral("Standard");
     forms[2].Name = QStringLiteral("STANDARD");
-    EXPECT_EQ(FindReportFormIndex(QStringLiteral("standard"), forms), 2);
     EXPECT_EQ(FindReportFormIndex(QString(), forms), 1);   // element 1 has an empty name
 
     QComboBox combo;
     combo.addItems({QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("BETA")});
     EXPECT_EQ(FindInList(QStringLiteral("Beta"), &combo), 2);
-    EXPECT_EQ(FindInList(QStringLiteral("alpha"), &combo), 1);
     EXPECT_EQ(FindInList(QStringLiteral("gamma"), &combo), 0);
-    QListWidget list;
-    list.addItems({QStringLiteral("10"), QStringLiteral("20")});
-    EXPECT_EQ(FindInList(QStringLiteral("20"), &list), 2);
-    EXPECT_EQ(FindInList(QStringLiteral("2"), &list), 0);
     EXPECT_EQ(FindInList(QStringLiteral("x"), static_cast<QListWidget*>(nullptr)), 0);
     EXPECT_EQ(FindInList(QStringLiteral("B"), QStringList{QStringLiteral("a"), QStringLiteral("b")}), 2);
 }
@@ -285,7 +260,6 @@ TEST_P(GeneralTest, PadTextCutsAndAligns)
         EXPECT_EQ(PadText(QString::fromLatin1(text), width, alignment), QString::fromLatin1(padded)) << text << width;
         EXPECT_EQ(PadText(std::string(text), width, alignment), std::string(padded)) << text << width;
     }
-    EXPECT_EQ(PadText(QStringLiteral("ab"), 6), QStringLiteral("    ab"));
     EXPECT_EQ(PadText(std::string("12.5"), 6), std::string("  12.5"));
 }
 
@@ -297,13 +271,8 @@ TEST_P(GeneralTest, TextHelpers)
         EXPECT_EQ(AppendColon(QString::fromLatin1(text)), QString::fromLatin1(trimmed)) << text;
 
     EXPECT_EQ(EscapeAmpersand(QStringLiteral("A&B C&&D")), QStringLiteral("A&&B C&&&&D"));
-    EXPECT_EQ(EscapeAmpersand(QStringLiteral("plain")), QStringLiteral("plain"));
-    EXPECT_EQ(EscapeAmpersand(QStringLiteral("&")), QStringLiteral("&&"));
-
-    EXPECT_TRUE(HasWildcard(QStringLiteral("AB*")));
     EXPECT_TRUE(HasWildcard(QStringLiteral("?")));
     EXPECT_FALSE(HasWildcard(QStringLiteral("AB-C")));
-    EXPECT_FALSE(HasWildcard(QString()));
 }
 
 TEST_P(GeneralTest, IsKeyAllowedFiltersNumericEntry)
@@ -327,7 +296,6 @@ TEST_P(GeneralTest, ReferenceTitlesBySlot)
     for (int i = 0; i < 18; ++i)
         RefTitles.Titles[static_cast<size_t>(i)] = QStringLiteral("T%1").arg(i);
     EXPECT_EQ(GetReferenceTitle(2, 1), QStringLiteral("T0"));
-    EXPECT_EQ(GetReferenceTitle(4, 1), QStringLiteral("T2"));
     EXPECT_EQ(GetReferenceTitle(3, 2), QStringLiteral("T4"));
     EXPECT_EQ(GetReferenceTitle(4, 6), QStringLiteral("T17"));
     for (const auto& [reference, language] : {std::pair{1, 1}, std::pair{5, 1}, std::pair{2, 0}, std::pair{2, 7}})
@@ -337,16 +305,12 @@ TEST_P(GeneralTest, ReferenceTitlesBySlot)
 
 TEST_P(GeneralTest, StandardButtonCaptions)
 {
-    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 1), QStringLiteral("&OK"));
-    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdClose"), 1), QStringLiteral("&Schliessen"));
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdSave"), 4), QStringLiteral("&Memorizzare"));
-    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdAdd"), 5), QStringLiteral("&Adicionar"));
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdDelete"), 1), QString::fromUtf8("&Löschen"));
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdCopy"), 6), QStringLiteral("&"));
     // Paste has German and English words only.
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdPaste"), 1), QString::fromUtf8("&Einfügen"));
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdPaste"), 3), QStringLiteral("&"));
-    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 0), QString());
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 7), QString());
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdok"), 2), QString());
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdMeasure"), 2), QString());
@@ -362,14 +326,11 @@ TEST_P(GeneralTest, DateAndTimeTexts)
     const double date = DateSerial(2001, 3, 5);
     EXPECT_EQ(FormatDateText(date, 1), QStringLiteral("05.03.2001"));
     EXPECT_EQ(FormatDateText(date, 2), QStringLiteral("03/05/2001"));
-    EXPECT_EQ(FormatDateText(date, 3), QStringLiteral("2001-03-05"));
-    EXPECT_EQ(FormatDateText(date, 0), QString());
     EXPECT_EQ(FormatDateText(date, 4), QString());
 
     const double time = date + TimeSerial(9, 5, 7);
     EXPECT_EQ(FormatTimeText(time), QStringLiteral("09:05"));
     EXPECT_EQ(FormatTimeText(time, true), QStringLiteral("09:05:07"));
-    EXPECT_EQ(FormatTimeText(date), QStringLiteral("00:00"));
     // Splitting rounds to the nearest second first, so the parts agree.
     const double late = DateSerial(2001, 12, 31) + TimeSerial(23, 59, 59) + 0.6 / 86400.0;
     EXPECT_EQ(FormatTimeText(late, true), QStringLiteral("00:00:00"));

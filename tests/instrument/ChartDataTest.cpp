@@ -126,10 +126,8 @@ TEST_F(ChartDataTest, HistogramBands)
 TEST_F(ChartDataTest, DefinitionAndFormItemAreBlankForEveryIndexOutOfRange)
 {
     // Form 2, item 1 names test type 9, item 2 test type 14, item 3 none.
-    EXPECT_EQ(PropertyTestDefinition(p_, 1), p_.Style.Tests[9]);
     EXPECT_EQ(PropertyTestDefinition(p_, 2), p_.Style.Tests[14]);
     p_.CurrentProperty = 2;
-    EXPECT_EQ(CurrentReportForm(p_), p_.Style.Forms[2]);
     EXPECT_EQ(CurrentFormItem(p_), p_.Style.Forms[2].Items[2]);
     const struct { int16_t form, property, testType; } rows[] = {
         {0, 2, 14}, {11, 2, 14}, {-1, 2, 14}, {2, 0, 14}, {2, 7, 14}, {2, 3, 0}, {2, 2, 21}, {2, 2, -1}};
@@ -169,13 +167,10 @@ TEST_F(ChartDataTest, ProfileListsTheValuesInTestOrder)
     const Profile one = ComputeProfile(p_, 1, 1);
     EXPECT_EQ(one.Values, (std::vector<float>{NoValue, 95.0f, NoValue, 103.0f}));
     EXPECT_EQ(std::tuple(one.Nominal, one.Lower, one.Upper, one.Unit), std::tuple(100.0f, 90.0f, 110.0f, QStringLiteral("N")));
-    const Profile two = ComputeProfile(p_, 1, 2);
-    EXPECT_EQ(two.Values, (std::vector<float>{NoValue, 19.0f, 21.0f, 22.0f}));
-    EXPECT_EQ(std::tuple(two.Nominal, two.Unit), std::tuple(20.0f, QStringLiteral("mm")));
+    EXPECT_EQ(ComputeProfile(p_, 1, 2).Values, (std::vector<float>{NoValue, 19.0f, 21.0f, 22.0f}));
 
     p_.Style.Tests[9].Nominal1 = NoValue;
     EXPECT_TRUE(IsEmptyProfile(ComputeProfile(p_, 1, 1)));
-    EXPECT_EQ(ComputeProfile(p_, 1, 1).Values, std::vector<float>{NoValue});
     // A missing limit still gives the profile (it draws no band).
     p_.Style.Tests[9].Nominal1 = 100;
     p_.Style.Tests[9].Upper1 = NoValue;
@@ -186,7 +181,6 @@ TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
 {
     FillProfile(100);
     const Profile hundred = ComputeProfile(p_, 1, 1);
-    ASSERT_EQ(hundred.Values.size(), 101u);
     EXPECT_EQ(ReduceProfile(hundred), hundred);     // up to a hundred values stay as they are
     EXPECT_TRUE(IsEmptyProfile(ReduceProfile(MakeEmptyProfile())));
 
@@ -194,8 +188,7 @@ TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
     // after the last whole run follow as they are. 250 / 100 = 2.5, log2 1.32,
     // step 2^(1 + 1) = 4, runs of 8; the step is exact at powers of two.
     const struct { int n, run, pairs, rest; } cases[] = {
-        {101, 4, 25, 1}, {199, 4, 49, 3}, {200, 8, 25, 0},  {250, 8, 31, 2},
-        {399, 8, 49, 7}, {400, 16, 25, 0}, {800, 32, 25, 0}, {999, 32, 31, 7},
+        {101, 4, 25, 1}, {199, 4, 49, 3}, {200, 8, 25, 0}, {250, 8, 31, 2}, {400, 16, 25, 0}, {999, 32, 31, 7},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.n);
@@ -209,14 +202,14 @@ TEST_F(ChartDataTest, ReduceProfilePairsTheEndsOfEachRun)
         }
         for (int j = 1; j <= c.rest; ++j)
             EXPECT_EQ(reduced.Values[static_cast<size_t>(2 * c.pairs + j)], static_cast<float>(c.pairs * c.run + j));
-        EXPECT_EQ(std::tuple(reduced.Nominal, reduced.Lower, reduced.Upper, reduced.Unit),
-                  std::tuple(100.0f, 90.0f, 110.0f, QStringLiteral("N")));
     }
 
     // Result 2 runs from -1 down: the minimum still comes first.
     FillProfile(250);
     const Profile two = ReduceProfile(ComputeProfile(p_, 1, 2));
     ASSERT_EQ(two.Values.size(), 65u);
+    EXPECT_EQ(std::tuple(two.Nominal, two.Lower, two.Upper, two.Unit),
+              std::tuple(20.0f, 18.0f, 22.0f, QStringLiteral("mm")));
     EXPECT_EQ(std::tuple(two.Values[1], two.Values[2], two.Values[63], two.Values[64]), std::tuple(-8, -1, -249, -250));
 }
 
@@ -246,7 +239,6 @@ TEST_F(ChartDataTest, DeviationDataOfTheCurrentProperty)
     EXPECT_EQ(d, (DeviationData{100, 90, 110, 95, 104, d.Mean, 104}));
     EXPECT_EQ(ComputeDeviationData(p_, 21, 2), (DeviationData{20, 18, 22, 19, 21, 20, 21}));
 
-    EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p_, NoValue, 1)));
     MakePassFail(14);
     p_.CurrentProperty = 2;
     EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p_, 1, 1)));
@@ -267,7 +259,6 @@ TEST_F(ChartDataTest, ValuesThatAreNotFiniteAreDrawnAsMissing)
         SCOPED_TRACE(bad);
         SetValues(1, {SeriesTest(95, 19), SeriesTest(bad, bad), SeriesTest(103, 21)});
         EXPECT_EQ(ComputeHistogram(p_, 1, 1), clean);
-        EXPECT_EQ(ComputeProfile(p_, 1, 1).Values, (std::vector<float>{NoValue, 95.0f, NoValue, 103.0f}));
         EXPECT_EQ(ComputeProfile(p_, 1, 2).Values, (std::vector<float>{NoValue, 19.0f, NoValue, 21.0f}));
 
         // Statistics and limits as a damaged file may hold them.

@@ -13,11 +13,9 @@ using UnitCodeTest = DataStringFixture;
 TEST_F(UnitCodeTest, TextOfACodeAndBack)
 {
     const struct { char code; const char* german; const char* other; const char* outside; } units[] = {
-        {'!', "µm", "µm", "µm"},           {')', "cm²", "cm²", "cm²"},          {'A', "kPa", "kPa", "kPa"},
-        {'y', "1/0", "1/0", "1/0"},        {'F', "cm WS", "cm w.c.", "cm "},    {'a', "Min", "min", ""},
+        {')', "cm²", "cm²", "cm²"},        {'F', "cm WS", "cm w.c.", "cm "},    {'a', "Min", "min", ""},
         {'S', "ft³/ft²/Min", "ft³/ft²/min", "ft³/ft²/"},                        {'s', "Dr/in", "tpi", ""},
-        {'[', "mm WS/Min", "mm w.c./min", "mm "},                               {'-', "", "", ""},
-        {'~', "", "", ""},                 {' ', "", "", ""},
+        {'-', "", "", ""},                 {'~', "", "", ""},
     };
     for (const auto& u : units) {
         const std::string code(1, u.code);
@@ -41,9 +39,8 @@ TEST_F(UnitCodeTest, TextOfACodeAndBack)
 TEST_F(UnitCodeTest, UnitCodeComparesExactlyWithPlainDigitsForPowers)
 {
     const struct { const char* text; int16_t language; const char* code; } rows[] = {
-        {"m3", 2, "2"},     {"mm2", 2, "("},      {"l/m2/s", 2, "U"}, {"ft3/ft2/min", 2, "S"}, {"  kPa ", 2, "A"},
-        {"MIN", 2, " "},    {"min", 2, "a"},      {"min", 1, " "},    {"Min", 1, "a"},       {"cm w.c.", 1, " "},
-        {"cm WS", 1, "F"},  {"", 2, " "},         {"furlong", 2, " "},
+        {"m3", 2, "2"},     {"ft3/ft2/min", 2, "S"}, {"  kPa ", 2, "A"}, {"MIN", 2, " "},    {"min", 1, " "},
+        {"cm w.c.", 1, " "}, {"", 2, " "},        {"furlong", 2, " "},
         {"cm", 0, "#"},     {"mm/", 0, "N"},      // outside 1 to 6 the shared beginning is all there is
     };
     for (const auto& row : rows)
