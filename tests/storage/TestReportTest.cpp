@@ -531,21 +531,19 @@ TEST_F(TestReport, ANewReportIsWholeAndReadOnlyWhereverItsSaveIsKilled)
 {
     const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
     const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
-    for (int k = 1;; ++k) {
-        SCOPED_TRACE(k);
+    const auto prepare = [&] {
         QDir(Data).removeRecursively();
         QDir().mkpath(Data);
-        const int killed = RunKilledBeforeFileCall(k, [&] { return dskSaveNewTestReport(series) ? 0 : 1; });
-        if (killed == ChildSetupFailed)
-            GTEST_SKIP() << "no tracing of a child";
+    };
+    const auto check = [&](int) {
         if (QFile::exists(path)) {
             ASSERT_EQ(ReadFileBytes(path), ReportFileBytes(series));
             ASSERT_TRUE(IsReadOnly(path));
         }
         ASSERT_LE(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        if (killed == 0)
-            break;
-    }
+    };
+    if (KillBeforeEachFileCall(prepare, [&] { return dskSaveNewTestReport(series) ? 0 : 1; }, check) < 0)
+        GTEST_SKIP() << "no tracing of a child";
     EXPECT_TRUE(QFile::exists(path));
 }
 
