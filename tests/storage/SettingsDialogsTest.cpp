@@ -171,20 +171,6 @@ TEST_F(SettingsDialogsTest, VanishedDataFolderFallsBackToTheProgramFolder)
     form->cmdCancel_Click();
 }
 
-TEST_F(SettingsDialogsTest, ShownThroughTheModalSeam)
-{
-    StartInstrument();
-    ScriptedDialogRunner runner;
-    runner.Then([](QDialog& dialog) {
-        auto* form = qobject_cast<frmDataSetting*>(&dialog);
-        ASSERT_NE(form, nullptr);
-        form->cmdOK_Click();
-    });
-    EXPECT_EQ(frmDataSetting::ShowForm(), QDialog::Accepted);
-    EXPECT_EQ(runner.Ran, std::vector<QString>({ QStringLiteral("frmDataSetting") }));
-    EXPECT_TRUE(SettingsWritten());
-}
-
 TEST_F(SettingsDialogsTest, DriveCheck)
 {
     frmDataSetting* form = frmDataSetting::Instance();
