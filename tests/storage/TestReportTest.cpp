@@ -161,10 +161,7 @@ TEST_F(TestReport, SaveNewWritesIntoTheStyleFolderReadOnly)
     double date = 0;
     std::memcpy(&date, bytes.data() + op + 8, 8);
     EXPECT_EQ(date, SampleDate());
-    EXPECT_EQ(bytes, ReportFileBytes(p));
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName)), p);
-    EXPECT_TRUE(Presenter.Shown.empty());
-
 }
 
 TEST_F(TestReport, AnEarlierReportIsNeverReplaced)
