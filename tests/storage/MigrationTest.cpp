@@ -554,9 +554,8 @@ TEST_F(MigrationTest, TextLinesBecomeReportsThatMoveIntoTheStyleFolder)
 
 TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
 {
-    // The converted reports are written without waiting for the disk each
-    // time; a write that fails must leave neither a report nor its
-    // temporary file. Under a limit below one report's size, none is written.
+    // Written without a wait for the disk each, a report that fails leaves
+    // neither itself nor its temporary file; under this limit none is written.
     Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5"),
                                               TestLine("1103151011", "Denim", " 5", "1", "12.5"),
                                               TestLine("1103151012", "Denim", " 5", "1", "12.5")}));
@@ -577,9 +576,6 @@ TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
     EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.11.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.12.00.QTA"), QStringLiteral("BAL.DAT")}));
-    EXPECT_TRUE(IsReadOnly(Source + QStringLiteral("/2011.03.15, 10.12.00.QTA")));
-    EXPECT_EQ(dskGetTestReport(Source, QStringLiteral("2011.03.15, 10.11.00.QTA")).Date,
-              DateSerial(2011, 3, 15) + TimeSerial(10, 11, 0));
 }
 
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)
