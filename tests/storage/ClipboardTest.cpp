@@ -279,10 +279,9 @@ TEST_F(ClipboardTest, DerivedLimitsAreNeitherShownNorSigned)
         "2  \t85.0\tl/m²/s\t\t \t««« deleted    \ttorn\r\n"
         "2  \t113\tl/m²/s\t\t*\t               \t"));
     QStringList lines = clpStatistics(p, 1).split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines.mid(2, 1) + lines.mid(6, 3), QStringList({ QString::fromUtf8("Max:                \t113\tl/m²/s\t"),
-                                                              QStringLiteral("Nominal:            \t\t"),
-                                                              QStringLiteral("Min:                \t\t"),
-                                                              QStringLiteral("Max:                \t\t") }));
+    EXPECT_EQ(lines.mid(2, 1) + lines.mid(6, 3), QStringList({
+        QString::fromUtf8("Max:                \t113\tl/m²/s\t"), QStringLiteral("Nominal:            \t\t"),
+        QStringLiteral("Min:                \t\t"), QStringLiteral("Max:                \t\t") }));
 
     // Result 2 of the hydrostatic head undefined while result 1 is defined.
     PortDevice = { 0, 0, 6, 0, 0, 0 };

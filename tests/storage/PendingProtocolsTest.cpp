@@ -133,7 +133,8 @@ TEST_F(PendingSeries, AFileThatCannotBeLoadedIsKeptAsideAndOneThatIsNoReportLeft
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 6.QTA.BAD")), "an earlier one");
     // Each one kept aside: the reader's line why, and one line where it went.
     EXPECT_EQ(LogLines().size(), 6);
-    EXPECT_EQ(LogLines().filter(QStringLiteral("\t0\tPENDING 6.QTA could not be loaded; kept as PENDING 6.QTA.BAD2")).size(), 1);
+    const QString aside = QStringLiteral("\t0\tPENDING 6.QTA could not be loaded; kept as PENDING 6.QTA.BAD2");
+    EXPECT_EQ(LogLines().filter(aside).size(), 1);
 
     // The next save keeps every one of them.
     EXPECT_TRUE(Save());

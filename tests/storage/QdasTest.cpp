@@ -104,20 +104,24 @@ const std::string FileA1 = HeaderLines(1) + Lines({
         "K0012/1 18", "K0016/1 ", "K0053/1 ", "",
 });
 
+// One value group of the pressure-drop property of series A: operator 12,
+// instrument number 0, the other fields empty. A missing value is marked by
+// K0002 256 behind a K0001 of 0.00.
+std::string Group(const char* c, const char* value, const char* time)
+{
+    const std::string k = std::string("/") + c + " ";
+    std::string lines = value ? "K0001" + k + value + "\r\n" : "K0001" + k + "0.00\r\nK0002" + k + "256\r\n";
+    return lines + "K0004" + k + "2024-01-05/" + time + "\r\nK0006" + k + "\r\nK0008" + k + "12\r\nK0009" + k
+        + "\r\nK0012" + k + "0\r\nK0016" + k + "\r\nK0053" + k + "\r\n\r\n";
+}
+
 // Unset nominal and limits are left out; the second test has no second value
 // and keeps its group, marked as missing.
 const std::string FileA2 = HeaderLines(2) + Lines({
     "K2090/1 Airbag - PD", "K2101/1 30.00", "K2142/1 Pa", "K8500/1 10", "",
     "K2090/2 Airbag - Exponent", "K2110/2 0.50", "K2111/2 0.75", "K2142/2 ", "K8500/2 10", "",
-    "K0001/1 31.50", "K0004/1 2024-01-05/13:09:00", "K0006/1 ", "K0008/1 12", "K0009/1 ",
-        "K0012/1 0", "K0016/1 ", "K0053/1 ", "",
-    "K0001/2 0.63", "K0004/2 2024-01-05/13:09:00", "K0006/2 ", "K0008/2 12", "K0009/2 ",
-        "K0012/2 0", "K0016/2 ", "K0053/2 ", "",
-    "K0001/1 28.00", "K0004/1 2024-01-05/13:10:00", "K0006/1 ", "K0008/1 12", "K0009/1 ",
-        "K0012/1 0", "K0016/1 ", "K0053/1 ", "",
-    "K0001/2 0.00", "K0002/2 256", "K0004/2 2024-01-05/13:10:00", "K0006/2 ", "K0008/2 12", "K0009/2 ",
-        "K0012/2 0", "K0016/2 ", "K0053/2 ", "",
-});
+}) + Group("1", "31.50", "13:09:00") + Group("2", "0.63", "13:09:00")
+   + Group("1", "28.00", "13:10:00") + Group("2", nullptr, "13:10:00");
 
 const std::string FileA3 = HeaderLines(1) + Lines({
     "K2090/1 Airbag", "K2101/1 20.00", "K2110/1 18.00", "K2111/1 22.00", "K2142/1 /cm", "K8500/1 3", "",
@@ -189,17 +193,6 @@ TEST_F(QdasTest, OperatorAndInstrumentNumbers)
     }
 }
 
-// One value group of the pressure-drop property of series A: operator 12,
-// instrument number 0, the other fields empty. A missing value is marked by
-// K0002 256 behind a K0001 of 0.00.
-std::string Group(const char* c, const char* value, const char* time)
-{
-    const std::string k = std::string("/") + c + " ";
-    std::string lines = value ? "K0001" + k + value + "\r\n" : "K0001" + k + "0.00\r\nK0002" + k + "256\r\n";
-    return lines + "K0004" + k + "2024-01-05/" + time + "\r\nK0006" + k + "\r\nK0008" + k + "12\r\nK0009" + k
-        + "\r\nK0012" + k + "0\r\nK0016" + k + "\r\nK0053" + k + "\r\n\r\n";
-}
-
 TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
 {
     // Result 1 or result 2 missing (NoValue, a NaN stored as 00 00 C0 7F, an
@@ -212,7 +205,8 @@ TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
     int minute = 9;
     for (const auto& [value1, value2] : values)
         p.Blocks[2].Values.push_back(MakeTest(value1, "?", At(13, minute++, 0), value2, " "));
-    const std::string expected = FileA2.substr(0, FileA2.find("K0001/1")) + Group("1", "31.50", "13:09:00") + Group("2", "0.63", "13:09:00")
+    const std::string expected = FileA2.substr(0, FileA2.find("K0001/1"))
+        + Group("1", "31.50", "13:09:00") + Group("2", "0.63", "13:09:00")
         + Group("1", nullptr, "13:10:00") + Group("2", "0.50", "13:10:00")
         + Group("1", "28.00", "13:11:00") + Group("2", nullptr, "13:11:00")
         + Group("1", nullptr, "13:12:00") + Group("2", "0.75", "13:12:00")

@@ -405,7 +405,8 @@ TEST_F(TestReport, DamagedFilesGiveTheEmptySeriesWithOneLogLine)
         const char* patch;
         const char* what;
     } patches[] = {
-        {block1 + 4, "00 00 00 80", "count"}, {block1 + 4, "FF FF FF 7F", "count"}, {block1 + 4, "FF FF FF FF", "count"},
+        {block1 + 4, "00 00 00 80", "count"}, {block1 + 4, "FF FF FF 7F", "count"},
+        {block1 + 4, "FF FF FF FF", "count"},
         {block1, "FF FF", "header length beyond the end"},
         {formIndex, "00 00", "report form 0"}, {formIndex, "0B 00", "report form 11"}, {formIndex, "FF FF", "form -1"},
         {formIndex + 2, "00 00", "current property 0"}, {formIndex + 2, "07 00", "current property 7"},

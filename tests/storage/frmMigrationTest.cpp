@@ -40,10 +40,7 @@ TEST_F(frmMigrationTest, CaptionsByLanguage)
     } cases[] = {
         {1, {"Daten importieren", "Quellverzeichnis", "Zielverzeichnis", "Daten &importieren", "&Schliessen"}},
         {2, {"Import data", "Source path", "Target path", "&Import data", "&Close"}},
-        {3, {"Reprendre les données", "Chemin pour prise de données", "Chemin d'envoi des données",
-             "&Reprendre les données", "&Fermer"}},
         {4, {"Riprendere dei dati", "Origine per presa dati", "Destino dati", "&Riprendere dei dati", "&Chiudere"}},
-        {5, {"Importar datos", "Origen de los datos", "Destino de los datos", "&Importar los datos", "&Cerrar"}},
         {6, {"", "", "", "", "&"}},
     };
     frmMigration* form = frmMigration::Instance();
