@@ -74,13 +74,18 @@ TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)
     // Loaded at the next start, in the order of their dates.
     EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, saved[2], saved[1], saved[3]}));
 
+    // One series left, and the data settings changed the folder during the run.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    DataFolder = other;
     Protocols = {EmptyProtocol, saved[3]};
     EXPECT_TRUE(Save());
-    EXPECT_EQ(DataFiles(Data), QStringList{QStringLiteral("PENDING 1.QTA")});
-    EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(saved[3]));
+    EXPECT_TRUE(DataFiles(Data).isEmpty());
+    EXPECT_EQ(DataFiles(other), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_EQ(ReadFileBytes(other + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(saved[3]));
     Protocols = {EmptyProtocol};
     EXPECT_TRUE(Save());
-    EXPECT_TRUE(DataFiles(Data).isEmpty());
+    EXPECT_TRUE(DataFiles(other).isEmpty());
     EXPECT_TRUE(LogLines().isEmpty());
 }
 
@@ -225,20 +230,6 @@ TEST_F(PendingSeries, AReadOnlyPendingFileIsReplaced)
         EXPECT_FALSE(IsReadOnly(path));
     }
     EXPECT_EQ(DataFolder, Program);
-}
-
-TEST_F(PendingSeries, AnotherDataFolderTakesTheOpenSeriesAlong)
-{
-    Protocols = {EmptyProtocol, Series(9, "a"), Series(10, "b")};
-    ASSERT_TRUE(Save());
-    ASSERT_EQ(NextStart().size(), 3u);
-    // The data settings changed the folder during the run.
-    const QString other = Temp.path() + QStringLiteral("/Other");
-    ASSERT_TRUE(QDir().mkpath(other));
-    DataFolder = other;
-    EXPECT_TRUE(Save());
-    EXPECT_TRUE(DataFiles(Data).isEmpty());
-    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(9, "a"), Series(10, "b")}));
 }
 
 TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWrite)
