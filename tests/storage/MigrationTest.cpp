@@ -365,7 +365,6 @@ TEST_F(MigrationTest, OldCurveFilesAreRecognisedByNameLengthAndMagic)
         bool Recognised;
     } cases[] = {
         {"41231001.DAT", bytes, true},
-        {"90101001.DAT", bytes, true},
         {"4123100.DAT", bytes, false},          // seven digits
         {"41231001", bytes, false},             // nothing after the digits
         {"41331001.DAT", bytes, false},         // month 13
