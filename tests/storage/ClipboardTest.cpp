@@ -309,6 +309,7 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
     EXPECT_EQ(std::accumulate(h.Counts.begin(), h.Counts.end(), 0) + h.BelowCount + h.AboveCount, 1);
     EXPECT_EQ(ComputeProfile(p, 1, 1).Values, (std::vector<float>{ NoValue, NoValue, 112.5f }));
     EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p, p.Blocks[1].Values[1].Value1, 1)));
+    EXPECT_EQ(ComputeDeviationData(p, 112.5f, 1).Min, NoValue);
 
     // A pressure-drop test waiting for its second reading has no first value yet.
     p.Blocks[1].Values[1].Value1 = NoValue;
