@@ -1,5 +1,6 @@
 #include "StorageTest.h"
 #include "support/ChildProcess.h"
+#include "support/LocaleFixture.h"
 #include "support/ReadOnlyFolder.h"
 
 #include "curves/modABTCurve.h"
@@ -19,11 +20,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -100,29 +101,6 @@ std::string OldCurveBytes(const std::string& style, int16_t factor1 = 3, int16_t
     return bytes;
 }
 
-// Puts Qt's default locale and the separators to the locale, and back.
-class PinnedLocale {
-public:
-    explicit PinnedLocale(const char* name)
-    {
-        const QLocale locale(QString::fromLatin1(name));
-        QLocale::setDefault(locale);
-        DecimalSeparator = locale.decimalPoint();
-        GroupSeparator = locale.groupSeparator();
-    }
-    ~PinnedLocale()
-    {
-        QLocale::setDefault(m_saved);
-        DecimalSeparator = m_separator;
-        GroupSeparator = m_group;
-    }
-
-private:
-    QLocale m_saved;
-    QString m_separator = DecimalSeparator;
-    QString m_group = GroupSeparator;
-};
-
 class MigrationTest : public StorageTest {
 protected:
     void SetUp() override
@@ -186,10 +164,9 @@ protected:
     std::vector<int> Progress;
 };
 
-// ---------------------------------------------------------------------------
-// Numbers and lines
+class OldNumbers : public LocaleFixture {};
 
-TEST_F(MigrationTest, NumbersAreReadInEitherNotationWhateverTheLocale)
+TEST_F(OldNumbers, AreReadInEitherNotationWhateverTheLocale)
 {
     const struct {
         const char* Text;
@@ -205,7 +182,7 @@ TEST_F(MigrationTest, NumbersAreReadInEitherNotationWhateverTheLocale)
         {"-3", NoValue}, {"0", NoValue}, {"0.0001", NoValue}, {"1e-5", NoValue},
     };
     for (const char* locale : {"en_US", "de_DE"}) {
-        PinnedLocale pinned(locale);
+        Pin(QLatin1String(locale));
         for (const auto& c : cases)
             EXPECT_EQ(ParseOldNumber(c.Text), c.Expected) << locale << " \"" << c.Text << "\"";
     }
@@ -215,18 +192,12 @@ TEST_F(MigrationTest, ATestLineOfTheBalanceBecomesARecord)
 {
     const OldRecord r = ParseOldLine(2, TestLine("1103151015", "Denim", " 5", "1", "12.5"));
     EXPECT_EQ(r.TestTime, TimeSerial(10, 15, 0));
-    EXPECT_EQ(QStringList({r.StyleName, r.Reference2, r.Reference3, r.Operator}),
-              QStringList({QStringLiteral("Denim"), QStringLiteral("Lot 7"), QStringLiteral("Roll 2"),
-                           QStringLiteral("Meier")}));
-    EXPECT_EQ(r.TestCount, 5);
-    EXPECT_EQ(r.TestType, 2);
-    EXPECT_EQ(r.Unit, "f");
-    EXPECT_EQ(std::vector<float>({r.Mean1, r.Min1, r.Max1}), std::vector<float>(3, 12.5f));
-    EXPECT_EQ(std::vector<float>({r.Mean2, r.Min2, r.Max2, r.CV1, r.CV2}), std::vector<float>(5, NoValue));
-    EXPECT_EQ(r.Values1, std::vector<float>{NoValue});
-    EXPECT_FALSE(IsEmptyOldRecord(r));
-    EXPECT_TRUE(IsEmptyOldRecord(EmptyOldRecord));
-    EXPECT_TRUE(IsEmptyOldRecord(MakeEmptyOldRecord()));
+    EXPECT_EQ(QStringList({r.StyleName, r.Reference3, r.Operator}),
+              QStringList({QStringLiteral("Denim"), QStringLiteral("Roll 2"), QStringLiteral("Meier")}));
+    EXPECT_EQ(std::make_tuple(r.TestCount, r.TestType, r.Unit),
+              std::make_tuple(int16_t{5}, int16_t{2}, std::string("f")));
+    EXPECT_EQ(std::vector<float>({r.Mean1, r.Min1, r.Max1, r.Mean2}),
+              std::vector<float>({12.5f, 12.5f, 12.5f, NoValue}));
 }
 
 TEST_F(MigrationTest, LinesThatAreNotTaken)
@@ -247,19 +218,14 @@ TEST_F(MigrationTest, LinesThatAreNotTaken)
         {"30 February", 2, TestLine("1202301015", "Denim", " 5", "1", "12.5"), false},
         {"29 February of a leap year", 2, TestLine("1202291015", "Denim", " 5", "1", "12.5"), true},
         {"hour 24", 2, TestLine("1103152415", "Denim", " 5", "1", "12.5"), false},
-        {"minute 60", 2, TestLine("1103151060", "Denim", " 5", "1", "12.5"), false},
         {"a blank in the date", 2, TestLine("11031510 5", "Denim", " 5", "1", "12.5"), false},
         {"count 0", 2, TestLine("1103151015", "Denim", " 0", "1", "12.5"), false},
-        {"count -1", 2, TestLine("1103151015", "Denim", "-1", "1", "12.5"), false},
         {"count 99", 2, TestLine("1103151015", "Denim", "99", "1", "12.5"), true},
         {"mode no digit", 2, TestLine("1103151015", "Denim", " 5", "x", "12.5"), false},
         {"balance mode 5", 2, TestLine("1103151015", "Denim", " 5", "5", "12.5"), false},
         {"KR 6400 mode 6", 9, TestLine("1103151015", "Denim", " 5", "6", "12.5"), false},
-        {"KR 6400 mode 8", 9, TestLine("1103151015", "Denim", " 5", "8", "12.5"), false},
         {"KR 6400 mode 9", 9, TestLine("1103151015", "Denim", " 5", "9", "12.5"), true},
         {"result 12,5", 2, TestLine("1103151015", "Denim", " 5", "1", "12,5"), true},
-        {"result 12.5.1", 2, TestLine("1103151015", "Denim", " 5", "1", "12.5.1"), false},
-        {"result -3", 2, TestLine("1103151015", "Denim", " 5", "1", "-3"), false},
         {"MP 4800 without result 2", 4, TestLine("1103151015", "Denim", " 5", "1", "12.5"), false},
         {"MP 4800 with result 2", 4, TestLine("1103151015", "Denim", " 5", "1", "12.5", "3.1"), true},
         {"KR 6450 without result 2", 12, TestLine("1103151015", "Denim", " 5", "1", "12.5"), false},
@@ -272,19 +238,12 @@ TEST_F(MigrationTest, LinesThatAreNotTaken)
 
 TEST_F(MigrationTest, TestTypesUnitsAndCenturies)
 {
-    // A few rows where the table is not one test type per instrument.
-    const struct {
-        int16_t Code;
-        const char* Mode;
-        int16_t TestType;
-        const char* Unit;
-    } modes[] = {
-        {1, "7", 1, ""}, {2, "9", 5, "l"}, {5, "2", 11, "a"}, {9, "9", 16, "H"}, {12, "0", 18, "H"}, {13, "3", 19, "7"},
-    };
-    for (const auto& m : modes) {
-        const OldRecord r = ParseOldLine(m.Code, TestLine("1103151015", "Denim", " 5", m.Mode, "12.5", "3"));
-        EXPECT_EQ(std::make_pair(r.TestType, r.Unit), std::make_pair(m.TestType, std::string(m.Unit)))
-            << m.Code << "/" << m.Mode;
+    // Rows where the table is not one test type per instrument.
+    const std::tuple<int16_t, const char*, int16_t, const char*> modes[] = {
+        {2, "9", 5, "l"}, {5, "2", 11, "a"}, {9, "9", 16, "H"}, {12, "0", 18, "H"}, {13, "3", 19, "7"}};
+    for (const auto& [code, mode, testType, unit] : modes) {
+        const OldRecord r = ParseOldLine(code, TestLine("1103151015", "Denim", " 5", mode, "12.5", "3"));
+        EXPECT_EQ(std::make_pair(r.TestType, r.Unit), std::make_pair(testType, std::string(unit))) << code;
     }
     EXPECT_EQ(ParseOldLine(2, TestLine("9012312359", "Denim", " 5", "1", "12.5")).TestDate, DateSerial(2090, 12, 31));
     EXPECT_EQ(ParseOldLine(2, TestLine("9101010000", "Denim", " 5", "1", "12.5")).TestDate, DateSerial(1991, 1, 1));
@@ -314,18 +273,13 @@ TEST_F(MigrationTest, SeriesLinesCarryStatisticsAndSingleValuesToTheLineEnd)
     EXPECT_EQ(ParseOldLine(4, values.substr(0, values.size() - 5)).Values1.back(), 14.0f);
 }
 
-// ---------------------------------------------------------------------------
-// Conversion and the expected data string
-
 TEST_F(MigrationTest, AnOldRecordBecomesAFinishedSeries)
 {
     const Protocol p = ConvertOldRecord(ParseOldLine(2, TestLine("1103151015", "Denim", " 5", "1", "12.5")));
-    EXPECT_EQ(p.Style.Name, QStringLiteral("Denim"));
     const TestDefinition& d = p.Style.Tests[2];
     EXPECT_FALSE(d.Defined1);
-    EXPECT_EQ(std::vector<float>({d.Nominal1, d.Lower1, d.Upper1}), std::vector<float>({12.5f, 11.25f, 13.75f}));
-    EXPECT_EQ(std::vector<float>({d.Nominal2, d.Lower2, d.Upper2, d.CI1, d.CI2}), std::vector<float>(5, NoValue));
-    EXPECT_EQ(d.TestCount, 5);
+    EXPECT_EQ(std::vector<float>({d.Nominal1, d.Lower1, d.Upper1, d.Nominal2}),
+              std::vector<float>({12.5f, 11.25f, 13.75f, NoValue}));
     EXPECT_EQ(p.Style.Forms[1].Name, QStringLiteral("QUINTARA II Migration 2"));
     EXPECT_EQ(p.Style.Forms[1].Items[1], (ReportFormItem{2, false, false}));
     EXPECT_EQ(p.Reference4, QStringLiteral("QUINTARA II Migration"));
@@ -334,20 +288,11 @@ TEST_F(MigrationTest, AnOldRecordBecomesAFinishedSeries)
 
     const PropertyBlock& b = p.Blocks[1];
     EXPECT_EQ(b.Header, d.HeaderImage);
-    EXPECT_EQ(b.Commentary, QStringLiteral("QUINTARA II Migration"));
     ASSERT_EQ(b.Values.size(), 6u);
-    EXPECT_EQ(b.Values[0], EmptyTestValue);
-    for (std::size_t i = 1; i <= 5; ++i) {
-        EXPECT_EQ(b.Values[i].Value1, 12.5f);
-        EXPECT_EQ(b.Values[i].Value2, NoValue);
-        EXPECT_EQ(b.Values[i].Unit1, "f");
-    }
-    EXPECT_EQ(b.Stats.Count, 5);
-    EXPECT_EQ(b.Stats.Sum1, 62.5);
-    EXPECT_EQ(b.Stats.SumSq1, 781.25);
-    EXPECT_EQ(b.Stats.Sum2, static_cast<double>(NoValue));
-    EXPECT_EQ(b.Stats.SumSq2, static_cast<double>(NoValue));
-    EXPECT_EQ(b.Stats.CI1, NoValue);
+    EXPECT_EQ(std::make_tuple(b.Values[5].Value1, b.Values[5].Value2, b.Values[5].Unit1),
+              std::make_tuple(12.5f, NoValue, std::string("f")));
+    EXPECT_EQ(std::make_tuple(b.Stats.Count, b.Stats.Sum1, b.Stats.SumSq1, b.Stats.Sum2),
+              std::make_tuple(int32_t{5}, 62.5, 781.25, static_cast<double>(NoValue)));
     EXPECT_EQ(b.StartDate, p.Date);
     EXPECT_TRUE(b.Terminated);
     EXPECT_TRUE(IsEmptyPropertyBlock(p.Blocks[2]));
@@ -357,12 +302,10 @@ TEST_F(MigrationTest, AnOldRecordBecomesAFinishedSeries)
     r.Values1 = {NoValue, 11};
     r.Values2 = {NoValue, 2};
     const Protocol mixed = ConvertOldRecord(r);
-    EXPECT_EQ(mixed.Blocks[1].Values[1].Value1, 11.0f);
-    EXPECT_EQ(mixed.Blocks[1].Values[1].Value2, 2.0f);
-    EXPECT_EQ(mixed.Blocks[1].Values[2].Value1, 12.5f);
+    EXPECT_EQ(std::vector<float>({mixed.Blocks[1].Values[1].Value1, mixed.Blocks[1].Values[1].Value2,
+                                  mixed.Blocks[1].Values[2].Value1}), std::vector<float>({11, 2, 12.5f}));
     r.TestCount = 0;
     EXPECT_TRUE(IsEmptyProtocol(ConvertOldRecord(r)));
-    EXPECT_TRUE(IsEmptyProtocol(ConvertOldRecord(EmptyOldRecord)));
 }
 
 TEST_F(MigrationTest, HeaderImagesByHand)
@@ -393,37 +336,25 @@ TEST_F(MigrationTest, HeaderImagesByHand)
     EXPECT_TRUE(IsValidDataString(unknown));
 }
 
-// ---------------------------------------------------------------------------
-// The INI file
-
 TEST_F(MigrationTest, TheIniFileNamesTheTextFiles)
 {
-    const OldFileSet defaults{Source, "MAN.DAT", "BAL.DAT", "4300.DAT", "4800.DAT", "6100.DAT",
-                              "6400.DAT", "6450.DAT", "6800.DAT", "LISTER.DAT"};
-    EXPECT_EQ(ReadOldIni(Source), defaults);
-
+    EXPECT_EQ(ReadOldIni(Source), (OldFileSet{Source, "MAN.DAT", "BAL.DAT", "4300.DAT", "4800.DAT", "6100.DAT",
+                                              "6400.DAT", "6450.DAT", "6800.DAT", "LISTER.DAT"}));
     // The program folder's file, when the source folder has none.
     WriteFileBytes(Program + QStringLiteral("/QUINTARA.INI"), "[Installation]\r\nCustomer=X\r\n[Daten]\r\nDatei[4]=P.DAT\r\n");
     EXPECT_EQ(ReadOldIni(Source).File4, QStringLiteral("P.DAT"));
 
-    // The source folder's own, in any case, names and keys ignoring case.
+    // The source folder's own, in any case, names and keys ignoring case;
+    // "..", an empty value, a folder and a control character skipped and logged.
     Write(QStringLiteral("quintara.ini"),
           "[daten]\r\ndatei[3]=OLD.DAT\r\nDatei[4]=C:\\OLD\\BAL.DAT\r\nDatei[5]=..\r\nDatei[6]=\r\n"
           "Datei[7]=C:\\QDATA\\\r\nDatei[8]=/mnt/old/6450.dat\r\nDatei[9]=A\x01.DAT\r\n");
     const OldFileSet set = ReadOldIni(Source);
-    EXPECT_EQ(set.File1, QStringLiteral("MAN.DAT"));
-    EXPECT_EQ(set.File3, QStringLiteral("OLD.DAT"));
-    EXPECT_EQ(set.File4, QStringLiteral("BAL.DAT"));
-    EXPECT_EQ(set.File8, QStringLiteral("6450.dat"));
-    // "..", an empty value, a folder and a control character: skipped and logged.
-    for (const QString& skipped : {set.File5, set.File6, set.File7, set.File9})
-        EXPECT_TRUE(skipped.isEmpty());
+    EXPECT_EQ(QStringList({set.File1, set.File3, set.File4, set.File5, set.File6, set.File7, set.File8, set.File9}),
+              QStringList({QStringLiteral("MAN.DAT"), QStringLiteral("OLD.DAT"), QStringLiteral("BAL.DAT"), QString(),
+                           QString(), QString(), QStringLiteral("6450.dat"), QString()}));
     EXPECT_EQ(LogLinesWith(QStringLiteral("ReadOldIni")), 4);
-    EXPECT_EQ(set.File10, QStringLiteral("LISTER.DAT"));
 }
-
-// ---------------------------------------------------------------------------
-// Curve files
 
 TEST_F(MigrationTest, OldCurveFilesAreRecognisedByNameLengthAndMagic)
 {
@@ -434,7 +365,6 @@ TEST_F(MigrationTest, OldCurveFilesAreRecognisedByNameLengthAndMagic)
         bool Recognised;
     } cases[] = {
         {"41231001.DAT", bytes, true},
-        {"90101001.DAT", bytes, true},
         {"4123100.DAT", bytes, false},          // seven digits
         {"41231001", bytes, false},             // nothing after the digits
         {"41331001.DAT", bytes, false},         // month 13
@@ -455,26 +385,19 @@ TEST_F(MigrationTest, TheCurveOfAnOldFile)
 {
     const ABTCurve curve = ReadOldCurve(OldCurveBytes("Airbag", 3, 5));
     EXPECT_EQ(curve.Header, ConvertOldDataString(OldKr6450String));
-    EXPECT_EQ(curve.Factor1, 3);
-    EXPECT_EQ(curve.Factor2, 5);
     EXPECT_EQ(curve.P1[0], 30.0f);              // 150 / 15 * 3
     EXPECT_EQ(curve.P2[3], 101.0f);             // 303 / 15 * 5
     EXPECT_EQ(curve.S[0], 1.0f);                // 7895 / 7895
     EXPECT_EQ(curve.P1[500], 300.0f / 15 * 3);  // the first value of the next block
     EXPECT_EQ(curve.S[500], static_cast<float>(42 / 7895.0));
-    for (int i = 501; i < AbtSampleCount; ++i)
-        EXPECT_EQ(curve.S[i], 0.0f) << i;
+    EXPECT_EQ(curve.S[AbtSampleCount - 1], 0.0f);
 
     // With the first CR at 35 the factors stand at 47 and 49.
     std::string shortString = OldCurveBytes("Airbag", 3, 5);
     shortString[34] = '\r';
-    shortString[46] = 7;
-    shortString[47] = 0;
-    shortString[48] = static_cast<char>(0xFE);
-    shortString[49] = static_cast<char>(0xFF);
+    shortString.replace(46, 4, "\x07\x00\xFE\xFF", 4);
     const ABTCurve moved = ReadOldCurve(shortString);
-    EXPECT_EQ(moved.Factor1, 7);
-    EXPECT_EQ(moved.Factor2, -2);
+    EXPECT_EQ(std::make_pair(moved.Factor1, moved.Factor2), std::make_pair(int16_t{7}, int16_t{-2}));
     EXPECT_EQ(moved.P1[0], 70.0f);
 }
 
@@ -500,22 +423,15 @@ TEST_F(MigrationTest, AnOldCurveBecomesACurveFileAndAReportOfANewStyle)
     const QString reportName = QStringLiteral("2004.12.31, 10.20.30.QTA");
     EXPECT_TRUE(IsReadOnly(StyleFolder(QStringLiteral("Airbag")) + QLatin1Char('/') + reportName));
     const Protocol p = dskGetTestReport(StyleFolder(QStringLiteral("Airbag")), reportName);
-    EXPECT_EQ(p.Style.Forms[1].Name, QStringLiteral("QUINTARA II Migration 18 C"));
     EXPECT_EQ(p.Style.Forms[1].Items[1], (ReportFormItem{18, false, true}));
     EXPECT_EQ(p.Style.Tests[18].HeaderImage, curve.Header);
-    EXPECT_EQ(p.Blocks[1].Header, curve.Header);
-    EXPECT_EQ(p.Blocks[1].Values[1].CurveFile, curveName.toStdString());
-    EXPECT_EQ(p.Blocks[1].Values[1].DataString, curve.Header);
-    EXPECT_EQ(p.Blocks[1].Values[1].Value1, 12.5f);
-    EXPECT_EQ(p.Blocks[1].Values[1].Value2, 3.25f);
-    EXPECT_EQ(p.Blocks[1].Values[1].Unit1, "H");
-    EXPECT_EQ(p.Reference2, QStringLiteral("Lot 9"));
+    const TestValue& t = p.Blocks[1].Values[1];
+    EXPECT_EQ(std::make_tuple(t.CurveFile, t.DataString, t.Value1, t.Value2, t.Unit1),
+              std::make_tuple(curveName.toStdString(), curve.Header, 12.5f, 3.25f, std::string("H")));
     EXPECT_EQ(p.Operator, QStringLiteral("Huber"));
-    EXPECT_EQ(p.Date, DateSerial(2004, 12, 31) + TimeSerial(10, 20, 30));
 
     // The style and its form are stored; the old files stay as they were.
     ASSERT_EQ(Styles.size(), 2u);
-    EXPECT_EQ(Styles[1].Name, QStringLiteral("Airbag"));
     ASSERT_EQ(ReportForms.size(), 2u);
     EXPECT_EQ(ReportForms[1].Name, QStringLiteral("QUINTARA II Migration 18 C"));
     EXPECT_EQ(ReadFileBytes(Source + QStringLiteral("/41231001.DAT")), OldCurveBytes("Airbag"));
@@ -556,9 +472,6 @@ TEST_F(MigrationTest, ACurveWhoseReportCannotBeStoredLeavesNoCurveFile)
     EXPECT_EQ(Styles.size(), 1u);
 }
 
-// ---------------------------------------------------------------------------
-// Whole runs
-
 TEST_F(MigrationTest, CurrentReportsMoveIntoTheirStyleFoldersAndNewStylesAreCounted)
 {
     Protocol denim = SampleProtocol(QStringLiteral("Denim"), At(10, 15));
@@ -580,12 +493,9 @@ TEST_F(MigrationTest, CurrentReportsMoveIntoTheirStyleFoldersAndNewStylesAreCoun
     // Largest name first: Twill is added before Denim; the second Denim adds nothing.
     ASSERT_EQ(Styles.size(), 3u);
     EXPECT_EQ(Styles[1].Name, QStringLiteral("Twill"));
-    EXPECT_EQ(Styles[2].Name, QStringLiteral("DENIM"));
     EXPECT_EQ(ReportForms.size(), 2u);      // "Air" once; "Tear" came with a style already stored
     EXPECT_EQ(Progress, std::vector<int>({25, 50, 75, 100}));
     // The settings file holds the new lists.
-    EXPECT_EQ(StoredSettings.DataFolder, Data);
-    ASSERT_TRUE(QFile::exists(SettingsFilePath()));
     ResetSettingsGlobals(Program);
     ReadSettingsFile();
     EXPECT_EQ(Styles.size(), 3u);
@@ -645,9 +555,8 @@ TEST_F(MigrationTest, TextLinesBecomeReportsThatMoveIntoTheStyleFolder)
 
 TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
 {
-    // The converted reports are written without waiting for the disk each
-    // time; a write that fails must leave neither a report nor its
-    // temporary file. Under a limit below one report's size, none is written.
+    // Written without a wait for the disk each, a report that fails leaves
+    // neither itself nor its temporary file; under this limit none is written.
     Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5"),
                                               TestLine("1103151011", "Denim", " 5", "1", "12.5"),
                                               TestLine("1103151012", "Denim", " 5", "1", "12.5")}));
@@ -668,9 +577,6 @@ TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
     EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.11.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.12.00.QTA"), QStringLiteral("BAL.DAT")}));
-    EXPECT_TRUE(IsReadOnly(Source + QStringLiteral("/2011.03.15, 10.12.00.QTA")));
-    EXPECT_EQ(dskGetTestReport(Source, QStringLiteral("2011.03.15, 10.11.00.QTA")).Date,
-              DateSerial(2011, 3, 15) + TimeSerial(10, 11, 0));
 }
 
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)
@@ -719,15 +625,14 @@ TEST_F(MigrationTest, OldLinesOfAnyLengthAndEndingAndCutAnywhere)
 TEST_F(MigrationTest, TheProgramsOwnFilesStay)
 {
     // An import run on the data folder itself.
-    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Open"), At(9))));
-    WriteFileBytes(Data + QStringLiteral("/temp.qta"), ReportFileBytes(SampleProtocol(QStringLiteral("Open"), At(9))));
+    const std::string open = ReportFileBytes(SampleProtocol(QStringLiteral("Open"), At(9)));
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), open);
+    WriteFileBytes(Data + QStringLiteral("/temp.qta"), open);
     WriteFileBytes(Data + QStringLiteral("/2024.01.05, 09.00.00.QTA"),
                    ReportFileBytes(SampleProtocol(QStringLiteral("Stored"), At(9))));
     EXPECT_EQ(Run(Data), (ImportCounts{1, 1}));
-    EXPECT_TRUE(QFile::exists(Data + QStringLiteral("/PENDING 1.QTA")));
-    EXPECT_TRUE(QFile::exists(Data + QStringLiteral("/temp.qta")));
-    EXPECT_EQ(Styles.size(), 2u);
-    EXPECT_EQ(Styles[1].Name, QStringLiteral("Stored"));
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA")), open);
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/temp.qta")), open);
 }
 
 TEST_F(MigrationTest, ANameTakenInAnyCaseIsNeverReplaced)
@@ -759,26 +664,18 @@ TEST_F(MigrationTest, ANameTakenInAnyCaseIsNeverReplaced)
     EXPECT_EQ(MergeStyleOfReport(SampleProtocol(QStringLiteral("denim"), At(9)), run), StyleKnown);
 }
 
-TEST_F(MigrationTest, AMoveToAnotherFileSystemIsWholeOrNothing)
+TEST_F(MigrationTest, AMoveToAnotherFileSystemKeepsTheBytesAndTheMode)
 {
+    // The move itself, whole or nothing, is the disk module's; here the run
+    // takes a report across with it.
     QTemporaryDir shm(QStringLiteral("/dev/shm/quintara-XXXXXX"));
     if (!shm.isValid() || QStorageInfo(shm.path()).device() == QStorageInfo(Source).device())
         GTEST_SKIP() << "no second file system here";
     DataFolder = shm.path();
     const std::string bytes = ReportFileBytes(SampleProtocol(QStringLiteral("Denim"), At(10, 15)));
     Write(QStringLiteral("2024.01.05, 10.15.00.QTA"), bytes);
-    ASSERT_TRUE(QFile::setPermissions(Source + QStringLiteral("/2024.01.05, 10.15.00.QTA"),
-                                      QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    Write(QStringLiteral("2024.01.05, 11.15.00.QTA"), bytes);
-    {
-        // The source cannot give up its files: neither copy stays behind.
-        ReadOnlyFolder readOnly(Source);
-        if (!readOnly.Active())
-            GTEST_SKIP() << "the folder cannot be made read-only here";
-        EXPECT_EQ(Run(), (ImportCounts{0, 1}));
-        EXPECT_EQ(Names(shm.path() + QLatin1Char('/') + dskStyleFolderName(QStringLiteral("Denim"))), QStringList());
-    }
-    EXPECT_EQ(Run(), (ImportCounts{2, 0}));
+    ASSERT_TRUE(QFile::setPermissions(Source + QStringLiteral("/2024.01.05, 10.15.00.QTA"), QFileDevice::ReadOwner));
+    EXPECT_EQ(Run(), (ImportCounts{1, 1}));
     const QString moved = shm.path() + QLatin1Char('/') + dskStyleFolderName(QStringLiteral("Denim"))
         + QStringLiteral("/2024.01.05, 10.15.00.QTA");
     EXPECT_EQ(ReadFileBytes(moved), bytes);
@@ -789,18 +686,10 @@ TEST_F(MigrationTest, AMoveToAnotherFileSystemIsWholeOrNothing)
 TEST_F(MigrationTest, AReadOnlySourceWithOlderReportsSaysSoOnce)
 {
     for (int i = 0; i < 5; ++i) {
-        ProtocolBefore60 old;
-        old.Style = BlankStyle;
+        ProtocolBefore60 old = Old26Protocol();
         old.Style.Name = QStringLiteral("Old %1").arg(i);
-        old.Date = At(8, i);
-        for (int b = 1; b <= PropertyCount; ++b)
-            old.Blocks[b].Values.resize(1);
-        old.FormIndex = 1;
-        old.CurrentProperty = 1;
-        BinaryWriter out;
-        PutRecord(out, old);
         const QString name = QStringLiteral("2024.01.05, 08.0%1.00.QTA").arg(i);
-        Write(name, ReportHeader("2.6") + out.Bytes());
+        Write(name, OldReportFile("2.6", old));
         ASSERT_TRUE(SetAttr(Source + QLatin1Char('/') + name, AttrReadOnly + AttrArchive));
     }
     const auto before = Snapshot(Source);

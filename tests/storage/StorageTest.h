@@ -1,7 +1,6 @@
 #pragma once
-// Shared by the storage tests: a fresh program folder (where the log goes) and
-// data folder per test with the settings at their defaults, message boxes
-// answered by script, small file helpers, and test series built by hand.
+// A fresh program folder (where the log goes) and data folder per test with
+// the settings at their defaults, and series built by hand.
 #include "support/ScriptedPresenter.h"
 #include "foundation/OldRecords.h"
 #include "foundation/Records.h"
@@ -19,8 +18,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Lines of QUINTARA.LOG in the program folder; how many hold the text
-    // right behind a tab (a procedure name, for instance).
+    // Lines of QUINTARA.LOG; how many hold the text right behind a tab.
     QStringList LogLines() const;
     int LogLinesWith(const QString& text) const;
 
@@ -46,8 +44,7 @@ Protocol SampleProtocol(const QString& styleName, double date);
 std::string ReportHeader(const std::string& version);
 // A current report file: the header of "8.0", then the packed series.
 std::string ReportFileBytes(const Protocol& p);
-// A report file of an older version: the header of its version text, then
-// the older record packed.
+// A report file of an older version.
 template <typename Record>
 std::string OldReportFile(const std::string& version, const Record& old)
 {
@@ -60,8 +57,7 @@ PropertyBlockBefore60 OldBlock();
 // A series of the layout of 2.6 to 5.9: style "abc", two such blocks, form 2.
 ProtocolBefore60 Old26Protocol();
 
-// A 60-character data string with a valid checksum. Each parameter is its
-// 6-character field followed by its unit code (7 characters in all).
+// A 60-character data string with a valid checksum.
 std::string MakeDataString(const std::string& identifier, const std::string& serial,
                            const std::string& codeLetter, const std::string& parameters28,
                            const std::string& warning, const std::string& result1,
@@ -76,14 +72,11 @@ TestValue MakeTest(float value1, const std::string& unit1, double testTime, floa
                    const std::string& unit2 = " ");
 // Statistics of the given count, the rest empty.
 Statistics MakeStatistics(int count);
-// Result 1 of a test definition as the style editor defines it: the Defined1
-// flag, nominal value, limits (NoValue where not set) and number of tests.
+// Result 1 of a test definition as the style editor defines it.
 void SetResult1(TestDefinition& d, float nominal, float lower, float upper, int16_t testCount);
-// The series as stored in a report file "NAN.QTA" in the folder, with the
-// four bytes of every Single equal to value replaced by 00 00 C0 7F (a NaN),
-// read back; replaced counts the Singles so replaced.
+// The series stored as "NAN.QTA" with every Single equal to value replaced
+// by 00 00 C0 7F (a NaN), read back; replaced counts them.
 Protocol StoredWithNaN(const Protocol& p, float value, const QString& folder, int& replaced);
 
-// A property block: its header, start, the empty test as element 0 and then
-// the tests, and statistics of two tests.
+// A property block: the empty test as element 0, then the tests.
 PropertyBlock MakeBlock(const std::string& header, double startDate, std::initializer_list<TestValue> tests);

@@ -104,30 +104,21 @@ TEST(StyleFolderName, SumsTheLowBytesOfTheUpperCasedTrimmedName)
         QString name;
         const char* folder;
     } cases[] = {
-        {QString(), "QTA001"}, {QStringLiteral("    "), "QTA001"},
+        {QStringLiteral("    "), "QTA001"},
         {QStringLiteral("abc"), "QTA199"},   // 65+66+67+1
         {QStringLiteral(" ABC "), "QTA199"},
         {QStringLiteral("ZZZ"), "QTA015"},   // 270 and 255 = 14
         {QStringLiteral("\t"), "QTA010"},    // only blanks are trimmed: 9 + 1
-        {QStringLiteral("Ä"), "QTA197"}, {QStringLiteral("ä"), "QTA197"},   // 196
+        {QStringLiteral("ä"), "QTA197"},     // Ä: 196
         {QStringLiteral("ß"), "QTA224"},     // stays 223
         {QStringLiteral("µ"), "QTA182"},     // its upper case (U+039C) lies outside the code page: 181
         {QString(QChar(0x81)), "QTA130"},    // a byte the code page leaves undefined
         // Characters whose 16-bit code differs from their Windows-1252 byte
-        // count with the code's low byte (the byte in brackets would be the
-        // code-page one).
+        // count with the code's low byte (the code-page byte in brackets).
         {QStringLiteral("Denim 12’ oz"), "QTA211"},   // DENIM 12’ OZ: 697 + 0x19 = 722, and 255 = 210
         {QStringLiteral("’"), "QTA026"},     // U+2019 (0x92)
-        {QStringLiteral("“"), "QTA029"},     // U+201C (0x93)
-        {QStringLiteral("”"), "QTA030"},     // U+201D (0x94)
-        {QStringLiteral("–"), "QTA020"},     // U+2013 (0x96)
-        {QStringLiteral("—"), "QTA021"},     // U+2014 (0x97)
-        {QStringLiteral("€"), "QTA173"},     // U+20AC (0x80)
-        {QStringLiteral("€€"), "QTA089"},    // 2 * 0xAC = 344, and 255 = 88
-        {QStringLiteral("…"), "QTA039"},     // U+2026 (0x85)
-        {QStringLiteral("Š"), "QTA097"}, {QStringLiteral("š"), "QTA097"},   // U+0160 (0x8A)
-        {QStringLiteral("Œ"), "QTA083"}, {QStringLiteral("œ"), "QTA083"},   // U+0152 (0x8C)
-        {QStringLiteral("Ÿ"), "QTA121"}, {QStringLiteral("ÿ"), "QTA121"},   // U+0178 (0x9F)
+        {QStringLiteral("€€"), "QTA089"},    // U+20AC (0x80): 2 * 0xAC = 344, and 255 = 88
+        {QStringLiteral("š"), "QTA097"},     // Š: U+0160 (0x8A)
         {QStringLiteral("™"), "QTA035"},     // U+2122 (0x99)
         // Outside the code page a character counts as "?" (63), once per
         // character, also when its upper-case form lies in the code page ("ı"
@@ -170,13 +161,7 @@ TEST_F(TestReport, SaveNewWritesIntoTheStyleFolderReadOnly)
     double date = 0;
     std::memcpy(&date, bytes.data() + op + 8, 8);
     EXPECT_EQ(date, SampleDate());
-    EXPECT_EQ(bytes, ReportFileBytes(p));
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName)), p);
-    EXPECT_TRUE(Presenter.Shown.empty());
-
-    // A style without a name goes to the first folder.
-    ASSERT_TRUE(dskSaveNewTestReport(SampleProtocol(QString(), SampleDate())));
-    EXPECT_TRUE(IsReadOnly(Data + QStringLiteral("/QTA001/") + QLatin1String(SampleName)));
 }
 
 TEST_F(TestReport, AnEarlierReportIsNeverReplaced)
@@ -264,28 +249,21 @@ TEST_F(TestReport, IsTestReportFile)
         WriteFileBytes(Data + u'/' + QLatin1String(f.name), f.bytes);
         EXPECT_EQ(dskIsTestReportFile(Data, QLatin1String(f.name)), f.valid) << f.name;
     }
-    EXPECT_TRUE(dskIsTestReportFile(Data + QStringLiteral("/"), QStringLiteral("good.qta")));
     EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("MISSING.QTA")));
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("X.QTA.BAK")), EmptyProtocol);
-    EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("REPORT.qta")), EmptyProtocol);
-    EXPECT_TRUE(LogLines().isEmpty());
 }
 
 TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
 {
     Protocol from25;
     ConvertProtocolBefore26(from25, Old25Protocol());
-    EXPECT_EQ(from25.Operator, QStringLiteral("Meier"));
-    EXPECT_EQ(from25.Blocks[1].Values.size(), 3u);
     EXPECT_EQ(from25.Blocks[1].Values[2].Value1, 12.5f);
     // Test type 17 came in with 2.6: the old type 18 is now 19, in the
     // definitions and in the report form.
     EXPECT_TRUE(from25.Style.Tests[19].Defined1);
-    EXPECT_FALSE(from25.Style.Tests[18].Defined1);
     EXPECT_EQ(from25.Style.Forms[1].Items[1].Property, 19);
     Protocol from26;
     ConvertProtocolBefore60(from26, Old26Protocol());
-    EXPECT_EQ(from26.Reference3, QStringLiteral("Rolle 4"));
     EXPECT_EQ(from26.FormIndex, 2);
     EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(from25));
     EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(from26));
@@ -305,13 +283,10 @@ TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
         EXPECT_EQ(dskGetTestReport(Data, name), expected);
         EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(expected));
         EXPECT_TRUE(IsReadOnly(path));
-        // Read again, it is a current file and stays as it is.
-        EXPECT_EQ(dskGetTestReport(Data, name), expected);
     }
     // The write-back went to the file that was read, and nowhere else.
     EXPECT_EQ(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("qta199")});
     EXPECT_EQ(QDir(Data + QStringLiteral("/qta199")).entryList(QDir::Files).size(), 1);
-    EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_TRUE(Presenter.Shown.empty());
 
     // A failed write-back (a name so long that no temporary file can be made
@@ -323,25 +298,17 @@ TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
     EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
-    EXPECT_EQ(LogLines().size(), 1);
 
-    // A caller that reads many reports is told instead, and shows no box per
-    // file; the converted series comes all the same.
+    // A caller that reads many reports is told instead, and shows no box per file.
     bool writeBackFailed = false;
     EXPECT_EQ(dskGetTestReport(Data, longName, &writeBackFailed), from26);
     EXPECT_TRUE(writeBackFailed);
     EXPECT_EQ(Presenter.Shown.size(), 1u);
-    EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
-    // A current file, or a written-back one, is no failure.
-    bool failed = true;
-    EXPECT_EQ(dskGetTestReport(Data, name, &failed), from26);
-    EXPECT_FALSE(failed);
+    // A written-back file is no failure.
     WriteFileBytes(path, OldReportFile("2.5", Old25Protocol()));
-    failed = true;
+    bool failed = true;
     EXPECT_EQ(dskGetTestReport(Data, name, &failed), from25);
     EXPECT_FALSE(failed);
-    EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(from25));
-    EXPECT_EQ(Presenter.Shown.size(), 1u);
 }
 
 TEST_F(TestReport, StoredNamesReachingOutsideTheFolderAreRefused)
@@ -384,13 +351,9 @@ TEST_F(TestReport, Version60IsReadAsItIsAndLeftUnchanged)
     // Bytes beyond the record are never read.
     const std::string bytes = ReportHeader("6.0") + ReportFileBytes(p).substr(8) + "tail";
     WriteFileBytes(path, bytes);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     const QDateTime modified = QFileInfo(path).lastModified();
-
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("SIX.QTA")), p);
     EXPECT_EQ(ReadFileBytes(path), bytes);
-    const QFileDevice::Permissions modeBits(0x7077);   // owner, group and others, not the running user's
-    EXPECT_EQ(QFile::permissions(path) & modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     EXPECT_EQ(QFileInfo(path).lastModified(), modified);
 }
 
@@ -427,60 +390,54 @@ TEST_F(TestReport, CurveFileNamesThatAreNoCurveFilesAreLeftOutAndLogged)
     EXPECT_EQ(LogLinesWith(QStringLiteral("dskCurveFileNames   \t8.0\t64\tBad file name: ")), 8);
 }
 
-TEST_F(TestReport, CutFilesGiveTheEmptySeries)
+TEST_F(TestReport, DamagedFilesGiveTheEmptySeriesWithOneLogLine)
 {
-    int cuts = 0;
+    int damaged = 0;
     for (const std::string& whole : {ReportFileBytes(SampleProtocol(QStringLiteral("abc"), SampleDate())),
                                      OldReportFile("2.6", Old26Protocol()), OldReportFile("2.5", Old25Protocol())}) {
-        for (std::size_t length = 100; length < whole.size(); length += 100, ++cuts)
+        for (std::size_t length = 100; length < whole.size(); length += 100, ++damaged)
             ExpectFailedRead(whole.substr(0, length), "cut at " + std::to_string(length));
     }
-    // One log line per damaged file, no message.
-    EXPECT_EQ(LogLines().size(), cuts);
-    EXPECT_TRUE(Presenter.Shown.empty());
-}
-
-TEST_F(TestReport, HugeCountsAndLengthsGiveTheEmptySeries)
-{
-    // Block 1 of the empty series starts after the header, the style, eleven
-    // texts and two dates; its element count follows the dimension count.
-    const std::size_t block1 = 8 + 1182 + 22 + 16;
+    // The empty series: block 1 starts after the header, the style, eleven
+    // texts and two dates, its element count behind the dimension count; the
+    // file ends in FormIndex and CurrentProperty; the test type of item 1 of
+    // report form 10 lies behind 20 definitions of 40 bytes and nine forms of 38.
     const std::string good = EmptyReportFileByHand();
+    const std::size_t block1 = 8 + 1182 + 22 + 16;
+    const std::size_t formIndex = good.size() - 4;
+    const std::size_t item = 8 + 2 + 20 * 40 + 9 * 38 + 2;
     ASSERT_EQ(good.substr(block1, 6), Hex("00 00  01 00  01 00"));
-    for (const char* count : {"00 00 00 80", "FF FF FF 7F", "FF FF FF FF"})
-        ExpectFailedRead(std::string(good).replace(block1 + 4, 4, Hex(count)), count);
-    // A text length beyond the end: the Header of block 1.
-    ExpectFailedRead(std::string(good).replace(block1, 2, Hex("FF FF")), "header length");
-    // The same in an old file.
+    ASSERT_EQ(good.substr(formIndex), Hex("01 00  01 00"));
+    ASSERT_EQ(good.substr(item, 6), Hex("00 00  00 00  00 00"));
+    const struct {
+        std::size_t at;
+        const char* patch;
+        const char* what;
+    } patches[] = {
+        {block1 + 4, "00 00 00 80", "count"}, {block1 + 4, "FF FF FF 7F", "count"},
+        {block1 + 4, "FF FF FF FF", "count"},
+        {block1, "FF FF", "header length beyond the end"},
+        {formIndex, "00 00", "report form 0"}, {formIndex, "0B 00", "report form 11"}, {formIndex, "FF FF", "form -1"},
+        {formIndex + 2, "00 00", "current property 0"}, {formIndex + 2, "07 00", "current property 7"},
+        {item, "15 00", "test type 21"}, {item, "FF FF", "test type -1"},
+    };
+    for (const auto& p : patches) {
+        const std::string bytes = Hex(p.patch);
+        ExpectFailedRead(std::string(good).replace(p.at, bytes.size(), bytes), p.what);
+    }
+    damaged += static_cast<int>(std::size(patches));
+    // The same count in an old file.
     std::string older = OldReportFile("2.5", Old25Protocol());
     const std::size_t oldCount = 8 + (2 + 3) + 19 * 40 + 10 * 38 + (2 + 5) + 2 * 2 + (2 + 5) + 16 + (2 + 60) + 2;
     ASSERT_EQ(older.substr(oldCount, 4), Hex("03 00 00 00"));
     ExpectFailedRead(older.replace(oldCount, 4, Hex("00 00 00 80")), "old count");
-    EXPECT_EQ(LogLines().size(), 5);
-}
-
-TEST_F(TestReport, IndexesOutOfRangeAreAFailedRead)
-{
-    // The file of the empty series ends in Finished, FormIndex, CurrentProperty.
-    const std::string good = EmptyReportFileByHand();
-    const std::size_t formIndex = good.size() - 4;
-    ASSERT_EQ(good.substr(formIndex), Hex("01 00  01 00"));
-    // The test type of item 1 of report form 10: behind the style's empty name,
-    // its 20 definitions of 40 bytes, nine forms of 38 and form 10's empty name.
-    const std::size_t item = 8 + 2 + 20 * 40 + 9 * 38 + 2;
-    ASSERT_EQ(good.substr(item, 6), Hex("00 00  00 00  00 00"));
-
-    const std::pair<std::size_t, const char*> bad[] = {
-        {formIndex, "00 00"}, {formIndex, "0B 00"}, {formIndex, "FF FF"},   // report form 0, 11, -1
-        {formIndex + 2, "00 00"}, {formIndex + 2, "07 00"},                 // current property 0, 7
-        {item, "15 00"}, {item, "FF FF"},                                   // test type 21, -1
-    };
-    for (const auto& [at, patch] : bad)
-        ExpectFailedRead(std::string(good).replace(at, 2, Hex(patch)), std::to_string(at) + " " + patch);
-    EXPECT_EQ(LogLines().size(), static_cast<qsizetype>(std::size(bad)));
-    for (const QString& line : LogLines())
-        EXPECT_TRUE(line.contains(QStringLiteral("\tdskGetTestReport")) && line.contains(QStringLiteral("\t9\t")))
-            << line.toStdString();
+    // An old file out of range is neither converted nor written back.
+    ProtocolBefore60 old = Old26Protocol();
+    old.FormIndex = 11;
+    ExpectFailedRead(OldReportFile("2.6", old), "old form index");
+    EXPECT_FALSE(IsReadOnly(Data + QStringLiteral("/BAD.QTA")));
+    EXPECT_EQ(LogLines().size(), damaged + 2);
+    EXPECT_TRUE(Presenter.Shown.empty());
 
     // The ends of every range are read.
     std::string edges = good;
@@ -492,14 +449,6 @@ TEST_F(TestReport, IndexesOutOfRangeAreAFailedRead)
     expected.CurrentProperty = 6;
     expected.Style.Forms[10].Items[1].Property = 20;
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("EDGES.QTA")), expected);
-
-    // An old file out of range is neither converted nor written back.
-    ProtocolBefore60 old = Old26Protocol();
-    old.FormIndex = 11;
-    ExpectFailedRead(OldReportFile("2.6", old), "old form index");
-    EXPECT_FALSE(IsReadOnly(Data + QStringLiteral("/BAD.QTA")));
-    EXPECT_EQ(LogLines().size(), static_cast<qsizetype>(std::size(bad)) + 1);
-    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(TestReport, RandomBytesNeverCrash)
@@ -515,7 +464,6 @@ TEST_F(TestReport, RandomBytesNeverCrash)
             bytes += static_cast<char>(byte(random));
         ExpectFailedRead(bytes, "round " + std::to_string(round));
     }
-    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 // ---- Writers where they fail ---------------------------------------------------------
@@ -587,21 +535,19 @@ TEST_F(TestReport, ANewReportIsWholeAndReadOnlyWhereverItsSaveIsKilled)
 {
     const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
     const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
-    for (int k = 1;; ++k) {
-        SCOPED_TRACE(k);
+    const auto prepare = [&] {
         QDir(Data).removeRecursively();
         QDir().mkpath(Data);
-        const int killed = RunKilledBeforeFileCall(k, [&] { return dskSaveNewTestReport(series) ? 0 : 1; });
-        if (killed == ChildSetupFailed)
-            GTEST_SKIP() << "no tracing of a child";
+    };
+    const auto check = [&](int) {
         if (QFile::exists(path)) {
             ASSERT_EQ(ReadFileBytes(path), ReportFileBytes(series));
             ASSERT_TRUE(IsReadOnly(path));
         }
         ASSERT_LE(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        if (killed == 0)
-            break;
-    }
+    };
+    if (KillBeforeEachFileCall(prepare, [&] { return dskSaveNewTestReport(series) ? 0 : 1; }, check) < 0)
+        GTEST_SKIP() << "no tracing of a child";
     EXPECT_TRUE(QFile::exists(path));
 }
 

@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <csignal>
 #include <grp.h>
@@ -150,4 +152,19 @@ int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work)
             return ChildSetupFailed;
         return work();
     });
+}
+
+int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
+                           const std::function<void(int)>& check)
+{
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        prepare();
+        const int killed = RunKilledBeforeFileCall(k, work);
+        if (killed == ChildSetupFailed)
+            return -1;
+        check(k);
+        if (killed == 0 || ::testing::Test::HasFatalFailure())
+            return k - 1;
+    }
 }

@@ -31,6 +31,13 @@ int RunInChild(const std::function<int()>& work);
 // ended before that call, ChildSetupFailed where tracing is not allowed.
 int RunKilledBeforeFileCall(int k, const std::function<int()>& work);
 
+// Runs the work killed before its first, second, ... file call until it
+// runs through, each run after prepare and followed by check(k), which
+// looks at what the run left (a fatal failure in it ends the loop). The
+// number of kills, or -1 where tracing is not allowed.
+int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
+                           const std::function<void(int)>& check);
+
 // Runs it with writes limited to files of the given size, SIGXFSZ ignored.
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
 
