@@ -95,6 +95,22 @@ TEST_F(TestPageCasesTest, PagesWriteTheirExpectedDataStrings)
         Edit edit;
         std::string expected;
     } rows[] = {
+        {"1 unfilled", 1, false, Nothing, KeyboardUnfilled},
+        {"1: free text with a unit, result in N (sum 1993)", 1, false,
+         Choose(P::cboSample1Unit, "mm", Choose(P::cboUnit1, "N", Typed(P::txtSample1, "A"))),
+         Stored("\x1E" "0000000" "    " "A     " "\"" + Blanks(21) + Blanks(7) + "8" + Blanks(9), 'I')},
+        {"1: an unnamed, hidden parameter is still written (sum 1957)", 1, false, Typed(P::txtSample2, "7"),
+         Stored("\x1E" "0000000" "    " + Blanks(7) + "7     " " " + Blanks(14) + Blanks(7) + " " + Blanks(9), '%')},
+        {"2 defaults", 2, false, Nothing, YarnFinenessDefaults},
+        {"2 in yards (sum 2097)", 2, false, Option(P::optSample1Unit2),
+         Stored("\x1E" "D  7041" "   " "F" "100   " "&" + Blanks(28) + "f" + Blanks(9), '1')},
+        {"2, a long length cut to six, no result unit chosen (sum 2093)", 2, false,
+         [](TestPage& p, const PageContext& c) {
+             Typed(P::txtSample1, "12345678")(p, c);
+             p[P::cboUnit1].ListIndex = -1;
+         },
+         Stored("\x1E" "D  7041" "   " "F" "123456" "$" + Blanks(28) + " " + Blanks(9), '-')},
+        {"20 defaults", 20, false, Nothing, StrikeThroughDefaults},
         {"3 defaults (sum 2106)", 3, false, Nothing,
          Stored("\x1E" "D  7041" "   " "N" "100   " "$" + Blanks(28) + "i" + Blanks(9), ':')},
         {"4 defaults (sum 2100)", 4, false, Nothing,
@@ -172,6 +188,29 @@ TEST_F(TestPageCasesTest, PagesWriteTheirExpectedDataStrings)
             EXPECT_EQ(ToHex(Written(page)), ToHex(row.expected)) << row.what << " " << locale;
         }
     }
+    // A decimal comma is written as a point (sum 2102).
+    TestPage yarn = Page(2);
+    Typed(P::txtSample1, "5,5")(yarn, Context);
+    EXPECT_EQ(ToHex(Written(yarn)),
+              ToHex(Stored("\x1E" "D  7041" "   " "F" "5.5   " "$" + Blanks(28) + "f" + Blanks(9), '6')));
+}
+
+TEST_F(TestPageCasesTest, ListsAreFilledAsEachPageNeedsThem)
+{
+    // Result units stand alphabetically, whatever the order they were added in.
+    EXPECT_EQ(Page(2)[P::cboUnit1].Items, (QStringList{"den", "dtex", "tex"}));
+    EXPECT_EQ(ListText(Page(2)[P::cboUnit1]), QStringLiteral("tex"));
+    EXPECT_EQ(ListText(Page(20)[P::cboUnit1]), QStringLiteral("s"));
+    // Keyboard input: an empty first entry, then every unit in code order, nothing chosen.
+    const TestPage keyboard = Page(1);
+    for (const P list : {P::cboUnit1, P::cboSample1Unit, P::cboSample4Unit}) {
+        const QStringList& items = keyboard[list].Items;
+        ASSERT_GT(items.size(), 60);
+        EXPECT_EQ(items.front(), QString());
+        EXPECT_LT(items.indexOf(QStringLiteral("mm")), items.indexOf(QStringLiteral("N")));     // 34, 56
+        EXPECT_LT(items.indexOf(QStringLiteral("N")), items.indexOf(QStringLiteral("tex")));   // 56, 102
+        EXPECT_EQ(keyboard[list].ListIndex, -1);
+    }
 }
 
 TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
@@ -183,6 +222,12 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         Edit edit;
         PageControl expected;
     } rows[] = {
+        {"2: 1", 2, false, Typed(P::txtSample1, "1"), P::None},
+        {"2: 10000", 2, false, Typed(P::txtSample1, "10000"), P::None},
+        {"2: 50abc, the number at the start counts", 2, false, Typed(P::txtSample1, "50abc"), P::None},
+        {"2: 0", 2, false, Typed(P::txtSample1, "0"), P::txtSample1},
+        {"2: 10001", 2, false, Typed(P::txtSample1, "10001"), P::txtSample1},
+        {"2: empty", 2, false, Typed(P::txtSample1, ""), P::txtSample1},
         {"7 in mm: 10", 7, false, Typed(P::txtSample1, "10"), P::None},
         {"7 in mm: 500", 7, false, Typed(P::txtSample1, "500"), P::None},
         {"7 in mm: 0.5", 7, false, Typed(P::txtSample1, "0.5"), P::txtSample1},
@@ -241,6 +286,14 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         row.edit(page, Context);
         EXPECT_EQ(ValidateTest(page, Nominals, Context), row.expected) << row.what;
     }
+    // A nominal fault is named before the page's own, also on pages without checks.
+    Nominals[P::txtNominal1] = QStringLiteral("5");
+    for (const int t : {0, 1, 2, 20}) {
+        TestPage page = Page(t);
+        Typed(P::txtSample1, "0")(page, Context);
+        EXPECT_EQ(ValidateTest(page, Nominals, Context), P::txtULimit1) << t;
+    }
+    Nominals[P::txtNominal1] = QString();
     // A decimal comma is read as a point; the time is then written with it.
     Pin(QStringLiteral("de_DE"));
     Flags(true);
@@ -325,6 +378,10 @@ TEST_F(TestPageCasesTest, AStoredStringComesBackAsItWasWritten)
     const std::string tensileInInches =   // 9, 10 in, 1 in/min, kg (sum 2289)
         Stored("\x1E" "MP 4800" "   " "y" "10    " "%" "1     " "Q" + Blanks(21) + ";" + Blanks(6) + "n" + Blanks(2),
                'q');
+    const std::string yarnInYards =   // 2, 250 yd in den (sum 2104)
+        Stored("\x1E" "D  7041" "   " "F" "250   " "&" + Blanks(28) + "g" + Blanks(9), '8');
+    const std::string yarnInMetres =   // 2, 12.5 m in dtex (sum 2115)
+        Stored("\x1E" "D  7041" "   " "F" "12.5  " "$" + Blanks(28) + "e" + Blanks(9), 'C');
     const struct {
         const char* what;
         int t;
@@ -333,6 +390,9 @@ TEST_F(TestPageCasesTest, AStoredStringComesBackAsItWasWritten)
         PageControl control;
         const char* shows;
     } rows[] = {
+        {"2 in yards", 2, "en_US", yarnInYards, P::cboUnit1, "den"},
+        {"2 shows the German comma", 2, "de_DE", yarnInMetres, P::txtSample1, "12,5"},
+        {"20 defaults", 20, "en_US", StrikeThroughDefaults, P::cboUnit1, "s"},
         {"12 in cm w.c.", 12, "en_US", dynamicInCentimetres, P::cboSample1, "20"},
         {"13 0-2-0 keeps cm w.c.", 13, "en_US", programTwoInCentimetres, P::cboUnit1, "cm w.c."},
         {"13 0-2-0 keeps 0.5 in German", 13, "de_DE", programTwoInCentimetres, P::cboSample2, "0.5"},
@@ -394,6 +454,17 @@ TEST_F(TestPageCasesTest, AForeignOrDamagedStringLeavesBlankFields)
     EXPECT_EQ(page18[P::cboSample31].ListIndex, -1);
     EXPECT_EQ(ListText(page18[P::cboSample32]), QStringLiteral("30"));
     EXPECT_EQ(ValidateTest(page18, Nominals, Context), P::cboSample31);
+    // No option names the unit on page 2: they keep their state (sum 1978).
+    for (const std::string& header : {std::string(), std::string("\x1E" "D  70"), foreign}) {
+        TestPage page = Page(2);
+        SetOption(page, P::optSample1Unit2);
+        TestDefinition stored = BlankTestDefinition;
+        stored.HeaderImage = header;
+        ShowTest(page, Nominals, stored, Context);
+        EXPECT_EQ(ToHex(Written(page)),
+                  ToHex(Stored("\x1E" "D  7041" "   " "F" + Blanks(6) + "&" + Blanks(28) + " " + Blanks(9), ':')));
+        EXPECT_EQ(ValidateTest(page, Nominals, Context), P::txtSample1);
+    }
 }
 
 TEST_F(TestPageCasesTest, UnitCaptionsAndTipsInTheLanguage)
