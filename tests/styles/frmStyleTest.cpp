@@ -109,11 +109,6 @@ protected:
         form->txtLLimit1->setText(QString::fromLatin1(lower));
         form->txtULimit1->setText(QString::fromLatin1(upper));
     }
-    static void Paste(QLineEdit* box, const QString& text)
-    {
-        QGuiApplication::clipboard()->setText(text);
-        box->paste();
-    }
     static void SaveAs(frmStyle* form, const char* name)
     {
         form->txtName->setText(QString::fromUtf8(name));
@@ -364,15 +359,10 @@ TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
         const char* expected;
         int beeps;
     } rows[] = {
-        {"en_US", [](frmStyle* f) { return f->txtNominal1; }, false, "12-3", "123", 1},
         {"en_US", [](frmStyle* f) { return f->txtNominal1; }, false, "1.5.5", "1.55", 1},
         {"de_DE", [](frmStyle* f) { return f->txtCI2; }, false, "1.5", "15", 1},
-        {"de_DE", [](frmStyle* f) { return f->txtNominal1; }, false, "1,5,5", "1,55", 1},
-        {"de_DE", [](frmStyle* f) { return f->txtNominal1; }, true, "12.5", "", 1},
         {"de_DE", [](frmStyle* f) { return f->txtULimit1; }, true, "12,5", "12,5", 0},
         {"en_US", [](frmStyle* f) { return f->txtLLimit1; }, true, "0,0001", "", 1},
-        {"de_DE", [](frmStyle* f) { return f->txtSample1[2]; }, true, "12.5", "", 1},
-        {"de_DE", [](frmStyle* f) { return f->txtSample1[2]; }, false, "5,5", "5,5", 0},
         {"en_US", [](frmStyle* f) { return f->txtSample1[2]; }, false, "a-1", "1", 2},
         {"en_US", [](frmStyle* f) { return f->txtSample1[1]; }, false, "Ab-1.5,x", "Ab-1.5,x", 0},
         {"en_US", [](frmStyle* f) { return f->txtSample3[1]; }, true, "a\tb", "", 1},
@@ -389,10 +379,12 @@ TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
         QLineEdit* box = row.box(form);
         box->clear();
         const int beeps = InputBeepCount();
-        if (row.paste)
-            Paste(box, QString::fromLatin1(row.input));
-        else
+        if (row.paste) {
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(row.input));
+            box->paste();
+        } else {
             TypeText(box, QString::fromLatin1(row.input));
+        }
         EXPECT_EQ(box->text(), QString::fromLatin1(row.expected)) << row.locale << " " << row.input;
         EXPECT_EQ(InputBeepCount() - beeps, row.beeps) << row.locale << " " << row.input;
         form->cmdCancel_Click();
