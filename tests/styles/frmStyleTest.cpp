@@ -432,14 +432,6 @@ void Pick(QComboBox* list, const char* text)
     emit list->activated(index);
 }
 
-QStringList ComboItems(const QComboBox* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->itemText(i));
-    return items;
-}
-
 TEST_F(frmStyleTest, ChoicesOnThePagesRebuildWhatDependsOnThem)
 {
     ReportForms.push_back(Form(QStringLiteral("Hydro"), {9, 12, 13}));
@@ -488,7 +480,6 @@ TEST_F(frmStyleTest, APressureSequenceKeepsItsUnitAfterAMoveAndOK)
     EXPECT_EQ(RunAndAccept([](frmStyle* form) {
                   ChooseForm(form, QStringLiteral("Program"));
                   Pick(form->cboSample1[13], "0-2-0");
-                  EXPECT_EQ(ComboItems(form->cboUnit1[13]), (QStringList{"cm w.c.", "mbar", "mm w.c."}));
                   Pick(form->cboUnit1[13], "cm w.c.");
                   ClickTab(form, 20);
                   ClickTab(form, 13);
