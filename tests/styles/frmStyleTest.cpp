@@ -410,8 +410,9 @@ TEST_F(frmStyleTest, CaptionsAndTipsInTheLanguage)
         Language = row.language;
         Pin(QString::fromLatin1(row.locale));
         frmStyle* form = frmStyle::Instance();
-        EXPECT_EQ((QStringList{form->windowTitle(), form->lblCI->text(), form->fraUnit[2]->title(), form->cmdSave->text()}),
-                  row.captions);
+        const QStringList captions{form->windowTitle(), form->lblCI->text(), form->fraUnit[2]->title(),
+                                   form->cmdSave->text()};
+        EXPECT_EQ(captions, row.captions);
         ChooseForm(form, QStringLiteral("Yarn"));
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), form->txtNominal1->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(form->txtNominal1, &help);
