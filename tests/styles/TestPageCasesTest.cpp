@@ -359,27 +359,12 @@ TEST_F(TestPageCasesTest, DependentListsFollowTheirChoice)
 
 TEST_F(TestPageCasesTest, AStoredStringComesBackAsItWasWritten)
 {
-    const std::string dynamicInCentimetres =   // 12, 20 cm w.c./min, 26 cm², cm w.c. (sum 2208)
-        Stored(KR6100 + "G" "20    " "^" "26    " ")" + Blanks(21) + "F" + Blanks(9), ' ');
     const std::string programTwoInCentimetres =   // 13, 0-2-0, 0.5 cm², cm w.c. (sum 2268)
         Stored(KR6100 + "P" "0-2-0 " "\\" "0.5   " ")" + Blanks(21) + "F" + Blanks(9), '\\');
-    const std::string staticSmallArea =   // 11, 50 mm w.c., 0.5 cm² (sum 2230)
-        Stored(KR6100 + "K" "50    " "G" "0.5   " ")" + Blanks(21) + "a" + Blanks(9), '6');
     const std::string staticArea10 =   // 11, 100 mbar, 10 cm² (sum 2220)
         Stored(KR6100 + "K" "100   " "C" "10    " ")" + Blanks(21) + "a" + Blanks(9), ',');
     const std::string staticArea44 =   // (sum 2227)
         Stored(KR6100 + "K" "100   " "C" "44    " ")" + Blanks(21) + "a" + Blanks(9), '3');
-    const std::string threadDensityInches =   // 15, 1.1 in, WAL, 20 to 833 /in (sum 2532)
-        Stored("\x1E" "KR 6250" "    " "1.1   " "%" "WAL   " " " "020   " "q" "833   " "q" + Blanks(7) + "q"
-            + Blanks(9),
-               'd');
-    const std::string tensileInInches =   // 9, 10 in, 1 in/min, kg (sum 2289)
-        Stored("\x1E" "MP 4800" "   " "y" "10    " "%" "1     " "Q" + Blanks(21) + ";" + Blanks(6) + "n" + Blanks(2),
-               'q');
-    const std::string yarnInYards =   // 2, 250 yd in den (sum 2104)
-        Stored("\x1E" "D  7041" "   " "F" "250   " "&" + Blanks(28) + "g" + Blanks(9), '8');
-    const std::string yarnInMetres =   // 2, 12.5 m in dtex (sum 2115)
-        Stored("\x1E" "D  7041" "   " "F" "12.5  " "$" + Blanks(28) + "e" + Blanks(9), 'C');
     const struct {
         const char* what;
         int t;
@@ -388,15 +373,26 @@ TEST_F(TestPageCasesTest, AStoredStringComesBackAsItWasWritten)
         PageControl control;
         const char* shows;
     } rows[] = {
-        {"2 in yards", 2, "en_US", yarnInYards, P::cboUnit1, "den"},
-        {"2 shows the German comma", 2, "de_DE", yarnInMetres, P::txtSample1, "12,5"},
+        {"2 in yards: 2, 250 yd in den (sum 2104)", 2, "en_US",
+         Stored("\x1E" "D  7041" "   " "F" "250   " "&" + Blanks(28) + "g" + Blanks(9), '8'), P::cboUnit1, "den"},
+        {"2 shows the German comma: 2, 12.5 m in dtex (sum 2115)", 2, "de_DE",
+         Stored("\x1E" "D  7041" "   " "F" "12.5  " "$" + Blanks(28) + "e" + Blanks(9), 'C'), P::txtSample1, "12,5"},
         {"20 defaults", 20, "en_US", StrikeThroughDefaults, P::cboUnit1, "s"},
-        {"12 in cm w.c.", 12, "en_US", dynamicInCentimetres, P::cboSample1, "20"},
+        {"12 in cm w.c.: 12, 20 cm w.c./min, 26 cm², cm w.c. (sum 2208)", 12, "en_US",
+         Stored(KR6100 + "G" "20    " "^" "26    " ")" + Blanks(21) + "F" + Blanks(9), ' '), P::cboSample1, "20"},
         {"13 0-2-0 keeps cm w.c.", 13, "en_US", programTwoInCentimetres, P::cboUnit1, "cm w.c."},
         {"13 0-2-0 keeps 0.5 in German", 13, "de_DE", programTwoInCentimetres, P::cboSample2, "0.5"},
-        {"11 keeps 0.5 in German", 11, "de_DE", staticSmallArea, P::cboSample2, "0.5"},
-        {"15 in inches keeps 1.1 in German", 15, "de_DE", threadDensityInches, P::cboSample1, "1.1"},
-        {"9 in inches: speed label follows", 9, "en_US", tensileInInches, P::lblSample2Unit, "in/min"},
+        {"11 keeps 0.5 in German: 11, 50 mm w.c., 0.5 cm² (sum 2230)", 11, "de_DE",
+         Stored(KR6100 + "K" "50    " "G" "0.5   " ")" + Blanks(21) + "a" + Blanks(9), '6'), P::cboSample2, "0.5"},
+        {"15 in inches keeps 1.1 in German: 15, 1.1 in, WAL, 20 to 833 /in (sum 2532)", 15, "de_DE",
+         Stored("\x1E" "KR 6250" "    " "1.1   " "%" "WAL   " " " "020   " "q" "833   " "q" + Blanks(7) + "q"
+                    + Blanks(9),
+                'd'),
+         P::cboSample1, "1.1"},
+        {"9 in inches: speed label follows: 9, 10 in, 1 in/min, kg (sum 2289)", 9, "en_US",
+         Stored("\x1E" "MP 4800" "   " "y" "10    " "%" "1     " "Q" + Blanks(21) + ";" + Blanks(6) + "n" + Blanks(2),
+                'q'),
+         P::lblSample2Unit, "in/min"},
     };
     for (const auto& row : rows) {
         Pin(QString::fromLatin1(row.locale));

@@ -46,11 +46,8 @@ ReportForm Form(const QString& name, std::initializer_list<int16_t> testTypes)
 
 Style NamedStyle(const QString& name, std::initializer_list<ReportForm> forms = {})
 {
-    Style style = BlankStyle;
+    Style style = StyleWith(forms);
     style.Name = name;
-    size_t k = 0;
-    for (const ReportForm& form : forms)
-        style.Forms[++k] = form;
     return style;
 }
 
