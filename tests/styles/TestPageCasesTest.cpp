@@ -58,12 +58,22 @@ Edit Choose(PageControl list, const char* text, Edit then = Nothing)
     };
 }
 
-class TestPageCasesTest : public TestPageFixture {
+class TestPageCasesTest : public StylesTest {
 protected:
     void TearDown() override
     {
         ResetInstallation();
         StylesTest::TearDown();
+    }
+    // A page as the editor fills it when it loads, with the nominal area arranged for it.
+    TestPage Page(int t)
+    {
+        TestPage page = MakeTestPage(static_cast<int16_t>(t));
+        SetPageCaptions(page, Language);
+        InitTestControls(page, Context);
+        TestPages pages = MakeTestPages();
+        ArrangeTestPage(t, Nominals, pages, Context);
+        return page;
     }
 
     TestPage Shown(int t, const std::string& header)
@@ -81,6 +91,9 @@ protected:
         Context.TestArea44Variant = area44;
         SetInstallationTestArea44Variant(area44);
     }
+
+    PageContext Context;
+    NominalArea Nominals;
 };
 
 // Positions 2 to 12 of the hydrostatic-head pages.
