@@ -463,15 +463,6 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
         EXPECT_NEAR(b.right, 2 * (row.x + (row.left + 1) * w), 6) << row.alignment;
         EXPECT_GE(b.top, 20);
     }
-    // With y upward, "y - half the text height" centres the text on y.
-    DrawingSurface up(200, 200);
-    ASSERT_TRUE(up.Scale(0, 100, 100, 0));
-    up.SetFontSize(10);
-    const double h = up.TextHeight(text);
-    up.PrintAligned(text, vbRightJustify, 100, 50 - h / 2);
-    const InkBounds c = Ink(up.Image());
-    EXPECT_NEAR((c.top + c.bottom) / 2.0, 100, 4);
-    EXPECT_LE(c.right, 199);
 }
 
 TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
