@@ -156,25 +156,21 @@ TEST(DrawingSurfaceTest, DrawingsLeaveTheirPixels)
          {{50, 70, grey}, {0, 61, grey}, {99, 79, grey}, {50, 58, vbWhite}, {50, 82, vbWhite}, {40, 20, vbRed},
           {40, 19, vbWhite}, {40, 21, vbWhite}, {25, 25, vbBlue}},
          {{0, 0, 99, 99, vbBlue, 1, 1}}, 25, 7.5},
-        {"a line in the fore colour, then on from its end", 100, 100,
+        {"lines in the fore colour, on from the end, 3 wide over three rows, dotted with gaps", 100, 100,
          [](DrawingSurface& s) {
              s.Line(10, 10, 90, 10);
              s.LineTo(90, 50, vbBlue);
-         },
-         {{90, 30, vbBlue}, {89, 30, vbWhite}},
-         {{10, 10, 89, 10, vbBlack, 80, 80}, {10, 9, 90, 9, vbBlack, 0, 0}, {10, 11, 90, 11, vbBlack, 0, 0}}, 90, 50},
-        {"width 3 covers the rows on both sides", 100, 100,
-         [](DrawingSurface& s) {
              s.SetDrawWidth(3);
              s.Line(10, 70, 90, 70, vbGreen);
-         },
-         {{50, 69, vbGreen}, {50, 70, vbGreen}, {50, 71, vbGreen}, {50, 73, vbWhite}}, {}, 90, 70},
-        {"dotted: one pixel wide with gaps", 100, 100,
-         [](DrawingSurface& s) {
+             s.SetDrawWidth(1);
              s.SetDrawStyle(vbDot);
              s.Line(0, 90, 99, 90, vbBlue);
          },
-         {}, {{0, 90, 99, 90, vbBlue, 31, 69}, {0, 89, 99, 89, vbBlue, 0, 0}}, 99, 90},
+         {{90, 30, vbBlue}, {89, 30, vbWhite}, {50, 69, vbGreen}, {50, 70, vbGreen}, {50, 71, vbGreen},
+          {50, 73, vbWhite}},
+         {{10, 10, 89, 10, vbBlack, 80, 80}, {10, 9, 90, 9, vbBlack, 0, 0}, {10, 11, 90, 11, vbBlack, 0, 0},
+          {0, 90, 99, 90, vbBlue, 31, 69}, {0, 89, 99, 89, vbBlue, 0, 0}},
+         99, 90},
         {"a far end point is clipped, not lost", 50, 100,
          [](DrawingSurface& s) {
              s.Scale(0, 10, 50, 0);
@@ -185,38 +181,32 @@ TEST(DrawingSurfaceTest, DrawingsLeaveTheirPixels)
          },
          {{25, 50, vbBlack}, {25, 99, vbBlack}, {25, 40, vbWhite}, {5, 99, vbRed}, {5, 79, vbWhite}},
          {{0, 0, 49, 99, vbGreen, 0, 0}}, 10, 1e30},
-        {"an outline box, transparent inside", 120, 60, [](DrawingSurface& s) { s.Box(10, 10, 30, 30, vbRed); },
-         {{10, 20, vbRed}, {30, 20, vbRed}, {20, 10, vbRed}, {20, 30, vbRed}, {20, 20, vbWhite}}, {}, 30, 30},
-        {"a box filled in the fill colour", 120, 60,
+        {"boxes: an outline, one filled in the fill colour, a filled one whatever the fill style", 120, 60,
          [](DrawingSurface& s) {
+             s.Box(10, 10, 30, 30, vbRed);
              s.SetFillStyle(vbFSSolid);
              s.SetFillColor(vbBlue);
              s.Box(40, 10, 60, 30, vbBlack);
-         },
-         {{40, 20, vbBlack}, {50, 20, vbBlue}}, {}, 60, 30},
-        {"a filled box is one colour whatever the fill style", 120, 60,
-         [](DrawingSurface& s) {
              s.SetFillStyle(vbUpwardDiagonal);
              s.BoxFilled(70, 10, 80, 20, vbGreen);
          },
-         {}, {{70, 10, 80, 20, vbGreen, 121, 121}}, 80, 20},
+         {{10, 20, vbRed}, {30, 20, vbRed}, {20, 10, vbRed}, {20, 30, vbRed}, {20, 20, vbWhite}, {40, 20, vbBlack},
+          {50, 20, vbBlue}},
+         {{70, 10, 80, 20, vbGreen, 121, 121}}, 80, 20},
         // x 0..10 and y 0..100 over 100 pixels: a radius of 2 is 20 pixels both ways.
-        {"a circle is round in horizontal units", 100, 100,
+        {"a circle round in horizontal units, transparent inside, and one filled by the fill style", 100, 100,
          [](DrawingSurface& s) {
              s.Scale(0, 100, 10, 0);
              s.Circle(5, 50, 2, vbRed);
-         },
-         {{50, 50, vbWhite}},
-         {{69, 48, 71, 52, vbRed, 1, many}, {29, 48, 31, 52, vbRed, 1, many}, {48, 29, 52, 31, vbRed, 1, many},
-          {48, 69, 52, 71, vbRed, 1, many}, {0, 0, 99, 27, vbRed, 0, 0}, {73, 0, 99, 99, vbRed, 0, 0}}, 5, 50},
-        {"a circle filled by the fill style", 100, 100,
-         [](DrawingSurface& s) {
-             s.Scale(0, 100, 10, 0);
              s.SetFillStyle(vbFSSolid);
              s.SetFillColor(vbBlue);
              s.Circle(5, 50, 1, vbBlack);
          },
-         {{50, 50, vbBlue}}, {{60, 50, 61, 50, vbBlack, 1, 2}}, 5, 50},
+         {{50, 50, vbBlue}, {35, 50, vbWhite}},
+         {{69, 48, 71, 52, vbRed, 1, many}, {29, 48, 31, 52, vbRed, 1, many}, {48, 29, 52, 31, vbRed, 1, many},
+          {48, 69, 52, 71, vbRed, 1, many}, {0, 0, 99, 27, vbRed, 0, 0}, {73, 0, 99, 99, vbRed, 0, 0},
+          {60, 50, 61, 50, vbBlack, 1, 2}},
+         5, 50},
         // Growing keeps the drawing and clears the new area.
         {"Cls clears to the back colour", 20, 20,
          [](DrawingSurface& s) {
@@ -227,18 +217,14 @@ TEST(DrawingSurfaceTest, DrawingsLeaveTheirPixels)
          },
          {{25, 25, RGB(1, 2, 3)}}, {{0, 0, 29, 29, RGB(1, 2, 3), 900, 900}}, 0, 0},
         // Two pixels per unit.
-        {"a picture at its natural size", 100, 100,
+        {"a picture at its natural size and one stretched", 100, 100,
          [red](DrawingSurface& s) {
              s.Scale(0, 0, 50, 50);
              s.PaintPicture(red, 10, 10);
-         },
-         {{20, 20, vbRed}, {29, 24, vbRed}, {30, 20, vbWhite}}, {{0, 0, 99, 99, vbRed, 50, 50}}, 0, 0},
-        {"a picture stretched", 100, 100,
-         [red](DrawingSurface& s) {
-             s.Scale(0, 0, 50, 50);
              s.PaintPicture(QPixmap::fromImage(red), 20, 20, 10, 20);
          },
-         {{40, 40, vbRed}, {59, 79, vbRed}}, {{0, 0, 99, 99, vbRed, 800, 800}}, 0, 0},
+         {{20, 20, vbRed}, {29, 24, vbRed}, {30, 20, vbWhite}, {40, 40, vbRed}, {59, 79, vbRed}},
+         {{0, 0, 99, 99, vbRed, 50 + 800, 50 + 800}}, 0, 0},
     };
     // Nothing but the exact colours drawn (no antialiasing).
     const std::set<int32_t> palette{vbWhite, vbBlack, vbRed, vbGreen, vbBlue, grey, RGB(1, 2, 3)};
