@@ -143,10 +143,6 @@ TEST_F(ConversionsTest, FormatPatterns)
                    {-2.0, "0\";\"", "-2;"}});
     // Never a negative zero.
     ExpectFormats({{-0.001, "0.00", "0.00"}, {-0.4, "0", "0"}, {-0.001, "0.00;(0.00)", "0.00"}, {-0.0, "0.0", "0.0"}});
-}
-
-TEST_F(ConversionsTest, FormatUsesTheGermanSeparators)
-{
     Pin(QStringLiteral("de_DE"));
     ExpectFormats({{1234567.0, "#,##0", "1.234.567"}, {1234.5, "#,##0.00", "1.234,50"}, {12.345, "#0.00", "12,35"},
                    {1234.5, "0.00E+00", "1,23E+03"}});

@@ -134,10 +134,7 @@ TEST_F(FlexGridTest, CellsOutsideTheGridReadEmptyAndIgnoreWrites)
     EXPECT_EQ(grid_->Row(), 3);
     grid_->SetRows(10);
     EXPECT_EQ(grid_->TextMatrix(9, 2), QString());
-}
-
-TEST_F(FlexGridTest, WidthsAreTwipsAndColoursBelongToOneCell)
-{
+    // Widths are twips; colours belong to one cell.
     grid_->SetColWidth(1, 1000);
     EXPECT_EQ(grid_->columnWidth(1), 67);
     grid_->SetColWidth(2, -30);

@@ -33,13 +33,6 @@ protected:
         }
     }
 
-    void Move(QWidget* target, QPoint at)
-    {
-        QMouseEvent event(QEvent::MouseMove, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::NoButton,
-                          Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-    }
-
     QWidget window_;
     TabControl* tabs_ = nullptr;
     QTabBar* bar_ = nullptr;
@@ -98,9 +91,12 @@ TEST_F(TabControlTest, MovesOverTheTabsAndAPageAreRaisedOnceInTwips)
     std::vector<std::pair<double, double>> moves;
     QObject::connect(tabs_, &TabControl::MouseMove,
                      [&moves](int, int, double x, double y) { moves.emplace_back(x, y); });
-    Move(bar_, QPoint(5, 6));
     QWidget* page = tabs_->Page(0);
-    Move(page, QPoint(20, 30));
+    for (const auto& [target, at] : {std::pair<QWidget*, QPoint>{bar_, {5, 6}}, {page, {20, 30}}}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    }
     const QPoint onPage = page->mapTo(tabs_, QPoint(20, 30));
     EXPECT_EQ(moves, (std::vector<std::pair<double, double>>{{75.0, 90.0}, {onPage.x() * 15.0, onPage.y() * 15.0}}));
 }
