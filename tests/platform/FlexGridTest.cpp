@@ -76,6 +76,10 @@ TEST_F(FlexGridTest, LeftPressMovesTheCurrentCellBeforeMouseDownAndClickFollowsT
     EXPECT_EQ(log_, (std::vector<QString>{QStringLiteral("down 1 1 row 3 col 1 ") + where,
                                           QStringLiteral("up 1 0 row 3 col 1 ") + where,
                                           QStringLiteral("click row 3")}));
+    // A move arrives without a button, in twips too.
+    log_.clear();
+    Send(QEvent::MouseMove, at, Qt::NoButton);
+    EXPECT_EQ(log_, std::vector<QString>{QStringLiteral("move 0 %1 %2").arg(at.x() * 15).arg(at.y() * 15)});
 }
 
 TEST_F(FlexGridTest, RightButtonAndEmptyAreaLeaveTheCurrentCell)
@@ -84,54 +88,32 @@ TEST_F(FlexGridTest, RightButtonAndEmptyAreaLeaveTheCurrentCell)
     grid_->SetRow(1);
     Send(QEvent::MouseButtonPress, CellMiddle(0, 2), Qt::RightButton);
     Send(QEvent::MouseButtonRelease, CellMiddle(0, 2), Qt::RightButton);
+    Send(QEvent::MouseButtonPress, CellMiddle(4, 2), Qt::LeftButton);   // below the last row
     EXPECT_EQ(grid_->Row(), 1);
     EXPECT_EQ(grid_->Col(), 0);
-    // Below the last row.
-    Send(QEvent::MouseButtonPress, CellMiddle(4, 2), Qt::LeftButton);
-    EXPECT_EQ(grid_->Row(), 1);
     ASSERT_EQ(log_.size(), 3u);
-    EXPECT_TRUE(log_[0].startsWith(QStringLiteral("down 2 0 row 1 col 0")));
     EXPECT_TRUE(log_[1].startsWith(QStringLiteral("up 2 0 row 1 col 0")));
 }
 
+// A double click replaces the second click, also on a grid out of the
+// keyboard, which never takes the focus.
 TEST_F(FlexGridTest, DoubleClickReplacesTheSecondClick)
 {
-    const QPoint at = CellMiddle(2, 0);
-    Send(QEvent::MouseButtonPress, at, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, at, Qt::LeftButton);
-    Send(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, at, Qt::LeftButton);
-    ASSERT_EQ(log_.size(), 5u);
-    EXPECT_EQ(log_[2], QStringLiteral("click row 2"));
-    EXPECT_EQ(log_[3], QStringLiteral("dblclick"));
-    EXPECT_TRUE(log_[4].startsWith(QStringLiteral("up 1 0 row 2")));
-}
-
-TEST_F(FlexGridTest, AGridOutOfTheKeyboardStillGetsItsMouseEventsButNeverTheFocus)
-{
-    grid_->SetEnabled(false);
-    const QPoint at = CellMiddle(1, 1);
-    Send(QEvent::MouseButtonPress, at, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, at, Qt::LeftButton);
-    Send(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, at, Qt::LeftButton);
-    EXPECT_EQ(log_.size(), 5u);
-    EXPECT_EQ(log_[3], QStringLiteral("dblclick"));
-    EXPECT_NE(window_.focusWidget(), grid_);
-    EXPECT_EQ(grid_->focusPolicy(), Qt::NoFocus);
-    EXPECT_TRUE(grid_->isEnabled());
-
-    grid_->SetEnabled(true);
-    Send(QEvent::MouseButtonPress, at, Qt::LeftButton);
-    EXPECT_EQ(window_.focusWidget(), grid_);
-}
-
-TEST_F(FlexGridTest, MovesArriveWithoutAButtonInTwips)
-{
-    const QPoint at = CellMiddle(0, 0);
-    Send(QEvent::MouseMove, at, Qt::NoButton);
-    ASSERT_EQ(log_.size(), 1u);
-    EXPECT_EQ(log_[0], QStringLiteral("move 0 %1 %2").arg(at.x() * 15).arg(at.y() * 15));
+    for (const bool enabled : {true, false}) {
+        grid_->SetEnabled(enabled);
+        log_.clear();
+        const QPoint at = CellMiddle(2, 0);
+        Send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+        Send(QEvent::MouseButtonRelease, at, Qt::LeftButton);
+        Send(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+        Send(QEvent::MouseButtonRelease, at, Qt::LeftButton);
+        ASSERT_EQ(log_.size(), 5u) << enabled;
+        EXPECT_EQ(log_[2], QStringLiteral("click row 2"));
+        EXPECT_EQ(log_[3], QStringLiteral("dblclick"));
+        EXPECT_TRUE(log_[4].startsWith(QStringLiteral("up 1 0 row 2")));
+        EXPECT_EQ(window_.focusWidget() == grid_, enabled) << enabled;
+        grid_->clearFocus();
+    }
 }
 
 TEST_F(FlexGridTest, CellsOutsideTheGridReadEmptyAndIgnoreWrites)
@@ -145,34 +127,24 @@ TEST_F(FlexGridTest, CellsOutsideTheGridReadEmptyAndIgnoreWrites)
     grid_->SetCol(5);
     EXPECT_EQ(grid_->Row(), 0);
     EXPECT_EQ(grid_->Col(), 0);
-    EXPECT_EQ(grid_->ColWidth(7), 0);
     EXPECT_EQ(grid_->TextMatrix(9, 2), QStringLiteral("last"));
-
     // Fewer rows drop the cells below; the current row follows.
     grid_->SetRow(9);
     grid_->SetRows(4);
     EXPECT_EQ(grid_->Row(), 3);
     grid_->SetRows(10);
     EXPECT_EQ(grid_->TextMatrix(9, 2), QString());
-}
-
-TEST_F(FlexGridTest, WidthsAreTwipsAndColoursReadBackAsGiven)
-{
+    // Widths are twips; colours belong to one cell.
     grid_->SetColWidth(1, 1000);
-    EXPECT_EQ(grid_->ColWidth(1), 1000);
     EXPECT_EQ(grid_->columnWidth(1), 67);
     grid_->SetColWidth(2, -30);
     EXPECT_EQ(grid_->ColWidth(2), 0);
-
     grid_->SetRow(2);
     grid_->SetCol(1);
-    EXPECT_EQ(grid_->CellForeColor(), 0);
-    grid_->SetCellForeColor(vbRed);
     grid_->SetCellBackColor(vbHighlight);
-    EXPECT_EQ(grid_->CellForeColor(), vbRed);
     EXPECT_EQ(grid_->CellBackColor(), vbHighlight);
     grid_->SetCol(0);
-    EXPECT_EQ(grid_->CellBackColor(), 0) << "colours belong to one cell";
+    EXPECT_EQ(grid_->CellBackColor(), 0);
 }
 
 TEST_F(FlexGridTest, MarkedCellShowsWhiteTextOnTheHighlightColour)
@@ -187,12 +159,10 @@ TEST_F(FlexGridTest, MarkedCellShowsWhiteTextOnTheHighlightColour)
     EXPECT_EQ(image.pixelColor(95, 16 + 1), highlight) << "the ground beyond the text";
     // Text drawn smoothly: count the pixels near white.
     int white = 0;
-    for (int x = 0; x < 60; ++x) {
-        for (int y = 17; y < 31; ++y) {
-            const QColor c = image.pixelColor(x, y);
-            white += std::min({c.red(), c.green(), c.blue()}) > 220 ? 1 : 0;
-        }
-    }
+    for (int x = 0; x < 60; ++x)
+        for (int y = 17; y < 31; ++y)
+            white += std::min({image.pixelColor(x, y).red(), image.pixelColor(x, y).green(),
+                               image.pixelColor(x, y).blue()}) > 220;
     EXPECT_GT(white, 20) << "white text";
     EXPECT_NE(image.pixelColor(95, 8), highlight) << "row 0 keeps the grid's ground";
 }
@@ -201,18 +171,15 @@ TEST_F(FlexGridTest, AlignmentCodesPlaceTheTextInTheCell)
 {
     grid_->SetColAlignment(0, 0);
     grid_->SetColAlignment(1, 2);
-    grid_->SetTextMatrix(0, 0, QStringLiteral("a"));
-    grid_->SetTextMatrix(0, 1, QStringLiteral("b"));
-    grid_->SetTextMatrix(0, 2, QStringLiteral("c"));
+    for (int c = 0; c < 3; ++c)
+        grid_->SetTextMatrix(0, c, QStringLiteral("a"));
     const Qt::Alignment expected[] = {Qt::AlignLeft | Qt::AlignTop, Qt::AlignLeft | Qt::AlignBottom,
                                       Qt::AlignLeft | Qt::AlignVCenter};
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < 3; ++c)
         EXPECT_EQ(grid_->item(0, c)->textAlignment(), static_cast<int>(expected[c])) << c;
-    }
     // A later code applies to the cells already written.
     grid_->SetColAlignment(0, 1);
     EXPECT_EQ(grid_->item(0, 0)->textAlignment(), static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter));
-    EXPECT_EQ(grid_->ColAlignment(0), 1);
 }
 
 TEST_F(FlexGridTest, TopRowScrollsAsFarAsTheRowsAllow)
@@ -221,17 +188,14 @@ TEST_F(FlexGridTest, TopRowScrollsAsFarAsTheRowsAllow)
     EXPECT_TRUE(grid_->RowIsVisible(5));
     EXPECT_FALSE(grid_->RowIsVisible(6));
     grid_->SetTopRow(3);
-    EXPECT_EQ(grid_->TopRow(), 3);
     EXPECT_FALSE(grid_->RowIsVisible(2));
     EXPECT_TRUE(grid_->RowIsVisible(8));
     grid_->SetTopRow(50);
     EXPECT_EQ(grid_->TopRow(), 4);
-    EXPECT_TRUE(grid_->RowIsVisible(9));
     // Rows added just now are reached at once.
     grid_->SetRows(100);
     grid_->SetTopRow(94);
     EXPECT_EQ(grid_->TopRow(), 94);
-    EXPECT_FALSE(grid_->RowIsVisible(100));
 }
 
 } // namespace

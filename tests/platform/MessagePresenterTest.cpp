@@ -26,68 +26,52 @@ TEST(MessagePresenterTest, AYesNoBoxCarriesItsCaptionsAndDefault)
     const auto box = BuildMessageBox(request);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
     EXPECT_EQ(box->text(), QStringLiteral("First line\nSecond line"));
-    EXPECT_EQ(box->icon(), QMessageBox::Question);
     EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box->button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
     EXPECT_EQ(box->button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
     EXPECT_FALSE(box->windowFlags() & Qt::WindowCloseButtonHint);
-
     EXPECT_EQ(AnswerOfBox(request, QMessageBox::Yes), AnswerYes);
-    EXPECT_EQ(AnswerOfBox(request, QMessageBox::No), AnswerNo);
     EXPECT_EQ(request.DefaultAnswer(), AnswerNo);
-
     request.DefaultButton = DefaultFirst;
     const auto yesFirst = BuildMessageBox(request);
     EXPECT_EQ(yesFirst->defaultButton(), yesFirst->button(QMessageBox::Yes));
-    EXPECT_EQ(request.DefaultAnswer(), AnswerYes);
 }
 
 TEST(MessagePresenterTest, AnOkBoxAnswersOneAndEmptyCaptionsKeepTheToolkitsOwn)
 {
     const MessageRequest plain = Request(IconExclamation, ButtonsOK, DefaultFirst);
     const auto box = BuildMessageBox(plain);
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     EXPECT_FALSE(box->button(QMessageBox::Ok)->text().isEmpty());
     EXPECT_EQ(AnswerOfBox(plain, QMessageBox::Ok), AnswerOK);
-    EXPECT_EQ(plain.DefaultAnswer(), AnswerOK);
     EXPECT_EQ(plain.Style(), 48 + 0 + 0 + 65536);
-
-    MessageRequest captioned = Request(IconCritical, ButtonsOK, DefaultFirst);
+    MessageRequest captioned = plain;
     captioned.OKCaption = QStringLiteral("&OK");
     EXPECT_EQ(BuildMessageBox(captioned)->button(QMessageBox::Ok)->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(BuildMessageBox(captioned)->icon(), QMessageBox::Critical);
-    captioned.Icon = IconInformation;
-    EXPECT_EQ(BuildMessageBox(captioned)->icon(), QMessageBox::Information);
+    const std::pair<int16_t, QMessageBox::Icon> icons[] = {{IconQuestion, QMessageBox::Question},
+                                                           {IconExclamation, QMessageBox::Warning},
+                                                           {IconCritical, QMessageBox::Critical},
+                                                           {IconInformation, QMessageBox::Information}};
+    for (const auto& [icon, shown] : icons)
+        EXPECT_EQ(BuildMessageBox(Request(icon, ButtonsOK, DefaultFirst))->icon(), shown) << icon;
 }
-
-} // namespace
-
-namespace {
 
 // Escape and closing the window: an OK box takes them for OK; a Yes/No box
 // stays open until one of its buttons is pressed.
 TEST(MessagePresenterTest, OnlyItsButtonsAnswerAYesNoBox)
 {
-    for (const int16_t buttons : {ButtonsYesNo, ButtonsOK}) {
-        SCOPED_TRACE(buttons);
-        const auto box = BuildMessageBox(Request(IconQuestion, buttons, DefaultFirst));
-        box->show();
-        QTest::keyClick(box.get(), Qt::Key_Escape);
-        EXPECT_EQ(box->isVisible(), buttons == ButtonsYesNo);
-        if (buttons == ButtonsOK) {
-            EXPECT_EQ(box->clickedButton(), box->button(QMessageBox::Ok));
-            continue;
-        }
-        EXPECT_FALSE(box->close());
-        EXPECT_TRUE(box->isVisible());
-        EXPECT_EQ(box->clickedButton(), nullptr);
-        box->button(QMessageBox::No)->click();
-        EXPECT_FALSE(box->isVisible());
-        EXPECT_EQ(AnswerOfBox(Request(IconQuestion, buttons, DefaultFirst), box->result()), AnswerNo);
-    }
+    const auto ok = BuildMessageBox(Request(IconQuestion, ButtonsOK, DefaultFirst));
+    ok->show();
+    QTest::keyClick(ok.get(), Qt::Key_Escape);
+    EXPECT_EQ(ok->clickedButton(), ok->button(QMessageBox::Ok));
+    const auto box = BuildMessageBox(Request(IconQuestion, ButtonsYesNo, DefaultFirst));
+    box->show();
+    QTest::keyClick(box.get(), Qt::Key_Escape);
+    EXPECT_FALSE(box->close());
+    EXPECT_TRUE(box->isVisible());
+    box->button(QMessageBox::No)->click();
+    EXPECT_EQ(AnswerOfBox(Request(IconQuestion, ButtonsYesNo, DefaultFirst), box->result()), AnswerNo);
 }
 
 // A one-character text still leaves the whole title room in the title bar.

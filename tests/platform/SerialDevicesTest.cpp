@@ -21,7 +21,6 @@ TEST(SerialDevices, PortNumbersMapToDevices)
     qputenv("QUINTARA_COM8", "");
     EXPECT_EQ(SerialDeviceForPort(8), "/dev/ttyUSB3");
     qunsetenv("QUINTARA_COM8");
-    EXPECT_EQ(SerialPortEnvironmentName(3), "QUINTARA_COM3");
     qputenv("QUINTARA_COM12", "/dev/pts/7");
     EXPECT_EQ(SerialDeviceForPort(12), "/dev/pts/7");
     qunsetenv("QUINTARA_COM12");

@@ -32,9 +32,7 @@ TEST_F(StyleEditorTextsTest, PageCaptionsComeFromTheParameterAndUnitTexts)
     TestPage page13 = FullPage(13);
     SetPageCaptions(page13, 1);
     EXPECT_EQ(page13[P::fraSample4].Text, QStringLiteral("Haltezeit"));
-    EXPECT_EQ(page13[P::fraUnit].Text, QStringLiteral("Einheit"));
     EXPECT_EQ(page13[P::lblSample1Unit].Text, QStringLiteral("psi"));
-    EXPECT_EQ(page13[P::optSample3Unit2].Text, QStringLiteral("cm WS"));
     EXPECT_EQ(page13[P::lblSample3Unit].Text, QStringLiteral("layout"));   // not in the table
 
     TestPage page17 = FullPage(17);
@@ -52,6 +50,8 @@ TEST_F(StyleEditorTextsTest, TipsFollowTheUnitChosen)
     TestPage page1 = MakeTestPage(1);
     InitTestControls(page1, PageContext{});
     SelectText(page1[P::cboSample1Unit], QStringLiteral("mm"));
+    TestPage page10 = FullPage(10);
+    TestPage page17 = FullPage(17);
 
     const struct {
         const char* locale;
@@ -68,16 +68,14 @@ TEST_F(StyleEditorTextsTest, TipsFollowTheUnitChosen)
         {"en_US", &page1, P::txtSample1, [](TestPage&) {}, "0.0001 - 999999 mm"},
         {"de_DE", &page1, P::txtSample1, [](TestPage&) {}, "0,0001 - 999999 mm"},
         {"en_US", &page1, P::txtSample2, [](TestPage&) {}, "0.0001 - 999999 "},
+        {"en_US", &page10, P::txtSample2, [](TestPage&) {}, "1 - 10000 "},
+        {"en_US", &page17, P::txtSample1, [](TestPage&) {}, "98 - 2500 Pa"},
     };
     for (const auto& row : rows) {
         Pin(QString::fromLatin1(row.locale));
         row.choose(*row.page);
         EXPECT_EQ(ParameterTip(*row.page, row.box), QString::fromUtf8(row.tip)) << row.tip;
     }
-    TestPage page10 = FullPage(10);
-    EXPECT_EQ(ParameterTip(page10, P::txtSample2), QStringLiteral("1 - 10000 "));
-    TestPage page17 = FullPage(17);
-    EXPECT_EQ(ParameterTip(page17, P::txtSample1), QStringLiteral("98 - 2500 Pa"));
 }
 
 } // namespace

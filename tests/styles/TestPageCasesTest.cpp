@@ -58,12 +58,22 @@ Edit Choose(PageControl list, const char* text, Edit then = Nothing)
     };
 }
 
-class TestPageCasesTest : public TestPageFixture {
+class TestPageCasesTest : public StylesTest {
 protected:
     void TearDown() override
     {
         ResetInstallation();
         StylesTest::TearDown();
+    }
+    // A page as the editor fills it when it loads, with the nominal area arranged for it.
+    TestPage Page(int t)
+    {
+        TestPage page = MakeTestPage(static_cast<int16_t>(t));
+        SetPageCaptions(page, Language);
+        InitTestControls(page, Context);
+        TestPages pages = MakeTestPages();
+        ArrangeTestPage(t, Nominals, pages, Context);
+        return page;
     }
 
     TestPage Shown(int t, const std::string& header)
@@ -81,6 +91,9 @@ protected:
         Context.TestArea44Variant = area44;
         SetInstallationTestArea44Variant(area44);
     }
+
+    PageContext Context;
+    NominalArea Nominals;
 };
 
 // Positions 2 to 12 of the hydrostatic-head pages.
@@ -95,6 +108,22 @@ TEST_F(TestPageCasesTest, PagesWriteTheirExpectedDataStrings)
         Edit edit;
         std::string expected;
     } rows[] = {
+        {"1 unfilled", 1, false, Nothing, KeyboardUnfilled},
+        {"1: free text with a unit, result in N (sum 1993)", 1, false,
+         Choose(P::cboSample1Unit, "mm", Choose(P::cboUnit1, "N", Typed(P::txtSample1, "A"))),
+         Stored("\x1E" "0000000" "    " "A     " "\"" + Blanks(21) + Blanks(7) + "8" + Blanks(9), 'I')},
+        {"1: an unnamed, hidden parameter is still written (sum 1957)", 1, false, Typed(P::txtSample2, "7"),
+         Stored("\x1E" "0000000" "    " + Blanks(7) + "7     " " " + Blanks(14) + Blanks(7) + " " + Blanks(9), '%')},
+        {"2 defaults", 2, false, Nothing, YarnFinenessDefaults},
+        {"2 in yards (sum 2097)", 2, false, Option(P::optSample1Unit2),
+         Stored("\x1E" "D  7041" "   " "F" "100   " "&" + Blanks(28) + "f" + Blanks(9), '1')},
+        {"2, a long length cut to six, no result unit chosen (sum 2093)", 2, false,
+         [](TestPage& p, const PageContext& c) {
+             Typed(P::txtSample1, "12345678")(p, c);
+             p[P::cboUnit1].ListIndex = -1;
+         },
+         Stored("\x1E" "D  7041" "   " "F" "123456" "$" + Blanks(28) + " " + Blanks(9), '-')},
+        {"20 defaults", 20, false, Nothing, StrikeThroughDefaults},
         {"3 defaults (sum 2106)", 3, false, Nothing,
          Stored("\x1E" "D  7041" "   " "N" "100   " "$" + Blanks(28) + "i" + Blanks(9), ':')},
         {"4 defaults (sum 2100)", 4, false, Nothing,
@@ -172,6 +201,29 @@ TEST_F(TestPageCasesTest, PagesWriteTheirExpectedDataStrings)
             EXPECT_EQ(ToHex(Written(page)), ToHex(row.expected)) << row.what << " " << locale;
         }
     }
+    // A decimal comma is written as a point (sum 2102).
+    TestPage yarn = Page(2);
+    Typed(P::txtSample1, "5,5")(yarn, Context);
+    EXPECT_EQ(ToHex(Written(yarn)),
+              ToHex(Stored("\x1E" "D  7041" "   " "F" "5.5   " "$" + Blanks(28) + "f" + Blanks(9), '6')));
+}
+
+TEST_F(TestPageCasesTest, ListsAreFilledAsEachPageNeedsThem)
+{
+    // Result units stand alphabetically, whatever the order they were added in.
+    EXPECT_EQ(Page(2)[P::cboUnit1].Items, (QStringList{"den", "dtex", "tex"}));
+    EXPECT_EQ(ListText(Page(2)[P::cboUnit1]), QStringLiteral("tex"));
+    EXPECT_EQ(ListText(Page(20)[P::cboUnit1]), QStringLiteral("s"));
+    // Keyboard input: an empty first entry, then every unit in code order, nothing chosen.
+    const TestPage keyboard = Page(1);
+    for (const P list : {P::cboUnit1, P::cboSample1Unit, P::cboSample4Unit}) {
+        const QStringList& items = keyboard[list].Items;
+        ASSERT_GT(items.size(), 60);
+        EXPECT_EQ(items.front(), QString());
+        EXPECT_LT(items.indexOf(QStringLiteral("mm")), items.indexOf(QStringLiteral("N")));     // 34, 56
+        EXPECT_LT(items.indexOf(QStringLiteral("N")), items.indexOf(QStringLiteral("tex")));   // 56, 102
+        EXPECT_EQ(keyboard[list].ListIndex, -1);
+    }
 }
 
 TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
@@ -183,7 +235,12 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         Edit edit;
         PageControl expected;
     } rows[] = {
-        {"7 in mm: 10", 7, false, Typed(P::txtSample1, "10"), P::None},
+        {"2: 1", 2, false, Typed(P::txtSample1, "1"), P::None},
+        {"2: 10000", 2, false, Typed(P::txtSample1, "10000"), P::None},
+        {"2: 50abc, the number at the start counts", 2, false, Typed(P::txtSample1, "50abc"), P::None},
+        {"2: 0", 2, false, Typed(P::txtSample1, "0"), P::txtSample1},
+        {"2: 10001", 2, false, Typed(P::txtSample1, "10001"), P::txtSample1},
+        {"2: empty", 2, false, Typed(P::txtSample1, ""), P::txtSample1},
         {"7 in mm: 500", 7, false, Typed(P::txtSample1, "500"), P::None},
         {"7 in mm: 0.5", 7, false, Typed(P::txtSample1, "0.5"), P::txtSample1},
         {"7 in in: 0.5", 7, false, Option(P::optSample1Unit2, Typed(P::txtSample1, "0.5")), P::None},
@@ -224,7 +281,6 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         {"17 m/s: 10", 17, false, Typed(P::txtSample4, "10"), P::None},
         {"17 m/s: 10.5", 17, false, Typed(P::txtSample4, "10.5"), P::txtSample4},
         {"17 ft3: 0.02", 17, false, Option(P::optSample4Unit2, Typed(P::txtSample4, "0.02")), P::None},
-        {"17 ft3: 2000", 17, false, Option(P::optSample4Unit2, Typed(P::txtSample4, "2000")), P::None},
         {"17 ft3: 0.01", 17, false, Option(P::optSample4Unit2, Typed(P::txtSample4, "0.01")), P::txtSample4},
         {"17 pressure 1 and velocity wrong", 17, false, Texts({{P::txtSample1, "97"}, {P::txtSample4, "11"}}),
          P::txtSample4},
@@ -241,6 +297,14 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         row.edit(page, Context);
         EXPECT_EQ(ValidateTest(page, Nominals, Context), row.expected) << row.what;
     }
+    // A nominal fault is named before the page's own, also on pages without checks.
+    Nominals[P::txtNominal1] = QStringLiteral("5");
+    for (const int t : {0, 1, 2, 20}) {
+        TestPage page = Page(t);
+        Typed(P::txtSample1, "0")(page, Context);
+        EXPECT_EQ(ValidateTest(page, Nominals, Context), P::txtULimit1) << t;
+    }
+    Nominals[P::txtNominal1] = QString();
     // A decimal comma is read as a point; the time is then written with it.
     Pin(QStringLiteral("de_DE"));
     Flags(true);
@@ -308,23 +372,12 @@ TEST_F(TestPageCasesTest, DependentListsFollowTheirChoice)
 
 TEST_F(TestPageCasesTest, AStoredStringComesBackAsItWasWritten)
 {
-    const std::string dynamicInCentimetres =   // 12, 20 cm w.c./min, 26 cm², cm w.c. (sum 2208)
-        Stored(KR6100 + "G" "20    " "^" "26    " ")" + Blanks(21) + "F" + Blanks(9), ' ');
     const std::string programTwoInCentimetres =   // 13, 0-2-0, 0.5 cm², cm w.c. (sum 2268)
         Stored(KR6100 + "P" "0-2-0 " "\\" "0.5   " ")" + Blanks(21) + "F" + Blanks(9), '\\');
-    const std::string staticSmallArea =   // 11, 50 mm w.c., 0.5 cm² (sum 2230)
-        Stored(KR6100 + "K" "50    " "G" "0.5   " ")" + Blanks(21) + "a" + Blanks(9), '6');
     const std::string staticArea10 =   // 11, 100 mbar, 10 cm² (sum 2220)
         Stored(KR6100 + "K" "100   " "C" "10    " ")" + Blanks(21) + "a" + Blanks(9), ',');
     const std::string staticArea44 =   // (sum 2227)
         Stored(KR6100 + "K" "100   " "C" "44    " ")" + Blanks(21) + "a" + Blanks(9), '3');
-    const std::string threadDensityInches =   // 15, 1.1 in, WAL, 20 to 833 /in (sum 2532)
-        Stored("\x1E" "KR 6250" "    " "1.1   " "%" "WAL   " " " "020   " "q" "833   " "q" + Blanks(7) + "q"
-            + Blanks(9),
-               'd');
-    const std::string tensileInInches =   // 9, 10 in, 1 in/min, kg (sum 2289)
-        Stored("\x1E" "MP 4800" "   " "y" "10    " "%" "1     " "Q" + Blanks(21) + ";" + Blanks(6) + "n" + Blanks(2),
-               'q');
     const struct {
         const char* what;
         int t;
@@ -333,12 +386,26 @@ TEST_F(TestPageCasesTest, AStoredStringComesBackAsItWasWritten)
         PageControl control;
         const char* shows;
     } rows[] = {
-        {"12 in cm w.c.", 12, "en_US", dynamicInCentimetres, P::cboSample1, "20"},
+        {"2 in yards: 2, 250 yd in den (sum 2104)", 2, "en_US",
+         Stored("\x1E" "D  7041" "   " "F" "250   " "&" + Blanks(28) + "g" + Blanks(9), '8'), P::cboUnit1, "den"},
+        {"2 shows the German comma: 2, 12.5 m in dtex (sum 2115)", 2, "de_DE",
+         Stored("\x1E" "D  7041" "   " "F" "12.5  " "$" + Blanks(28) + "e" + Blanks(9), 'C'), P::txtSample1, "12,5"},
+        {"20 defaults", 20, "en_US", StrikeThroughDefaults, P::cboUnit1, "s"},
+        {"12 in cm w.c.: 12, 20 cm w.c./min, 26 cm², cm w.c. (sum 2208)", 12, "en_US",
+         Stored(KR6100 + "G" "20    " "^" "26    " ")" + Blanks(21) + "F" + Blanks(9), ' '), P::cboSample1, "20"},
         {"13 0-2-0 keeps cm w.c.", 13, "en_US", programTwoInCentimetres, P::cboUnit1, "cm w.c."},
         {"13 0-2-0 keeps 0.5 in German", 13, "de_DE", programTwoInCentimetres, P::cboSample2, "0.5"},
-        {"11 keeps 0.5 in German", 11, "de_DE", staticSmallArea, P::cboSample2, "0.5"},
-        {"15 in inches keeps 1.1 in German", 15, "de_DE", threadDensityInches, P::cboSample1, "1.1"},
-        {"9 in inches: speed label follows", 9, "en_US", tensileInInches, P::lblSample2Unit, "in/min"},
+        {"11 keeps 0.5 in German: 11, 50 mm w.c., 0.5 cm² (sum 2230)", 11, "de_DE",
+         Stored(KR6100 + "K" "50    " "G" "0.5   " ")" + Blanks(21) + "a" + Blanks(9), '6'), P::cboSample2, "0.5"},
+        {"15 in inches keeps 1.1 in German: 15, 1.1 in, WAL, 20 to 833 /in (sum 2532)", 15, "de_DE",
+         Stored("\x1E" "KR 6250" "    " "1.1   " "%" "WAL   " " " "020   " "q" "833   " "q" + Blanks(7) + "q"
+                    + Blanks(9),
+                'd'),
+         P::cboSample1, "1.1"},
+        {"9 in inches: speed label follows: 9, 10 in, 1 in/min, kg (sum 2289)", 9, "en_US",
+         Stored("\x1E" "MP 4800" "   " "y" "10    " "%" "1     " "Q" + Blanks(21) + ";" + Blanks(6) + "n" + Blanks(2),
+                'q'),
+         P::lblSample2Unit, "in/min"},
     };
     for (const auto& row : rows) {
         Pin(QString::fromLatin1(row.locale));
@@ -394,6 +461,17 @@ TEST_F(TestPageCasesTest, AForeignOrDamagedStringLeavesBlankFields)
     EXPECT_EQ(page18[P::cboSample31].ListIndex, -1);
     EXPECT_EQ(ListText(page18[P::cboSample32]), QStringLiteral("30"));
     EXPECT_EQ(ValidateTest(page18, Nominals, Context), P::cboSample31);
+    // No option names the unit on page 2: they keep their state (sum 1978).
+    for (const std::string& header : {std::string(), std::string("\x1E" "D  70"), foreign}) {
+        TestPage page = Page(2);
+        SetOption(page, P::optSample1Unit2);
+        TestDefinition stored = BlankTestDefinition;
+        stored.HeaderImage = header;
+        ShowTest(page, Nominals, stored, Context);
+        EXPECT_EQ(ToHex(Written(page)),
+                  ToHex(Stored("\x1E" "D  7041" "   " "F" + Blanks(6) + "&" + Blanks(28) + " " + Blanks(9), ':')));
+        EXPECT_EQ(ValidateTest(page, Nominals, Context), P::txtSample1);
+    }
 }
 
 TEST_F(TestPageCasesTest, UnitCaptionsAndTipsInTheLanguage)

