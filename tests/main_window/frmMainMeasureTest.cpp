@@ -524,4 +524,35 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
     EXPECT_EQ(TypedValues(NextStart()[1]), (std::vector<float>{1, 2, 3}));
 }
 
+// Typing reaches the series' file once it pauses or the box is left, not at
+// every key; a terminated series' file is gone before it is printed.
+TEST_F(MeasureWindowTest, TypingIsKeptWhenItPausesAndATerminatedSeriesBeforeItPrints)
+{
+    Type("1");
+    auto stored = [] { return dskGetTestReport(DataFolder, QStringLiteral("PENDING 1.QTA")).Blocks[kTyped].Commentary; };
+    QTest::keyClicks(w_->txtCommentary, QStringLiteral("seam"));
+    EXPECT_EQ(stored(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(stored(), QStringLiteral("seam"), 5000);
+    w_->show();
+    w_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w_));
+    w_->txtCommentary->setFocus();
+    QTest::keyClicks(w_->txtCommentary, QStringLiteral("s"));
+    w_->cboProtocol->setFocus();
+    EXPECT_EQ(stored(), QStringLiteral("seams"));
+
+    AutoPrint = false;
+    ScriptedPresenter presenter;
+    QStringList filesAtThePrintQuestion{QStringLiteral("not asked")};
+    presenter.OnPresent = [&](const MessageRequest& r) {
+        if (r.Text == Box(27))
+            filesAtThePrintQuestion = DataFiles();
+    };
+    presenter.Answer(AnswerYes);
+    presenter.Answer(AnswerNo);
+    w_->cmdTerminateProtocol_Click();
+    ASSERT_EQ(presenter.Shown.size(), 2u);
+    EXPECT_EQ(filesAtThePrintQuestion, QStringList());
+}
+
 } // namespace
