@@ -22,8 +22,8 @@
 #include "system_settings/frmReferenceTitle.h"
 #include "system_settings/frmSystemSettings.h"
 
-#include <QAbstractScrollArea>
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
