@@ -525,8 +525,9 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
 }
 
 // Typing reaches the series' file once it pauses or the box is left, not at
-// every key; a terminated series' file is gone before it is printed.
-TEST_F(MeasureWindowTest, TypingIsKeptWhenItPausesAndATerminatedSeriesBeforeItPrints)
+// every key; a test is on disk before the stop criteria ask; a terminated
+// series' file is gone before it is printed.
+TEST_F(MeasureWindowTest, TypingIsKeptWhenItPausesATestBeforeItsQuestionAndATerminatedSeriesBeforeItPrints)
 {
     Type("1");
     auto stored = [] { return dskGetTestReport(DataFolder, QStringLiteral("PENDING 1.QTA")).Blocks[kTyped].Commentary; };
@@ -540,6 +541,21 @@ TEST_F(MeasureWindowTest, TypingIsKeptWhenItPausesAndATerminatedSeriesBeforeItPr
     QTest::keyClicks(w_->txtCommentary, QStringLiteral("s"));
     w_->cboProtocol->setFocus();
     EXPECT_EQ(stored(), QStringLiteral("seams"));
+
+    // The stop criterion's question finds the test on disk.
+    Protocols[1].Style.Tests[1].TestCount = 2;
+    w_->txtKeyboard->setText(QStringLiteral("2"));
+    std::vector<float> atTheQuestion;
+    {
+        ScriptedPresenter asked;
+        asked.OnPresent = [&](const MessageRequest&) {
+            atTheQuestion = TypedValues(dskGetTestReport(DataFolder, QStringLiteral("PENDING 1.QTA")));
+        };
+        asked.Answer(AnswerNo);
+        w_->cmdMeasure_Click();
+        ASSERT_EQ(asked.Shown.size(), 1u);
+    }
+    EXPECT_EQ(atTheQuestion, (std::vector<float>{1, 2}));
 
     AutoPrint = false;
     ScriptedPresenter presenter;
