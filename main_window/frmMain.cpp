@@ -403,6 +403,8 @@ frmMain::frmMain()
 
 frmMain::~frmMain()
 {
+    // The focus moves while the child widgets go, after the timer it uses.
+    disconnect(qApp, nullptr, this, nullptr);
     if (g_main == this)
         g_main = nullptr;
 }
@@ -1135,6 +1137,7 @@ void frmMain::Form_Unload(bool& cancel)
         bool ok = false;
         {
             MousePointerGuard hourglass(PointerHourglass);
+            m_typedChangeTimer->stop();
             SavePendingProtocols(ok);
         }
         if (ok || !asking)

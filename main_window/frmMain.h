@@ -544,6 +544,10 @@ private:
     bool PressDefaultButton();
 
     QObject* m_seriesFilter = nullptr;
+    // Marks the series shown as changed by typing and (re)starts the pause
+    // after which its file is written.
+    void KeepTypedChangeSoon();
+    QTimer* m_typedChangeTimer = nullptr;
     // cboProtocol lists the open series (else the working record's forms).
     bool m_protocolListsSeries = false;
 

@@ -375,7 +375,7 @@ bool frmMain::SaveTestReport(int index)
             bool ok = false;
             {
                 MousePointerGuard hourglass(PointerHourglass);
-                ok = dskSaveNewTestReport(series);
+                ok = dskSaveTerminatedReport(series);
             }
             if (ok)
                 break;
@@ -393,6 +393,9 @@ bool frmMain::SaveTestReport(int index)
         series.Finished = false;
         return false;
     }
+    // Saved, or given up by the operator: a kill while it prints must not
+    // bring it back.
+    EndPendingSeries(index);
 
     // 5. Printing.
     if (AutoPrint || ShowMessage(MsgPrintReport) == AnswerYes) {

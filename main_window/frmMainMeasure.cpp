@@ -186,6 +186,7 @@ void frmMain::Measure()
     // 21.
     const int last = static_cast<int>(block.Values.size()) - 1;
     int marked = 0;
+    bool kept = false;
     if (t == PressureDropTestType && !pdrIsLastTestComplete(block)) {
         // A first half: its row and the curve, statistics after the second.
         // (A completed test may lack its pressure drop: it still counts.)
@@ -209,8 +210,16 @@ void frmMain::Measure()
         DrawDeviationChart(ComputeDeviationData(protocol, rec.Result, 1), 1);
         DrawDeviationChart(ComputeDeviationData(protocol, rec.Result2, 2), 2);
         tabDisplay_Click(tabDisplay->Tab());
-        if (CheckProtocolComplete(protocol))
+        // The stop criteria may ask, and the program may be ended before the
+        // answer: the test is on disk first, with its time.
+        protocol.LastTestDate = Now();
+        block.LastTestDate = protocol.LastTestDate;
+        KeepPendingSeries(CurrentProtocol);
+        kept = true;
+        if (CheckProtocolComplete(protocol)) {
             TogglePropertyTerminated(CurrentProtocol, property);
+            kept = false;
+        }
         if (code == KeyboardInstrumentCode) {
             txtKeyboard->clear();
             if (txtKeyboard->isEnabled())
@@ -218,10 +227,13 @@ void frmMain::Measure()
         }
     }
 
-    // 22.
-    protocol.LastTestDate = Now();
+    // 22. The accepted test is on disk before the next one is asked for
+    // (tried once: a failure is tried again at the next change).
+    const double now = Now();
+    if (kept && protocol.LastTestDate == now)
+        return;
+    protocol.LastTestDate = now;
     block.LastTestDate = protocol.LastTestDate;
-    // The accepted test is on disk before the next one is asked for.
     KeepPendingSeries(CurrentProtocol);
 }
 

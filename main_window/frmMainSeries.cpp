@@ -28,6 +28,7 @@
 #include "platform/TextInput.h"
 #include "storage/modTestReport.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,6 +38,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <functional>
 #include <utility>
 
@@ -148,6 +150,18 @@ void frmMain::ConnectSeriesHandlers()
     connect(grdResult, &FlexGrid::Click, this, [this] { grdResult_Click(); });
 
     connect(txtCommentary, &QLineEdit::textEdited, this, [this] { txtCommentary_Change(); });
+    // Typing rewrites the series' file once it pauses, or once the box is
+    // left, not at every key.
+    m_typedChangeTimer = new QTimer(this);
+    m_typedChangeTimer->setSingleShot(true);
+    m_typedChangeTimer->setInterval(400);
+    connect(m_typedChangeTimer, &QTimer::timeout, this, [] { KeepChangedPendingSeries(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (m_typedChangeTimer->isActive()) {
+            m_typedChangeTimer->stop();
+            KeepChangedPendingSeries();
+        }
+    });
     for (const QdasBox& entry : QdasBoxes) {
         QLineEdit* box = this->*entry.Box;
         connect(box, &QLineEdit::textEdited, this, [this, box] { txtQdas_Change(box); });
@@ -609,7 +623,10 @@ void frmMain::cboProtocol_Click()
 void frmMain::cboOperator_Change()
 {
     LimitTextLength(cboOperator, NameLength);
-    cboOperator_Click();
+    if (Protocol* shown = ShownProtocol(); shown && !Refreshing()) {
+        shown->Operator = Trim(cboOperator->currentText());
+        KeepTypedChangeSoon();
+    }
 }
 
 void frmMain::cboOperator_Click()
@@ -631,7 +648,13 @@ void frmMain::cboReference_Change(int index)
         return;
     QComboBox* box = cboReference[static_cast<size_t>(index)];
     LimitTextLength(box, NameLength);
-    cboReference_Click(index);
+    Protocol* shown = ShownProtocol();
+    if (!shown || Refreshing())
+        return;
+    if (QString* field = ReferenceField(*shown, index)) {
+        *field = Trim(box->currentText());
+        KeepTypedChangeSoon();
+    }
 }
 
 void frmMain::cboReference_Click(int index)
@@ -794,7 +817,15 @@ void frmMain::txtCommentary_Change()
     if (Refreshing() || !shown || !IsProperty(shown->CurrentProperty))
         return;
     shown->Blocks[static_cast<size_t>(shown->CurrentProperty)].Commentary = Trim(txtCommentary->text());
-    KeepPendingSeries(CurrentProtocol);
+    KeepTypedChangeSoon();
+}
+
+void frmMain::KeepTypedChangeSoon()
+{
+    if (CurrentProtocol < 1)
+        return;
+    MarkPendingSeriesChanged(CurrentProtocol);
+    m_typedChangeTimer->start();
 }
 
 void frmMain::txtQdas_Change(QLineEdit* box)

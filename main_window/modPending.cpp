@@ -28,7 +28,8 @@ struct PendingFile {
     QString Path;             // empty while the series has no file
     double Date = 0;
     QString Identity;
-    bool Stale = false;       // the file holds an older state: a write failed
+    bool Stale = false;       // the file holds an older state: a write failed or waits
+    bool Ended = false;       // terminated: its file went, and no other is written
 };
 
 // One per element of Protocols, in step with it (element 0, the working
@@ -211,6 +212,8 @@ bool Save(std::size_t changed, bool all)
         PendingFile& file = g_open[i];
         file.Date = Protocols[i].Date;
         file.Identity = SeriesIdentity(Protocols[i]);
+        if (file.Ended)
+            continue;
         const bool inPlace = !file.Path.isEmpty() && FolderOf(file.Path) == folder;
         if (!all && i != changed && inPlace && !file.Stale)
             continue;
@@ -290,6 +293,35 @@ bool KeepPendingSeries(int index)
     if (index < 1 || static_cast<std::size_t>(index) >= Protocols.size())
         return true;
     return SaveTelling(static_cast<std::size_t>(index));
+}
+
+void MarkPendingSeriesChanged(int index)
+{
+    Align();
+    if (index >= 1 && static_cast<std::size_t>(index) < g_open.size())
+        g_open[static_cast<std::size_t>(index)].Stale = true;
+}
+
+bool KeepChangedPendingSeries()
+{
+    Align();
+    for (std::size_t i = 1; i < g_open.size(); ++i)
+        if (g_open[i].Stale && !g_open[i].Ended)
+            return SaveTelling(0);
+    return true;
+}
+
+bool EndPendingSeries(int index)
+{
+    Align();
+    if (index < 1 || static_cast<std::size_t>(index) >= g_open.size())
+        return true;
+    PendingFile& file = g_open[static_cast<std::size_t>(index)];
+    if (!file.Path.isEmpty())
+        g_gone << file.Path;
+    file.Path.clear();
+    file.Ended = true;
+    return SaveTelling(0);
 }
 
 bool DropPendingSeries(int index)

@@ -27,6 +27,17 @@ void SavePendingProtocols(bool& ok);
 // True when all is on disk.
 bool KeepPendingSeries(int index);
 
+// Series `index` changed by typing: it is written by the next save of any
+// series, or by KeepChangedPendingSeries once the typing pauses, instead of
+// at every key.
+void MarkPendingSeriesChanged(int index);
+bool KeepChangedPendingSeries();
+
+// Series `index` was terminated and stays in Protocols only while it is
+// printed and exported: its file goes now, and no later save writes it, so
+// that a kill in the meantime cannot bring it back.
+bool EndPendingSeries(int index);
+
 // The same after the series at `index` left Protocols (already removed from
 // it, its report saved or not): its file is removed and the files of the
 // series behind it move up one number by renames.

@@ -524,4 +524,51 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
     EXPECT_EQ(TypedValues(NextStart()[1]), (std::vector<float>{1, 2, 3}));
 }
 
+// Typing reaches the series' file once it pauses or the box is left, not at
+// every key; a test is on disk before the stop criteria ask; a terminated
+// series' file is gone before it is printed.
+TEST_F(MeasureWindowTest, TypingIsKeptWhenItPausesATestBeforeItsQuestionAndATerminatedSeriesBeforeItPrints)
+{
+    Type("1");
+    auto stored = [] { return dskGetTestReport(DataFolder, QStringLiteral("PENDING 1.QTA")).Blocks[kTyped].Commentary; };
+    QTest::keyClicks(w_->txtCommentary, QStringLiteral("seam"));
+    EXPECT_EQ(stored(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(stored(), QStringLiteral("seam"), 5000);
+    w_->show();
+    w_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w_));
+    w_->txtCommentary->setFocus();
+    QTest::keyClicks(w_->txtCommentary, QStringLiteral("s"));
+    w_->cboProtocol->setFocus();
+    EXPECT_EQ(stored(), QStringLiteral("seams"));
+
+    // The stop criterion's question finds the test on disk.
+    Protocols[1].Style.Tests[1].TestCount = 2;
+    w_->txtKeyboard->setText(QStringLiteral("2"));
+    std::vector<float> atTheQuestion;
+    {
+        ScriptedPresenter asked;
+        asked.OnPresent = [&](const MessageRequest&) {
+            atTheQuestion = TypedValues(dskGetTestReport(DataFolder, QStringLiteral("PENDING 1.QTA")));
+        };
+        asked.Answer(AnswerNo);
+        w_->cmdMeasure_Click();
+        ASSERT_EQ(asked.Shown.size(), 1u);
+    }
+    EXPECT_EQ(atTheQuestion, (std::vector<float>{1, 2}));
+
+    AutoPrint = false;
+    ScriptedPresenter presenter;
+    QStringList filesAtThePrintQuestion{QStringLiteral("not asked")};
+    presenter.OnPresent = [&](const MessageRequest& r) {
+        if (r.Text == Box(27))
+            filesAtThePrintQuestion = DataFiles();
+    };
+    presenter.Answer(AnswerYes);
+    presenter.Answer(AnswerNo);
+    w_->cmdTerminateProtocol_Click();
+    ASSERT_EQ(presenter.Shown.size(), 2u);
+    EXPECT_EQ(filesAtThePrintQuestion, QStringList());
+}
+
 } // namespace

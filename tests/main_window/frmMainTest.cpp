@@ -23,6 +23,7 @@
 #include "system_settings/frmSystemSettings.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -515,6 +516,21 @@ TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
     EXPECT_EQ(main_->Height(), 9150);
     for (const auto& [control, place] : before)
         EXPECT_EQ(main_->Place(control), place) << control->objectName().toStdString();
+}
+
+// At the least size and larger, no visible control is cut by the window's
+// edge or by the control that holds it.
+TEST_F(MainWindowTest, EveryControlLiesWhollyInsideTheWindowAtEverySize)
+{
+    for (const QSize size : {QSize(200, 100), QSize(900, 700), QSize(1500, 950)}) {
+        ShowAtSize(size.width(), size.height());
+        for (const QWidget* w : main_->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(main_) || w->isWindow() || qobject_cast<const QAbstractScrollArea*>(w->parentWidget()))
+                continue;
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+                << w->objectName().toStdString() << " at " << size.width() << "x" << size.height();
+        }
+    }
 }
 
 TEST_F(MainWindowTest, AMinimisedWindowKeepsItsLayoutUntilRestored)
