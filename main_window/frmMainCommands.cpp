@@ -375,7 +375,7 @@ bool frmMain::SaveTestReport(int index)
             bool ok = false;
             {
                 MousePointerGuard hourglass(PointerHourglass);
-                ok = dskSaveTerminatedReport(series);
+                ok = dskSaveNewTestReport(series);
             }
             if (ok)
                 break;

@@ -531,29 +531,6 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
     return false;
 }
 
-bool dskSaveTerminatedReport(const Protocol& record)
-{
-    constexpr int MaxStampMoves = 3600;
-    BinaryWriter out;
-    dskPutHeader(out, ReportMagic);
-    PutRecord(out, record);
-    const QString directory =
-        dskBuildPath(dskWriteFolder(DataFolder, &DataFolder), dskStyleFolderName(record.Style.Name));
-    QString name;
-    for (int move = 0; move <= MaxStampMoves && name.isEmpty(); ++move) {
-        const QString candidate =
-            dskFileNameFromDate(record.Date + move / 86400.0, QString::fromLatin1(ReportExtension));
-        if (!dskFileExists(directory, candidate))
-            name = candidate;
-        else if (SystemError error; ReadFileWhole(dskBuildPath(directory, candidate), error) == out.Bytes())
-            return true;
-    }
-    // Every name of the hour taken: refused by the writer as before, logged.
-    if (name.isEmpty())
-        return dskSaveNewTestReport(record);
-    return PutTestReport(DataFolder, name, record, true, Existing::Refuse, ReadOnlyPermissions);
-}
-
 QStringList dskCurveFileNames(const Protocol& record)
 {
     QStringList names;

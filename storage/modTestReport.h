@@ -136,13 +136,6 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
 // be written. savedName, when given, receives the file name of the report.
 bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr);
 
-// The same for a series the operator terminates. A report of its name that
-// holds the very bytes is this one, saved by a run that ended before the
-// series left the list: true, nothing written. Any other report of the name
-// keeps it, and the name moves on one second at a time until it is free (the
-// dates inside the report stay). False only when the write fails.
-bool dskSaveTerminatedReport(const Protocol& record);
-
 // The curve file names the tests of the six blocks refer to, in block and
 // test order; empty names and pressure-drop half readings (holding "KR") are
 // left out, and so are names that are no bare file name or name one of the

@@ -207,28 +207,6 @@ TEST_F(TestReport, AnEarlierReportIsNeverReplaced)
     EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(second));
 }
 
-// A terminated series whose report is there already (a run killed before
-// the series left its list) is saved; a name held by another report, in any
-// case, moves the new one on by the second.
-TEST_F(TestReport, ATerminatedSeriesKeepsItsSavedReportOrTakesTheNextFreeSecond)
-{
-    const Protocol p = SampleProtocol(QStringLiteral("abc"), SampleDate());
-    const QString folder = Data + QStringLiteral("/QTA199/");
-    ASSERT_TRUE(dskSaveTerminatedReport(p));
-    ASSERT_TRUE(dskSaveTerminatedReport(p));
-    WriteFileBytes(folder + QStringLiteral("2024.01.05, 13.07.10.qta"), "keep me");
-    Protocol other = p;
-    other.Operator = QStringLiteral("Somebody else");
-    ASSERT_TRUE(dskSaveTerminatedReport(other));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
-              (QStringList{QLatin1String(SampleName), QStringLiteral("2024.01.05, 13.07.10.qta"),
-                           QStringLiteral("2024.01.05, 13.07.11.QTA")}));
-    EXPECT_EQ(ReadFileBytes(folder + QLatin1String(SampleName)), ReportFileBytes(p));
-    EXPECT_EQ(ReadFileBytes(folder + QStringLiteral("2024.01.05, 13.07.11.QTA")), ReportFileBytes(other));
-    EXPECT_TRUE(LogLines().isEmpty());
-    EXPECT_TRUE(Presenter.Shown.empty());
-}
-
 TEST_F(TestReport, PutFindsItsFolder)
 {
     ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/QTA199")));
