@@ -1,18 +1,14 @@
 #include "main_window/frmMain.h"
 
-#include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
-#include "instrument/DataStringFixture.h"
 #include "instrument/modStatistic.h"
 #include "main_window/modGrid.h"
 #include "main_window/modPointerRouting.h"
 #include "main_window/modProtocolState.h"
+#include "main_window/WindowFixture.h"
 #include "platform/FlexGrid.h"
-#include "platform/OleDate.h"
 #include "platform/PictureBox.h"
-#include "platform/ProgramFolder.h"
 #include "platform/TabControl.h"
-#include "support/ScriptedPresenter.h"
 #include "support/SeriesTests.h"
 
 #include <QAction>
@@ -24,7 +20,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -80,32 +75,14 @@ Profile Points(std::initializer_list<float> values, float nominal = 100, float l
     return p;
 }
 
-class ChartsWindowTest : public DataStringFixture {
+class ChartsWindowTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        DataStringFixture::SetUp();
-        ASSERT_TRUE(folder_.isValid());
-        savedFolder_ = ProgramFolder();
-        SetProgramFolder(folder_.path());
-        ResetSettingsGlobals(folder_.path());
+        WindowFixture::SetUp();
         DateFormat = 1;
-        savedLoginLevel_ = LoginLevel;
         LoginLevel = 2;
-        PortOpen = false;
-        SetFixedClock(DateSerial(2011, 12, 24) + TimeSerial(14, 5, 9));
         main_ = frmMain::Instance();
-    }
-    void TearDown() override
-    {
-        ScriptedPresenter presenter;
-        main_->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        SetClock({});
-        SetProgramFolder(savedFolder_);
-        ResetSettingsGlobals(savedFolder_);
-        LoginLevel = savedLoginLevel_;
-        DataStringFixture::TearDown();
     }
     // The series as open series 1, or as the working record.
     void Open(const Protocol& series, bool open = true)
@@ -153,9 +130,6 @@ protected:
                 main_->lblProfileCoordinate[2], main_->lblCurveCoordinate};
     }
 
-    QTemporaryDir folder_;
-    QString savedFolder_;
-    int16_t savedLoginLevel_ = 0;
     frmMain* main_ = nullptr;
 };
 
@@ -349,6 +323,7 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
         {"free page area", 4, main_->tabDisplay->Page(4), [] {}, all},
         {"tab row", 4, tabRow, [] {}, all},
         {"measure button", 0, main_->cmdMeasure, [] {}, all},
+        {"window", 0, main_->centralWidget(), [] {}, all},
     };
     for (const Case& c : cases) {
         main_->tabDisplay->SetTab(c.tab);
@@ -360,6 +335,7 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
         QApplication::processEvents();
         const QPoint at = c.control == main_->tabDisplay->Page(4) ? QPoint(2, c.control->height() - 2)
                           : c.control == tabRow                    ? QPoint(c.control->width() - 2, 3)
+                          : c.control == main_->centralWidget()    ? QPoint(3, 3)
                                                                    : c.control->rect().center();
         QTest::mouseMove(c.control, at);
         for (size_t k = 0; k < 5; ++k)
@@ -459,11 +435,7 @@ TEST_F(ChartsWindowTest, TheSeriesChartsItsNewestTestLeftUndeleted)
         for (bool reopened : {false, true}) {
             SCOPED_TRACE(c.cross + reopened);
             if (reopened) {
-                {
-                    ScriptedPresenter presenter;
-                    main_->close();
-                }
-                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                Close();
                 Protocols.assign(1, MakeEmptyProtocol());
                 CurrentProtocol = 1;
                 main_ = frmMain::Instance();

@@ -5,22 +5,18 @@
 #include "main_window/frmMain.h"
 
 #include "curves/modABTCurve.h"
-#include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
-#include "instrument/DataStringFixture.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmCommentary.h"
 #include "main_window/modPending.h"
 #include "main_window/modSeries.h"
+#include "main_window/WindowFixture.h"
 #include "platform/FlexGrid.h"
-#include "platform/OleDate.h"
-#include "platform/ProgramFolder.h"
 #include "platform/SystemEnd.h"
 #include "storage/modTestReport.h"
 #include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
-#include "support/ScriptedPresenter.h"
 #include "support/SeriesTests.h"
 #include "support/SimInstrument.h"
 
@@ -32,7 +28,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -84,17 +79,13 @@ std::string CurveBlocks(int blocks = 26)
 
 double Clock() { return DateSerial(2024, 1, 5) + TimeSerial(13, 7, 9); }
 
-class MeasureWindowTest : public DataStringFixture {
+class MeasureWindowTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        DataStringFixture::SetUp();
-        savedFolder_ = ProgramFolder();
-        SetProgramFolder(folder_.path());
-        ResetSettingsGlobals(folder_.path());
+        WindowFixture::SetUp();
         DataFolder = folder_.filePath(QStringLiteral("data"));
         QDir().mkpath(DataFolder);
-        Language = 2;
         LoginLevel = 2;
         PortOpen = true;
         PortDevice = {6, 10, 12, 0, 0, 0};
@@ -122,19 +113,10 @@ protected:
     }
     void TearDown() override
     {
-        {
-            ScriptedPresenter closing;
-            frmMain::Instance()->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Close();
         commClose();
         sim_.Stop();
-        SetClock({});
-        SetProgramFolder(savedFolder_);
-        ResetSettingsGlobals(savedFolder_);
-        LoginLevel = 0;
-        PortOpen = false;
-        DataStringFixture::TearDown();
+        WindowFixture::TearDown();
     }
     // The instrument of the model on the port with its replies (57
     // characters: it adds the checksum) and further options.
@@ -154,10 +136,11 @@ protected:
         ASSERT_TRUE(sim_.Start(more, kPort));
         ASSERT_TRUE(commOpen(kPort));
     }
-    // Measures the property, answering its questions; the boxes shown.
+    // Chooses the property as the operator does, so the grid shows it, and
+    // measures it, answering its questions; the boxes shown.
     Boxes Measure(int property, const std::vector<int16_t>& answers = {})
     {
-        Protocols[static_cast<size_t>(CurrentProtocol)].CurrentProperty = static_cast<int16_t>(property);
+        w_->lblProperty_MouseUp(property, 1, 0, 0, 0);
         ScriptedPresenter presenter;
         for (int16_t a : answers)
             presenter.Answer(a);
@@ -221,8 +204,6 @@ protected:
         return QDir(DataFolder + under).entryList(QDir::Files);
     }
 
-    QTemporaryDir folder_;
-    QString savedFolder_;
     SimInstrument sim_;
     frmMain* w_ = nullptr;
 };
