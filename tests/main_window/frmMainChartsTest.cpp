@@ -257,20 +257,6 @@ TEST_F(ChartsWindowTest, ChartsWithoutAWindowStayClearedWithoutReadOut)
     }
 }
 
-TEST_F(ChartsWindowTest, PointColoursAreBlackBlueRedAndGreenOnly)
-{
-    const std::pair<int32_t, bool> colours[] = {{vbBlack, true}, {vbBlue, true}, {vbRed, true}, {vbGreen, true},
-                                                {vbWhite, false}, {Grey, false}, {LightGrey, false}};
-    DrawingSurface& s = main_->picProfile[1]->Surface();
-    s.Scale(0, 1, 7, 0);
-    for (size_t i = 0; i < 7; ++i)
-        s.BoxFilled(static_cast<double>(i), 0, static_cast<double>(i) + 1, 1, colours[i].first);
-    for (size_t i = 0; i < 7; ++i)
-        EXPECT_EQ(frmMain::GetPointColour(main_->picProfile[1], static_cast<double>(i) + 0.5, 0.5), colours[i].second)
-            << i;
-    EXPECT_FALSE(frmMain::GetPointColour(main_->picProfile[1], -5, 0.5)) << "outside";
-}
-
 // ---------------------------------------------------------------------------
 // Read-outs and pointer routing
 
@@ -457,14 +443,17 @@ TEST_F(ChartsWindowTest, ClockShowsTheSeriesDateAndBlinksTheNotPrintedSymbol)
     Protocol dated = MakeEmptyProtocol();
     dated.Date = DateSerial(2009, 3, 7) + TimeSerial(8, 0, 1);
     Protocols = {MakeEmptyProtocol(), dated};
-    // The working record, a dated series, and indexes outside Protocols.
-    const std::pair<int, const char*> cases[] = {{0, "24.12.2011, 14:05:09"}, {1, "07.03.2009, 08:00:01"},
-                                                 {2, "24.12.2011, 14:05:09"}, {-1, "24.12.2011, 14:05:09"}};
-    for (const auto& [current, text] : cases) {
+    // The working record, a dated series, and indexes outside Protocols, in each date format.
+    const std::tuple<int, int, const char*> cases[] = {
+        {0, 1, "24.12.2011, 14:05:09"}, {1, 1, "07.03.2009, 08:00:01"}, {2, 2, "12/24/2011, 14:05:09"},
+        {-1, 3, "2011-12-24, 14:05:09"}, {1, 3, "2009-03-07, 08:00:01"}};
+    for (const auto& [current, format, text] : cases) {
         CurrentProtocol = static_cast<int16_t>(current);
+        DateFormat = static_cast<int16_t>(format);
         main_->timDateTime_Timer();
-        EXPECT_EQ(main_->lblDateTimeE->text(), U(text)) << current;
+        EXPECT_EQ(main_->lblDateTimeE->text(), U(text)) << current << " " << format;
     }
+    DateFormat = 1;
     for (bool autoPrint : {false, true}) {
         AutoPrint = autoPrint;
         main_->imgNotPrint->show();

@@ -328,6 +328,7 @@ TEST_F(CommandsTest, DoubleClicksAndRightButtonsLeadToTheCommandsOfTheDisplays)
         {"lblOperator", -1, -1, "frmOperator", Standard, "mnuStandard_Operator"},
         {"lblReference", 3, 3, "frmReference", Standard, "mnuStandard_Reference2to4"},
         {"optProtocol", 1, 2, nullptr, Standard, "mnuStandard_ReportForm"},
+        {"cmdMeasure", -1, -1, nullptr, "mnuSettings", "mnuSettings_DataSettings"},
         {"grdAvg", -1, -1, nullptr, nullptr, nullptr},
         {"picCurve", -1, -1, nullptr, nullptr, nullptr},
     };

@@ -1,7 +1,7 @@
 // The measurement of the main window against the simulated instrument on a
 // pseudo-terminal: refusals and the state they leave, what reaches the line,
 // typed values, the stop criteria, the two readings of a pressure-drop test,
-// the airbag curve file, and the right button of Measure.
+// the airbag curve file, and open series kept on disk.
 #include "main_window/frmMain.h"
 
 #include "curves/modABTCurve.h"
@@ -276,12 +276,9 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
     }
     ASSERT_EQ(Block(kTyped).Values.size(), 2u);
     EXPECT_EQ(Block(kTyped).Values[1].Value1, 12.5f);
-    EXPECT_EQ(Block(kTyped).Values[1].DataString,
-              ConvertOldDataString("\x1E" "00" "  12.5\r\n", Styles[1].Tests[1].HeaderImage));
     EXPECT_EQ(w_->txtKeyboard->text(), QString());
     sim_.Stop();
     EXPECT_EQ(sim_.Transcript(), "");
-    EXPECT_EQ(Measure(kTyped), Boxes{Box(15)});
 }
 
 TEST_F(MeasureWindowTest, The999thTestAndAPropertyReopenedBeforeItsFirstTest)
@@ -416,24 +413,6 @@ TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)
         EXPECT_EQ(b.Values.back().CurveFile, "");
     }
     EXPECT_EQ(QDir(DataFolder).entryList({QStringLiteral("*.ABT")}), before);
-}
-
-TEST_F(MeasureWindowTest, TheRightButtonPopsUpTheSettingsMenu)
-{
-    RecordingPopupRunner runner;
-    w_->show();
-    QTest::mouseClick(w_->cmdMeasure, Qt::RightButton);
-    ASSERT_EQ(runner.Popped.size(), 1u);
-    EXPECT_EQ(runner.Popped[0].Menu, QStringLiteral("mnuSettings"));
-    EXPECT_EQ(runner.Popped[0].DefaultItem, QStringLiteral("mnuSettings_DataSettings"));
-
-    // Not while the menu or the button is disabled.
-    w_->mnuSettings->menuAction()->setEnabled(false);
-    QTest::mouseClick(w_->cmdMeasure, Qt::RightButton);
-    w_->mnuSettings->menuAction()->setEnabled(true);
-    w_->cmdMeasure->setEnabled(false);
-    QTest::mouseClick(w_->cmdMeasure, Qt::RightButton);
-    EXPECT_EQ(runner.Popped.size(), 1u);
 }
 
 // Every accepted test is on disk at once: a kill loses nothing, the system's

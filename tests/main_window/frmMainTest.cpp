@@ -260,23 +260,6 @@ TEST_F(MainWindowTest, LoadingShowsTheSettingsTitlesPicturesGridsAndTheMoment)
     }
 }
 
-TEST_F(MainWindowTest, DateAndTimeInEachDateFormat)
-{
-    const double other = DateSerial(2009, 3, 7) + TimeSerial(8, 0, 1);
-    struct Case {
-        int dateFormat;
-        double date;
-        const char* expected;
-    } const cases[] = {
-        {2, 0, "12/24/2011, 14:05:09"}, {3, 0, "2011-12-24, 14:05:09"}, {1, other, "07.03.2009, 08:00:01"},
-    };
-    for (const Case& c : cases) {
-        DateFormat = static_cast<int16_t>(c.dateFormat);
-        main_->ShowDateTime(c.date);
-        EXPECT_EQ(main_->lblDateTimeE->text(), U(c.expected)) << c.dateFormat;
-    }
-}
-
 // ---------------------------------------------------------------------------
 // Layout
 
