@@ -219,7 +219,6 @@ TEST_F(MeasureWindowTest, RefusalsShowTheirMessageAndKeepWhatCameBefore)
         int16_t state;
     } rows[] = {
         {"nothing received", Kr6100(), {"--silent"}, {}, {Box(15)}, 1, 1, 4},
-        {"cut short", Kr6100(), {"--cut-short", "0"}, {}, {Box(14, {"E3: Data string too short: 0D 0A"})}, 1, 1, 4},
         {"sent before, not read again", Kr6100("  12.5", "1"), {}, {AnswerNo}, {Box(16)}, 1, 1, 4},
         // The series and the block made before the range check stay.
         {"result 0", Kr6100("     0"), {}, {}, {Box(26)}, 2, 1, 6},
