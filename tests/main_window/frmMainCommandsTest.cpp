@@ -268,7 +268,8 @@ TEST_F(CommandsTest, MenuCommandsRefreshWhatTheirDialogsChanged)
     dialogs.Then([](QDialog& d) { Reference3Values = {QString(), QStringLiteral("lot 1")}, d.accept(); });
     w_->mnuStandard_Operator_Click();
     w_->mnuStandard_Reference2to4_Click();
-    EXPECT_EQ(std::pair(w_->cboOperator->count(), w_->cboOperator->currentText()), std::pair(2, QStringLiteral("Typed")));
+    EXPECT_EQ(std::pair(w_->cboOperator->count(), w_->cboOperator->currentText()),
+              std::pair(2, QStringLiteral("Typed")));
     EXPECT_EQ(std::pair(w_->cboReference[3]->count(), w_->cboReference[3]->currentText()),
               std::pair(1, QStringLiteral("lot 9")));
 

@@ -91,7 +91,8 @@ TEST_F(MainWindowTest, MenuBarHoldsTheTreeWithItsSeparatorsAndOnlyItsShortcuts)
         "mnuFile: Copy Ctrl+C, -, Import, -, Password, -, Exit",
         "mnuFunction: Measure Ctrl+M, LongTermAnalysis Ctrl+L",
         "mnuSettings: CountrySettings, -, SystemSettings, -, ReferenceTitle, DataSettings, QDASSettings",
-        "mnuStandard: Style Ctrl+S, Reference2to4 Ctrl+O, Operator Ctrl+R, -, ReportForm Ctrl+F, KeyboardSettings Ctrl+K",
+        "mnuStandard: Style Ctrl+S, Reference2to4 Ctrl+O, Operator Ctrl+R, -, ReportForm Ctrl+F, "
+        "KeyboardSettings Ctrl+K",
         "mnuInfo: About"};
     QStringList shown;
     for (QAction* entry : main_->menuBar()->actions()) {

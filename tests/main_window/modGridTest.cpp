@@ -112,7 +112,8 @@ TEST_F(GridTest, FillShowsEachTestThatIsNotDeletedInItsRow)
          {"1:|12.5|N|3.00|mm| |", "2:|15.0|N||| |"}},
         {"result 1 missing empties its two columns only",
          SeriesValues({Commented(SeriesTest(NoValue, 4.5f), '!', "torn")}), {"1:|||4.50|mm|!|torn"}},
-        {"limit signs follow the unit after one blank", SeriesValues({SeriesTest(9.5f), SeriesTest(20.5f), SeriesTest(10)}),
+        {"limit signs follow the unit after one blank",
+         SeriesValues({SeriesTest(9.5f), SeriesTest(20.5f), SeriesTest(10)}),
          {"1:|9.50|N -||| |", "2:|20.5|N +||| |", "3:|10.0|N||| |"}},
         {"all deleted: one empty row",
          SeriesValues({SeriesTest(12, NoValue, "8", true), SeriesTest(13, NoValue, "8", true)}), {empty}},
@@ -129,7 +130,8 @@ TEST_F(GridTest, FillShowsEachTestThatIsNotDeletedInItsRow)
 
     // A pass/fail result is split over the value and unit columns.
     const std::tuple<int, float, const char*> passFail[] = {
-        {1, 0, "1:|nicht|bestanden||| |"}, {2, 0, "1:||failed||| |"}, {2, 1, "1:||passed||| |"}, {3, 0, "1:|pas|passé||| |"}};
+        {1, 0, "1:|nicht|bestanden||| |"}, {2, 0, "1:||failed||| |"},
+        {2, 1, "1:||passed||| |"},         {3, 0, "1:|pas|passé||| |"}};
     for (const auto& [language, value, row] : passFail) {
         Language = static_cast<int16_t>(language);
         SetTests(SeriesValues({SeriesTest(value, NoValue, "y")}));
