@@ -253,12 +253,9 @@ TEST_F(SeriesWindowTest, ANewSeriesTakesTheWorkingRecordWithItsFieldsAndLateralA
     EXPECT_FALSE(Shown().Blocks[1].LateralAirOn);
 
     w_->NewProtocol();
-    ASSERT_EQ(Protocols.size(), 3u);
-    EXPECT_EQ(CurrentProtocol, 2);
-    EXPECT_EQ(S(Shown().K0006), "part 1");
-    EXPECT_EQ(Shown().Date, Moment());
-    EXPECT_TRUE(w_->optProtocol[2]->isChecked());
-    EXPECT_EQ(w_->cboProtocol->currentIndex(), 1);
+    ASSERT_EQ(std::pair(Protocols.size(), CurrentProtocol), std::pair(size_t{3}, int16_t{2}));
+    EXPECT_EQ(std::pair(S(Shown().K0006), Shown().Date), std::pair(std::string("part 1"), Moment()));
+    EXPECT_TRUE(w_->optProtocol[2]->isChecked() && w_->cboProtocol->currentIndex() == 1);
 
     w_->ShowProtocol();
     EXPECT_TRUE(w_->chkLateralAir[3]->isChecked());
@@ -269,8 +266,7 @@ TEST_F(SeriesWindowTest, ANewSeriesTakesTheWorkingRecordWithItsFieldsAndLateralA
     for (int16_t view : {2, 0}) {
         CurrentProtocol = view;
         w_->FillProtocolCombo(Shown());
-        EXPECT_EQ(w_->cboProtocol->count(), 2);
-        EXPECT_EQ(w_->cboProtocol->currentIndex(), -1);
+        EXPECT_EQ(std::pair(w_->cboProtocol->count(), w_->cboProtocol->currentIndex()), std::pair(2, -1));
     }
 }
 
@@ -289,13 +285,11 @@ TEST_F(SeriesWindowTest, PendingListsTheOpenSeriesEachByItsPlaceEvenUnderEqualTi
     }
     w_->RemoveProtocolFromCombo(1);
     EXPECT_EQ(S(Protocols[1].Operator + Protocols[2].Operator), "bc");
-    EXPECT_EQ(w_->cboProtocol->count(), 2);
-    EXPECT_EQ(CurrentProtocol, 1) << "still the series that was shown";
+    EXPECT_EQ(std::pair(w_->cboProtocol->count(), CurrentProtocol), std::pair(2, int16_t{1})) << "still the series shown";
     CurrentProtocol = 2;
     w_->RemoveProtocolFromCombo(2);   // the series shown goes: the index stays in the list
     w_->RemoveProtocolFromCombo(2);   // none such
-    EXPECT_EQ(Protocols.size(), 2u);
-    EXPECT_EQ(CurrentProtocol, 1);
+    EXPECT_EQ(std::pair(Protocols.size(), CurrentProtocol), std::pair(size_t{2}, int16_t{1}));
     w_->optProtocol[1]->click();
     EXPECT_EQ(CurrentProtocol, 0);
     EXPECT_EQ(S(w_->cboProtocol->currentText()), "Form A");
