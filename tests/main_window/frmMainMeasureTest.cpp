@@ -259,22 +259,17 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
     // read as a point, and empties the box.
     Pin(QStringLiteral("de_DE"));
     Connect(6, std::vector<Fields>{});
-    Protocols[1].CurrentProperty = kTyped;
-    w_->ShowProtocol();
-    w_->RefreshEnabling();
+    w_->lblProperty_MouseUp(kTyped, 1, 0, 0, 0);
     w_->show();
     w_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w_));
     w_->txtKeyboard->setFocus();
     QTest::keyClicks(w_->txtKeyboard, QStringLiteral("12,5"));
-    {
-        ScriptedPresenter presenter;
-        QTest::keyClick(w_->txtKeyboard, Qt::Key_Return);
-        EXPECT_TRUE(presenter.Shown.empty());
-    }
+    ScriptedPresenter presenter;
+    QTest::keyClick(w_->txtKeyboard, Qt::Key_Return);
+    EXPECT_TRUE(presenter.Shown.empty());
     ASSERT_EQ(Block(kTyped).Values.size(), 2u);
-    EXPECT_EQ(Block(kTyped).Values[1].Value1, 12.5f);
-    EXPECT_EQ(w_->txtKeyboard->text(), QString());
+    EXPECT_EQ(std::pair(Block(kTyped).Values[1].Value1, w_->txtKeyboard->text()), std::pair(12.5f, QString()));
     sim_.Stop();
     EXPECT_EQ(sim_.Transcript(), "");
 }
