@@ -285,7 +285,7 @@ TEST_F(SeriesWindowTest, PendingListsTheOpenSeriesEachByItsPlaceEvenUnderEqualTi
     }
     w_->RemoveProtocolFromCombo(1);
     EXPECT_EQ(S(Protocols[1].Operator + Protocols[2].Operator), "bc");
-    EXPECT_EQ(std::pair(w_->cboProtocol->count(), CurrentProtocol), std::pair(2, int16_t{1})) << "still the series shown";
+    EXPECT_EQ(std::pair(w_->cboProtocol->count(), CurrentProtocol), std::pair(2, int16_t{1})) << "the series shown";
     CurrentProtocol = 2;
     w_->RemoveProtocolFromCombo(2);   // the series shown goes: the index stays in the list
     w_->RemoveProtocolFromCombo(2);   // none such
