@@ -3,26 +3,19 @@
 // dialog: the window loaded over open series of a style "Fabric" in a
 // temporary program folder, data, Q-DAS and printer output below it, the
 // clock fixed; and the numbers of the messages shown.
-#include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
-#include "instrument/DataStringFixture.h"
 #include "instrument/modStatistic.h"
-#include "main_window/frmMain.h"
+#include "main_window/WindowFixture.h"
 #include "platform/DrawingSurface.h"
-#include "platform/OleDate.h"
-#include "platform/ProgramFolder.h"
-#include "support/ScriptedPresenter.h"
 #include "support/SeriesTests.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <initializer_list>
 #include <vector>
 
-class CommandFixture : public DataStringFixture {
+class CommandFixture : public WindowFixture {
 protected:
     // Form "Form A": types 9, 3, 18, 17, none, 14; each result 1 within
     // 90..110 around 100, result 2 within 18..22 around 20.
@@ -59,33 +52,21 @@ protected:
         b.StartDate = b.LastTestDate = p.Date;
         return p;
     }
-    static double Moment() { return DateSerial(2011, 12, 24) + TimeSerial(14, 5, 9); }
-
     void SetUp() override
     {
-        DataStringFixture::SetUp();
-        ASSERT_TRUE(folder_.isValid());
-        savedFolder_ = ProgramFolder();
-        SetProgramFolder(folder_.path());
-        ResetSettingsGlobals(folder_.path());
+        WindowFixture::SetUp();
         DateFormat = 3;
         LoginLevel = 2;
         PortOpen = true;
         PortDevice = {4, 12, 2, 9, 0, 0};
         Styles = {MakeBlankStyle(), Fabric()};
-        SetFixedClock(Moment());
         UseFolders(QStringLiteral("run"));
     }
     void TearDown() override
     {
         Close();
         SetPrinterOutputFile(QString());
-        SetClock({});
-        SetProgramFolder(savedFolder_);
-        ResetSettingsGlobals(savedFolder_);
-        LoginLevel = 0;
-        PortOpen = false;
-        DataStringFixture::TearDown();
+        WindowFixture::TearDown();
     }
     // Data and Q-DAS folders and the printer's PDF file below folder `name`.
     void UseFolders(const QString& name)
@@ -97,14 +78,6 @@ protected:
         QDir().mkpath(QDASFolder);
         pdf_ = base + QStringLiteral("/print.pdf");
         SetPrinterOutputFile(pdf_);
-    }
-    void Close()
-    {
-        if (frmMain::IsLoaded()) {
-            ScriptedPresenter presenter;
-            frmMain::Instance()->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Loads the window anew over these open series; none kept from before.
     frmMain* Load(std::vector<Protocol> series, int16_t current = 1)
@@ -132,8 +105,6 @@ protected:
         return numbers;
     }
 
-    QTemporaryDir folder_;
-    QString savedFolder_;
     QString pdf_;
     frmMain* w_ = nullptr;
 };
