@@ -433,8 +433,8 @@ AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
             lines.Lines[static_cast<size_t>(k)] =
                 markers.substr(3, kBlockDataLength) + data.substr(3, kBlockDataLength);
         ++k;
-        SetProgress(progress, k);
         commSendString(ACK);
+        SetProgress(progress, k);
     }
 }
 
