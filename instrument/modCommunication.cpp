@@ -35,6 +35,8 @@ constexpr int kCurveLines = 26;
 // The control keeps its port number beside the device path, as a property of
 // its own, so that a reopen compares numbers and not paths.
 const char* const kPortNumberProperty = "CommPort";
+// Set once the control reports its errors to CloseIfGone.
+const char* const kWatchedProperty = "CommWatched";
 
 QSerialPort* Port()
 {
@@ -74,20 +76,41 @@ int32_t OpenErrorNumber(QSerialPort::SerialPortError error)
     }
 }
 
-// Starts a reception: forgets an error of an earlier one (a lost line is found
-// again by the next wait) and drops what arrived before this moment.
+bool IsLineGone(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+        || error == QSerialPort::WriteError;
+}
+
+// A device that hung up or was removed (a USB adapter pulled, an instrument
+// switched off) stays gone for this handle even when it comes back: the port
+// is closed, so that the next request opens the device anew. True when the
+// line was gone.
+bool CloseIfGone(QSerialPort* port)
+{
+    if (!port->isOpen() || !IsLineGone(port->error()))
+        return false;
+    WriteLog(57, QStringLiteral("Serial line lost: ") + port->errorString() + QStringLiteral(" (")
+                     + port->portName() + QStringLiteral(")"),
+             QStringLiteral("comData_OnComm"));
+    port->close();
+    port->clearError();
+    return true;
+}
+
+// Starts a reception: forgets an error of an earlier one that did not mean a
+// lost line. Bytes already waiting are kept: they are the answer.
 bool BeginReception(QSerialPort* port)
 {
     if (!port->isOpen())
         return false;
     port->clearError();
-    port->clear(QSerialPort::Input);
     return true;
 }
 
 // One slice of waiting for bytes. Blocks in the kernel until bytes come or the
 // slice ends. False when the line is gone (the device hung up or was
-// removed): nothing more will come, so the reception ends at once.
+// removed): the port is closed and the reception ends at once.
 bool WaitSlice(QSerialPort* port, const QElapsedTimer& clock)
 {
     const qint64 left = kReplyTimeoutMs + 1 - clock.elapsed();
@@ -98,8 +121,7 @@ bool WaitSlice(QSerialPort* port, const QElapsedTimer& clock)
     sliceClock.start();
     if (port->waitForReadyRead(slice))
         return true;
-    const QSerialPort::SerialPortError error = port->error();
-    if (!port->isOpen() || error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+    if (!port->isOpen() || CloseIfGone(port))
         return false;
     // Whatever made the wait return early, the loop must not turn into a spin.
     const qint64 spent = sliceClock.elapsed();
@@ -142,6 +164,8 @@ std::string ReadBytes(int16_t n, bool endAtEot)
         if (!WaitSlice(serial, clock))
             break;
     }
+    if (!serial->isOpen())
+        return std::string();
     const QByteArray bytes = serial->read(n);
     if (bytes.isEmpty())
         return std::string();
@@ -161,6 +185,19 @@ std::string ReadBytes(int16_t n, bool endAtEot)
     }
     markers.resize(static_cast<size_t>(n), static_cast<char>(0));
     return markers + data;
+}
+
+// Drops what has come in, and finds a line that hung up meanwhile (a hung-up
+// device reads as ready with nothing to give).
+void EmptyInput(QSerialPort* port)
+{
+    port->clearError();
+    for (int pass = 0; pass < 4 && port->isOpen() && port->waitForReadyRead(0); ++pass) {
+    }
+    if (CloseIfGone(port) || !port->isOpen())
+        return;
+    port->clearError();
+    port->clear(QSerialPort::Input);
 }
 
 // Drops what the line still carries after a bad packet: reads until no byte
@@ -190,9 +227,8 @@ void DiscardUntilQuiet()
         sliceClock.start();
         if (serial->waitForReadyRead(slice))
             continue;
-        const QSerialPort::SerialPortError error = serial->error();
-        if (!serial->isOpen() || error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-            return;   // the line is gone: the next read finds that out
+        if (!serial->isOpen() || CloseIfGone(serial))
+            return;
         const qint64 spent = sliceClock.elapsed();
         if (spent < slice)
             QThread::msleep(static_cast<unsigned long>(slice - spent));
@@ -204,6 +240,16 @@ void DiscardUntilQuiet()
 void commInit(int16_t port)
 {
     QSerialPort* serial = Port();
+    if (!serial->property(kWatchedProperty).toBool()) {
+        serial->setProperty(kWatchedProperty, true);
+        // A line that goes away while the program waits for the operator:
+        // closed there and then, or the port would report it without end.
+        // Later, because the port is still inside its own read then.
+        QObject::connect(serial, &QSerialPort::errorOccurred, serial, [serial](QSerialPort::SerialPortError error) {
+            if (IsLineGone(error))
+                QMetaObject::invokeMethod(serial, [serial] { CloseIfGone(serial); }, Qt::QueuedConnection);
+        });
+    }
     if (!serial->isOpen())
         SetPortNumber(serial, port);
     SetLineSettings(serial);
@@ -268,6 +314,19 @@ bool commProbe(int16_t port)
     return opened;
 }
 
+bool commBeginRequest()
+{
+    QSerialPort* serial = Port();
+    if (serial->isOpen())
+        EmptyInput(serial);
+    if (!serial->isOpen()) {
+        if (!commOpen(commPortNumber()))
+            return false;
+        EmptyInput(serial);
+    }
+    return serial->isOpen();
+}
+
 void commClose()
 {
     QSerialPort* serial = Port();
@@ -305,9 +364,11 @@ void commSendString(const std::string& text)
         serial->clear(QSerialPort::Output);
     if (text.empty())
         return;
+    serial->clearError();
     serial->write(text.data(), static_cast<qint64>(text.size()));
     // Hands the bytes to the driver; the line carries them on by itself.
-    serial->waitForBytesWritten(kWriteTimeoutMs);
+    if (!serial->waitForBytesWritten(kWriteTimeoutMs))
+        CloseIfGone(serial);
 }
 
 std::string commGetDataString()
@@ -325,11 +386,8 @@ std::string commGetDataString()
             break;
         if (TimedOut(clock))
             break;
-        if (!WaitSlice(serial, clock)) {
-            const QByteArray rest = serial->readAll();
-            buffer.append(rest.constData(), static_cast<size_t>(rest.size()));
+        if (!WaitSlice(serial, clock))
             break;
-        }
     }
     // Some instruments send the checksum character with its top bit set.
     if (buffer.size() > 2) {
@@ -351,6 +409,11 @@ AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
     int k = 0;
     bool nakDue = true;
     SetProgress(progress, k);
+    // Only before the first NAK: after an ACK or NAK whatever comes is the
+    // packet it asked for, however soon the instrument sends it.
+    QSerialPort* serial = Port();
+    if (serial->isOpen())
+        EmptyInput(serial);
     for (;;) {
         if (nakDue)
             commSendString(NAK);
@@ -390,11 +453,8 @@ AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
             lines.Lines[static_cast<size_t>(k)] =
                 markers.substr(3, kBlockDataLength) + data.substr(3, kBlockDataLength);
         ++k;
-        // The bar is brought up to date before the acknowledgement, because
-        // the instrument answers it with the next block at once and the
-        // reception that follows drops what came before it.
-        SetProgress(progress, k);
         commSendString(ACK);
+        SetProgress(progress, k);
     }
 }
 

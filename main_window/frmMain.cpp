@@ -405,6 +405,12 @@ frmMain::~frmMain()
 {
     // The focus moves while the child widgets go, after the timer it uses.
     disconnect(qApp, nullptr, this, nullptr);
+    // The filters call members of this window; the children they watch are
+    // destroyed by ~QWidget, when this window is no frmMain any more.
+    delete m_seriesFilter;
+    m_seriesFilter = nullptr;
+    delete m_commandFilter;
+    m_commandFilter = nullptr;
     if (g_main == this)
         g_main = nullptr;
 }

@@ -80,9 +80,13 @@ double ClipToStrips(double value, double lo, double hi, double pad)
     return value;
 }
 
+// The pointer beyond every border reads far outside any integer type.
 QString WholeNumberText(double value)
 {
-    return QString::number(static_cast<long long>(RoundHalfEven(value)));
+    const double whole = RoundHalfEven(value);
+    if (std::isfinite(whole) && std::fabs(whole) < 9.0e18)
+        return QString::number(static_cast<long long>(whole));
+    return QString::number(whole, 'f', 0);
 }
 
 // The series shown, or null when CurrentProtocol lies outside Protocols.

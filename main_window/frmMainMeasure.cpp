@@ -39,6 +39,7 @@ namespace {
 constexpr int PressureDropTestType = 17;
 constexpr int AirbagTestType = 18;
 constexpr int RightButton = 2;
+constexpr int16_t MsgPortNotAvailable = 13;
 
 // Hands the mouse releases of Measure to its MouseUp handler; the button
 // still gets them, so a left click stays a click.
@@ -97,12 +98,17 @@ void frmMain::Measure()
     std::string s;
     int16_t code = 0;
     int16_t n = 0;
+    bool portLost = false;
     {
         // 3. to 7. The wait for the reply.
         MousePointerGuard hourglass(PointerHourglass);
         code = t == 1 ? KeyboardInstrumentCode : PortDevice[static_cast<size_t>(slot)];
+        // A device that went away and came back is opened again here, as at
+        // start; one that stays away is no silent instrument.
+        if (code != KeyboardInstrumentCode)
+            portLost = !commBeginRequest();
         // 4.
-        if (SwitchBoxUsed && code != KeyboardInstrumentCode)
+        if (SwitchBoxUsed && code != KeyboardInstrumentCode && !portLost)
             commSendString(SwitchBoxChannel(slot));
         // 5.
         std::string request;
@@ -110,10 +116,16 @@ void frmMain::Measure()
         // 6.
         if (code == KeyboardInstrumentCode) {
             s = KeyboardReply(txtKeyboard->text());
-        } else {
+        } else if (!portLost) {
             commSendString(request);
             s = commGetDataString();
         }
+    }
+    if (portLost) {
+        PortOpen = false;
+        imgNoConnection->setVisible(true);
+        ShowMessage(MsgPortNotAvailable);
+        return;
     }
 
     // 8. to 14.

@@ -78,6 +78,7 @@ protected:
         std::string request;
         int16_t length = -1;
         commRequestForModel(model, request, length);
+        commBeginRequest();
         commSendString(request);
         return commGetDataString();
     }
@@ -326,7 +327,8 @@ TEST_F(CommunicationTest, AClosedPortSendsNothingAndReceivesNothing)
     commClose();
     commClose();
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
-    EXPECT_EQ(Measure(6), "");
+    commSendString("\r");
+    EXPECT_EQ(commGetDataString(), "");
     EXPECT_EQ(commReadBytes(10), "");
     EXPECT_EQ(commReceiveCurveBlocks(nullptr), AbtRawLines());
     m_sim.Stop();
@@ -441,6 +443,22 @@ TEST_F(CurveTransferTest, OneStrayByteOnAPacedLineCostsOneRepeatNotTheCurve)
     for (int k = 0; k < 26; ++k)
         EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
     EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 4) + "\x15" + Repeat("\x06", 22) + "\x06\x06"));
+}
+
+// A peer that writes each block in the instant it reads the ACK before it:
+// the block is already waiting when the receiver starts to read it.
+TEST_F(CurveTransferTest, APeerThatAnswersAtOnceLosesNoBlock)
+{
+    StartCurve(CurveBytes(26), {"--delay", "0"});
+    AbtRawLines whole;
+    for (int k = 0; k < 26; ++k)
+        whole.Lines[static_cast<size_t>(k)] = ExpectedLine(m_curve, k);
+    for (int transfer = 1; transfer <= 50; ++transfer) {
+        if (transfer > 1) {
+            ASSERT_EQ(Measure(12).size(), 60u) << "transfer " << transfer;
+        }
+        ASSERT_EQ(commReceiveCurveBlocks(nullptr), whole) << "transfer " << transfer;
+    }
 }
 
 TEST_F(CurveTransferTest, TenBadPacketsInARowEndTheTransfer)

@@ -5,6 +5,8 @@
 #include "main_window/frmMain.h"
 
 #include "curves/modABTCurve.h"
+#include "foundation/frmResource.h"
+#include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "instrument/modCommunication.h"
@@ -21,7 +23,10 @@
 #include "support/SimInstrument.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -240,6 +245,37 @@ TEST_F(MeasureWindowTest, RefusalsShowTheirMessageAndKeepWhatCameBefore)
     PortDevice = {6, 10, 12, 0, 0, 0};
     Protocols[1].FormIndex = 11;
     EXPECT_EQ(Measure(kAir), Boxes{Box(18)});
+}
+
+// The device behind the port goes away between two tests and comes back on
+// the same path (an adapter plugged in again); then it goes away for good.
+TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
+{
+    const QString link = folder_.filePath(QStringLiteral("COM3"));
+    qputenv("QUINTARA_COM3", link.toLocal8Bit());
+    const QStringList instrument = {"--model", "6", "--link", link, "--replies",
+                                    sim_.WriteFile(QStringLiteral("replies.txt"), Head(Kr6100()) + "\n")};
+    ASSERT_TRUE(sim_.Start(instrument));
+    ASSERT_TRUE(commOpen(kPort));
+    EXPECT_EQ(Measure(kAir), Boxes{});
+    sim_.Stop();
+    ASSERT_TRUE(sim_.Start(instrument));
+    EXPECT_EQ(Measure(kAir), Boxes{});
+    EXPECT_EQ(Block(kAir).Values.size(), 3u);
+
+    // Gone while the window waits: closed there and then.
+    sim_.Stop();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
+    EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
+    EXPECT_TRUE(!PortOpen && !w_->imgNoConnection->isHidden() && !w_->cmdMeasure->isEnabled());
+    qunsetenv("QUINTARA_COM3");
+    QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray lines = log.readAll();
+    EXPECT_EQ(lines.count("\tcomData_OnComm      \t8.0\t57\tSerial line lost: "), 2) << lines.constData();
+    EXPECT_EQ(lines.count("\tcommOpen            \t"), 1) << lines.constData();
 }
 
 TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)

@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
-#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -39,11 +38,9 @@ const char* const kUsage =
     "with the next line of the replies file (from the first again after the last),\n"
     "followed by CR LF.\n"
     "\n"
-    "Turnaround. The program empties its input right after it sends, and drops what\n"
-    "came before. So the instrument answers only once the receiver has emptied its\n"
-    "input (seen on the pseudo-terminal), then after the --delay turnaround; a\n"
-    "receiver that never empties its input (a terminal program) is answered after\n"
-    "0.3 s.\n"
+    "Turnaround. The instrument answers each request, NAK and ACK after the --delay\n"
+    "turnaround, counted from the moment it read the byte; with --delay 0 it writes\n"
+    "the answer in the same instant, as a peer that answers at once does.\n"
     "\n"
     "Curves. When a curve file is given, every data string is followed by a curve\n"
     "transfer: the receiver's NAK brings block 1. A block is 132 bytes: SOH (01), the\n"
@@ -76,8 +73,8 @@ const char* const kUsage =
     "                     answer)\n"
     "  --link PATH        also make PATH a symbolic link to the device (an old link\n"
     "                     there is replaced; the link is removed at exit)\n"
-    "  --delay MS         turnaround before each answer, in milliseconds, counted\n"
-    "                     from the moment the receiver listens (default 5)\n"
+    "  --delay MS         turnaround before each answer, in milliseconds (default 5;\n"
+    "                     0: at once)\n"
     "  --transcript FILE  append every byte received to FILE as it comes\n"
     "  --baud B           send at the pace of a real line of B baud (11 bits a\n"
     "                     byte: start, 8 data, 2 stop), not as fast as the\n"
@@ -294,16 +291,6 @@ void SetRaw(int fd)
     tcsetattr(fd, TCSANOW, &t);
 }
 
-// How long an answer waits for a receiver that never empties its input.
-constexpr int kListenCapMs = 300;
-
-int MillisecondsSince(const timespec& start)
-{
-    timespec now {};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000);
-}
-
 void SleepMs(int ms)
 {
     timespec t {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
@@ -313,9 +300,6 @@ void SleepMs(int ms)
 
 class Instrument {
 public:
-    // The master side of the pseudo-terminal runs in packet mode: each read
-    // brings either data or a status byte, and the status tells when the
-    // receiver has emptied its input.
     Instrument(const Options& o, int master)
         : m_o(o)
         , m_master(master)
@@ -365,11 +349,6 @@ public:
                 return false;
             }
         }
-        int on = 1;
-        if (::ioctl(m_master, TIOCPKT, &on) != 0) {
-            std::perror("quintara-instrument-sim: packet mode");
-            return false;
-        }
         return true;
     }
 
@@ -388,17 +367,12 @@ public:
     bool Run()
     {
         for (;;) {
-            const bool handled = !m_input.empty();
             while (!m_input.empty()) {
                 const char c = m_input.front();
                 m_input.erase(0, 1);
                 if (!Byte(c))
                     return true;   // hung up
             }
-            // The receiver emptied its input around bytes that were no request
-            // of ours: that belongs to no answer to come.
-            if (handled)
-                m_listening = false;
             const Read r = ReadLine(g_stop ? 50 : 1000);
             if (r == Read::Failed)
                 return false;
@@ -412,16 +386,16 @@ private:
     enum class Read { Quiet, Got, Failed };
 
     // Waits up to timeoutMs for the receiver: its bytes are queued (and go to
-    // the transcript), and the moment it empties its input is noted.
+    // the transcript).
     Read ReadLine(int timeoutMs)
     {
-        pollfd p {m_master, POLLIN | POLLPRI, 0};
+        pollfd p {m_master, POLLIN, 0};
         const int r = ::poll(&p, 1, timeoutMs);
         if (r < 0)
             return errno == EINTR ? Read::Quiet : Read::Failed;
         if (r == 0)
             return Read::Quiet;
-        char buf[513];
+        char buf[512];
         const ssize_t n = ::read(m_master, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN)
@@ -432,45 +406,10 @@ private:
         }
         if (n == 0)
             return Read::Quiet;
-        if (buf[0] != TIOCPKT_DATA) {
-            if (buf[0] & TIOCPKT_FLUSHREAD) {
-                // A status read after a request's bytes tells of a flush after
-                // them: the receiver now listens for the answer. One read while
-                // a request is still queued counts only when it emptied the
-                // input alone, as a reception does: emptying both directions is
-                // what opening the port does, before its first request.
-                int queued = 0;
-                ::ioctl(m_master, FIONREAD, &queued);
-                const bool inputOnly = (buf[0] & TIOCPKT_FLUSHWRITE) == 0;
-                if (m_awaitingListener || !m_input.empty() || (inputOnly && queued > 0))
-                    m_listening = true;
-            }
-            return Read::Got;
-        }
         if (m_transcript >= 0)
-            (void)!::write(m_transcript, buf + 1, static_cast<size_t>(n - 1));
-        m_input.append(buf + 1, static_cast<size_t>(n - 1));
+            (void)!::write(m_transcript, buf, static_cast<size_t>(n));
+        m_input.append(buf, static_cast<size_t>(n));
         return Read::Got;
-    }
-
-    // Holds an answer back until the receiver listens (or kListenCapMs has
-    // passed), then for the turnaround.
-    void WaitUntilListening()
-    {
-        timespec start {};
-        ::clock_gettime(CLOCK_MONOTONIC, &start);
-        m_awaitingListener = true;
-        while (!m_listening && !g_stop) {
-            const int left = kListenCapMs - MillisecondsSince(start);
-            if (left <= 0)
-                break;
-            if (ReadLine(left) == Read::Failed)
-                break;
-        }
-        m_awaitingListener = false;
-        m_listening = false;
-        if (m_o.delayMs > 0)
-            SleepMs(m_o.delayMs);
     }
 
     // Takes one byte of the receiver. False when the instrument hung up.
@@ -599,7 +538,8 @@ private:
 
     void Send(const std::string& bytes)
     {
-        WaitUntilListening();
+        if (m_o.delayMs > 0)
+            SleepMs(m_o.delayMs);
         if (m_o.baud > 0) {
             SendPaced(bytes);
             return;
@@ -657,8 +597,6 @@ private:
     std::vector<int> m_badSent;
     int m_transcript = -1;
     std::string m_input;
-    bool m_listening = false;
-    bool m_awaitingListener = false;
     State m_state = State::Idle;
     std::string m_heard;
     int m_selected = -1;
