@@ -162,10 +162,10 @@ ABTCurve SampleCurve(std::string header = std::string(58, 'H') + "\r\n")
 
 TEST_F(CurveTest, CurveFileNeverReplacesANameInAnyCase)
 {
-    WriteBytes(Data + QStringLiteral("/2024.01.05, 13.07.10.abt"), "not a curve");
+    WriteBytes(Data + QStringLiteral("/2024.01.05, 13.07.10.aBt"), "not a curve");
     ASSERT_EQ(abtFilePut(SampleCurve(), Stamp()), StampName);
     EXPECT_EQ(abtFilePut(SampleCurve(), Stamp()), "2024.01.05, 13.07.11.ABT");
-    EXPECT_EQ(ReadBytes(Data + QStringLiteral("/2024.01.05, 13.07.10.abt")), "not a curve");
+    EXPECT_EQ(ReadBytes(Data + QStringLiteral("/2024.01.05, 13.07.10.aBt")), "not a curve");
 
     // An hour of taken names, then no name at all.
     QTemporaryDir full;

@@ -239,6 +239,7 @@ TEST_F(CurveThumbnailTest, ARedrawNeverShowsACurveItsTestPropertySeriesOrFileNoL
              QFile::remove(path);
              QFile::copy(other.filePath(QString::fromStdString(large)), path);
          }, 250},
+        {"a test added, drawn over the kept picture", [&] { tests().push_back(WithCurve(Stored(Pulse(200)))); }, 250},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.change);
