@@ -99,30 +99,6 @@ protected:
         main_->tabDisplay_Click(0);
     }
     static int32_t At(PictureBox* picture, double x, double y) { return picture->Surface().Point(x, y); }
-    // The colour within one pixel of (x, y): a 3-pixel dot or a slanted line.
-    static bool Near(PictureBox* picture, double x, double y, int32_t colour)
-    {
-        const DrawingSurface& s = picture->Surface();
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
-                if (s.Point(s.XFromPixel(s.PixelFromX(x) + dx), s.YFromPixel(s.PixelFromY(y) + dy)) == colour)
-                    return true;
-        return false;
-    }
-    static int Count(PictureBox* picture, int32_t colour)
-    {
-        const QImage& image = picture->Surface().Image();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += FromQColor(QColor(image.pixel(x, y))) == colour ? 1 : 0;
-        return n;
-    }
-    static bool Blank(PictureBox* picture)
-    {
-        const QImage& image = picture->Surface().Image();
-        return Count(picture, vbWhite) == image.width() * image.height();
-    }
     std::vector<QLabel*> ReadOuts() const
     {
         return {main_->lblHistogramCoordinate[1], main_->lblHistogramCoordinate[2], main_->lblProfileCoordinate[1],

@@ -20,8 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
-#include <QTemporaryDir>
 
 #include <map>
 #include <tuple>
@@ -662,25 +660,6 @@ TEST_F(MigrationTest, ANameTakenInAnyCaseIsNeverReplaced)
     EXPECT_EQ(MergeStyleOfReport(EmptyProtocol, run), NoReport);
     EXPECT_EQ(MergeStyleOfReport(SampleProtocol(QStringLiteral("  "), At(9)), run), StyleKnown);
     EXPECT_EQ(MergeStyleOfReport(SampleProtocol(QStringLiteral("denim"), At(9)), run), StyleKnown);
-}
-
-TEST_F(MigrationTest, AMoveToAnotherFileSystemKeepsTheBytesAndTheMode)
-{
-    // The move itself, whole or nothing, is the disk module's; here the run
-    // takes a report across with it.
-    QTemporaryDir shm(QStringLiteral("/dev/shm/quintara-XXXXXX"));
-    if (!shm.isValid() || QStorageInfo(shm.path()).device() == QStorageInfo(Source).device())
-        GTEST_SKIP() << "no second file system here";
-    DataFolder = shm.path();
-    const std::string bytes = ReportFileBytes(SampleProtocol(QStringLiteral("Denim"), At(10, 15)));
-    Write(QStringLiteral("2024.01.05, 10.15.00.QTA"), bytes);
-    ASSERT_TRUE(QFile::setPermissions(Source + QStringLiteral("/2024.01.05, 10.15.00.QTA"), QFileDevice::ReadOwner));
-    EXPECT_EQ(Run(), (ImportCounts{1, 1}));
-    const QString moved = shm.path() + QLatin1Char('/') + dskStyleFolderName(QStringLiteral("Denim"))
-        + QStringLiteral("/2024.01.05, 10.15.00.QTA");
-    EXPECT_EQ(ReadFileBytes(moved), bytes);
-    EXPECT_TRUE(IsReadOnly(moved));
-    EXPECT_EQ(Names(Source), QStringList());
 }
 
 TEST_F(MigrationTest, AReadOnlySourceWithOlderReportsSaysSoOnce)
