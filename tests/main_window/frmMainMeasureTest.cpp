@@ -1,7 +1,4 @@
-// The measurement of the main window against the simulated instrument on a
-// pseudo-terminal: refusals and the state they leave, what reaches the line,
-// typed values, the stop criteria, the two readings of a pressure-drop test,
-// the airbag curve file, and open series kept on disk.
+// The main window's measurement against the simulated instrument on a pseudo-terminal.
 #include "main_window/frmMain.h"
 
 #include "curves/modABTCurve.h"
@@ -493,9 +490,7 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
     EXPECT_EQ(TypedValues(NextStart()[1]), (std::vector<float>{1, 2, 3}));
 }
 
-// Typing reaches the series' file once it pauses or the box is left, not at
-// every key; a test is on disk before the stop criteria ask; a terminated
-// series' file is gone before it is printed.
+// A kill at a question or a pause in typing must not lose what was typed or measured.
 TEST_F(MeasureWindowTest, TypingIsKeptWhenItPausesATestBeforeItsQuestionAndATerminatedSeriesBeforeItPrints)
 {
     Type("1");
