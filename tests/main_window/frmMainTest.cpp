@@ -140,14 +140,10 @@ TEST_F(MainWindowTest, StoredBoxesTakeOnlyWhatCanBeKeptAndTheValueBoxOnlyANumber
         paste(b.box, good);
         EXPECT_EQ(b.box->text(), good);
 
+        // The input rule is installed (its cases are the text input's tests).
         const int beeps = InputBeepCount();
         paste(b.box, b.number ? U("1a") : U("A\tB"));
-        EXPECT_EQ(b.box->text(), good) << "refused whole";
-        EXPECT_EQ(InputBeepCount(), beeps + 1);
-
-        b.box->clear();
-        paste(b.box, QString(b.limit + 5, u'7'));
-        EXPECT_EQ(b.box->text(), QString(b.limit, u'7')) << "cut at the limit";
+        EXPECT_EQ(std::pair(b.box->text(), InputBeepCount()), std::pair(good, beeps + 1));
     }
 }
 
