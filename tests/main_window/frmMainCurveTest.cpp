@@ -396,13 +396,6 @@ TEST_F(CurveThumbnailTest, CurvePageDrawsTheThumbnailAnewAlsoAfterAResize)
     ASSERT_NE(redrawn.size(), before);
     Show();
     EXPECT_EQ(redrawn, Picture().Image());
-
-    // A series without curves leaves the page empty.
-    Open(18, {WithCurve("")});
-    main_->tabDisplay_Click(0);
-    EXPECT_TRUE(Blank(main_->picCurve));
-    EXPECT_EQ(main_->lblCurveXMax->text(), QString());
-    EXPECT_EQ(main_->lblCurveYMax->text(), QString());
 }
 
 } // namespace
