@@ -317,8 +317,6 @@ TEST_F(CommandsTest, DoubleClicksAndRightButtonsLeadToTheCommandsOfTheDisplays)
         const char* item;
     } members[] = {
         {"grdTest", Style, Standard, StyleItem},
-        {"lblParameterE_4", Style, Standard, StyleItem},
-        {"picHistogramU_2", Style, Standard, StyleItem},
         {"picProfile_2", Style, Standard, StyleItem},
         {"lblSerialNumberE", "frmSystemSettings", "mnuSettings", "mnuSettings_SystemSettings"},
         {"lblDateTime", "frmCountrySetting", "mnuSettings", "mnuSettings_CountrySettings"},
@@ -328,7 +326,6 @@ TEST_F(CommandsTest, DoubleClicksAndRightButtonsLeadToTheCommandsOfTheDisplays)
         {"optProtocol_2", nullptr, Standard, "mnuStandard_ReportForm"},
         {"cmdMeasure", nullptr, "mnuSettings", "mnuSettings_DataSettings"},
         {"grdAvg", nullptr, nullptr, nullptr},
-        {"picCurve", nullptr, nullptr, nullptr},
     };
     Load({Series({100})});
     const auto send = [](QWidget* target, QEvent::Type type, Qt::MouseButton button) {

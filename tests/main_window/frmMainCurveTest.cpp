@@ -3,7 +3,7 @@
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
-#include "instrument/DataStringFixture.h"
+#include "main_window/WindowFixture.h"
 #include "platform/OleDate.h"
 #include "platform/PictureBox.h"
 #include "platform/ProgramFolder.h"
@@ -79,27 +79,14 @@ TestValue WithCurve(const std::string& curveText, bool deleted = false)
     return t;
 }
 
-class CurveThumbnailTest : public DataStringFixture {
+class CurveThumbnailTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        DataStringFixture::SetUp();
-        ASSERT_TRUE(folder_.isValid());
-        savedFolder_ = ProgramFolder();
-        SetProgramFolder(folder_.path());
-        ResetSettingsGlobals(folder_.path());
+        WindowFixture::SetUp();
         DataFolder = folder_.path() + QStringLiteral("/Data");
         ASSERT_TRUE(QDir().mkpath(DataFolder));
         main_ = frmMain::Instance();
-    }
-    void TearDown() override
-    {
-        ScriptedPresenter presenter;
-        main_->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        SetProgramFolder(savedFolder_);
-        ResetSettingsGlobals(savedFolder_);
-        DataStringFixture::TearDown();
     }
     // A curve file in the data folder; its bare name.
     std::string Stored(const ABTCurve& curve)
@@ -130,25 +117,6 @@ protected:
         main_->DrawCurveThumbnail();
     }
     const DrawingSurface& Picture() const { return main_->picCurve->Surface(); }
-    int Count(int32_t colour) const
-    {
-        const QImage& image = Picture().Image();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += FromQColor(QColor(image.pixel(x, y))) == colour ? 1 : 0;
-        return n;
-    }
-    bool Blank() const { return Count(vbWhite) == Picture().Image().width() * Picture().Image().height(); }
-    bool Near(double x, double y, int32_t colour) const
-    {
-        const DrawingSurface& s = Picture();
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
-                if (s.Point(s.XFromPixel(s.PixelFromX(x) + dx), s.YFromPixel(s.PixelFromY(y) + dy)) == colour)
-                    return true;
-        return false;
-    }
     // The window the picture is scaled to: x1, y1, x2, y2.
     std::array<double, 4> Window() const
     {
@@ -163,8 +131,6 @@ protected:
         return main_->lblCurveCoordinate->isHidden() ? QString() : main_->lblCurveCoordinate->text();
     }
 
-    QTemporaryDir folder_;
-    QString savedFolder_;
     frmMain* main_ = nullptr;
     int stamp_ = 0;
 };
@@ -185,9 +151,9 @@ TEST_F(CurveThumbnailTest, AirbagCurvesShareTheFirstCurvesScaleAndMaxima)
     ASSERT_GT(first[3], 0) << "the flow axis";
     EXPECT_EQ(main_->lblCurveXMax->text(), U("25 kPa"));
     EXPECT_EQ(main_->lblCurveYMax->text(), QLocale(U("en_US")).toString(std::lround(first[3])) + U(" mm/s"));
-    EXPECT_GT(Count(vbRed), 0) << "the rise to the peak";
-    EXPECT_GT(Count(vbBlack), 0) << "the fall after it";
-    const int alone = Count(vbBlack) + Count(vbRed);
+    EXPECT_GT(Count(main_->picCurve, vbRed), 0) << "the rise to the peak";
+    EXPECT_GT(Count(main_->picCurve, vbBlack), 0) << "the fall after it";
+    const int alone = Count(main_->picCurve, vbBlack) + Count(main_->picCurve, vbRed);
 
     // A larger curve after it is drawn on the same scale, the labels kept;
     // a larger one first sets a larger scale.
@@ -195,7 +161,7 @@ TEST_F(CurveThumbnailTest, AirbagCurvesShareTheFirstCurvesScaleAndMaxima)
     Show();
     EXPECT_EQ(Window(), first);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("25 kPa"));
-    EXPECT_GT(Count(vbBlack) + Count(vbRed), alone);
+    EXPECT_GT(Count(main_->picCurve, vbBlack) + Count(main_->picCurve, vbRed), alone);
     Open(18, {WithCurve(large), WithCurve(small)});
     Show();
     EXPECT_EQ(Window()[2], 800);
@@ -295,7 +261,7 @@ TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTh
         // Alone it leaves picture and labels empty, and no read-out.
         Open(18, {u.test});
         Show();
-        EXPECT_TRUE(Blank());
+        EXPECT_TRUE(Blank(main_->picCurve));
         EXPECT_EQ(main_->lblCurveXMax->text(), QString());
         EXPECT_EQ(main_->lblCurveYMax->text(), QString());
         EXPECT_EQ(ReadOut(100, 10), QString());
@@ -325,9 +291,9 @@ TEST_F(CurveThumbnailTest, PressureDropDiagramIsDrawnOnLogarithmicAxes)
     EXPECT_NEAR(w[3], std::log(10000.0), 1e-6);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("1,000 mm/s"));
     EXPECT_EQ(main_->lblCurveYMax->text(), U("10,000 Pa"));
-    EXPECT_TRUE(Near(std::log(50.0), std::log(100.0), vbBlack)) << "the first measured point";
-    EXPECT_TRUE(Near(std::log(80.0), std::log(200.0), vbBlack)) << "the second";
-    EXPECT_TRUE(Near(std::log(100.0), std::log(1000.0), DarkGreen)) << "the nominal flow";
+    EXPECT_TRUE(Near(main_->picCurve, std::log(50.0), std::log(100.0), vbBlack)) << "the first measured point";
+    EXPECT_TRUE(Near(main_->picCurve, std::log(80.0), std::log(200.0), vbBlack)) << "the second";
+    EXPECT_TRUE(Near(main_->picCurve, std::log(100.0), std::log(1000.0), DarkGreen)) << "the nominal flow";
 
     // A curve text of the pressure-drop family is a reading whatever the
     // test type. The two kinds do not share axes (logarithmic and linear):
@@ -345,7 +311,7 @@ TEST_F(CurveThumbnailTest, PressureDropDiagramIsDrawnOnLogarithmicAxes)
     Open(18, {WithCurve(airbag), WithCurve(reading)});
     Show();
     EXPECT_EQ(Window()[2], 250);
-    EXPECT_EQ(Count(DarkGreen), 0);
+    EXPECT_EQ(Count(main_->picCurve, DarkGreen), 0);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("25 kPa"));
 }
 
@@ -418,7 +384,7 @@ TEST_F(CurveThumbnailTest, CurvePageDrawsTheThumbnailAnewAlsoAfterAResize)
     main_->lblCurveXMax->setText(U("old"));
     main_->tabDisplay->SetTab(6);
     main_->tabDisplay_Click(0);
-    EXPECT_EQ(Count(vbBlue), 0);
+    EXPECT_EQ(Count(main_->picCurve, vbBlue), 0);
     EXPECT_EQ(main_->lblCurveXMax->text(), U("25 kPa"));
     EXPECT_TRUE(main_->picDeviation[1]->isHidden());
 
@@ -431,13 +397,6 @@ TEST_F(CurveThumbnailTest, CurvePageDrawsTheThumbnailAnewAlsoAfterAResize)
     ASSERT_NE(redrawn.size(), before);
     Show();
     EXPECT_EQ(redrawn, Picture().Image());
-
-    // A series without curves leaves the page empty.
-    Open(18, {WithCurve("")});
-    main_->tabDisplay_Click(0);
-    EXPECT_TRUE(Blank());
-    EXPECT_EQ(main_->lblCurveXMax->text(), QString());
-    EXPECT_EQ(main_->lblCurveYMax->text(), QString());
 }
 
 } // namespace

@@ -1,6 +1,4 @@
-// The checks of one measurement without a window: replies worked out by hand
-// in their refusal order, the allowed range, the parameter questions and what
-// an accepted one blanks, the new test and the stop criteria.
+// The checks of one measurement without a window, replies worked out by hand.
 #include "main_window/modMeasure.h"
 
 #include "foundation/modGeneral.h"

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numeric>
 
 // Readable failure messages.
 static void PrintTo(const QString& text, std::ostream* os)
@@ -248,8 +247,7 @@ TEST_F(ClipboardTest, StyleBlockInGermanWithALongTitle)
 TEST_F(ClipboardTest, ReportTextsFollowTheCurrentLanguageAlone)
 {
     const std::pair<int16_t, const char*> titles[] = {
-        { 1, "\r\nPrüfprotokoll (QTA199)\r\n" }, { 3, "\r\nProtocole d'essai (QTA199)\r\n" },
-        { 4, "\r\nProtocollo di prova (QTA199)\r\n" }, { 5, "\r\nInforme del ensayo (QTA199)\r\n" } };
+        { 1, "\r\nPrüfprotokoll (QTA199)\r\n" }, { 5, "\r\nInforme del ensayo (QTA199)\r\n" } };
     for (const auto& [language, title] : titles) {
         Language = language;
         EXPECT_TRUE(clpTestReportText(Series()).contains(QString::fromUtf8(title))) << title;
@@ -293,7 +291,7 @@ TEST_F(ClipboardTest, DerivedLimitsAreNeitherShownNorSigned)
                                              QStringLiteral("Max:                \t\t\t\t") }));
 }
 
-TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
+TEST_F(ClipboardTest, AStoredNaNIsMissingInTheText)
 {
     // 101.25 is the first test's value and the stored minimum; as the bytes
     // 00 00 C0 7F both read back as a NaN.
@@ -302,14 +300,6 @@ TEST_F(ClipboardTest, AStoredNaNIsMissingInTheTextAndTheCharts)
     ASSERT_EQ(replaced, 2);
     EXPECT_TRUE(clpSingleValues(p, 1).contains(QString::fromUtf8("\r\n1  \t\tl/m²/s\t\t \t               \t\r\n")));
     EXPECT_TRUE(clpStatistics(p, 1).contains(QStringLiteral("\r\nMin:                \t\t\t\r\n")));
-
-    // Statistics and chart data over the same tests: the NaN is a test without a value.
-    EXPECT_EQ(CalcMeanSdCvCi(p.Blocks[1].Values).Min1, 112.5f);
-    const Histogram h = ComputeHistogram(p, 1, 1);
-    EXPECT_EQ(std::accumulate(h.Counts.begin(), h.Counts.end(), 0) + h.BelowCount + h.AboveCount, 1);
-    EXPECT_EQ(ComputeProfile(p, 1, 1).Values, (std::vector<float>{ NoValue, NoValue, 112.5f }));
-    EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p, p.Blocks[1].Values[1].Value1, 1)));
-    EXPECT_EQ(ComputeDeviationData(p, 112.5f, 1).Min, NoValue);
 
     // A pressure-drop test waiting for its second reading has no first value yet.
     p.Blocks[1].Values[1].Value1 = NoValue;

@@ -149,9 +149,7 @@ TEST_F(PendingSeries, AFileThatCannotBeLoadedIsKeptAsideAndOneThatIsNoReportLeft
 
 TEST_F(PendingSeries, AnUnreadableFileIsKeptAsideWithItsReason)
 {
-    // An I/O error as the user the program runs as meets it: the file cannot
-    // be opened. It is not loaded and not left where the next save would
-    // take its number.
+    // A file the program's user cannot open must not keep its number for the next save.
     const std::string bytes = ReportFileBytes(Series(8));
     WriteFileBytes(Pending(1), bytes);
     ::chmod(QFile::encodeName(Pending(1)).constData(), 0);
@@ -178,9 +176,7 @@ TEST_F(PendingSeries, AnUnreadableFileIsKeptAsideWithItsReason)
 
 TEST_F(PendingSeries, OlderFilesThatCannotBeWrittenBackAreLoadedWithOneMessage)
 {
-    // Two pending files of the layout before 6.0 whose names leave no room
-    // for the temporary file of the write-back, and one that is written
-    // back: all three series load, and message 32 is shown once.
+    // Two old files whose names leave no room for the write-back's temporary file.
     Protocol converted;
     ConvertProtocolBefore60(converted, Old26Protocol());
     const std::string old = OldReportFile("2.6", Old26Protocol());

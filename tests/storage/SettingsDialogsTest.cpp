@@ -262,19 +262,14 @@ TEST_F(SettingsDialogsTest, CaptionsByLanguage)
 {
     Language = 3;
     frmQDASSetting* qdas = frmQDASSetting::Instance();
-    EXPECT_EQ(qdas->windowTitle(), QString::fromUtf8("Réglages Q-DAS"));
     EXPECT_EQ(qdas->fraPath->title(), QString::fromUtf8("Chemin d'accès Q-DAS "));
-    EXPECT_EQ(qdas->cmdCancel->text(), QStringLiteral("&Annuler"));
     qdas->cmdCancel_Click();
 
     Language = 2;
     frmDataSetting* data = frmDataSetting::Instance();
     EXPECT_EQ(data->windowTitle(), QStringLiteral("Data settings"));
-    EXPECT_EQ(data->fraPort->title(), QStringLiteral("Data port"));
     data->SetCaptions(1);
     EXPECT_EQ(data->fraPort->title(), QStringLiteral("Schnittstelle"));
-    data->SetCaptions(5);
-    EXPECT_EQ(data->windowTitle(), QString::fromUtf8("Definición de los datos"));
     data->cmdCancel_Click();
 }
 

@@ -40,7 +40,6 @@ TEST_F(frmMigrationTest, CaptionsByLanguage)
     } cases[] = {
         {1, {"Daten importieren", "Quellverzeichnis", "Zielverzeichnis", "Daten &importieren", "&Schliessen"}},
         {2, {"Import data", "Source path", "Target path", "&Import data", "&Close"}},
-        {4, {"Riprendere dei dati", "Origine per presa dati", "Destino dati", "&Riprendere dei dati", "&Chiudere"}},
         {6, {"", "", "", "", "&"}},
     };
     frmMigration* form = frmMigration::Instance();
