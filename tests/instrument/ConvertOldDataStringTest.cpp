@@ -40,9 +40,6 @@ std::string Weighed(const std::string& header, const std::string& warning, const
 
 } // namespace
 
-// ---------------------------------------------------------------------------
-// Without an expected string; keyboard entry
-
 TEST_F(ConvertOldDataStringTest, WithoutExpectedStringOnlyTheIdentifierIsWritten)
 {
     // Keyboard entry, worked out by hand: its checksum is RS (see the validity test).
@@ -78,9 +75,6 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
     expected.Serial = "123";
     EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
 }
-
-// ---------------------------------------------------------------------------
-// "D 7041"
 
 TEST_F(ConvertOldDataStringTest, WeighingConvertsByCodeLetterAndResultUnitInEveryLocale)
 {
@@ -156,9 +150,6 @@ TEST_F(ConvertOldDataStringTest, WeighingThatCannotGiveASoundValueGivesNothing)
     EXPECT_BYTES(ConvertOldDataString(Weighing(" 0.001"), header), Weighed(header, " ", "0.0000", ";"));
 }
 
-// ---------------------------------------------------------------------------
-// "MP 4300-II"
-
 TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
 {
     auto header = [](const std::string& letter, const std::string& lengthUnit, const std::string& resultUnit,
@@ -191,9 +182,6 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
     EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        ", e), "");
 }
 
-// ---------------------------------------------------------------------------
-// "MP 4800"
-
 TEST_F(ConvertOldDataStringTest, TensileTesterYarnAndSkeinMode)
 {
     // 4-7 elongation, 8 unit system, 9 mode, 10 warning, 12-17 force, 18 its
@@ -220,9 +208,6 @@ TEST_F(ConvertOldDataStringTest, TensileTesterYarnAndSkeinMode)
                                                       .R2 = " 45.67"}));
 }
 
-// ---------------------------------------------------------------------------
-// "KR 6100-II"
-
 TEST_F(ConvertOldDataStringTest, HydrostaticHeadWithAndWithoutSerialAndFlag)
 {
     // 4-8 pressure, 9 mode, 10 area, 11 warning, 12-17 result, 18 unit,
@@ -246,9 +231,6 @@ TEST_F(ConvertOldDataStringTest, HydrostaticHeadWithAndWithoutSerialAndFlag)
     std::tie(g.Letter, g.P1, g.P2) = std::tuple("H", "     2", "    10");
     EXPECT_BYTES(ConvertOldDataString(other), Build(g));
 }
-
-// ---------------------------------------------------------------------------
-// "KR 6400-II" and "KR 6410"
 
 TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
 {
@@ -279,9 +261,6 @@ TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
         EXPECT_FALSE(IsValidDataString(ConvertOldDataString(bad)));
     }
 }
-
-// ---------------------------------------------------------------------------
-// "KR 6450", "KR 6800", "Lister"
 
 TEST_F(ConvertOldDataStringTest, DynamicAirPermeability)
 {
@@ -327,9 +306,6 @@ TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
     std::tie(f.Warning, f.R1) = std::tuple("*", "     0");
     EXPECT_BYTES(ConvertOldDataString(failed), Build(f));
 }
-
-// ---------------------------------------------------------------------------
-// Current strings
 
 TEST_F(ConvertOldDataStringTest, CurrentStringComesBackByteForByte)
 {
