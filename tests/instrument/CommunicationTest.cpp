@@ -115,14 +115,6 @@ TEST(CommunicationTable, RequestAndReplyLengthOfEveryModel)
     }
 }
 
-TEST(CommunicationTable, HexText)
-{
-    EXPECT_EQ(commHexText(""), "");
-    EXPECT_EQ(commHexText("\r\n"), "0D 0A");
-    EXPECT_EQ(commHexText("A"), "41");
-    EXPECT_EQ(commHexText(Hex("00 0F 10 80 FF")), "00 0F 10 80 FF");
-}
-
 // Each model answers its own request only; rows 0 and 1 send nothing at all.
 TEST_F(CommunicationTest, EachModelIsAskedWithItsOwnRequest)
 {
@@ -293,7 +285,7 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     EXPECT_TRUE(commOpen(kPort));
 }
 
-TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumber)
+TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumberAndClosesItForAnother)
 {
     Connect({"--model", "6"});
     QSerialPort* port = frmResource::Instance()->comData;
@@ -303,11 +295,8 @@ TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumber)
     EXPECT_EQ(port->handle(), handle);
     EXPECT_EQ(commPortNumber(), kPort);
     EXPECT_EQ(Measure(6), kDefaultReply6);
-}
 
-TEST_F(CommunicationTest, OpenOnAnotherNumberClosesTheFirst)
-{
-    Connect({"--model", "6"});
+    // Another number closes the first.
     SimInstrument second;
     ASSERT_TRUE(second.Start({"--model", "15", "--link", second.Folder() + QStringLiteral("/COM5")}));
     qputenv("QUINTARA_COM5", (second.Folder() + QStringLiteral("/COM5")).toLocal8Bit());
@@ -348,6 +337,15 @@ protected:
         ASSERT_EQ(Measure(12).size(), 60u);
     }
 
+    // The 26 lines the whole curve gives.
+    AbtRawLines Whole() const
+    {
+        AbtRawLines whole;
+        for (int k = 0; k < 26; ++k)
+            whole.Lines[static_cast<size_t>(k)] = ExpectedLine(m_curve, k);
+        return whole;
+    }
+
     // The receiver's bytes after the request: what it said in the transfer.
     std::string Answers()
     {
@@ -372,9 +370,7 @@ TEST_F(CurveTransferTest, TwentySixBlocksFillTheLines)
     StartCurve(CurveBytes(26));
     QProgressBar bar;
     bar.setRange(0, 100);
-    const AbtRawLines raw = commReceiveCurveBlocks(&bar);
-    for (int k = 0; k < 26; ++k)
-        EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
+    EXPECT_EQ(commReceiveCurveBlocks(&bar), Whole());
     EXPECT_EQ(bar.value(), 100);
     // The first NAK, one ACK per block, two ACKs for the EOT.
     EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 26) + "\x06\x06"));
@@ -439,9 +435,7 @@ TEST_F(CurveTransferTest, RepeatedSkippedAndMissingBlocks)
 TEST_F(CurveTransferTest, OneStrayByteOnAPacedLineCostsOneRepeatNotTheCurve)
 {
     StartCurve(CurveBytes(26), {"--baud", "9600", "--stray-byte-after", "4"});
-    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
-    for (int k = 0; k < 26; ++k)
-        EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), Whole());
     EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 4) + "\x15" + Repeat("\x06", 22) + "\x06\x06"));
 }
 
@@ -450,9 +444,7 @@ TEST_F(CurveTransferTest, OneStrayByteOnAPacedLineCostsOneRepeatNotTheCurve)
 TEST_F(CurveTransferTest, APeerThatAnswersAtOnceLosesNoBlock)
 {
     StartCurve(CurveBytes(26), {"--delay", "0"});
-    AbtRawLines whole;
-    for (int k = 0; k < 26; ++k)
-        whole.Lines[static_cast<size_t>(k)] = ExpectedLine(m_curve, k);
+    const AbtRawLines whole = Whole();
     for (int transfer = 1; transfer <= 50; ++transfer) {
         if (transfer > 1) {
             ASSERT_EQ(Measure(12).size(), 60u) << "transfer " << transfer;
