@@ -27,12 +27,12 @@ std::string Weighing(const std::string& weight, const std::string& unit = "g")
     return "\x1E" "   " + weight + " " + unit + "\r\n";
 }
 
-// What a converted "D 7041" string holds: the expected string's fields 12 to
-// 40, the warning, the value and its unit.
+// What a converted "D 7041" (or other) string holds: the expected string's
+// fields 12 to 40, the warning, the value and its unit.
 std::string Weighed(const std::string& header, const std::string& warning, const std::string& value,
-                    const std::string& unit)
+                    const std::string& unit, const std::string& id = "D  7041")
 {
-    const std::string head = "\x1E" "D  7041" "   " + header.substr(11, 29) + warning + value + unit
+    const std::string head = "\x1E" + id + "   " + header.substr(11, 29) + warning + value + unit
                              + std::string(8, ' ') + "0";
     EXPECT_EQ(head.size(), 57u);
     return head + DataStringChecksum(head) + "\r\n";
@@ -159,11 +159,6 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
     };
     // Counted turns at 12-17, warning sign at 18.
     const std::string reply = "\x1E" "43" "        " "   250" "+" "\r\n";
-    auto converted = [](const std::string& e, const std::string& value, const std::string& unit) {
-        const std::string head = "\x1E" "MP 4300" "   " + e.substr(11, 29) + "+" + value + unit
-                                 + std::string(8, ' ') + "0";
-        return head + DataStringChecksum(head) + "\r\n";
-    };
 
     const struct { std::string e; const char* value; const char* unit; } rows[] = {
         {header("D", "\"", "t"), "   500", "t"},            // 250 / 500 mm * 1000
@@ -172,7 +167,7 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
         {header("D", "%", "t", "    10"), "984.25", "t"},    // 10 in
     };
     for (const auto& row : rows)
-        EXPECT_BYTES(ConvertOldDataString(reply, row.e), converted(row.e, row.value, row.unit)) << row.value;
+        EXPECT_BYTES(ConvertOldDataString(reply, row.e), Weighed(row.e, "+", row.value, row.unit, "MP 4300")) << row.value;
     const std::string e = rows[3].e;
 
     EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "     0")), "");
