@@ -23,8 +23,6 @@ namespace {
 
 const float Inf = std::numeric_limits<float>::infinity();
 
-// ---- Raw lines ----------------------------------------------------------------
-
 // 128 data bytes as the block transfer stores them: above 128 as marker 1 and
 // code b - 128, else marker 0 and code b; with splitAt128 also 128 as 1 and 0.
 std::string RawLine(const std::string& bytes, bool splitAt128 = false)
@@ -147,8 +145,6 @@ TEST_F(CurveTest, TransferEndedEarlyGivesTheEmptyCurveAndOneLogLine)
     EXPECT_FALSE(abtIsEmptyCurve(curve));
 }
 
-// ---- Curve file ---------------------------------------------------------------
-
 const QString StampName = QStringLiteral("2024.01.05, 13.07.09.ABT");
 double Stamp() { return DateSerial(2024, 1, 5) + TimeSerial(13, 7, 9); }
 
@@ -183,8 +179,6 @@ TEST_F(CurveTest, CurveFileNeverReplacesANameInAnyCase)
     EXPECT_EQ(DataFolder, Program);
     EXPECT_TRUE(abtIsAirbagFile(Program, StampName));
 }
-
-// ---- Evaluation ---------------------------------------------------------------
 
 AbtEvaluation Evaluated(const ABTCurve& c, AbtOptions o = {}, bool flow = false)
 {
@@ -365,8 +359,6 @@ TEST_F(CurveTest, StrainAndStress)
     EXPECT_EQ(LogLinesOf(QStringLiteral("abtBiaxialSigma")), 1);
 }
 
-// ---- Windows and steps ------------------------------------------------------------
-
 TEST(AbtPages, WindowsAndSteps)
 {
     AbtEvaluation e{};
@@ -398,8 +390,6 @@ TEST(AbtPages, WindowsAndSteps)
     for (const auto& row : steps)
         EXPECT_FLOAT_EQ(abtGridStep(row.maximum), row.step) << row.maximum;
 }
-
-// ---- Pixels ---------------------------------------------------------------------
 
 TEST(AbtPages, SmoothingShortensTheCurves)
 {

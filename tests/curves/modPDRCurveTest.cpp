@@ -192,8 +192,6 @@ TEST_F(PdrTest, NumbersAndUnitsOfAParsedString)
     EXPECT_EQ(pdrPressureUnit(), "Pa");
 }
 
-// ---- Diagram ----------------------------------------------------------------
-
 PdrPoint Point(float n, float p4, const char* unit = "H")
 {
     return PdrPoint{n, 100, 100, 200, p4, unit};

@@ -39,14 +39,6 @@ private:
     bool savedSwitchBox_ = false;
 };
 
-TEST_F(InstrumentTest, ControlCharactersAreSingleBytes)
-{
-    const std::pair<std::string, char> controls[] = {{CR, '\x0D'},  {LF, '\x0A'},  {ESC, '\x1B'}, {RS, '\x1E'},
-                                                     {SOH, '\x01'}, {ACK, '\x06'}, {NAK, '\x15'}, {EOT, '\x04'}};
-    for (const auto& [text, byte] : controls)
-        EXPECT_EQ(text, std::string(1, byte)) << int(byte);
-}
-
 TEST_F(InstrumentTest, TableRowsHoldTheirNamesAndInitConstantsPutsTheKeyboardRowBack)
 {
     ModelShortName[1] = QStringLiteral("Handwaage");

@@ -40,11 +40,8 @@ TEST(PackedLayout, EmptyRecordsMatchBytesWorkedOutByHand)
 {
     InitDefaultRecords();
     EXPECT_EQ(ToHex(Pack(EmptyTestValue)), ToHex(EmptyTestValueBytes()));
-
     EXPECT_EQ(ToHex(Pack(EmptyStatistics)), ToHex(EmptyStatisticsBytes()));
-
     EXPECT_EQ(ToHex(Pack(EmptyPropertyBlock)), ToHex(EmptyPropertyBlockBytes()));
-
     std::string definition;
     definition += Hex("00 00 00 00");
     for (int i = 0; i < 8; ++i)
@@ -111,12 +108,9 @@ Protocol FilledProtocol()
     Protocol p = EmptyProtocol;
     p.Style.Name = QString::fromUtf8("Prüfung ä€");
     p.Style.Tests[3].Defined1 = true;
-    p.Style.Tests[3].Nominal1 = 100;
-    p.Style.Tests[3].TestCount = 5;
     p.Style.Tests[3].HeaderImage = std::string("\x1E") + "KR6450 ";
     p.Style.Forms[2].Items[2] = ReportFormItem{18, false, true};
     p.Reference2 = QStringLiteral("Lot 7");
-    p.K1086 = QStringLiteral("K-1086");
     p.Operator = QString::fromUtf8("Müller");
     p.Date = 45296.546631944444;
     for (int b = 1; b <= 3; ++b) {
@@ -133,9 +127,7 @@ Protocol FilledProtocol()
             v.TestTime = 45296.5 + t / 1440.0;
             block.Values.push_back(v);
         }
-        block.LateralAir = 1.25f;
         block.Stats.Sum1 = 42.5;
-        block.Terminated = true;
     }
     p.CurrentProperty = 3;
     return p;
@@ -200,7 +192,7 @@ TEST(PackedLayout, AnyNonZeroFlagReadsAsTrue)
     EXPECT_FALSE(in.GetFlag());
 }
 
-TEST(Emptiness, PropertyBlockIgnoresBoundsButNotHeader)
+TEST(Emptiness, PropertyBlockIgnoresBoundsButNotHeaderAndProfileTheReverse)
 {
     PropertyBlock b = EmptyPropertyBlock;
     b.Values.resize(4, EmptyTestValue);
@@ -211,10 +203,8 @@ TEST(Emptiness, PropertyBlockIgnoresBoundsButNotHeader)
     PropertyBlock zero;   // all zeros is not the empty block
     zero.Values.resize(1);
     EXPECT_FALSE(IsEmptyPropertyBlock(zero));
-}
 
-TEST(Emptiness, ProfileComparesBoundsNotElements)
-{
+    // A profile compares its bounds, not its elements.
     Profile p = EmptyProfile;
     p.Values[0] = 5;
     EXPECT_TRUE(IsEmptyProfile(p));

@@ -102,11 +102,8 @@ TEST_F(ReadOutLabelTest, TheLabelIsCentredAboveThePointBelowNearTheTopAndWithinT
     box.Surface().Scale(0, 10, 20, 0);
     ShowLabelAt(10, 2, QStringLiteral("x"), label);
     EXPECT_NEAR(label->y(), 80 - 1.5 * label->height(), 1.0);
-}
 
-TEST_F(ReadOutLabelTest, HidingLeavesAHiddenLabelWithoutCaption)
-{
-    ShowLabelAt(50, 50, QStringLiteral("5"), label);
+    // Hiding leaves a hidden label without caption.
     HideLabel(label);
     EXPECT_FALSE(label->isVisibleTo(&box));
     EXPECT_TRUE(label->text().isEmpty());

@@ -14,9 +14,6 @@ namespace {
 
 const float TopValue = std::bit_cast<float>(0x7F7FFFFDu);
 
-// ---------------------------------------------------------------------------
-// Chart data
-
 // An expected data string whose results carry the given unit codes.
 std::string Header(const char* unit1, const char* unit2)
 {

@@ -115,14 +115,6 @@ TEST(CommunicationTable, RequestAndReplyLengthOfEveryModel)
     }
 }
 
-TEST(CommunicationTable, HexText)
-{
-    EXPECT_EQ(commHexText(""), "");
-    EXPECT_EQ(commHexText("\r\n"), "0D 0A");
-    EXPECT_EQ(commHexText("A"), "41");
-    EXPECT_EQ(commHexText(Hex("00 0F 10 80 FF")), "00 0F 10 80 FF");
-}
-
 // Each model answers its own request only; rows 0 and 1 send nothing at all.
 TEST_F(CommunicationTest, EachModelIsAskedWithItsOwnRequest)
 {
@@ -196,26 +188,28 @@ TEST_F(CommunicationTest, RepliesComeInTurnAndAnEmptyLineIsSilence)
     EXPECT_EQ(Measure(12), "first\r\n");
 }
 
-TEST_F(CommunicationTest, AReplyWithoutCrLfIsReturnedAfterTheTimeOut)
+// A reply cut short (a bare line end is a reply all the same), one without
+// CR LF (returned after the one-second time-out) and a bad checksum come as sent.
+TEST_F(CommunicationTest, ACutShortReplyAReplyWithoutCrLfAndABadChecksumComeAsSent)
 {
-    Connect({"--model", "6", "--no-crlf"});
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(Measure(6), kDefaultReply6.substr(0, 58));
-    EXPECT_GT(clock.elapsed(), 1000);
-    EXPECT_LT(clock.elapsed(), 5000);
-}
-
-TEST_F(CommunicationTest, ACutShortReplyAndABadChecksumComeAsSent)
-{
-    Connect({"--model", "6", "--cut-short", "20"});
-    EXPECT_EQ(Measure(6), kDefaultReply6.substr(0, 20) + "\r\n");
-    commClose();
-    Connect({"--model", "6", "--bad-checksum"});
-    const std::string reply = Measure(6);
-    ASSERT_EQ(reply.size(), 60u);
-    EXPECT_EQ(reply.substr(0, 57), kDefaultReply6.substr(0, 57));
-    EXPECT_EQ(reply[57], 'p');   // the checksum "o" (111) one higher
+    const struct { QStringList faults; std::string reply; bool afterTimeOut; } rows[] = {
+        {{"--cut-short", "20"}, kDefaultReply6.substr(0, 20) + "\r\n", false},
+        {{"--cut-short", "0"}, "\r\n", false},
+        {{"--no-crlf"}, kDefaultReply6.substr(0, 58), true},
+        {{"--bad-checksum"}, kDefaultReply6.substr(0, 57) + "p\r\n", false},   // the checksum "o" (111) one higher
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.faults.join(u' ').toStdString());
+        Connect(QStringList{"--model", "6"} + row.faults);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ToHex(Measure(6)), ToHex(row.reply));
+        if (row.afterTimeOut) {
+            EXPECT_GT(clock.elapsed(), 1000);
+            EXPECT_LT(clock.elapsed(), 5000);
+        }
+        commClose();
+    }
 }
 
 // The byte before CR LF loses its top bit from 129 on; the same byte
@@ -239,10 +233,6 @@ TEST_F(CommunicationTest, TheChecksumPositionLosesItsTopBit)
     Connect({"--model", "6", "--no-crlf", "--replies",
              m_sim.WriteFile(QStringLiteral("r.txt"), Hex("C8 C8") + "\n")});
     EXPECT_EQ(ToHex(Measure(6)), "C8 C8");
-    commClose();
-    // A bare line end: a reply all the same, and complete at once.
-    Connect({"--model", "6", "--cut-short", "0"});
-    EXPECT_EQ(ToHex(Measure(6)), "0D 0A");
 }
 
 TEST_F(CommunicationTest, TheSwitchBoxChannelSelectsTheInstrument)
@@ -293,7 +283,7 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     EXPECT_TRUE(commOpen(kPort));
 }
 
-TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumber)
+TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumberAndClosesItForAnother)
 {
     Connect({"--model", "6"});
     QSerialPort* port = frmResource::Instance()->comData;
@@ -303,11 +293,8 @@ TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumber)
     EXPECT_EQ(port->handle(), handle);
     EXPECT_EQ(commPortNumber(), kPort);
     EXPECT_EQ(Measure(6), kDefaultReply6);
-}
 
-TEST_F(CommunicationTest, OpenOnAnotherNumberClosesTheFirst)
-{
-    Connect({"--model", "6"});
+    // Another number closes the first.
     SimInstrument second;
     ASSERT_TRUE(second.Start({"--model", "15", "--link", second.Folder() + QStringLiteral("/COM5")}));
     qputenv("QUINTARA_COM5", (second.Folder() + QStringLiteral("/COM5")).toLocal8Bit());
@@ -348,6 +335,15 @@ protected:
         ASSERT_EQ(Measure(12).size(), 60u);
     }
 
+    // The 26 lines the whole curve gives.
+    AbtRawLines Whole() const
+    {
+        AbtRawLines whole;
+        for (int k = 0; k < 26; ++k)
+            whole.Lines[static_cast<size_t>(k)] = ExpectedLine(m_curve, k);
+        return whole;
+    }
+
     // The receiver's bytes after the request: what it said in the transfer.
     std::string Answers()
     {
@@ -372,9 +368,7 @@ TEST_F(CurveTransferTest, TwentySixBlocksFillTheLines)
     StartCurve(CurveBytes(26));
     QProgressBar bar;
     bar.setRange(0, 100);
-    const AbtRawLines raw = commReceiveCurveBlocks(&bar);
-    for (int k = 0; k < 26; ++k)
-        EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
+    EXPECT_EQ(commReceiveCurveBlocks(&bar), Whole());
     EXPECT_EQ(bar.value(), 100);
     // The first NAK, one ACK per block, two ACKs for the EOT.
     EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 26) + "\x06\x06"));
@@ -439,9 +433,7 @@ TEST_F(CurveTransferTest, RepeatedSkippedAndMissingBlocks)
 TEST_F(CurveTransferTest, OneStrayByteOnAPacedLineCostsOneRepeatNotTheCurve)
 {
     StartCurve(CurveBytes(26), {"--baud", "9600", "--stray-byte-after", "4"});
-    const AbtRawLines raw = commReceiveCurveBlocks(nullptr);
-    for (int k = 0; k < 26; ++k)
-        EXPECT_EQ(ToHex(raw.Lines[static_cast<size_t>(k)]), ToHex(ExpectedLine(m_curve, k))) << "line " << k;
+    EXPECT_EQ(commReceiveCurveBlocks(nullptr), Whole());
     EXPECT_EQ(ToHex(Answers()), ToHex("\x15" + Repeat("\x06", 4) + "\x15" + Repeat("\x06", 22) + "\x06\x06"));
 }
 
@@ -450,9 +442,7 @@ TEST_F(CurveTransferTest, OneStrayByteOnAPacedLineCostsOneRepeatNotTheCurve)
 TEST_F(CurveTransferTest, APeerThatAnswersAtOnceLosesNoBlock)
 {
     StartCurve(CurveBytes(26), {"--delay", "0"});
-    AbtRawLines whole;
-    for (int k = 0; k < 26; ++k)
-        whole.Lines[static_cast<size_t>(k)] = ExpectedLine(m_curve, k);
+    const AbtRawLines whole = Whole();
     for (int transfer = 1; transfer <= 50; ++transfer) {
         if (transfer > 1) {
             ASSERT_EQ(Measure(12).size(), 60u) << "transfer " << transfer;

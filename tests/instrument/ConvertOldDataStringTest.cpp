@@ -27,21 +27,18 @@ std::string Weighing(const std::string& weight, const std::string& unit = "g")
     return "\x1E" "   " + weight + " " + unit + "\r\n";
 }
 
-// What a converted "D 7041" string holds: the expected string's fields 12 to
-// 40, the warning, the value and its unit.
+// What a converted "D 7041" (or other) string holds: the expected string's
+// fields 12 to 40, the warning, the value and its unit.
 std::string Weighed(const std::string& header, const std::string& warning, const std::string& value,
-                    const std::string& unit)
+                    const std::string& unit, const std::string& id = "D  7041")
 {
-    const std::string head = "\x1E" "D  7041" "   " + header.substr(11, 29) + warning + value + unit
+    const std::string head = "\x1E" + id + "   " + header.substr(11, 29) + warning + value + unit
                              + std::string(8, ' ') + "0";
     EXPECT_EQ(head.size(), 57u);
     return head + DataStringChecksum(head) + "\r\n";
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// Without an expected string; keyboard entry
 
 TEST_F(ConvertOldDataStringTest, WithoutExpectedStringOnlyTheIdentifierIsWritten)
 {
@@ -78,9 +75,6 @@ TEST_F(ConvertOldDataStringTest, KeyboardEntryTakesTheExpectedFieldsAndTheKeyboa
     expected.Serial = "123";
     EXPECT_BYTES(ConvertOldDataString("\x1E" "00" "  12.5" "\r\n", header), Build(expected));
 }
-
-// ---------------------------------------------------------------------------
-// "D 7041"
 
 TEST_F(ConvertOldDataStringTest, WeighingConvertsByCodeLetterAndResultUnitInEveryLocale)
 {
@@ -156,9 +150,6 @@ TEST_F(ConvertOldDataStringTest, WeighingThatCannotGiveASoundValueGivesNothing)
     EXPECT_BYTES(ConvertOldDataString(Weighing(" 0.001"), header), Weighed(header, " ", "0.0000", ";"));
 }
 
-// ---------------------------------------------------------------------------
-// "MP 4300-II"
-
 TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
 {
     auto header = [](const std::string& letter, const std::string& lengthUnit, const std::string& resultUnit,
@@ -168,11 +159,6 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
     };
     // Counted turns at 12-17, warning sign at 18.
     const std::string reply = "\x1E" "43" "        " "   250" "+" "\r\n";
-    auto converted = [](const std::string& e, const std::string& value, const std::string& unit) {
-        const std::string head = "\x1E" "MP 4300" "   " + e.substr(11, 29) + "+" + value + unit
-                                 + std::string(8, ' ') + "0";
-        return head + DataStringChecksum(head) + "\r\n";
-    };
 
     const struct { std::string e; const char* value; const char* unit; } rows[] = {
         {header("D", "\"", "t"), "   500", "t"},            // 250 / 500 mm * 1000
@@ -181,7 +167,7 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
         {header("D", "%", "t", "    10"), "984.25", "t"},    // 10 in
     };
     for (const auto& row : rows)
-        EXPECT_BYTES(ConvertOldDataString(reply, row.e), converted(row.e, row.value, row.unit)) << row.value;
+        EXPECT_BYTES(ConvertOldDataString(reply, row.e), Weighed(row.e, "+", row.value, row.unit, "MP 4300")) << row.value;
     const std::string e = rows[3].e;
 
     EXPECT_EQ(ConvertOldDataString(reply, header("D", "\"", "t", "     0")), "");
@@ -190,9 +176,6 @@ TEST_F(ConvertOldDataStringTest, TwistIsTurnsPerMetreOrInch)
     EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        " "  n.a." "+" "\r\n", e), "");
     EXPECT_EQ(ConvertOldDataString("\x1E" "43" "        ", e), "");
 }
-
-// ---------------------------------------------------------------------------
-// "MP 4800"
 
 TEST_F(ConvertOldDataStringTest, TensileTesterYarnAndSkeinMode)
 {
@@ -220,9 +203,6 @@ TEST_F(ConvertOldDataStringTest, TensileTesterYarnAndSkeinMode)
                                                       .R2 = " 45.67"}));
 }
 
-// ---------------------------------------------------------------------------
-// "KR 6100-II"
-
 TEST_F(ConvertOldDataStringTest, HydrostaticHeadWithAndWithoutSerialAndFlag)
 {
     // 4-8 pressure, 9 mode, 10 area, 11 warning, 12-17 result, 18 unit,
@@ -246,9 +226,6 @@ TEST_F(ConvertOldDataStringTest, HydrostaticHeadWithAndWithoutSerialAndFlag)
     std::tie(g.Letter, g.P1, g.P2) = std::tuple("H", "     2", "    10");
     EXPECT_BYTES(ConvertOldDataString(other), Build(g));
 }
-
-// ---------------------------------------------------------------------------
-// "KR 6400-II" and "KR 6410"
 
 TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
 {
@@ -279,9 +256,6 @@ TEST_F(ConvertOldDataStringTest, AirPermeabilityAreasAndUnits)
         EXPECT_FALSE(IsValidDataString(ConvertOldDataString(bad)));
     }
 }
-
-// ---------------------------------------------------------------------------
-// "KR 6450", "KR 6800", "Lister"
 
 TEST_F(ConvertOldDataStringTest, DynamicAirPermeability)
 {
@@ -327,9 +301,6 @@ TEST_F(ConvertOldDataStringTest, LiquidStrikeThroughTime)
     std::tie(f.Warning, f.R1) = std::tuple("*", "     0");
     EXPECT_BYTES(ConvertOldDataString(failed), Build(f));
 }
-
-// ---------------------------------------------------------------------------
-// Current strings
 
 TEST_F(ConvertOldDataStringTest, CurrentStringComesBackByteForByte)
 {

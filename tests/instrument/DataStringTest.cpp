@@ -33,9 +33,6 @@ Deviations Compare(const Fields& received, const Fields& reference)
 
 } // namespace
 
-// ---------------------------------------------------------------------------
-// Checksum and validity
-
 TEST_F(DataStringTest, ChecksumAndValidity)
 {
     // The low byte of the sum, less 128 above 128.
@@ -61,9 +58,6 @@ TEST_F(DataStringTest, ChecksumAndValidity)
     for (const auto& row : rows)
         EXPECT_EQ(IsValidDataString(row.text), row.valid) << ToHex(row.text);
 }
-
-// ---------------------------------------------------------------------------
-// Instrument codes and serial numbers
 
 TEST_F(DataStringTest, EveryIdentifierGivesItsInstrumentCodeAndBack)
 {
@@ -98,9 +92,6 @@ TEST_F(DataStringTest, SerialNumbersReadTheirLetterForm)
             << c.Serial << " as code " << c.Code;
     }
 }
-
-// ---------------------------------------------------------------------------
-// Parameters
 
 TEST_F(DataStringTest, ParametersAndUnits)
 {
@@ -146,9 +137,6 @@ TEST_F(DataStringTest, TestArea10Reads44ForTheHydrostaticHeadTestersOfThatInstal
     EXPECT_EQ(ParseDataString(code5).Parameter2, "44");
 }
 
-// ---------------------------------------------------------------------------
-// Results, warning sign, flag
-
 TEST_F(DataStringTest, ResultsReadWithAPointInEveryLocale)
 {
     // Pass/fail (unit "y") folds result 1 only: 1 is 1, anything else 0.
@@ -184,9 +172,6 @@ TEST_F(DataStringTest, WarningSignsAreRemappedPerModelAndTheFlagIsTrueForOne)
         EXPECT_EQ(DataStringFlag(Build({.Flag = flag})), set) << flag;
 }
 
-// ---------------------------------------------------------------------------
-// Parsing
-
 TEST_F(DataStringTest, ParseReadsEveryField)
 {
     const std::string text = Build(KR6450Reading());
@@ -212,9 +197,6 @@ TEST_F(DataStringTest, EmptyAndShortStringsGiveEmptyFields)
     }
     EXPECT_EQ(DataStringSerialNumber("\x1E" "KR 6401" "A", 9), "10A");
 }
-
-// ---------------------------------------------------------------------------
-// Rewriting a field
 
 TEST_F(DataStringTest, SetFieldWritesEachFieldRightAlignedAndRenewsTheChecksum)
 {
@@ -263,9 +245,6 @@ TEST_F(DataStringTest, SetFieldWritesTheFourCharacterSerialOfCodes10And16)
     EXPECT_EQ(ToHex(SetDataStringField(text, 2, QStringLiteral("7"))), ToHex(head + DataStringChecksum(head) + "\r\n"));
     EXPECT_EQ(ToHex(SetDataStringField(text, 14, QStringLiteral("*"))), ToHex(text + DataStringChecksum(text) + "\r\n"));
 }
-
-// ---------------------------------------------------------------------------
-// Comparing test parameters
 
 TEST_F(DataStringTest, GroupCodeLetterAndResultUnitsRefuseAndTheLastOneCountsInSlotZero)
 {

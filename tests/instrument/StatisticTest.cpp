@@ -12,9 +12,6 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------
-// CalcMeanSdCvCi
-
 const float none = NoValue;
 
 // Sums, mean, extremes, CV and CI of one result, worked out by hand:
@@ -142,9 +139,6 @@ TEST(CalcMeanSdCvCiTest, ValuesThatAreNotFiniteAreMissing)
         EXPECT_EQ(passFail.Mean1, 0.5f);
     }
 }
-
-// ---------------------------------------------------------------------------
-// StudentT95
 
 TEST(StudentT95Test, StepsOfTheTable)
 {
