@@ -4,6 +4,7 @@
 // 100,000 others; the evaluation chain of the curve window; the curve
 // analysis window opened on a stored curve and redrawn per option change, and
 // the report's curve box of a property with 50 airbag curves.
+#include "BenchTiming.h"
 #include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
 #include "foundation/modGlobals.h"
@@ -103,19 +104,6 @@ QString CachedCurveFolder(int others)
                 file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
         }
     });
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // A curve stored from its transfer and read back; the seconds it took.

@@ -3,6 +3,7 @@
 // raw; and a new report saved beside 0, 10,000 and 100,000 others, beside
 // the same save into an empty folder. The argument is the number of report files (run a smaller one with
 // --benchmark_filter=Reports.*/100).
+#include "BenchTiming.h"
 #include "bench/BenchCache.h"
 #include "bench/BenchSeries.h"
 #include "foundation/modGlobals.h"
@@ -34,6 +35,28 @@ Protocol FullSeries(double date)
     return BenchFullSeries(date);
 }
 
+// Writes `count` reports of one series a second straight into the style
+// folder below data and returns that folder: saving each through the program
+// would sync every one, which only slows the making of the folder.
+QString WritePlainReports(const QString& data, int count)
+{
+    const Protocol series = FullSeries(0);
+    const QString folder = data + QLatin1Char('/') + dskStyleFolderName(series.Style.Name);
+    QDir().mkpath(folder);
+    const double start = DateSerial(2024, 1, 5) + TimeSerial(6, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        const Protocol p = FullSeries(start + i / 86400.0);
+        BinaryWriter out;
+        dskPutHeader(out, "QTA");
+        PutRecord(out, p);
+        QFile file(folder + QLatin1Char('/') + dskFileNameFromDate(p.Date, QStringLiteral("QTA")));
+        if (!file.open(QIODevice::WriteOnly))
+            break;
+        file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
+    }
+    return folder;
+}
+
 struct ReportFolder {
     QTemporaryDir Temp;
     QString Folder;
@@ -50,22 +73,7 @@ ReportFolder& Reports(int count)
         SetProgramFolder(entry->Temp.path());
         ResetSettingsGlobals(entry->Temp.path());
         DataFolder = entry->Temp.path();
-        // The files are written directly: saving each through dskSaveNewTestReport
-        // would sync every one.
-        const QString style = QStringLiteral("Airbag 470 dtex");
-        entry->Folder = DataFolder + QLatin1Char('/') + dskStyleFolderName(style);
-        QDir().mkpath(entry->Folder);
-        const double start = DateSerial(2024, 1, 5) + TimeSerial(6, 0, 0);
-        for (int i = 0; i < count; ++i) {
-            const Protocol p = FullSeries(start + i / 86400.0);
-            BinaryWriter out;
-            dskPutHeader(out, "QTA");
-            PutRecord(out, p);
-            QFile file(entry->Folder + QLatin1Char('/') + dskFileNameFromDate(p.Date, QStringLiteral("QTA")));
-            if (!file.open(QIODevice::WriteOnly))
-                break;
-            file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
-        }
+        entry->Folder = WritePlainReports(DataFolder, count);
         for (const QFileInfo& info : QDir(entry->Folder).entryInfoList(QDir::Files))
             entry->Bytes += info.size();
     }
@@ -112,28 +120,8 @@ void Reports_ListAndReadRaw(benchmark::State& state)
 QString CachedReportFolder(int count)
 {
     return BenchCacheFolder(QStringLiteral("reports-%1").arg(count), [count](const QString& data) {
-        const Protocol series = FullSeries(0);
-        const QString folder = data + QLatin1Char('/') + dskStyleFolderName(series.Style.Name);
-        QDir().mkpath(folder);
-        const double start = DateSerial(2024, 1, 5) + TimeSerial(6, 0, 0);
-        for (int i = 0; i < count; ++i) {
-            const Protocol p = FullSeries(start + i / 86400.0);
-            BinaryWriter out;
-            dskPutHeader(out, "QTA");
-            PutRecord(out, p);
-            QFile file(folder + QLatin1Char('/') + dskFileNameFromDate(p.Date, QStringLiteral("QTA")));
-            if (file.open(QIODevice::WriteOnly))
-                file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
-        }
+        WritePlainReports(data, count);
     });
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // One new report saved into the data folder and taken away again; the

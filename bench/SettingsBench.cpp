@@ -6,6 +6,7 @@
 // save must be; "x_plain_copy" and "x_copy_fsync" are the ratios of the
 // medians, measured round by round in the same run, and "memory_x_file" what
 // the settings read hold beside the file's size.
+#include "BenchTiming.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
@@ -76,19 +77,6 @@ struct LargeSettings {
         fileSize = QFileInfo(SettingsFilePath()).size();
     }
 };
-
-double SecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // One plain copy of the settings file, as cp makes it, and with an fsync of
 // the copy, as a save must have it on the disk: the seconds of each.
