@@ -247,7 +247,6 @@ TEST_F(LongTermWindowTest, SavedPatterns)
     w->cboStyle_Click();
     w->mnuPattern_Item_Click(1);
     EXPECT_EQ(w->cboStyle->currentText(), QStringLiteral("Denim"));
-    EXPECT_EQ(w->PropertyCode, 9);
     EXPECT_EQ(w->cboReference[2]->currentText(), QStringLiteral("A#1 & more"));
     EXPECT_TRUE(w->mnuPattern_Item[1]->isChecked());
     w->mnuPattern_Click();
