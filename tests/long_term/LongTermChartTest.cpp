@@ -238,10 +238,8 @@ TEST_F(LongTermFixture, PointUnderThePointerAndReadOut)
     EXPECT_EQ(LongTermPointIndex(c.chart.XFromPixel(last - 0.5), 1000), 1000);
 
     // The read-out: date and time with seconds, the value under the pointer.
-    DateFormat = 1;
-    const double date = DateSerial(2011, 1, 6) + TimeSerial(12, 0, 5);
-    EXPECT_EQ(LongTermReadOutText(date, 12.345, QStringLiteral("N")), QStringLiteral("06.01.2011, 12:00:05 / 12.3 N"));
     DateFormat = 3;
+    const double date = DateSerial(2011, 1, 6) + TimeSerial(12, 0, 5);
     EXPECT_EQ(LongTermReadOutText(date, NAN, QStringLiteral("%")), QStringLiteral("2011-01-06, 12:00:05 /  %"));
     EXPECT_EQ(LongTermReadOutUnit(Header("123", "a", "KR 6101"), 1, false), QStringLiteral("min"));
     EXPECT_EQ(LongTermReadOutUnit(Header("123"), 2, false), QStringLiteral("mm"));
