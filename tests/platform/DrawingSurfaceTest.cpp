@@ -8,8 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -66,25 +64,6 @@ InkBounds Ink(const QImage& image)
                 b.bottom = std::max(b.bottom, y);
             }
     return b;
-}
-
-bool HaveTool(const char* name)
-{
-    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
-}
-
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QStringLiteral("<failed>");
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString PdfText(const QString& pdf, int page)
-{
-    return RunTool("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
 }
 
 }  // namespace
@@ -449,49 +428,6 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
         EXPECT_NEAR(b.right, 2 * (row.x + (row.left + 1) * w), 6) << row.alignment;
         EXPECT_GE(b.top, 20);
     }
-}
-
-TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
-{
-    if (!HaveTool("pdftoppm") || !HaveTool("pdftotext"))
-        GTEST_SKIP() << "poppler-utils not installed";
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("two.pdf"));
-    {
-        DrawingSurface s;
-        s.SetPdfTarget(pdf);
-        ASSERT_TRUE(s.Scale(0, 0, 100, 141));
-        ASSERT_TRUE(s.Begin());
-        s.BoxFilled(10, 10, 50, 40, vbBlue);
-        s.SetFontSize(12);
-        s.PrintAligned(QStringLiteral("Test Report"), vbCenter, 53.5, 3);
-        s.SetFontSize(8);
-        s.PrintAligned(QStringLiteral("Page 1"), vbRightJustify, 96, 130);
-        s.NewPage();
-        EXPECT_EQ(s.Page(), 2);
-        s.BoxFilled(50, 100, 90, 130, vbRed);   // the scale stays for the next sheet
-        s.SetCurrentX(12);
-        s.SetCurrentY(20);
-        s.Print(QStringLiteral("Commentary: second sheet"));
-        s.EndDoc();
-        EXPECT_FALSE(s.IsActive());
-    }
-    const QString prefix = dir.filePath(QStringLiteral("page"));
-    RunTool("pdftoppm", {"-r", "60", "-aa", "no", "-aaVector", "no", "-png", pdf, prefix});
-    const QImage page1(prefix + QStringLiteral("-1.png"));
-    const QImage page2(prefix + QStringLiteral("-2.png"));
-    ASSERT_FALSE(page1.isNull() || page2.isNull());
-    EXPECT_FALSE(QFile::exists(prefix + QStringLiteral("-3.png")));
-    // The drawing area is the sheet less 5 mm on every side.
-    const double mm = 60 / 25.4;
-    auto sheetX = [&](double x) { return int(std::lround((5 + x * 2.0) * mm)); };
-    auto sheetY = [&](double y) { return int(std::lround((5 + y * 287.0 / 141) * mm)); };
-    ExpectPixels(page1, {{sheetX(30), sheetY(25), vbBlue}, {sheetX(70), sheetY(115), vbWhite}});
-    ExpectPixels(page2, {{sheetX(70), sheetY(115), vbRed}, {sheetX(30), sheetY(25), vbWhite}});
-    const QString text1 = PdfText(pdf, 1);
-    EXPECT_TRUE(text1.contains(QStringLiteral("Test Report")) && text1.contains(QStringLiteral("Page 1")))
-        << text1.toStdString();
-    EXPECT_TRUE(PdfText(pdf, 2).contains(QStringLiteral("Commentary: second sheet")));
 }
 
 // A document that would not begin leaves nothing stuck: the program's
