@@ -94,7 +94,6 @@ TEST_F(LongTermFixture, ScaleForScreenAndPaper)
         bool limitsDrawn;
     } cases[] = {
         {"band fills the middle half", 12, 10, 14, true, LongTermMedium::Screen, 8, 16, true},
-        {"the same on paper", 12, 10, 14, true, LongTermMedium::Paper, 8, 16, true},
         {"screen not below 0", 5, 1, 9, true, LongTermMedium::Screen, 0, 13, true},
         {"paper below 0", 5, 1, 9, true, LongTermMedium::Paper, -3, 13, true},
         {"missing lower limit: from the hits", 12, NoValue, 14, true, LongTermMedium::Screen, 8.4, 15.6, false},
