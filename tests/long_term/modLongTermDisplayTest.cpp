@@ -89,8 +89,6 @@ TEST_F(LongTermFixture, PropertyListYearsDateBoxesAndEnabling)
     EXPECT_EQ(SettledPropertyCode({9, 3, 13}, 4), 9);
     EXPECT_EQ(SettledPropertyCode({}, 9), 0);
 
-    EXPECT_EQ(FirstListedYear(1985), 1985);
-    EXPECT_EQ(LastListedYear(2011), 2011);
     EXPECT_EQ(DateBoxOrder(2), (std::vector<int>{1, 0, 2}));
     EXPECT_EQ(DateBoxOrder(3), (std::vector<int>{2, 1, 0}));
     EXPECT_TRUE(DateBoxOrder(4).empty());

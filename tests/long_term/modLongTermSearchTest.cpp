@@ -106,9 +106,8 @@ TEST_F(LongTermFixture, CriteriaAndWindows)
         {Jan(5, 6), daytime, true},          {Jan(5, 5, 59, 59), daytime, false},
         {Jan(5, 18, 0, 59), daytime, true},  {Jan(5, 18, 1), daytime, false},
         {std::nan(""), anyDate, false},      {inf, anyDate, false},
-        {-inf, anyDate, false},              {1e300, anyDate, false},
         {-1e9, anyDate, false},              {0.0, anyDate, false},
-        {-1000.5, anyDate, false},           {Jan(1), anyDate, true},
+        {Jan(1), anyDate, true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Hit(Series(QStringLiteral("Denim"), c.date, {Measured(10)}), c.criteria), c.hit) << c.date;

@@ -47,15 +47,6 @@ TEST(MousePointerTest, TheGuardRestoresThePreviousPointerOnEveryPath)
         EXPECT_EQ(OverrideDepth(), 1);
     }
     EXPECT_EQ(OverrideDepth(), 0);
-
-    auto leaveEarly = [](bool early) {
-        MousePointerGuard wait;
-        if (early)
-            return 1;
-        return 2;
-    };
-    leaveEarly(true);
-    EXPECT_EQ(OverrideDepth(), 0);
 }
 
 TEST(TwipsTest, FifteenTwipsMakeOnePixel)

@@ -34,9 +34,9 @@ pid_t StartChild(const std::function<int()>& work)
     return pid;
 }
 
-int RunInChild(const std::function<int()>& work) { return WaitForChild(StartChild(work)); }
-
 namespace {
+
+int RunInChild(const std::function<int()>& work) { return WaitForChild(StartChild(work)); }
 
 bool ChangesFiles(unsigned long long number)
 {
@@ -70,8 +70,8 @@ bool ChangesFiles(unsigned long long number)
     }
 }
 
-} // namespace
-
+// 1 when the work was killed on entry to its k-th file call, 0 when it ended
+// before, ChildSetupFailed where tracing is not allowed.
 int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
 {
     const pid_t pid = ::fork();
@@ -116,6 +116,8 @@ int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
     WaitForChild(pid);
     return 0;
 }
+
+} // namespace
 
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work)
 {

@@ -21,18 +21,10 @@ int WaitForChild(pid_t pid);
 // Starts the work in a child and returns at once (for kill tests).
 pid_t StartChild(const std::function<int()>& work);
 
-// Runs the work in a child and waits for it.
-int RunInChild(const std::function<int()>& work);
-
-// Runs the work in a child traced by this process and kills it (SIGKILL)
-// on entry to its k-th system call (k from 1) that can change a file:
-// creating or opening, writing, syncing, linking, renaming, removing,
-// changing a mode or a length. 1 when it was killed there, 0 when the work
-// ended before that call, ChildSetupFailed where tracing is not allowed.
-int RunKilledBeforeFileCall(int k, const std::function<int()>& work);
-
-// Runs the work killed before its first, second, ... file call until it
-// runs through, each run after prepare and followed by check(k), which
+// Runs the work in a child traced by this process, killed (SIGKILL) on entry
+// to its first, second, ... system call that can change a file (creating or
+// opening, writing, syncing, linking, renaming, removing, changing a mode or
+// a length) until it runs through, each run after prepare and followed by check(k), which
 // looks at what the run left (a fatal failure in it ends the loop). The
 // number of kills, or -1 where tracing is not allowed.
 int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
