@@ -44,9 +44,14 @@ void PlaceWindow(QWidget* window, const QWidget* owner)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    // The size the first showing would give it.
-    if (!window->isVisible() && !window->testAttribute(Qt::WA_Resized))
-        window->adjustSize();
+    // The size the first showing would give it: a size set below what the
+    // layout needs grows to that need when the window is shown.
+    if (!window->isVisible()) {
+        if (!window->testAttribute(Qt::WA_Resized))
+            window->adjustSize();
+        else
+            window->resize(window->size().expandedTo(window->minimumSizeHint()));
+    }
 
     // A window not shown yet has no frame of its own.
     QMargins frame = FrameMargins(window);

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -40,6 +41,23 @@ TEST(WindowPlacementTest, AWindowLargerThanTheScreenShrinksAsFarAsItMay)
     PlaceWindow(&least, nullptr);
     EXPECT_EQ(least.size(), QSize(area.width() + 40, 100));
     EXPECT_EQ(least.pos().x(), area.left());
+
+    // Set below what its layout needs, a window shows larger: it is centred
+    // at the size it shows with.
+    QWidget owner;
+    owner.setGeometry(area.left() + 100, area.top() + 100, 600, 400);
+    owner.show();
+    QWidget grows;
+    auto* rows = new QVBoxLayout(&grows);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* inside = new QWidget;
+    inside->setMinimumSize(200, 300);
+    rows->addWidget(inside);
+    grows.resize(200, 100);
+    PlaceWindow(&grows, &owner);
+    grows.show();
+    EXPECT_EQ(grows.height(), 300);
+    EXPECT_EQ(grows.frameGeometry().center(), owner.frameGeometry().center());
 }
 
 } // namespace
