@@ -392,9 +392,9 @@ OutOfRange DefaultOutOfRangeValues()
 
 // A whole file image with the magic, from behind the magic, into the
 // globals; values out of range read as their defaults and are noted.
-ImageRead ReadSettingsImage(const std::string& bytes, OutOfRange& found)
+ImageRead ReadSettingsImage(const char* data, std::size_t size, OutOfRange& found)
 {
-    BinaryReader in(bytes);
+    BinaryReader in(data, size);
     in.GetBytes(3);
     ImageRead state = ImageRead::Incomplete;
     if (!in.AtEnd()) {
@@ -403,6 +403,11 @@ ImageRead ReadSettingsImage(const std::string& bytes, OutOfRange& found)
     }
     found = DefaultOutOfRangeValues();
     return state;
+}
+
+ImageRead ReadSettingsImage(const std::string& bytes, OutOfRange& found)
+{
+    return ReadSettingsImage(bytes.data(), bytes.size(), found);
 }
 
 // Every settings global at its value before the file is read: the lists at
@@ -581,14 +586,18 @@ bool TakeSettingsFile()
     if (QFileInfo::exists(path)) {
         foundFile = true;
         SystemError error;
-        const std::optional<std::string> bytes = ReadFileWhole(path, error);
-        if (!bytes) {
+        FileBytes bytes;
+        if (!bytes.Open(path, error)) {
             KeepSettingsFileAside(nullptr, Aside::Move, error.Number, error.Text);
-        } else if (!bytes->empty() && dskReadMagic(*bytes) != QLatin1String(SettingsMagic)) {
-            KeepSettingsFileAside(&*bytes, Aside::Move, 0, QStringLiteral("Not a settings file"));
-        } else if (!bytes->empty()) {
-            const ImageRead state = ReadSettingsImage(*bytes, found);
+        } else if (bytes.Size() > 0 && dskReadMagic(std::string(bytes.Data(), std::min<std::size_t>(bytes.Size(), 3)))
+                                           != QLatin1String(SettingsMagic)) {
+            const std::string copy = bytes.Copy();
+            KeepSettingsFileAside(&copy, Aside::Move, 0, QStringLiteral("Not a settings file"));
+        } else if (bytes.Size() > 0) {
+            const ImageRead state = ReadSettingsImage(bytes.Data(), bytes.Size(), found);
             if (state != ImageRead::Whole) {
+                // Rare: the damaged file's bytes are kept as they are read.
+                const std::string damaged = bytes.Copy();
                 std::optional<std::string> saved = GoodBackupImage();
                 bool restored = false;
                 if (saved) {
@@ -596,10 +605,10 @@ bool TakeSettingsFile()
                     restored = ReadSettingsImage(*saved, found) == ImageRead::Whole;
                     if (!restored) {
                         SetSettingsDefaults(ProgramFolder());
-                        ReadSettingsImage(*bytes, found);
+                        ReadSettingsImage(damaged, found);
                     }
                 }
-                KeepSettingsFileAside(&*bytes, restored ? Aside::Move : Aside::Copy, state);
+                KeepSettingsFileAside(&damaged, restored ? Aside::Move : Aside::Copy, state);
                 if (restored)
                     RestoreFromBackup(*saved);
                 else if (saved)

@@ -142,3 +142,28 @@ std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error
     bytes.append(rest.constData(), static_cast<std::size_t>(rest.size()));
     return bytes;
 }
+
+bool FileBytes::Open(const QString& path, SystemError& error)
+{
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        error = ErrorFromFile(m_file);
+        return false;
+    }
+    const qint64 size = m_file.size();
+    if (size > 0) {
+        if (const uchar* mapped = m_file.map(0, size)) {
+            m_data = reinterpret_cast<const char*>(mapped);
+            m_size = static_cast<std::size_t>(size);
+            return true;
+        }
+    }
+    m_file.close();
+    std::optional<std::string> bytes = ReadFileWhole(path, error);
+    if (!bytes)
+        return false;
+    m_read = std::move(*bytes);
+    m_data = m_read.data();
+    m_size = m_read.size();
+    return true;
+}
