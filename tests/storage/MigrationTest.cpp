@@ -478,6 +478,9 @@ TEST_F(MigrationTest, CurrentReportsMoveIntoTheirStyleFoldersAndNewStylesAreCoun
 
     EXPECT_EQ(Run(), (ImportCounts{3, 2}));
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("Number of imported files:\t3\r\nNumber of imported styles:\t2")});
+    // The import's counts are grouped by thousands: a large folder showed "1200".
+    EXPECT_EQ(Msg(39, {1200, 30000}),
+              QStringLiteral("Number of imported files:\t1,200\r\nNumber of imported styles:\t30,000"));
     EXPECT_EQ(Names(Source), QStringList{QStringLiteral("notes.txt")});
     EXPECT_EQ(Names(StyleFolder(QStringLiteral("Denim"))),
               QStringList({QStringLiteral("2024.01.05, 10.15.00.QTA"), QStringLiteral("2024.01.05, 11.00.00.QTA")}));
