@@ -2,8 +2,8 @@
 // them: 3 to 6 properties; 70 % of the reports with 30 to 60 tests a
 // property, 22 % with 60 to 200, 8 % with 200 to 999; every test with its
 // data string, some with a commentary, some deleted; about 45 KB a report.
-// The folders of 1,000 and 10,000 reports are written once into bench-data
-// beside the build and reused by later runs (generation is not timed);
+// The folders of 1,000 and 10,000 reports are written once into the
+// benchmarks' cache folder and reused by later runs (generation is not timed);
 // 100,000 reports (4.5 GB) only with QUINTARA_LONGTERM_LARGE=1.
 //
 // Each round reads the same files raw (QFile::readAll of each, warm cache)
