@@ -2,8 +2,8 @@
 // them: 3 to 6 properties; 70 % of the reports with 30 to 60 tests a
 // property, 22 % with 60 to 200, 8 % with 200 to 999; every test with its
 // data string, some with a commentary, some deleted; about 45 KB a report.
-// The folders of 1,000 and 10,000 reports are written once into bench-data
-// beside the build and reused by later runs (generation is not timed);
+// The folders of 1,000 and 10,000 reports are written once into the
+// benchmarks' cache folder and reused by later runs (generation is not timed);
 // 100,000 reports (4.5 GB) only with QUINTARA_LONGTERM_LARGE=1.
 //
 // Each round reads the same files raw (QFile::readAll of each, warm cache)
@@ -21,6 +21,8 @@
 // The long-term charts: a redraw of both results of 100,000 found reports
 // at 1,200 x 400 pixels (target: at most 0.5 s), and the printed page of
 // them into a PDF (target: at most 5 s; pdf_kb is the file's size).
+#include "BenchCache.h"
+
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
@@ -189,32 +191,27 @@ const QString& ProgramTemp()
     return path;
 }
 
-// The data folder of count reports in bench-data beside the build, written
-// when it is missing or was left unfinished.
+// The data folder of count reports, kept in the benchmarks' cache folder.
 Folder Reports(int count)
 {
     ProgramTemp();
     Folder folder;
     folder.Count = count;
-    folder.Data = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bench-data/longterm-%1").arg(count));
-    folder.Path = folder.Data + QLatin1Char('/') + dskStyleFolderName(StyleName);
-    const QString done = folder.Data + QStringLiteral("/complete");
-    if (!QFile::exists(done)) {
-        QDir(folder.Data).removeRecursively();
-        QDir().mkpath(folder.Path);
+    folder.Data = BenchCacheFolder(QStringLiteral("longterm-%1").arg(count), [count](const QString& data) {
+        const QString path = data + QLatin1Char('/') + dskStyleFolderName(StyleName);
+        QDir().mkpath(path);
         for (int i = 0; i < count; ++i) {
             const Protocol p = RealisticReport(i, count);
             BinaryWriter out;
             dskPutHeader(out, "QTA");
             PutRecord(out, p);
-            QFile file(folder.Path + QLatin1Char('/') + dskFileNameFromDate(p.Date, QStringLiteral("QTA")));
+            QFile file(path + QLatin1Char('/') + dskFileNameFromDate(p.Date, QStringLiteral("QTA")));
             if (!file.open(QIODevice::WriteOnly))
                 break;
             file.write(out.Bytes().data(), static_cast<qint64>(out.Bytes().size()));
         }
-        QFile marker(done);
-        marker.open(QIODevice::WriteOnly);
-    }
+    });
+    folder.Path = folder.Data + QLatin1Char('/') + dskStyleFolderName(StyleName);
     DataFolder = folder.Data;
     return folder;
 }

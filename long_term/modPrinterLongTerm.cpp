@@ -20,19 +20,10 @@ using namespace PrintOutput;
 
 namespace {
 
-constexpr double FrameLeft = 10;
-constexpr double FrameTop = 3;
-constexpr double FrameRight = 97;
-constexpr double ChartLeft = 12;
-constexpr double ChartRight = 96;
+constexpr double ChartLeft = TextLeft;
+constexpr double ChartRight = TextRight;
 constexpr double ChartHeight = 30;
-constexpr double LineStep = 1.7;
-constexpr double WideSpace = 2.55;
-constexpr double SmallSpace = 0.85;
-constexpr double NormalSize = 8;
-constexpr double ChartSize = 6;
 constexpr double MarkRadius = 0.1;
-constexpr int32_t LightGrey = 12632256;
 
 QString Label(double value, const QString& unit)
 {

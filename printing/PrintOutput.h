@@ -5,8 +5,23 @@
 #include "printing/modPrinter.h"
 
 #include <QString>
+#include <cstdint>
 
 namespace PrintOutput {
+
+// Page geometry in page units, shared by every printed page: the frame, the
+// text column inside it, the line steps and the font sizes in points.
+constexpr double FrameLeft = 10;
+constexpr double FrameTop = 3;
+constexpr double FrameRight = 97;
+constexpr double TextLeft = 12;
+constexpr double TextRight = 96;
+constexpr double LineStep = 1.7;
+constexpr double WideSpace = 2.55;
+constexpr double SmallSpace = 0.85;
+constexpr double NormalSize = 8;
+constexpr double ChartSize = 6;
+constexpr int32_t LightGrey = 12632256;
 
 inline DrawingSurface& Out()
 {

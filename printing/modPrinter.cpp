@@ -38,12 +38,7 @@ namespace {
 // Page geometry in page units.
 constexpr double PageWidth = 100;
 constexpr double PageBottom = 141;
-constexpr double FrameLeft = 10;
-constexpr double FrameTop = 3;
-constexpr double FrameRight = 97;
 constexpr double FrameGap = 0.4;
-constexpr double TextLeft = 12;
-constexpr double TextRight = 96;
 constexpr double PageCentre = 53.5;
 // The value columns of the header rows, and the end of the left one, a small
 // space before the captions of the right one.
@@ -51,9 +46,6 @@ constexpr double LeftValue = 25;
 constexpr double RightCaption = 58;
 constexpr double RightValue = 71;
 constexpr double LeftValueEdge = RightCaption - 0.85;
-constexpr double LineStep = 1.7;
-constexpr double WideSpace = 2.55;
-constexpr double SmallSpace = 0.85;
 
 // Room the report asks for before a section.
 constexpr double PropertyRoom = 12 + 15;
@@ -65,13 +57,10 @@ constexpr double CurveRoom = CurveBoxHeight + 2 + 15;
 // line, the dotted rule and the footer and frame of a page break.
 constexpr double CommentaryEndRoom = 12.3;
 
-constexpr double NormalSize = 8;
 constexpr double TitleSize = 12;
-constexpr double ChartSize = 6;
 
 constexpr int16_t MsgNoPrinter = 17;
 constexpr int16_t AirbagInstrumentCode = 12;
-constexpr int LightGrey = 12632256;
 
 QString U(const char* utf8)
 {

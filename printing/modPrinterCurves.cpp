@@ -20,18 +20,9 @@ using namespace PrintOutput;
 
 namespace {
 
-constexpr double FrameLeft = 10;
-constexpr double FrameTop = 3;
-constexpr double FrameRight = 97;
-constexpr double TextLeft = 12;
-constexpr double LineStep = 1.7;
-constexpr double WideSpace = 2.55;
-constexpr double SmallSpace = 0.85;
-constexpr double NormalSize = 8;
-constexpr double ChartSize = 6;
 
 // The picture of the curve view, 84 x 30 units.
-constexpr double PictureLeft = 12;
+constexpr double PictureLeft = TextLeft;
 constexpr double PictureWidth = 84;
 constexpr double PictureHeight = 30;
 
