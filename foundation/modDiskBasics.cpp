@@ -74,25 +74,19 @@ float dskReadVersion(BinaryReader& in)
 
 QString dskReadMagic(QIODevice& file)
 {
-    if (file.size() < 3 || !file.seek(0))
-        return QString();
-    const QByteArray magic = file.read(3);
-    if (magic.size() != 3)
-        return QString();
-    return FromCp1252(magic.toStdString());
+    return file.seek(0) ? dskReadMagic(file.read(3).toStdString()) : QString();
 }
 
 float dskReadVersion(QIODevice& file)
 {
-    if (file.size() <= 3 || !file.seek(3))
+    // Only the length and the text are read, not the whole file.
+    if (!file.seek(3))
         return NoValue;
-    const QByteArray lengthBytes = file.read(2);
-    if (lengthBytes.size() != 2)
-        return NoValue;
-    const int length = static_cast<unsigned char>(lengthBytes[0])
-        | (static_cast<unsigned char>(lengthBytes[1]) << 8);
-    const QByteArray text = file.read(length);
-    return text.size() == length ? VersionValue(text.toStdString()) : NoValue;
+    QByteArray header = file.read(2);
+    if (header.size() == 2)
+        header += file.read(static_cast<unsigned char>(header[0]) | (static_cast<unsigned char>(header[1]) << 8));
+    BinaryReader in(header.constData(), static_cast<std::size_t>(header.size()));
+    return dskReadVersion(in);
 }
 
 void dskPutHeader(BinaryWriter& out, const char* magic)

@@ -191,6 +191,8 @@ std::string ReadBytes(int16_t n, bool endAtEot)
 // device reads as ready with nothing to give).
 void EmptyInput(QSerialPort* port)
 {
+    if (!port->isOpen())
+        return;
     port->clearError();
     for (int pass = 0; pass < 4 && port->isOpen() && port->waitForReadyRead(0); ++pass) {
     }
@@ -317,13 +319,9 @@ bool commProbe(int16_t port)
 bool commBeginRequest()
 {
     QSerialPort* serial = Port();
-    if (serial->isOpen())
+    EmptyInput(serial);
+    if (!serial->isOpen() && commOpen(commPortNumber()))
         EmptyInput(serial);
-    if (!serial->isOpen()) {
-        if (!commOpen(commPortNumber()))
-            return false;
-        EmptyInput(serial);
-    }
     return serial->isOpen();
 }
 
@@ -411,9 +409,7 @@ AbtRawLines commReceiveCurveBlocks(QProgressBar* progress)
     SetProgress(progress, k);
     // Only before the first NAK: after an ACK or NAK whatever comes is the
     // packet it asked for, however soon the instrument sends it.
-    QSerialPort* serial = Port();
-    if (serial->isOpen())
-        EmptyInput(serial);
+    EmptyInput(Port());
     for (;;) {
         if (nakDue)
             commSendString(NAK);
