@@ -108,7 +108,7 @@ void frmMain::ConnectCommands()
         {mnuInfo_About, &frmMain::mnuInfo_About_Click},
     };
     for (const auto& [action, handler] : commands)
-        connect(action, &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
+        connect(action, &QAction::triggered, this, handler);
 
     connect(cmdTerminateProtocol, &QPushButton::clicked, this, [this] { cmdTerminateProtocol_Click(); });
     connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
