@@ -47,6 +47,18 @@ namespace {
 
 frmMain* g_main = nullptr;
 
+// Hands the events of the watched controls to one member of the window.
+class MemberFilter : public QObject {
+public:
+    using Handler = bool (frmMain::*)(QObject*, QEvent*);
+    MemberFilter(frmMain* window, Handler handler) : QObject(window), m_window(window), m_handler(handler) {}
+    bool eventFilter(QObject* watched, QEvent* event) override { return (m_window->*m_handler)(watched, event); }
+
+private:
+    frmMain* m_window;
+    Handler m_handler;
+};
+
 // The window's design size, also its least size, and what the outer size
 // adds to the inside (frame, title and menu bar).
 constexpr double DesignWidth = 12120;
@@ -413,6 +425,11 @@ frmMain::~frmMain()
     m_commandFilter = nullptr;
     if (g_main == this)
         g_main = nullptr;
+}
+
+QObject* frmMain::NewMemberFilter(bool (frmMain::*handler)(QObject*, QEvent*))
+{
+    return new MemberFilter(this, handler);
 }
 
 frmMain::RefreshGuard::RefreshGuard(frmMain& window) : m_window(window) { ++m_window.m_refreshing; }

@@ -505,6 +505,9 @@ private:
     bool RoutePointerButton(QObject* watched, QEvent* event);
     void ProfileMouseUp(PictureBox* picture, int index, int button, double x, double y);
     QObject* m_commandFilter = nullptr;
+    // An event filter, owned by this window, that hands the events of the
+    // controls it watches to the given member.
+    QObject* NewMemberFilter(bool (frmMain::*handler)(QObject*, QEvent*));
 
     // A control that an enabling rule sets: a menu item or header, a widget
     // (a grid through its own enabling) or a tab.

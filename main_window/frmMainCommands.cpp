@@ -54,7 +54,6 @@
 #include <QSignalBlocker>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <utility>
 
 namespace {
@@ -66,19 +65,6 @@ constexpr int16_t MsgSureToTerminate = 30;
 constexpr int16_t MsgWriteError = 31;
 constexpr int16_t MsgNoCurve = 35;
 constexpr int AirbagTestType = 18;
-
-// Hands the events of the watched controls to one member of the window.
-class CommandFilter : public QObject {
-public:
-    CommandFilter(QObject* parent, std::function<bool(QObject*, QEvent*)> handler)
-        : QObject(parent), m_handler(std::move(handler))
-    {
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override { return m_handler(watched, event); }
-
-private:
-    std::function<bool(QObject*, QEvent*)> m_handler;
-};
 
 // A menu (its own item in the menu bar) or a menu item of the window by
 // object name; null for none.
@@ -122,7 +108,7 @@ void frmMain::ConnectCommands()
         {mnuInfo_About, &frmMain::mnuInfo_About_Click},
     };
     for (const auto& [action, handler] : commands)
-        connect(action, &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
+        connect(action, &QAction::triggered, this, handler);
 
     connect(cmdTerminateProtocol, &QPushButton::clicked, this, [this] { cmdTerminateProtocol_Click(); });
     connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
@@ -131,9 +117,7 @@ void frmMain::ConnectCommands()
 
     // Double-clicks and releases over the displays: a part of a control (a
     // grid's cells) counts for the control.
-    m_commandFilter = new CommandFilter(this, [this](QObject* watched, QEvent* event) {
-        return RoutePointerButton(watched, event);
-    });
+    m_commandFilter = NewMemberFilter(&frmMain::RoutePointerButton);
     for (QWidget* widget : m_surface->findChildren<QWidget*>())
         widget->installEventFilter(m_commandFilter);
 }

@@ -18,14 +18,13 @@
 
 #include <QFile>
 #include <QImage>
-
 #include <QLabel>
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <vector>
 #include <set>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -163,7 +162,6 @@ const ThumbnailCurve& EvaluatedCurve(std::map<std::string, ThumbnailCurve>& curv
 }
 
 } // namespace
-
 
 void frmMain::DrawCurveThumbnail()
 {

@@ -39,7 +39,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <functional>
 #include <utility>
 
 namespace {
@@ -52,19 +51,6 @@ constexpr int MostTests = 999;
 constexpr int LateralAirTestType = 16;
 
 constexpr int32_t OtherPropertyGrey = 0x808080;
-
-// Hands the events of the watched controls to one member of the window.
-class SeriesFilter : public QObject {
-public:
-    SeriesFilter(QObject* parent, std::function<bool(QObject*, QEvent*)> handler)
-        : QObject(parent), m_handler(std::move(handler))
-    {
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override { return m_handler(watched, event); }
-
-private:
-    std::function<bool(QObject*, QEvent*)> m_handler;
-};
 
 bool IsProperty(int property)
 {
@@ -169,9 +155,7 @@ void frmMain::ConnectSeriesHandlers()
 
     // Clicks on labels and pictures, the keys of the value box, and Enter
     // that reaches the window.
-    m_seriesFilter = new SeriesFilter(this, [this](QObject* watched, QEvent* event) {
-        return SeriesEvent(watched, event);
-    });
+    m_seriesFilter = NewMemberFilter(&frmMain::SeriesEvent);
     for (size_t i = 1; i <= PropertyCount; ++i) {
         for (QWidget* w : {static_cast<QWidget*>(lblProperty[i]), static_cast<QWidget*>(lblPropertyStatus[i]),
                            static_cast<QWidget*>(lblLateralAir[i]), static_cast<QWidget*>(lblLateralAirE[i]),

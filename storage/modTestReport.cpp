@@ -92,7 +92,7 @@ enum class Existing {
 // The writer behind dskPutTestReportAction. Refusing must be decided here:
 // root ignores write bits, so they cannot keep an earlier report.
 bool PutTestReport(const QString& folder, const QString& name, const Protocol& record,
-                   bool useStyleFolder, Existing existing, QFileDevice::Permissions permissions)
+                   bool useStyleFolder, Existing existing)
 {
     // A stored relative name may carry its style folder; one that goes into
     // the style folder is a bare file name.
@@ -126,7 +126,7 @@ bool PutTestReport(const QString& folder, const QString& name, const Protocol& r
         WriteLog(ErrorFromErrno(EACCES, path), QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
-    return WriteReportFile(path, record, permissions);
+    return WriteReportFile(path, record);
 }
 
 // The indexes a series carries into its own arrays: the report form in use,
@@ -489,7 +489,7 @@ Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writ
 bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
                             bool useStyleFolder)
 {
-    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace, QFileDevice::Permissions());
+    return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace);
 }
 
 bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
@@ -557,7 +557,7 @@ QStringList dskCurveFileNames(const Protocol& record)
 
 bool dskPutTestReportExact(const QString& folder, const QString& name, const Protocol& record)
 {
-    return PutTestReport(folder, name, record, false, Existing::ReplaceExact, QFileDevice::Permissions());
+    return PutTestReport(folder, name, record, false, Existing::ReplaceExact);
 }
 
 bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& scan, bool& writeBackFailed)
