@@ -1,7 +1,6 @@
 #include "platform/Paths.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -32,20 +31,35 @@ namespace {
 // Few enough case forms to look each up instead of listing the folder.
 constexpr int MaxCaseLetters = 3;
 
+// Every entry of the folder whose name equals name ignoring case, in code
+// order, from one unsorted pass over the folder.
+QStringList ListedInAnyCase(const QString& folder, const QString& name)
+{
+    QStringList found;
+    const QString key = name.toCaseFolded();
+    const QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QString& entry : names)
+        if (entry.toCaseFolded() == key)
+            found.append(entry);
+    found.sort();
+    return found;
+}
+
 } // namespace
 
-std::optional<QStringList> EntriesInAnyCase(const QString& folder, const QString& name)
+QStringList EntriesInAnyCase(const QString& folder, const QString& name)
 {
     std::vector<int> letters;
     for (int i = 0; i < name.size(); ++i) {
         const char16_t c = name[i].unicode();
         if (c >= 0x80 || c == u'/')
-            return std::nullopt;
+            return ListedInAnyCase(folder, name);
         if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
             letters.push_back(i);
     }
     if (letters.size() > static_cast<std::size_t>(MaxCaseLetters))
-        return std::nullopt;
+        return ListedInAnyCase(folder, name);
     // Every form, in code order (upper case sorts first), whatever the folder holds.
     QStringList found;
     const QString base = JoinPath(folder, QString());
@@ -76,20 +90,8 @@ QString MatchEntry(const QString& folder, const QString& part)
         return part;
     if (QFileInfo::exists(folder + QLatin1Char('/') + part))
         return part;
-    std::optional<QStringList> forms = EntriesInAnyCase(folder.isEmpty() ? QStringLiteral("/") : folder, part);
-    if (forms)
-        return forms->isEmpty() ? part : forms->first();
-    QString match;
-    QDirIterator entries(folder.isEmpty() ? QStringLiteral("/") : folder,
-                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString entry = entries.fileName();
-        if (entry.size() == part.size() && entry.compare(part, Qt::CaseInsensitive) == 0
-            && (match.isEmpty() || entry < match))
-            match = entry;
-    }
-    return match.isEmpty() ? part : match;
+    const QStringList forms = EntriesInAnyCase(folder.isEmpty() ? QStringLiteral("/") : folder, part);
+    return forms.isEmpty() ? part : forms.first();
 }
 
 } // namespace

@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 // A relative name as stored in a record ("QTA123\2011.12.08, 10.15.00.QTA")
 // with every "\" read as "/".
 QString StoredNameToPath(const QString& storedName);
@@ -29,9 +27,9 @@ QString FindExistingPath(const QString& folder, const QString& name);
 // is the name in any case, in code order, found by looking up each case form
 // of a name with at most three letters, all of them ASCII (the names the
 // program makes from dates: digits, blanks, dots, commas and a three-letter
-// extension), so the cost does not grow with the folder. Nothing for any
-// other name, whose forms are too many: the caller lists the folder.
-std::optional<QStringList> EntriesInAnyCase(const QString& folder, const QString& name);
+// extension), so the cost does not grow with the folder; any other name,
+// whose forms are too many, costs one unsorted pass over the folder.
+QStringList EntriesInAnyCase(const QString& folder, const QString& name);
 
 // True when the folder is an absolute path of an existing directory. A
 // drive letter or another Windows path read from an old settings file is

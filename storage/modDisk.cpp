@@ -207,18 +207,7 @@ QStringList dskNamesInAnyCase(const QString& folder, const QString& name)
 {
     if (name.isEmpty() || !IsExistingFolder(folder))
         return QStringList();
-    if (std::optional<QStringList> forms = EntriesInAnyCase(folder, name))
-        return *forms;
-    QStringList found;
-    const QString key = dskNameKey(name);
-    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                         | QDir::NoDotAndDotDot,
-                                                     QDir::Unsorted);
-    for (const QString& entry : names)
-        if (dskNameKey(entry) == key)
-            found.append(entry);
-    found.sort();
-    return found;
+    return EntriesInAnyCase(folder, name);
 }
 
 namespace {
