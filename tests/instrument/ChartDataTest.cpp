@@ -89,6 +89,8 @@ TEST_F(ChartDataTest, HistogramAroundNominalAndLimits)
         EXPECT_EQ(std::tuple(two.Nominal, two.Unit, two.Counts[20], two.Counts[9], two.BelowCount, two.AboveCount),
                   std::tuple(20.0f, QStringLiteral("mm"), 1, 1, 1, 1))
             << r;
+        EXPECT_EQ(std::tuple(two.NominalClass, two.LowerClass, two.UpperClass, two.MaxCount), std::tuple(20, 10, 30, 1))
+            << r;
     }
 }
 
@@ -125,6 +127,7 @@ TEST_F(ChartDataTest, DefinitionAndFormItemAreBlankForEveryIndexOutOfRange)
     // Form 2, item 1 names test type 9, item 2 test type 14, item 3 none.
     EXPECT_EQ(PropertyTestDefinition(p_, 2), p_.Style.Tests[14]);
     p_.CurrentProperty = 2;
+    EXPECT_EQ(CurrentReportForm(p_), p_.Style.Forms[2]);
     EXPECT_EQ(CurrentFormItem(p_), p_.Style.Forms[2].Items[2]);
     const struct { int16_t form, property, testType; } rows[] = {
         {0, 2, 14}, {11, 2, 14}, {-1, 2, 14}, {2, 0, 14}, {2, 7, 14}, {2, 3, 0}, {2, 2, 21}, {2, 2, -1}};
@@ -236,6 +239,7 @@ TEST_F(ChartDataTest, DeviationDataOfTheCurrentProperty)
     EXPECT_EQ(d, (DeviationData{100, 90, 110, 95, 104, d.Mean, 104}));
     EXPECT_EQ(ComputeDeviationData(p_, 21, 2), (DeviationData{20, 18, 22, 19, 21, 20, 21}));
 
+    EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p_, NoValue, 1)));
     MakePassFail(14);
     p_.CurrentProperty = 2;
     EXPECT_TRUE(IsEmptyDeviationData(ComputeDeviationData(p_, 1, 1)));
@@ -256,6 +260,7 @@ TEST_F(ChartDataTest, ValuesThatAreNotFiniteAreDrawnAsMissing)
         SCOPED_TRACE(bad);
         SetValues(1, {SeriesTest(95, 19), SeriesTest(bad, bad), SeriesTest(103, 21)});
         EXPECT_EQ(ComputeHistogram(p_, 1, 1), clean);
+        EXPECT_EQ(ComputeProfile(p_, 1, 1).Values, (std::vector<float>{NoValue, 95.0f, NoValue, 103.0f}));
         EXPECT_EQ(ComputeProfile(p_, 1, 2).Values, (std::vector<float>{NoValue, 19.0f, NoValue, 21.0f}));
 
         // Statistics and limits as a damaged file may hold them.
@@ -293,6 +298,14 @@ TEST(DefaultLimitsFromMeanTest, FillsOnlyUndefinedResults)
     std::tie(expected.Nominal2, expected.Lower2, expected.Upper2) = std::tuple(8.0f, 7.2f, 8.8f);
     DefaultLimitsFromMean(s, d);
     EXPECT_EQ(d, expected);
+
+    // Result 1 defined and no mean of result 2: nothing changes.
+    TestDefinition defined1 = MakeBlankTestDefinition();
+    std::tie(defined1.Defined1, defined1.Nominal1, defined1.Lower1, defined1.Upper1) = std::tuple(true, 60.0f, 59.0f, 61.0f);
+    s.Mean2 = NoValue;
+    const TestDefinition before = defined1;
+    DefaultLimitsFromMean(s, defined1);
+    EXPECT_EQ(defined1, before);
 
     // Result 2 defined, result 1 not: only result 1 takes the mean.
     TestDefinition second = MakeBlankTestDefinition();

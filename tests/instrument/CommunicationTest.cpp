@@ -115,6 +115,16 @@ TEST(CommunicationTable, RequestAndReplyLengthOfEveryModel)
     }
 }
 
+// The bytes of a refused reply as the message shows them: two capital hex
+// digits each, one blank between, the top bit kept.
+TEST(CommunicationTable, HexText)
+{
+    EXPECT_EQ(commHexText(""), "");
+    EXPECT_EQ(commHexText("\r\n"), "0D 0A");
+    EXPECT_EQ(commHexText("A"), "41");
+    EXPECT_EQ(commHexText(Hex("00 0F 10 80 FF")), "00 0F 10 80 FF");
+}
+
 // Each model answers its own request only; rows 0 and 1 send nothing at all.
 TEST_F(CommunicationTest, EachModelIsAskedWithItsOwnRequest)
 {

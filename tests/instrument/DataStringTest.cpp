@@ -71,7 +71,9 @@ TEST_F(DataStringTest, EveryIdentifierGivesItsInstrumentCodeAndBack)
     EXPECT_EQ(InstrumentIdentifier(0), "");
     EXPECT_EQ(InstrumentIdentifier(17), "");
 
+    EXPECT_EQ(DataStringInstrumentCode(Build({.Id = "KR 6999"})), 0);
     EXPECT_EQ(DataStringInstrumentCode(Build({.Id = "kr 6400"})), 0);
+    EXPECT_EQ(DataStringInstrumentCode(""), 0);
     // An identifier out of place, or with other blanks, is unknown.
     EXPECT_EQ(DataStringInstrumentCode("\x1E" "  LLISTER"), 0);
     EXPECT_EQ(DataStringInstrumentCode("\x1E" "D 7041 "), 0);
@@ -125,6 +127,58 @@ TEST_F(DataStringTest, ParametersAndUnits)
     otherRange.P3 = "      ";
     EXPECT_EQ(DataStringParameter3(Build(otherRange)), "");
 }
+
+TEST_F(DataStringTest, ParametersAreTrimmedAndNumbersWrittenInTheLocale)
+{
+    const std::string text = Build({.Id = "KR 6100", .P1 = " 020.0", .P2 = "  1.50", .P3 = "26/28 ", .P4 = "  0.05"});
+    for (const auto& [locale, p2, p4] : {std::tuple{"en_US", "1.5", "0.05"}, std::tuple{"de_DE", "1,5", "0,05"}}) {
+        Pin(QString::fromLatin1(locale));
+        EXPECT_EQ(DataStringParameter1(text), "20") << locale;
+        EXPECT_EQ(DataStringParameter2(text), p2) << locale;
+        EXPECT_EQ(DataStringParameter3(text), "26/28") << locale;
+        EXPECT_EQ(DataStringParameter4(text), p4) << locale;
+    }
+
+    EXPECT_EQ(DataStringParameter1(Build({})), "");
+}
+
+TEST_F(DataStringTest, KR6250JoinsItsMeasuringRange)
+{
+    const std::string text = Build(ThreadDensity);
+    EXPECT_EQ(DataStringParameter1(text), "10");
+    EXPECT_EQ(DataStringParameter2(text), "R=3");
+    EXPECT_EQ(DataStringParameter3(text), "1.5-10");
+    EXPECT_EQ(DataStringParameter4(text), "");
+
+    Fields f = ThreadDensity;
+    f.P2 = "   abc";
+    f.P3 = "     5";
+    f.P4 = "    20";
+    EXPECT_EQ(DataStringParameter2(Build(f)), "abc");
+    EXPECT_EQ(DataStringParameter3(Build(f)), "05-20");
+    f.P3 = "      ";
+    EXPECT_EQ(DataStringParameter3(Build(f)), "");
+
+    Pin(QStringLiteral("de_DE"));
+    EXPECT_EQ(DataStringParameter3(text), "1,5-10");
+}
+
+TEST_F(DataStringTest, UnitsAreTextsInTheCurrentLanguage)
+{
+    const std::string text = Build({.U1 = "N", .U2 = "F", .U3 = "$", .U4 = "-", .RU1 = "a", .RU2 = "s"});
+    EXPECT_EQ(DataStringParameterUnit1(text), "mm/min");
+    EXPECT_EQ(DataStringParameterUnit2(text), "cm w.c.");
+    EXPECT_EQ(DataStringParameterUnit3(text), "m");
+    EXPECT_EQ(DataStringParameterUnit4(text), "");
+    EXPECT_EQ(DataStringResultUnit(text), "min");
+    EXPECT_EQ(DataStringResult2Unit(text), "tpi");
+    Language = 1;
+    EXPECT_EQ(DataStringParameterUnit1(text), "mm/Min");
+    EXPECT_EQ(DataStringParameterUnit2(text), "cm WS");
+    EXPECT_EQ(DataStringResultUnit(text), "Min");
+    EXPECT_EQ(DataStringResult2Unit(text), "Dr/in");
+}
+
 
 TEST_F(DataStringTest, TestArea10Reads44ForTheHydrostaticHeadTestersOfThatInstallation)
 {
@@ -195,6 +249,7 @@ TEST_F(DataStringTest, EmptyAndShortStringsGiveEmptyFields)
                   std::tuple(QString(), QString(), QString(), NoValue, NoValue, false, text))
             << ToHex(text);
     }
+    EXPECT_EQ(ParseDataString("\x1E" "KR 6400" "12").SerialNumber, "12");
     EXPECT_EQ(DataStringSerialNumber("\x1E" "KR 6401" "A", 9), "10A");
 }
 
@@ -206,6 +261,8 @@ TEST_F(DataStringTest, SetFieldWritesEachFieldRightAlignedAndRenewsTheChecksum)
 
     const struct { int16_t Field; const char* Value; std::string Fields::*Member; const char* Written; } cases[] = {
         {2, "7", &Fields::Serial, "  7"},     {2, "1999", &Fields::Serial, "J99"}, {2, "", &Fields::Serial, "   "},
+        {2, "1023", &Fields::Serial, "A23"},  {4, "12.5", &Fields::P1, "  12.5"},  {7, "", &Fields::U2, " "},
+        {14, " ", &Fields::Warning, " "},
         {4, "1234567", &Fields::P1, "123456"}, {5, "(", &Fields::U1, "("},        {6, "", &Fields::P2, "      "},
         {8, "26/28", &Fields::P3, " 26/28"},  {9, "?", &Fields::U3, "?"},          {10, "3", &Fields::P4, "     3"},
         {11, "Pa", &Fields::U4, "P"},         {14, "*", &Fields::Warning, "*"},
@@ -228,6 +285,7 @@ TEST_F(DataStringTest, SetFieldWritesTheFourCharacterSerialOfCodes10And16)
     Fields blanked = AirPermeability;
     blanked.Serial = "    ";
     EXPECT_EQ(ToHex(SetDataStringField(Build(AirPermeability), 2, QString())), ToHex(Build(blanked)));
+    EXPECT_EQ(DataStringSerialNumber(SetDataStringField(Build(AirPermeability), 2, QString()), 10), "");
 
     // Whatever the reader gives, written back, reads the same again.
     Fields other = AirPermeability;
@@ -290,6 +348,7 @@ TEST_F(DataStringTest, SerialNumberAndParametersDeviateOnlyAgainstAFilledReferen
 {
     for (const Fields& f : {AirPermeability, KR6450Reading(), ThreadDensity})
         EXPECT_EQ(Compare(f, f), Deviations{});
+    EXPECT_EQ(CompareDataStringParameters("", ""), Deviations{});
     const Fields received = KR6450Reading();
     EXPECT_EQ(Compare(received, {.Id = received.Id, .RU1 = received.RU1}), Deviations{});
 
@@ -304,7 +363,7 @@ TEST_F(DataStringTest, KR6450TestVolumeMayDeviateByFifteenPercent)
 {
     const struct { const char* locale; const char* id; const char* reference; const char* received; int16_t slot6; } rows[] = {
         {"en_US", "KR 6450", "   100", "   115", 0}, {"en_US", "KR 6450", "   100", "    85", 0},
-        {"en_US", "KR 6450", "   100", " 115.0", 0}, {"en_US", "KR 6450", "   100", "   116", 4},
+        {"en_US", "KR 6450", "   100", "   100", 0}, {"en_US", "KR 6450", "   100", " 115.0", 0}, {"en_US", "KR 6450", "   100", "   116", 4},
         {"en_US", "KR 6450", "   100", "    84", 4}, {"en_US", "KR 6450", "   100", "   abc", 4},
         {"en_US", "KR 6801", "   100", "   115", 4},     // another model compares the texts
         // A reference of 0 or no number compares the texts, without dividing.

@@ -152,4 +152,22 @@ TEST(StudentT95Test, StepsOfTheTable)
         EXPECT_EQ(StudentT95(c.n), c.t) << c.n;
 }
 
+// Every step: each single count from 2 to 19 and both ends of every range, so
+// that neither a constant nor the edge of a range can move unseen.
+TEST(StudentT95Test, EveryStepOfTheTable)
+{
+    const struct { int n; float t; } cases[] = {
+        {-5, 1.96f},  {0, 1.96f},    {1, 1.96f},    {2, 12.71f},  {3, 4.3f},    {4, 3.18f},    {5, 2.78f},
+        {6, 2.57f},   {7, 2.45f},    {8, 2.36f},    {9, 2.31f},   {10, 2.26f},  {11, 2.23f},   {12, 2.2f},
+        {13, 2.18f},  {14, 2.16f},   {15, 2.14f},   {16, 2.13f},  {17, 2.12f},  {18, 2.11f},   {19, 2.1f},
+        {20, 2.09f},  {21, 2.09f},   {22, 2.08f},   {23, 2.07f},  {24, 2.07f},  {25, 2.06f},   {27, 2.06f},
+        {28, 2.05f},  {29, 2.05f},   {30, 2.04f},   {34, 2.04f},  {35, 2.03f},  {39, 2.03f},   {40, 2.02f},
+        {44, 2.02f},  {45, 2.01f},   {59, 2.01f},   {60, 2.0f},   {69, 2.0f},   {70, 1.99f},   {99, 1.99f},
+        {100, 1.98f}, {159, 1.98f},  {160, 1.97f},  {999, 1.97f}, {1000, 1.96f}, {32767, 1.96f},
+    };
+    static_assert(std::size(cases) == 48);
+    for (const auto& c : cases)
+        EXPECT_EQ(StudentT95(c.n), c.t) << c.n;
+}
+
 } // namespace

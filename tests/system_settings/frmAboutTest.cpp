@@ -43,6 +43,9 @@ TEST_F(AboutTest, VersionLabelAndButtonByLanguageAndDateFormat)
         {2, 1, "Version 8.0 - 08.12.2011", "&Close"},
         {1, 2, "Version 8.0 - 12/08/2011", "&Schliessen"},
         {5, 3, "Versión 8.0 - 2011-12-08", "&Cerrar"},
+        {3, 3, "Version 8.0 - 2011-12-08", "&Fermer"},
+        {4, 1, "Versione 8.0 - 08.12.2011", "&Chiudere"},
+        {5, 1, "Versión 8.0 - 08.12.2011", "&Cerrar"},
         // The sixth language has no version word; an unknown date format no date.
         {6, 1, " 8.0 - 08.12.2011", "&"},
         {2, 9, "Version 8.0 - ", "&Close"},
@@ -56,7 +59,12 @@ TEST_F(AboutTest, VersionLabelAndButtonByLanguageAndDateFormat)
         EXPECT_EQ(form->cmdClose->text(), QString::fromUtf8(row.close));
         // A blank: an empty title would show the program's file name.
         EXPECT_EQ(form->windowTitle(), QStringLiteral(" "));
+        // Names and the address are the same in every language.
+        EXPECT_EQ(form->lblQUINTARA->text(), QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
+        EXPECT_EQ(form->lblURL->text(), QStringLiteral("https://www.example.com/"));
+        EXPECT_TRUE(form->cmdClose->isDefault());
         form->cmdClose_Click();
+        EXPECT_FALSE(frmAbout::IsLoaded());
     }
 }
 
@@ -69,14 +77,21 @@ TEST_F(AboutTest, OnlyARightReleaseWithShiftCtrlAndAltTogglesTheHiddenParts)
     } rows[] = {
         {Qt::RightButton, AllThree, true},
         {Qt::RightButton, Qt::ControlModifier | Qt::AltModifier, false},
+        {Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, false},
+        {Qt::RightButton, Qt::ShiftModifier | Qt::AltModifier, false},
+        {Qt::RightButton, Qt::NoModifier, false},
         {Qt::LeftButton, AllThree, false},
         {Qt::MiddleButton, AllThree, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.button << " " << row.keys.toInt());
         frmAbout* form = frmAbout::Instance();
+        EXPECT_FALSE(Shown(form->txtHistory));
+        EXPECT_FALSE(Shown(form->fraAnimation));
         Release(form->lblVersion, row.button, row.keys);
         EXPECT_EQ(Shown(form->txtHistory), row.toggles);
+        // Each gesture toggles its own part only.
+        EXPECT_FALSE(Shown(form->fraAnimation));
         Release(form->imgZOLVERA, row.button, row.keys);
         EXPECT_EQ(Shown(form->fraAnimation), row.toggles);
         EXPECT_EQ(form->timAnimation->isActive(), row.toggles);
@@ -87,7 +102,17 @@ TEST_F(AboutTest, OnlyARightReleaseWithShiftCtrlAndAltTogglesTheHiddenParts)
 TEST_F(AboutTest, HistoryIsBuiltAtEachGestureInTheDateFormatOfThatMoment)
 {
     frmAbout* form = frmAbout::Instance();
+    EXPECT_TRUE(form->txtHistory->isReadOnly());
+    EXPECT_EQ(form->txtHistory->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(form->txtHistory->palette().color(QPalette::Base), QColor(192, 192, 192));
+
     form->lblVersion_MouseUp(2, 7);
+    EXPECT_TRUE(Shown(form->txtHistory));
+    const QString shown = form->txtHistory->toPlainText();
+    // CR LF shown as line breaks: 127 lines and the empty one after the last.
+    EXPECT_EQ(shown.split(u'\n').size(), 128);
+    EXPECT_FALSE(shown.contains(u'\r'));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("8.0.0\t08.12.2011\t")));
     form->lblVersion_MouseUp(2, 7);
     EXPECT_FALSE(Shown(form->txtHistory));
 
@@ -106,15 +131,25 @@ TEST_F(AboutTest, HistoryIsBuiltAtEachGestureInTheDateFormatOfThatMoment)
 TEST_F(AboutTest, AnimationAlternatesItsPicturesWhileTheTimerRuns)
 {
     frmAbout* form = frmAbout::Instance();
+    // The panel starts hidden with both pictures set visible inside it.
+    EXPECT_FALSE(Shown(form->fraAnimation));
+    EXPECT_TRUE(form->imgAnimation[1]->isVisibleTo(form->fraAnimation));
+    EXPECT_TRUE(form->imgAnimation[2]->isVisibleTo(form->fraAnimation));
+    EXPECT_FALSE(form->timAnimation->isActive());
+
     form->imgZOLVERA_MouseUp(2, 7);
+    EXPECT_TRUE(Shown(form->fraAnimation));
+    EXPECT_FALSE(Shown(form->imgAnimation[1]));
     EXPECT_TRUE(Shown(form->imgAnimation[2]));
+    EXPECT_TRUE(form->timAnimation->isActive());
     EXPECT_EQ(form->timAnimation->interval(), 150);
-    for (const bool first : {true, false}) {
+    for (const bool first : {true, false, true}) {
         form->timAnimation_Timer();
         EXPECT_EQ(Shown(form->imgAnimation[1]), first);
         EXPECT_EQ(Shown(form->imgAnimation[2]), !first);
     }
     form->imgZOLVERA_MouseUp(2, 7);
+    EXPECT_FALSE(Shown(form->fraAnimation));
     EXPECT_FALSE(form->timAnimation->isActive());
 
     // Unloading stops a running animation.
@@ -124,6 +159,8 @@ TEST_F(AboutTest, AnimationAlternatesItsPicturesWhileTheTimerRuns)
     form->cmdClose_Click();
     ASSERT_TRUE(timer);
     EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 0);
+    EXPECT_TRUE(form->imgZOLVERA->pixmap().isNull());
 }
 
 TEST_F(AboutTest, ALeftReleaseOnTheAddressOpensItOnce)

@@ -44,9 +44,11 @@ TEST_F(PasswordTest, OkStoresMatchingPairsAndMarksEachMismatch)
         const char* supervisorConfirm;
         bool userMarked, supervisorMarked;
     } rows[] = {
+        {"untouched", nullptr, nullptr, nullptr, nullptr, false, false},
         {"user pair emptied", "", "", nullptr, nullptr, false, false},
         {"blanks kept, both equal", " x ", " x ", " x ", " x ", false, false},
         {"case differs", "abc", "ABC", nullptr, nullptr, true, false},
+        {"supervisor differs by a trailing blank", nullptr, nullptr, "new", "new ", false, true},
         {"both differ", "abc", "abd", "one", "two", true, true},
     };
     for (const auto& row : rows) {
@@ -84,6 +86,9 @@ TEST_F(PasswordTest, OkStoresMatchingPairsAndMarksEachMismatch)
         EXPECT_EQ(UserPasswords, before);
         EXPECT_EQ(frmPassword::BackColor(form->txtUserConfirm), row.userMarked ? Yellow : White);
         EXPECT_EQ(frmPassword::BackColor(form->txtSupervisorConfirm), row.supervisorMarked ? Yellow : White);
+        // Only the confirmation boxes are marked.
+        EXPECT_EQ(frmPassword::BackColor(form->txtUserPassword), White);
+        EXPECT_EQ(frmPassword::BackColor(form->txtSupervisorPassword), White);
         EXPECT_EQ(Painted(form->txtUserConfirm), row.userMarked ? QColor(255, 255, 128) : QColor(Qt::white));
         // The supervisor's box takes the focus when both are marked.
         EXPECT_EQ(form->focusWidget(), row.supervisorMarked ? form->txtSupervisorConfirm : form->txtUserConfirm);
@@ -94,8 +99,12 @@ TEST_F(PasswordTest, OkStoresMatchingPairsAndMarksEachMismatch)
         // Typing in a marked box turns it white at once.
         QLineEdit* marked = row.supervisorMarked ? form->txtSupervisorConfirm : form->txtUserConfirm;
         Type(marked, QStringLiteral("z"));
+        EXPECT_EQ(frmPassword::BackColor(marked), White);
         EXPECT_EQ(Painted(marked), QColor(Qt::white));
+        // Cancel after a refused OK keeps the passwords and the file as they were.
         form->cmdCancel_Click();
+        EXPECT_EQ(UserPasswords, before);
+        EXPECT_EQ(SettingsBytes(), fileBefore);
     }
 }
 
@@ -106,6 +115,7 @@ TEST_F(PasswordTest, AStoredPasswordLongerThanTheBoxesTakeIsShownWholeAndKeptByO
     const QString stored = QStringLiteral("Twenty-characters-20");
     UserPasswords.SupervisorPassword = stored;
     frmPassword* form = frmPassword::Instance();
+    EXPECT_EQ(form->txtSupervisorPassword->text(), stored);
     EXPECT_EQ(form->txtSupervisorConfirm->text(), stored);
     // A full box takes no more characters.
     const int beeps = InputBeepCount();
@@ -114,8 +124,10 @@ TEST_F(PasswordTest, AStoredPasswordLongerThanTheBoxesTakeIsShownWholeAndKeptByO
     EXPECT_EQ(form->txtSupervisorConfirm->text(), stored);
     EXPECT_EQ(InputBeepCount(), beeps + 1);
     form->cmdOK_Click();
+    EXPECT_TRUE(Presenter.Shown.empty());
     EXPECT_FALSE(frmPassword::IsLoaded());
     EXPECT_EQ(UserPasswords.SupervisorPassword, stored);
+    EXPECT_EQ(UserPasswords.UserPassword, QStringLiteral("abc"));
 
     // Shortened, it takes no more than it has, down to the 15 of a new one.
     form = frmPassword::Instance();
@@ -128,6 +140,7 @@ TEST_F(PasswordTest, AStoredPasswordLongerThanTheBoxesTakeIsShownWholeAndKeptByO
     QTest::keyClicks(box, QStringLiteral("A123456789012345678"));
     EXPECT_EQ(box->text(), QStringLiteral("A12345678901234"));
     form->cmdCancel_Click();
+    EXPECT_EQ(UserPasswords.SupervisorPassword, stored);
 }
 
 TEST_F(PasswordTest, BoxesShowStarsAndRefuseTheSixteenthAndForeignCharacters)
@@ -137,14 +150,21 @@ TEST_F(PasswordTest, BoxesShowStarsAndRefuseTheSixteenthAndForeignCharacters)
     for (QLineEdit* box : {form->txtUserPassword, form->txtUserConfirm, form->txtSupervisorPassword,
                            form->txtSupervisorConfirm}) {
         SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_EQ(box->echoMode(), QLineEdit::Password);
         box->clear();
         box->insert(QStringLiteral("abc"));
         EXPECT_EQ(box->displayText(), QStringLiteral("***"));
-        // "Łódź1" would be stored as "?ód?1" and never match again.
+        const int beeps = InputBeepCount();
+        // "Łódź1" typed or pasted would be stored as "?ód?1" and never match again.
+        box->insert(QString::fromUtf8("\xC5\x81\xC3\xB3" "d\xC5\xBA" "1"));
         Type(box, QString::fromUtf8("\xC5\x81"));
+        Type(box, QStringLiteral("\t"));
+        EXPECT_EQ(box->text(), QStringLiteral("abc"));
         box->insert(QString::fromUtf8("\xC3\xB3" "12345678901"));   // "ó" is fine: 15 in all
+        EXPECT_EQ(box->text().size(), 15);
         Type(box, QStringLiteral("x"));
         EXPECT_EQ(box->text(), QString::fromUtf8("abc\xC3\xB3" "12345678901"));
+        EXPECT_GE(InputBeepCount(), beeps + 3);
     }
     form->cmdCancel_Click();
 }
@@ -156,6 +176,37 @@ TEST_F(PasswordTest, CaptionsByLanguage)
     EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Cambiar los santos y seña"));
     EXPECT_EQ(form->lblConfirm->text(), QString::fromUtf8("Confirmación:"));
     form->cmdCancel_Click();
+}
+
+TEST_F(PasswordTest, CaptionsOfEveryLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* texts[5];   // window, user, supervisor, password, confirm
+        const char* cancel;
+    } rows[] = {
+        {1, {"Passwörter ändern", "Benutzer", "Leiter", "Neues Passwort:", "Bestätigung:"}, "&Abbrechen"},
+        {2, {"Change passwords", "User", "Supervisor", "New password:", "Confirmation:"}, "&Cancel"},
+        {3, {"Changer les mots de passe", "Utilisateur", "Responsable", "Nouveau mot de passe:", "Confirmation:"},
+         "&Annuler"},
+        {4, {"Cambiare i codici", "Utente", "Dirigente", "Nuovo codice:", "Conferma:"}, "&Annulla"},
+        {5, {"Cambiar los santos y seña", "Usuario", "Supervisor", "Nuevo santo y seña:", "Confirmación:"},
+         "&Finalizar"},
+        {6, {"", "", "", "", ""}, "&"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.language);
+        Language = row.language;
+        frmPassword* form = frmPassword::Instance();
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(row.texts[0]));
+        EXPECT_EQ(form->fraUser->title(), QString::fromUtf8(row.texts[1]));
+        EXPECT_EQ(form->fraSupervisor->title(), QString::fromUtf8(row.texts[2]));
+        EXPECT_EQ(form->lblPassword->text(), QString::fromUtf8(row.texts[3]));
+        EXPECT_EQ(form->lblConfirm->text(), QString::fromUtf8(row.texts[4]));
+        EXPECT_EQ(form->cmdOK->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(form->cmdCancel->text(), QString::fromUtf8(row.cancel));
+        form->cmdCancel_Click();
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "platform/TextInput.h"
 #include "system_settings/frmReferenceTitle.h"
 
 #include <QApplication>
@@ -45,15 +46,20 @@ TEST_F(ReferenceTitleTest, EachTitleIsStoredWithOneColonOrAsItsDefault)
     for (int slot = 1; slot <= 6; ++slot)
         for (int r = 2; r <= 4; ++r)
             EXPECT_EQ(form->TitleBox(slot, r)->text(), RefTitles.Titles[Element(slot, r)]) << slot << r;
+    EXPECT_EQ(form->txtReferenceTitleG[2]->text(), QStringLiteral("Los:"));
     for (const auto& row : rows)
         form->TitleBox(row.slot, row.reference)->setText(QString::fromUtf8(row.typed));
     form->cmdOK_Click();
+    EXPECT_FALSE(frmReferenceTitle::IsLoaded());
 
     ReferenceTitles expected = DefaultReferenceTitles;
     expected.Titles[Element(1, 2)] = QStringLiteral("Los:");
     for (const auto& row : rows)
         expected.Titles[Element(row.slot, row.reference)] = QString::fromUtf8(row.stored);
     EXPECT_EQ(expected.Titles[5], QStringLiteral("Order no.:"));
+    // OK sets the titles at once, before they are read back from the file.
+    for (size_t i = 0; i < 18; ++i)
+        EXPECT_EQ(RefTitles.Titles[i], expected.Titles[i]) << i;
     ReloadSettings();
     EXPECT_EQ(RefTitles, expected);
     EXPECT_TRUE(Presenter.Shown.empty());
@@ -85,9 +91,14 @@ TEST_F(ReferenceTitleTest, BoxesRefuseWhatTheSettingsFileCannotHold)
     frmReferenceTitle* form = frmReferenceTitle::Instance();
     QLineEdit* box = form->txtReferenceTitleF[4];
     box->clear();
+    const int beeps = InputBeepCount();
+    Type(box, QStringLiteral("N"));
     Type(box, QString::fromUtf8("\xC2\xB0"));    // "°" is in Windows-1252
     Type(box, QString::fromUtf8("\xC5\x81"));    // "Ł" is not
-    EXPECT_EQ(box->text(), QString::fromUtf8("\xC2\xB0"));
+    box->insert(QString::fromUtf8("\xE2\x84\x96"));   // "№" pasted
+    box->insert(QStringLiteral("a\tb"));
+    EXPECT_EQ(box->text(), QString::fromUtf8("N\xC2\xB0"));
+    EXPECT_EQ(InputBeepCount(), beeps + 3);
     form->cmdCancel_Click();
 }
 
@@ -116,6 +127,25 @@ TEST_F(ReferenceTitleTest, CaptionsByLanguage)
     EXPECT_EQ(form->fraFrench->title(), QString::fromUtf8("Français"));
     EXPECT_EQ(form->lblReferenceTitle[4]->text(), QStringLiteral("Ref. 4:"));
     form->cmdCancel_Click();
+}
+
+TEST_F(ReferenceTitleTest, CaptionsOfEveryLanguage)
+{
+    const char* const windows[7] = {"", "Referenztitel", "Reference titles", "Titres des références",
+                                    "Titoli delle referenze", "Titulos del las referencias", "?"};
+    const char* const cancels[7] = {"", "&Abbrechen", "&Cancel", "&Annuler", "&Annulla", "&Finalizar", "&"};
+    for (int16_t language = 1; language <= 6; ++language) {
+        Language = language;
+        frmReferenceTitle* form = frmReferenceTitle::Instance();
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(windows[language])) << language;
+        EXPECT_EQ(form->cmdCancel->text(), QString::fromUtf8(cancels[language])) << language;
+        // Frames and row labels are not translated.
+        EXPECT_EQ(form->fraFrench->title(), QString::fromUtf8("Français"));
+        EXPECT_EQ(form->fraSpanish->title(), QStringLiteral("Espagnol"));
+        EXPECT_EQ(form->fraUnknown->title(), QStringLiteral("?"));
+        EXPECT_EQ(form->lblReferenceTitle[4]->text(), QStringLiteral("Ref. 4:"));
+        form->cmdCancel_Click();
+    }
 }
 
 } // namespace

@@ -172,8 +172,12 @@ TEST_F(SystemConfigurationTest, NoInstrumentPlacedGivesMessage5AndKeepsTheDialog
     EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{ComposeMessage(5, {}, 2)});
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Invalid configuration."));
     EXPECT_TRUE(frmSystemSettings::IsLoaded());
+    // The refused OK leaves the working settings as they were, too.
+    EXPECT_FALSE(SwitchBoxUsed);
+    EXPECT_EQ(PortDevice, (Positions{0, 9, 0, 0, 0, 0}));
     EXPECT_EQ(SettingsBytes(), before);
     form->cmdCancel_Click();
+    EXPECT_FALSE(frmSystemSettings::IsLoaded());
 }
 
 TEST_F(SystemConfigurationTest, TickingOrUntickingEmptiesEverySlot)
@@ -273,6 +277,37 @@ TEST_F(SystemConfigurationTest, CaptionsByLanguageAndTheKeyboardName)
     EXPECT_EQ(form->chkSwitchbox->text(), QStringLiteral("&D 7120 Switchbox"));
     EXPECT_EQ(form->lblInstrument[1]->text(), QStringLiteral("Handmessung"));
     form->cmdCancel_Click();
+    InitConstants();
+}
+
+TEST_F(SystemConfigurationTest, CaptionsOfEveryLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* window;
+        const char* frame;
+        const char* cancel;
+    } rows[] = {
+        {1, "Systemkonfiguration", "Instrumentenauswahl", "&Abbrechen"},
+        {2, "System configuration", "Instrument selection", "&Cancel"},
+        {3, "Configuration du système", "Choix des instruments", "&Annuler"},
+        {4, "Configurazione del sistema", "Selezione degli strumenti", "&Annulla"},
+        {5, "Configuración del sistema", "Selección de aparatos", "&Finalizar"},
+        {6, "", "", "&"},
+    };
+    ModelShortName[1] = QStringLiteral("Handmessung");
+    for (const auto& row : rows) {
+        Language = row.language;
+        frmSystemSettings* form = Open(false, {});
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(row.window));
+        EXPECT_EQ(form->fraInstrument->title(), QString::fromUtf8(row.frame));
+        EXPECT_EQ(form->cmdOK->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(form->cmdCancel->text(), QString::fromUtf8(row.cancel));
+        EXPECT_EQ(form->chkSwitchbox->text(), QStringLiteral("&D 7120 Switchbox"));
+        EXPECT_EQ(form->lblInstrument[1]->text(), QStringLiteral("Handmessung"));
+        EXPECT_EQ(form->lblInstrument[15]->text(), QStringLiteral("Lister"));
+        form->cmdCancel_Click();
+    }
     InitConstants();
 }
 
