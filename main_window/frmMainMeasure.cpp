@@ -122,6 +122,8 @@ void frmMain::Measure()
         } else if (!portLost) {
             commSendString(request);
             s = commGetDataString();
+            // A line lost on the way is no silent instrument either.
+            portLost = !commIsOpen();
         }
     }
     if (portLost) {

@@ -285,6 +285,25 @@ TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
     EXPECT_EQ(lines.count("\tcommOpen            \t"), 2) << lines.constData();
 }
 
+// The instrument switched off while the program waits for its reply: the
+// port is not available (13), not a silent instrument (15), and the log names
+// the port's own error.
+TEST_F(MeasureWindowTest, ALineLostDuringTheWaitIsReportedAsNotAvailable)
+{
+    Connect(6, std::vector<Fields>{}, {"--hangup-after", "200"});
+    const QString device = sim_.DevicePath().mid(5);   // without "/dev/"
+    EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
+    EXPECT_EQ(Protocols.size(), 1u);
+    EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled());
+    QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray lines = log.readAll();
+    EXPECT_EQ(lines.count("\tcomData_OnComm      \t8.0\t57\tSerial line lost: read error, the device hung up or was removed ("
+                          + device.toLatin1() + ")\r\n"),
+              1)
+        << lines.constData();
+}
+
 TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
 {
     SwitchBoxUsed = true;
@@ -491,10 +510,15 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
         EXPECT_EQ(TypedValues(Protocols[1]), (std::vector<float>{1, 2}));
         EXPECT_TRUE(DataFiles().isEmpty());
     }
-    // One line for each failed write: the first, its Yes, the second test.
+    // One line for each failed write, naming its file: the first, its Yes,
+    // the second test.
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().count("\tdskPutTestReportActi\t"), 3);
+    const QByteArray lines = file.readAll();
+    EXPECT_EQ(lines.count("\tdskPutTestReportActi\t8.0\t70\t"), 3);
+    // (The system's text before it depends on how the folder is locked.)
+    EXPECT_EQ(lines.count(": " + QDir(DataFolder).filePath(QStringLiteral("PENDING 1.QTA")).toLocal8Bit() + "\r\n"), 3)
+        << lines.constData();
     // The next change writes it, with all it holds.
     Type("3");
     EXPECT_EQ(TypedValues(NextStart()[1]), (std::vector<float>{1, 2, 3}));

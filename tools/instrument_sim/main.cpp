@@ -95,6 +95,8 @@ const char* const kUsage =
     "  --bad-times N      how many times in a row the three modes above strike\n"
     "                     before block K goes out right (default 1; 0 = always)\n"
     "  --hangup-block K   send the first half of block K, then hang up and exit\n"
+    "  --hangup-after MS  answer no request: hang up and exit MS milliseconds after\n"
+    "                     the first one (switched off while the receiver waits)\n"
     "  --stray-byte-after K\n"
     "                     one extra byte (00) on the line after block K, just\n"
     "                     before the block (or EOT) that follows it, once: the\n"
@@ -104,9 +106,9 @@ const char* const kUsage =
     "  --help             this text\n"
     "\n"
     "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
-    "started it ends, or until a hang-up (--hangup-block). Exit status: 0 when it\n"
-    "ended so, 1 when the pseudo-terminal failed, 2 for a bad option or a file\n"
-    "that cannot be read.\n";
+    "started it ends, or until a hang-up (--hangup-block, --hangup-after). Exit\n"
+    "status: 0 when it ended so, 1 when the pseudo-terminal failed, 2 for a bad\n"
+    "option or a file that cannot be read.\n";
 
 // Request bytes of each row of the instrument table.
 std::string RequestOfModel(int model)
@@ -167,6 +169,7 @@ struct Options {
     int silentBlock = 0;
     int badTimes = 1;
     int hangupBlock = 0;
+    int hangupAfter = -1;
     int baud = 0;
     int strayAfter = 0;
 };
@@ -224,7 +227,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
         }
         static const char* const valueOptions[] = {"--model", "--replies", "--curve", "--channel",
             "--link", "--delay", "--transcript", "--cut-short", "--garble-block", "--wrong-block",
-            "--silent-block", "--bad-times", "--hangup-block", "--baud", "--stray-byte-after"};
+            "--silent-block", "--bad-times", "--hangup-block", "--hangup-after", "--baud", "--stray-byte-after"};
         bool known = false;
         for (const char* name : valueOptions)
             known = known || a == name;
@@ -264,6 +267,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
             ok = ParseInt(v, o.badTimes) && o.badTimes >= 0;
         else if (a == "--baud")
             ok = ParseInt(v, o.baud) && o.baud >= 0;
+        else if (a == "--hangup-after")
+            ok = ParseInt(v, o.hangupAfter) && o.hangupAfter >= 0;
         else if (a == "--stray-byte-after")
             ok = ParseInt(v, o.strayAfter) && o.strayAfter >= 1;
         else
@@ -439,6 +444,10 @@ private:
         if (m_heard.size() >= m_request.size()
             && m_heard.compare(m_heard.size() - m_request.size(), m_request.size(), m_request) == 0) {
             m_heard.clear();
+            if (m_o.hangupAfter >= 0) {
+                SleepMs(m_o.hangupAfter);
+                return false;
+            }
             if (m_o.channel < 0 || m_selected == m_o.channel)
                 Answer();
         }
