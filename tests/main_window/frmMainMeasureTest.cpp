@@ -156,9 +156,13 @@ protected:
         return Protocols[static_cast<size_t>(CurrentProtocol)].Blocks[static_cast<size_t>(property)];
     }
 
+    // Types the value key by key, as the operator does (the box's key filter
+    // judges each key), and measures it.
     void Type(const char* value)
     {
-        w_->txtKeyboard->setText(QString::fromLatin1(value));
+        w_->lblProperty_MouseUp(kTyped, 1, 0, 0, 0);
+        w_->txtKeyboard->clear();
+        QTest::keyClicks(w_->txtKeyboard, QString::fromLatin1(value));
         EXPECT_EQ(Measure(kTyped), Boxes{}) << value;
     }
     // The open series the pending files give at the next start, beside the
@@ -317,13 +321,19 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
     }
     EXPECT_EQ(Block(kAir).Values.size(), 3u);
 
-    // A typed value sends nothing, its decimal comma is read as a point, and
-    // the box is emptied.
-    Pin(QStringLiteral("de_DE"));
+    // A typed value sends nothing; a decimal comma or point is its
+    // separator whatever the locale, read as a point; the box is emptied.
     Connect(6, std::vector<Fields>{});
-    Type("12,5");
-    ASSERT_EQ(Block(kTyped).Values.size(), 2u);
-    EXPECT_EQ(std::pair(Block(kTyped).Values[1].Value1, w_->txtKeyboard->text()), std::pair(12.5f, QString()));
+    for (const char* locale : {"en_US", "de_DE"}) {
+        Pin(QString::fromLatin1(locale));
+        for (const char* typed : {"12,5", "12.5"}) {
+            Type(typed);
+            EXPECT_EQ(std::pair(Block(kTyped).Values.back().Value1, w_->txtKeyboard->text()),
+                      std::pair(12.5f, QString()))
+                << locale << " " << typed;
+        }
+    }
+    EXPECT_EQ(Block(kTyped).Values.size(), 5u);
     sim_.Stop();
     EXPECT_EQ(sim_.Transcript(), "");
 }
