@@ -321,6 +321,16 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
     }
     EXPECT_EQ(Block(kAir).Values.size(), 3u);
 
+    // The airbag test chooses its channel again before the curve (KR 6450 on
+    // position 2: channel 3); the curve comes whole and is kept with the test.
+    PortDevice = {6, 10, 12, 0, 0, 0};
+    Connect(12, Kr6450 + "\n", {"--channel", "3", "--curve", sim_.WriteFile(QStringLiteral("curve.bin"), CurveBlocks())});
+    EXPECT_EQ(Measure(kAirbag), Boxes{});
+    ASSERT_EQ(Block(kAirbag).Values.size(), 2u);
+    EXPECT_EQ(Block(kAirbag).Values[1].CurveFile, "2024.01.05, 13.07.09.ABT");
+    sim_.Stop();
+    EXPECT_EQ(sim_.Transcript().substr(0, 4), "3\r3\x15");
+
     // A typed value sends nothing; a decimal comma or point is its
     // separator whatever the locale, read as a point; the box is emptied.
     Connect(6, std::vector<Fields>{});
