@@ -82,6 +82,21 @@ bool IsLineGone(QSerialPort::SerialPortError error)
         || error == QSerialPort::WriteError;
 }
 
+// The port's own error in words. Its errorString() is the text of errno at
+// the moment the port saw the failure, and a hung-up line (a read that gives
+// no byte) leaves there whatever an earlier call set.
+QString LineErrorText(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ResourceError:
+        return QStringLiteral("device no longer available");
+    case QSerialPort::ReadError:
+        return QStringLiteral("read error, the device hung up or was removed");
+    default:
+        return QStringLiteral("write error, the device hung up or was removed");
+    }
+}
+
 // A device that hung up or was removed (a USB adapter pulled, an instrument
 // switched off) stays gone for this handle even when it comes back: the port
 // is closed, so that the next request opens the device anew. True when the
@@ -90,7 +105,7 @@ bool CloseIfGone(QSerialPort* port)
 {
     if (!port->isOpen() || !IsLineGone(port->error()))
         return false;
-    WriteLog(57, QStringLiteral("Serial line lost: ") + port->errorString() + QStringLiteral(" (")
+    WriteLog(57, QStringLiteral("Serial line lost: ") + LineErrorText(port->error()) + QStringLiteral(" (")
                      + port->portName() + QStringLiteral(")"),
              QStringLiteral("comData_OnComm"));
     port->close();
@@ -323,6 +338,11 @@ bool commBeginRequest()
     if (!serial->isOpen() && commOpen(commPortNumber()))
         EmptyInput(serial);
     return serial->isOpen();
+}
+
+bool commIsOpen()
+{
+    return Port()->isOpen();
 }
 
 void commClose()

@@ -48,6 +48,10 @@ void commClose();
 // port is not open afterwards.
 bool commBeginRequest();
 
+// Whether the port is open: after a request, False when the line was lost
+// on the way (it is closed then, with its log line).
+bool commIsOpen();
+
 // The port number the port is set to (0 before the first set-up).
 int16_t commPortNumber();
 

@@ -636,7 +636,7 @@ void frmMain::CreateControls()
     // as an instrument's result field holds.
     txtKeyboard = new QLineEdit(form);
     txtKeyboard->setObjectName(QStringLiteral("txtKeyboard"));
-    InstallNumberInput(txtKeyboard, 6);
+    InstallValueInput(txtKeyboard, 6);
     cmdMeasure = new QPushButton(form);
     cmdMeasure->setObjectName(QStringLiteral("cmdMeasure"));
     AddCaptioned(cmdMeasure, "cmdMeasure");

@@ -105,8 +105,11 @@ void frmMain::Measure()
         code = t == 1 ? KeyboardInstrumentCode : PortDevice[static_cast<size_t>(slot)];
         // A device that went away and came back is opened again here, as at
         // start; one that stays away is no silent instrument.
-        if (code != KeyboardInstrumentCode)
+        if (code != KeyboardInstrumentCode) {
             portLost = !commBeginRequest();
+            if (!portLost)
+                imgNoConnection->setVisible(false);
+        }
         // 4.
         if (SwitchBoxUsed && code != KeyboardInstrumentCode && !portLost)
             commSendString(SwitchBoxChannel(slot));
@@ -119,10 +122,13 @@ void frmMain::Measure()
         } else if (!portLost) {
             commSendString(request);
             s = commGetDataString();
+            // A line lost on the way is no silent instrument either.
+            portLost = !commIsOpen();
         }
     }
     if (portLost) {
-        PortOpen = false;
+        // Measure stays usable: each one tries the line again, so an adapter
+        // plugged in again is taken without a restart.
         imgNoConnection->setVisible(true);
         ShowMessage(MsgPortNotAvailable);
         return;

@@ -827,7 +827,12 @@ void frmMain::txtQdas_Change(QLineEdit* box)
 void frmMain::txtKeyboard_KeyPress(int& keyAscii)
 {
     const QString key(QChar(static_cast<char16_t>(keyAscii)));
-    if (IsKeyAllowed(txtKeyboard->text(), key, true))
+    const QString text = txtKeyboard->text();
+    // The value is sent on with a point, so a point and a comma are both its
+    // one decimal separator whatever the locale: "12,5" must not become 125.
+    const bool separator = key == QLatin1String(".") || key == QLatin1String(",");
+    const bool allowed = separator ? !text.contains(u'.') && !text.contains(u',') : IsKeyAllowed(text, key, false);
+    if (allowed)
         return;
     InputBeep();
     keyAscii = 0;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QValidator>
+#include <algorithm>
 
 namespace {
 
@@ -31,8 +32,11 @@ QChar NumberSeparator()
 // raise.
 class InputValidator : public QValidator {
 public:
-    InputValidator(bool numbers, bool decimals, QLineEdit* box)
-        : QValidator(box), numbers_(numbers), decimals_(decimals), box_(box), last_(box->text())
+    // A number box takes digits, and with decimals one decimal separator:
+    // the locale's, or with pointOrComma either of the two.
+    InputValidator(bool numbers, bool decimals, bool pointOrComma, QLineEdit* box)
+        : QValidator(box), numbers_(numbers), decimals_(decimals), pointOrComma_(pointOrComma), box_(box),
+          last_(box->text())
     {
         QObject::connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { last_ = text; });
         QObject::connect(box, &QLineEdit::inputRejected, this, [] { InputBeep(); });
@@ -50,14 +54,24 @@ public:
         if (!numbers_)
             return IsStorableText(inserted) ? Acceptable : Invalid;
         for (const QChar c : inserted) {
-            if (!(c >= u'0' && c <= u'9') && !(decimals_ && c == NumberSeparator()))
+            if (!(c >= u'0' && c <= u'9') && !IsSeparator(c))
                 return Invalid;
         }
-        const qsizetype separators = input.count(NumberSeparator());
-        return separators <= std::max<qsizetype>(1, last_.count(NumberSeparator())) ? Acceptable : Invalid;
+        return Separators(input) <= std::max<qsizetype>(1, Separators(last_)) ? Acceptable : Invalid;
     }
 
 private:
+    bool IsSeparator(QChar c) const
+    {
+        if (!decimals_)
+            return false;
+        return pointOrComma_ ? c == u'.' || c == u',' : c == NumberSeparator();
+    }
+    qsizetype Separators(const QString& text) const
+    {
+        return std::count_if(text.begin(), text.end(), [this](QChar c) { return IsSeparator(c); });
+    }
+
     // The characters an edit put in place of others: what lies between the
     // common start and the common end of the texts before and after it.
     static QString InsertedPart(const QString& before, const QString& after)
@@ -74,34 +88,40 @@ private:
 
     bool numbers_;
     bool decimals_;
+    bool pointOrComma_;
     QPointer<QLineEdit> box_;
     QString last_;
 };
 
-void Install(QLineEdit* box, bool numbers, bool decimals, int maxLength)
+void Install(QLineEdit* box, bool numbers, bool decimals, bool pointOrComma, int maxLength)
 {
     if (!box)
         return;
     box->setMaxLength(maxLength > 0 ? maxLength : kNoLimit);
-    box->setValidator(new InputValidator(numbers, decimals, box));
+    box->setValidator(new InputValidator(numbers, decimals, pointOrComma, box));
 }
 
 } // namespace
 
 void InstallTextInput(QLineEdit* box, int maxLength)
 {
-    Install(box, false, false, maxLength);
+    Install(box, false, false, false, maxLength);
 }
 
 void InstallTextInput(QComboBox* editableBox, int maxLength)
 {
     if (editableBox)
-        Install(editableBox->lineEdit(), false, false, maxLength);
+        Install(editableBox->lineEdit(), false, false, false, maxLength);
 }
 
 void InstallNumberInput(QLineEdit* box, int maxLength, bool decimals)
 {
-    Install(box, true, decimals, maxLength);
+    Install(box, true, decimals, false, maxLength);
+}
+
+void InstallValueInput(QLineEdit* box, int maxLength)
+{
+    Install(box, true, true, true, maxLength);
 }
 
 bool IsStorableText(const QString& text)

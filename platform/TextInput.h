@@ -24,6 +24,9 @@ void InstallTextInput(QLineEdit* box, int maxLength);
 void InstallTextInput(QComboBox* editableBox, int maxLength);
 // Without decimals the box takes digits only.
 void InstallNumberInput(QLineEdit* box, int maxLength, bool decimals = true);
+// A number box for a value that is sent on with a decimal point: it takes a
+// point or a comma as its one decimal separator, whatever the locale.
+void InstallValueInput(QLineEdit* box, int maxLength);
 
 // True when every character may be stored: no control character (below
 // U+0020, U+007F to U+009F) and each one in Windows-1252.

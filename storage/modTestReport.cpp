@@ -52,7 +52,7 @@ bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice:
 {
     SystemError error;
     if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
-        WriteLog(error, QStringLiteral("dskPutTestReportAction"));
+        WriteLog(error, QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
     if (out.TextsCut() > 0)

@@ -156,9 +156,13 @@ protected:
         return Protocols[static_cast<size_t>(CurrentProtocol)].Blocks[static_cast<size_t>(property)];
     }
 
+    // Types the value key by key, as the operator does (the box's key filter
+    // judges each key), and measures it.
     void Type(const char* value)
     {
-        w_->txtKeyboard->setText(QString::fromLatin1(value));
+        w_->lblProperty_MouseUp(kTyped, 1, 0, 0, 0);
+        w_->txtKeyboard->clear();
+        QTest::keyClicks(w_->txtKeyboard, QString::fromLatin1(value));
         EXPECT_EQ(Measure(kTyped), Boxes{}) << value;
     }
     // The open series the pending files give at the next start, beside the
@@ -245,7 +249,8 @@ TEST_F(MeasureWindowTest, RefusalsShowTheirMessageAndKeepWhatCameBefore)
 }
 
 // The device behind the port goes away between two tests and comes back on
-// the same path (an adapter plugged in again); then it goes away for good.
+// the same path (an adapter plugged in again); then it goes away while the
+// window waits, and Measure says so until it is back.
 TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
 {
     const QString link = folder_.filePath(QStringLiteral("COM3"));
@@ -265,14 +270,42 @@ TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
-    EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
-    EXPECT_TRUE(!PortOpen && !w_->imgNoConnection->isHidden() && !w_->cmdMeasure->isEnabled());
+    // Measure stays: each one tries the line again, says 13 and shows the
+    // no-connection picture while it stays away ...
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
+        EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled()) << attempt;
+    }
+    // ... and measures as soon as it is back, without the picture.
+    ASSERT_TRUE(sim_.Start(instrument));
+    EXPECT_EQ(Measure(kAir), Boxes{});
+    EXPECT_EQ(Block(kAir).Values.size(), 4u);
+    EXPECT_TRUE(w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled());
     qunsetenv("QUINTARA_COM3");
     QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray lines = log.readAll();
     EXPECT_EQ(lines.count("\tcomData_OnComm      \t8.0\t57\tSerial line lost: "), 2) << lines.constData();
-    EXPECT_EQ(lines.count("\tcommOpen            \t"), 1) << lines.constData();
+    EXPECT_EQ(lines.count("\tcommOpen            \t"), 2) << lines.constData();
+}
+
+// The instrument switched off while the program waits for its reply: the
+// port is not available (13), not a silent instrument (15), and the log names
+// the port's own error.
+TEST_F(MeasureWindowTest, ALineLostDuringTheWaitIsReportedAsNotAvailable)
+{
+    Connect(6, std::vector<Fields>{}, {"--hangup-after", "200"});
+    const QString device = sim_.DevicePath().mid(5);   // without "/dev/"
+    EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
+    EXPECT_EQ(Protocols.size(), 1u);
+    EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled());
+    QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray lines = log.readAll();
+    EXPECT_EQ(lines.count("\tcomData_OnComm      \t8.0\t57\tSerial line lost: read error, the device hung up or was removed ("
+                          + device.toLatin1() + ")\r\n"),
+              1)
+        << lines.constData();
 }
 
 TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
@@ -288,13 +321,29 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
     }
     EXPECT_EQ(Block(kAir).Values.size(), 3u);
 
-    // A typed value sends nothing, its decimal comma is read as a point, and
-    // the box is emptied.
-    Pin(QStringLiteral("de_DE"));
+    // The airbag test chooses its channel again before the curve (KR 6450 on
+    // position 2: channel 3); the curve comes whole and is kept with the test.
+    PortDevice = {6, 10, 12, 0, 0, 0};
+    Connect(12, Kr6450 + "\n", {"--channel", "3", "--curve", sim_.WriteFile(QStringLiteral("curve.bin"), CurveBlocks())});
+    EXPECT_EQ(Measure(kAirbag), Boxes{});
+    ASSERT_EQ(Block(kAirbag).Values.size(), 2u);
+    EXPECT_EQ(Block(kAirbag).Values[1].CurveFile, "2024.01.05, 13.07.09.ABT");
+    sim_.Stop();
+    EXPECT_EQ(sim_.Transcript().substr(0, 4), "3\r3\x15");
+
+    // A typed value sends nothing; a decimal comma or point is its
+    // separator whatever the locale, read as a point; the box is emptied.
     Connect(6, std::vector<Fields>{});
-    Type("12,5");
-    ASSERT_EQ(Block(kTyped).Values.size(), 2u);
-    EXPECT_EQ(std::pair(Block(kTyped).Values[1].Value1, w_->txtKeyboard->text()), std::pair(12.5f, QString()));
+    for (const char* locale : {"en_US", "de_DE"}) {
+        Pin(QString::fromLatin1(locale));
+        for (const char* typed : {"12,5", "12.5"}) {
+            Type(typed);
+            EXPECT_EQ(std::pair(Block(kTyped).Values.back().Value1, w_->txtKeyboard->text()),
+                      std::pair(12.5f, QString()))
+                << locale << " " << typed;
+        }
+    }
+    EXPECT_EQ(Block(kTyped).Values.size(), 5u);
     sim_.Stop();
     EXPECT_EQ(sim_.Transcript(), "");
 }
@@ -481,10 +530,15 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
         EXPECT_EQ(TypedValues(Protocols[1]), (std::vector<float>{1, 2}));
         EXPECT_TRUE(DataFiles().isEmpty());
     }
-    // One line for each failed write: the first, its Yes, the second test.
+    // One line for each failed write, naming its file: the first, its Yes,
+    // the second test.
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().count("\tdskPutTestReportActi\t"), 3);
+    const QByteArray lines = file.readAll();
+    EXPECT_EQ(lines.count("\tdskPutTestReportActi\t8.0\t70\t"), 3);
+    // (The system's text before it depends on how the folder is locked.)
+    EXPECT_EQ(lines.count(": " + QDir(DataFolder).filePath(QStringLiteral("PENDING 1.QTA")).toLocal8Bit() + "\r\n"), 3)
+        << lines.constData();
     // The next change writes it, with all it holds.
     Type("3");
     EXPECT_EQ(TypedValues(NextStart()[1]), (std::vector<float>{1, 2, 3}));

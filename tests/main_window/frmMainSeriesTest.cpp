@@ -496,6 +496,26 @@ TEST_F(SeriesWindowTest, KeysOfTheValueBoxFocusAndEnter)
     ShowActive();
     w_->txtKeyboard->show();
     w_->txtKeyboard->setEnabled(true);
+    // The value box takes a point or a comma as its one decimal separator in
+    // every locale (the value is sent on with a point); a separator in the
+    // text blocks another of either kind, even one that would replace it.
+    for (const char* locale : {"en_US", "de_DE"}) {
+        Pin(QString::fromLatin1(locale));
+        for (const QString& separator : {QStringLiteral("."), QStringLiteral(",")}) {
+            SCOPED_TRACE(std::string(locale) + " " + S(separator));
+            w_->txtKeyboard->clear();
+            int beeps = InputBeepCount();
+            QTest::keyClicks(w_->txtKeyboard, QStringLiteral("12") + separator + QStringLiteral("5x"));
+            EXPECT_EQ(w_->txtKeyboard->text(), QStringLiteral("12") + separator + QStringLiteral("5"));
+            EXPECT_EQ(InputBeepCount(), beeps + 1);
+            w_->txtKeyboard->setSelection(2, 1);
+            beeps = InputBeepCount();
+            QTest::keyClicks(w_->txtKeyboard, QStringLiteral(".,"));
+            EXPECT_EQ(std::pair(w_->txtKeyboard->text(), InputBeepCount()),
+                      std::pair(QStringLiteral("12") + separator + QStringLiteral("5"), beeps + 2));
+        }
+    }
+
     // Focus by Tab or by click selects the whole text.
     w_->tabDisplay->SetTab(1);
     for (QLineEdit* box : {w_->txtCommentary, w_->cboOperator->lineEdit(), w_->txtKeyboard}) {

@@ -6,8 +6,11 @@
 #include "foundation/modRecords.h"
 #include "instrument/DataStringFixture.h"
 #include "instrument/modCommunication.h"
+#include "platform/ProgramFolder.h"
 #include "support/ScriptedPresenter.h"
+#include "support/SimInstrument.h"
 
+#include <QTemporaryDir>
 #include <tuple>
 #include <vector>
 
@@ -98,6 +101,63 @@ TEST_F(MeasureChecks, RepliesAreRefusedInTheirOrder)
     EXPECT_EQ(KeyboardReply(QStringLiteral(" 12,5 ")), "\x1E" "00" "  12.5" "\r\n");
     EXPECT_EQ(KeyboardReply(QStringLiteral("1234567")), "\x1E" "00" "123456" "\r\n");
     EXPECT_EQ(KeyboardReply(QStringLiteral("  ")), "");
+}
+
+// Each model of the simulated instrument, as it answers without a replies
+// file, asked over a pseudo-terminal as a measurement asks it: its reply is
+// taken for that model, with the reading worked out by hand.
+TEST_F(MeasureChecks, TheSimulatorsOwnReplyOfEveryModelIsTaken)
+{
+    QTemporaryDir home;
+    const QString savedFolder = ProgramFolder();
+    SetProgramFolder(home.path());
+    constexpr int16_t port = 3;
+    commInit(port);
+    const struct {
+        int16_t model;
+        int t;
+        Fields expected;
+        float result;
+        std::string unit;
+        float result2;
+    } rows[] = {
+        // 12.5 g weighed for a weight test in g.
+        {2, 6, {.Id = "D  7041", .Letter = "W", .RU1 = ":"}, 12.5f, ":", NoValue},
+        // 125 turns over 500 mm: 250 turns per metre.
+        {3, 7, {.Id = "MP 4300", .P1 = "   500", .U1 = "\"", .RU1 = "t"}, 250, "t", NoValue},
+        {4, 9, {.Id = "MP 4800"}, 12.5f, "8", 25},
+        {5, 11, {.Id = "KR 6101"}, 12.5f, "C", NoValue},
+        {6, 11, {.Id = "KR 6100"}, 12.5f, "%", NoValue},
+        {7, 16, {.Id = "KR 6420"}, 12.5f, "%", NoValue},
+        {8, 15, {.Id = "KR 6250"}, 12.5f, "%", NoValue},
+        {9, 16, {.Id = "KR 6401"}, 12.5f, "H", NoValue},
+        {10, 16, {.Id = "KR 6400"}, 12.5f, "%", NoValue},
+        {11, 16, {.Id = "KR 6410"}, 12.5f, "H", NoValue},
+        {12, 18, {.Id = "KR 6450"}, 12.5f, "H", 0.512f},
+        {13, 19, {.Id = "KR 6801"}, 12.5f, "7", NoValue},
+        {14, 19, {.Id = "KR 6850"}, 12.5f, "%", NoValue},
+        {15, 20, {.Id = "LLISTER"}, 12.5f, "`", NoValue},
+        {16, 16, {.Id = "KR 6404"}, 12.5f, "%", NoValue},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.model);
+        SimInstrument sim;
+        ASSERT_TRUE(sim.Start({QStringLiteral("--model"), QString::number(row.model)}, port));
+        ASSERT_TRUE(commOpen(port));
+        std::string request;
+        int16_t n = 0;
+        commRequestForModel(row.model, request, n);
+        ASSERT_TRUE(commBeginRequest());
+        commSendString(request);
+        const std::string reply = commGetDataString();
+        commClose();
+        const ReplyCheck check = CheckReply(reply, n, row.model, row.t, Build(row.expected));
+        EXPECT_EQ(check.Message, 0) << check.Argument.toStdString();
+        EXPECT_EQ(std::tuple(check.Record.Result, UnitCode(check.Record.ResultUnit, Language), check.Record.Result2),
+                  std::tuple(row.result, row.unit, row.result2));
+        EXPECT_TRUE(ValuesInRange(check.Record, NoValue));
+    }
+    SetProgramFolder(savedFolder);
 }
 
 TEST_F(MeasureChecks, ResultsInTheAllowedRangeAndTheNewTest)

@@ -49,9 +49,10 @@ const char* const kUsage =
     "256. ACK brings the next block, NAK the same block again. After the last block\n"
     "the next ACK brings EOT (04); two ACKs after it end the transfer (NAK repeats\n"
     "the EOT). Any other byte during a transfer ends it and counts as a request\n"
-    "byte. The receiver keeps each block as a line of 128 markers (01 where a byte\n"
-    "was above 128, else 00) and 128 data characters (the byte, less 128 where its\n"
-    "marker is 01); 26 lines hold 26 blocks (3328 bytes of the file).\n"
+    "byte (a channel digit behind a switch box does not: the box takes it). The\n"
+    "receiver keeps each block as a line of 128 markers (01 where a byte was above\n"
+    "128, else 00) and 128 data characters (the byte, less 128 where its marker is\n"
+    "01); 26 lines hold 26 blocks (3328 bytes of the file).\n"
     "\n"
     "Options:\n"
     "  --model N          the instrument-table row to play, 2 to 16 (required)\n"
@@ -62,15 +63,19 @@ const char* const kUsage =
     "                     data string; other lines are sent as they stand\n"
     "                     (Windows-1252 bytes; a checksum byte of 129 or more stands\n"
     "                     for an instrument that sets its top bit). An empty line\n"
-    "                     means no answer to that request. Without a file, a valid\n"
-    "                     data string of the model is sent: its identifier\n"
-    "                     (\"KR 6100\" for row 6), serial number 001, code letter\n"
-    "                     A, four parameters, result 12.5, its checksum.\n"
+    "                     means no answer to that request. Without a file, a reply\n"
+    "                     the program takes from the model, result 12.5: rows 6,\n"
+    "                     7, 8, 10, 14 and 16 send a whole data string (the\n"
+    "                     model's identifier, \"KR 6100\" for row 6, serial number\n"
+    "                     001, code letter A, parameters, its checksum); rows 2,\n"
+    "                     3, 4, 5, 9, 11, 12, 13 and 15 their older short format\n"
+    "                     (row 2 12.5 g, row 3 125 turns; 16 to 48 bytes)\n"
     "  --curve FILE       the curve: the bytes of the file, 128 per block; an empty\n"
     "                     file gives EOT at once\n"
-    "  --channel C        behind a switch box on channel C (0 to 9): answer only\n"
-    "                     while the last digit received was C (no digit yet: no\n"
-    "                     answer)\n"
+    "  --channel C        behind a switch box on channel C (0 to 9): the box takes\n"
+    "                     every digit, at any time (also before a curve or in the\n"
+    "                     middle of one), and passes the other bytes on only\n"
+    "                     while the last digit was C (no digit yet: none)\n"
     "  --link PATH        also make PATH a symbolic link to the device (an old link\n"
     "                     there is replaced; the link is removed at exit)\n"
     "  --delay MS         turnaround before each answer, in milliseconds (default 5;\n"
@@ -95,6 +100,8 @@ const char* const kUsage =
     "  --bad-times N      how many times in a row the three modes above strike\n"
     "                     before block K goes out right (default 1; 0 = always)\n"
     "  --hangup-block K   send the first half of block K, then hang up and exit\n"
+    "  --hangup-after MS  answer no request: hang up and exit MS milliseconds after\n"
+    "                     the first one (switched off while the receiver waits)\n"
     "  --stray-byte-after K\n"
     "                     one extra byte (00) on the line after block K, just\n"
     "                     before the block (or EOT) that follows it, once: the\n"
@@ -104,9 +111,9 @@ const char* const kUsage =
     "  --help             this text\n"
     "\n"
     "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
-    "started it ends, or until a hang-up (--hangup-block). Exit status: 0 when it\n"
-    "ended so, 1 when the pseudo-terminal failed, 2 for a bad option or a file\n"
-    "that cannot be read.\n";
+    "started it ends, or until a hang-up (--hangup-block, --hangup-after). Exit\n"
+    "status: 0 when it ended so, 1 when the pseudo-terminal failed, 2 for a bad\n"
+    "option or a file that cannot be read.\n";
 
 // Request bytes of each row of the instrument table.
 std::string RequestOfModel(int model)
@@ -142,12 +149,36 @@ char Checksum(const std::string& first57)
     return static_cast<char>(sum);
 }
 
+// The reply of a model without a replies file, one that the program takes
+// from that model: the models that answer with a whole data string send one
+// (57 characters; the checksum is added like a line of the file), the older
+// ones their own short format with the same reading where it has room for it.
+// Positions below count from 1, the start character RS (1E) being the first.
 std::string DefaultReply(int model)
 {
-    std::string s = "\x1E";
-    s += IdentifierOfModel(model);
-    s += "001A  20.0#   100$      !      !   12.5%      & 0";
-    return s;   // 57 characters; the checksum is added like a line of the file
+    const std::string rs = "\x1E";
+    switch (model) {
+    case 2:   // D 7041: "  ", the weight 12.5 at 5 to 10, its unit g at 12
+        return rs + "  " + " " + "  12.5" + " " + "g" + "  ";
+    case 3:   // MP 4300-II: "43", 125 counted turns at 12 to 17, no warning
+        return rs + "43" + std::string(8, ' ') + "   125" + " ";
+    case 4:   // MP 4800: "48", metric, mode A, 12.5 N, count 20 Ne at 34, 100 at 38, 25.0 at 41
+        return rs + "48" + "    " + "m" + "A" + " " + " " + "  12.5" + "N" + std::string(15, ' ') + "  20" + "100"
+            + "  25.0";
+    case 5:   // KR 6100-II: "61", 20.0 mbar/min, 100 cm2 (H), 12.5 mbar (B), flag 0, serial 001
+        return rs + "61" + " 20.0" + "A" + "H" + " " + "  12.5" + "B" + "0" + "001";
+    case 9:   // KR 6400-II: "64", 100 Pa, 100 cm2 (A), 12.5 mm/s (O), flag 0, serial 001
+    case 11:  // KR 6410: the same, with the device code of its predecessor
+        return rs + "64" + "  100" + " " + "A" + " " + "  12.5" + "O" + "0" + "001";
+    case 12:  // KR 6450: "66", 100 kPa, 400 cm3, 150/50 kPa, 12.5 mm/s, 0.512, flag 0, serial 001
+        return rs + "66" + " 1000" + "  " + " " + " 400" + " 500" + "1500" + "  12.5" + " " + "0.512" + "0" + "001";
+    case 13:  // KR 6800: "68", 100 cN at 4, 5 at 9, 12.5 cN (c), flag 0, serial 001
+        return rs + "68" + "  100" + " 5" + " " + "  12.5" + "c" + "0" + "001";
+    case 15:  // Lister: "LI", no warning at 9, 12.5 s at 11 to 16, flag 0 at 18
+        return rs + "LI" + std::string(5, ' ') + " " + " " + "  12.5" + " " + "0";
+    default:  // 6, 7, 8, 10, 14, 16: a whole data string
+        return rs + IdentifierOfModel(model) + "001A  20.0#   100$      !      !   12.5%      & 0";
+    }
 }
 
 struct Options {
@@ -167,6 +198,7 @@ struct Options {
     int silentBlock = 0;
     int badTimes = 1;
     int hangupBlock = 0;
+    int hangupAfter = -1;
     int baud = 0;
     int strayAfter = 0;
 };
@@ -224,7 +256,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
         }
         static const char* const valueOptions[] = {"--model", "--replies", "--curve", "--channel",
             "--link", "--delay", "--transcript", "--cut-short", "--garble-block", "--wrong-block",
-            "--silent-block", "--bad-times", "--hangup-block", "--baud", "--stray-byte-after"};
+            "--silent-block", "--bad-times", "--hangup-block", "--hangup-after", "--baud", "--stray-byte-after"};
         bool known = false;
         for (const char* name : valueOptions)
             known = known || a == name;
@@ -264,6 +296,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
             ok = ParseInt(v, o.badTimes) && o.badTimes >= 0;
         else if (a == "--baud")
             ok = ParseInt(v, o.baud) && o.baud >= 0;
+        else if (a == "--hangup-after")
+            ok = ParseInt(v, o.hangupAfter) && o.hangupAfter >= 0;
         else if (a == "--stray-byte-after")
             ok = ParseInt(v, o.strayAfter) && o.strayAfter >= 1;
         else
@@ -415,6 +449,17 @@ private:
     // Takes one byte of the receiver. False when the instrument hung up.
     bool Byte(char c)
     {
+        // The switch box takes a channel digit whenever it comes, also between
+        // a reading and its curve, and passes nothing on while another
+        // channel is chosen.
+        if (m_o.channel >= 0) {
+            if (c >= '0' && c <= '9') {
+                m_selected = c - '0';
+                return true;
+            }
+            if (m_selected != m_o.channel)
+                return true;
+        }
         if (m_state == State::Curve) {
             if (c == '\x15')
                 return SendBlock();
@@ -431,16 +476,17 @@ private:
             }
             m_state = State::Idle;   // the receiver gave up the curve
         }
-        if (c >= '0' && c <= '9')
-            m_selected = c - '0';
         m_heard.push_back(c);
         if (m_heard.size() > 16)
             m_heard.erase(0, m_heard.size() - 16);
         if (m_heard.size() >= m_request.size()
             && m_heard.compare(m_heard.size() - m_request.size(), m_request.size(), m_request) == 0) {
             m_heard.clear();
-            if (m_o.channel < 0 || m_selected == m_o.channel)
-                Answer();
+            if (m_o.hangupAfter >= 0) {
+                SleepMs(m_o.hangupAfter);
+                return false;
+            }
+            Answer();
         }
         return true;
     }
