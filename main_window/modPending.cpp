@@ -6,6 +6,7 @@
 #include "foundation/modRecords.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -15,8 +16,11 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -62,13 +66,21 @@ bool LogFailure(const QFile& file)
     return false;
 }
 
+// Only the system's "no such file" counts as removed without a removal: a
+// folder that could not be searched (EACCES), an I/O error or a stale
+// network handle say nothing of the file, which is then logged and tried
+// again like a failed write. A removal is synced with its folder.
 bool RemoveFile(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return true;
-    SetAttr(path, AttrNormal);
-    QFile file(path);
-    return file.remove() || LogFailure(file);
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        const int reason = errno;
+        if (reason == ENOENT)
+            return true;
+        WriteLog(ErrorFromErrno(reason, path), QStringLiteral("SavePendingProtocols"), path);
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
 }
 
 // For each open series 1 to n the index of its file among the known ones,
