@@ -276,8 +276,47 @@ void SetPendingFileAside(const QString& folder, const QString& name)
                  QStringLiteral("LoadPendingProtocols"));
         return;
     }
+    SyncFolder(folder);
     WriteLog(0, QStringLiteral("%1 could not be loaded; kept as %2").arg(name, aside),
              QStringLiteral("LoadPendingProtocols"));
+}
+
+// True when the report holds the series of the pending file: started at
+// the same moment, named alike and with the same tests. Terminating sets the
+// end dates and flags, and drops a pressure-drop test still waiting for its
+// second reading, so those may differ. A series without a test is never
+// saved as a report.
+bool SavedAs(const Protocol& pending, const Protocol& report)
+{
+    if (pending.Date != report.Date || SeriesIdentity(pending) != SeriesIdentity(report))
+        return false;
+    bool tests = false;
+    for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b) {
+        const std::vector<TestValue>& open = pending.Blocks[b].Values;
+        const std::vector<TestValue>& saved = report.Blocks[b].Values;
+        tests = tests || saved.size() > 1;
+        const bool waitingDropped = open.size() == saved.size() + 1 && !pending.Blocks[b].Terminated
+            && report.Blocks[b].Terminated && std::equal(saved.begin(), saved.end(), open.begin());
+        if (open != saved && !waitingDropped)
+            return false;
+    }
+    return tests;
+}
+
+// The report a terminated series was saved as, relative to the data folder;
+// empty when there is none.
+QString SavedReportOf(const Protocol& pending)
+{
+    for (const QString& path : dskSavedReportCandidates(pending)) {
+        const QFileInfo file(path);
+        const QString folder = file.absolutePath();
+        if (!dskIsTestReportFile(folder, file.fileName()))
+            continue;
+        bool writeBackFailed = false;
+        if (SavedAs(pending, dskGetTestReport(folder, file.fileName(), &writeBackFailed)))
+            return QFileInfo(folder).fileName() + u'/' + file.fileName();
+    }
+    return QString();
 }
 
 bool CanBeOpened(const QString& path)
@@ -373,6 +412,16 @@ void LoadPendingProtocols()
         writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
+            continue;
+        }
+        // Saved as a report, and a kill or a power cut kept its pending
+        // file: opened again, it would be saved a second time.
+        const QString saved = SavedReportOf(record);
+        if (!saved.isEmpty()) {
+            WriteLog(0, QStringLiteral("%1 holds the series saved as %2; removed").arg(name, saved),
+                     QStringLiteral("LoadPendingProtocols"));
+            if (!RemoveFile(path))
+                g_gone << path;
             continue;
         }
         Protocols.push_back(std::move(record));

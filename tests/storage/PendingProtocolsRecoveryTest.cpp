@@ -6,9 +6,12 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
+#include "storage/modTestReport.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -75,4 +78,109 @@ TEST_F(PendingRecovery, ARemovalTheFolderRefusedIsTriedAgainNotForgotten)
     // Permission denied (70), naming A's file.
     EXPECT_GE(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t70\tPermission denied: ") + Pending(1)), 1)
         << LogLines().join(u'\n').toStdString();
+}
+
+TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnce)
+{
+    // S is terminated: its report is written, then its pending file goes.
+    // Wherever a kill falls, the next start has S either as one report or
+    // as one open series, never both; T stays open.
+    const Protocol s = Series(9, "S");
+    const Protocol t = Series(10, "T");
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        WriteFileBytes(Pending(1), ReportFileBytes(s));
+        WriteFileBytes(Pending(2), ReportFileBytes(t));
+        ASSERT_EQ(NextStart().size(), 3u);
+    };
+    const auto terminate = [] {
+        // As the termination does: properties closed, the end date set.
+        Protocol& series = Protocols[1];
+        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+            series.Blocks[b].Terminated = true;
+        series.Finished = true;
+        series.LastTestDate = At(12);
+        if (!dskSaveNewTestReport(series))
+            return 1;
+        EndPendingSeries(1);
+        return 0;
+    };
+    const QString styleFolder = Data + QStringLiteral("/QTA084");   // "S": 83 + 1
+    int saved = 0;
+    const auto check = [&](int) {
+        const QStringList reports = FilesIn(styleFolder);
+        const std::vector<Protocol> back = NextStart();
+        const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
+        ASSERT_EQ(reports.size() + open, 1) << reports.join(u',').toStdString();
+        ASSERT_EQ(std::count(back.begin(), back.end(), t), 1);
+        // What the start leaves is what the next one finds.
+        ASSERT_EQ(NextStart(), back);
+        saved += static_cast<int>(reports.size());
+    };
+    const int kills = KillBeforeEachFileCall(prepare, terminate, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 5);
+    // Saved before several of the kills (the report's folder sync, the
+    // pending file's removal and its sync), and by the run that went through.
+    EXPECT_GE(saved, 3);
+    EXPECT_EQ(FilesIn(styleFolder), QStringList{QStringLiteral("2024.01.05, 09.00.00.QTA")});
+    // T keeps its number while S is still printed and exported.
+    EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
+    EXPECT_TRUE(ReadFileBytes(Pending(2)) == ReportFileBytes(t));
+}
+
+TEST_F(PendingRecovery, OnlyTheSameSeriesCountsAsSaved)
+{
+    // A report of the series' start date lies in its style folder; the
+    // pending file goes only where the report holds the same series.
+    const Protocol s = Series(9, "S");
+    Protocol ended = s;
+    ended.Finished = true;
+    ended.LastTestDate = At(12);
+    ended.Blocks[1].Terminated = true;
+    Protocol otherTests = ended;
+    otherTests.Blocks[2].Values[1].Value1 += 1;
+    Protocol otherLot = ended;
+    otherLot.Reference2 = QStringLiteral("another lot");
+    // A pressure-drop test still waiting for its second reading is dropped
+    // by the termination.
+    Protocol waiting = s;
+    waiting.Blocks[2].Values.push_back(waiting.Blocks[2].Values[1]);
+    const struct {
+        const char* what;
+        Protocol pending;
+        Protocol report;
+        bool saved;
+    } cases[] = {
+        {"the same series, ended", s, ended, true},
+        {"another test value", s, otherTests, false},
+        {"another lot", s, otherLot, false},
+        {"a waiting test dropped", waiting, [&] { Protocol p = ended; p.Blocks[2].Terminated = true; return p; }(), true},
+        {"a waiting test not dropped by a termination", waiting, ended, false},
+    };
+    const QString styleFolder = Data + QStringLiteral("/QTA084");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(Data).removeRecursively();
+        QDir().mkpath(styleFolder);
+        QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
+        // The report moved on one second past another series' of the same date.
+        WriteFileBytes(styleFolder + QStringLiteral("/2024.01.05, 09.00.00.QTA"), ReportFileBytes(Series(9, "other")));
+        WriteFileBytes(styleFolder + QStringLiteral("/2024.01.05, 09.00.01.qta"), ReportFileBytes(c.report));
+        WriteFileBytes(Pending(4), ReportFileBytes(c.pending));
+        const std::vector<Protocol> back = NextStart();
+        EXPECT_EQ(back.size(), c.saved ? 1u : 2u);
+        EXPECT_EQ(QFile::exists(Pending(4)), !c.saved);
+        const QStringList lines = LogLines();
+        if (c.saved) {
+            ASSERT_EQ(lines.size(), 1);
+            EXPECT_TRUE(lines[0].endsWith(QStringLiteral(
+                "\tLoadPendingProtocols\t8.0\t0\tPENDING 4.QTA holds the series saved as QTA084/2024.01.05, 09.00.01.qta; removed")))
+                << lines[0].toStdString();
+        } else {
+            EXPECT_TRUE(lines.isEmpty());
+        }
+    }
 }
