@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,12 +61,6 @@ QString SeriesIdentity(const Protocol& p)
 
 QString FolderOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absolutePath()); }
 
-bool LogFailure(const QFile& file)
-{
-    WriteLog(ErrorFromFile(file), QStringLiteral("SavePendingProtocols"), file.fileName());
-    return false;
-}
-
 // Only the system's "no such file" counts as removed without a removal: a
 // folder that could not be searched (EACCES), an I/O error or a stale
 // network handle say nothing of the file, which is then logged and tried
@@ -80,6 +75,30 @@ bool RemoveFile(const QString& path)
         return false;
     }
     SyncFolder(FolderOf(path));
+    return true;
+}
+
+// Renames with rename(2), which is atomic on every POSIX file system, after
+// a check of its own that the new name is free: QFile::rename falls back to
+// a link and an unlink where the file system refuses RENAME_NOREPLACE (NFS,
+// some FUSE file systems), and a kill between the two left the series in two
+// files. The rename is synced with its folder.
+bool RenamePendingFile(const QString& from, const QString& to)
+{
+    const QByteArray target = QFile::encodeName(to);
+    struct stat existing {};
+    int reason = 0;
+    if (::lstat(target.constData(), &existing) == 0)
+        reason = EEXIST;
+    else if (errno != ENOENT)
+        reason = errno;
+    else if (::rename(QFile::encodeName(from).constData(), target.constData()) != 0)
+        reason = errno;
+    if (reason != 0) {
+        WriteLog(ErrorFromErrno(reason, from), QStringLiteral("SavePendingProtocols"), from + QStringLiteral(" -> ") + to);
+        return false;
+    }
+    SyncFolder(FolderOf(to));
     return true;
 }
 
@@ -178,18 +197,12 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
             if (holder == 0)
                 continue;
             const QString free = JoinPath(folder, FreePendingName(folder, files.size(), QSet<QString>()));
-            QFile file(files[holder].Path);
-            if (!file.rename(free)) {
-                LogFailure(file);
+            if (!RenamePendingFile(files[holder].Path, free))
                 continue;
-            }
             files[holder].Path = free;
         }
-        QFile file(files[i].Path);
-        if (file.rename(target))
+        if (RenamePendingFile(files[i].Path, target))
             files[i].Path = target;
-        else
-            LogFailure(file);
     }
 }
 
@@ -301,6 +314,22 @@ bool SavedAs(const Protocol& pending, const Protocol& report)
             return false;
     }
     return tests;
+}
+
+// True when two pending files hold one series: the same bytes, or the same
+// start date, names and tests (two series started in the same second differ
+// in their names). A kill inside a rename that the file system made a link
+// and an unlink leaves such a pair.
+bool SameSeries(const Protocol& a, const Protocol& b)
+{
+    if (a == b)
+        return true;
+    if (a.Date != b.Date || SeriesIdentity(a) != SeriesIdentity(b))
+        return false;
+    for (std::size_t p = 1; p <= static_cast<std::size_t>(PropertyCount); ++p)
+        if (a.Blocks[p].Values != b.Blocks[p].Values)
+            return false;
+    return true;
 }
 
 // The report a terminated series was saved as, relative to the data folder;
@@ -422,6 +451,25 @@ void LoadPendingProtocols()
                      QStringLiteral("LoadPendingProtocols"));
             if (!RemoveFile(path))
                 g_gone << path;
+            continue;
+        }
+        // A second file of a series already loaded goes; of the two the
+        // one changed last is kept.
+        std::size_t twin = 0;
+        for (std::size_t k = 1; twin == 0 && k < Protocols.size(); ++k)
+            if (!origin[k].isEmpty() && SameSeries(Protocols[k], record))
+                twin = k;
+        if (twin > 0) {
+            QString extra = path;
+            if (record.LastTestDate > Protocols[twin].LastTestDate) {
+                Protocols[twin] = std::move(record);
+                std::swap(origin[twin], extra);
+            }
+            WriteLog(0, QStringLiteral("%1 holds the same series as %2; removed")
+                            .arg(QFileInfo(extra).fileName(), QFileInfo(origin[twin]).fileName()),
+                     QStringLiteral("LoadPendingProtocols"));
+            if (!RemoveFile(extra))
+                g_gone << extra;
             continue;
         }
         Protocols.push_back(std::move(record));

@@ -15,7 +15,31 @@
 
 #include <vector>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// While set, renameat2 refuses RENAME_NOREPLACE as NFS and some FUSE file
+// systems do.
+bool g_refuseNoReplace = false;
+
+}  // namespace
+
+// Stands in for the C library's renameat2 in this test program, so that Qt's
+// rename takes the way it takes on such a file system.
+extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, const char* newPath,
+                         unsigned int flags) noexcept
+{
+    if (g_refuseNoReplace && (flags & RENAME_NOREPLACE) != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+}
 
 namespace {
 
@@ -183,4 +207,74 @@ TEST_F(PendingRecovery, OnlyTheSameSeriesCountsAsSaved)
             EXPECT_TRUE(lines.isEmpty());
         }
     }
+}
+
+TEST_F(PendingRecovery, RenumberingWhereRenamesCannotRefuseAnExistingNameKeepsEachSeriesOnce)
+{
+    // Three series whose numbers are not in date order: saving renumbers
+    // them, on a file system that refuses RENAME_NOREPLACE.
+    const std::vector<Protocol> series = {Series(11, "c"), Series(10, "b"), Series(9, "a")};
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        for (std::size_t n = 0; n < series.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+        ASSERT_EQ(NextStart().size(), 4u);
+    };
+    const auto check = [&](int) {
+        const QStringList files = FilesIn(Data);
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 4u) << files.join(u',').toStdString();
+        for (const Protocol& p : series)
+            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+    };
+    g_refuseNoReplace = true;
+    const int kills = KillBeforeEachFileCall(prepare, [] {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return 0;
+    }, check);
+    g_refuseNoReplace = false;
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 10);
+    EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                          QStringLiteral("PENDING 3.QTA")}));
+    EXPECT_TRUE(ReadFileBytes(Pending(1)) == ReportFileBytes(series[2]));
+}
+
+TEST_F(PendingRecovery, TwoFilesOfOneSeriesLoadAsOne)
+{
+    Protocol twin = Series(3, "twin");
+    twin.Reference2 = QStringLiteral("B");
+    Protocol later = Series(8);
+    later.LastTestDate = At(13);
+    later.Blocks[1].Commentary = "typed after the copy";
+    const struct {
+        const char* name;
+        Protocol series;
+    } files[] = {
+        {"PENDING 1.QTA", Series(3, "twin")},
+        {"PENDING 2.QTA", twin},                  // started in the same second: another series
+        {"PENDING 3.QTA", Series(3, "twin")},     // the same bytes as 1
+        {"PENDING 4.QTA", Series(8)},             // the same tests as 5, changed before it
+        {"PENDING 5.QTA", later},
+    };
+    for (const auto& f : files)
+        WriteFileBytes(Data + u'/' + QLatin1String(f.name), ReportFileBytes(f.series));
+    const std::vector<Protocol> back = NextStart();
+    EXPECT_TRUE(back == (std::vector<Protocol>{EmptyProtocol, Series(3, "twin"), twin, later}));
+    // Of two equal files the one listed second goes, of 4 and 5 the older.
+    const QStringList left = FilesIn(Data);
+    ASSERT_EQ(left.size(), 3) << left.join(u',').toStdString();
+    EXPECT_TRUE(left.contains(QStringLiteral("PENDING 1.QTA")) != left.contains(QStringLiteral("PENDING 3.QTA")));
+    EXPECT_TRUE(left.contains(QStringLiteral("PENDING 2.QTA")) && left.contains(QStringLiteral("PENDING 5.QTA")));
+    const QString gone = left.contains(QStringLiteral("PENDING 1.QTA")) ? QStringLiteral("PENDING 3.QTA")
+                                                                        : QStringLiteral("PENDING 1.QTA");
+    const QString kept = gone == QStringLiteral("PENDING 1.QTA") ? QStringLiteral("PENDING 3.QTA")
+                                                                : QStringLiteral("PENDING 1.QTA");
+    const QStringList lines = LogLines();
+    EXPECT_EQ(lines.size(), 2);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("0\t%1 holds the same series as %2; removed").arg(gone, kept)), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("0\tPENDING 4.QTA holds the same series as PENDING 5.QTA; removed")), 1);
 }
