@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -50,6 +51,16 @@ bool g_failureTold = false;
 bool IsPendingName(const QString& name)
 {
     return name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING "));
+}
+
+// The temporary file the atomic writer makes beside a pending file, its
+// name and six random letters ("PENDING 1.QTA.RDhmwy"), left by a kill before
+// its rename. Other names (the ".BAD" copies kept aside, a user's own) do not
+// match.
+bool IsLeftoverTemporary(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^PENDING [1-9][0-9]*\\.QTA\\.[A-Za-z]{6}$"));
+    return pattern.match(name).hasMatch();
 }
 
 QString SeriesIdentity(const Protocol& p)
@@ -426,6 +437,13 @@ void LoadPendingProtocols()
     std::vector<QString> origin(Protocols.size());
     bool writeBackFailed = false;
     for (const QString& name : dskListFiles(folder)) {
+        if (IsLeftoverTemporary(name)) {
+            const QString path = JoinPath(folder, name);
+            if (RemoveFile(path))
+                WriteLog(0, QStringLiteral("%1 was left by an interrupted write; removed").arg(name),
+                         QStringLiteral("LoadPendingProtocols"));
+            continue;
+        }
         if (!IsPendingName(name))
             continue;
         const QString path = JoinPath(folder, name);

@@ -227,6 +227,8 @@ TEST_F(PendingRecovery, RenumberingWhereRenamesCannotRefuseAnExistingNameKeepsEa
         ASSERT_EQ(back.size(), 4u) << files.join(u',').toStdString();
         for (const Protocol& p : series)
             ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+        // Nor is a temporary file of the writer left after the start.
+        ASSERT_EQ(FilesIn(Data).size(), 3) << files.join(u',').toStdString();
     };
     g_refuseNoReplace = true;
     const int kills = KillBeforeEachFileCall(prepare, [] {
@@ -277,4 +279,28 @@ TEST_F(PendingRecovery, TwoFilesOfOneSeriesLoadAsOne)
     EXPECT_EQ(lines.size(), 2);
     EXPECT_EQ(LogLinesWith(QStringLiteral("0\t%1 holds the same series as %2; removed").arg(gone, kept)), 1);
     EXPECT_EQ(LogLinesWith(QStringLiteral("0\tPENDING 4.QTA holds the same series as PENDING 5.QTA; removed")), 1);
+}
+
+TEST_F(PendingRecovery, TheStartRemovesTheWritersLeftoversOnly)
+{
+    const std::string bytes = ReportFileBytes(Series(8));
+    WriteFileBytes(Pending(1), bytes);
+    const char* const leftovers[] = {"PENDING 1.QTA.RDhmwy", "PENDING 12.QTA.abcdef"};
+    const char* const others[] = {
+        "PENDING 1.QTA.BAD",   "PENDING 1.QTA.BAD100", "PENDING 1.QTA.RDhmw", "PENDING 1.QTA.RDhmwyz",
+        "PENDING 1.QTA.RDhmwy.x", "pending 1.QTA.RDhmwy", "TEMP.QTA.RDhmwy",  "PENDING 1.qta.RDhmwy",
+        "PENDING 01.QTA.RDhmwy", "PENDING 1.QTA.RDhm1y",
+    };
+    for (const char* name : leftovers)
+        WriteFileBytes(Data + u'/' + QLatin1String(name), bytes);
+    for (const char* name : others)
+        WriteFileBytes(Data + u'/' + QLatin1String(name), bytes);
+    EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, Series(8)}));
+    for (const char* name : leftovers)
+        EXPECT_FALSE(QFile::exists(Data + u'/' + QLatin1String(name))) << name;
+    for (const char* name : others)
+        EXPECT_TRUE(QFile::exists(Data + u'/' + QLatin1String(name))) << name;
+    EXPECT_EQ(LogLines().size(), 2);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 1.QTA.RDhmwy was left by an interrupted write; removed")), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 12.QTA.abcdef was left by an interrupted write; removed")), 1);
 }
