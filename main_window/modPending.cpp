@@ -425,6 +425,48 @@ bool DropPendingSeries(int index)
     return SaveTelling(0);
 }
 
+bool MovePendingSeries(const QString& folder)
+{
+    Align();
+    const QString target = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    // The report writer would put them into the program folder instead.
+    if (!QFileInfo(target).isDir()) {
+        WriteLog(ErrorFromErrno(ENOENT, target), QStringLiteral("SavePendingProtocols"), target);
+        return false;
+    }
+    std::vector<QString> written(g_open.size());
+    QSet<QString> held;
+    bool ok = true;
+    for (std::size_t i = 1; ok && i < g_open.size(); ++i) {
+        if (g_open[i].Ended)
+            continue;
+        const QString name = FreePendingName(target, i, held);
+        ok = dskPutTestReportExact(target, name, Protocols[i]);
+        if (ok) {
+            written[i] = JoinPath(target, name);
+            held.insert(written[i]);
+        }
+    }
+    if (!ok) {
+        // Nothing of this move stays in the folder: a series is in one folder only.
+        for (const QString& path : written)
+            if (!path.isEmpty() && !RemoveFile(path))
+                g_gone << path;
+        return false;
+    }
+    for (std::size_t i = 1; i < g_open.size(); ++i) {
+        if (written[i].isEmpty())
+            continue;
+        if (!g_open[i].Path.isEmpty() && g_open[i].Path != written[i])
+            g_gone << g_open[i].Path;
+        g_open[i].Path = written[i];
+        g_open[i].Date = Protocols[i].Date;
+        g_open[i].Identity = SeriesIdentity(Protocols[i]);
+        g_open[i].Stale = false;
+    }
+    return true;
+}
+
 void LoadPendingProtocols()
 {
     if (Protocols.empty())

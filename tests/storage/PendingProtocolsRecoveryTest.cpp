@@ -4,6 +4,7 @@
 #include "support/ChildProcess.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modSettings.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
 #include "storage/modTestReport.h"
@@ -303,4 +304,55 @@ TEST_F(PendingRecovery, TheStartRemovesTheWritersLeftoversOnly)
     EXPECT_EQ(LogLines().size(), 2);
     EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 1.QTA.RDhmwy was left by an interrupted write; removed")), 1);
     EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 12.QTA.abcdef was left by an interrupted write; removed")), 1);
+}
+
+TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhereTheSettingsPoint)
+{
+    // The order of the data settings: the series written into the new
+    // folder, then the settings naming it saved, then the old files removed.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b"), Series(11, "c"), Series(12, "d")};
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir(other).removeRecursively();
+        QDir().mkpath(Data);
+        QDir().mkpath(other);
+        DataFolder = Data;
+        SaveSettings();
+        for (std::size_t n = 0; n < series.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+        ASSERT_EQ(NextStart().size(), 5u);
+    };
+    const auto change = [&] {
+        if (!MovePendingSeries(other))
+            return 1;
+        DataFolder = other;
+        SaveSettings();
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 2;
+    };
+    int inOther = 0;
+    const auto check = [&](int) {
+        // The next start reads the settings, then the folder they name.
+        ReadSettingsFile();
+        StoredSettingsToGlobals();
+        const QString named = DataFolder;
+        ASSERT_TRUE(named == Data || named == other) << named.toStdString();
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 5u) << named.toStdString();
+        for (const Protocol& p : series)
+            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+        inOther += named == other ? 1 : 0;
+    };
+    const int kills = KillBeforeEachFileCall(prepare, change, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 20);
+    EXPECT_GT(inOther, 1);
+    // Run through: all in the new folder, nothing left in the old one.
+    EXPECT_EQ(DataFolder, other);
+    EXPECT_EQ(FilesIn(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                           QStringLiteral("PENDING 3.QTA"), QStringLiteral("PENDING 4.QTA")}));
+    EXPECT_TRUE(FilesIn(Data).isEmpty());
 }
