@@ -476,13 +476,15 @@ void frmMain::mnuSettings_DataSettings_Click()
     // after Cancel too.
     commClose();
     const QString dataFolder = DataFolder;
+    // The open series are written into a new data folder before the
+    // settings name it, so that the next start finds them whatever happens;
+    // their files in the old folder go once the settings are saved.
+    frmDataSetting::SetFolderMove(MovePendingSeries);
     frmDataSetting::ShowForm();
-    // The open series move along to the new data folder at once, and the
-    // settings name it, so that the next start finds them whatever happens.
+    frmDataSetting::SetFolderMove(nullptr);
     if (DataFolder != dataFolder && Protocols.size() > 1) {
         bool ok = false;
         SavePendingProtocols(ok);
-        SaveSettings();
     }
     PortOpen = commOpen(ComPort);
     if (!PortOpen)

@@ -6,17 +6,23 @@
 #include "foundation/modRecords.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +53,16 @@ bool IsPendingName(const QString& name)
     return name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING "));
 }
 
+// The temporary file the atomic writer makes beside a pending file, its
+// name and six random letters ("PENDING 1.QTA.RDhmwy"), left by a kill before
+// its rename. Other names (the ".BAD" copies kept aside, a user's own) do not
+// match.
+bool IsLeftoverTemporary(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^PENDING [1-9][0-9]*\\.QTA\\.[A-Za-z]{6}$"));
+    return pattern.match(name).hasMatch();
+}
+
 QString SeriesIdentity(const Protocol& p)
 {
     const QChar separator(u'\n');
@@ -56,19 +72,45 @@ QString SeriesIdentity(const Protocol& p)
 
 QString FolderOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absolutePath()); }
 
-bool LogFailure(const QFile& file)
-{
-    WriteLog(ErrorFromFile(file), QStringLiteral("SavePendingProtocols"), file.fileName());
-    return false;
-}
-
+// Only the system's "no such file" counts as removed without a removal: a
+// folder that could not be searched (EACCES), an I/O error or a stale
+// network handle say nothing of the file, which is then logged and tried
+// again like a failed write. A removal is synced with its folder.
 bool RemoveFile(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return true;
-    SetAttr(path, AttrNormal);
-    QFile file(path);
-    return file.remove() || LogFailure(file);
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        const int reason = errno;
+        if (reason == ENOENT)
+            return true;
+        WriteLog(ErrorFromErrno(reason, path), QStringLiteral("SavePendingProtocols"), path);
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
+}
+
+// Renames with rename(2), which is atomic on every POSIX file system, after
+// a check of its own that the new name is free: QFile::rename falls back to
+// a link and an unlink where the file system refuses RENAME_NOREPLACE (NFS,
+// some FUSE file systems), and a kill between the two left the series in two
+// files. The rename is synced with its folder.
+bool RenamePendingFile(const QString& from, const QString& to)
+{
+    const QByteArray target = QFile::encodeName(to);
+    struct stat existing {};
+    int reason = 0;
+    if (::lstat(target.constData(), &existing) == 0)
+        reason = EEXIST;
+    else if (errno != ENOENT)
+        reason = errno;
+    else if (::rename(QFile::encodeName(from).constData(), target.constData()) != 0)
+        reason = errno;
+    if (reason != 0) {
+        WriteLog(ErrorFromErrno(reason, from), QStringLiteral("SavePendingProtocols"), from + QStringLiteral(" -> ") + to);
+        return false;
+    }
+    SyncFolder(FolderOf(to));
+    return true;
 }
 
 // For each open series 1 to n the index of its file among the known ones,
@@ -166,18 +208,12 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
             if (holder == 0)
                 continue;
             const QString free = JoinPath(folder, FreePendingName(folder, files.size(), QSet<QString>()));
-            QFile file(files[holder].Path);
-            if (!file.rename(free)) {
-                LogFailure(file);
+            if (!RenamePendingFile(files[holder].Path, free))
                 continue;
-            }
             files[holder].Path = free;
         }
-        QFile file(files[i].Path);
-        if (file.rename(target))
+        if (RenamePendingFile(files[i].Path, target))
             files[i].Path = target;
-        else
-            LogFailure(file);
     }
 }
 
@@ -264,8 +300,63 @@ void SetPendingFileAside(const QString& folder, const QString& name)
                  QStringLiteral("LoadPendingProtocols"));
         return;
     }
+    SyncFolder(folder);
     WriteLog(0, QStringLiteral("%1 could not be loaded; kept as %2").arg(name, aside),
              QStringLiteral("LoadPendingProtocols"));
+}
+
+// True when the report holds the series of the pending file: started at
+// the same moment, named alike and with the same tests. Terminating sets the
+// end dates and flags, and drops a pressure-drop test still waiting for its
+// second reading, so those may differ. A series without a test is never
+// saved as a report.
+bool SavedAs(const Protocol& pending, const Protocol& report)
+{
+    if (pending.Date != report.Date || SeriesIdentity(pending) != SeriesIdentity(report))
+        return false;
+    bool tests = false;
+    for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b) {
+        const std::vector<TestValue>& open = pending.Blocks[b].Values;
+        const std::vector<TestValue>& saved = report.Blocks[b].Values;
+        tests = tests || saved.size() > 1;
+        const bool waitingDropped = open.size() == saved.size() + 1 && !pending.Blocks[b].Terminated
+            && report.Blocks[b].Terminated && std::equal(saved.begin(), saved.end(), open.begin());
+        if (open != saved && !waitingDropped)
+            return false;
+    }
+    return tests;
+}
+
+// True when two pending files hold one series: the same bytes, or the same
+// start date, names and tests (two series started in the same second differ
+// in their names). A kill inside a rename that the file system made a link
+// and an unlink leaves such a pair.
+bool SameSeries(const Protocol& a, const Protocol& b)
+{
+    if (a == b)
+        return true;
+    if (a.Date != b.Date || SeriesIdentity(a) != SeriesIdentity(b))
+        return false;
+    for (std::size_t p = 1; p <= static_cast<std::size_t>(PropertyCount); ++p)
+        if (a.Blocks[p].Values != b.Blocks[p].Values)
+            return false;
+    return true;
+}
+
+// The report a terminated series was saved as, relative to the data folder;
+// empty when there is none.
+QString SavedReportOf(const Protocol& pending)
+{
+    for (const QString& path : dskSavedReportCandidates(pending)) {
+        const QFileInfo file(path);
+        const QString folder = file.absolutePath();
+        if (!dskIsTestReportFile(folder, file.fileName()))
+            continue;
+        bool writeBackFailed = false;
+        if (SavedAs(pending, dskGetTestReport(folder, file.fileName(), &writeBackFailed)))
+            return QFileInfo(folder).fileName() + u'/' + file.fileName();
+    }
+    return QString();
 }
 
 bool CanBeOpened(const QString& path)
@@ -334,6 +425,48 @@ bool DropPendingSeries(int index)
     return SaveTelling(0);
 }
 
+bool MovePendingSeries(const QString& folder)
+{
+    Align();
+    const QString target = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    // The report writer would put them into the program folder instead.
+    if (!QFileInfo(target).isDir()) {
+        WriteLog(ErrorFromErrno(ENOENT, target), QStringLiteral("SavePendingProtocols"), target);
+        return false;
+    }
+    std::vector<QString> written(g_open.size());
+    QSet<QString> held;
+    bool ok = true;
+    for (std::size_t i = 1; ok && i < g_open.size(); ++i) {
+        if (g_open[i].Ended)
+            continue;
+        const QString name = FreePendingName(target, i, held);
+        ok = dskPutTestReportExact(target, name, Protocols[i]);
+        if (ok) {
+            written[i] = JoinPath(target, name);
+            held.insert(written[i]);
+        }
+    }
+    if (!ok) {
+        // Nothing of this move stays in the folder: a series is in one folder only.
+        for (const QString& path : written)
+            if (!path.isEmpty() && !RemoveFile(path))
+                g_gone << path;
+        return false;
+    }
+    for (std::size_t i = 1; i < g_open.size(); ++i) {
+        if (written[i].isEmpty())
+            continue;
+        if (!g_open[i].Path.isEmpty() && g_open[i].Path != written[i])
+            g_gone << g_open[i].Path;
+        g_open[i].Path = written[i];
+        g_open[i].Date = Protocols[i].Date;
+        g_open[i].Identity = SeriesIdentity(Protocols[i]);
+        g_open[i].Stale = false;
+    }
+    return true;
+}
+
 void LoadPendingProtocols()
 {
     if (Protocols.empty())
@@ -346,6 +479,13 @@ void LoadPendingProtocols()
     std::vector<QString> origin(Protocols.size());
     bool writeBackFailed = false;
     for (const QString& name : dskListFiles(folder)) {
+        if (IsLeftoverTemporary(name)) {
+            const QString path = JoinPath(folder, name);
+            if (RemoveFile(path))
+                WriteLog(0, QStringLiteral("%1 was left by an interrupted write; removed").arg(name),
+                         QStringLiteral("LoadPendingProtocols"));
+            continue;
+        }
         if (!IsPendingName(name))
             continue;
         const QString path = JoinPath(folder, name);
@@ -361,6 +501,35 @@ void LoadPendingProtocols()
         writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
+            continue;
+        }
+        // Saved as a report, and a kill or a power cut kept its pending
+        // file: opened again, it would be saved a second time.
+        const QString saved = SavedReportOf(record);
+        if (!saved.isEmpty()) {
+            WriteLog(0, QStringLiteral("%1 holds the series saved as %2; removed").arg(name, saved),
+                     QStringLiteral("LoadPendingProtocols"));
+            if (!RemoveFile(path))
+                g_gone << path;
+            continue;
+        }
+        // A second file of a series already loaded goes; of the two the
+        // one changed last is kept.
+        std::size_t twin = 0;
+        for (std::size_t k = 1; twin == 0 && k < Protocols.size(); ++k)
+            if (!origin[k].isEmpty() && SameSeries(Protocols[k], record))
+                twin = k;
+        if (twin > 0) {
+            QString extra = path;
+            if (record.LastTestDate > Protocols[twin].LastTestDate) {
+                Protocols[twin] = std::move(record);
+                std::swap(origin[twin], extra);
+            }
+            WriteLog(0, QStringLiteral("%1 holds the same series as %2; removed")
+                            .arg(QFileInfo(extra).fileName(), QFileInfo(origin[twin]).fileName()),
+                     QStringLiteral("LoadPendingProtocols"));
+            if (!RemoveFile(extra))
+                g_gone << extra;
             continue;
         }
         Protocols.push_back(std::move(record));

@@ -43,6 +43,13 @@ bool EndPendingSeries(int index);
 // series behind it move up one number by renames.
 bool DropPendingSeries(int index);
 
+// Writes every open series into the folder (the data folder chosen next) as
+// a pending file under a free number, each synced, before the settings name
+// that folder; their files in DataFolder are removed by the next save, once
+// the settings name the new one. When any write fails, the files written in
+// the folder are removed again and the series stay where they were: false.
+bool MovePendingSeries(const QString& folder);
+
 // Appends the series of the pending files in DataFolder to Protocols and
 // sorts the open series by their creation date; the files loaded are the
 // ones the next save replaces. Files whose name does not hold "PENDING " and

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +85,18 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
         return false;
     }
     return true;
+}
+
+bool SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    const int reason = errno;
+    ::close(fd);
+    errno = reason;
+    return synced;
 }
 
 bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,

@@ -22,6 +22,11 @@
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions = QFileDevice::Permissions());
 
+// Puts the folder's own entries (names made, renamed or removed in it) on
+// the disk, so that a power cut keeps what a kill would keep. A file system
+// that cannot sync a folder (EINVAL) counts as done. False with errno set.
+bool SyncFolder(const QString& folder);
+
 // Gives a file's present content a second, new name: a hard link where the
 // file system has them (no bytes written, the same mode), else a copy written
 // as above with the given permissions. Meant for a backup taken before the

@@ -9,6 +9,7 @@
 #include "platform/MousePointer.h"
 #include "platform/SerialDevices.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +18,8 @@
 namespace {
 
 frmDataSetting* g_instance = nullptr;
+std::function<bool(const QString&)> g_folderMove;
+constexpr int16_t MsgWriteError = 31;
 constexpr int16_t MsgPortNotAvailable = 13;
 constexpr int16_t DefaultPort = 2;
 
@@ -139,9 +142,25 @@ void frmDataSetting::cmdOK_Click()
         return;
     if (chosen != 0)
         ComPort = chosen;
-    DataFolder = dirDirectory->Path();
+    // The settings name a new folder only when the open series are in it:
+    // the next start looks for them where the settings say.
+    QString folder = dirDirectory->Path();
+    if (g_folderMove && QDir::cleanPath(folder) != QDir::cleanPath(DataFolder)) {
+        while (!g_folderMove(folder)) {
+            if (ShowMessage(MsgWriteError) != AnswerYes) {
+                folder = DataFolder;
+                break;
+            }
+        }
+    }
+    DataFolder = folder;
     SaveSettings();
     accept();
+}
+
+void frmDataSetting::SetFolderMove(std::function<bool(const QString& folder)> move)
+{
+    g_folderMove = std::move(move);
 }
 
 void frmDataSetting::optPort_DblClick(int index)

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class frmDataSetting : public DrivePathDialog {
     Q_OBJECT
@@ -17,6 +18,10 @@ public:
     static bool IsLoaded();
     // Shows the dialog modally; it unloads itself when it closes.
     static int ShowForm();
+    // What OK runs before the settings name another data folder: it puts
+    // the open series into that folder and is true when they are all there
+    // (the caller that shows the dialog sets it, and clears it afterwards).
+    static void SetFolderMove(std::function<bool(const QString& folder)> move);
 
     QGroupBox* fraPort = nullptr;
     std::array<QRadioButton*, 9> optPort{};   // 1 to 8 = port number
@@ -28,6 +33,9 @@ public:
     void SetCaptions(int16_t language);
     // Stores the selected port and the folder shown, saves the settings and
     // closes; a port that is not available gives message 13 and stays open.
+    // Another folder is stored only once the open series are in it: when
+    // they cannot be put there, message 31 asks to try again, and No keeps
+    // the folder as it was.
     void cmdOK_Click();
     void optPort_DblClick(int index);
 

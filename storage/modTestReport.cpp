@@ -55,6 +55,9 @@ bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice:
         WriteLog(error, QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
+    // The new name, not only the bytes, must outlive a power cut: a report
+    // whose name was lost would let its series come back open.
+    SyncFolder(QFileInfo(path).absolutePath());
     if (out.TextsCut() > 0)
         WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(out.TextsCut()).arg(path),
                  QStringLiteral("dskPutTestReportAction"));
@@ -529,6 +532,25 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
     WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text}, procName,
              JoinPath(directory, first));
     return false;
+}
+
+QStringList dskSavedReportCandidates(const Protocol& record)
+{
+    QStringList paths;
+    const QString extension = QString::fromLatin1(ReportExtension);
+    for (const QString& style : dskNamesInAnyCase(DataFolder, dskStyleFolderName(record.Style.Name))) {
+        const QString directory = JoinPath(DataFolder, style);
+        // The save stops at the first free name.
+        for (int move = 0; move <= MaxReportNameMoves; ++move) {
+            const QStringList taken =
+                dskNamesInAnyCase(directory, dskFileNameFromDate(record.Date + move / 86400.0, extension));
+            if (taken.isEmpty())
+                break;
+            for (const QString& name : taken)
+                paths << JoinPath(directory, name);
+        }
+    }
+    return paths;
 }
 
 QStringList dskCurveFileNames(const Protocol& record)

@@ -136,6 +136,12 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
 // be written. savedName, when given, receives the file name of the report.
 bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr);
 
+// The files in the series' style folder below DataFolder (either in any
+// case) that dskSaveNewTestReport may have saved the series as: the name of
+// its start date, and the names moved on from it while each was taken. Full
+// paths; empty when there is none.
+QStringList dskSavedReportCandidates(const Protocol& record);
+
 // The curve file names the tests of the six blocks refer to, in block and
 // test order; empty names and pressure-drop half readings (holding "KR") are
 // left out, and so are names that are no bare file name or name one of the

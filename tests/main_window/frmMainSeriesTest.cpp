@@ -395,8 +395,11 @@ TEST_F(SeriesWindowTest, LoadingTakesBackThePendingSeries)
         SCOPED_TRACE(c.pending * 10 + c.remembered);
         RemovePendingFiles();
         Protocols.assign(1, MakeEmptyProtocol());
-        for (int k = 1; k <= c.pending; ++k)
+        // Series started a second apart: files of one series load as one.
+        for (int k = 1; k <= c.pending; ++k) {
             Protocols.push_back(Series());
+            Protocols.back().Date += k / 86400.0;
+        }
         bool ok = false;
         SavePendingProtocols(ok);
         ASSERT_TRUE(ok);

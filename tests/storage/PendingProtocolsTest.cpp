@@ -176,19 +176,25 @@ TEST_F(PendingSeries, AnUnreadableFileIsKeptAsideWithItsReason)
 
 TEST_F(PendingSeries, OlderFilesThatCannotBeWrittenBackAreLoadedWithOneMessage)
 {
-    // Two old files whose names leave no room for the write-back's temporary file.
-    Protocol converted;
-    ConvertProtocolBefore60(converted, Old26Protocol());
-    const std::string old = OldReportFile("2.6", Old26Protocol());
+    // Two old files whose names leave no room for the write-back's temporary
+    // file; three series started a minute apart.
+    std::vector<Protocol> converted(3);
+    std::vector<std::string> old;
+    for (int n = 0; n < 3; ++n) {
+        ProtocolBefore60 series = Old26Protocol();
+        series.Date += n / 1440.0;
+        ConvertProtocolBefore60(converted[static_cast<std::size_t>(n)], series);
+        old.push_back(OldReportFile("2.6", series));
+    }
     const QString longName = QStringLiteral("PENDING ") + QString(243, u'A');
-    for (const QString& name : {longName + QStringLiteral("1QTA"), longName + QStringLiteral("2QTA")})
-        WriteFileBytes(Data + u'/' + name, old);
-    WriteFileBytes(Pending(3), old);
+    WriteFileBytes(Data + u'/' + longName + QStringLiteral("1QTA"), old[0]);
+    WriteFileBytes(Data + u'/' + longName + QStringLiteral("2QTA"), old[1]);
+    WriteFileBytes(Pending(3), old[2]);
 
-    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, converted, converted, converted}));
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, converted[0], converted[1], converted[2]}));
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
-    EXPECT_EQ(ReadFileBytes(Pending(3)), ReportFileBytes(converted));
+    EXPECT_EQ(ReadFileBytes(Pending(3)), ReportFileBytes(converted[2]));
 }
 
 TEST_F(PendingSeries, FilesThisRunDidNotLoadAreLeftAlone)

@@ -3,14 +3,17 @@
 #include "foundation/frmResource.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "instrument/modCommunication.h"
+#include "main_window/modPending.h"
 #include "platform/DriveFolderLists.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SerialDevices.h"
 #include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
 #include "storage/frmQDASSetting.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/SimInstrument.h"
 
 #include <QApplication>
@@ -256,6 +259,58 @@ TEST_F(SettingsDialogsTest, AFolderThatCannotBeStoredIsRefused)
             form->cmdCancel_Click();
         }
     }
+}
+
+TEST_F(SettingsDialogsTest, ANewDataFolderIsStoredOnlyOnceTheOpenSeriesAreInIt)
+{
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    const Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    ASSERT_EQ(Protocols.size(), 2u);
+    bool settingsBeforeTheMove = true;
+    frmDataSetting::SetFolderMove([&](const QString& folder) {
+        settingsBeforeTheMove = SettingsWritten();
+        return MovePendingSeries(folder);
+    });
+
+    // The new folder refuses files: message 31, whose No keeps the old
+    // folder; nothing is left in the new one.
+    {
+        ReadOnlyFolder readOnly(sub);
+        if (!readOnly.Active())
+            GTEST_SKIP() << "cannot make a folder refuse new files";
+        Presenter.Answer(AnswerYes);
+        Presenter.Answer(AnswerNo);
+        frmDataSetting* form = frmDataSetting::Instance();
+        ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+        form->cmdOK_Click();
+    }
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(DataFolder, Data);
+    EXPECT_TRUE(QDir(sub).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    ASSERT_TRUE(SettingsWritten());
+    ReadSettingsFile();
+    EXPECT_EQ(StoredSettings.DataFolder, Data);
+    QFile::remove(SettingsFilePath());
+
+    // It takes them: the series is in the new folder before the settings
+    // name it.
+    Presenter.Shown.clear();
+    frmDataSetting* form = frmDataSetting::Instance();
+    ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+    form->cmdOK_Click();
+    frmDataSetting::SetFolderMove(nullptr);
+    EXPECT_TRUE(Presenter.Shown.empty());
+    EXPECT_FALSE(settingsBeforeTheMove);
+    EXPECT_EQ(DataFolder, sub);
+    ReadSettingsFile();
+    EXPECT_EQ(StoredSettings.DataFolder, sub);
+    EXPECT_EQ(ReadFileBytes(sub + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
 }
 
 TEST_F(SettingsDialogsTest, CaptionsByLanguage)

@@ -1,0 +1,358 @@
+// Pending files after what a run did not finish: a removal the system
+// refused, a kill between two file calls, leftovers of the atomic writer.
+#include "StorageTest.h"
+#include "support/ChildProcess.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modSettings.h"
+#include "foundation/modRecords.h"
+#include "main_window/modPending.h"
+#include "storage/modTestReport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+
+#include <vector>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// While set, renameat2 refuses RENAME_NOREPLACE as NFS and some FUSE file
+// systems do.
+bool g_refuseNoReplace = false;
+
+}  // namespace
+
+// Stands in for the C library's renameat2 in this test program, so that Qt's
+// rename takes the way it takes on such a file system.
+extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, const char* newPath,
+                         unsigned int flags) noexcept
+{
+    if (g_refuseNoReplace && (flags & RENAME_NOREPLACE) != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+}
+
+namespace {
+
+Protocol Series(int hour, const char* style = "s")
+{
+    return SampleProtocol(QLatin1String(style), At(hour));
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+}  // namespace
+
+class PendingRecovery : public StorageTest {
+protected:
+    QString Pending(int n) const { return Data + QStringLiteral("/PENDING %1.QTA").arg(n); }
+    // The next start: the series the pending files give.
+    static std::vector<Protocol> NextStart()
+    {
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        return Protocols;
+    }
+};
+
+TEST_F(PendingRecovery, ARemovalTheFolderRefusedIsTriedAgainNotForgotten)
+{
+    // A and B open; A is terminated while the data folder cannot be searched
+    // (the program's user lost the right for a moment): its file stays, and
+    // is removed by the next save once the folder can be searched again.
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9, "A")));
+    WriteFileBytes(Pending(2), ReportFileBytes(Series(10, "B")));
+    ASSERT_EQ(NextStart().size(), 3u);
+    for (const QString& folder : {Temp.path(), Program, Data, Pending(1), Pending(2)})
+        ChownToNobody(QFile::encodeName(folder).constData());
+    const QByteArray data = QFile::encodeName(Data);
+    const int result = RunUnprivileged([&] {
+        if (::chmod(data.constData(), 0600) != 0)
+            return ChildSetupFailed;
+        const bool ended = EndPendingSeries(1);
+        Protocols.erase(Protocols.begin() + 1);
+        const bool dropped = DropPendingSeries(1);
+        if (::chmod(data.constData(), 0700) != 0)
+            return ChildSetupFailed;
+        bool saved = false;
+        SavePendingProtocols(saved);
+        return (ended ? 1 : 0) + (dropped ? 2 : 0) + (saved ? 4 : 0);
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "cannot run as another user";
+    // Both removals while the folder was closed report the failure; the save
+    // after it succeeds.
+    EXPECT_EQ(result, 4);
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(10, "B")}));
+    EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 1.QTA")});
+    // Permission denied (70), naming A's file.
+    EXPECT_GE(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t70\tPermission denied: ") + Pending(1)), 1)
+        << LogLines().join(u'\n').toStdString();
+}
+
+TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnce)
+{
+    // S is terminated: its report is written, then its pending file goes.
+    // Wherever a kill falls, the next start has S either as one report or
+    // as one open series, never both; T stays open.
+    const Protocol s = Series(9, "S");
+    const Protocol t = Series(10, "T");
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        WriteFileBytes(Pending(1), ReportFileBytes(s));
+        WriteFileBytes(Pending(2), ReportFileBytes(t));
+        ASSERT_EQ(NextStart().size(), 3u);
+    };
+    const auto terminate = [] {
+        // As the termination does: properties closed, the end date set.
+        Protocol& series = Protocols[1];
+        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+            series.Blocks[b].Terminated = true;
+        series.Finished = true;
+        series.LastTestDate = At(12);
+        if (!dskSaveNewTestReport(series))
+            return 1;
+        EndPendingSeries(1);
+        return 0;
+    };
+    const QString styleFolder = Data + QStringLiteral("/QTA084");   // "S": 83 + 1
+    int saved = 0;
+    const auto check = [&](int) {
+        const QStringList reports = FilesIn(styleFolder);
+        const std::vector<Protocol> back = NextStart();
+        const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
+        ASSERT_EQ(reports.size() + open, 1) << reports.join(u',').toStdString();
+        ASSERT_EQ(std::count(back.begin(), back.end(), t), 1);
+        // What the start leaves is what the next one finds.
+        ASSERT_EQ(NextStart(), back);
+        saved += static_cast<int>(reports.size());
+    };
+    const int kills = KillBeforeEachFileCall(prepare, terminate, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 5);
+    // Saved before several of the kills (the report's folder sync, the
+    // pending file's removal and its sync), and by the run that went through.
+    EXPECT_GE(saved, 3);
+    EXPECT_EQ(FilesIn(styleFolder), QStringList{QStringLiteral("2024.01.05, 09.00.00.QTA")});
+    // T keeps its number while S is still printed and exported.
+    EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
+    EXPECT_TRUE(ReadFileBytes(Pending(2)) == ReportFileBytes(t));
+}
+
+TEST_F(PendingRecovery, OnlyTheSameSeriesCountsAsSaved)
+{
+    // A report of the series' start date lies in its style folder; the
+    // pending file goes only where the report holds the same series.
+    const Protocol s = Series(9, "S");
+    Protocol ended = s;
+    ended.Finished = true;
+    ended.LastTestDate = At(12);
+    ended.Blocks[1].Terminated = true;
+    Protocol otherTests = ended;
+    otherTests.Blocks[2].Values[1].Value1 += 1;
+    Protocol otherLot = ended;
+    otherLot.Reference2 = QStringLiteral("another lot");
+    // A pressure-drop test still waiting for its second reading is dropped
+    // by the termination.
+    Protocol waiting = s;
+    waiting.Blocks[2].Values.push_back(waiting.Blocks[2].Values[1]);
+    const struct {
+        const char* what;
+        Protocol pending;
+        Protocol report;
+        bool saved;
+    } cases[] = {
+        {"the same series, ended", s, ended, true},
+        {"another test value", s, otherTests, false},
+        {"another lot", s, otherLot, false},
+        {"a waiting test dropped", waiting, [&] { Protocol p = ended; p.Blocks[2].Terminated = true; return p; }(), true},
+        {"a waiting test not dropped by a termination", waiting, ended, false},
+    };
+    const QString styleFolder = Data + QStringLiteral("/QTA084");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(Data).removeRecursively();
+        QDir().mkpath(styleFolder);
+        QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
+        // The report moved on one second past another series' of the same date.
+        WriteFileBytes(styleFolder + QStringLiteral("/2024.01.05, 09.00.00.QTA"), ReportFileBytes(Series(9, "other")));
+        WriteFileBytes(styleFolder + QStringLiteral("/2024.01.05, 09.00.01.qta"), ReportFileBytes(c.report));
+        WriteFileBytes(Pending(4), ReportFileBytes(c.pending));
+        const std::vector<Protocol> back = NextStart();
+        EXPECT_EQ(back.size(), c.saved ? 1u : 2u);
+        EXPECT_EQ(QFile::exists(Pending(4)), !c.saved);
+        const QStringList lines = LogLines();
+        if (c.saved) {
+            ASSERT_EQ(lines.size(), 1);
+            EXPECT_TRUE(lines[0].endsWith(QStringLiteral(
+                "\tLoadPendingProtocols\t8.0\t0\tPENDING 4.QTA holds the series saved as QTA084/2024.01.05, 09.00.01.qta; removed")))
+                << lines[0].toStdString();
+        } else {
+            EXPECT_TRUE(lines.isEmpty());
+        }
+    }
+}
+
+TEST_F(PendingRecovery, RenumberingWhereRenamesCannotRefuseAnExistingNameKeepsEachSeriesOnce)
+{
+    // Three series whose numbers are not in date order: saving renumbers
+    // them, on a file system that refuses RENAME_NOREPLACE.
+    const std::vector<Protocol> series = {Series(11, "c"), Series(10, "b"), Series(9, "a")};
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        for (std::size_t n = 0; n < series.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+        ASSERT_EQ(NextStart().size(), 4u);
+    };
+    const auto check = [&](int) {
+        const QStringList files = FilesIn(Data);
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 4u) << files.join(u',').toStdString();
+        for (const Protocol& p : series)
+            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+        // Nor is a temporary file of the writer left after the start.
+        ASSERT_EQ(FilesIn(Data).size(), 3) << files.join(u',').toStdString();
+    };
+    g_refuseNoReplace = true;
+    const int kills = KillBeforeEachFileCall(prepare, [] {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return 0;
+    }, check);
+    g_refuseNoReplace = false;
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 10);
+    EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                          QStringLiteral("PENDING 3.QTA")}));
+    EXPECT_TRUE(ReadFileBytes(Pending(1)) == ReportFileBytes(series[2]));
+}
+
+TEST_F(PendingRecovery, TwoFilesOfOneSeriesLoadAsOne)
+{
+    Protocol twin = Series(3, "twin");
+    twin.Reference2 = QStringLiteral("B");
+    Protocol later = Series(8);
+    later.LastTestDate = At(13);
+    later.Blocks[1].Commentary = "typed after the copy";
+    const struct {
+        const char* name;
+        Protocol series;
+    } files[] = {
+        {"PENDING 1.QTA", Series(3, "twin")},
+        {"PENDING 2.QTA", twin},                  // started in the same second: another series
+        {"PENDING 3.QTA", Series(3, "twin")},     // the same bytes as 1
+        {"PENDING 4.QTA", Series(8)},             // the same tests as 5, changed before it
+        {"PENDING 5.QTA", later},
+    };
+    for (const auto& f : files)
+        WriteFileBytes(Data + u'/' + QLatin1String(f.name), ReportFileBytes(f.series));
+    const std::vector<Protocol> back = NextStart();
+    EXPECT_TRUE(back == (std::vector<Protocol>{EmptyProtocol, Series(3, "twin"), twin, later}));
+    // Of two equal files the one listed second goes, of 4 and 5 the older.
+    const QStringList left = FilesIn(Data);
+    ASSERT_EQ(left.size(), 3) << left.join(u',').toStdString();
+    EXPECT_TRUE(left.contains(QStringLiteral("PENDING 1.QTA")) != left.contains(QStringLiteral("PENDING 3.QTA")));
+    EXPECT_TRUE(left.contains(QStringLiteral("PENDING 2.QTA")) && left.contains(QStringLiteral("PENDING 5.QTA")));
+    const QString gone = left.contains(QStringLiteral("PENDING 1.QTA")) ? QStringLiteral("PENDING 3.QTA")
+                                                                        : QStringLiteral("PENDING 1.QTA");
+    const QString kept = gone == QStringLiteral("PENDING 1.QTA") ? QStringLiteral("PENDING 3.QTA")
+                                                                : QStringLiteral("PENDING 1.QTA");
+    const QStringList lines = LogLines();
+    EXPECT_EQ(lines.size(), 2);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("0\t%1 holds the same series as %2; removed").arg(gone, kept)), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("0\tPENDING 4.QTA holds the same series as PENDING 5.QTA; removed")), 1);
+}
+
+TEST_F(PendingRecovery, TheStartRemovesTheWritersLeftoversOnly)
+{
+    const std::string bytes = ReportFileBytes(Series(8));
+    WriteFileBytes(Pending(1), bytes);
+    const char* const leftovers[] = {"PENDING 1.QTA.RDhmwy", "PENDING 12.QTA.abcdef"};
+    const char* const others[] = {
+        "PENDING 1.QTA.BAD",   "PENDING 1.QTA.BAD100", "PENDING 1.QTA.RDhmw", "PENDING 1.QTA.RDhmwyz",
+        "PENDING 1.QTA.RDhmwy.x", "pending 1.QTA.RDhmwy", "TEMP.QTA.RDhmwy",  "PENDING 1.qta.RDhmwy",
+        "PENDING 01.QTA.RDhmwy", "PENDING 1.QTA.RDhm1y",
+    };
+    for (const char* name : leftovers)
+        WriteFileBytes(Data + u'/' + QLatin1String(name), bytes);
+    for (const char* name : others)
+        WriteFileBytes(Data + u'/' + QLatin1String(name), bytes);
+    EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, Series(8)}));
+    for (const char* name : leftovers)
+        EXPECT_FALSE(QFile::exists(Data + u'/' + QLatin1String(name))) << name;
+    for (const char* name : others)
+        EXPECT_TRUE(QFile::exists(Data + u'/' + QLatin1String(name))) << name;
+    EXPECT_EQ(LogLines().size(), 2);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 1.QTA.RDhmwy was left by an interrupted write; removed")), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 12.QTA.abcdef was left by an interrupted write; removed")), 1);
+}
+
+TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhereTheSettingsPoint)
+{
+    // The order of the data settings: the series written into the new
+    // folder, then the settings naming it saved, then the old files removed.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b"), Series(11, "c"), Series(12, "d")};
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir(other).removeRecursively();
+        QDir().mkpath(Data);
+        QDir().mkpath(other);
+        DataFolder = Data;
+        SaveSettings();
+        for (std::size_t n = 0; n < series.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+        ASSERT_EQ(NextStart().size(), 5u);
+    };
+    const auto change = [&] {
+        if (!MovePendingSeries(other))
+            return 1;
+        DataFolder = other;
+        SaveSettings();
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 2;
+    };
+    int inOther = 0;
+    const auto check = [&](int) {
+        // The next start reads the settings, then the folder they name.
+        ReadSettingsFile();
+        StoredSettingsToGlobals();
+        const QString named = DataFolder;
+        ASSERT_TRUE(named == Data || named == other) << named.toStdString();
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 5u) << named.toStdString();
+        for (const Protocol& p : series)
+            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+        inOther += named == other ? 1 : 0;
+    };
+    const int kills = KillBeforeEachFileCall(prepare, change, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 20);
+    EXPECT_GT(inOther, 1);
+    // Run through: all in the new folder, nothing left in the old one.
+    EXPECT_EQ(DataFolder, other);
+    EXPECT_EQ(FilesIn(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                           QStringLiteral("PENDING 3.QTA"), QStringLiteral("PENDING 4.QTA")}));
+    EXPECT_TRUE(FilesIn(Data).isEmpty());
+}
