@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -305,11 +307,29 @@ void SetPendingFileAside(const QString& folder, const QString& name)
              QStringLiteral("LoadPendingProtocols"));
 }
 
+// The bytes the files hold for the first count tests (all by default): two
+// tests are alike when their bytes are, so that a value kept as a NaN is
+// alike to itself as it is in the file.
+std::string TestBytes(const std::vector<TestValue>& tests, std::size_t count = SIZE_MAX)
+{
+    BinaryWriter out;
+    for (std::size_t t = 0; t < tests.size() && t < count; ++t)
+        PutRecord(out, tests[t]);
+    return out.Bytes();
+}
+
+std::string RecordBytes(const Protocol& record)
+{
+    BinaryWriter out;
+    PutRecord(out, record);
+    return out.Bytes();
+}
+
 // True when the report holds the series of the pending file: started at
-// the same moment, named alike and with the same tests. Terminating sets the
-// end dates and flags, and drops a pressure-drop test still waiting for its
-// second reading, so those may differ. A series without a test is never
-// saved as a report.
+// the same moment, named alike and with the same tests, byte for byte.
+// Terminating sets the end dates and flags, and drops a pressure-drop test
+// still waiting for its second reading, so those may differ. A series
+// without a test is never saved as a report.
 bool SavedAs(const Protocol& pending, const Protocol& report)
 {
     if (pending.Date != report.Date || SeriesIdentity(pending) != SeriesIdentity(report))
@@ -319,9 +339,11 @@ bool SavedAs(const Protocol& pending, const Protocol& report)
         const std::vector<TestValue>& open = pending.Blocks[b].Values;
         const std::vector<TestValue>& saved = report.Blocks[b].Values;
         tests = tests || saved.size() > 1;
+        if (open.size() == saved.size() && TestBytes(open) == TestBytes(saved))
+            continue;
         const bool waitingDropped = open.size() == saved.size() + 1 && !pending.Blocks[b].Terminated
-            && report.Blocks[b].Terminated && std::equal(saved.begin(), saved.end(), open.begin());
-        if (open != saved && !waitingDropped)
+            && report.Blocks[b].Terminated && TestBytes(open, saved.size()) == TestBytes(saved);
+        if (!waitingDropped)
             return false;
     }
     return tests;
@@ -333,14 +355,24 @@ bool SavedAs(const Protocol& pending, const Protocol& report)
 // and an unlink leaves such a pair.
 bool SameSeries(const Protocol& a, const Protocol& b)
 {
-    if (a == b)
+    if (RecordBytes(a) == RecordBytes(b))
         return true;
     if (a.Date != b.Date || SeriesIdentity(a) != SeriesIdentity(b))
         return false;
     for (std::size_t p = 1; p <= static_cast<std::size_t>(PropertyCount); ++p)
-        if (a.Blocks[p].Values != b.Blocks[p].Values)
+        if (TestBytes(a.Blocks[p].Values) != TestBytes(b.Blocks[p].Values))
             return false;
     return true;
+}
+
+// Of two files of one series, whether the second (record from path) holds
+// the later state: its last test is later, or with the same tests the file
+// was written later.
+bool Later(const Protocol& record, const QString& path, const Protocol& kept, const QString& keptPath)
+{
+    if (record.LastTestDate != kept.LastTestDate)
+        return record.LastTestDate > kept.LastTestDate;
+    return QFileInfo(path).lastModified() > QFileInfo(keptPath).lastModified();
 }
 
 // The report a terminated series was saved as, relative to the data folder;
@@ -521,7 +553,7 @@ void LoadPendingProtocols()
                 twin = k;
         if (twin > 0) {
             QString extra = path;
-            if (record.LastTestDate > Protocols[twin].LastTestDate) {
+            if (Later(record, path, Protocols[twin], origin[twin])) {
                 Protocols[twin] = std::move(record);
                 std::swap(origin[twin], extra);
             }
