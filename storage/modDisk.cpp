@@ -9,6 +9,7 @@
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -146,8 +147,11 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
         SystemError error = ErrorFromErrno(EACCES, path);
         if (trashReady) {
             if (file.moveToTrash()) {
-                if (QDir::isAbsolutePath(file.fileName()))
+                if (QDir::isAbsolutePath(file.fileName())) {
+                    // Gone from the folder also after a power cut.
+                    SyncFolder(QFileInfo(path).absolutePath());
                     continue;
+                }
                 // Moved somewhere that is no trash: put it back.
                 QFile::rename(QFileInfo(file.fileName()).absoluteFilePath(), path);
             } else {

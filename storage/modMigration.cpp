@@ -376,6 +376,8 @@ void CommitStaged(const QString& folder, std::vector<StagedReport>& staged, Impo
         RemoveStaged(report.TempPath);
         run.SourceKeys.remove(dskNameKey(report.Name));
     }
+    // The new names onto the disk too, once a batch.
+    SyncFolder(folder);
     staged.clear();
 }
 
@@ -1021,6 +1023,12 @@ ImportCounts RunImport(const QString& folder, const std::function<void(int)>& pr
         if (progress)
             progress(std::min(100, static_cast<int>(CInt(static_cast<double>(i + 1) / static_cast<double>(count) * 100.0))));
     }
+
+    // The reports' names, new in the style folders and gone from this one,
+    // onto the disk once for the whole run.
+    for (const auto& [styleFolder, keys] : run.TargetKeys)
+        SyncFolder(dskBuildPath(DataFolder, styleFolder));
+    SyncFolder(folder);
 
     if (run.WriteBackFailed)
         ShowMessage(32);
