@@ -308,6 +308,34 @@ TEST_F(MeasureWindowTest, ALineLostDuringTheWaitIsReportedAsNotAvailable)
         << lines.constData();
 }
 
+// The second reading of a pressure-drop test, and a curve: a line lost on
+// the way is told with 13 as well. The waiting first reading stays as it was;
+// the airbag test that was read is kept, without its curve.
+TEST_F(MeasureWindowTest, ALineLostInASecondReadingOrACurveIsReportedAsNotAvailable)
+{
+    Connect(10, std::vector<Fields>{Drop("   100", "   100")});
+    EXPECT_EQ(Measure(kDrop), Boxes{});
+    ASSERT_EQ(Block(kDrop).Values.size(), 2u);
+    const TestValue first = Block(kDrop).Values[1];
+    EXPECT_EQ(first.Value1, NoValue);
+    Connect(10, std::vector<Fields>{}, {"--hangup-after", "200"});
+    EXPECT_EQ(Measure(kDrop), Boxes{Box(13)});
+    EXPECT_EQ(Block(kDrop).Values, (std::vector<TestValue>{EmptyTestValue, first}));
+    EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled());
+
+    Connect(12, Kr6450 + "\n",
+            {"--curve", sim_.WriteFile(QStringLiteral("curve.bin"), CurveBlocks()), "--hangup-block", "5"});
+    w_->imgNoConnection->setVisible(false);
+    EXPECT_EQ(Measure(kAirbag), Boxes{Box(13)});
+    ASSERT_EQ(Block(kAirbag).Values.size(), 2u);
+    EXPECT_EQ(std::pair(Block(kAirbag).Values[1].Value1, Block(kAirbag).Values[1].CurveFile),
+              std::pair(123.4f, std::string()));
+    EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled() && !w_->pgbProgress->isVisible());
+    EXPECT_TRUE(QDir(DataFolder).entryList({QStringLiteral("*.ABT")}).isEmpty());
+    // The test is on disk with the series.
+    EXPECT_EQ(NextStart()[1].Blocks[kAirbag].Values.size(), 2u);
+}
+
 TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
 {
     SwitchBoxUsed = true;
