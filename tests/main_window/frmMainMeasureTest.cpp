@@ -430,8 +430,9 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
         Pin(QString::fromLatin1(locale));
         for (const char* typed : {"12,5", "12.5"}) {
             Type(typed);
-            EXPECT_EQ(std::pair(Block(kTyped).Values.back().Value1, w_->txtKeyboard->text()),
-                      std::pair(12.5f, QString()))
+            EXPECT_EQ(std::tuple(Block(kTyped).Values.back().Value1, Block(kTyped).Values.back().DataString.substr(41, 6),
+                                 w_->txtKeyboard->text()),
+                      std::tuple(12.5f, std::string("  12.5"), QString()))
                 << locale << " " << typed;
         }
     }
