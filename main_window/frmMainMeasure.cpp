@@ -186,6 +186,7 @@ void frmMain::Measure()
     // 19.
     if (!CheckDataStringValues(s, block.Header, item))
         return;
+    bool lostInCurve = false;
     if (t == PressureDropTestType) {
         s = pdrCompleteDataString(s, block);
         rec = ParseDataString(s);
@@ -194,6 +195,10 @@ void frmMain::Measure()
             grdResult->SetRows(std::max(1, grdResult->Rows() - 1));
     } else {
         curve = TransferCurveData(item);
+        // The reading came, so the test is kept without its curve; a line
+        // lost during the transfer is told as at the request, once the test
+        // is on disk.
+        lostInCurve = IsCurveTestType(t) && item.Curve && code != KeyboardInstrumentCode && !commIsOpen();
     }
 
     // 20.
@@ -248,11 +253,15 @@ void frmMain::Measure()
     // 22. The accepted test is on disk before the next one is asked for
     // (tried once: a failure is tried again at the next change).
     const double now = Now();
-    if (kept && protocol.LastTestDate == now)
-        return;
-    protocol.LastTestDate = now;
-    block.LastTestDate = protocol.LastTestDate;
-    KeepPendingSeries(CurrentProtocol);
+    if (!kept || protocol.LastTestDate != now) {
+        protocol.LastTestDate = now;
+        block.LastTestDate = protocol.LastTestDate;
+        KeepPendingSeries(CurrentProtocol);
+    }
+    if (lostInCurve) {
+        imgNoConnection->setVisible(true);
+        ShowMessage(MsgPortNotAvailable);
+    }
 }
 
 void frmMain::AddTestEntry(const DataStringRecord& rec, const std::string& curve)

@@ -517,6 +517,21 @@ TEST_F(SeriesWindowTest, KeysOfTheValueBoxFocusAndEnter)
             EXPECT_EQ(std::pair(w_->txtKeyboard->text(), InputBeepCount()),
                       std::pair(QStringLiteral("12") + separator + QStringLiteral("5"), beeps + 2));
         }
+        // Pasted text (a paste inserts it as this does) is judged the same:
+        // one separator of either kind, over the whole text or beside none.
+        const struct {
+            const char* before;
+            const char* pasted;
+            const char* after;
+        } pastes[] = {{"", "12,5", "12,5"}, {"", "12.5", "12.5"}, {"", "1.2,5", ""}, {"", "1,2,5", ""},
+                      {"12", ",5", "12,5"}, {"12.", ",5", "12."}, {"12,", ".5", "12,"}, {"", "12;5", ""}};
+        for (const auto& paste : pastes) {
+            SCOPED_TRACE(std::string(locale) + " " + paste.before + " + " + paste.pasted);
+            w_->txtKeyboard->setText(QString::fromLatin1(paste.before));
+            w_->txtKeyboard->end(false);
+            w_->txtKeyboard->insert(QString::fromLatin1(paste.pasted));
+            EXPECT_EQ(w_->txtKeyboard->text(), QString::fromLatin1(paste.after));
+        }
     }
 
     // Focus by Tab or by click selects the whole text.
