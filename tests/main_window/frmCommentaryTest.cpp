@@ -93,6 +93,9 @@ TEST_F(CommentaryTest, CaptionsOfEachLanguage)
 {
     const std::tuple<int16_t, std::array<const char*, 3>> cases[] = {
         {1, {"Kommentar", "&Messresultat löschen", "&Abbrechen"}},
+        {2, {"Commentary", "&Delete test result", "&Cancel"}},
+        {3, {"Commentaire", "&Annuler le résultat", "&Annuler"}},
+        {4, {"Commento", "&Annullare il risultato", "&Annulla"}},
         {5, {"Comentario", "&Cancelar el resultado", "&Finalizar"}},
         {6, {"", "", "&"}},
     };

@@ -3,6 +3,7 @@
 #include "foundation/modRecords.h"
 #include "instrument/modStatistic.h"
 #include "main_window/modGrid.h"
+#include "main_window/modPointerRouting.h"
 #include "main_window/modProtocolState.h"
 #include "main_window/WindowFixture.h"
 #include "platform/FlexGrid.h"
@@ -155,6 +156,7 @@ TEST_F(ChartsWindowTest, HistogramColoursBarsByClassAndDrawsTheCountGrid)
     EXPECT_EQ(main_->lblHistogramYMax[1]->text() + main_->lblHistogramYMin[1]->text()
                   + main_->lblHistogramXUnit[1]->text(),
               U("40N"));
+    EXPECT_EQ(main_->lblHistogramXUnit[1]->palette().color(QPalette::WindowText), QColor(Qt::blue));
 
     const std::pair<int16_t, std::set<int>> grids[] = {{1, {}}, {4, {1, 2, 3}}, {12, {2, 4, 6, 8, 10}}};
     for (const auto& [top, lines] : grids) {
@@ -229,6 +231,20 @@ TEST_F(ChartsWindowTest, ChartsWithoutAWindowStayClearedWithoutReadOut)
     }
 }
 
+TEST_F(ChartsWindowTest, PointColoursAreBlackBlueRedAndGreenOnly)
+{
+    const std::pair<int32_t, bool> colours[] = {{vbBlack, true}, {vbBlue, true}, {vbRed, true}, {vbGreen, true},
+                                                {vbWhite, false}, {Grey, false}, {LightGrey, false}};
+    DrawingSurface& s = main_->picProfile[1]->Surface();
+    s.Scale(0, 1, 7, 0);
+    for (size_t i = 0; i < 7; ++i)
+        s.BoxFilled(static_cast<double>(i), 0, static_cast<double>(i) + 1, 1, colours[i].first);
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(frmMain::GetPointColour(main_->picProfile[1], static_cast<double>(i) + 0.5, 0.5), colours[i].second)
+            << i;
+    EXPECT_FALSE(frmMain::GetPointColour(main_->picProfile[1], -5, 0.5)) << "outside";
+}
+
 // ---------------------------------------------------------------------------
 // Read-outs and pointer routing
 
@@ -258,6 +274,7 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
 {
     main_->show();
     main_->DrawHistogram(Classes(4, {{20, 4}}), 1);
+    QWidget* tabRow = main_->tabDisplay->findChild<QTabBar*>();
     const auto all = std::vector<bool>(5, true);
     const auto none = std::vector<bool>(5, false);
     struct Case {
@@ -270,6 +287,7 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
         {"value grid", 0, main_->grdAvg->viewport(), [] {}, all},
         {"histogram strip", 4, main_->picHistogramL[1], [this] { main_->picHistogramL[1]->setEnabled(true); },
          {true, false, false, false, false}},
+        {"count label", 4, main_->lblHistogramYMin[1], [] {}, {true, false, false, false, false}},
         {"profile strip 2", 3, main_->picProfileU[2], [this] { main_->picProfileU[2]->setEnabled(true); },
          {false, false, false, true, false}},
         {"lateral-air label", 0, main_->lblLateralAir[1], [this] { main_->lblLateralAir[1]->show(); }, none},
@@ -278,6 +296,8 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
         {"disabled histogram", 4, main_->picHistogram[1], [this] { main_->picHistogram[1]->setEnabled(false); }, all},
         {"free page area", 4, main_->tabDisplay->Page(4), [] {}, all},
         {"window", 0, main_->centralWidget(), [] {}, all},
+        {"tab row", 4, tabRow, [] {}, all},
+        {"measure button", 0, main_->cmdMeasure, [] {}, all},
     };
     for (const Case& c : cases) {
         main_->tabDisplay->SetTab(c.tab);
@@ -289,6 +309,7 @@ TEST_F(ChartsWindowTest, PointerMovesHideTheReadOutsByTheRoutingTable)
         QApplication::processEvents();
         const QPoint at = c.control == main_->tabDisplay->Page(4) ? QPoint(2, c.control->height() - 2)
                           : c.control == main_->centralWidget()    ? QPoint(3, 3)
+                          : c.control == tabRow                    ? QPoint(c.control->width() - 2, 3)
                                                                    : c.control->rect().center();
         QTest::mouseMove(c.control, at);
         for (size_t k = 0; k < 5; ++k)
@@ -460,29 +481,37 @@ std::vector<std::pair<std::vector<std::string>, Rule>> Expectations()
         return [=](const Situation& s) { return in(s, 4, 7) && results(s.type) >= minimum && (!histogram || s.histogram); };
     };
     std::vector<std::pair<std::vector<std::string>, Rule>> e = {
-        {{"mnuFile", "mnuFile_Exit", "mnuStandard", "mnuSettings_QDASSettings shown", "optProtocol_1", "tab 0",
-          "tab 7", "txtK0053 shown", "imgNotPrint"},
+        {{"mnuFile", "mnuFile_Exit", "mnuFunction", "mnuSettings", "mnuStandard", "mnuInfo", "mnuInfo_About",
+          "mnuSettings_QDASSettings shown", "optProtocol_1", "tab 0", "tab 1", "tab 7", "txtK0053 shown",
+          "lblK1086 shown", "imgPrint", "imgNotPrint"},
          [](const Situation&) { return true; }},
         {{"mnuFunction_Measure"}, [](const Situation&) { return false; }},
-        {{"mnuFile_Import", "mnuFunction_LongTermAnalysis", "mnuStandard_Operator"},
+        {{"mnuFile_Import", "mnuFile_Password", "mnuFunction_LongTermAnalysis", "mnuStandard_Reference2to4",
+          "mnuStandard_Operator"},
          [](const Situation& s) { return s.level == 2; }},
-        {{"mnuSettings_CountrySettings", "mnuSettings_QDASSettings", "mnuStandard_Style",
+        {{"mnuSettings_CountrySettings", "mnuSettings_SystemSettings", "mnuSettings_ReferenceTitle",
+          "mnuSettings_DataSettings", "mnuSettings_QDASSettings", "mnuStandard_Style", "mnuStandard_ReportForm",
           "mnuStandard_KeyboardSettings"},
          [=](const Situation& s) { return s.level == 2 && in(s, 1, 4); }},
         {{"mnuFile_Copy"}, [](const Situation& s) { return s.state == 5 || s.state == 7; }},
-        {{"cboStyle", "cboReference_4", "cboOperator", "txtK0016", "lblK0006", "txtK1087"},
+        {{"cboStyle", "cboReference_2", "cboReference_3", "cboReference_4", "cboOperator", "txtK0016", "lblK0016",
+          "txtK0006", "lblK0006", "txtK0053", "lblK0053", "txtK1031", "lblK1031", "txtK1032", "lblK1032", "txtK1086",
+          "lblK1086", "txtK1087", "lblK1087"},
          [=](const Situation& s) { return in(s, 1, 4); }},
         {{"optProtocol_2"}, [](const Situation& s) { return s.openSeries; }},
         {{"cboProtocol"}, [=](const Situation& s) { return in(s, 3, 7); }},
-        {{"grdResult", "txtCommentary", "picProfile_2", "picProfileL_1", "picHistogramU_2", "picCurve"},
+        {{"grdResult", "txtCommentary", "picProfile_1", "picProfile_2", "picProfileL_1", "picProfileL_2",
+          "picProfileU_1", "picProfileU_2", "picHistogram_1", "picHistogram_2", "picHistogramL_1", "picHistogramL_2",
+          "picHistogramU_1", "picHistogramU_2", "picCurve"},
          [](const Situation& s) { return s.state == 5; }},
         {{"tab 2"}, tab(1, false)}, {{"tab 3"}, tab(2, false)}, {{"tab 4"}, tab(1, true)}, {{"tab 5"}, tab(2, true)},
         {{"tab 6"}, [=](const Situation& s) { return in(s, 4, 7) && curveItem(s); }},
-        {{"chkLateralAir_1", "chkLateralAir_6"},
+        {{"chkLateralAir_1", "chkLateralAir_2", "chkLateralAir_4", "chkLateralAir_5", "chkLateralAir_6"},
          [](const Situation& s) { return s.state == 4 || s.state == 6; }},
         {{"chkLateralAir_3"},
          [](const Situation& s) { return s.state == 4 || s.state == 6 || (s.state == 5 && s.lateralAir); }},
-        {{"imgTerminated_1", "imgTerminated_6", "cmdTerminateProtocol", "cmdPreview"},
+        {{"imgTerminated_1", "imgTerminated_2", "imgTerminated_3", "imgTerminated_4", "imgTerminated_5",
+          "imgTerminated_6", "cmdTerminateProtocol", "cmdPreview"},
          [=](const Situation& s) { return in(s, 5, 7); }},
         {{"cmdAnalyzeCurve"},
          [=](const Situation& s) { return s.type != 17 && (s.state == 5 || s.state == 7) && curveItem(s); }},
@@ -525,6 +554,20 @@ protected:
         main_->EnableControls(s.state);
     }
 };
+
+TEST_F(ChartsWindowTest, EveryRouteNamesOneControlOfTheWindowOnce)
+{
+    // A misspelt or doubled name would leave a control without its move
+    // handler, or with the later row's, without a word.
+    std::set<std::string> routed;
+    for (const PointerRoute& route : PointerRoutes()) {
+        for (int i = route.First; i <= route.Last; ++i) {
+            const QString name = ControlObjectName(route.Control, i);
+            EXPECT_TRUE(routed.insert(name.toStdString()).second) << name.toStdString();
+            EXPECT_TRUE(name == U("frmMain") || main_->findChild<QWidget*>(name)) << name.toStdString();
+        }
+    }
+}
 
 TEST_F(EnablingTest, ControlsFollowStateLoginLevelTestTypeFlagsAndPort)
 {

@@ -139,6 +139,42 @@ TEST_F(CommandsTest, AClickOnAProfilePointOpensItsTest)
     }
 }
 
+// A value beyond the chart's scale is a point in the strip below or above
+// it; a click on that point, in each result's strips, opens its test.
+TEST_F(CommandsTest, AClickOnAStripPointOpensItsTest)
+{
+    // Result 1 within 90..110 (scale 80..120), result 2 within 18..22
+    // (scale 16..24): test 2 is below both scales, test 3 above.
+    Protocol p = Series({});
+    p.Blocks[1].Values = SeriesValues({SeriesTest(100, 20), SeriesTest(70, 10), SeriesTest(130, 30)});
+    p.Blocks[1].Stats = CalcMeanSdCvCi(p.Blocks[1].Values);
+    Load({p});
+    for (size_t result = 1; result <= 2; ++result) {
+        w_->tabDisplay->SetTab(static_cast<int>(result) + 1);
+        w_->tabDisplay_Click(0);
+        const struct {
+            PictureBox* strip;
+            double point;
+            int test;
+        } cases[] = {
+            {w_->picProfileL[result], 2, 2}, {w_->picProfileU[result], 3, 3},
+            {w_->picProfileL[result], 3, 0}, {w_->picProfileU[result], 1, 0},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.strip->objectName().toStdString() + " " + std::to_string(c.point));
+            const DrawingSurface& s = c.strip->Surface();
+            const QPointF at = QPointF(s.PixelFromX(c.point), s.PixelFromY(1)) + c.strip->contentsRect().topLeft();
+            ScriptedDialogRunner dialogs;
+            int opened = 0;
+            dialogs.Then([&opened](QDialog& d) { opened = static_cast<frmCommentary&>(d).TestIndex; });
+            QMouseEvent release(QEvent::MouseButtonRelease, at, c.strip->mapToGlobal(at), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(c.strip, &release);
+            EXPECT_EQ(opened, c.test);
+        }
+    }
+}
+
 TEST_F(CommandsTest, TerminatingSavesPrintsAndExportsAsTheSettingsAndAnswersSay)
 {
     const struct {
@@ -249,6 +285,7 @@ TEST_F(CommandsTest, MenuCommandsRefreshWhatTheirDialogsChanged)
     w_->mnuSettings_CountrySettings_Click();
     EXPECT_EQ(w_->mnuFile->title(), QStringLiteral("&Datei"));
     EXPECT_EQ(w_->lblProperty[1]->text(), QStringLiteral("Reissfestigkeit"));
+    EXPECT_EQ(w_->lblParameter[1]->text(), QString::fromUtf8("Prüflänge:"));
     EXPECT_EQ(w_->lblReference[2]->text(), QStringLiteral("Los"));
     Language = 2;
 
@@ -272,6 +309,7 @@ TEST_F(CommandsTest, MenuCommandsRefreshWhatTheirDialogsChanged)
               std::pair(2, QStringLiteral("Typed")));
     EXPECT_EQ(std::pair(w_->cboReference[3]->count(), w_->cboReference[3]->currentText()),
               std::pair(1, QStringLiteral("lot 9")));
+    EXPECT_EQ(Shown().Operator, QString());
 
     // Report forms are not re-applied to an open series.
     dialogs.Then([](QDialog& d) { Styles[1].Forms[1].Name = QStringLiteral("Form Z"), d.accept(); });
@@ -317,15 +355,30 @@ TEST_F(CommandsTest, DoubleClicksAndRightButtonsLeadToTheCommandsOfTheDisplays)
         const char* item;
     } members[] = {
         {"grdTest", Style, Standard, StyleItem},
+        {"lblStyle", Style, Standard, StyleItem},
+        {"lblParameterE_1", Style, Standard, StyleItem},
+        {"lblParameterE_2", Style, Standard, StyleItem},
+        {"lblParameterE_3", Style, Standard, StyleItem},
+        {"lblParameterE_4", Style, Standard, StyleItem},
+        {"picHistogramU_1", Style, Standard, StyleItem},
+        {"picHistogramU_2", Style, Standard, StyleItem},
+        {"picProfile_1", Style, Standard, StyleItem},
         {"picProfile_2", Style, Standard, StyleItem},
+        {"picProfileL_2", Style, Standard, StyleItem},
         {"lblSerialNumberE", "frmSystemSettings", "mnuSettings", "mnuSettings_SystemSettings"},
         {"lblDateTime", "frmCountrySetting", "mnuSettings", "mnuSettings_CountrySettings"},
         {"imgNoConnection", "frmDataSetting", "mnuSettings", "mnuSettings_DataSettings"},
         {"lblOperator", "frmOperator", Standard, "mnuStandard_Operator"},
+        {"lblReference_2", "frmReference", Standard, "mnuStandard_Reference2to4"},
         {"lblReference_3", "frmReference", Standard, "mnuStandard_Reference2to4"},
+        {"lblReference_4", "frmReference", Standard, "mnuStandard_Reference2to4"},
+        {"optProtocol_1", nullptr, Standard, "mnuStandard_ReportForm"},
         {"optProtocol_2", nullptr, Standard, "mnuStandard_ReportForm"},
         {"cmdMeasure", nullptr, "mnuSettings", "mnuSettings_DataSettings"},
         {"grdAvg", nullptr, nullptr, nullptr},
+        {"lblHistogramYMin_1", nullptr, nullptr, nullptr},
+        {"picCurve", nullptr, nullptr, nullptr},
+        {"lblProperty_1", nullptr, nullptr, nullptr},
     };
     Load({Series({100})});
     const auto send = [](QWidget* target, QEvent::Type type, Qt::MouseButton button) {

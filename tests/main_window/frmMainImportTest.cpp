@@ -44,6 +44,7 @@ TEST_F(frmMainImportTest, ANewStyleRefillsTheStyleListWithoutSelection)
         main->mnuFile_Import->trigger();
         EXPECT_EQ(runner.Ran, std::vector<QString>{QStringLiteral("frmMigration")});
         EXPECT_FALSE(frmMigration::IsLoaded());
+        EXPECT_EQ(presenter.Shown.size(), 1u) << "the counts";
         const bool refilled = style[0] == 'T';
         EXPECT_EQ(main->cboStyle->count(), 2);
         EXPECT_EQ(main->cboStyle->itemText(1), refilled ? QStringLiteral("Twill") : QStringLiteral("not in Styles"));

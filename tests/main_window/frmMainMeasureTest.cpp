@@ -226,6 +226,9 @@ TEST_F(MeasureWindowTest, RefusalsShowTheirMessageAndKeepWhatCameBefore)
         int16_t state;
     } rows[] = {
         {"nothing received", Kr6100(), {"--silent"}, {}, {Box(15)}, 1, 1, 4},
+        // A bare CR LF: message 14 names what came.
+        {"cut short", Kr6100(), {"--cut-short", "0"}, {},
+         {QStringLiteral("Invalid data received from instrument!\r\n(E3: Data string too short: 0D 0A)")}, 1, 1, 4},
         {"sent before, not read again", Kr6100("  12.5", "1"), {}, {AnswerNo}, {Box(16)}, 1, 1, 4},
         // The series and the block made before the range check stay.
         {"result 0", Kr6100("     0"), {}, {}, {Box(26)}, 2, 1, 6},
@@ -545,6 +548,12 @@ TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)
             EXPECT_EQ(b.Values.back().CurveFile, "");
         }
     }
+    // A data folder that is gone: the program folder, and the setting
+    // follows (No would keep a test without its curve).
+    DataFolder = DataFolder + QStringLiteral("/gone");
+    EXPECT_EQ(Measure(kAirbag, {AnswerNo}), Boxes{});
+    EXPECT_EQ(DataFolder, folder_.path());
+    EXPECT_TRUE(abtIsAirbagFile(folder_.path(), QString::fromStdString(b.Values.back().CurveFile)));
 
     // Ten blocks and then the end, or silence in the middle: the test is
     // kept without a curve and without a message, no file is written.

@@ -153,6 +153,7 @@ TEST_F(SeriesWindowTest, ShowProtocolPutsTheSeriesIntoEveryControl)
     for (const auto& [shown, expected] : texts)
         EXPECT_EQ(S(shown), expected);
     EXPECT_EQ(Cells(w_->grdNominal), "100|N|20.0|mm|");
+    EXPECT_EQ(S(w_->grdAvg->TextMatrix(0, 1)), "N");
     EXPECT_EQ(w_->grdResult->Rows(), 7);
     EXPECT_EQ(w_->ProtocolState, 5);
 
@@ -167,14 +168,17 @@ TEST_F(SeriesWindowTest, ShowProtocolPutsTheSeriesIntoEveryControl)
     for (size_t i = 1; i <= 6; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(!w_->lblProperty[i]->isHidden(), rows[i - 1].shown);
+        EXPECT_EQ(!w_->lblPropertyStatus[i]->isHidden(), rows[i - 1].shown);
         EXPECT_EQ(S(w_->lblPropertyStatus[i]->text()), rows[i - 1].status);
         EXPECT_EQ(!w_->chkLateralAir[i]->isHidden(), rows[i - 1].lateralAir);
+        EXPECT_EQ(w_->lblProperty[i]->font().bold(), i == 1) << "the current property in bold";
     }
     // Form B: a property no instrument position measures is no row.
     Shown().FormIndex = 2;
     w_->ShowProtocol();
     EXPECT_FALSE(w_->lblProperty[1]->isHidden());
     EXPECT_TRUE(w_->lblProperty[2]->isHidden());
+    EXPECT_TRUE(w_->lblPropertyStatus[2]->isHidden()) << "no status left from form A";
 
     // Typed values carry the keyboard definition's serial number.
     Shown() = Series("Miller", {12.5f}, 5);
@@ -189,7 +193,8 @@ TEST_F(SeriesWindowTest, ShowProtocolPutsTheSeriesIntoEveryControl)
     // An item without a test type leaves the controls as they are.
     const std::string nominal = Cells(w_->grdNominal);
     const std::function<void(Protocol&)> spoil[] = {
-        [](Protocol& q) { q.FormIndex = 11; }, [](Protocol& q) { q.CurrentProperty = 7; },
+        [](Protocol& q) { q.FormIndex = 0; },  [](Protocol& q) { q.FormIndex = 11; },
+        [](Protocol& q) { q.FormIndex = -1; }, [](Protocol& q) { q.CurrentProperty = 7; },
         [](Protocol& q) { q.Style.Forms[1].Items[5].Property = 25; },
     };
     for (size_t k = 0; k < std::size(spoil); ++k) {
@@ -256,6 +261,9 @@ TEST_F(SeriesWindowTest, ANewSeriesTakesTheWorkingRecordWithItsFieldsAndLateralA
     ASSERT_EQ(std::pair(Protocols.size(), CurrentProtocol), std::pair(size_t{3}, int16_t{2}));
     EXPECT_EQ(std::pair(S(Shown().K0006), Shown().Date), std::pair(std::string("part 1"), Moment()));
     EXPECT_TRUE(w_->optProtocol[2]->isChecked() && w_->cboProtocol->currentIndex() == 1);
+    EXPECT_EQ(Shown().LastTestDate, Moment());
+    EXPECT_TRUE(IsEmptyPropertyBlock(Shown().Blocks[1]));
+    EXPECT_EQ(S(w_->cboProtocol->currentText()), "2011-12-24, 14:05:09 - Form A");
 
     w_->ShowProtocol();
     EXPECT_TRUE(w_->chkLateralAir[3]->isChecked());
@@ -309,6 +317,7 @@ TEST_F(SeriesWindowTest, SwitchingLateralAirOffKeepsTheMeanAndTheSeriesHeader)
     EXPECT_EQ(std::tuple(b.LateralAir, b.LateralAirOn, b.Values.size()), std::tuple(2.0f, false, size_t{1}));
     EXPECT_EQ(b.Header, Fabric().Tests[16].HeaderImage);
     EXPECT_EQ(S(w_->lblLateralAirE[2]->text()), "2.00 N");
+    EXPECT_EQ(w_->ProtocolState, 6);
 }
 
 // ---------------------------------------------------------------------------
@@ -351,6 +360,11 @@ TEST_F(SeriesWindowTest, ClicksChooseThePropertyAndTheTestCloseItAndSwitchPrinti
     EXPECT_EQ(grid->CellBackColor(), vbHighlight);
     grid->SetRow(2);
     EXPECT_NE(grid->CellBackColor(), vbHighlight);
+    const QImage clicked = w_->picDeviation[1]->Surface().Image();
+    w_->DrawDeviationChart(ComputeDeviationData(Shown(), 95, 1), 1);
+    EXPECT_EQ(clicked, w_->picDeviation[1]->Surface().Image());
+    w_->DrawDeviationChart(ComputeDeviationData(Shown(), 108, 1), 1);
+    EXPECT_NE(clicked, w_->picDeviation[1]->Surface().Image());
 
     // Either printer picture switches automatic printing with the left button.
     for (QLabel* picture : {w_->imgPrint, w_->imgNotPrint}) {
@@ -373,6 +387,7 @@ TEST_F(SeriesWindowTest, ClicksChooseThePropertyAndTheTestCloseItAndSwitchPrinti
         Shown().Blocks[m.row].Stats.Count = m.counted;
         QTest::mouseClick(w_->imgTerminated[m.row], Qt::LeftButton, {}, QPoint(2, 2));
         EXPECT_EQ(Shown().Blocks[m.row].Terminated, m.closes) << m.row << " " << m.counted;
+        EXPECT_EQ(w_->imgTerminated[m.row]->pixmap().isNull(), !m.closes);
         EXPECT_EQ(Shown().CurrentProperty, m.closes ? static_cast<int>(m.row) : 1);
     }
     EXPECT_EQ(w_->ProtocolState, 7);
@@ -413,6 +428,8 @@ TEST_F(SeriesWindowTest, LoadingTakesBackThePendingSeries)
         EXPECT_TRUE(w_->optProtocol[static_cast<size_t>(c.option)]->isChecked());
         EXPECT_EQ(w_->ProtocolState, c.state);
         EXPECT_EQ(w_->lblFolderE->text().isEmpty(), !c.prepared && c.pending == 0) << "shown only when prepared";
+        for (int tab = 2; tab <= 6; ++tab)
+            EXPECT_EQ(w_->tabDisplay->TabEnabled(tab), c.state != 1 && tab <= 5) << tab;
         Protocols.assign(1, MakeEmptyProtocol());   // nothing left open to ask about
         Close();
     }
@@ -471,14 +488,36 @@ TEST_F(SeriesWindowTest, ClosingKeepsTheOpenSeriesOrTheWindow)
 
 TEST_F(SeriesWindowTest, TypedTextIsKeptTrimmedWhereItBelongs)
 {
+    // Each list holds an entry with blanks around it, as a settings file may.
+    for (std::vector<QString>* list : {&Reference2Values, &Reference3Values, &Reference4Values, &Operators})
+        *list = {QString(), QStringLiteral("first"), QStringLiteral(" lot 1  ")};
     Load({}, 0);
     Prepare();
-    for (QLineEdit* box : {w_->txtK1031, w_->cboOperator->lineEdit(), w_->cboReference[3]->lineEdit()}) {
-        box->clear();
-        QTest::keyClicks(box, QStringLiteral("  abc "));
-    }
     const Protocol& working = Protocols[0];
-    EXPECT_EQ(S(working.K1031 + u'|' + working.Operator + u'|' + working.Reference3), "abc|abc|abc");
+    const struct {
+        QLineEdit* box;
+        QComboBox* list;   // chosen from as well
+        const QString* kept;
+    } boxes[] = {
+        {w_->txtK1031, nullptr, &working.K1031},
+        {w_->cboOperator->lineEdit(), w_->cboOperator, &working.Operator},
+        {w_->cboReference[2]->lineEdit(), w_->cboReference[2], &working.Reference2},
+        {w_->cboReference[3]->lineEdit(), w_->cboReference[3], &working.Reference3},
+        {w_->cboReference[4]->lineEdit(), w_->cboReference[4], &working.Reference4},
+    };
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(S(b.box->objectName()) + (b.list ? S(b.list->objectName()) : std::string()));
+        b.box->clear();
+        QTest::keyClicks(b.box, QStringLiteral("  abc "));
+        EXPECT_EQ(S(*b.kept), "abc");
+        if (!b.list)
+            continue;
+        // The operator's way of choosing: the arrow keys move through the list.
+        b.list->setCurrentIndex(0);
+        QTest::keyClick(b.list, Qt::Key_Down);
+        ASSERT_EQ(b.list->currentIndex(), 1);
+        EXPECT_EQ(S(*b.kept), "lot 1");
+    }
     // Showing the working record again keeps what was typed.
     w_->lblProperty_MouseUp(2, 1, 0, 0, 0);
     EXPECT_EQ(S(w_->txtK1031->text()), "abc");

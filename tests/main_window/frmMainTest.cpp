@@ -33,6 +33,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <array>
 #include <vector>
 
@@ -85,6 +86,41 @@ protected:
 
 // ---------------------------------------------------------------------------
 // Controls and menus
+
+// The handlers, the pointer routes and the enabling rules find the
+// controls by these names ("lblReference_3" is element 3 of lblReference).
+TEST_F(MainWindowTest, EveryControlOfTheWindowIsThereByItsName)
+{
+    struct Array {
+        const char* name;
+        int first;
+        int last;
+    } const arrays[] = {
+        {"cboReference", 2, 4}, {"optProtocol", 1, 2},   {"chkLateralAir", 1, 6},   {"picDeviation", 1, 2},
+        {"picProfile", 1, 2},   {"picProfileY", 1, 2},   {"picProfileL", 1, 2},     {"picProfileU", 1, 2},
+        {"picHistogram", 1, 2}, {"picHistogramX", 1, 2}, {"picHistogramL", 1, 2},   {"picHistogramU", 1, 2},
+        {"lblReference", 2, 4}, {"lblParameter", 1, 4},  {"lblLateralAir", 1, 6},   {"lblParameterE", 1, 4},
+        {"lblLateralAirE", 1, 6}, {"lblProperty", 1, 6}, {"lblPropertyStatus", 1, 6}, {"lblResult", 1, 2},
+        {"lblHistogramXUnit", 1, 2}, {"lblHistogramYMax", 1, 2}, {"lblHistogramYMin", 1, 2},
+        {"lblProfileYUnit", 1, 2}, {"lblProfileCoordinate", 1, 2}, {"lblHistogramCoordinate", 1, 2},
+        {"imgTerminated", 1, 6},
+    };
+    for (const Array& a : arrays) {
+        for (int i = a.first; i <= a.last; ++i)
+            EXPECT_NE(main_->findChild<QWidget*>(QStringLiteral("%1_%2").arg(QLatin1String(a.name)).arg(i)), nullptr)
+                << a.name << " " << i;
+    }
+    // Members and names agree, and the arrays are indexed as named.
+    EXPECT_EQ(main_->lblReference[3]->objectName(), U("lblReference_3"));
+    EXPECT_EQ(main_->chkLateralAir[6]->objectName(), U("chkLateralAir_6"));
+    EXPECT_EQ(main_->picHistogramU[2]->objectName(), U("picHistogramU_2"));
+    EXPECT_EQ(main_->picProfileL[1]->objectName(), U("picProfileL_1"));
+    EXPECT_EQ(main_->lblCurveCoordinate->parentWidget(), main_->picCurve);
+    EXPECT_EQ(main_->lblProfileCoordinate[2]->parentWidget(), main_->picProfile[2]);
+    EXPECT_EQ(main_->grdResult->parentWidget(), main_->tabDisplay->Page(0));
+    EXPECT_EQ(main_->txtK1087->parentWidget(), main_->tabDisplay->Page(7));
+    EXPECT_EQ(main_->tabDisplay->Tabs(), 8);
+}
 
 TEST_F(MainWindowTest, MenuBarHoldsTheTreeWithItsSeparatorsAndOnlyItsShortcuts)
 {
@@ -144,6 +180,10 @@ TEST_F(MainWindowTest, StoredBoxesTakeOnlyWhatCanBeKeptAndTheValueBoxOnlyANumber
         const int beeps = InputBeepCount();
         paste(b.box, b.number ? U("1a") : U("A\tB"));
         EXPECT_EQ(std::pair(b.box->text(), InputBeepCount()), std::pair(good, beeps + 1));
+
+        b.box->clear();
+        paste(b.box, QString(b.limit + 5, u'7'));
+        EXPECT_EQ(b.box->text(), QString(b.limit, u'7')) << "cut at the limit";
     }
 }
 
@@ -157,11 +197,18 @@ TEST_F(MainWindowTest, CaptionsFollowTheLanguage)
         int language;
         std::array<const char*, 7> texts;   // file menu, Exit, lateral air, tab 5, Tests, Terminate, K1031
     } cases[] = {
+        {1, {"&Datei", "&Beenden\tAlt+F4", "Seitenluft:", "Histogramm 2", "Anzahl:", "Protokoll &beenden",
+             "Stücklistenversion (K1031):"}},
+        {2, {"&File", "&Exit\tAlt+F4", "Lateral air:", "Histogram 2", "Tests:", "&Terminate test report",
+             "Stücklistenversion (K1031):"}},
+        {3, {"&Fichier", "&Terminer\tAlt+F4", "Air latéral:", "Histogramme 2", "Nb. mes.:", "&Terminer le protocole",
+             "Stücklistenversion (K1031):"}},
         {4, {"&File", "&Terminare\tAlt+F4", "Aria lat.:", "Istogramma 2", "No. mis.:", "&Terminare il protocollo",
              "Stücklistenversion (K1031):"}},
         {5, {"&Fichero", "&Terminar\tAlt+F4", "Aire lateral:", "Histograma 2", "No. med.:", "&Terminar el protocolo",
              "Stücklistenversion (K1031):"}},
-        {-1, {"", "\tAlt+F4", "", "", "", "", ""}},   // a language without texts
+        {6, {"", "\tAlt+F4", "", "", "", "", ""}},   // a language without texts
+        {-1, {"", "\tAlt+F4", "", "", "", "", ""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.language);
@@ -198,7 +245,9 @@ TEST_F(MainWindowTest, ReferenceTitlesComeFromTheLanguagesSlot)
         int language;
         const char* expected[3];
     } const cases[] = {
-        {1, {"T0", "T1", "T2"}}, {5, {"T12", "T13", "T14"}}, {6, {"T15", "T16", "T17"}}, {-1, {"T15", "T16", "T17"}},
+        {1, {"T0", "T1", "T2"}},    {2, {"T3", "T4", "T5"}},    {5, {"T12", "T13", "T14"}},
+        {6, {"T15", "T16", "T17"}}, {0, {"T15", "T16", "T17"}}, {7, {"T15", "T16", "T17"}},
+        {-1, {"T15", "T16", "T17"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
@@ -218,7 +267,15 @@ TEST_F(MainWindowTest, LoadingShowsTheSettingsTitlesPicturesGridsAndTheMoment)
     EXPECT_EQ(main_->lblStyle->text(), U("Style:"));
     EXPECT_EQ(main_->lblDateTimeE->text(), U("24.12.2011, 14:05:09"));
     EXPECT_FALSE(main_->imgNoConnection->isHidden()) << "the port is closed";
-    EXPECT_EQ(main_->imgNotPrint->pixmap().toImage(), frmResource::Instance()->imgCross.toImage());
+    frmResource* resource = frmResource::Instance();
+    const std::pair<QLabel*, QPixmap> pictures[] = {
+        {main_->imgFlip, resource->imgFlip}, {main_->imgPrint, resource->imgPrint},
+        {main_->imgNotPrint, resource->imgCross}, {main_->imgNoConnection, resource->imgNoConnection},
+        {main_->imgFolder, resource->imgFolder},
+    };
+    for (const auto& [image, picture] : pictures)
+        EXPECT_EQ(image->pixmap().toImage(), picture.toImage()) << image->objectName().toStdString();
+    EXPECT_EQ(main_->timDateTime->interval(), 500);
     // No property is shown yet, so no lateral-air row either.
     for (size_t i = 1; i <= 6; ++i)
         EXPECT_TRUE(main_->chkLateralAir[i]->isHidden() && main_->lblLateralAirE[i]->isHidden()) << i;
@@ -245,7 +302,12 @@ TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
     EXPECT_EQ(std::pair(main_->Width(), main_->Height()), std::pair(12120, 9150));
     for (const auto& [control, place] : before)
         EXPECT_EQ(main_->Place(control), place) << control->objectName().toStdString();
+    EXPECT_EQ(main_->shpReference.Width, 6435);
+    EXPECT_EQ(Shown(main_->cboStyle).width(), 5055);
     EXPECT_EQ(Shown(main_->tabDisplay), QRect(60, 1890, 7515, 5025));
+    EXPECT_EQ(main_->shpStatistic.Top, 6960);
+    EXPECT_EQ(main_->shpNominal.Left, 4440);
+    EXPECT_EQ(main_->shpNominal.Width, 4335);
     EXPECT_EQ(Shown(main_->grdResult), QRect(120, 570, 7035, 4320));
     EXPECT_EQ(Shown(main_->picProfileL[2]).top(), 4785);
     const FormShape reference = main_->shpReference;
@@ -278,17 +340,43 @@ TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
     } const cases[] = {
         {main_->tabDisplay, {0, 0, 1500, 600}},
         {main_->cboStyle, {0, 0, 1500, 0}},
+        {main_->cboReference[4], {0, 0, 1500, 0}},
+        {main_->cboOperator, {0, 0, 1500, 0}},
+        {main_->lblDateTime, {1500, 0, 0, 0}},
+        {main_->lblParameterE[3], {1500, 0, 0, 0}},
+        {main_->lblSerialNumberE, {1500, 0, 0, 0}},
+        {main_->imgFolder, {1500, 0, 0, 0}},
+        {main_->optProtocol[2], {1500, 0, 0, 0}},
         {main_->cboProtocol, {1500, 0, 0, 0}},
+        {main_->imgFlip, {1500, 0, 0, 0}},
+        {main_->lblLateralAirE[6], {1500, 0, 0, 0}},
+        {main_->imgTerminated[1], {1500, 0, 0, 0}},
         {main_->cmdPreview, {1500, 600, 0, 0}},
+        {main_->cmdTerminateProtocol, {1500, 600, 0, 0}},
+        {main_->imgNoConnection, {1500, 600, 0, 0}},
+        {main_->imgPrint, {1500, 600, 0, 0}},
+        {main_->imgNotPrint, {1500, 600, 0, 0}},
+        {main_->txtKeyboard, {1500, 600, 0, 0}},
+        {main_->cmdMeasure, {1500, 600, 0, 0}},
+        {main_->pgbProgress, {1500, 600, 0, 0}},
         {main_->grdResult, {0, 0, 1500, 600}},
         {main_->picDeviation[1], {1500, 0, 0, 300}},
         {main_->picDeviation[2], {1500, 300, 0, 300}},
+        {main_->picProfile[1], {0, 0, 1500, 600}},
+        {main_->picProfileL[1], {0, 600, 1500, 0}},
         {main_->picHistogramU[2], {1500, 0, 0, 600}},
         {main_->picHistogramX[2], {0, 600, 1500, 0}},
+        {main_->lblHistogramYMin[1], {0, 600, 0, 0}},
+        {main_->picCurve, {0, 0, 1500, 600}},
+        {main_->lblCurveXMax, {0, 600, 1500, 0}},
         {main_->cmdAnalyzeCurve, {0, 600, 1500, 0}},
+        {main_->txtCommentary, {0, 0, 1500, 0}},
         {main_->lblAvg, {0, 600, 0, 0}},
+        {main_->grdCI, {0, 600, 0, 0}},
         {main_->lblNominal, {750, 600, 0, 0}},
+        {main_->grdNominalCI, {750, 600, 0, 0}},
         {main_->lblStyle, {0, 0, 0, 0}},
+        {main_->grdMin, {0, 600, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control->objectName().toStdString());
@@ -305,6 +393,7 @@ TEST_F(MainWindowTest, WiderAndTallerWindowsMoveAndStretchTheAreas)
               std::pair(750.0, 750.0));
     EXPECT_EQ(std::pair(main_->shpProperty.Left - property.Left, main_->shpProperty.Height - property.Height),
               std::pair(1500.0, 600.0));
+    EXPECT_EQ(main_->linProtocolSeparator[5].X1, main_->shpProperty.Left);
     EXPECT_EQ(main_->linProtocolSeparator[5].X2, main_->shpProperty.Left + main_->shpProperty.Width);
 
     int32_t used = 285;
@@ -355,6 +444,20 @@ TEST_F(MainWindowTest, AMinimisedWindowKeepsItsLayoutUntilRestored)
 
 // ---------------------------------------------------------------------------
 // Pointer, guard and unloading
+
+TEST_F(MainWindowTest, RefreshingHoldsWhileAnyGuardLives)
+{
+    EXPECT_FALSE(main_->Refreshing());
+    {
+        frmMain::RefreshGuard outer(*main_);
+        {
+            frmMain::RefreshGuard inner(*main_);
+            EXPECT_TRUE(main_->Refreshing());
+        }
+        EXPECT_TRUE(main_->Refreshing());
+    }
+    EXPECT_FALSE(main_->Refreshing());
+}
 
 TEST_F(MainWindowTest, ClosingUnloadsEveryOtherWindowThroughItsOwnUnload)
 {

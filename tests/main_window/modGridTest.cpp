@@ -130,8 +130,9 @@ TEST_F(GridTest, FillShowsEachTestThatIsNotDeletedInItsRow)
 
     // A pass/fail result is split over the value and unit columns.
     const std::tuple<int, float, const char*> passFail[] = {
-        {1, 0, "1:|nicht|bestanden||| |"}, {2, 0, "1:||failed||| |"},
-        {2, 1, "1:||passed||| |"},         {3, 0, "1:|pas|passé||| |"}};
+        {1, 0, "1:|nicht|bestanden||| |"}, {1, 1, "1:||bestanden||| |"}, {2, 0, "1:||failed||| |"},
+        {2, 1, "1:||passed||| |"},         {3, 0, "1:|pas|passé||| |"},   {3, 1, "1:||passé||| |"},
+        {4, 0, "1:||fallito||| |"},        {5, 0, "1:|no|cumple||| |"},   {5, 1, "1:||cumple||| |"}};
     for (const auto& [language, value, row] : passFail) {
         Language = static_cast<int16_t>(language);
         SetTests(SeriesValues({SeriesTest(value, NoValue, "y")}));
@@ -195,6 +196,8 @@ TEST_F(GridTest, TestEntryIndexCountsOnlyTestsThatAreNotDeleted)
     const std::pair<int, int> rows[] = {{0, 2}, {1, 5}, {2, 6}, {3, 0}, {99, 0}, {-1, 0}};
     for (const auto& [row, index] : rows)
         EXPECT_EQ(TestEntryIndex(protocol_, row), index) << row;
+    SetTests(SeriesValues({}));
+    EXPECT_EQ(TestEntryIndex(protocol_, 0), 0) << "the empty row of a property without tests";
     SetTests({});
     EXPECT_EQ(TestEntryIndex(protocol_, 0), 0) << "a block without even the empty test";
 }
@@ -220,6 +223,9 @@ TEST_F(GridTest, MarkingMovesTheMarkOfEachGridAndLimitsRowsToTheGrid)
     for (int r = 0; r < 5; ++r)
         EXPECT_EQ(RowMarked(grid_, r), r == 1) << r << ": marking the other grid leaves this one";
     EXPECT_TRUE(RowMarked(other, 3));
+    other.SetRow(0);
+    MarkCurrentRow(other, row);
+    EXPECT_TRUE(RowMarked(other, 0) && !RowMarked(other, 3) && RowMarked(grid_, 1));
 
     // Row 4 was marked last; the grid now has two rows.
     grid_.SetRow(4);
