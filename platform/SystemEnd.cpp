@@ -76,6 +76,16 @@ void EndWhenOutermost()
         g_end();
 }
 
+// Keeps a signal that was ignored at the start ignored; SIGTERM is the
+// system's own request (logout, shutdown) and is always taken.
+bool KeptIgnored(int signal)
+{
+    if (signal == SIGTERM)
+        return false;
+    struct sigaction inherited {};
+    return ::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN;
+}
+
 } // namespace
 
 void RequestSystemEnd()
@@ -110,6 +120,7 @@ bool InstallSystemEnd(std::function<void()> end)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGHUP, SIGINT})
-        ::sigaction(signal, &action, nullptr);
+        if (!KeptIgnored(signal))
+            ::sigaction(signal, &action, nullptr);
     return true;
 }

@@ -3,7 +3,9 @@
 // shutdown, kill), SIGHUP (the terminal went away), SIGINT (Ctrl+C) and the
 // session manager's end of the session. None of them asks the user anything:
 // the program ends in order, as if its window had been closed and every
-// question answered so that nothing is given up.
+// question answered so that nothing is given up. SIGHUP and SIGINT that were
+// ignored when the program started (nohup, a job started in the background)
+// stay ignored: whoever started it asked that they should not end it.
 //
 // The signal handler only writes a byte into a pipe; a socket notifier on the
 // pipe carries the request into the event loop, where nothing else runs at
