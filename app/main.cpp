@@ -30,8 +30,9 @@ int main(int argc, char** argv)
     if (refused != 0)
         return refused;
     // A logout, a shutdown or a signal closes the main window as the user
-    // would, without its questions; the run then ends as after that.
-    if (!InstallSystemEnd(frmMain::EndBySystem))
+    // would, without its questions; the run then ends as after that. The
+    // session's request to save writes what is open and the run goes on.
+    if (!InstallSystemEnd(frmMain::EndBySystem, frmMain::SaveBySystem))
         WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
     const int status = QApplication::exec();
     ReleaseInstanceLock();

@@ -339,6 +339,20 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Non è stato possibile cancellare il protocollo di prova.",
                "No se ha podido eliminar el informe del ensayo."},
               "."}},
+        // After message 39: the reports of an import that could not be
+        // written or moved (a full disk).
+        {41, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Anzahl nicht importierter Dateien:\t{n0}\r\nBeim Schreiben der Datei ist ein Fehler aufgetreten. "
+               "Stellen Sie sicher, dass auf dem Datenträger genügend Platz vorhanden ist.",
+               "Number of files not imported:\t{n0}\r\nAn error occurred while writing the file. Ensure that there "
+               "is enough space on the disk.",
+               "Nombre de fichiers non repris:\t{n0}\r\nUne erreur s'est produite lors de l'écriture du fichier. "
+               "Assurez-vous qu'il y a assez de place sur le disque.",
+               "Numero di file non ripresi:\t{n0}\r\nSi è verificato un errore durante la scrittura del file. "
+               "Assicurarsi che ci sia abbastanza spazio sul disco.",
+               "Número de ficheros no importados:\t{n0}\r\nSe ha producido un error al escribir el fichero. "
+               "Asegúrese de que haya suficiente espacio en el disco."},
+              "!"}},
     };
     return table;
 }

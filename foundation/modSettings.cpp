@@ -586,18 +586,15 @@ bool TakeSettingsFile()
     if (QFileInfo::exists(path)) {
         foundFile = true;
         SystemError error;
-        FileBytes bytes;
-        if (!bytes.Open(path, error)) {
+        const std::optional<std::string> bytes = ReadFileWhole(path, error);
+        if (!bytes) {
             KeepSettingsFileAside(nullptr, Aside::Move, error.Number, error.Text);
-        } else if (bytes.Size() > 0 && dskReadMagic(std::string(bytes.Data(), std::min<std::size_t>(bytes.Size(), 3)))
-                                           != QLatin1String(SettingsMagic)) {
-            const std::string copy = bytes.Copy();
-            KeepSettingsFileAside(&copy, Aside::Move, 0, QStringLiteral("Not a settings file"));
-        } else if (bytes.Size() > 0) {
-            const ImageRead state = ReadSettingsImage(bytes.Data(), bytes.Size(), found);
+        } else if (!bytes->empty() && dskReadMagic(bytes->substr(0, 3)) != QLatin1String(SettingsMagic)) {
+            KeepSettingsFileAside(&*bytes, Aside::Move, 0, QStringLiteral("Not a settings file"));
+        } else if (!bytes->empty()) {
+            const ImageRead state = ReadSettingsImage(bytes->data(), bytes->size(), found);
             if (state != ImageRead::Whole) {
-                // Rare: the damaged file's bytes are kept as they are read.
-                const std::string damaged = bytes.Copy();
+                const std::string& damaged = *bytes;
                 std::optional<std::string> saved = GoodBackupImage();
                 bool restored = false;
                 if (saved) {

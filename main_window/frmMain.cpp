@@ -388,6 +388,19 @@ void frmMain::EndBySystem()
     QCoreApplication::exit(0);
 }
 
+void frmMain::SaveBySystem()
+{
+    if (!g_main)
+        return;
+    {
+        MousePointerGuard hourglass(PointerHourglass);
+        g_main->m_typedChangeTimer->stop();
+        bool ok = false;
+        SavePendingProtocols(ok);
+    }
+    SaveSettings();
+}
+
 frmMain::frmMain()
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -1176,5 +1189,5 @@ void frmMain::Form_Unload(bool& cancel)
     SaveSettings();
     ReleaseForms();
     g_main = nullptr;
-    QCoreApplication::quit();
+    QuitProgram();
 }

@@ -56,6 +56,10 @@ public:
     // The system's end of the run (a logout, a shutdown, a signal): the
     // window closes without its questions and the event loop ends with 0.
     static void EndBySystem();
+    // The session manager's request to save (a checkpoint, or a logout that
+    // may still be cancelled): the open series and the settings are written
+    // without a question, and the run goes on.
+    static void SaveBySystem();
 
     // The window's font ("Arial" 8 pt) and the width of a text in it, in
     // twips; the grids of every window measure their columns with it.

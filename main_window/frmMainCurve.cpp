@@ -86,7 +86,10 @@ struct FileStamp {
     dev_t Device = 0;
     ino_t Inode = 0;
     off_t Size = 0;
-    int64_t Modified = 0;
+    // Seconds and nanoseconds apart: in one count of nanoseconds a time
+    // after 2262 would not fit 64 bits.
+    time_t ModifiedSeconds = 0;
+    long ModifiedNanoseconds = 0;
 
     bool operator==(const FileStamp&) const = default;
 };
@@ -96,8 +99,7 @@ FileStamp StampOf(const QString& path)
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return FileStamp{};
-    return FileStamp{true, info.st_dev, info.st_ino, info.st_size,
-                     static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return FileStamp{true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
 }
 
 // One airbag curve file read and evaluated as the thumbnail draws it.

@@ -10,6 +10,8 @@
 
 namespace {
 
+std::function<void()> g_sizeTaken;
+
 // Qt reports an existing file it may not replace only as "not writable";
 // the system says why (a read-only mount, a missing permission).
 SystemError OpenError(const QSaveFile& file, const QString& path)
@@ -124,6 +126,8 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
     return WriteFileAtomically(to, *bytes, error, permissions);
 }
 
+void SetReadFileSizeTakenHook(std::function<void()> hook) { g_sizeTaken = std::move(hook); }
+
 std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error)
 {
     QFile file(path);
@@ -135,16 +139,24 @@ std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error
     // large file its size in memory and time once more.
     std::string bytes;
     const qint64 size = file.size();
+    if (g_sizeTaken)
+        g_sizeTaken();
     if (size > 0) {
         bytes.resize(static_cast<std::size_t>(size));
         qint64 done = 0;
         while (done < size) {
             const qint64 got = file.read(bytes.data() + done, size - done);
-            if (got <= 0)
-                break;
+            if (got < 0) {
+                error = ErrorFromFile(file);
+                return std::nullopt;
+            }
+            if (got == 0) {
+                error = SystemError{ClassicError::InputPastEndOfFile,
+                                    QStringLiteral("The file became shorter while it was read")};
+                return std::nullopt;
+            }
             done += got;
         }
-        bytes.resize(static_cast<std::size_t>(done));
     }
     // A file that grew meanwhile, or reports no size (a device), is read to its end.
     const QByteArray rest = file.readAll();
@@ -154,29 +166,4 @@ std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error
     }
     bytes.append(rest.constData(), static_cast<std::size_t>(rest.size()));
     return bytes;
-}
-
-bool FileBytes::Open(const QString& path, SystemError& error)
-{
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly)) {
-        error = ErrorFromFile(m_file);
-        return false;
-    }
-    const qint64 size = m_file.size();
-    if (size > 0) {
-        if (const uchar* mapped = m_file.map(0, size)) {
-            m_data = reinterpret_cast<const char*>(mapped);
-            m_size = static_cast<std::size_t>(size);
-            return true;
-        }
-    }
-    m_file.close();
-    std::optional<std::string> bytes = ReadFileWhole(path, error);
-    if (!bytes)
-        return false;
-    m_read = std::move(*bytes);
-    m_data = m_read.data();
-    m_size = m_read.size();
-    return true;
 }

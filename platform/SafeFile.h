@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -37,27 +38,16 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
                     QFileDevice::Permissions permissions = QFileDevice::Permissions());
 
 // The whole content of a file; nothing, with the error filled in, when it
-// cannot be opened or read to its end.
+// cannot be opened or read to its end: a read error (a network folder) gives
+// the system's error, and a file that ends before the size it had when it
+// was opened (cut short by another process meanwhile) is not read whole
+// either (62, input past end of file). The file is read, never mapped, so
+// neither can end the program with SIGBUS.
 std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error);
 
-// A file's bytes for reading, mapped into memory where the file system
-// allows it (no copy, no fresh pages: a settings file of 30,000 styles is
-// 40 MB), else read whole. The file is only ever replaced by a rename, so a
-// mapping never sees it shrink.
-class FileBytes {
-public:
-    // False, with the error filled in, when the file cannot be opened or read.
-    bool Open(const QString& path, SystemError& error);
-    const char* Data() const { return m_data; }
-    std::size_t Size() const { return m_size; }
-    std::string Copy() const { return std::string(m_data, m_size); }
-
-private:
-    QFile m_file;
-    std::string m_read;
-    const char* m_data = "";
-    std::size_t m_size = 0;
-};
+// For tests: runs inside ReadFileWhole after the file's size was taken and
+// before its bytes are read, where another process may cut the file short.
+void SetReadFileSizeTakenHook(std::function<void()> hook);
 
 // Read-only for everyone (a written report or curve file).
 inline constexpr QFileDevice::Permissions ReadOnlyPermissions =

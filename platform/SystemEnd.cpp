@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -18,8 +19,10 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 std::function<void()> g_end;
+std::function<void()> g_save;
 bool g_requested = false;
 bool g_ended = false;
+bool g_quitting = false;
 
 extern "C" void OnEndSignal(int)
 {
@@ -76,7 +79,42 @@ void EndWhenOutermost()
         g_end();
 }
 
+// A quit that the program did not make itself (the session manager's at the
+// end of the session) would close the windows with their questions; it is
+// taken as the system's request instead.
+class SessionQuitFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != qApp || event->type() != QEvent::Quit || g_quitting || g_ended)
+            return false;
+        RequestSystemEnd();
+        return true;
+    }
+};
+
+// Keeps a signal that was ignored at the start ignored; SIGTERM is the
+// system's own request (logout, shutdown) and is always taken.
+bool KeptIgnored(int signal)
+{
+    if (signal == SIGTERM)
+        return false;
+    struct sigaction inherited {};
+    return ::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN;
+}
+
 } // namespace
+
+void QuitProgram()
+{
+    // On the main thread the quit event is sent at once, within the call.
+    g_quitting = true;
+    QCoreApplication::quit();
+    g_quitting = false;
+}
 
 void RequestSystemEnd()
 {
@@ -89,9 +127,10 @@ void RequestSystemEnd()
 
 bool SystemEndRequested() { return g_requested; }
 
-bool InstallSystemEnd(std::function<void()> end)
+bool InstallSystemEnd(std::function<void()> end, std::function<void()> save)
 {
     g_end = std::move(end);
+    g_save = std::move(save);
     if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
     auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, qApp);
@@ -103,13 +142,18 @@ bool InstallSystemEnd(std::function<void()> end)
     });
 #ifndef QT_NO_SESSIONMANAGER
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [](QSessionManager&) { RequestSystemEnd(); });
+        QObject::connect(gui, &QGuiApplication::commitDataRequest, gui, [](QSessionManager&) {
+            if (g_save && !g_requested)
+                g_save();
+        });
 #endif
+    qApp->installEventFilter(new SessionQuitFilter(qApp));
     struct sigaction action {};
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGHUP, SIGINT})
-        ::sigaction(signal, &action, nullptr);
+        if (!KeptIgnored(signal))
+            ::sigaction(signal, &action, nullptr);
     return true;
 }

@@ -3,7 +3,14 @@
 // shutdown, kill), SIGHUP (the terminal went away), SIGINT (Ctrl+C) and the
 // session manager's end of the session. None of them asks the user anything:
 // the program ends in order, as if its window had been closed and every
-// question answered so that nothing is given up.
+// question answered so that nothing is given up. SIGHUP and SIGINT that were
+// ignored when the program started (nohup, a job started in the background)
+// stay ignored: whoever started it asked that they should not end it.
+//
+// The session manager's request to save (a checkpoint, or a logout that may
+// still be cancelled) is no end: the program writes what it holds and goes
+// on; the end comes with the session's quit, which Qt hands to the
+// application as a quit event.
 //
 // The signal handler only writes a byte into a pipe; a socket notifier on the
 // pipe carries the request into the event loop, where nothing else runs at
@@ -15,7 +22,9 @@
 // has been closed as Cancel (the code that opened one sees its Cancel, or No
 // for a question, before `end` runs). False with a log-worthy reason left in
 // errno when the pipe could not be made; the signals then keep their default.
-bool InstallSystemEnd(std::function<void()> end);
+// `save`, when given, runs at each request of the session manager to save,
+// without a question, unless the end has already been asked for.
+bool InstallSystemEnd(std::function<void()> end, std::function<void()> save = {});
 
 // True from the moment the system asked the program to end: a message box is
 // then answered as Cancel without being shown (No for a question, OK for a
@@ -23,5 +32,10 @@ bool InstallSystemEnd(std::function<void()> end);
 bool SystemEndRequested();
 
 // The request as the signal handler makes it, for a caller in the event loop
-// (a test, the session manager's signal).
+// (a test, the session manager's quit).
 void RequestSystemEnd();
+
+// Ends the event loop as the program's own end, once its main window has
+// unloaded; any other quit that reaches the application is the session's
+// end and goes through RequestSystemEnd.
+void QuitProgram();

@@ -375,6 +375,7 @@ void CommitStaged(const QString& folder, std::vector<StagedReport>& staged, Impo
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("ImportInstrumentFile"));
         RemoveStaged(report.TempPath);
         run.SourceKeys.remove(dskNameKey(report.Name));
+        ++run.Failed;
     }
     // The new names onto the disk too, once a batch.
     SyncFolder(folder);
@@ -421,8 +422,10 @@ void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run
         return;
     }
     const QString tempPath = WriteStagedReport(folder, name, protocol);
-    if (tempPath.isEmpty())
+    if (tempPath.isEmpty()) {
+        ++run.Failed;
         return;
+    }
     run.SourceKeys.insert(key);
     run.SourceWritten.insert(key);
     staged.push_back(StagedReport{tempPath, name});
@@ -897,14 +900,17 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
 
     // 5. The curve file; its stamp moves on past names taken in this run.
     const QString curveName = abtFilePut(curve, when);
-    if (curveName.isEmpty())
+    if (curveName.isEmpty()) {
+        ++run.Failed;
         return;
+    }
     const double stamp = DateOfStampName(curveName);
     SetSeriesDate(p, stamp != 0 ? stamp : when);
     p.Blocks[1].Values[1].CurveFile = ToCp1252(curveName);
 
     // 6. The report into its style folder; without it the curve is no use.
     if (!dskSaveNewTestReport(p)) {
+        ++run.Failed;
         const QString curvePath = JoinPath(DataFolder, curveName);
         SetAttr(curvePath, AttrNormal);
         if (!QFile::remove(curvePath))
@@ -957,6 +963,7 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
     if (!dskEnsureFolder(DataFolder, styleFolder)) {
         const int reason = errno != 0 ? errno : ENOENT;
         LogError(ErrorFromErrno(reason), JoinPath(DataFolder, styleFolder), procName);
+        ++run.Failed;
         return NoStyleFolder;
     }
     const QString target = dskBuildPath(DataFolder, styleFolder);
@@ -970,6 +977,7 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
     SystemError error;
     if (!dskMoveFileNew(JoinPath(folder, name), targetPath, error)) {
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + JoinPath(folder, name), procName);
+        ++run.Failed;
         return MoveFailed;
     }
     listed.insert(key);
@@ -1037,6 +1045,10 @@ ImportCounts RunImport(const QString& folder, const std::function<void(int)>& pr
     if (run.FormLimitReached)
         ShowMessage(9, {static_cast<int>(MaxReportForms)});
     ShowMessage(39, {run.Files, run.Styles});
+    // On a full disk most of the folder may stay behind, and the log may not
+    // take a line either: the operator is told how many.
+    if (run.Failed > 0)
+        ShowMessage(41, {run.Failed});
     SaveSettings();
     return ImportCounts{run.Files, run.Styles};
 }

@@ -135,6 +135,7 @@ struct ImportRun {
     std::map<QString, QSet<QString>> TargetKeys;    // style folder -> the names in it
     int Files = 0;                      // reports taken over
     int Styles = 0;                     // styles added
+    int Failed = 0;                     // reports that could not be written or moved (message 41)
     bool WriteBackFailed = false;       // an older report could not be rewritten (message 32)
     bool StyleLimitReached = false;     // a new style found the list full (message 9)
     bool FormLimitReached = false;      // a new report form found the list full (message 9)
@@ -184,5 +185,8 @@ struct ImportCounts {
 // The import of the source folder, steps 1 to 4 above. progress gets 0 to
 // 100 after each file of step 3. A source folder that does not exist gives
 // message 10 and no count message. Messages: 32 once when older reports
-// could not be rewritten, 9 once per full list, then 39.
+// could not be rewritten, 9 once per full list, then 39, then 41 with the
+// number of reports that could not be written or moved (a full disk), when
+// there were any. A report left out because its name is taken already is
+// no such failure: it is kept on purpose.
 ImportCounts RunImport(const QString& folder, const std::function<void(int)>& progress);

@@ -129,7 +129,7 @@ TEST_F(MessageTest, ItalianAndSpanishTextsOfFormsAndStyles)
 
 TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumberAndUnknownNumbersAreCritical)
 {
-    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(41), int16_t(-1)}) {
+    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(42), int16_t(-1)}) {
         const MessageRequest box = ComposeMessage(number, {}, 6);
         EXPECT_EQ(box.Text, QStringLiteral("Unknown error (%1).").arg(number));
         EXPECT_EQ(box.Icon, IconCritical);
@@ -177,6 +177,31 @@ TEST_F(MessageTest, TheButtonsSpeakTheProgramsLanguage)
     EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("&Nein"));
     EXPECT_EQ(box->text(), QString::fromUtf8("Das Instrument lieferte eine falsche Seriennummer:\n1 statt 2.\n\n"
                                              "Trotzdem übernehmen?"));
+}
+
+// The import's failures, told after message 39: the count grouped by
+// thousands, then message 31's words for a full disk, without its question.
+TEST_F(MessageTest, TheImportsFailuresAreCountedInEveryLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* text;
+    } rows[] = {
+        {1, "Anzahl nicht importierter Dateien:\t1,200\r\nBeim Schreiben der Datei ist ein Fehler aufgetreten. "
+            "Stellen Sie sicher, dass auf dem Datenträger genügend Platz vorhanden ist."},
+        {2, "Number of files not imported:\t1,200\r\nAn error occurred while writing the file. Ensure that there is "
+            "enough space on the disk."},
+        {3, "Nombre de fichiers non repris:\t1,200\r\nUne erreur s'est produite lors de l'écriture du fichier. "
+            "Assurez-vous qu'il y a assez de place sur le disque."},
+        {4, "Numero di file non ripresi:\t1,200\r\nSi è verificato un errore durante la scrittura del file. "
+            "Assicurarsi che ci sia abbastanza spazio sul disco."},
+        {5, "Número de ficheros no importados:\t1,200\r\nSe ha producido un error al escribir el fichero. "
+            "Asegúrese de que haya suficiente espacio en el disco."},
+        {6, "!"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Text(41, row.language, {1200}), QString::fromUtf8(row.text)) << row.language;
+    EXPECT_EQ(ComposeMessage(41, {1200}, 2).Style(), IconCritical + ButtonsOK + DefaultFirst + 65536);
 }
 
 // Every language of a message shows the same arguments as the English text.

@@ -8,6 +8,7 @@
 #include "platform/BinaryIO.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -622,6 +623,33 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverOverwritten)
         << lines[0].toStdString();
     EXPECT_TRUE(lines[1].contains(QStringLiteral("\tWriteSettingsFile   \t8.0\t75\t"))) << lines[1].toStdString();
     ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
+}
+
+// Another process cuts the file short between the moment its size is taken
+// and its read (a network folder's read error is alike): the start goes on,
+// and the file is kept aside as one that cannot be read.
+TEST_F(SettingsTest, AFileCutShortWhileItIsReadIsKeptAsideAsUnreadable)
+{
+    const std::string whole = SettingsFile("8.0", Layout::Current);
+    const std::string left = whole.substr(0, whole.size() / 2);
+    WriteFile(DatPath(), whole);
+    const pid_t child = StartChild([&] {
+        ::alarm(20);
+        bool cut = false;
+        SetReadFileSizeTakenHook([&] {
+            if (!cut)
+                cut = ::truncate(QFile::encodeName(DatPath()).constData(), static_cast<off_t>(left.size())) == 0;
+        });
+        const bool first = InitSettings();
+        SetReadFileSizeTakenHook({});
+        return first ? 1 : Language;
+    });
+    EXPECT_EQ(WaitForChild(child), 2) << "no first start, the default language";
+    EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), left);
+    EXPECT_EQ(ReadFile(DatPath()), "");
+    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t");
+    EXPECT_TRUE(LogLines()[0].endsWith(
+        QStringLiteral("The file became shorter while it was read; QUINTARA.DAT kept as QUINTARA.DAT.BAD")));
 }
 
 TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)

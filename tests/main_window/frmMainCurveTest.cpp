@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -20,6 +21,9 @@
 #include <QTest>
 #include <cmath>
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -222,6 +226,43 @@ TEST_F(CurveThumbnailTest, ARedrawNeverShowsACurveItsTestPropertySeriesOrFileNoL
         DataFolder = folder;
         Show();
     }
+}
+
+// A curve file rewritten in place, same size, whose modification time (past
+// 2262, as ext4 keeps it) moved by one nanosecond only, is read again.
+TEST_F(CurveThumbnailTest, AFileDatedAfter2262IsReadAgainWhenItsTimeMovesByOneNanosecond)
+{
+    const std::string name = Stored(Pulse(240));
+    const QString path = DataFolder + U("/") + QString::fromStdString(name);
+    QTemporaryDir other;
+    const QString data = DataFolder;
+    DataFolder = other.path();
+    stamp_ = 0;
+    ASSERT_EQ(Stored(Pulse(800, "  1500", "400/90")), name);
+    DataFolder = data;
+    QFile larger(other.filePath(QString::fromStdString(name)));
+    ASSERT_TRUE(larger.open(QIODevice::ReadOnly));
+    const QByteArray largerBytes = larger.readAll();
+    ASSERT_EQ(largerBytes.size(), QFileInfo(path).size());
+
+    const auto setModified = [&](long nanoseconds) {
+        // 2300-01-01 00:00:00 UTC
+        const struct timespec times[2] = {{10413792000, nanoseconds}, {10413792000, nanoseconds}};
+        return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+    };
+    ASSERT_TRUE(setModified(0));
+    Open(18, {WithCurve(name)});
+    Show();
+    EXPECT_EQ(Window()[2], 250);
+
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_EQ(file.write(largerBytes), largerBytes.size());
+    file.close();
+    ASSERT_TRUE(setModified(1));
+    Show();
+    EXPECT_EQ(Window()[2], 800);
 }
 
 TEST_F(CurveThumbnailTest, CurvesThatCannotBeDrawnAreSkippedAndLeaveTheScaleToTheNext)

@@ -6,6 +6,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmCommentary.h"
 #include "main_window/modPending.h"
@@ -30,7 +31,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSessionManager>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <unistd.h>
@@ -195,7 +198,7 @@ protected:
             work();
             ScriptedPresenter presenter;
             presenter.OnPresent = [](const MessageRequest&) { ::_exit(3); };
-            InstallSystemEnd(frmMain::EndBySystem);
+            InstallSystemEnd(frmMain::EndBySystem, frmMain::SaveBySystem);
             (void)!::write(ready[1], "r", 1);
             return QApplication::exec();
         });
@@ -617,6 +620,64 @@ TEST_F(MeasureWindowTest, AcceptedTestsOutliveAKillAndTheSystemsEnd)
     EXPECT_EQ(DataFiles(), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_EQ(DataFiles(u'/' + dskStyleFolderName(QStringLiteral("Lab"))),
               QStringList{QStringLiteral("2024.01.05, 13.07.09.QTA")});
+}
+
+// The session manager's request to save (a checkpoint, or a logout that may
+// still be cancelled) writes the open series and the settings, asks nothing
+// and the run goes on: killed afterwards it has lost nothing. The session's
+// quit ends the run in order, asking nothing, with 0.
+TEST_F(MeasureWindowTest, TheSessionsSaveKeepsTheRunGoingAndItsQuitEndsItInOrder)
+{
+    const QString settings = folder_.filePath(QStringLiteral("QUINTARA.DAT"));
+    const QString pending = DataFolder + QStringLiteral("/PENDING 1.QTA");
+    for (const bool quit : {false, true}) {
+        SCOPED_TRACE(quit ? "quit" : "save");
+        QFile::remove(settings);
+        AutoPrint = true;
+        int saved[2];
+        ASSERT_EQ(::pipe(saved), 0);
+        const pid_t child = ChildWindow([&] {
+            for (const char* value : {"1", "2", "3"})
+                Type(value);
+            // What only the session's request can have written.
+            QFile::remove(pending);
+            AutoPrint = false;
+            QTimer::singleShot(0, [&] {
+                if (quit) {
+                    QEvent event(QEvent::Quit);
+                    QCoreApplication::sendEvent(qApp, &event);
+                    return;
+                }
+                auto* session = qApp->findChild<QSessionManager*>();
+                if (!session)
+                    ::_exit(ChildSetupFailed);
+                emit qApp->commitDataRequest(*session);
+                // Behind an end the request might have set off: the run
+                // goes on with its window, and no end is under way.
+                QTimer::singleShot(0, [&] {
+                    if (frmMain::IsLoaded() && !SystemEndRequested())
+                        (void)!::write(saved[1], "s", 1);
+                });
+            });
+        });
+        ::close(saved[1]);
+        char byte = 0;
+        if (!quit && ::read(saved[0], &byte, 1) == 1)
+            ::kill(child, SIGKILL);
+        ::close(saved[0]);
+        const int status = WaitForChild(child);
+        if (status == ChildSetupFailed)
+            GTEST_SKIP() << "Qt made no session manager";
+        EXPECT_EQ(status, quit ? 0 : 128 + SIGKILL);
+        ASSERT_TRUE(QFile::exists(settings));
+        ReadSettingsFile();
+        EXPECT_FALSE(StoredSettings.AutoPrint);
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 2u);
+        EXPECT_EQ(TypedValues(back[1]), (std::vector<float>{1, 2, 3}));
+        QFile::remove(pending);
+        NextStart();
+    }
 }
 
 TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnce)

@@ -47,4 +47,38 @@ TEST(SystemEndTest, EachSignalClosesTheQuestionOnScreenAndEndsInTheOutermostLoop
     }
 }
 
+// Started under nohup (SIGHUP ignored) or in the background (SIGINT
+// ignored): that signal, raised in the child so that a handler would have run
+// before raise returns, does not end it; SIGTERM still ends it in order.
+TEST(SystemEndTest, ASignalIgnoredAtTheStartStaysIgnored)
+{
+    for (const int signal : {SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signal);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = StartChild([&] {
+            ::alarm(20);
+            ::signal(signal, SIG_IGN);
+            InstallSystemEnd([] { QCoreApplication::exit(0); });
+            QTimer::singleShot(0, [&] {
+                ::raise(signal);
+                // A byte the handler wrote is read by the notifier here.
+                for (int i = 0; i < 3; ++i)
+                    QCoreApplication::processEvents();
+                if (SystemEndRequested())
+                    ::_exit(4);
+                (void)!::write(ready[1], "r", 1);
+            });
+            return QApplication::exec();
+        });
+        ::close(ready[1]);
+        char byte = 0;
+        // Nothing to read when the signal ended it: 4 tells.
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        ::kill(child, SIGTERM);
+        EXPECT_EQ(WaitForChild(child), 0);
+    }
+}
+
 } // namespace

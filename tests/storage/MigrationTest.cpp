@@ -21,6 +21,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+
 #include <map>
 #include <tuple>
 #include <vector>
@@ -572,6 +574,40 @@ TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
                                           QStringLiteral("2011.03.15, 10.12.00.QTA"), QStringLiteral("BAL.DAT")}));
 }
 
+// On a full disk the old lines cannot become reports, while the reports of
+// the folder still move (a rename needs no room): message 39 counts what was
+// imported, and the operator is told how many could not be.
+TEST_F(MigrationTest, AnImportOntoAFullDiskTellsHowManyFilesItCouldNotImport)
+{
+    Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5"),
+                                              TestLine("1103151011", "Denim", " 5", "1", "12.5"),
+                                              TestLine("1103151012", "Denim", " 5", "1", "12.5")}));
+    Write(QStringLiteral("2024.01.05, 10.15.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Denim"), At(10, 15))));
+    Write(QStringLiteral("2024.01.05, 12.00.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Twill"), At(12))));
+    const QStringList expected = {
+        QStringLiteral("Number of imported files:\t2\r\nNumber of imported styles:\t2"),
+        QStringLiteral("Number of files not imported:\t3\r\nAn error occurred while writing the file. Ensure that "
+                       "there is enough space on the disk."),
+    };
+    const int result = RunWithFileSizeLimit(1024, [&] {
+        Run();
+        if (Texts() == expected)
+            return 0;
+        for (const QString& text : Texts())
+            std::fprintf(stderr, "shown: %s\n", qPrintable(text));
+        return 1;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Names(Source), QStringList{QStringLiteral("BAL.DAT")});
+
+    // With room, nothing fails and nothing more is said.
+    Presenter.Shown.clear();
+    EXPECT_EQ(Run(), (ImportCounts{3, 1}));
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("Number of imported files:\t3\r\nNumber of imported styles:\t1")});
+}
+
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)
 {
     Write(QStringLiteral("MAN.DAT"), TextFile({TestLine("1103151015", "Hand", " 1", "0", "7")}));
@@ -671,7 +707,8 @@ TEST_F(MigrationTest, AReadOnlySourceWithOlderReportsSaysSoOnce)
     if (!readOnly.Active())
         GTEST_SKIP() << "the folder cannot be made read-only here";
     EXPECT_EQ(Run(), (ImportCounts{0, 5}));
-    EXPECT_EQ(Texts(), QStringList({Msg(32), Msg(39, {0, 5})}));
+    // The reports that could not be moved out are counted after 39.
+    EXPECT_EQ(Texts(), QStringList({Msg(32), Msg(39, {0, 5}), Msg(41, {5})}));
     EXPECT_EQ(Snapshot(Source), before);
 }
 
