@@ -29,6 +29,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 
 #include <cmath>
@@ -159,7 +160,10 @@ TEST_F(CurveWindowTest, OpensOnTheAirPermeabilityPageWithHeaderResultsAndBlueCap
     frmABTCurve& w = Open();
     EXPECT_TRUE(Presenter.Shown.empty());
     EXPECT_EQ(MousePointer(), PointerDefault);
+    EXPECT_TRUE(w.Ready);
+    EXPECT_EQ(w.Page, 3);
     EXPECT_EQ(w.tabCurve->Tab(), 3);
+    EXPECT_EQ(w.Options, (AbtOptions{200, 600, 0, 0}));
 
     const std::pair<QString, const char*> shown[] = {
         {w.cboStyle->currentText(), "Airbag 470"},
@@ -181,14 +185,16 @@ TEST_F(CurveWindowTest, OpensOnTheAirPermeabilityPageWithHeaderResultsAndBlueCap
         // The exponent's band comes from the mean and is not shown.
         {Cells(w.grdNominal) + w.grdNominal->TextMatrix(0, 2), "380|mm/s"},
         {Cells(w.grdLLimit) + Cells(w.grdULimit), "350|mm/s410|mm/s"},
+        {w.lblXCoordinate[3]->text() + u'|' + w.lblYCoordinate[3]->text(), "80 kPa|6,000 mm/s"},
         {w.cboThickness->currentText() + u'|' + w.cboFormFactor->currentText(), "0.40|0"},
-        {Current(w.lstFraction[4]) + u'|' + Current(w.lstXMax[3]), "1/20|Auto"},
+        {Current(w.lstFraction[4]) + u'|' + Current(w.lstXMax[3]) + u'|' + Current(w.lstYMax[3]), "1/20|Auto|Auto"},
     };
     for (const auto& [got, expected] : shown)
         EXPECT_EQ(got, QString::fromUtf8(expected));
     for (QLabel* caption : {w.lblXCoordinate[3], w.lblYCoordinate[3]})
         EXPECT_EQ(FromQColor(caption->palette().color(QPalette::WindowText)), vbBlue);
     EXPECT_TRUE(w.lblNoSensor->isHidden());
+    EXPECT_FALSE(w.chkSmoothing->isChecked() || w.chkComputedCurve->isChecked());
 
     // The curve in red up to the peak, black after it; the other pages are
     // drawn when they are chosen.
@@ -200,11 +206,22 @@ TEST_F(CurveWindowTest, OpensOnTheAirPermeabilityPageWithHeaderResultsAndBlueCap
 
 TEST_F(CurveWindowTest, LimitsFromTheHeaderAndFromTheBoxes)
 {
-    // Parameter 3 "150/20": only the upper box is filled and nothing is fitted.
-    frmABTCurve& v = Open(AirbagHeaderFields{"   500", "150/20", ' '});
-    EXPECT_EQ(v.cboLimit[1]->currentText() + u'|' + v.cboLimit[2]->currentText(), QStringLiteral("|20"));
-    EXPECT_EQ(v.grdADAP->TextMatrix(0, 0), QStringLiteral("---"));
+    // Parameter 3 of the header: the limits in tenths of kPa and the boxes in
+    // order; a part that does not count leaves its box empty and nothing fitted.
+    const struct { const char* field; const char* boxes; AbtOptions options; const char* adap; } cases[] = {
+        {" 60/20", "20|60", {200, 600, 0, 0}, "378"},
+        {"   abc", "|", {0, 0, 0, 0}, "---"},
+        {"150/20", "|20", {0, 0, 0, 0}, "---"},
+    };
+    for (const auto& c : cases) {
+        frmABTCurve& w = Open(AirbagHeaderFields{"   500", c.field, ' '});
+        EXPECT_TRUE(w.Ready) << c.field;
+        EXPECT_EQ(w.cboLimit[1]->currentText() + u'|' + w.cboLimit[2]->currentText(), QString::fromLatin1(c.boxes));
+        EXPECT_EQ(w.Options, c.options) << c.field;
+        EXPECT_EQ(w.grdADAP->TextMatrix(0, 0), QString::fromLatin1(c.adap)) << c.field;
+    }
     // The box the header left empty gets its value: the fit follows.
+    frmABTCurve& v = *frmABTCurve::Instance();
     Choose(v.cboLimit[1], "60");
     EXPECT_EQ(v.Options, (AbtOptions{200, 600, 0, 0}));
     EXPECT_EQ(Cells(v.grdADAP), QStringLiteral("378|mm/s"));
@@ -214,6 +231,7 @@ TEST_F(CurveWindowTest, LimitsFromTheHeaderAndFromTheBoxes)
     // chosen. No pressure after the peak reaches 80 kPa again: no fit.
     Choose(v.cboLimit[1], "80");
     Choose(v.cboLimit[2], "30");
+    EXPECT_EQ(v.Options, (AbtOptions{300, 800, 0, 0}));
     EXPECT_EQ(v.cboLimit[1]->currentText() + v.cboLimit[2]->currentText(), QStringLiteral("8030"));
     EXPECT_EQ(Cells(v.grdADAP), QStringLiteral("---|"));
     EXPECT_FALSE(v.chkComputedCurve->isEnabled());
@@ -236,18 +254,26 @@ TEST_F(CurveWindowTest, EachChangeRedrawsOnlyWhatDependsOnIt)
     // With the computed curve the flow pages are redrawn.
     w.chkComputedCurve->click();
     EXPECT_GT(ColourCount(Picture(w, 3), vbGreen), 50);
+    const QImage withLaw = Picture(w, 3);
     Mark(w, 3);
     Choose(w.cboLimit[1], "40");
     EXPECT_FALSE(Marked(w, 3));
+    EXPECT_NE(Picture(w, 3), withLaw);
 
     // The smoothing ticked stays applied after a form-factor change.
     w.chkSmoothing->click();
     EXPECT_EQ(w.Options.Smoothing, 4);
     const QImage smoothed = Picture(w, 3);
     Choose(w.cboFormFactor, "5");
+    EXPECT_EQ(w.Options.FormFactor, 5);
     EXPECT_EQ(w.Options.Smoothing, 4);
+    EXPECT_NE(Picture(w, 3), smoothed);
     Choose(w.cboFormFactor, "0");
     EXPECT_EQ(Picture(w, 3), smoothed);
+    // Unticked, the curve is drawn unsmoothed again.
+    w.chkSmoothing->click();
+    EXPECT_EQ(w.Options.Smoothing, 0);
+    EXPECT_NE(Picture(w, 3), smoothed);
 
     // Axis maxima: the page on show chosen again changes nothing, a page
     // change sets the new page's lists to "Auto".
@@ -259,6 +285,7 @@ TEST_F(CurveWindowTest, EachChangeRedrawsOnlyWhatDependsOnIt)
     EXPECT_EQ(Current(w.lstXMax[3]), QStringLiteral("30"));
     ClickTab(w, 4);
     Choose(w.lstYMax[4], "1,000");
+    EXPECT_EQ(w.lblYCoordinate[4]->text(), QStringLiteral("1,000 mm/s"));
     Mark(w, 4);
     Choose(w.lstFraction[4], "1/2");
     EXPECT_FALSE(Marked(w, 4));
@@ -283,7 +310,8 @@ TEST_F(CurveWindowTest, EnablingPerPage)
         };
         for (const auto& [control, enabled] : expected)
             EXPECT_EQ(control->isEnabled(), enabled) << p.page << " " << control->objectName().toStdString();
-        EXPECT_TRUE(w.tabCurve->TabEnabled(1) && w.tabCurve->TabEnabled(2));
+        for (int tab = 0; tab <= 4; ++tab)
+            EXPECT_TRUE(w.tabCurve->TabEnabled(tab)) << p.page << " " << tab;
     }
     // No bulging-height signal: pages 1 and 2 cannot be chosen.
     frmABTCurve& v = Open(AirbagHeaderFields{"   500", " 60/20", '!'});
@@ -384,6 +412,7 @@ TEST_F(CurveWindowTest, TextsByLanguage)
     // Title, tab 3, fall time, style, reference 2.
     const struct { int16_t language; const char* texts; } cases[] = {
         {1, "ZOLVERA D 7110 QUINTARA III - Kurve analysieren|LD: LD = f (p)|Abfallzeit:|Artikel:|Referenz 2:"},
+        {5, "ZOLVERA D 7110 QUINTARA III - Analizar la curva|PA: PA = f (p)|Tiempo de disminución:|Articulo:|Referencia 2:"},
         {6, "ZOLVERA D 7110 QUINTARA III - ||||Ref. 2:"},
     };
     for (const auto& c : cases) {
@@ -419,14 +448,53 @@ TEST_F(CurveWindowTest, PrintAndCopyHandTheWindowsTextsOver)
     QGuiApplication::clipboard()->clear();
     w.mnuFile_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();
-    EXPECT_TRUE(copied.contains(QStringLiteral("\r\nt [ms]\tEpsilon [%]\tSigma [MPa]\r\n")));
-    Choose(w.cboThickness, "0.40");   // the stress follows the thickness
+    // The series, the property, page 2's table and the results the window shows, in this order.
+    const char* const parts[] = {
+        "Zolvera KR 6450 Curve analysis\r\n\r\nStyle:              \tAirbag 470\r\nReference 2:        \tLot 4711\r\n",
+        "Operator:           \tMüller\r\n",
+        "Dynamic Air Permeability\r\n",
+        "\r\nt [ms]\tEpsilon [%]\tSigma [MPa]\r\n",
+        "\r\n499\t",
+        "\r\nMax. pressure:      \t80.0\tkPa\r\nRise time:          \t39\tms\r\nFall time:          \t228\tms\r\n\r\n"
+        "ADAP:               \t378\tmm/s\r\nExponent:           \t1.81\r\n",
+        "Nominal:            \t380\t",
+        "Min:                \t350\t",
+        "Max:                \t410\t",
+    };
+    qsizetype at = 0;
+    for (const char* part : parts) {
+        const qsizetype found = copied.indexOf(QString::fromUtf8(part), at);
+        EXPECT_GE(found, at) << part;
+        at = std::max(at, found);
+    }
+    // Half the thickness, twice the stress; the strain stays.
+    auto line100 = [](const QString& text) {
+        const qsizetype from = text.indexOf(QStringLiteral("\r\n100\t")) + 2;
+        return text.mid(from, text.indexOf(QStringLiteral("\r\n"), from) - from).split(u'\t');
+    };
+    Choose(w.cboThickness, "0.40");
     w.mnuFile_Copy->trigger();
-    EXPECT_NE(QGuiApplication::clipboard()->text(), copied);
+    const QStringList thick = line100(copied);
+    const QStringList thin = line100(QGuiApplication::clipboard()->text());
+    ASSERT_EQ(thick.size(), 3);
+    ASSERT_EQ(thin.size(), 3);
+    EXPECT_EQ(thin[1], thick[1]);
+    EXPECT_NEAR(thin[2].toDouble() / thick[2].toDouble(), 2.0, 0.01) << thick[2].toStdString() << " " << thin[2].toStdString();
+
+    // On a flow page with the smoothing ticked the flow starts at sample 4,
+    // as drawn.
+    ClickTab(w, 3);
+    w.chkSmoothing->click();
+    w.mnuFile_Copy->trigger();
+    const QString flow = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(flow.contains(QStringLiteral("\r\nt [ms]\tp2 [kPa]\tv [mm/s]\r\n")));
+    EXPECT_TRUE(flow.contains(QRegularExpression(QStringLiteral("\r\n3\t[0-9.,]+\t\r\n4\t[0-9.,]+\t[0-9.,]+\r\n"))));
+    ClickTab(w, 2);
 
     const CurvePageTexts texts = w.PageTexts();
     EXPECT_EQ(texts.XCaption + u'|' + texts.YCaption, w.lblXCoordinate[2]->text() + u'|' + w.lblYCoordinate[2]->text());
     EXPECT_EQ(texts.ADAP, (CurveResultCell{QStringLiteral("ADAP:"), QStringLiteral("378"), QStringLiteral("mm/s"), {}, {}}));
+    EXPECT_EQ(texts.Nominal.Value1 + texts.UpperLimit.Caption, QStringLiteral("380Max:"));
 
     // The page goes to the printer (here a file).
     const QString pdf = Temp.filePath(QStringLiteral("curve.pdf"));

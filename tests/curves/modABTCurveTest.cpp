@@ -359,7 +359,7 @@ TEST_F(CurveTest, StrainAndStress)
     EXPECT_EQ(LogLinesOf(QStringLiteral("abtBiaxialSigma")), 1);
 }
 
-TEST(AbtPages, WindowsAndSteps)
+TEST(AbtPages, WindowsStepsAndUnits)
 {
     AbtEvaluation e{};
     e.PeakPressure = 240;
@@ -389,6 +389,14 @@ TEST(AbtPages, WindowsAndSteps)
     };
     for (const auto& row : steps)
         EXPECT_FLOAT_EQ(abtGridStep(row.maximum), row.step) << row.maximum;
+
+    // The units of both axes; a page beyond the five has none.
+    const char* const units[][2] = {{"ms", "kPa"}, {"kPa", "mm"}, {"%", "MPa"}, {"kPa", "mm/s"}, {"kPa", "mm/s"}, {"", ""}};
+    const int16_t saved = Language;
+    Language = 2;
+    for (int page = 0; page <= 5; ++page)
+        EXPECT_EQ(abtXAxisUnit(page) + u'|' + abtYAxisUnit(page), QString::fromUtf8(units[page][0]) + u'|' + units[page][1]);
+    Language = saved;
 }
 
 TEST(AbtPages, SmoothingShortensTheCurves)

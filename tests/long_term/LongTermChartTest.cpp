@@ -95,6 +95,7 @@ TEST_F(LongTermFixture, ScaleForScreenAndPaper)
     } cases[] = {
         {"band fills the middle half", 12, 10, 14, true, LongTermMedium::Screen, 8, 16, true},
         {"screen not below 0", 5, 1, 9, true, LongTermMedium::Screen, 0, 13, true},
+        {"the same on paper", 12, 10, 14, true, LongTermMedium::Paper, 8, 16, true},
         {"paper below 0", 5, 1, 9, true, LongTermMedium::Paper, -3, 13, true},
         {"missing lower limit: from the hits", 12, NoValue, 14, true, LongTermMedium::Screen, 8.4, 15.6, false},
         {"equal limits: from the hits", 12, 12, 12, true, LongTermMedium::Screen, 8.4, 15.6, true},
@@ -237,8 +238,10 @@ TEST_F(LongTermFixture, PointUnderThePointerAndReadOut)
     EXPECT_EQ(LongTermPointIndex(c.chart.XFromPixel(last - 0.5), 1000), 1000);
 
     // The read-out: date and time with seconds, the value under the pointer.
-    DateFormat = 3;
+    DateFormat = 1;
     const double date = DateSerial(2011, 1, 6) + TimeSerial(12, 0, 5);
+    EXPECT_EQ(LongTermReadOutText(date, 12.345, QStringLiteral("N")), QStringLiteral("06.01.2011, 12:00:05 / 12.3 N"));
+    DateFormat = 3;
     EXPECT_EQ(LongTermReadOutText(date, NAN, QStringLiteral("%")), QStringLiteral("2011-01-06, 12:00:05 /  %"));
     EXPECT_EQ(LongTermReadOutUnit(Header("123", "a", "KR 6101"), 1, false), QStringLiteral("min"));
     EXPECT_EQ(LongTermReadOutUnit(Header("123"), 2, false), QStringLiteral("mm"));

@@ -93,13 +93,28 @@ TEST_F(LongTermPrintTest, MarksOfTheChart)
     EXPECT_TRUE(ColourNear(*page, Left() + dx, YOf(15, 8, 16), vbRed));
     EXPECT_FALSE(ColourNear(*page, Left() + dx, YOf(13, 8, 16), vbRed, 0));
     EXPECT_TRUE(ColourNear(*page, Left() + 2 * dx, YOf(9, 8, 16), vbBlue));
+    EXPECT_TRUE(ColourNear(*page, Left() + 3 * dx, YOf(14, 8, 16), vbBlack));
     EXPECT_FALSE(ColourNear(*page, Left() + 3 * dx, YOf(14, 8, 16), vbRed));
+
+    // Pass/fail: black marks at the share in percent, no ranges, 0 to 100.
+    page = PagePicture();
+    ptrLongTermChart(PassFail({0.8f, 0.3f}), 1, Box);
+    const double third = (Box.x2 - Left()) / 3;
+    EXPECT_TRUE(ColourNear(*page, Left() + third, YOf(80, 0, 100), vbBlack));
+    EXPECT_TRUE(ColourNear(*page, Left() + 2 * third, YOf(30, 0, 100), vbBlack));
+    EXPECT_FALSE(ColourNear(*page, Left() + 2 * third, YOf(20, 0, 100), vbBlack));
 
     // Limits derived from the mean: no band, no colour.
     page = PagePicture();
     ptrLongTermChart(Analysis({Found(20, 14, 22, day), Found(12, 11, 13, day)}, false), 1, Box);
     EXPECT_EQ(CountColour(page->Image(), vbRed), 0);
     EXPECT_EQ(CountColour(page->Image(), PaperGrey), 0);
+
+    // Nothing found: nothing drawn.
+    page = PagePicture();
+    ptrLongTermChart(Analysis({}), 1, Box);
+    EXPECT_EQ(CountColour(page->Image(), vbBlack), 0);
+    EXPECT_EQ(page->CurrentY(), Box.y2);
 }
 
 TEST_F(LongTermPrintTest, PrintedPage)
@@ -120,6 +135,22 @@ TEST_F(LongTermPrintTest, PrintedPage)
           "24\\.0 %", "26\\.0 %", "05\\.12\\.2011\\s+05\\.12\\.2011", "Avg:\\s+13\\.0\\s+N\\s+Nominal:\\s+12\\.0\\s+N",
           "Avg:\\s+22\\.0\\s+%\\s+Nominal:\\s+22\\.0\\s+%", "Long term analysis\\s+Page 1\\n"},
          {"A\\[#\\]1", "Page 2"}},
+        {"equal limits",
+         [&] {
+             LongTermAnalysis a = Analysis({Found(12, 11, 13, day), Found(13, 12, 15, day)});
+             a.Definition.Lower1 = a.Definition.Upper1 = 12;
+             return a;
+         }(),
+         {"10\\.6 N", "15\\.4 N", "12\\.0 N"},
+         {}},
+        {"missing limits",
+         [&] {
+             LongTermAnalysis a = Analysis({Found(12, 11, 13, day)});
+             a.Definition.Nominal1 = a.Definition.Lower1 = a.Definition.Upper1 = NoValue;
+             return a;
+         }(),
+         {"10\\.8 N", "13\\.2 N"},
+         {"12\\.0 N"}},
         {"pass-fail",
          PassFail({0.8f, 0.3f}),
          {"Avg:\\s+60\\.0\\s+%\\s+Nominal:\\s+50\\.0\\s+%", "50\\.0 %", "100 %"},
@@ -136,6 +167,16 @@ TEST_F(LongTermPrintTest, PrintedPage)
             EXPECT_FALSE(text.contains(QRegularExpression(QString::fromUtf8(pattern)))) << "found " << pattern;
     }
     EXPECT_EQ(PdfTitle(Path(QStringLiteral("pass-fail.pdf"))), QStringLiteral("ZOLVERA D 7110 QUINTARA III - abc"));
+}
+
+TEST_F(LongTermPrintTest, WithoutPrinterMessage17)
+{
+    SetPrinterOutputFile(QString());
+    if (PrinterAvailable())
+        GTEST_SKIP() << "a default printer is installed; nothing is sent to it from a test";
+    EXPECT_FALSE(ptrLongTermAnalysis(Printer(), Analysis({})));
+    ASSERT_EQ(presenter_.Shown.size(), 1u);
+    EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("There is no default printer defined!"));
 }
 
 }  // namespace

@@ -178,4 +178,32 @@ TEST_F(LongTermFixture, ReportRecordOfTheAnalysis)
     EXPECT_EQ(LongTermReportRecord(a).Style.Tests[13].Upper1, 100.0f);
 }
 
+TEST_F(LongTermFixture, APatternWithAnyFieldSetIsNoEmptyAnalysis)
+{
+    // The analysis counts as empty, and so has nothing to print or copy, only
+    // while its pattern is empty too: each field of the pattern on its own
+    // makes it a pattern.
+    EXPECT_TRUE(IsEmptySearchPattern(SearchPattern{}));
+    EXPECT_TRUE(IsEmptyLongTermAnalysis(EmptyLongTermAnalysis));
+    for (int field = 0; field < 10; ++field) {
+        SearchPattern pattern;
+        switch (field) {
+        case 0: pattern.TestType = 9; break;
+        case 1: pattern.Style = QStringLiteral("*"); break;
+        case 2: pattern.Reference2 = QStringLiteral("A"); break;
+        case 3: pattern.Reference3 = QStringLiteral("B"); break;
+        case 4: pattern.Reference4 = QStringLiteral("C"); break;
+        case 5: pattern.Operator = QStringLiteral("M?ier"); break;
+        case 6: pattern.DateFrom = DateSerial(2011, 1, 1); break;
+        case 7: pattern.DateTo = DateSerial(2011, 1, 31); break;
+        case 8: pattern.TimeFrom = TimeSerial(6, 0, 0); break;
+        default: pattern.TimeTo = TimeSerial(18, 0, 59); break;
+        }
+        EXPECT_FALSE(IsEmptySearchPattern(pattern)) << field;
+        LongTermAnalysis a = EmptyLongTermAnalysis;
+        a.Pattern = pattern;
+        EXPECT_FALSE(IsEmptyLongTermAnalysis(a)) << field;
+    }
+}
+
 }  // namespace

@@ -106,8 +106,9 @@ TEST_F(LongTermFixture, CriteriaAndWindows)
         {Jan(5, 6), daytime, true},          {Jan(5, 5, 59, 59), daytime, false},
         {Jan(5, 18, 0, 59), daytime, true},  {Jan(5, 18, 1), daytime, false},
         {std::nan(""), anyDate, false},      {inf, anyDate, false},
+        {-inf, anyDate, false},              {1e300, anyDate, false},
         {-1e9, anyDate, false},              {0.0, anyDate, false},
-        {Jan(1), anyDate, true},
+        {-1000.5, anyDate, false},           {Jan(1), anyDate, true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Hit(Series(QStringLiteral("Denim"), c.date, {Measured(10)}), c.criteria), c.hit) << c.date;
@@ -161,8 +162,10 @@ TEST_F(LongTermFixture, Statistics)
          Series(QStringLiteral("D"), Jan(2), {Measured(NoValue), Measured(std::nanf(""))})});
     // Deleted left out, missing values counted: sd = sqrt(|500 - 7.5 * 30| / 3).
     EXPECT_EQ(s.Count, 4);
+    EXPECT_EQ(s.SumSq1, 500.0);
     EXPECT_EQ(s.Mean1, 7.5f);
     EXPECT_EQ(s.Min1, 10.0f);
+    EXPECT_EQ(s.Max1, 20.0f);
     EXPECT_NEAR(s.CV1, 127.6569, 1e-3);
     EXPECT_NEAR(s.CI1, 202.9745, 1e-3);   // t = 3.18 for 4
     EXPECT_EQ(s.Mean2, 1.0f);
@@ -172,6 +175,7 @@ TEST_F(LongTermFixture, Statistics)
     EXPECT_EQ(s.Count, 3);
     EXPECT_EQ(s.Mean1, NoValue);
     EXPECT_EQ(s.CI1, NoValue);
+    EXPECT_EQ(s.Min2, NoValue);
     EXPECT_TRUE(IsEmptyStatistics(SearchedStatistics({Series(QStringLiteral("D"), Jan(1), {Measured(5, NoValue, true)})})));
 
     // 40,000 values: a 32-bit count, and t = 1.96.
@@ -196,7 +200,13 @@ TEST_F(LongTermFixture, DefinitionForTheGridsAndChart)
     TestDefinition d = LongTermDefinition(style, 13, s);
     PreparePassFailScale(d, s);
     EXPECT_EQ(std::pair(d.Nominal1, d.Lower1), std::pair(0.0f, 0.0f));
+    EXPECT_EQ(d.Upper1, 100.0f);
+    EXPECT_EQ(s.Min1, NoValue);
     EXPECT_EQ(s.CV1, NoValue);
+    s.Mean1 = 0.75f;
+    d = style.Tests[13];
+    PreparePassFailScale(d, s);
+    EXPECT_EQ(d.Lower1, 75.0f);
     s.Mean1 = NoValue;          // never NoValue times 100
     d = style.Tests[13];
     PreparePassFailScale(d, s);
@@ -337,8 +347,10 @@ TEST_F(LongTermSearch, HitsSortedWithStatisticsAndCommonSerial)
     nobody.Operator = QStringLiteral("Nobody");
     r = Search(nobody);
     EXPECT_EQ(r.CommonSerial, NoHitSerial);
+    EXPECT_EQ(r.Found.size(), 1u);
     EXPECT_TRUE(IsEmptyStatistics(r.Statistics));
     EXPECT_EQ(Search(January(QStringLiteral("Nowhere"))).Found.size(), 1u);
+    EXPECT_TRUE(Progress.empty());
     EXPECT_TRUE(Presenter.Shown.empty());
 }
 

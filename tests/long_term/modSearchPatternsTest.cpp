@@ -87,6 +87,8 @@ TEST_F(LongTermFixture, AppliedPatternFindsWhatItFoundWhenSaved)
     ASSERT_EQ(AddSearchPattern(patterns, BuildSearchCriteria(filters)), 1);
     EXPECT_EQ(patterns[1].Reference2, QStringLiteral("A[#]1"));     // stored escaped, as before
     const AppliedPattern applied = PatternToApply(patterns[1]);
+    EXPECT_EQ(applied.TestType, 9);
+    EXPECT_EQ(applied.Style, QStringLiteral("Denim"));
     EXPECT_EQ(applied.Reference2, QStringLiteral("A#1"));
     EXPECT_EQ(applied.Reference3, QStringLiteral("[x]"));
     EXPECT_EQ(applied.Operator, QStringLiteral("M?ier"));
@@ -95,7 +97,15 @@ TEST_F(LongTermFixture, AppliedPatternFindsWhatItFoundWhenSaved)
     SearchFilterValues again = filters;
     again.Reference2 = applied.Reference2, again.Reference3 = applied.Reference3;
     again.Reference4 = applied.Reference4, again.Operator = applied.Operator;
-    EXPECT_EQ(BuildSearchCriteria(again), patterns[1]);
+    const SearchPattern criteria = BuildSearchCriteria(again);
+    EXPECT_EQ(criteria, patterns[1]);
+    Protocol report = Series(QStringLiteral("Denim"), 40550.5, {Measured(10)});
+    report.Reference2 = QStringLiteral("a#1");
+    report.Reference3 = QStringLiteral("[X]");
+    QString serial = NoHitSerial;
+    EXPECT_TRUE(MatchesSearchPattern(report, criteria, serial));
+    report.Reference2 = QStringLiteral("A21");
+    EXPECT_FALSE(MatchesSearchPattern(report, criteria, serial));
 
     // Closing keeps the filters as they stand in element 0, dates untouched.
     patterns[0].DateFrom = 40000.0;

@@ -33,13 +33,14 @@ TEST_F(PreviewTest, PageButtonsFollowThePageAndANewPageShowsItsTop)
         int tests;
         int pages;
     };
-    const Row rows[] = {{3, 1}, {200, 4}};
+    const Row rows[] = {{3, 1}, {80, 2}, {200, 4}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.tests);
         ScriptedDialogRunner runner;
         runner.Then([&](QDialog& dialog) {
             frmPreview& f = Preview(dialog);
             ASSERT_EQ(f.picSourceCount(), row.pages);
+            EXPECT_TRUE(f.isVisible());
             for (int page = 0; page < row.pages; ++page) {
                 EXPECT_EQ(f.CurrentPage, page);
                 EXPECT_EQ(f.cmdPage[1]->isEnabled(), page >= 1) << page;
@@ -101,6 +102,8 @@ TEST_F(PreviewTest, EachPreviewShowsOnlyItsOwnPages)
     runner.Then([&](QDialog& dialog) {
         frmPreview& f = Preview(dialog);
         EXPECT_EQ(f.picSourceCount(), 1);
+        EXPECT_EQ(f.CurrentPage, 0);
+        EXPECT_FALSE(f.cmdPage[1]->isEnabled());
         EXPECT_FALSE(f.cmdPage[2]->isEnabled());
         EXPECT_NE(f.PageImage(0), firstPage);
         // Escape closes the window and lets its pages go.
@@ -131,9 +134,13 @@ TEST_F(PreviewTest, PagesArePackedWithoutLoss)
     EXPECT_EQ(f->picSource(-1), nullptr);
     DrawingSurface* second = f->picSource(1);
     ASSERT_NE(second, nullptr);
+    EXPECT_EQ(f->picSource(1), second);
     EXPECT_TRUE(first->Image().isNull());
     EXPECT_EQ(f->PageImage(0), drawn);
+    EXPECT_TRUE(f->IsPageSource(second));
+    EXPECT_TRUE(f->PageImage(2).isNull());
     frmPreview::Unload();
+    EXPECT_FALSE(frmPreview::IsLoaded());
 }
 
 TEST_F(PreviewTest, CaptionsByLanguageAndButtonsWithoutDefault)
@@ -143,15 +150,22 @@ TEST_F(PreviewTest, CaptionsByLanguageAndButtonsWithoutDefault)
         const char* title;
         const char* close;
     };
-    const Row rows[] = {{1, "Vorschau", "&Schliessen"}, {3, "Prévision", "&Fermer"}, {6, " ", "&"}};
+    const Row rows[] = {{1, "Vorschau", "&Schliessen"}, {2, "Preview", "&Close"}, {3, "Prévision", "&Fermer"},
+                        {4, "Previsione", "&Chiudere"}, {5, "Vista previa", "&Cerrar"}, {6, " ", "&"}};
     frmPreview* f = frmPreview::Instance();
     for (const Row& row : rows) {
         f->SetCaptions(row.language);
         EXPECT_EQ(f->windowTitle(), QString::fromUtf8(row.title));
         EXPECT_EQ(f->cmdClose->text(), QString::fromUtf8(row.close));
     }
+    EXPECT_EQ(f->cmdPage[1]->text(), QStringLiteral("<<"));
+    EXPECT_EQ(f->cmdPage[2]->text(), QStringLiteral(">>"));
     for (const QPushButton* button : {f->cmdPage[1], f->cmdPage[2], f->cmdClose})
         EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+    // The page in 100 steps, a tenth of it a page step.
+    EXPECT_EQ(f->scrY->singleStep(), 2);
+    EXPECT_EQ(f->scrY->pageStep(), 10);
+    EXPECT_EQ(f->scrY->maximum(), 100);
     // A fixed size and nothing to maximise; a notch of the wheel, over the
     // page or the scroll bar, is one small step.
     f->show();

@@ -59,20 +59,24 @@ class PrintReportTest : public PrintFixture {};
 
 TEST(PrinterTextsTest, NineTextsInSixLanguagesAndOthersLeftAlone)
 {
-    // Title|number|deleted|page|commentary|continued|lateral air|curve title; French falls in for others.
+    // Title|number|deleted|page|commentary|continued|lateral air|curve title.
     const char* const rows[] = {
         "Prüfprotokoll|Nr.|««« gelöscht|Seite |Kommentar:|(Fortsetzung)|Seitenluft:|Zolvera KR 6450 Kurvenanalyse",
         "Test Report|no.|««« deleted|Page |Commentary:|(continued)|Lateral air:|Zolvera KR 6450 Curve analysis",
+        "Protocole d'essai|no.|««« annulé|Page |Commentaire:|(suite)|Air latéral:|Zolvera KR 6450 Analyse de la courbe",
+        "Protocollo di prova|no.|««« annullato|Pagina |Commento:|(continuazione)|Aria laterale:|Zolvera KR 6450 "
+        "Analizzare la curva",
+        "Informe del ensayo|no.|««« cancelado|Pagina |Comentario:|(sigue)|Aire lateral:|Zolvera KR 6450 Analizar la curva",
         "||««« | |:|()|:|Zolvera KR 6450 ",
     };
     InitConstants();
-    for (const int language : {1, 2, 6}) {
+    for (int language = 1; language <= 6; ++language) {
         ptrSetPrinterTexts(language);
         const PrinterTexts& t = PrintTexts;
         EXPECT_EQ(QStringList({t.ReportTitle, t.NumberWord, t.DeletedMark, t.PageWord, t.CommentaryLabel,
                                t.ContinuedMark, t.LateralAirLabel, t.CurveTitle})
                       .join(u'|'),
-                  QString::fromUtf8(rows[language == 6 ? 2 : language - 1]));
+                  QString::fromUtf8(rows[language - 1]));
     }
     ptrSetPrinterTexts(3);
     EXPECT_EQ(PrintTexts.LongTermTitle, QString::fromUtf8("Évaluation de longue durée"));
@@ -370,7 +374,9 @@ TEST_F(PrintReportTest, DegenerateSeriesCompleteWithTheirFrames)
         {"infinite limit", limits(200, inf), true},
         {"reversed limits", limits(220, 200), true},
         {"nominal not a number", [](Protocol& s) { s.Style.Tests[4].Nominal1 = std::nanf(""); }, true},
+        {"form index 0", [](Protocol& s) { s.FormIndex = 0; }, false},
         {"form index 11", [](Protocol& s) { s.FormIndex = 11; }, false},
+        {"test type 0", [](Protocol& s) { s.Style.Forms[1].Items[1].Property = 0; }, false},
         {"test type 21", [](Protocol& s) { s.Style.Forms[1].Items[1].Property = 21; }, false},
         {"no values vector", [](Protocol& s) { s.Blocks[1].Values.clear(); }, true},
         {"empty header", [](Protocol& s) { s.Blocks[1].Header.clear(); }, true},

@@ -244,6 +244,32 @@ TEST_F(ClipboardTest, StyleBlockInGermanWithALongTitle)
     }));
 }
 
+TEST_F(ClipboardTest, ReportTextsByLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* reportTitle;
+        const char* deletedMark;
+        const char* longTermTitle;
+        const char* curveTitle;
+    } cases[] = {
+        { 1, "Prüfprotokoll", "««« gelöscht", "Langzeitstatistik", "Zolvera KR 6450 Kurvenanalyse" },
+        { 2, "Test Report", "««« deleted", "Long term analysis", "Zolvera KR 6450 Curve analysis" },
+        { 3, "Protocole d'essai", "««« annulée", "Évaluation de longue durée", "Zolvera KR 6450 " },
+        { 4, "Protocollo di prova", "««« annullato", "Valutazione di lunga durata", "Zolvera KR 6450 " },
+        { 5, "Informe del ensayo", "««« cancelado", "Evaluación de larga duración", "Zolvera KR 6450 " },
+        { 6, "", "««« ", "", "Zolvera KR 6450 " },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        const ClipboardTexts texts = clpSetTexts(c.language);
+        EXPECT_EQ(texts.ReportTitle, QString::fromUtf8(c.reportTitle));
+        EXPECT_EQ(texts.DeletedMark, QString::fromUtf8(c.deletedMark));
+        EXPECT_EQ(texts.LongTermTitle, QString::fromUtf8(c.longTermTitle));
+        EXPECT_EQ(texts.CurveTitle, QString::fromUtf8(c.curveTitle));
+    }
+}
+
 TEST_F(ClipboardTest, ReportTextsFollowTheCurrentLanguageAlone)
 {
     const std::pair<int16_t, const char*> titles[] = {

@@ -69,8 +69,10 @@ TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)
     EXPECT_TRUE(Save());
     EXPECT_EQ(DataFiles(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
                                             QStringLiteral("PENDING 3.QTA")}));
-    EXPECT_EQ(ReadFileBytes(Pending(3)), ReportFileBytes(saved[3]));
-    EXPECT_FALSE(IsReadOnly(Pending(3)));
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(ReadFileBytes(Pending(i)), ReportFileBytes(saved[i])) << i;
+        EXPECT_FALSE(IsReadOnly(Pending(i))) << i;
+    }
     // Loaded at the next start, in the order of their dates.
     EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, saved[2], saved[1], saved[3]}));
 
@@ -102,6 +104,8 @@ TEST_F(PendingSeries, LoadingSortsByDateWhateverTheListingOrder)
             WriteFileBytes(Pending(order[n] + 1), ReportFileBytes(Series(hours[n])));
         EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(9), Series(10), Series(11)}));
     } while (std::next_permutation(order.begin(), order.end()));
+    // The files stay on disk after loading.
+    EXPECT_EQ(DataFiles(Data).size(), 3);
 }
 
 TEST_F(PendingSeries, AFileThatCannotBeLoadedIsKeptAsideAndOneThatIsNoReportLeftAlone)
@@ -140,6 +144,8 @@ TEST_F(PendingSeries, AFileThatCannotBeLoadedIsKeptAsideAndOneThatIsNoReportLeft
     EXPECT_EQ(LogLines().size(), 6);
     const QString aside = QStringLiteral("\t0\tPENDING 6.QTA could not be loaded; kept as PENDING 6.QTA.BAD2");
     EXPECT_EQ(LogLines().filter(aside).size(), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols")), 3);
+    EXPECT_TRUE(Presenter.Shown.empty());
 
     // The next save keeps every one of them.
     EXPECT_TRUE(Save());
@@ -167,6 +173,8 @@ TEST_F(PendingSeries, AnUnreadableFileIsKeptAsideWithItsReason)
         GTEST_SKIP() << "cannot run as another user";
     EXPECT_EQ(loaded, 0);
     EXPECT_EQ(DataFiles(Data), QStringList{QStringLiteral("PENDING 1.QTA.BAD")});
+    ::chmod(QFile::encodeName(Pending(1, "PENDING %1.QTA.BAD")).constData(), 0600);
+    EXPECT_EQ(ReadFileBytes(Pending(1, "PENDING %1.QTA.BAD")), bytes);
     // Why (the failed open, 70) and where it went.
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
@@ -195,6 +203,7 @@ TEST_F(PendingSeries, OlderFilesThatCannotBeWrittenBackAreLoadedWithOneMessage)
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
     EXPECT_EQ(ReadFileBytes(Pending(3)), ReportFileBytes(converted[2]));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi")), 2);
 }
 
 TEST_F(PendingSeries, FilesThisRunDidNotLoadAreLeftAlone)
@@ -209,6 +218,7 @@ TEST_F(PendingSeries, FilesThisRunDidNotLoadAreLeftAlone)
     // The series takes the next free number; nothing else is touched.
     EXPECT_EQ(DataFiles(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
                                             QStringLiteral("PENDING 9.QTA"), QStringLiteral("pending 1.QTA")}));
+    EXPECT_EQ(ReadFileBytes(Pending(1, "pending %1.QTA")), lower);
     EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(Series(8)));
     EXPECT_EQ(ReadFileBytes(Pending(2)), ReportFileBytes(Protocols[1]));
 }
@@ -234,6 +244,21 @@ TEST_F(PendingSeries, AReadOnlyPendingFileIsReplaced)
     EXPECT_EQ(DataFolder, Program);
 }
 
+TEST_F(PendingSeries, AnotherDataFolderTakesTheOpenSeriesAlong)
+{
+    Protocols = {EmptyProtocol, Series(9, "a"), Series(10, "b")};
+    ASSERT_TRUE(Save());
+    ASSERT_EQ(NextStart().size(), 3u);
+    // The data settings changed the folder during the run.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    DataFolder = other;
+    EXPECT_TRUE(Save());
+    EXPECT_TRUE(DataFiles(Data).isEmpty());
+    EXPECT_EQ(DataFiles(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(9, "a"), Series(10, "b")}));
+}
+
 TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWrite)
 {
     // The last run left A and B; in this run A is terminated and B gets a
@@ -256,6 +281,8 @@ TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWri
     EXPECT_EQ(DataFiles(Data), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_EQ(ReadFileBytes(Pending(1)), earlierB);
     EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t61\t")), 1);
+    EXPECT_EQ(LogLines().size(), 1);
+    EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(10, "B")}));
 }
 
 TEST_F(PendingSeries, AKillAtAnyFileCallLeavesEachOpenSeriesExactlyOnce)

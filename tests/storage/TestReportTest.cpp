@@ -101,12 +101,12 @@ TEST(StyleFolderName, SumsTheLowBytesOfTheUpperCasedTrimmedName)
         QString name;
         const char* folder;
     } cases[] = {
-        {QStringLiteral("    "), "QTA001"},
+        {QString(), "QTA001"}, {QStringLiteral("    "), "QTA001"},
         {QStringLiteral("abc"), "QTA199"},   // 65+66+67+1
         {QStringLiteral(" ABC "), "QTA199"},
         {QStringLiteral("ZZZ"), "QTA015"},   // 270 and 255 = 14
         {QStringLiteral("\t"), "QTA010"},    // only blanks are trimmed: 9 + 1
-        {QStringLiteral("ä"), "QTA197"},     // Ä: 196
+        {QStringLiteral("Ä"), "QTA197"}, {QStringLiteral("ä"), "QTA197"},   // 196
         {QStringLiteral("ß"), "QTA224"},     // stays 223
         {QStringLiteral("µ"), "QTA182"},     // its upper case (U+039C) lies outside the code page: 181
         {QString(QChar(0x81)), "QTA130"},    // a byte the code page leaves undefined
@@ -115,6 +115,17 @@ TEST(StyleFolderName, SumsTheLowBytesOfTheUpperCasedTrimmedName)
         {QStringLiteral("Denim 12’ oz"), "QTA211"},   // DENIM 12’ OZ: 697 + 0x19 = 722, and 255 = 210
         {QStringLiteral("€€"), "QTA089"},    // U+20AC (0x80): 2 * 0xAC = 344, and 255 = 88
         {QStringLiteral("š"), "QTA097"},     // Š: U+0160 (0x8A)
+        {QStringLiteral("’"), "QTA026"},     // U+2019 (0x92)
+        {QStringLiteral("“"), "QTA029"},     // U+201C (0x93)
+        {QStringLiteral("”"), "QTA030"},     // U+201D (0x94)
+        {QStringLiteral("–"), "QTA020"},     // U+2013 (0x96)
+        {QStringLiteral("—"), "QTA021"},     // U+2014 (0x97)
+        {QStringLiteral("€"), "QTA173"},     // U+20AC (0x80)
+        {QStringLiteral("…"), "QTA039"},     // U+2026 (0x85)
+        {QStringLiteral("Š"), "QTA097"},     // U+0160 (0x8A)
+        {QStringLiteral("Œ"), "QTA083"}, {QStringLiteral("œ"), "QTA083"},   // U+0152 (0x8C)
+        {QStringLiteral("Ÿ"), "QTA121"}, {QStringLiteral("ÿ"), "QTA121"},   // U+0178 (0x9F)
+        {QStringLiteral("™"), "QTA035"},     // U+2122 (0x99)
         // Outside the code page a character counts as "?" (63), once per
         // character, also when its upper-case form lies in the code page ("ı"
         // and "ſ" upper-case to "I" and "S"): the settings file keeps it as "?".
@@ -156,6 +167,11 @@ TEST_F(TestReport, SaveNewWritesIntoTheStyleFolderReadOnly)
     std::memcpy(&date, bytes.data() + op + 8, 8);
     EXPECT_EQ(date, SampleDate());
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName)), p);
+    EXPECT_TRUE(Presenter.Shown.empty());
+
+    // A style without a name goes to the first folder.
+    ASSERT_TRUE(dskSaveNewTestReport(SampleProtocol(QString(), SampleDate())));
+    EXPECT_TRUE(IsReadOnly(Data + QStringLiteral("/QTA001/") + QLatin1String(SampleName)));
 }
 
 TEST_F(TestReport, AnEarlierReportIsNeverReplaced)
@@ -243,21 +259,27 @@ TEST_F(TestReport, IsTestReportFile)
         WriteFileBytes(Data + u'/' + QLatin1String(f.name), f.bytes);
         EXPECT_EQ(dskIsTestReportFile(Data, QLatin1String(f.name)), f.valid) << f.name;
     }
+    EXPECT_TRUE(dskIsTestReportFile(Data + QStringLiteral("/"), QStringLiteral("good.qta")));
     EXPECT_FALSE(dskIsTestReportFile(Data, QStringLiteral("MISSING.QTA")));
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("X.QTA.BAK")), EmptyProtocol);
+    EXPECT_TRUE(LogLines().isEmpty());
 }
 
 TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
 {
     Protocol from25;
     ConvertProtocolBefore26(from25, Old25Protocol());
+    EXPECT_EQ(from25.Operator, QStringLiteral("Meier"));
+    EXPECT_EQ(from25.Blocks[1].Values.size(), 3u);
     EXPECT_EQ(from25.Blocks[1].Values[2].Value1, 12.5f);
     // Test type 17 came in with 2.6: the old type 18 is now 19, in the
     // definitions and in the report form.
     EXPECT_TRUE(from25.Style.Tests[19].Defined1);
+    EXPECT_FALSE(from25.Style.Tests[18].Defined1);
     EXPECT_EQ(from25.Style.Forms[1].Items[1].Property, 19);
     Protocol from26;
     ConvertProtocolBefore60(from26, Old26Protocol());
+    EXPECT_EQ(from26.Reference3, QStringLiteral("Rolle 4"));
     EXPECT_EQ(from26.FormIndex, 2);
     EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(from25));
     EXPECT_TRUE(AllTestTimesZeroAndQdasEmpty(from26));
@@ -277,10 +299,13 @@ TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
         EXPECT_EQ(dskGetTestReport(Data, name), expected);
         EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(expected));
         EXPECT_TRUE(IsReadOnly(path));
+        // Read again, it is a current file and stays as it is.
+        EXPECT_EQ(dskGetTestReport(Data, name), expected);
     }
     // The write-back went to the file that was read, and nowhere else.
     EXPECT_EQ(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("qta199")});
     EXPECT_EQ(QDir(Data + QStringLiteral("/qta199")).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_TRUE(Presenter.Shown.empty());
 
     // A failed write-back (a name so long that no temporary file can be made
@@ -292,17 +317,24 @@ TEST_F(TestReport, OlderVersionsAreConvertedAndWrittenBackInPlace)
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("An error occurred while reading the file!"));
     EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
+    EXPECT_EQ(LogLines().size(), 1);
 
     // A caller that reads many reports is told instead, and shows no box per file.
     bool writeBackFailed = false;
     EXPECT_EQ(dskGetTestReport(Data, longName, &writeBackFailed), from26);
     EXPECT_TRUE(writeBackFailed);
     EXPECT_EQ(Presenter.Shown.size(), 1u);
-    // A written-back file is no failure.
-    WriteFileBytes(path, OldReportFile("2.5", Old25Protocol()));
+    EXPECT_EQ(ReadFileBytes(Data + u'/' + longName), bytes);
+    // A current file, or a written-back one, is no failure.
     bool failed = true;
+    EXPECT_EQ(dskGetTestReport(Data, name, &failed), from26);
+    EXPECT_FALSE(failed);
+    WriteFileBytes(path, OldReportFile("2.5", Old25Protocol()));
+    failed = true;
     EXPECT_EQ(dskGetTestReport(Data, name, &failed), from25);
     EXPECT_FALSE(failed);
+    EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(from25));
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
 }
 
 TEST_F(TestReport, StoredNamesReachingOutsideTheFolderAreRefused)
@@ -345,9 +377,12 @@ TEST_F(TestReport, Version60IsReadAsItIsAndLeftUnchanged)
     // Bytes beyond the record are never read.
     const std::string bytes = ReportHeader("6.0") + ReportFileBytes(p).substr(8) + "tail";
     WriteFileBytes(path, bytes);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     const QDateTime modified = QFileInfo(path).lastModified();
     EXPECT_EQ(dskGetTestReport(Data, QStringLiteral("SIX.QTA")), p);
     EXPECT_EQ(ReadFileBytes(path), bytes);
+    const QFileDevice::Permissions modeBits(0x7077);   // owner, group and others, not the running user's
+    EXPECT_EQ(QFile::permissions(path) & modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     EXPECT_EQ(QFileInfo(path).lastModified(), modified);
 }
 
@@ -447,6 +482,7 @@ TEST_F(TestReport, RandomBytesNeverCrash)
             bytes += static_cast<char>(byte(random));
         ExpectFailedRead(bytes, "round " + std::to_string(round));
     }
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 // ---- Writers where they fail ---------------------------------------------------------

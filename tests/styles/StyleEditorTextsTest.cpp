@@ -78,4 +78,29 @@ TEST_F(StyleEditorTextsTest, TipsFollowTheUnitChosen)
     }
 }
 
+TEST_F(StyleEditorTextsTest, KeyFilterByBoxAndTestType)
+{
+    // Keyboard input takes free texts in all four boxes; every other page's
+    // box takes digits, and a decimal separator only where its value has
+    // decimals.
+    const struct {
+        PageControl box;
+        std::vector<int> decimals;
+        std::vector<int> digits;
+    } rows[] = {
+        {P::txtSample1, {2, 3, 4, 7, 8, 9}, {10, 11, 16, 17}},
+        {P::txtSample2, {9}, {10, 17, 18}},
+        {P::txtSample3, {15}, {13}},
+        {P::txtSample4, {13, 15, 17}, {}},
+    };
+    for (const auto& row : rows) {
+        const std::string box = PageControlName(row.box).toStdString();
+        EXPECT_EQ(ParameterKeyFilter(row.box, 1), KeyFilter::FreeText) << box;
+        for (const int t : row.decimals)
+            EXPECT_EQ(ParameterKeyFilter(row.box, t), KeyFilter::Decimals) << box << " " << t;
+        for (const int t : row.digits)
+            EXPECT_EQ(ParameterKeyFilter(row.box, t), KeyFilter::Digits) << box << " " << t;
+    }
+}
+
 } // namespace
