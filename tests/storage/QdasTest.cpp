@@ -177,6 +177,7 @@ TEST_F(QdasTest, OperatorAndInstrumentNumbers)
     const QdasCharacteristic dynamic = qdasFillCharacteristic(18, 1, p, p.Blocks[1]);
     ASSERT_EQ(dynamic.Values.size(), 3u);   // element 0 and the two tests not deleted
     EXPECT_EQ(dynamic.Values[1].K0012, 19);
+    EXPECT_EQ(dynamic.Values[1].K0008, 0);
     EXPECT_EQ(dynamic.K2090, QStringLiteral("Airbag - ADAP"));
     EXPECT_EQ(qdasFillCharacteristic(15, 1, p, p.Blocks[3]).Values[1].K0012, 30);
     EXPECT_EQ(qdasFillCharacteristic(9, 1, p, p.Blocks[3]).Values[1].K0012, 0);
@@ -185,7 +186,7 @@ TEST_F(QdasTest, OperatorAndInstrumentNumbers)
         const char* operatorText;
         int32_t number;
     } cases[] = { { "12", 12 }, { "  7 ", 7 }, { "123456789", 123456789 }, { "1234567890", 0 },
-                  { "Smith", 0 }, { "12a", 0 } };
+                  { "Smith", 0 }, { "", 0 }, { "12a", 0 } };
     for (const auto& c : cases) {
         p.Operator = QString::fromLatin1(c.operatorText);
         EXPECT_EQ(qdasFillCharacteristic(16, 1, p, p.Blocks[1]).Values[1].K0008, c.number)
@@ -261,6 +262,9 @@ TEST_F(QdasTest, NothingToExportWritesNothing)
 {
     EXPECT_TRUE(qdasExportTestReport(MakeEmptyProtocol()));
     EXPECT_TRUE(DfqNames().isEmpty());
+    for (int property = 4; property <= 6; ++property)
+        EXPECT_EQ(qdasFileOfProperty(SeriesA(), property).K0100, 0) << property;
+    EXPECT_EQ(qdasFileOfProperty(SeriesA(), 2).K0100, 2);
 }
 
 TEST_F(QdasTest, AnExistingFileOrFolderNameMovesOnBySeconds)

@@ -102,9 +102,17 @@ TEST_F(SettingsDialogsTest, PortOutsideOneToEightSelectsCom2)
         ComPort = stored;
         frmDataSetting* form = frmDataSetting::Instance();
         EXPECT_TRUE(form->optPort[2]->isChecked()) << stored;
+        // No port can be opened: all eight are listed, all disabled, and OK
+        // is refused until Cancel.
+        for (int n = 1; n <= 8; ++n)
+            EXPECT_FALSE(form->optPort[n]->isEnabled()) << n;
+        form->cmdOK_Click();
+        EXPECT_TRUE(frmDataSetting::IsLoaded());
         form->cmdCancel_Click();
         EXPECT_EQ(ComPort, stored);
     }
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>(2, ComposeMessage(13, {}, 2)));
+    EXPECT_FALSE(SettingsWritten());
 }
 
 TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
@@ -122,12 +130,17 @@ TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0], ComposeMessage(13, {}, 2));
     EXPECT_TRUE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 5);
+    EXPECT_EQ(DataFolder, Data);
     EXPECT_FALSE(SettingsWritten());
 
     // Another, available port is accepted: both settings stored and saved.
     form->optPort[3]->setChecked(true);
     form->cmdOK_Click();
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 3);
+    EXPECT_EQ(DataFolder, Data + QStringLiteral("/sub"));
     EXPECT_EQ(StoredSettings.ComPort, 3);
     EXPECT_EQ(StoredSettings.DataFolder, Data + QStringLiteral("/sub"));
 
@@ -262,14 +275,28 @@ TEST_F(SettingsDialogsTest, CaptionsByLanguage)
 {
     Language = 3;
     frmQDASSetting* qdas = frmQDASSetting::Instance();
+    EXPECT_EQ(qdas->windowTitle(), QString::fromUtf8("Réglages Q-DAS"));
     EXPECT_EQ(qdas->fraPath->title(), QString::fromUtf8("Chemin d'accès Q-DAS "));
+    EXPECT_EQ(qdas->cmdCancel->text(), QStringLiteral("&Annuler"));
+    qdas->SetCaptions(4);
+    EXPECT_EQ(qdas->fraPath->title(), QStringLiteral("Percorso Q-DAS "));
+    qdas->SetCaptions(6);
+    EXPECT_EQ(qdas->windowTitle(), QString());
+    EXPECT_EQ(qdas->fraPath->title(), QString());
+    EXPECT_EQ(qdas->cmdCancel->text(), QStringLiteral("&"));
     qdas->cmdCancel_Click();
 
     Language = 2;
     frmDataSetting* data = frmDataSetting::Instance();
     EXPECT_EQ(data->windowTitle(), QStringLiteral("Data settings"));
+    data->SetCaptions(5);
+    EXPECT_EQ(data->windowTitle(), QString::fromUtf8("Definición de los datos"));
+    EXPECT_EQ(data->fraPort->title(), QStringLiteral("Puerto de los datos"));
+    EXPECT_EQ(data->fraPath->title(), QStringLiteral("Ruta de los datos"));
     data->SetCaptions(1);
+    EXPECT_EQ(data->windowTitle(), QStringLiteral("Dateneinstellungen"));
     EXPECT_EQ(data->fraPort->title(), QStringLiteral("Schnittstelle"));
+    EXPECT_EQ(data->cmdCancel->text(), QStringLiteral("&Abbrechen"));
     data->cmdCancel_Click();
 }
 
