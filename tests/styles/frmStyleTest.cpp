@@ -170,6 +170,8 @@ TEST_F(frmStyleTest, SavingKeepsTheNominalsOfThePageInFront)
     ChooseForm(form, QStringLiteral("Both"));
     SetNominals(form, "10", "8", "12");
     SaveAs(form, "A");
+    EXPECT_EQ(form->txtName->text(), QString());
+    EXPECT_FALSE(form->cmdSave->isEnabled());
     EXPECT_EQ(form->txtNominal1->text(), QStringLiteral("10"));
     ClickTab(form, 20);
     SetNominals(form, "40", "30", "50");
