@@ -238,6 +238,7 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
     } rows[] = {
         {"2: 1", 2, false, Typed(P::txtSample1, "1"), P::None},
         {"2: 10000", 2, false, Typed(P::txtSample1, "10000"), P::None},
+        {"2: 5,5", 2, false, Typed(P::txtSample1, "5,5"), P::None},
         {"2: 50abc, the number at the start counts", 2, false, Typed(P::txtSample1, "50abc"), P::None},
         {"2: 0", 2, false, Typed(P::txtSample1, "0"), P::txtSample1},
         {"2: 10001", 2, false, Typed(P::txtSample1, "10001"), P::txtSample1},
