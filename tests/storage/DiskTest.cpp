@@ -260,6 +260,10 @@ TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
     EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("A.QTA"))), "kept");
     EXPECT_EQ(GetAttr(Path(QStringLiteral("A.QTA"))), AttrReadOnly);
     EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t8.0\t")), 1);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tdskDeleteFiles      \t8.0\t")));
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("A.QTA")));
 }
 
 TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)

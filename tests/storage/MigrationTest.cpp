@@ -423,6 +423,10 @@ TEST_F(MigrationTest, TheCurveOfAnOldFile)
     EXPECT_EQ(curve.P1[500], 300.0f / 15 * 3);  // the first value of the next block
     EXPECT_EQ(curve.S[500], static_cast<float>(42 / 7895.0));
     EXPECT_EQ(curve.S[AbtSampleCount - 1], 0.0f);
+    for (int i = 501; i < AbtSampleCount; ++i)
+        EXPECT_EQ(curve.S[i], 0.0f) << i;
+    EXPECT_EQ(curve.Factor1, 3);
+    EXPECT_EQ(curve.Factor2, 5);
 
     // With the first CR at 35 the factors stand at 47 and 49.
     std::string shortString = OldCurveBytes("Airbag", 3, 5);
@@ -574,6 +578,11 @@ TEST_F(MigrationTest, TextLinesBecomeReportsThatMoveIntoTheStyleFolder)
     EXPECT_EQ(Run(), (ImportCounts{1, 0}));
     EXPECT_EQ(Snapshot(denimFolder), before);
     EXPECT_EQ(Names(Source), QStringList{QStringLiteral("bal.dat")});
+    // A further run: the lines are passed over without an attempt to write.
+    const auto source = Snapshot(Source);
+    EXPECT_EQ(Run(), (ImportCounts{0, 0}));
+    EXPECT_EQ(Snapshot(Source), source);
+    EXPECT_EQ(Snapshot(denimFolder), before);
     EXPECT_EQ(LogLinesWith(QStringLiteral("ImportInstrumentFile")), 0);
 }
 
@@ -601,6 +610,9 @@ TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
     EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.11.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.12.00.QTA"), QStringLiteral("BAL.DAT")}));
+    EXPECT_TRUE(IsReadOnly(Source + QStringLiteral("/2011.03.15, 10.12.00.QTA")));
+    EXPECT_EQ(dskGetTestReport(Source, QStringLiteral("2011.03.15, 10.11.00.QTA")).Date,
+              DateSerial(2011, 3, 15) + TimeSerial(10, 11, 0));
 }
 
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)

@@ -213,7 +213,10 @@ TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
         + Group("1", nullptr, "13:12:00") + Group("2", "0.75", "13:12:00")
         + Group("1", "27.00", "13:13:00") + Group("2", nullptr, "13:13:00");
     ASSERT_TRUE(qdasPutTestReportAction(Data, QStringLiteral("PAIRS.DFQ"), qdasFileOfProperty(p, 2)));
-    EXPECT_EQ(Dfq("PAIRS.DFQ"), expected);
+    const std::string written = Dfq("PAIRS.DFQ");
+    EXPECT_EQ(written, expected);
+    for (const char* stray : {"-3.4", "nan", "inf", "340282"})
+        EXPECT_EQ(written.find(stray), std::string::npos) << stray;
 
     // The same from a stored report whose first value reads back as a NaN.
     int replaced = 0;
@@ -300,6 +303,7 @@ TEST_F(QdasTest, AFailedWriteIsLoggedForEachFile)
     EXPECT_FALSE(qdasExportTestReport(SeriesA()));
     EXPECT_TRUE(DfqNames().isEmpty());
     // Each of the three files was tried and logged.
+    EXPECT_EQ(LogLines().size(), 3);
     EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t70\t")), 3);
 }
 
@@ -316,6 +320,7 @@ TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
     // No file cut short for a receiver to take, no temporary file either.
     EXPECT_TRUE(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t61\t")), 3);
+    EXPECT_EQ(LogLines().size(), 3);
 
     // A file of the name that is there already stays as it was.
     WriteFileBytes(Data + QStringLiteral("/X.DFQ"), "earlier");
