@@ -189,6 +189,13 @@ TEST_F(ClipboardTest, PassFailProperty)
         QString(),
         QStringLiteral("Nominal:            \t1.00\t%"),
     }));
+    EXPECT_EQ(clpStatistics(p, 2).split(QStringLiteral("\r\n")).mid(7, 5), QStringList({
+        QStringLiteral("Min:                \t\t"),
+        QStringLiteral("Max:                \t\t"),
+        QStringLiteral("Tests:              \t2"),
+        QStringLiteral("CI:                 \t"),
+        QString::fromLatin1(EqualRule),
+    }));
 }
 
 TEST_F(ClipboardTest, SecondResultColumnWithAKR6100III)
@@ -285,7 +292,23 @@ TEST_F(ClipboardTest, ReportTextsFollowTheCurrentLanguageAlone)
     Language = 4;
     clpSetTexts(2);
     EXPECT_TRUE(clpSingleValues(Series(), 1).contains(QString::fromUtf8("\t««« annullato  \ttorn")));
+    EXPECT_TRUE(clpTestReportText(Series()).contains(QStringLiteral("\r\nProtocollo di prova (QTA199)\r\n")));
     EXPECT_EQ(clpSetTexts(1).CurveTitle, QStringLiteral("Zolvera KR 6450 Kurvenanalyse"));
+}
+
+TEST_F(ClipboardTest, AMissingValueShowsAnEmptyCell)
+{
+    // A pressure-drop test waiting for its second reading has no first value yet.
+    Protocol p = Series();
+    p.Blocks[1].Values.resize(2);
+    p.Blocks[1].Values[1].Value1 = NoValue;
+    p.Blocks[1].Stats = MakeEmptyStatistics();
+    const QString values = clpSingleValues(p, 1);
+    EXPECT_TRUE(values.contains(QString::fromUtf8("\r\n1  \t\tl/m²/s\t\t \t"))) << values.toStdString();
+    const QString stats = clpStatistics(p, 1);
+    EXPECT_TRUE(stats.startsWith(QString::fromUtf8("Avg:                \t\tl/m²/s\t\r\n"
+                                                   "Min:                \t\t\t\r\n")))
+        << stats.toStdString();
 }
 
 TEST_F(ClipboardTest, DerivedLimitsAreNeitherShownNorSigned)

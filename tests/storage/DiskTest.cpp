@@ -121,10 +121,13 @@ TEST_F(DiskTest, FileNamesAreMadeFromDates)
 
 TEST_F(DiskTest, EnsureFolderMakesTheSubfolderOnceUnderAnExistingRoot)
 {
+    EXPECT_TRUE(dskEnsureFolder(Data, QStringLiteral("QTA000")));
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("QTA000"))).isDir());
     EXPECT_TRUE(dskEnsureFolder(Data + QLatin1Char('/'), QStringLiteral("QTA001")));
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("QTA001"))).isDir());
     // A folder copied in another case counts.
     EXPECT_TRUE(dskEnsureFolder(Data, QStringLiteral("qta002")));
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("qta002"))).isDir());
     EXPECT_TRUE(dskEnsureFolder(Data, QStringLiteral("QTA002")));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("QTA002"))));
 
@@ -133,6 +136,7 @@ TEST_F(DiskTest, EnsureFolderMakesTheSubfolderOnceUnderAnExistingRoot)
     EXPECT_FALSE(dskEnsureFolder(Path(QStringLiteral("missing")), QStringLiteral("QTA001")));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("missing"))));
     EXPECT_FALSE(dskEnsureFolder(QStringLiteral("C:\\DATA"), QStringLiteral("QTA001")));
+    EXPECT_FALSE(dskEnsureFolder(QString(), QStringLiteral("QTA001")));
 }
 
 // ---- Common header -----------------------------------------------------------------------
@@ -211,6 +215,7 @@ TEST_F(TrashTest, FilesGoToTheTrashButNeverTheProgramsOwnOrOnesOutsideTheFolder)
     // Nothing to delete touches no trash.
     MakeFile(QStringLiteral("QUINTARA.DAT"), "QUINTARA.DAT");
     EXPECT_TRUE(dskDeleteFiles(Data, {QStringLiteral("QUINTARA.DAT"), QStringLiteral("GONE.QTA")}));
+    EXPECT_TRUE(dskDeleteFiles(Data, QStringList()));
     EXPECT_FALSE(QFileInfo::exists(DataHome() + QStringLiteral("/Trash")));
 
     // Names as a damaged or foreign report may carry them as curve files.
@@ -255,6 +260,10 @@ TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
     EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("A.QTA"))), "kept");
     EXPECT_EQ(GetAttr(Path(QStringLiteral("A.QTA"))), AttrReadOnly);
     EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t8.0\t")), 1);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tdskDeleteFiles      \t8.0\t")));
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("A.QTA")));
 }
 
 TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)
@@ -263,6 +272,7 @@ TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)
     EXPECT_NEAR(dskFreeSpaceMB(Data + QLatin1Char('/')), expected, expected * 0.05 + 16.0);
     EXPECT_EQ(dskFreeSpaceMB(Path(QStringLiteral("missing"))), -1.0f);
     EXPECT_EQ(dskFreeSpaceMB(QStringLiteral("C:\\")), -1.0f);
+    EXPECT_EQ(dskFreeSpaceMB(QString()), -1.0f);
 }
 
 TEST_F(DiskTest, NameKeysListEveryEntryOnceIgnoringCase)

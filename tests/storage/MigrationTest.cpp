@@ -200,12 +200,18 @@ TEST_F(MigrationTest, ATestLineOfTheBalanceBecomesARecord)
 {
     const OldRecord r = ParseOldLine(2, TestLine("1103151015", "Denim", " 5", "1", "12.5"));
     EXPECT_EQ(r.TestTime, TimeSerial(10, 15, 0));
-    EXPECT_EQ(QStringList({r.StyleName, r.Reference3, r.Operator}),
-              QStringList({QStringLiteral("Denim"), QStringLiteral("Roll 2"), QStringLiteral("Meier")}));
+    EXPECT_EQ(QStringList({r.StyleName, r.Reference2, r.Reference3, r.Operator}),
+              QStringList({QStringLiteral("Denim"), QStringLiteral("Lot 7"), QStringLiteral("Roll 2"),
+                           QStringLiteral("Meier")}));
     EXPECT_EQ(std::make_tuple(r.TestCount, r.TestType, r.Unit),
               std::make_tuple(int16_t{5}, int16_t{2}, std::string("f")));
     EXPECT_EQ(std::vector<float>({r.Mean1, r.Min1, r.Max1, r.Mean2}),
               std::vector<float>({12.5f, 12.5f, 12.5f, NoValue}));
+    EXPECT_EQ(std::vector<float>({r.Min2, r.Max2, r.CV1, r.CV2}), std::vector<float>(4, NoValue));
+    EXPECT_EQ(r.Values1, std::vector<float>{NoValue});
+    EXPECT_FALSE(IsEmptyOldRecord(r));
+    EXPECT_TRUE(IsEmptyOldRecord(EmptyOldRecord));
+    EXPECT_TRUE(IsEmptyOldRecord(MakeEmptyOldRecord()));
 }
 
 TEST_F(MigrationTest, LinesThatAreNotTaken)
@@ -226,14 +232,19 @@ TEST_F(MigrationTest, LinesThatAreNotTaken)
         {"30 February", 2, TestLine("1202301015", "Denim", " 5", "1", "12.5"), false},
         {"29 February of a leap year", 2, TestLine("1202291015", "Denim", " 5", "1", "12.5"), true},
         {"hour 24", 2, TestLine("1103152415", "Denim", " 5", "1", "12.5"), false},
+        {"minute 60", 2, TestLine("1103151060", "Denim", " 5", "1", "12.5"), false},
         {"a blank in the date", 2, TestLine("11031510 5", "Denim", " 5", "1", "12.5"), false},
         {"count 0", 2, TestLine("1103151015", "Denim", " 0", "1", "12.5"), false},
+        {"count -1", 2, TestLine("1103151015", "Denim", "-1", "1", "12.5"), false},
         {"count 99", 2, TestLine("1103151015", "Denim", "99", "1", "12.5"), true},
         {"mode no digit", 2, TestLine("1103151015", "Denim", " 5", "x", "12.5"), false},
         {"balance mode 5", 2, TestLine("1103151015", "Denim", " 5", "5", "12.5"), false},
         {"KR 6400 mode 6", 9, TestLine("1103151015", "Denim", " 5", "6", "12.5"), false},
+        {"KR 6400 mode 8", 9, TestLine("1103151015", "Denim", " 5", "8", "12.5"), false},
         {"KR 6400 mode 9", 9, TestLine("1103151015", "Denim", " 5", "9", "12.5"), true},
         {"result 12,5", 2, TestLine("1103151015", "Denim", " 5", "1", "12,5"), true},
+        {"result 12.5.1", 2, TestLine("1103151015", "Denim", " 5", "1", "12.5.1"), false},
+        {"result -3", 2, TestLine("1103151015", "Denim", " 5", "1", "-3"), false},
         {"MP 4800 without result 2", 4, TestLine("1103151015", "Denim", " 5", "1", "12.5"), false},
         {"MP 4800 with result 2", 4, TestLine("1103151015", "Denim", " 5", "1", "12.5", "3.1"), true},
         {"KR 6450 without result 2", 12, TestLine("1103151015", "Denim", " 5", "1", "12.5"), false},
@@ -248,7 +259,7 @@ TEST_F(MigrationTest, TestTypesUnitsAndCenturies)
 {
     // Rows where the table is not one test type per instrument.
     const std::tuple<int16_t, const char*, int16_t, const char*> modes[] = {
-        {2, "9", 5, "l"}, {5, "2", 11, "a"}, {9, "9", 16, "H"}, {12, "0", 18, "H"}, {13, "3", 19, "7"}};
+        {1, "7", 1, ""}, {2, "9", 5, "l"}, {5, "2", 11, "a"}, {9, "9", 16, "H"}, {12, "0", 18, "H"}, {13, "3", 19, "7"}};
     for (const auto& [code, mode, testType, unit] : modes) {
         const OldRecord r = ParseOldLine(code, TestLine("1103151015", "Denim", " 5", mode, "12.5", "3"));
         EXPECT_EQ(std::make_pair(r.TestType, r.Unit), std::make_pair(testType, std::string(unit))) << code;
@@ -286,8 +297,11 @@ TEST_F(MigrationTest, AnOldRecordBecomesAFinishedSeries)
     const Protocol p = ConvertOldRecord(ParseOldLine(2, TestLine("1103151015", "Denim", " 5", "1", "12.5")));
     const TestDefinition& d = p.Style.Tests[2];
     EXPECT_FALSE(d.Defined1);
+    EXPECT_EQ(p.Style.Name, QStringLiteral("Denim"));
     EXPECT_EQ(std::vector<float>({d.Nominal1, d.Lower1, d.Upper1, d.Nominal2}),
               std::vector<float>({12.5f, 11.25f, 13.75f, NoValue}));
+    EXPECT_EQ(std::vector<float>({d.Lower2, d.Upper2, d.CI1, d.CI2}), std::vector<float>(4, NoValue));
+    EXPECT_EQ(d.TestCount, 5);
     EXPECT_EQ(p.Style.Forms[1].Name, QStringLiteral("QUINTARA II Migration 2"));
     EXPECT_EQ(p.Style.Forms[1].Items[1], (ReportFormItem{2, false, false}));
     EXPECT_EQ(p.Reference4, QStringLiteral("QUINTARA II Migration"));
@@ -296,7 +310,16 @@ TEST_F(MigrationTest, AnOldRecordBecomesAFinishedSeries)
 
     const PropertyBlock& b = p.Blocks[1];
     EXPECT_EQ(b.Header, d.HeaderImage);
+    EXPECT_EQ(b.Commentary, QStringLiteral("QUINTARA II Migration"));
     ASSERT_EQ(b.Values.size(), 6u);
+    EXPECT_EQ(b.Values[0], EmptyTestValue);
+    for (std::size_t i = 1; i <= 5; ++i) {
+        EXPECT_EQ(b.Values[i].Value1, 12.5f);
+        EXPECT_EQ(b.Values[i].Value2, NoValue);
+        EXPECT_EQ(b.Values[i].Unit1, "f");
+    }
+    EXPECT_EQ(b.Stats.SumSq2, static_cast<double>(NoValue));
+    EXPECT_EQ(b.Stats.CI1, NoValue);
     EXPECT_EQ(std::make_tuple(b.Values[5].Value1, b.Values[5].Value2, b.Values[5].Unit1),
               std::make_tuple(12.5f, NoValue, std::string("f")));
     EXPECT_EQ(std::make_tuple(b.Stats.Count, b.Stats.Sum1, b.Stats.SumSq1, b.Stats.Sum2),
@@ -314,6 +337,7 @@ TEST_F(MigrationTest, AnOldRecordBecomesAFinishedSeries)
                                   mixed.Blocks[1].Values[2].Value1}), std::vector<float>({11, 2, 12.5f}));
     r.TestCount = 0;
     EXPECT_TRUE(IsEmptyProtocol(ConvertOldRecord(r)));
+    EXPECT_TRUE(IsEmptyProtocol(ConvertOldRecord(EmptyOldRecord)));
 }
 
 TEST_F(MigrationTest, HeaderImagesByHand)
@@ -362,6 +386,7 @@ TEST_F(MigrationTest, TheIniFileNamesTheTextFiles)
               QStringList({QStringLiteral("MAN.DAT"), QStringLiteral("OLD.DAT"), QStringLiteral("BAL.DAT"), QString(),
                            QString(), QString(), QStringLiteral("6450.dat"), QString()}));
     EXPECT_EQ(LogLinesWith(QStringLiteral("ReadOldIni")), 4);
+    EXPECT_EQ(set.File10, QStringLiteral("LISTER.DAT"));
 }
 
 TEST_F(MigrationTest, OldCurveFilesAreRecognisedByNameLengthAndMagic)
@@ -373,6 +398,7 @@ TEST_F(MigrationTest, OldCurveFilesAreRecognisedByNameLengthAndMagic)
         bool Recognised;
     } cases[] = {
         {"41231001.DAT", bytes, true},
+        {"90101001.DAT", bytes, true},
         {"4123100.DAT", bytes, false},          // seven digits
         {"41231001", bytes, false},             // nothing after the digits
         {"41331001.DAT", bytes, false},         // month 13
@@ -399,6 +425,10 @@ TEST_F(MigrationTest, TheCurveOfAnOldFile)
     EXPECT_EQ(curve.P1[500], 300.0f / 15 * 3);  // the first value of the next block
     EXPECT_EQ(curve.S[500], static_cast<float>(42 / 7895.0));
     EXPECT_EQ(curve.S[AbtSampleCount - 1], 0.0f);
+    for (int i = 501; i < AbtSampleCount; ++i)
+        EXPECT_EQ(curve.S[i], 0.0f) << i;
+    EXPECT_EQ(curve.Factor1, 3);
+    EXPECT_EQ(curve.Factor2, 5);
 
     // With the first CR at 35 the factors stand at 47 and 49.
     std::string shortString = OldCurveBytes("Airbag", 3, 5);
@@ -428,6 +458,10 @@ TEST_F(MigrationTest, AnOldCurveBecomesACurveFileAndAReportOfANewStyle)
     const Protocol p = dskGetTestReport(StyleFolder(QStringLiteral("Airbag")), reportName);
     EXPECT_EQ(p.Style.Forms[1].Items[1], (ReportFormItem{18, false, true}));
     EXPECT_EQ(p.Style.Tests[18].HeaderImage, curve.Header);
+    EXPECT_EQ(p.Style.Forms[1].Name, QStringLiteral("QUINTARA II Migration 18 C"));
+    EXPECT_EQ(p.Blocks[1].Header, curve.Header);
+    EXPECT_EQ(p.Reference2, QStringLiteral("Lot 9"));
+    EXPECT_EQ(p.Date, DateSerial(2004, 12, 31) + TimeSerial(10, 20, 30));
     const TestValue& t = p.Blocks[1].Values[1];
     EXPECT_EQ(std::make_tuple(t.CurveFile, t.DataString, t.Value1, t.Value2, t.Unit1),
               std::make_tuple(curveName.toStdString(), curve.Header, 12.5f, 3.25f, std::string("H")));
@@ -490,6 +524,7 @@ TEST_F(MigrationTest, CurrentReportsMoveIntoTheirStyleFoldersAndNewStylesAreCoun
     // Largest name first: Twill is added before Denim; the second Denim adds nothing.
     ASSERT_EQ(Styles.size(), 3u);
     EXPECT_EQ(Styles[1].Name, QStringLiteral("Twill"));
+    EXPECT_EQ(Styles[2].Name, QStringLiteral("DENIM"));
     EXPECT_EQ(ReportForms.size(), 2u);      // "Air" once; "Tear" came with a style already stored
     EXPECT_EQ(Progress, std::vector<int>({25, 50, 75, 100}));
     // The settings file holds the new lists.
@@ -545,6 +580,11 @@ TEST_F(MigrationTest, TextLinesBecomeReportsThatMoveIntoTheStyleFolder)
     EXPECT_EQ(Run(), (ImportCounts{1, 0}));
     EXPECT_EQ(Snapshot(denimFolder), before);
     EXPECT_EQ(Names(Source), QStringList{QStringLiteral("bal.dat")});
+    // A further run: the lines are passed over without an attempt to write.
+    const auto source = Snapshot(Source);
+    EXPECT_EQ(Run(), (ImportCounts{0, 0}));
+    EXPECT_EQ(Snapshot(Source), source);
+    EXPECT_EQ(Snapshot(denimFolder), before);
     EXPECT_EQ(LogLinesWith(QStringLiteral("ImportInstrumentFile")), 0);
 }
 
@@ -572,6 +612,9 @@ TEST_F(MigrationTest, ConvertedLinesOnAFullDiskLeaveNothingBehind)
     EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.11.00.QTA"),
                                           QStringLiteral("2011.03.15, 10.12.00.QTA"), QStringLiteral("BAL.DAT")}));
+    EXPECT_TRUE(IsReadOnly(Source + QStringLiteral("/2011.03.15, 10.12.00.QTA")));
+    EXPECT_EQ(dskGetTestReport(Source, QStringLiteral("2011.03.15, 10.11.00.QTA")).Date,
+              DateSerial(2011, 3, 15) + TimeSerial(10, 11, 0));
 }
 
 // On a full disk the old lines cannot become reports, while the reports of

@@ -177,6 +177,7 @@ TEST_F(QdasTest, OperatorAndInstrumentNumbers)
     const QdasCharacteristic dynamic = qdasFillCharacteristic(18, 1, p, p.Blocks[1]);
     ASSERT_EQ(dynamic.Values.size(), 3u);   // element 0 and the two tests not deleted
     EXPECT_EQ(dynamic.Values[1].K0012, 19);
+    EXPECT_EQ(dynamic.Values[1].K0008, 0);
     EXPECT_EQ(dynamic.K2090, QStringLiteral("Airbag - ADAP"));
     EXPECT_EQ(qdasFillCharacteristic(15, 1, p, p.Blocks[3]).Values[1].K0012, 30);
     EXPECT_EQ(qdasFillCharacteristic(9, 1, p, p.Blocks[3]).Values[1].K0012, 0);
@@ -185,7 +186,7 @@ TEST_F(QdasTest, OperatorAndInstrumentNumbers)
         const char* operatorText;
         int32_t number;
     } cases[] = { { "12", 12 }, { "  7 ", 7 }, { "123456789", 123456789 }, { "1234567890", 0 },
-                  { "Smith", 0 }, { "12a", 0 } };
+                  { "Smith", 0 }, { "", 0 }, { "12a", 0 } };
     for (const auto& c : cases) {
         p.Operator = QString::fromLatin1(c.operatorText);
         EXPECT_EQ(qdasFillCharacteristic(16, 1, p, p.Blocks[1]).Values[1].K0008, c.number)
@@ -212,7 +213,10 @@ TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
         + Group("1", nullptr, "13:12:00") + Group("2", "0.75", "13:12:00")
         + Group("1", "27.00", "13:13:00") + Group("2", nullptr, "13:13:00");
     ASSERT_TRUE(qdasPutTestReportAction(Data, QStringLiteral("PAIRS.DFQ"), qdasFileOfProperty(p, 2)));
-    EXPECT_EQ(Dfq("PAIRS.DFQ"), expected);
+    const std::string written = Dfq("PAIRS.DFQ");
+    EXPECT_EQ(written, expected);
+    for (const char* stray : {"-3.4", "nan", "inf", "340282"})
+        EXPECT_EQ(written.find(stray), std::string::npos) << stray;
 
     // The same from a stored report whose first value reads back as a NaN.
     int replaced = 0;
@@ -261,6 +265,9 @@ TEST_F(QdasTest, NothingToExportWritesNothing)
 {
     EXPECT_TRUE(qdasExportTestReport(MakeEmptyProtocol()));
     EXPECT_TRUE(DfqNames().isEmpty());
+    for (int property = 4; property <= 6; ++property)
+        EXPECT_EQ(qdasFileOfProperty(SeriesA(), property).K0100, 0) << property;
+    EXPECT_EQ(qdasFileOfProperty(SeriesA(), 2).K0100, 2);
 }
 
 TEST_F(QdasTest, AnExistingFileOrFolderNameMovesOnBySeconds)
@@ -296,6 +303,7 @@ TEST_F(QdasTest, AFailedWriteIsLoggedForEachFile)
     EXPECT_FALSE(qdasExportTestReport(SeriesA()));
     EXPECT_TRUE(DfqNames().isEmpty());
     // Each of the three files was tried and logged.
+    EXPECT_EQ(LogLines().size(), 3);
     EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t70\t")), 3);
 }
 
@@ -312,6 +320,7 @@ TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
     // No file cut short for a receiver to take, no temporary file either.
     EXPECT_TRUE(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t61\t")), 3);
+    EXPECT_EQ(LogLines().size(), 3);
 
     // A file of the name that is there already stays as it was.
     WriteFileBytes(Data + QStringLiteral("/X.DFQ"), "earlier");

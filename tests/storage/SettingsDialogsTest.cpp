@@ -1,4 +1,5 @@
 #include "StorageTest.h"
+#include "support/ScriptedPresenter.h"
 
 #include "foundation/frmResource.h"
 #include "foundation/modGlobals.h"
@@ -88,15 +89,24 @@ TEST_F(SettingsDialogsTest, PortsAreProbedAndTheStoredOneSelectedAndCancelChange
     // The probe leaves the port closed and logs none of the missing devices.
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
     EXPECT_EQ(LogLinesWith(QStringLiteral("commOpen")), 0);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Data settings"));
+    EXPECT_EQ(form->fraPort->title(), QStringLiteral("Data port"));
+    EXPECT_EQ(form->fraPath->title(), QStringLiteral("Data path"));
+    EXPECT_EQ(form->cmdOK->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(form->cmdCancel->text(), QStringLiteral("&Cancel"));
     EXPECT_EQ(form->dirDirectory->Path(), Data);
+    EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(Data));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 0);
 
+    // Cancel after changes changes nothing and writes nothing.
     form->optPort[3]->setChecked(false);
     form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
     form->cmdCancel_Click();
+    EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_EQ(ComPort, 3);
     EXPECT_EQ(DataFolder, Data);
     EXPECT_FALSE(SettingsWritten());
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(SettingsDialogsTest, PortOutsideOneToEightSelectsCom2)
@@ -105,9 +115,17 @@ TEST_F(SettingsDialogsTest, PortOutsideOneToEightSelectsCom2)
         ComPort = stored;
         frmDataSetting* form = frmDataSetting::Instance();
         EXPECT_TRUE(form->optPort[2]->isChecked()) << stored;
+        // No port can be opened: all eight are listed, all disabled, and OK
+        // is refused until Cancel.
+        for (int n = 1; n <= 8; ++n)
+            EXPECT_FALSE(form->optPort[n]->isEnabled()) << n;
+        form->cmdOK_Click();
+        EXPECT_TRUE(frmDataSetting::IsLoaded());
         form->cmdCancel_Click();
         EXPECT_EQ(ComPort, stored);
     }
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>(2, ComposeMessage(13, {}, 2)));
+    EXPECT_FALSE(SettingsWritten());
 }
 
 TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
@@ -125,12 +143,17 @@ TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0], ComposeMessage(13, {}, 2));
     EXPECT_TRUE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 5);
+    EXPECT_EQ(DataFolder, Data);
     EXPECT_FALSE(SettingsWritten());
 
     // Another, available port is accepted: both settings stored and saved.
     form->optPort[3]->setChecked(true);
     form->cmdOK_Click();
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 3);
+    EXPECT_EQ(DataFolder, Data + QStringLiteral("/sub"));
     EXPECT_EQ(StoredSettings.ComPort, 3);
     EXPECT_EQ(StoredSettings.DataFolder, Data + QStringLiteral("/sub"));
 
@@ -172,6 +195,7 @@ TEST_F(SettingsDialogsTest, DriveCheck)
 {
     frmDataSetting* form = frmDataSetting::Instance();
     const QString dataDrive = DriveListBox::DriveOfPath(Data);
+    EXPECT_EQ(form->RememberedDrive, QStringLiteral("/"));
     form->drvDrive_GotFocus();
     EXPECT_EQ(form->RememberedDrive, dataDrive);
 
@@ -212,20 +236,64 @@ TEST_F(SettingsDialogsTest, FolderListBrowses)
     EXPECT_EQ(rowOf(Data + QStringLiteral("/toNothing")), -1);
     QString changed;
     QObject::connect(&list, &DirListBox::PathChanged, [&](const QString& path) { changed = path; });
+    EXPECT_EQ(list.PathOfRow(0), QStringLiteral("/"));
     emit list.itemActivated(list.item(subRow));
     EXPECT_EQ(changed, Data + QStringLiteral("/sub"));
+    EXPECT_EQ(list.Path(), Data + QStringLiteral("/sub"));
     EXPECT_FALSE(list.SetPath(Data + QStringLiteral("/missing")));
     EXPECT_EQ(list.Path(), Data + QStringLiteral("/sub"));
+    // Up again through the chain of folders above.
+    const int dataRow = rowOf(Data);
+    ASSERT_GE(dataRow, 0);
+    emit list.itemActivated(list.item(dataRow));
+    EXPECT_EQ(list.Path(), Data);
+    EXPECT_EQ(changed, Data);
+}
+
+TEST_F(SettingsDialogsTest, ShownThroughTheModalSeam)
+{
+    StartInstrument();
+    ScriptedDialogRunner runner;
+    runner.Then([](QDialog& dialog) {
+        auto* form = qobject_cast<frmDataSetting*>(&dialog);
+        ASSERT_NE(form, nullptr);
+        form->cmdOK_Click();
+    });
+    EXPECT_EQ(frmDataSetting::ShowForm(), QDialog::Accepted);
+    EXPECT_EQ(runner.Ran, std::vector<QString>({ QStringLiteral("frmDataSetting") }));
+    EXPECT_TRUE(SettingsWritten());
+    // Closed without an action: nothing stored.
+    QFile::remove(SettingsFilePath());
+    ComPort = 3;
+    DataFolder = Data;
+    EXPECT_EQ(frmDataSetting::ShowForm(), QDialog::Rejected);
+    EXPECT_FALSE(frmDataSetting::IsLoaded());
+    EXPECT_FALSE(SettingsWritten());
 }
 
 TEST_F(SettingsDialogsTest, QdasDialogStoresTheFolderShownOnOk)
 {
     frmQDASSetting* form = frmQDASSetting::Instance();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Q-DAS settings"));
+    EXPECT_EQ(form->fraPath->title(), QStringLiteral("Q-DAS data path"));
     EXPECT_EQ(form->dirDirectory->Path(), Data);
     form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
     form->cmdOK_Click();
+    EXPECT_FALSE(frmQDASSetting::IsLoaded());
     EXPECT_EQ(QDASFolder, Data + QStringLiteral("/sub"));
     EXPECT_TRUE(SettingsWritten());
+    EXPECT_TRUE(Presenter.Shown.empty());
+
+    // Cancel keeps the stored folder, a vanished one too, and writes nothing.
+    ASSERT_TRUE(QFile::remove(SettingsFilePath()));
+    QDASFolder = Data + QStringLiteral("/gone");
+    form = frmQDASSetting::Instance();
+    EXPECT_EQ(form->dirDirectory->Path(), Program);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 1);
+    form->dirDirectory->SetPath(Data);
+    form->cmdCancel_Click();
+    EXPECT_EQ(QDASFolder, Data + QStringLiteral("/gone"));
+    EXPECT_FALSE(SettingsWritten());
 
     // A vanished folder shows the program folder, which OK then stores.
     QDASFolder = Data + QStringLiteral("/gone");
@@ -317,14 +385,28 @@ TEST_F(SettingsDialogsTest, CaptionsByLanguage)
 {
     Language = 3;
     frmQDASSetting* qdas = frmQDASSetting::Instance();
+    EXPECT_EQ(qdas->windowTitle(), QString::fromUtf8("Réglages Q-DAS"));
     EXPECT_EQ(qdas->fraPath->title(), QString::fromUtf8("Chemin d'accès Q-DAS "));
+    EXPECT_EQ(qdas->cmdCancel->text(), QStringLiteral("&Annuler"));
+    qdas->SetCaptions(4);
+    EXPECT_EQ(qdas->fraPath->title(), QStringLiteral("Percorso Q-DAS "));
+    qdas->SetCaptions(6);
+    EXPECT_EQ(qdas->windowTitle(), QString());
+    EXPECT_EQ(qdas->fraPath->title(), QString());
+    EXPECT_EQ(qdas->cmdCancel->text(), QStringLiteral("&"));
     qdas->cmdCancel_Click();
 
     Language = 2;
     frmDataSetting* data = frmDataSetting::Instance();
     EXPECT_EQ(data->windowTitle(), QStringLiteral("Data settings"));
+    data->SetCaptions(5);
+    EXPECT_EQ(data->windowTitle(), QString::fromUtf8("Definición de los datos"));
+    EXPECT_EQ(data->fraPort->title(), QStringLiteral("Puerto de los datos"));
+    EXPECT_EQ(data->fraPath->title(), QStringLiteral("Ruta de los datos"));
     data->SetCaptions(1);
+    EXPECT_EQ(data->windowTitle(), QStringLiteral("Dateneinstellungen"));
     EXPECT_EQ(data->fraPort->title(), QStringLiteral("Schnittstelle"));
+    EXPECT_EQ(data->cmdCancel->text(), QStringLiteral("&Abbrechen"));
     data->cmdCancel_Click();
 }
 

@@ -57,19 +57,24 @@ TEST_F(frmMigrationTest, CaptionsByLanguage)
 TEST_F(frmMigrationTest, OpensAtTheDataFolderWithTheBarHidden)
 {
     frmMigration* form = frmMigration::Instance();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Import data"));
     EXPECT_EQ(form->dirDirectory->Path(), Data);
     EXPECT_EQ(form->txtTargetPath->text(), Data);
+    EXPECT_TRUE(form->txtTargetPath->isReadOnly());
     EXPECT_TRUE(form->pgbImport->isHidden());
+    EXPECT_EQ(form->RememberedDrive, QStringLiteral("/"));
     // The focus of the drive list does not change the drive it returns to.
     QFocusEvent focus(QEvent::FocusIn);
     QApplication::sendEvent(form->drvDrive, &focus);
     EXPECT_EQ(form->RememberedDrive, QStringLiteral("/"));
     form->cmdClose_Click();
+    EXPECT_FALSE(frmMigration::IsLoaded());
 
     // A data folder that is gone shows the program folder, without a log line.
     DataFolder = Temp.path() + QStringLiteral("/gone");
     form = frmMigration::Instance();
     EXPECT_EQ(form->dirDirectory->Path(), Program);
+    EXPECT_EQ(form->txtTargetPath->text(), DataFolder);
     EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 0);
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(form, &escape);
@@ -95,9 +100,11 @@ TEST_F(frmMigrationTest, ImportShowsTheBarOnlyWhileItRuns)
     EXPECT_EQ(value, 100);
     EXPECT_EQ(Presenter.PointerWhileShown, std::vector<int16_t>{PointerDefault});
     EXPECT_TRUE(form->pgbImport->isHidden());
+    EXPECT_EQ(MousePointer(), PointerDefault);
     // The dialog stays open on the folder it imported.
     EXPECT_TRUE(frmMigration::IsLoaded());
     EXPECT_EQ(form->dirDirectory->Path(), Source);
+    EXPECT_EQ(Styles.size(), 2u);
 }
 
 } // namespace

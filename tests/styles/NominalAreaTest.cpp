@@ -42,11 +42,13 @@ TEST_F(NominalAreaTest, ChecksNameTheLastFailingBox)
     } rows[] = {
         {"nothing given", 2, false, {"", "", "", "", "", "", "", ""}, P::None},
         {"nominal equal to a limit", 2, false, {"10", "10", "20", "", "", "", "", ""}, P::None},
+        {"nominal equal to the upper limit", 2, false, {"20", "10", "20", "", "", "", "", ""}, P::None},
         {"the ends of the range", 2, false, {"0.0001", "0.0001", "999999", "", "", "", "", ""}, P::None},
         {"0 is no value", 2, false, {"1", "0", "5", "", "", "", "", ""}, P::txtLLimit1},
         {"above the range", 2, false, {"1", "1", "1000000", "", "", "", "", ""}, P::txtULimit1},
         {"nominal above its upper limit", 2, false, {"12", "5", "10", "", "", "", "", ""}, P::txtNominal1},
         {"a missing lower limit", 2, false, {"5", "", "10", "", "", "", "", ""}, P::txtLLimit1},
+        {"a missing upper limit", 2, false, {"5", "1", "", "", "", "", "", ""}, P::txtULimit1},
         {"a limit alone: the last missing one", 2, false, {"", "", "10", "", "", "", "", ""}, P::txtLLimit1},
         {"a separator alone is no limit", 2, false, {"5", ".", "10", "", "", "", "", ""}, P::txtLLimit1},
         {"CI 0 and 100 valid", 2, false, {"", "", "", "100", "", "", "", ""}, P::None},
@@ -56,6 +58,7 @@ TEST_F(NominalAreaTest, ChecksNameTheLastFailingBox)
         {"hidden result 2 of 11 is not checked", 11, false, {"", "", "", "", "5", "", "", "x"}, P::None},
         {"11 shows result 2 with the KR 6100-III", 11, true, {"", "", "", "", "5", "", "", ""}, P::txtULimit2},
         {"pass/fail: hidden 200 and 500 ignored", 13, true, {"50", "200", "500", "200", "", "", "", ""}, P::None},
+        {"pass/fail: 100 %", 13, true, {"100", "", "", "", "", "", "", ""}, P::None},
         {"pass/fail: 0 % and empty", 13, true, {"0", "", "", "", "", "", "", ""}, P::None},
         {"pass/fail: 101 %", 13, true, {"101", "", "", "", "", "", "", ""}, P::txtNominal1},
         {"13 without the flag keeps its limits", 13, false, {"50", "200", "500", "", "", "", "", ""},
@@ -103,6 +106,10 @@ TEST_F(NominalAreaTest, ShowingADefinition)
 {
     TestDefinition definition = BlankTestDefinition;
     NominalArea area;
+    ShowNominals(area, definition);
+    EXPECT_EQ(area.Text, (std::array<QString, 8>{}));
+    EXPECT_EQ(area.TestIndex, 998);   // "999"
+
     definition.Nominal1 = 12.5f;
     definition.Lower1 = 1234567.0f;
     definition.Upper1 = std::numeric_limits<float>::quiet_NaN();
@@ -124,6 +131,7 @@ TEST_F(NominalAreaTest, ShowingADefinition)
         TestDefinition read;
         ReadNominals(area, 2, Context, read);
         EXPECT_EQ(read.TestCount, 999);
+        EXPECT_EQ(read.Nominal1, 12.5f);
     }
 }
 
@@ -144,8 +152,10 @@ TEST_F(NominalAreaTest, ArrangingShowsTheBoxesOfTheTestType)
         Context.HasKR6100III = row.kr6100III;
         NominalArea area;
         ArrangeTestPage(row.t, area, Pages, Context);
+        EXPECT_EQ(area.IsVisible(P::txtNominal2), row.second) << row.t;
         EXPECT_EQ(area.IsVisible(P::txtCI2), row.second) << row.t;
         EXPECT_EQ(area.IsVisible(P::txtLLimit1), row.limits1) << row.t;
+        EXPECT_EQ(area.IsVisible(P::txtCI1), row.limits1) << row.t;
         EXPECT_TRUE(area.IsVisible(P::txtNominal1));
         EXPECT_EQ(Pages[13][P::fraUnit].Visible, row.limits1) << row.t;
     }
@@ -172,11 +182,13 @@ TEST_F(NominalAreaTest, TipsGiveTheRangeInTheUnitOfTheResult)
         PageControl box;
         const char* tip;
     } rows[] = {
+        {"en_US", 2, &yarn, false, P::txtNominal1, "0.0001 - 999999 tex"},
         {"de_DE", 1, &yarn, false, P::txtULimit1, "0,0001 - 999999 tex"},
         {"en_US", 2, &yarn, false, P::txtNominal2, "0.0001 - 999999 "},
         {"de_DE", 1, &yarn, false, P::txtCI1, "0.0 - 100.0%"},
         {"en_US", 2, &page13, true, P::txtNominal1, "0 - 100% passed tests"},
         {"de_DE", 1, &page13, true, P::txtNominal1, "0 - 100% bestandene Tests"},
+        {"en_US", 6, &page13, true, P::txtNominal1, "0 - 100% "},
         {"en_US", 2, &page13, false, P::txtNominal1, "0.0001 - 999999 "},
     };
     for (const auto& row : rows) {

@@ -20,6 +20,27 @@ protected:
     }
 };
 
+TEST_F(StyleEditorTextsTest, CaptionsInEveryLanguage)
+{
+    const struct {
+        int16_t language;
+        const char* title;
+        const char* ci;
+        const char* tests;
+    } rows[] = {
+        {1, "Artikel", "VB:", "Anzahl:"},   {2, "Styles", "CI:", "Tests:"},     {3, "Articles", "IC:", "Nb. mes.:"},
+        {4, "Articolo", "IC:", "No. mis.:"}, {5, "Articulos", "IC:", "No. med.:"}, {6, "", "", ""},
+        {0, "", "", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(StyleEditorCaption(StyleCaption::Title, row.language), QString::fromUtf8(row.title));
+        EXPECT_EQ(StyleEditorCaption(StyleCaption::CI, row.language), QString::fromUtf8(row.ci));
+        EXPECT_EQ(StyleEditorCaption(StyleCaption::Tests, row.language), QString::fromUtf8(row.tests));
+    }
+    EXPECT_EQ(StyleEditorCaption(StyleCaption::UpperLimit, 4), QStringLiteral("Mas:"));
+    EXPECT_EQ(UnitCaptions().size(), 35u);
+}
+
 TEST_F(StyleEditorTextsTest, PageCaptionsComeFromTheParameterAndUnitTexts)
 {
     KeyboardDef.Parameter1 = QStringLiteral("Length");
@@ -32,7 +53,9 @@ TEST_F(StyleEditorTextsTest, PageCaptionsComeFromTheParameterAndUnitTexts)
     TestPage page13 = FullPage(13);
     SetPageCaptions(page13, 1);
     EXPECT_EQ(page13[P::fraSample4].Text, QStringLiteral("Haltezeit"));
+    EXPECT_EQ(page13[P::fraUnit].Text, QStringLiteral("Einheit"));
     EXPECT_EQ(page13[P::lblSample1Unit].Text, QStringLiteral("psi"));
+    EXPECT_EQ(page13[P::optSample3Unit2].Text, QStringLiteral("cm WS"));
     EXPECT_EQ(page13[P::lblSample3Unit].Text, QStringLiteral("layout"));   // not in the table
 
     TestPage page17 = FullPage(17);

@@ -199,6 +199,7 @@ TEST_F(TestPageCasesTest, PagesWriteTheirExpectedDataStrings)
             TestPage page = Page(row.t);
             row.edit(page, Context);
             EXPECT_EQ(ToHex(Written(page)), ToHex(row.expected)) << row.what << " " << locale;
+            EXPECT_EQ(ReadTest(page, Nominals, Context).TestCount, 999) << row.what;
         }
     }
     // A decimal comma is written as a point (sum 2102).
@@ -237,10 +238,12 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
     } rows[] = {
         {"2: 1", 2, false, Typed(P::txtSample1, "1"), P::None},
         {"2: 10000", 2, false, Typed(P::txtSample1, "10000"), P::None},
+        {"2: 5,5", 2, false, Typed(P::txtSample1, "5,5"), P::None},
         {"2: 50abc, the number at the start counts", 2, false, Typed(P::txtSample1, "50abc"), P::None},
         {"2: 0", 2, false, Typed(P::txtSample1, "0"), P::txtSample1},
         {"2: 10001", 2, false, Typed(P::txtSample1, "10001"), P::txtSample1},
         {"2: empty", 2, false, Typed(P::txtSample1, ""), P::txtSample1},
+        {"7 in mm: 10", 7, false, Typed(P::txtSample1, "10"), P::None},
         {"7 in mm: 500", 7, false, Typed(P::txtSample1, "500"), P::None},
         {"7 in mm: 0.5", 7, false, Typed(P::txtSample1, "0.5"), P::txtSample1},
         {"7 in in: 0.5", 7, false, Option(P::optSample1Unit2, Typed(P::txtSample1, "0.5")), P::None},
@@ -252,6 +255,7 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         {"9 in in: speed 0.009", 9, false,
          Option(P::optSample1Unit2, Texts({{P::txtSample1, "10"}, {P::txtSample2, "0.009"}})), P::txtSample2},
         {"9 in mm: both wrong", 9, false, Texts({{P::txtSample1, "99"}, {P::txtSample2, "1000"}}), P::txtSample2},
+        {"10 both wrong", 10, false, Texts({{P::txtSample1, "401"}, {P::txtSample2, "0"}}), P::txtSample2},
         {"11 cm w.c.: 2000", 11, false, Option(P::optSample1Unit2, Typed(P::txtSample1, "2000")), P::None},
         {"11 cm w.c.: 2001", 11, false, Option(P::optSample1Unit2, Typed(P::txtSample1, "2001")), P::txtSample1},
         {"11 mbar: 5", 11, false, Typed(P::txtSample1, "5"), P::None},
@@ -271,6 +275,7 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
          P::txtSample3},
         {"16 2500", 16, false, Typed(P::txtSample1, "2500"), P::None},
         {"16 2501", 16, false, Typed(P::txtSample1, "2501"), P::txtSample1},
+        {"16 empty", 16, false, Typed(P::txtSample1, ""), P::txtSample1},
         {"17 200 and 400", 17, false, Typed(P::txtSample2, "400"), P::None},
         {"17 300 and 500: ratio below 2", 17, false, Texts({{P::txtSample1, "300"}, {P::txtSample2, "500"}}),
          P::txtSample2},
@@ -279,6 +284,7 @@ TEST_F(TestPageCasesTest, ChecksNameTheLastFailingControl)
         {"17 m/s: 10", 17, false, Typed(P::txtSample4, "10"), P::None},
         {"17 m/s: 10.5", 17, false, Typed(P::txtSample4, "10.5"), P::txtSample4},
         {"17 ft3: 0.02", 17, false, Option(P::optSample4Unit2, Typed(P::txtSample4, "0.02")), P::None},
+        {"17 ft3: 2000", 17, false, Option(P::optSample4Unit2, Typed(P::txtSample4, "2000")), P::None},
         {"17 ft3: 0.01", 17, false, Option(P::optSample4Unit2, Typed(P::txtSample4, "0.01")), P::txtSample4},
         {"17 pressure 1 and velocity wrong", 17, false, Texts({{P::txtSample1, "97"}, {P::txtSample4, "11"}}),
          P::txtSample4},

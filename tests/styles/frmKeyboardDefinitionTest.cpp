@@ -52,6 +52,9 @@ TEST_F(frmKeyboardDefinitionTest, AGapIsRefusedWithTheFocusOnItsBoxAndNothingSto
     SaveSettings();
     const std::string before = SettingsBytes();
     frmKeyboardDefinition* form = frmKeyboardDefinition::Instance();
+    EXPECT_EQ(QStringList({form->txtInstrument->text(), form->txtSerialNumber->text(), form->txtProperty->text(),
+                           form->txtParameter[1]->text(), form->txtParameter[4]->text()}),
+              QStringList({QString(), QString(), QStringLiteral("Keyboard"), QString(), QString()}));
     const int lengths[] = {25, 3, 35, 15, 15, 15, 15};
     for (size_t i = 0; i < 7; ++i)
         ExpectStoredTextInput(Boxes(form)[i], lengths[i]);
@@ -63,6 +66,7 @@ TEST_F(frmKeyboardDefinitionTest, AGapIsRefusedWithTheFocusOnItsBoxAndNothingSto
     EXPECT_EQ(form->txtInstrument->text(), QStringLiteral("Keyboard"));
     EXPECT_EQ(form->txtProperty->text(), QStringLiteral("Keyboard"));
     EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Invalid entry."));
     ScriptedDialogRunner runner;
     runner.Then([](QDialog& dialog) { Type(&dialog, Qt::Key_Escape); });
     EXPECT_EQ(frmKeyboardDefinition::ShowForm(), QDialog::Rejected);
@@ -81,6 +85,7 @@ TEST_F(frmKeyboardDefinitionTest, OkStoresTrimmedNamesAndRenamesTheKeyboardRow)
     EXPECT_EQ(frmKeyboardDefinition::ShowForm(), QDialog::Accepted);
     EXPECT_EQ(Fields(KeyboardDef), QStringList({QStringLiteral("Balance"), QStringLiteral("A1"), QStringLiteral("Keyboard"),
                                                 QStringLiteral("Dia"), QStringLiteral("Load"), QString(), QString()}));
+    EXPECT_EQ(ModelShortName[1], QStringLiteral("Balance"));
     EXPECT_EQ(ModelLongName[1], QStringLiteral("Balance"));
     EXPECT_NE(SettingsBytes(), "<missing>");
 
@@ -99,12 +104,31 @@ TEST_F(frmKeyboardDefinitionTest, OkStoresTrimmedNamesAndRenamesTheKeyboardRow)
     frmKeyboardDefinition::Instance()->cmdOK_Click();
     EXPECT_EQ(KeyboardDef, EmptyKeyboardDefinition);
     EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(frmKeyboardDefinitionTest, CaptionsByLanguage)
 {
-    // Instrument and serial number as the main window names them, and the keyboard word.
+    // Title, property, parameter 4, instrument and serial number as the main
+    // window names them, and the keyboard word.
+    const char* rows[][6] = {
+        {"Tastaturdefinition", "Eigenschaft:", "Parametername 4:", "Instrument:", "S/N:", "Tastatur"},
+        {"Keyboard definition", "Property:", "Parameter name 4:", "Instrument:", "s/n:", "Keyboard"},
+        {"Définition du clavier", "Caractéristique:", "Nom du paramètre 4:", "Instrument:", "n/s:", "Clavier"},
+        {"Definizione della tastiera", "Caratteristica:", "Nome del parametro 4:", "Strumento:", "n/s:", "Tastiera"},
+        {"Definición del teclado", "Caracteristica:", "Nombre del parametro 4:", "Aparato:", "n/s:", "Teclado"},
+        {"", "", "", "", "", ""},
+    };
     frmKeyboardDefinition* form = frmKeyboardDefinition::Instance();
+    for (int16_t language = 1; language <= 6; ++language) {
+        form->SetCaptions(language);
+        QStringList expected;
+        for (const char* text : rows[language - 1])
+            expected.append(QString::fromUtf8(text));
+        EXPECT_EQ(QStringList({form->windowTitle(), form->lblProperty->text(), form->lblParameter[4]->text(),
+                               form->lblInstrument->text(), form->lblSerialNumber->text(), KeyboardWord(language)}),
+                  expected);
+    }
     form->SetCaptions(4);
     EXPECT_EQ(QStringList({form->windowTitle(), form->lblParameter[4]->text(), form->lblInstrument->text(),
                            form->lblSerialNumber->text(), KeyboardWord(4)}),

@@ -16,6 +16,7 @@ TEST_F(frmOperatorTest, OkStoresTheEditedListInOrderAndCancelNothing)
     ScriptedDialogRunner runner;
     auto edit = [this](QDialog& dialog) {
         auto& form = static_cast<frmOperator&>(dialog);
+        EXPECT_EQ(form.lstOperator->currentRow(), -1);
         ExpectListSteps({form.txtOperator, form.lstOperator, form.cmdSave, [&form] { form.cmdSave_Click(); },
                          [&form] { form.cmdDelete_Click(); }});
         // Enter adds through the default button.
@@ -28,6 +29,7 @@ TEST_F(frmOperatorTest, OkStoresTheEditedListInOrderAndCancelNothing)
         Type(&dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(frmOperator::ShowForm(), QDialog::Rejected);
+    EXPECT_FALSE(frmOperator::IsLoaded());
     EXPECT_EQ(Operators, Array("Bob Ann"));
     EXPECT_EQ(SettingsBytes(), before);
 
@@ -44,7 +46,14 @@ TEST_F(frmOperatorTest, OkStoresTheEditedListInOrderAndCancelNothing)
     form->lstOperator->selectAll();
     form->cmdDelete_Click();
     UnloadFormsExcept(QStringLiteral("frmMain"));
+    EXPECT_FALSE(frmOperator::IsLoaded());
     EXPECT_EQ(Operators.size(), 5u);
+
+    form = frmOperator::Instance();
+    form->lstOperator->selectAll();
+    form->cmdDelete_Click();
+    form->cmdOK_Click();
+    EXPECT_EQ(Operators, Array(""));
 }
 
 TEST_F(frmOperatorTest, AFullListRefusesEveryNameAndAnOverfullOneIsKeptWhole)
@@ -68,10 +77,18 @@ TEST_F(frmOperatorTest, AFullListRefusesEveryNameAndAnOverfullOneIsKeptWhole)
 
 TEST_F(frmOperatorTest, CaptionsByLanguageAndSaveAsTheDefaultButton)
 {
+    const char* rows[][3] = {
+        {"Bedienungspersonen", "&Speichern", "&Löschen"}, {"Operators", "&Save", "&Delete"},
+        {"Opérateurs", "&Enregistrer", "&Effacer"},       {"Operatori", "&Memorizzare", "&Cancellare"},
+        {"Operarios", "&Guardar", "&Eliminar"},           {"", "&", "&"},
+    };
     frmOperator* form = frmOperator::Instance();
-    form->SetCaptions(3);
-    EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Opérateurs"));
-    EXPECT_EQ(form->cmdDelete->text(), QStringLiteral("&Effacer"));
+    for (int16_t language = 1; language <= 6; ++language) {
+        form->SetCaptions(language);
+        const auto& row = rows[language - 1];
+        EXPECT_EQ(QStringList({form->windowTitle(), form->cmdSave->text(), form->cmdDelete->text()}),
+                  QStringList({QString::fromUtf8(row[0]), QString::fromUtf8(row[1]), QString::fromUtf8(row[2])}));
+    }
     EXPECT_TRUE(form->cmdSave->isDefault());
     EXPECT_FALSE(form->cmdOK->autoDefault() || form->cmdCancel->autoDefault() || form->cmdDelete->autoDefault());
     form->cmdCancel_Click();

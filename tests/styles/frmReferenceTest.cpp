@@ -66,7 +66,8 @@ TEST_F(frmReferenceTest, AFullListAnswersWithTheLimitInTheLocalesFormat)
         const QString text = QStringLiteral("The list can hold a maximum of %1 entries.")
                                  .arg(QString::fromLatin1(locale[0] == 'e' ? "30,000" : "30.000"));
         ASSERT_EQ(Presenter.Shown.size(), 2u) << locale;
-        EXPECT_EQ(Presenter.Shown[1].Text, text);
+        EXPECT_EQ(Presenter.Shown[0].Text, text);
+        EXPECT_EQ(Presenter.Shown[1], Presenter.Shown[0]);
         EXPECT_EQ(form->lstReference[2]->count(), 1);
         form->cmdCancel_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -79,6 +80,7 @@ TEST_F(frmReferenceTest, EnterAddsToTheGroupHoldingTheFocus)
     runner.Then([this](QDialog& dialog) {
         auto& form = static_cast<frmReference&>(dialog);
         form.txtReference[4]->setFocus();
+        EXPECT_TRUE(form.cmdSave[4]->isDefault());
         TypeText(form.txtReference[4], QStringLiteral("Lot9"));
         Type(form.txtReference[4], Qt::Key_Return);
         form.lstReference[3]->setFocus();
@@ -87,6 +89,7 @@ TEST_F(frmReferenceTest, EnterAddsToTheGroupHoldingTheFocus)
     });
     EXPECT_EQ(frmReference::ShowForm(), QDialog::Accepted);
     EXPECT_EQ(Reference4Values, Array("Lot9"));
+    EXPECT_EQ(Reference2Values, Array(""));
 }
 
 TEST_F(frmReferenceTest, CaptionsByLanguage)
@@ -97,8 +100,15 @@ TEST_F(frmReferenceTest, CaptionsByLanguage)
     frmReference* form = frmReference::Instance();
     EXPECT_EQ(form->fraReference[4]->title(), QStringLiteral("Referenz 4:"));
     EXPECT_EQ(form->fraReference[3]->title(), QStringLiteral("Maschine && Linie:"));
+    const char* titles[] = {"Referenzen 2 bis 4", "References 2 to 4", "Références 2 à 4",
+                            "Referenze 2 a 4",    "Referencias 2 a 4", ""};
+    for (int16_t language = 1; language <= 6; ++language) {
+        form->SetCaptions(language);
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8(titles[language - 1]));
+        EXPECT_EQ(form->cmdDelete[3]->text(), SetStandardButtonCaptions(QStringLiteral("cmdDelete"), language));
+        EXPECT_EQ(form->cmdSave[4]->text(), SetStandardButtonCaptions(QStringLiteral("cmdSave"), language));
+    }
     form->SetCaptions(3);
-    EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Références 2 à 4"));
     EXPECT_EQ(form->cmdSave[4]->text(), QStringLiteral("&Enregistrer"));
     form->cmdCancel_Click();
 }

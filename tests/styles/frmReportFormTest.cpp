@@ -39,6 +39,7 @@ TEST_F(frmReportFormTest, TheSeventhPropertyIsTakenBackAndSaveFreesTheBoxes)
     for (const int t : {18, 15, 11, 9, 7, 2, 1})
         Click(form, t);
     EXPECT_FALSE(form->chkProperty[1]->isChecked());
+    EXPECT_TRUE(form->chkProperty[1]->isEnabled());
     ASSERT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(11, {6})});
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("There is a maximum of 6 properties per form!"));
     EXPECT_EQ(Enabled(form), (std::vector<int>{1, 2, 7, 9, 11, 15, 18}));
@@ -49,6 +50,8 @@ TEST_F(frmReportFormTest, TheSeventhPropertyIsTakenBackAndSaveFreesTheBoxes)
     EXPECT_EQ(form->WorkingForms[1], Form("Seven", {{2, false, false}, {7, false, false}, {9, true, false},
                                                     {11, false, false}, {15, false, false}, {18, false, false}}));
     EXPECT_EQ(ListEntries(form->lstProtocol), Words("Seven"));
+    EXPECT_EQ(form->txtName->text(), QString());
+    EXPECT_FALSE(form->cmdSave->isEnabled());
     EXPECT_EQ(Enabled(form), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18}));
     form->cmdCancel_Click();
 }
@@ -58,7 +61,9 @@ TEST_F(frmReportFormTest, AStoredPropertyOfNoInstrumentStaysCheckedAndIsKept)
     ReportForms.push_back(Form("Burst", {{14, true, true}, {21, true, false}, {-3, true, false}}));
     PortDevice = {2, 0, 0, 0, 0, 0};
     frmReportForm* form = frmReportForm::Instance();
+    EXPECT_EQ(form->lstProtocol->currentRow(), -1);
     Choose(form, "burst");
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Burst"));
     EXPECT_TRUE(form->chkProperty[14]->isChecked() && form->chkCurve[14]->isChecked());
     EXPECT_EQ(Enabled(form), (std::vector<int>{1, 2, 3, 4, 5, 6}));
     form->cmdSave_Click();
@@ -78,6 +83,7 @@ TEST_F(frmReportFormTest, AnotherCaseReplacesAndAFullListTakesNoNewName)
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("The list can hold a maximum of 100 entries."));
     form->txtName->setText(QStringLiteral("FORM 150"));
     form->cmdSave_Click();
+    EXPECT_EQ(form->lstProtocol->item(49)->text(), QStringLiteral("Form 150"));
     EXPECT_EQ(form->WorkingForms[50], Form("FORM 150", {{1, false, false}}));
     EXPECT_EQ(Presenter.Shown.size(), 1u);
     form->cmdCancel_Click();
@@ -99,7 +105,10 @@ TEST_F(frmReportFormTest, DeleteNeedsAChosenFormThatNoStyleHolds)
     // The name and the boxes keep what they show; nothing is chosen any more.
     Choose(form, "Alpha");
     form->cmdDelete_Click();
+    EXPECT_EQ(ListEntries(form->lstProtocol), (QStringList{QStringLiteral("Beta"), QStringLiteral("Gamma")}));
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Alpha"));
     EXPECT_TRUE(form->chkProperty[2]->isChecked());
+    EXPECT_EQ(form->lstProtocol->currentRow(), -1);
     form->cmdDelete_Click();
     EXPECT_EQ(InputBeepCount(), beeps + 2);
 
@@ -136,6 +145,7 @@ TEST_F(frmReportFormTest, OkPutsTheSavedFormIntoTheStylesAndCancelChangesNothing
         Type(&dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(frmReportForm::ShowForm(), QDialog::Rejected);
+    EXPECT_FALSE(frmReportForm::IsLoaded());
     EXPECT_EQ(Styles, stylesBefore);
     EXPECT_EQ(ReportForms, (std::vector<ReportForm>{BlankReportForm, yarn, other}));
     EXPECT_EQ(SettingsBytes(), fileBefore);
@@ -148,16 +158,31 @@ TEST_F(frmReportFormTest, OkPutsTheSavedFormIntoTheStylesAndCancelChangesNothing
     EXPECT_EQ(ReportForms, (std::vector<ReportForm>{BlankReportForm, changed, other}));
     EXPECT_EQ(Styles, (std::vector<Style>{BlankStyle, StyleWith({other, changed}), stylesBefore[2], StyleWith({changed})}));
     EXPECT_NE(SettingsBytes(), fileBefore);
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(frmReportFormTest, CaptionsAndInput)
 {
     KeyboardDef.Property = QStringLiteral("Hand & scale");
+    // Title, histogram, curve, a property, the keyboard's property and Save.
+    const char* rows[][6] = {
+        {"Formulare", "Histogramm", "Kurve", "Garnfeinheit", "Hand && scale", "&Speichern"},
+        {"Report forms", "Histogram", "Curve", "Yarn Fineness", "Hand && scale", "&Save"},
+        {"Formulaires", "Histogram", "Courbe", "Finesse du fil", "Hand && scale", "&Enregistrer"},
+        {"Formolare", "Istogramma", "Curva", "Finezza del filo", "Hand && scale", "&Memorizzare"},
+        {"Formularios", "Histograma", "Curva", "Finura del hilo", "Hand && scale", "&Guardar"},
+        {"", "", "", "", "Hand && scale", "&"},
+    };
     frmReportForm* form = frmReportForm::Instance();
-    form->SetCaptions(4);
-    EXPECT_EQ(QStringList({form->windowTitle(), form->chkHistogram[20]->text(), form->chkCurve[18]->text(),
-                           form->chkProperty[2]->text(), form->chkProperty[1]->text(), form->cmdSave->text()}),
-              QStringList({"Formolare", "Istogramma", "Curva", "Finezza del filo", "Hand && scale", "&Memorizzare"}));
+    for (int16_t language = 1; language <= 6; ++language) {
+        form->SetCaptions(language);
+        QStringList expected;
+        for (const char* text : rows[language - 1])
+            expected.append(QString::fromUtf8(text));
+        EXPECT_EQ(QStringList({form->windowTitle(), form->chkHistogram[20]->text(), form->chkCurve[18]->text(),
+                               form->chkProperty[2]->text(), form->chkProperty[1]->text(), form->cmdSave->text()}),
+                  expected);
+    }
     ExpectStoredTextInput(form->txtName, 35);
     EXPECT_TRUE(form->cmdSave->isDefault());
     EXPECT_FALSE(form->cmdOK->autoDefault() || form->cmdDelete->autoDefault());

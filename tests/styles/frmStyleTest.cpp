@@ -8,7 +8,9 @@
 #include "platform/Twips.h"
 #include "support/Bytes.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
@@ -130,11 +132,19 @@ TEST_F(frmStyleTest, LoadingShowsNothingChosenAndGivesAFirstStyleTheDefaults)
     Styles.push_back(NamedStyle(QStringLiteral("cotton")));
     frmStyle* form = frmStyle::Instance();
     EXPECT_EQ(ListEntries(form->lstStyle), (QStringList{"cotton", "Wool"}));
+    EXPECT_EQ(ListEntries(form->lstProtocol), (QStringList{"Both", "Time", "Yarn"}));
     EXPECT_EQ(form->lstStyle->currentRow(), -1);
     EXPECT_TRUE(form->lstProtocol->selectedItems().isEmpty());
+    EXPECT_EQ(form->txtName->text(), QString());
+    EXPECT_EQ(form->CurrentTestType, 1);
+    EXPECT_FALSE(form->fraProperty[1]->isVisibleTo(form));
     EXPECT_FALSE(form->tabStyle->isEnabled() || form->txtNominal1->isEnabled() || form->cmdSave->isEnabled());
+    EXPECT_FALSE(form->tabStyle->isEnabled());
+    EXPECT_EQ(form->cboTest->count(), 999);
     EXPECT_EQ(form->cboTest->currentText(), QStringLiteral("999"));
+    EXPECT_FALSE(form->imgFolder->pixmap().isNull());
     form->cmdCancel_Click();
+    EXPECT_EQ(CurrentStyle.Name, QString());
     // Even on Cancel the blank current style keeps the page defaults.
     const std::pair<int, std::string> defaults[] = {
         {1, KeyboardUnfilled}, {2, YarnFinenessDefaults}, {20, StrikeThroughDefaults}};
@@ -142,6 +152,8 @@ TEST_F(frmStyleTest, LoadingShowsNothingChosenAndGivesAFirstStyleTheDefaults)
         const TestDefinition& definition = CurrentStyle.Tests[static_cast<size_t>(t)];
         EXPECT_EQ(ToHex(definition.HeaderImage), ToHex(header)) << t;
         EXPECT_EQ(definition.TestCount, 999) << t;
+        EXPECT_FALSE(definition.Defined1) << t;
+        EXPECT_EQ(definition.Nominal1, No) << t;
     }
     EXPECT_EQ(Styles.size(), 3u);
 }
@@ -156,31 +168,47 @@ TEST_F(frmStyleTest, ChoosingAFormReadsBackThePageInFrontNotTheNominalsOfAnother
                   ChooseForm(form, QStringLiteral("Yarn"));
                   EXPECT_EQ(form->CurrentTestType, 2);
                   EXPECT_EQ(form->txtNominal1->text(), QStringLiteral("10"));
+                  EXPECT_EQ(form->txtSample1[2]->text(), QStringLiteral("50"));
                   SaveAs(form, "New");
               }),
               QDialog::Accepted);
+    EXPECT_TRUE(Presenter.Shown.empty());
     ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[0], BlankStyle);
+    EXPECT_EQ(Styles[1].Name, QStringLiteral("New"));
     EXPECT_EQ(Styles[1].Tests[2], before.Tests[2]);
     EXPECT_EQ(Styles[1].Tests[20], before.Tests[20]);
+    EXPECT_EQ(Styles[1].Forms[1], ReportForms[1]);
+    EXPECT_EQ(Styles[1].Forms[2], BlankReportForm);
+    EXPECT_EQ(CurrentStyle, Styles[1]);
+    EXPECT_NE(SettingsBytes(), "<missing>");
 }
 
 TEST_F(frmStyleTest, SavingKeepsTheNominalsOfThePageInFront)
 {
     frmStyle* form = frmStyle::Instance();
     ChooseForm(form, QStringLiteral("Both"));
+    EXPECT_EQ(Tabs(form), (std::vector<int>{2, 20}));
     SetNominals(form, "10", "8", "12");
     SaveAs(form, "A");
+    EXPECT_EQ(form->txtName->text(), QString());
+    EXPECT_FALSE(form->cmdSave->isEnabled());
     EXPECT_EQ(form->txtNominal1->text(), QStringLiteral("10"));
     ClickTab(form, 20);
     SetNominals(form, "40", "30", "50");
     SaveAs(form, "a");
+    ClickTab(form, 2);
+    EXPECT_EQ(form->txtLLimit1->text(), QStringLiteral("8"));
     form->StoreStyles();
     form->cmdCancel_Click();
     ASSERT_EQ(Styles.size(), 2u);
     EXPECT_EQ(Styles[1].Name, QStringLiteral("a"));
     const TestDefinition& yarn = Styles[1].Tests[2];
     EXPECT_EQ((std::array<float, 3>{yarn.Nominal1, yarn.Lower1, yarn.Upper1}), (std::array<float, 3>{10, 8, 12}));
+    EXPECT_TRUE(yarn.Defined1);
+    EXPECT_EQ(yarn.TestCount, 999);
     EXPECT_EQ(Styles[1].Tests[20].Nominal1, 40);
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(frmStyleTest, ARefusedFormChoiceLeavesThePageInFrontAndTheHiddenPageAlone)
@@ -188,13 +216,17 @@ TEST_F(frmStyleTest, ARefusedFormChoiceLeavesThePageInFrontAndTheHiddenPageAlone
     CurrentStyle = BaseStyle();
     frmStyle* form = frmStyle::Instance();
     ChooseForm(form, QStringLiteral("Time"));
+    EXPECT_EQ(form->txtULimit1->text(), QStringLiteral("35"));
     form->txtLLimit1->clear();
     ChooseForm(form, QStringLiteral("Yarn"));
     ASSERT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Invalid entry."));
     EXPECT_EQ(Tabs(form), (std::vector<int>{2, 20}));
     EXPECT_EQ(TabInFront(form), 20);
+    EXPECT_EQ(form->CurrentTestType, 20);
     EXPECT_TRUE(form->fraProperty[20]->isVisibleTo(form));
+    EXPECT_FALSE(form->fraProperty[2]->isVisibleTo(form));
+    EXPECT_TRUE(form->txtLLimit1->isEnabled());
     form->txtLLimit1->setText(QStringLiteral("20"));
     SaveAs(form, "S");
     form->StoreStyles();
@@ -202,6 +234,8 @@ TEST_F(frmStyleTest, ARefusedFormChoiceLeavesThePageInFrontAndTheHiddenPageAlone
     ASSERT_EQ(Styles.size(), 2u);
     EXPECT_EQ(Styles[1].Tests[2], Yarn);
     EXPECT_EQ(Styles[1].Tests[20].Lower1, 20);
+    EXPECT_EQ(Styles[1].Tests[20].Nominal1, 30);
+    EXPECT_EQ(Presenter.Shown.size(), 1u);
 }
 
 TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
@@ -213,7 +247,9 @@ TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
     ClickTab(form, 20);
     EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{Message(6)});
     EXPECT_EQ(TabInFront(form), 2);
+    EXPECT_EQ(form->CurrentTestType, 2);
     EXPECT_TRUE(form->fraProperty[2]->isVisibleTo(form));
+    EXPECT_FALSE(form->fraProperty[20]->isVisibleTo(form));
     // Saving is refused the same way.
     SaveAs(form, "X");
     EXPECT_EQ(Presenter.Shown.size(), 2u);
@@ -223,6 +259,7 @@ TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
     ChooseForm(form, QStringLiteral("Yarn"), false);
     EXPECT_EQ(Presenter.Shown.size(), 3u);
     EXPECT_EQ(Tabs(form), (std::vector<int>{2, 20}));
+    EXPECT_EQ(TabInFront(form), 2);
     ClickTab(form, 20);
     EXPECT_EQ(Presenter.Shown.size(), 4u);
     EXPECT_EQ(TabInFront(form), 2);
@@ -230,6 +267,7 @@ TEST_F(frmStyleTest, AnotherTabWithAnInvalidPageGivesOneMessageAndTheTabReturns)
     ClickTab(form, 20);
     EXPECT_EQ(form->CurrentTestType, 20);
     EXPECT_EQ(Tabs(form), std::vector<int>{20});
+    EXPECT_EQ(TabInFront(form), 20);
     EXPECT_TRUE(form->fraProperty[20]->isVisibleTo(form));
     EXPECT_EQ(form->WorkingStyles[0].Tests[2].HeaderImage.substr(12, 7), "1     $");
     form->cmdCancel_Click();
@@ -244,7 +282,9 @@ TEST_F(frmStyleTest, TabsFollowTheChosenFormsAndNoFormDisablesTheArea)
     ChooseForm(form, QStringLiteral("Yarn"));
     EXPECT_EQ(Tabs(form), (std::vector<int>{1, 2, 9, 20}));
     EXPECT_EQ(form->tabStyle->tabText(1), QStringLiteral("Garnfeinheit"));
+    EXPECT_EQ(form->CurrentTestType, 1);
     EXPECT_TRUE(form->fraProperty[1]->isVisibleTo(form));
+    EXPECT_TRUE(form->tabStyle->isEnabled() && form->cboTest->isEnabled());
     form->txtName->setText(QStringLiteral("   "));
     EXPECT_FALSE(form->cmdSave->isEnabled());
     form->txtName->setText(QStringLiteral(" x "));
@@ -254,10 +294,13 @@ TEST_F(frmStyleTest, TabsFollowTheChosenFormsAndNoFormDisablesTheArea)
     ChooseForm(form, QStringLiteral("Yarn"), false);
     EXPECT_EQ(form->tabStyle->count(), 0);
     EXPECT_EQ(form->CurrentTestType, 1);
+    EXPECT_FALSE(form->tabStyle->isEnabled());
     EXPECT_FALSE(form->txtNominal1->isEnabled() || form->txtCI1->isEnabled() || form->cboTest->isEnabled());
+    EXPECT_EQ(form->stkProperty->currentWidget(), form->fraProperty[1]);
     EXPECT_TRUE(form->fraProperty[1]->isVisibleTo(form));
     EXPECT_FALSE(form->fraProperty[2]->isVisibleTo(form));
     EXPECT_FALSE(form->cmdSave->isEnabled());
+    EXPECT_TRUE(Presenter.Shown.empty());
     form->cmdCancel_Click();
 }
 
@@ -269,29 +312,51 @@ TEST_F(frmStyleTest, TenFormsAreSavedElevenAreNot)
     for (int n = 1; n <= 10; ++n)
         ChooseForm(form, QStringLiteral("Form %1").arg(n, 2, 10, QChar(u'0')));
     SaveAs(form, "Ten");
+    ASSERT_EQ(form->WorkingStyles.size(), 2u);
     EXPECT_EQ(form->WorkingStyles[1].Forms[10].Name, QStringLiteral("Form 10"));
     ChooseForm(form, QStringLiteral("Form 11"));
     SaveAs(form, "Eleven");
     ASSERT_EQ(Presenter.Shown, (std::vector<MessageRequest>{Message(12, {10})}));
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("There is a maximum of 10 forms per style!"));
     EXPECT_EQ(form->WorkingStyles.size(), 2u);
+    EXPECT_EQ(ListEntries(form->lstStyle), QStringList{QStringLiteral("Ten")});
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Eleven"));
     form->cmdCancel_Click();
 }
 
 TEST_F(frmStyleTest, AFullListTakesNoNewNameButStillReplaces)
 {
-    for (int n = 1; n <= 30000; ++n)
-        Styles.push_back(NamedStyle(QStringLiteral("Style %1").arg(n, 5, 10, QChar(u'0'))));
-    frmStyle* form = frmStyle::Instance();
-    ChooseForm(form, QStringLiteral("Time"));
-    SaveAs(form, "Extra");
-    ASSERT_EQ(Presenter.Shown, (std::vector<MessageRequest>{Message(9, {30000})}));
-    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("The list can hold a maximum of 30,000 entries."));
-    SaveAs(form, "STYLE 00007");
-    EXPECT_EQ(Presenter.Shown.size(), 1u);
-    EXPECT_EQ(form->WorkingStyles.size(), 30001u);
-    EXPECT_EQ(form->WorkingStyles[7].Forms[1].Name, QStringLiteral("Time"));
-    form->cmdCancel_Click();
+    const struct {
+        const char* locale;
+        int16_t language;
+        const char* text;
+    } rows[] = {
+        {"en_US", 2, "The list can hold a maximum of 30,000 entries."},
+        {"de_DE", 1, "Die Liste kann höchstens 30.000 Einträge aufnehmen."},
+    };
+    for (const auto& row : rows) {
+        Pin(QString::fromLatin1(row.locale));
+        Language = row.language;
+        Styles.assign(1, BlankStyle);
+        for (int n = 1; n <= 30000; ++n)
+            Styles.push_back(NamedStyle(QStringLiteral("Style %1").arg(n, 5, 10, QChar(u'0'))));
+        Presenter.Shown.clear();
+        frmStyle* form = frmStyle::Instance();
+        ChooseForm(form, QStringLiteral("Time"));
+        SaveAs(form, "Extra");
+        ASSERT_EQ(Presenter.Shown.size(), 1u);
+        EXPECT_EQ(Presenter.Shown[0].Text, QString::fromUtf8(row.text));
+        EXPECT_EQ(form->txtName->text(), QStringLiteral("Extra"));
+        SaveAs(form, "STYLE 00007");
+        EXPECT_EQ(Presenter.Shown.size(), 1u);
+        EXPECT_EQ(form->WorkingStyles.size(), 30001u);
+        EXPECT_EQ(form->WorkingStyles[7].Name, QStringLiteral("STYLE 00007"));
+        EXPECT_EQ(form->WorkingStyles[7].Forms[1].Name, QStringLiteral("Time"));
+        EXPECT_EQ(form->lstStyle->count(), 30000);
+        EXPECT_EQ(form->lstStyle->item(6)->text(), QStringLiteral("STYLE 00007"));
+        form->cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(frmStyleTest, AnotherCaseReplacesTheStyleAndItsEntry)
@@ -301,12 +366,17 @@ TEST_F(frmStyleTest, AnotherCaseReplacesTheStyleAndItsEntry)
     Styles.push_back(NamedStyle(QStringLiteral("Wool"), {ReportForms[2]}));
     frmStyle* form = frmStyle::Instance();
     ChooseStyle(form, QStringLiteral("Cotton"));
+    EXPECT_EQ(form->txtName->text(), QStringLiteral("Cotton"));
+    EXPECT_EQ(form->lstProtocol->selectedItems().size(), 1);
+    EXPECT_EQ(form->CurrentTestType, 2);
+    EXPECT_TRUE(form->tabStyle->isEnabled());
     EXPECT_EQ(form->lblDirectoryE->text(), dskStyleFolderName(QStringLiteral("Cotton")));
     SaveAs(form, "COTTON");
     EXPECT_EQ(ListEntries(form->lstStyle), (QStringList{"COTTON", "Wool"}));
     ASSERT_EQ(form->WorkingStyles.size(), 3u);
     EXPECT_EQ(form->WorkingStyles[1].Name, QStringLiteral("COTTON"));
     EXPECT_EQ(form->WorkingStyles[1].Tests[2], Yarn);
+    EXPECT_TRUE(Presenter.Shown.empty());
     // The replaced entry is not chosen any more, nor is the one after it.
     const int beeps = InputBeepCount();
     form->cmdDelete_Click();
@@ -328,12 +398,18 @@ TEST_F(frmStyleTest, DeleteAndSaveThenCancelChangeNothing)
     ChooseStyle(form, QStringLiteral("Wool"));
     form->cmdDelete_Click();
     EXPECT_EQ(ListEntries(form->lstStyle), QStringList{QStringLiteral("Cotton")});
+    EXPECT_EQ(form->lstStyle->currentRow(), -1);
+    const int beeps = InputBeepCount();
+    form->cmdDelete_Click();   // nothing chosen any more
+    EXPECT_EQ(InputBeepCount(), beeps + 1);
+    EXPECT_EQ(ListEntries(form->lstStyle), QStringList{QStringLiteral("Cotton")});
     SaveAs(form, "New");
     EXPECT_EQ(form->WorkingStyles.size(), 3u);
     form->cmdCancel_Click();
     EXPECT_EQ(Styles, stored);
     EXPECT_EQ(CurrentStyle, current);
     EXPECT_EQ(SettingsBytes(), file);
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
@@ -341,17 +417,28 @@ TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
     const struct {
         const char* locale;
         std::function<QLineEdit*(frmStyle*)> box;
+        bool paste;
         const char* input;
         const char* expected;
         int beeps;
     } rows[] = {
         // The rules themselves are the input boxes' own; here each box has its kind.
-        {"de_DE", [](frmStyle* f) { return f->txtCI2; }, "1.5", "15", 1},
-        {"en_US", [](frmStyle* f) { return f->txtSample1[2]; }, "a-1", "1", 2},
-        {"en_US", [](frmStyle* f) { return f->txtSample1[1]; }, "Ab-1.5,x", "Ab-1.5,x", 0},
+        {"en_US", [](frmStyle* f) { return f->txtNominal1; }, false, "12-3", "123", 1},
+        {"en_US", [](frmStyle* f) { return f->txtNominal1; }, false, "1.5.5", "1.55", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtCI2; }, false, "1.5", "15", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtNominal1; }, false, "1,5,5", "1,55", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtNominal1; }, true, "12.5", "", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtULimit1; }, true, "12,5", "12,5", 0},
+        {"en_US", [](frmStyle* f) { return f->txtLLimit1; }, true, "0,0001", "", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[2]; }, true, "12.5", "", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[2]; }, false, "5,5", "5,5", 0},
+        {"en_US", [](frmStyle* f) { return f->txtSample1[2]; }, false, "a-1", "1", 2},
+        {"en_US", [](frmStyle* f) { return f->txtSample1[1]; }, false, "Ab-1.5,x", "Ab-1.5,x", 0},
+        {"en_US", [](frmStyle* f) { return f->txtSample3[1]; }, true, "a\tb", "", 1},
         // Digits only: the skein's yarn count and warps.
-        {"de_DE", [](frmStyle* f) { return f->txtSample1[10]; }, "1,5", "15", 1},
-        {"de_DE", [](frmStyle* f) { return f->txtSample2[10]; }, "8,0", "80", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample1[10]; }, false, "1,5", "15", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample2[10]; }, false, "8,0", "80", 1},
+        {"de_DE", [](frmStyle* f) { return f->txtSample2[10]; }, true, "8,0", "", 1},
     };
     ReportForms.push_back(Form(QStringLiteral("Skein"), {10}));
     for (const auto& row : rows) {
@@ -362,7 +449,12 @@ TEST_F(frmStyleTest, BoxesTakeWhatTheirNumbersOrTextsMayHold)
         QLineEdit* box = row.box(form);
         box->clear();
         const int beeps = InputBeepCount();
-        TypeText(box, QString::fromLatin1(row.input));
+        if (row.paste) {
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(row.input));
+            box->paste();
+        } else {
+            TypeText(box, QString::fromLatin1(row.input));
+        }
         EXPECT_EQ(box->text(), QString::fromLatin1(row.expected)) << row.locale << " " << row.input;
         EXPECT_EQ(InputBeepCount() - beeps, row.beeps) << row.locale << " " << row.input;
         form->cmdCancel_Click();
@@ -382,6 +474,7 @@ TEST_F(frmStyleTest, CaptionsAndTipsInTheLanguage)
     } rows[] = {
         {1, "de_DE", {"Artikel", "VB:", "Einheit", "&Speichern"}, "0,0001 - 999999 tex"},
         {2, "en_US", {"Styles", "CI:", "Unit", "&Save"}, "0.0001 - 999999 tex"},
+        {6, "en_US", {"", "", "", "&"}, "0.0001 - 999999 tex"},
     };
     for (const auto& row : rows) {
         Language = row.language;
@@ -394,6 +487,9 @@ TEST_F(frmStyleTest, CaptionsAndTipsInTheLanguage)
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), form->txtNominal1->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(form->txtNominal1, &help);
         EXPECT_EQ(form->txtNominal1->toolTip(), QString::fromUtf8(row.tip)) << row.language;
+        EXPECT_EQ(form->TipOf(2, P::txtCI1), QStringLiteral("0.0 - 100.0%"));
+        form->optSample1Unit2[2]->click();
+        EXPECT_EQ(form->TipOf(2, P::txtSample1).right(3), QStringLiteral(" yd")) << row.language;
         form->cmdCancel_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -415,12 +511,16 @@ TEST_F(frmStyleTest, ChoicesOnThePagesRebuildWhatDependsOnThem)
     frmStyle* form = frmStyle::Instance();
     ChooseForm(form, QStringLiteral("Hydro"));
 
+    EXPECT_EQ(form->lblSample2Unit[9]->text(), QStringLiteral("mm/min"));
     form->optSample1Unit2[9]->click();
     form->txtSample1[9]->setText(QStringLiteral("10"));
+    EXPECT_EQ(form->lblSample2Unit[9]->text(), QStringLiteral("in/min"));
     EXPECT_EQ(form->TipOf(9, P::txtSample2), QStringLiteral("0.01 - 40.00 in/min"));
 
     ClickTab(form, 12);
     Pick(form->cboUnit1[12], "mm w.c.");
+    EXPECT_EQ(form->cboSample1[12]->itemText(0), QStringLiteral("20/100"));
+    EXPECT_EQ(form->cboSample1[12]->currentText(), QStringLiteral("20/100"));
     EXPECT_EQ(form->lblSample1Unit[12]->text(), QStringLiteral("mm w.c./min"));
     EXPECT_TRUE(form->txtNominal2->isVisibleTo(form));   // the third drop
 
@@ -428,7 +528,12 @@ TEST_F(frmStyleTest, ChoicesOnThePagesRebuildWhatDependsOnThem)
     // frames only with 33.
     ClickTab(form, 13);
     EXPECT_FALSE(form->fraUnit[13]->isVisibleTo(form));
-    EXPECT_EQ(form->fraSample1[13]->y(), TwipsToPixels(60));
+    EXPECT_FALSE(form->txtLLimit1->isVisibleTo(form));
+    const int tops[4] = {60, 1860, 3300, 5100};
+    const std::array<QGroupBox*, 4> frames{form->fraSample1[13], form->fraSample2[13], form->fraSample3[13],
+                                           form->fraSample4[13]};
+    for (size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(frames[k]->y(), TwipsToPixels(tops[k])) << k;
     EXPECT_FALSE(form->fraSample3[13]->isVisibleTo(form));
     Pick(form->cboSample1[13], "33");
     EXPECT_TRUE(form->fraSample3[13]->isVisibleTo(form));
@@ -454,6 +559,10 @@ TEST_F(frmStyleTest, APressureSequenceKeepsItsUnitAfterAMoveAndOK)
     EXPECT_EQ(RunAndAccept([](frmStyle* form) {
                   ChooseForm(form, QStringLiteral("Program"));
                   Pick(form->cboSample1[13], "0-2-0");
+                  QStringList units;
+                  for (int i = 0; i < form->cboUnit1[13]->count(); ++i)
+                      units.append(form->cboUnit1[13]->itemText(i));
+                  EXPECT_EQ(units, (QStringList{"cm w.c.", "mbar", "mm w.c."}));
                   Pick(form->cboUnit1[13], "cm w.c.");
                   ClickTab(form, 20);
                   ClickTab(form, 13);
@@ -559,9 +668,11 @@ TEST_F(frmStyleTest, AStyleWithEveryFieldSetComesBackFromTheSettingsFileAsItWasS
         const TestDefinition& written = saved.Tests[t];
         EXPECT_EQ(read.Nominal1, static_cast<float>(t) + 1.5f) << t;
         EXPECT_EQ(read.TestCount, static_cast<int16_t>(t + 1)) << t;
+        EXPECT_EQ(read.HeaderImage.size(), 60u) << t;
         EXPECT_EQ(read, written) << t << " " << ToHex(read.HeaderImage) << " " << ToHex(written.HeaderImage);
     }
     EXPECT_EQ(Styles[1].Tests[9].Nominal2, 20.5f);
+    EXPECT_EQ(Styles[1].Tests[2].CI1, 42.0f);
     EXPECT_EQ(Styles[1].Tests[2].HeaderImage.substr(47, 1), "e");   // dtex, not the default tex
     EXPECT_EQ(Styles[1].Forms, saved.Forms);
 
