@@ -515,7 +515,11 @@ bool MovePendingSeries(const QString& folder)
     Align();
     const QString target = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     // The report writer would put them into the program folder instead.
+    // With no series open there is nothing to put anywhere, nor any copy
+    // in a folder that is not there.
     if (!QFileInfo(target).isDir()) {
+        if (std::all_of(g_open.begin() + 1, g_open.end(), [](const PendingFile& file) { return file.Ended; }))
+            return true;
         WriteLog(ErrorFromErrno(ENOENT, target), QStringLiteral("SavePendingProtocols"), target);
         return false;
     }

@@ -52,7 +52,8 @@ bool DropPendingSeries(int index);
 // one of a series saved as a report in DataFolder; the files of the open
 // series themselves, reached by another path, are left alone. When any write
 // or removal fails, the files written in the folder are removed again and the
-// series stay where they were: false.
+// series stay where they were: false. A folder that is not there takes no
+// series (false), but with none open there is nothing to move (true).
 bool MovePendingSeries(const QString& folder);
 
 // Appends the series of the pending files in DataFolder to Protocols and

@@ -530,3 +530,17 @@ TEST_F(PendingRecovery, TheDataFolderReachedByAnotherPathKeepsItsSeriesWhereverA
     EXPECT_EQ(DataFolder, link);
     EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
 }
+
+TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
+{
+    const QString missing = Temp.path() + QStringLiteral("/Missing");
+    ASSERT_EQ(NextStart().size(), 1u);
+    EXPECT_TRUE(MovePendingSeries(missing));
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_TRUE(LogLines().isEmpty());
+    // With a series open the folder must be there.
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9)));
+    ASSERT_EQ(NextStart().size(), 2u);
+    EXPECT_FALSE(MovePendingSeries(missing));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
+}
