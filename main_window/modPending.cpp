@@ -375,9 +375,23 @@ bool Later(const Protocol& record, const QString& path, const Protocol& kept, co
     return QFileInfo(path).lastModified() > QFileInfo(keptPath).lastModified();
 }
 
+// True when the copy holds the series or an earlier state of it: the same
+// series by the loader's rule, or started at the same moment, named alike
+// (what tells series apart) and with no test later than the series' last.
+// A copy left in a folder the data folder was moved away from is such a
+// state: the series may have taken tests, edits and its termination since.
+bool EarlierStateOf(const Protocol& copy, const Protocol& series)
+{
+    if (SameSeries(copy, series))
+        return true;
+    return copy.Date == series.Date && SeriesIdentity(copy) == SeriesIdentity(series)
+        && copy.LastTestDate <= series.LastTestDate;
+}
+
 // The report a terminated series was saved as, relative to the data folder;
-// empty when there is none.
-QString SavedReportOf(const Protocol& pending)
+// empty when there is none. saved tells the pending series and a report of
+// it apart.
+QString SavedReportOf(const Protocol& pending, bool (*saved)(const Protocol& pending, const Protocol& report) = SavedAs)
 {
     for (const QString& path : dskSavedReportCandidates(pending)) {
         const QFileInfo file(path);
@@ -385,10 +399,49 @@ QString SavedReportOf(const Protocol& pending)
         if (!dskIsTestReportFile(folder, file.fileName()))
             continue;
         bool writeBackFailed = false;
-        if (SavedAs(pending, dskGetTestReport(folder, file.fileName(), &writeBackFailed)))
+        if (saved(pending, dskGetTestReport(folder, file.fileName(), &writeBackFailed)))
             return QFileInfo(folder).fileName() + u'/' + file.fileName();
     }
     return QString();
+}
+
+// A pending file found in a folder the open series move into.
+struct FoundCopy {
+    QString Path;
+    Protocol Series;
+    int Holder = 0;    // the open series it is a copy of (0: none)
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The pending files in the folder, each read. Left out are the files of the
+// open series themselves, where the folder is the data folder reached by
+// another path (a link, a second mount): as copies they would be written
+// over and then removed under their old path, the series with them.
+std::vector<FoundCopy> PendingCopiesIn(const QString& folder)
+{
+    std::vector<struct stat> own;
+    for (std::size_t i = 1; i < g_open.size(); ++i) {
+        struct stat file {};
+        if (!g_open[i].Path.isEmpty() && ::stat(QFile::encodeName(g_open[i].Path).constData(), &file) == 0)
+            own.push_back(file);
+    }
+    std::vector<FoundCopy> copies;
+    for (const QString& name : dskListFiles(folder)) {
+        if (!IsPendingName(name) || !dskIsTestReportFile(folder, name))
+            continue;
+        const QString path = JoinPath(folder, name);
+        struct stat file {};
+        if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+            continue;
+        if (std::any_of(own.begin(), own.end(), [&](const struct stat& o) { return SameFile(o, file); }))
+            continue;
+        bool writeBackFailed = false;
+        Protocol series = dskGetTestReport(folder, name, &writeBackFailed);
+        if (!IsEmptyProtocol(series))
+            copies.push_back(FoundCopy{path, std::move(series)});
+    }
+    return copies;
 }
 
 bool CanBeOpened(const QString& path)
@@ -462,22 +515,65 @@ bool MovePendingSeries(const QString& folder)
     Align();
     const QString target = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     // The report writer would put them into the program folder instead.
+    // With no series open there is nothing to put anywhere, nor any copy
+    // in a folder that is not there.
     if (!QFileInfo(target).isDir()) {
+        if (std::all_of(g_open.begin() + 1, g_open.end(), [](const PendingFile& file) { return file.Ended; }))
+            return true;
         WriteLog(ErrorFromErrno(ENOENT, target), QStringLiteral("SavePendingProtocols"), target);
         return false;
     }
+    // A kill during an earlier change of the data folder can have left
+    // copies of series here (after the writes here and before the settings,
+    // or after the settings and before the old files went). The next start
+    // would load such a copy beside the series, or open a series that was
+    // terminated since: the copy of an open series is written over, and the
+    // others of it and those of a series saved as a report (in the data
+    // folder it was terminated in, the one the series leave now) go once the
+    // series are all written.
+    std::vector<FoundCopy> copies = PendingCopiesIn(target);
     std::vector<QString> written(g_open.size());
     QSet<QString> held;
     bool ok = true;
     for (std::size_t i = 1; ok && i < g_open.size(); ++i) {
         if (g_open[i].Ended)
             continue;
-        const QString name = FreePendingName(target, i, held);
+        QString name;
+        for (FoundCopy& copy : copies) {
+            if (copy.Holder != 0 || !EarlierStateOf(copy.Series, Protocols[i]))
+                continue;
+            copy.Holder = static_cast<int>(i);
+            if (name.isEmpty())
+                name = QFileInfo(copy.Path).fileName();
+        }
+        if (name.isEmpty())
+            name = FreePendingName(target, i, held);
         ok = dskPutTestReportExact(target, name, Protocols[i]);
         if (ok) {
             written[i] = JoinPath(target, name);
             held.insert(written[i]);
         }
+    }
+    for (std::size_t k = 0; ok && k < copies.size(); ++k) {
+        const FoundCopy& copy = copies[k];
+        const QString name = QFileInfo(copy.Path).fileName();
+        QString line;
+        if (copy.Holder != 0) {
+            if (written[static_cast<std::size_t>(copy.Holder)] == copy.Path)
+                continue;
+            line = QStringLiteral("%1 holds an earlier state of the series moved as %2; removed")
+                       .arg(name, QFileInfo(written[static_cast<std::size_t>(copy.Holder)]).fileName());
+        } else {
+            const QString saved = SavedReportOf(copy.Series, [](const Protocol& pending, const Protocol& report) {
+                return SavedAs(pending, report) || EarlierStateOf(pending, report);
+            });
+            if (saved.isEmpty())
+                continue;
+            line = QStringLiteral("%1 holds the series saved as %2; removed").arg(name, saved);
+        }
+        ok = RemoveFile(copy.Path);
+        if (ok)
+            WriteLog(0, line, QStringLiteral("SavePendingProtocols"));
     }
     if (!ok) {
         // Nothing of this move stays in the folder: a series is in one folder only.

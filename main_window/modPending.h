@@ -46,8 +46,14 @@ bool DropPendingSeries(int index);
 // Writes every open series into the folder (the data folder chosen next) as
 // a pending file under a free number, each synced, before the settings name
 // that folder; their files in DataFolder are removed by the next save, once
-// the settings name the new one. When any write fails, the files written in
-// the folder are removed again and the series stay where they were: false.
+// the settings name the new one. A pending file already in the folder that
+// holds an open series (or an earlier state of it, left by a kill during an
+// earlier change) is written over, further ones of it are removed, and so is
+// one of a series saved as a report in DataFolder; the files of the open
+// series themselves, reached by another path, are left alone. When any write
+// or removal fails, the files written in the folder are removed again and the
+// series stay where they were: false. A folder that is not there takes no
+// series (false), but with none open there is nothing to move (true).
 bool MovePendingSeries(const QString& folder);
 
 // Appends the series of the pending files in DataFolder to Protocols and

@@ -12,6 +12,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
@@ -75,6 +77,25 @@ protected:
         Protocols = {EmptyProtocol};
         LoadPendingProtocols();
         return Protocols;
+    }
+    // The order of the data settings: the series written into the new
+    // folder, then the settings naming it saved, then the old files removed.
+    static int ChangeDataFolder(const QString& folder)
+    {
+        if (!MovePendingSeries(folder))
+            return 1;
+        DataFolder = folder;
+        SaveSettings();
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 2;
+    }
+    // The folder the settings name, as the next start reads it.
+    static QString NamedDataFolder()
+    {
+        ReadSettingsFile();
+        StoredSettingsToGlobals();
+        return DataFolder;
     }
 };
 
@@ -385,21 +406,11 @@ TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhere
             WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
         ASSERT_EQ(NextStart().size(), 5u);
     };
-    const auto change = [&] {
-        if (!MovePendingSeries(other))
-            return 1;
-        DataFolder = other;
-        SaveSettings();
-        bool ok = false;
-        SavePendingProtocols(ok);
-        return ok ? 0 : 2;
-    };
+    const auto change = [&] { return ChangeDataFolder(other); };
     int inOther = 0;
     const auto check = [&](int) {
         // The next start reads the settings, then the folder they name.
-        ReadSettingsFile();
-        StoredSettingsToGlobals();
-        const QString named = DataFolder;
+        const QString named = NamedDataFolder();
         ASSERT_TRUE(named == Data || named == other) << named.toStdString();
         const std::vector<Protocol> back = NextStart();
         ASSERT_EQ(back.size(), 5u) << named.toStdString();
@@ -417,4 +428,119 @@ TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhere
     EXPECT_EQ(FilesIn(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
                                            QStringLiteral("PENDING 3.QTA"), QStringLiteral("PENDING 4.QTA")}));
     EXPECT_TRUE(FilesIn(Data).isEmpty());
+}
+
+namespace {
+
+QStringList PendingFilesIn(const QString& folder)
+{
+    static const QRegularExpression pending(QStringLiteral("^PENDING [0-9]+\\.QTA$"));
+    return FilesIn(folder).filter(pending);
+}
+
+}  // namespace
+
+TEST_F(PendingRecovery, AFolderChosenAgainAfterAKilledChangeHoldsEachSeriesOnce)
+{
+    // A change of the data folder killed anywhere leaves copies in the
+    // folder it left (a kill after the settings) or in the one it went to
+    // (before them). Then series a takes a test and b is terminated and
+    // saved, and the operator takes the other folder again: the next start
+    // has a, c and d once each, and b stays saved.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b"), Series(11, "c"), Series(12, "d")};
+    Protocol tested = series[0];
+    tested.Blocks[1].Values.push_back(MakeTest(3.5f, "N", At(13)));
+    tested.LastTestDate = At(13);
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir(other).removeRecursively();
+        QDir().mkpath(Data);
+        QDir().mkpath(other);
+        DataFolder = Data;
+        SaveSettings();
+        for (std::size_t n = 0; n < series.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+        ASSERT_EQ(NextStart().size(), 5u);
+    };
+    int copiesLeft = 0;
+    const auto check = [&](int) {
+        const QString from = NamedDataFolder();
+        const QString to = from == Data ? other : Data;
+        copiesLeft += PendingFilesIn(to).isEmpty() ? 0 : 1;
+        ASSERT_EQ(NextStart().size(), 5u);
+        Protocols[1] = tested;
+        ASSERT_TRUE(KeepPendingSeries(1));
+        Protocol& b = Protocols[2];
+        for (std::size_t p = 1; p <= static_cast<std::size_t>(PropertyCount); ++p)
+            b.Blocks[p].Terminated = true;
+        b.Finished = true;
+        b.LastTestDate = At(14);
+        ASSERT_TRUE(dskSaveNewTestReport(b));
+        ASSERT_TRUE(EndPendingSeries(2));
+        Protocols.erase(Protocols.begin() + 2);
+        ASSERT_TRUE(DropPendingSeries(2));
+
+        ASSERT_EQ(ChangeDataFolder(to), 0);
+        EXPECT_EQ(PendingFilesIn(to), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA"),
+                                                   QStringLiteral("PENDING 3.QTA")}));
+        EXPECT_TRUE(PendingFilesIn(from).isEmpty());
+        ASSERT_EQ(NamedDataFolder(), to);
+        EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, tested, series[2], series[3]}))
+            << "from " << from.toStdString();
+        // b's report, where it was terminated ("b": "B", 66 + 1).
+        EXPECT_EQ(FilesIn(from + QStringLiteral("/QTA067")), QStringList{QStringLiteral("2024.01.05, 10.00.00.QTA")});
+        ASSERT_FALSE(HasFailure());
+    };
+    const int kills = KillBeforeEachFileCall(prepare, [&] { return ChangeDataFolder(other); }, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 20);
+    // Copies were left in the folder taken again after several kills,
+    // in the old folder and in the new one.
+    EXPECT_GT(copiesLeft, 2);
+}
+
+TEST_F(PendingRecovery, TheDataFolderReachedByAnotherPathKeepsItsSeriesWhereverAKillFalls)
+{
+    // The folder chosen is the data folder through a link: the series' own
+    // files there are no copies to write over, or the removal of their old
+    // path would leave them nowhere until they are written again.
+    const QString link = Temp.path() + QStringLiteral("/Link");
+    ASSERT_TRUE(QFile::link(Data, link));
+    const std::vector<Protocol> series = {EmptyProtocol, Series(9, "a"), Series(10, "b")};
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        DataFolder = Data;
+        SaveSettings();
+        WriteFileBytes(Pending(1), ReportFileBytes(series[1]));
+        WriteFileBytes(Pending(2), ReportFileBytes(series[2]));
+        ASSERT_EQ(NextStart().size(), 3u);
+    };
+    const auto check = [&](int) {
+        const QString named = NamedDataFolder();
+        ASSERT_TRUE(named == Data || named == link) << named.toStdString();
+        ASSERT_TRUE(NextStart() == series) << FilesIn(Data).join(u',').toStdString();
+    };
+    const int kills = KillBeforeEachFileCall(prepare, [&] { return ChangeDataFolder(link); }, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 10);
+    EXPECT_EQ(DataFolder, link);
+    EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+}
+
+TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
+{
+    const QString missing = Temp.path() + QStringLiteral("/Missing");
+    ASSERT_EQ(NextStart().size(), 1u);
+    EXPECT_TRUE(MovePendingSeries(missing));
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_TRUE(LogLines().isEmpty());
+    // With a series open the folder must be there.
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9)));
+    ASSERT_EQ(NextStart().size(), 2u);
+    EXPECT_FALSE(MovePendingSeries(missing));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
 }

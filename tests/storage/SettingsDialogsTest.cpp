@@ -18,6 +18,7 @@
 #include "support/SimInstrument.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
@@ -379,6 +380,29 @@ TEST_F(SettingsDialogsTest, ANewDataFolderIsStoredOnlyOnceTheOpenSeriesAreInIt)
     ReadSettingsFile();
     EXPECT_EQ(StoredSettings.DataFolder, sub);
     EXPECT_EQ(ReadFileBytes(sub + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
+}
+
+TEST_F(SettingsDialogsTest, WithNoOpenSeriesAFolderGoneBeforeOKIsStoredWithoutMessage31)
+{
+    // Nothing to move: the folder the dialog shows is taken as it takes any
+    // other, even when it went away after it was chosen.
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    frmDataSetting::SetFolderMove(MovePendingSeries);
+    frmDataSetting* form = frmDataSetting::Instance();
+    ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+    ASSERT_TRUE(QDir(sub).removeRecursively());
+    // Should message 31 come, No ends its loop.
+    Presenter.Answer(AnswerNo);
+    form->cmdOK_Click();
+    frmDataSetting::SetFolderMove(nullptr);
+    EXPECT_TRUE(Presenter.Shown.empty());
+    EXPECT_EQ(DataFolder, sub);
+    ReadSettingsFile();
+    EXPECT_EQ(StoredSettings.DataFolder, sub);
+    EXPECT_FALSE(QFileInfo::exists(sub));
 }
 
 TEST_F(SettingsDialogsTest, CaptionsByLanguage)
