@@ -41,8 +41,10 @@ TEST(WindowProceduresTest, TypedTextIsCutToItsLimitWithTheCaretKept)
     QLineEdit field;
     const QString text35(35, u'x');
     field.setText(text35);
+    field.setCursorPosition(10);
     LimitTextLength(&field, 35);
     EXPECT_EQ(field.text(), text35);
+    EXPECT_EQ(field.cursorPosition(), 10);
 
     field.setText(QStringLiteral("abcdefghij") + QString(26, u'y'));   // 36 characters
     field.setCursorPosition(4);

@@ -175,6 +175,18 @@ TEST_F(TextInputBoxTest, AnEditableComboBoxKeepsTheRuleAndItsItems)
     EXPECT_EQ(combo.currentText(), QStringLiteral("Bernd"));
 }
 
+TEST_F(TextInputBoxTest, NumberTextIsDigitsWithOneSeparatorOfTheLocale)
+{
+    Pin(QStringLiteral("de_DE"));
+    for (const char* text : {"", "12", "12,5", ",5", "12,"})
+        EXPECT_TRUE(IsNumberInputText(QString::fromUtf8(text))) << text;
+    for (const char* text : {"12.5", "1.000", "1,2,3", "-1", "1a", "1 000", "1e3", "\t1"})
+        EXPECT_FALSE(IsNumberInputText(QString::fromUtf8(text))) << text;
+    Pin(QStringLiteral("en_US"));
+    EXPECT_TRUE(IsNumberInputText(QStringLiteral("12.5")));
+    EXPECT_FALSE(IsNumberInputText(QStringLiteral("12,5")));
+}
+
 TEST(TextInputRuleTest, StorableText)
 {
     for (const char* text : {"", "Anna Müller", "12,5 €", "a\xC2\xA0" "b", "Œuvre ‰"})
