@@ -104,6 +104,7 @@ TEST_F(ReadOutLabelTest, TheLabelIsCentredAboveThePointBelowNearTheTopAndWithinT
     box.Surface().Scale(0, 10, 20, 0);
     ShowLabelAt(10, 2, QStringLiteral("x"), label);
     EXPECT_NEAR(label->y(), 80 - 1.5 * label->height(), 1.0);
+    EXPECT_NEAR(label->x() + label->width() / 2.0, 100, 1.0);   // x = 10 is 100 pixels from the left
 
     // Hiding leaves a hidden label without caption.
     HideLabel(label);

@@ -92,6 +92,7 @@ TEST_F(FlexGridTest, RightButtonAndEmptyAreaLeaveTheCurrentCell)
     EXPECT_EQ(grid_->Row(), 1);
     EXPECT_EQ(grid_->Col(), 0);
     ASSERT_EQ(log_.size(), 3u);
+    EXPECT_TRUE(log_[0].startsWith(QStringLiteral("down 2 0 row 1 col 0")));
     EXPECT_TRUE(log_[1].startsWith(QStringLiteral("up 2 0 row 1 col 0")));
 }
 
