@@ -143,6 +143,18 @@ TEST_P(GeneralTest, ComparisonsOfNumbersAndVariants)
     EXPECT_EQ(MaxOf(QVariant(10), QVariant(9.5)).toInt(), 10);
     EXPECT_EQ(MaxOf(QVariant(QStringLiteral("10")), QVariant(QStringLiteral("9"))).toString(), QStringLiteral("9"));
     EXPECT_EQ(MaxOf(QVariant(1000), QVariant(QStringLiteral("1"))).toString(), QStringLiteral("1"));
+    EXPECT_TRUE(IsBetween(0.0001f, 0.0001f, 999999.0f));
+    EXPECT_EQ(MaxOf(2.5, -1.0), 2.5);
+    EXPECT_EQ(MinOf(2.5, -1.0), -1.0);
+    EXPECT_EQ(MinOf(QVariant(2), QVariant(2.0)).typeId(), QMetaType::Double);
+    EXPECT_EQ(CompareVariants(QVariant(10), QVariant(9)), 1);
+    EXPECT_EQ(CompareVariants(QVariant(QStringLiteral("10")), QVariant(QStringLiteral("9"))), -1);
+    EXPECT_EQ(CompareVariants(QVariant(1000), QVariant(QStringLiteral("1"))), -1);
+    EXPECT_EQ(CompareVariants(QVariant(QStringLiteral("1")), QVariant(1000)), 1);
+    // An empty value is 0 beside a number and "" beside a text.
+    EXPECT_EQ(CompareVariants(QVariant(), QVariant(0)), 0);
+    EXPECT_EQ(CompareVariants(QVariant(), QVariant(QString())), 0);
+    EXPECT_EQ(CompareVariants(QVariant(), QVariant(-1)), 1);
 }
 
 TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
@@ -150,6 +162,9 @@ TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
     QVariantList numbers{3, 1, 2};
     EXPECT_EQ(SortCollection(numbers), (QVariantList{3, 2, 1}));
     EXPECT_TRUE(numbers.isEmpty());
+
+    QVariantList empty;
+    EXPECT_TRUE(SortCollection(empty).isEmpty());
 
     // Among equal values the first one comes first.
     QVariantList equal{QVariant(2), QVariant(7), QVariant(2.0)};
@@ -164,6 +179,9 @@ TEST_P(GeneralTest, SortCollectionPutsTheLargestFirstAndEmptiesTheSource)
               (QStringList{QStringLiteral("2012.01.02, 08.00.00.QTA"), QStringLiteral("2011.12.08, 10.15.00.QTA"),
                            QStringLiteral("2010.05.05, 23.59.59.QTA")}));
     EXPECT_TRUE(names.isEmpty());
+
+    QStringList cased{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("a")};
+    EXPECT_EQ(SortCollection(cased), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("A")}));
 
     // A folder's worth of names with repeats, in an order no sort starts from.
     QStringList many;
@@ -181,6 +199,9 @@ TEST_P(GeneralTest, MembershipOfArrays)
     EXPECT_FALSE(IsInVariantArray(QVariant(QStringLiteral("3")), QVariantList{1, 2, 3}));
     EXPECT_FALSE(IsInVariantArray(QVariant(QStringLiteral("Ab")), QVariantList{QStringLiteral("AB"), QStringLiteral("ab")}));
     EXPECT_TRUE(IsInVariantArray(6, std::array<int16_t, 6>{0, 0, 0, 0, 0, 6}));
+    EXPECT_TRUE(IsInVariantArray(QVariant(QStringLiteral("ab")), QVariantList{QStringLiteral("AB"), QStringLiteral("ab")}));
+    EXPECT_TRUE(IsInVariantArray(15, {2, 15}));
+    EXPECT_FALSE(IsInVariantArray(3, {2, 15}));
 
     const std::vector<QString> texts{QStringLiteral("abc"), QStringLiteral("Mueller"), QStringLiteral("MÜLLER"),
                                      QStringLiteral("müller")};
@@ -200,15 +221,23 @@ TEST_P(GeneralTest, LookUpsByNameIgnoreCaseAndSkipElementZero)
     styles[3].Name = QStringLiteral("DENIM");
     EXPECT_EQ(FindStyleIndex(QStringLiteral("DeNiM"), styles), 2);
     EXPECT_EQ(FindStyleIndex(QStringLiteral("Canvas"), styles), 0);
+    EXPECT_EQ(FindStyleIndex(QStringLiteral("airbag"), styles), 1);
 
     std::vector<ReportForm> forms(3);
+    forms[0].Name = QStringLiteral("Standard");
     forms[2].Name = QStringLiteral("STANDARD");
+    EXPECT_EQ(FindReportFormIndex(QStringLiteral("standard"), forms), 2);
     EXPECT_EQ(FindReportFormIndex(QString(), forms), 1);   // element 1 has an empty name
 
     QComboBox combo;
     combo.addItems({QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("BETA")});
     EXPECT_EQ(FindInList(QStringLiteral("Beta"), &combo), 2);
     EXPECT_EQ(FindInList(QStringLiteral("gamma"), &combo), 0);
+    EXPECT_EQ(FindInList(QStringLiteral("alpha"), &combo), 1);
+    QListWidget list;
+    list.addItems({QStringLiteral("10"), QStringLiteral("20")});
+    EXPECT_EQ(FindInList(QStringLiteral("20"), &list), 2);
+    EXPECT_EQ(FindInList(QStringLiteral("2"), &list), 0);
     EXPECT_EQ(FindInList(QStringLiteral("B"), QStringList{QStringLiteral("a"), QStringLiteral("b")}), 2);
 }
 
@@ -267,6 +296,8 @@ TEST_P(GeneralTest, TextHelpers)
 
     EXPECT_EQ(EscapeAmpersand(QStringLiteral("A&B C&&D")), QStringLiteral("A&&B C&&&&D"));
     EXPECT_TRUE(HasWildcard(QStringLiteral("?")));
+    EXPECT_TRUE(HasWildcard(QStringLiteral("AB*")));
+    EXPECT_EQ(EscapeAmpersand(QStringLiteral("&")), QStringLiteral("&&"));
     EXPECT_FALSE(HasWildcard(QStringLiteral("AB-C")));
 }
 
@@ -292,6 +323,7 @@ TEST_P(GeneralTest, ReferenceTitlesBySlot)
         RefTitles.Titles[static_cast<size_t>(i)] = QStringLiteral("T%1").arg(i);
     EXPECT_EQ(GetReferenceTitle(2, 1), QStringLiteral("T0"));
     EXPECT_EQ(GetReferenceTitle(3, 2), QStringLiteral("T4"));
+    EXPECT_EQ(GetReferenceTitle(4, 1), QStringLiteral("T2"));
     EXPECT_EQ(GetReferenceTitle(4, 6), QStringLiteral("T17"));
     for (const auto& [reference, language] : {std::pair{1, 1}, std::pair{5, 1}, std::pair{2, 0}, std::pair{2, 7}})
         EXPECT_EQ(GetReferenceTitle(reference, language), QString()) << reference << " " << language;
@@ -306,6 +338,28 @@ TEST_P(GeneralTest, StandardButtonCaptions)
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdPaste"), 1), QString::fromUtf8("&Einfügen"));
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdPaste"), 3), QStringLiteral("&"));
     EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdMeasure"), 2), QString());
+    // Every caption in every language slot.
+    const char* ok[] = {"&OK", "&OK", "&OK", "&OK", "&OK", "&OK"};
+    const char* cancel[] = {"&Abbrechen", "&Cancel", "&Annuler", "&Annulla", "&Finalizar", "&"};
+    const char* close[] = {"&Schliessen", "&Close", "&Fermer", "&Chiudere", "&Cerrar", "&"};
+    const char* save[] = {"&Speichern", "&Save", "&Enregistrer", "&Memorizzare", "&Guardar", "&"};
+    const char* del[] = {"&Löschen", "&Delete", "&Effacer", "&Cancellare", "&Eliminar", "&"};
+    const char* add[] = {"&Hinzufügen", "&Add", "&Ajouter", "&Aggiungere", "&Adicionar", "&"};
+    const char* copy[] = {"&Kopieren", "&Copy", "&Copier", "&Copiare", "&Copiar", "&"};
+    const char* paste[] = {"&Einfügen", "&Paste", "&", "&", "&", "&"};
+    const std::pair<const char*, const char**> buttons[] = {{"cmdOK", ok},       {"cmdCancel", cancel}, {"cmdClose", close},
+                                                            {"cmdSave", save},   {"cmdDelete", del},    {"cmdAdd", add},
+                                                            {"cmdCopy", copy},   {"cmdPaste", paste}};
+    for (const auto& [name, captions] : buttons) {
+        for (int l = 1; l <= 6; ++l)
+            EXPECT_EQ(SetStandardButtonCaptions(QString::fromLatin1(name), l), QString::fromUtf8(captions[l - 1]))
+                << name << " " << l;
+    }
+    // No caption outside the language slots, nor for a name in another case.
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 0), QString());
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdOK"), 7), QString());
+    EXPECT_EQ(SetStandardButtonCaptions(QStringLiteral("cmdok"), 2), QString());
+    EXPECT_EQ(SetStandardButtonCaptions(static_cast<QObject*>(nullptr), 3), QString());
 
     QPushButton button;
     button.setObjectName(QStringLiteral("cmdCancel"));
@@ -318,6 +372,7 @@ TEST_P(GeneralTest, DateAndTimeTexts)
     EXPECT_EQ(FormatDateText(date, 1), QStringLiteral("05.03.2001"));
     EXPECT_EQ(FormatDateText(date, 2), QStringLiteral("03/05/2001"));
     EXPECT_EQ(FormatDateText(date, 4), QString());
+    EXPECT_EQ(FormatDateText(date, 0), QString());
 
     const double time = date + TimeSerial(9, 5, 7);
     EXPECT_EQ(FormatTimeText(time), QStringLiteral("09:05"));

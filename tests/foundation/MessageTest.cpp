@@ -50,6 +50,12 @@ TEST_F(MessageTest, MessageOneShowsAllFiveLanguagesWhateverTheSetting)
 {
     for (int16_t language : {int16_t(1), int16_t(6), int16_t(0)})
         EXPECT_EQ(Text(1, language), Message1) << language;
+    // Critical with one OK button in every language, the out-of-range ones too.
+    for (int16_t language : {int16_t(1), int16_t(2), int16_t(3), int16_t(5), int16_t(6), int16_t(0), int16_t(9)}) {
+        const MessageRequest box = ComposeMessage(1, {}, language);
+        EXPECT_EQ(box.Text, Message1) << language;
+        EXPECT_EQ(box.Style(), 16 + 0 + 0 + 65536) << language;
+    }
 }
 
 TEST_F(MessageTest, MessageFourPutsItsArgumentIntoEveryLanguage)
@@ -72,6 +78,34 @@ TEST_F(MessageTest, TextsAsQuotedFollowTheLanguage)
     EXPECT_EQ(Text(31, 2), QStringLiteral("An error occurred while writing the file. Ensure that there is enough "
                                           "space on the disk.\r\nTry again?"));
     EXPECT_EQ(Text(35, 6), QStringLiteral("!"));
+    EXPECT_EQ(Text(3, 3), QStringLiteral("Mot de passe incorrect."));
+    EXPECT_EQ(Text(3, 4), QStringLiteral("Codice errato."));
+    EXPECT_EQ(Text(13, 1),
+              QString::fromUtf8("Die gewählte Datenschnittstelle ist nicht verfügbar. Bitte wählen Sie eine andere!"));
+    const struct {
+        int16_t number;
+        int16_t language;
+        const char* text;
+    } quoted[] = {
+        {13, 6, "."},
+        {8, 2, "Your entry comprises a 'JOKER' ('*', '?') which has a special meaning in the long-term analysis and "
+               "should therefore not be used. Use anyway?"},
+        {30, 6, "!"},
+        {21, 2, "The instrument is set to measure a wrong property.\r\n\r\nThe test result cannot be read!"},
+        {22, 2, "The instrument is set to a wrong unit of measurement:\r\nB instead of C.\r\n\r\n"
+                "The test result cannot be read!"},
+        {23, 2, "The instrument supplied an erroraneous serial number:\r\nB instead of C.\r\n\r\nAccept anyway?"},
+        {23, 6, "?"},
+        {27, 2, "The test results will not be printed. Print anyway?"},
+        {27, 6, "."},
+        {35, 2, "No curve data available for this test result."},
+        {37, 2, "The preset confidence interval has been reached. Terminate test series?"},
+        {38, 2, "This form cannot be deleted because it is linked to a style!"},
+    };
+    const QVariantList args = {QStringLiteral("Test length"), QStringLiteral("B"), QStringLiteral("C")};
+    for (const auto& row : quoted)
+        EXPECT_EQ(Text(row.number, row.language, args), QString::fromUtf8(row.text)) << row.number;
+    EXPECT_EQ(Text(12, 2, {10}), QStringLiteral("There is a maximum of 10 forms per style!"));
     // Outside 1 to 6 the box comes without text.
     EXPECT_EQ(Text(3, 0), QString());
     EXPECT_EQ(Text(13, 7), QString());
@@ -88,6 +122,11 @@ TEST_F(MessageTest, ArgumentsGoWhereTheRowNamesThem)
               QStringLiteral("Invalid data received from instrument!\r\n(E3: Data string too short: 1E 41)"));
     EXPECT_EQ(Text(39, 2, {12, 3}),
               QStringLiteral("Number of imported files:\t12\r\nNumber of imported styles:\t3"));
+    EXPECT_EQ(Text(24, 2, args), QStringLiteral("The instrument is set to a wrong test parameter:\r\n"
+                                                "Test length 100 mm instead of 50 mm.\r\n\r\n"
+                                                "The test result cannot be read!"));
+    EXPECT_EQ(Text(14, 6, {QStringLiteral("E1")}), QStringLiteral("!\r\n(E1)"));
+    EXPECT_EQ(Text(39, 6, {12, 3}), QStringLiteral("."));
 }
 
 TEST_F(MessageTest, NumbersFollowTheLocale)
@@ -97,6 +136,8 @@ TEST_F(MessageTest, NumbersFollowTheLocale)
     EXPECT_EQ(Text(34, 2, {QStringLiteral("3")}),
               QStringLiteral("There are 3 unfinished test series left. End the application and finish the test "
                              "series later?"));
+    EXPECT_EQ(Text(11, 2, {6}), QStringLiteral("There is a maximum of 6 properties per form!"));
+    EXPECT_EQ(Text(34, 6, {3}), QStringLiteral("!"));
     Pin(QStringLiteral("fr_FR"));
     EXPECT_TRUE(Text(9, 3, {30000}).contains(QString::fromUtf8("30\u202F000 "))) << Text(9, 3, {30000}).toStdString();
     Pin(QStringLiteral("de_CH"));
@@ -116,6 +157,8 @@ TEST_F(MessageTest, ItalianAndSpanishTextsOfFormsAndStyles)
     } rows[] = {
         {11, 4, "Un modulo può contenere al massimo 6 proprietà!"},
         {12, 4, "Un articolo può avere al massimo 6 moduli!"},
+        {12, 5, "¡Un artículo puede tener como máximo 6 formularios!"},
+        {38, 4, "Questo modulo non può essere cancellato, perché è collegato a un articolo!"},
         {38, 5, "¡Este formulario no se puede eliminar porque está vinculado a un artículo!"},
         {39, 5, "Número de ficheros importados:\t6\r\nNúmero de artículos importados:\t6"},
     };
@@ -152,6 +195,28 @@ TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumberAndUnknownNumbersAreCriti
         EXPECT_EQ(box.Style(), row.icon + row.buttons + row.defaultButton + 65536) << row.number;
         EXPECT_EQ(box.Title, QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
     }
+    // The rest of the catalogue, row by row, in a language of its own and out of range.
+    const Row others[] = {
+        {3, C, OK, D1},  {4, C, OK, D1},  {6, E, OK, D1},  {9, I, OK, D1},  {10, C, OK, D1}, {11, E, OK, D1},
+        {12, E, OK, D1}, {13, C, OK, D1}, {14, C, OK, D1}, {15, C, OK, D1}, {16, Q, YN, D1}, {17, C, OK, D1},
+        {18, E, OK, D1}, {19, C, OK, D1}, {20, C, OK, D1}, {21, C, OK, D1}, {22, C, OK, D1}, {24, C, OK, D1},
+        {25, Q, YN, D2}, {26, C, OK, D1}, {28, Q, YN, D1}, {30, Q, YN, D1}, {31, Q, YN, D1}, {32, C, OK, D1},
+        {33, I, OK, D1}, {34, Q, YN, D1}, {35, I, OK, D1}, {37, Q, YN, D1}, {39, I, OK, D1},
+    };
+    for (const Row& row : others) {
+        for (int16_t language : {int16_t(1), int16_t(2), int16_t(6), int16_t(0)})
+            EXPECT_EQ(ComposeMessage(row.number, {}, language).Style(),
+                      row.icon + row.buttons + row.defaultButton + 65536)
+                << row.number << " " << language;
+    }
+    // An unknown number is a critical OK box with its number in every language.
+    for (int16_t number : {int16_t(29), int16_t(0), int16_t(-1)}) {
+        for (int16_t language : {int16_t(1), int16_t(2)}) {
+            const MessageRequest box = ComposeMessage(number, {}, language);
+            EXPECT_EQ(box.Text, QStringLiteral("Unknown error (%1).").arg(number));
+            EXPECT_EQ(box.Style(), 16 + 0 + 0 + 65536) << number << " " << language;
+        }
+    }
 }
 
 TEST_F(MessageTest, TheButtonsSpeakTheProgramsLanguage)
@@ -160,12 +225,19 @@ TEST_F(MessageTest, TheButtonsSpeakTheProgramsLanguage)
         int16_t language;
         const char* yes;
         const char* no;
-    } rows[] = {{1, "&Ja", "&Nein"}, {3, "&Oui", "&Non"}, {5, "&Sí", "&No"}};
+    } rows[] = {{1, "&Ja", "&Nein"}, {3, "&Oui", "&Non"}, {5, "&Sí", "&No"}, {2, "&Yes", "&No"}, {4, "&Sì", "&No"}};
     for (const auto& row : rows) {
         const MessageRequest question = ComposeMessage(16, {}, row.language);
         EXPECT_EQ(question.YesCaption, QString::fromUtf8(row.yes)) << row.language;
         EXPECT_EQ(question.NoCaption, QString::fromUtf8(row.no)) << row.language;
+        EXPECT_EQ(ComposeMessage(3, {}, row.language).OKCaption, QStringLiteral("&OK"));
     }
+    // Messages 1 and 4 have their OK button captioned too.
+    EXPECT_EQ(ComposeMessage(1, {}, 1).OKCaption, QStringLiteral("&OK"));
+    EXPECT_EQ(ComposeMessage(4, {}, 2).OKCaption, QStringLiteral("&OK"));
+    EXPECT_TRUE(ComposeMessage(16, {}, 6).NoCaption.isEmpty());
+    EXPECT_EQ(ComposeMessage(3, {}, 6).OKCaption, QStringLiteral("&OK"));
+    EXPECT_TRUE(ComposeMessage(16, {}, 0).YesCaption.isEmpty());
     // The unknown numbers have their OK button captioned too.
     EXPECT_EQ(ComposeMessage(29, {}, 3).OKCaption, QStringLiteral("&OK"));
     // Without words of its own, the sixth slot keeps the toolkit's Yes and No.

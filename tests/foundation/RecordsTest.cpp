@@ -103,6 +103,29 @@ TEST(PackedLayout, SettingsRecordsMatchBytesWorkedOutByHand)
     EXPECT_EQ(ToHex(Pack(item)), "11 00 FF FF 00 00");
 }
 
+TEST(PackedLayout, SearchPatternReadBackLosesItsDates)
+{
+    SearchPattern p;
+    p.TestType = 5;
+    p.Style = QStringLiteral("A?");
+    p.Reference2 = QStringLiteral("r2");
+    p.Reference3 = QStringLiteral("r3");
+    p.Reference4 = QStringLiteral("r4");
+    p.Operator = QStringLiteral("op");
+    p.DateFrom = 1;
+    p.DateTo = 2;
+    p.TimeFrom = 0.25;
+    p.TimeTo = 0.75;
+    const std::string bytes = Pack(p);
+    BinaryReader in(bytes);
+    SearchPattern back;
+    back.DateFrom = 99;
+    GetRecord(in, back);
+    ASSERT_TRUE(in.Ok());
+    p.DateFrom = p.DateTo = p.TimeFrom = p.TimeTo = 0;
+    EXPECT_EQ(back, p);
+}
+
 Protocol FilledProtocol()
 {
     Protocol p = EmptyProtocol;
@@ -184,6 +207,14 @@ TEST(PackedLayout, TruncatedProtocolKeepsZerosForWhatWasNotRead)
     EXPECT_TRUE(p.Operator.isEmpty());
 }
 
+TEST(PackedLayout, LongStringsAreCutTo65535Bytes)
+{
+    BinaryWriter out;
+    out.PutString(std::string(70000, 'x'));
+    ASSERT_EQ(out.Bytes().size(), 2u + 65535u);
+    EXPECT_EQ(out.Bytes().substr(0, 2), Hex("FF FF"));
+}
+
 TEST(PackedLayout, AnyNonZeroFlagReadsAsTrue)
 {
     const std::string bytes = Hex("01 00  00 00");
@@ -210,6 +241,61 @@ TEST(Emptiness, PropertyBlockIgnoresBoundsButNotHeaderAndProfileTheReverse)
     EXPECT_TRUE(IsEmptyProfile(p));
     p.Values.push_back(NoValue);
     EXPECT_FALSE(IsEmptyProfile(p));
+}
+
+TEST(Emptiness, EveryEmptyInstancePassesItsOwnTest)
+{
+    InitDefaultRecords();
+    EXPECT_TRUE(IsEmptyTestValue(EmptyTestValue));
+    EXPECT_TRUE(IsEmptyStatistics(EmptyStatistics));
+    EXPECT_TRUE(IsEmptyProtocol(EmptyProtocol));
+    EXPECT_TRUE(IsEmptyFoundProtocol(EmptyFoundProtocol));
+    EXPECT_TRUE(IsEmptyStyle(BlankStyle));
+    EXPECT_TRUE(IsEmptySearchPattern(EmptySearchPattern));
+    EXPECT_TRUE(IsEmptyKeyboardDefinition(EmptyKeyboardDefinition));
+    EXPECT_TRUE(IsEmptyDataStringRecord(EmptyDataStringRecord));
+    EXPECT_TRUE(IsEmptyPlotWindow(EmptyPlotWindow));
+    EXPECT_TRUE(IsEmptyHistogram(EmptyHistogram));
+    EXPECT_TRUE(IsEmptyDeviationData(EmptyDeviationData));
+    EXPECT_TRUE(IsEmptyLongTermAnalysis(EmptyLongTermAnalysis));
+
+    EXPECT_FALSE(IsEmptyTestValue(TestValue{}));
+    EXPECT_FALSE(IsEmptyStatistics(Statistics{}));
+    EXPECT_FALSE(IsEmptyProtocol(Protocol{}));
+    EXPECT_FALSE(IsEmptyStyle(Style{}));
+    SearchPattern pattern = EmptySearchPattern;
+    pattern.Operator = QStringLiteral("M*");
+    EXPECT_FALSE(IsEmptySearchPattern(pattern));
+
+    Protocol p = EmptyProtocol;
+    p.CurrentProperty = 2;
+    EXPECT_FALSE(IsEmptyProtocol(p));
+    LongTermAnalysis a = EmptyLongTermAnalysis;
+    a.Found.push_back(EmptyFoundProtocol);
+    EXPECT_FALSE(IsEmptyLongTermAnalysis(a));
+}
+
+TEST(DefaultRecords, CurveRecordsUseTheirNoValueMarkers)
+{
+    EXPECT_EQ(EmptyABTCurve.Factor1, -32768);
+    EXPECT_EQ(EmptyABTCurve.P2[511], NoValue);
+    EXPECT_EQ(EmptyAbtEvaluation.FallTime, -32768);
+    EXPECT_EQ(EmptyAbtEvaluation.Volume[0], NoValue);
+    EXPECT_EQ(EmptyAbtOptions.Smoothing, -32768);
+    EXPECT_TRUE(EmptyAbtRawLines.Lines[25].empty());
+}
+
+TEST(DefaultRecords, ReferenceCaptionsBySlot)
+{
+    // Italian shows the German captions until the user changes them.
+    const char* captions[6][3] = {
+        {"Referenz 2:", "Referenz 3:", "Referenz 4:"},       {"Reference 2:", "Reference 3:", "Reference 4:"},
+        {"Référence 2:", "Référence 3:", "Référence 4:"},    {"Referenz 2:", "Referenz 3:", "Referenz 4:"},
+        {"Referencia 2:", "Referencia 3:", "Referencia 4:"}, {"Ref. 2:", "Ref. 3:", "Ref. 4:"},
+    };
+    for (size_t slot = 0; slot < 6; ++slot)
+        for (size_t r = 0; r < 3; ++r)
+            EXPECT_EQ(DefaultReferenceTitles.Titles[slot * 3 + r], QString::fromUtf8(captions[slot][r])) << slot << r;
 }
 
 } // namespace

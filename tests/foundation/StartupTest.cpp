@@ -240,6 +240,7 @@ TEST_F(StartupTest, ALaterStartOnlyLogsInAndTakesWhatTheFilesSay)
     EXPECT_EQ(InstallationCustomer(), QStringLiteral("Weberei Muster AG"));
     EXPECT_TRUE(InstallationTestArea44Variant());
     // The keyboard definition names the keyboard pseudo-instrument.
+    EXPECT_EQ(ModelShortName[1], QStringLiteral("Handmessung"));
     EXPECT_EQ(ModelLongName[1], QStringLiteral("Handmessung"));
 }
 
@@ -259,6 +260,7 @@ TEST_F(StartupTest, AFailedLoginShowsMessageThreeAndWritesNoSettings)
     EXPECT_FALSE(QFile::exists(folder_.filePath(QStringLiteral("QUINTARA.DAT.BAK"))));
     EXPECT_EQ(mainWindow_, nullptr);
     EXPECT_EQ(openPort_, -1);
+    EXPECT_FALSE(frmSplash::IsLoaded());
 }
 
 TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesTheSettingsFileEmpty)
@@ -304,6 +306,7 @@ TEST_F(StartupTest, APortThatFailsToOpenGivesMessageThirteenAfterTheSplashAndThe
     portOpens_ = false;
 
     EXPECT_EQ(Main(hooks_), 0);
+    EXPECT_EQ(initPort_, 4);
     EXPECT_EQ(openPort_, 4);
     EXPECT_FALSE(PortOpen);
     ASSERT_EQ(presenter_.Shown.size(), 1u);

@@ -120,6 +120,7 @@ TEST_F(StartupWindowsTest, CancelGivesLevelZeroWhateverWasTyped)
     login->txtPassword->setText(QString());   // the right (empty) password
     login->cmdCancel->click();
     EXPECT_EQ(LoginLevel, 0);
+    EXPECT_FALSE(frmLogin::IsLoaded());
 
     // Escape cancels as well.
     LoginLevel = 2;
@@ -134,6 +135,8 @@ TEST_F(StartupWindowsTest, LoginCaptionsFollowTheLanguage)
     EXPECT_EQ(login->windowTitle(), QStringLiteral("ZOLVERA D 7110 QUINTARA III - Login"));
     EXPECT_EQ(login->optUser[1]->text(), QStringLiteral("&Benutzer"));
     EXPECT_EQ(login->optUser[2]->text(), QStringLiteral("&Leiter"));
+    EXPECT_EQ(login->lblPassword->text(), QStringLiteral("Passwort:"));
+    EXPECT_EQ(login->txtPassword->echoMode(), QLineEdit::Password);
     EXPECT_EQ(login->txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
                                                       login->txtPassword),
               '*');
@@ -142,6 +145,8 @@ TEST_F(StartupWindowsTest, LoginCaptionsFollowTheLanguage)
     EXPECT_EQ(login->lblPassword->text(), QString::fromUtf8("Santo y seña:"));
     login->SetCaptions(6);
     EXPECT_EQ(login->windowTitle(), QStringLiteral("ZOLVERA D 7110 QUINTARA III - "));
+    EXPECT_TRUE(login->optUser[1]->text().isEmpty());
+    EXPECT_TRUE(login->lblPassword->text().isEmpty());
     EXPECT_EQ(login->cmdCancel->text(), QStringLiteral("&"));
     login->cmdCancel->click();
 }
@@ -152,16 +157,26 @@ TEST_F(StartupWindowsTest, WelcomeFlagsChangeTheTextsAndTheLanguage)
     welcome->show();
     EXPECT_EQ(welcome->lblWelcome->text(),
               QStringLiteral("Thank you very much for buying the Evaluation Program QUINTARA III!"));
-    EXPECT_TRUE(welcome->lblIntro->text().startsWith(
-        QStringLiteral("Prior to using the program, the system and test settings must be entered")));
+    EXPECT_EQ(welcome->lblIntro->text(),
+              QStringLiteral("Prior to using the program, the system and test settings must be entered in accordance "
+                             "with chapters 'H' and 'I' of the operating instructions.\r\nIt is well worth to "
+                             "carefully select the settings, because proper settings greatly enhance the "
+                             "performance of the program."));
+    for (size_t i = 1; i <= 6; ++i)
+        EXPECT_FALSE(welcome->imgLanguage[i]->pixmap().isNull()) << i;
 
     Click(welcome->imgLanguage[5]);
     EXPECT_EQ(Language, 5);
     EXPECT_EQ(welcome->lblWelcome->text(),
               QString::fromUtf8("¡Vos agradecemos sus compra del programa de evaluación QUINTARA III!"));
+    Click(welcome->imgLanguage[1]);
+    EXPECT_EQ(Language, 1);
+    EXPECT_TRUE(welcome->lblIntro->text().startsWith(QString::fromUtf8("Bevor Sie das Programm benutzen können")));
     Click(welcome->imgLanguage[6]);
     EXPECT_EQ(Language, 6);
+    EXPECT_TRUE(welcome->lblWelcome->text().isEmpty());
     EXPECT_TRUE(welcome->lblIntro->text().isEmpty());
+    EXPECT_EQ(welcome->cmdOK->text(), QStringLiteral("&OK"));
 
     QPointer<QLabel> flag = welcome->imgLanguage[3];
     welcome->cmdOK->click();
@@ -175,6 +190,7 @@ TEST_F(StartupWindowsTest, SplashShowsTitleVersionAndPictureOnTopOfEverything)
 {
     frmSplash* splash = frmSplash::Instance();
     EXPECT_TRUE(splash->isVisible());
+    EXPECT_EQ(splash->lblQUINTARA->text(), QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
     EXPECT_EQ(splash->lblVersion->text(), QStringLiteral("8.0"));
     EXPECT_FALSE(splash->imgSplash->pixmap().isNull());
     EXPECT_TRUE(splash->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -184,9 +200,19 @@ TEST_F(StartupWindowsTest, SplashShowsTitleVersionAndPictureOnTopOfEverything)
 TEST_F(StartupWindowsTest, TheResourceWindowHoldsEveryPicture)
 {
     frmResource* resource = frmResource::Instance();
-    for (const QPixmap* picture : {&resource->imgInstrument[0], &resource->imgInstrument[16], &resource->imgLanguage[6],
-                                   &resource->imgAnimation[2], &resource->imgLongTermEvaluation, &resource->imgPrint})
+    for (size_t i = 0; i <= 16; ++i)
+        EXPECT_FALSE(resource->imgInstrument[i].isNull()) << i;
+    for (size_t i = 1; i <= 6; ++i)
+        EXPECT_FALSE(resource->imgLanguage[i].isNull()) << i;
+    for (size_t i = 1; i <= 2; ++i)
+        EXPECT_FALSE(resource->imgAnimation[i].isNull()) << i;
+    for (const QPixmap* picture :
+         {&resource->imgQUINTARA, &resource->imgZOLVERA, &resource->imgSplash, &resource->imgFolder,
+          &resource->imgFlip, &resource->imgAnalyzeCurve, &resource->imgDetail, &resource->imgLongTermEvaluation,
+          &resource->imgNoConnection, &resource->imgTerminated, &resource->imgCross, &resource->imgSwitchbox,
+          &resource->imgPC, &resource->imgPrint})
         EXPECT_FALSE(picture->isNull());
+    EXPECT_FALSE(resource->windowIcon().isNull());
 }
 
 } // namespace

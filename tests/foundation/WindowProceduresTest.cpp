@@ -41,8 +41,10 @@ TEST(WindowProceduresTest, TypedTextIsCutToItsLimitWithTheCaretKept)
     QLineEdit field;
     const QString text35(35, u'x');
     field.setText(text35);
+    field.setCursorPosition(10);
     LimitTextLength(&field, 35);
     EXPECT_EQ(field.text(), text35);
+    EXPECT_EQ(field.cursorPosition(), 10);
 
     field.setText(QStringLiteral("abcdefghij") + QString(26, u'y'));   // 36 characters
     field.setCursorPosition(4);
@@ -102,6 +104,7 @@ TEST_F(ReadOutLabelTest, TheLabelIsCentredAboveThePointBelowNearTheTopAndWithinT
     box.Surface().Scale(0, 10, 20, 0);
     ShowLabelAt(10, 2, QStringLiteral("x"), label);
     EXPECT_NEAR(label->y(), 80 - 1.5 * label->height(), 1.0);
+    EXPECT_NEAR(label->x() + label->width() / 2.0, 100, 1.0);   // x = 10 is 100 pixels from the left
 
     // Hiding leaves a hidden label without caption.
     HideLabel(label);

@@ -31,7 +31,7 @@ TEST_F(ConversionsTest, IsNumericAndCDblFollowTheLocale)
         double value;
     } rows[] = {
         {"en_US", "12", true, 12},           {"en_US", "  -1.5  ", true, -1.5}, {"en_US", "+.5", true, 0.5},
-        {"en_US", "1,234.5", true, 1234.5},  {"en_US", "1.5E-3", true, 0.0015}, {"en_US", "5.", true, 5},
+        {"en_US", "1,234.5", true, 1234.5},  {"en_US", " -1,234.5 ", true, -1234.5},  {"en_US", "1.5E-3", true, 0.0015}, {"en_US", "5.", true, 5},
         {"en_US", "2.5e2", true, 250},       {"en_US", ".", false, 0},          {"en_US", "-", false, 0},
         {"en_US", "   ", false, 0},          {"en_US", "1,5,", false, 0},       {"en_US", ",5", false, 0},
         {"en_US", "12abc", false, 0},        {"en_US", "1E", false, 0},         {"en_US", "1.2.3", false, 0},

@@ -231,6 +231,20 @@ TEST(DrawingSurfaceTest, DrawingsLeaveTheirPixels)
     }
 }
 
+// An outlined box leaves the current position at its second corner, as the
+// next relative drawing expects (the filled one is in the table above).
+TEST(DrawingSurfaceTest, OutlinedBoxesLeaveThePositionAtTheirSecondCorner)
+{
+    DrawingSurface s(120, 60);
+    s.SetScaleMode(vbPixels);
+    s.Box(10, 12, 30, 34, vbRed);
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 30);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 34);
+    s.Box(40, 5, 55, 20);
+    EXPECT_DOUBLE_EQ(s.CurrentX(), 55);
+    EXPECT_DOUBLE_EQ(s.CurrentY(), 20);
+}
+
 TEST(DrawingSurfaceTest, HatchesRunTheirWay)
 {
     DrawingSurface s(120, 60);

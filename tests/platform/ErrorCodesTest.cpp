@@ -31,15 +31,18 @@ TEST(ErrorCodesTest, AFailedFileGivesTheNumberBehindItsMessage)
         QString path;
         QIODevice::OpenMode mode;
         int number;
+        int error;   // whose system text the message is
     } rows[] = {
-        {dir.path() + QStringLiteral("/missing.dat"), QIODevice::ReadOnly, 53},
-        {dir.path() + QStringLiteral("/no/such/folder.dat"), QIODevice::WriteOnly, 76},
-        {dir.path(), QIODevice::WriteOnly, 75},
+        {dir.path() + QStringLiteral("/missing.dat"), QIODevice::ReadOnly, 53, ENOENT},
+        {dir.path() + QStringLiteral("/no/such/folder.dat"), QIODevice::WriteOnly, 76, ENOENT},
+        {dir.path(), QIODevice::WriteOnly, 75, EISDIR},
     };
     for (const auto& row : rows) {
         QFile file(row.path);
         ASSERT_FALSE(file.open(row.mode));
-        EXPECT_EQ(ErrorFromFile(file).Number, row.number) << row.path.toStdString();
+        const SystemError e = ErrorFromFile(file);
+        EXPECT_EQ(e.Number, row.number) << row.path.toStdString();
+        EXPECT_EQ(e.Text, QString::fromLocal8Bit(std::strerror(row.error))) << row.path.toStdString();
     }
     QSaveFile save(dir.path() + QStringLiteral("/no/such/folder.dat"));
     ASSERT_FALSE(save.open(QIODevice::WriteOnly));

@@ -92,6 +92,7 @@ TEST_F(FlexGridTest, RightButtonAndEmptyAreaLeaveTheCurrentCell)
     EXPECT_EQ(grid_->Row(), 1);
     EXPECT_EQ(grid_->Col(), 0);
     ASSERT_EQ(log_.size(), 3u);
+    EXPECT_TRUE(log_[0].startsWith(QStringLiteral("down 2 0 row 1 col 0")));
     EXPECT_TRUE(log_[1].startsWith(QStringLiteral("up 2 0 row 1 col 0")));
 }
 
@@ -112,6 +113,7 @@ TEST_F(FlexGridTest, DoubleClickReplacesTheSecondClick)
         EXPECT_EQ(log_[3], QStringLiteral("dblclick"));
         EXPECT_TRUE(log_[4].startsWith(QStringLiteral("up 1 0 row 2")));
         EXPECT_EQ(window_.focusWidget() == grid_, enabled) << enabled;
+        EXPECT_EQ(grid_->focusPolicy(), enabled ? Qt::StrongFocus : Qt::NoFocus) << enabled;
         grid_->clearFocus();
     }
 }
@@ -128,6 +130,7 @@ TEST_F(FlexGridTest, CellsOutsideTheGridReadEmptyAndIgnoreWrites)
     EXPECT_EQ(grid_->Row(), 0);
     EXPECT_EQ(grid_->Col(), 0);
     EXPECT_EQ(grid_->TextMatrix(9, 2), QStringLiteral("last"));
+    EXPECT_EQ(grid_->ColWidth(7), 0);
     // Fewer rows drop the cells below; the current row follows.
     grid_->SetRow(9);
     grid_->SetRows(4);

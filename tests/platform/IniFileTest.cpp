@@ -57,6 +57,11 @@ TEST(IniFileTest, SectionsAndKeysIgnoreCaseAndValuesAreRaw)
     for (const auto& row : rows)
         EXPECT_EQ(ini.Value(row.section, row.key, "default"), row.value) << row.section << " " << row.key;
     EXPECT_TRUE(ini.HasKey("Daten", "Leer"));
+
+    // A key before the first section belongs to none.
+    ini.LoadText("Orphan=1\n[A]\nk=a\n");
+    EXPECT_FALSE(ini.HasKey("", "Orphan"));
+    EXPECT_EQ(ini.Value("", "Orphan", "none"), "none");
 }
 
 TEST(IniFileTest, MissingFileIsAFailedLoadWithDefaults)

@@ -11,14 +11,21 @@ TEST(InstanceLockTest, ASecondCopyIsRefusedUntilTheFirstEnds)
     {
         InstanceLock first(folder.path());
         ASSERT_TRUE(first.TryLock());
+        EXPECT_TRUE(first.IsLocked());
+        EXPECT_TRUE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("QUINTARA.LCK"))));
         InstanceLock second(folder.path());
         EXPECT_FALSE(second.TryLock());
+        EXPECT_FALSE(second.IsLocked());
         EXPECT_TRUE(second.HeldByAnotherCopy());
     }
     // The first copy ended: the lock is free again and the file gone.
     EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("QUINTARA.LCK"))));
     InstanceLock third(folder.path());
+    EXPECT_FALSE(third.IsLocked());
     EXPECT_TRUE(third.TryLock());
+    // Given back by hand, the lock is no longer held.
+    third.Unlock();
+    EXPECT_FALSE(third.IsLocked());
 }
 
 TEST(InstanceLockTest, ALockLeftByACrashedCopyIsTakenOver)

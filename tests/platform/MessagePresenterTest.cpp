@@ -5,6 +5,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 MessageRequest Request(int16_t icon, int16_t buttons, int16_t defaultButton)
@@ -50,6 +52,13 @@ TEST(MessagePresenterTest, AnOkBoxAnswersOneAndEmptyCaptionsKeepTheToolkitsOwn)
     captioned.OKCaption = QStringLiteral("&OK");
     EXPECT_EQ(BuildMessageBox(captioned)->button(QMessageBox::Ok)->text(), QStringLiteral("&OK"));
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    // Each of the four icons of the catalogue gets its own picture.
+    const std::pair<int16_t, QMessageBox::Icon> icons[] = {{IconCritical, QMessageBox::Critical},
+                                                            {IconQuestion, QMessageBox::Question},
+                                                            {IconExclamation, QMessageBox::Warning},
+                                                            {IconInformation, QMessageBox::Information}};
+    for (const auto& [icon, shown] : icons)
+        EXPECT_EQ(BuildMessageBox(Request(icon, ButtonsOK, DefaultFirst))->icon(), shown) << icon;
 }
 
 // Escape and closing the window: an OK box takes them for OK; a Yes/No box

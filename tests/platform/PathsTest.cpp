@@ -73,6 +73,7 @@ TEST(PathsTest, ReadOnlyClearsEveryWriteBitAndNormalGivesTheOwnerOneBack)
     EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
     EXPECT_FALSE(QFile::permissions(path) & QFileDevice::WriteOther);
     EXPECT_EQ(GetAttr(dir.path() + QStringLiteral("/missing")), -1);
+    EXPECT_FALSE(SetAttr(dir.path() + QStringLiteral("/missing"), AttrNormal));
 }
 
 TEST(PathsTest, OnlyBareNamesInsideTheFolder)

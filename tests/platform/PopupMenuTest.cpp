@@ -33,6 +33,7 @@ TEST(PopupMenuTest, DefaultIsBoldOnlyWhileUpAndTheChoiceTriggersItsItem)
     EXPECT_EQ(secondRuns, 1);
     ASSERT_EQ(runner.Popped.size(), 2u);
     EXPECT_EQ(runner.Popped[0].DefaultItem, QStringLiteral("mnuEdit_First"));
+    EXPECT_EQ(runner.Popped[1].DefaultItem, QString());
     PopupMenu(nullptr, first);
     EXPECT_EQ(runner.Popped.size(), 2u);
 }

@@ -41,6 +41,7 @@ protected:
 
 TEST_F(TabControlTest, OnlyTheUsersChoiceRaisesClickWithThePreviousTab)
 {
+    EXPECT_EQ(tabs_->Tab(), 0);
     tabs_->SetTab(2);
     tabs_->SetTab(9);
     EXPECT_EQ(tabs_->Tab(), 2);

@@ -84,6 +84,7 @@ TEST_F(TextInputBoxTest, TypingAndPastingIntoATextBox)
         {"typed é and €", "Ann", 3, 0, Act::Type, "é€", "Anné€", 5, 0},
         {"pasted TAB", "Ann", 3, 0, Act::Paste, "\tB", "Ann", 3, 1},
         {"pasted CR LF", "Ann", 3, 0, Act::Paste, "B\r\n", "Ann", 3, 1},
+        {"pasted LF alone", "Ann", 1, 0, Act::Paste, "\n", "Ann", 1, 1},
         {"pasted Łukasz", "", 0, 0, Act::Paste, "Łukasz", "", 0, 1},
         {"pasted C1 control", "", 0, 0, Act::Paste, "a\xC2\x85", "", 0, 1},
         {"pasted Müller", "", 0, 0, Act::Paste, "Müller", "Müller", 6, 0},
@@ -106,7 +107,10 @@ TEST_F(TextInputBoxTest, TextsTheProgramSetsAreTakenAsTheyStand)
 {
     QLineEdit box;
     InstallTextInput(&box, 10);
+    const int setBeeps = InputBeepCount();
     box.setText(QStringLiteral("a\tb"));
+    EXPECT_EQ(box.text(), QStringLiteral("a\tb"));
+    EXPECT_EQ(InputBeepCount(), setBeeps);
     EXPECT_TRUE(box.hasAcceptableInput());
     const Edit edits[] = {
         {"typed beside a stored TAB", "a\tb", 3, 0, Act::Type, "c", "a\tbc", 4, 0},
@@ -153,6 +157,8 @@ TEST_F(TextInputBoxTest, NumberBoxTakesDigitsAndOneSeparatorOfTheLocale)
         {"second separator", "12,5", 4, 0, Act::Type, ",", "12,5", 4, 1},
         {"separator moved", "12,5", 2, 1, Act::Paste, ",5", "12,55", 4, 0},
         {"pasted sign", "", 0, 0, Act::Paste, "-3", "", 0, 1},
+        {"pasted letter", "", 0, 0, Act::Paste, "1a", "", 0, 1},
+        {"pasted TAB", "", 0, 0, Act::Paste, "3\t", "", 0, 1},
         {"pasted blank-grouped", "", 0, 0, Act::Paste, "1 000", "", 0, 1},
         {"pasted too long", "", 0, 0, Act::Paste, "1234567", "123456", 6, 1},
     };
@@ -173,6 +179,18 @@ TEST_F(TextInputBoxTest, AnEditableComboBoxKeepsTheRuleAndItsItems)
     Check(box, {"paste cut", "Anna", 4, 0, Act::Paste, "bel", "Annab", 5, 1});
     combo.setCurrentIndex(1);
     EXPECT_EQ(combo.currentText(), QStringLiteral("Bernd"));
+}
+
+TEST_F(TextInputBoxTest, NumberTextIsDigitsWithOneSeparatorOfTheLocale)
+{
+    Pin(QStringLiteral("de_DE"));
+    for (const char* text : {"", "12", "12,5", ",5", "12,"})
+        EXPECT_TRUE(IsNumberInputText(QString::fromUtf8(text))) << text;
+    for (const char* text : {"12.5", "1.000", "1,2,3", "-1", "1a", "1 000", "1e3", "\t1"})
+        EXPECT_FALSE(IsNumberInputText(QString::fromUtf8(text))) << text;
+    Pin(QStringLiteral("en_US"));
+    EXPECT_TRUE(IsNumberInputText(QStringLiteral("12.5")));
+    EXPECT_FALSE(IsNumberInputText(QStringLiteral("12,5")));
 }
 
 TEST(TextInputRuleTest, StorableText)
