@@ -685,6 +685,37 @@ TEST_F(MeasureWindowTest, TheSessionsSaveKeepsTheRunGoingAndItsQuitEndsItInOrder
     }
 }
 
+// With the session's quit taken over, the operator's own close still asks
+// message 34 and, answered Yes, ends the run with 0, the series kept: the
+// program's own quit is not taken for the session's.
+TEST_F(MeasureWindowTest, TheOperatorsCloseStillAsksAndEndsTheRunBesideTheSessionsQuit)
+{
+    int asked[2];
+    ASSERT_EQ(::pipe(asked), 0);
+    const pid_t child = ChildWindow([&] {
+        Type("1");
+        QFile::remove(DataFolder + QStringLiteral("/PENDING 1.QTA"));
+        QTimer::singleShot(0, [&] {
+            auto* presenter = new ScriptedPresenter;
+            presenter->OnPresent = [&](const MessageRequest& request) {
+                if (request.Text != Box(34, {1}))
+                    ::_exit(3);
+                (void)!::write(asked[1], "a", 1);
+            };
+            presenter->Answer(AnswerYes);
+            w_->close();
+        });
+    });
+    ::close(asked[1]);
+    EXPECT_EQ(WaitForChild(child), 0);
+    char byte = 0;
+    EXPECT_EQ(::read(asked[0], &byte, 1), 1) << "message 34 was not asked";
+    ::close(asked[0]);
+    const std::vector<Protocol> back = NextStart();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(TypedValues(back[1]), std::vector<float>{1});
+}
+
 TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnce)
 {
     const QString log = folder_.filePath(QStringLiteral("QUINTARA.LOG"));
