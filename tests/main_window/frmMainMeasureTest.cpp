@@ -673,8 +673,13 @@ protected:
             GTEST_SKIP() << "Qt made no session manager";
         EXPECT_EQ(status, quit ? 0 : 128 + SIGKILL);
         ASSERT_TRUE(QFile::exists(settings));
-        ReadSettingsFile();
-        EXPECT_FALSE(StoredSettings.AutoPrint);
+        // Read in a child of its own: read here, what it takes in would
+        // change the state the next round's window starts from.
+        EXPECT_EQ(WaitForChild(StartChild([] {
+                      ReadSettingsFile();
+                      return StoredSettings.AutoPrint ? 1 : 0;
+                  })),
+                  0);
         const std::vector<Protocol> back = NextStart();
         ASSERT_EQ(back.size(), 2u);
         EXPECT_EQ(TypedValues(back[1]), (std::vector<float>{1, 2, 3}));
@@ -689,6 +694,37 @@ TEST_F(SessionRequestTest, TheSessionsSaveKeepsTheRunGoing)
 TEST_F(SessionRequestTest, TheSessionsQuitEndsItInOrder)
 {
     Run(true);
+}
+
+// With the session's quit taken over, the operator's own close still asks
+// message 34 and, answered Yes, ends the run with 0, the series kept: the
+// program's own quit is not taken for the session's.
+TEST_F(MeasureWindowTest, TheOperatorsCloseStillAsksAndEndsTheRunBesideTheSessionsQuit)
+{
+    int asked[2];
+    ASSERT_EQ(::pipe(asked), 0);
+    const pid_t child = ChildWindow([&] {
+        Type("1");
+        QFile::remove(DataFolder + QStringLiteral("/PENDING 1.QTA"));
+        QTimer::singleShot(0, [&] {
+            auto* presenter = new ScriptedPresenter;
+            presenter->OnPresent = [&](const MessageRequest& request) {
+                if (request.Text != Box(34, {1}))
+                    ::_exit(3);
+                (void)!::write(asked[1], "a", 1);
+            };
+            presenter->Answer(AnswerYes);
+            w_->close();
+        });
+    });
+    ::close(asked[1]);
+    EXPECT_EQ(WaitForChild(child), 0);
+    char byte = 0;
+    EXPECT_EQ(::read(asked[0], &byte, 1), 1) << "message 34 was not asked";
+    ::close(asked[0]);
+    const std::vector<Protocol> back = NextStart();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(TypedValues(back[1]), std::vector<float>{1});
 }
 
 TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnce)
