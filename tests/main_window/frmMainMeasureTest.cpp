@@ -628,7 +628,7 @@ TEST_F(MeasureWindowTest, AcceptedTestsOutliveAKillAndTheSystemsEnd)
 // quit ends the run in order, asking nothing, with 0.
 class SessionRequestTest : public MeasureWindowTest {
 protected:
-    // Each case in a window of its own: a second child forked from the
+    // Each case in a test of its own: a second child forked from the
     // first case's parent would start from the state that case left.
     void Run(bool quit)
     {
@@ -673,8 +673,8 @@ protected:
             GTEST_SKIP() << "Qt made no session manager";
         EXPECT_EQ(status, quit ? 0 : 128 + SIGKILL);
         ASSERT_TRUE(QFile::exists(settings));
-        // Read in a child of its own: read here, what it takes in would
-        // change the state the next round's window starts from.
+        // Read in a child of its own, so the globals stay as the fixture
+        // set them for the window.
         EXPECT_EQ(WaitForChild(StartChild([] {
                       ReadSettingsFile();
                       return StoredSettings.AutoPrint ? 1 : 0;
