@@ -486,7 +486,8 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
         double x;
         double end;    // CurrentX afterwards, in text widths past x
         double left;   // where the ink begins, in text widths past x
-    } rows[] = {{vbLeftJustify, 50, 1, 0}, {vbRightJustify, 150, 0, -1}, {vbCenter, 100, 0.5, -0.5}};
+    } rows[] = {{vbLeftJustify, 50, 1, 0}, {vbRightJustify, 150, 0, -1}, {vbCenter, 100, 0.5, -0.5},
+                {3, 50, 1, 0}};   // any other alignment starts at x
     for (const auto& row : rows) {
         DrawingSurface s(400, 100);
         ASSERT_TRUE(s.Scale(0, 0, 200, 50));
