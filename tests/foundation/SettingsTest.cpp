@@ -372,6 +372,7 @@ TEST_P(SettingsVersionTest, EachVersionIsReadInItsLayout)
     ASSERT_EQ(ReportForms.size(), 2u);
     EXPECT_EQ(ReportForms[1].Items[1].Property, movedProperty);
     EXPECT_EQ(GlobalSettings(), WrittenSettings);
+    EXPECT_EQ(CurrentProtocol, 2);
 
     ASSERT_EQ(Protocols.size(), 1u);
     const Protocol& prepared = Protocols[0];

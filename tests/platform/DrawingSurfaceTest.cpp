@@ -8,10 +8,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <set>
 #include <vector>
@@ -66,6 +69,38 @@ InkBounds Ink(const QImage& image)
     return b;
 }
 
+bool HaveTool(const char* name)
+{
+    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+}
+
+QString RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<failed: ") + QString::fromLocal8Bit(process.readAllStandardError()) + QStringLiteral(">");
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of one page of a PDF, or of all pages when page is 0.
+QString PdfText(const QString& pdf, int page = 0)
+{
+    QStringList arguments{pdf, "-"};
+    if (page > 0)
+        arguments = QStringList{"-f", QString::number(page), "-l", QString::number(page)} + arguments;
+    return RunTool("pdftotext", arguments);
+}
+
+// QUINTARA_KEEP_TEST_FILES=1 keeps the rendered files for a look.
+void KeepWhenAsked(QTemporaryDir& dir)
+{
+    if (qEnvironmentVariableIsSet("QUINTARA_KEEP_TEST_FILES")) {
+        dir.setAutoRemove(false);
+        std::printf("rendered files kept in %s\n", qPrintable(dir.path()));
+    }
+}
+
 }  // namespace
 
 TEST(ColoursTest, ValuesKeepRedInTheLowByte)
@@ -81,6 +116,8 @@ TEST(DrawingSurfaceTest, StartsInTwipsAndKeepsAUserScaleOnResize)
 {
     DrawingSurface s(100, 50);
     EXPECT_DOUBLE_EQ(s.ScaleWidth(), 1500);
+    s.Resize(200, 50);   // 15 twips a pixel
+    EXPECT_DOUBLE_EQ(s.ScaleWidth(), 3000);
     ASSERT_TRUE(s.Scale(0, 10, 100, 0));
     EXPECT_EQ(s.ScaleMode(), vbUser);
     EXPECT_DOUBLE_EQ(s.ScaleHeight(), -10);
@@ -99,6 +136,7 @@ TEST(DrawingSurfaceTest, StartsInTwipsAndKeepsAUserScaleOnResize)
     EXPECT_DOUBLE_EQ(s.ScaleWidth(), 100);
     s.SetScaleMode(vbPixels);
     EXPECT_DOUBLE_EQ(s.ScaleWidth(), 400);
+    EXPECT_DOUBLE_EQ(s.ScaleTop(), 0);   // the user's top does not stay
     s.ResetScale();
     EXPECT_DOUBLE_EQ(s.ScaleHeight(), 1500);
 }
@@ -265,6 +303,14 @@ TEST(DrawingSurfaceTest, HatchesRunTheirWay)
     EXPECT_GT(red, 40);
     EXPECT_GT(CountColour(img, vbWhite, 86, 11, 114, 49), red);
     EXPECT_GT(neighbours(87, 113, -1), neighbours(87, 113, 1));
+    // Diagonal cross hatching runs both ways.
+    s.SetFillStyle(vbDiagonalCross);
+    s.Box(10, 10, 40, 50, vbBlue);
+    int falling = 0;
+    for (int y = 12; y < 48; ++y)
+        for (int x = 12; x < 38; ++x)
+            falling += PixelAt(img, x, y) == vbRed && PixelAt(img, x + 1, y + 1) == vbRed;
+    EXPECT_GT(falling, 5);
 }
 
 // A batch of lines, and a batch of any drawing (nested too), draw what the
@@ -320,10 +366,25 @@ TEST(DrawingSurfaceTest, ABatchDrawsTheSamePixelsAndTellsTheChangeOnce)
         s.Line(0, 1, 10, 1, vbRed);
     }
     EXPECT_EQ(PixelAt(s.Image(), 5, 1), vbRed);
+    // No segments: nothing drawn, the position stays.
+    DrawingSurface empty(10, 10);
+    empty.SetScaleMode(vbPixels);
+    empty.SetCurrentX(3);
+    empty.SetCurrentY(4);
+    empty.Lines({});
+    EXPECT_EQ(CountColour(empty.Image(), vbWhite, 0, 0, 9, 9), 100);
+    EXPECT_DOUBLE_EQ(empty.CurrentX(), 3);
+    EXPECT_DOUBLE_EQ(empty.CurrentY(), 4);
 }
 
 TEST(DrawingSurfaceTest, DotsAreTheEllipsesThePainterFills)
 {
+    // A point without a colour takes the fore colour.
+    DrawingSurface fore(40, 40);
+    fore.SetScaleMode(vbPixels);
+    fore.SetForeColor(vbBlue);
+    fore.PSet(25, 25);
+    EXPECT_EQ(PixelAt(fore.Image(), 25, 25), vbBlue);
     // Every width, at pixel centres inside and across each edge.
     for (int width = 2; width <= 20; width += 3) {
         DrawingSurface dots(40, 30);
@@ -355,6 +416,7 @@ TEST(DrawingSurfaceTest, ArialIsLiberationSansAndOtherFontsFallBackToDejaVu)
     EXPECT_EQ(QFontInfo(s.Font()).family(), QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(ResolveFontFamily(QStringLiteral("Courier New")), QStringLiteral("DejaVu Sans Mono"));
     EXPECT_EQ(ResolveFontFamily(QStringLiteral("Times New Roman")), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(ResolveFontFamily(QStringLiteral("arial")), QStringLiteral("Liberation Sans"));
 }
 
 TEST(DrawingSurfaceTest, TextExtentsAreInUserUnitsWithTheScalesSign)
@@ -424,7 +486,8 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
         double x;
         double end;    // CurrentX afterwards, in text widths past x
         double left;   // where the ink begins, in text widths past x
-    } rows[] = {{vbLeftJustify, 50, 1, 0}, {vbRightJustify, 150, 0, -1}, {vbCenter, 100, 0.5, -0.5}};
+    } rows[] = {{vbLeftJustify, 50, 1, 0}, {vbRightJustify, 150, 0, -1}, {vbCenter, 100, 0.5, -0.5},
+                {3, 50, 1, 0}};   // any other alignment starts at x
     for (const auto& row : rows) {
         DrawingSurface s(400, 100);
         ASSERT_TRUE(s.Scale(0, 0, 200, 50));
@@ -438,6 +501,101 @@ TEST(DrawingSurfaceTest, PrintAlignedStartsEndsOrCentresOnX)
         EXPECT_NEAR(b.left, 2 * (row.x + row.left * w), 4) << row.alignment;
         EXPECT_NEAR(b.right, 2 * (row.x + (row.left + 1) * w), 6) << row.alignment;
         EXPECT_GE(b.top, 20);
+    }
+}
+
+TEST(DrawingSurfaceTest, PdfHasOnePagePerSheetWithItsTextAndColours)
+{
+    if (!HaveTool("pdftoppm") || !HaveTool("pdftotext"))
+        GTEST_SKIP() << "poppler-utils not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    KeepWhenAsked(dir);
+    const QString pdf = dir.filePath(QStringLiteral("two.pdf"));
+    {
+        DrawingSurface s;
+        s.SetPdfTarget(pdf);
+        ASSERT_TRUE(s.IsPaged());
+        ASSERT_TRUE(s.Scale(0, 0, 100, 141));
+        ASSERT_TRUE(s.Begin());
+        EXPECT_EQ(s.Page(), 1);
+        s.BoxFilled(10, 10, 50, 40, vbBlue);
+        s.SetFontSize(12);
+        s.SetFontBold(true);
+        s.PrintAligned(QStringLiteral("Test Report"), vbCenter, 53.5, 3);
+        s.SetFontBold(false);
+        s.SetFontSize(8);
+        s.PrintAligned(QStringLiteral("Page 1"), vbRightJustify, 96, 130);
+        s.NewPage();
+        EXPECT_EQ(s.Page(), 2);
+        EXPECT_DOUBLE_EQ(s.ScaleHeight(), 141);  // the scale stays for the next sheet
+        s.BoxFilled(50, 100, 90, 130, vbRed);
+        s.SetFillStyle(vbUpwardDiagonal);
+        s.SetFillColor(vbBlue);
+        s.Box(10, 100, 40, 130, vbBlue);
+        s.SetFillStyle(vbFSTransparent);
+        s.SetCurrentX(12);
+        s.SetCurrentY(20);
+        s.SetFontItalic(true);
+        s.Print(QStringLiteral("Commentary: second sheet"));
+        s.PrintAligned(QStringLiteral("Page 2"), vbRightJustify, 96, 130);
+        s.EndDoc();
+        EXPECT_FALSE(s.IsActive());
+    }
+    ASSERT_TRUE(QFile::exists(pdf));
+
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    RunTool("pdftoppm", {"-r", "60", "-aa", "no", "-aaVector", "no", "-png", pdf, prefix});
+    const QImage page1(prefix + QStringLiteral("-1.png"));
+    const QImage page2(prefix + QStringLiteral("-2.png"));
+    ASSERT_FALSE(page1.isNull());
+    ASSERT_FALSE(page2.isNull());
+    EXPECT_FALSE(QFile::exists(prefix + QStringLiteral("-3.png")));
+    // A4 at 60 dpi: 496 x 702 pixels.
+    EXPECT_NEAR(page1.width(), 496, 2);
+    EXPECT_NEAR(page1.height(), 702, 2);
+
+    // The page's drawing area is the sheet less 5 mm on every side.
+    const double mm = 60 / 25.4;
+    auto sheetX = [&](double x) { return int(std::lround((5 + x * 2.0) * mm)); };    // 200 mm / 100 units
+    auto sheetY = [&](double y) { return int(std::lround((5 + y * 287.0 / 141) * mm)); };
+    ExpectPixels(page1, {{sheetX(30), sheetY(25), vbBlue}, {sheetX(70), sheetY(115), vbWhite}});
+    ExpectPixels(page2, {{sheetX(70), sheetY(115), vbRed}, {sheetX(30), sheetY(25), vbWhite}});
+    // Hatched box: some blue inside, mostly white.
+    int blue = 0, white = 0;
+    for (int y = sheetY(102); y < sheetY(128); ++y)
+        for (int x = sheetX(12); x < sheetX(38); ++x) {
+            const QColor c(page2.pixel(x, y));
+            blue += c == QColor(Qt::blue);
+            white += c == QColor(Qt::white);
+        }
+    EXPECT_GT(blue, 100);
+    EXPECT_GT(white, blue);
+    // The text is on the rendered pages: ink below the top of each line, none above.
+    auto ink = [](const QImage& page, int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                n += QColor(page.pixel(x, y)).lightness() < 128;
+        return n;
+    };
+    EXPECT_GT(ink(page2, sheetX(12), sheetY(20), sheetX(40), sheetY(21.6)), 20);   // "Commentary: ..."
+    EXPECT_EQ(ink(page2, sheetX(12), sheetY(17), sheetX(40), sheetY(19.8)), 0);
+    EXPECT_GT(ink(page1, sheetX(35), sheetY(3), sheetX(72), sheetY(5.3)), 20);     // "Test Report"
+    EXPECT_GT(ink(page1, sheetX(85), sheetY(130), sheetX(96), sheetY(131.6)), 5);  // "Page 1"
+
+    const QString text1 = PdfText(pdf, 1);
+    const QString text2 = PdfText(pdf, 2);
+    EXPECT_TRUE(text1.contains(QStringLiteral("Test Report"))) << text1.toStdString();
+    EXPECT_TRUE(text1.contains(QStringLiteral("Page 1"))) << text1.toStdString();
+    EXPECT_FALSE(text1.contains(QStringLiteral("Page 2")));
+    EXPECT_TRUE(text2.contains(QStringLiteral("Commentary: second sheet"))) << text2.toStdString();
+    EXPECT_TRUE(text2.contains(QStringLiteral("Page 2"))) << text2.toStdString();
+
+    // The fonts in the file are Liberation Sans.
+    const QString fonts = RunTool("pdffonts", {pdf});
+    if (!fonts.startsWith(QLatin1Char('<'))) {
+        EXPECT_TRUE(fonts.contains(QStringLiteral("LiberationSans"))) << fonts.toStdString();
     }
 }
 

@@ -89,6 +89,8 @@ TEST_F(TextInputBoxTest, TypingAndPastingIntoATextBox)
         {"pasted C1 control", "", 0, 0, Act::Paste, "a\xC2\x85", "", 0, 1},
         {"pasted Müller", "", 0, 0, Act::Paste, "Müller", "Müller", 6, 0},
         {"pasted over a selection", "Anna Maier", 5, 5, Act::Paste, "Meyer", "Anna Meyer", 10, 0},
+        // A refused paste leaves the text it would have shortened.
+        {"bad paste over a selection", "Anna Maier", 5, 5, Act::Paste, "M\tx", "Anna Maier", 10, 1},
         // A paste that does not fit is cut at the limit, with a beep.
         {"paste cut at the end", "Anna", 4, 0, Act::Paste, "Maierhofer", "AnnaMaierh", 10, 1},
         {"paste cut in the middle", "AnnaMaier", 4, 0, Act::Paste, "XYZ", "AnnaXMaier", 5, 1},
@@ -177,8 +179,10 @@ TEST_F(TextInputBoxTest, AnEditableComboBoxKeepsTheRuleAndItsItems)
     QLineEdit& box = *combo.lineEdit();
     Check(box, {"pasted TAB", "Anna", 4, 0, Act::Paste, "\t", "Anna", 4, 1});
     Check(box, {"paste cut", "Anna", 4, 0, Act::Paste, "bel", "Annab", 5, 1});
+    const int beeps = InputBeepCount();
     combo.setCurrentIndex(1);
     EXPECT_EQ(combo.currentText(), QStringLiteral("Bernd"));
+    EXPECT_EQ(InputBeepCount(), beeps);   // choosing an item is no refused input
 }
 
 TEST_F(TextInputBoxTest, NumberTextIsDigitsWithOneSeparatorOfTheLocale)
