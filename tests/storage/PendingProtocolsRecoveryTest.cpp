@@ -97,6 +97,20 @@ protected:
         StoredSettingsToGlobals();
         return DataFolder;
     }
+    // The series open in the data folder, named by the settings, and an
+    // empty other folder beside it; both made anew.
+    void OpenInDataFolderBeside(const QString& other, const std::vector<Protocol>& series) const
+    {
+        QDir(Data).removeRecursively();
+        QDir(other).removeRecursively();
+        QDir().mkpath(Data);
+        QDir().mkpath(other);
+        DataFolder = Data;
+        SaveSettings();
+        for (std::size_t n = 0; n < series.size(); ++n)
+            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+        ASSERT_EQ(NextStart().size(), series.size() + 1);
+    }
 };
 
 TEST_F(PendingRecovery, ARemovalTheFolderRefusedIsTriedAgainNotForgotten)
@@ -395,17 +409,7 @@ TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhere
     // folder, then the settings naming it saved, then the old files removed.
     const QString other = Temp.path() + QStringLiteral("/Other");
     const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b"), Series(11, "c"), Series(12, "d")};
-    const auto prepare = [&] {
-        QDir(Data).removeRecursively();
-        QDir(other).removeRecursively();
-        QDir().mkpath(Data);
-        QDir().mkpath(other);
-        DataFolder = Data;
-        SaveSettings();
-        for (std::size_t n = 0; n < series.size(); ++n)
-            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
-        ASSERT_EQ(NextStart().size(), 5u);
-    };
+    const auto prepare = [&] { OpenInDataFolderBeside(other, series); };
     const auto change = [&] { return ChangeDataFolder(other); };
     int inOther = 0;
     const auto check = [&](int) {
@@ -452,17 +456,7 @@ TEST_F(PendingRecovery, AFolderChosenAgainAfterAKilledChangeHoldsEachSeriesOnce)
     Protocol tested = series[0];
     tested.Blocks[1].Values.push_back(MakeTest(3.5f, "N", At(13)));
     tested.LastTestDate = At(13);
-    const auto prepare = [&] {
-        QDir(Data).removeRecursively();
-        QDir(other).removeRecursively();
-        QDir().mkpath(Data);
-        QDir().mkpath(other);
-        DataFolder = Data;
-        SaveSettings();
-        for (std::size_t n = 0; n < series.size(); ++n)
-            WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
-        ASSERT_EQ(NextStart().size(), 5u);
-    };
+    const auto prepare = [&] { OpenInDataFolderBeside(other, series); };
     int copiesLeft = 0;
     const auto check = [&](int) {
         const QString from = NamedDataFolder();
