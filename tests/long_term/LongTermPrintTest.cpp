@@ -114,6 +114,7 @@ TEST_F(LongTermPrintTest, MarksOfTheChart)
     page = PagePicture();
     ptrLongTermChart(Analysis({}), 1, Box);
     EXPECT_EQ(CountColour(page->Image(), vbBlack), 0);
+    EXPECT_EQ(CountColour(page->Image(), vbWhite), page->Image().width() * page->Image().height());   // no frame either
     EXPECT_EQ(page->CurrentY(), Box.y2);
 }
 

@@ -329,6 +329,22 @@ TEST_F(ClipboardTest, DerivedLimitsAreNeitherShownNorSigned)
     EXPECT_EQ(lines.mid(2, 1) + lines.mid(6, 3), QStringList({
         QString::fromUtf8("Max:                \t113\tl/m²/s\t"), QStringLiteral("Nominal:            \t\t"),
         QStringLiteral("Min:                \t\t"), QStringLiteral("Max:                \t\t") }));
+    // The whole block: the series' statistics with their CV, no signs against
+    // the derived band (96.2 to 118 about 107), the style's test count.
+    EXPECT_EQ(clpStatistics(p, 1), Lines({
+        "Avg:                \t107\tl/m²/s\t",
+        "Min:                \t101\tl/m²/s\t",
+        "Max:                \t113\tl/m²/s\t",
+        "CV:                 \t7.3\t%               ",
+        "CI:                 \t                    ",
+        "",
+        "Nominal:            \t\t",
+        "Min:                \t\t",
+        "Max:                \t\t",
+        "Tests:              \t5",
+        "CI:                 \t",
+        EqualRule,
+    }));
 
     // Result 2 of the hydrostatic head undefined while result 1 is defined.
     PortDevice = { 0, 0, 6, 0, 0, 0 };

@@ -211,10 +211,15 @@ TEST_F(TestReport, AnEarlierReportIsNeverReplaced)
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(LogLines().size(), 2);
 
-    // Cleared first, as a rewrite of the report does, it is replaced.
+    // Cleared first, as a rewrite of the report does, it is replaced; the
+    // file keeps the permissions it had (here none for others).
     ASSERT_TRUE(SetAttr(path, AttrNormal));
+    const QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path, mode));
     EXPECT_TRUE(dskPutTestReportAction(Data, QStringLiteral("QTA199\\") + QLatin1String(SampleName), second, false));
     EXPECT_EQ(ReadFileBytes(path), ReportFileBytes(second));
+    const QFileDevice::Permissions modeBits(0x7077);   // owner, group and others, not the running user's
+    EXPECT_EQ(QFile::permissions(path) & modeBits, mode);
 }
 
 TEST_F(TestReport, PutFindsItsFolder)
