@@ -20,9 +20,12 @@ namespace {
 constexpr int16_t kPort = 3;
 
 // The data string the simulator sends for model 6 when it has no replies
-// file; its checksum character (the byte sum 239 less 128) is "o".
+// file: a static hydrostatic-head test at 100 mbar over 100 cm2, 12.5 min.
+// Its bytes add up to 2436, 132 modulo 256, which is above 128: the checksum
+// character is 132 - 128 = 4.
 const std::string kDefaultReply6 =
-    "\x1E" "KR 6100001A  20.0#   100$      !      !   12.5%      & 0o\r\n";
+    "\x1E" "KR 6100" "001K" "   100" "C" "   100" ")" "              " " " "  12.5" "a" "      " "a" " " "0"
+    "\x04" "\r\n";
 
 // A curve file of `blocks` blocks whose bytes run through every value.
 std::string CurveBytes(int blocks)
@@ -206,7 +209,7 @@ TEST_F(CommunicationTest, ACutShortReplyAReplyWithoutCrLfAndABadChecksumComeAsSe
         {{"--cut-short", "20"}, kDefaultReply6.substr(0, 20) + "\r\n", false},
         {{"--cut-short", "0"}, "\r\n", false},
         {{"--no-crlf"}, kDefaultReply6.substr(0, 58), true},
-        {{"--bad-checksum"}, kDefaultReply6.substr(0, 57) + "p\r\n", false},   // the checksum "o" (111) one higher
+        {{"--bad-checksum"}, kDefaultReply6.substr(0, 57) + "\x05\r\n", false},   // the checksum 4 one higher
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.faults.join(u' ').toStdString());

@@ -15,6 +15,8 @@
 #include "platform/FlexGrid.h"
 #include "platform/SystemEnd.h"
 #include "storage/modTestReport.h"
+#include "styles/StyleEditorTexts.h"
+#include "styles/TestPage.h"
 #include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/SeriesTests.h"
@@ -35,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -343,49 +346,59 @@ TEST_F(MeasureWindowTest, ALineLostInASecondReadingOrACurveIsReportedAsNotAvaila
     EXPECT_EQ(NextStart()[1].Blocks[kAirbag].Values.size(), 2u);
 }
 
+// The expected data string of a test type in a style made with the style
+// editor's defaults, as the editor builds it with the instrument positions
+// as they are now (a KR 6100-III among them changes the hydrostatic heads).
+std::string EditorDefault(int testType)
+{
+    const bool kr6100iii = std::find(PortDevice.begin(), PortDevice.end(), int16_t{6}) != PortDevice.end();
+    const PageContext context{kr6100iii, false};
+    TestPage page = MakeTestPage(static_cast<int16_t>(testType));
+    SetPageCaptions(page, Language);
+    InitTestControls(page, context);
+    return ReadTest(page, NominalArea{}, context).HeaderImage;
+}
+
 // Each model of the simulated instrument with the reply it sends without a
 // replies file, measured through the window as the first property of a new
-// series: the test is taken, with the reading worked out by hand from the
-// reply. The expected data strings name the measuring mode and the unit the
-// reply gives (and for the two models that convert their reading, the
-// parameters the conversion needs); blank parameters ask nothing. The whole
-// data strings carry the unit "&" for a second result they leave blank,
-// which only the KR 6100-III is not asked about; the KR 6400-III and -IV
-// have a four-digit serial number where the others have their mode.
+// series: the property is the model's first test type, with the expected
+// data string the style editor gives it by default, so that the simulator
+// can be tried with a style made without changing anything. The test is
+// taken without a question (code letter, parameters and units all match),
+// with the reading worked out by hand from the reply: the D 7041's 12.5 g
+// over 100 m are 125 tex, the MP 4300-II's 125 turns over 500 mm untwisted
+// 125 turns per metre.
 TEST_F(MeasureWindowTest, EveryModelOfTheSimulatorIsMeasuredWithItsOwnReply)
 {
     const struct {
         int16_t model, t;
-        Fields expected;
         const char* id;   // as the stored data string names the instrument
         float value1;
         const char* unit1;
         float value2;
     } rows[] = {
-        // 12.5 g weighed for a weight test in g.
-        {2, 6, {.Id = "D  7041", .Letter = "W", .RU1 = ":"}, "D  7041", 12.5f, ":", NoValue},
-        // 125 turns over 500 mm: 250 turns per metre.
-        {3, 7, {.Id = "MP 4300", .P1 = "   500", .U1 = "\"", .RU1 = "t"}, "MP 4300", 250, "t", NoValue},
-        {4, 9, {.Id = "MP 4800", .Letter = "A", .RU1 = "8"}, "MP 4800", 12.5f, "8", 25},
-        {5, 11, {.Id = "KR 6101", .Letter = "A", .RU1 = "C"}, "KR 6101", 12.5f, "C", NoValue},
-        {6, 11, {.Id = "KR 6100", .Letter = "A", .RU1 = "%"}, "KR 6100", 12.5f, "%", NoValue},
-        {7, 16, {.Id = "KR 6420", .Letter = "A", .RU1 = "%", .RU2 = "&"}, "KR 6420", 12.5f, "%", NoValue},
-        {8, 15, {.Id = "KR 6250", .Letter = "A", .RU1 = "%", .RU2 = "&"}, "KR 6250", 12.5f, "%", NoValue},
-        {9, 16, {.Id = "KR 6401", .RU1 = "H"}, "KR 6401", 12.5f, "H", NoValue},
-        {10, 16, {.Id = "KR 6400", .RU1 = "%", .RU2 = "&"}, "KR 6400", 12.5f, "%", NoValue},
-        {11, 16, {.Id = "KR 6410", .RU1 = "H"}, "KR 6410", 12.5f, "H", NoValue},
-        {12, 18, {.Id = "KR 6450", .RU1 = "H"}, "KR 6450", 12.5f, "H", 0.512f},
-        {13, 19, {.Id = "KR 6801", .RU1 = "7"}, "KR 6801", 12.5f, "7", NoValue},
-        {14, 19, {.Id = "KR 6850", .Letter = "A", .RU1 = "%", .RU2 = "&"}, "KR 6850", 12.5f, "%", NoValue},
-        {15, 20, {.Id = "LLISTER", .RU1 = "`"}, "LLISTER", 12.5f, "`", NoValue},
-        {16, 16, {.Id = "KR 6404", .RU1 = "%", .RU2 = "&"}, "KR 6404", 12.5f, "%", NoValue},
+        {2, 2, "D  7041", 125, "f", NoValue},        // tex
+        {3, 7, "MP 4300", 125, "t", NoValue},        // tpm
+        {4, 9, "MP 4800", 12.5f, "8", 25},           // N, elongation in %
+        {5, 11, "KR 6101", 12.5f, "a", NoValue},     // min
+        {6, 11, "KR 6100", 12.5f, "a", NoValue},
+        {7, 16, "KR 6420", 12.5f, "H", NoValue},     // mm/s
+        {8, 15, "KR 6250", 12.5f, "p", NoValue},     // /cm
+        {9, 16, "KR 6401", 12.5f, "H", NoValue},
+        {10, 16, "KR 6400", 12.5f, "H", NoValue},
+        {11, 16, "KR 6410", 12.5f, "H", NoValue},
+        {12, 18, "KR 6450", 12.5f, "H", 0.512f},
+        {13, 19, "KR 6801", 12.5f, "7", NoValue},    // cN
+        {14, 19, "KR 6850", 12.5f, "7", NoValue},
+        {15, 20, "LLISTER", 12.5f, "`", NoValue},    // s
+        {16, 16, "KR 6404", 12.5f, "H", NoValue},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.model);
-        Styles[1].Forms[1].Items[1] = ReportFormItem{row.t, false, false};
-        Styles[1].Tests[static_cast<size_t>(row.t)].HeaderImage = Build(row.expected);
         PortDevice = {0, 0, 0, 0, 0, 0};
         PortDevice[static_cast<size_t>(row.model % 6)] = row.model;
+        Styles[1].Forms[1].Items[1] = ReportFormItem{row.t, false, false};
+        Styles[1].Tests[static_cast<size_t>(row.t)].HeaderImage = EditorDefault(row.t);
         // A new series of form "A" with the style as it is now.
         w_->optProtocol[1]->setChecked(true);
         w_->optProtocol_Click(1);
@@ -394,7 +407,8 @@ TEST_F(MeasureWindowTest, EveryModelOfTheSimulatorIsMeasuredWithItsOwnReply)
         w_->cboProtocol_Click();
         ASSERT_EQ(CurrentProtocol, 0);
         Connect(row.model, std::string());
-        EXPECT_EQ(Measure(kAir), Boxes{});
+        const Boxes boxes = Measure(kAir);
+        EXPECT_EQ(boxes, Boxes{}) << (boxes.empty() ? std::string() : boxes.front().toStdString());
         if (Block(kAir).Values.size() != 2) {
             ADD_FAILURE() << Block(kAir).Values.size() << " values";
             continue;

@@ -105,7 +105,9 @@ TEST_F(MeasureChecks, RepliesAreRefusedInTheirOrder)
 
 // Each model of the simulated instrument, as it answers without a replies
 // file, asked over a pseudo-terminal as a measurement asks it: its reply is
-// taken for that model, with the reading worked out by hand.
+// taken for that model, with the reading worked out by hand. Whether its
+// parameters and units fit a style made with the editor's defaults is the
+// window's test (EveryModelOfTheSimulatorIsMeasuredWithItsOwnReply).
 TEST_F(MeasureChecks, TheSimulatorsOwnReplyOfEveryModelIsTaken)
 {
     QTemporaryDir home;
@@ -126,18 +128,18 @@ TEST_F(MeasureChecks, TheSimulatorsOwnReplyOfEveryModelIsTaken)
         // 125 turns over 500 mm: 250 turns per metre.
         {3, 7, {.Id = "MP 4300", .P1 = "   500", .U1 = "\"", .RU1 = "t"}, 250, "t", NoValue},
         {4, 9, {.Id = "MP 4800"}, 12.5f, "8", 25},
-        {5, 11, {.Id = "KR 6101"}, 12.5f, "C", NoValue},
-        {6, 11, {.Id = "KR 6100"}, 12.5f, "%", NoValue},
-        {7, 16, {.Id = "KR 6420"}, 12.5f, "%", NoValue},
-        {8, 15, {.Id = "KR 6250"}, 12.5f, "%", NoValue},
+        {5, 11, {.Id = "KR 6101"}, 12.5f, "a", NoValue},
+        {6, 11, {.Id = "KR 6100"}, 12.5f, "a", NoValue},
+        {7, 16, {.Id = "KR 6420"}, 12.5f, "H", NoValue},
+        {8, 15, {.Id = "KR 6250"}, 12.5f, "p", NoValue},
         {9, 16, {.Id = "KR 6401"}, 12.5f, "H", NoValue},
-        {10, 16, {.Id = "KR 6400"}, 12.5f, "%", NoValue},
+        {10, 16, {.Id = "KR 6400"}, 12.5f, "H", NoValue},
         {11, 16, {.Id = "KR 6410"}, 12.5f, "H", NoValue},
         {12, 18, {.Id = "KR 6450"}, 12.5f, "H", 0.512f},
         {13, 19, {.Id = "KR 6801"}, 12.5f, "7", NoValue},
-        {14, 19, {.Id = "KR 6850"}, 12.5f, "%", NoValue},
+        {14, 19, {.Id = "KR 6850"}, 12.5f, "7", NoValue},
         {15, 20, {.Id = "LLISTER"}, 12.5f, "`", NoValue},
-        {16, 16, {.Id = "KR 6404"}, 12.5f, "%", NoValue},
+        {16, 16, {.Id = "KR 6404"}, 12.5f, "H", NoValue},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.model);

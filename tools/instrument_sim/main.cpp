@@ -63,13 +63,17 @@ const char* const kUsage =
     "                     data string; other lines are sent as they stand\n"
     "                     (Windows-1252 bytes; a checksum byte of 129 or more stands\n"
     "                     for an instrument that sets its top bit). An empty line\n"
-    "                     means no answer to that request. Without a file, a reply\n"
-    "                     the program takes from the model, result 12.5: rows 6,\n"
-    "                     7, 8, 10, 14 and 16 send a whole data string (the\n"
-    "                     model's identifier, \"KR 6100\" for row 6, serial number\n"
-    "                     001, code letter A, parameters, its checksum); rows 2,\n"
-    "                     3, 4, 5, 9, 11, 12, 13 and 15 their older short format\n"
-    "                     (row 2 12.5 g, row 3 125 turns; 16 to 48 bytes)\n"
+    "                     means no answer to that request. Without a file, the\n"
+    "                     reply that the model's first test type takes without a\n"
+    "                     question in a style made with the style editor's\n"
+    "                     defaults (its code letter, parameters and units), the\n"
+    "                     reading 12.5: rows 6, 7, 8, 10, 14 and 16 send a whole\n"
+    "                     data string (the model's identifier, \"KR 6100\" for row\n"
+    "                     6, serial number 001, 0001 for rows 10 and 16, its\n"
+    "                     checksum); rows 2, 3, 4, 5, 9, 11, 12, 13 and 15 their\n"
+    "                     older short format (row 2 12.5 g over 100 m: 125 tex;\n"
+    "                     row 3 125 turns over 500 mm by the untwist method: 125\n"
+    "                     tpm; 16 to 48 bytes)\n"
     "  --curve FILE       the curve: the bytes of the file, 128 per block; an empty\n"
     "                     file gives EOT at once\n"
     "  --channel C        behind a switch box on channel C (0 to 9): the box takes\n"
@@ -149,35 +153,66 @@ char Checksum(const std::string& first57)
     return static_cast<char>(sum);
 }
 
-// The reply of a model without a replies file, one that the program takes
-// from that model: the models that answer with a whole data string send one
-// (57 characters; the checksum is added like a line of the file), the older
-// ones their own short format with the same reading where it has room for it.
-// Positions below count from 1, the start character RS (1E) being the first.
+// A whole data string of a model without its checksum: the identifier, the
+// serial number with the code letter (positions 9 to 12), the four
+// parameters with their units (13 to 40, already at their widths), no
+// warning, the reading 12.5, the two result units with no second result, a
+// blank and the flag 0 (not sent before). 57 characters.
+std::string WholeDataString(int model, const std::string& serialAndLetter, const std::string& parameters,
+                            char resultUnit, char result2Unit)
+{
+    return "\x1E" + std::string(IdentifierOfModel(model)) + serialAndLetter + parameters + " " + "  12.5"
+        + resultUnit + "      " + result2Unit + " " + "0";
+}
+
+// The reply of a model without a replies file: the one its first test type
+// takes without a question when the style was made with the style editor's
+// defaults, so that trying the program needs no change there. Code letter,
+// parameters and units are those defaults; the reading is 12.5 where the
+// model sends it as it is. The models that answer with a whole data string
+// send one (57 characters; the checksum is added like a line of the file),
+// the older ones their own short format. Positions below count from 1, the
+// start character RS (1E) being the first.
 std::string DefaultReply(int model)
 {
     const std::string rs = "\x1E";
+    const std::string noParameters(14, ' ');   // parameters 3 and 4 with their units
     switch (model) {
-    case 2:   // D 7041: "  ", the weight 12.5 at 5 to 10, its unit g at 12
+    case 2:   // D 7041, yarn fineness over 100 m: 12.5 g at 5 to 10, unit g at 12 (125 tex)
         return rs + "  " + " " + "  12.5" + " " + "g" + "  ";
-    case 3:   // MP 4300-II: "43", 125 counted turns at 12 to 17, no warning
+    case 3:   // MP 4300-II, untwist over 500 mm: 125 counted turns at 12 to 17, no warning (125 tpm)
         return rs + "43" + std::string(8, ' ') + "   125" + " ";
-    case 4:   // MP 4800: "48", metric, mode A, 12.5 N, count 20 Ne at 34, 100 at 38, 25.0 at 41
-        return rs + "48" + "    " + "m" + "A" + " " + " " + "  12.5" + "N" + std::string(15, ' ') + "  20" + "100"
-            + "  25.0";
-    case 5:   // KR 6100-II: "61", 20.0 mbar/min, 100 cm2 (H), 12.5 mbar (B), flag 0, serial 001
-        return rs + "61" + " 20.0" + "A" + "H" + " " + "  12.5" + "B" + "0" + "001";
-    case 9:   // KR 6400-II: "64", 100 Pa, 100 cm2 (A), 12.5 mm/s (O), flag 0, serial 001
+    case 4:   // MP 4800, tensile strength (mode y, metric): elongation 25.0 % at 4, 12.5 N at 12,
+              // test length 100 mm at 25, speed 10 mm/min at 29, the skein fields blank
+        return rs + "48" + "25.0" + "m" + "y" + " " + " " + "  12.5" + "N" + std::string(6, ' ') + " 100" + "   10"
+            + std::string(13, ' ');
+    case 5:   // KR 6100-II, static test (K): 100 mbar, 100 cm2 (H), 12.5 min (M), flag 0, serial 001
+        return rs + "61" + "  100" + "K" + "H" + " " + "  12.5" + "M" + "0" + "001";
+    case 6:   // KR 6100-III, static test: 100 mbar, 100 cm2, 12.5 min, the second result's unit min
+        return WholeDataString(model, "001K", std::string("   100") + "C" + "   100" + ")" + noParameters, 'a',
+                               'a');
+    case 7:   // KR 6420, static air permeability: 200 Pa, 20 cm2, 12.5 mm/s
+        return WholeDataString(model, "001 ", std::string("   200") + "?" + "    20" + ")" + noParameters, 'H',
+                               ' ');
+    case 8:   // KR 6250, thread density: 29 mm, mode 1 (R=1), range 8 to 300 /cm, 12.5 /cm
+        return WholeDataString(model, "001 ",
+                               std::string("    29") + "\"" + "     1" + " " + "     8" + "p" + "   300" + "p", 'p',
+                               ' ');
+    case 9:   // KR 6400-II: "64", 200 Pa, 20 cm2 (D), 12.5 mm/s (O), flag 0, serial 001
     case 11:  // KR 6410: the same, with the device code of its predecessor
-        return rs + "64" + "  100" + " " + "A" + " " + "  12.5" + "O" + "0" + "001";
-    case 12:  // KR 6450: "66", 100 kPa, 400 cm3, 150/50 kPa, 12.5 mm/s, 0.512, flag 0, serial 001
-        return rs + "66" + " 1000" + "  " + " " + " 400" + " 500" + "1500" + "  12.5" + " " + "0.512" + "0" + "001";
-    case 13:  // KR 6800: "68", 100 cN at 4, 5 at 9, 12.5 cN (c), flag 0, serial 001
-        return rs + "68" + "  100" + " 5" + " " + "  12.5" + "c" + "0" + "001";
-    case 15:  // Lister: "LI", no warning at 9, 12.5 s at 11 to 16, flag 0 at 18
+        return rs + "64" + "  200" + " " + "D" + " " + "  12.5" + "O" + "0" + "001";
+    case 10:  // KR 6400-III and -IV, static air permeability: serial 0001 (no code letter),
+    case 16:  // 200 Pa, 20 cm2, 12.5 mm/s
+        return WholeDataString(model, "0001", std::string("   200") + "?" + "    20" + ")" + noParameters, 'H',
+                               ' ');
+    case 12:  // KR 6450: "66", 100 kPa, 200 cm3, 30/70 kPa, 12.5 mm/s, 0.512, flag 0, serial 001
+        return rs + "66" + " 1000" + "  " + " " + " 200" + " 700" + " 300" + "  12.5" + " " + "0.512" + "0" + "001";
+    case 13:  // KR 6800: "68", 200 cN at 4, 1 at 9, 12.5 cN (c), flag 0, serial 001
+        return rs + "68" + "  200" + " 1" + " " + "  12.5" + "c" + "0" + "001";
+    case 14:  // KR 6850, tearing strength: 1, 200 cN, 12.5 cN
+        return WholeDataString(model, "001 ", std::string("     1") + " " + "   200" + "7" + noParameters, '7', ' ');
+    default:  // 15, Lister: "LI", no warning at 9, 12.5 s at 11 to 16, flag 0 at 18
         return rs + "LI" + std::string(5, ' ') + " " + " " + "  12.5" + " " + "0";
-    default:  // 6, 7, 8, 10, 14, 16: a whole data string
-        return rs + IdentifierOfModel(model) + "001A  20.0#   100$      !      !   12.5%      & 0";
     }
 }
 
