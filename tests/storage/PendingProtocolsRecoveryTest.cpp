@@ -448,7 +448,7 @@ TEST_F(PendingRecovery, AFolderChosenAgainAfterAKilledChangeHoldsEachSeriesOnce)
 {
     // A change of the data folder killed anywhere leaves copies in the
     // folder it left (a kill after the settings) or in the one it went to
-    // (before them). Then series a takes a test and b is terminated and
+    // (before them). Then series a and b take a test, b is terminated and
     // saved, and the operator takes the other folder again: the next start
     // has a, c and d once each, and b stays saved.
     const QString other = Temp.path() + QStringLiteral("/Other");
@@ -465,7 +465,12 @@ TEST_F(PendingRecovery, AFolderChosenAgainAfterAKilledChangeHoldsEachSeriesOnce)
         ASSERT_EQ(NextStart().size(), 5u);
         Protocols[1] = tested;
         ASSERT_TRUE(KeepPendingSeries(1));
+        // b takes a test too before it is terminated: its copies then hold
+        // an earlier state of the report, not the report's tests.
         Protocol& b = Protocols[2];
+        b.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(13)));
+        b.LastTestDate = At(13);
+        ASSERT_TRUE(KeepPendingSeries(2));
         for (std::size_t p = 1; p <= static_cast<std::size_t>(PropertyCount); ++p)
             b.Blocks[p].Terminated = true;
         b.Finished = true;
