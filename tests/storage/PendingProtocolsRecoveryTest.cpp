@@ -543,3 +543,29 @@ TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
     EXPECT_FALSE(MovePendingSeries(missing));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
 }
+
+TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
+{
+    // The first series fits under the file size limit, the second (with
+    // many tests) does not: the first one's file in the new folder goes
+    // again, and the series stay in the data folder alone.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    Protocol big = Series(10, "b");
+    for (int n = 0; n < 200; ++n)
+        big.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(11)));
+    const std::string small = ReportFileBytes(Series(9, "a"));
+    const std::string large = ReportFileBytes(big);
+    ASSERT_LT(small.size() + 512, large.size());
+    WriteFileBytes(Pending(1), small);
+    WriteFileBytes(Pending(2), large);
+    ASSERT_EQ(NextStart().size(), 3u);
+    const int result = RunWithFileSizeLimit(static_cast<long>(small.size() + 256),
+                                            [&] { return MovePendingSeries(other) ? 1 : 0; });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit";
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
+    EXPECT_EQ(ReadFileBytes(Pending(1)), small);
+    EXPECT_EQ(ReadFileBytes(Pending(2)), large);
+}
