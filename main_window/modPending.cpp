@@ -587,6 +587,9 @@ bool MovePendingSeries(const QString& folder)
             continue;
         if (!g_open[i].Path.isEmpty() && g_open[i].Path != written[i])
             g_gone << g_open[i].Path;
+        // A move back to a folder just left makes a file meant to go the
+        // series' own again.
+        g_gone.removeAll(written[i]);
         g_open[i].Path = written[i];
         g_open[i].Date = Protocols[i].Date;
         g_open[i].Identity = SeriesIdentity(Protocols[i]);

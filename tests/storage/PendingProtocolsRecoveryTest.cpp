@@ -530,6 +530,36 @@ TEST_F(PendingRecovery, TheDataFolderReachedByAnotherPathKeepsItsSeriesWhereverA
     EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
 }
 
+TEST_F(PendingRecovery, AMoveBackToTheFolderJustLeftKeepsItsFilesWhereverAKillFalls)
+{
+    // The series moved to another folder and back (the settings could not
+    // name the other one): their files in the data folder are theirs again,
+    // so the save that follows never leaves them in no file.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b")};
+    const auto prepare = [&] {
+        OpenInDataFolderBeside(other, series);
+        ASSERT_TRUE(MovePendingSeries(other));
+        ASSERT_TRUE(MovePendingSeries(Data));
+    };
+    const auto save = [] {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 1;
+    };
+    const auto check = [&](int) {
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), 3u) << FilesIn(Data).join(u',').toStdString();
+        for (const Protocol& p : series)
+            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+    };
+    const int kills = KillBeforeEachFileCall(prepare, save, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 2);
+    EXPECT_TRUE(PendingFilesIn(other).isEmpty());
+}
+
 TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
 {
     const QString missing = Temp.path() + QStringLiteral("/Missing");
