@@ -662,20 +662,20 @@ void ReadSettingsFile()
 
 std::string SettingsFileBytes() { return BuildSettingsImage().Bytes; }
 
-void SaveSettings()
+bool SaveSettings()
 {
     GlobalsToStoredSettings();
-    WriteSettingsFile();
+    return WriteSettingsFile();
 }
 
-void WriteSettingsFile()
+bool WriteSettingsFile()
 {
     if (ProgramFolder().isEmpty())
-        return;
+        return true;
     if (g_keepSettingsFile) {
         WriteLog(ClassicError::PathFileAccess, QStringLiteral("QUINTARA.DAT could not be kept aside; it is not replaced"),
                  QStringLiteral("WriteSettingsFile"));
-        return;
+        return false;
     }
     const QString path = SettingsFilePath();
     const QString backup = SettingsBackupPath();
@@ -711,4 +711,5 @@ void WriteSettingsFile()
         WriteLog(0, image.Cuts.join(QStringLiteral("; ")), QStringLiteral("WriteSettingsFile"));
     if (failure)
         WriteLog(*failure, QStringLiteral("WriteSettingsFile"));
+    return written;
 }

@@ -25,15 +25,17 @@ bool InitSettings();
 // (one log line). The files are kept with mode 0600: they hold the passwords.
 void ReadSettingsFile();
 
-// Copies the working settings into StoredSettings and writes the file.
-void SaveSettings();
+// Copies the working settings into StoredSettings and writes the file;
+// false when the file still holds what it held before.
+bool SaveSettings();
 
 // Writes the whole file anew through an atomic replace (mode 0600), with a
 // backup QUINTARA.DAT.BAK of the old file that exists only while the write
 // runs. On failure the old file stays byte-identical and one log line is
 // written. A list longer than the file's 16-bit count is written up to 32767
 // entries and a text longer than 65535 bytes is cut; both are logged.
-void WriteSettingsFile();
+// True when the file holds the new settings (or there is no program folder).
+bool WriteSettingsFile();
 
 // The bytes WriteSettingsFile writes, from the globals as they stand.
 std::string SettingsFileBytes();

@@ -144,17 +144,29 @@ void frmDataSetting::cmdOK_Click()
         ComPort = chosen;
     // The settings name a new folder only when the open series are in it:
     // the next start looks for them where the settings say.
+    const QString old = DataFolder;
     QString folder = dirDirectory->Path();
-    if (g_folderMove && QDir::cleanPath(folder) != QDir::cleanPath(DataFolder)) {
+    const bool moved = g_folderMove && QDir::cleanPath(folder) != QDir::cleanPath(old);
+    if (moved) {
         while (!g_folderMove(folder)) {
             if (ShowMessage(MsgWriteError) != AnswerYes) {
-                folder = DataFolder;
+                folder = old;
                 break;
             }
         }
     }
     DataFolder = folder;
-    SaveSettings();
+    if (!SaveSettings() && moved && folder != old) {
+        // The file still names the old folder, and the next start looks
+        // there: unless it can be written after all, the series go back.
+        bool saved = false;
+        while (!saved && ShowMessage(MsgWriteError) == AnswerYes)
+            saved = SaveSettings();
+        if (!saved && g_folderMove(old)) {
+            DataFolder = old;
+            SaveSettings();
+        }
+    }
     accept();
 }
 

@@ -382,6 +382,45 @@ TEST_F(SettingsDialogsTest, ANewDataFolderIsStoredOnlyOnceTheOpenSeriesAreInIt)
     EXPECT_EQ(ReadFileBytes(sub + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
 }
 
+TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSeriesInTheOldOne)
+{
+    // The series are written into the new folder, then the settings file
+    // cannot be written (a folder stands in its place): the next start
+    // would look in the old folder. Message 31; Yes tries once more, No
+    // brings the series back to the old folder, and the save that follows
+    // the dialog clears the new one.
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    const Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    ASSERT_EQ(Protocols.size(), 2u);
+    QFile::remove(SettingsFilePath());
+    ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
+    frmDataSetting::SetFolderMove(MovePendingSeries);
+    Presenter.Answer(AnswerYes);
+    Presenter.Answer(AnswerNo);
+    frmDataSetting* form = frmDataSetting::Instance();
+    ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+    form->cmdOK_Click();
+    frmDataSetting::SetFolderMove(nullptr);
+    bool ok = false;
+    SavePendingProtocols(ok);
+    EXPECT_TRUE(ok);
+
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(DataFolder, Data);
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
+    EXPECT_TRUE(QDir(sub).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
+}
+
 TEST_F(SettingsDialogsTest, WithNoOpenSeriesAFolderGoneBeforeOKIsStoredWithoutMessage31)
 {
     // Nothing to move: the folder the dialog shows is taken as it takes any
