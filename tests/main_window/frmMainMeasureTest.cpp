@@ -193,23 +193,16 @@ protected:
     // does to it. A message box there ends it with 3; after 20 s it dies.
     static pid_t ChildWindow(const std::function<void()>& work)
     {
-        int ready[2];
-        if (::pipe(ready) != 0)
-            return -1;
-        const pid_t pid = StartChild([&] {
-            ::alarm(20);
-            work();
-            ScriptedPresenter presenter;
-            presenter.OnPresent = [](const MessageRequest&) { ::_exit(3); };
-            InstallSystemEnd(frmMain::EndBySystem, frmMain::SaveBySystem);
-            (void)!::write(ready[1], "r", 1);
-            return QApplication::exec();
-        });
-        ::close(ready[1]);
-        char byte = 0;
-        (void)!::read(ready[0], &byte, 1);
-        ::close(ready[0]);
-        return pid;
+        return StartChildUntilReady([&](const std::function<void()>& ready) {
+                   ::alarm(20);
+                   work();
+                   ScriptedPresenter presenter;
+                   presenter.OnPresent = [](const MessageRequest&) { ::_exit(3); };
+                   InstallSystemEnd(frmMain::EndBySystem, frmMain::SaveBySystem);
+                   ready();
+                   return QApplication::exec();
+               })
+            .Pid;
     }
     QStringList DataFiles(const QString& under = QString()) const
     {

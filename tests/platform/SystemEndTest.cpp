@@ -18,9 +18,7 @@ TEST(SystemEndTest, EachSignalClosesTheQuestionOnScreenAndEndsInTheOutermostLoop
 {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(signal);
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        const pid_t child = StartChild([&] {
+        const ReadyChild child = StartChildUntilReady([&](const std::function<void()>& ready) {
             ::alarm(20);
             MessageRequest question;
             question.Text = QStringLiteral("Are you sure?");
@@ -32,18 +30,15 @@ TEST(SystemEndTest, EachSignalClosesTheQuestionOnScreenAndEndsInTheOutermostLoop
             InstallSystemEnd([&] { QCoreApplication::exit(first == AnswerNo && later == AnswerNo ? 0 : 4); });
             QTimer::singleShot(0, [&] {
                 // Ready once the box's own loop runs.
-                QTimer::singleShot(0, [&] { (void)!::write(ready[1], "r", 1); });
+                QTimer::singleShot(0, [&] { ready(); });
                 first = CurrentMessagePresenter().Present(question);
                 later = CurrentMessagePresenter().Present(question);
             });
             return QApplication::exec();
         });
-        ::close(ready[1]);
-        char byte = 0;
-        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-        ::close(ready[0]);
-        ::kill(child, signal);
-        EXPECT_EQ(WaitForChild(child), 0);
+        ASSERT_TRUE(child.Ready);
+        ::kill(child.Pid, signal);
+        EXPECT_EQ(WaitForChild(child.Pid), 0);
     }
 }
 
@@ -55,9 +50,7 @@ TEST(SystemEndTest, ASignalIgnoredAtTheStartStaysIgnored)
 {
     for (const int signal : {SIGHUP, SIGINT}) {
         SCOPED_TRACE(signal);
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        const pid_t child = StartChild([&] {
+        const ReadyChild child = StartChildUntilReady([&](const std::function<void()>& ready) {
             ::alarm(20);
             ::signal(signal, SIG_IGN);
             ::signal(SIGTERM, SIG_IGN);
@@ -69,17 +62,13 @@ TEST(SystemEndTest, ASignalIgnoredAtTheStartStaysIgnored)
                     QCoreApplication::processEvents();
                 if (SystemEndRequested())
                     ::_exit(4);
-                (void)!::write(ready[1], "r", 1);
+                ready();
             });
             return QApplication::exec();
         });
-        ::close(ready[1]);
-        char byte = 0;
-        // Nothing to read when the signal ended it: 4 tells.
-        (void)!::read(ready[0], &byte, 1);
-        ::close(ready[0]);
-        ::kill(child, SIGTERM);
-        EXPECT_EQ(WaitForChild(child), 0);
+        // Not ready when the signal ended it: 4 tells.
+        ::kill(child.Pid, SIGTERM);
+        EXPECT_EQ(WaitForChild(child.Pid), 0);
     }
 }
 

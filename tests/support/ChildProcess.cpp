@@ -34,6 +34,20 @@ pid_t StartChild(const std::function<int()>& work)
     return pid;
 }
 
+ReadyChild StartChildUntilReady(const std::function<int(const std::function<void()>& ready)>& work)
+{
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return ReadyChild{};
+    const int writeEnd = pipe[1];
+    const pid_t pid = StartChild([&] { return work([writeEnd] { (void)!::write(writeEnd, "r", 1); }); });
+    ::close(pipe[1]);
+    char byte = 0;
+    const bool ready = pid > 0 && ::read(pipe[0], &byte, 1) == 1;
+    ::close(pipe[0]);
+    return ReadyChild{pid, ready};
+}
+
 namespace {
 
 int RunInChild(const std::function<int()>& work) { return WaitForChild(StartChild(work)); }

@@ -21,6 +21,14 @@ int WaitForChild(pid_t pid);
 // Starts the work in a child and returns at once (for kill tests).
 pid_t StartChild(const std::function<int()>& work);
 
+// Starts the work in a child and returns once the child called the ready
+// function it is handed (Ready true) or ended without calling it (false).
+struct ReadyChild {
+    pid_t Pid = -1;
+    bool Ready = false;
+};
+ReadyChild StartChildUntilReady(const std::function<int(const std::function<void()>& ready)>& work);
+
 // Runs the work in a child traced by this process, killed (SIGKILL) on entry
 // to its first, second, ... system call that can change a file (creating or
 // opening, writing, syncing, linking, renaming, removing, changing a mode or
