@@ -55,14 +55,37 @@ bool IsPendingName(const QString& name)
     return name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING "));
 }
 
-// The temporary file the atomic writer makes beside a pending file, its
-// name and six random letters ("PENDING 1.QTA.RDhmwy"), left by a kill before
-// its rename. Other names (the ".BAD" copies kept aside, a user's own) do not
-// match.
+// The name of the temporary file the atomic writer makes beside a pending
+// file, left by a kill before its rename: its name, "." and six random
+// letters, which Qt draws from A-Z and a-z, no digits ("PENDING 1.QTA.RDhmwy").
+// A user's copy can bear such a name too ("PENDING 1.QTA.backup"), and
+// nothing in the file tells the two apart: such a file goes to the trash
+// (see PutLeftoverAside), never away for good. Other names (the ".BAD"
+// copies kept aside, ".bak") do not match.
 bool IsLeftoverTemporary(const QString& name)
 {
     static const QRegularExpression pattern(QStringLiteral("^PENDING [1-9][0-9]*\\.QTA\\.[A-Za-z]{6}$"));
     return pattern.match(name).hasMatch();
+}
+
+// Moves a file that may be the writer's leftover out of the data folder into
+// the trash, where a user's copy can be taken back from. A symbolic link (or
+// anything but a plain file) of such a name is the user's and stays; so does
+// a file the trash refuses, with a log line, as no start loads it.
+void PutLeftoverAside(const QString& folder, const QString& name)
+{
+    const QString path = JoinPath(folder, name);
+    struct stat file {};
+    if (::lstat(QFile::encodeName(path).constData(), &file) != 0 || !S_ISREG(file.st_mode))
+        return;
+    SystemError error;
+    if (!dskMoveToTrash(path, error)) {
+        WriteLog(error.Number, QStringLiteral("%1 (not moved to the trash: %2)").arg(error.Text, path),
+                 QStringLiteral("LoadPendingProtocols"));
+        return;
+    }
+    WriteLog(0, QStringLiteral("%1 may be left by an interrupted write; moved to the trash").arg(name),
+             QStringLiteral("LoadPendingProtocols"));
 }
 
 QString SeriesIdentity(const Protocol& p)
@@ -611,10 +634,7 @@ void LoadPendingProtocols()
     bool writeBackFailed = false;
     for (const QString& name : dskListFiles(folder)) {
         if (IsLeftoverTemporary(name)) {
-            const QString path = JoinPath(folder, name);
-            if (RemoveFile(path))
-                WriteLog(0, QStringLiteral("%1 was left by an interrupted write; removed").arg(name),
-                         QStringLiteral("LoadPendingProtocols"));
+            PutLeftoverAside(folder, name);
             continue;
         }
         if (!IsPendingName(name))

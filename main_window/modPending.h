@@ -62,7 +62,10 @@ bool MovePendingSeries(const QString& folder);
 // end in "QTA" (exact case), and files that are no test reports at all, are
 // left out and alone. A pending file that cannot be loaded (damaged,
 // unreadable, an index out of range) is renamed aside as "PENDING n.QTA.BAD"
-// (".BAD2", ... beside earlier ones) with one log line. Files of an older
+// (".BAD2", ... beside earlier ones) with one log line. A file named as the
+// atomic writer's temporary ones ("PENDING n.QTA." and six letters), which a
+// kill can leave, may be a user's copy: it goes to the trash with a log line;
+// a symbolic link of such a name stays. Files of an older
 // layout that cannot be written back are loaded, and message 32 says so once.
 // The files stay on disk.
 void LoadPendingProtocols();

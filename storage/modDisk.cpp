@@ -106,6 +106,26 @@ bool HomeTrashReady()
 
 } // namespace
 
+bool dskMoveToTrash(const QString& path, SystemError& error)
+{
+    error = ErrorFromErrno(EACCES, path);
+    if (!HomeTrashReady())
+        return false;
+    QFile file(path);
+    if (!file.moveToTrash()) {
+        error = ErrorFromFile(file);
+        return false;
+    }
+    if (!QDir::isAbsolutePath(file.fileName())) {
+        // Moved somewhere that is no trash: put it back.
+        QFile::rename(QFileInfo(file.fileName()).absoluteFilePath(), path);
+        return false;
+    }
+    // Gone from the folder also after a power cut.
+    SyncFolder(QFileInfo(path).absolutePath());
+    return true;
+}
+
 bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QString& procedure)
 {
     if (IsBareStoredName(name, allowStyleFolder))
@@ -137,27 +157,12 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
             paths.append(path);
         }
     }
-    if (paths.isEmpty())
-        return true;
-    const bool trashReady = HomeTrashReady();
     bool allMoved = true;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString& path = paths.at(i);
-        QFile file(path);
-        SystemError error = ErrorFromErrno(EACCES, path);
-        if (trashReady) {
-            if (file.moveToTrash()) {
-                if (QDir::isAbsolutePath(file.fileName())) {
-                    // Gone from the folder also after a power cut.
-                    SyncFolder(QFileInfo(path).absolutePath());
-                    continue;
-                }
-                // Moved somewhere that is no trash: put it back.
-                QFile::rename(QFileInfo(file.fileName()).absoluteFilePath(), path);
-            } else {
-                error = ErrorFromFile(file);
-            }
-        }
+        SystemError error;
+        if (dskMoveToTrash(path, error))
+            continue;
         allMoved = false;
         QFile::setPermissions(path, permissions.at(i));
         WriteLog(error.Number, QStringLiteral("%1 (not moved to the trash: %2)").arg(error.Text, path),

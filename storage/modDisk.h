@@ -40,6 +40,12 @@ QStringList dskListFiles(const QString& folder);
 // every existing listed file that may be deleted went to the trash.
 bool dskDeleteFiles(const QString& folder, const QStringList& names);
 
+// Moves one file to the freedesktop trash, whatever its name, and syncs the
+// folder it left. False with the error filled in when the trash cannot take
+// it; the file then stays where it was. Callers keep the program's own files
+// from it.
+bool dskMoveToTrash(const QString& path, SystemError& error);
+
 // True when a name read from a file may be used as a path below its folder
 // (IsBareStoredName: a bare file name, with one style-folder part where
 // allowed); otherwise false and one log line (64, bad file name) under the

@@ -66,6 +66,33 @@ QStringList FilesIn(const QString& folder)
     return names;
 }
 
+QStringList PendingFilesIn(const QString& folder)
+{
+    static const QRegularExpression pending(QStringLiteral("^PENDING [0-9]+\\.QTA$"));
+    return FilesIn(folder).filter(pending);
+}
+
+// The trash (and all else of the user's data home) in the folder while it lives.
+class DataHomeFor {
+public:
+    explicit DataHomeFor(const QString& folder) : m_saved(qgetenv("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
+    }
+    ~DataHomeFor()
+    {
+        if (m_saved.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_saved);
+    }
+    DataHomeFor(const DataHomeFor&) = delete;
+    DataHomeFor& operator=(const DataHomeFor&) = delete;
+
+private:
+    QByteArray m_saved;
+};
+
 }  // namespace
 
 class PendingRecovery : public StorageTest {
@@ -379,28 +406,45 @@ TEST_F(PendingRecovery, OfFilesOfOneSeriesWithTheSameTestsTheOneWrittenLastIsKep
     }
 }
 
-TEST_F(PendingRecovery, TheStartRemovesTheWritersLeftoversOnly)
+TEST_F(PendingRecovery, TheStartPutsWhatMayBeTheWritersLeftoversIntoTheTrashOnly)
 {
+    // Names such as the atomic writer's temporary files have may also be a
+    // user's copies: they leave the data folder for the trash, not for good.
+    const QString dataHome = Temp.path() + QStringLiteral("/share");
+    const DataHomeFor trash(dataHome);
     const std::string bytes = ReportFileBytes(Series(8));
     WriteFileBytes(Pending(1), bytes);
-    const char* const leftovers[] = {"PENDING 1.QTA.RDhmwy", "PENDING 12.QTA.abcdef"};
+    const char* const leftovers[] = {"PENDING 1.QTA.RDhmwy", "PENDING 12.QTA.abcdef", "PENDING 1.QTA.backup",
+                                     "PENDING 1.QTA.Backup", "PENDING 2.QTA.Sicher"};
     const char* const others[] = {
         "PENDING 1.QTA.BAD",   "PENDING 1.QTA.BAD100", "PENDING 1.QTA.RDhmw", "PENDING 1.QTA.RDhmwyz",
         "PENDING 1.QTA.RDhmwy.x", "pending 1.QTA.RDhmwy", "TEMP.QTA.RDhmwy",  "PENDING 1.qta.RDhmwy",
-        "PENDING 01.QTA.RDhmwy", "PENDING 1.QTA.RDhm1y",
+        "PENDING 01.QTA.RDhmwy", "PENDING 1.QTA.RDhm1y", "PENDING 1.QTA.bak",
     };
     for (const char* name : leftovers)
-        WriteFileBytes(Data + u'/' + QLatin1String(name), bytes);
+        WriteFileBytes(Data + u'/' + QLatin1String(name), name);
     for (const char* name : others)
         WriteFileBytes(Data + u'/' + QLatin1String(name), bytes);
+    // A link of such a name is the user's, and so is the file it names.
+    const QString target = Temp.path() + QStringLiteral("/kept.QTA");
+    WriteFileBytes(target, bytes);
+    const QString link = Data + QStringLiteral("/PENDING 3.QTA.Linked");
+    ASSERT_TRUE(QFile::link(target, link));
     EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, Series(8)}));
-    for (const char* name : leftovers)
-        EXPECT_FALSE(QFile::exists(Data + u'/' + QLatin1String(name))) << name;
+    for (const char* name : leftovers) {
+        const QString in = Data + u'/' + QLatin1String(name);
+        EXPECT_FALSE(QFile::exists(in)) << name;
+        EXPECT_EQ(ReadFileBytes(dataHome + QStringLiteral("/Trash/files/") + QLatin1String(name)),
+                  name);
+        EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\t%1 may be left by an interrupted write; "
+                                              "moved to the trash").arg(QLatin1String(name))),
+                  1) << name;
+    }
     for (const char* name : others)
         EXPECT_TRUE(QFile::exists(Data + u'/' + QLatin1String(name))) << name;
-    EXPECT_EQ(LogLines().size(), 2);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 1.QTA.RDhmwy was left by an interrupted write; removed")), 1);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\tPENDING 12.QTA.abcdef was left by an interrupted write; removed")), 1);
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(ReadFileBytes(target), bytes);
+    EXPECT_EQ(LogLines().size(), 5) << LogLines().join(u'\n').toStdString();
 }
 
 TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhereTheSettingsPoint)
@@ -433,16 +477,6 @@ TEST_F(PendingRecovery, ADataFolderChangeKilledAnywhereLeavesEachSeriesOnceWhere
                                            QStringLiteral("PENDING 3.QTA"), QStringLiteral("PENDING 4.QTA")}));
     EXPECT_TRUE(FilesIn(Data).isEmpty());
 }
-
-namespace {
-
-QStringList PendingFilesIn(const QString& folder)
-{
-    static const QRegularExpression pending(QStringLiteral("^PENDING [0-9]+\\.QTA$"));
-    return FilesIn(folder).filter(pending);
-}
-
-}  // namespace
 
 TEST_F(PendingRecovery, AFolderChosenAgainAfterAKilledChangeHoldsEachSeriesOnce)
 {
