@@ -1,9 +1,11 @@
 #include "main_window/modPending.h"
 
+#include "curves/modPDRCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
+#include "main_window/modSeries.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
@@ -27,6 +29,8 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr int PressureDropTestType = 17;
 
 // The file that holds an open series, and what tells its series from the
 // others should the list change without a word (see Align). Series are told
@@ -348,6 +352,20 @@ std::string RecordBytes(const Protocol& record)
     return out.Bytes();
 }
 
+// True when terminating block b of the pending series gives the report's
+// block: the block was open and holds a pressure-drop test waiting for its
+// second reading, which the termination drops, and the tests before it are
+// the report's. Any other test more in the pending file is one the report
+// lacks.
+bool WaitingReadingDropped(const Protocol& pending, const Protocol& report, std::size_t b)
+{
+    const PropertyBlock& open = pending.Blocks[b];
+    const PropertyBlock& saved = report.Blocks[b];
+    return PropertyTestType(pending, static_cast<int>(b)) == PressureDropTestType && !pdrIsLastTestComplete(open)
+        && !open.Terminated && saved.Terminated && open.Values.size() == saved.Values.size() + 1
+        && TestBytes(open.Values, saved.Values.size()) == TestBytes(saved.Values);
+}
+
 // True when the report holds the series of the pending file: started at
 // the same moment, named alike and with the same tests, byte for byte.
 // Terminating sets the end dates and flags, and drops a pressure-drop test
@@ -364,9 +382,7 @@ bool SavedAs(const Protocol& pending, const Protocol& report)
         tests = tests || saved.size() > 1;
         if (open.size() == saved.size() && TestBytes(open) == TestBytes(saved))
             continue;
-        const bool waitingDropped = open.size() == saved.size() + 1 && !pending.Blocks[b].Terminated
-            && report.Blocks[b].Terminated && TestBytes(open, saved.size()) == TestBytes(saved);
-        if (!waitingDropped)
+        if (!WaitingReadingDropped(pending, report, b))
             return false;
     }
     return tests;
