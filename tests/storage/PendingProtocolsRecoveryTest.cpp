@@ -329,6 +329,17 @@ TEST_F(PendingRecovery, RenumberingWhereRenamesCannotRefuseAnExistingNameKeepsEa
     };
     const auto check = [&](int) {
         const QStringList files = FilesIn(Data);
+        // The folder itself, before a start tidies it: each series in exactly
+        // one pending file (a rename made of a link and an unlink leaves two).
+        std::vector<int> held(series.size(), 0);
+        for (const QString& name : PendingFilesIn(Data)) {
+            const std::string bytes = ReadFileBytes(Data + u'/' + name);
+            const auto n = std::find_if(series.begin(), series.end(),
+                                        [&](const Protocol& p) { return ReportFileBytes(p) == bytes; });
+            ASSERT_NE(n, series.end()) << name.toStdString();
+            ++held[static_cast<std::size_t>(n - series.begin())];
+        }
+        ASSERT_EQ(held, std::vector<int>(series.size(), 1)) << files.join(u',').toStdString();
         const std::vector<Protocol> back = NextStart();
         ASSERT_EQ(back.size(), 4u) << files.join(u',').toStdString();
         for (const Protocol& p : series)
@@ -398,6 +409,29 @@ TEST_F(PendingRecovery, TwoFilesOfOneSeriesLoadAsOne)
     EXPECT_EQ(LogLinesWith(QStringLiteral("0\tPENDING 7.QTA holds the same series as PENDING 6.QTA; removed"))
                   + LogLinesWith(QStringLiteral("0\tPENDING 6.QTA holds the same series as PENDING 7.QTA; removed")),
               1);
+}
+
+TEST_F(PendingRecovery, FilesOfOneStartAndNamesWithOtherTestsStayTwoSeries)
+{
+    // Started in the same second and named alike, but one with a test more
+    // and one with a value of its own: none is a copy of another, and a
+    // merge would lose tests.
+    Protocol more = Series(7);
+    more.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(11)));
+    more.LastTestDate = At(11);
+    Protocol otherValue = Series(7);
+    otherValue.Blocks[2].Values[2].Value1 += 1;
+    const std::vector<Protocol> series = {Series(7), more, otherValue};
+    for (std::size_t n = 0; n < series.size(); ++n)
+        WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
+    const std::vector<Protocol> back = NextStart();
+    ASSERT_EQ(back.size(), 4u);
+    for (const Protocol& p : series)
+        EXPECT_EQ(std::count_if(back.begin(), back.end(),
+                                [&](const Protocol& b) { return RecordBytesOf(b) == RecordBytesOf(p); }),
+                  1);
+    EXPECT_EQ(PendingFilesIn(Data).size(), 3);
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join(u'\n').toStdString();
 }
 
 TEST_F(PendingRecovery, OfFilesOfOneSeriesWithTheSameTestsTheOneWrittenLastIsKept)
