@@ -562,6 +562,10 @@ bool MovePendingSeries(const QString& folder)
         WriteLog(ErrorFromErrno(ENOENT, target), QStringLiteral("SavePendingProtocols"), target);
         return false;
     }
+    // Back into the data folder, the one the settings name (they could not
+    // name the folder the series went to): a start loads the series from
+    // their files there, so a failure undoes nothing in it.
+    const bool back = target == QDir::cleanPath(QFileInfo(DataFolder).absoluteFilePath());
     // A kill during an earlier change of the data folder can have left
     // copies of series here (after the writes here and before the settings,
     // or after the settings and before the old files went). The next start
@@ -569,12 +573,14 @@ bool MovePendingSeries(const QString& folder)
     // terminated since: the copy of an open series is written over, and the
     // others of it and those of a series saved as a report (in the data
     // folder it was terminated in, the one the series leave now) go once the
-    // series are all written.
+    // series are all written. In a move back the copy written over is the
+    // series' own file there.
     std::vector<FoundCopy> copies = PendingCopiesIn(target);
     std::vector<QString> written(g_open.size());
+    std::vector<QString> own(g_open.size());
     QSet<QString> held;
     bool ok = true;
-    for (std::size_t i = 1; ok && i < g_open.size(); ++i) {
+    for (std::size_t i = 1; (ok || back) && i < g_open.size(); ++i) {
         if (g_open[i].Ended)
             continue;
         QString name;
@@ -585,23 +591,31 @@ bool MovePendingSeries(const QString& folder)
             if (name.isEmpty())
                 name = QFileInfo(copy.Path).fileName();
         }
-        if (name.isEmpty())
+        // In a move back a series already there is written over its own
+        // file, and the copies of it go.
+        if (back && !g_open[i].Path.isEmpty() && FolderOf(g_open[i].Path) == target)
+            name = QFileInfo(g_open[i].Path).fileName();
+        if (!name.isEmpty())
+            own[i] = JoinPath(target, name);
+        else
             name = FreePendingName(target, i, held);
-        ok = dskPutTestReportExact(target, name, Protocols[i]);
-        if (ok) {
-            written[i] = JoinPath(target, name);
-            held.insert(written[i]);
+        if (!dskPutTestReportExact(target, name, Protocols[i])) {
+            ok = false;
+            continue;
         }
+        written[i] = JoinPath(target, name);
+        held.insert(written[i]);
     }
-    for (std::size_t k = 0; ok && k < copies.size(); ++k) {
+    for (std::size_t k = 0; (ok || back) && k < copies.size(); ++k) {
         const FoundCopy& copy = copies[k];
         const QString name = QFileInfo(copy.Path).fileName();
         QString line;
         if (copy.Holder != 0) {
-            if (written[static_cast<std::size_t>(copy.Holder)] == copy.Path)
+            const std::size_t holder = static_cast<std::size_t>(copy.Holder);
+            if (own[holder] == copy.Path)
                 continue;
             line = QStringLiteral("%1 holds an earlier state of the series moved as %2; removed")
-                       .arg(name, QFileInfo(written[static_cast<std::size_t>(copy.Holder)]).fileName());
+                       .arg(name, QFileInfo(own[holder]).fileName());
         } else {
             const QString saved = SavedReportOf(copy.Series, [](const Protocol& pending, const Protocol& report) {
                 return SavedAs(pending, report) || EarlierStateOf(pending, report);
@@ -610,31 +624,53 @@ bool MovePendingSeries(const QString& folder)
                 continue;
             line = QStringLiteral("%1 holds the series saved as %2; removed").arg(name, saved);
         }
-        ok = RemoveFile(copy.Path);
-        if (ok)
+        if (RemoveFile(copy.Path)) {
             WriteLog(0, line, QStringLiteral("SavePendingProtocols"));
+        } else {
+            // In the data folder it goes with the next save.
+            if (back)
+                g_gone << copy.Path;
+            ok = false;
+        }
     }
-    if (!ok) {
-        // Nothing of this move stays in the folder: a series is in one folder only.
+    if (!ok && !back) {
+        // Nothing of this move stays in the folder: a series is in one folder
+        // only, and the settings still name the one it is in.
         for (const QString& path : written)
             if (!path.isEmpty() && !RemoveFile(path))
                 g_gone << path;
         return false;
     }
     for (std::size_t i = 1; i < g_open.size(); ++i) {
-        if (written[i].isEmpty())
+        PendingFile& file = g_open[i];
+        if (file.Ended)
             continue;
-        if (!g_open[i].Path.isEmpty() && g_open[i].Path != written[i])
-            g_gone << g_open[i].Path;
+        QString path = written[i];
+        if (path.isEmpty()) {
+            // A move back whose write of this series failed: its own file in
+            // the data folder stays its file, and the next save writes it
+            // again; a series without one stays where it is until then.
+            file.Stale = true;
+            if (own[i].isEmpty())
+                continue;
+            path = own[i];
+        }
+        if (!file.Path.isEmpty() && file.Path != path) {
+            // The files in the folder left go with the next save, once the
+            // settings name the new one; in a move back the settings name
+            // it already, and the copies go now.
+            if (!back || !RemoveFile(file.Path))
+                g_gone << file.Path;
+        }
         // A move back to a folder just left makes a file meant to go the
         // series' own again.
-        g_gone.removeAll(written[i]);
-        g_open[i].Path = written[i];
-        g_open[i].Date = Protocols[i].Date;
-        g_open[i].Identity = SeriesIdentity(Protocols[i]);
-        g_open[i].Stale = false;
+        g_gone.removeAll(path);
+        file.Path = path;
+        file.Date = Protocols[i].Date;
+        file.Identity = SeriesIdentity(Protocols[i]);
+        file.Stale = written[i].isEmpty();
     }
-    return true;
+    return ok;
 }
 
 void LoadPendingProtocols()

@@ -54,6 +54,12 @@ bool DropPendingSeries(int index);
 // or removal fails, the files written in the folder are removed again and the
 // series stay where they were: false. A folder that is not there takes no
 // series (false), but with none open there is nothing to move (true).
+// The folder DataFolder itself is a move back (the settings could not name
+// the folder the series went to): each series is written over its own file
+// there, and its file in the folder it leaves is removed at once. A failure
+// there removes nothing in it: a series whose write failed keeps its own file
+// there (written again by the next save) or, without one, stays where it is;
+// false.
 bool MovePendingSeries(const QString& folder);
 
 // Appends the series of the pending files in DataFolder to Protocols and

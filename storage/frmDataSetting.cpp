@@ -158,12 +158,18 @@ void frmDataSetting::cmdOK_Click()
     DataFolder = folder;
     if (!SaveSettings() && moved && folder != old) {
         // The file still names the old folder, and the next start looks
-        // there: unless it can be written after all, the series go back.
+        // there: unless it can be written after all, that stays the data
+        // folder and the series go back to their files in it. Their copies
+        // in the new one go before the dialog closes, so that choosing it
+        // later cannot bring back a series ended meanwhile.
         bool saved = false;
         while (!saved && ShowMessage(MsgWriteError) == AnswerYes)
             saved = SaveSettings();
-        if (!saved && g_folderMove(old)) {
+        if (!saved) {
+            // First, so that the move takes it for a move back.
             DataFolder = old;
+            while (!g_folderMove(old) && ShowMessage(MsgWriteError) == AnswerYes) {
+            }
             SaveSettings();
         }
     }

@@ -21,6 +21,7 @@ public:
     // What OK runs before the settings name another data folder: it puts
     // the open series into that folder and is true when they are all there
     // (the caller that shows the dialog sets it, and clears it afterwards).
+    // Called with the folder that DataFolder names, it moves them back.
     static void SetFolderMove(std::function<bool(const QString& folder)> move);
 
     QGroupBox* fraPort = nullptr;
@@ -35,7 +36,10 @@ public:
     // closes; a port that is not available gives message 13 and stays open.
     // Another folder is stored only once the open series are in it: when
     // they cannot be put there, message 31 asks to try again, and No keeps
-    // the folder as it was.
+    // the folder as it was. When the settings file then cannot name it,
+    // message 31 asks again; No keeps the old folder as the data folder and
+    // moves the series back into it (the move called with that folder),
+    // message 31 again for each failure of that.
     void cmdOK_Click();
     void optPort_DblClick(int index);
 

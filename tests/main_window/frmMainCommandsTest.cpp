@@ -2,13 +2,17 @@
 
 #include "curves/frmABTCurve.h"
 #include "curves/modABTCurve.h"
+#include "foundation/modSettings.h"
 #include "main_window/frmCommentary.h"
+#include "main_window/modPending.h"
 #include "platform/Cp1252.h"
 #include "platform/FlexGrid.h"
 #include "platform/PictureBox.h"
 #include "platform/TabControl.h"
+#include "storage/frmDataSetting.h"
 #include "support/AirbagCurves.h"
 #include "support/ReadOnlyFolder.h"
+#include "support/SimInstrument.h"
 
 #include <QAction>
 #include <QApplication>
@@ -322,6 +326,52 @@ TEST_F(CommandsTest, MenuCommandsRefreshWhatTheirDialogsChanged)
     for (const char* line : {"Style:              \tFabric", "Instrument:         \tZolvera MP 4800, s/n: 123",
                              "\n1  \t100\tN\t\t20.0\tmm\t", "\nTests:              \t10"})
         EXPECT_TRUE(copied.contains(QString::fromLatin1(line))) << line;
+}
+
+TEST_F(CommandsTest, DataSettingsNameAnotherDataFolderOnlyOnceTheOpenSeriesAreInIt)
+{
+    // A folder gone by OK cannot take the open series: message 31, and No
+    // keeps the data folder, still named by the settings, with the series'
+    // files. One that can takes them before the settings name it, and the
+    // old folder is cleared.
+    SimInstrument sim;
+    ASSERT_TRUE(sim.Start({QStringLiteral("--model"), QStringLiteral("6")}, 3));
+    ComPort = 3;
+    Protocol later = Series({104});
+    later.Date += 1.0 / 24;
+    Load({Series({100}), later});
+    bool ok = false;
+    SavePendingProtocols(ok);
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(SaveSettings());
+    const QString old = DataFolder;
+    const QString next = QDir::cleanPath(old + QStringLiteral("/../next"));
+    const auto pending = [](const QString& folder) {
+        return QDir(folder).entryList({QStringLiteral("PENDING*")}, QDir::Files | QDir::Hidden);
+    };
+    ScriptedDialogRunner dialogs;
+    for (const bool gone : {true, false}) {
+        SCOPED_TRACE(gone ? "a folder gone by OK" : "a folder that takes them");
+        ASSERT_TRUE(QDir().mkpath(next));
+        ScriptedPresenter presenter;
+        presenter.Answer(No);
+        dialogs.Then([&](QDialog& d) {
+            auto& form = dynamic_cast<frmDataSetting&>(d);
+            ASSERT_TRUE(form.dirDirectory->SetPath(next));
+            if (gone) {
+                ASSERT_TRUE(QDir(next).removeRecursively());
+            }
+            form.cmdOK_Click();
+        });
+        w_->mnuSettings_DataSettings_Click();
+        const QString data = gone ? old : next;
+        EXPECT_EQ(Numbers(presenter), gone ? std::vector<int>{31} : std::vector<int>{});
+        EXPECT_EQ(DataFolder.toStdString(), data.toStdString());
+        ReadSettingsFile();
+        EXPECT_EQ(StoredSettings.DataFolder.toStdString(), data.toStdString());
+        EXPECT_EQ(pending(data).join(u',').toStdString(), "PENDING 1.QTA,PENDING 2.QTA");
+        EXPECT_EQ(pending(gone ? next : old).join(u',').toStdString(), "");
+    }
 }
 
 TEST_F(CommandsTest, TheStyleEditorReselectsTheStyleByNameAndReappliesItToTheWorkingRecord)

@@ -14,6 +14,7 @@
 #include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
 #include "storage/frmQDASSetting.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/SimInstrument.h"
 
@@ -25,8 +26,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -387,8 +392,9 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     // The series are written into the new folder, then the settings file
     // cannot be written (a folder stands in its place): the next start
     // would look in the old folder. Message 31; Yes tries once more, No
-    // brings the series back to the old folder, and the save that follows
-    // the dialog clears the new one.
+    // brings the series back to the old folder, and their copies leave the
+    // new one before the dialog closes: a kill then, or choosing that folder
+    // later, finds nothing of them there.
     StartInstrument();
     const QString sub = Data + QStringLiteral("/sub");
     ASSERT_TRUE(QDir().mkpath(sub));
@@ -404,8 +410,12 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     Presenter.Answer(AnswerNo);
     frmDataSetting* form = frmDataSetting::Instance();
     ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+    QStringList leftAtClose(QStringLiteral("<not closed>"));
+    QObject::connect(form, &QDialog::accepted,
+                     [&] { leftAtClose = QDir(sub).entryList(QDir::Files | QDir::Hidden); });
     form->cmdOK_Click();
     frmDataSetting::SetFolderMove(nullptr);
+    EXPECT_TRUE(leftAtClose.isEmpty()) << leftAtClose.join(u',').toStdString();
     bool ok = false;
     SavePendingProtocols(ok);
     EXPECT_TRUE(ok);
@@ -419,6 +429,98 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     Protocols = {EmptyProtocol};
     LoadPendingProtocols();
     EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
+}
+
+TEST_F(SettingsDialogsTest, AFailedMoveBackLeavesEachSeriesOnceInTheFolderTheSettingsName)
+{
+    // The series are written into the new folder; the settings file cannot
+    // name it (the disk full: a file size limit below the file's size); No.
+    // The disk fills up further: the limit bites at the first, second or
+    // third write of the move back, or at none. Whether the run ends right
+    // after the dialog or saves once more (the disk still full), the settings
+    // name the old folder, the data folder is that one, and a start from it
+    // finds each series once; nothing is left in the new one.
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    // Files of growing size, so that a limit between two lets the smaller through.
+    std::vector<Protocol> series;
+    std::vector<long> sizes;
+    for (int n = 0; n < 3; ++n) {
+        Protocol p = SampleProtocol(QStringLiteral("s%1").arg(n), At(9 + n));
+        for (int t = 0; t < 40 * n; ++t)
+            p.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(9 + n)));
+        series.push_back(p);
+        sizes.push_back(static_cast<long>(ReportFileBytes(p).size()));
+    }
+    ASSERT_TRUE(sizes[0] < sizes[1] && sizes[1] < sizes[2]);
+    // A settings file larger than any of them.
+    for (int n = 0; n < 2000; ++n)
+        Operators.push_back(QStringLiteral("operator %1").arg(n));
+    ASSERT_TRUE(SaveSettings());
+    const long settingsLimit = static_cast<long>(QFileInfo(SettingsFilePath()).size()) - 1;
+    ASSERT_LT(sizes[2], settingsLimit);
+    frmDataSetting::SetFolderMove(MovePendingSeries);
+    frmDataSetting* form = frmDataSetting::Instance();
+    const auto pendingIn = [](const QString& folder) {
+        return QDir(folder).entryList({QStringLiteral("PENDING*")}, QDir::Files | QDir::Hidden);
+    };
+    for (int bite = 1; bite <= 4; ++bite) {
+        for (const bool saveAfter : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "limit at write " << bite << (saveAfter ? ", a save after" : ""));
+            QDir(sub).removeRecursively();
+            ASSERT_TRUE(QDir().mkpath(sub));
+            for (const QString& name : pendingIn(Data))
+                QFile::remove(Data + u'/' + name);
+            QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
+            for (std::size_t n = 0; n < series.size(); ++n)
+                WriteFileBytes(Data + QStringLiteral("/PENDING %1.QTA").arg(n + 1), ReportFileBytes(series[n]));
+            DataFolder = Data;
+            Protocols = {EmptyProtocol};
+            LoadPendingProtocols();
+            ASSERT_EQ(Protocols.size(), 4u);
+            ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+            Presenter.Shown.clear();
+            for (int n = 0; n < 3; ++n)
+                Presenter.Answer(AnswerNo);
+            // Lowered when the settings file could not be written.
+            const rlim_t moveBackLimit = static_cast<rlim_t>(bite <= 3 ? sizes[static_cast<std::size_t>(bite) - 1] - 1 : settingsLimit);
+            Presenter.OnPresent = [moveBackLimit](const MessageRequest&) {
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = std::min(limit.rlim_cur, moveBackLimit);
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            };
+            const int result = RunWithFileSizeLimit(settingsLimit, [&] {
+                form->cmdOK_Click();
+                int code = DataFolder == Data ? 0 : 1;
+                if (saveAfter) {
+                    // On the disk as full as it is.
+                    bool ok = false;
+                    SavePendingProtocols(ok);
+                    code += ok ? 0 : 2;
+                }
+                return code + 4 * static_cast<int>(Presenter.Shown.size());
+            });
+            Presenter.OnPresent = nullptr;
+            if (result == ChildSetupFailed)
+                GTEST_SKIP() << "no file size limit";
+            // Message 31 for the settings, and once more for a failed move
+            // back; the save after it fails where that did.
+            EXPECT_EQ(result, bite <= 3 ? 4 * 2 + (saveAfter ? 2 : 0) : 4);
+
+            ReadSettingsFile();
+            StoredSettingsToGlobals();
+            EXPECT_EQ(DataFolder, Data);
+            Protocols = {EmptyProtocol};
+            LoadPendingProtocols();
+            ASSERT_EQ(Protocols.size(), 4u) << pendingIn(Data).join(u',').toStdString();
+            for (const Protocol& p : series)
+                EXPECT_EQ(std::count(Protocols.begin(), Protocols.end(), p), 1);
+            EXPECT_TRUE(pendingIn(sub).isEmpty()) << pendingIn(sub).join(u',').toStdString();
+        }
+    }
+    frmDataSetting::SetFolderMove(nullptr);
+    form->cmdCancel_Click();
 }
 
 TEST_F(SettingsDialogsTest, WithNoOpenSeriesAFolderGoneBeforeOKIsStoredWithoutMessage31)
