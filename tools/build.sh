@@ -3,6 +3,9 @@
 # with AddressSanitizer and UndefinedBehaviorSanitizer (no benchmarks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Paths in the compiler calls relative to the tree, so that a second clone
+# (CI's, a worktree) finds its objects in the same compiler cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
 if [ "${1:-}" = "--sanitize" ]; then
   cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUINTARA_SANITIZE=ON -DQUINTARA_BENCHMARKS=OFF >/dev/null
