@@ -89,8 +89,10 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
         return false;
     }
     // The file is written whatever follows; the new name is not yet on the
-    // disk until its folder is.
-    const QString folder = QFileInfo(path).absolutePath();
+    // disk until its folder is: the folder of the file the name leads to,
+    // which the rename replaced where the name is a link.
+    const QString written = QFileInfo(path).canonicalFilePath();
+    const QString folder = QFileInfo(written.isEmpty() ? path : written).absolutePath();
     if (!SyncFolder(folder) && g_folderSyncFailed)
         g_folderSyncFailed(ErrorFromErrno(errno, folder), folder);
     return true;
