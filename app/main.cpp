@@ -8,6 +8,7 @@
 #include "main_window/frmMain.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "platform/SystemEnd.h"
 
 #include <QApplication>
@@ -15,12 +16,18 @@
 
 int main(int argc, char** argv)
 {
+    // Under a file size limit a write past it fails like one on a full disk,
+    // instead of ending the program with the tests typed so far.
+    IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quintara"));
     // The main window ends the program when it closes, not the last window:
     // the welcome and login windows close before the main window exists.
     QApplication::setQuitOnLastWindowClosed(false);
     ResolveProgramFolder(QApplication::arguments());
+    SetFolderSyncFailedReport([](const SystemError& error, const QString& folder) {
+        WriteLog(error, QStringLiteral("WriteFileAtomically"), folder);
+    });
 
     StartupHooks hooks = DefaultStartupHooks();
     hooks.CommInit = [](int16_t port) { commInit(port); };

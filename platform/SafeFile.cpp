@@ -5,12 +5,14 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 std::function<void()> g_sizeTaken;
+std::function<void(const SystemError&, const QString&)> g_folderSyncFailed;
 
 // Qt reports an existing file it may not replace only as "not writable";
 // the system says why (a read-only mount, a missing permission).
@@ -86,6 +88,13 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
         error = ErrorFromFile(file);
         return false;
     }
+    // The file is written whatever follows; the new name is not yet on the
+    // disk until its folder is: the folder of the file the name leads to,
+    // which the rename replaced where the name is a link.
+    const QString written = QFileInfo(path).canonicalFilePath();
+    const QString folder = QFileInfo(written.isEmpty() ? path : written).absolutePath();
+    if (!SyncFolder(folder) && g_folderSyncFailed)
+        g_folderSyncFailed(ErrorFromErrno(errno, folder), folder);
     return true;
 }
 
@@ -125,6 +134,13 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
     }
     return WriteFileAtomically(to, *bytes, error, permissions);
 }
+
+void SetFolderSyncFailedReport(std::function<void(const SystemError& error, const QString& folder)> report)
+{
+    g_folderSyncFailed = std::move(report);
+}
+
+void IgnoreFileSizeLimitSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 void SetReadFileSizeTakenHook(std::function<void()> hook) { g_sizeTaken = std::move(hook); }
 

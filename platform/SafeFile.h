@@ -19,7 +19,10 @@
 // two steps leaves either the old file or the new one, each with its mode).
 // Without, the new file takes the old file's permissions, or the default
 // ones for a new file. False with the error filled in on any failure; the
-// old file, if any, is then untouched.
+// old file, if any, is then untouched. After the rename the folder is synced,
+// so that the new name outlives a power cut before the caller goes on (and
+// removes what the new file made obsolete); a folder that cannot be synced
+// leaves the file written (true) and goes to the folder-sync report.
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions = QFileDevice::Permissions());
 
@@ -27,6 +30,17 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
 // the disk, so that a power cut keeps what a kill would keep. A file system
 // that cannot sync a folder (EINVAL) counts as done. False with errno set.
 bool SyncFolder(const QString& folder);
+
+// Where WriteFileAtomically tells of a folder it could not sync after the
+// rename: the program hands it to its log (this layer has none). Nothing is
+// told while no report is set.
+void SetFolderSyncFailedReport(std::function<void(const SystemError& error, const QString& folder)> report);
+
+// A write past a file size limit (ulimit -f, as service wrappers set) ends
+// the process with SIGXFSZ by default. Ignored, the write fails with EFBIG
+// instead and takes the way of any failed write (a full disk). Called once
+// at the start, before anything is written.
+void IgnoreFileSizeLimitSignal();
 
 // Gives a file's present content a second, new name: a hard link where the
 // file system has them (no bytes written, the same mode), else a copy written

@@ -55,9 +55,8 @@ bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice:
         WriteLog(error, QStringLiteral("dskPutTestReportAction"), path);
         return false;
     }
-    // The new name, not only the bytes, must outlive a power cut: a report
-    // whose name was lost would let its series come back open.
-    SyncFolder(QFileInfo(path).absolutePath());
+    // The writer has synced the folder too: a report whose name was lost in
+    // a power cut would let its series come back open.
     if (out.TextsCut() > 0)
         WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(out.TextsCut()).arg(path),
                  QStringLiteral("dskPutTestReportAction"));

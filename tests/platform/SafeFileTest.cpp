@@ -2,10 +2,14 @@
 // a second name that keeps the old content, whole reads. The full-disk and
 // kill cases live with the writers' callers' tests.
 #include "platform/SafeFile.h"
+#include "support/ChildProcess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +48,38 @@ TEST(SafeFileTest, ASecondNameKeepsTheOldContentWhenTheFileIsReplaced)
     EXPECT_EQ(error.Number, 75);
     EXPECT_FALSE(LinkOrCopyFile(dir.filePath(QStringLiteral("none")), dir.filePath(QStringLiteral("b")), error));
     EXPECT_EQ(error.Number, 53);
+}
+
+TEST(SafeFileTest, AFolderThatCannotBeSyncedIsReportedAndTheFileStaysWritten)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("w"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ChownToNobody(QFile::encodeName(dir.path()).constData());
+    ChownToNobody(QFile::encodeName(folder).constData());
+    // Names can be made in it, but it cannot be opened to be synced.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0300), 0);
+    const QString path = folder + QStringLiteral("/a.bin");
+    const int result = RunUnprivileged([&] {
+        QString reported;
+        int32_t number = 0;
+        SetFolderSyncFailedReport([&](const SystemError& error, const QString& where) {
+            reported = where;
+            number = error.Number;
+        });
+        SystemError error;
+        const bool written = WriteFileAtomically(path, "abc", error);
+        SetFolderSyncFailedReport({});
+        if (!written)
+            return 1;
+        return reported == folder && number == 70 ? 0 : 2;
+    });
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(result, 0);
+    SystemError error;
+    EXPECT_EQ(ReadFileWhole(path, error), std::string("abc"));
 }
 
 } // namespace

@@ -1,0 +1,83 @@
+// The hand of the operator for a test that starts the built program: a Qt
+// input plugin, loaded into it through QT_QPA_GENERIC_PLUGINS, that presses
+// OK in the start-up windows and on the notices shown before the main window
+// (the missing port), then tells the test through an inherited descriptor
+// once the main window is up and the program is in its event loop. After
+// that it does nothing, so the end goes the program's own way.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QGenericPlugin>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <unistd.h>
+
+namespace {
+
+class ProgramInput : public QObject {
+public:
+    explicit ProgramInput(int reportFd) : m_reportFd(reportFd) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (m_mainShown || event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (!window->isWindow())
+            return false;
+        const QString name = window->objectName();
+        if (name == QLatin1String("frmMain")) {
+            m_mainShown = true;
+            // Runs once the start-up has handed over to the event loop.
+            QTimer::singleShot(0, this, [this] { Report("ready"); });
+        } else if (name == QLatin1String("frmWelcome") || name == QLatin1String("frmLogin")) {
+            Press(window, window->findChild<QAbstractButton*>(QStringLiteral("cmdOK")));
+        } else if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            Report("message " + box->text().toUtf8());
+            Press(window, box->button(QMessageBox::Ok));
+        }
+        return false;
+    }
+
+private:
+    void Press(QWidget* window, QAbstractButton* button)
+    {
+        QPointer<QAbstractButton> guarded(button);
+        QTimer::singleShot(0, window, [guarded] {
+            if (guarded)
+                guarded->click();
+        });
+    }
+
+    void Report(const QByteArray& line)
+    {
+        const QByteArray bytes = line + '\n';
+        (void)!::write(m_reportFd, bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+
+    int m_reportFd;
+    bool m_mainShown = false;
+};
+
+} // namespace
+
+class ProgramInputPlugin : public QGenericPlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "ProgramInput.json")
+
+public:
+    QObject* create(const QString& key, const QString& specification) override
+    {
+        if (key.compare(QLatin1String("quintaratestinput"), Qt::CaseInsensitive) != 0)
+            return nullptr;
+        bool ok = false;
+        const int fd = specification.toInt(&ok);
+        return new ProgramInput(ok ? fd : 2);
+    }
+};
+
+#include "ProgramInput.moc"

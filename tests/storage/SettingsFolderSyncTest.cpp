@@ -1,0 +1,111 @@
+// The order on the disk of a data folder change: the settings file's new
+// name must be synced before the old folder loses a file, or a power cut
+// can leave the settings naming a folder whose series are gone.
+#include "StorageTest.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
+#include "main_window/modPending.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// While set, the folder syncs, renames and removals of this test program
+// are noted in their order.
+bool g_noteCalls = false;
+std::vector<std::string> g_calls;
+
+}  // namespace
+
+// These stand in for the C library's calls in this test program (Qt's
+// included) and pass each on to the system unchanged.
+extern "C" int fsync(int fd)
+{
+    struct stat status {};
+    if (g_noteCalls && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        char folder[4096];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t length = ::readlink(link.c_str(), folder, sizeof folder);
+        if (length > 0)
+            g_calls.push_back("sync " + std::string(folder, static_cast<std::size_t>(length)));
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int unlink(const char* path) noexcept
+{
+    if (g_noteCalls)
+        g_calls.push_back(std::string("unlink ") + path);
+    return static_cast<int>(::syscall(SYS_unlinkat, AT_FDCWD, path, 0));
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (g_noteCalls)
+        g_calls.push_back(std::string("rename ") + to);
+    return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
+}
+
+namespace {
+
+// The first call from `from` on that starts with the text, or -1.
+int FirstCall(const std::string& start, int from = 0)
+{
+    for (int i = std::max(from, 0); i < static_cast<int>(g_calls.size()); ++i)
+        if (g_calls[static_cast<std::size_t>(i)].rfind(start, 0) == 0)
+            return i;
+    return -1;
+}
+
+std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+using SettingsFolderSync = StorageTest;
+
+TEST_F(SettingsFolderSync, TheSettingsNameTheNewFolderOnTheDiskBeforeTheOldOneLosesAFile)
+{
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    SaveSettings();
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("a"), At(9))));
+    WriteFileBytes(Data + QStringLiteral("/PENDING 2.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("b"), At(10))));
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    ASSERT_EQ(Protocols.size(), 3u);
+
+    // The data settings' order: the series into the new folder, the
+    // settings naming it, then the old files removed by the save.
+    g_calls.clear();
+    g_noteCalls = true;
+    const bool moved = MovePendingSeries(other);
+    DataFolder = other;
+    const bool saved = SaveSettings();
+    bool ok = false;
+    SavePendingProtocols(ok);
+    g_noteCalls = false;
+    ASSERT_TRUE(moved && saved && ok);
+
+    const int removal = FirstCall("unlink " + Local(Data + QStringLiteral("/PENDING ")));
+    const int renamed = FirstCall("rename " + Local(Program + QStringLiteral("/QUINTARA.DAT")));
+    const int synced = FirstCall("sync " + Local(QFileInfo(Program).canonicalFilePath()), renamed);
+    std::string calls;
+    for (const std::string& call : g_calls)
+        calls += call + '\n';
+    ASSERT_GE(removal, 0) << calls;
+    ASSERT_GE(renamed, 0) << calls;
+    EXPECT_LT(renamed, removal) << calls;
+    ASSERT_GE(synced, 0) << calls;
+    EXPECT_LT(synced, removal) << calls;
+}
