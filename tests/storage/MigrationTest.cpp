@@ -825,6 +825,20 @@ TEST_F(MigrationTest, ASettingsFileThatCannotBeWrittenAfterAnImportIsTold)
     EXPECT_EQ(LogLinesWith(QStringLiteral("RunImport")), 1);
 }
 
+// A converted line whose report was written but could not take its name
+// (another file took it meanwhile) is a failure the operator is told of.
+TEST_F(MigrationTest, AStagedReportThatCannotTakeItsNameIsCounted)
+{
+    Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5")}));
+    ImportRun run = BeginImportRun(Source);
+    const QString taken = Source + QStringLiteral("/2011.03.15, 10.10.00.QTA");
+    WriteFileBytes(taken, "someone else's");
+    ImportInstrumentFile(2, Source, QStringLiteral("BAL.DAT"), run);
+    EXPECT_EQ(std::tuple(run.Failed, run.DiskFull), std::tuple(1, false));
+    EXPECT_EQ(ReadFileBytes(taken), "someone else's");
+    EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"), QStringLiteral("BAL.DAT")}));
+}
+
 TEST_F(MigrationTest, AMissingFolderIsNotAvailable)
 {
     EXPECT_EQ(Run(Temp.path() + QStringLiteral("/gone")), (ImportCounts{0, 0}));
