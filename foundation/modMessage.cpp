@@ -353,6 +353,16 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Número de ficheros no importados:\t{n0}\r\nSe ha producido un error al escribir el fichero. "
                "Asegúrese de que haya suficiente espacio en el disco."},
               "!"}},
+        // Message 41 without its sentence about room on the disk: the
+        // reports could not be written or moved for another reason (a
+        // read-only source folder).
+        {42, {IconCritical, ButtonsOK, DefaultFirst,
+              {"Anzahl nicht importierter Dateien:\t{n0}",
+               "Number of files not imported:\t{n0}",
+               "Nombre de fichiers non repris:\t{n0}",
+               "Numero di file non ripresi:\t{n0}",
+               "Número de ficheros no importados:\t{n0}"},
+              "!"}},
     };
     return table;
 }

@@ -108,8 +108,10 @@ void GetRecord(BinaryReader& in, ABTCurve& curve)
         v = in.GetSingle();
 }
 
-QString abtFilePut(const ABTCurve& curve, double when)
+QString abtFilePut(const ABTCurve& curve, double when, SystemError* failure)
 {
+    SystemError ignored;
+    SystemError& told = failure ? *failure : ignored;
     const QString procName = QStringLiteral("abtFilePut");
     // As the report writer does: the program folder stands in for a data
     // folder that is gone, and the setting follows it.
@@ -119,6 +121,7 @@ QString abtFilePut(const ABTCurve& curve, double when)
     if (!IsExistingFolder(folder)) {
         const SystemError error = ErrorFromErrno(ENOENT, JoinPath(folder, QString()));
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + folder, procName);
+        told = error;
         return QString();
     }
 
@@ -139,6 +142,7 @@ QString abtFilePut(const ABTCurve& curve, double when)
         WriteLog(ClassicError::PathFileAccess,
                  error.Text + QStringLiteral(": ") + dskFileNameFromDate(when, QString::fromLatin1(CurveExtension)),
                  procName);
+        told = SystemError{ClassicError::PathFileAccess, error.Text};
         return QString();
     }
 
@@ -149,6 +153,7 @@ QString abtFilePut(const ABTCurve& curve, double when)
     // Read-only from the moment the file has its name; a failure leaves none.
     if (!WriteFileAtomically(path, out.Bytes(), error, ReadOnlyPermissions)) {
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, procName);
+        told = error;
         return QString();
     }
     return name;

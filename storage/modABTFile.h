@@ -5,6 +5,7 @@
 // each). 6218 bytes with a 60-character header.
 #include "foundation/CurveRecords.h"
 #include "platform/BinaryIO.h"
+#include "platform/ErrorCodes.h"
 
 #include <QString>
 
@@ -19,8 +20,9 @@ void GetRecord(BinaryReader& in, ABTCurve& curve);
 // made from `when`; while a file or folder of that name exists (in any case)
 // the stamp moves on one second, at most 3600 times. Never replaces a file: a
 // failed write leaves no file behind. A DataFolder that does not exist is
-// replaced by the program folder, and DataFolder follows.
-QString abtFilePut(const ABTCurve& curve, double when);
+// replaced by the program folder, and DataFolder follows. failure, when
+// given, receives the error of a failed write (a full disk shows as 61).
+QString abtFilePut(const ABTCurve& curve, double when, SystemError* failure = nullptr);
 
 // True for an acceptable curve file: a bare name (no folder part, no ".."),
 // the extension "ABT" in any case, an existing file of 5597 to 6839 bytes

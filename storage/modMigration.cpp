@@ -274,6 +274,20 @@ void LogError(const SystemError& error, const QString& what, const QString& proc
     WriteLog(error.Number, error.Text + QStringLiteral(": ") + what, procName);
 }
 
+// The number ErrorFromErrno gives a write that found no room: ENOSPC, EDQUOT
+// and EFBIG (a file size limit) alike.
+constexpr int32_t DiskFullNumber = 61;
+
+// One report that could not be written or moved. Only room on the disk is
+// asked for at the end, and only when it was the cause: a read-only source
+// folder needs no room, and the operator would look in vain.
+void CountFailure(ImportRun& run, const SystemError& error)
+{
+    ++run.Failed;
+    if (error.Number == DiskFullNumber)
+        run.DiskFull = true;
+}
+
 // Converted lines are reports written only to be moved into their style
 // folders a moment later. Waiting for the disk after each of them would cost
 // more than all else the import does, so they are written under hidden
@@ -294,8 +308,8 @@ void RemoveStaged(const QString& tempPath)
 }
 
 // The report's bytes in a new read-only file under a hidden temporary name
-// in the folder; "" after one log line.
-QString WriteStagedReport(const QString& folder, const QString& name, const Protocol& record)
+// in the folder; "" after one log line, with the error in failure.
+QString WriteStagedReport(const QString& folder, const QString& name, const Protocol& record, SystemError& failure)
 {
     const QString procName = QStringLiteral("ImportInstrumentFile");
     BinaryWriter out;
@@ -305,7 +319,8 @@ QString WriteStagedReport(const QString& folder, const QString& name, const Prot
     QByteArray pattern = QFile::encodeName(folder + QString::fromLatin1(StagedNamePattern));
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        LogError(ErrorFromErrno(errno), JoinPath(folder, name), procName);
+        failure = ErrorFromErrno(errno);
+        LogError(failure, JoinPath(folder, name), procName);
         return QString();
     }
     const QString tempPath = QFile::decodeName(pattern);
@@ -327,7 +342,8 @@ QString WriteStagedReport(const QString& folder, const QString& name, const Prot
     if (::close(fd) != 0 && reason == 0)
         reason = errno;
     if (reason != 0) {
-        LogError(ErrorFromErrno(reason), JoinPath(folder, name), procName);
+        failure = ErrorFromErrno(reason);
+        LogError(failure, JoinPath(folder, name), procName);
         RemoveStaged(tempPath);
         return QString();
     }
@@ -375,11 +391,32 @@ void CommitStaged(const QString& folder, std::vector<StagedReport>& staged, Impo
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, QStringLiteral("ImportInstrumentFile"));
         RemoveStaged(report.TempPath);
         run.SourceKeys.remove(dskNameKey(report.Name));
-        ++run.Failed;
+        CountFailure(run, error);
     }
     // The new names onto the disk too, once a batch.
     SyncFolder(folder);
     staged.clear();
+}
+
+// The settings with what the import added. A settings file that cannot be
+// written would lose the new styles at the next start without a word, so
+// message 31 asks while it fails, Yes trying again. False when the operator
+// gave up: the reports already lie in their style folders, and the styles
+// stay in the list in memory until a later save of the settings (the
+// program's end saves them) gets them into the file.
+bool SaveImportSettings(const ImportRun& run)
+{
+    while (!SaveSettings()) {
+        if (ShowMessage(31) != AnswerYes) {
+            WriteLog(0,
+                     QStringLiteral("settings file not written after the import: %1 new style(s) are in the "
+                                    "list only until the settings are saved again")
+                         .arg(run.Styles),
+                     QStringLiteral("RunImport"));
+            return false;
+        }
+    }
+    return true;
 }
 
 // The names in a style folder below the data folder, listed once per run.
@@ -421,9 +458,10 @@ void StoreConvertedLine(Protocol protocol, const QString& folder, ImportRun& run
         run.SourceWritten.insert(key);
         return;
     }
-    const QString tempPath = WriteStagedReport(folder, name, protocol);
+    SystemError failure;
+    const QString tempPath = WriteStagedReport(folder, name, protocol, failure);
     if (tempPath.isEmpty()) {
-        ++run.Failed;
+        CountFailure(run, failure);
         return;
     }
     run.SourceKeys.insert(key);
@@ -899,9 +937,10 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     }
 
     // 5. The curve file; its stamp moves on past names taken in this run.
-    const QString curveName = abtFilePut(curve, when);
+    SystemError failure;
+    const QString curveName = abtFilePut(curve, when, &failure);
     if (curveName.isEmpty()) {
-        ++run.Failed;
+        CountFailure(run, failure);
         return;
     }
     const double stamp = DateOfStampName(curveName);
@@ -909,8 +948,8 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     p.Blocks[1].Values[1].CurveFile = ToCp1252(curveName);
 
     // 6. The report into its style folder; without it the curve is no use.
-    if (!dskSaveNewTestReport(p)) {
-        ++run.Failed;
+    if (!dskSaveNewTestReport(p, nullptr, &failure)) {
+        CountFailure(run, failure);
         const QString curvePath = JoinPath(DataFolder, curveName);
         SetAttr(curvePath, AttrNormal);
         if (!QFile::remove(curvePath))
@@ -962,8 +1001,9 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
     errno = 0;
     if (!dskEnsureFolder(DataFolder, styleFolder)) {
         const int reason = errno != 0 ? errno : ENOENT;
-        LogError(ErrorFromErrno(reason), JoinPath(DataFolder, styleFolder), procName);
-        ++run.Failed;
+        const SystemError error = ErrorFromErrno(reason);
+        LogError(error, JoinPath(DataFolder, styleFolder), procName);
+        CountFailure(run, error);
         return NoStyleFolder;
     }
     const QString target = dskBuildPath(DataFolder, styleFolder);
@@ -977,7 +1017,7 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
     SystemError error;
     if (!dskMoveFileNew(JoinPath(folder, name), targetPath, error)) {
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + JoinPath(folder, name), procName);
-        ++run.Failed;
+        CountFailure(run, error);
         return MoveFailed;
     }
     listed.insert(key);
@@ -1005,9 +1045,8 @@ ImportCounts RunImport(const QString& folder, const std::function<void(int)>& pr
 
     if (!IsExistingFolder(folder)) {
         ShowMessage(10);
-        if (run.Styles > 0)
-            SaveSettings();
-        return ImportCounts{run.Files, run.Styles};
+        const bool saved = run.Styles == 0 || SaveImportSettings(run);
+        return ImportCounts{run.Files, run.Styles, saved};
     }
 
     // The reports of the folder, largest name first.
@@ -1046,9 +1085,10 @@ ImportCounts RunImport(const QString& folder, const std::function<void(int)>& pr
         ShowMessage(9, {static_cast<int>(MaxReportForms)});
     ShowMessage(39, {run.Files, run.Styles});
     // On a full disk most of the folder may stay behind, and the log may not
-    // take a line either: the operator is told how many.
+    // take a line either: the operator is told how many, and asked for room
+    // only when room was what they lacked.
     if (run.Failed > 0)
-        ShowMessage(41, {run.Failed});
-    SaveSettings();
-    return ImportCounts{run.Files, run.Styles};
+        ShowMessage(run.DiskFull ? 41 : 42, {run.Failed});
+    const bool saved = SaveImportSettings(run);
+    return ImportCounts{run.Files, run.Styles, saved};
 }

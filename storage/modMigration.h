@@ -135,7 +135,8 @@ struct ImportRun {
     std::map<QString, QSet<QString>> TargetKeys;    // style folder -> the names in it
     int Files = 0;                      // reports taken over
     int Styles = 0;                     // styles added
-    int Failed = 0;                     // reports that could not be written or moved (message 41)
+    int Failed = 0;                     // reports that could not be written or moved (message 41 or 42)
+    bool DiskFull = false;              // one of them for want of room (ENOSPC, EDQUOT, EFBIG)
     bool WriteBackFailed = false;       // an older report could not be rewritten (message 32)
     bool StyleLimitReached = false;     // a new style found the list full (message 9)
     bool FormLimitReached = false;      // a new report form found the list full (message 9)
@@ -178,6 +179,9 @@ int MoveTestReport(const QString& folder, const QString& name, const Protocol& r
 struct ImportCounts {
     int Files = 0;
     int Styles = 0;
+    // False when the settings file could not be written and the operator
+    // gave up: the styles counted are in the list in memory only.
+    bool SettingsSaved = true;
 
     bool operator==(const ImportCounts&) const = default;
 };
@@ -185,8 +189,13 @@ struct ImportCounts {
 // The import of the source folder, steps 1 to 4 above. progress gets 0 to
 // 100 after each file of step 3. A source folder that does not exist gives
 // message 10 and no count message. Messages: 32 once when older reports
-// could not be rewritten, 9 once per full list, then 39, then 41 with the
-// number of reports that could not be written or moved (a full disk), when
-// there were any. A report left out because its name is taken already is
-// no such failure: it is kept on purpose.
+// could not be rewritten, 9 once per full list, then 39, then the number of
+// reports that could not be written or moved, when there were any: message
+// 41, which asks for room on the disk, when a write or move of them failed
+// for want of it, else 42, the count alone (a read-only source folder). A
+// report left out because its name is taken already is no such failure: it
+// is kept on purpose. Then the settings are saved; while they cannot be,
+// message 31 asks and Yes tries again. After No the moved reports stay in
+// their style folders and the new styles in the list in memory, which the
+// next save of the settings writes; one log line says so.
 ImportCounts RunImport(const QString& folder, const std::function<void(int)>& progress);

@@ -48,11 +48,14 @@ BinaryWriter ReportFileImage(const Protocol& record)
     return out;
 }
 
-bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice::Permissions permissions)
+bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice::Permissions permissions,
+                      SystemError* failure = nullptr)
 {
     SystemError error;
     if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
         WriteLog(error, QStringLiteral("dskPutTestReportAction"), path);
+        if (failure)
+            *failure = error;
         return false;
     }
     // The writer has synced the folder too: a report whose name was lost in
@@ -70,8 +73,10 @@ bool WriteReportFile(const QString& path, const Protocol& record,
 }
 
 // The style folder of the series below the folder, made when missing; ""
-// with a log line naming the file when it cannot be made.
-QString StyleDirectory(const QString& folder, const Protocol& record, const QString& name)
+// with a log line naming the file when it cannot be made (its error in
+// failure, when given).
+QString StyleDirectory(const QString& folder, const Protocol& record, const QString& name,
+                       SystemError* failure = nullptr)
 {
     const QString styleFolder = dskStyleFolderName(record.Style.Name);
     errno = 0;
@@ -79,8 +84,10 @@ QString StyleDirectory(const QString& folder, const Protocol& record, const QStr
         // The reason the folder could not be made (a read-only mount, a
         // file of that name); a missing path when none is known.
         const int reason = errno != 0 ? errno : ENOENT;
-        WriteLog(ErrorFromErrno(reason, dskBuildPath(dskBuildPath(folder, styleFolder), name)),
-                 QStringLiteral("dskPutTestReportAction"));
+        const SystemError error = ErrorFromErrno(reason, dskBuildPath(dskBuildPath(folder, styleFolder), name));
+        WriteLog(error, QStringLiteral("dskPutTestReportAction"));
+        if (failure)
+            *failure = error;
         return QString();
     }
     return dskBuildPath(folder, styleFolder);
@@ -494,12 +501,12 @@ bool dskPutTestReportAction(const QString& folder, const QString& name, const Pr
     return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace);
 }
 
-bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
+bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemError* failure)
 {
     const QString procName = QStringLiteral("dskPutTestReportAction");
     const QString extension = QString::fromLatin1(ReportExtension);
     const QString first = dskFileNameFromDate(record.Date, extension);
-    const QString directory = StyleDirectory(dskWriteFolder(DataFolder, &DataFolder), record, first);
+    const QString directory = StyleDirectory(dskWriteFolder(DataFolder, &DataFolder), record, first, failure);
     if (directory.isEmpty())
         return false;
     const BinaryWriter image = ReportFileImage(record);
@@ -512,7 +519,7 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
         const QStringList taken = dskNamesInAnyCase(directory, name);
         if (taken.isEmpty()) {
             // Read-only from the moment it has its name, so no kill leaves it writable.
-            if (!WriteReportImage(JoinPath(directory, name), image, ReadOnlyPermissions))
+            if (!WriteReportImage(JoinPath(directory, name), image, ReadOnlyPermissions, failure))
                 return false;
             if (savedName)
                 *savedName = name;
@@ -528,8 +535,10 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName)
             }
         }
     }
-    WriteLog(SystemError{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text}, procName,
-             JoinPath(directory, first));
+    const SystemError taken{ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text};
+    WriteLog(taken, procName, JoinPath(directory, first));
+    if (failure)
+        *failure = taken;
     return false;
 }
 

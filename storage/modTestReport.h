@@ -7,6 +7,7 @@
 //
 // These procedures belong to the disk module; modDisk.h includes this header.
 #include "foundation/Records.h"
+#include "platform/ErrorCodes.h"
 
 #include <QSet>
 #include <QString>
@@ -133,8 +134,9 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
 // report, the series counts as saved (true, nothing written); otherwise the
 // name moves on one second at a time until it is free, the dates inside the
 // report staying as they are. False, with a log line, only when nothing could
-// be written. savedName, when given, receives the file name of the report.
-bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr);
+// be written; failure, when given, then receives the error (a full disk shows
+// as 61). savedName, when given, receives the file name of the report.
+bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr, SystemError* failure = nullptr);
 
 // The files in the series' style folder below DataFolder (either in any
 // case) that dskSaveNewTestReport may have saved the series as: the name of

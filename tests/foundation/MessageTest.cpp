@@ -172,7 +172,7 @@ TEST_F(MessageTest, ItalianAndSpanishTextsOfFormsAndStyles)
 
 TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumberAndUnknownNumbersAreCritical)
 {
-    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(42), int16_t(-1)}) {
+    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(43), int16_t(-1)}) {
         const MessageRequest box = ComposeMessage(number, {}, 6);
         EXPECT_EQ(box.Text, QStringLiteral("Unknown error (%1).").arg(number));
         EXPECT_EQ(box.Icon, IconCritical);
@@ -274,6 +274,15 @@ TEST_F(MessageTest, TheImportsFailuresAreCountedInEveryLanguage)
     for (const auto& row : rows)
         EXPECT_EQ(Text(41, row.language, {1200}), QString::fromUtf8(row.text)) << row.language;
     EXPECT_EQ(ComposeMessage(41, {1200}, 2).Style(), IconCritical + ButtonsOK + DefaultFirst + 65536);
+
+    // Failures for another reason than room on the disk: the count alone,
+    // the first line of message 41.
+    EXPECT_EQ(Text(42, 2, {1200}), QStringLiteral("Number of files not imported:\t1,200"));
+    for (const auto& row : rows) {
+        const QString full = QString::fromUtf8(row.text);
+        EXPECT_EQ(Text(42, row.language, {1200}), full.left(full.indexOf(QStringLiteral("\r\n")))) << row.language;
+    }
+    EXPECT_EQ(ComposeMessage(42, {1200}, 2).Style(), ComposeMessage(41, {1200}, 2).Style());
 }
 
 // Every language of a message shows the same arguments as the English text.

@@ -426,6 +426,15 @@ TEST_F(MeasureWindowTest, SwitchBoxChannelsAndTypedValues)
     }
     EXPECT_EQ(Block(kAir).Values.size(), 3u);
 
+    // The simulator told the box position, as the configuration names it,
+    // listens where the program selects that position.
+    PortDevice = {0, 6, 0, 0, 0, 0};
+    Connect(6, std::vector<Fields>{Kr6100()}, {"--position", "1"});
+    EXPECT_EQ(Measure(kAir), Boxes{});
+    sim_.Stop();
+    EXPECT_EQ(sim_.Transcript(), "4\r");
+    EXPECT_EQ(Block(kAir).Values.size(), 4u);
+
     // The airbag test chooses its channel again before the curve (KR 6450 on
     // position 2: channel 3); the curve comes whole and is kept with the test.
     PortDevice = {6, 10, 12, 0, 0, 0};

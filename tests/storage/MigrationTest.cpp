@@ -501,7 +501,7 @@ TEST_F(MigrationTest, ACurveWhoseReportCannotBeStoredLeavesNoCurveFile)
     EXPECT_EQ(Run(), (ImportCounts{0, 0}));
     EXPECT_EQ(Names(Data), QStringList{dskStyleFolderName(QStringLiteral("Airbag"))});
     EXPECT_EQ(Styles.size(), 1u);
-    EXPECT_EQ(Texts(), QStringList({Msg(39, {0, 0}), Msg(41, {1})}));
+    EXPECT_EQ(Texts(), QStringList({Msg(39, {0, 0}), Msg(42, {1})}));
 }
 
 TEST_F(MigrationTest, CurrentReportsMoveIntoTheirStyleFoldersAndNewStylesAreCounted)
@@ -634,8 +634,13 @@ TEST_F(MigrationTest, AnImportOntoAFullDiskTellsHowManyFilesItCouldNotImport)
         QStringLiteral("Number of imported files:\t2\r\nNumber of imported styles:\t2"),
         QStringLiteral("Number of files not imported:\t4\r\nAn error occurred while writing the file. Ensure that "
                        "there is enough space on the disk."),
+        // The settings file with the two new styles finds no room either.
+        Msg(31),
     };
     const int result = RunWithFileSizeLimit(1024, [&] {
+        Presenter.Answer(AnswerOK);
+        Presenter.Answer(AnswerOK);
+        Presenter.Answer(AnswerNo);
         Run();
         if (Texts() == expected)
             return 0;
@@ -655,6 +660,23 @@ TEST_F(MigrationTest, AnImportOntoAFullDiskTellsHowManyFilesItCouldNotImport)
     Presenter.Shown.clear();
     EXPECT_EQ(Run(), (ImportCounts{4, 2}));
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("Number of imported files:\t4\r\nNumber of imported styles:\t2")});
+}
+
+// A curve file is written into the data folder: when it finds no room there,
+// room is what the operator is asked for.
+TEST_F(MigrationTest, ACurveThatFindsNoRoomAsksForRoom)
+{
+    WriteCurve(QStringLiteral("41231001.DAT"), OldCurveBytes("Airbag"));
+    const int result = RunWithFileSizeLimit(1024, [&] {
+        Presenter.Answer(AnswerOK);
+        Presenter.Answer(AnswerOK);
+        Presenter.Answer(AnswerNo);     // the settings may find no room either
+        Run();
+        return Texts().mid(0, 2) == QStringList({Msg(39, {0, 0}), Msg(41, {1})}) ? 0 : 1;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit here";
+    EXPECT_EQ(result, 0);
 }
 
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)
@@ -759,9 +781,62 @@ TEST_F(MigrationTest, AReadOnlySourceWithOlderReportsSaysSoOnce)
     if (!readOnly.Active())
         GTEST_SKIP() << "the folder cannot be made read-only here";
     EXPECT_EQ(Run(), (ImportCounts{0, 5}));
-    // The reports that could not be moved out are counted after 39.
-    EXPECT_EQ(Texts(), QStringList({Msg(32), Msg(39, {0, 5}), Msg(41, {5})}));
+    // The reports that could not be moved out are counted after 39; room on
+    // the disk would not help, and is not asked for.
+    EXPECT_EQ(Texts(), QStringList({Msg(32), Msg(39, {0, 5}), Msg(42, {5})}));
     EXPECT_EQ(Snapshot(Source), before);
+}
+
+// The styles an import adds live in the settings file: a file that cannot
+// be written is told (message 31) and tried again on Yes; after No the moved
+// reports stay where they are and the styles in the list, and the counts say
+// the settings were not saved.
+TEST_F(MigrationTest, ASettingsFileThatCannotBeWrittenAfterAnImportIsTold)
+{
+    Write(QStringLiteral("2024.01.05, 10.15.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Denim"), At(10, 15))));
+    // A folder where the settings file would be; it goes while message 31 is up.
+    ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
+    Presenter.OnPresent = [](const MessageRequest& request) {
+        if (request.Text == Msg(31))
+            QDir().rmdir(SettingsFilePath());
+    };
+    EXPECT_EQ(Run(), (ImportCounts{1, 1, true}));
+    EXPECT_EQ(Texts(), QStringList({Msg(39, {1, 1}), Msg(31)}));
+    ResetSettingsGlobals(Program);
+    ReadSettingsFile();
+    ASSERT_EQ(Styles.size(), 2u);
+    EXPECT_EQ(Styles[1].Name, QStringLiteral("Denim"));
+    DataFolder = Data;
+
+    // No: one question, the report in its style folder, the style in the
+    // list in memory only, and a log line.
+    Presenter.OnPresent = nullptr;
+    Presenter.Shown.clear();
+    Write(QStringLiteral("2024.01.05, 12.00.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Twill"), At(12))));
+    QFile::remove(SettingsFilePath());
+    ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
+    Presenter.Answer(AnswerOK);
+    Presenter.Answer(AnswerNo);
+    EXPECT_EQ(Run(), (ImportCounts{1, 1, false}));
+    EXPECT_EQ(Texts(), QStringList({Msg(39, {1, 1}), Msg(31)}));
+    EXPECT_EQ(Names(StyleFolder(QStringLiteral("Twill"))), QStringList{QStringLiteral("2024.01.05, 12.00.00.QTA")});
+    ASSERT_EQ(Styles.size(), 3u);
+    EXPECT_EQ(Styles[2].Name, QStringLiteral("Twill"));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("RunImport")), 1);
+}
+
+// A converted line whose report was written but could not take its name
+// (another file took it meanwhile) is a failure the operator is told of.
+TEST_F(MigrationTest, AStagedReportThatCannotTakeItsNameIsCounted)
+{
+    Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5")}));
+    ImportRun run = BeginImportRun(Source);
+    const QString taken = Source + QStringLiteral("/2011.03.15, 10.10.00.QTA");
+    WriteFileBytes(taken, "someone else's");
+    ImportInstrumentFile(2, Source, QStringLiteral("BAL.DAT"), run);
+    EXPECT_EQ(std::tuple(run.Failed, run.DiskFull), std::tuple(1, false));
+    EXPECT_EQ(ReadFileBytes(taken), "someone else's");
+    EXPECT_EQ(Names(Source), QStringList({QStringLiteral("2011.03.15, 10.10.00.QTA"), QStringLiteral("BAL.DAT")}));
 }
 
 TEST_F(MigrationTest, AMissingFolderIsNotAvailable)

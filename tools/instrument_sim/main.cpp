@@ -76,10 +76,16 @@ const char* const kUsage =
     "                     tpm; 16 to 48 bytes)\n"
     "  --curve FILE       the curve: the bytes of the file, 128 per block; an empty\n"
     "                     file gives EOT at once\n"
-    "  --channel C        behind a switch box on channel C (0 to 9): the box takes\n"
-    "                     every digit, at any time (also before a curve or in the\n"
-    "                     middle of one), and passes the other bytes on only\n"
-    "                     while the last digit was C (no digit yet: none)\n"
+    "  --position P       behind a switch box at position P (1 to 5) of the\n"
+    "                     program's instrument configuration. The program selects\n"
+    "                     position P with the digit 5 - P: position 1 is \"4\",\n"
+    "                     2 \"3\", 3 \"2\", 4 \"1\", 5 \"0\"; --position P is\n"
+    "                     --channel 5-P\n"
+    "  --channel C        behind a switch box on channel C (0 to 9), the digit\n"
+    "                     itself: the box takes every digit, at any time (also\n"
+    "                     before a curve or in the middle of one), and passes the\n"
+    "                     other bytes on only while the last digit was C (no\n"
+    "                     digit yet: none). Not together with --position\n"
     "  --link PATH        also make PATH a symbolic link to the device (an old link\n"
     "                     there is replaced; the link is removed at exit)\n"
     "  --delay MS         turnaround before each answer, in milliseconds (default 5;\n"
@@ -220,7 +226,7 @@ struct Options {
     int model = 0;
     std::string repliesFile;
     std::string curveFile;
-    int channel = -1;
+    int channel = -1;           // the switch-box digit it listens behind; -1: no box
     std::string link;
     int delayMs = 5;
     std::string transcript;
@@ -289,7 +295,7 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.badChecksum = true;
             continue;
         }
-        static const char* const valueOptions[] = {"--model", "--replies", "--curve", "--channel",
+        static const char* const valueOptions[] = {"--model", "--replies", "--curve", "--channel", "--position",
             "--link", "--delay", "--transcript", "--cut-short", "--garble-block", "--wrong-block",
             "--silent-block", "--bad-times", "--hangup-block", "--hangup-after", "--baud", "--stray-byte-after"};
         bool known = false;
@@ -311,8 +317,23 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.repliesFile = v;
         else if (a == "--curve")
             o.curveFile = v;
-        else if (a == "--channel")
-            ok = ParseInt(v, o.channel) && o.channel >= 0 && o.channel <= 9;
+        else if (a == "--channel" || a == "--position") {
+            // Both name the one channel the box passes on: given twice, one
+            // of them would be silently ignored.
+            if (o.channel >= 0) {
+                std::fprintf(stderr, "quintara-instrument-sim: give one of --channel and --position, once\n");
+                return false;
+            }
+            int value = -1;
+            if (a == "--channel") {
+                ok = ParseInt(v, value) && value >= 0 && value <= 9;
+                o.channel = value;
+            } else {
+                // The digit the program sends for that position.
+                ok = ParseInt(v, value) && value >= 1 && value <= 5;
+                o.channel = 5 - value;
+            }
+        }
         else if (a == "--link")
             o.link = v;
         else if (a == "--delay")
