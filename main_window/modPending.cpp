@@ -578,27 +578,39 @@ bool MovePendingSeries(const QString& folder)
     std::vector<FoundCopy> copies = PendingCopiesIn(target);
     std::vector<QString> written(g_open.size());
     std::vector<QString> own(g_open.size());
+    // Each series first takes the copy that holds it as it is (in a move
+    // back its own file), then one of an earlier state of it, and only then
+    // its other earlier states: a series named like another and started in
+    // the same second, with no later test, is such an earlier state of it,
+    // and taken in file order by the other its own file would go.
+    const auto claim = [&](bool (*holds)(const Protocol& copy, const Protocol& series), bool one) {
+        for (std::size_t i = 1; i < g_open.size(); ++i) {
+            if (g_open[i].Ended || (one && !own[i].isEmpty()))
+                continue;
+            for (FoundCopy& copy : copies) {
+                if (copy.Holder != 0 || !holds(copy.Series, Protocols[i]))
+                    continue;
+                copy.Holder = static_cast<int>(i);
+                if (own[i].isEmpty())
+                    own[i] = copy.Path;
+                if (one)
+                    break;
+            }
+        }
+    };
+    claim(SameSeries, true);
+    claim(EarlierStateOf, true);
+    claim(EarlierStateOf, false);
     QSet<QString> held;
     bool ok = true;
     for (std::size_t i = 1; (ok || back) && i < g_open.size(); ++i) {
         if (g_open[i].Ended)
             continue;
-        QString name;
-        for (FoundCopy& copy : copies) {
-            if (copy.Holder != 0 || !EarlierStateOf(copy.Series, Protocols[i]))
-                continue;
-            copy.Holder = static_cast<int>(i);
-            if (name.isEmpty())
-                name = QFileInfo(copy.Path).fileName();
-        }
         // In a move back a series already there is written over its own
         // file, and the copies of it go.
         if (back && !g_open[i].Path.isEmpty() && FolderOf(g_open[i].Path) == target)
-            name = QFileInfo(g_open[i].Path).fileName();
-        if (!name.isEmpty())
-            own[i] = JoinPath(target, name);
-        else
-            name = FreePendingName(target, i, held);
+            own[i] = JoinPath(target, QFileInfo(g_open[i].Path).fileName());
+        const QString name = own[i].isEmpty() ? FreePendingName(target, i, held) : QFileInfo(own[i]).fileName();
         if (!dskPutTestReportExact(target, name, Protocols[i])) {
             ok = false;
             continue;

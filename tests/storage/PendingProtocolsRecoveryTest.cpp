@@ -695,3 +695,37 @@ TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
     EXPECT_EQ(ReadFileBytes(Pending(1)), small);
     EXPECT_EQ(ReadFileBytes(Pending(2)), large);
 }
+
+TEST_F(PendingRecovery, AFailedMoveBackKeepsTheFileOfASeriesThatLooksLikeAnEarlierStateOfAnother)
+{
+    // Two series of one start, named alike, the second with more tests but
+    // no later one: it could be an earlier state of the first. Moved to
+    // another folder and back, the second's write fails (a file size
+    // limit): its own file in the data folder stays, and a start there finds
+    // both series.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    const Protocol first = Series(9);
+    Protocol second = first;
+    for (int n = 0; n < 200; ++n)
+        second.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(9)));
+    const std::string small = ReportFileBytes(first);
+    const std::string large = ReportFileBytes(second);
+    ASSERT_LT(small.size() + 512, large.size());
+    WriteFileBytes(Pending(1), small);
+    WriteFileBytes(Pending(2), large);
+    ASSERT_EQ(NextStart().size(), 3u);
+    ASSERT_TRUE(MovePendingSeries(other));
+    const int result = RunWithFileSizeLimit(static_cast<long>(small.size() + 256),
+                                            [&] { return MovePendingSeries(Data) ? 1 : 0; });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(PendingFilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+    EXPECT_EQ(ReadFileBytes(Pending(2)), large);
+    EXPECT_TRUE(PendingFilesIn(other).isEmpty()) << PendingFilesIn(other).join(u',').toStdString();
+    const std::vector<Protocol> back = NextStart();
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(std::count(back.begin(), back.end(), first), 1);
+    EXPECT_EQ(std::count(back.begin(), back.end(), second), 1);
+}
