@@ -25,9 +25,6 @@ int main(int argc, char** argv)
     // the welcome and login windows close before the main window exists.
     QApplication::setQuitOnLastWindowClosed(false);
     ResolveProgramFolder(QApplication::arguments());
-    SetFolderSyncFailedReport([](const SystemError& error, const QString& folder) {
-        WriteLog(error, QStringLiteral("WriteFileAtomically"), folder);
-    });
 
     StartupHooks hooks = DefaultStartupHooks();
     hooks.CommInit = [](int16_t port) { commInit(port); };

@@ -16,6 +16,7 @@
 #include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,6 +86,13 @@ void ReleaseInstanceLock() { g_instanceLock.reset(); }
 
 int Main(const StartupHooks& hooks)
 {
+    // The atomic writer below this layer has no log of its own: a folder it
+    // could not sync after a rename (the new name may not outlive a power
+    // cut) is told here, from the first write of the run on.
+    SetFolderSyncFailedReport([](const SystemError& error, const QString& folder) {
+        WriteLog(error, QStringLiteral("WriteFileAtomically"), folder);
+    });
+
     // 1. One copy at a time; nothing is read or written by a second one.
     if (!hooks.AcquireInstanceLock()) {
         MsgResult = ShowMessage(1);

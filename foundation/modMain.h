@@ -47,7 +47,9 @@ inline constexpr int ExitLoginFailed = 2;
 
 // Runs the start-up. 0 when the main window is shown (the caller then runs
 // the event loop); otherwise the exit status of a refused start (second copy:
-// message 1; failed login: message 3, no settings written).
+// message 1; failed login: message 3, no settings written). From its first
+// step on, a folder the atomic writer could not sync after a rename goes to
+// the log.
 int Main(const StartupHooks& hooks);
 
 // Gives up the single-instance lock taken by the default hook (at the very

@@ -21,6 +21,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -128,6 +129,9 @@ protected:
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::fcntl(pipe[1], F_SETFD, 0);
+            // A test program that dies (a crash, a time-out of the test
+            // runner) takes the program with it instead of leaving it running.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             std::signal(SIGHUP, SIG_IGN);
             std::signal(SIGTERM, SIG_DFL);
             std::signal(SIGXFSZ, SIG_DFL);

@@ -11,10 +11,13 @@
 #include "platform/Installation.h"
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/ScriptedPresenter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +27,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -212,6 +216,38 @@ TEST_F(StartupTest, AFirstStartWelcomesThenLogsInAndShowsTheMainWindow)
 
 // A later start with an open port, the installation file and a keyboard
 // definition: only the login, no message, the work under the hourglass.
+// After the start, a file written whole into a folder that cannot be synced
+// (the new name may be lost in a power cut) leaves a line in the log.
+TEST_F(StartupTest, AFolderTheWriterCannotSyncGoesToTheLogOnceStarted)
+{
+    WriteSettings();
+    dialogs_.Then(LogIn(2, QString()));
+    ASSERT_EQ(Main(hooks_), 0);
+
+    const QString log = folder_.filePath(QStringLiteral("QUINTARA.LOG"));
+    QFile made(log);
+    ASSERT_TRUE(made.open(QIODevice::Append));
+    made.close();
+    const QString folder = folder_.filePath(QStringLiteral("w"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const QString& path : {folder_.path(), log, folder})
+        ChownToNobody(QFile::encodeName(path).constData());
+    // Names can be made in it, but it cannot be opened to be synced.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0300), 0);
+    const int result = RunUnprivileged([&] {
+        SystemError error;
+        return WriteFileAtomically(folder + QStringLiteral("/a.bin"), "abc", error) ? 0 : 1;
+    });
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no unprivileged user";
+    ASSERT_EQ(result, 0);
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    const QByteArray lines = made.readAll();
+    EXPECT_TRUE(lines.contains("\tWriteFileAtomically \t8.0\t70\t")) << lines.toStdString();
+    EXPECT_TRUE(lines.contains(QFile::encodeName(folder))) << lines.toStdString();
+}
+
 TEST_F(StartupTest, ALaterStartOnlyLogsInAndTakesWhatTheFilesSay)
 {
     UserPasswords.UserPassword = QStringLiteral("weave");
