@@ -70,12 +70,12 @@ class ProgramInputPlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "ProgramInput.json")
 
 public:
-    QObject* create(const QString& key, const QString& specification) override
+    QObject* create(const QString& key, const QString& argument) override
     {
         if (key.compare(QLatin1String("quintaratestinput"), Qt::CaseInsensitive) != 0)
             return nullptr;
         bool ok = false;
-        const int fd = specification.toInt(&ok);
+        const int fd = argument.toInt(&ok);
         return new ProgramInput(ok ? fd : 2);
     }
 };
