@@ -359,7 +359,7 @@ bool frmMain::SaveTestReport(int index)
             bool ok = false;
             {
                 MousePointerGuard hourglass(PointerHourglass);
-                ok = dskSaveNewTestReport(series);
+                ok = SavePendingSeriesReport(index);
             }
             if (ok)
                 break;
@@ -478,10 +478,10 @@ void frmMain::mnuSettings_DataSettings_Click()
     const QString dataFolder = DataFolder;
     // The open series are written into a new data folder before the
     // settings name it, so that the next start finds them whatever happens;
-    // their files in the old folder go once the settings are saved.
-    frmDataSetting::SetFolderMove(MovePendingSeries);
+    // their files in the old folder go once the settings name the new one.
+    frmDataSetting::SetFolderMove({BeginDataFolderChange, FinishDataFolderChange, UndoDataFolderChange});
     frmDataSetting::ShowForm();
-    frmDataSetting::SetFolderMove(nullptr);
+    frmDataSetting::SetFolderMove({});
     if (DataFolder != dataFolder && Protocols.size() > 1) {
         bool ok = false;
         SavePendingProtocols(ok);

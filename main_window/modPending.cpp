@@ -1,15 +1,15 @@
 #include "main_window/modPending.h"
 
-#include "curves/modPDRCurve.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
-#include "main_window/modSeries.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "storage/modDisk.h"
+#include "storage/modIntentRecord.h"
 #include "storage/modTestReport.h"
 
 #include <QDir>
@@ -20,7 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,34 +30,63 @@
 
 namespace {
 
-constexpr int PressureDropTestType = 17;
-
 // The file that holds an open series, and what tells its series from the
-// others should the list change without a word (see Align). Series are told
-// apart by their start date, which no edit changes; two series started in
-// the same second by the texts that name them.
+// others should a caller replace the list without a word (see Align): the
+// start date, which no edit changes, and for two series started in the same
+// second the texts that name them.
 struct PendingFile {
     QString Path;             // empty while the series has no file
     double Date = 0;
-    QString Identity;
+    QStringList Names;
     bool Stale = false;       // the file holds an older state: a write failed or waits
     bool Ended = false;       // terminated: its file went, and no other is written
 };
+
+// Field by field: joined into one text, "Lot\n7" and "R" would name the
+// same series as "Lot" and "7\nR".
+QStringList SeriesNames(const Protocol& p)
+{
+    return {p.Style.Name, QString::number(p.FormIndex), p.Reference2, p.Reference3, p.Reference4, p.Operator};
+}
 
 // One per element of Protocols, in step with it (element 0, the working
 // record, has none): series are only appended and removed during a run, and
 // each removal is told (DropPendingSeries).
 std::vector<PendingFile> g_open(1);
-// Files of series that left the list and could not be removed yet.
+// Files of series that left the list without a report (given up) and could
+// not be removed yet.
 QStringList g_gone;
 // Message 31 was shown for a failed write and not answered by a success
 // since: it is not shown again while writes keep failing.
 bool g_failureTold = false;
 
+// A step whose record is on the disk and which could not be completed (a
+// removal failed): every save tries again, and the next start finishes it.
+struct OpenStep {
+    QString RecordPath;
+    IntentRecord Record;
+};
+std::vector<OpenStep> g_steps;
+
+// The change of data folder under way: the series are written into the new
+// folder, and the settings may or may not come to name it.
+struct FolderChange {
+    bool Active = false;
+    QString RecordPath;
+    IntentRecord Record;
+    std::vector<QString> NewPath;     // per element of Protocols; "" for none
+    std::vector<bool> WasStale;       // per element, before the copies were written
+};
+FolderChange g_change;
+
+const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
+const QString LoadProcedure = QStringLiteral("LoadPendingProtocols");
+
 bool IsPendingName(const QString& name)
 {
     return name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING "));
 }
+
 
 // The name of the temporary file the atomic writer makes beside a pending
 // file, left by a kill before its rename: its name, "." and six random
@@ -92,31 +121,8 @@ void PutLeftoverAside(const QString& folder, const QString& name)
              QStringLiteral("LoadPendingProtocols"));
 }
 
-QString SeriesIdentity(const Protocol& p)
-{
-    const QChar separator(u'\n');
-    return p.Style.Name + separator + QString::number(p.FormIndex) + separator + p.Reference2 + separator
-        + p.Reference3 + separator + p.Reference4 + separator + p.Operator;
-}
-
 QString FolderOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absolutePath()); }
-
-// Only the system's "no such file" counts as removed without a removal: a
-// folder that could not be searched (EACCES), an I/O error or a stale
-// network handle say nothing of the file, which is then logged and tried
-// again like a failed write. A removal is synced with its folder.
-bool RemoveFile(const QString& path)
-{
-    if (::unlink(QFile::encodeName(path).constData()) != 0) {
-        const int reason = errno;
-        if (reason == ENOENT)
-            return true;
-        WriteLog(ErrorFromErrno(reason, path), QStringLiteral("SavePendingProtocols"), path);
-        return false;
-    }
-    SyncFolder(FolderOf(path));
-    return true;
-}
+QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
 // Renames with rename(2), which is atomic on every POSIX file system, after
 // a check of its own that the new name is free: QFile::rename falls back to
@@ -135,44 +141,18 @@ bool RenamePendingFile(const QString& from, const QString& to)
     else if (::rename(QFile::encodeName(from).constData(), target.constData()) != 0)
         reason = errno;
     if (reason != 0) {
-        WriteLog(ErrorFromErrno(reason, from), QStringLiteral("SavePendingProtocols"), from + QStringLiteral(" -> ") + to);
+        WriteLog(ErrorFromErrno(reason, from), SaveProcedure, from + QStringLiteral(" -> ") + to);
         return false;
     }
     SyncFolder(FolderOf(to));
     return true;
 }
 
-// For each open series 1 to n the index of its file among the known ones,
-// or -1 for a series that has none.
-std::vector<int> MatchFiles(const std::vector<PendingFile>& known)
-{
-    std::vector<int> match(Protocols.size(), -1);
-    std::vector<bool> taken(known.size(), false);
-    for (std::size_t i = 1; i < Protocols.size(); ++i) {
-        const QString identity = SeriesIdentity(Protocols[i]);
-        int best = -1;
-        int bestScore = 0;
-        for (std::size_t k = 0; k < known.size(); ++k) {
-            if (taken[k] || known[k].Date != Protocols[i].Date)
-                continue;
-            const int score = known[k].Identity == identity ? 2 : 1;
-            if (score > bestScore) {
-                best = static_cast<int>(k);
-                bestScore = score;
-            }
-        }
-        if (best >= 0) {
-            taken[static_cast<std::size_t>(best)] = true;
-            match[i] = best;
-        }
-    }
-    return match;
-}
-
 // Brings g_open in step with Protocols: series appended since get no file
 // yet. When the list changed otherwise (a caller that set Protocols itself),
-// the files are matched to the series by date and identity, and the files
-// of series no longer open are to be removed.
+// each series takes the file of the series of its start date and names,
+// else of its start date, and the files of series no longer open are to be
+// removed.
 void Align()
 {
     const std::size_t size = std::max<std::size_t>(Protocols.size(), 1);
@@ -187,17 +167,24 @@ void Align()
     for (std::size_t i = 1; i < g_open.size(); ++i)
         if (!g_open[i].Path.isEmpty())
             known.push_back(g_open[i]);
-    const std::vector<int> match = MatchFiles(known);
-    std::vector<bool> matched(known.size(), false);
+    std::vector<bool> taken(known.size(), false);
     g_open.assign(size, PendingFile{});
-    for (std::size_t i = 1; i < Protocols.size(); ++i) {
-        if (match[i] < 0)
-            continue;
-        matched[static_cast<std::size_t>(match[i])] = true;
-        g_open[i] = known[static_cast<std::size_t>(match[i])];
+    for (const bool byNames : {true, false}) {
+        for (std::size_t i = 1; i < Protocols.size(); ++i) {
+            if (!g_open[i].Path.isEmpty())
+                continue;
+            for (std::size_t k = 0; k < known.size(); ++k) {
+                if (taken[k] || known[k].Date != Protocols[i].Date
+                    || (byNames && known[k].Names != SeriesNames(Protocols[i])))
+                    continue;
+                taken[k] = true;
+                g_open[i] = known[k];
+                break;
+            }
+        }
     }
     for (std::size_t k = 0; k < known.size(); ++k)
-        if (!matched[k])
+        if (!taken[k])
             g_gone << known[k].Path;
 }
 
@@ -246,27 +233,143 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
     }
 }
 
-// Brings the pending files up to the open series: the files of series no
-// longer open are removed first (whatever fails later, such a series must
-// not come back); then series `changed` (every series with all) is written,
-// and with it every series without a file of its own in the folder or whose
-// last write failed; each replaces its own file whole, so it keeps its old
-// file until the new one is written. Then the numbers follow the order.
+// Only the system's "no such file" counts as removed without a removal: a
+// folder that could not be searched (EACCES), an I/O error or a stale
+// network handle say nothing of the file, which is then logged and tried
+// again like a failed write. A removal is synced with its folder.
+bool RemoveFile(const QString& path)
+{
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        const int reason = errno;
+        if (reason == ENOENT)
+            return true;
+        WriteLog(ErrorFromErrno(reason, path), SaveProcedure, path);
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
+}
+
+// ---- Steps recorded before they start ------------------------------------------------
+
+// A step that could not be completed stays open: once past its commit
+// point the record says so for good, so that a later change of the file
+// that marks the point (a report edited) cannot make it look undone.
+void KeepStep(const QString& recordPath, IntentRecord record, bool committed)
+{
+    if (committed && !record.Committed) {
+        record.Committed = true;
+        SystemError error;
+        if (!WriteIntentRecord(recordPath, record, error))
+            WriteLog(error, SaveProcedure, recordPath);
+    }
+    g_steps.push_back(OpenStep{recordPath, record});
+}
+
+// Completes the steps left open; true when none is left.
+bool FinishOpenSteps(const QString& procedure)
+{
+    bool ok = true;
+    for (auto step = g_steps.begin(); step != g_steps.end();) {
+        const bool committed = IntentCommitted(step->Record, DataFolder);
+        if (FinishIntent(step->RecordPath, step->Record, committed, procedure)) {
+            step = g_steps.erase(step);
+        } else {
+            ok = false;
+            ++step;
+        }
+    }
+    return ok;
+}
+
+// One step at a time: a new one starts only when every earlier one is
+// complete, so that no step can change the commit point of another.
+bool ReadyForStep(const QString& procedure)
+{
+    return FinishOpenSteps(procedure) && !g_change.Active;
+}
+
+// A step that failed before its commit point: what its record lists as
+// created goes, and nothing else is touched.
+void UndoStep(const QString& recordPath, const IntentRecord& record)
+{
+    if (!FinishIntent(recordPath, record, false, SaveProcedure))
+        KeepStep(recordPath, record, false);
+}
+
+// The file of open series i goes into the folder the series are written to
+// now (a data folder that came back, the program folder standing in for a
+// missing one). Recorded, as it makes one file and removes another: the new
+// file first, its old file's removal the commit point.
+bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
+{
+    PendingFile& file = g_open[i];
+    const QString path = JoinPath(folder, FreePendingName(folder, i, held));
+    const std::string bytes = dskTestReportFileBytes(Protocols[i]);
+    SystemError error;
+    std::optional<IntentFile> old;
+    if (!IntentFileAsFound(file.Path, old, error)) {
+        WriteLog(error, SaveProcedure, file.Path);
+        return false;
+    }
+    if (!old) {
+        // Nothing left to remove: one file, no step.
+        if (!dskWriteTestReportFile(path, bytes))
+            return false;
+    } else {
+        const QString recordPath = JoinPath(folder, QLatin1String(SeriesStepRecordName));
+        if (!ReadyForStep(SaveProcedure))
+            return false;
+        const IntentRecord record{IntentCommit::FileRemoved, QString(), false,
+                                  {IntentFile{path, IntentChecksum(bytes)}}, {*old}};
+        if (!WriteIntentRecord(recordPath, record, error)) {
+            WriteLog(error, SaveProcedure, recordPath);
+            return false;
+        }
+        if (!dskWriteTestReportFile(path, bytes)) {
+            UndoStep(recordPath, record);
+            return false;
+        }
+        if (!FinishIntent(recordPath, record, true, SaveProcedure)) {
+            if (!IntentCommitted(record, DataFolder)) {
+                // The old file could not go: it stays the series' file.
+                UndoStep(recordPath, record);
+                return false;
+            }
+            KeepStep(recordPath, record, true);
+        }
+    }
+    file.Path = path;
+    file.Stale = false;
+    held.insert(path);
+    return true;
+}
+
+// Brings the pending files up to the open series: steps left open are
+// completed, and the files of series given up removed, first (whatever
+// fails later, such a series must not come back); then series `changed`
+// (every series with all) is written, and with it every series without a
+// file of its own in the folder or whose last write failed; each replaces
+// its own file whole, so it keeps its old file until the new one is written.
+// Then the numbers follow the order. Nothing is written while a change of
+// data folder is under way: its copies hold the series as they were, and
+// what changed since is written by the next save after it.
 bool Save(std::size_t changed, bool all)
 {
     Align();
-    bool ok = true;
+    if (g_change.Active)
+        return true;
+    bool ok = FinishOpenSteps(SaveProcedure);
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
     // Where the report writer puts them: the data folder, or the program
     // folder while that is missing.
-    const QString folder =
-        QDir::cleanPath(QFileInfo(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr)).absoluteFilePath());
+    const QString folder = CleanPath(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr));
 
     QStringList left;
     for (const QString& path : std::as_const(g_gone))
         if (!RemoveFile(path))
             left << path;
-    ok = left.isEmpty();
+    ok = ok && left.isEmpty();
     g_gone = left;
 
     QSet<QString> held;
@@ -276,21 +379,24 @@ bool Save(std::size_t changed, bool all)
     for (std::size_t i = 1; i <= n; ++i) {
         PendingFile& file = g_open[i];
         file.Date = Protocols[i].Date;
-        file.Identity = SeriesIdentity(Protocols[i]);
+        file.Names = SeriesNames(Protocols[i]);
         if (file.Ended)
             continue;
         const bool inPlace = !file.Path.isEmpty() && FolderOf(file.Path) == folder;
         if (!all && i != changed && inPlace && !file.Stale)
             continue;
+        if (!inPlace && !file.Path.isEmpty()) {
+            if (!MoveSeriesFile(i, folder, held)) {
+                ok = false;
+                file.Stale = true;
+            }
+            continue;
+        }
         const QString name = inPlace ? QFileInfo(file.Path).fileName() : FreePendingName(folder, i, held);
         if (!dskPutTestReportExact(folder, name, Protocols[i])) {
             ok = false;
             file.Stale = !file.Path.isEmpty();
             continue;
-        }
-        if (!inPlace && !file.Path.isEmpty() && !RemoveFile(file.Path)) {
-            g_gone << file.Path;
-            ok = false;
         }
         file.Path = JoinPath(folder, name);
         file.Stale = false;
@@ -334,153 +440,32 @@ void SetPendingFileAside(const QString& folder, const QString& name)
              QStringLiteral("LoadPendingProtocols"));
 }
 
-// The bytes the files hold for the first count tests (all by default): two
-// tests are alike when their bytes are, so that a value kept as a NaN is
-// alike to itself as it is in the file.
-std::string TestBytes(const std::vector<TestValue>& tests, std::size_t count = SIZE_MAX)
+// The records a stop left, finished before any pending file is loaded: the
+// program folder's (a change of data folder) first, as it decides which
+// folder holds the series, then the one beside the pending files. A record
+// that could not be completed stays open, and the names it still means to
+// remove are returned: they are not loaded.
+QSet<QString> FinishRecordsOfTheLastRun()
 {
-    BinaryWriter out;
-    for (std::size_t t = 0; t < tests.size() && t < count; ++t)
-        PutRecord(out, tests[t]);
-    return out.Bytes();
-}
-
-std::string RecordBytes(const Protocol& record)
-{
-    BinaryWriter out;
-    PutRecord(out, record);
-    return out.Bytes();
-}
-
-// True when terminating block b of the pending series gives the report's
-// block: the block was open and holds a pressure-drop test waiting for its
-// second reading, which the termination drops, and the tests before it are
-// the report's. Any other test more in the pending file is one the report
-// lacks.
-bool WaitingReadingDropped(const Protocol& pending, const Protocol& report, std::size_t b)
-{
-    const PropertyBlock& open = pending.Blocks[b];
-    const PropertyBlock& saved = report.Blocks[b];
-    return PropertyTestType(pending, static_cast<int>(b)) == PressureDropTestType && !pdrIsLastTestComplete(open)
-        && !open.Terminated && saved.Terminated && open.Values.size() == saved.Values.size() + 1
-        && TestBytes(open.Values, saved.Values.size()) == TestBytes(saved.Values);
-}
-
-// True when the report holds the series of the pending file: started at
-// the same moment, named alike and with the same tests, byte for byte.
-// Terminating sets the end dates and flags, and drops a pressure-drop test
-// still waiting for its second reading, so those may differ. A series
-// without a test is never saved as a report.
-bool SavedAs(const Protocol& pending, const Protocol& report)
-{
-    if (pending.Date != report.Date || SeriesIdentity(pending) != SeriesIdentity(report))
-        return false;
-    bool tests = false;
-    for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b) {
-        const std::vector<TestValue>& open = pending.Blocks[b].Values;
-        const std::vector<TestValue>& saved = report.Blocks[b].Values;
-        tests = tests || saved.size() > 1;
-        if (open.size() == saved.size() && TestBytes(open) == TestBytes(saved))
-            continue;
-        if (!WaitingReadingDropped(pending, report, b))
-            return false;
+    QStringList records{JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName))};
+    for (const QString& folder : {DataFolder, ProgramFolder()}) {
+        const QString path = CleanPath(JoinPath(folder, QLatin1String(SeriesStepRecordName)));
+        if (!folder.isEmpty() && !records.contains(path))
+            records << path;
     }
-    return tests;
-}
-
-// True when two pending files hold one series: the same bytes, or the same
-// start date, names and tests (two series started in the same second differ
-// in their names). A kill inside a rename that the file system made a link
-// and an unlink leaves such a pair.
-bool SameSeries(const Protocol& a, const Protocol& b)
-{
-    if (RecordBytes(a) == RecordBytes(b))
-        return true;
-    if (a.Date != b.Date || SeriesIdentity(a) != SeriesIdentity(b))
-        return false;
-    for (std::size_t p = 1; p <= static_cast<std::size_t>(PropertyCount); ++p)
-        if (TestBytes(a.Blocks[p].Values) != TestBytes(b.Blocks[p].Values))
-            return false;
-    return true;
-}
-
-// Of two files of one series, whether the second (record from path) holds
-// the later state: its last test is later, or with the same tests the file
-// was written later.
-bool Later(const Protocol& record, const QString& path, const Protocol& kept, const QString& keptPath)
-{
-    if (record.LastTestDate != kept.LastTestDate)
-        return record.LastTestDate > kept.LastTestDate;
-    return QFileInfo(path).lastModified() > QFileInfo(keptPath).lastModified();
-}
-
-// True when the copy holds the series or an earlier state of it: the same
-// series by the loader's rule, or started at the same moment, named alike
-// (what tells series apart) and with no test later than the series' last.
-// A copy left in a folder the data folder was moved away from is such a
-// state: the series may have taken tests, edits and its termination since.
-bool EarlierStateOf(const Protocol& copy, const Protocol& series)
-{
-    if (SameSeries(copy, series))
-        return true;
-    return copy.Date == series.Date && SeriesIdentity(copy) == SeriesIdentity(series)
-        && copy.LastTestDate <= series.LastTestDate;
-}
-
-// The report a terminated series was saved as, relative to the data folder;
-// empty when there is none. saved tells the pending series and a report of
-// it apart.
-QString SavedReportOf(const Protocol& pending, bool (*saved)(const Protocol& pending, const Protocol& report) = SavedAs)
-{
-    for (const QString& path : dskSavedReportCandidates(pending)) {
-        const QFileInfo file(path);
-        const QString folder = file.absolutePath();
-        if (!dskIsTestReportFile(folder, file.fileName()))
+    QSet<QString> leftovers;
+    for (const QString& path : std::as_const(records)) {
+        IntentRecord record;
+        if (ReadIntentRecord(path, record, LoadProcedure) != IntentRead::Read)
             continue;
-        bool writeBackFailed = false;
-        if (saved(pending, dskGetTestReport(folder, file.fileName(), &writeBackFailed)))
-            return QFileInfo(folder).fileName() + u'/' + file.fileName();
+        const bool committed = IntentCommitted(record, DataFolder);
+        if (FinishIntent(path, record, committed, LoadProcedure, true))
+            continue;
+        KeepStep(path, record, committed);
+        for (const IntentFile& file : IntentLeftovers(record, committed))
+            leftovers.insert(CleanPath(file.Path));
     }
-    return QString();
-}
-
-// A pending file found in a folder the open series move into.
-struct FoundCopy {
-    QString Path;
-    Protocol Series;
-    int Holder = 0;    // the open series it is a copy of (0: none)
-};
-
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
-// The pending files in the folder, each read. Left out are the files of the
-// open series themselves, where the folder is the data folder reached by
-// another path (a link, a second mount): as copies they would be written
-// over and then removed under their old path, the series with them.
-std::vector<FoundCopy> PendingCopiesIn(const QString& folder)
-{
-    std::vector<struct stat> own;
-    for (std::size_t i = 1; i < g_open.size(); ++i) {
-        struct stat file {};
-        if (!g_open[i].Path.isEmpty() && ::stat(QFile::encodeName(g_open[i].Path).constData(), &file) == 0)
-            own.push_back(file);
-    }
-    std::vector<FoundCopy> copies;
-    for (const QString& name : dskListFiles(folder)) {
-        if (!IsPendingName(name) || !dskIsTestReportFile(folder, name))
-            continue;
-        const QString path = JoinPath(folder, name);
-        struct stat file {};
-        if (::stat(QFile::encodeName(path).constData(), &file) != 0)
-            continue;
-        if (std::any_of(own.begin(), own.end(), [&](const struct stat& o) { return SameFile(o, file); }))
-            continue;
-        bool writeBackFailed = false;
-        Protocol series = dskGetTestReport(folder, name, &writeBackFailed);
-        if (!IsEmptyProtocol(series))
-            copies.push_back(FoundCopy{path, std::move(series)});
-    }
-    return copies;
+    return leftovers;
 }
 
 bool CanBeOpened(const QString& path)
@@ -526,6 +511,61 @@ bool KeepChangedPendingSeries()
     return true;
 }
 
+bool SavePendingSeriesReport(int index, SystemError* failure)
+{
+    Align();
+    if (index < 0 || static_cast<std::size_t>(index) >= Protocols.size())
+        return false;
+    const Protocol& series = Protocols[static_cast<std::size_t>(index)];
+    NewTestReport report;
+    if (!dskPlaceNewTestReport(series, report, failure))
+        return false;
+    // The working record, and a series with no file: one file, no step.
+    PendingFile* file = index >= 1 ? &g_open[static_cast<std::size_t>(index)] : nullptr;
+    SystemError error;
+    std::optional<IntentFile> pending;
+    if (file && !file->Path.isEmpty() && !IntentFileAsFound(file->Path, pending, error)) {
+        WriteLog(error, SaveProcedure, file->Path);
+        if (failure)
+            *failure = error;
+        return false;
+    }
+    if (!pending) {
+        if (!dskWriteNewTestReport(report, failure))
+            return false;
+        if (file) {
+            file->Path.clear();
+            file->Ended = true;
+        }
+        return true;
+    }
+    const QString recordPath = JoinPath(FolderOf(file->Path), QLatin1String(SeriesStepRecordName));
+    if (!ReadyForStep(SaveProcedure)) {
+        if (failure)
+            *failure = ErrorFromErrno(EBUSY, recordPath);
+        return false;
+    }
+    const IntentRecord record{IntentCommit::FileWritten, QString(), false,
+                              {IntentFile{report.Path, IntentChecksum(report.Bytes)}}, {*pending}};
+    if (!WriteIntentRecord(recordPath, record, error)) {
+        WriteLog(error, SaveProcedure, recordPath);
+        if (failure)
+            *failure = error;
+        return false;
+    }
+    if (!dskWriteNewTestReport(report, failure)) {
+        UndoStep(recordPath, record);
+        return false;
+    }
+    // Saved: no later save writes the series again, and its file goes now or
+    // with the save that completes the step.
+    file->Path.clear();
+    file->Ended = true;
+    if (!FinishIntent(recordPath, record, true, SaveProcedure))
+        KeepStep(recordPath, record, true);
+    return true;
+}
+
 bool EndPendingSeries(int index)
 {
     Align();
@@ -549,140 +589,110 @@ bool DropPendingSeries(int index)
     return SaveTelling(0);
 }
 
-bool MovePendingSeries(const QString& folder)
+bool BeginDataFolderChange(const QString& folder)
 {
     Align();
-    const QString target = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    g_change = FolderChange{};
+    const QString target = CleanPath(folder);
+    std::vector<std::size_t> open;
+    for (std::size_t i = 1; i < g_open.size(); ++i)
+        if (!g_open[i].Ended)
+            open.push_back(i);
+    // With no series open there is nothing to put anywhere, nor a folder
+    // that must be there.
+    if (open.empty())
+        return true;
     // The report writer would put them into the program folder instead.
-    // With no series open there is nothing to put anywhere, nor any copy
-    // in a folder that is not there.
     if (!QFileInfo(target).isDir()) {
-        if (std::all_of(g_open.begin() + 1, g_open.end(), [](const PendingFile& file) { return file.Ended; }))
-            return true;
-        WriteLog(ErrorFromErrno(ENOENT, target), QStringLiteral("SavePendingProtocols"), target);
+        WriteLog(ErrorFromErrno(ENOENT, target), SaveProcedure, target);
         return false;
     }
-    // Back into the data folder, the one the settings name (they could not
-    // name the folder the series went to): a start loads the series from
-    // their files there, so a failure undoes nothing in it.
-    const bool back = target == QDir::cleanPath(QFileInfo(DataFolder).absoluteFilePath());
-    // A kill during an earlier change of the data folder can have left
-    // copies of series here (after the writes here and before the settings,
-    // or after the settings and before the old files went). The next start
-    // would load such a copy beside the series, or open a series that was
-    // terminated since: the copy of an open series is written over, and the
-    // others of it and those of a series saved as a report (in the data
-    // folder it was terminated in, the one the series leave now) go once the
-    // series are all written. In a move back the copy written over is the
-    // series' own file there.
-    std::vector<FoundCopy> copies = PendingCopiesIn(target);
-    std::vector<QString> written(g_open.size());
-    std::vector<QString> own(g_open.size());
-    // Each series first takes the copy that holds it as it is (in a move
-    // back its own file), then one of an earlier state of it, and only then
-    // its other earlier states: a series named like another and started in
-    // the same second, with no later test, is such an earlier state of it,
-    // and taken in file order by the other its own file would go.
-    const auto claim = [&](bool (*holds)(const Protocol& copy, const Protocol& series), bool one) {
-        for (std::size_t i = 1; i < g_open.size(); ++i) {
-            if (g_open[i].Ended || (one && !own[i].isEmpty()))
-                continue;
-            for (FoundCopy& copy : copies) {
-                if (copy.Holder != 0 || !holds(copy.Series, Protocols[i]))
-                    continue;
-                copy.Holder = static_cast<int>(i);
-                if (own[i].isEmpty())
-                    own[i] = copy.Path;
-                if (one)
-                    break;
-            }
-        }
-    };
-    claim(SameSeries, true);
-    claim(EarlierStateOf, true);
-    claim(EarlierStateOf, false);
-    QSet<QString> held;
-    bool ok = true;
-    for (std::size_t i = 1; (ok || back) && i < g_open.size(); ++i) {
-        if (g_open[i].Ended)
-            continue;
-        // In a move back a series already there is written over its own
-        // file, and the copies of it go.
-        if (back && !g_open[i].Path.isEmpty() && FolderOf(g_open[i].Path) == target)
-            own[i] = JoinPath(target, QFileInfo(g_open[i].Path).fileName());
-        const QString name = own[i].isEmpty() ? FreePendingName(target, i, held) : QFileInfo(own[i]).fileName();
-        if (!dskPutTestReportExact(target, name, Protocols[i])) {
-            ok = false;
-            continue;
-        }
-        written[i] = JoinPath(target, name);
-        held.insert(written[i]);
+    if (!ReadyForStep(SaveProcedure))
+        return false;
+    const QString recordPath = JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName));
+    IntentRecord record{IntentCommit::SettingsNameFolder, target, false, {}, {}};
+    // Names free now, chosen before anything is written.
+    std::vector<QString> paths(g_open.size());
+    std::vector<std::string> bytes(g_open.size());
+    QSet<QString> chosen;
+    for (const std::size_t i : open) {
+        paths[i] = JoinPath(target, FreePendingName(target, i, chosen));
+        chosen.insert(paths[i]);
+        bytes[i] = dskTestReportFileBytes(Protocols[i]);
+        record.Created.push_back(IntentFile{paths[i], IntentChecksum(bytes[i])});
     }
-    for (std::size_t k = 0; (ok || back) && k < copies.size(); ++k) {
-        const FoundCopy& copy = copies[k];
-        const QString name = QFileInfo(copy.Path).fileName();
-        QString line;
-        if (copy.Holder != 0) {
-            const std::size_t holder = static_cast<std::size_t>(copy.Holder);
-            if (own[holder] == copy.Path)
-                continue;
-            line = QStringLiteral("%1 holds an earlier state of the series moved as %2; removed")
-                       .arg(name, QFileInfo(own[holder]).fileName());
-        } else {
-            const QString saved = SavedReportOf(copy.Series, [](const Protocol& pending, const Protocol& report) {
-                return SavedAs(pending, report) || EarlierStateOf(pending, report);
-            });
-            if (saved.isEmpty())
-                continue;
-            line = QStringLiteral("%1 holds the series saved as %2; removed").arg(name, saved);
+    // Once the settings name the new folder, the series' files here go, and
+    // so do those of series given up that could not be removed yet.
+    QStringList leaving = g_gone;
+    for (const std::size_t i : open)
+        if (!g_open[i].Path.isEmpty())
+            leaving << g_open[i].Path;
+    for (const QString& path : std::as_const(leaving)) {
+        SystemError error;
+        std::optional<IntentFile> found;
+        if (!IntentFileAsFound(path, found, error)) {
+            WriteLog(error, SaveProcedure, path);
+            return false;
         }
-        if (RemoveFile(copy.Path)) {
-            WriteLog(0, line, QStringLiteral("SavePendingProtocols"));
-        } else {
-            // In the data folder it goes with the next save.
-            if (back)
-                g_gone << copy.Path;
-            ok = false;
-        }
+        if (found)
+            record.Removed.push_back(*found);
     }
-    if (!ok && !back) {
-        // Nothing of this move stays in the folder: a series is in one folder
-        // only, and the settings still name the one it is in.
-        for (const QString& path : written)
-            if (!path.isEmpty() && !RemoveFile(path))
-                g_gone << path;
+    SystemError error;
+    if (!WriteIntentRecord(recordPath, record, error)) {
+        WriteLog(error, SaveProcedure, recordPath);
         return false;
     }
-    for (std::size_t i = 1; i < g_open.size(); ++i) {
-        PendingFile& file = g_open[i];
-        if (file.Ended)
-            continue;
-        QString path = written[i];
-        if (path.isEmpty()) {
-            // A move back whose write of this series failed: its own file in
-            // the data folder stays its file, and the next save writes it
-            // again; a series without one stays where it is until then.
-            file.Stale = true;
-            if (own[i].isEmpty())
-                continue;
-            path = own[i];
+    for (const std::size_t i : open) {
+        if (!dskWriteTestReportFile(paths[i], bytes[i])) {
+            UndoStep(recordPath, record);
+            return false;
         }
-        if (!file.Path.isEmpty() && file.Path != path) {
-            // The files in the folder left go with the next save, once the
-            // settings name the new one; in a move back the settings name
-            // it already, and the copies go now.
-            if (!back || !RemoveFile(file.Path))
-                g_gone << file.Path;
-        }
-        // A move back to a folder just left makes a file meant to go the
-        // series' own again.
-        g_gone.removeAll(path);
-        file.Path = path;
-        file.Date = Protocols[i].Date;
-        file.Identity = SeriesIdentity(Protocols[i]);
-        file.Stale = written[i].isEmpty();
     }
-    return ok;
+    g_change.Active = true;
+    g_change.RecordPath = recordPath;
+    g_change.Record = record;
+    g_change.NewPath = paths;
+    g_change.WasStale.assign(g_open.size(), false);
+    // The copies hold the series as they are now.
+    for (const std::size_t i : open) {
+        g_change.WasStale[i] = g_open[i].Stale;
+        g_open[i].Stale = false;
+    }
+    return true;
+}
+
+bool FinishDataFolderChange()
+{
+    if (!g_change.Active)
+        return FinishOpenSteps(SaveProcedure);
+    const FolderChange change = g_change;
+    g_change = FolderChange{};
+    // The settings name the new folder: the series' files are there now.
+    for (std::size_t i = 1; i < g_open.size() && i < change.NewPath.size(); ++i)
+        if (!change.NewPath[i].isEmpty())
+            g_open[i].Path = change.NewPath[i];
+    for (const IntentFile& file : change.Record.Removed)
+        g_gone.removeAll(file.Path);
+    if (FinishIntent(change.RecordPath, change.Record, true, SaveProcedure))
+        return true;
+    KeepStep(change.RecordPath, change.Record, true);
+    return false;
+}
+
+bool UndoDataFolderChange()
+{
+    if (!g_change.Active)
+        return FinishOpenSteps(SaveProcedure);
+    const FolderChange change = g_change;
+    g_change = FolderChange{};
+    // The series stay in their files in the old folder; what they hold in
+    // memory beyond that is written by the next save.
+    for (std::size_t i = 1; i < g_open.size() && i < change.WasStale.size(); ++i)
+        g_open[i].Stale = g_open[i].Stale || change.WasStale[i];
+    if (FinishIntent(change.RecordPath, change.Record, false, SaveProcedure))
+        return true;
+    KeepStep(change.RecordPath, change.Record, false);
+    return false;
 }
 
 void LoadPendingProtocols()
@@ -691,7 +701,10 @@ void LoadPendingProtocols()
         Protocols.push_back(EmptyProtocol);
     g_open.assign(1, PendingFile{});
     g_gone.clear();
+    g_steps.clear();
+    g_change = FolderChange{};
     g_failureTold = false;
+    const QSet<QString> leftovers = FinishRecordsOfTheLastRun();
     const QString folder = DataFolder;
     // The file each series came from, by its place in Protocols.
     std::vector<QString> origin(Protocols.size());
@@ -704,6 +717,9 @@ void LoadPendingProtocols()
         if (!IsPendingName(name))
             continue;
         const QString path = JoinPath(folder, name);
+        // A file a step that could not be completed still means to remove.
+        if (leftovers.contains(CleanPath(path)))
+            continue;
         // A file that is no test report at all is neither loaded nor touched;
         // one that cannot even be opened (logged by the check) is not loaded.
         const bool isReport = dskIsTestReportFile(folder, name);
@@ -716,35 +732,6 @@ void LoadPendingProtocols()
         writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
-            continue;
-        }
-        // Saved as a report, and a kill or a power cut kept its pending
-        // file: opened again, it would be saved a second time.
-        const QString saved = SavedReportOf(record);
-        if (!saved.isEmpty()) {
-            WriteLog(0, QStringLiteral("%1 holds the series saved as %2; removed").arg(name, saved),
-                     QStringLiteral("LoadPendingProtocols"));
-            if (!RemoveFile(path))
-                g_gone << path;
-            continue;
-        }
-        // A second file of a series already loaded goes; of the two the
-        // one changed last is kept.
-        std::size_t twin = 0;
-        for (std::size_t k = 1; twin == 0 && k < Protocols.size(); ++k)
-            if (!origin[k].isEmpty() && SameSeries(Protocols[k], record))
-                twin = k;
-        if (twin > 0) {
-            QString extra = path;
-            if (Later(record, path, Protocols[twin], origin[twin])) {
-                Protocols[twin] = std::move(record);
-                std::swap(origin[twin], extra);
-            }
-            WriteLog(0, QStringLiteral("%1 holds the same series as %2; removed")
-                            .arg(QFileInfo(extra).fileName(), QFileInfo(origin[twin]).fileName()),
-                     QStringLiteral("LoadPendingProtocols"));
-            if (!RemoveFile(extra))
-                g_gone << extra;
             continue;
         }
         Protocols.push_back(std::move(record));
@@ -761,8 +748,7 @@ void LoadPendingProtocols()
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].isEmpty())
-            g_open[i] = PendingFile{QDir::cleanPath(QFileInfo(origin[i]).absoluteFilePath()), Protocols[i].Date,
-                                    SeriesIdentity(Protocols[i])};
+            g_open[i] = PendingFile{CleanPath(origin[i]), Protocols[i].Date, SeriesNames(Protocols[i])};
     // Older files that could not be written back in the current layout are
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)

@@ -2,14 +2,16 @@
 // Series still open when the program ends are kept as "PENDING 1.QTA",
 // "PENDING 2.QTA", ... in the data folder (complete test report files, not
 // read-only) and come back as open series at the next start.
+#include "platform/ErrorCodes.h"
+
 #include <QString>
 
 // "PENDING " & index & ".QTA".
 QString PendingFileName(int index);
 
 // Writes the open series Protocols(1..n) as PENDING 1.QTA .. PENDING n.QTA.
-// The pending files of series that are no longer open (terminated in this
-// run) are removed first; then each open series replaces its own file whole
+// Steps left open by a failed removal are completed, and the pending files
+// of series that are no longer open (given up in this run) removed, first; then each open series replaces its own file whole
 // (a new one gets a free number), so it keeps its old file until the new one
 // is written; then the files are renamed into order one at a time. A kill at
 // any point leaves every open series in exactly one file. Pending files this
@@ -33,9 +35,20 @@ bool KeepPendingSeries(int index);
 void MarkPendingSeriesChanged(int index);
 bool KeepChangedPendingSeries();
 
+// Saves series `index` as a new test report in its style folder, named as
+// dskSaveNewTestReport names it, and lets its pending file go. A step of two
+// files, recorded first beside the pending file: the report under its name is
+// its commit point, so a kill before it leaves the series open and one after
+// it lets the next start remove the pending file. False when the report is
+// not saved (nothing of the step stays; the series keeps its file), with the
+// error in failure; a pending file that could not be removed afterwards
+// stays named by the record, and the next save or start removes it.
+bool SavePendingSeriesReport(int index, SystemError* failure = nullptr);
+
 // Series `index` was terminated and stays in Protocols only while it is
-// printed and exported: its file goes now, and no later save writes it, so
-// that a kill in the meantime cannot bring it back.
+// printed and exported: no later save writes it, and its file (when it still
+// has one: a series given up unsaved) goes now, so that a kill in the
+// meantime cannot bring it back.
 bool EndPendingSeries(int index);
 
 // The same after the series at `index` left Protocols (already removed from
@@ -43,35 +56,35 @@ bool EndPendingSeries(int index);
 // series behind it move up one number by renames.
 bool DropPendingSeries(int index);
 
-// Writes every open series into the folder (the data folder chosen next) as
-// a pending file under a free number, each synced, before the settings name
-// that folder; their files in DataFolder are removed by the next save, once
-// the settings name the new one. A pending file already in the folder that
-// holds an open series (or an earlier state of it, left by a kill during an
-// earlier change) is written over, further ones of it are removed, and so is
-// one of a series saved as a report in DataFolder; the files of the open
-// series themselves, reached by another path, are left alone. When any write
-// or removal fails, the files written in the folder are removed again and the
-// series stay where they were: false. A folder that is not there takes no
-// series (false), but with none open there is nothing to move (true).
-// The folder DataFolder itself is a move back (the settings could not name
-// the folder the series went to): each series is written over its own file
-// there, and its file in the folder it leaves is removed at once. A failure
-// there removes nothing in it: a series whose write failed keeps its own file
-// there (written again by the next save) or, without one, stays where it is;
-// false.
-bool MovePendingSeries(const QString& folder);
+// A change of data folder in three calls around the save of the settings,
+// which is its commit point. Begin records the step in the program folder
+// (the names it will create in the folder, chosen free, and the series'
+// files it will remove), then writes every open series into the folder.
+// False, with nothing of it left, when the record or a series cannot be
+// written or the folder is not there (with no series open there is nothing
+// to move: true), or while an earlier step cannot be completed. Once the
+// settings name the folder, Finish removes the files the series left; when
+// they cannot name it, Undo removes what Begin wrote, and the series stay in
+// their files in the old folder (what they hold beyond that in memory is
+// written by the next save). Each is false when a removal failed: the
+// record then stays, and the next save or start completes the step.
+bool BeginDataFolderChange(const QString& folder);
+bool FinishDataFolderChange();
+bool UndoDataFolderChange();
 
 // Appends the series of the pending files in DataFolder to Protocols and
 // sorts the open series by their creation date; the files loaded are the
-// ones the next save replaces. Files whose name does not hold "PENDING " and
-// end in "QTA" (exact case), and files that are no test reports at all, are
-// left out and alone. A pending file that cannot be loaded (damaged,
-// unreadable, an index out of range) is renamed aside as "PENDING n.QTA.BAD"
-// (".BAD2", ... beside earlier ones) with one log line. A file named as the
-// atomic writer's temporary ones ("PENDING n.QTA." and six letters), which a
-// kill can leave, may be a user's copy: it goes to the trash with a log line;
-// a symbolic link of such a name stays. Files of an older
-// layout that cannot be written back are loaded, and message 32 says so once.
-// The files stay on disk.
+// ones the next save replaces. First the records of steps a kill or a power
+// cut interrupted are finished from the state of their commit points; a
+// record that cannot be read is kept aside with a log line, and nothing is
+// removed on its word. Files whose name does not hold "PENDING " and end in
+// "QTA" (exact case), and files that are no test reports at all, are left
+// out and alone. A pending file that cannot be loaded (damaged, unreadable,
+// an index out of range) is renamed aside as "PENDING n.QTA.BAD" (".BAD2",
+// ... beside earlier ones) with one log line. A file named as the atomic
+// writer's temporary ones ("PENDING n.QTA." and six letters), which a kill
+// can leave, may be a user's copy: it goes to the trash with a log line; a
+// symbolic link of such a name stays. Files of an older layout that cannot
+// be written back are loaded, and message 32 says so once. The files stay on
+// disk.
 void LoadPendingProtocols();

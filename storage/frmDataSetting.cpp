@@ -18,7 +18,7 @@
 namespace {
 
 frmDataSetting* g_instance = nullptr;
-std::function<bool(const QString&)> g_folderMove;
+frmDataSetting::FolderMove g_folderMove;
 constexpr int16_t MsgWriteError = 31;
 constexpr int16_t MsgPortNotAvailable = 13;
 constexpr int16_t DefaultPort = 2;
@@ -146,37 +146,41 @@ void frmDataSetting::cmdOK_Click()
     // the next start looks for them where the settings say.
     const QString old = DataFolder;
     QString folder = dirDirectory->Path();
-    const bool moved = g_folderMove && QDir::cleanPath(folder) != QDir::cleanPath(old);
+    bool moved = g_folderMove.Begin && QDir::cleanPath(folder) != QDir::cleanPath(old);
     if (moved) {
-        while (!g_folderMove(folder)) {
+        while (!g_folderMove.Begin(folder)) {
             if (ShowMessage(MsgWriteError) != AnswerYes) {
                 folder = old;
+                moved = false;
                 break;
             }
         }
     }
     DataFolder = folder;
-    if (!SaveSettings() && moved && folder != old) {
+    bool saved = SaveSettings();
+    if (!saved && moved) {
         // The file still names the old folder, and the next start looks
         // there: unless it can be written after all, that stays the data
-        // folder and the series go back to their files in it. Their copies
-        // in the new one go before the dialog closes, so that choosing it
-        // later cannot bring back a series ended meanwhile.
-        bool saved = false;
+        // folder, and what went into the new one goes before the dialog
+        // closes, so that choosing it later finds nothing of this.
         while (!saved && ShowMessage(MsgWriteError) == AnswerYes)
             saved = SaveSettings();
         if (!saved) {
-            // First, so that the move takes it for a move back.
             DataFolder = old;
-            while (!g_folderMove(old) && ShowMessage(MsgWriteError) == AnswerYes) {
+            while (!g_folderMove.Undo() && ShowMessage(MsgWriteError) == AnswerYes) {
             }
+            // The port chosen, once more.
             SaveSettings();
+        }
+    }
+    if (saved && moved) {
+        while (!g_folderMove.Finish() && ShowMessage(MsgWriteError) == AnswerYes) {
         }
     }
     accept();
 }
 
-void frmDataSetting::SetFolderMove(std::function<bool(const QString& folder)> move)
+void frmDataSetting::SetFolderMove(FolderMove move)
 {
     g_folderMove = std::move(move);
 }

@@ -18,11 +18,18 @@ public:
     static bool IsLoaded();
     // Shows the dialog modally; it unloads itself when it closes.
     static int ShowForm();
-    // What OK runs before the settings name another data folder: it puts
-    // the open series into that folder and is true when they are all there
-    // (the caller that shows the dialog sets it, and clears it afterwards).
-    // Called with the folder that DataFolder names, it moves them back.
-    static void SetFolderMove(std::function<bool(const QString& folder)> move);
+    // What OK runs around the settings naming another data folder (the
+    // caller that shows the dialog sets it, and clears it afterwards).
+    struct FolderMove {
+        // Puts the open series into the folder before the settings name
+        // it; true when they are all there.
+        std::function<bool(const QString& folder)> Begin;
+        // The settings name it: the files the series left go.
+        std::function<bool()> Finish;
+        // The settings could not name it: what Begin wrote goes again.
+        std::function<bool()> Undo;
+    };
+    static void SetFolderMove(FolderMove move);
 
     QGroupBox* fraPort = nullptr;
     std::array<QRadioButton*, 9> optPort{};   // 1 to 8 = port number
@@ -37,9 +44,9 @@ public:
     // Another folder is stored only once the open series are in it: when
     // they cannot be put there, message 31 asks to try again, and No keeps
     // the folder as it was. When the settings file then cannot name it,
-    // message 31 asks again; No keeps the old folder as the data folder and
-    // moves the series back into it (the move called with that folder),
-    // message 31 again for each failure of that.
+    // message 31 asks again; No keeps the old folder as the data folder, and
+    // what was written into the new one goes. Message 31 also tells of a
+    // file that could not be removed after either outcome (Yes tries again).
     void cmdOK_Click();
     void optPort_DblClick(int index);
 

@@ -48,11 +48,11 @@ BinaryWriter ReportFileImage(const Protocol& record)
     return out;
 }
 
-bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice::Permissions permissions,
+bool WriteReportBytes(const QString& path, const std::string& bytes, QFileDevice::Permissions permissions,
                       SystemError* failure = nullptr)
 {
     SystemError error;
-    if (!WriteFileAtomically(path, out.Bytes(), error, permissions)) {
+    if (!WriteFileAtomically(path, bytes, error, permissions)) {
         WriteLog(error, QStringLiteral("dskPutTestReportAction"), path);
         if (failure)
             *failure = error;
@@ -60,6 +60,14 @@ bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice:
     }
     // The writer has synced the folder too: a report whose name was lost in
     // a power cut would let its series come back open.
+    return true;
+}
+
+bool WriteReportImage(const QString& path, const BinaryWriter& out, QFileDevice::Permissions permissions,
+                      SystemError* failure = nullptr)
+{
+    if (!WriteReportBytes(path, out.Bytes(), permissions, failure))
+        return false;
     if (out.TextsCut() > 0)
         WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(out.TextsCut()).arg(path),
                  QStringLiteral("dskPutTestReportAction"));
@@ -501,7 +509,7 @@ bool dskPutTestReportAction(const QString& folder, const QString& name, const Pr
     return PutTestReport(folder, name, record, useStyleFolder, Existing::Replace);
 }
 
-bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemError* failure)
+bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, SystemError* failure)
 {
     const QString procName = QStringLiteral("dskPutTestReportAction");
     const QString extension = QString::fromLatin1(ReportExtension);
@@ -509,7 +517,9 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemErro
     const QString directory = StyleDirectory(dskWriteFolder(DataFolder, &DataFolder), record, first, failure);
     if (directory.isEmpty())
         return false;
-    const BinaryWriter image = ReportFileImage(record);
+    BinaryWriter image = ReportFileImage(record);
+    report.TextsCut = image.TextsCut();
+    report.Bytes = image.TakeBytes();
     // A name taken in any case is an earlier save of this very series when
     // it holds the same bytes (a save the program could not tell of before
     // it ended); else another series of the same second, and the name moves
@@ -518,19 +528,16 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemErro
         const QString name = move == 0 ? first : dskFileNameFromDate(record.Date + move / 86400.0, extension);
         const QStringList taken = dskNamesInAnyCase(directory, name);
         if (taken.isEmpty()) {
-            // Read-only from the moment it has its name, so no kill leaves it writable.
-            if (!WriteReportImage(JoinPath(directory, name), image, ReadOnlyPermissions, failure))
-                return false;
-            if (savedName)
-                *savedName = name;
+            report.Path = JoinPath(directory, name);
+            report.Saved = false;
             return true;
         }
         for (const QString& earlier : taken) {
             SystemError error;
             const std::optional<std::string> bytes = ReadFileWhole(JoinPath(directory, earlier), error);
-            if (bytes && *bytes == image.Bytes()) {
-                if (savedName)
-                    *savedName = earlier;
+            if (bytes && *bytes == report.Bytes) {
+                report.Path = JoinPath(directory, earlier);
+                report.Saved = true;
                 return true;
             }
         }
@@ -542,23 +549,37 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemErro
     return false;
 }
 
-QStringList dskSavedReportCandidates(const Protocol& record)
+bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure)
 {
-    QStringList paths;
-    const QString extension = QString::fromLatin1(ReportExtension);
-    for (const QString& style : dskNamesInAnyCase(DataFolder, dskStyleFolderName(record.Style.Name))) {
-        const QString directory = JoinPath(DataFolder, style);
-        // The save stops at the first free name.
-        for (int move = 0; move <= MaxReportNameMoves; ++move) {
-            const QStringList taken =
-                dskNamesInAnyCase(directory, dskFileNameFromDate(record.Date + move / 86400.0, extension));
-            if (taken.isEmpty())
-                break;
-            for (const QString& name : taken)
-                paths << JoinPath(directory, name);
-        }
-    }
-    return paths;
+    if (report.Saved)
+        return true;
+    // Read-only from the moment it has its name, so no kill leaves it writable.
+    if (!WriteReportBytes(report.Path, report.Bytes, ReadOnlyPermissions, failure))
+        return false;
+    if (report.TextsCut > 0)
+        WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(report.TextsCut).arg(report.Path),
+                 QStringLiteral("dskPutTestReportAction"));
+    return true;
+}
+
+bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemError* failure)
+{
+    NewTestReport report;
+    if (!dskPlaceNewTestReport(record, report, failure) || !dskWriteNewTestReport(report, failure))
+        return false;
+    if (savedName)
+        *savedName = QFileInfo(report.Path).fileName();
+    return true;
+}
+
+std::string dskTestReportFileBytes(const Protocol& record)
+{
+    return ReportFileImage(record).TakeBytes();
+}
+
+bool dskWriteTestReportFile(const QString& path, const std::string& bytes, SystemError* failure)
+{
+    return WriteReportBytes(path, bytes, QFileDevice::Permissions(), failure);
 }
 
 QStringList dskCurveFileNames(const Protocol& record)

@@ -138,11 +138,25 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
 // as 61). savedName, when given, receives the file name of the report.
 bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr, SystemError* failure = nullptr);
 
-// The files in the series' style folder below DataFolder (either in any
-// case) that dskSaveNewTestReport may have saved the series as: the name of
-// its start date, and the names moved on from it while each was taken. Full
-// paths; empty when there is none.
-QStringList dskSavedReportCandidates(const Protocol& record);
+// The two halves of dskSaveNewTestReport, for a caller that records the
+// name before anything is written: the place chooses the name (making the
+// style folder) and the bytes; the write puts them there, read-only, unless
+// the name holds them already.
+struct NewTestReport {
+    QString Path;
+    std::string Bytes;
+    bool Saved = false;   // a file of that name holds these very bytes already
+    int TextsCut = 0;     // texts cut to 65535 bytes, logged with the write
+};
+bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, SystemError* failure = nullptr);
+bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure = nullptr);
+
+// The bytes of the report file of the series, as every report writer writes them.
+std::string dskTestReportFileBytes(const Protocol& record);
+
+// Writes report file bytes whole to the exact path (a new pending file
+// under a name chosen free), the folder as it is: no stand-in folder.
+bool dskWriteTestReportFile(const QString& path, const std::string& bytes, SystemError* failure = nullptr);
 
 // The curve file names the tests of the six blocks refer to, in block and
 // test order; empty names and pressure-drop half readings (holding "KR") are

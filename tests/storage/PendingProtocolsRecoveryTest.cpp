@@ -7,6 +7,7 @@
 #include "foundation/modSettings.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
+#include "storage/modIntentRecord.h"
 #include "storage/modTestReport.h"
 
 #include <QDateTime>
@@ -109,13 +110,20 @@ protected:
     // folder, then the settings naming it saved, then the old files removed.
     static int ChangeDataFolder(const QString& folder)
     {
-        if (!MovePendingSeries(folder))
+        if (!BeginDataFolderChange(folder))
             return 1;
+        const QString old = DataFolder;
         DataFolder = folder;
-        SaveSettings();
+        if (!SaveSettings()) {
+            DataFolder = old;
+            return UndoDataFolderChange() ? 3 : 4;
+        }
+        if (!FinishDataFolderChange())
+            return 2;
+        // As the window does after the dialog.
         bool ok = false;
         SavePendingProtocols(ok);
-        return ok ? 0 : 2;
+        return ok ? 0 : 5;
     }
     // The folder the settings name, as the next start reads it.
     static QString NamedDataFolder()
@@ -196,7 +204,7 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
             series.Blocks[b].Terminated = true;
         series.Finished = true;
         series.LastTestDate = At(12);
-        if (!dskSaveNewTestReport(series))
+        if (!SavePendingSeriesReport(1))
             return 1;
         EndPendingSeries(1);
         return 0;
@@ -226,92 +234,73 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
     EXPECT_TRUE(ReadFileBytes(Pending(2)) == ReportFileBytes(t));
 }
 
-TEST_F(PendingRecovery, OnlyTheSameSeriesCountsAsSaved)
+TEST_F(PendingRecovery, OnlyATerminationsRecordRemovesAPendingFileAndOnlyWhileBothHoldTheirBytes)
 {
-    // A report of the series' start date lies in its style folder; the
-    // pending file goes only where the report holds the same series.
-    // Property 2 of the series measures the pressure drop.
-    const Protocol s = [] {
-        Protocol p = Series(9, "S");
-        p.Style.Forms[1].Items[2].Property = 17;
-        return p;
-    }();
+    // The report of a series in its style folder says nothing by itself: the
+    // record of the termination that a stop cut short decides, by the report
+    // under its name (the commit point), and a file is removed only while it
+    // holds the bytes the record lists.
+    const Protocol s = Series(9, "S");
     Protocol ended = s;
     ended.Finished = true;
     ended.LastTestDate = At(12);
     ended.Blocks[1].Terminated = true;
-    Protocol otherTests = ended;
-    otherTests.Blocks[2].Values[1].Value1 += 1;
-    Protocol otherLot = ended;
-    otherLot.Reference2 = QStringLiteral("another lot");
-    // A value stored as a NaN is the same as itself.
-    Protocol withNaN = s;
-    withNaN.Blocks[2].Values[3].Value2 = std::numeric_limits<float>::quiet_NaN();
-    Protocol withNaNEnded = ended;
-    withNaNEnded.Blocks[2].Values[3].Value2 = std::numeric_limits<float>::quiet_NaN();
-    Protocol laterStart = ended;
-    laterStart.Date = At(9, 0, 1);
-    // A pressure-drop test still waiting for its second reading (a flow at
-    // the first pressure, no result yet) is dropped by the termination; any
-    // other test more is one the report lacks.
-    const TestValue waitingHalf = MakeTest(NoValue, " ", At(10), 31.5f, "a");
-    Protocol waiting = s;
-    waiting.Blocks[2].Values.push_back(waitingHalf);
-    Protocol wholePressureDrop = s;
-    wholePressureDrop.Blocks[2].Values.push_back(MakeTest(3.5f, " ", At(10), 31.5f, "a"));
-    Protocol wholeTest = s;
-    wholeTest.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(10)));
-    Protocol halfInOtherType = s;
-    halfInOtherType.Blocks[1].Values.push_back(waitingHalf);
-    const Protocol block2Ended = [&] {
-        Protocol p = ended;
-        p.Blocks[2].Terminated = true;
-        return p;
-    }();
+    const QString styleFolder = Data + QStringLiteral("/QTA084");
+    const QString report = styleFolder + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+    const QString record = Data + QStringLiteral("/PENDING.STP");
+    const std::string pendingBytes = ReportFileBytes(s);
+    const std::string reportBytes = ReportFileBytes(ended);
+    const std::string userBytes = "a file of the user's";
+    const IntentRecord termination{IntentCommit::FileWritten, QString(), false,
+                                   {IntentFile{report, IntentChecksum(reportBytes)}},
+                                   {IntentFile{Pending(4), IntentChecksum(pendingBytes)}}};
     const struct {
         const char* what;
-        Protocol pending;
-        Protocol report;
-        bool saved;
+        bool withRecord;
+        const std::string* atReport;    // nullptr: no file there
+        const std::string* atPending;
+        bool open;                      // the series is open after the start
+        bool pendingLeft;
+        bool reportLeft;
     } cases[] = {
-        {"the same series, ended", s, ended, true},
-        {"another test value", s, otherTests, false},
-        {"another lot", s, otherLot, false},
-        {"a NaN value", withNaN, withNaNEnded, true},
-        {"a NaN value in the report only", s, withNaNEnded, false},
-        {"another start date", s, laterStart, false},
-        {"a waiting test dropped", waiting, block2Ended, true},
-        {"a waiting test not dropped by a termination", waiting, ended, false},
-        {"a whole pressure-drop test more", wholePressureDrop, block2Ended, false},
-        {"a whole test more", wholeTest, ended, false},
-        {"a half test in a block of another test type", halfInOtherType, ended, false},
+        {"the series' very report, no record", false, &reportBytes, &pendingBytes, true, true, true},
+        {"a record, the report written: the pending file goes", true, &reportBytes, &pendingBytes, false, false, true},
+        {"a record, no report yet: the series stays open", true, nullptr, &pendingBytes, true, true, false},
+        {"a record, the user's file at the report's name", true, &userBytes, &pendingBytes, true, true, true},
+        {"a record, the user's file at the pending name", true, &reportBytes, &userBytes, false, true, true},
     };
-    const QString styleFolder = Data + QStringLiteral("/QTA084");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QDir(Data).removeRecursively();
         QDir().mkpath(styleFolder);
         QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
-        // The report moved on one second past another series' of the same date.
-        WriteFileBytes(styleFolder + QStringLiteral("/2024.01.05, 09.00.00.QTA"), ReportFileBytes(Series(9, "other")));
-        WriteFileBytes(styleFolder + QStringLiteral("/2024.01.05, 09.00.01.qta"), ReportFileBytes(c.report));
-        WriteFileBytes(Pending(4), ReportFileBytes(c.pending));
+        if (c.atReport)
+            WriteFileBytes(report, *c.atReport);
+        WriteFileBytes(Pending(4), *c.atPending);
+        if (c.withRecord)
+            WriteFileBytes(record, IntentRecordBytes(termination));
         const std::vector<Protocol> back = NextStart();
-        EXPECT_EQ(back.size(), c.saved ? 1u : 2u);
-        EXPECT_EQ(QFile::exists(Pending(4)), !c.saved);
-        // An open series keeps all its tests.
-        if (!c.saved && back.size() == 2) {
-            EXPECT_EQ(RecordBytesOf(back[1]), RecordBytesOf(c.pending));
+        EXPECT_EQ(back.size(), c.open ? 2u : 1u);
+        if (c.open && back.size() == 2) {
+            EXPECT_EQ(RecordBytesOf(back[1]), RecordBytesOf(s));
         }
-        const QStringList lines = LogLines();
-        if (c.saved) {
-            ASSERT_EQ(lines.size(), 1);
-            EXPECT_TRUE(lines[0].endsWith(QStringLiteral(
-                "\tLoadPendingProtocols\t8.0\t0\tPENDING 4.QTA holds the series saved as QTA084/2024.01.05, 09.00.01.qta; removed")))
-                << lines[0].toStdString();
-        } else {
-            EXPECT_TRUE(lines.isEmpty());
+        EXPECT_EQ(QFile::exists(Pending(4)), c.pendingLeft);
+        if (c.pendingLeft) {
+            EXPECT_EQ(ReadFileBytes(Pending(4)), *c.atPending);
         }
+        EXPECT_EQ(QFile::exists(report), c.reportLeft);
+        if (c.reportLeft && c.atReport) {
+            EXPECT_EQ(ReadFileBytes(report), *c.atReport);
+        }
+        // The record is finished either way, and a second start finds the same.
+        EXPECT_FALSE(QFile::exists(record));
+        EXPECT_EQ(NextStart().size(), back.size());
+        // A file of other bytes is named in the log as left alone.
+        const int leftAlone = LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\t%1 holds other bytes than the step "
+                                                          "wrote or found there; left alone")
+                                               .arg(c.atPending == &userBytes ? Pending(4) : report));
+        EXPECT_EQ(leftAlone, c.withRecord && (c.atPending == &userBytes || c.atReport == &userBytes) ? 1 : 0)
+            << LogLines().join(u'\n').toStdString();
     }
 }
 
@@ -362,53 +351,32 @@ TEST_F(PendingRecovery, RenumberingWhereRenamesCannotRefuseAnExistingNameKeepsEa
     EXPECT_TRUE(ReadFileBytes(Pending(1)) == ReportFileBytes(series[2]));
 }
 
-TEST_F(PendingRecovery, TwoFilesOfOneSeriesLoadAsOne)
+TEST_F(PendingRecovery, NoPendingFileIsTakenForAnothersCopyByWhatItHolds)
 {
-    Protocol twin = Series(3, "twin");
-    twin.Reference2 = QStringLiteral("B");
-    Protocol later = Series(8);
-    later.LastTestDate = At(13);
-    later.Blocks[1].Commentary = "typed after the copy";
-    // Equal but for a NaN value stored in both: the same bytes.
-    Protocol nan = Series(6, "nan");
-    nan.Blocks[1].Values[4].Value1 = std::numeric_limits<float>::quiet_NaN();
-    const struct {
-        const char* name;
-        Protocol series;
-    } files[] = {
-        {"PENDING 1.QTA", Series(3, "twin")},
-        {"PENDING 2.QTA", twin},                  // started in the same second: another series
-        {"PENDING 3.QTA", Series(3, "twin")},     // the same bytes as 1
-        {"PENDING 4.QTA", Series(8)},             // the same tests as 5, changed before it
-        {"PENDING 5.QTA", later},
-        {"PENDING 6.QTA", nan},
-        {"PENDING 7.QTA", nan},
-    };
-    for (const auto& f : files)
-        WriteFileBytes(Data + u'/' + QLatin1String(f.name), ReportFileBytes(f.series));
+    // Two series started in the same second whose references differ only in
+    // where a line break falls, and two files of the very same bytes: every
+    // file is a series of its own, and none is removed.
+    Protocol lot7 = Series(3, "twin");
+    lot7.Reference2 = QStringLiteral("Lot\n7");
+    lot7.Reference3 = QStringLiteral("R");
+    Protocol lot = Series(3, "twin");
+    lot.Reference2 = QStringLiteral("Lot");
+    lot.Reference3 = QStringLiteral("7\nR");
+    const std::vector<Protocol> series = {lot7, lot, Series(6, "same"), Series(6, "same")};
+    for (std::size_t n = 0; n < series.size(); ++n)
+        WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
     const std::vector<Protocol> back = NextStart();
     ASSERT_EQ(back.size(), 5u);
-    EXPECT_TRUE((back[1] == Series(3, "twin") && back[2] == twin) || (back[1] == twin && back[2] == Series(3, "twin")));
-    EXPECT_EQ(RecordBytesOf(back[3]), RecordBytesOf(nan));
-    EXPECT_TRUE(back[4] == later);
-    // Of two equal files the one listed second goes, of 4 and 5 the older.
-    const QStringList left = FilesIn(Data);
-    ASSERT_EQ(left.size(), 4) << left.join(u',').toStdString();
-    for (const char* name : {"PENDING 2.QTA", "PENDING 5.QTA"})
-        EXPECT_TRUE(left.contains(QLatin1String(name))) << name;
-    EXPECT_TRUE(left.contains(QStringLiteral("PENDING 1.QTA")) != left.contains(QStringLiteral("PENDING 3.QTA")));
-    EXPECT_TRUE(left.contains(QStringLiteral("PENDING 6.QTA")) != left.contains(QStringLiteral("PENDING 7.QTA")));
-    const QString gone = left.contains(QStringLiteral("PENDING 1.QTA")) ? QStringLiteral("PENDING 3.QTA")
-                                                                        : QStringLiteral("PENDING 1.QTA");
-    const QString kept = gone == QStringLiteral("PENDING 1.QTA") ? QStringLiteral("PENDING 3.QTA")
-                                                                : QStringLiteral("PENDING 1.QTA");
-    const QStringList lines = LogLines();
-    EXPECT_EQ(lines.size(), 3) << lines.join(u'\n').toStdString();
-    EXPECT_EQ(LogLinesWith(QStringLiteral("0\t%1 holds the same series as %2; removed").arg(gone, kept)), 1);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("0\tPENDING 4.QTA holds the same series as PENDING 5.QTA; removed")), 1);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("0\tPENDING 7.QTA holds the same series as PENDING 6.QTA; removed"))
-                  + LogLinesWith(QStringLiteral("0\tPENDING 6.QTA holds the same series as PENDING 7.QTA; removed")),
-              1);
+    EXPECT_EQ(std::count(back.begin(), back.end(), lot7), 1);
+    EXPECT_EQ(std::count(back.begin(), back.end(), lot), 1);
+    EXPECT_EQ(std::count(back.begin(), back.end(), Series(6, "same")), 2);
+    EXPECT_EQ(PendingFilesIn(Data).size(), 4);
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join(u'\n').toStdString();
+    // Saved and started again, still four.
+    bool ok = false;
+    SavePendingProtocols(ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(NextStart().size(), 5u);
 }
 
 TEST_F(PendingRecovery, FilesOfOneStartAndNamesWithOtherTestsStayTwoSeries)
@@ -432,40 +400,6 @@ TEST_F(PendingRecovery, FilesOfOneStartAndNamesWithOtherTestsStayTwoSeries)
                   1);
     EXPECT_EQ(PendingFilesIn(Data).size(), 3);
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join(u'\n').toStdString();
-}
-
-TEST_F(PendingRecovery, OfFilesOfOneSeriesWithTheSameTestsTheOneWrittenLastIsKept)
-{
-    // Three files of one series with the same tests and end date, the
-    // commentary of the series edited between them: whichever the folder
-    // lists first, the one written last stays.
-    for (int newest = 1; newest <= 3; ++newest) {
-        SCOPED_TRACE(newest);
-        QDir(Data).removeRecursively();
-        QDir().mkpath(Data);
-        QFile::remove(Program + QStringLiteral("/QUINTARA.LOG"));
-        std::vector<Protocol> copies;
-        for (int n = 1; n <= 3; ++n) {
-            Protocol copy = Series(5, "edited");
-            copy.K1031 = QStringLiteral("edit %1").arg(n);
-            copies.push_back(copy);
-            const QString path = Pending(n);
-            WriteFileBytes(path, ReportFileBytes(copy));
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-            const int age = n == newest ? 0 : 100 * n;
-            ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
-        }
-        const std::vector<Protocol> back = NextStart();
-        ASSERT_EQ(back.size(), 2u);
-        EXPECT_TRUE(back[1] == copies[static_cast<std::size_t>(newest) - 1]);
-        EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING %1.QTA").arg(newest)});
-        // One line for each file removed, each naming the one kept then.
-        const QStringList lines = LogLines();
-        EXPECT_EQ(lines.filter(QStringLiteral(".QTA holds the same series as PENDING ")).size(), 2);
-        EXPECT_TRUE(lines.filter(QStringLiteral("\tPENDING %1.QTA holds").arg(newest)).isEmpty())
-            << lines.join(u'\n').toStdString();
-    }
 }
 
 TEST_F(PendingRecovery, TheStartPutsWhatMayBeTheWritersLeftoversIntoTheTrashOnly)
@@ -571,7 +505,7 @@ TEST_F(PendingRecovery, AFolderChosenAgainAfterAKilledChangeHoldsEachSeriesOnce)
             b.Blocks[p].Terminated = true;
         b.Finished = true;
         b.LastTestDate = At(14);
-        ASSERT_TRUE(dskSaveNewTestReport(b));
+        ASSERT_TRUE(SavePendingSeriesReport(2));
         ASSERT_TRUE(EndPendingSeries(2));
         Protocols.erase(Protocols.begin() + 2);
         ASSERT_TRUE(DropPendingSeries(2));
@@ -626,55 +560,71 @@ TEST_F(PendingRecovery, TheDataFolderReachedByAnotherPathKeepsItsSeriesWhereverA
     EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
 }
 
-TEST_F(PendingRecovery, AMoveBackToTheFolderJustLeftKeepsItsFilesWhereverAKillFalls)
+TEST_F(PendingRecovery, AChangeTheSettingsRefusedIsUndoneWhereverAKillFalls)
 {
-    // The series moved to another folder and back (the settings could not
-    // name the other one): their files in the data folder are theirs again,
-    // so the save that follows never leaves them in no file.
+    // The series went into the other folder, and the settings could not
+    // name it: the undo removes the copies there, and the save after it
+    // writes the series into their own files. Wherever a kill falls, a start
+    // from the folder the settings name finds each series once, and nothing
+    // of the change in the other folder.
     const QString other = Temp.path() + QStringLiteral("/Other");
     const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b")};
+    Protocol typed = series[1];
+    typed.Operator = QStringLiteral("typed during the change");
     const auto prepare = [&] {
         OpenInDataFolderBeside(other, series);
-        ASSERT_TRUE(MovePendingSeries(other));
-        ASSERT_TRUE(MovePendingSeries(Data));
+        // b changed in memory, its write still waiting.
+        Protocols[2] = typed;
+        MarkPendingSeriesChanged(2);
+        ASSERT_TRUE(BeginDataFolderChange(other));
+        ASSERT_EQ(PendingFilesIn(other).size(), 2);
     };
-    const auto save = [] {
+    const auto undo = [] {
+        if (!UndoDataFolderChange())
+            return 1;
         bool ok = false;
         SavePendingProtocols(ok);
-        return ok ? 0 : 1;
+        return ok ? 0 : 2;
     };
     const auto check = [&](int) {
+        ASSERT_EQ(NamedDataFolder(), Data);
         const std::vector<Protocol> back = NextStart();
         ASSERT_EQ(back.size(), 3u) << FilesIn(Data).join(u',').toStdString();
-        for (const Protocol& p : series)
-            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+        ASSERT_EQ(std::count(back.begin(), back.end(), series[0]), 1);
+        ASSERT_EQ(std::count(back.begin(), back.end(), series[1]) + std::count(back.begin(), back.end(), typed), 1);
+        ASSERT_TRUE(PendingFilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
+        ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
     };
-    const int kills = KillBeforeEachFileCall(prepare, save, check);
+    const int kills = KillBeforeEachFileCall(prepare, undo, check);
     if (kills < 0)
         GTEST_SKIP() << "no tracing of a child";
-    EXPECT_GT(kills, 2);
-    EXPECT_TRUE(PendingFilesIn(other).isEmpty());
+    EXPECT_GT(kills, 3);
+    // Run through: b's typed state is in its own file.
+    const std::vector<Protocol> back = NextStart();
+    EXPECT_TRUE(back == (std::vector<Protocol>{EmptyProtocol, series[0], typed}));
+    EXPECT_EQ(PendingFilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
 }
 
 TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
 {
     const QString missing = Temp.path() + QStringLiteral("/Missing");
     ASSERT_EQ(NextStart().size(), 1u);
-    EXPECT_TRUE(MovePendingSeries(missing));
+    EXPECT_TRUE(BeginDataFolderChange(missing));
     EXPECT_FALSE(QFileInfo::exists(missing));
     EXPECT_TRUE(LogLines().isEmpty());
     // With a series open the folder must be there.
     WriteFileBytes(Pending(1), ReportFileBytes(Series(9)));
     ASSERT_EQ(NextStart().size(), 2u);
-    EXPECT_FALSE(MovePendingSeries(missing));
+    EXPECT_FALSE(BeginDataFolderChange(missing));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
+    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
 }
 
 TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
 {
     // The first series fits under the file size limit, the second (with
     // many tests) does not: the first one's file in the new folder goes
-    // again, and the series stay in the data folder alone.
+    // again with the record, and the series stay in the data folder alone.
     const QString other = Temp.path() + QStringLiteral("/Other");
     ASSERT_TRUE(QDir().mkpath(other));
     Protocol big = Series(10, "b");
@@ -687,45 +637,56 @@ TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
     WriteFileBytes(Pending(2), large);
     ASSERT_EQ(NextStart().size(), 3u);
     const int result = RunWithFileSizeLimit(static_cast<long>(small.size() + 256),
-                                            [&] { return MovePendingSeries(other) ? 1 : 0; });
+                                            [&] { return BeginDataFolderChange(other) ? 1 : 0; });
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "no file size limit";
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
     EXPECT_EQ(ReadFileBytes(Pending(1)), small);
     EXPECT_EQ(ReadFileBytes(Pending(2)), large);
+    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
 }
 
-TEST_F(PendingRecovery, AFailedMoveBackKeepsTheFileOfASeriesThatLooksLikeAnEarlierStateOfAnother)
+TEST_F(PendingRecovery, SeriesOfOneSecondNamedAlikeEachKeepTheirOwnFileWhenTheChangeIsUndone)
 {
-    // Two series of one start, named alike, the second with more tests but
-    // no later one: it could be an earlier state of the first. Moved to
-    // another folder and back, the second's write fails (a file size
-    // limit): its own file in the data folder stays, and a start there finds
-    // both series.
+    // Two series started in the same second and named alike, both newer in
+    // memory than in their files. The change is undone, and the save after
+    // it can write only the smaller one (a file size limit): each series
+    // stays in one file of its own in the data folder.
     const QString other = Temp.path() + QStringLiteral("/Other");
     ASSERT_TRUE(QDir().mkpath(other));
     const Protocol first = Series(9);
     Protocol second = first;
     for (int n = 0; n < 200; ++n)
         second.Blocks[1].Values.push_back(MakeTest(4.5f, "N", At(9)));
-    const std::string small = ReportFileBytes(first);
-    const std::string large = ReportFileBytes(second);
-    ASSERT_LT(small.size() + 512, large.size());
-    WriteFileBytes(Pending(1), small);
-    WriteFileBytes(Pending(2), large);
+    WriteFileBytes(Pending(1), ReportFileBytes(first));
+    WriteFileBytes(Pending(2), ReportFileBytes(second));
     ASSERT_EQ(NextStart().size(), 3u);
-    ASSERT_TRUE(MovePendingSeries(other));
-    const int result = RunWithFileSizeLimit(static_cast<long>(small.size() + 256),
-                                            [&] { return MovePendingSeries(Data) ? 1 : 0; });
+    // Of one start date, they load in the order the folder lists them.
+    const int f = Protocols[1] == first ? 1 : 2;
+    const int g = 3 - f;
+    Protocol firstTyped = first;
+    firstTyped.Operator = QStringLiteral("x");
+    Protocol secondTyped = second;
+    secondTyped.Operator = QStringLiteral("x");
+    Protocols[static_cast<std::size_t>(f)] = firstTyped;
+    Protocols[static_cast<std::size_t>(g)] = secondTyped;
+    MarkPendingSeriesChanged(1);
+    MarkPendingSeriesChanged(2);
+    ASSERT_TRUE(BeginDataFolderChange(other));
+    ASSERT_TRUE(UndoDataFolderChange());
+    const std::string small = ReportFileBytes(firstTyped);
+    const int result = RunWithFileSizeLimit(static_cast<long>(small.size() + 256), [&] {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 1 : 0;
+    });
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "no file size limit";
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(PendingFilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
-    EXPECT_EQ(ReadFileBytes(Pending(2)), large);
     EXPECT_TRUE(PendingFilesIn(other).isEmpty()) << PendingFilesIn(other).join(u',').toStdString();
     const std::vector<Protocol> back = NextStart();
     ASSERT_EQ(back.size(), 3u);
-    EXPECT_EQ(std::count(back.begin(), back.end(), first), 1);
+    EXPECT_EQ(std::count(back.begin(), back.end(), firstTyped), 1);
     EXPECT_EQ(std::count(back.begin(), back.end(), second), 1);
 }

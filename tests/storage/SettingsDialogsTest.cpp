@@ -35,6 +35,11 @@
 
 namespace {
 
+frmDataSetting::FolderMove PendingFolderChange()
+{
+    return {BeginDataFolderChange, FinishDataFolderChange, UndoDataFolderChange};
+}
+
 // Points every port number at a device that does not exist, so that only the
 // simulated instrument can be opened; restores the variables afterwards.
 class MissingPorts {
@@ -345,10 +350,11 @@ TEST_F(SettingsDialogsTest, ANewDataFolderIsStoredOnlyOnceTheOpenSeriesAreInIt)
     LoadPendingProtocols();
     ASSERT_EQ(Protocols.size(), 2u);
     bool settingsBeforeTheMove = true;
-    frmDataSetting::SetFolderMove([&](const QString& folder) {
-        settingsBeforeTheMove = SettingsWritten();
-        return MovePendingSeries(folder);
-    });
+    frmDataSetting::SetFolderMove({[&](const QString& folder) {
+                                       settingsBeforeTheMove = SettingsWritten();
+                                       return BeginDataFolderChange(folder);
+                                   },
+                                   FinishDataFolderChange, UndoDataFolderChange});
 
     // The new folder refuses files: message 31, whose No keeps the old
     // folder; nothing is left in the new one.
@@ -378,7 +384,7 @@ TEST_F(SettingsDialogsTest, ANewDataFolderIsStoredOnlyOnceTheOpenSeriesAreInIt)
     frmDataSetting* form = frmDataSetting::Instance();
     ASSERT_TRUE(form->dirDirectory->SetPath(sub));
     form->cmdOK_Click();
-    frmDataSetting::SetFolderMove(nullptr);
+    frmDataSetting::SetFolderMove({});
     EXPECT_TRUE(Presenter.Shown.empty());
     EXPECT_FALSE(settingsBeforeTheMove);
     EXPECT_EQ(DataFolder, sub);
@@ -392,9 +398,9 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     // The series are written into the new folder, then the settings file
     // cannot be written (a folder stands in its place): the next start
     // would look in the old folder. Message 31; Yes tries once more, No
-    // brings the series back to the old folder, and their copies leave the
-    // new one before the dialog closes: a kill then, or choosing that folder
-    // later, finds nothing of them there.
+    // keeps the series in their files in the old folder, and their copies
+    // leave the new one before the dialog closes: a kill then, or choosing
+    // that folder later, finds nothing of them there.
     StartInstrument();
     const QString sub = Data + QStringLiteral("/sub");
     ASSERT_TRUE(QDir().mkpath(sub));
@@ -405,7 +411,7 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     ASSERT_EQ(Protocols.size(), 2u);
     QFile::remove(SettingsFilePath());
     ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
-    frmDataSetting::SetFolderMove(MovePendingSeries);
+    frmDataSetting::SetFolderMove(PendingFolderChange());
     Presenter.Answer(AnswerYes);
     Presenter.Answer(AnswerNo);
     frmDataSetting* form = frmDataSetting::Instance();
@@ -414,7 +420,7 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     QObject::connect(form, &QDialog::accepted,
                      [&] { leftAtClose = QDir(sub).entryList(QDir::Files | QDir::Hidden); });
     form->cmdOK_Click();
-    frmDataSetting::SetFolderMove(nullptr);
+    frmDataSetting::SetFolderMove({});
     EXPECT_TRUE(leftAtClose.isEmpty()) << leftAtClose.join(u',').toStdString();
     bool ok = false;
     SavePendingProtocols(ok);
@@ -431,15 +437,17 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
 }
 
-TEST_F(SettingsDialogsTest, AFailedMoveBackLeavesEachSeriesOnceInTheFolderTheSettingsName)
+TEST_F(SettingsDialogsTest, ASettingsFileRefusedOnAFullDiskLeavesEachSeriesOnceInTheFolderTheSettingsName)
 {
     // The series are written into the new folder; the settings file cannot
     // name it (the disk full: a file size limit below the file's size); No.
-    // The disk fills up further: the limit bites at the first, second or
-    // third write of the move back, or at none. Whether the run ends right
-    // after the dialog or saves once more (the disk still full), the settings
-    // name the old folder, the data folder is that one, and a start from it
-    // finds each series once; nothing is left in the new one.
+    // The disk fills up further: the limit then lets through the first, the
+    // second, the third series or all of them. No series is written back
+    // into the old folder, so none can fail there: the undo only removes
+    // the copies. Whether the run ends right after the dialog or saves once
+    // more (the disk still full), the settings name the old folder, the
+    // data folder is that one, and a start from it finds each series once;
+    // nothing is left in the new one.
     StartInstrument();
     const QString sub = Data + QStringLiteral("/sub");
     // Files of growing size, so that a limit between two lets the smaller through.
@@ -459,7 +467,7 @@ TEST_F(SettingsDialogsTest, AFailedMoveBackLeavesEachSeriesOnceInTheFolderTheSet
     ASSERT_TRUE(SaveSettings());
     const long settingsLimit = static_cast<long>(QFileInfo(SettingsFilePath()).size()) - 1;
     ASSERT_LT(sizes[2], settingsLimit);
-    frmDataSetting::SetFolderMove(MovePendingSeries);
+    frmDataSetting::SetFolderMove(PendingFolderChange());
     frmDataSetting* form = frmDataSetting::Instance();
     const auto pendingIn = [](const QString& folder) {
         return QDir(folder).entryList({QStringLiteral("PENDING*")}, QDir::Files | QDir::Hidden);
@@ -504,9 +512,9 @@ TEST_F(SettingsDialogsTest, AFailedMoveBackLeavesEachSeriesOnceInTheFolderTheSet
             Presenter.OnPresent = nullptr;
             if (result == ChildSetupFailed)
                 GTEST_SKIP() << "no file size limit";
-            // Message 31 for the settings, and once more for a failed move
-            // back; the save after it fails where that did.
-            EXPECT_EQ(result, bite <= 3 ? 4 * 2 + (saveAfter ? 2 : 0) : 4);
+            // Message 31 for the settings alone; the save after it fails
+            // where the disk has no room for a series.
+            EXPECT_EQ(result, 4 + (saveAfter && bite <= 3 ? 2 : 0));
 
             ReadSettingsFile();
             StoredSettingsToGlobals();
@@ -519,7 +527,7 @@ TEST_F(SettingsDialogsTest, AFailedMoveBackLeavesEachSeriesOnceInTheFolderTheSet
             EXPECT_TRUE(pendingIn(sub).isEmpty()) << pendingIn(sub).join(u',').toStdString();
         }
     }
-    frmDataSetting::SetFolderMove(nullptr);
+    frmDataSetting::SetFolderMove({});
     form->cmdCancel_Click();
 }
 
@@ -531,14 +539,14 @@ TEST_F(SettingsDialogsTest, WithNoOpenSeriesAFolderGoneBeforeOKIsStoredWithoutMe
     const QString sub = Data + QStringLiteral("/sub");
     Protocols = {EmptyProtocol};
     LoadPendingProtocols();
-    frmDataSetting::SetFolderMove(MovePendingSeries);
+    frmDataSetting::SetFolderMove(PendingFolderChange());
     frmDataSetting* form = frmDataSetting::Instance();
     ASSERT_TRUE(form->dirDirectory->SetPath(sub));
     ASSERT_TRUE(QDir(sub).removeRecursively());
     // Should message 31 come, No ends its loop.
     Presenter.Answer(AnswerNo);
     form->cmdOK_Click();
-    frmDataSetting::SetFolderMove(nullptr);
+    frmDataSetting::SetFolderMove({});
     EXPECT_TRUE(Presenter.Shown.empty());
     EXPECT_EQ(DataFolder, sub);
     ReadSettingsFile();

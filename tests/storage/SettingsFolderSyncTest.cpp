@@ -86,14 +86,13 @@ TEST_F(SettingsFolderSync, TheSettingsNameTheNewFolderOnTheDiskBeforeTheOldOneLo
     ASSERT_EQ(Protocols.size(), 3u);
 
     // The data settings' order: the series into the new folder, the
-    // settings naming it, then the old files removed by the save.
+    // settings naming it, then the old files removed.
     g_calls.clear();
     g_noteCalls = true;
-    const bool moved = MovePendingSeries(other);
+    const bool moved = BeginDataFolderChange(other);
     DataFolder = other;
     const bool saved = SaveSettings();
-    bool ok = false;
-    SavePendingProtocols(ok);
+    const bool ok = FinishDataFolderChange();
     g_noteCalls = false;
     ASSERT_TRUE(moved && saved && ok);
 
