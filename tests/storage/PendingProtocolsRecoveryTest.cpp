@@ -22,6 +22,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -689,4 +690,124 @@ TEST_F(PendingRecovery, SeriesOfOneSecondNamedAlikeEachKeepTheirOwnFileWhenTheCh
     ASSERT_EQ(back.size(), 3u);
     EXPECT_EQ(std::count(back.begin(), back.end(), firstTyped), 1);
     EXPECT_EQ(std::count(back.begin(), back.end(), second), 1);
+}
+
+TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByTheNextStart)
+{
+    // A change of data folder stopped after its copies were written: once
+    // before the settings named the new folder, once after. The start that
+    // finishes its record is killed at each file call; the start after it
+    // finishes what is left, and every start finds each series once, in the
+    // folder the settings name, with nothing of the change in the other.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b"), Series(11, "c")};
+    for (const bool committed : {false, true}) {
+        SCOPED_TRACE(committed ? "the settings named the new folder" : "the settings still named the old one");
+        const QString named = committed ? other : Data;
+        const QString left = committed ? Data : other;
+        const auto prepare = [&] {
+            OpenInDataFolderBeside(other, series);
+            ASSERT_TRUE(BeginDataFolderChange(other));
+            DataFolder = named;
+            ASSERT_TRUE(SaveSettings());
+            ASSERT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+        };
+        const auto start = [] { return NextStart().size() == 4u ? 0 : 1; };
+        const auto check = [&](int) {
+            ASSERT_EQ(NamedDataFolder(), named);
+            const std::vector<Protocol> back = NextStart();
+            ASSERT_EQ(back.size(), 4u) << FilesIn(named).join(u',').toStdString();
+            for (const Protocol& p : series)
+                ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+            ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << PendingFilesIn(left).join(u',').toStdString();
+            ASSERT_EQ(PendingFilesIn(named).size(), 3);
+            ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+        };
+        const int kills = KillBeforeEachFileCall(prepare, start, check);
+        if (kills < 0)
+            GTEST_SKIP() << "no tracing of a child";
+        EXPECT_GE(kills, 3);
+    }
+}
+
+TEST_F(PendingRecovery, ASeriesTerminatedAfterAKilledChangeStaysClosedThroughTwoMoreChanges)
+{
+    // A change to B killed anywhere, then T terminated where the settings
+    // point, then a change to X and from X back to B: the next start has the
+    // other series once each and T closed, its report where it was saved.
+    const QString b = Temp.path() + QStringLiteral("/B");
+    const QString x = Temp.path() + QStringLiteral("/X");
+    const Protocol t = Series(10, "T");
+    const std::vector<Protocol> series = {Series(9, "a"), t, Series(11, "c")};
+    const auto prepare = [&] {
+        OpenInDataFolderBeside(b, series);
+        QDir(x).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(x));
+    };
+    const auto check = [&](int) {
+        const QString from = NamedDataFolder();
+        ASSERT_TRUE(from == Data || from == b);
+        ASSERT_EQ(NextStart().size(), 4u);
+        ASSERT_TRUE(Protocols[2] == t);
+        ASSERT_TRUE(SavePendingSeriesReport(2));
+        ASSERT_TRUE(EndPendingSeries(2));
+        Protocols.erase(Protocols.begin() + 2);
+        ASSERT_TRUE(DropPendingSeries(2));
+        ASSERT_EQ(ChangeDataFolder(x), 0);
+        ASSERT_EQ(ChangeDataFolder(b), 0);
+        ASSERT_EQ(NamedDataFolder(), b);
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_TRUE(back == (std::vector<Protocol>{EmptyProtocol, series[0], series[2]}))
+            << FilesIn(b).join(u',').toStdString();
+        // T's report ("T": 84 + 1) where it was terminated.
+        ASSERT_EQ(FilesIn(from + QStringLiteral("/QTA085")), QStringList{QStringLiteral("2024.01.05, 10.00.00.QTA")});
+        ASSERT_TRUE(PendingFilesIn(x).isEmpty());
+        ASSERT_TRUE(PendingFilesIn(from == b ? Data : from).isEmpty() || from == b);
+    };
+    const int kills = KillBeforeEachFileCall(prepare, [&] { return ChangeDataFolder(b); }, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 10);
+}
+
+TEST_F(PendingRecovery, ATypedSeriesWhoseWriteFailedKeepsItsFileThroughAnUndoneChange)
+{
+    // An operator typed into the open series, and its write failed on a
+    // full disk; then the data folder was changed, and the settings could
+    // not name the new one. The series' file in the data folder is never on
+    // a list of files to remove: a save on the disk still full, and a start,
+    // find it.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    const Protocol series = Series(9, "s");
+    WriteFileBytes(Pending(1), ReportFileBytes(series));
+    ASSERT_EQ(NextStart().size(), 2u);
+    Protocols[1].Operator = QStringLiteral("typed by the operator");
+    const long limit = static_cast<long>(ReportFileBytes(series).size()) - 1;
+    // The hard limit far off, so that the child can lower and raise its own.
+    const long far = 1L << 40;
+    const auto limitWrites = [](long bytes) {
+        const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(1L << 40)};
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    };
+    const int result = RunWithFileSizeLimit(far, [&] {
+        Presenter.Answer(AnswerNo);
+        if (!limitWrites(limit))
+            return ChildSetupFailed;
+        const bool kept = KeepPendingSeries(1);
+        // The disk has room again for the copy in the other folder.
+        limitWrites(far);
+        const bool begun = BeginDataFolderChange(other);
+        const bool undone = UndoDataFolderChange();
+        limitWrites(limit);
+        bool saved = false;
+        SavePendingProtocols(saved);
+        return (kept ? 1 : 0) + (begun ? 2 : 0) + (undone ? 4 : 0) + (saved ? 8 : 0);
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit";
+    EXPECT_EQ(result, 2 + 4) << LogLines().join(u'\n').toStdString();
+    EXPECT_TRUE(ReadFileBytes(Pending(1)) == ReportFileBytes(series));
+    EXPECT_TRUE(FilesIn(other).isEmpty());
+    EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, series}));
 }
