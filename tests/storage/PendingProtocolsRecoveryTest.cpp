@@ -2,6 +2,7 @@
 // refused, a kill between two file calls, leftovers of the atomic writer.
 #include "StorageTest.h"
 #include "support/ChildProcess.h"
+#include "support/ReadOnlyFolder.h"
 
 #include "foundation/modGlobals.h"
 #include "foundation/modSettings.h"
@@ -810,4 +811,29 @@ TEST_F(PendingRecovery, ATypedSeriesWhoseWriteFailedKeepsItsFileThroughAnUndoneC
     EXPECT_TRUE(ReadFileBytes(Pending(1)) == ReportFileBytes(series));
     EXPECT_TRUE(FilesIn(other).isEmpty());
     EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, series}));
+}
+
+TEST_F(PendingRecovery, WithTheProgramFolderReadOnlyATerminationWorksAndAChangeOfDataFolderWritesNothing)
+{
+    // The record of a termination lies beside the pending files; that of a
+    // change of data folder beside the settings, whose folder must then take
+    // it, or nothing else is written.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    const std::vector<Protocol> series = {Series(9, "S"), Series(10, "t")};
+    WriteFileBytes(Pending(1), ReportFileBytes(series[0]));
+    WriteFileBytes(Pending(2), ReportFileBytes(series[1]));
+    ASSERT_EQ(NextStart().size(), 3u);
+    {
+        ReadOnlyFolder readOnly(Program);
+        if (!readOnly.Active())
+            GTEST_SKIP() << "cannot make a folder refuse new files";
+        EXPECT_FALSE(BeginDataFolderChange(other));
+        EXPECT_TRUE(FilesIn(other).isEmpty());
+        EXPECT_TRUE(SavePendingSeriesReport(1));
+        EXPECT_TRUE(EndPendingSeries(1));
+    }
+    EXPECT_EQ(FilesIn(Data + QStringLiteral("/QTA084")), QStringList{QStringLiteral("2024.01.05, 09.00.00.QTA")});
+    EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
+    EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, series[1]}));
 }

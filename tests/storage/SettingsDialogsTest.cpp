@@ -437,6 +437,55 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
 }
 
+TEST_F(SettingsDialogsTest, ACopyThatCannotBeRemovedAfterNoIsToldAndGoesAtTheNextStart)
+{
+    // The settings file cannot name the new folder, No; then the new folder
+    // refuses the removal of the copy (immutable from the moment message 31
+    // is up). The failure is told (message 31 once more), the record stays,
+    // and the next start, the folder writable again, removes the copy.
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    const Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    ASSERT_EQ(Protocols.size(), 2u);
+    QFile::remove(SettingsFilePath());
+    ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
+    frmDataSetting::SetFolderMove(PendingFolderChange());
+    std::optional<ReadOnlyFolder> refusing;
+    Presenter.OnPresent = [&](const MessageRequest&) {
+        if (!refusing)
+            refusing.emplace(sub);
+    };
+    Presenter.Answer(AnswerNo);
+    Presenter.Answer(AnswerNo);
+    frmDataSetting* form = frmDataSetting::Instance();
+    ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+    form->cmdOK_Click();
+    frmDataSetting::SetFolderMove({});
+    Presenter.OnPresent = nullptr;
+    if (!refusing || !refusing->Active())
+        GTEST_SKIP() << "cannot make a folder refuse a removal";
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(DataFolder, Data);
+    EXPECT_EQ(QDir(sub).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    // A save in the run tries again, and fails again while the folder refuses.
+    bool ok = true;
+    SavePendingProtocols(ok);
+    EXPECT_FALSE(ok);
+    refusing.reset();
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
+    EXPECT_TRUE(QDir(sub).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
+}
+
 TEST_F(SettingsDialogsTest, ASettingsFileRefusedOnAFullDiskLeavesEachSeriesOnceInTheFolderTheSettingsName)
 {
     // The series are written into the new folder; the settings file cannot
