@@ -38,6 +38,30 @@ ReadyChild StartChildUntilReady(const std::function<int(const std::function<void
 int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
                            const std::function<void(int)>& check);
 
+// How the k-th file call of FailEachFileCall fails.
+enum class FileCallFault {
+    // The k-th call that can change a file (a read-only open cannot) fails;
+    // the ones before and after it run.
+    Once,
+    // The disk is full from the k-th call on that writes bytes or makes room
+    // for them (write, pwrite64, writev, fallocate, truncate, ftruncate,
+    // fsync, fdatasync, an open that may create a file): each of these fails,
+    // while the others (unlink, rename, mkdir, a read-only open) still run.
+    DiskStaysFull,
+};
+
+// Runs the work in a child traced by this process, in which the k-th such
+// call, k = 1, 2, ..., fails with the given errno (ENOSPC, EIO, EFBIG) and
+// is not run, each run after prepare and followed by check(k, exit code of
+// the work, or 128 plus a signal), until a run in which the k-th call never
+// came (the work ran through; check sees it too) or a fatal failure in check.
+// The number of runs with a fault, or -1 where tracing or changing the
+// child's registers is not allowed, or on processors other than x86_64.
+// Threads the work starts are traced alike; the k-th call is then the k-th
+// any of them makes, which may differ from run to run.
+int FailEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work, int error,
+                     FileCallFault fault, const std::function<void(int k, int exitCode)>& check);
+
 // Runs it with writes limited to files of the given size, SIGXFSZ ignored.
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
 
