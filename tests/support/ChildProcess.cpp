@@ -165,8 +165,9 @@ bool NeedsRoom(const __ptrace_syscall_info& info)
 }
 
 // The calls FailEachFileCall counts in its Once mode: those a kill is tried
-// before, less the opens for reading alone, which no full disk or failing
-// device refuses, so that their failure would test a case that never comes.
+// before, and those a full disk refuses, less the opens for reading alone:
+// no full disk or failing device refuses these, and a test of their failure
+// would test a case that does not come.
 bool CanFailAsFileCall(const __ptrace_syscall_info& info)
 {
     constexpr unsigned long long Changing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC;

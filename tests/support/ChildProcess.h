@@ -1,9 +1,10 @@
 #pragma once
 // Work done in a forked child, for what a test cannot do to its own process:
-// a full disk (a file size limit, under which writes fail with EFBIG), a user
-// without root's rights, a kill at an arbitrary moment, a private read-only
-// mount. The child ends with _exit, so nothing of the test program runs
-// twice; it reports through its exit code and the files it leaves.
+// a full disk (a file size limit, under which writes fail with EFBIG, or file
+// calls made to fail through tracing), a user without root's rights, a kill
+// at an arbitrary moment, a private read-only mount. The child ends with
+// _exit, so nothing of the test program runs twice; it reports through its
+// exit code and the files it leaves.
 #include <functional>
 #include <sys/types.h>
 
