@@ -47,11 +47,17 @@ int CallEach(const Folder& f, int error)
         if (!done)
             failed |= errno == error ? call : WrongError;
     };
-    // Only the later calls may fail: a read-only open changes no file.
+    // Only the later calls may fail: neither a read-only open nor a write
+    // to a pipe changes a file.
     const int reader = ::open(f.Old.constData(), O_RDONLY | O_CLOEXEC);
     if (reader < 0)
         return WrongError;
     ::close(reader);
+    int ends[2];
+    if (::pipe(ends) != 0 || ::write(ends[1], "p", 1) != 1)
+        return WrongError;
+    ::close(ends[0]);
+    ::close(ends[1]);
     const int fd = ::open(f.Old.constData(), O_WRONLY | O_CLOEXEC);
     note(fd >= 0, OpenOld);
     const int created = ::open(f.New.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -80,7 +86,7 @@ void ExpectOnlyTheFailedCallsUndone(const Folder& f, int failed)
 
 TEST(FileCallFaultTest, OnceFailsTheKthCallThatChangesAFileWithTheGivenErrno)
 {
-    // Read-only opens and closes are no file calls: the k-th is the k-th here.
+    // Read-only opens, pipes and closes are no file calls: the k-th is the k-th here.
     const std::vector<int> failing = {OpenOld, Create, Write, Sync, MakeFolder, Remove, 0};
     for (const int error : {ENOSPC, EIO, EFBIG}) {
         SCOPED_TRACE(error);

@@ -8,10 +8,12 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <map>
+#include <string>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/user.h>
 #include <sys/wait.h>
@@ -183,6 +185,46 @@ bool CanFailAsFileCall(const __ptrace_syscall_info& info)
     }
 }
 
+// Whether the call changes a file only where the descriptor it is given
+// (its first argument) leads to one.
+bool TakesDescriptor(unsigned long long number)
+{
+    switch (number) {
+    case SYS_write:
+    case SYS_pwrite64:
+    case SYS_writev:
+    case SYS_pwritev:
+    case SYS_pwritev2:
+    case SYS_fallocate:
+    case SYS_ftruncate:
+    case SYS_fsync:
+    case SYS_fdatasync:
+    case SYS_fchmod:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A full disk refuses no write to a pipe, a socket, a terminal or an event
+// counter; and the sanitizers' runtime probes memory with writes to a pipe
+// and stops the process when such a write fails otherwise than it expects.
+bool LeadsToFile(pid_t tid, unsigned long long fd)
+{
+    const std::string link = "/proc/" + std::to_string(tid) + "/fd/" + std::to_string(fd);
+    struct stat status{};
+    if (::stat(link.c_str(), &status) != 0)
+        return false;
+    return S_ISREG(status.st_mode) || S_ISDIR(status.st_mode) || S_ISBLK(status.st_mode);
+}
+
+bool CountsAsFileCall(pid_t tid, const __ptrace_syscall_info& info, FileCallFault fault)
+{
+    if (!(fault == FileCallFault::Once ? CanFailAsFileCall(info) : NeedsRoom(info)))
+        return false;
+    return !TakesDescriptor(info.entry.nr) || LeadsToFile(tid, info.entry.args[0]);
+}
+
 #if defined(__x86_64__)
 constexpr bool CanFailCalls = true;
 
@@ -328,8 +370,7 @@ FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::fu
                 run.Allowed = false;
                 return run;
             }
-        } else if (info.op == PTRACE_SYSCALL_INFO_ENTRY
-                   && (fault == FileCallFault::Once ? CanFailAsFileCall(info) : NeedsRoom(info))) {
+        } else if (info.op == PTRACE_SYSCALL_INFO_ENTRY && CountsAsFileCall(tid, info, fault)) {
             ++count;
             if (count == k || (count > k && fault == FileCallFault::DiskStaysFull)) {
                 if (!SkipCall(tid)) {

@@ -41,8 +41,9 @@ int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::func
 
 // How the k-th file call of FailEachFileCall fails.
 enum class FileCallFault {
-    // The k-th call that can change a file (a read-only open cannot) fails;
-    // the ones before and after it run.
+    // The k-th call that can change a file fails (a read-only open cannot,
+    // nor can a write to a pipe, a socket or a terminal); the ones before
+    // and after it run.
     Once,
     // The disk is full from the k-th call on that writes bytes or makes room
     // for them (write, pwrite64, writev, fallocate, truncate, ftruncate,
