@@ -4,12 +4,18 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
+#include <fcntl.h>
 #include <grp.h>
+#include <map>
+#include <string>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/user.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -131,6 +137,254 @@ int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
     return 0;
 }
 
+// The calls a full disk refuses: those that write bytes or make room for
+// them, and opens that may create a file (a new name takes room too).
+bool NeedsRoom(const __ptrace_syscall_info& info)
+{
+    switch (info.entry.nr) {
+    case SYS_write:
+    case SYS_pwrite64:
+    case SYS_writev:
+    case SYS_pwritev:
+    case SYS_pwritev2:
+    case SYS_fallocate:
+    case SYS_truncate:
+    case SYS_ftruncate:
+    case SYS_fsync:
+    case SYS_fdatasync:
+        return true;
+    case SYS_openat:
+        return (info.entry.args[2] & O_CREAT) != 0;
+#ifdef SYS_open
+    case SYS_open:
+        return (info.entry.args[1] & O_CREAT) != 0;
+    case SYS_creat:
+        return true;
+#endif
+    default:
+        return false;
+    }
+}
+
+// The calls FailEachFileCall counts in its Once mode: those a kill is tried
+// before, and those a full disk refuses, less the opens for reading alone:
+// no full disk or failing device refuses these, and a test of their failure
+// would test a case that does not come.
+bool CanFailAsFileCall(const __ptrace_syscall_info& info)
+{
+    constexpr unsigned long long Changing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC;
+    switch (info.entry.nr) {
+    case SYS_openat:
+        return (info.entry.args[2] & Changing) != 0;
+#ifdef SYS_open
+    case SYS_open:
+        return (info.entry.args[1] & Changing) != 0;
+#endif
+    default:
+        return ChangesFiles(info.entry.nr) || NeedsRoom(info);
+    }
+}
+
+// Whether the call changes a file only where the descriptor it is given
+// (its first argument) leads to one.
+bool TakesDescriptor(unsigned long long number)
+{
+    switch (number) {
+    case SYS_write:
+    case SYS_pwrite64:
+    case SYS_writev:
+    case SYS_pwritev:
+    case SYS_pwritev2:
+    case SYS_fallocate:
+    case SYS_ftruncate:
+    case SYS_fsync:
+    case SYS_fdatasync:
+    case SYS_fchmod:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A full disk refuses no write to a pipe, a socket, a terminal or an event
+// counter; and the sanitizers' runtime probes memory with writes to a pipe
+// and stops the process when such a write fails otherwise than it expects.
+bool LeadsToFile(pid_t tid, unsigned long long fd)
+{
+    const std::string link = "/proc/" + std::to_string(tid) + "/fd/" + std::to_string(fd);
+    struct stat status{};
+    if (::stat(link.c_str(), &status) != 0)
+        return false;
+    return S_ISREG(status.st_mode) || S_ISDIR(status.st_mode) || S_ISBLK(status.st_mode);
+}
+
+bool CountsAsFileCall(pid_t tid, const __ptrace_syscall_info& info, FileCallFault fault)
+{
+    if (!(fault == FileCallFault::Once ? CanFailAsFileCall(info) : NeedsRoom(info)))
+        return false;
+    return !TakesDescriptor(info.entry.nr) || LeadsToFile(tid, info.entry.args[0]);
+}
+
+#if defined(__x86_64__)
+constexpr bool CanFailCalls = true;
+
+// A call number the kernel knows as none: it skips the call, leaving -ENOSYS.
+bool SkipCall(pid_t tid)
+{
+    return ::ptrace(PTRACE_POKEUSER, tid, reinterpret_cast<void*>(offsetof(user_regs_struct, orig_rax)),
+                    reinterpret_cast<void*>(-1L)) == 0;
+}
+
+bool SetCallResult(pid_t tid, long result)
+{
+    return ::ptrace(PTRACE_POKEUSER, tid, reinterpret_cast<void*>(offsetof(user_regs_struct, rax)),
+                    reinterpret_cast<void*>(result)) == 0;
+}
+#else
+// Other processors keep the call number and result elsewhere (aarch64 in
+// register sets of its own), which no test here could check.
+constexpr bool CanFailCalls = false;
+bool SkipCall(pid_t) { return false; }
+bool SetCallResult(pid_t, long) { return false; }
+#endif
+
+struct FaultRun {
+    bool Allowed = true;
+    bool Faulted = false;
+    int ExitCode = -1;
+};
+
+// A traced child of its own process group, so that its threads, which
+// report to the tracer as children, can be waited for apart from any other
+// child of the test program. Killed with all its threads unless it ended.
+class TracedChild {
+public:
+    explicit TracedChild(const std::function<int()>& work)
+        : m_pid(::fork())
+    {
+        if (m_pid == 0) {
+            if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0 || ::setpgid(0, 0) != 0)
+                ::_exit(ChildSetupFailed);
+            ::raise(SIGSTOP);
+            ::_exit(work());
+        }
+    }
+    TracedChild(const TracedChild&) = delete;
+    TracedChild& operator=(const TracedChild&) = delete;
+    ~TracedChild()
+    {
+        if (m_pid <= 0 || m_ended)
+            return;
+        ::kill(m_pid, SIGKILL);
+        int status = 0;
+        while (::waitpid(-m_pid, &status, __WALL) > 0 || errno == EINTR) {
+        }
+    }
+
+    pid_t Pid() const { return m_pid; }
+    void Ended() { m_ended = true; }
+
+private:
+    pid_t m_pid;
+    bool m_ended = false;
+};
+
+// Where each thread of the work is between its stops.
+struct TracedThread {
+    // A thread traced through its parent's clone first stops with SIGSTOP,
+    // which is the tracer's and not to be passed on.
+    bool Started = false;
+    // Its call in progress was skipped, and its result is to be set.
+    bool FailAtExit = false;
+};
+
+FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::function<int()>& work)
+{
+    FaultRun run;
+    TracedChild child(work);
+    const pid_t pid = child.Pid();
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) < 0 || !WIFSTOPPED(status)) {
+        // Tracing refused: the child ended by itself.
+        child.Ended();
+        run.Allowed = false;
+        return run;
+    }
+    if (::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL | PTRACE_O_TRACECLONE)
+        != 0) {
+        run.Allowed = false;
+        return run;
+    }
+    std::map<pid_t, TracedThread> threads;
+    threads[pid].Started = true;
+    int count = 0;
+    // Only the thread whose stop was just taken is resumed: another one may
+    // be stopped with a stop not yet taken, which a resume would skip.
+    const auto resume = [](pid_t tid, int signal) { (void)::ptrace(PTRACE_SYSCALL, tid, nullptr, signal); };
+    resume(pid, 0);
+    for (;;) {
+        const pid_t tid = ::waitpid(-pid, &status, __WALL);
+        if (tid < 0) {
+            if (errno == EINTR)
+                continue;
+            child.Ended();
+            return run;
+        }
+        if (WIFEXITED(status) || WIFSIGNALED(status)) {
+            threads.erase(tid);
+            if (tid == pid) {
+                child.Ended();
+                run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                return run;
+            }
+            continue;
+        }
+        if (!WIFSTOPPED(status))
+            continue;
+        TracedThread& thread = threads[tid];
+        if (status >> 16 == PTRACE_EVENT_CLONE) {
+            unsigned long started = 0;
+            if (::ptrace(PTRACE_GETEVENTMSG, tid, nullptr, &started) == 0)
+                threads.try_emplace(static_cast<pid_t>(started));
+            resume(tid, 0);
+            continue;
+        }
+        const int signal = WSTOPSIG(status);
+        if (!thread.Started && signal == SIGSTOP) {
+            thread.Started = true;
+            resume(tid, 0);
+            continue;
+        }
+        if (signal != (SIGTRAP | 0x80)) {
+            resume(tid, signal);
+            continue;
+        }
+        __ptrace_syscall_info info{};
+        if (::ptrace(PTRACE_GET_SYSCALL_INFO, tid, sizeof info, &info) <= 0) {
+            run.Allowed = false;
+            return run;
+        }
+        if (info.op == PTRACE_SYSCALL_INFO_EXIT && thread.FailAtExit) {
+            thread.FailAtExit = false;
+            if (!SetCallResult(tid, -static_cast<long>(error))) {
+                run.Allowed = false;
+                return run;
+            }
+        } else if (info.op == PTRACE_SYSCALL_INFO_ENTRY && CountsAsFileCall(tid, info, fault)) {
+            ++count;
+            if (count == k || (count > k && fault == FileCallFault::DiskStaysFull)) {
+                if (!SkipCall(tid)) {
+                    run.Allowed = false;
+                    return run;
+                }
+                thread.FailAtExit = true;
+                run.Faulted = true;
+            }
+        }
+        resume(tid, 0);
+    }
+}
+
 } // namespace
 
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work)
@@ -181,6 +435,23 @@ int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::func
             return -1;
         check(k);
         if (killed == 0 || ::testing::Test::HasFatalFailure())
+            return k - 1;
+    }
+}
+
+int FailEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work, int error,
+                     FileCallFault fault, const std::function<void(int k, int exitCode)>& check)
+{
+    if (!CanFailCalls)
+        return -1;
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        prepare();
+        const FaultRun run = RunFailingFileCall(k, error, fault, work);
+        if (!run.Allowed)
+            return -1;
+        check(k, run.ExitCode);
+        if (!run.Faulted || ::testing::Test::HasFatalFailure())
             return k - 1;
     }
 }

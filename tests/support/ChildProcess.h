@@ -1,9 +1,10 @@
 #pragma once
 // Work done in a forked child, for what a test cannot do to its own process:
-// a full disk (a file size limit, under which writes fail with EFBIG), a user
-// without root's rights, a kill at an arbitrary moment, a private read-only
-// mount. The child ends with _exit, so nothing of the test program runs
-// twice; it reports through its exit code and the files it leaves.
+// a full disk (a file size limit, under which writes fail with EFBIG, or file
+// calls made to fail through tracing), a user without root's rights, a kill
+// at an arbitrary moment, a private read-only mount. The child ends with
+// _exit, so nothing of the test program runs twice; it reports through its
+// exit code and the files it leaves.
 #include <functional>
 #include <sys/types.h>
 
@@ -37,6 +38,31 @@ ReadyChild StartChildUntilReady(const std::function<int(const std::function<void
 // number of kills, or -1 where tracing is not allowed.
 int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
                            const std::function<void(int)>& check);
+
+// How the k-th file call of FailEachFileCall fails.
+enum class FileCallFault {
+    // The k-th call that can change a file fails (a read-only open cannot,
+    // nor can a write to a pipe, a socket or a terminal); the ones before
+    // and after it run.
+    Once,
+    // The disk is full from the k-th call on that writes bytes or makes room
+    // for them (write, pwrite64, writev, fallocate, truncate, ftruncate,
+    // fsync, fdatasync, an open that may create a file): each of these fails,
+    // while the others (unlink, rename, mkdir, a read-only open) still run.
+    DiskStaysFull,
+};
+
+// Runs the work in a child traced by this process, in which the k-th such
+// call, k = 1, 2, ..., fails with the given errno (ENOSPC, EIO, EFBIG) and
+// is not run, each run after prepare and followed by check(k, exit code of
+// the work, or 128 plus a signal), until a run in which the k-th call never
+// came (the work ran through; check sees it too) or a fatal failure in check.
+// The number of runs with a fault, or -1 where tracing or changing the
+// child's registers is not allowed, or on processors other than x86_64.
+// Threads the work starts are traced alike; the k-th call is then the k-th
+// any of them makes, which may differ from run to run.
+int FailEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work, int error,
+                     FileCallFault fault, const std::function<void(int k, int exitCode)>& check);
 
 // Runs it with writes limited to files of the given size, SIGXFSZ ignored.
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
