@@ -837,3 +837,146 @@ TEST_F(PendingRecovery, WithTheProgramFolderReadOnlyATerminationWorksAndAChangeO
     EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
     EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, series[1]}));
 }
+
+namespace {
+
+struct FaultKind {
+    const char* Name;
+    int Error;
+    FileCallFault Fault;
+};
+const FaultKind FaultKinds[] = {
+    {"ENOSPC once", ENOSPC, FileCallFault::Once},
+    {"EIO once", EIO, FileCallFault::Once},
+    {"EFBIG once", EFBIG, FileCallFault::Once},
+    {"a disk that stays full", ENOSPC, FileCallFault::DiskStaysFull},
+};
+
+}  // namespace
+
+TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothingOfItInTheOtherFolder)
+{
+    // Every file call of a change of data folder (the settings written,
+    // refused with No, refused once with Yes), of a termination and of the
+    // start that finishes a record fails in turn, once or from there on as
+    // on a full disk. After each, a start from the folder the settings name
+    // finds every open series exactly once, the terminated one not open,
+    // every file of the user's still there, and no pending file of the step
+    // in the other folder.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const Protocol s = Series(9, "S");
+    const std::vector<Protocol> series = {s, Series(10, "b"), Series(11, "c")};
+    const QStringList users = {Data + QStringLiteral("/notes.txt"), other + QStringLiteral("/notes.txt"),
+                               Program + QStringLiteral("/notes.txt")};
+    const QString blockSettings = SettingsFilePath();
+    const auto prepare = [&] {
+        OpenInDataFolderBeside(other, series);
+        for (const QString& path : users)
+            WriteFileBytes(path, "the user's");
+    };
+    // Settings refused: a folder stands at the file's name; Yes takes it away.
+    const auto refuseSettings = [&] {
+        QFile::remove(blockSettings);
+        QDir().mkpath(blockSettings);
+    };
+    const auto change = [&](bool settingsRefused, bool yes) {
+        return [&, settingsRefused, yes] {
+            if (settingsRefused)
+                refuseSettings();
+            if (!BeginDataFolderChange(other))
+                return 1;
+            DataFolder = other;
+            bool saved = SaveSettings();
+            if (!saved && yes) {
+                QDir(blockSettings).removeRecursively();
+                saved = SaveSettings();
+            }
+            if (!saved) {
+                DataFolder = Data;
+                return UndoDataFolderChange() ? 2 : 3;
+            }
+            if (!FinishDataFolderChange())
+                return 4;
+            bool ok = false;
+            SavePendingProtocols(ok);
+            return ok ? 0 : 5;
+        };
+    };
+    const auto terminate = [] {
+        Protocol& ending = Protocols[1];
+        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+            ending.Blocks[b].Terminated = true;
+        ending.Finished = true;
+        ending.LastTestDate = At(12);
+        if (!SavePendingSeriesReport(1))
+            return 1;
+        EndPendingSeries(1);
+        return 0;
+    };
+    // A change stopped after its copies were written and the settings named
+    // the new folder, for the start to finish.
+    const auto stoppedChange = [&] {
+        prepare();
+        ASSERT_TRUE(BeginDataFolderChange(other));
+        DataFolder = other;
+        ASSERT_TRUE(SaveSettings());
+    };
+    const auto start = [] { return NextStart().size() == 4u ? 0 : 1; };
+    const struct {
+        const char* what;
+        std::function<void()> prepare;
+        std::function<int()> work;
+        bool terminating;
+        bool changing;
+    } steps[] = {
+        {"a change of data folder", prepare, change(false, false), false, true},
+        {"a change the settings refused, No", prepare, change(true, false), false, true},
+        {"a change the settings refused once, Yes", prepare, change(true, true), false, true},
+        {"a termination", prepare, terminate, true, false},
+        {"the start that finishes a record", stoppedChange, start, false, false},
+    };
+    for (const auto& step : steps) {
+        for (const FaultKind& kind : FaultKinds) {
+            SCOPED_TRACE(testing::Message() << step.what << ", " << kind.Name);
+            const auto check = [&](int, int exitCode) {
+                QDir(blockSettings).removeRecursively();
+                // A change that ran through is complete: nothing of it
+                // waits for the next start.
+                if (step.changing && exitCode == 0) {
+                    ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+                }
+                const QString named = NamedDataFolder();
+                ASSERT_TRUE(named == Data || named == other) << named.toStdString();
+                const QString left = named == Data ? other : Data;
+                // The run itself left nothing in the other folder but what
+                // a record still names for the next start.
+                if (!QFile::exists(Program + QStringLiteral("/QUINTARA.STP"))) {
+                    ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
+                }
+                const std::vector<Protocol> back = NextStart();
+                const QString files = FilesIn(named).join(u',');
+                for (std::size_t n = 1; n < series.size(); ++n)
+                    ASSERT_EQ(std::count(back.begin(), back.end(), series[n]), 1) << files.toStdString();
+                const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
+                const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084"));
+                if (step.terminating) {
+                    ASSERT_EQ(open + reports.size(), 1) << files.toStdString();
+                } else {
+                    ASSERT_EQ(open, 1) << files.toStdString();
+                }
+                ASSERT_EQ(back.size(), series.size() + static_cast<std::size_t>(open)) << files.toStdString();
+                for (const QString& path : users)
+                    ASSERT_EQ(ReadFileBytes(path), "the user's") << path.toStdString();
+                ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
+                // What the start left is what the next one finds.
+                ASSERT_TRUE(NextStart() == back);
+            };
+            const int runs = FailEachFileCall(step.prepare, step.work, kind.Error, kind.Fault, check);
+            if (runs < 0)
+                GTEST_SKIP() << "no failing of a child's file calls here";
+            EXPECT_GE(runs, 3);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
