@@ -16,9 +16,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QStandardPaths>
 #include <QStorageInfo>
 
+// GLib names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +74,35 @@ bool dskEnsureFolder(const QString& root, const QString& sub)
 
 // ---- Listing, deleting, free space --------------------------------------------------
 
+namespace {
+
+// The order in which a Windows file system (NTFS) lists a folder: the names'
+// code units upper-cased one by one, then compared by value; names alike in
+// that form follow their exact code units, so the order is total. Whatever
+// the program takes in listing order (old curve files of one second, hits
+// of a search) then comes out the same on every file system: ext4 lists in
+// hash order, a tmpfs newest first.
+char32_t ListingUnit(QChar unit)
+{
+    return QChar::toUpper(static_cast<char32_t>(unit.unicode()));
+}
+
+bool ListsBefore(const QString& a, const QString& b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char32_t x = ListingUnit(a.at(i));
+        const char32_t y = ListingUnit(b.at(i));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+} // namespace
+
 QStringList dskListFiles(const QString& folder)
 {
     if (!IsExistingFolder(folder))
@@ -80,47 +115,106 @@ QStringList dskListFiles(const QString& folder)
         it.next();
         names.append(it.fileName());
     }
+    std::sort(names.begin(), names.end(), ListsBefore);
     return names;
 }
 
 namespace {
 
-// The trash in the user's data folder, made when missing. QFile::moveToTrash
-// falls back to it for every file; when it cannot be made, Qt (6.4) moves
-// the file into "files" below the working folder instead of failing, so no
-// file is handed to it then.
-bool HomeTrashReady()
+// GIO keeps its own error codes, not the errno behind them; its messages end
+// in the system's text, by which a generic code is told apart.
+int ErrnoOfGioError(const GError* failure)
 {
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome))
-        return false;
-    const QString trash = dataHome + QStringLiteral("/Trash");
-    const bool existed = QFileInfo(trash).isDir();
-    if (!QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info")))
-        return false;
-    if (!existed)
-        QFile::setPermissions(trash, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                         | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    return QFileInfo(trash + QStringLiteral("/files")).isDir() && QFileInfo(trash + QStringLiteral("/info")).isDir();
+    if (failure->domain == G_IO_ERROR) {
+        switch (failure->code) {
+        case G_IO_ERROR_NOT_FOUND: return ENOENT;
+        case G_IO_ERROR_EXISTS: return EEXIST;
+        case G_IO_ERROR_IS_DIRECTORY: return EISDIR;
+        case G_IO_ERROR_NOT_DIRECTORY: return ENOTDIR;
+        case G_IO_ERROR_NOT_EMPTY: return ENOTEMPTY;
+        case G_IO_ERROR_FILENAME_TOO_LONG: return ENAMETOOLONG;
+        case G_IO_ERROR_TOO_MANY_LINKS: return ELOOP;
+        case G_IO_ERROR_NO_SPACE: return ENOSPC;
+        case G_IO_ERROR_PERMISSION_DENIED: return EACCES;
+        case G_IO_ERROR_READ_ONLY: return EROFS;
+        case G_IO_ERROR_BUSY: return EBUSY;
+        case G_IO_ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
+        default: break;
+        }
+    } else if (failure->domain == G_FILE_ERROR) {
+        switch (failure->code) {
+        case G_FILE_ERROR_EXIST: return EEXIST;
+        case G_FILE_ERROR_ISDIR: return EISDIR;
+        case G_FILE_ERROR_ACCES: return EACCES;
+        case G_FILE_ERROR_PERM: return EPERM;
+        case G_FILE_ERROR_NAMETOOLONG: return ENAMETOOLONG;
+        case G_FILE_ERROR_NOENT: return ENOENT;
+        case G_FILE_ERROR_NOTDIR: return ENOTDIR;
+        case G_FILE_ERROR_ROFS: return EROFS;
+        case G_FILE_ERROR_LOOP: return ELOOP;
+        case G_FILE_ERROR_NOSPC: return ENOSPC;
+        case G_FILE_ERROR_MFILE: return EMFILE;
+        case G_FILE_ERROR_IO: return EIO;
+        default: break;
+        }
+    }
+    // A write that failed with EFBIG, say, is only "failed" to GIO.
+    const QByteArray message(failure->message);
+    for (int e = 1; e < 256; ++e) {
+        const QByteArray text = QByteArray(": ") + g_strerror(e);
+        if (message.endsWith(text))
+            return e;
+    }
+    return 0;
+}
+
+SystemError ErrorOfGio(const GError* failure, const QString& path)
+{
+    const QString text = QString::fromUtf8(failure->message);
+    // No trash on the file's file system (a system mount such as a tmpfs
+    // /tmp, a bind mount that hides its top): the file may not go.
+    if (failure->domain == G_IO_ERROR && failure->code == G_IO_ERROR_NOT_SUPPORTED)
+        return SystemError{ClassicError::PathFileAccess, text};
+    const int e = ErrnoOfGioError(failure);
+    return SystemError{ClassicErrorNumber(e != 0 ? e : EIO, path), text};
 }
 
 } // namespace
 
+QString dskHomeTrash()
+{
+    return QFile::decodeName(g_get_user_data_dir()) + QStringLiteral("/Trash");
+}
+
 bool dskMoveToTrash(const QString& path, SystemError& error)
 {
-    error = ErrorFromErrno(EACCES, path);
-    if (!HomeTrashReady())
-        return false;
-    QFile file(path);
-    if (!file.moveToTrash()) {
-        error = ErrorFromFile(file);
+    // GIO takes the trash of the file's file system: the home trash below
+    // the user's data folder when the file shares the home folder's file
+    // system, else .Trash-<uid> at the top of its own. It writes the info
+    // file whole (percent-encoded Path, relative to that top in a top-dir
+    // trash) before the file moves, and takes the info file back when the
+    // move fails; a kill leaves the file in place or in the trash with its
+    // info. Qt 6.4's moveToTrash moved first and wrote the info unchecked.
+    //
+    // A data folder read as relative would put the home trash below the
+    // working folder, where nobody looks for it.
+    if (!g_path_is_absolute(g_get_user_data_dir())) {
+        error = ErrorFromErrno(EACCES, path);
         return false;
     }
-    if (!QDir::isAbsolutePath(file.fileName())) {
-        // Moved somewhere that is no trash: put it back.
-        QFile::rename(QFileInfo(file.fileName()).absoluteFilePath(), path);
+    const QByteArray encoded = QFile::encodeName(path);
+    // The local file system's own GFile, without loading GIO's modules.
+    GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), encoded.constData());
+    GError* failure = nullptr;
+    const bool moved = g_file_trash(file, nullptr, &failure) != FALSE;
+    g_object_unref(file);
+    if (!moved) {
+        error = failure ? ErrorOfGio(failure, path) : ErrorFromErrno(EIO, path);
+        if (failure)
+            g_error_free(failure);
         return false;
     }
+    error = SystemError();
     // Gone from the folder also after a power cut.
     SyncFolder(QFileInfo(path).absolutePath());
     return true;

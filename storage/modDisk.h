@@ -27,7 +27,9 @@ QString dskFileNameFromDate(double date, const QString& extension);
 bool dskEnsureFolder(const QString& root, const QString& sub);
 
 // The names of the files in the folder, hidden files included, in the order
-// the system lists them. A missing folder gives an empty list.
+// a Windows file system lists them, whatever file system holds the folder:
+// by name, case-insensitive code unit by code unit (upper-cased), names equal
+// so ordered by their exact code units. A missing folder gives an empty list.
 QStringList dskListFiles(const QString& folder);
 
 // Moves the listed files of the folder to the trash, skipping names that do
@@ -40,11 +42,17 @@ QStringList dskListFiles(const QString& folder);
 // every existing listed file that may be deleted went to the trash.
 bool dskDeleteFiles(const QString& folder, const QStringList& names);
 
-// Moves one file to the freedesktop trash, whatever its name, and syncs the
-// folder it left. False with the error filled in when the trash cannot take
-// it; the file then stays where it was. Callers keep the program's own files
-// from it.
+// Moves one file to the freedesktop trash of its file system, whatever its
+// name, and syncs the folder it left: the trash's info file is written whole
+// before the file moves. False with the error filled in when the trash cannot
+// take it (none on a system mount such as a tmpfs /tmp: 75); the file then
+// stays where it was. Callers keep the program's own files from it.
 bool dskMoveToTrash(const QString& path, SystemError& error);
+
+// The home trash, where files on the home folder's file system go: "Trash"
+// in the user's data folder ($XDG_DATA_HOME, else ~/.local/share). GLib reads
+// that folder once a run, at its first use, and keeps it.
+QString dskHomeTrash();
 
 // True when a name read from a file may be used as a path below its folder
 // (IsBareStoredName: a bare file name, with one style-folder part where

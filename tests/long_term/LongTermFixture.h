@@ -6,6 +6,7 @@
 #include "support/Bytes.h"
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
+#include "support/TestTrash.h"
 #include "foundation/OldRecords.h"
 #include "foundation/Records.h"
 #include "foundation/modGlobals.h"
@@ -39,16 +40,12 @@ protected:
         DataFolder = Data;
         Language = 2;
         SetFixedClock(DateSerial(2024, 6, 1) + TimeSerial(12, 0, 0));
-        // The trash goes below the test's folder.
-        savedDataHome_ = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(Temp.path() + QStringLiteral("/share")));
+        // Each test finds only its own files in the trash.
+        ASSERT_TRUE(EmptyTestTrash());
     }
     void TearDown() override
     {
-        if (savedDataHome_.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", savedDataHome_);
+        EmptyTestTrash();
         ResetSettingsGlobals(Program);
         SetProgramFolder(QString());
         SetClock(nullptr);
@@ -78,8 +75,6 @@ protected:
     QString Data;
     ScriptedPresenter Presenter;
 
-private:
-    QByteArray savedDataHome_;
 };
 
 // A tensile tester's data string (types 9 and 10) with the serial number, the

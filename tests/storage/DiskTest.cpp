@@ -1,6 +1,7 @@
 #include "StorageTest.h"
 #include "support/Bytes.h"
 #include "support/ReadOnlyFolder.h"
+#include "support/TestTrash.h"
 
 #include "foundation/Records.h"
 #include "platform/OleDate.h"
@@ -192,22 +193,13 @@ protected:
     void SetUp() override
     {
         DiskTest::SetUp();
-        m_savedDataHome = qgetenv("XDG_DATA_HOME");
-        ASSERT_TRUE(QDir().mkpath(DataHome()));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(DataHome()));
+        ASSERT_TRUE(EmptyTestTrash());
     }
     void TearDown() override
     {
-        if (m_savedDataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_savedDataHome);
+        EmptyTestTrash();
         DiskTest::TearDown();
     }
-    QString DataHome() const { return Temp.path() + QStringLiteral("/share"); }
-    QString Trashed(const QString& name) const { return DataHome() + QStringLiteral("/Trash/files/") + name; }
-
-    QByteArray m_savedDataHome;
 };
 
 TEST_F(TrashTest, FilesGoToTheTrashButNeverTheProgramsOwnOrOnesOutsideTheFolder)
@@ -216,7 +208,7 @@ TEST_F(TrashTest, FilesGoToTheTrashButNeverTheProgramsOwnOrOnesOutsideTheFolder)
     MakeFile(QStringLiteral("QUINTARA.DAT"), "QUINTARA.DAT");
     EXPECT_TRUE(dskDeleteFiles(Data, {QStringLiteral("QUINTARA.DAT"), QStringLiteral("GONE.QTA")}));
     EXPECT_TRUE(dskDeleteFiles(Data, QStringList()));
-    EXPECT_FALSE(QFileInfo::exists(DataHome() + QStringLiteral("/Trash")));
+    EXPECT_FALSE(QFileInfo::exists(dskHomeTrash()));
 
     // Names as a damaged or foreign report may carry them as curve files.
     const char* const own[] = {"QUINTARA.DAT", "QUINTARA.DAT.BAK", "QUINTARA.DAT.BAD2", "QUINTARA.LOG",
@@ -242,9 +234,9 @@ TEST_F(TrashTest, FilesGoToTheTrashButNeverTheProgramsOwnOrOnesOutsideTheFolder)
     // Only the report in its style folder and the curve (read-only, named in
     // another case) went, recoverable from the trash.
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("r.abt"))));
-    EXPECT_EQ(ReadFileBytes(Trashed(QStringLiteral("R.QTA"))), "report");
-    EXPECT_EQ(ReadFileBytes(Trashed(QStringLiteral("r.abt"))), "curve");
-    EXPECT_EQ(QDir(DataHome() + QStringLiteral("/Trash/files")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(ReadFileBytes(TrashedFile(QStringLiteral("R.QTA"))), "report");
+    EXPECT_EQ(ReadFileBytes(TrashedFile(QStringLiteral("r.abt"))), "curve");
+    EXPECT_EQ(QDir(dskHomeTrash() + QStringLiteral("/files")).entryList(QDir::Files | QDir::Hidden).size(), 2);
     // One log line per name that reaches outside the folder.
     EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t8.0\t64\tBad file name: ")), 3);
 }
@@ -252,7 +244,7 @@ TEST_F(TrashTest, FilesGoToTheTrashButNeverTheProgramsOwnOrOnesOutsideTheFolder)
 TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
 {
     // A trash that cannot be made: its place is taken by a plain file.
-    WriteFileBytes(DataHome() + QStringLiteral("/Trash"), "");
+    ASSERT_TRUE(BlockTestTrash());
     MakeFile(QStringLiteral("A.QTA"), "kept");
     ASSERT_TRUE(SetAttr(Path(QStringLiteral("A.QTA")), AttrReadOnly + AttrArchive));
 
