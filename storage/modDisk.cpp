@@ -11,24 +11,21 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QStandardPaths>
 #include <QStorageInfo>
-
-// GLib names a struct member "signals", which Qt defines as a keyword.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gio.h>
-#pragma pop_macro("signals")
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool dskFileExists(const QString& folder, const QString& name)
@@ -121,102 +118,180 @@ QStringList dskListFiles(const QString& folder)
 
 namespace {
 
-// GIO keeps its own error codes, not the errno behind them; its messages end
-// in the system's text, by which a generic code is told apart.
-int ErrnoOfGioError(const GError* failure)
+// The freedesktop trash, written here rather than taken from a library: Qt
+// 6.4's QFile::moveToTrash moves the file first and writes the info file
+// afterwards without checking that write, and GLib 2.74's g_file_trash
+// (Debian 12) writes the info file first but moves the file even when that
+// write failed. Either leaves a trashed file with an empty info file on a
+// full disk, one that no trash window can put back. Here nothing moves
+// until the info file is whole on the disk.
+
+struct TrashPlace {
+    QString Folder;  // holds files/ and info/
+    QString Top;     // Path in the info file is relative to it; empty: absolute
+};
+
+// A folder of the trash, made for the user alone when missing; one that is
+// a link or another user's is never used.
+bool TrashFolderReady(const QString& folder)
 {
-    if (failure->domain == G_IO_ERROR) {
-        switch (failure->code) {
-        case G_IO_ERROR_NOT_FOUND: return ENOENT;
-        case G_IO_ERROR_EXISTS: return EEXIST;
-        case G_IO_ERROR_IS_DIRECTORY: return EISDIR;
-        case G_IO_ERROR_NOT_DIRECTORY: return ENOTDIR;
-        case G_IO_ERROR_NOT_EMPTY: return ENOTEMPTY;
-        case G_IO_ERROR_FILENAME_TOO_LONG: return ENAMETOOLONG;
-        case G_IO_ERROR_TOO_MANY_LINKS: return ELOOP;
-        case G_IO_ERROR_NO_SPACE: return ENOSPC;
-        case G_IO_ERROR_PERMISSION_DENIED: return EACCES;
-        case G_IO_ERROR_READ_ONLY: return EROFS;
-        case G_IO_ERROR_BUSY: return EBUSY;
-        case G_IO_ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
-        default: break;
-        }
-    } else if (failure->domain == G_FILE_ERROR) {
-        switch (failure->code) {
-        case G_FILE_ERROR_EXIST: return EEXIST;
-        case G_FILE_ERROR_ISDIR: return EISDIR;
-        case G_FILE_ERROR_ACCES: return EACCES;
-        case G_FILE_ERROR_PERM: return EPERM;
-        case G_FILE_ERROR_NAMETOOLONG: return ENAMETOOLONG;
-        case G_FILE_ERROR_NOENT: return ENOENT;
-        case G_FILE_ERROR_NOTDIR: return ENOTDIR;
-        case G_FILE_ERROR_ROFS: return EROFS;
-        case G_FILE_ERROR_LOOP: return ELOOP;
-        case G_FILE_ERROR_NOSPC: return ENOSPC;
-        case G_FILE_ERROR_MFILE: return EMFILE;
-        case G_FILE_ERROR_IO: return EIO;
-        default: break;
-        }
+    const QByteArray encoded = QFile::encodeName(folder);
+    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st {};
+    if (::lstat(encoded.constData(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+        errno = EACCES;
+        return false;
     }
-    // A write that failed with EFBIG, say, is only "failed" to GIO.
-    const QByteArray message(failure->message);
-    for (int e = 1; e < 256; ++e) {
-        const QByteArray text = QByteArray(": ") + g_strerror(e);
-        if (message.endsWith(text))
-            return e;
-    }
-    return 0;
+    return true;
 }
 
-SystemError ErrorOfGio(const GError* failure, const QString& path)
+// The highest folder above the given one on its file system, where the
+// trash of a file outside the home's file system lies.
+QString TopOfFileSystem(const QString& folder, dev_t device)
 {
-    const QString text = QString::fromUtf8(failure->message);
-    // No trash on the file's file system (a system mount such as a tmpfs
-    // /tmp, a bind mount that hides its top): the file may not go.
-    if (failure->domain == G_IO_ERROR && failure->code == G_IO_ERROR_NOT_SUPPORTED)
-        return SystemError{ClassicError::PathFileAccess, text};
-    const int e = ErrnoOfGioError(failure);
-    return SystemError{ClassicErrorNumber(e != 0 ? e : EIO, path), text};
+    QString top = folder;
+    while (top != QStringLiteral("/")) {
+        const QString parent = QFileInfo(top).absolutePath();
+        struct stat st {};
+        if (::stat(QFile::encodeName(parent).constData(), &st) != 0 || st.st_dev != device)
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+// The trash for a file in the folder: the home trash in the user's data
+// folder when the folder shares the home folder's file system; else
+// $top/.Trash/$uid where an administrator made $top/.Trash (sticky, no
+// link), else $top/.Trash-$uid. False with errno set when there is none.
+bool FindTrash(const QString& folder, TrashPlace& place)
+{
+    struct stat file {};
+    struct stat home {};
+    if (::stat(QFile::encodeName(folder).constData(), &file) != 0)
+        return false;
+    const bool atHome = ::stat(QFile::encodeName(QDir::homePath()).constData(), &home) == 0
+                        && home.st_dev == file.st_dev;
+    if (atHome) {
+        // A relative data folder would put the trash below the working
+        // folder, where nobody looks for it.
+        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome) || !QDir().mkpath(dataHome)) {
+            errno = EACCES;
+            return false;
+        }
+        place = TrashPlace{dataHome + QStringLiteral("/Trash"), QString()};
+        return TrashFolderReady(place.Folder);
+    }
+    const QString top = TopOfFileSystem(QFileInfo(folder).canonicalFilePath(), file.st_dev);
+    const QString uid = QString::number(::geteuid());
+    const QString shared = top + QStringLiteral("/.Trash");
+    struct stat st {};
+    if (::lstat(QFile::encodeName(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+        place = TrashPlace{shared + QLatin1Char('/') + uid, top};
+        if (TrashFolderReady(place.Folder))
+            return true;
+    }
+    place = TrashPlace{top + QStringLiteral("/.Trash-") + uid, top};
+    return TrashFolderReady(place.Folder);
+}
+
+// The n-th name tried in the trash: the name itself, then with ".n" before
+// its extension.
+QString TrashName(const QString& name, int n)
+{
+    if (n == 1)
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return name + QLatin1Char('.') + QString::number(n);
+    return name.left(dot) + QLatin1Char('.') + QString::number(n) + name.mid(dot);
 }
 
 } // namespace
 
-QString dskHomeTrash()
-{
-    return QFile::decodeName(g_get_user_data_dir()) + QStringLiteral("/Trash");
-}
-
 bool dskMoveToTrash(const QString& path, SystemError& error)
 {
-    // GIO takes the trash of the file's file system: the home trash below
-    // the user's data folder when the file shares the home folder's file
-    // system, else .Trash-<uid> at the top of its own. It writes the info
-    // file whole (percent-encoded Path, relative to that top in a top-dir
-    // trash) before the file moves, and takes the info file back when the
-    // move fails; a kill leaves the file in place or in the trash with its
-    // info. Qt 6.4's moveToTrash moved first and wrote the info unchecked.
-    //
-    // A data folder read as relative would put the home trash below the
-    // working folder, where nobody looks for it.
-    if (!g_path_is_absolute(g_get_user_data_dir())) {
-        error = ErrorFromErrno(EACCES, path);
+    const QFileInfo source(path);
+    const QString original = source.absoluteFilePath();
+    struct stat st {};
+    if (::lstat(QFile::encodeName(original).constData(), &st) != 0) {
+        error = ErrorFromErrno(errno, path);
         return false;
     }
-    const QByteArray encoded = QFile::encodeName(path);
-    // The local file system's own GFile, without loading GIO's modules.
-    GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), encoded.constData());
-    GError* failure = nullptr;
-    const bool moved = g_file_trash(file, nullptr, &failure) != FALSE;
-    g_object_unref(file);
-    if (!moved) {
-        error = failure ? ErrorOfGio(failure, path) : ErrorFromErrno(EIO, path);
-        if (failure)
-            g_error_free(failure);
+    TrashPlace place;
+    if (!FindTrash(source.absolutePath(), place) || !TrashFolderReady(place.Folder + QStringLiteral("/info"))
+        || !TrashFolderReady(place.Folder + QStringLiteral("/files"))) {
+        error = ErrorFromErrno(errno, path);
         return false;
     }
+
+    // The info file's name is taken first (created, never replaced), so
+    // two moves of one name at once never share it.
+    QString info;
+    QString trashed;
+    for (int n = 1;; ++n) {
+        if (n > 100000) {
+            error = ErrorFromErrno(EEXIST, path);
+            return false;
+        }
+        const QString name = TrashName(source.fileName(), n);
+        info = place.Folder + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
+        trashed = place.Folder + QStringLiteral("/files/") + name;
+        const int fd = ::open(QFile::encodeName(info).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            error = ErrorFromErrno(errno, path);
+            return false;
+        }
+        ::close(fd);
+        struct stat taken {};
+        if (::lstat(QFile::encodeName(trashed).constData(), &taken) == 0) {
+            // A trashed file without its info file keeps its name.
+            ::unlink(QFile::encodeName(info).constData());
+            continue;
+        }
+        break;
+    }
+
+    // Path as the trash wants it: percent-encoded bytes, relative to the
+    // top of the file system in a trash there.
+    QString named = original;
+    if (!place.Top.isEmpty()) {
+        const QString real = QFileInfo(source.absolutePath()).canonicalFilePath() + QLatin1Char('/') + source.fileName();
+        named = place.Top == QStringLiteral("/") ? real.mid(1) : real.mid(place.Top.size() + 1);
+    }
+    const std::string text = "[Trash Info]\nPath=" + QFile::encodeName(named).toPercentEncoding("/").toStdString()
+                             + "\nDeletionDate="
+                             + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toStdString()
+                             + "\n";
+    // Written whole and synced over the empty one, or not at all.
+    if (!WriteFileAtomically(info, text, error, OwnerOnlyPermissions)) {
+        ::unlink(QFile::encodeName(info).constData());
+        error.Text += QStringLiteral(" (") + info + QLatin1Char(')');
+        return false;
+    }
+    // Never over a file in the trash; a file system without that check
+    // (EINVAL) has its name found free above.
+    const QByteArray from = QFile::encodeName(original);
+    const QByteArray to = QFile::encodeName(trashed);
+    int renamed = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (renamed != 0 && errno == EINVAL)
+        renamed = ::rename(from.constData(), to.constData());
+    if (renamed != 0) {
+        const int failed = errno;
+        ::unlink(QFile::encodeName(info).constData());
+        error = ErrorFromErrno(failed, path);
+        return false;
+    }
+    // Gone from the folder, and in the trash, also after a power cut.
+    SyncFolder(source.absolutePath());
+    SyncFolder(place.Folder + QStringLiteral("/files"));
     error = SystemError();
-    // Gone from the folder also after a power cut.
-    SyncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 

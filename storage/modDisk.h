@@ -42,17 +42,15 @@ QStringList dskListFiles(const QString& folder);
 // every existing listed file that may be deleted went to the trash.
 bool dskDeleteFiles(const QString& folder, const QStringList& names);
 
-// Moves one file to the freedesktop trash of its file system, whatever its
-// name, and syncs the folder it left: the trash's info file is written whole
-// before the file moves. False with the error filled in when the trash cannot
-// take it (none on a system mount such as a tmpfs /tmp: 75); the file then
+// Moves one file to the freedesktop trash, whatever its name: the home trash
+// ($XDG_DATA_HOME/Trash) for a file on the home folder's file system, else
+// the trash at the top of the file's own. Its info file (Path percent-
+// encoded, relative to that top in a trash there) is written whole and
+// synced before the file moves, so a kill or a full disk leaves the file in
+// place or in the trash with its info. Both folders are synced after. False
+// with the error filled in when the trash cannot take it; the file then
 // stays where it was. Callers keep the program's own files from it.
 bool dskMoveToTrash(const QString& path, SystemError& error);
-
-// The home trash, where files on the home folder's file system go: "Trash"
-// in the user's data folder ($XDG_DATA_HOME, else ~/.local/share). GLib reads
-// that folder once a run, at its first use, and keeps it.
-QString dskHomeTrash();
 
 // True when a name read from a file may be used as a path below its folder
 // (IsBareStoredName: a bare file name, with one style-folder part where

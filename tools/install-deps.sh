@@ -4,8 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
-  libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils
-  pkg-config libglib2.0-dev)
+  libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,7 +6,6 @@
 #include "support/Bytes.h"
 #include "support/LocaleFixture.h"
 #include "support/ScriptedPresenter.h"
-#include "support/TestTrash.h"
 #include "foundation/OldRecords.h"
 #include "foundation/Records.h"
 #include "foundation/modGlobals.h"
@@ -40,12 +39,16 @@ protected:
         DataFolder = Data;
         Language = 2;
         SetFixedClock(DateSerial(2024, 6, 1) + TimeSerial(12, 0, 0));
-        // Each test finds only its own files in the trash.
-        ASSERT_TRUE(EmptyTestTrash());
+        // The trash goes below the test's folder.
+        savedDataHome_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(Temp.path() + QStringLiteral("/share")));
     }
     void TearDown() override
     {
-        EmptyTestTrash();
+        if (savedDataHome_.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", savedDataHome_);
         ResetSettingsGlobals(Program);
         SetProgramFolder(QString());
         SetClock(nullptr);
@@ -75,6 +78,8 @@ protected:
     QString Data;
     ScriptedPresenter Presenter;
 
+private:
+    QByteArray savedDataHome_;
 };
 
 // A tensile tester's data string (types 9 and 10) with the serial number, the

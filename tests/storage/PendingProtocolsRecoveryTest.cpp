@@ -2,7 +2,6 @@
 // refused, a kill between two file calls, leftovers of the atomic writer.
 #include "StorageTest.h"
 #include "support/ChildProcess.h"
-#include "support/TestTrash.h"
 
 #include "foundation/modGlobals.h"
 #include "foundation/modSettings.h"
@@ -72,6 +71,27 @@ QStringList PendingFilesIn(const QString& folder)
     static const QRegularExpression pending(QStringLiteral("^PENDING [0-9]+\\.QTA$"));
     return FilesIn(folder).filter(pending);
 }
+
+// The trash (and all else of the user's data home) in the folder while it lives.
+class DataHomeFor {
+public:
+    explicit DataHomeFor(const QString& folder) : m_saved(qgetenv("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
+    }
+    ~DataHomeFor()
+    {
+        if (m_saved.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_saved);
+    }
+    DataHomeFor(const DataHomeFor&) = delete;
+    DataHomeFor& operator=(const DataHomeFor&) = delete;
+
+private:
+    QByteArray m_saved;
+};
 
 }  // namespace
 
@@ -452,7 +472,8 @@ TEST_F(PendingRecovery, TheStartPutsWhatMayBeTheWritersLeftoversIntoTheTrashOnly
 {
     // Names such as the atomic writer's temporary files have may also be a
     // user's copies: they leave the data folder for the trash, not for good.
-    ASSERT_TRUE(EmptyTestTrash());
+    const QString dataHome = Temp.path() + QStringLiteral("/share");
+    const DataHomeFor trash(dataHome);
     const std::string bytes = ReportFileBytes(Series(8));
     WriteFileBytes(Pending(1), bytes);
     const char* const leftovers[] = {"PENDING 1.QTA.RDhmwy", "PENDING 12.QTA.abcdef", "PENDING 1.QTA.backup",
@@ -475,7 +496,8 @@ TEST_F(PendingRecovery, TheStartPutsWhatMayBeTheWritersLeftoversIntoTheTrashOnly
     for (const char* name : leftovers) {
         const QString in = Data + u'/' + QLatin1String(name);
         EXPECT_FALSE(QFile::exists(in)) << name;
-        EXPECT_EQ(ReadFileBytes(TrashedFile(QLatin1String(name))), name);
+        EXPECT_EQ(ReadFileBytes(dataHome + QStringLiteral("/Trash/files/") + QLatin1String(name)),
+                  name);
         EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\t%1 may be left by an interrupted write; "
                                               "moved to the trash").arg(QLatin1String(name))),
                   1) << name;
