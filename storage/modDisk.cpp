@@ -11,6 +11,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -19,10 +20,12 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool dskFileExists(const QString& folder, const QString& name)
@@ -68,6 +71,35 @@ bool dskEnsureFolder(const QString& root, const QString& sub)
 
 // ---- Listing, deleting, free space --------------------------------------------------
 
+namespace {
+
+// The order in which a Windows file system (NTFS) lists a folder: the names'
+// code units upper-cased one by one, then compared by value; names alike in
+// that form follow their exact code units, so the order is total. Whatever
+// the program takes in listing order (old curve files of one second, hits
+// of a search) then comes out the same on every file system: ext4 lists in
+// hash order, a tmpfs newest first.
+char32_t ListingUnit(QChar unit)
+{
+    return QChar::toUpper(static_cast<char32_t>(unit.unicode()));
+}
+
+bool ListsBefore(const QString& a, const QString& b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char32_t x = ListingUnit(a.at(i));
+        const char32_t y = ListingUnit(b.at(i));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+} // namespace
+
 QStringList dskListFiles(const QString& folder)
 {
     if (!IsExistingFolder(folder))
@@ -80,49 +112,186 @@ QStringList dskListFiles(const QString& folder)
         it.next();
         names.append(it.fileName());
     }
+    std::sort(names.begin(), names.end(), ListsBefore);
     return names;
 }
 
 namespace {
 
-// The trash in the user's data folder, made when missing. QFile::moveToTrash
-// falls back to it for every file; when it cannot be made, Qt (6.4) moves
-// the file into "files" below the working folder instead of failing, so no
-// file is handed to it then.
-bool HomeTrashReady()
+// The freedesktop trash, written here rather than taken from a library: Qt
+// 6.4's QFile::moveToTrash moves the file first and writes the info file
+// afterwards without checking that write, and GLib 2.74's g_file_trash
+// (Debian 12) writes the info file first but moves the file even when that
+// write failed. Either leaves a trashed file with an empty info file on a
+// full disk, one that no trash window can put back. Here nothing moves
+// until the info file is whole on the disk.
+
+struct TrashPlace {
+    QString Folder;  // holds files/ and info/
+    QString Top;     // Path in the info file is relative to it; empty: absolute
+};
+
+// A folder of the trash, made for the user alone when missing; one that is
+// a link or another user's is never used.
+bool TrashFolderReady(const QString& folder)
 {
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome))
+    const QByteArray encoded = QFile::encodeName(folder);
+    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    const QString trash = dataHome + QStringLiteral("/Trash");
-    const bool existed = QFileInfo(trash).isDir();
-    if (!QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info")))
+    struct stat st {};
+    if (::lstat(encoded.constData(), &st) != 0)
         return false;
-    if (!existed)
-        QFile::setPermissions(trash, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                         | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    return QFileInfo(trash + QStringLiteral("/files")).isDir() && QFileInfo(trash + QStringLiteral("/info")).isDir();
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+// The highest folder above the given one on its file system, where the
+// trash of a file outside the home's file system lies.
+QString TopOfFileSystem(const QString& folder, dev_t device)
+{
+    QString top = folder;
+    while (top != QStringLiteral("/")) {
+        const QString parent = QFileInfo(top).absolutePath();
+        struct stat st {};
+        if (::stat(QFile::encodeName(parent).constData(), &st) != 0 || st.st_dev != device)
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+// The trash for a file in the folder: the home trash in the user's data
+// folder when the folder shares the home folder's file system; else
+// $top/.Trash/$uid where an administrator made $top/.Trash (sticky, no
+// link), else $top/.Trash-$uid. False with errno set when there is none.
+bool FindTrash(const QString& folder, TrashPlace& place)
+{
+    struct stat file {};
+    struct stat home {};
+    if (::stat(QFile::encodeName(folder).constData(), &file) != 0)
+        return false;
+    const bool atHome = ::stat(QFile::encodeName(QDir::homePath()).constData(), &home) == 0
+                        && home.st_dev == file.st_dev;
+    if (atHome) {
+        // A relative data folder would put the trash below the working
+        // folder, where nobody looks for it.
+        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome) || !QDir().mkpath(dataHome)) {
+            errno = EACCES;
+            return false;
+        }
+        place = TrashPlace{dataHome + QStringLiteral("/Trash"), QString()};
+        return TrashFolderReady(place.Folder);
+    }
+    const QString top = TopOfFileSystem(QFileInfo(folder).canonicalFilePath(), file.st_dev);
+    const QString uid = QString::number(::geteuid());
+    const QString shared = top + QStringLiteral("/.Trash");
+    struct stat st {};
+    if (::lstat(QFile::encodeName(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+        place = TrashPlace{shared + QLatin1Char('/') + uid, top};
+        if (TrashFolderReady(place.Folder))
+            return true;
+    }
+    place = TrashPlace{top + QStringLiteral("/.Trash-") + uid, top};
+    return TrashFolderReady(place.Folder);
+}
+
+// The n-th name tried in the trash: the name itself, then with ".n" before
+// its extension.
+QString TrashName(const QString& name, int n)
+{
+    if (n == 1)
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return name + QLatin1Char('.') + QString::number(n);
+    return name.left(dot) + QLatin1Char('.') + QString::number(n) + name.mid(dot);
 }
 
 } // namespace
 
 bool dskMoveToTrash(const QString& path, SystemError& error)
 {
-    error = ErrorFromErrno(EACCES, path);
-    if (!HomeTrashReady())
-        return false;
-    QFile file(path);
-    if (!file.moveToTrash()) {
-        error = ErrorFromFile(file);
-        return false;
-    }
-    if (!QDir::isAbsolutePath(file.fileName())) {
-        // Moved somewhere that is no trash: put it back.
-        QFile::rename(QFileInfo(file.fileName()).absoluteFilePath(), path);
+    const QFileInfo source(path);
+    const QString original = source.absoluteFilePath();
+    struct stat st {};
+    if (::lstat(QFile::encodeName(original).constData(), &st) != 0) {
+        error = ErrorFromErrno(errno, path);
         return false;
     }
-    // Gone from the folder also after a power cut.
-    SyncFolder(QFileInfo(path).absolutePath());
+    TrashPlace place;
+    if (!FindTrash(source.absolutePath(), place) || !TrashFolderReady(place.Folder + QStringLiteral("/info"))
+        || !TrashFolderReady(place.Folder + QStringLiteral("/files"))) {
+        error = ErrorFromErrno(errno, path);
+        return false;
+    }
+
+    // The info file's name is taken first (created, never replaced), so
+    // two moves of one name at once never share it.
+    QString info;
+    QString trashed;
+    for (int n = 1;; ++n) {
+        if (n > 100000) {
+            error = ErrorFromErrno(EEXIST, path);
+            return false;
+        }
+        const QString name = TrashName(source.fileName(), n);
+        info = place.Folder + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
+        trashed = place.Folder + QStringLiteral("/files/") + name;
+        const int fd = ::open(QFile::encodeName(info).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            error = ErrorFromErrno(errno, path);
+            return false;
+        }
+        ::close(fd);
+        struct stat taken {};
+        if (::lstat(QFile::encodeName(trashed).constData(), &taken) == 0) {
+            // A trashed file without its info file keeps its name.
+            ::unlink(QFile::encodeName(info).constData());
+            continue;
+        }
+        break;
+    }
+
+    // Path as the trash wants it: percent-encoded bytes, relative to the
+    // top of the file system in a trash there.
+    QString named = original;
+    if (!place.Top.isEmpty()) {
+        const QString real = QFileInfo(source.absolutePath()).canonicalFilePath() + QLatin1Char('/') + source.fileName();
+        named = place.Top == QStringLiteral("/") ? real.mid(1) : real.mid(place.Top.size() + 1);
+    }
+    const std::string text = "[Trash Info]\nPath=" + QFile::encodeName(named).toPercentEncoding("/").toStdString()
+                             + "\nDeletionDate="
+                             + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toStdString()
+                             + "\n";
+    // Written whole and synced over the empty one, or not at all.
+    if (!WriteFileAtomically(info, text, error, OwnerOnlyPermissions)) {
+        ::unlink(QFile::encodeName(info).constData());
+        error.Text += QStringLiteral(" (") + info + QLatin1Char(')');
+        return false;
+    }
+    // Never over a file in the trash; a file system without that check
+    // (EINVAL) has its name found free above.
+    const QByteArray from = QFile::encodeName(original);
+    const QByteArray to = QFile::encodeName(trashed);
+    int renamed = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (renamed != 0 && errno == EINVAL)
+        renamed = ::rename(from.constData(), to.constData());
+    if (renamed != 0) {
+        const int failed = errno;
+        ::unlink(QFile::encodeName(info).constData());
+        error = ErrorFromErrno(failed, path);
+        return false;
+    }
+    // Gone from the folder, and in the trash, also after a power cut.
+    SyncFolder(source.absolutePath());
+    SyncFolder(place.Folder + QStringLiteral("/files"));
+    error = SystemError();
     return true;
 }
 

@@ -27,7 +27,9 @@ QString dskFileNameFromDate(double date, const QString& extension);
 bool dskEnsureFolder(const QString& root, const QString& sub);
 
 // The names of the files in the folder, hidden files included, in the order
-// the system lists them. A missing folder gives an empty list.
+// a Windows file system lists them, whatever file system holds the folder:
+// by name, case-insensitive code unit by code unit (upper-cased), names equal
+// so ordered by their exact code units. A missing folder gives an empty list.
 QStringList dskListFiles(const QString& folder);
 
 // Moves the listed files of the folder to the trash, skipping names that do
@@ -40,10 +42,14 @@ QStringList dskListFiles(const QString& folder);
 // every existing listed file that may be deleted went to the trash.
 bool dskDeleteFiles(const QString& folder, const QStringList& names);
 
-// Moves one file to the freedesktop trash, whatever its name, and syncs the
-// folder it left. False with the error filled in when the trash cannot take
-// it; the file then stays where it was. Callers keep the program's own files
-// from it.
+// Moves one file to the freedesktop trash, whatever its name: the home trash
+// ($XDG_DATA_HOME/Trash) for a file on the home folder's file system, else
+// the trash at the top of the file's own. Its info file (Path percent-
+// encoded, relative to that top in a trash there) is written whole and
+// synced before the file moves, so a kill or a full disk leaves the file in
+// place or in the trash with its info. Both folders are synced after. False
+// with the error filled in when the trash cannot take it; the file then
+// stays where it was. Callers keep the program's own files from it.
 bool dskMoveToTrash(const QString& path, SystemError& error);
 
 // True when a name read from a file may be used as a path below its folder

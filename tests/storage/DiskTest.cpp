@@ -1,5 +1,6 @@
 #include "StorageTest.h"
 #include "support/Bytes.h"
+#include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 
 #include "foundation/Records.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
@@ -107,6 +109,20 @@ TEST_F(DiskTest, FileExistsFindsVisibleFilesWhileTheListingHasHiddenOnesButNoFol
     EXPECT_TRUE(dskListFiles(Path(QStringLiteral("SUB"))).isEmpty());
     EXPECT_TRUE(dskListFiles(Path(QStringLiteral("missing"))).isEmpty());
     EXPECT_TRUE(dskListFiles(QStringLiteral("C:\\DATA")).isEmpty());
+}
+
+TEST_F(DiskTest, AFolderIsListedByNameAsAWindowsFileSystemListsItWhateverOrderItWasFilledIn)
+{
+    // By the names' code units upper-cased ("_" after the letters, "ä"
+    // after "_"), a shorter name before its continuations, names alike but
+    // for case by their exact code units; made in an order unlike it.
+    const QStringList expected = {QStringLiteral("10.QTA"), QStringLiteral("9.QTA"),  QStringLiteral("A.QTA"),
+                                  QStringLiteral("a.QTA"),  QStringLiteral("a.qta"),  QStringLiteral("AB.QTA"),
+                                  QStringLiteral("b.QTA"),  QStringLiteral("Z.QTA"),  QStringLiteral("_1.QTA"),
+                                  QString::fromUtf8("\xc3\xa4.QTA")};
+    for (qsizetype i = expected.size(); i-- > 0;)
+        MakeFile(expected.at(i));
+    EXPECT_EQ(dskListFiles(Data), expected);
 }
 
 TEST_F(DiskTest, FileNamesAreMadeFromDates)
@@ -206,6 +222,10 @@ protected:
     }
     QString DataHome() const { return Temp.path() + QStringLiteral("/share"); }
     QString Trashed(const QString& name) const { return DataHome() + QStringLiteral("/Trash/files/") + name; }
+    QString TrashInfo(const QString& name) const
+    {
+        return DataHome() + QStringLiteral("/Trash/info/") + name + QStringLiteral(".trashinfo");
+    }
 
     QByteArray m_savedDataHome;
 };
@@ -264,6 +284,101 @@ TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tdskDeleteFiles      \t8.0\t")));
     EXPECT_TRUE(lines[0].contains(QStringLiteral("A.QTA")));
+}
+
+// The info file of a trashed file, as a trash reader takes it: whole when
+// it holds the group, a Path and a DeletionDate and ends its last line.
+struct TrashInfoFile {
+    bool Whole = false;
+    QString Path;      // percent-decoded
+    QByteArray Raw;    // as written
+};
+
+TrashInfoFile ReadTrashInfo(const QString& file)
+{
+    TrashInfoFile info;
+    const QByteArray bytes = QByteArray::fromStdString(ReadFileBytes(file));
+    const QList<QByteArray> lines = bytes.split('\n');
+    static const QRegularExpression date(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d$"));
+    bool hasDate = false;
+    for (const QByteArray& line : lines) {
+        if (line.startsWith("Path="))
+            info.Raw = line.mid(5);
+        else if (line.startsWith("DeletionDate="))
+            hasDate = date.match(QString::fromLatin1(line.mid(13))).hasMatch();
+    }
+    info.Path = QFile::decodeName(QByteArray::fromPercentEncoding(info.Raw));
+    info.Whole = lines.first() == "[Trash Info]" && !info.Raw.isEmpty() && hasDate && bytes.endsWith('\n');
+    return info;
+}
+
+TEST_F(TrashTest, AMoveKilledAtAnyFileCallLeavesTheFileWholeInPlaceOrWholeInTheTrashWithItsInfo)
+{
+    const QString name = QStringLiteral("R 7.QTA");
+    const std::string bytes(3000, 'r');
+    const auto prepare = [&] {
+        QDir(DataHome() + QStringLiteral("/Trash")).removeRecursively();
+        MakeFile(name, bytes);
+    };
+    const auto move = [&] {
+        SystemError error;
+        return dskMoveToTrash(Path(name), error) ? 0 : 1;
+    };
+    int trashed = 0;
+    const auto check = [&](int) {
+        const bool inPlace = QFile::exists(Path(name));
+        ASSERT_NE(inPlace, QFile::exists(Trashed(name)));
+        if (inPlace) {
+            ASSERT_EQ(ReadFileBytes(Path(name)), bytes);
+            return;
+        }
+        ASSERT_EQ(ReadFileBytes(Trashed(name)), bytes);
+        const TrashInfoFile info = ReadTrashInfo(TrashInfo(name));
+        ASSERT_TRUE(info.Whole) << info.Raw.toStdString();
+        ASSERT_EQ(info.Path, Path(name));
+        ++trashed;
+    };
+    const int kills = KillBeforeEachFileCall(prepare, move, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    // The info file, the move, the folder's sync at least; the last run
+    // went through.
+    EXPECT_GE(kills, 3);
+    EXPECT_GT(trashed, 1);
+}
+
+TEST_F(TrashTest, AnInfoFileThatCannotBeWrittenKeepsTheFileInPlace)
+{
+    // A disk as full as a file size limit below an info file's length
+    // makes it; the file itself is there already.
+    const std::string bytes(3000, 'r');
+    MakeFile(QStringLiteral("R.QTA"), bytes);
+    const int result = RunWithFileSizeLimit(16, [&] {
+        SystemError error;
+        if (dskMoveToTrash(Path(QStringLiteral("R.QTA")), error))
+            return 1;
+        return error.Number == 61 ? 0 : 2;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("R.QTA"))), bytes);
+    EXPECT_FALSE(QFile::exists(Trashed(QStringLiteral("R.QTA"))));
+    EXPECT_TRUE(QDir(DataHome() + QStringLiteral("/Trash/info")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(TrashTest, ANameWithABlankAndAPercentSignIsFoundAgainThroughItsPath)
+{
+    // "%41" would come back as "A" from a Path written as it stands.
+    const QString name = QStringLiteral("Lot 7 %41 100%.QTA");
+    MakeFile(name, "report");
+    SystemError error;
+    ASSERT_TRUE(dskMoveToTrash(Path(name), error));
+    EXPECT_EQ(ReadFileBytes(Trashed(name)), "report");
+    const TrashInfoFile info = ReadTrashInfo(TrashInfo(name));
+    EXPECT_TRUE(info.Whole);
+    EXPECT_EQ(info.Path, Path(name));
+    EXPECT_FALSE(info.Raw.contains(' ')) << info.Raw.toStdString();
 }
 
 TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)

@@ -1,8 +1,10 @@
 // Shared main of every test executable: window tests run under Qt's offscreen
 // platform with a private runtime folder, so no test needs a display, and
-// with a private data home, so no test touches the user's trash.
+// with a private home, so no test touches the user's trash or settings.
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,11 +17,21 @@ int main(int argc, char** argv)
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
     }
-    // Files moved to the trash (leftovers found after a kill) go to a trash
-    // of the tests' own, never the user's.
-    QTemporaryDir dataHome;
-    if (dataHome.isValid())
-        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    // A home of the tests' own, on the file system of their scratch folders
+    // (both in the temporary folder): a file moved to the trash goes to the
+    // home trash in it, never the user's, and never to a .Trash-<uid> at the
+    // top of a /tmp on a file system of its own. Whatever else goes below
+    // the home or the data, config and cache folders stays in it too.
+    QTemporaryDir home;
+    if (home.isValid()) {
+        const QString path = home.path();
+        QDir().mkpath(path + QStringLiteral("/.local/share"));
+        qputenv("HOME", QFile::encodeName(path));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path + QStringLiteral("/.local/share")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path + QStringLiteral("/.config")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path + QStringLiteral("/.cache")));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(path + QStringLiteral("/.local/state")));
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
