@@ -315,9 +315,9 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     EXPECT_FALSE(commOpen(9));
     EXPECT_EQ(Log().count("commOpen"), 2);
 
-    // A device in use.
+    // A device in use by another program that opened it by the same name.
     ASSERT_TRUE(m_sim.Start({"--model", "6"}, kPort));
-    QSerialPort other(m_sim.DevicePath());
+    QSerialPort other(m_sim.PortPath());
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
     EXPECT_FALSE(commOpen(kPort));
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());

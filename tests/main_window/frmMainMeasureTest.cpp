@@ -298,7 +298,7 @@ TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
 TEST_F(MeasureWindowTest, ALineLostDuringTheWaitIsReportedAsNotAvailable)
 {
     Connect(6, std::vector<Fields>{}, {"--hangup-after", "200"});
-    const QString device = sim_.DevicePath().mid(5);   // without "/dev/"
+    const QString device = sim_.PortPath();
     EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
     EXPECT_EQ(Protocols.size(), 1u);
     EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled());
