@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <string>
+
 QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName)
 {
     const QChar tab(u'\t');
@@ -18,6 +20,23 @@ QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const
         + QString::number(errNumber) + tab + errText;
 }
 
+namespace {
+
+// What the log's last line lacks of its CR LF: nothing for an empty log or
+// an ended line, LF for a line cut between the two.
+std::string MissingLineEnd(QFile& log)
+{
+    const qint64 size = log.size();
+    char last = '\n';
+    if (size <= 0 || !log.seek(size - 1) || log.read(&last, 1) != 1)
+        return std::string();
+    if (last == '\n')
+        return std::string();
+    return last == '\r' ? std::string("\n") : std::string("\r\n");
+}
+
+} // namespace
+
 void WriteLog(int32_t errNumber, const QString& errText, const QString& procName)
 {
     const QString folder = ProgramFolder();
@@ -25,10 +44,17 @@ void WriteLog(int32_t errNumber, const QString& errText, const QString& procName
         return;
     // Joined in the platform layer: the disk module logs through here.
     QFile log(FindExistingPath(folder, QStringLiteral("QUINTARA.LOG")));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+    // A line cut short by a full disk or a file size limit was never ended:
+    // this one must not be glued to it. Unbuffered, so that the check and the
+    // append are one read and one write on the file itself.
+    std::string text;
+    if (log.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        text = MissingLineEnd(log);
+    // A log the program may write but not read is still written to.
+    else if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
-    const std::string line = ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";
-    log.write(line.data(), static_cast<qint64>(line.size()));
+    text += ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";
+    log.write(text.data(), static_cast<qint64>(text.size()));
 }
 
 void WriteLog(const SystemError& error, const QString& procName, const QString& concerning)

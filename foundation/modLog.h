@@ -1,6 +1,7 @@
 #pragma once
 // QUINTARA.LOG in the program folder: one line per error that was caught and
-// not shown to the user. Nothing reads it back.
+// not shown to the user. Nothing reads it back; the writer looks only at its
+// last byte.
 #include "platform/ErrorCodes.h"
 
 #include <QString>
@@ -10,7 +11,9 @@ inline const char* const ProgramVersion = "8.0";
 
 // Appends date, time, the procedure name fitted to 20 characters, the
 // version, the error number and the error text, separated by tabs and ended
-// by CR LF. A failing write is ignored.
+// by CR LF. A last line left without its CR LF (cut short by a full disk or
+// a file size limit) is ended first, so that each line starts on its own.
+// A failing write is ignored.
 void WriteLog(int32_t errNumber, const QString& errText, const QString& procName);
 
 // The line of a failed file or system call: its number and the system's

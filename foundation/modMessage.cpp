@@ -363,6 +363,19 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Numero di file non ripresi:\t{n0}",
                "Número de ficheros no importados:\t{n0}"},
               "!"}},
+        // After No to message 31 at the end of an import: the styles it
+        // added are lost if the program cannot save the settings before it
+        // ends.
+        {43, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Die importierten Artikel bleiben nur im Arbeitsspeicher, bis die Einstellungen gespeichert "
+               "werden können.",
+               "The imported styles are kept in memory only until the settings can be saved.",
+               "Les articles repris ne sont gardés qu'en mémoire jusqu'à ce que les réglages puissent être "
+               "enregistrés.",
+               "Gli articoli ripresi restano solo in memoria finché le impostazioni non potranno essere salvate.",
+               "Los artículos importados se conservan solo en memoria hasta que se pueda guardar la "
+               "configuración."},
+              "."}},
     };
     return table;
 }

@@ -403,7 +403,8 @@ void CommitStaged(const QString& folder, std::vector<StagedReport>& staged, Impo
 // message 31 asks while it fails, Yes trying again. False when the operator
 // gave up: the reports already lie in their style folders, and the styles
 // stay in the list in memory until a later save of the settings (the
-// program's end saves them) gets them into the file.
+// program's end saves them) gets them into the file. The operator is told
+// so (message 43) when there are new styles to lose.
 bool SaveImportSettings(const ImportRun& run)
 {
     while (!SaveSettings()) {
@@ -413,6 +414,8 @@ bool SaveImportSettings(const ImportRun& run)
                                     "list only until the settings are saved again")
                          .arg(run.Styles),
                      QStringLiteral("RunImport"));
+            if (run.Styles > 0)
+                ShowMessage(43);
             return false;
         }
     }
@@ -1083,12 +1086,14 @@ ImportCounts RunImport(const QString& folder, const std::function<void(int)>& pr
         ShowMessage(9, {static_cast<int>(MaxStyles)});
     if (run.FormLimitReached)
         ShowMessage(9, {static_cast<int>(MaxReportForms)});
+    // The counts close the import: by then the settings are written, or the
+    // operator has been told where the new styles are.
+    const bool saved = SaveImportSettings(run);
     ShowMessage(39, {run.Files, run.Styles});
     // On a full disk most of the folder may stay behind, and the log may not
     // take a line either: the operator is told how many, and asked for room
     // only when room was what they lacked.
     if (run.Failed > 0)
         ShowMessage(run.DiskFull ? 41 : 42, {run.Failed});
-    const bool saved = SaveImportSettings(run);
     return ImportCounts{run.Files, run.Styles, saved};
 }

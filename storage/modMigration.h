@@ -11,8 +11,8 @@
 //   3. every report in the source folder (those just written among them)
 //      adds its style and report forms when the style is new, and moves into
 //      its style folder below the data folder;
-//   4. message 39 counts the reports and styles taken over, and the settings
-//      are saved.
+//   4. the settings are saved, and message 39 counts the reports and styles
+//      taken over.
 // Old text is Windows-1252, one byte one position counted from 1; lines end
 // at CR LF, LF or CR.
 #include "foundation/CurveRecords.h"
@@ -189,13 +189,14 @@ struct ImportCounts {
 // The import of the source folder, steps 1 to 4 above. progress gets 0 to
 // 100 after each file of step 3. A source folder that does not exist gives
 // message 10 and no count message. Messages: 32 once when older reports
-// could not be rewritten, 9 once per full list, then 39, then the number of
-// reports that could not be written or moved, when there were any: message
-// 41, which asks for room on the disk, when a write or move of them failed
-// for want of it, else 42, the count alone (a read-only source folder). A
-// report left out because its name is taken already is no such failure: it
-// is kept on purpose. Then the settings are saved; while they cannot be,
-// message 31 asks and Yes tries again. After No the moved reports stay in
-// their style folders and the new styles in the list in memory, which the
-// next save of the settings writes; one log line says so.
+// could not be rewritten, 9 once per full list. Then the settings are saved;
+// while they cannot be, message 31 asks and Yes tries again. After No the
+// moved reports stay in their style folders and the new styles in the list
+// in memory, which the next save of the settings writes; one log line and,
+// when there are new styles, message 43 say so. Then 39 with the counts, then
+// the number of reports that could not be written or moved, when there were
+// any: message 41, which asks for room on the disk, when a write or move of
+// them failed for want of it, else 42, the count alone (a read-only source
+// folder). A report left out because its name is taken already is no such
+// failure: it is kept on purpose.
 ImportCounts RunImport(const QString& folder, const std::function<void(int)>& progress);

@@ -1,6 +1,7 @@
 #include "foundation/modLog.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "support/ChildProcess.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -25,6 +26,12 @@ protected:
         QFile f(m_dir.path() + QStringLiteral("/QUINTARA.LOG"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    void SetLogBytes(const QByteArray& bytes) const
+    {
+        QFile f(m_dir.path() + QStringLiteral("/QUINTARA.LOG"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
     QTemporaryDir m_dir;
 };
 
@@ -43,6 +50,41 @@ TEST_F(LogTest, LinesAreAppendedToTheByte)
                          "2024-01-05\t09:07:03\tcommOpen            \t8.0\t70\tZugriff verweigert \xE4\r\n"
                          "2024-01-05\t09:07:03\tdskPutTestReportActi\t8.0\t61\tNo space left on device\r\n"
                          "2024-01-05\t09:07:03\tabtFilePut          \t8.0\t61\tNo space left on device: /d/x.ABT\r\n"));
+}
+
+// A line cut short by a full disk is never ended; the next one, a run later,
+// starts on a line of its own all the same.
+TEST_F(LogTest, ALineCutShortIsEndedBeforeTheNext)
+{
+    const QByteArray cut("2026-12-07\t13:53:29\tWriteSettingsFile   \t8.0\t61\tFile too");
+    const QByteArray next("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t53\tFile not found\r\n");
+    SetLogBytes(cut);
+    WriteLog(53, QStringLiteral("File not found"), QStringLiteral("ReadSettingsFile"));
+    EXPECT_EQ(LogBytes(), cut + "\r\n" + next);
+
+    // Cut between its CR and its LF: the LF alone ends it.
+    SetLogBytes(cut + "\r");
+    WriteLog(53, QStringLiteral("File not found"), QStringLiteral("ReadSettingsFile"));
+    EXPECT_EQ(LogBytes(), cut + "\r\n" + next);
+
+    // An empty log gets no empty line.
+    SetLogBytes(QByteArray());
+    WriteLog(53, QStringLiteral("File not found"), QStringLiteral("ReadSettingsFile"));
+    EXPECT_EQ(LogBytes(), next);
+
+    // Cut by a file size limit as it was written, then a line written with room.
+    const QByteArray cutByLimit("2024-01-05\t09:07:03\tWriteSettings");
+    const qint64 limit = next.size() + cutByLimit.size();
+    const int result = RunWithFileSizeLimit(static_cast<long>(limit), [] {
+        WriteLog(61, QStringLiteral("No space left on device"), QStringLiteral("WriteSettingsFile"));
+        return 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit here";
+    ASSERT_EQ(result, 0);
+    ASSERT_EQ(LogBytes().size(), limit);
+    WriteLog(53, QStringLiteral("File not found"), QStringLiteral("ReadSettingsFile"));
+    EXPECT_EQ(LogBytes(), next + cutByLimit + "\r\n" + next);
 }
 
 TEST_F(LogTest, AFailingWriteIsSwallowed)

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QProgressBar>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -258,6 +259,35 @@ TEST_F(CommunicationTest, TheSwitchBoxChannelSelectsTheInstrument)
     EXPECT_EQ(Measure(6), "");
 }
 
+// Both options name the one channel the switch box passes on: given both, or
+// one twice, the simulator refuses to start instead of ignoring one of them.
+TEST(SimulatorOptions, AChannelAndAPositionTogetherAreRefused)
+{
+    const QStringList refused[] = {
+        {"--channel", "3", "--position", "1"},
+        {"--position", "1", "--channel", "3"},
+        {"--position", "1", "--position", "2"},
+    };
+    for (const QStringList& options : refused) {
+        SCOPED_TRACE(options.join(QLatin1Char(' ')).toStdString());
+        QProcess sim;
+        sim.start(QStringLiteral(QUINTARA_SIM_PATH), QStringList{"--model", "6"} + options);
+        ASSERT_TRUE(sim.waitForStarted(30000));
+        // A simulator that took them would run until ended.
+        if (!sim.waitForFinished(20000)) {
+            sim.kill();
+            sim.waitForFinished(30000);
+            ADD_FAILURE() << "the simulator started";
+            continue;
+        }
+        EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(sim.exitCode(), 0);
+        EXPECT_EQ(sim.readAllStandardOutput(), QByteArray());
+        EXPECT_EQ(sim.readAllStandardError(),
+                  QByteArray("quintara-instrument-sim: give one of --channel and --position, once\n"));
+    }
+}
+
 TEST_F(CommunicationTest, ReadBytesGivesMarkersThenData)
 {
     // Ten bytes, then silence: 132 markers (122 of them fill) and 10 data.
@@ -285,9 +315,9 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     EXPECT_FALSE(commOpen(9));
     EXPECT_EQ(Log().count("commOpen"), 2);
 
-    // A device in use.
+    // A device in use by another program that opened it by the same name.
     ASSERT_TRUE(m_sim.Start({"--model", "6"}, kPort));
-    QSerialPort other(m_sim.DevicePath());
+    QSerialPort other(m_sim.PortPath());
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
     EXPECT_FALSE(commOpen(kPort));
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());

@@ -33,6 +33,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSerialPort>
 #include <QSessionManager>
 #include <QTest>
 #include <QTimer>
@@ -298,7 +299,8 @@ TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
 TEST_F(MeasureWindowTest, ALineLostDuringTheWaitIsReportedAsNotAvailable)
 {
     Connect(6, std::vector<Fields>{}, {"--hangup-after", "200"});
-    const QString device = sim_.DevicePath().mid(5);   // without "/dev/"
+    // The port's name as Qt gives it for the path (without a leading "/dev/").
+    const QString device = QSerialPort(sim_.PortPath()).portName();
     EXPECT_EQ(Measure(kAir), Boxes{Box(13)});
     EXPECT_EQ(Protocols.size(), 1u);
     EXPECT_TRUE(!w_->imgNoConnection->isHidden() && w_->cmdMeasure->isEnabled());

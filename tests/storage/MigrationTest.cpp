@@ -136,6 +136,14 @@ protected:
         Progress.clear();
         return RunImport(folder.isEmpty() ? Source : folder, [this](int value) { Progress.push_back(value); });
     }
+    // Message 31 answered No wherever it comes among the next boxes (those
+    // that only inform take any answer), so that boxes in the wrong order
+    // show as such instead of asking again without end.
+    void AnswerNoToEachOf(qsizetype boxes)
+    {
+        for (qsizetype i = 0; i < boxes; ++i)
+            Presenter.Answer(AnswerNo);
+    }
     // The texts of the boxes shown so far, in order.
     QStringList Texts() const
     {
@@ -631,16 +639,15 @@ TEST_F(MigrationTest, AnImportOntoAFullDiskTellsHowManyFilesItCouldNotImport)
     Write(QStringLiteral("2024.01.05, 10.15.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Denim"), At(10, 15))));
     Write(QStringLiteral("2024.01.05, 12.00.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Twill"), At(12))));
     const QStringList expected = {
+        // The settings file with the two new styles finds no room either.
+        Msg(31),
+        Msg(43),
         QStringLiteral("Number of imported files:\t2\r\nNumber of imported styles:\t2"),
         QStringLiteral("Number of files not imported:\t4\r\nAn error occurred while writing the file. Ensure that "
                        "there is enough space on the disk."),
-        // The settings file with the two new styles finds no room either.
-        Msg(31),
     };
     const int result = RunWithFileSizeLimit(1024, [&] {
-        Presenter.Answer(AnswerOK);
-        Presenter.Answer(AnswerOK);
-        Presenter.Answer(AnswerNo);
+        AnswerNoToEachOf(expected.size());
         Run();
         if (Texts() == expected)
             return 0;
@@ -668,15 +675,34 @@ TEST_F(MigrationTest, ACurveThatFindsNoRoomAsksForRoom)
 {
     WriteCurve(QStringLiteral("41231001.DAT"), OldCurveBytes("Airbag"));
     const int result = RunWithFileSizeLimit(1024, [&] {
-        Presenter.Answer(AnswerOK);
-        Presenter.Answer(AnswerOK);
-        Presenter.Answer(AnswerNo);     // the settings may find no room either
+        AnswerNoToEachOf(3);     // the settings may find no room either
         Run();
-        return Texts().mid(0, 2) == QStringList({Msg(39, {0, 0}), Msg(41, {1})}) ? 0 : 1;
+        return Texts().endsWith(Msg(41, {1})) ? 0 : 1;
     });
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "no file size limit here";
     EXPECT_EQ(result, 0);
+}
+
+// Lines of the old text files alone, no curve: their reports find no room
+// as they are written, and that cause alone must ask for room.
+TEST_F(MigrationTest, LinesThatFindNoRoomAskForRoom)
+{
+    Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5"),
+                                              TestLine("1103151011", "Denim", " 5", "1", "12.5")}));
+    const int result = RunWithFileSizeLimit(1024, [&] {
+        AnswerNoToEachOf(3);     // the settings may find no room either
+        Run();
+        if (Texts().endsWith(Msg(41, {2})))
+            return 0;
+        for (const QString& text : Texts())
+            std::fprintf(stderr, "shown: %s\n", qPrintable(text));
+        return 1;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file size limit here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Names(Source), QStringList{QStringLiteral("BAL.DAT")});
 }
 
 TEST_F(MigrationTest, EveryInstrumentFileIsRead)
@@ -789,8 +815,8 @@ TEST_F(MigrationTest, AReadOnlySourceWithOlderReportsSaysSoOnce)
 
 // The styles an import adds live in the settings file: a file that cannot
 // be written is told (message 31) and tried again on Yes; after No the moved
-// reports stay where they are and the styles in the list, and the counts say
-// the settings were not saved.
+// reports stay where they are and the styles in the list, and the operator
+// is told so. The counts come once the settings' outcome is known.
 TEST_F(MigrationTest, ASettingsFileThatCannotBeWrittenAfterAnImportIsTold)
 {
     Write(QStringLiteral("2024.01.05, 10.15.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Denim"), At(10, 15))));
@@ -801,7 +827,7 @@ TEST_F(MigrationTest, ASettingsFileThatCannotBeWrittenAfterAnImportIsTold)
             QDir().rmdir(SettingsFilePath());
     };
     EXPECT_EQ(Run(), (ImportCounts{1, 1, true}));
-    EXPECT_EQ(Texts(), QStringList({Msg(39, {1, 1}), Msg(31)}));
+    EXPECT_EQ(Texts(), QStringList({Msg(31), Msg(39, {1, 1})}));
     ResetSettingsGlobals(Program);
     ReadSettingsFile();
     ASSERT_EQ(Styles.size(), 2u);
@@ -809,20 +835,46 @@ TEST_F(MigrationTest, ASettingsFileThatCannotBeWrittenAfterAnImportIsTold)
     DataFolder = Data;
 
     // No: one question, the report in its style folder, the style in the
-    // list in memory only, and a log line.
+    // list in memory only, a log line, and a word to the operator in the
+    // program's language.
     Presenter.OnPresent = nullptr;
-    Presenter.Shown.clear();
-    Write(QStringLiteral("2024.01.05, 12.00.00.QTA"), ReportFileBytes(SampleProtocol(QStringLiteral("Twill"), At(12))));
+    const struct {
+        int16_t language;
+        const char* text;
+    } rows[] = {
+        {1, "Die importierten Artikel bleiben nur im Arbeitsspeicher, bis die Einstellungen gespeichert werden "
+            "können."},
+        {2, "The imported styles are kept in memory only until the settings can be saved."},
+        {3, "Les articles repris ne sont gardés qu'en mémoire jusqu'à ce que les réglages puissent être "
+            "enregistrés."},
+        {4, "Gli articoli ripresi restano solo in memoria finché le impostazioni non potranno essere salvate."},
+        {5, "Los artículos importados se conservan solo en memoria hasta que se pueda guardar la configuración."},
+    };
     QFile::remove(SettingsFilePath());
     ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
-    Presenter.Answer(AnswerOK);
-    Presenter.Answer(AnswerNo);
-    EXPECT_EQ(Run(), (ImportCounts{1, 1, false}));
-    EXPECT_EQ(Texts(), QStringList({Msg(39, {1, 1}), Msg(31)}));
-    EXPECT_EQ(Names(StyleFolder(QStringLiteral("Twill"))), QStringList{QStringLiteral("2024.01.05, 12.00.00.QTA")});
-    ASSERT_EQ(Styles.size(), 3u);
-    EXPECT_EQ(Styles[2].Name, QStringLiteral("Twill"));
-    EXPECT_EQ(LogLinesWith(QStringLiteral("RunImport")), 1);
+    for (const auto& row : rows) {
+        Language = row.language;
+        Presenter.Shown.clear();
+        const QString style = QStringLiteral("Twill %1").arg(row.language);
+        const QString name = QStringLiteral("2024.01.05, 12.0%1.00.QTA").arg(row.language);
+        Write(name, ReportFileBytes(SampleProtocol(style, At(12, row.language))));
+        AnswerNoToEachOf(3);
+        EXPECT_EQ(Run(), (ImportCounts{1, 1, false})) << row.language;
+        EXPECT_EQ(Texts(), QStringList({ComposeMessage(31, {}, row.language).Text, QString::fromUtf8(row.text),
+                                        ComposeMessage(39, {1, 1}, row.language).Text}))
+            << row.language;
+        EXPECT_EQ(Names(StyleFolder(style)), QStringList{name});
+        EXPECT_EQ(Styles.back().Name, style);
+    }
+    EXPECT_EQ(Styles.size(), 2u + std::size(rows));
+    EXPECT_EQ(LogLinesWith(QStringLiteral("RunImport")), static_cast<int>(std::size(rows)));
+
+    // No with no new style to lose: nothing more than the question.
+    Language = 2;
+    Presenter.Shown.clear();
+    AnswerNoToEachOf(2);
+    EXPECT_EQ(Run(), (ImportCounts{0, 0, false}));
+    EXPECT_EQ(Texts(), QStringList({Msg(31), Msg(39, {0, 0})}));
 }
 
 // A converted line whose report was written but could not take its name

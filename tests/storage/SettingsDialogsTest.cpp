@@ -95,7 +95,7 @@ TEST_F(SettingsDialogsTest, PortsAreProbedAndTheStoredOneSelectedAndCancelChange
         SCOPED_TRACE(n);
         EXPECT_EQ(form->optPort[n]->isEnabled(), n == 3);
         EXPECT_EQ(form->optPort[n]->isChecked(), n == 3);
-        EXPECT_EQ(form->optPort[n]->toolTip(), n == 3 ? m_sim.DevicePath() : MissingPorts::Missing(n));
+        EXPECT_EQ(form->optPort[n]->toolTip(), n == 3 ? m_sim.PortPath() : MissingPorts::Missing(n));
     }
     // The probe leaves the port closed and logs none of the missing devices.
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());

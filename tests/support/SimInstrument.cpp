@@ -38,6 +38,18 @@ bool SimInstrument::Start(const QStringList& arguments, int port)
     QFile::remove(m_dir.filePath(QStringLiteral("transcript.bin")));
     QStringList args = arguments;
     args << QStringLiteral("--transcript") << m_dir.filePath(QStringLiteral("transcript.bin"));
+    // Qt's serial port locks a device in a folder that every process of the
+    // machine shares, under a name made from the device's path
+    // (/var/lock/LCK..pts_4), and it removes the lock only after it closed
+    // the device. A pseudo-terminal's number is handed out again as soon as
+    // it is free: an instrument given the number another test program was
+    // still closing found that program's lock, and the port would not open,
+    // the more often the busier the machine. A link in this instrument's own
+    // folder gives the port a lock name no other process uses.
+    const QString link = m_dir.filePath(QStringLiteral("port"));
+    const bool ownLink = port >= 1 && !arguments.contains(QStringLiteral("--link"));
+    if (ownLink)
+        args << QStringLiteral("--link") << link;
     m_process.start(Program(), args);
     if (!m_process.waitForStarted(kStartTimeoutMs))
         return false;
@@ -51,12 +63,13 @@ bool SimInstrument::Start(const QStringList& arguments, int port)
         out += m_process.readAllStandardOutput();
     }
     m_device = QString::fromLocal8Bit(out.left(out.indexOf('\n')).trimmed());
+    m_portPath = ownLink ? link : m_device;
     if (port >= 1) {
         const QByteArray name = SerialPortEnvironmentName(port).toLatin1();
         m_port = port;
         m_hadVariable = qEnvironmentVariableIsSet(name.constData());
         m_savedVariable = qgetenv(name.constData());
-        qputenv(name.constData(), m_device.toLocal8Bit());
+        qputenv(name.constData(), m_portPath.toLocal8Bit());
     }
     return !m_device.isEmpty();
 }

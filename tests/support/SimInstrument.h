@@ -23,14 +23,19 @@ public:
 
     // Starts the simulator with these arguments (a transcript of what it
     // receives is added) and, for a port number of 1 or more, sets QUINTARA_COM<port>
-    // to its device. False when it did not come up within a few seconds.
+    // to PortPath(). False when it did not come up within a few seconds.
     bool Start(const QStringList& arguments, int port = 0);
 
     // Ends it: what the receiver sent before is still written to the
     // transcript. Called by the destructor; harmless twice.
     void Stop();
 
+    // The pseudo-terminal the simulator opened.
     QString DevicePath() const { return m_device; }
+    // What a port number given to Start names: a link to the device in this
+    // instrument's own folder (the simulator's --link), unless the arguments
+    // name a link of their own; else the device itself.
+    QString PortPath() const { return m_portPath; }
 
     // A file in the simulator's private folder, for --replies and --curve.
     QString WriteFile(const QString& name, const std::string& bytes);
@@ -48,6 +53,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_device;
+    QString m_portPath;
     int m_port = 0;
     bool m_hadVariable = false;
     QByteArray m_savedVariable;
