@@ -661,38 +661,46 @@ bool BeginDataFolderChange(const QString& folder)
     return true;
 }
 
-bool FinishDataFolderChange()
+namespace {
+
+// Ends the change under way once the settings named the new folder
+// (committed) or could not: the series' files are then the copies, or stay
+// the old ones, and the record is finished accordingly.
+bool EndDataFolderChange(bool committed)
 {
     if (!g_change.Active)
         return FinishOpenSteps(SaveProcedure);
     const FolderChange change = g_change;
     g_change = FolderChange{};
-    // The settings name the new folder: the series' files are there now.
-    for (std::size_t i = 1; i < g_open.size() && i < change.NewPath.size(); ++i)
-        if (!change.NewPath[i].isEmpty())
+    for (std::size_t i = 1; i < g_open.size() && i < change.NewPath.size(); ++i) {
+        if (change.NewPath[i].isEmpty())
+            continue;
+        if (committed)
             g_open[i].Path = change.NewPath[i];
-    for (const IntentFile& file : change.Record.Removed)
-        g_gone.removeAll(file.Path);
-    if (FinishIntent(change.RecordPath, change.Record, true, SaveProcedure))
+        else
+            // What the series hold in memory beyond their old files is
+            // written by the next save.
+            g_open[i].Stale = g_open[i].Stale || change.WasStale[i];
+    }
+    if (committed)
+        for (const IntentFile& file : change.Record.Removed)
+            g_gone.removeAll(file.Path);
+    if (FinishIntent(change.RecordPath, change.Record, committed, SaveProcedure))
         return true;
-    KeepStep(change.RecordPath, change.Record, true);
+    KeepStep(change.RecordPath, change.Record, committed);
     return false;
+}
+
+}  // namespace
+
+bool FinishDataFolderChange()
+{
+    return EndDataFolderChange(true);
 }
 
 bool UndoDataFolderChange()
 {
-    if (!g_change.Active)
-        return FinishOpenSteps(SaveProcedure);
-    const FolderChange change = g_change;
-    g_change = FolderChange{};
-    // The series stay in their files in the old folder; what they hold in
-    // memory beyond that is written by the next save.
-    for (std::size_t i = 1; i < g_open.size() && i < change.WasStale.size(); ++i)
-        g_open[i].Stale = g_open[i].Stale || change.WasStale[i];
-    if (FinishIntent(change.RecordPath, change.Record, false, SaveProcedure))
-        return true;
-    KeepStep(change.RecordPath, change.Record, false);
-    return false;
+    return EndDataFolderChange(false);
 }
 
 void LoadPendingProtocols()

@@ -80,6 +80,19 @@ protected:
         StorageTest::TearDown();
     }
     bool SettingsWritten() const { return QFile::exists(SettingsFilePath()); }
+    // The series open from its pending file in the data folder, the settings
+    // file unwritable (a folder stands at its name), the dialog's folder
+    // change set: OK with the subfolder then finds the settings refused.
+    void OpenWithTheSettingsRefused(const Protocol& series)
+    {
+        WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        ASSERT_EQ(Protocols.size(), 2u);
+        QFile::remove(SettingsFilePath());
+        ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
+        frmDataSetting::SetFolderMove(PendingFolderChange());
+    }
     // Starts the simulated instrument on port 3.
     void StartInstrument() { ASSERT_TRUE(m_sim.Start({ QStringLiteral("--model"), QStringLiteral("6") }, 3)); }
 
@@ -403,15 +416,8 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     // that folder later, finds nothing of them there.
     StartInstrument();
     const QString sub = Data + QStringLiteral("/sub");
-    ASSERT_TRUE(QDir().mkpath(sub));
     const Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
-    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
-    Protocols = {EmptyProtocol};
-    LoadPendingProtocols();
-    ASSERT_EQ(Protocols.size(), 2u);
-    QFile::remove(SettingsFilePath());
-    ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
-    frmDataSetting::SetFolderMove(PendingFolderChange());
+    OpenWithTheSettingsRefused(series);
     Presenter.Answer(AnswerYes);
     Presenter.Answer(AnswerNo);
     frmDataSetting* form = frmDataSetting::Instance();
@@ -445,15 +451,8 @@ TEST_F(SettingsDialogsTest, ACopyThatCannotBeRemovedAfterNoIsToldAndGoesAtTheNex
     // and the next start, the folder writable again, removes the copy.
     StartInstrument();
     const QString sub = Data + QStringLiteral("/sub");
-    ASSERT_TRUE(QDir().mkpath(sub));
     const Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
-    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
-    Protocols = {EmptyProtocol};
-    LoadPendingProtocols();
-    ASSERT_EQ(Protocols.size(), 2u);
-    QFile::remove(SettingsFilePath());
-    ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
-    frmDataSetting::SetFolderMove(PendingFolderChange());
+    OpenWithTheSettingsRefused(series);
     std::optional<ReadOnlyFolder> refusing;
     Presenter.OnPresent = [&](const MessageRequest&) {
         if (!refusing)
