@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 
 #include <initializer_list>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -379,6 +381,39 @@ TEST_F(TrashTest, ANameWithABlankAndAPercentSignIsFoundAgainThroughItsPath)
     EXPECT_TRUE(info.Whole);
     EXPECT_EQ(info.Path, Path(name));
     EXPECT_FALSE(info.Raw.contains(' ')) << info.Raw.toStdString();
+}
+
+TEST_F(TrashTest, AFileOnAnotherFileSystemGoesToTheTrashAtItsTopWithAPathRelativeToIt)
+{
+    // A file system of its own, mounted in a child's own mount namespace
+    // inside the test's folder: its trash is .Trash-<uid> at its top, and
+    // Path there is relative to that top, so the trash still names the file
+    // wherever the file system is mounted next.
+    const QString top = Temp.path() + QStringLiteral("/mounted");
+    ASSERT_TRUE(QDir().mkpath(top));
+    const QByteArray mountPoint = QFile::encodeName(top);
+    const QString uid = QString::number(::geteuid());
+    const int result = RunInMountNamespace([&] {
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m") != 0)
+            return ChildSetupFailed;
+        if (!QDir().mkpath(top + QStringLiteral("/lot 7")))
+            return 2;
+        WriteFileBytes(top + QStringLiteral("/lot 7/R 100%.QTA"), "report");
+        SystemError error;
+        if (!dskMoveToTrash(top + QStringLiteral("/lot 7/R 100%.QTA"), error))
+            return 3;
+        const QString trash = top + QStringLiteral("/.Trash-") + uid;
+        if (ReadFileBytes(trash + QStringLiteral("/files/R 100%.QTA")) != "report")
+            return 4;
+        const TrashInfoFile info = ReadTrashInfo(trash + QStringLiteral("/info/R 100%.QTA.trashinfo"));
+        if (!info.Whole || info.Raw != "lot%207/R%20100%25.QTA")
+            return 5;
+        // Nothing of it in the home trash.
+        return QDir(DataHome() + QStringLiteral("/Trash/files")).isEmpty() ? 0 : 6;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file system of its own can be mounted here";
+    EXPECT_EQ(result, 0);
 }
 
 TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)

@@ -413,11 +413,19 @@ void ChownToNobody(const char* path)
         (void)!::chown(path, NobodyId, NobodyId);
 }
 
-int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work)
+int RunInMountNamespace(const std::function<int()>& work)
 {
     return RunInChild([&] {
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount(folder, folder, nullptr, MS_BIND, nullptr) != 0
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return ChildSetupFailed;
+        return work();
+    });
+}
+
+int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work)
+{
+    return RunInMountNamespace([&] {
+        if (::mount(folder, folder, nullptr, MS_BIND, nullptr) != 0
             || ::mount(nullptr, folder, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
             return ChildSetupFailed;
         return work();

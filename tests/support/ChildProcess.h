@@ -78,3 +78,8 @@ void ChownToNobody(const char* path);
 // Runs it with the folder mounted read-only in a mount namespace of the
 // child's own; ChildSetupFailed where the system allows no such mount.
 int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work);
+
+// Runs it in a mount namespace of the child's own, whose mounts (a file
+// system of its own for a folder of the test) go with the child;
+// ChildSetupFailed where the system allows none.
+int RunInMountNamespace(const std::function<int()>& work);
