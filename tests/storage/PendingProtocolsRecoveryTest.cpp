@@ -980,3 +980,44 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         }
     }
 }
+
+TEST_F(PendingRecovery, SeriesMovingIntoTheFolderTheyAreWrittenToAreInOneFileWhereverAKillFalls)
+{
+    // The series were loaded from one folder, and the folder they are
+    // written to is another now (the data folder came back, or the program
+    // folder stands in for a missing one): each save writes a series' file
+    // there and removes its old one, recorded. Wherever a kill falls, a
+    // start from the new folder finds each series once, and its old file
+    // is gone once the start is through.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const std::vector<Protocol> series = {Series(9, "a"), Series(10, "b")};
+    const auto prepare = [&] {
+        OpenInDataFolderBeside(other, series);
+        DataFolder = other;
+    };
+    const auto save = [] {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 1;
+    };
+    int moved = 0;
+    const auto check = [&](int) {
+        DataFolder = other;
+        const std::vector<Protocol> fromOther = NextStart();
+        const std::size_t inOther = fromOther.size() - 1;
+        DataFolder = Data;
+        const std::vector<Protocol> fromData = NextStart();
+        // Each series in exactly one of the two folders.
+        for (const Protocol& p : series)
+            ASSERT_EQ(std::count(fromOther.begin(), fromOther.end(), p) + std::count(fromData.begin(), fromData.end(), p), 1);
+        ASSERT_FALSE(QFile::exists(other + QStringLiteral("/PENDING.STP")));
+        moved += static_cast<int>(inOther);
+    };
+    const int kills = KillBeforeEachFileCall(prepare, save, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 10);
+    EXPECT_GT(moved, 3);
+    EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+    EXPECT_EQ(PendingFilesIn(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+}
