@@ -813,6 +813,32 @@ TEST_F(PendingRecovery, ATypedSeriesWhoseWriteFailedKeepsItsFileThroughAnUndoneC
     EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, series}));
 }
 
+TEST_F(PendingRecovery, AnUndoneChangeLeftOpenIsUndoneBeforeTheSettingsCanNameItsFolder)
+{
+    // The settings could not name the other folder, and its copy refused to
+    // go; then the series was given up, so no series is open. Choosing that
+    // folder now must first finish the undoing: the record, once the
+    // settings named the folder, would take the copy for the series' file.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9, "s")));
+    ASSERT_EQ(NextStart().size(), 2u);
+    ASSERT_TRUE(BeginDataFolderChange(other));
+    {
+        ReadOnlyFolder refusing(other);
+        if (!refusing.Active())
+            GTEST_SKIP() << "cannot make a folder refuse a removal";
+        EXPECT_FALSE(UndoDataFolderChange());
+        Protocols.erase(Protocols.begin() + 1);
+        EXPECT_FALSE(DropPendingSeries(1));
+    }
+    EXPECT_FALSE(QFile::exists(Pending(1)));
+    EXPECT_EQ(ChangeDataFolder(other), 0);
+    EXPECT_EQ(NamedDataFolder(), other);
+    EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
+    EXPECT_EQ(NextStart().size(), 1u);
+}
+
 TEST_F(PendingRecovery, WithTheProgramFolderReadOnlyATerminationWorksAndAChangeOfDataFolderWritesNothing)
 {
     // The record of a termination lies beside the pending files; that of a
