@@ -403,7 +403,9 @@ bool Save(std::size_t changed, bool all)
         held.insert(file.Path);
     }
     NumberInOrder(folder, g_open);
-    return ok;
+    // A step this save made and could not complete (its record or a folder
+    // sync refused after the move) is told like a failed write.
+    return ok && g_steps.empty();
 }
 
 // Saves after a change during the run. The first failure asks message 31,
