@@ -403,7 +403,9 @@ bool Save(std::size_t changed, bool all)
         held.insert(file.Path);
     }
     NumberInOrder(folder, g_open);
-    return ok;
+    // A step this save made and could not complete (its record or a folder
+    // sync refused after the move) is told like a failed write.
+    return ok && g_steps.empty();
 }
 
 // Saves after a change during the run. The first failure asks message 31,
@@ -598,6 +600,10 @@ bool BeginDataFolderChange(const QString& folder)
     for (std::size_t i = 1; i < g_open.size(); ++i)
         if (!g_open[i].Ended)
             open.push_back(i);
+    // Even with no series open: an undone change left open would look done
+    // once the settings name its folder, and keep its copies there.
+    if (!ReadyForStep(SaveProcedure))
+        return false;
     // With no series open there is nothing to put anywhere, nor a folder
     // that must be there.
     if (open.empty())
@@ -607,8 +613,6 @@ bool BeginDataFolderChange(const QString& folder)
         WriteLog(ErrorFromErrno(ENOENT, target), SaveProcedure, target);
         return false;
     }
-    if (!ReadyForStep(SaveProcedure))
-        return false;
     const QString recordPath = JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName));
     IntentRecord record{IntentCommit::SettingsNameFolder, target, false, {}, {}};
     // Names free now, chosen before anything is written.

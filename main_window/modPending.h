@@ -16,7 +16,7 @@ QString PendingFileName(int index);
 // is written; then the files are renamed into order one at a time. A kill at
 // any point leaves every open series in exactly one file. Pending files this
 // run did not load or write are left alone. ok is True when every file was
-// written and every file of a closed series removed.
+// written and every file of a closed series removed, with no step left open.
 void SavePendingProtocols(bool& ok);
 
 // The same during the run, after open series `index` changed (a new series

@@ -813,6 +813,67 @@ TEST_F(PendingRecovery, ATypedSeriesWhoseWriteFailedKeepsItsFileThroughAnUndoneC
     EXPECT_TRUE(NextStart() == (std::vector<Protocol>{EmptyProtocol, series}));
 }
 
+TEST_F(PendingRecovery, AnUndoneChangeLeftOpenIsUndoneBeforeTheSettingsCanNameItsFolder)
+{
+    // The settings could not name the other folder, and its copy refused to
+    // go; then the series was given up, so no series is open. Choosing that
+    // folder now must first finish the undoing: the record, once the
+    // settings named the folder, would take the copy for the series' file.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9, "s")));
+    ASSERT_EQ(NextStart().size(), 2u);
+    ASSERT_TRUE(BeginDataFolderChange(other));
+    {
+        ReadOnlyFolder refusing(other);
+        if (!refusing.Active())
+            GTEST_SKIP() << "cannot make a folder refuse a removal";
+        EXPECT_FALSE(UndoDataFolderChange());
+        Protocols.erase(Protocols.begin() + 1);
+        EXPECT_FALSE(DropPendingSeries(1));
+    }
+    EXPECT_FALSE(QFile::exists(Pending(1)));
+    EXPECT_EQ(ChangeDataFolder(other), 0);
+    EXPECT_EQ(NamedDataFolder(), other);
+    EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
+    EXPECT_EQ(NextStart().size(), 1u);
+}
+
+TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsComplete)
+{
+    // A series in the program folder, which stood in for the data folder,
+    // moves into the data folder: its new file, then the removal of the old
+    // one. With any one file call failing, a save that says all is on disk
+    // has left no record open, and the series in one file.
+    const Protocol series = Series(9, "s");
+    const QString stood = Program + QStringLiteral("/PENDING 1.QTA");
+    const auto prepare = [&] {
+        QFile::remove(Data + QStringLiteral("/PENDING.STP"));
+        for (const QString& name : PendingFilesIn(Data))
+            QFile::remove(Data + u'/' + name);
+        WriteFileBytes(stood, ReportFileBytes(series));
+        DataFolder = Program;
+        ASSERT_EQ(NextStart().size(), 2u);
+        DataFolder = Data;
+    };
+    const auto save = [] {
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 1;
+    };
+    const auto check = [&](int, int exitCode) {
+        if (exitCode != 0)
+            return;
+        ASSERT_FALSE(QFile::exists(Data + QStringLiteral("/PENDING.STP")));
+        ASSERT_FALSE(QFile::exists(stood));
+        ASSERT_EQ(PendingFilesIn(Data).size(), 1) << FilesIn(Data).join(u',').toStdString();
+    };
+    const int runs = FailEachFileCall(prepare, save, EIO, FileCallFault::Once, check);
+    if (runs < 0)
+        GTEST_SKIP() << "no failing of a child's file calls here";
+    EXPECT_GE(runs, 3);
+}
+
 TEST_F(PendingRecovery, WithTheProgramFolderReadOnlyATerminationWorksAndAChangeOfDataFolderWritesNothing)
 {
     // The record of a termination lies beside the pending files; that of a
