@@ -144,6 +144,21 @@ protected:
         for (qsizetype i = 0; i < boxes; ++i)
             Presenter.Answer(AnswerNo);
     }
+    // An import in a child whose files may not grow past 1 KiB, as on a
+    // full disk (the settings may find no room either): 0 when its last box
+    // is the one given, 1 (the boxes on standard error) when not.
+    int ImportOnAFullDiskEndsWith(const QString& last)
+    {
+        return RunWithFileSizeLimit(1024, [&] {
+            AnswerNoToEachOf(3);
+            Run();
+            if (Texts().endsWith(last))
+                return 0;
+            for (const QString& text : Texts())
+                std::fprintf(stderr, "shown: %s\n", qPrintable(text));
+            return 1;
+        });
+    }
     // The texts of the boxes shown so far, in order.
     QStringList Texts() const
     {
@@ -674,11 +689,7 @@ TEST_F(MigrationTest, AnImportOntoAFullDiskTellsHowManyFilesItCouldNotImport)
 TEST_F(MigrationTest, ACurveThatFindsNoRoomAsksForRoom)
 {
     WriteCurve(QStringLiteral("41231001.DAT"), OldCurveBytes("Airbag"));
-    const int result = RunWithFileSizeLimit(1024, [&] {
-        AnswerNoToEachOf(3);     // the settings may find no room either
-        Run();
-        return Texts().endsWith(Msg(41, {1})) ? 0 : 1;
-    });
+    const int result = ImportOnAFullDiskEndsWith(Msg(41, {1}));
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "no file size limit here";
     EXPECT_EQ(result, 0);
@@ -690,15 +701,7 @@ TEST_F(MigrationTest, LinesThatFindNoRoomAskForRoom)
 {
     Write(QStringLiteral("BAL.DAT"), TextFile({TestLine("1103151010", "Denim", " 5", "1", "12.5"),
                                               TestLine("1103151011", "Denim", " 5", "1", "12.5")}));
-    const int result = RunWithFileSizeLimit(1024, [&] {
-        AnswerNoToEachOf(3);     // the settings may find no room either
-        Run();
-        if (Texts().endsWith(Msg(41, {2})))
-            return 0;
-        for (const QString& text : Texts())
-            std::fprintf(stderr, "shown: %s\n", qPrintable(text));
-        return 1;
-    });
+    const int result = ImportOnAFullDiskEndsWith(Msg(41, {2}));
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "no file size limit here";
     EXPECT_EQ(result, 0);
