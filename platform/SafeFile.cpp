@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,11 +15,15 @@ namespace {
 std::function<void()> g_sizeTaken;
 std::function<void(const SystemError&, const QString&)> g_folderSyncFailed;
 
-// Qt reports an existing file it may not replace only as "not writable";
-// the system says why (a read-only mount, a missing permission).
+// Qt reports an existing file it may not replace only as "not writable",
+// and a folder at the name in words of its own; the system says why (a
+// read-only mount, a missing permission, a folder).
 SystemError OpenError(const QSaveFile& file, const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        return ErrorFromErrno(EISDIR, path);
     if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
         return ErrorFromErrno(errno, path);
     return ErrorFromFile(file);

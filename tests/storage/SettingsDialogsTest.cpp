@@ -432,9 +432,11 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     SavePendingProtocols(ok);
     EXPECT_TRUE(ok);
 
-    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    // The port chosen lives in memory only, and message 44 says so.
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
     EXPECT_EQ(Presenter.Shown[0], ComposeMessage(31, {}, 2));
     EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(44, {}, 2));
     EXPECT_EQ(DataFolder, Data);
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
     EXPECT_TRUE(QDir(sub).entryList(QDir::Files | QDir::Hidden).isEmpty());
@@ -467,8 +469,9 @@ TEST_F(SettingsDialogsTest, ACopyThatCannotBeRemovedAfterNoIsToldAndGoesAtTheNex
     Presenter.OnPresent = nullptr;
     if (!refusing || !refusing->Active())
         GTEST_SKIP() << "cannot make a folder refuse a removal";
-    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
     EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(44, {}, 2));
     EXPECT_EQ(DataFolder, Data);
     EXPECT_EQ(QDir(sub).entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
