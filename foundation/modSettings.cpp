@@ -576,6 +576,22 @@ void LogOutOfRange(const OutOfRange& found)
 // the backup only), else the file is read as far as it goes. A file that
 // cannot be read at all, or is no settings file, is moved aside; a missing
 // or empty one is restored from a backup that is a settings file.
+// A settings write killed after its temporary file got a name and before
+// the rename left that file beside the settings: it holds the passwords, so
+// it goes for good (not to the trash), and the settings file itself is the
+// old one or the new one, whole either way.
+void RemoveSettingsWriteLeftovers()
+{
+    for (const QString& left : AtomicWriteLeftovers(SettingsFilePath())) {
+        QFile file(left);
+        if (file.remove())
+            WriteLog(0, QStringLiteral("Removed a settings file left by an unfinished write: ") + left,
+                     QStringLiteral("ReadSettingsFile"));
+        else
+            WriteLog(ErrorFromFile(file), QStringLiteral("ReadSettingsFile"), left);
+    }
+}
+
 bool TakeSettingsFile()
 {
     g_keepSettingsFile = false;
@@ -650,6 +666,7 @@ bool InitSettings()
     SetSettingsDefaults(folder);
     if (folder.isEmpty())
         return true;
+    RemoveSettingsWriteLeftovers();
     const bool found = TakeSettingsFile();
     StoredSettingsToGlobals();
     return !found;

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -101,6 +103,31 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
     if (!SyncFolder(folder) && g_folderSyncFailed)
         g_folderSyncFailed(ErrorFromErrno(errno, folder), folder);
     return true;
+}
+
+QStringList AtomicWriteLeftovers(const QString& path)
+{
+    // QSaveFile's temporary file: an unnamed one where the file system has
+    // them, linked to this name just before the rename over the file; else
+    // one created under this name from the start.
+    const QFileInfo target(path);
+    static const QRegularExpression random(QStringLiteral("^[A-Za-z]{6}$"));
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    QStringList found;
+    QDirIterator it(target.absolutePath(), {prefix + QStringLiteral("??????")},
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        const QString candidate = it.next();
+        const QString name = it.fileName();
+        // The filter ignores case; the name must be the file's own.
+        if (!name.startsWith(prefix, Qt::CaseSensitive) || !random.match(name.mid(prefix.size())).hasMatch())
+            continue;
+        struct stat st {};
+        if (::lstat(QFile::encodeName(candidate).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            found.append(candidate);
+    }
+    found.sort();
+    return found;
 }
 
 bool SyncFolder(const QString& folder)
