@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <array>
@@ -272,6 +273,35 @@ TEST_F(SettingsDialogsTest, FolderListBrowses)
     emit list.itemActivated(list.item(dataRow));
     EXPECT_EQ(list.Path(), Data);
     EXPECT_EQ(changed, Data);
+}
+
+TEST_F(SettingsDialogsTest, ReturnInTheFolderListOpensTheFolderAndLeavesTheDialogOpen)
+{
+    // Return on a highlighted folder opens it, as a double-click does, and
+    // is no OK: the dialog stays, nothing is stored. Return on the OK
+    // button then accepts.
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    ScriptedDialogRunner runner;
+    int accepted = 0;
+    runner.Then([&](QDialog& dialog) {
+        auto* form = qobject_cast<frmDataSetting*>(&dialog);
+        ASSERT_NE(form, nullptr);
+        QObject::connect(form, &QDialog::accepted, [&] { ++accepted; });
+        for (int row = 0; row < form->dirDirectory->count(); ++row)
+            if (form->dirDirectory->PathOfRow(row) == sub)
+                form->dirDirectory->setCurrentRow(row);
+        form->dirDirectory->setFocus();
+        QTest::keyClick(form->dirDirectory, Qt::Key_Return);
+        EXPECT_EQ(form->dirDirectory->Path(), sub);
+        EXPECT_EQ(accepted, 0);
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(SettingsWritten());
+        QTest::keyClick(form->cmdOK, Qt::Key_Return);
+    });
+    EXPECT_EQ(frmDataSetting::ShowForm(), QDialog::Accepted);
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(DataFolder, sub);
 }
 
 TEST_F(SettingsDialogsTest, ShownThroughTheModalSeam)
