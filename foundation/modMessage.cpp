@@ -376,6 +376,17 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Los artículos importados se conservan solo en memoria hasta que se pueda guardar la "
                "configuración."},
               "."}},
+        // After No to message 31 when a dialog's change could not be saved:
+        // the change holds for this run only, unless a later save gets it
+        // into the file.
+        {44, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Die Änderung bleibt nur im Arbeitsspeicher, bis die Einstellungen gespeichert werden können.",
+               "The change is kept in memory only until the settings can be saved.",
+               "La modification n'est gardée qu'en mémoire jusqu'à ce que les réglages puissent être "
+               "enregistrés.",
+               "La modifica resta solo in memoria finché le impostazioni non potranno essere salvate.",
+               "El cambio se conserva solo en memoria hasta que se pueda guardar la configuración."},
+              "."}},
     };
     return table;
 }

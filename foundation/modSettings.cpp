@@ -4,11 +4,13 @@
 #include "foundation/modDiskBasics.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
+#include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "platform/BinaryIO.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "platform/SystemEnd.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -574,6 +576,22 @@ void LogOutOfRange(const OutOfRange& found)
 // the backup only), else the file is read as far as it goes. A file that
 // cannot be read at all, or is no settings file, is moved aside; a missing
 // or empty one is restored from a backup that is a settings file.
+// A settings write killed after its temporary file got a name and before
+// the rename left that file beside the settings: it holds the passwords, so
+// it goes for good (not to the trash), and the settings file itself is the
+// old one or the new one, whole either way.
+void RemoveSettingsWriteLeftovers()
+{
+    for (const QString& left : AtomicWriteLeftovers(SettingsFilePath())) {
+        QFile file(left);
+        if (file.remove())
+            WriteLog(0, QStringLiteral("Removed a settings file left by an unfinished write: ") + left,
+                     QStringLiteral("ReadSettingsFile"));
+        else
+            WriteLog(ErrorFromFile(file), QStringLiteral("ReadSettingsFile"), left);
+    }
+}
+
 bool TakeSettingsFile()
 {
     g_keepSettingsFile = false;
@@ -648,6 +666,7 @@ bool InitSettings()
     SetSettingsDefaults(folder);
     if (folder.isEmpty())
         return true;
+    RemoveSettingsWriteLeftovers();
     const bool found = TakeSettingsFile();
     StoredSettingsToGlobals();
     return !found;
@@ -668,12 +687,45 @@ bool SaveSettings()
     return WriteSettingsFile();
 }
 
+namespace {
+
+// True when the settings file holds what a save would write now.
+bool SettingsFileIsCurrent()
+{
+    SystemError error;
+    const std::optional<std::string> bytes = ReadFileWhole(SettingsFilePath(), error);
+    return bytes && *bytes == SettingsFileBytes();
+}
+
+} // namespace
+
+bool SaveSettingsTelling(SettingsSaveAsk ask)
+{
+    constexpr int16_t MsgWriteError = 31;
+    constexpr int16_t MsgKeptInMemory = 44;
+    bool saved = SaveSettings();
+    // The system's end has nobody to ask; a file that holds the settings
+    // already loses nothing.
+    if (saved || SystemEndRequested() || SettingsFileIsCurrent())
+        return saved;
+    if (ask != SettingsSaveAsk::Declined) {
+        while (!saved && ShowMessage(MsgWriteError) == AnswerYes)
+            saved = SaveSettings();
+        if (saved)
+            return true;
+    }
+    if (ask != SettingsSaveAsk::ProgramEnd)
+        ShowMessage(MsgKeptInMemory);
+    return false;
+}
+
 bool WriteSettingsFile()
 {
     if (ProgramFolder().isEmpty())
         return true;
     if (g_keepSettingsFile) {
-        WriteLog(ClassicError::PathFileAccess, QStringLiteral("QUINTARA.DAT could not be kept aside; it is not replaced"),
+        WriteLog(ClassicError::PathFileAccess,
+                 QStringLiteral("The settings file could not be kept aside; it is not replaced: ") + SettingsFilePath(),
                  QStringLiteral("WriteSettingsFile"));
         return false;
     }
@@ -681,6 +733,7 @@ bool WriteSettingsFile()
     const QString backup = SettingsBackupPath();
     const SettingsImage image = BuildSettingsImage(static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0)));
     std::optional<SystemError> failure;
+    QString failedPath;
     SystemError error;
 
     // The backup holds the old file while the new one is written; the
@@ -690,26 +743,32 @@ bool WriteSettingsFile()
         // A backup left over from an earlier write gives way.
         if (QFileInfo::exists(backup))
             QFile::remove(backup);
-        if (LinkOrCopyFile(path, backup, error, OwnerOnlyPermissions))
+        if (LinkOrCopyFile(path, backup, error, OwnerOnlyPermissions)) {
             backedUp = true;
-        else
+        } else {
             failure = error;
+            failedPath = backup;
+        }
     }
 
     const bool written = WriteFileAtomically(path, image.Bytes, error, OwnerOnlyPermissions);
-    if (!written)
+    if (!written) {
         failure = error;
+        failedPath = path;
+    }
 
     // After a good write the backup is no longer needed; after a failed one
     // the settings file is the old one and the backup adds nothing.
     if (backedUp || (written && QFileInfo::exists(backup))) {
         QFile file(backup);
-        if (!file.remove() && written)
+        if (!file.remove() && written) {
             failure = ErrorFromFile(file);
+            failedPath = backup;
+        }
     }
     if (written && !image.Cuts.isEmpty())
         WriteLog(0, image.Cuts.join(QStringLiteral("; ")), QStringLiteral("WriteSettingsFile"));
     if (failure)
-        WriteLog(*failure, QStringLiteral("WriteSettingsFile"));
+        WriteLog(*failure, QStringLiteral("WriteSettingsFile"), failedPath);
     return written;
 }

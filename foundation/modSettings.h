@@ -29,6 +29,26 @@ void ReadSettingsFile();
 // false when the file still holds what it held before.
 bool SaveSettings();
 
+// When the operator is asked about a settings file that cannot be written.
+enum class SettingsSaveAsk {
+    // A change just made in a dialog: message 31 while the write fails, Yes
+    // trying again; after No, message 44 says that the change holds in
+    // memory only, until a later save gets it into the file.
+    Change,
+    // The operator said No to message 31 about this change already (a
+    // dialog that undid part of it): no question, only message 44.
+    Declined,
+    // The program's end: message 31 as for a change; after No the program
+    // ends, and nothing is kept, so message 44 would promise too much.
+    ProgramEnd,
+};
+
+// SaveSettings for a window, told to the operator when it fails. Nothing is
+// asked while the file already holds what the write would put there (the
+// failure loses nothing), nor while the system ends the program (one
+// attempt, the log holds its failure). True when the file holds the settings.
+bool SaveSettingsTelling(SettingsSaveAsk ask = SettingsSaveAsk::Change);
+
 // Writes the whole file anew through an atomic replace (mode 0600), with a
 // backup QUINTARA.DAT.BAK of the old file that exists only while the write
 // runs. On failure the old file stays byte-identical and one log line is

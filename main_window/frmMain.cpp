@@ -398,6 +398,7 @@ void frmMain::SaveBySystem()
         bool ok = false;
         SavePendingProtocols(ok);
     }
+    // Nobody is asked during the session's save; a failure is in the log.
     SaveSettings();
 }
 
@@ -1185,8 +1186,9 @@ void frmMain::Form_Unload(bool& cancel)
     }
     // 4. and 5. Files are closed where they are used; the port when open.
     commClose();
-    // 6. to 8.
-    SaveSettings();
+    // 6. to 8. The operator is asked while the settings cannot be saved;
+    // at the system's end the one attempt's failure is in the log.
+    SaveSettingsTelling(SettingsSaveAsk::ProgramEnd);
     ReleaseForms();
     g_main = nullptr;
     QuitProgram();

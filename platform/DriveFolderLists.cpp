@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QStorageInfo>
 #include <algorithm>
 
@@ -94,6 +95,14 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent)
         if (!path.isEmpty() && path != m_path && SetPath(path))
             emit PathChanged(m_path);
     });
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event)
+{
+    QListWidget::keyPressEvent(event);
+    // The list activates the item and leaves the key to its parents.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        event->accept();
 }
 
 bool DirListBox::SetPath(const QString& path)

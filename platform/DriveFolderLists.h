@@ -49,6 +49,11 @@ signals:
     // The current folder changed by the user.
     void PathChanged(const QString& path);
 
+protected:
+    // Enter opens the highlighted folder and goes no further: in a dialog it
+    // would also press the default button.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Fill();
 

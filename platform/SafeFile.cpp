@@ -2,11 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,11 +17,15 @@ namespace {
 std::function<void()> g_sizeTaken;
 std::function<void(const SystemError&, const QString&)> g_folderSyncFailed;
 
-// Qt reports an existing file it may not replace only as "not writable";
-// the system says why (a read-only mount, a missing permission).
+// Qt reports an existing file it may not replace only as "not writable",
+// and a folder at the name in words of its own; the system says why (a
+// read-only mount, a missing permission, a folder).
 SystemError OpenError(const QSaveFile& file, const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        return ErrorFromErrno(EISDIR, path);
     if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
         return ErrorFromErrno(errno, path);
     return ErrorFromFile(file);
@@ -96,6 +103,31 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
     if (!SyncFolder(folder) && g_folderSyncFailed)
         g_folderSyncFailed(ErrorFromErrno(errno, folder), folder);
     return true;
+}
+
+QStringList AtomicWriteLeftovers(const QString& path)
+{
+    // QSaveFile's temporary file: an unnamed one where the file system has
+    // them, linked to this name just before the rename over the file; else
+    // one created under this name from the start.
+    const QFileInfo target(path);
+    static const QRegularExpression random(QStringLiteral("^[A-Za-z]{6}$"));
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    QStringList found;
+    QDirIterator it(target.absolutePath(), {prefix + QStringLiteral("??????")},
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        const QString candidate = it.next();
+        const QString name = it.fileName();
+        // The filter ignores case; the name must be the file's own.
+        if (!name.startsWith(prefix, Qt::CaseSensitive) || !random.match(name.mid(prefix.size())).hasMatch())
+            continue;
+        struct stat st {};
+        if (::lstat(QFile::encodeName(candidate).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            found.append(candidate);
+    }
+    found.sort();
+    return found;
 }
 
 bool SyncFolder(const QString& folder)

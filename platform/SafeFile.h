@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,6 +26,12 @@
 // leaves the file written (true) and goes to the folder-sync report.
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions = QFileDevice::Permissions());
+
+// What a WriteFileAtomically of path killed between its steps can leave
+// beside it: its temporary file, named after the file with a dot and six
+// random letters ("QUINTARA.DAT.QznEva"). The paths of such names in path's
+// folder that are regular files (a link of that name is none), in name order.
+QStringList AtomicWriteLeftovers(const QString& path);
 
 // Puts the folder's own entries (names made, renamed or removed in it) on
 // the disk, so that a power cut keeps what a kill would keep. A file system

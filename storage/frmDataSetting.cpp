@@ -157,7 +157,8 @@ void frmDataSetting::cmdOK_Click()
         }
     }
     DataFolder = folder;
-    bool saved = SaveSettings();
+    // A port alone is told as every other dialog tells a failed save.
+    bool saved = moved ? SaveSettings() : SaveSettingsTelling();
     if (!saved && moved) {
         // The file still names the old folder, and the next start looks
         // there: unless it can be written after all, that stays the data
@@ -169,8 +170,8 @@ void frmDataSetting::cmdOK_Click()
             DataFolder = old;
             while (!g_folderMove.Undo() && ShowMessage(MsgWriteError) == AnswerYes) {
             }
-            // The port chosen, once more.
-            SaveSettings();
+            // The port chosen, once more, without asking again.
+            SaveSettingsTelling(SettingsSaveAsk::Declined);
         }
     }
     if (saved && moved) {

@@ -93,7 +93,7 @@ void frmQDASSetting::cmdOK_Click()
     if (!ShownFolderIsStorable())
         return;
     QDASFolder = dirDirectory->Path();
-    SaveSettings();
+    SaveSettingsTelling();
     accept();
 }
 

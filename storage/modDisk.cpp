@@ -306,7 +306,6 @@ bool dskCheckStoredName(const QString& name, bool allowStyleFolder, const QStrin
 bool dskDeleteFiles(const QString& folder, const QStringList& names)
 {
     QStringList paths;
-    QList<QFileDevice::Permissions> permissions;
     {
         const MousePointerGuard hourglass(PointerHourglass);
         for (const QString& name : names) {
@@ -319,21 +318,17 @@ bool dskDeleteFiles(const QString& folder, const QStringList& names)
             const QString path = StoredNamePath(folder, name, true);
             if (path.isEmpty() || IsProgramOwnFileName(QFileInfo(path).fileName()))
                 continue;
-            // The mode bits only: the "user" flags say what the running user may do.
-            permissions.append(QFile::permissions(path)
-                               & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser));
-            SetAttr(path, AttrNormal);
+            // The file keeps its write protection in the trash: the move
+            // needs the right to write the folders, not the file.
             paths.append(path);
         }
     }
     bool allMoved = true;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        const QString& path = paths.at(i);
+    for (const QString& path : paths) {
         SystemError error;
         if (dskMoveToTrash(path, error))
             continue;
         allMoved = false;
-        QFile::setPermissions(path, permissions.at(i));
         WriteLog(error.Number, QStringLiteral("%1 (not moved to the trash: %2)").arg(error.Text, path),
                  QStringLiteral("dskDeleteFiles"));
     }

@@ -230,7 +230,7 @@ void frmKeyboardDefinition::cmdOK_Click()
         ModelShortName[KeyboardInstrumentCode] = KeyboardDef.Instrument;
         ModelLongName[KeyboardInstrumentCode] = ModelShortName[KeyboardInstrumentCode];
     }
-    SaveSettings();
+    SaveSettingsTelling();
     Unload(QDialog::Accepted);
 }
 

@@ -200,7 +200,7 @@ void frmOperator::StoreList()
 void frmOperator::cmdOK_Click()
 {
     StoreList();
-    SaveSettings();
+    SaveSettingsTelling();
     Unload(QDialog::Accepted);
 }
 

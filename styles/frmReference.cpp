@@ -241,7 +241,7 @@ void frmReference::StoreLists()
 void frmReference::cmdOK_Click()
 {
     StoreLists();
-    SaveSettings();
+    SaveSettingsTelling();
     Unload(QDialog::Accepted);
 }
 

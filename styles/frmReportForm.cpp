@@ -351,7 +351,7 @@ void frmReportForm::StoreForms()
 void frmReportForm::cmdOK_Click()
 {
     StoreForms();
-    SaveSettings();
+    SaveSettingsTelling();
     Unload(QDialog::Accepted);
 }
 

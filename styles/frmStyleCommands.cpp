@@ -331,7 +331,7 @@ void frmStyle::StoreStyles()
 void frmStyle::cmdOK_Click()
 {
     StoreStyles();
-    SaveSettings();
+    SaveSettingsTelling();
     Unload(QDialog::Accepted);
 }
 

@@ -200,7 +200,7 @@ void frmCountrySetting::cmdOK_Click()
         Language = static_cast<int16_t>(SelectedLanguage());
     if (SelectedDateFormat() > 0)
         DateFormat = static_cast<int16_t>(SelectedDateFormat());
-    SaveSettings();
+    SaveSettingsTelling();
     accept();
 }
 

@@ -193,7 +193,7 @@ void frmReferenceTitle::cmdOK_Click()
             RefTitles.Titles[index] = title.isEmpty() ? DefaultReferenceTitles.Titles[index] : title + u':';
         }
     }
-    SaveSettings();
+    SaveSettingsTelling();
     accept();
 }
 

@@ -319,9 +319,9 @@ void frmSystemSettings::cmdOK_Click()
             PortDevice[At(c)] = 0;
     }
     // The new positions take effect at the next measurement; the port and
-    // the main window are left as they are. A failed write is logged by
-    // SaveSettings and the dialog closes all the same.
-    SaveSettings();
+    // the main window are left as they are. A failed write is told, and the
+    // dialog closes all the same: the positions hold for this run.
+    SaveSettingsTelling();
     accept();
 }
 

@@ -4,6 +4,8 @@
 #include "support/ChildProcess.h"
 
 #include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -85,6 +87,28 @@ TEST_F(LogTest, ALineCutShortIsEndedBeforeTheNext)
     ASSERT_EQ(LogBytes().size(), limit);
     WriteLog(53, QStringLiteral("File not found"), QStringLiteral("ReadSettingsFile"));
     EXPECT_EQ(LogBytes(), next + cutByLimit + "\r\n" + next);
+}
+
+TEST_F(LogTest, ALogThatMayBeWrittenButNotReadIsStillWritten)
+{
+    // Mode 0200 (a log kept from the eyes of the users who write it): the
+    // line end of the last line cannot be checked, the line is appended.
+    const QByteArray first("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t53\tFile not found\r\n");
+    SetLogBytes(first);
+    const QByteArray log = QFile::encodeName(m_dir.path() + QStringLiteral("/QUINTARA.LOG"));
+    ASSERT_EQ(::chmod(log.constData(), 0200), 0);
+    ChownToNobody(log.constData());
+    ChownToNobody(QFile::encodeName(m_dir.path()).constData());
+    const int result = RunUnprivileged([&] {
+        if (::access(log.constData(), R_OK) == 0)
+            return ChildSetupFailed;
+        WriteLog(61, QStringLiteral("No space left on device"), QStringLiteral("WriteSettingsFile"));
+        return 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "the log stays readable here";
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(LogBytes(), first + "2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t61\tNo space left on device\r\n");
 }
 
 TEST_F(LogTest, AFailingWriteIsSwallowed)

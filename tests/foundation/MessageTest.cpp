@@ -172,7 +172,7 @@ TEST_F(MessageTest, ItalianAndSpanishTextsOfFormsAndStyles)
 
 TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumberAndUnknownNumbersAreCritical)
 {
-    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(44), int16_t(-1)}) {
+    for (int16_t number : {int16_t(29), int16_t(2), int16_t(0), int16_t(99), int16_t(-1)}) {
         const MessageRequest box = ComposeMessage(number, {}, 6);
         EXPECT_EQ(box.Text, QStringLiteral("Unknown error (%1).").arg(number));
         EXPECT_EQ(box.Icon, IconCritical);
@@ -202,6 +202,7 @@ TEST_F(MessageTest, IconsButtonsAndDefaultsArePerNumberAndUnknownNumbersAreCriti
         {18, E, OK, D1}, {19, C, OK, D1}, {20, C, OK, D1}, {21, C, OK, D1}, {22, C, OK, D1}, {24, C, OK, D1},
         {25, Q, YN, D2}, {26, C, OK, D1}, {28, Q, YN, D1}, {30, Q, YN, D1}, {31, Q, YN, D1}, {32, C, OK, D1},
         {33, I, OK, D1}, {34, Q, YN, D1}, {35, I, OK, D1}, {37, Q, YN, D1}, {39, I, OK, D1}, {43, E, OK, D1},
+        {44, E, OK, D1},
     };
     for (const Row& row : others) {
         for (int16_t language : {int16_t(1), int16_t(2), int16_t(6), int16_t(0)})

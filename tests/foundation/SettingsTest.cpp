@@ -653,6 +653,62 @@ TEST_F(SettingsTest, AFileCutShortWhileItIsReadIsKeptAsideAsUnreadable)
         QStringLiteral("The file became shorter while it was read; QUINTARA.DAT kept as QUINTARA.DAT.BAD")));
 }
 
+TEST_F(SettingsTest, ASaveKilledAtAnyFileCallLeavesNoTemporaryFileAfterTheNextStart)
+{
+    // The writer's temporary file (the name, a dot, six letters) holds the
+    // passwords: the start removes it, and only it. Names of another case,
+    // another length or with digits, and a link of that form, stay.
+    const QStringList others = {QStringLiteral("quintara.dat.Abcdef"), QStringLiteral("QUINTARA.DAT.BAD123"),
+                                QStringLiteral("QUINTARA.DAT.Abcdefg"), QStringLiteral("QUINTARA.DAT.Linked")};
+    const auto isLeftover = [&](const QString& name) {
+        return name.size() == 19 && name.startsWith(QStringLiteral("QUINTARA.DAT."))
+               && !QFileInfo(m_dir.filePath(name)).isSymLink()
+               && std::all_of(name.begin() + 13, name.end(), [](QChar c) { return c.isLetter(); });
+    };
+    std::string before;
+    std::string after;
+    const auto prepare = [&] {
+        ClearFolder();
+        QFile::remove(Path("QUINTARA.DAT.Linked"));
+        InitSettings();
+        ChangeEveryItem();
+        SaveSettings();
+        before = ReadFile(DatPath());
+        Operators.push_back(QStringLiteral("Kill"));
+        after = SettingsFileBytes();
+        for (const QString& name : others.mid(0, 3))
+            WriteFile(m_dir.filePath(name), "other");
+        QFile::link(Path("QUINTARA.LOG"), Path("QUINTARA.DAT.Linked"));
+    };
+    int leftBehind = 0;
+    const auto check = [&](int) {
+        const QStringList left = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        const int found = static_cast<int>(std::count_if(left.begin(), left.end(), isLeftover));
+        leftBehind += found;
+        QFile::remove(Path("QUINTARA.LOG"));
+        InitSettings();
+        const QStringList now = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        ASSERT_EQ(std::count_if(now.begin(), now.end(), isLeftover), 0) << now.join(u' ').toStdString();
+        for (const QString& name : others)
+            ASSERT_TRUE(QFileInfo(m_dir.filePath(name)).isSymLink() || ReadFile(m_dir.filePath(name)) == "other")
+                << name.toStdString();
+        ASSERT_TRUE(QFileInfo(Path("QUINTARA.DAT.Linked")).isSymLink());
+        const std::string kept = ReadFile(DatPath());
+        ASSERT_TRUE(kept == before || kept == after);
+        ASSERT_EQ(LogLines().filter(QStringLiteral("\tReadSettingsFile    \t8.0\t0\tRemoved a settings file left by an "
+                                                   "unfinished write: ")
+                                    + m_dir.path())
+                      .size(),
+                  found);
+    };
+    const int kills = KillBeforeEachFileCall(prepare, [] { return SaveSettings() ? 0 : 1; }, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GE(kills, 3);
+    // The kill between the temporary file's name and the rename came.
+    EXPECT_GE(leftBehind, 1);
+}
+
 TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)
 {
     const auto mode = [](const QString& path) {

@@ -17,6 +17,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <initializer_list>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -414,6 +415,134 @@ TEST_F(TrashTest, AFileOnAnotherFileSystemGoesToTheTrashAtItsTopWithAPathRelativ
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "no file system of its own can be mounted here";
     EXPECT_EQ(result, 0);
+}
+
+TEST_F(TrashTest, ASecondFileOfOneNameLeavesTheFirstOneAndItsInfoWhole)
+{
+    MakeFile(QStringLiteral("R.QTA"), "first");
+    SystemError error;
+    ASSERT_TRUE(dskMoveToTrash(Path(QStringLiteral("R.QTA")), error));
+    MakeFile(QStringLiteral("R.QTA"), "second");
+    ASSERT_TRUE(dskMoveToTrash(Path(QStringLiteral("R.QTA")), error));
+    for (const auto& [name, bytes] : {std::pair{"R.QTA", "first"}, std::pair{"R.2.QTA", "second"}}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ReadFileBytes(Trashed(QString::fromLatin1(name))), bytes);
+        const TrashInfoFile info = ReadTrashInfo(TrashInfo(QString::fromLatin1(name)));
+        EXPECT_TRUE(info.Whole) << info.Raw.toStdString();
+        EXPECT_EQ(info.Path, Path(QStringLiteral("R.QTA")));
+    }
+}
+
+// A file system of its own at Temp/mounted, in a child's mount namespace,
+// with the folders and the file given to the user the work runs as: a
+// file there goes to the trash at its top.
+int WithFileSystemOfItsOwn(const QString& top, const std::function<int()>& work)
+{
+    const QByteArray mountPoint = QFile::encodeName(top);
+    return RunInMountNamespace([&] {
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=1m,mode=0755") != 0)
+            return ChildSetupFailed;
+        return work();
+    });
+}
+
+TEST_F(TrashTest, AFileInTheTrashKeepsItsWriteProtection)
+{
+    // The move needs the right to write the folders, not the file: a user
+    // who may not write the report still trashes it, and it stays
+    // read-only in the trash, in the home trash and in a .Trash-<uid>.
+    const QString top = Temp.path() + QStringLiteral("/mounted");
+    ASSERT_TRUE(QDir().mkpath(top));
+    const auto readOnlyFile = [](const QString& path) {
+        WriteFileBytes(path, "report");
+        return SetAttr(path, AttrReadOnly + AttrArchive);
+    };
+    const auto chownAll = [](const QStringList& paths) {
+        for (const QString& path : paths)
+            ChownToNobody(QFile::encodeName(path).constData());
+    };
+    const auto trashAsUser = [](const QString& file, const QString& trashed) {
+        return RunUnprivileged([&] {
+            SystemError error;
+            if (!dskMoveToTrash(file, error))
+                return 1;
+            if (QFile::exists(file) || ReadFileBytes(trashed) != "report")
+                return 2;
+            return GetAttr(trashed) == AttrReadOnly ? 0 : 3;
+        });
+    };
+
+    // Through dskDeleteFiles, as the detail window deletes a report.
+    ASSERT_TRUE(readOnlyFile(Path(QStringLiteral("A.QTA"))));
+    EXPECT_TRUE(dskDeleteFiles(Data, {QStringLiteral("A.QTA")}));
+    EXPECT_EQ(ReadFileBytes(Trashed(QStringLiteral("A.QTA"))), "report");
+    EXPECT_EQ(GetAttr(Trashed(QStringLiteral("A.QTA"))), AttrReadOnly);
+
+    // The home trash, by a user without the right to write the file.
+    ASSERT_TRUE(readOnlyFile(Path(QStringLiteral("B.QTA"))));
+    chownAll({Temp.path(), Data, DataHome(), DataHome() + QStringLiteral("/Trash"),
+              DataHome() + QStringLiteral("/Trash/files"), DataHome() + QStringLiteral("/Trash/info")});
+    EXPECT_EQ(trashAsUser(Path(QStringLiteral("B.QTA")), Trashed(QStringLiteral("B.QTA"))), 0);
+
+    // The trash at the top of another file system.
+    const int result = WithFileSystemOfItsOwn(top, [&] {
+        const QString uid = QString::number(::geteuid() == 0 ? NobodyId : ::geteuid());
+        if (!QDir().mkpath(top + QStringLiteral("/lot")) || !readOnlyFile(top + QStringLiteral("/lot/C.QTA")))
+            return 4;
+        chownAll({top, top + QStringLiteral("/lot")});
+        return trashAsUser(top + QStringLiteral("/lot/C.QTA"), top + QStringLiteral("/.Trash-") + uid
+                                                                  + QStringLiteral("/files/C.QTA"));
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no file system of its own can be mounted here";
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(TrashTest, ATrashFolderOfAnotherUserOrALinkIsNotUsed)
+{
+    // $top/.Trash-$uid must be the user's own folder, not a link: another
+    // user could read or remove what goes there. The file then stays.
+    const QString top = Temp.path() + QStringLiteral("/mounted");
+    ASSERT_TRUE(QDir().mkpath(top));
+    const QString trash = top + QStringLiteral("/.Trash-") + QString::number(::geteuid());
+    const struct {
+        const char* name;
+        std::function<bool()> make;
+    } cases[] = {
+        {"another user's",
+         [&] {
+             return QDir().mkpath(trash + QStringLiteral("/files")) && QDir().mkpath(trash + QStringLiteral("/info"))
+                    && ::chown(QFile::encodeName(trash).constData(), NobodyId, NobodyId) == 0;
+         }},
+        {"a link",
+         [&] {
+             const QString elsewhere = top + QStringLiteral("/elsewhere");
+             return QDir().mkpath(elsewhere + QStringLiteral("/files")) && QDir().mkpath(elsewhere + QStringLiteral("/info"))
+                    && QFile::link(elsewhere, trash);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int result = WithFileSystemOfItsOwn(top, [&] {
+            if (::geteuid() != 0 || !QDir().mkpath(top + QStringLiteral("/lot")) || !c.make())
+                return ChildSetupFailed;
+            WriteFileBytes(top + QStringLiteral("/lot/R.QTA"), "report");
+            SystemError error;
+            if (dskMoveToTrash(top + QStringLiteral("/lot/R.QTA"), error))
+                return 1;
+            if (ReadFileBytes(top + QStringLiteral("/lot/R.QTA")) != "report")
+                return 2;
+            const QDir files(trash + QStringLiteral("/files"));
+            const QDir info(trash + QStringLiteral("/info"));
+            return files.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                           && info.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                       ? 0
+                       : 3;
+        });
+        if (result == ChildSetupFailed)
+            GTEST_SKIP() << "no file system of its own, or no other user's folder, here";
+        EXPECT_EQ(result, 0);
+    }
 }
 
 TEST_F(DiskTest, FreeSpaceIsReadForAnExistingFolderOnly)

@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <array>
@@ -274,6 +275,35 @@ TEST_F(SettingsDialogsTest, FolderListBrowses)
     EXPECT_EQ(changed, Data);
 }
 
+TEST_F(SettingsDialogsTest, ReturnInTheFolderListOpensTheFolderAndLeavesTheDialogOpen)
+{
+    // Return on a highlighted folder opens it, as a double-click does, and
+    // is no OK: the dialog stays, nothing is stored. Return on the OK
+    // button then accepts.
+    StartInstrument();
+    const QString sub = Data + QStringLiteral("/sub");
+    ScriptedDialogRunner runner;
+    int accepted = 0;
+    runner.Then([&](QDialog& dialog) {
+        auto* form = qobject_cast<frmDataSetting*>(&dialog);
+        ASSERT_NE(form, nullptr);
+        QObject::connect(form, &QDialog::accepted, [&] { ++accepted; });
+        for (int row = 0; row < form->dirDirectory->count(); ++row)
+            if (form->dirDirectory->PathOfRow(row) == sub)
+                form->dirDirectory->setCurrentRow(row);
+        form->dirDirectory->setFocus();
+        QTest::keyClick(form->dirDirectory, Qt::Key_Return);
+        EXPECT_EQ(form->dirDirectory->Path(), sub);
+        EXPECT_EQ(accepted, 0);
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(SettingsWritten());
+        QTest::keyClick(form->cmdOK, Qt::Key_Return);
+    });
+    EXPECT_EQ(frmDataSetting::ShowForm(), QDialog::Accepted);
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(DataFolder, sub);
+}
+
 TEST_F(SettingsDialogsTest, ShownThroughTheModalSeam)
 {
     StartInstrument();
@@ -432,9 +462,11 @@ TEST_F(SettingsDialogsTest, ASettingsFileThatCannotNameTheNewFolderKeepsTheSerie
     SavePendingProtocols(ok);
     EXPECT_TRUE(ok);
 
-    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    // The port chosen lives in memory only, and message 44 says so.
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
     EXPECT_EQ(Presenter.Shown[0], ComposeMessage(31, {}, 2));
     EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(44, {}, 2));
     EXPECT_EQ(DataFolder, Data);
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
     EXPECT_TRUE(QDir(sub).entryList(QDir::Files | QDir::Hidden).isEmpty());
@@ -467,8 +499,9 @@ TEST_F(SettingsDialogsTest, ACopyThatCannotBeRemovedAfterNoIsToldAndGoesAtTheNex
     Presenter.OnPresent = nullptr;
     if (!refusing || !refusing->Active())
         GTEST_SKIP() << "cannot make a folder refuse a removal";
-    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
     EXPECT_EQ(Presenter.Shown[1], ComposeMessage(31, {}, 2));
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(44, {}, 2));
     EXPECT_EQ(DataFolder, Data);
     EXPECT_EQ(QDir(sub).entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
