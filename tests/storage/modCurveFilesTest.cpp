@@ -225,8 +225,8 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
 
 TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesEachNamedWhereTheSettingsPoint)
 {
-    // After a kill or a failure at each file call of the change, and the
-    // next start: the curves the open series name are in the folder the
+    // After a kill or a failure at each file call of the change (into a
+    // folder where the first curve's name is taken), and the next start: the curves the open series name are in the folder the
     // settings name, and every curve of the data folder is in exactly one
     // file of the two folders: none lost, none left twice.
     const auto check = [&](int) {
@@ -248,8 +248,14 @@ TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesE
                 all.push_back(bytes);
         for (const auto& [name, bytes] : Curves)
             ASSERT_EQ(std::count(all.begin(), all.end(), bytes), 1) << name.toStdString();
+        ASSERT_EQ(ReadFileBytes(Other + u'/' + Taken), "the user's");
     };
-    const auto prepare = [&] { Prepare(); };
+    // A name taken in the new folder, so that the series' copies name
+    // another file than their old ones.
+    const auto prepare = [&] {
+        Prepare();
+        WriteFileBytes(Other + u'/' + Taken, "the user's");
+    };
     const auto change = [&] { return ChangeDataFolder(); };
     const int kills = KillBeforeEachFileCall(prepare, change, check);
     if (kills < 0)
