@@ -215,9 +215,10 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
 
         // The report of a terminated series names them too.
         if (!c.refused) {
-            DataFolder = from;
             ASSERT_TRUE(SavePendingSeriesReport(1));
-            const Protocol report = dskGetTestReport(from + QStringLiteral("/QTA066"), QStringLiteral("2024.01.05, 09.00.00.QTA"));
+            // Style "a": 65 + 1.
+            const Protocol report =
+                dskGetTestReport(from + QStringLiteral("/QTA066"), QStringLiteral("2024.01.05, 09.00.00.QTA"));
             EXPECT_TRUE(report == expected[1]);
         }
     }
@@ -226,9 +227,10 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
 TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesEachNamedWhereTheSettingsPoint)
 {
     // After a kill or a failure at each file call of the change (into a
-    // folder where the first curve's name is taken), and the next start: the curves the open series name are in the folder the
-    // settings name, and every curve of the data folder is in exactly one
-    // file of the two folders: none lost, none left twice.
+    // folder where the first curve's name is taken) and the next start, the
+    // curves the open series name are in the folder the settings name, and
+    // every curve of the data folder is in exactly one file of the two
+    // folders: none lost, none left twice.
     const auto check = [&](int) {
         const QString named = NamedDataFolder();
         ASSERT_TRUE(named == Data || named == Other) << named.toStdString();
