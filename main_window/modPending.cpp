@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "storage/modCurveFiles.h"
 #include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modTestReport.h"
@@ -76,6 +77,7 @@ struct FolderChange {
     IntentRecord Record;
     std::vector<QString> NewPath;     // per element of Protocols; "" for none
     std::vector<bool> WasStale;       // per element, before the copies were written
+    std::vector<CurveFileCopy> Curves;   // the series' curve files, copied with them
 };
 FolderChange g_change;
 
@@ -615,6 +617,12 @@ bool BeginDataFolderChange(const QString& folder)
     }
     const QString recordPath = JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName));
     IntentRecord record{IntentCommit::SettingsNameFolder, target, false, {}, {}};
+    // The curves their tests name go with them, under names free in the
+    // new folder, which the copies of the series name already.
+    std::vector<const Protocol*> moving;
+    for (const std::size_t i : open)
+        moving.push_back(&Protocols[i]);
+    const std::vector<CurveFileCopy> curves = PlanCurveFileCopies(moving, DataFolder, target, SaveProcedure);
     // Names free now, chosen before anything is written.
     std::vector<QString> paths(g_open.size());
     std::vector<std::string> bytes(g_open.size());
@@ -622,7 +630,9 @@ bool BeginDataFolderChange(const QString& folder)
     for (const std::size_t i : open) {
         paths[i] = JoinPath(target, FreePendingName(target, i, chosen));
         chosen.insert(paths[i]);
-        bytes[i] = dskTestReportFileBytes(Protocols[i]);
+        Protocol copy = Protocols[i];
+        NameCurveFileCopies(copy, curves);
+        bytes[i] = dskTestReportFileBytes(copy);
         record.Created.push_back(IntentFile{paths[i], IntentChecksum(bytes[i])});
     }
     // Once the settings name the new folder, the series' files here go, and
@@ -641,6 +651,7 @@ bool BeginDataFolderChange(const QString& folder)
         if (found)
             record.Removed.push_back(*found);
     }
+    RecordCurveFileCopies(record, curves);
     SystemError error;
     if (!WriteIntentRecord(recordPath, record, error)) {
         WriteLog(error, SaveProcedure, recordPath);
@@ -652,10 +663,15 @@ bool BeginDataFolderChange(const QString& folder)
             return false;
         }
     }
+    if (!WriteCurveFileCopies(curves, SaveProcedure)) {
+        UndoStep(recordPath, record);
+        return false;
+    }
     g_change.Active = true;
     g_change.RecordPath = recordPath;
     g_change.Record = record;
     g_change.NewPath = paths;
+    g_change.Curves = curves;
     g_change.WasStale.assign(g_open.size(), false);
     // The copies hold the series as they are now.
     for (const std::size_t i : open) {
@@ -679,12 +695,14 @@ bool EndDataFolderChange(bool committed)
     for (std::size_t i = 1; i < g_open.size() && i < change.NewPath.size(); ++i) {
         if (change.NewPath[i].isEmpty())
             continue;
-        if (committed)
+        if (committed) {
             g_open[i].Path = change.NewPath[i];
-        else
+            NameCurveFileCopies(Protocols[i], change.Curves);
+        } else {
             // What the series hold in memory beyond their old files is
             // written by the next save.
             g_open[i].Stale = g_open[i].Stale || change.WasStale[i];
+        }
     }
     if (committed)
         for (const IntentFile& file : change.Record.Removed)

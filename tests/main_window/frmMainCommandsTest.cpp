@@ -485,4 +485,49 @@ TEST_F(CommandsTest, DoubleClicksAndRightButtonsLeadToTheCommandsOfTheDisplays)
     EXPECT_EQ(dialogs.Ran, std::vector<QString>{QStringLiteral("frmOperator")});
 }
 
+
+TEST_F(CommandsTest, AfterAChangeOfDataFolderTheCurveTabAndTheAnalysisFindTheSeriesCurveThere)
+{
+    // The series' curve goes with it into the new folder, where its name is
+    // taken by a file of the user's: the test names the copy, which the
+    // thumbnail draws and the curve analysis opens.
+    SimInstrument sim;
+    ASSERT_TRUE(sim.Start({QStringLiteral("--model"), QStringLiteral("6")}, 3));
+    ComPort = 3;
+    const QString curve = abtFilePut(AirbagPulse(800), DateSerial(2024, 1, 5) + TimeSerial(13, 7, 0));
+    ASSERT_EQ(curve, QStringLiteral("2024.01.05, 13.07.00.ABT"));
+    Protocol p = Series({100}, 3);
+    p.Blocks[3].Values[1].CurveFile = ToCp1252(curve);
+    Load({p});
+    bool ok = false;
+    SavePendingProtocols(ok);
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(SaveSettings());
+    const QString next = QDir::cleanPath(DataFolder + QStringLiteral("/../next"));
+    ASSERT_TRUE(QDir().mkpath(next));
+    QFile users(next + u'/' + curve);
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly) && users.write("the user's") == 10);
+    users.close();
+    ScriptedPresenter presenter;
+    ScriptedDialogRunner dialogs;
+    dialogs.Then([&](QDialog& d) {
+        auto& form = dynamic_cast<frmDataSetting&>(d);
+        ASSERT_TRUE(form.dirDirectory->SetPath(next));
+        form.cmdOK_Click();
+    });
+    w_->mnuSettings_DataSettings_Click();
+    ASSERT_EQ(DataFolder.toStdString(), next.toStdString());
+    const QString copy = QStringLiteral("2024.01.05, 13.07.01.ABT");
+    EXPECT_EQ(Shown().Blocks[3].Values[1].CurveFile, copy.toStdString());
+
+    w_->picCurve->Surface().Cls();
+    w_->lblCurveXMax->setText(QString());
+    w_->DrawCurveThumbnail();
+    EXPECT_EQ(w_->lblCurveXMax->text().toStdString(), "80 kPa");
+    AbtFileName.clear();
+    w_->cmdAnalyzeCurve_Click();
+    EXPECT_EQ(Numbers(presenter), std::vector<int>{});
+    EXPECT_EQ(AbtFileName.toStdString(), copy.toStdString());
+}
+
 } // namespace

@@ -1,0 +1,275 @@
+// The airbag curves of the open series go with them when the data folder
+// changes: copied into the new folder within the change's record, named by
+// the series once the settings name the folder, gone from the old one.
+#include "StorageTest.h"
+#include "support/AirbagCurves.h"
+#include "support/ChildProcess.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
+#include "main_window/modPending.h"
+#include "platform/Cp1252.h"
+#include "platform/OleDate.h"
+#include "storage/modABTFile.h"
+#include "storage/modTestReport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace {
+
+const QString Taken = QStringLiteral("2024.01.05, 13.07.00.ABT");
+
+// The curve files of a folder and what each holds.
+std::map<QString, std::string> CurvesIn(const QString& folder)
+{
+    std::map<QString, std::string> curves;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.ABT"), QStringLiteral("*.abt")}, QDir::Files))
+        curves[name] = ReadFileBytes(folder + u'/' + name);
+    return curves;
+}
+
+// A pressure-drop test keeps its two readings, a data string, where an
+// airbag test keeps the name of its curve file.
+const std::string PressureDropReading = "\x1EKR 6404 123 P   100   200  150l/dm?      ?  1.234?0.567?  \r\n";
+
+// Where each series' tests keep a curve text.
+struct CurveSlot {
+    std::size_t Series;
+    int Block;
+    std::size_t Test;
+};
+const CurveSlot C1{1, 1, 1}, C2{1, 2, 2}, C2Again{1, 1, 4}, C3{2, 1, 2};
+
+std::string& CurveText(std::vector<Protocol>& series, const CurveSlot& slot)
+{
+    return series[slot.Series].Blocks[static_cast<std::size_t>(slot.Block)].Values[slot.Test].CurveFile;
+}
+
+}  // namespace
+
+class CurveFilesTest : public StorageTest {
+protected:
+    QString Other;
+    std::vector<Protocol> Open;   // as loaded, element 0 the working record
+    std::map<QString, std::string> Curves;   // the curves of the data folder, by name
+
+    void SetUp() override
+    {
+        StorageTest::SetUp();
+        Other = Temp.path() + QStringLiteral("/Other");
+    }
+
+    // Two open series in the data folder: a with three curves (one named by
+    // two tests), a pressure-drop reading and a curve file that is not
+    // there; b with one curve. The other folder empty.
+    void Prepare()
+    {
+        QDir(Data).removeRecursively();
+        QDir(Other).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(Data));
+        ASSERT_TRUE(QDir().mkpath(Other));
+        DataFolder = Data;
+        ASSERT_TRUE(SaveSettings());
+        std::vector<Protocol> series{EmptyProtocol, SampleProtocol(QStringLiteral("a"), At(9)),
+                                     SampleProtocol(QStringLiteral("b"), At(10))};
+        const double stamp = DateSerial(2024, 1, 5) + TimeSerial(13, 7, 0);
+        const QString c1 = abtFilePut(AirbagPulse(800), stamp);
+        const QString c2 = abtFilePut(AirbagPulse(600), stamp + 2 / 86400.0);
+        const QString c3 = abtFilePut(AirbagPulse(700), stamp + 120 / 86400.0);
+        ASSERT_EQ(c1, Taken);
+        ASSERT_FALSE(c2.isEmpty() || c3.isEmpty());
+        CurveText(series, C1) = ToCp1252(c1);
+        CurveText(series, C2) = ToCp1252(c2);
+        CurveText(series, C2Again) = ToCp1252(c2);
+        CurveText(series, C3) = ToCp1252(c3);
+        series[1].Blocks[2].Values[5].CurveFile = PressureDropReading;
+        for (std::size_t n = 1; n < series.size(); ++n)
+            WriteFileBytes(Data + QStringLiteral("/PENDING %1.QTA").arg(n), ReportFileBytes(series[n]));
+        Curves = CurvesIn(Data);
+        ASSERT_EQ(Curves.size(), 3u);
+        Open = NextStart();
+        ASSERT_EQ(Open, series);
+    }
+    static std::vector<Protocol> NextStart()
+    {
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        return Protocols;
+    }
+    static QString NamedDataFolder()
+    {
+        ReadSettingsFile();
+        StoredSettingsToGlobals();
+        return DataFolder;
+    }
+    // As the data settings do: the series into the new folder, the settings
+    // naming it, the old files removed; or, the settings refused (a folder
+    // at the file's name) and No, the copies removed.
+    int ChangeDataFolder() const
+    {
+        if (!BeginDataFolderChange(Other))
+            return 1;
+        DataFolder = Other;
+        if (!SaveSettings()) {
+            DataFolder = Data;
+            return UndoDataFolderChange() ? 3 : 4;
+        }
+        if (!FinishDataFolderChange())
+            return 2;
+        bool ok = false;
+        SavePendingProtocols(ok);
+        return ok ? 0 : 5;
+    }
+};
+
+TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
+{
+    const QString c2 = QStringLiteral("2024.01.05, 13.07.02.ABT");
+    const QString c3 = QStringLiteral("2024.01.05, 13.09.00.ABT");
+    const struct {
+        const char* what;
+        bool refused;                     // the settings cannot name the new folder: No
+        std::map<QString, std::string> found;   // files in the new folder before
+        bool unreadable;                  // c2 cannot be read
+        std::map<QString, QString> named;   // each curve's name afterwards
+    } cases[] = {
+        {"committed", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}},
+        {"the settings refused, No", true, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}},
+        // Taken in any case in the new folder: the next free seconds, and
+        // c2 finds its own name taken by c1's copy.
+        {"names taken in the new folder",
+         false,
+         {{Taken, "the user's"}, {QStringLiteral("2024.01.05, 13.07.01.abt"), "the user's too"}},
+         false,
+         {{Taken, c2}, {c2, QStringLiteral("2024.01.05, 13.07.03.ABT")}, {c3, c3}}},
+        {"a curve that cannot be read", false, {}, true, {{Taken, Taken}, {c2, c2}, {c3, c3}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Prepare();
+        if (HasFatalFailure())
+            return;
+        for (const auto& [name, bytes] : c.found)
+            WriteFileBytes(Other + u'/' + name, bytes);
+        if (c.unreadable) {
+            // A folder where the curve should be: it cannot be read as a file.
+            ASSERT_TRUE(QFile::remove(Data + u'/' + c2));
+            ASSERT_TRUE(QDir(Data).mkdir(c2));
+        }
+        if (c.refused) {
+            QFile::remove(SettingsFilePath());
+            ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
+        }
+        const int logged = LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t"));
+        EXPECT_EQ(ChangeDataFolder(), c.refused ? 3 : 0);
+        if (c.refused) {
+            // The port chosen, saved once the file can be written again.
+            ASSERT_TRUE(QDir(SettingsFilePath()).removeRecursively());
+            ASSERT_TRUE(SaveSettings());
+        }
+        const QString from = c.refused ? Data : Other;
+        const QString left = c.refused ? Other : Data;
+        EXPECT_EQ(NamedDataFolder(), c.refused ? Data : Other);
+
+        // The series name the curves in the folder they are in now, and
+        // nothing else of them changed.
+        std::vector<Protocol> expected = Open;
+        for (const CurveSlot& slot : {C1, C2, C2Again, C3}) {
+            std::string& text = CurveText(expected, slot);
+            const bool moved = !c.refused && !(c.unreadable && FromCp1252(text) == c2);
+            if (moved)
+                text = ToCp1252(c.named.at(FromCp1252(text)));
+        }
+        EXPECT_TRUE(Protocols == expected);
+        EXPECT_TRUE(NextStart() == expected);
+        for (const CurveSlot& slot : {C1, C2, C3}) {
+            const QString name = FromCp1252(CurveText(expected, slot));
+            if (c.unreadable && name == c2)
+                continue;
+            EXPECT_FALSE(abtFileGet(from, name) == EmptyABTCurve) << name.toStdString();
+        }
+
+        // Every curve once, in the folder of its series; the user's files as
+        // they were.
+        std::map<QString, std::string> there = c.found;
+        std::map<QString, std::string> here;
+        for (const auto& [name, bytes] : Curves) {
+            if (c.unreadable && name == c2)
+                continue;
+            (c.refused ? here : there)[c.refused ? name : c.named.at(name)] = bytes;
+        }
+        EXPECT_EQ(CurvesIn(Other), c.refused ? c.found : there);
+        EXPECT_EQ(CurvesIn(Data), c.refused ? here : (std::map<QString, std::string>{}));
+        EXPECT_FALSE(QFile::exists(left + QStringLiteral("/PENDING 1.QTA")));
+        if (c.unreadable) {
+            EXPECT_TRUE(QFileInfo(Data + u'/' + c2).isDir());
+            EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), logged + 1)
+                << LogLines().join(u'\n').toStdString();
+        }
+
+        // The report of a terminated series names them too.
+        if (!c.refused) {
+            ASSERT_TRUE(SavePendingSeriesReport(1));
+            // Style "a": 65 + 1.
+            const Protocol report =
+                dskGetTestReport(from + QStringLiteral("/QTA066"), QStringLiteral("2024.01.05, 09.00.00.QTA"));
+            EXPECT_TRUE(report == expected[1]);
+        }
+    }
+}
+
+TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesEachNamedWhereTheSettingsPoint)
+{
+    // After a kill or a failure at each file call of the change (into a
+    // folder where the first curve's name is taken) and the next start, the
+    // curves the open series name are in the folder the settings name, and
+    // every curve of the data folder is in exactly one file of the two
+    // folders: none lost, none left twice.
+    const auto check = [&](int) {
+        const QString named = NamedDataFolder();
+        ASSERT_TRUE(named == Data || named == Other) << named.toStdString();
+        const std::vector<Protocol> back = NextStart();
+        ASSERT_EQ(back.size(), Open.size());
+        for (std::size_t n = 1; n < back.size(); ++n) {
+            ASSERT_EQ(back[n].Date, Open[n].Date);
+            for (const QString& name : dskCurveFileNames(back[n])) {
+                if (name == QStringLiteral("2024.01.05, 13.08.00.ABT"))   // never there
+                    continue;
+                ASSERT_TRUE(abtIsAirbagFile(named, name)) << name.toStdString() << " in " << named.toStdString();
+            }
+        }
+        std::vector<std::string> all;
+        for (const QString& folder : {Data, Other})
+            for (const auto& [name, bytes] : CurvesIn(folder))
+                all.push_back(bytes);
+        for (const auto& [name, bytes] : Curves)
+            ASSERT_EQ(std::count(all.begin(), all.end(), bytes), 1) << name.toStdString();
+        ASSERT_EQ(ReadFileBytes(Other + u'/' + Taken), "the user's");
+    };
+    // A name taken in the new folder, so that the series' copies name
+    // another file than their old ones.
+    const auto prepare = [&] {
+        Prepare();
+        WriteFileBytes(Other + u'/' + Taken, "the user's");
+    };
+    const auto change = [&] { return ChangeDataFolder(); };
+    const int kills = KillBeforeEachFileCall(prepare, change, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 10);
+    for (const auto& [error, fault] : {std::pair{EIO, FileCallFault::Once}, std::pair{ENOSPC, FileCallFault::DiskStaysFull}}) {
+        SCOPED_TRACE(error);
+        const int runs = FailEachFileCall(prepare, change, error, fault, [&](int k, int) { check(k); });
+        if (runs < 0)
+            GTEST_SKIP() << "no failing of a child's file calls here";
+        EXPECT_GT(runs, 10);
+        if (HasFatalFailure())
+            return;
+    }
+}
