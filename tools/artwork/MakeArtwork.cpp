@@ -1,5 +1,6 @@
 // Draws the program's own simple pictures (flags, instrument icons, splash,
-// status and button pictures) into resources/images/. The PNG files are
+// status and button pictures, the program's icon at the icon theme's sizes)
+// into resources/images/. The PNG files are
 // committed; run this only to change the artwork:
 //   g++ -std=c++20 -fPIC tools/artwork/MakeArtwork.cpp -o /tmp/make-artwork $(pkg-config --cflags --libs Qt6Gui)
 //   QT_QPA_PLATFORM=offscreen /tmp/make-artwork resources/images
@@ -327,6 +328,49 @@ void Logos()
     });
 }
 
+// The program's icon, in its windows, the task bar and the desktop's menu: the
+// splash's blue and gold on a rounded tile, a woven fabric behind the "Q".
+// Drawn for each size of the icon theme, so that the small ones stay sharp:
+// below 32 pixels the weave and the bar would only blur the letter.
+void ProgramIcon()
+{
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        Save(QStringLiteral("icon%1").arg(size), size, size, [size](QPainter& p) {
+            const double s = size / 256.0;
+            const bool detailed = size >= 32;
+            const double margin = detailed ? 8 * s : 0;
+            const QRectF tile(margin, margin, size - 2 * margin, size - 2 * margin);
+            QPainterPath outline;
+            outline.addRoundedRect(tile, 44 * s, 44 * s);
+            QLinearGradient g(tile.topLeft(), tile.bottomRight());
+            g.setColorAt(0, QColor(40, 110, 200));
+            g.setColorAt(1, QColor(10, 40, 110));
+            p.setPen(Qt::NoPen);
+            p.setBrush(g);
+            p.drawPath(outline);
+            if (detailed) {
+                p.save();
+                p.setClipPath(outline);
+                p.setPen(QPen(QColor(255, 255, 255, 40), 12 * s));
+                for (double x = -256; x < 256; x += 36)
+                    p.drawLine(QPointF(x * s, 256 * s), QPointF((x + 256) * s, 0));
+                p.setPen(QPen(QColor(255, 255, 255, 25), 12 * s));
+                for (double x = 0; x < 512; x += 36)
+                    p.drawLine(QPointF(x * s, 256 * s), QPointF((x - 256) * s, 0));
+                p.restore();
+                p.setPen(Qt::NoPen);
+                p.setBrush(QColor(230, 170, 30));
+                p.drawRoundedRect(QRectF(52 * s, 206 * s, 152 * s, 14 * s), 7 * s, 7 * s);
+            }
+            p.setPen(Qt::white);
+            QFont font = SansFont(qRound((detailed ? 170 : 220) * s), true);
+            p.setFont(font);
+            const QRectF letter(0, detailed ? -14 * s : -8 * s, size, size);
+            p.drawText(letter, Qt::AlignCenter, QStringLiteral("Q"));
+        });
+    }
+}
+
 void SmallPictures()
 {
     Save(QStringLiteral("folder"), 16, 16, [](QPainter& p) {
@@ -469,6 +513,7 @@ int main(int argc, char** argv)
     Flags();
     InstrumentIcons();
     Logos();
+    ProgramIcon();
     SmallPictures();
     return 0;
 }
