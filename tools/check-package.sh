@@ -53,7 +53,8 @@ deb=$(tail -n 1 "$work/package.log")
   fail "unexpected package name $(basename "$deb")"
 echo "check-package: $deb"
 
-lintian --fail-on error "$deb" || fail "lintian reports errors"
+# Lintian leaves a scratch file in its temporary folder: in ours it goes.
+TMPDIR="$work" lintian --fail-on error "$deb" || fail "lintian reports errors"
 
 # Depends come from the libraries the programs link.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -113,6 +114,8 @@ as_user=()
 if [ "$(id -u)" -eq 0 ]; then
   chown nobody: "$home" "$elsewhere"
   as_user=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups --)
+  "${as_user[@]}" test -w "$home" ||
+    fail "nobody cannot reach $home: the temporary folder must be open to every user, as /tmp is"
 fi
 run_as_user() {
   (cd "$elsewhere" && exec "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@")
