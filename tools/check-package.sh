@@ -84,6 +84,14 @@ diff -u "$work/expected" "$work/holds" || fail "the package's files differ from 
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
+# The AppStream data's launchable is the desktop entry in the package, and the
+# entry starts a program and shows an icon that the package installs.
+appstreamcli validate-tree --no-net "$work/root" || fail "appstreamcli validate-tree"
+exec_line=$(sed -n 's/^Exec=//p' "$work/root/usr/share/applications/$id.desktop")
+[ -x "$work/root/usr/bin/${exec_line%% *}" ] || fail "the desktop entry starts ${exec_line%% *}, not an installed program"
+icon_name=$(sed -n 's/^Icon=//p' "$work/root/usr/share/applications/$id.desktop")
+[ -f "$work/root/usr/share/icons/hicolor/48x48/apps/$icon_name.png" ] ||
+  fail "the desktop entry shows the icon $icon_name, which the package does not install"
 for program in quintara quintara-instrument-sim; do
   file -b "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "/usr/bin/$program is not stripped"
 done
