@@ -35,7 +35,9 @@ chmod 755 "$work"
 installed=0
 cleanup() {
   if [ "$installed" -eq 1 ]; then
-    dpkg-query -W quintara >/dev/null 2>&1 && "${apt_get[@]}" purge quintara >/dev/null 2>&1
+    if dpkg-query -W quintara >/dev/null 2>&1; then
+      "${apt_get[@]}" purge quintara >/dev/null 2>&1 || true
+    fi
     dpkg-query -W -f='${Package}\n' | sort >"$work/after"
     mapfile -t brought < <(comm -13 "$work/before" "$work/after")
     [ ${#brought[@]} -eq 0 ] || "${apt_get[@]}" purge "${brought[@]}" >/dev/null 2>&1 || true
