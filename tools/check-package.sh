@@ -72,6 +72,7 @@ expected=(
   /usr/share/applications/$id.desktop
   /usr/share/doc/quintara/changelog.Debian.gz
   /usr/share/doc/quintara/copyright
+  /usr/share/icons/hicolor/scalable/apps/$id.svg
   /usr/share/man/man1/quintara-instrument-sim.1.gz
   /usr/share/man/man1/quintara.1.gz
   /usr/share/metainfo/$id.metainfo.xml
@@ -101,6 +102,8 @@ for size in 16 22 24 32 48 64 128 256; do
   file -b "$work/root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" | grep -q "PNG image data, $size x $size," ||
     fail "the ${size}x$size icon is not $size pixels square"
 done
+file -b "$work/root/usr/share/icons/hicolor/scalable/apps/$id.svg" | grep -q "SVG Scalable Vector Graphics image" ||
+  fail "the scalable icon is no SVG picture"
 
 # --- installed ---------------------------------------------------------------------
 dpkg-query -W -f='${Package}\n' | sort >"$work/before"
