@@ -8,6 +8,7 @@
 #include "main_window/frmMain.h"
 #include "platform/ErrorCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ProgramIcon.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemEnd.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
     IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quintara"));
+    QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopFileId));
     // The main window ends the program when it closes, not the last window:
     // the welcome and login windows close before the main window exists.
     QApplication::setQuitOnLastWindowClosed(false);

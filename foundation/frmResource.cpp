@@ -1,5 +1,6 @@
 #include "foundation/frmResource.h"
 #include "platform/LoadedForms.h"
+#include "platform/ProgramIcon.h"
 
 #include <QIcon>
 #include <string>
@@ -46,7 +47,7 @@ QPixmap Picture(const char* name)
 void frmResource::LoadPictures()
 {
     // The program's own artwork, compiled into the executable (resources/).
-    setWindowIcon(QIcon(Picture("quintara")));
+    setWindowIcon(ProgramIcon());
     for (size_t i = 0; i < imgInstrument.size(); ++i)
         imgInstrument[i] = Picture(("instrument" + std::to_string(i)).c_str());
     for (size_t i = 1; i < imgLanguage.size(); ++i)

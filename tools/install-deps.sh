@@ -1,10 +1,25 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, but only when one
-# of them is missing. Works as root and through sudo.
+# Installs the Debian packages a job needs, but only when one of them is
+# missing. Works as root and through sudo.
+#   (no argument)     the build and the tests
+#   --package         the build of the Debian package (./package.sh)
+#   --check-package   the checks of the package (tools/check-package.sh)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
-  libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils)
+case "${1:-}" in
+  "")
+    packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
+      libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils) ;;
+  --package)
+    # dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link.
+    packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev ccache dpkg-dev
+      file gzip) ;;
+  --check-package)
+    packages=(lintian desktop-file-utils appstream dpkg-dev man-db util-linux) ;;
+  *)
+    echo "Usage: $0 [--package | --check-package]" >&2
+    exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

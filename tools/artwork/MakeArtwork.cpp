@@ -1,16 +1,19 @@
 // Draws the program's own simple pictures (flags, instrument icons, splash,
-// status and button pictures) into resources/images/. The PNG files are
+// status and button pictures, the program's icon at the icon theme's sizes)
+// into resources/images/. The PNG files are
 // committed; run this only to change the artwork:
-//   g++ -std=c++20 -fPIC tools/artwork/MakeArtwork.cpp -o /tmp/make-artwork $(pkg-config --cflags --libs Qt6Gui)
+//   g++ -std=c++20 -fPIC tools/artwork/MakeArtwork.cpp -o /tmp/make-artwork $(pkg-config --cflags --libs Qt6Gui Qt6Svg)
 //   QT_QPA_PLATFORM=offscreen /tmp/make-artwork resources/images
 #include <QDir>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QSvgGenerator>
 #include <cmath>
 #include <functional>
 
@@ -327,6 +330,71 @@ void Logos()
     });
 }
 
+// The program's icon, in its windows, the task bar and the desktop's menu: the
+// splash's blue and gold on a rounded tile, a woven fabric behind the "Q".
+// Drawn for each size of the icon theme, so that the small ones stay sharp:
+// below 32 pixels the weave and the bar would only blur the letter. Only
+// filled shapes, no clipping and no text, so that the scalable copy holds
+// the same picture whatever fonts the desktop has.
+void DrawProgramIcon(QPainter& p, int size)
+{
+    const double s = size / 256.0;
+    const bool detailed = size >= 32;
+    const double margin = detailed ? 8 * s : 0;
+    const QRectF tile(margin, margin, size - 2 * margin, size - 2 * margin);
+    QPainterPath outline;
+    outline.addRoundedRect(tile, 44 * s, 44 * s);
+    QLinearGradient g(tile.topLeft(), tile.bottomRight());
+    g.setColorAt(0, QColor(40, 110, 200));
+    g.setColorAt(1, QColor(10, 40, 110));
+    p.setPen(Qt::NoPen);
+    p.fillPath(outline, g);
+    if (detailed) {
+        QPainterPath rising;
+        for (double x = -256; x < 256; x += 36) {
+            rising.moveTo(x * s, 256 * s);
+            rising.lineTo((x + 256) * s, 0);
+        }
+        QPainterPath falling;
+        for (double x = 0; x < 512; x += 36) {
+            falling.moveTo(x * s, 256 * s);
+            falling.lineTo((x - 256) * s, 0);
+        }
+        QPainterPathStroker thread;
+        thread.setWidth(12 * s);
+        thread.setCapStyle(Qt::FlatCap);
+        p.fillPath(thread.createStroke(rising).intersected(outline), QColor(255, 255, 255, 40));
+        p.fillPath(thread.createStroke(falling).intersected(outline), QColor(255, 255, 255, 25));
+        QPainterPath bar;
+        bar.addRoundedRect(QRectF(52 * s, 206 * s, 152 * s, 14 * s), 7 * s, 7 * s);
+        p.fillPath(bar, QColor(230, 170, 30));
+    }
+    // The letter centred as drawText centres it, as an outline.
+    const QFont font = SansFont(qRound((detailed ? 170 : 220) * s), true);
+    const QFontMetricsF metrics(font);
+    const QRectF box(0, detailed ? -14 * s : -8 * s, size, size);
+    const QString q = QStringLiteral("Q");
+    QPainterPath letter;
+    letter.addText(box.left() + (box.width() - metrics.horizontalAdvance(q)) / 2,
+                   box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent(), font, q);
+    p.fillPath(letter, Qt::white);
+}
+
+void ProgramIcon()
+{
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        Save(QStringLiteral("icon%1").arg(size), size, size, [size](QPainter& p) { DrawProgramIcon(p, size); });
+    // The scalable copy for the icon theme, drawn at 256 units.
+    QSvgGenerator svg;
+    svg.setFileName(QDir(g_folder).filePath(QStringLiteral("icon.svg")));
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(QStringLiteral("Quintara"));
+    QPainter p(&svg);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    DrawProgramIcon(p, 256);
+}
+
 void SmallPictures()
 {
     Save(QStringLiteral("folder"), 16, 16, [](QPainter& p) {
@@ -469,6 +537,7 @@ int main(int argc, char** argv)
     Flags();
     InstrumentIcons();
     Logos();
+    ProgramIcon();
     SmallPictures();
     return 0;
 }
