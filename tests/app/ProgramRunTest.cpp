@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -343,74 +344,30 @@ struct Ran {
 };
 
 // Runs a program to its end with no display to open windows on, its output
-// caught; -1 as the status when the bound passed first.
-Ran RunWithoutDisplay(const std::string& program, std::vector<std::string> arguments)
+// caught; -1 as the status when it crashed or the bound passed first.
+Ran RunWithoutDisplay(const std::string& program, const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> settings;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string setting(*entry);
-        bool display = false;
-        for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_", "XDG_SESSION_TYPE="})
-            display = display || setting.rfind(name, 0) == 0;
-        if (!display)
-            settings.push_back(setting);
-    }
-    std::vector<char*> environment;
-    for (std::string& setting : settings)
-        environment.push_back(setting.data());
-    environment.push_back(nullptr);
-    arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int out[2];
-    int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        ::execve(argv[0], argv.data(), environment.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys())
+        if (name == QLatin1String("DISPLAY") || name == QLatin1String("WAYLAND_DISPLAY")
+            || name == QLatin1String("XDG_SESSION_TYPE") || name.startsWith(QLatin1String("QT_QPA_")))
+            environment.remove(name);
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(program), list);
     Ran ran;
-    QElapsedTimer clock;
-    clock.start();
-    pollfd reads[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* texts[2] = {&ran.Out, &ran.Err};
-    int open = 2;
-    while (open > 0 && clock.elapsed() < EndBound) {
-        if (::poll(reads, 2, 100) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (reads[i].fd < 0 || reads[i].revents == 0)
-                continue;
-            char bytes[4096];
-            const ssize_t got = ::read(reads[i].fd, bytes, sizeof bytes);
-            if (got > 0) {
-                texts[i]->append(bytes, static_cast<std::size_t>(got));
-            } else {
-                ::close(reads[i].fd);
-                reads[i].fd = -1;
-                --open;
-            }
-        }
+    if (!process.waitForFinished(static_cast<int>(EndBound))) {
+        process.kill();
+        process.waitForFinished();
+        return ran;
     }
-    for (const pollfd& read : reads)
-        if (read.fd >= 0)
-            ::close(read.fd);
-    if (open > 0)
-        ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (open == 0)
-        ran.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    ran.Out = process.readAllStandardOutput().toStdString();
+    ran.Err = process.readAllStandardError().toStdString();
+    if (process.exitStatus() == QProcess::NormalExit)
+        ran.Status = process.exitCode();
     return ran;
 }
 
