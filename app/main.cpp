@@ -6,7 +6,9 @@
 #include "foundation/modMain.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmMain.h"
+#include "platform/CommandLine.h"
 #include "platform/ErrorCodes.h"
+#include "platform/NoDisplayGuard.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ProgramIcon.h"
 #include "platform/SafeFile.h"
@@ -15,12 +17,34 @@
 #include <QApplication>
 #include <cerrno>
 
+namespace {
+
+// Until the start-up has shown the main window, the start-up itself ends the
+// run when the system asks (the window on screen is rejected and no further
+// one opens); from then on the main window closes as it does at a logout.
+bool g_mainWindowShown = false;
+
+void EndBySystem()
+{
+    if (g_mainWindowShown)
+        frmMain::EndBySystem();
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    // --help, --version and a wrong argument need neither a display nor the
+    // program folder.
+    const CommandLine commandLine = ReadCommandLine(argc, argv);
+    if (commandLine.Action != CommandLineAction::Run)
+        return AnswerCommandLine(commandLine, ProgramVersion);
     // Under a file size limit a write past it fails like one on a full disk,
     // instead of ending the program with the tests typed so far.
     IgnoreFileSizeLimitSignal();
+    NoDisplayGuard noDisplay(commandLine.Platform);
     QApplication app(argc, argv);
+    noDisplay.Release();
     QApplication::setApplicationName(QStringLiteral("quintara"));
     QApplication::setWindowIcon(ProgramIcon());
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopFileId));
@@ -28,19 +52,22 @@ int main(int argc, char** argv)
     // the welcome and login windows close before the main window exists.
     QApplication::setQuitOnLastWindowClosed(false);
     ResolveProgramFolder(QApplication::arguments());
+    // A logout, a shutdown or a signal ends the run in order from the first
+    // window on; the session's request to save writes what is open and the
+    // run goes on.
+    if (!InstallSystemEnd(EndBySystem, frmMain::SaveBySystem))
+        WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
 
     StartupHooks hooks = DefaultStartupHooks();
     hooks.CommInit = [](int16_t port) { commInit(port); };
     hooks.CommOpen = [](int16_t port) { return commOpen(port); };
     hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
     const int refused = Main(hooks);
-    if (refused != 0)
+    if (refused != 0 || SystemEndRequested()) {
+        ReleaseInstanceLock();
         return refused;
-    // A logout, a shutdown or a signal closes the main window as the user
-    // would, without its questions; the run then ends as after that. The
-    // session's request to save writes what is open and the run goes on.
-    if (!InstallSystemEnd(frmMain::EndBySystem, frmMain::SaveBySystem))
-        WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
+    }
+    g_mainWindowShown = true;
     const int status = QApplication::exec();
     ReleaseInstanceLock();
     return status;

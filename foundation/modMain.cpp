@@ -17,6 +17,7 @@
 #include "platform/MousePointer.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "platform/SystemEnd.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -113,10 +114,16 @@ int Main(const StartupHooks& hooks)
     // 4. Settings; a first start greets the user and lets them pick the language.
     if (hooks.InitSettings())
         ShowModal(*frmWelcome::Instance());
+    // The system's end during the first windows: the language chosen is not
+    // kept, so the next start greets the user again.
+    if (SystemEndRequested())
+        return 0;
 
     // 5. Login; a failed one ends the program before anything is written.
     LoginLevel = 0;
     ShowModal(*frmLogin::Instance());
+    if (SystemEndRequested())
+        return 0;
     if (LoginLevel == 0) {
         MsgResult = ShowMessage(3);
         return ExitLoginFailed;
@@ -142,8 +149,9 @@ int Main(const StartupHooks& hooks)
         PortOpen = hooks.CommOpen(ComPort);
         mainWindow = hooks.LoadMainWindow();
 
-        // 13. The splash stays at least its time; a longer load adds no wait.
-        while (hooks.Milliseconds() - started <= hooks.SplashMilliseconds)
+        // 13. The splash stays at least its time; a longer load adds no wait,
+        // and the system's end none either.
+        while (hooks.Milliseconds() - started <= hooks.SplashMilliseconds && !SystemEndRequested())
             hooks.WaitSlice();
 
         // 14. and 15.
@@ -153,6 +161,15 @@ int Main(const StartupHooks& hooks)
     // 16. A missing port does not stop the start.
     if (!PortOpen)
         MsgResult = ShowMessage(13);
+
+    // The system's end during the splash or the message: the loaded window
+    // closes as at any system end (it keeps the open series and saves the
+    // settings) and is never shown.
+    if (SystemEndRequested()) {
+        if (mainWindow)
+            mainWindow->close();
+        return 0;
+    }
 
     // 17.
     if (mainWindow)

@@ -7,6 +7,8 @@
 //
 // The collaborators come through hooks, so tests can fake the port, the
 // settings, the main window and the clock.
+#include "platform/CommandLine.h"
+
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -42,14 +44,20 @@ struct StartupHooks {
 StartupHooks DefaultStartupHooks();
 
 // Exit statuses of a start that was refused.
-inline constexpr int ExitSecondCopy = 1;
-inline constexpr int ExitLoginFailed = 2;
+inline constexpr int ExitSecondCopy = ExitStartRefused;
+inline constexpr int ExitLoginFailed = ExitStartRefused;
 
 // Runs the start-up. 0 when the main window is shown (the caller then runs
 // the event loop); otherwise the exit status of a refused start (second copy:
 // message 1; failed login: message 3, no settings written). From its first
 // step on, a folder the atomic writer could not sync after a rename goes to
 // the log.
+//
+// The system's end (SystemEndRequested: a logout, a signal) may come while
+// the start-up windows are up: the window on screen is then rejected, no
+// further one opens, and Main returns 0 without showing the main window.
+// Before the login nothing is written; once the main window is loaded it
+// closes as at any system end, so the settings are saved whole.
 int Main(const StartupHooks& hooks);
 
 // Gives up the single-instance lock taken by the default hook (at the very

@@ -565,17 +565,6 @@ void LogOutOfRange(const OutOfRange& found)
              QStringLiteral("ReadSettingsFile"));
 }
 
-// ReadSettingsFile behind its name; true when the settings came from a file
-// or its backup, that is, this is no first start.
-//
-// A file that reads whole is read. One that does not read whole (cut inside
-// an item, or ending before its last item) is kept as QUINTARA.DAT.BAD (or
-// .BAD2, ...) before anything can replace it; a backup that reads whole is
-// then preferred (an earlier version renamed the file to the backup before
-// it wrote it anew, so a write it did not finish left the whole settings in
-// the backup only), else the file is read as far as it goes. A file that
-// cannot be read at all, or is no settings file, is moved aside; a missing
-// or empty one is restored from a backup that is a settings file.
 // A settings write killed after its temporary file got a name and before
 // the rename left that file beside the settings: it holds the passwords, so
 // it goes for good (not to the trash), and the settings file itself is the
@@ -592,6 +581,21 @@ void RemoveSettingsWriteLeftovers()
     }
 }
 
+// ReadSettingsFile behind its name; true when the settings came from a file
+// or its backup, that is, this is no first start.
+//
+// A file that reads whole is read. One that does not read whole (cut inside
+// an item, or ending before its last item) is kept as QUINTARA.DAT.BAD (or
+// .BAD2, ...) before anything can replace it; a backup that reads whole is
+// then preferred (an earlier version renamed the file to the backup before
+// it wrote it anew, so a write it did not finish left the whole settings in
+// the backup only), else the file is read as far as it goes. A file that
+// cannot be read at all, or is no settings file, is moved aside; a missing
+// or empty one is restored from a backup that is a settings file, and
+// without one it is a first start. No file is made here: the first one is
+// written whole by the first save, so a first start that ends before it
+// (a cancelled login, a logout in the welcome window) leaves none, and the
+// next start greets the user again.
 bool TakeSettingsFile()
 {
     g_keepSettingsFile = false;
@@ -602,9 +606,11 @@ bool TakeSettingsFile()
     bool foundFile = false;
 
     if (QFileInfo::exists(path)) {
-        foundFile = true;
         SystemError error;
         const std::optional<std::string> bytes = ReadFileWhole(path, error);
+        // An empty file holds no settings: an earlier version made one at the
+        // first start, before anything was written into it.
+        foundFile = !bytes || !bytes->empty();
         if (!bytes) {
             KeepSettingsFileAside(nullptr, Aside::Move, error.Number, error.Text);
         } else if (!bytes->empty() && dskReadMagic(bytes->substr(0, 3)) != QLatin1String(SettingsMagic)) {
@@ -640,12 +646,6 @@ bool TakeSettingsFile()
         RestoreFromBackup(*saved);
         LogOutOfRange(found);
         return true;
-    }
-    // The first start leaves an empty file, so the next start is not a first one.
-    if (!QFileInfo::exists(path) && !g_keepSettingsFile) {
-        SystemError error;
-        if (!WriteFileAtomically(path, std::string(), error, OwnerOnlyPermissions))
-            WriteLog(error, QStringLiteral("ReadSettingsFile"));
     }
     return foundFile;
 }

@@ -9,7 +9,8 @@
 // Puts every settings global to its default, reads the settings file (see
 // ReadSettingsFile) and copies the stored system settings into the working
 // globals. True when neither a settings file nor a usable backup existed
-// (first start); a file kept aside as damaged still counts as existing.
+// (first start; an empty file counts as none); a file kept aside as damaged
+// still counts as existing.
 bool InitSettings();
 
 // Reads QUINTARA.DAT into the globals. A file that does not read whole (cut
@@ -20,8 +21,8 @@ bool InitSettings();
 // and the rest keeps its defaults, and a backup that does not read whole
 // either goes to the next .BAD name, so no save removes it. A file that cannot be read, or has another
 // magic, is moved aside the same way and never overwritten. A missing or
-// empty file is restored from a backup that is a settings file; with none, a
-// missing file is created empty. Values out of range read as their defaults
+// empty file is restored from a backup that is a settings file; with none,
+// no file is made (the first save writes it whole). Values out of range read as their defaults
 // (one log line). The files are kept with mode 0600: they hold the passwords.
 void ReadSettingsFile();
 

@@ -302,10 +302,16 @@ bool OpenPort(int16_t port, bool logFailure)
     SetLineSettings(serial);
     serial->clearError();
     if (!serial->open(QIODevice::ReadWrite)) {
-        if (logFailure)
-            WriteLog(OpenErrorNumber(serial->error()),
-                     serial->errorString() + QStringLiteral(" (") + device + QStringLiteral(")"),
-                     QStringLiteral("commOpen"));
+        if (logFailure) {
+            QString text = serial->errorString() + QStringLiteral(" (") + device + QStringLiteral(")");
+            // A device the user may not open: the log says whom to ask for what.
+            if (serial->error() == QSerialPort::PermissionError) {
+                const QString group = SerialDeviceGroupToJoin(device);
+                if (!group.isEmpty())
+                    text += QStringLiteral("; the user must be in the group ") + group;
+            }
+            WriteLog(OpenErrorNumber(serial->error()), text, QStringLiteral("commOpen"));
+        }
         serial->clearError();
         return false;
     }

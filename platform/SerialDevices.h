@@ -11,3 +11,9 @@ QString SerialDeviceForPort(int port);
 
 // The name of the environment variable that overrides port n ("QUINTARA_COM3").
 QString SerialPortEnvironmentName(int port);
+
+// The group whose members may open the device, when this user may not
+// (EACCES): the device's group, where that group may read and write it.
+// Empty when the user may open it, when it cannot be looked at, or when no
+// group would help (a device for its owner alone).
+QString SerialDeviceGroupToJoin(const QString& device);

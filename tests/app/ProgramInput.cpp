@@ -4,12 +4,18 @@
 // (the missing port), then tells the test through an inherited descriptor
 // once the main window is up and the program is in its event loop. After
 // that it does nothing, so the end goes the program's own way.
+//
+// Its argument is the descriptor, optionally followed by ":" and the name of
+// a start-up window to stop at: when that window shows, the plugin says
+// "shown" and its name and leaves it up, so the test can end the program
+// while it is on screen.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QGenericPlugin>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -19,7 +25,10 @@ namespace {
 
 class ProgramInput : public QObject {
 public:
-    explicit ProgramInput(int reportFd) : m_reportFd(reportFd) { qApp->installEventFilter(this); }
+    ProgramInput(int reportFd, const QString& holdAt) : m_reportFd(reportFd), m_holdAt(holdAt)
+    {
+        qApp->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -30,6 +39,10 @@ protected:
         if (!window->isWindow())
             return false;
         const QString name = window->objectName();
+        if (!m_holdAt.isEmpty() && name == m_holdAt) {
+            Report("shown " + name.toUtf8());
+            return false;
+        }
         if (name == QLatin1String("frmMain")) {
             m_mainShown = true;
             // Runs once the start-up has handed over to the event loop.
@@ -60,6 +73,7 @@ private:
     }
 
     int m_reportFd;
+    QString m_holdAt;
     bool m_mainShown = false;
 };
 
@@ -74,9 +88,10 @@ public:
     {
         if (key.compare(QLatin1String("quintaratestinput"), Qt::CaseInsensitive) != 0)
             return nullptr;
+        const QStringList parts = argument.split(QLatin1Char(':'));
         bool ok = false;
-        const int fd = argument.toInt(&ok);
-        return new ProgramInput(ok ? fd : 2);
+        const int fd = parts.value(0).toInt(&ok);
+        return new ProgramInput(ok ? fd : 2, parts.value(1));
     }
 };
 

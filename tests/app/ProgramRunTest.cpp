@@ -14,9 +14,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -98,8 +101,9 @@ protected:
     }
 
     // Starts the built program as nohup does (SIGHUP ignored), with writes
-    // limited to fileSizeLimit bytes when given and SIGXFSZ at its default.
-    Started Start(long fileSizeLimit = 0) const
+    // limited to fileSizeLimit bytes when given and SIGXFSZ at its default;
+    // the input plugin leaves the start-up window holdAt up when it is given.
+    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string()) const
     {
         int pipe[2];
         if (::pipe2(pipe, O_CLOEXEC) != 0)
@@ -111,7 +115,8 @@ protected:
                 settings.emplace_back(*entry);
         settings.emplace_back("QT_QPA_PLATFORM=offscreen");
         settings.emplace_back("QT_PLUGIN_PATH=" QUINTARA_TEST_PLUGINS);
-        settings.emplace_back("QT_QPA_GENERIC_PLUGINS=quintaratestinput:" + std::to_string(pipe[1]));
+        settings.emplace_back("QT_QPA_GENERIC_PLUGINS=quintaratestinput:" + std::to_string(pipe[1])
+                              + (holdAt.empty() ? std::string() : ":" + holdAt));
         // No port: the missing one is told (message 13) and answered.
         for (int port = 1; port <= 8; ++port)
             settings.push_back("QUINTARA_COM" + std::to_string(port) + "=" + QFile::encodeName(Home).toStdString()
@@ -146,11 +151,15 @@ protected:
 
     // The plugin's lines until "ready" (true) or the end of the program or
     // the bound (false).
-    static bool WaitUntilReady(const Started& run, std::string& lines)
+    static bool WaitUntilReady(const Started& run, std::string& lines) { return WaitForLine(run, "ready", lines); }
+
+    // The plugin's lines until the line (true) or the end of the program or
+    // the bound (false).
+    static bool WaitForLine(const Started& run, const std::string& line, std::string& lines)
     {
         QElapsedTimer clock;
         clock.start();
-        while (lines.find("ready\n") == std::string::npos) {
+        while (lines.find(line + "\n") == std::string::npos) {
             const qint64 left = StartBound - clock.elapsed();
             if (left <= 0)
                 return false;
@@ -210,6 +219,12 @@ protected:
         return Protocols;
     }
 
+    QByteArray SettingsBytes() const
+    {
+        QFile file(Home + QStringLiteral("/QUINTARA.DAT"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir Temp;
     QString Home;
     QString Data;
@@ -258,6 +273,155 @@ TEST_F(ProgramRun, AFileSizeLimitDoesNotEndIt)
     const std::vector<Protocol> back = NextStart();
     ASSERT_EQ(back.size(), 2u);
     EXPECT_TRUE(back[1] == Series);
+}
+
+// A logout (SIGTERM) or Ctrl+C (SIGINT) while a start-up window is up ends
+// the program in order: status 0, the lock given up, and a settings file
+// that is whole or none. A first start ended in its welcome window leaves
+// none, so the next start greets the user again.
+TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
+{
+    const struct {
+        const char* Window;
+        int Signal;
+        bool FirstStart;
+    } rows[] = {
+        {"frmWelcome", SIGTERM, true},
+        {"frmLogin", SIGINT, false},
+        {"frmSplash", SIGTERM, false},
+    };
+    const QString lock = Home + QStringLiteral("/QUINTARA.LCK");
+    const QString settingsFile = Home + QStringLiteral("/QUINTARA.DAT");
+    const QByteArray lastRun = SettingsBytes();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Window);
+        QFile::remove(settingsFile);
+        if (!row.FirstStart) {
+            QFile file(settingsFile);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(lastRun) == lastRun.size());
+        }
+        const QByteArray settings = SettingsBytes();
+        const int runs = row.FirstStart ? 2 : 1;
+        for (int run = 0; run < runs; ++run) {
+            const Started started = Start(0, row.Window);
+            ASSERT_GT(started.Pid, 0);
+            std::string lines;
+            if (!WaitForLine(started, std::string("shown ") + row.Window, lines)) {
+                const int status = WaitForEnd(started);
+                FAIL() << "no " << row.Window << " (status " << status << "): " << lines;
+            }
+            ::kill(started.Pid, row.Signal);
+            EXPECT_EQ(WaitForEnd(started), 0) << lines;
+            EXPECT_FALSE(QFile::exists(lock));
+            // No message after the signal (the failed login's, the port's).
+            EXPECT_EQ(lines.find("message"), std::string::npos) << lines;
+        }
+        if (row.FirstStart) {
+            // The second run saw the welcome window again: nothing was left.
+            EXPECT_FALSE(QFile::exists(settingsFile));
+            continue;
+        }
+        EXPECT_EQ(ReadPending(), Pending);
+        if (std::string(row.Window) == "frmLogin") {
+            // Nothing is written before the login.
+            EXPECT_EQ(SettingsBytes(), settings);
+            continue;
+        }
+        // Past the login the settings are saved whole, the series kept.
+        EXPECT_FALSE(SettingsBytes().isEmpty());
+        const std::vector<Protocol> back = NextStart();
+        EXPECT_EQ(DataFolder, Data);
+        ASSERT_EQ(back.size(), 2u);
+        EXPECT_TRUE(back[1] == Series);
+    }
+}
+
+// What a process left on its standard output and error, and its status.
+struct Ran {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs a program to its end with no display to open windows on, its output
+// caught; -1 as the status when it crashed or the bound passed first.
+Ran RunWithoutDisplay(const std::string& program, const std::vector<std::string>& arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys())
+        if (name == QLatin1String("DISPLAY") || name == QLatin1String("WAYLAND_DISPLAY")
+            || name == QLatin1String("XDG_SESSION_TYPE") || name.startsWith(QLatin1String("QT_QPA_")))
+            environment.remove(name);
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(program), list);
+    Ran ran;
+    if (!process.waitForFinished(static_cast<int>(EndBound))) {
+        process.kill();
+        process.waitForFinished();
+        return ran;
+    }
+    ran.Out = process.readAllStandardOutput().toStdString();
+    ran.Err = process.readAllStandardError().toStdString();
+    if (process.exitStatus() == QProcess::NormalExit)
+        ran.Status = process.exitCode();
+    return ran;
+}
+
+// The command line is answered before a display or the program folder is
+// needed; a start without a display says so in one line of its own.
+TEST(ProgramCommandLine, AnswersWithoutADisplay)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string fresh = QFile::encodeName(temp.path()).toStdString() + "/Fresh";
+    const std::vector<std::string> helpNames = {"--help", "--version", "--home", "QUINTARA_HOME", "XDG_DATA_HOME",
+        "HOME", "QUINTARA_COM1", "QUINTARA_COM8", "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "-platform"};
+    const struct {
+        std::string Program;
+        std::vector<std::string> Arguments;
+        int Status;
+        std::string Out;                     // exactly, unless Names are given
+        std::vector<std::string> Names;      // each in the output
+        std::string ErrorNames;              // in the one line on stderr; empty: no stderr
+    } rows[] = {
+        {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--help"}, 0, "", helpNames, ""},
+        {QUINTARA_PROGRAM_PATH, {"--version"}, 0, "quintara 8.0\n", {}, ""},
+        {QUINTARA_PROGRAM_PATH, {"-style", "fusion", "--version"}, 0, "quintara 8.0\n", {}, ""},
+        {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--frobnicate", "--help"}, 2, "", {}, "--frobnicate"},
+        {QUINTARA_PROGRAM_PATH, {"--home"}, 2, "", {}, "--home"},
+        {QUINTARA_PROGRAM_PATH, {"report.QTA"}, 2, "", {}, "report.QTA"},
+        {QUINTARA_PROGRAM_PATH, {"--home", fresh}, 1, "", {}, "DISPLAY"},
+        {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim 8.0\n", {}, ""},
+        {QUINTARA_SIM_PATH, {"--help"}, 0, "", {"--version", "--help", "--model"}, ""},
+    };
+    for (const auto& row : rows) {
+        std::string command = row.Program.substr(row.Program.rfind('/') + 1);
+        for (const std::string& argument : row.Arguments)
+            command += " " + argument;
+        SCOPED_TRACE(command);
+        const Ran ran = RunWithoutDisplay(row.Program, row.Arguments);
+        EXPECT_EQ(ran.Status, row.Status) << ran.Err;
+        if (row.Names.empty()) {
+            EXPECT_EQ(ran.Out, row.Out);
+        }
+        for (const std::string& name : row.Names)
+            EXPECT_NE(ran.Out.find(name), std::string::npos) << name;
+        if (row.ErrorNames.empty()) {
+            EXPECT_EQ(ran.Err, "");
+        } else {
+            // One line of the program's own: no abort, no word of Qt's plugins.
+            EXPECT_EQ(ran.Err.rfind("quintara: ", 0), 0u) << ran.Err;
+            EXPECT_EQ(std::count(ran.Err.begin(), ran.Err.end(), '\n'), 1) << ran.Err;
+            EXPECT_NE(ran.Err.find(row.ErrorNames), std::string::npos) << ran.Err;
+            EXPECT_EQ(ran.Err.find("plugin"), std::string::npos) << ran.Err;
+        }
+        // Nothing was made in the program folder: nothing got that far.
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(fresh)));
+    }
 }
 
 } // namespace

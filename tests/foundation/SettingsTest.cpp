@@ -262,7 +262,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndLeavesAnEmptyFile)
+TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndLeavesNoFileAsAnEmptyOneIsNone)
 {
     ChangeEveryItem();
     EXPECT_TRUE(InitSettings());
@@ -275,9 +275,12 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndLeavesAnEmptyFile)
     EXPECT_EQ(RefTitles.Titles[9], QStringLiteral("Referenz 2:"));   // Italian slot
     EXPECT_TRUE(CurrentStyle == BlankStyle && UserPasswords == Passwords{});
 
-    ASSERT_TRUE(QFileInfo(DatPath()).isFile());
-    EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
-    EXPECT_FALSE(InitSettings());
+    // The first save writes the first file, whole; until then the next start
+    // is a first start again, also where an earlier version left an empty file.
+    EXPECT_FALSE(QFileInfo::exists(DatPath()));
+    EXPECT_TRUE(InitSettings());
+    WriteFile(DatPath(), std::string());
+    EXPECT_TRUE(InitSettings());
     EXPECT_EQ(Language, 2);
     EXPECT_TRUE(LogLines().isEmpty());
 }
@@ -718,8 +721,7 @@ TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)
     const auto openToAll = [](const QString& path) { ::chmod(QFile::encodeName(path).constData(), 0644); };
     const std::string whole = SettingsFile("8.0", Layout::Current);
 
-    InitSettings();   // the first start's empty file
-    EXPECT_EQ(mode(DatPath()), 0600);
+    WriteFile(DatPath(), whole);
     openToAll(DatPath());   // as an earlier version left it
     InitSettings();
     EXPECT_EQ(mode(DatPath()), 0600);
@@ -741,9 +743,9 @@ TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)
     EXPECT_EQ(mode(Path("QUINTARA.DAT.BAD")), 0600);
     WriteFile(DatPath(), "XYZ");
     openToAll(DatPath());
-    InitSettings();   // moved aside, a new empty file in its place
+    InitSettings();   // moved aside, nothing in its place until the next save
     EXPECT_EQ(mode(Path("QUINTARA.DAT.BAD2")), 0600);
-    EXPECT_EQ(mode(DatPath()), 0600);
+    EXPECT_EQ(mode(DatPath()), -1);
 }
 
 TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadOneWhichAGoodSaveRemoves)
@@ -755,9 +757,10 @@ TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadO
     ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t0\t");
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("restored")));
 
+    // An empty file beside a backup that is none: a first start.
     WriteFile(DatPath(), std::string());
     WriteFile(Path("QUINTARA.DAT.BAK"), "QT");
-    EXPECT_FALSE(InitSettings());
+    EXPECT_TRUE(InitSettings());
     EXPECT_EQ(Language, 2);
     EXPECT_EQ(QFileInfo(DatPath()).size(), 0);
     EXPECT_EQ(LogLines().size(), 1);
@@ -834,8 +837,8 @@ TEST_F(SettingsTest, AFileCutAnywhereIsKeptAsideAndReadAsFarAsItGoes)
         QFile::remove(Path("QUINTARA.LOG"));
         const std::string bytes = whole.Bytes.substr(0, cut);
         WriteFile(DatPath(), bytes);
-        // Never a first start while a settings file exists, even an empty one.
-        ASSERT_FALSE(InitSettings());
+        // Never a first start while a settings file with anything in it exists.
+        ASSERT_EQ(InitSettings(), cut == 0);
 
         // What reads whole before the cut is kept, list elements included.
         EXPECT_EQ(Reference2Values.size() - 1, EndsWithin(whole.ReferenceEnds, cut));
@@ -847,7 +850,7 @@ TEST_F(SettingsTest, AFileCutAnywhereIsKeptAsideAndReadAsFarAsItGoes)
                   cut >= whole.PasswordsEnd ? QStringLiteral("super1") : QString());
 
         // The file that does not read whole is kept, next to the earlier ones;
-        // an empty file is what a first start leaves and says nothing.
+        // an empty file holds nothing to keep and says nothing.
         if (cut == 0) {
             EXPECT_TRUE(LogLines().isEmpty());
             continue;

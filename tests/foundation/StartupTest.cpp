@@ -299,7 +299,7 @@ TEST_F(StartupTest, AFailedLoginShowsMessageThreeAndWritesNoSettings)
     EXPECT_FALSE(frmSplash::IsLoaded());
 }
 
-TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesTheSettingsFileEmpty)
+TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesNoSettingsFile)
 {
     dialogs_.Then([](QDialog&) {});   // welcome: closed without a choice
     dialogs_.Then([](QDialog& dialog) { qobject_cast<frmLogin*>(&dialog)->cmdCancel->click(); });
@@ -307,7 +307,7 @@ TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesTheSettingsFileEmpty)
     EXPECT_EQ(Main(hooks_), ExitLoginFailed);
     ASSERT_EQ(presenter_.Shown.size(), 1u);
     EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("Wrong password."));
-    EXPECT_TRUE(SettingsBytes().isEmpty());
+    EXPECT_FALSE(QFile::exists(SettingsFile()));
 }
 
 // The splash stays five seconds: the wait ends on the first reading beyond

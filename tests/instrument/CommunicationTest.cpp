@@ -3,6 +3,7 @@
 #include "instrument/modCommunication.h"
 
 #include "support/Bytes.h"
+#include "support/ChildProcess.h"
 #include "support/SimInstrument.h"
 #include "foundation/frmResource.h"
 #include "platform/ProgramFolder.h"
@@ -15,6 +16,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -322,8 +327,38 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     EXPECT_FALSE(commOpen(kPort));
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
     EXPECT_EQ(Log().count("\tcommOpen            \t8.0\t"), 3) << Log().constData();
+    // The user may open the device: no group would help.
+    EXPECT_FALSE(Log().contains("group")) << Log().constData();
     other.close();
     EXPECT_TRUE(commOpen(kPort));
+}
+
+// A device that only its group may open, opened by a user outside it (the
+// tests' own user, or nobody when they run as root): the log names the group.
+TEST_F(CommunicationTest, ADeviceTheUserMayNotOpenNamesItsGroupInTheLog)
+{
+    const group* dialout = ::getgrnam("dialout");
+    if (!dialout)
+        GTEST_SKIP() << "no group dialout";
+    const QString device = m_home.filePath(QStringLiteral("ttyS9"));
+    QFile made(device);
+    ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+    made.close();
+    const QByteArray path = QFile::encodeName(device);
+    if (::chown(path.constData(), ::geteuid(), dialout->gr_gid) != 0)
+        GTEST_SKIP() << "the device cannot be given to dialout here";
+    // The group may read and write it, its owner and everyone else may not.
+    ASSERT_EQ(::chmod(path.constData(), 0060), 0);
+    ChownToNobody(QFile::encodeName(m_home.path()).constData());
+    qputenv("QUINTARA_COM7", path);
+    const int opened = RunUnprivileged([] { return commOpen(7) ? 1 : 0; });
+    qunsetenv("QUINTARA_COM7");
+    if (opened == ChildSetupFailed)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(opened, 0);
+    const QByteArray log = Log();
+    EXPECT_TRUE(log.contains("\tcommOpen            \t8.0\t70\t")) << log.constData();
+    EXPECT_TRUE(log.contains("ttyS9); the user must be in the group dialout\r\n")) << log.constData();
 }
 
 TEST_F(CommunicationTest, OpenKeepsAPortOpenOnTheSameNumberAndClosesItForAnother)

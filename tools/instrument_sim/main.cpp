@@ -119,6 +119,7 @@ const char* const kUsage =
     "                     byte of that packet then comes after the receiver has\n"
     "                     read 132 bytes\n"
     "  --help             this text\n"
+    "  --version          the version\n"
     "\n"
     "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
     "started it ends, or until a hang-up (--hangup-block, --hangup-after). Exit\n"
@@ -281,6 +282,10 @@ bool ParseOptions(int argc, char** argv, Options& o)
         const std::string a = argv[i];
         if (a == "--help") {
             std::fputs(kUsage, stdout);
+            std::exit(0);
+        }
+        if (a == "--version") {
+            std::fputs("quintara-instrument-sim " QUINTARA_VERSION "\n", stdout);
             std::exit(0);
         }
         if (a == "--silent") {

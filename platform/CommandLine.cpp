@@ -1,0 +1,164 @@
+#include "platform/CommandLine.h"
+
+#include <cstdio>
+
+namespace {
+
+// Qt's options that take a value as the next argument: QGuiApplication's,
+// QApplication's and those of the X11 platform.
+const char* const QtValueOptions[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowtitle",
+    "qwindowicon", "session", "style", "stylesheet", "display", "geometry", "name", "title", "visual",
+};
+
+// Qt's options that stand alone.
+const char* const QtFlagOptions[] = {"reverse", "widgetcount", "sync", "nograb", "dograb"};
+
+// Qt's options that also take their value after "=".
+const char* const QtJoinedOptions[] = {"style", "stylesheet", "session"};
+
+// The option's name without its one or two leading dashes; empty when the
+// argument is no option of that form.
+std::string QtOptionName(const std::string& argument)
+{
+    if (argument.size() < 2 || argument[0] != '-')
+        return std::string();
+    const std::size_t dashes = argument[1] == '-' ? 2 : 1;
+    return argument.substr(dashes);
+}
+
+bool IsIn(const std::string& name, const char* const* first, const char* const* last)
+{
+    for (const char* const* it = first; it != last; ++it)
+        if (name == *it)
+            return true;
+    return false;
+}
+
+CommandLine Refused(const std::string& line)
+{
+    CommandLine result;
+    result.Action = CommandLineAction::Refuse;
+    result.Error = "quintara: " + line + " (see quintara --help)";
+    return result;
+}
+
+} // namespace
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine result;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasNext = i + 1 < arguments.size();
+        if (argument == "--help") {
+            result.Action = CommandLineAction::Help;
+            return result;
+        }
+        if (argument == "--version") {
+            result.Action = CommandLineAction::Version;
+            return result;
+        }
+        if (argument == "--home") {
+            if (!hasNext || arguments[i + 1].empty())
+                return Refused("--home needs a folder");
+            ++i;
+            continue;
+        }
+        const std::string name = QtOptionName(argument);
+        if (IsIn(name, std::begin(QtFlagOptions), std::end(QtFlagOptions)))
+            continue;
+        if (IsIn(name, std::begin(QtValueOptions), std::end(QtValueOptions))) {
+            if (!hasNext)
+                return Refused(argument + " needs a value");
+            if (name == "platform")
+                result.Platform = arguments[i + 1];
+            ++i;
+            continue;
+        }
+        const std::size_t equals = name.find('=');
+        if (equals != std::string::npos
+            && IsIn(name.substr(0, equals), std::begin(QtJoinedOptions), std::end(QtJoinedOptions)))
+            continue;
+        if (argument.size() > 1 && argument[0] == '-')
+            return Refused("unknown option " + argument);
+        return Refused("unexpected argument " + argument);
+    }
+    return result;
+}
+
+CommandLine ReadCommandLine(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return ReadCommandLine(arguments);
+}
+
+std::string HelpText()
+{
+    return "Usage: quintara [--home DIR] [Qt options]\n"
+           "       quintara --help | --version\n"
+           "\n"
+           "Evaluates textile-testing instruments on a serial line: test series against\n"
+           "their styles, test reports, printing, Q-DAS export, curve and long-term\n"
+           "analysis.\n"
+           "\n"
+           "Options:\n"
+           "  --home DIR      the program folder: settings (QUINTARA.DAT), log\n"
+           "                  (QUINTARA.LOG), the lock of the running copy, and the\n"
+           "                  default data folder; made when missing\n"
+           "  --help          this text\n"
+           "  --version       the program's version\n"
+           "\n"
+           "Qt's own options go on to Qt: -platform NAME, -display NAME, -style NAME,\n"
+           "-stylesheet FILE, -geometry GEOMETRY, -reverse, -session ID and the others\n"
+           "every Qt program takes.\n"
+           "\n"
+           "Environment:\n"
+           "  QUINTARA_HOME   the program folder when --home is not given\n"
+           "  XDG_DATA_HOME   without either, the program folder is\n"
+           "                  $XDG_DATA_HOME/quintara; deleted reports go to its Trash\n"
+           "  HOME            without XDG_DATA_HOME, $HOME/.local/share stands for it\n"
+           "  QUINTARA_COM1 ... QUINTARA_COM8\n"
+           "                  the device of serial port COM1 to COM8 (any path, a\n"
+           "                  pseudo-terminal too); without it COM1 to COM4 are\n"
+           "                  /dev/ttyS0 to /dev/ttyS3 and COM5 to COM8 /dev/ttyUSB0 to\n"
+           "                  /dev/ttyUSB3. The user must be in the device's group\n"
+           "                  (usually dialout)\n"
+           "  DISPLAY, WAYLAND_DISPLAY\n"
+           "                  the display the windows open on\n"
+           "  QT_QPA_PLATFORM Qt's window system (offscreen needs no display)\n"
+           "  LC_ALL, LC_NUMERIC, LANG\n"
+           "                  the locale, whose decimal separator numbers use\n"
+           "\n"
+           "Exit status:\n"
+           "  0  a normal end, also by SIGTERM, SIGINT or SIGHUP, which end the\n"
+           "     program in order (SIGINT and SIGHUP ignored at the start stay ignored)\n"
+           "  1  no display to open windows on, another copy already running, or a\n"
+           "     failed login\n"
+           "  2  an unknown option or argument\n";
+}
+
+std::string VersionText(const char* version)
+{
+    return std::string("quintara ") + version + "\n";
+}
+
+int AnswerCommandLine(const CommandLine& commandLine, const char* version)
+{
+    switch (commandLine.Action) {
+    case CommandLineAction::Help:
+        std::fputs(HelpText().c_str(), stdout);
+        return ExitNormal;
+    case CommandLineAction::Version:
+        std::fputs(VersionText(version).c_str(), stdout);
+        return ExitNormal;
+    case CommandLineAction::Refuse:
+        std::fputs((commandLine.Error + "\n").c_str(), stderr);
+        return ExitUsage;
+    case CommandLineAction::Run:
+        break;
+    }
+    return ExitNormal;
+}
