@@ -285,6 +285,24 @@ TEST_F(MessageTest, TheImportsFailuresAreCountedInEveryLanguage)
     EXPECT_EQ(ComposeMessage(42, {1200}, 2).Style(), ComposeMessage(41, {1200}, 2).Style());
 }
 
+// Before a report another seat changed or deleted is replaced: a question in
+// every language whose default is No, so Enter replaces nothing.
+TEST_F(MessageTest, TheQuestionBeforeAnotherSeatsReportIsReplacedDefaultsToNo)
+{
+    const MessageRequest box = ComposeMessage(45, {}, 2);
+    EXPECT_EQ(box.Style(), IconQuestion + ButtonsYesNo + DefaultSecond + 65536);
+    EXPECT_EQ(box.DefaultAnswer(), AnswerNo);
+    QStringList texts;
+    for (int16_t language = 1; language <= 5; ++language) {
+        const QString text = Text(45, language, {});
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\n")) && text.endsWith(u'?')) << language;
+        texts << text;
+    }
+    texts.removeDuplicates();
+    EXPECT_EQ(texts.size(), 5);
+    EXPECT_EQ(Text(45, 6, {}), QStringLiteral("?"));
+}
+
 // Every language of a message shows the same arguments as the English text.
 TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
 {
