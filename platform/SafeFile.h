@@ -50,10 +50,10 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
 // Removes from the folder the temporary files WriteNewFile left there when
 // it was killed, whose names end in ".<extension>" before the random part:
 // a temporary name that is a second name of the file it was written for (a
-// kill between the link and the removal) at once, one that is not older than
-// an hour (a write killed before its link: no write takes that long, and its
-// file, never named, was no one's). One listing of the folder. The number
-// removed.
+// kill between the link and the removal) at once, any other once it is
+// older than an hour (a write killed before its link: no write takes that
+// long, and its file, never named, is no one's). One listing of the folder.
+// The number removed.
 int RemoveNewFileLeftovers(const QString& folder, const QString& extension);
 
 // For tests: the ways WriteNewFile may take, narrowed as file systems narrow

@@ -14,10 +14,8 @@
 #include "storage/modDisk.h"
 
 #include <QCryptographicHash>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <array>
 #include <cerrno>
