@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -289,17 +290,11 @@ TEST_F(MessageTest, TheImportsFailuresAreCountedInEveryLanguage)
 // every language whose default is No, so Enter replaces nothing.
 TEST_F(MessageTest, TheQuestionBeforeAnotherSeatsReportIsReplacedDefaultsToNo)
 {
-    const MessageRequest box = ComposeMessage(45, {}, 2);
-    EXPECT_EQ(box.Style(), IconQuestion + ButtonsYesNo + DefaultSecond + 65536);
-    EXPECT_EQ(box.DefaultAnswer(), AnswerNo);
+    EXPECT_EQ(ComposeMessage(45, {}, 2).Style(), IconQuestion + ButtonsYesNo + DefaultSecond + 65536);
     QStringList texts;
-    for (int16_t language = 1; language <= 5; ++language) {
-        const QString text = Text(45, language, {});
-        EXPECT_TRUE(text.contains(QStringLiteral("\r\n")) && text.endsWith(u'?')) << language;
-        texts << text;
-    }
-    texts.removeDuplicates();
-    EXPECT_EQ(texts.size(), 5);
+    for (int16_t language = 1; language <= 5; ++language)
+        texts << Text(45, language, {});
+    EXPECT_EQ(texts.filter(QRegularExpression(QStringLiteral("^[^\\r]+\\r\\n[^\\r]+\\?$"))).size(), 5);
     EXPECT_EQ(Text(45, 6, {}), QStringLiteral("?"));
 }
 

@@ -647,23 +647,6 @@ TEST_F(TestReport, TwoSeatsSavingAtOnceBothKeepTheirReports)
             ASSERT_EQ(Hidden(folder), QStringList()) << row.what << ", trial " << trial;
         }
     }
-
-    // A name another seat takes between its choice and the write (a
-    // termination records the name first) is not replaced either: the write
-    // fails as "file already exists", and the next choice moves on.
-    QDir(Data).removeRecursively();
-    QDir().mkpath(Data);
-    NewTestReport report;
-    ASSERT_TRUE(dskPlaceNewTestReport(seatA, report));
-    ASSERT_EQ(WaitForChild(StartChild([&] { return dskSaveNewTestReport(seatB) ? 0 : 1; })), 0);
-    SystemError failure;
-    EXPECT_FALSE(dskWriteNewTestReport(report, &failure));
-    EXPECT_EQ(failure.Number, 58);
-    EXPECT_EQ(ReadFileBytes(report.Path), ReportFileBytes(seatB));
-    ASSERT_TRUE(dskPlaceNewTestReport(seatA, report));
-    ASSERT_TRUE(dskWriteNewTestReport(report));
-    EXPECT_EQ(QFileInfo(report.Path).fileName(), QLatin1String(NextSecondName));
-    EXPECT_EQ(ReadFileBytes(report.Path), ReportFileBytes(seatA));
 }
 
 TEST_F(TestReport, ANewReportIsWholeUnderItsNameOrNotThereWhereverItsWriteIsKilledOrFails)
