@@ -11,7 +11,6 @@
 #include "platform/Paths.h"
 #include "storage/modDisk.h"
 
-#include <QFileInfo>
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "main_window/modTermination.h"
 #include "main_window/modTestEdit.h"
 #include "platform/Cp1252.h"
+#include "platform/ErrorCodes.h"
 #include "platform/DrawingSurface.h"
 #include "platform/FlexGrid.h"
 #include "platform/MousePointer.h"
