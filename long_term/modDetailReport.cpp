@@ -11,7 +11,6 @@
 #include "platform/Paths.h"
 #include "storage/modDisk.h"
 
-
 namespace {
 
 constexpr int16_t MsgWriteFailed = 31;
