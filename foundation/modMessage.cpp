@@ -387,6 +387,21 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "La modifica resta solo in memoria finché le impostazioni non potranno essere salvate.",
                "El cambio se conserva solo en memoria hasta que se pueda guardar la configuración."},
               "."}},
+        // Before a stored report is written back or deleted: its file no
+        // longer holds what the window read (another seat on the data
+        // folder changed or deleted it). No is the default: nothing of the
+        // other seat's is replaced by a hasty Enter.
+        {45, {IconQuestion, ButtonsYesNo, DefaultSecond,
+              {"Das Prüfprotokoll wurde geändert oder gelöscht, nachdem es hier geöffnet wurde.\r\n"
+               "Trotzdem fortfahren?",
+               "The test report was changed or deleted after it was opened here.\r\nContinue anyway?",
+               "Le protocole d'essai a été modifié ou effacé après avoir été ouvert ici.\r\n"
+               "Continuer quand même?",
+               "Il protocollo di prova è stato modificato o cancellato dopo essere stato aperto qui.\r\n"
+               "Continuare comunque?",
+               "El informe del ensayo ha sido modificado o eliminado después de abrirse aquí.\r\n"
+               "¿Continuar de todos modos?"},
+              "?"}},
     };
     return table;
 }

@@ -426,7 +426,9 @@ void frmDetail::Form_Load(const QString& handOver)
     // Only a report in a style folder of the data folder is read; a path
     // that reaches anywhere else is as unreadable as a damaged file.
     DetailHandOver parsed;
-    Report = ParseHandOver(handOver, parsed) ? dskGetTestReport(DataFolder, parsed.Path) : EmptyProtocol;
+    ReportChecksum.clear();
+    Report = ParseHandOver(handOver, parsed) ? dskGetTestReport(DataFolder, parsed.Path, nullptr, &ReportChecksum)
+                                             : EmptyProtocol;
     if (IsEmptyProtocol(Report)) {
         ShowUnreadable();
         SetMousePointer(PointerDefault);
@@ -616,8 +618,10 @@ void frmDetail::cmdOK_Click()
         Report.Operator = Trim(cboOperator->currentText());
         const int b = std::clamp<int>(Report.CurrentProperty, 1, PropertyCount);
         Report.Blocks[static_cast<size_t>(b)].Commentary = Trim(txtCommentary->toPlainText());
-        // The caller searches again only for a report that was written.
-        if (RewriteStoredReport(ReportPath, Report))
+        // The caller searches again for a report that was written, and for
+        // one another seat changed or deleted meanwhile.
+        bool changedElsewhere = false;
+        if (RewriteStoredReport(ReportPath, Report, ReportChecksum, changedElsewhere) || changedElsewhere)
             answer = AnswerTrue;
     }
     Answer = answer;
@@ -634,7 +638,10 @@ void frmDetail::cmdDelete_Click()
 {
     if (ShowMessage(MsgAreYouSure) != AnswerYes)
         return;
-    if (!DeleteStoredReport(Report, ReportPath))
+    bool keptChanged = false;
+    // A report another seat changed meanwhile and the operator kept: the
+    // caller searches again and shows it as it is now.
+    if (!DeleteStoredReport(Report, ReportPath, ReportChecksum, keptChanged) && !keptChanged)
         return;
     Answer = AnswerTrue;
     done(QDialog::Accepted);

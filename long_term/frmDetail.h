@@ -13,6 +13,7 @@
 // hand-over text as it was when closed by its close box.
 #include "foundation/Records.h"
 
+#include <QByteArray>
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -37,6 +38,9 @@ public:
     int16_t ReportTestType = 0;
     QString ReportPath;
     Protocol Report;
+    // The SHA-256 of the report file as it was read: a save or a deletion
+    // first checks that the file still holds it.
+    QByteArray ReportChecksum;
     bool Changed = false;
     // The answer handed back.
     QString Answer;

@@ -11,8 +11,6 @@
 #include "platform/Paths.h"
 #include "storage/modDisk.h"
 
-#include <QFileInfo>
-
 namespace {
 
 constexpr int16_t MsgWriteFailed = 31;
@@ -29,28 +27,47 @@ void LogBadName(const QString& name, const QString& procedure)
 
 } // namespace
 
-bool RewriteStoredReport(const QString& path, const Protocol& report)
+bool RewriteStoredReport(const QString& path, const Protocol& report, const QByteArray& openedChecksum,
+                         bool& changedElsewhere)
 {
+    changedElsewhere = false;
+    // What the write may replace: the file as read, or as the operator was
+    // told of it and answered Yes.
+    StoredReportNow agreed{StoredReportNow::Holds, openedChecksum};
     for (;;) {
-        bool written = false;
-        // Never the program folder in place of a data folder that is gone.
-        const QString file = IsExistingFolder(DataFolder) ? StoredNamePath(DataFolder, path, true) : QString();
-        if (!file.isEmpty()) {
-            if (QFileInfo::exists(file))
-                SetAttr(file, AttrNormal);
-            written = dskPutTestReportAction(DataFolder, path, report, false);
-            if (QFileInfo::exists(file))
-                SetAttr(file, AttrReadOnly + AttrArchive);
+        const StoredReportNow now = dskStoredReportNow(DataFolder, path);
+        if (now.State != StoredReportNow::Unreadable && !(now == agreed)) {
+            changedElsewhere = true;
+            if (ShowMessage(MsgReportChangedElsewhere) != AnswerYes)
+                return false;
+            agreed = now;
+            continue;
         }
-        if (written)
+        // Never the program folder in place of a data folder that is gone.
+        if (now.State != StoredReportNow::Unreadable
+            && dskRewriteTestReport(DataFolder, path, report, now.State == StoredReportNow::Holds))
             return true;
+        // A name another seat took since: asked about above.
+        const StoredReportNow after = dskStoredReportNow(DataFolder, path);
+        if (after.State != StoredReportNow::Unreadable && !(after == agreed))
+            continue;
         if (ShowMessage(MsgWriteFailed) != AnswerYes)
             return false;
     }
 }
 
-bool DeleteStoredReport(const Protocol& report, const QString& path)
+bool DeleteStoredReport(const Protocol& report, const QString& path, const QByteArray& openedChecksum,
+                        bool& keptChanged)
 {
+    // The deletion goes by what the window shows: a report changed since
+    // is not deleted unseen. One deleted since is what was asked for.
+    keptChanged = false;
+    const StoredReportNow now = dskStoredReportNow(DataFolder, path);
+    if (now.State == StoredReportNow::Holds && now.Checksum != openedChecksum
+        && ShowMessage(MsgReportChangedElsewhere) != AnswerYes) {
+        keptChanged = true;
+        return false;
+    }
     dskDeleteFiles(DataFolder, {path});
     if (dskFileExists(DataFolder, path)) {
         ShowMessage(MsgReportNotDeleted);

@@ -20,6 +20,7 @@
 #include "main_window/modTermination.h"
 #include "main_window/modTestEdit.h"
 #include "platform/Cp1252.h"
+#include "platform/ErrorCodes.h"
 #include "platform/DrawingSurface.h"
 #include "platform/FlexGrid.h"
 #include "platform/MousePointer.h"
@@ -355,14 +356,22 @@ bool frmMain::SaveTestReport(int index)
     // write given up after message 31 must not lose it.
     bool declined = false;
     if (AutoSave || ShowMessage(MsgSaveReport) == AnswerYes) {
+        // Another seat on the data folder may take the report's name between
+        // its choice and its write: the next save chooses the next free name,
+        // without a word.
+        int namesTaken = 0;
+        constexpr int MostNamesTaken = 10;
         for (;;) {
             bool ok = false;
+            SystemError failure;
             {
                 MousePointerGuard hourglass(PointerHourglass);
-                ok = SavePendingSeriesReport(index);
+                ok = SavePendingSeriesReport(index, &failure);
             }
             if (ok)
                 break;
+            if (failure.Number == ClassicError::FileAlreadyExists && ++namesTaken < MostNamesTaken)
+                continue;
             if (ShowMessage(MsgWriteError) != AnswerYes) {
                 series.Finished = false;
                 return false;

@@ -13,6 +13,7 @@ class QFileDevice;
 // behind them.
 namespace ClassicError {
 inline constexpr int32_t SubscriptOutOfRange = 9;   // an index read from a file lies outside its array
+inline constexpr int32_t FileAlreadyExists = 58;    // a new file's name was taken at the moment it was to be given
 inline constexpr int32_t InputPastEndOfFile = 62;   // a file ends inside its record
 inline constexpr int32_t BadFileName = 64;          // a name read from a file cannot be used as one
 inline constexpr int32_t PathFileAccess = 75;       // a file that may not be replaced

@@ -1,13 +1,15 @@
 #include "platform/SafeFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,6 +61,115 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
+// The mode bits of Qt's permissions; Qt's "user" bits are the owner's.
+mode_t ModeOf(QFileDevice::Permissions permissions)
+{
+    const struct {
+        QFileDevice::Permission qt;
+        mode_t mode;
+    } bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadUser, S_IRUSR},  {QFileDevice::WriteUser, S_IWUSR},  {QFileDevice::ExeUser, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+    };
+    mode_t mode = 0;
+    for (const auto& bit : bits)
+        if (permissions.testFlag(bit.qt))
+            mode |= bit.mode;
+    return mode;
+}
+
+// A link refused because the file system has no hard links (FAT, exFAT, a
+// share without them), not because of the name.
+bool NoHardLinks(int reason) { return reason == EPERM || reason == ENOTSUP || reason == ENOSYS; }
+
+// Gives the written temporary file its name where the file system has no
+// hard links: an empty file of the name created exclusively holds it, and
+// the temporary file is renamed over that file of our own.
+bool NameWithoutLink(const QByteArray& temp, const QByteArray& target, mode_t mode, int& reason)
+{
+    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        reason = errno;
+        return false;
+    }
+    ::close(fd);
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        reason = errno;
+        ::unlink(target.constData());
+        return false;
+    }
+    return true;
+}
+
+void TellFolderSyncFailed(const QString& folder)
+{
+    if (!SyncFolder(folder) && g_folderSyncFailed)
+        g_folderSyncFailed(ErrorFromErrno(errno, folder), folder);
+}
+
+NewFileWays g_newFileWays = NewFileWays::All;
+
+enum class Written { Named, Failed, NotThisWay };
+
+// Writes the bytes into a file of no name in the folder and links it to the
+// name: nothing is left by a kill. NotThisWay where the file system (or the
+// kernel) has no unnamed files, or /proc is not there to link one through.
+Written WriteUnnamed(const QByteArray& folder, const QByteArray& target, mode_t mode, const std::string& bytes,
+                     int& reason)
+{
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode | S_IWUSR);
+    if (fd < 0) {
+        reason = errno;
+        return reason == EOPNOTSUPP || reason == EISDIR || reason == EINVAL ? Written::NotThisWay : Written::Failed;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+    reason = errno;
+    Written result = ok ? Written::Named : Written::Failed;
+    if (ok) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            reason = errno;
+            result = reason == ENOENT && ::access("/proc/self/fd", F_OK) != 0 ? Written::NotThisWay : Written::Failed;
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// Writes the bytes under a new hidden temporary name from the template
+// (".<name>.XXXXXX.NEW") and links it to the name, or, without hard links,
+// renames it over an empty file of the name made exclusively; the temporary
+// name goes either way.
+bool WriteNamed(QByteArray& temp, const QByteArray& target, mode_t mode, const std::string& bytes, int& reason)
+{
+    const int fd = ::mkostemps(temp.data(), 4, O_CLOEXEC);
+    if (fd < 0) {
+        reason = errno;
+        return false;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+    reason = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        reason = errno;
+    }
+    if (ok) {
+        const bool links = g_newFileWays != NewFileWays::NoHardLinks;
+        if (links && ::link(temp.constData(), target.constData()) == 0) {
+            // A kill before this leaves a second name of the file.
+            ::unlink(temp.constData());
+            return true;
+        }
+        reason = links ? errno : EPERM;
+        if (NoHardLinks(reason) && NameWithoutLink(temp, target, mode, reason))
+            return true;
+    }
+    ::unlink(temp.constData());
+    return false;
+}
+
 } // namespace
 
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
@@ -99,9 +210,7 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
     // disk until its folder is: the folder of the file the name leads to,
     // which the rename replaced where the name is a link.
     const QString written = QFileInfo(path).canonicalFilePath();
-    const QString folder = QFileInfo(written.isEmpty() ? path : written).absolutePath();
-    if (!SyncFolder(folder) && g_folderSyncFailed)
-        g_folderSyncFailed(ErrorFromErrno(errno, folder), folder);
+    TellFolderSyncFailed(QFileInfo(written.isEmpty() ? path : written).absolutePath());
     return true;
 }
 
@@ -128,6 +237,76 @@ QStringList AtomicWriteLeftovers(const QString& path)
     }
     found.sort();
     return found;
+}
+
+void SetNewFileWays(NewFileWays ways) { g_newFileWays = ways; }
+
+bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error,
+                  QFileDevice::Permissions permissions, bool* nameTaken)
+{
+    if (nameTaken)
+        *nameTaken = false;
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(path);
+    const mode_t mode = ModeOf(permissions);
+    int reason = 0;
+    bool named = false;
+    if (g_newFileWays == NewFileWays::All) {
+        switch (WriteUnnamed(QFile::encodeName(info.absolutePath()), target, mode, bytes, reason)) {
+        case Written::Named:
+            named = true;
+            break;
+        case Written::Failed:
+            break;
+        case Written::NotThisWay:
+            reason = 0;
+            break;
+        }
+    }
+    if (!named && reason == 0) {
+        QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
+                                            + QStringLiteral(".XXXXXX.NEW"));
+        named = WriteNamed(temp, target, mode, bytes, reason);
+    }
+    if (!named) {
+        if (nameTaken)
+            *nameTaken = reason == EEXIST;
+        error = ErrorFromErrno(reason, path);
+        return false;
+    }
+    TellFolderSyncFailed(info.absolutePath());
+    return true;
+}
+
+int RemoveNewFileLeftovers(const QString& folder, const QString& extension)
+{
+    const QRegularExpression pattern(QStringLiteral("^\\.(.+\\.%1)\\.[A-Za-z0-9]{6}\\.NEW$")
+                                         .arg(QRegularExpression::escape(extension)),
+                                     QRegularExpression::CaseInsensitiveOption);
+    QStringList leftovers;
+    QDirIterator it(folder, {QStringLiteral(".*.NEW")}, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext())
+        leftovers << it.nextFileInfo().fileName();
+    int removed = 0;
+    for (const QString& name : leftovers) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (!match.hasMatch())
+            continue;
+        const QByteArray temp = QFile::encodeName(folder + u'/' + name);
+        struct stat leftover {};
+        if (::lstat(temp.constData(), &leftover) != 0 || !S_ISREG(leftover.st_mode))
+            continue;
+        struct stat file {};
+        const QByteArray written = QFile::encodeName(folder + u'/' + match.captured(1));
+        const bool secondName = ::lstat(written.constData(), &file) == 0 && file.st_dev == leftover.st_dev
+            && file.st_ino == leftover.st_ino;
+        constexpr time_t Hour = 3600;
+        if (!secondName && ::time(nullptr) - leftover.st_mtime < Hour)
+            continue;
+        if (::unlink(temp.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 bool SyncFolder(const QString& folder)

@@ -33,6 +33,42 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
 // folder that are regular files (a link of that name is none), in name order.
 QStringList AtomicWriteLeftovers(const QString& path);
 
+// Writes a new file that takes its name only while the name is free, on
+// every file system a data folder may lie on (network shares included, which
+// have no rename that refuses to replace): the bytes are written whole and
+// synced under no name or a temporary one beside it, then given the name
+// with a link (link(2), linkat(2)), which fails rather than replaces, and the
+// temporary name is removed. Where the file system has unnamed temporary
+// files (O_TMPFILE: ext4, xfs, btrfs, tmpfs) there is no temporary name at
+// all; elsewhere (NFS, SMB) it is hidden and never ends in the extension of
+// the file, ".<name>.XXXXXX.NEW", so no reader takes it for one. A file
+// system without hard links (FAT, exFAT, a share without them) gets an empty
+// file of the name created exclusively (O_EXCL) first, which the temporary
+// file is then renamed over. A kill leaves the name without a file, or with
+// the whole file; without hard links, maybe empty; on a share, maybe the
+// temporary name too (see RemoveNewFileLeftovers). The new file has the
+// given permissions from the moment it has its name; the folder is synced
+// after as in WriteFileAtomically. False with the error filled in on any
+// failure, and then nothing of the write is left under the name; nameTaken,
+// when given, tells whether the name was taken (EEXIST).
+bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error,
+                  QFileDevice::Permissions permissions, bool* nameTaken = nullptr);
+
+// Removes from the folder the temporary files WriteNewFile left there when
+// it was killed, whose names end in ".<extension>" before the random part:
+// a temporary name that is a second name of the file it was written for (a
+// kill between the link and the removal) at once, any other once it is
+// older than an hour (a write killed before its link: no write takes that
+// long, and its file, never named, is no one's). One listing of the folder.
+// The number removed.
+int RemoveNewFileLeftovers(const QString& folder, const QString& extension);
+
+// For tests: the ways WriteNewFile may take, narrowed as file systems narrow
+// them: without unnamed temporary files (a network share), and without hard
+// links as well (FAT).
+enum class NewFileWays { All, NoUnnamedFiles, NoHardLinks };
+void SetNewFileWays(NewFileWays ways);
+
 // Puts the folder's own entries (names made, renamed or removed in it) on
 // the disk, so that a power cut keeps what a kill would keep. A file system
 // that cannot sync a folder (EINVAL) counts as done. False with errno set.

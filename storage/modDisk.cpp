@@ -66,7 +66,15 @@ bool dskEnsureFolder(const QString& root, const QString& sub)
         errno = EEXIST;
         return false;
     }
-    return QDir().mkdir(path);
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+        return true;
+    // Another seat on the same data folder may have made it since the look
+    // above: a folder is a folder, whoever made it.
+    const int reason = errno;
+    if (reason == EEXIST && QFileInfo(path).isDir())
+        return true;
+    errno = reason;
+    return false;
 }
 
 // ---- Listing, deleting, free space --------------------------------------------------

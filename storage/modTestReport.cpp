@@ -13,12 +13,14 @@
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -213,7 +215,7 @@ bool ReadWhole(const BinaryReader& in, const std::array<ReportForm, StyleFormCou
 
 // Reads the report at path; false when the file cannot be read or its record
 // is damaged (then the log has one line and record is untouched).
-bool ReadReport(const QString& path, Protocol& record, bool& converted)
+bool ReadReport(const QString& path, Protocol& record, bool& converted, std::string* fileBytes = nullptr)
 {
     const QString procedure = QStringLiteral("dskGetTestReport");
     QFile file(path);
@@ -253,6 +255,8 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted)
     if (!ReadWhole(in, result.Style.Forms, result.FormIndex, result.CurrentProperty, path, procedure))
         return false;
     record = std::move(result);
+    if (fileBytes)
+        *fileBytes = std::move(bytes);
     return true;
 }
 
@@ -427,6 +431,29 @@ void TakeWholeRecord(ReportScan& scan)
     scan.Forms = p.Style.Forms;
 }
 
+// Removes, once a run for each style folder, what killed writes of new
+// reports left there: one listing of the folder at its first new report.
+void RemoveLeftoversOnce(const QString& directory)
+{
+    static QSet<QString> done;
+    if (done.contains(directory))
+        return;
+    done.insert(directory);
+    RemoveNewFileLeftovers(directory, QString::fromLatin1(ReportExtension));
+}
+
+// Writes a new report file under its name only while the name is free,
+// read-only from the moment it has it. A name taken is error 58.
+bool WriteNewReportBytes(const QString& path, const std::string& bytes, SystemError& error)
+{
+    bool taken = false;
+    if (WriteNewFile(path, bytes, error, ReadOnlyPermissions, &taken))
+        return true;
+    if (taken)
+        error = SystemError{ClassicError::FileAlreadyExists, error.Text};
+    return false;
+}
+
 }  // namespace
 
 QString dskStyleFolderName(const QString& styleName)
@@ -473,7 +500,7 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
     return dskReadVersion(file) != NoValue;
 }
 
-Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed)
+Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed, QByteArray* checksum)
 {
     if (writeBackFailed)
         *writeBackFailed = false;
@@ -484,14 +511,18 @@ Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writ
         return EmptyProtocol;
     Protocol record;
     bool converted = false;
-    if (!ReadReport(path, record, converted))
+    std::string bytes;
+    if (!ReadReport(path, record, converted, &bytes))
         return EmptyProtocol;
     if (converted) {
         // Written back at once in the current layout, to the file that was
         // read whatever the case of its name, and read-only again afterwards.
         SetAttr(path, AttrArchive);
-        const bool written = WriteReportFile(path, record, ReadOnlyPermissions);
+        const BinaryWriter image = ReportFileImage(record);
+        const bool written = WriteReportImage(path, image, ReadOnlyPermissions);
         SetAttr(path, AttrReadOnly + AttrArchive);
+        if (written)
+            bytes = image.Bytes();
         // A caller that reads many reports says so once for all of them.
         if (!written) {
             if (writeBackFailed)
@@ -500,7 +531,57 @@ Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writ
                 ShowMessage(32);
         }
     }
+    if (checksum)
+        *checksum = dskReportChecksum(bytes);
     return record;
+}
+
+QByteArray dskReportChecksum(const std::string& bytes)
+{
+    return QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                    QCryptographicHash::Sha256);
+}
+
+StoredReportNow dskStoredReportNow(const QString& folder, const QString& name)
+{
+    StoredReportNow now;
+    const QString path = IsExistingFolder(folder) ? StoredNamePath(folder, name, true) : QString();
+    if (path.isEmpty())
+        return now;
+    SystemError error;
+    const std::optional<std::string> bytes = ReadFileWhole(path, error);
+    if (bytes) {
+        now.State = StoredReportNow::Holds;
+        now.Checksum = dskReportChecksum(*bytes);
+        return now;
+    }
+    // Gone only on the system's word that the name is missing in a folder
+    // that is there; a share that went away says nothing about the file.
+    struct stat entry {};
+    if (::lstat(QFile::encodeName(path).constData(), &entry) != 0 && errno == ENOENT
+        && QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        now.State = StoredReportNow::Gone;
+    else
+        WriteLog(error, QStringLiteral("dskStoredReportNow"), path);
+    return now;
+}
+
+bool dskRewriteTestReport(const QString& folder, const QString& name, const Protocol& record, bool replace)
+{
+    const QString procName = QStringLiteral("dskPutTestReportAction");
+    const QString path = IsExistingFolder(folder) ? StoredNamePath(folder, name, true) : QString();
+    if (path.isEmpty()) {
+        WriteLog(ErrorFromErrno(ENOENT, JoinPath(folder, name)), procName);
+        return false;
+    }
+    if (!replace)
+        return dskPutNewTestReport(QFileInfo(path).absolutePath(), QFileInfo(path).fileName(), record);
+    // The writer refuses to replace a file it may not write: read-only is
+    // cleared for the write, and the new file is read-only from its rename.
+    SetAttr(path, AttrNormal);
+    const bool written = WriteReportFile(path, record, ReadOnlyPermissions);
+    SetAttr(path, AttrReadOnly + AttrArchive);
+    return written;
 }
 
 bool dskPutTestReportAction(const QString& folder, const QString& name, const Protocol& record,
@@ -517,6 +598,7 @@ bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, System
     const QString directory = StyleDirectory(dskWriteFolder(DataFolder, &DataFolder), record, first, failure);
     if (directory.isEmpty())
         return false;
+    RemoveLeftoversOnce(directory);
     BinaryWriter image = ReportFileImage(record);
     report.TextsCut = image.TextsCut();
     report.Bytes = image.TakeBytes();
@@ -553,9 +635,13 @@ bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure)
 {
     if (report.Saved)
         return true;
-    // Read-only from the moment it has its name, so no kill leaves it writable.
-    if (!WriteReportBytes(report.Path, report.Bytes, ReadOnlyPermissions, failure))
+    SystemError error;
+    if (!WriteNewReportBytes(report.Path, report.Bytes, error)) {
+        WriteLog(error, QStringLiteral("dskPutTestReportAction"), report.Path);
+        if (failure)
+            *failure = error;
         return false;
+    }
     if (report.TextsCut > 0)
         WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(report.TextsCut).arg(report.Path),
                  QStringLiteral("dskPutTestReportAction"));
@@ -564,12 +650,25 @@ bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure)
 
 bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemError* failure)
 {
-    NewTestReport report;
-    if (!dskPlaceNewTestReport(record, report, failure) || !dskWriteNewTestReport(report, failure))
-        return false;
-    if (savedName)
-        *savedName = QFileInfo(report.Path).fileName();
-    return true;
+    // A name another seat took after it was chosen is never replaced: the
+    // next free one is chosen.
+    constexpr int Attempts = 10;
+    SystemError error;
+    for (int attempt = 1; attempt <= Attempts; ++attempt) {
+        NewTestReport report;
+        if (!dskPlaceNewTestReport(record, report, failure))
+            return false;
+        if (dskWriteNewTestReport(report, &error)) {
+            if (savedName)
+                *savedName = QFileInfo(report.Path).fileName();
+            return true;
+        }
+        if (error.Number != ClassicError::FileAlreadyExists)
+            break;
+    }
+    if (failure)
+        *failure = error;
+    return false;
 }
 
 std::string dskTestReportFileBytes(const Protocol& record)
@@ -711,12 +810,22 @@ bool dskPutNewTestReport(const QString& folder, const QString& name, const Proto
     // in the caller's listing, else in the folder.
     const bool exists = QFileInfo::exists(path)
         || (keys ? keys->contains(dskNameKey(name)) : !dskNamesInAnyCase(folder, name).isEmpty());
-    if (exists) {
+    const auto refuse = [&] {
         WriteLog(ClassicError::PathFileAccess, ErrorFromErrno(EEXIST).Text + QStringLiteral(": ") + path, procName);
         return false;
-    }
-    if (!WriteReportFile(path, record, ReadOnlyPermissions))
+    };
+    if (exists)
+        return refuse();
+    SystemError error;
+    const BinaryWriter image = ReportFileImage(record);
+    if (!WriteNewReportBytes(path, image.Bytes(), error)) {
+        if (error.Number == ClassicError::FileAlreadyExists)
+            return refuse();
+        WriteLog(error, procName, path);
         return false;
+    }
+    if (image.TextsCut() > 0)
+        WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(image.TextsCut()).arg(path), procName);
     if (keys)
         keys->insert(dskNameKey(name));
     return true;

@@ -9,6 +9,7 @@
 #include "foundation/Records.h"
 #include "platform/ErrorCodes.h"
 
+#include <QByteArray>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -41,7 +42,34 @@ bool dskIsTestReportFile(const QString& folder, const QString& name);
 // message once. A file that is not a test report gives the empty Protocol; a
 // damaged one, or a name that reaches outside the folder, gives the empty
 // Protocol and one log line, never a partial record.
-Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed = nullptr);
+// checksum, when given, receives the SHA-256 of the bytes the file held as
+// the series was read from it (after a write-back, of the bytes written).
+Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writeBackFailed = nullptr,
+                          QByteArray* checksum = nullptr);
+
+// The SHA-256 of a report file's bytes, as dskGetTestReport gives it.
+QByteArray dskReportChecksum(const std::string& bytes);
+
+// What the file of a stored report (a name below the folder, its style
+// folder included) holds now: Holds with the SHA-256 of its bytes; Gone only
+// when the system says the file is missing and its folder is there; any
+// other failure (the folder missing, a read error) is Unreadable, which says
+// nothing about the file.
+struct StoredReportNow {
+    enum Kind { Holds, Gone, Unreadable };
+    Kind State = Unreadable;
+    QByteArray Checksum;
+    bool operator==(const StoredReportNow&) const = default;
+};
+StoredReportNow dskStoredReportNow(const QString& folder, const QString& name);
+
+// Rewrites a stored report (a name below the folder, its style folder
+// included): with replace, the file of the name is replaced whole at once,
+// read-only from the moment it has its name, and read-only again whatever
+// the outcome; without, the report is written anew and takes its name only
+// while it is free. No other folder is written: a folder that is gone is a
+// failed write. Errors are logged; True when the file was written.
+bool dskRewriteTestReport(const QString& folder, const QString& name, const Protocol& record, bool replace);
 
 // A report file as a search reads it: read whole at once and walked with
 // the checks of dskGetTestReport, decoding only what a search looks at. Its
@@ -120,8 +148,9 @@ bool dskPutTestReportExact(const QString& folder, const QString& name, const Pro
 // Writes the series as a new report file into the folder itself (never
 // into a stand-in: the folder must exist), read-only from the moment it has
 // its name. Refused, with one log line, for a name that is not a bare file
-// name and for a name that exists in the folder in any case: nothing is ever
-// replaced, whoever runs the program. keys, when given, are the folder's
+// name and for a name that exists in the folder in any case, or that another
+// writer takes at the same moment: nothing is ever replaced, whoever runs
+// the program (the file takes its name as WriteNewFile gives it). keys, when given, are the folder's
 // names as dskFolderNameKeys lists them and stand in for a search of the
 // folder on every call (a caller writing many files keeps one listing); the
 // written name is added to them.
@@ -141,7 +170,12 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr, 
 // The two halves of dskSaveNewTestReport, for a caller that records the
 // name before anything is written: the place chooses the name (making the
 // style folder) and the bytes; the write puts them there, read-only, unless
-// the name holds them already.
+// the name holds them already. The write gives the report its name only
+// while the name is free (WriteNewFile): a name another seat took after the
+// place is never replaced, and the write fails with error 58 (file already
+// exists), after which a new place moves on to the next free name. The
+// first place in a style folder in a run removes what killed writes left
+// there (RemoveNewFileLeftovers).
 struct NewTestReport {
     QString Path;
     std::string Bytes;

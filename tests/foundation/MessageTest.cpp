@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -284,6 +285,18 @@ TEST_F(MessageTest, TheImportsFailuresAreCountedInEveryLanguage)
         EXPECT_EQ(Text(42, row.language, {1200}), full.left(full.indexOf(QStringLiteral("\r\n")))) << row.language;
     }
     EXPECT_EQ(ComposeMessage(42, {1200}, 2).Style(), ComposeMessage(41, {1200}, 2).Style());
+}
+
+// Before a report another seat changed or deleted is replaced: a question in
+// every language whose default is No, so Enter replaces nothing.
+TEST_F(MessageTest, TheQuestionBeforeAnotherSeatsReportIsReplacedDefaultsToNo)
+{
+    EXPECT_EQ(ComposeMessage(45, {}, 2).Style(), IconQuestion + ButtonsYesNo + DefaultSecond + 65536);
+    QStringList texts;
+    for (int16_t language = 1; language <= 5; ++language)
+        texts << Text(45, language, {});
+    EXPECT_EQ(texts.filter(QRegularExpression(QStringLiteral("^[^\\r]+\\r\\n[^\\r]+\\?$"))).size(), 5);
+    EXPECT_EQ(Text(45, 6, {}), QStringLiteral("?"));
 }
 
 // Every language of a message shows the same arguments as the English text.

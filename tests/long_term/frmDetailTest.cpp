@@ -4,7 +4,9 @@
 #include "curves/modABTCurve.h"
 #include "long_term/modLongTermDisplay.h"
 #include "platform/TextInput.h"
+#include "platform/ProgramFolder.h"
 #include "storage/modTestReport.h"
+#include "support/ChildProcess.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -175,6 +178,101 @@ TEST_F(DetailWindowTest, DeleteAsksFirst)
     ASSERT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Are you sure?"));
     EXPECT_FALSE(QFileInfo::exists(File));
+}
+
+TEST_F(DetailWindowTest, AReportAnotherSeatChangedOrDeletedIsReplacedOnlyAfterAYes)
+{
+    // Two seats, each a process with a program folder of its own, have the
+    // detail window of one report open. B saves an edit or deletes it; then
+    // A saves an edit or deletes: message 45 asks, No leaves what B left as
+    // it is (a deleted report is not brought back), Yes goes on.
+    enum class Act { Edit, Delete };
+    const struct {
+        const char* what;
+        Act b;
+        Act a;
+        int16_t answer;
+    } rows[] = {
+        {"B edits, A saves, No", Act::Edit, Act::Edit, AnswerNo},
+        {"B edits, A saves, Yes", Act::Edit, Act::Edit, AnswerYes},
+        {"B deletes, A saves, No", Act::Delete, Act::Edit, AnswerNo},
+        {"B deletes, A saves, Yes", Act::Delete, Act::Edit, AnswerYes},
+        {"B edits, A deletes, No", Act::Edit, Act::Delete, AnswerNo},
+        {"B edits, A deletes, Yes", Act::Edit, Act::Delete, AnswerYes},
+    };
+    const QString question =
+        QStringLiteral("The test report was changed or deleted after it was opened here.\r\nContinue anyway?");
+    const std::string gone = "<gone>";
+    const auto state = [&] { return QFileInfo::exists(File) ? ReadBytes(File) : gone; };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetAttr(File, AttrNormal);
+        QFile::remove(File);
+        Store(QStringLiteral("r.QTA"), Report);
+        // A seat's run: its window on the report, the act once it may go,
+        // and what it was asked and answered left in its program folder.
+        const auto seat = [&](const QString& name, Act act, int16_t answer, const std::function<void()>& wait) {
+            ::alarm(30);
+            const QString program = Temp.path() + u'/' + name;
+            SetProgramFolder(program);
+            Presenter.Shown.clear();
+            if (act == Act::Delete)
+                Presenter.Answer(AnswerYes);   // "Are you sure?"
+            Presenter.Answer(answer);
+            Dialogs.Then([&](QDialog& dialog) {
+                frmDetail& d = static_cast<frmDetail&>(dialog);
+                wait();
+                if (act == Act::Delete) {
+                    d.cmdDelete_Click();
+                    return;
+                }
+                d.cmdModify_Click();
+                d.cboOperator->setEditText(name);
+                d.cboOperator_Change();
+                d.cmdOK_Click();
+            });
+            QStringList told{frmDetail::ShowForm(HandOver())};
+            for (const MessageRequest& box : Presenter.Shown)
+                told << box.Text;
+            WriteBytes(program + QStringLiteral("/told.txt"), told.join(u'|').toStdString());
+            return 0;
+        };
+        for (const char* name : {"SeatA", "SeatB"})
+            QDir().mkpath(Temp.path() + u'/' + QLatin1String(name));
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        const ReadyChild seatA = StartChildUntilReady([&](const std::function<void()>& ready) {
+            ::close(go[1]);
+            return seat(QStringLiteral("SeatA"), row.a, row.answer, [&] {
+                ready();
+                char byte = 0;
+                (void)!::read(go[0], &byte, 1);
+            });
+        });
+        ::close(go[0]);
+        ASSERT_TRUE(seatA.Ready);
+        EXPECT_EQ(WaitForChild(StartChild([&] { return seat(QStringLiteral("SeatB"), row.b, AnswerYes, [] {}); })), 0);
+        const std::string afterB = state();
+        ASSERT_NE(afterB, CurrentReportBytes(Report));   // B's act is on disk
+        ::close(go[1]);
+        EXPECT_EQ(WaitForChild(seatA.Pid), 0);
+
+        const QStringList told = QString::fromLatin1(ReadBytes(Temp.path() + QStringLiteral("/SeatA/told.txt"))).split(u'|');
+        // The analysis searches again whatever the answer: the report is not
+        // what it showed.
+        const QStringList expected = row.a == Act::Delete
+            ? QStringList{QStringLiteral("True"), QStringLiteral("Are you sure?"), question}
+            : QStringList{QStringLiteral("True"), question};
+        EXPECT_EQ(told.join(u'|').toStdString(), expected.join(u'|').toStdString());
+        if (row.answer == AnswerNo) {
+            EXPECT_TRUE(state() == afterB);
+        } else if (row.a == Act::Delete) {
+            EXPECT_FALSE(QFileInfo::exists(File));
+        } else {
+            EXPECT_EQ(dskGetTestReport(Data, Path).Operator, QStringLiteral("SeatA"));
+            EXPECT_EQ(GetAttr(File), AttrReadOnly);
+        }
+    }
 }
 
 TEST_F(DetailWindowTest, CurveOfAnAirbagTest)

@@ -28,6 +28,19 @@ protected:
     QString Share() const { return Temp.path() + QStringLiteral("/share"); }
     QString File() const { return Folder + QStringLiteral("/r.QTA"); }
     QString Trashed(const QString& name) const { return Share() + QStringLiteral("/Trash/files/") + name; }
+    // The rewrite of a window that read the file when it held `opened`.
+    bool Rewrite(const Protocol& p, const std::string& opened)
+    {
+        bool changedElsewhere = false;
+        const bool written = RewriteStoredReport(Path, p, dskReportChecksum(opened), changedElsewhere);
+        EXPECT_FALSE(changedElsewhere);
+        return written;
+    }
+    bool Delete()
+    {
+        bool keptChanged = false;
+        return DeleteStoredReport(Report, Path, dskReportChecksum(Stored), keptChanged);
+    }
     void Curve(Protocol& p, int test, const char* name)
     {
         p.Blocks[2].Values[static_cast<size_t>(test)].CurveFile = name;
@@ -46,7 +59,7 @@ TEST_F(DetailReportTest, RewriteInPlaceOrNotAtAll)
     Protocol changed = Report;
     changed.Reference2 = QStringLiteral("Lot 8");
     changed.CurrentProperty = 2;
-    ASSERT_TRUE(RewriteStoredReport(Path, changed));
+    ASSERT_TRUE(Rewrite(changed, Stored));
     EXPECT_EQ(ReadBytes(File()), CurrentReportBytes(changed));
     EXPECT_EQ(GetAttr(File()), AttrReadOnly);
     EXPECT_EQ(ReadBytes(Data + QStringLiteral("/TEMP.QTA")), "stale");
@@ -59,7 +72,7 @@ TEST_F(DetailReportTest, RewriteInPlaceOrNotAtAll)
             GTEST_SKIP() << "the file system lets the folder be written";
         Presenter.Answer(AnswerYes);
         Presenter.Answer(AnswerNo);
-        EXPECT_FALSE(RewriteStoredReport(Path, Report));
+        EXPECT_FALSE(Rewrite(Report, before));
     }
     ASSERT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_TRUE(Presenter.Shown[0].Text.startsWith(QStringLiteral("An error occurred while writing the file.")));
@@ -70,7 +83,7 @@ TEST_F(DetailReportTest, RewriteInPlaceOrNotAtAll)
     const QString gone = Data + QStringLiteral("/gone");
     DataFolder = gone;
     Presenter.Answer(AnswerNo);
-    EXPECT_FALSE(RewriteStoredReport(Path, Report));
+    EXPECT_FALSE(Rewrite(Report, before));
     EXPECT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(DataFolder, gone);
     EXPECT_FALSE(QFileInfo::exists(Program + u'/' + Path.section(u'\\', 0, 0)));
@@ -93,14 +106,14 @@ TEST_F(DetailReportTest, DeleteTheReportThenItsCurves)
     // No trash: the report stays, the user is told, the curves stay too.
     QDir().mkpath(Share());
     WriteBytes(Share() + QStringLiteral("/Trash"), "not a folder");
-    EXPECT_FALSE(DeleteStoredReport(Report, Path));
+    EXPECT_FALSE(Delete());
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("The test report could not be deleted."));
     EXPECT_EQ(ReadBytes(File()), Stored);
     EXPECT_EQ(ReadBytes(Data + QStringLiteral("/2011.01.05, 12.01.00.ABT")), "2011.01.05, 12.01.00.ABT");
 
     QFile::remove(Share() + QStringLiteral("/Trash"));
-    EXPECT_TRUE(DeleteStoredReport(Report, Path));
+    EXPECT_TRUE(Delete());
     EXPECT_FALSE(QFileInfo::exists(File()));
     EXPECT_EQ(ReadBytes(Trashed(QStringLiteral("r.QTA"))), Stored);
     EXPECT_EQ(ReadBytes(Trashed(QStringLiteral("2011.01.05, 12.01.00.ABT"))), "2011.01.05, 12.01.00.ABT");

@@ -8,9 +8,12 @@
 #include "platform/Cp1252.h"
 #include "platform/FlexGrid.h"
 #include "platform/PictureBox.h"
+#include "platform/SafeFile.h"
 #include "platform/TabControl.h"
 #include "storage/frmDataSetting.h"
+#include "storage/modDisk.h"
 #include "support/AirbagCurves.h"
+#include "support/Bytes.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/SimInstrument.h"
 
@@ -240,6 +243,34 @@ TEST_F(CommandsTest, AFailedWriteIsAskedAboutAndTriedAgainOnlyForWhatFailed)
     Terminate(asked, {Yes, Yes});
     EXPECT_EQ(Numbers(asked), (std::vector<int>{30, 31}));
     EXPECT_EQ(Written(), (std::vector<int>{1, 1, 2}));
+}
+
+TEST_F(CommandsTest, AReportNameAnotherSeatTakesMeanwhileMovesOnWithoutAWord)
+{
+    // Another seat on the data folder stores its report under the name this
+    // termination chose, before its write: that report stays, and this one
+    // takes the next second without a message about a failed write.
+    AutoSave = true;
+    Load({TwoProperties()});
+    ASSERT_TRUE(KeepPendingSeries(1));
+    const QString folder = DataFolder + u'/' + dskStyleFolderName(Shown().Style.Name);
+    const QString name = dskFileNameFromDate(Shown().Date, QStringLiteral("QTA"));
+    const QString next = dskFileNameFromDate(Shown().Date + 1 / 86400.0, QStringLiteral("QTA"));
+    bool taken = false;
+    SetReadFileSizeTakenHook([&] {
+        if (!taken && QFileInfo(folder).isDir()) {
+            taken = true;
+            WriteBytes(folder + u'/' + name, "the other seat's report");
+        }
+    });
+    ScriptedPresenter presenter;
+    Terminate(presenter, {Yes});
+    SetReadFileSizeTakenHook(nullptr);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(Numbers(presenter), std::vector<int>{30});
+    EXPECT_EQ(ReadBytes(folder + u'/' + name), "the other seat's report");
+    EXPECT_TRUE(dskIsTestReportFile(folder, next));
+    EXPECT_EQ(Protocols.size(), 1u);
 }
 
 TEST_F(CommandsTest, CurveAnalysisOpensOnlyAGoodCurveFileOfTheSelectedTest)

@@ -9,9 +9,12 @@
 #include "platform/BinaryIO.h"
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +23,8 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <set>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -553,24 +558,165 @@ TEST_F(TestReport, AReadOnlyMountIsPermissionDenied)
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), "old");
 }
 
-TEST_F(TestReport, ANewReportIsWholeAndReadOnlyWhereverItsSaveIsKilled)
+// ---- Two seats on one data folder ----------------------------------------------------
+
+namespace {
+
+const char* const NextSecondName = "2024.01.05, 13.07.10.QTA";
+
+const struct {
+    const char* what;
+    NewFileWays ways;
+} FileSystems[] = {
+    {"a local disk", NewFileWays::All},
+    {"a share", NewFileWays::NoUnnamedFiles},
+    {"a disk without hard links", NewFileWays::NoHardLinks},
+};
+
+// The report files of the folder as a user sees them, and the hidden rest.
+QStringList Visible(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+QStringList Hidden(const QString& folder)
 {
-    const Protocol series = SampleProtocol(QStringLiteral("abc"), SampleDate());
-    const QString path = Data + QStringLiteral("/QTA199/") + QLatin1String(SampleName);
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& name : Visible(folder))
+        names.removeOne(name);
+    return names;
+}
+
+void AgeByTwoHours(const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime);
+}
+
+}  // namespace
+
+TEST_F(TestReport, TwoSeatsSavingAtOnceBothKeepTheirReports)
+{
+    // Two installations, each a process with a program folder of its own,
+    // store a series each, of one style and one start second, into one data
+    // folder at the same moment; many times, to meet the race.
+    const QString folder = Data + QStringLiteral("/QTA199");
+    Protocol seatA = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    seatA.Operator = QStringLiteral("Seat A");
+    Protocol seatB = seatA;
+    seatB.Operator = QStringLiteral("Seat B");
+    const std::set<std::string> both = {ReportFileBytes(seatA), ReportFileBytes(seatB)};
+    const struct {
+        const char* what;
+        bool styleFolderThere;
+        NewFileWays ways;
+    } rows[] = {
+        {"style folder there", true, NewFileWays::All},
+        {"a new style folder", false, NewFileWays::All},
+        {"on a share", true, NewFileWays::NoUnnamedFiles},
+        {"without hard links", true, NewFileWays::NoHardLinks},
+    };
+    constexpr int Trials = 40;
+    for (const auto& row : rows) {
+        for (int trial = 0; trial < Trials; ++trial) {
+            QDir(Data).removeRecursively();
+            ASSERT_TRUE(QDir().mkpath(row.styleFolderThere ? folder : Data));
+            int go[2];
+            ASSERT_EQ(::pipe(go), 0);
+            pid_t seats[2];
+            for (int i = 0; i < 2; ++i) {
+                const QString program = Temp.path() + QStringLiteral("/Seat%1").arg(i);
+                QDir().mkpath(program);
+                seats[i] = StartChild([&] {
+                    ::close(go[1]);
+                    SetProgramFolder(program);
+                    SetNewFileWays(row.ways);
+                    char byte = 0;
+                    (void)!::read(go[0], &byte, 1);   // both go when the parent closes its end
+                    return dskSaveNewTestReport(i == 0 ? seatA : seatB) ? 0 : 1;
+                });
+            }
+            ::close(go[0]);
+            ::close(go[1]);
+            for (const pid_t seat : seats)
+                ASSERT_EQ(WaitForChild(seat), 0) << row.what << ", trial " << trial;
+            // One report each, whole, none replaced; the second under the
+            // next second's name.
+            ASSERT_EQ(Visible(folder), (QStringList{QLatin1String(SampleName), QLatin1String(NextSecondName)}))
+                << row.what << ", trial " << trial;
+            const std::set<std::string> stored = {ReadFileBytes(folder + u'/' + QLatin1String(SampleName)),
+                                                  ReadFileBytes(folder + u'/' + QLatin1String(NextSecondName))};
+            ASSERT_EQ(stored, both) << row.what << ", trial " << trial;
+            ASSERT_EQ(Hidden(folder), QStringList()) << row.what << ", trial " << trial;
+        }
+    }
+}
+
+TEST_F(TestReport, ANewReportIsWholeUnderItsNameOrNotThereWhereverItsWriteIsKilledOrFails)
+{
+    // Another seat's report of the same second is there already; the new one
+    // goes to the next second. Killed or failing at each file call, on each
+    // kind of file system: the other report stays as it was, and the new one
+    // is under its name whole and read-only, or not at all (without hard
+    // links, empty at most: no reader takes that for a report). A temporary
+    // name left behind is no report, and the next run's first report in the
+    // folder removes it.
+    const Protocol earlier = SampleProtocol(QStringLiteral("abc"), SampleDate());
+    Protocol series = earlier;
+    series.Operator = QStringLiteral("Later");
+    Protocol third = earlier;
+    third.Date = At(14);
+    const QString folder = Data + QStringLiteral("/QTA199");
+    const QString first = folder + u'/' + QLatin1String(SampleName);
+    const QString path = folder + u'/' + QLatin1String(NextSecondName);
     const auto prepare = [&] {
         QDir(Data).removeRecursively();
-        QDir().mkpath(Data);
+        QDir().mkpath(folder);
+        WriteFileBytes(first, ReportFileBytes(earlier));
+        SetAttr(first, AttrReadOnly);
     };
-    const auto check = [&](int) {
-        if (QFile::exists(path)) {
-            ASSERT_EQ(ReadFileBytes(path), ReportFileBytes(series));
-            ASSERT_TRUE(IsReadOnly(path));
+    int leftovers = 0;
+    for (const auto& fs : FileSystems) {
+        for (const bool kill : {true, false}) {
+            SCOPED_TRACE(std::string(fs.what) + (kill ? ", killed" : ", failing"));
+            const auto save = [&] {
+                SetNewFileWays(fs.ways);
+                return dskSaveNewTestReport(series) ? 0 : 1;
+            };
+            const auto check = [&](int k, int exitCode) {
+                SCOPED_TRACE(k);
+                ASSERT_EQ(ReadFileBytes(first), ReportFileBytes(earlier));
+                const QStringList visible = Visible(folder);
+                ASSERT_TRUE(visible == QStringList{QLatin1String(SampleName)}
+                            || visible == (QStringList{QLatin1String(SampleName), QLatin1String(NextSecondName)}))
+                    << visible.join(u',').toStdString();
+                if (QFileInfo::exists(path)) {
+                    const std::string bytes = ReadFileBytes(path);
+                    const bool emptyHolder = fs.ways == NewFileWays::NoHardLinks && kill && bytes.empty();
+                    ASSERT_TRUE(bytes == ReportFileBytes(series) || emptyHolder);
+                    ASSERT_TRUE(IsReadOnly(path));
+                }
+                // A failed save leaves nothing under the name; one that says
+                // it saved, the whole report.
+                if (!kill) {
+                    ASSERT_EQ(QFileInfo::exists(path), exitCode == 0);
+                    ASSERT_TRUE(exitCode != 0 || ReadFileBytes(path) == ReportFileBytes(series));
+                }
+                for (const QString& name : Hidden(folder)) {
+                    ++leftovers;
+                    ASSERT_FALSE(dskIsTestReportFile(folder, name)) << name.toStdString();
+                    AgeByTwoHours(folder + u'/' + name);
+                }
+                // The next run: its first report in the folder clears it.
+                ASSERT_EQ(WaitForChild(StartChild([&] { return dskSaveNewTestReport(third) ? 0 : 1; })), 0);
+                ASSERT_EQ(Hidden(folder), QStringList());
+            };
+            const int runs = kill ? KillBeforeEachFileCall(prepare, save, [&](int k) { check(k, -1); })
+                                  : FailEachFileCall(prepare, save, EIO, FileCallFault::Once, check);
+            if (runs < 0)
+                GTEST_SKIP() << "no tracing of a child";
+            EXPECT_GT(runs, 4);
         }
-        ASSERT_LE(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    };
-    if (KillBeforeEachFileCall(prepare, [&] { return dskSaveNewTestReport(series) ? 0 : 1; }, check) < 0)
-        GTEST_SKIP() << "no tracing of a child";
-    EXPECT_TRUE(QFile::exists(path));
+    }
+    // On a share a kill leaves temporary names, and they were cleared.
+    EXPECT_GT(leftovers, 0);
 }
 
 TEST_F(TestReport, ATextCutToItsLargestLengthIsLogged)
