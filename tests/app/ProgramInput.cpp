@@ -8,7 +8,9 @@
 // Its argument is the descriptor, optionally followed by ":" and the name of
 // a start-up window to stop at: when that window shows, the plugin says
 // "shown" and its name and leaves it up, so the test can end the program
-// while it is on screen.
+// while it is on screen. A further ":" and a signal's number send that
+// signal to the program while Qt loads the plugin, inside the making of the
+// application object, before the program's own code goes on.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
@@ -19,6 +21,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -91,7 +94,10 @@ public:
         const QStringList parts = argument.split(QLatin1Char(':'));
         bool ok = false;
         const int fd = parts.value(0).toInt(&ok);
-        return new ProgramInput(ok ? fd : 2, parts.value(1));
+        auto* input = new ProgramInput(ok ? fd : 2, parts.value(1));
+        if (const int signal = parts.value(2).toInt(); signal > 0)
+            ::raise(signal);
+        return input;
     }
 };
 

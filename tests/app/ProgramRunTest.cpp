@@ -102,8 +102,9 @@ protected:
 
     // Starts the built program as nohup does (SIGHUP ignored), with writes
     // limited to fileSizeLimit bytes when given and SIGXFSZ at its default;
-    // the input plugin leaves the start-up window holdAt up when it is given.
-    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string()) const
+    // the input plugin leaves the start-up window holdAt up when it is given,
+    // and sends the signal raiseWhileMade while the application object is made.
+    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string(), int raiseWhileMade = 0) const
     {
         int pipe[2];
         if (::pipe2(pipe, O_CLOEXEC) != 0)
@@ -116,7 +117,7 @@ protected:
         settings.emplace_back("QT_QPA_PLATFORM=offscreen");
         settings.emplace_back("QT_PLUGIN_PATH=" QUINTARA_TEST_PLUGINS);
         settings.emplace_back("QT_QPA_GENERIC_PLUGINS=quintaratestinput:" + std::to_string(pipe[1])
-                              + (holdAt.empty() ? std::string() : ":" + holdAt));
+                              + ":" + holdAt + ":" + std::to_string(raiseWhileMade));
         // No port: the missing one is told (message 13) and answered.
         for (int port = 1; port <= 8; ++port)
             settings.push_back("QUINTARA_COM" + std::to_string(port) + "=" + QFile::encodeName(Home).toStdString()
@@ -334,6 +335,38 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
         ASSERT_EQ(back.size(), 2u);
         EXPECT_TRUE(back[1] == Series);
     }
+}
+
+// A signal before the program's own code runs, while Qt makes the
+// application object: SIGTERM ends it with 0 and leaves nothing (a first
+// start stays a first start); the hang-up that nohup ignored stays ignored
+// there too, and the start goes on to its login.
+TEST_F(ProgramRun, ASignalWhileTheApplicationIsMadeEndsItOrIsIgnored)
+{
+    const QString settingsFile = Home + QStringLiteral("/QUINTARA.DAT");
+    const QByteArray lastRun = SettingsBytes();
+    ASSERT_TRUE(QFile::remove(settingsFile));
+    const auto files = [this] {
+        return QDir(Home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    };
+    const QStringList before = files();
+    Started run = Start(0, std::string(), SIGTERM);
+    ASSERT_GT(run.Pid, 0);
+    EXPECT_EQ(WaitForEnd(run), 0);
+    EXPECT_EQ(files(), before);
+
+    {
+        QFile file(settingsFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(lastRun) == lastRun.size());
+    }
+    run = Start(0, "frmLogin", SIGHUP);
+    ASSERT_GT(run.Pid, 0);
+    std::string lines;
+    const bool shown = WaitForLine(run, "shown frmLogin", lines);
+    ::kill(run.Pid, SIGTERM);
+    EXPECT_EQ(WaitForEnd(run), 0) << lines;
+    EXPECT_TRUE(shown) << lines;
+    EXPECT_EQ(SettingsBytes(), lastRun);
 }
 
 // What a process left on its standard output and error, and its status.
