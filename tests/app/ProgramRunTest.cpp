@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -454,6 +455,61 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         }
         // Nothing was made in the program folder: nothing got that far.
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(fresh)));
+    }
+}
+
+// The options and environment variables a --help names, each as the manual
+// page must name it too: the options from the start of an indented line,
+// the variables from the lines of the help's Environment section.
+std::vector<std::string> HelpNames(const std::string& help)
+{
+    std::vector<std::string> names;
+    const QRegularExpression option(QStringLiteral("^ +(--?[a-z][a-z-]*)"));
+    const QRegularExpression variable(QStringLiteral("\\b[A-Z][A-Z0-9_]{2,}\\b"));
+    bool environment = false;
+    for (const QString& line : QString::fromStdString(help).split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1Char(' ')))
+            environment = line == QLatin1String("Environment:");
+        if (const QRegularExpressionMatch match = option.match(line); match.hasMatch())
+            names.push_back(match.captured(1).toStdString());
+        if (environment && line.startsWith(QLatin1String("  ")) && !line.startsWith(QLatin1String("   ")))
+            for (auto it = variable.globalMatch(line); it.hasNext();)
+                names.push_back(it.next().captured().toStdString());
+    }
+    return names;
+}
+
+// The manual pages name what their program's --help names, so neither can
+// gain an option or a variable without the other.
+TEST(ProgramCommandLine, TheManualPagesNameWhatTheHelpNames)
+{
+    const struct {
+        std::string Program;
+        QString Page;
+        std::size_t AtLeast;   // names found in the help, so the reading works
+    } rows[] = {
+        {QUINTARA_PROGRAM_PATH, QStringLiteral(QUINTARA_MANUAL_PAGE), 30},
+        {QUINTARA_SIM_PATH, QStringLiteral(QUINTARA_SIM_MANUAL_PAGE), 20},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Program);
+        const Ran help = RunWithoutDisplay(row.Program, {"--help"});
+        ASSERT_EQ(help.Status, 0);
+        QFile file(row.Page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        // The page as it reads: minus signs as dashes, no font changes.
+        QString page = QString::fromUtf8(file.readAll());
+        page.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        page.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]|\\\\&")));
+        const std::vector<std::string> names = HelpNames(help.Out);
+        EXPECT_GE(names.size(), row.AtLeast);
+        for (const std::string& name : names) {
+            const QRegularExpression named(QStringLiteral("(^|[^A-Za-z0-9_-])")
+                                           + QRegularExpression::escape(QString::fromStdString(name))
+                                           + QStringLiteral("($|[^A-Za-z0-9_-])"),
+                                           QRegularExpression::MultilineOption);
+            EXPECT_TRUE(named.match(page).hasMatch()) << name;
+        }
     }
 }
 
