@@ -289,6 +289,7 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
         bool FirstStart;
     } rows[] = {
         {"frmWelcome", SIGTERM, true},
+        {"frmLogin", SIGTERM, false},
         {"frmLogin", SIGINT, false},
         {"frmSplash", SIGTERM, false},
     };
