@@ -315,6 +315,8 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
             }
             ::kill(started.Pid, row.Signal);
             EXPECT_EQ(WaitForEnd(started), 0) << lines;
+            // The program's icon at every size, and its desktop entry's name.
+            EXPECT_NE(lines.find("icon 8 org.quintara.Quintara\n"), std::string::npos) << lines;
             EXPECT_FALSE(QFile::exists(lock));
             // No message after the signal (the failed login's, the port's).
             EXPECT_EQ(lines.find("message"), std::string::npos) << lines;
