@@ -39,11 +39,19 @@ int main(int argc, char** argv)
     const CommandLine commandLine = ReadCommandLine(argc, argv);
     if (commandLine.Action != CommandLineAction::Run)
         return AnswerCommandLine(commandLine, ProgramVersion);
+    // A logout or Ctrl+C from the first moment on: until the application
+    // object is made, nothing is open and the process just ends with 0; from
+    // then on (before anything else runs) the run ends in order, from the
+    // first window on, and the session's request to save writes what is open
+    // and the run goes on.
+    EndAtOnceOnSignal();
     // Under a file size limit a write past it fails like one on a full disk,
     // instead of ending the program with the tests typed so far.
     IgnoreFileSizeLimitSignal();
     NoDisplayGuard noDisplay(commandLine.Platform);
     QApplication app(argc, argv);
+    const bool endInstalled = InstallSystemEnd(EndBySystem, frmMain::SaveBySystem);
+    const int endError = errno;
     noDisplay.Release();
     QApplication::setApplicationName(QStringLiteral("quintara"));
     QApplication::setWindowIcon(ProgramIcon());
@@ -52,11 +60,9 @@ int main(int argc, char** argv)
     // the welcome and login windows close before the main window exists.
     QApplication::setQuitOnLastWindowClosed(false);
     ResolveProgramFolder(QApplication::arguments());
-    // A logout, a shutdown or a signal ends the run in order from the first
-    // window on; the session's request to save writes what is open and the
-    // run goes on.
-    if (!InstallSystemEnd(EndBySystem, frmMain::SaveBySystem))
-        WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
+    // The log lives in the program folder, known only now.
+    if (!endInstalled)
+        WriteLog(ErrorFromErrno(endError), QStringLiteral("InstallSystemEnd"));
 
     StartupHooks hooks = DefaultStartupHooks();
     hooks.CommInit = [](int16_t port) { commInit(port); };

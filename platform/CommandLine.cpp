@@ -1,21 +1,52 @@
 #include "platform/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// Qt's options that take a value as the next argument: QGuiApplication's,
-// QApplication's and those of the X11 platform.
-const char* const QtValueOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowtitle",
-    "qwindowicon", "session", "style", "stylesheet", "display", "geometry", "name", "title", "visual",
+struct QtOption {
+    const char* Name;
+    const char* Value;   // the value's placeholder in the help; null: a flag
+    const char* Help;
 };
 
-// Qt's options that stand alone.
-const char* const QtFlagOptions[] = {"reverse", "widgetcount", "sync", "nograb", "dograb"};
+// Qt's options that a Qt program takes: QGuiApplication's, QApplication's
+// and those of the X11 platform. The help text lists them from here, so it
+// names exactly what goes through.
+const QtOption QtOptions[] = {
+    {"platform", "NAME", "the window system: xcb, wayland, offscreen"},
+    {"platformpluginpath", "DIR", "where the window system plugins lie"},
+    {"platformtheme", "NAME", "the desktop theme Qt follows"},
+    {"plugin", "NAME", "a further input plugin"},
+    {"display", "NAME", "the X display (xcb)"},
+    {"geometry", "GEOMETRY", "the first window's size and place (xcb)"},
+    {"qwindowgeometry", "GEOMETRY", "the first window's size and place"},
+    {"title", "TITLE", "the first window's title (xcb)"},
+    {"qwindowtitle", "TITLE", "the first window's title"},
+    {"qwindowicon", "FILE", "the windows' icon"},
+    {"name", "NAME", "the X resource name (xcb)"},
+    {"visual", "VISUAL", "the X visual (xcb)"},
+    {"style", "NAME", "the widget style, also as -style=NAME"},
+    {"stylesheet", "FILE", "a style sheet, also as -stylesheet=FILE"},
+    {"session", "ID", "the session to restore, from a session manager"},
+    {"reverse", nullptr, "right-to-left layout"},
+    {"widgetcount", nullptr, "count the widgets left at the end"},
+    {"sync", nullptr, "synchronous X calls, for debugging (xcb)"},
+    {"nograb", nullptr, "never grab the mouse or keyboard (xcb)"},
+    {"dograb", nullptr, "grab them even under a debugger (xcb)"},
+};
 
 // Qt's options that also take their value after "=".
 const char* const QtJoinedOptions[] = {"style", "stylesheet", "session"};
+
+const QtOption* FindQtOption(const std::string& name)
+{
+    for (const QtOption& option : QtOptions)
+        if (name == option.Name)
+            return &option;
+    return nullptr;
+}
 
 // The option's name without its one or two leading dashes; empty when the
 // argument is no option of that form.
@@ -66,9 +97,10 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments)
             continue;
         }
         const std::string name = QtOptionName(argument);
-        if (IsIn(name, std::begin(QtFlagOptions), std::end(QtFlagOptions)))
+        const QtOption* qtOption = FindQtOption(name);
+        if (qtOption && !qtOption->Value)
             continue;
-        if (IsIn(name, std::begin(QtValueOptions), std::end(QtValueOptions))) {
+        if (qtOption) {
             if (!hasNext)
                 return Refused(argument + " needs a value");
             if (name == "platform")
@@ -97,6 +129,14 @@ CommandLine ReadCommandLine(int argc, char** argv)
 
 std::string HelpText()
 {
+    std::string qtOptions;
+    for (const QtOption& option : QtOptions) {
+        std::string usage = std::string("  -") + option.Name;
+        if (option.Value)
+            usage += std::string(" ") + option.Value;
+        usage.resize(std::max<std::size_t>(usage.size() + 1, 29), ' ');
+        qtOptions += usage + option.Help + "\n";
+    }
     return "Usage: quintara [--home DIR] [Qt options]\n"
            "       quintara --help | --version\n"
            "\n"
@@ -111,33 +151,32 @@ std::string HelpText()
            "  --help          this text\n"
            "  --version       the program's version\n"
            "\n"
-           "Qt's own options go on to Qt: -platform NAME, -display NAME, -style NAME,\n"
-           "-stylesheet FILE, -geometry GEOMETRY, -reverse, -session ID and the others\n"
-           "every Qt program takes.\n"
-           "\n"
-           "Environment:\n"
-           "  QUINTARA_HOME   the program folder when --home is not given\n"
-           "  XDG_DATA_HOME   without either, the program folder is\n"
-           "                  $XDG_DATA_HOME/quintara; deleted reports go to its Trash\n"
-           "  HOME            without XDG_DATA_HOME, $HOME/.local/share stands for it\n"
-           "  QUINTARA_COM1 ... QUINTARA_COM8\n"
-           "                  the device of serial port COM1 to COM8 (any path, a\n"
-           "                  pseudo-terminal too); without it COM1 to COM4 are\n"
-           "                  /dev/ttyS0 to /dev/ttyS3 and COM5 to COM8 /dev/ttyUSB0 to\n"
-           "                  /dev/ttyUSB3. The user must be in the device's group\n"
-           "                  (usually dialout)\n"
-           "  DISPLAY, WAYLAND_DISPLAY\n"
-           "                  the display the windows open on\n"
-           "  QT_QPA_PLATFORM Qt's window system (offscreen needs no display)\n"
-           "  LC_ALL, LC_NUMERIC, LANG\n"
-           "                  the locale, whose decimal separator numbers use\n"
-           "\n"
-           "Exit status:\n"
-           "  0  a normal end, also by SIGTERM, SIGINT or SIGHUP, which end the\n"
-           "     program in order (SIGINT and SIGHUP ignored at the start stay ignored)\n"
-           "  1  no display to open windows on, another copy already running, or a\n"
-           "     failed login\n"
-           "  2  an unknown option or argument\n";
+           "Qt options, which go on to Qt (with one dash or two):\n"
+        + qtOptions
+        + "\n"
+          "Environment:\n"
+          "  QUINTARA_HOME   the program folder when --home is not given\n"
+          "  XDG_DATA_HOME   without either, the program folder is\n"
+          "                  $XDG_DATA_HOME/quintara; deleted reports go to its Trash\n"
+          "  HOME            without XDG_DATA_HOME, $HOME/.local/share stands for it\n"
+          "  QUINTARA_COM1 ... QUINTARA_COM8\n"
+          "                  the device of serial port COM1 to COM8 (any path, a\n"
+          "                  pseudo-terminal too); without it COM1 to COM4 are\n"
+          "                  /dev/ttyS0 to /dev/ttyS3 and COM5 to COM8 /dev/ttyUSB0 to\n"
+          "                  /dev/ttyUSB3. The user must be in the device's group\n"
+          "                  (usually dialout)\n"
+          "  DISPLAY, WAYLAND_DISPLAY\n"
+          "                  the display the windows open on\n"
+          "  QT_QPA_PLATFORM Qt's window system (offscreen needs no display)\n"
+          "  LC_ALL, LC_NUMERIC, LANG\n"
+          "                  the locale, whose decimal separator numbers use\n"
+          "\n"
+          "Exit status:\n"
+          "  0  a normal end, also by SIGTERM, SIGINT or SIGHUP, which end the\n"
+          "     program in order (SIGINT and SIGHUP ignored at the start stay ignored)\n"
+          "  1  no display to open windows on, another copy already running, or a\n"
+          "     failed login\n"
+          "  2  an unknown option or argument\n";
 }
 
 std::string VersionText(const char* version)

@@ -34,6 +34,12 @@ extern "C" void OnEndSignal(int)
     errno = saved;
 }
 
+// Before the application object exists: nothing to end in order.
+extern "C" void OnEndSignalAtOnce(int)
+{
+    ::_exit(0);
+}
+
 // A message box closes as the answer that gives nothing up: No for a
 // question, OK for a notice; any other dialog is rejected.
 void CloseAsCancel(QWidget* widget)
@@ -127,12 +133,29 @@ void RequestSystemEnd()
 
 bool SystemEndRequested() { return g_requested; }
 
+void EndAtOnceOnSignal()
+{
+    struct sigaction action {};
+    action.sa_handler = OnEndSignalAtOnce;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        if (!KeptIgnored(signal))
+            ::sigaction(signal, &action, nullptr);
+}
+
 bool InstallSystemEnd(std::function<void()> end, std::function<void()> save)
 {
     g_end = std::move(end);
     g_save = std::move(save);
-    if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        // Past this point an end at once could cut off the open series.
+        const int saved = errno;
+        for (int signal : {SIGTERM, SIGHUP, SIGINT})
+            if (!KeptIgnored(signal))
+                std::signal(signal, SIG_DFL);
+        errno = saved;
         return false;
+    }
     auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
         char bytes[16];

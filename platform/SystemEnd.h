@@ -17,11 +17,18 @@
 // the same time.
 #include <functional>
 
+// Until the application object exists nothing is open and nothing has been
+// written, so the signals above end the process at once with status 0 (those
+// ignored at the start stay ignored). Called first thing in the run;
+// InstallSystemEnd takes over as soon as the application object is made.
+void EndAtOnceOnSignal();
+
 // Installs the handlers; `end` runs once per run, in the outermost event loop,
 // after every modal dialog, message box and pop-up menu open at the request
 // has been closed as Cancel (the code that opened one sees its Cancel, or No
 // for a question, before `end` runs). False with a log-worthy reason left in
-// errno when the pipe could not be made; the signals then keep their default.
+// errno when the pipe could not be made; the signals then get their default
+// back.
 // `save`, when given, runs at each request of the session manager to save,
 // without a question, unless the end has already been asked for.
 bool InstallSystemEnd(std::function<void()> end, std::function<void()> save = {});

@@ -148,8 +148,21 @@ expect_answer quintara --version "$version"
 expect_answer quintara --help --home --help --version QUINTARA_HOME QUINTARA_COM
 expect_answer quintara-instrument-sim --version "$version"
 expect_answer quintara-instrument-sim --help --model --replies --curve
+# Refusals: one line of the program's own on standard error, nothing on
+# standard output, and the status the manual page gives.
+expect_refusal() { # status text program arguments...
+  local expected=$1 text=$2
+  shift 2
+  local status=0
+  run_as_user "$@" >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" -eq "$expected" ] && [ ! -s "$work/out" ] && [ "$(wc -l <"$work/err")" -eq 1 ] &&
+    grep -qF -- "$text" "$work/err" ||
+    { cat "$work/err" >&2; fail "$* ended with $status, not $expected with one line naming $text"; }
+}
+expect_refusal 2 --frobnicate quintara --frobnicate
+expect_refusal 1 "no display" quintara
 [ -z "$(find "$home" "$elsewhere" -mindepth 1 -print -quit)" ] ||
-  fail "--help or --version left files behind: $(find "$home" "$elsewhere" -mindepth 1)"
+  fail "--help, --version or a refused start left files behind: $(find "$home" "$elsewhere" -mindepth 1)"
 
 # The program itself, on Qt's display-less platform: its program folder is
 # the user's own, it writes nothing into the folder it was started from, and

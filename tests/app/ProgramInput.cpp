@@ -7,8 +7,11 @@
 //
 // Its argument is the descriptor, optionally followed by ":" and the name of
 // a start-up window to stop at: when that window shows, the plugin says
-// "shown" and its name and leaves it up, so the test can end the program
-// while it is on screen.
+// "icon", the number of the icon's sizes and the desktop entry's name, then
+// "shown" and the window's name, and leaves it up, so the test can end the
+// program while it is on screen. A further ":" and a signal's number send
+// that signal to the program while Qt loads the plugin, inside the making of
+// the application object, before the program's own code goes on.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
@@ -19,6 +22,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +44,10 @@ protected:
             return false;
         const QString name = window->objectName();
         if (!m_holdAt.isEmpty() && name == m_holdAt) {
+            // What the desktop shows of it: the icon's sizes, and the entry
+            // it matches the window to.
+            Report("icon " + QByteArray::number(window->windowIcon().availableSizes().size()) + " "
+                   + QGuiApplication::desktopFileName().toUtf8());
             Report("shown " + name.toUtf8());
             return false;
         }
@@ -91,7 +99,10 @@ public:
         const QStringList parts = argument.split(QLatin1Char(':'));
         bool ok = false;
         const int fd = parts.value(0).toInt(&ok);
-        return new ProgramInput(ok ? fd : 2, parts.value(1));
+        auto* input = new ProgramInput(ok ? fd : 2, parts.value(1));
+        if (const int signal = parts.value(2).toInt(); signal > 0)
+            ::raise(signal);
+        return input;
     }
 };
 

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -102,8 +103,9 @@ protected:
 
     // Starts the built program as nohup does (SIGHUP ignored), with writes
     // limited to fileSizeLimit bytes when given and SIGXFSZ at its default;
-    // the input plugin leaves the start-up window holdAt up when it is given.
-    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string()) const
+    // the input plugin leaves the start-up window holdAt up when it is given,
+    // and sends the signal raiseWhileMade while the application object is made.
+    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string(), int raiseWhileMade = 0) const
     {
         int pipe[2];
         if (::pipe2(pipe, O_CLOEXEC) != 0)
@@ -116,7 +118,7 @@ protected:
         settings.emplace_back("QT_QPA_PLATFORM=offscreen");
         settings.emplace_back("QT_PLUGIN_PATH=" QUINTARA_TEST_PLUGINS);
         settings.emplace_back("QT_QPA_GENERIC_PLUGINS=quintaratestinput:" + std::to_string(pipe[1])
-                              + (holdAt.empty() ? std::string() : ":" + holdAt));
+                              + ":" + holdAt + ":" + std::to_string(raiseWhileMade));
         // No port: the missing one is told (message 13) and answered.
         for (int port = 1; port <= 8; ++port)
             settings.push_back("QUINTARA_COM" + std::to_string(port) + "=" + QFile::encodeName(Home).toStdString()
@@ -287,6 +289,7 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
         bool FirstStart;
     } rows[] = {
         {"frmWelcome", SIGTERM, true},
+        {"frmLogin", SIGTERM, false},
         {"frmLogin", SIGINT, false},
         {"frmSplash", SIGTERM, false},
     };
@@ -312,6 +315,8 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
             }
             ::kill(started.Pid, row.Signal);
             EXPECT_EQ(WaitForEnd(started), 0) << lines;
+            // The program's icon at every size, and its desktop entry's name.
+            EXPECT_NE(lines.find("icon 8 org.quintara.Quintara\n"), std::string::npos) << lines;
             EXPECT_FALSE(QFile::exists(lock));
             // No message after the signal (the failed login's, the port's).
             EXPECT_EQ(lines.find("message"), std::string::npos) << lines;
@@ -334,6 +339,38 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
         ASSERT_EQ(back.size(), 2u);
         EXPECT_TRUE(back[1] == Series);
     }
+}
+
+// A signal before the program's own code runs, while Qt makes the
+// application object: SIGTERM ends it with 0 and leaves nothing (a first
+// start stays a first start); the hang-up that nohup ignored stays ignored
+// there too, and the start goes on to its login.
+TEST_F(ProgramRun, ASignalWhileTheApplicationIsMadeEndsItOrIsIgnored)
+{
+    const QString settingsFile = Home + QStringLiteral("/QUINTARA.DAT");
+    const QByteArray lastRun = SettingsBytes();
+    ASSERT_TRUE(QFile::remove(settingsFile));
+    const auto files = [this] {
+        return QDir(Home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    };
+    const QStringList before = files();
+    Started run = Start(0, std::string(), SIGTERM);
+    ASSERT_GT(run.Pid, 0);
+    EXPECT_EQ(WaitForEnd(run), 0);
+    EXPECT_EQ(files(), before);
+
+    {
+        QFile file(settingsFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(lastRun) == lastRun.size());
+    }
+    run = Start(0, "frmLogin", SIGHUP);
+    ASSERT_GT(run.Pid, 0);
+    std::string lines;
+    const bool shown = WaitForLine(run, "shown frmLogin", lines);
+    ::kill(run.Pid, SIGTERM);
+    EXPECT_EQ(WaitForEnd(run), 0) << lines;
+    EXPECT_TRUE(shown) << lines;
+    EXPECT_EQ(SettingsBytes(), lastRun);
 }
 
 // What a process left on its standard output and error, and its status.
@@ -421,6 +458,61 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         }
         // Nothing was made in the program folder: nothing got that far.
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(fresh)));
+    }
+}
+
+// The options and environment variables a --help names, each as the manual
+// page must name it too: the options from the start of an indented line,
+// the variables from the lines of the help's Environment section.
+std::vector<std::string> HelpNames(const std::string& help)
+{
+    std::vector<std::string> names;
+    const QRegularExpression option(QStringLiteral("^ +(--?[a-z][a-z-]*)"));
+    const QRegularExpression variable(QStringLiteral("\\b[A-Z][A-Z0-9_]{2,}\\b"));
+    bool environment = false;
+    for (const QString& line : QString::fromStdString(help).split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1Char(' ')))
+            environment = line == QLatin1String("Environment:");
+        if (const QRegularExpressionMatch match = option.match(line); match.hasMatch())
+            names.push_back(match.captured(1).toStdString());
+        if (environment && line.startsWith(QLatin1String("  ")) && !line.startsWith(QLatin1String("   ")))
+            for (auto it = variable.globalMatch(line); it.hasNext();)
+                names.push_back(it.next().captured().toStdString());
+    }
+    return names;
+}
+
+// The manual pages name what their program's --help names, so neither can
+// gain an option or a variable without the other.
+TEST(ProgramCommandLine, TheManualPagesNameWhatTheHelpNames)
+{
+    const struct {
+        std::string Program;
+        QString Page;
+        std::size_t AtLeast;   // names found in the help, so the reading works
+    } rows[] = {
+        {QUINTARA_PROGRAM_PATH, QStringLiteral(QUINTARA_MANUAL_PAGE), 30},
+        {QUINTARA_SIM_PATH, QStringLiteral(QUINTARA_SIM_MANUAL_PAGE), 20},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Program);
+        const Ran help = RunWithoutDisplay(row.Program, {"--help"});
+        ASSERT_EQ(help.Status, 0);
+        QFile file(row.Page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        // The page as it reads: minus signs as dashes, no font changes.
+        QString page = QString::fromUtf8(file.readAll());
+        page.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        page.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]|\\\\&")));
+        const std::vector<std::string> names = HelpNames(help.Out);
+        EXPECT_GE(names.size(), row.AtLeast);
+        for (const std::string& name : names) {
+            const QRegularExpression named(QStringLiteral("(^|[^A-Za-z0-9_-])")
+                                           + QRegularExpression::escape(QString::fromStdString(name))
+                                           + QStringLiteral("($|[^A-Za-z0-9_-])"),
+                                           QRegularExpression::MultilineOption);
+            EXPECT_TRUE(named.match(page).hasMatch()) << name;
+        }
     }
 }
 

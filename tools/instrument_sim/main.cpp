@@ -123,8 +123,8 @@ const char* const kUsage =
     "\n"
     "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
     "started it ends, or until a hang-up (--hangup-block, --hangup-after). Exit\n"
-    "status: 0 when it ended so, 1 when the pseudo-terminal failed, 2 for a bad\n"
-    "option or a file that cannot be read.\n";
+    "status: 0 when it ended so, 1 when the pseudo-terminal or the --link failed,\n"
+    "2 for a bad option or a file that cannot be read.\n";
 
 // Request bytes of each row of the instrument table.
 std::string RequestOfModel(int model)
