@@ -6,10 +6,16 @@
 
 #include <QString>
 
+struct Protocol;
+
 // "PENDING " & index & ".QTA".
 QString PendingFileName(int index);
 
 // Writes the open series Protocols(1..n) as PENDING 1.QTA .. PENDING n.QTA.
+// A data folder that cannot be reached is stood in for by the program
+// folder first, as a recorded change of data folder that the settings
+// commit (message 46 tells the operator once); the old files go when their
+// folder is back, while they hold the bytes last written to them.
 // Steps left open by a failed removal are completed, and the pending files
 // of series that are no longer open (given up in this run) removed, first; then each open series replaces its own file whole
 // (a new one gets a free number), so it keeps its old file until the new one
@@ -34,6 +40,14 @@ bool KeepPendingSeries(int index);
 // at every key.
 void MarkPendingSeriesChanged(int index);
 bool KeepChangedPendingSeries();
+
+// A new open series appended to Protocols (the working record made first
+// when missing); its file is written by the next save. Its index.
+int AddPendingSeries(const Protocol& series);
+
+// The caller replaced Protocols as a whole: the series of the new list are
+// new ones, and the files of the earlier ones go with the next save.
+void PendingSeriesReplaced();
 
 // Saves series `index` as a new test report in its style folder, named as
 // dskSaveNewTestReport names it, and lets its pending file go. A step of two

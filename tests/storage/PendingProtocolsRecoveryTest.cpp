@@ -5,6 +5,7 @@
 #include "support/ReadOnlyFolder.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modMessage.h"
 #include "foundation/modSettings.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
@@ -35,6 +36,7 @@ namespace {
 bool g_refuseNoReplace = false;
 
 }  // namespace
+
 
 // Stands in for the C library's renameat2 in this test program, so that Qt's
 // rename takes the way it takes on such a file system.
@@ -73,6 +75,13 @@ QStringList PendingFilesIn(const QString& folder)
 {
     static const QRegularExpression pending(QStringLiteral("^PENDING [0-9]+\\.QTA$"));
     return FilesIn(folder).filter(pending);
+}
+
+// The records of steps in the folder.
+QStringList RecordsIn(const QString& folder)
+{
+    static const QRegularExpression record(QStringLiteral("\\.STP$"));
+    return FilesIn(folder).filter(record);
 }
 
 // The trash (and all else of the user's data home) in the folder while it lives.
@@ -280,7 +289,7 @@ TEST_F(PendingRecovery, OnlyATerminationsRecordRemovesAPendingFileAndOnlyWhileBo
             WriteFileBytes(report, *c.atReport);
         WriteFileBytes(Pending(4), *c.atPending);
         if (c.withRecord)
-            WriteFileBytes(record, IntentRecordBytes(termination));
+            WriteFileBytes(record, IntentRecordBytes(termination, Data));
         const std::vector<Protocol> back = NextStart();
         EXPECT_EQ(back.size(), c.open ? 2u : 1u);
         if (c.open && back.size() == 2) {
@@ -595,7 +604,7 @@ TEST_F(PendingRecovery, AChangeTheSettingsRefusedIsUndoneWhereverAKillFalls)
         ASSERT_EQ(std::count(back.begin(), back.end(), series[0]), 1);
         ASSERT_EQ(std::count(back.begin(), back.end(), series[1]) + std::count(back.begin(), back.end(), typed), 1);
         ASSERT_TRUE(PendingFilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
-        ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+        ASSERT_FALSE(!RecordsIn(Program).isEmpty());
     };
     const int kills = KillBeforeEachFileCall(prepare, undo, check);
     if (kills < 0)
@@ -619,7 +628,7 @@ TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
     ASSERT_EQ(NextStart().size(), 2u);
     EXPECT_FALSE(BeginDataFolderChange(missing));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
-    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_FALSE(!RecordsIn(Program).isEmpty());
 }
 
 TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
@@ -646,7 +655,7 @@ TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
     EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
     EXPECT_EQ(ReadFileBytes(Pending(1)), small);
     EXPECT_EQ(ReadFileBytes(Pending(2)), large);
-    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_FALSE(!RecordsIn(Program).isEmpty());
 }
 
 TEST_F(PendingRecovery, SeriesOfOneSecondNamedAlikeEachKeepTheirOwnFileWhenTheChangeIsUndone)
@@ -711,7 +720,7 @@ TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByThe
             ASSERT_TRUE(BeginDataFolderChange(other));
             DataFolder = named;
             ASSERT_TRUE(SaveSettings());
-            ASSERT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+            ASSERT_TRUE(!RecordsIn(Program).isEmpty());
         };
         const auto start = [] { return NextStart().size() == 4u ? 0 : 1; };
         const auto check = [&](int) {
@@ -722,7 +731,7 @@ TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByThe
                 ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
             ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << PendingFilesIn(left).join(u',').toStdString();
             ASSERT_EQ(PendingFilesIn(named).size(), 3);
-            ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+            ASSERT_FALSE(!RecordsIn(Program).isEmpty());
         };
         const int kills = KillBeforeEachFileCall(prepare, start, check);
         if (kills < 0)
@@ -849,7 +858,8 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
     const Protocol series = Series(9, "s");
     const QString stood = Program + QStringLiteral("/PENDING 1.QTA");
     const auto prepare = [&] {
-        QFile::remove(Data + QStringLiteral("/PENDING.STP"));
+        for (const QString& name : RecordsIn(Data))
+            QFile::remove(Data + u'/' + name);
         for (const QString& name : PendingFilesIn(Data))
             QFile::remove(Data + u'/' + name);
         WriteFileBytes(stood, ReportFileBytes(series));
@@ -865,7 +875,7 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
     const auto check = [&](int, int exitCode) {
         if (exitCode != 0)
             return;
-        ASSERT_FALSE(QFile::exists(Data + QStringLiteral("/PENDING.STP")));
+        ASSERT_FALSE(!RecordsIn(Data).isEmpty());
         ASSERT_FALSE(QFile::exists(stood));
         ASSERT_EQ(PendingFilesIn(Data).size(), 1) << FilesIn(Data).join(u',').toStdString();
     };
@@ -1005,14 +1015,14 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 // A change that ran through is complete: nothing of it
                 // waits for the next start.
                 if (step.changing && exitCode == 0) {
-                    ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+                    ASSERT_FALSE(!RecordsIn(Program).isEmpty());
                 }
                 const QString named = NamedDataFolder();
                 ASSERT_TRUE(named == Data || named == other) << named.toStdString();
                 const QString left = named == Data ? other : Data;
                 // The run itself left nothing in the other folder but what
                 // a record still names for the next start.
-                if (!QFile::exists(Program + QStringLiteral("/QUINTARA.STP"))) {
+                if (!!RecordsIn(Program).isEmpty()) {
                     ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
                 }
                 const std::vector<Protocol> back = NextStart();
@@ -1072,7 +1082,7 @@ TEST_F(PendingRecovery, SeriesMovingIntoTheFolderTheyAreWrittenToAreInOneFileWhe
         // Each series in exactly one of the two folders.
         for (const Protocol& p : series)
             ASSERT_EQ(std::count(fromOther.begin(), fromOther.end(), p) + std::count(fromData.begin(), fromData.end(), p), 1);
-        ASSERT_FALSE(QFile::exists(other + QStringLiteral("/PENDING.STP")));
+        ASSERT_FALSE(!RecordsIn(other).isEmpty());
         moved += static_cast<int>(inOther);
     };
     const int kills = KillBeforeEachFileCall(prepare, save, check);
@@ -1082,4 +1092,279 @@ TEST_F(PendingRecovery, SeriesMovingIntoTheFolderTheyAreWrittenToAreInOneFileWhe
     EXPECT_GT(moved, 3);
     EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
     EXPECT_EQ(PendingFilesIn(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+}
+
+namespace {
+
+// A folder that cannot be reached for a while (a share whose server is
+// gone, a USB disk pulled): renamed away, and back.
+class FolderAway {
+public:
+    explicit FolderAway(const QString& folder) : m_folder(folder), m_away(folder + QStringLiteral(".away"))
+    {
+        m_gone = QDir().rename(m_folder, m_away);
+    }
+    ~FolderAway() { Back(); }
+    FolderAway(const FolderAway&) = delete;
+    FolderAway& operator=(const FolderAway&) = delete;
+    bool Gone() const { return m_gone; }
+    void Back()
+    {
+        if (m_gone)
+            m_gone = !QDir().rename(m_away, m_folder);
+    }
+
+private:
+    QString m_folder;
+    QString m_away;
+    bool m_gone = false;
+};
+
+// As the termination does: properties closed, the end date set, the report
+// saved, the series out of the list.
+bool Terminate(std::size_t index)
+{
+    Protocol& ending = Protocols[index];
+    for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+        ending.Blocks[b].Terminated = true;
+    ending.Finished = true;
+    ending.LastTestDate = At(12);
+    if (!SavePendingSeriesReport(static_cast<int>(index)))
+        return false;
+    EndPendingSeries(static_cast<int>(index));
+    Protocols.erase(Protocols.begin() + static_cast<std::ptrdiff_t>(index));
+    DropPendingSeries(static_cast<int>(index));
+    return true;
+}
+
+}  // namespace
+
+TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
+{
+    // A folder that cannot be reached is no folder without the file: steps
+    // that name files there stay recorded and are finished once it is back,
+    // and a start loads nothing such a step still means to remove.
+    const QString usb = Temp.path() + QStringLiteral("/USB");
+    const Protocol a = Series(9, "a");
+    const Protocol t = Series(10, "T");
+    Protocol later = a;
+    later.Operator = QStringLiteral("after the drop");
+    const auto told = [&](int16_t number) {
+        return std::count(Presenter.Shown.begin(), Presenter.Shown.end(), ComposeMessage(number, {}, Language));
+    };
+    const auto openSeries = [&] { OpenInDataFolderBeside(usb, {a, t}); };
+    const struct {
+        const char* what;
+        std::function<void()> run;
+    } cases[] = {
+        {"the data folder drops during a save: the program folder stands in, told, and the series "
+         "come back once when it is chosen again",
+         [&] {
+             openSeries();
+             FolderAway away(Data);
+             ASSERT_TRUE(away.Gone());
+             Protocols[1] = later;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(told(46), 1);
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(PendingFilesIn(Program).size(), 2);
+             away.Back();
+             ASSERT_TRUE(Terminate(2));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+             EXPECT_EQ(PendingFilesIn(Data).size(), 1);
+             EXPECT_TRUE(PendingFilesIn(Program).isEmpty());
+             EXPECT_EQ(told(46), 1);
+         }},
+        {"a series terminated while the data folder is away stays closed after a run without a clean end",
+         [&] {
+             openSeries();
+             FolderAway away(Data);
+             ASSERT_TRUE(Terminate(2));
+             EXPECT_EQ(told(46), 1);
+             away.Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a}));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a}));
+         }},
+        {"the new folder pulled while the settings refuse it, No: its copies go once it is back",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             FolderAway away(usb);
+             EXPECT_FALSE(UndoDataFolderChange());
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             away.Back();
+             EXPECT_EQ(ChangeDataFolder(usb), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+         }},
+        {"a change killed before the settings named the new folder, that folder absent at the start",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             FolderAway away(usb);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_EQ(RecordsIn(Program).size(), 1);
+             away.Back();
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(PendingFilesIn(usb).isEmpty());
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+         }},
+        {"a committed change whose old folder is absent when it is finished",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             DataFolder = usb;
+             ASSERT_TRUE(SaveSettings());
+             FolderAway away(Data);
+             EXPECT_FALSE(FinishDataFolderChange());
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             away.Back();
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+             // Terminated in the new folder, a stays closed in the old one.
+             ASSERT_TRUE(Terminate(1));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+         }},
+        {"a removal that keeps failing blocks no other series",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             DataFolder = usb;
+             ASSERT_TRUE(SaveSettings());
+             FolderAway away(Data);
+             EXPECT_FALSE(FinishDataFolderChange());
+             EXPECT_TRUE(Terminate(1));
+             away.Back();
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             // Its report, in the style folder of the new data folder.
+             const QStringList styles = QDir(usb).entryList({QStringLiteral("QTA*")}, QDir::Dirs);
+             ASSERT_EQ(styles.size(), 1);
+             EXPECT_EQ(FilesIn(usb + u'/' + styles[0]).size(), 1);
+         }},
+        {"a given-up series whose file could not go stays gone through a change with no series open",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Presenter.Answer(AnswerNo);
+             {
+                 FolderAway away(Data);
+                 EndPendingSeries(1);
+                 Protocols.erase(Protocols.begin() + 1);
+                 DropPendingSeries(1);
+                 ASSERT_TRUE(BeginDataFolderChange(usb));
+                 DataFolder = usb;
+                 ASSERT_TRUE(SaveSettings());
+                 // Killed here: the next start is all that follows.
+             }
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+         }},
+        {"a user's files named as records are neither replaced nor removed",
+         [&] {
+             openSeries();
+             for (const char* name : {"/PENDING.STP", "/PENDING 1.STP"})
+                 WriteFileBytes(Data + QLatin1String(name), "the user's");
+             ASSERT_TRUE(Terminate(1));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             for (const char* name : {"/PENDING.STP", "/PENDING 1.STP"})
+                 EXPECT_EQ(ReadFileBytes(Data + QLatin1String(name)), "the user's") << name;
+         }},
+        {"a series added without a save keeps its file through a change of data folder",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             AddPendingSeries(t);
+             EXPECT_EQ(ChangeDataFolder(usb), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+         }},
+        {"a record whose folder cannot be synced is not written, and nothing of its step is",
+         [&] {
+             openSeries();
+             FailingSyncFolder = Program;
+             EXPECT_FALSE(BeginDataFolderChange(usb));
+             FailingSyncFolder.clear();
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+             EXPECT_TRUE(PendingFilesIn(usb).isEmpty());
+             // The old files' folder not synced after their removal: the
+             // record stays for the next start.
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             DataFolder = usb;
+             ASSERT_TRUE(SaveSettings());
+             FailingSyncFolder = Data;
+             EXPECT_FALSE(FinishDataFolderChange());
+             FailingSyncFolder.clear();
+             EXPECT_EQ(RecordsIn(Program).size(), 1);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Presenter.Shown.clear();
+        QDir(Program).removeRecursively();
+        QDir().mkpath(Program);
+        c.run();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST_F(PendingRecovery, ARecordDecidesByWhatItsFilesAreNotByHowTheyAreReached)
+{
+    // Records left by a stop, finished by the start. A move whose old file
+    // was rewritten in place is not done: the copy goes. A step whose commit
+    // point cannot be reached keeps every file it names out of the start,
+    // however the data folder is spelled. A record of a later version is
+    // not acted on.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const QString link = Temp.path() + QStringLiteral("/Link");
+    const Protocol a = Series(9, "a");
+    Protocol later = a;
+    later.Operator = QStringLiteral("rewritten");
+    const std::string aBytes = ReportFileBytes(a);
+    const IntentFile copy{Pending(1), IntentChecksum(aBytes)};
+    const IntentFile old{other + QStringLiteral("/PENDING 1.QTA"), IntentChecksum(aBytes)};
+    const IntentFile unreachable{Temp.path() + QStringLiteral("/Away/PENDING 1.QTA"), IntentChecksum(aBytes)};
+    const struct {
+        const char* what;
+        IntentRecord record;
+        QString folder;         // where the record lies
+        std::string version;    // the version bytes written over the record's
+        bool rewriteOld;
+        QString dataFolder;
+        std::vector<Protocol> open;
+        bool copyLeft;
+    } cases[] = {
+        {"a move whose old file was rewritten in place", {IntentCommit::FileRemoved, QString(), false, {copy}, {old}},
+         Data, "", true, Data, {EmptyProtocol}, false},
+        {"a move whose old file cannot be reached, the data folder through a link",
+         {IntentCommit::FileRemoved, QString(), false, {copy}, {unreachable}}, Program, "", false, link,
+         {EmptyProtocol}, true},
+        {"a record of a later version", {IntentCommit::FileRemoved, QString(), true, {}, {copy}}, Data,
+         std::string("\x03\x00", 2), false, Data, {EmptyProtocol, a}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenInDataFolderBeside(other, {});
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(Data, link));
+        WriteFileBytes(Pending(1), aBytes);
+        WriteFileBytes(old.Path, c.rewriteOld ? ReportFileBytes(later) : aBytes);
+        std::string bytes = IntentRecordBytes(c.record, c.folder);
+        if (!c.version.empty())
+            bytes.replace(4, 2, c.version);
+        const QString record = c.folder + QStringLiteral("/PENDING 1.STP");
+        WriteFileBytes(record, bytes);
+        DataFolder = c.dataFolder;
+        EXPECT_EQ(NextStart(), c.open);
+        EXPECT_EQ(QFile::exists(Pending(1)), c.copyLeft);
+        EXPECT_EQ(ReadFileBytes(old.Path), c.rewriteOld ? ReportFileBytes(later) : aBytes);
+        // Only a finished record goes; the others wait as they are.
+        EXPECT_EQ(ReadFileBytes(record), c.rewriteOld ? std::string("<missing>") : bytes);
+        QFile::remove(record);
+    }
 }

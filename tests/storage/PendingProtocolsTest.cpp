@@ -81,11 +81,13 @@ TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)
     ASSERT_TRUE(QDir().mkpath(other));
     DataFolder = other;
     Protocols = {EmptyProtocol, saved[3]};
+    PendingSeriesReplaced();
     EXPECT_TRUE(Save());
     EXPECT_TRUE(DataFiles(Data).isEmpty());
     EXPECT_EQ(DataFiles(other), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_EQ(ReadFileBytes(other + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(saved[3]));
     Protocols = {EmptyProtocol};
+    PendingSeriesReplaced();
     EXPECT_TRUE(Save());
     EXPECT_TRUE(DataFiles(other).isEmpty());
     EXPECT_TRUE(LogLines().isEmpty());
@@ -267,9 +269,10 @@ TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWri
     ASSERT_TRUE(Save());
     const std::string earlierB = ReadFileBytes(Pending(2));
     ASSERT_EQ(NextStart().size(), 3u);
-    Protocols.erase(Protocols.begin() + 1);
-    Protocols[1].Blocks[3].Values.push_back(Protocols[1].Blocks[1].Values[1]);
+    Protocols[2].Blocks[3].Values.push_back(Protocols[2].Blocks[1].Values[1]);
     const int result = RunWithFileSizeLimit(2048, [] {
+        Protocols.erase(Protocols.begin() + 1);
+        DropPendingSeries(1);
         bool ok = true;
         SavePendingProtocols(ok);
         return ok ? 1 : 0;
