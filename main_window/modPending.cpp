@@ -747,6 +747,21 @@ bool BeginDataFolderChange(const QString& folder)
     // its copies would load as series.
     if (!ReadyForStep(SaveProcedure, touched, {seat}))
         return false;
+    // The same folder by another path: the series are in it already.
+    const QString oldSeat = SeatPendingFolder(DataFolder);
+    if (SameFolder(seat, oldSeat))
+        return true;
+    // Steps left open in the old folder lie where no start looks once the
+    // settings name the new one: what they still mean to remove goes with
+    // this change. One whose commit point cannot be told stays as it is,
+    // for the start that finds its record there.
+    for (const OpenStep& step : g_steps) {
+        const IntentCommitState state = IntentCommitOf(step.Record, DataFolder);
+        if (state == IntentCommitState::Unknown || !SameFolder(FolderOf(step.RecordPath), oldSeat))
+            continue;
+        for (const IntentFile& file : IntentLeftovers(step.Record, state))
+            leaving.push_back(file);
+    }
     // With no series open and none given up there is nothing to put anywhere,
     // nor a folder that must be there.
     if (leaving.empty() && open.empty())

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -358,8 +359,10 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
     case IntentParse::Damaged:
         break;
     }
-    // A file that does not even begin as a record is someone else's.
-    if (bytes->compare(0, 4, Magic) != 0)
+    // A file that does not begin as a record is someone else's; one cut
+    // short before its first bytes (a kill right after it was made) is ours.
+    const std::size_t head = std::min<std::size_t>(bytes->size(), 4);
+    if (bytes->compare(0, head, Magic, head) != 0)
         return IntentRead::NotARecord;
     const QString name = QFileInfo(path).fileName();
     QString aside = dskAsideName(name, 1);

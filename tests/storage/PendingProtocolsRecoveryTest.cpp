@@ -604,7 +604,7 @@ TEST_F(PendingRecovery, AChangeTheSettingsRefusedIsUndoneWhereverAKillFalls)
         ASSERT_EQ(std::count(back.begin(), back.end(), series[0]), 1);
         ASSERT_EQ(std::count(back.begin(), back.end(), series[1]) + std::count(back.begin(), back.end(), typed), 1);
         ASSERT_TRUE(PendingFilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
-        ASSERT_FALSE(!RecordsIn(Program).isEmpty());
+        ASSERT_TRUE(RecordsIn(Program).isEmpty());
     };
     const int kills = KillBeforeEachFileCall(prepare, undo, check);
     if (kills < 0)
@@ -628,7 +628,7 @@ TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
     ASSERT_EQ(NextStart().size(), 2u);
     EXPECT_FALSE(BeginDataFolderChange(missing));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
-    EXPECT_FALSE(!RecordsIn(Program).isEmpty());
+    EXPECT_TRUE(RecordsIn(Program).isEmpty());
 }
 
 TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
@@ -655,7 +655,7 @@ TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
     EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
     EXPECT_EQ(ReadFileBytes(Pending(1)), small);
     EXPECT_EQ(ReadFileBytes(Pending(2)), large);
-    EXPECT_FALSE(!RecordsIn(Program).isEmpty());
+    EXPECT_TRUE(RecordsIn(Program).isEmpty());
 }
 
 TEST_F(PendingRecovery, SeriesOfOneSecondNamedAlikeEachKeepTheirOwnFileWhenTheChangeIsUndone)
@@ -720,7 +720,7 @@ TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByThe
             ASSERT_TRUE(BeginDataFolderChange(other));
             DataFolder = named;
             ASSERT_TRUE(SaveSettings());
-            ASSERT_TRUE(!RecordsIn(Program).isEmpty());
+            ASSERT_FALSE(RecordsIn(Program).isEmpty());
         };
         const auto start = [] { return NextStart().size() == 4u ? 0 : 1; };
         const auto check = [&](int) {
@@ -731,7 +731,7 @@ TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByThe
                 ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
             ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << PendingFilesIn(left).join(u',').toStdString();
             ASSERT_EQ(PendingFilesIn(named).size(), 3);
-            ASSERT_FALSE(!RecordsIn(Program).isEmpty());
+            ASSERT_TRUE(RecordsIn(Program).isEmpty());
         };
         const int kills = KillBeforeEachFileCall(prepare, start, check);
         if (kills < 0)
@@ -875,7 +875,7 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
     const auto check = [&](int, int exitCode) {
         if (exitCode != 0)
             return;
-        ASSERT_FALSE(!RecordsIn(Data).isEmpty());
+        ASSERT_TRUE(RecordsIn(Data).isEmpty());
         ASSERT_FALSE(QFile::exists(stood));
         ASSERT_EQ(PendingFilesIn(Data).size(), 1) << FilesIn(Data).join(u',').toStdString();
     };
@@ -916,12 +916,14 @@ struct FaultKind {
     const char* Name;
     int Error;
     FileCallFault Fault;
+    bool Vanish = false;   // the data folder goes away instead
 };
 const FaultKind FaultKinds[] = {
     {"ENOSPC once", ENOSPC, FileCallFault::Once},
     {"EIO once", EIO, FileCallFault::Once},
     {"EFBIG once", EFBIG, FileCallFault::Once},
     {"a disk that stays full", ENOSPC, FileCallFault::DiskStaysFull},
+    {"the data folder gone away", 0, FileCallFault::Once, true},
 };
 
 }  // namespace
@@ -931,17 +933,23 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
     // Every file call of a change of data folder (the settings written,
     // refused with No, refused once with Yes), of a termination and of the
     // start that finishes a record fails in turn, once or from there on as
-    // on a full disk. After each, a start from the folder the settings name
+    // on a full disk, or the data folder goes away there (and is back before
+    // the next start). After each, a start from the folder the settings name
     // finds every open series exactly once, the terminated one not open,
     // every file of the user's still there, and no pending file of the step
-    // in the other folder.
+    // in another folder.
     const QString other = Temp.path() + QStringLiteral("/Other");
     const Protocol s = Series(9, "S");
     const std::vector<Protocol> series = {s, Series(10, "b"), Series(11, "c")};
     const QStringList users = {Data + QStringLiteral("/notes.txt"), other + QStringLiteral("/notes.txt"),
                                Program + QStringLiteral("/notes.txt")};
     const QString blockSettings = SettingsFilePath();
+    const QString away = Data + QStringLiteral(".away");
     const auto prepare = [&] {
+        QDir(away).removeRecursively();
+        for (const QString& name : PendingFilesIn(Program) + RecordsIn(Program))
+            QFile::remove(Program + u'/' + name);
+        QDir(Program + QStringLiteral("/QTA084")).removeRecursively();
         OpenInDataFolderBeside(other, series);
         for (const QString& path : users)
             WriteFileBytes(path, "the user's");
@@ -1012,25 +1020,31 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
             SCOPED_TRACE(testing::Message() << step.what << ", " << kind.Name);
             const auto check = [&](int, int exitCode) {
                 QDir(blockSettings).removeRecursively();
+                if (QFileInfo::exists(away)) {
+                    ASSERT_TRUE(QDir().rename(away, Data));
+                }
                 // A change that ran through is complete: nothing of it
                 // waits for the next start.
                 if (step.changing && exitCode == 0) {
-                    ASSERT_FALSE(!RecordsIn(Program).isEmpty());
+                    ASSERT_TRUE(RecordsIn(Program).isEmpty());
                 }
                 const QString named = NamedDataFolder();
-                ASSERT_TRUE(named == Data || named == other) << named.toStdString();
-                const QString left = named == Data ? other : Data;
-                // The run itself left nothing in the other folder but what
+                // The program folder stands in for a data folder gone away.
+                ASSERT_TRUE(named == Data || named == other || (kind.Vanish && named == Program)) << named.toStdString();
+                QStringList left = QStringList{Data, other, Program};
+                left.removeAll(named);
+                // The run itself left nothing in the other folders but what
                 // a record still names for the next start.
-                if (!!RecordsIn(Program).isEmpty()) {
-                    ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
+                if (RecordsIn(Program).isEmpty()) {
+                    for (const QString& folder : std::as_const(left))
+                        ASSERT_TRUE(PendingFilesIn(folder).isEmpty()) << FilesIn(folder).join(u',').toStdString();
                 }
                 const std::vector<Protocol> back = NextStart();
                 const QString files = FilesIn(named).join(u',');
                 for (std::size_t n = 1; n < series.size(); ++n)
                     ASSERT_EQ(std::count(back.begin(), back.end(), series[n]), 1) << files.toStdString();
                 const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
-                const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084"));
+                const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084")) + FilesIn(Program + QStringLiteral("/QTA084"));
                 if (step.terminating) {
                     ASSERT_EQ(open + reports.size(), 1) << files.toStdString();
                 } else {
@@ -1039,11 +1053,14 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 ASSERT_EQ(back.size(), series.size() + static_cast<std::size_t>(open)) << files.toStdString();
                 for (const QString& path : users)
                     ASSERT_EQ(ReadFileBytes(path), "the user's") << path.toStdString();
-                ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
+                for (const QString& folder : std::as_const(left))
+                    ASSERT_TRUE(PendingFilesIn(folder).isEmpty()) << FilesIn(folder).join(u',').toStdString();
                 // What the start left is what the next one finds.
                 ASSERT_TRUE(NextStart() == back);
             };
-            const int runs = FailEachFileCall(step.prepare, step.work, kind.Error, kind.Fault, check);
+            const int runs = kind.Vanish
+                ? VanishAtEachFileCall(step.prepare, step.work, [&] { QDir().rename(Data, away); }, check)
+                : FailEachFileCall(step.prepare, step.work, kind.Error, kind.Fault, check);
             if (runs < 0)
                 GTEST_SKIP() << "no failing of a child's file calls here";
             EXPECT_GE(runs, 3);
@@ -1082,7 +1099,7 @@ TEST_F(PendingRecovery, SeriesMovingIntoTheFolderTheyAreWrittenToAreInOneFileWhe
         // Each series in exactly one of the two folders.
         for (const Protocol& p : series)
             ASSERT_EQ(std::count(fromOther.begin(), fromOther.end(), p) + std::count(fromData.begin(), fromData.end(), p), 1);
-        ASSERT_FALSE(!RecordsIn(other).isEmpty());
+        ASSERT_TRUE(RecordsIn(other).isEmpty());
         moved += static_cast<int>(inOther);
     };
     const int kills = KillBeforeEachFileCall(prepare, save, check);
