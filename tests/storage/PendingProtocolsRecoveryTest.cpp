@@ -1281,6 +1281,20 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(ChangeDataFolder(Data), 0);
              EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
          }},
+        {"a given-up series whose file could not go stays gone through a kill",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Presenter.Answer(AnswerNo);
+             {
+                 FolderAway away(Data);
+                 EndPendingSeries(1);
+                 Protocols.erase(Protocols.begin() + 1);
+                 DropPendingSeries(1);
+                 // Killed here.
+             }
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+         }},
         {"a user's files named as records are neither replaced nor removed",
          [&] {
              openSeries();
