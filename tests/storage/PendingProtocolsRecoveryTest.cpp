@@ -1295,6 +1295,16 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
              EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
          }},
+        {"after an undone change, a state newer than the file is written by the next save",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Protocols[1] = later;
+             MarkPendingSeriesChanged(1);
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             EXPECT_TRUE(UndoDataFolderChange());
+             EXPECT_TRUE(KeepChangedPendingSeries());
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+         }},
         {"a user's files named as records are neither replaced nor removed",
          [&] {
              openSeries();
@@ -1398,4 +1408,51 @@ TEST_F(PendingRecovery, ARecordDecidesByWhatItsFilesAreNotByHowTheyAreReached)
         EXPECT_EQ(ReadFileBytes(record), c.rewriteOld ? std::string("<missing>") : bytes);
         QFile::remove(record);
     }
+}
+
+TEST_F(PendingRecovery, ATerminatedSeriesWhosePendingFileCannotGoStaysClosed)
+{
+    // a's pending file cannot be removed (a folder that lets the program's
+    // user make files but not remove another's): a is terminated all the
+    // same, t's termination is not held up by it, and a stays closed through
+    // a start that cannot remove the file either and through the deletion
+    // of its report.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs a second user";
+    const Protocol a = Series(9, "a");
+    const Protocol t = Series(10, "T");
+    WriteFileBytes(Pending(1), ReportFileBytes(a));
+    WriteFileBytes(Pending(2), ReportFileBytes(t));
+    for (const QString& path : {Temp.path(), Program, Pending(2)})
+        ChownToNobody(QFile::encodeName(path).constData());
+    for (const QString& name : FilesIn(Program))
+        ChownToNobody(QFile::encodeName(Program + u'/' + name).constData());
+    ASSERT_EQ(::chmod(QFile::encodeName(Data).constData(), 01777), 0);
+    const int result = RunUnprivileged([&] {
+        int bits = NextStart().size() == 3 ? 1 : 0;
+        Protocol& ending = Protocols[1];
+        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+            ending.Blocks[b].Terminated = true;
+        ending.Finished = true;
+        bits |= SavePendingSeriesReport(1) ? 2 : 0;
+        EndPendingSeries(1);
+        Protocols.erase(Protocols.begin() + 1);
+        DropPendingSeries(1);
+        bits |= SavePendingSeriesReport(1) ? 4 : 0;
+        bits |= NextStart() == std::vector<Protocol>{EmptyProtocol} ? 8 : 0;
+        return bits;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "cannot run as another user";
+    EXPECT_EQ(result, 15);
+    EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+    // Its report deleted: the record that names its file stays the word.
+    const QStringList styles = QDir(Data).entryList({QStringLiteral("QTA*")}, QDir::Dirs);
+    for (const QString& style : styles)
+        for (const QString& report : FilesIn(Data + u'/' + style))
+            if (report.startsWith(QLatin1String("2024.01.05, 09."))) {
+                ASSERT_TRUE(QFile::remove(Data + u'/' + style + u'/' + report));
+            }
+    EXPECT_EQ(RunUnprivileged([&] { return NextStart() == std::vector<Protocol>{EmptyProtocol} ? 0 : 1; }), 0);
+    EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
 }
