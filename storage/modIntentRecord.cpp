@@ -465,10 +465,16 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     }
     if (!ok)
         return false;
-    if (::unlink(QFile::encodeName(recordPath).constData()) != 0 && errno != ENOENT) {
-        WriteLog(ErrorFromErrno(errno, recordPath), procedure, recordPath);
+    // The record is gone only once its folder says so on the disk.
+    SystemError error;
+    if (::unlink(QFile::encodeName(recordPath).constData()) != 0
+        && (errno != ENOENT || !FolderIsThere(FolderOf(recordPath), error))) {
+        WriteLog(error.Number != 0 ? error : ErrorFromErrno(errno, recordPath), procedure, recordPath);
         return false;
     }
-    SyncFolder(FolderOf(recordPath));
+    if (!SyncOrFail(FolderOf(recordPath), error)) {
+        WriteLog(error, procedure, recordPath);
+        return false;
+    }
     return true;
 }
