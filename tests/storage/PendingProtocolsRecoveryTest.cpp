@@ -24,6 +24,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -1428,6 +1429,37 @@ TEST_F(PendingRecovery, ARecordDecidesByWhatItsFilesAreNotByHowTheyAreReached)
         EXPECT_EQ(ReadFileBytes(record), c.rewriteOld ? std::string("<missing>") : bytes);
         QFile::remove(record);
     }
+
+    // A termination recorded beside the pending files, found on a share
+    // mounted at another path (a bind mount, the first path covered): its
+    // names are the files there, so its report closes the series.
+    OpenInDataFolderBeside(other, {});
+    Protocol ended = a;
+    ended.Finished = true;
+    const QString report = Data + QStringLiteral("/QTA098/2024.01.05, 09.00.00.QTA");
+    QDir().mkpath(Data + QStringLiteral("/QTA098"));
+    WriteFileBytes(report, ReportFileBytes(ended));
+    WriteFileBytes(Pending(1), aBytes);
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"),
+                   IntentRecordBytes(IntentRecord{IntentCommit::FileWritten, QString(), false,
+                                                  {IntentFile{report, IntentChecksum(ReportFileBytes(ended))}},
+                                                  {IntentFile{Pending(1), IntentChecksum(aBytes)}}},
+                                     Data));
+    const QString mounted = Temp.path() + QStringLiteral("/Mounted");
+    QDir().mkpath(mounted);
+    const int result = RunInMountNamespace([&] {
+        if (::mount(QFile::encodeName(Data).constData(), QFile::encodeName(mounted).constData(), nullptr, MS_BIND,
+                    nullptr) != 0
+            || ::mount("tmpfs", QFile::encodeName(Data).constData(), "tmpfs", 0, "size=1m") != 0)
+            return ChildSetupFailed;
+        DataFolder = mounted;
+        if (NextStart() != std::vector<Protocol>{EmptyProtocol})
+            return 1;
+        return QFileInfo::exists(mounted + QStringLiteral("/PENDING 1.QTA")) ? 2 : 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no mount namespace here";
+    EXPECT_EQ(result, 0);
 }
 
 TEST_F(PendingRecovery, ATerminatedSeriesWhosePendingFileCannotGoStaysClosed)
