@@ -161,8 +161,8 @@ void KeepInStep()
     if (g_open.size() > size) {
         for (std::size_t i = size; i < g_open.size(); ++i)
             if (!g_open[i].Path.isEmpty())
-                WriteLog(0, QStringLiteral("%1 no longer named by an open series; left on the disk").arg(g_open[i].Path),
-                         SaveProcedure);
+                WriteLog(0, QStringLiteral("%1 no longer named by an open series; left on the disk")
+                                .arg(g_open[i].Path), SaveProcedure);
     }
     g_open.resize(size);
 }
@@ -286,8 +286,10 @@ bool ReadyForStep(const QString& procedure, const QStringList& files, const QStr
         // What it still means to remove: a committed step's new files are
         // the series' own.
         for (const IntentFile& file : IntentLeftovers(step.Record, IntentCommitOf(step.Record, DataFolder))) {
-            const bool shared = std::any_of(files.begin(), files.end(), [&](const QString& path) { return SameFile(path, file.Path); })
-                || std::any_of(folders.begin(), folders.end(), [&](const QString& folder) { return SameFolder(folder, FolderOf(file.Path)); });
+            const auto sameFile = [&](const QString& path) { return SameFile(path, file.Path); };
+            const auto inFolder = [&](const QString& folder) { return SameFolder(folder, FolderOf(file.Path)); };
+            const bool shared = std::any_of(files.begin(), files.end(), sameFile)
+                || std::any_of(folders.begin(), folders.end(), inFolder);
             if (shared) {
                 WriteLog(ErrorFromErrno(EBUSY, step.RecordPath), procedure,
                          QStringLiteral("%1 waits for the step recorded in %2").arg(file.Path, step.RecordPath));
@@ -562,7 +564,8 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
             records.push_back(OpenStep{path, record});
     }
     std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
-        return a.Record.Commit == IntentCommit::SettingsNameFolder && b.Record.Commit != IntentCommit::SettingsNameFolder;
+        return a.Record.Commit == IntentCommit::SettingsNameFolder
+            && b.Record.Commit != IntentCommit::SettingsNameFolder;
     });
     std::vector<IntentFile> leftovers;
     for (const OpenStep& step : records) {
@@ -898,7 +901,8 @@ void LoadPendingProtocols()
             continue;
         const QString path = JoinPath(folder, name);
         // A file a step that could not be completed still means to remove.
-        if (std::any_of(leftovers.begin(), leftovers.end(), [&](const IntentFile& file) { return SameFile(file.Path, path); }))
+        const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
+        if (std::any_of(leftovers.begin(), leftovers.end(), named))
             continue;
         // A file that is no test report at all is neither loaded nor touched;
         // one that cannot even be opened (logged by the check) is not loaded.

@@ -22,7 +22,8 @@ QString PendingFileName(int index);
 // is written; then the files are renamed into order one at a time. A kill at
 // any point leaves every open series in exactly one file. Pending files this
 // run did not load or write are left alone. ok is True when every file was
-// written and every file of a closed series removed, with no step left open.
+// written and every file of a closed series removed, with no step left open
+// but one that waits for a folder to come back.
 void SavePendingProtocols(bool& ok);
 
 // The same during the run, after open series `index` changed (a new series
@@ -76,7 +77,11 @@ bool DropPendingSeries(int index);
 // files it will remove), then writes every open series into the folder.
 // False, with nothing of it left, when the record or a series cannot be
 // written or the folder is not there (with no series open there is nothing
-// to move: true), or while an earlier step cannot be completed. Once the
+// to move: true; the same folder by another path moves nothing), or while
+// an open step that names a file in the new folder or one of the series'
+// cannot be completed. Files of the old folder that cannot be read now are
+// named by the bytes last written to them, and steps left open there go
+// with the change. Once the
 // settings name the folder, Finish removes the files the series left; when
 // they cannot name it, Undo removes what Begin wrote, and the series stay in
 // their files in the old folder (what they hold beyond that in memory is

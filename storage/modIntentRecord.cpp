@@ -457,11 +457,12 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     for (const IntentFile& file : IntentLeftovers(record, state)) {
         const IntentRemoval removal = RemoveIfItHolds(file, procedure);
         ok = ok && removal != IntentRemoval::Failed;
-        if (removal == IntentRemoval::Removed && tellEach)
-            WriteLog(0, QStringLiteral("%1 removed: %2").arg(file.Path, state == IntentCommitState::Reached
-                                                                          ? QStringLiteral("a step done before a stop left it")
-                                                                          : QStringLiteral("made by a step a stop cut short")),
-                     procedure);
+        if (removal == IntentRemoval::Removed && tellEach) {
+            const QString why = state == IntentCommitState::Reached
+                ? QStringLiteral("a step done before a stop left it")
+                : QStringLiteral("made by a step a stop cut short");
+            WriteLog(0, QStringLiteral("%1 removed: %2").arg(file.Path, why), procedure);
+        }
     }
     if (!ok)
         return false;
