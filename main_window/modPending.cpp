@@ -300,19 +300,22 @@ bool ReadyForStep(const QString& procedure, const QStringList& files, const QStr
     return true;
 }
 
-// Whether an open step waits only for a folder that cannot be reached now
-// (the data folder gone, the program folder standing in): the series are
-// on the disk where the settings point, and it is finished once the folder
-// is back. Any other open step is a failure to tell.
-bool WaitsForAnAbsentFolder(const OpenStep& step)
+// Whether an open step waits only for folders that cannot be reached now
+// (the data folder gone, the program folder standing in): the series are on
+// the disk where the settings point, and it is finished once they are back.
+// Any other open step is a failure to tell.
+bool WaitsOnlyForAFolder(const OpenStep& step)
 {
     const IntentCommitState state = IntentCommitOf(step.Record, DataFolder);
     if (state == IntentCommitState::Unknown)
         return true;
-    for (const IntentFile& file : IntentLeftovers(step.Record, state))
-        if (!QFileInfo(FolderOf(file.Path)).isDir())
-            return true;
-    return false;
+    bool waits = false;
+    for (const IntentFile& file : IntentLeftovers(step.Record, state)) {
+        if (QFileInfo(FolderOf(file.Path)).isDir() && !NoFileAt(file.Path))
+            return false;
+        waits = waits || !QFileInfo(FolderOf(file.Path)).isDir();
+    }
+    return waits;
 }
 
 // A step that failed before its commit point: what its record lists as
@@ -509,7 +512,7 @@ bool Save(std::size_t changed, bool all)
     // A step this save made and could not complete (its record or a folder
     // sync refused after the move) is told like a failed write; one that
     // waits for a folder to come back is not, as nothing can be done now.
-    return ok && std::all_of(g_steps.begin(), g_steps.end(), WaitsForAnAbsentFolder);
+    return ok && std::all_of(g_steps.begin(), g_steps.end(), WaitsOnlyForAFolder);
 }
 
 // Saves after a change during the run. The first failure asks message 31,
