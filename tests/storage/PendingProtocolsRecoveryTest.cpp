@@ -9,6 +9,7 @@
 #include "foundation/modSettings.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
+#include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modTestReport.h"
 
@@ -1213,6 +1214,20 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(PendingFilesIn(Data).size(), 1);
              EXPECT_TRUE(PendingFilesIn(Program).isEmpty());
              EXPECT_EQ(told(46), 1);
+         }},
+        {"a curve written while the data folder is away put the program folder in its place in memory: "
+         "the next save makes it the recorded change",
+         [&] {
+             openSeries();
+             FolderAway away(Data);
+             dskWriteFolder(DataFolder, &DataFolder);
+             Protocols[1] = later;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(told(46), 1);
+             away.Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
          }},
         {"a series terminated while the data folder is away stays closed after a run without a clean end",
          [&] {
