@@ -50,6 +50,11 @@ std::vector<PendingFile> g_open(1);
 // removed by the next save; one that cannot go then is recorded as a step.
 std::vector<IntentFile> g_gone;
 
+// The data folder as the settings name it: at the start, and after each
+// change of data folder. A writer that finds the data folder gone (a curve,
+// a report) puts the program folder in its place in memory only.
+QString g_namedDataFolder;
+
 // Message 31 was shown for a failed write and not answered by a success
 // since: it is not shown again while writes keep failing.
 bool g_failureTold = false;
@@ -430,9 +435,14 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
 // told once (message 46). False when the change could not be made.
 bool StandInForUnreachableDataFolder()
 {
+    const QString program = ProgramFolder();
+    // Another writer stood in for the data folder in memory only: the
+    // change is made here as it must be, from the folder the settings name.
+    if (!g_namedDataFolder.isEmpty() && SameFolder(DataFolder, program) && !SameFolder(g_namedDataFolder, program)
+        && !QFileInfo(g_namedDataFolder).isDir())
+        DataFolder = g_namedDataFolder;
     if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir())
         return true;
-    const QString program = ProgramFolder();
     if (SameFolder(DataFolder, program))
         return true;
     WriteLog(ErrorFromErrno(ENOENT, DataFolder), SaveProcedure,
@@ -447,6 +457,7 @@ bool StandInForUnreachableDataFolder()
         return false;
     }
     FinishDataFolderChange();
+    g_namedDataFolder = program;
     ShowMessage(MsgDataFolderStandIn);
     return true;
 }
@@ -837,6 +848,8 @@ namespace {
 // the old ones, and the record is finished accordingly.
 bool EndDataFolderChange(bool committed)
 {
+    if (committed)
+        g_namedDataFolder = DataFolder;
     if (!g_change.Active)
         return FinishOpenSteps(SaveProcedure);
     const FolderChange change = g_change;
@@ -889,6 +902,7 @@ void LoadPendingProtocols()
     g_steps.clear();
     g_change = FolderChange{};
     g_failureTold = false;
+    g_namedDataFolder = DataFolder;
     const std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
     const QString folder = SeatPendingFolder(DataFolder);
     // The file each series came from, by its place in Protocols, and the
