@@ -158,7 +158,7 @@ public:
         series.Style.Tests[3].Nominal1 = 500;
         series.Style.Forms[1].Items[1].Histogram = true;
         series.Style.Forms[1].Items[2].Property = 3;
-        Protocols.push_back(series);
+        AddPendingSeries(series);
         CurrentProtocol = 1;
         window_ = frmMain::Instance();
         window_->show();
@@ -336,7 +336,8 @@ static void BM_TerminateSixPropertiesOf999Tests(benchmark::State& state)
         DataFolder = data;
         QDASFolder = qdas;
         Protocols.resize(1);
-        Protocols.push_back(series);
+        PendingSeriesReplaced();
+        AddPendingSeries(series);
         CurrentProtocol = 1;
         state.ResumeTiming();
         window.cmdTerminateProtocol_Click();
@@ -397,13 +398,14 @@ static void ThumbnailCurves(benchmark::State& state)
     }
     // The series comes after the window is shown, so the first drawing is timed here.
     Protocols = {MakeEmptyProtocol()};
+    PendingSeriesReplaced();
     CurrentProtocol = 0;
     KeepSeriesPresenter presenter;
     SetMessagePresenter(&presenter);
     frmMain* window = frmMain::Instance();
     window->show();
     QApplication::processEvents();
-    Protocols.push_back(series);
+    AddPendingSeries(series);
     CurrentProtocol = 1;
     QElapsedTimer first;
     first.start();
@@ -456,9 +458,9 @@ static void BM_PendingWriteAfterOneTestOfNineSeries(benchmark::State& state)
     const QString savedData = DataFolder;
     DataFolder = folder.path();
     Protocols.assign(1, MakeEmptyProtocol());
-    for (const Protocol& p : NineFullSeries())
-        Protocols.push_back(p);
     LoadPendingProtocols();
+    for (const Protocol& p : NineFullSeries())
+        AddPendingSeries(p);
     bool ok = false;
     SavePendingProtocols(ok);
     const QString pending = folder.filePath(QStringLiteral("PENDING 5.QTA"));
@@ -502,11 +504,11 @@ static void BM_OrderlyEndOnSigtermWithNineSeries(benchmark::State& state)
     LoadedMainWindow loaded;
     frmMain& window = loaded.Window();
     Protocols.resize(1);
+    LoadPendingProtocols();
     for (const Protocol& p : NineFullSeries())
-        Protocols.push_back(p);
+        AddPendingSeries(p);
     CurrentProtocol = 1;
     window.ShowProtocol();
-    LoadPendingProtocols();
     bool ok = false;
     SavePendingProtocols(ok);
     for (auto _ : state) {

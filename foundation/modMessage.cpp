@@ -402,6 +402,21 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "El informe del ensayo ha sido modificado o eliminado después de abrirse aquí.\r\n"
                "¿Continuar de todos modos?"},
               "?"}},
+        // The data folder could not be reached while series were to be
+        // written: the program folder now stands in for it, and the
+        // settings name it.
+        {46, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Das Datenverzeichnis ist nicht erreichbar. Bis auf Weiteres wird das Programmverzeichnis als "
+               "Datenverzeichnis verwendet.",
+               "The data folder cannot be reached. The program folder is used as the data folder until further "
+               "notice.",
+               "Le répertoire des données n'est pas accessible. Le répertoire du programme est utilisé comme "
+               "répertoire des données jusqu'à nouvel ordre.",
+               "La cartella dei dati non è raggiungibile. Fino a nuovo avviso la cartella del programma viene "
+               "usata come cartella dei dati.",
+               "No se puede acceder a la carpeta de datos. Hasta nuevo aviso se usa la carpeta del programa como "
+               "carpeta de datos."},
+              "."}},
     };
     return table;
 }

@@ -488,8 +488,7 @@ void frmMain::NewProtocol()
     Protocol r = NewSeriesFrom(Protocols[0], Now());
     for (const QdasBox& entry : QdasBoxes)
         r.*entry.Field = Trim((this->*entry.Box)->text());
-    Protocols.push_back(r);
-    CurrentProtocol = static_cast<int16_t>(Protocols.size() - 1);
+    CurrentProtocol = static_cast<int16_t>(AddPendingSeries(r));
 
     RefreshGuard refreshing(*this);
     optProtocol[2]->setChecked(true);

@@ -4,6 +4,7 @@
 #include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -31,32 +32,30 @@
 
 namespace {
 
-// The file that holds an open series, and what tells its series from the
-// others should a caller replace the list without a word (see Align): the
-// start date, which no edit changes, and for two series started in the same
-// second the texts that name them.
+// The file that holds an open series, and the checksum of the bytes last
+// written to it (or found there at the start): a step can name the file by
+// them while its folder cannot be reached, and it goes only while it still
+// holds them.
 struct PendingFile {
     QString Path;             // empty while the series has no file
-    double Date = 0;
-    QStringList Names;
+    QByteArray Checksum;
     bool Stale = false;       // the file holds an older state: a write failed or waits
     bool Ended = false;       // terminated: its file went, and no other is written
 };
 
-// Field by field: joined into one text, "Lot\n7" and "R" would name the
-// same series as "Lot" and "7\nR".
-QStringList SeriesNames(const Protocol& p)
-{
-    return {p.Style.Name, QString::number(p.FormIndex), p.Reference2, p.Reference3, p.Reference4, p.Operator};
-}
-
 // One per element of Protocols, in step with it (element 0, the working
-// record, has none): series are only appended and removed during a run, and
-// each removal is told (DropPendingSeries).
+// record, has none): whoever changes the list says so (AddPendingSeries,
+// DropPendingSeries, PendingSeriesReplaced).
 std::vector<PendingFile> g_open(1);
-// Files of series that left the list without a report (given up) and could
-// not be removed yet.
-QStringList g_gone;
+// Files of series that left the list without a report (given up), to be
+// removed by the next save; one that cannot go then is recorded as a step.
+std::vector<IntentFile> g_gone;
+
+// The data folder as the settings name it: at the start, and after each
+// change of data folder. A writer that finds the data folder gone (a curve,
+// a report) puts the program folder in its place in memory only.
+QString g_namedDataFolder;
+
 // Message 31 was shown for a failed write and not answered by a success
 // since: it is not shown again while writes keep failing.
 bool g_failureTold = false;
@@ -82,7 +81,16 @@ struct FolderChange {
 FolderChange g_change;
 
 const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
+// The data folder could not be reached, and the program folder stands in.
+constexpr int16_t MsgDataFolderStandIn = 46;
 const QString LoadProcedure = QStringLiteral("LoadPendingProtocols");
+
+// The folder where this installation's pending files and the records of its
+// steps on them lie, for the data folder given.
+QString SeatPendingFolder(const QString& dataFolder)
+{
+    return dataFolder;
+}
 
 bool IsPendingName(const QString& name)
 {
@@ -150,60 +158,63 @@ bool RenamePendingFile(const QString& from, const QString& to)
     return true;
 }
 
-// Brings g_open in step with Protocols: series appended since get no file
-// yet. When the list changed otherwise (a caller that set Protocols itself),
-// each series takes the file of the series of its start date and names,
-// else of its start date, and the files of series no longer open are to be
-// removed.
-void Align()
+// g_open in step with Protocols for a caller that appended series without
+// a word: they get no file yet. Series are never matched to files by what
+// they hold; a list that shrank without a word loses track of the files
+// behind its end, which stay on the disk (logged) rather than go.
+void KeepInStep()
 {
     const std::size_t size = std::max<std::size_t>(Protocols.size(), 1);
-    bool inStep = g_open.size() <= size;
-    for (std::size_t i = 1; inStep && i < g_open.size(); ++i)
-        inStep = g_open[i].Path.isEmpty() || g_open[i].Date == Protocols[i].Date;
-    if (inStep) {
-        g_open.resize(size);
-        return;
-    }
-    std::vector<PendingFile> known;
-    for (std::size_t i = 1; i < g_open.size(); ++i)
-        if (!g_open[i].Path.isEmpty())
-            known.push_back(g_open[i]);
-    std::vector<bool> taken(known.size(), false);
-    g_open.assign(size, PendingFile{});
-    for (const bool byNames : {true, false}) {
-        for (std::size_t i = 1; i < Protocols.size(); ++i) {
+    if (g_open.size() > size) {
+        for (std::size_t i = size; i < g_open.size(); ++i)
             if (!g_open[i].Path.isEmpty())
-                continue;
-            for (std::size_t k = 0; k < known.size(); ++k) {
-                if (taken[k] || known[k].Date != Protocols[i].Date
-                    || (byNames && known[k].Names != SeriesNames(Protocols[i])))
-                    continue;
-                taken[k] = true;
-                g_open[i] = known[k];
-                break;
-            }
-        }
+                WriteLog(0, QStringLiteral("%1 no longer named by an open series; left on the disk")
+                                .arg(g_open[i].Path), SaveProcedure);
     }
-    for (std::size_t k = 0; k < known.size(); ++k)
-        if (!taken[k])
-            g_gone << known[k].Path;
+    g_open.resize(size);
+}
+
+// Whether the folder can be searched now; logged when not.
+bool FolderIsThere(const QString& folder)
+{
+    struct stat info {};
+    const int reason = ::stat(QFile::encodeName(folder).constData(), &info) != 0 ? errno
+                       : S_ISDIR(info.st_mode)                                  ? 0
+                                                                                 : ENOTDIR;
+    if (reason == 0)
+        return true;
+    WriteLog(ErrorFromErrno(reason, folder), SaveProcedure, folder);
+    return false;
+}
+
+// Whether no file is at path, as the system says it: "no such file" in a
+// folder that is there. A folder that cannot be reached frees no name.
+bool NoFileAt(const QString& path)
+{
+    std::optional<IntentFile> found;
+    SystemError error;
+    return IntentFileAsFound(path, found, error) && !found;
 }
 
 // The name for series i when it needs a new file: its own number when no
 // file holds it, else the first free number above every open series. The
-// files of the other open series count as held even when missing.
+// files of the other open series count as held even when missing. Empty
+// when the folder cannot be reached.
 QString FreePendingName(const QString& folder, std::size_t i, const QSet<QString>& held)
 {
+    if (!FolderIsThere(folder))
+        return QString();
     auto isFree = [&](int number) {
         const QString path = JoinPath(folder, PendingFileName(number));
-        return !held.contains(path) && !QFileInfo::exists(path);
+        return !held.contains(path) && NoFileAt(path);
     };
     if (isFree(static_cast<int>(i)))
         return PendingFileName(static_cast<int>(i));
-    for (int number = static_cast<int>(Protocols.size());; ++number)
+    const int first = static_cast<int>(std::max<std::size_t>(Protocols.size(), i + 1));
+    for (int number = first; number < first + 100000; ++number)
         if (isFree(number))
             return PendingFileName(number);
+    return QString();
 }
 
 // Gives series i the file PENDING i.QTA by renames, each of which moves one
@@ -213,20 +224,21 @@ QString FreePendingName(const QString& folder, std::size_t i, const QSet<QString
 void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
 {
     for (std::size_t i = 1; i < files.size(); ++i) {
-        if (files[i].Path.isEmpty() || FolderOf(files[i].Path) != folder)
+        if (files[i].Path.isEmpty() || !SameFolder(FolderOf(files[i].Path), folder))
             continue;
         const QString target = JoinPath(folder, PendingFileName(static_cast<int>(i)));
         if (files[i].Path == target)
             continue;
-        if (QFileInfo::exists(target)) {
+        if (!NoFileAt(target)) {
             std::size_t holder = 0;
             for (std::size_t j = 1; j < files.size(); ++j)
                 if (j != i && files[j].Path == target)
                     holder = j;
             if (holder == 0)
                 continue;
-            const QString free = JoinPath(folder, FreePendingName(folder, files.size(), QSet<QString>()));
-            if (!RenamePendingFile(files[holder].Path, free))
+            const QString freeName = FreePendingName(folder, files.size(), QSet<QString>());
+            const QString free = JoinPath(folder, freeName);
+            if (freeName.isEmpty() || !RenamePendingFile(files[holder].Path, free))
                 continue;
             files[holder].Path = free;
         }
@@ -235,46 +247,30 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
     }
 }
 
-// Only the system's "no such file" counts as removed without a removal: a
-// folder that could not be searched (EACCES), an I/O error or a stale
-// network handle say nothing of the file, which is then logged and tried
-// again like a failed write. A removal is synced with its folder.
-bool RemoveFile(const QString& path)
-{
-    if (::unlink(QFile::encodeName(path).constData()) != 0) {
-        const int reason = errno;
-        if (reason == ENOENT)
-            return true;
-        WriteLog(ErrorFromErrno(reason, path), SaveProcedure, path);
-        return false;
-    }
-    SyncFolder(FolderOf(path));
-    return true;
-}
-
 // ---- Steps recorded before they start ------------------------------------------------
 
 // A step that could not be completed stays open: once past its commit
 // point the record says so for good, so that a later change of the file
 // that marks the point (a report edited) cannot make it look undone.
-void KeepStep(const QString& recordPath, IntentRecord record, bool committed)
+void KeepStep(const QString& recordPath, IntentRecord record, IntentCommitState state)
 {
-    if (committed && !record.Committed) {
+    if (state == IntentCommitState::Reached && !record.Committed) {
         record.Committed = true;
         SystemError error;
-        if (!WriteIntentRecord(recordPath, record, error))
+        if (!RewriteIntentRecord(recordPath, record, error))
             WriteLog(error, SaveProcedure, recordPath);
     }
     g_steps.push_back(OpenStep{recordPath, record});
 }
 
-// Completes the steps left open; true when none is left.
+// Completes the steps left open that can be completed now; true when none
+// is left.
 bool FinishOpenSteps(const QString& procedure)
 {
     bool ok = true;
     for (auto step = g_steps.begin(); step != g_steps.end();) {
-        const bool committed = IntentCommitted(step->Record, DataFolder);
-        if (FinishIntent(step->RecordPath, step->Record, committed, procedure)) {
+        const IntentCommitState state = IntentCommitOf(step->Record, DataFolder);
+        if (FinishIntent(step->RecordPath, step->Record, state, procedure)) {
             step = g_steps.erase(step);
         } else {
             ok = false;
@@ -284,29 +280,111 @@ bool FinishOpenSteps(const QString& procedure)
     return ok;
 }
 
-// One step at a time: a new one starts only when every earlier one is
-// complete, so that no step can change the commit point of another.
-bool ReadyForStep(const QString& procedure)
+// A step waits only for the open steps it touches: those that name one of
+// its files, or a file in a folder whose pending files it will stand by (a
+// change of data folder: every pending file there loads at the next start).
+// A removal that keeps failing blocks no other series.
+bool ReadyForStep(const QString& procedure, const QStringList& files, const QStringList& folders = QStringList())
 {
-    return FinishOpenSteps(procedure) && !g_change.Active;
+    FinishOpenSteps(procedure);
+    if (g_change.Active)
+        return false;
+    for (const OpenStep& step : g_steps) {
+        // What it still means to remove: a committed step's new files are
+        // the series' own.
+        for (const IntentFile& file : IntentLeftovers(step.Record, IntentCommitOf(step.Record, DataFolder))) {
+            const auto sameFile = [&](const QString& path) { return SameFile(path, file.Path); };
+            const auto inFolder = [&](const QString& folder) { return SameFolder(folder, FolderOf(file.Path)); };
+            const bool shared = std::any_of(files.begin(), files.end(), sameFile)
+                || std::any_of(folders.begin(), folders.end(), inFolder);
+            if (shared) {
+                WriteLog(ErrorFromErrno(EBUSY, step.RecordPath), procedure,
+                         QStringLiteral("%1 waits for the step recorded in %2").arg(file.Path, step.RecordPath));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Whether an open step waits only for folders that cannot be reached now
+// (the data folder gone, the program folder standing in): the series are on
+// the disk where the settings point, and it is finished once they are back.
+// Any other open step is a failure to tell.
+bool WaitsOnlyForAFolder(const OpenStep& step)
+{
+    const IntentCommitState state = IntentCommitOf(step.Record, DataFolder);
+    if (state == IntentCommitState::Unknown)
+        return true;
+    bool waits = false;
+    for (const IntentFile& file : IntentLeftovers(step.Record, state)) {
+        if (QFileInfo(FolderOf(file.Path)).isDir() && !NoFileAt(file.Path))
+            return false;
+        waits = waits || !QFileInfo(FolderOf(file.Path)).isDir();
+    }
+    return waits;
 }
 
 // A step that failed before its commit point: what its record lists as
 // created goes, and nothing else is touched.
 void UndoStep(const QString& recordPath, const IntentRecord& record)
 {
-    if (!FinishIntent(recordPath, record, false, SaveProcedure))
-        KeepStep(recordPath, record, false);
+    if (!FinishIntent(recordPath, record, IntentCommitState::NotReached, SaveProcedure))
+        KeepStep(recordPath, record, IntentCommitState::NotReached);
+}
+
+// The entry of the series' file for a step: as found, or, where it cannot
+// be read now, as last written. False when neither is known; absent leaves
+// entry empty.
+bool SeriesFileEntry(const PendingFile& file, std::optional<IntentFile>& entry)
+{
+    SystemError error;
+    if (IntentFileAsFound(file.Path, entry, error))
+        return true;
+    WriteLog(error, SaveProcedure, file.Path);
+    if (file.Checksum.isEmpty())
+        return false;
+    entry = IntentFile{file.Path, file.Checksum};
+    return true;
+}
+
+// Files of series given up that could not be removed go by a record of
+// their own, so that neither a kill nor a change of data folder forgets
+// them: it lies beside them, or in the program folder while their folder
+// cannot be reached. False while one is neither removed nor recorded.
+bool RemoveGivenUpFiles()
+{
+    std::vector<IntentFile> left;
+    for (const IntentFile& file : g_gone) {
+        if (RemoveIfItHolds(file, SaveProcedure) != IntentRemoval::Failed)
+            continue;
+        const QString home = QFileInfo(FolderOf(file.Path)).isDir() ? FolderOf(file.Path) : ProgramFolder();
+        const IntentRecord record{IntentCommit::FileRemoved, QString(), true, {}, {file}};
+        QString recordPath;
+        SystemError error;
+        if (!CreateIntentRecord(home, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
+            WriteLog(error, SaveProcedure, home);
+            left.push_back(file);
+            continue;
+        }
+        g_steps.push_back(OpenStep{recordPath, record});
+    }
+    g_gone = left;
+    return left.empty();
 }
 
 // The file of open series i goes into the folder the series are written to
-// now (a data folder that came back, the program folder standing in for a
-// missing one). Recorded, as it makes one file and removes another: the new
-// file first, its old file's removal the commit point.
+// now (a caller set DataFolder to another folder without a change).
+// Recorded, as it makes one file and removes another: the new file first,
+// the old file gone the commit point; an old file still there, whatever it
+// holds, is still the series' file.
 bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
 {
     PendingFile& file = g_open[i];
-    const QString path = JoinPath(folder, FreePendingName(folder, i, held));
+    const QString name = FreePendingName(folder, i, held);
+    if (name.isEmpty())
+        return false;
+    const QString path = JoinPath(folder, name);
     const std::string bytes = dskTestReportFileBytes(Protocols[i]);
     SystemError error;
     std::optional<IntentFile> old;
@@ -319,31 +397,70 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
         if (!dskWriteTestReportFile(path, bytes))
             return false;
     } else {
-        const QString recordPath = JoinPath(folder, QLatin1String(SeriesStepRecordName));
-        if (!ReadyForStep(SaveProcedure))
+        if (!ReadyForStep(SaveProcedure, {file.Path, path}))
             return false;
         const IntentRecord record{IntentCommit::FileRemoved, QString(), false,
                                   {IntentFile{path, IntentChecksum(bytes)}}, {*old}};
-        if (!WriteIntentRecord(recordPath, record, error)) {
-            WriteLog(error, SaveProcedure, recordPath);
+        QString recordPath;
+        if (!CreateIntentRecord(folder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
+            WriteLog(error, SaveProcedure, folder);
             return false;
         }
         if (!dskWriteTestReportFile(path, bytes)) {
             UndoStep(recordPath, record);
             return false;
         }
-        if (!FinishIntent(recordPath, record, true, SaveProcedure)) {
-            if (!IntentCommitted(record, DataFolder)) {
+        if (!FinishIntent(recordPath, record, IntentCommitState::Reached, SaveProcedure)) {
+            const IntentCommitState state = IntentCommitOf(record, DataFolder);
+            if (state == IntentCommitState::NotReached) {
                 // The old file could not go: it stays the series' file.
                 UndoStep(recordPath, record);
                 return false;
             }
-            KeepStep(recordPath, record, true);
+            KeepStep(recordPath, record, state);
+            if (state == IntentCommitState::Unknown)
+                return false;
         }
     }
     file.Path = path;
+    file.Checksum = IntentChecksum(bytes);
     file.Stale = false;
     held.insert(path);
+    return true;
+}
+
+// The data folder cannot be reached: the program folder stands in for it,
+// by a change of data folder like the operator's, recorded and committed by
+// the settings naming the program folder, so that a start after a kill finds
+// the series where the settings point. The old files go once their folder
+// is back, while they hold the bytes last written to them. The operator is
+// told once (message 46). False when the change could not be made.
+bool StandInForUnreachableDataFolder()
+{
+    const QString program = ProgramFolder();
+    // Another writer stood in for the data folder in memory only: the
+    // change is made here as it must be, from the folder the settings name.
+    if (!g_namedDataFolder.isEmpty() && SameFolder(DataFolder, program) && !SameFolder(g_namedDataFolder, program)
+        && !QFileInfo(g_namedDataFolder).isDir())
+        DataFolder = g_namedDataFolder;
+    if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir())
+        return true;
+    if (SameFolder(DataFolder, program))
+        return true;
+    WriteLog(ErrorFromErrno(ENOENT, DataFolder), SaveProcedure,
+             QStringLiteral("%1 cannot be reached; the program folder stands in for it").arg(DataFolder));
+    const QString old = DataFolder;
+    if (!BeginDataFolderChange(program))
+        return false;
+    DataFolder = program;
+    if (!SaveSettings()) {
+        DataFolder = old;
+        UndoDataFolderChange();
+        return false;
+    }
+    FinishDataFolderChange();
+    g_namedDataFolder = program;
+    ShowMessage(MsgDataFolderStandIn);
     return true;
 }
 
@@ -358,21 +475,21 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
 // what changed since is written by the next save after it.
 bool Save(std::size_t changed, bool all)
 {
-    Align();
+    KeepInStep();
     if (g_change.Active)
         return true;
-    bool ok = FinishOpenSteps(SaveProcedure);
+    FinishOpenSteps(SaveProcedure);
+    bool ok = RemoveGivenUpFiles();
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
-    // Where the report writer puts them: the data folder, or the program
-    // folder while that is missing.
-    const QString folder = CleanPath(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr));
-
-    QStringList left;
-    for (const QString& path : std::as_const(g_gone))
-        if (!RemoveFile(path))
-            left << path;
-    ok = ok && left.isEmpty();
-    g_gone = left;
+    bool anyOpen = false;
+    for (std::size_t i = 1; i <= n; ++i)
+        anyOpen = anyOpen || !g_open[i].Ended;
+    if (anyOpen && !StandInForUnreachableDataFolder()) {
+        for (std::size_t i = 1; i <= n; ++i)
+            g_open[i].Stale = g_open[i].Stale || all || i == changed;
+        return false;
+    }
+    const QString folder = CleanPath(SeatPendingFolder(DataFolder));
 
     QSet<QString> held;
     for (std::size_t i = 1; i <= n; ++i)
@@ -380,11 +497,9 @@ bool Save(std::size_t changed, bool all)
             held.insert(g_open[i].Path);
     for (std::size_t i = 1; i <= n; ++i) {
         PendingFile& file = g_open[i];
-        file.Date = Protocols[i].Date;
-        file.Names = SeriesNames(Protocols[i]);
         if (file.Ended)
             continue;
-        const bool inPlace = !file.Path.isEmpty() && FolderOf(file.Path) == folder;
+        const bool inPlace = !file.Path.isEmpty() && SameFolder(FolderOf(file.Path), folder);
         if (!all && i != changed && inPlace && !file.Stale)
             continue;
         if (!inPlace && !file.Path.isEmpty()) {
@@ -395,19 +510,22 @@ bool Save(std::size_t changed, bool all)
             continue;
         }
         const QString name = inPlace ? QFileInfo(file.Path).fileName() : FreePendingName(folder, i, held);
-        if (!dskPutTestReportExact(folder, name, Protocols[i])) {
+        const std::string bytes = dskTestReportFileBytes(Protocols[i]);
+        if (name.isEmpty() || !dskWriteTestReportFile(JoinPath(folder, name), bytes)) {
             ok = false;
             file.Stale = !file.Path.isEmpty();
             continue;
         }
         file.Path = JoinPath(folder, name);
+        file.Checksum = IntentChecksum(bytes);
         file.Stale = false;
         held.insert(file.Path);
     }
     NumberInOrder(folder, g_open);
     // A step this save made and could not complete (its record or a folder
-    // sync refused after the move) is told like a failed write.
-    return ok && g_steps.empty();
+    // sync refused after the move) is told like a failed write; one that
+    // waits for a folder to come back is not, as nothing can be done now.
+    return ok && std::all_of(g_steps.begin(), g_steps.end(), WaitsOnlyForAFolder);
 }
 
 // Saves after a change during the run. The first failure asks message 31,
@@ -445,29 +563,34 @@ void SetPendingFileAside(const QString& folder, const QString& name)
 }
 
 // The records a stop left, finished before any pending file is loaded: the
-// program folder's (a change of data folder) first, as it decides which
-// folder holds the series, then the one beside the pending files. A record
+// changes of data folder (in the program folder) first, as they decide which
+// folder holds the series, then the steps on the series' files. A record
 // that could not be completed stays open, and the names it still means to
 // remove are returned: they are not loaded.
-QSet<QString> FinishRecordsOfTheLastRun()
+std::vector<IntentFile> FinishRecordsOfTheLastRun()
 {
-    QStringList records{JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName))};
-    for (const QString& folder : {DataFolder, ProgramFolder()}) {
-        const QString path = CleanPath(JoinPath(folder, QLatin1String(SeriesStepRecordName)));
-        if (!folder.isEmpty() && !records.contains(path))
-            records << path;
-    }
-    QSet<QString> leftovers;
-    for (const QString& path : std::as_const(records)) {
+    QStringList paths = IntentRecordPaths(ProgramFolder());
+    const QString seat = SeatPendingFolder(DataFolder);
+    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+        paths << IntentRecordPaths(seat);
+    std::vector<OpenStep> records;
+    for (const QString& path : std::as_const(paths)) {
         IntentRecord record;
-        if (ReadIntentRecord(path, record, LoadProcedure) != IntentRead::Read)
+        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read)
+            records.push_back(OpenStep{path, record});
+    }
+    std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
+        return a.Record.Commit == IntentCommit::SettingsNameFolder
+            && b.Record.Commit != IntentCommit::SettingsNameFolder;
+    });
+    std::vector<IntentFile> leftovers;
+    for (const OpenStep& step : records) {
+        const IntentCommitState state = IntentCommitOf(step.Record, DataFolder);
+        if (FinishIntent(step.RecordPath, step.Record, state, LoadProcedure, true))
             continue;
-        const bool committed = IntentCommitted(record, DataFolder);
-        if (FinishIntent(path, record, committed, LoadProcedure, true))
-            continue;
-        KeepStep(path, record, committed);
-        for (const IntentFile& file : IntentLeftovers(record, committed))
-            leftovers.insert(CleanPath(file.Path));
+        KeepStep(step.RecordPath, step.Record, state);
+        for (const IntentFile& file : IntentLeftovers(step.Record, state))
+            leftovers.push_back(file);
     }
     return leftovers;
 }
@@ -501,37 +624,60 @@ bool KeepPendingSeries(int index)
 
 void MarkPendingSeriesChanged(int index)
 {
-    Align();
+    KeepInStep();
     if (index >= 1 && static_cast<std::size_t>(index) < g_open.size())
         g_open[static_cast<std::size_t>(index)].Stale = true;
 }
 
 bool KeepChangedPendingSeries()
 {
-    Align();
+    KeepInStep();
     for (std::size_t i = 1; i < g_open.size(); ++i)
         if (g_open[i].Stale && !g_open[i].Ended)
             return SaveTelling(0);
     return true;
 }
 
+int AddPendingSeries(const Protocol& series)
+{
+    if (Protocols.empty())
+        Protocols.push_back(EmptyProtocol);
+    KeepInStep();
+    Protocols.push_back(series);
+    g_open.push_back(PendingFile{});
+    return static_cast<int>(Protocols.size() - 1);
+}
+
+void PendingSeriesReplaced()
+{
+    for (std::size_t i = 1; i < g_open.size(); ++i)
+        if (!g_open[i].Path.isEmpty())
+            g_gone.push_back(IntentFile{g_open[i].Path, g_open[i].Checksum});
+    g_open.assign(std::max<std::size_t>(Protocols.size(), 1), PendingFile{});
+}
+
 bool SavePendingSeriesReport(int index, SystemError* failure)
 {
-    Align();
+    KeepInStep();
     if (index < 0 || static_cast<std::size_t>(index) >= Protocols.size())
         return false;
+    // The report goes where the settings say; a data folder that cannot be
+    // reached is stood in for first, as for a save.
+    if (!StandInForUnreachableDataFolder()) {
+        if (failure)
+            *failure = ErrorFromErrno(ENOENT, DataFolder);
+        return false;
+    }
     const Protocol& series = Protocols[static_cast<std::size_t>(index)];
     NewTestReport report;
     if (!dskPlaceNewTestReport(series, report, failure))
         return false;
     // The working record, and a series with no file: one file, no step.
     PendingFile* file = index >= 1 ? &g_open[static_cast<std::size_t>(index)] : nullptr;
-    SystemError error;
     std::optional<IntentFile> pending;
-    if (file && !file->Path.isEmpty() && !IntentFileAsFound(file->Path, pending, error)) {
-        WriteLog(error, SaveProcedure, file->Path);
+    if (file && !file->Path.isEmpty() && !SeriesFileEntry(*file, pending)) {
         if (failure)
-            *failure = error;
+            *failure = ErrorFromErrno(EIO, file->Path);
         return false;
     }
     if (!pending) {
@@ -543,16 +689,18 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
         }
         return true;
     }
-    const QString recordPath = JoinPath(FolderOf(file->Path), QLatin1String(SeriesStepRecordName));
-    if (!ReadyForStep(SaveProcedure)) {
+    const QString recordFolder = FolderOf(file->Path);
+    if (!ReadyForStep(SaveProcedure, {file->Path, report.Path})) {
         if (failure)
-            *failure = ErrorFromErrno(EBUSY, recordPath);
+            *failure = ErrorFromErrno(EBUSY, file->Path);
         return false;
     }
     const IntentRecord record{IntentCommit::FileWritten, QString(), false,
                               {IntentFile{report.Path, IntentChecksum(report.Bytes)}}, {*pending}};
-    if (!WriteIntentRecord(recordPath, record, error)) {
-        WriteLog(error, SaveProcedure, recordPath);
+    QString recordPath;
+    SystemError error;
+    if (!CreateIntentRecord(recordFolder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
+        WriteLog(error, SaveProcedure, recordFolder);
         if (failure)
             *failure = error;
         return false;
@@ -565,19 +713,19 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
     // with the save that completes the step.
     file->Path.clear();
     file->Ended = true;
-    if (!FinishIntent(recordPath, record, true, SaveProcedure))
-        KeepStep(recordPath, record, true);
+    if (!FinishIntent(recordPath, record, IntentCommitState::Reached, SaveProcedure))
+        KeepStep(recordPath, record, IntentCommitState::Reached);
     return true;
 }
 
 bool EndPendingSeries(int index)
 {
-    Align();
+    KeepInStep();
     if (index < 1 || static_cast<std::size_t>(index) >= g_open.size())
         return true;
     PendingFile& file = g_open[static_cast<std::size_t>(index)];
     if (!file.Path.isEmpty())
-        g_gone << file.Path;
+        g_gone.push_back(IntentFile{file.Path, file.Checksum});
     file.Path.clear();
     file.Ended = true;
     return SaveTelling(0);
@@ -586,8 +734,9 @@ bool EndPendingSeries(int index)
 bool DropPendingSeries(int index)
 {
     if (index >= 1 && static_cast<std::size_t>(index) < g_open.size()) {
-        if (!g_open[static_cast<std::size_t>(index)].Path.isEmpty())
-            g_gone << g_open[static_cast<std::size_t>(index)].Path;
+        const PendingFile& file = g_open[static_cast<std::size_t>(index)];
+        if (!file.Path.isEmpty())
+            g_gone.push_back(IntentFile{file.Path, file.Checksum});
         g_open.erase(g_open.begin() + index);
     }
     return SaveTelling(0);
@@ -595,27 +744,52 @@ bool DropPendingSeries(int index)
 
 bool BeginDataFolderChange(const QString& folder)
 {
-    Align();
+    KeepInStep();
     g_change = FolderChange{};
     const QString target = CleanPath(folder);
+    const QString seat = SeatPendingFolder(target);
     std::vector<std::size_t> open;
     for (std::size_t i = 1; i < g_open.size(); ++i)
         if (!g_open[i].Ended)
             open.push_back(i);
-    // Even with no series open: an undone change left open would look done
-    // once the settings name its folder, and keep its copies there.
-    if (!ReadyForStep(SaveProcedure))
+    // Once the settings name the new folder, the series' files here go, and
+    // so do those of series given up that could not be removed yet.
+    std::vector<IntentFile> leaving = g_gone;
+    for (const std::size_t i : open)
+        if (!g_open[i].Path.isEmpty())
+            leaving.push_back(IntentFile{g_open[i].Path, g_open[i].Checksum});
+    QStringList touched;
+    for (const IntentFile& file : leaving)
+        touched << file.Path;
+    // A step left open in the new folder waits even with no series open: an
+    // undone change would look done once the settings name its folder, and
+    // its copies would load as series.
+    if (!ReadyForStep(SaveProcedure, touched, {seat}))
         return false;
-    // With no series open there is nothing to put anywhere, nor a folder
-    // that must be there.
-    if (open.empty())
+    // The same folder by another path: the series are in it already.
+    const QString oldSeat = SeatPendingFolder(DataFolder);
+    if (SameFolder(seat, oldSeat))
+        return true;
+    // Steps left open in the old folder lie where no start looks once the
+    // settings name the new one: what they still mean to remove goes with
+    // this change. One whose commit point cannot be told stays as it is,
+    // for the start that finds its record there.
+    for (const OpenStep& step : g_steps) {
+        const IntentCommitState state = IntentCommitOf(step.Record, DataFolder);
+        if (state == IntentCommitState::Unknown || !SameFolder(FolderOf(step.RecordPath), oldSeat))
+            continue;
+        for (const IntentFile& file : IntentLeftovers(step.Record, state))
+            leaving.push_back(file);
+    }
+    // With no series open and none given up there is nothing to put anywhere,
+    // nor a folder that must be there.
+    if (leaving.empty() && open.empty())
         return true;
     // The report writer would put them into the program folder instead.
-    if (!QFileInfo(target).isDir()) {
-        WriteLog(ErrorFromErrno(ENOENT, target), SaveProcedure, target);
+    if (!open.empty() && !QFileInfo(seat).isDir()) {
+        WriteLog(ErrorFromErrno(ENOENT, seat), SaveProcedure, seat);
         return false;
     }
-    const QString recordPath = JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName));
     IntentRecord record{IntentCommit::SettingsNameFolder, target, false, {}, {}};
     // The curves their tests name go with them, under names free in the
     // new folder, which the copies of the series name already.
@@ -628,33 +802,35 @@ bool BeginDataFolderChange(const QString& folder)
     std::vector<std::string> bytes(g_open.size());
     QSet<QString> chosen;
     for (const std::size_t i : open) {
-        paths[i] = JoinPath(target, FreePendingName(target, i, chosen));
+        const QString name = FreePendingName(seat, i, chosen);
+        if (name.isEmpty())
+            return false;
+        paths[i] = JoinPath(seat, name);
         chosen.insert(paths[i]);
         Protocol copy = Protocols[i];
         NameCurveFileCopies(copy, curves);
         bytes[i] = dskTestReportFileBytes(copy);
         record.Created.push_back(IntentFile{paths[i], IntentChecksum(bytes[i])});
     }
-    // Once the settings name the new folder, the series' files here go, and
-    // so do those of series given up that could not be removed yet.
-    QStringList leaving = g_gone;
-    for (const std::size_t i : open)
-        if (!g_open[i].Path.isEmpty())
-            leaving << g_open[i].Path;
-    for (const QString& path : std::as_const(leaving)) {
+    // A file that cannot be read now is named by the bytes last written to
+    // it, and goes once it can be reached, while it still holds them.
+    for (const IntentFile& leavingFile : leaving) {
         SystemError error;
         std::optional<IntentFile> found;
-        if (!IntentFileAsFound(path, found, error)) {
-            WriteLog(error, SaveProcedure, path);
-            return false;
+        if (!IntentFileAsFound(leavingFile.Path, found, error)) {
+            WriteLog(error, SaveProcedure, leavingFile.Path);
+            if (leavingFile.Checksum.isEmpty())
+                return false;
+            found = leavingFile;
         }
         if (found)
             record.Removed.push_back(*found);
     }
     RecordCurveFileCopies(record, curves);
+    QString recordPath;
     SystemError error;
-    if (!WriteIntentRecord(recordPath, record, error)) {
-        WriteLog(error, SaveProcedure, recordPath);
+    if (!CreateIntentRecord(ProgramFolder(), QLatin1String(DataFolderChangeRecordStem), record, recordPath, error)) {
+        WriteLog(error, SaveProcedure, ProgramFolder());
         return false;
     }
     for (const std::size_t i : open) {
@@ -688,6 +864,8 @@ namespace {
 // the old ones, and the record is finished accordingly.
 bool EndDataFolderChange(bool committed)
 {
+    if (committed)
+        g_namedDataFolder = DataFolder;
     if (!g_change.Active)
         return FinishOpenSteps(SaveProcedure);
     const FolderChange change = g_change;
@@ -698,18 +876,25 @@ bool EndDataFolderChange(bool committed)
         if (committed) {
             g_open[i].Path = change.NewPath[i];
             NameCurveFileCopies(Protocols[i], change.Curves);
+            for (const IntentFile& made : change.Record.Created)
+                if (made.Path == change.NewPath[i])
+                    g_open[i].Checksum = made.Checksum;
         } else {
             // What the series hold in memory beyond their old files is
             // written by the next save.
             g_open[i].Stale = g_open[i].Stale || change.WasStale[i];
         }
     }
+    // The record carries the given-up files from here.
     if (committed)
         for (const IntentFile& file : change.Record.Removed)
-            g_gone.removeAll(file.Path);
-    if (FinishIntent(change.RecordPath, change.Record, committed, SaveProcedure))
+            g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
+                                        [&](const IntentFile& gone) { return gone.Path == file.Path; }),
+                         g_gone.end());
+    const IntentCommitState state = committed ? IntentCommitState::Reached : IntentCommitState::NotReached;
+    if (FinishIntent(change.RecordPath, change.Record, state, SaveProcedure))
         return true;
-    KeepStep(change.RecordPath, change.Record, committed);
+    KeepStep(change.RecordPath, change.Record, state);
     return false;
 }
 
@@ -734,10 +919,12 @@ void LoadPendingProtocols()
     g_steps.clear();
     g_change = FolderChange{};
     g_failureTold = false;
-    const QSet<QString> leftovers = FinishRecordsOfTheLastRun();
-    const QString folder = DataFolder;
-    // The file each series came from, by its place in Protocols.
-    std::vector<QString> origin(Protocols.size());
+    g_namedDataFolder = DataFolder;
+    const std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
+    const QString folder = SeatPendingFolder(DataFolder);
+    // The file each series came from, by its place in Protocols, and the
+    // checksum of what it held.
+    std::vector<IntentFile> origin(Protocols.size());
     bool writeBackFailed = false;
     for (const QString& name : dskListFiles(folder)) {
         if (IsLeftoverTemporary(name)) {
@@ -748,7 +935,8 @@ void LoadPendingProtocols()
             continue;
         const QString path = JoinPath(folder, name);
         // A file a step that could not be completed still means to remove.
-        if (leftovers.contains(CleanPath(path)))
+        const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
+        if (std::any_of(leftovers.begin(), leftovers.end(), named))
             continue;
         // A file that is no test report at all is neither loaded nor touched;
         // one that cannot even be opened (logged by the check) is not loaded.
@@ -764,8 +952,12 @@ void LoadPendingProtocols()
             SetPendingFileAside(folder, name);
             continue;
         }
+        // What the file holds now (an older layout is written back by the
+        // reader): the bytes it may be removed by.
+        SystemError error;
+        const std::optional<std::string> bytes = ReadFileWhole(path, error);
         Protocols.push_back(std::move(record));
-        origin.push_back(path);
+        origin.push_back(IntentFile{CleanPath(path), bytes ? IntentChecksum(*bytes) : QByteArray()});
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;
@@ -777,8 +969,8 @@ void LoadPendingProtocols()
             }
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
-        if (!origin[i].isEmpty())
-            g_open[i] = PendingFile{CleanPath(origin[i]), Protocols[i].Date, SeriesNames(Protocols[i])};
+        if (!origin[i].Path.isEmpty())
+            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum};
     // Older files that could not be written back in the current layout are
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)

@@ -6,17 +6,24 @@
 
 #include <QString>
 
+struct Protocol;
+
 // "PENDING " & index & ".QTA".
 QString PendingFileName(int index);
 
 // Writes the open series Protocols(1..n) as PENDING 1.QTA .. PENDING n.QTA.
+// A data folder that cannot be reached is stood in for by the program
+// folder first, as a recorded change of data folder that the settings
+// commit (message 46 tells the operator once); the old files go when their
+// folder is back, while they hold the bytes last written to them.
 // Steps left open by a failed removal are completed, and the pending files
 // of series that are no longer open (given up in this run) removed, first; then each open series replaces its own file whole
 // (a new one gets a free number), so it keeps its old file until the new one
 // is written; then the files are renamed into order one at a time. A kill at
 // any point leaves every open series in exactly one file. Pending files this
 // run did not load or write are left alone. ok is True when every file was
-// written and every file of a closed series removed, with no step left open.
+// written and every file of a closed series removed, with no step left open
+// but one that waits for a folder to come back.
 void SavePendingProtocols(bool& ok);
 
 // The same during the run, after open series `index` changed (a new series
@@ -34,6 +41,14 @@ bool KeepPendingSeries(int index);
 // at every key.
 void MarkPendingSeriesChanged(int index);
 bool KeepChangedPendingSeries();
+
+// A new open series appended to Protocols (the working record made first
+// when missing); its file is written by the next save. Its index.
+int AddPendingSeries(const Protocol& series);
+
+// The caller replaced Protocols as a whole: the series of the new list are
+// new ones, and the files of the earlier ones go with the next save.
+void PendingSeriesReplaced();
 
 // Saves series `index` as a new test report in its style folder, named as
 // dskSaveNewTestReport names it, and lets its pending file go. A step of two
@@ -62,7 +77,11 @@ bool DropPendingSeries(int index);
 // files it will remove), then writes every open series into the folder.
 // False, with nothing of it left, when the record or a series cannot be
 // written or the folder is not there (with no series open there is nothing
-// to move: true), or while an earlier step cannot be completed. Once the
+// to move: true; the same folder by another path moves nothing), or while
+// an open step that names a file in the new folder or one of the series'
+// cannot be completed. Files of the old folder that cannot be read now are
+// named by the bytes last written to them, and steps left open there go
+// with the change. Once the
 // settings name the folder, Finish removes the files the series left; when
 // they cannot name it, Undo removes what Begin wrote, and the series stay in
 // their files in the old folder (what they hold beyond that in memory is

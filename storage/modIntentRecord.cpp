@@ -10,15 +10,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr char Magic[] = "QSTP";
-constexpr int16_t Version = 1;
+constexpr int16_t Version = 2;
 constexpr std::size_t ChecksumSize = 32;
 // Far more names than the open series of any lab; a larger count is damage.
 constexpr int16_t MaxNames = 10000;
@@ -34,16 +38,37 @@ QString PathFromBytes(const std::string& bytes)
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-void PutNames(BinaryWriter& out, const std::vector<IntentFile>& files)
+QString Clean(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+// A name in or below the folder as it stands relative to it, else whole.
+QString StoredName(const QString& path, const QString& folder)
+{
+    const QString clean = Clean(path);
+    const QString base = Clean(folder) + QLatin1Char('/');
+    return clean.startsWith(base) ? clean.mid(base.size()) : clean;
+}
+
+void PutNames(BinaryWriter& out, const std::vector<IntentFile>& files, const QString& folder)
 {
     out.PutInteger(static_cast<int16_t>(files.size()));
     for (const IntentFile& file : files) {
-        out.PutString(PathBytes(file.Path));
+        out.PutString(PathBytes(StoredName(file.Path, folder)));
         out.PutBytes(std::string(file.Checksum.constData(), static_cast<std::size_t>(file.Checksum.size())));
     }
 }
 
-bool GetNames(BinaryReader& in, std::vector<IntentFile>& files)
+// A relative name must stay below the record's folder.
+bool IsNameBelow(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QString& part : name.split(QLatin1Char('/')))
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+    return true;
+}
+
+bool GetNames(BinaryReader& in, std::vector<IntentFile>& files, int16_t version, const QString& folder)
 {
     const int16_t count = in.GetInteger();
     if (!in.Ok() || count < 0 || count > MaxNames)
@@ -52,8 +77,13 @@ bool GetNames(BinaryReader& in, std::vector<IntentFile>& files)
         IntentFile file;
         file.Path = PathFromBytes(in.GetBytesString());
         const std::string checksum = in.GetBytes(ChecksumSize);
-        if (!in.Ok() || !QDir::isAbsolutePath(file.Path))
+        if (!in.Ok())
             return false;
+        if (!QDir::isAbsolutePath(file.Path)) {
+            if (version < 2 || !IsNameBelow(file.Path))
+                return false;
+            file.Path = JoinPath(Clean(folder), file.Path);
+        }
         file.Checksum = QByteArray(checksum.data(), static_cast<qsizetype>(checksum.size()));
         files.push_back(file);
     }
@@ -62,8 +92,24 @@ bool GetNames(BinaryReader& in, std::vector<IntentFile>& files)
 
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 
+// True when the folder is there to be searched; else false with the reason.
+bool FolderIsThere(const QString& folder, SystemError& error)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
+        error = ErrorFromErrno(errno, folder);
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        error = ErrorFromErrno(ENOTDIR, folder);
+        return false;
+    }
+    return true;
+}
+
 // Whether the file at path holds the bytes of the entry: 1 yes, 0 other
-// bytes or no file (none when missing), -1 when it cannot be read.
+// bytes or no file (missing set when there is none), -1 when it or its
+// folder cannot be reached.
 int Holds(const IntentFile& file, bool& missing, SystemError& error)
 {
     missing = false;
@@ -74,7 +120,99 @@ int Holds(const IntentFile& file, bool& missing, SystemError& error)
     return found && found->Checksum == file.Checksum ? 1 : 0;
 }
 
+// A name "<stem> <n>.STP", or the "<stem>.STP" of earlier versions.
+bool IsRecordName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(PENDING|QUINTARA)( [1-9][0-9]{0,8})?\\.STP$"));
+    return pattern.match(name).hasMatch();
+}
+
+bool SyncOrFail(const QString& folder, SystemError& error)
+{
+    if (SyncFolder(folder))
+        return true;
+    error = ErrorFromErrno(errno, folder);
+    return false;
+}
+
+// Writes the bytes to a new file at path, made only where no file is
+// (EEXIST otherwise), and syncs it; a file cut short is removed again.
+bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error, int& reason)
+{
+    const QByteArray name = QFile::encodeName(path);
+    reason = 0;
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        reason = errno;
+        error = ErrorFromErrno(reason, path);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            reason = errno;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (reason == 0 && ::fsync(fd) != 0)
+        reason = errno;
+    if (::close(fd) != 0 && reason == 0)
+        reason = errno;
+    if (reason != 0) {
+        ::unlink(name.constData());
+        error = ErrorFromErrno(reason, path);
+        return false;
+    }
+    return true;
+}
+
+// Creates the record under the first free name of the stem.
+bool CreateRecordFile(const QString& folder, const QString& stem, const std::string& bytes, QString& path,
+                      SystemError& error)
+{
+    for (int n = 1; n < 100000; ++n) {
+        path = JoinPath(folder, QStringLiteral("%1 %2.STP").arg(stem).arg(n));
+        int reason = 0;
+        if (WriteNewFile(path, bytes, error, reason))
+            return true;
+        if (reason != EEXIST)
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
+
+QStringList IntentRecordPaths(const QString& folder)
+{
+    QStringList paths;
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : std::as_const(names))
+        if (IsRecordName(name))
+            paths << JoinPath(folder, name);
+    return paths;
+}
+
+bool SameFolder(const QString& a, const QString& b)
+{
+    if (Clean(a) == Clean(b))
+        return true;
+    struct stat one {};
+    struct stat two {};
+    return ::stat(QFile::encodeName(a).constData(), &one) == 0 && ::stat(QFile::encodeName(b).constData(), &two) == 0
+        && one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    const QFileInfo one(a);
+    const QFileInfo two(b);
+    return one.fileName() == two.fileName() && SameFolder(one.absolutePath(), two.absolutePath());
+}
 
 QByteArray IntentChecksum(const std::string& bytes)
 {
@@ -82,7 +220,7 @@ QByteArray IntentChecksum(const std::string& bytes)
                                     QCryptographicHash::Sha256);
 }
 
-std::string IntentRecordBytes(const IntentRecord& record)
+std::string IntentRecordBytes(const IntentRecord& record, const QString& folder)
 {
     BinaryWriter out;
     out.PutBytes(Magic);
@@ -90,81 +228,142 @@ std::string IntentRecordBytes(const IntentRecord& record)
     out.PutInteger(static_cast<int16_t>(record.Commit));
     out.PutString(PathBytes(record.Folder));
     out.PutFlag(record.Committed);
-    PutNames(out, record.Created);
-    PutNames(out, record.Removed);
+    PutNames(out, record.Created, folder);
+    PutNames(out, record.Removed, folder);
     const QByteArray sum = IntentChecksum(out.Bytes());
     out.PutBytes(std::string(sum.constData(), static_cast<std::size_t>(sum.size())));
     return out.TakeBytes();
 }
 
-std::optional<IntentRecord> ParseIntentRecord(const std::string& bytes)
+IntentParse ParseIntentRecord(const std::string& bytes, const QString& folder, IntentRecord& record)
 {
+    // A later version may have laid its bytes out otherwise: its magic and
+    // version are all this one can read of it.
+    if (bytes.size() >= 6 && bytes.compare(0, 4, Magic) == 0) {
+        const auto version = static_cast<int16_t>(static_cast<uint16_t>(static_cast<unsigned char>(bytes[4]))
+                                                  | static_cast<uint16_t>(static_cast<unsigned char>(bytes[5]) << 8));
+        if (version > Version)
+            return IntentParse::LaterVersion;
+    }
     if (bytes.size() < ChecksumSize)
-        return std::nullopt;
+        return IntentParse::Damaged;
     const std::string body = bytes.substr(0, bytes.size() - ChecksumSize);
     const QByteArray sum = IntentChecksum(body);
     if (bytes.compare(body.size(), ChecksumSize, sum.constData(), ChecksumSize) != 0)
-        return std::nullopt;
+        return IntentParse::Damaged;
     BinaryReader in(body);
-    IntentRecord record;
-    if (in.GetBytes(4) != Magic || in.GetInteger() != Version)
-        return std::nullopt;
+    IntentRecord read;
+    const bool magic = in.GetBytes(4) == Magic;
+    const int16_t version = in.GetInteger();
+    if (!magic || version < 1 || version > Version)
+        return IntentParse::Damaged;
     const int16_t commit = in.GetInteger();
     if (commit < static_cast<int16_t>(IntentCommit::SettingsNameFolder)
         || commit > static_cast<int16_t>(IntentCommit::FileRemoved))
-        return std::nullopt;
-    record.Commit = static_cast<IntentCommit>(commit);
-    record.Folder = PathFromBytes(in.GetBytesString());
-    record.Committed = in.GetFlag();
-    if (!GetNames(in, record.Created) || !GetNames(in, record.Removed) || !in.Ok() || !in.AtEnd())
-        return std::nullopt;
+        return IntentParse::Damaged;
+    read.Commit = static_cast<IntentCommit>(commit);
+    read.Folder = PathFromBytes(in.GetBytesString());
+    read.Committed = in.GetFlag();
+    if (!GetNames(in, read.Created, version, folder) || !GetNames(in, read.Removed, version, folder) || !in.Ok()
+        || !in.AtEnd())
+        return IntentParse::Damaged;
     // The commit point must be one the record names.
-    if ((record.Commit == IntentCommit::SettingsNameFolder && record.Folder.isEmpty())
-        || (record.Commit == IntentCommit::FileWritten && record.Created.empty())
-        || (record.Commit == IntentCommit::FileRemoved && record.Removed.empty()))
-        return std::nullopt;
-    return record;
+    if ((read.Commit == IntentCommit::SettingsNameFolder && read.Folder.isEmpty())
+        || (read.Commit == IntentCommit::FileWritten && read.Created.empty())
+        || (read.Commit == IntentCommit::FileRemoved && read.Removed.empty()))
+        return IntentParse::Damaged;
+    record = read;
+    return IntentParse::Whole;
 }
 
 bool IntentFileAsFound(const QString& path, std::optional<IntentFile>& entry, SystemError& error)
 {
     entry.reset();
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-        return true;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0) {
+        if (errno != ENOENT) {
+            error = ErrorFromErrno(errno, path);
+            return false;
+        }
+        // No such file says so only where its folder is there.
+        return FolderIsThere(FolderOf(path), error);
+    }
     const std::optional<std::string> bytes = ReadFileWhole(path, error);
     if (!bytes) {
-        // Gone between the two looks.
-        if (!QFileInfo::exists(path))
+        if (::lstat(name.constData(), &info) != 0 && errno == ENOENT)
+            // Gone between the two looks.
+            return FolderIsThere(FolderOf(path), error);
+        // A link that leads nowhere holds no bytes of anyone's step.
+        if (S_ISLNK(info.st_mode) && ::stat(name.constData(), &info) != 0 && errno == ENOENT) {
+            entry = IntentFile{path, QByteArray()};
             return true;
+        }
         return false;
     }
     entry = IntentFile{path, IntentChecksum(*bytes)};
     return true;
 }
 
-bool WriteIntentRecord(const QString& path, const IntentRecord& record, SystemError& error)
+bool CreateIntentRecord(const QString& folder, const QString& stem, const IntentRecord& record, QString& path,
+                        SystemError& error)
 {
-    return WriteFileAtomically(path, IntentRecordBytes(record), error);
+    if (!CreateRecordFile(folder, stem, IntentRecordBytes(record, folder), path, error))
+        return false;
+    // Only a record whose name is on the disk counts as written.
+    if (SyncOrFail(folder, error))
+        return true;
+    ::unlink(QFile::encodeName(path).constData());
+    SyncFolder(folder);
+    return false;
+}
+
+bool RewriteIntentRecord(const QString& path, const IntentRecord& record, SystemError& error)
+{
+    const QString folder = FolderOf(path);
+    const QString stem = QFileInfo(path).fileName().section(QLatin1Char(' '), 0, 0).section(QLatin1Char('.'), 0, 0);
+    QString made;
+    if (!CreateRecordFile(folder, stem, IntentRecordBytes(record, folder), made, error))
+        return false;
+    if (::rename(QFile::encodeName(made).constData(), QFile::encodeName(path).constData()) != 0) {
+        error = ErrorFromErrno(errno, path);
+        ::unlink(QFile::encodeName(made).constData());
+        return false;
+    }
+    return SyncOrFail(folder, error);
 }
 
 IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QString& procedure)
 {
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-        return IntentRead::Absent;
     SystemError error;
-    const std::optional<std::string> bytes = ReadFileWhole(path, error);
-    if (!bytes) {
-        if (!QFileInfo::exists(path))
-            return IntentRead::Absent;
+    std::optional<IntentFile> there;
+    if (!IntentFileAsFound(path, there, error)) {
         WriteLog(error, procedure, path);
         return IntentRead::Unreadable;
     }
-    const std::optional<IntentRecord> read = ParseIntentRecord(*bytes);
-    if (read) {
-        record = *read;
-        return IntentRead::Read;
+    if (!there)
+        return IntentRead::Absent;
+    const std::optional<std::string> bytes = ReadFileWhole(path, error);
+    if (!bytes) {
+        WriteLog(error, procedure, path);
+        return IntentRead::Unreadable;
     }
     const QString folder = FolderOf(path);
+    switch (ParseIntentRecord(*bytes, folder, record)) {
+    case IntentParse::Whole:
+        return IntentRead::Read;
+    case IntentParse::LaterVersion:
+        WriteLog(0, QStringLiteral("%1 is the record of a later version of the program; left as it is").arg(path),
+                 procedure);
+        return IntentRead::LaterVersion;
+    case IntentParse::Damaged:
+        break;
+    }
+    // A file that does not begin as a record is someone else's; one cut
+    // short before its first bytes (a kill right after it was made) is ours.
+    const std::size_t head = std::min<std::size_t>(bytes->size(), 4);
+    if (bytes->compare(0, head, Magic, head) != 0)
+        return IntentRead::NotARecord;
     const QString name = QFileInfo(path).fileName();
     QString aside = dskAsideName(name, 1);
     for (int n = 2; QFileInfo::exists(JoinPath(folder, aside)); ++n)
@@ -180,76 +379,103 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
     return IntentRead::SetAside;
 }
 
-bool IntentCommitted(const IntentRecord& record, const QString& dataFolder)
+IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& dataFolder)
 {
     if (record.Committed)
-        return true;
+        return IntentCommitState::Reached;
     SystemError error;
     bool missing = false;
     switch (record.Commit) {
     case IntentCommit::SettingsNameFolder:
-        return QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath())
-            == QDir::cleanPath(QFileInfo(record.Folder).absoluteFilePath());
-    case IntentCommit::FileWritten:
-        return Holds(record.Created.front(), missing, error) == 1;
-    case IntentCommit::FileRemoved:
-        // A file that cannot be read says nothing: the step is taken as not
-        // committed, which removes only names it created itself.
-        return Holds(record.Removed.front(), missing, error) == 0;
+        return SameFolder(dataFolder, record.Folder) ? IntentCommitState::Reached : IntentCommitState::NotReached;
+    case IntentCommit::FileWritten: {
+        const int holds = Holds(record.Created.front(), missing, error);
+        return holds < 0 ? IntentCommitState::Unknown
+                         : holds == 1 ? IntentCommitState::Reached : IntentCommitState::NotReached;
     }
-    return false;
+    case IntentCommit::FileRemoved: {
+        // The old file is gone, not merely other bytes: rewritten in place
+        // it is still the series' file.
+        const int holds = Holds(record.Removed.front(), missing, error);
+        return holds < 0 ? IntentCommitState::Unknown
+                         : missing ? IntentCommitState::Reached : IntentCommitState::NotReached;
+    }
+    }
+    return IntentCommitState::Unknown;
 }
 
-const std::vector<IntentFile>& IntentLeftovers(const IntentRecord& record, bool committed)
+std::vector<IntentFile> IntentLeftovers(const IntentRecord& record, IntentCommitState state)
 {
-    return committed ? record.Removed : record.Created;
+    switch (state) {
+    case IntentCommitState::Reached:
+        return record.Removed;
+    case IntentCommitState::NotReached:
+        return record.Created;
+    case IntentCommitState::Unknown:
+        break;
+    }
+    std::vector<IntentFile> both = record.Created;
+    both.insert(both.end(), record.Removed.begin(), record.Removed.end());
+    return both;
 }
 
-bool FinishIntent(const QString& recordPath, const IntentRecord& record, bool committed, const QString& procedure,
-                  bool tellEach)
+IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure)
 {
+    SystemError error;
+    bool missing = false;
+    const int holds = Holds(file, missing, error);
+    if (holds < 0) {
+        WriteLog(error, procedure, file.Path);
+        return IntentRemoval::Failed;
+    }
+    if (holds == 0) {
+        if (missing)
+            return IntentRemoval::Gone;
+        WriteLog(0, QStringLiteral("%1 holds other bytes than the step wrote or found there; left alone")
+                        .arg(file.Path), procedure);
+        return IntentRemoval::OtherBytes;
+    }
+    if (::unlink(QFile::encodeName(file.Path).constData()) != 0) {
+        WriteLog(ErrorFromErrno(errno, file.Path), procedure, file.Path);
+        return IntentRemoval::Failed;
+    }
+    // On the disk before anything that relies on it goes: a power cut must
+    // not bring back a file with nothing left to name it.
+    if (!SyncOrFail(FolderOf(file.Path), error)) {
+        WriteLog(error, procedure, file.Path);
+        return IntentRemoval::Failed;
+    }
+    return IntentRemoval::Removed;
+}
+
+bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentCommitState state,
+                  const QString& procedure, bool tellEach)
+{
+    if (state == IntentCommitState::Unknown)
+        return false;
     bool ok = true;
-    QSet<QString> folders;
-    for (const IntentFile& file : IntentLeftovers(record, committed)) {
-        SystemError error;
-        bool missing = false;
-        const int holds = Holds(file, missing, error);
-        if (holds < 0) {
-            WriteLog(error, procedure, file.Path);
-            ok = false;
-            continue;
-        }
-        if (holds == 0) {
-            if (!missing)
-                WriteLog(0, QStringLiteral("%1 holds other bytes than the step wrote or found there; left alone")
-                                .arg(file.Path), procedure);
-            continue;
-        }
-        if (::unlink(QFile::encodeName(file.Path).constData()) != 0 && errno != ENOENT) {
-            WriteLog(ErrorFromErrno(errno, file.Path), procedure, file.Path);
-            ok = false;
-            continue;
-        }
-        folders.insert(FolderOf(file.Path));
-        if (tellEach)
-            WriteLog(0, QStringLiteral("%1 removed: %2").arg(file.Path, committed ? QStringLiteral("a step done before a stop left it")
-                                                                                 : QStringLiteral("made by a step a stop cut short")),
-                     procedure);
-    }
-    // The removals on the disk before the record that named them goes: a
-    // power cut must not bring back a file with no record left to name it.
-    for (const QString& folder : std::as_const(folders)) {
-        if (!SyncFolder(folder)) {
-            WriteLog(ErrorFromErrno(errno, folder), procedure, folder);
-            ok = false;
+    for (const IntentFile& file : IntentLeftovers(record, state)) {
+        const IntentRemoval removal = RemoveIfItHolds(file, procedure);
+        ok = ok && removal != IntentRemoval::Failed;
+        if (removal == IntentRemoval::Removed && tellEach) {
+            const QString why = state == IntentCommitState::Reached
+                ? QStringLiteral("a step done before a stop left it")
+                : QStringLiteral("made by a step a stop cut short");
+            WriteLog(0, QStringLiteral("%1 removed: %2").arg(file.Path, why), procedure);
         }
     }
     if (!ok)
         return false;
-    if (::unlink(QFile::encodeName(recordPath).constData()) != 0 && errno != ENOENT) {
-        WriteLog(ErrorFromErrno(errno, recordPath), procedure, recordPath);
+    // The record is gone only once its folder says so on the disk.
+    SystemError error;
+    if (::unlink(QFile::encodeName(recordPath).constData()) != 0
+        && (errno != ENOENT || !FolderIsThere(FolderOf(recordPath), error))) {
+        WriteLog(error.Number != 0 ? error : ErrorFromErrno(errno, recordPath), procedure, recordPath);
         return false;
     }
-    SyncFolder(FolderOf(recordPath));
+    if (!SyncOrFail(FolderOf(recordPath), error)) {
+        WriteLog(error, procedure, recordPath);
+        return false;
+    }
     return true;
 }

@@ -10,23 +10,33 @@
 // the names created go. A file is removed only while it holds the bytes the
 // record lists, so nothing is ever taken for a copy by what it holds.
 //
-// The file (version 1, little-endian): "QSTP", Integer version, Integer
+// A folder that cannot be reached (missing, unreadable, an I/O error, a
+// stale network handle) says nothing of the files in it: only the system's
+// "no such file" in a folder that is there counts as no file. A step whose
+// files cannot be reached stays recorded until they can.
+//
+// The file (version 2, little-endian): "QSTP", Integer version, Integer
 // commit kind, the folder of a settings commit as a byte string (the file
 // system's bytes of the path), a flag set once the commit point is known to
 // be reached, then the created and the removed names, each an Integer count
 // of (path as a byte string, 32 bytes SHA-256), and last the SHA-256 of all
 // the bytes before it, so that a record cut short or damaged never passes.
+// A name in or below the record's own folder is stored relative to it, so a
+// share mounted at another path still finds the files; others are absolute.
+// Version 1 stored every name absolute and is still read; a record of a
+// later version is left as it is and not acted on.
 #include "platform/ErrorCodes.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 struct IntentFile {
-    QString Path;          // absolute
+    QString Path;          // absolute (as read: joined to the record's folder)
     QByteArray Checksum;   // SHA-256 of the bytes written or found
 };
 
@@ -34,8 +44,10 @@ struct IntentFile {
 enum class IntentCommit : int16_t {
     SettingsNameFolder = 1,   // the settings name Folder as the data folder (a change of data folder)
     FileWritten = 2,          // Created[0] holds its bytes (a report renamed to its name)
-    FileRemoved = 3,          // Removed[0] no longer holds its bytes (a series' old file gone)
+    FileRemoved = 3,          // Removed[0] is gone (a series' old file removed)
 };
+
+enum class IntentCommitState { NotReached, Reached, Unknown };
 
 struct IntentRecord {
     IntentCommit Commit = IntentCommit::FileWritten;
@@ -52,41 +64,74 @@ struct IntentRecord {
 // the settings file that is its commit point, whichever folder the settings
 // name; the record of a step on the series' files lies in their folder, so
 // that a termination works where the program folder may not be written.
-inline constexpr char DataFolderChangeRecordName[] = "QUINTARA.STP";
-inline constexpr char SeriesStepRecordName[] = "PENDING.STP";
+// Each record is made under a name of its own, "<stem> <n>.STP", created
+// only where no file is, so no record replaces another or a user's file;
+// "<stem>.STP" of earlier versions is still read.
+inline constexpr char DataFolderChangeRecordStem[] = "QUINTARA";
+inline constexpr char SeriesStepRecordStem[] = "PENDING";
+
+// The records lying in the folder, in name order.
+QStringList IntentRecordPaths(const QString& folder);
+
+// Whether two paths name one folder (or one file): the same cleaned path,
+// or the same device and inode.
+bool SameFolder(const QString& a, const QString& b);
+bool SameFile(const QString& a, const QString& b);
 
 QByteArray IntentChecksum(const std::string& bytes);
 
-std::string IntentRecordBytes(const IntentRecord& record);
-// Nothing for bytes that are no whole record of a known version.
-std::optional<IntentRecord> ParseIntentRecord(const std::string& bytes);
+// The bytes of the record as it lies in folder (names in or below it
+// relative to it).
+std::string IntentRecordBytes(const IntentRecord& record, const QString& folder);
+enum class IntentParse { Whole, Damaged, LaterVersion };
+// The record of the bytes, read as lying in folder; Damaged for bytes that
+// are no whole record, LaterVersion for a record this version cannot know.
+IntentParse ParseIntentRecord(const std::string& bytes, const QString& folder, IntentRecord& record);
 
 // The entry of the file at path as it is now, in entry; entry empty when
-// there is no such file. False, with the error, when it cannot be read.
+// there is no such file and its folder is there. False, with the error,
+// when it cannot be read or its folder cannot be reached: that says
+// nothing of the file.
 bool IntentFileAsFound(const QString& path, std::optional<IntentFile>& entry, SystemError& error);
 
-// Written whole and synced with its folder before the step changes a file.
-bool WriteIntentRecord(const QString& path, const IntentRecord& record, SystemError& error);
+// Makes the record in folder under a free name "<stem> <n>.STP", created
+// where no file is, written whole and synced with its folder before the
+// step changes a file; path gets its name. False, with nothing left, when
+// any of it failed (a folder that could not be synced included).
+bool CreateIntentRecord(const QString& folder, const QString& stem, const IntentRecord& record, QString& path,
+                        SystemError& error);
+// Puts the record in place of the program's own record at path (made anew
+// and renamed over it), synced.
+bool RewriteIntentRecord(const QString& path, const IntentRecord& record, SystemError& error);
 
-enum class IntentRead { Absent, Read, Unreadable, SetAside };
-// The record at path. One that is damaged or of an unknown version is
-// renamed aside ("QUINTARA.STP.BAD", ".BAD2", ...) with a log line, and
-// nothing is done on its word; one that cannot be read (an I/O error) stays
-// where it is, logged.
+enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARecord };
+// The record at path. One that is damaged is renamed aside
+// ("PENDING 3.STP.BAD", ".BAD2", ...) with a log line, and nothing is done on
+// its word; one of a later version, or a file that is no record of the
+// program's at all (a user's file of such a name), is left as it is; one
+// that cannot be read (an I/O error) stays where it is, logged.
 IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QString& procedure);
 
 // Whether the step reached its commit point; dataFolder is the folder the
-// settings name.
-bool IntentCommitted(const IntentRecord& record, const QString& dataFolder);
+// settings name. Unknown while the file that tells cannot be reached.
+IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& dataFolder);
 
 // The names the step still means to remove: the removals once committed,
-// else the names it created.
-const std::vector<IntentFile>& IntentLeftovers(const IntentRecord& record, bool committed);
+// the names it created when not; both while that is unknown.
+std::vector<IntentFile> IntentLeftovers(const IntentRecord& record, IntentCommitState state);
+
+// Removes the file while it holds the bytes of the entry, synced with its
+// folder. Other bytes are left alone (logged); a file that is gone is
+// done. Failed, logged, when it or its folder cannot be reached or the
+// removal was refused.
+enum class IntentRemoval { Removed, Gone, OtherBytes, Failed };
+IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure);
 
 // Completes the step recorded at recordPath: removes the leftovers that
 // still hold their bytes, syncs their folders, then removes the record. A
 // file at such a name that holds other bytes is left alone with a log line;
 // with tellEach (a record a kill left) each removal is logged too. False,
-// logged, when a removal failed; the record then stays.
-bool FinishIntent(const QString& recordPath, const IntentRecord& record, bool committed, const QString& procedure,
-                  bool tellEach = false);
+// logged, when a removal failed, a file could not be reached or the commit
+// point is unknown; the record then stays.
+bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentCommitState state,
+                  const QString& procedure, bool tellEach = false);

@@ -82,7 +82,7 @@ protected:
         ASSERT_TRUE(SaveSettings());
         Protocols = {MakeEmptyProtocol()};
         LoadPendingProtocols();
-        Protocols.push_back(Series);
+        AddPendingSeries(Series);
         ASSERT_TRUE(KeepPendingSeries(1));
         Protocols = {MakeEmptyProtocol()};
         Pending = ReadPending();

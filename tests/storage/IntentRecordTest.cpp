@@ -34,40 +34,56 @@ using IntentRecordTest = StorageTest;
 
 TEST_F(IntentRecordTest, TheBytesOfARecord)
 {
+    // A record lying in /d: the names in and below it are stored relative to
+    // it, others whole.
     const IntentRecord record{IntentCommit::SettingsNameFolder, QStringLiteral("/n\u00e9u"), true,
-                              {IntentFile{QStringLiteral("/n\u00e9u/P 1"), Sum("x")}},
-                              {IntentFile{QStringLiteral("/d/a"), Sum("y")}, IntentFile{QStringLiteral("/d/b"), Sum("z")}}};
+                              {IntentFile{QStringLiteral("/d/P 1"), Sum("x")}},
+                              {IntentFile{QStringLiteral("/x/a"), Sum("y")}, IntentFile{QStringLiteral("/d/Q/b"), Sum("z")}}};
     // Paths as the file system's bytes (UTF-8 here), each with a 2-byte length.
-    std::string expected = std::string("QSTP") + std::string("\x01\x00", 2) + std::string("\x01\x00", 2)
+    std::string expected = std::string("QSTP") + std::string("\x02\x00", 2) + std::string("\x01\x00", 2)
         + std::string("\x05\x00", 2) + "/n\xc3\xa9u" + std::string("\xff\xff", 2)
-        + std::string("\x01\x00", 2) + std::string("\x09\x00", 2) + "/n\xc3\xa9u/P 1" + Sha256("x")
-        + std::string("\x02\x00", 2) + std::string("\x04\x00", 2) + "/d/a" + Sha256("y")
-        + std::string("\x04\x00", 2) + "/d/b" + Sha256("z");
+        + std::string("\x01\x00", 2) + std::string("\x03\x00", 2) + "P 1" + Sha256("x")
+        + std::string("\x02\x00", 2) + std::string("\x04\x00", 2) + "/x/a" + Sha256("y")
+        + std::string("\x03\x00", 2) + "Q/b" + Sha256("z");
     expected += Sha256(expected);
-    const std::string bytes = IntentRecordBytes(record);
-    EXPECT_EQ(bytes, expected);
-    const std::optional<IntentRecord> read = ParseIntentRecord(expected);
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(IntentRecordBytes(*read), expected);
-    EXPECT_EQ(read->Removed.size(), 2u);
-    EXPECT_EQ(read->Created.at(0).Path, QStringLiteral("/n\u00e9u/P 1"));
+    EXPECT_EQ(IntentRecordBytes(record, QStringLiteral("/d")), expected);
+    // Read where the folder is mounted now: the relative names follow it.
+    IntentRecord read;
+    ASSERT_EQ(ParseIntentRecord(expected, QStringLiteral("/mnt/d"), read), IntentParse::Whole);
+    EXPECT_EQ(IntentRecordBytes(read, QStringLiteral("/mnt/d")), expected);
+    ASSERT_EQ(read.Removed.size(), 2u);
+    EXPECT_EQ(read.Created.at(0).Path, QStringLiteral("/mnt/d/P 1"));
+    EXPECT_EQ(read.Removed.at(0).Path, QStringLiteral("/x/a"));
+    EXPECT_EQ(read.Removed.at(1).Path, QStringLiteral("/mnt/d/Q/b"));
 
-    // Cut short anywhere, or one byte changed, it is no record.
+    // Cut short anywhere, or one byte changed, it is no record; a higher
+    // version in the head is a later version's, whatever follows.
     for (std::size_t size = 0; size < expected.size(); ++size)
-        EXPECT_FALSE(ParseIntentRecord(expected.substr(0, size)).has_value()) << size;
+        EXPECT_EQ(ParseIntentRecord(expected.substr(0, size), QStringLiteral("/d"), read), IntentParse::Damaged) << size;
     for (std::size_t at = 0; at < expected.size(); ++at) {
         std::string damaged = expected;
         damaged[at] = static_cast<char>(damaged[at] ^ 0x01);
-        EXPECT_FALSE(ParseIntentRecord(damaged).has_value()) << at;
+        const IntentParse parsed = ParseIntentRecord(damaged, QStringLiteral("/d"), read);
+        EXPECT_EQ(parsed, at == 4 || at == 5 ? IntentParse::LaterVersion : IntentParse::Damaged) << at;
     }
-    // A relative path or a commit point the record does not hold is refused
-    // even with a checksum that fits.
-    std::string relative = expected.substr(0, expected.size() - 32);
-    relative[relative.find("/d/a")] = 'd';
-    EXPECT_FALSE(ParseIntentRecord(relative + Sha256(relative)).has_value());
+    // Version 1 stored every name whole, and is read as it stands; a
+    // relative name there, or one leaving the folder, is refused even with a
+    // checksum that fits, and so is a commit point the record does not hold.
+    const auto withSum = [](std::string body) { return body + Sha256(body); };
+    std::string first = expected.substr(0, expected.size() - 32);
+    first[4] = '\x01';
+    EXPECT_EQ(ParseIntentRecord(withSum(first), QStringLiteral("/d"), read), IntentParse::Damaged);
+    std::string whole = first;
+    whole.replace(whole.find(std::string("\x03\x00", 2) + "P 1"), 5, std::string("\x06\x00", 2) + "/d/P 1");
+    whole.replace(whole.find(std::string("\x03\x00", 2) + "Q/b"), 5, std::string("\x06\x00", 2) + "/d/Q/b");
+    ASSERT_EQ(ParseIntentRecord(withSum(whole), QStringLiteral("/elsewhere"), read), IntentParse::Whole);
+    EXPECT_EQ(read.Created.at(0).Path, QStringLiteral("/d/P 1"));
+    std::string leaving = expected.substr(0, expected.size() - 32);
+    leaving.replace(leaving.find("Q/b"), 3, "../");
+    EXPECT_EQ(ParseIntentRecord(withSum(leaving), QStringLiteral("/d"), read), IntentParse::Damaged);
     const IntentRecord noReport{IntentCommit::FileWritten, QString(), false, {}, record.Removed};
-    const std::string body = IntentRecordBytes(noReport);
-    EXPECT_FALSE(ParseIntentRecord(body).has_value());
+    EXPECT_EQ(ParseIntentRecord(IntentRecordBytes(noReport, QStringLiteral("/d")), QStringLiteral("/d"), read),
+              IntentParse::Damaged);
 }
 
 TEST_F(IntentRecordTest, ARecordCutShortIsKeptAsideAndNothingIsRemovedOnItsWord)
@@ -84,7 +100,8 @@ TEST_F(IntentRecordTest, ARecordCutShortIsKeptAsideAndNothingIsRemovedOnItsWord)
     const QString pendingPath = Data + QStringLiteral("/PENDING 1.QTA");
     const std::string whole = IntentRecordBytes(IntentRecord{IntentCommit::FileWritten, QString(), false,
                                                              {IntentFile{reportPath, Sum(report)}},
-                                                             {IntentFile{pendingPath, Sum(pending)}}});
+                                                             {IntentFile{pendingPath, Sum(pending)}}},
+                                                Data);
     for (std::size_t size = 0; size <= whole.size(); size += 7) {
         SCOPED_TRACE(size);
         const bool isWhole = size == whole.size();

@@ -5,9 +5,11 @@
 #include "support/ReadOnlyFolder.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modMessage.h"
 #include "foundation/modSettings.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
+#include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modTestReport.h"
 
@@ -23,6 +25,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -35,6 +38,7 @@ namespace {
 bool g_refuseNoReplace = false;
 
 }  // namespace
+
 
 // Stands in for the C library's renameat2 in this test program, so that Qt's
 // rename takes the way it takes on such a file system.
@@ -73,6 +77,13 @@ QStringList PendingFilesIn(const QString& folder)
 {
     static const QRegularExpression pending(QStringLiteral("^PENDING [0-9]+\\.QTA$"));
     return FilesIn(folder).filter(pending);
+}
+
+// The records of steps in the folder.
+QStringList RecordsIn(const QString& folder)
+{
+    static const QRegularExpression record(QStringLiteral("\\.STP$"));
+    return FilesIn(folder).filter(record);
 }
 
 // The trash (and all else of the user's data home) in the folder while it lives.
@@ -280,7 +291,7 @@ TEST_F(PendingRecovery, OnlyATerminationsRecordRemovesAPendingFileAndOnlyWhileBo
             WriteFileBytes(report, *c.atReport);
         WriteFileBytes(Pending(4), *c.atPending);
         if (c.withRecord)
-            WriteFileBytes(record, IntentRecordBytes(termination));
+            WriteFileBytes(record, IntentRecordBytes(termination, Data));
         const std::vector<Protocol> back = NextStart();
         EXPECT_EQ(back.size(), c.open ? 2u : 1u);
         if (c.open && back.size() == 2) {
@@ -595,7 +606,7 @@ TEST_F(PendingRecovery, AChangeTheSettingsRefusedIsUndoneWhereverAKillFalls)
         ASSERT_EQ(std::count(back.begin(), back.end(), series[0]), 1);
         ASSERT_EQ(std::count(back.begin(), back.end(), series[1]) + std::count(back.begin(), back.end(), typed), 1);
         ASSERT_TRUE(PendingFilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
-        ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+        ASSERT_TRUE(RecordsIn(Program).isEmpty());
     };
     const int kills = KillBeforeEachFileCall(prepare, undo, check);
     if (kills < 0)
@@ -619,7 +630,7 @@ TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
     ASSERT_EQ(NextStart().size(), 2u);
     EXPECT_FALSE(BeginDataFolderChange(missing));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
-    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_TRUE(RecordsIn(Program).isEmpty());
 }
 
 TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
@@ -646,7 +657,7 @@ TEST_F(PendingRecovery, AMoveWhoseSecondSeriesFailsLeavesNothingInTheNewFolder)
     EXPECT_TRUE(FilesIn(other).isEmpty()) << FilesIn(other).join(u',').toStdString();
     EXPECT_EQ(ReadFileBytes(Pending(1)), small);
     EXPECT_EQ(ReadFileBytes(Pending(2)), large);
-    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_TRUE(RecordsIn(Program).isEmpty());
 }
 
 TEST_F(PendingRecovery, SeriesOfOneSecondNamedAlikeEachKeepTheirOwnFileWhenTheChangeIsUndone)
@@ -711,7 +722,7 @@ TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByThe
             ASSERT_TRUE(BeginDataFolderChange(other));
             DataFolder = named;
             ASSERT_TRUE(SaveSettings());
-            ASSERT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+            ASSERT_FALSE(RecordsIn(Program).isEmpty());
         };
         const auto start = [] { return NextStart().size() == 4u ? 0 : 1; };
         const auto check = [&](int) {
@@ -722,7 +733,7 @@ TEST_F(PendingRecovery, TheStartThatFinishesARecordKilledAnywhereIsFinishedByThe
                 ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
             ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << PendingFilesIn(left).join(u',').toStdString();
             ASSERT_EQ(PendingFilesIn(named).size(), 3);
-            ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+            ASSERT_TRUE(RecordsIn(Program).isEmpty());
         };
         const int kills = KillBeforeEachFileCall(prepare, start, check);
         if (kills < 0)
@@ -844,14 +855,20 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
 {
     // A series in the program folder, which stood in for the data folder,
     // moves into the data folder: its new file, then the removal of the old
-    // one. With any one file call failing, a save that says all is on disk
-    // has left no record open, and the series in one file.
+    // one. With any one file call failing, or the data folder going away
+    // there, a save that says all is on disk has left no record open, and
+    // the series in one file; and once the folder is back, the series is in
+    // exactly one of the two folders.
     const Protocol series = Series(9, "s");
     const QString stood = Program + QStringLiteral("/PENDING 1.QTA");
+    const QString away = Data + QStringLiteral(".away");
     const auto prepare = [&] {
-        QFile::remove(Data + QStringLiteral("/PENDING.STP"));
+        for (const QString& name : RecordsIn(Data))
+            QFile::remove(Data + u'/' + name);
         for (const QString& name : PendingFilesIn(Data))
             QFile::remove(Data + u'/' + name);
+        for (const QString& name : RecordsIn(Program) + PendingFilesIn(Program))
+            QFile::remove(Program + u'/' + name);
         WriteFileBytes(stood, ReportFileBytes(series));
         DataFolder = Program;
         ASSERT_EQ(NextStart().size(), 2u);
@@ -863,16 +880,31 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
         return ok ? 0 : 1;
     };
     const auto check = [&](int, int exitCode) {
-        if (exitCode != 0)
-            return;
-        ASSERT_FALSE(QFile::exists(Data + QStringLiteral("/PENDING.STP")));
-        ASSERT_FALSE(QFile::exists(stood));
-        ASSERT_EQ(PendingFilesIn(Data).size(), 1) << FilesIn(Data).join(u',').toStdString();
+        if (QFileInfo::exists(away)) {
+            ASSERT_TRUE(QDir().rename(away, Data));
+        }
+        if (exitCode == 0) {
+            ASSERT_TRUE(RecordsIn(Data).isEmpty());
+            ASSERT_TRUE(PendingFilesIn(Program).isEmpty() || PendingFilesIn(Data).isEmpty());
+        }
+        // Starts from each folder finish what they find there; then the two
+        // hold the series once.
+        std::size_t count = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            count = 0;
+            for (const QString& folder : {Data, Program}) {
+                DataFolder = folder;
+                count += NextStart().size() - 1;
+            }
+        }
+        ASSERT_EQ(count, 1u) << FilesIn(Data).join(u',').toStdString() << " / "
+                             << FilesIn(Program).join(u',').toStdString();
     };
     const int runs = FailEachFileCall(prepare, save, EIO, FileCallFault::Once, check);
     if (runs < 0)
         GTEST_SKIP() << "no failing of a child's file calls here";
     EXPECT_GE(runs, 3);
+    EXPECT_GE(VanishAtEachFileCall(prepare, save, [&] { QDir().rename(Data, away); }, check), 3);
 }
 
 TEST_F(PendingRecovery, WithTheProgramFolderReadOnlyATerminationWorksAndAChangeOfDataFolderWritesNothing)
@@ -906,12 +938,14 @@ struct FaultKind {
     const char* Name;
     int Error;
     FileCallFault Fault;
+    bool Vanish = false;   // the data folder goes away instead
 };
 const FaultKind FaultKinds[] = {
     {"ENOSPC once", ENOSPC, FileCallFault::Once},
     {"EIO once", EIO, FileCallFault::Once},
     {"EFBIG once", EFBIG, FileCallFault::Once},
     {"a disk that stays full", ENOSPC, FileCallFault::DiskStaysFull},
+    {"the data folder gone away", 0, FileCallFault::Once, true},
 };
 
 }  // namespace
@@ -921,17 +955,23 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
     // Every file call of a change of data folder (the settings written,
     // refused with No, refused once with Yes), of a termination and of the
     // start that finishes a record fails in turn, once or from there on as
-    // on a full disk. After each, a start from the folder the settings name
+    // on a full disk, or the data folder goes away there (and is back before
+    // the next start). After each, a start from the folder the settings name
     // finds every open series exactly once, the terminated one not open,
     // every file of the user's still there, and no pending file of the step
-    // in the other folder.
+    // in another folder.
     const QString other = Temp.path() + QStringLiteral("/Other");
     const Protocol s = Series(9, "S");
     const std::vector<Protocol> series = {s, Series(10, "b"), Series(11, "c")};
     const QStringList users = {Data + QStringLiteral("/notes.txt"), other + QStringLiteral("/notes.txt"),
                                Program + QStringLiteral("/notes.txt")};
     const QString blockSettings = SettingsFilePath();
+    const QString away = Data + QStringLiteral(".away");
     const auto prepare = [&] {
+        QDir(away).removeRecursively();
+        for (const QString& name : PendingFilesIn(Program) + RecordsIn(Program))
+            QFile::remove(Program + u'/' + name);
+        QDir(Program + QStringLiteral("/QTA084")).removeRecursively();
         OpenInDataFolderBeside(other, series);
         for (const QString& path : users)
             WriteFileBytes(path, "the user's");
@@ -1002,25 +1042,31 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
             SCOPED_TRACE(testing::Message() << step.what << ", " << kind.Name);
             const auto check = [&](int, int exitCode) {
                 QDir(blockSettings).removeRecursively();
+                if (QFileInfo::exists(away)) {
+                    ASSERT_TRUE(QDir().rename(away, Data));
+                }
                 // A change that ran through is complete: nothing of it
                 // waits for the next start.
                 if (step.changing && exitCode == 0) {
-                    ASSERT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+                    ASSERT_TRUE(RecordsIn(Program).isEmpty());
                 }
                 const QString named = NamedDataFolder();
-                ASSERT_TRUE(named == Data || named == other) << named.toStdString();
-                const QString left = named == Data ? other : Data;
-                // The run itself left nothing in the other folder but what
+                // The program folder stands in for a data folder gone away.
+                ASSERT_TRUE(named == Data || named == other || (kind.Vanish && named == Program)) << named.toStdString();
+                QStringList left = QStringList{Data, other, Program};
+                left.removeAll(named);
+                // The run itself left nothing in the other folders but what
                 // a record still names for the next start.
-                if (!QFile::exists(Program + QStringLiteral("/QUINTARA.STP"))) {
-                    ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
+                if (RecordsIn(Program).isEmpty()) {
+                    for (const QString& folder : std::as_const(left))
+                        ASSERT_TRUE(PendingFilesIn(folder).isEmpty()) << FilesIn(folder).join(u',').toStdString();
                 }
                 const std::vector<Protocol> back = NextStart();
                 const QString files = FilesIn(named).join(u',');
                 for (std::size_t n = 1; n < series.size(); ++n)
                     ASSERT_EQ(std::count(back.begin(), back.end(), series[n]), 1) << files.toStdString();
                 const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
-                const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084"));
+                const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084")) + FilesIn(Program + QStringLiteral("/QTA084"));
                 if (step.terminating) {
                     ASSERT_EQ(open + reports.size(), 1) << files.toStdString();
                 } else {
@@ -1029,11 +1075,14 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 ASSERT_EQ(back.size(), series.size() + static_cast<std::size_t>(open)) << files.toStdString();
                 for (const QString& path : users)
                     ASSERT_EQ(ReadFileBytes(path), "the user's") << path.toStdString();
-                ASSERT_TRUE(PendingFilesIn(left).isEmpty()) << FilesIn(left).join(u',').toStdString();
+                for (const QString& folder : std::as_const(left))
+                    ASSERT_TRUE(PendingFilesIn(folder).isEmpty()) << FilesIn(folder).join(u',').toStdString();
                 // What the start left is what the next one finds.
                 ASSERT_TRUE(NextStart() == back);
             };
-            const int runs = FailEachFileCall(step.prepare, step.work, kind.Error, kind.Fault, check);
+            const int runs = kind.Vanish
+                ? VanishAtEachFileCall(step.prepare, step.work, [&] { QDir().rename(Data, away); }, check)
+                : FailEachFileCall(step.prepare, step.work, kind.Error, kind.Fault, check);
             if (runs < 0)
                 GTEST_SKIP() << "no failing of a child's file calls here";
             EXPECT_GE(runs, 3);
@@ -1072,7 +1121,7 @@ TEST_F(PendingRecovery, SeriesMovingIntoTheFolderTheyAreWrittenToAreInOneFileWhe
         // Each series in exactly one of the two folders.
         for (const Protocol& p : series)
             ASSERT_EQ(std::count(fromOther.begin(), fromOther.end(), p) + std::count(fromData.begin(), fromData.end(), p), 1);
-        ASSERT_FALSE(QFile::exists(other + QStringLiteral("/PENDING.STP")));
+        ASSERT_TRUE(RecordsIn(other).isEmpty());
         moved += static_cast<int>(inOther);
     };
     const int kills = KillBeforeEachFileCall(prepare, save, check);
@@ -1082,4 +1131,395 @@ TEST_F(PendingRecovery, SeriesMovingIntoTheFolderTheyAreWrittenToAreInOneFileWhe
     EXPECT_GT(moved, 3);
     EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
     EXPECT_EQ(PendingFilesIn(other), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+}
+
+namespace {
+
+// A folder that cannot be reached for a while (a share whose server is
+// gone, a USB disk pulled): renamed away, and back.
+class FolderAway {
+public:
+    explicit FolderAway(const QString& folder) : m_folder(folder), m_away(folder + QStringLiteral(".away"))
+    {
+        m_gone = QDir().rename(m_folder, m_away);
+    }
+    ~FolderAway() { Back(); }
+    FolderAway(const FolderAway&) = delete;
+    FolderAway& operator=(const FolderAway&) = delete;
+    bool Gone() const { return m_gone; }
+    void Back()
+    {
+        if (m_gone)
+            m_gone = !QDir().rename(m_away, m_folder);
+    }
+
+private:
+    QString m_folder;
+    QString m_away;
+    bool m_gone = false;
+};
+
+// As the termination does: properties closed, the end date set, the report
+// saved, the series out of the list.
+bool Terminate(std::size_t index)
+{
+    Protocol& ending = Protocols[index];
+    for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+        ending.Blocks[b].Terminated = true;
+    ending.Finished = true;
+    ending.LastTestDate = At(12);
+    if (!SavePendingSeriesReport(static_cast<int>(index)))
+        return false;
+    EndPendingSeries(static_cast<int>(index));
+    Protocols.erase(Protocols.begin() + static_cast<std::ptrdiff_t>(index));
+    DropPendingSeries(static_cast<int>(index));
+    return true;
+}
+
+}  // namespace
+
+TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
+{
+    // A folder that cannot be reached is no folder without the file: steps
+    // that name files there stay recorded and are finished once it is back,
+    // and a start loads nothing such a step still means to remove.
+    const QString usb = Temp.path() + QStringLiteral("/USB");
+    const Protocol a = Series(9, "a");
+    const Protocol t = Series(10, "T");
+    Protocol later = a;
+    later.Operator = QStringLiteral("after the drop");
+    const auto told = [&](int16_t number) {
+        return std::count(Presenter.Shown.begin(), Presenter.Shown.end(), ComposeMessage(number, {}, Language));
+    };
+    const auto openSeries = [&] { OpenInDataFolderBeside(usb, {a, t}); };
+    const struct {
+        const char* what;
+        std::function<void()> run;
+    } cases[] = {
+        {"the data folder drops during a save: the program folder stands in, told, and the series "
+         "come back once when it is chosen again",
+         [&] {
+             openSeries();
+             FolderAway away(Data);
+             ASSERT_TRUE(away.Gone());
+             Protocols[1] = later;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(told(46), 1);
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(PendingFilesIn(Program).size(), 2);
+             away.Back();
+             ASSERT_TRUE(Terminate(2));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+             EXPECT_EQ(PendingFilesIn(Data).size(), 1);
+             EXPECT_TRUE(PendingFilesIn(Program).isEmpty());
+             EXPECT_EQ(told(46), 1);
+         }},
+        {"a curve written while the data folder is away put the program folder in its place in memory: "
+         "the next save makes it the recorded change",
+         [&] {
+             openSeries();
+             FolderAway away(Data);
+             dskWriteFolder(DataFolder, &DataFolder);
+             Protocols[1] = later;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(told(46), 1);
+             away.Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+         }},
+        {"a series terminated while the data folder is away stays closed after a run without a clean end",
+         [&] {
+             openSeries();
+             FolderAway away(Data);
+             ASSERT_TRUE(Terminate(2));
+             EXPECT_EQ(told(46), 1);
+             away.Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a}));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a}));
+         }},
+        {"the new folder pulled while the settings refuse it, No: its copies go once it is back",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             FolderAway away(usb);
+             EXPECT_FALSE(UndoDataFolderChange());
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             away.Back();
+             EXPECT_EQ(ChangeDataFolder(usb), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+         }},
+        {"a change killed before the settings named the new folder, that folder absent at the start",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             FolderAway away(usb);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_EQ(RecordsIn(Program).size(), 1);
+             away.Back();
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(PendingFilesIn(usb).isEmpty());
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+         }},
+        {"a committed change whose old folder is absent when it is finished",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             DataFolder = usb;
+             ASSERT_TRUE(SaveSettings());
+             FolderAway away(Data);
+             EXPECT_FALSE(FinishDataFolderChange());
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             away.Back();
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+             // Terminated in the new folder, a stays closed in the old one.
+             ASSERT_TRUE(Terminate(1));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+         }},
+        {"a removal that keeps failing blocks no other series",
+         [&] {
+             openSeries();
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             DataFolder = usb;
+             ASSERT_TRUE(SaveSettings());
+             FolderAway away(Data);
+             EXPECT_FALSE(FinishDataFolderChange());
+             EXPECT_TRUE(Terminate(1));
+             away.Back();
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             // Its report, in the style folder of the new data folder.
+             const QStringList styles = QDir(usb).entryList({QStringLiteral("QTA*")}, QDir::Dirs);
+             ASSERT_EQ(styles.size(), 1);
+             EXPECT_EQ(FilesIn(usb + u'/' + styles[0]).size(), 1);
+         }},
+        {"a given-up series whose file could not go stays gone through a change with no series open",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Presenter.Answer(AnswerNo);
+             {
+                 FolderAway away(Data);
+                 EndPendingSeries(1);
+                 Protocols.erase(Protocols.begin() + 1);
+                 DropPendingSeries(1);
+                 ASSERT_TRUE(BeginDataFolderChange(usb));
+                 DataFolder = usb;
+                 ASSERT_TRUE(SaveSettings());
+                 // Killed here: the next start is all that follows.
+             }
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+         }},
+        {"a given-up series whose file could not go stays gone through a kill",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Presenter.Answer(AnswerNo);
+             {
+                 FolderAway away(Data);
+                 EndPendingSeries(1);
+                 Protocols.erase(Protocols.begin() + 1);
+                 DropPendingSeries(1);
+                 // Killed here.
+             }
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+         }},
+        {"after an undone change, a state newer than the file is written by the next save",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Protocols[1] = later;
+             MarkPendingSeriesChanged(1);
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             EXPECT_TRUE(UndoDataFolderChange());
+             EXPECT_TRUE(KeepChangedPendingSeries());
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+         }},
+        {"a user's files named as records are neither replaced nor removed",
+         [&] {
+             openSeries();
+             for (const char* name : {"/PENDING.STP", "/PENDING 1.STP"})
+                 WriteFileBytes(Data + QLatin1String(name), "the user's");
+             ASSERT_TRUE(Terminate(1));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             for (const char* name : {"/PENDING.STP", "/PENDING 1.STP"})
+                 EXPECT_EQ(ReadFileBytes(Data + QLatin1String(name)), "the user's") << name;
+         }},
+        {"a series added without a save keeps its file through a change of data folder",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             AddPendingSeries(t);
+             EXPECT_EQ(ChangeDataFolder(usb), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+         }},
+        {"a record whose folder cannot be synced is not written, and nothing of its step is",
+         [&] {
+             openSeries();
+             FailingSyncFolder = Program;
+             EXPECT_FALSE(BeginDataFolderChange(usb));
+             FailingSyncFolder.clear();
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+             EXPECT_TRUE(PendingFilesIn(usb).isEmpty());
+             // The old files' folder not synced after their removal: the
+             // record stays for the next start.
+             ASSERT_TRUE(BeginDataFolderChange(usb));
+             DataFolder = usb;
+             ASSERT_TRUE(SaveSettings());
+             FailingSyncFolder = Data;
+             EXPECT_FALSE(FinishDataFolderChange());
+             FailingSyncFolder.clear();
+             EXPECT_EQ(RecordsIn(Program).size(), 1);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Presenter.Shown.clear();
+        QDir(Program).removeRecursively();
+        QDir().mkpath(Program);
+        c.run();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST_F(PendingRecovery, ARecordDecidesByWhatItsFilesAreNotByHowTheyAreReached)
+{
+    // Records left by a stop, finished by the start. A move whose old file
+    // was rewritten in place is not done: the copy goes. A step whose commit
+    // point cannot be reached keeps every file it names out of the start,
+    // however the data folder is spelled. A record of a later version is
+    // not acted on.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const QString link = Temp.path() + QStringLiteral("/Link");
+    const Protocol a = Series(9, "a");
+    Protocol later = a;
+    later.Operator = QStringLiteral("rewritten");
+    const std::string aBytes = ReportFileBytes(a);
+    const IntentFile copy{Pending(1), IntentChecksum(aBytes)};
+    const IntentFile old{other + QStringLiteral("/PENDING 1.QTA"), IntentChecksum(aBytes)};
+    const IntentFile unreachable{Temp.path() + QStringLiteral("/Away/PENDING 1.QTA"), IntentChecksum(aBytes)};
+    const struct {
+        const char* what;
+        IntentRecord record;
+        QString folder;         // where the record lies
+        std::string version;    // the version bytes written over the record's
+        bool rewriteOld;
+        QString dataFolder;
+        std::vector<Protocol> open;
+        bool copyLeft;
+    } cases[] = {
+        {"a move whose old file was rewritten in place", {IntentCommit::FileRemoved, QString(), false, {copy}, {old}},
+         Data, "", true, Data, {EmptyProtocol}, false},
+        {"a move whose old file cannot be reached, the data folder through a link",
+         {IntentCommit::FileRemoved, QString(), false, {copy}, {unreachable}}, Program, "", false, link,
+         {EmptyProtocol}, true},
+        {"a record of a later version", {IntentCommit::FileRemoved, QString(), true, {}, {copy}}, Data,
+         std::string("\x03\x00", 2), false, Data, {EmptyProtocol, a}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenInDataFolderBeside(other, {});
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(Data, link));
+        WriteFileBytes(Pending(1), aBytes);
+        WriteFileBytes(old.Path, c.rewriteOld ? ReportFileBytes(later) : aBytes);
+        std::string bytes = IntentRecordBytes(c.record, c.folder);
+        if (!c.version.empty())
+            bytes.replace(4, 2, c.version);
+        const QString record = c.folder + QStringLiteral("/PENDING 1.STP");
+        WriteFileBytes(record, bytes);
+        DataFolder = c.dataFolder;
+        EXPECT_EQ(NextStart(), c.open);
+        EXPECT_EQ(QFile::exists(Pending(1)), c.copyLeft);
+        EXPECT_EQ(ReadFileBytes(old.Path), c.rewriteOld ? ReportFileBytes(later) : aBytes);
+        // Only a finished record goes; the others wait as they are.
+        EXPECT_EQ(ReadFileBytes(record), c.rewriteOld ? std::string("<missing>") : bytes);
+        QFile::remove(record);
+    }
+
+    // A termination recorded beside the pending files, found on a share
+    // mounted at another path (a bind mount, the first path covered): its
+    // names are the files there, so its report closes the series.
+    OpenInDataFolderBeside(other, {});
+    Protocol ended = a;
+    ended.Finished = true;
+    const QString report = Data + QStringLiteral("/QTA098/2024.01.05, 09.00.00.QTA");
+    QDir().mkpath(Data + QStringLiteral("/QTA098"));
+    WriteFileBytes(report, ReportFileBytes(ended));
+    WriteFileBytes(Pending(1), aBytes);
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"),
+                   IntentRecordBytes(IntentRecord{IntentCommit::FileWritten, QString(), false,
+                                                  {IntentFile{report, IntentChecksum(ReportFileBytes(ended))}},
+                                                  {IntentFile{Pending(1), IntentChecksum(aBytes)}}},
+                                     Data));
+    const QString mounted = Temp.path() + QStringLiteral("/Mounted");
+    QDir().mkpath(mounted);
+    const int result = RunInMountNamespace([&] {
+        if (::mount(QFile::encodeName(Data).constData(), QFile::encodeName(mounted).constData(), nullptr, MS_BIND,
+                    nullptr) != 0
+            || ::mount("tmpfs", QFile::encodeName(Data).constData(), "tmpfs", 0, "size=1m") != 0)
+            return ChildSetupFailed;
+        DataFolder = mounted;
+        if (NextStart() != std::vector<Protocol>{EmptyProtocol})
+            return 1;
+        return QFileInfo::exists(mounted + QStringLiteral("/PENDING 1.QTA")) ? 2 : 0;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no mount namespace here";
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(PendingRecovery, ATerminatedSeriesWhosePendingFileCannotGoStaysClosed)
+{
+    // a's pending file cannot be removed (a folder that lets the program's
+    // user make files but not remove another's): a is terminated all the
+    // same, t's termination is not held up by it, and a stays closed through
+    // a start that cannot remove the file either and through the deletion
+    // of its report.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs a second user";
+    const Protocol a = Series(9, "a");
+    const Protocol t = Series(10, "T");
+    WriteFileBytes(Pending(1), ReportFileBytes(a));
+    WriteFileBytes(Pending(2), ReportFileBytes(t));
+    for (const QString& path : {Temp.path(), Program, Pending(2)})
+        ChownToNobody(QFile::encodeName(path).constData());
+    for (const QString& name : FilesIn(Program))
+        ChownToNobody(QFile::encodeName(Program + u'/' + name).constData());
+    ASSERT_EQ(::chmod(QFile::encodeName(Data).constData(), 01777), 0);
+    const int result = RunUnprivileged([&] {
+        int bits = NextStart().size() == 3 ? 1 : 0;
+        Protocol& ending = Protocols[1];
+        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+            ending.Blocks[b].Terminated = true;
+        ending.Finished = true;
+        bits |= SavePendingSeriesReport(1) ? 2 : 0;
+        EndPendingSeries(1);
+        Protocols.erase(Protocols.begin() + 1);
+        DropPendingSeries(1);
+        bits |= SavePendingSeriesReport(1) ? 4 : 0;
+        bits |= NextStart() == std::vector<Protocol>{EmptyProtocol} ? 8 : 0;
+        return bits;
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "cannot run as another user";
+    EXPECT_EQ(result, 15);
+    EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+    // Its report deleted: the record that names its file stays the word.
+    const QStringList styles = QDir(Data).entryList({QStringLiteral("QTA*")}, QDir::Dirs);
+    for (const QString& style : styles)
+        for (const QString& report : FilesIn(Data + u'/' + style))
+            if (report.startsWith(QLatin1String("2024.01.05, 09."))) {
+                ASSERT_TRUE(QFile::remove(Data + u'/' + style + u'/' + report));
+            }
+    EXPECT_EQ(RunUnprivileged([&] { return NextStart() == std::vector<Protocol>{EmptyProtocol} ? 0 : 1; }), 0);
+    EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
 }

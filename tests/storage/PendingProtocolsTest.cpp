@@ -81,11 +81,13 @@ TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)
     ASSERT_TRUE(QDir().mkpath(other));
     DataFolder = other;
     Protocols = {EmptyProtocol, saved[3]};
+    PendingSeriesReplaced();
     EXPECT_TRUE(Save());
     EXPECT_TRUE(DataFiles(Data).isEmpty());
     EXPECT_EQ(DataFiles(other), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_EQ(ReadFileBytes(other + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(saved[3]));
     Protocols = {EmptyProtocol};
+    PendingSeriesReplaced();
     EXPECT_TRUE(Save());
     EXPECT_TRUE(DataFiles(other).isEmpty());
     EXPECT_TRUE(LogLines().isEmpty());
@@ -267,9 +269,10 @@ TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWri
     ASSERT_TRUE(Save());
     const std::string earlierB = ReadFileBytes(Pending(2));
     ASSERT_EQ(NextStart().size(), 3u);
-    Protocols.erase(Protocols.begin() + 1);
-    Protocols[1].Blocks[3].Values.push_back(Protocols[1].Blocks[1].Values[1]);
+    Protocols[2].Blocks[3].Values.push_back(Protocols[2].Blocks[1].Values[1]);
     const int result = RunWithFileSizeLimit(2048, [] {
+        Protocols.erase(Protocols.begin() + 1);
+        DropPendingSeries(1);
         bool ok = true;
         SavePendingProtocols(ok);
         return ok ? 1 : 0;
@@ -304,21 +307,27 @@ TEST_F(PendingSeries, AKillAtAnyFileCallLeavesEachOpenSeriesExactlyOnce)
         bool New = false;
     };
     std::vector<Open> open;
+    std::vector<std::size_t> ends;
     const auto prepare = [&]() {
         QDir(Data).removeRecursively();
         QDir().mkpath(Data);
         for (std::size_t n = 0; n < earlier.size(); ++n)
             WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(earlier[n]));
         NextStart();
-        for (const Protocol& gone : terminated)
-            Protocols.erase(std::find(Protocols.begin(), Protocols.end(), gone));
+        // Terminated in the run: their places, last first, for the work.
+        ends.clear();
+        for (std::size_t i = Protocols.size() - 1; i >= 1; --i)
+            if (std::find(terminated.begin(), terminated.end(), Protocols[i]) != terminated.end())
+                ends.push_back(i);
         open.clear();
         for (std::size_t i = 1; i < Protocols.size(); ++i) {
+            if (std::find(ends.begin(), ends.end(), i) != ends.end())
+                continue;
             const Protocol before = Protocols[i];
             Protocols[i].Blocks[2].Values.push_back(Protocols[i].Blocks[1].Values[1]);
             open.push_back(Open{before, Protocols[i], false});
         }
-        Protocols.push_back(Series(0, "new"));
+        AddPendingSeries(Series(0, "new"));
         open.push_back(Open{Protocols.back(), Protocols.back(), true});
     };
     const auto check = [&](int) {
@@ -327,7 +336,7 @@ TEST_F(PendingSeries, AKillAtAnyFileCallLeavesEachOpenSeriesExactlyOnce)
         ASSERT_FALSE(files.join(u' ').contains(QStringLiteral(".BAD"))) << files.join(u',').toStdString();
         // Each series open at the start of the run comes back once, as it
         // was or as it is now; the new one at most once; a terminated one
-        // only while nothing of this save is on disk.
+        // only while nothing of the last save is on disk.
         std::size_t found = 0;
         bool written = false;
         for (const Open& series : open) {
@@ -335,7 +344,9 @@ TEST_F(PendingSeries, AKillAtAnyFileCallLeavesEachOpenSeriesExactlyOnce)
             const auto count = now + (series.New ? 0 : std::count(back.begin(), back.end(), series.Before));
             ASSERT_TRUE(series.New ? count <= 1 : count == 1) << series.Now.Style.Name.toStdString();
             found += static_cast<std::size_t>(count);
-            written = written || now > 0;
+            // The new series may be written by the save of a termination
+            // before the other: the states of this run only by the last.
+            written = written || (now > 0 && !series.New);
         }
         std::size_t closed = 0;
         for (const Protocol& gone : terminated)
@@ -343,7 +354,11 @@ TEST_F(PendingSeries, AKillAtAnyFileCallLeavesEachOpenSeriesExactlyOnce)
         ASSERT_TRUE(!written || closed == 0);
         ASSERT_EQ(back.size(), 1 + found + closed);
     };
-    const int kills = KillBeforeEachFileCall(prepare, [] {
+    const int kills = KillBeforeEachFileCall(prepare, [&] {
+        for (const std::size_t i : ends) {
+            Protocols.erase(Protocols.begin() + static_cast<std::ptrdiff_t>(i));
+            DropPendingSeries(static_cast<int>(i));
+        }
         bool ok = false;
         SavePendingProtocols(ok);
         return 0;

@@ -504,7 +504,7 @@ TEST_F(SettingsDialogsTest, ACopyThatCannotBeRemovedAfterNoIsToldAndGoesAtTheNex
     EXPECT_EQ(Presenter.Shown[2], ComposeMessage(44, {}, 2));
     EXPECT_EQ(DataFolder, Data);
     EXPECT_EQ(QDir(sub).entryList(QDir::Files).size(), 1);
-    EXPECT_TRUE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_EQ(QDir(Program).entryList({QStringLiteral("QUINTARA *.STP")}, QDir::Files).size(), 1);
     // A save in the run tries again, and fails again while the folder refuses.
     bool ok = true;
     SavePendingProtocols(ok);
@@ -514,8 +514,42 @@ TEST_F(SettingsDialogsTest, ACopyThatCannotBeRemovedAfterNoIsToldAndGoesAtTheNex
     LoadPendingProtocols();
     EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
     EXPECT_TRUE(QDir(sub).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(QFile::exists(Program + QStringLiteral("/QUINTARA.STP")));
+    EXPECT_TRUE(QDir(Program).entryList({QStringLiteral("QUINTARA *.STP")}, QDir::Files).isEmpty());
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA")), ReportFileBytes(series));
+}
+
+TEST_F(SettingsDialogsTest, AnOldFileThatCannotGoOnceTheSettingsNameTheNewFolderIsTold)
+{
+    // The settings name the new folder; then the old one goes away (a share
+    // whose server is gone) before the series' old files are removed: message
+    // 31 says so, the record stays, and the start after the folder is back
+    // removes them.
+    StartInstrument();
+    const QString usb = Temp.path() + QStringLiteral("/USB");
+    const QString away = Data + QStringLiteral(".away");
+    ASSERT_TRUE(QDir().mkpath(usb));
+    const Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    frmDataSetting::SetFolderMove({BeginDataFolderChange,
+                                   [&] {
+                                       QDir().rename(Data, away);
+                                       return FinishDataFolderChange();
+                                   },
+                                   UndoDataFolderChange});
+    Presenter.Answer(AnswerNo);
+    frmDataSetting* form = frmDataSetting::Instance();
+    ASSERT_TRUE(form->dirDirectory->SetPath(usb));
+    form->cmdOK_Click();
+    frmDataSetting::SetFolderMove({});
+    ASSERT_TRUE(QDir().rename(away, Data));
+    EXPECT_EQ(Presenter.Shown, std::vector<MessageRequest>{ComposeMessage(31, {}, 2)});
+    EXPECT_EQ(DataFolder, usb);
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, series}));
+    EXPECT_TRUE(QDir(Data).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(SettingsDialogsTest, ASettingsFileRefusedOnAFullDiskLeavesEachSeriesOnceInTheFolderTheSettingsName)

@@ -28,21 +28,9 @@ std::vector<std::string> g_calls;
 
 }  // namespace
 
+
 // These stand in for the C library's calls in this test program (Qt's
 // included) and pass each on to the system unchanged.
-extern "C" int fsync(int fd)
-{
-    struct stat status {};
-    if (g_noteCalls && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-        char folder[4096];
-        const std::string link = "/proc/self/fd/" + std::to_string(fd);
-        const ssize_t length = ::readlink(link.c_str(), folder, sizeof folder);
-        if (length > 0)
-            g_calls.push_back("sync " + std::string(folder, static_cast<std::size_t>(length)));
-    }
-    return static_cast<int>(::syscall(SYS_fsync, fd));
-}
-
 extern "C" int unlink(const char* path) noexcept
 {
     if (g_noteCalls)
@@ -88,12 +76,23 @@ TEST_F(SettingsFolderSync, TheSettingsNameTheNewFolderOnTheDiskBeforeTheOldOneLo
     // The data settings' order: the series into the new folder, the
     // settings naming it, then the old files removed.
     g_calls.clear();
+    FolderSyncObserver = [](int fd) {
+        struct stat status {};
+        if (g_noteCalls && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+            char folder[4096];
+            const std::string link = "/proc/self/fd/" + std::to_string(fd);
+            const ssize_t length = ::readlink(link.c_str(), folder, sizeof folder);
+            if (length > 0)
+                g_calls.push_back("sync " + std::string(folder, static_cast<std::size_t>(length)));
+        }
+    };
     g_noteCalls = true;
     const bool moved = BeginDataFolderChange(other);
     DataFolder = other;
     const bool saved = SaveSettings();
     const bool ok = FinishDataFolderChange();
     g_noteCalls = false;
+    FolderSyncObserver = nullptr;
     ASSERT_TRUE(moved && saved && ok);
 
     const int removal = FirstCall("unlink " + Local(Data + QStringLiteral("/PENDING ")));

@@ -14,6 +14,29 @@
 
 #include <cstring>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+std::function<void(int fd)> FolderSyncObserver;
+QString FailingSyncFolder;
+
+extern "C" int fsync(int fd)
+{
+    if (FolderSyncObserver)
+        FolderSyncObserver(fd);
+    struct stat file {};
+    struct stat folder {};
+    if (!FailingSyncFolder.isEmpty() && ::fstat(fd, &file) == 0 && S_ISDIR(file.st_mode)
+        && ::stat(QFile::encodeName(FailingSyncFolder).constData(), &folder) == 0 && file.st_dev == folder.st_dev
+        && file.st_ino == folder.st_ino) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
 void StorageTest::SetUp()
 {
     ASSERT_TRUE(Temp.isValid());

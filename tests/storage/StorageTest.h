@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
@@ -27,6 +28,12 @@ protected:
     QString Data;       // DataFolder
     ScriptedPresenter Presenter;
 };
+
+// fsync in this test program (Qt's included) hands each descriptor to the
+// observer when one is set, and fails with EIO for the folder named here,
+// as on a share whose server is gone.
+extern std::function<void(int fd)> FolderSyncObserver;
+extern QString FailingSyncFolder;
 
 // 5 January 2024 at the given time.
 double At(int hour, int minute = 0, int second = 0);

@@ -298,7 +298,10 @@ struct TracedThread {
     bool FailAtExit = false;
 };
 
-FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::function<int()>& work)
+// With vanish set, the k-th call is not failed: vanish runs first (in this
+// process, while the child waits at the call's entry), then the call runs.
+FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::function<int()>& work,
+                            const std::function<void()>& vanish = nullptr)
 {
     FaultRun run;
     TracedChild child(work);
@@ -372,7 +375,10 @@ FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::fu
             }
         } else if (info.op == PTRACE_SYSCALL_INFO_ENTRY && CountsAsFileCall(tid, info, fault)) {
             ++count;
-            if (count == k || (count > k && fault == FileCallFault::DiskStaysFull)) {
+            if (count == k && vanish) {
+                vanish();
+                run.Faulted = true;
+            } else if (count == k || (count > k && fault == FileCallFault::DiskStaysFull)) {
                 if (!SkipCall(tid)) {
                     run.Allowed = false;
                     return run;
@@ -456,6 +462,23 @@ int FailEachFileCall(const std::function<void()>& prepare, const std::function<i
         SCOPED_TRACE(k);
         prepare();
         const FaultRun run = RunFailingFileCall(k, error, fault, work);
+        if (!run.Allowed)
+            return -1;
+        check(k, run.ExitCode);
+        if (!run.Faulted || ::testing::Test::HasFatalFailure())
+            return k - 1;
+    }
+}
+
+int VanishAtEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
+                         const std::function<void()>& vanish, const std::function<void(int k, int exitCode)>& check)
+{
+    if (!CanFailCalls)
+        return -1;
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        prepare();
+        const FaultRun run = RunFailingFileCall(k, 0, FileCallFault::Once, work, vanish);
         if (!run.Allowed)
             return -1;
         check(k, run.ExitCode);

@@ -64,6 +64,13 @@ enum class FileCallFault {
 int FailEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work, int error,
                      FileCallFault fault, const std::function<void(int k, int exitCode)>& check);
 
+// The same with a folder that goes away (a share whose server is gone, a
+// USB disk pulled): at the k-th file call (counted as for Once) vanish runs
+// in this process while the child waits, then the call runs on. check
+// brings the folder back before it looks.
+int VanishAtEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
+                         const std::function<void()>& vanish, const std::function<void(int k, int exitCode)>& check);
+
 // Runs it with writes limited to files of the given size, SIGXFSZ ignored.
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
 
