@@ -10,6 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemEnd.h"
+#include "storage/modSeat.h"
 
 #include <QApplication>
 #include <cerrno>
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     hooks.CommInit = [](int16_t port) { commInit(port); };
     hooks.CommOpen = [](int16_t port) { return commOpen(port); };
     hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
+    hooks.AcquireSeat = EstablishSeat;
     const int refused = Main(hooks);
     if (refused != 0)
         return refused;
@@ -39,6 +41,7 @@ int main(int argc, char** argv)
     if (!InstallSystemEnd(frmMain::EndBySystem, frmMain::SaveBySystem))
         WriteLog(ErrorFromErrno(errno), QStringLiteral("InstallSystemEnd"));
     const int status = QApplication::exec();
+    EndSeat();
     ReleaseInstanceLock();
     return status;
 }

@@ -10,6 +10,7 @@
 #include "platform/SafeFile.h"
 #include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
+#include "storage/modSeat.h"
 #include "storage/modTestReport.h"
 
 #include <QDir>
@@ -363,7 +364,7 @@ bool Save(std::size_t changed, bool all)
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
     // Where the report writer puts them: the data folder, or the program
     // folder while that is missing.
-    const QString folder = CleanPath(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr));
+    const QString folder = CleanPath(SeatPendingFolder(dskWriteFolder(DataFolder, n > 0 ? &DataFolder : nullptr)));
 
     QStringList left;
     for (const QString& path : std::as_const(g_gone))
@@ -451,7 +452,7 @@ QSet<QString> FinishRecordsOfTheLastRun()
 {
     QStringList records{JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName))};
     for (const QString& folder : {DataFolder, ProgramFolder()}) {
-        const QString path = CleanPath(JoinPath(folder, QLatin1String(SeriesStepRecordName)));
+        const QString path = CleanPath(JoinPath(SeatPendingFolder(folder), QLatin1String(SeriesStepRecordName)));
         if (!folder.isEmpty() && !records.contains(path))
             records << path;
     }
@@ -596,6 +597,7 @@ bool BeginDataFolderChange(const QString& folder)
     Align();
     g_change = FolderChange{};
     const QString target = CleanPath(folder);
+    const QString seatTarget = CleanPath(SeatPendingFolder(target));
     std::vector<std::size_t> open;
     for (std::size_t i = 1; i < g_open.size(); ++i)
         if (!g_open[i].Ended)
@@ -609,8 +611,8 @@ bool BeginDataFolderChange(const QString& folder)
     if (open.empty())
         return true;
     // The report writer would put them into the program folder instead.
-    if (!QFileInfo(target).isDir()) {
-        WriteLog(ErrorFromErrno(ENOENT, target), SaveProcedure, target);
+    if (!QFileInfo(seatTarget).isDir()) {
+        WriteLog(ErrorFromErrno(ENOENT, seatTarget), SaveProcedure, seatTarget);
         return false;
     }
     const QString recordPath = JoinPath(ProgramFolder(), QLatin1String(DataFolderChangeRecordName));
@@ -620,7 +622,7 @@ bool BeginDataFolderChange(const QString& folder)
     std::vector<std::string> bytes(g_open.size());
     QSet<QString> chosen;
     for (const std::size_t i : open) {
-        paths[i] = JoinPath(target, FreePendingName(target, i, chosen));
+        paths[i] = JoinPath(seatTarget, FreePendingName(seatTarget, i, chosen));
         chosen.insert(paths[i]);
         bytes[i] = dskTestReportFileBytes(Protocols[i]);
         record.Created.push_back(IntentFile{paths[i], IntentChecksum(bytes[i])});
@@ -717,7 +719,8 @@ void LoadPendingProtocols()
     g_change = FolderChange{};
     g_failureTold = false;
     const QSet<QString> leftovers = FinishRecordsOfTheLastRun();
-    const QString folder = DataFolder;
+    TakeOverOldPendingFiles(DataFolder, leftovers);
+    const QString folder = SeatPendingFolder(DataFolder);
     // The file each series came from, by its place in Protocols.
     std::vector<QString> origin(Protocols.size());
     bool writeBackFailed = false;
