@@ -88,11 +88,26 @@ bool IsPendingName(const QString& name)
     return name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING "));
 }
 
-// A take-over record names its files by absolute paths as this process
-// reached the data folder, which it keeps as the record's folder: another
-// seat that mounts the share at another path finds them below its own.
+// The data folder as the writer of a record found there reached it: a
+// take-over keeps it as the record's folder; a step on the pending files
+// lies beside the pending file it names (the one a termination removes, the
+// one a move makes).
+QString WrittenFolder(const IntentRecord& record)
+{
+    if (!record.Folder.isEmpty())
+        return record.Folder;
+    if (record.Commit == IntentCommit::FileWritten && !record.Removed.empty())
+        return QFileInfo(record.Removed.front().Path).absolutePath();
+    if (record.Commit == IntentCommit::FileRemoved && !record.Created.empty())
+        return QFileInfo(record.Created.front().Path).absolutePath();
+    return QString();
+}
+
+// Such a record names its files by absolute paths below that folder: a seat
+// that mounts the share at another path finds them below its own.
 IntentRecord Rebased(IntentRecord record, const QString& dataFolder)
 {
+    record.Folder = WrittenFolder(record);
     const QString from = record.Folder + u'/';
     const QString to = CleanPath(dataFolder) + u'/';
     if (record.Folder.isEmpty() || from == to)
@@ -108,7 +123,7 @@ IntentRecord Rebased(IntentRecord record, const QString& dataFolder)
 // Finishes a record a run or a take-over left in the data folder itself.
 // False when it stays (it could not be read or completed): what it may
 // still remove is then in keep.
-bool FinishOldRecord(const QString& dataFolder, const char* name, bool rebase, QSet<QString>& keep)
+bool FinishOldRecord(const QString& dataFolder, const char* name, QSet<QString>& keep)
 {
     const QString path = JoinPath(dataFolder, QLatin1String(name));
     IntentRecord record;
@@ -121,8 +136,7 @@ bool FinishOldRecord(const QString& dataFolder, const char* name, bool rebase, Q
     case IntentRead::Read:
         break;
     }
-    if (rebase)
-        record = Rebased(record, dataFolder);
+    record = Rebased(record, dataFolder);
     const bool committed = IntentCommitted(record, DataFolder);
     if (FinishIntent(path, record, committed, TakeOverProcedure, true))
         return true;
@@ -247,9 +261,9 @@ void TakeOverOldPendingFiles(const QString& dataFolder, const QSet<QString>& kee
     // What an earlier take-over and a run before seats left, first: a file
     // such a record still means to remove must not be taken.
     QSet<QString> kept = keep;
-    if (!FinishOldRecord(dataFolder, TakeOverRecordName, true, kept))
+    if (!FinishOldRecord(dataFolder, TakeOverRecordName, kept))
         return;
-    if (!FinishOldRecord(dataFolder, SeriesStepRecordName, false, kept))
+    if (!FinishOldRecord(dataFolder, SeriesStepRecordName, kept))
         return;
 
     IntentRecord record{IntentCommit::FileRemoved, CleanPath(dataFolder), false, {}, {}};

@@ -12,6 +12,7 @@
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/ProgramFolder.h"
+#include "storage/modIntentRecord.h"
 #include "storage/modSeat.h"
 
 #include <QDir>
@@ -250,13 +251,26 @@ protected:
     }
 
     // Old series "PENDING n.QTA" in the data folder itself, as a run before
-    // seats left them.
+    // seats left them, and the termination of series "t" that a kill cut
+    // short after its report was written: its record there still means to
+    // remove its pending file, which no seat may take.
     void WriteOldPendingFiles(const std::vector<std::string>& names)
     {
         QDir(Data).removeRecursively();
-        QDir().mkpath(Data);
+        QDir().mkpath(Reports);
         for (std::size_t n = 0; n < names.size(); ++n)
             WriteFileBytes(Data + QStringLiteral("/PENDING %1.QTA").arg(n + 1), ReportFileBytes(Named(names[n])));
+        const QString pending = Data + QStringLiteral("/PENDING %1.QTA").arg(names.size() + 1);
+        const QString report = Reports + QStringLiteral("/2024.01.05, 09.19.00.QTA");
+        Protocol ended = Named("t");
+        ended.Finished = true;
+        WriteFileBytes(pending, ReportFileBytes(Named("t")));
+        WriteFileBytes(report, ReportFileBytes(ended));
+        const IntentRecord termination{IntentCommit::FileWritten, QString(), false,
+                                       {IntentFile{report, IntentChecksum(ReportFileBytes(ended))}},
+                                       {IntentFile{pending, IntentChecksum(ReportFileBytes(Named("t")))}}};
+        SystemError error;
+        ASSERT_TRUE(WriteIntentRecord(Data + QStringLiteral("/PENDING.STP"), termination, error));
     }
 
     // Each of the names is open on exactly one of the two seats, by the
@@ -279,6 +293,7 @@ protected:
             EXPECT_EQ(count[name], 1) << name << " in " << startA << " / " << startB;
         EXPECT_EQ(count.size(), names.size()) << startA << " / " << startB;
         EXPECT_TRUE(PendingIn(Data).isEmpty()) << PendingIn(Data).join(u',').toStdString();
+        EXPECT_EQ(FilesIn(Reports).size(), 1);
     }
 
     std::map<char, QString> Programs;   // program folder of seat A and of B
