@@ -38,6 +38,16 @@ FileLock g_claim;
 
 QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
+// One file however it is reached (a symbolic link, a share mounted twice).
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
 // The name in the program folder; empty when there is none yet or it does
 // not hold a seat's name (logged), unset when it cannot be read.
 std::optional<QString> ReadSeatFile(const QString& path)
@@ -63,7 +73,7 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
 {
     const QString folder = SeatPendingFolder(dataFolder);
     const QString path = JoinPath(folder, QLatin1String(SeatLockFileName));
-    if (lock.IsLocked() && CleanPath(lock.Path()) == CleanPath(path))
+    if (lock.IsLocked() && SameFile(lock.Path(), path))
         return true;
     SystemError error;
     switch (lock.TryLock(path, error)) {
@@ -229,8 +239,10 @@ bool ClaimSeatFolder(const QString& dataFolder)
 {
     if (g_seat.isEmpty())
         return true;
+    // The folder this run holds already, under another name: the lock
+    // stays where it is.
     const QString path = JoinPath(SeatPendingFolder(dataFolder), QLatin1String(SeatLockFileName));
-    if (g_lock.IsLocked() && CleanPath(g_lock.Path()) == CleanPath(path))
+    if (g_lock.IsLocked() && SameFile(g_lock.Path(), path))
         return true;
     return LockSeatFolder(g_claim, dataFolder);
 }
@@ -239,8 +251,8 @@ void SettleSeatFolder()
 {
     if (!g_claim.IsLocked())
         return;
-    const QString named = CleanPath(JoinPath(SeatPendingFolder(DataFolder), QLatin1String(SeatLockFileName)));
-    if (CleanPath(g_claim.Path()) == named)
+    const QString named = JoinPath(SeatPendingFolder(DataFolder), QLatin1String(SeatLockFileName));
+    if (SameFile(g_claim.Path(), named))
         g_claim.MoveTo(g_lock);
     else
         g_claim.Unlock();

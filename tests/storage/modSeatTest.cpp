@@ -511,7 +511,9 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     WriteFileBytes(copy + QStringLiteral("/QUINTARA.SEAT"), name);
     Programs['C'] = copy;
 
-    // Refused as a second copy is, by the start's own sequence.
+    // Refused as a second copy is, by the start's own sequence (a start
+    // that went on would meet its login window, which no one answers).
+    ScriptedDialogRunner dialogs;
     SetProgramFolder(copy);
     StartupHooks hooks = DefaultStartupHooks();
     hooks.AcquireInstanceLock = [] { return true; };
@@ -532,6 +534,10 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     DataFolder = other;
     ASSERT_TRUE(EstablishSeat());
     EXPECT_FALSE(ClaimSeatFolder(Data));
+    // The folder it holds, reached through a link, is its own.
+    const QString link = Temp.path() + QStringLiteral("/Link");
+    ASSERT_TRUE(QFile::link(other, link));
+    EXPECT_TRUE(ClaimSeatFolder(link));
     SettleSeatFolder();
     EndSeat();
 
