@@ -12,6 +12,8 @@
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SerialDevices.h"
+#include "storage/frmDataSetting.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modSeat.h"
 
@@ -567,4 +569,45 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     EndSeat();
     SetProgramFolder(Program);
     DataFolder = Data;
+}
+
+TEST_F(Seats, TheDataSettingsRefuseAFolderInWhichTheSeatRunsElsewhere)
+{
+    // Seat A runs on another PC (a copy of its program folder) with the
+    // folder Other, and here with the data folder.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    SeatRun elsewhere(Programs['A'], other);
+    ASSERT_EQ(elsewhere.Ask("start"), "up");
+    SetProgramFolder(Programs['A']);
+    ResetSettingsGlobals(Programs['A']);
+    DataFolder = Data;
+    ASSERT_TRUE(EstablishSeat());
+    // No port to probe; the devices named before are named again after.
+    std::map<int, QByteArray> ports;
+    for (int n = 1; n <= 8; ++n) {
+        const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
+        if (qEnvironmentVariableIsSet(name.constData()))
+            ports[n] = qgetenv(name.constData());
+        qputenv(name.constData(), "/nonexistent/ttyQ");
+    }
+    frmDataSetting::SetFolderClaim(ClaimSeatFolder);
+
+    // Refused with message 47; the dialog stays, nothing is stored.
+    frmDataSetting* form = frmDataSetting::Instance();
+    form->dirDirectory->SetPath(other);
+    form->cmdOK_Click();
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(47, {}, Language));
+    EXPECT_TRUE(Presenter.Shown[0].Text.contains(QStringLiteral("already running with this data folder")));
+    EXPECT_TRUE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(DataFolder, Data);
+    EXPECT_FALSE(QFile::exists(Programs['A'] + QStringLiteral("/QUINTARA.DAT")));
+
+    form->cmdCancel_Click();
+    frmDataSetting::SetFolderClaim({});
+    for (int n = 1; n <= 8; ++n) {
+        const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
+        ports.count(n) ? qputenv(name.constData(), ports[n]) : qunsetenv(name.constData());
+    }
 }
