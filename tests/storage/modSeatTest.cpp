@@ -10,6 +10,7 @@
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
+#include "platform/FileLock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SerialDevices.h"
 #include "storage/frmDataSetting.h"
@@ -133,14 +134,14 @@ public:
     }
 
     void Send(const std::string& command) { (void)!::write(m_out, (command + '\n').data(), command.size() + 1); }
-    // The next reply; "" when the child ended or took a minute. After
-    // "end", once the child ended too.
-    std::string Reply(const std::string& command)
+    // The next reply; "" when the child ended or took the time (a minute).
+    // After "end", once the child ended too.
+    std::string Reply(const std::string& command, int milliseconds = 60000)
     {
         std::string line;
         char c = 0;
         pollfd wait{m_in, POLLIN, 0};
-        while (::poll(&wait, 1, 60000) == 1 && ::read(m_in, &c, 1) == 1 && c != '\n')
+        while (::poll(&wait, 1, milliseconds) == 1 && ::read(m_in, &c, 1) == 1 && c != '\n')
             line += c;
         if (command == "end")
             Wait();
@@ -332,8 +333,14 @@ TEST_F(Seats, OldPendingFilesGoEachToOneSeatWhenBothStartAtOnce)
         WriteOldPendingFiles(names);
         SeatRun a(Programs['A'], Data);
         SeatRun b(Programs['B'], Data);
+        // Neither takes anything while another holds the take-over lock.
+        FileLock held;
+        SystemError error;
+        ASSERT_EQ(held.TryLock(Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
         a.Send("start");
         b.Send("start");
+        EXPECT_EQ(a.Reply("start", 300), "");
+        held.Unlock();
         const std::string startA = a.Reply("start");
         const std::string startB = b.Reply("start");
         ExpectEachOnceOnOneSeat(names, startA, startB);
