@@ -410,6 +410,10 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     ASSERT_TRUE(QFile::link(other, link));
     auto run = std::make_unique<SeatRun>(first, Data);
     ASSERT_EQ(run->Ask("start"), "up");
+    // A name any share and a case-insensitive file system take as it is.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z0-9]+(-[A-Z0-9]+)*-[0-9A-F]{8}\r\n$"))
+                    .match(QString::fromStdString(ReadFileBytes(first + QStringLiteral("/QUINTARA.SEAT"))))
+                    .hasMatch());
     WriteFileBytes(copy + QStringLiteral("/QUINTARA.SEAT"), ReadFileBytes(first + QStringLiteral("/QUINTARA.SEAT")));
     Programs['C'] = copy;
 
