@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <string>
@@ -261,6 +262,13 @@ void SettleSeatFolder()
 void TakeOverOldPendingFiles(const QString& dataFolder, const QSet<QString>& keep)
 {
     if (g_seat.isEmpty() || !QFileInfo(dataFolder).isDir())
+        return;
+    // Most starts find nothing of the old layout: no lock is taken then (a
+    // data folder that may not be written makes no log line each start).
+    // What is found is looked at again under the lock.
+    const QStringList names = dskListFiles(dataFolder);
+    if (!names.contains(QLatin1String(TakeOverRecordName)) && !names.contains(QLatin1String(SeriesStepRecordName))
+        && std::none_of(names.begin(), names.end(), IsPendingName))
         return;
     const QString seatFolder = SeatPendingFolder(dataFolder);
     FileLock lock;
