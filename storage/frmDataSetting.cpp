@@ -128,13 +128,6 @@ void frmDataSetting::SetCaptions(int16_t language)
 
 void frmDataSetting::cmdOK_Click()
 {
-    // A folder this installation runs in already, from another PC, is
-    // refused before anything is stored.
-    if (g_folderClaim && QDir::cleanPath(dirDirectory->Path()) != QDir::cleanPath(DataFolder)
-        && !g_folderClaim(dirDirectory->Path())) {
-        ShowMessage(MsgSeatRunsThere);
-        return;
-    }
     int16_t chosen = 0;
     for (int16_t n = 1; n <= 8; ++n) {
         const QRadioButton* button = optPort[static_cast<size_t>(n)];
@@ -149,6 +142,13 @@ void frmDataSetting::cmdOK_Click()
     // Nothing is taken over while the folder is refused.
     if (!ShownFolderIsStorable())
         return;
+    // A folder this installation runs in already, from another PC, is
+    // refused before anything is stored (its lock is taken here).
+    if (g_folderClaim && QDir::cleanPath(dirDirectory->Path()) != QDir::cleanPath(DataFolder)
+        && !g_folderClaim(dirDirectory->Path())) {
+        ShowMessage(MsgSeatRunsThere);
+        return;
+    }
     if (chosen != 0)
         ComPort = chosen;
     // The settings name a new folder only when the open series are in it:

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -433,28 +434,40 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     }
 
     // Another data folder is free to it; the data settings refuse the first
-    // run's with message 47 before anything is stored (no port, no folder);
-    // the folder it holds, through a link, is its own.
+    // run's with message 47 before anything is stored (the port, a
+    // terminal of its own, as little as the folder); the folder it holds,
+    // through a link, is its own.
     DataFolder = other;
     ASSERT_TRUE(EstablishSeat());
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
     std::map<int, QByteArray> ports;
     for (int n = 1; n <= 8; ++n) {
         const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
         if (qEnvironmentVariableIsSet(name.constData()))
             ports[n] = qgetenv(name.constData());
-        qputenv(name.constData(), "/nonexistent/ttyQ");
+        qputenv(name.constData(), n == 2 ? QByteArray(::ptsname(terminal)) : QByteArray("/nonexistent/ttyQ"));
     }
+    ComPort = 1;
     frmDataSetting::SetFolderClaim(ClaimSeatFolder);
     frmDataSetting* form = frmDataSetting::Instance();
     form->dirDirectory->SetPath(Data);
     form->cmdOK_Click();
+    // The port stored is not there: message 13 first, as ever.
     ASSERT_EQ(Presenter.Shown.size(), 2u);
-    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(47, {}, Language));
-    EXPECT_TRUE(Presenter.Shown[1].Text.contains(QStringLiteral("already running with this data folder")));
+    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(13, {}, Language));
     EXPECT_TRUE(frmDataSetting::IsLoaded());
+    form->optPort[2]->setChecked(true);
+    ASSERT_TRUE(form->optPort[2]->isEnabled());
+    form->cmdOK_Click();
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(47, {}, Language));
+    EXPECT_TRUE(Presenter.Shown[2].Text.contains(QStringLiteral("already running with this data folder")));
     EXPECT_EQ(DataFolder, other);
+    EXPECT_EQ(ComPort, 1);
     EXPECT_FALSE(QFile::exists(copy + QStringLiteral("/QUINTARA.DAT")));
     form->cmdCancel_Click();
+    ::close(terminal);
     frmDataSetting::SetFolderClaim({});
     for (int n = 1; n <= 8; ++n) {
         const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
