@@ -354,22 +354,38 @@ TEST_F(Seats, OldPendingFilesGoEachToOneSeatWhenBothStartAtOnce)
 
 TEST_F(Seats, ATakeOverKilledOrFailedAtEachFileCallLeavesEachOldSeriesInOnePlace)
 {
-    // A's start takes the old series over, and is killed, or has one file
-    // call fail, at each of them. Then B starts with the share mounted at
-    // another path, where A's path shows an empty folder: B finishes what A
-    // left by the names below its own path, and A's start follows.
+    // A's start takes the old series over, and is killed, has one file call
+    // fail, or sees the data folder go away, at each of them. Then B starts
+    // with the share mounted at another path, where A's path shows an empty
+    // folder: B finishes what A left by the names below its own path, and
+    // A's start follows.
     const std::vector<std::string> names = {"a", "b", "c"};
     const QString elsewhere = Temp.path() + QStringLiteral("/Elsewhere");
     const QString empty = Temp.path() + QStringLiteral("/Empty");
     const QString startedB = Temp.path() + QStringLiteral("/StartedB");
     ASSERT_TRUE(QDir().mkpath(elsewhere) && QDir().mkpath(empty));
-    const auto prepare = [&] { WriteOldPendingFiles(names); };
+    // What the cut-short start loaded stays A's: it never loads a copy its
+    // record still means to remove.
+    const QString startedA = Temp.path() + QStringLiteral("/StartedA");
+    const auto prepare = [&] {
+        WriteOldPendingFiles(names);
+        QFile::remove(startedA);
+    };
     const auto start = [&] {
         SetProgramFolder(Programs['A']);
-        return Start().rfind("up", 0) == 0 ? 0 : 1;
+        const std::string loaded = Start();
+        // Its own write may be the file call that fails: then nothing is told.
+        QFile told(startedA);
+        if (told.open(QIODevice::WriteOnly))
+            told.write(loaded.data(), static_cast<qint64>(loaded.size()));
+        return loaded.rfind("up", 0) == 0 ? 0 : 1;
     };
     bool otherPath = true;
+    const QString away = Data + QStringLiteral(".away");
     const auto check = [&] {
+        if (!QFileInfo::exists(Data)) {
+            ASSERT_TRUE(QDir().rename(away, Data));
+        }
         const int status = RunInMountNamespace([&] {
             if (::mount(QFile::encodeName(Data).constData(), QFile::encodeName(elsewhere).constData(), nullptr,
                         MS_BIND, nullptr) != 0
@@ -384,6 +400,11 @@ TEST_F(Seats, ATakeOverKilledOrFailedAtEachFileCallLeavesEachOldSeriesInOnePlace
             WriteFileBytes(startedB, StartHere('B'));
         const std::string startA = StartHere('A');
         ExpectEachOnceOnOneSeat(names, startA, ReadFileBytes(startedB));
+        const std::string first = QFileInfo::exists(startedA) ? ReadFileBytes(startedA) : std::string();
+        for (const std::string& name : names)
+            EXPECT_TRUE(first.find(' ' + name + ':') == std::string::npos
+                        || startA.find(' ' + name + ':') != std::string::npos)
+                << name << " loaded by " << first << ", not by the next start " << startA;
         ASSERT_FALSE(HasFailure());
     };
     const int kills = KillBeforeEachFileCall(prepare, start, [&](int) { check(); });
@@ -392,6 +413,28 @@ TEST_F(Seats, ATakeOverKilledOrFailedAtEachFileCallLeavesEachOldSeriesInOnePlace
     EXPECT_GT(kills, 8);
     for (const int error : {EIO, ENOSPC})
         EXPECT_GT(FailEachFileCall(prepare, start, error, FileCallFault::Once, [&](int, int) { check(); }), 8);
+    EXPECT_GT(VanishAtEachFileCall(prepare, start, [&] { QDir().rename(Data, away); }, [&](int, int) { check(); }), 8);
+
+    // A take-over record whose commit point cannot be told (its first old
+    // file unreadable: a folder of that name stands in for an I/O error):
+    // the start takes nothing over, removes nothing and loads none of the
+    // copies the record may still remove; once it can be told, it is done.
+    WriteOldPendingFiles(names);
+    const QString unreadable = Data + QStringLiteral("/PENDING 9.QTA");
+    const QString copy = Folder('A') + QStringLiteral("/PENDING 1.QTA");
+    ASSERT_TRUE(QDir().mkpath(unreadable) && QDir().mkpath(Folder('A')));
+    const std::string bytes = ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA"));
+    WriteFileBytes(copy, bytes);
+    const IntentRecord takeOver{IntentCommit::FileRemoved, QString(), false, {IntentFile{copy, IntentChecksum(bytes)}},
+                                {IntentFile{unreadable, IntentChecksum("?")},
+                                 IntentFile{Data + QStringLiteral("/PENDING 1.QTA"), IntentChecksum(bytes)}}};
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"), IntentRecordBytes(takeOver, Data));
+    EXPECT_EQ(StartHere('A'), "up");
+    EXPECT_EQ(PendingIn(Data).size(), 4);
+    EXPECT_EQ(PendingIn(Folder('A')).size(), 1);
+    ASSERT_TRUE(QDir().rmdir(unreadable));
+    EXPECT_EQ(StartHere('A'), "up a:0 b:0 c:0");
+    ExpectEachOnceOnOneSeat(names, StartHere('A'), "up");
     if (!otherPath)
         GTEST_SKIP() << "no mount namespace: the other seat reached the share at the same path";
 }
@@ -486,4 +529,53 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     // The lock goes with the process, however it ends.
     run.reset();
     EXPECT_EQ(StartHere('C'), "up");
+}
+
+TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolderTheSettingsName)
+{
+    // Seat A runs on the data folder with a open; the data folder drops and
+    // the program folder stands in for it (message 46).
+    SetProgramFolder(Programs['A']);
+    ResetSettingsGlobals(Programs['A']);
+    DataFolder = Data;
+    ASSERT_EQ(Start(), "up");
+    Protocols.push_back(Named("a"));
+    ASSERT_TRUE(KeepPendingSeries(1));
+    ASSERT_EQ(PendingIn(Folder('A')), QStringList{QStringLiteral("PENDING 1.QTA")});
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    ASSERT_TRUE(QDir().rename(Data, away));
+    Protocols[1].Blocks[1].Values.push_back(MakeTest(12.5f, "8", At(12)));
+    EXPECT_TRUE(KeepPendingSeries(1));
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(46, {}, Language));
+    EXPECT_EQ(DataFolder, Programs['A']);
+    // There the pending file lies in the program folder itself, which no
+    // other seat uses, and no seat folder or lock is made in it.
+    EXPECT_EQ(PendingIn(Programs['A']), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_TRUE(QDir(Programs['A']).entryList({QStringLiteral("SEAT*")}, QDir::AllEntries).isEmpty());
+    // The lock in the folder the settings no longer name is given up.
+    {
+        FileLock old;
+        SystemError error;
+        EXPECT_EQ(old.TryLock(away + QStringLiteral("/SEAT-LAB-A/SEAT.LCK"), error), FileLock::Result::Locked);
+    }
+    // Back, the old file goes with the next save; a start where the settings
+    // point finds a once, with its new test.
+    ASSERT_TRUE(QDir().rename(away, Data));
+    bool ok = false;
+    SavePendingProtocols(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(PendingIn(Folder('A')).isEmpty());
+    EndSeat();
+    EXPECT_EQ(Start(), "up a:1");
+    EndSeat();
+
+    // Another installation's program folder as the data folder: B takes
+    // none of A's series there, loads none, and leaves them where they are.
+    EXPECT_EQ(StartHere('B', Programs['A']), "up");
+    EXPECT_EQ(PendingIn(Programs['A']), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_TRUE(QFileInfo::exists(Programs['A'] + QStringLiteral("/SEAT-LAB-B")));
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
 }
