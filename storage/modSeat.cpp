@@ -254,11 +254,10 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
     // Most starts find nothing of the old layout: no lock is taken then (a
     // data folder that may not be written makes no log line each start).
     // What is found is looked at again under the lock.
-    QStringList records = IntentRecordPaths(dataFolder);
-    records.erase(std::remove_if(records.begin(), records.end(), [](const QString& path) { return !IsOldStepRecord(path); }),
-                  records.end());
+    const QStringList records = IntentRecordPaths(dataFolder);
     const QStringList names = dskListFiles(dataFolder);
-    if (records.isEmpty() && std::none_of(names.begin(), names.end(), IsPendingName))
+    if (std::none_of(records.begin(), records.end(), IsOldStepRecord)
+        && std::none_of(names.begin(), names.end(), IsPendingName))
         return;
     FileLock lock;
     SystemError error;
