@@ -13,6 +13,7 @@
 #include "platform/ProgramIcon.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemEnd.h"
+#include "storage/modSeat.h"
 
 #include <QApplication>
 #include <cerrno>
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
     hooks.CommInit = [](int16_t port) { commInit(port); };
     hooks.CommOpen = [](int16_t port) { return commOpen(port); };
     hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
+    hooks.AcquireSeat = EstablishSeat;
     const int refused = Main(hooks);
     if (refused != 0 || SystemEndRequested()) {
         ReleaseInstanceLock();
@@ -75,6 +77,7 @@ int main(int argc, char** argv)
     }
     g_mainWindowShown = true;
     const int status = QApplication::exec();
+    EndSeat();
     ReleaseInstanceLock();
     return status;
 }

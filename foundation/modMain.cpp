@@ -112,7 +112,14 @@ int Main(const StartupHooks& hooks)
     LoadInstallation(ProgramFolder());
 
     // 4. Settings; a first start greets the user and lets them pick the language.
-    if (hooks.InitSettings())
+    // A second run of this installation on the data folder the settings
+    // name, from another PC, is refused as a second copy is.
+    const bool firstStart = hooks.InitSettings();
+    if (hooks.AcquireSeat && !hooks.AcquireSeat()) {
+        MsgResult = ShowMessage(1);
+        return ExitSecondCopy;
+    }
+    if (firstStart)
         ShowModal(*frmWelcome::Instance());
     // The system's end during the first windows: the language chosen is not
     // kept, so the next start greets the user again.

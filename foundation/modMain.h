@@ -24,6 +24,10 @@ struct StartupHooks {
     std::function<QString()> ReadGroupSeparator;
     // Reads the settings; True on a first start (no settings file existed).
     std::function<bool()> InitSettings;
+    // Once the settings name the data folder: True when this installation's
+    // seat may run there, False while another run of it holds the data
+    // folder (a program folder copied to another PC). None: no such check.
+    std::function<bool()> AcquireSeat;
     std::function<void(int16_t port)> CommInit;
     std::function<bool(int16_t port)> CommOpen;
     // Loads the main window without showing it.

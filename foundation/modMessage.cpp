@@ -417,6 +417,20 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "No se puede acceder a la carpeta de datos. Hasta nuevo aviso se usa la carpeta del programa como "
                "carpeta de datos."},
               "."}},
+        // The data settings refuse a folder in which this installation runs
+        // already, from another PC (its program folder copied there).
+        {47, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Diese Installation läuft bereits auf einem anderen Computer mit diesem Datenverzeichnis. "
+               "Bitte wählen Sie ein anderes Verzeichnis.",
+               "This installation is already running with this data folder on another computer. "
+               "Please select another folder.",
+               "Cette installation est déjà en cours d'exécution avec ce répertoire de données sur un autre "
+               "ordinateur. Veuillez choisir un autre répertoire.",
+               "Questa installazione è già in esecuzione con questa cartella dati su un altro computer. "
+               "Selezionare un'altra cartella.",
+               "Esta instalación ya está funcionando con esta carpeta de datos en otro ordenador. "
+               "Seleccione otra carpeta."},
+              "!"}},
     };
     return table;
 }

@@ -31,6 +31,7 @@
 #include "platform/TabControl.h"
 #include "printing/modPrinter.h"
 #include "storage/frmDataSetting.h"
+#include "storage/modSeat.h"
 #include "storage/frmQDASSetting.h"
 #include "storage/modClipboard.h"
 #include "storage/modTestReport.h"
@@ -488,9 +489,14 @@ void frmMain::mnuSettings_DataSettings_Click()
     // The open series are written into a new data folder before the
     // settings name it, so that the next start finds them whatever happens;
     // their files in the old folder go once the settings name the new one.
+    // The seat's lock goes with the data folder: taken in the new one
+    // before the settings name it, kept in the one they name afterwards.
     frmDataSetting::SetFolderMove({BeginDataFolderChange, FinishDataFolderChange, UndoDataFolderChange});
+    frmDataSetting::SetFolderClaim(ClaimSeatFolder);
     frmDataSetting::ShowForm();
     frmDataSetting::SetFolderMove({});
+    frmDataSetting::SetFolderClaim({});
+    SettleSeatFolder();
     if (DataFolder != dataFolder && Protocols.size() > 1) {
         bool ok = false;
         SavePendingProtocols(ok);

@@ -12,6 +12,7 @@
 #include "storage/modCurveFiles.h"
 #include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
+#include "storage/modSeat.h"
 #include "storage/modTestReport.h"
 
 #include <QDir>
@@ -84,13 +85,6 @@ const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
 // The data folder could not be reached, and the program folder stands in.
 constexpr int16_t MsgDataFolderStandIn = 46;
 const QString LoadProcedure = QStringLiteral("LoadPendingProtocols");
-
-// The folder where this installation's pending files and the records of its
-// steps on them lie, for the data folder given.
-QString SeatPendingFolder(const QString& dataFolder)
-{
-    return dataFolder;
-}
 
 bool IsPendingName(const QString& name)
 {
@@ -460,6 +454,9 @@ bool StandInForUnreachableDataFolder()
     }
     FinishDataFolderChange();
     g_namedDataFolder = program;
+    // The seat's lock in the folder left behind goes: the settings no
+    // longer name it, and the program folder needs none.
+    SettleSeatFolder();
     ShowMessage(MsgDataFolderStandIn);
     return true;
 }
@@ -920,7 +917,8 @@ void LoadPendingProtocols()
     g_change = FolderChange{};
     g_failureTold = false;
     g_namedDataFolder = DataFolder;
-    const std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
+    std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
+    TakeOverOldPendingFiles(DataFolder, leftovers);
     const QString folder = SeatPendingFolder(DataFolder);
     // The file each series came from, by its place in Protocols, and the
     // checksum of what it held.

@@ -19,8 +19,10 @@ namespace {
 
 frmDataSetting* g_instance = nullptr;
 frmDataSetting::FolderMove g_folderMove;
+std::function<bool(const QString& folder)> g_folderClaim;
 constexpr int16_t MsgWriteError = 31;
 constexpr int16_t MsgPortNotAvailable = 13;
+constexpr int16_t MsgSeatRunsThere = 47;
 constexpr int16_t DefaultPort = 2;
 
 QString U(const char* utf8)
@@ -140,6 +142,13 @@ void frmDataSetting::cmdOK_Click()
     // Nothing is taken over while the folder is refused.
     if (!ShownFolderIsStorable())
         return;
+    // A folder this installation runs in already, from another PC, is
+    // refused before anything is stored (its lock is taken here).
+    if (g_folderClaim && QDir::cleanPath(dirDirectory->Path()) != QDir::cleanPath(DataFolder)
+        && !g_folderClaim(dirDirectory->Path())) {
+        ShowMessage(MsgSeatRunsThere);
+        return;
+    }
     if (chosen != 0)
         ComPort = chosen;
     // The settings name a new folder only when the open series are in it:
@@ -184,6 +193,11 @@ void frmDataSetting::cmdOK_Click()
 void frmDataSetting::SetFolderMove(FolderMove move)
 {
     g_folderMove = std::move(move);
+}
+
+void frmDataSetting::SetFolderClaim(std::function<bool(const QString& folder)> claim)
+{
+    g_folderClaim = std::move(claim);
 }
 
 void frmDataSetting::optPort_DblClick(int index)

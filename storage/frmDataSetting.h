@@ -30,6 +30,10 @@ public:
         std::function<bool()> Undo;
     };
     static void SetFolderMove(FolderMove move);
+    // Asked before anything is stored: false when the folder may not become
+    // the data folder, as this installation runs there already (from
+    // another PC); message 47 then says so and the dialog stays open.
+    static void SetFolderClaim(std::function<bool(const QString& folder)> claim);
 
     QGroupBox* fraPort = nullptr;
     std::array<QRadioButton*, 9> optPort{};   // 1 to 8 = port number

@@ -8,6 +8,7 @@
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
+#include "storage/modSeat.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
 
@@ -95,8 +96,17 @@ protected:
         SetProgramFolder(QString());
     }
 
+    // In the data folder itself before the program took it over into its
+    // seat's folder (a take-over that could not write its copy leaves it).
     std::string ReadPending() const
     {
+        QFile seat(Home + u'/' + QLatin1String(SeatFileName));
+        QFile taken(Data + u'/'
+                    + (seat.open(QIODevice::ReadOnly) ? SeatFolderName(QString::fromLatin1(seat.readAll()).trimmed())
+                                                      : QString())
+                    + QStringLiteral("/PENDING 1.QTA"));
+        if (taken.open(QIODevice::ReadOnly))
+            return taken.readAll().toStdString();
         QFile file(Data + QStringLiteral("/PENDING 1.QTA"));
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
@@ -216,8 +226,9 @@ protected:
         ReadSettingsFile();
         StoredSettingsToGlobals();
         Protocols = {MakeEmptyProtocol()};
-        if (DataFolder == Data)
+        if (DataFolder == Data && EstablishSeat())
             LoadPendingProtocols();
+        EndSeat();
         return Protocols;
     }
 

@@ -1,0 +1,63 @@
+#include "platform/FileLock.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+FileLock::~FileLock() { Unlock(); }
+
+FileLock::Result FileLock::TryLock(const QString& path, SystemError& error) { return Take(path, false, error); }
+
+FileLock::Result FileLock::Lock(const QString& path, SystemError& error) { return Take(path, true, error); }
+
+FileLock::Result FileLock::Take(const QString& path, bool wait, SystemError& error)
+{
+    Unlock();
+    // Opened for writing: a share grants a write lock only on such a file.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = ErrorFromErrno(errno, path);
+        return Result::Failed;
+    }
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    range.l_start = 0;
+    range.l_len = 0;   // the whole file, however long
+    int result = 0;
+    do
+        result = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &range);
+    while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        const int reason = errno;
+        ::close(fd);
+        if (reason == EAGAIN || reason == EACCES)
+            return Result::HeldElsewhere;
+        error = ErrorFromErrno(reason, path);
+        return Result::Failed;
+    }
+    m_fd = fd;
+    m_path = path;
+    return Result::Locked;
+}
+
+void FileLock::Unlock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_path.clear();
+}
+
+void FileLock::MoveTo(FileLock& other)
+{
+    if (&other == this)
+        return;
+    other.Unlock();
+    other.m_fd = m_fd;
+    other.m_path = m_path;
+    m_fd = -1;
+    m_path.clear();
+}

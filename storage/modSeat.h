@@ -1,0 +1,96 @@
+#pragma once
+// Several installations (each with its own program folder, on one PC or on
+// several) may share one data folder. Each is a seat with a name of its own,
+// kept in its program folder, and keeps its open series apart from the other
+// seats': its pending files and the records of its steps lie in a folder of
+// its own in the data folder, "SEAT-" and its name. A start loads only its own
+// seat's series. The program folder belongs to its own installation alone:
+// with the settings naming it (the default, or standing in for a data folder
+// that cannot be reached) the pending files lie in it directly, as ever.
+//
+// A seat runs once at a time: its folder holds a lock file that the running
+// copy holds locked for the whole run (an open file description lock, which
+// a share honours and which ends with the process). A second run of the same
+// seat (a program folder copied to another PC) is refused like a second copy.
+//
+// Pending files of the layout before seats ("PENDING n.QTA" in the data
+// folder itself) are taken over once, by the first seat that starts, into
+// its own folder.
+#include "storage/modIntentRecord.h"
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// The seat's name in the program folder, one line.
+inline constexpr char SeatFileName[] = "QUINTARA.SEAT";
+// The lock file in the seat's folder.
+inline constexpr char SeatLockFileName[] = "SEAT.LCK";
+// In the data folder itself: the lock held during a take-over. Its record
+// lies beside it as a step on the pending files there ("PENDING n.STP").
+inline constexpr char TakeOverLockFileName[] = "PENDING.LCK";
+
+// A seat's name: 1 to 24 of "A"-"Z", "0"-"9" and "-", beginning and ending
+// with a letter or digit. Upper case only, so that no two seats differ only
+// in case, and nothing a share (NFS, SMB) or a Windows reader refuses in a
+// folder name: no dot, blank, separator or reserved name ("CON", "NUL", ...
+// need no dot to be refused, and every name holds a "-").
+bool IsSeatName(const QString& name);
+
+// The name a seat takes at its first start: the host name (letters and
+// digits, others as "-", at most 15), "-" and eight hexadecimal digits of a
+// SHA-256 of the host name and the program folder's path. A program folder
+// that cannot be written makes the same name at every start, so its series
+// are found again; one copied to another PC brings its name along in its
+// file.
+QString MakeSeatName(const QString& hostName, const QString& programFolder);
+
+// "SEAT-" and the name: never a style folder's name ("QTA001" .. "QTA256").
+QString SeatFolderName(const QString& seat);
+
+// The name of the seat established in this process; empty before.
+QString SeatName();
+
+// Where this seat's pending files and step records lie in a data folder: its
+// seat folder there, made when missing while the data folder is there. The
+// program folder itself, and the data folder of a process that established
+// no seat (a module run on its own), hold them directly.
+QString SeatPendingFolder(const QString& dataFolder);
+
+// At the start, once the settings name the data folder: reads the seat's
+// name from the program folder (made and written there at the first start)
+// and locks the seat's folder in DataFolder for the run. False only while
+// another running process holds that lock; a data folder that cannot hold
+// the lock (missing, read-only, no locks on its file system) is logged, and
+// the start goes on, as with the program folder's own lock.
+bool EstablishSeat();
+// Gives up the seat and its lock (the end of a run; tests).
+void EndSeat();
+
+// A change of data folder locks the seat's folder in the new folder before
+// the settings name it. False while another process holds that lock (the
+// change is then refused); a folder that cannot hold the lock is logged and
+// claimed all the same. Once the settings named a folder (the dialog closed,
+// the program folder stood in), SettleSeatFolder keeps the lock of the folder
+// DataFolder names and gives up any other. The program folder needs none:
+// its own lock keeps a second copy out.
+bool ClaimSeatFolder(const QString& dataFolder);
+void SettleSeatFolder();
+
+// Takes the pending files of the layout before seats, in the data folder
+// itself, into this seat's folder, under the take-over lock (a short wait
+// while another seat takes them). First the records such a run or an earlier
+// take-over left there are finished; then every test report whose name holds
+// "PENDING " and ends in "QTA" (exact case), apart from the files in
+// leftovers (a step that could not be completed still means to remove them),
+// is copied into the seat's folder under a free name and removed from the
+// data folder, in one step recorded there whose commit point is the first old
+// file gone: a kill or a failure at any moment leaves each series in exactly
+// one of the two places, and the next start of any seat finishes what it
+// left. A data folder that cannot be reached, or a file whose state cannot be
+// told, gives nothing away and loses nothing. What a record there still means
+// to remove, in this seat's folder too, is added to leftovers: the start
+// must not load it. Nothing without an established seat, in the program
+// folder, or in another installation's program folder (it holds its seat's
+// name).
+void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers);

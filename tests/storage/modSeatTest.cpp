@@ -1,0 +1,581 @@
+// Two installations (seats) on one data folder, each in a process of its own
+// with its own program folder: neither loads, replaces or reopens the
+// other's series; a seat runs once at a time; the pending files of the
+// layout before seats are taken over once.
+#include "StorageTest.h"
+#include "support/ChildProcess.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modMain.h"
+#include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
+#include "main_window/modPending.h"
+#include "platform/FileLock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SerialDevices.h"
+#include "storage/frmDataSetting.h"
+#include "storage/modIntentRecord.h"
+#include "storage/modSeat.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+// A series is named by its Reference2 and has a start date (so a report
+// name) of its own.
+Protocol Named(const std::string& name)
+{
+    Protocol p = SampleProtocol(QStringLiteral("s"), At(9, name[0] - 'a'));
+    p.Reference2 = QString::fromStdString(name);
+    return p;
+}
+
+// A seat's start: "up a:0 b:3", the series it loaded with the tests each
+// took beyond the sample's; "refused" while another run holds the seat.
+std::string Start()
+{
+    if (!EstablishSeat())
+        return "refused";
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    const std::size_t base = Named("a").Blocks[1].Values.size();
+    std::string list = "up";
+    for (std::size_t i = 1; i < Protocols.size(); ++i)
+        list += ' ' + Protocols[i].Reference2.toStdString() + ':'
+            + std::to_string(Protocols[i].Blocks[1].Values.size() - base);
+    return list;
+}
+
+// One step of a running seat, as the main window takes it: "open x",
+// "test x", "terminate x", "end".
+bool Step(const std::string& verb, const std::string& name)
+{
+    std::size_t i = Protocols.size() - 1;
+    while (i > 0 && Protocols[i].Reference2.toStdString() != name)
+        --i;
+    const int index = static_cast<int>(i);
+    if (verb == "open") {
+        Protocols.push_back(Named(name));
+        return KeepPendingSeries(static_cast<int>(Protocols.size() - 1));
+    }
+    if (verb == "test" && i > 0) {
+        Protocols[i].Blocks[1].Values.push_back(MakeTest(12.5f, "8", At(12)));
+        return KeepPendingSeries(index);
+    }
+    if (verb == "terminate" && i > 0) {
+        Protocols[i].Finished = true;
+        bool ok = SavePendingSeriesReport(index);
+        ok = EndPendingSeries(index) && ok;
+        Protocols.erase(Protocols.begin() + index);
+        return DropPendingSeries(index) && ok;
+    }
+    bool ok = false;
+    if (verb == "end")
+        SavePendingProtocols(ok);
+    return ok;
+}
+
+// One seat in a child of its own (its program folder, the data folder
+// given), driven line by line: "start" or a step in, one line out.
+class SeatRun {
+public:
+    SeatRun(const QString& program, const QString& data)
+    {
+        int commands[2];
+        int replies[2];
+        if (::pipe(commands) != 0 || ::pipe(replies) != 0)
+            return;
+        m_pid = StartChild([&] {
+            ::close(commands[1]);
+            ::close(replies[0]);
+            EndSeat();   // nothing of a seat this process holds
+            SetProgramFolder(program);
+            ResetSettingsGlobals(program);
+            DataFolder = data;
+            FILE* in = ::fdopen(commands[0], "r");
+            char line[256];
+            while (in && std::fgets(line, sizeof line, in)) {
+                const std::string command = std::string(line).substr(0, std::string(line).find('\n'));
+                const std::size_t blank = command.find(' ');
+                const std::string verb = command.substr(0, blank);
+                const std::string reply = verb == "start"
+                    ? Start()
+                    : (Step(verb, blank == std::string::npos ? "" : command.substr(blank + 1)) ? "ok" : "fail");
+                if (::write(replies[1], (reply + '\n').data(), reply.size() + 1) < 0 || verb == "end")
+                    break;
+            }
+            return 0;
+        });
+        ::close(commands[0]);
+        ::close(replies[1]);
+        m_out = commands[1];
+        m_in = replies[0];
+    }
+    ~SeatRun()
+    {
+        if (m_pid > 0)
+            ::kill(m_pid, SIGKILL);
+        Wait();
+        ::close(m_out);
+        ::close(m_in);
+    }
+
+    void Send(const std::string& command) { (void)!::write(m_out, (command + '\n').data(), command.size() + 1); }
+    // The next reply; "" when the child ended or took the time (a minute).
+    // After "end", once the child ended too.
+    std::string Reply(const std::string& command, int milliseconds = 60000)
+    {
+        std::string line;
+        char c = 0;
+        pollfd wait{m_in, POLLIN, 0};
+        while (::poll(&wait, 1, milliseconds) == 1 && ::read(m_in, &c, 1) == 1 && c != '\n')
+            line += c;
+        if (command == "end")
+            Wait();
+        return line;
+    }
+    std::string Ask(const std::string& command)
+    {
+        Send(command);
+        return Reply(command);
+    }
+    void Wait()
+    {
+        if (m_pid > 0)
+            WaitForChild(m_pid);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_in = -1;
+};
+
+QStringList PendingIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files).filter(QRegularExpression(QStringLiteral("^PENDING [0-9]+\\.QTA$")));
+}
+
+}  // namespace
+
+class Seats : public StorageTest {
+protected:
+    void SetUp() override
+    {
+        StorageTest::SetUp();
+        for (const char seat : {'A', 'B'}) {
+            Programs[seat] = Temp.path() + QStringLiteral("/Program") + QLatin1Char(seat);
+            ASSERT_TRUE(QDir().mkpath(Programs[seat]));
+            WriteFileBytes(Programs[seat] + QStringLiteral("/QUINTARA.SEAT"), std::string("LAB-") + seat + "\r\n");
+        }
+    }
+    void TearDown() override
+    {
+        EndSeat();
+        Protocols = {EmptyProtocol};
+        StorageTest::TearDown();
+    }
+
+    // A start of the seat in this process, at the given path of the data
+    // folder; the seat is given up again.
+    std::string StartHere(char seat, const QString& data = QString())
+    {
+        SetProgramFolder(Programs[seat]);
+        DataFolder = data.isEmpty() ? Data : data;
+        const std::string loaded = Start();
+        EndSeat();
+        SetProgramFolder(Program);
+        DataFolder = Data;
+        return loaded;
+    }
+    QString Folder(char seat) const { return Data + QStringLiteral("/SEAT-LAB-") + QLatin1Char(seat); }
+
+    // The old series "PENDING n.QTA" in the data folder itself, as a run
+    // before seats left them, and the termination of "t" that a kill cut
+    // short after its report was written: its record still means to remove
+    // t's pending file, which no seat may take.
+    void WriteOldPendingFiles(const std::vector<std::string>& names)
+    {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Reports());
+        Protocol ended = Named("t");
+        ended.Finished = true;
+        IntentRecord termination{IntentCommit::FileWritten, QString(), false,
+                                 {IntentFile{Reports() + QStringLiteral("/2024.01.05, 09.19.00.QTA"), {}}}, {}};
+        for (std::size_t n = 0; n <= names.size(); ++n) {
+            const std::string bytes = ReportFileBytes(Named(n < names.size() ? names[n] : "t"));
+            WriteFileBytes(Data + QStringLiteral("/PENDING %1.QTA").arg(n + 1), bytes);
+            if (n == names.size())
+                termination.Removed.push_back(
+                    IntentFile{Data + QStringLiteral("/PENDING %1.QTA").arg(n + 1), IntentChecksum(bytes)});
+        }
+        WriteFileBytes(termination.Created[0].Path, ReportFileBytes(ended));
+        termination.Created[0].Checksum = IntentChecksum(ReportFileBytes(ended));
+        WriteFileBytes(Data + QStringLiteral("/PENDING.STP"), IntentRecordBytes(termination, Data));
+    }
+
+    // Each name is open on exactly one of the two seats; nothing is left in
+    // the data folder itself, and t stays reported only.
+    void ExpectEachOnceOnOneSeat(const std::vector<std::string>& names, const std::string& startA,
+                                 const std::string& startB)
+    {
+        std::map<std::string, int> count;
+        for (const std::string& list : {startA, startB}) {
+            ASSERT_EQ(list.rfind("up", 0), 0u) << list;
+            for (std::size_t at = list.find(' '); at != std::string::npos; at = list.find(' ', at + 1))
+                ++count[list.substr(at + 1, list.find(':', at) - at - 1)];
+        }
+        for (const std::string& name : names)
+            EXPECT_EQ(count[name], 1) << name << " in " << startA << " / " << startB;
+        EXPECT_EQ(count.size(), names.size()) << startA << " / " << startB;
+        EXPECT_TRUE(PendingIn(Data).isEmpty()) << PendingIn(Data).join(u',').toStdString();
+        EXPECT_EQ(QDir(Reports()).entryList(QDir::Files).size(), 1);
+    }
+
+    std::map<char, QString> Programs;   // program folders of seats A and B
+    // The style folder of style "s": "S" is 83, + 1.
+    QString Reports() const { return Data + QStringLiteral("/QTA084"); }
+};
+
+TEST_F(Seats, ADayOfTwoSeatsOnOneDataFolder)
+{
+    // Seat, step, reply; "+" sends a step with the one before, before
+    // either answers (new files, renumberings at the same moment).
+    const char* const day[] = {
+        "A start=up", "B start=up", "A open a=ok", "+B open b=ok", "B test b=ok", "B test b=ok", "A test a=ok",
+        "B test b=ok",
+        // A's end writes nothing over B's newer state, and B goes on.
+        "A end=ok", "B test b=ok", "A start=up a:1", "A terminate a=ok", "A open c=ok", "B end=ok", "A end=ok",
+        // a, terminated on A, stays closed after B's exit; c is there.
+        "A start=up c:0", "B start=up b:4", "A open d=ok", "+B open e=ok", "A terminate c=ok", "+B terminate b=ok",
+        "A end=ok", "+B end=ok", "B start=up e:0", "A start=up d:0", "A end=ok", "B end=ok"};
+    std::map<char, std::unique_ptr<SeatRun>> runs;
+    std::vector<std::string> sent;   // "A end=ok": sent, reply not read yet
+    for (std::size_t s = 0; s < std::size(day); ++s) {
+        const std::string step = day[s][0] == '+' ? day[s] + 1 : day[s];
+        std::unique_ptr<SeatRun>& run = runs[step[0]];
+        if (!run)
+            run = std::make_unique<SeatRun>(Programs[step[0]], Data);
+        run->Send(step.substr(2, step.find('=') - 2));
+        sent.push_back(step);
+        if (s + 1 < std::size(day) && day[s + 1][0] == '+')
+            continue;
+        for (const std::string& waiting : sent) {
+            const std::string command = waiting.substr(2, waiting.find('=') - 2);
+            ASSERT_EQ(runs[waiting[0]]->Reply(command), waiting.substr(waiting.find('=') + 1)) << waiting;
+            if (command == "end")
+                runs[waiting[0]].reset();
+        }
+        sent.clear();
+    }
+    // One report each of a, b and c; the open series in their seats' folders.
+    EXPECT_EQ(QDir(Reports()).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(PendingIn(Folder('A')), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_EQ(PendingIn(Folder('B')), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_TRUE(PendingIn(Data).isEmpty());
+}
+
+TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTerminatesWhole)
+{
+    // A's termination of a, killed at each of its file calls; then B
+    // terminates b whole before A starts again: each seat's record stays its
+    // own, so a is either reported or open, never both, and b is reported.
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        for (const char seat : {'A', 'B'}) {
+            QDir().mkpath(Folder(seat));
+            WriteFileBytes(Folder(seat) + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named(seat == 'A' ? "a" : "b")));
+        }
+    };
+    const auto terminate = [&] {
+        SetProgramFolder(Programs['A']);
+        return Start() == "up a:0" && Step("terminate", "a") ? 0 : 1;
+    };
+    int reported = 0;
+    const auto check = [&](int) {
+        SeatRun b(Programs['B'], Data);
+        for (const char* step : {"start=up b:0", "terminate b=ok", "end=ok"})
+            ASSERT_EQ(b.Ask(std::string(step).substr(0, std::string(step).find('='))), std::strchr(step, '=') + 1);
+        const int reports = static_cast<int>(QDir(Reports()).entryList(QDir::Files).size());
+        const std::string a = StartHere('A');
+        ASSERT_EQ(a, reports == 2 ? "up" : "up a:0") << reports;
+        ASSERT_EQ(StartHere('B'), "up");
+        ASSERT_EQ(StartHere('A'), a);
+        reported += reports - 1;
+    };
+    const int kills = KillBeforeEachFileCall(prepare, terminate, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 5);
+    EXPECT_GE(reported, 2);
+}
+
+TEST_F(Seats, OldPendingFilesGoEachToOneSeatWhenBothStartAtOnce)
+{
+    const std::vector<std::string> names = {"a", "b", "c", "d", "e", "f"};
+    for (int trial = 0; trial < 10 && !HasFailure(); ++trial) {
+        SCOPED_TRACE(trial);
+        WriteOldPendingFiles(names);
+        SeatRun a(Programs['A'], Data);
+        SeatRun b(Programs['B'], Data);
+        // Neither takes anything while another holds the take-over lock.
+        FileLock held;
+        SystemError error;
+        ASSERT_EQ(held.TryLock(Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
+        a.Send("start");
+        b.Send("start");
+        EXPECT_EQ(a.Reply("start", 300), "");
+        held.Unlock();
+        const std::string startA = a.Reply("start");
+        const std::string startB = b.Reply("start");
+        ExpectEachOnceOnOneSeat(names, startA, startB);
+        // What they loaded is what they find again.
+        EXPECT_EQ(a.Ask("end"), "ok");
+        EXPECT_EQ(b.Ask("end"), "ok");
+        EXPECT_EQ(StartHere('A'), startA);
+        EXPECT_EQ(StartHere('B'), startB);
+    }
+}
+
+TEST_F(Seats, ATakeOverKilledOrFailedAtEachFileCallLeavesEachOldSeriesInOnePlace)
+{
+    // A's start takes the old series over, and is killed, has one file call
+    // fail, or sees the data folder go away, at each of them. Then B starts
+    // with the share mounted at another path, where A's path shows an empty
+    // folder: B finishes what A left by the names below its own path, and
+    // A's start follows.
+    const std::vector<std::string> names = {"a", "b", "c"};
+    const QString elsewhere = Temp.path() + QStringLiteral("/Elsewhere");
+    const QString empty = Temp.path() + QStringLiteral("/Empty");
+    const QString startedB = Temp.path() + QStringLiteral("/StartedB");
+    ASSERT_TRUE(QDir().mkpath(elsewhere) && QDir().mkpath(empty));
+    // What the cut-short start loaded stays A's: it never loads a copy its
+    // record still means to remove.
+    const QString startedA = Temp.path() + QStringLiteral("/StartedA");
+    const auto prepare = [&] {
+        WriteOldPendingFiles(names);
+        QFile::remove(startedA);
+    };
+    const auto start = [&] {
+        SetProgramFolder(Programs['A']);
+        const std::string loaded = Start();
+        // Its own write may be the file call that fails: then nothing is told.
+        QFile told(startedA);
+        if (told.open(QIODevice::WriteOnly))
+            told.write(loaded.data(), static_cast<qint64>(loaded.size()));
+        return loaded.rfind("up", 0) == 0 ? 0 : 1;
+    };
+    bool otherPath = true;
+    const QString away = Data + QStringLiteral(".away");
+    const auto check = [&] {
+        if (!QFileInfo::exists(Data)) {
+            ASSERT_TRUE(QDir().rename(away, Data));
+        }
+        const int status = RunInMountNamespace([&] {
+            if (::mount(QFile::encodeName(Data).constData(), QFile::encodeName(elsewhere).constData(), nullptr,
+                        MS_BIND, nullptr) != 0
+                || ::mount(QFile::encodeName(empty).constData(), QFile::encodeName(Data).constData(), nullptr,
+                           MS_BIND, nullptr) != 0)
+                return ChildSetupFailed;
+            WriteFileBytes(startedB, StartHere('B', elsewhere));
+            return 0;
+        });
+        otherPath = otherPath && status != ChildSetupFailed;
+        if (status == ChildSetupFailed)
+            WriteFileBytes(startedB, StartHere('B'));
+        const std::string startA = StartHere('A');
+        ExpectEachOnceOnOneSeat(names, startA, ReadFileBytes(startedB));
+        const std::string first = QFileInfo::exists(startedA) ? ReadFileBytes(startedA) : std::string();
+        for (const std::string& name : names)
+            EXPECT_TRUE(first.find(' ' + name + ':') == std::string::npos
+                        || startA.find(' ' + name + ':') != std::string::npos)
+                << name << " loaded by " << first << ", not by the next start " << startA;
+        ASSERT_FALSE(HasFailure());
+    };
+    const int kills = KillBeforeEachFileCall(prepare, start, [&](int) { check(); });
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 8);
+    for (const int error : {EIO, ENOSPC})
+        EXPECT_GT(FailEachFileCall(prepare, start, error, FileCallFault::Once, [&](int, int) { check(); }), 8);
+    EXPECT_GT(VanishAtEachFileCall(prepare, start, [&] { QDir().rename(Data, away); }, [&](int, int) { check(); }), 8);
+
+    // A take-over record whose commit point cannot be told (its first old
+    // file unreadable: a folder of that name stands in for an I/O error):
+    // the start takes nothing over, removes nothing and loads none of the
+    // copies the record may still remove; once it can be told, it is done.
+    WriteOldPendingFiles(names);
+    const QString unreadable = Data + QStringLiteral("/PENDING 9.QTA");
+    const QString copy = Folder('A') + QStringLiteral("/PENDING 1.QTA");
+    ASSERT_TRUE(QDir().mkpath(unreadable) && QDir().mkpath(Folder('A')));
+    const std::string bytes = ReadFileBytes(Data + QStringLiteral("/PENDING 1.QTA"));
+    WriteFileBytes(copy, bytes);
+    const IntentRecord takeOver{IntentCommit::FileRemoved, QString(), false, {IntentFile{copy, IntentChecksum(bytes)}},
+                                {IntentFile{unreadable, IntentChecksum("?")},
+                                 IntentFile{Data + QStringLiteral("/PENDING 1.QTA"), IntentChecksum(bytes)}}};
+    WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"), IntentRecordBytes(takeOver, Data));
+    EXPECT_EQ(StartHere('A'), "up");
+    EXPECT_EQ(PendingIn(Data).size(), 4);
+    EXPECT_EQ(PendingIn(Folder('A')).size(), 1);
+    ASSERT_TRUE(QDir().rmdir(unreadable));
+    EXPECT_EQ(StartHere('A'), "up a:0 b:0 c:0");
+    ExpectEachOnceOnOneSeat(names, StartHere('A'), "up");
+    if (!otherPath)
+        GTEST_SKIP() << "no mount namespace: the other seat reached the share at the same path";
+}
+
+TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
+{
+    // The first run names its seat in its program folder at its first start;
+    // a copy of that folder (another PC) is the same seat.
+    const QString first = Temp.path() + QStringLiteral("/First");
+    const QString copy = Temp.path() + QStringLiteral("/Copy");
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    const QString third = Temp.path() + QStringLiteral("/Third");
+    const QString link = Temp.path() + QStringLiteral("/Link");
+    for (const QString& folder : {first, copy, other, third})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::link(other, link));
+    auto run = std::make_unique<SeatRun>(first, Data);
+    ASSERT_EQ(run->Ask("start"), "up");
+    // A name any share and a case-insensitive file system take as it is.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z0-9]+(-[A-Z0-9]+)*-[0-9A-F]{8}\r\n$"))
+                    .match(QString::fromStdString(ReadFileBytes(first + QStringLiteral("/QUINTARA.SEAT"))))
+                    .hasMatch());
+    WriteFileBytes(copy + QStringLiteral("/QUINTARA.SEAT"), ReadFileBytes(first + QStringLiteral("/QUINTARA.SEAT")));
+    Programs['C'] = copy;
+
+    // Refused as a second copy is, by the start's own sequence (a start
+    // that went on would meet its login window, which no one answers).
+    {
+        ScriptedDialogRunner dialogs;
+        SetProgramFolder(copy);
+        StartupHooks hooks = DefaultStartupHooks();
+        hooks.AcquireInstanceLock = [] { return true; };
+        hooks.InitSettings = [] { return false; };
+        hooks.AcquireSeat = EstablishSeat;
+        EXPECT_EQ(Main(hooks), ExitSecondCopy);
+        ASSERT_EQ(Presenter.Shown.size(), 1u);
+        EXPECT_EQ(Presenter.Shown[0], ComposeMessage(1, {}, Language));
+        EndSeat();
+    }
+
+    // Another data folder is free to it; the data settings refuse the first
+    // run's with message 47 before anything is stored (the port, a
+    // terminal of its own, as little as the folder); the folder it holds,
+    // through a link, is its own.
+    DataFolder = other;
+    ASSERT_TRUE(EstablishSeat());
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+    std::map<int, QByteArray> ports;
+    for (int n = 1; n <= 8; ++n) {
+        const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
+        if (qEnvironmentVariableIsSet(name.constData()))
+            ports[n] = qgetenv(name.constData());
+        qputenv(name.constData(), n == 2 ? QByteArray(::ptsname(terminal)) : QByteArray("/nonexistent/ttyQ"));
+    }
+    ComPort = 1;
+    frmDataSetting::SetFolderClaim(ClaimSeatFolder);
+    frmDataSetting* form = frmDataSetting::Instance();
+    form->dirDirectory->SetPath(Data);
+    form->cmdOK_Click();
+    // The port stored is not there: message 13 first, as ever.
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(13, {}, Language));
+    EXPECT_TRUE(frmDataSetting::IsLoaded());
+    form->optPort[2]->setChecked(true);
+    ASSERT_TRUE(form->optPort[2]->isEnabled());
+    form->cmdOK_Click();
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(47, {}, Language));
+    EXPECT_TRUE(Presenter.Shown[2].Text.contains(QStringLiteral("already running with this data folder")));
+    EXPECT_EQ(DataFolder, other);
+    EXPECT_EQ(ComPort, 1);
+    EXPECT_FALSE(QFile::exists(copy + QStringLiteral("/QUINTARA.DAT")));
+    form->cmdCancel_Click();
+    ::close(terminal);
+    frmDataSetting::SetFolderClaim({});
+    for (int n = 1; n <= 8; ++n) {
+        const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
+        ports.count(n) ? qputenv(name.constData(), ports[n]) : qunsetenv(name.constData());
+    }
+    EXPECT_TRUE(ClaimSeatFolder(link));
+
+    // A change of data folder takes the lock along once the settings name
+    // the new folder, and gives up the old one.
+    ASSERT_TRUE(ClaimSeatFolder(third));
+    DataFolder = third;
+    SettleSeatFolder();
+    EXPECT_EQ(SeatRun(copy, third).Ask("start"), "refused");
+    EXPECT_EQ(SeatRun(copy, other).Ask("start"), "up");
+    EndSeat();
+
+    // The lock goes with the process, however it ends.
+    run.reset();
+    EXPECT_EQ(StartHere('C'), "up");
+}
+
+TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolderTheSettingsName)
+{
+    // Seat A runs on the data folder with a open; the data folder drops and
+    // the program folder stands in for it (message 46).
+    SetProgramFolder(Programs['A']);
+    ResetSettingsGlobals(Programs['A']);
+    DataFolder = Data;
+    ASSERT_EQ(Start(), "up");
+    Protocols.push_back(Named("a"));
+    ASSERT_TRUE(KeepPendingSeries(1));
+    ASSERT_EQ(PendingIn(Folder('A')), QStringList{QStringLiteral("PENDING 1.QTA")});
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    ASSERT_TRUE(QDir().rename(Data, away));
+    Protocols[1].Blocks[1].Values.push_back(MakeTest(12.5f, "8", At(12)));
+    EXPECT_TRUE(KeepPendingSeries(1));
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(46, {}, Language));
+    EXPECT_EQ(DataFolder, Programs['A']);
+    // There the pending file lies in the program folder itself, which no
+    // other seat uses, and no seat folder or lock is made in it.
+    EXPECT_EQ(PendingIn(Programs['A']), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_TRUE(QDir(Programs['A']).entryList({QStringLiteral("SEAT*")}, QDir::AllEntries).isEmpty());
+    // The lock in the folder the settings no longer name is given up.
+    {
+        FileLock old;
+        SystemError error;
+        EXPECT_EQ(old.TryLock(away + QStringLiteral("/SEAT-LAB-A/SEAT.LCK"), error), FileLock::Result::Locked);
+    }
+    // Back, the old file goes with the next save; a start where the settings
+    // point finds a once, with its new test.
+    ASSERT_TRUE(QDir().rename(away, Data));
+    bool ok = false;
+    SavePendingProtocols(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(PendingIn(Folder('A')).isEmpty());
+    EndSeat();
+    EXPECT_EQ(Start(), "up a:1");
+    EndSeat();
+
+    // Another installation's program folder as the data folder: B takes
+    // none of A's series there, loads none, and leaves them where they are.
+    EXPECT_EQ(StartHere('B', Programs['A']), "up");
+    EXPECT_EQ(PendingIn(Programs['A']), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_TRUE(QFileInfo::exists(Programs['A'] + QStringLiteral("/SEAT-LAB-B")));
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
+}
