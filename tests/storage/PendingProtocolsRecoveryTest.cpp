@@ -874,9 +874,10 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
     // A series in the program folder, which stood in for the data folder,
     // moves into the data folder: its new file, then the removal of the old
     // one. With any one file call failing (once, or from there on as on a
-    // full disk), or the data folder going away there, a save that says all is on disk has left no record open, and
-    // the series in one file; and once the folder is back, the series is in
-    // exactly one of the two folders.
+    // full disk), or the data folder going away there, a save that says all
+    // is on disk has left no record open, and the series in one file; once
+    // the folder is back, the series is in exactly one of the two folders,
+    // and the user's files in both are as they were.
     const Protocol series = Series(9, "s");
     const QString stood = Program + QStringLiteral("/PENDING 1.QTA");
     const QString away = Data + QStringLiteral(".away");
@@ -888,6 +889,8 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
         for (const QString& name : RecordsIn(Program) + PendingFilesIn(Program))
             QFile::remove(Program + u'/' + name);
         WriteFileBytes(stood, ReportFileBytes(series));
+        for (const QString& folder : {Data, Program})
+            WriteFileBytes(folder + QStringLiteral("/notes.txt"), "the user's");
         DataFolder = Program;
         ASSERT_EQ(NextStart().size(), 2u);
         DataFolder = Data;
@@ -905,6 +908,8 @@ TEST_F(PendingRecovery, ASeriesLeavingTheProgramFolderIsSavedOnlyOnceItsStepIsCo
             ASSERT_TRUE(RecordsIn(Data).isEmpty());
             ASSERT_TRUE(PendingFilesIn(Program).isEmpty() || PendingFilesIn(Data).isEmpty());
         }
+        for (const QString& folder : {Data, Program})
+            ASSERT_EQ(ReadFileBytes(folder + QStringLiteral("/notes.txt")), "the user's") << folder.toStdString();
         // Starts from each folder finish what they find there; then the two
         // hold the series once.
         std::size_t count = 0;
