@@ -432,14 +432,19 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
 bool StandInForUnreachableDataFolder()
 {
     const QString program = ProgramFolder();
-    // Another writer stood in for the data folder in memory only: the
-    // change is made here as it must be, from the folder the settings name.
-    if (!g_namedDataFolder.isEmpty() && SameFolder(DataFolder, program) && !SameFolder(g_namedDataFolder, program)
-        && !QFileInfo(g_namedDataFolder).isDir())
+    // Another writer (a curve, a report) stood in for the data folder in
+    // memory only and has put a file into the program folder: the change is
+    // made here as it must be, from the folder the settings name, even when
+    // that folder is back by now; going back to it instead would leave that
+    // file behind, and a save into the program folder without the record
+    // would leave the settings naming a folder the series have left.
+    const bool writerStoodIn = !g_namedDataFolder.isEmpty() && SameFolder(DataFolder, program)
+        && !SameFolder(g_namedDataFolder, program);
+    if (writerStoodIn)
         DataFolder = g_namedDataFolder;
-    if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir())
+    else if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir())
         return true;
-    if (SameFolder(DataFolder, program))
+    else if (SameFolder(DataFolder, program))
         return true;
     WriteLog(ErrorFromErrno(ENOENT, DataFolder), SaveProcedure,
              QStringLiteral("%1 cannot be reached; the program folder stands in for it").arg(DataFolder));

@@ -72,8 +72,11 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
     std::vector<CurveFileCopy> copies;
     // The same folder under another name: the curves are where they belong.
     const QString fromItself = QFileInfo(from).canonicalFilePath();
-    if (fromItself.isEmpty() || fromItself == QFileInfo(to).canonicalFilePath())
+    if (!fromItself.isEmpty() && fromItself == QFileInfo(to).canonicalFilePath())
         return copies;
+    // An old folder that cannot be reached says nothing of its curves: each
+    // is logged as not moved, and the series move without them.
+    const bool reachable = !fromItself.isEmpty() && QFileInfo(fromItself).isDir();
     QSet<QString> seen;     // keys of the old names
     QSet<QString> chosen;   // keys of the new names
     for (const Protocol* record : series) {
@@ -81,6 +84,13 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
                 continue;
             seen.insert(dskNameKey(name));
+            if (!reachable) {
+                const SystemError error = ErrorFromErrno(ENOENT, from);
+                WriteLog(error.Number,
+                         QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, JoinPath(from, name)),
+                         procedure);
+                continue;
+            }
             const QString path = StoredNamePath(from, name);
             if (path.isEmpty())
                 continue;

@@ -570,10 +570,13 @@ TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)
         }
     }
     // A data folder that is gone: the program folder, and the setting
-    // follows (No would keep a test without its curve).
+    // follows as a recorded change, told once (No would keep a test without
+    // its curve).
     DataFolder = DataFolder + QStringLiteral("/gone");
-    EXPECT_EQ(Measure(kAirbag, {AnswerNo}), Boxes{});
+    EXPECT_EQ(Measure(kAirbag, {AnswerNo}), Boxes{Box(46)});
     EXPECT_EQ(DataFolder, folder_.path());
+    ReadSettingsFile();
+    EXPECT_EQ(StoredSettings.DataFolder, folder_.path());
     EXPECT_TRUE(abtIsAirbagFile(folder_.path(), QString::fromStdString(b.Values.back().CurveFile)));
 
     // Ten blocks and then the end, or silence in the middle: the test is

@@ -138,17 +138,22 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         std::map<QString, std::string> found;   // files in the new folder before
         bool unreadable;                  // c2 cannot be read
         std::map<QString, QString> named;   // each curve's name afterwards
+        bool away;                        // the old folder cannot be reached
     } cases[] = {
-        {"committed", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}},
-        {"the settings refused, No", true, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}},
+        {"committed", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, false},
+        {"the settings refused, No", true, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, false},
         // Taken in any case in the new folder: the next free seconds, and
         // c2 finds its own name taken by c1's copy.
         {"names taken in the new folder",
          false,
          {{Taken, "the user's"}, {QStringLiteral("2024.01.05, 13.07.01.abt"), "the user's too"}},
          false,
-         {{Taken, c2}, {c2, QStringLiteral("2024.01.05, 13.07.03.ABT")}, {c3, c3}}},
-        {"a curve that cannot be read", false, {}, true, {{Taken, Taken}, {c2, c2}, {c3, c3}}},
+         {{Taken, c2}, {c2, QStringLiteral("2024.01.05, 13.07.03.ABT")}, {c3, c3}},
+         false},
+        {"a curve that cannot be read", false, {}, true, {{Taken, Taken}, {c2, c2}, {c3, c3}}, false},
+        // The series move from memory; each curve is logged, left where it
+        // is and still named by its tests.
+        {"the old folder gone away", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -166,8 +171,17 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
             QFile::remove(SettingsFilePath());
             ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
         }
-        const int logged = LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t"));
-        EXPECT_EQ(ChangeDataFolder(), c.refused ? 3 : 0);
+        const int logged = static_cast<int>(LogLines().filter(QStringLiteral("curve not moved with its series")).size());
+        const QString away = Data + QStringLiteral(".away");
+        if (c.away) {
+            ASSERT_TRUE(QDir().rename(Data, away));
+        }
+        // The old files wait for their folder: told as not removed.
+        EXPECT_EQ(ChangeDataFolder(), c.refused ? 3 : c.away ? 2 : 0);
+        const int loggedByTheChange = static_cast<int>(LogLines().filter(QStringLiteral("curve not moved with its series")).size()) - logged;
+        if (c.away) {
+            ASSERT_TRUE(QDir().rename(away, Data));
+        }
         if (c.refused) {
             // The port chosen, saved once the file can be written again.
             ASSERT_TRUE(QDir(SettingsFilePath()).removeRecursively());
@@ -182,7 +196,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         std::vector<Protocol> expected = Open;
         for (const CurveSlot& slot : {C1, C2, C2Again, C3}) {
             std::string& text = CurveText(expected, slot);
-            const bool moved = !c.refused && !(c.unreadable && FromCp1252(text) == c2);
+            const bool moved = !c.refused && !c.away && !(c.unreadable && FromCp1252(text) == c2);
             if (moved)
                 text = ToCp1252(c.named.at(FromCp1252(text)));
         }
@@ -192,7 +206,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
             const QString name = FromCp1252(CurveText(expected, slot));
             if (c.unreadable && name == c2)
                 continue;
-            EXPECT_FALSE(abtFileGet(from, name) == EmptyABTCurve) << name.toStdString();
+            EXPECT_FALSE(abtFileGet(c.away ? Data : from, name) == EmptyABTCurve) << name.toStdString();
         }
 
         // Every curve once, in the folder of its series; the user's files as
@@ -202,16 +216,18 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         for (const auto& [name, bytes] : Curves) {
             if (c.unreadable && name == c2)
                 continue;
-            (c.refused ? here : there)[c.refused ? name : c.named.at(name)] = bytes;
+            const bool stays = c.refused || c.away;
+            (stays ? here : there)[stays ? name : c.named.at(name)] = bytes;
         }
         EXPECT_EQ(CurvesIn(Other), c.refused ? c.found : there);
-        EXPECT_EQ(CurvesIn(Data), c.refused ? here : (std::map<QString, std::string>{}));
+        EXPECT_EQ(CurvesIn(Data), c.refused || c.away ? here : (std::map<QString, std::string>{}));
         EXPECT_FALSE(QFile::exists(left + QStringLiteral("/PENDING 1.QTA")));
         if (c.unreadable) {
             EXPECT_TRUE(QFileInfo(Data + u'/' + c2).isDir());
-            EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), logged + 1)
-                << LogLines().join(u'\n').toStdString();
         }
+        // One line for each curve that could not go with its series: with
+        // the folder away, the one named but not there too.
+        EXPECT_EQ(loggedByTheChange, c.away ? 4 : c.unreadable ? 1 : 0) << LogLines().join(u'\n').toStdString();
 
         // The report of a terminated series names them too.
         if (!c.refused) {
