@@ -132,39 +132,6 @@ private:
 class PendingRecovery : public StorageTest {
 protected:
     QString Pending(int n) const { return Data + QStringLiteral("/PENDING %1.QTA").arg(n); }
-    // The next start: the series the pending files give.
-    static std::vector<Protocol> NextStart()
-    {
-        Protocols = {EmptyProtocol};
-        LoadPendingProtocols();
-        return Protocols;
-    }
-    // The order of the data settings: the series written into the new
-    // folder, then the settings naming it saved, then the old files removed.
-    static int ChangeDataFolder(const QString& folder)
-    {
-        if (!BeginDataFolderChange(folder))
-            return 1;
-        const QString old = DataFolder;
-        DataFolder = folder;
-        if (!SaveSettings()) {
-            DataFolder = old;
-            return UndoDataFolderChange() ? 3 : 4;
-        }
-        if (!FinishDataFolderChange())
-            return 2;
-        // As the window does after the dialog.
-        bool ok = false;
-        SavePendingProtocols(ok);
-        return ok ? 0 : 5;
-    }
-    // The folder the settings name, as the next start reads it.
-    static QString NamedDataFolder()
-    {
-        ReadSettingsFile();
-        StoredSettingsToGlobals();
-        return DataFolder;
-    }
     // The series open in the data folder, named by the settings, and an
     // empty other folder beside it; both made anew.
     void OpenInDataFolderBeside(const QString& other, const std::vector<Protocol>& series) const
@@ -1222,6 +1189,24 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
         return std::count(Presenter.Shown.begin(), Presenter.Shown.end(), ComposeMessage(number, {}, Language));
     };
     const auto openSeries = [&] { OpenInDataFolderBeside(usb, {a, t}); };
+    // A curve's writer finds the data folder away and puts the program
+    // folder in its place in memory; the next save follows.
+    const auto curveWrittenWhileAway = [&](bool backBeforeTheSave) {
+        return [&, backBeforeTheSave] {
+            openSeries();
+            FolderAway away(Data);
+            dskWriteFolder(DataFolder, &DataFolder);
+            if (backBeforeTheSave)
+                away.Back();
+            Protocols[1] = later;
+            EXPECT_TRUE(KeepPendingSeries(1));
+            EXPECT_EQ(told(46), 1);
+            away.Back();
+            EXPECT_EQ(NamedDataFolder(), Program);
+            EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
+            EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+        };
+    };
     const struct {
         const char* what;
         std::function<void()> run;
@@ -1247,33 +1232,10 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
          }},
         {"a curve written while the data folder is away put the program folder in its place in memory: "
          "the next save makes it the recorded change",
-         [&] {
-             openSeries();
-             FolderAway away(Data);
-             dskWriteFolder(DataFolder, &DataFolder);
-             Protocols[1] = later;
-             EXPECT_TRUE(KeepPendingSeries(1));
-             EXPECT_EQ(told(46), 1);
-             away.Back();
-             EXPECT_EQ(NamedDataFolder(), Program);
-             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
-             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
-         }},
+         curveWrittenWhileAway(false)},
         {"a curve written while the data folder is away, the folder back before the next save: the curve "
          "lies in the program folder, so the save still makes the recorded change, not a silent move",
-         [&] {
-             openSeries();
-             {
-                 FolderAway away(Data);
-                 dskWriteFolder(DataFolder, &DataFolder);
-             }
-             Protocols[1] = later;
-             EXPECT_TRUE(KeepPendingSeries(1));
-             EXPECT_EQ(told(46), 1);
-             EXPECT_EQ(NamedDataFolder(), Program);
-             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
-             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
-         }},
+         curveWrittenWhileAway(true)},
         {"a series terminated while the data folder is away stays closed after a run without a clean end",
          [&] {
              openSeries();
