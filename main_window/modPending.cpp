@@ -670,10 +670,21 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
             *failure = ErrorFromErrno(ENOENT, DataFolder);
         return false;
     }
+    const QString named = DataFolder;
     const Protocol& series = Protocols[static_cast<std::size_t>(index)];
     NewTestReport report;
     if (!dskPlaceNewTestReport(series, report, failure))
         return false;
+    // The folder went between that look and the writer's, which then put the
+    // program folder in its place in memory only: the stand-in makes that the
+    // recorded change before the report is written there, or the report
+    // would lie outside the folder the settings name, and a series with a
+    // file would find no folder for its record.
+    if (DataFolder != named && !StandInForUnreachableDataFolder()) {
+        if (failure)
+            *failure = ErrorFromErrno(ENOENT, named);
+        return false;
+    }
     // The working record, and a series with no file: one file, no step.
     PendingFile* file = index >= 1 ? &g_open[static_cast<std::size_t>(index)] : nullptr;
     std::optional<IntentFile> pending;

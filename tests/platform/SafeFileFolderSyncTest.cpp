@@ -1,6 +1,7 @@
 // Which folder the atomic writer puts on the disk after its rename: the one
 // the new name was made in. Seen through the folder syncs of this test
 // program, noted by a stand-in for the C library's fsync.
+#include "support/SyncedFolder.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -28,13 +28,10 @@ std::vector<std::string> g_syncedFolders;
 // and passes it on to the system unchanged.
 extern "C" int fsync(int fd)
 {
-    struct stat status {};
-    if (g_noteSyncs && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-        char folder[4096];
-        const std::string link = "/proc/self/fd/" + std::to_string(fd);
-        const ssize_t length = ::readlink(link.c_str(), folder, sizeof folder);
-        if (length > 0)
-            g_syncedFolders.emplace_back(folder, static_cast<std::size_t>(length));
+    if (g_noteSyncs) {
+        const std::string folder = FolderOfDescriptor(fd);
+        if (!folder.empty())
+            g_syncedFolders.push_back(folder);
     }
     return static_cast<int>(::syscall(SYS_fsync, fd));
 }

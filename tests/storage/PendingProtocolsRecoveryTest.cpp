@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -37,6 +38,15 @@ namespace {
 // systems do.
 bool g_refuseNoReplace = false;
 
+// While Looks is above 0, the folder goes away (renamed to Away) right after
+// the Looks-th time the program found it there: a share that drops between
+// two looks, with no file call in between.
+struct {
+    QByteArray Folder;
+    QByteArray Away;
+    int Looks = 0;
+} g_goneAfterLook;
+
 }  // namespace
 
 
@@ -50,6 +60,16 @@ extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, cons
         return -1;
     }
     return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+}
+
+// Stands in for the C library's statx, by which Qt looks at files.
+extern "C" int statx(int folder, const char* path, int flags, unsigned int mask, struct statx* buffer) noexcept
+{
+    const int result = static_cast<int>(::syscall(SYS_statx, folder, path, flags, mask, buffer));
+    if (result == 0 && g_goneAfterLook.Looks > 0 && g_goneAfterLook.Folder == path
+        && --g_goneAfterLook.Looks == 0)
+        ::rename(g_goneAfterLook.Folder.constData(), g_goneAfterLook.Away.constData());
+    return result;
 }
 
 namespace {
@@ -112,39 +132,6 @@ private:
 class PendingRecovery : public StorageTest {
 protected:
     QString Pending(int n) const { return Data + QStringLiteral("/PENDING %1.QTA").arg(n); }
-    // The next start: the series the pending files give.
-    static std::vector<Protocol> NextStart()
-    {
-        Protocols = {EmptyProtocol};
-        LoadPendingProtocols();
-        return Protocols;
-    }
-    // The order of the data settings: the series written into the new
-    // folder, then the settings naming it saved, then the old files removed.
-    static int ChangeDataFolder(const QString& folder)
-    {
-        if (!BeginDataFolderChange(folder))
-            return 1;
-        const QString old = DataFolder;
-        DataFolder = folder;
-        if (!SaveSettings()) {
-            DataFolder = old;
-            return UndoDataFolderChange() ? 3 : 4;
-        }
-        if (!FinishDataFolderChange())
-            return 2;
-        // As the window does after the dialog.
-        bool ok = false;
-        SavePendingProtocols(ok);
-        return ok ? 0 : 5;
-    }
-    // The folder the settings name, as the next start reads it.
-    static QString NamedDataFolder()
-    {
-        ReadSettingsFile();
-        StoredSettingsToGlobals();
-        return DataFolder;
-    }
     // The series open in the data folder, named by the settings, and an
     // empty other folder beside it; both made anew.
     void OpenInDataFolderBeside(const QString& other, const std::vector<Protocol>& series) const
@@ -1202,6 +1189,24 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
         return std::count(Presenter.Shown.begin(), Presenter.Shown.end(), ComposeMessage(number, {}, Language));
     };
     const auto openSeries = [&] { OpenInDataFolderBeside(usb, {a, t}); };
+    // A curve's writer finds the data folder away and puts the program
+    // folder in its place in memory; the next save follows.
+    const auto curveWrittenWhileAway = [&](bool backBeforeTheSave) {
+        return [&, backBeforeTheSave] {
+            openSeries();
+            FolderAway away(Data);
+            dskWriteFolder(DataFolder, &DataFolder);
+            if (backBeforeTheSave)
+                away.Back();
+            Protocols[1] = later;
+            EXPECT_TRUE(KeepPendingSeries(1));
+            EXPECT_EQ(told(46), 1);
+            away.Back();
+            EXPECT_EQ(NamedDataFolder(), Program);
+            EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
+            EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
+        };
+    };
     const struct {
         const char* what;
         std::function<void()> run;
@@ -1227,33 +1232,10 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
          }},
         {"a curve written while the data folder is away put the program folder in its place in memory: "
          "the next save makes it the recorded change",
-         [&] {
-             openSeries();
-             FolderAway away(Data);
-             dskWriteFolder(DataFolder, &DataFolder);
-             Protocols[1] = later;
-             EXPECT_TRUE(KeepPendingSeries(1));
-             EXPECT_EQ(told(46), 1);
-             away.Back();
-             EXPECT_EQ(NamedDataFolder(), Program);
-             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
-             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
-         }},
+         curveWrittenWhileAway(false)},
         {"a curve written while the data folder is away, the folder back before the next save: the curve "
          "lies in the program folder, so the save still makes the recorded change, not a silent move",
-         [&] {
-             openSeries();
-             {
-                 FolderAway away(Data);
-                 dskWriteFolder(DataFolder, &DataFolder);
-             }
-             Protocols[1] = later;
-             EXPECT_TRUE(KeepPendingSeries(1));
-             EXPECT_EQ(told(46), 1);
-             EXPECT_EQ(NamedDataFolder(), Program);
-             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later, t}));
-             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
-         }},
+         curveWrittenWhileAway(true)},
         {"a series terminated while the data folder is away stays closed after a run without a clean end",
          [&] {
              openSeries();
@@ -1265,6 +1247,54 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a}));
              EXPECT_EQ(ChangeDataFolder(Data), 0);
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a}));
+         }},
+        {"the data folder gone right after any look at it while a report is saved, then a kill: a report "
+         "lies in the folder the settings name, its series closed once, with a pending file or none",
+         [&] {
+             const Protocol c = Series(11, "c");
+             const QString away = Data + QStringLiteral(".away");
+             const auto reportsIn = [](const QString& folder) {
+                 qsizetype n = 0;
+                 for (const QString& style : QDir(folder).entryList({QStringLiteral("QTA*")}, QDir::Dirs))
+                     n += FilesIn(folder + u'/' + style).size();
+                 return n;
+             };
+             for (const std::size_t index : {std::size_t{2}, std::size_t{3}}) {
+                 for (int look = 1;; ++look) {
+                     SCOPED_TRACE(testing::Message() << "series " << index << ", gone after look " << look);
+                     ASSERT_LT(look, 40);
+                     Presenter.Shown.clear();
+                     QDir(Program).removeRecursively();
+                     QDir().mkpath(Program);
+                     openSeries();
+                     AddPendingSeries(c);
+                     const Protocol ending = Protocols[index];
+                     g_goneAfterLook = {QFile::encodeName(Data), QFile::encodeName(away), look};
+                     const bool saved = SavePendingSeriesReport(static_cast<int>(index));
+                     const bool dropped = g_goneAfterLook.Looks == 0;
+                     g_goneAfterLook.Looks = 0;
+                     if (dropped) {
+                         ASSERT_TRUE(QDir().rename(away, Data));
+                     }
+                     // Killed here: the next start is all that follows.
+                     const QString named = NamedDataFolder();
+                     ASSERT_TRUE(named == Data || named == Program) << named.toStdString();
+                     EXPECT_EQ(told(46), named == Program ? 1 : 0);
+                     EXPECT_EQ(reportsIn(named == Data ? Program : Data), 0);
+                     EXPECT_EQ(reportsIn(named), saved ? 1 : 0);
+                     const std::vector<Protocol> next = NextStart();
+                     EXPECT_EQ(std::count(next.begin(), next.end(), a), 1);
+                     const auto open = std::count(next.begin(), next.end(), ending);
+                     if (index == 2) {
+                         EXPECT_EQ(open + reportsIn(named), 1);
+                     } else {
+                         EXPECT_EQ(std::count(next.begin(), next.end(), t), 1);
+                         EXPECT_LE(open + reportsIn(named), 1);
+                     }
+                     if (!dropped || HasFailure())
+                         break;
+                 }
+             }
          }},
         {"the new folder pulled while the settings refuse it, No: its copies go once it is back",
          [&] {

@@ -53,13 +53,6 @@ protected:
         SavePendingProtocols(ok);
         return ok;
     }
-    // The next start: the series the pending files give.
-    static std::vector<Protocol> NextStart()
-    {
-        Protocols = {EmptyProtocol};
-        LoadPendingProtocols();
-        return Protocols;
-    }
 };
 
 TEST_F(PendingSeries, ThreeOpenSeriesComeBackThenOneThenNone)

@@ -2,6 +2,7 @@
 // name must be synced before the old folder loses a file, or a power cut
 // can leave the settings naming a folder whose series are gone.
 #include "StorageTest.h"
+#include "support/SyncedFolder.h"
 
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
@@ -15,7 +16,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -77,14 +77,11 @@ TEST_F(SettingsFolderSync, TheSettingsNameTheNewFolderOnTheDiskBeforeTheOldOneLo
     // settings naming it, then the old files removed.
     g_calls.clear();
     FolderSyncObserver = [](int fd) {
-        struct stat status {};
-        if (g_noteCalls && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-            char folder[4096];
-            const std::string link = "/proc/self/fd/" + std::to_string(fd);
-            const ssize_t length = ::readlink(link.c_str(), folder, sizeof folder);
-            if (length > 0)
-                g_calls.push_back("sync " + std::string(folder, static_cast<std::size_t>(length)));
-        }
+        if (!g_noteCalls)
+            return;
+        const std::string folder = FolderOfDescriptor(fd);
+        if (!folder.empty())
+            g_calls.push_back("sync " + folder);
     };
     g_noteCalls = true;
     const bool moved = BeginDataFolderChange(other);

@@ -2,7 +2,9 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
 #include "instrument/modDataString.h"
+#include "main_window/modPending.h"
 #include "platform/BinaryIO.h"
 #include "platform/Conversions.h"
 #include "platform/OleDate.h"
@@ -70,6 +72,37 @@ QStringList StorageTest::LogLines() const
 int StorageTest::LogLinesWith(const QString& text) const
 {
     return static_cast<int>(LogLines().filter(u'\t' + text).size());
+}
+
+std::vector<Protocol> NextStart()
+{
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    return Protocols;
+}
+
+int ChangeDataFolder(const QString& folder)
+{
+    if (!BeginDataFolderChange(folder))
+        return 1;
+    const QString old = DataFolder;
+    DataFolder = folder;
+    if (!SaveSettings()) {
+        DataFolder = old;
+        return UndoDataFolderChange() ? 3 : 4;
+    }
+    if (!FinishDataFolderChange())
+        return 2;
+    bool ok = false;
+    SavePendingProtocols(ok);
+    return ok ? 0 : 5;
+}
+
+QString NamedDataFolder()
+{
+    ReadSettingsFile();
+    StoredSettingsToGlobals();
+    return DataFolder;
 }
 
 double At(int hour, int minute, int second)

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 class StorageTest : public ::testing::Test {
 protected:
@@ -34,6 +35,17 @@ protected:
 // as on a share whose server is gone.
 extern std::function<void(int fd)> FolderSyncObserver;
 extern QString FailingSyncFolder;
+
+// The next start: the series the pending files give.
+std::vector<Protocol> NextStart();
+// The order of the data settings: the series written into the new folder,
+// then the settings naming it saved, then the old files removed; or, the
+// settings refused, the copies removed; then the window's save after the
+// dialog. 0 when all went, else where it stopped: 1 the copies, 2 the old
+// files, 3 refused and undone, 4 refused and not undone, 5 the save.
+int ChangeDataFolder(const QString& folder);
+// The folder the settings name, as the next start reads it.
+QString NamedDataFolder();
 
 // 5 January 2024 at the given time.
 double At(int hour, int minute = 0, int second = 0);

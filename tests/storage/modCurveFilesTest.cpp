@@ -96,36 +96,6 @@ protected:
         Open = NextStart();
         ASSERT_EQ(Open, series);
     }
-    static std::vector<Protocol> NextStart()
-    {
-        Protocols = {EmptyProtocol};
-        LoadPendingProtocols();
-        return Protocols;
-    }
-    static QString NamedDataFolder()
-    {
-        ReadSettingsFile();
-        StoredSettingsToGlobals();
-        return DataFolder;
-    }
-    // As the data settings do: the series into the new folder, the settings
-    // naming it, the old files removed; or, the settings refused (a folder
-    // at the file's name) and No, the copies removed.
-    int ChangeDataFolder() const
-    {
-        if (!BeginDataFolderChange(Other))
-            return 1;
-        DataFolder = Other;
-        if (!SaveSettings()) {
-            DataFolder = Data;
-            return UndoDataFolderChange() ? 3 : 4;
-        }
-        if (!FinishDataFolderChange())
-            return 2;
-        bool ok = false;
-        SavePendingProtocols(ok);
-        return ok ? 0 : 5;
-    }
 };
 
 TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
@@ -177,7 +147,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
             ASSERT_TRUE(QDir().rename(Data, away));
         }
         // The old files wait for their folder: told as not removed.
-        EXPECT_EQ(ChangeDataFolder(), c.refused ? 3 : c.away ? 2 : 0);
+        EXPECT_EQ(ChangeDataFolder(Other), c.refused ? 3 : c.away ? 2 : 0);
         const int loggedByTheChange = static_cast<int>(LogLines().filter(QStringLiteral("curve not moved with its series")).size()) - logged;
         if (c.away) {
             ASSERT_TRUE(QDir().rename(away, Data));
@@ -274,7 +244,7 @@ TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesE
         Prepare();
         WriteFileBytes(Other + u'/' + Taken, "the user's");
     };
-    const auto change = [&] { return ChangeDataFolder(); };
+    const auto change = [&] { return ChangeDataFolder(Other); };
     const int kills = KillBeforeEachFileCall(prepare, change, check);
     if (kills < 0)
         GTEST_SKIP() << "no tracing of a child";
