@@ -37,6 +37,9 @@ QString g_seat;
 // data folder the one in the new folder.
 FileLock g_lock;
 FileLock g_claim;
+// The lock file whose failure was logged last: a folder that cannot hold
+// locks is told once, not at every save.
+QString g_failureLogged;
 
 QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
@@ -82,6 +85,7 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
     SystemError error;
     switch (lock.TryLock(path, error)) {
     case FileLock::Result::Locked:
+        g_failureLogged.clear();
         return true;
     case FileLock::Result::HeldElsewhere:
         WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
@@ -89,7 +93,9 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
     case FileLock::Result::Failed:
         // Says nothing of another run: the series are written there or not
         // as the folder allows.
-        WriteLog(error, SeatProcedure, path);
+        if (g_failureLogged != path)
+            WriteLog(error, SeatProcedure, path);
+        g_failureLogged = path;
         return true;
     }
     return true;
@@ -214,6 +220,7 @@ bool EstablishSeat()
 
 void EndSeat()
 {
+    g_failureLogged.clear();
     g_claim.Unlock();
     g_lock.Unlock();
     g_seat.clear();
@@ -241,6 +248,16 @@ void SettleSeatFolder()
     // for it) is free to the seat's other runs.
     if (g_lock.IsLocked() && (named.isEmpty() || !SameFile(g_lock.Path(), named)))
         g_lock.Unlock();
+}
+
+bool HoldSeatFolder()
+{
+    if (g_seat.isEmpty())
+        return true;
+    const QString path = SeatLockPath(DataFolder);
+    if (path.isEmpty() || (g_lock.IsLocked() && g_lock.Path() == path))
+        return true;
+    return LockSeatFolder(g_lock, DataFolder);
 }
 
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers)

@@ -77,6 +77,15 @@ void EndSeat();
 bool ClaimSeatFolder(const QString& dataFolder);
 void SettleSeatFolder();
 
+// Before series are written into the seat's folder in DataFolder: its lock,
+// taken now when the start could not take it (the data folder could not be
+// reached then) or the folder was left since. False only while another run
+// of this seat holds it, having started meanwhile: its series lie there, and
+// this run writes none among them (the program folder stands in, as for a
+// data folder that cannot be reached). A folder that cannot hold the lock
+// is logged once, and true.
+bool HoldSeatFolder();
+
 // Takes the pending files of the layout before seats, in the data folder
 // itself, into this seat's folder, under the take-over lock (a short wait
 // while another seat takes them). First the records such a run or an earlier

@@ -575,6 +575,24 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     // The lock goes with the process, however it ends.
     run.reset();
     EXPECT_EQ(StartHere('C'), "up");
+
+    // A run that started while the data folder could not be reached holds no
+    // lock there: another run of the seat may start once it is back, and
+    // the first writes nothing among that run's series; its program folder
+    // stands in (message 46).
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    ASSERT_TRUE(QDir().rename(Data, away));
+    SeatRun early(copy, Data);
+    ASSERT_EQ(early.Ask("start"), "up");
+    ASSERT_TRUE(QDir().rename(away, Data));
+    SeatRun later(first, Data);
+    ASSERT_EQ(later.Ask("start"), "up");
+    ASSERT_EQ(later.Ask("open y"), "ok");
+    EXPECT_EQ(early.Ask("open x"), "ok");
+    EXPECT_EQ(PendingIn(copy), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_EQ(later.Ask("end"), "ok");
+    EXPECT_EQ(early.Ask("end"), "ok");
+    EXPECT_EQ(StartHere('C'), "up y:0");
 }
 
 TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolderTheSettingsName)
