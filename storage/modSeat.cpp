@@ -264,9 +264,13 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
 {
     // The program folder is this seat's alone; another installation's holds
     // that installation's series directly.
+    // Nor is a seat's folder chosen as the data folder (known by the lock
+    // file every seat leaves in it, under whatever name it is reached): its
+    // pending files are that seat's open series, perhaps open right now.
     const QString seatFolder = SeatPendingFolder(dataFolder);
     if (seatFolder == dataFolder || !QFileInfo(dataFolder).isDir()
-        || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatFileName))))
+        || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatFileName)))
+        || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatLockFileName))))
         return;
     // Most starts find nothing of the old layout: no lock is taken then (a
     // data folder that may not be written makes no log line each start).

@@ -100,6 +100,6 @@ bool HoldSeatFolder();
 // told, gives nothing away and loses nothing. What a record there still means
 // to remove, in this seat's folder too, is added to leftovers: the start
 // must not load it. Nothing without an established seat, in the program
-// folder, or in another installation's program folder (it holds its seat's
-// name).
+// folder, in another installation's program folder (it holds its seat's
+// name), or in a seat's folder (it holds a seat's lock file).
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers);

@@ -639,6 +639,16 @@ TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolde
     EXPECT_EQ(StartHere('B', Programs['A']), "up");
     EXPECT_EQ(PendingIn(Programs['A']), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_TRUE(QFileInfo::exists(Programs['A'] + QStringLiteral("/SEAT-LAB-B")));
+    // Nor from another seat's folder chosen as the data folder, by its name
+    // or through a link of another name: those are B's open series.
+    ASSERT_TRUE(QDir().mkpath(Folder('B')));
+    WriteFileBytes(Folder('B') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("b")));
+    EXPECT_EQ(StartHere('B'), "up b:0");
+    const QString link = Temp.path() + QStringLiteral("/Shelf");
+    ASSERT_TRUE(QFile::link(Folder('B'), link));
+    EXPECT_EQ(StartHere('A', Folder('B')), "up");
+    EXPECT_EQ(StartHere('A', link), "up");
+    EXPECT_EQ(StartHere('B'), "up b:0");
     SetProgramFolder(Program);
     ResetSettingsGlobals(Program);
     DataFolder = Data;
