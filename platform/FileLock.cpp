@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 FileLock::~FileLock() { Unlock(); }
@@ -21,6 +22,13 @@ FileLock::Result FileLock::Take(const QString& path, bool wait, SystemError& err
         error = ErrorFromErrno(errno, path);
         return Result::Failed;
     }
+    // Open to every user: another PC's run of the seat, or another seat at
+    // the take-over, may be another user on the share, and one that cannot
+    // open the file for writing cannot lock it, nor learn that it is held.
+    // Only the file's owner may change it; for others it stays as it is.
+    struct stat file {};
+    if (::fstat(fd, &file) == 0 && (file.st_mode & 0666) != 0666)
+        (void)::fchmod(fd, (file.st_mode & 07777) | 0666);
     struct flock range {};
     range.l_type = F_WRLCK;
     range.l_whence = SEEK_SET;
