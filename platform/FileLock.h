@@ -22,7 +22,8 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     // Locks the file at path (made when missing) without waiting: Locked,
-    // or HeldElsewhere while another open holds it, or Failed with the
+    // or HeldElsewhere while another open holds it (learned through an open
+    // for reading where the file may not be written), or Failed with the
     // error (no such folder, a folder that may not be written, a file
     // system without such locks). A lock held before is given up first.
     Result TryLock(const QString& path, SystemError& error);

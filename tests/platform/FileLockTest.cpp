@@ -73,6 +73,15 @@ TEST(FileLock, TwoOpensExcludeEachOtherInOneProcessAndInTwo)
                   return static_cast<int>(other.TryLock(shared, ignored));
               }),
               static_cast<int>(FileLock::Result::HeldElsewhere));
+    // Nor one it may not write (a file made so before, a share mounted
+    // read-only).
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0644), 0);
+    EXPECT_EQ(RunUnprivileged([&] {
+                  FileLock other;
+                  SystemError ignored;
+                  return static_cast<int>(other.TryLock(shared, ignored));
+              }),
+              static_cast<int>(FileLock::Result::HeldElsewhere));
 
     // A folder that is not there holds no lock, and says why.
     FileLock missing;
