@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QSysInfo>
+#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -208,10 +209,21 @@ bool EstablishSeat()
             // this run works as the seat the folder would make.
             name = made;
         } else if (name->isEmpty()) {
-            name = made;
+            // A name of its own: PCs set up from one image share their host
+            // name and the program's path, and would be one seat by the
+            // made name. That name stays where a run that could not write
+            // its file left series under it.
+            const QString fresh = QFileInfo::exists(JoinPath(DataFolder, SeatFolderName(made)))
+                ? made
+                : MakeSeatName(QSysInfo::machineHostName(), CleanPath(folder) + u'\n' + QUuid::createUuid().toString());
             SystemError error;
-            if (!WriteFileAtomically(path, (made + QStringLiteral("\r\n")).toStdString(), error))
+            if (!WriteFileAtomically(path, (fresh + QStringLiteral("\r\n")).toStdString(), error))
                 WriteLog(error, SeatProcedure, path);
+            // What the file holds now is the seat (a write whose sync failed
+            // may still be in place); the made name where it holds none.
+            name = ReadSeatFile(path);
+            if (!name || name->isEmpty())
+                name = made;
         }
         g_seat = *name;
     }

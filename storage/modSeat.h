@@ -37,12 +37,13 @@ inline constexpr char TakeOverLockFileName[] = "PENDING.LCK";
 // need no dot to be refused, and every name holds a "-").
 bool IsSeatName(const QString& name);
 
-// The name a seat takes at its first start: the host name (letters and
-// digits, others as "-", at most 15), "-" and eight hexadecimal digits of a
-// SHA-256 of the host name and the program folder's path. A program folder
-// that cannot be written makes the same name at every start, so its series
-// are found again; one copied to another PC brings its name along in its
-// file.
+// The name a seat takes where its program folder cannot be written: the
+// host name (letters and digits, others as "-", at most 15), "-" and eight
+// hexadecimal digits of a SHA-256 of the host name and the program folder's
+// path, the same at every start, so its series are found again. The name
+// written at the first start is made alike from the path and a random
+// number (PCs set up from one image share host name and path); one copied
+// to another PC brings its name along in its file.
 QString MakeSeatName(const QString& hostName, const QString& programFolder);
 
 // "SEAT-" and the name: never a style folder's name ("QTA001" .. "QTA256").

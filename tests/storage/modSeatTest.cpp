@@ -20,6 +20,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -505,6 +506,29 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
                     .hasMatch());
     WriteFileBytes(copy + QStringLiteral("/QUINTARA.SEAT"), ReadFileBytes(first + QStringLiteral("/QUINTARA.SEAT")));
     Programs['C'] = copy;
+    // Two PCs set up from one image (one host name, one path) are two seats;
+    // the name made from them alone stays with the series a run that could
+    // not write its name left under it.
+    {
+        SetProgramFolder(third);
+        const QString made = MakeSeatName(QSysInfo::machineHostName(), QDir::cleanPath(third));
+        std::vector<QString> names;
+        for (int pc = 0; pc < 3; ++pc) {
+            QFile::remove(third + QStringLiteral("/QUINTARA.SEAT"));
+            if (pc == 2) {
+                ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/SEAT-") + made));
+            }
+            EXPECT_TRUE(EstablishSeat());
+            names.push_back(SeatName());
+            EndSeat();
+        }
+        EXPECT_NE(names[0], names[1]);
+        EXPECT_NE(names[0], made);
+        EXPECT_EQ(names[2], made);
+        EXPECT_EQ(ReadFileBytes(third + QStringLiteral("/QUINTARA.SEAT")), made.toStdString() + "\r\n");
+        QFile::remove(third + QStringLiteral("/QUINTARA.SEAT"));
+        SetProgramFolder(Program);
+    }
 
     // Refused as a second copy is, by the start's own sequence (a start
     // that went on would meet its login window, which no one answers).
