@@ -442,11 +442,14 @@ bool StandInForUnreachableDataFolder()
         && !SameFolder(g_namedDataFolder, program);
     if (writerStoodIn)
         DataFolder = g_namedDataFolder;
-    else if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir())
-        return true;
     else if (SameFolder(DataFolder, program))
         return true;
-    WriteLog(ErrorFromErrno(ENOENT, DataFolder), SaveProcedure,
+    // A run of this seat that started while the folder could not be reached
+    // holds no lock there: it takes it now, and while another run of the
+    // seat that started meanwhile holds it, the folder is not this run's.
+    else if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder())
+        return true;
+    WriteLog(ErrorFromErrno(QFileInfo(DataFolder).isDir() ? EBUSY : ENOENT, DataFolder), SaveProcedure,
              QStringLiteral("%1 cannot be reached; the program folder stands in for it").arg(DataFolder));
     const QString old = DataFolder;
     if (!BeginDataFolderChange(program))

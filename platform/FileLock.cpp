@@ -4,7 +4,29 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// Whether another open holds the file locked, asked through an open for
+// reading: what a run that may not write the file (made by another user
+// before lock files were open to every user, a share mounted read-only) can
+// still learn.
+bool HeldByAnother(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
+}  // namespace
 
 FileLock::~FileLock() { Unlock(); }
 
@@ -18,9 +40,17 @@ FileLock::Result FileLock::Take(const QString& path, bool wait, SystemError& err
     // Opened for writing: a share grants a write lock only on such a file.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
-        error = ErrorFromErrno(errno, path);
-        return Result::Failed;
+        const int reason = errno;
+        error = ErrorFromErrno(reason, path);
+        return reason != ENOENT && HeldByAnother(path) ? Result::HeldElsewhere : Result::Failed;
     }
+    // Open to every user: another PC's run of the seat, or another seat at
+    // the take-over, may be another user on the share, and one that cannot
+    // open the file for writing cannot lock it, nor learn that it is held.
+    // Only the file's owner may change it; for others it stays as it is.
+    struct stat file {};
+    if (::fstat(fd, &file) == 0 && (file.st_mode & 0666) != 0666)
+        (void)::fchmod(fd, (file.st_mode & 07777) | 0666);
     struct flock range {};
     range.l_type = F_WRLCK;
     range.l_whence = SEEK_SET;

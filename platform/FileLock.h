@@ -5,7 +5,9 @@
 // opens of the file exclude each other, in one process as in two; a child
 // started by exec does not inherit it. The file is made when missing and
 // never removed: a lock file removed and made again would let a second
-// process lock the new file while the first still holds the old one.
+// process lock the new file while the first still holds the old one. It is
+// made open to every user: a run of another user must be able to open it
+// for writing, or it could neither lock it nor learn that it is held.
 #include "platform/ErrorCodes.h"
 
 #include <QString>
@@ -20,7 +22,8 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     // Locks the file at path (made when missing) without waiting: Locked,
-    // or HeldElsewhere while another open holds it, or Failed with the
+    // or HeldElsewhere while another open holds it (learned through an open
+    // for reading where the file may not be written), or Failed with the
     // error (no such folder, a folder that may not be written, a file
     // system without such locks). A lock held before is given up first.
     Result TryLock(const QString& path, SystemError& error);

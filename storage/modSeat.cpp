@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QSysInfo>
+#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -37,6 +38,9 @@ QString g_seat;
 // data folder the one in the new folder.
 FileLock g_lock;
 FileLock g_claim;
+// The lock file whose failure was logged last: a folder that cannot hold
+// locks is told once, not at every save.
+QString g_failureLogged;
 
 QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
@@ -82,6 +86,7 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
     SystemError error;
     switch (lock.TryLock(path, error)) {
     case FileLock::Result::Locked:
+        g_failureLogged.clear();
         return true;
     case FileLock::Result::HeldElsewhere:
         WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
@@ -89,7 +94,9 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
     case FileLock::Result::Failed:
         // Says nothing of another run: the series are written there or not
         // as the folder allows.
-        WriteLog(error, SeatProcedure, path);
+        if (g_failureLogged != path)
+            WriteLog(error, SeatProcedure, path);
+        g_failureLogged = path;
         return true;
     }
     return true;
@@ -202,10 +209,21 @@ bool EstablishSeat()
             // this run works as the seat the folder would make.
             name = made;
         } else if (name->isEmpty()) {
-            name = made;
+            // A name of its own: PCs set up from one image share their host
+            // name and the program's path, and would be one seat by the
+            // made name. That name stays where a run that could not write
+            // its file left series under it.
+            const QString fresh = QFileInfo::exists(JoinPath(DataFolder, SeatFolderName(made)))
+                ? made
+                : MakeSeatName(QSysInfo::machineHostName(), CleanPath(folder) + u'\n' + QUuid::createUuid().toString());
             SystemError error;
-            if (!WriteFileAtomically(path, (made + QStringLiteral("\r\n")).toStdString(), error))
+            if (!WriteFileAtomically(path, (fresh + QStringLiteral("\r\n")).toStdString(), error))
                 WriteLog(error, SeatProcedure, path);
+            // What the file holds now is the seat (a write whose sync failed
+            // may still be in place); the made name where it holds none.
+            name = ReadSeatFile(path);
+            if (!name || name->isEmpty())
+                name = made;
         }
         g_seat = *name;
     }
@@ -214,6 +232,7 @@ bool EstablishSeat()
 
 void EndSeat()
 {
+    g_failureLogged.clear();
     g_claim.Unlock();
     g_lock.Unlock();
     g_seat.clear();
@@ -243,13 +262,27 @@ void SettleSeatFolder()
         g_lock.Unlock();
 }
 
+bool HoldSeatFolder()
+{
+    if (g_seat.isEmpty())
+        return true;
+    const QString path = SeatLockPath(DataFolder);
+    if (path.isEmpty() || (g_lock.IsLocked() && g_lock.Path() == path))
+        return true;
+    return LockSeatFolder(g_lock, DataFolder);
+}
+
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers)
 {
     // The program folder is this seat's alone; another installation's holds
     // that installation's series directly.
+    // Nor is a seat's folder chosen as the data folder (known by the lock
+    // file every seat leaves in it, under whatever name it is reached): its
+    // pending files are that seat's open series, perhaps open right now.
     const QString seatFolder = SeatPendingFolder(dataFolder);
     if (seatFolder == dataFolder || !QFileInfo(dataFolder).isDir()
-        || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatFileName))))
+        || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatFileName)))
+        || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatLockFileName))))
         return;
     // Most starts find nothing of the old layout: no lock is taken then (a
     // data folder that may not be written makes no log line each start).

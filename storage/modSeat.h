@@ -37,12 +37,13 @@ inline constexpr char TakeOverLockFileName[] = "PENDING.LCK";
 // need no dot to be refused, and every name holds a "-").
 bool IsSeatName(const QString& name);
 
-// The name a seat takes at its first start: the host name (letters and
-// digits, others as "-", at most 15), "-" and eight hexadecimal digits of a
-// SHA-256 of the host name and the program folder's path. A program folder
-// that cannot be written makes the same name at every start, so its series
-// are found again; one copied to another PC brings its name along in its
-// file.
+// The name a seat takes where its program folder cannot be written: the
+// host name (letters and digits, others as "-", at most 15), "-" and eight
+// hexadecimal digits of a SHA-256 of the host name and the program folder's
+// path, the same at every start, so its series are found again. The name
+// written at the first start is made alike from the path and a random
+// number (PCs set up from one image share host name and path); one copied
+// to another PC brings its name along in its file.
 QString MakeSeatName(const QString& hostName, const QString& programFolder);
 
 // "SEAT-" and the name: never a style folder's name ("QTA001" .. "QTA256").
@@ -77,6 +78,15 @@ void EndSeat();
 bool ClaimSeatFolder(const QString& dataFolder);
 void SettleSeatFolder();
 
+// Before series are written into the seat's folder in DataFolder: its lock,
+// taken now when the start could not take it (the data folder could not be
+// reached then) or the folder was left since. False only while another run
+// of this seat holds it, having started meanwhile: its series lie there, and
+// this run writes none among them (the program folder stands in, as for a
+// data folder that cannot be reached). A folder that cannot hold the lock
+// is logged once, and true.
+bool HoldSeatFolder();
+
 // Takes the pending files of the layout before seats, in the data folder
 // itself, into this seat's folder, under the take-over lock (a short wait
 // while another seat takes them). First the records such a run or an earlier
@@ -91,6 +101,6 @@ void SettleSeatFolder();
 // told, gives nothing away and loses nothing. What a record there still means
 // to remove, in this seat's folder too, is added to leftovers: the start
 // must not load it. Nothing without an established seat, in the program
-// folder, or in another installation's program folder (it holds its seat's
-// name).
+// folder, in another installation's program folder (it holds its seat's
+// name), or in a seat's folder (it holds a seat's lock file).
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers);

@@ -5,10 +5,12 @@
 
 #include "platform/FileLock.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(FileLock, TwoOpensExcludeEachOtherInOneProcessAndInTwo)
@@ -57,6 +59,29 @@ TEST(FileLock, TwoOpensExcludeEachOtherInOneProcessAndInTwo)
     ::kill(holder.Pid, SIGKILL);
     WaitForChild(holder.Pid);
     EXPECT_EQ(first.TryLock(path, error), FileLock::Result::Locked);
+
+    // A run of another user (another PC on the share) learns that the lock
+    // is held; it could not open a file made by the umask's mode.
+    const QString shared = temp.path() + QStringLiteral("/PENDING.LCK");
+    const mode_t mask = ::umask(022);
+    ASSERT_EQ(first.TryLock(shared, error), FileLock::Result::Locked);
+    ::umask(mask);
+    ChownToNobody(QFile::encodeName(temp.path()).constData());
+    EXPECT_EQ(RunUnprivileged([&] {
+                  FileLock other;
+                  SystemError ignored;
+                  return static_cast<int>(other.TryLock(shared, ignored));
+              }),
+              static_cast<int>(FileLock::Result::HeldElsewhere));
+    // Nor one it may not write (a file made so before, a share mounted
+    // read-only).
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0644), 0);
+    EXPECT_EQ(RunUnprivileged([&] {
+                  FileLock other;
+                  SystemError ignored;
+                  return static_cast<int>(other.TryLock(shared, ignored));
+              }),
+              static_cast<int>(FileLock::Result::HeldElsewhere));
 
     // A folder that is not there holds no lock, and says why.
     FileLock missing;

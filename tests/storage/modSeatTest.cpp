@@ -9,6 +9,7 @@
 #include "foundation/modMain.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/FileLock.h"
 #include "platform/ProgramFolder.h"
@@ -19,6 +20,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -82,6 +84,16 @@ bool Step(const std::string& verb, const std::string& name)
         ok = EndPendingSeries(index) && ok;
         Protocols.erase(Protocols.begin() + index);
         return DropPendingSeries(index) && ok;
+    }
+    // "change /path": a change of data folder as the data settings make it.
+    if (verb == "change") {
+        const QString folder = QString::fromStdString(name);
+        if (!ClaimSeatFolder(folder) || !BeginDataFolderChange(folder))
+            return false;
+        DataFolder = folder;
+        const bool saved = SaveSettings() && FinishDataFolderChange();
+        SettleSeatFolder();
+        return saved;
     }
     bool ok = false;
     if (verb == "end")
@@ -290,39 +302,74 @@ TEST_F(Seats, ADayOfTwoSeatsOnOneDataFolder)
     EXPECT_TRUE(PendingIn(Data).isEmpty());
 }
 
-TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTerminatesWhole)
+TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTakesAWholeStep)
 {
-    // A's termination of a, killed at each of its file calls; then B
-    // terminates b whole before A starts again: each seat's record stays its
-    // own, so a is either reported or open, never both, and b is reported.
-    const auto prepare = [&] {
-        QDir(Data).removeRecursively();
-        for (const char seat : {'A', 'B'}) {
-            QDir().mkpath(Folder(seat));
-            WriteFileBytes(Folder(seat) + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named(seat == 'A' ? "a" : "b")));
-        }
+    // A's termination of a, killed at each of its file calls; while A waits
+    // at that call, B runs a whole step of its own on the same data folder
+    // (a termination, a change of data folder into it, a start). Each seat's
+    // record stays its own: a is either reported or open, never both, and b
+    // is where B's step put it, once.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    struct Row {
+        const char* Name;
+        QString StartsIn;   // where B's series b lies before its step
+        std::vector<std::string> Steps;
+        int ReportsOfB;
+        std::string OpenOnB;   // B's start afterwards in the data folder
     };
-    const auto terminate = [&] {
-        SetProgramFolder(Programs['A']);
-        return Start() == "up a:0" && Step("terminate", "a") ? 0 : 1;
+    const std::vector<Row> rows = {
+        {"termination", Data, {"start=up b:0", "terminate b=ok", "end=ok"}, 1, "up"},
+        {"change of data folder", other, {"start=up b:0", "change " + Data.toStdString() + "=ok", "end=ok"}, 0, "up b:0"},
+        {"start", Data, {"start=up b:0", "end=ok"}, 0, "up b:0"},
     };
-    int reported = 0;
-    const auto check = [&](int) {
-        SeatRun b(Programs['B'], Data);
-        for (const char* step : {"start=up b:0", "terminate b=ok", "end=ok"})
-            ASSERT_EQ(b.Ask(std::string(step).substr(0, std::string(step).find('='))), std::strchr(step, '=') + 1);
-        const int reports = static_cast<int>(QDir(Reports()).entryList(QDir::Files).size());
-        const std::string a = StartHere('A');
-        ASSERT_EQ(a, reports == 2 ? "up" : "up a:0") << reports;
-        ASSERT_EQ(StartHere('B'), "up");
-        ASSERT_EQ(StartHere('A'), a);
-        reported += reports - 1;
-    };
-    const int kills = KillBeforeEachFileCall(prepare, terminate, check);
-    if (kills < 0)
-        GTEST_SKIP() << "no tracing of a child";
-    EXPECT_GT(kills, 5);
-    EXPECT_GE(reported, 2);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const auto prepare = [&] {
+            QDir(Data).removeRecursively();
+            QDir(other).removeRecursively();
+            QDir().mkpath(Folder('A'));
+            QDir().mkpath(row.StartsIn + QStringLiteral("/SEAT-LAB-B"));
+            WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+            WriteFileBytes(row.StartsIn + QStringLiteral("/SEAT-LAB-B/PENDING 1.QTA"), ReportFileBytes(Named("b")));
+        };
+        const auto terminate = [&] {
+            SetProgramFolder(Programs['A']);
+            return Start() == "up a:0" && Step("terminate", "a") ? 0 : 1;
+        };
+        int steps = 0;
+        const auto stepOfB = [&] {
+            SeatRun b(Programs['B'], row.StartsIn);
+            for (const std::string& step : row.Steps) {
+                const std::size_t is = step.find('=');
+                EXPECT_EQ(b.Ask(step.substr(0, is)), step.substr(is + 1)) << step;
+            }
+            ++steps;
+        };
+        int reported = 0;
+        const auto check = [&](int) {
+            // The last run of A goes through without a stop: B's step then
+            // comes after it.
+            if (steps == 0)
+                stepOfB();
+            steps = 0;
+            const int reports = static_cast<int>(QDir(Reports()).entryList(QDir::Files).size()) - row.ReportsOfB;
+            ASSERT_TRUE(reports == 0 || reports == 1) << reports;
+            const std::string a = StartHere('A');
+            ASSERT_EQ(a, reports == 1 ? "up" : "up a:0");
+            ASSERT_EQ(StartHere('B'), row.OpenOnB);
+            ASSERT_EQ(StartHere('A'), a);
+            EXPECT_TRUE(PendingIn(Data).isEmpty());
+            EXPECT_TRUE(PendingIn(other + QStringLiteral("/SEAT-LAB-B")).isEmpty());
+            reported += reports;
+        };
+        const int kills = KillBeforeEachFileCall(prepare, terminate, check, stepOfB);
+        if (kills < 0)
+            GTEST_SKIP() << "no tracing of a child";
+        EXPECT_GT(kills, 5);
+        EXPECT_GE(reported, 2);
+        if (HasFatalFailure())
+            return;
+    }
 }
 
 TEST_F(Seats, OldPendingFilesGoEachToOneSeatWhenBothStartAtOnce)
@@ -459,6 +506,29 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
                     .hasMatch());
     WriteFileBytes(copy + QStringLiteral("/QUINTARA.SEAT"), ReadFileBytes(first + QStringLiteral("/QUINTARA.SEAT")));
     Programs['C'] = copy;
+    // Two PCs set up from one image (one host name, one path) are two seats;
+    // the name made from them alone stays with the series a run that could
+    // not write its name left under it.
+    {
+        SetProgramFolder(third);
+        const QString made = MakeSeatName(QSysInfo::machineHostName(), QDir::cleanPath(third));
+        std::vector<QString> names;
+        for (int pc = 0; pc < 3; ++pc) {
+            QFile::remove(third + QStringLiteral("/QUINTARA.SEAT"));
+            if (pc == 2) {
+                ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/SEAT-") + made));
+            }
+            EXPECT_TRUE(EstablishSeat());
+            names.push_back(SeatName());
+            EndSeat();
+        }
+        EXPECT_NE(names[0], names[1]);
+        EXPECT_NE(names[0], made);
+        EXPECT_EQ(names[2], made);
+        EXPECT_EQ(ReadFileBytes(third + QStringLiteral("/QUINTARA.SEAT")), made.toStdString() + "\r\n");
+        QFile::remove(third + QStringLiteral("/QUINTARA.SEAT"));
+        SetProgramFolder(Program);
+    }
 
     // Refused as a second copy is, by the start's own sequence (a start
     // that went on would meet its login window, which no one answers).
@@ -529,6 +599,24 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     // The lock goes with the process, however it ends.
     run.reset();
     EXPECT_EQ(StartHere('C'), "up");
+
+    // A run that started while the data folder could not be reached holds no
+    // lock there: another run of the seat may start once it is back, and
+    // the first writes nothing among that run's series; its program folder
+    // stands in (message 46).
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    ASSERT_TRUE(QDir().rename(Data, away));
+    SeatRun early(copy, Data);
+    ASSERT_EQ(early.Ask("start"), "up");
+    ASSERT_TRUE(QDir().rename(away, Data));
+    SeatRun later(first, Data);
+    ASSERT_EQ(later.Ask("start"), "up");
+    ASSERT_EQ(later.Ask("open y"), "ok");
+    EXPECT_EQ(early.Ask("open x"), "ok");
+    EXPECT_EQ(PendingIn(copy), QStringList{QStringLiteral("PENDING 1.QTA")});
+    EXPECT_EQ(later.Ask("end"), "ok");
+    EXPECT_EQ(early.Ask("end"), "ok");
+    EXPECT_EQ(StartHere('C'), "up y:0");
 }
 
 TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolderTheSettingsName)
@@ -575,6 +663,16 @@ TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolde
     EXPECT_EQ(StartHere('B', Programs['A']), "up");
     EXPECT_EQ(PendingIn(Programs['A']), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_TRUE(QFileInfo::exists(Programs['A'] + QStringLiteral("/SEAT-LAB-B")));
+    // Nor from another seat's folder chosen as the data folder, by its name
+    // or through a link of another name: those are B's open series.
+    ASSERT_TRUE(QDir().mkpath(Folder('B')));
+    WriteFileBytes(Folder('B') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("b")));
+    EXPECT_EQ(StartHere('B'), "up b:0");
+    const QString link = Temp.path() + QStringLiteral("/Shelf");
+    ASSERT_TRUE(QFile::link(Folder('B'), link));
+    EXPECT_EQ(StartHere('A', Folder('B')), "up");
+    EXPECT_EQ(StartHere('A', link), "up");
+    EXPECT_EQ(StartHere('B'), "up b:0");
     SetProgramFolder(Program);
     ResetSettingsGlobals(Program);
     DataFolder = Data;

@@ -92,7 +92,7 @@ bool ChangesFiles(unsigned long long number)
 
 // 1 when the work was killed on entry to its k-th file call, 0 when it ended
 // before, ChildSetupFailed where tracing is not allowed.
-int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
+int RunKilledBeforeFileCall(int k, const std::function<int()>& work, const std::function<void()>& atCall)
 {
     const pid_t pid = ::fork();
     if (pid < 0)
@@ -128,6 +128,8 @@ int RunKilledBeforeFileCall(int k, const std::function<int()>& work)
             continue;
         if (info.op != PTRACE_SYSCALL_INFO_ENTRY || !ChangesFiles(info.entry.nr) || ++count < k)
             continue;
+        if (atCall)
+            atCall();
         ::kill(pid, SIGKILL);
         WaitForChild(pid);
         return 1;
@@ -439,12 +441,12 @@ int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work)
 }
 
 int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
-                           const std::function<void(int)>& check)
+                           const std::function<void(int)>& check, const std::function<void()>& atCall)
 {
     for (int k = 1;; ++k) {
         SCOPED_TRACE(k);
         prepare();
-        const int killed = RunKilledBeforeFileCall(k, work);
+        const int killed = RunKilledBeforeFileCall(k, work, atCall);
         if (killed == ChildSetupFailed)
             return -1;
         check(k);

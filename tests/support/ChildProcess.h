@@ -35,9 +35,11 @@ ReadyChild StartChildUntilReady(const std::function<int(const std::function<void
 // opening, writing, syncing, linking, renaming, removing, changing a mode or
 // a length) until it runs through, each run after prepare and followed by check(k), which
 // looks at what the run left (a fatal failure in it ends the loop). The
-// number of kills, or -1 where tracing is not allowed.
+// number of kills, or -1 where tracing is not allowed. atCall, when given,
+// runs in this process while the child waits at that call, before the kill
+// (another process's whole step in the middle of the child's).
 int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
-                           const std::function<void(int)>& check);
+                           const std::function<void(int)>& check, const std::function<void()>& atCall = nullptr);
 
 // How the k-th file call of FailEachFileCall fails.
 enum class FileCallFault {
