@@ -4,6 +4,7 @@
 // closes.
 #include "foundation/modLog.h"
 #include "foundation/modMain.h"
+#include "foundation/modMessage.h"
 #include "instrument/modCommunication.h"
 #include "main_window/frmMain.h"
 #include "platform/CommandLine.h"
@@ -17,6 +18,8 @@
 
 #include <QApplication>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -60,7 +63,19 @@ int main(int argc, char** argv)
     // The main window ends the program when it closes, not the last window:
     // the welcome and login windows close before the main window exists.
     QApplication::setQuitOnLastWindowClosed(false);
-    ResolveProgramFolder(QApplication::arguments());
+    // The folder the one reading of the command line names. One that cannot
+    // be made or written could keep nothing of the work (not even the log,
+    // which lives there): the start is refused before any window asks for
+    // work, on standard error and in a box of its own.
+    const ResolvedProgramFolder programFolder = ResolveProgramFolder(commandLine);
+    if (programFolder.Error != 0) {
+        const std::string line = UnusableProgramFolderLine(programFolder);
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+        ShowMessage(MsgProgramFolderUnusable,
+                    {programFolder.Folder, QString::fromLocal8Bit(std::strerror(programFolder.Error))});
+        return ExitStartRefused;
+    }
     // The log lives in the program folder, known only now.
     if (!endInstalled)
         WriteLog(ErrorFromErrno(endError), QStringLiteral("InstallSystemEnd"));
@@ -68,6 +83,7 @@ int main(int argc, char** argv)
     StartupHooks hooks = DefaultStartupHooks();
     hooks.CommInit = [](int16_t port) { commInit(port); };
     hooks.CommOpen = [](int16_t port) { return commOpen(port); };
+    hooks.DeniedDevice = commDeniedDevice;
     hooks.LoadMainWindow = []() -> QWidget* { return frmMain::Instance(); };
     hooks.AcquireSeat = EstablishSeat;
     const int refused = Main(hooks);

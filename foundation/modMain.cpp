@@ -165,9 +165,11 @@ int Main(const StartupHooks& hooks)
         frmSplash::Unload();
     }
 
-    // 16. A missing port does not stop the start.
+    // 16. A missing port does not stop the start. A device the user may
+    // not open is named with the group to join, since choosing another port
+    // would not mend it.
     if (!PortOpen)
-        MsgResult = ShowMessage(13);
+        ShowPortNotAvailable(hooks.DeniedDevice ? hooks.DeniedDevice() : SerialDeviceDenial());
 
     // The system's end during the splash or the message: the loaded window
     // closes as at any system end (it keeps the open series and saves the

@@ -8,6 +8,7 @@
 // The collaborators come through hooks, so tests can fake the port, the
 // settings, the main window and the clock.
 #include "platform/CommandLine.h"
+#include "platform/SerialDevices.h"
 
 #include <QString>
 #include <QWidget>
@@ -30,6 +31,9 @@ struct StartupHooks {
     std::function<bool()> AcquireSeat;
     std::function<void(int16_t port)> CommInit;
     std::function<bool(int16_t port)> CommOpen;
+    // After a failed CommOpen: the device the user may not open, and its
+    // group. None: no such device is told.
+    std::function<SerialDeviceDenial()> DeniedDevice;
     // Loads the main window without showing it.
     std::function<QWidget*()> LoadMainWindow;
     // Milliseconds on a monotonic clock.

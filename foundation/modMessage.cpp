@@ -38,6 +38,16 @@ const std::array<const char*, 5> Message4Lines = {
     "En el sistema de comando, definir la separación decimal con un punto ('{0}').",
 };
 
+// Message 50 is shown before the settings, and so the language, are read:
+// all five languages, then the folder and the system's reason below them.
+const std::array<const char*, 5> Message50Lines = {
+    "Das Programmverzeichnis kann nicht angelegt oder beschrieben werden. QUINTARA III wird beendet.",
+    "The program folder cannot be created or written. QUINTARA III ends.",
+    "Le répertoire du programme ne peut pas être créé ni écrit. QUINTARA III se termine.",
+    "La cartella del programma non può essere creata né scritta. QUINTARA III termina.",
+    "No se puede crear ni escribir la carpeta del programa. QUINTARA III termina.",
+};
+
 const std::map<int16_t, MessageEntry>& Catalogue()
 {
     static const std::map<int16_t, MessageEntry> table = {
@@ -431,6 +441,20 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Esta instalación ya está funcionando con esta carpeta de datos en otro ordenador. "
                "Seleccione otra carpeta."},
               "!"}},
+        // After message 13, when the port's device is one the user may not
+        // open: the mend is the device's group, which takes a new login.
+        {51, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Der Benutzer darf das Gerät {0} nicht öffnen. Er muss dazu Mitglied der Gruppe {1} sein und "
+               "sich danach neu anmelden.",
+               "The user may not open the device {0}. The user must be a member of the group {1} and then "
+               "log in again.",
+               "L'utilisateur n'a pas le droit d'ouvrir le périphérique {0}. Il doit être membre du groupe {1} "
+               "puis se reconnecter.",
+               "L'utente non può aprire il dispositivo {0}. Deve essere membro del gruppo {1} e poi accedere "
+               "di nuovo.",
+               "El usuario no puede abrir el dispositivo {0}. Debe ser miembro del grupo {1} y luego volver a "
+               "iniciar sesión."},
+              "."}},
     };
     return table;
 }
@@ -561,6 +585,10 @@ MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int
         request.Text = AllLanguages(Message4Lines, arguments);
         return request;
     }
+    if (number == 50) {
+        request.Text = AllLanguages(Message50Lines, arguments) + Expand("{0}\r\n({1})", arguments);
+        return request;
+    }
     const auto& table = Catalogue();
     const auto found = table.find(number);
     if (found == table.end()) {
@@ -589,4 +617,11 @@ int16_t ShowMessage(int16_t number, const QVariantList& arguments)
     }
     MsgResult = answer;
     return answer;
+}
+
+void ShowPortNotAvailable(const SerialDeviceDenial& denial)
+{
+    ShowMessage(13);
+    if (!denial.Device.isEmpty() && !denial.Group.isEmpty())
+        ShowMessage(51, {denial.Device, denial.Group});
 }

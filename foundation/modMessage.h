@@ -3,6 +3,7 @@
 // user. Icon, buttons and default button are fixed per number; the caller
 // passes only the values the text shows.
 #include "platform/MessagePresenter.h"
+#include "platform/SerialDevices.h"
 
 #include <QString>
 #include <QVariant>
@@ -23,3 +24,12 @@ MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int
 // pointer afterwards. Returns the answer (1 OK, 6 Yes, 7 No), which also
 // stays in MsgResult.
 int16_t ShowMessage(int16_t number, const QVariantList& arguments = {});
+
+// Message 50 (every language at once): the program folder, argument 0,
+// cannot be made or written, for the system's reason, argument 1.
+inline constexpr int16_t MsgProgramFolderUnusable = 50;
+
+// Message 13, that the port is not available; when its device is one the
+// user may not open, message 51 after it names the device and the group the
+// user must join. MsgResult holds the last answer.
+void ShowPortNotAvailable(const SerialDeviceDenial& denial);

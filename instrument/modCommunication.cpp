@@ -281,6 +281,9 @@ int16_t commPortNumber()
 
 namespace {
 
+// The device of the last commOpen that the user may not open.
+SerialDeviceDenial g_denied;
+
 // A dialog asking which ports exist opens every port number: the absent ones
 // are no failure worth a log line there.
 bool OpenPort(int16_t port, bool logFailure)
@@ -307,8 +310,10 @@ bool OpenPort(int16_t port, bool logFailure)
             // A device the user may not open: the log says whom to ask for what.
             if (serial->error() == QSerialPort::PermissionError) {
                 const QString group = SerialDeviceGroupToJoin(device);
-                if (!group.isEmpty())
+                if (!group.isEmpty()) {
                     text += QStringLiteral("; the user must be in the group ") + group;
+                    g_denied = SerialDeviceDenial{device, group};
+                }
             }
             WriteLog(OpenErrorNumber(serial->error()), text, QStringLiteral("commOpen"));
         }
@@ -327,7 +332,13 @@ bool OpenPort(int16_t port, bool logFailure)
 
 bool commOpen(int16_t port)
 {
+    g_denied = SerialDeviceDenial();
     return OpenPort(port, true);
+}
+
+SerialDeviceDenial commDeniedDevice()
+{
+    return g_denied;
 }
 
 bool commProbe(int16_t port)

@@ -19,6 +19,7 @@
 // closed with one log line under "comData_OnComm", at once when the program
 // is idle; the next commBeginRequest opens it again.
 #include "foundation/CurveRecords.h"
+#include "platform/SerialDevices.h"
 
 #include <cstdint>
 #include <string>
@@ -34,6 +35,10 @@ void commInit(int16_t port);
 // device that is missing, in use or not permitted gives False and one log line
 // under "commOpen".
 bool commOpen(int16_t port);
+
+// The device the last commOpen could not open because the user may not, with
+// the group that may; empty when it opened the port or failed otherwise.
+SerialDeviceDenial commDeniedDevice();
 
 // Whether the port on that number can be opened, as commOpen would; the port
 // is left closed, and a failure is not logged.

@@ -60,7 +60,6 @@
 
 namespace {
 
-constexpr int16_t MsgPortNotAvailable = 13;
 constexpr int16_t MsgPrintReport = 27;
 constexpr int16_t MsgSaveReport = 28;
 constexpr int16_t MsgSureToTerminate = 30;
@@ -503,7 +502,7 @@ void frmMain::mnuSettings_DataSettings_Click()
     }
     PortOpen = commOpen(ComPort);
     if (!PortOpen)
-        ShowMessage(MsgPortNotAvailable);
+        ShowPortNotAvailable(commDeniedDevice());
     imgNoConnection->setVisible(!PortOpen);
     // Measure follows the whole rule, not the port alone.
     RefreshEnabling();

@@ -130,7 +130,7 @@ void frmMain::Measure()
         // Measure stays usable: each one tries the line again, so an adapter
         // plugged in again is taken without a restart.
         imgNoConnection->setVisible(true);
-        ShowMessage(MsgPortNotAvailable);
+        ShowPortNotAvailable(commDeniedDevice());
         return;
     }
 

@@ -1,7 +1,9 @@
 #include "platform/CommandLine.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -70,8 +72,29 @@ CommandLine Refused(const std::string& line)
 {
     CommandLine result;
     result.Action = CommandLineAction::Refuse;
-    result.Error = "quintara: " + line + " (see quintara --help)";
+    // The argument in it may hold anything, a line end too: the refusal
+    // stays one line.
+    result.Error = "quintara: " + EscapedForOneLine(line) + " (see quintara --help)";
     return result;
+}
+
+// Writes the text to standard output and flushes it; false when it did not
+// get there whole.
+bool WriteOut(const std::string& text)
+{
+    errno = 0;
+    const bool written = std::fputs(text.c_str(), stdout) >= 0;
+    return std::fflush(stdout) == 0 && written && !std::ferror(stdout);
+}
+
+int AnswerOnStandardOutput(const std::string& text, const char* what)
+{
+    if (WriteOut(text))
+        return ExitNormal;
+    const int error = errno != 0 ? errno : EIO;
+    std::fputs((std::string("quintara: the ") + what + " could not be written: " + std::strerror(error) + "\n").c_str(),
+               stderr);
+    return ExitStartRefused;
 }
 
 } // namespace
@@ -93,7 +116,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments)
         if (argument == "--home") {
             if (!hasNext || arguments[i + 1].empty())
                 return Refused("--home needs a folder");
-            ++i;
+            result.Home = arguments[++i];
             continue;
         }
         const std::string name = QtOptionName(argument);
@@ -174,8 +197,9 @@ std::string HelpText()
           "Exit status:\n"
           "  0  a normal end, also by SIGTERM, SIGINT or SIGHUP, which end the\n"
           "     program in order (SIGINT and SIGHUP ignored at the start stay ignored)\n"
-          "  1  no display to open windows on, another copy already running, or a\n"
-          "     failed login\n"
+          "  1  no display to open windows on, a program folder that cannot be made\n"
+          "     or written, another copy already running, or a failed login; also\n"
+          "     help or version that could not be written\n"
           "  2  an unknown option or argument\n";
 }
 
@@ -188,11 +212,9 @@ int AnswerCommandLine(const CommandLine& commandLine, const char* version)
 {
     switch (commandLine.Action) {
     case CommandLineAction::Help:
-        std::fputs(HelpText().c_str(), stdout);
-        return ExitNormal;
+        return AnswerOnStandardOutput(HelpText(), "help");
     case CommandLineAction::Version:
-        std::fputs(VersionText(version).c_str(), stdout);
-        return ExitNormal;
+        return AnswerOnStandardOutput(VersionText(version), "version");
     case CommandLineAction::Refuse:
         std::fputs((commandLine.Error + "\n").c_str(), stderr);
         return ExitUsage;
@@ -200,4 +222,38 @@ int AnswerCommandLine(const CommandLine& commandLine, const char* version)
         break;
     }
     return ExitNormal;
+}
+
+std::string EscapedForOneLine(const std::string& text)
+{
+    static const char Hex[] = "0123456789abcdef";
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\':
+            result += "\\\\";
+            continue;
+        case '\n':
+            result += "\\n";
+            continue;
+        case '\r':
+            result += "\\r";
+            continue;
+        case '\t':
+            result += "\\t";
+            continue;
+        default:
+            break;
+        }
+        if (byte < 0x20 || byte == 0x7f) {
+            result += "\\x";
+            result += Hex[byte >> 4];
+            result += Hex[byte & 0xf];
+        } else {
+            result += c;
+        }
+    }
+    return result;
 }

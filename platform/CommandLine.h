@@ -31,11 +31,15 @@ struct CommandLine {
     std::string Error;
     // The window system asked for with -platform; empty when not given.
     std::string Platform;
+    // The program folder given with --home, as its bytes; empty when not
+    // given. The last --home counts.
+    std::string Home;
 };
 
 // Reads the arguments after the program's name, left to right: --help and
 // --version answer at once, the first argument that is not understood
-// refuses.
+// refuses. This is the one reading of the arguments: every part of the
+// program takes what it needs from its result.
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
 CommandLine ReadCommandLine(int argc, char** argv);
 
@@ -47,5 +51,12 @@ std::string VersionText(const char* version);
 
 // Prints what a command line that does not run the program asks for (help
 // or version on standard output, a refusal on standard error) and returns
-// the exit status.
+// the exit status. Help or version that could not be written whole (a full
+// disk, a closed pipe) end with ExitStartRefused and a line on standard
+// error, so that a script does not take a cut text for the answer.
 int AnswerCommandLine(const CommandLine& commandLine, const char* version);
+
+// The text as it may stand in one line on a terminal: control characters
+// (a line end, an escape sequence) and the backslash written as C escapes
+// ("\n", "\x1b", "\\"); other bytes as they are.
+std::string EscapedForOneLine(const std::string& text);

@@ -17,3 +17,10 @@ QString SerialPortEnvironmentName(int port);
 // Empty when the user may open it, when it cannot be looked at, or when no
 // group would help (a device for its owner alone).
 QString SerialDeviceGroupToJoin(const QString& device);
+
+// A device the user may not open, and the group whose members may (the
+// device's own); both empty when there is none.
+struct SerialDeviceDenial {
+    QString Device;
+    QString Group;
+};

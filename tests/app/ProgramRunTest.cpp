@@ -11,6 +11,8 @@
 #include "storage/modSeat.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "support/ChildProcess.h"
+#include "support/ReadOnlyFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,8 +24,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <memory>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
@@ -62,6 +68,23 @@ Protocol TypedSeries()
 struct Started {
     pid_t Pid = -1;
     int Report = -1;   // the read end of the input plugin's lines
+    int Errors = -1;   // the read end of its standard error, when caught
+};
+
+// How a start differs from the operator's usual one.
+struct Launch {
+    // The arguments after the program's name; none: --home and the test's
+    // program folder.
+    std::vector<std::string> Arguments;
+    // Environment variables to drop, and settings (NAME=value) to add.
+    std::vector<std::string> Unset;
+    std::vector<std::string> Set;
+    // As nobody where the tests run as root.
+    bool Unprivileged = false;
+    // The folder it starts in; empty: the test's.
+    std::string WorkingFolder;
+    // Its standard error caught in Started::Errors.
+    bool CatchErrors = false;
 };
 
 class ProgramRun : public ::testing::Test {
@@ -115,16 +138,27 @@ protected:
     // limited to fileSizeLimit bytes when given and SIGXFSZ at its default;
     // the input plugin leaves the start-up window holdAt up when it is given,
     // and sends the signal raiseWhileMade while the application object is made.
-    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string(), int raiseWhileMade = 0) const
+    Started Start(long fileSizeLimit = 0, const std::string& holdAt = std::string(), int raiseWhileMade = 0,
+                  const Launch& launch = Launch()) const
     {
         int pipe[2];
         if (::pipe2(pipe, O_CLOEXEC) != 0)
             return {};
+        int errors[2] = {-1, -1};
+        if (launch.CatchErrors && ::pipe2(errors, O_CLOEXEC) != 0)
+            return {};
         // Everything the child needs is made before the fork.
+        const auto dropped = [&launch](const std::string& entry) {
+            for (const std::string& name : launch.Unset)
+                if (entry.rfind(name + "=", 0) == 0)
+                    return true;
+            return entry.rfind("QT_QPA_", 0) == 0 || entry.rfind("QT_PLUGIN_PATH=", 0) == 0;
+        };
         std::vector<std::string> settings;
         for (char** entry = environ; *entry; ++entry)
-            if (std::string(*entry).rfind("QT_QPA_", 0) != 0 && std::string(*entry).rfind("QT_PLUGIN_PATH=", 0) != 0)
+            if (!dropped(*entry))
                 settings.emplace_back(*entry);
+        settings.insert(settings.end(), launch.Set.begin(), launch.Set.end());
         settings.emplace_back("QT_QPA_PLATFORM=offscreen");
         settings.emplace_back("QT_PLUGIN_PATH=" QUINTARA_TEST_PLUGINS);
         settings.emplace_back("QT_QPA_GENERIC_PLUGINS=quintaratestinput:" + std::to_string(pipe[1])
@@ -140,8 +174,15 @@ protected:
         std::string program = QUINTARA_PROGRAM_PATH;
         std::string option = "--home";
         std::string home = QFile::encodeName(Home).toStdString();
-        char* arguments[] = {program.data(), option.data(), home.data(), nullptr};
+        std::vector<std::string> given = launch.Arguments;
+        if (given.empty())
+            given = {option, home};
+        std::vector<char*> arguments = {program.data()};
+        for (std::string& argument : given)
+            arguments.push_back(argument.data());
+        arguments.push_back(nullptr);
         const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+        const bool asNobody = launch.Unprivileged && ::geteuid() == 0;
 
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -153,12 +194,21 @@ protected:
             std::signal(SIGTERM, SIG_DFL);
             std::signal(SIGXFSZ, SIG_DFL);
             if (fileSizeLimit > 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-                ::_exit(125);
-            ::execve(arguments[0], arguments, environment.data());
-            ::_exit(127);
+                ::_exit(ChildSetupFailed);
+            if (!launch.WorkingFolder.empty() && ::chdir(launch.WorkingFolder.c_str()) != 0)
+                ::_exit(ChildSetupFailed);
+            if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(NobodyId) != 0 || ::setuid(NobodyId) != 0))
+                ::_exit(ChildSetupFailed);
+            if (errors[1] >= 0 && ::dup2(errors[1], STDERR_FILENO) < 0)
+                ::_exit(ChildSetupFailed);
+            ::execve(arguments[0], arguments.data(), environment.data());
+            // Another user may not reach the built program everywhere.
+            ::_exit(errno == EACCES ? ChildSetupFailed : 127);
         }
         ::close(pipe[1]);
-        return Started{pid, pipe[0]};
+        if (errors[1] >= 0)
+            ::close(errors[1]);
+        return Started{pid, pipe[0], errors[0]};
     }
 
     // The plugin's lines until "ready" (true) or the end of the program or
@@ -188,8 +238,9 @@ protected:
     }
 
     // The exit status (128 + the signal that ended it), or -1 when the bound
-    // passed first; the program is then killed.
-    static int WaitForEnd(const Started& run)
+    // passed first; the program is then killed. What it wrote on its
+    // standard error, when caught, goes to errors.
+    static int WaitForEnd(const Started& run, std::string* errors = nullptr)
     {
         QElapsedTimer clock;
         clock.start();
@@ -201,8 +252,18 @@ protected:
         if (ended != run.Pid) {
             ::kill(run.Pid, SIGKILL);
             ::waitpid(run.Pid, &status, 0);
-            return -1;
         }
+        if (run.Errors >= 0) {
+            // Ended: the pipe's writing end is closed, the read comes to its end.
+            char bytes[256];
+            ssize_t got = 0;
+            while ((got = ::read(run.Errors, bytes, sizeof bytes)) > 0)
+                if (errors)
+                    errors->append(bytes, static_cast<std::size_t>(got));
+            ::close(run.Errors);
+        }
+        if (ended != run.Pid)
+            return -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -384,6 +445,112 @@ TEST_F(ProgramRun, ASignalWhileTheApplicationIsMadeEndsItOrIsIgnored)
     EXPECT_EQ(SettingsBytes(), lastRun);
 }
 
+// A program folder the program cannot keep anything in (not even its log)
+// ends the start before any window asks for work: one line on standard
+// error naming the folder and the system's reason, the program's own message
+// on the display, status 1.
+TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
+{
+    const QString file = Temp.path() + QStringLiteral("/File");
+    {
+        QFile made(file);
+        ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+    }
+    const QString readOnly = Temp.path() + QStringLiteral("/ReadOnly");
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    // Another user reaches the folders, without writing them.
+    ASSERT_EQ(::chmod(QFile::encodeName(Temp.path()).constData(), 0711), 0);
+    const std::string under = QFile::encodeName(file).toStdString() + "/x";
+    const std::string locked = QFile::encodeName(readOnly).toStdString();
+    const std::vector<std::string> noFolderNamed = {"QUINTARA_HOME", "XDG_DATA_HOME", "HOME"};
+    const struct {
+        const char* Name;
+        Launch How;
+        std::string Folder;
+        std::vector<int> Reasons;   // the errors the system may give
+        bool Made;                  // the folder was there, a file could not be made
+    } rows[] = {
+        {"under a file", {{"--home", under}, {}, {}, false, "", false}, under, {ENOTDIR}, false},
+        {"read-only", {{"--home", locked}, {}, {}, false, "", false}, locked, {EACCES, EPERM, EROFS}, true},
+        {"read-only, as another user", {{"--home", locked}, {}, {}, true, "", false}, locked, {EACCES}, true},
+        {"a user without a home", {{"-style", "fusion"}, noFolderNamed, {"HOME=/nonexistent"}, true, "", false},
+         "/nonexistent/.local/share/quintara", {EACCES}, false},
+    };
+    int checked = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        if (row.How.Unprivileged && ::geteuid() != 0)
+            continue;   // the row before is this one
+        // Another user must reach the folder above, as a user reaches a home.
+        const QByteArray above = QFile::encodeName(Temp.path());
+        if (row.How.Unprivileged
+            && RunUnprivileged([&above] { return ::access(above.constData(), X_OK) == 0 ? 0 : 1; }) != 0)
+            continue;
+        Launch how = row.How;
+        how.CatchErrors = true;
+        std::unique_ptr<ReadOnlyFolder> refusing;
+        if (!row.How.Unprivileged) {
+            refusing = std::make_unique<ReadOnlyFolder>(readOnly);
+            if (!refusing->Active())
+                continue;
+        }
+        const Started run = Start(0, "frmLogin", 0, how);
+        ASSERT_GT(run.Pid, 0);
+        std::string lines;
+        const bool reachedLogin = WaitForLine(run, "shown frmLogin", lines);
+        if (reachedLogin)
+            ::kill(run.Pid, SIGTERM);
+        std::string errors;
+        const int status = WaitForEnd(run, &errors);
+        refusing.reset();
+        if (status == ChildSetupFailed)
+            continue;
+        ++checked;
+        EXPECT_FALSE(reachedLogin) << lines;
+        EXPECT_EQ(status, 1) << errors;
+        // Qt may say its own things; the program says one line.
+        std::vector<std::string> own;
+        for (const QString& line : QString::fromStdString(errors).split(u'\n'))
+            if (line.startsWith(QLatin1String("quintara")))
+                own.push_back(line.toStdString());
+        EXPECT_EQ(own.size(), 1u) << errors;
+        if (own.size() != 1u)
+            continue;
+        bool known = false;
+        for (const int reason : row.Reasons)
+            known = known
+                || own[0] == "quintara: the program folder " + row.Folder
+                        + (row.Made ? " cannot be written: " : " cannot be made: ") + std::strerror(reason);
+        EXPECT_TRUE(known) << own[0];
+        // The box in every language, then the folder.
+        EXPECT_NE(lines.find("message Das Programmverzeichnis kann nicht"), std::string::npos) << lines;
+        EXPECT_NE(lines.find("\n" + row.Folder + "\n("), std::string::npos) << lines;
+        EXPECT_EQ(QDir(readOnly).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    }
+    // Wherever the tests run, at least the folder under a file.
+    EXPECT_GE(checked, 1);
+}
+
+// The command line is read once: an option's value that reads like an
+// option ("-title --home") stays that option's, and the program folder is
+// the one --home names, not a folder "--home" beside the program.
+TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
+{
+    Launch how;
+    how.Arguments = {"-title", "--home", "--home", QFile::encodeName(Home).toStdString()};
+    how.WorkingFolder = QFile::encodeName(Temp.path()).toStdString();
+    const Started run = Start(0, std::string(), 0, how);
+    ASSERT_GT(run.Pid, 0);
+    std::string lines;
+    const bool ready = WaitUntilReady(run, lines);
+    const bool lockedHere = QFile::exists(Home + QStringLiteral("/QUINTARA.LCK"));
+    ::kill(run.Pid, SIGTERM);
+    EXPECT_EQ(WaitForEnd(run), 0) << lines;
+    EXPECT_TRUE(ready) << lines;
+    EXPECT_TRUE(lockedHere);
+    EXPECT_FALSE(QFileInfo::exists(Temp.path() + QStringLiteral("/--home")));
+}
+
 // What a process left on its standard output and error, and its status.
 struct Ran {
     int Status = -1;
@@ -392,8 +559,9 @@ struct Ran {
 };
 
 // Runs a program to its end with no display to open windows on, its output
-// caught; -1 as the status when it crashed or the bound passed first.
-Ran RunWithoutDisplay(const std::string& program, const std::vector<std::string>& arguments)
+// caught (or its standard output on a full disk); -1 as the status when it
+// crashed or the bound passed first.
+Ran RunWithoutDisplay(const std::string& program, const std::vector<std::string>& arguments, bool outFull = false)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& name : environment.keys())
@@ -405,6 +573,8 @@ Ran RunWithoutDisplay(const std::string& program, const std::vector<std::string>
         list << QString::fromStdString(argument);
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (outFull)
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
     process.start(QString::fromStdString(program), list);
     Ran ran;
     if (!process.waitForFinished(static_cast<int>(EndBound))) {
@@ -435,6 +605,7 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         std::string Out;                     // exactly, unless Names are given
         std::vector<std::string> Names;      // each in the output
         std::string ErrorNames;              // in the one line on stderr; empty: no stderr
+        bool OutFull = false;                // standard output on a full disk
     } rows[] = {
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--help"}, 0, "", helpNames, ""},
         {QUINTARA_PROGRAM_PATH, {"--version"}, 0, "quintara 8.0\n", {}, ""},
@@ -443,6 +614,12 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         {QUINTARA_PROGRAM_PATH, {"--home"}, 2, "", {}, "--home"},
         {QUINTARA_PROGRAM_PATH, {"report.QTA"}, 2, "", {}, "report.QTA"},
         {QUINTARA_PROGRAM_PATH, {"--home", fresh}, 1, "", {}, "DISPLAY"},
+        // An answer that could not be written is no answer.
+        {QUINTARA_PROGRAM_PATH, {"--help"}, 1, "", {}, "the help could not be written: No space left on device", true},
+        {QUINTARA_PROGRAM_PATH, {"--version"}, 1, "", {}, "the version could not be written", true},
+        // Whatever the argument holds, the refusal is one line.
+        {QUINTARA_PROGRAM_PATH, {"report\n.QTA"}, 2, "", {}, "argument report\\n.QTA (see"},
+        {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--x\r\x1b[2J"}, 2, "", {}, "option --x\\r\\x1b[2J (see"},
         {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim 8.0\n", {}, ""},
         {QUINTARA_SIM_PATH, {"--help"}, 0, "", {"--version", "--help", "--model"}, ""},
     };
@@ -451,7 +628,7 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         for (const std::string& argument : row.Arguments)
             command += " " + argument;
         SCOPED_TRACE(command);
-        const Ran ran = RunWithoutDisplay(row.Program, row.Arguments);
+        const Ran ran = RunWithoutDisplay(row.Program, row.Arguments, row.OutFull);
         EXPECT_EQ(ran.Status, row.Status) << ran.Err;
         if (row.Names.empty()) {
             EXPECT_EQ(ran.Out, row.Out);
@@ -464,6 +641,10 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
             // One line of the program's own: no abort, no word of Qt's plugins.
             EXPECT_EQ(ran.Err.rfind("quintara: ", 0), 0u) << ran.Err;
             EXPECT_EQ(std::count(ran.Err.begin(), ran.Err.end(), '\n'), 1) << ran.Err;
+            EXPECT_EQ(std::count_if(ran.Err.begin(), ran.Err.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }),
+                      1)
+                << ran.Err;
             EXPECT_NE(ran.Err.find(row.ErrorNames), std::string::npos) << ran.Err;
             EXPECT_EQ(ran.Err.find("plugin"), std::string::npos) << ran.Err;
         }

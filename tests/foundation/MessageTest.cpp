@@ -70,6 +70,26 @@ TEST_F(MessageTest, MessageFourPutsItsArgumentIntoEveryLanguage)
     EXPECT_EQ(text.count(QStringLiteral("\r\n")), 6);
 }
 
+// A program folder that cannot be used is told before the language is
+// known: every language, then the folder and the system's reason.
+TEST_F(MessageTest, TheUnusableProgramFolderIsToldInEveryLanguage)
+{
+    for (int16_t language : {int16_t(2), int16_t(6), int16_t(0)}) {
+        const MessageRequest box = ComposeMessage(50, {QStringLiteral("/home/lab/q"), QStringLiteral("Permission denied")},
+                                                  language);
+        EXPECT_EQ(box.Style(), IconCritical + ButtonsOK + DefaultFirst + 65536);
+        EXPECT_EQ(box.Text, QString::fromUtf8(
+            "Das Programmverzeichnis kann nicht angelegt oder beschrieben werden. QUINTARA III wird beendet.\r\n"
+            "The program folder cannot be created or written. QUINTARA III ends.\r\n"
+            "Le répertoire du programme ne peut pas être créé ni écrit. QUINTARA III se termine.\r\n"
+            "La cartella del programma non può essere creata né scritta. QUINTARA III termina.\r\n"
+            "No se puede crear ni escribir la carpeta del programa. QUINTARA III termina.\r\n"
+            "\r\n"
+            "/home/lab/q\r\n"
+            "(Permission denied)")) << language;
+    }
+}
+
 TEST_F(MessageTest, TextsAsQuotedFollowTheLanguage)
 {
     EXPECT_EQ(Text(3, 2), QStringLiteral("Wrong password."));
@@ -303,9 +323,12 @@ TEST_F(MessageTest, TheQuestionBeforeAnotherSeatsReportIsReplacedDefaultsToNo)
 TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
 {
     const QVariantList args = {QStringLiteral("<A0>"), QStringLiteral("<A1>"), QStringLiteral("<A2>")};
-    for (int16_t number = 3; number <= 39; ++number) {
-        if (number == 4 || number == 29)
-            continue;
+    std::vector<int16_t> numbers;
+    for (int16_t number = 3; number <= 39; ++number)
+        if (number != 4 && number != 29)
+            numbers.push_back(number);
+    numbers.push_back(51);
+    for (const int16_t number : numbers) {
         const QString english = Text(number, 2, args);
         ASSERT_FALSE(english.startsWith(QStringLiteral("Unknown error"))) << number;
         for (int16_t language = 1; language <= 5; ++language) {

@@ -334,25 +334,56 @@ TEST_F(StartupTest, TheSplashStaysFiveSecondsWhileTheWindowLoads)
     EXPECT_EQ(ModelLongName[1], QStringLiteral("Tastatur"));
 }
 
+// A device the user may not open is told in words after message 13: another
+// port would not mend it, the group would.
 TEST_F(StartupTest, APortThatFailsToOpenGivesMessageThirteenAfterTheSplashAndTheWindowStillOpens)
 {
+    const struct {
+        const char* Name;
+        SerialDeviceDenial Denied;
+        const char* After13;   // the English text after message 13; null: none
+    } rows[] = {
+        {"missing", {}, nullptr},
+        {"not permitted", {QStringLiteral("/dev/ttyS3"), QStringLiteral("dialout")},
+         "The user may not open the device /dev/ttyS3. The user must be a member of the group dialout and then "
+         "log in again."},
+        // A device no group would open (its owner's alone) names none.
+        {"no group would help", {QStringLiteral("/dev/ttyS3"), QString()}, nullptr},
+    };
     ComPort = 4;
     WriteSettings();
-    dialogs_.Then(LogIn(2, QString()));
     portOpens_ = false;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        dialogs_.Then(LogIn(2, QString()));
+        presenter_.Shown.clear();
+        presenter_.PointerWhileShown.clear();
+        splashAtMessage_.clear();
+        mainShownAtMessage_.clear();
+        hooks_.DeniedDevice = [&row] { return row.Denied; };
 
-    EXPECT_EQ(Main(hooks_), 0);
-    EXPECT_EQ(initPort_, 4);
-    EXPECT_EQ(openPort_, 4);
-    EXPECT_FALSE(PortOpen);
-    ASSERT_EQ(presenter_.Shown.size(), 1u);
-    EXPECT_EQ(presenter_.Shown[0].Text,
-              QStringLiteral("The selected data port is not available. Please select another one!"));
-    EXPECT_FALSE(splashAtMessage_[0]);
-    EXPECT_FALSE(mainShownAtMessage_[0]);
-    EXPECT_EQ(presenter_.PointerWhileShown[0], PointerDefault);
-    ASSERT_NE(mainWindow_, nullptr);
-    EXPECT_TRUE(mainWindow_->isVisible());
+        EXPECT_EQ(Main(hooks_), 0);
+        EXPECT_EQ(initPort_, 4);
+        EXPECT_EQ(openPort_, 4);
+        EXPECT_FALSE(PortOpen);
+        ASSERT_EQ(presenter_.Shown.size(), row.After13 ? 2u : 1u);
+        EXPECT_EQ(presenter_.Shown[0].Text,
+                  QStringLiteral("The selected data port is not available. Please select another one!"));
+        if (row.After13) {
+            EXPECT_EQ(presenter_.Shown[1].Text, QString::fromUtf8(row.After13));
+            EXPECT_EQ(presenter_.Shown[1].Icon, IconExclamation);
+        }
+        for (std::size_t shown = 0; shown < presenter_.Shown.size(); ++shown) {
+            EXPECT_FALSE(splashAtMessage_[shown]);
+            EXPECT_FALSE(mainShownAtMessage_[shown]);
+            EXPECT_EQ(presenter_.PointerWhileShown[shown], PointerDefault);
+        }
+        ASSERT_NE(mainWindow_, nullptr);
+        EXPECT_TRUE(mainWindow_->isVisible());
+        ReleaseInstanceLock();
+        frmSplash::Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 } // namespace
