@@ -275,6 +275,14 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
              ExpectVictimUntouched(f);
          }},
+        {"a lock file found there, not made by this run",
+         [&](const Folders& f) {
+             EndSeat();
+             const QString lock = f.Seat + QStringLiteral("/SEAT.LCK");
+             ASSERT_EQ(::chmod(QFile::encodeName(lock).constData(), 0600), 0);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             EXPECT_EQ(ModeOf(lock) & 07777, 0600u);
+         }},
         {"a pending file replaced by a link",
          [&](const Folders& f) {
              const QString pending = f.Seat + QStringLiteral("/PENDING 1.QTA");
