@@ -508,7 +508,7 @@ void KeepSettingsFileAside(const std::string* bytes, Aside how, int32_t number, 
         QFile file(path);
         kept = file.rename(bad);
         if (kept)
-            QFile::setPermissions(bad, OwnerOnlyPermissions);
+            KeepPrivate(bad);
         else
             error = ErrorFromFile(file);
     }

@@ -192,6 +192,13 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
         error = ErrorFromErrno(EISDIR, path);
         return false;
     }
+    // A file this user may not write is not replaced, though its folder
+    // would allow the rename.
+    const bool regularOld = hasOld && S_ISREG(old.st_mode);
+    if (regularOld && ::access(target.constData(), W_OK) != 0) {
+        error = ErrorFromErrno(errno, path);
+        return false;
+    }
     int fd = -1;
     QByteArray temp;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -209,7 +216,6 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
         error = ErrorFromErrno(reason == EEXIST ? EACCES : reason, path);
         return false;
     }
-    const bool regularOld = hasOld && S_ISREG(old.st_mode);
     bool ok = true;
     if (permissions != QFileDevice::Permissions())
         ok = ::fchmod(fd, ModeOf(permissions)) == 0;
