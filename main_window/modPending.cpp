@@ -397,9 +397,7 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
                                   {IntentFile{path, IntentChecksum(bytes)}}, {*old}};
         // A record in a shared folder names only files of its data folder:
         // a file coming from elsewhere is named from the program folder.
-        const QString fromFolder = FolderOf(file.Path);
-        const bool oneDataFolder = SameFolder(fromFolder, folder) || SameFolder(fromFolder, FolderOf(folder));
-        const QString home = oneDataFolder ? folder : ProgramFolder();
+        const QString home = IntentRecordMayName(folder, CleanPath(file.Path)) ? folder : ProgramFolder();
         QString recordPath;
         if (!CreateIntentRecord(home, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
             WriteLog(error, SaveProcedure, home);

@@ -213,49 +213,20 @@ bool IsProgramOwnName(const QString& name)
         || name.endsWith(QLatin1String(".LCK"), Qt::CaseInsensitive);
 }
 
-// Whether the record lying in folder names only what a record there may:
-// one in a data folder or a seat folder (which others can write) names only
-// files in that data folder, reached through real folders, of the shapes
-// the program writes there, and no change of data folder; one in the
-// program folder may also name the data folders, but never the program's
-// own files. offending gets the first name that fails.
+// Whether the record lying in folder names only what a record there may
+// (IntentRecordMayName); offending gets the first name that fails.
 bool NamesStayInside(const IntentRecord& record, const QString& folder, QString& offending)
 {
-    const QString clean = Clean(folder);
-    const bool program = SameFolder(clean, ProgramFolder());
-    if (!program && record.Commit == IntentCommit::SettingsNameFolder) {
+    if (record.Commit == IntentCommit::SettingsNameFolder && !SameFolder(folder, ProgramFolder())) {
         offending = record.Folder;
         return false;
     }
-    // A seat's folder lies in its data folder, where its reports go.
-    const QString data = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) ? FolderOf(clean) : clean;
-    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
     std::vector<IntentFile> names = record.Created;
     names.insert(names.end(), record.Removed.begin(), record.Removed.end());
     for (const IntentFile& file : names) {
-        offending = file.Path;
-        // Qt reads a name beginning with ":" from its resources, and takes
-        // it for an absolute one.
-        const QString path = QDir::cleanPath(file.Path);
-        if (path != file.Path || !path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char('\\')))
+        if (!IntentRecordMayName(folder, file.Path)) {
+            offending = file.Path;
             return false;
-        if (program) {
-            if (IsProgramOwnName(QFileInfo(path).fileName()))
-                return false;
-            continue;
-        }
-        if (!path.startsWith(base))
-            return false;
-        const QStringList parts = NameParts(path.mid(base.size()));
-        if (parts.size() > 2 || !IsNameBelow(path.mid(base.size())) || !IsSharedStepFileName(parts.last()))
-            return false;
-        // A folder on the way is a folder of its own, never a link laid
-        // there to lead elsewhere.
-        if (parts.size() == 2) {
-            struct stat way {};
-            const QByteArray between = QFile::encodeName(base + parts.first());
-            if (::lstat(between.constData(), &way) == 0 && !S_ISDIR(way.st_mode))
-                return false;
         }
     }
     offending.clear();
@@ -263,6 +234,32 @@ bool NamesStayInside(const IntentRecord& record, const QString& folder, QString&
 }
 
 }  // namespace
+
+bool IntentRecordMayName(const QString& folder, const QString& name)
+{
+    // Qt reads a name beginning with ":" from its resources, and takes it
+    // for an absolute one.
+    const QString path = QDir::cleanPath(name);
+    if (path != name || !path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char('\\')))
+        return false;
+    const QString clean = Clean(folder);
+    if (SameFolder(clean, ProgramFolder()))
+        return !IsProgramOwnName(QFileInfo(path).fileName());
+    // A seat's folder lies in its data folder, where its reports go.
+    const QString data = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) ? FolderOf(clean) : clean;
+    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
+    if (!path.startsWith(base))
+        return false;
+    const QString below = path.mid(base.size());
+    const QStringList parts = NameParts(below);
+    if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
+        return false;
+    // A folder on the way is a folder of its own, never a link laid there
+    // to lead elsewhere.
+    struct stat way {};
+    return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
+        || S_ISDIR(way.st_mode);
+}
 
 QStringList IntentRecordPaths(const QString& folder)
 {

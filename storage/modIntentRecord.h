@@ -70,6 +70,13 @@ struct IntentRecord {
 inline constexpr char DataFolderChangeRecordStem[] = "QUINTARA";
 inline constexpr char SeriesStepRecordStem[] = "PENDING";
 
+// Whether a record lying in folder may name the file at path (absolute,
+// clean): in the program folder, any file but the program's own
+// ("QUINTARA.*", records, locks); in a data folder or a seat folder, which
+// others can write, only a pending file or a report of that data folder, in
+// it or in one real folder below it (no link on the way).
+bool IntentRecordMayName(const QString& folder, const QString& path);
+
 // The records lying in the folder, in name order.
 QStringList IntentRecordPaths(const QString& folder);
 
