@@ -5,6 +5,7 @@
 // the storage subsystem because the settings are read at start-up, before
 // anything else.
 #include "platform/BinaryIO.h"
+#include "platform/ErrorCodes.h"
 
 #include <QIODevice>
 #include <QString>
@@ -38,3 +39,13 @@ void dskPutHeader(BinaryWriter& out, const char* magic);
 // The name a file that does not load is kept aside under, the n-th beside
 // the earlier ones: "name.BAD" for 1, then "name.BAD2", "name.BAD3", ...
 QString dskAsideName(const QString& name, int number);
+
+// Moves one file to the freedesktop trash, whatever its name: the home trash
+// ($XDG_DATA_HOME/Trash) for a file on the home folder's file system, else
+// the trash at the top of the file's own. Its info file (Path percent-
+// encoded, relative to that top in a trash there) is written whole and
+// synced before the file moves, so a kill or a full disk leaves the file in
+// place or in the trash with its info. Both folders are synced after. False
+// with the error filled in when the trash cannot take it; the file then
+// stays where it was. Callers keep the program's own files from it.
+bool dskMoveToTrash(const QString& path, SystemError& error);

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString SettingsFileName = QStringLiteral("QUINTARA.DAT");
@@ -448,7 +450,11 @@ void KeepPrivate(const QString& path)
 {
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    if (QFileInfo(path).isFile() && (QFile::permissions(path) & others))
+    // Never through a link at the name: its target is not the program's.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (QFile::permissions(path) & others)
         QFile::setPermissions(path, OwnerOnlyPermissions);
 }
 
@@ -502,7 +508,7 @@ void KeepSettingsFileAside(const std::string* bytes, Aside how, int32_t number, 
         QFile file(path);
         kept = file.rename(bad);
         if (kept)
-            QFile::setPermissions(bad, OwnerOnlyPermissions);
+            KeepPrivate(bad);
         else
             error = ErrorFromFile(file);
     }
@@ -568,7 +574,10 @@ void LogOutOfRange(const OutOfRange& found)
 // A settings write killed after its temporary file got a name and before
 // the rename left that file beside the settings: it holds the passwords, so
 // it goes for good (not to the trash), and the settings file itself is the
-// old one or the new one, whole either way.
+// old one or the new one, whole either way. Only the writer's own shape
+// goes: the shape of earlier versions' temporary files is one a user's copy
+// may bear too ("QUINTARA.DAT.backup"), so such a file goes to the trash,
+// where it can be taken back from.
 void RemoveSettingsWriteLeftovers()
 {
     for (const QString& left : AtomicWriteLeftovers(SettingsFilePath())) {
@@ -578,6 +587,15 @@ void RemoveSettingsWriteLeftovers()
                      QStringLiteral("ReadSettingsFile"));
         else
             WriteLog(ErrorFromFile(file), QStringLiteral("ReadSettingsFile"), left);
+    }
+    for (const QString& left : EarlierAtomicWriteLeftovers(SettingsFilePath())) {
+        SystemError error;
+        if (dskMoveToTrash(left, error))
+            WriteLog(0, QStringLiteral("%1 may be left by an unfinished write of an earlier version; moved to the trash")
+                            .arg(left), QStringLiteral("ReadSettingsFile"));
+        else
+            WriteLog(error.Number, QStringLiteral("%1 (not moved to the trash: %2)").arg(error.Text, left),
+                     QStringLiteral("ReadSettingsFile"));
     }
 }
 

@@ -395,9 +395,12 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
             return false;
         const IntentRecord record{IntentCommit::FileRemoved, QString(), false,
                                   {IntentFile{path, IntentChecksum(bytes)}}, {*old}};
+        // A record in a shared folder names only files of its data folder:
+        // a file coming from elsewhere is named from the program folder.
+        const QString home = IntentRecordMayName(folder, CleanPath(file.Path)) ? folder : ProgramFolder();
         QString recordPath;
-        if (!CreateIntentRecord(folder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
-            WriteLog(error, SaveProcedure, folder);
+        if (!CreateIntentRecord(home, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
+            WriteLog(error, SaveProcedure, home);
             return false;
         }
         if (!dskWriteTestReportFile(path, bytes)) {
@@ -946,6 +949,12 @@ void LoadPendingProtocols()
     for (const QString& name : dskListFiles(folder)) {
         if (IsLeftoverTemporary(name)) {
             PutLeftoverAside(folder, name);
+            continue;
+        }
+        // The writer's own temporary file, of a shape no user picks.
+        if (name.startsWith(QLatin1String(".PENDING ")) && IsAtomicTemporaryName(name)) {
+            if (RemoveAtomicWriteLeftover(JoinPath(folder, name)))
+                WriteLog(0, QStringLiteral("%1 left by an interrupted write; removed").arg(name), LoadProcedure);
             continue;
         }
         if (!IsPendingName(name))

@@ -15,7 +15,7 @@ namespace {
 // still learn.
 bool HeldByAnother(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct flock range {};
@@ -38,18 +38,33 @@ FileLock::Result FileLock::Take(const QString& path, bool wait, SystemError& err
 {
     Unlock();
     // Opened for writing: a share grants a write lock only on such a file.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Never through a link at the name (others may lay one in a shared
+    // folder): a link there fails the lock (ELOOP) and its target is not
+    // touched. A file this run makes is made new, so that only a file this
+    // run created ever has its mode changed.
+    const QByteArray name = QFile::encodeName(path);
+    bool created = false;
+    int fd = -1;
+    for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+        fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        created = fd >= 0;
+        if (fd < 0 && errno == EEXIST)
+            // Removed again meanwhile: the next round makes it.
+            fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0 && errno != ENOENT)
+            break;
+    }
     if (fd < 0) {
         const int reason = errno;
         error = ErrorFromErrno(reason, path);
-        return reason != ENOENT && HeldByAnother(path) ? Result::HeldElsewhere : Result::Failed;
+        return reason != ENOENT && reason != ELOOP && HeldByAnother(path) ? Result::HeldElsewhere : Result::Failed;
     }
     // Open to every user: another PC's run of the seat, or another seat at
     // the take-over, may be another user on the share, and one that cannot
     // open the file for writing cannot lock it, nor learn that it is held.
-    // Only the file's owner may change it; for others it stays as it is.
+    // The umask narrowed the mode of the file made just now.
     struct stat file {};
-    if (::fstat(fd, &file) == 0 && (file.st_mode & 0666) != 0666)
+    if (created && ::fstat(fd, &file) == 0 && (file.st_mode & 0666) != 0666)
         (void)::fchmod(fd, (file.st_mode & 07777) | 0666);
     struct flock range {};
     range.l_type = F_WRLCK;

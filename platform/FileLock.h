@@ -5,9 +5,11 @@
 // opens of the file exclude each other, in one process as in two; a child
 // started by exec does not inherit it. The file is made when missing and
 // never removed: a lock file removed and made again would let a second
-// process lock the new file while the first still holds the old one. It is
-// made open to every user: a run of another user must be able to open it
-// for writing, or it could neither lock it nor learn that it is held.
+// process lock the new file while the first still holds the old one. A file
+// it makes is made open to every user: a run of another user must be able
+// to open it for writing, or it could neither lock it nor learn that it is
+// held; a file found there keeps its mode. A link at the name is never
+// followed: the lock fails (Failed, ELOOP) and what it leads to is untouched.
 #include "platform/ErrorCodes.h"
 
 #include <QString>

@@ -130,7 +130,9 @@ bool HasExtension(const QString& fileName, const QString& extension)
 
 bool SetAttr(const QString& path, int attributes)
 {
-    if (!QFileInfo::exists(path))
+    // Never through a link at the name: what it leads to is not the file
+    // the program wrote there.
+    if (!QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         return false;
     // The mode bits only: the "user" flags tell what the running user may do.
     QFileDevice::Permissions permissions = QFile::permissions(path)

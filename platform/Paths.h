@@ -44,7 +44,7 @@ bool HasExtension(const QString& fileName, const QString& extension);
 // has no equivalent and changes nothing), 33 read-only and archive.
 // Read-only clears every write bit; normal gives the owner the write bit
 // back. Root ignores write bits, so nothing may rely on them to stop an
-// overwrite. True on success.
+// overwrite. A link at the name is left as it is (false). True on success.
 inline constexpr int AttrNormal = 0;
 inline constexpr int AttrReadOnly = 1;
 inline constexpr int AttrArchive = 32;

@@ -4,7 +4,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include <cerrno>
@@ -18,20 +18,6 @@ namespace {
 
 std::function<void()> g_sizeTaken;
 std::function<void(const SystemError&, const QString&)> g_folderSyncFailed;
-
-// Qt reports an existing file it may not replace only as "not writable",
-// and a folder at the name in words of its own; the system says why (a
-// read-only mount, a missing permission, a folder).
-SystemError OpenError(const QSaveFile& file, const QString& path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
-    if (::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-        return ErrorFromErrno(EISDIR, path);
-    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
-        return ErrorFromErrno(errno, path);
-    return ErrorFromFile(file);
-}
 
 // Every byte onto the descriptor, then onto the disk. False with errno set by
 // the call that failed: a full disk shows here (ENOSPC, EFBIG under a file
@@ -170,66 +156,18 @@ bool WriteNamed(QByteArray& temp, const QByteArray& target, mode_t mode, const s
     return false;
 }
 
-} // namespace
-
-bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
-                         QFileDevice::Permissions permissions)
+// The regular files (a link of such a name is none) in the target's folder
+// whose names are the prefix and then the rest of the pattern, in name order.
+QStringList LeftoversOfShape(const QFileInfo& target, const QString& prefix, const QRegularExpression& rest)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = OpenError(file, path);
-        return false;
-    }
-    if (permissions != QFileDevice::Permissions() && !file.setPermissions(permissions)) {
-        error = ErrorFromFile(file);
-        file.cancelWriting();
-        return false;
-    }
-    const int fd = file.handle();
-    if (fd >= 0) {
-        if (!WriteAll(fd, bytes)) {
-            error = ErrorFromErrno(errno, path);
-            file.cancelWriting();
-            return false;
-        }
-    } else {
-        // No descriptor to write to: through Qt, with its buffer flushed
-        // before the commit, which would not report a failed final flush.
-        const qint64 size = static_cast<qint64>(bytes.size());
-        if (file.write(bytes.data(), size) != size || !file.flush()) {
-            error = ErrorFromFile(file);
-            file.cancelWriting();
-            return false;
-        }
-    }
-    if (!file.commit()) {
-        error = ErrorFromFile(file);
-        return false;
-    }
-    // The file is written whatever follows; the new name is not yet on the
-    // disk until its folder is: the folder of the file the name leads to,
-    // which the rename replaced where the name is a link.
-    const QString written = QFileInfo(path).canonicalFilePath();
-    TellFolderSyncFailed(QFileInfo(written.isEmpty() ? path : written).absolutePath());
-    return true;
-}
-
-QStringList AtomicWriteLeftovers(const QString& path)
-{
-    // QSaveFile's temporary file: an unnamed one where the file system has
-    // them, linked to this name just before the rename over the file; else
-    // one created under this name from the start.
-    const QFileInfo target(path);
-    static const QRegularExpression random(QStringLiteral("^[A-Za-z]{6}$"));
-    const QString prefix = target.fileName() + QLatin1Char('.');
     QStringList found;
-    QDirIterator it(target.absolutePath(), {prefix + QStringLiteral("??????")},
+    QDirIterator it(target.absolutePath(), {prefix + QLatin1Char('*')},
                     QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     while (it.hasNext()) {
         const QString candidate = it.next();
         const QString name = it.fileName();
         // The filter ignores case; the name must be the file's own.
-        if (!name.startsWith(prefix, Qt::CaseSensitive) || !random.match(name.mid(prefix.size())).hasMatch())
+        if (!name.startsWith(prefix, Qt::CaseSensitive) || !rest.match(name.mid(prefix.size())).hasMatch())
             continue;
         struct stat st {};
         if (::lstat(QFile::encodeName(candidate).constData(), &st) == 0 && S_ISREG(st.st_mode))
@@ -237,6 +175,113 @@ QStringList AtomicWriteLeftovers(const QString& path)
     }
     found.sort();
     return found;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
+                         QFileDevice::Permissions permissions)
+{
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(path);
+    // The mode of the file the name holds now, never of what a link there
+    // leads to: the link is replaced, its target left as it is.
+    struct stat old {};
+    const bool hasOld = ::lstat(target.constData(), &old) == 0;
+    if (hasOld && S_ISDIR(old.st_mode)) {
+        error = ErrorFromErrno(EISDIR, path);
+        return false;
+    }
+    // A file this user may not write is not replaced, though its folder
+    // would allow the rename.
+    const bool regularOld = hasOld && S_ISREG(old.st_mode);
+    if (regularOld && ::access(target.constData(), W_OK) != 0) {
+        error = ErrorFromErrno(errno, path);
+        return false;
+    }
+    int fd = -1;
+    QByteArray temp;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = QFile::encodeName(AtomicTemporaryName(info.absolutePath(), info.fileName()));
+        // Created new (a link of that name is refused, never followed),
+        // with the default mode the umask leaves.
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        // The system's reason for the name asked for: a read-only mount, a
+        // missing permission, a missing folder.
+        const int reason = errno;
+        error = ErrorFromErrno(reason == EEXIST ? EACCES : reason, path);
+        return false;
+    }
+    bool ok = true;
+    if (permissions != QFileDevice::Permissions())
+        ok = ::fchmod(fd, ModeOf(permissions)) == 0;
+    else if (regularOld)
+        // Writable for its owner, the program, whatever an earlier reader
+        // left it as.
+        ok = ::fchmod(fd, (old.st_mode & 07777) | S_IWUSR) == 0;
+    ok = ok && WriteAll(fd, bytes);
+    int reason = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        reason = errno;
+    }
+    // rename(2) replaces the name itself: a link there is replaced by the
+    // file, and what it led to is not touched.
+    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+        ok = false;
+        reason = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        error = ErrorFromErrno(reason, path);
+        return false;
+    }
+    // The file is written whatever follows; the new name is on the disk
+    // once its folder is.
+    TellFolderSyncFailed(info.absolutePath());
+    return true;
+}
+
+QString AtomicTemporaryName(const QString& folder, const QString& name)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString random;
+    for (int i = 0; i < 6; ++i)
+        random += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
+    return folder + QStringLiteral("/.") + name + QLatin1Char('.') + random + QStringLiteral(".WRITING");
+}
+
+bool IsAtomicTemporaryName(const QString& name)
+{
+    static const QRegularExpression shape(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}\\.WRITING$"));
+    return shape.match(name).hasMatch();
+}
+
+bool RemoveAtomicWriteLeftover(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    return ::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(name.constData()) == 0;
+}
+
+QStringList AtomicWriteLeftovers(const QString& path)
+{
+    const QFileInfo target(path);
+    static const QRegularExpression random(QStringLiteral("^[A-Za-z0-9]{6}\\.WRITING$"));
+    return LeftoversOfShape(target, QLatin1Char('.') + target.fileName() + QLatin1Char('.'), random);
+}
+
+QStringList EarlierAtomicWriteLeftovers(const QString& path)
+{
+    // Qt's QSaveFile, which an earlier version wrote with: the name, a dot
+    // and six letters, which a user's copy may bear as well ("name.backup").
+    const QFileInfo target(path);
+    static const QRegularExpression random(QStringLiteral("^[A-Za-z]{6}$"));
+    return LeftoversOfShape(target, target.fileName() + QLatin1Char('.'), random);
 }
 
 void SetNewFileWays(NewFileWays ways) { g_newFileWays = ways; }
@@ -355,10 +400,23 @@ void IgnoreFileSizeLimitSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 void SetReadFileSizeTakenHook(std::function<void()> hook) { g_sizeTaken = std::move(hook); }
 
-std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error)
+std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error, LinkAtName link)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (link == LinkAtName::Refuse) {
+        // Opened by the system's own call: Qt would follow a link, and read
+        // a name beginning with ":" from its resources.
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            error = ErrorFromErrno(errno, path);
+            return std::nullopt;
+        }
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            error = ErrorFromFile(file);
+            return std::nullopt;
+        }
+    } else if (!file.open(QIODevice::ReadOnly)) {
         error = ErrorFromFile(file);
         return std::nullopt;
     }

@@ -1,9 +1,9 @@
 #pragma once
 // The one writer of whole files that must survive a crash or a full disk.
-// Qt 6.4's QSaveFile keeps up to 16 KiB in its buffer and "commits" such a
-// file even when the final flush hit a full disk, replacing the old file by an
-// empty one; so every write and a flush are checked before the rename, and any
-// failure cancels the write and leaves the old file byte-identical.
+// Written by the system's own calls, not Qt's QSaveFile: that one "commits"
+// a file whose final flush hit a full disk, and writes through a link at the
+// name into the file it leads to. Every write and a sync are checked before
+// the rename, and any failure leaves the old file byte-identical.
 #include "platform/ErrorCodes.h"
 
 #include <QFile>
@@ -15,23 +15,41 @@
 #include <string>
 
 // Writes the bytes to a temporary file beside path, then renames it over
-// path. With permissions given, the temporary file gets them before the
-// rename, so the new file never exists with other ones (a kill between the
-// two steps leaves either the old file or the new one, each with its mode).
-// Without, the new file takes the old file's permissions, or the default
-// ones for a new file. False with the error filled in on any failure; the
-// old file, if any, is then untouched. After the rename the folder is synced,
-// so that the new name outlives a power cut before the caller goes on (and
-// removes what the new file made obsolete); a folder that cannot be synced
-// leaves the file written (true) and goes to the folder-sync report.
+// path. The name itself is replaced: a link at path becomes the new file,
+// and the file it led to is not touched. With permissions given, the
+// temporary file gets them before the rename, so the new file never exists
+// with other ones (a kill between the two steps leaves either the old file
+// or the new one, each with its mode). Without, the new file takes the old
+// file's permissions (writable for its owner), or the default ones for a new
+// file. False with the
+// error filled in on any failure; the old file, if any, is then untouched.
+// After the rename the folder is synced, so that the new name outlives a
+// power cut before the caller goes on (and removes what the new file made
+// obsolete); a folder that cannot be synced leaves the file written (true)
+// and goes to the folder-sync report.
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions = QFileDevice::Permissions());
 
+// The temporary file of a WriteFileAtomically of name in folder: hidden,
+// the name, six random letters or digits and ".WRITING"
+// (".QUINTARA.DAT.Qz4nEv.WRITING"), a shape no user gives a copy of a file
+// and no reader takes for one of its own.
+QString AtomicTemporaryName(const QString& folder, const QString& name);
+
+// Whether the name is of that shape, for any file.
+bool IsAtomicTemporaryName(const QString& name);
+// Removes such a leftover where it is a regular file (never a link of that
+// name); false when there is none or it could not go.
+bool RemoveAtomicWriteLeftover(const QString& path);
+
 // What a WriteFileAtomically of path killed between its steps can leave
-// beside it: its temporary file, named after the file with a dot and six
-// random letters ("QUINTARA.DAT.QznEva"). The paths of such names in path's
-// folder that are regular files (a link of that name is none), in name order.
+// beside it: the paths of such temporary names in path's folder that are
+// regular files (a link of that name is none), in name order.
 QStringList AtomicWriteLeftovers(const QString& path);
+// The same for the temporary files of earlier versions, which wrote through
+// Qt's QSaveFile: the name, a dot and six letters ("QUINTARA.DAT.QznEva").
+// A user's copy may bear such a name too ("QUINTARA.DAT.backup").
+QStringList EarlierAtomicWriteLeftovers(const QString& path);
 
 // Writes a new file that takes its name only while the name is free, on
 // every file system a data folder may lie on (network shares included, which
@@ -100,7 +118,11 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
 // was opened (cut short by another process meanwhile) is not read whole
 // either (62, input past end of file). The file is read, never mapped, so
 // neither can end the program with SIGBUS.
-std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error);
+// With Refuse, a link at the name is not followed (the read fails with
+// ELOOP): for files that others may have laid in a shared folder.
+enum class LinkAtName { Follow, Refuse };
+std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error,
+                                         LinkAtName link = LinkAtName::Follow);
 
 // For tests: runs inside ReadFileWhole after the file's size was taken and
 // before its bytes are read, where another process may cut the file short.

@@ -42,16 +42,6 @@ QStringList dskListFiles(const QString& folder);
 // every existing listed file that may be deleted went to the trash.
 bool dskDeleteFiles(const QString& folder, const QStringList& names);
 
-// Moves one file to the freedesktop trash, whatever its name: the home trash
-// ($XDG_DATA_HOME/Trash) for a file on the home folder's file system, else
-// the trash at the top of the file's own. Its info file (Path percent-
-// encoded, relative to that top in a trash there) is written whole and
-// synced before the file moves, so a kill or a full disk leaves the file in
-// place or in the trash with its info. Both folders are synced after. False
-// with the error filled in when the trash cannot take it; the file then
-// stays where it was. Callers keep the program's own files from it.
-bool dskMoveToTrash(const QString& path, SystemError& error);
-
 // True when a name read from a file may be used as a path below its folder
 // (IsBareStoredName: a bare file name, with one style-folder part where
 // allowed); otherwise false and one log line (64, bad file name) under the

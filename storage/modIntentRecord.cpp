@@ -4,6 +4,7 @@
 #include "foundation/modLog.h"
 #include "platform/BinaryIO.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 
 #include <QCryptographicHash>
@@ -57,12 +58,20 @@ void PutNames(BinaryWriter& out, const std::vector<IntentFile>& files, const QSt
     }
 }
 
+// The parts of a name between its separators: "/" and "\\" alike, as the
+// path join reads a "\\" in a stored name as "/".
+QStringList NameParts(const QString& name)
+{
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    return name.split(separators);
+}
+
 // A relative name must stay below the record's folder.
 bool IsNameBelow(const QString& name)
 {
     if (name.isEmpty())
         return false;
-    for (const QString& part : name.split(QLatin1Char('/')))
+    for (const QString& part : NameParts(name))
         if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
             return false;
     return true;
@@ -185,7 +194,72 @@ bool CreateRecordFile(const QString& folder, const QString& stem, const std::str
     return false;
 }
 
+// A name of a file a step in a shared folder works on: a pending file (its
+// loader's shape: "PENDING " in it, "QTA" at its end, exact case, as the
+// take-over of the old layout takes them) or a test report.
+bool IsSharedStepFileName(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('.')))
+        return false;
+    return (name.endsWith(QLatin1String("QTA")) && name.contains(QLatin1String("PENDING ")))
+        || name.endsWith(QLatin1String(".QTA"), Qt::CaseInsensitive);
+}
+
+// The program's own files beside the settings, which no step ever removes.
+bool IsProgramOwnName(const QString& name)
+{
+    return name.startsWith(QLatin1String("QUINTARA."), Qt::CaseInsensitive)
+        || name.endsWith(QLatin1String(".STP"), Qt::CaseInsensitive)
+        || name.endsWith(QLatin1String(".LCK"), Qt::CaseInsensitive);
+}
+
+// Whether the record lying in folder names only what a record there may
+// (IntentRecordMayName); offending gets the first name that fails.
+bool NamesStayInside(const IntentRecord& record, const QString& folder, QString& offending)
+{
+    if (record.Commit == IntentCommit::SettingsNameFolder && !SameFolder(folder, ProgramFolder())) {
+        offending = record.Folder;
+        return false;
+    }
+    std::vector<IntentFile> names = record.Created;
+    names.insert(names.end(), record.Removed.begin(), record.Removed.end());
+    for (const IntentFile& file : names) {
+        if (!IntentRecordMayName(folder, file.Path)) {
+            offending = file.Path;
+            return false;
+        }
+    }
+    offending.clear();
+    return true;
+}
+
 }  // namespace
+
+bool IntentRecordMayName(const QString& folder, const QString& name)
+{
+    // Qt reads a name beginning with ":" from its resources, and takes it
+    // for an absolute one.
+    const QString path = QDir::cleanPath(name);
+    if (path != name || !path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char('\\')))
+        return false;
+    const QString clean = Clean(folder);
+    if (SameFolder(clean, ProgramFolder()))
+        return !IsProgramOwnName(QFileInfo(path).fileName());
+    // A seat's folder lies in its data folder, where its reports go.
+    const QString data = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) ? FolderOf(clean) : clean;
+    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
+    if (!path.startsWith(base))
+        return false;
+    const QString below = path.mid(base.size());
+    const QStringList parts = NameParts(below);
+    if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
+        return false;
+    // A folder on the way is a folder of its own, never a link laid there
+    // to lead elsewhere.
+    struct stat way {};
+    return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
+        || S_ISDIR(way.st_mode);
+}
 
 QStringList IntentRecordPaths(const QString& folder)
 {
@@ -289,13 +363,18 @@ bool IntentFileAsFound(const QString& path, std::optional<IntentFile>& entry, Sy
         // No such file says so only where its folder is there.
         return FolderIsThere(FolderOf(path), error);
     }
-    const std::optional<std::string> bytes = ReadFileWhole(path, error);
+    // A link holds no bytes of anyone's step, wherever it leads: it is
+    // never read through, so nothing is removed for what its target holds.
+    if (S_ISLNK(info.st_mode)) {
+        entry = IntentFile{path, QByteArray()};
+        return true;
+    }
+    const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Refuse);
     if (!bytes) {
         if (::lstat(name.constData(), &info) != 0 && errno == ENOENT)
             // Gone between the two looks.
             return FolderIsThere(FolderOf(path), error);
-        // A link that leads nowhere holds no bytes of anyone's step.
-        if (S_ISLNK(info.st_mode) && ::stat(name.constData(), &info) != 0 && errno == ENOENT) {
+        if (S_ISLNK(info.st_mode)) {
             entry = IntentFile{path, QByteArray()};
             return true;
         }
@@ -343,15 +422,28 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
     }
     if (!there)
         return IntentRead::Absent;
-    const std::optional<std::string> bytes = ReadFileWhole(path, error);
+    const QString folder = FolderOf(path);
+    struct stat info {};
+    // A link in a record's place is set aside itself; what it leads to is
+    // neither read nor moved.
+    const bool link = ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+    const std::optional<std::string> bytes = link ? std::optional<std::string>(std::string(Magic))
+                                                  : ReadFileWhole(path, error, LinkAtName::Refuse);
     if (!bytes) {
         WriteLog(error, procedure, path);
         return IntentRead::Unreadable;
     }
-    const QString folder = FolderOf(path);
-    switch (ParseIntentRecord(*bytes, folder, record)) {
-    case IntentParse::Whole:
-        return IntentRead::Read;
+    switch (link ? IntentParse::Damaged : ParseIntentRecord(*bytes, folder, record)) {
+    case IntentParse::Whole: {
+        QString offending;
+        if (NamesStayInside(record, folder, offending))
+            return IntentRead::Read;
+        WriteLog(ErrorFromErrno(EACCES, path), procedure,
+                 QStringLiteral("%1 names %2, outside what a record there may name; kept, nothing was done on its word")
+                     .arg(path, offending));
+        record = IntentRecord{};
+        return IntentRead::Refused;
+    }
     case IntentParse::LaterVersion:
         WriteLog(0, QStringLiteral("%1 is the record of a later version of the program; left as it is").arg(path),
                  procedure);

@@ -70,6 +70,13 @@ struct IntentRecord {
 inline constexpr char DataFolderChangeRecordStem[] = "QUINTARA";
 inline constexpr char SeriesStepRecordStem[] = "PENDING";
 
+// Whether a record lying in folder may name the file at path (absolute,
+// clean): in the program folder, any file but the program's own
+// ("QUINTARA.*", records, locks); in a data folder or a seat folder, which
+// others can write, only a pending file or a report of that data folder, in
+// it or in one real folder below it (no link on the way).
+bool IntentRecordMayName(const QString& folder, const QString& path);
+
 // The records lying in the folder, in name order.
 QStringList IntentRecordPaths(const QString& folder);
 
@@ -104,12 +111,23 @@ bool CreateIntentRecord(const QString& folder, const QString& stem, const Intent
 // and renamed over it), synced.
 bool RewriteIntentRecord(const QString& path, const IntentRecord& record, SystemError& error);
 
-enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARecord };
-// The record at path. One that is damaged is renamed aside
+enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARecord, Refused };
+// The record at path. One that is damaged, or a link in a record's place
+// (the link itself, never what it leads to), is renamed aside
 // ("PENDING 3.STP.BAD", ".BAD2", ...) with a log line, and nothing is done on
 // its word; one of a later version, or a file that is no record of the
 // program's at all (a user's file of such a name), is left as it is; one
 // that cannot be read (an I/O error) stays where it is, logged.
+//
+// Records and every name in them are input from a folder others can write.
+// A record in a data folder or a seat's folder names only files in that
+// data folder ("PENDING n.QTA" and test reports, in it or in one real
+// folder below it, never through a link), and no change of data folder; one
+// in the program folder may name the data folders too, but none of the
+// program's own files ("QUINTARA.*", records, locks). A record that names
+// anything else is logged and left as it is, and nothing is done on its
+// word (Refused). A file a record names is never read through a link: a
+// link at its name holds no bytes of a step, and is left alone.
 IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QString& procedure);
 
 // Whether the step reached its commit point; dataFolder is the folder the

@@ -126,6 +126,7 @@ bool FinishOldRecord(const QString& path, std::vector<IntentFile>& leftovers)
     case IntentRead::Absent:
     case IntentRead::SetAside:
     case IntentRead::NotARecord:
+    case IntentRead::Refused:
         return true;
     case IntentRead::Unreadable:
     case IntentRead::LaterVersion:

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -658,15 +659,14 @@ TEST_F(SettingsTest, AFileCutShortWhileItIsReadIsKeptAsideAsUnreadable)
 
 TEST_F(SettingsTest, ASaveKilledAtAnyFileCallLeavesNoTemporaryFileAfterTheNextStart)
 {
-    // The writer's temporary file (the name, a dot, six letters) holds the
-    // passwords: the start removes it, and only it. Names of another case,
-    // another length or with digits, and a link of that form, stay.
-    const QStringList others = {QStringLiteral("quintara.dat.Abcdef"), QStringLiteral("QUINTARA.DAT.BAD123"),
-                                QStringLiteral("QUINTARA.DAT.Abcdefg"), QStringLiteral("QUINTARA.DAT.Linked")};
+    // The writer's temporary file (hidden, the name, six letters or digits,
+    // ".WRITING") holds the passwords: the start removes it, and only it.
+    // Names of another case or another length, and a link, stay.
+    const QStringList others = {QStringLiteral(".quintara.dat.Abcdef.WRITING"), QStringLiteral("QUINTARA.DAT.BAD123"),
+                                QStringLiteral(".QUINTARA.DAT.Abcdefg.WRITING"), QStringLiteral("QUINTARA.DAT.Linked")};
     const auto isLeftover = [&](const QString& name) {
-        return name.size() == 19 && name.startsWith(QStringLiteral("QUINTARA.DAT."))
-               && !QFileInfo(m_dir.filePath(name)).isSymLink()
-               && std::all_of(name.begin() + 13, name.end(), [](QChar c) { return c.isLetter(); });
+        static const QRegularExpression shape(QStringLiteral("^\\.QUINTARA\\.DAT\\.[A-Za-z0-9]{6}\\.WRITING$"));
+        return shape.match(name).hasMatch() && !QFileInfo(m_dir.filePath(name)).isSymLink();
     };
     std::string before;
     std::string after;

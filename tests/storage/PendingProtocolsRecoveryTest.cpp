@@ -1471,8 +1471,10 @@ TEST_F(PendingRecovery, ARecordDecidesByWhatItsFilesAreNotByHowTheyAreReached)
         std::vector<Protocol> open;
         bool copyLeft;
     } cases[] = {
+        // A move from another folder is recorded in the program folder: a
+        // record in the data folder names only files there.
         {"a move whose old file was rewritten in place", {IntentCommit::FileRemoved, QString(), false, {copy}, {old}},
-         Data, "", true, Data, {EmptyProtocol}, false},
+         Program, "", true, Data, {EmptyProtocol}, false},
         {"a move whose old file cannot be reached, the data folder through a link",
          {IntentCommit::FileRemoved, QString(), false, {copy}, {unreachable}}, Program, "", false, link,
          {EmptyProtocol}, true},

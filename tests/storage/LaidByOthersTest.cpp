@@ -1,0 +1,378 @@
+// Files in a shared data folder are input that others can write: records
+// that name what is not theirs, links laid at the names the program writes,
+// locks or removes. One row each, every row on folders of its own; a file of
+// the user's outside the data folder ("victim") must keep its bytes, its
+// mode and its place.
+#include "StorageTest.h"
+
+#include "foundation/modGlobals.h"
+#include "foundation/modRecords.h"
+#include "foundation/modSettings.h"
+#include "main_window/modPending.h"
+#include "platform/BinaryIO.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
+#include "storage/modIntentRecord.h"
+#include "storage/modSeat.h"
+#include "support/ChildProcess.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct Folders {
+    QString Program, Data, Seat, Home;
+    QString Victim;          // Home/PENDING 1.QTA: a file of the program's shape outside
+    std::string VictimBytes;
+    std::string SeriesBytes; // what the seat's one open series' file holds
+};
+
+std::string Sum(const std::string& bytes)
+{
+    const QByteArray sum = IntentChecksum(bytes);
+    return std::string(sum.constData(), static_cast<std::size_t>(sum.size()));
+}
+
+// A record as anyone can lay it: the names exactly as given, a checksum
+// that fits.
+struct LaidName {
+    std::string Name;
+    std::string Bytes;   // the checksum is of these
+};
+std::string LaidRecord(IntentCommit commit, bool committed, const std::vector<LaidName>& created,
+                       const std::vector<LaidName>& removed, const std::string& folder = std::string())
+{
+    BinaryWriter out;
+    out.PutBytes("QSTP");
+    out.PutInteger(2);
+    out.PutInteger(static_cast<int16_t>(commit));
+    out.PutString(folder);
+    out.PutFlag(committed);
+    for (const std::vector<LaidName>* names : {&created, &removed}) {
+        out.PutInteger(static_cast<int16_t>(names->size()));
+        for (const LaidName& name : *names) {
+            out.PutString(name.Name);
+            out.PutBytes(Sum(name.Bytes));
+        }
+    }
+    out.PutBytes(Sum(out.Bytes()));
+    return out.TakeBytes();
+}
+
+std::string Utf8(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+bool IsLink(const QString& path) { return S_ISLNK(ModeOf(path)); }
+
+struct Row {
+    const char* Name;
+    std::function<void(const Folders&)> Run;
+};
+
+}  // namespace
+
+class LaidByOthers : public StorageTest {
+protected:
+    void TearDown() override
+    {
+        EndSeat();
+        Protocols = {EmptyProtocol};
+        if (m_trash && m_savedDataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else if (m_trash)
+            qputenv("XDG_DATA_HOME", m_savedDataHome);
+        StorageTest::TearDown();
+    }
+
+    // Fresh folders for a row: the seat LAB-A established on Data, with one
+    // open series "a" saved as its PENDING 1.QTA, and the user's private file.
+    Folders Prepare(int row)
+    {
+        EndSeat();
+        Folders f;
+        const QString top = Temp.path() + QStringLiteral("/row%1").arg(row);
+        f.Program = top + QStringLiteral("/Program");
+        f.Data = top + QStringLiteral("/Data");
+        f.Seat = f.Data + QStringLiteral("/SEAT-LAB-A");
+        f.Home = top + QStringLiteral("/Home");
+        for (const QString& folder : {f.Program, f.Data, f.Home})
+            EXPECT_TRUE(QDir().mkpath(folder));
+        SetProgramFolder(f.Program);
+        ResetSettingsGlobals(f.Program);
+        DataFolder = f.Data;
+        WriteFileBytes(f.Program + QStringLiteral("/QUINTARA.SEAT"), "LAB-A\r\n");
+        EXPECT_TRUE(EstablishSeat());
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        Protocol a = SampleProtocol(QStringLiteral("s"), At(9));
+        a.Reference2 = QStringLiteral("a");
+        const int index = AddPendingSeries(a);
+        EXPECT_TRUE(KeepPendingSeries(index));
+        f.SeriesBytes = ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA"));
+        EXPECT_FALSE(f.SeriesBytes.empty());
+        f.Victim = f.Home + QStringLiteral("/PENDING 1.QTA");
+        f.VictimBytes = "the user's own file";
+        WriteFileBytes(f.Victim, f.VictimBytes);
+        ::chmod(QFile::encodeName(f.Victim).constData(), 0600);
+        if (!m_trash) {
+            m_savedDataHome = qgetenv("XDG_DATA_HOME");
+            qputenv("XDG_DATA_HOME", QFile::encodeName(Temp.path() + QStringLiteral("/share")));
+            m_trash = true;
+        }
+        return f;
+    }
+
+    bool m_trash = false;
+    QByteArray m_savedDataHome;
+};
+
+// The next start of the seat: the series it loads, by Reference2.
+QStringList Restart()
+{
+    EndSeat();
+    QStringList loaded;
+    if (!EstablishSeat())
+        return {QStringLiteral("refused")};
+    Protocols = {EmptyProtocol};
+    LoadPendingProtocols();
+    for (std::size_t i = 1; i < Protocols.size(); ++i)
+        loaded << Protocols[i].Reference2;
+    return loaded;
+}
+
+int LogLinesIn(const Folders& f, const QString& text)
+{
+    QFile log(f.Program + QStringLiteral("/QUINTARA.LOG"));
+    if (!log.open(QIODevice::ReadOnly))
+        return 0;
+    return static_cast<int>(QString::fromLatin1(log.readAll()).count(text));
+}
+
+// The user's file is as it was: its bytes, its mode, a file of its own.
+void ExpectVictimUntouched(const Folders& f)
+{
+    EXPECT_FALSE(IsLink(f.Victim));
+    EXPECT_EQ(ReadFileBytes(f.Victim), f.VictimBytes);
+    EXPECT_EQ(ModeOf(f.Victim) & 07777, 0600u);
+}
+
+// A record that names what it may not is kept and acts on nothing: the
+// series stays open and the file it names stays.
+void ExpectRefusedAtTheStart(const Folders& f, const QString& record, const QString& named)
+{
+    EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+    EXPECT_TRUE(QFileInfo::exists(record)) << record.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(named)) << named.toStdString();
+    EXPECT_GE(LogLinesIn(f, QStringLiteral("outside what a record there may name")), 1);
+}
+
+TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
+{
+    const QString seatFile = QStringLiteral("QUINTARA.SEAT");
+    const std::vector<Row> rows = {
+        {"a record in the seat folder names the seat's own file by its absolute name",
+         [&](const Folders& f) {
+             const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
+             const QString named = f.Program + u'/' + seatFile;
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
+                                               {{Utf8(named), ReadFileBytes(named)}}));
+             ExpectRefusedAtTheStart(f, record, named);
+         }},
+        {"an absolute name with \"..\" in it",
+         [&](const Folders& f) {
+             const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
+             const QString named = f.Seat + QStringLiteral("/../../Home/PENDING 1.QTA");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(named), f.VictimBytes}}));
+             ExpectRefusedAtTheStart(f, record, f.Victim);
+             ExpectVictimUntouched(f);
+         }},
+        {"a relative name \"..\\..\\x\", which the path join reads with \"/\"",
+         [&](const Folders& f) {
+             const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
+                                               {{"..\\..\\Home\\PENDING 1.QTA", f.VictimBytes}}));
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             ExpectVictimUntouched(f);
+             // Kept aside as no record of the program's.
+             EXPECT_TRUE(QFileInfo::exists(record + QStringLiteral(".BAD")));
+         }},
+        {"a name beginning with \":\", a Qt resource",
+         [&](const Folders& f) {
+             QDirIterator resources(QStringLiteral(":/"), QDir::Files, QDirIterator::Subdirectories);
+             const QString resource = resources.hasNext() ? resources.next() : QStringLiteral(":/none");
+             SystemError error;
+             const std::string bytes = ReadFileWhole(resource, error).value_or(std::string());
+             // "The report is written": the series' file would go.
+             const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileWritten, false, {{Utf8(resource), bytes}},
+                                               {{"PENDING 1.QTA", f.SeriesBytes}}));
+             ExpectRefusedAtTheStart(f, record, f.Seat + QStringLiteral("/PENDING 1.QTA"));
+         }},
+        {"a name reached through a link laid in the data folder",
+         [&](const Folders& f) {
+             ASSERT_TRUE(QFile::link(f.Home, f.Data + QStringLiteral("/lot")));
+             // An old-layout record in the data folder itself, which the
+             // take-over finishes.
+             const QString record = f.Data + QStringLiteral("/PENDING 1.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
+                                               {{"lot/PENDING 1.QTA", f.VictimBytes}}));
+             ExpectRefusedAtTheStart(f, record, f.Victim);
+             ExpectVictimUntouched(f);
+         }},
+        {"a change of data folder laid in the seat folder",
+         [&](const Folders& f) {
+             const QString record = f.Seat + QStringLiteral("/QUINTARA 1.STP");
+             // Its commit point, the data folder the settings name, is reached.
+             WriteFileBytes(record, LaidRecord(IntentCommit::SettingsNameFolder, false, {},
+                                               {{"PENDING 1.QTA", f.SeriesBytes}}, Utf8(f.Data)));
+             ExpectRefusedAtTheStart(f, record, f.Seat + QStringLiteral("/PENDING 1.QTA"));
+         }},
+        {"a link in a record's place, to a record that would remove the series",
+         [&](const Folders& f) {
+             const QString laid = f.Home + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(laid, LaidRecord(IntentCommit::FileRemoved, true, {}, {{"PENDING 1.QTA", f.SeriesBytes}}));
+             const std::string laidBytes = ReadFileBytes(laid);
+             ASSERT_TRUE(QFile::link(laid, f.Seat + QStringLiteral("/PENDING 7.STP")));
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             // The link itself is set aside; what it leads to stays.
+             EXPECT_EQ(ReadFileBytes(laid), laidBytes);
+             EXPECT_TRUE(IsLink(f.Seat + QStringLiteral("/PENDING 7.STP.BAD")));
+         }},
+        {"PENDING.LCK a link to a private file, and one to no file",
+         [&](const Folders& f) {
+             // An old-layout series makes the start take the take-over lock.
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.QTA"), f.SeriesBytes);
+             ASSERT_TRUE(QFile::link(f.Victim, f.Data + QStringLiteral("/PENDING.LCK")));
+             Restart();
+             ExpectVictimUntouched(f);
+             const QString none = f.Home + QStringLiteral("/none");
+             ASSERT_TRUE(QFile::remove(f.Data + QStringLiteral("/PENDING.LCK")));
+             ASSERT_TRUE(QFile::link(none, f.Data + QStringLiteral("/PENDING.LCK")));
+             Restart();
+             EXPECT_FALSE(QFileInfo::exists(none));
+         }},
+        {"SEAT.LCK a link to a private file",
+         [&](const Folders& f) {
+             EndSeat();
+             ASSERT_TRUE(QFile::remove(f.Seat + QStringLiteral("/SEAT.LCK")));
+             ASSERT_TRUE(QFile::link(f.Victim, f.Seat + QStringLiteral("/SEAT.LCK")));
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             ExpectVictimUntouched(f);
+         }},
+        {"a lock file found there, not made by this run",
+         [&](const Folders& f) {
+             EndSeat();
+             const QString lock = f.Seat + QStringLiteral("/SEAT.LCK");
+             ASSERT_EQ(::chmod(QFile::encodeName(lock).constData(), 0600), 0);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             EXPECT_EQ(ModeOf(lock) & 07777, 0600u);
+         }},
+        {"a pending file replaced by a link",
+         [&](const Folders& f) {
+             const QString pending = f.Seat + QStringLiteral("/PENDING 1.QTA");
+             ASSERT_TRUE(QFile::remove(pending) && QFile::link(f.Victim, pending));
+             Protocols[1].Blocks[1].Values.push_back(MakeTest(12.5f, "8", At(12)));
+             MarkPendingSeriesChanged(1);
+             EXPECT_TRUE(KeepPendingSeries(1));
+             ExpectVictimUntouched(f);
+             EXPECT_FALSE(IsLink(pending));
+             EXPECT_EQ(ReadFileBytes(pending), ReportFileBytes(Protocols[1]));
+         }},
+        {"the settings file a link",
+         [&](const Folders& f) {
+             const QString settings = f.Program + QStringLiteral("/QUINTARA.DAT");
+             ASSERT_TRUE(QFile::link(f.Victim, settings));
+             EXPECT_TRUE(SaveSettings());
+             ExpectVictimUntouched(f);
+             EXPECT_FALSE(IsLink(settings));
+         }},
+        {"the instance lock a link",
+         [&](const Folders& f) {
+             ASSERT_TRUE(QFile::link(f.Victim, f.Program + QStringLiteral("/QUINTARA.LCK")));
+             InstanceLock lock(f.Program);
+             lock.TryLock();
+             lock.Unlock();
+             ExpectVictimUntouched(f);
+         }},
+        {"a user's copies beside the settings in the shape of the writer's temporary file",
+         [&](const Folders& f) {
+             for (const char* name : {"QUINTARA.DAT.backup", "QUINTARA.DAT.before"})
+                 WriteFileBytes(f.Program + u'/' + QLatin1String(name), "copy");
+             const QString left = AtomicTemporaryName(f.Program, QStringLiteral("QUINTARA.DAT"));
+             WriteFileBytes(left, "left by a kill");
+             InitSettings();
+             const QString trash = Temp.path() + QStringLiteral("/share/Trash/files/");
+             for (const char* name : {"QUINTARA.DAT.backup", "QUINTARA.DAT.before"}) {
+                 EXPECT_FALSE(QFileInfo::exists(f.Program + u'/' + QLatin1String(name))) << name;
+                 EXPECT_EQ(ReadFileBytes(trash + QLatin1String(name)), "copy") << name;
+                 QFile::remove(trash + QLatin1String(name));
+             }
+             EXPECT_FALSE(QFileInfo::exists(left));
+         }},
+        {"a record's names when one folder's name begins with another's (Data, Data2)",
+         [&](const Folders& f) {
+             const QString other = f.Data + QStringLiteral("2/PENDING 1.QTA");
+             const IntentRecord record{IntentCommit::FileRemoved, QString(), true, {}, {IntentFile{other, IntentChecksum("x")}}};
+             IntentRecord read;
+             ASSERT_EQ(ParseIntentRecord(IntentRecordBytes(record, f.Data), f.Data, read), IntentParse::Whole);
+             EXPECT_EQ(read.Removed.at(0).Path, other);
+             // Laid in the seat folder, it names another folder than its own.
+             ASSERT_TRUE(QDir().mkpath(f.Data + QStringLiteral("2")));
+             WriteFileBytes(other, f.SeriesBytes);
+             WriteFileBytes(f.Seat + QStringLiteral("/PENDING 7.STP"),
+                            LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(other), f.SeriesBytes}}));
+             ExpectRefusedAtTheStart(f, f.Seat + QStringLiteral("/PENDING 7.STP"), other);
+         }},
+        {"two files of one inode number on two file systems",
+         [&](const Folders& f) {
+             const QString one = f.Home + QStringLiteral("/one");
+             const QString two = f.Home + QStringLiteral("/two");
+             ASSERT_TRUE(QDir().mkpath(one) && QDir().mkpath(two));
+             const int result = RunInMountNamespace([&] {
+                 for (const QString& folder : {one, two})
+                     if (::mount("none", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=1m") != 0)
+                         return ChildSetupFailed;
+                 // The first folder made on each is the same number there.
+                 const QString a = one + QStringLiteral("/s");
+                 const QString b = two + QStringLiteral("/s");
+                 struct stat sa {};
+                 struct stat sb {};
+                 if (!QDir().mkdir(a) || !QDir().mkdir(b) || ::stat(QFile::encodeName(a).constData(), &sa) != 0
+                     || ::stat(QFile::encodeName(b).constData(), &sb) != 0 || sa.st_ino != sb.st_ino)
+                     return ChildSetupFailed;
+                 WriteFileBytes(a + QStringLiteral("/PENDING 1.QTA"), "x");
+                 WriteFileBytes(b + QStringLiteral("/PENDING 1.QTA"), "x");
+                 return SameFolder(a, b) || SameFile(a + QStringLiteral("/PENDING 1.QTA"), b + QStringLiteral("/PENDING 1.QTA"))
+                     ? 1
+                     : 0;
+             });
+             if (result != ChildSetupFailed) {
+                 EXPECT_EQ(result, 0);
+             }
+         }},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const Folders f = Prepare(++n);
+        if (HasFatalFailure())
+            return;
+        row.Run(f);
+    }
+}
