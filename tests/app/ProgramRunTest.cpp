@@ -102,7 +102,7 @@ protected:
     {
         QFile seat(Home + u'/' + QLatin1String(SeatFileName));
         QFile taken(Data + u'/'
-                    + (seat.open(QIODevice::ReadOnly) ? SeatFolderName(QString::fromLatin1(seat.readAll()).trimmed())
+                    + (seat.open(QIODevice::ReadOnly) ? SeatFolderName(QString::fromLatin1(seat.readLine()).trimmed())
                                                       : QString())
                     + QStringLiteral("/PENDING 1.QTA"));
         if (taken.open(QIODevice::ReadOnly))
