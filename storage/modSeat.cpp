@@ -14,19 +14,19 @@
 #include "storage/modTestReport.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUuid>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
