@@ -703,6 +703,7 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
     // under another name, the name given back (the test's curve, the
     // export's file) is the one written, and B's file stays as B wrote it.
     const QString told = Temp.path() + QStringLiteral("/Told");
+    bool untraced = false;
     const std::string others = "B's file of the same second";
     const auto bothKept = [&](const QString& folder, const QString& name, const std::function<std::string()>& write) {
         bool taken = false;
@@ -742,9 +743,10 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
             else
                 EXPECT_EQ(StartHere('A'), "up");
         });
-        if (runs < 0)
-            GTEST_SKIP() << "no tracing of a child";
-        EXPECT_GT(runs, 3);
+        untraced = untraced || runs < 0;
+        if (runs >= 0) {
+            EXPECT_GT(runs, 3);
+        }
     };
     const double second = At(9, 0);
     QDASFolder = Data + QStringLiteral("/QDAS");
@@ -868,7 +870,9 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
         QDir(Data).removeRecursively();
         QDir().mkpath(Data);
         row.Run();
-        if (HasFatalFailure() || IsSkipped())
+        if (HasFatalFailure())
             return;
     }
+    if (untraced)
+        GTEST_SKIP() << "no tracing of a child: the files of one second were not written at each file call";
 }
