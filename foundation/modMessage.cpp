@@ -455,6 +455,27 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "El usuario no puede abrir el dispositivo {0}. Debe ser miembro del grupo {1} y luego volver a "
                "iniciar sesión."},
               "."}},
+        // The data folder lies on a share mounted through FUSE (sshfs,
+        // smbnetfs, gvfs, rclone), whose locks hold only for the programs
+        // that reach it through one mount: a second run of this
+        // installation on another PC is not kept out there.
+        {52, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Das Datenverzeichnis liegt auf einer Freigabe, deren Sperren nur auf diesem Computer gelten. "
+               "Eine Kopie dieser Installation auf einem anderen Computer wird dort nicht abgewiesen; bitte "
+               "binden Sie die Freigabe über den Kernel ein (NFS, CIFS).",
+               "The data folder lies on a share whose locks hold on this computer only. A copy of this "
+               "installation on another computer is not kept out there; please mount the share through the "
+               "kernel (NFS, CIFS).",
+               "Le répertoire des données se trouve sur un partage dont les verrous ne valent que sur cet "
+               "ordinateur. Une copie de cette installation sur un autre ordinateur n'y est pas refusée; "
+               "veuillez monter le partage par le noyau (NFS, CIFS).",
+               "La cartella dei dati si trova su una condivisione i cui blocchi valgono solo su questo computer. "
+               "Una copia di questa installazione su un altro computer non viene respinta; montare la "
+               "condivisione tramite il kernel (NFS, CIFS).",
+               "La carpeta de datos está en un recurso compartido cuyos bloqueos solo valen en este ordenador. "
+               "Una copia de esta instalación en otro ordenador no se rechaza allí; monte el recurso compartido "
+               "a través del núcleo (NFS, CIFS)."},
+              "!"}},
     };
     return table;
 }

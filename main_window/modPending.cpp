@@ -664,8 +664,30 @@ void PendingSeriesReplaced()
     g_open.assign(std::max<std::size_t>(Protocols.size(), 1), PendingFile{});
 }
 
+namespace {
+
+// After a new report's write failed: when another seat took the name
+// between the look for a free name and the link (its report of the same
+// second), the save is made again, a few times at most, and takes the next
+// second, as for a name taken before the look.
+bool SaveReportAgainIfNameTaken(int index, SystemError* failure)
+{
+    static int s_depth = 0;
+    if (failure->Number != ClassicError::FileAlreadyExists || s_depth >= 10)
+        return false;
+    ++s_depth;
+    const bool saved = SavePendingSeriesReport(index, failure);
+    --s_depth;
+    return saved;
+}
+
+}  // namespace
+
 bool SavePendingSeriesReport(int index, SystemError* failure)
 {
+    SystemError own;
+    if (!failure)
+        failure = &own;
     KeepInStep();
     if (index < 0 || static_cast<std::size_t>(index) >= Protocols.size())
         return false;
@@ -701,7 +723,7 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
     }
     if (!pending) {
         if (!dskWriteNewTestReport(report, failure))
-            return false;
+            return SaveReportAgainIfNameTaken(index, failure);
         if (file) {
             file->Path.clear();
             file->Ended = true;
@@ -726,7 +748,7 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
     }
     if (!dskWriteNewTestReport(report, failure)) {
         UndoStep(recordPath, record);
-        return false;
+        return SaveReportAgainIfNameTaken(index, failure);
     }
     // Saved: no later save writes the series again, and its file goes now or
     // with the save that completes the step.

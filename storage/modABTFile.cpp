@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -125,38 +126,41 @@ QString abtFilePut(const ABTCurve& curve, double when, SystemError* failure)
         return QString();
     }
 
-    // Names are by the second, and an import stamps curves with times of old
-    // files: a name that is taken, in any case, moves the stamp on.
-    QString name;
-    for (int move = 0; move <= MaxStampMoves; ++move) {
-        const QString candidate = dskFileNameFromDate(when + move / 86400.0, QString::fromLatin1(CurveExtension));
-        if (dskNamesInAnyCase(folder, candidate).isEmpty()) {
-            name = candidate;
-            break;
-        }
+    // What killed writes left on a share, once a run for each folder.
+    static QSet<QString> cleared;
+    if (!cleared.contains(folder)) {
+        cleared.insert(folder);
+        RemoveNewFileLeftovers(folder, QString::fromLatin1(CurveExtension));
     }
-    // The name is free in every case, so its path is the plain join.
-    const QString path = IsBareStoredName(name) ? JoinPath(folder, name) : QString();
-    if (path.isEmpty() || QFileInfo::exists(path)) {
-        const SystemError error = ErrorFromErrno(EEXIST);
-        WriteLog(ClassicError::PathFileAccess,
-                 error.Text + QStringLiteral(": ") + dskFileNameFromDate(when, QString::fromLatin1(CurveExtension)),
-                 procName);
-        told = SystemError{ClassicError::PathFileAccess, error.Text};
-        return QString();
-    }
-
     BinaryWriter out;
     dskPutHeader(out, CurveMagic);
     PutRecord(out, curve);
-    SystemError error;
-    // Read-only from the moment the file has its name; a failure leaves none.
-    if (!WriteFileAtomically(path, out.Bytes(), error, ReadOnlyPermissions)) {
-        WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, procName);
+    // Names are by the second, and an import stamps curves with times of old
+    // files: a name that is taken, in any case, moves the stamp on. Another
+    // seat may take a name between the look and the write; the writer then
+    // refuses it rather than replace that seat's curve, and the next second
+    // is tried.
+    for (int move = 0; move <= MaxStampMoves; ++move) {
+        const QString name = dskFileNameFromDate(when + move / 86400.0, QString::fromLatin1(CurveExtension));
+        if (!dskNamesInAnyCase(folder, name).isEmpty() || !IsBareStoredName(name))
+            continue;
+        SystemError error;
+        bool taken = false;
+        // Read-only from the moment the file has its name; a failure leaves none.
+        if (WriteNewFile(JoinPath(folder, name), out.Bytes(), error, ReadOnlyPermissions, &taken))
+            return name;
+        if (taken)
+            continue;
+        WriteLog(error.Number, error.Text + QStringLiteral(": ") + JoinPath(folder, name), procName);
         told = error;
         return QString();
     }
-    return name;
+    const SystemError error = ErrorFromErrno(EEXIST);
+    WriteLog(ClassicError::PathFileAccess,
+             error.Text + QStringLiteral(": ") + dskFileNameFromDate(when, QString::fromLatin1(CurveExtension)),
+             procName);
+    told = SystemError{ClassicError::PathFileAccess, error.Text};
+    return QString();
 }
 
 bool abtIsAirbagFile(const QString& folder, const QString& name)

@@ -18,8 +18,9 @@ void GetRecord(BinaryReader& in, ABTCurve& curve);
 // Writes the curve as a new read-only file in DataFolder and returns its bare
 // name ("2024.01.05, 13.07.09.ABT"), or "" after one log line. The name is
 // made from `when`; while a file or folder of that name exists (in any case)
-// the stamp moves on one second, at most 3600 times. Never replaces a file: a
-// failed write leaves no file behind. A DataFolder that does not exist is
+// the stamp moves on one second, at most 3600 times. Never replaces a file,
+// not even one another seat gives the name between the look and the write
+// (the next second is taken then): a failed write leaves no file behind. A DataFolder that does not exist is
 // replaced by the program folder, and DataFolder follows. failure, when
 // given, receives the error of a failed write (a full disk shows as 61).
 QString abtFilePut(const ABTCurve& curve, double when, SystemError* failure = nullptr);

@@ -15,6 +15,7 @@
 #include "storage/modDisk.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <QStringList>
 
 namespace {
@@ -262,17 +263,62 @@ QString qdasFileText(const QdasFile& file)
     return text;
 }
 
-bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file)
+namespace {
+
+// The file written as a new one: a name that is taken (another seat's
+// export) is never replaced; taken tells of it, and no line is logged then.
+bool PutNewDfqFile(const QString& target, const QString& fileName, const QdasFile& file, bool& taken)
 {
-    const QString target = dskWriteFolder(folder, &QDASFolder);
     // Whole or not at all: a receiver that watches the folder never meets
     // a file cut short by a full disk.
     SystemError error;
-    if (!WriteFileAtomically(dskBuildPath(target, fileName), ToCp1252(qdasFileText(file)), error)) {
+    taken = false;
+    // Writable by its owner, as a file made by hand: a receiver that
+    // imports it may move or rewrite it.
+    if (WriteNewFile(dskBuildPath(target, fileName), ToCp1252(qdasFileText(file)), error,
+                     OwnerOnlyPermissions | QFileDevice::ReadGroup | QFileDevice::ReadOther, &taken))
+        return true;
+    if (!taken)
         WriteLog(error, QString::fromLatin1(WriterName));
-        return false;
+    return false;
+}
+
+} // namespace
+
+bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file)
+{
+    const QString target = dskWriteFolder(folder, &QDASFolder);
+    bool taken = false;
+    if (PutNewDfqFile(target, fileName, file, taken))
+        return true;
+    if (taken)
+        WriteLog(ErrorFromErrno(EEXIST, dskBuildPath(target, fileName)), QString::fromLatin1(WriterName));
+    return false;
+}
+
+QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file)
+{
+    const QString target = dskWriteFolder(folder, &QDASFolder);
+    const QString first = qdasFreeFileName(target, date, QStringLiteral("DFQ"));
+    const double oneSecond = TimeSerial(0, 0, 1);
+    QString name = first;
+    // Another seat may export a file of the same second between the look
+    // and the write: the name moves on, as for one taken before the look.
+    for (int step = 0; step < 86400; ++step) {
+        bool taken = false;
+        if (PutNewDfqFile(target, name, file, taken)) {
+            if (name != first)
+                WriteLog(0, QStringLiteral("%1 was taken meanwhile: written as %2")
+                                .arg(dskBuildPath(target, first), name),
+                         QString::fromLatin1(WriterName));
+            return name;
+        }
+        if (!taken)
+            return QString();
+        name = qdasFreeFileName(target, date + (step + 1) * oneSecond, QStringLiteral("DFQ"));
     }
-    return true;
+    WriteLog(ErrorFromErrno(EEXIST, dskBuildPath(target, first)), QString::fromLatin1(WriterName));
+    return QString();
 }
 
 bool qdasExportTestReport(const Protocol& protocol)
@@ -285,9 +331,7 @@ bool qdasExportTestReport(const Protocol& protocol)
         // The writer falls back to the program folder the same way; the free
         // name must be looked for where the file will be written.
         const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
-        const QString name =
-            qdasFreeFileName(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, QStringLiteral("DFQ"));
-        ok = qdasPutTestReportAction(folder, name, file) && ok;
+        ok = !qdasPutNewTestReport(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
     }
     return ok;
 }

@@ -2,8 +2,10 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
+#include "foundation/modMessage.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileLock.h"
+#include "platform/Machine.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
@@ -13,16 +15,18 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <QSysInfo>
 #include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -31,6 +35,7 @@
 namespace {
 
 const QString SeatProcedure = QStringLiteral("EstablishSeat");
+constexpr int16_t MsgMountLocalLocks = 52;
 const QString TakeOverProcedure = QStringLiteral("TakeOverOldPendingFiles");
 
 QString g_seat;
@@ -44,23 +49,98 @@ QString g_failureLogged;
 
 QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
-// The name in the program folder; empty when there is none yet or it does
-// not hold a seat's name (logged), unset when it cannot be read.
-std::optional<QString> ReadSeatFile(const QString& path)
+// What the program folder's seat file holds: the seat's name, then the
+// machine it was named on (its id and host name), a line each. A file of
+// the shape before machines holds the name alone.
+struct SeatFile {
+    QString Name;
+    QString MachineId;
+    QString HostName;
+};
+
+// The seat file in the program folder; an empty name when there is none yet
+// or it does not hold a seat's name (logged), unset when it cannot be read.
+std::optional<SeatFile> ReadSeatFile(const QString& path)
 {
     SystemError error;
     const std::optional<std::string> bytes = ReadFileWhole(path, error);
     if (!bytes) {
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            return QString();
+            return SeatFile{};
         WriteLog(error, SeatProcedure, path);
         return std::nullopt;
     }
-    const QString name = QString::fromLatin1(bytes->data(), static_cast<qsizetype>(bytes->size())).trimmed();
-    if (IsSeatName(name))
-        return name;
+    const QStringList lines = QString::fromLatin1(bytes->data(), static_cast<qsizetype>(bytes->size()))
+                                  .split(QLatin1Char('\n'));
+    SeatFile file;
+    file.Name = lines.value(0).trimmed();
+    file.MachineId = lines.value(1).trimmed();
+    file.HostName = lines.value(2).trimmed();
+    if (IsSeatName(file.Name))
+        return file;
     WriteLog(0, QStringLiteral("%1 holds no seat name").arg(path), SeatProcedure);
-    return QString();
+    return SeatFile{};
+}
+
+// Whether the seat file was written on the machine this process runs on:
+// by the machine id where both have one (a host name is often shared by PCs
+// set up from one image, and may change), else by the host name.
+bool NamedOnThisMachine(const SeatFile& file)
+{
+    // A file of the shape before machines is taken for this machine's.
+    if (file.MachineId.isEmpty() && file.HostName.isEmpty())
+        return true;
+    const QString id = MachineId();
+    if (!file.MachineId.isEmpty() && !id.isEmpty())
+        return file.MachineId == id;
+    return file.HostName == MachineHostName();
+}
+
+// The seat's name is written into the program folder when it is first
+// needed (a seat folder in a data folder), not at the start: a first start
+// that is cancelled leaves nothing behind. Until then it is only in memory.
+bool g_seatUnwritten = false;
+// What the seat becomes where its file cannot be written: the name made
+// from the host and the program folder's path.
+QString g_madeSeat;
+
+// Writes the seat's name and this machine into the program folder, once;
+// where that fails, the seat is the one the file names now, or the made one.
+void WriteSeatFile()
+{
+    if (!g_seatUnwritten)
+        return;
+    g_seatUnwritten = false;
+    const QString path = JoinPath(ProgramFolder(), QLatin1String(SeatFileName));
+    const QString text = g_seat + QStringLiteral("\r\n") + MachineId() + QStringLiteral("\r\n") + MachineHostName()
+        + QStringLiteral("\r\n");
+    SystemError error;
+    if (WriteFileAtomically(path, text.toStdString(), error))
+        return;
+    WriteLog(error, SeatProcedure, path);
+    // What the file holds now is the seat (a write whose sync failed may
+    // still be in place, or the file keeps its shape before machines); the
+    // made name where it names none, or one of another machine.
+    const std::optional<SeatFile> now = ReadSeatFile(path);
+    g_seat = now && !now->Name.isEmpty() && NamedOnThisMachine(*now) ? now->Name : g_madeSeat;
+}
+
+// Told once a run for each data folder: a file system whose locks hold only
+// through one mount.
+QStringList g_mountLocalTold;
+
+void TellOfMountLocalLocks(const QString& dataFolder)
+{
+    const QString type = MountLocalLockFileSystem(dataFolder);
+    if (type.isEmpty() || g_mountLocalTold.contains(dataFolder))
+        return;
+    g_mountLocalTold << dataFolder;
+    WriteLog(0,
+             QStringLiteral("%1 lies on %2, whose locks hold only through this mount: a run of this seat on another "
+                            "PC is not refused there")
+                 .arg(dataFolder, type),
+             SeatProcedure);
+    ShowMessage(MsgMountLocalLocks);
 }
 
 // The lock file of the seat's folder in the data folder; empty where the
@@ -83,6 +163,7 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
     }
     if (lock.IsLocked() && SameFile(lock.Path(), path))
         return true;
+    TellOfMountLocalLocks(dataFolder);
     SystemError error;
     switch (lock.TryLock(path, error)) {
     case FileLock::Result::Locked:
@@ -149,6 +230,56 @@ bool IsNamedIn(const QString& path, const std::vector<IntentFile>& files)
 
 QString PendingName(int number) { return QStringLiteral("PENDING %1.QTA").arg(number); }
 
+// A name of the old layout that holds a series to take over: a file of its
+// own (no link, no folder) that reads as a test report.
+bool IsOldSeries(const QString& dataFolder, const QString& name)
+{
+    struct stat file {};
+    return IsPendingName(name)
+        && ::lstat(QFile::encodeName(JoinPath(dataFolder, name)).constData(), &file) == 0 && S_ISREG(file.st_mode)
+        && dskIsTestReportFile(dataFolder, name);
+}
+
+// Names of the old layout that hold no series (a note someone laid there, a
+// folder, a file cut short) are no reason to take the take-over lock; each
+// is logged once for the seat, which keeps them, with their size and time,
+// in its folder, so that a later start logs it again only once it changed.
+void LogOldNamesOfNoSeries(const QString& dataFolder, const QString& seatFolder, const QStringList& names)
+{
+    const QString path = JoinPath(seatFolder, QLatin1String(OldNamesFileName));
+    SystemError error;
+    const std::optional<std::string> known = QFileInfo::exists(path) ? ReadFileWhole(path, error) : std::string();
+    const QStringList before = known ? QString::fromUtf8(known->data(), static_cast<qsizetype>(known->size()))
+                                           .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
+                                     : QStringList();
+    QStringList lines;
+    for (const QString& name : names) {
+        struct stat file {};
+        if (::lstat(QFile::encodeName(JoinPath(dataFolder, name)).constData(), &file) != 0)
+            continue;
+        const QString line = QStringLiteral("%1\t%2\t%3")
+                                 .arg(name)
+                                 .arg(static_cast<qint64>(file.st_size))
+                                 .arg(static_cast<qint64>(file.st_mtim.tv_sec));
+        lines << line;
+        if (!before.contains(line))
+            WriteLog(0, QStringLiteral("%1 holds no pending series: it is not taken over").arg(JoinPath(dataFolder, name)),
+                     TakeOverProcedure);
+    }
+    if (lines == before || !QFileInfo(seatFolder).isDir())
+        return;
+    // Only a name that is gone is no longer kept; a write that fails costs
+    // a second log line at a later start, nothing more.
+    const QString text = lines.isEmpty() ? QString() : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    if (!WriteFileAtomically(path, text.toStdString(), error))
+        WriteLog(error, TakeOverProcedure, path);
+}
+
+// How long a start waits for another seat's take-over: one takes a moment;
+// a lock held longer is held by something else (a tool, a hung process), and
+// the start goes on without taking over.
+int g_takeOverWaitMilliseconds = 5000;
+
 }  // namespace
 
 bool IsSeatName(const QString& name)
@@ -190,6 +321,7 @@ QString SeatPendingFolder(const QString& dataFolder)
 {
     if (g_seat.isEmpty() || dataFolder.isEmpty() || SameFolder(dataFolder, ProgramFolder()))
         return dataFolder;
+    WriteSeatFile();
     const QString folder = JoinPath(dataFolder, SeatFolderName(g_seat));
     // Made here, below a data folder that is there, and never the data
     // folder itself: one that cannot be reached now must not be made anew.
@@ -203,30 +335,36 @@ bool EstablishSeat()
     if (g_seat.isEmpty()) {
         const QString folder = ProgramFolder();
         const QString path = JoinPath(folder, QLatin1String(SeatFileName));
-        std::optional<QString> name = ReadSeatFile(path);
-        const QString made = MakeSeatName(QSysInfo::machineHostName(), CleanPath(folder));
-        if (!name) {
+        const std::optional<SeatFile> file = ReadSeatFile(path);
+        g_madeSeat = MakeSeatName(MachineHostName(), CleanPath(folder));
+        if (!file) {
             // It may still be there: no second name is written over it, and
             // this run works as the seat the folder would make.
-            name = made;
-        } else if (name->isEmpty()) {
+            g_seat = g_madeSeat;
+        } else if (file->Name.isEmpty() || !NamedOnThisMachine(*file)) {
             // A name of its own: PCs set up from one image share their host
             // name and the program's path, and would be one seat by the
             // made name. That name stays where a run that could not write
             // its file left series under it.
-            const QString fresh = QFileInfo::exists(JoinPath(DataFolder, SeatFolderName(made)))
-                ? made
-                : MakeSeatName(QSysInfo::machineHostName(), CleanPath(folder) + u'\n' + QUuid::createUuid().toString());
-            SystemError error;
-            if (!WriteFileAtomically(path, (fresh + QStringLiteral("\r\n")).toStdString(), error))
-                WriteLog(error, SeatProcedure, path);
-            // What the file holds now is the seat (a write whose sync failed
-            // may still be in place); the made name where it holds none.
-            name = ReadSeatFile(path);
-            if (!name || name->isEmpty())
-                name = made;
+            // A program folder copied to another machine is a seat of its
+            // own there too: a lock taken through one mount of a share may
+            // not keep out a run of the same seat through another.
+            if (!file->Name.isEmpty())
+                WriteLog(0,
+                         QStringLiteral("%1 names seat %2 of machine %3 (%4); this is %5 (%6): a seat of its own is "
+                                        "named, the series of seat %2 stay that seat's")
+                             .arg(path, file->Name, file->MachineId, file->HostName, MachineId(), MachineHostName()),
+                         SeatProcedure);
+            g_seat = QFileInfo::exists(JoinPath(DataFolder, SeatFolderName(g_madeSeat)))
+                ? g_madeSeat
+                : MakeSeatName(MachineHostName(), CleanPath(folder) + u'\n' + QUuid::createUuid().toString());
+            g_seatUnwritten = true;
+        } else {
+            g_seat = file->Name;
+            // A file of the shape before machines gets this one, the machine
+            // it runs on, when the seat is next needed.
+            g_seatUnwritten = file->MachineId.isEmpty() && file->HostName.isEmpty();
         }
-        g_seat = *name;
     }
     return LockSeatFolder(g_lock, DataFolder);
 }
@@ -234,6 +372,8 @@ bool EstablishSeat()
 void EndSeat()
 {
     g_failureLogged.clear();
+    g_mountLocalTold.clear();
+    g_seatUnwritten = false;
     g_claim.Unlock();
     g_lock.Unlock();
     g_seat.clear();
@@ -273,6 +413,8 @@ bool HoldSeatFolder()
     return LockSeatFolder(g_lock, DataFolder);
 }
 
+void SetTakeOverWait(int milliseconds) { g_takeOverWaitMilliseconds = milliseconds; }
+
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers)
 {
     // The program folder is this seat's alone; another installation's holds
@@ -290,12 +432,47 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
     // What is found is looked at again under the lock.
     const QStringList records = IntentRecordPaths(dataFolder);
     const QStringList names = dskListFiles(dataFolder);
-    if (std::none_of(records.begin(), records.end(), IsOldStepRecord)
-        && std::none_of(names.begin(), names.end(), IsPendingName))
+    QStringList noSeries;
+    bool series = false;
+    for (const QString& name : names) {
+        if (!IsPendingName(name))
+            continue;
+        if (IsOldSeries(dataFolder, name))
+            series = true;
+        else
+            noSeries << name;
+    }
+    LogOldNamesOfNoSeries(dataFolder, seatFolder, noSeries);
+    if (std::none_of(records.begin(), records.end(), IsOldStepRecord) && !series)
         return;
     FileLock lock;
     SystemError error;
-    if (lock.Lock(JoinPath(dataFolder, QLatin1String(TakeOverLockFileName)), error) != FileLock::Result::Locked) {
+    const QString lockPath = JoinPath(dataFolder, QLatin1String(TakeOverLockFileName));
+    QElapsedTimer waited;
+    waited.start();
+    FileLock::Result locked = lock.TryLock(lockPath, error);
+    while (locked == FileLock::Result::HeldElsewhere && waited.elapsed() < g_takeOverWaitMilliseconds) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        locked = lock.TryLock(lockPath, error);
+    }
+    if (locked == FileLock::Result::HeldElsewhere) {
+        WriteLog(0, QStringLiteral("%1 is held longer than %2 s: the pending files of the layout before seats are not "
+                                   "taken over at this start")
+                        .arg(lockPath)
+                        .arg(g_takeOverWaitMilliseconds / 1000.0),
+                 TakeOverProcedure);
+        // A step left there may still remove a copy in this seat's folder:
+        // none of what it names is loaded now.
+        for (const QString& path : records) {
+            IntentRecord record;
+            if (IsOldStepRecord(path) && ReadIntentRecord(path, record, TakeOverProcedure) == IntentRead::Read) {
+                leftovers.insert(leftovers.end(), record.Created.begin(), record.Created.end());
+                leftovers.insert(leftovers.end(), record.Removed.begin(), record.Removed.end());
+            }
+        }
+        return;
+    }
+    if (locked != FileLock::Result::Locked) {
         // A data folder that cannot be written cannot give its files away.
         WriteLog(error, TakeOverProcedure, dataFolder);
         return;

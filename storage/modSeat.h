@@ -11,7 +11,12 @@
 // A seat runs once at a time: its folder holds a lock file that the running
 // copy holds locked for the whole run (an open file description lock, which
 // a share honours and which ends with the process). A second run of the same
-// seat (a program folder copied to another PC) is refused like a second copy.
+// seat is refused like a second copy. A seat is one machine: a program
+// folder copied to another PC names a seat of its own there (logged), as a
+// lock may hold only through the mount that took it; one moved on its own
+// machine keeps its seat. A data folder on a file system whose locks hold
+// only through one mount (FUSE: sshfs, smbnetfs, gvfs, rclone) is logged
+// and told once a run (message 52).
 //
 // Pending files of the layout before seats ("PENDING n.QTA" in the data
 // folder itself) are taken over once, by the first seat that starts, into
@@ -22,13 +27,20 @@
 #include <cstdint>
 #include <vector>
 
-// The seat's name in the program folder, one line.
+// The seat's name in the program folder, then the machine it was named on:
+// its machine id and host name, a line each (a file of one line, the name,
+// is read too and gets the machine when the seat is next needed). Written
+// when the seat is first needed (a seat folder in a data folder), so that a
+// first start that is cancelled leaves nothing behind.
 inline constexpr char SeatFileName[] = "QUINTARA.SEAT";
 // The lock file in the seat's folder.
 inline constexpr char SeatLockFileName[] = "SEAT.LCK";
 // In the data folder itself: the lock held during a take-over. Its record
 // lies beside it as a step on the pending files there ("PENDING n.STP").
 inline constexpr char TakeOverLockFileName[] = "PENDING.LCK";
+// In the seat's folder: the names of the old layout in the data folder that
+// hold no series, with their size and time, each logged once.
+inline constexpr char OldNamesFileName[] = "OLDNAMES.LST";
 
 // A seat's name: 1 to 24 of "A"-"Z", "0"-"9" and "-", beginning and ending
 // with a letter or digit. Upper case only, so that no two seats differ only
@@ -41,9 +53,8 @@ bool IsSeatName(const QString& name);
 // host name (letters and digits, others as "-", at most 15), "-" and eight
 // hexadecimal digits of a SHA-256 of the host name and the program folder's
 // path, the same at every start, so its series are found again. The name
-// written at the first start is made alike from the path and a random
-// number (PCs set up from one image share host name and path); one copied
-// to another PC brings its name along in its file.
+// written when the seat is first needed is made alike from the path and a
+// random number (PCs set up from one image share host name and path).
 QString MakeSeatName(const QString& hostName, const QString& programFolder);
 
 // "SEAT-" and the name: never a style folder's name ("QTA001" .. "QTA256").
@@ -59,8 +70,8 @@ QString SeatName();
 QString SeatPendingFolder(const QString& dataFolder);
 
 // At the start, once the settings name the data folder: reads the seat's
-// name from the program folder (made and written there at the first start)
-// and locks the seat's folder in DataFolder for the run. False only while
+// name from the program folder (made where there is none, or the file was
+// written on another machine, and written there when first needed) and locks the seat's folder in DataFolder for the run. False only while
 // another running process holds that lock; a data folder that cannot hold
 // the lock (missing, read-only, no locks on its file system) is logged, and
 // the start goes on, as with the program folder's own lock.
@@ -89,7 +100,10 @@ bool HoldSeatFolder();
 
 // Takes the pending files of the layout before seats, in the data folder
 // itself, into this seat's folder, under the take-over lock (a short wait
-// while another seat takes them). First the records such a run or an earlier
+// while another seat takes them; a lock held longer, by anything, is logged
+// and the start goes on without the take-over). Names of that shape that
+// hold no series (no file of its own, no report) are logged once and are no
+// reason to take the lock. First the records such a run or an earlier
 // take-over left there are finished; then every test report whose name holds
 // "PENDING " and ends in "QTA" (exact case), apart from the files in
 // leftovers (a step that could not be completed still means to remove them),
@@ -104,3 +118,5 @@ bool HoldSeatFolder();
 // folder, in another installation's program folder (it holds its seat's
 // name), or in a seat's folder (it holds a seat's lock file).
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers);
+// For tests: the longest wait for the take-over lock (5 seconds).
+void SetTakeOverWait(int milliseconds);

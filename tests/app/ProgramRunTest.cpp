@@ -125,7 +125,7 @@ protected:
     {
         QFile seat(Home + u'/' + QLatin1String(SeatFileName));
         QFile taken(Data + u'/'
-                    + (seat.open(QIODevice::ReadOnly) ? SeatFolderName(QString::fromLatin1(seat.readAll()).trimmed())
+                    + (seat.open(QIODevice::ReadOnly) ? SeatFolderName(QString::fromLatin1(seat.readLine()).trimmed())
                                                       : QString())
                     + QStringLiteral("/PENDING 1.QTA"));
         if (taken.open(QIODevice::ReadOnly))
@@ -367,10 +367,13 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
     };
     const QString lock = Home + QStringLiteral("/QUINTARA.LCK");
     const QString settingsFile = Home + QStringLiteral("/QUINTARA.DAT");
+    const QString seatFile = Home + QStringLiteral("/QUINTARA.SEAT");
     const QByteArray lastRun = SettingsBytes();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Window);
         QFile::remove(settingsFile);
+        if (row.FirstStart)
+            QFile::remove(seatFile);
         if (!row.FirstStart) {
             QFile file(settingsFile);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(lastRun) == lastRun.size());
@@ -394,8 +397,10 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
             EXPECT_EQ(lines.find("message"), std::string::npos) << lines;
         }
         if (row.FirstStart) {
-            // The second run saw the welcome window again: nothing was left.
+            // The second run saw the welcome window again: nothing was left,
+            // not even the seat's name.
             EXPECT_FALSE(QFile::exists(settingsFile));
+            EXPECT_FALSE(QFile::exists(seatFile));
             continue;
         }
         EXPECT_EQ(ReadPending(), Pending);
