@@ -963,18 +963,17 @@ void LoadPendingProtocols()
         // The reader gives the empty series for a damaged file, and for one
         // whose report form or current property is out of range (logged).
         bool failed = false;
-        Protocol record = isReport ? dskGetTestReport(folder, name, &failed) : EmptyProtocol;
+        // What the file holds now (an older layout is written back by the
+        // reader): the bytes it may be removed by, hashed as they were read.
+        QByteArray checksum;
+        Protocol record = isReport ? dskGetTestReport(folder, name, &failed, &checksum) : EmptyProtocol;
         writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
             continue;
         }
-        // What the file holds now (an older layout is written back by the
-        // reader): the bytes it may be removed by.
-        SystemError error;
-        const std::optional<std::string> bytes = ReadFileWhole(path, error);
         Protocols.push_back(std::move(record));
-        origin.push_back(IntentFile{CleanPath(path), bytes ? IntentChecksum(*bytes) : QByteArray()});
+        origin.push_back(IntentFile{CleanPath(path), checksum});
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;

@@ -5,8 +5,8 @@
 #include "platform/BinaryIO.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "platform/Sha256.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -216,8 +216,7 @@ bool SameFile(const QString& a, const QString& b)
 
 QByteArray IntentChecksum(const std::string& bytes)
 {
-    return QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                    QCryptographicHash::Sha256);
+    return Sha256(bytes);
 }
 
 std::string IntentRecordBytes(const IntentRecord& record, const QString& folder)
