@@ -43,25 +43,30 @@ std::optional<double> DateOfCurveName(const QString& name)
     return day + TimeSerial(part(4), part(5), part(6));
 }
 
-// A name no entry of the folder has in any case and no other copy takes.
-bool IsFreeIn(const QString& folder, const QString& name, const QSet<QString>& chosen)
-{
-    return !chosen.contains(dskNameKey(name)) && dskNamesInAnyCase(folder, name).isEmpty();
-}
-
 // The name the curve takes in the folder: its own where free, else the next
 // free second after its own date (after now for a name of another form).
-QString FreeCurveName(const QString& folder, const QString& name, const QSet<QString>& chosen)
+// taken holds the keys of the folder's entries, from one listing, and of the
+// names other copies took.
+QString FreeCurveName(const QString& name, const QSet<QString>& taken)
 {
-    if (IsFreeIn(folder, name, chosen))
+    if (!taken.contains(dskNameKey(name)))
         return name;
     const double date = DateOfCurveName(name).value_or(Now());
     for (int move = 1; move <= MaxStampMoves; ++move) {
         const QString candidate = dskFileNameFromDate(date + move / 86400.0, CurveExtension);
-        if (IsFreeIn(folder, candidate, chosen))
+        if (!taken.contains(dskNameKey(candidate)))
             return candidate;
     }
     return QString();
+}
+
+// Whether the two names are one file (a hard link of the other).
+bool OneFile(const QString& a, const QString& b)
+{
+    struct stat one {};
+    struct stat two {};
+    return ::lstat(QFile::encodeName(a).constData(), &one) == 0 && ::lstat(QFile::encodeName(b).constData(), &two) == 0
+        && one.st_dev == two.st_dev && one.st_ino == two.st_ino;
 }
 
 }  // namespace
@@ -78,7 +83,8 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
     // is logged as not moved, and the series move without them.
     const bool reachable = !fromItself.isEmpty() && QFileInfo(fromItself).isDir();
     QSet<QString> seen;     // keys of the old names
-    QSet<QString> chosen;   // keys of the new names
+    // Keys of the names in the new folder, and of those the copies take.
+    QSet<QString> taken = reachable ? dskFolderNameKeys(to) : QSet<QString>();
     for (const Protocol* record : series) {
         for (const QString& name : dskCurveFileNames(*record)) {
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
@@ -104,16 +110,18 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
                          procedure);
                 continue;
             }
-            const QString newName = FreeCurveName(to, name, chosen);
+            const QByteArray checksum = IntentChecksum(*bytes);
+            // Unchanged while it was read: the finish knows it by these bytes.
+            RememberIntentFile(path, checksum, &file);
+            const QString newName = FreeCurveName(name, taken);
             if (newName.isEmpty()) {
                 WriteLog(ClassicError::PathFileAccess,
                          QStringLiteral("No free name for the curve %1 in %2; not moved with its series").arg(name, to),
                          procedure);
                 continue;
             }
-            chosen.insert(dskNameKey(newName));
-            copies.push_back(CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName),
-                                           IntentChecksum(*bytes)});
+            taken.insert(dskNameKey(newName));
+            copies.push_back(CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum});
         }
     }
     return copies;
@@ -131,10 +139,16 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
 {
     for (const CurveFileCopy& copy : copies) {
         SystemError error;
+        const bool known = KnownIntentFile(copy.OldPath, copy.Checksum);
         if (!LinkOrCopyFile(copy.OldPath, copy.NewPath, error, ReadOnlyPermissions)) {
             WriteLog(error, procedure, copy.OldPath + QStringLiteral(" -> ") + copy.NewPath);
             return false;
         }
+        // A second name of the file read when the change began: both are
+        // known by its bytes without reading it again (the link moved its
+        // change time).
+        if (known && OneFile(copy.OldPath, copy.NewPath))
+            RememberIntentFile(copy.NewPath, copy.Checksum);
     }
     // The links on the disk before the settings can name their folder.
     if (!copies.empty() && !SyncFolder(QFileInfo(copies.front().NewPath).absolutePath())) {
