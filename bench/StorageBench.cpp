@@ -99,7 +99,7 @@ void DataFolderChange_LabSizes(benchmark::State& state)
     QDir().mkpath(program);
     SetProgramFolder(program);
     ResetSettingsGlobals(program);
-    std::vector<double> changes, starts, copies, writes;
+    std::vector<double> changes, begins, finishes, starts, copies, writes;
     bool ok = true;
     for (auto _ : state) {
         MakeDataFolder(data, series, curves);
@@ -115,9 +115,13 @@ void DataFolderChange_LabSizes(benchmark::State& state)
         QElapsedTimer clock;
         clock.start();
         ok = BeginDataFolderChange(other) && ok;
+        begins.push_back(Seconds(clock));
         DataFolder = other;
         ok = SaveSettings() && ok;
+        QElapsedTimer finish;
+        finish.start();
         ok = FinishDataFolderChange() && ok;
+        finishes.push_back(Seconds(finish));
         changes.push_back(Seconds(clock));
         ok = ok && QDir(data).entryList(QDir::Files).isEmpty();
 
@@ -159,6 +163,8 @@ void DataFolderChange_LabSizes(benchmark::State& state)
     };
     state.counters["files"] = static_cast<double>(series.size() + curves.size());
     state.counters["change_s"] = median(changes);
+    state.counters["begin_s"] = median(begins);
+    state.counters["finish_s"] = median(finishes);
     state.counters["cp_s"] = median(copies);
     state.counters["x_cp"] = median(changes) / median(copies);
     state.counters["x_write"] = median(changes) / median(writes);

@@ -11,11 +11,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <cerrno>
-#include <map>
 #include <optional>
 
 #include <sys/stat.h>
@@ -58,15 +58,6 @@ QString FreeCurveName(const QString& name, const QSet<QString>& taken)
             return candidate;
     }
     return QString();
-}
-
-// Whether the two names are one file (a hard link of the other).
-bool OneFile(const QString& a, const QString& b)
-{
-    struct stat one {};
-    struct stat two {};
-    return ::lstat(QFile::encodeName(a).constData(), &one) == 0 && ::lstat(QFile::encodeName(b).constData(), &two) == 0
-        && one.st_dev == two.st_dev && one.st_ino == two.st_ino;
 }
 
 }  // namespace
@@ -121,7 +112,8 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
                 continue;
             }
             taken.insert(dskNameKey(newName));
-            copies.push_back(CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum});
+            copies.push_back(
+                CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum, dskNameKey(name)});
         }
     }
     return copies;
@@ -146,9 +138,9 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
         }
         // A second name of the file read when the change began: both are
         // known by its bytes without reading it again (the link moved its
-        // change time).
-        if (known && OneFile(copy.OldPath, copy.NewPath))
-            RememberIntentFile(copy.NewPath, copy.Checksum);
+        // change time). A copy is another file.
+        if (known)
+            RememberIntentLink(copy.NewPath, copy.Checksum);
     }
     // The links on the disk before the settings can name their folder.
     if (!copies.empty() && !SyncFolder(QFileInfo(copies.front().NewPath).absolutePath())) {
@@ -160,17 +152,18 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
 
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies)
 {
-    std::map<QString, const CurveFileCopy*> byKey;
+    QHash<QString, const CurveFileCopy*> byKey;
+    byKey.reserve(static_cast<qsizetype>(copies.size()));
     for (const CurveFileCopy& copy : copies)
-        byKey[dskNameKey(FromCp1252(copy.OldName))] = &copy;
+        byKey.insert(copy.OldKey.isEmpty() ? dskNameKey(FromCp1252(copy.OldName)) : copy.OldKey, &copy);
     for (PropertyBlock& block : series.Blocks) {
         for (std::size_t i = 1; i < block.Values.size(); ++i) {
             std::string& name = block.Values[i].CurveFile;
             if (name.empty())
                 continue;
-            const auto found = byKey.find(dskNameKey(FromCp1252(name)));
-            if (found != byKey.end())
-                name = found->second->NewName;
+            const auto found = byKey.constFind(dskNameKey(FromCp1252(name)));
+            if (found != byKey.constEnd())
+                name = found.value()->NewName;
         }
     }
 }

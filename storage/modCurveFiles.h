@@ -21,6 +21,7 @@ struct CurveFileCopy {
     QString OldPath;       // the file in the old folder, as found there
     QString NewPath;
     QByteArray Checksum;   // SHA-256 of the bytes the old file holds
+    QString OldKey;        // the old name's key (dskNameKey)
 };
 
 // The curve files that tests of these series name and that lie in folder

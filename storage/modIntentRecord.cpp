@@ -468,6 +468,20 @@ void RememberIntentFile(const QString& path, const QByteArray& checksum, const s
     g_known[{now.st_dev, now.st_ino}] = FileLook{now.st_size, now.st_mtim, now.st_ctim, checksum};
 }
 
+void RememberIntentLink(const QString& path, const QByteArray& checksum)
+{
+    struct stat now {};
+    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode))
+        return;
+    // One inode with the file the run noted: the same bytes while nothing
+    // but its change time moved.
+    const auto found = g_known.find({now.st_dev, now.st_ino});
+    if (found == g_known.end() || found->second.Checksum != checksum || found->second.Size != now.st_size
+        || found->second.Modified.tv_sec != now.st_mtim.tv_sec || found->second.Modified.tv_nsec != now.st_mtim.tv_nsec)
+        return;
+    found->second.Changed = now.st_ctim;
+}
+
 bool KnownIntentFile(const QString& path, const QByteArray& checksum)
 {
     struct stat now {};

@@ -137,7 +137,10 @@ IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure, 
 // at path as it is now, while the system still says of it what it said in
 // `before` (the look taken before its bytes were read); with `before` null,
 // as it is now. Known tells whether the file at path is such a file.
+// RememberLink notes the file at path again where it is a hard link just
+// made of a file known by the checksum (the link moved its change time).
 void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat* before = nullptr);
+void RememberIntentLink(const QString& path, const QByteArray& checksum);
 bool KnownIntentFile(const QString& path, const QByteArray& checksum);
 
 // Completes the step recorded at recordPath: removes the leftovers that
