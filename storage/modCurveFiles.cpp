@@ -18,7 +18,9 @@
 #include <cerrno>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +62,46 @@ QString FreeCurveName(const QString& name, const QSet<QString>& taken)
     return QString();
 }
 
+// The bytes of a curve file, with the look its descriptor gave before they
+// were read: a change reads thousands of them, so one open, one look and the
+// reads, no more. missing when there is no such file.
+std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look, bool& missing, SystemError& error)
+{
+    missing = false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        missing = errno == ENOENT;
+        error = ErrorFromErrno(errno, path);
+        return std::nullopt;
+    }
+    int reason = ::fstat(fd, &look) != 0 ? errno : S_ISREG(look.st_mode) ? 0 : EISDIR;
+    std::string bytes(reason == 0 ? static_cast<std::size_t>(look.st_size) : 0, '\0');
+    std::size_t done = 0;
+    bool short_ = false;
+    while (reason == 0 && done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            reason = errno;
+        else if (got == 0)
+            short_ = true;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (reason != 0) {
+        error = ErrorFromErrno(reason, path);
+        return std::nullopt;
+    }
+    if (short_) {
+        error = SystemError{ClassicError::InputPastEndOfFile, QStringLiteral("The file became shorter while it was read")};
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 }  // namespace
 
 std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*>& series, const QString& from,
@@ -92,10 +134,11 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             if (path.isEmpty())
                 continue;
             struct stat file {};
-            if (::stat(QFile::encodeName(path).constData(), &file) != 0 && errno == ENOENT)
-                continue;
             SystemError error;
-            const std::optional<std::string> bytes = ReadFileWhole(path, error);
+            bool missing = false;
+            const std::optional<std::string> bytes = ReadCurveFile(path, file, missing, error);
+            if (missing)
+                continue;
             if (!bytes) {
                 WriteLog(error.Number, QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, path),
                          procedure);

@@ -40,21 +40,25 @@ QString PathFromBytes(const std::string& bytes)
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-QString Clean(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString Clean(const QString& path)
+{
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
+}
 
-// A name in or below the folder as it stands relative to it, else whole.
-QString StoredName(const QString& path, const QString& folder)
+// A name in or below the folder (base: the folder cleaned, with "/") as it
+// stands relative to it, else whole.
+QString StoredName(const QString& path, const QString& base)
 {
     const QString clean = Clean(path);
-    const QString base = Clean(folder) + QLatin1Char('/');
     return clean.startsWith(base) ? clean.mid(base.size()) : clean;
 }
 
 void PutNames(BinaryWriter& out, const std::vector<IntentFile>& files, const QString& folder)
 {
     out.PutInteger(static_cast<int16_t>(files.size()));
+    const QString base = Clean(folder) + QLatin1Char('/');
     for (const IntentFile& file : files) {
-        out.PutString(PathBytes(StoredName(file.Path, folder)));
+        out.PutString(PathBytes(StoredName(file.Path, base)));
         out.PutBytes(std::string(file.Checksum.constData(), static_cast<std::size_t>(file.Checksum.size())));
     }
 }
