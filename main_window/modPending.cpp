@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "storage/frmFileProgress.h"
 #include "storage/modCurveFiles.h"
 #include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
@@ -812,6 +813,7 @@ bool BeginDataFolderChange(const QString& folder)
     std::vector<const Protocol*> moving;
     for (const std::size_t i : open)
         moving.push_back(&Protocols[i]);
+    AddFilesToMove(static_cast<int>(open.size()));
     const std::vector<CurveFileCopy> curves = PlanCurveFileCopies(moving, DataFolder, target, SaveProcedure);
     // Names free now, chosen before anything is written.
     std::vector<QString> paths(g_open.size());
@@ -854,6 +856,7 @@ bool BeginDataFolderChange(const QString& folder)
             UndoStep(recordPath, record);
             return false;
         }
+        CountFileMoved();
     }
     if (!WriteCurveFileCopies(curves, SaveProcedure)) {
         UndoStep(recordPath, record);

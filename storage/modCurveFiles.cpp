@@ -6,6 +6,7 @@
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "storage/frmFileProgress.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -123,6 +124,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
                 continue;
             seen.insert(dskNameKey(name));
+            AddFilesToMove(1);
             if (!reachable) {
                 const SystemError error = ErrorFromErrno(ENOENT, from);
                 WriteLog(error.Number,
@@ -184,6 +186,7 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
         // change time). A copy is another file.
         if (known)
             RememberIntentLink(copy.NewPath, copy.Checksum);
+        CountFileMoved();
     }
     // The links on the disk before the settings can name their folder.
     if (!copies.empty() && !SyncFolder(QFileInfo(copies.front().NewPath).absolutePath())) {
