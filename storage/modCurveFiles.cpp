@@ -103,6 +103,40 @@ std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look,
     return bytes;
 }
 
+// Gives the copy its name in the new folder: a second link to the same
+// bytes where the file system allows it, else a read-only copy of them,
+// written whole and synced before it takes its name, which is never
+// replaced. Its folder is synced once for all copies by the caller. A curve
+// that no longer holds the bytes the change found there is not copied.
+bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
+{
+    const QByteArray from = QFile::encodeName(copy.OldPath);
+    if (::link(from.constData(), QFile::encodeName(copy.NewPath).constData()) == 0)
+        return true;
+    // The second name must be new, and a missing curve has nothing to keep.
+    const int reason = errno;
+    if (reason == EEXIST || reason == ENOENT) {
+        error = ErrorFromErrno(reason, reason == EEXIST ? copy.NewPath : copy.OldPath);
+        return false;
+    }
+    struct stat look {};
+    bool missing = false;
+    const std::optional<std::string> bytes = ReadCurveFile(copy.OldPath, look, missing, error);
+    if (!bytes)
+        return false;
+    if (IntentChecksum(*bytes) != copy.Checksum) {
+        error = SystemError{ClassicError::PathFileAccess,
+                            QStringLiteral("The curve changed while the data folder changed")};
+        return false;
+    }
+    if (!WriteNewFile(copy.NewPath, *bytes, error, ReadOnlyPermissions, nullptr, false))
+        return false;
+    // Both known by these bytes: the finish reads neither again.
+    RememberIntentFile(copy.OldPath, copy.Checksum, &look);
+    RememberIntentFile(copy.NewPath, copy.Checksum);
+    return true;
+}
+
 }  // namespace
 
 std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*>& series, const QString& from,
@@ -177,7 +211,7 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
     for (const CurveFileCopy& copy : copies) {
         SystemError error;
         const bool known = KnownIntentFile(copy.OldPath, copy.Checksum);
-        if (!LinkOrCopyFile(copy.OldPath, copy.NewPath, error, ReadOnlyPermissions)) {
+        if (!LinkOrCopyCurve(copy, error)) {
             WriteLog(error, procedure, copy.OldPath + QStringLiteral(" -> ") + copy.NewPath);
             return false;
         }

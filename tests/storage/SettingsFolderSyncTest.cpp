@@ -27,8 +27,20 @@ namespace {
 // are noted in their order.
 bool g_noteCalls = false;
 std::vector<std::string> g_calls;
+// While set, hard links of files below this folder fail as links between
+// two file systems do.
+std::string g_otherFileSystem;
 
 }  // namespace
+
+extern "C" int link(const char* from, const char* to) noexcept
+{
+    if (!g_otherFileSystem.empty() && std::string(from).rfind(g_otherFileSystem, 0) == 0) {
+        errno = EXDEV;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
 
 
 // These stand in for the C library's calls in this test program (Qt's
@@ -111,14 +123,15 @@ TEST_F(SettingsFolderSync, AChangeWithManyCurvesSyncsEachFolderOnceAndReadsNoCur
 {
     // The same change with one curve and with forty: as many folder syncs,
     // and the finish reads no more files, as each curve's copy is a link of
-    // the file the change read when it began. Each removal is on the disk
-    // (its folder synced) before the record goes.
+    // the file the change read when it began, or a copy it wrote of the
+    // bytes it read (two file systems). Each removal is on the disk (its
+    // folder synced) before the record goes.
     const QString other = Temp.path() + QStringLiteral("/Other");
     struct Counted {
         int syncs = 0;
         int finishReads = 0;
     };
-    const auto change = [&](int curves) {
+    const auto change = [&](int curves, bool twoFileSystems) {
         Counted counted;
         QDir(Data).removeRecursively();
         QDir(other).removeRecursively();
@@ -146,12 +159,14 @@ TEST_F(SettingsFolderSync, AChangeWithManyCurvesSyncsEachFolderOnceAndReadsNoCur
         bool finishing = false;
         SetReadFileSizeTakenHook([&] { counted.finishReads += finishing ? 1 : 0; });
         g_noteCalls = true;
+        g_otherFileSystem = twoFileSystems ? Local(Data + u'/') : std::string();
         const bool moved = BeginDataFolderChange(other);
         DataFolder = other;
         const bool saved = SaveSettings();
         finishing = true;
         const bool ok = FinishDataFolderChange();
         finishing = false;
+        g_otherFileSystem.clear();
         g_noteCalls = false;
         SetReadFileSizeTakenHook(nullptr);
         FolderSyncObserver = nullptr;
@@ -175,8 +190,11 @@ TEST_F(SettingsFolderSync, AChangeWithManyCurvesSyncsEachFolderOnceAndReadsNoCur
         EXPECT_GT(recordGone, synced) << calls;
         return counted;
     };
-    const Counted one = change(1);
-    const Counted forty = change(40);
-    EXPECT_EQ(forty.syncs, one.syncs);
-    EXPECT_EQ(forty.finishReads, one.finishReads);
+    for (const bool twoFileSystems : {false, true}) {
+        SCOPED_TRACE(twoFileSystems ? "copies" : "links");
+        const Counted one = change(1, twoFileSystems);
+        const Counted forty = change(40, twoFileSystems);
+        EXPECT_EQ(forty.syncs, one.syncs);
+        EXPECT_EQ(forty.finishReads, one.finishReads);
+    }
 }
