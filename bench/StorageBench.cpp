@@ -7,6 +7,8 @@
 // files. "x_cp" and "x_write" divide the median change by each; "start_x_cp"
 // is the start that finishes a change killed after the settings named the
 // new folder (every old file checked and removed), against the same copy.
+// The same into a folder on another file system (a tmpfs), where the curves
+// are copied rather than linked.
 #include "BenchSeries.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modRecords.h"
@@ -86,16 +88,24 @@ void MakeDataFolder(const QString& folder, const std::vector<Protocol>& series,
 
 double Seconds(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e9; }
 
-void DataFolderChange_LabSizes(benchmark::State& state)
+// secondFolder: where the new folder and the references' copies lie (the
+// temporary folder itself, or another file system).
+void ChangeAtLabSizes(benchmark::State& state, const QString& secondFolder)
 {
     const int curvesPerSeries = static_cast<int>(state.range(0));
     std::map<QString, std::string> curves;
     const std::vector<Protocol> series = LabSeries(curvesPerSeries, curves);
     QTemporaryDir temp;
+    QTemporaryDir second(secondFolder.isEmpty() ? QDir::tempPath() + QStringLiteral("/XXXXXX")
+                                                : secondFolder + QStringLiteral("/XXXXXX"));
+    if (!temp.isValid() || !second.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
     const QString program = temp.path() + QStringLiteral("/Program");
     const QString data = temp.path() + QStringLiteral("/Data");
-    const QString other = temp.path() + QStringLiteral("/Other");
-    const QString copy = temp.path() + QStringLiteral("/Copy");
+    const QString other = (secondFolder.isEmpty() ? temp.path() : second.path()) + QStringLiteral("/Other");
+    const QString copy = (secondFolder.isEmpty() ? temp.path() : second.path()) + QStringLiteral("/Copy");
     QDir().mkpath(program);
     SetProgramFolder(program);
     ResetSettingsGlobals(program);
@@ -173,6 +183,15 @@ void DataFolderChange_LabSizes(benchmark::State& state)
     SetProgramFolder(QString());
 }
 
+void DataFolderChange_LabSizes(benchmark::State& state) { ChangeAtLabSizes(state, QString()); }
+
+// From the temporary folder to a tmpfs (/dev/shm): the curves are copied,
+// and the references copy across too.
+void DataFolderChange_ToAnotherFileSystem(benchmark::State& state)
+{
+    ChangeAtLabSizes(state, QStringLiteral("/dev/shm"));
+}
+
 }  // namespace
 
 static const bool StorageRegistered = [] {
@@ -180,5 +199,7 @@ static const bool StorageRegistered = [] {
         ->Arg(100)->Iterations(3)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("DataFolderChange_LabSizes", DataFolderChange_LabSizes)
         ->Arg(999)->Iterations(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("DataFolderChange_ToAnotherFileSystem", DataFolderChange_ToAnotherFileSystem)
+        ->Arg(100)->Iterations(3)->Unit(benchmark::kMillisecond);
     return true;
 }();
