@@ -12,10 +12,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -195,6 +195,10 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
                 CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum, dskNameKey(name)});
         }
     }
+    // In the order of their old names' keys, so that each series finds its
+    // curves among thousands without a table made for it.
+    std::sort(copies.begin(), copies.end(),
+              [](const CurveFileCopy& a, const CurveFileCopy& b) { return a.OldKey < b.OldKey; });
     return copies;
 }
 
@@ -232,18 +236,16 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
 
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies)
 {
-    QHash<QString, const CurveFileCopy*> byKey;
-    byKey.reserve(static_cast<qsizetype>(copies.size()));
-    for (const CurveFileCopy& copy : copies)
-        byKey.insert(copy.OldKey.isEmpty() ? dskNameKey(FromCp1252(copy.OldName)) : copy.OldKey, &copy);
     for (PropertyBlock& block : series.Blocks) {
         for (std::size_t i = 1; i < block.Values.size(); ++i) {
             std::string& name = block.Values[i].CurveFile;
             if (name.empty())
                 continue;
-            const auto found = byKey.constFind(dskNameKey(FromCp1252(name)));
-            if (found != byKey.constEnd())
-                name = found.value()->NewName;
+            const QString key = dskNameKey(FromCp1252(name));
+            const auto found = std::lower_bound(copies.begin(), copies.end(), key,
+                                                [](const CurveFileCopy& copy, const QString& k) { return copy.OldKey < k; });
+            if (found != copies.end() && found->OldKey == key)
+                name = found->NewName;
         }
     }
 }
