@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "storage/frmFileProgress.h"
 #include "storage/modCurveFiles.h"
 #include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
@@ -837,6 +838,7 @@ bool BeginDataFolderChange(const QString& folder)
     std::vector<const Protocol*> moving;
     for (const std::size_t i : open)
         moving.push_back(&Protocols[i]);
+    AddFilesToMove(static_cast<int>(open.size()));
     const std::vector<CurveFileCopy> curves = PlanCurveFileCopies(moving, DataFolder, target, SaveProcedure);
     // Names free now, chosen before anything is written.
     std::vector<QString> paths(g_open.size());
@@ -879,6 +881,7 @@ bool BeginDataFolderChange(const QString& folder)
             UndoStep(recordPath, record);
             return false;
         }
+        CountFileMoved();
     }
     if (!WriteCurveFileCopies(curves, SaveProcedure)) {
         UndoStep(recordPath, record);
@@ -994,18 +997,17 @@ void LoadPendingProtocols()
         // The reader gives the empty series for a damaged file, and for one
         // whose report form or current property is out of range (logged).
         bool failed = false;
-        Protocol record = isReport ? dskGetTestReport(folder, name, &failed) : EmptyProtocol;
+        // What the file holds now (an older layout is written back by the
+        // reader): the bytes it may be removed by, hashed as they were read.
+        QByteArray checksum;
+        Protocol record = isReport ? dskGetTestReport(folder, name, &failed, &checksum) : EmptyProtocol;
         writeBackFailed = writeBackFailed || failed;
         if (IsEmptyProtocol(record)) {
             SetPendingFileAside(folder, name);
             continue;
         }
-        // What the file holds now (an older layout is written back by the
-        // reader): the bytes it may be removed by.
-        SystemError error;
-        const std::optional<std::string> bytes = ReadFileWhole(path, error);
         Protocols.push_back(std::move(record));
-        origin.push_back(IntentFile{CleanPath(path), bytes ? IntentChecksum(*bytes) : QByteArray()});
+        origin.push_back(IntentFile{CleanPath(path), checksum});
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;

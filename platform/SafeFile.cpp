@@ -287,7 +287,7 @@ QStringList EarlierAtomicWriteLeftovers(const QString& path)
 void SetNewFileWays(NewFileWays ways) { g_newFileWays = ways; }
 
 bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error,
-                  QFileDevice::Permissions permissions, bool* nameTaken)
+                  QFileDevice::Permissions permissions, bool* nameTaken, bool syncFolder)
 {
     if (nameTaken)
         *nameTaken = false;
@@ -319,7 +319,8 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
         error = ErrorFromErrno(reason, path);
         return false;
     }
-    TellFolderSyncFailed(info.absolutePath());
+    if (syncFolder)
+        TellFolderSyncFailed(info.absolutePath());
     return true;
 }
 

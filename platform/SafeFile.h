@@ -68,9 +68,11 @@ QStringList EarlierAtomicWriteLeftovers(const QString& path);
 // given permissions from the moment it has its name; the folder is synced
 // after as in WriteFileAtomically. False with the error filled in on any
 // failure, and then nothing of the write is left under the name; nameTaken,
-// when given, tells whether the name was taken (EEXIST).
+// when given, tells whether the name was taken (EEXIST). With syncFolder
+// false the folder is left to the caller, who writes many files into it and
+// syncs it once.
 bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error,
-                  QFileDevice::Permissions permissions, bool* nameTaken = nullptr);
+                  QFileDevice::Permissions permissions, bool* nameTaken = nullptr, bool syncFolder = true);
 
 // Removes from the folder the temporary files WriteNewFile left there when
 // it was killed, whose names end in ".<extension>" before the random part:

@@ -8,12 +8,15 @@
 #include "platform/ModalDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/SerialDevices.h"
+#include "storage/frmFileProgress.h"
 
 #include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -156,6 +159,9 @@ void frmDataSetting::cmdOK_Click()
     const QString old = DataFolder;
     QString folder = dirDirectory->Path();
     bool moved = g_folderMove.Begin && QDir::cleanPath(folder) != QDir::cleanPath(old);
+    // A change that takes longer than a second (a share) counts its files
+    // in a window of its own.
+    std::unique_ptr<FileProgressScope> progress = moved ? std::make_unique<FileProgressScope>(Language) : nullptr;
     if (moved) {
         while (!g_folderMove.Begin(folder)) {
             if (ShowMessage(MsgWriteError) != AnswerYes) {
@@ -187,6 +193,7 @@ void frmDataSetting::cmdOK_Click()
         while (!g_folderMove.Finish() && ShowMessage(MsgWriteError) == AnswerYes) {
         }
     }
+    progress.reset();
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "storage/frmFileProgress.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -14,11 +15,13 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
-#include <map>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,25 +46,95 @@ std::optional<double> DateOfCurveName(const QString& name)
     return day + TimeSerial(part(4), part(5), part(6));
 }
 
-// A name no entry of the folder has in any case and no other copy takes.
-bool IsFreeIn(const QString& folder, const QString& name, const QSet<QString>& chosen)
-{
-    return !chosen.contains(dskNameKey(name)) && dskNamesInAnyCase(folder, name).isEmpty();
-}
-
 // The name the curve takes in the folder: its own where free, else the next
 // free second after its own date (after now for a name of another form).
-QString FreeCurveName(const QString& folder, const QString& name, const QSet<QString>& chosen)
+// taken holds the keys of the folder's entries, from one listing, and of the
+// names other copies took.
+QString FreeCurveName(const QString& name, const QSet<QString>& taken)
 {
-    if (IsFreeIn(folder, name, chosen))
+    if (!taken.contains(dskNameKey(name)))
         return name;
     const double date = DateOfCurveName(name).value_or(Now());
     for (int move = 1; move <= MaxStampMoves; ++move) {
         const QString candidate = dskFileNameFromDate(date + move / 86400.0, CurveExtension);
-        if (IsFreeIn(folder, candidate, chosen))
+        if (!taken.contains(dskNameKey(candidate)))
             return candidate;
     }
     return QString();
+}
+
+// The bytes of a curve file, with the look its descriptor gave before they
+// were read: a change reads thousands of them, so one open, one look and the
+// reads, no more. missing when there is no such file.
+std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look, bool& missing, SystemError& error)
+{
+    missing = false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        missing = errno == ENOENT;
+        error = ErrorFromErrno(errno, path);
+        return std::nullopt;
+    }
+    int reason = ::fstat(fd, &look) != 0 ? errno : S_ISREG(look.st_mode) ? 0 : EISDIR;
+    std::string bytes(reason == 0 ? static_cast<std::size_t>(look.st_size) : 0, '\0');
+    std::size_t done = 0;
+    bool short_ = false;
+    while (reason == 0 && done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            reason = errno;
+        else if (got == 0)
+            short_ = true;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (reason != 0) {
+        error = ErrorFromErrno(reason, path);
+        return std::nullopt;
+    }
+    if (short_) {
+        error = SystemError{ClassicError::InputPastEndOfFile, QStringLiteral("The file became shorter while it was read")};
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Gives the copy its name in the new folder: a second link to the same
+// bytes where the file system allows it, else a read-only copy of them,
+// written whole and synced before it takes its name, which is never
+// replaced. Its folder is synced once for all copies by the caller. A curve
+// that no longer holds the bytes the change found there is not copied.
+bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
+{
+    const QByteArray from = QFile::encodeName(copy.OldPath);
+    if (::link(from.constData(), QFile::encodeName(copy.NewPath).constData()) == 0)
+        return true;
+    // The second name must be new, and a missing curve has nothing to keep.
+    const int reason = errno;
+    if (reason == EEXIST || reason == ENOENT) {
+        error = ErrorFromErrno(reason, reason == EEXIST ? copy.NewPath : copy.OldPath);
+        return false;
+    }
+    struct stat look {};
+    bool missing = false;
+    const std::optional<std::string> bytes = ReadCurveFile(copy.OldPath, look, missing, error);
+    if (!bytes)
+        return false;
+    if (IntentChecksum(*bytes) != copy.Checksum) {
+        error = SystemError{ClassicError::PathFileAccess,
+                            QStringLiteral("The curve changed while the data folder changed")};
+        return false;
+    }
+    if (!WriteNewFile(copy.NewPath, *bytes, error, ReadOnlyPermissions, nullptr, false))
+        return false;
+    // Both known by these bytes: the finish reads neither again.
+    RememberIntentFile(copy.OldPath, copy.Checksum, &look);
+    RememberIntentFile(copy.NewPath, copy.Checksum);
+    return true;
 }
 
 }  // namespace
@@ -78,12 +151,14 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
     // is logged as not moved, and the series move without them.
     const bool reachable = !fromItself.isEmpty() && QFileInfo(fromItself).isDir();
     QSet<QString> seen;     // keys of the old names
-    QSet<QString> chosen;   // keys of the new names
+    // Keys of the names in the new folder, and of those the copies take.
+    QSet<QString> taken = reachable ? dskFolderNameKeys(to) : QSet<QString>();
     for (const Protocol* record : series) {
         for (const QString& name : dskCurveFileNames(*record)) {
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
                 continue;
             seen.insert(dskNameKey(name));
+            AddFilesToMove(1);
             if (!reachable) {
                 const SystemError error = ErrorFromErrno(ENOENT, from);
                 WriteLog(error.Number,
@@ -95,27 +170,35 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             if (path.isEmpty())
                 continue;
             struct stat file {};
-            if (::stat(QFile::encodeName(path).constData(), &file) != 0 && errno == ENOENT)
-                continue;
             SystemError error;
-            const std::optional<std::string> bytes = ReadFileWhole(path, error);
+            bool missing = false;
+            const std::optional<std::string> bytes = ReadCurveFile(path, file, missing, error);
+            if (missing)
+                continue;
             if (!bytes) {
                 WriteLog(error.Number, QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, path),
                          procedure);
                 continue;
             }
-            const QString newName = FreeCurveName(to, name, chosen);
+            const QByteArray checksum = IntentChecksum(*bytes);
+            // Unchanged while it was read: the finish knows it by these bytes.
+            RememberIntentFile(path, checksum, &file);
+            const QString newName = FreeCurveName(name, taken);
             if (newName.isEmpty()) {
                 WriteLog(ClassicError::PathFileAccess,
                          QStringLiteral("No free name for the curve %1 in %2; not moved with its series").arg(name, to),
                          procedure);
                 continue;
             }
-            chosen.insert(dskNameKey(newName));
-            copies.push_back(CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName),
-                                           IntentChecksum(*bytes)});
+            taken.insert(dskNameKey(newName));
+            copies.push_back(
+                CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum, dskNameKey(name)});
         }
     }
+    // In the order of their old names' keys, so that each series finds its
+    // curves among thousands without a table made for it.
+    std::sort(copies.begin(), copies.end(),
+              [](const CurveFileCopy& a, const CurveFileCopy& b) { return a.OldKey < b.OldKey; });
     return copies;
 }
 
@@ -131,10 +214,17 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
 {
     for (const CurveFileCopy& copy : copies) {
         SystemError error;
-        if (!LinkOrCopyFile(copy.OldPath, copy.NewPath, error, ReadOnlyPermissions)) {
+        const bool known = KnownIntentFile(copy.OldPath, copy.Checksum);
+        if (!LinkOrCopyCurve(copy, error)) {
             WriteLog(error, procedure, copy.OldPath + QStringLiteral(" -> ") + copy.NewPath);
             return false;
         }
+        // A second name of the file read when the change began: both are
+        // known by its bytes without reading it again (the link moved its
+        // change time). A copy is another file.
+        if (known)
+            RememberIntentLink(copy.NewPath, copy.Checksum);
+        CountFileMoved();
     }
     // The links on the disk before the settings can name their folder.
     if (!copies.empty() && !SyncFolder(QFileInfo(copies.front().NewPath).absolutePath())) {
@@ -146,17 +236,16 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
 
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies)
 {
-    std::map<QString, const CurveFileCopy*> byKey;
-    for (const CurveFileCopy& copy : copies)
-        byKey[dskNameKey(FromCp1252(copy.OldName))] = &copy;
     for (PropertyBlock& block : series.Blocks) {
         for (std::size_t i = 1; i < block.Values.size(); ++i) {
             std::string& name = block.Values[i].CurveFile;
             if (name.empty())
                 continue;
-            const auto found = byKey.find(dskNameKey(FromCp1252(name)));
-            if (found != byKey.end())
-                name = found->second->NewName;
+            const QString key = dskNameKey(FromCp1252(name));
+            const auto found = std::lower_bound(copies.begin(), copies.end(), key,
+                                                [](const CurveFileCopy& copy, const QString& k) { return copy.OldKey < k; });
+            if (found != copies.end() && found->OldKey == key)
+                name = found->NewName;
         }
     }
 }

@@ -21,6 +21,7 @@ struct CurveFileCopy {
     QString OldPath;       // the file in the old folder, as found there
     QString NewPath;
     QByteArray Checksum;   // SHA-256 of the bytes the old file holds
+    QString OldKey;        // the old name's key (dskNameKey)
 };
 
 // The curve files that tests of these series name and that lie in folder
@@ -30,7 +31,8 @@ struct CurveFileCopy {
 // the curve), as curve files are named. Pressure-drop readings kept in the
 // same field and names that could reach outside the folder are no files. A
 // curve that is named but not there has nothing to copy; one that is there
-// but cannot be read is logged and left out: its tests keep its name.
+// but cannot be read is logged and left out: its tests keep its name. In
+// the order of their old names' keys.
 std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*>& series, const QString& from,
                                                const QString& to, const QString& procedure);
 
@@ -43,5 +45,6 @@ void RecordCurveFileCopies(IntentRecord& record, const std::vector<CurveFileCopy
 // meanwhile is never replaced. False, logged, at the first that fails.
 bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QString& procedure);
 
-// The tests of the series name the copies instead of the old files.
+// The tests of the series name the copies instead of the old files; the
+// copies as PlanCurveFileCopies gives them (in the order of OldKey).
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies);

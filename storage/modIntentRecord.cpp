@@ -6,8 +6,8 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "platform/Sha256.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +15,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <map>
+#include <utility>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,21 +41,25 @@ QString PathFromBytes(const std::string& bytes)
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-QString Clean(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString Clean(const QString& path)
+{
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
+}
 
-// A name in or below the folder as it stands relative to it, else whole.
-QString StoredName(const QString& path, const QString& folder)
+// A name in or below the folder (base: the folder cleaned, with "/") as it
+// stands relative to it, else whole.
+QString StoredName(const QString& path, const QString& base)
 {
     const QString clean = Clean(path);
-    const QString base = Clean(folder) + QLatin1Char('/');
     return clean.startsWith(base) ? clean.mid(base.size()) : clean;
 }
 
 void PutNames(BinaryWriter& out, const std::vector<IntentFile>& files, const QString& folder)
 {
     out.PutInteger(static_cast<int16_t>(files.size()));
+    const QString base = Clean(folder) + QLatin1Char('/');
     for (const IntentFile& file : files) {
-        out.PutString(PathBytes(StoredName(file.Path, folder)));
+        out.PutString(PathBytes(StoredName(file.Path, base)));
         out.PutBytes(std::string(file.Checksum.constData(), static_cast<std::size_t>(file.Checksum.size())));
     }
 }
@@ -100,6 +106,40 @@ bool GetNames(BinaryReader& in, std::vector<IntentFile>& files, int16_t version,
 }
 
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
+
+// What the system says of a file that tells whether it still holds the bytes
+// it held: any write moves its modification and change times, and a change
+// of its names or mode its change time.
+struct FileLook {
+    off_t Size = 0;
+    struct timespec Modified {};
+    struct timespec Changed {};
+    QByteArray Checksum;
+};
+std::map<std::pair<dev_t, ino_t>, FileLook> g_known;
+
+bool SameLook(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// The checksum the run knows the file of this look by, or empty.
+QByteArray KnownChecksum(const struct stat& info)
+{
+    if (!S_ISREG(info.st_mode))
+        return QByteArray();
+    const auto found = g_known.find({info.st_dev, info.st_ino});
+    if (found == g_known.end())
+        return QByteArray();
+    const FileLook& look = found->second;
+    struct stat known = info;
+    known.st_size = look.Size;
+    known.st_mtim = look.Modified;
+    known.st_ctim = look.Changed;
+    return SameLook(info, known) ? look.Checksum : QByteArray();
+}
 
 // True when the folder is there to be searched; else false with the reason.
 bool FolderIsThere(const QString& folder, SystemError& error)
@@ -290,8 +330,7 @@ bool SameFile(const QString& a, const QString& b)
 
 QByteArray IntentChecksum(const std::string& bytes)
 {
-    return QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                    QCryptographicHash::Sha256);
+    return Sha256(bytes);
 }
 
 std::string IntentRecordBytes(const IntentRecord& record, const QString& folder)
@@ -367,6 +406,11 @@ bool IntentFileAsFound(const QString& path, std::optional<IntentFile>& entry, Sy
     // never read through, so nothing is removed for what its target holds.
     if (S_ISLNK(info.st_mode)) {
         entry = IntentFile{path, QByteArray()};
+        return true;
+    }
+    const QByteArray known = KnownChecksum(info);
+    if (!known.isEmpty()) {
+        entry = IntentFile{path, known};
         return true;
     }
     const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Refuse);
@@ -511,7 +555,37 @@ std::vector<IntentFile> IntentLeftovers(const IntentRecord& record, IntentCommit
     return both;
 }
 
-IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure)
+void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat* before)
+{
+    struct stat now {};
+    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode)
+        || (before != nullptr && !SameLook(*before, now)))
+        return;
+    g_known[{now.st_dev, now.st_ino}] = FileLook{now.st_size, now.st_mtim, now.st_ctim, checksum};
+}
+
+void RememberIntentLink(const QString& path, const QByteArray& checksum)
+{
+    struct stat now {};
+    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode))
+        return;
+    // One inode with the file the run noted: the same bytes while nothing
+    // but its change time moved.
+    const auto found = g_known.find({now.st_dev, now.st_ino});
+    if (found == g_known.end() || found->second.Checksum != checksum || found->second.Size != now.st_size
+        || found->second.Modified.tv_sec != now.st_mtim.tv_sec || found->second.Modified.tv_nsec != now.st_mtim.tv_nsec)
+        return;
+    found->second.Changed = now.st_ctim;
+}
+
+bool KnownIntentFile(const QString& path, const QByteArray& checksum)
+{
+    struct stat now {};
+    return ::lstat(QFile::encodeName(path).constData(), &now) == 0 && !checksum.isEmpty()
+        && KnownChecksum(now) == checksum;
+}
+
+IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure, bool syncFolder)
 {
     SystemError error;
     bool missing = false;
@@ -533,7 +607,7 @@ IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure)
     }
     // On the disk before anything that relies on it goes: a power cut must
     // not bring back a file with nothing left to name it.
-    if (!SyncOrFail(FolderOf(file.Path), error)) {
+    if (syncFolder && !SyncOrFail(FolderOf(file.Path), error)) {
         WriteLog(error, procedure, file.Path);
         return IntentRemoval::Failed;
     }
@@ -546,9 +620,13 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     if (state == IntentCommitState::Unknown)
         return false;
     bool ok = true;
+    QStringList folders;
     for (const IntentFile& file : IntentLeftovers(record, state)) {
-        const IntentRemoval removal = RemoveIfItHolds(file, procedure);
+        const IntentRemoval removal = RemoveIfItHolds(file, procedure, false);
         ok = ok && removal != IntentRemoval::Failed;
+        if ((removal == IntentRemoval::Removed || removal == IntentRemoval::Gone)
+            && !folders.contains(FolderOf(file.Path)))
+            folders << FolderOf(file.Path);
         if (removal == IntentRemoval::Removed && tellEach) {
             const QString why = state == IntentCommitState::Reached
                 ? QStringLiteral("a step done before a stop left it")
@@ -556,10 +634,20 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
             WriteLog(0, QStringLiteral("%1 removed: %2").arg(file.Path, why), procedure);
         }
     }
+    // The removals on the disk before the record goes, one sync for each
+    // folder: a power cut must not bring back a file with nothing left to
+    // name it. A file found gone may be the removal of an earlier try whose
+    // sync failed, so its folder is synced as well.
+    SystemError error;
+    for (const QString& folder : std::as_const(folders)) {
+        if (!SyncOrFail(folder, error)) {
+            WriteLog(error, procedure, folder);
+            ok = false;
+        }
+    }
     if (!ok)
         return false;
     // The record is gone only once its folder says so on the disk.
-    SystemError error;
     if (::unlink(QFile::encodeName(recordPath).constData()) != 0
         && (errno != ENOENT || !FolderIsThere(FolderOf(recordPath), error))) {
         WriteLog(error.Number != 0 ? error : ErrorFromErrno(errno, recordPath), procedure, recordPath);

@@ -35,6 +35,8 @@
 #include <string>
 #include <vector>
 
+struct stat;
+
 struct IntentFile {
     QString Path;          // absolute (as read: joined to the record's folder)
     QByteArray Checksum;   // SHA-256 of the bytes written or found
@@ -139,11 +141,25 @@ IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& data
 std::vector<IntentFile> IntentLeftovers(const IntentRecord& record, IntentCommitState state);
 
 // Removes the file while it holds the bytes of the entry, synced with its
-// folder. Other bytes are left alone (logged); a file that is gone is
-// done. Failed, logged, when it or its folder cannot be reached or the
-// removal was refused.
+// folder (left to the caller, with syncFolder false, that syncs each folder
+// once for many removals). Other bytes are left alone (logged); a file that
+// is gone is done. Failed, logged, when it or its folder cannot be reached
+// or the removal was refused.
 enum class IntentRemoval { Removed, Gone, OtherBytes, Failed };
-IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure);
+IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure, bool syncFolder = true);
+
+// The run's memory of files whose bytes it hashed: a file found later on
+// the same device and inode, with the same size and the same modification
+// and change times, is known to hold them and is not read again (a hard
+// link this run made of such a file is that file). Remember notes the file
+// at path as it is now, while the system still says of it what it said in
+// `before` (the look taken before its bytes were read); with `before` null,
+// as it is now. Known tells whether the file at path is such a file.
+// RememberLink notes the file at path again where it is a hard link just
+// made of a file known by the checksum (the link moved its change time).
+void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat* before = nullptr);
+void RememberIntentLink(const QString& path, const QByteArray& checksum);
+bool KnownIntentFile(const QString& path, const QByteArray& checksum);
 
 // Completes the step recorded at recordPath: removes the leftovers that
 // still hold their bytes, syncs their folders, then removes the record. A

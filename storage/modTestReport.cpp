@@ -10,10 +10,10 @@
 #include "platform/ErrorCodes.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "platform/Sha256.h"
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -538,8 +538,7 @@ Protocol dskGetTestReport(const QString& folder, const QString& name, bool* writ
 
 QByteArray dskReportChecksum(const std::string& bytes)
 {
-    return QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                    QCryptographicHash::Sha256);
+    return Sha256(bytes);
 }
 
 StoredReportNow dskStoredReportNow(const QString& folder, const QString& name)

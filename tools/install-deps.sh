@@ -8,11 +8,11 @@ set -euo pipefail
 
 case "${1:-}" in
   "")
-    packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
+    packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libssl-dev libgtest-dev
       libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils) ;;
   --package)
     # dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link.
-    packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev ccache dpkg-dev
+    packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libssl-dev ccache dpkg-dev
       file gzip) ;;
   --check-package)
     packages=(lintian desktop-file-utils appstream dpkg-dev man-db util-linux) ;;

@@ -13,6 +13,8 @@
 #include "platform/SerialDevices.h"
 #include "platform/TextInput.h"
 #include "storage/frmDataSetting.h"
+#include "storage/frmFileProgress.h"
+#include "storage/modDisk.h"
 #include "storage/frmQDASSetting.h"
 #include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
@@ -699,3 +701,66 @@ TEST_F(SettingsDialogsTest, CaptionsByLanguage)
 }
 
 } // namespace
+
+TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThatGoesWithIt)
+{
+    // One series whose tests name three curves: four files move. The delay
+    // stands for the second after which the window shows.
+    StartInstrument();
+    struct Shown {
+        int moved;
+        int total;
+        bool operator==(const Shown&) const = default;
+    };
+    std::vector<Shown> shown;
+    const auto record = [&](int moved, int total) { shown.push_back({moved, total}); };
+    const struct {
+        const char* what;
+        bool window;   // the window itself rather than a stand-in
+        int delayMs;
+    } cases[] = {
+        {"longer than the delay: every count up to the last, then the end", false, 0},
+        {"shorter than the delay: nothing shown", false, 60000},
+        {"the window itself, shown at once and closed with the change", true, 0},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        shown.clear();
+        DataFolder = Data;
+        const QString sub = Data + QStringLiteral("/sub%1").arg(++round);
+        ASSERT_TRUE(QDir().mkpath(sub));
+        Protocol series = SampleProtocol(QStringLiteral("s"), At(9));
+        for (int n = 0; n < 3; ++n) {
+            const QString name = dskFileNameFromDate(At(14, 0, n), QStringLiteral("ABT"));
+            WriteFileBytes(Data + u'/' + name, "curve " + std::to_string(n));
+            series.Blocks[1].Values[static_cast<std::size_t>(n) + 1].CurveFile = name.toStdString();
+        }
+        series.Blocks[2].Values[3].CurveFile.clear();
+        WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+        Protocols = {EmptyProtocol};
+        LoadPendingProtocols();
+        ASSERT_EQ(Protocols.size(), 2u);
+        SetFileProgressShow(c.window ? std::function<void(int, int)>() : record, c.delayMs);
+        frmDataSetting::SetFolderMove(PendingFolderChange());
+        frmDataSetting* form = frmDataSetting::Instance();
+        ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+        form->cmdOK_Click();
+        frmDataSetting::SetFolderMove({});
+        SetFileProgressShow(nullptr, 1000);
+        EXPECT_EQ(DataFolder, sub);
+        EXPECT_EQ(QDir(sub).entryList(QDir::Files).size(), 4);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_FALSE(std::any_of(windows.begin(), windows.end(),
+                                 [](QWidget* w) { return qobject_cast<frmFileProgress*>(w) != nullptr; }));
+        if (c.window || c.delayMs > 0) {
+            EXPECT_TRUE(shown.empty());
+            continue;
+        }
+        ASSERT_GE(shown.size(), 2u);
+        EXPECT_EQ(shown[shown.size() - 2], (Shown{4, 4}));
+        EXPECT_EQ(shown.back(), (Shown{-1, 4}));
+        for (std::size_t i = 1; i + 1 < shown.size(); ++i)
+            EXPECT_TRUE(shown[i].moved >= shown[i - 1].moved && shown[i].total >= shown[i - 1].total) << i;
+    }
+}

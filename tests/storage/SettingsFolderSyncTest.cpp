@@ -8,6 +8,8 @@
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
+#include "platform/SafeFile.h"
+#include "storage/modDisk.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -103,4 +105,84 @@ TEST_F(SettingsFolderSync, TheSettingsNameTheNewFolderOnTheDiskBeforeTheOldOneLo
     EXPECT_LT(renamed, removal) << calls;
     ASSERT_GE(synced, 0) << calls;
     EXPECT_LT(synced, removal) << calls;
+}
+
+TEST_F(SettingsFolderSync, AChangeWithManyCurvesSyncsEachFolderOnceAndReadsNoCurveItLinkedAgain)
+{
+    // The same change with one curve and with forty: as many folder syncs,
+    // and the finish reads no more files, as each curve's copy is a link of
+    // the file the change read when it began, or a copy it wrote of the
+    // bytes it read (two file systems). Each removal is on the disk (its
+    // folder synced) before the record goes.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    struct Counted {
+        int syncs = 0;
+        int finishReads = 0;
+    };
+    const auto change = [&](int curves, bool twoFileSystems) {
+        Counted counted;
+        QDir(Data).removeRecursively();
+        QDir(other).removeRecursively();
+        QDir().mkpath(Data);
+        QDir().mkpath(other);
+        DataFolder = Data;
+        SaveSettings();
+        Protocol series = SampleProtocol(QStringLiteral("a"), At(9));
+        for (int n = 0; n < curves; ++n) {
+            const QString name = dskFileNameFromDate(At(13, 0, n), QStringLiteral("ABT"));
+            WriteFileBytes(Data + u'/' + name, "curve " + std::to_string(n));
+            TestValue test = series.Blocks[1].Values[1];
+            test.CurveFile = name.toStdString();
+            series.Blocks[1].Values.push_back(test);
+        }
+        WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
+        EXPECT_EQ(NextStart().size(), 2u);
+
+        g_calls.clear();
+        FolderSyncObserver = [](int fd) {
+            const std::string folder = FolderOfDescriptor(fd);
+            if (g_noteCalls && !folder.empty())
+                g_calls.push_back("sync " + folder);
+        };
+        bool finishing = false;
+        SetReadFileSizeTakenHook([&] { counted.finishReads += finishing ? 1 : 0; });
+        g_noteCalls = true;
+        LinksRefusedBelow = twoFileSystems ? Data + u'/' : QString();
+        const bool moved = BeginDataFolderChange(other);
+        DataFolder = other;
+        const bool saved = SaveSettings();
+        finishing = true;
+        const bool ok = FinishDataFolderChange();
+        finishing = false;
+        LinksRefusedBelow.clear();
+        g_noteCalls = false;
+        SetReadFileSizeTakenHook(nullptr);
+        FolderSyncObserver = nullptr;
+        EXPECT_TRUE(moved && saved && ok);
+        EXPECT_EQ(QDir(other).entryList({QStringLiteral("*.ABT")}, QDir::Files).size(), curves);
+        EXPECT_TRUE(QDir(Data).entryList(QDir::Files).isEmpty());
+
+        int lastRemoval = -1;
+        for (int i = 0; i < static_cast<int>(g_calls.size()); ++i)
+            if (g_calls[static_cast<std::size_t>(i)].rfind("unlink " + Local(Data + u'/'), 0) == 0)
+                lastRemoval = i;
+        const int synced = FirstCall("sync " + Local(QFileInfo(Data).canonicalFilePath()), lastRemoval);
+        const int recordGone = FirstCall("unlink " + Local(Program + QStringLiteral("/QUINTARA ")), lastRemoval);
+        std::string calls;
+        for (const std::string& call : g_calls) {
+            calls += call + '\n';
+            counted.syncs += call.rfind("sync ", 0) == 0 ? 1 : 0;
+        }
+        EXPECT_GE(lastRemoval, 0) << calls;
+        EXPECT_GT(synced, lastRemoval) << calls;
+        EXPECT_GT(recordGone, synced) << calls;
+        return counted;
+    };
+    for (const bool twoFileSystems : {false, true}) {
+        SCOPED_TRACE(twoFileSystems ? "copies" : "links");
+        const Counted one = change(1, twoFileSystems);
+        const Counted forty = change(40, twoFileSystems);
+        EXPECT_EQ(forty.syncs, one.syncs);
+        EXPECT_EQ(forty.finishReads, one.finishReads);
+    }
 }

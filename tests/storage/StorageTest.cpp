@@ -17,12 +17,23 @@
 #include <cstring>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 std::function<void(int fd)> FolderSyncObserver;
 QString FailingSyncFolder;
+QString LinksRefusedBelow;
+
+extern "C" int link(const char* from, const char* to) noexcept
+{
+    if (!LinksRefusedBelow.isEmpty() && QFile::decodeName(from).startsWith(LinksRefusedBelow)) {
+        errno = EXDEV;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
 
 extern "C" int fsync(int fd)
 {
@@ -54,6 +65,7 @@ void StorageTest::SetUp()
 
 void StorageTest::TearDown()
 {
+    LinksRefusedBelow.clear();
     ResetSettingsGlobals(Program);
     DecimalSeparator = QStringLiteral(".");
     SetProgramFolder(QString());

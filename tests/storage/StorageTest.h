@@ -35,6 +35,9 @@ protected:
 // as on a share whose server is gone.
 extern std::function<void(int fd)> FolderSyncObserver;
 extern QString FailingSyncFolder;
+// link in this test program fails with EXDEV for files below the folder
+// named here (its path and "/"), as between two file systems.
+extern QString LinksRefusedBelow;
 
 // The next start: the series the pending files give.
 std::vector<Protocol> NextStart();

@@ -245,16 +245,25 @@ TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesE
         WriteFileBytes(Other + u'/' + Taken, "the user's");
     };
     const auto change = [&] { return ChangeDataFolder(Other); };
-    const int kills = KillBeforeEachFileCall(prepare, change, check);
-    if (kills < 0)
-        GTEST_SKIP() << "no tracing of a child";
-    EXPECT_GT(kills, 10);
-    for (const auto& [error, fault] : {std::pair{EIO, FileCallFault::Once}, std::pair{ENOSPC, FileCallFault::DiskStaysFull}}) {
-        SCOPED_TRACE(error);
-        const int runs = FailEachFileCall(prepare, change, error, fault, [&](int k, int) { check(k); });
-        if (runs < 0)
-            GTEST_SKIP() << "no failing of a child's file calls here";
-        EXPECT_GT(runs, 10);
+    // The curves linked on one file system, and copied as between two.
+    for (const bool twoFileSystems : {false, true}) {
+        SCOPED_TRACE(twoFileSystems ? "copies" : "links");
+        LinksRefusedBelow = twoFileSystems ? Data + u'/' : QString();
+        const int kills = KillBeforeEachFileCall(prepare, change, check);
+        if (kills < 0)
+            GTEST_SKIP() << "no tracing of a child";
+        EXPECT_GT(kills, 10);
+        for (const auto& [error, fault] :
+             {std::pair{EIO, FileCallFault::Once}, std::pair{ENOSPC, FileCallFault::DiskStaysFull}}) {
+            SCOPED_TRACE(error);
+            const int runs = FailEachFileCall(prepare, change, error, fault, [&](int k, int) { check(k); });
+            if (runs < 0)
+                GTEST_SKIP() << "no failing of a child's file calls here";
+            EXPECT_GT(runs, 10);
+            if (HasFatalFailure())
+                break;
+        }
+        LinksRefusedBelow.clear();
         if (HasFatalFailure())
             return;
     }
