@@ -15,6 +15,7 @@
 #include "storage/modSeat.h"
 #include "storage/modTestReport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,6 +85,8 @@ FolderChange g_change;
 const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
 // The data folder could not be reached, and the program folder stands in.
 constexpr int16_t MsgDataFolderStandIn = 46;
+// The folder it stood in for is back: what was written meanwhile, and where.
+constexpr int16_t MsgStandInOver = 48;
 const QString LoadProcedure = QStringLiteral("LoadPendingProtocols");
 
 bool IsPendingName(const QString& name)
@@ -423,6 +426,64 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
     return true;
 }
 
+// The notes in the program folder of the seat folders it stood in for
+// (all, or those naming folder).
+std::vector<OpenStep> StandInNotes(const QString& folder = QString())
+{
+    std::vector<OpenStep> notes;
+    for (const QString& path : IntentRecordPaths(ProgramFolder())) {
+        IntentRecord record;
+        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read && record.Commit == IntentCommit::StoodIn
+            && (folder.isEmpty() || SameFolder(record.Folder, folder)))
+            notes.push_back(OpenStep{path, record});
+    }
+    return notes;
+}
+
+// Regular files in the folder written at or after the moment.
+int FilesWrittenSince(const QString& folder, const QDateTime& since, const QString& suffix = QString())
+{
+    int count = 0;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
+        if ((suffix.isEmpty() || file.fileName().endsWith(suffix, Qt::CaseInsensitive))
+            && file.lastModified() >= since)
+            ++count;
+    return count;
+}
+
+// The folder the program folder stood in for can be reached again (or the
+// operator chose it again): the reports and DFQ files written into the
+// program folder meanwhile stay there, where no other seat's search finds
+// them, so the operator is told how many and where (once: the note is
+// marked told, or goes with remove).
+void TellStandInOver(const OpenStep& note, bool remove)
+{
+    if (!note.Record.Committed) {
+        const QString program = ProgramFolder();
+        const QDateTime since = QFileInfo(note.RecordPath).lastModified();
+        int reports = 0;
+        static const QRegularExpression styleFolder(QStringLiteral("^QTA[0-9]{3}$"));
+        for (const QString& name : QDir(program).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+            if (styleFolder.match(name).hasMatch())
+                reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
+        const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
+        WriteLog(0, QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
+                        .arg(note.Record.Folder).arg(reports).arg(dfq).arg(program),
+                 LoadProcedure);
+        if (reports + dfq > 0)
+            ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program)});
+    }
+    SystemError error;
+    if (remove) {
+        FinishIntent(note.RecordPath, note.Record, IntentCommitState::NotReached, LoadProcedure);
+    } else if (!note.Record.Committed) {
+        IntentRecord told = note.Record;
+        told.Committed = true;
+        if (!RewriteIntentRecord(note.RecordPath, told, error))
+            WriteLog(error, LoadProcedure, note.RecordPath);
+    }
+}
+
 // The data folder cannot be reached: the program folder stands in for it,
 // by a change of data folder like the operator's, recorded and committed by
 // the settings naming the program folder, so that a start after a kill finds
@@ -444,20 +505,44 @@ bool StandInForUnreachableDataFolder()
         DataFolder = g_namedDataFolder;
     else if (SameFolder(DataFolder, program))
         return true;
-    // A run of this seat that started while the folder could not be reached
-    // holds no lock there: it takes it now, and while another run of the
-    // seat that started meanwhile holds it, the folder is not this run's.
-    else if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder())
+    // A run of this seat whose start could not take the lock there takes it
+    // now, and while another run of the seat that started meanwhile holds
+    // it, the folder is not this run's; nor is one that is no longer the
+    // folder this run locked (gone, or another file system at its path).
+    SystemError reason;
+    if (!writerStoodIn && !DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder(&reason))
         return true;
-    WriteLog(ErrorFromErrno(QFileInfo(DataFolder).isDir() ? EBUSY : ENOENT, DataFolder), SaveProcedure,
+    if (reason.Text.isEmpty()) {
+        struct stat info {};
+        reason = ErrorFromErrno(::stat(QFile::encodeName(DataFolder).constData(), &info) != 0 ? errno
+                                : S_ISDIR(info.st_mode)                                        ? EBUSY
+                                                                                                : ENOTDIR,
+                                DataFolder);
+    }
+    WriteLog(reason, SaveProcedure,
              QStringLiteral("%1 cannot be reached; the program folder stands in for it").arg(DataFolder));
     const QString old = DataFolder;
-    if (!BeginDataFolderChange(program))
+    // Named before the settings leave it: the series of the seat's folder
+    // there that this run did not load come back from it, and what is
+    // written meanwhile is told, once it can be reached again.
+    QString notePath;
+    const IntentRecord note{IntentCommit::StoodIn, SeatPendingFolder(old), false, {}, {}};
+    if (StandInNotes(note.Folder).empty()
+        && !CreateIntentRecord(program, QLatin1String(DataFolderChangeRecordStem), note, notePath, reason))
+        WriteLog(reason, SaveProcedure, program);
+    const auto dropNote = [&] {
+        if (!notePath.isEmpty())
+            FinishIntent(notePath, note, IntentCommitState::NotReached, SaveProcedure);
+    };
+    if (!BeginDataFolderChange(program)) {
+        dropNote();
         return false;
+    }
     DataFolder = program;
     if (!SaveSettings()) {
         DataFolder = old;
         UndoDataFolderChange();
+        dropNote();
         return false;
     }
     FinishDataFolderChange();
@@ -581,7 +666,9 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     std::vector<OpenStep> records;
     for (const QString& path : std::as_const(paths)) {
         IntentRecord record;
-        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read)
+        // A note of a stand-in is no step: it is read by the loader.
+        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read
+            && record.Commit != IntentCommit::StoodIn)
             records.push_back(OpenStep{path, record});
     }
     std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
@@ -880,8 +967,12 @@ namespace {
 // the old ones, and the record is finished accordingly.
 bool EndDataFolderChange(bool committed)
 {
-    if (committed)
+    if (committed) {
         g_namedDataFolder = DataFolder;
+        // The operator chose again a folder the program folder stood in for.
+        for (const OpenStep& note : StandInNotes(SeatPendingFolder(DataFolder)))
+            TellStandInOver(note, true);
+    }
     if (!g_change.Active)
         return FinishOpenSteps(SaveProcedure);
     const FolderChange change = g_change;
@@ -937,44 +1028,66 @@ void LoadPendingProtocols()
     g_failureTold = false;
     g_namedDataFolder = DataFolder;
     std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
+    // A start that cannot reach the seat's folder in the data folder says
+    // so and stands in at once, as a save would later: its series there
+    // stay named by the stand-in's note and come back once it is reached.
+    if (!SeatName().isEmpty() && !DataFolder.isEmpty() && !SameFolder(DataFolder, ProgramFolder())
+        && (SeatFolderUnreachableAtStart() || !QFileInfo(SeatPendingFolder(DataFolder)).isDir()))
+        StandInForUnreachableDataFolder();
     TakeOverOldPendingFiles(DataFolder, leftovers);
     const QString folder = SeatPendingFolder(DataFolder);
     // The file each series came from, by its place in Protocols, and the
     // checksum of what it held.
     std::vector<IntentFile> origin(Protocols.size());
     bool writeBackFailed = false;
-    for (const QString& name : dskListFiles(folder)) {
-        if (IsLeftoverTemporary(name)) {
-            PutLeftoverAside(folder, name);
-            continue;
+    const auto loadFrom = [&](const QString& from) {
+        for (const QString& name : dskListFiles(from)) {
+            if (IsLeftoverTemporary(name)) {
+                PutLeftoverAside(from, name);
+                continue;
+            }
+            if (!IsPendingName(name))
+                continue;
+            const QString path = JoinPath(from, name);
+            // A file a step that could not be completed still means to remove.
+            const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
+            if (std::any_of(leftovers.begin(), leftovers.end(), named))
+                continue;
+            // A file that is no test report at all is neither loaded nor touched;
+            // one that cannot even be opened (logged by the check) is not loaded.
+            const bool isReport = dskIsTestReportFile(from, name);
+            if (!isReport && CanBeOpened(path))
+                continue;
+            // The reader gives the empty series for a damaged file, and for one
+            // whose report form or current property is out of range (logged).
+            bool failed = false;
+            Protocol record = isReport ? dskGetTestReport(from, name, &failed) : EmptyProtocol;
+            writeBackFailed = writeBackFailed || failed;
+            if (IsEmptyProtocol(record)) {
+                SetPendingFileAside(from, name);
+                continue;
+            }
+            // What the file holds now (an older layout is written back by the
+            // reader): the bytes it may be removed by.
+            SystemError error;
+            const std::optional<std::string> bytes = ReadFileWhole(path, error);
+            Protocols.push_back(std::move(record));
+            origin.push_back(IntentFile{CleanPath(path), bytes ? IntentChecksum(*bytes) : QByteArray()});
         }
-        if (!IsPendingName(name))
+    };
+    loadFrom(folder);
+    // Seat folders the program folder stood in for, once they are there
+    // again: their series load too (the next save moves them where the
+    // settings point), and the note goes when none is left there. A folder
+    // the settings name again is loaded above.
+    for (const OpenStep& note : StandInNotes()) {
+        const bool named = SameFolder(note.Record.Folder, folder);
+        if (!named && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))
             continue;
-        const QString path = JoinPath(folder, name);
-        // A file a step that could not be completed still means to remove.
-        const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
-        if (std::any_of(leftovers.begin(), leftovers.end(), named))
-            continue;
-        // A file that is no test report at all is neither loaded nor touched;
-        // one that cannot even be opened (logged by the check) is not loaded.
-        const bool isReport = dskIsTestReportFile(folder, name);
-        if (!isReport && CanBeOpened(path))
-            continue;
-        // The reader gives the empty series for a damaged file, and for one
-        // whose report form or current property is out of range (logged).
-        bool failed = false;
-        Protocol record = isReport ? dskGetTestReport(folder, name, &failed) : EmptyProtocol;
-        writeBackFailed = writeBackFailed || failed;
-        if (IsEmptyProtocol(record)) {
-            SetPendingFileAside(folder, name);
-            continue;
-        }
-        // What the file holds now (an older layout is written back by the
-        // reader): the bytes it may be removed by.
-        SystemError error;
-        const std::optional<std::string> bytes = ReadFileWhole(path, error);
-        Protocols.push_back(std::move(record));
-        origin.push_back(IntentFile{CleanPath(path), bytes ? IntentChecksum(*bytes) : QByteArray()});
+        const std::size_t before = Protocols.size();
+        if (!named)
+            loadFrom(note.Record.Folder);
+        TellStandInOver(note, Protocols.size() == before);
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;
