@@ -82,6 +82,13 @@ struct FolderChange {
 };
 FolderChange g_change;
 
+// While the program folder stands in: the files the series leave in the
+// folder it stands in for, which the change does not name (that folder may
+// show another file system now, or nothing: what lies at those names now is
+// not the series'). The stand-in's note names them instead, and they go once
+// the folder itself is back.
+std::vector<IntentFile>* g_leftBehind = nullptr;
+
 const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
 // The data folder could not be reached, and the program folder stands in.
 constexpr int16_t MsgDataFolderStandIn = 46;
@@ -455,8 +462,8 @@ int FilesWrittenSince(const QString& folder, const QDateTime& since, const QStri
 // operator chose it again): the reports and DFQ files written into the
 // program folder meanwhile stay there, where no other seat's search finds
 // them, so the operator is told how many and where (once: the note is
-// marked told, or goes with remove).
-void TellStandInOver(const OpenStep& note, bool remove)
+// marked told, or goes with remove; changed writes what it names now).
+void TellStandInOver(const OpenStep& note, bool remove, bool changed = false)
 {
     if (!note.Record.Committed) {
         const QString program = ProgramFolder();
@@ -476,7 +483,7 @@ void TellStandInOver(const OpenStep& note, bool remove)
     SystemError error;
     if (remove) {
         FinishIntent(note.RecordPath, note.Record, IntentCommitState::NotReached, LoadProcedure);
-    } else if (!note.Record.Committed) {
+    } else if (!note.Record.Committed || changed) {
         IntentRecord told = note.Record;
         told.Committed = true;
         if (!RewriteIntentRecord(note.RecordPath, told, error))
@@ -490,7 +497,7 @@ void TellStandInOver(const OpenStep& note, bool remove)
 // the series where the settings point. The old files go once their folder
 // is back, while they hold the bytes last written to them. The operator is
 // told once (message 46). False when the change could not be made.
-bool StandInForUnreachableDataFolder()
+bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
 {
     const QString program = ProgramFolder();
     // Another writer (a curve, a report) stood in for the data folder in
@@ -509,8 +516,8 @@ bool StandInForUnreachableDataFolder()
     // now, and while another run of the seat that started meanwhile holds
     // it, the folder is not this run's; nor is one that is no longer the
     // folder this run locked (gone, or another file system at its path).
-    SystemError reason;
-    if (!writerStoodIn && !DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder(&reason))
+    SystemError reason = unreachable ? *unreachable : SystemError{};
+    if (!writerStoodIn && !unreachable && !DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder(&reason))
         return true;
     if (reason.Text.isEmpty()) {
         struct stat info {};
@@ -522,29 +529,47 @@ bool StandInForUnreachableDataFolder()
     WriteLog(reason, SaveProcedure,
              QStringLiteral("%1 cannot be reached; the program folder stands in for it").arg(DataFolder));
     const QString old = DataFolder;
-    // Named before the settings leave it: the series of the seat's folder
-    // there that this run did not load come back from it, and what is
-    // written meanwhile is told, once it can be reached again.
-    QString notePath;
-    const IntentRecord note{IntentCommit::StoodIn, SeatPendingFolder(old), false, {}, {}};
-    if (StandInNotes(note.Folder).empty()
-        && !CreateIntentRecord(program, QLatin1String(DataFolderChangeRecordStem), note, notePath, reason))
+    const QString oldSeat = SeatPendingFolder(old);
+    std::vector<IntentFile> leftBehind;
+    g_leftBehind = &leftBehind;
+    const bool begun = BeginDataFolderChange(program);
+    g_leftBehind = nullptr;
+    if (!begun)
+        return false;
+    // The note, before the settings leave the folder: the series of the seat
+    // folder there that this run did not load come back from it, the files
+    // it left there go, and what is written meanwhile is told, once it can be
+    // reached again. Without it the change is not made.
+    const std::vector<OpenStep> earlier = StandInNotes(oldSeat);
+    IntentRecord note = earlier.empty() ? IntentRecord{IntentCommit::StoodIn, oldSeat, false, {}, {}}
+                                        : earlier.front().Record;
+    note.Removed.insert(note.Removed.end(), leftBehind.begin(), leftBehind.end());
+    QString notePath = earlier.empty() ? QString() : earlier.front().RecordPath;
+    const bool noted = earlier.empty()
+        ? CreateIntentRecord(program, QLatin1String(DataFolderChangeRecordStem), note, notePath, reason)
+        : RewriteIntentRecord(notePath, note, reason);
+    if (!noted) {
         WriteLog(reason, SaveProcedure, program);
-    const auto dropNote = [&] {
-        if (!notePath.isEmpty())
-            FinishIntent(notePath, note, IntentCommitState::NotReached, SaveProcedure);
-    };
-    if (!BeginDataFolderChange(program)) {
-        dropNote();
+        UndoDataFolderChange();
         return false;
     }
     DataFolder = program;
     if (!SaveSettings()) {
         DataFolder = old;
         UndoDataFolderChange();
-        dropNote();
+        // Harmless where it stays: a note of the folder the settings name
+        // acts on nothing.
+        if (earlier.empty())
+            FinishIntent(notePath, note, IntentCommitState::NotReached, SaveProcedure);
+        else if (!RewriteIntentRecord(notePath, earlier.front().Record, reason))
+            WriteLog(reason, SaveProcedure, notePath);
         return false;
     }
+    // The note carries the files left there from here.
+    for (const IntentFile& file : leftBehind)
+        g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
+                                    [&](const IntentFile& gone) { return gone.Path == file.Path; }),
+                     g_gone.end());
     FinishDataFolderChange();
     g_namedDataFolder = program;
     // The seat's lock in the folder left behind goes: the settings no
@@ -884,9 +909,26 @@ bool BeginDataFolderChange(const QString& folder)
         for (const IntentFile& file : IntentLeftovers(step.Record, state))
             leaving.push_back(file);
     }
+    // Standing in: what lies in the folder left is named by the note.
+    if (g_leftBehind) {
+        const auto there = [&](const IntentFile& file) { return SameFolder(FolderOf(file.Path), oldSeat); };
+        std::copy_if(leaving.begin(), leaving.end(), std::back_inserter(*g_leftBehind), there);
+        leaving.erase(std::remove_if(leaving.begin(), leaving.end(), there), leaving.end());
+    }
+    // Back into a folder the program folder stood in for: the files the
+    // series left there go with this change, while they hold what the note
+    // says.
+    std::vector<IntentFile> noted;
+    for (const OpenStep& note : StandInNotes(seat))
+        for (const IntentFile& file : note.Record.Removed) {
+            SystemError error;
+            std::optional<IntentFile> found;
+            if (IntentFileAsFound(file.Path, found, error) && found && found->Checksum == file.Checksum)
+                noted.push_back(file);
+        }
     // With no series open and none given up there is nothing to put anywhere,
     // nor a folder that must be there.
-    if (leaving.empty() && open.empty())
+    if (leaving.empty() && open.empty() && noted.empty())
         return true;
     // The report writer would put them into the program folder instead.
     if (!open.empty() && !QFileInfo(seat).isDir()) {
@@ -929,6 +971,7 @@ bool BeginDataFolderChange(const QString& folder)
         if (found)
             record.Removed.push_back(*found);
     }
+    record.Removed.insert(record.Removed.end(), noted.begin(), noted.end());
     RecordCurveFileCopies(record, curves);
     QString recordPath;
     SystemError error;
@@ -1031,9 +1074,15 @@ void LoadPendingProtocols()
     // A start that cannot reach the seat's folder in the data folder says
     // so and stands in at once, as a save would later: its series there
     // stay named by the stand-in's note and come back once it is reached.
-    if (!SeatName().isEmpty() && !DataFolder.isEmpty() && !SameFolder(DataFolder, ProgramFolder())
-        && (SeatFolderUnreachableAtStart() || !QFileInfo(SeatPendingFolder(DataFolder)).isDir()))
-        StandInForUnreachableDataFolder();
+    // The folder that answered the start's lock with EIO (or its kin) is
+    // not asked again: it is away for this start.
+    SystemError unreachable;
+    if (!SeatName().isEmpty() && !DataFolder.isEmpty() && !SameFolder(DataFolder, ProgramFolder())) {
+        if (SeatFolderUnreachableAtStart(&unreachable))
+            StandInForUnreachableDataFolder(&unreachable);
+        else if (!QFileInfo(SeatPendingFolder(DataFolder)).isDir())
+            StandInForUnreachableDataFolder();
+    }
     TakeOverOldPendingFiles(DataFolder, leftovers);
     const QString folder = SeatPendingFolder(DataFolder);
     // The file each series came from, by its place in Protocols, and the
@@ -1077,17 +1126,32 @@ void LoadPendingProtocols()
     };
     loadFrom(folder);
     // Seat folders the program folder stood in for, once they are there
-    // again: their series load too (the next save moves them where the
-    // settings point), and the note goes when none is left there. A folder
-    // the settings name again is loaded above.
+    // again: the files the series left there go while they hold what the
+    // note says, and the series this seat has not loaded since load now (the
+    // next save moves them where the settings point). The note goes once
+    // each file it names is removed and no series is left there; a folder
+    // the settings name again was loaded above, and its files went with the
+    // change that named it.
     for (const OpenStep& note : StandInNotes()) {
         const bool named = SameFolder(note.Record.Folder, folder);
         if (!named && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))
             continue;
+        OpenStep kept = note;
+        if (!named) {
+            kept.Record.Removed.clear();
+            for (const IntentFile& file : note.Record.Removed) {
+                const IntentRemoval removal = RemoveIfItHolds(file, LoadProcedure);
+                if (removal == IntentRemoval::Failed)
+                    leftovers.push_back(file);
+                if (removal == IntentRemoval::Failed || removal == IntentRemoval::OtherBytes)
+                    kept.Record.Removed.push_back(file);
+            }
+        }
         const std::size_t before = Protocols.size();
         if (!named)
             loadFrom(note.Record.Folder);
-        TellStandInOver(note, Protocols.size() == before);
+        const bool done = named || (kept.Record.Removed.empty() && Protocols.size() == before);
+        TellStandInOver(kept, done, kept.Record.Removed.size() != note.Record.Removed.size());
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;

@@ -152,8 +152,10 @@ SeatLock LockSeatFolder(FileLock& lock, const QString& dataFolder, SystemError* 
     return SeatLock::Held;
 }
 
-// Whether the start found the seat's folder in the data folder out of reach.
+// Whether the start found the seat's folder in the data folder out of
+// reach, and why.
 bool g_startUnreachable = false;
+SystemError g_startReason;
 
 // The name of a pending file as the loader takes it: "PENDING " in it and
 // "QTA" at its end, exact case.
@@ -276,12 +278,17 @@ bool EstablishSeat()
         g_seat = *name;
     }
     MakeSeatFolder(DataFolder);
-    const SeatLock lock = LockSeatFolder(g_lock, DataFolder);
+    const SeatLock lock = LockSeatFolder(g_lock, DataFolder, &g_startReason);
     g_startUnreachable = lock == SeatLock::Unreachable;
     return lock != SeatLock::HeldElsewhere;
 }
 
-bool SeatFolderUnreachableAtStart() { return g_startUnreachable; }
+bool SeatFolderUnreachableAtStart(SystemError* reason)
+{
+    if (reason && g_startUnreachable)
+        *reason = g_startReason;
+    return g_startUnreachable;
+}
 
 void EndSeat()
 {

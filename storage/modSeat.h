@@ -67,9 +67,10 @@ QString SeatPendingFolder(const QString& dataFolder);
 // is logged, and the start goes on, as with the program folder's own lock.
 // One that cannot be reached (missing, or the lock file answering EIO,
 // ENOTCONN, ESTALE, EHOSTDOWN or ETIMEDOUT) is logged with the system's
-// reason and told by SeatFolderUnreachableAtStart: the start stands in.
+// reason and told by SeatFolderUnreachableAtStart (with that reason): the
+// start stands in.
 bool EstablishSeat();
-bool SeatFolderUnreachableAtStart();
+bool SeatFolderUnreachableAtStart(SystemError* reason = nullptr);
 // Gives up the seat and its lock (the end of a run; tests).
 void EndSeat();
 

@@ -677,3 +677,176 @@ TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolde
     ResetSettingsGlobals(Program);
     DataFolder = Data;
 }
+
+TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
+{
+    // Seat A's runs on a data folder that drops or is unmounted, told as a
+    // story: each step with its answer, the messages it showed ("[46]", and
+    // "[48 n m]" for n reports and m DFQ files written into the program
+    // folder meanwhile), and each start with the folder the settings name.
+    const QString share = Temp.path() + QStringLiteral("/Share");
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    const QString hidden = Folder('A') + QStringLiteral("/PENDING 1.QTA");
+    std::size_t seen = 0;
+    const auto told = [&] {
+        std::string shown;
+        for (; seen < Presenter.Shown.size(); ++seen) {
+            std::string number = "?";
+            if (Presenter.Shown[seen] == ComposeMessage(46, {}, Language))
+                number = "46";
+            for (int reports = 0; reports < 4; ++reports)
+                for (int dfq = 0; dfq < 4; ++dfq)
+                    if (Presenter.Shown[seen]
+                        == ComposeMessage(48, {reports, dfq, QDir::toNativeSeparators(Programs['A'])}, Language))
+                        number = "48 " + std::to_string(reports) + ' ' + std::to_string(dfq);
+            shown += " [" + number + ']';
+        }
+        return shown;
+    };
+    // "start" (where A's settings point), a step of Step, "drop" and "back"
+    // (the data folder renamed away and back), "empty" (an empty folder
+    // where it was), "mount" and "unmount" (the share bound onto the data
+    // folder, lazily unmounted), "ls" (what the data folder shows).
+    const auto play = [&](const std::vector<std::string>& script) {
+        std::string story;
+        for (const std::string& command : script) {
+            std::string said;
+            const std::size_t blank = command.find(' ');
+            const std::string verb = command.substr(0, blank);
+            if (verb == "start") {
+                SetProgramFolder(Programs['A']);
+                const QString named = NamedDataFolder();
+                said = (named == Data ? "(data)=" : named == Programs['A'] ? "(program)=" : "(?)=") + Start();
+            } else if (verb == "drop" || verb == "back" || verb == "empty") {
+                said = (verb == "drop" ? QDir().rename(Data, away)
+                        : verb == "back" ? QDir(Data).removeRecursively() && QDir().rename(away, Data)
+                                         : QDir().mkpath(Data))
+                    ? "" : "=fail";
+            } else if (verb == "mount" || verb == "unmount") {
+                const QByteArray path = QFile::encodeName(Data);
+                said = (verb == "mount" ? ::mount(QFile::encodeName(share).constData(), path.constData(), nullptr,
+                                                  MS_BIND, nullptr)
+                                        : ::umount2(path.constData(), MNT_DETACH)) == 0
+                    ? "" : "=fail";
+            } else if (verb == "ls") {
+                said = '=' + QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u',').toStdString();
+                if (QFileInfo::exists(hidden))
+                    said += " " + std::to_string(ReadFileBytes(hidden) == ReportFileBytes(Named("x")));
+            } else {
+                said = Step(verb, blank == std::string::npos ? "" : command.substr(blank + 1)) ? "=ok" : "=fail";
+                if (verb == "end")
+                    EndSeat();
+            }
+            story += (story.empty() ? "" : "; ") + command + said + told();
+        }
+        return story;
+    };
+    // A on the data folder, which holds a of an earlier run.
+    const auto onData = [&] {
+        EndSeat();
+        SetProgramFolder(Programs['A']);
+        ResetSettingsGlobals(Programs['A']);
+        DataFolder = Data;
+        ASSERT_TRUE(SaveSettings());
+        QDir(Data).removeRecursively();
+        QDir(away).removeRecursively();
+        QDir().mkpath(Folder('A'));
+        WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+        QDir(Programs['A'] + QStringLiteral("/QTA084")).removeRecursively();
+        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.QTA"), QStringLiteral("*.STP")}))
+            QFile::remove(Programs['A'] + u'/' + name);
+    };
+    // The share, a file system of its own, bound onto the data folder; the
+    // folder below it holds a seat folder of an older run with x.
+    const auto mounted = [&](const std::vector<std::string>& script) {
+        const QString file = Temp.path() + QStringLiteral("/Story");
+        const int status = RunInMountNamespace([&] {
+            if (!QDir().mkpath(share)
+                || ::mount("tmpfs", QFile::encodeName(share).constData(), "tmpfs", 0, nullptr) != 0)
+                return ChildSetupFailed;
+            WriteFileBytes(hidden, ReportFileBytes(Named("x")));
+            QDir(share).mkpath(QStringLiteral("SEAT-LAB-A"));
+            WriteFileBytes(share + QStringLiteral("/SEAT-LAB-A/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+            WriteFileBytes(file, play(script));
+            return 0;
+        });
+        return status == ChildSetupFailed ? std::string("no mount namespace") : ReadFileBytes(file);
+    };
+    struct Row {
+        const char* Case;
+        std::function<std::string()> Run;
+        std::string Expected;
+    };
+    const std::vector<Row> rows = {
+        {"the share unmounted, the folder below with an older seat folder showing",
+         [&] {
+             return mounted({"mount", "start", "open b", "test a", "unmount", "test a", "terminate b", "end", "ls",
+                             "mount", "start", "end", "start"});
+         },
+         "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; test a=ok [46]; terminate b=ok; end=ok; "
+         "ls=SEAT-LAB-A 1; mount; start(program)=up a:2 [48 1 0]; end=ok; start(program)=up a:2"},
+        {"the data folder gone, an empty folder in its place",
+         [&] { return play({"start", "test a", "drop", "empty", "test a", "ls", "end", "back", "start"}); },
+         "start(data)=up a:0; test a=ok; drop; empty; test a=ok [46]; ls=; end=ok; back; start(program)=up a:2"},
+        {"a start that cannot reach the data folder",
+         [&] {
+             return play({"drop", "start", "open c", "end", "back", "start", "end", "start", "ls", "change " + Data.toStdString(),
+                          "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0; end=ok; "
+         "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString() + "=ok; end=ok; start(data)=up a:0 c:0"},
+        {"reports written while the program folder stands in",
+         [&] {
+             return play({"drop", "start", "open c", "open d", "terminate c", "terminate d", "end", "back", "start",
+                          "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; open d=ok; terminate c=ok; terminate d=ok; end=ok; back; "
+         "start(program)=up a:0 [48 2 0]; end=ok; start(program)=up a:0"},
+        {"a share whose lock file answers EIO at the start",
+         [&] {
+             // Each file call of the start fails with EIO in turn; the story
+             // is the one of the run whose lock file's open failed (its log
+             // says so). Whatever failed, a is open once where the settings
+             // point.
+             const QString log = Programs['A'] + QStringLiteral("/QUINTARA.LOG");
+             const QString lockFailed = ErrorFromErrno(EIO).Text + QStringLiteral(": ") + Folder('A')
+                 + QStringLiteral("/SEAT.LCK");
+             std::string story = "no lock open seen";
+             const auto prepare = [&] {
+                 onData();
+                 QFile::remove(log);
+             };
+             const auto start = [&] {
+                 SetProgramFolder(Programs['A']);
+                 return Start() == "up a:0" ? 0 : 1;
+             };
+             const int runs = FailEachFileCall(prepare, start, EIO, FileCallFault::Once, [&](int, int) {
+                 EndSeat();
+                 const bool lockRun = QFileInfo::exists(log) && QString::fromStdString(ReadFileBytes(log)).contains(lockFailed);
+                 const std::string next = play({"start", "end", "start"});
+                 const std::size_t first = next.find(" a:");
+                 ASSERT_TRUE(first != std::string::npos && next.find(" a:", first + 1) == next.rfind(" a:")
+                             && next.find(" a:", next.find("end=ok")) != std::string::npos)
+                     << next;
+                 if (lockRun)
+                     story = next;
+             });
+             return runs < 0 ? std::string("no tracing") : story;
+         },
+         "start(program)=up a:0; end=ok; start(program)=up a:0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Case);
+        onData();
+        if (HasFatalFailure())
+            return;
+        const std::string story = row.Run();
+        if (story == "no mount namespace" || story == "no tracing")
+            continue;
+        EXPECT_EQ(story, row.Expected);
+    }
+    EndSeat();
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
+}
