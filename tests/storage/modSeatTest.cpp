@@ -16,6 +16,7 @@
 #include "platform/SerialDevices.h"
 #include "storage/frmDataSetting.h"
 #include "storage/modIntentRecord.h"
+#include "storage/modQDAS.h"
 #include "storage/modSeat.h"
 
 #include <QDir>
@@ -746,6 +747,12 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                                                   MS_BIND, nullptr)
                                         : ::umount2(path.constData(), MNT_DETACH)) == 0
                     ? "" : "=fail";
+            } else if (verb == "dfq") {
+                // The Q-DAS folder is on the share too: the DFQ file goes
+                // into the program folder.
+                QDASFolder = Data + QStringLiteral("/QDAS");
+                said = qdasPutTestReportAction(QDASFolder, QStringLiteral("20240105_120000.DFQ"), QdasFile{})
+                    ? "=ok" : "=fail";
             } else if (verb == "ls") {
                 said = '=' + QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u',').toStdString();
                 if (QFileInfo::exists(hidden))
@@ -771,7 +778,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
         QDir().mkpath(Folder('A'));
         WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("a")));
         QDir(Programs['A'] + QStringLiteral("/QTA084")).removeRecursively();
-        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.QTA"), QStringLiteral("*.STP")}))
+        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.QTA"), QStringLiteral("*.STP"),
+                                                                   QStringLiteral("*.DFQ")}))
             QFile::remove(Programs['A'] + u'/' + name);
     };
     // The share, a file system of its own, bound onto the data folder; the
@@ -815,11 +823,11 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString() + "=ok; end=ok; start(data)=up a:0 c:0"},
         {"reports written while the program folder stands in",
          [&] {
-             return play({"drop", "start", "open c", "open d", "terminate c", "terminate d", "end", "back", "start",
-                          "end", "start"});
+             return play({"drop", "start", "open c", "open d", "terminate c", "dfq", "terminate d", "end", "back",
+                          "start", "end", "start"});
          },
-         "drop; start(data)=up [46]; open c=ok; open d=ok; terminate c=ok; terminate d=ok; end=ok; back; "
-         "start(program)=up a:0 [48 2 0]; end=ok; start(program)=up a:0"},
+         "drop; start(data)=up [46]; open c=ok; open d=ok; terminate c=ok; dfq=ok; terminate d=ok; end=ok; back; "
+         "start(program)=up a:0 [48 2 1]; end=ok; start(program)=up a:0"},
         {"a share whose lock file answers EIO at the start",
          [&] {
              // Each file call of the start fails with EIO in turn; the story
