@@ -371,6 +371,60 @@ TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTakesAWholeSte
         if (HasFatalFailure())
             return;
     }
+
+    // The data folder vanishing at each file call of A's termination, the
+    // program folder's standing in included; back before A's next starts,
+    // where A's settings point: a is reported or open, once, nothing was
+    // made in the vanished folder's place, and nothing of a is left there.
+    SCOPED_TRACE("the data folder vanishing");
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    const auto prepareA = [&] {
+        QDir(away).removeRecursively();
+        QDir(Data).removeRecursively();
+        QDir(Programs['A'] + QStringLiteral("/QTA084")).removeRecursively();
+        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.QTA"), QStringLiteral("*.STP")}))
+            QFile::remove(Programs['A'] + u'/' + name);
+        QDir().mkpath(Folder('A'));
+        WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+        SetProgramFolder(Programs['A']);
+        ResetSettingsGlobals(Programs['A']);
+        DataFolder = Data;
+        ASSERT_TRUE(SaveSettings());
+    };
+    int stoodIn = 0;
+    // As the main window terminates: the series stays open when its report
+    // could not be saved.
+    const auto terminateA = [&] {
+        if (Start() != "up a:0")
+            return 1;
+        Protocols[1].Finished = true;
+        if (!SavePendingSeriesReport(1))
+            return 1;
+        EndPendingSeries(1);
+        Protocols.erase(Protocols.begin() + 1);
+        return DropPendingSeries(1) ? 0 : 1;
+    };
+    const int vanished = VanishAtEachFileCall(prepareA, terminateA, [&] { QDir().rename(Data, away); }, [&](int, int) {
+        if (QFileInfo::exists(away)) {
+            ASSERT_FALSE(QFileInfo::exists(Data));
+            ASSERT_TRUE(QDir().rename(away, Data));
+        }
+        SetProgramFolder(Programs['A']);
+        const QString named = NamedDataFolder();
+        stoodIn += named == Programs['A'];
+        const int reports = static_cast<int>(QDir(Reports()).entryList(QDir::Files).size()
+                                             + QDir(Programs['A'] + QStringLiteral("/QTA084")).entryList(QDir::Files).size());
+        ASSERT_TRUE(reports == 0 || reports == 1) << reports;
+        const std::string a = StartHere('A', named);
+        ASSERT_EQ(a, reports == 1 ? "up" : "up a:0") << named.toStdString();
+        ASSERT_EQ(StartHere('A', named), a);
+        EXPECT_TRUE(named == Data || a == "up a:0" || PendingIn(Folder('A')).isEmpty());
+    });
+    EXPECT_GT(vanished, 5);
+    EXPECT_GT(stoodIn, 0);
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
 }
 
 TEST_F(Seats, OldPendingFilesGoEachToOneSeatWhenBothStartAtOnce)
