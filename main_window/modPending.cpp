@@ -474,8 +474,12 @@ void TellStandInOver(const OpenStep& note, bool remove, bool changed = false)
             if (styleFolder.match(name).hasMatch())
                 reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
         const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
-        WriteLog(0, QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
-                        .arg(note.Record.Folder).arg(reports).arg(dfq).arg(program),
+        WriteLog(0,
+                 QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
+                     .arg(note.Record.Folder)
+                     .arg(reports)
+                     .arg(dfq)
+                     .arg(program),
                  LoadProcedure);
         if (reports + dfq > 0)
             ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program)});
@@ -517,7 +521,8 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
     // it, the folder is not this run's; nor is one that is no longer the
     // folder this run locked (gone, or another file system at its path).
     SystemError reason = unreachable ? *unreachable : SystemError{};
-    if (!writerStoodIn && !unreachable && !DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder(&reason))
+    if (!writerStoodIn && !unreachable && !DataFolder.isEmpty() && QFileInfo(DataFolder).isDir()
+        && HoldSeatFolder(&reason))
         return true;
     if (reason.Text.isEmpty()) {
         struct stat info {};

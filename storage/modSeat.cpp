@@ -20,8 +20,8 @@
 #include <QUuid>
 
 #include <algorithm>
-#include <list>
 #include <cerrno>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -142,6 +142,8 @@ SeatLock LockSeatFolder(FileLock& lock, const QString& dataFolder, SystemError* 
             *reason = ErrorFromErrno(EBUSY, path);
         return SeatLock::HeldElsewhere;
     case FileLock::Result::Failed:
+        // Says nothing of another run: the series are written there or not
+        // as the folder allows.
         if (g_failureLogged != path)
             WriteLog(error, SeatProcedure, path);
         g_failureLogged = path;
@@ -352,7 +354,8 @@ bool HoldSeatFolder(SystemError* reason)
         }
         if (info.st_dev == g_lockDevice && DeviceOf(DataFolder) == g_lockDevice)
             return true;
-        const QString moved = QStringLiteral("%1 lies on another file system than when its lock was taken").arg(DataFolder);
+        const QString moved =
+            QStringLiteral("%1 lies on another file system than when its lock was taken").arg(DataFolder);
         WriteLog(0, moved, SeatProcedure);
         if (reason)
             *reason = SystemError{0, moved};

@@ -412,8 +412,9 @@ TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTakesAWholeSte
         SetProgramFolder(Programs['A']);
         const QString named = NamedDataFolder();
         stoodIn += named == Programs['A'];
-        const int reports = static_cast<int>(QDir(Reports()).entryList(QDir::Files).size()
-                                             + QDir(Programs['A'] + QStringLiteral("/QTA084")).entryList(QDir::Files).size());
+        const int reports =
+            static_cast<int>(QDir(Reports()).entryList(QDir::Files).size()
+                             + QDir(Programs['A'] + QStringLiteral("/QTA084")).entryList(QDir::Files).size());
         ASSERT_TRUE(reports == 0 || reports == 1) << reports;
         const std::string a = StartHere('A', named);
         ASSERT_EQ(a, reports == 1 ? "up" : "up a:0") << named.toStdString();
@@ -779,7 +780,9 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     // "start" (where A's settings point), a step of Step, "drop" and "back"
     // (the data folder renamed away and back), "empty" (an empty folder
     // where it was), "mount" and "unmount" (the share bound onto the data
-    // folder, lazily unmounted), "ls" (what the data folder shows).
+    // folder, lazily unmounted), "dfq" (a DFQ file whose Q-DAS folder is on
+    // the share), "ls" (what the data folder shows; "1" where the older seat
+    // folder below the mount point still holds x as it was).
     const auto play = [&](const std::vector<std::string>& script) {
         std::string story;
         for (const std::string& command : script) {
@@ -870,11 +873,12 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "start(data)=up a:0; test a=ok; drop; empty; test a=ok [46]; ls=; end=ok; back; start(program)=up a:2"},
         {"a start that cannot reach the data folder",
          [&] {
-             return play({"drop", "start", "open c", "end", "back", "start", "end", "start", "ls", "change " + Data.toStdString(),
-                          "end", "start"});
+             return play({"drop", "start", "open c", "end", "back", "start", "end", "start", "ls",
+                          "change " + Data.toStdString(), "end", "start"});
          },
          "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0; end=ok; "
-         "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString() + "=ok; end=ok; start(data)=up a:0 c:0"},
+         "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString()
+             + "=ok; end=ok; start(data)=up a:0 c:0"},
         {"reports written while the program folder stands in",
          [&] {
              return play({"drop", "start", "open c", "open d", "terminate c", "dfq", "terminate d", "end", "back",
@@ -902,7 +906,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
              };
              const int runs = FailEachFileCall(prepare, start, EIO, FileCallFault::Once, [&](int, int) {
                  EndSeat();
-                 const bool lockRun = QFileInfo::exists(log) && QString::fromStdString(ReadFileBytes(log)).contains(lockFailed);
+                 const bool lockRun =
+                     QFileInfo::exists(log) && QString::fromStdString(ReadFileBytes(log)).contains(lockFailed);
                  const std::string next = play({"start", "end", "start"});
                  const std::size_t first = next.find(" a:");
                  ASSERT_TRUE(first != std::string::npos && next.find(" a:", first + 1) == next.rfind(" a:")
