@@ -382,6 +382,9 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
 
 IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& dataFolder)
 {
+    // A note is no step, and its flag says only that it was told.
+    if (record.Commit == IntentCommit::StoodIn)
+        return IntentCommitState::Unknown;
     if (record.Committed)
         return IntentCommitState::Reached;
     SystemError error;
