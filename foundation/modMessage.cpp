@@ -441,6 +441,21 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "Esta instalación ya está funcionando con esta carpeta de datos en otro ordenador. "
                "Seleccione otra carpeta."},
               "!"}},
+        // The data folder the program folder stood in for can be reached
+        // again: what was written meanwhile lies in the program folder,
+        // where no other seat's search finds it.
+        {48, {IconInformation, ButtonsOK, DefaultFirst,
+              {"Das Datenverzeichnis ist wieder erreichbar. Solange das Programmverzeichnis verwendet wurde, "
+               "wurden {0} Prüfprotokolle und {1} DFQ-Dateien dort gespeichert:\r\n{2}",
+               "The data folder can be reached again. While the program folder was used, {0} test reports and "
+               "{1} DFQ files were saved there:\r\n{2}",
+               "Le répertoire des données est de nouveau accessible. Pendant que le répertoire du programme "
+               "était utilisé, {0} protocoles d'essai et {1} fichiers DFQ y ont été enregistrés :\r\n{2}",
+               "La cartella dei dati è di nuovo raggiungibile. Mentre veniva usata la cartella del programma, "
+               "vi sono stati salvati {0} protocolli di prova e {1} file DFQ:\r\n{2}",
+               "Se puede volver a acceder a la carpeta de datos. Mientras se usaba la carpeta del programa, se "
+               "guardaron allí {0} informes de ensayo y {1} archivos DFQ:\r\n{2}"},
+              "."}},
         // After message 13, when the port's device is one the user may not
         // open: the mend is the device's group, which takes a new login.
         {51, {IconExclamation, ButtonsOK, DefaultFirst,

@@ -16,6 +16,7 @@
 #include "storage/modSeat.h"
 #include "storage/modTestReport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -82,9 +83,18 @@ struct FolderChange {
 };
 FolderChange g_change;
 
+// While the program folder stands in: the files the series leave in the
+// folder it stands in for, which the change does not name (that folder may
+// show another file system now, or nothing: what lies at those names now is
+// not the series'). The stand-in's note names them instead, and they go once
+// the folder itself is back.
+std::vector<IntentFile>* g_leftBehind = nullptr;
+
 const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
 // The data folder could not be reached, and the program folder stands in.
 constexpr int16_t MsgDataFolderStandIn = 46;
+// The folder it stood in for is back: what was written meanwhile, and where.
+constexpr int16_t MsgStandInOver = 48;
 const QString LoadProcedure = QStringLiteral("LoadPendingProtocols");
 
 bool IsPendingName(const QString& name)
@@ -427,13 +437,75 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
     return true;
 }
 
+// The notes in the program folder of the seat folders it stood in for
+// (all, or those naming folder).
+std::vector<OpenStep> StandInNotes(const QString& folder = QString())
+{
+    std::vector<OpenStep> notes;
+    for (const QString& path : IntentRecordPaths(ProgramFolder())) {
+        IntentRecord record;
+        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read && record.Commit == IntentCommit::StoodIn
+            && (folder.isEmpty() || SameFolder(record.Folder, folder)))
+            notes.push_back(OpenStep{path, record});
+    }
+    return notes;
+}
+
+// Regular files in the folder written at or after the moment.
+int FilesWrittenSince(const QString& folder, const QDateTime& since, const QString& suffix = QString())
+{
+    int count = 0;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
+        if ((suffix.isEmpty() || file.fileName().endsWith(suffix, Qt::CaseInsensitive))
+            && file.lastModified() >= since)
+            ++count;
+    return count;
+}
+
+// The folder the program folder stood in for can be reached again (or the
+// operator chose it again): the reports and DFQ files written into the
+// program folder meanwhile stay there, where no other seat's search finds
+// them, so the operator is told how many and where (once: the note is
+// marked told, or goes with remove; changed writes what it names now).
+void TellStandInOver(const OpenStep& note, bool remove, bool changed = false)
+{
+    if (!note.Record.Committed) {
+        const QString program = ProgramFolder();
+        const QDateTime since = QFileInfo(note.RecordPath).lastModified();
+        int reports = 0;
+        static const QRegularExpression styleFolder(QStringLiteral("^QTA[0-9]{3}$"));
+        for (const QString& name : QDir(program).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+            if (styleFolder.match(name).hasMatch())
+                reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
+        const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
+        WriteLog(0,
+                 QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
+                     .arg(note.Record.Folder)
+                     .arg(reports)
+                     .arg(dfq)
+                     .arg(program),
+                 LoadProcedure);
+        if (reports + dfq > 0)
+            ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program)});
+    }
+    SystemError error;
+    if (remove) {
+        FinishIntent(note.RecordPath, note.Record, IntentCommitState::NotReached, LoadProcedure);
+    } else if (!note.Record.Committed || changed) {
+        IntentRecord told = note.Record;
+        told.Committed = true;
+        if (!RewriteIntentRecord(note.RecordPath, told, error))
+            WriteLog(error, LoadProcedure, note.RecordPath);
+    }
+}
+
 // The data folder cannot be reached: the program folder stands in for it,
 // by a change of data folder like the operator's, recorded and committed by
 // the settings naming the program folder, so that a start after a kill finds
 // the series where the settings point. The old files go once their folder
 // is back, while they hold the bytes last written to them. The operator is
 // told once (message 46). False when the change could not be made.
-bool StandInForUnreachableDataFolder()
+bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
 {
     const QString program = ProgramFolder();
     // Another writer (a curve, a report) stood in for the data folder in
@@ -448,22 +520,65 @@ bool StandInForUnreachableDataFolder()
         DataFolder = g_namedDataFolder;
     else if (SameFolder(DataFolder, program))
         return true;
-    // A run of this seat that started while the folder could not be reached
-    // holds no lock there: it takes it now, and while another run of the
-    // seat that started meanwhile holds it, the folder is not this run's.
-    else if (!DataFolder.isEmpty() && QFileInfo(DataFolder).isDir() && HoldSeatFolder())
+    // A run of this seat whose start could not take the lock there takes it
+    // now, and while another run of the seat that started meanwhile holds
+    // it, the folder is not this run's; nor is one that is no longer the
+    // folder this run locked (gone, or another file system at its path).
+    SystemError reason = unreachable ? *unreachable : SystemError{};
+    if (!writerStoodIn && !unreachable && !DataFolder.isEmpty() && QFileInfo(DataFolder).isDir()
+        && HoldSeatFolder(&reason))
         return true;
-    WriteLog(ErrorFromErrno(QFileInfo(DataFolder).isDir() ? EBUSY : ENOENT, DataFolder), SaveProcedure,
+    if (reason.Text.isEmpty()) {
+        struct stat info {};
+        reason = ErrorFromErrno(::stat(QFile::encodeName(DataFolder).constData(), &info) != 0 ? errno
+                                : S_ISDIR(info.st_mode)                                        ? EBUSY
+                                                                                                : ENOTDIR,
+                                DataFolder);
+    }
+    WriteLog(reason, SaveProcedure,
              QStringLiteral("%1 cannot be reached; the program folder stands in for it").arg(DataFolder));
     const QString old = DataFolder;
-    if (!BeginDataFolderChange(program))
+    const QString oldSeat = SeatPendingFolder(old);
+    std::vector<IntentFile> leftBehind;
+    g_leftBehind = &leftBehind;
+    const bool begun = BeginDataFolderChange(program);
+    g_leftBehind = nullptr;
+    if (!begun)
         return false;
+    // The note, before the settings leave the folder: the series of the seat
+    // folder there that this run did not load come back from it, the files
+    // it left there go, and what is written meanwhile is told, once it can be
+    // reached again. Without it the change is not made.
+    const std::vector<OpenStep> earlier = StandInNotes(oldSeat);
+    IntentRecord note = earlier.empty() ? IntentRecord{IntentCommit::StoodIn, oldSeat, false, {}, {}}
+                                        : earlier.front().Record;
+    note.Removed.insert(note.Removed.end(), leftBehind.begin(), leftBehind.end());
+    QString notePath = earlier.empty() ? QString() : earlier.front().RecordPath;
+    const bool noted = earlier.empty()
+        ? CreateIntentRecord(program, QLatin1String(DataFolderChangeRecordStem), note, notePath, reason)
+        : RewriteIntentRecord(notePath, note, reason);
+    if (!noted) {
+        WriteLog(reason, SaveProcedure, program);
+        UndoDataFolderChange();
+        return false;
+    }
     DataFolder = program;
     if (!SaveSettings()) {
         DataFolder = old;
         UndoDataFolderChange();
+        // Harmless where it stays: a note of the folder the settings name
+        // acts on nothing.
+        if (earlier.empty())
+            FinishIntent(notePath, note, IntentCommitState::NotReached, SaveProcedure);
+        else if (!RewriteIntentRecord(notePath, earlier.front().Record, reason))
+            WriteLog(reason, SaveProcedure, notePath);
         return false;
     }
+    // The note carries the files left there from here.
+    for (const IntentFile& file : leftBehind)
+        g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
+                                    [&](const IntentFile& gone) { return gone.Path == file.Path; }),
+                     g_gone.end());
     FinishDataFolderChange();
     g_namedDataFolder = program;
     // The seat's lock in the folder left behind goes: the settings no
@@ -585,7 +700,9 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     std::vector<OpenStep> records;
     for (const QString& path : std::as_const(paths)) {
         IntentRecord record;
-        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read)
+        // A note of a stand-in is no step: it is read by the loader.
+        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read
+            && record.Commit != IntentCommit::StoodIn)
             records.push_back(OpenStep{path, record});
     }
     std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
@@ -823,9 +940,26 @@ bool BeginDataFolderChange(const QString& folder)
         for (const IntentFile& file : IntentLeftovers(step.Record, state))
             leaving.push_back(file);
     }
+    // Standing in: what lies in the folder left is named by the note.
+    if (g_leftBehind) {
+        const auto there = [&](const IntentFile& file) { return SameFolder(FolderOf(file.Path), oldSeat); };
+        std::copy_if(leaving.begin(), leaving.end(), std::back_inserter(*g_leftBehind), there);
+        leaving.erase(std::remove_if(leaving.begin(), leaving.end(), there), leaving.end());
+    }
+    // Back into a folder the program folder stood in for: the files the
+    // series left there go with this change, while they hold what the note
+    // says.
+    std::vector<IntentFile> noted;
+    for (const OpenStep& note : StandInNotes(seat))
+        for (const IntentFile& file : note.Record.Removed) {
+            SystemError error;
+            std::optional<IntentFile> found;
+            if (IntentFileAsFound(file.Path, found, error) && found && found->Checksum == file.Checksum)
+                noted.push_back(file);
+        }
     // With no series open and none given up there is nothing to put anywhere,
     // nor a folder that must be there.
-    if (leaving.empty() && open.empty())
+    if (leaving.empty() && open.empty() && noted.empty())
         return true;
     // The report writer would put them into the program folder instead.
     if (!open.empty() && !QFileInfo(seat).isDir()) {
@@ -869,6 +1003,7 @@ bool BeginDataFolderChange(const QString& folder)
         if (found)
             record.Removed.push_back(*found);
     }
+    record.Removed.insert(record.Removed.end(), noted.begin(), noted.end());
     RecordCurveFileCopies(record, curves);
     QString recordPath;
     SystemError error;
@@ -908,8 +1043,12 @@ namespace {
 // the old ones, and the record is finished accordingly.
 bool EndDataFolderChange(bool committed)
 {
-    if (committed)
+    if (committed) {
         g_namedDataFolder = DataFolder;
+        // The operator chose again a folder the program folder stood in for.
+        for (const OpenStep& note : StandInNotes(SeatPendingFolder(DataFolder)))
+            TellStandInOver(note, true);
+    }
     if (!g_change.Active)
         return FinishOpenSteps(SaveProcedure);
     const FolderChange change = g_change;
@@ -965,49 +1104,92 @@ void LoadPendingProtocols()
     g_failureTold = false;
     g_namedDataFolder = DataFolder;
     std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
+    // A start that cannot reach the seat's folder in the data folder says
+    // so and stands in at once, as a save would later: its series there
+    // stay named by the stand-in's note and come back once it is reached.
+    // The folder that answered the start's lock with EIO (or its kin) is
+    // not asked again: it is away for this start.
+    SystemError unreachable;
+    if (!SeatName().isEmpty() && !DataFolder.isEmpty() && !SameFolder(DataFolder, ProgramFolder())) {
+        if (SeatFolderUnreachableAtStart(&unreachable))
+            StandInForUnreachableDataFolder(&unreachable);
+        else if (!QFileInfo(SeatPendingFolder(DataFolder)).isDir())
+            StandInForUnreachableDataFolder();
+    }
     TakeOverOldPendingFiles(DataFolder, leftovers);
     const QString folder = SeatPendingFolder(DataFolder);
     // The file each series came from, by its place in Protocols, and the
     // checksum of what it held.
     std::vector<IntentFile> origin(Protocols.size());
     bool writeBackFailed = false;
-    for (const QString& name : dskListFiles(folder)) {
-        if (IsLeftoverTemporary(name)) {
-            PutLeftoverAside(folder, name);
-            continue;
+    const auto loadFrom = [&](const QString& from) {
+        for (const QString& name : dskListFiles(from)) {
+            if (IsLeftoverTemporary(name)) {
+                PutLeftoverAside(from, name);
+                continue;
+            }
+            // The writer's own temporary file, of a shape no user picks.
+            if (name.startsWith(QLatin1String(".PENDING ")) && IsAtomicTemporaryName(name)) {
+                if (RemoveAtomicWriteLeftover(JoinPath(from, name)))
+                    WriteLog(0, QStringLiteral("%1 left by an interrupted write; removed").arg(name), LoadProcedure);
+                continue;
+            }
+            if (!IsPendingName(name))
+                continue;
+            const QString path = JoinPath(from, name);
+            // A file a step that could not be completed still means to remove.
+            const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
+            if (std::any_of(leftovers.begin(), leftovers.end(), named))
+                continue;
+            // A file that is no test report at all is neither loaded nor touched;
+            // one that cannot even be opened (logged by the check) is not loaded.
+            const bool isReport = dskIsTestReportFile(from, name);
+            if (!isReport && CanBeOpened(path))
+                continue;
+            // The reader gives the empty series for a damaged file, and for one
+            // whose report form or current property is out of range (logged).
+            bool failed = false;
+            // What the file holds now (an older layout is written back by the
+            // reader): the bytes it may be removed by, hashed as they were read.
+            QByteArray checksum;
+            Protocol record = isReport ? dskGetTestReport(from, name, &failed, &checksum) : EmptyProtocol;
+            writeBackFailed = writeBackFailed || failed;
+            if (IsEmptyProtocol(record)) {
+                SetPendingFileAside(from, name);
+                continue;
+            }
+            Protocols.push_back(std::move(record));
+            origin.push_back(IntentFile{CleanPath(path), checksum});
         }
-        // The writer's own temporary file, of a shape no user picks.
-        if (name.startsWith(QLatin1String(".PENDING ")) && IsAtomicTemporaryName(name)) {
-            if (RemoveAtomicWriteLeftover(JoinPath(folder, name)))
-                WriteLog(0, QStringLiteral("%1 left by an interrupted write; removed").arg(name), LoadProcedure);
+    };
+    loadFrom(folder);
+    // Seat folders the program folder stood in for, once they are there
+    // again: the files the series left there go while they hold what the
+    // note says, and the series this seat has not loaded since load now (the
+    // next save moves them where the settings point). The note goes once
+    // each file it names is removed and no series is left there; a folder
+    // the settings name again was loaded above, and its files went with the
+    // change that named it.
+    for (const OpenStep& note : StandInNotes()) {
+        const bool named = SameFolder(note.Record.Folder, folder);
+        if (!named && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))
             continue;
+        OpenStep kept = note;
+        if (!named) {
+            kept.Record.Removed.clear();
+            for (const IntentFile& file : note.Record.Removed) {
+                const IntentRemoval removal = RemoveIfItHolds(file, LoadProcedure);
+                if (removal == IntentRemoval::Failed)
+                    leftovers.push_back(file);
+                if (removal == IntentRemoval::Failed || removal == IntentRemoval::OtherBytes)
+                    kept.Record.Removed.push_back(file);
+            }
         }
-        if (!IsPendingName(name))
-            continue;
-        const QString path = JoinPath(folder, name);
-        // A file a step that could not be completed still means to remove.
-        const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
-        if (std::any_of(leftovers.begin(), leftovers.end(), named))
-            continue;
-        // A file that is no test report at all is neither loaded nor touched;
-        // one that cannot even be opened (logged by the check) is not loaded.
-        const bool isReport = dskIsTestReportFile(folder, name);
-        if (!isReport && CanBeOpened(path))
-            continue;
-        // The reader gives the empty series for a damaged file, and for one
-        // whose report form or current property is out of range (logged).
-        bool failed = false;
-        // What the file holds now (an older layout is written back by the
-        // reader): the bytes it may be removed by, hashed as they were read.
-        QByteArray checksum;
-        Protocol record = isReport ? dskGetTestReport(folder, name, &failed, &checksum) : EmptyProtocol;
-        writeBackFailed = writeBackFailed || failed;
-        if (IsEmptyProtocol(record)) {
-            SetPendingFileAside(folder, name);
-            continue;
-        }
-        Protocols.push_back(std::move(record));
-        origin.push_back(IntentFile{CleanPath(path), checksum});
+        const std::size_t before = Protocols.size();
+        if (!named)
+            loadFrom(note.Record.Folder);
+        const bool done = named || (kept.Record.Removed.empty() && Protocols.size() == before);
+        TellStandInOver(kept, done, kept.Record.Removed.size() != note.Record.Removed.size());
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;

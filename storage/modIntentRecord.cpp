@@ -372,7 +372,7 @@ IntentParse ParseIntentRecord(const std::string& bytes, const QString& folder, I
         return IntentParse::Damaged;
     const int16_t commit = in.GetInteger();
     if (commit < static_cast<int16_t>(IntentCommit::SettingsNameFolder)
-        || commit > static_cast<int16_t>(IntentCommit::FileRemoved))
+        || commit > static_cast<int16_t>(IntentCommit::StoodIn))
         return IntentParse::Damaged;
     read.Commit = static_cast<IntentCommit>(commit);
     read.Folder = PathFromBytes(in.GetBytesString());
@@ -381,7 +381,8 @@ IntentParse ParseIntentRecord(const std::string& bytes, const QString& folder, I
         || !in.AtEnd())
         return IntentParse::Damaged;
     // The commit point must be one the record names.
-    if ((read.Commit == IntentCommit::SettingsNameFolder && read.Folder.isEmpty())
+    if (((read.Commit == IntentCommit::SettingsNameFolder || read.Commit == IntentCommit::StoodIn)
+         && read.Folder.isEmpty())
         || (read.Commit == IntentCommit::FileWritten && read.Created.empty())
         || (read.Commit == IntentCommit::FileRemoved && read.Removed.empty()))
         return IntentParse::Damaged;
@@ -517,6 +518,9 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
 
 IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& dataFolder)
 {
+    // A note is no step, and its flag says only that it was told.
+    if (record.Commit == IntentCommit::StoodIn)
+        return IntentCommitState::Unknown;
     if (record.Committed)
         return IntentCommitState::Reached;
     SystemError error;
@@ -536,6 +540,8 @@ IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& data
         return holds < 0 ? IntentCommitState::Unknown
                          : missing ? IntentCommitState::Reached : IntentCommitState::NotReached;
     }
+    case IntentCommit::StoodIn:
+        break;
     }
     return IntentCommitState::Unknown;
 }

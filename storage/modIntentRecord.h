@@ -47,6 +47,13 @@ enum class IntentCommit : int16_t {
     SettingsNameFolder = 1,   // the settings name Folder as the data folder (a change of data folder)
     FileWritten = 2,          // Created[0] holds its bytes (a report renamed to its name)
     FileRemoved = 3,          // Removed[0] is gone (a series' old file removed)
+    // Not a step but a note in the program folder: it stood in for the seat
+    // folder Folder, whose pending files this seat has not loaded since.
+    // Those series come back once Folder can be reached, and the operator
+    // is told of the reports and DFQ files written meanwhile (Committed
+    // then marks it told); it is never finished as a step (its commit point
+    // is always unknown).
+    StoodIn = 4,
 };
 
 enum class IntentCommitState { NotReached, Reached, Unknown };

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <list>
 #include <optional>
 #include <string>
 #include <thread>
@@ -43,6 +44,9 @@ QString g_seat;
 // data folder the one in the new folder.
 FileLock g_lock;
 FileLock g_claim;
+// The seat folders the program folder stood in for whose series this run
+// loaded from there.
+std::list<FileLock> g_left;
 // The lock file whose failure was logged last: a folder that cannot hold
 // locks is told once, not at every save.
 QString g_failureLogged;
@@ -152,36 +156,89 @@ QString SeatLockPath(const QString& dataFolder)
     return folder == dataFolder ? QString() : JoinPath(folder, QLatin1String(SeatLockFileName));
 }
 
-// Locks the seat's folder in the data folder with the given lock: false only
-// while another process holds it.
-bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
+// The answers of a folder that cannot be reached now (a share whose server
+// is gone or does not answer, a handle gone stale, a folder missing), as
+// against those of a file system without such locks (ENOLCK, EOPNOTSUPP,
+// EINVAL) or of one that may not be written: the series are not there to
+// be written to. Told by the system's message, which is all an error keeps.
+bool SaysUnreachable(const SystemError& error)
+{
+    for (const int reason : {EIO, ENOTCONN, ESTALE, EHOSTDOWN, ETIMEDOUT, ENOENT, ENOTDIR, ENXIO, ENODEV})
+        if (error.Text == ErrorFromErrno(reason).Text)
+            return true;
+    return false;
+}
+
+// The device of the data folder when each lock was taken: a share
+// unmounted (or mounted over it) meanwhile shows another file system at
+// the same path, one whose folders the program did not lock.
+dev_t g_lockDevice = 0;
+dev_t g_claimDevice = 0;
+
+std::optional<dev_t> DeviceOf(const QString& folder)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return std::nullopt;
+    return info.st_dev;
+}
+
+// Makes the seat's folder in a data folder that is there (never the data
+// folder itself: one that cannot be reached must not be made anew). Only
+// where the seat is established: a look-up during a run that made it would
+// make it in an empty folder where a share was unmounted.
+void MakeSeatFolder(const QString& dataFolder)
+{
+    const QString folder = SeatPendingFolder(dataFolder);
+    if (folder != dataFolder && QFileInfo(dataFolder).isDir()
+        && ::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+        SyncFolder(dataFolder);
+}
+
+enum class SeatLock { Held, HeldElsewhere, Unreachable };
+
+// Locks the seat's folder in the data folder with the given lock. A folder
+// that cannot hold the lock (no locks on its file system, read-only) is
+// logged once and counts as held: the series are written there or not as
+// the folder allows.
+SeatLock LockSeatFolder(FileLock& lock, const QString& dataFolder, SystemError* reason = nullptr)
 {
     const QString path = SeatLockPath(dataFolder);
     if (path.isEmpty()) {
         lock.Unlock();
-        return true;
+        return SeatLock::Held;
     }
     if (lock.IsLocked() && SameFile(lock.Path(), path))
-        return true;
+        return SeatLock::Held;
     TellOfMountLocalLocks(dataFolder);
     SystemError error;
     switch (lock.TryLock(path, error)) {
     case FileLock::Result::Locked:
         g_failureLogged.clear();
-        return true;
+        (&lock == &g_claim ? g_claimDevice : g_lockDevice) = DeviceOf(dataFolder).value_or(0);
+        return SeatLock::Held;
     case FileLock::Result::HeldElsewhere:
         WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
-        return false;
+        if (reason)
+            *reason = ErrorFromErrno(EBUSY, path);
+        return SeatLock::HeldElsewhere;
     case FileLock::Result::Failed:
         // Says nothing of another run: the series are written there or not
         // as the folder allows.
         if (g_failureLogged != path)
             WriteLog(error, SeatProcedure, path);
         g_failureLogged = path;
-        return true;
+        if (reason)
+            *reason = error;
+        return SaysUnreachable(error) ? SeatLock::Unreachable : SeatLock::Held;
     }
-    return true;
+    return SeatLock::Held;
 }
+
+// Whether the start found the seat's folder in the data folder out of
+// reach, and why.
+bool g_startUnreachable = false;
+SystemError g_startReason;
 
 // The name of a pending file as the loader takes it: "PENDING " in it and
 // "QTA" at its end, exact case.
@@ -321,13 +378,10 @@ QString SeatPendingFolder(const QString& dataFolder)
 {
     if (g_seat.isEmpty() || dataFolder.isEmpty() || SameFolder(dataFolder, ProgramFolder()))
         return dataFolder;
+    // The seat is first needed where its folder is: its name goes into the
+    // program folder before a path under it is handed out.
     WriteSeatFile();
-    const QString folder = JoinPath(dataFolder, SeatFolderName(g_seat));
-    // Made here, below a data folder that is there, and never the data
-    // folder itself: one that cannot be reached now must not be made anew.
-    if (QFileInfo(dataFolder).isDir() && ::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
-        SyncFolder(dataFolder);
-    return folder;
+    return JoinPath(dataFolder, SeatFolderName(g_seat));
 }
 
 bool EstablishSeat()
@@ -366,7 +420,17 @@ bool EstablishSeat()
             g_seatUnwritten = file->MachineId.isEmpty() && file->HostName.isEmpty();
         }
     }
-    return LockSeatFolder(g_lock, DataFolder);
+    MakeSeatFolder(DataFolder);
+    const SeatLock lock = LockSeatFolder(g_lock, DataFolder, &g_startReason);
+    g_startUnreachable = lock == SeatLock::Unreachable;
+    return lock != SeatLock::HeldElsewhere;
+}
+
+bool SeatFolderUnreachableAtStart(SystemError* reason)
+{
+    if (reason && g_startUnreachable)
+        *reason = g_startReason;
+    return g_startUnreachable;
 }
 
 void EndSeat()
@@ -374,6 +438,8 @@ void EndSeat()
     g_failureLogged.clear();
     g_mountLocalTold.clear();
     g_seatUnwritten = false;
+    g_startUnreachable = false;
+    g_left.clear();
     g_claim.Unlock();
     g_lock.Unlock();
     g_seat.clear();
@@ -388,14 +454,20 @@ bool ClaimSeatFolder(const QString& dataFolder)
     const QString path = SeatLockPath(dataFolder);
     if (path.isEmpty() || (g_lock.IsLocked() && SameFile(g_lock.Path(), path)))
         return true;
-    return LockSeatFolder(g_claim, dataFolder);
+    // A folder this run loaded series from is claimed by this lock alone.
+    g_left.remove_if([&](const FileLock& left) { return SameFile(left.Path(), path); });
+    // Chosen by the operator: the seat is established there.
+    MakeSeatFolder(dataFolder);
+    return LockSeatFolder(g_claim, dataFolder) != SeatLock::HeldElsewhere;
 }
 
 void SettleSeatFolder()
 {
     const QString named = SeatLockPath(DataFolder);
-    if (g_claim.IsLocked() && !named.isEmpty() && SameFile(g_claim.Path(), named))
+    if (g_claim.IsLocked() && !named.isEmpty() && SameFile(g_claim.Path(), named)) {
         g_claim.MoveTo(g_lock);
+        g_lockDevice = g_claimDevice;
+    }
     g_claim.Unlock();
     // A folder the settings no longer name (the program folder stands in
     // for it) is free to the seat's other runs.
@@ -403,14 +475,59 @@ void SettleSeatFolder()
         g_lock.Unlock();
 }
 
-bool HoldSeatFolder()
+bool HoldSeatFolder(SystemError* reason)
 {
     if (g_seat.isEmpty())
         return true;
     const QString path = SeatLockPath(DataFolder);
-    if (path.isEmpty() || (g_lock.IsLocked() && g_lock.Path() == path))
+    if (path.isEmpty())
         return true;
-    return LockSeatFolder(g_lock, DataFolder);
+    if (g_lock.IsLocked() && g_lock.Path() == path) {
+        // The folder this run locked is still the one at that path: not
+        // gone, and not an empty folder of another file system where a
+        // share was unmounted (or one mounted over it).
+        const QString folder = SeatPendingFolder(DataFolder);
+        struct stat info {};
+        if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
+            const SystemError gone = ErrorFromErrno(errno, folder);
+            WriteLog(gone, SeatProcedure, folder);
+            if (reason)
+                *reason = gone;
+            return false;
+        }
+        if (info.st_dev == g_lockDevice && DeviceOf(DataFolder) == g_lockDevice)
+            return true;
+        const QString moved =
+            QStringLiteral("%1 lies on another file system than when its lock was taken").arg(DataFolder);
+        WriteLog(0, moved, SeatProcedure);
+        if (reason)
+            *reason = SystemError{0, moved};
+        return false;
+    }
+    // Not taken yet in this folder (it could not hold locks at the start).
+    return LockSeatFolder(g_lock, DataFolder, reason) == SeatLock::Held;
+}
+
+bool HoldLeftSeatFolder(const QString& seatFolder)
+{
+    // Without a seat the series lie in the data folder itself, unlocked.
+    if (g_seat.isEmpty())
+        return true;
+    const QString path = JoinPath(seatFolder, QLatin1String(SeatLockFileName));
+    SystemError error;
+    switch (g_left.emplace_back().TryLock(path, error)) {
+    case FileLock::Result::Locked:
+        return true;
+    case FileLock::Result::HeldElsewhere:
+        g_left.pop_back();
+        WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
+        return false;
+    case FileLock::Result::Failed:
+        break;
+    }
+    g_left.pop_back();
+    WriteLog(error, SeatProcedure, path);
+    return !SaysUnreachable(error);
 }
 
 void SetTakeOverWait(int milliseconds) { g_takeOverWaitMilliseconds = milliseconds; }

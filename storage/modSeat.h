@@ -64,18 +64,25 @@ QString SeatFolderName(const QString& seat);
 QString SeatName();
 
 // Where this seat's pending files and step records lie in a data folder: its
-// seat folder there, made when missing while the data folder is there. The
-// program folder itself, and the data folder of a process that established
-// no seat (a module run on its own), hold them directly.
+// seat folder there (only named: it is made where the seat is established,
+// by EstablishSeat and ClaimSeatFolder). The program folder itself, and the
+// data folder of a process that established no seat (a module run on its
+// own), hold them directly.
 QString SeatPendingFolder(const QString& dataFolder);
 
 // At the start, once the settings name the data folder: reads the seat's
 // name from the program folder (made where there is none, or the file was
-// written on another machine, and written there when first needed) and locks the seat's folder in DataFolder for the run. False only while
-// another running process holds that lock; a data folder that cannot hold
-// the lock (missing, read-only, no locks on its file system) is logged, and
-// the start goes on, as with the program folder's own lock.
+// written on another machine, and written there when first needed), makes
+// the seat's folder in DataFolder when missing and locks it for the run.
+// False only while another running process holds that lock; a data folder
+// that cannot hold the lock (read-only, no locks on its file system) is
+// logged, and the start goes on, as with the program folder's own lock.
+// One that cannot be reached (missing, or the lock file answering EIO,
+// ENOTCONN, ESTALE, EHOSTDOWN or ETIMEDOUT) is logged with the system's
+// reason and told by SeatFolderUnreachableAtStart (with that reason): the
+// start stands in.
 bool EstablishSeat();
+bool SeatFolderUnreachableAtStart(SystemError* reason = nullptr);
 // Gives up the seat and its lock (the end of a run; tests).
 void EndSeat();
 
@@ -90,13 +97,23 @@ bool ClaimSeatFolder(const QString& dataFolder);
 void SettleSeatFolder();
 
 // Before series are written into the seat's folder in DataFolder: its lock,
-// taken now when the start could not take it (the data folder could not be
-// reached then) or the folder was left since. False only while another run
-// of this seat holds it, having started meanwhile: its series lie there, and
-// this run writes none among them (the program folder stands in, as for a
-// data folder that cannot be reached). A folder that cannot hold the lock
-// is logged once, and true.
-bool HoldSeatFolder();
+// taken now when the start could not take it or the folder was left since.
+// False while another run of this seat holds it, having started meanwhile:
+// its series lie there, and this run writes none among them (the program
+// folder stands in, as for a data folder that cannot be reached). False too
+// where the folder this run locked is no longer where the series are: the
+// seat folder gone, or the data folder on another device than when the lock
+// was taken (a share unmounted, an empty local folder showing), or the lock
+// file cannot be reached. reason, when given, gets why (logged). A folder
+// that cannot hold the lock is logged once, and true.
+bool HoldSeatFolder(SystemError* reason = nullptr);
+
+// A seat folder the program folder stood in for, whose series the start
+// loads from there once it is back: locked for the run like the seat's own,
+// so that no other run of the seat loads them too (a change of data folder
+// into it keeps that lock). False while another run holds it or it cannot
+// be reached.
+bool HoldLeftSeatFolder(const QString& seatFolder);
 
 // Takes the pending files of the layout before seats, in the data folder
 // itself, into this seat's folder, under the take-over lock (a short wait

@@ -84,6 +84,21 @@ TEST_F(IntentRecordTest, TheBytesOfARecord)
     const IntentRecord noReport{IntentCommit::FileWritten, QString(), false, {}, record.Removed};
     EXPECT_EQ(ParseIntentRecord(IntentRecordBytes(noReport, QStringLiteral("/d")), QStringLiteral("/d"), read),
               IntentParse::Damaged);
+    // A stand-in's note (kind 4) names the folder it stood in for; one that
+    // names none, and a kind above it, are no records.
+    std::string note = expected.substr(0, expected.size() - 32);
+    note[6] = '\x04';
+    ASSERT_EQ(ParseIntentRecord(withSum(note), QStringLiteral("/d"), read), IntentParse::Whole);
+    EXPECT_EQ(read.Commit, IntentCommit::StoodIn);
+    // No step: never done nor undone, told or not.
+    EXPECT_EQ(IntentCommitOf(read, QStringLiteral("/n\u00e9u")), IntentCommitState::Unknown);
+    read.Committed = false;
+    EXPECT_EQ(IntentCommitOf(read, QStringLiteral("/n\u00e9u")), IntentCommitState::Unknown);
+    read.Folder.clear();
+    EXPECT_EQ(ParseIntentRecord(IntentRecordBytes(read, QStringLiteral("/d")), QStringLiteral("/d"), read),
+              IntentParse::Damaged);
+    note[6] = '\x05';
+    EXPECT_EQ(ParseIntentRecord(withSum(note), QStringLiteral("/d"), read), IntentParse::Damaged);
 }
 
 TEST_F(IntentRecordTest, ARecordCutShortIsKeptAsideAndNothingIsRemovedOnItsWord)

@@ -381,6 +381,61 @@ TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTakesAWholeSte
         if (HasFatalFailure())
             return;
     }
+
+    // The data folder vanishing at each file call of A's termination, the
+    // program folder's standing in included; back before A's next starts,
+    // where A's settings point: a is reported or open, once, nothing was
+    // made in the vanished folder's place, and nothing of a is left there.
+    SCOPED_TRACE("the data folder vanishing");
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    const auto prepareA = [&] {
+        QDir(away).removeRecursively();
+        QDir(Data).removeRecursively();
+        QDir(Programs['A'] + QStringLiteral("/QTA084")).removeRecursively();
+        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.QTA"), QStringLiteral("*.STP")}))
+            QFile::remove(Programs['A'] + u'/' + name);
+        QDir().mkpath(Folder('A'));
+        WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+        SetProgramFolder(Programs['A']);
+        ResetSettingsGlobals(Programs['A']);
+        DataFolder = Data;
+        ASSERT_TRUE(SaveSettings());
+    };
+    int stoodIn = 0;
+    // As the main window terminates: the series stays open when its report
+    // could not be saved.
+    const auto terminateA = [&] {
+        if (Start() != "up a:0")
+            return 1;
+        Protocols[1].Finished = true;
+        if (!SavePendingSeriesReport(1))
+            return 1;
+        EndPendingSeries(1);
+        Protocols.erase(Protocols.begin() + 1);
+        return DropPendingSeries(1) ? 0 : 1;
+    };
+    const int vanished = VanishAtEachFileCall(prepareA, terminateA, [&] { QDir().rename(Data, away); }, [&](int, int) {
+        if (QFileInfo::exists(away)) {
+            ASSERT_FALSE(QFileInfo::exists(Data));
+            ASSERT_TRUE(QDir().rename(away, Data));
+        }
+        SetProgramFolder(Programs['A']);
+        const QString named = NamedDataFolder();
+        stoodIn += named == Programs['A'];
+        const int reports =
+            static_cast<int>(QDir(Reports()).entryList(QDir::Files).size()
+                             + QDir(Programs['A'] + QStringLiteral("/QTA084")).entryList(QDir::Files).size());
+        ASSERT_TRUE(reports == 0 || reports == 1) << reports;
+        const std::string a = StartHere('A', named);
+        ASSERT_EQ(a, reports == 1 ? "up" : "up a:0") << named.toStdString();
+        ASSERT_EQ(StartHere('A', named), a);
+        EXPECT_TRUE(named == Data || a == "up a:0" || PendingIn(Folder('A')).isEmpty());
+    });
+    EXPECT_GT(vanished, 5);
+    EXPECT_GT(stoodIn, 0);
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
 }
 
 TEST_F(Seats, OldPendingFilesGoEachToOneSeatWhenBothStartAtOnce)
@@ -425,9 +480,25 @@ TEST_F(Seats, ATakeOverKilledOrFailedAtEachFileCallLeavesEachOldSeriesInOnePlace
     // What the cut-short start loaded stays A's: it never loads a copy its
     // record still means to remove.
     const QString startedA = Temp.path() + QStringLiteral("/StartedA");
+    // A start that could not reach the data folder stood in: the next one
+    // is where A's settings point, and finds s, open on A before, once.
+    const std::vector<std::string> open = {"a", "b", "c", "s"};
     const auto prepare = [&] {
         WriteOldPendingFiles(names);
+        QDir().mkpath(Folder('A'));
+        WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("s")));
         QFile::remove(startedA);
+        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.STP"), QStringLiteral("*.QTA"),
+                                                                   QStringLiteral("QUINTARA.DAT")}))
+            QFile::remove(Programs['A'] + u'/' + name);
+    };
+    const auto namedForA = [&] {
+        if (!QFileInfo::exists(Programs['A'] + QStringLiteral("/QUINTARA.DAT")))
+            return Data;
+        SetProgramFolder(Programs['A']);
+        const QString named = NamedDataFolder();
+        SetProgramFolder(Program);
+        return named;
     };
     const auto start = [&] {
         SetProgramFolder(Programs['A']);
@@ -456,10 +527,10 @@ TEST_F(Seats, ATakeOverKilledOrFailedAtEachFileCallLeavesEachOldSeriesInOnePlace
         otherPath = otherPath && status != ChildSetupFailed;
         if (status == ChildSetupFailed)
             WriteFileBytes(startedB, StartHere('B'));
-        const std::string startA = StartHere('A');
-        ExpectEachOnceOnOneSeat(names, startA, ReadFileBytes(startedB));
+        const std::string startA = StartHere('A', namedForA());
+        ExpectEachOnceOnOneSeat(open, startA, ReadFileBytes(startedB));
         const std::string first = QFileInfo::exists(startedA) ? ReadFileBytes(startedA) : std::string();
-        for (const std::string& name : names)
+        for (const std::string& name : open)
             EXPECT_TRUE(first.find(' ' + name + ':') == std::string::npos
                         || startA.find(' ' + name + ':') != std::string::npos)
                 << name << " loaded by " << first << ", not by the next start " << startA;
@@ -659,15 +730,17 @@ TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolde
         SystemError error;
         EXPECT_EQ(old.TryLock(away + QStringLiteral("/SEAT-LAB-A/SEAT.LCK"), error), FileLock::Result::Locked);
     }
-    // Back, the old file goes with the next save; a start where the settings
-    // point finds a once, with its new test.
+    // Back, the old file goes with the next start that reaches it (the run
+    // cannot tell a folder that is back from one that shows something else
+    // at its path), which finds a once, where the settings point, with its
+    // new test.
     ASSERT_TRUE(QDir().rename(away, Data));
     bool ok = false;
     SavePendingProtocols(ok);
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(PendingIn(Folder('A')).isEmpty());
     EndSeat();
     EXPECT_EQ(Start(), "up a:1");
+    EXPECT_TRUE(PendingIn(Folder('A')).isEmpty());
     EndSeat();
 
     // Another installation's program folder as the data folder: B takes
@@ -875,4 +948,188 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
     }
     if (untraced)
         GTEST_SKIP() << "no tracing of a child: the files of one second were not written at each file call";
+}
+
+TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
+{
+    // Seat A's runs on a data folder that drops or is unmounted, told as a
+    // story: each step with its answer, the messages it showed ("[46]", and
+    // "[48 n m]" for n reports and m DFQ files written into the program
+    // folder meanwhile), and each start with the folder the settings name.
+    const QString share = Temp.path() + QStringLiteral("/Share");
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    const QString hidden = Folder('A') + QStringLiteral("/PENDING 1.QTA");
+    std::size_t seen = 0;
+    const auto told = [&] {
+        std::string shown;
+        for (; seen < Presenter.Shown.size(); ++seen) {
+            std::string number = "?";
+            if (Presenter.Shown[seen] == ComposeMessage(46, {}, Language))
+                number = "46";
+            for (int reports = 0; reports < 4; ++reports)
+                for (int dfq = 0; dfq < 4; ++dfq)
+                    if (Presenter.Shown[seen]
+                        == ComposeMessage(48, {reports, dfq, QDir::toNativeSeparators(Programs['A'])}, Language))
+                        number = "48 " + std::to_string(reports) + ' ' + std::to_string(dfq);
+            shown += " [" + number + ']';
+        }
+        return shown;
+    };
+    // "start" (where A's settings point), a step of Step, "drop" and "back"
+    // (the data folder renamed away and back), "empty" (an empty folder
+    // where it was), "mount" and "unmount" (the share bound onto the data
+    // folder, lazily unmounted), "dfq" (a DFQ file whose Q-DAS folder is on
+    // the share), "ls" (what the data folder shows; "1" where the older seat
+    // folder below the mount point still holds x as it was).
+    const auto play = [&](const std::vector<std::string>& script) {
+        std::string story;
+        for (const std::string& command : script) {
+            std::string said;
+            const std::size_t blank = command.find(' ');
+            const std::string verb = command.substr(0, blank);
+            if (verb == "start") {
+                SetProgramFolder(Programs['A']);
+                const QString named = NamedDataFolder();
+                said = (named == Data ? "(data)=" : named == Programs['A'] ? "(program)=" : "(?)=") + Start();
+            } else if (verb == "drop" || verb == "back" || verb == "empty") {
+                said = (verb == "drop" ? QDir().rename(Data, away)
+                        : verb == "back" ? QDir(Data).removeRecursively() && QDir().rename(away, Data)
+                                         : QDir().mkpath(Data))
+                    ? "" : "=fail";
+            } else if (verb == "mount" || verb == "unmount") {
+                const QByteArray path = QFile::encodeName(Data);
+                said = (verb == "mount" ? ::mount(QFile::encodeName(share).constData(), path.constData(), nullptr,
+                                                  MS_BIND, nullptr)
+                                        : ::umount2(path.constData(), MNT_DETACH)) == 0
+                    ? "" : "=fail";
+            } else if (verb == "dfq") {
+                // The Q-DAS folder is on the share too: the DFQ file goes
+                // into the program folder.
+                QDASFolder = Data + QStringLiteral("/QDAS");
+                said = qdasPutTestReportAction(QDASFolder, QStringLiteral("20240105_120000.DFQ"), QdasFile{})
+                    ? "=ok" : "=fail";
+            } else if (verb == "ls") {
+                said = '=' + QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u',').toStdString();
+                if (QFileInfo::exists(hidden))
+                    said += " " + std::to_string(ReadFileBytes(hidden) == ReportFileBytes(Named("x")));
+            } else {
+                said = Step(verb, blank == std::string::npos ? "" : command.substr(blank + 1)) ? "=ok" : "=fail";
+                if (verb == "end")
+                    EndSeat();
+            }
+            story += (story.empty() ? "" : "; ") + command + said + told();
+        }
+        return story;
+    };
+    // A on the data folder, which holds a of an earlier run.
+    const auto onData = [&] {
+        EndSeat();
+        SetProgramFolder(Programs['A']);
+        ResetSettingsGlobals(Programs['A']);
+        DataFolder = Data;
+        ASSERT_TRUE(SaveSettings());
+        QDir(Data).removeRecursively();
+        QDir(away).removeRecursively();
+        QDir().mkpath(Folder('A'));
+        WriteFileBytes(Folder('A') + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+        QDir(Programs['A'] + QStringLiteral("/QTA084")).removeRecursively();
+        for (const QString& name : QDir(Programs['A']).entryList({QStringLiteral("*.QTA"), QStringLiteral("*.STP"),
+                                                                   QStringLiteral("*.DFQ")}))
+            QFile::remove(Programs['A'] + u'/' + name);
+    };
+    // The share, a file system of its own, bound onto the data folder; the
+    // folder below it holds a seat folder of an older run with x.
+    const auto mounted = [&](const std::vector<std::string>& script) {
+        const QString file = Temp.path() + QStringLiteral("/Story");
+        const int status = RunInMountNamespace([&] {
+            if (!QDir().mkpath(share)
+                || ::mount("tmpfs", QFile::encodeName(share).constData(), "tmpfs", 0, nullptr) != 0)
+                return ChildSetupFailed;
+            WriteFileBytes(hidden, ReportFileBytes(Named("x")));
+            QDir(share).mkpath(QStringLiteral("SEAT-LAB-A"));
+            WriteFileBytes(share + QStringLiteral("/SEAT-LAB-A/PENDING 1.QTA"), ReportFileBytes(Named("a")));
+            WriteFileBytes(file, play(script));
+            return 0;
+        });
+        return status == ChildSetupFailed ? std::string("no mount namespace") : ReadFileBytes(file);
+    };
+    struct Row {
+        const char* Case;
+        std::function<std::string()> Run;
+        std::string Expected;
+    };
+    const std::vector<Row> rows = {
+        {"the share unmounted, the folder below with an older seat folder showing",
+         [&] {
+             return mounted({"mount", "start", "open b", "test a", "unmount", "test a", "terminate b", "end", "ls",
+                             "mount", "start", "end", "start"});
+         },
+         "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; test a=ok [46]; terminate b=ok; end=ok; "
+         "ls=SEAT-LAB-A 1; mount; start(program)=up a:2 [48 1 0]; end=ok; start(program)=up a:2"},
+        {"the data folder gone, an empty folder in its place",
+         [&] { return play({"start", "test a", "drop", "empty", "test a", "ls", "end", "back", "start"}); },
+         "start(data)=up a:0; test a=ok; drop; empty; test a=ok [46]; ls=; end=ok; back; start(program)=up a:2"},
+        {"a start that cannot reach the data folder",
+         [&] {
+             return play({"drop", "start", "open c", "end", "back", "start", "end", "start", "ls",
+                          "change " + Data.toStdString(), "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0; end=ok; "
+         "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString()
+             + "=ok; end=ok; start(data)=up a:0 c:0"},
+        {"reports written while the program folder stands in",
+         [&] {
+             return play({"drop", "start", "open c", "open d", "terminate c", "dfq", "terminate d", "end", "back",
+                          "start", "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; open d=ok; terminate c=ok; dfq=ok; terminate d=ok; end=ok; back; "
+         "start(program)=up a:0 [48 2 1]; end=ok; start(program)=up a:0"},
+        {"a share whose lock file answers EIO at the start",
+         [&] {
+             // Each file call of the start fails with EIO in turn; the story
+             // is the one of the run whose lock file's open failed (its log
+             // says so). Whatever failed, a is open once where the settings
+             // point.
+             const QString log = Programs['A'] + QStringLiteral("/QUINTARA.LOG");
+             const QString lockFailed = ErrorFromErrno(EIO).Text + QStringLiteral(": ") + Folder('A')
+                 + QStringLiteral("/SEAT.LCK");
+             std::string story = "no lock open seen";
+             const auto prepare = [&] {
+                 onData();
+                 QFile::remove(log);
+             };
+             const auto start = [&] {
+                 SetProgramFolder(Programs['A']);
+                 return Start() == "up a:0" ? 0 : 1;
+             };
+             const int runs = FailEachFileCall(prepare, start, EIO, FileCallFault::Once, [&](int, int) {
+                 EndSeat();
+                 const bool lockRun =
+                     QFileInfo::exists(log) && QString::fromStdString(ReadFileBytes(log)).contains(lockFailed);
+                 const std::string next = play({"start", "end", "start"});
+                 const std::size_t first = next.find(" a:");
+                 ASSERT_TRUE(first != std::string::npos && next.find(" a:", first + 1) == next.rfind(" a:")
+                             && next.find(" a:", next.find("end=ok")) != std::string::npos)
+                     << next;
+                 if (lockRun)
+                     story = next;
+             });
+             return runs < 0 ? std::string("no tracing") : story;
+         },
+         "start(program)=up a:0; end=ok; start(program)=up a:0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Case);
+        onData();
+        if (HasFatalFailure())
+            return;
+        const std::string story = row.Run();
+        if (story == "no mount namespace" || story == "no tracing")
+            continue;
+        EXPECT_EQ(story, row.Expected);
+    }
+    EndSeat();
+    SetProgramFolder(Program);
+    ResetSettingsGlobals(Program);
+    DataFolder = Data;
 }
