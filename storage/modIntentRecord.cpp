@@ -454,9 +454,14 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     if (state == IntentCommitState::Unknown)
         return false;
     bool ok = true;
+    // A file found gone may be one whose removal an earlier try made and
+    // could not sync: its folder is synced before the record goes.
+    QSet<QString> goneFrom;
     for (const IntentFile& file : IntentLeftovers(record, state)) {
         const IntentRemoval removal = RemoveIfItHolds(file, procedure);
         ok = ok && removal != IntentRemoval::Failed;
+        if (removal == IntentRemoval::Gone)
+            goneFrom.insert(FolderOf(file.Path));
         if (removal == IntentRemoval::Removed && tellEach) {
             const QString why = state == IntentCommitState::Reached
                 ? QStringLiteral("a step done before a stop left it")
@@ -464,10 +469,16 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
             WriteLog(0, QStringLiteral("%1 removed: %2").arg(file.Path, why), procedure);
         }
     }
+    SystemError error;
+    for (const QString& folder : std::as_const(goneFrom)) {
+        if (ok && !SyncOrFail(folder, error)) {
+            WriteLog(error, procedure, folder);
+            ok = false;
+        }
+    }
     if (!ok)
         return false;
     // The record is gone only once its folder says so on the disk.
-    SystemError error;
     if (::unlink(QFile::encodeName(recordPath).constData()) != 0
         && (errno != ENOENT || !FolderIsThere(FolderOf(recordPath), error))) {
         WriteLog(error.Number != 0 ? error : ErrorFromErrno(errno, recordPath), procedure, recordPath);
