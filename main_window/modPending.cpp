@@ -219,6 +219,18 @@ bool NoFileAt(const QString& path)
     return IntentFileAsFound(path, found, error) && !found;
 }
 
+// A name an open step names is no series' new name even where no file is:
+// the step may still remove a file of that name, or a start skip it.
+bool NamedByAnOpenStep(const QString& path)
+{
+    for (const OpenStep& step : g_steps)
+        for (const std::vector<IntentFile>* files : {&step.Record.Created, &step.Record.Removed})
+            for (const IntentFile& file : *files)
+                if (SameFile(file.Path, path))
+                    return true;
+    return false;
+}
+
 // The name for series i when it needs a new file: its own number when no
 // file holds it, else the first free number above every open series. The
 // files of the other open series count as held even when missing. Empty
@@ -227,19 +239,9 @@ QString FreePendingName(const QString& folder, std::size_t i, const QSet<QString
 {
     if (!FolderIsThere(folder))
         return QString();
-    // A name an open step names is not free even where no file is: the
-    // step may still remove a file of that name, or its start may skip it.
-    auto namedByAStep = [&](const QString& path) {
-        for (const OpenStep& step : g_steps)
-            for (const std::vector<IntentFile>* files : {&step.Record.Created, &step.Record.Removed})
-                for (const IntentFile& file : *files)
-                    if (SameFile(file.Path, path))
-                        return true;
-        return false;
-    };
     auto isFree = [&](int number) {
         const QString path = JoinPath(folder, PendingFileName(number));
-        return !held.contains(path) && NoFileAt(path) && !namedByAStep(path);
+        return !held.contains(path) && NoFileAt(path) && !NamedByAnOpenStep(path);
     };
     if (isFree(static_cast<int>(i)))
         return PendingFileName(static_cast<int>(i));
@@ -281,7 +283,7 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
         if (files[i].Path.isEmpty() || !SameFolder(FolderOf(files[i].Path), folder))
             continue;
         const QString target = JoinPath(folder, PendingFileName(static_cast<int>(i)));
-        if (files[i].Path == target)
+        if (files[i].Path == target || NamedByAnOpenStep(target))
             continue;
         if (!NoFileAt(target)) {
             std::size_t holder = 0;

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <optional>
@@ -79,6 +80,18 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
     const bool reachable = !fromItself.isEmpty() && QFileInfo(fromItself).isDir();
     QSet<QString> seen;     // keys of the old names
     QSet<QString> chosen;   // keys of the new names
+    // A curve that does not go along keeps its name only where no file of
+    // the new folder has it (another seat's curve of the same second):
+    // else its tests name a free one, with no file behind it.
+    const auto notMoved = [&](const QString& name) {
+        if (IsFreeIn(to, name, chosen))
+            return;
+        const QString newName = FreeCurveName(to, name, chosen);
+        if (newName.isEmpty())
+            return;
+        chosen.insert(dskNameKey(newName));
+        copies.push_back(CurveFileCopy{ToCp1252(name), ToCp1252(newName), QString(), QString(), QByteArray()});
+    };
     for (const Protocol* record : series) {
         for (const QString& name : dskCurveFileNames(*record)) {
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
@@ -89,19 +102,23 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
                 WriteLog(error.Number,
                          QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, JoinPath(from, name)),
                          procedure);
+                notMoved(name);
                 continue;
             }
             const QString path = StoredNamePath(from, name);
             if (path.isEmpty())
                 continue;
             struct stat file {};
-            if (::stat(QFile::encodeName(path).constData(), &file) != 0 && errno == ENOENT)
+            if (::stat(QFile::encodeName(path).constData(), &file) != 0 && errno == ENOENT) {
+                notMoved(name);
                 continue;
+            }
             SystemError error;
             const std::optional<std::string> bytes = ReadFileWhole(path, error);
             if (!bytes) {
                 WriteLog(error.Number, QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, path),
                          procedure);
+                notMoved(name);
                 continue;
             }
             const QString newName = FreeCurveName(to, name, chosen);
@@ -122,6 +139,8 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
 void RecordCurveFileCopies(IntentRecord& record, const std::vector<CurveFileCopy>& copies)
 {
     for (const CurveFileCopy& copy : copies) {
+        if (copy.OldPath.isEmpty())
+            continue;
         record.Created.push_back(IntentFile{copy.NewPath, copy.Checksum});
         record.Removed.push_back(IntentFile{copy.OldPath, copy.Checksum});
     }
@@ -130,6 +149,8 @@ void RecordCurveFileCopies(IntentRecord& record, const std::vector<CurveFileCopy
 bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QString& procedure)
 {
     for (const CurveFileCopy& copy : copies) {
+        if (copy.OldPath.isEmpty())
+            continue;
         SystemError error;
         if (!LinkOrCopyFile(copy.OldPath, copy.NewPath, error, ReadOnlyPermissions)) {
             WriteLog(error, procedure, copy.OldPath + QStringLiteral(" -> ") + copy.NewPath);
@@ -137,8 +158,10 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
         }
     }
     // The links on the disk before the settings can name their folder.
-    if (!copies.empty() && !SyncFolder(QFileInfo(copies.front().NewPath).absolutePath())) {
-        WriteLog(ErrorFromErrno(errno, copies.front().NewPath), procedure, copies.front().NewPath);
+    const auto written = std::find_if(copies.begin(), copies.end(),
+                                      [](const CurveFileCopy& copy) { return !copy.OldPath.isEmpty(); });
+    if (written != copies.end() && !SyncFolder(QFileInfo(written->NewPath).absolutePath())) {
+        WriteLog(ErrorFromErrno(errno, written->NewPath), procedure, written->NewPath);
         return false;
     }
     return true;

@@ -23,6 +23,7 @@
 
 std::function<void(int fd)> FolderSyncObserver;
 QString FailingSyncFolder;
+std::function<int(const std::string& call, const std::string& path)> FileCallAnswer;
 
 extern "C" int fsync(int fd)
 {
