@@ -1002,15 +1002,22 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         };
     };
     const auto terminate = [] {
+        const Protocol before = Protocols[1];
         Protocol& ending = Protocols[1];
         for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
             ending.Blocks[b].Terminated = true;
         ending.Finished = true;
         ending.LastTestDate = At(12);
-        if (!SavePendingSeriesReport(1))
+        if (!SavePendingSeriesReport(1, nullptr, &before))
             return 1;
         EndPendingSeries(1);
         return 0;
+    };
+    // The data folder away as the termination starts: the program folder
+    // stands in on the way.
+    const auto awayBeforeTermination = [&] {
+        prepare();
+        ASSERT_TRUE(QDir().rename(Data, away));
     };
     // A change stopped after its copies were written and the settings named
     // the new folder, for the start to finish.
@@ -1027,12 +1034,14 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         std::function<int()> work;
         bool terminating;
         bool changing;
+        bool standIn;   // the program folder stands in whatever the fault
     } steps[] = {
-        {"a change of data folder", prepare, change(false, false), false, true},
-        {"a change the settings refused, No", prepare, change(true, false), false, true},
-        {"a change the settings refused once, Yes", prepare, change(true, true), false, true},
-        {"a termination", prepare, terminate, true, false},
-        {"the start that finishes a record", stoppedChange, start, false, false},
+        {"a change of data folder", prepare, change(false, false), false, true, false},
+        {"a change the settings refused, No", prepare, change(true, false), false, true, false},
+        {"a change the settings refused once, Yes", prepare, change(true, true), false, true, false},
+        {"a termination", prepare, terminate, true, false, false},
+        {"a termination that makes the stand-in", awayBeforeTermination, terminate, true, false, true},
+        {"the start that finishes a record", stoppedChange, start, false, false, false},
     };
     for (const auto& step : steps) {
         for (const FaultKind& kind : FaultKinds) {
@@ -1049,7 +1058,8 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 }
                 const QString named = NamedDataFolder();
                 // The program folder stands in for a data folder gone away.
-                ASSERT_TRUE(named == Data || named == other || (kind.Vanish && named == Program)) << named.toStdString();
+                ASSERT_TRUE(named == Data || named == other || ((kind.Vanish || step.standIn) && named == Program))
+                    << named.toStdString();
                 QStringList left = QStringList{Data, other, Program};
                 left.removeAll(named);
                 // The run itself left nothing in the other folders but what
@@ -1066,6 +1076,8 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084")) + FilesIn(Program + QStringLiteral("/QTA084"));
                 if (step.terminating) {
                     ASSERT_EQ(open + reports.size(), 1) << files.toStdString();
+                    // Open, it is as it was before the termination.
+                    ASSERT_EQ(std::count(back.begin(), back.end(), s), open) << files.toStdString();
                 } else {
                     ASSERT_EQ(open, 1) << files.toStdString();
                 }
