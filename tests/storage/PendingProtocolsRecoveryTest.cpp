@@ -1524,6 +1524,20 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              EXPECT_EQ(ChangeDataFolder(Data), 0);
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
          }},
+        {"a renumbering rename the share did and answered as failed: the series is taken at its new name",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return call == "rename" && path == QFile::encodeName(Pending(1)).toStdString() ? -EIO : 0;
+             };
+             ASSERT_TRUE(Terminate(1));
+             FileCallAnswer = nullptr;
+             Protocol changed = t;
+             changed.Operator = QStringLiteral("after the renumbering");
+             Protocols[1] = changed;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, changed}));
+         }},
         {"a termination whose committed mark the share refused, the run ended while it did, the report "
          "then deleted by another seat: the next start keeps the series closed",
          [&] {
