@@ -318,9 +318,13 @@ void MarkCommitted(OpenStep& step)
         return;
     }
     WriteLog(error, SaveProcedure, step.RecordPath);
-    if (!step.MarkPath.isEmpty() || SameFolder(FolderOf(step.RecordPath), ProgramFolder()))
+    if (!step.MarkPath.isEmpty() || step.Record.Removed.empty()
+        || SameFolder(FolderOf(step.RecordPath), ProgramFolder()))
         return;
-    if (!CreateIntentRecord(ProgramFolder(), QLatin1String(SeriesStepRecordStem), step.Record, step.MarkPath, error)) {
+    // Past its commit point the step has only its removals left: the copy
+    // names those alone, as the record of a removal already decided.
+    const IntentRecord copy{IntentCommit::FileRemoved, QString(), true, {}, step.Record.Removed};
+    if (!CreateIntentRecord(ProgramFolder(), QLatin1String(SeriesStepRecordStem), copy, step.MarkPath, error)) {
         WriteLog(error, SaveProcedure, ProgramFolder());
         step.MarkPath.clear();
     }
