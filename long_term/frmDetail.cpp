@@ -621,7 +621,15 @@ void frmDetail::cmdOK_Click()
         // The caller searches again for a report that was written, and for
         // one another seat changed or deleted meanwhile.
         bool changedElsewhere = false;
-        if (RewriteStoredReport(ReportPath, Report, ReportChecksum, changedElsewhere) || changedElsewhere)
+        const bool written = RewriteStoredReport(ReportPath, Report, ReportChecksum, changedElsewhere);
+        // No to the question whether to replace another seat's change: the
+        // window stays with the operator's edit, which a later OK may still
+        // save; the report is searched again however the window ends.
+        if (!written && changedElsewhere) {
+            m_changedElsewhere = true;
+            return;
+        }
+        if (written)
             answer = AnswerTrue;
     }
     Answer = answer;
@@ -630,7 +638,7 @@ void frmDetail::cmdOK_Click()
 
 void frmDetail::cmdCancel_Click()
 {
-    Answer = AnswerFalse;
+    Answer = m_changedElsewhere ? AnswerTrue : AnswerFalse;
     done(QDialog::Rejected);
 }
 

@@ -146,4 +146,6 @@ private:
     QString m_commentary;       // the box's last accepted text
     bool m_checking = false;
     bool m_closeBox = false;
+    // Message 45 was answered No: the report is not what the window showed.
+    bool m_changedElsewhere = false;
 };

@@ -341,6 +341,8 @@ bool frmMain::SaveTestReport(int index)
     // 1.
     if (!SeriesHoldsTest(Protocols[static_cast<size_t>(index)]))
         return true;
+    // As it was: what stays open should the termination not go through.
+    const Protocol before = Protocols[static_cast<size_t>(index)];
     // 2. Only used properties that are still open.
     for (int p = 1; p <= PropertyCount; ++p) {
         const Protocol& series = Protocols[static_cast<size_t>(index)];
@@ -366,7 +368,7 @@ bool frmMain::SaveTestReport(int index)
             SystemError failure;
             {
                 MousePointerGuard hourglass(PointerHourglass);
-                ok = SavePendingSeriesReport(index, &failure);
+                ok = SavePendingSeriesReport(index, &failure, &before);
             }
             if (ok)
                 break;

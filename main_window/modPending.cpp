@@ -44,7 +44,22 @@ struct PendingFile {
     QByteArray Checksum;
     bool Stale = false;       // the file holds an older state: a write failed or waits
     bool Ended = false;       // terminated: its file went, and no other is written
+    // The bytes of a write that failed: a share may have applied it all the
+    // same and answered a failure, so the file may hold these as well, and
+    // every step names the file by both until a write succeeds.
+    QByteArray Unsure;
 };
+
+// The entries a step names a series' file by: the bytes last written, and
+// those of a write whose outcome is unknown. None while neither is known.
+std::vector<IntentFile> EntriesOf(const PendingFile& file)
+{
+    std::vector<IntentFile> entries;
+    for (const QByteArray& checksum : {file.Checksum, file.Unsure})
+        if (!checksum.isEmpty() && (entries.empty() || entries.front().Checksum != checksum))
+            entries.push_back(IntentFile{file.Path, checksum});
+    return entries;
+}
 
 // One per element of Protocols, in step with it (element 0, the working
 // record, has none): whoever changes the list says so (AddPendingSeries,
@@ -68,6 +83,12 @@ bool g_failureTold = false;
 struct OpenStep {
     QString RecordPath;
     IntentRecord Record;
+    // Committed in memory, and the record on the disk does not say so yet
+    // (its folder refused the rewrite): tried again at every save, with a
+    // committed copy in the program folder meanwhile (MarkPath), so that a
+    // start never judges the step by a file another seat may change.
+    bool MarkPending = false;
+    QString MarkPath;
 };
 std::vector<OpenStep> g_steps;
 
@@ -89,6 +110,14 @@ FolderChange g_change;
 // not the series'). The stand-in's note names them instead, and they go once
 // the folder itself is back.
 std::vector<IntentFile>* g_leftBehind = nullptr;
+
+// The series a termination is saving, as it was before the termination:
+// what a stand-in made on the way writes as its pending file.
+struct Ending {
+    std::size_t Index = 0;
+    const Protocol* Before = nullptr;
+};
+Ending g_ending;
 
 const QString SaveProcedure = QStringLiteral("SavePendingProtocols");
 // The data folder could not be reached, and the program folder stands in.
@@ -201,6 +230,18 @@ bool NoFileAt(const QString& path)
     return IntentFileAsFound(path, found, error) && !found;
 }
 
+// A name an open step names is no series' new name even where no file is:
+// the step may still remove a file of that name, or a start skip it.
+bool NamedByAnOpenStep(const QString& path)
+{
+    for (const OpenStep& step : g_steps)
+        for (const std::vector<IntentFile>* files : {&step.Record.Created, &step.Record.Removed})
+            for (const IntentFile& file : *files)
+                if (SameFile(file.Path, path))
+                    return true;
+    return false;
+}
+
 // The name for series i when it needs a new file: its own number when no
 // file holds it, else the first free number above every open series. The
 // files of the other open series count as held even when missing. Empty
@@ -211,7 +252,7 @@ QString FreePendingName(const QString& folder, std::size_t i, const QSet<QString
         return QString();
     auto isFree = [&](int number) {
         const QString path = JoinPath(folder, PendingFileName(number));
-        return !held.contains(path) && NoFileAt(path);
+        return !held.contains(path) && NoFileAt(path) && !NamedByAnOpenStep(path);
     };
     if (isFree(static_cast<int>(i)))
         return PendingFileName(static_cast<int>(i));
@@ -220,6 +261,27 @@ QString FreePendingName(const QString& folder, std::size_t i, const QSet<QString
         if (isFree(number))
             return PendingFileName(number);
     return QString();
+}
+
+// Renames the series' file. A rename that answered a failure may have been
+// done all the same (a share that applied it and lost the answer): the
+// file is then taken at its new name, where it holds the series' bytes and
+// its old name has no file.
+bool RenamePendingFileOf(PendingFile& file, const QString& to)
+{
+    if (!RenamePendingFile(file.Path, to)) {
+        SystemError error;
+        std::optional<IntentFile> found;
+        if (!NoFileAt(file.Path) || !IntentFileAsFound(to, found, error) || !found)
+            return false;
+        const std::vector<IntentFile> entries = EntriesOf(file);
+        if (std::none_of(entries.begin(), entries.end(),
+                         [&](const IntentFile& entry) { return entry.Checksum == found->Checksum; }))
+            return false;
+        WriteLog(0, QStringLiteral("%1 renamed to %2 though the rename failed").arg(file.Path, to), SaveProcedure);
+    }
+    file.Path = to;
+    return true;
 }
 
 // Gives series i the file PENDING i.QTA by renames, each of which moves one
@@ -232,7 +294,7 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
         if (files[i].Path.isEmpty() || !SameFolder(FolderOf(files[i].Path), folder))
             continue;
         const QString target = JoinPath(folder, PendingFileName(static_cast<int>(i)));
-        if (files[i].Path == target)
+        if (files[i].Path == target || NamedByAnOpenStep(target))
             continue;
         if (!NoFileAt(target)) {
             std::size_t holder = 0;
@@ -243,29 +305,54 @@ void NumberInOrder(const QString& folder, std::vector<PendingFile>& files)
                 continue;
             const QString freeName = FreePendingName(folder, files.size(), QSet<QString>());
             const QString free = JoinPath(folder, freeName);
-            if (freeName.isEmpty() || !RenamePendingFile(files[holder].Path, free))
+            if (freeName.isEmpty() || !RenamePendingFileOf(files[holder], free))
                 continue;
-            files[holder].Path = free;
         }
-        if (RenamePendingFile(files[i].Path, target))
-            files[i].Path = target;
+        RenamePendingFileOf(files[i], target);
     }
 }
 
 // ---- Steps recorded before they start ------------------------------------------------
+
+// Writes the committed mark into the step's record. While its folder
+// refuses (a share that dropped), a committed copy of the record lies in
+// the program folder, which the next start reads first; it goes once the
+// record itself says so.
+void MarkCommitted(OpenStep& step)
+{
+    SystemError error;
+    if (RewriteIntentRecord(step.RecordPath, step.Record, error)) {
+        step.MarkPending = false;
+        if (!step.MarkPath.isEmpty() && ::unlink(QFile::encodeName(step.MarkPath).constData()) == 0)
+            SyncFolder(ProgramFolder());
+        step.MarkPath.clear();
+        return;
+    }
+    WriteLog(error, SaveProcedure, step.RecordPath);
+    if (!step.MarkPath.isEmpty() || step.Record.Removed.empty()
+        || SameFolder(FolderOf(step.RecordPath), ProgramFolder()))
+        return;
+    // Past its commit point the step has only its removals left: the copy
+    // names those alone, as the record of a removal already decided.
+    const IntentRecord copy{IntentCommit::FileRemoved, QString(), true, {}, step.Record.Removed};
+    if (!CreateIntentRecord(ProgramFolder(), QLatin1String(SeriesStepRecordStem), copy, step.MarkPath, error)) {
+        WriteLog(error, SaveProcedure, ProgramFolder());
+        step.MarkPath.clear();
+    }
+}
 
 // A step that could not be completed stays open: once past its commit
 // point the record says so for good, so that a later change of the file
 // that marks the point (a report edited) cannot make it look undone.
 void KeepStep(const QString& recordPath, IntentRecord record, IntentCommitState state)
 {
+    OpenStep step{recordPath, record, false, QString()};
     if (state == IntentCommitState::Reached && !record.Committed) {
-        record.Committed = true;
-        SystemError error;
-        if (!RewriteIntentRecord(recordPath, record, error))
-            WriteLog(error, SaveProcedure, recordPath);
+        step.Record.Committed = true;
+        step.MarkPending = true;
+        MarkCommitted(step);
     }
-    g_steps.push_back(OpenStep{recordPath, record});
+    g_steps.push_back(step);
 }
 
 // Completes the steps left open that can be completed now; true when none
@@ -274,8 +361,13 @@ bool FinishOpenSteps(const QString& procedure)
 {
     bool ok = true;
     for (auto step = g_steps.begin(); step != g_steps.end();) {
+        if (step->MarkPending)
+            MarkCommitted(*step);
         const IntentCommitState state = IntentCommitOf(step->Record, DataFolder);
         if (FinishIntent(step->RecordPath, step->Record, state, procedure)) {
+            // Its committed copy names only what is done now.
+            if (!step->MarkPath.isEmpty())
+                FinishIntent(step->MarkPath, step->Record, IntentCommitState::Reached, procedure);
             step = g_steps.erase(step);
         } else {
             ok = false;
@@ -338,19 +430,23 @@ void UndoStep(const QString& recordPath, const IntentRecord& record)
         KeepStep(recordPath, record, IntentCommitState::NotReached);
 }
 
-// The entry of the series' file for a step: as found, or, where it cannot
-// be read now, as last written. False when neither is known; absent leaves
-// entry empty.
-bool SeriesFileEntry(const PendingFile& file, std::optional<IntentFile>& entry)
+// The entries of the series' file for a step: as found, or, where it cannot
+// be read now, as last written (and as a write whose outcome is unknown
+// may have left it). False when neither is known; absent leaves entries
+// empty.
+bool SeriesFileEntries(const PendingFile& file, std::vector<IntentFile>& entries)
 {
     SystemError error;
-    if (IntentFileAsFound(file.Path, entry, error))
+    std::optional<IntentFile> found;
+    entries.clear();
+    if (IntentFileAsFound(file.Path, found, error)) {
+        if (found)
+            entries.push_back(*found);
         return true;
+    }
     WriteLog(error, SaveProcedure, file.Path);
-    if (file.Checksum.isEmpty())
-        return false;
-    entry = IntentFile{file.Path, file.Checksum};
-    return true;
+    entries = EntriesOf(file);
+    return !entries.empty();
 }
 
 // Files of series given up that could not be removed go by a record of
@@ -372,7 +468,7 @@ bool RemoveGivenUpFiles()
             left.push_back(file);
             continue;
         }
-        g_steps.push_back(OpenStep{recordPath, record});
+        g_steps.push_back(OpenStep{recordPath, record, false, QString()});
     }
     g_gone = left;
     return left.empty();
@@ -432,6 +528,7 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
     }
     file.Path = path;
     file.Checksum = IntentChecksum(bytes);
+    file.Unsure.clear();
     file.Stale = false;
     held.insert(path);
     return true;
@@ -446,7 +543,7 @@ std::vector<OpenStep> StandInNotes(const QString& folder = QString())
         IntentRecord record;
         if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read && record.Commit == IntentCommit::StoodIn
             && (folder.isEmpty() || SameFolder(record.Folder, folder)))
-            notes.push_back(OpenStep{path, record});
+            notes.push_back(OpenStep{path, record, false, QString()});
     }
     return notes;
 }
@@ -635,13 +732,24 @@ bool Save(std::size_t changed, bool all)
         }
         const QString name = inPlace ? QFileInfo(file.Path).fileName() : FreePendingName(folder, i, held);
         const std::string bytes = dskTestReportFileBytes(Protocols[i]);
-        if (name.isEmpty() || !dskWriteTestReportFile(JoinPath(folder, name), bytes)) {
+        if (name.isEmpty()) {
             ok = false;
             file.Stale = !file.Path.isEmpty();
             continue;
         }
+        if (!dskWriteTestReportFile(JoinPath(folder, name), bytes)) {
+            // The outcome is unknown: the name is the series' from here, by
+            // the bytes it held and by the ones just written.
+            ok = false;
+            file.Path = JoinPath(folder, name);
+            file.Unsure = IntentChecksum(bytes);
+            file.Stale = true;
+            held.insert(file.Path);
+            continue;
+        }
         file.Path = JoinPath(folder, name);
         file.Checksum = IntentChecksum(bytes);
+        file.Unsure.clear();
         file.Stale = false;
         held.insert(file.Path);
     }
@@ -703,7 +811,7 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
         // A note of a stand-in is no step: it is read by the loader.
         if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read
             && record.Commit != IntentCommit::StoodIn)
-            records.push_back(OpenStep{path, record});
+            records.push_back(OpenStep{path, record, false, QString()});
     }
     std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
         return a.Record.Commit == IntentCommit::SettingsNameFolder
@@ -778,11 +886,14 @@ void PendingSeriesReplaced()
 {
     for (std::size_t i = 1; i < g_open.size(); ++i)
         if (!g_open[i].Path.isEmpty())
-            g_gone.push_back(IntentFile{g_open[i].Path, g_open[i].Checksum});
+            for (const IntentFile& entry : EntriesOf(g_open[i]))
+                g_gone.push_back(entry);
     g_open.assign(std::max<std::size_t>(Protocols.size(), 1), PendingFile{});
 }
 
 namespace {
+
+bool SaveSeriesReport(int index, SystemError* failure);
 
 // After a new report's write failed: when another seat took the name
 // between the look for a free name and the link (its report of the same
@@ -794,21 +905,14 @@ bool SaveReportAgainIfNameTaken(int index, SystemError* failure)
     if (failure->Number != ClassicError::FileAlreadyExists || s_depth >= 10)
         return false;
     ++s_depth;
-    const bool saved = SavePendingSeriesReport(index, failure);
+    const bool saved = SaveSeriesReport(index, failure);
     --s_depth;
     return saved;
 }
 
-}  // namespace
-
-bool SavePendingSeriesReport(int index, SystemError* failure)
+// failure is never null here.
+bool SaveSeriesReport(int index, SystemError* failure)
 {
-    SystemError own;
-    if (!failure)
-        failure = &own;
-    KeepInStep();
-    if (index < 0 || static_cast<std::size_t>(index) >= Protocols.size())
-        return false;
     // The report goes where the settings say; a data folder that cannot be
     // reached is stood in for first, as for a save.
     if (!StandInForUnreachableDataFolder()) {
@@ -833,13 +937,13 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
     }
     // The working record, and a series with no file: one file, no step.
     PendingFile* file = index >= 1 ? &g_open[static_cast<std::size_t>(index)] : nullptr;
-    std::optional<IntentFile> pending;
-    if (file && !file->Path.isEmpty() && !SeriesFileEntry(*file, pending)) {
+    std::vector<IntentFile> pending;
+    if (file && !file->Path.isEmpty() && !SeriesFileEntries(*file, pending)) {
         if (failure)
             *failure = ErrorFromErrno(EIO, file->Path);
         return false;
     }
-    if (!pending) {
+    if (pending.empty()) {
         if (!dskWriteNewTestReport(report, failure))
             return SaveReportAgainIfNameTaken(index, failure);
         if (file) {
@@ -855,7 +959,7 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
         return false;
     }
     const IntentRecord record{IntentCommit::FileWritten, QString(), false,
-                              {IntentFile{report.Path, IntentChecksum(report.Bytes)}}, {*pending}};
+                              {IntentFile{report.Path, IntentChecksum(report.Bytes)}}, pending};
     QString recordPath;
     SystemError error;
     if (!CreateIntentRecord(recordFolder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
@@ -877,6 +981,22 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
     return true;
 }
 
+}  // namespace
+
+bool SavePendingSeriesReport(int index, SystemError* failure, const Protocol* before)
+{
+    SystemError own;
+    if (!failure)
+        failure = &own;
+    KeepInStep();
+    if (index < 0 || static_cast<std::size_t>(index) >= Protocols.size())
+        return false;
+    g_ending = Ending{static_cast<std::size_t>(index), before};
+    const bool saved = SaveSeriesReport(index, failure);
+    g_ending = Ending{};
+    return saved;
+}
+
 bool EndPendingSeries(int index)
 {
     KeepInStep();
@@ -884,7 +1004,8 @@ bool EndPendingSeries(int index)
         return true;
     PendingFile& file = g_open[static_cast<std::size_t>(index)];
     if (!file.Path.isEmpty())
-        g_gone.push_back(IntentFile{file.Path, file.Checksum});
+        for (const IntentFile& entry : EntriesOf(file))
+            g_gone.push_back(entry);
     file.Path.clear();
     file.Ended = true;
     return SaveTelling(0);
@@ -895,7 +1016,8 @@ bool DropPendingSeries(int index)
     if (index >= 1 && static_cast<std::size_t>(index) < g_open.size()) {
         const PendingFile& file = g_open[static_cast<std::size_t>(index)];
         if (!file.Path.isEmpty())
-            g_gone.push_back(IntentFile{file.Path, file.Checksum});
+            for (const IntentFile& entry : EntriesOf(file))
+                g_gone.push_back(entry);
         g_open.erase(g_open.begin() + index);
     }
     return SaveTelling(0);
@@ -915,8 +1037,12 @@ bool BeginDataFolderChange(const QString& folder)
     // so do those of series given up that could not be removed yet.
     std::vector<IntentFile> leaving = g_gone;
     for (const std::size_t i : open)
-        if (!g_open[i].Path.isEmpty())
-            leaving.push_back(IntentFile{g_open[i].Path, g_open[i].Checksum});
+        if (!g_open[i].Path.isEmpty()) {
+            const std::vector<IntentFile> entries = EntriesOf(g_open[i]);
+            if (entries.empty())
+                leaving.push_back(IntentFile{g_open[i].Path, QByteArray()});
+            leaving.insert(leaving.end(), entries.begin(), entries.end());
+        }
     QStringList touched;
     for (const IntentFile& file : leaving)
         touched << file.Path;
@@ -984,7 +1110,7 @@ bool BeginDataFolderChange(const QString& folder)
             return false;
         paths[i] = JoinPath(seat, name);
         chosen.insert(paths[i]);
-        Protocol copy = Protocols[i];
+        Protocol copy = g_ending.Before && g_ending.Index == i ? *g_ending.Before : Protocols[i];
         NameCurveFileCopies(copy, curves);
         bytes[i] = dskTestReportFileBytes(copy);
         record.Created.push_back(IntentFile{paths[i], IntentChecksum(bytes[i])});
@@ -1000,7 +1126,10 @@ bool BeginDataFolderChange(const QString& folder)
                 return false;
             found = leavingFile;
         }
-        if (found)
+        const auto listed = [&](const IntentFile& file) {
+            return file.Path == found->Path && file.Checksum == found->Checksum;
+        };
+        if (found && std::none_of(record.Removed.begin(), record.Removed.end(), listed))
             record.Removed.push_back(*found);
     }
     record.Removed.insert(record.Removed.end(), noted.begin(), noted.end());
@@ -1062,6 +1191,7 @@ bool EndDataFolderChange(bool committed)
             for (const IntentFile& made : change.Record.Created)
                 if (made.Path == change.NewPath[i])
                     g_open[i].Checksum = made.Checksum;
+            g_open[i].Unsure.clear();
         } else {
             // What the series hold in memory beyond their old files is
             // written by the next save.
@@ -1137,10 +1267,21 @@ void LoadPendingProtocols()
             if (!IsPendingName(name))
                 continue;
             const QString path = JoinPath(from, name);
-            // A file a step that could not be completed still means to remove.
+            // A file a step that could not be completed still means to remove:
+            // the bytes it names at that name, not any file that took the name
+            // since (a new series); one that cannot be read is not loaded.
             const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
-            if (std::any_of(leftovers.begin(), leftovers.end(), named))
-                continue;
+            if (std::any_of(leftovers.begin(), leftovers.end(), named)) {
+                SystemError error;
+                std::optional<IntentFile> found;
+                if (!IntentFileAsFound(path, found, error))
+                    continue;
+                const auto holds = [&](const IntentFile& file) {
+                    return named(file) && found && file.Checksum == found->Checksum;
+                };
+                if (!found || std::any_of(leftovers.begin(), leftovers.end(), holds))
+                    continue;
+            }
             // A file that is no test report at all is neither loaded nor touched;
             // one that cannot even be opened (logged by the check) is not loaded.
             const bool isReport = dskIsTestReportFile(from, name);
@@ -1202,7 +1343,7 @@ void LoadPendingProtocols()
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].Path.isEmpty())
-            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum};
+            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum, false, false, QByteArray()};
     // Older files that could not be written back in the current layout are
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)

@@ -58,7 +58,10 @@ void PendingSeriesReplaced();
 // not saved (nothing of the step stays; the series keeps its file), with the
 // error in failure; a pending file that could not be removed afterwards
 // stays named by the record, and the next save or start removes it.
-bool SavePendingSeriesReport(int index, SystemError* failure = nullptr);
+// before, when given, is the series as it was before the termination: a
+// program folder that stands in on the way keeps that as its pending file,
+// so that a kill before the report leaves the series open as it was.
+bool SavePendingSeriesReport(int index, SystemError* failure = nullptr, const Protocol* before = nullptr);
 
 // Series `index` was terminated and stays in Protocols only while it is
 // printed and exported: no later save writes it, and its file (when it still

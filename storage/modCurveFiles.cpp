@@ -152,7 +152,19 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
     const bool reachable = !fromItself.isEmpty() && QFileInfo(fromItself).isDir();
     QSet<QString> seen;     // keys of the old names
     // Keys of the names in the new folder, and of those the copies take.
-    QSet<QString> taken = reachable ? dskFolderNameKeys(to) : QSet<QString>();
+    QSet<QString> taken = dskFolderNameKeys(to);
+    // A curve that does not go along keeps its name only where no file of
+    // the new folder has it (another seat's curve of the same second):
+    // else its tests name a free one, with no file behind it.
+    const auto notMoved = [&](const QString& name) {
+        const QString newName = FreeCurveName(name, taken);
+        if (newName.isEmpty())
+            return;
+        taken.insert(dskNameKey(newName));
+        if (newName != name)
+            copies.push_back(
+                CurveFileCopy{ToCp1252(name), ToCp1252(newName), QString(), QString(), QByteArray(), dskNameKey(name)});
+    };
     for (const Protocol* record : series) {
         for (const QString& name : dskCurveFileNames(*record)) {
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
@@ -164,6 +176,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
                 WriteLog(error.Number,
                          QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, JoinPath(from, name)),
                          procedure);
+                notMoved(name);
                 continue;
             }
             const QString path = StoredNamePath(from, name);
@@ -173,11 +186,14 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             SystemError error;
             bool missing = false;
             const std::optional<std::string> bytes = ReadCurveFile(path, file, missing, error);
-            if (missing)
+            if (missing) {
+                notMoved(name);
                 continue;
+            }
             if (!bytes) {
                 WriteLog(error.Number, QStringLiteral("%1 (curve not moved with its series: %2)").arg(error.Text, path),
                          procedure);
+                notMoved(name);
                 continue;
             }
             const QByteArray checksum = IntentChecksum(*bytes);
@@ -205,6 +221,8 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
 void RecordCurveFileCopies(IntentRecord& record, const std::vector<CurveFileCopy>& copies)
 {
     for (const CurveFileCopy& copy : copies) {
+        if (copy.OldPath.isEmpty())
+            continue;
         record.Created.push_back(IntentFile{copy.NewPath, copy.Checksum});
         record.Removed.push_back(IntentFile{copy.OldPath, copy.Checksum});
     }
@@ -213,6 +231,8 @@ void RecordCurveFileCopies(IntentRecord& record, const std::vector<CurveFileCopy
 bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QString& procedure)
 {
     for (const CurveFileCopy& copy : copies) {
+        if (copy.OldPath.isEmpty())
+            continue;
         SystemError error;
         const bool known = KnownIntentFile(copy.OldPath, copy.Checksum);
         if (!LinkOrCopyCurve(copy, error)) {
@@ -227,8 +247,10 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
         CountFileMoved();
     }
     // The links on the disk before the settings can name their folder.
-    if (!copies.empty() && !SyncFolder(QFileInfo(copies.front().NewPath).absolutePath())) {
-        WriteLog(ErrorFromErrno(errno, copies.front().NewPath), procedure, copies.front().NewPath);
+    const auto written = std::find_if(copies.begin(), copies.end(),
+                                      [](const CurveFileCopy& copy) { return !copy.OldPath.isEmpty(); });
+    if (written != copies.end() && !SyncFolder(QFileInfo(written->NewPath).absolutePath())) {
+        WriteLog(ErrorFromErrno(errno, written->NewPath), procedure, written->NewPath);
         return false;
     }
     return true;

@@ -18,7 +18,7 @@
 struct CurveFileCopy {
     std::string OldName;   // as the tests name it (Windows-1252 bytes)
     std::string NewName;   // free in the new folder (the old name where it is free)
-    QString OldPath;       // the file in the old folder, as found there
+    QString OldPath;       // the file in the old folder, as found there; "" for a name only
     QString NewPath;
     QByteArray Checksum;   // SHA-256 of the bytes the old file holds
     QString OldKey;        // the old name's key (dskNameKey)
@@ -31,7 +31,10 @@ struct CurveFileCopy {
 // the curve), as curve files are named. Pressure-drop readings kept in the
 // same field and names that could reach outside the folder are no files. A
 // curve that is named but not there has nothing to copy; one that is there
-// but cannot be read is logged and left out: its tests keep its name. In
+// but cannot be read (or lies in a folder that cannot be reached) is logged
+// and left out. Such a curve's tests keep its name only where no file of
+// `to` has it; else they are to name a free name there with no file behind
+// it (a copy with no OldPath), so that no test shows another's curve. In
 // the order of their old names' keys.
 std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*>& series, const QString& from,
                                                const QString& to, const QString& procedure);

@@ -1002,15 +1002,22 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         };
     };
     const auto terminate = [] {
+        const Protocol before = Protocols[1];
         Protocol& ending = Protocols[1];
         for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
             ending.Blocks[b].Terminated = true;
         ending.Finished = true;
         ending.LastTestDate = At(12);
-        if (!SavePendingSeriesReport(1))
+        if (!SavePendingSeriesReport(1, nullptr, &before))
             return 1;
         EndPendingSeries(1);
         return 0;
+    };
+    // The data folder away as the termination starts: the program folder
+    // stands in on the way.
+    const auto awayBeforeTermination = [&] {
+        prepare();
+        ASSERT_TRUE(QDir().rename(Data, away));
     };
     // A change stopped after its copies were written and the settings named
     // the new folder, for the start to finish.
@@ -1027,12 +1034,14 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         std::function<int()> work;
         bool terminating;
         bool changing;
+        bool standIn;   // the program folder stands in whatever the fault
     } steps[] = {
-        {"a change of data folder", prepare, change(false, false), false, true},
-        {"a change the settings refused, No", prepare, change(true, false), false, true},
-        {"a change the settings refused once, Yes", prepare, change(true, true), false, true},
-        {"a termination", prepare, terminate, true, false},
-        {"the start that finishes a record", stoppedChange, start, false, false},
+        {"a change of data folder", prepare, change(false, false), false, true, false},
+        {"a change the settings refused, No", prepare, change(true, false), false, true, false},
+        {"a change the settings refused once, Yes", prepare, change(true, true), false, true, false},
+        {"a termination", prepare, terminate, true, false, false},
+        {"a termination that makes the stand-in", awayBeforeTermination, terminate, true, false, true},
+        {"the start that finishes a record", stoppedChange, start, false, false, false},
     };
     for (const auto& step : steps) {
         for (const FaultKind& kind : FaultKinds) {
@@ -1049,7 +1058,8 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 }
                 const QString named = NamedDataFolder();
                 // The program folder stands in for a data folder gone away.
-                ASSERT_TRUE(named == Data || named == other || (kind.Vanish && named == Program)) << named.toStdString();
+                ASSERT_TRUE(named == Data || named == other || ((kind.Vanish || step.standIn) && named == Program))
+                    << named.toStdString();
                 QStringList left = QStringList{Data, other, Program};
                 left.removeAll(named);
                 // The run itself left nothing in the other folders but what
@@ -1066,6 +1076,8 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084")) + FilesIn(Program + QStringLiteral("/QTA084"));
                 if (step.terminating) {
                     ASSERT_EQ(open + reports.size(), 1) << files.toStdString();
+                    // Open, it is as it was before the termination.
+                    ASSERT_EQ(std::count(back.begin(), back.end(), s), open) << files.toStdString();
                 } else {
                     ASSERT_EQ(open, 1) << files.toStdString();
                 }
@@ -1440,6 +1452,210 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
         QDir(Program).removeRecursively();
         QDir().mkpath(Program);
         c.run();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeries)
+{
+    // A share that applied a call and answered a failure, refused calls for
+    // a while, or dropped in the middle of a step: when it is back, every
+    // series is open exactly once, a terminated one stays closed, and no
+    // test names another's curve.
+    const QString usb = Temp.path() + QStringLiteral("/USB");
+    const Protocol a = Series(9, "a");
+    const Protocol t = Series(10, "T");
+    Protocol later = a;
+    later.Operator = QStringLiteral("written, answered as failed");
+    Protocol away = a;
+    away.Operator = QStringLiteral("typed while the folder was away");
+    const std::string data = QFile::encodeName(Data).toStdString() + '/';
+    const std::string program = QFile::encodeName(Program).toStdString() + '/';
+    // A path directly in the folder (given with its slash) whose name ends so.
+    const auto in = [](const std::string& path, const std::string& folder, const std::string& end) {
+        return path.rfind(folder, 0) == 0 && path.find('/', folder.size()) == std::string::npos
+            && path.size() >= end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
+    };
+    // The data folder takes new files but refuses renames onto records and
+    // the removal of pending files (a share that dropped after the report).
+    const auto refuseMarkAndRemoval = [&](bool mark) {
+        FileCallAnswer = [&, mark](const std::string& call, const std::string& path) {
+            return (call == "unlink" && in(path, data, ".QTA")) || (mark && call == "rename" && in(path, data, ".STP"))
+                ? EIO
+                : 0;
+        };
+    };
+    const auto reportsIn = [](const QString& folder) {
+        QStringList reports;
+        for (const QString& style : QDir(folder).entryList({QStringLiteral("QTA*")}, QDir::Dirs))
+            for (const QString& name : FilesIn(folder + u'/' + style))
+                reports << folder + u'/' + style + u'/' + name;
+        return reports;
+    };
+    const auto terminated = [](Protocol& series) {
+        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
+            series.Blocks[b].Terminated = true;
+        series.Finished = true;
+        series.LastTestDate = At(12);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> run;
+    } cases[] = {
+        {"a write the share applied and answered as failed: the stand-in's record names the file by both "
+         "states, and it goes once the folder is back",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             Protocols[1] = later;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return call == "rename" && path == QFile::encodeName(Pending(1)).toStdString() ? -EIO : 0;
+             };
+             EXPECT_FALSE(KeepPendingSeries(1));
+             FileCallAnswer = nullptr;
+             ASSERT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(later));
+             {
+                 FolderAway gone(Data);
+                 Protocols[1] = away;
+                 EXPECT_TRUE(KeepPendingSeries(1));
+             }
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
+         }},
+        {"a renumbering rename the share did and answered as failed: the series is taken at its new name",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return call == "rename" && path == QFile::encodeName(Pending(1)).toStdString() ? -EIO : 0;
+             };
+             ASSERT_TRUE(Terminate(1));
+             FileCallAnswer = nullptr;
+             Protocol changed = t;
+             changed.Operator = QStringLiteral("after the renumbering");
+             Protocols[1] = changed;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, changed}));
+         }},
+        {"a termination whose committed mark the share refused, the run ended while it did, the report "
+         "then deleted by another seat: the next start keeps the series closed",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             refuseMarkAndRemoval(true);
+             const bool ended = Terminate(1);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(ended);
+             const QStringList reports = reportsIn(Data);
+             ASSERT_EQ(reports.size(), 1);
+             ASSERT_TRUE(QFile::remove(reports[0]));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+         }},
+        {"the committed mark is written again by the next save the folder takes it, and its stand-in in "
+         "the program folder goes",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             refuseMarkAndRemoval(true);
+             ASSERT_TRUE(Terminate(1));
+             refuseMarkAndRemoval(false);
+             bool ok = false;
+             SavePendingProtocols(ok);
+             FileCallAnswer = nullptr;
+             EXPECT_TRUE(RecordsIn(Program).isEmpty());
+             const QStringList records = RecordsIn(Data);
+             ASSERT_EQ(records.size(), 1);
+             IntentRecord record;
+             ASSERT_EQ(ReadIntentRecord(Data + u'/' + records[0], record, QStringLiteral("test")), IntentRead::Read);
+             EXPECT_TRUE(record.Committed);
+         }},
+        {"a termination whose report cannot be read at the start is neither done nor undone",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             Protocol ended = a;
+             terminated(ended);
+             const QString style = Data + u'/' + dskStyleFolderName(a.Style.Name);
+             ASSERT_TRUE(QDir().mkpath(style));
+             const QString report = style + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+             WriteFileBytes(report, ReportFileBytes(ended));
+             WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"),
+                            IntentRecordBytes(IntentRecord{IntentCommit::FileWritten, QString(), false,
+                                                           {IntentFile{report, IntentChecksum(ReportFileBytes(ended))}},
+                                                           {IntentFile{Pending(1), IntentChecksum(ReportFileBytes(a))}}},
+                                              Data));
+             {
+                 FolderAway gone(style);
+                 EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+                 EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+             }
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             EXPECT_FALSE(QFileInfo::exists(Pending(1)));
+         }},
+        {"a change whose old folder is away as it starts: the test's curve is not moved, and it never "
+         "names the other seat's curve of that name in the new folder",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             const std::string curve = "2024.01.05, 13.08.00.ABT";
+             WriteFileBytes(Data + u'/' + QLatin1String(curve.c_str()), "a's curve");
+             WriteFileBytes(usb + u'/' + QLatin1String(curve.c_str()), "another seat's curve");
+             {
+                 FolderAway gone(Data);
+                 ChangeDataFolder(usb);
+             }
+             ASSERT_EQ(NamedDataFolder(), usb);
+             const std::vector<Protocol> back = NextStart();
+             ASSERT_EQ(back.size(), 2u);
+             for (std::size_t b = 1; b <= 2; ++b)
+                 EXPECT_NE(back[1].Blocks[b].Values[3].CurveFile, curve);
+             EXPECT_EQ(ReadFileBytes(usb + u'/' + QLatin1String(curve.c_str())), "another seat's curve");
+         }},
+        {"a termination that makes the stand-in, stopped before its report: the series is open as it was "
+         "before the termination",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             // The report cannot be made in the program folder.
+             WriteFileBytes(Program + u'/' + dskStyleFolderName(a.Style.Name), "the user's");
+             FolderAway gone(Data);
+             const Protocol before = Protocols[1];
+             terminated(Protocols[1]);
+             EXPECT_FALSE(SavePendingSeriesReport(1, nullptr, &before));
+             // Killed here.
+             gone.Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+         }},
+        {"a series given up while the folder is away, its record unable to go from the program folder: a "
+         "new series never takes the name the record names, and one that holds that name is loaded",
+         [&] {
+             OpenInDataFolderBeside(usb, {a});
+             Presenter.Answer(AnswerNo);
+             {
+                 FolderAway gone(Data);
+                 EndPendingSeries(1);
+                 Protocols.erase(Protocols.begin() + 1);
+                 DropPendingSeries(1);
+             }
+             ASSERT_EQ(RecordsIn(Program).size(), 1);
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return call == "unlink" && in(path, program, ".STP") ? EROFS : 0;
+             };
+             AddPendingSeries(t);
+             KeepPendingSeries(1);
+             EXPECT_EQ(PendingFilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
+             // As an earlier run left it: the new series under that name.
+             ASSERT_TRUE(QFile::rename(Pending(2), Pending(1)));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+             EXPECT_EQ(RecordsIn(Program).size(), 1);
+             FileCallAnswer = nullptr;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Presenter.Shown.clear();
+        QDir(Program).removeRecursively();
+        QDir().mkpath(Program);
+        c.run();
+        FileCallAnswer = nullptr;
         if (HasFatalFailure())
             return;
     }

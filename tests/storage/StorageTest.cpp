@@ -35,6 +35,8 @@ extern "C" int link(const char* from, const char* to) noexcept
     return static_cast<int>(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
 }
 
+std::function<int(const std::string& call, const std::string& path)> FileCallAnswer;
+
 extern "C" int fsync(int fd)
 {
     if (FolderSyncObserver)

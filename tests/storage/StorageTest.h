@@ -39,6 +39,13 @@ extern QString FailingSyncFolder;
 // named here (its path and "/"), as between two file systems.
 extern QString LinksRefusedBelow;
 
+// The unlink and rename stand-ins of this test program ask this first,
+// when set, with the call ("unlink", "rename") and the path it removes or
+// renames onto: an errno refuses the call (a share gone away), 0 runs it,
+// and minus an errno runs it and then answers that error (a share that
+// applied the call and lost the answer).
+extern std::function<int(const std::string& call, const std::string& path)> FileCallAnswer;
+
 // The next start: the series the pending files give.
 std::vector<Protocol> NextStart();
 // The order of the data settings: the series written into the new folder,
