@@ -8,7 +8,11 @@
 # happen. Without the file-prefix maps: they hold the tree's absolute path,
 # which would keep a second clone (CI's, a worktree) from finding its objects
 # in the compiler cache; the programs name none of their source files.
-eval "$(DEB_BUILD_MAINT_OPTIONS='hardening=+all reproducible=-fixfilepath,-fixdebugpath' dpkg-buildflags --export=sh)"
+# Read apart from the eval, so that a missing dpkg-buildflags (dpkg-dev) stops
+# the script instead of leaving the flags empty.
+hardening_exports=$(DEB_BUILD_MAINT_OPTIONS='hardening=+all reproducible=-fixfilepath,-fixdebugpath' \
+  dpkg-buildflags --export=sh)
+eval "$hardening_exports"
 hardening_cmake_flags=(
   "-DCMAKE_CXX_FLAGS=$CXXFLAGS $CPPFLAGS"
   "-DCMAKE_EXE_LINKER_FLAGS=$LDFLAGS"
