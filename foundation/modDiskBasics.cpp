@@ -105,7 +105,7 @@ float dskReadVersion(QIODevice& file)
 void dskPutHeader(BinaryWriter& out, const char* magic)
 {
     out.PutBytes(std::string(magic, 3));
-    out.PutString(std::string(ProgramVersion));
+    out.PutString(std::string(DataFileVersion));
 }
 
 QString dskAsideName(const QString& name, int number)

@@ -12,8 +12,12 @@
 #include <string>
 
 // The magic of the settings file and the test report files. Behind the magic
-// every binary data file carries the program's version text (ProgramVersion).
+// every binary data file carries the version text of its layout.
 inline const char* const SettingsMagic = "QTA";
+// The version text the files are written with. It names the layout, which
+// readers convert by, and not the program's version: a new release of the
+// program writes "8.0" as long as the layout stays as it is.
+inline const char* const DataFileVersion = "8.0";
 
 // The folder without trailing separators, one "/", and the name ("\" in a
 // stored relative name read as "/"). The folder keeps its case; when the

@@ -10,6 +10,8 @@
 
 #include <string>
 
+const char ProgramVersion[] = QUINTARA_VERSION;
+
 QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName)
 {
     const QChar tab(u'\t');

@@ -7,7 +7,10 @@
 #include <QString>
 #include <cstdint>
 
-inline const char* const ProgramVersion = "8.0";
+// The program's version, "8.0": the build takes it from the top entry of the
+// package's changelog, so the log, --version and the windows name the
+// version the package carries.
+extern const char ProgramVersion[];
 
 // Appends date, time, the procedure name fitted to 20 characters, the
 // version, the error number and the error text, separated by tabs and ended

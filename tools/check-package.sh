@@ -4,8 +4,10 @@
 # package holds exactly the files listed below; then it installs the package,
 # runs the installed programs as a normal user from a folder of their own
 # with no display, and removes it again together with every package the
-# install brought along, so the machine's packages are as they were. Needs
-# root or sudo (apt-get), as in CI.
+# install brought along, so the machine's packages are as they were. Every
+# version it carries is the one of the changelog's top entry. Needs root or
+# sudo (apt-get), as in CI. --tree DIR goes on to ./package.sh: the package is
+# made from that tree (CI's test tree) instead of one of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh --check-package
@@ -47,12 +49,21 @@ cleanup() {
 trap cleanup EXIT
 
 # --- the package file --------------------------------------------------------
-version=$(sed -n 's/^project(Quintara VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-./package.sh >"$work/package.log" 2>&1 || { cat "$work/package.log" >&2; fail "./package.sh failed"; }
+# The changelog's top entry, read by dpkg's own reader: the package's version
+# ("8.0-1", an epoch before a colon), the program's ("8.0") and the date.
+package_version=$(dpkg-parsechangelog -l packaging/changelog -S Version)
+version=${package_version#*:}
+version=${version%-*}
+read -r _ day month_abbreviation year _ <<<"$(dpkg-parsechangelog -l packaging/changelog -S Date)"
+release_date=$(date -u -d "$day $month_abbreviation $year" +%F)
+release_month=$(LC_ALL=C date -u -d "$day $month_abbreviation $year" '+%B %Y')
+./package.sh "$@" >"$work/package.log" 2>&1 || { cat "$work/package.log" >&2; fail "./package.sh failed"; }
 deb=$(tail -n 1 "$work/package.log")
 [ -f "$deb" ] || fail "the last line of ./package.sh names no file: $deb"
-[ "$(basename "$deb")" = "quintara_${version}-1_$(dpkg --print-architecture).deb" ] ||
-  fail "unexpected package name $(basename "$deb")"
+[ "$(basename "$deb")" = "quintara_${package_version#*:}_$(dpkg --print-architecture).deb" ] ||
+  fail "the package file $(basename "$deb") is not named after the changelog's version $package_version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$package_version" ] ||
+  fail "the package's version $(dpkg-deb -f "$deb" Version) is not the changelog's $package_version"
 echo "check-package: $deb"
 
 # Lintian leaves a scratch file in its temporary folder: in ours it goes.
@@ -104,6 +115,21 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 file -b "$work/root/usr/share/icons/hicolor/scalable/apps/$id.svg" | grep -q "SVG Scalable Vector Graphics image" ||
   fail "the scalable icon is no SVG picture"
+# Every version in it is the changelog's: the changelog itself, the AppStream
+# data's newest release, the manual pages' header.
+zcat "$work/root/usr/share/doc/quintara/changelog.Debian.gz" | cmp -s - packaging/changelog ||
+  fail "the installed changelog is not packaging/changelog"
+release=$(grep -o -m 1 '<release [^>]*>' "$work/root/usr/share/metainfo/$id.metainfo.xml" || true)
+[ "$release" = "<release version=\"$version\" date=\"$release_date\">" ] ||
+  fail "the AppStream data's newest release is $release, not $version of $release_date"
+for page in quintara quintara-instrument-sim; do
+  zcat "$work/root/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"$release_month\" \"Quintara $version\"" ||
+    fail "the header of $page(1) does not name $release_month and Quintara $version"
+done
+# Education with Science: the science programs' place in the LXDE, MATE,
+# GNOME, Xfce and KDE menus.
+grep -qx 'Categories=Education;Science;.*' "$work/root/usr/share/applications/$id.desktop" ||
+  fail "the desktop entry's Categories do not begin with Education;Science;"
 
 # --- installed ---------------------------------------------------------------------
 dpkg-query -W -f='${Package}\n' | sort >"$work/before"
@@ -144,9 +170,12 @@ expect_answer() { # program option text...: status 0 and each text on standard o
     grep -qF -- "$text" "$work/out" || { cat "$work/out" >&2; fail "$program $option does not say $text"; }
   done
 }
-expect_answer quintara --version "$version"
+expect_answer quintara --version "quintara $version"
+[ "$(cat "$work/out")" = "quintara $version" ] || fail "quintara --version says $(cat "$work/out"), not $version"
 expect_answer quintara --help --home --help --version QUINTARA_HOME QUINTARA_COM
-expect_answer quintara-instrument-sim --version "$version"
+expect_answer quintara-instrument-sim --version "quintara-instrument-sim $version"
+[ "$(cat "$work/out")" = "quintara-instrument-sim $version" ] ||
+  fail "quintara-instrument-sim --version says $(cat "$work/out"), not $version"
 expect_answer quintara-instrument-sim --help --model --replies --curve
 # Refusals: one line of the program's own on standard error, nothing on
 # standard output, and the status the manual page gives.

@@ -9,7 +9,7 @@ set -euo pipefail
 case "${1:-}" in
   "")
     packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libssl-dev libgtest-dev
-      libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils) ;;
+      libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2 poppler-utils dpkg-dev) ;;
   --package)
     # dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link.
     packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libssl-dev ccache dpkg-dev

@@ -4,20 +4,28 @@
 // its start-up windows and says when the main window is up.
 #include "support/SeriesTests.h"
 
+#include "foundation/modDiskBasics.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modInstrument.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "storage/modSeat.h"
+#include "platform/InstanceLock.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
 #include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
+#include "storage/modIntentRecord.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -601,6 +609,7 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const std::string fresh = QFile::encodeName(temp.path()).toStdString() + "/Fresh";
+    const std::string version = ProgramVersion;
     const std::vector<std::string> helpNames = {"--help", "--version", "--home", "QUINTARA_HOME", "XDG_DATA_HOME",
         "HOME", "QUINTARA_COM1", "QUINTARA_COM8", "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "-platform"};
     const struct {
@@ -613,8 +622,8 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         bool OutFull = false;                // standard output on a full disk
     } rows[] = {
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--help"}, 0, "", helpNames, ""},
-        {QUINTARA_PROGRAM_PATH, {"--version"}, 0, "quintara 8.0\n", {}, ""},
-        {QUINTARA_PROGRAM_PATH, {"-style", "fusion", "--version"}, 0, "quintara 8.0\n", {}, ""},
+        {QUINTARA_PROGRAM_PATH, {"--version"}, 0, "quintara " + version + "\n", {}, ""},
+        {QUINTARA_PROGRAM_PATH, {"-style", "fusion", "--version"}, 0, "quintara " + version + "\n", {}, ""},
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--frobnicate", "--help"}, 2, "", {}, "--frobnicate"},
         {QUINTARA_PROGRAM_PATH, {"--home"}, 2, "", {}, "--home"},
         {QUINTARA_PROGRAM_PATH, {"report.QTA"}, 2, "", {}, "report.QTA"},
@@ -625,7 +634,7 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         // Whatever the argument holds, the refusal is one line.
         {QUINTARA_PROGRAM_PATH, {"report\n.QTA"}, 2, "", {}, "argument report\\n.QTA (see"},
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--x\r\x1b[2J"}, 2, "", {}, "option --x\\r\\x1b[2J (see"},
-        {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim 8.0\n", {}, ""},
+        {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim " + version + "\n", {}, ""},
         {QUINTARA_SIM_PATH, {"--help"}, 0, "", {"--version", "--help", "--model"}, ""},
     };
     for (const auto& row : rows) {
@@ -711,6 +720,185 @@ TEST(ProgramCommandLine, TheManualPagesNameWhatTheHelpNames)
             EXPECT_TRUE(named.match(page).hasMatch()) << name;
         }
     }
+}
+
+// The top entry of the package's changelog, read here on its own: the
+// version and revision from its first line, the date from its last.
+struct ChangelogTop {
+    std::string Version;    // "8.0"
+    std::string Revision;   // "1"
+    std::string Date;       // "2026-12-07"
+    std::string Month;      // "December 2026"
+};
+
+ChangelogTop ReadChangelogTop()
+{
+    QFile file(QStringLiteral(QUINTARA_CHANGELOG));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    const QRegularExpressionMatch first
+        = QRegularExpression(QStringLiteral("^quintara \\((?:[0-9]+:)?([^ ()]+)-([^- ()]+)\\) ")).match(text);
+    const QRegularExpressionMatch last
+        = QRegularExpression(QStringLiteral("^ -- [^\\n]*>  ([^\\n]+)$"), QRegularExpression::MultilineOption)
+              .match(text);
+    if (!first.hasMatch() || !last.hasMatch())
+        return {};
+    const QDate date = QDateTime::fromString(last.captured(1), Qt::RFC2822Date).date();
+    return {first.captured(1).toStdString(), first.captured(2).toStdString(),
+            date.toString(Qt::ISODate).toStdString(),
+            QLocale::c().toString(date, QStringLiteral("MMMM yyyy")).toStdString()};
+}
+
+std::string BuiltFile(const char* name)
+{
+    QFile file(QStringLiteral(QUINTARA_BUILT_PACKAGING "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+// Everything that names the version follows the changelog's top entry, so a
+// new entry cannot leave one of them behind.
+TEST(ProgramCommandLine, EveryVersionIsTheChangelogs)
+{
+    const ChangelogTop top = ReadChangelogTop();
+    ASSERT_FALSE(top.Version.empty());
+    ASSERT_FALSE(top.Revision.empty());
+    ASSERT_EQ(top.Date.size(), 10u);
+    const std::string metainfo = BuiltFile("org.quintara.Quintara.metainfo.xml");
+    const std::size_t release = metainfo.find("<release ");
+    const std::string title = "\"" + top.Month + "\" \"Quintara " + top.Version + "\"";
+    const struct {
+        std::string What;
+        std::string Got;
+        std::string Expected;
+    } rows[] = {
+        {"quintara --version", RunWithoutDisplay(QUINTARA_PROGRAM_PATH, {"--version"}).Out,
+         "quintara " + top.Version + "\n"},
+        {"quintara-instrument-sim --version", RunWithoutDisplay(QUINTARA_SIM_PATH, {"--version"}).Out,
+         "quintara-instrument-sim " + top.Version + "\n"},
+        // The log's lines, the splash and the About window.
+        {"the program's version", ProgramVersion, top.Version},
+        {"the AppStream data's newest release",
+         release == std::string::npos ? std::string() : metainfo.substr(release, metainfo.find('>', release) - release),
+         "<release version=\"" + top.Version + "\" date=\"" + top.Date + "\""},
+        {"quintara(1)", BuiltFile("quintara.1").substr(0, BuiltFile("quintara.1").find('\n')),
+         ".TH QUINTARA 1 " + title + " \"User Commands\""},
+        {"quintara-instrument-sim(1)",
+         BuiltFile("quintara-instrument-sim.1").substr(0, BuiltFile("quintara-instrument-sim.1").find('\n')),
+         ".TH QUINTARA\\-INSTRUMENT\\-SIM 1 " + title + " \"User Commands\""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.Got, row.Expected) << row.What;
+    // The data files' version names their layout, not the program's.
+    BinaryWriter header;
+    dskPutHeader(header, SettingsMagic);
+    EXPECT_EQ(header.Bytes(), std::string("QTA\x03\x00" "8.0", 8));
+}
+
+// A manual page as it reads: minus signs as dashes, no font changes, fixed
+// spaces as spaces.
+QString ReadManualPage(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QString page = QString::fromUtf8(file.readAll());
+    page.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    page.replace(QStringLiteral("\\ "), QStringLiteral(" "));
+    page.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]|\\\\&|\\\\%")));
+    return page;
+}
+
+// One section of a manual page, from its heading to the next.
+QString ManualSection(const QString& page, const QString& heading)
+{
+    const qsizetype start = page.indexOf(QStringLiteral(".SH ") + heading + u'\n');
+    if (start < 0)
+        return QString();
+    const qsizetype end = page.indexOf(QStringLiteral("\n.SH "), start + 1);
+    return page.mid(start, end < 0 ? -1 : end - start);
+}
+
+// A file name as the manual page writes it: the seat's name as "name", a
+// number in a numbered name as "n".
+QString AsTheManualPageNamesIt(QString name, const QString& seat)
+{
+    if (!seat.isEmpty())
+        name.replace(seat, QStringLiteral("name"));
+    name.replace(QRegularExpression(QStringLiteral(" [0-9]+\\.")), QStringLiteral(" n."));
+    return name;
+}
+
+// The FILES section of quintara(1) names the files the program makes, under
+// the names it makes them, and no other file of its own: a start that takes
+// the open series of the layout before seats over into its seat, the records
+// of its steps, the log, the kept-aside copies.
+TEST_F(ProgramRun, TheManualPageNamesTheFilesItMakes)
+{
+    const QString page = ReadManualPage(QStringLiteral(QUINTARA_MANUAL_PAGE));
+    const QString files = ManualSection(page, QStringLiteral("FILES"));
+    ASSERT_FALSE(files.isEmpty());
+
+    // What a start makes, as the program makes it.
+    NextStart();
+    WriteLog(0, QStringLiteral("a line"), QStringLiteral("ManualPage"));
+    QFile seatFile(Home + u'/' + QLatin1String(SeatFileName));
+    ASSERT_TRUE(seatFile.open(QIODevice::ReadOnly));
+    const QString seat = QString::fromLatin1(seatFile.readAll()).trimmed();
+    ASSERT_TRUE(IsSeatName(seat)) << seat.toStdString();
+    QString record;
+    SystemError error;
+    ASSERT_TRUE(CreateIntentRecord(Home, QLatin1String(DataFolderChangeRecordStem), IntentRecord{}, record, error));
+    ASSERT_TRUE(CreateIntentRecord(Data + u'/' + SeatFolderName(seat), QLatin1String(SeriesStepRecordStem),
+                                   IntentRecord{}, record, error));
+    QStringList made;
+    for (const QString& folder : {Home, Data})
+        for (QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            made << it.nextFileInfo().fileName();
+    // What a run makes now and then, and what it reads that the user puts there.
+    const QString settings = QFileInfo(SettingsFilePath()).fileName();
+    made << settings << QFileInfo(SettingsBackupPath()).fileName() << dskAsideName(settings, 1)
+         << dskAsideName(settings, 2) << QLatin1String(InstanceLockFileName) << QLatin1String(TakeOverLockFileName)
+         << PendingFileName(1) << PendingFileName(2) << dskAsideName(PendingFileName(1), 1)
+         << QStringLiteral("QUINTARA.INI") << QStringLiteral("QUINTARA.JPG");
+    QStringList known;
+    for (const QString& name : made)
+        known << AsTheManualPageNamesIt(name, seat);
+    known.removeDuplicates();
+    // The run made what the page is checked against.
+    for (const char* name : {SeatFileName, SeatLockFileName, "SEAT-name", "PENDING n.QTA", "PENDING n.STP",
+                             "QUINTARA n.STP", "QUINTARA.LOG"})
+        EXPECT_TRUE(known.contains(QLatin1String(name))) << name << " in " << known.join(u'|').toStdString();
+
+    // Each name of the program's own in the section is one it makes or reads...
+    const QRegularExpression named(QStringLiteral(
+        "\\b(?:QUINTARA|PENDING|SEAT)(?:-name)?(?: (?:[0-9]+|n))?(?:\\.[A-Z0-9]+)*(?![A-Za-z0-9_-])"));
+    QStringList inPage;
+    for (auto it = named.globalMatch(files); it.hasNext();)
+        inPage << AsTheManualPageNamesIt(it.next().captured(), QString());
+    EXPECT_GE(inPage.size(), 15);
+    for (const QString& name : inPage)
+        EXPECT_TRUE(known.contains(name)) << name.toStdString();
+    // ...and each it makes or reads is named there.
+    for (const QString& name : known)
+        EXPECT_TRUE(inPage.contains(name)) << name.toStdString();
+}
+
+// The simulator's page refers to the instrument table of quintara(1), which
+// lists each row it can play under the name the program gives it.
+TEST(ProgramCommandLine, TheManualPagesShowTheInstrumentTable)
+{
+    const QString page = ReadManualPage(QStringLiteral(QUINTARA_MANUAL_PAGE));
+    const QString sim = ReadManualPage(QStringLiteral(QUINTARA_SIM_MANUAL_PAGE));
+    EXPECT_TRUE(sim.contains(QStringLiteral("instrument table, which the section\n.B INSTRUMENTS\nof\n.BR quintara (1)")));
+    const QString table = ManualSection(page, QStringLiteral("INSTRUMENTS"));
+    ASSERT_FALSE(table.isEmpty());
+    InitConstants();
+    for (int row = 2; row <= 16; ++row)
+        EXPECT_TRUE(table.contains(QStringLiteral(".TP\n.B %1\n%2\n").arg(row).arg(ModelLongNameOf(row))))
+            << row << " " << ModelLongNameOf(row).toStdString();
 }
 
 } // namespace
