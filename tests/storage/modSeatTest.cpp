@@ -864,6 +864,35 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              EXPECT_EQ(Presenter.Shown[0], ComposeMessage(52, {}, Language));
              EXPECT_EQ(logged(Programs['A'], QStringLiteral("lies on fuse.sshfs")), 1);
          }},
+        {"the mounts whose locks hold through one mount only, read from the mount table",
+         [&] {
+             // Blanks in paths are "\040"; optional fields come before the
+             // lone "-". A FUSE disk of this PC (ntfs-3g) is no share.
+             const QByteArray mountinfo =
+                 "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                 "40 22 0:48 / /mnt/lab\\040share rw,nosuid shared:20 master:3 - fuse.sshfs lab@srv:/data rw\n"
+                 "41 22 0:49 / /mnt/- rw - fuse.rclone lab:data rw,user_id=1000\n"
+                 "42 29 0:50 / /run/user/1000/gvfs rw shared:30 - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+                 "43 22 0:51 / /home/lab/smb rw - fuse.smbnetfs smbnetfs rw\n"
+                 "44 22 0:52 /data /mnt/a\\040-\\040b rw - nfs4 srv:/data rw,vers=4.2\n"
+                 "45 22 0:53 / /mnt/cifs rw - cifs //srv/lab\\040data rw\n"
+                 "46 22 8:17 / /media/lab/USB\\040DISK rw - fuseblk /dev/sdb1 rw\n";
+             const struct {
+                 const char* Device;
+                 const char* Type;
+                 bool OneMount;
+             } mounts[] = {{"8:1", "ext4", false},         {"0:48", "fuse.sshfs", true},
+                           {"0:49", "fuse.rclone", true},  {"0:50", "fuse.gvfsd-fuse", true},
+                           {"0:51", "fuse.smbnetfs", true}, {"0:52", "nfs4", false},
+                           {"0:53", "cifs", false},         {"8:17", "fuseblk", false},
+                           {"0:99", "", false}};
+             for (const auto& mount : mounts) {
+                 SCOPED_TRACE(mount.Device);
+                 const QString type = MountTypeOfDevice(mountinfo, mount.Device);
+                 EXPECT_EQ(type, QLatin1String(mount.Type));
+                 EXPECT_EQ(LocksHoldThroughOneMount(type), mount.OneMount);
+             }
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
