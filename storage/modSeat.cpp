@@ -125,22 +125,36 @@ void WriteSeatFile()
     g_seat = now && !now->Name.isEmpty() && NamedOnThisMachine(*now) ? now->Name : g_madeSeat;
 }
 
-// Told once a run for each data folder: a file system whose locks hold only
-// through one mount.
+// Looked at once a run for each data folder: a file system whose locks hold
+// only through one mount.
 QStringList g_mountLocalTold;
 
-void TellOfMountLocalLocks(const QString& dataFolder)
+// Told once for each seat and data folder: a note in the seat's folder
+// keeps that it was, so that an operator is not told again at each start
+// of a lab that keeps such a share. Whatever lies at the note's name counts;
+// it is never read.
+void TellOfMountLocalLocks(const QString& dataFolder, const QString& seatFolder)
 {
+    if (g_mountLocalTold.contains(dataFolder))
+        return;
     const QString type = MountLocalLockFileSystem(dataFolder);
-    if (type.isEmpty() || g_mountLocalTold.contains(dataFolder))
+    if (type.isEmpty())
         return;
     g_mountLocalTold << dataFolder;
+    const QString note = JoinPath(seatFolder, QLatin1String(MountToldFileName));
+    struct stat there {};
+    if (::lstat(QFile::encodeName(note).constData(), &there) == 0)
+        return;
     WriteLog(0,
              QStringLiteral("%1 lies on %2, whose locks hold only through this mount: a run of this seat on another "
                             "PC is not refused there")
                  .arg(dataFolder, type),
              SeatProcedure);
     ShowMessage(MsgMountLocalLocks);
+    // Written after the message, so that a run ended while it was up tells
+    // again; one that cannot be written tells again at the next start.
+    SystemError error;
+    WriteNewFile(note, (type + QStringLiteral("\r\n")).toStdString(), error, ReadOnlyPermissions);
 }
 
 // The lock file of the seat's folder in the data folder; empty where the
@@ -163,7 +177,7 @@ bool LockSeatFolder(FileLock& lock, const QString& dataFolder)
     }
     if (lock.IsLocked() && SameFile(lock.Path(), path))
         return true;
-    TellOfMountLocalLocks(dataFolder);
+    TellOfMountLocalLocks(dataFolder, QFileInfo(path).path());
     SystemError error;
     switch (lock.TryLock(path, error)) {
     case FileLock::Result::Locked:

@@ -847,8 +847,8 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              SetProgramFolder(Programs['A']);
              DataFolder = Data;
              EXPECT_TRUE(EstablishSeat());
-             // Told once a run, also where the run leaves the folder and
-             // comes back to it.
+             // Told once, also where the run leaves the folder and comes
+             // back to it.
              const QString other = Temp.path() + QStringLiteral("/Other");
              ASSERT_TRUE(QDir().mkpath(other));
              for (const QString& folder : {other, Data}) {
@@ -858,11 +858,19 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              }
              EXPECT_TRUE(HoldSeatFolder());
              EndSeat();
+             // Nor again at the seat's later starts; another seat is told
+             // once too.
+             for (const char seat : {'A', 'B', 'B'}) {
+                 SetProgramFolder(Programs[seat]);
+                 EXPECT_TRUE(EstablishSeat());
+                 EndSeat();
+             }
              SetMountLocalLockFileSystemForTests(nullptr);
              SetProgramFolder(Program);
-             ASSERT_EQ(Presenter.Shown.size(), 1u);
+             ASSERT_EQ(Presenter.Shown.size(), 2u);
              EXPECT_EQ(Presenter.Shown[0], ComposeMessage(52, {}, Language));
              EXPECT_EQ(logged(Programs['A'], QStringLiteral("lies on fuse.sshfs")), 1);
+             EXPECT_EQ(logged(Programs['B'], QStringLiteral("lies on fuse.sshfs")), 1);
          }},
         {"the mounts whose locks hold through one mount only, read from the mount table",
          [&] {
