@@ -262,7 +262,16 @@ void LogOldNamesOfNoSeries(const QString& dataFolder, const QString& seatFolder,
 {
     const QString path = JoinPath(seatFolder, QLatin1String(OldNamesFileName));
     SystemError error;
-    const std::optional<std::string> known = QFileInfo::exists(path) ? ReadFileWhole(path, error) : std::string();
+    // Anyone who may write the data folder may lay something at this name:
+    // only a file of its own, of a size this list can have, is read (a pipe
+    // would hold the start, a link lead anywhere); anything else is taken
+    // as no list, and the names are logged once more.
+    constexpr qint64 MaxListSize = 64 * 1024;
+    struct stat list {};
+    std::optional<std::string> known;
+    if (::lstat(QFile::encodeName(path).constData(), &list) == 0 && S_ISREG(list.st_mode)
+        && list.st_size <= MaxListSize)
+        known = ReadFileWhole(path, error, LinkAtName::Refuse);
     const QStringList before = known ? QString::fromUtf8(known->data(), static_cast<qsizetype>(known->size()))
                                            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
                                      : QStringList();

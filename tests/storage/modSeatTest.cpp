@@ -39,6 +39,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -790,6 +791,37 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              }
              EXPECT_EQ(logged(Programs['A'], QStringLiteral("PENDING NOTES.QTA holds no pending series")), 1);
              EXPECT_TRUE(QFileInfo::exists(Data + QStringLiteral("/PENDING NOTES.QTA")));
+         }},
+        {"a seat's list of those names laid by another as a pipe or a link",
+         [&] {
+             // Read as input: a pipe holds no start, a link is not the
+             // seat's list (its target, whatever it holds, stays as it was).
+             const QString notes = Data + QStringLiteral("/PENDING NOTES.QTA");
+             WriteFileBytes(notes, "not a series");
+             const QString noSeries = QStringLiteral("PENDING NOTES.QTA holds no pending series");
+             const int before = logged(Programs['A'], noSeries);
+             struct stat file {};
+             ASSERT_EQ(::stat(QFile::encodeName(notes).constData(), &file), 0);
+             const std::string known = QStringLiteral("PENDING NOTES.QTA\t%1\t%2\r\n")
+                                           .arg(static_cast<qint64>(file.st_size))
+                                           .arg(static_cast<qint64>(file.st_mtim.tv_sec))
+                                           .toStdString();
+             const QString target = Temp.path() + QStringLiteral("/private");
+             WriteFileBytes(target, known);
+             ASSERT_TRUE(QDir().mkpath(Folder('A')));
+             const QByteArray list = QFile::encodeName(Folder('A') + QStringLiteral("/OLDNAMES.LST"));
+             ASSERT_EQ(::mkfifo(list.constData(), 0666), 0);
+             {
+                 SeatRun a(Programs['A'], Data);
+                 a.Send("start");
+                 ASSERT_EQ(a.Reply("start", 10000), "up");
+                 EXPECT_EQ(a.Ask("end"), "ok");
+             }
+             ASSERT_TRUE(QFile::remove(QString::fromLocal8Bit(list)));
+             ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), list.constData()), 0);
+             EXPECT_EQ(StartHere('A'), "up");
+             EXPECT_EQ(logged(Programs['A'], noSeries), before + 2);
+             EXPECT_EQ(ReadFileBytes(target), known);
          }},
         {"the take-over lock held longer than a start waits",
          [&] {
