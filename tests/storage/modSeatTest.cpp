@@ -842,6 +842,37 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              held.Unlock();
              EXPECT_EQ(StartHere('A'), "up a:0");
          }},
+        {"a take-over left unfinished while its lock is held longer than a start waits",
+         [&] {
+             // A's take-over of a was killed after its copy: the record
+             // still means to remove the copy, and whoever holds the lock
+             // may be undoing it. A's start gives up waiting and loads none
+             // of it; once the lock is free, a is open once.
+             const std::string bytes = ReportFileBytes(Named("a"));
+             const QString old = Data + QStringLiteral("/PENDING 1.QTA");
+             const QString copy = Folder('A') + QStringLiteral("/PENDING 1.QTA");
+             ASSERT_TRUE(QDir().mkpath(Folder('A')));
+             WriteFileBytes(old, bytes);
+             WriteFileBytes(copy, bytes);
+             const IntentRecord record{IntentCommit::FileRemoved, QString(), false,
+                                       {IntentFile{copy, IntentChecksum(bytes)}},
+                                       {IntentFile{old, IntentChecksum(bytes)}}};
+             WriteFileBytes(Data + QStringLiteral("/PENDING.STP"), IntentRecordBytes(record, Data));
+             FileLock held;
+             SystemError error;
+             ASSERT_EQ(held.TryLock(Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
+             SetTakeOverWait(300);
+             {
+                 SeatRun a(Programs['A'], Data);
+                 a.Send("start");
+                 EXPECT_EQ(a.Reply("start", 10000), "up");
+                 EXPECT_EQ(a.Ask("end"), "ok");
+             }
+             SetTakeOverWait(5000);
+             held.Unlock();
+             EXPECT_EQ(StartHere('A'), "up a:0");
+             EXPECT_TRUE(PendingIn(Data).isEmpty());
+         }},
         {"a copy of the program folder on another machine",
          [&] {
              // Started while the seat runs, it is a seat of its own; the
