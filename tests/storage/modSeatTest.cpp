@@ -873,6 +873,32 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              EXPECT_EQ(StartHere('A'), "up a:0");
              EXPECT_TRUE(PendingIn(Data).isEmpty());
          }},
+        {"a seat whose name cannot be written into its program folder",
+         [&] {
+             // It works as the seat its host and path make, at every start,
+             // so that its series are found again; once its name can be
+             // written, that is the name.
+             const QString program = Temp.path() + QStringLiteral("/ReadOnly");
+             ASSERT_TRUE(QDir().mkpath(program));
+             const QString made = MakeSeatName(MachineHostName(), QDir::cleanPath(program));
+             const int status = RunWithReadOnlyFolder(QFile::encodeName(program).constData(), [&] {
+                 SetProgramFolder(program);
+                 ResetSettingsGlobals(program);
+                 DataFolder = Data;
+                 if (Start() != "up" || !Step("open", "a"))
+                     return 1;
+                 EndSeat();
+                 return Start() == "up a:0" && SeatName() == made ? 0 : 2;
+             });
+             if (status == ChildSetupFailed)
+                 return;
+             EXPECT_EQ(status, 0);
+             EXPECT_FALSE(QFileInfo::exists(program + QStringLiteral("/QUINTARA.SEAT")));
+             Programs['R'] = program;
+             EXPECT_EQ(StartHere('R'), "up a:0");
+             EXPECT_EQ(ReadFileBytes(program + QStringLiteral("/QUINTARA.SEAT")).substr(0, made.size() + 2),
+                       (made + QStringLiteral("\r\n")).toStdString());
+         }},
         {"a copy of the program folder on another machine",
          [&] {
              // Started while the seat runs, it is a seat of its own; the
