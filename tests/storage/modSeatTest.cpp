@@ -769,6 +769,26 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
                  return qdasPutNewTestReport(QDASFolder, second, file).toStdString();
              });
          }},
+        {"a Q-DAS file whose write another seat's kill cut short on a share",
+         [&] {
+             // The hidden file that write left goes at the next export, once
+             // no write can still be under way (an hour); a newer one stays.
+             ASSERT_TRUE(QDir().mkpath(QDASFolder));
+             const QString name = qdasFileName(second, QStringLiteral("DFQ"));
+             const QString old = QDASFolder + QStringLiteral("/.") + name + QStringLiteral(".AbC123.NEW");
+             const QString young = QDASFolder + QStringLiteral("/.") + name + QStringLiteral(".XyZ789.NEW");
+             WriteFileBytes(old, "cut");
+             WriteFileBytes(young, "being written");
+             QFile file(old);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+             file.close();
+             QdasFile dfq;
+             dfq.K1004 = QStringLiteral("a");
+             EXPECT_EQ(qdasPutNewTestReport(QDASFolder, second, dfq), name);
+             EXPECT_FALSE(QFileInfo::exists(old));
+             EXPECT_TRUE(QFileInfo::exists(young));
+         }},
         {"the reports of two terminations of one second",
          [&] {
              bothKept(Reports(), dskFileNameFromDate(Named("a").Date, QStringLiteral("QTA")), [&] {
