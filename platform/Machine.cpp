@@ -26,23 +26,6 @@ QString FirstLine(const char* path)
     return QString::fromLatin1(file.readLine(256)).trimmed();
 }
 
-// The file system type of the mount whose device is dev, from the lines of
-// /proc/self/mountinfo: "36 35 0:48 / /mnt rw - fuse.sshfs host:/ rw".
-QString MountType(dev_t dev)
-{
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray device = QByteArray::number(major(dev)) + ':' + QByteArray::number(minor(dev));
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype dash = fields.indexOf(QByteArray("-"));
-        if (fields.size() > 2 && fields[2] == device && dash > 0 && dash + 1 < fields.size())
-            return QString::fromLatin1(fields[dash + 1]);
-    }
-    return QString();
-}
-
 } // namespace
 
 QString MachineId()
@@ -76,8 +59,34 @@ QString MountLocalLockFileSystem(const QString& folder)
     if (::statfs(path.constData(), &system) != 0 || static_cast<unsigned long>(system.f_type) != FuseSuperMagic
         || ::stat(path.constData(), &entry) != 0)
         return QString();
-    const QString type = MountType(entry.st_dev);
-    return type.isEmpty() ? QStringLiteral("fuse") : type;
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    const QByteArray mountinfo = mounts.open(QIODevice::ReadOnly) ? mounts.readAll() : QByteArray();
+    QString type = MountTypeOfDevice(mountinfo, QByteArray::number(major(entry.st_dev)) + ':'
+                                                    + QByteArray::number(minor(entry.st_dev)));
+    if (type.isEmpty())
+        type = QStringLiteral("fuse");
+    return LocksHoldThroughOneMount(type) ? type : QString();
+}
+
+QString MountTypeOfDevice(const QByteArray& mountinfo, const QByteArray& device)
+{
+    // Fields are parted by single blanks; a blank in a path is written
+    // "\040", so the count holds. Optional fields ("shared:1") end with a
+    // lone "-", after which comes the type.
+    for (const QByteArray& line : mountinfo.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf(QByteArray("-"), 6);
+        if (fields.size() > 2 && fields[2] == device && dash > 0 && dash + 1 < fields.size())
+            return QString::fromLatin1(fields[dash + 1]);
+    }
+    return QString();
+}
+
+bool LocksHoldThroughOneMount(const QString& type)
+{
+    // "fuseblk" is FUSE on a disk of this PC (ntfs-3g, exfat): every program
+    // reaches it through the one mount, and no other PC reaches it at all.
+    return type == QLatin1String("fuse") || type.startsWith(QLatin1String("fuse."));
 }
 
 void SetMountLocalLockFileSystemForTests(std::function<QString(const QString& folder)> answer)

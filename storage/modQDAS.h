@@ -54,5 +54,6 @@ bool qdasPutTestReportAction(const QString& folder, const QString& fileName, con
 // Writes the file as above under qdasFreeFileName of the date ("DFQ"); a
 // name another seat takes between the look and the write moves on a second,
 // as one taken before the look does (logged with the name written). The
-// name written, or "" after one log line.
+// first of a run in a folder removes what killed writes left there
+// (RemoveNewFileLeftovers). The name written, or "" after one log line.
 QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file);

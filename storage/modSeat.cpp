@@ -129,22 +129,36 @@ void WriteSeatFile()
     g_seat = now && !now->Name.isEmpty() && NamedOnThisMachine(*now) ? now->Name : g_madeSeat;
 }
 
-// Told once a run for each data folder: a file system whose locks hold only
-// through one mount.
+// Looked at once a run for each data folder: a file system whose locks hold
+// only through one mount.
 QStringList g_mountLocalTold;
 
-void TellOfMountLocalLocks(const QString& dataFolder)
+// Told once for each seat and data folder: a note in the seat's folder
+// keeps that it was, so that an operator is not told again at each start
+// of a lab that keeps such a share. Whatever lies at the note's name counts;
+// it is never read.
+void TellOfMountLocalLocks(const QString& dataFolder, const QString& seatFolder)
 {
+    if (g_mountLocalTold.contains(dataFolder))
+        return;
     const QString type = MountLocalLockFileSystem(dataFolder);
-    if (type.isEmpty() || g_mountLocalTold.contains(dataFolder))
+    if (type.isEmpty())
         return;
     g_mountLocalTold << dataFolder;
+    const QString note = JoinPath(seatFolder, QLatin1String(MountToldFileName));
+    struct stat there {};
+    if (::lstat(QFile::encodeName(note).constData(), &there) == 0)
+        return;
     WriteLog(0,
              QStringLiteral("%1 lies on %2, whose locks hold only through this mount: a run of this seat on another "
                             "PC is not refused there")
                  .arg(dataFolder, type),
              SeatProcedure);
     ShowMessage(MsgMountLocalLocks);
+    // Written after the message, so that a run ended while it was up tells
+    // again; one that cannot be written tells again at the next start.
+    SystemError error;
+    WriteNewFile(note, (type + QStringLiteral("\r\n")).toStdString(), error, ReadOnlyPermissions);
 }
 
 // The lock file of the seat's folder in the data folder; empty where the
@@ -210,7 +224,7 @@ SeatLock LockSeatFolder(FileLock& lock, const QString& dataFolder, SystemError* 
     }
     if (lock.IsLocked() && SameFile(lock.Path(), path))
         return SeatLock::Held;
-    TellOfMountLocalLocks(dataFolder);
+    TellOfMountLocalLocks(dataFolder, QFileInfo(path).path());
     SystemError error;
     switch (lock.TryLock(path, error)) {
     case FileLock::Result::Locked:
@@ -305,7 +319,16 @@ void LogOldNamesOfNoSeries(const QString& dataFolder, const QString& seatFolder,
 {
     const QString path = JoinPath(seatFolder, QLatin1String(OldNamesFileName));
     SystemError error;
-    const std::optional<std::string> known = QFileInfo::exists(path) ? ReadFileWhole(path, error) : std::string();
+    // Anyone who may write the data folder may lay something at this name:
+    // only a file of its own, of a size this list can have, is read (a pipe
+    // would hold the start, a link lead anywhere); anything else is taken
+    // as no list, and the names are logged once more.
+    constexpr qint64 MaxListSize = 64 * 1024;
+    struct stat list {};
+    std::optional<std::string> known;
+    if (::lstat(QFile::encodeName(path).constData(), &list) == 0 && S_ISREG(list.st_mode)
+        && list.st_size <= MaxListSize)
+        known = ReadFileWhole(path, error, LinkAtName::Refuse);
     const QStringList before = known ? QString::fromUtf8(known->data(), static_cast<qsizetype>(known->size()))
                                            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
                                      : QStringList();

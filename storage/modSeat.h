@@ -16,7 +16,7 @@
 // lock may hold only through the mount that took it; one moved on its own
 // machine keeps its seat. A data folder on a file system whose locks hold
 // only through one mount (FUSE: sshfs, smbnetfs, gvfs, rclone) is logged
-// and told once a run (message 52).
+// and told once for each seat (message 52).
 //
 // Pending files of the layout before seats ("PENDING n.QTA" in the data
 // folder itself) are taken over once, by the first seat that starts, into
@@ -41,6 +41,9 @@ inline constexpr char TakeOverLockFileName[] = "PENDING.LCK";
 // In the seat's folder: the names of the old layout in the data folder that
 // hold no series, with their size and time, each logged once.
 inline constexpr char OldNamesFileName[] = "OLDNAMES.LST";
+// In the seat's folder: a note that the seat was told its data folder lies
+// on a file system whose locks hold only through one mount.
+inline constexpr char MountToldFileName[] = "FUSE.TOLD";
 
 // A seat's name: 1 to 24 of "A"-"Z", "0"-"9" and "-", beginning and ending
 // with a letter or digit. Upper case only, so that no two seats differ only

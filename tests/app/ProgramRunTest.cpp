@@ -387,6 +387,8 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
             ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(lastRun) == lastRun.size());
         }
         const QByteArray settings = SettingsBytes();
+        const QString entries =
+            QDir(Home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u',');
         const int runs = row.FirstStart ? 2 : 1;
         for (int run = 0; run < runs; ++run) {
             const Started started = Start(0, row.Window);
@@ -405,10 +407,11 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
             EXPECT_EQ(lines.find("message"), std::string::npos) << lines;
         }
         if (row.FirstStart) {
-            // The second run saw the welcome window again: nothing was left,
-            // not even the seat's name.
+            // The second run saw the welcome window again: nothing was left
+            // in the program folder, not even the seat's name.
             EXPECT_FALSE(QFile::exists(settingsFile));
             EXPECT_FALSE(QFile::exists(seatFile));
+            EXPECT_EQ(QDir(Home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u','), entries);
             continue;
         }
         EXPECT_EQ(ReadPending(), Pending);

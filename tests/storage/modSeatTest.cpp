@@ -39,6 +39,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -841,6 +842,26 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
                  return qdasPutNewTestReport(QDASFolder, second, file).toStdString();
              });
          }},
+        {"a Q-DAS file whose write another seat's kill cut short on a share",
+         [&] {
+             // The hidden file that write left goes at the next export, once
+             // no write can still be under way (an hour); a newer one stays.
+             ASSERT_TRUE(QDir().mkpath(QDASFolder));
+             const QString name = qdasFileName(second, QStringLiteral("DFQ"));
+             const QString old = QDASFolder + QStringLiteral("/.") + name + QStringLiteral(".AbC123.NEW");
+             const QString young = QDASFolder + QStringLiteral("/.") + name + QStringLiteral(".XyZ789.NEW");
+             WriteFileBytes(old, "cut");
+             WriteFileBytes(young, "being written");
+             QFile file(old);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+             file.close();
+             QdasFile dfq;
+             dfq.K1004 = QStringLiteral("a");
+             EXPECT_EQ(qdasPutNewTestReport(QDASFolder, second, dfq), name);
+             EXPECT_FALSE(QFileInfo::exists(old));
+             EXPECT_TRUE(QFileInfo::exists(young));
+         }},
         {"the reports of two terminations of one second",
          [&] {
              bothKept(Reports(), dskFileNameFromDate(Named("a").Date, QStringLiteral("QTA")), [&] {
@@ -864,6 +885,37 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              EXPECT_EQ(logged(Programs['A'], QStringLiteral("PENDING NOTES.QTA holds no pending series")), 1);
              EXPECT_TRUE(QFileInfo::exists(Data + QStringLiteral("/PENDING NOTES.QTA")));
          }},
+        {"a seat's list of those names laid by another as a pipe or a link",
+         [&] {
+             // Read as input: a pipe holds no start, a link is not the
+             // seat's list (its target, whatever it holds, stays as it was).
+             const QString notes = Data + QStringLiteral("/PENDING NOTES.QTA");
+             WriteFileBytes(notes, "not a series");
+             const QString noSeries = QStringLiteral("PENDING NOTES.QTA holds no pending series");
+             const int before = logged(Programs['A'], noSeries);
+             struct stat file {};
+             ASSERT_EQ(::stat(QFile::encodeName(notes).constData(), &file), 0);
+             const std::string known = QStringLiteral("PENDING NOTES.QTA\t%1\t%2\r\n")
+                                           .arg(static_cast<qint64>(file.st_size))
+                                           .arg(static_cast<qint64>(file.st_mtim.tv_sec))
+                                           .toStdString();
+             const QString target = Temp.path() + QStringLiteral("/private");
+             WriteFileBytes(target, known);
+             ASSERT_TRUE(QDir().mkpath(Folder('A')));
+             const QByteArray list = QFile::encodeName(Folder('A') + QStringLiteral("/OLDNAMES.LST"));
+             ASSERT_EQ(::mkfifo(list.constData(), 0666), 0);
+             {
+                 SeatRun a(Programs['A'], Data);
+                 a.Send("start");
+                 ASSERT_EQ(a.Reply("start", 10000), "up");
+                 EXPECT_EQ(a.Ask("end"), "ok");
+             }
+             ASSERT_TRUE(QFile::remove(QString::fromLocal8Bit(list)));
+             ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), list.constData()), 0);
+             EXPECT_EQ(StartHere('A'), "up");
+             EXPECT_EQ(logged(Programs['A'], noSeries), before + 2);
+             EXPECT_EQ(ReadFileBytes(target), known);
+         }},
         {"the take-over lock held longer than a start waits",
          [&] {
              WriteOldPendingFiles({"a"});
@@ -882,6 +934,63 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              EXPECT_EQ(PendingIn(Data).size(), 2);
              held.Unlock();
              EXPECT_EQ(StartHere('A'), "up a:0");
+         }},
+        {"a take-over left unfinished while its lock is held longer than a start waits",
+         [&] {
+             // A's take-over of a was killed after its copy: the record
+             // still means to remove the copy, and whoever holds the lock
+             // may be undoing it. A's start gives up waiting and loads none
+             // of it; once the lock is free, a is open once.
+             const std::string bytes = ReportFileBytes(Named("a"));
+             const QString old = Data + QStringLiteral("/PENDING 1.QTA");
+             const QString copy = Folder('A') + QStringLiteral("/PENDING 1.QTA");
+             ASSERT_TRUE(QDir().mkpath(Folder('A')));
+             WriteFileBytes(old, bytes);
+             WriteFileBytes(copy, bytes);
+             const IntentRecord record{IntentCommit::FileRemoved, QString(), false,
+                                       {IntentFile{copy, IntentChecksum(bytes)}},
+                                       {IntentFile{old, IntentChecksum(bytes)}}};
+             WriteFileBytes(Data + QStringLiteral("/PENDING.STP"), IntentRecordBytes(record, Data));
+             FileLock held;
+             SystemError error;
+             ASSERT_EQ(held.TryLock(Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
+             SetTakeOverWait(300);
+             {
+                 SeatRun a(Programs['A'], Data);
+                 a.Send("start");
+                 EXPECT_EQ(a.Reply("start", 10000), "up");
+                 EXPECT_EQ(a.Ask("end"), "ok");
+             }
+             SetTakeOverWait(5000);
+             held.Unlock();
+             EXPECT_EQ(StartHere('A'), "up a:0");
+             EXPECT_TRUE(PendingIn(Data).isEmpty());
+         }},
+        {"a seat whose name cannot be written into its program folder",
+         [&] {
+             // It works as the seat its host and path make, at every start,
+             // so that its series are found again; once its name can be
+             // written, that is the name.
+             const QString program = Temp.path() + QStringLiteral("/ReadOnly");
+             ASSERT_TRUE(QDir().mkpath(program));
+             const QString made = MakeSeatName(MachineHostName(), QDir::cleanPath(program));
+             const int status = RunWithReadOnlyFolder(QFile::encodeName(program).constData(), [&] {
+                 SetProgramFolder(program);
+                 ResetSettingsGlobals(program);
+                 DataFolder = Data;
+                 if (Start() != "up" || !Step("open", "a"))
+                     return 1;
+                 EndSeat();
+                 return Start() == "up a:0" && SeatName() == made ? 0 : 2;
+             });
+             if (status == ChildSetupFailed)
+                 return;
+             EXPECT_EQ(status, 0);
+             EXPECT_FALSE(QFileInfo::exists(program + QStringLiteral("/QUINTARA.SEAT")));
+             Programs['R'] = program;
+             EXPECT_EQ(StartHere('R'), "up a:0");
+             EXPECT_EQ(ReadFileBytes(program + QStringLiteral("/QUINTARA.SEAT")).substr(0, made.size() + 2),
+                       (made + QStringLiteral("\r\n")).toStdString());
          }},
         {"a copy of the program folder on another machine",
          [&] {
@@ -920,8 +1029,8 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              SetProgramFolder(Programs['A']);
              DataFolder = Data;
              EXPECT_TRUE(EstablishSeat());
-             // Told once a run, also where the run leaves the folder and
-             // comes back to it.
+             // Told once, also where the run leaves the folder and comes
+             // back to it.
              const QString other = Temp.path() + QStringLiteral("/Other");
              ASSERT_TRUE(QDir().mkpath(other));
              for (const QString& folder : {other, Data}) {
@@ -931,11 +1040,48 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              }
              EXPECT_TRUE(HoldSeatFolder());
              EndSeat();
+             // Nor again at the seat's later starts; another seat is told
+             // once too.
+             for (const char seat : {'A', 'B', 'B'}) {
+                 SetProgramFolder(Programs[seat]);
+                 EXPECT_TRUE(EstablishSeat());
+                 EndSeat();
+             }
              SetMountLocalLockFileSystemForTests(nullptr);
              SetProgramFolder(Program);
-             ASSERT_EQ(Presenter.Shown.size(), 1u);
+             ASSERT_EQ(Presenter.Shown.size(), 2u);
              EXPECT_EQ(Presenter.Shown[0], ComposeMessage(52, {}, Language));
              EXPECT_EQ(logged(Programs['A'], QStringLiteral("lies on fuse.sshfs")), 1);
+             EXPECT_EQ(logged(Programs['B'], QStringLiteral("lies on fuse.sshfs")), 1);
+         }},
+        {"the mounts whose locks hold through one mount only, read from the mount table",
+         [&] {
+             // Blanks in paths are "\040"; optional fields come before the
+             // lone "-". A FUSE disk of this PC (ntfs-3g) is no share.
+             const QByteArray mountinfo =
+                 "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                 "40 22 0:48 / /mnt/lab\\040share rw,nosuid shared:20 master:3 - fuse.sshfs lab@srv:/data rw\n"
+                 "41 22 0:49 / /mnt/- rw - fuse.rclone lab:data rw,user_id=1000\n"
+                 "42 29 0:50 / /run/user/1000/gvfs rw shared:30 - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+                 "43 22 0:51 / /home/lab/smb rw - fuse.smbnetfs smbnetfs rw\n"
+                 "44 22 0:52 /data /mnt/a\\040-\\040b rw - nfs4 srv:/data rw,vers=4.2\n"
+                 "45 22 0:53 / /mnt/cifs rw - cifs //srv/lab\\040data rw\n"
+                 "46 22 8:17 / /media/lab/USB\\040DISK rw - fuseblk /dev/sdb1 rw\n";
+             const struct {
+                 const char* Device;
+                 const char* Type;
+                 bool OneMount;
+             } mounts[] = {{"8:1", "ext4", false},         {"0:48", "fuse.sshfs", true},
+                           {"0:49", "fuse.rclone", true},  {"0:50", "fuse.gvfsd-fuse", true},
+                           {"0:51", "fuse.smbnetfs", true}, {"0:52", "nfs4", false},
+                           {"0:53", "cifs", false},         {"8:17", "fuseblk", false},
+                           {"0:99", "", false}};
+             for (const auto& mount : mounts) {
+                 SCOPED_TRACE(mount.Device);
+                 const QString type = MountTypeOfDevice(mountinfo, mount.Device);
+                 EXPECT_EQ(type, QLatin1String(mount.Type));
+                 EXPECT_EQ(LocksHoldThroughOneMount(type), mount.OneMount);
+             }
          }},
     };
     for (const Row& row : rows) {
