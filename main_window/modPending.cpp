@@ -553,14 +553,18 @@ bool SaveTelling(std::size_t changed)
 
 // A pending file that cannot be loaded is renamed aside ("PENDING 3.QTA.BAD",
 // ".BAD2", ... beside earlier ones), so no later save can remove it.
+// A link of such a name is renamed itself, never what it leads to.
 void SetPendingFileAside(const QString& folder, const QString& name)
 {
+    const auto taken = [&](const QString& aside) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(JoinPath(folder, aside)).constData(), &st) == 0;
+    };
     QString aside = dskAsideName(name, 1);
-    for (int n = 2; QFileInfo::exists(JoinPath(folder, aside)); ++n)
+    for (int n = 2; taken(aside); ++n)
         aside = dskAsideName(name, n);
-    QFile file(JoinPath(folder, name));
-    if (!file.rename(JoinPath(folder, aside))) {
-        const SystemError error = ErrorFromFile(file);
+    SystemError error;
+    if (!dskMoveFileNew(JoinPath(folder, name), JoinPath(folder, aside), error)) {
         WriteLog(error.Number, QStringLiteral("%1 (%2 could not be loaded)").arg(error.Text, name),
                  QStringLiteral("LoadPendingProtocols"));
         return;
@@ -964,6 +968,14 @@ void LoadPendingProtocols()
         const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
         if (std::any_of(leftovers.begin(), leftovers.end(), named))
             continue;
+        // A link at the name (others can lay one in a shared folder) holds
+        // no series of this seat, wherever it leads: it is never read through
+        // and goes aside itself, so that no save takes its name.
+        struct stat at {};
+        if (::lstat(QFile::encodeName(path).constData(), &at) == 0 && S_ISLNK(at.st_mode)) {
+            SetPendingFileAside(folder, name);
+            continue;
+        }
         // A file that is no test report at all is neither loaded nor touched;
         // one that cannot even be opened (logged by the check) is not loaded.
         const bool isReport = dskIsTestReportFile(folder, name);

@@ -294,6 +294,21 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              EXPECT_FALSE(IsLink(pending));
              EXPECT_EQ(ReadFileBytes(pending), ReportFileBytes(Protocols[1]));
          }},
+        {"a pending file laid as a link to a series elsewhere",
+         [&](const Folders& f) {
+             // Another seat's series, or any file of that shape the user may read.
+             Protocol b = SampleProtocol(QStringLiteral("s"), At(10));
+             b.Reference2 = QStringLiteral("b");
+             WriteFileBytes(f.Victim, ReportFileBytes(b));
+             const std::string bytes = ReadFileBytes(f.Victim);
+             const QString link = f.Seat + QStringLiteral("/PENDING 2.QTA");
+             ASSERT_TRUE(QFile::link(f.Victim, link));
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             EXPECT_EQ(ReadFileBytes(f.Victim), bytes);
+             // The link itself set aside, so that no save takes its name.
+             EXPECT_FALSE(IsLink(link));
+             EXPECT_TRUE(IsLink(link + QStringLiteral(".BAD")));
+         }},
         {"the settings file a link",
          [&](const Folders& f) {
              const QString settings = f.Program + QStringLiteral("/QUINTARA.DAT");
