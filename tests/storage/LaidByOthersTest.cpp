@@ -15,6 +15,7 @@
 #include "platform/SafeFile.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modSeat.h"
+#include "storage/modTestReport.h"
 #include "support/ChildProcess.h"
 
 #include <QDir>
@@ -308,6 +309,17 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              // The link itself set aside, so that no save takes its name.
              EXPECT_FALSE(IsLink(link));
              EXPECT_TRUE(IsLink(link + QStringLiteral(".BAD")));
+         }},
+        {"a report's style folder laid as a link to a folder outside",
+         [&](const Folders& f) {
+             const QString outside = f.Home + QStringLiteral("/lot");
+             ASSERT_TRUE(QDir().mkpath(outside));
+             ASSERT_TRUE(QFile::link(outside, f.Data + QStringLiteral("/") + dskStyleFolderName(QStringLiteral("s"))));
+             Protocols[1].Finished = true;
+             EXPECT_FALSE(SavePendingSeriesReport(1));
+             // Nothing written through it, and the series stays open.
+             EXPECT_TRUE(QDir(outside).isEmpty());
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
         {"the settings file a link",
          [&](const Folders& f) {
