@@ -712,7 +712,14 @@ bool SavePendingSeriesReport(int index, SystemError* failure)
         }
         return true;
     }
-    const QString recordFolder = FolderOf(file->Path);
+    // The record lies beside the series' file where a record there may name
+    // both files; a report going to another data folder than that file is
+    // named from the program folder, as a move's files are, or the next
+    // start would refuse the record and find the series both reported and open.
+    const QString besideFile = FolderOf(file->Path);
+    const bool mayNameBoth = IntentRecordMayName(besideFile, CleanPath(file->Path))
+        && IntentRecordMayName(besideFile, CleanPath(report.Path));
+    const QString recordFolder = mayNameBoth ? besideFile : ProgramFolder();
     if (!ReadyForStep(SaveProcedure, {file->Path, report.Path})) {
         if (failure)
             *failure = ErrorFromErrno(EBUSY, file->Path);

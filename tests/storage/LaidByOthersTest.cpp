@@ -108,6 +108,8 @@ protected:
         EndSeat();
         Folders f;
         const QString top = Temp.path() + QStringLiteral("/row%1").arg(row);
+        // A row that prepares again starts afresh.
+        QDir(top).removeRecursively();
         f.Program = top + QStringLiteral("/Program");
         f.Data = top + QStringLiteral("/Data");
         f.Seat = f.Data + QStringLiteral("/SEAT-LAB-A");
@@ -186,6 +188,7 @@ void ExpectRefusedAtTheStart(const Folders& f, const QString& record, const QStr
 TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
 {
     const QString seatFile = QStringLiteral("QUINTARA.SEAT");
+    int n = 0;   // the row under way
     const std::vector<Row> rows = {
         {"a record in the seat folder names the seat's own file by its absolute name",
          [&](const Folders& f) {
@@ -321,6 +324,37 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              EXPECT_TRUE(QDir(outside).isEmpty());
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
+        {"a termination whose report goes to another data folder than the series' file",
+         [&](const Folders& f) {
+             // The series' file is still in the folder of before (its move
+             // waits for the next save) when the termination writes the
+             // report where the folder named now is. Wherever a kill falls,
+             // the next start has the series as one report or one open
+             // series, and refuses no record of the program's own.
+             const QString other = f.Data + QStringLiteral("2");
+             const QString reports = other + u'/' + dskStyleFolderName(QStringLiteral("s"));
+             int refused = 0;
+             const auto prepare = [&] {
+                 Prepare(n);
+                 ASSERT_TRUE(QDir().mkpath(other));
+             };
+             const auto terminate = [&] {
+                 DataFolder = other;
+                 Protocols[1].Finished = true;
+                 return SavePendingSeriesReport(1) ? 0 : 1;
+             };
+             const auto check = [&](int) {
+                 const QStringList loaded = Restart();
+                 const auto written = QDir(reports).entryList(QDir::Files).size();
+                 ASSERT_EQ(written + loaded.count(QStringLiteral("a")), 1) << loaded.join(u',').toStdString();
+                 refused += LogLinesIn(f, QStringLiteral("outside what a record there may name"));
+             };
+             const int kills = KillBeforeEachFileCall(prepare, terminate, check);
+             if (kills < 0)
+                 return;
+             EXPECT_GT(kills, 5);
+             EXPECT_EQ(refused, 0);
+         }},
         {"the settings file a link",
          [&](const Folders& f) {
              const QString settings = f.Program + QStringLiteral("/QUINTARA.DAT");
@@ -394,7 +428,6 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              }
          }},
     };
-    int n = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
         const Folders f = Prepare(++n);
