@@ -6,6 +6,7 @@
 #include "StorageTest.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
@@ -362,6 +363,18 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              EXPECT_TRUE(SaveSettings());
              ExpectVictimUntouched(f);
              EXPECT_FALSE(IsLink(settings));
+         }},
+        {"the log a link to a private file, and one to no file",
+         [&](const Folders& f) {
+             const QString log = f.Program + QStringLiteral("/QUINTARA.LOG");
+             const QString none = f.Home + QStringLiteral("/none");
+             QFile::remove(log);
+             ASSERT_TRUE(QFile::link(f.Victim, log));
+             WriteLog(0, QStringLiteral("a line"), QStringLiteral("Row"));
+             ExpectVictimUntouched(f);
+             ASSERT_TRUE(QFile::remove(log) && QFile::link(none, log));
+             WriteLog(0, QStringLiteral("a line"), QStringLiteral("Row"));
+             EXPECT_FALSE(QFileInfo::exists(none));
          }},
         {"the instance lock a link",
          [&](const Folders& f) {
