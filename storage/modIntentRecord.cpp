@@ -246,13 +246,19 @@ bool IntentRecordMayName(const QString& folder, const QString& name)
     if (SameFolder(clean, ProgramFolder()))
         return !IsProgramOwnName(QFileInfo(path).fileName());
     // A seat's folder lies in its data folder, where its reports go.
-    const QString data = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) ? FolderOf(clean) : clean;
+    const bool seat = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-"));
+    const QString data = seat ? FolderOf(clean) : clean;
     const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
     if (!path.startsWith(base))
         return false;
     const QString below = path.mid(base.size());
     const QStringList parts = NameParts(below);
     if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
+        return false;
+    // Another seat's folder holds that seat's open series: no step of this
+    // seat touches them.
+    if (seat && parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-"))
+        && base + parts.first() != clean)
         return false;
     // A folder on the way is a folder of its own, never a link laid there
     // to lead elsewhere.

@@ -74,7 +74,8 @@ inline constexpr char SeriesStepRecordStem[] = "PENDING";
 // clean): in the program folder, any file but the program's own
 // ("QUINTARA.*", records, locks); in a data folder or a seat folder, which
 // others can write, only a pending file or a report of that data folder, in
-// it or in one real folder below it (no link on the way).
+// it or in one real folder below it (no link on the way), and from a seat's
+// folder none in another seat's.
 bool IntentRecordMayName(const QString& folder, const QString& path);
 
 // The records lying in the folder, in name order.
@@ -122,7 +123,8 @@ enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARe
 // Records and every name in them are input from a folder others can write.
 // A record in a data folder or a seat's folder names only files in that
 // data folder ("PENDING n.QTA" and test reports, in it or in one real
-// folder below it, never through a link), and no change of data folder; one
+// folder below it, never through a link; from a seat's folder, none in
+// another seat's), and no change of data folder; one
 // in the program folder may name the data folders too, but none of the
 // program's own files ("QUINTARA.*", records, locks). A record that names
 // anything else is logged and left as it is, and nothing is done on its

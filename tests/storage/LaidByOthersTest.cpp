@@ -240,6 +240,16 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              ExpectRefusedAtTheStart(f, record, f.Victim);
              ExpectVictimUntouched(f);
          }},
+        {"a record in the seat folder names another seat's open series",
+         [&](const Folders& f) {
+             const QString other = f.Data + QStringLiteral("/SEAT-LAB-B/PENDING 1.QTA");
+             ASSERT_TRUE(QDir().mkpath(f.Data + QStringLiteral("/SEAT-LAB-B")));
+             WriteFileBytes(other, f.SeriesBytes);
+             const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
+                                               {{Utf8(other), f.SeriesBytes}}));
+             ExpectRefusedAtTheStart(f, record, other);
+         }},
         {"a change of data folder laid in the seat folder",
          [&](const Folders& f) {
              const QString record = f.Seat + QStringLiteral("/QUINTARA 1.STP");
