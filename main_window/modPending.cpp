@@ -1000,7 +1000,7 @@ void LoadPendingProtocols()
         // What the file holds now (an older layout is written back by the
         // reader): the bytes it may be removed by.
         SystemError error;
-        const std::optional<std::string> bytes = ReadFileWhole(path, error);
+        const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Refuse);
         Protocols.push_back(std::move(record));
         origin.push_back(IntentFile{CleanPath(path), bytes ? IntentChecksum(*bytes) : QByteArray()});
     }
