@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <string>
 
 #include <fcntl.h>
