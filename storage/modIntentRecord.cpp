@@ -213,6 +213,30 @@ bool IsProgramOwnName(const QString& name)
         || name.endsWith(QLatin1String(".LCK"), Qt::CaseInsensitive);
 }
 
+// Whether path is a file a step works on (IsSharedStepFileName) in the data
+// folder or in one real folder below it; with seat given (a seat's folder
+// in it), none in another seat's folder.
+bool StepFileBelow(const QString& data, const QString& path, const QString& seat)
+{
+    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
+    if (!path.startsWith(base))
+        return false;
+    const QString below = path.mid(base.size());
+    const QStringList parts = NameParts(below);
+    if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
+        return false;
+    // Another seat's folder holds that seat's open series: no step of this
+    // seat touches them.
+    if (!seat.isEmpty() && parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-"))
+        && base + parts.first() != seat)
+        return false;
+    // A folder on the way is a folder of its own, never a link laid there
+    // to lead elsewhere.
+    struct stat way {};
+    return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
+        || S_ISDIR(way.st_mode);
+}
+
 // Whether the record lying in folder names only what a record there may
 // (IntentRecordMayName); offending gets the first name that fails.
 bool NamesStayInside(const IntentRecord& record, const QString& folder, QString& offending)
@@ -245,26 +269,11 @@ bool IntentRecordMayName(const QString& folder, const QString& name)
     const QString clean = Clean(folder);
     if (SameFolder(clean, ProgramFolder()))
         return !IsProgramOwnName(QFileInfo(path).fileName());
-    // A seat's folder lies in its data folder, where its reports go.
-    const bool seat = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-"));
-    const QString data = seat ? FolderOf(clean) : clean;
-    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
-    if (!path.startsWith(base))
-        return false;
-    const QString below = path.mid(base.size());
-    const QStringList parts = NameParts(below);
-    if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
-        return false;
-    // Another seat's folder holds that seat's open series: no step of this
-    // seat touches them.
-    if (seat && parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-"))
-        && base + parts.first() != clean)
-        return false;
-    // A folder on the way is a folder of its own, never a link laid there
-    // to lead elsewhere.
-    struct stat way {};
-    return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
-        || S_ISDIR(way.st_mode);
+    // A record names files of its own folder; one in a seat's folder also
+    // the reports of the data folder that folder lies in. Either reading
+    // holds: a data folder may bear a name that begins as a seat's does.
+    return StepFileBelow(clean, path, QString())
+        || (QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) && StepFileBelow(FolderOf(clean), path, clean));
 }
 
 QStringList IntentRecordPaths(const QString& folder)

@@ -423,6 +423,18 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
                             LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(other), f.SeriesBytes}}));
              ExpectRefusedAtTheStart(f, f.Seat + QStringLiteral("/PENDING 7.STP"), other);
          }},
+        {"a data folder whose own name begins as a seat folder's",
+         [&](const Folders& f) {
+             // The take-over's record there names its old files and its copies
+             // in a seat's folder; a record in that seat's folder, its reports.
+             const QString data = f.Home + QStringLiteral("/SEAT-LAB");
+             const QString seat = data + QStringLiteral("/SEAT-LAB-A");
+             ASSERT_TRUE(QDir().mkpath(seat));
+             for (const QString& name : {QStringLiteral("/PENDING 1.QTA"), QStringLiteral("/SEAT-LAB-A/PENDING 1.QTA")})
+                 EXPECT_TRUE(IntentRecordMayName(data, data + name)) << name.toStdString();
+             EXPECT_TRUE(IntentRecordMayName(seat, data + QStringLiteral("/2024.01.05, 09.00.00.QTA")));
+             EXPECT_FALSE(IntentRecordMayName(seat, f.Home + QStringLiteral("/PENDING 1.QTA")));
+         }},
         {"two files of one inode number on two file systems",
          [&](const Folders& f) {
              const QString one = f.Home + QStringLiteral("/one");
