@@ -73,9 +73,9 @@ inline constexpr char SeriesStepRecordStem[] = "PENDING";
 // Whether a record lying in folder may name the file at path (absolute,
 // clean): in the program folder, any file but the program's own
 // ("QUINTARA.*", records, locks); in a data folder or a seat folder, which
-// others can write, only a pending file or a report of that data folder, in
-// it or in one real folder below it (no link on the way), and from a seat's
-// folder none in another seat's.
+// others can write, only a pending file or a report in that folder or in one
+// real folder below it (no link on the way), and from a seat's folder also
+// one of the data folder it lies in, but none in another seat's folder.
 bool IntentRecordMayName(const QString& folder, const QString& path);
 
 // The records lying in the folder, in name order.
