@@ -12,6 +12,7 @@
 #include "main_window/modPending.h"
 #include "platform/BinaryIO.h"
 #include "platform/InstanceLock.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "storage/modIntentRecord.h"
@@ -365,6 +366,15 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
                  return;
              EXPECT_GT(kills, 5);
              EXPECT_EQ(refused, 0);
+         }},
+        {"a read-only mark set or cleared at a name that is a link",
+         [&](const Folders& f) {
+             const QString report = f.Data + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+             ASSERT_TRUE(QFile::link(f.Victim, report));
+             for (const int attributes : {AttrReadOnly, AttrNormal})
+                 EXPECT_FALSE(SetAttr(report, attributes));
+             ExpectVictimUntouched(f);
+             EXPECT_TRUE(IsLink(report));
          }},
         {"the settings file a link",
          [&](const Folders& f) {
