@@ -251,6 +251,15 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
                                                {{Utf8(other), f.SeriesBytes}}));
              ExpectRefusedAtTheStart(f, record, other);
          }},
+        {"a step's record in the program folder names a file of no shape a step writes",
+         [&](const Folders& f) {
+             const QString notes = f.Home + QStringLiteral("/notes.txt");
+             WriteFileBytes(notes, "the user's notes");
+             const QString record = f.Program + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(notes), "the user's notes"}}));
+             ExpectRefusedAtTheStart(f, record, notes);
+             EXPECT_EQ(ReadFileBytes(notes), "the user's notes");
+         }},
         {"a change of data folder laid in the seat folder",
          [&](const Folders& f) {
              const QString record = f.Seat + QStringLiteral("/QUINTARA 1.STP");
