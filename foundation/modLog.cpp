@@ -8,7 +8,11 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 const char ProgramVersion[] = QUINTARA_VERSION;
 
@@ -45,16 +49,29 @@ void WriteLog(int32_t errNumber, const QString& errText, const QString& procName
     if (folder.isEmpty())
         return;
     // Joined in the platform layer: the disk module logs through here.
-    QFile log(FindExistingPath(folder, QStringLiteral("QUINTARA.LOG")));
-    // A line cut short by a full disk or a file size limit was never ended:
-    // this one must not be glued to it. Unbuffered, so that the check and the
-    // append are one read and one write on the file itself.
-    std::string text;
-    if (log.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        text = MissingLineEnd(log);
+    const QByteArray name = QFile::encodeName(FindExistingPath(folder, QStringLiteral("QUINTARA.LOG")));
+    // Never through a link at the name: what it leads to is not the log.
+    int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const bool readable = fd >= 0;
     // A log the program may write but not read is still written to.
-    else if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
         return;
+    // Unbuffered, so that the check and the append are one read and one
+    // write on the file itself.
+    QFile log;
+    const QIODevice::OpenMode mode = (readable ? QIODevice::ReadWrite : QIODevice::WriteOnly) | QIODevice::Append
+        | QIODevice::Unbuffered;
+    if (!log.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return;
+    }
+    // A line cut short by a full disk or a file size limit was never ended:
+    // this one must not be glued to it.
+    std::string text;
+    if (readable)
+        text = MissingLineEnd(log);
     text += ToCp1252(LogLine(Now(), errNumber, errText, procName)) + "\r\n";
     log.write(text.data(), static_cast<qint64>(text.size()));
 }

@@ -777,14 +777,18 @@ bool SaveTelling(std::size_t changed)
 
 // A pending file that cannot be loaded is renamed aside ("PENDING 3.QTA.BAD",
 // ".BAD2", ... beside earlier ones), so no later save can remove it.
+// A link of such a name is renamed itself, never what it leads to.
 void SetPendingFileAside(const QString& folder, const QString& name)
 {
+    const auto taken = [&](const QString& aside) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(JoinPath(folder, aside)).constData(), &st) == 0;
+    };
     QString aside = dskAsideName(name, 1);
-    for (int n = 2; QFileInfo::exists(JoinPath(folder, aside)); ++n)
+    for (int n = 2; taken(aside); ++n)
         aside = dskAsideName(name, n);
-    QFile file(JoinPath(folder, name));
-    if (!file.rename(JoinPath(folder, aside))) {
-        const SystemError error = ErrorFromFile(file);
+    SystemError error;
+    if (!dskMoveFileNew(JoinPath(folder, name), JoinPath(folder, aside), error)) {
         WriteLog(error.Number, QStringLiteral("%1 (%2 could not be loaded)").arg(error.Text, name),
                  QStringLiteral("LoadPendingProtocols"));
         return;
@@ -952,7 +956,14 @@ bool SaveSeriesReport(int index, SystemError* failure)
         }
         return true;
     }
-    const QString recordFolder = FolderOf(file->Path);
+    // The record lies beside the series' file where a record there may name
+    // both files; a report going to another data folder than that file is
+    // named from the program folder, as a move's files are, or the next
+    // start would refuse the record and find the series both reported and open.
+    const QString besideFile = FolderOf(file->Path);
+    const bool mayNameBoth = IntentRecordMayName(besideFile, CleanPath(file->Path))
+        && IntentRecordMayName(besideFile, CleanPath(report.Path));
+    const QString recordFolder = mayNameBoth ? besideFile : ProgramFolder();
     if (!ReadyForStep(SaveProcedure, {file->Path, report.Path})) {
         if (failure)
             *failure = ErrorFromErrno(EBUSY, file->Path);
@@ -1281,6 +1292,14 @@ void LoadPendingProtocols()
                 };
                 if (!found || std::any_of(leftovers.begin(), leftovers.end(), holds))
                     continue;
+            }
+            // A link at the name (others can lay one in a shared folder) holds
+            // no series of this seat, wherever it leads: it is never read
+            // through and goes aside itself, so that no save takes its name.
+            struct stat at {};
+            if (::lstat(QFile::encodeName(path).constData(), &at) == 0 && S_ISLNK(at.st_mode)) {
+                SetPendingFileAside(from, name);
+                continue;
             }
             // A file that is no test report at all is neither loaded nor touched;
             // one that cannot even be opened (logged by the check) is not loaded.

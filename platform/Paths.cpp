@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 QString StoredNameToPath(const QString& storedName)
@@ -130,18 +132,26 @@ bool HasExtension(const QString& fileName, const QString& extension)
 
 bool SetAttr(const QString& path, int attributes)
 {
-    // Never through a link at the name: what it leads to is not the file
-    // the program wrote there.
-    if (!QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+    // Never through a link at the name, also one laid between a look and
+    // the change: what it leads to is not the file the program wrote there.
+    // The file itself is opened (not waiting on a pipe) and changed by its
+    // descriptor.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    // The mode bits only: the "user" flags tell what the running user may do.
-    QFileDevice::Permissions permissions = QFile::permissions(path)
-        & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    if (attributes & AttrReadOnly)
-        permissions &= ~(QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-    else
-        permissions |= QFileDevice::WriteOwner;
-    return QFile::setPermissions(path, permissions);
+    struct stat st {};
+    bool changed = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        // The mode bits only; root ignores them, so nothing relies on them.
+        mode_t mode = st.st_mode & 07777;
+        if (attributes & AttrReadOnly)
+            mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+        else
+            mode |= S_IWUSR;
+        changed = ::fchmod(fd, mode) == 0;
+    }
+    ::close(fd);
+    return changed;
 }
 
 int GetAttr(const QString& path)

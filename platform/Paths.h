@@ -44,7 +44,9 @@ bool HasExtension(const QString& fileName, const QString& extension);
 // has no equivalent and changes nothing), 33 read-only and archive.
 // Read-only clears every write bit; normal gives the owner the write bit
 // back. Root ignores write bits, so nothing may rely on them to stop an
-// overwrite. A link at the name is left as it is (false). True on success.
+// overwrite. A link at the name, or anything but a file, is left as it is
+// (false), also one laid there meanwhile: the file is changed through its
+// own descriptor. True on success.
 inline constexpr int AttrNormal = 0;
 inline constexpr int AttrReadOnly = 1;
 inline constexpr int AttrArchive = 32;

@@ -11,13 +11,11 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -60,6 +58,12 @@ bool dskEnsureFolder(const QString& root, const QString& sub)
     }
     const QString path = dskBuildPath(root, sub);
     const QFileInfo info(path);
+    // A link laid at the name (the data folder is shared) would lead the
+    // files written there out of the root: it is no folder of the root's.
+    if (info.isSymLink()) {
+        errno = ELOOP;
+        return false;
+    }
     if (info.isDir())
         return true;
     if (info.exists()) {

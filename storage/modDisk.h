@@ -22,8 +22,8 @@ bool dskFileExists(const QString& folder, const QString& name);
 QString dskFileNameFromDate(double date, const QString& extension);
 
 // True when the root folder exists and its subfolder (the name as given)
-// exists or was created. A subfolder that exists under another case counts.
-// On failure errno holds the reason.
+// exists or was created. A subfolder that exists under another case counts;
+// a link at its name does not (ELOOP). On failure errno holds the reason.
 bool dskEnsureFolder(const QString& root, const QString& sub);
 
 // The names of the files in the folder, hidden files included, in the order

@@ -253,6 +253,38 @@ bool IsProgramOwnName(const QString& name)
         || name.endsWith(QLatin1String(".LCK"), Qt::CaseInsensitive);
 }
 
+// A name as the program writes it: absolute, clean, no "\\" in it. Qt reads
+// a name beginning with ":" from its resources, and takes it for an
+// absolute one.
+bool IsCleanAbsolute(const QString& name)
+{
+    return QDir::cleanPath(name) == name && name.startsWith(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
+// Whether path is a file a step works on (IsSharedStepFileName) in the data
+// folder or in one real folder below it; with seat given (a seat's folder
+// in it), none in another seat's folder.
+bool StepFileBelow(const QString& data, const QString& path, const QString& seat)
+{
+    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
+    if (!path.startsWith(base))
+        return false;
+    const QString below = path.mid(base.size());
+    const QStringList parts = NameParts(below);
+    if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
+        return false;
+    // Another seat's folder holds that seat's open series: no step of this
+    // seat touches them.
+    if (!seat.isEmpty() && parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-"))
+        && base + parts.first() != seat)
+        return false;
+    // A folder on the way is a folder of its own, never a link laid there
+    // to lead elsewhere.
+    struct stat way {};
+    return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
+        || S_ISDIR(way.st_mode);
+}
+
 // Whether the record lying in folder names only what a record there may
 // (IntentRecordMayName); offending gets the first name that fails.
 bool NamesStayInside(const IntentRecord& record, const QString& folder, QString& offending)
@@ -261,10 +293,14 @@ bool NamesStayInside(const IntentRecord& record, const QString& folder, QString&
         offending = record.Folder;
         return false;
     }
+    // A change of data folder also moves the curves the tests name, whatever
+    // their names; those are never the program's own.
+    const bool change = record.Commit == IntentCommit::SettingsNameFolder;
     std::vector<IntentFile> names = record.Created;
     names.insert(names.end(), record.Removed.begin(), record.Removed.end());
     for (const IntentFile& file : names) {
-        if (!IntentRecordMayName(folder, file.Path)) {
+        const bool curve = change && IsCleanAbsolute(file.Path) && !IsProgramOwnName(QFileInfo(file.Path).fileName());
+        if (!curve && !IntentRecordMayName(folder, file.Path)) {
             offending = file.Path;
             return false;
         }
@@ -275,30 +311,22 @@ bool NamesStayInside(const IntentRecord& record, const QString& folder, QString&
 
 }  // namespace
 
-bool IntentRecordMayName(const QString& folder, const QString& name)
+bool IntentRecordMayName(const QString& folder, const QString& path)
 {
-    // Qt reads a name beginning with ":" from its resources, and takes it
-    // for an absolute one.
-    const QString path = QDir::cleanPath(name);
-    if (path != name || !path.startsWith(QLatin1Char('/')) || path.contains(QLatin1Char('\\')))
+    if (!IsCleanAbsolute(path))
         return false;
     const QString clean = Clean(folder);
-    if (SameFolder(clean, ProgramFolder()))
-        return !IsProgramOwnName(QFileInfo(path).fileName());
-    // A seat's folder lies in its data folder, where its reports go.
-    const QString data = QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) ? FolderOf(clean) : clean;
-    const QString base = data == QLatin1String("/") ? data : data + QLatin1Char('/');
-    if (!path.startsWith(base))
-        return false;
-    const QString below = path.mid(base.size());
-    const QStringList parts = NameParts(below);
-    if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
-        return false;
-    // A folder on the way is a folder of its own, never a link laid there
-    // to lead elsewhere.
-    struct stat way {};
-    return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
-        || S_ISDIR(way.st_mode);
+    // The program folder is the user's own: a record there may name the
+    // data folders too, but only files of the shapes a step writes.
+    if (SameFolder(clean, ProgramFolder())) {
+        const QString file = QFileInfo(path).fileName();
+        return IsSharedStepFileName(file) && !IsProgramOwnName(file);
+    }
+    // A record names files of its own folder; one in a seat's folder also
+    // the reports of the data folder that folder lies in. Either reading
+    // holds: a data folder may bear a name that begins as a seat's does.
+    return StepFileBelow(clean, path, QString())
+        || (QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) && StepFileBelow(FolderOf(clean), path, clean));
 }
 
 QStringList IntentRecordPaths(const QString& folder)

@@ -80,10 +80,12 @@ inline constexpr char DataFolderChangeRecordStem[] = "QUINTARA";
 inline constexpr char SeriesStepRecordStem[] = "PENDING";
 
 // Whether a record lying in folder may name the file at path (absolute,
-// clean): in the program folder, any file but the program's own
-// ("QUINTARA.*", records, locks); in a data folder or a seat folder, which
-// others can write, only a pending file or a report of that data folder, in
-// it or in one real folder below it (no link on the way).
+// clean): in the program folder, a pending file or a report anywhere, but
+// none of the program's own ("QUINTARA.*", records, locks), and a change of
+// data folder there also the curves it moves; in a data folder or a seat folder, which
+// others can write, only a pending file or a report in that folder or in one
+// real folder below it (no link on the way), and from a seat's folder also
+// one of the data folder it lies in, but none in another seat's folder.
 bool IntentRecordMayName(const QString& folder, const QString& path);
 
 // The records lying in the folder, in name order.
@@ -131,9 +133,11 @@ enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARe
 // Records and every name in them are input from a folder others can write.
 // A record in a data folder or a seat's folder names only files in that
 // data folder ("PENDING n.QTA" and test reports, in it or in one real
-// folder below it, never through a link), and no change of data folder; one
-// in the program folder may name the data folders too, but none of the
-// program's own files ("QUINTARA.*", records, locks). A record that names
+// folder below it, never through a link; from a seat's folder, none in
+// another seat's), and no change of data folder; one
+// in the program folder may name the data folders too, only files of the
+// shapes a step writes there (a change of data folder also its curves),
+// and none of the program's own files ("QUINTARA.*", records, locks). A record that names
 // anything else is logged and left as it is, and nothing is done on its
 // word (Refused). A file a record names is never read through a link: a
 // link at its name holds no bytes of a step, and is left alone.

@@ -638,7 +638,7 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
         if (::lstat(QFile::encodeName(path).constData(), &file) != 0 || !S_ISREG(file.st_mode)
             || !dskIsTestReportFile(dataFolder, name))
             continue;
-        const std::optional<std::string> read = ReadFileWhole(path, error);
+        const std::optional<std::string> read = ReadFileWhole(path, error, LinkAtName::Refuse);
         if (!read) {
             WriteLog(error, TakeOverProcedure, path);
             continue;

@@ -6,15 +6,18 @@
 #include "StorageTest.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/BinaryIO.h"
 #include "platform/InstanceLock.h"
+#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modSeat.h"
+#include "storage/modTestReport.h"
 #include "support/ChildProcess.h"
 
 #include <QDir>
@@ -107,6 +110,8 @@ protected:
         EndSeat();
         Folders f;
         const QString top = Temp.path() + QStringLiteral("/row%1").arg(row);
+        // A row that prepares again starts afresh.
+        QDir(top).removeRecursively();
         f.Program = top + QStringLiteral("/Program");
         f.Data = top + QStringLiteral("/Data");
         f.Seat = f.Data + QStringLiteral("/SEAT-LAB-A");
@@ -185,6 +190,7 @@ void ExpectRefusedAtTheStart(const Folders& f, const QString& record, const QStr
 TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
 {
     const QString seatFile = QStringLiteral("QUINTARA.SEAT");
+    int n = 0;   // the row under way
     const std::vector<Row> rows = {
         {"a record in the seat folder names the seat's own file by its absolute name",
          [&](const Folders& f) {
@@ -234,6 +240,25 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
                                                {{"lot/PENDING 1.QTA", f.VictimBytes}}));
              ExpectRefusedAtTheStart(f, record, f.Victim);
              ExpectVictimUntouched(f);
+         }},
+        {"a record in the seat folder names another seat's open series",
+         [&](const Folders& f) {
+             const QString other = f.Data + QStringLiteral("/SEAT-LAB-B/PENDING 1.QTA");
+             ASSERT_TRUE(QDir().mkpath(f.Data + QStringLiteral("/SEAT-LAB-B")));
+             WriteFileBytes(other, f.SeriesBytes);
+             const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
+                                               {{Utf8(other), f.SeriesBytes}}));
+             ExpectRefusedAtTheStart(f, record, other);
+         }},
+        {"a step's record in the program folder names a file of no shape a step writes",
+         [&](const Folders& f) {
+             const QString notes = f.Home + QStringLiteral("/notes.txt");
+             WriteFileBytes(notes, "the user's notes");
+             const QString record = f.Program + QStringLiteral("/PENDING 7.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(notes), "the user's notes"}}));
+             ExpectRefusedAtTheStart(f, record, notes);
+             EXPECT_EQ(ReadFileBytes(notes), "the user's notes");
          }},
         {"a change of data folder laid in the seat folder",
          [&](const Folders& f) {
@@ -294,6 +319,72 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              EXPECT_FALSE(IsLink(pending));
              EXPECT_EQ(ReadFileBytes(pending), ReportFileBytes(Protocols[1]));
          }},
+        {"a pending file laid as a link to a series elsewhere",
+         [&](const Folders& f) {
+             // Another seat's series, or any file of that shape the user may read.
+             Protocol b = SampleProtocol(QStringLiteral("s"), At(10));
+             b.Reference2 = QStringLiteral("b");
+             WriteFileBytes(f.Victim, ReportFileBytes(b));
+             const std::string bytes = ReadFileBytes(f.Victim);
+             const QString link = f.Seat + QStringLiteral("/PENDING 2.QTA");
+             ASSERT_TRUE(QFile::link(f.Victim, link));
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             EXPECT_EQ(ReadFileBytes(f.Victim), bytes);
+             // The link itself set aside, so that no save takes its name.
+             EXPECT_FALSE(IsLink(link));
+             EXPECT_TRUE(IsLink(link + QStringLiteral(".BAD")));
+         }},
+        {"a report's style folder laid as a link to a folder outside",
+         [&](const Folders& f) {
+             const QString outside = f.Home + QStringLiteral("/lot");
+             ASSERT_TRUE(QDir().mkpath(outside));
+             ASSERT_TRUE(QFile::link(outside, f.Data + QStringLiteral("/") + dskStyleFolderName(QStringLiteral("s"))));
+             Protocols[1].Finished = true;
+             EXPECT_FALSE(SavePendingSeriesReport(1));
+             // Nothing written through it, and the series stays open.
+             EXPECT_TRUE(QDir(outside).isEmpty());
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+         }},
+        {"a termination whose report goes to another data folder than the series' file",
+         [&](const Folders& f) {
+             // The series' file is still in the folder of before (its move
+             // waits for the next save) when the termination writes the
+             // report where the folder named now is. Wherever a kill falls,
+             // the next start has the series as one report or one open
+             // series, and refuses no record of the program's own.
+             const QString other = f.Data + QStringLiteral("2");
+             const QString reports = other + u'/' + dskStyleFolderName(QStringLiteral("s"));
+             int refused = 0;
+             const auto prepare = [&] {
+                 Prepare(n);
+                 ASSERT_TRUE(QDir().mkpath(other));
+             };
+             const auto terminate = [&] {
+                 DataFolder = other;
+                 Protocols[1].Finished = true;
+                 return SavePendingSeriesReport(1) ? 0 : 1;
+             };
+             const auto check = [&](int) {
+                 const QStringList loaded = Restart();
+                 const auto written = QDir(reports).entryList(QDir::Files).size();
+                 ASSERT_EQ(written + loaded.count(QStringLiteral("a")), 1) << loaded.join(u',').toStdString();
+                 refused += LogLinesIn(f, QStringLiteral("outside what a record there may name"));
+             };
+             const int kills = KillBeforeEachFileCall(prepare, terminate, check);
+             if (kills < 0)
+                 return;
+             EXPECT_GT(kills, 5);
+             EXPECT_EQ(refused, 0);
+         }},
+        {"a read-only mark set or cleared at a name that is a link",
+         [&](const Folders& f) {
+             const QString report = f.Data + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+             ASSERT_TRUE(QFile::link(f.Victim, report));
+             for (const int attributes : {AttrReadOnly, AttrNormal})
+                 EXPECT_FALSE(SetAttr(report, attributes));
+             ExpectVictimUntouched(f);
+             EXPECT_TRUE(IsLink(report));
+         }},
         {"the settings file a link",
          [&](const Folders& f) {
              const QString settings = f.Program + QStringLiteral("/QUINTARA.DAT");
@@ -301,6 +392,18 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              EXPECT_TRUE(SaveSettings());
              ExpectVictimUntouched(f);
              EXPECT_FALSE(IsLink(settings));
+         }},
+        {"the log a link to a private file, and one to no file",
+         [&](const Folders& f) {
+             const QString log = f.Program + QStringLiteral("/QUINTARA.LOG");
+             const QString none = f.Home + QStringLiteral("/none");
+             QFile::remove(log);
+             ASSERT_TRUE(QFile::link(f.Victim, log));
+             WriteLog(0, QStringLiteral("a line"), QStringLiteral("Row"));
+             ExpectVictimUntouched(f);
+             ASSERT_TRUE(QFile::remove(log) && QFile::link(none, log));
+             WriteLog(0, QStringLiteral("a line"), QStringLiteral("Row"));
+             EXPECT_FALSE(QFileInfo::exists(none));
          }},
         {"the instance lock a link",
          [&](const Folders& f) {
@@ -339,6 +442,18 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
                             LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(other), f.SeriesBytes}}));
              ExpectRefusedAtTheStart(f, f.Seat + QStringLiteral("/PENDING 7.STP"), other);
          }},
+        {"a data folder whose own name begins as a seat folder's",
+         [&](const Folders& f) {
+             // The take-over's record there names its old files and its copies
+             // in a seat's folder; a record in that seat's folder, its reports.
+             const QString data = f.Home + QStringLiteral("/SEAT-LAB");
+             const QString seat = data + QStringLiteral("/SEAT-LAB-A");
+             ASSERT_TRUE(QDir().mkpath(seat));
+             for (const QString& name : {QStringLiteral("/PENDING 1.QTA"), QStringLiteral("/SEAT-LAB-A/PENDING 1.QTA")})
+                 EXPECT_TRUE(IntentRecordMayName(data, data + name)) << name.toStdString();
+             EXPECT_TRUE(IntentRecordMayName(seat, data + QStringLiteral("/2024.01.05, 09.00.00.QTA")));
+             EXPECT_FALSE(IntentRecordMayName(seat, f.Home + QStringLiteral("/PENDING 1.QTA")));
+         }},
         {"two files of one inode number on two file systems",
          [&](const Folders& f) {
              const QString one = f.Home + QStringLiteral("/one");
@@ -367,7 +482,6 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              }
          }},
     };
-    int n = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
         const Folders f = Prepare(++n);
