@@ -54,18 +54,23 @@ Protocol Named(const std::string& name)
 
 // A seat's start: "up a:0 b:3", the series it loaded with the tests each
 // took beyond the sample's; "refused" while another run holds the seat.
+std::string OpenSeries()
+{
+    const std::size_t base = Named("a").Blocks[1].Values.size();
+    std::string list;
+    for (std::size_t i = 1; i < Protocols.size(); ++i)
+        list += ' ' + Protocols[i].Reference2.toStdString() + ':'
+            + std::to_string(Protocols[i].Blocks[1].Values.size() - base);
+    return list;
+}
+
 std::string Start()
 {
     if (!EstablishSeat())
         return "refused";
     Protocols = {EmptyProtocol};
     LoadPendingProtocols();
-    const std::size_t base = Named("a").Blocks[1].Values.size();
-    std::string list = "up";
-    for (std::size_t i = 1; i < Protocols.size(); ++i)
-        list += ' ' + Protocols[i].Reference2.toStdString() + ':'
-            + std::to_string(Protocols[i].Blocks[1].Values.size() - base);
-    return list;
+    return "up" + OpenSeries();
 }
 
 // One step of a running seat, as the main window takes it: "open x",
@@ -980,7 +985,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     // where it was), "mount" and "unmount" (the share bound onto the data
     // folder, lazily unmounted), "dfq" (a DFQ file whose Q-DAS folder is on
     // the share), "ls" (what the data folder shows; "1" where the older seat
-    // folder below the mount point still holds x as it was).
+    // folder below the mount point still holds x as it was), "list" (the
+    // series open in the run).
     const auto play = [&](const std::vector<std::string>& script) {
         std::string story;
         for (const std::string& command : script) {
@@ -1008,6 +1014,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 QDASFolder = Data + QStringLiteral("/QDAS");
                 said = qdasPutTestReportAction(QDASFolder, QStringLiteral("20240105_120000.DFQ"), QdasFile{})
                     ? "=ok" : "=fail";
+            } else if (verb == "list") {
+                said = '=' + OpenSeries();
             } else if (verb == "ls") {
                 said = '=' + QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u',').toStdString();
                 if (QFileInfo::exists(hidden))
@@ -1077,6 +1085,17 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0; end=ok; "
          "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString()
              + "=ok; end=ok; start(data)=up a:0 c:0"},
+        {"the folder back and chosen again during the run",
+         [&] {
+             // a, left there by the start, is open again at once; then both
+             // are moved by a stand-in and chosen back, each open once.
+             const std::string data = "change " + Data.toStdString();
+             return play({"drop", "start", "open c", "back", data, "list", "test a", "drop", "test c", "back", data,
+                          "list", "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; back; change " + Data.toStdString() + "=ok; list= c:0 a:0; "
+             "test a=ok; drop; test c=ok [46]; back; change " + Data.toStdString() + "=ok; list= c:1 a:1; end=ok; "
+             "start(data)=up a:1 c:1"},
         {"reports written while the program folder stands in",
          [&] {
              return play({"drop", "start", "open c", "open d", "terminate c", "dfq", "terminate d", "end", "back",
