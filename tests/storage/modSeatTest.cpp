@@ -986,7 +986,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     // folder, lazily unmounted), "dfq" (a DFQ file whose Q-DAS folder is on
     // the share), "ls" (what the data folder shows; "1" where the older seat
     // folder below the mount point still holds x as it was), "list" (the
-    // series open in the run).
+    // series open in the run), "curve" (a curve written, and where).
     const auto play = [&](const std::vector<std::string>& script) {
         std::string story;
         for (const std::string& command : script) {
@@ -1014,6 +1014,13 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 QDASFolder = Data + QStringLiteral("/QDAS");
                 said = qdasPutTestReportAction(QDASFolder, QStringLiteral("20240105_120000.DFQ"), QdasFile{})
                     ? "=ok" : "=fail";
+            } else if (verb == "curve") {
+                // A curve of a test, and the folder it went into.
+                const QString name = abtFilePut(ABTCurve{}, At(13));
+                said = name.isEmpty()                                              ? "=fail"
+                    : QFileInfo::exists(Programs['A'] + u'/' + name)              ? "=program"
+                    : QFileInfo::exists(Data + u'/' + name)                        ? "=data"
+                                                                                   : "=?";
             } else if (verb == "list") {
                 said = '=' + OpenSeries();
             } else if (verb == "ls") {
@@ -1069,10 +1076,11 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     const std::vector<Row> rows = {
         {"the share unmounted, the folder below with an older seat folder showing",
          [&] {
-             return mounted({"mount", "start", "open b", "test a", "unmount", "test a", "terminate b", "end", "ls",
+             return mounted({"mount", "start", "open b", "test a", "unmount", "curve", "test a", "terminate b", "end", "ls",
                              "mount", "start", "end", "start"});
          },
-         "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; test a=ok [46]; terminate b=ok; end=ok; "
+         "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; curve=program; test a=ok [46]; terminate b=ok; "
+         "end=ok; "
          "ls=SEAT-LAB-A 1; mount; start(program)=up a:2 [48 1 0]; end=ok; start(program)=up a:2"},
         {"the data folder gone, an empty folder in its place",
          [&] { return play({"start", "test a", "drop", "empty", "test a", "ls", "end", "back", "start"}); },
