@@ -534,6 +534,16 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
     return true;
 }
 
+// Files of series given up that a record names from now on: the next save
+// no longer removes them itself.
+void ForgetGivenUp(const std::vector<IntentFile>& files)
+{
+    for (const IntentFile& file : files)
+        g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
+                                    [&](const IntentFile& gone) { return gone.Path == file.Path; }),
+                     g_gone.end());
+}
+
 // The notes in the program folder of the seat folders it stood in for
 // (all, or those naming folder).
 std::vector<OpenStep> StandInNotes(const QString& folder = QString())
@@ -672,10 +682,7 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
         return false;
     }
     // The note carries the files left there from here.
-    for (const IntentFile& file : leftBehind)
-        g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
-                                    [&](const IntentFile& gone) { return gone.Path == file.Path; }),
-                     g_gone.end());
+    ForgetGivenUp(leftBehind);
     FinishDataFolderChange();
     g_namedDataFolder = program;
     // The seat's lock in the folder left behind goes: the settings no
@@ -1295,10 +1302,7 @@ bool EndDataFolderChange(bool committed)
     }
     // The record carries the given-up files from here.
     if (committed)
-        for (const IntentFile& file : change.Record.Removed)
-            g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
-                                        [&](const IntentFile& gone) { return gone.Path == file.Path; }),
-                         g_gone.end());
+        ForgetGivenUp(change.Record.Removed);
     const IntentCommitState state = committed ? IntentCommitState::Reached : IntentCommitState::NotReached;
     if (FinishIntent(change.RecordPath, change.Record, state, SaveProcedure))
         return true;
