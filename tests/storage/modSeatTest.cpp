@@ -1017,10 +1017,10 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
             } else if (verb == "curve") {
                 // A curve of a test, and the folder it went into.
                 const QString name = abtFilePut(ABTCurve{}, At(13));
-                said = name.isEmpty()                                              ? "=fail"
-                    : QFileInfo::exists(Programs['A'] + u'/' + name)              ? "=program"
-                    : QFileInfo::exists(Data + u'/' + name)                        ? "=data"
-                                                                                   : "=?";
+                said = name.isEmpty()                                 ? "=fail"
+                    : QFileInfo::exists(Programs['A'] + u'/' + name) ? "=program"
+                    : QFileInfo::exists(Data + u'/' + name)          ? "=data"
+                                                                     : "=?";
             } else if (verb == "list") {
                 said = '=' + OpenSeries();
             } else if (verb == "ls") {
@@ -1076,8 +1076,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     const std::vector<Row> rows = {
         {"the share unmounted, the folder below with an older seat folder showing",
          [&] {
-             return mounted({"mount", "start", "open b", "test a", "unmount", "curve", "test a", "terminate b", "end", "ls",
-                             "mount", "start", "end", "start"});
+             return mounted({"mount", "start", "open b", "test a", "unmount", "curve", "test a", "terminate b", "end",
+                             "ls", "mount", "start", "end", "start"});
          },
          "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; curve=program; test a=ok [46]; terminate b=ok; "
          "end=ok; "
