@@ -487,6 +487,7 @@ void frmMain::mnuSettings_DataSettings_Click()
     // after Cancel too.
     commClose();
     const QString dataFolder = DataFolder;
+    const std::size_t open = Protocols.size();
     // The open series are written into a new data folder before the
     // settings name it, so that the next start finds them whatever happens;
     // their files in the old folder go once the settings name the new one.
@@ -501,6 +502,13 @@ void frmMain::mnuSettings_DataSettings_Click()
     if (DataFolder != dataFolder && Protocols.size() > 1) {
         bool ok = false;
         SavePendingProtocols(ok);
+    }
+    // A folder the program folder stood in for, chosen again, gives back the
+    // series left there: the list of series shows them.
+    if (Protocols.size() != open && CurrentProtocol != 0) {
+        RefreshGuard refreshing(*this);
+        FillProtocolCombo(Protocols[static_cast<size_t>(CurrentProtocol)]);
+        cboProtocol->setCurrentIndex(CurrentProtocol - 1);
     }
     PortOpen = commOpen(ComPort);
     if (!PortOpen)

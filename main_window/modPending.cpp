@@ -534,6 +534,16 @@ bool MoveSeriesFile(std::size_t i, const QString& folder, QSet<QString>& held)
     return true;
 }
 
+// Files of series given up that a record names from now on: the next save
+// no longer removes them itself.
+void ForgetGivenUp(const std::vector<IntentFile>& files)
+{
+    for (const IntentFile& file : files)
+        g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
+                                    [&](const IntentFile& gone) { return gone.Path == file.Path; }),
+                     g_gone.end());
+}
+
 // The notes in the program folder of the seat folders it stood in for
 // (all, or those naming folder).
 std::vector<OpenStep> StandInNotes(const QString& folder = QString())
@@ -672,10 +682,7 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
         return false;
     }
     // The note carries the files left there from here.
-    for (const IntentFile& file : leftBehind)
-        g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
-                                    [&](const IntentFile& gone) { return gone.Path == file.Path; }),
-                     g_gone.end());
+    ForgetGivenUp(leftBehind);
     FinishDataFolderChange();
     g_namedDataFolder = program;
     // The seat's lock in the folder left behind goes: the settings no
@@ -837,6 +844,71 @@ bool CanBeOpened(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
+}
+
+// Loads the pending files in the folder as series, each with the file it
+// came from (origin, by its place in Protocols); a file a step that could
+// not be completed still means to remove (named in leftovers) is not loaded.
+void LoadSeriesFrom(const QString& from, const std::vector<IntentFile>& leftovers, std::vector<IntentFile>& origin,
+                    bool& writeBackFailed)
+{
+    for (const QString& name : dskListFiles(from)) {
+        if (IsLeftoverTemporary(name)) {
+            PutLeftoverAside(from, name);
+            continue;
+        }
+        // The writer's own temporary file, of a shape no user picks.
+        if (name.startsWith(QLatin1String(".PENDING ")) && IsAtomicTemporaryName(name)) {
+            if (RemoveAtomicWriteLeftover(JoinPath(from, name)))
+                WriteLog(0, QStringLiteral("%1 left by an interrupted write; removed").arg(name), LoadProcedure);
+            continue;
+        }
+        if (!IsPendingName(name))
+            continue;
+        const QString path = JoinPath(from, name);
+        // A file a step that could not be completed still means to remove:
+        // the bytes it names at that name, not any file that took the name
+        // since (a new series); one that cannot be read is not loaded.
+        const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
+        if (std::any_of(leftovers.begin(), leftovers.end(), named)) {
+            SystemError error;
+            std::optional<IntentFile> found;
+            if (!IntentFileAsFound(path, found, error))
+                continue;
+            const auto holds = [&](const IntentFile& file) {
+                return named(file) && found && file.Checksum == found->Checksum;
+            };
+            if (!found || std::any_of(leftovers.begin(), leftovers.end(), holds))
+                continue;
+        }
+        // A link at the name (others can lay one in a shared folder) holds
+        // no series of this seat, wherever it leads: it is never read
+        // through and goes aside itself, so that no save takes its name.
+        struct stat at {};
+        if (::lstat(QFile::encodeName(path).constData(), &at) == 0 && S_ISLNK(at.st_mode)) {
+            SetPendingFileAside(from, name);
+            continue;
+        }
+        // A file that is no test report at all is neither loaded nor touched;
+        // one that cannot even be opened (logged by the check) is not loaded.
+        const bool isReport = dskIsTestReportFile(from, name);
+        if (!isReport && CanBeOpened(path))
+            continue;
+        // The reader gives the empty series for a damaged file, and for one
+        // whose report form or current property is out of range (logged).
+        bool failed = false;
+        // What the file holds now (an older layout is written back by the
+        // reader): the bytes it may be removed by, hashed as they were read.
+        QByteArray checksum;
+        Protocol record = isReport ? dskGetTestReport(from, name, &failed, &checksum) : EmptyProtocol;
+        writeBackFailed = writeBackFailed || failed;
+        if (IsEmptyProtocol(record)) {
+            SetPendingFileAside(from, name);
+            continue;
+        }
+        Protocols.push_back(std::move(record));
+        origin.push_back(IntentFile{CleanPath(path), checksum});
+    }
 }
 
 }  // namespace
@@ -1178,6 +1250,41 @@ bool BeginDataFolderChange(const QString& folder)
 
 namespace {
 
+// The series the program folder's stand-in left in the seat folder the
+// settings name again, open again in this run as at a start: every pending
+// file there but the copies this change wrote, the old files it removes
+// (those of series the stand-in moved) and what an open step still means to
+// remove, so that no series is open twice.
+void OpenSeriesLeftIn(const QString& folder)
+{
+    std::vector<IntentFile> skipped;
+    const auto skip = [&](const IntentRecord& record) {
+        skipped.insert(skipped.end(), record.Created.begin(), record.Created.end());
+        skipped.insert(skipped.end(), record.Removed.begin(), record.Removed.end());
+    };
+    if (g_change.Active)
+        skip(g_change.Record);
+    for (const OpenStep& step : g_steps)
+        skip(step.Record);
+    for (std::size_t i = 1; i < g_open.size(); ++i)
+        for (const IntentFile& entry : EntriesOf(g_open[i]))
+            skipped.push_back(entry);
+    if (Protocols.empty())
+        Protocols.push_back(EmptyProtocol);
+    KeepInStep();
+    const std::size_t before = Protocols.size();
+    std::vector<IntentFile> origin(before);
+    bool writeBackFailed = false;
+    LoadSeriesFrom(folder, skipped, origin, writeBackFailed);
+    for (std::size_t i = before; i < Protocols.size(); ++i)
+        g_open.push_back(PendingFile{origin[i].Path, origin[i].Checksum, false, false, QByteArray()});
+    if (Protocols.size() > before)
+        WriteLog(0, QStringLiteral("%1 series left in %2 are open again").arg(Protocols.size() - before).arg(folder),
+                 SaveProcedure);
+    if (writeBackFailed)
+        ShowMessage(32);
+}
+
 // Ends the change under way once the settings named the new folder
 // (committed) or could not: the series' files are then the copies, or stay
 // the old ones, and the record is finished accordingly.
@@ -1186,7 +1293,10 @@ bool EndDataFolderChange(bool committed)
     if (committed) {
         g_namedDataFolder = DataFolder;
         // The operator chose again a folder the program folder stood in for.
-        for (const OpenStep& note : StandInNotes(SeatPendingFolder(DataFolder)))
+        const std::vector<OpenStep> notes = StandInNotes(SeatPendingFolder(DataFolder));
+        if (!notes.empty())
+            OpenSeriesLeftIn(SeatPendingFolder(DataFolder));
+        for (const OpenStep& note : notes)
             TellStandInOver(note, true);
     }
     if (!g_change.Active)
@@ -1211,10 +1321,7 @@ bool EndDataFolderChange(bool committed)
     }
     // The record carries the given-up files from here.
     if (committed)
-        for (const IntentFile& file : change.Record.Removed)
-            g_gone.erase(std::remove_if(g_gone.begin(), g_gone.end(),
-                                        [&](const IntentFile& gone) { return gone.Path == file.Path; }),
-                         g_gone.end());
+        ForgetGivenUp(change.Record.Removed);
     const IntentCommitState state = committed ? IntentCommitState::Reached : IntentCommitState::NotReached;
     if (FinishIntent(change.RecordPath, change.Record, state, SaveProcedure))
         return true;
@@ -1263,65 +1370,7 @@ void LoadPendingProtocols()
     // checksum of what it held.
     std::vector<IntentFile> origin(Protocols.size());
     bool writeBackFailed = false;
-    const auto loadFrom = [&](const QString& from) {
-        for (const QString& name : dskListFiles(from)) {
-            if (IsLeftoverTemporary(name)) {
-                PutLeftoverAside(from, name);
-                continue;
-            }
-            // The writer's own temporary file, of a shape no user picks.
-            if (name.startsWith(QLatin1String(".PENDING ")) && IsAtomicTemporaryName(name)) {
-                if (RemoveAtomicWriteLeftover(JoinPath(from, name)))
-                    WriteLog(0, QStringLiteral("%1 left by an interrupted write; removed").arg(name), LoadProcedure);
-                continue;
-            }
-            if (!IsPendingName(name))
-                continue;
-            const QString path = JoinPath(from, name);
-            // A file a step that could not be completed still means to remove:
-            // the bytes it names at that name, not any file that took the name
-            // since (a new series); one that cannot be read is not loaded.
-            const auto named = [&](const IntentFile& file) { return SameFile(file.Path, path); };
-            if (std::any_of(leftovers.begin(), leftovers.end(), named)) {
-                SystemError error;
-                std::optional<IntentFile> found;
-                if (!IntentFileAsFound(path, found, error))
-                    continue;
-                const auto holds = [&](const IntentFile& file) {
-                    return named(file) && found && file.Checksum == found->Checksum;
-                };
-                if (!found || std::any_of(leftovers.begin(), leftovers.end(), holds))
-                    continue;
-            }
-            // A link at the name (others can lay one in a shared folder) holds
-            // no series of this seat, wherever it leads: it is never read
-            // through and goes aside itself, so that no save takes its name.
-            struct stat at {};
-            if (::lstat(QFile::encodeName(path).constData(), &at) == 0 && S_ISLNK(at.st_mode)) {
-                SetPendingFileAside(from, name);
-                continue;
-            }
-            // A file that is no test report at all is neither loaded nor touched;
-            // one that cannot even be opened (logged by the check) is not loaded.
-            const bool isReport = dskIsTestReportFile(from, name);
-            if (!isReport && CanBeOpened(path))
-                continue;
-            // The reader gives the empty series for a damaged file, and for one
-            // whose report form or current property is out of range (logged).
-            bool failed = false;
-            // What the file holds now (an older layout is written back by the
-            // reader): the bytes it may be removed by, hashed as they were read.
-            QByteArray checksum;
-            Protocol record = isReport ? dskGetTestReport(from, name, &failed, &checksum) : EmptyProtocol;
-            writeBackFailed = writeBackFailed || failed;
-            if (IsEmptyProtocol(record)) {
-                SetPendingFileAside(from, name);
-                continue;
-            }
-            Protocols.push_back(std::move(record));
-            origin.push_back(IntentFile{CleanPath(path), checksum});
-        }
-    };
+    const auto loadFrom = [&](const QString& from) { LoadSeriesFrom(from, leftovers, origin, writeBackFailed); };
     loadFrom(folder);
     // Seat folders the program folder stood in for, once they are there
     // again: the files the series left there go while they hold what the

@@ -10,6 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "storage/modDisk.h"
+#include "storage/modSeat.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -115,8 +116,11 @@ QString abtFilePut(const ABTCurve& curve, double when, SystemError* failure)
     SystemError& told = failure ? *failure : ignored;
     const QString procName = QStringLiteral("abtFilePut");
     // As the report writer does: the program folder stands in for a data
-    // folder that is gone, and the setting follows it.
-    if (!IsExistingFolder(DataFolder) && IsExistingFolder(ProgramFolder()))
+    // folder that is gone, and the setting follows it. So it does for one
+    // that is no longer the folder the seat locked (a share unmounted, an
+    // empty local folder showing at its path): a curve written there would
+    // be lost from the share.
+    if ((!IsExistingFolder(DataFolder) || !HoldSeatFolder()) && IsExistingFolder(ProgramFolder()))
         DataFolder = ProgramFolder();
     const QString folder = DataFolder;
     if (!IsExistingFolder(folder)) {

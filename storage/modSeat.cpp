@@ -174,11 +174,12 @@ QString SeatLockPath(const QString& dataFolder)
 // is gone or does not answer, a handle gone stale, a folder missing), as
 // against those of a file system without such locks (ENOLCK, EOPNOTSUPP,
 // EINVAL) or of one that may not be written: the series are not there to
-// be written to. Told by the system's message, which is all an error keeps.
+// be written to. Told by the error's number (the classic one where the
+// answer has one), not by its text, which follows the locale.
 bool SaysUnreachable(const SystemError& error)
 {
     for (const int reason : {EIO, ENOTCONN, ESTALE, EHOSTDOWN, ETIMEDOUT, ENOENT, ENOTDIR, ENXIO, ENODEV})
-        if (error.Text == ErrorFromErrno(reason).Text)
+        if (error.Number == ClassicErrorNumber(reason))
             return true;
     return false;
 }

@@ -403,6 +403,16 @@ TEST_F(CommandsTest, DataSettingsNameAnotherDataFolderOnlyOnceTheOpenSeriesAreIn
         EXPECT_EQ(pending(data).join(u',').toStdString(), "PENDING 1.QTA,PENDING 2.QTA");
         EXPECT_EQ(pending(gone ? next : old).join(u',').toStdString(), "");
     }
+    // A folder chosen again gives back the series a stand-in left there
+    // (played by a series added while the dialog is open): the list of
+    // series shows them, and the series shown stays chosen.
+    dialogs.Then([](QDialog& d) {
+        AddPendingSeries(Series({108}));
+        d.reject();
+    });
+    w_->mnuSettings_DataSettings_Click();
+    EXPECT_EQ(w_->cboProtocol->count(), static_cast<int>(Protocols.size()) - 1);
+    EXPECT_EQ(w_->cboProtocol->currentIndex(), CurrentProtocol - 1);
 }
 
 TEST_F(CommandsTest, TheStyleEditorReselectsTheStyleByNameAndReappliesItToTheWorkingRecord)

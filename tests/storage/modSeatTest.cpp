@@ -55,18 +55,23 @@ Protocol Named(const std::string& name)
 
 // A seat's start: "up a:0 b:3", the series it loaded with the tests each
 // took beyond the sample's; "refused" while another run holds the seat.
+std::string OpenSeries()
+{
+    const std::size_t base = Named("a").Blocks[1].Values.size();
+    std::string list;
+    for (std::size_t i = 1; i < Protocols.size(); ++i)
+        list += ' ' + Protocols[i].Reference2.toStdString() + ':'
+            + std::to_string(Protocols[i].Blocks[1].Values.size() - base);
+    return list;
+}
+
 std::string Start()
 {
     if (!EstablishSeat())
         return "refused";
     Protocols = {EmptyProtocol};
     LoadPendingProtocols();
-    const std::size_t base = Named("a").Blocks[1].Values.size();
-    std::string list = "up";
-    for (std::size_t i = 1; i < Protocols.size(); ++i)
-        list += ' ' + Protocols[i].Reference2.toStdString() + ':'
-            + std::to_string(Protocols[i].Blocks[1].Values.size() - base);
-    return list;
+    return "up" + OpenSeries();
 }
 
 // One step of a running seat, as the main window takes it: "open x",
@@ -1126,7 +1131,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     // where it was), "mount" and "unmount" (the share bound onto the data
     // folder, lazily unmounted), "dfq" (a DFQ file whose Q-DAS folder is on
     // the share), "ls" (what the data folder shows; "1" where the older seat
-    // folder below the mount point still holds x as it was).
+    // folder below the mount point still holds x as it was), "list" (the
+    // series open in the run), "curve" (a curve written, and where).
     const auto play = [&](const std::vector<std::string>& script) {
         std::string story;
         for (const std::string& command : script) {
@@ -1154,6 +1160,15 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 QDASFolder = Data + QStringLiteral("/QDAS");
                 said = qdasPutTestReportAction(QDASFolder, QStringLiteral("20240105_120000.DFQ"), QdasFile{})
                     ? "=ok" : "=fail";
+            } else if (verb == "curve") {
+                // A curve of a test, and the folder it went into.
+                const QString name = abtFilePut(ABTCurve{}, At(13));
+                said = name.isEmpty()                                 ? "=fail"
+                    : QFileInfo::exists(Programs['A'] + u'/' + name) ? "=program"
+                    : QFileInfo::exists(Data + u'/' + name)          ? "=data"
+                                                                     : "=?";
+            } else if (verb == "list") {
+                said = '=' + OpenSeries();
             } else if (verb == "ls") {
                 said = '=' + QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u',').toStdString();
                 if (QFileInfo::exists(hidden))
@@ -1207,10 +1222,11 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     const std::vector<Row> rows = {
         {"the share unmounted, the folder below with an older seat folder showing",
          [&] {
-             return mounted({"mount", "start", "open b", "test a", "unmount", "test a", "terminate b", "end", "ls",
-                             "mount", "start", "end", "start"});
+             return mounted({"mount", "start", "open b", "test a", "unmount", "curve", "test a", "terminate b", "end",
+                             "ls", "mount", "start", "end", "start"});
          },
-         "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; test a=ok [46]; terminate b=ok; end=ok; "
+         "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; curve=program; test a=ok [46]; terminate b=ok; "
+         "end=ok; "
          "ls=SEAT-LAB-A 1; mount; start(program)=up a:2 [48 1 0]; end=ok; start(program)=up a:2"},
         {"the data folder gone, an empty folder in its place",
          [&] { return play({"start", "test a", "drop", "empty", "test a", "ls", "end", "back", "start"}); },
@@ -1223,6 +1239,17 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0; end=ok; "
          "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString()
              + "=ok; end=ok; start(data)=up a:0 c:0"},
+        {"the folder back and chosen again during the run",
+         [&] {
+             // a, left there by the start, is open again at once; then both
+             // are moved by a stand-in and chosen back, each open once.
+             const std::string data = "change " + Data.toStdString();
+             return play({"drop", "start", "open c", "back", data, "list", "test a", "drop", "test c", "back", data,
+                          "list", "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; back; change " + Data.toStdString() + "=ok; list= c:0 a:0; "
+             "test a=ok; drop; test c=ok [46]; back; change " + Data.toStdString() + "=ok; list= c:1 a:1; end=ok; "
+             "start(data)=up a:1 c:1"},
         {"reports written while the program folder stands in",
          [&] {
              return play({"drop", "start", "open c", "open d", "terminate c", "dfq", "terminate d", "end", "back",
