@@ -349,32 +349,49 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
          [&](const Folders& f) {
              // The series' file is still in the folder of before (its move
              // waits for the next save) when the termination writes the
-             // report where the folder named now is. Wherever a kill falls,
-             // the next start has the series as one report or one open
-             // series, and refuses no record of the program's own.
+             // report where the folder named now is: one the seat was
+             // established in, as the Data settings' choice makes it, and one
+             // it never was (no seat folder there: not where the series are),
+             // for which the program folder stands in. Wherever a kill falls,
+             // the next start where the settings point has the series as one
+             // report or one open series, and refuses no record of the
+             // program's own.
              const QString other = f.Data + QStringLiteral("2");
-             const QString reports = other + u'/' + dskStyleFolderName(QStringLiteral("s"));
-             int refused = 0;
-             const auto prepare = [&] {
-                 Prepare(n);
-                 ASSERT_TRUE(QDir().mkpath(other));
-             };
-             const auto terminate = [&] {
-                 DataFolder = other;
-                 Protocols[1].Finished = true;
-                 return SavePendingSeriesReport(1) ? 0 : 1;
-             };
-             const auto check = [&](int) {
-                 const QStringList loaded = Restart();
-                 const auto written = QDir(reports).entryList(QDir::Files).size();
-                 ASSERT_EQ(written + loaded.count(QStringLiteral("a")), 1) << loaded.join(u',').toStdString();
-                 refused += LogLinesIn(f, QStringLiteral("outside what a record there may name"));
-             };
-             const int kills = KillBeforeEachFileCall(prepare, terminate, check);
-             if (kills < 0)
-                 return;
-             EXPECT_GT(kills, 5);
-             EXPECT_EQ(refused, 0);
+             const QString style = u'/' + dskStyleFolderName(QStringLiteral("s"));
+             for (const bool established : {true, false}) {
+                 SCOPED_TRACE(established ? "the seat established there" : "no seat folder there");
+                 int refused = 0;
+                 const auto prepare = [&] {
+                     Prepare(n);
+                     ASSERT_TRUE(QDir().mkpath(other));
+                     ASSERT_TRUE(SaveSettings());
+                 };
+                 const auto terminate = [&] {
+                     if (established && !ClaimSeatFolder(other))
+                         return 2;
+                     DataFolder = other;
+                     if (established)
+                         SettleSeatFolder();
+                     Protocols[1].Finished = true;
+                     return SavePendingSeriesReport(1) ? 0 : 1;
+                 };
+                 const auto check = [&](int) {
+                     EndSeat();
+                     InitSettings();
+                     const QStringList loaded = Restart();
+                     const auto written = QDir(other + style).entryList(QDir::Files).size()
+                         + QDir(f.Program + style).entryList(QDir::Files).size();
+                     ASSERT_EQ(written + loaded.count(QStringLiteral("a")), 1) << loaded.join(u',').toStdString();
+                     refused += LogLinesIn(f, QStringLiteral("outside what a record there may name"));
+                 };
+                 const int kills = KillBeforeEachFileCall(prepare, terminate, check);
+                 if (kills < 0)
+                     return;
+                 EXPECT_GT(kills, 5);
+                 EXPECT_EQ(refused, 0);
+                 if (HasFailure())
+                     return;
+             }
          }},
         {"a read-only mark set or cleared at a name that is a link",
          [&](const Folders& f) {
