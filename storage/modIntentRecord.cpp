@@ -27,8 +27,12 @@ namespace {
 constexpr char Magic[] = "QSTP";
 constexpr int16_t Version = 2;
 constexpr std::size_t ChecksumSize = 32;
-// Far more names than the open series of any lab; a larger count is damage.
-constexpr int16_t MaxNames = 10000;
+// A list's count is an Integer: a step that names more files in one list
+// has no record (the writer refuses it rather than write one its reader
+// would take for damage).
+constexpr std::size_t MaxNames = 32767;
+// The fewest bytes a name takes: its length and its checksum.
+constexpr std::size_t MinNameBytes = 2 + ChecksumSize;
 
 std::string PathBytes(const QString& path)
 {
@@ -86,7 +90,7 @@ bool IsNameBelow(const QString& name)
 bool GetNames(BinaryReader& in, std::vector<IntentFile>& files, int16_t version, const QString& folder)
 {
     const int16_t count = in.GetInteger();
-    if (!in.Ok() || count < 0 || count > MaxNames)
+    if (!in.Ok() || count < 0 || static_cast<std::size_t>(count) > in.Remaining() / MinNameBytes)
         return false;
     for (int16_t n = 0; n < count; ++n) {
         IntentFile file;
@@ -223,6 +227,12 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
 bool CreateRecordFile(const QString& folder, const QString& stem, const std::string& bytes, QString& path,
                       SystemError& error)
 {
+    if (bytes.empty()) {
+        error = SystemError{ErrorFromErrno(EOVERFLOW).Number,
+                            QStringLiteral("The step names more than %1 files in one list, more than its record holds")
+                                .arg(MaxNames)};
+        return false;
+    }
     for (int n = 1; n < 100000; ++n) {
         path = JoinPath(folder, QStringLiteral("%1 %2.STP").arg(stem).arg(n));
         int reason = 0;
@@ -335,6 +345,8 @@ QByteArray IntentChecksum(const std::string& bytes)
 
 std::string IntentRecordBytes(const IntentRecord& record, const QString& folder)
 {
+    if (record.Created.size() > MaxNames || record.Removed.size() > MaxNames)
+        return std::string();
     BinaryWriter out;
     out.PutBytes(Magic);
     out.PutInteger(Version);

@@ -97,7 +97,8 @@ bool SameFile(const QString& a, const QString& b);
 QByteArray IntentChecksum(const std::string& bytes);
 
 // The bytes of the record as it lies in folder (names in or below it
-// relative to it).
+// relative to it); empty for a record with more than 32,767 names in a list,
+// which its count cannot hold (creating or rewriting one fails).
 std::string IntentRecordBytes(const IntentRecord& record, const QString& folder);
 enum class IntentParse { Whole, Damaged, LaterVersion };
 // The record of the bytes, read as lying in folder; Damaged for bytes that
