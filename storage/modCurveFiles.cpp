@@ -121,6 +121,7 @@ bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
     }
     struct stat look {};
     bool missing = false;
+    const struct timespec lookedAt = IntentLookClock();
     const std::optional<std::string> bytes = ReadCurveFile(copy.OldPath, look, missing, error);
     if (!bytes)
         return false;
@@ -131,9 +132,10 @@ bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
     }
     if (!WriteNewFile(copy.NewPath, *bytes, error, ReadOnlyPermissions, nullptr, false))
         return false;
-    // Both known by these bytes: the finish reads neither again.
-    RememberIntentFile(copy.OldPath, copy.Checksum, &look);
-    RememberIntentFile(copy.NewPath, copy.Checksum);
+    // Known by these bytes: the finish does not read it again. The copy,
+    // just written, is read again where it is to be removed (an undone
+    // change).
+    RememberIntentFile(copy.OldPath, copy.Checksum, look, lookedAt);
     return true;
 }
 
@@ -185,6 +187,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             struct stat file {};
             SystemError error;
             bool missing = false;
+            const struct timespec lookedAt = IntentLookClock();
             const std::optional<std::string> bytes = ReadCurveFile(path, file, missing, error);
             if (missing) {
                 notMoved(name);
@@ -198,7 +201,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             }
             const QByteArray checksum = IntentChecksum(*bytes);
             // Unchanged while it was read: the finish knows it by these bytes.
-            RememberIntentFile(path, checksum, &file);
+            RememberIntentFile(path, checksum, file, lookedAt);
             const QString newName = FreeCurveName(name, taken);
             if (newName.isEmpty()) {
                 WriteLog(ClassicError::PathFileAccess,

@@ -18,6 +18,7 @@
 #include <map>
 #include <utility>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -121,6 +122,22 @@ struct FileLook {
     QByteArray Checksum;
 };
 std::map<std::pair<dev_t, ino_t>, FileLook> g_known;
+// A change within the tick of the file system's clock in which the file
+// last changed leaves its times as they were: a look tells of changes after
+// it only where the file's last change lies this long before the clock read
+// just before the look (two seconds: FAT's tick, and more than one second of
+// a server's). A file changed later than that is read again when it is to
+// be removed, as any file never looked at.
+int g_lookMarginMs = 2000;
+
+// Whether the change time lies the margin before the clock.
+bool ChangedBefore(const struct timespec& changed, const struct timespec& clock)
+{
+    const long long margin = static_cast<long long>(g_lookMarginMs) * 1000000LL;
+    const long long at = static_cast<long long>(changed.tv_sec) * 1000000000LL + changed.tv_nsec;
+    const long long now = static_cast<long long>(clock.tv_sec) * 1000000000LL + clock.tv_nsec;
+    return at + margin <= now;
+}
 
 bool SameLook(const struct stat& a, const struct stat& b)
 {
@@ -573,11 +590,19 @@ std::vector<IntentFile> IntentLeftovers(const IntentRecord& record, IntentCommit
     return both;
 }
 
-void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat* before)
+struct timespec IntentLookClock()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat& before,
+                        const struct timespec& lookedAt)
 {
     struct stat now {};
-    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode)
-        || (before != nullptr && !SameLook(*before, now)))
+    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode) || !SameLook(before, now)
+        || !ChangedBefore(now.st_ctim, lookedAt))
         return;
     g_known[{now.st_dev, now.st_ino}] = FileLook{now.st_size, now.st_mtim, now.st_ctim, checksum};
 }
@@ -588,13 +613,19 @@ void RememberIntentLink(const QString& path, const QByteArray& checksum)
     if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode))
         return;
     // One inode with the file the run noted: the same bytes while nothing
-    // but its change time moved.
+    // but its change time moved. The caller found the file as noted, change
+    // time and all, right before the link; a write between that look and
+    // the link's, which also set the modification time back, is the one
+    // change this misses: a window as short as the one between a removal's
+    // read and its unlink.
     const auto found = g_known.find({now.st_dev, now.st_ino});
     if (found == g_known.end() || found->second.Checksum != checksum || found->second.Size != now.st_size
         || found->second.Modified.tv_sec != now.st_mtim.tv_sec || found->second.Modified.tv_nsec != now.st_mtim.tv_nsec)
         return;
     found->second.Changed = now.st_ctim;
 }
+
+void SetIntentLookMargin(int milliseconds) { g_lookMarginMs = milliseconds; }
 
 bool KnownIntentFile(const QString& path, const QByteArray& checksum)
 {
