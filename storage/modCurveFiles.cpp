@@ -259,18 +259,41 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
     return true;
 }
 
+namespace {
+
+// The copy of the curve a test names, or null.
+const CurveFileCopy* CopyOfCurve(const std::string& name, const std::vector<CurveFileCopy>& copies)
+{
+    if (name.empty())
+        return nullptr;
+    const QString key = dskNameKey(FromCp1252(name));
+    const auto found = std::lower_bound(copies.begin(), copies.end(), key,
+                                        [](const CurveFileCopy& copy, const QString& k) { return copy.OldKey < k; });
+    return found != copies.end() && found->OldKey == key ? &*found : nullptr;
+}
+
+}  // namespace
+
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies)
 {
     for (PropertyBlock& block : series.Blocks) {
         for (std::size_t i = 1; i < block.Values.size(); ++i) {
             std::string& name = block.Values[i].CurveFile;
-            if (name.empty())
-                continue;
-            const QString key = dskNameKey(FromCp1252(name));
-            const auto found = std::lower_bound(copies.begin(), copies.end(), key,
-                                                [](const CurveFileCopy& copy, const QString& k) { return copy.OldKey < k; });
-            if (found != copies.end() && found->OldKey == key)
-                name = found->NewName;
+            if (const CurveFileCopy* copy = CopyOfCurve(name, copies))
+                name = copy->NewName;
         }
     }
+}
+
+bool CurveFileCopiesRename(const Protocol& series, const std::vector<CurveFileCopy>& copies)
+{
+    for (const PropertyBlock& block : series.Blocks) {
+        for (std::size_t i = 1; i < block.Values.size(); ++i) {
+            const std::string& name = block.Values[i].CurveFile;
+            const CurveFileCopy* copy = CopyOfCurve(name, copies);
+            if (copy != nullptr && copy->NewName != name)
+                return true;
+        }
+    }
+    return false;
 }
