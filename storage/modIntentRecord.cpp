@@ -614,10 +614,11 @@ void RememberIntentLink(const QString& path, const QByteArray& checksum)
         return;
     // One inode with the file the run noted: the same bytes while nothing
     // but its change time moved. The caller found the file as noted, change
-    // time and all, right before the link; a write between that look and
-    // the link's, which also set the modification time back, is the one
-    // change this misses: a window as short as the one between a removal's
-    // read and its unlink.
+    // time and all, right before the link; the one change this misses is a
+    // write after that look, within the clock tick of the link, that also
+    // set the modification time back: a window of a few milliseconds, as
+    // short as the one between a removal's read and its unlink (and none
+    // where the file system stamps changes finer than its tick).
     const auto found = g_known.find({now.st_dev, now.st_ino});
     if (found == g_known.end() || found->second.Checksum != checksum || found->second.Size != now.st_size
         || found->second.Modified.tv_sec != now.st_mtim.tv_sec || found->second.Modified.tv_nsec != now.st_mtim.tv_nsec)
