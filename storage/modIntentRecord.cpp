@@ -7,6 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Sha256.h"
+#include "storage/frmFileProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -672,6 +673,7 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     bool ok = true;
     QStringList folders;
     for (const IntentFile& file : IntentLeftovers(record, state)) {
+        KeepFileProgressShown();
         const IntentRemoval removal = RemoveIfItHolds(file, procedure, false);
         ok = ok && removal != IntentRemoval::Failed;
         if ((removal == IntentRemoval::Removed || removal == IntentRemoval::Gone)

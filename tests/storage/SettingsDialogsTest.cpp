@@ -713,7 +713,13 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
         bool operator==(const Shown&) const = default;
     };
     std::vector<Shown> shown;
-    const auto record = [&](int moved, int total) { shown.push_back({moved, total}); };
+    // Shown while the old names go, once the settings name the new folder.
+    bool finishing = false;
+    int shownFinishing = 0;
+    const auto record = [&](int moved, int total) {
+        shown.push_back({moved, total});
+        shownFinishing += finishing && moved >= 0 ? 1 : 0;
+    };
     const struct {
         const char* what;
         bool window;   // the window itself rather than a stand-in
@@ -742,7 +748,17 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
         LoadPendingProtocols();
         ASSERT_EQ(Protocols.size(), 2u);
         SetFileProgressShow(c.window ? std::function<void(int, int)>() : record, c.delayMs);
-        frmDataSetting::SetFolderMove(PendingFolderChange());
+        frmDataSetting::FolderMove move = PendingFolderChange();
+        const std::function<bool()> finish = move.Finish;
+        finishing = false;
+        shownFinishing = 0;
+        move.Finish = [&] {
+            finishing = true;
+            const bool done = finish();
+            finishing = false;
+            return done;
+        };
+        frmDataSetting::SetFolderMove(move);
         frmDataSetting* form = frmDataSetting::Instance();
         ASSERT_TRUE(form->dirDirectory->SetPath(sub));
         form->cmdOK_Click();
@@ -758,6 +774,7 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
             continue;
         }
         ASSERT_GE(shown.size(), 2u);
+        EXPECT_GE(shownFinishing, 1);
         EXPECT_EQ(shown[shown.size() - 2], (Shown{4, 4}));
         EXPECT_EQ(shown.back(), (Shown{-1, 4}));
         for (std::size_t i = 1; i + 1 < shown.size(); ++i)
