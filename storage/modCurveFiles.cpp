@@ -65,11 +65,13 @@ QString FreeCurveName(const QString& name, const QSet<QString>& taken)
 
 // The bytes of a curve file, with the look its descriptor gave before they
 // were read: a change reads thousands of them, so one open, one look and the
-// reads, no more. missing when there is no such file.
+// reads, no more. missing when there is no such file. A link laid at the
+// name is not read through (ELOOP): copied into the shared folder, its
+// target's bytes would be there for anyone.
 std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look, bool& missing, SystemError& error)
 {
     missing = false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         missing = errno == ENOENT;
         error = ErrorFromErrno(errno, path);
