@@ -174,7 +174,9 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
                 continue;
             seen.insert(dskNameKey(name));
-            AddFilesToMove(1);
+            // Counted once it is to move; the window is kept up to date
+            // while thousands are read.
+            KeepFileProgressShown();
             if (!reachable) {
                 const SystemError error = ErrorFromErrno(ENOENT, from);
                 WriteLog(error.Number,
@@ -214,6 +216,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             taken.insert(dskNameKey(newName));
             copies.push_back(
                 CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum, dskNameKey(name)});
+            AddFilesToMove(1);
         }
     }
     // In the order of their old names' keys, so that each series finds its

@@ -704,7 +704,8 @@ TEST_F(SettingsDialogsTest, CaptionsByLanguage)
 
 TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThatGoesWithIt)
 {
-    // One series whose tests name three curves: four files move. The delay
+    // One series whose tests name three curves there and one that is not:
+    // four files move. The delay
     // stands for the second after which the window shows.
     StartInstrument();
     struct Shown {
@@ -743,6 +744,8 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
             series.Blocks[1].Values[static_cast<std::size_t>(n) + 1].CurveFile = name.toStdString();
         }
         series.Blocks[2].Values[3].CurveFile.clear();
+        // Named but not there: nothing to move, nor to count.
+        series.Blocks[1].Values[4].CurveFile = dskFileNameFromDate(At(15), QStringLiteral("ABT")).toStdString();
         WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
         Protocols = {EmptyProtocol};
         LoadPendingProtocols();
