@@ -1193,9 +1193,16 @@ bool BeginDataFolderChange(const QString& folder)
             return false;
         paths[i] = JoinPath(seat, name);
         chosen.insert(paths[i]);
-        Protocol copy = g_ending.Before && g_ending.Index == i ? *g_ending.Before : Protocols[i];
-        NameCurveFileCopies(copy, curves);
-        bytes[i] = dskTestReportFileBytes(copy);
+        const Protocol& series = g_ending.Before && g_ending.Index == i ? *g_ending.Before : Protocols[i];
+        // A copy of the series (thousands of tests) only where a curve takes
+        // another name.
+        if (CurveFileCopiesRename(series, curves)) {
+            Protocol copy = series;
+            NameCurveFileCopies(copy, curves);
+            bytes[i] = dskTestReportFileBytes(copy);
+        } else {
+            bytes[i] = dskTestReportFileBytes(series);
+        }
         record.Created.push_back(IntentFile{paths[i], IntentChecksum(bytes[i])});
     }
     // A file that cannot be read now is named by the bytes last written to

@@ -120,6 +120,11 @@ void CountFileMoved()
     ShowWhenDue();
 }
 
+void KeepFileProgressShown()
+{
+    ShowWhenDue();
+}
+
 void SetFileProgressShow(std::function<void(int moved, int total)> show, int delayMs)
 {
     g_show = std::move(show);

@@ -39,6 +39,10 @@ public:
 void AddFilesToMove(int files);
 // One more file moved.
 void CountFileMoved();
+// The step goes on without a file to count (the old names going once the
+// new folder is named): the window still shows once it is due, and is
+// painted again, rather than standing frozen while a share removes them.
+void KeepFileProgressShown();
 
 // For tests: what shows the count instead of the window (called with the
 // count at every change once shown, and with -1 when the scope ends), and

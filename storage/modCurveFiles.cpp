@@ -65,11 +65,13 @@ QString FreeCurveName(const QString& name, const QSet<QString>& taken)
 
 // The bytes of a curve file, with the look its descriptor gave before they
 // were read: a change reads thousands of them, so one open, one look and the
-// reads, no more. missing when there is no such file.
+// reads, no more. missing when there is no such file. A link laid at the
+// name is not read through (ELOOP): copied into the shared folder, its
+// target's bytes would be there for anyone.
 std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look, bool& missing, SystemError& error)
 {
     missing = false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         missing = errno == ENOENT;
         error = ErrorFromErrno(errno, path);
@@ -121,6 +123,7 @@ bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
     }
     struct stat look {};
     bool missing = false;
+    const struct timespec lookedAt = IntentLookClock();
     const std::optional<std::string> bytes = ReadCurveFile(copy.OldPath, look, missing, error);
     if (!bytes)
         return false;
@@ -131,9 +134,10 @@ bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
     }
     if (!WriteNewFile(copy.NewPath, *bytes, error, ReadOnlyPermissions, nullptr, false))
         return false;
-    // Both known by these bytes: the finish reads neither again.
-    RememberIntentFile(copy.OldPath, copy.Checksum, &look);
-    RememberIntentFile(copy.NewPath, copy.Checksum);
+    // Known by these bytes: the finish does not read it again. The copy,
+    // just written, is read again where it is to be removed (an undone
+    // change).
+    RememberIntentFile(copy.OldPath, copy.Checksum, look, lookedAt);
     return true;
 }
 
@@ -170,7 +174,9 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             if (!HasExtension(name, CurveExtension) || seen.contains(dskNameKey(name)))
                 continue;
             seen.insert(dskNameKey(name));
-            AddFilesToMove(1);
+            // Counted once it is to move; the window is kept up to date
+            // while thousands are read.
+            KeepFileProgressShown();
             if (!reachable) {
                 const SystemError error = ErrorFromErrno(ENOENT, from);
                 WriteLog(error.Number,
@@ -185,6 +191,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             struct stat file {};
             SystemError error;
             bool missing = false;
+            const struct timespec lookedAt = IntentLookClock();
             const std::optional<std::string> bytes = ReadCurveFile(path, file, missing, error);
             if (missing) {
                 notMoved(name);
@@ -198,7 +205,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             }
             const QByteArray checksum = IntentChecksum(*bytes);
             // Unchanged while it was read: the finish knows it by these bytes.
-            RememberIntentFile(path, checksum, &file);
+            RememberIntentFile(path, checksum, file, lookedAt);
             const QString newName = FreeCurveName(name, taken);
             if (newName.isEmpty()) {
                 WriteLog(ClassicError::PathFileAccess,
@@ -209,6 +216,7 @@ std::vector<CurveFileCopy> PlanCurveFileCopies(const std::vector<const Protocol*
             taken.insert(dskNameKey(newName));
             copies.push_back(
                 CurveFileCopy{ToCp1252(name), ToCp1252(newName), path, JoinPath(to, newName), checksum, dskNameKey(name)});
+            AddFilesToMove(1);
         }
     }
     // In the order of their old names' keys, so that each series finds its
@@ -256,18 +264,41 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
     return true;
 }
 
+namespace {
+
+// The copy of the curve a test names, or null.
+const CurveFileCopy* CopyOfCurve(const std::string& name, const std::vector<CurveFileCopy>& copies)
+{
+    if (name.empty())
+        return nullptr;
+    const QString key = dskNameKey(FromCp1252(name));
+    const auto found = std::lower_bound(copies.begin(), copies.end(), key,
+                                        [](const CurveFileCopy& copy, const QString& k) { return copy.OldKey < k; });
+    return found != copies.end() && found->OldKey == key ? &*found : nullptr;
+}
+
+}  // namespace
+
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies)
 {
     for (PropertyBlock& block : series.Blocks) {
         for (std::size_t i = 1; i < block.Values.size(); ++i) {
             std::string& name = block.Values[i].CurveFile;
-            if (name.empty())
-                continue;
-            const QString key = dskNameKey(FromCp1252(name));
-            const auto found = std::lower_bound(copies.begin(), copies.end(), key,
-                                                [](const CurveFileCopy& copy, const QString& k) { return copy.OldKey < k; });
-            if (found != copies.end() && found->OldKey == key)
-                name = found->NewName;
+            if (const CurveFileCopy* copy = CopyOfCurve(name, copies))
+                name = copy->NewName;
         }
     }
+}
+
+bool CurveFileCopiesRename(const Protocol& series, const std::vector<CurveFileCopy>& copies)
+{
+    for (const PropertyBlock& block : series.Blocks) {
+        for (std::size_t i = 1; i < block.Values.size(); ++i) {
+            const std::string& name = block.Values[i].CurveFile;
+            const CurveFileCopy* copy = CopyOfCurve(name, copies);
+            if (copy != nullptr && copy->NewName != name)
+                return true;
+        }
+    }
+    return false;
 }

@@ -51,3 +51,7 @@ bool WriteCurveFileCopies(const std::vector<CurveFileCopy>& copies, const QStrin
 // The tests of the series name the copies instead of the old files; the
 // copies as PlanCurveFileCopies gives them (in the order of OldKey).
 void NameCurveFileCopies(Protocol& series, const std::vector<CurveFileCopy>& copies);
+
+// Whether NameCurveFileCopies would change a name the series' tests hold:
+// most changes leave every curve its name, and the series need no copy.
+bool CurveFileCopiesRename(const Protocol& series, const std::vector<CurveFileCopy>& copies);

@@ -7,6 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Sha256.h"
+#include "storage/frmFileProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <map>
 #include <utility>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,8 +29,12 @@ namespace {
 constexpr char Magic[] = "QSTP";
 constexpr int16_t Version = 2;
 constexpr std::size_t ChecksumSize = 32;
-// Far more names than the open series of any lab; a larger count is damage.
-constexpr int16_t MaxNames = 10000;
+// A list's count is an Integer: a step that names more files in one list
+// has no record (the writer refuses it rather than write one its reader
+// would take for damage).
+constexpr std::size_t MaxNames = 32767;
+// The fewest bytes a name takes: its length and its checksum.
+constexpr std::size_t MinNameBytes = 2 + ChecksumSize;
 
 std::string PathBytes(const QString& path)
 {
@@ -86,7 +92,7 @@ bool IsNameBelow(const QString& name)
 bool GetNames(BinaryReader& in, std::vector<IntentFile>& files, int16_t version, const QString& folder)
 {
     const int16_t count = in.GetInteger();
-    if (!in.Ok() || count < 0 || count > MaxNames)
+    if (!in.Ok() || count < 0 || static_cast<std::size_t>(count) > in.Remaining() / MinNameBytes)
         return false;
     for (int16_t n = 0; n < count; ++n) {
         IntentFile file;
@@ -117,6 +123,22 @@ struct FileLook {
     QByteArray Checksum;
 };
 std::map<std::pair<dev_t, ino_t>, FileLook> g_known;
+// A change within the tick of the file system's clock in which the file
+// last changed leaves its times as they were: a look tells of changes after
+// it only where the file's last change lies this long before the clock read
+// just before the look (two seconds: FAT's tick, and more than one second of
+// a server's). A file changed later than that is read again when it is to
+// be removed, as any file never looked at.
+int g_lookMarginMs = 2000;
+
+// Whether the change time lies the margin before the clock.
+bool ChangedBefore(const struct timespec& changed, const struct timespec& clock)
+{
+    const long long margin = static_cast<long long>(g_lookMarginMs) * 1000000LL;
+    const long long at = static_cast<long long>(changed.tv_sec) * 1000000000LL + changed.tv_nsec;
+    const long long now = static_cast<long long>(clock.tv_sec) * 1000000000LL + clock.tv_nsec;
+    return at + margin <= now;
+}
 
 bool SameLook(const struct stat& a, const struct stat& b)
 {
@@ -223,6 +245,12 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
 bool CreateRecordFile(const QString& folder, const QString& stem, const std::string& bytes, QString& path,
                       SystemError& error)
 {
+    if (bytes.empty()) {
+        error = SystemError{ErrorFromErrno(EOVERFLOW).Number,
+                            QStringLiteral("The step names more than %1 files in one list, more than its record holds")
+                                .arg(MaxNames)};
+        return false;
+    }
     for (int n = 1; n < 100000; ++n) {
         path = JoinPath(folder, QStringLiteral("%1 %2.STP").arg(stem).arg(n));
         int reason = 0;
@@ -363,6 +391,8 @@ QByteArray IntentChecksum(const std::string& bytes)
 
 std::string IntentRecordBytes(const IntentRecord& record, const QString& folder)
 {
+    if (record.Created.size() > MaxNames || record.Removed.size() > MaxNames)
+        return std::string();
     BinaryWriter out;
     out.PutBytes(Magic);
     out.PutInteger(Version);
@@ -589,11 +619,19 @@ std::vector<IntentFile> IntentLeftovers(const IntentRecord& record, IntentCommit
     return both;
 }
 
-void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat* before)
+struct timespec IntentLookClock()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat& before,
+                        const struct timespec& lookedAt)
 {
     struct stat now {};
-    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode)
-        || (before != nullptr && !SameLook(*before, now)))
+    if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode) || !SameLook(before, now)
+        || !ChangedBefore(now.st_ctim, lookedAt))
         return;
     g_known[{now.st_dev, now.st_ino}] = FileLook{now.st_size, now.st_mtim, now.st_ctim, checksum};
 }
@@ -604,13 +642,20 @@ void RememberIntentLink(const QString& path, const QByteArray& checksum)
     if (::lstat(QFile::encodeName(path).constData(), &now) != 0 || !S_ISREG(now.st_mode))
         return;
     // One inode with the file the run noted: the same bytes while nothing
-    // but its change time moved.
+    // but its change time moved. The caller found the file as noted, change
+    // time and all, right before the link; the one change this misses is a
+    // write after that look, within the clock tick of the link, that also
+    // set the modification time back: a window of a few milliseconds, as
+    // short as the one between a removal's read and its unlink (and none
+    // where the file system stamps changes finer than its tick).
     const auto found = g_known.find({now.st_dev, now.st_ino});
     if (found == g_known.end() || found->second.Checksum != checksum || found->second.Size != now.st_size
         || found->second.Modified.tv_sec != now.st_mtim.tv_sec || found->second.Modified.tv_nsec != now.st_mtim.tv_nsec)
         return;
     found->second.Changed = now.st_ctim;
 }
+
+void SetIntentLookMargin(int milliseconds) { g_lookMarginMs = milliseconds; }
 
 bool KnownIntentFile(const QString& path, const QByteArray& checksum)
 {
@@ -656,6 +701,7 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     bool ok = true;
     QStringList folders;
     for (const IntentFile& file : IntentLeftovers(record, state)) {
+        KeepFileProgressShown();
         const IntentRemoval removal = RemoveIfItHolds(file, procedure, false);
         ok = ok && removal != IntentRemoval::Failed;
         if ((removal == IntentRemoval::Removed || removal == IntentRemoval::Gone)

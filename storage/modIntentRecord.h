@@ -36,6 +36,7 @@
 #include <vector>
 
 struct stat;
+struct timespec;
 
 struct IntentFile {
     QString Path;          // absolute (as read: joined to the record's folder)
@@ -99,7 +100,8 @@ bool SameFile(const QString& a, const QString& b);
 QByteArray IntentChecksum(const std::string& bytes);
 
 // The bytes of the record as it lies in folder (names in or below it
-// relative to it).
+// relative to it); empty for a record with more than 32,767 names in a list,
+// which its count cannot hold (creating or rewriting one fails).
 std::string IntentRecordBytes(const IntentRecord& record, const QString& folder);
 enum class IntentParse { Whole, Damaged, LaterVersion };
 // The record of the bytes, read as lying in folder; Damaged for bytes that
@@ -164,13 +166,21 @@ IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure, 
 // and change times, is known to hold them and is not read again (a hard
 // link this run made of such a file is that file). Remember notes the file
 // at path as it is now, while the system still says of it what it said in
-// `before` (the look taken before its bytes were read); with `before` null,
-// as it is now. Known tells whether the file at path is such a file.
+// `before` (the look taken before its bytes were read, lookedAt the
+// IntentLookClock read just before that look), and only where its last
+// change lies well before lookedAt: a file changed in the same tick of the
+// file system's clock as the look could change again unseen, and is read
+// again instead. Known tells whether the file at path is such a file.
 // RememberLink notes the file at path again where it is a hard link just
 // made of a file known by the checksum (the link moved its change time).
-void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat* before = nullptr);
+struct timespec IntentLookClock();
+void RememberIntentFile(const QString& path, const QByteArray& checksum, const struct stat& before,
+                        const struct timespec& lookedAt);
 void RememberIntentLink(const QString& path, const QByteArray& checksum);
 bool KnownIntentFile(const QString& path, const QByteArray& checksum);
+// For tests: how long before a look a file's last change must lie for the
+// look to be remembered (2000 ms unless a test says otherwise).
+void SetIntentLookMargin(int milliseconds);
 
 // Completes the step recorded at recordPath: removes the leftovers that
 // still hold their bytes, syncs their folders, then removes the record. A

@@ -71,7 +71,7 @@ TMPDIR="$work" lintian --fail-on error "$deb" || fail "lintian reports errors"
 
 # Depends come from the libraries the programs link.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6core6 libqt6widgets6 libqt6serialport6; do
+for library in libc6 libqt6core6 libqt6widgets6 libqt6serialport6 libssl3; do
   grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

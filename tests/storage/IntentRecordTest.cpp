@@ -144,3 +144,36 @@ TEST_F(IntentRecordTest, ARecordCutShortIsKeptAsideAndNothingIsRemovedOnItsWord)
             size = whole.size() - 7;
     }
 }
+
+TEST_F(IntentRecordTest, ARecordOfManyNamesIsReadAsWrittenOrNotWrittenAtAll)
+{
+    // A change of data folder names every curve the open series' tests name:
+    // thousands in each list. What the writer writes, the reader takes as
+    // whole; a list its count cannot hold is refused before anything lies
+    // on the disk, never written as a record its reader calls damaged.
+    const struct {
+        int names;
+        bool written;
+    } rows[] = {{10001, true}, {32767, true}, {32768, false}};
+    const QByteArray sum = Sum("curve");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.names);
+        IntentRecord record{IntentCommit::SettingsNameFolder, QStringLiteral("/n"), false, {}, {}};
+        for (int n = 0; n < row.names; ++n)
+            record.Removed.push_back(IntentFile{QStringLiteral("%1/C%2.ABT").arg(Data).arg(n), sum});
+        record.Created.push_back(record.Removed.front());
+        QString path;
+        SystemError error;
+        EXPECT_EQ(CreateIntentRecord(Data, QStringLiteral("QUINTARA"), record, path, error), row.written);
+        EXPECT_EQ(IntentRecordPaths(Data).size(), row.written ? 1 : 0);
+        if (row.written) {
+            IntentRecord read;
+            ASSERT_EQ(ParseIntentRecord(ReadFileBytes(path), Data, read), IntentParse::Whole);
+            ASSERT_EQ(read.Removed.size(), static_cast<std::size_t>(row.names));
+            EXPECT_EQ(read.Removed.back().Path, record.Removed.back().Path);
+            QFile::remove(path);
+        } else {
+            EXPECT_NE(error.Number, 0);
+        }
+    }
+}

@@ -704,7 +704,8 @@ TEST_F(SettingsDialogsTest, CaptionsByLanguage)
 
 TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThatGoesWithIt)
 {
-    // One series whose tests name three curves: four files move. The delay
+    // One series whose tests name three curves there and one that is not:
+    // four files move. The delay
     // stands for the second after which the window shows.
     StartInstrument();
     struct Shown {
@@ -713,7 +714,13 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
         bool operator==(const Shown&) const = default;
     };
     std::vector<Shown> shown;
-    const auto record = [&](int moved, int total) { shown.push_back({moved, total}); };
+    // Shown while the old names go, once the settings name the new folder.
+    bool finishing = false;
+    int shownFinishing = 0;
+    const auto record = [&](int moved, int total) {
+        shown.push_back({moved, total});
+        shownFinishing += finishing && moved >= 0 ? 1 : 0;
+    };
     const struct {
         const char* what;
         bool window;   // the window itself rather than a stand-in
@@ -737,12 +744,24 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
             series.Blocks[1].Values[static_cast<std::size_t>(n) + 1].CurveFile = name.toStdString();
         }
         series.Blocks[2].Values[3].CurveFile.clear();
+        // Named but not there: nothing to move, nor to count.
+        series.Blocks[1].Values[4].CurveFile = dskFileNameFromDate(At(15), QStringLiteral("ABT")).toStdString();
         WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(series));
         Protocols = {EmptyProtocol};
         LoadPendingProtocols();
         ASSERT_EQ(Protocols.size(), 2u);
         SetFileProgressShow(c.window ? std::function<void(int, int)>() : record, c.delayMs);
-        frmDataSetting::SetFolderMove(PendingFolderChange());
+        frmDataSetting::FolderMove move = PendingFolderChange();
+        const std::function<bool()> finish = move.Finish;
+        finishing = false;
+        shownFinishing = 0;
+        move.Finish = [&] {
+            finishing = true;
+            const bool done = finish();
+            finishing = false;
+            return done;
+        };
+        frmDataSetting::SetFolderMove(move);
         frmDataSetting* form = frmDataSetting::Instance();
         ASSERT_TRUE(form->dirDirectory->SetPath(sub));
         form->cmdOK_Click();
@@ -758,6 +777,7 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
             continue;
         }
         ASSERT_GE(shown.size(), 2u);
+        EXPECT_GE(shownFinishing, 1);
         EXPECT_EQ(shown[shown.size() - 2], (Shown{4, 4}));
         EXPECT_EQ(shown.back(), (Shown{-1, 4}));
         for (std::size_t i = 1; i + 1 < shown.size(); ++i)

@@ -10,6 +10,7 @@
 #include "main_window/modPending.h"
 #include "platform/SafeFile.h"
 #include "storage/modDisk.h"
+#include "storage/modIntentRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -202,13 +203,21 @@ TEST_F(SettingsFolderSync, AChangeWithManyCurvesSyncsEachFolderOnceAndReadsNoCur
         EXPECT_GT(recordGone, synced) << calls;
         return counted;
     };
+    // The curves were written just now: taken as written long before, and
+    // as the program takes them, where a curve written in the tick of the
+    // file system's clock in which the change looked at it may have changed
+    // since unseen, and is read again before it is removed.
     for (const bool twoFileSystems : {false, true}) {
-        SCOPED_TRACE(twoFileSystems ? "copies" : "links");
-        const Counted one = change(1, twoFileSystems);
-        const Counted forty = change(40, twoFileSystems);
-        EXPECT_EQ(forty.syncs, one.syncs);
-        EXPECT_EQ(forty.finishReads, one.finishReads);
+        for (const bool fresh : {false, true}) {
+            SCOPED_TRACE(std::string(twoFileSystems ? "copies" : "links") + (fresh ? ", fresh" : ""));
+            SetIntentLookMargin(fresh ? 2000 : 0);
+            const Counted one = change(1, twoFileSystems);
+            const Counted forty = change(40, twoFileSystems);
+            EXPECT_EQ(forty.syncs, one.syncs);
+            EXPECT_EQ(forty.finishReads, one.finishReads + (fresh ? 39 : 0));
+        }
     }
+    SetIntentLookMargin(2000);
 }
 
 TEST_F(SettingsFolderSync, ARecordWhoseRemovalsWereNotSyncedGoesOnlyAfterTheirFolderIs)

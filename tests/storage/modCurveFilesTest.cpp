@@ -109,6 +109,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         bool unreadable;                  // c2 cannot be read
         std::map<QString, QString> named;   // each curve's name afterwards
         bool away;                        // the old folder cannot be reached
+        bool linked = false;              // c2 is a link laid to a file elsewhere
     } cases[] = {
         {"committed", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, false},
         {"the settings refused, No", true, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, false},
@@ -124,6 +125,9 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         // The series move from memory; each curve is logged, left where it
         // is and still named by its tests.
         {"the old folder gone away", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, true},
+        // Copied between two file systems, its target's bytes would lie in
+        // the shared folder: it is not read through, and stays as it is.
+        {"a curve that is a link", false, {}, false, {{Taken, Taken}, {c2, c2}, {c3, c3}}, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -137,6 +141,13 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
             ASSERT_TRUE(QFile::remove(Data + u'/' + c2));
             ASSERT_TRUE(QDir(Data).mkdir(c2));
         }
+        const QString elsewhere = Temp.path() + QStringLiteral("/private");
+        if (c.linked) {
+            WriteFileBytes(elsewhere, "the user's own");
+            ASSERT_TRUE(QFile::remove(Data + u'/' + c2));
+            ASSERT_TRUE(QFile::link(elsewhere, Data + u'/' + c2));
+            LinksRefusedBelow = Data + u'/';
+        }
         if (c.refused) {
             QFile::remove(SettingsFilePath());
             ASSERT_TRUE(QDir().mkpath(SettingsFilePath()));
@@ -148,6 +159,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         }
         // The old files wait for their folder: told as not removed.
         EXPECT_EQ(ChangeDataFolder(Other), c.refused ? 3 : c.away ? 2 : 0);
+        LinksRefusedBelow.clear();
         const int loggedByTheChange = static_cast<int>(LogLines().filter(QStringLiteral("curve not moved with its series")).size()) - logged;
         if (c.away) {
             ASSERT_TRUE(QDir().rename(away, Data));
@@ -166,7 +178,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         std::vector<Protocol> expected = Open;
         for (const CurveSlot& slot : {C1, C2, C2Again, C3}) {
             std::string& text = CurveText(expected, slot);
-            const bool moved = !c.refused && !c.away && !(c.unreadable && FromCp1252(text) == c2);
+            const bool moved = !c.refused && !c.away && !((c.unreadable || c.linked) && FromCp1252(text) == c2);
             if (moved)
                 text = ToCp1252(c.named.at(FromCp1252(text)));
         }
@@ -174,7 +186,7 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         EXPECT_TRUE(NextStart() == expected);
         for (const CurveSlot& slot : {C1, C2, C3}) {
             const QString name = FromCp1252(CurveText(expected, slot));
-            if (c.unreadable && name == c2)
+            if ((c.unreadable || c.linked) && name == c2)
                 continue;
             EXPECT_FALSE(abtFileGet(c.away ? Data : from, name) == EmptyABTCurve) << name.toStdString();
         }
@@ -184,20 +196,26 @@ TEST_F(CurveFilesTest, AChangeOfDataFolderTakesTheOpenSeriesCurvesAlong)
         std::map<QString, std::string> there = c.found;
         std::map<QString, std::string> here;
         for (const auto& [name, bytes] : Curves) {
-            if (c.unreadable && name == c2)
+            if ((c.unreadable || c.linked) && name == c2)
                 continue;
             const bool stays = c.refused || c.away;
             (stays ? here : there)[stays ? name : c.named.at(name)] = bytes;
         }
         EXPECT_EQ(CurvesIn(Other), c.refused ? c.found : there);
-        EXPECT_EQ(CurvesIn(Data), c.refused || c.away ? here : (std::map<QString, std::string>{}));
+        if (c.linked)
+            here[c2] = "the user's own";
+        EXPECT_EQ(CurvesIn(Data), c.refused || c.away || c.linked ? here : (std::map<QString, std::string>{}));
         EXPECT_FALSE(QFile::exists(left + QStringLiteral("/PENDING 1.QTA")));
         if (c.unreadable) {
             EXPECT_TRUE(QFileInfo(Data + u'/' + c2).isDir());
         }
+        if (c.linked) {
+            EXPECT_EQ(QFileInfo(Data + u'/' + c2).symLinkTarget(), elsewhere);
+            EXPECT_EQ(ReadFileBytes(elsewhere), "the user's own");
+        }
         // One line for each curve that could not go with its series: with
         // the folder away, the one named but not there too.
-        EXPECT_EQ(loggedByTheChange, c.away ? 4 : c.unreadable ? 1 : 0) << LogLines().join(u'\n').toStdString();
+        EXPECT_EQ(loggedByTheChange, c.away ? 4 : c.unreadable || c.linked ? 1 : 0) << LogLines().join(u'\n').toStdString();
 
         // The report of a terminated series names them too.
         if (!c.refused) {
