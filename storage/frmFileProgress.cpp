@@ -41,8 +41,12 @@ void ShowNow(Progress& progress)
         progress.Window->show();
     }
     progress.Window->ShowCount(progress.Moved, progress.Total);
-    // Painted now: the step runs on in this thread.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Painted now: the step runs on in this thread. Only the window's own
+    // events: a timer (a typed field's save) or the notifier of a signal
+    // (the orderly end) would run a save of the series in the middle of
+    // the step; both wait in their queues until it is done.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers
+                                    | QEventLoop::X11ExcludeTimers);
 }
 
 void ShowWhenDue()

@@ -23,6 +23,10 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QDir>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -764,7 +768,19 @@ TEST_F(SettingsDialogsTest, AChangeLongerThanTheDelayCountsItsFilesInAWindowThat
         frmDataSetting::SetFolderMove(move);
         frmDataSetting* form = frmDataSetting::Instance();
         ASSERT_TRUE(form->dirDirectory->SetPath(sub));
+        // The window is painted while the change runs on: no timer of the
+        // program (a typed field's save) may run a save in the middle of it.
+        bool changing = true;
+        bool timerInChange = false;
+        QTimer typed;
+        typed.setSingleShot(true);
+        QObject::connect(&typed, &QTimer::timeout, [&] { timerInChange = timerInChange || changing; });
+        typed.start(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
         form->cmdOK_Click();
+        changing = false;
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(timerInChange);
         frmDataSetting::SetFolderMove({});
         SetFileProgressShow(nullptr, 1000);
         EXPECT_EQ(DataFolder, sub);
