@@ -2,6 +2,7 @@
 #include "foundation/frmSplash.h"
 #include "foundation/frmWelcome.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modInstrument.h"
 #include "foundation/modMain.h"
 #include "foundation/modMessage.h"
@@ -193,7 +194,7 @@ TEST_F(StartupTest, AFolderThatCannotHoldTheLockIsNoSecondCopy)
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray line = log.readAll();
     // 70 when the folder refuses for want of permission, else 75.
-    EXPECT_TRUE(line.contains("\tMain                \t8.0\t70\t") || line.contains("\tMain                \t8.0\t75\t"))
+    EXPECT_TRUE(line.contains("\tMain                \t" + QByteArray(ProgramVersion) + "\t70\t") || line.contains("\tMain                \t" + QByteArray(ProgramVersion) + "\t75\t"))
         << line.toStdString();
     EXPECT_TRUE(line.contains("QUINTARA.LCK")) << line.toStdString();
 }
@@ -244,7 +245,7 @@ TEST_F(StartupTest, AFolderTheWriterCannotSyncGoesToTheLogOnceStarted)
     ASSERT_EQ(result, 0);
     ASSERT_TRUE(made.open(QIODevice::ReadOnly));
     const QByteArray lines = made.readAll();
-    EXPECT_TRUE(lines.contains("\tWriteFileAtomically \t8.0\t70\t")) << lines.toStdString();
+    EXPECT_TRUE(lines.contains("\tWriteFileAtomically \t" + QByteArray(ProgramVersion) + "\t70\t")) << lines.toStdString();
     EXPECT_TRUE(lines.contains(QFile::encodeName(folder))) << lines.toStdString();
 }
 
