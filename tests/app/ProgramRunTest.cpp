@@ -480,6 +480,7 @@ TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
     const std::string under = QFile::encodeName(file).toStdString() + "/x";
     const std::string locked = QFile::encodeName(readOnly).toStdString();
     const std::vector<std::string> noFolderNamed = {"QUINTARA_HOME", "XDG_DATA_HOME", "HOME"};
+    const std::string usable = "QUINTARA_HOME=" + QFile::encodeName(Home).toStdString();
     const struct {
         const char* Name;
         Launch How;
@@ -492,6 +493,10 @@ TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
         {"read-only, as another user", {{"--home", locked}, {}, {}, true, "", false}, locked, {EACCES}, true},
         {"a user without a home", {{"-style", "fusion"}, noFolderNamed, {"HOME=/nonexistent"}, true, "", false},
          "/nonexistent/.local/share/quintara", {EACCES}, false},
+        // The folder the command line names counts, not the environment's.
+        {"--home over QUINTARA_HOME", {{"--home", under}, {}, {usable}, false, "", false}, under, {ENOTDIR}, false},
+        {"QUINTARA_HOME", {{"-style", "fusion"}, {}, {"QUINTARA_HOME=" + under}, false, "", false}, under, {ENOTDIR},
+         false},
     };
     int checked = 0;
     for (const auto& row : rows) {
@@ -556,6 +561,9 @@ TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
     Launch how;
     how.Arguments = {"-title", "--home", "--home", QFile::encodeName(Home).toStdString()};
     how.WorkingFolder = QFile::encodeName(Temp.path()).toStdString();
+    // Over the environment's folder, which is not made.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    how.Set = {"QUINTARA_HOME=" + QFile::encodeName(other).toStdString()};
     const Started run = Start(0, std::string(), 0, how);
     ASSERT_GT(run.Pid, 0);
     std::string lines;
@@ -566,6 +574,7 @@ TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
     EXPECT_TRUE(ready) << lines;
     EXPECT_TRUE(lockedHere);
     EXPECT_FALSE(QFileInfo::exists(Temp.path() + QStringLiteral("/--home")));
+    EXPECT_FALSE(QFileInfo::exists(other));
 }
 
 // What a process left on its standard output and error, and its status.
