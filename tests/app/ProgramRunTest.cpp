@@ -649,6 +649,10 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--x\r\x1b[2J"}, 2, "", {}, "option --x\\r\\x1b[2J (see"},
         {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim " + version + "\n", {}, ""},
         {QUINTARA_SIM_PATH, {"--help"}, 0, "", {"--version", "--help", "--model"}, ""},
+        {QUINTARA_SIM_PATH, {"--help"}, 1, "", {}, "the help could not be written: No space left on device", true},
+        {QUINTARA_SIM_PATH, {"--version"}, 1, "", {}, "the version could not be written", true},
+        {QUINTARA_SIM_PATH, {"--x\n--help"}, 2, "", {}, "option --x\\n--help (see"},
+        {QUINTARA_SIM_PATH, {"--model", "2\r"}, 2, "", {}, "--model: 2\\r"},
     };
     for (const auto& row : rows) {
         std::string command = row.Program.substr(row.Program.rfind('/') + 1);
@@ -666,7 +670,7 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
             EXPECT_EQ(ran.Err, "");
         } else {
             // One line of the program's own: no abort, no word of Qt's plugins.
-            EXPECT_EQ(ran.Err.rfind("quintara: ", 0), 0u) << ran.Err;
+            EXPECT_EQ(ran.Err.rfind(command.substr(0, command.find(' ')) + ": ", 0), 0u) << ran.Err;
             EXPECT_EQ(std::count(ran.Err.begin(), ran.Err.end(), '\n'), 1) << ran.Err;
             EXPECT_EQ(std::count_if(ran.Err.begin(), ran.Err.end(),
                                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }),
