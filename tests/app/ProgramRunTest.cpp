@@ -370,6 +370,7 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
         bool FirstStart;
     } rows[] = {
         {"frmWelcome", SIGTERM, true},
+        {"frmLogin", SIGTERM, true},
         {"frmLogin", SIGTERM, false},
         {"frmLogin", SIGINT, false},
         {"frmSplash", SIGTERM, false},

@@ -304,11 +304,19 @@ TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesNoSettingsFile)
 {
     dialogs_.Then([](QDialog&) {});   // welcome: closed without a choice
     dialogs_.Then([](QDialog& dialog) { qobject_cast<frmLogin*>(&dialog)->cmdCancel->click(); });
+    const auto entries = [this] {
+        return QDir(folder_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = entries();
 
     EXPECT_EQ(Main(hooks_), ExitLoginFailed);
     ASSERT_EQ(presenter_.Shown.size(), 1u);
     EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("Wrong password."));
     EXPECT_FALSE(QFile::exists(SettingsFile()));
+    // Nothing at all once the run gives up its lock, not even the seat's
+    // name: the next start is a first one.
+    ReleaseInstanceLock();
+    EXPECT_EQ(entries(), before);
 }
 
 // The splash stays five seconds: the wait ends on the first reading beyond
