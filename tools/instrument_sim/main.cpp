@@ -4,7 +4,8 @@
 // next data string of a replies file, and sends a curve in numbered blocks
 // when asked. Fault modes make it misbehave the way real lines do.
 //
-// A program of its own on plain POSIX: it does not link the program's library.
+// A program of its own on plain POSIX: it does not link the program's library,
+// only the command line's escaping (plain C++) is compiled in.
 #include "platform/CommandLine.h"
 
 #include <cerrno>
