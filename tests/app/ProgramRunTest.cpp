@@ -495,9 +495,10 @@ TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
         {"a user without a home", {{"-style", "fusion"}, noFolderNamed, {"HOME=/nonexistent"}, true, "", false},
          "/nonexistent/.local/share/quintara", {EACCES}, false},
         // The folder the command line names counts, not the environment's.
-        {"--home over QUINTARA_HOME", {{"--home", under}, {}, {usable}, false, "", false}, under, {ENOTDIR}, false},
-        {"QUINTARA_HOME", {{"-style", "fusion"}, {}, {"QUINTARA_HOME=" + under}, false, "", false}, under, {ENOTDIR},
-         false},
+        {"--home over QUINTARA_HOME", {{"--home", under}, {"QUINTARA_HOME"}, {usable}, false, "", false}, under,
+         {ENOTDIR}, false},
+        {"QUINTARA_HOME", {{"-style", "fusion"}, {"QUINTARA_HOME"}, {"QUINTARA_HOME=" + under}, false, "", false},
+         under, {ENOTDIR}, false},
     };
     int checked = 0;
     for (const auto& row : rows) {
@@ -564,6 +565,7 @@ TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
     how.WorkingFolder = QFile::encodeName(Temp.path()).toStdString();
     // Over the environment's folder, which is not made.
     const QString other = Temp.path() + QStringLiteral("/Other");
+    how.Unset = {"QUINTARA_HOME"};
     how.Set = {"QUINTARA_HOME=" + QFile::encodeName(other).toStdString()};
     const Started run = Start(0, std::string(), 0, how);
     ASSERT_GT(run.Pid, 0);
