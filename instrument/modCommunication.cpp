@@ -305,16 +305,17 @@ bool OpenPort(int16_t port, bool logFailure)
     SetLineSettings(serial);
     serial->clearError();
     if (!serial->open(QIODevice::ReadWrite)) {
+        // A device the user may not open: the log and the operator's message
+        // say whom to ask for what (a probe keeps it for its dialog too).
+        if (serial->error() == QSerialPort::PermissionError) {
+            const QString group = SerialDeviceGroupToJoin(device);
+            if (!group.isEmpty())
+                g_denied = SerialDeviceDenial{device, group};
+        }
         if (logFailure) {
             QString text = serial->errorString() + QStringLiteral(" (") + device + QStringLiteral(")");
-            // A device the user may not open: the log says whom to ask for what.
-            if (serial->error() == QSerialPort::PermissionError) {
-                const QString group = SerialDeviceGroupToJoin(device);
-                if (!group.isEmpty()) {
-                    text += QStringLiteral("; the user must be in the group ") + group;
-                    g_denied = SerialDeviceDenial{device, group};
-                }
-            }
+            if (!g_denied.Group.isEmpty())
+                text += QStringLiteral("; the user must be in the group ") + g_denied.Group;
             WriteLog(OpenErrorNumber(serial->error()), text, QStringLiteral("commOpen"));
         }
         serial->clearError();
@@ -343,6 +344,7 @@ SerialDeviceDenial commDeniedDevice()
 
 bool commProbe(int16_t port)
 {
+    g_denied = SerialDeviceDenial();
     const bool opened = OpenPort(port, false);
     commClose();
     return opened;

@@ -36,8 +36,9 @@ void commInit(int16_t port);
 // under "commOpen".
 bool commOpen(int16_t port);
 
-// The device the last commOpen could not open because the user may not, with
-// the group that may; empty when it opened the port or failed otherwise.
+// The device the last commOpen or commProbe could not open because the user
+// may not, with the group that may; empty when it opened the port or failed
+// otherwise.
 SerialDeviceDenial commDeniedDevice();
 
 // Whether the port on that number can be opened, as commOpen would; the port

@@ -24,7 +24,6 @@ frmDataSetting* g_instance = nullptr;
 frmDataSetting::FolderMove g_folderMove;
 std::function<bool(const QString& folder)> g_folderClaim;
 constexpr int16_t MsgWriteError = 31;
-constexpr int16_t MsgPortNotAvailable = 13;
 constexpr int16_t MsgSeatRunsThere = 47;
 constexpr int16_t DefaultPort = 2;
 
@@ -108,6 +107,7 @@ void frmDataSetting::ProbePorts()
     for (int16_t n = 1; n <= 8; ++n) {
         QRadioButton* button = optPort[static_cast<size_t>(n)];
         button->setEnabled(commProbe(n));
+        m_denied[static_cast<size_t>(n)] = commDeniedDevice();
         button->setToolTip(SerialDeviceForPort(n));
     }
 }
@@ -137,7 +137,8 @@ void frmDataSetting::cmdOK_Click()
         if (!button->isChecked())
             continue;
         if (!button->isEnabled()) {
-            ShowMessage(MsgPortNotAvailable);
+            // Another port is no mend for a device the user may not open.
+            ShowPortNotAvailable(m_denied[static_cast<size_t>(n)]);
             return;
         }
         chosen = n;

@@ -2,10 +2,12 @@
 // The modal dialog in which the supervisor chooses the serial port of the
 // instruments and the data folder. Its caller closes the port before and
 // opens it again afterwards; the dialog probes the eight ports itself.
+#include "platform/SerialDevices.h"
 #include "storage/DrivePathDialog.h"
 
 #include <QGroupBox>
 #include <QRadioButton>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -40,7 +42,8 @@ public:
 
     void Form_Load();
     void InitForm();
-    // Enables each port button that can be opened now.
+    // Enables each port button that can be opened now, and keeps the device
+    // of each the user may not open.
     void ProbePorts();
     void SetCaptions(int16_t language);
     // Stores the selected port and the folder shown, saves the settings and
@@ -61,4 +64,7 @@ protected:
 private:
     frmDataSetting();
     ~frmDataSetting() override;
+
+    // 1 to 8 = port number: the device the user may not open, and its group.
+    std::array<SerialDeviceDenial, 9> m_denied{};
 };

@@ -190,6 +190,18 @@ expect_refusal() { # status text program arguments...
 }
 expect_refusal 2 --frobnicate quintara --frobnicate
 expect_refusal 1 "no display" quintara
+# Whatever the argument holds, the refusal is one line.
+expect_refusal 2 '\n--help' quintara $'--x\n--help'
+expect_refusal 2 '\n--help' quintara-instrument-sim $'--x\n--help'
+# An answer that could not be written whole is no answer.
+for program in quintara quintara-instrument-sim; do
+  for option in --help --version; do
+    status=0
+    run_as_user "$program" "$option" >/dev/full 2>"$work/err" || status=$?
+    [ "$status" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF 'could not be written' "$work/err" ||
+      { cat "$work/err" >&2; fail "$program $option on a full disk ended with $status, not 1 with one line"; }
+  done
+done
 [ -z "$(find "$home" "$elsewhere" -mindepth 1 -print -quit)" ] ||
   fail "--help, --version or a refused start left files behind: $(find "$home" "$elsewhere" -mindepth 1)"
 

@@ -15,6 +15,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "storage/modIntentRecord.h"
@@ -369,6 +370,7 @@ TEST_F(ProgramRun, ASignalDuringTheStartUpWindowsEndsItInOrder)
         bool FirstStart;
     } rows[] = {
         {"frmWelcome", SIGTERM, true},
+        {"frmLogin", SIGTERM, true},
         {"frmLogin", SIGTERM, false},
         {"frmLogin", SIGINT, false},
         {"frmSplash", SIGTERM, false},
@@ -479,6 +481,7 @@ TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
     const std::string under = QFile::encodeName(file).toStdString() + "/x";
     const std::string locked = QFile::encodeName(readOnly).toStdString();
     const std::vector<std::string> noFolderNamed = {"QUINTARA_HOME", "XDG_DATA_HOME", "HOME"};
+    const std::string usable = "QUINTARA_HOME=" + QFile::encodeName(Home).toStdString();
     const struct {
         const char* Name;
         Launch How;
@@ -491,6 +494,11 @@ TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
         {"read-only, as another user", {{"--home", locked}, {}, {}, true, "", false}, locked, {EACCES}, true},
         {"a user without a home", {{"-style", "fusion"}, noFolderNamed, {"HOME=/nonexistent"}, true, "", false},
          "/nonexistent/.local/share/quintara", {EACCES}, false},
+        // The folder the command line names counts, not the environment's.
+        {"--home over QUINTARA_HOME", {{"--home", under}, {"QUINTARA_HOME"}, {usable}, false, "", false}, under,
+         {ENOTDIR}, false},
+        {"QUINTARA_HOME", {{"-style", "fusion"}, {"QUINTARA_HOME"}, {"QUINTARA_HOME=" + under}, false, "", false},
+         under, {ENOTDIR}, false},
     };
     int checked = 0;
     for (const auto& row : rows) {
@@ -555,6 +563,10 @@ TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
     Launch how;
     how.Arguments = {"-title", "--home", "--home", QFile::encodeName(Home).toStdString()};
     how.WorkingFolder = QFile::encodeName(Temp.path()).toStdString();
+    // Over the environment's folder, which is not made.
+    const QString other = Temp.path() + QStringLiteral("/Other");
+    how.Unset = {"QUINTARA_HOME"};
+    how.Set = {"QUINTARA_HOME=" + QFile::encodeName(other).toStdString()};
     const Started run = Start(0, std::string(), 0, how);
     ASSERT_GT(run.Pid, 0);
     std::string lines;
@@ -565,6 +577,7 @@ TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
     EXPECT_TRUE(ready) << lines;
     EXPECT_TRUE(lockedHere);
     EXPECT_FALSE(QFileInfo::exists(Temp.path() + QStringLiteral("/--home")));
+    EXPECT_FALSE(QFileInfo::exists(other));
 }
 
 // What a process left on its standard output and error, and its status.
@@ -639,6 +652,10 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--x\r\x1b[2J"}, 2, "", {}, "option --x\\r\\x1b[2J (see"},
         {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim " + version + "\n", {}, ""},
         {QUINTARA_SIM_PATH, {"--help"}, 0, "", {"--version", "--help", "--model"}, ""},
+        {QUINTARA_SIM_PATH, {"--help"}, 1, "", {}, "the help could not be written: No space left on device", true},
+        {QUINTARA_SIM_PATH, {"--version"}, 1, "", {}, "the version could not be written", true},
+        {QUINTARA_SIM_PATH, {"--x\n--help"}, 2, "", {}, "option --x\\n--help (see"},
+        {QUINTARA_SIM_PATH, {"--model", "2\r"}, 2, "", {}, "--model: 2\\r"},
     };
     for (const auto& row : rows) {
         std::string command = row.Program.substr(row.Program.rfind('/') + 1);
@@ -656,7 +673,7 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
             EXPECT_EQ(ran.Err, "");
         } else {
             // One line of the program's own: no abort, no word of Qt's plugins.
-            EXPECT_EQ(ran.Err.rfind("quintara: ", 0), 0u) << ran.Err;
+            EXPECT_EQ(ran.Err.rfind(command.substr(0, command.find(' ')) + ": ", 0), 0u) << ran.Err;
             EXPECT_EQ(std::count(ran.Err.begin(), ran.Err.end(), '\n'), 1) << ran.Err;
             EXPECT_EQ(std::count_if(ran.Err.begin(), ran.Err.end(),
                                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }),
@@ -823,12 +840,13 @@ QString ManualSection(const QString& page, const QString& heading)
 }
 
 // A file name as the manual page writes it: the seat's name as "name", a
-// number in a numbered name as "n".
+// number in a numbered name as "n", a writer's temporary file by its shape.
 QString AsTheManualPageNamesIt(QString name, const QString& seat)
 {
     if (!seat.isEmpty())
         name.replace(seat, QStringLiteral("name"));
     name.replace(QRegularExpression(QStringLiteral(" [0-9]+\\.")), QStringLiteral(" n."));
+    name.replace(QRegularExpression(QStringLiteral("\\.[A-Za-z0-9]{6}\\.WRITING$")), QStringLiteral(".XXXXXX.WRITING"));
     return name;
 }
 
@@ -850,6 +868,16 @@ TEST_F(ProgramRun, TheManualPageNamesTheFilesItMakes)
     // The seat's name is its first line; the machine it was named on follows.
     const QString seat = QString::fromLatin1(seatFile.readLine()).trimmed();
     ASSERT_TRUE(IsSeatName(seat)) << seat.toStdString();
+    // The page tells the lines of the seat file as the program writes them.
+    const QByteArray machine = seatFile.readLine().trimmed();
+    const QByteArray host = seatFile.readLine().trimmed();
+    EXPECT_TRUE(seatFile.atEnd());
+    EXPECT_FALSE(machine.isEmpty());
+    EXPECT_FALSE(host.isEmpty());
+    const qsizetype seatEntry = files.indexOf(QStringLiteral(".I QUINTARA.SEAT\n"));
+    const QString seatText = files.mid(seatEntry, files.indexOf(QStringLiteral("\n.TP"), seatEntry) - seatEntry);
+    for (const char* told : {"first line is the name", "second and third lines", "machine id", "host name"})
+        EXPECT_TRUE(seatText.contains(QLatin1String(told))) << told;
     QString record;
     SystemError error;
     ASSERT_TRUE(CreateIntentRecord(Home, QLatin1String(DataFolderChangeRecordStem), IntentRecord{}, record, error));
@@ -866,6 +894,8 @@ TEST_F(ProgramRun, TheManualPageNamesTheFilesItMakes)
     made << settings << QFileInfo(SettingsBackupPath()).fileName() << dskAsideName(settings, 1)
          << dskAsideName(settings, 2) << QLatin1String(InstanceLockFileName) << QLatin1String(TakeOverLockFileName)
          << PendingFileName(1) << PendingFileName(2) << dskAsideName(PendingFileName(1), 1)
+         << QLatin1String(OldNamesFileName) << QLatin1String(MountToldFileName)
+         << QFileInfo(AtomicTemporaryName(Home, settings)).fileName()
          << QStringLiteral("QUINTARA.INI") << QStringLiteral("QUINTARA.JPG");
     QStringList known;
     for (const QString& name : made)
@@ -873,12 +903,13 @@ TEST_F(ProgramRun, TheManualPageNamesTheFilesItMakes)
     known.removeDuplicates();
     // The run made what the page is checked against.
     for (const char* name : {SeatFileName, SeatLockFileName, "SEAT-name", "PENDING n.QTA", "PENDING n.STP",
-                             "QUINTARA n.STP", "QUINTARA.LOG"})
+                             "QUINTARA n.STP", "QUINTARA.LOG", ".QUINTARA.DAT.XXXXXX.WRITING"})
         EXPECT_TRUE(known.contains(QLatin1String(name))) << name << " in " << known.join(u'|').toStdString();
 
     // Each name of the program's own in the section is one it makes or reads...
     const QRegularExpression named(QStringLiteral(
-        "\\b(?:QUINTARA|PENDING|SEAT)(?:-name)?(?: (?:[0-9]+|n))?(?:\\.[A-Z0-9]+)*(?![A-Za-z0-9_-])"));
+        "(?:(?<![A-Za-z0-9_])\\.)?\\b(?:(?:QUINTARA|PENDING|SEAT)(?:-name)?(?: (?:[0-9]+|n))?(?:\\.[A-Z0-9]+)*"
+        "|(?:OLDNAMES|FUSE)(?:\\.[A-Z0-9]+)+)(?:\\.[A-Za-z0-9]{6}\\.WRITING)?(?![A-Za-z0-9_-])"));
     QStringList inPage;
     for (auto it = named.globalMatch(files); it.hasNext();)
         inPage << AsTheManualPageNamesIt(it.next().captured(), QString());
@@ -888,6 +919,48 @@ TEST_F(ProgramRun, TheManualPageNamesTheFilesItMakes)
     // ...and each it makes or reads is named there.
     for (const QString& name : known)
         EXPECT_TRUE(inPage.contains(name)) << name.toStdString();
+}
+
+// The manual page gives each exit status for the causes --help gives it for,
+// so that a new refusal cannot be told in one and not the other.
+TEST(ProgramCommandLine, TheManualPageGivesTheExitStatusesOfTheHelp)
+{
+    const Ran help = RunWithoutDisplay(QUINTARA_PROGRAM_PATH, {"--help"});
+    ASSERT_EQ(help.Status, 0);
+    const QString statuses = ManualSection(ReadManualPage(QStringLiteral(QUINTARA_MANUAL_PAGE)),
+                                           QStringLiteral("\"EXIT STATUS\""));
+    ASSERT_FALSE(statuses.isEmpty());
+    const QString helpText = QString::fromStdString(help.Out);
+    const qsizetype helpStatuses = helpText.indexOf(QStringLiteral("\nExit status:\n"));
+    ASSERT_GE(helpStatuses, 0);
+    // The text given for a status: from its number to the next.
+    const auto told = [](const QString& text, const QString& start, const QString& next) {
+        const qsizetype from = text.indexOf(start);
+        if (from < 0)
+            return QString();
+        const qsizetype to = text.indexOf(next, from + start.size());
+        return text.mid(from, to < 0 ? -1 : to - from).simplified();
+    };
+    const struct {
+        int Status;
+        std::vector<const char*> Causes;
+    } rows[] = {
+        {0, {"normal"}},
+        {1, {"display", "program folder that cannot be made or written", "another copy", "failed login", "help",
+             "version", "could not be written"}},
+        {2, {"unknown option or argument"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Status);
+        const QString inHelp = told(helpText.mid(helpStatuses), QStringLiteral("\n  %1  ").arg(row.Status),
+                                    QStringLiteral("\n  %1  ").arg(row.Status + 1));
+        const QString inPage = told(statuses, QStringLiteral(".B %1\n").arg(row.Status), QStringLiteral("\n.TP"));
+        for (const char* cause : row.Causes) {
+            const QRegularExpression word(QStringLiteral("\\b") + QRegularExpression::escape(QLatin1String(cause)));
+            EXPECT_TRUE(word.match(inHelp).hasMatch()) << cause << " in --help: " << inHelp.toStdString();
+            EXPECT_TRUE(word.match(inPage).hasMatch()) << cause << " in the page: " << inPage.toStdString();
+        }
+    }
 }
 
 // The simulator's page refers to the instrument table of quintara(1), which

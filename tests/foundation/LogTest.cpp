@@ -47,19 +47,19 @@ TEST_F(LogTest, LinesAreAppendedToTheByte)
     WriteLog(full, QStringLiteral("dskPutTestReportAction"));
     WriteLog(full, QStringLiteral("abtFilePut"), QStringLiteral("/d/x.ABT"));
     EXPECT_EQ(LogBytes(),
-              QByteArray("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t53\tFile not found\r\n"
-                         "2024-01-05\t09:07:03\tabcdefghijklmnopqrst\t8.0\t-5\t\r\n"
-                         "2024-01-05\t09:07:03\tcommOpen            \t8.0\t70\tZugriff verweigert \xE4\r\n"
-                         "2024-01-05\t09:07:03\tdskPutTestReportActi\t8.0\t61\tNo space left on device\r\n"
-                         "2024-01-05\t09:07:03\tabtFilePut          \t8.0\t61\tNo space left on device: /d/x.ABT\r\n"));
+              QByteArray("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t53\tFile not found\r\n"
+                         "2024-01-05\t09:07:03\tabcdefghijklmnopqrst\t" + QByteArray(ProgramVersion) + "\t-5\t\r\n"
+                         "2024-01-05\t09:07:03\tcommOpen            \t" + QByteArray(ProgramVersion) + "\t70\tZugriff verweigert \xE4\r\n"
+                         "2024-01-05\t09:07:03\tdskPutTestReportActi\t" + QByteArray(ProgramVersion) + "\t61\tNo space left on device\r\n"
+                         "2024-01-05\t09:07:03\tabtFilePut          \t" + QByteArray(ProgramVersion) + "\t61\tNo space left on device: /d/x.ABT\r\n"));
 }
 
 // A line cut short by a full disk is never ended; the next one, a run later,
 // starts on a line of its own all the same.
 TEST_F(LogTest, ALineCutShortIsEndedBeforeTheNext)
 {
-    const QByteArray cut("2026-12-07\t13:53:29\tWriteSettingsFile   \t8.0\t61\tFile too");
-    const QByteArray next("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t53\tFile not found\r\n");
+    const QByteArray cut("2026-12-07\t13:53:29\tWriteSettingsFile   \t" + QByteArray(ProgramVersion) + "\t61\tFile too");
+    const QByteArray next("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t53\tFile not found\r\n");
     SetLogBytes(cut);
     WriteLog(53, QStringLiteral("File not found"), QStringLiteral("ReadSettingsFile"));
     EXPECT_EQ(LogBytes(), cut + "\r\n" + next);
@@ -93,7 +93,7 @@ TEST_F(LogTest, ALogThatMayBeWrittenButNotReadIsStillWritten)
 {
     // Mode 0200 (a log kept from the eyes of the users who write it): the
     // line end of the last line cannot be checked, the line is appended.
-    const QByteArray first("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t53\tFile not found\r\n");
+    const QByteArray first("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t53\tFile not found\r\n");
     SetLogBytes(first);
     const QByteArray log = QFile::encodeName(m_dir.path() + QStringLiteral("/QUINTARA.LOG"));
     ASSERT_EQ(::chmod(log.constData(), 0200), 0);
@@ -108,7 +108,7 @@ TEST_F(LogTest, ALogThatMayBeWrittenButNotReadIsStillWritten)
     if (result == ChildSetupFailed)
         GTEST_SKIP() << "the log stays readable here";
     ASSERT_EQ(result, 0);
-    EXPECT_EQ(LogBytes(), first + "2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t61\tNo space left on device\r\n");
+    EXPECT_EQ(LogBytes(), first + "2024-01-05\t09:07:03\tWriteSettingsFile   \t" + QByteArray(ProgramVersion) + "\t61\tNo space left on device\r\n");
 }
 
 TEST_F(LogTest, AFailingWriteIsSwallowed)

@@ -3,6 +3,7 @@
 #include "support/ReadOnlyFolder.h"
 #include "foundation/modConvert.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "platform/BinaryIO.h"
@@ -216,7 +217,7 @@ protected:
         return lines;
     }
     // The log holds one line, which starts with the given text.
-    void ExpectOneLogLine(const char* start) const
+    void ExpectOneLogLine(const QByteArray& start) const
     {
         const QStringList lines = LogLines();
         ASSERT_EQ(lines.size(), 1);
@@ -430,7 +431,7 @@ TEST_F(SettingsTest, AFileEndingAfterTheWorkingSeriesIsWholeOnlyForAnOlderVersio
             EXPECT_TRUE(LogLines().isEmpty());
             EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAD")));
         } else {
-            ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t"
+            ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t62\t"
                              "The file ends before its last item; QUINTARA.DAT kept as QUINTARA.DAT.BAD");
             EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), out.Bytes());
         }
@@ -499,7 +500,7 @@ TEST_F(SettingsTest, ValuesOutOfRangeReadAsTheirDefaultsWithOneLogLine)
         // The rest of the file is read as it stands.
         EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("boss"));
         if (outside)
-            ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t9\tSubscript out of range: "
+            ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t9\tSubscript out of range: "
                              "8 value(s) read as their defaults, the first language 0");
         else
             EXPECT_TRUE(LogLines().isEmpty());
@@ -518,7 +519,7 @@ TEST_F(SettingsTest, ListsAtAndBeyondTheLargestCountAndLongTextsAreSaved)
     Reference2Values.assign(40001, QStringLiteral("v"));
     Operators = {QString(), QString(70000, u'o')};
     SaveSettings();
-    ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t0\t"
+    ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t" + QByteArray(ProgramVersion) + "\t0\t"
                      "Reference2Values: 40000 entries, 32767 written; 1 text(s) cut to 65535 bytes");
 
     EXPECT_FALSE(InitSettings());
@@ -547,7 +548,7 @@ TEST_F(SettingsTest, ASaveIntoAFolderThatCannotBeWrittenKeepsTheOldFile)
         EXPECT_EQ(ReadFile(DatPath()), before);
         EXPECT_FALSE(QFile::exists(Path("QUINTARA.DAT.BAK")));
         EXPECT_EQ(Styles.size(), 1u);   // memory keeps what the user set
-        ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t70\t");
+        ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t" + QByteArray(ProgramVersion) + "\t70\t");
     }
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(Language, 5);
@@ -578,7 +579,7 @@ TEST_F(SettingsTest, AFullDiskKeepsTheOldFileByteForByte)
         EXPECT_EQ(ReadFile(DatPath()), before);
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
                   (QStringList{QStringLiteral("QUINTARA.DAT"), QStringLiteral("QUINTARA.LOG")}));
-        ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t8.0\t61\t");
+        ExpectOneLogLine("2024-01-05\t09:07:03\tWriteSettingsFile   \t" + QByteArray(ProgramVersion) + "\t61\t");
     }
 }
 
@@ -602,7 +603,7 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverOverwritten)
     ::chmod(QFile::encodeName(Path("QUINTARA.DAT.BAD")).constData(), 0600);
     EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), whole);
     EXPECT_NE(ReadFile(DatPath()), whole);
-    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t70\t");
+    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t70\t");
     EXPECT_TRUE(LogLines()[0].endsWith(QStringLiteral("; QUINTARA.DAT kept as QUINTARA.DAT.BAD")));
 
     // Where it cannot even be moved (root's file in a shared folder with the
@@ -626,7 +627,7 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverOverwritten)
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].contains(QStringLiteral("\t70\tPermission denied; QUINTARA.DAT not kept aside")))
         << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(QStringLiteral("\tWriteSettingsFile   \t8.0\t75\t"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("\tWriteSettingsFile   \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t75\t"))) << lines[1].toStdString();
     ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
 }
 
@@ -652,7 +653,7 @@ TEST_F(SettingsTest, AFileCutShortWhileItIsReadIsKeptAsideAsUnreadable)
     EXPECT_EQ(WaitForChild(child), 2) << "no first start, the default language";
     EXPECT_EQ(ReadFile(Path("QUINTARA.DAT.BAD")), left);
     EXPECT_EQ(ReadFile(DatPath()), "");
-    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t62\t");
+    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t62\t");
     EXPECT_TRUE(LogLines()[0].endsWith(
         QStringLiteral("The file became shorter while it was read; QUINTARA.DAT kept as QUINTARA.DAT.BAD")));
 }
@@ -698,7 +699,7 @@ TEST_F(SettingsTest, ASaveKilledAtAnyFileCallLeavesNoTemporaryFileAfterTheNextSt
         ASSERT_TRUE(QFileInfo(Path("QUINTARA.DAT.Linked")).isSymLink());
         const std::string kept = ReadFile(DatPath());
         ASSERT_TRUE(kept == before || kept == after);
-        ASSERT_EQ(LogLines().filter(QStringLiteral("\tReadSettingsFile    \t8.0\t0\tRemoved a settings file left by an "
+        ASSERT_EQ(LogLines().filter(QStringLiteral("\tReadSettingsFile    \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t0\tRemoved a settings file left by an "
                                                    "unfinished write: ")
                                     + m_dir.path())
                       .size(),
@@ -754,7 +755,7 @@ TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadO
     EXPECT_FALSE(InitSettings());
     EXPECT_EQ(UserPasswords.SupervisorPassword, QStringLiteral("super1"));
     EXPECT_EQ(ReadFile(DatPath()), SettingsFile("8.0", Layout::Current));
-    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t0\t");
+    ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t0\t");
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("restored")));
 
     // An empty file beside a backup that is none: a first start.
@@ -858,7 +859,7 @@ TEST_F(SettingsTest, AFileCutAnywhereIsKeptAsideAndReadAsFarAsItGoes)
         ++kept;
         const QString bad = SettingsBadPath(kept);
         EXPECT_EQ(ReadFile(bad), bytes);
-        ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t8.0\t");
+        ExpectOneLogLine("2024-01-05\t09:07:03\tReadSettingsFile    \t" + QByteArray(ProgramVersion) + "\t");
         EXPECT_TRUE(LogLines()[0].endsWith(QStringLiteral("kept as ") + QFileInfo(bad).fileName()));
         // The next save writes what was read; the copy stays.
         SaveSettings();

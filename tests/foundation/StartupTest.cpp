@@ -2,6 +2,7 @@
 #include "foundation/frmSplash.h"
 #include "foundation/frmWelcome.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modInstrument.h"
 #include "foundation/modMain.h"
 #include "foundation/modMessage.h"
@@ -193,7 +194,7 @@ TEST_F(StartupTest, AFolderThatCannotHoldTheLockIsNoSecondCopy)
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray line = log.readAll();
     // 70 when the folder refuses for want of permission, else 75.
-    EXPECT_TRUE(line.contains("\tMain                \t8.0\t70\t") || line.contains("\tMain                \t8.0\t75\t"))
+    EXPECT_TRUE(line.contains("\tMain                \t" + QByteArray(ProgramVersion) + "\t70\t") || line.contains("\tMain                \t" + QByteArray(ProgramVersion) + "\t75\t"))
         << line.toStdString();
     EXPECT_TRUE(line.contains("QUINTARA.LCK")) << line.toStdString();
 }
@@ -244,7 +245,7 @@ TEST_F(StartupTest, AFolderTheWriterCannotSyncGoesToTheLogOnceStarted)
     ASSERT_EQ(result, 0);
     ASSERT_TRUE(made.open(QIODevice::ReadOnly));
     const QByteArray lines = made.readAll();
-    EXPECT_TRUE(lines.contains("\tWriteFileAtomically \t8.0\t70\t")) << lines.toStdString();
+    EXPECT_TRUE(lines.contains("\tWriteFileAtomically \t" + QByteArray(ProgramVersion) + "\t70\t")) << lines.toStdString();
     EXPECT_TRUE(lines.contains(QFile::encodeName(folder))) << lines.toStdString();
 }
 
@@ -303,11 +304,19 @@ TEST_F(StartupTest, ACancelledLoginOnAFirstStartLeavesNoSettingsFile)
 {
     dialogs_.Then([](QDialog&) {});   // welcome: closed without a choice
     dialogs_.Then([](QDialog& dialog) { qobject_cast<frmLogin*>(&dialog)->cmdCancel->click(); });
+    const auto entries = [this] {
+        return QDir(folder_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = entries();
 
     EXPECT_EQ(Main(hooks_), ExitLoginFailed);
     ASSERT_EQ(presenter_.Shown.size(), 1u);
     EXPECT_EQ(presenter_.Shown[0].Text, QStringLiteral("Wrong password."));
     EXPECT_FALSE(QFile::exists(SettingsFile()));
+    // Nothing at all once the run gives up its lock, not even the seat's
+    // name: the next start is a first one.
+    ReleaseInstanceLock();
+    EXPECT_EQ(entries(), before);
 }
 
 // The splash stays five seconds: the wait ends on the first reading beyond

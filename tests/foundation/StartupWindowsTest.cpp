@@ -3,6 +3,7 @@
 #include "foundation/frmSplash.h"
 #include "foundation/frmWelcome.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 
 #include "platform/TextInput.h"
 
@@ -191,7 +192,7 @@ TEST_F(StartupWindowsTest, SplashShowsTitleVersionAndPictureOnTopOfEverything)
     frmSplash* splash = frmSplash::Instance();
     EXPECT_TRUE(splash->isVisible());
     EXPECT_EQ(splash->lblQUINTARA->text(), QStringLiteral("ZOLVERA D 7110 QUINTARA III"));
-    EXPECT_EQ(splash->lblVersion->text(), QStringLiteral("8.0"));
+    EXPECT_EQ(splash->lblVersion->text(), QLatin1String(ProgramVersion));
     EXPECT_FALSE(splash->imgSplash->pixmap().isNull());
     EXPECT_TRUE(splash->windowFlags() & Qt::WindowStaysOnTopHint);
     frmSplash::Unload();

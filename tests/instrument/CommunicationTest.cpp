@@ -6,6 +6,7 @@
 #include "support/ChildProcess.h"
 #include "support/SimInstrument.h"
 #include "foundation/frmResource.h"
+#include "foundation/modLog.h"
 #include "platform/ProgramFolder.h"
 
 #include <QElapsedTimer>
@@ -313,7 +314,7 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     qunsetenv("QUINTARA_COM7");
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
     const QByteArray log = Log();
-    EXPECT_TRUE(log.contains("\tcommOpen            \t8.0\t53\t")) << log.constData();
+    EXPECT_TRUE(log.contains("\tcommOpen            \t" + QByteArray(ProgramVersion) + "\t53\t")) << log.constData();
     EXPECT_TRUE(log.contains("no-such-tty")) << log.constData();
 
     // A port number without any device.
@@ -326,7 +327,7 @@ TEST_F(CommunicationTest, OpenOnAMissingDeviceOrADeviceInUseFailsAndLogs)
     ASSERT_TRUE(other.open(QIODevice::ReadWrite));
     EXPECT_FALSE(commOpen(kPort));
     EXPECT_FALSE(frmResource::Instance()->comData->isOpen());
-    EXPECT_EQ(Log().count("\tcommOpen            \t8.0\t"), 3) << Log().constData();
+    EXPECT_EQ(Log().count("\tcommOpen            \t" + QByteArray(ProgramVersion) + "\t"), 3) << Log().constData();
     // The user may open the device: no group would help.
     EXPECT_FALSE(Log().contains("group")) << Log().constData();
     other.close();
@@ -368,7 +369,7 @@ TEST_F(CommunicationTest, ADeviceTheUserMayNotOpenNamesItsGroupInTheLog)
         GTEST_SKIP() << "no unprivileged user";
     EXPECT_EQ(opened, 0);
     const QByteArray log = Log();
-    EXPECT_TRUE(log.contains("\tcommOpen            \t8.0\t70\t")) << log.constData();
+    EXPECT_TRUE(log.contains("\tcommOpen            \t" + QByteArray(ProgramVersion) + "\t70\t")) << log.constData();
     EXPECT_TRUE(log.contains("ttyS9); the user must be in the group dialout\r\n")) << log.constData();
 }
 
@@ -550,7 +551,7 @@ TEST_F(CurveTransferTest, TenBadPacketsInARowEndTheTransfer)
     EXPECT_LT(clock.elapsed(), 10000);
     // Block 1 accepted, then nine NAKs after the first nine bad packets.
     EXPECT_EQ(ToHex(Answers()), ToHex("\x15\x06" + Repeat("\x15", 9)));
-    EXPECT_TRUE(Log().contains("\tcommReceiveCurveBloc\t8.0\t57\tCurve block 2 refused 10 times"))
+    EXPECT_TRUE(Log().contains("\tcommReceiveCurveBloc\t" + QByteArray(ProgramVersion) + "\t57\tCurve block 2 refused 10 times"))
         << Log().constData();
 }
 

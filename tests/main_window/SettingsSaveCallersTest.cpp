@@ -7,6 +7,7 @@
 #include "support/SimInstrument.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modSettings.h"
 #include "main_window/frmMain.h"
@@ -256,7 +257,7 @@ TEST_F(SettingsSaveCallersTest, TheProgramsEndAsksAndAfterNoEndsWithoutAPromise)
         EXPECT_EQ(FileHoldsMemory(), answer == AnswerYes);
         FreeSettingsFile();
     }
-    EXPECT_EQ(LogLinesWith(QStringLiteral("\tWriteSettingsFile   \t8.0\t75\tIs a directory: ") + Settings()), 2) << LogText().toStdString();
+    EXPECT_EQ(LogLinesWith(QStringLiteral("\tWriteSettingsFile   \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t75\tIs a directory: ") + Settings()), 2) << LogText().toStdString();
 }
 
 TEST_F(SettingsSaveCallersTest, ASaveThatWouldLoseNothingAsksNothing)

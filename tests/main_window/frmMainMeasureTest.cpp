@@ -4,6 +4,7 @@
 #include "curves/modABTCurve.h"
 #include "foundation/frmResource.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
@@ -289,7 +290,7 @@ TEST_F(MeasureWindowTest, ALineThatWentAwayIsOpenedAgainByTheNextMeasure)
     QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray lines = log.readAll();
-    EXPECT_EQ(lines.count("\tcomData_OnComm      \t8.0\t57\tSerial line lost: "), 2) << lines.constData();
+    EXPECT_EQ(lines.count("\tcomData_OnComm      \t" + QByteArray(ProgramVersion) + "\t57\tSerial line lost: "), 2) << lines.constData();
     EXPECT_EQ(lines.count("\tcommOpen            \t"), 2) << lines.constData();
 }
 
@@ -307,7 +308,7 @@ TEST_F(MeasureWindowTest, ALineLostDuringTheWaitIsReportedAsNotAvailable)
     QFile log(folder_.filePath(QStringLiteral("QUINTARA.LOG")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray lines = log.readAll();
-    EXPECT_EQ(lines.count("\tcomData_OnComm      \t8.0\t57\tSerial line lost: read error, the device hung up or was removed ("
+    EXPECT_EQ(lines.count("\tcomData_OnComm      \t" + QByteArray(ProgramVersion) + "\t57\tSerial line lost: read error, the device hung up or was removed ("
                           + device.toLatin1() + ")\r\n"),
               1)
         << lines.constData();
@@ -766,7 +767,7 @@ TEST_F(MeasureWindowTest, ASeriesThatCannotBeKeptOnDiskStaysInMemoryAndIsToldOnc
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray lines = file.readAll();
-    EXPECT_EQ(lines.count("\tdskPutTestReportActi\t8.0\t70\t"), 3);
+    EXPECT_EQ(lines.count("\tdskPutTestReportActi\t" + QByteArray(ProgramVersion) + "\t70\t"), 3);
     // (The system's text before it depends on how the folder is locked.)
     EXPECT_EQ(lines.count(": " + QDir(DataFolder).filePath(QStringLiteral("PENDING 1.QTA")).toLocal8Bit() + "\r\n"), 3)
         << lines.constData();

@@ -4,6 +4,7 @@
 #include "support/ReadOnlyFolder.h"
 
 #include "foundation/Records.h"
+#include "foundation/modLog.h"
 #include "platform/OleDate.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -269,7 +270,7 @@ TEST_F(TrashTest, FilesGoToTheTrashButNeverTheProgramsOwnOrOnesOutsideTheFolder)
     EXPECT_EQ(ReadFileBytes(Trashed(QStringLiteral("r.abt"))), "curve");
     EXPECT_EQ(QDir(DataHome() + QStringLiteral("/Trash/files")).entryList(QDir::Files | QDir::Hidden).size(), 2);
     // One log line per name that reaches outside the folder.
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t8.0\t64\tBad file name: ")), 3);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t64\tBad file name: ")), 3);
 }
 
 TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
@@ -282,10 +283,10 @@ TEST_F(TrashTest, AFileTheTrashRefusesStaysWithItsAttributes)
     EXPECT_FALSE(dskDeleteFiles(Data, {QStringLiteral("A.QTA")}));
     EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("A.QTA"))), "kept");
     EXPECT_EQ(GetAttr(Path(QStringLiteral("A.QTA"))), AttrReadOnly);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t8.0\t")), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskDeleteFiles      \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t")), 1);
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tdskDeleteFiles      \t8.0\t")));
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("2024-01-05\t09:07:03\tdskDeleteFiles      \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t")));
     EXPECT_TRUE(lines[0].contains(QStringLiteral("A.QTA")));
 }
 

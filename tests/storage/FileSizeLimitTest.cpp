@@ -4,6 +4,7 @@
 #include "support/ChildProcess.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
@@ -50,6 +51,6 @@ TEST_F(FileSizeLimit, AWritePastTheLimitIsAFailedWriteAndTheProgramGoesOn)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFileBytes(pending), before);
     // Each failed write logged as a full disk.
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t61\t")), 2) << LogLines().join(u'\n').toStdString();
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t61\t")), 2) << LogLines().join(u'\n').toStdString();
     EXPECT_EQ(LogLines().size(), 2);
 }

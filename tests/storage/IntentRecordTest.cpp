@@ -3,6 +3,7 @@
 #include "StorageTest.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
 #include "storage/modIntentRecord.h"
@@ -134,7 +135,7 @@ TEST_F(IntentRecordTest, ARecordCutShortIsKeptAsideAndNothingIsRemovedOnItsWord)
         EXPECT_FALSE(QFile::exists(Data + QStringLiteral("/PENDING.STP")));
         if (!isWhole) {
             EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/PENDING.STP.BAD")), whole.substr(0, size));
-            EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\t%1/PENDING.STP is no whole record of a "
+            EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t0\t%1/PENDING.STP is no whole record of a "
                                                   "step; kept as PENDING.STP.BAD, nothing was done on its word")
                                        .arg(Data)),
                       1)

@@ -5,6 +5,7 @@
 #include "support/ReadOnlyFolder.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modMessage.h"
 #include "foundation/modSettings.h"
 #include "foundation/modRecords.h"
@@ -179,7 +180,7 @@ TEST_F(PendingRecovery, ARemovalTheFolderRefusedIsTriedAgainNotForgotten)
     EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(10, "B")}));
     EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 1.QTA")});
     // Permission denied (70), naming A's file.
-    EXPECT_GE(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t70\tPermission denied: ") + Pending(1)), 1)
+    EXPECT_GE(LogLinesWith(QStringLiteral("SavePendingProtocols\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t70\tPermission denied: ") + Pending(1)), 1)
         << LogLines().join(u'\n').toStdString();
 }
 
@@ -296,7 +297,7 @@ TEST_F(PendingRecovery, OnlyATerminationsRecordRemovesAPendingFileAndOnlyWhileBo
         EXPECT_FALSE(QFile::exists(record));
         EXPECT_EQ(NextStart().size(), back.size());
         // A file of other bytes is named in the log as left alone.
-        const int leftAlone = LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\t%1 holds other bytes than the step "
+        const int leftAlone = LogLinesWith(QStringLiteral("LoadPendingProtocols\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t0\t%1 holds other bytes than the step "
                                                           "wrote or found there; left alone")
                                                .arg(c.atPending == &userBytes ? Pending(4) : report));
         EXPECT_EQ(leftAlone, c.withRecord && (c.atPending == &userBytes || c.atReport == &userBytes) ? 1 : 0)
@@ -432,7 +433,7 @@ TEST_F(PendingRecovery, TheStartPutsWhatMayBeTheWritersLeftoversIntoTheTrashOnly
         EXPECT_FALSE(QFile::exists(in)) << name;
         EXPECT_EQ(ReadFileBytes(dataHome + QStringLiteral("/Trash/files/") + QLatin1String(name)),
                   name);
-        EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t8.0\t0\t%1 may be left by an interrupted write; "
+        EXPECT_EQ(LogLinesWith(QStringLiteral("LoadPendingProtocols\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t0\t%1 may be left by an interrupted write; "
                                               "moved to the trash").arg(QLatin1String(name))),
                   1) << name;
     }
@@ -616,7 +617,7 @@ TEST_F(PendingRecovery, WithNoOpenSeriesAMissingFolderHasNothingToMove)
     WriteFileBytes(Pending(1), ReportFileBytes(Series(9)));
     ASSERT_EQ(NextStart().size(), 2u);
     EXPECT_FALSE(BeginDataFolderChange(missing));
-    EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t8.0\t")), 1) << LogLines().join(u'\n').toStdString();
+    EXPECT_EQ(LogLinesWith(QStringLiteral("SavePendingProtocols\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t")), 1) << LogLines().join(u'\n').toStdString();
     EXPECT_TRUE(RecordsIn(Program).isEmpty());
 }
 

@@ -4,6 +4,7 @@
 
 #include "foundation/modConvert.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "main_window/modPending.h"
 
@@ -173,7 +174,7 @@ TEST_F(PendingSeries, AnUnreadableFileIsKeptAsideWithItsReason)
     // Why (the failed open, 70) and where it went.
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines[0].contains(QStringLiteral("\tdskIsTestReportFile \t8.0\t70\t")));
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("\tdskIsTestReportFile \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t70\t")));
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0\tPENDING 1.QTA could not be loaded; kept as PENDING 1.QTA.BAD")));
 }
 
@@ -276,7 +277,7 @@ TEST_F(PendingSeries, ASeriesTerminatedInTheRunNeverComesBackEvenAfterAFailedWri
     // B's file as it was (now under its new number), A's gone, one line in the log.
     EXPECT_EQ(DataFiles(Data), QStringList{QStringLiteral("PENDING 1.QTA")});
     EXPECT_EQ(ReadFileBytes(Pending(1)), earlierB);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t61\t")), 1);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t61\t")), 1);
     EXPECT_EQ(LogLines().size(), 1);
     EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, Series(10, "B")}));
 }

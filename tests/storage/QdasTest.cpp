@@ -2,6 +2,7 @@
 #include "StorageTest.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "platform/Conversions.h"
 #include "platform/Cp1252.h"
@@ -304,7 +305,7 @@ TEST_F(QdasTest, AFailedWriteIsLoggedForEachFile)
     EXPECT_TRUE(DfqNames().isEmpty());
     // Each of the three files was tried and logged.
     EXPECT_EQ(LogLines().size(), 3);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t70\t")), 3);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t70\t")), 3);
 }
 
 TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
@@ -319,7 +320,7 @@ TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
     EXPECT_EQ(result, 0);
     // No file cut short for a receiver to take, no temporary file either.
     EXPECT_TRUE(QDir(Data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
-    EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t8.0\t61\t")), 3);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("qdasPutTestReportAct\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t61\t")), 3);
     EXPECT_EQ(LogLines().size(), 3);
 
     // A file of the name that is there already stays as it was.

@@ -38,7 +38,9 @@
 #include <optional>
 #include <vector>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -196,6 +198,40 @@ TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
     QApplication::sendEvent(form->optPort[3], &doubleClick);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_TRUE(SettingsWritten());
+}
+
+// A port whose device the user may not open: choosing another port is no
+// mend, so message 51 after message 13 names the device and its group.
+TEST_F(SettingsDialogsTest, APortWhoseDeviceTheUserMayNotOpenNamesItsGroup)
+{
+    const group* dialout = ::getgrnam("dialout");
+    if (!dialout)
+        GTEST_SKIP() << "no group dialout";
+    const QString device = Temp.path() + QStringLiteral("/ttyS9");
+    WriteFileBytes(device, std::string());
+    const QByteArray path = QFile::encodeName(device);
+    // Another user reaches it, as a user reaches /dev.
+    ASSERT_EQ(::chmod(QFile::encodeName(Temp.path()).constData(), 0711), 0);
+    if (::chown(path.constData(), ::geteuid(), dialout->gr_gid) != 0)
+        GTEST_SKIP() << "the device cannot be given to dialout here";
+    // The group may read and write it, its owner and everyone else may not.
+    ASSERT_EQ(::chmod(path.constData(), 0060), 0);
+    qputenv(SerialPortEnvironmentName(5).toLatin1().constData(), path);
+    ComPort = 5;
+    // 0: messages 13 and 51 naming the device and dialout, and the dialog
+    // stays; 1: other messages; 2: the port was taken.
+    const int told = RunUnprivileged([this, &device] {
+        frmDataSetting* form = frmDataSetting::Instance();
+        if (form->optPort[5]->isEnabled())
+            return 2;
+        form->cmdOK_Click();
+        const std::vector<MessageRequest> expected = {ComposeMessage(13, {}, 2),
+                                                      ComposeMessage(51, {device, QStringLiteral("dialout")}, 2)};
+        return Presenter.Shown == expected && frmDataSetting::IsLoaded() ? 0 : 1;
+    });
+    if (told == ChildSetupFailed)
+        GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(told, 0);
 }
 
 TEST_F(SettingsDialogsTest, VanishedDataFolderFallsBackToTheProgramFolder)

@@ -5,6 +5,7 @@
 #include "foundation/OldRecords.h"
 #include "foundation/modConvert.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "foundation/modRecords.h"
 #include "platform/BinaryIO.h"
 #include "platform/OleDate.h"
@@ -369,8 +370,8 @@ TEST_F(TestReport, StoredNamesReachingOutsideTheFolderAreRefused)
     EXPECT_EQ(ReadFileBytes(Temp.path() + QStringLiteral("/x.QTA")), outside);
     EXPECT_EQ(QDir(Data + QStringLiteral("/QTA199")).entryList(QDir::Files).size(), 0);
     EXPECT_EQ(QDir(Data + QStringLiteral("/QTA199/sub")).entryList(QDir::Files).size(), 0);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskIsTestReportFile \t8.0\t64\t")), 10);
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t64\t")), 6);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskIsTestReportFile \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t64\t")), 10);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t64\t")), 6);
     EXPECT_TRUE(Presenter.Shown.empty());
 
     // The names the program stores itself still work.
@@ -415,7 +416,7 @@ TEST_F(TestReport, CurveFileNamesOfTheTestsInBlockOrder)
     }
     EXPECT_EQ(dskCurveFileNames(p), (QStringList{QStringLiteral("2024.01.05, 13.08.00.ABT"), QStringLiteral("C.ABT"),
                                                  QStringLiteral("2024.01.05, 14.00.00.ABT")}));
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskCurveFileNames   \t8.0\t64\tBad file name: ")), 8);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskCurveFileNames   \t") + QLatin1String(ProgramVersion) + QStringLiteral("\t64\tBad file name: ")), 8);
 }
 
 TEST_F(TestReport, DamagedFilesGiveTheEmptySeriesWithOneLogLine)
@@ -528,7 +529,7 @@ TEST_F(TestReport, AFullDiskKeepsEveryEarlierFileAndReportsTheFailure)
         EXPECT_EQ(result, 0);
         EXPECT_EQ(ReadFileBytes(w.path), w.before);
         ASSERT_EQ(LogLines().size(), 1);
-        EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\tdskPutTestReportActi\t8.0\t61\t"))) << LogLines()[0].toStdString();
+        EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("\tdskPutTestReportActi\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t61\t"))) << LogLines()[0].toStdString();
         QFile::remove(w.path);
     }
     // Nothing was left behind that would refuse a later save.
@@ -554,7 +555,7 @@ TEST_F(TestReport, AReadOnlyMountIsPermissionDenied)
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 3);
     for (const QString& line : lines)
-        EXPECT_TRUE(line.contains(QStringLiteral("\t8.0\t70\t"))) << line.toStdString();
+        EXPECT_TRUE(line.contains(QStringLiteral("\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t70\t"))) << line.toStdString();
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/OLD.QTA")), "old");
 }
 
@@ -745,7 +746,7 @@ TEST_F(TestReport, ANewReportInAFolderNeverReplacesOneOfItsName)
     EXPECT_FALSE(dskPutNewTestReport(Data, QStringLiteral("2024.01.05, 11.00.00.QTA"), other));
     EXPECT_EQ(ReadFileBytes(Data + QLatin1Char('/') + name), ReportFileBytes(p));
     EXPECT_EQ(ReadFileBytes(Data + QStringLiteral("/2024.01.05, 11.00.00.qta")), "earlier");
-    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t8.0\t75\t")), 2);
+    EXPECT_EQ(LogLinesWith(QStringLiteral("dskPutTestReportActi\t") + QLatin1String(ProgramVersion) + QStringLiteral("\t75\t")), 2);
 
     // No stand-in for a missing folder, and no name reaching outside it.
     EXPECT_FALSE(dskPutNewTestReport(Data + QStringLiteral("/gone"), name, other));

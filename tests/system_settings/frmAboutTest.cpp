@@ -1,6 +1,7 @@
 #include "SystemSettingsFixture.h"
 
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "system_settings/frmAbout.h"
 #include "system_settings/modVersionHistory.h"
 
@@ -37,25 +38,27 @@ TEST_F(AboutTest, VersionLabelAndButtonByLanguageAndDateFormat)
     const struct {
         int16_t language;
         int16_t dateFormat;
-        const char* version;
+        const char* word;   // the version's, before the program's version
+        const char* date;   // after it
         const char* close;
     } rows[] = {
-        {2, 1, "Version 8.0 - 08.12.2011", "&Close"},
-        {1, 2, "Version 8.0 - 12/08/2011", "&Schliessen"},
-        {5, 3, "Versión 8.0 - 2011-12-08", "&Cerrar"},
-        {3, 3, "Version 8.0 - 2011-12-08", "&Fermer"},
-        {4, 1, "Versione 8.0 - 08.12.2011", "&Chiudere"},
-        {5, 1, "Versión 8.0 - 08.12.2011", "&Cerrar"},
+        {2, 1, "Version", " - 08.12.2011", "&Close"},
+        {1, 2, "Version", " - 12/08/2011", "&Schliessen"},
+        {5, 3, "Versión", " - 2011-12-08", "&Cerrar"},
+        {3, 3, "Version", " - 2011-12-08", "&Fermer"},
+        {4, 1, "Versione", " - 08.12.2011", "&Chiudere"},
+        {5, 1, "Versión", " - 08.12.2011", "&Cerrar"},
         // The sixth language has no version word; an unknown date format no date.
-        {6, 1, " 8.0 - 08.12.2011", "&"},
-        {2, 9, "Version 8.0 - ", "&Close"},
+        {6, 1, "", " - 08.12.2011", "&"},
+        {2, 9, "Version", " - ", "&Close"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.language << " " << row.dateFormat);
         Language = row.language;
         DateFormat = row.dateFormat;
         frmAbout* form = frmAbout::Instance();
-        EXPECT_EQ(form->lblVersion->text(), QString::fromUtf8(row.version));
+        EXPECT_EQ(form->lblVersion->text(),
+                  QString::fromUtf8(row.word) + u' ' + QLatin1String(ProgramVersion) + QString::fromUtf8(row.date));
         EXPECT_EQ(form->cmdClose->text(), QString::fromUtf8(row.close));
         // A blank: an empty title would show the program's file name.
         EXPECT_EQ(form->windowTitle(), QStringLiteral(" "));

@@ -4,7 +4,10 @@
 // next data string of a replies file, and sends a curve in numbered blocks
 // when asked. Fault modes make it misbehave the way real lines do.
 //
-// A program of its own on plain POSIX: it does not link the program's library.
+// A program of its own on plain POSIX: it does not link the program's library,
+// only the command line's escaping (plain C++) is compiled in.
+#include "platform/CommandLine.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -123,8 +126,9 @@ const char* const kUsage =
     "\n"
     "The instrument runs until SIGTERM, SIGINT or SIGHUP, until the process that\n"
     "started it ends, or until a hang-up (--hangup-block, --hangup-after). Exit\n"
-    "status: 0 when it ended so, 1 when the pseudo-terminal or the --link failed,\n"
-    "2 for a bad option or a file that cannot be read.\n";
+    "status: 0 when it ended so, 1 when the pseudo-terminal or the --link failed\n"
+    "(or this text or the version could not be written), 2 for a bad option or a\n"
+    "file that cannot be read.\n";
 
 // Request bytes of each row of the instrument table.
 std::string RequestOfModel(int model)
@@ -276,18 +280,29 @@ bool ParseInt(const char* text, int& value)
     return true;
 }
 
+// Writes the help or the version to standard output and ends the process:
+// with 0, or with 1 and a line on standard error when the text did not get
+// there whole (a full disk, a closed pipe), so that a script does not take a
+// cut text for the answer.
+[[noreturn]] void Answer(const std::string& text, const char* what)
+{
+    errno = 0;
+    const bool put = std::fputs(text.c_str(), stdout) >= 0;
+    if (std::fflush(stdout) == 0 && put && !std::ferror(stdout))
+        std::exit(0);
+    const int error = errno != 0 ? errno : EIO;
+    std::fprintf(stderr, "quintara-instrument-sim: the %s could not be written: %s\n", what, std::strerror(error));
+    std::exit(1);
+}
+
 bool ParseOptions(int argc, char** argv, Options& o)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--help") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        }
-        if (a == "--version") {
-            std::fputs("quintara-instrument-sim " QUINTARA_VERSION "\n", stdout);
-            std::exit(0);
-        }
+        if (a == "--help")
+            Answer(kUsage, "help");
+        if (a == "--version")
+            Answer("quintara-instrument-sim " QUINTARA_VERSION "\n", "version");
         if (a == "--silent") {
             o.silent = true;
             continue;
@@ -307,7 +322,9 @@ bool ParseOptions(int argc, char** argv, Options& o)
         for (const char* name : valueOptions)
             known = known || a == name;
         if (!known) {
-            std::fprintf(stderr, "quintara-instrument-sim: unknown option %s (see --help)\n", a.c_str());
+            // The argument may hold a line end: the refusal stays one line.
+            std::fprintf(stderr, "quintara-instrument-sim: unknown option %s (see --help)\n",
+                         EscapedForOneLine(a).c_str());
             return false;
         }
         if (i + 1 >= argc) {
@@ -364,7 +381,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
         else
             ok = ParseInt(v, o.hangupBlock) && o.hangupBlock >= 1;   // --hangup-block
         if (!ok) {
-            std::fprintf(stderr, "quintara-instrument-sim: bad value for %s: %s\n", a.c_str(), v);
+            std::fprintf(stderr, "quintara-instrument-sim: bad value for %s: %s\n", a.c_str(),
+                         EscapedForOneLine(v).c_str());
             return false;
         }
     }
