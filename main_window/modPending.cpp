@@ -958,17 +958,45 @@ bool SaveSeriesReport(int index, SystemError* failure)
             *failure = ErrorFromErrno(EBUSY, file->Path);
         return false;
     }
-    const IntentRecord record{IntentCommit::FileWritten, QString(), false,
-                              {IntentFile{report.Path, IntentChecksum(report.Bytes)}}, pending};
-    QString recordPath;
+    // The report is written first under a name of the step's own beside its
+    // record, and renamed to its place once the record names both: its
+    // commit point is that rename, which a start tells by the staged name
+    // alone, whatever another seat made of the report since.
+    const QByteArray checksum = IntentChecksum(report.Bytes);
+    IntentRecord record{IntentCommit::FileWritten, QString(), false, {IntentFile{report.Path, checksum}}, pending};
+    QString staged;
     SystemError error;
+    if (!report.Saved) {
+        bool written = false;
+        for (int n = 1; !written && n <= 999; ++n) {
+            bool taken = false;
+            staged = JoinPath(recordFolder, StagedReportName(n));
+            written = WriteNewFile(staged, report.Bytes, error, ReadOnlyPermissions, &taken);
+            if (!written && !taken)
+                break;
+        }
+        if (!written) {
+            WriteLog(error, SaveProcedure, staged);
+            if (failure)
+                *failure = error;
+            return false;
+        }
+        record.Created.push_back(IntentFile{staged, checksum});
+        // Left as a second name of the report where the rename is a link and
+        // an unlink: it goes once the step is done.
+        record.Removed.push_back(IntentFile{staged, checksum});
+    }
+    QString recordPath;
     if (!CreateIntentRecord(recordFolder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
         WriteLog(error, SaveProcedure, recordFolder);
+        if (!staged.isEmpty() && ::unlink(QFile::encodeName(staged).constData()) == 0)
+            SyncFolder(recordFolder);
         if (failure)
             *failure = error;
         return false;
     }
-    if (!dskWriteNewTestReport(report, failure)) {
+    if (!(staged.isEmpty() ? dskWriteNewTestReport(report, failure)
+                           : dskMoveStagedTestReport(report, staged, failure))) {
         UndoStep(recordPath, record);
         return SaveReportAgainIfNameTaken(index, failure);
     }

@@ -169,6 +169,26 @@ int Holds(const IntentFile& file, bool& missing, SystemError& error)
     return found && found->Checksum == file.Checksum ? 1 : 0;
 }
 
+// Whether the staged report went to its name. The record was written after
+// the staged file, so a staged name with no file was renamed away; one still
+// there is a second name of the report only where the file system cannot
+// rename without replacing and the step stopped between link and unlink.
+IntentCommitState StagedReportRenamed(const QString& report, const QString& staged, SystemError& error)
+{
+    std::optional<IntentFile> left;
+    if (!IntentFileAsFound(staged, left, error))
+        return IntentCommitState::Unknown;
+    if (!left)
+        return IntentCommitState::Reached;
+    struct stat one {};
+    struct stat two {};
+    return ::lstat(QFile::encodeName(report).constData(), &one) == 0
+            && ::lstat(QFile::encodeName(staged).constData(), &two) == 0 && S_ISREG(two.st_mode)
+            && one.st_dev == two.st_dev && one.st_ino == two.st_ino
+        ? IntentCommitState::Reached
+        : IntentCommitState::NotReached;
+}
+
 // A name "<stem> <n>.STP", or the "<stem>.STP" of earlier versions.
 bool IsRecordName(const QString& name)
 {
@@ -299,6 +319,14 @@ bool IntentRecordMayName(const QString& folder, const QString& name)
     struct stat way {};
     return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
         || S_ISDIR(way.st_mode);
+}
+
+QString StagedReportName(int n) { return QStringLiteral("ENDING %1.QTA").arg(n); }
+
+bool IsStagedReportName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^ENDING [1-9][0-9]{0,8}\\.QTA$"));
+    return pattern.match(name).hasMatch();
 }
 
 QStringList IntentRecordPaths(const QString& folder)
@@ -529,6 +557,8 @@ IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& data
     case IntentCommit::SettingsNameFolder:
         return SameFolder(dataFolder, record.Folder) ? IntentCommitState::Reached : IntentCommitState::NotReached;
     case IntentCommit::FileWritten: {
+        if (record.Created.size() >= 2 && IsStagedReportName(QFileInfo(record.Created[1].Path).fileName()))
+            return StagedReportRenamed(record.Created.front().Path, record.Created[1].Path, error);
         const int holds = Holds(record.Created.front(), missing, error);
         return holds < 0 ? IntentCommitState::Unknown
                          : holds == 1 ? IntentCommitState::Reached : IntentCommitState::NotReached;

@@ -187,9 +187,12 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
 {
     // S is terminated: its report is written, then its pending file goes.
     // Wherever a kill falls, the next start has S either as one report or
-    // as one open series, never both; T stays open.
+    // as one open series, never both, also when another seat edited the
+    // report before that start; T stays open.
     const Protocol s = Series(9, "S");
     const Protocol t = Series(10, "T");
+    Protocol edited = s;
+    edited.Operator = QStringLiteral("edited by another seat");
     const auto prepare = [&] {
         QDir(Data).removeRecursively();
         QDir().mkpath(Data);
@@ -213,6 +216,14 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
     int saved = 0;
     const auto check = [&](int) {
         const QStringList reports = FilesIn(styleFolder);
+        // Replaced, as the detail window of another seat writes it.
+        for (const QString& name : reports) {
+            const QString path = styleFolder + u'/' + name;
+            WriteFileBytes(path + QStringLiteral(".new"), ReportFileBytes(edited));
+            ASSERT_EQ(::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+                               QFile::encodeName(path).constData()),
+                      0);
+        }
         const std::vector<Protocol> back = NextStart();
         const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
         ASSERT_EQ(reports.size() + open, 1) << reports.join(u',').toStdString();
