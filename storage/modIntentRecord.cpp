@@ -169,6 +169,12 @@ int Holds(const IntentFile& file, bool& missing, SystemError& error)
     return found && found->Checksum == file.Checksum ? 1 : 0;
 }
 
+bool HasStagedReport(const IntentRecord& record)
+{
+    return record.Commit == IntentCommit::FileWritten && record.Created.size() >= 2
+        && IsStagedReportName(QFileInfo(record.Created[1].Path).fileName());
+}
+
 // Whether the staged report went to its name. The record was written after
 // the staged file, so a staged name with no file was renamed away; one still
 // there is a second name of the report only where the file system cannot
@@ -557,7 +563,7 @@ IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& data
     case IntentCommit::SettingsNameFolder:
         return SameFolder(dataFolder, record.Folder) ? IntentCommitState::Reached : IntentCommitState::NotReached;
     case IntentCommit::FileWritten: {
-        if (record.Created.size() >= 2 && IsStagedReportName(QFileInfo(record.Created[1].Path).fileName()))
+        if (HasStagedReport(record))
             return StagedReportRenamed(record.Created.front().Path, record.Created[1].Path, error);
         const int holds = Holds(record.Created.front(), missing, error);
         return holds < 0 ? IntentCommitState::Unknown
@@ -657,7 +663,15 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
         return false;
     bool ok = true;
     QStringList folders;
-    for (const IntentFile& file : IntentLeftovers(record, state)) {
+    std::vector<IntentFile> leftovers = IntentLeftovers(record, state);
+    // A report staged and not renamed goes only after the record: while the
+    // record is there, its staged name gone says the rename was done.
+    std::optional<IntentFile> staged;
+    if (state == IntentCommitState::NotReached && HasStagedReport(record)) {
+        staged = leftovers[1];
+        leftovers.erase(leftovers.begin() + 1);
+    }
+    for (const IntentFile& file : leftovers) {
         const IntentRemoval removal = RemoveIfItHolds(file, procedure, false);
         ok = ok && removal != IntentRemoval::Failed;
         if ((removal == IntentRemoval::Removed || removal == IntentRemoval::Gone)
@@ -693,5 +707,7 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
         WriteLog(error, procedure, recordPath);
         return false;
     }
+    if (staged)
+        RemoveIfItHolds(*staged, procedure, true);
     return true;
 }

@@ -51,7 +51,8 @@ struct {
 
 
 // Stands in for the C library's renameat2 in this test program, so that Qt's
-// rename takes the way it takes on such a file system.
+// rename takes the way it takes on such a file system; FileCallAnswer
+// answers it as it answers rename.
 extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, const char* newPath,
                          unsigned int flags) noexcept
 {
@@ -59,7 +60,17 @@ extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, cons
         errno = EINVAL;
         return -1;
     }
-    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+    const int answer = FileCallAnswer ? FileCallAnswer("rename", newPath) : 0;
+    if (answer > 0) {
+        errno = answer;
+        return -1;
+    }
+    const int result = static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+    if (result == 0 && answer < 0) {
+        errno = -answer;
+        return -1;
+    }
+    return result;
 }
 
 // Stands in for the C library's statx, by which Qt looks at files.
@@ -1562,6 +1573,21 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              ASSERT_TRUE(QFile::remove(reports[0]));
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
+         }},
+        {"a termination whose report could not be renamed to its name, its record unable to go: the series "
+         "stays open",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return (call == "rename" && path.rfind(data + "QTA", 0) == 0) || (call == "unlink" && in(path, data, ".STP"))
+                     ? EIO
+                     : 0;
+             };
+             EXPECT_FALSE(Terminate(1));
+             FileCallAnswer = nullptr;
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(RecordsIn(Data).isEmpty());
+             EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
          }},
         {"the committed mark is written again by the next save the folder takes it, and its stand-in in "
          "the program folder goes",
