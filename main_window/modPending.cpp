@@ -44,10 +44,11 @@ struct PendingFile {
     QByteArray Checksum;
     bool Stale = false;       // the file holds an older state: a write failed or waits
     bool Ended = false;       // terminated: its file went, and no other is written
-    // The bytes of a write that failed: a share may have applied it all the
-    // same and answered a failure, so the file may hold these as well, and
-    // every step names the file by both until a write succeeds.
-    QByteArray Unsure;
+    // The bytes of each write that failed since the last that succeeded: a
+    // share may have applied any of them and answered a failure, so the file
+    // may hold these as well, and every step names the file by each until a
+    // write succeeds.
+    std::vector<QByteArray> Unsure;
 };
 
 // The entries a step names a series' file by: the bytes last written, and
@@ -55,9 +56,13 @@ struct PendingFile {
 std::vector<IntentFile> EntriesOf(const PendingFile& file)
 {
     std::vector<IntentFile> entries;
-    for (const QByteArray& checksum : {file.Checksum, file.Unsure})
-        if (!checksum.isEmpty() && (entries.empty() || entries.front().Checksum != checksum))
+    std::vector<QByteArray> checksums{file.Checksum};
+    checksums.insert(checksums.end(), file.Unsure.begin(), file.Unsure.end());
+    for (const QByteArray& checksum : checksums) {
+        const auto same = [&](const IntentFile& entry) { return entry.Checksum == checksum; };
+        if (!checksum.isEmpty() && std::none_of(entries.begin(), entries.end(), same))
             entries.push_back(IntentFile{file.Path, checksum});
+    }
     return entries;
 }
 
@@ -742,7 +747,7 @@ bool Save(std::size_t changed, bool all)
             // the bytes it held and by the ones just written.
             ok = false;
             file.Path = JoinPath(folder, name);
-            file.Unsure = IntentChecksum(bytes);
+            file.Unsure.push_back(IntentChecksum(bytes));
             file.Stale = true;
             held.insert(file.Path);
             continue;
@@ -1371,7 +1376,7 @@ void LoadPendingProtocols()
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].Path.isEmpty())
-            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum, false, false, QByteArray()};
+            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum, false, false, {}};
     // Older files that could not be written back in the current layout are
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)

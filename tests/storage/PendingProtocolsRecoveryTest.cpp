@@ -1546,6 +1546,30 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              EXPECT_EQ(ChangeDataFolder(Data), 0);
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
          }},
+        {"a write the share applied and answered as failed, then one it refused: the stand-in's record names "
+         "the file by each",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             Protocol refused = later;
+             refused.Operator = QStringLiteral("refused");
+             for (const auto& [state, answer] : {std::pair{later, -EIO}, std::pair{refused, EIO}}) {
+                 Protocols[1] = state;
+                 FileCallAnswer = [&, answer = answer](const std::string& call, const std::string& path) {
+                     return call == "rename" && path == QFile::encodeName(Pending(1)).toStdString() ? answer : 0;
+                 };
+                 EXPECT_FALSE(KeepPendingSeries(1));
+             }
+             FileCallAnswer = nullptr;
+             ASSERT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(later));
+             {
+                 FolderAway gone(Data);
+                 Protocols[1] = away;
+                 EXPECT_TRUE(KeepPendingSeries(1));
+             }
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
+         }},
         {"a renumbering rename the share did and answered as failed: the series is taken at its new name",
          [&] {
              OpenInDataFolderBeside(usb, {a, t});
