@@ -188,8 +188,11 @@ IntentCommitState StagedReportRenamed(const QString& report, const QString& stag
         return IntentCommitState::Reached;
     struct stat one {};
     struct stat two {};
-    return ::lstat(QFile::encodeName(report).constData(), &one) == 0
-            && ::lstat(QFile::encodeName(staged).constData(), &two) == 0 && S_ISREG(two.st_mode)
+    if (::lstat(QFile::encodeName(report).constData(), &one) != 0)
+        // A report that cannot be looked at may be that second name.
+        return errno == ENOENT && FolderIsThere(FolderOf(report), error) ? IntentCommitState::NotReached
+                                                                         : IntentCommitState::Unknown;
+    return ::lstat(QFile::encodeName(staged).constData(), &two) == 0 && S_ISREG(two.st_mode)
             && one.st_dev == two.st_dev && one.st_ino == two.st_ino
         ? IntentCommitState::Reached
         : IntentCommitState::NotReached;

@@ -1630,27 +1630,39 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              ASSERT_EQ(ReadIntentRecord(Data + u'/' + records[0], record, QStringLiteral("test")), IntentRead::Read);
              EXPECT_TRUE(record.Committed);
          }},
-        {"a termination whose report cannot be read at the start is neither done nor undone",
+        {"a termination whose report cannot be read at the start is neither done nor undone, also where "
+         "its staged name is still a second name of the report",
          [&] {
-             OpenInDataFolderBeside(usb, {a, t});
-             Protocol ended = a;
-             terminated(ended);
-             const QString style = Data + u'/' + dskStyleFolderName(a.Style.Name);
-             ASSERT_TRUE(QDir().mkpath(style));
-             const QString report = style + QStringLiteral("/2024.01.05, 09.00.00.QTA");
-             WriteFileBytes(report, ReportFileBytes(ended));
-             WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"),
-                            IntentRecordBytes(IntentRecord{IntentCommit::FileWritten, QString(), false,
-                                                           {IntentFile{report, IntentChecksum(ReportFileBytes(ended))}},
-                                                           {IntentFile{Pending(1), IntentChecksum(ReportFileBytes(a))}}},
-                                              Data));
-             {
-                 FolderAway gone(style);
-                 EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
-                 EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+             for (const bool staged : {false, true}) {
+                 OpenInDataFolderBeside(usb, {a, t});
+                 Protocol ended = a;
+                 terminated(ended);
+                 const QString style = Data + u'/' + dskStyleFolderName(a.Style.Name);
+                 ASSERT_TRUE(QDir().mkpath(style));
+                 const QString report = style + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+                 WriteFileBytes(report, ReportFileBytes(ended));
+                 const IntentFile reportEntry{report, IntentChecksum(ReportFileBytes(ended))};
+                 IntentRecord record{IntentCommit::FileWritten, QString(), false, {reportEntry},
+                                     {IntentFile{Pending(1), IntentChecksum(ReportFileBytes(a))}}};
+                 if (staged) {
+                     // Stopped between the link and the unlink of a rename
+                     // that cannot refuse to replace.
+                     const IntentFile second{Data + QStringLiteral("/ENDING 1.QTA"), reportEntry.Checksum};
+                     ASSERT_EQ(::link(QFile::encodeName(report).constData(), QFile::encodeName(second.Path).constData()), 0);
+                     record.Created.push_back(second);
+                     record.Removed.push_back(second);
+                 }
+                 WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"), IntentRecordBytes(record, Data));
+                 {
+                     FolderAway gone(style);
+                     EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t})) << staged;
+                     EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+                 }
+                 EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t})) << staged;
+                 EXPECT_FALSE(QFileInfo::exists(Pending(1)));
+                 EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
+                 EXPECT_EQ(FilesIn(style).size(), 1);
              }
-             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
-             EXPECT_FALSE(QFileInfo::exists(Pending(1)));
          }},
         {"a change whose old folder is away as it starts: the test's curve is not moved, and it never "
          "names the other seat's curve of that name in the new folder",
