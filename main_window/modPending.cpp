@@ -811,12 +811,15 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
         paths << IntentRecordPaths(seat);
     std::vector<OpenStep> records;
+    QSet<QString> unread;   // folders with a record that was not read
     for (const QString& path : std::as_const(paths)) {
         IntentRecord record;
         // A note of a stand-in is no step: it is read by the loader.
-        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read
-            && record.Commit != IntentCommit::StoodIn)
+        const IntentRead read = ReadIntentRecord(path, record, LoadProcedure);
+        if (read == IntentRead::Read && record.Commit != IntentCommit::StoodIn)
             records.push_back(OpenStep{path, record, false, QString()});
+        else if (read == IntentRead::Unreadable || read == IntentRead::LaterVersion)
+            unread.insert(FolderOf(path));
     }
     std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
         return a.Record.Commit == IntentCommit::SettingsNameFolder
@@ -830,6 +833,22 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
         KeepStep(step.RecordPath, step.Record, state);
         for (const IntentFile& file : IntentLeftovers(step.Record, state))
             leftovers.push_back(file);
+    }
+    // A report staged by a termination stopped before its record was made
+    // is no one's. One a record may still name is kept: its absence would
+    // tell that record the report was placed.
+    QStringList folders{ProgramFolder()};
+    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+        folders << seat;
+    for (const QString& folder : std::as_const(folders)) {
+        if (unread.contains(CleanPath(folder)))
+            continue;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System)) {
+            const QString path = JoinPath(folder, name);
+            if (IsStagedReportName(name) && !NamedByAnOpenStep(path) && ::unlink(QFile::encodeName(path).constData()) == 0)
+                WriteLog(0, QStringLiteral("%1 left by a termination stopped before its record; removed").arg(path),
+                         LoadProcedure);
+        }
     }
     return leftovers;
 }

@@ -239,6 +239,8 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
         const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
         ASSERT_EQ(reports.size() + open, 1) << reports.join(u',').toStdString();
         ASSERT_EQ(std::count(back.begin(), back.end(), t), 1);
+        // Nothing of the termination stays beside the pending files.
+        EXPECT_EQ(FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))), QStringList());
         // What the start leaves is what the next one finds.
         ASSERT_EQ(NextStart(), back);
         saved += static_cast<int>(reports.size());
