@@ -624,12 +624,12 @@ void frmDetail::cmdOK_Click()
         const bool written = RewriteStoredReport(ReportPath, Report, ReportChecksum, changedElsewhere);
         // No to the question whether to replace another seat's change: the
         // window stays with the operator's edit, which a later OK may still
-        // save; the report is searched again however the window ends.
+        // save; the report is searched again whether OK or Cancel ends it.
         if (!written && changedElsewhere) {
             m_changedElsewhere = true;
             return;
         }
-        if (written)
+        if (written || m_changedElsewhere)
             answer = AnswerTrue;
     }
     Answer = answer;

@@ -44,10 +44,11 @@ struct PendingFile {
     QByteArray Checksum;
     bool Stale = false;       // the file holds an older state: a write failed or waits
     bool Ended = false;       // terminated: its file went, and no other is written
-    // The bytes of a write that failed: a share may have applied it all the
-    // same and answered a failure, so the file may hold these as well, and
-    // every step names the file by both until a write succeeds.
-    QByteArray Unsure;
+    // The bytes of each write that failed since the last that succeeded: a
+    // share may have applied any of them and answered a failure, so the file
+    // may hold these as well, and every step names the file by each until a
+    // write succeeds.
+    std::vector<QByteArray> Unsure;
 };
 
 // The entries a step names a series' file by: the bytes last written, and
@@ -55,9 +56,13 @@ struct PendingFile {
 std::vector<IntentFile> EntriesOf(const PendingFile& file)
 {
     std::vector<IntentFile> entries;
-    for (const QByteArray& checksum : {file.Checksum, file.Unsure})
-        if (!checksum.isEmpty() && (entries.empty() || entries.front().Checksum != checksum))
+    std::vector<QByteArray> checksums{file.Checksum};
+    checksums.insert(checksums.end(), file.Unsure.begin(), file.Unsure.end());
+    for (const QByteArray& checksum : checksums) {
+        const auto same = [&](const IntentFile& entry) { return entry.Checksum == checksum; };
+        if (!checksum.isEmpty() && std::none_of(entries.begin(), entries.end(), same))
             entries.push_back(IntentFile{file.Path, checksum});
+    }
     return entries;
 }
 
@@ -749,7 +754,7 @@ bool Save(std::size_t changed, bool all)
             // the bytes it held and by the ones just written.
             ok = false;
             file.Path = JoinPath(folder, name);
-            file.Unsure = IntentChecksum(bytes);
+            file.Unsure.push_back(IntentChecksum(bytes));
             file.Stale = true;
             held.insert(file.Path);
             continue;
@@ -817,12 +822,15 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
         paths << IntentRecordPaths(seat);
     std::vector<OpenStep> records;
+    QSet<QString> unread;   // folders with a record that was not read
     for (const QString& path : std::as_const(paths)) {
         IntentRecord record;
         // A note of a stand-in is no step: it is read by the loader.
-        if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read
-            && record.Commit != IntentCommit::StoodIn)
+        const IntentRead read = ReadIntentRecord(path, record, LoadProcedure);
+        if (read == IntentRead::Read && record.Commit != IntentCommit::StoodIn)
             records.push_back(OpenStep{path, record, false, QString()});
+        else if (read == IntentRead::Unreadable || read == IntentRead::LaterVersion)
+            unread.insert(FolderOf(path));
     }
     std::stable_sort(records.begin(), records.end(), [](const OpenStep& a, const OpenStep& b) {
         return a.Record.Commit == IntentCommit::SettingsNameFolder
@@ -836,6 +844,22 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
         KeepStep(step.RecordPath, step.Record, state);
         for (const IntentFile& file : IntentLeftovers(step.Record, state))
             leftovers.push_back(file);
+    }
+    // A report staged by a termination stopped before its record was made
+    // is no one's. One a record may still name is kept: its absence would
+    // tell that record the report was placed.
+    QStringList folders{ProgramFolder()};
+    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+        folders << seat;
+    for (const QString& folder : std::as_const(folders)) {
+        if (unread.contains(CleanPath(folder)))
+            continue;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System)) {
+            const QString path = JoinPath(folder, name);
+            if (IsStagedReportName(name) && !NamedByAnOpenStep(path) && ::unlink(QFile::encodeName(path).constData()) == 0)
+                WriteLog(0, QStringLiteral("%1 left by a termination stopped before its record; removed").arg(path),
+                         LoadProcedure);
+        }
     }
     return leftovers;
 }
@@ -1041,17 +1065,45 @@ bool SaveSeriesReport(int index, SystemError* failure)
             *failure = ErrorFromErrno(EBUSY, file->Path);
         return false;
     }
-    const IntentRecord record{IntentCommit::FileWritten, QString(), false,
-                              {IntentFile{report.Path, IntentChecksum(report.Bytes)}}, pending};
-    QString recordPath;
+    // The report is written first under a name of the step's own beside its
+    // record, and renamed to its place once the record names both: its
+    // commit point is that rename, which a start tells by the staged name
+    // alone, whatever another seat made of the report since.
+    const QByteArray checksum = IntentChecksum(report.Bytes);
+    IntentRecord record{IntentCommit::FileWritten, QString(), false, {IntentFile{report.Path, checksum}}, pending};
+    QString staged;
     SystemError error;
+    if (!report.Saved) {
+        bool written = false;
+        for (int n = 1; !written && n <= 999; ++n) {
+            bool taken = false;
+            staged = JoinPath(recordFolder, StagedReportName(n));
+            written = WriteNewFile(staged, report.Bytes, error, ReadOnlyPermissions, &taken);
+            if (!written && !taken)
+                break;
+        }
+        if (!written) {
+            WriteLog(error, SaveProcedure, staged);
+            if (failure)
+                *failure = error;
+            return false;
+        }
+        record.Created.push_back(IntentFile{staged, checksum});
+        // Left as a second name of the report where the rename is a link and
+        // an unlink: it goes once the step is done.
+        record.Removed.push_back(IntentFile{staged, checksum});
+    }
+    QString recordPath;
     if (!CreateIntentRecord(recordFolder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
         WriteLog(error, SaveProcedure, recordFolder);
+        if (!staged.isEmpty() && ::unlink(QFile::encodeName(staged).constData()) == 0)
+            SyncFolder(recordFolder);
         if (failure)
             *failure = error;
         return false;
     }
-    if (!dskWriteNewTestReport(report, failure)) {
+    if (!(staged.isEmpty() ? dskWriteNewTestReport(report, failure)
+                           : dskMoveStagedTestReport(report, staged, failure))) {
         UndoStep(recordPath, record);
         return SaveReportAgainIfNameTaken(index, failure);
     }
@@ -1418,7 +1470,7 @@ void LoadPendingProtocols()
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
         if (!origin[i].Path.isEmpty())
-            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum, false, false, QByteArray()};
+            g_open[i] = PendingFile{origin[i].Path, origin[i].Checksum, false, false, {}};
     // Older files that could not be written back in the current layout are
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)

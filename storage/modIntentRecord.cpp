@@ -191,6 +191,35 @@ int Holds(const IntentFile& file, bool& missing, SystemError& error)
     return found && found->Checksum == file.Checksum ? 1 : 0;
 }
 
+bool HasStagedReport(const IntentRecord& record)
+{
+    return record.Commit == IntentCommit::FileWritten && record.Created.size() >= 2
+        && IsStagedReportName(QFileInfo(record.Created[1].Path).fileName());
+}
+
+// Whether the staged report went to its name. The record was written after
+// the staged file, so a staged name with no file was renamed away; one still
+// there is a second name of the report only where the file system cannot
+// rename without replacing and the step stopped between link and unlink.
+IntentCommitState StagedReportRenamed(const QString& report, const QString& staged, SystemError& error)
+{
+    std::optional<IntentFile> left;
+    if (!IntentFileAsFound(staged, left, error))
+        return IntentCommitState::Unknown;
+    if (!left)
+        return IntentCommitState::Reached;
+    struct stat one {};
+    struct stat two {};
+    if (::lstat(QFile::encodeName(report).constData(), &one) != 0)
+        // A report that cannot be looked at may be that second name.
+        return errno == ENOENT && FolderIsThere(FolderOf(report), error) ? IntentCommitState::NotReached
+                                                                         : IntentCommitState::Unknown;
+    return ::lstat(QFile::encodeName(staged).constData(), &two) == 0 && S_ISREG(two.st_mode)
+            && one.st_dev == two.st_dev && one.st_ino == two.st_ino
+        ? IntentCommitState::Reached
+        : IntentCommitState::NotReached;
+}
+
 // A name "<stem> <n>.STP", or the "<stem>.STP" of earlier versions.
 bool IsRecordName(const QString& name)
 {
@@ -355,6 +384,14 @@ bool IntentRecordMayName(const QString& folder, const QString& path)
     // holds: a data folder may bear a name that begins as a seat's does.
     return StepFileBelow(clean, path, QString())
         || (QFileInfo(clean).fileName().startsWith(QLatin1String("SEAT-")) && StepFileBelow(FolderOf(clean), path, clean));
+}
+
+QString StagedReportName(int n) { return QStringLiteral("ENDING %1.QTA").arg(n); }
+
+bool IsStagedReportName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^ENDING [1-9][0-9]{0,8}\\.QTA$"));
+    return pattern.match(name).hasMatch();
 }
 
 QStringList IntentRecordPaths(const QString& folder)
@@ -587,6 +624,8 @@ IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& data
     case IntentCommit::SettingsNameFolder:
         return SameFolder(dataFolder, record.Folder) ? IntentCommitState::Reached : IntentCommitState::NotReached;
     case IntentCommit::FileWritten: {
+        if (HasStagedReport(record))
+            return StagedReportRenamed(record.Created.front().Path, record.Created[1].Path, error);
         const int holds = Holds(record.Created.front(), missing, error);
         return holds < 0 ? IntentCommitState::Unknown
                          : holds == 1 ? IntentCommitState::Reached : IntentCommitState::NotReached;
@@ -700,7 +739,15 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
         return false;
     bool ok = true;
     QStringList folders;
-    for (const IntentFile& file : IntentLeftovers(record, state)) {
+    std::vector<IntentFile> leftovers = IntentLeftovers(record, state);
+    // A report staged and not renamed goes only after the record: while the
+    // record is there, its staged name gone says the rename was done.
+    std::optional<IntentFile> staged;
+    if (state == IntentCommitState::NotReached && HasStagedReport(record)) {
+        staged = leftovers[1];
+        leftovers.erase(leftovers.begin() + 1);
+    }
+    for (const IntentFile& file : leftovers) {
         KeepFileProgressShown();
         const IntentRemoval removal = RemoveIfItHolds(file, procedure, false);
         ok = ok && removal != IntentRemoval::Failed;
@@ -737,5 +784,7 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
         WriteLog(error, procedure, recordPath);
         return false;
     }
+    if (staged)
+        RemoveIfItHolds(*staged, procedure, true);
     return true;
 }

@@ -46,7 +46,11 @@ struct IntentFile {
 // What tells whether the step reached its commit point.
 enum class IntentCommit : int16_t {
     SettingsNameFolder = 1,   // the settings name Folder as the data folder (a change of data folder)
-    FileWritten = 2,          // Created[0] holds its bytes (a report renamed to its name)
+    // Created[0] holds its bytes (a report renamed to its name); where
+    // Created[1] is the report written under a name of the step's own
+    // (StagedReportName), that name gone instead: the rename is the commit
+    // point, whatever another seat made of the report since.
+    FileWritten = 2,
     FileRemoved = 3,          // Removed[0] is gone (a series' old file removed)
     // Not a step but a note in the program folder: it stood in for the seat
     // folder Folder, whose pending files this seat has not loaded since.
@@ -79,6 +83,10 @@ struct IntentRecord {
 // "<stem>.STP" of earlier versions is still read.
 inline constexpr char DataFolderChangeRecordStem[] = "QUINTARA";
 inline constexpr char SeriesStepRecordStem[] = "PENDING";
+// A report written first under this name in its record's folder and then
+// renamed to its own: "ENDING <n>.QTA", n from 1.
+QString StagedReportName(int n);
+bool IsStagedReportName(const QString& name);
 
 // Whether a record lying in folder may name the file at path (absolute,
 // clean): in the program folder, a pending file or a report anywhere, but

@@ -647,6 +647,26 @@ bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure)
     return true;
 }
 
+bool dskMoveStagedTestReport(const NewTestReport& report, const QString& staged, SystemError* failure)
+{
+    const QString procName = QStringLiteral("dskPutTestReportAction");
+    SystemError error;
+    if (!dskMoveFileNew(staged, report.Path, error)) {
+        if (error.Number == ErrorFromErrno(EEXIST).Number)
+            error.Number = ClassicError::FileAlreadyExists;
+        WriteLog(error, procName, report.Path);
+        if (failure)
+            *failure = error;
+        return false;
+    }
+    if (!SyncFolder(QFileInfo(report.Path).absolutePath()))
+        WriteLog(ErrorFromErrno(errno, report.Path), procName, report.Path);
+    if (report.TextsCut > 0)
+        WriteLog(0, QStringLiteral("%1 text(s) cut to 65535 bytes: %2").arg(report.TextsCut).arg(report.Path),
+                 procName);
+    return true;
+}
+
 bool dskSaveNewTestReport(const Protocol& record, QString* savedName, SystemError* failure)
 {
     // A name another seat took after it was chosen is never replaced: the

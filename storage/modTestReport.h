@@ -184,6 +184,11 @@ struct NewTestReport {
 };
 bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, SystemError* failure = nullptr);
 bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure = nullptr);
+// Gives the report the file staged for it (its bytes, read-only, under a
+// name of its own on the same file system) by a rename that never replaces
+// a file: a name taken is error 58, and the staged file stays. The
+// report's folder is synced after.
+bool dskMoveStagedTestReport(const NewTestReport& report, const QString& staged, SystemError* failure = nullptr);
 
 // The bytes of the report file of the series, as every report writer writes them.
 std::string dskTestReportFileBytes(const Protocol& record);

@@ -119,6 +119,31 @@ TEST_F(DetailWindowTest, ModifyAndWriteBack)
     EXPECT_EQ(written.CurrentProperty, 2);
     EXPECT_EQ(GetAttr(File), AttrReadOnly);
 
+    // Changed elsewhere meanwhile and kept (No), then a write that fails and
+    // is given up: the analysis still searches again.
+    const QString elsewhere = File + QStringLiteral(".elsewhere");
+    EXPECT_EQ(Run(HandOver(), [&](frmDetail& d) {
+                  d.cmdModify_Click();
+                  d.cboOperator->setEditText(QStringLiteral("Vogel"));
+                  d.cboOperator_Change();
+                  WriteBytes(elsewhere, stored + "x");
+                  ASSERT_EQ(::rename(QFile::encodeName(elsewhere).constData(), QFile::encodeName(File).constData()), 0);
+                  Presenter.Answer(AnswerNo);
+                  d.cmdOK_Click();
+                  ASSERT_TRUE(d.isVisible());
+                  // The report can no longer be written: a folder in its place.
+                  ASSERT_TRUE(QFile::remove(File));
+                  ASSERT_TRUE(QDir().mkdir(File));
+                  Presenter.Answer(AnswerNo);
+                  d.cmdOK_Click();
+              }),
+              QStringLiteral("True"));
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_TRUE(Presenter.Shown[1].Text.startsWith(
+        QStringLiteral("An error occurred while writing the file. Ensure that there is enough space on the disk.")));
+    ASSERT_TRUE(QDir().rmdir(File));
+    WriteBytes(File, stored);
+
     // Cancel answers "False", the close box nothing.
     EXPECT_EQ(Run(HandOver(), [](frmDetail& d) { d.cmdCancel_Click(); }), QStringLiteral("False"));
     EXPECT_EQ(Run(HandOver(), [](frmDetail& d) { d.close(); }), HandOver());

@@ -52,7 +52,8 @@ struct {
 
 
 // Stands in for the C library's renameat2 in this test program, so that Qt's
-// rename takes the way it takes on such a file system.
+// rename takes the way it takes on such a file system; FileCallAnswer
+// answers it as it answers rename.
 extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, const char* newPath,
                          unsigned int flags) noexcept
 {
@@ -60,7 +61,17 @@ extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, cons
         errno = EINVAL;
         return -1;
     }
-    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+    const int answer = FileCallAnswer ? FileCallAnswer("rename", newPath) : 0;
+    if (answer > 0) {
+        errno = answer;
+        return -1;
+    }
+    const int result = static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldPath, newFolder, newPath, flags));
+    if (result == 0 && answer < 0) {
+        errno = -answer;
+        return -1;
+    }
+    return result;
 }
 
 // Stands in for the C library's statx, by which Qt looks at files.
@@ -188,9 +199,12 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
 {
     // S is terminated: its report is written, then its pending file goes.
     // Wherever a kill falls, the next start has S either as one report or
-    // as one open series, never both; T stays open.
+    // as one open series, never both, also when another seat edited the
+    // report before that start; T stays open.
     const Protocol s = Series(9, "S");
     const Protocol t = Series(10, "T");
+    Protocol edited = s;
+    edited.Operator = QStringLiteral("edited by another seat");
     const auto prepare = [&] {
         QDir(Data).removeRecursively();
         QDir().mkpath(Data);
@@ -214,10 +228,20 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
     int saved = 0;
     const auto check = [&](int) {
         const QStringList reports = FilesIn(styleFolder);
+        // Replaced, as the detail window of another seat writes it.
+        for (const QString& name : reports) {
+            const QString path = styleFolder + u'/' + name;
+            WriteFileBytes(path + QStringLiteral(".new"), ReportFileBytes(edited));
+            ASSERT_EQ(::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+                               QFile::encodeName(path).constData()),
+                      0);
+        }
         const std::vector<Protocol> back = NextStart();
         const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
         ASSERT_EQ(reports.size() + open, 1) << reports.join(u',').toStdString();
         ASSERT_EQ(std::count(back.begin(), back.end(), t), 1);
+        // Nothing of the termination stays beside the pending files.
+        EXPECT_EQ(FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))), QStringList());
         // What the start leaves is what the next one finds.
         ASSERT_EQ(NextStart(), back);
         saved += static_cast<int>(reports.size());
@@ -1525,6 +1549,30 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              EXPECT_EQ(ChangeDataFolder(Data), 0);
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
          }},
+        {"a write the share applied and answered as failed, then one it refused: the stand-in's record names "
+         "the file by each",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             Protocol refused = later;
+             refused.Operator = QStringLiteral("refused");
+             for (const auto& [state, answer] : {std::pair{later, -EIO}, std::pair{refused, EIO}}) {
+                 Protocols[1] = state;
+                 FileCallAnswer = [&, answer = answer](const std::string& call, const std::string& path) {
+                     return call == "rename" && path == QFile::encodeName(Pending(1)).toStdString() ? answer : 0;
+                 };
+                 EXPECT_FALSE(KeepPendingSeries(1));
+             }
+             FileCallAnswer = nullptr;
+             ASSERT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(later));
+             {
+                 FolderAway gone(Data);
+                 Protocols[1] = away;
+                 EXPECT_TRUE(KeepPendingSeries(1));
+             }
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, away, t}));
+         }},
         {"a renumbering rename the share did and answered as failed: the series is taken at its new name",
          [&] {
              OpenInDataFolderBeside(usb, {a, t});
@@ -1553,6 +1601,21 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
          }},
+        {"a termination whose report could not be renamed to its name, its record unable to go: the series "
+         "stays open",
+         [&] {
+             OpenInDataFolderBeside(usb, {a, t});
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return (call == "rename" && path.rfind(data + "QTA", 0) == 0) || (call == "unlink" && in(path, data, ".STP"))
+                     ? EIO
+                     : 0;
+             };
+             EXPECT_FALSE(Terminate(1));
+             FileCallAnswer = nullptr;
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
+             EXPECT_TRUE(RecordsIn(Data).isEmpty());
+             EXPECT_EQ(FilesIn(Data), (QStringList{QStringLiteral("PENDING 1.QTA"), QStringLiteral("PENDING 2.QTA")}));
+         }},
         {"the committed mark is written again by the next save the folder takes it, and its stand-in in "
          "the program folder goes",
          [&] {
@@ -1570,27 +1633,39 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              ASSERT_EQ(ReadIntentRecord(Data + u'/' + records[0], record, QStringLiteral("test")), IntentRead::Read);
              EXPECT_TRUE(record.Committed);
          }},
-        {"a termination whose report cannot be read at the start is neither done nor undone",
+        {"a termination whose report cannot be read at the start is neither done nor undone, also where "
+         "its staged name is still a second name of the report",
          [&] {
-             OpenInDataFolderBeside(usb, {a, t});
-             Protocol ended = a;
-             terminated(ended);
-             const QString style = Data + u'/' + dskStyleFolderName(a.Style.Name);
-             ASSERT_TRUE(QDir().mkpath(style));
-             const QString report = style + QStringLiteral("/2024.01.05, 09.00.00.QTA");
-             WriteFileBytes(report, ReportFileBytes(ended));
-             WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"),
-                            IntentRecordBytes(IntentRecord{IntentCommit::FileWritten, QString(), false,
-                                                           {IntentFile{report, IntentChecksum(ReportFileBytes(ended))}},
-                                                           {IntentFile{Pending(1), IntentChecksum(ReportFileBytes(a))}}},
-                                              Data));
-             {
-                 FolderAway gone(style);
-                 EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
-                 EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+             for (const bool staged : {false, true}) {
+                 OpenInDataFolderBeside(usb, {a, t});
+                 Protocol ended = a;
+                 terminated(ended);
+                 const QString style = Data + u'/' + dskStyleFolderName(a.Style.Name);
+                 ASSERT_TRUE(QDir().mkpath(style));
+                 const QString report = style + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+                 WriteFileBytes(report, ReportFileBytes(ended));
+                 const IntentFile reportEntry{report, IntentChecksum(ReportFileBytes(ended))};
+                 IntentRecord record{IntentCommit::FileWritten, QString(), false, {reportEntry},
+                                     {IntentFile{Pending(1), IntentChecksum(ReportFileBytes(a))}}};
+                 if (staged) {
+                     // Stopped between the link and the unlink of a rename
+                     // that cannot refuse to replace.
+                     const IntentFile second{Data + QStringLiteral("/ENDING 1.QTA"), reportEntry.Checksum};
+                     ASSERT_EQ(::link(QFile::encodeName(report).constData(), QFile::encodeName(second.Path).constData()), 0);
+                     record.Created.push_back(second);
+                     record.Removed.push_back(second);
+                 }
+                 WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"), IntentRecordBytes(record, Data));
+                 {
+                     FolderAway gone(style);
+                     EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t})) << staged;
+                     EXPECT_EQ(ReadFileBytes(Pending(1)), ReportFileBytes(a));
+                 }
+                 EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t})) << staged;
+                 EXPECT_FALSE(QFileInfo::exists(Pending(1)));
+                 EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
+                 EXPECT_EQ(FilesIn(style).size(), 1);
              }
-             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
-             EXPECT_FALSE(QFileInfo::exists(Pending(1)));
          }},
         {"a change whose old folder is away as it starts: the test's curve is not moved, and it never "
          "names the other seat's curve of that name in the new folder",
