@@ -1336,7 +1336,7 @@ void OpenSeriesLeftIn(const QString& folder)
     bool writeBackFailed = false;
     LoadSeriesFrom(folder, skipped, origin, writeBackFailed);
     for (std::size_t i = before; i < Protocols.size(); ++i)
-        g_open.push_back(PendingFile{origin[i].Path, origin[i].Checksum, false, false, QByteArray()});
+        g_open.push_back(PendingFile{origin[i].Path, origin[i].Checksum, false, false, {}});
     if (Protocols.size() > before)
         WriteLog(0, QStringLiteral("%1 series left in %2 are open again").arg(Protocols.size() - before).arg(folder),
                  SaveProcedure);
