@@ -148,12 +148,7 @@ protected:
     // empty other folder beside it; both made anew.
     void OpenInDataFolderBeside(const QString& other, const std::vector<Protocol>& series) const
     {
-        QDir(Data).removeRecursively();
-        QDir(other).removeRecursively();
-        QDir().mkpath(Data);
-        QDir().mkpath(other);
-        DataFolder = Data;
-        SaveSettings();
+        NewDataFolderBeside(other);
         for (std::size_t n = 0; n < series.size(); ++n)
             WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
         ASSERT_EQ(NextStart().size(), series.size() + 1);
