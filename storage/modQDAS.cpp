@@ -15,7 +15,6 @@
 #include "storage/modDisk.h"
 
 #include <QFileInfo>
-#include <QSet>
 #include <QStringList>
 
 #include <cerrno>
@@ -301,12 +300,7 @@ bool qdasPutTestReportAction(const QString& folder, const QString& fileName, con
 QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file)
 {
     const QString target = dskWriteFolder(folder, &QDASFolder);
-    // What killed writes left on a share, once a run for each folder.
-    static QSet<QString> cleared;
-    if (!cleared.contains(target)) {
-        cleared.insert(target);
-        RemoveNewFileLeftovers(target, QStringLiteral("DFQ"));
-    }
+    RemoveNewFileLeftoversOnce(target, QStringLiteral("DFQ"));
     const QString first = qdasFreeFileName(target, date, QStringLiteral("DFQ"));
     const double oneSecond = TimeSerial(0, 0, 1);
     QString name = first;
