@@ -286,17 +286,6 @@ bool PutNewDfqFile(const QString& target, const QString& fileName, const QdasFil
 
 } // namespace
 
-bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file)
-{
-    const QString target = dskWriteFolder(folder, &QDASFolder);
-    bool taken = false;
-    if (PutNewDfqFile(target, fileName, file, taken))
-        return true;
-    if (taken)
-        WriteLog(ErrorFromErrno(EEXIST, dskBuildPath(target, fileName)), QString::fromLatin1(WriterName));
-    return false;
-}
-
 QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file)
 {
     const QString target = dskWriteFolder(folder, &QDASFolder);
