@@ -286,7 +286,7 @@ bool PutNewDfqFile(const QString& target, const QString& fileName, const QdasFil
 
 } // namespace
 
-QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file)
+QString qdasPutTestReportAction(const QString& folder, double date, const QdasFile& file)
 {
     const QString target = dskWriteFolder(folder, &QDASFolder);
     RemoveNewFileLeftoversOnce(target, QStringLiteral("DFQ"));
@@ -322,7 +322,7 @@ bool qdasExportTestReport(const Protocol& protocol)
         // The writer falls back to the program folder the same way; the free
         // name must be looked for where the file will be written.
         const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
-        ok = !qdasPutNewTestReport(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
+        ok = !qdasPutTestReportAction(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
     }
     return ok;
 }

@@ -53,4 +53,4 @@ QString qdasFileText(const QdasFile& file);
 // The name written, or "" after one log line under "qdasPutTestReportAction"
 // when the file cannot be written; no part of it is then left under its
 // name, and an earlier file of the name stays as it was.
-QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file);
+QString qdasPutTestReportAction(const QString& folder, double date, const QdasFile& file);

@@ -213,7 +213,7 @@ TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
         + Group("1", "28.00", "13:11:00") + Group("2", nullptr, "13:11:00")
         + Group("1", nullptr, "13:12:00") + Group("2", "0.75", "13:12:00")
         + Group("1", "27.00", "13:13:00") + Group("2", nullptr, "13:13:00");
-    const QString pairs = qdasPutNewTestReport(Data, At(15), qdasFileOfProperty(p, 2));
+    const QString pairs = qdasPutTestReportAction(Data, At(15), qdasFileOfProperty(p, 2));
     ASSERT_EQ(pairs, QStringLiteral("20240105_150000.DFQ"));
     const std::string written = ReadFileBytes(Data + u'/' + pairs);
     EXPECT_EQ(written, expected);
@@ -292,7 +292,7 @@ TEST_F(QdasTest, MissingFolderFallsBackToTheProgramFolder)
     EXPECT_EQ(ReadFileBytes(Program + QStringLiteral("/20240105_130709.DFQ")), FileA1);
 
     QDASFolder = QStringLiteral("C:\\QDAS");   // a Windows path from an old settings file
-    const QString name = qdasPutNewTestReport(QDASFolder, At(15), qdasFileOfProperty(SeriesA(), 3));
+    const QString name = qdasPutTestReportAction(QDASFolder, At(15), qdasFileOfProperty(SeriesA(), 3));
     EXPECT_EQ(name, QStringLiteral("20240105_150000.DFQ"));
     EXPECT_EQ(QDASFolder, Program);
     EXPECT_EQ(ReadFileBytes(Program + u'/' + name), FileA3);
@@ -328,7 +328,7 @@ TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
     // A file of the name that is there already stays as it was.
     WriteFileBytes(Data + QStringLiteral("/20240105_150000.DFQ"), "earlier");
     result = RunWithFileSizeLimit(limit, [&] {
-        return qdasPutNewTestReport(Data, At(15), qdasFileOfProperty(SeriesA(), 3)).isEmpty() ? 0 : 1;
+        return qdasPutTestReportAction(Data, At(15), qdasFileOfProperty(SeriesA(), 3)).isEmpty() ? 0 : 1;
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(DfqNames(), QStringList{QStringLiteral("20240105_150000.DFQ")});

@@ -858,7 +858,7 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              bothKept(QDASFolder, qdasFileName(second, QStringLiteral("DFQ")), [&] {
                  QdasFile file;
                  file.K1004 = QStringLiteral("a");
-                 return qdasPutNewTestReport(QDASFolder, second, file).toStdString();
+                 return qdasPutTestReportAction(QDASFolder, second, file).toStdString();
              });
          }},
         {"a Q-DAS file whose write another seat's kill cut short on a share",
@@ -877,7 +877,7 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
              file.close();
              QdasFile dfq;
              dfq.K1004 = QStringLiteral("a");
-             EXPECT_EQ(qdasPutNewTestReport(QDASFolder, second, dfq), name);
+             EXPECT_EQ(qdasPutTestReportAction(QDASFolder, second, dfq), name);
              EXPECT_FALSE(QFileInfo::exists(old));
              EXPECT_TRUE(QFileInfo::exists(young));
          }},
@@ -1154,7 +1154,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 // The Q-DAS folder is on the share too: the DFQ file goes
                 // into the program folder.
                 QDASFolder = Data + QStringLiteral("/QDAS");
-                said = qdasPutNewTestReport(QDASFolder, At(12), QdasFile{}).isEmpty() ? "=fail" : "=ok";
+                said = qdasPutTestReportAction(QDASFolder, At(12), QdasFile{}).isEmpty() ? "=fail" : "=ok";
             } else if (verb == "curve") {
                 // A curve of a test, and the folder it went into.
                 const QString name = abtFilePut(ABTCurve{}, At(13));
