@@ -39,7 +39,7 @@ bool ExportToQdasAsking(const Protocol& protocol)
                 // The free name is looked for where the writer will write:
                 // a missing folder falls back to the program folder.
                 const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
-                if (qdasPutNewTestReport(folder, protocol.Blocks[static_cast<size_t>(p)].StartDate, file).isEmpty())
+                if (qdasPutTestReportAction(folder, protocol.Blocks[static_cast<size_t>(p)].StartDate, file).isEmpty())
                     failed.push_back(p);
             }
         }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStringList>
 
 #include <cerrno>
@@ -322,6 +323,16 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
     if (syncFolder)
         TellFolderSyncFailed(info.absolutePath());
     return true;
+}
+
+int RemoveNewFileLeftoversOnce(const QString& folder, const QString& extension)
+{
+    static QSet<QString> done;
+    const QString key = folder + u'\n' + extension;
+    if (done.contains(key))
+        return 0;
+    done.insert(key);
+    return RemoveNewFileLeftovers(folder, extension);
 }
 
 int RemoveNewFileLeftovers(const QString& folder, const QString& extension)

@@ -82,6 +82,11 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
 // long, and its file, never named, is no one's). One listing of the folder.
 // The number removed.
 int RemoveNewFileLeftovers(const QString& folder, const QString& extension);
+// The same once a run for each folder and extension, at the first new file
+// of that kind written there: leftovers come only from earlier runs or from
+// other seats' kills, and one listing of a share's folder per run is enough.
+// 0 at every later call.
+int RemoveNewFileLeftoversOnce(const QString& folder, const QString& extension);
 
 // For tests: the ways WriteNewFile may take, narrowed as file systems narrow
 // them: without unnamed temporary files (a network share), and without hard

@@ -14,7 +14,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -130,12 +129,7 @@ QString abtFilePut(const ABTCurve& curve, double when, SystemError* failure)
         return QString();
     }
 
-    // What killed writes left on a share, once a run for each folder.
-    static QSet<QString> cleared;
-    if (!cleared.contains(folder)) {
-        cleared.insert(folder);
-        RemoveNewFileLeftovers(folder, QString::fromLatin1(CurveExtension));
-    }
+    RemoveNewFileLeftoversOnce(folder, QString::fromLatin1(CurveExtension));
     BinaryWriter out;
     dskPutHeader(out, CurveMagic);
     PutRecord(out, curve);

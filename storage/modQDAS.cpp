@@ -15,7 +15,6 @@
 #include "storage/modDisk.h"
 
 #include <QFileInfo>
-#include <QSet>
 #include <QStringList>
 
 #include <cerrno>
@@ -287,26 +286,10 @@ bool PutNewDfqFile(const QString& target, const QString& fileName, const QdasFil
 
 } // namespace
 
-bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file)
+QString qdasPutTestReportAction(const QString& folder, double date, const QdasFile& file)
 {
     const QString target = dskWriteFolder(folder, &QDASFolder);
-    bool taken = false;
-    if (PutNewDfqFile(target, fileName, file, taken))
-        return true;
-    if (taken)
-        WriteLog(ErrorFromErrno(EEXIST, dskBuildPath(target, fileName)), QString::fromLatin1(WriterName));
-    return false;
-}
-
-QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file)
-{
-    const QString target = dskWriteFolder(folder, &QDASFolder);
-    // What killed writes left on a share, once a run for each folder.
-    static QSet<QString> cleared;
-    if (!cleared.contains(target)) {
-        cleared.insert(target);
-        RemoveNewFileLeftovers(target, QStringLiteral("DFQ"));
-    }
+    RemoveNewFileLeftoversOnce(target, QStringLiteral("DFQ"));
     const QString first = qdasFreeFileName(target, date, QStringLiteral("DFQ"));
     const double oneSecond = TimeSerial(0, 0, 1);
     QString name = first;
@@ -339,7 +322,7 @@ bool qdasExportTestReport(const Protocol& protocol)
         // The writer falls back to the program folder the same way; the free
         // name must be looked for where the file will be written.
         const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
-        ok = !qdasPutNewTestReport(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
+        ok = !qdasPutTestReportAction(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
     }
     return ok;
 }

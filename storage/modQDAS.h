@@ -43,17 +43,14 @@ QString qdasFreeFileName(const QString& folder, double date, const QString& exte
 // all characteristics belong to one test and no stand-in number is read.
 QString qdasFileText(const QdasFile& file);
 
-// Writes the file into the folder as a new file, whole or not at all: a name
-// that is taken (another seat's export) is never replaced, and the write
-// fails. A folder that does not exist is replaced by the program
-// folder, which becomes QDASFolder. False, with one log line under
-// "qdasPutTestReportAction", when the file cannot be written; no part of it
-// is then left under its name, and an earlier file of the name stays as it was.
-bool qdasPutTestReportAction(const QString& folder, const QString& fileName, const QdasFile& file);
-
-// Writes the file as above under qdasFreeFileName of the date ("DFQ"); a
-// name another seat takes between the look and the write moves on a second,
-// as one taken before the look does (logged with the name written). The
-// first of a run in a folder removes what killed writes left there
-// (RemoveNewFileLeftovers). The name written, or "" after one log line.
-QString qdasPutNewTestReport(const QString& folder, double date, const QdasFile& file);
+// Writes the file into the folder under qdasFreeFileName of the date ("DFQ")
+// as a new file, whole or not at all: a name that is taken (another seat's
+// export) is never replaced; one another seat takes between the look and
+// the write moves on a second, as one taken before the look does (logged
+// with the name written). A folder that does not exist is replaced by the
+// program folder, which becomes QDASFolder. The first write of a run in a
+// folder removes what killed writes left there (RemoveNewFileLeftoversOnce).
+// The name written, or "" after one log line under "qdasPutTestReportAction"
+// when the file cannot be written; no part of it is then left under its
+// name, and an earlier file of the name stays as it was.
+QString qdasPutTestReportAction(const QString& folder, double date, const QdasFile& file);

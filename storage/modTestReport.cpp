@@ -431,17 +431,6 @@ void TakeWholeRecord(ReportScan& scan)
     scan.Forms = p.Style.Forms;
 }
 
-// Removes, once a run for each style folder, what killed writes of new
-// reports left there: one listing of the folder at its first new report.
-void RemoveLeftoversOnce(const QString& directory)
-{
-    static QSet<QString> done;
-    if (done.contains(directory))
-        return;
-    done.insert(directory);
-    RemoveNewFileLeftovers(directory, QString::fromLatin1(ReportExtension));
-}
-
 // Writes a new report file under its name only while the name is free,
 // read-only from the moment it has it. A name taken is error 58.
 bool WriteNewReportBytes(const QString& path, const std::string& bytes, SystemError& error)
@@ -597,7 +586,7 @@ bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, System
     const QString directory = StyleDirectory(dskWriteFolder(DataFolder, &DataFolder), record, first, failure);
     if (directory.isEmpty())
         return false;
-    RemoveLeftoversOnce(directory);
+    RemoveNewFileLeftoversOnce(directory, extension);
     BinaryWriter image = ReportFileImage(record);
     report.TextsCut = image.TextsCut();
     report.Bytes = image.TakeBytes();

@@ -175,7 +175,7 @@ bool dskSaveNewTestReport(const Protocol& record, QString* savedName = nullptr, 
 // place is never replaced, and the write fails with error 58 (file already
 // exists), after which a new place moves on to the next free name. The
 // first place in a style folder in a run removes what killed writes left
-// there (RemoveNewFileLeftovers).
+// there (RemoveNewFileLeftoversOnce).
 struct NewTestReport {
     QString Path;
     std::string Bytes;

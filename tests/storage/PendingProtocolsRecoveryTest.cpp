@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include <cerrno>
@@ -148,15 +149,29 @@ protected:
     // empty other folder beside it; both made anew.
     void OpenInDataFolderBeside(const QString& other, const std::vector<Protocol>& series) const
     {
-        QDir(Data).removeRecursively();
-        QDir(other).removeRecursively();
-        QDir().mkpath(Data);
-        QDir().mkpath(other);
-        DataFolder = Data;
-        SaveSettings();
+        NewDataFolderBeside(other);
         for (std::size_t n = 0; n < series.size(); ++n)
             WriteFileBytes(Pending(static_cast<int>(n) + 1), ReportFileBytes(series[n]));
         ASSERT_EQ(NextStart().size(), series.size() + 1);
+    }
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+    };
+    // Each case from an empty program folder, with nothing told yet and no
+    // file call answered by hand afterwards.
+    void RunEach(std::span<const Case> cases)
+    {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            Presenter.Shown.clear();
+            QDir(Program).removeRecursively();
+            QDir().mkpath(Program);
+            c.run();
+            FileCallAnswer = nullptr;
+            if (HasFatalFailure())
+                return;
+        }
     }
 };
 
@@ -1193,21 +1208,43 @@ private:
     bool m_gone = false;
 };
 
-// As the termination does: properties closed, the end date set, the report
-// saved, the series out of the list.
-bool Terminate(std::size_t index)
+// A series as the termination leaves it: properties closed, the end date set.
+void MarkTerminated(Protocol& series)
 {
-    Protocol& ending = Protocols[index];
     for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
-        ending.Blocks[b].Terminated = true;
-    ending.Finished = true;
-    ending.LastTestDate = At(12);
-    if (!SavePendingSeriesReport(static_cast<int>(index)))
-        return false;
+        series.Blocks[b].Terminated = true;
+    series.Finished = true;
+    series.LastTestDate = At(12);
+}
+
+// As the end of a series does, given up or terminated: the series ended,
+// out of the list, and the files behind it moved up.
+void EndSeries(std::size_t index)
+{
     EndPendingSeries(static_cast<int>(index));
     Protocols.erase(Protocols.begin() + static_cast<std::ptrdiff_t>(index));
     DropPendingSeries(static_cast<int>(index));
+}
+
+// As the termination does: the series marked, the report saved, the series
+// out of the list.
+bool Terminate(std::size_t index)
+{
+    MarkTerminated(Protocols[index]);
+    if (!SavePendingSeriesReport(static_cast<int>(index)))
+        return false;
+    EndSeries(index);
     return true;
+}
+
+// The reports in the style folders of a folder, by path.
+QStringList ReportsIn(const QString& folder)
+{
+    QStringList reports;
+    for (const QString& style : QDir(folder).entryList({QStringLiteral("QTA*")}, QDir::Dirs))
+        for (const QString& name : FilesIn(folder + u'/' + style))
+            reports << folder + u'/' + style + u'/' + name;
+    return reports;
 }
 
 }  // namespace
@@ -1244,10 +1281,7 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
             EXPECT_TRUE(PendingFilesIn(Data).isEmpty());
         };
     };
-    const struct {
-        const char* what;
-        std::function<void()> run;
-    } cases[] = {
+    const Case cases[] = {
         {"the data folder drops during a save: the program folder stands in, told, and the series "
          "come back once when it is chosen again",
          [&] {
@@ -1290,12 +1324,6 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
          [&] {
              const Protocol c = Series(11, "c");
              const QString away = Data + QStringLiteral(".away");
-             const auto reportsIn = [](const QString& folder) {
-                 qsizetype n = 0;
-                 for (const QString& style : QDir(folder).entryList({QStringLiteral("QTA*")}, QDir::Dirs))
-                     n += FilesIn(folder + u'/' + style).size();
-                 return n;
-             };
              for (const std::size_t index : {std::size_t{2}, std::size_t{3}}) {
                  for (int look = 1;; ++look) {
                      SCOPED_TRACE(testing::Message() << "series " << index << ", gone after look " << look);
@@ -1317,16 +1345,16 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
                      const QString named = NamedDataFolder();
                      ASSERT_TRUE(named == Data || named == Program) << named.toStdString();
                      EXPECT_EQ(told(46), named == Program ? 1 : 0);
-                     EXPECT_EQ(reportsIn(named == Data ? Program : Data), 0);
-                     EXPECT_EQ(reportsIn(named), saved ? 1 : 0);
+                     EXPECT_EQ(ReportsIn(named == Data ? Program : Data).size(), 0);
+                     EXPECT_EQ(ReportsIn(named).size(), saved ? 1 : 0);
                      const std::vector<Protocol> next = NextStart();
                      EXPECT_EQ(std::count(next.begin(), next.end(), a), 1);
                      const auto open = std::count(next.begin(), next.end(), ending);
                      if (index == 2) {
-                         EXPECT_EQ(open + reportsIn(named), 1);
+                         EXPECT_EQ(open + ReportsIn(named).size(), 1);
                      } else {
                          EXPECT_EQ(std::count(next.begin(), next.end(), t), 1);
-                         EXPECT_LE(open + reportsIn(named), 1);
+                         EXPECT_LE(open + ReportsIn(named).size(), 1);
                      }
                      if (!dropped || HasFailure())
                          break;
@@ -1397,9 +1425,7 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              Presenter.Answer(AnswerNo);
              {
                  FolderAway away(Data);
-                 EndPendingSeries(1);
-                 Protocols.erase(Protocols.begin() + 1);
-                 DropPendingSeries(1);
+                 EndSeries(1);
                  ASSERT_TRUE(BeginDataFolderChange(usb));
                  DataFolder = usb;
                  ASSERT_TRUE(SaveSettings());
@@ -1415,9 +1441,7 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              Presenter.Answer(AnswerNo);
              {
                  FolderAway away(Data);
-                 EndPendingSeries(1);
-                 Protocols.erase(Protocols.begin() + 1);
-                 DropPendingSeries(1);
+                 EndSeries(1);
                  // Killed here.
              }
              EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
@@ -1471,15 +1495,7 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_TRUE(RecordsIn(Program).isEmpty());
          }},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Presenter.Shown.clear();
-        QDir(Program).removeRecursively();
-        QDir().mkpath(Program);
-        c.run();
-        if (HasFatalFailure())
-            return;
-    }
+    RunEach(cases);
 }
 
 TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeries)
@@ -1511,23 +1527,7 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
                 : 0;
         };
     };
-    const auto reportsIn = [](const QString& folder) {
-        QStringList reports;
-        for (const QString& style : QDir(folder).entryList({QStringLiteral("QTA*")}, QDir::Dirs))
-            for (const QString& name : FilesIn(folder + u'/' + style))
-                reports << folder + u'/' + style + u'/' + name;
-        return reports;
-    };
-    const auto terminated = [](Protocol& series) {
-        for (std::size_t b = 1; b <= static_cast<std::size_t>(PropertyCount); ++b)
-            series.Blocks[b].Terminated = true;
-        series.Finished = true;
-        series.LastTestDate = At(12);
-    };
-    const struct {
-        const char* what;
-        std::function<void()> run;
-    } cases[] = {
+    const Case cases[] = {
         {"a write the share applied and answered as failed: the stand-in's record names the file by both "
          "states, and it goes once the folder is back",
          [&] {
@@ -1595,7 +1595,7 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              const bool ended = Terminate(1);
              FileCallAnswer = nullptr;
              ASSERT_TRUE(ended);
-             const QStringList reports = reportsIn(Data);
+             const QStringList reports = ReportsIn(Data);
              ASSERT_EQ(reports.size(), 1);
              ASSERT_TRUE(QFile::remove(reports[0]));
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t}));
@@ -1639,7 +1639,7 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              for (const bool staged : {false, true}) {
                  OpenInDataFolderBeside(usb, {a, t});
                  Protocol ended = a;
-                 terminated(ended);
+                 MarkTerminated(ended);
                  const QString style = Data + u'/' + dskStyleFolderName(a.Style.Name);
                  ASSERT_TRUE(QDir().mkpath(style));
                  const QString report = style + QStringLiteral("/2024.01.05, 09.00.00.QTA");
@@ -1693,7 +1693,7 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              WriteFileBytes(Program + u'/' + dskStyleFolderName(a.Style.Name), "the user's");
              FolderAway gone(Data);
              const Protocol before = Protocols[1];
-             terminated(Protocols[1]);
+             MarkTerminated(Protocols[1]);
              EXPECT_FALSE(SavePendingSeriesReport(1, nullptr, &before));
              // Killed here.
              gone.Back();
@@ -1707,9 +1707,7 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              Presenter.Answer(AnswerNo);
              {
                  FolderAway gone(Data);
-                 EndPendingSeries(1);
-                 Protocols.erase(Protocols.begin() + 1);
-                 DropPendingSeries(1);
+                 EndSeries(1);
              }
              ASSERT_EQ(RecordsIn(Program).size(), 1);
              FileCallAnswer = [&](const std::string& call, const std::string& path) {
@@ -1725,16 +1723,7 @@ TEST_F(PendingRecovery, AShareThatDropsOrAnswersWrongNeitherReopensNorHidesASeri
              FileCallAnswer = nullptr;
          }},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Presenter.Shown.clear();
-        QDir(Program).removeRecursively();
-        QDir().mkpath(Program);
-        c.run();
-        FileCallAnswer = nullptr;
-        if (HasFatalFailure())
-            return;
-    }
+    RunEach(cases);
 }
 
 TEST_F(PendingRecovery, ARecordDecidesByWhatItsFilesAreNotByHowTheyAreReached)
@@ -1851,9 +1840,7 @@ TEST_F(PendingRecovery, ATerminatedSeriesWhosePendingFileCannotGoStaysClosed)
             ending.Blocks[b].Terminated = true;
         ending.Finished = true;
         bits |= SavePendingSeriesReport(1) ? 2 : 0;
-        EndPendingSeries(1);
-        Protocols.erase(Protocols.begin() + 1);
-        DropPendingSeries(1);
+        EndSeries(1);
         bits |= SavePendingSeriesReport(1) ? 4 : 0;
         bits |= NextStart() == std::vector<Protocol>{EmptyProtocol} ? 8 : 0;
         return bits;

@@ -213,8 +213,9 @@ TEST_F(QdasTest, AMissingValueKeepsItsGroupSoTestsStayPaired)
         + Group("1", "28.00", "13:11:00") + Group("2", nullptr, "13:11:00")
         + Group("1", nullptr, "13:12:00") + Group("2", "0.75", "13:12:00")
         + Group("1", "27.00", "13:13:00") + Group("2", nullptr, "13:13:00");
-    ASSERT_TRUE(qdasPutTestReportAction(Data, QStringLiteral("PAIRS.DFQ"), qdasFileOfProperty(p, 2)));
-    const std::string written = Dfq("PAIRS.DFQ");
+    const QString pairs = qdasPutTestReportAction(Data, At(15), qdasFileOfProperty(p, 2));
+    ASSERT_EQ(pairs, QStringLiteral("20240105_150000.DFQ"));
+    const std::string written = ReadFileBytes(Data + u'/' + pairs);
     EXPECT_EQ(written, expected);
     for (const char* stray : {"-3.4", "nan", "inf", "340282"})
         EXPECT_EQ(written.find(stray), std::string::npos) << stray;
@@ -291,9 +292,10 @@ TEST_F(QdasTest, MissingFolderFallsBackToTheProgramFolder)
     EXPECT_EQ(ReadFileBytes(Program + QStringLiteral("/20240105_130709.DFQ")), FileA1);
 
     QDASFolder = QStringLiteral("C:\\QDAS");   // a Windows path from an old settings file
-    EXPECT_TRUE(qdasPutTestReportAction(QDASFolder, QStringLiteral("X.DFQ"), qdasFileOfProperty(SeriesA(), 3)));
+    const QString name = qdasPutTestReportAction(QDASFolder, At(15), qdasFileOfProperty(SeriesA(), 3));
+    EXPECT_EQ(name, QStringLiteral("20240105_150000.DFQ"));
     EXPECT_EQ(QDASFolder, Program);
-    EXPECT_EQ(ReadFileBytes(Program + QStringLiteral("/X.DFQ")), FileA3);
+    EXPECT_EQ(ReadFileBytes(Program + u'/' + name), FileA3);
 }
 
 TEST_F(QdasTest, AFailedWriteIsLoggedForEachFile)
@@ -324,13 +326,13 @@ TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
     EXPECT_EQ(LogLines().size(), 3);
 
     // A file of the name that is there already stays as it was.
-    WriteFileBytes(Data + QStringLiteral("/X.DFQ"), "earlier");
+    WriteFileBytes(Data + QStringLiteral("/20240105_150000.DFQ"), "earlier");
     result = RunWithFileSizeLimit(limit, [&] {
-        return qdasPutTestReportAction(Data, QStringLiteral("X.DFQ"), qdasFileOfProperty(SeriesA(), 3)) ? 1 : 0;
+        return qdasPutTestReportAction(Data, At(15), qdasFileOfProperty(SeriesA(), 3)).isEmpty() ? 0 : 1;
     });
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(DfqNames(), QStringList{QStringLiteral("X.DFQ")});
-    EXPECT_EQ(Dfq("X.DFQ"), "earlier");
+    EXPECT_EQ(DfqNames(), QStringList{QStringLiteral("20240105_150000.DFQ")});
+    EXPECT_EQ(Dfq("20240105_150000.DFQ"), "earlier");
 }
 
 } // namespace

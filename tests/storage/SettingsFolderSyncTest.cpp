@@ -146,12 +146,7 @@ TEST_F(SettingsFolderSync, AChangeWithManyCurvesSyncsEachFolderOnceAndReadsNoCur
     };
     const auto change = [&](int curves, bool twoFileSystems) {
         Counted counted;
-        QDir(Data).removeRecursively();
-        QDir(other).removeRecursively();
-        QDir().mkpath(Data);
-        QDir().mkpath(other);
-        DataFolder = Data;
-        SaveSettings();
+        NewDataFolderBeside(other);
         Protocol series = SampleProtocol(QStringLiteral("a"), At(9));
         for (int n = 0; n < curves; ++n) {
             const QString name = dskFileNameFromDate(At(13, 0, n), QStringLiteral("ABT"));

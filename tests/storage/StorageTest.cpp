@@ -88,6 +88,16 @@ int StorageTest::LogLinesWith(const QString& text) const
     return static_cast<int>(LogLines().filter(u'\t' + text).size());
 }
 
+void StorageTest::NewDataFolderBeside(const QString& other) const
+{
+    QDir(Data).removeRecursively();
+    QDir(other).removeRecursively();
+    QDir().mkpath(Data);
+    QDir().mkpath(other);
+    DataFolder = Data;
+    SaveSettings();
+}
+
 std::vector<Protocol> NextStart()
 {
     Protocols = {EmptyProtocol};

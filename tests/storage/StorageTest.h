@@ -23,6 +23,9 @@ protected:
     // Lines of QUINTARA.LOG; how many hold the text right behind a tab.
     QStringList LogLines() const;
     int LogLinesWith(const QString& text) const;
+    // The data folder and an other folder beside it, both made anew and
+    // empty, and the settings naming the data folder saved.
+    void NewDataFolderBeside(const QString& other) const;
 
     QTemporaryDir Temp;
     QString Program;    // program folder
