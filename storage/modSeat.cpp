@@ -5,6 +5,7 @@
 #include "foundation/modMessage.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileLock.h"
+#include "platform/InstanceLock.h"
 #include "platform/Machine.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -44,6 +45,15 @@ QString g_seat;
 // data folder the one in the new folder.
 FileLock g_lock;
 FileLock g_claim;
+// The seat's lock on this machine, which lies on no share: a copy of the
+// program folder that kept the seat's name, or a second mount of the share
+// (whose client keeps its locks, and even its exclusive creates, to
+// itself), reaches another SEAT.LCK or none that holds, but never another
+// machine lock. SEAT.LCK stays for the runs of other machines.
+MachineLock g_machineLock;
+// The machine lock that could not be taken for want of such sockets, logged
+// once.
+QString g_machineFailureLogged;
 // The seat folders the program folder stood in for whose series this run
 // loaded from there.
 std::list<FileLock> g_left;
@@ -127,6 +137,33 @@ void WriteSeatFile()
     // made name where it names none, or one of another machine.
     const std::optional<SeatFile> now = ReadSeatFile(path);
     g_seat = now && !now->Name.isEmpty() && NamedOnThisMachine(*now) ? now->Name : g_madeSeat;
+}
+
+// Holds the machine's lock of the seat under its present name (moved along
+// where the name changed since). False while another run on this machine
+// holds it; a machine that cannot give such a lock is logged once, and the
+// run goes on as with a program folder that cannot hold its lock.
+bool HoldSeatOnMachine()
+{
+    const QString name = SeatMachineLockName(g_seat);
+    SystemError error;
+    switch (g_machineLock.TryLock(name, error)) {
+    case MachineLock::Result::Locked:
+        return true;
+    case MachineLock::Result::HeldElsewhere:
+        WriteLog(0,
+                 QStringLiteral("seat %1 runs already on this machine (a copy of the program folder %2, or one "
+                                "reaching the data folder through another path or mount)")
+                     .arg(g_seat, ProgramFolder()),
+                 SeatProcedure);
+        return false;
+    case MachineLock::Result::Failed:
+        break;
+    }
+    if (g_machineFailureLogged != name)
+        WriteLog(error, SeatProcedure, name);
+    g_machineFailureLogged = name;
+    return true;
 }
 
 // Looked at once a run for each data folder: a file system whose locks hold
@@ -444,10 +481,14 @@ bool EstablishSeat()
             g_seatUnwritten = file->MachineId.isEmpty() && file->HostName.isEmpty();
         }
     }
+    // Before the seat's folder is touched; again once the name is written,
+    // which may have made it another.
+    if (!HoldSeatOnMachine())
+        return false;
     MakeSeatFolder(DataFolder);
     const SeatLock lock = LockSeatFolder(g_lock, DataFolder, &g_startReason);
     g_startUnreachable = lock == SeatLock::Unreachable;
-    return lock != SeatLock::HeldElsewhere;
+    return lock != SeatLock::HeldElsewhere && HoldSeatOnMachine();
 }
 
 bool SeatFolderUnreachableAtStart(SystemError* reason)
@@ -466,6 +507,8 @@ void EndSeat()
     g_left.clear();
     g_claim.Unlock();
     g_lock.Unlock();
+    g_machineLock.Unlock();
+    g_machineFailureLogged.clear();
     g_seat.clear();
 }
 
@@ -476,6 +519,8 @@ bool ClaimSeatFolder(const QString& dataFolder)
     // The folder this run holds already, under another name: the lock
     // stays where it is.
     const QString path = SeatLockPath(dataFolder);
+    if (!HoldSeatOnMachine())
+        return false;
     if (path.isEmpty() || (g_lock.IsLocked() && SameFile(g_lock.Path(), path)))
         return true;
     // A folder this run loaded series from is claimed by this lock alone.
@@ -504,6 +549,11 @@ bool HoldSeatFolder(SystemError* reason)
     if (g_seat.isEmpty())
         return true;
     const QString path = SeatLockPath(DataFolder);
+    if (!HoldSeatOnMachine()) {
+        if (reason)
+            *reason = ErrorFromErrno(EBUSY, ProgramFolder());
+        return false;
+    }
     if (path.isEmpty())
         return true;
     if (g_lock.IsLocked() && g_lock.Path() == path) {

@@ -12,6 +12,7 @@
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/FileLock.h"
+#include "platform/InstanceLock.h"
 #include "platform/Machine.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -106,6 +107,16 @@ bool Step(const std::string& verb, const std::string& name)
         const bool saved = SaveSettings() && FinishDataFolderChange();
         SettleSeatFolder();
         return saved;
+    }
+    // "pc N": the run plays another PC of the same machine id (set up from
+    // an image that kept its id) from now on: the locks of a machine it
+    // takes are that PC's.
+    if (verb == "pc") {
+        QString prefix = SeatMachineLockName(QString());
+        if (prefix.contains(QStringLiteral("pc")))
+            prefix.truncate(prefix.indexOf(QStringLiteral("pc")));
+        SetSeatMachineLockPrefixForTests(prefix + QStringLiteral("pc") + QString::fromStdString(name) + u'-');
+        return true;
     }
     // "machine ID": the run plays another machine from now on.
     if (verb == "machine") {
@@ -216,6 +227,7 @@ protected:
     void TearDown() override
     {
         EndSeat();
+        SetSeatMachineLockPrefixForTests(m_lockPrefix);
         Protocols = {EmptyProtocol};
         StorageTest::TearDown();
     }
@@ -277,6 +289,9 @@ protected:
     }
 
     std::map<char, QString> Programs;   // program folders of seats A and B
+    // The test program's own seat locks of the machine, which a test that
+    // plays another PC leaves.
+    const QString m_lockPrefix = SeatMachineLockName(QString());
     // The style folder of style "s": "S" is 83, + 1.
     QString Reports() const { return Data + QStringLiteral("/QTA084"); }
 };
@@ -634,10 +649,11 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
         EndSeat();
     }
 
-    // Another data folder is free to it; the data settings refuse the first
-    // run's with message 47 before anything is stored (the port, a
-    // terminal of its own, as little as the folder); the folder it holds,
-    // through a link, is its own.
+    // On another PC (of the same machine id), another data folder is free to
+    // it; the data settings refuse the first run's with message 47 before
+    // anything is stored (the port, a terminal of its own, as little as the
+    // folder); the folder it holds, through a link, is its own.
+    Step("pc", "2");
     DataFolder = other;
     ASSERT_TRUE(EstablishSeat());
     const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -681,8 +697,15 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     ASSERT_TRUE(ClaimSeatFolder(third));
     DataFolder = third;
     SettleSeatFolder();
-    EXPECT_EQ(SeatRun(copy, third).Ask("start"), "refused");
-    EXPECT_EQ(SeatRun(copy, other).Ask("start"), "up");
+    for (const char* pc : {"2", "3"}) {
+        SeatRun there(copy, third);
+        there.Ask(std::string("pc ") + pc);
+        EXPECT_EQ(there.Ask("start"), "refused") << pc;
+    }
+    SeatRun elsewhere(copy, other);
+    elsewhere.Ask("pc 3");
+    EXPECT_EQ(elsewhere.Ask("start"), "up");
+    elsewhere.Ask("end");
     EndSeat();
 
     // The lock goes with the process, however it ends.
@@ -699,6 +722,7 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     ASSERT_EQ(early.Ask("start"), "up");
     ASSERT_TRUE(QDir().rename(away, Data));
     SeatRun later(first, Data);
+    later.Ask("pc 3");
     ASSERT_EQ(later.Ask("start"), "up");
     ASSERT_EQ(later.Ask("open y"), "ok");
     EXPECT_EQ(early.Ask("open x"), "ok");
