@@ -38,6 +38,7 @@ namespace {
 
 const QString SeatProcedure = QStringLiteral("EstablishSeat");
 constexpr int16_t MsgMountLocalLocks = 52;
+constexpr int16_t MsgFormerSeatsSeries = 53;
 const QString TakeOverProcedure = QStringLiteral("TakeOverOldPendingFiles");
 
 QString g_seat;
@@ -65,11 +66,14 @@ QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).
 
 // What the program folder's seat file holds: the seat's name, then the
 // machine it was named on (its id and host name), a line each. A file of
-// the shape before machines holds the name alone.
+// the shape before machines holds the name alone. A fourth line names the
+// seat the folder was before this machine named it anew, until the operator
+// was told of that seat's open series (the data folder was away then).
 struct SeatFile {
     QString Name;
     QString MachineId;
     QString HostName;
+    QString Former;
 };
 
 // The seat file in the program folder; an empty name when there is none yet
@@ -90,6 +94,9 @@ std::optional<SeatFile> ReadSeatFile(const QString& path)
     file.Name = lines.value(0).trimmed();
     file.MachineId = lines.value(1).trimmed();
     file.HostName = lines.value(2).trimmed();
+    file.Former = lines.value(3).trimmed();
+    if (!IsSeatName(file.Former))
+        file.Former.clear();
     if (IsSeatName(file.Name))
         return file;
     WriteLog(0, QStringLiteral("%1 holds no seat name").arg(path), SeatProcedure);
@@ -117,6 +124,9 @@ bool g_seatUnwritten = false;
 // What the seat becomes where its file cannot be written: the name made
 // from the host and the program folder's path.
 QString g_madeSeat;
+// The seat the program folder was before this machine named it anew, while
+// its open series are still to be told.
+QString g_formerSeat;
 
 // Writes the seat's name and this machine into the program folder, once;
 // where that fails, the seat is the one the file names now, or the made one.
@@ -126,8 +136,10 @@ void WriteSeatFile()
         return;
     g_seatUnwritten = false;
     const QString path = JoinPath(ProgramFolder(), QLatin1String(SeatFileName));
-    const QString text = g_seat + QStringLiteral("\r\n") + MachineId() + QStringLiteral("\r\n") + MachineHostName()
+    QString text = g_seat + QStringLiteral("\r\n") + MachineId() + QStringLiteral("\r\n") + MachineHostName()
         + QStringLiteral("\r\n");
+    if (!g_formerSeat.isEmpty())
+        text += g_formerSeat + QStringLiteral("\r\n");
     SystemError error;
     if (WriteFileAtomically(path, text.toStdString(), error))
         return;
@@ -349,6 +361,45 @@ bool IsOldSeries(const QString& dataFolder, const QString& name)
         && dskIsTestReportFile(dataFolder, name);
 }
 
+// The open series in a seat's folder: files of their own of a pending
+// file's name that read as test reports.
+int OpenSeriesIn(const QString& seatFolder)
+{
+    int count = 0;
+    for (const QString& name : dskListFiles(seatFolder))
+        if (IsOldSeries(seatFolder, name))
+            ++count;
+    return count;
+}
+
+// A seat named anew over another machine's (a system installed anew, an id
+// made at each boot, a copied program folder) leaves the former seat's
+// series in its folder, loaded by no start of this one: the operator is
+// told where they lie and how many they are, once the data folder can be
+// looked into (until then the seat file keeps the former name).
+void TellOfFormerSeat()
+{
+    if (g_formerSeat.isEmpty() || g_startUnreachable || SameFolder(DataFolder, ProgramFolder())
+        || !QFileInfo(DataFolder).isDir())
+        return;
+    const QString folder = JoinPath(DataFolder, SeatFolderName(g_formerSeat));
+    const int count = QFileInfo(folder).isDir() ? OpenSeriesIn(folder) : 0;
+    if (count > 0) {
+        WriteLog(0,
+                 QStringLiteral("%1 holds %2 open series of seat %3, which this seat %4 does not load")
+                     .arg(folder)
+                     .arg(count)
+                     .arg(g_formerSeat, g_seat),
+                 SeatProcedure);
+        ShowMessage(MsgFormerSeatsSeries, {folder, count});
+    }
+    // Told (written after the message, so that a run ended while it was up
+    // tells again): the seat file no longer names the former seat.
+    g_formerSeat.clear();
+    g_seatUnwritten = true;
+    WriteSeatFile();
+}
+
 // Names of the old layout that hold no series (a note someone laid there, a
 // folder, a file cut short) are no reason to take the take-over lock; each
 // is logged once for the seat, which keeps them, with their size and time,
@@ -474,11 +525,14 @@ bool EstablishSeat()
                 ? g_madeSeat
                 : MakeSeatName(MachineHostName(), CleanPath(folder) + u'\n' + QUuid::createUuid().toString());
             g_seatUnwritten = true;
+            if (file->Name != g_seat)
+                g_formerSeat = file->Name;
         } else {
             g_seat = file->Name;
             // A file of the shape before machines gets this one, the machine
             // it runs on, when the seat is next needed.
             g_seatUnwritten = file->MachineId.isEmpty() && file->HostName.isEmpty();
+            g_formerSeat = file->Former;
         }
     }
     // Before the seat's folder is touched; again once the name is written,
@@ -488,7 +542,10 @@ bool EstablishSeat()
     MakeSeatFolder(DataFolder);
     const SeatLock lock = LockSeatFolder(g_lock, DataFolder, &g_startReason);
     g_startUnreachable = lock == SeatLock::Unreachable;
-    return lock != SeatLock::HeldElsewhere && HoldSeatOnMachine();
+    if (lock == SeatLock::HeldElsewhere || !HoldSeatOnMachine())
+        return false;
+    TellOfFormerSeat();
+    return true;
 }
 
 bool SeatFolderUnreachableAtStart(SystemError* reason)
@@ -503,6 +560,7 @@ void EndSeat()
     g_failureLogged.clear();
     g_mountLocalTold.clear();
     g_seatUnwritten = false;
+    g_formerSeat.clear();
     g_startUnreachable = false;
     g_left.clear();
     g_claim.Unlock();
