@@ -545,7 +545,8 @@ bool EstablishSeat()
     if (lock == SeatLock::HeldElsewhere || !HoldSeatOnMachine())
         return false;
     TellOfFormerSeat();
-    return true;
+    // Its seat file written anew may name another seat (a write that failed).
+    return HoldSeatOnMachine();
 }
 
 bool SeatFolderUnreachableAtStart(SystemError* reason)

@@ -1429,7 +1429,7 @@ TEST_F(Seats, OneSeatRunsOncePerMachineWhicheverFolderOrMountItReaches)
          copy, Data, "up a:0"},
         {"another seat on the same machine and data folder", runningA, Programs['B'], Data, "up"},
         {"another seat on the same machine, through a second mount", runningA, Programs['B'], mount, "up"},
-        {"the seat's name held on the machine by a process of any user", [&] {
+        {"the seat's name held on the machine by a process that is no run", [&] {
              SetSeatMachineLockPrefixForTests(QString());
              const std::shared_ptr<int> held = bindOwnName();
              EXPECT_NE(held, nullptr);
