@@ -48,6 +48,34 @@ const std::array<const char*, 5> Message50Lines = {
     "No se puede crear ni escribir la carpeta del programa. QUINTARA III termina.",
 };
 
+// Message 53 for one open series: the count's noun and what follows agree
+// with it.
+const std::array<const char*, 5> Message53One = {
+    "Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems benannt "
+    "(andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres bisherigen "
+    "Arbeitsplatzes, {0}, enthält 1 offene Messreihe, die dieser Arbeitsplatz nicht lädt. War jener Arbeitsplatz "
+    "dieser Computer, verständigen Sie bitte den Administrator: Die Messreihe kann übernommen werden (siehe "
+    "Sharing the data folder im README).",
+    "This installation was named on another computer, or before the system was installed anew (another machine "
+    "id), and now runs as a new seat. The folder of its former seat, {0}, holds 1 open series, which this seat "
+    "does not load. If that seat was this computer, please tell the administrator: the series can be taken over "
+    "(see Sharing the data folder in the README).",
+    "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système (autre "
+    "identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de son ancien poste, "
+    "{0}, contient 1 série de mesures ouverte, que ce poste ne charge pas. Si l'ancien poste était cet "
+    "ordinateur, veuillez prévenir l'administrateur: la série de mesures peut être reprise (voir Sharing the "
+    "data folder dans le README).",
+    "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del sistema "
+    "(altro ID macchina) e ora funziona come nuova postazione. La cartella della sua postazione precedente, {0}, "
+    "contiene 1 serie di misure aperta, che questa postazione non carica. Se la postazione precedente era questo "
+    "computer, avvisare l'amministratore: la serie di misure può essere ripresa (vedere Sharing the data folder "
+    "nel README).",
+    "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro identificador de "
+    "máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto anterior, {0}, contiene 1 serie de "
+    "medidas abierta, que este puesto no carga. Si el puesto anterior era este ordenador, avise al "
+    "administrador: la serie de medidas se puede recuperar (véase Sharing the data folder en el README).",
+};
+
 const std::map<int16_t, MessageEntry>& Catalogue()
 {
     static const std::map<int16_t, MessageEntry> table = {
@@ -472,25 +500,69 @@ const std::map<int16_t, MessageEntry>& Catalogue()
               "."}},
         // The data folder lies on a share mounted through FUSE (sshfs,
         // smbnetfs, gvfs, rclone), whose locks hold only for the programs
-        // that reach it through one mount: a second run of this
-        // installation on another PC is not kept out there.
+        // that reach it through one mount, and whose exclusive creates are
+        // not exclusive between two mounts: neither a second run of this
+        // installation nor two files made under one name are kept out. The
+        // operator cannot mend it; the administrator can.
         {52, {IconExclamation, ButtonsOK, DefaultFirst,
-              {"Das Datenverzeichnis liegt auf einer Freigabe, deren Sperren nur auf diesem Computer gelten. "
-               "Eine Kopie dieser Installation auf einem anderen Computer wird dort nicht abgewiesen; bitte "
-               "binden Sie die Freigabe über den Kernel ein (NFS, CIFS).",
-               "The data folder lies on a share whose locks hold on this computer only. A copy of this "
-               "installation on another computer is not kept out there; please mount the share through the "
-               "kernel (NFS, CIFS).",
-               "Le répertoire des données se trouve sur un partage dont les verrous ne valent que sur cet "
-               "ordinateur. Une copie de cette installation sur un autre ordinateur n'y est pas refusée; "
-               "veuillez monter le partage par le noyau (NFS, CIFS).",
-               "La cartella dei dati si trova su una condivisione i cui blocchi valgono solo su questo computer. "
-               "Una copia di questa installazione su un altro computer non viene respinta; montare la "
-               "condivisione tramite il kernel (NFS, CIFS).",
-               "La carpeta de datos está en un recurso compartido cuyos bloqueos solo valen en este ordenador. "
-               "Una copia de esta instalación en otro ordenador no se rechaza allí; monte el recurso compartido "
-               "a través del núcleo (NFS, CIFS)."},
+              {"Das Datenverzeichnis liegt auf einer über FUSE eingebundenen Freigabe (sshfs, smbnetfs, gvfs, "
+               "rclone). Eine solche Einbindung behält ihre Sperren für sich und legt neue Dateien nicht exklusiv "
+               "an: Ein zweiter Lauf dieser Installation über eine andere Einbindung oder auf einem anderen "
+               "Computer wird nicht abgewiesen, und zwei Installationen können Dateien unter demselben Namen "
+               "schreiben. Bitte verständigen Sie den Administrator: Die Freigabe muss über den Kernel eingebunden "
+               "werden (NFS, CIFS).",
+               "The data folder lies on a share mounted through FUSE (sshfs, smbnetfs, gvfs, rclone). Such a "
+               "mount keeps its locks to itself and does not make new files exclusively: a second run of this "
+               "installation through another mount or on another computer is not kept out, and two "
+               "installations may write files under one name. Please tell the administrator: the share has to be "
+               "mounted through the kernel (NFS, CIFS).",
+               "Le répertoire des données se trouve sur un partage monté par FUSE (sshfs, smbnetfs, gvfs, "
+               "rclone). Un tel montage garde ses verrous pour lui et ne crée pas les nouveaux fichiers de façon "
+               "exclusive: une deuxième exécution de cette installation par un autre montage ou sur un autre "
+               "ordinateur n'est pas refusée, et deux installations peuvent écrire des fichiers sous le même nom. "
+               "Veuillez prévenir l'administrateur: le partage doit être monté par le noyau (NFS, CIFS).",
+               "La cartella dei dati si trova su una condivisione montata tramite FUSE (sshfs, smbnetfs, gvfs, "
+               "rclone). Un tale montaggio tiene i suoi blocchi per sé e non crea i nuovi file in modo esclusivo: "
+               "una seconda esecuzione di questa installazione tramite un altro montaggio o su un altro computer "
+               "non viene respinta, e due installazioni possono scrivere file con lo stesso nome. Avvisare "
+               "l'amministratore: la condivisione deve essere montata tramite il kernel (NFS, CIFS).",
+               "La carpeta de datos está en un recurso compartido montado mediante FUSE (sshfs, smbnetfs, gvfs, "
+               "rclone). Un montaje así guarda sus bloqueos para sí y no crea los ficheros nuevos de forma "
+               "exclusiva: una segunda ejecución de esta instalación por otro montaje o en otro ordenador no se "
+               "rechaza, y dos instalaciones pueden escribir ficheros con el mismo nombre. Avise al "
+               "administrador: el recurso compartido debe montarse a través del núcleo (NFS, CIFS)."},
               "!"}},
+        // A start named a new seat, the program folder's seat being another
+        // machine's (a system installed anew, an id made at each boot, a
+        // copied program folder), and the former seat's folder, {0}, holds
+        // {1} open series this seat does not load. The text for one series
+        // is Message53One.
+        {53, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems "
+               "benannt (andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres "
+               "bisherigen Arbeitsplatzes, {0}, enthält {n1} offene Messreihen, die dieser Arbeitsplatz nicht "
+               "lädt. War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die "
+               "Messreihen können übernommen werden (siehe Sharing the data folder im README).",
+               "This installation was named on another computer, or before the system was installed anew "
+               "(another machine id), and now runs as a new seat. The folder of its former seat, {0}, holds {n1} "
+               "open series, which this seat does not load. If that seat was this computer, please tell the "
+               "administrator: the series can be taken over (see Sharing the data folder in the README).",
+               "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système "
+               "(autre identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de "
+               "son ancien poste, {0}, contient {n1} séries de mesures ouvertes, que ce poste ne charge pas. Si "
+               "l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: les séries de mesures "
+               "peuvent être reprises (voir Sharing the data folder dans le README).",
+               "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del "
+               "sistema (altro ID macchina) e ora funziona come nuova postazione. La cartella della sua "
+               "postazione precedente, {0}, contiene {n1} serie di misure aperte, che questa postazione non "
+               "carica. Se la postazione precedente era questo computer, avvisare l'amministratore: le serie di "
+               "misure possono essere riprese (vedere Sharing the data folder nel README).",
+               "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro "
+               "identificador de máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto "
+               "anterior, {0}, contiene {n1} series de medidas abiertas, que este puesto no carga. Si el puesto "
+               "anterior era este ordenador, avise al administrador: las series de medidas se pueden recuperar "
+               "(véase Sharing the data folder en el README)."},
+              "."}},
     };
     return table;
 }
@@ -636,7 +708,10 @@ MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int
     request.Buttons = entry.Buttons;
     request.DefaultButton = entry.DefaultButton;
     if (language >= 1 && language <= 5)
-        request.Text = Expand(entry.Texts[static_cast<size_t>(language - 1)], arguments);
+        request.Text = Expand(number == 53 && arguments.value(1).toLongLong() == 1
+                                  ? Message53One[static_cast<size_t>(language - 1)]
+                                  : entry.Texts[static_cast<size_t>(language - 1)],
+                              arguments);
     else if (language == 6)
         request.Text = Expand(entry.Slot6, arguments);
     return request;

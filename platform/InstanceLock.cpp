@@ -2,6 +2,14 @@
 
 #include <QDir>
 
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 InstanceLock::InstanceLock(const QString& folder)
     : m_path(QDir(folder).filePath(QString::fromLatin1(InstanceLockFileName)))
     , m_lock(std::make_unique<QLockFile>(m_path))
@@ -31,3 +39,58 @@ void InstanceLock::Unlock()
     if (m_lock->isLocked())
         m_lock->unlock();
 }
+
+namespace {
+QString g_seatLockPrefix;
+} // namespace
+
+MachineLock::~MachineLock() { Unlock(); }
+
+MachineLock::Result MachineLock::TryLock(const QString& name, SystemError& error)
+{
+    if (IsLocked() && m_name == name)
+        return Result::Locked;
+    const QByteArray bytes = name.toUtf8();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    // The abstract namespace: a name that begins with a zero byte, as long
+    // as the length given, with no file behind it.
+    if (bytes.isEmpty() || static_cast<std::size_t>(bytes.size()) >= sizeof address.sun_path) {
+        error = ErrorFromErrno(ENAMETOOLONG);
+        return Result::Failed;
+    }
+    std::memcpy(address.sun_path + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bytes.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = ErrorFromErrno(errno);
+        return Result::Failed;
+    }
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        const int reason = errno;
+        ::close(fd);
+        if (reason == EADDRINUSE)
+            return Result::HeldElsewhere;
+        error = ErrorFromErrno(reason);
+        return Result::Failed;
+    }
+    Unlock();
+    m_fd = fd;
+    m_name = name;
+    return Result::Locked;
+}
+
+void MachineLock::Unlock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_name.clear();
+}
+
+QString SeatMachineLockName(const QString& seat)
+{
+    return (g_seatLockPrefix.isEmpty() ? QStringLiteral("quintara-seat-") : g_seatLockPrefix) + seat;
+}
+
+void SetSeatMachineLockPrefixForTests(const QString& prefix) { g_seatLockPrefix = prefix; }

@@ -5,6 +5,7 @@
 #include "foundation/modMessage.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileLock.h"
+#include "platform/InstanceLock.h"
 #include "platform/Machine.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -37,6 +38,7 @@ namespace {
 
 const QString SeatProcedure = QStringLiteral("EstablishSeat");
 constexpr int16_t MsgMountLocalLocks = 52;
+constexpr int16_t MsgFormerSeatsSeries = 53;
 const QString TakeOverProcedure = QStringLiteral("TakeOverOldPendingFiles");
 
 QString g_seat;
@@ -44,6 +46,15 @@ QString g_seat;
 // data folder the one in the new folder.
 FileLock g_lock;
 FileLock g_claim;
+// The seat's lock on this machine, which lies on no share: a copy of the
+// program folder that kept the seat's name, or a second mount of the share
+// (whose client keeps its locks, and even its exclusive creates, to
+// itself), reaches another SEAT.LCK or none that holds, but never another
+// machine lock. SEAT.LCK stays for the runs of other machines.
+MachineLock g_machineLock;
+// The machine lock that could not be taken for want of such sockets, logged
+// once.
+QString g_machineFailureLogged;
 // The seat folders the program folder stood in for whose series this run
 // loaded from there.
 std::list<FileLock> g_left;
@@ -55,11 +66,14 @@ QString CleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).
 
 // What the program folder's seat file holds: the seat's name, then the
 // machine it was named on (its id and host name), a line each. A file of
-// the shape before machines holds the name alone.
+// the shape before machines holds the name alone. A fourth line names the
+// seat the folder was before this machine named it anew, until the operator
+// was told of that seat's open series (the data folder was away then).
 struct SeatFile {
     QString Name;
     QString MachineId;
     QString HostName;
+    QString Former;
 };
 
 // The seat file in the program folder; an empty name when there is none yet
@@ -80,6 +94,9 @@ std::optional<SeatFile> ReadSeatFile(const QString& path)
     file.Name = lines.value(0).trimmed();
     file.MachineId = lines.value(1).trimmed();
     file.HostName = lines.value(2).trimmed();
+    file.Former = lines.value(3).trimmed();
+    if (!IsSeatName(file.Former))
+        file.Former.clear();
     if (IsSeatName(file.Name))
         return file;
     WriteLog(0, QStringLiteral("%1 holds no seat name").arg(path), SeatProcedure);
@@ -107,6 +124,9 @@ bool g_seatUnwritten = false;
 // What the seat becomes where its file cannot be written: the name made
 // from the host and the program folder's path.
 QString g_madeSeat;
+// The seat the program folder was before this machine named it anew, while
+// its open series are still to be told.
+QString g_formerSeat;
 
 // Writes the seat's name and this machine into the program folder, once;
 // where that fails, the seat is the one the file names now, or the made one.
@@ -116,8 +136,10 @@ void WriteSeatFile()
         return;
     g_seatUnwritten = false;
     const QString path = JoinPath(ProgramFolder(), QLatin1String(SeatFileName));
-    const QString text = g_seat + QStringLiteral("\r\n") + MachineId() + QStringLiteral("\r\n") + MachineHostName()
+    QString text = g_seat + QStringLiteral("\r\n") + MachineId() + QStringLiteral("\r\n") + MachineHostName()
         + QStringLiteral("\r\n");
+    if (!g_formerSeat.isEmpty())
+        text += g_formerSeat + QStringLiteral("\r\n");
     SystemError error;
     if (WriteFileAtomically(path, text.toStdString(), error))
         return;
@@ -127,6 +149,33 @@ void WriteSeatFile()
     // made name where it names none, or one of another machine.
     const std::optional<SeatFile> now = ReadSeatFile(path);
     g_seat = now && !now->Name.isEmpty() && NamedOnThisMachine(*now) ? now->Name : g_madeSeat;
+}
+
+// Holds the machine's lock of the seat under its present name (moved along
+// where the name changed since). False while another run on this machine
+// holds it; a machine that cannot give such a lock is logged once, and the
+// run goes on as with a program folder that cannot hold its lock.
+bool HoldSeatOnMachine()
+{
+    const QString name = SeatMachineLockName(g_seat);
+    SystemError error;
+    switch (g_machineLock.TryLock(name, error)) {
+    case MachineLock::Result::Locked:
+        return true;
+    case MachineLock::Result::HeldElsewhere:
+        WriteLog(0,
+                 QStringLiteral("seat %1 runs already on this machine (a copy of the program folder %2, or one "
+                                "reaching the data folder through another path or mount)")
+                     .arg(g_seat, ProgramFolder()),
+                 SeatProcedure);
+        return false;
+    case MachineLock::Result::Failed:
+        break;
+    }
+    if (g_machineFailureLogged != name)
+        WriteLog(error, SeatProcedure, name);
+    g_machineFailureLogged = name;
+    return true;
 }
 
 // Looked at once a run for each data folder: a file system whose locks hold
@@ -312,6 +361,45 @@ bool IsOldSeries(const QString& dataFolder, const QString& name)
         && dskIsTestReportFile(dataFolder, name);
 }
 
+// The open series in a seat's folder: files of their own of a pending
+// file's name that read as test reports.
+int OpenSeriesIn(const QString& seatFolder)
+{
+    int count = 0;
+    for (const QString& name : dskListFiles(seatFolder))
+        if (IsOldSeries(seatFolder, name))
+            ++count;
+    return count;
+}
+
+// A seat named anew over another machine's (a system installed anew, an id
+// made at each boot, a copied program folder) leaves the former seat's
+// series in its folder, loaded by no start of this one: the operator is
+// told where they lie and how many they are, once the data folder can be
+// looked into (until then the seat file keeps the former name).
+void TellOfFormerSeat()
+{
+    if (g_formerSeat.isEmpty() || g_startUnreachable || SameFolder(DataFolder, ProgramFolder())
+        || !QFileInfo(DataFolder).isDir())
+        return;
+    const QString folder = JoinPath(DataFolder, SeatFolderName(g_formerSeat));
+    const int count = QFileInfo(folder).isDir() ? OpenSeriesIn(folder) : 0;
+    if (count > 0) {
+        WriteLog(0,
+                 QStringLiteral("%1 holds %2 open series of seat %3, which this seat %4 does not load")
+                     .arg(folder)
+                     .arg(count)
+                     .arg(g_formerSeat, g_seat),
+                 SeatProcedure);
+        ShowMessage(MsgFormerSeatsSeries, {folder, count});
+    }
+    // Told (written after the message, so that a run ended while it was up
+    // tells again): the seat file no longer names the former seat.
+    g_formerSeat.clear();
+    g_seatUnwritten = true;
+    WriteSeatFile();
+}
+
 // Names of the old layout that hold no series (a note someone laid there, a
 // folder, a file cut short) are no reason to take the take-over lock; each
 // is logged once for the seat, which keeps them, with their size and time,
@@ -437,17 +525,28 @@ bool EstablishSeat()
                 ? g_madeSeat
                 : MakeSeatName(MachineHostName(), CleanPath(folder) + u'\n' + QUuid::createUuid().toString());
             g_seatUnwritten = true;
+            if (file->Name != g_seat)
+                g_formerSeat = file->Name;
         } else {
             g_seat = file->Name;
             // A file of the shape before machines gets this one, the machine
             // it runs on, when the seat is next needed.
             g_seatUnwritten = file->MachineId.isEmpty() && file->HostName.isEmpty();
+            g_formerSeat = file->Former;
         }
     }
+    // Before the seat's folder is touched; again once the name is written,
+    // which may have made it another.
+    if (!HoldSeatOnMachine())
+        return false;
     MakeSeatFolder(DataFolder);
     const SeatLock lock = LockSeatFolder(g_lock, DataFolder, &g_startReason);
     g_startUnreachable = lock == SeatLock::Unreachable;
-    return lock != SeatLock::HeldElsewhere;
+    if (lock == SeatLock::HeldElsewhere || !HoldSeatOnMachine())
+        return false;
+    TellOfFormerSeat();
+    // Its seat file written anew may name another seat (a write that failed).
+    return HoldSeatOnMachine();
 }
 
 bool SeatFolderUnreachableAtStart(SystemError* reason)
@@ -462,10 +561,13 @@ void EndSeat()
     g_failureLogged.clear();
     g_mountLocalTold.clear();
     g_seatUnwritten = false;
+    g_formerSeat.clear();
     g_startUnreachable = false;
     g_left.clear();
     g_claim.Unlock();
     g_lock.Unlock();
+    g_machineLock.Unlock();
+    g_machineFailureLogged.clear();
     g_seat.clear();
 }
 
@@ -476,6 +578,8 @@ bool ClaimSeatFolder(const QString& dataFolder)
     // The folder this run holds already, under another name: the lock
     // stays where it is.
     const QString path = SeatLockPath(dataFolder);
+    if (!HoldSeatOnMachine())
+        return false;
     if (path.isEmpty() || (g_lock.IsLocked() && SameFile(g_lock.Path(), path)))
         return true;
     // A folder this run loaded series from is claimed by this lock alone.
@@ -504,6 +608,11 @@ bool HoldSeatFolder(SystemError* reason)
     if (g_seat.isEmpty())
         return true;
     const QString path = SeatLockPath(DataFolder);
+    if (!HoldSeatOnMachine()) {
+        if (reason)
+            *reason = ErrorFromErrno(EBUSY, ProgramFolder());
+        return false;
+    }
     if (path.isEmpty())
         return true;
     if (g_lock.IsLocked() && g_lock.Path() == path) {

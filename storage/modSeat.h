@@ -11,10 +11,15 @@
 // A seat runs once at a time: its folder holds a lock file that the running
 // copy holds locked for the whole run (an open file description lock, which
 // a share honours and which ends with the process). A second run of the same
-// seat is refused like a second copy. A seat is one machine: a program
+// seat is refused like a second copy. On one machine a lock named after the
+// seat, which lies on no file system, refuses it too, whatever folder or
+// mount of the share it reaches (a copy of the program folder that kept the
+// seat's name). A seat is one machine: a program
 // folder copied to another PC names a seat of its own there (logged), as a
 // lock may hold only through the mount that took it; one moved on its own
-// machine keeps its seat. A data folder on a file system whose locks hold
+// machine keeps its seat. Where the seat it was (a copy's, or this PC's
+// before its system was installed anew) left open series in its folder,
+// the operator is told where and how many (message 53). A data folder on a file system whose locks hold
 // only through one mount (FUSE: sshfs, smbnetfs, gvfs, rclone) is logged
 // and told once for each seat (message 52).
 //
@@ -75,9 +80,11 @@ QString SeatPendingFolder(const QString& dataFolder);
 
 // At the start, once the settings name the data folder: reads the seat's
 // name from the program folder (made where there is none, or the file was
-// written on another machine, and written there when first needed), makes
-// the seat's folder in DataFolder when missing and locks it for the run.
-// False only while another running process holds that lock; a data folder
+// written on another machine, and written there when first needed), takes
+// the machine's lock of the seat, makes the seat's folder in DataFolder when
+// missing and locks it for the run. False only while another running
+// process holds either lock (the machine's before anything of the seat's
+// folder is touched); a data folder
 // that cannot hold the lock (read-only, no locks on its file system) is
 // logged, and the start goes on, as with the program folder's own lock.
 // One that cannot be reached (missing, or the lock file answering EIO,

@@ -329,6 +329,7 @@ TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
             numbers.push_back(number);
     numbers.push_back(51);
     numbers.push_back(52);
+    numbers.push_back(53);
     for (const int16_t number : numbers) {
         const QString english = Text(number, 2, args);
         ASSERT_FALSE(english.startsWith(QStringLiteral("Unknown error"))) << number;
@@ -342,6 +343,116 @@ TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
             EXPECT_EQ(text.count(u'\t'), english.count(u'\t')) << number << " " << language;
         }
     }
+}
+
+// ---- The share's limits and a seat named anew ----
+
+// A share mounted through FUSE: the operator learns that neither locks nor
+// exclusive creation hold, and whom to tell.
+TEST_F(MessageTest, TheShareThroughFuseIsToldWithBothLimitsAndWhomToTell)
+{
+    const char* const texts[] = {
+        "Das Datenverzeichnis liegt auf einer über FUSE eingebundenen Freigabe (sshfs, smbnetfs, gvfs, rclone). Eine "
+        "solche Einbindung behält ihre Sperren für sich und legt neue Dateien nicht exklusiv an: Ein zweiter Lauf "
+        "dieser Installation über eine andere Einbindung oder auf einem anderen Computer wird nicht abgewiesen, und "
+        "zwei Installationen können Dateien unter demselben Namen schreiben. Bitte verständigen Sie den "
+        "Administrator: Die Freigabe muss über den Kernel eingebunden werden (NFS, CIFS).",
+        "The data folder lies on a share mounted through FUSE (sshfs, smbnetfs, gvfs, rclone). Such a mount keeps "
+        "its locks to itself and does not make new files exclusively: a second run of this installation through "
+        "another mount or on another computer is not kept out, and two installations may write files under one "
+        "name. Please tell the administrator: the share has to be mounted through the kernel (NFS, CIFS).",
+        "Le répertoire des données se trouve sur un partage monté par FUSE (sshfs, smbnetfs, gvfs, rclone). Un tel "
+        "montage garde ses verrous pour lui et ne crée pas les nouveaux fichiers de façon exclusive: une deuxième "
+        "exécution de cette installation par un autre montage ou sur un autre ordinateur n'est pas refusée, et deux "
+        "installations peuvent écrire des fichiers sous le même nom. Veuillez prévenir l'administrateur: le partage "
+        "doit être monté par le noyau (NFS, CIFS).",
+        "La cartella dei dati si trova su una condivisione montata tramite FUSE (sshfs, smbnetfs, gvfs, rclone). Un "
+        "tale montaggio tiene i suoi blocchi per sé e non crea i nuovi file in modo esclusivo: una seconda "
+        "esecuzione di questa installazione tramite un altro montaggio o su un altro computer non viene respinta, e "
+        "due installazioni possono scrivere file con lo stesso nome. Avvisare l'amministratore: la condivisione "
+        "deve essere montata tramite il kernel (NFS, CIFS).",
+        "La carpeta de datos está en un recurso compartido montado mediante FUSE (sshfs, smbnetfs, gvfs, rclone). Un "
+        "montaje así guarda sus bloqueos para sí y no crea los ficheros nuevos de forma exclusiva: una segunda "
+        "ejecución de esta instalación por otro montaje o en otro ordenador no se rechaza, y dos instalaciones "
+        "pueden escribir ficheros con el mismo nombre. Avise al administrador: el recurso compartido debe montarse "
+        "a través del núcleo (NFS, CIFS).",
+    };
+    for (int16_t language = 1; language <= 5; ++language)
+        EXPECT_EQ(Text(52, language), QString::fromUtf8(texts[language - 1])) << language;
+    EXPECT_EQ(Text(52, 6), QStringLiteral("!"));
+}
+
+// A seat named anew names its former seat's folder and counts its open
+// series, the noun and what follows it agreeing with one.
+TEST_F(MessageTest, ASeatNamedAnewNamesTheFormerFolderAndCountsItsSeries)
+{
+    const struct {
+        int16_t language;
+        const char* start;
+        const char* one;
+        const char* many;
+        const char* end;
+        const char* endOfOne;
+    } rows[] = {
+        {1,
+         "Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems benannt "
+         "(andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres bisherigen "
+         "Arbeitsplatzes, /d/SEAT-LAB-A, enthält ",
+         "1 offene Messreihe, die dieser Arbeitsplatz nicht lädt.", "1,200 offene Messreihen, die dieser "
+         "Arbeitsplatz nicht lädt.",
+         " War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die Messreihen können "
+         "übernommen werden (siehe Sharing the data folder im README).",
+         " War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die Messreihe kann "
+         "übernommen werden (siehe Sharing the data folder im README)."},
+        {2,
+         "This installation was named on another computer, or before the system was installed anew (another "
+         "machine id), and now runs as a new seat. The folder of its former seat, /d/SEAT-LAB-A, holds ",
+         "1 open series, which this seat does not load.", "1,200 open series, which this seat does not load.",
+         " If that seat was this computer, please tell the administrator: the series can be taken over (see "
+         "Sharing the data folder in the README).",
+         " If that seat was this computer, please tell the administrator: the series can be taken over (see "
+         "Sharing the data folder in the README)."},
+        {3,
+         "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système (autre "
+         "identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de son ancien "
+         "poste, /d/SEAT-LAB-A, contient ",
+         "1 série de mesures ouverte, que ce poste ne charge pas.",
+         "1,200 séries de mesures ouvertes, que ce poste ne charge pas.",
+         " Si l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: les séries de mesures "
+         "peuvent être reprises (voir Sharing the data folder dans le README).",
+         " Si l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: la série de mesures peut "
+         "être reprise (voir Sharing the data folder dans le README)."},
+        {4,
+         "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del sistema "
+         "(altro ID macchina) e ora funziona come nuova postazione. La cartella della sua postazione precedente, "
+         "/d/SEAT-LAB-A, contiene ",
+         "1 serie di misure aperta, che questa postazione non carica.",
+         "1,200 serie di misure aperte, che questa postazione non carica.",
+         " Se la postazione precedente era questo computer, avvisare l'amministratore: le serie di misure possono "
+         "essere riprese (vedere Sharing the data folder nel README).",
+         " Se la postazione precedente era questo computer, avvisare l'amministratore: la serie di misure può "
+         "essere ripresa (vedere Sharing the data folder nel README)."},
+        {5,
+         "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro identificador de "
+         "máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto anterior, /d/SEAT-LAB-A, "
+         "contiene ",
+         "1 serie de medidas abierta, que este puesto no carga.",
+         "1,200 series de medidas abiertas, que este puesto no carga.",
+         " Si el puesto anterior era este ordenador, avise al administrador: las series de medidas se pueden "
+         "recuperar (véase Sharing the data folder en el README).",
+         " Si el puesto anterior era este ordenador, avise al administrador: la serie de medidas se puede "
+         "recuperar (véase Sharing the data folder en el README)."},
+    };
+    const QString folder = QStringLiteral("/d/SEAT-LAB-A");
+    for (const auto& row : rows) {
+        EXPECT_EQ(Text(53, row.language, {folder, 1}),
+                  QString::fromUtf8(row.start) + QString::fromUtf8(row.one) + QString::fromUtf8(row.endOfOne))
+            << row.language;
+        EXPECT_EQ(Text(53, row.language, {folder, 1200}),
+                  QString::fromUtf8(row.start) + QString::fromUtf8(row.many) + QString::fromUtf8(row.end))
+            << row.language;
+    }
+    EXPECT_EQ(ComposeMessage(53, {folder, 1}, 2).Style(), IconExclamation + ButtonsOK + DefaultFirst + 65536);
 }
 
 TEST_F(MessageTest, ShowMessageGoesThroughThePresenterKeepsTheAnswerAndRestoresThePointer)

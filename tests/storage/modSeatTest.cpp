@@ -12,6 +12,7 @@
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/FileLock.h"
+#include "platform/InstanceLock.h"
 #include "platform/Machine.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -29,6 +30,7 @@
 #include <QSysInfo>
 
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -39,7 +41,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -106,6 +110,16 @@ bool Step(const std::string& verb, const std::string& name)
         const bool saved = SaveSettings() && FinishDataFolderChange();
         SettleSeatFolder();
         return saved;
+    }
+    // "pc N": the run plays another PC of the same machine id (set up from
+    // an image that kept its id) from now on: the locks of a machine it
+    // takes are that PC's.
+    if (verb == "pc") {
+        QString prefix = SeatMachineLockName(QString());
+        if (prefix.contains(QStringLiteral("pc")))
+            prefix.truncate(prefix.indexOf(QStringLiteral("pc")));
+        SetSeatMachineLockPrefixForTests(prefix + QStringLiteral("pc") + QString::fromStdString(name) + u'-');
+        return true;
     }
     // "machine ID": the run plays another machine from now on.
     if (verb == "machine") {
@@ -216,6 +230,7 @@ protected:
     void TearDown() override
     {
         EndSeat();
+        SetSeatMachineLockPrefixForTests(m_lockPrefix);
         Protocols = {EmptyProtocol};
         StorageTest::TearDown();
     }
@@ -277,6 +292,9 @@ protected:
     }
 
     std::map<char, QString> Programs;   // program folders of seats A and B
+    // The test program's own seat locks of the machine, which a test that
+    // plays another PC leaves.
+    const QString m_lockPrefix = SeatMachineLockName(QString());
     // The style folder of style "s": "S" is 83, + 1.
     QString Reports() const { return Data + QStringLiteral("/QTA084"); }
 };
@@ -634,10 +652,11 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
         EndSeat();
     }
 
-    // Another data folder is free to it; the data settings refuse the first
-    // run's with message 47 before anything is stored (the port, a
-    // terminal of its own, as little as the folder); the folder it holds,
-    // through a link, is its own.
+    // On another PC (of the same machine id), another data folder is free to
+    // it; the data settings refuse the first run's with message 47 before
+    // anything is stored (the port, a terminal of its own, as little as the
+    // folder); the folder it holds, through a link, is its own.
+    Step("pc", "2");
     DataFolder = other;
     ASSERT_TRUE(EstablishSeat());
     const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -681,8 +700,15 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     ASSERT_TRUE(ClaimSeatFolder(third));
     DataFolder = third;
     SettleSeatFolder();
-    EXPECT_EQ(SeatRun(copy, third).Ask("start"), "refused");
-    EXPECT_EQ(SeatRun(copy, other).Ask("start"), "up");
+    for (const char* pc : {"2", "3"}) {
+        SeatRun there(copy, third);
+        there.Ask(std::string("pc ") + pc);
+        EXPECT_EQ(there.Ask("start"), "refused") << pc;
+    }
+    SeatRun elsewhere(copy, other);
+    elsewhere.Ask("pc 3");
+    EXPECT_EQ(elsewhere.Ask("start"), "up");
+    elsewhere.Ask("end");
     EndSeat();
 
     // The lock goes with the process, however it ends.
@@ -699,6 +725,7 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     ASSERT_EQ(early.Ask("start"), "up");
     ASSERT_TRUE(QDir().rename(away, Data));
     SeatRun later(first, Data);
+    later.Ask("pc 3");
     ASSERT_EQ(later.Ask("start"), "up");
     ASSERT_EQ(later.Ask("open y"), "ok");
     EXPECT_EQ(early.Ask("open x"), "ok");
@@ -1300,4 +1327,224 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     SetProgramFolder(Program);
     ResetSettingsGlobals(Program);
     DataFolder = Data;
+}
+
+// ---- One seat runs once per machine; a seat named anew is told ----
+
+TEST_F(Seats, OneSeatRunsOncePerMachineWhicheverFolderOrMountItReaches)
+{
+    // A second start in this process: "up ..." as Start gives it, or how the
+    // start's own sequence refused it.
+    const auto secondStart = [&](const QString& program, const QString& data) {
+        SetProgramFolder(program);
+        DataFolder = data;
+        Presenter.Shown.clear();
+        std::string result = Start();
+        EndSeat();
+        if (result == "refused") {
+            ScriptedDialogRunner dialogs;
+            StartupHooks hooks = DefaultStartupHooks();
+            hooks.AcquireInstanceLock = [] { return true; };
+            hooks.InitSettings = [] { return false; };
+            hooks.AcquireSeat = EstablishSeat;
+            const int exit = Main(hooks);
+            result = exit == ExitSecondCopy && Presenter.Shown.size() == 1
+                    && Presenter.Shown[0] == ComposeMessage(1, {}, Language)
+                ? "refused with message 1"
+                : "refused otherwise";
+            EndSeat();
+        }
+        SetProgramFolder(Program);
+        DataFolder = Data;
+        return result;
+    };
+    // A copy of seat A's program folder that kept QUINTARA.SEAT, and a second
+    // mount of the share: a folder of its own here, as a FUSE client's second
+    // mount shows the share with none of the first mount's locks (nor its
+    // exclusive creates).
+    const QString copy = Temp.path() + QStringLiteral("/CopyOfA");
+    const QString mount = Temp.path() + QStringLiteral("/SecondMount");
+    ASSERT_TRUE(QDir().mkpath(copy) && QDir().mkpath(mount));
+    WriteFileBytes(copy + QStringLiteral("/QUINTARA.SEAT"), "LAB-A\r\n");
+    // Seat names of this row's own at the program's own machine-wide names
+    // (no test program run beside this one uses them).
+    const QString own = QStringLiteral("LAB-%1").arg(::getpid());
+    const QString ownProgram = Temp.path() + QStringLiteral("/Own");
+    ASSERT_TRUE(QDir().mkpath(ownProgram));
+    WriteFileBytes(ownProgram + QStringLiteral("/QUINTARA.SEAT"), (own + QStringLiteral("\r\n")).toStdString());
+
+    struct Row {
+        const char* Case;
+        // Runs the first start (or what stands for it) and returns what must
+        // live while the second starts.
+        std::function<std::shared_ptr<void>()> First;
+        QString Program;
+        QString Data;
+        std::string Expected;
+        // In place of the second start, where given.
+        std::function<std::string()> Second = nullptr;
+    };
+    // Binds the program's own machine-wide name of seat own, "quintara-seat-"
+    // and its name in the abstract namespace, as a program that is no run
+    // may: the socket, or none where the name is held.
+    const QByteArray ownName = QByteArray("quintara-seat-") + own.toLatin1();
+    const auto bindOwnName = [&]() -> std::shared_ptr<int> {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, ownName.constData(), static_cast<std::size_t>(ownName.size()));
+        auto fd = std::shared_ptr<int>(new int(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)), [](int* socket) {
+            ::close(*socket);
+            delete socket;
+        });
+        if (::bind(*fd, reinterpret_cast<const sockaddr*>(&address),
+                   static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + ownName.size()))
+            != 0)
+            return nullptr;
+        return fd;
+    };
+    const auto runningA = [&] {
+        auto run = std::make_shared<SeatRun>(Programs['A'], Data);
+        EXPECT_EQ(run->Ask("start"), "up");
+        EXPECT_EQ(run->Ask("open a"), "ok");
+        return std::static_pointer_cast<void>(run);
+    };
+    const std::vector<Row> rows = {
+        {"a copied program folder, through a second mount of the share", runningA, copy, mount,
+         "refused with message 1"},
+        {"a copied program folder, on the same data folder", runningA, copy, Data, "refused with message 1"},
+        {"the first run ended", [&] {
+             SetSeatMachineLockPrefixForTests(QString());
+             SetProgramFolder(ownProgram);
+             EXPECT_TRUE(EstablishSeat());
+             EXPECT_EQ(bindOwnName(), nullptr);
+             EndSeat();
+             SetProgramFolder(Program);
+             return std::shared_ptr<void>();
+         },
+         ownProgram, mount, "free", [&] { return std::string(bindOwnName() ? "free" : "held"); }},
+        {"the first run killed", [&] {
+             runningA();   // gone with its kill
+             return std::shared_ptr<void>();
+         },
+         copy, Data, "up a:0"},
+        {"another seat on the same machine and data folder", runningA, Programs['B'], Data, "up"},
+        {"another seat on the same machine, through a second mount", runningA, Programs['B'], mount, "up"},
+        {"the seat's name held on the machine by a process that is no run", [&] {
+             SetSeatMachineLockPrefixForTests(QString());
+             const std::shared_ptr<int> held = bindOwnName();
+             EXPECT_NE(held, nullptr);
+             return std::static_pointer_cast<void>(held);
+         },
+         ownProgram, mount, "refused with message 1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Case);
+        QDir(mount).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(mount));
+        {
+            const std::shared_ptr<void> first = row.First();
+            EXPECT_EQ(row.Second ? row.Second() : secondStart(row.Program, row.Data), row.Expected);
+            // A refused run made nothing in the data folder it reached.
+            if (row.Data == mount && row.Expected.rfind("refused", 0) == 0) {
+                EXPECT_TRUE(QDir(mount).isEmpty());
+            }
+        }
+        SetSeatMachineLockPrefixForTests(m_lockPrefix);
+        // Every run gone, the seat starts again.
+        EXPECT_EQ(secondStart(copy, Data).rfind("up", 0), 0u);
+        QDir(Folder('A')).removeRecursively();
+    }
+}
+
+TEST_F(Seats, ASeatNamedAnewIsToldWhereItsFormerSeatsOpenSeriesLieAndHowMany)
+{
+    ASSERT_EQ(Language, 2);
+    const QString former = Folder('A');
+    // The English text, with the former seat's folder and the count.
+    const auto told = [&](const QString& count) {
+        return QStringLiteral("This installation was named on another computer, or before the system was installed "
+                              "anew (another machine id), and now runs as a new seat. The folder of its former seat, ")
+            + former + QStringLiteral(", holds ") + count
+            + QStringLiteral(" open series, which this seat does not load. If that seat was this computer, please "
+                             "tell the administrator: the series can be taken over (see Sharing the data folder in "
+                             "the README).");
+    };
+    struct Row {
+        const char* Case;
+        std::vector<std::string> Series;   // open in the former seat's folder
+        // Laid beside them, none of them a series.
+        std::vector<QString> Others;
+        // The data folder away at the start that names the seat anew.
+        bool AwayAtFirst;
+        // What each of two starts tells of the former seat: nothing ("") or
+        // the text.
+        std::vector<QString> Told;
+    };
+    const std::vector<Row> rows = {
+        {"one open series", {"a"}, {}, false, {told(QStringLiteral("1")), QString()}},
+        {"two, beside a note and a file cut short",
+         {"a", "b"},
+         {QStringLiteral("PENDING 7.QTA.txt"), QStringLiteral("PENDING 8.QTA")},
+         false,
+         {told(QStringLiteral("2")), QString()}},
+        {"none: only its lock and a note", {}, {QStringLiteral("SEAT.LCK"), QStringLiteral("PENDING 7.QTA.txt")},
+         false, {QString(), QString()}},
+        {"no former folder", {}, {}, false, {QString(), QString()}},
+        {"the data folder away when named anew, back at the next start",
+         {"a"},
+         {},
+         true,
+         {QString(), told(QStringLiteral("1"))}},
+    };
+    const QString away = Temp.path() + QStringLiteral("/Away");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Case);
+        // Seat A's program folder, named on a machine whose id this one no
+        // longer has (same host name: a system installed anew).
+        QDir(Data).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(Data));
+        WriteFileBytes(Programs['A'] + QStringLiteral("/QUINTARA.SEAT"),
+                       "LAB-A\r\nOLD-ID\r\n" + MachineHostName().toStdString() + "\r\n");
+        SetMachineForTests(QStringLiteral("NEW-ID"), MachineHostName());
+        if (!row.Series.empty() || !row.Others.empty()) {
+            ASSERT_TRUE(QDir().mkpath(former));
+        }
+        for (std::size_t n = 0; n < row.Series.size(); ++n)
+            WriteFileBytes(former + QStringLiteral("/PENDING %1.QTA").arg(n + 1), ReportFileBytes(Named(row.Series[n])));
+        for (const QString& name : row.Others)
+            WriteFileBytes(former + u'/' + name, "QTA");
+        const QStringList before = QDir(former).entryList(QDir::Files);
+        for (std::size_t start = 0; start < row.Told.size(); ++start) {
+            if (start == 0 && row.AwayAtFirst) {
+                ASSERT_TRUE(QDir().rename(Data, away));
+            }
+            Presenter.Shown.clear();
+            EXPECT_EQ(StartHere('A'), "up") << start;
+            if (start == 0 && row.AwayAtFirst) {
+                ASSERT_TRUE(QDir().rename(away, Data));
+            }
+            if (row.Told[start].isEmpty()) {
+                // Nothing of series (the data folder away is told as ever).
+                QStringList shown;
+                for (const MessageRequest& message : Presenter.Shown)
+                    shown << message.Text;
+                EXPECT_TRUE(shown.filter(QStringLiteral("series")).isEmpty())
+                    << start << ": " << shown.join(u'|').toStdString();
+            } else {
+                EXPECT_EQ(Presenter.Shown.size(), 1u) << start;
+                if (!Presenter.Shown.empty()) {
+                    EXPECT_EQ(Presenter.Shown.back().Text, row.Told[start]) << start;
+                    EXPECT_EQ(Presenter.Shown.back().Icon, IconExclamation);
+                }
+            }
+        }
+        // The former seat's series lie where they lay; the new seat is
+        // this machine's from now on.
+        EXPECT_EQ(QDir(former).entryList(QDir::Files), before);
+        const QStringList seatFile = QString::fromStdString(ReadFileBytes(Programs['A'] + QStringLiteral("/QUINTARA.SEAT")))
+                                         .split(QStringLiteral("\r\n"));
+        EXPECT_NE(seatFile.value(0), QStringLiteral("LAB-A"));
+        EXPECT_EQ(seatFile.mid(1), QStringList({QStringLiteral("NEW-ID"), MachineHostName(), QString()}));
+        SetMachineForTests(QString(), QString());
+    }
 }

@@ -1,12 +1,15 @@
 // Shared main of every test executable: window tests run under Qt's offscreen
 // platform with a private runtime folder, so no test needs a display, and
 // with a private home, so no test touches the user's trash or settings.
+#include "platform/InstanceLock.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -32,6 +35,10 @@ int main(int argc, char** argv)
         qputenv("XDG_CACHE_HOME", QFile::encodeName(path + QStringLiteral("/.cache")));
         qputenv("XDG_STATE_HOME", QFile::encodeName(path + QStringLiteral("/.local/state")));
     }
+    // Seats' locks on the machine of this test program's own: test programs
+    // run side by side (and other people's on the machine) name their seats
+    // alike. Children it forks share it.
+    SetSeatMachineLockPrefixForTests(QStringLiteral("quintara-test-%1-seat-").arg(::getpid()));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
