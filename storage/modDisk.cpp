@@ -240,6 +240,32 @@ bool WriteWhole(int fd, const QByteArray& bytes)
     return ::fdatasync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
+// The move where the file system can neither rename without replacing nor
+// link (smbnetfs, gvfs, rclone): a copy under the new name, created
+// exclusively, written whole and synced with its folder, then the original
+// removed; when it cannot be, the copy goes again. A kill leaves the
+// original whole, and beside it no copy, a beginning of it or all of it; or
+// the copy alone, whole.
+bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError& error)
+{
+    if (!CopyToNewName(from, to, error))
+        return false;
+    const QByteArray targetName = QFile::encodeName(to);
+    // The new name on the disk before the old one goes: a power cut must
+    // not take both.
+    if (!SyncFolder(QFileInfo(to).absolutePath())) {
+        error = ErrorFromErrno(errno, to);
+        ::unlink(targetName.constData());
+        return false;
+    }
+    if (::unlink(QFile::encodeName(from).constData()) != 0) {
+        error = ErrorFromErrno(errno, from);
+        ::unlink(targetName.constData());
+        return false;
+    }
+    return true;
+}
+
 // The move across file systems: a copy under a temporary name beside the
 // target, linked to the target name (which fails rather than replaces), then
 // the original removed; when it cannot be, the copy goes again.
@@ -284,6 +310,9 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
         failure = errno;
     }
     ::unlink(temp.constData());
+    // A target without hard links takes the copy under its name at once.
+    if (!ok && LinkRefused(failure))
+        return CopyToNewNameThenRemove(from, to, error);
     if (!ok) {
         error = ErrorFromErrno(failure, failure == EEXIST ? to : tempPath);
         return false;
@@ -319,9 +348,9 @@ bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error)
             return false;
         }
         reason = errno;
-        // Without hard links the file is copied as across file systems.
-        if (reason == EPERM)
-            reason = EXDEV;
+        // Without hard links the bytes are copied to the new name.
+        if (LinkRefused(reason))
+            return CopyToNewNameThenRemove(from, to, error);
     }
     if (reason == EXDEV)
         return CopyThenRemove(from, to, error);
