@@ -269,7 +269,7 @@ bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError
 // The move across file systems: a copy under a temporary name beside the
 // target, linked to the target name (which fails rather than replaces), then
 // the original removed; when it cannot be, the copy goes again.
-bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
+bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly)) {
@@ -311,7 +311,7 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
     }
     ::unlink(temp.constData());
     // A target without hard links takes the copy under its name at once.
-    if (!ok && LinkRefused(failure))
+    if (!ok && byCopy == MoveByCopy::Allowed && LinkRefused(failure))
         return CopyToNewNameThenRemove(from, to, error);
     if (!ok) {
         error = ErrorFromErrno(failure, failure == EEXIST ? to : tempPath);
@@ -329,7 +329,7 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
 
 } // namespace
 
-bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error)
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
@@ -349,11 +349,14 @@ bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error)
         }
         reason = errno;
         // Without hard links the bytes are copied to the new name.
-        if (LinkRefused(reason))
+        if (byCopy == MoveByCopy::Allowed && LinkRefused(reason))
             return CopyToNewNameThenRemove(from, to, error);
+        // Else as across file systems, where a link to a copy is refused too.
+        if (reason == EPERM)
+            reason = EXDEV;
     }
     if (reason == EXDEV)
-        return CopyThenRemove(from, to, error);
+        return CopyThenRemove(from, to, error, byCopy);
     error = ErrorFromErrno(reason, reason == EEXIST ? to : from);
     return false;
 }

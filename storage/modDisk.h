@@ -74,13 +74,18 @@ QStringList dskNamesInAnyCase(const QString& folder, const QString& name);
 // Gives the file the new path, whole or not at all: an existing file at the
 // new path is never replaced (EEXIST), and on another file system the file
 // is copied and the original removed, the copy taken back when the original
-// cannot be removed, so no second copy is left. A file system that can
-// neither rename without replacing nor link (smbnetfs, gvfs, rclone) gets
-// the copy too, under the new name created exclusively: a kill there may
-// leave the original beside a beginning of its copy, which the caller's
-// record must tell. The file keeps its mode. False with the error filled in
-// on any failure; both files are then as they were.
-bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error);
+// cannot be removed, so no second copy is left. The file keeps its mode.
+// False with the error filled in on any failure; both files are then as
+// they were.
+//
+// A file system that can neither rename without replacing nor link
+// (smbnetfs, gvfs, rclone) allows the move only as a copy under the new
+// name created exclusively, which a kill may leave cut short beside the
+// whole original: a caller whose record tells such a copy and undoes it
+// allows that; for any other the move is refused there.
+enum class MoveByCopy { Refused, Allowed };
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error,
+                    MoveByCopy byCopy = MoveByCopy::Refused);
 
 // The test report files belong to this module too.
 #include "storage/modTestReport.h"
