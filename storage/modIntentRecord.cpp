@@ -744,6 +744,14 @@ namespace {
 // of this series' report (an empty one is no report either).
 bool CutShortCopyOf(const IntentFile& staged, const QString& report)
 {
+    // Only a file shorter than the staged one is read: no pipe, no link, no
+    // file too large to be such a copy.
+    struct stat copy {};
+    struct stat original {};
+    if (::lstat(QFile::encodeName(report).constData(), &copy) != 0 || !S_ISREG(copy.st_mode)
+        || ::lstat(QFile::encodeName(staged.Path).constData(), &original) != 0 || !S_ISREG(original.st_mode)
+        || copy.st_size >= original.st_size)
+        return false;
     SystemError error;
     const std::optional<std::string> whole = ReadFileWhole(staged.Path, error, LinkAtName::Refuse);
     if (!whole || IntentChecksum(*whole) != staged.Checksum)
