@@ -264,9 +264,11 @@ void PendingRecovery::TerminationKilledAtEachFileCall(bool share)
     int saved = 0;
     const auto check = [&](int) {
         const QStringList reports = FilesIn(styleFolder);
-        const bool copyUndone = share && !FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))).isEmpty();
+        // On the share, a copy beside the staged report still there is the
+        // step's own, to be undone.
+        const bool copyOfAStep = share && !FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))).isEmpty();
         // Replaced, as the detail window of another seat writes it.
-        for (const QString& name : copyUndone ? QStringList() : reports) {
+        for (const QString& name : copyOfAStep ? QStringList() : reports) {
             const QString path = styleFolder + u'/' + name;
             WriteFileBytes(path + QStringLiteral(".new"), ReportFileBytes(edited));
             ASSERT_EQ(::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
@@ -275,13 +277,14 @@ void PendingRecovery::TerminationKilledAtEachFileCall(bool share)
         }
         const std::vector<Protocol> back = NextStart();
         const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
-        ASSERT_EQ(FilesIn(styleFolder).size() + open, 1) << reports.join(u',').toStdString();
+        const auto kept = FilesIn(styleFolder).size();
+        ASSERT_EQ(kept + open, 1) << reports.join(u',').toStdString();
         ASSERT_EQ(std::count(back.begin(), back.end(), t), 1);
         // Nothing of the termination stays beside the pending files.
         EXPECT_EQ(FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))), QStringList());
         // What the start leaves is what the next one finds.
         ASSERT_EQ(NextStart(), back);
-        saved += static_cast<int>(reports.size());
+        saved += static_cast<int>(kept);
     };
     const int kills = KillBeforeEachFileCall(prepare, terminate, check);
     if (kills < 0)
@@ -290,8 +293,6 @@ void PendingRecovery::TerminationKilledAtEachFileCall(bool share)
     // Saved before several of the kills (the report's folder sync, the
     // pending file's removal and its sync), and by the run that went through.
     EXPECT_GE(saved, 3);
-    // Nothing hidden is left of the staged report's write either.
-    EXPECT_EQ(FilesIn(styleFolder).filter(QRegularExpression(QStringLiteral("^\\."))), QStringList());
     EXPECT_EQ(FilesIn(styleFolder), QStringList{QStringLiteral("2024.01.05, 09.00.00.QTA")});
     // T keeps its number while S is still printed and exported.
     EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
