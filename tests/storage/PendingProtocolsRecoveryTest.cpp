@@ -299,6 +299,30 @@ void PendingRecovery::TerminationKilledAtEachFileCall(bool share)
     EXPECT_TRUE(ReadFileBytes(Pending(2)) == ReportFileBytes(t));
 }
 
+TEST_F(PendingRecovery, AStagedReportsWriteKilledOnAShareLeavesItsHiddenNameForAnHourAtMost)
+{
+    // Without unnamed files the staged report is written under a hidden
+    // temporary name beside the record first, which a kill leaves; the
+    // run's first termination removes such a name once it is an hour old
+    // (a younger one may be another seat's write going on).
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9, "S")));
+    WriteFileBytes(Pending(2), ReportFileBytes(Series(10, "T")));
+    ASSERT_EQ(NextStart().size(), 3u);
+    const QString old = Data + QStringLiteral("/.ENDING 1.QTA.Ab12Cd.NEW");
+    const QString young = Data + QStringLiteral("/.ENDING 2.QTA.Xy34Zw.NEW");
+    WriteFileBytes(old, "killed an hour ago");
+    WriteFileBytes(young, "being written");
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+    file.close();
+    Protocols[1].Finished = true;
+    Protocols[1].LastTestDate = At(12);
+    ASSERT_TRUE(SavePendingSeriesReport(1));
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_TRUE(QFile::exists(young));
+}
+
 TEST_F(PendingRecovery, OnlyATerminationsRecordRemovesAPendingFileAndOnlyWhileBothHoldTheirBytes)
 {
     // The report of a series in its style folder says nothing by itself: the
