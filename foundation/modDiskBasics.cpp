@@ -281,9 +281,20 @@ bool dskMoveToTrash(const QString& path, SystemError& error)
         renamed = ::rename(from.constData(), to.constData());
     if (renamed != 0) {
         const int failed = errno;
-        ::unlink(QFile::encodeName(info).constData());
-        error = ErrorFromErrno(failed, path);
-        return false;
+        // A share may apply the rename and lose its answer: the file at the
+        // trash name and none at the old one is moved, and keeps its info
+        // file. Only a rename that was not done takes the info file back.
+        struct stat there {};
+        struct stat left {};
+        const bool moved = ::lstat(to.constData(), &there) == 0 && there.st_dev == st.st_dev
+            && there.st_ino == st.st_ino && ::lstat(from.constData(), &left) != 0 && errno == ENOENT;
+        if (!moved) {
+            ::unlink(QFile::encodeName(info).constData());
+            error = ErrorFromErrno(failed, path);
+            return false;
+        }
+        WriteLog(0, QStringLiteral("%1 moved to %2 though the rename failed").arg(original, trashed),
+                 QStringLiteral("dskMoveToTrash"));
     }
     // Gone from the folder, and in the trash, also after a power cut.
     SyncFolder(source.absolutePath());

@@ -1074,6 +1074,9 @@ bool SaveSeriesReport(int index, SystemError* failure)
     QString staged;
     SystemError error;
     if (!report.Saved) {
+        // A staged write killed on a share leaves its hidden temporary name
+        // beside the record, as a report's does in its style folder.
+        RemoveNewFileLeftoversOnce(recordFolder, QStringLiteral("QTA"));
         bool written = false;
         for (int n = 1; !written && n <= 999; ++n) {
             bool taken = false;

@@ -20,13 +20,11 @@ namespace {
 std::function<void()> g_sizeTaken;
 std::function<void(const SystemError&, const QString&)> g_folderSyncFailed;
 
-// Every byte onto the descriptor, then onto the disk. False with errno set by
-// the call that failed: a full disk shows here (ENOSPC, EFBIG under a file
-// size limit, EDQUOT), where Qt's buffer would report it late or not at all.
-bool WriteAll(int fd, const std::string& bytes)
+// Every byte onto the descriptor. False with errno set by the call that
+// failed: a full disk shows here (ENOSPC, EFBIG under a file size limit,
+// EDQUOT), where Qt's buffer would report it late or not at all.
+bool WriteAllNoSync(int fd, const char* data, std::size_t left)
 {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
     while (left > 0) {
         const ssize_t written = ::write(fd, data, left);
         if (written < 0) {
@@ -41,6 +39,14 @@ bool WriteAll(int fd, const std::string& bytes)
         data += written;
         left -= static_cast<std::size_t>(written);
     }
+    return true;
+}
+
+// Every byte onto the descriptor, then onto the disk.
+bool WriteAll(int fd, const std::string& bytes)
+{
+    if (!WriteAllNoSync(fd, bytes.data(), bytes.size()))
+        return false;
     // Some file systems (network ones) report a full disk only here. One
     // that cannot sync says so with EINVAL, which is no failure of the data.
     if (::fdatasync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
@@ -69,7 +75,7 @@ mode_t ModeOf(QFileDevice::Permissions permissions)
 
 // A link refused because the file system has no hard links (FAT, exFAT, a
 // share without them), not because of the name.
-bool NoHardLinks(int reason) { return reason == EPERM || reason == ENOTSUP || reason == ENOSYS; }
+bool NoHardLinks(int reason) { return LinkRefused(reason); }
 
 // Gives the written temporary file its name where the file system has no
 // hard links: an empty file of the name created exclusively holds it, and
@@ -286,6 +292,73 @@ QStringList EarlierAtomicWriteLeftovers(const QString& path)
 }
 
 void SetNewFileWays(NewFileWays ways) { g_newFileWays = ways; }
+
+bool LinkRefused(int reason) { return reason == EPERM || reason == ENOTSUP || reason == ENOSYS || reason == EXDEV; }
+
+bool CopyToNewName(const QString& from, const QString& to, SystemError& error, bool* nameTaken)
+{
+    if (nameTaken)
+        *nameTaken = false;
+    const int source = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (source < 0) {
+        error = ErrorFromErrno(errno, from);
+        return false;
+    }
+    // A pipe or a device at the name is no file to copy, and is never waited on.
+    struct stat look {};
+    const int looked = ::fstat(source, &look) == 0 ? (S_ISREG(look.st_mode) ? 0 : EINVAL) : errno;
+    if (looked != 0) {
+        error = ErrorFromErrno(looked, from);
+        ::close(source);
+        return false;
+    }
+    const QByteArray target = QFile::encodeName(to);
+    const int copy = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, look.st_mode & 07777);
+    if (copy < 0) {
+        const int reason = errno;
+        ::close(source);
+        if (nameTaken)
+            *nameTaken = reason == EEXIST;
+        error = ErrorFromErrno(reason, to);
+        return false;
+    }
+    // Read in parts, so that a large file costs no more memory than a part.
+    int reason = 0;
+    QString failed;
+    std::string part(1 << 16, '\0');
+    for (;;) {
+        const ssize_t got = ::read(source, part.data(), part.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            reason = errno;
+            failed = from;
+        }
+        if (got <= 0)
+            break;
+        if (!WriteAllNoSync(copy, part.data(), static_cast<std::size_t>(got))) {
+            reason = errno;
+            failed = to;
+            break;
+        }
+    }
+    ::close(source);
+    if (reason == 0 && ::fdatasync(copy) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        reason = errno;
+        failed = to;
+    }
+    if (::close(copy) != 0 && reason == 0) {
+        reason = errno;
+        failed = to;
+    }
+    if (reason != 0) {
+        // The name was made by this call: nothing of the copy stays.
+        ::unlink(target.constData());
+        error = ErrorFromErrno(reason, failed);
+        return false;
+    }
+    return true;
+}
 
 bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error,
                   QFileDevice::Permissions permissions, bool* nameTaken, bool syncFolder)

@@ -88,6 +88,20 @@ int RemoveNewFileLeftovers(const QString& folder, const QString& extension);
 // 0 at every later call.
 int RemoveNewFileLeftoversOnce(const QString& folder, const QString& extension);
 
+// Whether link(2) failed because the file system (or the mount) gives no
+// second names, not because of the name: EPERM, EOPNOTSUPP, ENOSYS, EXDEV.
+bool LinkRefused(int reason);
+
+// Gives a copy of a file's bytes a name no file holds, where the file system
+// can neither link nor rename without replacing (smbnetfs, gvfs, rclone,
+// some NAS and USB file systems): the name created exclusively (a link laid
+// there is refused, never followed), the bytes copied and synced. A kill
+// leaves the name without a file, or with a beginning of the bytes, or with
+// them whole; a failure leaves nothing under the name. The copy has the
+// source's mode. The source is not touched; the folder is left to the
+// caller. nameTaken as in WriteNewFile.
+bool CopyToNewName(const QString& from, const QString& to, SystemError& error, bool* nameTaken = nullptr);
+
 // For tests: the ways WriteNewFile may take, narrowed as file systems narrow
 // them: without unnamed temporary files (a network share), and without hard
 // links as well (FAT).

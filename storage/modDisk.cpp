@@ -240,10 +240,36 @@ bool WriteWhole(int fd, const QByteArray& bytes)
     return ::fdatasync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
+// The move where the file system can neither rename without replacing nor
+// link (smbnetfs, gvfs, rclone): a copy under the new name, created
+// exclusively, written whole and synced with its folder, then the original
+// removed; when it cannot be, the copy goes again. A kill leaves the
+// original whole, and beside it no copy, a beginning of it or all of it; or
+// the copy alone, whole.
+bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError& error)
+{
+    if (!CopyToNewName(from, to, error))
+        return false;
+    const QByteArray targetName = QFile::encodeName(to);
+    // The new name on the disk before the old one goes: a power cut must
+    // not take both.
+    if (!SyncFolder(QFileInfo(to).absolutePath())) {
+        error = ErrorFromErrno(errno, to);
+        ::unlink(targetName.constData());
+        return false;
+    }
+    if (::unlink(QFile::encodeName(from).constData()) != 0) {
+        error = ErrorFromErrno(errno, from);
+        ::unlink(targetName.constData());
+        return false;
+    }
+    return true;
+}
+
 // The move across file systems: a copy under a temporary name beside the
 // target, linked to the target name (which fails rather than replaces), then
 // the original removed; when it cannot be, the copy goes again.
-bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
+bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly)) {
@@ -284,6 +310,9 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
         failure = errno;
     }
     ::unlink(temp.constData());
+    // A target without hard links takes the copy under its name at once.
+    if (!ok && byCopy == MoveByCopy::Allowed && LinkRefused(failure))
+        return CopyToNewNameThenRemove(from, to, error);
     if (!ok) {
         error = ErrorFromErrno(failure, failure == EEXIST ? to : tempPath);
         return false;
@@ -300,7 +329,7 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error)
 
 } // namespace
 
-bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error)
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
@@ -319,12 +348,15 @@ bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error)
             return false;
         }
         reason = errno;
-        // Without hard links the file is copied as across file systems.
+        // Without hard links the bytes are copied to the new name.
+        if (byCopy == MoveByCopy::Allowed && LinkRefused(reason))
+            return CopyToNewNameThenRemove(from, to, error);
+        // Else as across file systems, where a link to a copy is refused too.
         if (reason == EPERM)
             reason = EXDEV;
     }
     if (reason == EXDEV)
-        return CopyThenRemove(from, to, error);
+        return CopyThenRemove(from, to, error, byCopy);
     error = ErrorFromErrno(reason, reason == EEXIST ? to : from);
     return false;
 }

@@ -77,7 +77,15 @@ QStringList dskNamesInAnyCase(const QString& folder, const QString& name);
 // cannot be removed, so no second copy is left. The file keeps its mode.
 // False with the error filled in on any failure; both files are then as
 // they were.
-bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error);
+//
+// A file system that can neither rename without replacing nor link
+// (smbnetfs, gvfs, rclone) allows the move only as a copy under the new
+// name created exclusively, which a kill may leave cut short beside the
+// whole original: a caller whose record tells such a copy and undoes it
+// allows that; for any other the move is refused there.
+enum class MoveByCopy { Refused, Allowed };
+bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error,
+                    MoveByCopy byCopy = MoveByCopy::Refused);
 
 // The test report files belong to this module too.
 #include "storage/modTestReport.h"

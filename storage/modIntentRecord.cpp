@@ -201,6 +201,9 @@ bool HasStagedReport(const IntentRecord& record)
 // the staged file, so a staged name with no file was renamed away; one still
 // there is a second name of the report only where the file system cannot
 // rename without replacing and the step stopped between link and unlink.
+// Where it cannot link either, the report is a copy, made under its name
+// exclusively, and the step is done only once the staged file is gone: a
+// copy beside it, whole or not, is undone.
 IntentCommitState StagedReportRenamed(const QString& report, const QString& staged, SystemError& error)
 {
     std::optional<IntentFile> left;
@@ -732,6 +735,33 @@ IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure, 
     return IntentRemoval::Removed;
 }
 
+namespace {
+
+// Whether the report of an undone step is the beginning of its staged file
+// (which holds the bytes the record lists): a copy a stop cut short, on a
+// file system that can neither link nor rename without replacing. The step
+// made that name exclusively, and no one else's file begins with the bytes
+// of this series' report (an empty one is no report either).
+bool CutShortCopyOf(const IntentFile& staged, const QString& report)
+{
+    // Only a file shorter than the staged one is read: no pipe, no link, no
+    // file too large to be such a copy.
+    struct stat copy {};
+    struct stat original {};
+    if (::lstat(QFile::encodeName(report).constData(), &copy) != 0 || !S_ISREG(copy.st_mode)
+        || ::lstat(QFile::encodeName(staged.Path).constData(), &original) != 0 || !S_ISREG(original.st_mode)
+        || copy.st_size >= original.st_size)
+        return false;
+    SystemError error;
+    const std::optional<std::string> whole = ReadFileWhole(staged.Path, error, LinkAtName::Refuse);
+    if (!whole || IntentChecksum(*whole) != staged.Checksum)
+        return false;
+    const std::optional<std::string> begun = ReadFileWhole(report, error, LinkAtName::Refuse);
+    return begun && begun->size() < whole->size() && whole->compare(0, begun->size(), *begun) == 0;
+}
+
+} // namespace
+
 bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentCommitState state,
                   const QString& procedure, bool tellEach)
 {
@@ -749,7 +779,18 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     }
     for (const IntentFile& file : leftovers) {
         KeepFileProgressShown();
-        const IntentRemoval removal = RemoveIfItHolds(file, procedure, false);
+        IntentRemoval removal = IntentRemoval::Failed;
+        if (staged && CutShortCopyOf(*staged, file.Path)) {
+            if (::unlink(QFile::encodeName(file.Path).constData()) == 0) {
+                removal = IntentRemoval::Removed;
+                WriteLog(0, QStringLiteral("%1 removed: a copy of %2 a stop cut short").arg(file.Path, staged->Path),
+                         procedure);
+            } else {
+                WriteLog(ErrorFromErrno(errno, file.Path), procedure, file.Path);
+            }
+        } else {
+            removal = RemoveIfItHolds(file, procedure, false);
+        }
         ok = ok && removal != IntentRemoval::Failed;
         if ((removal == IntentRemoval::Removed || removal == IntentRemoval::Gone)
             && !folders.contains(FolderOf(file.Path)))

@@ -640,7 +640,8 @@ bool dskMoveStagedTestReport(const NewTestReport& report, const QString& staged,
 {
     const QString procName = QStringLiteral("dskPutTestReportAction");
     SystemError error;
-    if (!dskMoveFileNew(staged, report.Path, error)) {
+    // A copy cut short by a stop is the termination's record's to undo.
+    if (!dskMoveFileNew(staged, report.Path, error, MoveByCopy::Allowed)) {
         if (error.Number == ErrorFromErrno(EEXIST).Number)
             error.Number = ClassicError::FileAlreadyExists;
         WriteLog(error, procName, report.Path);

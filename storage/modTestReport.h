@@ -186,8 +186,12 @@ bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, System
 bool dskWriteNewTestReport(const NewTestReport& report, SystemError* failure = nullptr);
 // Gives the report the file staged for it (its bytes, read-only, under a
 // name of its own on the same file system) by a rename that never replaces
-// a file: a name taken is error 58, and the staged file stays. The
-// report's folder is synced after.
+// a file: a name taken is error 58, and the staged file stays. Where the
+// file system can neither rename without replacing nor link, the report is
+// a copy of the staged file under its name made exclusively, synced before
+// the staged file goes: a stop before that leaves the staged file beside a
+// copy, whole or cut short, which the step's record undoes. The report's
+// folder is synced after.
 bool dskMoveStagedTestReport(const NewTestReport& report, const QString& staged, SystemError* failure = nullptr);
 
 // The bytes of the report file of the series, as every report writer writes them.

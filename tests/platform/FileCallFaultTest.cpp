@@ -193,4 +193,40 @@ TEST(FileCallFaultTest, TheAtomicWriterLeavesTheOldFileOrTheNewOneWholeWhateverC
     }
 }
 
+TEST(FileCallFaultTest, AShareWithoutLinksRefusesLinksRenamesWithFlagsAndUnnamedFilesBelowItsFolderOnly)
+{
+    // Each call below the share, named by a full path and relative to a
+    // descriptor of its folder, is answered as smbnetfs answers it; the same
+    // call beside the share runs. Bit 1 and up: a call that was not answered so.
+    QTemporaryDir dir;
+    const QString share = dir.filePath(QStringLiteral("share"));
+    const QString beside = dir.filePath(QStringLiteral("beside"));
+    for (const QString& folder : {share, beside}) {
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub")));
+        WriteBytes(folder + QStringLiteral("/sub/a"), "a");
+    }
+    ShareWithoutLinks refusing(QFile::encodeName(share).constData());
+    const auto calls = [](const QByteArray& folder, bool refused) {
+        const auto answered = [&](int result, int error) { return refused ? result == -1 && errno == error : result >= 0; };
+        int wrong = 0;
+        const QByteArray a = folder + "/sub/a";
+        wrong |= answered(::link(a.constData(), (folder + "/sub/b").constData()), EPERM) ? 0 : 1;
+        const int at = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        wrong |= answered(::linkat(at, "sub/a", at, "sub/c", 0), EPERM) ? 0 : 2;
+        wrong |= answered(::renameat2(at, "sub/a", at, "sub/d", RENAME_NOREPLACE), EINVAL) ? 0 : 4;
+        const int unnamed = ::openat(at, "sub", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        wrong |= answered(unnamed, EOPNOTSUPP) || (!refused && unnamed < 0 && errno == EOPNOTSUPP) ? 0 : 8;
+        // A rename without flags runs on such a share too.
+        wrong |= ::rename((folder + "/sub/d").constData(), (folder + "/sub/e").constData()) == 0 || refused ? 0 : 16;
+        return wrong;
+    };
+    const int result = RunTraced([&] {
+        return calls(QFile::encodeName(share), true) | (calls(QFile::encodeName(beside), false) != 0 ? 32 : 0);
+    });
+    if (result == ChildSetupFailed)
+        GTEST_SKIP() << "no tracing of a child, or no change of its registers";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(QDir(share + QStringLiteral("/sub")).entryList(QDir::Files), QStringList{"a"});
+}
+
 } // namespace

@@ -351,6 +351,47 @@ TEST_F(TrashTest, AMoveKilledAtAnyFileCallLeavesTheFileWholeInPlaceOrWholeInTheT
     EXPECT_GT(trashed, 1);
 }
 
+TEST_F(TrashTest, ARenameAnsweredAsFailedKeepsTheInfoFileWhereItWasDone)
+{
+    // A share may apply the rename into the trash and lose its answer, or
+    // refuse it: the info file stays exactly where the file went.
+    const struct {
+        const char* what;
+        int answer;     // as FileCallAnswer gives it: below 0 done all the same
+        bool moved;
+    } rows[] = {
+        {"done, answered as failed", -EIO, true},
+        {"refused", EIO, false},
+    };
+    const std::string bytes(3000, 'r');
+    const QString name = QStringLiteral("R 7.QTA");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        QDir(DataHome() + QStringLiteral("/Trash")).removeRecursively();
+        MakeFile(name, bytes);
+        const std::string trashed = QFile::encodeName(Trashed(name)).toStdString();
+        FileCallAnswer = [&](const std::string& call, const std::string& path) {
+            return call == "rename" && path == trashed ? row.answer : 0;
+        };
+        SystemError error;
+        const bool done = dskMoveToTrash(Path(name), error);
+        FileCallAnswer = nullptr;
+        EXPECT_EQ(done, row.moved);
+        EXPECT_EQ(QFile::exists(Path(name)), !row.moved);
+        ASSERT_EQ(QFile::exists(Trashed(name)), row.moved);
+        if (row.moved) {
+            EXPECT_EQ(ReadFileBytes(Trashed(name)), bytes);
+            const TrashInfoFile info = ReadTrashInfo(TrashInfo(name));
+            EXPECT_TRUE(info.Whole) << info.Raw.toStdString();
+            EXPECT_EQ(info.Path, Path(name));
+        } else {
+            EXPECT_EQ(ReadFileBytes(Path(name)), bytes);
+            EXPECT_EQ(QDir(DataHome() + QStringLiteral("/Trash/info")).entryList(QDir::Files | QDir::Hidden),
+                      QStringList());
+        }
+    }
+}
+
 TEST_F(TrashTest, AnInfoFileThatCannotBeWrittenKeepsTheFileInPlace)
 {
     // A disk as full as a file size limit below an info file's length

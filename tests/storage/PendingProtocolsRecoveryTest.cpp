@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -158,6 +159,9 @@ protected:
         const char* what;
         std::function<void()> run;
     };
+    // A termination of one of two open series killed at each of its file
+    // calls, each kill followed by starts.
+    void TerminationKilledAtEachFileCall(bool share);
     // Each case from an empty program folder, with nothing told yet and no
     // file call answered by hand afterwards.
     void RunEach(std::span<const Case> cases)
@@ -215,7 +219,24 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
     // S is terminated: its report is written, then its pending file goes.
     // Wherever a kill falls, the next start has S either as one report or
     // as one open series, never both, also when another seat edited the
-    // report before that start; T stays open.
+    // report before that start; T stays open. On a share without hard links
+    // and without a rename that refuses to replace, the report is a copy of
+    // the staged one under its name: one cut short, or whole beside the
+    // staged file still there, is undone (another seat's edit of such a copy
+    // would be kept beside the open series, so none is made then).
+    for (const bool share : {false, true}) {
+        SCOPED_TRACE(share ? "on a share without links" : "on a local disk");
+        std::optional<ShareWithoutLinks> noLinks;
+        if (share)
+            noLinks.emplace(QFile::encodeName(Data).constData());
+        TerminationKilledAtEachFileCall(share);
+        if (HasFatalFailure() || IsSkipped())
+            return;
+    }
+}
+
+void PendingRecovery::TerminationKilledAtEachFileCall(bool share)
+{
     const Protocol s = Series(9, "S");
     const Protocol t = Series(10, "T");
     Protocol edited = s;
@@ -243,8 +264,11 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
     int saved = 0;
     const auto check = [&](int) {
         const QStringList reports = FilesIn(styleFolder);
+        // On the share, a copy beside the staged report still there is the
+        // step's own, to be undone.
+        const bool copyOfAStep = share && !FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))).isEmpty();
         // Replaced, as the detail window of another seat writes it.
-        for (const QString& name : reports) {
+        for (const QString& name : copyOfAStep ? QStringList() : reports) {
             const QString path = styleFolder + u'/' + name;
             WriteFileBytes(path + QStringLiteral(".new"), ReportFileBytes(edited));
             ASSERT_EQ(::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
@@ -253,13 +277,14 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
         }
         const std::vector<Protocol> back = NextStart();
         const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
-        ASSERT_EQ(reports.size() + open, 1) << reports.join(u',').toStdString();
+        const auto kept = FilesIn(styleFolder).size();
+        ASSERT_EQ(kept + open, 1) << reports.join(u',').toStdString();
         ASSERT_EQ(std::count(back.begin(), back.end(), t), 1);
         // Nothing of the termination stays beside the pending files.
         EXPECT_EQ(FilesIn(Data).filter(QRegularExpression(QStringLiteral("^ENDING "))), QStringList());
         // What the start leaves is what the next one finds.
         ASSERT_EQ(NextStart(), back);
-        saved += static_cast<int>(reports.size());
+        saved += static_cast<int>(kept);
     };
     const int kills = KillBeforeEachFileCall(prepare, terminate, check);
     if (kills < 0)
@@ -272,6 +297,30 @@ TEST_F(PendingRecovery, ASeriesKilledBetweenItsReportAndItsPendingFileIsSavedOnc
     // T keeps its number while S is still printed and exported.
     EXPECT_EQ(FilesIn(Data), QStringList{QStringLiteral("PENDING 2.QTA")});
     EXPECT_TRUE(ReadFileBytes(Pending(2)) == ReportFileBytes(t));
+}
+
+TEST_F(PendingRecovery, AStagedReportsWriteKilledOnAShareLeavesItsHiddenNameForAnHourAtMost)
+{
+    // Without unnamed files the staged report is written under a hidden
+    // temporary name beside the record first, which a kill leaves; the
+    // run's first termination removes such a name once it is an hour old
+    // (a younger one may be another seat's write going on).
+    WriteFileBytes(Pending(1), ReportFileBytes(Series(9, "S")));
+    WriteFileBytes(Pending(2), ReportFileBytes(Series(10, "T")));
+    ASSERT_EQ(NextStart().size(), 3u);
+    const QString old = Data + QStringLiteral("/.ENDING 1.QTA.Ab12Cd.NEW");
+    const QString young = Data + QStringLiteral("/.ENDING 2.QTA.Xy34Zw.NEW");
+    WriteFileBytes(old, "killed an hour ago");
+    WriteFileBytes(young, "being written");
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+    file.close();
+    Protocols[1].Finished = true;
+    Protocols[1].LastTestDate = At(12);
+    ASSERT_TRUE(SavePendingSeriesReport(1));
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_TRUE(QFile::exists(young));
 }
 
 TEST_F(PendingRecovery, OnlyATerminationsRecordRemovesAPendingFileAndOnlyWhileBothHoldTheirBytes)

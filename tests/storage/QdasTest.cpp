@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -333,6 +334,41 @@ TEST_F(QdasTest, AFullDiskLeavesNoPartOfAFile)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(DfqNames(), QStringList{QStringLiteral("20240105_150000.DFQ")});
     EXPECT_EQ(Dfq("20240105_150000.DFQ"), "earlier");
+}
+
+TEST_F(QdasTest, OnAShareWithoutLinksEachFileIsWholeUnderAFreeNameWhereverItsExportIsKilled)
+{
+    // A share that neither links nor renames without replacing (smbnetfs):
+    // each file under its own free name whole, or not at all (or, cut short
+    // between its name's exclusive creation and its bytes, empty: no
+    // receiver takes that for a series); the file of the taken name stays.
+    ShareWithoutLinks share(QFile::encodeName(Data).constData());
+    const std::map<QString, std::string> whole = {{QStringLiteral("20240105_130709.DFQ"), FileA1},
+                                                  {QStringLiteral("20240105_130711.DFQ"), FileA2},
+                                                  {QStringLiteral("20240105_140000.DFQ"), FileA3}};
+    const auto prepare = [&] {
+        QDir(Data).removeRecursively();
+        QDir().mkpath(Data);
+        WriteFileBytes(Data + QStringLiteral("/20240105_130710.DFQ"), "another seat's");
+    };
+    const auto check = [&](int) {
+        ASSERT_EQ(Dfq("20240105_130710.DFQ"), "another seat's");
+        for (const QString& name : DfqNames()) {
+            if (name == QStringLiteral("20240105_130710.DFQ"))
+                continue;
+            ASSERT_TRUE(whole.count(name)) << name.toStdString();
+            const std::string bytes = ReadFileBytes(Data + u'/' + name);
+            ASSERT_TRUE(bytes.empty() || bytes == whole.at(name)) << name.toStdString();
+        }
+    };
+    const int kills = KillBeforeEachFileCall(prepare, [] { return qdasExportTestReport(SeriesA()) ? 0 : 1; }, check);
+    if (kills < 0)
+        GTEST_SKIP() << "no tracing of a child";
+    EXPECT_GT(kills, 6);
+    // The run that went through: all three whole, no temporary file left.
+    for (const auto& [name, bytes] : whole)
+        EXPECT_EQ(ReadFileBytes(Data + u'/' + name), bytes) << name.toStdString();
+    EXPECT_EQ(QDir(Data).entryList(QDir::Files | QDir::Hidden).size(), 4u);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -263,16 +264,27 @@ TEST_F(CurveFilesTest, AChangeKilledOrFailingAtAnyFileCallLosesNoCurveAndLeavesE
         WriteFileBytes(Other + u'/' + Taken, "the user's");
     };
     const auto change = [&] { return ChangeDataFolder(Other); };
-    // The curves linked on one file system, and copied as between two.
-    for (const bool twoFileSystems : {false, true}) {
-        SCOPED_TRACE(twoFileSystems ? "copies" : "links");
-        LinksRefusedBelow = twoFileSystems ? Data + u'/' : QString();
+    // The curves linked on one file system, copied as between two, and
+    // copied into a share that neither links nor renames without replacing.
+    enum class Way { Links, Copies, ShareWithoutLinks };
+    for (const Way way : {Way::Links, Way::Copies, Way::ShareWithoutLinks}) {
+        SCOPED_TRACE(way == Way::Links ? "links" : way == Way::Copies ? "copies" : "a share without links");
+        LinksRefusedBelow = way == Way::Copies ? Data + u'/' : QString();
+        std::optional<ShareWithoutLinks> share;
+        if (way == Way::ShareWithoutLinks)
+            share.emplace(QFile::encodeName(Other).constData());
         const int kills = KillBeforeEachFileCall(prepare, change, check);
         if (kills < 0)
             GTEST_SKIP() << "no tracing of a child";
         EXPECT_GT(kills, 10);
-        for (const auto& [error, fault] :
-             {std::pair{EIO, FileCallFault::Once}, std::pair{ENOSPC, FileCallFault::DiskStaysFull}}) {
+        // The run that went through changed the folder.
+        EXPECT_EQ(NamedDataFolder(), Other);
+        std::vector<std::pair<int, FileCallFault>> faults{{EIO, FileCallFault::Once},
+                                                          {ENOSPC, FileCallFault::DiskStaysFull}};
+        // A copy into the share fails as a copy between two file systems does.
+        if (way == Way::ShareWithoutLinks)
+            faults.clear();
+        for (const auto& [error, fault] : faults) {
             SCOPED_TRACE(error);
             const int runs = FailEachFileCall(prepare, change, error, fault, [&](int k, int) { check(k); });
             if (runs < 0)

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <climits>
 #include <cstddef>
 #include <fcntl.h>
 #include <grp.h>
@@ -90,6 +91,102 @@ bool ChangesFiles(unsigned long long number)
     }
 }
 
+#if defined(__x86_64__)
+constexpr bool CanFailCalls = true;
+
+// A call number the kernel knows as none: it skips the call, leaving -ENOSYS.
+bool SkipCall(pid_t tid)
+{
+    return ::ptrace(PTRACE_POKEUSER, tid, reinterpret_cast<void*>(offsetof(user_regs_struct, orig_rax)),
+                    reinterpret_cast<void*>(-1L)) == 0;
+}
+
+bool SetCallResult(pid_t tid, long result)
+{
+    return ::ptrace(PTRACE_POKEUSER, tid, reinterpret_cast<void*>(offsetof(user_regs_struct, rax)),
+                    reinterpret_cast<void*>(result)) == 0;
+}
+#else
+// Other processors keep the call number and result elsewhere (aarch64 in
+// register sets of its own), which no test here could check.
+constexpr bool CanFailCalls = false;
+bool SkipCall(pid_t) { return false; }
+bool SetCallResult(pid_t, long) { return false; }
+#endif
+
+std::string g_shareWithoutLinks;
+
+// The string at the address in the traced thread's memory.
+std::string ChildString(pid_t tid, unsigned long long address)
+{
+    std::string text;
+    while (text.size() < 4096) {
+        errno = 0;
+        const long word = ::ptrace(PTRACE_PEEKDATA, tid, reinterpret_cast<void*>(address + text.size()), nullptr);
+        if (errno != 0)
+            break;
+        const char* bytes = reinterpret_cast<const char*>(&word);
+        for (std::size_t i = 0; i < sizeof word; ++i) {
+            if (bytes[i] == '\0')
+                return text;
+            text += bytes[i];
+        }
+    }
+    return text;
+}
+
+// The path a call of the traced thread names, relative to the folder
+// descriptor it gives (or its working folder).
+std::string ChildPath(pid_t tid, int folder, unsigned long long address)
+{
+    const std::string path = ChildString(tid, address);
+    if (path.empty() || path[0] == '/')
+        return path;
+    const std::string link = "/proc/" + std::to_string(tid)
+        + (folder == AT_FDCWD ? std::string("/cwd") : "/fd/" + std::to_string(folder));
+    char base[PATH_MAX];
+    const ssize_t length = ::readlink(link.c_str(), base, sizeof base);
+    if (length <= 0)
+        return path;
+    return std::string(base, static_cast<std::size_t>(length)) + "/" + path;
+}
+
+bool OnShareWithoutLinks(const std::string& path)
+{
+    const std::string& share = g_shareWithoutLinks;
+    return !share.empty() && (path == share || path.rfind(share + "/", 0) == 0);
+}
+
+// The errno the share without links answers the call with instead of
+// running it, or 0 where it runs.
+int ShareRefusal(pid_t tid, const __ptrace_syscall_info& info)
+{
+    if (g_shareWithoutLinks.empty())
+        return 0;
+    const auto& a = info.entry.args;
+    const auto at = [&](unsigned long long folder, unsigned long long path) {
+        return OnShareWithoutLinks(ChildPath(tid, static_cast<int>(folder), path));
+    };
+    switch (info.entry.nr) {
+    case SYS_linkat:
+        return at(a[0], a[1]) || at(a[2], a[3]) ? EPERM : 0;
+    case SYS_renameat2:
+        return a[4] != 0 && (at(a[0], a[1]) || at(a[2], a[3])) ? EINVAL : 0;
+    case SYS_openat:
+        return (a[2] & O_TMPFILE) == O_TMPFILE && at(a[0], a[1]) ? EOPNOTSUPP : 0;
+#ifdef SYS_open
+    case SYS_link:
+        return at(static_cast<unsigned long long>(AT_FDCWD), a[0]) || at(static_cast<unsigned long long>(AT_FDCWD), a[1])
+            ? EPERM
+            : 0;
+    case SYS_open:
+        return (a[1] & O_TMPFILE) == O_TMPFILE && at(static_cast<unsigned long long>(AT_FDCWD), a[0]) ? EOPNOTSUPP : 0;
+#endif
+    default:
+        return 0;
+    }
+}
+
 // 1 when the work was killed on entry to its k-th file call, 0 when it ended
 // before, ChildSetupFailed where tracing is not allowed.
 int RunKilledBeforeFileCall(int k, const std::function<int()>& work, const std::function<void()>& atCall)
@@ -111,6 +208,8 @@ int RunKilledBeforeFileCall(int k, const std::function<int()>& work, const std::
     ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
     int count = 0;
     int passOn = 0;
+    // The errno a call the share refused is to answer with at its exit.
+    int refused = 0;
     for (;;) {
         if (::ptrace(PTRACE_SYSCALL, pid, nullptr, passOn) != 0)
             break;
@@ -126,6 +225,15 @@ int RunKilledBeforeFileCall(int k, const std::function<int()>& work, const std::
         __ptrace_syscall_info info{};
         if (::ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof info, &info) <= 0)
             continue;
+        if (info.op == PTRACE_SYSCALL_INFO_EXIT && refused != 0) {
+            SetCallResult(pid, -static_cast<long>(refused));
+            refused = 0;
+            continue;
+        }
+        if (info.op == PTRACE_SYSCALL_INFO_ENTRY && (refused = ShareRefusal(pid, info)) != 0) {
+            SkipCall(pid);
+            continue;
+        }
         if (info.op != PTRACE_SYSCALL_INFO_ENTRY || !ChangesFiles(info.entry.nr) || ++count < k)
             continue;
         if (atCall)
@@ -227,28 +335,6 @@ bool CountsAsFileCall(pid_t tid, const __ptrace_syscall_info& info, FileCallFaul
     return !TakesDescriptor(info.entry.nr) || LeadsToFile(tid, info.entry.args[0]);
 }
 
-#if defined(__x86_64__)
-constexpr bool CanFailCalls = true;
-
-// A call number the kernel knows as none: it skips the call, leaving -ENOSYS.
-bool SkipCall(pid_t tid)
-{
-    return ::ptrace(PTRACE_POKEUSER, tid, reinterpret_cast<void*>(offsetof(user_regs_struct, orig_rax)),
-                    reinterpret_cast<void*>(-1L)) == 0;
-}
-
-bool SetCallResult(pid_t tid, long result)
-{
-    return ::ptrace(PTRACE_POKEUSER, tid, reinterpret_cast<void*>(offsetof(user_regs_struct, rax)),
-                    reinterpret_cast<void*>(result)) == 0;
-}
-#else
-// Other processors keep the call number and result elsewhere (aarch64 in
-// register sets of its own), which no test here could check.
-constexpr bool CanFailCalls = false;
-bool SkipCall(pid_t) { return false; }
-bool SetCallResult(pid_t, long) { return false; }
-#endif
 
 struct FaultRun {
     bool Allowed = true;
@@ -296,8 +382,8 @@ struct TracedThread {
     // A thread traced through its parent's clone first stops with SIGSTOP,
     // which is the tracer's and not to be passed on.
     bool Started = false;
-    // Its call in progress was skipped, and its result is to be set.
-    bool FailAtExit = false;
+    // The errno its call in progress is to answer with (skipped or not), or 0.
+    int FailWith = 0;
 };
 
 // With vanish set, the k-th call is not failed: vanish runs first (in this
@@ -369,12 +455,20 @@ FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::fu
             run.Allowed = false;
             return run;
         }
-        if (info.op == PTRACE_SYSCALL_INFO_EXIT && thread.FailAtExit) {
-            thread.FailAtExit = false;
-            if (!SetCallResult(tid, -static_cast<long>(error))) {
+        if (info.op == PTRACE_SYSCALL_INFO_EXIT && thread.FailWith != 0) {
+            const int failWith = thread.FailWith;
+            thread.FailWith = 0;
+            if (!SetCallResult(tid, -static_cast<long>(failWith))) {
                 run.Allowed = false;
                 return run;
             }
+        } else if (const int refused = info.op == PTRACE_SYSCALL_INFO_ENTRY ? ShareRefusal(tid, info) : 0;
+                   refused != 0) {
+            if (!SkipCall(tid)) {
+                run.Allowed = false;
+                return run;
+            }
+            thread.FailWith = refused;
         } else if (info.op == PTRACE_SYSCALL_INFO_ENTRY && CountsAsFileCall(tid, info, fault)) {
             ++count;
             if (count == k && vanish) {
@@ -385,7 +479,7 @@ FaultRun RunFailingFileCall(int k, int error, FileCallFault fault, const std::fu
                     run.Allowed = false;
                     return run;
                 }
-                thread.FailAtExit = true;
+                thread.FailWith = error;
                 run.Faulted = true;
             }
         }
@@ -440,9 +534,27 @@ int RunWithReadOnlyFolder(const char* folder, const std::function<int()>& work)
     });
 }
 
+ShareWithoutLinks::ShareWithoutLinks(const char* folder)
+{
+    char real[PATH_MAX];
+    g_shareWithoutLinks = ::realpath(folder, real) ? real : folder;
+}
+
+ShareWithoutLinks::~ShareWithoutLinks() { g_shareWithoutLinks.clear(); }
+
+int RunTraced(const std::function<int()>& work)
+{
+    if (!CanFailCalls)
+        return ChildSetupFailed;
+    const FaultRun run = RunFailingFileCall(0, 0, FileCallFault::Once, work);
+    return run.Allowed ? run.ExitCode : ChildSetupFailed;
+}
+
 int KillBeforeEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
                            const std::function<void(int)>& check, const std::function<void()>& atCall)
 {
+    if (!g_shareWithoutLinks.empty() && !CanFailCalls)
+        return -1;
     for (int k = 1;; ++k) {
         SCOPED_TRACE(k);
         prepare();

@@ -73,6 +73,27 @@ int FailEachFileCall(const std::function<void()>& prepare, const std::function<i
 int VanishAtEachFileCall(const std::function<void()>& prepare, const std::function<int()>& work,
                          const std::function<void()>& vanish, const std::function<void(int k, int exitCode)>& check);
 
+// While one lives, the folder (and all below it) answers a child traced by
+// the functions above as a share without hard links and without a rename
+// that refuses to replace does (smbnetfs, gvfs, rclone): link(2) and
+// linkat(2) fail with EPERM, renameat2(2) with flags with EINVAL, and an open
+// with O_TMPFILE with EOPNOTSUPP, none of them run. Those refused calls are
+// no file calls to the counts above: they change nothing. Where calls cannot
+// be failed (processors other than x86_64) the tracing functions answer as
+// where tracing is not allowed. One such folder at a time.
+class ShareWithoutLinks {
+public:
+    explicit ShareWithoutLinks(const char* folder);
+    ~ShareWithoutLinks();
+    ShareWithoutLinks(const ShareWithoutLinks&) = delete;
+    ShareWithoutLinks& operator=(const ShareWithoutLinks&) = delete;
+};
+
+// Runs the work in a traced child with no call failed but those a
+// ShareWithoutLinks refuses: its exit code, or ChildSetupFailed where calls
+// cannot be failed.
+int RunTraced(const std::function<int()>& work);
+
 // Runs it with writes limited to files of the given size, SIGXFSZ ignored.
 int RunWithFileSizeLimit(long bytes, const std::function<int()>& work);
 
