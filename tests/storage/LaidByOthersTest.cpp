@@ -211,7 +211,7 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              ExpectRefusedAtTheStart(f, record, f.Victim);
              ExpectVictimUntouched(f);
          }},
-        {"a relative name \"..\\..\\x\", one name of the seat folder (\"\\\\\" is no separator)",
+        {"a relative name \"..\\..\\x\", one name of the seat folder (\"\\\" is no separator)",
          [&](const Folders& f) {
              const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
              WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
