@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 const char ProgramVersion[] = QUINTARA_VERSION;
+const char ProgramReleaseDate[] = QUINTARA_RELEASE_DATE;
 
 QString LogLine(double oleDate, int32_t errNumber, const QString& errText, const QString& procName)
 {

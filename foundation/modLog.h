@@ -11,6 +11,8 @@
 // package's changelog, so the log, --version and the windows name the
 // version the package carries.
 extern const char ProgramVersion[];
+// The date of that entry, "2026-12-07": the About window's date.
+extern const char ProgramReleaseDate[];
 
 // Appends date, time, the procedure name fitted to 20 characters, the
 // version, the error number and the error text, separated by tabs and ended

@@ -442,18 +442,35 @@ const std::map<int16_t, MessageEntry>& Catalogue()
               "?"}},
         // The data folder could not be reached while series were to be
         // written: the program folder now stands in for it, and the
-        // settings name it.
+        // settings name it. {0} is the data folder, {1} the program folder:
+        // the operator learns where the series are now and how the data
+        // folder comes back.
         {46, {IconExclamation, ButtonsOK, DefaultFirst,
-              {"Das Datenverzeichnis ist nicht erreichbar. Bis auf Weiteres wird das Programmverzeichnis als "
-               "Datenverzeichnis verwendet.",
-               "The data folder cannot be reached. The program folder is used as the data folder until further "
-               "notice.",
-               "Le répertoire des données n'est pas accessible. Le répertoire du programme est utilisé comme "
-               "répertoire des données jusqu'à nouvel ordre.",
-               "La cartella dei dati non è raggiungibile. Fino a nuovo avviso la cartella del programma viene "
-               "usata come cartella dei dati.",
-               "No se puede acceder a la carpeta de datos. Hasta nuevo aviso se usa la carpeta del programa como "
-               "carpeta de datos."},
+              {"Das Datenverzeichnis ist nicht erreichbar:\r\n{0}\r\n"
+               "Bis es wieder gewählt wird, wird das Programmverzeichnis als Datenverzeichnis verwendet:\r\n{1}\r\n"
+               "Liegt das Datenverzeichnis auf einem Netzlaufwerk, bitten Sie den Administrator, es wieder "
+               "bereitzustellen. Sobald es erreichbar ist, wählen Sie es in den Dateneinstellungen wieder.",
+               "The data folder cannot be reached:\r\n{0}\r\n"
+               "Until it is chosen again, the program folder is used as the data folder:\r\n{1}\r\n"
+               "If the data folder lies on a network share, ask the administrator to make it available again. "
+               "Once it can be reached, choose it again in the data settings.",
+               "Le répertoire des données n'est pas accessible :\r\n{0}\r\n"
+               "Jusqu'à ce qu'il soit choisi de nouveau, le répertoire du programme est utilisé comme répertoire "
+               "des données :\r\n{1}\r\n"
+               "Si le répertoire des données se trouve sur un partage réseau, demandez à l'administrateur de le "
+               "rendre de nouveau disponible. Dès qu'il est accessible, choisissez-le de nouveau dans les "
+               "réglages pour les données.",
+               "La cartella dei dati non è raggiungibile:\r\n{0}\r\n"
+               "Finché non viene scelta di nuovo, la cartella del programma viene usata come cartella dei "
+               "dati:\r\n{1}\r\n"
+               "Se la cartella dei dati si trova su una condivisione di rete, chiedere all'amministratore di "
+               "renderla di nuovo disponibile. Appena è raggiungibile, sceglierla di nuovo nella definizione "
+               "dei dati.",
+               "No se puede acceder a la carpeta de datos:\r\n{0}\r\n"
+               "Hasta que se elija de nuevo, se usa la carpeta del programa como carpeta de datos:\r\n{1}\r\n"
+               "Si la carpeta de datos está en un recurso compartido de red, pida al administrador que vuelva "
+               "a ponerla a disposición. En cuanto se pueda acceder a ella, elíjala de nuevo en la definición "
+               "de los datos."},
               "."}},
         // The data settings refuse a folder in which this installation runs
         // already, from another PC (its program folder copied there).

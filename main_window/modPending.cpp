@@ -693,7 +693,7 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
     // The seat's lock in the folder left behind goes: the settings no
     // longer name it, and the program folder needs none.
     SettleSeatFolder();
-    ShowMessage(MsgDataFolderStandIn);
+    ShowMessage(MsgDataFolderStandIn, {QDir::toNativeSeparators(old), QDir::toNativeSeparators(program)});
     return true;
 }
 

@@ -9,8 +9,8 @@
 #                              same program gets a new revision, a new program
 #                              a new version with revision 1
 #   QUINTARA_PACKAGE_EPOCH     the epoch, empty without one
-#   QUINTARA_RELEASE_DATE      the entry's date, "2026-12-07"
-#   QUINTARA_RELEASE_MONTH     the month the manual pages name, "December 2026"
+#   QUINTARA_RELEASE_DATE      the entry's date, "2026-12-07": the date the
+#                              About window and the manual pages name
 #   QUINTARA_APPSTREAM_RELEASES  the <release> elements of the AppStream data,
 #                              newest first: one per program version, with the
 #                              date and the items of its newest entry
@@ -25,7 +25,6 @@ string(ASCII 1 semicolon)
 string(REPLACE ";" "${semicolon}" changelog_text "${changelog_text}")
 string(REPLACE "\n" ";" changelog_lines "${changelog_text}")
 
-set(month_names January February March April May June July August September October November December)
 set(month_abbreviations Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
 
 # Characters XML takes only as references.
@@ -93,8 +92,6 @@ foreach(line IN LISTS changelog_lines)
     endif()
     if(NOT DEFINED QUINTARA_RELEASE_DATE)
       set(QUINTARA_RELEASE_DATE "${year}-${month_number}-${day}")
-      list(GET month_names ${month} month_name)
-      set(QUINTARA_RELEASE_MONTH "${month_name} ${year}")
     endif()
     # AppStream describes the program's versions, not the package's builds of
     # one: a later revision of a version stands for it.

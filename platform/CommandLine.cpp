@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -224,36 +225,112 @@ int AnswerCommandLine(const CommandLine& commandLine, const char* version)
     return ExitNormal;
 }
 
+namespace {
+
+// The code point of the UTF-8 sequence at text[at] and its length; a length
+// of 0 where the bytes there are no whole, shortest sequence of a code point
+// (a stray or cut byte, an overlong form, a surrogate, beyond U+10FFFF).
+std::size_t DecodeUtf8(const std::string& text, std::size_t at, char32_t& code)
+{
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char first = byte(at);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (first < 0x80) {
+        code = first;
+        return 1;
+    }
+    if (first >= 0xc2 && first <= 0xdf) {
+        length = 2;
+        code = first & 0x1f;
+        least = 0x80;
+    } else if (first >= 0xe0 && first <= 0xef) {
+        length = 3;
+        code = first & 0x0f;
+        least = 0x800;
+    } else if (first >= 0xf0 && first <= 0xf4) {
+        length = 4;
+        code = first & 0x07;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xc0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(at + i) & 0x3f);
+    }
+    if (code < least || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+        return 0;
+    return length;
+}
+
+// Whether a terminal shows the code point as a mark of its own on the line:
+// not a control (C0, DEL, C1), a line or paragraph separator, or one of the
+// invisible format characters that move or hide the text around them
+// (direction marks and overrides, zero widths, the soft hyphen, the byte
+// order mark, tags), nor a noncharacter.
+bool IsPrintable(char32_t code)
+{
+    if (code < 0x20 || (code >= 0x7f && code <= 0x9f) || code == 0xad || code == 0x61c || code == 0x180e)
+        return false;
+    if ((code >= 0x200b && code <= 0x200f) || (code >= 0x2028 && code <= 0x202e) || (code >= 0x2060 && code <= 0x206f))
+        return false;
+    if (code == 0xfeff || (code >= 0xfff9 && code <= 0xfffb) || (code >= 0xfdd0 && code <= 0xfdef)
+        || (code & 0xfffe) == 0xfffe)
+        return false;
+    return !(code >= 0xe0000 && code <= 0xe007f);
+}
+
+} // namespace
+
 std::string EscapedForOneLine(const std::string& text)
 {
     static const char Hex[] = "0123456789abcdef";
+    const auto hex = [](std::string& out, uint32_t value, int digits) {
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+            out += Hex[(value >> shift) & 0xf];
+    };
     std::string result;
     result.reserve(text.size());
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\\':
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const std::size_t length = DecodeUtf8(text, at, code);
+        if (length == 0) {
+            // A byte that is no part of a character: as itself, in hex.
+            result += "\\x";
+            hex(result, static_cast<unsigned char>(text[at]), 2);
+            ++at;
+            continue;
+        }
+        switch (code) {
+        case U'\\':
             result += "\\\\";
-            continue;
-        case '\n':
+            break;
+        case U'\n':
             result += "\\n";
-            continue;
-        case '\r':
+            break;
+        case U'\r':
             result += "\\r";
-            continue;
-        case '\t':
+            break;
+        case U'\t':
             result += "\\t";
-            continue;
+            break;
         default:
+            if (code < 0x80 && !IsPrintable(code)) {
+                result += "\\x";
+                hex(result, code, 2);
+            } else if (!IsPrintable(code)) {
+                result += code <= 0xffff ? "\\u" : "\\U";
+                hex(result, code, code <= 0xffff ? 4 : 8);
+            } else {
+                result.append(text, at, length);
+            }
             break;
         }
-        if (byte < 0x20 || byte == 0x7f) {
-            result += "\\x";
-            result += Hex[byte >> 4];
-            result += Hex[byte & 0xf];
-        } else {
-            result += c;
-        }
+        at += length;
     }
     return result;
 }

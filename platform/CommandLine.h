@@ -56,7 +56,10 @@ std::string VersionText(const char* version);
 // error, so that a script does not take a cut text for the answer.
 int AnswerCommandLine(const CommandLine& commandLine, const char* version);
 
-// The text as it may stand in one line on a terminal: control characters
-// (a line end, an escape sequence) and the backslash written as C escapes
-// ("\n", "\x1b", "\\"); other bytes as they are.
+// The text as it may stand in one line on a terminal, read as UTF-8: the
+// backslash and every character a terminal does not show as a mark of its
+// own written as C escapes: ASCII controls as "\n", "\x1b"; others (C1
+// controls, line and paragraph separators, invisible format characters) as
+// "\u0085", "\u2028"; a byte that is no part of a UTF-8 character as
+// "\xff". Printable characters stay as they are.
 std::string EscapedForOneLine(const std::string& text);

@@ -15,6 +15,7 @@ constexpr unsigned long FuseSuperMagic = 0x65735546;
 QString g_testId;
 QString g_testHost;
 std::function<QString(const QString&)> g_fileSystemAnswer;
+QString g_mountTable = QStringLiteral("/proc/self/mountinfo");
 
 // The first line of a small file, without its line end; empty when there is
 // none.
@@ -59,7 +60,7 @@ QString MountLocalLockFileSystem(const QString& folder)
     if (::statfs(path.constData(), &system) != 0 || static_cast<unsigned long>(system.f_type) != FuseSuperMagic
         || ::stat(path.constData(), &entry) != 0)
         return QString();
-    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    QFile mounts(g_mountTable);
     const QByteArray mountinfo = mounts.open(QIODevice::ReadOnly) ? mounts.readAll() : QByteArray();
     QString type = MountTypeOfDevice(mountinfo, QByteArray::number(major(entry.st_dev)) + ':'
                                                     + QByteArray::number(minor(entry.st_dev)));
@@ -92,4 +93,9 @@ bool LocksHoldThroughOneMount(const QString& type)
 void SetMountLocalLockFileSystemForTests(std::function<QString(const QString& folder)> answer)
 {
     g_fileSystemAnswer = std::move(answer);
+}
+
+void SetMountTableForTests(const QString& path)
+{
+    g_mountTable = path.isEmpty() ? QStringLiteral("/proc/self/mountinfo") : path;
 }

@@ -36,3 +36,5 @@ bool LocksHoldThroughOneMount(const QString& type);
 
 // For tests: answers in place of the file system (nothing: the real one).
 void SetMountLocalLockFileSystemForTests(std::function<QString(const QString& folder)> answer);
+// For tests: the file read as the mount table (empty: /proc/self/mountinfo).
+void SetMountTableForTests(const QString& path);

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,18 +68,38 @@ int TryWriting(const QByteArray& folder)
 
 ResolvedProgramFolder ResolveProgramFolder(const CommandLine& commandLine)
 {
-    QString folder = QFile::decodeName(QByteArray::fromStdString(commandLine.Home));
-    if (folder.isEmpty())
-        folder = qEnvironmentVariable("QUINTARA_HOME");
-    if (folder.isEmpty()) {
-        QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    // The name as bytes, as the system takes it: a name that is no UTF-8
+    // would come back from a QString as another name (U+FFFD in place of
+    // its bytes), and the program would make and use a folder nobody named.
+    QByteArray given = QByteArray::fromStdString(commandLine.Home);
+    if (given.isEmpty())
+        given = qgetenv("QUINTARA_HOME");
+    if (given.isEmpty()) {
+        QByteArray dataHome = qgetenv("XDG_DATA_HOME");
         if (dataHome.isEmpty())
-            dataHome = QDir::homePath() + QStringLiteral("/.local/share");
-        folder = dataHome + QStringLiteral("/quintara");
+            dataHome = QFile::encodeName(QDir::homePath()) + "/.local/share";
+        given = dataHome + "/quintara";
+    }
+    // Relative to the working folder, made absolute here once: Qt takes a
+    // name that begins with ":" for one of its resources, and every later
+    // use of the folder (settings, log, lock, data folder) joins names to it.
+    if (!given.startsWith('/')) {
+        char* working = ::getcwd(nullptr, 0);
+        if (working) {
+            given = QByteArray(working) + '/' + given;
+            std::free(working);
+        }
     }
     ResolvedProgramFolder resolved;
-    resolved.Folder = QDir::cleanPath(QDir(folder).absolutePath());
+    resolved.Given = given.toStdString();
+    const QString folder = QFile::decodeName(given);
+    resolved.Folder = QDir::cleanPath(folder);
     SetProgramFolder(resolved.Folder);
+    if (QFile::encodeName(folder) != given || !given.startsWith('/')) {
+        resolved.Error = given.startsWith('/') ? EILSEQ : ENOENT;
+        resolved.NotMade = true;
+        return resolved;
+    }
     const QByteArray path = QFile::encodeName(resolved.Folder);
     resolved.Error = MakeFolder(path);
     resolved.NotMade = resolved.Error != 0;
@@ -89,7 +110,13 @@ ResolvedProgramFolder ResolveProgramFolder(const CommandLine& commandLine)
 
 std::string UnusableProgramFolderLine(const ResolvedProgramFolder& resolved)
 {
-    return "quintara: the program folder " + EscapedForOneLine(QFile::encodeName(resolved.Folder).toStdString())
+    const std::string named = EscapedForOneLine(resolved.Given.empty()
+                                                    ? QFile::encodeName(resolved.Folder).toStdString()
+                                                    : resolved.Given);
+    if (resolved.Error == EILSEQ)
+        return "quintara: the program folder " + named
+            + " cannot be used: its name is not UTF-8, which the program's file names must be\n";
+    return "quintara: the program folder " + named
         + (resolved.NotMade ? " cannot be made: " : " cannot be written: ") + std::strerror(resolved.Error) + "\n";
 }
 

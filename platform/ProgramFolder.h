@@ -14,10 +14,16 @@ struct ResolvedProgramFolder {
     int Error = 0;
     // Whether the error came from making the folder (else from writing in it).
     bool NotMade = false;
+    // The folder's name as given (made absolute against the working folder),
+    // as bytes. A name that is not UTF-8 cannot be used (EILSEQ): the
+    // program's names are text.
+    std::string Given;
 };
 
 // Resolves it once: the command line's --home, else $QUINTARA_HOME, else
-// $XDG_DATA_HOME/quintara (~/.local/share/quintara); creates it when missing
+// $XDG_DATA_HOME/quintara (~/.local/share/quintara), a relative name taken
+// against the working folder (a name beginning with ":" is a folder there,
+// not one of Qt's resources); creates it when missing
 // and tries that a file can be made in it (one made and removed again, no
 // link followed). The folder is in force afterwards, usable or not.
 ResolvedProgramFolder ResolveProgramFolder(const CommandLine& commandLine);

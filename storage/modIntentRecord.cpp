@@ -47,9 +47,11 @@ QString PathFromBytes(const std::string& bytes)
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
+// Absolute and clean. Only "/" makes a name absolute: Qt would take one
+// beginning with ":" (a folder of that name) for one of its resources.
 QString Clean(const QString& path)
 {
-    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
+    return QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path);
 }
 
 // A name in or below the folder (base: the folder cleaned, with "/") as it
@@ -70,12 +72,12 @@ void PutNames(BinaryWriter& out, const std::vector<IntentFile>& files, const QSt
     }
 }
 
-// The parts of a name between its separators: "/" and "\\" alike, as the
-// path join reads a "\\" in a stored name as "/".
+// The parts of a name between its separators. A record's names are the
+// program's own, written from this system's paths: a "\\" in them is a
+// character of a name (a folder may bear one), not a separator.
 QStringList NameParts(const QString& name)
 {
-    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
-    return name.split(separators);
+    return name.split(QLatin1Char('/'));
 }
 
 // A relative name must stay below the record's folder.
@@ -100,10 +102,13 @@ bool GetNames(BinaryReader& in, std::vector<IntentFile>& files, int16_t version,
         const std::string checksum = in.GetBytes(ChecksumSize);
         if (!in.Ok())
             return false;
-        if (!QDir::isAbsolutePath(file.Path)) {
+        if (!file.Path.startsWith(QLatin1Char('/'))) {
             if (version < 2 || !IsNameBelow(file.Path))
                 return false;
-            file.Path = JoinPath(Clean(folder), file.Path);
+            // Joined as written: the join of stored report names would read
+            // a "\\" in it as "/".
+            const QString base = Clean(folder);
+            file.Path = (base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/')) + file.Path;
         }
         file.Checksum = QByteArray(checksum.data(), static_cast<qsizetype>(checksum.size()));
         files.push_back(file);
@@ -313,12 +318,11 @@ bool IsProgramOwnName(const QString& name)
         || name.endsWith(QLatin1String(".LCK"), Qt::CaseInsensitive);
 }
 
-// A name as the program writes it: absolute, clean, no "\\" in it. Qt reads
-// a name beginning with ":" from its resources, and takes it for an
-// absolute one.
+// A name as the program writes it: absolute and clean. Qt reads a name
+// beginning with ":" from its resources, and takes it for an absolute one.
 bool IsCleanAbsolute(const QString& name)
 {
-    return QDir::cleanPath(name) == name && name.startsWith(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    return QDir::cleanPath(name) == name && name.startsWith(QLatin1Char('/'));
 }
 
 // Whether path is a file a step works on (IsSharedStepFileName) in the data

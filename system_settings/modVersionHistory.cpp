@@ -2,7 +2,10 @@
 
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
+#include "foundation/modLog.h"
 #include "platform/OleDate.h"
+
+#include <QDate>
 
 #include <iterator>
 
@@ -176,5 +179,6 @@ QString VersionHistoryText()
 
 double ReleaseDate()
 {
-    return DateSerial(2011, 12, 8);
+    const QDate date = QDate::fromString(QString::fromLatin1(ProgramReleaseDate), Qt::ISODate);
+    return date.isValid() ? DateSerial(date.year(), date.month(), date.day()) : 0;
 }

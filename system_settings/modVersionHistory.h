@@ -19,5 +19,6 @@ std::vector<VersionHistoryEntry> VersionHistoryEntries();
 // set now (DateFormat), TAB, Ref, TAB, Text and CR LF, the last line too.
 QString VersionHistoryText();
 
-// The release date of the running version (8 December 2011).
+// The release date of the running version: the date of the changelog entry
+// the build took its version from (ProgramReleaseDate).
 double ReleaseDate();

@@ -56,7 +56,6 @@ version=${package_version#*:}
 version=${version%-*}
 read -r _ day month_abbreviation year _ <<<"$(dpkg-parsechangelog -l packaging/changelog -S Date)"
 release_date=$(date -u -d "$day $month_abbreviation $year" +%F)
-release_month=$(LC_ALL=C date -u -d "$day $month_abbreviation $year" '+%B %Y')
 ./package.sh "$@" >"$work/package.log" 2>&1 || { cat "$work/package.log" >&2; fail "./package.sh failed"; }
 deb=$(tail -n 1 "$work/package.log")
 [ -f "$deb" ] || fail "the last line of ./package.sh names no file: $deb"
@@ -123,11 +122,14 @@ release=$(grep -o -m 1 '<release [^>]*>' "$work/root/usr/share/metainfo/$id.meta
 [ "$release" = "<release version=\"$version\" date=\"$release_date\">" ] ||
   fail "the AppStream data's newest release is $release, not $version of $release_date"
 for page in quintara quintara-instrument-sim; do
-  zcat "$work/root/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"$release_month\" \"Quintara $version\"" ||
-    fail "the header of $page(1) does not name $release_month and Quintara $version"
+  zcat "$work/root/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"$release_date\" \"Quintara $version\"" ||
+    fail "the header of $page(1) does not name $release_date and Quintara $version"
+  # Every warning and style note of mandoc, lines longer than 80 columns too.
+  lint=$(zcat "$work/root/usr/share/man/man1/$page.1.gz" | mandoc -Tlint -W style 2>&1 || true)
+  [ -z "$lint" ] || fail "mandoc -Tlint on $page(1): $lint"
 done
 # Education with Science: the science programs' place in the LXDE, MATE,
-# GNOME, Xfce and KDE menus.
+# GNOME and Xfce menus.
 grep -qx 'Categories=Education;Science;.*' "$work/root/usr/share/applications/$id.desktop" ||
   fail "the desktop entry's Categories do not begin with Education;Science;"
 

@@ -15,7 +15,7 @@ case "${1:-}" in
     packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libssl-dev ccache dpkg-dev
       file gzip) ;;
   --check-package)
-    packages=(lintian desktop-file-utils appstream dpkg-dev man-db util-linux) ;;
+    packages=(lintian desktop-file-utils appstream dpkg-dev man-db mandoc util-linux) ;;
   *)
     echo "Usage: $0 [--package | --check-package]" >&2
     exit 2 ;;

@@ -19,6 +19,7 @@
 #include "support/ChildProcess.h"
 #include "support/ReadOnlyFolder.h"
 #include "storage/modIntentRecord.h"
+#include "system_settings/modVersionHistory.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -560,24 +561,73 @@ TEST_F(ProgramRun, AProgramFolderThatCannotBeUsedEndsTheStartWithItsReason)
 // the one --home names, not a folder "--home" beside the program.
 TEST_F(ProgramRun, TheProgramFolderIsTheOneTheCommandLineNames)
 {
-    Launch how;
-    how.Arguments = {"-title", "--home", "--home", QFile::encodeName(Home).toStdString()};
-    how.WorkingFolder = QFile::encodeName(Temp.path()).toStdString();
+    const std::string home = QFile::encodeName(Home).toStdString();
     // Over the environment's folder, which is not made.
     const QString other = Temp.path() + QStringLiteral("/Other");
-    how.Unset = {"QUINTARA_HOME"};
-    how.Set = {"QUINTARA_HOME=" + QFile::encodeName(other).toStdString()};
+    const std::string otherBytes = QFile::encodeName(other).toStdString();
+    const struct {
+        const char* Case;
+        std::vector<std::string> Arguments;
+        const char* MovedTo;   // the program folder moved to this name in the working folder first
+    } rows[] = {
+        {"an option's value that reads like --home", {"-title", "--home", "--home", home}, nullptr},
+        // Of two --home options the last counts.
+        {"two --home options", {"--home", otherBytes, "--home", home}, nullptr},
+        // Relative to the working folder; a name beginning with ":" is a
+        // folder there, not a Qt resource.
+        {"a relative name", {"--home", "Moved"}, "Moved"},
+        {"a name beginning with \":\"", {"--home", ":lab"}, ":lab"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Case);
+        const QString folder = row.MovedTo ? Temp.path() + u'/' + QString::fromUtf8(row.MovedTo) : Home;
+        if (row.MovedTo) {
+            ASSERT_TRUE(QDir().rename(Home, folder));
+        }
+        Launch how;
+        how.Arguments = row.Arguments;
+        how.WorkingFolder = QFile::encodeName(Temp.path()).toStdString();
+        how.Unset = {"QUINTARA_HOME"};
+        how.Set = {"QUINTARA_HOME=" + otherBytes};
+        const Started run = Start(0, std::string(), 0, how);
+        ASSERT_GT(run.Pid, 0);
+        std::string lines;
+        const bool ready = WaitUntilReady(run, lines);
+        const bool lockedHere = QFile::exists(folder + QStringLiteral("/QUINTARA.LCK"));
+        ::kill(run.Pid, SIGTERM);
+        EXPECT_EQ(WaitForEnd(run), 0) << lines;
+        EXPECT_TRUE(ready) << lines;
+        EXPECT_TRUE(lockedHere);
+        // Its settings were read and written there: they still name the
+        // data folder (a first start would have named the program folder).
+        SetProgramFolder(folder);
+        ReadSettingsFile();
+        StoredSettingsToGlobals();
+        SetProgramFolder(Home);
+        EXPECT_EQ(DataFolder, Data);
+        EXPECT_FALSE(QFileInfo::exists(Temp.path() + QStringLiteral("/--home")));
+        EXPECT_FALSE(QFileInfo::exists(other));
+        if (row.MovedTo) {
+            ASSERT_TRUE(QDir().rename(folder, Home));
+        }
+    }
+}
+
+// A --home whose bytes are not UTF-8 cannot name a folder the program's
+// texts can name again: refused in one line, nothing made.
+TEST_F(ProgramRun, AProgramFolderNamedInBytesThatAreNotUtf8IsRefused)
+{
+    Launch how;
+    how.Arguments = {"--home", QFile::encodeName(Temp.path()).toStdString() + "/Lab\xff\xfe"};
+    how.CatchErrors = true;
     const Started run = Start(0, std::string(), 0, how);
     ASSERT_GT(run.Pid, 0);
-    std::string lines;
-    const bool ready = WaitUntilReady(run, lines);
-    const bool lockedHere = QFile::exists(Home + QStringLiteral("/QUINTARA.LCK"));
-    ::kill(run.Pid, SIGTERM);
-    EXPECT_EQ(WaitForEnd(run), 0) << lines;
-    EXPECT_TRUE(ready) << lines;
-    EXPECT_TRUE(lockedHere);
-    EXPECT_FALSE(QFileInfo::exists(Temp.path() + QStringLiteral("/--home")));
-    EXPECT_FALSE(QFileInfo::exists(other));
+    std::string errors;
+    EXPECT_EQ(WaitForEnd(run, &errors), 1);
+    EXPECT_NE(errors.find("the program folder "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("/Lab\\xff\\xfe cannot be used: its name is not UTF-8"), std::string::npos) << errors;
+    EXPECT_EQ(QDir(Temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({QStringLiteral("Data"), QStringLiteral("Home")}));
 }
 
 // What a process left on its standard output and error, and its status.
@@ -598,12 +648,35 @@ Ran RunWithoutDisplay(const std::string& program, const std::vector<std::string>
             || name == QLatin1String("XDG_SESSION_TYPE") || name.startsWith(QLatin1String("QT_QPA_")))
             environment.remove(name);
     QStringList list;
-    for (const std::string& argument : arguments)
+    bool text = true;
+    for (const std::string& argument : arguments) {
         list << QString::fromStdString(argument);
+        text = text && list.last().toStdString() == argument;
+    }
     QProcess process;
     process.setProcessEnvironment(environment);
     if (outFull)
         process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    // Bytes that are no UTF-8 do not come through a QString: the child
+    // starts the program with them itself, its channels set up already.
+    std::vector<std::string> rawArguments = {program};
+    rawArguments.insert(rawArguments.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> rawEnvironment;
+    for (const QString& entry : environment.toStringList())
+        rawEnvironment.push_back(entry.toStdString());
+    std::vector<char*> argv;
+    for (std::string& argument : rawArguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : rawEnvironment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    if (!text)
+        process.setChildProcessModifier([&argv, &envp] {
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        });
     process.start(QString::fromStdString(program), list);
     Ran ran;
     if (!process.waitForFinished(static_cast<int>(EndBound))) {
@@ -650,12 +723,23 @@ TEST(ProgramCommandLine, AnswersWithoutADisplay)
         // Whatever the argument holds, the refusal is one line.
         {QUINTARA_PROGRAM_PATH, {"report\n.QTA"}, 2, "", {}, "argument report\\n.QTA (see"},
         {QUINTARA_PROGRAM_PATH, {"--home", fresh, "--x\r\x1b[2J"}, 2, "", {}, "option --x\\r\\x1b[2J (see"},
+        // Every character a terminal does not show as itself: C1 controls,
+        // line and paragraph separators, invisible format characters, and
+        // bytes that are no UTF-8.
+        {QUINTARA_PROGRAM_PATH, {"report\xc2\x85.QTA"}, 2, "", {}, "argument report\\u0085.QTA (see"},
+        {QUINTARA_PROGRAM_PATH, {"--x\xe2\x80\xa8y\xe2\x80\xaez"}, 2, "", {}, "option --x\\u2028y\\u202ez (see"},
+        {QUINTARA_PROGRAM_PATH, {"a\xff\xc3(\xed\xa0\x80\xc3\xa9"}, 2, "", {},
+         "argument a\\xff\\xc3(\\xed\\xa0\\x80\xc3\xa9 (see"},
         {QUINTARA_SIM_PATH, {"--version"}, 0, "quintara-instrument-sim " + version + "\n", {}, ""},
         {QUINTARA_SIM_PATH, {"--help"}, 0, "", {"--version", "--help", "--model"}, ""},
         {QUINTARA_SIM_PATH, {"--help"}, 1, "", {}, "the help could not be written: No space left on device", true},
         {QUINTARA_SIM_PATH, {"--version"}, 1, "", {}, "the version could not be written", true},
         {QUINTARA_SIM_PATH, {"--x\n--help"}, 2, "", {}, "option --x\\n--help (see"},
         {QUINTARA_SIM_PATH, {"--model", "2\r"}, 2, "", {}, "--model: 2\\r"},
+        {QUINTARA_SIM_PATH, {"--x\xc2\x9b" "2J"}, 2, "", {}, "option --x\\u009b2J (see"},
+        // A file that cannot be read, named in one line however it is named.
+        {QUINTARA_SIM_PATH, {"--model", "2", "--replies", fresh + "/a\nb\xe2\x80\xa9"}, 2, "", {}, "cannot read " + fresh + "/a\\nb\\u2029"},
+        {QUINTARA_SIM_PATH, {"--model", "2", "--curve", fresh + "/c\r\xff"}, 2, "", {}, "cannot read " + fresh + "/c\\r\\xff"},
     };
     for (const auto& row : rows) {
         std::string command = row.Program.substr(row.Program.rfind('/') + 1);
@@ -748,7 +832,6 @@ struct ChangelogTop {
     std::string Version;    // "8.0"
     std::string Revision;   // "1"
     std::string Date;       // "2026-12-07"
-    std::string Month;      // "December 2026"
 };
 
 ChangelogTop ReadChangelogTop()
@@ -766,8 +849,7 @@ ChangelogTop ReadChangelogTop()
         return {};
     const QDate date = QDateTime::fromString(last.captured(1), Qt::RFC2822Date).date();
     return {first.captured(1).toStdString(), first.captured(2).toStdString(),
-            date.toString(Qt::ISODate).toStdString(),
-            QLocale::c().toString(date, QStringLiteral("MMMM yyyy")).toStdString()};
+            date.toString(Qt::ISODate).toStdString()};
 }
 
 std::string BuiltFile(const char* name)
@@ -786,7 +868,7 @@ TEST(ProgramCommandLine, EveryVersionIsTheChangelogs)
     ASSERT_EQ(top.Date.size(), 10u);
     const std::string metainfo = BuiltFile("org.quintara.Quintara.metainfo.xml");
     const std::size_t release = metainfo.find("<release ");
-    const std::string title = "\"" + top.Month + "\" \"Quintara " + top.Version + "\"";
+    const std::string title = "\"" + top.Date + "\" \"Quintara " + top.Version + "\"";
     const struct {
         std::string What;
         std::string Got;
@@ -798,6 +880,10 @@ TEST(ProgramCommandLine, EveryVersionIsTheChangelogs)
          "quintara-instrument-sim " + top.Version + "\n"},
         // The log's lines, the splash and the About window.
         {"the program's version", ProgramVersion, top.Version},
+        // The About window's date.
+        {"the program's release date",
+         QString::asprintf("%04d-%02d-%02d", Year(ReleaseDate()), Month(ReleaseDate()), Day(ReleaseDate())).toStdString(),
+         top.Date},
         {"the AppStream data's newest release",
          release == std::string::npos ? std::string() : metainfo.substr(release, metainfo.find('>', release) - release),
          "<release version=\"" + top.Version + "\" date=\"" + top.Date + "\""},
@@ -809,6 +895,13 @@ TEST(ProgramCommandLine, EveryVersionIsTheChangelogs)
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.Got, row.Expected) << row.What;
+    // The built pages' lines fit a terminal of 80 columns, the header too.
+    for (const char* page : {"quintara.1", "quintara-instrument-sim.1"}) {
+        const QList<QByteArray> lines = QByteArray::fromStdString(BuiltFile(page)).split('\n');
+        EXPECT_GT(lines.size(), 20) << page;
+        for (qsizetype n = 0; n < lines.size(); ++n)
+            EXPECT_LE(lines[n].size(), 80) << page << ":" << n + 1 << ": " << lines[n].toStdString();
+    }
     // The data files' version names their layout, not the program's.
     BinaryWriter header;
     dskPutHeader(header, SettingsMagic);

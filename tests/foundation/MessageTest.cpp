@@ -319,6 +319,50 @@ TEST_F(MessageTest, TheQuestionBeforeAnotherSeatsReportIsReplacedDefaultsToNo)
     EXPECT_EQ(Text(45, 6, {}), QStringLiteral("?"));
 }
 
+// The program folder standing in for the data folder: both folders named,
+// and what brings the data folder back.
+TEST_F(MessageTest, TheStandInNamesBothFoldersAndTheWayBack)
+{
+    const QVariantList folders = {QStringLiteral("/mnt/lab/data"), QStringLiteral("/home/lab/.local/share/quintara")};
+    const struct {
+        int16_t language;
+        const char* text;
+    } rows[] = {
+        {1, "Das Datenverzeichnis ist nicht erreichbar:\r\n/mnt/lab/data\r\n"
+            "Bis es wieder gewählt wird, wird das Programmverzeichnis als Datenverzeichnis verwendet:\r\n"
+            "/home/lab/.local/share/quintara\r\n"
+            "Liegt das Datenverzeichnis auf einem Netzlaufwerk, bitten Sie den Administrator, es wieder "
+            "bereitzustellen. Sobald es erreichbar ist, wählen Sie es in den Dateneinstellungen wieder."},
+        {2, "The data folder cannot be reached:\r\n/mnt/lab/data\r\n"
+            "Until it is chosen again, the program folder is used as the data folder:\r\n"
+            "/home/lab/.local/share/quintara\r\n"
+            "If the data folder lies on a network share, ask the administrator to make it available again. "
+            "Once it can be reached, choose it again in the data settings."},
+        {3, "Le répertoire des données n'est pas accessible :\r\n/mnt/lab/data\r\n"
+            "Jusqu'à ce qu'il soit choisi de nouveau, le répertoire du programme est utilisé comme répertoire "
+            "des données :\r\n/home/lab/.local/share/quintara\r\n"
+            "Si le répertoire des données se trouve sur un partage réseau, demandez à l'administrateur de le "
+            "rendre de nouveau disponible. Dès qu'il est accessible, choisissez-le de nouveau dans les "
+            "réglages pour les données."},
+        {4, "La cartella dei dati non è raggiungibile:\r\n/mnt/lab/data\r\n"
+            "Finché non viene scelta di nuovo, la cartella del programma viene usata come cartella dei "
+            "dati:\r\n/home/lab/.local/share/quintara\r\n"
+            "Se la cartella dei dati si trova su una condivisione di rete, chiedere all'amministratore di "
+            "renderla di nuovo disponibile. Appena è raggiungibile, sceglierla di nuovo nella definizione "
+            "dei dati."},
+        {5, "No se puede acceder a la carpeta de datos:\r\n/mnt/lab/data\r\n"
+            "Hasta que se elija de nuevo, se usa la carpeta del programa como carpeta de datos:\r\n"
+            "/home/lab/.local/share/quintara\r\n"
+            "Si la carpeta de datos está en un recurso compartido de red, pida al administrador que vuelva "
+            "a ponerla a disposición. En cuanto se pueda acceder a ella, elíjala de nuevo en la definición "
+            "de los datos."},
+        {6, "."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Text(46, row.language, folders), QString::fromUtf8(row.text)) << row.language;
+    EXPECT_EQ(ComposeMessage(46, folders, 2).Style(), IconExclamation + ButtonsOK + DefaultFirst + 65536);
+}
+
 // Every language of a message shows the same arguments as the English text.
 TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
 {

@@ -747,6 +747,23 @@ TEST_F(SettingsTest, TheFilesThatHoldThePasswordsAreTheOwnersAlone)
     InitSettings();   // moved aside, nothing in its place until the next save
     EXPECT_EQ(mode(Path("QUINTARA.DAT.BAD2")), 0600);
     EXPECT_EQ(mode(DatPath()), -1);
+
+    // --- A link laid at the name: its target, open to all, is not the
+    // program's, and keeps its mode and bytes. ---
+    QTemporaryDir outside;
+    ASSERT_TRUE(outside.isValid());
+    const QString victim = outside.path() + QStringLiteral("/victim");
+    for (const QString& name : {DatPath(), Path("QUINTARA.DAT.BAK")}) {
+        SCOPED_TRACE(name.toStdString());
+        WriteFile(victim, whole);
+        openToAll(victim);
+        QFile::remove(name);
+        ASSERT_TRUE(QFile::link(victim, name));
+        InitSettings();
+        EXPECT_EQ(mode(victim), 0644);
+        EXPECT_EQ(ReadFile(victim), whole);
+        QFile::remove(name);
+    }
 }
 
 TEST_F(SettingsTest, AMissingOrEmptyFileIsRestoredFromAGoodBackupButNotFromABadOneWhichAGoodSaveRemoves)

@@ -573,8 +573,11 @@ TEST_F(MeasureWindowTest, AnAirbagCurveIsKeptAsAReadOnlyFile)
     // A data folder that is gone: the program folder, and the setting
     // follows as a recorded change, told once (No would keep a test without
     // its curve).
+    // Message 46 names the folder the settings name, which the stand-in
+    // leaves.
+    const QString named = DataFolder;
     DataFolder = DataFolder + QStringLiteral("/gone");
-    EXPECT_EQ(Measure(kAirbag, {AnswerNo}), Boxes{Box(46)});
+    EXPECT_EQ(Measure(kAirbag, {AnswerNo}), Boxes{Box(46, {named, folder_.path()})});
     EXPECT_EQ(DataFolder, folder_.path());
     ReadSettingsFile();
     EXPECT_EQ(StoredSettings.DataFolder, folder_.path());

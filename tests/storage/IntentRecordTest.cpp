@@ -100,6 +100,23 @@ TEST_F(IntentRecordTest, TheBytesOfARecord)
               IntentParse::Damaged);
     note[6] = '\x05';
     EXPECT_EQ(ParseIntentRecord(withSum(note), QStringLiteral("/d"), read), IntentParse::Damaged);
+
+    // A data folder below the program folder whose name holds a "\\" or
+    // begins with ":" is named by the names the record holds, read back as
+    // they are: a "\\" is a character of a name here, and ":lab" no resource.
+    const IntentRecord below{IntentCommit::FileRemoved, QString(), true, {},
+                             {IntentFile{QStringLiteral("/d/a\\b/SEAT-X/PENDING 1.QTA"), Sum("x")},
+                              IntentFile{QStringLiteral("/d/:lab/SEAT-X/PENDING 2.QTA"), Sum("y")}}};
+    std::string belowBytes = std::string("QSTP") + std::string("\x02\x00", 2) + std::string("\x03\x00", 2)
+        + std::string("\x00\x00", 2) + std::string("\xff\xff", 2) + std::string("\x00\x00", 2)
+        + std::string("\x02\x00", 2) + std::string("\x18\x00", 2) + "a\\b/SEAT-X/PENDING 1.QTA" + Sha256("x")
+        + std::string("\x19\x00", 2) + ":lab/SEAT-X/PENDING 2.QTA" + Sha256("y");
+    belowBytes += Sha256(belowBytes);
+    EXPECT_EQ(IntentRecordBytes(below, QStringLiteral("/d")), belowBytes);
+    ASSERT_EQ(ParseIntentRecord(belowBytes, QStringLiteral("/mnt/d"), read), IntentParse::Whole);
+    ASSERT_EQ(read.Removed.size(), 2u);
+    EXPECT_EQ(read.Removed.at(0).Path, QStringLiteral("/mnt/d/a\\b/SEAT-X/PENDING 1.QTA"));
+    EXPECT_EQ(read.Removed.at(1).Path, QStringLiteral("/mnt/d/:lab/SEAT-X/PENDING 2.QTA"));
 }
 
 TEST_F(IntentRecordTest, ARecordCutShortIsKeptAsideAndNothingIsRemovedOnItsWord)

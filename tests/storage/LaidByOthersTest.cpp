@@ -29,8 +29,11 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -208,15 +211,13 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              ExpectRefusedAtTheStart(f, record, f.Victim);
              ExpectVictimUntouched(f);
          }},
-        {"a relative name \"..\\..\\x\", which the path join reads with \"/\"",
+        {"a relative name \"..\\..\\x\", one name of the seat folder (\"\\\" is no separator)",
          [&](const Folders& f) {
              const QString record = f.Seat + QStringLiteral("/PENDING 7.STP");
              WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
                                                {{"..\\..\\Home\\PENDING 1.QTA", f.VictimBytes}}));
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
              ExpectVictimUntouched(f);
-             // Kept aside as no record of the program's.
-             EXPECT_TRUE(QFileInfo::exists(record + QStringLiteral(".BAD")));
          }},
         {"a name beginning with \":\", a Qt resource",
          [&](const Folders& f) {
@@ -497,6 +498,49 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              if (result != ChildSetupFailed) {
                  EXPECT_EQ(result, 0);
              }
+         }},
+        // --- Guards: a lock file laid as a link ---
+        {"PENDING.LCK and SEAT.LCK links: the target is neither opened for writing nor locked",
+         [&](const Folders& f) {
+             // An old-layout series makes the start take the take-over lock;
+             // the seat's lock is held from the start to its end.
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.QTA"), f.SeriesBytes);
+             EndSeat();
+             for (const QString& lock : {f.Data + QStringLiteral("/PENDING.LCK"), f.Seat + QStringLiteral("/SEAT.LCK")}) {
+                 SCOPED_TRACE(lock.toStdString());
+                 QFile::remove(lock);
+                 ASSERT_TRUE(QFile::link(f.Victim, lock));
+             }
+             // What the system tells of every open of the target.
+             const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+             ASSERT_GE(watch, 0);
+             ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(f.Victim).constData(), IN_OPEN | IN_CLOSE_WRITE), 0);
+             Restart();
+             // While the run holds its seat, no lock lies on the target.
+             const int probe = ::open(QFile::encodeName(f.Victim).constData(), O_RDONLY | O_CLOEXEC);
+             ASSERT_GE(probe, 0);
+             struct flock range {};
+             range.l_type = F_WRLCK;
+             range.l_whence = SEEK_SET;
+             ASSERT_EQ(::fcntl(probe, F_OFD_GETLK, &range), 0);
+             EXPECT_EQ(range.l_type, F_UNLCK);
+             EndSeat();
+             // Only the probe's own open came, no open for writing.
+             alignas(inotify_event) char events[4096];
+             const ssize_t got = ::read(watch, events, sizeof events);
+             int opens = 0;
+             int writes = 0;
+             for (ssize_t at = 0; at < got;) {
+                 const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                 opens += (event->mask & IN_OPEN) ? 1 : 0;
+                 writes += (event->mask & IN_CLOSE_WRITE) ? 1 : 0;
+                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+             }
+             ::close(probe);
+             ::close(watch);
+             EXPECT_EQ(opens, 1);
+             EXPECT_EQ(writes, 0);
+             ExpectVictimUntouched(f);
          }},
     };
     for (const Row& row : rows) {

@@ -1309,7 +1309,14 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
     Protocol later = a;
     later.Operator = QStringLiteral("after the drop");
     const auto told = [&](int16_t number) {
-        return std::count(Presenter.Shown.begin(), Presenter.Shown.end(), ComposeMessage(number, {}, Language));
+        // Message 46 names the folder away and the program folder.
+        std::vector<MessageRequest> forms = {ComposeMessage(number, {}, Language)};
+        for (const QString& away : {Data, usb})
+            forms.push_back(ComposeMessage(
+                number, {QDir::toNativeSeparators(away), QDir::toNativeSeparators(Program)}, Language));
+        return std::count_if(Presenter.Shown.begin(), Presenter.Shown.end(), [&](const MessageRequest& shown) {
+            return std::find(forms.begin(), forms.end(), shown) != forms.end();
+        });
     };
     const auto openSeries = [&] { OpenInDataFolderBeside(usb, {a, t}); };
     // A curve's writer finds the data folder away and puts the program
@@ -1542,6 +1549,45 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(RecordsIn(Program).size(), 1);
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
              EXPECT_TRUE(RecordsIn(Program).isEmpty());
+         }},
+        // --- Guards: a staged report the start must keep ---
+        {"a staged report an open step names, while its report's folder is away",
+         [&] {
+             // Without it the step, judged once the folder is back, would
+             // read its staged name gone as the report placed, and remove
+             // the series' file: neither open nor reported.
+             NewDataFolderBeside(usb);
+             Protocol ended = a;
+             ended.Finished = true;
+             ended.LastTestDate = At(12);
+             const std::string pendingBytes = ReportFileBytes(a);
+             const std::string reportBytes = ReportFileBytes(ended);
+             const QString styleFolder = Data + u'/' + dskStyleFolderName(a.Style.Name);
+             const QString report = styleFolder + u'/' + dskFileNameFromDate(a.Date, QStringLiteral("QTA"));
+             const QString staged = Data + u'/' + StagedReportName(1);
+             WriteFileBytes(Pending(1), pendingBytes);
+             WriteFileBytes(staged, reportBytes);
+             const IntentRecord termination{IntentCommit::FileWritten, QString(), false,
+                                            {IntentFile{report, IntentChecksum(reportBytes)},
+                                             IntentFile{staged, IntentChecksum(reportBytes)}},
+                                            {IntentFile{Pending(1), IntentChecksum(pendingBytes)}}};
+             WriteFileBytes(Data + QStringLiteral("/PENDING 1.STP"), IntentRecordBytes(termination, Data));
+             EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+             EXPECT_TRUE(QFile::exists(staged));
+             ASSERT_TRUE(QDir().mkpath(styleFolder));
+             const std::vector<Protocol> back = NextStart();
+             EXPECT_EQ((back.size() == 2 ? 1 : 0) + (QFile::exists(report) ? 1 : 0), 1);
+         }},
+        {"a staged report beside a record that could not be read",
+         [&] {
+             // A later version's record may name it.
+             NewDataFolderBeside(usb);
+             const QString staged = Data + u'/' + StagedReportName(3);
+             WriteFileBytes(staged, ReportFileBytes(a));
+             WriteFileBytes(Data + QStringLiteral("/PENDING 2.STP"),
+                            std::string("QSTP") + std::string("\x63\x00", 2) + "of a later version");
+             NextStart();
+             EXPECT_TRUE(QFile::exists(staged));
          }},
     };
     RunEach(cases);

@@ -43,6 +43,7 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -751,7 +752,7 @@ TEST_F(Seats, TheProgramFolderHoldsItsOwnSeriesDirectlyAndTheLockFollowsTheFolde
     Protocols[1].Blocks[1].Values.push_back(MakeTest(12.5f, "8", At(12)));
     EXPECT_TRUE(KeepPendingSeries(1));
     ASSERT_EQ(Presenter.Shown.size(), 1u);
-    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(46, {}, Language));
+    EXPECT_EQ(Presenter.Shown[0], ComposeMessage(46, {Data, Programs['A']}, Language));
     EXPECT_EQ(DataFolder, Programs['A']);
     // There the pending file lies in the program folder itself, which no
     // other seat uses, and no seat folder or lock is made in it.
@@ -1111,6 +1112,60 @@ TEST_F(Seats, TwoSeatsAndTwoRunsOfOneSeatKeepToTheirOwnFiles)
                  EXPECT_EQ(LocksHoldThroughOneMount(type), mount.OneMount);
              }
          }},
+        // --- Guards: the seat's machine, the take-over lock, the FUSE check ---
+        {"a seat file of another machine with this host name, and of this machine renamed",
+         [&] {
+             // Matched by the machine id where both sides have one: PCs set
+             // up from one image share a host name, and a PC may be renamed.
+             SetProgramFolder(Programs['A']);
+             DataFolder = Data;
+             const QString seatFile = Programs['A'] + QStringLiteral("/QUINTARA.SEAT");
+             SetMachineForTests(QStringLiteral("ID-ONE"), QStringLiteral("lab-pc"));
+             WriteFileBytes(seatFile, "LAB-A\r\nID-TWO\r\nlab-pc\r\n");
+             EXPECT_TRUE(EstablishSeat());
+             EXPECT_NE(SeatName(), QStringLiteral("LAB-A"));
+             EndSeat();
+             WriteFileBytes(seatFile, "LAB-A\r\nID-ONE\r\nold-name\r\n");
+             EXPECT_TRUE(EstablishSeat());
+             EXPECT_EQ(SeatName(), QStringLiteral("LAB-A"));
+             EndSeat();
+             SetMachineForTests(QString(), QString());
+             SetProgramFolder(Program);
+         }},
+        {"names of the old layout that hold no series take no take-over lock",
+         [&] {
+             // A note, a folder and a file cut short in its head at pending
+             // names: no reason to take PENDING.LCK, nor to wait while
+             // another holds it.
+             WriteFileBytes(Data + QStringLiteral("/PENDING NOTES.QTA"), "not a series");
+             ASSERT_TRUE(QDir().mkpath(Data + QStringLiteral("/PENDING 2.QTA")));
+             WriteFileBytes(Data + QStringLiteral("/PENDING 3.QTA"), ReportFileBytes(Named("c")).substr(0, 2));
+             EXPECT_EQ(StartHere('A'), "up");
+             EXPECT_FALSE(QFileInfo::exists(Data + QStringLiteral("/PENDING.LCK")));
+             const int held = logged(Programs['A'], QStringLiteral("PENDING.LCK is held longer"));
+             FileLock lock;
+             ASSERT_NO_FATAL_FAILURE(startWhileTheTakeOverLockIsHeld(lock));
+             EXPECT_EQ(logged(Programs['A'], QStringLiteral("PENDING.LCK is held longer")), held);
+         }},
+        {"the FUSE check on a file system the test can see",
+         [&] {
+             // The test's own folder is no FUSE mount: statfs says so before
+             // the mount table is read, even a table that names its device
+             // as a FUSE client's.
+             SetMountLocalLockFileSystemForTests(nullptr);
+             EXPECT_EQ(MountLocalLockFileSystem(Data), QString());
+             struct stat folder {};
+             ASSERT_EQ(::stat(QFile::encodeName(Data).constData(), &folder), 0);
+             const QString table = Temp.path() + QStringLiteral("/mountinfo");
+             WriteFileBytes(table, QStringLiteral("40 22 %1:%2 / %3 rw shared:20 - fuse.sshfs lab@srv:/data rw\n")
+                                       .arg(major(folder.st_dev))
+                                       .arg(minor(folder.st_dev))
+                                       .arg(Data)
+                                       .toStdString());
+             SetMountTableForTests(table);
+             EXPECT_EQ(MountLocalLockFileSystem(Data), QString());
+             SetMountTableForTests(QString());
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
@@ -1138,8 +1193,9 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
         std::string shown;
         for (; seen < Presenter.Shown.size(); ++seen) {
             std::string number = "?";
-            if (Presenter.Shown[seen] == ComposeMessage(46, {}, Language))
-                number = "46";
+            for (const QString& folder : {Data, share})
+                if (Presenter.Shown[seen] == ComposeMessage(46, {folder, Programs['A']}, Language))
+                    number = "46";
             for (int reports = 0; reports < 4; ++reports)
                 for (int dfq = 0; dfq < 4; ++dfq)
                     if (Presenter.Shown[seen]

@@ -5,9 +5,11 @@
 #include "system_settings/frmAbout.h"
 #include "system_settings/modVersionHistory.h"
 
+#include <QDate>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -39,26 +41,28 @@ TEST_F(AboutTest, VersionLabelAndButtonByLanguageAndDateFormat)
         int16_t language;
         int16_t dateFormat;
         const char* word;   // the version's, before the program's version
-        const char* date;   // after it
+        const char* date;   // after it: the release date (the changelog entry's) in this form
         const char* close;
     } rows[] = {
-        {2, 1, "Version", " - 08.12.2011", "&Close"},
-        {1, 2, "Version", " - 12/08/2011", "&Schliessen"},
-        {5, 3, "Versión", " - 2011-12-08", "&Cerrar"},
-        {3, 3, "Version", " - 2011-12-08", "&Fermer"},
-        {4, 1, "Versione", " - 08.12.2011", "&Chiudere"},
-        {5, 1, "Versión", " - 08.12.2011", "&Cerrar"},
+        {2, 1, "Version", " - dd.MM.yyyy", "&Close"},
+        {1, 2, "Version", " - MM/dd/yyyy", "&Schliessen"},
+        {5, 3, "Versión", " - yyyy-MM-dd", "&Cerrar"},
+        {3, 3, "Version", " - yyyy-MM-dd", "&Fermer"},
+        {4, 1, "Versione", " - dd.MM.yyyy", "&Chiudere"},
+        {5, 1, "Versión", " - dd.MM.yyyy", "&Cerrar"},
         // The sixth language has no version word; an unknown date format no date.
-        {6, 1, "", " - 08.12.2011", "&"},
+        {6, 1, "", " - dd.MM.yyyy", "&"},
         {2, 9, "Version", " - ", "&Close"},
     };
+    const QDate released = QDate::fromString(QLatin1String(ProgramReleaseDate), Qt::ISODate);
+    ASSERT_TRUE(released.isValid());
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.language << " " << row.dateFormat);
         Language = row.language;
         DateFormat = row.dateFormat;
         frmAbout* form = frmAbout::Instance();
-        EXPECT_EQ(form->lblVersion->text(),
-                  QString::fromUtf8(row.word) + u' ' + QLatin1String(ProgramVersion) + QString::fromUtf8(row.date));
+        EXPECT_EQ(form->lblVersion->text(), QString::fromUtf8(row.word) + u' ' + QLatin1String(ProgramVersion)
+                                                + QLocale::c().toString(released, QString::fromUtf8(row.date)));
         EXPECT_EQ(form->cmdClose->text(), QString::fromUtf8(row.close));
         // A blank: an empty title would show the program's file name.
         EXPECT_EQ(form->windowTitle(), QStringLiteral(" "));

@@ -425,7 +425,8 @@ public:
         if (!m_o.repliesFile.empty()) {
             std::string all;
             if (!ReadWholeFile(m_o.repliesFile, all)) {
-                std::fprintf(stderr, "quintara-instrument-sim: cannot read %s\n", m_o.repliesFile.c_str());
+                std::fprintf(stderr, "quintara-instrument-sim: cannot read %s\n",
+                             EscapedForOneLine(m_o.repliesFile).c_str());
                 return false;
             }
             size_t start = 0;
@@ -445,7 +446,8 @@ public:
         if (!m_o.curveFile.empty()) {
             std::string curve;
             if (!ReadWholeFile(m_o.curveFile, curve)) {
-                std::fprintf(stderr, "quintara-instrument-sim: cannot read %s\n", m_o.curveFile.c_str());
+                std::fprintf(stderr, "quintara-instrument-sim: cannot read %s\n",
+                             EscapedForOneLine(m_o.curveFile).c_str());
                 return false;
             }
             for (size_t at = 0; at < curve.size(); at += 128) {
@@ -458,7 +460,8 @@ public:
         if (!m_o.transcript.empty()) {
             m_transcript = ::open(m_o.transcript.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
             if (m_transcript < 0) {
-                std::fprintf(stderr, "quintara-instrument-sim: cannot write %s\n", m_o.transcript.c_str());
+                std::fprintf(stderr, "quintara-instrument-sim: cannot write %s\n",
+                             EscapedForOneLine(m_o.transcript).c_str());
                 return false;
             }
         }
