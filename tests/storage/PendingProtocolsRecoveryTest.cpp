@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -1493,6 +1494,34 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(RecordsIn(Program).size(), 1);
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
              EXPECT_TRUE(RecordsIn(Program).isEmpty());
+         }},
+        // A folder that drops in the middle of a termination.
+        {"the data folder moved away during the move of the staged report: the program folder stands in "
+         "(message 46, not 31), the report is saved there, and a kill after a typed test loses nothing",
+         [&] {
+             openSeries();
+             const std::string reports = QFile::encodeName(Data).toStdString() + "/QTA";
+             std::optional<FolderAway> away;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 if (call == "rename" && path.rfind(reports, 0) == 0 && !away)
+                     away.emplace(Data);
+                 return 0;
+             };
+             const bool terminated = Terminate(2);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(away && away->Gone());
+             EXPECT_TRUE(terminated);
+             Protocols[1] = later;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(told(46), 1);
+             EXPECT_EQ(told(31), 0);
+             // Killed here; the folder back before the next start.
+             away->Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+             EXPECT_EQ(ReportsIn(Data).size() + ReportsIn(Program).size(), 1);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+             EXPECT_TRUE(RecordsIn(Data).isEmpty());
          }},
     };
     RunEach(cases);

@@ -1162,6 +1162,32 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                     : QFileInfo::exists(Programs['A'] + u'/' + name) ? "=program"
                     : QFileInfo::exists(Data + u'/' + name)          ? "=data"
                                                                      : "=?";
+            } else if (verb == "kill") {
+                // The run stops: nothing more of it is written.
+                EndSeat();
+            } else if (verb == "refuse" || verb == "allow") {
+                // The seat folder refuses the removal of pending files (a
+                // termination committed, its pending file left), or the data
+                // folder goes away as the staged report moves to its name.
+                const std::string seat = QFile::encodeName(Folder('A')).toStdString() + "/PENDING ";
+                const std::string reports = QFile::encodeName(Data).toStdString() + "/QTA";
+                const QString gone = away;
+                FileCallAnswer = nullptr;
+                if (verb == "refuse" && command == "refuse removals")
+                    FileCallAnswer = [seat](const std::string& call, const std::string& path) {
+                        return call == "unlink" && path.rfind(seat, 0) == 0 ? EIO : 0;
+                    };
+                else if (verb == "refuse")
+                    FileCallAnswer = [reports, gone, this](const std::string& call, const std::string& path) {
+                        if (call == "rename" && path.rfind(reports, 0) == 0)
+                            QDir().rename(Data, gone);
+                        return 0;
+                    };
+            } else if (verb == "old") {
+                // The layout before seats: o in the data folder itself, and
+                // no seat folder yet.
+                QDir(Folder('A')).removeRecursively();
+                WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("o")));
             } else if (verb == "list") {
                 said = '=' + OpenSeries();
             } else if (verb == "ls") {
@@ -1285,9 +1311,33 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
              return runs < 0 ? std::string("no tracing") : story;
          },
          "start(program)=up a:0; end=ok; start(program)=up a:0"},
+        // A folder that comes back brings its records; one that drops
+        // mid-termination holds nothing.
+        {"a termination committed before a stop, then a start that cannot reach the data folder: a stays "
+         "terminated when the folder is back",
+         [&] {
+             return play({"start", "refuse removals", "terminate a", "allow", "kill", "drop", "start", "end", "back",
+                          "start", "end", "start", "ls"});
+         },
+         "start(data)=up a:0; refuse removals; terminate a=fail [?]; allow; kill; drop; start(data)=up [46]; end=ok; "
+         "back; start(program)=up; end=ok; start(program)=up; ls=QTA084,SEAT-LAB-A"},
+        {"the seat's first start while the data folder is away: the series of the layout before seats are "
+         "taken over once it is back",
+         [&] { return play({"old", "drop", "start", "open c", "end", "back", "start", "end", "start", "ls"}); },
+         "old; drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up c:0 o:0; end=ok; "
+         "start(program)=up c:0 o:0; ls=PENDING.LCK,SEAT-LAB-A"},
+        {"the data folder moved away as the staged report moves to its name: the program folder stands in, "
+         "the report is saved there, and a test typed after it survives a stop",
+         [&] {
+             return play({"start", "open c", "refuse at the report", "terminate a", "allow", "test c", "kill", "back",
+                          "start", "end", "start"});
+         },
+         "start(data)=up a:0; open c=ok; refuse at the report; terminate a=ok [46]; allow; test c=ok; kill; back; "
+         "start(program)=up c:1 [48 1 0]; end=ok; start(program)=up c:1"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
+        FileCallAnswer = nullptr;
         onData();
         if (HasFatalFailure())
             return;
