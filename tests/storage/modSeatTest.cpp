@@ -346,11 +346,11 @@ TEST_F(Seats, OneSeatsTerminationKilledAtEachFileCallWhileTheOtherTakesAWholeSte
         {"change of data folder", other, {"start=up b:0", "change " + Data.toStdString() + "=ok", "end=ok"}, 0, "up b:0"},
         {"start", Data, {"start=up b:0", "end=ok"}, 0, "up b:0"},
         // A folder that comes back brings its records.
-        {"termination, then a start that cannot reach the data folder", Data, {}, 0, "up b:0", "terminate", false,
+        {"save that makes the stand-in, then a start while the folder is away", Data, {}, 0, "up b:0", "test", true,
          true},
         {"termination that makes the stand-in, then a start while the folder is away", Data, {}, 0, "up b:0",
          "terminate", true, true},
-        {"save that makes the stand-in, then a start while the folder is away", Data, {}, 0, "up b:0", "test", true,
+        {"termination, then a start that cannot reach the data folder", Data, {}, 0, "up b:0", "terminate", false,
          true},
     };
     const QString gone = Temp.path() + QStringLiteral("/Gone");
@@ -1362,6 +1362,14 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          },
          "start(data)=up a:0; refuse removals; terminate a=fail [?]; allow; kill; drop; start(data)=up [46]; end=ok; "
          "back; start(program)=up; end=ok; start(program)=up; ls=QTA084,SEAT-LAB-A"},
+        {"a termination committed before a stop, a start that cannot reach the data folder, then the folder "
+         "chosen again during the run: a stays terminated",
+         [&] {
+             return play({"start", "refuse removals", "terminate a", "allow", "kill", "drop", "start", "open c",
+                          "back", "change " + Data.toStdString(), "list", "end", "start"});
+         },
+         "start(data)=up a:0; refuse removals; terminate a=fail [?]; allow; kill; drop; start(data)=up [46]; "
+         "open c=ok; back; change " + Data.toStdString() + "=ok; list= c:0; end=ok; start(data)=up c:0"},
         {"the seat's first start while the data folder is away: the series of the layout before seats are "
          "taken over once it is back",
          [&] { return play({"old", "drop", "start", "open c", "end", "back", "start", "end", "start", "ls"}); },
