@@ -557,8 +557,15 @@ std::vector<OpenStep> StandInNotes(const QString& folder = QString())
     for (const QString& path : IntentRecordPaths(ProgramFolder())) {
         IntentRecord record;
         if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read && record.Commit == IntentCommit::StoodIn
-            && (folder.isEmpty() || SameFolder(record.Folder, folder)))
+            && (folder.isEmpty() || SameFolder(record.Folder, folder))) {
+            // A note whose settling the program folder refused after the
+            // settings named it is in force all the same.
+            if (SameFolder(DataFolder, ProgramFolder())) {
+                record.Removed.insert(record.Removed.end(), record.Created.begin(), record.Created.end());
+                record.Created.clear();
+            }
             notes.push_back(OpenStep{path, record, false, QString()});
+        }
     }
     return notes;
 }
