@@ -1522,6 +1522,33 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
              EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, a, t}));
              EXPECT_TRUE(RecordsIn(Program).isEmpty());
          }},
+        // A folder that comes back brings its records.
+        {"a termination committed before a kill, the data folder away and stood in for, then chosen again: "
+         "the terminated series stays closed",
+         [&] {
+             openSeries();
+             const std::string first = QFile::encodeName(Pending(1)).toStdString();
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return call == "unlink" && path == first ? EIO : 0;
+             };
+             Terminate(1);
+             FileCallAnswer = nullptr;
+             ASSERT_EQ(RecordsIn(Data).size(), 1);
+             // Killed here.
+             const Protocol c = Series(11, "c");
+             {
+                 FolderAway away(Data);
+                 EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+                 AddPendingSeries(c);
+                 EXPECT_TRUE(KeepPendingSeries(1));
+                 EXPECT_EQ(told(46), 1);
+             }
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             // Open again at once, beside those the stand-in moved.
+             EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, c, t}));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t, c}));
+             EXPECT_TRUE(RecordsIn(Data).isEmpty());
+         }},
         // A folder that drops in the middle of a termination.
         {"the data folder moved away during the move of the staged report: the program folder stands in "
          "(message 46, not 31), the report is saved there, and a kill after a typed test loses nothing",
