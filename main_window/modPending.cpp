@@ -557,8 +557,15 @@ std::vector<OpenStep> StandInNotes(const QString& folder = QString())
     for (const QString& path : IntentRecordPaths(ProgramFolder())) {
         IntentRecord record;
         if (ReadIntentRecord(path, record, LoadProcedure) == IntentRead::Read && record.Commit == IntentCommit::StoodIn
-            && (folder.isEmpty() || SameFolder(record.Folder, folder)))
+            && (folder.isEmpty() || SameFolder(record.Folder, folder))) {
+            // A note whose settling the program folder refused after the
+            // settings named it is in force all the same.
+            if (SameFolder(DataFolder, ProgramFolder())) {
+                record.Removed.insert(record.Removed.end(), record.Created.begin(), record.Created.end());
+                record.Created.clear();
+            }
             notes.push_back(OpenStep{path, record, false, QString()});
+        }
     }
     return notes;
 }
@@ -602,7 +609,11 @@ void TellStandInOver(const OpenStep& note, bool remove, bool changed = false)
     }
     SystemError error;
     if (remove) {
-        FinishIntent(note.RecordPath, note.Record, IntentCommitState::NotReached, LoadProcedure);
+        // Nothing it names goes with it: its files went, or are the series'.
+        IntentRecord done = note.Record;
+        done.Created.clear();
+        done.Removed.clear();
+        FinishIntent(note.RecordPath, done, IntentCommitState::NotReached, LoadProcedure);
     } else if (!note.Record.Committed || changed) {
         IntentRecord told = note.Record;
         told.Committed = true;
@@ -660,11 +671,13 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
     // The note, before the settings leave the folder: the series of the seat
     // folder there that this run did not load come back from it, the files
     // it left there go, and what is written meanwhile is told, once it can be
-    // reached again. Without it the change is not made.
+    // reached again. Without it the change is not made. The files left there
+    // are its removals only once the settings name the program folder (see
+    // SettleStandInNote): a stop before that leaves the series in them.
     const std::vector<OpenStep> earlier = StandInNotes(oldSeat);
     IntentRecord note = earlier.empty() ? IntentRecord{IntentCommit::StoodIn, oldSeat, false, {}, {}}
                                         : earlier.front().Record;
-    note.Removed.insert(note.Removed.end(), leftBehind.begin(), leftBehind.end());
+    note.Created.insert(note.Created.end(), leftBehind.begin(), leftBehind.end());
     QString notePath = earlier.empty() ? QString() : earlier.front().RecordPath;
     const bool noted = earlier.empty()
         ? CreateIntentRecord(program, QLatin1String(DataFolderChangeRecordStem), note, notePath, reason)
@@ -679,12 +692,22 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
         DataFolder = old;
         UndoDataFolderChange();
         // Harmless where it stays: a note of the folder the settings name
-        // acts on nothing.
+        // acts on nothing, and the files it names as created are the
+        // series' own.
         if (earlier.empty())
-            FinishIntent(notePath, note, IntentCommitState::NotReached, SaveProcedure);
+            FinishIntent(notePath, IntentRecord{IntentCommit::StoodIn, oldSeat, false, {}, {}},
+                         IntentCommitState::NotReached, SaveProcedure);
         else if (!RewriteIntentRecord(notePath, earlier.front().Record, reason))
             WriteLog(reason, SaveProcedure, notePath);
         return false;
+    }
+    // In force: the settings name the program folder. A stop before this
+    // rewrite is settled so by the next start.
+    if (!note.Created.empty()) {
+        note.Removed.insert(note.Removed.end(), note.Created.begin(), note.Created.end());
+        note.Created.clear();
+        if (!RewriteIntentRecord(notePath, note, reason))
+            WriteLog(reason, SaveProcedure, notePath);
     }
     // The note carries the files left there from here.
     ForgetGivenUp(leftBehind);
@@ -810,24 +833,45 @@ void SetPendingFileAside(const QString& folder, const QString& name)
              QStringLiteral("LoadPendingProtocols"));
 }
 
-// The records a stop left, finished before any pending file is loaded: the
-// changes of data folder (in the program folder) first, as they decide which
-// folder holds the series, then the steps on the series' files. A record
-// that could not be completed stays open, and the names it still means to
-// remove are returned: they are not loaded.
-std::vector<IntentFile> FinishRecordsOfTheLastRun()
+// A stand-in's note names the files the series leave in the folder stood in
+// for only once the settings name the program folder: they are written into
+// it as created names first, and made its removals once that is so, at the
+// stand-in or at the next start. A stop before the settings named the
+// program folder leaves the series in those files, and the note never
+// removes them.
+void SettleStandInNote(const QString& path, IntentRecord note)
 {
-    QStringList paths = IntentRecordPaths(ProgramFolder());
-    const QString seat = SeatPendingFolder(DataFolder);
-    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
-        paths << IntentRecordPaths(seat);
+    if (note.Created.empty())
+        return;
+    if (SameFolder(DataFolder, ProgramFolder()))
+        note.Removed.insert(note.Removed.end(), note.Created.begin(), note.Created.end());
+    else
+        WriteLog(0, QStringLiteral("%1 notes a stand-in a stop cut short; its files stay").arg(path), LoadProcedure);
+    note.Created.clear();
+    SystemError error;
+    if (!RewriteIntentRecord(path, note, error))
+        WriteLog(error, LoadProcedure, path);
+}
+
+// The records lying in the folders, finished before any pending file there
+// is loaded: the changes of data folder (in the program folder) first, as
+// they decide which folder holds the series, then the steps on the series'
+// files. A record that could not be completed stays open, and the names it
+// still means to remove are returned: they are not loaded.
+std::vector<IntentFile> FinishRecordsIn(const QStringList& folders)
+{
+    QStringList paths;
+    for (const QString& folder : folders)
+        paths << IntentRecordPaths(folder);
     std::vector<OpenStep> records;
     QSet<QString> unread;   // folders with a record that was not read
     for (const QString& path : std::as_const(paths)) {
         IntentRecord record;
         // A note of a stand-in is no step: it is read by the loader.
         const IntentRead read = ReadIntentRecord(path, record, LoadProcedure);
-        if (read == IntentRead::Read && record.Commit != IntentCommit::StoodIn)
+        if (read == IntentRead::Read && record.Commit == IntentCommit::StoodIn)
+            SettleStandInNote(path, record);
+        else if (read == IntentRead::Read)
             records.push_back(OpenStep{path, record, false, QString()});
         else if (read == IntentRead::Unreadable || read == IntentRead::LaterVersion)
             unread.insert(FolderOf(path));
@@ -848,10 +892,7 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     // A report staged by a termination stopped before its record was made
     // is no one's. One a record may still name is kept: its absence would
     // tell that record the report was placed.
-    QStringList folders{ProgramFolder()};
-    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
-        folders << seat;
-    for (const QString& folder : std::as_const(folders)) {
+    for (const QString& folder : folders) {
         if (unread.contains(CleanPath(folder)))
             continue;
         for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System)) {
@@ -862,6 +903,16 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
         }
     }
     return leftovers;
+}
+
+// The records a stop left in the program folder and the seat's folder.
+std::vector<IntentFile> FinishRecordsOfTheLastRun()
+{
+    QStringList folders{ProgramFolder()};
+    const QString seat = SeatPendingFolder(DataFolder);
+    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+        folders << seat;
+    return FinishRecordsIn(folders);
 }
 
 bool CanBeOpened(const QString& path)
@@ -1108,7 +1159,16 @@ bool SaveSeriesReport(int index, SystemError* failure)
     if (!(staged.isEmpty() ? dskWriteNewTestReport(report, failure)
                            : dskMoveStagedTestReport(report, staged, failure))) {
         UndoStep(recordPath, record);
-        return SaveReportAgainIfNameTaken(index, failure);
+        if (SaveReportAgainIfNameTaken(index, failure))
+            return true;
+        // The data folder went away during the step: its record stays there
+        // to be judged once the folder is back, and the report is saved into
+        // the program folder, which stands in (message 46), as for a
+        // termination that finds the folder away.
+        if (!SameFolder(DataFolder, ProgramFolder()) && StandInForUnreachableDataFolder()
+            && SameFolder(DataFolder, ProgramFolder()))
+            return SaveSeriesReport(index, failure);
+        return false;
     }
     // Saved: no later save writes the series again, and its file goes now or
     // with the save that completes the step.
@@ -1181,18 +1241,27 @@ bool BeginDataFolderChange(const QString& folder)
                 leaving.push_back(IntentFile{g_open[i].Path, QByteArray()});
             leaving.insert(leaving.end(), entries.begin(), entries.end());
         }
+    // Standing in, the files in the folder left stay as they are (the note
+    // names them): a step there whose outcome cannot be judged while that
+    // folder is away does not hold the series out of the program folder.
+    const QString oldSeat = SeatPendingFolder(DataFolder);
     QStringList touched;
     for (const IntentFile& file : leaving)
-        touched << file.Path;
+        if (!g_leftBehind || !SameFolder(FolderOf(file.Path), oldSeat))
+            touched << file.Path;
     // A step left open in the new folder waits even with no series open: an
     // undone change would look done once the settings name its folder, and
     // its copies would load as series.
     if (!ReadyForStep(SaveProcedure, touched, {seat}))
         return false;
     // The same folder by another path: the series are in it already.
-    const QString oldSeat = SeatPendingFolder(DataFolder);
     if (SameFolder(seat, oldSeat))
         return true;
+    // Back into a folder the program folder stood in for: the steps a run
+    // left there are finished or judged before any of its series opens
+    // again; what one still means to remove stays named by an open step.
+    if (!StandInNotes(seat).empty() && QFileInfo(seat).isDir())
+        FinishRecordsIn({seat});
     // Steps left open in the old folder lie where no start looks once the
     // settings name the new one: what they still mean to remove goes with
     // this change. One whose commit point cannot be told stays as it is,
@@ -1443,10 +1512,24 @@ void LoadPendingProtocols()
     // change that named it.
     for (const OpenStep& note : StandInNotes()) {
         const bool named = SameFolder(note.Record.Folder, folder);
+        // The data folder holding a seat folder never made (the seat's first
+        // start could not reach it) is back: the folder is made for the
+        // series of the layout before seats to be taken over.
+        if (!named)
+            MakeLeftSeatFolder(note.Record.Folder);
         if (!named && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))
             continue;
         OpenStep kept = note;
         if (!named) {
+            // What a run left there is finished or judged before a series
+            // there is loaded: the take-over of the layout before seats, and
+            // the steps on the seat's files (a termination committed before
+            // a stop stays terminated).
+            const QString above = QFileInfo(note.Record.Folder).path();
+            if (SameFolder(SeatPendingFolder(above), note.Record.Folder))
+                TakeOverOldPendingFiles(above, leftovers);
+            const std::vector<IntentFile> left = FinishRecordsIn({note.Record.Folder});
+            leftovers.insert(leftovers.end(), left.begin(), left.end());
             kept.Record.Removed.clear();
             for (const IntentFile& file : note.Record.Removed) {
                 const IntentRemoval removal = RemoveIfItHolds(file, LoadProcedure);

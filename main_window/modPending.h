@@ -60,7 +60,10 @@ void PendingSeriesReplaced();
 // stays named by the record, and the next save or start removes it.
 // before, when given, is the series as it was before the termination: a
 // program folder that stands in on the way keeps that as its pending file,
-// so that a kill before the report leaves the series open as it was.
+// so that a kill before the report leaves the series open as it was. A data
+// folder that goes away while the report moves to its name is stood in for
+// too (message 46), and the report saved into the program folder; the step
+// left there is judged once the folder is back.
 bool SavePendingSeriesReport(int index, SystemError* failure = nullptr, const Protocol* before = nullptr);
 
 // Series `index` was terminated and stays in Protocols only while it is
@@ -97,7 +100,9 @@ bool UndoDataFolderChange();
 // Appends the series of the pending files in DataFolder to Protocols and
 // sorts the open series by their creation date; the files loaded are the
 // ones the next save replaces. First the records of steps a kill or a power
-// cut interrupted are finished from the state of their commit points; a
+// cut interrupted are finished from the state of their commit points (also
+// those in a folder the program folder stood in for, once it is back, before
+// its series load); a
 // record that cannot be read is kept aside with a log line, and nothing is
 // removed on its word. Files whose name does not hold "PENDING " and end in
 // "QTA" (exact case), and files that are no test reports at all, are left

@@ -663,6 +663,21 @@ bool HoldLeftSeatFolder(const QString& seatFolder)
     return !SaysUnreachable(error);
 }
 
+bool MakeLeftSeatFolder(const QString& seatFolder)
+{
+    const QString dataFolder = QFileInfo(seatFolder).path();
+    if (g_seat.isEmpty() || QFileInfo(seatFolder).fileName() != SeatFolderName(g_seat)
+        || QFileInfo::exists(seatFolder) || !QFileInfo(dataFolder).isDir())
+        return false;
+    const QStringList records = IntentRecordPaths(dataFolder);
+    const QStringList names = dskListFiles(dataFolder);
+    if (std::none_of(records.begin(), records.end(), IsOldStepRecord)
+        && std::none_of(names.begin(), names.end(), [&](const QString& name) { return IsOldSeries(dataFolder, name); }))
+        return false;
+    MakeSeatFolder(dataFolder);
+    return QFileInfo(seatFolder).isDir();
+}
+
 void SetTakeOverWait(int milliseconds) { g_takeOverWaitMilliseconds = milliseconds; }
 
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers)

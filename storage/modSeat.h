@@ -125,6 +125,12 @@ bool HoldSeatFolder(SystemError* reason = nullptr);
 // be reached.
 bool HoldLeftSeatFolder(const QString& seatFolder);
 
+// A seat folder the program folder stood in for since the seat's first
+// start, never made: made now (true) where the data folder holding it is
+// back with series or records of the layout before seats for the seat to
+// take over. An empty folder where a share was unmounted gets none.
+bool MakeLeftSeatFolder(const QString& seatFolder);
+
 // Takes the pending files of the layout before seats, in the data folder
 // itself, into this seat's folder, under the take-over lock (a short wait
 // while another seat takes them; a lock held longer, by anything, is logged

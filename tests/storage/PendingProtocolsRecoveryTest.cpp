@@ -1117,6 +1117,20 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         ASSERT_TRUE(SaveSettings());
     };
     const auto start = [] { return NextStart().size() == 4u ? 0 : 1; };
+    // A termination, then a test typed into b and saved: 6 when that save
+    // failed with the data folder gone before it (the program folder must
+    // stand in, whatever the termination left open), 7 when it failed
+    // otherwise.
+    Protocol typed = series[1];
+    typed.Operator = QStringLiteral("typed after the termination");
+    const auto terminateThenType = [&] {
+        const int terminated = terminate();
+        const bool gone = !QFileInfo::exists(Data);
+        Protocols[2] = typed;
+        if (!KeepPendingSeries(2))
+            return gone ? 6 : 7;
+        return terminated;
+    };
     const struct {
         const char* what;
         std::function<void()> prepare;
@@ -1124,6 +1138,7 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         bool terminating;
         bool changing;
         bool standIn;   // the program folder stands in whatever the fault
+        bool typing = false;   // b was typed into after the step
     } steps[] = {
         {"a change of data folder", prepare, change(false, false), false, true, false},
         {"a change the settings refused, No", prepare, change(true, false), false, true, false},
@@ -1131,6 +1146,8 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
         {"a termination", prepare, terminate, true, false, false},
         {"a termination that makes the stand-in", awayBeforeTermination, terminate, true, false, true},
         {"the start that finishes a record", stoppedChange, start, false, false, false},
+        // A folder that drops mid-termination holds no later save.
+        {"a termination, then a test typed", prepare, terminateThenType, true, false, false, true},
     };
     for (const auto& step : steps) {
         for (const FaultKind& kind : FaultKinds) {
@@ -1159,14 +1176,24 @@ TEST_F(PendingRecovery, EachStepFailingAtAnyFileCallLeavesEachSeriesOnceAndNothi
                 }
                 const std::vector<Protocol> back = NextStart();
                 const QString files = FilesIn(named).join(u',');
-                for (std::size_t n = 1; n < series.size(); ++n)
+                const auto typedOpen = std::count(back.begin(), back.end(), typed);
+                if (step.typing) {
+                    ASSERT_NE(exitCode, 6) << "the stand-in was held";
+                    ASSERT_EQ(typedOpen + std::count(back.begin(), back.end(), series[1]), 1) << files.toStdString();
+                    // Saved: nothing typed is lost by a stop after it.
+                    ASSERT_TRUE(exitCode > 1 || typedOpen == 1) << files.toStdString();
+                }
+                for (std::size_t n = step.typing ? 2 : 1; n < series.size(); ++n)
                     ASSERT_EQ(std::count(back.begin(), back.end(), series[n]), 1) << files.toStdString();
                 const auto open = std::count_if(back.begin(), back.end(), [&](const Protocol& p) { return p.Date == s.Date; });
                 const QStringList reports = FilesIn(Data + QStringLiteral("/QTA084")) + FilesIn(Program + QStringLiteral("/QTA084"));
                 if (step.terminating) {
                     ASSERT_EQ(open + reports.size(), 1) << files.toStdString();
-                    // Open, it is as it was before the termination.
-                    ASSERT_EQ(std::count(back.begin(), back.end(), s), open) << files.toStdString();
+                    // Open, it is as it was before the termination (a
+                    // later save writes what a failed one left in memory).
+                    if (!step.typing) {
+                        ASSERT_EQ(std::count(back.begin(), back.end(), s), open) << files.toStdString();
+                    }
                 } else {
                     ASSERT_EQ(open, 1) << files.toStdString();
                 }
@@ -1588,6 +1615,61 @@ TEST_F(PendingRecovery, FoldersThatCannotBeReachedSayNothingOfTheirFiles)
                             std::string("QSTP") + std::string("\x63\x00", 2) + "of a later version");
              NextStart();
              EXPECT_TRUE(QFile::exists(staged));
+         }},
+        // A folder that comes back brings its records.
+        {"a termination committed before a kill, the data folder away and stood in for, then chosen again: "
+         "the terminated series stays closed",
+         [&] {
+             openSeries();
+             const std::string first = QFile::encodeName(Pending(1)).toStdString();
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 return call == "unlink" && path == first ? EIO : 0;
+             };
+             Terminate(1);
+             FileCallAnswer = nullptr;
+             ASSERT_EQ(RecordsIn(Data).size(), 1);
+             // Killed here.
+             const Protocol c = Series(11, "c");
+             {
+                 FolderAway away(Data);
+                 EXPECT_EQ(NextStart(), std::vector<Protocol>{EmptyProtocol});
+                 AddPendingSeries(c);
+                 EXPECT_TRUE(KeepPendingSeries(1));
+                 EXPECT_EQ(told(46), 1);
+             }
+             EXPECT_EQ(ChangeDataFolder(Data), 0);
+             // Open again at once, beside those the stand-in moved.
+             EXPECT_EQ(Protocols, (std::vector<Protocol>{EmptyProtocol, c, t}));
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, t, c}));
+             EXPECT_TRUE(RecordsIn(Data).isEmpty());
+         }},
+        // A folder that drops in the middle of a termination.
+        {"the data folder moved away during the move of the staged report: the program folder stands in "
+         "(message 46, not 31), the report is saved there, and a kill after a typed test loses nothing",
+         [&] {
+             openSeries();
+             const std::string reports = QFile::encodeName(Data).toStdString() + "/QTA";
+             std::optional<FolderAway> away;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 if (call == "rename" && path.rfind(reports, 0) == 0 && !away)
+                     away.emplace(Data);
+                 return 0;
+             };
+             const bool terminated = Terminate(2);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(away && away->Gone());
+             EXPECT_TRUE(terminated);
+             Protocols[1] = later;
+             EXPECT_TRUE(KeepPendingSeries(1));
+             EXPECT_EQ(told(46), 1);
+             EXPECT_EQ(told(31), 0);
+             // Killed here; the folder back before the next start.
+             away->Back();
+             EXPECT_EQ(NamedDataFolder(), Program);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+             EXPECT_EQ(ReportsIn(Data).size() + ReportsIn(Program).size(), 1);
+             EXPECT_EQ(NextStart(), (std::vector<Protocol>{EmptyProtocol, later}));
+             EXPECT_TRUE(RecordsIn(Data).isEmpty());
          }},
     };
     RunEach(cases);
