@@ -1172,6 +1172,10 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
             } else if (verb == "qdas" || verb == "noqdas") {
                 const QString qdas = Data + QStringLiteral("/QDAS");
                 said = (verb == "qdas" ? QDir().mkpath(qdas) : QDir(qdas).removeRecursively()) ? "" : "=fail";
+            } else if (verb == "tick") {
+                // Past the file system's clock tick (a few milliseconds): a
+                // file written before is older than a note written after.
+                ::usleep(30000);
             } else if (verb == "yes" || verb == "no" || verb == "ok") {
                 // The answer to the next box.
                 Presenter.Answer(verb == "yes" ? AnswerYes : verb == "no" ? AnswerNo : AnswerOK);
@@ -1352,10 +1356,10 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "dialog=closed [13] [48 0 0]; list= c:0 a:0; end=ok; start(data)=up a:0 c:0"},
         {"the Q-DAS folder away, alone and with the data folder",
          [&] {
-             return play({"start", "dfq", "dfq", "qdas", "dfq", "drop", "start", "dfq", "back", "no", "start",
-                          "dfq", "end", "start"});
+             return play({"start", "dfq", "dfq", "qdas", "dfq", "tick", "drop", "start", "dfq", "back", "no",
+                          "start", "dfq", "end", "start"});
          },
-         "start(data)=up a:0; dfq=program [54]; dfq=program; qdas; dfq=qdas; drop; start(data)=up [46]; "
+         "start(data)=up a:0; dfq=program [54]; dfq=program; qdas; dfq=qdas; tick; drop; start(data)=up [46]; "
          "dfq=program [54]; back; no; start(program)=up a:0 [48 0 1]; dfq=qdas; end=ok; "
          "start(program)=up a:0 [48 0 1]"},
     };
