@@ -1463,8 +1463,8 @@ void LoadPendingProtocols()
     // next save moves them where the settings point). The note goes once
     // each file it names is removed and no series is left there; a folder
     // the settings name again was loaded above, and its files went with the
-    // change that named it.
-    // The data folder the operator takes again at message 48.
+    // change that named it. The data folder the operator takes again at
+    // message 48 is taken once the series are all loaded.
     QString back;
     for (const OpenStep& note : StandInNotes()) {
         const bool named = SameFolder(note.Record.Folder, folder);
