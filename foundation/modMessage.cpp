@@ -76,6 +76,22 @@ const std::array<const char*, 5> Message53One = {
     "administrador: la serie de medidas se puede recuperar (véase Sharing the data folder en el README).",
 };
 
+// A count with its noun, in the number the count asks for: "1 test report",
+// "2 test reports". French takes the singular for 0 as well.
+struct CountedNoun {
+    const char* One;
+    const char* Many;
+};
+
+// Message 48's two counts: the reports, then the DFQ files.
+const std::array<std::array<CountedNoun, 2>, 5> Message48Nouns = {{
+    {{{"Prüfprotokoll", "Prüfprotokolle"}, {"DFQ-Datei", "DFQ-Dateien"}}},
+    {{{"test report", "test reports"}, {"DFQ file", "DFQ files"}}},
+    {{{"protocole d'essai", "protocoles d'essai"}, {"fichier DFQ", "fichiers DFQ"}}},
+    {{{"protocollo di prova", "protocolli di prova"}, {"file DFQ", "file DFQ"}}},
+    {{{"informe de ensayo", "informes de ensayo"}, {"archivo DFQ", "archivos DFQ"}}},
+}};
+
 const std::map<int16_t, MessageEntry>& Catalogue()
 {
     static const std::map<int16_t, MessageEntry> table = {
@@ -488,19 +504,25 @@ const std::map<int16_t, MessageEntry>& Catalogue()
               "!"}},
         // The data folder the program folder stood in for can be reached
         // again: what was written meanwhile lies in the program folder,
-        // where no other seat's search finds it.
-        {48, {IconInformation, ButtonsOK, DefaultFirst,
-              {"Das Datenverzeichnis ist wieder erreichbar. Solange das Programmverzeichnis verwendet wurde, "
-               "wurden {0} Prüfprotokolle und {1} DFQ-Dateien dort gespeichert:\r\n{2}",
-               "The data folder can be reached again. While the program folder was used, {0} test reports and "
-               "{1} DFQ files were saved there:\r\n{2}",
-               "Le répertoire des données est de nouveau accessible. Pendant que le répertoire du programme "
-               "était utilisé, {0} protocoles d'essai et {1} fichiers DFQ y ont été enregistrés :\r\n{2}",
-               "La cartella dei dati è di nuovo raggiungibile. Mentre veniva usata la cartella del programma, "
-               "vi sono stati salvati {0} protocolli di prova e {1} file DFQ:\r\n{2}",
-               "Se puede volver a acceder a la carpeta de datos. Mientras se usaba la carpeta del programa, se "
-               "guardaron allí {0} informes de ensayo y {1} archivos DFQ:\r\n{2}"},
-              "."}},
+        // where no other seat's search finds it, and the operator decides
+        // whether the data folder is used again. {0} and {1} are the counts
+        // with their nouns (see CountedNouns), {2} the program folder, {3}
+        // the data folder. No is the default: a share that has just come
+        // back may drop again, and Enter leaves everything where it is.
+        {48, {IconQuestion, ButtonsYesNo, DefaultSecond,
+              {"Das Datenverzeichnis ist wieder erreichbar:\r\n{3}\r\nSolange das Programmverzeichnis verwendet "
+               "wurde, wurden {0} und {1} dort gespeichert:\r\n{2}\r\nSoll das Datenverzeichnis wieder "
+               "verwendet werden?",
+               "The data folder can be reached again:\r\n{3}\r\nWhile the program folder was used, {0} and {1} "
+               "were saved there:\r\n{2}\r\nUse the data folder again?",
+               "Le répertoire des données est de nouveau accessible :\r\n{3}\r\nPendant que le répertoire du "
+               "programme était utilisé, {0} et {1} y ont été enregistrés :\r\n{2}\r\nUtiliser de nouveau le "
+               "répertoire des données ?",
+               "La cartella dei dati è di nuovo raggiungibile:\r\n{3}\r\nMentre veniva usata la cartella del "
+               "programma, vi sono stati salvati {0} e {1}:\r\n{2}\r\nUsare di nuovo la cartella dei dati?",
+               "Se puede volver a acceder a la carpeta de datos:\r\n{3}\r\nMientras se usaba la carpeta del "
+               "programa, se guardaron allí {0} y {1}:\r\n{2}\r\n¿Volver a usar la carpeta de datos?"},
+              "?"}},
         // After message 13, when the port's device is one the user may not
         // open: the mend is the device's group, which takes a new login.
         {51, {IconExclamation, ButtonsOK, DefaultFirst,
@@ -579,6 +601,22 @@ const std::map<int16_t, MessageEntry>& Catalogue()
                "anterior, {0}, contiene {n1} series de medidas abiertas, que este puesto no carga. Si el puesto "
                "anterior era este ordenador, avise al administrador: las series de medidas se pueden recuperar "
                "(véase Sharing the data folder en el README)."},
+              "."}},
+        // A DFQ file's Q-DAS folder cannot be reached: the program folder
+        // takes the DFQ files until an export reaches that folder again; the
+        // setting keeps naming it. {0} the Q-DAS folder, {1} the program
+        // folder.
+        {54, {IconExclamation, ButtonsOK, DefaultFirst,
+              {"Das Q-DAS-Verzeichnis ist nicht erreichbar:\r\n{0}\r\nDie DFQ-Dateien werden im "
+               "Programmverzeichnis gespeichert, bis es wieder erreichbar ist:\r\n{1}",
+               "The Q-DAS folder cannot be reached:\r\n{0}\r\nThe DFQ files are saved into the program folder "
+               "until it can be reached again:\r\n{1}",
+               "Le répertoire Q-DAS n'est pas accessible :\r\n{0}\r\nLes fichiers DFQ sont enregistrés dans le "
+               "répertoire du programme jusqu'à ce qu'il soit de nouveau accessible :\r\n{1}",
+               "La cartella Q-DAS non è raggiungibile:\r\n{0}\r\nI file DFQ vengono salvati nella cartella del "
+               "programma finché non sarà di nuovo raggiungibile:\r\n{1}",
+               "No se puede acceder a la carpeta Q-DAS:\r\n{0}\r\nLos archivos DFQ se guardan en la carpeta del "
+               "programa hasta que se pueda volver a acceder a ella:\r\n{1}"},
               "."}},
     };
     return table;
@@ -691,6 +729,23 @@ QString AllLanguages(const std::array<const char*, 5>& lines, const QVariantList
     return text;
 }
 
+// The counts of a message that has nouns for them, each with its noun in the
+// number the count asks for; other arguments as they are. An argument that
+// is not a number keeps the plural noun.
+QVariantList CountsWithNouns(const QVariantList& arguments, const std::array<CountedNoun, 2>& nouns,
+                             int16_t language)
+{
+    QVariantList counted = arguments;
+    for (std::size_t i = 0; i < nouns.size() && i < static_cast<std::size_t>(counted.size()); ++i) {
+        const QVariant& count = counted.at(static_cast<qsizetype>(i));
+        const bool one = IsNumberVariant(count)
+            && (count.toLongLong() == 1 || (language == 3 && count.toLongLong() == 0));
+        counted[static_cast<qsizetype>(i)] =
+            PlainText(count) + u' ' + QString::fromUtf8(one ? nouns[i].One : nouns[i].Many);
+    }
+    return counted;
+}
+
 } // namespace
 
 MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int16_t language)
@@ -728,7 +783,9 @@ MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int
         request.Text = Expand(number == 53 && arguments.value(1).toLongLong() == 1
                                   ? Message53One[static_cast<size_t>(language - 1)]
                                   : entry.Texts[static_cast<size_t>(language - 1)],
-                              arguments);
+                              number == 48 ? CountsWithNouns(arguments, Message48Nouns[static_cast<size_t>(language - 1)],
+                                                             language)
+                                           : arguments);
     else if (language == 6)
         request.Text = Expand(entry.Slot6, arguments);
     return request;

@@ -493,12 +493,10 @@ void frmMain::mnuSettings_DataSettings_Click()
     // their files in the old folder go once the settings name the new one.
     // The seat's lock goes with the data folder: taken in the new one
     // before the settings name it, kept in the one they name afterwards.
-    frmDataSetting::SetFolderMove({BeginDataFolderChange, FinishDataFolderChange, UndoDataFolderChange});
-    frmDataSetting::SetFolderClaim(ClaimSeatFolder);
-    frmDataSetting::ShowForm();
-    frmDataSetting::SetFolderMove({});
-    frmDataSetting::SetFolderClaim({});
-    SettleSeatFolder();
+    {
+        const DataFolderChoice choosing;
+        frmDataSetting::ShowForm();
+    }
     if (DataFolder != dataFolder && Protocols.size() > 1) {
         bool ok = false;
         SavePendingProtocols(ok);

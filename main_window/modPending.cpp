@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "storage/frmDataSetting.h"
 #include "storage/frmFileProgress.h"
 #include "storage/modCurveFiles.h"
 #include "storage/modDisk.h"
@@ -30,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -581,32 +583,60 @@ int FilesWrittenSince(const QString& folder, const QDateTime& since, const QStri
     return count;
 }
 
-// The folder the program folder stood in for can be reached again (or the
-// operator chose it again): the reports and DFQ files written into the
-// program folder meanwhile stay there, where no other seat's search finds
-// them, so the operator is told how many and where (once: the note is
-// marked told, or goes with remove; changed writes what it names now).
-void TellStandInOver(const OpenStep& note, bool remove, bool changed = false)
+// A note's time is the moment its stand-in began: what message 48 counts as
+// written meanwhile is younger. A rewrite of the note keeps that time.
+bool RewriteNote(const QString& path, const IntentRecord& record, SystemError& error)
 {
-    if (!note.Record.Committed) {
-        const QString program = ProgramFolder();
-        const QDateTime since = QFileInfo(note.RecordPath).lastModified();
-        int reports = 0;
-        static const QRegularExpression styleFolder(QStringLiteral("^QTA[0-9]{3}$"));
-        for (const QString& name : QDir(program).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
-            if (styleFolder.match(name).hasMatch())
-                reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
-        const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
-        WriteLog(0,
-                 QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
-                     .arg(note.Record.Folder)
-                     .arg(reports)
-                     .arg(dfq)
-                     .arg(program),
-                 LoadProcedure);
-        if (reports + dfq > 0)
-            ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program)});
-    }
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before {};
+    const bool timed = ::stat(name.constData(), &before) == 0;
+    if (!RewriteIntentRecord(path, record, error))
+        return false;
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    if (timed && ::utimensat(AT_FDCWD, name.constData(), times, 0) != 0)
+        WriteLog(ErrorFromErrno(errno, path), SaveProcedure, path);
+    return true;
+}
+
+// The data folder whose seat folder a note names.
+QString DataFolderOfNote(const OpenStep& note)
+{
+    const QString seat = note.Record.Folder;
+    return !SeatName().isEmpty() && QFileInfo(seat).fileName() == SeatFolderName(SeatName()) ? FolderOf(seat)
+                                                                                               : seat;
+}
+
+// The folder the program folder stood in for can be reached again: the
+// reports and DFQ files written into the program folder meanwhile stay
+// there, where no other seat's search finds them, so the operator is told
+// how many and where, and asked whether the data folder is used again
+// (message 48, at every start and every choice that finds it back). True
+// for Yes.
+bool AskStandInOver(const OpenStep& note)
+{
+    const QString program = ProgramFolder();
+    const QDateTime since = QFileInfo(note.RecordPath).lastModified();
+    int reports = 0;
+    static const QRegularExpression styleFolder(QStringLiteral("^QTA[0-9]{3}$"));
+    for (const QString& name : QDir(program).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+        if (styleFolder.match(name).hasMatch())
+            reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
+    const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
+    WriteLog(0,
+             QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
+                 .arg(note.Record.Folder)
+                 .arg(reports)
+                 .arg(dfq)
+                 .arg(program),
+             LoadProcedure);
+    return ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program),
+                                        QDir::toNativeSeparators(DataFolderOfNote(note))})
+        == AnswerYes;
+}
+
+// The note goes with remove; changed writes what it names now.
+void SettleStandInNote(const OpenStep& note, bool remove, bool changed)
+{
     SystemError error;
     if (remove) {
         // Nothing it names goes with it: its files went, or are the series'.
@@ -614,11 +644,8 @@ void TellStandInOver(const OpenStep& note, bool remove, bool changed = false)
         done.Created.clear();
         done.Removed.clear();
         FinishIntent(note.RecordPath, done, IntentCommitState::NotReached, LoadProcedure);
-    } else if (!note.Record.Committed || changed) {
-        IntentRecord told = note.Record;
-        told.Committed = true;
-        if (!RewriteIntentRecord(note.RecordPath, told, error))
-            WriteLog(error, LoadProcedure, note.RecordPath);
+    } else if (changed && !RewriteNote(note.RecordPath, note.Record, error)) {
+        WriteLog(error, LoadProcedure, note.RecordPath);
     }
 }
 
@@ -681,7 +708,7 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
     QString notePath = earlier.empty() ? QString() : earlier.front().RecordPath;
     const bool noted = earlier.empty()
         ? CreateIntentRecord(program, QLatin1String(DataFolderChangeRecordStem), note, notePath, reason)
-        : RewriteIntentRecord(notePath, note, reason);
+        : RewriteNote(notePath, note, reason);
     if (!noted) {
         WriteLog(reason, SaveProcedure, program);
         UndoDataFolderChange();
@@ -697,7 +724,7 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
         if (earlier.empty())
             FinishIntent(notePath, IntentRecord{IntentCommit::StoodIn, oldSeat, false, {}, {}},
                          IntentCommitState::NotReached, SaveProcedure);
-        else if (!RewriteIntentRecord(notePath, earlier.front().Record, reason))
+        else if (!RewriteNote(notePath, earlier.front().Record, reason))
             WriteLog(reason, SaveProcedure, notePath);
         return false;
     }
@@ -706,7 +733,7 @@ bool StandInForUnreachableDataFolder(const SystemError* unreachable = nullptr)
     if (!note.Created.empty()) {
         note.Removed.insert(note.Removed.end(), note.Created.begin(), note.Created.end());
         note.Created.clear();
-        if (!RewriteIntentRecord(notePath, note, reason))
+        if (!RewriteNote(notePath, note, reason))
             WriteLog(reason, SaveProcedure, notePath);
     }
     // The note carries the files left there from here.
@@ -849,7 +876,7 @@ void SettleStandInNote(const QString& path, IntentRecord note)
         WriteLog(0, QStringLiteral("%1 notes a stand-in a stop cut short; its files stay").arg(path), LoadProcedure);
     note.Created.clear();
     SystemError error;
-    if (!RewriteIntentRecord(path, note, error))
+    if (!RewriteNote(path, note, error))
         WriteLog(error, LoadProcedure, path);
 }
 
@@ -1428,7 +1455,7 @@ bool EndDataFolderChange(bool committed)
         if (!notes.empty())
             OpenSeriesLeftIn(SeatPendingFolder(DataFolder));
         for (const OpenStep& note : notes)
-            TellStandInOver(note, true);
+            SettleStandInNote(note, true, false);
     }
     if (!g_change.Active)
         return FinishOpenSteps(SaveProcedure);
@@ -1509,7 +1536,9 @@ void LoadPendingProtocols()
     // next save moves them where the settings point). The note goes once
     // each file it names is removed and no series is left there; a folder
     // the settings name again was loaded above, and its files went with the
-    // change that named it.
+    // change that named it. The data folder the operator takes again at
+    // message 48 is taken once the series are all loaded.
+    QString back;
     for (const OpenStep& note : StandInNotes()) {
         const bool named = SameFolder(note.Record.Folder, folder);
         // The data folder holding a seat folder never made (the seat's first
@@ -1543,7 +1572,12 @@ void LoadPendingProtocols()
         if (!named)
             loadFrom(note.Record.Folder);
         const bool done = named || (kept.Record.Removed.empty() && Protocols.size() == before);
-        TellStandInOver(kept, done, kept.Record.Removed.size() != note.Record.Removed.size());
+        // While the program folder stands in, its note stays until the
+        // folder is chosen again, and every start that finds it back asks.
+        if (!named && back.isEmpty() && AskStandInOver(kept))
+            back = DataFolderOfNote(kept);
+        const bool standing = !named && SameFolder(DataFolder, ProgramFolder());
+        SettleStandInNote(kept, done && !standing, kept.Record.Removed.size() != note.Record.Removed.size());
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;
@@ -1561,4 +1595,42 @@ void LoadPendingProtocols()
     // told once, however many there were; their series are loaded all the same.
     if (writeBackFailed)
         ShowMessage(32);
+    // Yes to message 48: the folder is taken as the data settings take it,
+    // with the series loaded above.
+    if (!back.isEmpty())
+        ChooseDataFolder(back);
+}
+
+DataFolderChoice::DataFolderChoice()
+{
+    frmDataSetting::SetFolderMove({BeginDataFolderChange, FinishDataFolderChange, UndoDataFolderChange});
+    frmDataSetting::SetFolderClaim(ClaimSeatFolder);
+    frmDataSetting::SetFolderBack(DataFolderBack);
+}
+
+DataFolderChoice::~DataFolderChoice()
+{
+    frmDataSetting::SetFolderMove({});
+    frmDataSetting::SetFolderClaim({});
+    frmDataSetting::SetFolderBack({});
+    SettleSeatFolder();
+}
+
+bool ChooseDataFolder(const QString& folder)
+{
+    const DataFolderChoice choosing;
+    return frmDataSetting::TakeDataFolder(folder) && SameFolder(DataFolder, folder);
+}
+
+QString DataFolderBack(const QString& shown)
+{
+    const QString program = ProgramFolder();
+    if (!SameFolder(DataFolder, program))
+        return shown;
+    for (const OpenStep& note : StandInNotes()) {
+        const QString data = DataFolderOfNote(note);
+        if ((SameFolder(shown, program) || SameFolder(shown, data)) && QFileInfo(data).isDir())
+            return AskStandInOver(note) ? data : DataFolder;
+    }
+    return shown;
 }

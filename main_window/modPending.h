@@ -97,6 +97,27 @@ bool BeginDataFolderChange(const QString& folder);
 bool FinishDataFolderChange();
 bool UndoDataFolderChange();
 
+// While it lives, the data settings' OK makes a new data folder the change
+// above (the seat claimed there first), and a choice that finds the folder
+// the program folder stands in for back asks message 48 (DataFolderBack);
+// afterwards the seat's lock settles where the settings point.
+struct DataFolderChoice {
+    DataFolderChoice();
+    ~DataFolderChoice();
+    DataFolderChoice(const DataFolderChoice&) = delete;
+    DataFolderChoice& operator=(const DataFolderChoice&) = delete;
+};
+
+// The folder taken as the data folder as the data settings' OK takes it
+// (Yes to message 48 at a start): true when the settings name it.
+bool ChooseDataFolder(const QString& folder);
+
+// The folder a choice in the data settings takes, given the one shown: while
+// the program folder stands in and the data folder it stands in for can be
+// reached again, a choice of either asks message 48; Yes takes the data
+// folder, No keeps the program folder. Any other folder as shown.
+QString DataFolderBack(const QString& shown);
+
 // Appends the series of the pending files in DataFolder to Protocols and
 // sorts the open series by their creation date; the files loaded are the
 // ones the next save replaces. First the records of steps a kill or a power

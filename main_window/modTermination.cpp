@@ -36,10 +36,7 @@ bool ExportToQdasAsking(const Protocol& protocol)
                 const QdasFile file = qdasFileOfProperty(protocol, p);
                 if (file.K0100 == 0)
                     continue;
-                // The free name is looked for where the writer will write:
-                // a missing folder falls back to the program folder.
-                const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
-                if (qdasPutTestReportAction(folder, protocol.Blocks[static_cast<size_t>(p)].StartDate, file).isEmpty())
+                if (qdasPutTestReportAction(QDASFolder, protocol.Blocks[static_cast<size_t>(p)].StartDate, file).isEmpty())
                     failed.push_back(p);
             }
         }

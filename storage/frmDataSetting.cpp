@@ -23,6 +23,7 @@ namespace {
 frmDataSetting* g_instance = nullptr;
 frmDataSetting::FolderMove g_folderMove;
 std::function<bool(const QString& folder)> g_folderClaim;
+std::function<QString(const QString& shown)> g_folderBack;
 constexpr int16_t MsgWriteError = 31;
 constexpr int16_t MsgSeatRunsThere = 47;
 constexpr int16_t DefaultPort = 2;
@@ -132,6 +133,7 @@ void frmDataSetting::SetCaptions(int16_t language)
 void frmDataSetting::cmdOK_Click()
 {
     int16_t chosen = 0;
+    bool portRefused = false;
     for (int16_t n = 1; n <= 8; ++n) {
         const QRadioButton* button = optPort[static_cast<size_t>(n)];
         if (!button->isChecked())
@@ -139,26 +141,40 @@ void frmDataSetting::cmdOK_Click()
         if (!button->isEnabled()) {
             // Another port is no mend for a device the user may not open.
             ShowPortNotAvailable(m_denied[static_cast<size_t>(n)]);
-            return;
+            portRefused = true;
+            continue;
         }
         chosen = n;
     }
+    // A port that cannot be opened now (its adapter unplugged) does not keep
+    // the data folder from being chosen: another folder is taken, and the
+    // port stays as it was. With the same folder the dialog stays open for
+    // another port.
+    if (portRefused && QDir::cleanPath(dirDirectory->Path()) == QDir::cleanPath(DataFolder))
+        return;
     // Nothing is taken over while the folder is refused.
     if (!ShownFolderIsStorable())
         return;
+    const QString folder = g_folderBack ? g_folderBack(dirDirectory->Path()) : dirDirectory->Path();
+    if (TakeDataFolder(folder, chosen))
+        accept();
+}
+
+bool frmDataSetting::TakeDataFolder(const QString& chosenFolder, int16_t port)
+{
     // A folder this installation runs in already, from another PC, is
     // refused before anything is stored (its lock is taken here).
-    if (g_folderClaim && QDir::cleanPath(dirDirectory->Path()) != QDir::cleanPath(DataFolder)
-        && !g_folderClaim(dirDirectory->Path())) {
+    if (g_folderClaim && QDir::cleanPath(chosenFolder) != QDir::cleanPath(DataFolder)
+        && !g_folderClaim(chosenFolder)) {
         ShowMessage(MsgSeatRunsThere);
-        return;
+        return false;
     }
-    if (chosen != 0)
-        ComPort = chosen;
+    if (port != 0)
+        ComPort = port;
     // The settings name a new folder only when the open series are in it:
     // the next start looks for them where the settings say.
     const QString old = DataFolder;
-    QString folder = dirDirectory->Path();
+    QString folder = chosenFolder;
     bool moved = g_folderMove.Begin && QDir::cleanPath(folder) != QDir::cleanPath(old);
     // A change that takes longer than a second (a share) counts its files
     // in a window of its own.
@@ -194,8 +210,7 @@ void frmDataSetting::cmdOK_Click()
         while (!g_folderMove.Finish() && ShowMessage(MsgWriteError) == AnswerYes) {
         }
     }
-    progress.reset();
-    accept();
+    return true;
 }
 
 void frmDataSetting::SetFolderMove(FolderMove move)
@@ -206,6 +221,11 @@ void frmDataSetting::SetFolderMove(FolderMove move)
 void frmDataSetting::SetFolderClaim(std::function<bool(const QString& folder)> claim)
 {
     g_folderClaim = std::move(claim);
+}
+
+void frmDataSetting::SetFolderBack(std::function<QString(const QString& shown)> back)
+{
+    g_folderBack = std::move(back);
 }
 
 void frmDataSetting::optPort_DblClick(int index)

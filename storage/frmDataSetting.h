@@ -36,6 +36,16 @@ public:
     // the data folder, as this installation runs there already (from
     // another PC); message 47 then says so and the dialog stays open.
     static void SetFolderClaim(std::function<bool(const QString& folder)> claim);
+    // Asked once the folder shown is storable: the folder OK takes instead
+    // (the data folder the program folder stands in for, when message 48
+    // is answered Yes; the program folder for No).
+    static void SetFolderBack(std::function<QString(const QString& shown)> back);
+    // What OK does with the folder (and the port, 0 for none): the seat
+    // claimed there (message 47 and false when it runs there already), the
+    // open series moved into it and the settings saved, as the description
+    // of cmdOK_Click says. True once it is done, whichever folder the
+    // settings name then.
+    static bool TakeDataFolder(const QString& folder, int16_t port = 0);
 
     QGroupBox* fraPort = nullptr;
     std::array<QRadioButton*, 9> optPort{};   // 1 to 8 = port number
@@ -47,7 +57,9 @@ public:
     void ProbePorts();
     void SetCaptions(int16_t language);
     // Stores the selected port and the folder shown, saves the settings and
-    // closes; a port that is not available gives message 13 and stays open.
+    // closes; a port that is not available gives message 13 (and 51) and
+    // is kept as it was: with the same folder the dialog stays open, another
+    // folder is taken all the same.
     // Another folder is stored only once the open series are in it: when
     // they cannot be put there, message 31 asks to try again, and No keeps
     // the folder as it was. When the settings file then cannot name it,

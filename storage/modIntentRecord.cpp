@@ -620,7 +620,7 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
 
 IntentCommitState IntentCommitOf(const IntentRecord& record, const QString& dataFolder)
 {
-    // A note is no step, and its flag says only that it was told.
+    // A note is no step, and its flag says nothing of a commit.
     if (record.Commit == IntentCommit::StoodIn)
         return IntentCommitState::Unknown;
     if (record.Committed)

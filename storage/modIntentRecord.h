@@ -55,9 +55,11 @@ enum class IntentCommit : int16_t {
     // Not a step but a note in the program folder: it stood in for the seat
     // folder Folder, whose pending files this seat has not loaded since.
     // Those series come back once Folder can be reached, and the operator
-    // is told of the reports and DFQ files written meanwhile (Committed
-    // then marks it told); it is never finished as a step (its commit point
-    // is always unknown).
+    // is told of the reports and DFQ files written since the note's time
+    // (kept through rewrites) and asked at every start until Folder is the
+    // data folder again (earlier runs set Committed once they had told; it
+    // is not read); it is never finished as a step (its commit point is
+    // always unknown).
     StoodIn = 4,
 };
 

@@ -3,6 +3,7 @@
 #include "foundation/modGeneral.h"
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
+#include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "instrument/modDataString.h"
 #include "instrument/modPropertyText.h"
@@ -14,6 +15,7 @@
 #include "platform/Text.h"
 #include "storage/modDisk.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -22,6 +24,9 @@
 namespace {
 
 const char* const WriterName = "qdasPutTestReportAction";
+
+// The Q-DAS folder cannot be reached: the program folder takes the files.
+constexpr int16_t MsgQdasFolderAway = 54;
 
 // The K0002 attribute of a value that is not there.
 constexpr int MissingValueAttribute = 256;
@@ -286,9 +291,38 @@ bool PutNewDfqFile(const QString& target, const QString& fileName, const QdasFil
 
 } // namespace
 
+namespace {
+
+// Message 54 was shown for the Q-DAS folder that cannot be reached, and no
+// export has reached it since: an outage is told once, not at every file.
+bool g_qdasAwayTold = false;
+
+// The folder a DFQ file goes into: the one given, or, while it cannot be
+// reached, the program folder for this file. The setting keeps naming the
+// Q-DAS folder, so the next export goes there once it is back; the operator
+// is told where the files go meanwhile, and at the data folder's return
+// message 48 counts those of its stand-in.
+QString DfqFolder(const QString& folder)
+{
+    const QString target = dskWriteFolder(folder);
+    if (target == folder) {
+        g_qdasAwayTold = false;
+        return target;
+    }
+    WriteLog(0, QStringLiteral("%1 cannot be reached; the DFQ file is written into %2").arg(folder, target),
+             QString::fromLatin1(WriterName));
+    if (!g_qdasAwayTold) {
+        g_qdasAwayTold = true;
+        ShowMessage(MsgQdasFolderAway, {QDir::toNativeSeparators(folder), QDir::toNativeSeparators(target)});
+    }
+    return target;
+}
+
+} // namespace
+
 QString qdasPutTestReportAction(const QString& folder, double date, const QdasFile& file)
 {
-    const QString target = dskWriteFolder(folder, &QDASFolder);
+    const QString target = DfqFolder(folder);
     RemoveNewFileLeftoversOnce(target, QStringLiteral("DFQ"));
     const QString first = qdasFreeFileName(target, date, QStringLiteral("DFQ"));
     const double oneSecond = TimeSerial(0, 0, 1);
@@ -312,6 +346,11 @@ QString qdasPutTestReportAction(const QString& folder, double date, const QdasFi
     return QString();
 }
 
+void qdasForgetFolderAwayTold()
+{
+    g_qdasAwayTold = false;
+}
+
 bool qdasExportTestReport(const Protocol& protocol)
 {
     bool ok = true;
@@ -319,10 +358,7 @@ bool qdasExportTestReport(const Protocol& protocol)
         const QdasFile file = qdasFileOfProperty(protocol, i);
         if (file.K0100 == 0)
             continue;
-        // The writer falls back to the program folder the same way; the free
-        // name must be looked for where the file will be written.
-        const QString folder = dskWriteFolder(QDASFolder, &QDASFolder);
-        ok = !qdasPutTestReportAction(folder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
+        ok = !qdasPutTestReportAction(QDASFolder, protocol.Blocks[static_cast<size_t>(i)].StartDate, file).isEmpty() && ok;
     }
     return ok;
 }

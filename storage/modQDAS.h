@@ -47,10 +47,16 @@ QString qdasFileText(const QdasFile& file);
 // as a new file, whole or not at all: a name that is taken (another seat's
 // export) is never replaced; one another seat takes between the look and
 // the write moves on a second, as one taken before the look does (logged
-// with the name written). A folder that does not exist is replaced by the
-// program folder, which becomes QDASFolder. The first write of a run in a
+// with the name written). A folder that cannot be reached is replaced by
+// the program folder for this file, with a log line; message 54 tells the
+// operator once until a file reaches the folder again. QDASFolder keeps
+// naming it, so the next export goes there once it is back. The first write of a run in a
 // folder removes what killed writes left there (RemoveNewFileLeftoversOnce).
 // The name written, or "" after one log line under "qdasPutTestReportAction"
 // when the file cannot be written; no part of it is then left under its
 // name, and an earlier file of the name stays as it was.
 QString qdasPutTestReportAction(const QString& folder, double date, const QdasFile& file);
+
+// Forgets that message 54 told of the Q-DAS folder away: the next file that
+// cannot reach it tells again (a new run, as a test plays one).
+void qdasForgetFolderAwayTold();

@@ -363,6 +363,53 @@ TEST_F(MessageTest, TheStandInNamesBothFoldersAndTheWayBack)
     EXPECT_EQ(ComposeMessage(46, folders, 2).Style(), IconExclamation + ButtonsOK + DefaultFirst + 65536);
 }
 
+// The data folder back (message 48): the counts read right for one in every
+// language (French takes the singular for none as well), and the operator is
+// asked, No by default; the Q-DAS folder away (message 54) names both folders.
+TEST_F(MessageTest, TheDataFolderBackAsksWithCountsThatReadRightAndTheQdasFolderAwayIsTold)
+{
+    const QString program = QStringLiteral("/opt/q");
+    const QString data = QStringLiteral("/mnt/lab");
+    const struct {
+        int16_t language;
+        int reports;
+        int dfq;
+        const char* text;
+    } rows[] = {
+        {1, 1, 1,
+         "Das Datenverzeichnis ist wieder erreichbar:\r\n/mnt/lab\r\nSolange das Programmverzeichnis verwendet "
+         "wurde, wurden 1 Prüfprotokoll und 1 DFQ-Datei dort gespeichert:\r\n/opt/q\r\nSoll das "
+         "Datenverzeichnis wieder verwendet werden?"},
+        {1, 0, 2, "wurden 0 Prüfprotokolle und 2 DFQ-Dateien dort"},
+        {2, 1, 1,
+         "The data folder can be reached again:\r\n/mnt/lab\r\nWhile the program folder was used, 1 test report "
+         "and 1 DFQ file were saved there:\r\n/opt/q\r\nUse the data folder again?"},
+        {2, 0, 3, "0 test reports and 3 DFQ files were saved"},
+        {3, 1, 0, "1 protocole d'essai et 0 fichier DFQ y ont été enregistrés"},
+        {3, 2, 5, "2 protocoles d'essai et 5 fichiers DFQ y ont"},
+        {3, 1, 1, "Utiliser de nouveau le répertoire des données ?"},
+        {4, 1, 1, "vi sono stati salvati 1 protocollo di prova e 1 file DFQ:"},
+        {4, 3, 2, "vi sono stati salvati 3 protocolli di prova e 2 file DFQ:"},
+        {5, 1, 1, "se guardaron allí 1 informe de ensayo y 1 archivo DFQ:"},
+        {5, 2, 0, "se guardaron allí 2 informes de ensayo y 0 archivos DFQ:\r\n/opt/q\r\n¿Volver a usar"},
+    };
+    for (const auto& row : rows) {
+        const QString text = Text(48, row.language, {row.reports, row.dfq, program, data});
+        EXPECT_TRUE(text.contains(QString::fromUtf8(row.text))) << row.language << " " << row.reports << " "
+                                                                  << row.dfq << ": " << text.toStdString();
+    }
+    EXPECT_EQ(Text(48, 2, {1, 1, program, data}), QString::fromUtf8(rows[2].text));
+    EXPECT_EQ(ComposeMessage(48, {}, 2).Style(), IconQuestion + ButtonsYesNo + DefaultSecond + 65536);
+
+    EXPECT_EQ(Text(54, 2, {data, program}),
+              QStringLiteral("The Q-DAS folder cannot be reached:\r\n/mnt/lab\r\nThe DFQ files are saved into the "
+                             "program folder until it can be reached again:\r\n/opt/q"));
+    EXPECT_EQ(Text(54, 1, {data, program}),
+              QString::fromUtf8("Das Q-DAS-Verzeichnis ist nicht erreichbar:\r\n/mnt/lab\r\nDie DFQ-Dateien werden "
+                                "im Programmverzeichnis gespeichert, bis es wieder erreichbar ist:\r\n/opt/q"));
+    EXPECT_EQ(ComposeMessage(54, {}, 2).Style(), IconExclamation + ButtonsOK + DefaultFirst + 65536);
+}
+
 // Every language of a message shows the same arguments as the English text.
 TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
 {
@@ -374,6 +421,7 @@ TEST_F(MessageTest, EveryLanguageHasATextWithTheSameArguments)
     numbers.push_back(51);
     numbers.push_back(52);
     numbers.push_back(53);
+    numbers.push_back(54);
     for (const int16_t number : numbers) {
         const QString english = Text(number, 2, args);
         ASSERT_FALSE(english.startsWith(QStringLiteral("Unknown error"))) << number;

@@ -285,18 +285,35 @@ TEST_F(QdasTest, AnExistingFileOrFolderNameMovesOnBySeconds)
     EXPECT_EQ(Dfq("20240105_140001.DFQ"), FileA3);
 }
 
-TEST_F(QdasTest, MissingFolderFallsBackToTheProgramFolder)
+// A Q-DAS folder that cannot be reached: the program folder takes the DFQ
+// files, told once until a file reaches the folder again; the setting keeps
+// naming it, so the next export goes there once it is back.
+TEST_F(QdasTest, AFolderThatCannotBeReachedIsStoodInForAndKept)
 {
-    QDASFolder = Data + QStringLiteral("/gone");
+    const QString away = Data + QStringLiteral("/gone");
+    const QString told = QStringLiteral("The Q-DAS folder cannot be reached:\r\n") + away
+        + QStringLiteral("\r\nThe DFQ files are saved into the program folder until it can be reached again:\r\n")
+        + Program;
+    Language = 2;
+    qdasForgetFolderAwayTold();
+    QDASFolder = away;
     ASSERT_TRUE(qdasExportTestReport(SeriesA()));
-    EXPECT_EQ(QDASFolder, Program);
+    EXPECT_EQ(QDASFolder, away);
     EXPECT_EQ(ReadFileBytes(Program + QStringLiteral("/20240105_130709.DFQ")), FileA1);
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0].Text, told);
 
-    QDASFolder = QStringLiteral("C:\\QDAS");   // a Windows path from an old settings file
+    ASSERT_TRUE(QDir().mkpath(away));
     const QString name = qdasPutTestReportAction(QDASFolder, At(15), qdasFileOfProperty(SeriesA(), 3));
     EXPECT_EQ(name, QStringLiteral("20240105_150000.DFQ"));
-    EXPECT_EQ(QDASFolder, Program);
-    EXPECT_EQ(ReadFileBytes(Program + u'/' + name), FileA3);
+    EXPECT_EQ(ReadFileBytes(away + u'/' + name), FileA3);
+
+    QDASFolder = QStringLiteral("C:\\QDAS");   // a Windows path from an old settings file
+    EXPECT_EQ(qdasPutTestReportAction(QDASFolder, At(16), qdasFileOfProperty(SeriesA(), 3)),
+              QStringLiteral("20240105_160000.DFQ"));
+    EXPECT_EQ(QDASFolder, QStringLiteral("C:\\QDAS"));
+    EXPECT_EQ(ReadFileBytes(Program + QStringLiteral("/20240105_160000.DFQ")), FileA3);
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
 }
 
 TEST_F(QdasTest, AFailedWriteIsLoggedForEachFile)

@@ -167,8 +167,8 @@ TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
     ComPort = 5;
     frmDataSetting* form = frmDataSetting::Instance();
     ASSERT_TRUE(form->optPort[5]->isChecked());
-    form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
-    // OK on it gives message 13 and keeps the dialog; a double click on it does nothing.
+    // OK on it with the folder as it is gives message 13 and keeps the
+    // dialog; a double click on it does nothing.
     form->cmdOK_Click();
     QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                             Qt::LeftButton, Qt::NoModifier);
@@ -180,10 +180,26 @@ TEST_F(SettingsDialogsTest, APortThatIsNotAvailableIsRefused)
     EXPECT_EQ(DataFolder, Data);
     EXPECT_FALSE(SettingsWritten());
 
+    // Another folder is taken all the same (the instrument's adapter
+    // unplugged is no reason to keep the old one): message 13 again, the
+    // port as it was, both saved.
+    form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
+    form->cmdOK_Click();
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown[1], ComposeMessage(13, {}, 2));
+    EXPECT_FALSE(frmDataSetting::IsLoaded());
+    EXPECT_EQ(ComPort, 5);
+    EXPECT_EQ(DataFolder, Data + QStringLiteral("/sub"));
+    EXPECT_EQ(StoredSettings.ComPort, 5);
+    EXPECT_EQ(StoredSettings.DataFolder, Data + QStringLiteral("/sub"));
+
     // Another, available port is accepted: both settings stored and saved.
+    DataFolder = Data;
+    form = frmDataSetting::Instance();
+    form->dirDirectory->SetPath(Data + QStringLiteral("/sub"));
     form->optPort[3]->setChecked(true);
     form->cmdOK_Click();
-    EXPECT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_FALSE(frmDataSetting::IsLoaded());
     EXPECT_EQ(ComPort, 3);
     EXPECT_EQ(DataFolder, Data + QStringLiteral("/sub"));

@@ -715,16 +715,18 @@ TEST_F(Seats, ASecondRunOfASeatIsRefusedWhileTheFirstHoldsTheDataFolder)
     frmDataSetting* form = frmDataSetting::Instance();
     form->dirDirectory->SetPath(Data);
     form->cmdOK_Click();
-    // The port stored is not there: message 13 first, as ever.
-    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    // The port stored is not there: message 13 first, as ever; the folder
+    // is refused all the same.
+    ASSERT_EQ(Presenter.Shown.size(), 3u);
     EXPECT_EQ(Presenter.Shown[1], ComposeMessage(13, {}, Language));
+    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(47, {}, Language));
     EXPECT_TRUE(frmDataSetting::IsLoaded());
     form->optPort[2]->setChecked(true);
     ASSERT_TRUE(form->optPort[2]->isEnabled());
     form->cmdOK_Click();
-    ASSERT_EQ(Presenter.Shown.size(), 3u);
-    EXPECT_EQ(Presenter.Shown[2], ComposeMessage(47, {}, Language));
-    EXPECT_TRUE(Presenter.Shown[2].Text.contains(QStringLiteral("already running with this data folder")));
+    ASSERT_EQ(Presenter.Shown.size(), 4u);
+    EXPECT_EQ(Presenter.Shown[3], ComposeMessage(47, {}, Language));
+    EXPECT_TRUE(Presenter.Shown[3].Text.contains(QStringLiteral("already running with this data folder")));
     EXPECT_EQ(DataFolder, other);
     EXPECT_EQ(ComPort, 1);
     EXPECT_FALSE(QFile::exists(copy + QStringLiteral("/QUINTARA.DAT")));
@@ -1237,11 +1239,15 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
             for (const QString& folder : {Data, share})
                 if (Presenter.Shown[seen] == ComposeMessage(46, {folder, Programs['A']}, Language))
                     number = "46";
+            if (Presenter.Shown[seen] == ComposeMessage(13, {}, Language))
+                number = "13";
             for (int reports = 0; reports < 4; ++reports)
                 for (int dfq = 0; dfq < 4; ++dfq)
                     if (Presenter.Shown[seen]
-                        == ComposeMessage(48, {reports, dfq, QDir::toNativeSeparators(Programs['A'])}, Language))
+                        == ComposeMessage(48, {reports, dfq, QDir::toNativeSeparators(Programs['A']), Data}, Language))
                         number = "48 " + std::to_string(reports) + ' ' + std::to_string(dfq);
+            if (Presenter.Shown[seen] == ComposeMessage(54, {Data + QStringLiteral("/QDAS"), Programs['A']}, Language))
+                number = "54";
             shown += " [" + number + ']';
         }
         return shown;
@@ -1275,10 +1281,52 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                                         : ::umount2(path.constData(), MNT_DETACH)) == 0
                     ? "" : "=fail";
             } else if (verb == "dfq") {
-                // The Q-DAS folder is on the share too: the DFQ file goes
-                // into the program folder.
-                QDASFolder = Data + QStringLiteral("/QDAS");
-                said = qdasPutTestReportAction(QDASFolder, At(12), QdasFile{}).isEmpty() ? "=fail" : "=ok";
+                // The Q-DAS folder is on the share too: while it cannot be
+                // reached the DFQ file goes into the program folder, and the
+                // setting keeps naming it.
+                const QString qdas = Data + QStringLiteral("/QDAS");
+                QDASFolder = qdas;
+                const QString name = qdasPutTestReportAction(QDASFolder, At(12), QdasFile{});
+                said = name.isEmpty()                                 ? "=fail"
+                    : QFileInfo::exists(qdas + u'/' + name)          ? "=qdas"
+                    : QFileInfo::exists(Programs['A'] + u'/' + name) ? "=program"
+                                                                     : "=?";
+                if (QDASFolder != qdas)
+                    said += " (setting moved)";
+            } else if (verb == "qdas" || verb == "noqdas") {
+                const QString qdas = Data + QStringLiteral("/QDAS");
+                said = (verb == "qdas" ? QDir().mkpath(qdas) : QDir(qdas).removeRecursively()) ? "" : "=fail";
+            } else if (verb == "tick") {
+                // Past the file system's clock tick (a few milliseconds): a
+                // file written before is older than a note written after.
+                ::usleep(30000);
+            } else if (verb == "yes" || verb == "no" || verb == "ok") {
+                // The answer to the next box.
+                Presenter.Answer(verb == "yes" ? AnswerYes : verb == "no" ? AnswerNo : AnswerOK);
+            } else if (verb == "dialog") {
+                // The data settings, as the main window shows them, with the
+                // data folder chosen and OK, while no port can be opened (the
+                // adapter unplugged).
+                std::map<int, QByteArray> ports;
+                for (int n = 1; n <= 8; ++n) {
+                    const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
+                    if (qEnvironmentVariableIsSet(name.constData()))
+                        ports[n] = qgetenv(name.constData());
+                    qputenv(name.constData(), QByteArray("/nonexistent/ttyQ"));
+                }
+                {
+                    const DataFolderChoice choosing;
+                    frmDataSetting* form = frmDataSetting::Instance();
+                    form->dirDirectory->SetPath(Data);
+                    form->cmdOK_Click();
+                    said = frmDataSetting::IsLoaded() ? "=open" : "=closed";
+                    if (frmDataSetting::IsLoaded())
+                        form->cmdCancel_Click();
+                }
+                for (int n = 1; n <= 8; ++n) {
+                    const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
+                    ports.count(n) ? qputenv(name.constData(), ports[n]) : qunsetenv(name.constData());
+                }
             } else if (verb == "curve") {
                 // A curve of a test, and the folder it went into.
                 const QString name = abtFilePut(ABTCurve{}, At(13));
@@ -1330,6 +1378,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
     // A on the data folder, which holds a of an earlier run.
     const auto onData = [&] {
         EndSeat();
+        qdasForgetFolderAwayTold();
         SetProgramFolder(Programs['A']);
         ResetSettingsGlobals(Programs['A']);
         DataFolder = Data;
@@ -1372,17 +1421,17 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          },
          "mount; start(data)=up a:0; open b=ok; test a=ok; unmount; curve=program; test a=ok [46]; terminate b=ok; "
          "end=ok; "
-         "ls=SEAT-LAB-A 1; mount; start(program)=up a:2 [48 1 0]; end=ok; start(program)=up a:2"},
+         "ls=SEAT-LAB-A 1; mount; start(program)=up a:2 [48 1 0]; end=ok; start(program)=up a:2 [48 1 0]"},
         {"the data folder gone, an empty folder in its place",
          [&] { return play({"start", "test a", "drop", "empty", "test a", "ls", "end", "back", "start"}); },
-         "start(data)=up a:0; test a=ok; drop; empty; test a=ok [46]; ls=; end=ok; back; start(program)=up a:2"},
+         "start(data)=up a:0; test a=ok; drop; empty; test a=ok [46]; ls=; end=ok; back; start(program)=up a:2 [48 0 0]"},
         {"a start that cannot reach the data folder",
          [&] {
              return play({"drop", "start", "open c", "end", "back", "start", "end", "start", "ls",
                           "change " + Data.toStdString(), "end", "start"});
          },
-         "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0; end=ok; "
-         "start(program)=up a:0 c:0; ls=SEAT-LAB-A; change " + Data.toStdString()
+         "drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up a:0 c:0 [48 0 0]; end=ok; "
+         "start(program)=up a:0 c:0 [48 0 0]; ls=SEAT-LAB-A; change " + Data.toStdString()
              + "=ok; end=ok; start(data)=up a:0 c:0"},
         {"the folder back and chosen again during the run",
          [&] {
@@ -1400,8 +1449,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
              return play({"drop", "start", "open c", "open d", "terminate c", "dfq", "terminate d", "end", "back",
                           "start", "end", "start"});
          },
-         "drop; start(data)=up [46]; open c=ok; open d=ok; terminate c=ok; dfq=ok; terminate d=ok; end=ok; back; "
-         "start(program)=up a:0 [48 2 1]; end=ok; start(program)=up a:0"},
+         "drop; start(data)=up [46]; open c=ok; open d=ok; terminate c=ok; dfq=program [54]; terminate d=ok; end=ok; back; "
+         "start(program)=up a:0 [48 2 1]; end=ok; start(program)=up a:0 [48 2 1]"},
         {"a share whose lock file answers EIO at the start",
          [&] {
              // Each file call of the start fails with EIO in turn; the story
@@ -1434,7 +1483,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
              });
              return runs < 0 ? std::string("no tracing") : story;
          },
-         "start(program)=up a:0; end=ok; start(program)=up a:0"},
+         "start(program)=up a:0 [48 0 0]; end=ok; start(program)=up a:0 [48 0 0]"},
         // A folder that comes back brings its records; one that drops
         // mid-termination holds nothing.
         {"a termination committed before a stop, then a start that cannot reach the data folder: a stays "
@@ -1444,7 +1493,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                           "start", "end", "start", "ls"});
          },
          "start(data)=up a:0; refuse removals; terminate a=fail [?]; allow; kill; drop; start(data)=up [46]; end=ok; "
-         "back; start(program)=up; end=ok; start(program)=up; ls=QTA084,SEAT-LAB-A"},
+         "back; start(program)=up [48 0 0]; end=ok; start(program)=up [48 0 0]; ls=QTA084,SEAT-LAB-A"},
         {"a termination committed before a stop, a start that cannot reach the data folder, then the folder "
          "chosen again during the run: a stays terminated",
          [&] {
@@ -1456,8 +1505,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
         {"the seat's first start while the data folder is away: the series of the layout before seats are "
          "taken over once it is back",
          [&] { return play({"old", "drop", "start", "open c", "end", "back", "start", "end", "start", "ls"}); },
-         "old; drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up c:0 o:0; end=ok; "
-         "start(program)=up c:0 o:0; ls=PENDING.LCK,SEAT-LAB-A"},
+         "old; drop; start(data)=up [46]; open c=ok; end=ok; back; start(program)=up c:0 o:0 [48 0 0]; end=ok; "
+         "start(program)=up c:0 o:0 [48 0 0]; ls=PENDING.LCK,SEAT-LAB-A"},
         {"the data folder moved away as the staged report moves to its name: the program folder stands in, "
          "the report is saved there, and a test typed after it survives a stop",
          [&] {
@@ -1465,7 +1514,35 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                           "start", "end", "start"});
          },
          "start(data)=up a:0; open c=ok; refuse at the report; terminate a=ok [46]; allow; test c=ok; kill; back; "
-         "start(program)=up c:1 [48 1 0]; end=ok; start(program)=up c:1"},
+         "start(program)=up c:1 [48 1 0]; end=ok; start(program)=up c:1 [48 1 0]"},
+        // The folder back: message 48 asks at every start (and every choice
+        // in the data settings) whether the data folder is used again, also
+        // when nothing was written meanwhile; No stays in the program folder,
+        // Yes takes the data folder as the data settings do. The Q-DAS folder
+        // away: the program folder takes the DFQ files, told, counted by
+        // message 48, and the setting keeps naming the Q-DAS folder.
+        {"the folder back with nothing written: No stays and is asked again, Yes goes back",
+         [&] {
+             return play({"drop", "start", "open c", "end", "back", "no", "start", "end", "yes", "start", "list",
+                          "end", "start", "ls"});
+         },
+         "drop; start(data)=up [46]; open c=ok; end=ok; back; no; start(program)=up a:0 c:0 [48 0 0]; end=ok; yes; "
+         "start(program)=up a:0 c:0 [48 0 0]; list= a:0 c:0; end=ok; start(data)=up a:0 c:0; ls=SEAT-LAB-A 0"},
+        {"the folder back, chosen in the data settings while no port can be opened",
+         [&] {
+             return play({"drop", "start", "open c", "back", "ok", "no", "dialog", "ok", "yes", "dialog", "list",
+                          "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; back; ok; no; dialog=closed [13] [48 0 0]; ok; yes; "
+         "dialog=closed [13] [48 0 0]; list= c:0 a:0; end=ok; start(data)=up a:0 c:0"},
+        {"the Q-DAS folder away, alone and with the data folder",
+         [&] {
+             return play({"start", "dfq", "dfq", "qdas", "dfq", "tick", "drop", "start", "dfq", "back", "no",
+                          "start", "dfq", "end", "start"});
+         },
+         "start(data)=up a:0; dfq=program [54]; dfq=program; qdas; dfq=qdas; tick; drop; start(data)=up [46]; "
+         "dfq=program [54]; back; no; start(program)=up a:0 [48 0 1]; dfq=qdas; end=ok; "
+         "start(program)=up a:0 [48 0 1]"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
