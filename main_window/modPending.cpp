@@ -818,8 +818,12 @@ void SetPendingFileAside(const QString& folder, const QString& name)
 std::vector<IntentFile> FinishRecordsOfTheLastRun()
 {
     QStringList paths = IntentRecordPaths(ProgramFolder());
+    // A link laid at the seat folder's name leads to no records of the
+    // seat's: the folder is away (the start stands in), and its records wait
+    // for it.
     const QString seat = SeatPendingFolder(DataFolder);
-    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+    const bool seatThere = !seat.isEmpty() && !SameFolder(seat, ProgramFolder()) && !SeatFolderIsLaidOver(seat);
+    if (seatThere)
         paths << IntentRecordPaths(seat);
     std::vector<OpenStep> records;
     QSet<QString> unread;   // folders with a record that was not read
@@ -849,7 +853,7 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     // is no one's. One a record may still name is kept: its absence would
     // tell that record the report was placed.
     QStringList folders{ProgramFolder()};
-    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+    if (seatThere)
         folders << seat;
     for (const QString& folder : std::as_const(folders)) {
         if (unread.contains(CleanPath(folder)))
@@ -1222,7 +1226,13 @@ bool BeginDataFolderChange(const QString& folder)
     // nor a folder that must be there.
     if (leaving.empty() && open.empty() && noted.empty())
         return true;
-    // The report writer would put them into the program folder instead.
+    // The report writer would put them into the program folder instead. A
+    // link laid at a seat folder's name is no place to write them either.
+    SystemError laidOver;
+    if (!open.empty() && seat != target && SeatFolderIsLaidOver(seat, &laidOver)) {
+        WriteLog(laidOver, SaveProcedure, seat);
+        return false;
+    }
     if (!open.empty() && !QFileInfo(seat).isDir()) {
         WriteLog(ErrorFromErrno(ENOENT, seat), SaveProcedure, seat);
         return false;

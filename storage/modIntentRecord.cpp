@@ -330,16 +330,43 @@ bool StepFileBelow(const QString& data, const QString& path, const QString& seat
     const QStringList parts = NameParts(below);
     if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
         return false;
-    // Another seat's folder holds that seat's open series: no step of this
-    // seat touches them.
-    if (!seat.isEmpty() && parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-"))
-        && base + parts.first() != seat)
+    // A seat's folder holds that seat's open series: only a record in it
+    // touches them. None of another seat's, and none laid in the data folder
+    // itself (its take-over's copies aside: TakeOverCopy).
+    if (parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-")) && base + parts.first() != seat)
         return false;
     // A folder on the way is a folder of its own, never a link laid there
     // to lead elsewhere.
     struct stat way {};
     return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
         || S_ISDIR(way.st_mode);
+}
+
+// Whether the created name at index is a copy the take-over of the layout
+// before seats made, named by its record in the data folder itself: a
+// pending file in a seat's folder right below it, paired with the old file
+// of the same bytes right in that folder (the removed name at the same
+// index). What a start may do with such a copy is told by
+// TakeOverCopiesToActOn; no other name of a seat's folder is a record's
+// there.
+bool TakeOverCopy(const IntentRecord& record, const QString& folder, std::size_t index)
+{
+    if (record.Commit != IntentCommit::FileRemoved || record.Created.size() != record.Removed.size()
+        || index >= record.Created.size())
+        return false;
+    const IntentFile& copy = record.Created[index];
+    const IntentFile& old = record.Removed[index];
+    const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
+    if (copy.Checksum != old.Checksum || !IsCleanAbsolute(copy.Path) || !IsCleanAbsolute(old.Path)
+        || !copy.Path.startsWith(base) || !old.Path.startsWith(base))
+        return false;
+    const QStringList parts = NameParts(copy.Path.mid(base.size()));
+    const QStringList oldParts = NameParts(old.Path.mid(base.size()));
+    if (parts.size() != 2 || !parts.first().startsWith(QLatin1String("SEAT-")) || !IsNameBelow(copy.Path.mid(base.size()))
+        || !IsSharedStepFileName(parts.last()) || oldParts.size() != 1 || !IsSharedStepFileName(oldParts.first()))
+        return false;
+    struct stat way {};
+    return ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0 || S_ISDIR(way.st_mode);
 }
 
 // Whether the record lying in folder names only what a record there may
@@ -355,9 +382,12 @@ bool NamesStayInside(const IntentRecord& record, const QString& folder, QString&
     const bool change = record.Commit == IntentCommit::SettingsNameFolder;
     std::vector<IntentFile> names = record.Created;
     names.insert(names.end(), record.Removed.begin(), record.Removed.end());
-    for (const IntentFile& file : names) {
+    const bool program = SameFolder(folder, ProgramFolder());
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        const IntentFile& file = names[n];
         const bool curve = change && IsCleanAbsolute(file.Path) && !IsProgramOwnName(QFileInfo(file.Path).fileName());
-        if (!curve && !IntentRecordMayName(folder, file.Path)) {
+        const bool copy = !program && n < record.Created.size() && TakeOverCopy(record, Clean(folder), n);
+        if (!curve && !copy && !IntentRecordMayName(folder, file.Path)) {
             offending = file.Path;
             return false;
         }
