@@ -344,29 +344,30 @@ bool StepFileBelow(const QString& data, const QString& path, const QString& seat
 
 // Whether the created name at index is a copy the take-over of the layout
 // before seats made, named by its record in the data folder itself: a
-// pending file in a seat's folder right below it, paired with the old file
-// of the same bytes right in that folder (the removed name at the same
-// index). What a start may do with such a copy is told by
-// TakeOverCopiesToActOn; no other name of a seat's folder is a record's
-// there.
+// pending file in a seat's folder right below it, beside a removed old file
+// of the same bytes right in that folder. What a start may do with such a
+// copy is told where the take-over finishes its records; no other name of a
+// seat's folder is a record's there.
 bool TakeOverCopy(const IntentRecord& record, const QString& folder, std::size_t index)
 {
-    if (record.Commit != IntentCommit::FileRemoved || record.Created.size() != record.Removed.size()
-        || index >= record.Created.size())
+    if (record.Commit != IntentCommit::FileRemoved || index >= record.Created.size())
         return false;
     const IntentFile& copy = record.Created[index];
-    const IntentFile& old = record.Removed[index];
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
-    if (copy.Checksum != old.Checksum || !IsCleanAbsolute(copy.Path) || !IsCleanAbsolute(old.Path)
-        || !copy.Path.startsWith(base) || !old.Path.startsWith(base))
+    if (!IsCleanAbsolute(copy.Path) || !copy.Path.startsWith(base))
         return false;
     const QStringList parts = NameParts(copy.Path.mid(base.size()));
-    const QStringList oldParts = NameParts(old.Path.mid(base.size()));
     if (parts.size() != 2 || !parts.first().startsWith(QLatin1String("SEAT-")) || !IsNameBelow(copy.Path.mid(base.size()))
-        || !IsSharedStepFileName(parts.last()) || oldParts.size() != 1 || !IsSharedStepFileName(oldParts.first()))
+        || !IsSharedStepFileName(parts.last()))
         return false;
+    const bool paired = std::any_of(record.Removed.begin(), record.Removed.end(), [&](const IntentFile& old) {
+        return old.Checksum == copy.Checksum && IsCleanAbsolute(old.Path) && old.Path.startsWith(base)
+            && IsNameBelow(old.Path.mid(base.size())) && NameParts(old.Path.mid(base.size())).size() == 1
+            && IsSharedStepFileName(old.Path.mid(base.size()));
+    });
     struct stat way {};
-    return ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0 || S_ISDIR(way.st_mode);
+    return paired
+        && (::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0 || S_ISDIR(way.st_mode));
 }
 
 // Whether the record lying in folder names only what a record there may

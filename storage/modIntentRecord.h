@@ -96,7 +96,7 @@ bool IsStagedReportName(const QString& name);
 // real folder below it (no link on the way), and from a seat's folder also
 // one of the data folder it lies in, but none in another seat's folder; from
 // the data folder itself none in a seat's folder (a record there may name
-// a seat's file only as the copy its take-over made, paired with the old
+// a seat's file only as the copy its take-over made, beside the old
 // file of its bytes: see ReadIntentRecord).
 bool IntentRecordMayName(const QString& folder, const QString& path);
 
@@ -148,7 +148,7 @@ enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARe
 // data folder ("PENDING n.QTA" and test reports, in it or in one real
 // folder below it, never through a link; from a seat's folder, none in
 // another seat's; from the data folder itself, none in a seat's folder but
-// the copies of its take-over: created names each paired with the removed
+// the copies of its take-over: created names each beside a removed
 // old file of the same bytes right in the data folder), and no change of
 // data folder; one
 // in the program folder may name the data folders too, only files of the

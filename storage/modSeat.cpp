@@ -380,8 +380,7 @@ IntentRecord OwnPartOfOldRecord(const IntentRecord& record, const QString& dataF
         return record;
     IntentRecord own = record;
     own.Created.clear();
-    for (std::size_t i = 0; i < record.Created.size(); ++i) {
-        const IntentFile& copy = record.Created[i];
+    for (const IntentFile& copy : record.Created) {
         if (!InASeatFolder(dataFolder, copy.Path)) {
             own.Created.push_back(copy);
             continue;
@@ -392,9 +391,12 @@ IntentRecord OwnPartOfOldRecord(const IntentRecord& record, const QString& dataF
             othersLeft = othersLeft || !IntentFileAsFound(copy.Path, there, error) || there.has_value();
             continue;
         }
-        std::optional<IntentFile> old;
-        if (i < record.Removed.size() && IntentFileAsFound(record.Removed[i].Path, old, error) && old
-            && old->Checksum == copy.Checksum)
+        const bool oldHoldsIt = std::any_of(record.Removed.begin(), record.Removed.end(), [&](const IntentFile& old) {
+            std::optional<IntentFile> found;
+            return old.Checksum == copy.Checksum && !InASeatFolder(dataFolder, old.Path)
+                && IntentFileAsFound(old.Path, found, error) && found && found->Checksum == copy.Checksum;
+        });
+        if (oldHoldsIt)
             own.Created.push_back(copy);
         else if (state == IntentCommitState::NotReached)
             WriteLog(0, QStringLiteral("%1 is kept: the file it would be the copy of no longer holds its bytes")
