@@ -822,7 +822,8 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     // seat's: the folder is away (the start stands in), and its records wait
     // for it.
     const QString seat = SeatPendingFolder(DataFolder);
-    const bool seatThere = !seat.isEmpty() && !SameFolder(seat, ProgramFolder()) && !SeatFolderIsLaidOver(seat);
+    const bool seatThere = !seat.isEmpty() && !SameFolder(seat, ProgramFolder())
+        && (seat == DataFolder || !SeatFolderIsLaidOver(seat));
     if (seatThere)
         paths << IntentRecordPaths(seat);
     std::vector<OpenStep> records;
@@ -1440,7 +1441,10 @@ void LoadPendingProtocols()
     std::vector<IntentFile> origin(Protocols.size());
     bool writeBackFailed = false;
     const auto loadFrom = [&](const QString& from) { LoadSeriesFrom(from, leftovers, origin, writeBackFailed); };
-    loadFrom(folder);
+    // Where the program folder could not stand in, a link laid at the seat
+    // folder's name still leads to no series of the seat's.
+    if (folder == DataFolder || !SeatFolderIsLaidOver(folder))
+        loadFrom(folder);
     // Seat folders the program folder stood in for, once they are there
     // again: the files the series left there go while they hold what the
     // note says, and the series this seat has not loaded since load now (the

@@ -725,8 +725,9 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
     // Nor is a seat's folder chosen as the data folder (known by the lock
     // file every seat leaves in it, under whatever name it is reached): its
     // pending files are that seat's open series, perhaps open right now.
+    // Nor is anything written through a link laid at the seat folder's name.
     const QString seatFolder = SeatPendingFolder(dataFolder);
-    if (seatFolder == dataFolder || !QFileInfo(dataFolder).isDir()
+    if (seatFolder == dataFolder || !QFileInfo(dataFolder).isDir() || SeatFolderIsLaidOver(seatFolder)
         || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatFileName)))
         || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatLockFileName))))
         return;
