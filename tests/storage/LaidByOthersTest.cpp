@@ -12,6 +12,7 @@
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/BinaryIO.h"
+#include "platform/FileLock.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -588,6 +589,19 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
              EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
              EXPECT_EQ(ReadFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA")), "a note");
+         }},
+        {"a take-over's record left unjudged while another holds the take-over lock",
+         [&](const Folders& f) {
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), "a note");
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
+                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
+                                       {{"PENDING 9.QTA", f.SeriesBytes}}));
+             FileLock held;
+             SystemError error;
+             ASSERT_EQ(held.TryLock(f.Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
+             SetTakeOverWait(100);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             SetTakeOverWait(5000);
          }},
         {"another seat's start finds a take-over's copy in this seat's folder not committed",
          [&](const Folders& f) {
