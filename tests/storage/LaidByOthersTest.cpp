@@ -687,6 +687,22 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
              EXPECT_EQ(FolderState(laid.Outside), laid.Before);
          }},
+        {"the data settings choose a folder whose seat folder is a link to a folder outside",
+         [&](const Folders& f) {
+             const QString other = f.Data + QStringLiteral("2");
+             ASSERT_TRUE(QDir().mkpath(other + QStringLiteral("/x")));
+             // The link laid in the folder chosen, the seat's own folder
+             // staying where it is.
+             Laid laid = layLink(f);
+             ASSERT_TRUE(QFile::remove(f.Seat) && QDir().rename(laid.Kept, f.Seat));
+             ASSERT_TRUE(QFile::link(laid.Outside, other + QStringLiteral("/SEAT-LAB-A")));
+             ClaimSeatFolder(other);
+             EXPECT_EQ(ChangeDataFolder(other), 1);
+             SettleSeatFolder();
+             EXPECT_EQ(FolderState(laid.Outside), laid.Before);
+             EXPECT_EQ(DataFolder, f.Data);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+         }},
         {"the seat folder replaced by another real folder during the run",
          [&](const Folders& f) {
              const QString kept = f.Data + QStringLiteral("/kept");
