@@ -711,8 +711,15 @@ bool Save(std::size_t changed, bool all)
     KeepInStep();
     if (g_change.Active)
         return true;
-    FinishOpenSteps(SaveProcedure);
-    bool ok = RemoveGivenUpFiles();
+    // Through a link or another folder laid at the seat folder's name since
+    // its lock, no step is finished and nothing is removed or recorded: they
+    // wait for the folder the seat locked (or the stand-in's note names
+    // them).
+    bool ok = true;
+    if (!SeatFolderReplaced()) {
+        FinishOpenSteps(SaveProcedure);
+        ok = RemoveGivenUpFiles();
+    }
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
     bool anyOpen = false;
     for (std::size_t i = 1; i <= n; ++i)

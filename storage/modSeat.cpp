@@ -705,6 +705,24 @@ bool HoldLeftSeatFolder(const QString& seatFolder)
     return !SaysUnreachable(error);
 }
 
+bool SeatFolderReplaced()
+{
+    const QString path = g_seat.isEmpty() ? QString() : SeatLockPath(DataFolder);
+    if (path.isEmpty() || !g_lock.IsLocked() || g_lock.Path() != path || !g_lockFolder.Known)
+        return false;
+    SeatFolderLook now;
+    SystemError error;
+    switch (LookAtSeatFolder(QFileInfo(path).path(), now, error)) {
+    case SeatFolderKind::NotOwn:
+        return true;
+    case SeatFolderKind::Own:
+        return now.Device != g_lockFolder.Device || now.Inode != g_lockFolder.Inode;
+    case SeatFolderKind::Unseen:
+        break;
+    }
+    return false;
+}
+
 bool SeatFolderIsLaidOver(const QString& seatFolder, SystemError* reason)
 {
     SeatFolderLook look;

@@ -119,6 +119,11 @@ bool HoldSeatFolder(SystemError* reason = nullptr);
 // be reached.
 bool HoldLeftSeatFolder(const QString& seatFolder);
 
+// Whether the seat folder this run locked in DataFolder has been replaced
+// since: a link, a file or another folder at its name. False while no lock
+// is held there, and where it cannot be looked at (HoldSeatFolder tells).
+bool SeatFolderReplaced();
+
 // Whether something other than a folder of its own lies at the seat folder's
 // name: a link laid there (wherever it leads) or a file. Such a seat folder
 // is away, never read or written through; reason gets why. A folder that

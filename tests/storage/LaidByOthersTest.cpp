@@ -703,6 +703,17 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              EXPECT_EQ(DataFolder, f.Data);
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
+        {"a series ended after the seat folder was replaced by a link to a copy of it outside",
+         [&](const Folders& f) {
+             const QString outside = f.Home + QStringLiteral("/copy");
+             ASSERT_TRUE(QDir().mkpath(outside));
+             WriteFileBytes(outside + QStringLiteral("/PENDING 1.QTA"), f.SeriesBytes);
+             const QStringList before = FolderState(outside);
+             ASSERT_TRUE(QDir().rename(f.Seat, f.Data + QStringLiteral("/kept")));
+             ASSERT_TRUE(QFile::link(outside, f.Seat));
+             EndPendingSeries(1);
+             EXPECT_EQ(FolderState(outside), before);
+         }},
         {"the seat folder replaced by another real folder during the run",
          [&](const Folders& f) {
              const QString kept = f.Data + QStringLiteral("/kept");
