@@ -427,7 +427,11 @@ bool FinishOldRecord(const QString& path, const QString& seatFolder, std::vector
     const IntentCommitState state = IntentCommitOf(record, DataFolder);
     bool othersLeft = false;
     const IntentRecord own = OwnPartOfOldRecord(record, DataFolder, seatFolder, state, othersLeft);
-    if (!othersLeft && FinishIntent(path, own, state, TakeOverProcedure, true))
+    if (othersLeft)
+        WriteLog(0, QStringLiteral("%1 is a take-over cut short whose copies lie in another seat's folder: that "
+                                   "seat's next start undoes it, and nothing is taken over until then")
+                        .arg(path), TakeOverProcedure);
+    else if (FinishIntent(path, own, state, TakeOverProcedure, true))
         return true;
     const std::vector<IntentFile> left = IntentLeftovers(own, state);
     leftovers.insert(leftovers.end(), left.begin(), left.end());
