@@ -550,6 +550,13 @@ QStringList RestartAs(const Folders& f, const char* seat)
 TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
 {
     int n = 100;
+    // A take-over's record, not committed, that names the seat's series as
+    // its copy of the old file "PENDING 9.QTA".
+    const auto layTakeOver = [](const Folders& f) {
+        WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
+                       LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
+                                  {{"PENDING 9.QTA", f.SeriesBytes}}));
+    };
     const std::vector<Row> rows = {
         {"a committed removal laid in the data folder names the seat's open series",
          [&](const Folders& f) {
@@ -573,9 +580,7 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
          [&](const Folders& f) {
              // Its old file a folder: what it holds cannot be told.
              ASSERT_TRUE(QDir().mkpath(f.Data + QStringLiteral("/PENDING 9.QTA")));
-             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
-                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
-                                       {{"PENDING 9.QTA", f.SeriesBytes}}));
+             layTakeOver(f);
              for (int start = 0; start < 2; ++start)
                  EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")}) << start;
              EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
@@ -583,9 +588,7 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
         {"a take-over's record not committed names the series as the copy of a file of other bytes",
          [&](const Folders& f) {
              WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), "a note");
-             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
-                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
-                                       {{"PENDING 9.QTA", f.SeriesBytes}}));
+             layTakeOver(f);
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
              EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
              EXPECT_EQ(ReadFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA")), "a note");
@@ -593,9 +596,7 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
         {"a take-over's record left unjudged while another holds the take-over lock",
          [&](const Folders& f) {
              WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), "a note");
-             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
-                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
-                                       {{"PENDING 9.QTA", f.SeriesBytes}}));
+             layTakeOver(f);
              FileLock held;
              SystemError error;
              ASSERT_EQ(held.TryLock(f.Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
@@ -608,9 +609,7 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
              // The old file holds the copy's bytes: only seat A may undo its
              // copy, and B takes nothing over meanwhile.
              WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), f.SeriesBytes);
-             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
-                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
-                                       {{"PENDING 9.QTA", f.SeriesBytes}}));
+             layTakeOver(f);
              EXPECT_EQ(RestartAs(f, "LAB-B"), QStringList());
              EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
              // A's start undoes it and takes the old file over: one series.
