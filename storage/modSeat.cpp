@@ -689,14 +689,19 @@ bool HoldLeftSeatFolder(const QString& seatFolder)
         return true;
     const QString path = JoinPath(seatFolder, QLatin1String(SeatLockFileName));
     SystemError error;
-    // A link laid at its name leads to no series of the seat's.
+    // A link laid at its name leads to no series of the seat's, nor one
+    // laid there while the lock was taken.
     if (SeatFolderIsLaidOver(seatFolder, &error)) {
         WriteLog(error, SeatProcedure, seatFolder);
         return false;
     }
     switch (g_left.emplace_back().TryLock(path, error)) {
     case FileLock::Result::Locked:
-        return true;
+        if (!SeatFolderIsLaidOver(seatFolder, &error))
+            return true;
+        g_left.pop_back();
+        WriteLog(error, SeatProcedure, seatFolder);
+        return false;
     case FileLock::Result::HeldElsewhere:
         g_left.pop_back();
         WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
