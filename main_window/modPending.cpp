@@ -761,8 +761,15 @@ bool Save(std::size_t changed, bool all)
     KeepInStep();
     if (g_change.Active)
         return true;
-    FinishOpenSteps(SaveProcedure);
-    bool ok = RemoveGivenUpFiles();
+    // Through a link or another folder laid at the seat folder's name since
+    // its lock, no step is finished and nothing is removed or recorded: they
+    // wait for the folder the seat locked (or the stand-in's note names
+    // them).
+    bool ok = true;
+    if (!SeatFolderReplaced()) {
+        FinishOpenSteps(SaveProcedure);
+        ok = RemoveGivenUpFiles();
+    }
     const std::size_t n = Protocols.empty() ? 0 : Protocols.size() - 1;
     bool anyOpen = false;
     for (std::size_t i = 1; i <= n; ++i)
@@ -885,10 +892,17 @@ void SettleStandInNote(const QString& path, IntentRecord note)
 // they decide which folder holds the series, then the steps on the series'
 // files. A record that could not be completed stays open, and the names it
 // still means to remove are returned: they are not loaded.
-std::vector<IntentFile> FinishRecordsIn(const QStringList& folders)
+std::vector<IntentFile> FinishRecordsIn(const QStringList& named)
 {
+    // A link laid at a seat folder's name leads to no records of the
+    // seat's: the folder is away (the start stands in), and its records
+    // wait for it.
+    QStringList folders;
+    for (const QString& folder : named)
+        if (SameFolder(folder, ProgramFolder()) || SameFolder(folder, DataFolder) || !SeatFolderIsLaidOver(folder))
+            folders << folder;
     QStringList paths;
-    for (const QString& folder : folders)
+    for (const QString& folder : std::as_const(folders))
         paths << IntentRecordPaths(folder);
     std::vector<OpenStep> records;
     QSet<QString> unread;   // folders with a record that was not read
@@ -919,7 +933,7 @@ std::vector<IntentFile> FinishRecordsIn(const QStringList& folders)
     // A report staged by a termination stopped before its record was made
     // is no one's. One a record may still name is kept: its absence would
     // tell that record the report was placed.
-    for (const QString& folder : folders) {
+    for (const QString& folder : std::as_const(folders)) {
         if (unread.contains(CleanPath(folder)))
             continue;
         for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System)) {
@@ -1321,7 +1335,13 @@ bool BeginDataFolderChange(const QString& folder)
     // nor a folder that must be there.
     if (leaving.empty() && open.empty() && noted.empty())
         return true;
-    // The report writer would put them into the program folder instead.
+    // The report writer would put them into the program folder instead. A
+    // link laid at a seat folder's name is no place to write them either.
+    SystemError laidOver;
+    if (!open.empty() && seat != target && SeatFolderIsLaidOver(seat, &laidOver)) {
+        WriteLog(laidOver, SaveProcedure, seat);
+        return false;
+    }
     if (!open.empty() && !QFileInfo(seat).isDir()) {
         WriteLog(ErrorFromErrno(ENOENT, seat), SaveProcedure, seat);
         return false;
@@ -1529,7 +1549,10 @@ void LoadPendingProtocols()
     std::vector<IntentFile> origin(Protocols.size());
     bool writeBackFailed = false;
     const auto loadFrom = [&](const QString& from) { LoadSeriesFrom(from, leftovers, origin, writeBackFailed); };
-    loadFrom(folder);
+    // Where the program folder could not stand in, a link laid at the seat
+    // folder's name still leads to no series of the seat's.
+    if (folder == DataFolder || !SeatFolderIsLaidOver(folder))
+        loadFrom(folder);
     // Seat folders the program folder stood in for, once they are there
     // again: the files the series left there go while they hold what the
     // note says, and the series this seat has not loaded since load now (the

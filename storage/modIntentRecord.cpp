@@ -337,16 +337,44 @@ bool StepFileBelow(const QString& data, const QString& path, const QString& seat
     const QStringList parts = NameParts(below);
     if (parts.size() > 2 || !IsNameBelow(below) || !IsSharedStepFileName(parts.last()))
         return false;
-    // Another seat's folder holds that seat's open series: no step of this
-    // seat touches them.
-    if (!seat.isEmpty() && parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-"))
-        && base + parts.first() != seat)
+    // A seat's folder holds that seat's open series: only a record in it
+    // touches them. None of another seat's, and none laid in the data folder
+    // itself (its take-over's copies aside: TakeOverCopy).
+    if (parts.size() == 2 && parts.first().startsWith(QLatin1String("SEAT-")) && base + parts.first() != seat)
         return false;
     // A folder on the way is a folder of its own, never a link laid there
     // to lead elsewhere.
     struct stat way {};
     return parts.size() < 2 || ::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0
         || S_ISDIR(way.st_mode);
+}
+
+// Whether the created name at index is a copy the take-over of the layout
+// before seats made, named by its record in the data folder itself: a
+// pending file in a seat's folder right below it, beside a removed old file
+// of the same bytes right in that folder. What a start may do with such a
+// copy is told where the take-over finishes its records; no other name of a
+// seat's folder is a record's there.
+bool TakeOverCopy(const IntentRecord& record, const QString& folder, std::size_t index)
+{
+    if (record.Commit != IntentCommit::FileRemoved || index >= record.Created.size())
+        return false;
+    const IntentFile& copy = record.Created[index];
+    const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
+    if (!IsCleanAbsolute(copy.Path) || !copy.Path.startsWith(base))
+        return false;
+    const QStringList parts = NameParts(copy.Path.mid(base.size()));
+    if (parts.size() != 2 || !parts.first().startsWith(QLatin1String("SEAT-")) || !IsNameBelow(copy.Path.mid(base.size()))
+        || !IsSharedStepFileName(parts.last()))
+        return false;
+    const bool paired = std::any_of(record.Removed.begin(), record.Removed.end(), [&](const IntentFile& old) {
+        return old.Checksum == copy.Checksum && IsCleanAbsolute(old.Path) && old.Path.startsWith(base)
+            && IsNameBelow(old.Path.mid(base.size())) && NameParts(old.Path.mid(base.size())).size() == 1
+            && IsSharedStepFileName(old.Path.mid(base.size()));
+    });
+    struct stat way {};
+    return paired
+        && (::lstat(QFile::encodeName(base + parts.first()).constData(), &way) != 0 || S_ISDIR(way.st_mode));
 }
 
 // Whether the record lying in folder names only what a record there may
@@ -362,9 +390,12 @@ bool NamesStayInside(const IntentRecord& record, const QString& folder, QString&
     const bool change = record.Commit == IntentCommit::SettingsNameFolder;
     std::vector<IntentFile> names = record.Created;
     names.insert(names.end(), record.Removed.begin(), record.Removed.end());
-    for (const IntentFile& file : names) {
+    const bool program = SameFolder(folder, ProgramFolder());
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        const IntentFile& file = names[n];
         const bool curve = change && IsCleanAbsolute(file.Path) && !IsProgramOwnName(QFileInfo(file.Path).fileName());
-        if (!curve && !IntentRecordMayName(folder, file.Path)) {
+        const bool copy = !program && n < record.Created.size() && TakeOverCopy(record, Clean(folder), n);
+        if (!curve && !copy && !IntentRecordMayName(folder, file.Path)) {
             offending = file.Path;
             return false;
         }

@@ -96,7 +96,10 @@ bool IsStagedReportName(const QString& name);
 // data folder there also the curves it moves; in a data folder or a seat folder, which
 // others can write, only a pending file or a report in that folder or in one
 // real folder below it (no link on the way), and from a seat's folder also
-// one of the data folder it lies in, but none in another seat's folder.
+// one of the data folder it lies in, but none in another seat's folder; from
+// the data folder itself none in a seat's folder (a record there may name
+// a seat's file only as the copy its take-over made, beside the old
+// file of its bytes: see ReadIntentRecord).
 bool IntentRecordMayName(const QString& folder, const QString& path);
 
 // The records lying in the folder, in name order.
@@ -146,7 +149,10 @@ enum class IntentRead { Absent, Read, Unreadable, SetAside, LaterVersion, NotARe
 // A record in a data folder or a seat's folder names only files in that
 // data folder ("PENDING n.QTA" and test reports, in it or in one real
 // folder below it, never through a link; from a seat's folder, none in
-// another seat's), and no change of data folder; one
+// another seat's; from the data folder itself, none in a seat's folder but
+// the copies of its take-over: created names each beside a removed
+// old file of the same bytes right in the data folder), and no change of
+// data folder; one
 // in the program folder may name the data folders too, only files of the
 // shapes a step writes there (a change of data folder also its curves),
 // and none of the program's own files ("QUINTARA.*", records, locks). A record that names

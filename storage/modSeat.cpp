@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -247,6 +248,60 @@ std::optional<dev_t> DeviceOf(const QString& folder)
     return info.st_dev;
 }
 
+// A seat folder as a look found it: a folder of its own at its name, known
+// by device and inode; something else laid at its name (a link, wherever it
+// leads, or a file); or nothing to tell (missing, out of reach).
+enum class SeatFolderKind { Own, NotOwn, Unseen };
+struct SeatFolderLook {
+    bool Known = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+};
+// The seat folders as they were when each lock was taken: the folder the
+// seat locked is the one its files are written to and loaded from, not a
+// link or another folder laid at its name since.
+SeatFolderLook g_lockFolder;
+SeatFolderLook g_claimFolder;
+
+// Looks at the seat folder without following a link at its name: opened
+// below its data folder (reached as named: a link in the data folder's own
+// path is the user's choice) as a folder of its own, told by fstat on that
+// descriptor. error gets why, where it is not Own.
+SeatFolderKind LookAtSeatFolder(const QString& seatFolder, SeatFolderLook& look, SystemError& error)
+{
+    look = SeatFolderLook{};
+    const QFileInfo info(seatFolder);
+    const int data = ::open(QFile::encodeName(info.absolutePath()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (data < 0) {
+        error = ErrorFromErrno(errno, info.absolutePath());
+        return SeatFolderKind::Unseen;
+    }
+    const int fd = ::openat(data, QFile::encodeName(info.fileName()).constData(),
+                            O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int reason = fd < 0 ? errno : 0;
+    ::close(data);
+    struct stat found {};
+    if (fd >= 0) {
+        if (::fstat(fd, &found) != 0)
+            reason = errno;
+        else if (!S_ISDIR(found.st_mode))
+            reason = ENOTDIR;
+        ::close(fd);
+    }
+    if (reason == ELOOP || reason == ENOTDIR) {
+        error = SystemError{ErrorFromErrno(ENOTDIR).Number,
+                            QStringLiteral("%1 is no folder of its own: a link or a file lies at its name")
+                                .arg(seatFolder)};
+        return SeatFolderKind::NotOwn;
+    }
+    if (reason != 0) {
+        error = ErrorFromErrno(reason, seatFolder);
+        return SeatFolderKind::Unseen;
+    }
+    look = SeatFolderLook{true, found.st_dev, found.st_ino};
+    return SeatFolderKind::Own;
+}
+
 // Makes the seat's folder in a data folder that is there (never the data
 // folder itself: one that cannot be reached must not be made anew). Only
 // where the seat is established: a look-up during a run that made it would
@@ -274,13 +329,42 @@ SeatLock LockSeatFolder(FileLock& lock, const QString& dataFolder, SystemError* 
     }
     if (lock.IsLocked() && SameFile(lock.Path(), path))
         return SeatLock::Held;
-    TellOfMountLocalLocks(dataFolder, QFileInfo(path).path());
+    // Something laid at the seat folder's name (a link to a folder outside)
+    // is the folder away: no lock file, no note, no series is written
+    // through it. One that is no longer the folder looked at once its lock
+    // is taken was swapped meanwhile, and is away too.
+    const QString folder = QFileInfo(path).path();
+    SeatFolderLook& locked = &lock == &g_claim ? g_claimFolder : g_lockFolder;
+    locked = SeatFolderLook{};
+    SeatFolderLook before;
     SystemError error;
+    const auto away = [&](const SystemError& why) {
+        lock.Unlock();
+        if (g_failureLogged != path)
+            WriteLog(why, SeatProcedure, folder);
+        g_failureLogged = path;
+        if (reason)
+            *reason = why;
+        return SeatLock::Unreachable;
+    };
+    if (LookAtSeatFolder(folder, before, error) == SeatFolderKind::NotOwn)
+        return away(error);
+    TellOfMountLocalLocks(dataFolder, folder);
     switch (lock.TryLock(path, error)) {
-    case FileLock::Result::Locked:
+    case FileLock::Result::Locked: {
+        SeatFolderLook after;
+        if (before.Known
+            && (LookAtSeatFolder(folder, after, error) != SeatFolderKind::Own || after.Device != before.Device
+                || after.Inode != before.Inode))
+            return away(error.Text.isEmpty()
+                            ? SystemError{ErrorFromErrno(ENOTDIR).Number,
+                                          QStringLiteral("%1 was replaced while its lock was taken").arg(folder)}
+                            : error);
         g_failureLogged.clear();
+        locked = before;
         (&lock == &g_claim ? g_claimDevice : g_lockDevice) = DeviceOf(dataFolder).value_or(0);
         return SeatLock::Held;
+    }
     case FileLock::Result::HeldElsewhere:
         WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
         if (reason)
@@ -318,10 +402,63 @@ bool IsOldStepRecord(const QString& path)
     return QFileInfo(path).fileName().startsWith(QLatin1String(SeriesStepRecordStem));
 }
 
-// Finishes a record a run or a take-over left in the data folder itself.
-// False when it stays (it could not be read or completed): what it may
-// still remove is then added to leftovers.
-bool FinishOldRecord(const QString& path, std::vector<IntentFile>& leftovers)
+// Whether the file lies right in a seat's folder of the data folder.
+bool InASeatFolder(const QString& dataFolder, const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    return QFileInfo(folder).fileName().startsWith(QLatin1String("SEAT-"))
+        && SameFolder(QFileInfo(folder).absolutePath(), dataFolder);
+}
+
+// The part of a record in the data folder itself that this seat acts on. A
+// seat's files are acted on by that seat's steps alone: of the copies a
+// take-over made into seats' folders (the only names of a seat's folder such
+// a record may hold), this seat's own, and each only while the old file in
+// the data folder still holds the copy's bytes. The series is then there, to
+// be taken over again, and the copy may go (the step undone) or wait unloaded
+// (the step not judged yet); a copy whose old file is gone, changed or cannot
+// be read is the seat's series, whoever laid the record. othersLeft tells
+// whether copies in another seat's folder are still there: only that seat
+// undoes them, and until then the step stays, so that its old files are not
+// taken over twice.
+IntentRecord OwnPartOfOldRecord(const IntentRecord& record, const QString& dataFolder, const QString& seatFolder,
+                                IntentCommitState state, bool& othersLeft)
+{
+    othersLeft = false;
+    if (state == IntentCommitState::Reached)
+        return record;
+    IntentRecord own = record;
+    own.Created.clear();
+    for (const IntentFile& copy : record.Created) {
+        if (!InASeatFolder(dataFolder, copy.Path)) {
+            own.Created.push_back(copy);
+            continue;
+        }
+        SystemError error;
+        std::optional<IntentFile> there;
+        if (!SameFolder(QFileInfo(copy.Path).absolutePath(), seatFolder)) {
+            othersLeft = othersLeft || !IntentFileAsFound(copy.Path, there, error) || there.has_value();
+            continue;
+        }
+        const bool oldHoldsIt = std::any_of(record.Removed.begin(), record.Removed.end(), [&](const IntentFile& old) {
+            std::optional<IntentFile> found;
+            return old.Checksum == copy.Checksum && !InASeatFolder(dataFolder, old.Path)
+                && IntentFileAsFound(old.Path, found, error) && found && found->Checksum == copy.Checksum;
+        });
+        if (oldHoldsIt)
+            own.Created.push_back(copy);
+        else if (state == IntentCommitState::NotReached)
+            WriteLog(0, QStringLiteral("%1 is kept: the file it would be the copy of no longer holds its bytes")
+                            .arg(copy.Path), TakeOverProcedure);
+    }
+    return own;
+}
+
+// Finishes a record a run or a take-over left in the data folder itself, as
+// far as this seat (seatFolder) may. False when it stays (it could not be
+// read or completed, or waits for another seat): what it may still remove
+// is then added to leftovers.
+bool FinishOldRecord(const QString& path, const QString& seatFolder, std::vector<IntentFile>& leftovers)
 {
     IntentRecord record;
     switch (ReadIntentRecord(path, record, TakeOverProcedure)) {
@@ -337,9 +474,15 @@ bool FinishOldRecord(const QString& path, std::vector<IntentFile>& leftovers)
         break;
     }
     const IntentCommitState state = IntentCommitOf(record, DataFolder);
-    if (FinishIntent(path, record, state, TakeOverProcedure, true))
+    bool othersLeft = false;
+    const IntentRecord own = OwnPartOfOldRecord(record, DataFolder, seatFolder, state, othersLeft);
+    if (othersLeft)
+        WriteLog(0, QStringLiteral("%1 is a take-over cut short whose copies lie in another seat's folder: that "
+                                   "seat's next start undoes it, and nothing is taken over until then")
+                        .arg(path), TakeOverProcedure);
+    else if (FinishIntent(path, own, state, TakeOverProcedure, true))
         return true;
-    const std::vector<IntentFile> left = IntentLeftovers(record, state);
+    const std::vector<IntentFile> left = IntentLeftovers(own, state);
     leftovers.insert(leftovers.end(), left.begin(), left.end());
     return false;
 }
@@ -568,6 +711,8 @@ void EndSeat()
     g_lock.Unlock();
     g_machineLock.Unlock();
     g_machineFailureLogged.clear();
+    g_lockFolder = SeatFolderLook{};
+    g_claimFolder = SeatFolderLook{};
     g_seat.clear();
 }
 
@@ -595,6 +740,7 @@ void SettleSeatFolder()
     if (g_claim.IsLocked() && !named.isEmpty() && SameFile(g_claim.Path(), named)) {
         g_claim.MoveTo(g_lock);
         g_lockDevice = g_claimDevice;
+        g_lockFolder = g_claimFolder;
     }
     g_claim.Unlock();
     // A folder the settings no longer name (the program folder stands in
@@ -617,21 +763,25 @@ bool HoldSeatFolder(SystemError* reason)
         return true;
     if (g_lock.IsLocked() && g_lock.Path() == path) {
         // The folder this run locked is still the one at that path: not
-        // gone, and not an empty folder of another file system where a
-        // share was unmounted (or one mounted over it).
+        // gone, not a link or another folder laid at its name, and not an
+        // empty folder of another file system where a share was unmounted
+        // (or one mounted over it).
         const QString folder = SeatPendingFolder(DataFolder);
-        struct stat info {};
-        if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
-            const SystemError gone = ErrorFromErrno(errno, folder);
+        SeatFolderLook now;
+        SystemError gone;
+        if (LookAtSeatFolder(folder, now, gone) != SeatFolderKind::Own) {
             WriteLog(gone, SeatProcedure, folder);
             if (reason)
                 *reason = gone;
             return false;
         }
-        if (info.st_dev == g_lockDevice && DeviceOf(DataFolder) == g_lockDevice)
+        const bool same = g_lockFolder.Known ? now.Device == g_lockFolder.Device && now.Inode == g_lockFolder.Inode
+                                             : now.Device == g_lockDevice;
+        if (same && DeviceOf(DataFolder) == g_lockDevice)
             return true;
-        const QString moved =
-            QStringLiteral("%1 lies on another file system than when its lock was taken").arg(DataFolder);
+        const QString moved = now.Device == g_lockDevice && DeviceOf(DataFolder) == g_lockDevice
+            ? QStringLiteral("%1 is another folder than the one this run locked").arg(folder)
+            : QStringLiteral("%1 lies on another file system than when its lock was taken").arg(DataFolder);
         WriteLog(0, moved, SeatProcedure);
         if (reason)
             *reason = SystemError{0, moved};
@@ -648,9 +798,19 @@ bool HoldLeftSeatFolder(const QString& seatFolder)
         return true;
     const QString path = JoinPath(seatFolder, QLatin1String(SeatLockFileName));
     SystemError error;
+    // A link laid at its name leads to no series of the seat's, nor one
+    // laid there while the lock was taken.
+    if (SeatFolderIsLaidOver(seatFolder, &error)) {
+        WriteLog(error, SeatProcedure, seatFolder);
+        return false;
+    }
     switch (g_left.emplace_back().TryLock(path, error)) {
     case FileLock::Result::Locked:
-        return true;
+        if (!SeatFolderIsLaidOver(seatFolder, &error))
+            return true;
+        g_left.pop_back();
+        WriteLog(error, SeatProcedure, seatFolder);
+        return false;
     case FileLock::Result::HeldElsewhere:
         g_left.pop_back();
         WriteLog(0, QStringLiteral("%1 is held by another run of seat %2").arg(path, g_seat), SeatProcedure);
@@ -678,6 +838,35 @@ bool MakeLeftSeatFolder(const QString& seatFolder)
     return QFileInfo(seatFolder).isDir();
 }
 
+bool SeatFolderReplaced()
+{
+    const QString path = g_seat.isEmpty() ? QString() : SeatLockPath(DataFolder);
+    if (path.isEmpty() || !g_lock.IsLocked() || g_lock.Path() != path || !g_lockFolder.Known)
+        return false;
+    SeatFolderLook now;
+    SystemError error;
+    switch (LookAtSeatFolder(QFileInfo(path).path(), now, error)) {
+    case SeatFolderKind::NotOwn:
+        return true;
+    case SeatFolderKind::Own:
+        return now.Device != g_lockFolder.Device || now.Inode != g_lockFolder.Inode;
+    case SeatFolderKind::Unseen:
+        break;
+    }
+    return false;
+}
+
+bool SeatFolderIsLaidOver(const QString& seatFolder, SystemError* reason)
+{
+    SeatFolderLook look;
+    SystemError error;
+    if (LookAtSeatFolder(seatFolder, look, error) != SeatFolderKind::NotOwn)
+        return false;
+    if (reason)
+        *reason = error;
+    return true;
+}
+
 void SetTakeOverWait(int milliseconds) { g_takeOverWaitMilliseconds = milliseconds; }
 
 void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>& leftovers)
@@ -687,8 +876,9 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
     // Nor is a seat's folder chosen as the data folder (known by the lock
     // file every seat leaves in it, under whatever name it is reached): its
     // pending files are that seat's open series, perhaps open right now.
+    // Nor is anything written through a link laid at the seat folder's name.
     const QString seatFolder = SeatPendingFolder(dataFolder);
-    if (seatFolder == dataFolder || !QFileInfo(dataFolder).isDir()
+    if (seatFolder == dataFolder || !QFileInfo(dataFolder).isDir() || SeatFolderIsLaidOver(seatFolder)
         || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatFileName)))
         || QFileInfo::exists(JoinPath(dataFolder, QLatin1String(SeatLockFileName))))
         return;
@@ -731,8 +921,11 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
         for (const QString& path : records) {
             IntentRecord record;
             if (IsOldStepRecord(path) && ReadIntentRecord(path, record, TakeOverProcedure) == IntentRead::Read) {
-                leftovers.insert(leftovers.end(), record.Created.begin(), record.Created.end());
-                leftovers.insert(leftovers.end(), record.Removed.begin(), record.Removed.end());
+                bool othersLeft = false;
+                const std::vector<IntentFile> left = IntentLeftovers(
+                    OwnPartOfOldRecord(record, dataFolder, seatFolder, IntentCommitState::Unknown, othersLeft),
+                    IntentCommitState::Unknown);
+                leftovers.insert(leftovers.end(), left.begin(), left.end());
             }
         }
         return;
@@ -749,7 +942,7 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
     // What an earlier take-over and a run before seats left, first: a file
     // such a record still means to remove must not be taken, nor loaded.
     for (const QString& path : IntentRecordPaths(dataFolder))
-        if (IsOldStepRecord(path) && !FinishOldRecord(path, leftovers))
+        if (IsOldStepRecord(path) && !FinishOldRecord(path, seatFolder, leftovers))
             return;
 
     IntentRecord record{IntentCommit::FileRemoved, QString(), false, {}, {}};

@@ -112,9 +112,10 @@ void SettleSeatFolder();
 // its series lie there, and this run writes none among them (the program
 // folder stands in, as for a data folder that cannot be reached). False too
 // where the folder this run locked is no longer where the series are: the
-// seat folder gone, or the data folder on another device than when the lock
-// was taken (a share unmounted, an empty local folder showing), or the lock
-// file cannot be reached. reason, when given, gets why (logged). A folder
+// seat folder gone, a link or another folder laid at its name (told by its
+// device and inode when locked, never through a link), or the data folder
+// on another device than when the lock was taken (a share unmounted, an
+// empty local folder showing), or the lock file cannot be reached. reason, when given, gets why (logged). A folder
 // that cannot hold the lock is logged once, and true.
 bool HoldSeatFolder(SystemError* reason = nullptr);
 
@@ -130,6 +131,17 @@ bool HoldLeftSeatFolder(const QString& seatFolder);
 // back with series or records of the layout before seats for the seat to
 // take over. An empty folder where a share was unmounted gets none.
 bool MakeLeftSeatFolder(const QString& seatFolder);
+
+// Whether the seat folder this run locked in DataFolder has been replaced
+// since: a link, a file or another folder at its name. False while no lock
+// is held there, and where it cannot be looked at (HoldSeatFolder tells).
+bool SeatFolderReplaced();
+
+// Whether something other than a folder of its own lies at the seat folder's
+// name: a link laid there (wherever it leads) or a file. Such a seat folder
+// is away, never read or written through; reason gets why. A folder that
+// cannot be looked at says nothing (false).
+bool SeatFolderIsLaidOver(const QString& seatFolder, SystemError* reason = nullptr);
 
 // Takes the pending files of the layout before seats, in the data folder
 // itself, into this seat's folder, under the take-over lock (a short wait

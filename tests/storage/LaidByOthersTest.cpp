@@ -7,10 +7,12 @@
 
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
+#include "foundation/modMessage.h"
 #include "foundation/modRecords.h"
 #include "foundation/modSettings.h"
 #include "main_window/modPending.h"
 #include "platform/BinaryIO.h"
+#include "platform/FileLock.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -25,6 +27,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -467,8 +470,15 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              const QString data = f.Home + QStringLiteral("/SEAT-LAB");
              const QString seat = data + QStringLiteral("/SEAT-LAB-A");
              ASSERT_TRUE(QDir().mkpath(seat));
-             for (const QString& name : {QStringLiteral("/PENDING 1.QTA"), QStringLiteral("/SEAT-LAB-A/PENDING 1.QTA")})
-                 EXPECT_TRUE(IntentRecordMayName(data, data + name)) << name.toStdString();
+             EXPECT_TRUE(IntentRecordMayName(data, data + QStringLiteral("/PENDING 1.QTA")));
+             // A seat's file only as the take-over's copy of an old file.
+             EXPECT_FALSE(IntentRecordMayName(data, data + QStringLiteral("/SEAT-LAB-A/PENDING 1.QTA")));
+             WriteFileBytes(data + QStringLiteral("/PENDING 1.STP"),
+                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", "x"}},
+                                       {{"PENDING 1.QTA", "x"}}));
+             IntentRecord read;
+             EXPECT_EQ(ReadIntentRecord(data + QStringLiteral("/PENDING 1.STP"), read, QStringLiteral("Row")),
+                       IntentRead::Read);
              EXPECT_TRUE(IntentRecordMayName(seat, data + QStringLiteral("/2024.01.05, 09.00.00.QTA")));
              EXPECT_FALSE(IntentRecordMayName(seat, f.Home + QStringLiteral("/PENDING 1.QTA")));
          }},
@@ -548,6 +558,225 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
         const Folders f = Prepare(++n);
         if (HasFatalFailure())
             return;
+        row.Run(f);
+    }
+}
+
+// ---- A seat's files and its folder: records laid in the data folder itself,
+// and the seat folder replaced by a link or another folder ----
+
+namespace {
+
+// What lies in a folder outside: each name with its bytes and mode.
+QStringList FolderState(const QString& folder)
+{
+    QStringList state;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries)
+        state << QStringLiteral("%1 %2 %3")
+                     .arg(entry.fileName())
+                     .arg(ModeOf(entry.filePath()), 0, 8)
+                     .arg(QString::fromLatin1(IntentChecksum(ReadFileBytes(entry.filePath())).toHex()));
+    return state;
+}
+
+// The seat's start under another seat's name, in the same program folder.
+QStringList RestartAs(const Folders& f, const char* seat)
+{
+    EndSeat();
+    WriteFileBytes(f.Program + QStringLiteral("/QUINTARA.SEAT"), std::string(seat) + "\r\n");
+    return Restart();
+}
+
+}  // namespace
+
+TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
+{
+    int n = 100;
+    // A take-over's record, not committed, that names the seat's series as
+    // its copy of the old file "PENDING 9.QTA".
+    const auto layTakeOver = [](const Folders& f) {
+        WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
+                       LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
+                                  {{"PENDING 9.QTA", f.SeriesBytes}}));
+    };
+    const std::vector<Row> rows = {
+        {"a committed removal laid in the data folder names the seat's open series",
+         [&](const Folders& f) {
+             const QString record = f.Data + QStringLiteral("/PENDING 1.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, true, {},
+                                               {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}}));
+             ExpectRefusedAtTheStart(f, record, f.Seat + QStringLiteral("/PENDING 1.QTA"));
+             EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+         }},
+        {"a removal whose commit cannot be judged (its first file in a folder that is not there)",
+         [&](const Folders& f) {
+             const QString record = f.Data + QStringLiteral("/PENDING 1.STP");
+             WriteFileBytes(record, LaidRecord(IntentCommit::FileRemoved, false, {},
+                                               {{"QTA001/PENDING 9.QTA", "x"},
+                                                {"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}}));
+             ExpectRefusedAtTheStart(f, record, f.Seat + QStringLiteral("/PENDING 1.QTA"));
+             // Not hidden at a later start either.
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+         }},
+        {"a take-over's record whose commit cannot be judged names the series as its copy",
+         [&](const Folders& f) {
+             // Its old file a folder: what it holds cannot be told.
+             ASSERT_TRUE(QDir().mkpath(f.Data + QStringLiteral("/PENDING 9.QTA")));
+             layTakeOver(f);
+             for (int start = 0; start < 2; ++start)
+                 EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")}) << start;
+             EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+         }},
+        {"a take-over's record not committed names the series as the copy of a file of other bytes",
+         [&](const Folders& f) {
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), "a note");
+             layTakeOver(f);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+             EXPECT_EQ(ReadFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA")), "a note");
+         }},
+        {"a take-over's record left unjudged while another holds the take-over lock",
+         [&](const Folders& f) {
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), "a note");
+             layTakeOver(f);
+             FileLock held;
+             SystemError error;
+             ASSERT_EQ(held.TryLock(f.Data + QStringLiteral("/PENDING.LCK"), error), FileLock::Result::Locked);
+             SetTakeOverWait(100);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             SetTakeOverWait(5000);
+         }},
+        {"another seat's start finds a take-over's copy in this seat's folder not committed",
+         [&](const Folders& f) {
+             // The old file holds the copy's bytes: only seat A may undo its
+             // copy, and B takes nothing over meanwhile.
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), f.SeriesBytes);
+             layTakeOver(f);
+             EXPECT_EQ(RestartAs(f, "LAB-B"), QStringList());
+             EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+             // A's start undoes it and takes the old file over: one series.
+             EXPECT_EQ(RestartAs(f, "LAB-A"), QStringList{QStringLiteral("a")});
+             EXPECT_EQ(RestartAs(f, "LAB-B"), QStringList());
+             EXPECT_FALSE(QFileInfo::exists(f.Data + QStringLiteral("/PENDING 9.QTA")));
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const Folders f = Prepare(++n);
+        if (HasFatalFailure())
+            return;
+        row.Run(f);
+    }
+}
+
+TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
+{
+    int n = 200;
+    // The seat's own folder moved aside, and a folder outside holding a
+    // series of its own, "b".
+    struct Laid {
+        QString Kept, Outside;
+        QStringList Before;
+    };
+    const auto layLink = [](const Folders& f) {
+        Laid laid{f.Data + QStringLiteral("/kept"), f.Home + QStringLiteral("/lot"), {}};
+        EXPECT_TRUE(QDir().rename(f.Seat, laid.Kept));
+        EXPECT_TRUE(QDir().mkpath(laid.Outside));
+        Protocol b = SampleProtocol(QStringLiteral("s"), At(10));
+        b.Reference2 = QStringLiteral("b");
+        WriteFileBytes(laid.Outside + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(b));
+        EXPECT_TRUE(QFile::link(laid.Outside, f.Seat));
+        laid.Before = FolderState(laid.Outside);
+        return laid;
+    };
+    // Message 46 names the data folder away and the program folder.
+    const auto told46 = [&](const Folders& f) {
+        return std::count(Presenter.Shown.begin(), Presenter.Shown.end(),
+                          ComposeMessage(46, {QDir::toNativeSeparators(f.Data), QDir::toNativeSeparators(f.Program)},
+                                         Language));
+    };
+    // A save after the seat folder changed under the run: the program
+    // folder stands in, with the series as it is now, and the folder now at
+    // the seat folder's name gets nothing.
+    const auto saveStandsIn = [&](const Folders& f) {
+        Protocols[1].Blocks[1].Values.push_back(MakeTest(12.5f, "8", At(12)));
+        MarkPendingSeriesChanged(1);
+        KeepPendingSeries(1);
+        EXPECT_TRUE(SameFolder(DataFolder, f.Program));
+        EXPECT_EQ(told46(f), 1);
+        EXPECT_TRUE(ReadFileBytes(f.Program + QStringLiteral("/PENDING 1.QTA")) == ReportFileBytes(Protocols[1]));
+    };
+    const std::vector<Row> rows = {
+        {"the seat folder a link to a folder outside at the start",
+         [&](const Folders& f) {
+             EndSeat();
+             const Laid laid = layLink(f);
+             EXPECT_EQ(Restart(), QStringList());
+             EXPECT_TRUE(SameFolder(DataFolder, f.Program));
+             EXPECT_EQ(told46(f), 1);
+             EXPECT_EQ(FolderState(laid.Outside), laid.Before);
+             // A later start while the link stands loads nothing through it.
+             EXPECT_EQ(Restart(), QStringList());
+             EXPECT_EQ(FolderState(laid.Outside), laid.Before);
+             // The seat's own folder back: its series is open again.
+             ASSERT_TRUE(QFile::remove(f.Seat) && QDir().rename(laid.Kept, f.Seat));
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             ExpectVictimUntouched(f);
+         }},
+        {"the seat folder replaced by a link between the lock and a save",
+         [&](const Folders& f) {
+             const Laid laid = layLink(f);
+             saveStandsIn(f);
+             EXPECT_EQ(FolderState(laid.Outside), laid.Before);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+             EXPECT_EQ(FolderState(laid.Outside), laid.Before);
+         }},
+        {"the data settings choose a folder whose seat folder is a link to a folder outside",
+         [&](const Folders& f) {
+             const QString other = f.Data + QStringLiteral("2");
+             ASSERT_TRUE(QDir().mkpath(other + QStringLiteral("/x")));
+             // The link laid in the folder chosen, the seat's own folder
+             // staying where it is.
+             Laid laid = layLink(f);
+             ASSERT_TRUE(QFile::remove(f.Seat) && QDir().rename(laid.Kept, f.Seat));
+             ASSERT_TRUE(QFile::link(laid.Outside, other + QStringLiteral("/SEAT-LAB-A")));
+             ClaimSeatFolder(other);
+             EXPECT_EQ(ChangeDataFolder(other), 1);
+             SettleSeatFolder();
+             EXPECT_EQ(FolderState(laid.Outside), laid.Before);
+             EXPECT_EQ(DataFolder, f.Data);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+         }},
+        {"a series ended after the seat folder was replaced by a link to a copy of it outside",
+         [&](const Folders& f) {
+             const QString outside = f.Home + QStringLiteral("/copy");
+             ASSERT_TRUE(QDir().mkpath(outside));
+             WriteFileBytes(outside + QStringLiteral("/PENDING 1.QTA"), f.SeriesBytes);
+             const QStringList before = FolderState(outside);
+             ASSERT_TRUE(QDir().rename(f.Seat, f.Data + QStringLiteral("/kept")));
+             ASSERT_TRUE(QFile::link(outside, f.Seat));
+             EndPendingSeries(1);
+             EXPECT_EQ(FolderState(outside), before);
+         }},
+        {"the seat folder replaced by another real folder during the run",
+         [&](const Folders& f) {
+             const QString kept = f.Data + QStringLiteral("/kept");
+             ASSERT_TRUE(QDir().rename(f.Seat, kept) && QDir().mkdir(f.Seat));
+             saveStandsIn(f);
+             EXPECT_EQ(FolderState(f.Seat), QStringList());
+             EXPECT_TRUE(ReadFileBytes(kept + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Presenter.Shown.clear();
+        const Folders f = Prepare(++n);
+        if (HasFatalFailure())
+            return;
+        Presenter.Shown.clear();
         row.Run(f);
     }
 }
