@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "storage/modCurveFiles.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modSeat.h"
 #include "storage/modTestReport.h"
@@ -563,6 +564,21 @@ struct LaidRow {
 
 int StartsWithTheSeries(const Folders&) { return Restart() == QStringList{QStringLiteral("a")} ? 0 : 1; }
 
+// The curves of the series a change of data folder copies: none of a name
+// where no curve file lies.
+int MovesNoCurve(const Folders& f)
+{
+    if (Restart() != QStringList{QStringLiteral("a")})
+        return 1;
+    const QString to = f.Home + QStringLiteral("/New");
+    if (!QDir().mkpath(to))
+        return ChildSetupFailed;
+    for (const CurveFileCopy& copy : PlanCurveFileCopies({&Protocols[1]}, f.Data, to, QStringLiteral("Row")))
+        if (!copy.OldPath.isEmpty())
+            return 2;
+    return 0;
+}
+
 }  // namespace
 
 TEST_F(LaidByOthers, NothingLaidAtANameHoldsOrEndsAStart)
@@ -644,6 +660,11 @@ TEST_F(LaidByOthers, NothingLaidAtANameHoldsOrEndsAStart)
              return status;
          },
          [](const Folders&) {}},
+        {"a pipe at a curve's name, as a change of data folder reads it",
+         [](const Folders& f) { LayPipe(f.Data + "/2024.01.05, 13.08.00.ABT"); }, MovesNoCurve,
+         [](const Folders&) {}},
+        {"a sparse terabyte at a curve's name", [](const Folders& f) { LaySparse(f.Data + "/2024.01.05, 13.08.00.ABT", "ABT"); },
+         MovesNoCurve, [](const Folders&) {}},
         {"a pipe as the settings file",
          [](const Folders& f) {
              ASSERT_TRUE(SaveSettings());
