@@ -665,6 +665,19 @@ TEST_F(LaidByOthers, NothingLaidAtANameHoldsOrEndsAStart)
          [](const Folders&) {}},
         {"a sparse terabyte at a curve's name", [](const Folders& f) { LaySparse(f.Data + "/2024.01.05, 13.08.00.ABT", "ABT"); },
          MovesNoCurve, [](const Folders&) {}},
+        {"a style folder laid as a link to a folder outside, holding a report",
+         [](const Folders& f) {
+             ASSERT_TRUE(QDir().mkpath(f.Home + "/lot"));
+             WriteFileBytes(f.Home + "/lot/2024.01.05, 09.00.00.QTA", f.SeriesBytes);
+             ASSERT_TRUE(QFile::link(f.Home + "/lot", f.Data + u'/' + dskStyleFolderName(QStringLiteral("s"))));
+         },
+         [](const Folders& f) {
+             // No report is read through it: a link below the data folder is
+             // none of the user's folders.
+             const QString name = dskStyleFolderName(QStringLiteral("s")) + QStringLiteral("\\2024.01.05, 09.00.00.QTA");
+             return StartsWithTheSeries(f) != 0 ? 1 : IsEmptyProtocol(dskGetTestReport(f.Data, name)) ? 0 : 3;
+         },
+         [](const Folders& f) { EXPECT_EQ(ReadFileBytes(f.Home + "/lot/2024.01.05, 09.00.00.QTA"), f.SeriesBytes); }},
         {"a pipe as the settings file",
          [](const Folders& f) {
              ASSERT_TRUE(SaveSettings());
