@@ -842,9 +842,11 @@ void ImportInstrumentFile(int16_t instrumentCode, const QString& folder, const Q
 {
     if (name.isEmpty() || !dskFileExists(folder, name))
         return;
-    QFile file(dskBuildPath(folder, name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        LogError(ErrorFromFile(file), file.fileName(), QStringLiteral("ImportInstrumentFile"));
+    // Read a line at a time, so of any size; never a pipe laid at the name.
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, dskBuildPath(folder, name), NoSizeLimit, error)) {
+        LogError(error, dskBuildPath(folder, name), QStringLiteral("ImportInstrumentFile"));
         return;
     }
     OldTextReader reader(file);
@@ -872,9 +874,10 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     if (!IsOldCurveFile(folder, name))
         return;
     const QString path = dskBuildPath(folder, name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        LogError(ErrorFromFile(file), path, procName);
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, path, OldCurveFileSize, error)) {
+        LogError(error, path, procName);
         return;
     }
     const QByteArray raw = file.read(OldCurveFileSize + 1);
