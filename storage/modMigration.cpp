@@ -884,7 +884,7 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     if (raw.size() != OldCurveFileSize)
         return;
     const std::string bytes = raw.toStdString();
-    const QDateTime modified = QFileInfo(file).lastModified();
+    const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
     file.close();
 
     // 1. Date from the name, time from the file.
