@@ -1,6 +1,8 @@
 #include "foundation/modGlobals.h"
 
 #include "foundation/modRecords.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SharedFolder.h"
 
 std::vector<Style> Styles(1, MakeBlankStyle());
 Style CurrentStyle = MakeBlankStyle();
@@ -24,6 +26,13 @@ bool AutoPrint = true;
 bool SwitchBoxUsed = false;
 std::array<int16_t, 6> PortDevice{};
 QString QDASFolder;
+
+// The folders the user chose, from which every file in them is reached
+// (the style and curve folders lie in the data folder).
+const bool ChosenFoldersTold = [] {
+    SetChosenFoldersSource([] { return QStringList{ProgramFolder(), DataFolder, QDASFolder}; });
+    return true;
+}();
 
 std::vector<Protocol> Protocols(1, MakeEmptyProtocol());
 int16_t CurrentProtocol = 0;

@@ -93,6 +93,14 @@ inline constexpr std::size_t PackedTestDefinitionMinSize = 40;
 inline constexpr std::size_t PackedReportFormMinSize = 38;
 inline constexpr std::size_t PackedStyleMinSize = 1182;
 inline constexpr std::size_t PackedProtocolMinSize = 2120;
+
+// The largest test report (a pending file, a staged or stored report) the
+// program writes: a series of six property blocks of at most 999 tests each,
+// a test's record with its texts as they are typed and measured well under
+// 8 KiB, and the style with its ten report forms. 64 MiB is many times that;
+// a larger file at a report's name is none the program wrote there and is
+// refused as damaged without being read.
+inline constexpr int64_t MaxReportFileSize = 64LL * 1024 * 1024;
 inline constexpr std::size_t PackedSearchPatternMinSize = 12;
 
 // Packed layout: every field in declaration order, nothing between them.

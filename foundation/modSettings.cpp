@@ -438,7 +438,7 @@ std::optional<std::string> GoodBackupImage()
     if (!QFileInfo(backup).isFile())
         return std::nullopt;
     SystemError error;
-    std::optional<std::string> bytes = ReadFileWhole(backup, error);
+    std::optional<std::string> bytes = ReadFileWhole(backup, error, LinkAtName::Follow, MaxSettingsFileSize);
     if (!bytes || !IsGoodSettingsImage(*bytes))
         return std::nullopt;
     return bytes;
@@ -472,7 +472,7 @@ QString BadFilePath(const std::string* bytes, bool& same)
         if (!bytes || !info.isFile() || info.size() != static_cast<qint64>(bytes->size()))
             continue;
         SystemError error;
-        const std::optional<std::string> kept = ReadFileWhole(path, error);
+        const std::optional<std::string> kept = ReadFileWhole(path, error, LinkAtName::Follow, MaxSettingsFileSize);
         if (kept && *kept == *bytes) {
             same = true;
             return path;
@@ -625,7 +625,7 @@ bool TakeSettingsFile()
 
     if (QFileInfo::exists(path)) {
         SystemError error;
-        const std::optional<std::string> bytes = ReadFileWhole(path, error);
+        const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Follow, MaxSettingsFileSize);
         // An empty file holds no settings: an earlier version made one at the
         // first start, before anything was written into it.
         foundFile = !bytes || !bytes->empty();
@@ -711,7 +711,7 @@ namespace {
 bool SettingsFileIsCurrent()
 {
     SystemError error;
-    const std::optional<std::string> bytes = ReadFileWhole(SettingsFilePath(), error);
+    const std::optional<std::string> bytes = ReadFileWhole(SettingsFilePath(), error, LinkAtName::Follow, MaxSettingsFileSize);
     return bytes && *bytes == SettingsFileBytes();
 }
 

@@ -4,7 +4,15 @@
 // change. Files of older versions are read with their layouts converted; the
 // writer always writes the current layout, version "8.0".
 #include <QString>
+#include <cstdint>
 #include <string>
+
+// The largest settings file (and its copies) read: at most 256 styles of
+// some kilobytes each with their report forms, the lists of references,
+// operators and search patterns, and the series being prepared, far under
+// 64 MiB. A larger file, or a pipe, device or folder at the name, is no
+// settings file and is moved aside as a damaged one, without being read.
+inline constexpr int64_t MaxSettingsFileSize = 64LL * 1024 * 1024;
 
 // Puts every settings global to its default, reads the settings file (see
 // ReadSettingsFile) and copies the stored system settings into the working

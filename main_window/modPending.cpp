@@ -956,10 +956,16 @@ std::vector<IntentFile> FinishRecordsOfTheLastRun()
     return FinishRecordsIn(folders);
 }
 
+// Opened as every file of the folder is: a pipe or a folder laid at the
+// name, or a file no series could fill, cannot, and is set aside.
 bool CanBeOpened(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
+    SystemError error;
+    const int fd = OpenSharedFileToRead(path, MaxReportFileSize, error);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 // Loads the pending files in the folder as series, each with the file it

@@ -16,6 +16,8 @@ inline constexpr int32_t SubscriptOutOfRange = 9;   // an index read from a file
 inline constexpr int32_t FileAlreadyExists = 58;    // a new file's name was taken at the moment it was to be given
 inline constexpr int32_t InputPastEndOfFile = 62;   // a file ends inside its record
 inline constexpr int32_t BadFileName = 64;          // a name read from a file cannot be used as one
+inline constexpr int32_t BadFileMode = 54;          // a pipe, socket, device or folder where a file is meant
+inline constexpr int32_t BadRecordLength = 59;      // a file larger than the program writes one of its kind
 inline constexpr int32_t PathFileAccess = 75;       // a file that may not be replaced
 } // namespace ClassicError
 

@@ -1,5 +1,7 @@
 #include "platform/FileLock.h"
 
+#include "platform/SharedFolder.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -15,13 +17,16 @@ namespace {
 // still learn.
 bool HeldByAnother(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    SystemError ignored;
+    const int fd = OpenInSharedFolder(path, O_RDONLY, 0, ignored);
     if (fd < 0)
         return false;
+    struct stat file {};
     struct flock range {};
     range.l_type = F_WRLCK;
     range.l_whence = SEEK_SET;
-    const bool held = ::fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
+    const bool held = ::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && ::fcntl(fd, F_OFD_GETLK, &range) == 0
+        && range.l_type != F_UNLCK;
     ::close(fd);
     return held;
 }
@@ -42,23 +47,38 @@ FileLock::Result FileLock::Take(const QString& path, bool wait, SystemError& err
     // folder): a link there fails the lock (ELOOP) and its target is not
     // touched. A file this run makes is made new, so that only a file this
     // run created ever has its mode changed.
-    const QByteArray name = QFile::encodeName(path);
+    // Reached as every file of a shared folder is, without waiting: a pipe
+    // laid at the name by another user must not hold the start, nor a
+    // device answer the open; what is there is told by fstat below.
     bool created = false;
     int fd = -1;
+    SystemError opened;
     for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
-        fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = OpenInSharedFolder(path, O_RDWR | O_CREAT | O_EXCL, 0666, opened);
         created = fd >= 0;
         if (fd < 0 && errno == EEXIST)
             // Removed again meanwhile: the next round makes it.
-            fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+            fd = OpenInSharedFolder(path, O_RDWR, 0, opened);
         if (fd < 0 && errno != ENOENT)
             break;
     }
     if (fd < 0) {
         const int reason = errno;
-        error = ErrorFromErrno(reason, path);
+        error = opened;
         return reason != ENOENT && reason != ELOOP && HeldByAnother(path) ? Result::HeldElsewhere : Result::Failed;
     }
+    // Anything but a file of its own (a pipe, a socket, a device, a folder)
+    // is no lock file: nothing is locked through it.
+    struct stat what {};
+    if (::fstat(fd, &what) != 0 || !S_ISREG(what.st_mode)) {
+        ::close(fd);
+        error = SystemError{ClassicError::BadFileMode,
+                            QStringLiteral("Bad file mode: no file but a pipe, socket, device or folder")};
+        return Result::Failed;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     // Open to every user: another PC's run of the seat, or another seat at
     // the take-over, may be another user on the share, and one that cannot
     // open the file for writing cannot lock it, nor learn that it is held.

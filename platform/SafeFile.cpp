@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/SharedFolder.h"
+
 #include <QFile>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -485,55 +488,87 @@ void IgnoreFileSizeLimitSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 void SetReadFileSizeTakenHook(std::function<void()> hook) { g_sizeTaken = std::move(hook); }
 
-std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error, LinkAtName link)
+std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error, LinkAtName link, int64_t limit)
 {
-    QFile file(path);
-    if (link == LinkAtName::Refuse) {
-        // Opened by the system's own call: Qt would follow a link, and read
-        // a name beginning with ":" from its resources.
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            error = ErrorFromErrno(errno, path);
-            return std::nullopt;
-        }
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
+    // A name beginning with ":" is read from Qt's resources only where a
+    // link at the name may be followed (the program's own files); a shared
+    // folder's file is always one of the file system.
+    if (link == LinkAtName::Follow && path.startsWith(QLatin1Char(':'))) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
             error = ErrorFromFile(file);
             return std::nullopt;
         }
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        error = ErrorFromFile(file);
+        if (file.size() > limit) {
+            error = SystemError{ClassicError::BadRecordLength, QStringLiteral("Bad record length")};
+            return std::nullopt;
+        }
+        const QByteArray all = file.readAll();
+        return std::string(all.constData(), static_cast<std::size_t>(all.size()));
+    }
+    // Opened without waiting (a pipe at the name would hold the program),
+    // and read only once fstat on the descriptor found a regular file of a
+    // size its kind can have.
+    SystemError opened;
+    const int fd = link == LinkAtName::Refuse
+        ? OpenInSharedFolder(path, O_RDONLY, 0, opened)
+        : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && link == LinkAtName::Follow)
+        opened = ErrorFromErrno(errno, path);
+    struct stat look {};
+    if (CheckedToRead(fd, path, limit, opened, &look) < 0) {
+        error = opened;
         return std::nullopt;
     }
+    const auto fail = [&](const SystemError& reason) {
+        ::close(fd);
+        error = reason;
+        return std::nullopt;
+    };
     // Read straight into the string: a copy from a QByteArray would cost a
-    // large file its size in memory and time once more.
+    // large file its size in memory and time once more. A size the memory
+    // cannot hold is a failed read, never the end of the program.
     std::string bytes;
-    const qint64 size = file.size();
+    const int64_t size = look.st_size;
     if (g_sizeTaken)
         g_sizeTaken();
-    if (size > 0) {
+    try {
         bytes.resize(static_cast<std::size_t>(size));
-        qint64 done = 0;
-        while (done < size) {
-            const qint64 got = file.read(bytes.data() + done, size - done);
-            if (got < 0) {
-                error = ErrorFromFile(file);
-                return std::nullopt;
-            }
-            if (got == 0) {
-                error = SystemError{ClassicError::InputPastEndOfFile,
-                                    QStringLiteral("The file became shorter while it was read")};
-                return std::nullopt;
-            }
-            done += got;
+    } catch (const std::bad_alloc&) {
+        return fail(ErrorFromErrno(ENOMEM, path));
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return fail(ErrorFromErrno(errno, path));
+        if (got == 0)
+            return fail(SystemError{ClassicError::InputPastEndOfFile,
+                                    QStringLiteral("The file became shorter while it was read")});
+        done += static_cast<std::size_t>(got);
+    }
+    // A file that grew meanwhile is read to its end, as far as its kind can
+    // be long.
+    char more[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, more, sizeof more);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return fail(ErrorFromErrno(errno, path));
+        if (got == 0)
+            break;
+        if (static_cast<int64_t>(bytes.size()) + got > limit)
+            return fail(SystemError{ClassicError::BadRecordLength,
+                                    QStringLiteral("Bad record length: more than such a file can hold")});
+        try {
+            bytes.append(more, static_cast<std::size_t>(got));
+        } catch (const std::bad_alloc&) {
+            return fail(ErrorFromErrno(ENOMEM, path));
         }
     }
-    // A file that grew meanwhile, or reports no size (a device), is read to its end.
-    const QByteArray rest = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = ErrorFromFile(file);
-        return std::nullopt;
-    }
-    bytes.append(rest.constData(), static_cast<std::size_t>(rest.size()));
+    ::close(fd);
     return bytes;
 }

@@ -5,6 +5,7 @@
 // name into the file it leads to. Every write and a sync are checked before
 // the rename, and any failure leaves the old file byte-identical.
 #include "platform/ErrorCodes.h"
+#include "platform/SharedFolder.h"
 
 #include <QFile>
 #include <QFileDevice>
@@ -139,11 +140,17 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
 // was opened (cut short by another process meanwhile) is not read whole
 // either (62, input past end of file). The file is read, never mapped, so
 // neither can end the program with SIGBUS.
-// With Refuse, a link at the name is not followed (the read fails with
-// ELOOP): for files that others may have laid in a shared folder.
+// With Refuse, the file is reached as every file of a shared folder is
+// (OpenInSharedFolder): from the folder the user chose, no link followed
+// below it nor at the name (the read fails with ELOOP). Either way the file
+// is opened without waiting and read only when fstat on its descriptor finds
+// a regular file no larger than limit, the largest its kind can be: a pipe,
+// socket, device or folder at the name, or a larger file, is a damaged file
+// (IsDamagedFileError), not a byte of it read. A size the memory cannot hold
+// fails the read (ENOMEM).
 enum class LinkAtName { Follow, Refuse };
 std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error,
-                                         LinkAtName link = LinkAtName::Follow);
+                                         LinkAtName link = LinkAtName::Follow, int64_t limit = NoSizeLimit);
 
 // For tests: runs inside ReadFileWhole after the file's size was taken and
 // before its bytes are read, where another process may cut the file short.

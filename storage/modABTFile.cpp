@@ -46,9 +46,9 @@ bool ReadAcceptedFile(const QString& folder, const QString& name, std::string& b
     const QString path = StoredNamePath(folder, name);
     if (path.isEmpty())
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const SystemError error = ErrorFromFile(file);
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, path, MaxCurveFileSize, error)) {
         WriteLog(error.Number, error.Text + QStringLiteral(": ") + path, procName);
         return false;
     }

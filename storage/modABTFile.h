@@ -8,6 +8,13 @@
 #include "platform/ErrorCodes.h"
 
 #include <QString>
+#include <cstdint>
+
+// The largest file at a curve's name that is read: a curve file is 6218
+// bytes with a 60-character header and is accepted within a tenth of that;
+// a change of data folder copies any curve file as it lies, so the bound is
+// ten times that. A larger file is refused as damaged without being read.
+inline constexpr int64_t MaxCurveFileSize = 64 * 1024;
 
 // Packed layout of the curve record, as it lies in the curve file behind
 // the version text. GetRecord replaces the record; after a short read the

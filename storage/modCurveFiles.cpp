@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "storage/frmFileProgress.h"
+#include "storage/modABTFile.h"
 #include "storage/modDisk.h"
 #include "storage/modTestReport.h"
 
@@ -70,15 +71,15 @@ QString FreeCurveName(const QString& name, const QSet<QString>& taken)
 // target's bytes would be there for anyone.
 std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look, bool& missing, SystemError& error)
 {
-    missing = false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        missing = errno == ENOENT;
-        error = ErrorFromErrno(errno, path);
+    // Never waited on: a pipe laid at the name is a damaged file, as is a
+    // file larger than a curve can be, told by the descriptor's fstat.
+    const int opened = OpenInSharedFolder(path, O_RDONLY, 0, error);
+    missing = opened < 0 && errno == ENOENT;
+    const int fd = CheckedToRead(opened, path, MaxCurveFileSize, error, &look);
+    if (fd < 0)
         return std::nullopt;
-    }
-    int reason = ::fstat(fd, &look) != 0 ? errno : S_ISREG(look.st_mode) ? 0 : EISDIR;
-    std::string bytes(reason == 0 ? static_cast<std::size_t>(look.st_size) : 0, '\0');
+    int reason = 0;
+    std::string bytes(static_cast<std::size_t>(look.st_size), '\0');
     std::size_t done = 0;
     bool short_ = false;
     while (reason == 0 && done < bytes.size()) {

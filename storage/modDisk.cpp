@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "platform/SharedFolder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -22,6 +23,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -271,12 +273,18 @@ bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError
 // the original removed; when it cannot be, the copy goes again.
 bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) {
-        error = ErrorFromFile(source);
+    // Opened as a shared folder's file is: a pipe laid at the name is no
+    // file to move and is never waited on.
+    QFile source;
+    if (!OpenSharedFileToRead(source, from, NoSizeLimit, error))
+        return false;
+    QByteArray bytes;
+    try {
+        bytes = source.readAll();
+    } catch (const std::bad_alloc&) {
+        error = ErrorFromErrno(ENOMEM, from);
         return false;
     }
-    const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) {
         error = ErrorFromFile(source);
         return false;

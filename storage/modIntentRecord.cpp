@@ -2,12 +2,14 @@
 
 #include "foundation/modDiskBasics.h"
 #include "foundation/modLog.h"
+#include "foundation/modRecords.h"
 #include "platform/BinaryIO.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/Sha256.h"
 #include "storage/frmFileProgress.h"
+#include "storage/modABTFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+static_assert(MaxStepFileSize >= MaxReportFileSize && MaxStepFileSize >= MaxCurveFileSize,
+              "a record names reports and curves");
 
 namespace {
 
@@ -547,8 +552,16 @@ bool IntentFileAsFound(const QString& path, std::optional<IntentFile>& entry, Sy
         entry = IntentFile{path, known};
         return true;
     }
-    const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Refuse);
+    const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Refuse, MaxStepFileSize);
     if (!bytes) {
+        // A pipe, socket or device laid at the name, or a file larger than
+        // any a step writes, holds no bytes of anyone's step either. A
+        // folder there tells nothing of the file the name held: it stays
+        // unknown, as a file that cannot be read does.
+        if (IsDamagedFileError(error) && !S_ISDIR(info.st_mode)) {
+            entry = IntentFile{path, QByteArray()};
+            return true;
+        }
         if (::lstat(name.constData(), &info) != 0 && errno == ENOENT)
             // Gone between the two looks.
             return FolderIsThere(FolderOf(path), error);
@@ -604,14 +617,21 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
     struct stat info {};
     // A link in a record's place is set aside itself; what it leads to is
     // neither read nor moved.
-    const bool link = ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
-    const std::optional<std::string> bytes = link ? std::optional<std::string>(std::string(Magic))
-                                                  : ReadFileWhole(path, error, LinkAtName::Refuse);
+    // So is a pipe, socket, device or folder, or a file larger than any
+    // record, told by its descriptor: never waited on nor read.
+    bool damaged = ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+    std::optional<std::string> bytes = damaged ? std::optional<std::string>(std::string(Magic))
+                                               : ReadFileWhole(path, error, LinkAtName::Refuse, MaxIntentRecordSize);
+    if (!bytes && IsDamagedFileError(error)) {
+        WriteLog(error, procedure, path);
+        damaged = true;
+        bytes = std::string(Magic);
+    }
     if (!bytes) {
         WriteLog(error, procedure, path);
         return IntentRead::Unreadable;
     }
-    switch (link ? IntentParse::Damaged : ParseIntentRecord(*bytes, folder, record)) {
+    switch (damaged ? IntentParse::Damaged : ParseIntentRecord(*bytes, folder, record)) {
     case IntentParse::Whole: {
         QString offending;
         if (NamesStayInside(record, folder, offending))

@@ -38,6 +38,20 @@
 struct stat;
 struct timespec;
 
+// The largest record: its head and folder (a path of at most 4096 bytes),
+// then two lists of at most 32,767 names (the Integer count), each a path of
+// at most 4096 bytes with its 2-byte length and its 32-byte checksum, and
+// the closing checksum. Around 270 MB, bounded; a larger file at a record's
+// name is damaged and set aside without being read.
+inline constexpr int64_t MaxIntentNames = 32767;
+inline constexpr int64_t MaxIntentPathBytes = 4096;
+inline constexpr int64_t MaxIntentRecordSize = 4 + 2 + 2 + (2 + MaxIntentPathBytes) + 2
+    + 2 * (2 + MaxIntentNames * (2 + MaxIntentPathBytes + 32)) + 32;
+// The largest file a record names that is read for its checksum: a report
+// (the largest file a step writes: MaxReportFileSize), a curve or a pending
+// file. A larger one holds no bytes of any step.
+inline constexpr int64_t MaxStepFileSize = 64LL * 1024 * 1024;
+
 struct IntentFile {
     QString Path;          // absolute (as read: joined to the record's folder)
     QByteArray Checksum;   // SHA-256 of the bytes written or found

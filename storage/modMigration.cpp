@@ -842,9 +842,11 @@ void ImportInstrumentFile(int16_t instrumentCode, const QString& folder, const Q
 {
     if (name.isEmpty() || !dskFileExists(folder, name))
         return;
-    QFile file(dskBuildPath(folder, name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        LogError(ErrorFromFile(file), file.fileName(), QStringLiteral("ImportInstrumentFile"));
+    // Read a line at a time, so of any size; never a pipe laid at the name.
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, dskBuildPath(folder, name), NoSizeLimit, error)) {
+        LogError(error, dskBuildPath(folder, name), QStringLiteral("ImportInstrumentFile"));
         return;
     }
     OldTextReader reader(file);
@@ -872,16 +874,17 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
     if (!IsOldCurveFile(folder, name))
         return;
     const QString path = dskBuildPath(folder, name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        LogError(ErrorFromFile(file), path, procName);
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, path, OldCurveFileSize, error)) {
+        LogError(error, path, procName);
         return;
     }
     const QByteArray raw = file.read(OldCurveFileSize + 1);
     if (raw.size() != OldCurveFileSize)
         return;
     const std::string bytes = raw.toStdString();
-    const QDateTime modified = QFileInfo(file).lastModified();
+    const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
     file.close();
 
     // 1. Date from the name, time from the file.

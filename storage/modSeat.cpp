@@ -3,6 +3,7 @@
 #include "foundation/modGlobals.h"
 #include "foundation/modLog.h"
 #include "foundation/modMessage.h"
+#include "foundation/modRecords.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileLock.h"
 #include "platform/InstanceLock.h"
@@ -82,7 +83,7 @@ struct SeatFile {
 std::optional<SeatFile> ReadSeatFile(const QString& path)
 {
     SystemError error;
-    const std::optional<std::string> bytes = ReadFileWhole(path, error);
+    const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Follow, MaxSeatFileSize);
     if (!bytes) {
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
             return SeatFile{};
@@ -553,14 +554,10 @@ void LogOldNamesOfNoSeries(const QString& dataFolder, const QString& seatFolder,
     SystemError error;
     // Anyone who may write the data folder may lay something at this name:
     // only a file of its own, of a size this list can have, is read (a pipe
-    // would hold the start, a link lead anywhere); anything else is taken
-    // as no list, and the names are logged once more.
-    constexpr qint64 MaxListSize = 64 * 1024;
-    struct stat list {};
-    std::optional<std::string> known;
-    if (::lstat(QFile::encodeName(path).constData(), &list) == 0 && S_ISREG(list.st_mode)
-        && list.st_size <= MaxListSize)
-        known = ReadFileWhole(path, error, LinkAtName::Refuse);
+    // would hold the start, a link lead anywhere), as its descriptor tells,
+    // not a look before; anything else is taken as no list, and the names
+    // are logged once more.
+    const std::optional<std::string> known = ReadFileWhole(path, error, LinkAtName::Refuse, MaxOldNamesSize);
     const QStringList before = known ? QString::fromUtf8(known->data(), static_cast<qsizetype>(known->size()))
                                            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
                                      : QStringList();
@@ -956,7 +953,7 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
         if (::lstat(QFile::encodeName(path).constData(), &file) != 0 || !S_ISREG(file.st_mode)
             || !dskIsTestReportFile(dataFolder, name))
             continue;
-        const std::optional<std::string> read = ReadFileWhole(path, error, LinkAtName::Refuse);
+        const std::optional<std::string> read = ReadFileWhole(path, error, LinkAtName::Refuse, MaxReportFileSize);
         if (!read) {
             WriteLog(error, TakeOverProcedure, path);
             continue;

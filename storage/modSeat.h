@@ -38,6 +38,10 @@
 // when the seat is first needed (a seat folder in a data folder), so that a
 // first start that is cancelled leaves nothing behind.
 inline constexpr char SeatFileName[] = "QUINTARA.SEAT";
+// The largest seat file read: three short lines (a name of at most 24
+// characters, a machine id of 32 hexadecimal digits, a host name of at most
+// 64 characters) fit many times over.
+inline constexpr int64_t MaxSeatFileSize = 4096;
 // The lock file in the seat's folder.
 inline constexpr char SeatLockFileName[] = "SEAT.LCK";
 // In the data folder itself: the lock held during a take-over. Its record
@@ -46,6 +50,8 @@ inline constexpr char TakeOverLockFileName[] = "PENDING.LCK";
 // In the seat's folder: the names of the old layout in the data folder that
 // hold no series, with their size and time, each logged once.
 inline constexpr char OldNamesFileName[] = "OLDNAMES.LST";
+// The largest list read: more than a thousand names of the old layout.
+inline constexpr int64_t MaxOldNamesSize = 64 * 1024;
 // In the seat's folder: a note that the seat was told its data folder lies
 // on a file system whose locks hold only through one mount.
 inline constexpr char MountToldFileName[] = "FUSE.TOLD";

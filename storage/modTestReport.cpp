@@ -219,8 +219,9 @@ bool ReadReport(const QString& path, Protocol& record, bool& converted, std::str
 {
     const QString procedure = QStringLiteral("dskGetTestReport");
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        WriteLog(ErrorFromFile(file), procedure);
+    SystemError error;
+    if (!OpenSharedFileToRead(file, path, MaxReportFileSize, error)) {
+        WriteLog(error, procedure);
         return false;
     }
     std::string bytes;
@@ -477,9 +478,10 @@ bool dskIsTestReportFile(const QString& folder, const QString& name)
         return false;
     if (!dskFileExists(folder, name))
         return false;
-    QFile file(dskBuildPath(folder, name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        WriteLog(ErrorFromFile(file), QStringLiteral("dskIsTestReportFile"));
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, dskBuildPath(folder, name), MaxReportFileSize, error)) {
+        WriteLog(error, QStringLiteral("dskIsTestReportFile"));
         return false;
     }
     if (file.size() <= 3)
@@ -537,7 +539,7 @@ StoredReportNow dskStoredReportNow(const QString& folder, const QString& name)
     if (path.isEmpty())
         return now;
     SystemError error;
-    const std::optional<std::string> bytes = ReadFileWhole(path, error);
+    const std::optional<std::string> bytes = ReadFileWhole(path, error, LinkAtName::Refuse, MaxReportFileSize);
     if (bytes) {
         now.State = StoredReportNow::Holds;
         now.Checksum = dskReportChecksum(*bytes);
@@ -604,7 +606,8 @@ bool dskPlaceNewTestReport(const Protocol& record, NewTestReport& report, System
         }
         for (const QString& earlier : taken) {
             SystemError error;
-            const std::optional<std::string> bytes = ReadFileWhole(JoinPath(directory, earlier), error);
+            const std::optional<std::string> bytes = ReadFileWhole(JoinPath(directory, earlier), error, LinkAtName::Refuse,
+                                                                      MaxReportFileSize);
             if (bytes && *bytes == report.Bytes) {
                 report.Path = JoinPath(directory, earlier);
                 report.Saved = true;
@@ -733,9 +736,10 @@ bool dskScanTestReport(const QString& folder, const QString& name, ReportScan& s
     if (!HasReportExtension(name) || name.startsWith(QLatin1Char('.')))
         return false;
     const QString path = JoinPath(folder, name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        WriteLog(ErrorFromFile(file), procedure);
+    QFile file;
+    SystemError error;
+    if (!OpenSharedFileToRead(file, path, MaxReportFileSize, error)) {
+        WriteLog(error, procedure);
         return false;
     }
     if (!ReadWholeFile(file, scan.Bytes, procedure))

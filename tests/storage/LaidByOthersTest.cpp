@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "storage/modCurveFiles.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modSeat.h"
 #include "storage/modTestReport.h"
@@ -28,8 +29,12 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <functional>
+#include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -778,5 +783,235 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
             return;
         Presenter.Shown.clear();
         row.Run(f);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// What another user lays at a name the program opens: a pipe, a sparse file
+// larger than its kind can be, a name swapped between a look and an open.
+// Each start runs in a child (as another user than the one who laid it, so
+// that a pipe cannot be opened for writing) under a time limit: a start held
+// by an open fails the row as one ended by an allocation does. Nothing
+// outside changes, the seat's open series stays, and what was laid at a
+// record's or a pending file's name goes aside as a link there does.
+
+namespace {
+
+constexpr unsigned StartSeconds = 20;
+constexpr int HeldByAnOpen = 128 + SIGALRM;
+constexpr int EndedByAnAllocation = 128 + SIGABRT;
+constexpr off_t TiB = off_t{1} << 40;
+
+bool IsPipe(const QString& path) { return S_ISFIFO(ModeOf(path)); }
+
+void LayPipe(const QString& path) { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0) << Utf8(path); }
+
+// A file that begins as the kind does and then holds a terabyte of nothing.
+void LaySparse(const QString& path, const std::string& head)
+{
+    WriteFileBytes(path, head);
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), TiB), 0) << Utf8(path);
+}
+
+// Every file and folder of the test to the user the start runs as.
+void HandOver(const QString& top)
+{
+    ChownToNobody(QFile::encodeName(top).constData());
+    QDirIterator it(top, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray name = QFile::encodeName(it.next());
+        if (::geteuid() == 0)
+            (void)!::lchown(name.constData(), NobodyId, NobodyId);
+    }
+}
+
+struct LaidRow {
+    const char* Name;
+    std::function<void(const Folders&)> Lay;
+    // The start in the child: 0 when it went as the row expects.
+    std::function<int(const Folders&)> Start;
+    std::function<void(const Folders&)> Check;
+};
+
+int StartsWithTheSeries(const Folders&) { return Restart() == QStringList{QStringLiteral("a")} ? 0 : 1; }
+
+// The curves of the series a change of data folder copies: none of a name
+// where no curve file lies.
+int MovesNoCurve(const Folders& f)
+{
+    if (Restart() != QStringList{QStringLiteral("a")})
+        return 1;
+    const QString to = f.Home + QStringLiteral("/New");
+    if (!QDir().mkpath(to))
+        return ChildSetupFailed;
+    for (const CurveFileCopy& copy : PlanCurveFileCopies({&Protocols[1]}, f.Data, to, QStringLiteral("Row")))
+        if (!copy.OldPath.isEmpty())
+            return 2;
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(LaidByOthers, NothingLaidAtANameHoldsOrEndsAStart)
+{
+    const std::string recordHead = "QSTP";
+    const auto reportHead = [](const Folders& f) { return f.SeriesBytes.substr(0, 64); };
+    const auto setAside = [](const QString& path) {
+        return [path](const Folders& f) {
+            const QString at = path.arg(f.Data);
+            struct stat st {};
+            EXPECT_NE(::lstat(QFile::encodeName(at).constData(), &st), 0) << "still at its name: " << Utf8(at);
+            EXPECT_NE(ModeOf(at + QStringLiteral(".BAD")), 0u) << Utf8(at);
+        };
+    };
+    const QString seat = QStringLiteral("%1/SEAT-LAB-A/");
+    const std::vector<LaidRow> rows = {
+        {"a pipe as a record in the data folder's top", [](const Folders& f) { LayPipe(f.Data + "/PENDING 1.STP"); },
+         StartsWithTheSeries, setAside(QStringLiteral("%1/PENDING 1.STP"))},
+        {"a sparse terabyte as a record in the data folder's top",
+         [&](const Folders& f) { LaySparse(f.Data + "/PENDING 1.STP", recordHead); }, StartsWithTheSeries,
+         setAside(QStringLiteral("%1/PENDING 1.STP"))},
+        {"a sparse terabyte that begins as a series, in the data folder's top",
+         [&](const Folders& f) { LaySparse(f.Data + "/PENDING 2.QTA", reportHead(f)); }, StartsWithTheSeries,
+         [](const Folders& f) {
+             // Not a series to take over: left where it lies.
+             struct stat st {};
+             ASSERT_EQ(::lstat(QFile::encodeName(f.Data + "/PENDING 2.QTA").constData(), &st), 0);
+             EXPECT_EQ(st.st_size, TiB);
+         }},
+        {"a pipe of another user as the take-over's lock",
+         [](const Folders& f) {
+             WriteFileBytes(f.Data + "/PENDING 3.QTA", f.SeriesBytes);
+             LayPipe(f.Data + "/PENDING.LCK");
+         },
+         StartsWithTheSeries,
+         [](const Folders& f) {
+             // Not taken over while no lock holds it: it stays, for a later start.
+             EXPECT_EQ(ReadFileBytes(f.Data + "/PENDING 3.QTA"), f.SeriesBytes);
+             EXPECT_TRUE(IsPipe(f.Data + "/PENDING.LCK"));
+         }},
+        {"a pipe as a record in the seat folder", [&](const Folders& f) { LayPipe(seat.arg(f.Data) + "PENDING 7.STP"); },
+         StartsWithTheSeries, setAside(seat + QStringLiteral("PENDING 7.STP"))},
+        {"a sparse terabyte as a record in the seat folder",
+         [&](const Folders& f) { LaySparse(seat.arg(f.Data) + "PENDING 7.STP", recordHead); }, StartsWithTheSeries,
+         setAside(seat + QStringLiteral("PENDING 7.STP"))},
+        {"a sparse terabyte that begins as a series, as the seat's pending file",
+         [&](const Folders& f) { LaySparse(seat.arg(f.Data) + "PENDING 2.QTA", reportHead(f)); }, StartsWithTheSeries,
+         setAside(seat + QStringLiteral("PENDING 2.QTA"))},
+        {"a pipe of another user as the seat's lock",
+         [&](const Folders& f) {
+             ASSERT_TRUE(QFile::remove(seat.arg(f.Data) + "SEAT.LCK"));
+             LayPipe(seat.arg(f.Data) + "SEAT.LCK");
+         },
+         StartsWithTheSeries, [&](const Folders& f) { EXPECT_TRUE(IsPipe(seat.arg(f.Data) + "SEAT.LCK")); }},
+        {"OLDNAMES.LST swapped for a pipe between a look and an open",
+         [](const Folders& f) { WriteFileBytes(f.Data + "/PENDING 5.QTA", "no series"); },
+         [&](const Folders& f) {
+             if (Restart() != QStringList{QStringLiteral("a")})
+                 return 1;
+             // Another user keeps laying a pipe at the name, then a list again.
+             const QByteArray list = QFile::encodeName(seat.arg(f.Data) + "OLDNAMES.LST");
+             const QByteArray pipe = QFile::encodeName(seat.arg(f.Data) + ".pipe");
+             const QByteArray file = QFile::encodeName(seat.arg(f.Data) + ".list");
+             const std::string listed = ReadFileBytes(QFile::decodeName(list));
+             std::atomic<bool> stop{false};
+             std::thread other([&] {
+                 while (!stop) {
+                     (void)::mkfifo(pipe.constData(), 0644);
+                     (void)::rename(pipe.constData(), list.constData());
+                     WriteFileBytes(QFile::decodeName(file), listed);
+                     (void)::rename(file.constData(), list.constData());
+                 }
+             });
+             int status = 0;
+             for (int start = 0; start < 200 && status == 0; ++start)
+                 status = Restart() == QStringList{QStringLiteral("a")} ? 0 : 2;
+             stop = true;
+             other.join();
+             return status;
+         },
+         [](const Folders&) {}},
+        {"a pipe at a curve's name, as a change of data folder reads it",
+         [](const Folders& f) { LayPipe(f.Data + "/2024.01.05, 13.08.00.ABT"); }, MovesNoCurve,
+         [](const Folders&) {}},
+        {"a sparse terabyte at a curve's name", [](const Folders& f) { LaySparse(f.Data + "/2024.01.05, 13.08.00.ABT", "ABT"); },
+         MovesNoCurve, [](const Folders&) {}},
+        {"a style folder laid as a link to a folder outside, holding a report",
+         [](const Folders& f) {
+             ASSERT_TRUE(QDir().mkpath(f.Home + "/lot"));
+             WriteFileBytes(f.Home + "/lot/2024.01.05, 09.00.00.QTA", f.SeriesBytes);
+             ASSERT_TRUE(QFile::link(f.Home + "/lot", f.Data + u'/' + dskStyleFolderName(QStringLiteral("s"))));
+         },
+         [](const Folders& f) {
+             // No report is read through it: a link below the data folder is
+             // none of the user's folders.
+             const QString name = dskStyleFolderName(QStringLiteral("s")) + QStringLiteral("\\2024.01.05, 09.00.00.QTA");
+             return StartsWithTheSeries(f) != 0 ? 1 : IsEmptyProtocol(dskGetTestReport(f.Data, name)) ? 0 : 3;
+         },
+         [](const Folders& f) { EXPECT_EQ(ReadFileBytes(f.Home + "/lot/2024.01.05, 09.00.00.QTA"), f.SeriesBytes); }},
+        {"a pipe as the settings file",
+         [](const Folders& f) {
+             ASSERT_TRUE(SaveSettings());
+             ASSERT_TRUE(QFile::remove(f.Program + "/QUINTARA.DAT"));
+             LayPipe(f.Program + "/QUINTARA.DAT");
+         },
+         [](const Folders&) {
+             InitSettings();
+             return 0;
+         },
+         [](const Folders& f) { EXPECT_TRUE(IsPipe(f.Program + "/QUINTARA.DAT.BAD")); }},
+        {"a sparse terabyte as the settings file",
+         [](const Folders& f) {
+             ASSERT_TRUE(SaveSettings());
+             const std::string head = ReadFileBytes(f.Program + "/QUINTARA.DAT").substr(0, 16);
+             ASSERT_TRUE(QFile::remove(f.Program + "/QUINTARA.DAT"));
+             LaySparse(f.Program + "/QUINTARA.DAT", head);
+         },
+         [](const Folders&) {
+             InitSettings();
+             return 0;
+         },
+         [](const Folders& f) { EXPECT_NE(ModeOf(f.Program + "/QUINTARA.DAT.BAD"), 0u); }},
+        {"a pipe as the seat file",
+         [](const Folders& f) {
+             ASSERT_TRUE(QFile::remove(f.Program + "/QUINTARA.SEAT"));
+             LayPipe(f.Program + "/QUINTARA.SEAT");
+         },
+         [](const Folders&) {
+             // Read as a seat file that cannot be read: the start goes on.
+             Restart();
+             return 0;
+         },
+         [](const Folders&) {}},
+    };
+    int n = 100;
+    for (const LaidRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const Folders f = Prepare(++n);
+        if (HasFatalFailure())
+            return;
+        EndSeat();
+        HandOver(Temp.path());
+        row.Lay(f);
+        if (HasFatalFailure())
+            return;
+        const int status = RunUnprivileged([&] {
+            ::alarm(StartSeconds);
+            // The program ends on an allocation that fails (134); the child
+            // must not go on into the rest of the test.
+            try {
+                return row.Start(f);
+            } catch (const std::bad_alloc&) {
+                return EndedByAnAllocation;
+            }
+        });
+        ASSERT_NE(status, ChildSetupFailed);
+        EXPECT_NE(status, HeldByAnOpen) << "held by an open";
+        EXPECT_NE(status, EndedByAnAllocation) << "ended by an allocation";
+        EXPECT_EQ(status, 0);
+        ExpectVictimUntouched(f);
+        EXPECT_EQ(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")), f.SeriesBytes);
+        row.Check(f);
     }
 }
