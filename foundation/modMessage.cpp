@@ -5,6 +5,8 @@
 #include "platform/Conversions.h"
 #include "platform/MousePointer.h"
 
+#include <QStringList>
+
 #include <array>
 #include <map>
 
@@ -12,7 +14,11 @@ namespace {
 
 // One row of the catalogue. The texts are templates: {0}, {1}, {2} stand for
 // the arguments as plain text, {n0} for argument 0 formatted "#,##0", {min}
-// and {max} for the bounds of an accepted test result.
+// and {max} for the bounds of an accepted test result. {0?one|many} is the
+// text "one" where argument 0 is a count the language reads as one (1; in
+// French 0 too), else "many" (also where it is no number): the words a
+// count governs agree with it wherever they stand in the sentence (a noun,
+// an adjective after it, a verb in the next sentence).
 struct MessageEntry {
     int16_t Icon;
     int16_t Buttons;
@@ -47,50 +53,6 @@ const std::array<const char*, 5> Message50Lines = {
     "La cartella del programma non può essere creata né scritta. QUINTARA III termina.",
     "No se puede crear ni escribir la carpeta del programa. QUINTARA III termina.",
 };
-
-// Message 53 for one open series: the count's noun and what follows agree
-// with it.
-const std::array<const char*, 5> Message53One = {
-    "Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems benannt "
-    "(andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres bisherigen "
-    "Arbeitsplatzes, {0}, enthält 1 offene Messreihe, die dieser Arbeitsplatz nicht lädt. War jener Arbeitsplatz "
-    "dieser Computer, verständigen Sie bitte den Administrator: Die Messreihe kann übernommen werden (siehe "
-    "Sharing the data folder im README).",
-    "This installation was named on another computer, or before the system was installed anew (another machine "
-    "id), and now runs as a new seat. The folder of its former seat, {0}, holds 1 open series, which this seat "
-    "does not load. If that seat was this computer, please tell the administrator: the series can be taken over "
-    "(see Sharing the data folder in the README).",
-    "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système (autre "
-    "identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de son ancien poste, "
-    "{0}, contient 1 série de mesures ouverte, que ce poste ne charge pas. Si l'ancien poste était cet "
-    "ordinateur, veuillez prévenir l'administrateur: la série de mesures peut être reprise (voir Sharing the "
-    "data folder dans le README).",
-    "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del sistema "
-    "(altro ID macchina) e ora funziona come nuova postazione. La cartella della sua postazione precedente, {0}, "
-    "contiene 1 serie di misure aperta, che questa postazione non carica. Se la postazione precedente era questo "
-    "computer, avvisare l'amministratore: la serie di misure può essere ripresa (vedere Sharing the data folder "
-    "nel README).",
-    "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro identificador de "
-    "máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto anterior, {0}, contiene 1 serie de "
-    "medidas abierta, que este puesto no carga. Si el puesto anterior era este ordenador, avise al "
-    "administrador: la serie de medidas se puede recuperar (véase Sharing the data folder en el README).",
-};
-
-// A count with its noun, in the number the count asks for: "1 test report",
-// "2 test reports". French takes the singular for 0 as well.
-struct CountedNoun {
-    const char* One;
-    const char* Many;
-};
-
-// Message 48's two counts: the reports, then the DFQ files.
-const std::array<std::array<CountedNoun, 2>, 5> Message48Nouns = {{
-    {{{"Prüfprotokoll", "Prüfprotokolle"}, {"DFQ-Datei", "DFQ-Dateien"}}},
-    {{{"test report", "test reports"}, {"DFQ file", "DFQ files"}}},
-    {{{"protocole d'essai", "protocoles d'essai"}, {"fichier DFQ", "fichiers DFQ"}}},
-    {{{"protocollo di prova", "protocolli di prova"}, {"file DFQ", "file DFQ"}}},
-    {{{"informe de ensayo", "informes de ensayo"}, {"archivo DFQ", "archivos DFQ"}}},
-}};
 
 const std::map<int16_t, MessageEntry>& Catalogue()
 {
@@ -506,22 +468,25 @@ const std::map<int16_t, MessageEntry>& Catalogue()
         // again: what was written meanwhile lies in the program folder,
         // where no other seat's search finds it, and the operator decides
         // whether the data folder is used again. {0} and {1} are the counts
-        // with their nouns (see CountedNouns), {2} the program folder, {3}
+        // of reports and DFQ files, {2} the program folder, {3}
         // the data folder. No is the default: a share that has just come
         // back may drop again, and Enter leaves everything where it is.
         {48, {IconQuestion, ButtonsYesNo, DefaultSecond,
               {"Das Datenverzeichnis ist wieder erreichbar:\r\n{3}\r\nSolange das Programmverzeichnis verwendet "
-               "wurde, wurden {0} und {1} dort gespeichert:\r\n{2}\r\nSoll das Datenverzeichnis wieder "
+               "wurde, wurden {0} {0?Prüfprotokoll|Prüfprotokolle} und {1} {1?DFQ-Datei|DFQ-Dateien} dort gespeichert:\r\n{2}\r\nSoll das Datenverzeichnis wieder "
                "verwendet werden?",
-               "The data folder can be reached again:\r\n{3}\r\nWhile the program folder was used, {0} and {1} "
-               "were saved there:\r\n{2}\r\nUse the data folder again?",
+               "The data folder can be reached again:\r\n{3}\r\nWhile the program folder was used, {0} "
+               "{0?test report|test reports} and {1} {1?DFQ file|DFQ files} were saved there:\r\n{2}\r\nUse the data folder again?",
                "Le répertoire des données est de nouveau accessible :\r\n{3}\r\nPendant que le répertoire du "
-               "programme était utilisé, {0} et {1} y ont été enregistrés :\r\n{2}\r\nUtiliser de nouveau le "
+               "programme était utilisé, {0} {0?protocole d'essai|protocoles d'essai} et {1} "
+               "{1?fichier DFQ|fichiers DFQ} y ont été enregistrés :\r\n{2}\r\nUtiliser de nouveau le "
                "répertoire des données ?",
                "La cartella dei dati è di nuovo raggiungibile:\r\n{3}\r\nMentre veniva usata la cartella del "
-               "programma, vi sono stati salvati {0} e {1}:\r\n{2}\r\nUsare di nuovo la cartella dei dati?",
+               "programma, vi sono stati salvati {0} "
+               "{0?protocollo di prova|protocolli di prova} e {1} file DFQ:\r\n{2}\r\nUsare di nuovo la cartella dei dati?",
                "Se puede volver a acceder a la carpeta de datos:\r\n{3}\r\nMientras se usaba la carpeta del "
-               "programa, se guardaron allí {0} y {1}:\r\n{2}\r\n¿Volver a usar la carpeta de datos?"},
+               "programa, se guardaron allí {0} "
+               "{0?informe de ensayo|informes de ensayo} y {1} {1?archivo DFQ|archivos DFQ}:\r\n{2}\r\n¿Volver a usar la carpeta de datos?"},
               "?"}},
         // After message 13, when the port's device is one the user may not
         // open: the mend is the device's group, which takes a new login.
@@ -574,33 +539,36 @@ const std::map<int16_t, MessageEntry>& Catalogue()
         // A start named a new seat, the program folder's seat being another
         // machine's (a system installed anew, an id made at each boot, a
         // copied program folder), and the former seat's folder, {0}, holds
-        // {1} open series this seat does not load. The text for one series
-        // is Message53One.
+        // {1} open series this seat does not load.
         {53, {IconExclamation, ButtonsOK, DefaultFirst,
               {"Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems "
                "benannt (andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres "
-               "bisherigen Arbeitsplatzes, {0}, enthält {n1} offene Messreihen, die dieser Arbeitsplatz nicht "
-               "lädt. War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die "
-               "Messreihen können übernommen werden (siehe Sharing the data folder im README).",
+               "bisherigen Arbeitsplatzes, {0}, enthält {n1} offene {1?Messreihe|Messreihen}, die dieser "
+               "Arbeitsplatz nicht lädt. War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den "
+               "Administrator: Die {1?Messreihe kann|Messreihen können} übernommen werden (siehe Sharing the "
+               "data folder im README).",
                "This installation was named on another computer, or before the system was installed anew "
                "(another machine id), and now runs as a new seat. The folder of its former seat, {0}, holds {n1} "
                "open series, which this seat does not load. If that seat was this computer, please tell the "
                "administrator: the series can be taken over (see Sharing the data folder in the README).",
                "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système "
                "(autre identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de "
-               "son ancien poste, {0}, contient {n1} séries de mesures ouvertes, que ce poste ne charge pas. Si "
-               "l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: les séries de mesures "
-               "peuvent être reprises (voir Sharing the data folder dans le README).",
+               "son ancien poste, {0}, contient {n1} {1?série de mesures ouverte|séries de mesures ouvertes}, que "
+               "ce poste ne charge pas. Si l'ancien poste était cet ordinateur, veuillez prévenir "
+               "l'administrateur: {1?la série de mesures peut être reprise|les séries de mesures peuvent être "
+               "reprises} (voir Sharing the data folder dans le README).",
                "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del "
                "sistema (altro ID macchina) e ora funziona come nuova postazione. La cartella della sua "
-               "postazione precedente, {0}, contiene {n1} serie di misure aperte, che questa postazione non "
-               "carica. Se la postazione precedente era questo computer, avvisare l'amministratore: le serie di "
-               "misure possono essere riprese (vedere Sharing the data folder nel README).",
+               "postazione precedente, {0}, contiene {n1} serie di misure {1?aperta|aperte}, che questa "
+               "postazione non carica. Se la postazione precedente era questo computer, avvisare "
+               "l'amministratore: {1?la serie di misure può essere ripresa|le serie di misure possono essere "
+               "riprese} (vedere Sharing the data folder nel README).",
                "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro "
                "identificador de máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto "
-               "anterior, {0}, contiene {n1} series de medidas abiertas, que este puesto no carga. Si el puesto "
-               "anterior era este ordenador, avise al administrador: las series de medidas se pueden recuperar "
-               "(véase Sharing the data folder en el README)."},
+               "anterior, {0}, contiene {n1} {1?serie de medidas abierta|series de medidas abiertas}, que este "
+               "puesto no carga. Si el puesto anterior era este ordenador, avise al administrador: {1?la serie "
+               "de medidas se puede|las series de medidas se pueden} recuperar (véase Sharing the data folder "
+               "en el README)."},
               "."}},
         // A DFQ file's Q-DAS folder cannot be reached: the program folder
         // takes the DFQ files until an export reaches that folder again; the
@@ -671,7 +639,19 @@ QString GroupedNumber(const QVariant& value)
     return text;
 }
 
-QString Expand(const char* pattern, const QVariantList& arguments)
+// Whether the argument is a count the language (1 to 5) reads as one.
+// French takes the singular for none as well.
+bool ReadsAsOne(const QVariant& count, int16_t language)
+{
+    if (!IsNumberVariant(count))
+        return false;
+    const long long n = count.toLongLong();
+    return n == 1 || (language == 3 && n == 0);
+}
+
+// The template with its tokens replaced (see MessageEntry); language picks
+// the form of {k?one|many}.
+QString Expand(const char* pattern, const QVariantList& arguments, int16_t language = 0)
 {
     const QString source = QString::fromUtf8(pattern);
     QString result;
@@ -686,6 +666,11 @@ QString Expand(const char* pattern, const QVariantList& arguments)
                     result += CStr(0.0001f);
                 } else if (token == QStringLiteral("max")) {
                     result += CStr(999999.0f);
+                } else if (const qsizetype choice = token.indexOf(u'?'); choice > 0) {
+                    const int index = token.left(choice).toInt();
+                    const QStringList forms = token.mid(choice + 1).split(u'|');
+                    const bool one = index >= 0 && index < arguments.size() && ReadsAsOne(arguments.at(index), language);
+                    result += one ? forms.value(0) : forms.value(forms.size() - 1);
                 } else {
                     const bool grouped = token.startsWith(u'n');
                     const int index = (grouped ? token.mid(1) : token).toInt();
@@ -729,23 +714,6 @@ QString AllLanguages(const std::array<const char*, 5>& lines, const QVariantList
     return text;
 }
 
-// The counts of a message that has nouns for them, each with its noun in the
-// number the count asks for; other arguments as they are. An argument that
-// is not a number keeps the plural noun.
-QVariantList CountsWithNouns(const QVariantList& arguments, const std::array<CountedNoun, 2>& nouns,
-                             int16_t language)
-{
-    QVariantList counted = arguments;
-    for (std::size_t i = 0; i < nouns.size() && i < static_cast<std::size_t>(counted.size()); ++i) {
-        const QVariant& count = counted.at(static_cast<qsizetype>(i));
-        const bool one = IsNumberVariant(count)
-            && (count.toLongLong() == 1 || (language == 3 && count.toLongLong() == 0));
-        counted[static_cast<qsizetype>(i)] =
-            PlainText(count) + u' ' + QString::fromUtf8(one ? nouns[i].One : nouns[i].Many);
-    }
-    return counted;
-}
-
 } // namespace
 
 MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int16_t language)
@@ -780,14 +748,9 @@ MessageRequest ComposeMessage(int16_t number, const QVariantList& arguments, int
     request.Buttons = entry.Buttons;
     request.DefaultButton = entry.DefaultButton;
     if (language >= 1 && language <= 5)
-        request.Text = Expand(number == 53 && arguments.value(1).toLongLong() == 1
-                                  ? Message53One[static_cast<size_t>(language - 1)]
-                                  : entry.Texts[static_cast<size_t>(language - 1)],
-                              number == 48 ? CountsWithNouns(arguments, Message48Nouns[static_cast<size_t>(language - 1)],
-                                                             language)
-                                           : arguments);
+        request.Text = Expand(entry.Texts[static_cast<size_t>(language - 1)], arguments, language);
     else if (language == 6)
-        request.Text = Expand(entry.Slot6, arguments);
+        request.Text = Expand(entry.Slot6, arguments, language);
     return request;
 }
 
