@@ -1305,8 +1305,9 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 Presenter.Answer(verb == "yes" ? AnswerYes : verb == "no" ? AnswerNo : AnswerOK);
             } else if (verb == "dialog") {
                 // The data settings, as the main window shows them, with the
-                // data folder chosen and OK, while no port can be opened (the
-                // adapter unplugged).
+                // data folder chosen (the program folder's own path left as
+                // it is for "dialog program") and OK, while no port can be
+                // opened (the adapter unplugged).
                 std::map<int, QByteArray> ports;
                 for (int n = 1; n <= 8; ++n) {
                     const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
@@ -1317,7 +1318,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 {
                     const DataFolderChoice choosing;
                     frmDataSetting* form = frmDataSetting::Instance();
-                    form->dirDirectory->SetPath(Data);
+                    form->dirDirectory->SetPath(command == "dialog program" ? Programs['A'] : Data);
                     form->cmdOK_Click();
                     said = frmDataSetting::IsLoaded() ? "=open" : "=closed";
                     if (frmDataSetting::IsLoaded())
@@ -1535,6 +1536,17 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          },
          "drop; start(data)=up [46]; open c=ok; back; ok; no; dialog=closed [13] [48 0 0]; ok; yes; "
          "dialog=closed [13] [48 0 0]; list= c:0 a:0; end=ok; start(data)=up a:0 c:0"},
+        // The data folder back is found by every choice in the data
+        // settings, also one that leaves the program folder's own path and
+        // is refused its port: No keeps the dialog open for another port,
+        // Yes takes the data folder.
+        {"the program folder's path left in the data settings while no port can be opened",
+         [&] {
+             return play({"drop", "start", "open c", "back", "ok", "no", "dialog program", "ok", "yes",
+                          "dialog program", "list", "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; back; ok; no; dialog program=open [13] [48 0 0]; ok; yes; "
+         "dialog program=closed [13] [48 0 0]; list= c:0 a:0; end=ok; start(data)=up a:0 c:0"},
         {"the Q-DAS folder away, alone and with the data folder",
          [&] {
              return play({"start", "dfq", "dfq", "qdas", "dfq", "tick", "drop", "start", "dfq", "back", "no",
