@@ -146,16 +146,19 @@ void frmDataSetting::cmdOK_Click()
         }
         chosen = n;
     }
-    // A port that cannot be opened now (its adapter unplugged) does not keep
-    // the data folder from being chosen: another folder is taken, and the
-    // port stays as it was. With the same folder the dialog stays open for
-    // another port.
-    if (portRefused && QDir::cleanPath(dirDirectory->Path()) == QDir::cleanPath(DataFolder))
-        return;
     // Nothing is taken over while the folder is refused.
     if (!ShownFolderIsStorable())
         return;
-    const QString folder = g_folderBack ? g_folderBack(dirDirectory->Path()) : dirDirectory->Path();
+    const QString shown = dirDirectory->Path();
+    const QString folder = g_folderBack ? g_folderBack(shown) : shown;
+    // A port that cannot be opened now (its adapter unplugged) does not keep
+    // the data folder from being chosen: another folder is taken, and the
+    // port stays as it was. With the same folder shown the dialog stays open
+    // for another port, unless the question above took the data folder the
+    // program folder stands in for.
+    if (portRefused && QDir::cleanPath(shown) == QDir::cleanPath(DataFolder)
+        && QDir::cleanPath(folder) == QDir::cleanPath(DataFolder))
+        return;
     if (TakeDataFolder(folder, chosen))
         accept();
 }

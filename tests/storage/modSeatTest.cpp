@@ -1305,8 +1305,9 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 Presenter.Answer(verb == "yes" ? AnswerYes : verb == "no" ? AnswerNo : AnswerOK);
             } else if (verb == "dialog") {
                 // The data settings, as the main window shows them, with the
-                // data folder chosen and OK, while no port can be opened (the
-                // adapter unplugged).
+                // data folder chosen (the program folder's own path left as
+                // it is for "dialog program") and OK, while no port can be
+                // opened (the adapter unplugged).
                 std::map<int, QByteArray> ports;
                 for (int n = 1; n <= 8; ++n) {
                     const QByteArray name = SerialPortEnvironmentName(n).toLatin1();
@@ -1317,7 +1318,7 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 {
                     const DataFolderChoice choosing;
                     frmDataSetting* form = frmDataSetting::Instance();
-                    form->dirDirectory->SetPath(Data);
+                    form->dirDirectory->SetPath(command == "dialog program" ? Programs['A'] : Data);
                     form->cmdOK_Click();
                     said = frmDataSetting::IsLoaded() ? "=open" : "=closed";
                     if (frmDataSetting::IsLoaded())
@@ -1535,6 +1536,44 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          },
          "drop; start(data)=up [46]; open c=ok; back; ok; no; dialog=closed [13] [48 0 0]; ok; yes; "
          "dialog=closed [13] [48 0 0]; list= c:0 a:0; end=ok; start(data)=up a:0 c:0"},
+        // The data folder back is found by every choice in the data
+        // settings, also one that leaves the program folder's own path and
+        // is refused its port: No keeps the dialog open for another port,
+        // Yes takes the data folder.
+        {"the program folder's path left in the data settings while no port can be opened",
+         [&] {
+             return play({"drop", "start", "open c", "back", "ok", "no", "dialog program", "ok", "yes",
+                          "dialog program", "list", "end", "start"});
+         },
+         "drop; start(data)=up [46]; open c=ok; back; ok; no; dialog program=open [13] [48 0 0]; ok; yes; "
+         "dialog program=closed [13] [48 0 0]; list= c:0 a:0; end=ok; start(data)=up a:0 c:0"},
+        // Yes at a start does what the data settings' change does, with its
+        // record: a kill at any of its file calls loses nothing typed, and
+        // the next start (asked again while the settings still name the
+        // program folder) has each series once where they point.
+        {"Yes to message 48 at a start, killed at each file call",
+         [&] {
+             const auto prepare = [&] {
+                 onData();
+                 play({"drop", "start", "open c", "test c", "end", "back"});
+             };
+             const auto start = [&] {
+                 Presenter.Answer(AnswerYes);
+                 SetProgramFolder(Programs['A']);
+                 return Start() == "up a:0 c:1" ? 0 : 1;
+             };
+             const int kills = KillBeforeEachFileCall(prepare, start, [&](int k) {
+                 SetProgramFolder(Programs['A']);
+                 const bool standing = NamedDataFolder() == Programs['A'];
+                 const std::string next = play({standing ? "yes" : "tick", "start", "end", "start"});
+                 ASSERT_EQ(next.substr(next.rfind("; ") + 2), "start(data)=up a:0 c:1") << "kill " << k << ": " << next;
+                 ASSERT_EQ(next.find("[?]"), std::string::npos) << "kill " << k << ": " << next;
+             });
+             return kills < 0 ? std::string("no tracing")
+                 : kills > 8  ? std::string("killed at each file call")
+                              : "only " + std::to_string(kills) + " kills";
+         },
+         "killed at each file call"},
         {"the Q-DAS folder away, alone and with the data folder",
          [&] {
              return play({"start", "dfq", "dfq", "qdas", "dfq", "tick", "drop", "start", "dfq", "back", "no",
