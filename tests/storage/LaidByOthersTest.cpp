@@ -661,6 +661,19 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
              EXPECT_EQ(RestartAs(f, "LAB-B"), QStringList());
              EXPECT_FALSE(QFileInfo::exists(f.Data + QStringLiteral("/PENDING 9.QTA")));
          }},
+        // --- Second look: a record laid whose commit can never be judged ---
+        {"a take-over's record that cannot be judged, its copy paired with a duplicate laid in the data folder",
+         [&](const Folders& f) {
+             // Judged by its first old file, in a folder that is not there;
+             // the second holds the series' bytes, copied by whoever laid it.
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), f.SeriesBytes);
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
+                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
+                                       {{"QTA001/PENDING 8.QTA", "x"}, {"PENDING 9.QTA", f.SeriesBytes}}));
+             for (int start = 0; start < 2; ++start)
+                 EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")}) << start;
+             EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
