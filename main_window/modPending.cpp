@@ -946,12 +946,13 @@ std::vector<IntentFile> FinishRecordsIn(const QStringList& named)
     return leftovers;
 }
 
-// The records a stop left in the program folder and the seat's folder.
-std::vector<IntentFile> FinishRecordsOfTheLastRun()
+// The records a stop left in the program folder and the seat's folder (none
+// of a folder laid at the seat folder's name since the start's lock: away).
+std::vector<IntentFile> FinishRecordsOfTheLastRun(const QString& away)
 {
     QStringList folders{ProgramFolder()};
     const QString seat = SeatPendingFolder(DataFolder);
-    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()))
+    if (!seat.isEmpty() && !SameFolder(seat, ProgramFolder()) && seat != away)
         folders << seat;
     return FinishRecordsIn(folders);
 }
@@ -1535,7 +1536,13 @@ void LoadPendingProtocols()
     g_change = FolderChange{};
     g_failureTold = false;
     g_namedDataFolder = DataFolder;
-    std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun();
+    // A folder laid at the seat folder's name since the start's lock (a real
+    // folder swapped in: a link tells by itself) is away for this start: no
+    // record of it is finished, no series of it loaded, and the program
+    // folder stands in. One swapped after this look waits for the
+    // descriptor-relative opens.
+    const QString away = SeatFolderReplaced() ? SeatPendingFolder(DataFolder) : QString();
+    std::vector<IntentFile> leftovers = FinishRecordsOfTheLastRun(away);
     // A start that cannot reach the seat's folder in the data folder says
     // so and stands in at once, as a save would later: its series there
     // stay named by the stand-in's note and come back once it is reached.
@@ -1545,7 +1552,7 @@ void LoadPendingProtocols()
     if (!SeatName().isEmpty() && !DataFolder.isEmpty() && !SameFolder(DataFolder, ProgramFolder())) {
         if (SeatFolderUnreachableAtStart(&unreachable))
             StandInForUnreachableDataFolder(&unreachable);
-        else if (!QFileInfo(SeatPendingFolder(DataFolder)).isDir())
+        else if (!away.isEmpty() || !QFileInfo(SeatPendingFolder(DataFolder)).isDir())
             StandInForUnreachableDataFolder();
     }
     TakeOverOldPendingFiles(DataFolder, leftovers);
@@ -1557,7 +1564,7 @@ void LoadPendingProtocols()
     const auto loadFrom = [&](const QString& from) { LoadSeriesFrom(from, leftovers, origin, writeBackFailed); };
     // Where the program folder could not stand in, a link laid at the seat
     // folder's name still leads to no series of the seat's.
-    if (folder == DataFolder || !SeatFolderIsLaidOver(folder))
+    if ((folder == DataFolder || !SeatFolderIsLaidOver(folder)) && folder != away)
         loadFrom(folder);
     // Seat folders the program folder stood in for, once they are there
     // again: the files the series left there go while they hold what the
@@ -1575,7 +1582,9 @@ void LoadPendingProtocols()
         // series of the layout before seats to be taken over.
         if (!named)
             MakeLeftSeatFolder(note.Record.Folder);
-        if (!named && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))
+        if (!named
+            && ((!away.isEmpty() && CleanPath(note.Record.Folder) == CleanPath(away)) || !QFileInfo(note.Record.Folder).isDir()
+                || !HoldLeftSeatFolder(note.Record.Folder)))
             continue;
         OpenStep kept = note;
         if (!named) {

@@ -421,9 +421,14 @@ bool InASeatFolder(const QString& dataFolder, const QString& path)
 // be read is the seat's series, whoever laid the record. othersLeft tells
 // whether copies in another seat's folder are still there: only that seat
 // undoes them, and until then the step stays, so that its old files are not
-// taken over twice.
+// taken over twice. A step whose commit cannot be judged (waiting false:
+// judged, not merely waiting for the take-over lock) by a file no take-over
+// removes (one not right in the data folder) hides none of this seat's
+// copies: anyone may lay a record no start can ever judge, and a duplicate
+// of the copy's bytes beside it. One judged by an old file of the data
+// folder that cannot be read now hides them until it can.
 IntentRecord OwnPartOfOldRecord(const IntentRecord& record, const QString& dataFolder, const QString& seatFolder,
-                                IntentCommitState state, bool& othersLeft)
+                                IntentCommitState state, bool& othersLeft, bool waiting = false)
 {
     othersLeft = false;
     if (state == IntentCommitState::Reached)
@@ -439,6 +444,12 @@ IntentRecord OwnPartOfOldRecord(const IntentRecord& record, const QString& dataF
         std::optional<IntentFile> there;
         if (!SameFolder(QFileInfo(copy.Path).absolutePath(), seatFolder)) {
             othersLeft = othersLeft || !IntentFileAsFound(copy.Path, there, error) || there.has_value();
+            continue;
+        }
+        if (state == IntentCommitState::Unknown && !waiting && !record.Removed.empty()
+            && !SameFolder(QFileInfo(record.Removed.front().Path).absolutePath(), dataFolder)) {
+            WriteLog(0, QStringLiteral("%1 is loaded: the step that names it as a copy cannot be judged").arg(copy.Path),
+                     TakeOverProcedure);
             continue;
         }
         const bool oldHoldsIt = std::any_of(record.Removed.begin(), record.Removed.end(), [&](const IntentFile& old) {
@@ -920,7 +931,7 @@ void TakeOverOldPendingFiles(const QString& dataFolder, std::vector<IntentFile>&
             if (IsOldStepRecord(path) && ReadIntentRecord(path, record, TakeOverProcedure) == IntentRead::Read) {
                 bool othersLeft = false;
                 const std::vector<IntentFile> left = IntentLeftovers(
-                    OwnPartOfOldRecord(record, dataFolder, seatFolder, IntentCommitState::Unknown, othersLeft),
+                    OwnPartOfOldRecord(record, dataFolder, seatFolder, IntentCommitState::Unknown, othersLeft, true),
                     IntentCommitState::Unknown);
                 leftovers.insert(leftovers.end(), left.begin(), left.end());
             }

@@ -666,6 +666,19 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
              EXPECT_EQ(RestartAs(f, "LAB-B"), QStringList());
              EXPECT_FALSE(QFileInfo::exists(f.Data + QStringLiteral("/PENDING 9.QTA")));
          }},
+        // --- Second look: a record laid whose commit can never be judged ---
+        {"a take-over's record that cannot be judged, its copy paired with a duplicate laid in the data folder",
+         [&](const Folders& f) {
+             // Judged by its first old file, in a folder that is not there;
+             // the second holds the series' bytes, copied by whoever laid it.
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 9.QTA"), f.SeriesBytes);
+             WriteFileBytes(f.Data + QStringLiteral("/PENDING 1.STP"),
+                            LaidRecord(IntentCommit::FileRemoved, false, {{"SEAT-LAB-A/PENDING 1.QTA", f.SeriesBytes}},
+                                       {{"QTA001/PENDING 8.QTA", "x"}, {"PENDING 9.QTA", f.SeriesBytes}}));
+             for (int start = 0; start < 2; ++start)
+                 EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")}) << start;
+             EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -772,6 +785,33 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              saveStandsIn(f);
              EXPECT_EQ(FolderState(f.Seat), QStringList());
              EXPECT_TRUE(ReadFileBytes(kept + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
+             EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
+         }},
+        // --- Second look: a swap between the start's lock and its loading ---
+        {"the seat folder replaced by another real folder between the start's lock and its records",
+         [&](const Folders& f) {
+             EndSeat();
+             ASSERT_TRUE(EstablishSeat());
+             const QString kept = f.Data + QStringLiteral("/kept");
+             ASSERT_TRUE(QDir().rename(f.Seat, kept) && QDir().mkdir(f.Seat));
+             // The folder laid there: a series "b" and a committed record
+             // removing a report of the data folder.
+             Protocol b = SampleProtocol(QStringLiteral("s"), At(10));
+             b.Reference2 = QStringLiteral("b");
+             WriteFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(b));
+             const QString report = f.Data + QStringLiteral("/2024.01.05, 09.00.00.QTA");
+             WriteFileBytes(report, "a report");
+             WriteFileBytes(f.Seat + QStringLiteral("/PENDING 1.STP"),
+                            LaidRecord(IntentCommit::FileRemoved, true, {}, {{Utf8(report), "a report"}}));
+             const QStringList before = FolderState(f.Seat);
+             Protocols = {EmptyProtocol};
+             LoadPendingProtocols();
+             EXPECT_EQ(Protocols.size(), 1u);
+             EXPECT_TRUE(SameFolder(DataFolder, f.Program));
+             EXPECT_EQ(ReadFileBytes(report), "a report");
+             EXPECT_EQ(FolderState(f.Seat), before);
+             // The seat's own folder back: its series is open again.
+             ASSERT_TRUE(QDir(f.Seat).removeRecursively() && QDir().rename(kept, f.Seat));
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
     };
