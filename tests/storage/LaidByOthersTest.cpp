@@ -114,6 +114,20 @@ protected:
         StorageTest::TearDown();
     }
 
+    // Each row on folders of its own (n counts them, and names their place);
+    // what an earlier row or the preparation was told is not the row's.
+    void RunRows(const std::vector<Row>& rows, int& n)
+    {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.Name);
+            const Folders f = Prepare(++n);
+            if (HasFatalFailure())
+                return;
+            Presenter.Shown.clear();
+            row.Run(f);
+        }
+    }
+
     // Fresh folders for a row: the seat LAB-A established on Data, with one
     // open series "a" saved as its PENDING 1.QTA, and the user's private file.
     Folders Prepare(int row)
@@ -558,13 +572,7 @@ TEST_F(LaidByOthers, NothingOutsideItsFolderIsActedOnAndNoLinkIsFollowed)
              ExpectVictimUntouched(f);
          }},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.Name);
-        const Folders f = Prepare(++n);
-        if (HasFatalFailure())
-            return;
-        row.Run(f);
-    }
+    RunRows(rows, n);
 }
 
 // ---- A seat's files and its folder: records laid in the data folder itself,
@@ -680,13 +688,7 @@ TEST_F(LaidByOthers, ASeatsFilesAreActedOnOnlyByThatSeatsRecords)
              EXPECT_TRUE(ReadFileBytes(f.Seat + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
          }},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.Name);
-        const Folders f = Prepare(++n);
-        if (HasFatalFailure())
-            return;
-        row.Run(f);
-    }
+    RunRows(rows, n);
 }
 
 TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
@@ -815,15 +817,7 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.Name);
-        Presenter.Shown.clear();
-        const Folders f = Prepare(++n);
-        if (HasFatalFailure())
-            return;
-        Presenter.Shown.clear();
-        row.Run(f);
-    }
+    RunRows(rows, n);
 }
 
 // ---------------------------------------------------------------------------
