@@ -539,36 +539,38 @@ const std::map<int16_t, MessageEntry>& Catalogue()
         // A start named a new seat, the program folder's seat being another
         // machine's (a system installed anew, an id made at each boot, a
         // copied program folder), and the former seat's folder, {0}, holds
-        // {1} open series this seat does not load.
+        // {1} open series this seat does not load. The folder stands on a
+        // line of its own, so that no dialog breaks it at its hyphen.
         {53, {IconExclamation, ButtonsOK, DefaultFirst,
               {"Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems "
                "benannt (andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres "
-               "bisherigen Arbeitsplatzes, {0}, enthält {n1} offene {1?Messreihe|Messreihen}, die dieser "
-               "Arbeitsplatz nicht lädt. War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den "
-               "Administrator: Die {1?Messreihe kann|Messreihen können} übernommen werden (siehe Sharing the "
-               "data folder im README).",
+               "bisherigen Arbeitsplatzes enthält {n1} offene {1?Messreihe|Messreihen}, die dieser "
+               "Arbeitsplatz nicht lädt:\r\n{0}\r\nWar jener Arbeitsplatz dieser Computer, verständigen Sie "
+               "bitte den Administrator: Die {1?Messreihe kann|Messreihen können} übernommen werden (siehe "
+               "QUINTARA.SEAT in der Handbuchseite, \"man quintara\").",
                "This installation was named on another computer, or before the system was installed anew "
-               "(another machine id), and now runs as a new seat. The folder of its former seat, {0}, holds {n1} "
-               "open series, which this seat does not load. If that seat was this computer, please tell the "
-               "administrator: the series can be taken over (see Sharing the data folder in the README).",
+               "(another machine id), and now runs as a new seat. The folder of its former seat holds {n1} "
+               "open series, which this seat does not load:\r\n{0}\r\nIf that seat was this computer, please "
+               "tell the administrator: the series can be taken over (see QUINTARA.SEAT in the manual page, "
+               "\"man quintara\").",
                "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système "
                "(autre identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de "
-               "son ancien poste, {0}, contient {n1} {1?série de mesures ouverte|séries de mesures ouvertes}, que "
-               "ce poste ne charge pas. Si l'ancien poste était cet ordinateur, veuillez prévenir "
+               "son ancien poste contient {n1} {1?série de mesures ouverte|séries de mesures ouvertes}, que "
+               "ce poste ne charge pas :\r\n{0}\r\nSi l'ancien poste était cet ordinateur, veuillez prévenir "
                "l'administrateur: {1?la série de mesures peut être reprise|les séries de mesures peuvent être "
-               "reprises} (voir Sharing the data folder dans le README).",
+               "reprises} (voir QUINTARA.SEAT dans la page de manuel, \"man quintara\").",
                "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del "
                "sistema (altro ID macchina) e ora funziona come nuova postazione. La cartella della sua "
-               "postazione precedente, {0}, contiene {n1} serie di misure {1?aperta|aperte}, che questa "
-               "postazione non carica. Se la postazione precedente era questo computer, avvisare "
+               "postazione precedente contiene {n1} serie di misure {1?aperta|aperte}, che questa "
+               "postazione non carica:\r\n{0}\r\nSe la postazione precedente era questo computer, avvisare "
                "l'amministratore: {1?la serie di misure può essere ripresa|le serie di misure possono essere "
-               "riprese} (vedere Sharing the data folder nel README).",
+               "riprese} (vedere QUINTARA.SEAT nella pagina di manuale, \"man quintara\").",
                "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro "
                "identificador de máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto "
-               "anterior, {0}, contiene {n1} {1?serie de medidas abierta|series de medidas abiertas}, que este "
-               "puesto no carga. Si el puesto anterior era este ordenador, avise al administrador: {1?la serie "
-               "de medidas se puede|las series de medidas se pueden} recuperar (véase Sharing the data folder "
-               "en el README)."},
+               "anterior contiene {n1} {1?serie de medidas abierta|series de medidas abiertas}, que este "
+               "puesto no carga:\r\n{0}\r\nSi el puesto anterior era este ordenador, avise al administrador: "
+               "{1?la serie de medidas se puede|las series de medidas se pueden} recuperar (véase "
+               "QUINTARA.SEAT en la página de manual, \"man quintara\")."},
               "."}},
         // A DFQ file's Q-DAS folder cannot be reached: the program folder
         // takes the DFQ files until an export reaches that folder again; the

@@ -509,7 +509,8 @@ void frmMain::mnuSettings_DataSettings_Click()
         cboProtocol->setCurrentIndex(CurrentProtocol - 1);
     }
     PortOpen = commOpen(ComPort);
-    if (!PortOpen)
+    // A refusal the dialog's OK told already is not told again.
+    if (!PortOpen && frmDataSetting::PortToldRefused() != ComPort)
         ShowPortNotAvailable(commDeniedDevice());
     imgNoConnection->setVisible(!PortOpen);
     // Measure follows the whole rule, not the port alone.

@@ -114,6 +114,12 @@ bool DirListBox::SetPath(const QString& path)
     return true;
 }
 
+void DirListBox::ShowAway(const QString& path)
+{
+    m_path = CleanFolder(path);
+    Fill();
+}
+
 QString DirListBox::PathOfRow(int row) const
 {
     const QListWidgetItem* it = item(row);
@@ -125,11 +131,11 @@ void DirListBox::Fill()
     const QSignalBlocker block(this);
     clear();
     // The chain of folders from the root down to the current one.
+    // Taken from the path itself, so that a folder away has its chain too.
     QStringList chain;
-    QDir dir(m_path);
-    chain.prepend(dir.absolutePath());
-    while (dir.cdUp())
-        chain.prepend(dir.absolutePath());
+    chain.prepend(m_path);
+    while (chain.front() != QLatin1String("/") && !chain.front().isEmpty())
+        chain.prepend(QFileInfo(chain.front()).path());
     int depth = 0;
     for (const QString& folder : chain) {
         const QString name = folder == QLatin1String("/") ? folder : QFileInfo(folder).fileName();

@@ -42,6 +42,10 @@ public:
     QString Path() const { return m_path; }
     // Opens the folder. False, and nothing changes, when it does not exist.
     bool SetPath(const QString& path);
+    // Shows a folder that cannot be reached now (a share away) as the
+    // current one, with the folders above it and nothing inside: the dialog
+    // keeps naming what the setting names until the user opens another.
+    void ShowAway(const QString& path);
     // The folder behind a row of the list.
     QString PathOfRow(int row) const;
 

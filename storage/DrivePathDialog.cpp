@@ -93,7 +93,7 @@ void DrivePathDialog::drvDrive_Change()
     dirDirectory->SetPath(drive);
 }
 
-void DrivePathDialog::SetDrive(const QString& folder, bool logFailure)
+void DrivePathDialog::SetDrive(const QString& folder, bool logFailure, bool keepAway)
 {
     bool failed = false;
     SystemError last;
@@ -106,13 +106,22 @@ void DrivePathDialog::SetDrive(const QString& folder, bool logFailure)
         last = FolderError(folder);
     }
     if (failed) {
+        if (logFailure)
+            WriteLog(last, QStringLiteral("SetDrive"), folder);
+        if (keepAway && folder.startsWith(u'/')) {
+            QString reached = QFileInfo(folder).path();
+            while (!IsExistingFolder(reached) && reached != QLatin1String("/"))
+                reached = QFileInfo(reached).path();
+            if (!drvDrive->SetDrive(DriveListBox::DriveOfPath(reached)))
+                drvDrive->SetDrive(DriveListBox::DriveOfPath(ProgramFolder()));
+            dirDirectory->ShowAway(folder);
+            return;
+        }
         const QString home = ProgramFolder();
         if (!drvDrive->SetDrive(DriveListBox::DriveOfPath(home)))
             last = FolderError(home);
         if (!dirDirectory->SetPath(home))
             last = FolderError(home);
-        if (logFailure)
-            WriteLog(last.Number, last.Text, QStringLiteral("SetDrive"));
     }
 }
 

@@ -29,9 +29,11 @@ public:
     // read, else message 10 and back to RememberedDrive.
     void drvDrive_Change();
     // Shows a stored folder in both lists; when it or its volume cannot be
-    // shown, the program folder is shown and one line is logged under
-    // "SetDrive" (without logFailure, nothing is logged).
-    void SetDrive(const QString& folder, bool logFailure = true);
+    // shown, one line naming it is logged under "SetDrive" (without
+    // logFailure, nothing is logged) and the program folder is shown, or,
+    // with keepAway, the folder itself as away (an absolute path), the drive
+    // list on its nearest folder that can be reached: OK then keeps it.
+    void SetDrive(const QString& folder, bool logFailure = true, bool keepAway = false);
     void cmdCancel_Click();
 
     // True when the folder shown can be stored in the settings file. The file

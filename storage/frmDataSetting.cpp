@@ -24,6 +24,8 @@ frmDataSetting* g_instance = nullptr;
 frmDataSetting::FolderMove g_folderMove;
 std::function<bool(const QString& folder)> g_folderClaim;
 std::function<QString(const QString& shown)> g_folderBack;
+// The port the last OK told cannot be opened (0 for none).
+int16_t g_portToldRefused = 0;
 constexpr int16_t MsgWriteError = 31;
 constexpr int16_t MsgSeatRunsThere = 47;
 constexpr int16_t DefaultPort = 2;
@@ -89,6 +91,7 @@ frmDataSetting::~frmDataSetting()
 
 void frmDataSetting::Form_Load()
 {
+    g_portToldRefused = 0;
     RememberedDrive = QStringLiteral("/");
     InitForm();
 }
@@ -141,6 +144,7 @@ void frmDataSetting::cmdOK_Click()
         if (!button->isEnabled()) {
             // Another port is no mend for a device the user may not open.
             ShowPortNotAvailable(m_denied[static_cast<size_t>(n)]);
+            g_portToldRefused = n;
             portRefused = true;
             continue;
         }
@@ -161,6 +165,11 @@ void frmDataSetting::cmdOK_Click()
         return;
     if (TakeDataFolder(folder, chosen))
         accept();
+}
+
+int16_t frmDataSetting::PortToldRefused()
+{
+    return g_portToldRefused;
 }
 
 bool frmDataSetting::TakeDataFolder(const QString& chosenFolder, int16_t port)

@@ -46,6 +46,9 @@ public:
     // of cmdOK_Click says. True once it is done, whichever folder the
     // settings name then.
     static bool TakeDataFolder(const QString& folder, int16_t port = 0);
+    // The port the last OK of the dialog told cannot be opened (message 13),
+    // 0 for none: its caller, opening that port again, does not tell it twice.
+    static int16_t PortToldRefused();
 
     QGroupBox* fraPort = nullptr;
     std::array<QRadioButton*, 9> optPort{};   // 1 to 8 = port number

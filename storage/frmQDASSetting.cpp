@@ -68,7 +68,10 @@ void frmQDASSetting::Form_Load()
 void frmQDASSetting::InitForm()
 {
     SetCaptions(Language);
-    SetDrive(QDASFolder);
+    // A Q-DAS folder that cannot be reached stays the setting (the program
+    // folder stands in for it only while it is away): shown as it is, OK
+    // keeps it.
+    SetDrive(QDASFolder, true, true);
 }
 
 void frmQDASSetting::SetCaptions(int16_t language)

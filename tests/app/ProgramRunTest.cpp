@@ -969,7 +969,11 @@ TEST_F(ProgramRun, TheManualPageNamesTheFilesItMakes)
     EXPECT_FALSE(host.isEmpty());
     const qsizetype seatEntry = files.indexOf(QStringLiteral(".I QUINTARA.SEAT\n"));
     const QString seatText = files.mid(seatEntry, files.indexOf(QStringLiteral("\n.TP"), seatEntry) - seatEntry);
-    for (const char* told : {"first line is the name", "second and third lines", "machine id", "host name"})
+    // And the line a seat named anew keeps, and how it takes its former
+    // seat's series over.
+    for (const char* told : {"first line is the name", "second and third lines", "machine id", "host name",
+                             "fourth line keeps the former seat's name", "PENDING n.QTA",
+                             "from its next start it is the new seat's series"})
         EXPECT_TRUE(seatText.contains(QLatin1String(told))) << told;
     QString record;
     SystemError error;

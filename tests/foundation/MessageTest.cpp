@@ -474,8 +474,9 @@ TEST_F(MessageTest, TheShareThroughFuseIsToldWithBothLimitsAndWhomToTell)
     EXPECT_EQ(Text(52, 6), QStringLiteral("!"));
 }
 
-// A seat named anew names its former seat's folder and counts its open
-// series, the noun and what follows it agreeing with one.
+// A seat named anew names its former seat's folder on a line of its own,
+// counts its open series, the noun and what follows it agreeing with one,
+// and sends the administrator to the manual page the package installs.
 TEST_F(MessageTest, ASeatNamedAnewNamesTheFormerFolderAndCountsItsSeries)
 {
     const struct {
@@ -489,59 +490,61 @@ TEST_F(MessageTest, ASeatNamedAnewNamesTheFormerFolderAndCountsItsSeries)
         {1,
          "Diese Installation wurde auf einem anderen Computer oder vor einer Neuinstallation des Systems benannt "
          "(andere Maschinen-ID) und läuft jetzt als neuer Arbeitsplatz. Das Verzeichnis ihres bisherigen "
-         "Arbeitsplatzes, /d/SEAT-LAB-A, enthält ",
-         "1 offene Messreihe, die dieser Arbeitsplatz nicht lädt.", "1,200 offene Messreihen, die dieser "
-         "Arbeitsplatz nicht lädt.",
-         " War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die Messreihen können "
-         "übernommen werden (siehe Sharing the data folder im README).",
-         " War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die Messreihe kann "
-         "übernommen werden (siehe Sharing the data folder im README)."},
+         "Arbeitsplatzes enthält ",
+         "1 offene Messreihe, die dieser Arbeitsplatz nicht lädt:", "1,200 offene Messreihen, die dieser "
+         "Arbeitsplatz nicht lädt:",
+         "War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die Messreihen können "
+         "übernommen werden (siehe QUINTARA.SEAT in der Handbuchseite, \"man quintara\").",
+         "War jener Arbeitsplatz dieser Computer, verständigen Sie bitte den Administrator: Die Messreihe kann "
+         "übernommen werden (siehe QUINTARA.SEAT in der Handbuchseite, \"man quintara\")."},
         {2,
          "This installation was named on another computer, or before the system was installed anew (another "
-         "machine id), and now runs as a new seat. The folder of its former seat, /d/SEAT-LAB-A, holds ",
-         "1 open series, which this seat does not load.", "1,200 open series, which this seat does not load.",
-         " If that seat was this computer, please tell the administrator: the series can be taken over (see "
-         "Sharing the data folder in the README).",
-         " If that seat was this computer, please tell the administrator: the series can be taken over (see "
-         "Sharing the data folder in the README)."},
+         "machine id), and now runs as a new seat. The folder of its former seat holds ",
+         "1 open series, which this seat does not load:", "1,200 open series, which this seat does not load:",
+         "If that seat was this computer, please tell the administrator: the series can be taken over (see "
+         "QUINTARA.SEAT in the manual page, \"man quintara\").",
+         "If that seat was this computer, please tell the administrator: the series can be taken over (see "
+         "QUINTARA.SEAT in the manual page, \"man quintara\")."},
         {3,
          "Cette installation a été nommée sur un autre ordinateur ou avant une réinstallation du système (autre "
          "identifiant de machine) et fonctionne désormais comme un nouveau poste. Le répertoire de son ancien "
-         "poste, /d/SEAT-LAB-A, contient ",
-         "1 série de mesures ouverte, que ce poste ne charge pas.",
-         "1,200 séries de mesures ouvertes, que ce poste ne charge pas.",
-         " Si l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: les séries de mesures "
-         "peuvent être reprises (voir Sharing the data folder dans le README).",
-         " Si l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: la série de mesures peut "
-         "être reprise (voir Sharing the data folder dans le README)."},
+         "poste contient ",
+         "1 série de mesures ouverte, que ce poste ne charge pas :",
+         "1,200 séries de mesures ouvertes, que ce poste ne charge pas :",
+         "Si l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: les séries de mesures "
+         "peuvent être reprises (voir QUINTARA.SEAT dans la page de manuel, \"man quintara\").",
+         "Si l'ancien poste était cet ordinateur, veuillez prévenir l'administrateur: la série de mesures peut "
+         "être reprise (voir QUINTARA.SEAT dans la page de manuel, \"man quintara\")."},
         {4,
          "Questa installazione è stata denominata su un altro computer o prima di una reinstallazione del sistema "
-         "(altro ID macchina) e ora funziona come nuova postazione. La cartella della sua postazione precedente, "
-         "/d/SEAT-LAB-A, contiene ",
-         "1 serie di misure aperta, che questa postazione non carica.",
-         "1,200 serie di misure aperte, che questa postazione non carica.",
-         " Se la postazione precedente era questo computer, avvisare l'amministratore: le serie di misure possono "
-         "essere riprese (vedere Sharing the data folder nel README).",
-         " Se la postazione precedente era questo computer, avvisare l'amministratore: la serie di misure può "
-         "essere ripresa (vedere Sharing the data folder nel README)."},
+         "(altro ID macchina) e ora funziona come nuova postazione. La cartella della sua postazione precedente "
+         "contiene ",
+         "1 serie di misure aperta, che questa postazione non carica:",
+         "1,200 serie di misure aperte, che questa postazione non carica:",
+         "Se la postazione precedente era questo computer, avvisare l'amministratore: le serie di misure possono "
+         "essere riprese (vedere QUINTARA.SEAT nella pagina di manuale, \"man quintara\").",
+         "Se la postazione precedente era questo computer, avvisare l'amministratore: la serie di misure può "
+         "essere ripresa (vedere QUINTARA.SEAT nella pagina di manuale, \"man quintara\")."},
         {5,
          "Esta instalación se nombró en otro ordenador o antes de reinstalar el sistema (otro identificador de "
-         "máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto anterior, /d/SEAT-LAB-A, "
+         "máquina) y ahora funciona como un puesto nuevo. La carpeta de su puesto anterior "
          "contiene ",
-         "1 serie de medidas abierta, que este puesto no carga.",
-         "1,200 series de medidas abiertas, que este puesto no carga.",
-         " Si el puesto anterior era este ordenador, avise al administrador: las series de medidas se pueden "
-         "recuperar (véase Sharing the data folder en el README).",
-         " Si el puesto anterior era este ordenador, avise al administrador: la serie de medidas se puede "
-         "recuperar (véase Sharing the data folder en el README)."},
+         "1 serie de medidas abierta, que este puesto no carga:",
+         "1,200 series de medidas abiertas, que este puesto no carga:",
+         "Si el puesto anterior era este ordenador, avise al administrador: las series de medidas se pueden "
+         "recuperar (véase QUINTARA.SEAT en la página de manual, \"man quintara\").",
+         "Si el puesto anterior era este ordenador, avise al administrador: la serie de medidas se puede "
+         "recuperar (véase QUINTARA.SEAT en la página de manual, \"man quintara\")."},
     };
     const QString folder = QStringLiteral("/d/SEAT-LAB-A");
+    // The folder on a line of its own, as in messages 46, 48 and 54.
+    const QString line = QStringLiteral("\r\n/d/SEAT-LAB-A\r\n");
     for (const auto& row : rows) {
         EXPECT_EQ(Text(53, row.language, {folder, 1}),
-                  QString::fromUtf8(row.start) + QString::fromUtf8(row.one) + QString::fromUtf8(row.endOfOne))
+                  QString::fromUtf8(row.start) + QString::fromUtf8(row.one) + line + QString::fromUtf8(row.endOfOne))
             << row.language;
         EXPECT_EQ(Text(53, row.language, {folder, 1200}),
-                  QString::fromUtf8(row.start) + QString::fromUtf8(row.many) + QString::fromUtf8(row.end))
+                  QString::fromUtf8(row.start) + QString::fromUtf8(row.many) + line + QString::fromUtf8(row.end))
             << row.language;
     }
     EXPECT_EQ(ComposeMessage(53, {folder, 1}, 2).Style(), IconExclamation + ButtonsOK + DefaultFirst + 65536);

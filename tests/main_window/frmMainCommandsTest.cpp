@@ -415,6 +415,38 @@ TEST_F(CommandsTest, DataSettingsNameAnotherDataFolderOnlyOnceTheOpenSeriesAreIn
     EXPECT_EQ(w_->cboProtocol->currentIndex(), CurrentProtocol - 1);
 }
 
+// With the port's device not openable, a new folder taken at OK tells the
+// port's refusal once: in the dialog, not again when the port is opened
+// after it. Cancel still tells it, once.
+TEST_F(CommandsTest, APortRefusedAtTheDataSettingsOkIsToldOnce)
+{
+    Load({Series({100})});
+    ASSERT_TRUE(SaveSettings());
+    const QString next = QDir::cleanPath(DataFolder + QStringLiteral("/../next"));
+    ASSERT_TRUE(QDir().mkpath(next));
+    qputenv("QUINTARA_COM8", "/nonexistent/tty");
+    ComPort = 8;
+    ScriptedDialogRunner dialogs;
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "OK with a new folder" : "Cancel");
+        ScriptedPresenter presenter;
+        dialogs.Then([&](QDialog& d) {
+            auto& form = dynamic_cast<frmDataSetting&>(d);
+            if (!ok) {
+                d.reject();
+                return;
+            }
+            ASSERT_TRUE(form.dirDirectory->SetPath(next));
+            form.cmdOK_Click();
+        });
+        w_->mnuSettings_DataSettings_Click();
+        EXPECT_EQ(Numbers(presenter), std::vector<int>{13});
+        EXPECT_EQ(DataFolder.toStdString(), next.toStdString());
+        EXPECT_TRUE(!PortOpen && !w_->imgNoConnection->isHidden());
+    }
+    qunsetenv("QUINTARA_COM8");
+}
+
 TEST_F(CommandsTest, TheStyleEditorReselectsTheStyleByNameAndReappliesItToTheWorkingRecord)
 {
     for (const auto& [name, selected, state] : {std::tuple{"Cloth", -1, 2}, {"FABRIC", 0, 4}}) {

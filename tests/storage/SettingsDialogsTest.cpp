@@ -397,22 +397,39 @@ TEST_F(SettingsDialogsTest, QdasDialogStoresTheFolderShownOnOk)
     EXPECT_TRUE(Presenter.Shown.empty());
 
     // Cancel keeps the stored folder, a vanished one too, and writes nothing.
+    // A folder that cannot be reached is shown as the setting names it (the
+    // program folder stands in for it only while it is away), and the log
+    // names it.
     ASSERT_TRUE(QFile::remove(SettingsFilePath()));
     QDASFolder = Data + QStringLiteral("/gone");
     form = frmQDASSetting::Instance();
-    EXPECT_EQ(form->dirDirectory->Path(), Program);
+    EXPECT_EQ(form->dirDirectory->Path(), Data + QStringLiteral("/gone"));
     EXPECT_EQ(LogLinesWith(QStringLiteral("SetDrive")), 1);
+    EXPECT_EQ(LogLines().filter(QStringLiteral("directory: ") + Data + QStringLiteral("/gone")).size(), 1);
     form->dirDirectory->SetPath(Data);
     form->cmdCancel_Click();
     EXPECT_EQ(QDASFolder, Data + QStringLiteral("/gone"));
     EXPECT_FALSE(SettingsWritten());
 
-    // A vanished folder shows the program folder, which OK then stores.
+    // OK without a change keeps a folder that cannot be reached, a share's
+    // folder whose mount point is gone too: one outage never moves the
+    // setting to the program folder.
+    for (const QString& away : {Data + QStringLiteral("/gone"), Data + QStringLiteral("/share/gone/qdas")}) {
+        QDASFolder = away;
+        form = frmQDASSetting::Instance();
+        EXPECT_EQ(form->dirDirectory->Path(), away);
+        EXPECT_EQ(form->drvDrive->Drive(), DriveListBox::DriveOfPath(Data));
+        // The folders above it are shown, the one that can be reached opens.
+        EXPECT_EQ(form->dirDirectory->PathOfRow(form->dirDirectory->currentRow()), away);
+        form->cmdOK_Click();
+        EXPECT_EQ(QDASFolder, away);
+    }
+    // Another folder opened from there is stored.
     QDASFolder = Data + QStringLiteral("/gone");
     form = frmQDASSetting::Instance();
-    EXPECT_EQ(form->dirDirectory->Path(), Program);
+    ASSERT_TRUE(form->dirDirectory->SetPath(Data));
     form->cmdOK_Click();
-    EXPECT_EQ(QDASFolder, Program);
+    EXPECT_EQ(QDASFolder, Data);
 }
 
 // A folder whose path the settings file cannot hold (it would come back as

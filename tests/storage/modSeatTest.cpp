@@ -1734,11 +1734,11 @@ TEST_F(Seats, ASeatNamedAnewIsToldWhereItsFormerSeatsOpenSeriesLieAndHowMany)
     // The English text, with the former seat's folder and the count.
     const auto told = [&](const QString& count) {
         return QStringLiteral("This installation was named on another computer, or before the system was installed "
-                              "anew (another machine id), and now runs as a new seat. The folder of its former seat, ")
-            + former + QStringLiteral(", holds ") + count
-            + QStringLiteral(" open series, which this seat does not load. If that seat was this computer, please "
-                             "tell the administrator: the series can be taken over (see Sharing the data folder in "
-                             "the README).");
+                              "anew (another machine id), and now runs as a new seat. The folder of its former seat "
+                              "holds ")
+            + count + QStringLiteral(" open series, which this seat does not load:\r\n") + former
+            + QStringLiteral("\r\nIf that seat was this computer, please tell the administrator: the series can be "
+                             "taken over (see QUINTARA.SEAT in the manual page, \"man quintara\").");
     };
     struct Row {
         const char* Case;
