@@ -252,17 +252,16 @@ bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError
 {
     if (!CopyToNewName(from, to, error))
         return false;
-    const QByteArray targetName = QFile::encodeName(to);
     // The new name on the disk before the old one goes: a power cut must
     // not take both.
     if (!SyncFolder(QFileInfo(to).absolutePath())) {
         error = ErrorFromErrno(errno, to);
-        ::unlink(targetName.constData());
+        UnlinkInSharedFolder(to);
         return false;
     }
-    if (::unlink(QFile::encodeName(from).constData()) != 0) {
+    if (UnlinkInSharedFolder(from) != 0) {
         error = ErrorFromErrno(errno, from);
-        ::unlink(targetName.constData());
+        UnlinkInSharedFolder(to);
         return false;
     }
     return true;
@@ -312,12 +311,11 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
         ok = false;
         failure = EPERM;
     }
-    const QByteArray targetName = QFile::encodeName(to);
-    if (ok && ::link(temp.constData(), targetName.constData()) != 0) {
+    if (ok && LinkInSharedFolder(tempPath, to) != 0) {
         ok = false;
         failure = errno;
     }
-    ::unlink(temp.constData());
+    UnlinkInSharedFolder(tempPath);
     // A target without hard links takes the copy under its name at once.
     if (!ok && byCopy == MoveByCopy::Allowed && LinkRefused(failure))
         return CopyToNewNameThenRemove(from, to, error);
@@ -325,10 +323,9 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
         error = ErrorFromErrno(failure, failure == EEXIST ? to : tempPath);
         return false;
     }
-    const QByteArray sourceName = QFile::encodeName(from);
-    if (::unlink(sourceName.constData()) != 0) {
+    if (UnlinkInSharedFolder(from) != 0) {
         const int reason = errno;
-        ::unlink(targetName.constData());
+        UnlinkInSharedFolder(to);
         error = ErrorFromErrno(reason, from);
         return false;
     }
@@ -339,19 +336,17 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
 
 bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+    if (RenameInSharedFolder(from, to, RENAME_NOREPLACE) == 0)
         return true;
     int reason = errno;
     if (reason == EINVAL || reason == ENOSYS || reason == ENOTSUP) {
         // A file system that cannot rename without replacing: a second name,
         // which refuses an existing one, then the first name removed.
-        if (::link(source.constData(), target.constData()) == 0) {
-            if (::unlink(source.constData()) == 0)
+        if (LinkInSharedFolder(from, to) == 0) {
+            if (UnlinkInSharedFolder(from) == 0)
                 return true;
             reason = errno;
-            ::unlink(target.constData());
+            UnlinkInSharedFolder(to);
             error = ErrorFromErrno(reason, from);
             return false;
         }

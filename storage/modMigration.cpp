@@ -304,7 +304,7 @@ struct StagedReport {
 
 void RemoveStaged(const QString& tempPath)
 {
-    ::unlink(QFile::encodeName(tempPath).constData());
+    UnlinkInSharedFolder(tempPath);
 }
 
 // The report's bytes in a new read-only file under a hidden temporary name
@@ -958,7 +958,7 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
         CountFailure(run, failure);
         const QString curvePath = JoinPath(DataFolder, curveName);
         SetAttr(curvePath, AttrNormal);
-        if (!QFile::remove(curvePath))
+        if (UnlinkInSharedFolder(curvePath) != 0)
             LogError(ErrorFromErrno(errno, curvePath), curvePath, procName);
         return;
     }

@@ -774,6 +774,31 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              EXPECT_TRUE(ReadFileBytes(kept + QStringLiteral("/PENDING 1.QTA")) == f.SeriesBytes);
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
+        // ---- Folders swapped for a link inside a write's own file calls ----
+        {"the style folder swapped for a link to a folder outside as the ended series' report is given its name",
+         [&](const Folders& f) {
+             const QString style = f.Data + u'/' + dskStyleFolderName(QStringLiteral("s"));
+             const QString kept = f.Data + QStringLiteral("/kept");
+             const QString outside = f.Home + QStringLiteral("/lot");
+             ASSERT_TRUE(QDir().mkpath(style) && QDir().mkpath(outside));
+             const QStringList before = FolderState(outside);
+             const std::string below = QFile::encodeName(style).toStdString() + "/";
+             bool swapped = false;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 if (!swapped && (call == "link" || call == "rename") && path.rfind(below, 0) == 0)
+                     swapped = QDir().rename(style, kept) && QFile::link(outside, style);
+                 return 0;
+             };
+             const bool saved = SavePendingSeriesReport(1);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(swapped);
+             EXPECT_TRUE(saved);
+             EndPendingSeries(1);
+             EXPECT_EQ(FolderState(outside), before);
+             // The report is where the folder the move began in went.
+             EXPECT_EQ(QDir(kept).entryList({QStringLiteral("*.QTA")}, QDir::Files).size(), 1);
+             EXPECT_EQ(Restart(), QStringList());
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -984,6 +1009,18 @@ TEST_F(LaidByOthers, NothingLaidAtANameHoldsOrEndsAStart)
              return 0;
          },
          [](const Folders&) {}},
+        // ---- The program folder's own lock ----
+        {"a pipe of another user as the program folder's lock",
+         [](const Folders& f) { LayPipe(f.Program + "/QUINTARA.LCK"); },
+         [](const Folders& f) {
+             InstanceLock lock(f.Program);
+             return lock.TryLock() ? 0 : 1;
+         },
+         [](const Folders& f) {
+             // Set aside as a damaged file; the lock is a file of its own.
+             EXPECT_TRUE(IsPipe(f.Program + "/QUINTARA.LCK.BAD"));
+             EXPECT_FALSE(IsPipe(f.Program + "/QUINTARA.LCK"));
+         }},
     };
     int n = 100;
     for (const LaidRow& row : rows) {
