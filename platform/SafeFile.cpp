@@ -293,11 +293,7 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
 
 QString AtomicTemporaryName(const QString& folder, const QString& name)
 {
-    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString random;
-    for (int i = 0; i < 6; ++i)
-        random += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
-    return folder + QStringLiteral("/.") + name + QLatin1Char('.') + random + QStringLiteral(".WRITING");
+    return folder + QLatin1Char('/') + QFile::decodeName(RandomTemporaryName(name, QStringLiteral(".WRITING")));
 }
 
 bool IsAtomicTemporaryName(const QString& name)

@@ -8,6 +8,8 @@
 // (a pipe laid at the name never holds the program). What a descriptor is
 // of is then told by fstat on it, never by a look at the name before: a
 // name swapped between a look and an open cannot lead the open elsewhere.
+// Writes, links, renames and removals go the same way, relative to the
+// descriptor of the folder reached so.
 #include "platform/ErrorCodes.h"
 
 #include <QString>

@@ -799,6 +799,36 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              EXPECT_EQ(QDir(kept).entryList({QStringLiteral("*.QTA")}, QDir::Files).size(), 1);
              EXPECT_EQ(Restart(), QStringList());
          }},
+        {"the seat folder swapped for a link to a folder outside as the ended series' staged report is given its name",
+         [&](const Folders& f) {
+             const QString kept = f.Data + QStringLiteral("/kept");
+             const QString outside = f.Home + QStringLiteral("/lot");
+             ASSERT_TRUE(QDir().mkpath(outside));
+             const QStringList before = FolderState(outside);
+             const std::string below = QFile::encodeName(f.Seat).toStdString() + "/";
+             bool swapped = false;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 if (!swapped && call == "link" && path.rfind(below, 0) == 0)
+                     swapped = QDir().rename(f.Seat, kept) && QFile::link(outside, f.Seat);
+                 return 0;
+             };
+             SavePendingSeriesReport(1);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(swapped);
+             EXPECT_EQ(FolderState(outside), before);
+             // Neither lost nor reported twice: the series open in the seat's
+             // own folder, or its one report saved.
+             ASSERT_TRUE(QFile::remove(f.Seat) && QDir().rename(kept, f.Seat));
+             const QStringList open = Restart();
+             int reports = 0;
+             QDirIterator it(f.Data, {QStringLiteral("2024*.QTA")}, QDir::Files, QDirIterator::Subdirectories);
+             for (; it.hasNext(); it.next())
+                 ++reports;
+             QDirIterator there(f.Program, {QStringLiteral("2024*.QTA")}, QDir::Files, QDirIterator::Subdirectories);
+             for (; there.hasNext(); there.next())
+                 ++reports;
+             EXPECT_EQ(open.size() + reports, 1) << Utf8(open.join(u','));
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
