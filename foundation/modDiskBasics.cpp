@@ -249,7 +249,7 @@ bool dskMoveToTrash(const QString& path, SystemError& error)
         struct stat taken {};
         if (::lstat(QFile::encodeName(trashed).constData(), &taken) == 0) {
             // A trashed file without its info file keeps its name.
-            ::unlink(QFile::encodeName(info).constData());
+            UnlinkInSharedFolder(info);
             continue;
         }
         break;
@@ -268,7 +268,7 @@ bool dskMoveToTrash(const QString& path, SystemError& error)
                              + "\n";
     // Written whole and synced over the empty one, or not at all.
     if (!WriteFileAtomically(info, text, error, OwnerOnlyPermissions)) {
-        ::unlink(QFile::encodeName(info).constData());
+        UnlinkInSharedFolder(info);
         error.Text += QStringLiteral(" (") + info + QLatin1Char(')');
         return false;
     }
@@ -276,9 +276,9 @@ bool dskMoveToTrash(const QString& path, SystemError& error)
     // (EINVAL) has its name found free above.
     const QByteArray from = QFile::encodeName(original);
     const QByteArray to = QFile::encodeName(trashed);
-    int renamed = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    int renamed = RenameInSharedFolder(original, trashed, RENAME_NOREPLACE);
     if (renamed != 0 && errno == EINVAL)
-        renamed = ::rename(from.constData(), to.constData());
+        renamed = RenameInSharedFolder(original, trashed);
     if (renamed != 0) {
         const int failed = errno;
         // A share may apply the rename and lose its answer: the file at the
@@ -289,7 +289,7 @@ bool dskMoveToTrash(const QString& path, SystemError& error)
         const bool moved = ::lstat(to.constData(), &there) == 0 && there.st_dev == st.st_dev
             && there.st_ino == st.st_ino && ::lstat(from.constData(), &left) != 0 && errno == ENOENT;
         if (!moved) {
-            ::unlink(QFile::encodeName(info).constData());
+            UnlinkInSharedFolder(info);
             error = ErrorFromErrno(failed, path);
             return false;
         }

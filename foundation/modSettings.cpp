@@ -760,7 +760,7 @@ bool WriteSettingsFile()
     if (QFileInfo(path).isFile()) {
         // A backup left over from an earlier write gives way.
         if (QFileInfo::exists(backup))
-            QFile::remove(backup);
+            UnlinkInSharedFolder(backup);
         if (LinkOrCopyFile(path, backup, error, OwnerOnlyPermissions)) {
             backedUp = true;
         } else {

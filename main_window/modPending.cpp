@@ -189,7 +189,7 @@ bool RenamePendingFile(const QString& from, const QString& to)
         reason = EEXIST;
     else if (errno != ENOENT)
         reason = errno;
-    else if (::rename(QFile::encodeName(from).constData(), target.constData()) != 0)
+    else if (RenameInSharedFolder(from, to) != 0)
         reason = errno;
     if (reason != 0) {
         WriteLog(ErrorFromErrno(reason, from), SaveProcedure, from + QStringLiteral(" -> ") + to);
@@ -330,7 +330,7 @@ void MarkCommitted(OpenStep& step)
     SystemError error;
     if (RewriteIntentRecord(step.RecordPath, step.Record, error)) {
         step.MarkPending = false;
-        if (!step.MarkPath.isEmpty() && ::unlink(QFile::encodeName(step.MarkPath).constData()) == 0)
+        if (!step.MarkPath.isEmpty() && UnlinkInSharedFolder(step.MarkPath) == 0)
             SyncFolder(ProgramFolder());
         step.MarkPath.clear();
         return;
@@ -938,7 +938,7 @@ std::vector<IntentFile> FinishRecordsIn(const QStringList& named)
             continue;
         for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System)) {
             const QString path = JoinPath(folder, name);
-            if (IsStagedReportName(name) && !NamedByAnOpenStep(path) && ::unlink(QFile::encodeName(path).constData()) == 0)
+            if (IsStagedReportName(name) && !NamedByAnOpenStep(path) && UnlinkInSharedFolder(path) == 0)
                 WriteLog(0, QStringLiteral("%1 left by a termination stopped before its record; removed").arg(path),
                          LoadProcedure);
         }
@@ -1198,7 +1198,7 @@ bool SaveSeriesReport(int index, SystemError* failure)
     QString recordPath;
     if (!CreateIntentRecord(recordFolder, QLatin1String(SeriesStepRecordStem), record, recordPath, error)) {
         WriteLog(error, SaveProcedure, recordFolder);
-        if (!staged.isEmpty() && ::unlink(QFile::encodeName(staged).constData()) == 0)
+        if (!staged.isEmpty() && UnlinkInSharedFolder(staged) == 0)
             SyncFolder(recordFolder);
         if (failure)
             *failure = error;

@@ -1,11 +1,15 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/SharedFolder.h"
+
 #include <QDir>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -21,10 +25,49 @@ InstanceLock::InstanceLock(const QString& folder)
 
 InstanceLock::~InstanceLock() { Unlock(); }
 
+namespace {
+
+// The largest lock file QLockFile writes: a process id, a program name, a
+// host name and a boot id, each a line.
+constexpr int64_t LockFileLimit = 4096;
+
+// QLockFile reads a lock file it finds by name, through a link and waiting
+// on a pipe, and whole. Whatever lies at the name that no run of the
+// program made (a pipe, socket, device, folder or link, or a file larger
+// than a lock) is set aside first as "<name>.BAD", "<name>.BAD2", ... so the
+// lock is judged on a file of its own kind. False where it stays.
+bool SetAsideWhatIsNoLock(const QString& path)
+{
+    SystemError error;
+    const int fd = OpenSharedFileToRead(path, LockFileLimit, error);
+    const int reason = errno;
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    const bool damaged = IsDamagedFileError(error) || reason == ELOOP;
+    if (!damaged)
+        return true;
+    for (int n = 1; n < 100; ++n) {
+        const QString aside = path + QStringLiteral(".BAD") + (n == 1 ? QString() : QString::number(n));
+        if (RenameInSharedFolder(path, aside, RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno == EINVAL && RenameInSharedFolder(path, aside) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool InstanceLock::TryLock()
 {
     if (m_lock->isLocked())
         return true;
+    if (!SetAsideWhatIsNoLock(m_path))
+        return false;
     return m_lock->tryLock(0);
 }
 

@@ -21,6 +21,30 @@
 namespace {
 
 std::function<void()> g_sizeTaken;
+
+// The folder of a path as every shared folder is reached (OpenSharedFolderOf),
+// closed on leaving scope: the writes, links, renames and removals below go
+// relative to it.
+struct Folder {
+    int Fd = -1;
+    QByteArray Name;
+    SystemError Error;
+    explicit Folder(const QString& path) { Fd = OpenSharedFolderOf(path, Name, Error); }
+    ~Folder() { CloseSharedFolder(Fd); }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+};
+
+// A new hidden name beside the file: "." + name + "." + six random letters
+// or digits + the ending.
+QByteArray RandomTemporaryName(const QString& name, const QString& ending)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString random;
+    for (int i = 0; i < 6; ++i)
+        random += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
+    return QFile::encodeName(QLatin1Char('.') + name + QLatin1Char('.') + random + ending);
+}
 std::function<void(const SystemError&, const QString&)> g_folderSyncFailed;
 
 // Every byte onto the descriptor. False with errno set by the call that
@@ -83,17 +107,17 @@ bool NoHardLinks(int reason) { return LinkRefused(reason); }
 // Gives the written temporary file its name where the file system has no
 // hard links: an empty file of the name created exclusively holds it, and
 // the temporary file is renamed over that file of our own.
-bool NameWithoutLink(const QByteArray& temp, const QByteArray& target, mode_t mode, int& reason)
+bool NameWithoutLink(const Folder& folder, const QByteArray& temp, mode_t mode, int& reason)
 {
-    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int fd = ::openat(folder.Fd, folder.Name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) {
         reason = errno;
         return false;
     }
     ::close(fd);
-    if (::rename(temp.constData(), target.constData()) != 0) {
+    if (::renameat(folder.Fd, temp.constData(), folder.Fd, folder.Name.constData()) != 0) {
         reason = errno;
-        ::unlink(target.constData());
+        ::unlinkat(folder.Fd, folder.Name.constData(), 0);
         return false;
     }
     return true;
@@ -112,10 +136,9 @@ enum class Written { Named, Failed, NotThisWay };
 // Writes the bytes into a file of no name in the folder and links it to the
 // name: nothing is left by a kill. NotThisWay where the file system (or the
 // kernel) has no unnamed files, or /proc is not there to link one through.
-Written WriteUnnamed(const QByteArray& folder, const QByteArray& target, mode_t mode, const std::string& bytes,
-                     int& reason)
+Written WriteUnnamed(const Folder& folder, mode_t mode, const std::string& bytes, int& reason)
 {
-    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode | S_IWUSR);
+    const int fd = ::openat(folder.Fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode | S_IWUSR);
     if (fd < 0) {
         reason = errno;
         return reason == EOPNOTSUPP || reason == EISDIR || reason == EINVAL ? Written::NotThisWay : Written::Failed;
@@ -125,7 +148,7 @@ Written WriteUnnamed(const QByteArray& folder, const QByteArray& target, mode_t 
     Written result = ok ? Written::Named : Written::Failed;
     if (ok) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0) {
+        if (::linkat(AT_FDCWD, self.constData(), folder.Fd, folder.Name.constData(), AT_SYMLINK_FOLLOW) != 0) {
             reason = errno;
             result = reason == ENOENT && ::access("/proc/self/fd", F_OK) != 0 ? Written::NotThisWay : Written::Failed;
         }
@@ -138,9 +161,16 @@ Written WriteUnnamed(const QByteArray& folder, const QByteArray& target, mode_t 
 // (".<name>.XXXXXX.NEW") and links it to the name, or, without hard links,
 // renames it over an empty file of the name made exclusively; the temporary
 // name goes either way.
-bool WriteNamed(QByteArray& temp, const QByteArray& target, mode_t mode, const std::string& bytes, int& reason)
+bool WriteNamed(const Folder& folder, const QString& name, mode_t mode, const std::string& bytes, int& reason)
 {
-    const int fd = ::mkostemps(temp.data(), 4, O_CLOEXEC);
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = RandomTemporaryName(name, QStringLiteral(".NEW"));
+        fd = ::openat(folder.Fd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
         reason = errno;
         return false;
@@ -153,16 +183,16 @@ bool WriteNamed(QByteArray& temp, const QByteArray& target, mode_t mode, const s
     }
     if (ok) {
         const bool links = g_newFileWays != NewFileWays::NoHardLinks;
-        if (links && ::link(temp.constData(), target.constData()) == 0) {
+        if (links && ::linkat(folder.Fd, temp.constData(), folder.Fd, folder.Name.constData(), 0) == 0) {
             // A kill before this leaves a second name of the file.
-            ::unlink(temp.constData());
+            ::unlinkat(folder.Fd, temp.constData(), 0);
             return true;
         }
         reason = links ? errno : EPERM;
-        if (NoHardLinks(reason) && NameWithoutLink(temp, target, mode, reason))
+        if (NoHardLinks(reason) && NameWithoutLink(folder, temp, mode, reason))
             return true;
     }
-    ::unlink(temp.constData());
+    ::unlinkat(folder.Fd, temp.constData(), 0);
     return false;
 }
 
@@ -193,11 +223,16 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
                          QFileDevice::Permissions permissions)
 {
     const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(path);
+    const Folder folder(path);
+    if (folder.Fd < 0) {
+        error = folder.Error;
+        return false;
+    }
+    const char* target = folder.Name.constData();
     // The mode of the file the name holds now, never of what a link there
     // leads to: the link is replaced, its target left as it is.
     struct stat old {};
-    const bool hasOld = ::lstat(target.constData(), &old) == 0;
+    const bool hasOld = ::fstatat(folder.Fd, target, &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (hasOld && S_ISDIR(old.st_mode)) {
         error = ErrorFromErrno(EISDIR, path);
         return false;
@@ -205,17 +240,17 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
     // A file this user may not write is not replaced, though its folder
     // would allow the rename.
     const bool regularOld = hasOld && S_ISREG(old.st_mode);
-    if (regularOld && ::access(target.constData(), W_OK) != 0) {
+    if (regularOld && ::faccessat(folder.Fd, target, W_OK, 0) != 0) {
         error = ErrorFromErrno(errno, path);
         return false;
     }
     int fd = -1;
     QByteArray temp;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = QFile::encodeName(AtomicTemporaryName(info.absolutePath(), info.fileName()));
+        temp = RandomTemporaryName(info.fileName(), QStringLiteral(".WRITING"));
         // Created new (a link of that name is refused, never followed),
         // with the default mode the umask leaves.
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = ::openat(folder.Fd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -241,12 +276,12 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
     }
     // rename(2) replaces the name itself: a link there is replaced by the
     // file, and what it led to is not touched.
-    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+    if (ok && ::renameat(folder.Fd, temp.constData(), folder.Fd, target) != 0) {
         ok = false;
         reason = errno;
     }
     if (!ok) {
-        ::unlink(temp.constData());
+        ::unlinkat(folder.Fd, temp.constData(), 0);
         error = ErrorFromErrno(reason, path);
         return false;
     }
@@ -258,11 +293,7 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
 
 QString AtomicTemporaryName(const QString& folder, const QString& name)
 {
-    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString random;
-    for (int i = 0; i < 6; ++i)
-        random += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
-    return folder + QStringLiteral("/.") + name + QLatin1Char('.') + random + QStringLiteral(".WRITING");
+    return folder + QLatin1Char('/') + QFile::decodeName(RandomTemporaryName(name, QStringLiteral(".WRITING")));
 }
 
 bool IsAtomicTemporaryName(const QString& name)
@@ -273,9 +304,10 @@ bool IsAtomicTemporaryName(const QString& name)
 
 bool RemoveAtomicWriteLeftover(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const Folder folder(path);
     struct stat st {};
-    return ::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(name.constData()) == 0;
+    return folder.Fd >= 0 && ::fstatat(folder.Fd, folder.Name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+        && S_ISREG(st.st_mode) && ::unlinkat(folder.Fd, folder.Name.constData(), 0) == 0;
 }
 
 QStringList AtomicWriteLeftovers(const QString& path)
@@ -302,11 +334,9 @@ bool CopyToNewName(const QString& from, const QString& to, SystemError& error, b
 {
     if (nameTaken)
         *nameTaken = false;
-    const int source = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (source < 0) {
-        error = ErrorFromErrno(errno, from);
+    const int source = OpenInSharedFolder(from, O_RDONLY, 0, error);
+    if (source < 0)
         return false;
-    }
     // A pipe or a device at the name is no file to copy, and is never waited on.
     struct stat look {};
     const int looked = ::fstat(source, &look) == 0 ? (S_ISREG(look.st_mode) ? 0 : EINVAL) : errno;
@@ -315,8 +345,10 @@ bool CopyToNewName(const QString& from, const QString& to, SystemError& error, b
         ::close(source);
         return false;
     }
-    const QByteArray target = QFile::encodeName(to);
-    const int copy = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, look.st_mode & 07777);
+    const Folder folder(to);
+    const int copy = folder.Fd < 0 ? -1
+                                   : ::openat(folder.Fd, folder.Name.constData(),
+                                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, look.st_mode & 07777);
     if (copy < 0) {
         const int reason = errno;
         ::close(source);
@@ -356,7 +388,7 @@ bool CopyToNewName(const QString& from, const QString& to, SystemError& error, b
     }
     if (reason != 0) {
         // The name was made by this call: nothing of the copy stays.
-        ::unlink(target.constData());
+        ::unlinkat(folder.Fd, folder.Name.constData(), 0);
         error = ErrorFromErrno(reason, failed);
         return false;
     }
@@ -369,12 +401,16 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
     if (nameTaken)
         *nameTaken = false;
     const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(path);
+    const Folder folder(path);
+    if (folder.Fd < 0) {
+        error = folder.Error;
+        return false;
+    }
     const mode_t mode = ModeOf(permissions);
     int reason = 0;
     bool named = false;
     if (g_newFileWays == NewFileWays::All) {
-        switch (WriteUnnamed(QFile::encodeName(info.absolutePath()), target, mode, bytes, reason)) {
+        switch (WriteUnnamed(folder, mode, bytes, reason)) {
         case Written::Named:
             named = true;
             break;
@@ -385,11 +421,8 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
             break;
         }
     }
-    if (!named && reason == 0) {
-        QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                            + QStringLiteral(".XXXXXX.NEW"));
-        named = WriteNamed(temp, target, mode, bytes, reason);
-    }
+    if (!named && reason == 0)
+        named = WriteNamed(folder, info.fileName(), mode, bytes, reason);
     if (!named) {
         if (nameTaken)
             *nameTaken = reason == EEXIST;
@@ -436,7 +469,7 @@ int RemoveNewFileLeftovers(const QString& folder, const QString& extension)
         constexpr time_t Hour = 3600;
         if (!secondName && ::time(nullptr) - leftover.st_mtime < Hour)
             continue;
-        if (::unlink(temp.constData()) == 0)
+        if (UnlinkInSharedFolder(QFile::decodeName(temp)) == 0)
             ++removed;
     }
     return removed;
@@ -457,9 +490,7 @@ bool SyncFolder(const QString& folder)
 bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
                     QFileDevice::Permissions permissions)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::link(source.constData(), target.constData()) == 0)
+    if (LinkInSharedFolder(from, to) == 0)
         return true;
     const int linkError = errno;
     // The second name must be new, and a missing source has nothing to keep.
@@ -472,7 +503,7 @@ bool LinkOrCopyFile(const QString& from, const QString& to, SystemError& error,
     const std::optional<std::string> bytes = ReadFileWhole(from, error);
     if (!bytes)
         return false;
-    if (QFileInfo::exists(to)) {
+    if (NameTakenInSharedFolder(to)) {
         error = ErrorFromErrno(EEXIST, to);
         return false;
     }

@@ -2,9 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <map>
+#include <mutex>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 namespace {
@@ -73,6 +78,145 @@ QString ChosenFolderOf(const QString& path)
     return best;
 }
 
+namespace {
+
+// Never destroyed: asked by calls made while the program ends too.
+std::mutex& OpenedLock()
+{
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+std::map<int, QString>& Opened()
+{
+    static auto* opened = new std::map<int, QString>;
+    return *opened;
+}
+
+// The folder below the chosen one, walked part by part from it.
+int WalkToFolder(const QString& folderPath, SystemError& error, const QString& path)
+{
+    const QString root = ChosenFolderOf(folderPath);
+    const QString cleaned = QDir::cleanPath(folderPath);
+    constexpr int PathFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    if (root.isEmpty() || cleaned == root) {
+        const int fd = OpenChecked(QFile::encodeName(folderPath.isEmpty() ? QStringLiteral("/") : folderPath), -1,
+                                   PathFlags, 0);
+        return fd >= 0 ? fd : Failed(errno, path, error);
+    }
+    const QStringList parts = cleaned.mid(root == QLatin1String("/") ? 1 : root.size() + 1).split(QLatin1Char('/'));
+    // The chosen folder as named: a link in its path is the user's choice.
+    Descriptor folder;
+    folder.Fd = OpenChecked(QFile::encodeName(root), -1, PathFlags, 0);
+    if (folder.Fd < 0)
+        return Failed(errno, path, error);
+    for (const QString& part : parts) {
+        // A link laid at a folder's name below it is no folder of the user's.
+        Descriptor below;
+        below.Fd = OpenChecked(QFile::encodeName(part), folder.Fd, PathFlags | O_NOFOLLOW, 0);
+        if (below.Fd < 0)
+            return Failed(errno == ENOTDIR ? ELOOP : errno, path, error);
+        ::close(folder.Fd);
+        folder.Fd = below.Release();
+    }
+    return folder.Release();
+}
+
+// The folder part and the name of a path, as spelled.
+void SplitPath(const QString& path, QString& folder, QString& name)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    folder = slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : path.left(slash);
+    name = slash < 0 ? path : path.mid(slash + 1);
+}
+
+// A folder descriptor closed on leaving scope.
+struct SharedFolderFd {
+    int Fd = -1;
+    QByteArray Name;
+    SharedFolderFd(const QString& path, SystemError& error) { Fd = OpenSharedFolderOf(path, Name, error); }
+    ~SharedFolderFd() { CloseSharedFolder(Fd); }
+    SharedFolderFd(const SharedFolderFd&) = delete;
+    SharedFolderFd& operator=(const SharedFolderFd&) = delete;
+};
+
+}  // namespace
+
+int OpenSharedFolderOf(const QString& path, QByteArray& name, SystemError& error)
+{
+    QString folderPath;
+    QString last;
+    SplitPath(path, folderPath, last);
+    name = QFile::encodeName(last);
+    if (name.isEmpty())
+        name = ".";
+    const int fd = WalkToFolder(folderPath, error, path);
+    if (fd >= 0) {
+        const std::lock_guard<std::mutex> hold(OpenedLock());
+        Opened()[fd] = folderPath;
+    }
+    return fd;
+}
+
+void CloseSharedFolder(int fd)
+{
+    if (fd < 0)
+        return;
+    {
+        const std::lock_guard<std::mutex> hold(OpenedLock());
+        Opened().erase(fd);
+    }
+    const int reason = errno;
+    ::close(fd);
+    errno = reason;
+}
+
+QString PathOfSharedFolder(int fd)
+{
+    const std::lock_guard<std::mutex> hold(OpenedLock());
+    const auto found = Opened().find(fd);
+    return found == Opened().end() ? QString() : found->second;
+}
+
+int UnlinkInSharedFolder(const QString& path)
+{
+    SystemError error;
+    const SharedFolderFd folder(path, error);
+    return folder.Fd < 0 ? -1 : ::unlinkat(folder.Fd, folder.Name.constData(), 0);
+}
+
+int RenameInSharedFolder(const QString& from, const QString& to, unsigned int flags)
+{
+    SystemError error;
+    const SharedFolderFd source(from, error);
+    if (source.Fd < 0)
+        return -1;
+    const SharedFolderFd target(to, error);
+    if (target.Fd < 0)
+        return -1;
+    return flags == 0 ? ::renameat(source.Fd, source.Name.constData(), target.Fd, target.Name.constData())
+                      : ::renameat2(source.Fd, source.Name.constData(), target.Fd, target.Name.constData(), flags);
+}
+
+int LinkInSharedFolder(const QString& from, const QString& to)
+{
+    SystemError error;
+    const SharedFolderFd source(from, error);
+    if (source.Fd < 0)
+        return -1;
+    const SharedFolderFd target(to, error);
+    if (target.Fd < 0)
+        return -1;
+    return ::linkat(source.Fd, source.Name.constData(), target.Fd, target.Name.constData(), 0);
+}
+
+bool NameTakenInSharedFolder(const QString& path)
+{
+    SystemError error;
+    const SharedFolderFd folder(path, error);
+    struct stat st {};
+    return folder.Fd >= 0 && ::fstatat(folder.Fd, folder.Name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 int OpenInSharedFolder(const QString& path, int flags, mode_t mode, SystemError& error)
 {
     const QString root = ChosenFolderOf(path);
@@ -81,22 +225,11 @@ int OpenInSharedFolder(const QString& path, int flags, mode_t mode, SystemError&
         const int fd = OpenChecked(QFile::encodeName(path), -1, flags | AlwaysFlags, mode);
         return fd >= 0 ? fd : Failed(errno, path, error);
     }
-    const QStringList parts = cleaned.mid(root == QLatin1String("/") ? 1 : root.size() + 1).split(QLatin1Char('/'));
-    // The chosen folder as named: a link in its path is the user's choice.
     Descriptor folder;
-    folder.Fd = OpenChecked(QFile::encodeName(root), -1, O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+    folder.Fd = WalkToFolder(QFileInfo(cleaned).path(), error, path);
     if (folder.Fd < 0)
-        return Failed(errno, path, error);
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        // A link laid at a folder's name below it is no folder of the user's.
-        Descriptor below;
-        below.Fd = OpenChecked(QFile::encodeName(parts[i]), folder.Fd, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
-        if (below.Fd < 0)
-            return Failed(errno == ENOTDIR ? ELOOP : errno, path, error);
-        ::close(folder.Fd);
-        folder.Fd = below.Release();
-    }
-    const int fd = OpenChecked(QFile::encodeName(parts.last()), folder.Fd, flags | AlwaysFlags, mode);
+        return -1;
+    const int fd = OpenChecked(QFile::encodeName(QFileInfo(cleaned).fileName()), folder.Fd, flags | AlwaysFlags, mode);
     return fd >= 0 ? fd : Failed(errno, path, error);
 }
 

@@ -8,6 +8,8 @@
 // (a pipe laid at the name never holds the program). What a descriptor is
 // of is then told by fstat on it, never by a look at the name before: a
 // name swapped between a look and an open cannot lead the open elsewhere.
+// Writes, links, renames and removals go the same way, relative to the
+// descriptor of the folder reached so.
 #include "platform/ErrorCodes.h"
 
 #include <QString>
@@ -39,6 +41,29 @@ QString ChosenFolderOf(const QString& path);
 // file by openat. A path under no chosen folder is opened as named with only
 // its last part refused as a link. The descriptor, or -1 with the error.
 int OpenInSharedFolder(const QString& path, int flags, mode_t mode, SystemError& error);
+
+// The folder path lies in, reached as OpenInSharedFolder reaches it (the
+// chosen folder as named, no link followed below it), as an O_PATH
+// descriptor for the *at calls, and the last part of path in name. Every
+// write, link, rename and removal in a shared folder goes relative to it:
+// a folder swapped for a link after a look cannot lead the call elsewhere.
+// -1 with the error where a folder on the way is missing or a link. Closed
+// with CloseSharedFolder.
+int OpenSharedFolderOf(const QString& path, QByteArray& name, SystemError& error);
+void CloseSharedFolder(int fd);
+// The path a descriptor of OpenSharedFolderOf was opened for, as the caller
+// spelled it (empty for any other descriptor): for test seams that match
+// calls by path names.
+QString PathOfSharedFolder(int fd);
+
+// unlink(2), rename(2) (renameat2(2) with flags), link(2) and a check that
+// a name is taken, each relative to the descriptor of the folder the path
+// lies in (two of them for two folders): 0 or -1 with errno, as the call.
+int UnlinkInSharedFolder(const QString& path);
+int RenameInSharedFolder(const QString& from, const QString& to, unsigned int flags = 0);
+int LinkInSharedFolder(const QString& from, const QString& to);
+// Whether anything (a link included) lies at the name.
+bool NameTakenInSharedFolder(const QString& path);
 
 // Checks a descriptor just opened to read path: a regular file no larger
 // than limit. A pipe, socket, device or folder is a damaged file

@@ -114,7 +114,7 @@ std::optional<std::string> ReadCurveFile(const QString& path, struct stat& look,
 bool LinkOrCopyCurve(const CurveFileCopy& copy, SystemError& error)
 {
     const QByteArray from = QFile::encodeName(copy.OldPath);
-    if (::link(from.constData(), QFile::encodeName(copy.NewPath).constData()) == 0)
+    if (LinkInSharedFolder(copy.OldPath, copy.NewPath) == 0)
         return true;
     // The second name must be new, and a missing curve has nothing to keep.
     const int reason = errno;

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QRandomGenerator>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -252,20 +253,38 @@ bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError
 {
     if (!CopyToNewName(from, to, error))
         return false;
-    const QByteArray targetName = QFile::encodeName(to);
     // The new name on the disk before the old one goes: a power cut must
     // not take both.
     if (!SyncFolder(QFileInfo(to).absolutePath())) {
         error = ErrorFromErrno(errno, to);
-        ::unlink(targetName.constData());
+        UnlinkInSharedFolder(to);
         return false;
     }
-    if (::unlink(QFile::encodeName(from).constData()) != 0) {
+    if (UnlinkInSharedFolder(from) != 0) {
         error = ErrorFromErrno(errno, from);
-        ::unlink(targetName.constData());
+        UnlinkInSharedFolder(to);
         return false;
     }
     return true;
+}
+
+// The mode bits of Qt's permissions (its "user" bits left out: they are the
+// owner's again).
+mode_t ModeBits(QFileDevice::Permissions permissions)
+{
+    const struct {
+        QFileDevice::Permission Qt;
+        mode_t Mode;
+    } bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+    };
+    mode_t mode = 0;
+    for (const auto& bit : bits)
+        if (permissions.testFlag(bit.Qt))
+            mode |= bit.Mode;
+    return mode;
 }
 
 // The move across file systems: a copy under a temporary name beside the
@@ -293,31 +312,46 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
         & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
     source.close();
 
+    // The copy made, linked and removed in the target's folder as reached
+    // from the chosen one: a folder swapped for a link meanwhile gets nothing.
     const QFileInfo target(to);
-    QByteArray temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                                        + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(temp.data());
+    QByteArray name;
+    const int folder = OpenSharedFolderOf(to, name, error);
+    if (folder < 0)
+        return false;
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        QString random;
+        for (int i = 0; i < 6; ++i)
+            random += QLatin1Char("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(62)]);
+        temp = QFile::encodeName(QLatin1Char('.') + target.fileName() + QLatin1Char('.') + random);
+        fd = ::openat(folder, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
         error = ErrorFromErrno(errno, to);
+        CloseSharedFolder(folder);
         return false;
     }
-    const QString tempPath = QFile::decodeName(temp);
+    const QString tempPath = target.absolutePath() + u'/' + QFile::decodeName(temp);
     bool ok = WriteWhole(fd, bytes);
     int failure = ok ? 0 : errno;
+    if (ok && ::fchmod(fd, ModeBits(mode)) != 0) {
+        ok = false;
+        failure = errno;
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         failure = errno;
     }
-    if (ok && !QFile::setPermissions(tempPath, mode)) {
-        ok = false;
-        failure = EPERM;
-    }
-    const QByteArray targetName = QFile::encodeName(to);
-    if (ok && ::link(temp.constData(), targetName.constData()) != 0) {
+    if (ok && ::linkat(folder, temp.constData(), folder, name.constData(), 0) != 0) {
         ok = false;
         failure = errno;
     }
-    ::unlink(temp.constData());
+    ::unlinkat(folder, temp.constData(), 0);
+    CloseSharedFolder(folder);
     // A target without hard links takes the copy under its name at once.
     if (!ok && byCopy == MoveByCopy::Allowed && LinkRefused(failure))
         return CopyToNewNameThenRemove(from, to, error);
@@ -325,10 +359,9 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
         error = ErrorFromErrno(failure, failure == EEXIST ? to : tempPath);
         return false;
     }
-    const QByteArray sourceName = QFile::encodeName(from);
-    if (::unlink(sourceName.constData()) != 0) {
+    if (UnlinkInSharedFolder(from) != 0) {
         const int reason = errno;
-        ::unlink(targetName.constData());
+        UnlinkInSharedFolder(to);
         error = ErrorFromErrno(reason, from);
         return false;
     }
@@ -339,19 +372,17 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
 
 bool dskMoveFileNew(const QString& from, const QString& to, SystemError& error, MoveByCopy byCopy)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+    if (RenameInSharedFolder(from, to, RENAME_NOREPLACE) == 0)
         return true;
     int reason = errno;
     if (reason == EINVAL || reason == ENOSYS || reason == ENOTSUP) {
         // A file system that cannot rename without replacing: a second name,
         // which refuses an existing one, then the first name removed.
-        if (::link(source.constData(), target.constData()) == 0) {
-            if (::unlink(source.constData()) == 0)
+        if (LinkInSharedFolder(from, to) == 0) {
+            if (UnlinkInSharedFolder(from) == 0)
                 return true;
             reason = errno;
-            ::unlink(target.constData());
+            UnlinkInSharedFolder(to);
             error = ErrorFromErrno(reason, from);
             return false;
         }

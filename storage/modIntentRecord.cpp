@@ -252,9 +252,8 @@ bool SyncOrFail(const QString& folder, SystemError& error)
 // (EEXIST otherwise), and syncs it; a file cut short is removed again.
 bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& error, int& reason)
 {
-    const QByteArray name = QFile::encodeName(path);
     reason = 0;
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = OpenInSharedFolder(path, O_WRONLY | O_CREAT | O_EXCL, 0644, error);
     if (fd < 0) {
         reason = errno;
         error = ErrorFromErrno(reason, path);
@@ -276,7 +275,7 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
     if (::close(fd) != 0 && reason == 0)
         reason = errno;
     if (reason != 0) {
-        ::unlink(name.constData());
+        UnlinkInSharedFolder(path);
         error = ErrorFromErrno(reason, path);
         return false;
     }
@@ -583,7 +582,7 @@ bool CreateIntentRecord(const QString& folder, const QString& stem, const Intent
     // Only a record whose name is on the disk counts as written.
     if (SyncOrFail(folder, error))
         return true;
-    ::unlink(QFile::encodeName(path).constData());
+    UnlinkInSharedFolder(path);
     SyncFolder(folder);
     return false;
 }
@@ -595,9 +594,9 @@ bool RewriteIntentRecord(const QString& path, const IntentRecord& record, System
     QString made;
     if (!CreateRecordFile(folder, stem, IntentRecordBytes(record, folder), made, error))
         return false;
-    if (::rename(QFile::encodeName(made).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (RenameInSharedFolder(made, path) != 0) {
         error = ErrorFromErrno(errno, path);
-        ::unlink(QFile::encodeName(made).constData());
+        UnlinkInSharedFolder(made);
         return false;
     }
     return SyncOrFail(folder, error);
@@ -658,7 +657,7 @@ IntentRead ReadIntentRecord(const QString& path, IntentRecord& record, const QSt
     QString aside = dskAsideName(name, 1);
     for (int n = 2; QFileInfo::exists(JoinPath(folder, aside)); ++n)
         aside = dskAsideName(name, n);
-    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(JoinPath(folder, aside)).constData()) != 0) {
+    if (RenameInSharedFolder(path, JoinPath(folder, aside)) != 0) {
         WriteLog(ErrorFromErrno(errno, path), procedure,
                  QStringLiteral("%1 is no whole record of a step; nothing was done on its word").arg(path));
         return IntentRead::Unreadable;
@@ -777,7 +776,7 @@ IntentRemoval RemoveIfItHolds(const IntentFile& file, const QString& procedure, 
                         .arg(file.Path), procedure);
         return IntentRemoval::OtherBytes;
     }
-    if (::unlink(QFile::encodeName(file.Path).constData()) != 0) {
+    if (UnlinkInSharedFolder(file.Path) != 0) {
         WriteLog(ErrorFromErrno(errno, file.Path), procedure, file.Path);
         return IntentRemoval::Failed;
     }
@@ -836,7 +835,7 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
         KeepFileProgressShown();
         IntentRemoval removal = IntentRemoval::Failed;
         if (staged && CutShortCopyOf(*staged, file.Path)) {
-            if (::unlink(QFile::encodeName(file.Path).constData()) == 0) {
+            if (UnlinkInSharedFolder(file.Path) == 0) {
                 removal = IntentRemoval::Removed;
                 WriteLog(0, QStringLiteral("%1 removed: a copy of %2 a stop cut short").arg(file.Path, staged->Path),
                          procedure);
@@ -871,7 +870,7 @@ bool FinishIntent(const QString& recordPath, const IntentRecord& record, IntentC
     if (!ok)
         return false;
     // The record is gone only once its folder says so on the disk.
-    if (::unlink(QFile::encodeName(recordPath).constData()) != 0
+    if (UnlinkInSharedFolder(recordPath) != 0
         && (errno != ENOENT || !FolderIsThere(FolderOf(recordPath), error))) {
         WriteLog(error.Number != 0 ? error : ErrorFromErrno(errno, recordPath), procedure, recordPath);
         return false;

@@ -25,6 +25,7 @@
 #include <QTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -304,7 +305,7 @@ struct StagedReport {
 
 void RemoveStaged(const QString& tempPath)
 {
-    ::unlink(QFile::encodeName(tempPath).constData());
+    UnlinkInSharedFolder(tempPath);
 }
 
 // The report's bytes in a new read-only file under a hidden temporary name
@@ -316,8 +317,23 @@ QString WriteStagedReport(const QString& folder, const QString& name, const Prot
     dskPutHeader(out, "QTA");
     PutRecord(out, record);
     const std::string& bytes = out.Bytes();
+    // Made in the folder as reached from the chosen one, never through a
+    // link laid at a folder's name.
     QByteArray pattern = QFile::encodeName(folder + QString::fromLatin1(StagedNamePattern));
-    const int fd = ::mkstemp(pattern.data());
+    QByteArray leaf;
+    const int at = OpenSharedFolderOf(QFile::decodeName(pattern), leaf, failure);
+    int fd = -1;
+    for (int attempt = 0; at >= 0 && attempt < 100 && fd < 0; ++attempt) {
+        QByteArray staged = leaf;
+        for (qsizetype i = staged.size() - 6; i < staged.size(); ++i)
+            staged[i] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"[QRandomGenerator::global()->bounded(62)];
+        fd = ::openat(at, staged.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            pattern = pattern.left(pattern.size() - leaf.size()) + staged;
+        else if (errno != EEXIST)
+            break;
+    }
+    CloseSharedFolder(at);
     if (fd < 0) {
         failure = ErrorFromErrno(errno);
         LogError(failure, JoinPath(folder, name), procName);
@@ -958,7 +974,7 @@ void ImportCurveFile(const QString& folder, const QString& name, ImportRun& run)
         CountFailure(run, failure);
         const QString curvePath = JoinPath(DataFolder, curveName);
         SetAttr(curvePath, AttrNormal);
-        if (!QFile::remove(curvePath))
+        if (UnlinkInSharedFolder(curvePath) != 0)
             LogError(ErrorFromErrno(errno, curvePath), curvePath, procName);
         return;
     }

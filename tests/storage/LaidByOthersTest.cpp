@@ -816,6 +816,61 @@ TEST_F(LaidByOthers, TheSeatFolderIsTheOneTheSeatLocked)
              ASSERT_TRUE(QDir(f.Seat).removeRecursively() && QDir().rename(kept, f.Seat));
              EXPECT_EQ(Restart(), QStringList{QStringLiteral("a")});
          }},
+        // ---- Folders swapped for a link inside a write's own file calls ----
+        {"the style folder swapped for a link to a folder outside as the ended series' report is given its name",
+         [&](const Folders& f) {
+             const QString style = f.Data + u'/' + dskStyleFolderName(QStringLiteral("s"));
+             const QString kept = f.Data + QStringLiteral("/kept");
+             const QString outside = f.Home + QStringLiteral("/lot");
+             ASSERT_TRUE(QDir().mkpath(style) && QDir().mkpath(outside));
+             const QStringList before = FolderState(outside);
+             const std::string below = QFile::encodeName(style).toStdString() + "/";
+             bool swapped = false;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 if (!swapped && (call == "link" || call == "rename") && path.rfind(below, 0) == 0)
+                     swapped = QDir().rename(style, kept) && QFile::link(outside, style);
+                 return 0;
+             };
+             const bool saved = SavePendingSeriesReport(1);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(swapped);
+             EXPECT_TRUE(saved);
+             EndPendingSeries(1);
+             EXPECT_EQ(FolderState(outside), before);
+             // The report is where the folder the move began in went.
+             EXPECT_EQ(QDir(kept).entryList({QStringLiteral("*.QTA")}, QDir::Files).size(), 1);
+             EXPECT_EQ(Restart(), QStringList());
+         }},
+        {"the seat folder swapped for a link to a folder outside as the ended series' staged report is given its name",
+         [&](const Folders& f) {
+             const QString kept = f.Data + QStringLiteral("/kept");
+             const QString outside = f.Home + QStringLiteral("/lot");
+             ASSERT_TRUE(QDir().mkpath(outside));
+             const QStringList before = FolderState(outside);
+             const std::string below = QFile::encodeName(f.Seat).toStdString() + "/";
+             bool swapped = false;
+             FileCallAnswer = [&](const std::string& call, const std::string& path) {
+                 if (!swapped && call == "link" && path.rfind(below, 0) == 0)
+                     swapped = QDir().rename(f.Seat, kept) && QFile::link(outside, f.Seat);
+                 return 0;
+             };
+             SavePendingSeriesReport(1);
+             FileCallAnswer = nullptr;
+             ASSERT_TRUE(swapped);
+             EXPECT_EQ(FolderState(outside), before);
+             // Neither lost nor reported twice: the series open in the seat's
+             // own folder, or its one report saved.
+             ASSERT_TRUE(QFile::remove(f.Seat) && QDir().rename(kept, f.Seat));
+             const QStringList open = Restart();
+             int reports = 0;
+             QDirIterator it(f.Data, {QStringLiteral("2024*.QTA")}, QDir::Files, QDirIterator::Subdirectories);
+             for (; it.hasNext(); it.next())
+                 ++reports;
+             QDirIterator there(f.Program, {QStringLiteral("2024*.QTA")}, QDir::Files, QDirIterator::Subdirectories);
+             for (; there.hasNext(); there.next())
+                 ++reports;
+             EXPECT_EQ(open.size() + reports, 1) << Utf8(open.join(u','));
+         }},
     };
     RunRows(rows, n);
 }
@@ -1018,6 +1073,18 @@ TEST_F(LaidByOthers, NothingLaidAtANameHoldsOrEndsAStart)
              return 0;
          },
          [](const Folders&) {}},
+        // ---- The program folder's own lock ----
+        {"a pipe of another user as the program folder's lock",
+         [](const Folders& f) { LayPipe(f.Program + "/QUINTARA.LCK"); },
+         [](const Folders& f) {
+             InstanceLock lock(f.Program);
+             return lock.TryLock() ? 0 : 1;
+         },
+         [](const Folders& f) {
+             // Set aside as a damaged file; the lock is a file of its own.
+             EXPECT_TRUE(IsPipe(f.Program + "/QUINTARA.LCK.BAD"));
+             EXPECT_FALSE(IsPipe(f.Program + "/QUINTARA.LCK"));
+         }},
     };
     int n = 100;
     for (const LaidRow& row : rows) {

@@ -63,7 +63,7 @@ extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, cons
         errno = EINVAL;
         return -1;
     }
-    const int answer = FileCallAnswer ? FileCallAnswer("rename", newPath) : 0;
+    const int answer = FileCallAnswer ? FileCallAnswer("rename", FullPathAt(newFolder, newPath)) : 0;
     if (answer > 0) {
         errno = answer;
         return -1;

@@ -72,6 +72,26 @@ extern "C" int rename(const char* from, const char* to) noexcept
                     [&] { return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to)); });
 }
 
+// The same for the calls relative to a folder's descriptor, by which the
+// program removes and renames in shared folders.
+extern "C" int unlinkat(int folder, const char* path, int flags) noexcept
+{
+    const std::string full = FullPathAt(folder, path);
+    if (g_noteCalls)
+        g_calls.push_back("unlink " + full);
+    return Answered("unlink", full.c_str(),
+                    [&] { return static_cast<int>(::syscall(SYS_unlinkat, folder, path, flags)); });
+}
+
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept
+{
+    const std::string full = FullPathAt(toFolder, to);
+    if (g_noteCalls)
+        g_calls.push_back("rename " + full);
+    return Answered("rename", full.c_str(),
+                    [&] { return static_cast<int>(::syscall(SYS_renameat, fromFolder, from, toFolder, to)); });
+}
+
 namespace {
 
 // The first call from `from` on that starts with the text, or -1.

@@ -9,6 +9,7 @@
 #include "platform/Conversions.h"
 #include "platform/OleDate.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SharedFolder.h"
 #include "storage/modTestReport.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <cstring>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -36,6 +38,38 @@ extern "C" int link(const char* from, const char* to) noexcept
 }
 
 std::function<int(const std::string& call, const std::string& path)> FileCallAnswer;
+
+std::string FullPathAt(int folder, const char* path)
+{
+    if (folder == AT_FDCWD || path[0] == '/')
+        return path;
+    const QString spelled = PathOfSharedFolder(folder);
+    if (!spelled.isEmpty())
+        return QFile::encodeName(spelled).toStdString() + "/" + path;
+    char base[PATH_MAX];
+    const ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(folder)).c_str(), base, sizeof base);
+    return length > 0 ? std::string(base, static_cast<std::size_t>(length)) + "/" + path : std::string(path);
+}
+
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) noexcept
+{
+    if (!LinksRefusedBelow.isEmpty()
+        && QFile::decodeName(FullPathAt(fromFolder, from).c_str()).startsWith(LinksRefusedBelow)) {
+        errno = EXDEV;
+        return -1;
+    }
+    const int answer = FileCallAnswer ? FileCallAnswer("link", FullPathAt(toFolder, to)) : 0;
+    if (answer > 0) {
+        errno = answer;
+        return -1;
+    }
+    const int result = static_cast<int>(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+    if (result == 0 && answer < 0) {
+        errno = -answer;
+        return -1;
+    }
+    return result;
+}
 
 extern "C" int fsync(int fd)
 {

@@ -42,12 +42,17 @@ extern QString FailingSyncFolder;
 // named here (its path and "/"), as between two file systems.
 extern QString LinksRefusedBelow;
 
-// The unlink and rename stand-ins of this test program ask this first,
-// when set, with the call ("unlink", "rename") and the path it removes or
-// renames onto: an errno refuses the call (a share gone away), 0 runs it,
+// The unlink, rename and linkat stand-ins of this test program ask this
+// first, when set, with the call ("unlink", "rename", "link") and the path
+// it removes, renames or links onto: an errno refuses the call (a share gone away), 0 runs it,
 // and minus an errno runs it and then answers that error (a share that
 // applied the call and lost the answer).
 extern std::function<int(const std::string& call, const std::string& path)> FileCallAnswer;
+
+// The whole path a call relative to a folder descriptor names, as the
+// program spelled the folder where it opened it (OpenSharedFolderOf), so
+// that the stand-ins above match the calls by the paths the tests know.
+std::string FullPathAt(int folder, const char* path);
 
 // The next start: the series the pending files give.
 std::vector<Protocol> NextStart();

@@ -1352,8 +1352,13 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                     };
                 else if (verb == "refuse")
                     FileCallAnswer = [reports, gone, this](const std::string& call, const std::string& path) {
-                        if (call == "rename" && path.rfind(reports, 0) == 0)
+                        // Gone under the call: a call relative to the
+                        // folder's descriptor meets a share gone away, not
+                        // the folder moved elsewhere.
+                        if (call == "rename" && path.rfind(reports, 0) == 0) {
                             QDir().rename(Data, gone);
+                            return ENOENT;
+                        }
                         return 0;
                     };
             } else if (verb == "old") {
