@@ -606,6 +606,18 @@ QString DataFolderOfNote(const OpenStep& note)
                                                                                                : seat;
 }
 
+// A seat folder of this seat's that the program folder stood in for and
+// that was never made (the seat's first start could not reach the data
+// folder, which held nothing of the layout before seats to take over),
+// while the data folder holding it is a folder again: nothing lies at the
+// seat folder's name, not even a link.
+bool NeverMadeSeatFolderBack(const OpenStep& note)
+{
+    const QString data = DataFolderOfNote(note);
+    const QFileInfo seat(note.Record.Folder);
+    return !SameFolder(data, note.Record.Folder) && !seat.exists() && !seat.isSymLink() && QFileInfo(data).isDir();
+}
+
 // The folder the program folder stood in for can be reached again: the
 // reports and DFQ files written into the program folder meanwhile stay
 // there, where no other seat's search finds them, so the operator is told
@@ -623,10 +635,12 @@ bool AskStandInOver(const OpenStep& note)
             reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
     const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
     WriteLog(0,
-             QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
+             QStringLiteral("%1 can be reached again; %2 %3 and %4 DFQ %5 were written into %6 meanwhile")
                  .arg(note.Record.Folder)
                  .arg(reports)
+                 .arg(reports == 1 ? QStringLiteral("report") : QStringLiteral("reports"))
                  .arg(dfq)
+                 .arg(dfq == 1 ? QStringLiteral("file") : QStringLiteral("files"))
                  .arg(program),
              LoadProcedure);
     return ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program),
@@ -1582,12 +1596,16 @@ void LoadPendingProtocols()
         // series of the layout before seats to be taken over.
         if (!named)
             MakeLeftSeatFolder(note.Record.Folder);
+        // Made or not, nothing of this seat lies there yet: the data folder
+        // back (a folder, as the data settings find it) is asked about all
+        // the same, and Yes makes the seat folder as that choice does.
+        const bool unmade = !named && NeverMadeSeatFolderBack(note);
         if (!named
-            && ((!away.isEmpty() && CleanPath(note.Record.Folder) == CleanPath(away)) || !QFileInfo(note.Record.Folder).isDir()
-                || !HoldLeftSeatFolder(note.Record.Folder)))
+            && ((!away.isEmpty() && CleanPath(note.Record.Folder) == CleanPath(away))
+                || (!unmade && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))))
             continue;
         OpenStep kept = note;
-        if (!named) {
+        if (!named && !unmade) {
             // What a run left there is finished or judged before a series
             // there is loaded: the take-over of the layout before seats, and
             // the steps on the seat's files (a termination committed before
@@ -1607,7 +1625,7 @@ void LoadPendingProtocols()
             }
         }
         const std::size_t before = Protocols.size();
-        if (!named)
+        if (!named && !unmade)
             loadFrom(note.Record.Folder);
         const bool done = named || (kept.Record.Removed.empty() && Protocols.size() == before);
         // While the program folder stands in, its note stays until the

@@ -1248,6 +1248,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                         number = "48 " + std::to_string(reports) + ' ' + std::to_string(dfq);
             if (Presenter.Shown[seen] == ComposeMessage(54, {Data + QStringLiteral("/QDAS"), Programs['A']}, Language))
                 number = "54";
+            if (Presenter.Shown[seen] == ComposeMessage(53, {Folder('A'), 1}, Language))
+                number = "53";
             shown += " [" + number + ']';
         }
         return shown;
@@ -1582,6 +1584,30 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "start(data)=up a:0; dfq=program [54]; dfq=program; qdas; dfq=qdas; tick; drop; start(data)=up [46]; "
          "dfq=program [54]; back; no; start(program)=up a:0 [48 0 1]; dfq=qdas; end=ok; "
          "start(program)=up a:0 [48 0 1]"},
+        // A seat whose folder was never made: its first start could not
+        // reach the data folder, which holds nothing of the layout before
+        // seats. The data folder back is asked about at every start all the
+        // same; Yes takes it and makes the seat folder.
+        {"a seat named anew while the data folder is away: asked once it is back, the former seat told",
+         [&] {
+             const std::string story =
+                 play({"start", "end", "machine NEW", "drop", "start", "open c", "end", "back", "no", "start", "end",
+                       "yes", "start", "list", "end", "start", "end", "start"});
+             SetMachineForTests(QString(), QString());
+             WriteFileBytes(Programs['A'] + QStringLiteral("/QUINTARA.SEAT"), "LAB-A\r\n");
+             return story;
+         },
+         "start(data)=up a:0; end=ok; machine NEW=ok; drop; start(data)=up [46]; open c=ok; end=ok; back; no; "
+         "start(program)=up c:0 [48 0 0]; end=ok; yes; start(program)=up c:0 [48 0 0]; list= c:0; end=ok; "
+         "start(data)=up c:0 [53]; end=ok; start(data)=up c:0"},
+        {"a new seat's first start while the data folder is away",
+         [&] {
+             QDir(Folder('A')).removeRecursively();
+             return play({"drop", "start", "open c", "end", "back", "no", "start", "end", "yes", "start", "end",
+                          "start", "ls"});
+         },
+         "drop; start(data)=up [46]; open c=ok; end=ok; back; no; start(program)=up c:0 [48 0 0]; end=ok; yes; "
+         "start(program)=up c:0 [48 0 0]; end=ok; start(data)=up c:0; ls=SEAT-LAB-A 0"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
