@@ -1363,6 +1363,13 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 // no seat folder yet.
                 QDir(Folder('A')).removeRecursively();
                 WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("o")));
+            } else if (verb == "log") {
+                // What the log's last line of a folder back counts.
+                const QString log = QString::fromStdString(ReadFileBytes(Programs['A'] + QStringLiteral("/QUINTARA.LOG")));
+                const QString mark = QStringLiteral("can be reached again; ");
+                const qsizetype from = log.lastIndexOf(mark);
+                const qsizetype to = from < 0 ? -1 : log.indexOf(QStringLiteral(" into "), from);
+                said = to < 0 ? "=none" : '=' + log.mid(from + mark.size(), to - from - mark.size()).toStdString();
             } else if (verb == "list") {
                 said = '=' + OpenSeries();
             } else if (verb == "ls") {
@@ -1608,6 +1615,10 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          },
          "drop; start(data)=up [46]; open c=ok; end=ok; back; no; start(program)=up c:0 [48 0 0]; end=ok; yes; "
          "start(program)=up c:0 [48 0 0]; end=ok; start(data)=up c:0; ls=SEAT-LAB-A 0"},
+        {"one report and one DFQ file written meanwhile, as the log counts them",
+         [&] { return play({"drop", "start", "open c", "terminate c", "dfq", "end", "back", "no", "start", "log"}); },
+         "drop; start(data)=up [46]; open c=ok; terminate c=ok; dfq=program [54]; end=ok; back; no; "
+         "start(program)=up a:0 [48 1 1]; log=1 report and 1 DFQ file were written"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
