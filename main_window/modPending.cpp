@@ -1589,6 +1589,7 @@ void LoadPendingProtocols()
     // change that named it. The data folder the operator takes again at
     // message 48 is taken once the series are all loaded.
     QString back;
+    const std::size_t own = Protocols.size();
     for (const OpenStep& note : StandInNotes()) {
         const bool named = SameFolder(note.Record.Folder, folder);
         // The data folder holding a seat folder never made (the seat's first
@@ -1637,11 +1638,15 @@ void LoadPendingProtocols()
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;
+    std::vector<char> cameBack(Protocols.size(), 0);
+    for (std::size_t i = own; i <= upper; ++i)
+        cameBack[i] = 1;
     for (std::size_t i = 1; i < upper; ++i)
         for (std::size_t j = i + 1; j <= upper; ++j)
             if (Protocols[j].Date < Protocols[i].Date) {
                 std::swap(Protocols[i], Protocols[j]);
                 std::swap(origin[i], origin[j]);
+                std::swap(cameBack[i], cameBack[j]);
             }
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
@@ -1653,8 +1658,20 @@ void LoadPendingProtocols()
         ShowMessage(32);
     // Yes to message 48: the folder is taken as the data settings take it,
     // with the series loaded above.
+    const std::size_t loaded = Protocols.size();
     if (!back.isEmpty())
         ChooseDataFolder(back);
+    // The run that could not load the series of a folder that was away
+    // showed none and kept that view: a series back from it is shown, as
+    // the run that left it there showed its series (the first by date). A
+    // view of the settings' own series stays.
+    if (CurrentProtocol == 0) {
+        const auto first = std::find(cameBack.begin(), cameBack.end(), 1);
+        if (first != cameBack.end())
+            CurrentProtocol = static_cast<int16_t>(first - cameBack.begin());
+        else if (Protocols.size() > loaded)
+            CurrentProtocol = static_cast<int16_t>(loaded);
+    }
 }
 
 DataFolderChoice::DataFolderChoice()

@@ -1370,6 +1370,21 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 const qsizetype from = log.lastIndexOf(mark);
                 const qsizetype to = from < 0 ? -1 : log.indexOf(QStringLiteral(" into "), from);
                 said = to < 0 ? "=none" : '=' + log.mid(from + mark.size(), to - from - mark.size()).toStdString();
+            } else if (verb == "view") {
+                // The series the main window shows first: its index ("0" for
+                // a new series), as the start leaves it.
+                CurrentProtocol = static_cast<int16_t>(std::min<std::size_t>(
+                    static_cast<std::size_t>(std::max<int16_t>(CurrentProtocol, 0)), Protocols.size() - 1));
+                // The window cuts the remembered index to the series there
+                // are, and the run's end keeps it in the settings.
+                said = '=' + std::to_string(CurrentProtocol) + (SaveSettings() ? "" : " unsaved");
+            } else if (verb == "show") {
+                // The operator shows the first series; the run's end keeps
+                // that in the settings.
+                CurrentProtocol = 1;
+                said = SaveSettings() ? "" : "=unsaved";
+            } else if (verb == "pending") {
+                said = '=' + PendingIn(Folder('A')).join(u',').toStdString();
             } else if (verb == "list") {
                 said = '=' + OpenSeries();
             } else if (verb == "ls") {
@@ -1619,6 +1634,23 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          [&] { return play({"drop", "start", "open c", "terminate c", "dfq", "end", "back", "no", "start", "log"}); },
          "drop; start(data)=up [46]; open c=ok; terminate c=ok; dfq=program [54]; end=ok; back; no; "
          "start(program)=up a:0 [48 1 1]; log=1 report and 1 DFQ file were written"},
+        // The run that could not load a series showed none; the start that
+        // brings it back shows it, as a start shows the series it loads.
+        {"a series left in the seat folder is shown by the start that brings it back, Yes or No",
+         [&] {
+             const std::string yes = play({"start", "show", "end", "drop", "start", "view", "end", "back", "yes",
+                                           "start", "view", "list", "pending", "end", "start", "view"});
+             onData();
+             return yes + " | "
+                 + play({"start", "show", "end", "drop", "start", "open c", "end", "back", "no", "start", "view",
+                         "end", "yes", "start", "view", "list", "pending", "end"});
+         },
+         "start(data)=up a:0; show; end=ok; drop; start(data)=up [46]; view=0; end=ok; back; yes; "
+         "start(program)=up a:0 [48 0 0]; view=1; list= a:0; pending=PENDING 2.QTA; end=ok; start(data)=up a:0; "
+         "view=1 | "
+         "start(data)=up a:0; show; end=ok; drop; start(data)=up [46]; open c=ok; end=ok; back; no; "
+         "start(program)=up a:0 c:0 [48 0 0]; view=1; end=ok; yes; start(program)=up a:0 c:0 [48 0 0]; view=1; "
+         "list= a:0 c:0; pending=PENDING 1.QTA,PENDING 2.QTA; end=ok"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
