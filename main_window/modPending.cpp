@@ -610,12 +610,17 @@ QString DataFolderOfNote(const OpenStep& note)
 // that was never made (the seat's first start could not reach the data
 // folder, which held nothing of the layout before seats to take over),
 // while the data folder holding it is a folder again: nothing lies at the
-// seat folder's name, not even a link.
+// seat folder's name, not even a link. Nor is an empty folder where a
+// share was unmounted a data folder back (a seat folder made there once is
+// not, and one named by the note's files was made): the data folder shows
+// something of what it holds.
 bool NeverMadeSeatFolderBack(const OpenStep& note)
 {
     const QString data = DataFolderOfNote(note);
     const QFileInfo seat(note.Record.Folder);
-    return !SameFolder(data, note.Record.Folder) && !seat.exists() && !seat.isSymLink() && QFileInfo(data).isDir();
+    return note.Record.Created.empty() && note.Record.Removed.empty() && !SameFolder(data, note.Record.Folder)
+        && !seat.exists() && !seat.isSymLink() && QFileInfo(data).isDir()
+        && !QDir(data).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
 // The folder the program folder stood in for can be reached again: the

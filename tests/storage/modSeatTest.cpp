@@ -1624,12 +1624,20 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "start(data)=up c:0 [53]; end=ok; start(data)=up c:0"},
         {"a new seat's first start while the data folder is away",
          [&] {
+             // The data folder holds another seat's folder only.
              QDir(Folder('A')).removeRecursively();
+             QDir().mkpath(Data + QStringLiteral("/SEAT-LAB-B"));
              return play({"drop", "start", "open c", "end", "back", "no", "start", "end", "yes", "start", "end",
                           "start", "ls"});
          },
          "drop; start(data)=up [46]; open c=ok; end=ok; back; no; start(program)=up c:0 [48 0 0]; end=ok; yes; "
-         "start(program)=up c:0 [48 0 0]; end=ok; start(data)=up c:0; ls=SEAT-LAB-A 0"},
+         "start(program)=up c:0 [48 0 0]; end=ok; start(data)=up c:0; ls=SEAT-LAB-A,SEAT-LAB-B 0"},
+        {"a seat folder that was made, an empty folder where the data folder was: not back, not asked",
+         [&] {
+             return play({"start", "end", "drop", "start", "end", "empty", "start", "end", "back", "start"});
+         },
+         "start(data)=up a:0; end=ok; drop; start(data)=up [46]; end=ok; empty; start(program)=up; end=ok; back; "
+         "start(program)=up a:0 [48 0 0]"},
         {"one report and one DFQ file written meanwhile, as the log counts them",
          [&] { return play({"drop", "start", "open c", "terminate c", "dfq", "end", "back", "no", "start", "log"}); },
          "drop; start(data)=up [46]; open c=ok; terminate c=ok; dfq=program [54]; end=ok; back; no; "
