@@ -1602,9 +1602,9 @@ void LoadPendingProtocols()
         // series of the layout before seats to be taken over.
         if (!named)
             MakeLeftSeatFolder(note.Record.Folder);
-        // Made or not, nothing of this seat lies there yet: the data folder
-        // back (a folder, as the data settings find it) is asked about all
-        // the same, and Yes makes the seat folder as that choice does.
+        // Left unmade, it holds nothing to finish or load, but its data
+        // folder back is asked about all the same (message 48), and Yes
+        // makes the seat folder as choosing that folder does.
         const bool unmade = !named && NeverMadeSeatFolderBack(note);
         if (!named
             && ((!away.isEmpty() && CleanPath(note.Record.Folder) == CleanPath(away))
