@@ -606,6 +606,23 @@ QString DataFolderOfNote(const OpenStep& note)
                                                                                                : seat;
 }
 
+// A seat folder of this seat's that the program folder stood in for and
+// that was never made (the seat's first start could not reach the data
+// folder, which held nothing of the layout before seats to take over),
+// while the data folder holding it is a folder again: nothing lies at the
+// seat folder's name, not even a link. Nor is an empty folder where a
+// share was unmounted a data folder back (a seat folder made there once is
+// not, and one named by the note's files was made): the data folder shows
+// something of what it holds.
+bool NeverMadeSeatFolderBack(const OpenStep& note)
+{
+    const QString data = DataFolderOfNote(note);
+    const QFileInfo seat(note.Record.Folder);
+    return note.Record.Created.empty() && note.Record.Removed.empty() && !SameFolder(data, note.Record.Folder)
+        && !seat.exists() && !seat.isSymLink() && QFileInfo(data).isDir()
+        && !QDir(data).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
 // The folder the program folder stood in for can be reached again: the
 // reports and DFQ files written into the program folder meanwhile stay
 // there, where no other seat's search finds them, so the operator is told
@@ -623,10 +640,12 @@ bool AskStandInOver(const OpenStep& note)
             reports += FilesWrittenSince(JoinPath(program, name), since, QStringLiteral(".QTA"));
     const int dfq = FilesWrittenSince(program, since, QStringLiteral(".DFQ"));
     WriteLog(0,
-             QStringLiteral("%1 can be reached again; %2 reports and %3 DFQ files were written into %4 meanwhile")
+             QStringLiteral("%1 can be reached again; %2 %3 and %4 DFQ %5 were written into %6 meanwhile")
                  .arg(note.Record.Folder)
                  .arg(reports)
+                 .arg(reports == 1 ? QStringLiteral("report") : QStringLiteral("reports"))
                  .arg(dfq)
+                 .arg(dfq == 1 ? QStringLiteral("file") : QStringLiteral("files"))
                  .arg(program),
              LoadProcedure);
     return ShowMessage(MsgStandInOver, {reports, dfq, QDir::toNativeSeparators(program),
@@ -1575,6 +1594,7 @@ void LoadPendingProtocols()
     // change that named it. The data folder the operator takes again at
     // message 48 is taken once the series are all loaded.
     QString back;
+    const std::size_t own = Protocols.size();
     for (const OpenStep& note : StandInNotes()) {
         const bool named = SameFolder(note.Record.Folder, folder);
         // The data folder holding a seat folder never made (the seat's first
@@ -1582,12 +1602,16 @@ void LoadPendingProtocols()
         // series of the layout before seats to be taken over.
         if (!named)
             MakeLeftSeatFolder(note.Record.Folder);
+        // Left unmade, it holds nothing to finish or load, but its data
+        // folder back is asked about all the same (message 48), and Yes
+        // makes the seat folder as choosing that folder does.
+        const bool unmade = !named && NeverMadeSeatFolderBack(note);
         if (!named
-            && ((!away.isEmpty() && CleanPath(note.Record.Folder) == CleanPath(away)) || !QFileInfo(note.Record.Folder).isDir()
-                || !HoldLeftSeatFolder(note.Record.Folder)))
+            && ((!away.isEmpty() && CleanPath(note.Record.Folder) == CleanPath(away))
+                || (!unmade && (!QFileInfo(note.Record.Folder).isDir() || !HoldLeftSeatFolder(note.Record.Folder)))))
             continue;
         OpenStep kept = note;
-        if (!named) {
+        if (!named && !unmade) {
             // What a run left there is finished or judged before a series
             // there is loaded: the take-over of the layout before seats, and
             // the steps on the seat's files (a termination committed before
@@ -1607,7 +1631,7 @@ void LoadPendingProtocols()
             }
         }
         const std::size_t before = Protocols.size();
-        if (!named)
+        if (!named && !unmade)
             loadFrom(note.Record.Folder);
         const bool done = named || (kept.Record.Removed.empty() && Protocols.size() == before);
         // While the program folder stands in, its note stays until the
@@ -1619,11 +1643,15 @@ void LoadPendingProtocols()
     }
     // By creation date, exchanging elements as the design does.
     const std::size_t upper = Protocols.size() - 1;
+    std::vector<char> cameBack(Protocols.size(), 0);
+    for (std::size_t i = own; i <= upper; ++i)
+        cameBack[i] = 1;
     for (std::size_t i = 1; i < upper; ++i)
         for (std::size_t j = i + 1; j <= upper; ++j)
             if (Protocols[j].Date < Protocols[i].Date) {
                 std::swap(Protocols[i], Protocols[j]);
                 std::swap(origin[i], origin[j]);
+                std::swap(cameBack[i], cameBack[j]);
             }
     g_open.resize(upper + 1);
     for (std::size_t i = 1; i <= upper; ++i)
@@ -1635,8 +1663,20 @@ void LoadPendingProtocols()
         ShowMessage(32);
     // Yes to message 48: the folder is taken as the data settings take it,
     // with the series loaded above.
+    const std::size_t loaded = Protocols.size();
     if (!back.isEmpty())
         ChooseDataFolder(back);
+    // The run that could not load the series of a folder that was away
+    // showed none and kept that view: a series back from it is shown, as
+    // the run that left it there showed its series (the first by date). A
+    // view of the settings' own series stays.
+    if (CurrentProtocol == 0) {
+        const auto first = std::find(cameBack.begin(), cameBack.end(), 1);
+        if (first != cameBack.end())
+            CurrentProtocol = static_cast<int16_t>(first - cameBack.begin());
+        else if (Protocols.size() > loaded)
+            CurrentProtocol = static_cast<int16_t>(loaded);
+    }
 }
 
 DataFolderChoice::DataFolderChoice()

@@ -1248,6 +1248,8 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                         number = "48 " + std::to_string(reports) + ' ' + std::to_string(dfq);
             if (Presenter.Shown[seen] == ComposeMessage(54, {Data + QStringLiteral("/QDAS"), Programs['A']}, Language))
                 number = "54";
+            if (Presenter.Shown[seen] == ComposeMessage(53, {Folder('A'), 1}, Language))
+                number = "53";
             shown += " [" + number + ']';
         }
         return shown;
@@ -1366,6 +1368,28 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
                 // no seat folder yet.
                 QDir(Folder('A')).removeRecursively();
                 WriteFileBytes(Data + QStringLiteral("/PENDING 1.QTA"), ReportFileBytes(Named("o")));
+            } else if (verb == "log") {
+                // What the log's last line of a folder back counts.
+                const QString log = QString::fromStdString(ReadFileBytes(Programs['A'] + QStringLiteral("/QUINTARA.LOG")));
+                const QString mark = QStringLiteral("can be reached again; ");
+                const qsizetype from = log.lastIndexOf(mark);
+                const qsizetype to = from < 0 ? -1 : log.indexOf(QStringLiteral(" into "), from);
+                said = to < 0 ? "=none" : '=' + log.mid(from + mark.size(), to - from - mark.size()).toStdString();
+            } else if (verb == "view") {
+                // The series the main window shows first: its index ("0" for
+                // a new series), as the start leaves it.
+                CurrentProtocol = static_cast<int16_t>(std::min<std::size_t>(
+                    static_cast<std::size_t>(std::max<int16_t>(CurrentProtocol, 0)), Protocols.size() - 1));
+                // The window cuts the remembered index to the series there
+                // are, and the run's end keeps it in the settings.
+                said = '=' + std::to_string(CurrentProtocol) + (SaveSettings() ? "" : " unsaved");
+            } else if (verb == "show") {
+                // The operator shows the first series; the run's end keeps
+                // that in the settings.
+                CurrentProtocol = 1;
+                said = SaveSettings() ? "" : "=unsaved";
+            } else if (verb == "pending") {
+                said = '=' + PendingIn(Folder('A')).join(u',').toStdString();
             } else if (verb == "list") {
                 said = '=' + OpenSeries();
             } else if (verb == "ls") {
@@ -1587,6 +1611,59 @@ TEST_F(Seats, AFolderThatDropsOrIsUnmountedIsAwayAndItsSeriesComeBackOnce)
          "start(data)=up a:0; dfq=program [54]; dfq=program; qdas; dfq=qdas; tick; drop; start(data)=up [46]; "
          "dfq=program [54]; back; no; start(program)=up a:0 [48 0 1]; dfq=qdas; end=ok; "
          "start(program)=up a:0 [48 0 1]"},
+        // A seat whose folder was never made: its first start could not
+        // reach the data folder, which holds nothing of the layout before
+        // seats. The data folder back is asked about at every start all the
+        // same; Yes takes it and makes the seat folder.
+        {"a seat named anew while the data folder is away: asked once it is back, the former seat told",
+         [&] {
+             const std::string story =
+                 play({"start", "end", "machine NEW", "drop", "start", "open c", "end", "back", "no", "start", "end",
+                       "yes", "start", "list", "end", "start", "end", "start"});
+             SetMachineForTests(QString(), QString());
+             WriteFileBytes(Programs['A'] + QStringLiteral("/QUINTARA.SEAT"), "LAB-A\r\n");
+             return story;
+         },
+         "start(data)=up a:0; end=ok; machine NEW=ok; drop; start(data)=up [46]; open c=ok; end=ok; back; no; "
+         "start(program)=up c:0 [48 0 0]; end=ok; yes; start(program)=up c:0 [48 0 0]; list= c:0; end=ok; "
+         "start(data)=up c:0 [53]; end=ok; start(data)=up c:0"},
+        {"a new seat's first start while the data folder is away",
+         [&] {
+             // The data folder holds another seat's folder only.
+             QDir(Folder('A')).removeRecursively();
+             QDir().mkpath(Data + QStringLiteral("/SEAT-LAB-B"));
+             return play({"drop", "start", "open c", "end", "back", "no", "start", "end", "yes", "start", "end",
+                          "start", "ls"});
+         },
+         "drop; start(data)=up [46]; open c=ok; end=ok; back; no; start(program)=up c:0 [48 0 0]; end=ok; yes; "
+         "start(program)=up c:0 [48 0 0]; end=ok; start(data)=up c:0; ls=SEAT-LAB-A,SEAT-LAB-B 0"},
+        {"a seat folder that was made, an empty folder where the data folder was: not back, not asked",
+         [&] {
+             return play({"start", "end", "drop", "start", "end", "empty", "start", "end", "back", "start"});
+         },
+         "start(data)=up a:0; end=ok; drop; start(data)=up [46]; end=ok; empty; start(program)=up; end=ok; back; "
+         "start(program)=up a:0 [48 0 0]"},
+        {"one report and one DFQ file written meanwhile, as the log counts them",
+         [&] { return play({"drop", "start", "open c", "terminate c", "dfq", "end", "back", "no", "start", "log"}); },
+         "drop; start(data)=up [46]; open c=ok; terminate c=ok; dfq=program [54]; end=ok; back; no; "
+         "start(program)=up a:0 [48 1 1]; log=1 report and 1 DFQ file were written"},
+        // The run that could not load a series showed none; the start that
+        // brings it back shows it, as a start shows the series it loads.
+        {"a series left in the seat folder is shown by the start that brings it back, Yes or No",
+         [&] {
+             const std::string yes = play({"start", "show", "end", "drop", "start", "view", "end", "back", "yes",
+                                           "start", "view", "list", "pending", "end", "start", "view"});
+             onData();
+             return yes + " | "
+                 + play({"start", "show", "end", "drop", "start", "open c", "end", "back", "no", "start", "view",
+                         "end", "yes", "start", "view", "list", "pending", "end"});
+         },
+         "start(data)=up a:0; show; end=ok; drop; start(data)=up [46]; view=0; end=ok; back; yes; "
+         "start(program)=up a:0 [48 0 0]; view=1; list= a:0; pending=PENDING 2.QTA; end=ok; start(data)=up a:0; "
+         "view=1 | "
+         "start(data)=up a:0; show; end=ok; drop; start(data)=up [46]; open c=ok; end=ok; back; no; "
+         "start(program)=up a:0 c:0 [48 0 0]; view=1; end=ok; yes; start(program)=up a:0 c:0 [48 0 0]; view=1; "
+         "list= a:0 c:0; pending=PENDING 1.QTA,PENDING 2.QTA; end=ok"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Case);
