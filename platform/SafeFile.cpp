@@ -81,24 +81,6 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-// The mode bits of Qt's permissions; Qt's "user" bits are the owner's.
-mode_t ModeOf(QFileDevice::Permissions permissions)
-{
-    const struct {
-        QFileDevice::Permission qt;
-        mode_t mode;
-    } bits[] = {
-        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
-        {QFileDevice::ReadUser, S_IRUSR},  {QFileDevice::WriteUser, S_IWUSR},  {QFileDevice::ExeUser, S_IXUSR},
-        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
-        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
-    };
-    mode_t mode = 0;
-    for (const auto& bit : bits)
-        if (permissions.testFlag(bit.qt))
-            mode |= bit.mode;
-    return mode;
-}
 
 // A link refused because the file system has no hard links (FAT, exFAT, a
 // share without them), not because of the name.
@@ -219,6 +201,24 @@ QStringList LeftoversOfShape(const QFileInfo& target, const QString& prefix, con
 
 } // namespace
 
+mode_t ModeOfPermissions(QFileDevice::Permissions permissions)
+{
+    const struct {
+        QFileDevice::Permission qt;
+        mode_t mode;
+    } bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadUser, S_IRUSR},  {QFileDevice::WriteUser, S_IWUSR},  {QFileDevice::ExeUser, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+    };
+    mode_t mode = 0;
+    for (const auto& bit : bits)
+        if (permissions.testFlag(bit.qt))
+            mode |= bit.mode;
+    return mode;
+}
+
 bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemError& error,
                          QFileDevice::Permissions permissions)
 {
@@ -263,7 +263,7 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes, SystemEr
     }
     bool ok = true;
     if (permissions != QFileDevice::Permissions())
-        ok = ::fchmod(fd, ModeOf(permissions)) == 0;
+        ok = ::fchmod(fd, ModeOfPermissions(permissions)) == 0;
     else if (regularOld)
         // Writable for its owner, the program, whatever an earlier reader
         // left it as.
@@ -406,7 +406,7 @@ bool WriteNewFile(const QString& path, const std::string& bytes, SystemError& er
         error = folder.Error;
         return false;
     }
-    const mode_t mode = ModeOf(permissions);
+    const mode_t mode = ModeOfPermissions(permissions);
     int reason = 0;
     bool named = false;
     if (g_newFileWays == NewFileWays::All) {

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include <sys/types.h>
+
 // Writes the bytes to a temporary file beside path, then renames it over
 // path. The name itself is replaced: a link at path becomes the new file,
 // and the file it led to is not touched. With permissions given, the
@@ -155,6 +157,9 @@ std::optional<std::string> ReadFileWhole(const QString& path, SystemError& error
 // For tests: runs inside ReadFileWhole after the file's size was taken and
 // before its bytes are read, where another process may cut the file short.
 void SetReadFileSizeTakenHook(std::function<void()> hook);
+
+// The mode bits of Qt's permissions; Qt's "user" bits are the owner's.
+mode_t ModeOfPermissions(QFileDevice::Permissions permissions);
 
 // Read-only for everyone (a written report or curve file).
 inline constexpr QFileDevice::Permissions ReadOnlyPermissions =

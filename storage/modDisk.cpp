@@ -268,25 +268,6 @@ bool CopyToNewNameThenRemove(const QString& from, const QString& to, SystemError
     return true;
 }
 
-// The mode bits of Qt's permissions (its "user" bits left out: they are the
-// owner's again).
-mode_t ModeBits(QFileDevice::Permissions permissions)
-{
-    const struct {
-        QFileDevice::Permission Qt;
-        mode_t Mode;
-    } bits[] = {
-        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
-        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
-        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
-    };
-    mode_t mode = 0;
-    for (const auto& bit : bits)
-        if (permissions.testFlag(bit.Qt))
-            mode |= bit.Mode;
-    return mode;
-}
-
 // The move across file systems: a copy under a temporary name beside the
 // target, linked to the target name (which fails rather than replaces), then
 // the original removed; when it cannot be, the copy goes again.
@@ -338,7 +319,7 @@ bool CopyThenRemove(const QString& from, const QString& to, SystemError& error, 
     const QString tempPath = target.absolutePath() + u'/' + QFile::decodeName(temp);
     bool ok = WriteWhole(fd, bytes);
     int failure = ok ? 0 : errno;
-    if (ok && ::fchmod(fd, ModeBits(mode)) != 0) {
+    if (ok && ::fchmod(fd, ModeOfPermissions(mode)) != 0) {
         ok = false;
         failure = errno;
     }
