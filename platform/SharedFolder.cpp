@@ -184,6 +184,13 @@ int UnlinkInSharedFolder(const QString& path)
     return folder.Fd < 0 ? -1 : ::unlinkat(folder.Fd, folder.Name.constData(), 0);
 }
 
+int MkdirInSharedFolder(const QString& path, mode_t mode)
+{
+    SystemError error;
+    const SharedFolderFd folder(path, error);
+    return folder.Fd < 0 ? -1 : ::mkdirat(folder.Fd, folder.Name.constData(), mode);
+}
+
 int RenameInSharedFolder(const QString& from, const QString& to, unsigned int flags)
 {
     SystemError error;

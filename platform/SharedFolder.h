@@ -56,10 +56,12 @@ void CloseSharedFolder(int fd);
 // calls by path names.
 QString PathOfSharedFolder(int fd);
 
-// unlink(2), rename(2) (renameat2(2) with flags), link(2) and a check that
-// a name is taken, each relative to the descriptor of the folder the path
-// lies in (two of them for two folders): 0 or -1 with errno, as the call.
+// unlink(2), mkdir(2), rename(2) (renameat2(2) with flags), link(2) and a
+// check that a name is taken, each relative to the descriptor of the folder
+// the path lies in (two of them for two folders): 0 or -1 with errno, as the
+// call.
 int UnlinkInSharedFolder(const QString& path);
+int MkdirInSharedFolder(const QString& path, mode_t mode);
 int RenameInSharedFolder(const QString& from, const QString& to, unsigned int flags = 0);
 int LinkInSharedFolder(const QString& from, const QString& to);
 // Whether anything (a link included) lies at the name.

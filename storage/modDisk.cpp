@@ -73,7 +73,7 @@ bool dskEnsureFolder(const QString& root, const QString& sub)
         errno = EEXIST;
         return false;
     }
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+    if (MkdirInSharedFolder(path, 0777) == 0)
         return true;
     // Another seat on the same data folder may have made it since the look
     // above: a folder is a folder, whoever made it.

@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "platform/SharedFolder.h"
 #include "storage/modDisk.h"
 #include "storage/modIntentRecord.h"
 #include "storage/modTestReport.h"
@@ -311,7 +312,7 @@ void MakeSeatFolder(const QString& dataFolder)
 {
     const QString folder = SeatPendingFolder(dataFolder);
     if (folder != dataFolder && QFileInfo(dataFolder).isDir()
-        && ::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+        && MkdirInSharedFolder(folder, 0777) == 0)
         SyncFolder(dataFolder);
 }
 
