@@ -278,6 +278,26 @@ TEST_F(SeriesWindowTest, ANewSeriesTakesTheWorkingRecordWithItsFieldsAndLateralA
     }
 }
 
+// A start that shows an open series (the index the settings remember, or a
+// series back from a folder that was away) leaves the working record as it
+// was: New over a record never prepared has no report-form item to show, so
+// the window keeps what it showed, and the series' tests stay the series'.
+TEST_F(SeriesWindowTest, NewOverAWorkingRecordNeverPreparedTakesNothingOfTheSeriesShown)
+{
+    Load({Series("Miller", {12.5f})}, 1);
+    ASSERT_EQ(S(w_->grdResult->TextMatrix(0, 1)), "12.5");
+    w_->optProtocol[1]->click();
+    EXPECT_EQ(CurrentProtocol, 0);
+    EXPECT_TRUE(IsEmptyProtocol(Protocols[0]));
+    EXPECT_EQ(Protocols[1].Blocks[1].Values.size(), size_t{2});
+    EXPECT_EQ(w_->cboProtocol->count(), 0) << "an empty working record lists no forms";
+    EXPECT_EQ(S(w_->grdResult->TextMatrix(0, 1)), "12.5") << "nothing to show: the view stays";
+    // Prepared, it shows its own: no test.
+    Prepare();
+    EXPECT_EQ(S(w_->grdResult->TextMatrix(0, 1)), "");
+    EXPECT_EQ(Protocols[1].Blocks[1].Values.size(), size_t{2});
+}
+
 TEST_F(SeriesWindowTest, PendingListsTheOpenSeriesEachByItsPlaceEvenUnderEqualTitles)
 {
     Load({Series("a"), Series("b"), Series("c")}, 0);
