@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -191,7 +192,11 @@ int MkdirInSharedFolder(const QString& path, mode_t mode)
     return folder.Fd < 0 ? -1 : ::mkdirat(folder.Fd, folder.Name.constData(), mode);
 }
 
-int RenameInSharedFolder(const QString& from, const QString& to, unsigned int flags)
+namespace {
+
+// A call on two names, each relative to the descriptor of its own folder.
+int AtTwoSharedFolders(const QString& from, const QString& to,
+                       const std::function<int(int, const char*, int, const char*)>& call)
 {
     SystemError error;
     const SharedFolderFd source(from, error);
@@ -200,20 +205,24 @@ int RenameInSharedFolder(const QString& from, const QString& to, unsigned int fl
     const SharedFolderFd target(to, error);
     if (target.Fd < 0)
         return -1;
-    return flags == 0 ? ::renameat(source.Fd, source.Name.constData(), target.Fd, target.Name.constData())
-                      : ::renameat2(source.Fd, source.Name.constData(), target.Fd, target.Name.constData(), flags);
+    return call(source.Fd, source.Name.constData(), target.Fd, target.Name.constData());
+}
+
+} // namespace
+
+int RenameInSharedFolder(const QString& from, const QString& to, unsigned int flags)
+{
+    return AtTwoSharedFolders(from, to, [flags](int fromFd, const char* fromName, int toFd, const char* toName) {
+        return flags == 0 ? ::renameat(fromFd, fromName, toFd, toName)
+                          : ::renameat2(fromFd, fromName, toFd, toName, flags);
+    });
 }
 
 int LinkInSharedFolder(const QString& from, const QString& to)
 {
-    SystemError error;
-    const SharedFolderFd source(from, error);
-    if (source.Fd < 0)
-        return -1;
-    const SharedFolderFd target(to, error);
-    if (target.Fd < 0)
-        return -1;
-    return ::linkat(source.Fd, source.Name.constData(), target.Fd, target.Name.constData(), 0);
+    return AtTwoSharedFolders(from, to, [](int fromFd, const char* fromName, int toFd, const char* toName) {
+        return ::linkat(fromFd, fromName, toFd, toName, 0);
+    });
 }
 
 bool NameTakenInSharedFolder(const QString& path)
